@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the client or every test.
+#   ./build.sh run    build the program and start it
+#   ./build.sh test   build the sanitizer configuration and run every test
+#   ./build.sh bench  build and run the benchmarks
+set -euo pipefail
+
+cd "$(dirname "$0")"
+mode="${1:-run}"
+shift || true
+
+packages=(
+    g++ cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    zlib1g-dev libjpeg-dev
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+jobs="$(nproc)"
+
+configure_and_build() {
+    local dir="$1"
+    shift
+    cmake -S . -B "$dir" -G Ninja "$@"
+    cmake --build "$dir" -j "$jobs"
+}
+
+install_missing
+
+case "$mode" in
+run)
+    configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPVBN_TESTS=OFF
+    exec ./build/game/pvbn "$@"
+    ;;
+test)
+    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPVBN_SANITIZE=ON -DPVBN_TESTS=ON
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" "$@"
+    ;;
+bench)
+    configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DPVBN_TESTS=OFF -DPVBN_BENCH=ON
+    for b in build-bench/bench/*; do
+        [ -x "$b" ] && [ -f "$b" ] && "$b" "$@"
+    done
+    ;;
+*)
+    echo "usage: $0 run|test|bench" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,60 @@
+#pragma once
+// Files and folders as the client names them.
+//
+// Rules:
+//  - Names may be built with '\' or '/'; both separate folders, and a run of
+//    separators counts as one.
+//  - When the exact name is missing, a name that differs only in ASCII case
+//    (in any component) is found instead.
+//  - Names are GBK bytes, used on disk as they stand.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The folder of the running executable, with a trailing '/'. Computed once.
+const std::string& ProgramFolder();
+// Tests point the program folder at a temporary folder; empty restores it.
+void SetProgramFolderForTesting(std::string folder);
+
+// '\' becomes '/', runs of separators collapse to one.
+std::string NormalisePath(std::string_view path);
+
+// The name as found on disk: the normalised path when it exists, else the
+// case-insensitive match, else the normalised path unchanged.
+std::string ResolvePath(std::string_view path);
+
+enum class PathKind { Missing, File, Directory };
+PathKind GetPathKind(std::string_view path);  // with the case fallback
+bool FileExists(std::string_view path);       // a file or a folder
+
+// Creates one folder (its parent must exist). True when it exists afterwards.
+bool MakeDirectory(std::string_view path);
+
+// The parts of a path, split on either separator: drive (always empty here),
+// folder with its trailing separator, title, extension with its dot.
+struct PathParts {
+    std::string drive;
+    std::string folder;
+    std::string title;
+    std::string extension;
+};
+PathParts SplitPath(std::string_view path);
+
+// Whole-file reading and writing. ReadWholeFile is empty on any failure;
+// WriteWholeFile creates or truncates, writes every byte, false on failure.
+std::optional<std::vector<uint8_t>> ReadWholeFile(std::string_view path);
+bool WriteWholeFile(std::string_view path, const void* data, size_t size);
+
+// Appends the bytes with a single write (O_APPEND, created when missing), so
+// lines from several writers never interleave. False on failure.
+bool AppendToFile(std::string_view path, std::string_view bytes);
+// Creates or truncates the file and writes the bytes.
+bool ReplaceFile(std::string_view path, std::string_view bytes);
+
+}  // namespace platform

@@ -1,0 +1,146 @@
+#pragma once
+// Windows and their messages: 32-bit window ids, one message queue per
+// thread, posted and sent messages, timers and window classes.
+//
+// Rules:
+//  - A window belongs to the thread that created it; its WindowProc runs only
+//    on that thread.
+//  - A thread's queue is made on its first messaging call (or by
+//    EnsureMessageQueue). A post to a window or thread that does not exist
+//    (or has no queue) fails and the message is not queued: the sender keeps
+//    ownership of whatever its parameters point to.
+//  - Posted messages come out in posting order. A message sent from another
+//    thread is handled by the receiving thread inside its next Get/Peek/
+//    WaitMessage (or while that thread itself waits in SendMessage), before
+//    any posted message. Timers come out only when nothing is posted, and a
+//    timer has at most one message pending.
+//  - Quit: PostQuitMessage makes GetMessage return false once the posted
+//    messages before it have been taken.
+//  - Ids are never reused within the process; a destroyed window's pending
+//    posted messages and timers are dropped.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Thread.h"
+
+namespace platform {
+
+using WindowId = uint32_t;
+using WParam = uintptr_t;
+using LParam = intptr_t;
+using LResult = intptr_t;
+
+inline constexpr uint32_t kMsgNull = 0x0000;
+inline constexpr uint32_t kMsgDestroy = 0x0002;
+inline constexpr uint32_t kMsgClose = 0x0010;
+inline constexpr uint32_t kMsgQuit = 0x0012;
+inline constexpr uint32_t kMsgCopyData = 0x004A;
+inline constexpr uint32_t kMsgTimer = 0x0113;
+inline constexpr uint32_t kMsgUser = 0x0400;
+inline constexpr uint32_t kMsgApp = 0x8000;
+
+struct Message {
+    WindowId window = 0;  // 0 for a thread message
+    uint32_t id = 0;
+    WParam wParam = 0;
+    LParam lParam = 0;
+    uint32_t time = 0;  // tick count when queued
+};
+
+// A window: an id in the process-wide table and a handler for its messages.
+// Subclasses override WindowProc; what they don't handle they pass to
+// Window::WindowProc, which answers 0.
+class Window {
+public:
+    Window();
+    virtual ~Window();  // destroys the window if still created
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    // Registers the window under a new id, owned by the calling thread.
+    // False when already created or the class is not registered.
+    bool Create(std::string_view className);
+    // Sends kMsgDestroy to the window, then removes it from the table.
+    void Destroy();
+
+    WindowId Id() const { return id_; }
+    ThreadId OwnerThread() const { return owner_; }
+    const std::string& ClassName() const { return className_; }
+
+    virtual LResult WindowProc(uint32_t id, WParam wParam, LParam lParam);
+
+private:
+    WindowId id_ = 0;
+    ThreadId owner_ = 0;
+    std::string className_;
+};
+
+// Window classes, by name (case-insensitive). Registering twice is harmless.
+bool RegisterWindowClass(std::string_view name);
+bool UnregisterWindowClass(std::string_view name);
+bool IsWindowClassRegistered(std::string_view name);
+
+bool IsWindow(WindowId window);
+// The first window of the class, in creation order; 0 when none.
+WindowId FindWindowByClass(std::string_view className);
+// The thread that owns the window; 0 when it does not exist.
+ThreadId WindowThread(WindowId window);
+
+// Makes the calling thread's queue if it has none.
+void EnsureMessageQueue();
+bool HasMessageQueue(ThreadId thread);
+
+bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam);
+bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam);
+
+// Calls the window's handler and returns its result. From another thread the
+// caller blocks until the owner has handled it, handling messages sent to
+// itself meanwhile; 0 when the window does not exist or is destroyed first.
+LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam);
+
+// Blocks for the next message. False when it is the quit message.
+bool GetMessage(Message& out);
+
+enum class PeekMode { Keep, Remove };
+// Takes (or looks at) the next message without blocking. False when none.
+bool PeekMessage(Message& out, PeekMode mode);
+
+// Blocks until a message (posted, sent, timer or quit) is waiting, or the
+// time-out passes. True when one is waiting.
+bool WaitMessage(uint32_t timeoutMs = kInfinite);
+
+// Hands a message to its window's handler; 0 for thread messages.
+LResult DispatchMessage(const Message& message);
+
+void PostQuitMessage(int exitCode);
+
+// Timers deliver kMsgTimer (wParam = timer id) on the thread that owns the
+// window, every interval, while the thread takes messages. Setting an
+// existing timer again restarts it with the new interval. With window 0 the
+// timer belongs to the calling thread and the returned id is a new one.
+// Returns the timer id, or 0 on failure.
+uint32_t SetTimer(WindowId window, uint32_t timerId, uint32_t intervalMs);
+bool KillTimer(WindowId window, uint32_t timerId);
+
+// How a thread's queue sleeps and is woken. The default waits on a condition
+// variable; a thread that also has to watch another event source (the UI
+// thread's display events) installs its own, which turns what it sees into
+// posted messages from inside Pump.
+class QueueWaiter {
+public:
+    virtual ~QueueWaiter() = default;
+    // Moves outside events into the queue; called before the queue is read.
+    virtual void Pump() {}
+    // Sleeps until Wake or the time-out. Spurious returns are allowed.
+    virtual void Wait(uint32_t timeoutMs) = 0;
+    // May be called from any thread.
+    virtual void Wake() = 0;
+};
+
+// Installs a waiter for the calling thread's queue (null restores the default).
+void SetQueueWaiter(std::unique_ptr<QueueWaiter> waiter);
+
+}  // namespace platform

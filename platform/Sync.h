@@ -1,0 +1,89 @@
+#pragma once
+// Threads' meeting points: events, waits on several events, recursive locks,
+// sleeping and the two clocks (a wrapping millisecond tick count and a
+// monotonic performance counter).
+//
+// Rules:
+//  - A manual-reset event stays set until Reset(); an auto-reset event wakes
+//    exactly one waiter and clears itself as that waiter returns.
+//  - WaitAny() reports the lowest index among the events that are set, and
+//    consumes only that one when it is auto-reset.
+//  - Time-outs are in milliseconds; kInfinite waits for ever.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <span>
+
+namespace platform {
+
+inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+inline constexpr int kWaitTimeout = -1;
+
+class Event {
+public:
+    enum class Mode { ManualReset, AutoReset };
+
+    explicit Event(Mode mode, bool initiallySet = false);
+    ~Event();
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+
+    void Set();
+    void Reset();
+    bool IsSet() const;
+
+    // True when the event was (or became) set within the time-out.
+    bool Wait(uint32_t timeoutMs = kInfinite);
+
+private:
+    friend int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
+    struct Waiter;
+    bool TryConsumeLocked();
+
+    const Mode mode_;
+    bool set_ = false;
+    Waiter* waiters_ = nullptr;  // guarded by the process-wide event mutex
+};
+
+// Waits until one of the events is set. Returns its index, or kWaitTimeout.
+int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
+
+// A lock its owning thread may enter again; each Lock() needs one Unlock().
+class RecursiveLock {
+public:
+    void Lock() { mutex_.lock(); }
+    bool TryLock() { return mutex_.try_lock(); }
+    void Unlock() { mutex_.unlock(); }
+
+private:
+    std::recursive_mutex mutex_;
+};
+
+class ScopedLock {
+public:
+    explicit ScopedLock(RecursiveLock& lock) : lock_(lock) { lock_.Lock(); }
+    ~ScopedLock() { lock_.Unlock(); }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+
+private:
+    RecursiveLock& lock_;
+};
+
+// Interlocked counters: the new value is returned, as the system call did.
+inline int32_t InterlockedIncrement(std::atomic<int32_t>& value) { return ++value; }
+inline int32_t InterlockedDecrement(std::atomic<int32_t>& value) { return --value; }
+
+void SleepMs(uint32_t ms);
+
+// Milliseconds since an arbitrary start; wraps every 49.7 days.
+uint32_t GetTickCount32();
+
+// A monotonic counter and its frequency (counts per second). The frequency is
+// 1,000,000: the counter is in microseconds.
+int64_t QueryPerformanceCounter();
+int64_t QueryPerformanceFrequency();
+
+}  // namespace platform
