@@ -56,5 +56,9 @@ bool WriteWholeFile(std::string_view path, const void* data, size_t size);
 bool AppendToFile(std::string_view path, std::string_view bytes);
 // Creates or truncates the file and writes the bytes.
 bool ReplaceFile(std::string_view path, std::string_view bytes);
+// Writes the bytes to a temporary file in the same folder and renames it over
+// the file (keeping its permissions), so a failed write leaves the old
+// content whole. False on failure.
+bool ReplaceFileAtomically(std::string_view path, std::string_view bytes);
 
 }  // namespace platform

@@ -17,16 +17,26 @@
 //  - Quit: PostQuitMessage makes GetMessage return false once the posted
 //    messages before it have been taken.
 //  - Ids are never reused within the process; a destroyed window's pending
-//    posted messages and timers are dropped.
+//    posted messages and timers are dropped, and sends waiting for it get 0.
+//  - When a thread ends, its queue goes with it (later posts to it fail,
+//    sends waiting on it get 0) and the windows it still owns leave the
+//    table (their Id() becomes 0).
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "platform/Sync.h"
 #include "platform/Thread.h"
 
 namespace platform {
+
+namespace detail {
+struct WindowAccess;  // platform-internal
+}
 
 using WindowId = uint32_t;
 using WParam = uintptr_t;
@@ -63,7 +73,11 @@ public:
     // Registers the window under a new id, owned by the calling thread.
     // False when already created or the class is not registered.
     bool Create(std::string_view className);
-    // Sends kMsgDestroy to the window, then removes it from the table.
+    // Sends kMsgDestroy to the window, then removes it from the table. From
+    // another thread it runs on the owner thread, and the caller waits for it
+    // as for a sent message. By the time ~Window runs only Window::WindowProc
+    // is left, so a subclass whose handler must see kMsgDestroy calls
+    // Destroy() in its own destructor.
     void Destroy();
 
     WindowId Id() const { return id_; }
@@ -73,8 +87,12 @@ public:
     virtual LResult WindowProc(uint32_t id, WParam wParam, LParam lParam);
 
 private:
-    WindowId id_ = 0;
-    ThreadId owner_ = 0;
+    friend struct detail::WindowAccess;
+
+    // Atomic: the table clears the id when the owner thread ends, and other
+    // threads may ask for it meanwhile.
+    std::atomic<WindowId> id_{0};
+    std::atomic<ThreadId> owner_{0};
     std::string className_;
 };
 
@@ -93,6 +111,7 @@ ThreadId WindowThread(WindowId window);
 void EnsureMessageQueue();
 bool HasMessageQueue(ThreadId thread);
 
+// Window 0 is not a target (PostThreadMessage is).
 bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam);
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam);
 
@@ -109,8 +128,16 @@ enum class PeekMode { Keep, Remove };
 bool PeekMessage(Message& out, PeekMode mode);
 
 // Blocks until a message (posted, sent, timer or quit) is waiting, or the
-// time-out passes. True when one is waiting.
+// time-out passes. True when one is waiting; messages sent to the thread are
+// handled here and also end the wait with true.
 bool WaitMessage(uint32_t timeoutMs = kInfinite);
+
+// Waits until one of the events is set or the calling thread's queue has a
+// message waiting (posted, timer or quit), or the time-out passes. Messages
+// sent to the thread meanwhile are handled, and also end the wait. Returns the
+// event's index (the lowest set one, consumed when auto-reset; events win over
+// messages), events.size() for a message, or kWaitTimeout.
+int MsgWaitForEvents(std::span<Event* const> events, uint32_t timeoutMs);
 
 // Hands a message to its window's handler; 0 for thread messages.
 LResult DispatchMessage(const Message& message);
@@ -120,8 +147,10 @@ void PostQuitMessage(int exitCode);
 // Timers deliver kMsgTimer (wParam = timer id) on the thread that owns the
 // window, every interval, while the thread takes messages. Setting an
 // existing timer again restarts it with the new interval. With window 0 the
-// timer belongs to the calling thread and the returned id is a new one.
-// Returns the timer id, or 0 on failure.
+// timer belongs to the calling thread and the returned id is a new one
+// (unless timerId names one of the thread's timers, which is restarted).
+// Intervals below 10 ms count as 10 ms, as on the original platform. A
+// window timer needs a nonzero id. Returns the timer id, or 0 on failure.
 uint32_t SetTimer(WindowId window, uint32_t timerId, uint32_t intervalMs);
 bool KillTimer(WindowId window, uint32_t timerId);
 
@@ -134,9 +163,11 @@ public:
     virtual ~QueueWaiter() = default;
     // Moves outside events into the queue; called before the queue is read.
     virtual void Pump() {}
-    // Sleeps until Wake or the time-out. Spurious returns are allowed.
+    // Sleeps until Wake or the time-out. Spurious returns are allowed. A Wake
+    // that comes before Wait makes that Wait return at once: a wake-up is
+    // never lost.
     virtual void Wait(uint32_t timeoutMs) = 0;
-    // May be called from any thread.
+    // May be called from any thread, never while a platform lock is held.
     virtual void Wake() = 0;
 };
 

@@ -18,6 +18,10 @@
 
 namespace platform {
 
+namespace detail {
+class EventWatch;  // platform-internal: lets a message queue wait on events
+}
+
 inline constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 inline constexpr int kWaitTimeout = -1;
 
@@ -39,11 +43,14 @@ public:
 
 private:
     friend int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
+    friend class detail::EventWatch;
     struct Waiter;
     bool TryConsumeLocked();
+    void AddWaiterLocked(Waiter* waiter);
+    void RemoveWaiterLocked(Waiter* waiter);
 
     const Mode mode_;
-    bool set_ = false;
+    bool set_ = false;           // guarded by the process-wide event mutex
     Waiter* waiters_ = nullptr;  // guarded by the process-wide event mutex
 };
 

@@ -30,6 +30,11 @@ public:
     // or could not be created.
     bool Start(std::function<void()> body);
 
+    // The same, and the new thread's message queue exists when this returns,
+    // so that PostThreadMessage(Id(), ...) succeeds at once (messages wait
+    // until the thread takes them).
+    bool StartWithQueue(std::function<void()> body);
+
     // The started thread's id (valid from the return of Start), 0 before.
     ThreadId Id() const;
 
@@ -39,6 +44,8 @@ public:
     bool Join(uint32_t timeoutMs = kInfinite);
 
 private:
+    bool StartImpl(std::function<void()> body, bool makeQueue);
+
     struct State;
     std::shared_ptr<State> state_;
 };

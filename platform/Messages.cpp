@@ -1,0 +1,895 @@
+#include "platform/Messages.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>  // the clocks too: <chrono> does not build under -fexec-charset=GBK
+#include <optional>
+#include <set>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/EventWatch.h"
+#include "platform/MessageQueue.h"
+
+namespace platform {
+
+namespace detail {
+
+struct WindowAccess {
+    static void Clear(Window& window) { window.id_.store(0); }
+};
+
+}  // namespace detail
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using detail::WindowAccess;
+
+constexpr uint32_t kMinTimerMs = 10;
+constexpr uint32_t kMaxTimerMs = 0x7FFFFFFF;
+
+// Sticky, as a waiter must be: a Wake before Wait is kept. Its own mutex
+// rather than an Event: every Event shares one mutex, and a cross-thread
+// SendMessage round trip measured about 1.5 times slower on it.
+class DefaultWaiter final : public QueueWaiter {
+public:
+    void Wait(uint32_t timeoutMs) override {
+        std::unique_lock lock(mutex_);
+        auto woken = [this] { return signalled_; };
+        if (timeoutMs == kInfinite) {
+            cv_.wait(lock, woken);
+        } else {
+            cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), woken);
+        }
+        signalled_ = false;
+    }
+
+    void Wake() override {
+        {
+            std::lock_guard lock(mutex_);
+            signalled_ = true;
+        }
+        cv_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool signalled_ = false;
+};
+
+struct Queue;
+
+// A message sent from another thread, waiting for the receiver to handle it.
+// Fields other than result and done are fixed before it is queued.
+struct SentItem {
+    WindowId window = 0;
+    uint32_t id = 0;
+    WParam wParam = 0;
+    LParam lParam = 0;
+    std::function<void()> call;  // internal work for the receiving thread instead
+    std::shared_ptr<Queue> sender;
+    LResult result = 0;  // guarded by the registry mutex
+    bool done = false;   // guarded by the registry mutex
+};
+
+struct Timer {
+    WindowId window = 0;
+    uint32_t id = 0;
+    uint32_t intervalMs = 0;
+    Clock::time_point due;
+};
+
+// A thread's message queue. Everything but `waiter` is guarded by the registry
+// mutex; `waiter` is written only by the owning thread, under the mutex.
+struct Queue : std::enable_shared_from_this<Queue> {
+    explicit Queue(ThreadId owner) : thread(owner) {}
+
+    const ThreadId thread;
+    std::deque<Message> posted;
+    std::deque<std::shared_ptr<SentItem>> sent;
+    std::vector<Timer> timers;
+    std::shared_ptr<QueueWaiter> waiter = std::make_shared<DefaultWaiter>();
+    bool sleeping = false;    // the owner is in waiter->Wait (or about to be)
+    bool quitQueued = false;  // a PostQuitMessage is among the posted messages
+};
+
+struct WindowEntry {
+    Window* window = nullptr;
+    ThreadId owner = 0;
+    std::string classKey;
+    bool destroying = false;
+};
+
+// The process-wide tables. Never destroyed: threads may still end (and clean
+// up their queues) while static objects are being destroyed at exit.
+struct Registry {
+    std::mutex mutex;
+    std::unordered_map<ThreadId, std::shared_ptr<Queue>> queues;
+    std::map<WindowId, WindowEntry> windows;  // by id, which is creation order
+    std::set<std::string, std::less<>> classes;
+    WindowId nextWindowId = 0;
+    uint32_t nextThreadTimerId = 1;
+};
+
+// Window ids start in a range derived from the process id, so that windows of
+// two processes (the hall's cross-process messages) rarely share an id.
+WindowId FirstWindowId() {
+    return (static_cast<WindowId>(::getpid()) & 0x7FFFu) << 16 | 1u;
+}
+
+Registry& Reg() {
+    static Registry* registry = [] {
+        auto* r = new Registry;
+        r->nextWindowId = FirstWindowId();
+        return r;
+    }();
+    return *registry;
+}
+
+// Waiters to wake once the registry mutex is released.
+using Wakes = std::vector<std::shared_ptr<QueueWaiter>>;
+
+void WakeAll(const Wakes& wakes) {
+    for (const auto& waiter : wakes) {
+        waiter->Wake();
+    }
+}
+
+// The waiter to wake after unlocking when the queue's owner sleeps, else null.
+std::shared_ptr<QueueWaiter> TakeWakeLocked(Queue& queue) {
+    if (!queue.sleeping) {
+        return nullptr;
+    }
+    queue.sleeping = false;
+    return queue.waiter;
+}
+
+void CompleteLocked(SentItem& item, LResult result, Wakes& wakes) {
+    item.result = result;
+    item.done = true;
+    if (auto waiter = TakeWakeLocked(*item.sender)) {
+        wakes.push_back(std::move(waiter));
+    }
+}
+
+std::string ClassKey(std::string_view name) {
+    std::string key(name);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
+
+uint32_t CeilMs(Clock::duration d) {
+    if (d <= Clock::duration::zero()) {
+        return 0;
+    }
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(d).count();
+    return ms >= static_cast<int64_t>(kInfinite) ? kInfinite - 1 : static_cast<uint32_t>(ms);
+}
+
+// --- the calling thread's queue ---
+
+thread_local Queue* t_queue = nullptr;  // valid while the registry holds it
+thread_local bool t_ended = false;      // messaging has been torn down
+
+struct ThreadEndGuard {
+    ~ThreadEndGuard() { detail::EndThreadMessaging(CurrentThreadId()); }
+};
+thread_local ThreadEndGuard t_endGuard;
+
+// The calling thread's queue, made when `create` (null once the thread ended).
+Queue* CurrentQueue(bool create) {
+    if (t_queue != nullptr || t_ended) {
+        return t_queue;
+    }
+    Registry& reg = Reg();
+    const ThreadId me = CurrentThreadId();
+    {
+        std::lock_guard lock(reg.mutex);
+        auto it = reg.queues.find(me);
+        if (it == reg.queues.end()) {
+            if (!create) {
+                return nullptr;
+            }
+            it = reg.queues.emplace(me, std::make_shared<Queue>(me)).first;
+        }
+        t_queue = it->second.get();
+    }
+    (void)&t_endGuard;  // the first use constructs it: the queue goes when the thread ends
+    return t_queue;
+}
+
+// The queue a thread waits on while it sends: its own, or (during its very end,
+// when it has none any more) a private one nobody else can reach.
+std::shared_ptr<Queue> QueueForWaiting() {
+    if (Queue* q = CurrentQueue(true)) {
+        return q->shared_from_this();
+    }
+    return std::make_shared<Queue>(CurrentThreadId());
+}
+
+Queue* QueueOfLocked(Registry& reg, ThreadId thread) {
+    auto it = reg.queues.find(thread);
+    return it == reg.queues.end() ? nullptr : it->second.get();
+}
+
+Window* OwnedWindowLocked(Registry& reg, WindowId window, ThreadId owner) {
+    auto it = reg.windows.find(window);
+    if (it == reg.windows.end() || it->second.owner != owner) {
+        return nullptr;
+    }
+    return it->second.window;
+}
+
+// --- taking messages ---
+
+bool HasDueTimerLocked(const Queue& q, Clock::time_point now) {
+    return std::any_of(q.timers.begin(), q.timers.end(),
+                       [now](const Timer& t) { return t.due <= now; });
+}
+
+bool HasInputLocked(const Queue& q, Clock::time_point now) {
+    return !q.posted.empty() || HasDueTimerLocked(q, now);
+}
+
+// How long the owner may sleep before its next timer is due (kInfinite: none).
+uint32_t UntilNextTimerLocked(const Queue& q, Clock::time_point now) {
+    if (q.timers.empty()) {
+        return kInfinite;
+    }
+    auto next = q.timers.front().due;
+    for (const Timer& t : q.timers) {
+        next = std::min(next, t.due);
+    }
+    return CeilMs(next - now);
+}
+
+// Posted messages (with the quit among them) in order; then the timer that has
+// been due longest. A taken timer is due again at its next whole interval, so a
+// timer has at most one message pending however long nobody takes it.
+bool TakeLocked(Queue& q, Message& out, bool remove, Clock::time_point now) {
+    if (!q.posted.empty()) {
+        out = q.posted.front();
+        if (remove) {
+            q.posted.pop_front();
+            if (out.id == kMsgQuit && out.window == 0) {
+                q.quitQueued = false;
+            }
+        }
+        return true;
+    }
+    Timer* due = nullptr;
+    for (Timer& t : q.timers) {
+        if (t.due <= now && (due == nullptr || t.due < due->due)) {
+            due = &t;
+        }
+    }
+    if (due == nullptr) {
+        return false;
+    }
+    out = Message{due->window, kMsgTimer, due->id, 0, GetTickCount32()};
+    if (remove) {
+        const auto interval = std::chrono::milliseconds(due->intervalMs);
+        due->due += interval * ((now - due->due) / interval + 1);
+    }
+    return true;
+}
+
+// Handles one message sent to the calling thread from another, if any.
+bool HandleOneSent(Queue& q) {
+    Registry& reg = Reg();
+    std::shared_ptr<SentItem> item;
+    Window* window = nullptr;
+    {
+        std::lock_guard lock(reg.mutex);
+        if (q.sent.empty()) {
+            return false;
+        }
+        item = std::move(q.sent.front());
+        q.sent.pop_front();
+        if (!item->call) {
+            window = OwnedWindowLocked(reg, item->window, q.thread);
+        }
+    }
+    LResult result = 0;
+    if (item->call) {
+        item->call();
+    } else if (window != nullptr) {
+        result = window->WindowProc(item->id, item->wParam, item->lParam);
+    }
+    Wakes wakes;
+    {
+        std::lock_guard lock(reg.mutex);
+        CompleteLocked(*item, result, wakes);
+    }
+    WakeAll(wakes);
+    return true;
+}
+
+// Handles every message sent to the calling thread; true when there was one.
+bool HandleAllSent(Queue& q) {
+    bool any = false;
+    while (HandleOneSent(q)) {
+        any = true;
+    }
+    return any;
+}
+
+// One round of a queue wait. `check` runs under the registry mutex and either
+// answers (a value) or writes how long to sleep into waitMs and answers
+// nullopt; the owner is marked sleeping before the unlock, so a post that
+// comes after the check wakes it. nullopt after the sleep (or at once when
+// waitMs is 0): the caller checks again.
+template <typename Check>
+auto SleepOnce(Queue& q, Check check) -> decltype(check(std::declval<uint32_t&>())) {
+    Registry& reg = Reg();
+    QueueWaiter* waiter = nullptr;
+    uint32_t waitMs = kInfinite;
+    {
+        std::lock_guard lock(reg.mutex);
+        if (auto answer = check(waitMs)) {
+            return answer;
+        }
+        if (waitMs == 0) {
+            return std::nullopt;
+        }
+        q.sleeping = true;
+        waiter = q.waiter.get();
+    }
+    waiter->Wait(waitMs);
+    std::lock_guard lock(reg.mutex);
+    q.sleeping = false;
+    return std::nullopt;
+}
+
+// Blocks the calling thread until the item sent to another thread is done,
+// handling what other threads send to this one meanwhile.
+LResult WaitForReply(Queue& me, const SentItem& item) {
+    for (;;) {
+        if (HandleAllSent(me)) {
+            continue;
+        }
+        auto result = SleepOnce(me, [&](uint32_t& waitMs) -> std::optional<LResult> {
+            if (item.done) {
+                return item.result;
+            }
+            waitMs = me.sent.empty() ? kInfinite : 0;
+            return std::nullopt;
+        });
+        if (result) {
+            return *result;
+        }
+    }
+}
+
+// Queues the item on the thread that owns the window (or, with no window, on
+// `thread`) and waits for it. 0 when the target is gone.
+LResult SendAcross(ThreadId thread, std::shared_ptr<SentItem> item) {
+    Registry& reg = Reg();
+    std::shared_ptr<Queue> me = QueueForWaiting();
+    item->sender = me;
+    std::shared_ptr<QueueWaiter> wake;
+    {
+        std::lock_guard lock(reg.mutex);
+        if (item->window != 0) {
+            auto it = reg.windows.find(item->window);
+            if (it == reg.windows.end()) {
+                return 0;
+            }
+            thread = it->second.owner;
+        }
+        Queue* target = QueueOfLocked(reg, thread);
+        if (target == nullptr) {
+            return 0;
+        }
+        target->sent.push_back(item);
+        wake = TakeWakeLocked(*target);
+    }
+    if (wake) {
+        wake->Wake();
+    }
+    return WaitForReply(*me, *item);
+}
+
+// Takes a destroyed (or orphaned) window out of the table with everything
+// queued for it: posted messages, timers, and sends, which answer 0.
+void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes) {
+    const WindowId id = it->first;
+    WindowAccess::Clear(*it->second.window);
+    Queue* q = QueueOfLocked(reg, it->second.owner);
+    reg.windows.erase(it);
+    if (q == nullptr) {
+        return;
+    }
+    std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
+    std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
+    std::erase_if(q->sent, [&](const std::shared_ptr<SentItem>& item) {
+        if (item->call || item->window != id) {
+            return false;
+        }
+        CompleteLocked(*item, 0, wakes);
+        return true;
+    });
+}
+
+}  // namespace
+
+// --- thread life ---
+
+namespace detail {
+
+void CreateQueueForThread(ThreadId thread) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    reg.queues.try_emplace(thread, std::make_shared<Queue>(thread));
+}
+
+void EndThreadMessaging(ThreadId thread) {
+    if (thread == CurrentThreadId()) {
+        t_ended = true;
+        t_queue = nullptr;
+    }
+    Registry& reg = Reg();
+    std::shared_ptr<Queue> queue;  // released after the mutex, with its waiter
+    Wakes wakes;
+    {
+        std::lock_guard lock(reg.mutex);
+        for (auto it = reg.windows.begin(); it != reg.windows.end();) {
+            auto next = std::next(it);
+            if (it->second.owner == thread) {
+                RemoveWindowLocked(reg, it, wakes);
+            }
+            it = next;
+        }
+        auto it = reg.queues.find(thread);
+        if (it != reg.queues.end()) {
+            queue = std::move(it->second);
+            reg.queues.erase(it);
+            for (auto& item : queue->sent) {
+                CompleteLocked(*item, 0, wakes);
+            }
+            queue->sent.clear();
+            queue->posted.clear();
+            queue->timers.clear();
+        }
+    }
+    WakeAll(wakes);
+}
+
+}  // namespace detail
+
+// --- windows ---
+
+Window::Window() = default;
+
+Window::~Window() {
+    Destroy();
+}
+
+bool Window::Create(std::string_view className) {
+    if (id_.load() != 0) {
+        return false;
+    }
+    if (CurrentQueue(true) == nullptr) {
+        return false;
+    }
+    const ThreadId me = CurrentThreadId();
+    std::string key = ClassKey(className);
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    if (reg.classes.find(key) == reg.classes.end()) {
+        return false;
+    }
+    WindowId id = reg.nextWindowId++;
+    while (id == 0 || reg.windows.count(id) != 0) {  // only after 2^32 windows
+        id = reg.nextWindowId++;
+    }
+    className_ = std::string(className);
+    owner_.store(me);
+    id_.store(id);
+    reg.windows.emplace(id, WindowEntry{this, me, std::move(key), false});
+    return true;
+}
+
+void Window::Destroy() {
+    const WindowId id = id_.load();
+    if (id == 0) {
+        return;
+    }
+    const ThreadId me = CurrentThreadId();
+    Registry& reg = Reg();
+    ThreadId owner = 0;
+    {
+        std::lock_guard lock(reg.mutex);
+        auto it = reg.windows.find(id);
+        if (it == reg.windows.end() || it->second.window != this) {
+            WindowAccess::Clear(*this);
+            return;
+        }
+        if (it->second.destroying) {
+            return;  // Destroy from inside its own kMsgDestroy
+        }
+        owner = it->second.owner;
+        if (owner == me) {
+            it->second.destroying = true;
+        }
+    }
+    if (owner != me) {
+        // Destroyed on the owner's thread, so that its handler never runs
+        // while the window goes. If the owner ends first, its end removes it.
+        auto item = std::make_shared<SentItem>();
+        item->call = [this] { Destroy(); };
+        SendAcross(owner, std::move(item));
+        WindowAccess::Clear(*this);
+        return;
+    }
+    WindowProc(kMsgDestroy, 0, 0);
+    Wakes wakes;
+    {
+        std::lock_guard lock(reg.mutex);
+        auto it = reg.windows.find(id);
+        if (it != reg.windows.end() && it->second.window == this) {
+            RemoveWindowLocked(reg, it, wakes);
+        }
+    }
+    WakeAll(wakes);
+}
+
+LResult Window::WindowProc(uint32_t, WParam, LParam) {
+    return 0;
+}
+
+bool RegisterWindowClass(std::string_view name) {
+    if (name.empty()) {
+        return false;
+    }
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    reg.classes.insert(ClassKey(name));
+    return true;
+}
+
+bool UnregisterWindowClass(std::string_view name) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    return reg.classes.erase(ClassKey(name)) != 0;
+}
+
+bool IsWindowClassRegistered(std::string_view name) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    return reg.classes.count(ClassKey(name)) != 0;
+}
+
+bool IsWindow(WindowId window) {
+    if (window == 0) {
+        return false;
+    }
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    return reg.windows.count(window) != 0;
+}
+
+WindowId FindWindowByClass(std::string_view className) {
+    const std::string key = ClassKey(className);
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    for (const auto& [id, entry] : reg.windows) {
+        if (entry.classKey == key) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+ThreadId WindowThread(WindowId window) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    auto it = reg.windows.find(window);
+    return it == reg.windows.end() ? 0 : it->second.owner;
+}
+
+// --- queues ---
+
+void EnsureMessageQueue() {
+    CurrentQueue(true);
+}
+
+bool HasMessageQueue(ThreadId thread) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    return reg.queues.count(thread) != 0;
+}
+
+namespace {
+
+Queue* WindowQueueLocked(Registry& reg, WindowId window) {
+    auto it = reg.windows.find(window);
+    return it == reg.windows.end() ? nullptr : QueueOfLocked(reg, it->second.owner);
+}
+
+Queue* ThreadQueueLocked(Registry& reg, ThreadId thread) {
+    return QueueOfLocked(reg, thread);
+}
+
+bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Message& m) {
+    if (target == 0) {
+        return false;
+    }
+    Registry& reg = Reg();
+    std::shared_ptr<QueueWaiter> wake;
+    {
+        std::lock_guard lock(reg.mutex);
+        Queue* q = find(reg, target);
+        if (q == nullptr) {
+            return false;
+        }
+        q->posted.push_back(m);
+        wake = TakeWakeLocked(*q);
+    }
+    if (wake) {
+        wake->Wake();
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
+    return PostToQueue(WindowQueueLocked, window,
+                       Message{window, id, wParam, lParam, GetTickCount32()});
+}
+
+bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam) {
+    return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam, GetTickCount32()});
+}
+
+LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
+    if (window == 0) {
+        return 0;
+    }
+    const ThreadId me = CurrentThreadId();
+    Window* direct = nullptr;
+    {
+        Registry& reg = Reg();
+        std::lock_guard lock(reg.mutex);
+        auto it = reg.windows.find(window);
+        if (it == reg.windows.end()) {
+            return 0;
+        }
+        if (it->second.owner == me) {
+            direct = it->second.window;
+        }
+    }
+    if (direct != nullptr) {
+        return direct->WindowProc(id, wParam, lParam);
+    }
+    auto item = std::make_shared<SentItem>();
+    item->window = window;
+    item->id = id;
+    item->wParam = wParam;
+    item->lParam = lParam;
+    return SendAcross(0, std::move(item));
+}
+
+bool GetMessage(Message& out) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        out = Message{0, kMsgQuit, 0, 0, GetTickCount32()};
+        return false;
+    }
+    for (;;) {
+        q->waiter->Pump();
+        if (HandleAllSent(*q)) {
+            continue;
+        }
+        auto taken = SleepOnce(*q, [&](uint32_t& waitMs) -> std::optional<bool> {
+            const auto now = Clock::now();
+            if (TakeLocked(*q, out, true, now)) {
+                return true;
+            }
+            waitMs = q->sent.empty() ? UntilNextTimerLocked(*q, now) : 0;
+            return std::nullopt;
+        });
+        if (taken) {
+            return out.id != kMsgQuit;
+        }
+    }
+}
+
+bool PeekMessage(Message& out, PeekMode mode) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return false;
+    }
+    q->waiter->Pump();
+    HandleAllSent(*q);
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    return TakeLocked(*q, out, mode == PeekMode::Remove, Clock::now());
+}
+
+namespace {
+
+// The wait shared by WaitMessage and MsgWaitForEvents: true when a message is
+// waiting or one sent to the thread was handled, false at the deadline.
+// `ready` (may be null) is checked first on every round.
+bool WaitForInput(Queue& q, uint32_t timeoutMs, const std::function<bool()>& ready) {
+    const auto start = Clock::now();
+    for (;;) {
+        if (ready && ready()) {
+            return true;
+        }
+        q.waiter->Pump();
+        if (HandleAllSent(q)) {
+            return true;
+        }
+        auto answer = SleepOnce(q, [&](uint32_t& waitMs) -> std::optional<bool> {
+            const auto now = Clock::now();
+            if (HasInputLocked(q, now)) {
+                return true;
+            }
+            uint32_t left = kInfinite;
+            if (timeoutMs != kInfinite) {
+                const auto elapsed = now - start;
+                if (elapsed >= std::chrono::milliseconds(timeoutMs)) {
+                    return false;
+                }
+                left = CeilMs(std::chrono::milliseconds(timeoutMs) - elapsed);
+            }
+            waitMs = q.sent.empty() ? std::min(left, UntilNextTimerLocked(q, now)) : 0;
+            return std::nullopt;
+        });
+        if (answer) {
+            return *answer;
+        }
+    }
+}
+
+}  // namespace
+
+bool WaitMessage(uint32_t timeoutMs) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return false;
+    }
+    return WaitForInput(*q, timeoutMs, nullptr);
+}
+
+int MsgWaitForEvents(std::span<Event* const> events, uint32_t timeoutMs) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return WaitAny(events, timeoutMs);
+    }
+    // The waiter is kept alive for the event callbacks, which may run on any
+    // thread until the watch is gone.
+    std::shared_ptr<QueueWaiter> waiter = q->waiter;
+    detail::EventWatch watch(
+        events, [](void* context) { static_cast<QueueWaiter*>(context)->Wake(); }, waiter.get());
+    int index = -1;
+    const bool woke = WaitForInput(*q, timeoutMs, [&] {
+        index = watch.TryConsume();
+        return index >= 0;
+    });
+    if (index >= 0) {
+        return index;
+    }
+    if (woke) {
+        return static_cast<int>(events.size());
+    }
+    // A last look: an event set just at the deadline still counts.
+    index = watch.TryConsume();
+    return index >= 0 ? index : kWaitTimeout;
+}
+
+LResult DispatchMessage(const Message& message) {
+    if (message.window == 0) {
+        return 0;
+    }
+    return SendMessage(message.window, message.id, message.wParam, message.lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return;
+    }
+    const auto code = static_cast<WParam>(static_cast<intptr_t>(exitCode));
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    if (q->quitQueued) {
+        for (auto it = q->posted.rbegin(); it != q->posted.rend(); ++it) {
+            if (it->id == kMsgQuit && it->window == 0) {
+                it->wParam = code;
+                return;
+            }
+        }
+    }
+    q->posted.push_back(Message{0, kMsgQuit, code, 0, GetTickCount32()});
+    q->quitQueued = true;
+}
+
+// --- timers ---
+
+uint32_t SetTimer(WindowId window, uint32_t timerId, uint32_t intervalMs) {
+    if (window != 0 && timerId == 0) {
+        return 0;
+    }
+    Queue* mine = window == 0 ? CurrentQueue(true) : nullptr;
+    if (window == 0 && mine == nullptr) {
+        return 0;
+    }
+    const uint32_t interval = std::clamp(intervalMs, kMinTimerMs, kMaxTimerMs);
+    const auto due = Clock::now() + std::chrono::milliseconds(interval);
+    Registry& reg = Reg();
+    std::shared_ptr<QueueWaiter> wake;
+    {
+        std::lock_guard lock(reg.mutex);
+        Queue* q = window == 0 ? mine : WindowQueueLocked(reg, window);
+        if (q == nullptr) {
+            return 0;
+        }
+        auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) {
+            return t.window == window && t.id == timerId && timerId != 0;
+        });
+        if (it != q->timers.end()) {
+            it->intervalMs = interval;
+            it->due = due;
+        } else {
+            if (window == 0) {
+                timerId = reg.nextThreadTimerId++;
+                if (timerId == 0) {
+                    timerId = reg.nextThreadTimerId++;
+                }
+            }
+            q->timers.push_back(Timer{window, timerId, interval, due});
+        }
+        wake = TakeWakeLocked(*q);  // its sleep may have to end sooner now
+    }
+    if (wake) {
+        wake->Wake();
+    }
+    return timerId;
+}
+
+bool KillTimer(WindowId window, uint32_t timerId) {
+    Queue* mine = window == 0 ? CurrentQueue(false) : nullptr;
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    Queue* q = window == 0 ? mine : WindowQueueLocked(reg, window);
+    if (q == nullptr) {
+        return false;
+    }
+    return std::erase_if(q->timers, [&](const Timer& t) {
+               return t.window == window && t.id == timerId;
+           }) != 0;
+}
+
+// --- waiters ---
+
+void SetQueueWaiter(std::unique_ptr<QueueWaiter> waiter) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return;
+    }
+    std::shared_ptr<QueueWaiter> replacement = waiter
+                                                   ? std::shared_ptr<QueueWaiter>(std::move(waiter))
+                                                   : std::make_shared<DefaultWaiter>();
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    q->waiter.swap(replacement);
+    // `replacement` (the old waiter) goes after the unlock, or later still if
+    // a waking thread holds it.
+}
+
+}  // namespace platform

@@ -1,0 +1,246 @@
+#include "platform/Sync.h"
+
+#include <thread>  // the clocks too: <chrono> does not build under -fexec-charset=GBK
+#include <vector>
+
+#include "platform/EventWatch.h"
+
+namespace platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// One mutex for every event: a wait on several events checks and registers
+// with all of them atomically, so no Set() can slip between the two.
+std::mutex g_eventMutex;
+
+// Signalled when callbacks that Set() runs outside the mutex have returned
+// (EventWatch's destructor waits for them). Never destroyed: events may be set
+// while static objects go at exit.
+std::condition_variable& WatchCallsDone() {
+    static auto* cv = new std::condition_variable;
+    return *cv;
+}
+
+}  // namespace
+
+// A wait registered with one event. Either a waiting thread's condition
+// variable (WaitAny) or a callback (EventWatch) is woken on Set().
+struct Event::Waiter {
+    Waiter* prev = nullptr;
+    Waiter* next = nullptr;
+    std::condition_variable* cv = nullptr;
+    detail::EventWatch::WakeFn wake = nullptr;
+    void* context = nullptr;
+    int calling = 0;  // Set() calls of wake in progress, outside the mutex
+};
+
+Event::Event(Mode mode, bool initiallySet) : mode_(mode), set_(initiallySet) {}
+
+Event::~Event() = default;
+
+void Event::Set() {
+    // Callbacks run after the unlock, so that they may do anything (set
+    // events, take their own locks); `calling` keeps their nodes registered.
+    Waiter* inlineCalls[4];
+    std::vector<Waiter*> moreCalls;
+    size_t calls = 0;
+    {
+        std::lock_guard lock(g_eventMutex);
+        set_ = true;
+        // Every waiter re-checks under the mutex; for an auto-reset event
+        // only the first to do so consumes it and the others sleep again.
+        for (Waiter* w = waiters_; w != nullptr; w = w->next) {
+            if (w->cv != nullptr) {
+                w->cv->notify_one();
+                continue;
+            }
+            ++w->calling;
+            if (calls < std::size(inlineCalls)) {
+                inlineCalls[calls] = w;
+            } else {
+                moreCalls.push_back(w);
+            }
+            ++calls;
+        }
+    }
+    if (calls == 0) {
+        return;
+    }
+    auto each = [&](auto&& fn) {
+        for (size_t i = 0; i < calls; ++i) {
+            fn(i < std::size(inlineCalls) ? inlineCalls[i] : moreCalls[i - std::size(inlineCalls)]);
+        }
+    };
+    each([](Waiter* w) { w->wake(w->context); });
+    {
+        std::lock_guard lock(g_eventMutex);
+        each([](Waiter* w) { --w->calling; });
+    }
+    WatchCallsDone().notify_all();
+}
+
+void Event::Reset() {
+    std::lock_guard lock(g_eventMutex);
+    set_ = false;
+}
+
+bool Event::IsSet() const {
+    std::lock_guard lock(g_eventMutex);
+    return set_;
+}
+
+bool Event::Wait(uint32_t timeoutMs) {
+    Event* const one[] = {this};
+    return WaitAny(one, timeoutMs) == 0;
+}
+
+bool Event::TryConsumeLocked() {
+    if (!set_) {
+        return false;
+    }
+    if (mode_ == Mode::AutoReset) {
+        set_ = false;
+    }
+    return true;
+}
+
+void Event::AddWaiterLocked(Waiter* waiter) {
+    waiter->prev = nullptr;
+    waiter->next = waiters_;
+    if (waiters_ != nullptr) {
+        waiters_->prev = waiter;
+    }
+    waiters_ = waiter;
+}
+
+void Event::RemoveWaiterLocked(Waiter* waiter) {
+    if (waiter->prev != nullptr) {
+        waiter->prev->next = waiter->next;
+    } else {
+        waiters_ = waiter->next;
+    }
+    if (waiter->next != nullptr) {
+        waiter->next->prev = waiter->prev;
+    }
+    waiter->prev = waiter->next = nullptr;
+}
+
+int WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
+    using detail::EventWatch;
+    std::unique_lock lock(g_eventMutex);
+    int index = EventWatch::ConsumeFirstLocked(events);
+    if (index >= 0 || timeoutMs == 0 || events.empty()) {
+        return index >= 0 ? index : kWaitTimeout;
+    }
+
+    std::condition_variable cv;
+    Event::Waiter local[4];
+    std::unique_ptr<Event::Waiter[]> heap;
+    Event::Waiter* nodes = local;
+    if (events.size() > std::size(local)) {
+        heap = std::make_unique<Event::Waiter[]>(events.size());
+        nodes = heap.get();
+    }
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (events[i] != nullptr) {
+            nodes[i].cv = &cv;
+            events[i]->AddWaiterLocked(&nodes[i]);
+        }
+    }
+
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (timeoutMs == kInfinite) {
+            cv.wait(lock);
+        } else if (cv.wait_until(lock, deadline) == std::cv_status::timeout) {
+            index = EventWatch::ConsumeFirstLocked(events);
+            break;
+        }
+        index = EventWatch::ConsumeFirstLocked(events);
+        if (index >= 0) {
+            break;
+        }
+    }
+
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (events[i] != nullptr) {
+            events[i]->RemoveWaiterLocked(&nodes[i]);
+        }
+    }
+    return index >= 0 ? index : kWaitTimeout;
+}
+
+namespace detail {
+
+EventWatch::EventWatch(std::span<Event* const> events, WakeFn wake, void* context)
+    : events_(events), nodes_(std::make_unique<Event::Waiter[]>(events.size())) {
+    std::lock_guard lock(g_eventMutex);
+    for (size_t i = 0; i < events_.size(); ++i) {
+        if (events_[i] != nullptr) {
+            nodes_[i].wake = wake;
+            nodes_[i].context = context;
+            events_[i]->AddWaiterLocked(&nodes_[i]);
+        }
+    }
+}
+
+EventWatch::~EventWatch() {
+    std::unique_lock lock(g_eventMutex);
+    for (size_t i = 0; i < events_.size(); ++i) {
+        if (events_[i] != nullptr) {
+            events_[i]->RemoveWaiterLocked(&nodes_[i]);
+        }
+    }
+    // A Set() may still be calling wake for a node: wait until it returned.
+    WatchCallsDone().wait(lock, [this] {
+        for (size_t i = 0; i < events_.size(); ++i) {
+            if (nodes_[i].calling != 0) {
+                return false;
+            }
+        }
+        return true;
+    });
+}
+
+int EventWatch::TryConsume() {
+    std::lock_guard lock(g_eventMutex);
+    return ConsumeFirstLocked(events_);
+}
+
+int EventWatch::ConsumeFirstLocked(std::span<Event* const> events) {
+    for (size_t i = 0; i < events.size(); ++i) {
+        if (events[i] != nullptr && events[i]->TryConsumeLocked()) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+}  // namespace detail
+
+void SleepMs(uint32_t ms) {
+    if (ms == 0) {
+        std::this_thread::yield();
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+uint32_t GetTickCount32() {
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
+    return static_cast<uint32_t>(static_cast<uint64_t>(ms.count()));
+}
+
+int64_t QueryPerformanceCounter() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+int64_t QueryPerformanceFrequency() {
+    return 1'000'000;
+}
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+#include "platform/TextCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string kGbkSongTi = "\xCB\xCE\xCC\xE5";           // 宋体
+const std::string kUtf8SongTi = "\xE5\xAE\x8B\xE4\xBD\x93";  // 宋体
+
+TEST(TextCodec, ConvertsBothWays) {
+    EXPECT_EQ(platform::GbkToUtf8(kGbkSongTi), kUtf8SongTi);
+    EXPECT_EQ(platform::Utf8ToGbk(kUtf8SongTi), kGbkSongTi);
+    EXPECT_EQ(platform::GbkToUtf8("plain ascii"), "plain ascii");
+    EXPECT_EQ(platform::GbkToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(platform::GbkToUtf8(""), "");
+    // The compiler's literals are GBK too.
+    EXPECT_EQ(std::string("宋体"), kGbkSongTi);
+}
+
+TEST(TextCodec, LongTextsConvertWhole) {
+    std::string gbk;
+    std::string utf8;
+    for (int i = 0; i < 3000; ++i) {
+        gbk += kGbkSongTi;
+        utf8 += kUtf8SongTi;
+    }
+    EXPECT_EQ(platform::GbkToUtf8(gbk), utf8);
+    EXPECT_EQ(platform::Utf8ToGbk(utf8), gbk);
+}
+
+TEST(TextCodec, BadBytesBecomeQuestionMarks) {
+    // A lead byte with a trail byte out of range, then a lead byte cut off.
+    EXPECT_EQ(platform::GbkToUtf8("a\x81\x20z\xCB"), "a? z?");
+    // Stray continuation bytes, a truncated sequence, an overlong form.
+    EXPECT_EQ(platform::Utf8ToGbk("x\x80\xBFy"), "x??y");
+    EXPECT_EQ(platform::Utf8ToGbk("x\xE5\xAE"), "x?");
+    EXPECT_EQ(platform::Utf8ToGbk("\xC0\xAFok"), "??ok");
+    // A character GBK cannot hold is one '?', not one per byte.
+    EXPECT_EQ(platform::Utf8ToGbk("[\xF0\x9F\x98\x80]"), "[?]");
+}
+
+}  // namespace
