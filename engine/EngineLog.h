@@ -5,8 +5,6 @@
 // Every line is written with one append and ends with exactly "\r\n".
 // A text longer than the line buffer (1035 bytes) is cut.
 
-
-
 void EngineLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void StartRunLog();
 void RunLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -14,5 +12,3 @@ void RunLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // A message box "<action> 由于以下错误而失败: <system text>", caption "错误",
 // error icon.
 void ShowLastError(const char* action);
-
-

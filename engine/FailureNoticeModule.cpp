@@ -1,0 +1,10 @@
+#include "engine/FailureNoticeModule.h"
+
+int FailureNoticeModule::Tick() {
+    DrainMessages();
+    return 1;
+}
+
+int FailureNoticeModule::HandleMessage(int, void*, int) {
+    return 0;
+}
