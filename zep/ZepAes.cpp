@@ -1,0 +1,301 @@
+#include "zep/ZepAes.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+
+namespace {
+
+// ---- Tables, computed by the compiler from the field arithmetic ----------
+
+constexpr uint8_t Times2(uint8_t a) {
+    return static_cast<uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1B : 0x00));
+}
+
+constexpr uint8_t Multiply(uint8_t a, uint8_t b) {
+    uint8_t product = 0;
+    while (b != 0) {
+        if (b & 1) {
+            product ^= a;
+        }
+        a = Times2(a);
+        b >>= 1;
+    }
+    return product;
+}
+
+constexpr uint8_t Inverse(uint8_t a) {
+    // a^254 is the multiplicative inverse in GF(2^8); 0 maps to 0.
+    uint8_t result = 1;
+    uint8_t power = a;
+    for (int exponent = 254; exponent != 0; exponent >>= 1) {
+        if (exponent & 1) {
+            result = Multiply(result, power);
+        }
+        power = Multiply(power, power);
+    }
+    return a == 0 ? 0 : result;
+}
+
+constexpr std::array<uint8_t, 256> MakeSBox() {
+    std::array<uint8_t, 256> box{};
+    for (int x = 0; x < 256; ++x) {
+        const uint8_t b = Inverse(static_cast<uint8_t>(x));
+        box[x] = static_cast<uint8_t>(b ^ std::rotl(b, 1) ^ std::rotl(b, 2) ^ std::rotl(b, 3) ^
+                                      std::rotl(b, 4) ^ 0x63);
+    }
+    return box;
+}
+
+constexpr std::array<uint8_t, 256> kSBox = MakeSBox();
+
+constexpr std::array<uint8_t, 256> MakeInverseSBox() {
+    std::array<uint8_t, 256> box{};
+    for (int x = 0; x < 256; ++x) {
+        box[kSBox[x]] = static_cast<uint8_t>(x);
+    }
+    return box;
+}
+
+constexpr std::array<uint8_t, 256> kInverseSBox = MakeInverseSBox();
+
+constexpr uint32_t Word(uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
+    return (uint32_t{b0} << 24) | (uint32_t{b1} << 16) | (uint32_t{b2} << 8) | uint32_t{b3};
+}
+
+// Round tables: SubBytes and MixColumns (or their inverses) for one byte,
+// rotated by 0, 8, 16 and 24 bits for the four rows.
+using RoundTable = std::array<uint32_t, 256>;
+
+constexpr RoundTable MakeEncryptTable(int rotation) {
+    RoundTable table{};
+    for (int x = 0; x < 256; ++x) {
+        const uint8_t s = kSBox[x];
+        table[x] = std::rotr(Word(Multiply(s, 2), s, s, Multiply(s, 3)), rotation);
+    }
+    return table;
+}
+
+constexpr RoundTable MakeDecryptTable(int rotation) {
+    RoundTable table{};
+    for (int x = 0; x < 256; ++x) {
+        const uint8_t s = kInverseSBox[x];
+        table[x] = std::rotr(
+            Word(Multiply(s, 14), Multiply(s, 9), Multiply(s, 13), Multiply(s, 11)), rotation);
+    }
+    return table;
+}
+
+constexpr RoundTable kTe0 = MakeEncryptTable(0);
+constexpr RoundTable kTe1 = MakeEncryptTable(8);
+constexpr RoundTable kTe2 = MakeEncryptTable(16);
+constexpr RoundTable kTe3 = MakeEncryptTable(24);
+constexpr RoundTable kTd0 = MakeDecryptTable(0);
+constexpr RoundTable kTd1 = MakeDecryptTable(8);
+constexpr RoundTable kTd2 = MakeDecryptTable(16);
+constexpr RoundTable kTd3 = MakeDecryptTable(24);
+
+static_assert(kSBox[0x00] == 0x63 && kSBox[0x53] == 0xED && kSBox[0xFF] == 0x16);
+static_assert(kInverseSBox[0x63] == 0x00);
+
+// ---- Helpers ---------------------------------------------------------------
+
+inline uint32_t LoadWord(const uint8_t* p) {
+    return Word(p[0], p[1], p[2], p[3]);
+}
+
+inline void StoreWord(uint32_t w, uint8_t* p) {
+    p[0] = static_cast<uint8_t>(w >> 24);
+    p[1] = static_cast<uint8_t>(w >> 16);
+    p[2] = static_cast<uint8_t>(w >> 8);
+    p[3] = static_cast<uint8_t>(w);
+}
+
+inline uint8_t Byte(uint32_t w, int index) {  // index 0 = most significant
+    return static_cast<uint8_t>(w >> (24 - 8 * index));
+}
+
+inline uint32_t SubWord(uint32_t w) {
+    return Word(kSBox[Byte(w, 0)], kSBox[Byte(w, 1)], kSBox[Byte(w, 2)], kSBox[Byte(w, 3)]);
+}
+
+// InvMixColumns of one round-key word, for the equivalent inverse cipher.
+inline uint32_t InverseMixWord(uint32_t w) {
+    return kTd0[kSBox[Byte(w, 0)]] ^ kTd1[kSBox[Byte(w, 1)]] ^ kTd2[kSBox[Byte(w, 2)]] ^
+           kTd3[kSBox[Byte(w, 3)]];
+}
+
+bool IsDirectionValid(uint32_t flags) {
+    const uint32_t direction = flags & (ZepAesCodec::kForward | ZepAesCodec::kBackward);
+    return direction == ZepAesCodec::kForward || direction == ZepAesCodec::kBackward;
+}
+
+}  // namespace
+
+// ---- ZepAes ----------------------------------------------------------------
+
+ZepAes::~ZepAes() {
+    volatile uint32_t* e = encryptKeys_;
+    volatile uint32_t* d = decryptKeys_;
+    for (size_t i = 0; i < std::size(encryptKeys_); ++i) {
+        e[i] = 0;
+        d[i] = 0;
+    }
+}
+
+bool ZepAes::SetKey(const uint8_t* key, uint32_t bits) {
+    rounds_ = 0;
+    if (key == nullptr || (bits != 128 && bits != 192 && bits != 256)) {
+        return false;
+    }
+    const int keyWords = static_cast<int>(bits / 32);
+    const int rounds = keyWords + 6;
+    const int totalWords = 4 * (rounds + 1);
+
+    uint32_t* w = encryptKeys_;
+    for (int i = 0; i < keyWords; ++i) {
+        w[i] = LoadWord(key + 4 * i);
+    }
+    uint8_t roundConstant = 1;
+    for (int i = keyWords; i < totalWords; ++i) {
+        uint32_t temp = w[i - 1];
+        if (i % keyWords == 0) {
+            temp = SubWord(std::rotl(temp, 8)) ^ (uint32_t{roundConstant} << 24);
+            roundConstant = Times2(roundConstant);
+        } else if (keyWords > 6 && i % keyWords == 4) {
+            temp = SubWord(temp);
+        }
+        w[i] = w[i - keyWords] ^ temp;
+    }
+
+    // Decryption keys: the round keys in reverse order, the inner ones passed
+    // through InvMixColumns.
+    for (int round = 0; round <= rounds; ++round) {
+        for (int column = 0; column < 4; ++column) {
+            const uint32_t k = w[4 * (rounds - round) + column];
+            decryptKeys_[4 * round + column] =
+                (round == 0 || round == rounds) ? k : InverseMixWord(k);
+        }
+    }
+    rounds_ = rounds;
+    return true;
+}
+
+void ZepAes::EncryptBlock(const uint8_t* in, uint8_t* out) const {
+    if (rounds_ == 0) {
+        return;
+    }
+    const uint32_t* rk = encryptKeys_;
+    uint32_t s0 = LoadWord(in) ^ rk[0];
+    uint32_t s1 = LoadWord(in + 4) ^ rk[1];
+    uint32_t s2 = LoadWord(in + 8) ^ rk[2];
+    uint32_t s3 = LoadWord(in + 12) ^ rk[3];
+    for (int round = 1; round < rounds_; ++round) {
+        rk += 4;
+        const uint32_t t0 =
+            kTe0[Byte(s0, 0)] ^ kTe1[Byte(s1, 1)] ^ kTe2[Byte(s2, 2)] ^ kTe3[Byte(s3, 3)] ^ rk[0];
+        const uint32_t t1 =
+            kTe0[Byte(s1, 0)] ^ kTe1[Byte(s2, 1)] ^ kTe2[Byte(s3, 2)] ^ kTe3[Byte(s0, 3)] ^ rk[1];
+        const uint32_t t2 =
+            kTe0[Byte(s2, 0)] ^ kTe1[Byte(s3, 1)] ^ kTe2[Byte(s0, 2)] ^ kTe3[Byte(s1, 3)] ^ rk[2];
+        const uint32_t t3 =
+            kTe0[Byte(s3, 0)] ^ kTe1[Byte(s0, 1)] ^ kTe2[Byte(s1, 2)] ^ kTe3[Byte(s2, 3)] ^ rk[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
+    }
+    rk += 4;
+    const auto last = [](uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t key) {
+        return Word(kSBox[Byte(a, 0)], kSBox[Byte(b, 1)], kSBox[Byte(c, 2)], kSBox[Byte(d, 3)]) ^
+               key;
+    };
+    StoreWord(last(s0, s1, s2, s3, rk[0]), out);
+    StoreWord(last(s1, s2, s3, s0, rk[1]), out + 4);
+    StoreWord(last(s2, s3, s0, s1, rk[2]), out + 8);
+    StoreWord(last(s3, s0, s1, s2, rk[3]), out + 12);
+}
+
+void ZepAes::DecryptBlock(const uint8_t* in, uint8_t* out) const {
+    if (rounds_ == 0) {
+        return;
+    }
+    const uint32_t* rk = decryptKeys_;
+    uint32_t s0 = LoadWord(in) ^ rk[0];
+    uint32_t s1 = LoadWord(in + 4) ^ rk[1];
+    uint32_t s2 = LoadWord(in + 8) ^ rk[2];
+    uint32_t s3 = LoadWord(in + 12) ^ rk[3];
+    for (int round = 1; round < rounds_; ++round) {
+        rk += 4;
+        const uint32_t t0 =
+            kTd0[Byte(s0, 0)] ^ kTd1[Byte(s3, 1)] ^ kTd2[Byte(s2, 2)] ^ kTd3[Byte(s1, 3)] ^ rk[0];
+        const uint32_t t1 =
+            kTd0[Byte(s1, 0)] ^ kTd1[Byte(s0, 1)] ^ kTd2[Byte(s3, 2)] ^ kTd3[Byte(s2, 3)] ^ rk[1];
+        const uint32_t t2 =
+            kTd0[Byte(s2, 0)] ^ kTd1[Byte(s1, 1)] ^ kTd2[Byte(s0, 2)] ^ kTd3[Byte(s3, 3)] ^ rk[2];
+        const uint32_t t3 =
+            kTd0[Byte(s3, 0)] ^ kTd1[Byte(s2, 1)] ^ kTd2[Byte(s1, 2)] ^ kTd3[Byte(s0, 3)] ^ rk[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
+    }
+    rk += 4;
+    const auto last = [](uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t key) {
+        return Word(kInverseSBox[Byte(a, 0)], kInverseSBox[Byte(b, 1)], kInverseSBox[Byte(c, 2)],
+                    kInverseSBox[Byte(d, 3)]) ^
+               key;
+    };
+    StoreWord(last(s0, s3, s2, s1, rk[0]), out);
+    StoreWord(last(s1, s0, s3, s2, rk[1]), out + 4);
+    StoreWord(last(s2, s1, s0, s3, rk[2]), out + 8);
+    StoreWord(last(s3, s2, s1, s0, rk[3]), out + 12);
+}
+
+// ---- ZepAesCodec -----------------------------------------------------------
+
+int ZepAesCodec::Process(const uint8_t* key, uint32_t keyBits, const uint8_t* data, uint32_t length,
+                         uint8_t* output, uint32_t* outputLength, uint32_t flags) {
+    if ((flags & kStepFlag) == 0 || !IsDirectionValid(flags) || outputLength == nullptr) {
+        return 0;
+    }
+    if (length != 0 && data == nullptr) {
+        return 0;
+    }
+    const uint32_t block = ZepAes::kBlockSize;
+    const bool forward = (flags & kForward) != 0;
+    const uint32_t wholeBytes = length - length % block;
+    if (forward && length > UINT32_MAX - block) {
+        return 0;
+    }
+    if (!forward && (length == 0 || length % block != 0)) {
+        return 0;
+    }
+    const uint32_t produced = forward ? wholeBytes + block : length;
+
+    ZepAes aes;
+    if (!aes.SetKey(key, keyBits)) {
+        return 0;
+    }
+    if (output == nullptr) {
+        *outputLength = produced;
+        return 1;
+    }
+
+    for (uint32_t offset = 0; offset < wholeBytes; offset += block) {
+        if (forward) {
+            aes.EncryptBlock(data + offset, output + offset);
+        } else {
+            aes.DecryptBlock(data + offset, output + offset);
+        }
+    }
+    if (forward) {
+        uint8_t last[ZepAes::kBlockSize] = {};
+        if (length > wholeBytes) {
+            std::memcpy(last, data + wholeBytes, length - wholeBytes);
+        }
+        aes.EncryptBlock(last, output + wholeBytes);
+    }
+    *outputLength = produced;
+    return 1;
+}
