@@ -41,6 +41,17 @@ inline uint32_t Blend(uint32_t s, uint32_t d, uint32_t k) {
     return redBlue | green;
 }
 
+// A per-pixel-alpha sample over a destination pixel with weight k: a
+// transparent destination takes the colour with alpha k, any other is
+// blended and keeps the larger of its alpha and k.
+inline uint32_t AlphaOver(uint32_t s, uint32_t dp, uint32_t k) {
+    const uint32_t da = AlphaOf(dp);
+    if (da == 0) {
+        return (s & 0xFFFFFF) | k << 24;
+    }
+    return Blend(s, dp, k) | std::max(da, k) << 24;
+}
+
 // Bilinear mix of four pixels, every channel (alpha included), with the
 // 8-bit fractions of the position: p10 right of p00, p01 below it.
 inline uint32_t Bilinear(uint32_t p00, uint32_t p10, uint32_t p01, uint32_t p11, uint32_t fx,
@@ -132,16 +143,13 @@ struct AlphaWriter {
         }
         const uint32_t k = blended ? (sa * a8) >> 8 : sa;
         const uint32_t dp = Load32(d);
-        const uint32_t da = AlphaOf(dp);
-        if (ontoOpaque && da != 255) {
-            return;
+        if (ontoOpaque && AlphaOf(dp) != 255) {
+            return;  // onto opaque pixels only, whose alpha stays 255
         }
         if (tint.Passes(sa)) {
             Store32(d, Blend(s, tint.colour, k) | 0xFF000000u);
-        } else if (da == 0) {
-            Store32(d, (s & 0xFFFFFF) | k << 24);
         } else {
-            Store32(d, Blend(s, dp, k) | (ontoOpaque ? da : std::max(da, k)) << 24);
+            Store32(d, AlphaOver(s, dp, k));
         }
     }
 };
@@ -160,13 +168,7 @@ struct PlainAlphaWriter {
             return;
         }
         const uint32_t k = kBlended ? (sa * a8) >> 8 : sa;
-        const uint32_t dp = Load32(d);
-        const uint32_t da = AlphaOf(dp);
-        if (da == 0) {
-            Store32(d, (s & 0xFFFFFF) | k << 24);
-        } else {
-            Store32(d, Blend(s, dp, k) | std::max(da, k) << 24);
-        }
+        Store32(d, AlphaOver(s, Load32(d), k));
     }
 
     void Row(uint8_t* d, const uint8_t* s, int64_t count) const {
@@ -216,15 +218,8 @@ struct FilteredWriter {
     uint32_t a8;
     void operator()(uint8_t* d, uint32_t s) const {
         const uint32_t k = (AlphaOf(s) * a8) >> 8;
-        if (k == 0) {
-            return;
-        }
-        const uint32_t dp = Load32(d);
-        const uint32_t da = AlphaOf(dp);
-        if (da == 0) {
-            Store32(d, (s & 0xFFFFFF) | k << 24);
-        } else {
-            Store32(d, Blend(s, dp, k) | std::max(da, k) << 24);
+        if (k != 0) {
+            Store32(d, AlphaOver(s, Load32(d), k));
         }
     }
 };

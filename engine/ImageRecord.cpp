@@ -79,11 +79,15 @@ bool IsIndexedImage(const ImageRecord& record) {
     return (record.flags & (kImagePpsBlock | kImagePalette)) != 0 && !IsGrid(record);
 }
 
-int GetBytesPerPixel(const ImageRecord& record) {
-    if (!IsIndexedImage(record)) {
+int GetBytesPerPixelOfFlags(uint32_t flags) {
+    if ((flags & (kImagePpsBlock | kImagePalette)) == 0) {
         return 4;
     }
-    return (record.flags & kImageAlpha) != 0 ? 2 : 1;
+    return (flags & kImageAlpha) != 0 ? 2 : 1;
+}
+
+int GetBytesPerPixel(const ImageRecord& record) {
+    return IsGrid(record) ? 4 : GetBytesPerPixelOfFlags(record.flags);
 }
 
 void ReleaseImageRecord(ImageRecord& record) {
@@ -293,12 +297,14 @@ int CImageFrameView::GetSliceY() const {
     return record != nullptr ? record->sliceY : 0;
 }
 
+const uint8_t* CImageFrameView::CurrentPixel(int x, int y, const ImageRecord*& record) const {
+    record = LiveRecord();
+    return record != nullptr ? FramePixel(*record, CurrentFrame(*record), x, y) : nullptr;
+}
+
 uint32_t CImageFrameView::GetPixelColor(int x, int y) const {
-    const ImageRecord* record = LiveRecord();
-    if (record == nullptr) {
-        return 0;
-    }
-    const uint8_t* pixel = FramePixel(*record, CurrentFrame(*record), x, y);
+    const ImageRecord* record = nullptr;
+    const uint8_t* pixel = CurrentPixel(x, y, record);
     if (pixel == nullptr) {
         return 0;
     }
@@ -315,11 +321,8 @@ uint32_t CImageFrameView::GetPixelColor(int x, int y) const {
 }
 
 int CImageFrameView::GetAlphaAt(int x, int y) const {
-    const ImageRecord* record = LiveRecord();
-    if (record == nullptr) {
-        return 0;
-    }
-    const uint8_t* pixel = FramePixel(*record, CurrentFrame(*record), x, y);
+    const ImageRecord* record = nullptr;
+    const uint8_t* pixel = CurrentPixel(x, y, record);
     if (pixel == nullptr) {
         return 0;
     }
@@ -339,7 +342,7 @@ int CImageFrameView::SetFrame(int frame) {
         return 0;
     }
     const int index = PositiveModulo(frame, record->frameCount);
-    if (index != m_state.frame) {
+    if (index != CurrentFrame(*record)) {
         m_state.record->flags |= kImageChanged;
     }
     m_state.frame = index;

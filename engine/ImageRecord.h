@@ -62,7 +62,10 @@ struct ImageRecord {
 bool HasPicture(const ImageRecord& record);
 // Indexed pictures (palette or pps block) that are not frame grids.
 bool IsIndexedImage(const ImageRecord& record);
-// Bytes per pixel of the record's format: 1 or 2 indexed, else 4.
+// Bytes per pixel that picture flags describe: 1 or 2 indexed (palette or
+// pps block, 2 with per-pixel alpha), else 4.
+int GetBytesPerPixelOfFlags(uint32_t flags);
+// Bytes per pixel of the record's format; frame grids are always 32-bit.
 int GetBytesPerPixel(const ImageRecord& record);
 
 // Frees the buffers the record owns and resets every field.
@@ -176,6 +179,9 @@ private:
     const ImageRecord* LiveRecord() const;
     // Frame state's frame reduced to the record's frame count.
     int CurrentFrame(const ImageRecord& record) const;
+    // Pixel (x, y) of the current frame and the record it lies in; null
+    // without a live record or outside the frame.
+    const uint8_t* CurrentPixel(int x, int y, const ImageRecord*& record) const;
 
     uint32_t m_refreshTime = 0;
     FrameRecord m_state;

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cassert>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -66,6 +67,7 @@ bool ReadHeader(std::span<const uint8_t> bytes, PpsHeader& header) {
     reader.ReadU32(header.fileSize);
     reader.ReadU16(header.paletteCount);
     reader.ReadU16(unused);
+    assert(!reader.Ok() || reader.Position() == kPpsHeaderSize);
     return reader.Ok() && magic[0] == 'p' && magic[1] == 'p' && magic[2] == 's';
 }
 
@@ -84,6 +86,7 @@ void WriteHeader(std::span<uint8_t> bytes, const PpsHeader& header) {
     writer.WriteU32(header.fileSize);
     writer.WriteU16(header.paletteCount);
     writer.WriteU16(0);
+    assert(writer.Ok() && writer.Position() == kPpsHeaderSize);
 }
 
 bool ReadFrameHeader(std::span<const uint8_t> bytes, PpsFrameHeader& header) {
@@ -93,6 +96,7 @@ bool ReadFrameHeader(std::span<const uint8_t> bytes, PpsFrameHeader& header) {
     reader.ReadU32(header.lengthA);
     reader.ReadU32(header.lengthB);
     reader.ReadU32(header.decodedSize);
+    assert(!reader.Ok() || reader.Position() == kPpsFrameHeaderSize);
     return reader.Ok();
 }
 
@@ -103,6 +107,7 @@ void WriteFrameHeader(std::span<uint8_t> bytes, const PpsFrameHeader& header) {
     writer.WriteU32(header.lengthA);
     writer.WriteU32(header.lengthB);
     writer.WriteU32(header.decodedSize);
+    assert(writer.Ok() && writer.Position() == kPpsFrameHeaderSize);
 }
 
 bool IsKnownMode(int mode) {
@@ -115,14 +120,6 @@ uint64_t FrameBytesPerPixel(uint32_t frameFlags) {
         return 4;
     }
     return (frameFlags & kPpsFramePlanes) != 0 ? 2 : 1;
-}
-
-// Bytes per pixel that the image flags describe.
-uint64_t ImageBytesPerPixel(uint32_t imageFlags) {
-    if ((imageFlags & kIndexedImage) == 0) {
-        return 4;
-    }
-    return (imageFlags & kImageAlpha) != 0 ? 2 : 1;
 }
 
 size_t PaletteBlockSize(const PpsHeader& header) {
@@ -375,7 +372,8 @@ bool LocateFrames(std::span<const uint8_t> bytes, const PpsHeader& header,
     }
     const uint64_t pixelCount = static_cast<uint64_t>(header.width) * header.height;
     if (header.decodedSize <
-        header.frameCount * pixelCount * ImageBytesPerPixel(header.imageFlags)) {
+        header.frameCount * pixelCount *
+            static_cast<uint64_t>(GetBytesPerPixelOfFlags(header.imageFlags))) {
         return false;
     }
     uint64_t offset = kPpsHeaderSize + PaletteBlockSize(header);

@@ -1,6 +1,7 @@
 #include "engine/ResourcePack.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <new>
 #include <string>
@@ -28,6 +29,7 @@ bool ParseResPackRecord(std::span<const uint8_t> bytes, ResPackRecord& record) {
     if (!reader.Ok()) {
         return false;
     }
+    assert(reader.Position() == kResPackRecordSize);
     record = parsed;
     return true;
 }

@@ -42,6 +42,11 @@ TEST_F(AnimatedViewTest, SetFrameWrapsMarksAndAnswersTheDelay) {
     EXPECT_FALSE(picture->flags & kImageChanged);
 
     EXPECT_EQ(view.SetFrame(-1), 70);  // non-negative modulo
+    FrameRecord copied = WholeFrame(*picture);
+    copied.frame = -1;  // a state copied for a negative frame shows frame 2
+    view.SetFrameInfo(copied);
+    EXPECT_EQ(view.SetFrame(2), 70);
+    EXPECT_FALSE(picture->flags & kImageChanged);
     EXPECT_EQ(view.SetFrame(-5), 100);
     EXPECT_EQ(view.GetFrame(), 1);
     EXPECT_EQ(view.GetFrameDelay(-1), 70);
