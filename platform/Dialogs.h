@@ -34,8 +34,7 @@ struct MessageBoxRequest {
 };
 
 // Shows the box and returns the answer.
-int ShowMessageBox(WindowId owner, std::string_view text, std::string_view caption,
-                   uint32_t style);
+int ShowMessageBox(WindowId owner, std::string_view text, std::string_view caption, uint32_t style);
 
 // Replaces how boxes are shown (tests, headless runs); an empty function
 // restores the default, which writes the box to standard error and answers

@@ -10,27 +10,13 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "platform/AsciiCase.h"
+
 namespace platform {
 namespace {
 
 bool IsSeparator(char c) {
     return c == '/' || c == '\\';
-}
-
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool StatPath(const std::string& path, struct stat* info) {
@@ -69,7 +55,7 @@ std::optional<std::string> FindCaseInsensitive(const std::string& folder,
     std::optional<std::string> best;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name(entry->d_name);
-        if (!EqualsIgnoringAsciiCase(name, component)) {
+        if (!detail::EqualsIgnoringAsciiCase(name, component)) {
             continue;
         }
         if (best && std::string_view(*best) <= name) {

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/EventWatch.h"
 #include "platform/MessageQueue.h"
 
@@ -160,13 +161,7 @@ void CompleteLocked(SentItem& item, LResult result, Wakes& wakes) {
 }
 
 std::string ClassKey(std::string_view name) {
-    std::string key(name);
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return key;
+    return detail::FoldAsciiCopy(name);
 }
 
 uint32_t CeilMs(Clock::duration d) {

@@ -9,25 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiCase.h"
+
 namespace platform {
 namespace {
 
 thread_local int lastSocketError = 0;
-
-bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) {
-        return false;
-    }
-    const std::string_view tail = text.substr(text.size() - suffix.size());
-    for (size_t i = 0; i < tail.size(); ++i) {
-        const char c = tail[i];
-        const char folded = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (folded != suffix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Names under the reserved "invalid" domain never resolve; they are refused
 // at once instead of asking a name server.
@@ -36,7 +23,7 @@ bool IsReservedInvalidName(std::string_view host) {
         host.remove_suffix(1);
     }
     const std::string dotted = "." + std::string(host);
-    return EndsWithIgnoringAsciiCase(dotted, ".invalid");
+    return detail::EndsWithIgnoringAsciiCase(dotted, ".invalid");
 }
 
 bool LookUpIPv4(const char* host, uint32_t* addressOut) {

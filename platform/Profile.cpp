@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiCase.h"
 #include "platform/Files.h"
 
 namespace platform {
@@ -26,10 +27,6 @@ bool IsLeadByte(char c) {
     return byte >= 0x81 && byte <= 0xFE;
 }
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool NamesEqual(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
@@ -40,7 +37,7 @@ bool NamesEqual(std::string_view a, std::string_view b) {
                 return false;
             }
             ++i;
-        } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
+        } else if (detail::FoldAscii(a[i]) != detail::FoldAscii(b[i])) {
             return false;
         }
     }

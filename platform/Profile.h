@@ -23,8 +23,7 @@ namespace platform {
 
 uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue,
                                  char* out, uint32_t size, const char* file);
-int GetPrivateProfileInt(const char* section, const char* key, int defaultValue,
-                         const char* file);
+int GetPrivateProfileInt(const char* section, const char* key, int defaultValue, const char* file);
 bool WritePrivateProfileString(const char* section, const char* key, const char* value,
                                const char* file);
 

@@ -80,8 +80,12 @@ private:
 };
 
 // Interlocked counters: the new value is returned, as the system call did.
-inline int32_t InterlockedIncrement(std::atomic<int32_t>& value) { return ++value; }
-inline int32_t InterlockedDecrement(std::atomic<int32_t>& value) { return --value; }
+inline int32_t InterlockedIncrement(std::atomic<int32_t>& value) {
+    return ++value;
+}
+inline int32_t InterlockedDecrement(std::atomic<int32_t>& value) {
+    return --value;
+}
 
 void SleepMs(uint32_t ms);
 

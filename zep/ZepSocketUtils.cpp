@@ -75,7 +75,3 @@ int ZepIsSocketConnected(platform::SocketHandle socket) {
 int ZepGetEthernetAddresses(uint8_t* out, size_t capacity) {
     return platform::EthernetAddresses(out, out == nullptr ? 0 : capacity);
 }
-
-int ZepGetEthernetAddressesFrom(std::string_view netClassFolder, uint8_t* out, size_t capacity) {
-    return platform::EthernetAddressesFrom(netClassFolder, out, out == nullptr ? 0 : capacity);
-}

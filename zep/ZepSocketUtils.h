@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 #include "platform/Net.h"
 
@@ -56,5 +55,3 @@ int ZepIsSocketConnected(platform::SocketHandle socket);
 // adapters (also those cut off by the capacity), 0 when there is none, -1
 // when the adapter list cannot be read.
 int ZepGetEthernetAddresses(uint8_t* out, size_t capacity);
-// The same over another sysfs "class/net" folder (tests).
-int ZepGetEthernetAddressesFrom(std::string_view netClassFolder, uint8_t* out, size_t capacity);

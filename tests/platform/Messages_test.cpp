@@ -365,12 +365,35 @@ TEST_F(MessagesTest, SentMessagesAreHandledBeforePostedOnes) {
     });
     ASSERT_TRUE(mine.Create(kClass));
     ASSERT_TRUE(PostMessage(mine.Id(), kMsgA, 0, 0));
-    std::thread sender([id = mine.Id()] { SendMessage(id, kMsgB, 0, 0); });
-    SleepMs(100);  // generous: the send is queued long before
+
+    // A blocked sender takes messages sent to itself only once its own send
+    // is queued, so a probe it answers proves the send waits for us.
+    Event created(Mode::ManualReset);
+    Event sendQueued(Mode::ManualReset);
+    std::atomic<WindowId> senderWindow{0};
+    std::thread sender([&, id = mine.Id()] {
+        FnWindow own([&](uint32_t msg, WParam, LParam) -> LResult {
+            if (msg == kMsgC) {
+                sendQueued.Set();
+            }
+            return 0;
+        });
+        EXPECT_TRUE(own.Create(kClass));
+        senderWindow = own.Id();
+        created.Set();
+        SendMessage(id, kMsgB, 0, 0);
+    });
+    std::thread prober([&] {
+        EXPECT_TRUE(created.Wait(5000));
+        SendMessage(senderWindow.load(), kMsgC, 0, 0);
+    });
+    EXPECT_TRUE(sendQueued.Wait(5000));  // a plain wait: no message is taken meanwhile
+
     Message m;
     ASSERT_TRUE(GetMessage(m));
     DispatchMessage(m);
     sender.join();
+    prober.join();
     EXPECT_EQ(order, (std::vector<uint32_t>{kMsgB, kMsgA}));
 }
 

@@ -7,23 +7,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <set>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/Messages.h"
 #include "platform/Net.h"
-#include "tests/zep/ZepTestFolder.h"
 
 namespace {
-
-using zeptest::TempFolder;
-using zeptest::WriteFileBytes;
 
 // A descriptor closed when the object goes.
 class Descriptor {
@@ -91,58 +82,6 @@ TEST(ZepConnectTimeTest, TellsConnectedFromUnconnectedSockets) {
     EXPECT_EQ(ZepIsSocketConnected(client.get()), 1);
     EXPECT_EQ(ZepIsSocketConnected(accepted.get()), 1);
     EXPECT_EQ(ZepIsSocketConnected(listener.get()), 0);
-}
-
-// A sysfs "class/net" folder with made-up interfaces.
-class FakeNetClass {
-public:
-    void Add(const std::string& name, int type, int index, int address, bool loopback = false,
-             bool wireless = false) {
-        const auto folder = root_.Path() / name;
-        std::filesystem::create_directory(folder);
-        WriteFileBytes(folder / "type", std::to_string(type) + "\n");
-        WriteFileBytes(folder / "ifindex", std::to_string(index) + "\n");
-        WriteFileBytes(folder / "flags", loopback ? "0x9\n" : "0x1003\n");
-        char text[32];
-        std::snprintf(text, sizeof text, "02:00:00:00:%02x:%02x\n", address >> 8, address & 0xFF);
-        WriteFileBytes(folder / "address", text);
-        if (wireless) {
-            std::filesystem::create_directory(folder / "wireless");
-        }
-    }
-    std::string Path() const { return root_.Path().string(); }
-
-private:
-    TempFolder root_;
-};
-
-TEST(ZepEthernetTest, CopiesEthernetAddressesInIndexOrderAndStopsAtTheCapacity) {
-    FakeNetClass net;
-    net.Add("lo", 772, 1, 0, true);
-    net.Add("wlan0", 1, 2, 0xAAAA, false, true);
-    for (int i = 0; i < 30; ++i) {
-        // Names sort differently from the indexes, which give the order.
-        net.Add("eth" + std::to_string(i), 1, 40 - i, i + 1);
-    }
-
-    auto out = std::make_unique<uint8_t[]>(128);  // exact size: ASan sees any overrun
-    EXPECT_EQ(ZepGetEthernetAddressesFrom(net.Path(), out.get(), 128), 30);
-    // The lowest index is eth29 (address 30); 128 bytes hold 21 whole addresses
-    // and two bytes of the 22nd.
-    const uint8_t first[6] = {0x02, 0, 0, 0, 0, 30};
-    EXPECT_TRUE(std::equal(first, first + 6, out.get()));
-    const uint8_t twentyFirst[6] = {0x02, 0, 0, 0, 0, 10};
-    EXPECT_TRUE(std::equal(twentyFirst, twentyFirst + 6, out.get() + 120));
-    EXPECT_EQ(out[126], 0x02);
-    EXPECT_EQ(out[127], 0x00);
-}
-
-TEST(ZepEthernetTest, NoAdaptersAndUnreadableList) {
-    FakeNetClass onlyLoopback;
-    onlyLoopback.Add("lo", 772, 1, 0, true);
-    uint8_t out[128];
-    EXPECT_EQ(ZepGetEthernetAddressesFrom(onlyLoopback.Path(), out, sizeof out), 0);
-    EXPECT_EQ(ZepGetEthernetAddressesFrom(onlyLoopback.Path() + "/missing", out, sizeof out), -1);
 }
 
 TEST(ZepConnectionIdTest, IdsAreUniqueAcrossThreads) {
