@@ -3,6 +3,7 @@
 #   ./build.sh run    build the program and start it
 #   ./build.sh test   build the sanitizer configuration and run every test
 #   ./build.sh bench  build and run the benchmarks
+#   ./build.sh tsan   build with ThreadSanitizer and run the platform and zep tests
 set -euo pipefail
 
 cd "$(dirname "$0")"
@@ -13,6 +14,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libjpeg-dev
+    dante-server microsocks tinyproxy
 )
 
 install_missing() {
@@ -26,7 +28,19 @@ install_missing() {
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     echo "Installing: ${missing[*]}"
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+    # The proxies are test peers that the tests start themselves: keep the
+    # package scripts from starting them as system services.
+    local policy=/usr/sbin/policy-rc.d added_policy=0
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' | $sudo tee "$policy" >/dev/null
+        $sudo chmod +x "$policy"
+        added_policy=1
+    fi
+    local status=0
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" \
+        || status=$?
+    [ "$added_policy" -eq 1 ] && $sudo rm -f "$policy"
+    return "$status"
 }
 
 jobs="$(nproc)"
@@ -50,6 +64,10 @@ test)
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ctest --test-dir build-asan --output-on-failure -j "$jobs" "$@"
+    ;;
+tsan)
+    configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DPVBN_THREAD_SANITIZER=ON -DPVBN_TESTS=ON
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'platform|zep' "$@"
     ;;
 bench)
     configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DPVBN_TESTS=OFF -DPVBN_BENCH=ON
