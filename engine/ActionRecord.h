@@ -21,6 +21,7 @@
 #include <type_traits>
 
 #include "engine/EventRecord.h"
+#include "engine/ImageRecord.h"
 
 class CCorvaneObject;
 class GameCore;
@@ -154,6 +155,16 @@ struct ResizeActionParams {
     int heightStep = 0;
 };
 
+// A card turning about its vertical axis; angles in whole degrees.
+struct FlipActionParams {
+    int step = 0;
+    int total = 0;
+    int backShown = 0;  // nonzero while the picture shows backFace's side
+    FrameState backFace;
+    int startWidth = 0;
+    int counter = 0;
+};
+
 using ActionCallback = void (*)(void* data);
 
 // The function, then as much of the caller's data as fits.
@@ -162,7 +173,14 @@ struct CallbackActionParams {
     unsigned char data[kActionParamBytes - sizeof(ActionCallback)] = {};
 };
 
+// Every kind's record fits the area and may be copied as bytes.
+template <class... Params>
+inline constexpr bool kFitActionArea = ((sizeof(Params) <= kActionParamBytes &&
+                                         alignof(Params) <= 8 &&
+                                         std::is_trivially_copyable_v<Params>)&&...);
+static_assert(
+    kFitActionArea<FadeActionParams, RotateActionParams, AlphaActionParams, ShowHideActionParams,
+                   MoveActionParams, DelayActionParams, TimerActionParams, DelayedEventActionParams,
+                   FrameAnimationActionParams, DelayedSoundActionParams, ResizeActionParams,
+                   FlipActionParams, CallbackActionParams>);
 static_assert(sizeof(CallbackActionParams) == kActionParamBytes);
-static_assert(sizeof(DelayedSoundActionParams) <= kActionParamBytes);
-static_assert(sizeof(DelayedEventActionParams) <= kActionParamBytes);
-static_assert(sizeof(MoveActionParams) <= kActionParamBytes);

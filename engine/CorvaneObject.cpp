@@ -9,6 +9,17 @@
 #include "engine/ObjectModule.h"
 #include "engine/SceneGeometry.h"
 
+template <class Action>
+void CCorvaneObject::ForEachLinkedChild(uint32_t linkFlag, Action&& action) {
+    // By index and by value: an action may add children to this list.
+    for (size_t i = 0; i < children_.size(); ++i) {
+        const ChildLink link = children_[i];
+        if ((link.flags & linkFlag) != 0) {
+            action(link.child);
+        }
+    }
+}
+
 CCorvaneObject::CCorvaneObject() {
     state_.x = kNewObjectPos;
     state_.y = kNewObjectPos;
@@ -59,23 +70,13 @@ void CCorvaneObject::MoveBy(double dx, double dy) {
         clip.top = TruncToInt(clip.top + dy);
         clip.bottom = TruncToInt(clip.bottom + dy);
     }
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkPosition) != 0) {
-            link.child->MoveBy(dx, dy);
-        }
-    }
+    ForEachLinkedChild(kLinkPosition, [&](CCorvaneObject* child) { child->MoveBy(dx, dy); });
 }
 
 void CCorvaneObject::SetSize(double width, double height) {
     state_.width = width;
     state_.height = height;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkSize) != 0) {
-            link.child->SetSize(width, height);
-        }
-    }
+    ForEachLinkedChild(kLinkSize, [&](CCorvaneObject* child) { child->SetSize(width, height); });
 }
 
 void CCorvaneObject::SetZ(double z) {
@@ -84,12 +85,7 @@ void CCorvaneObject::SetZ(double z) {
 
 void CCorvaneObject::MoveZBy(double dz) {
     state_.z = std::min(state_.z + dz, kMaxObjectZ);
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkZ) != 0) {
-            link.child->MoveZBy(dz);
-        }
-    }
+    ForEachLinkedChild(kLinkZ, [&](CCorvaneObject* child) { child->MoveZBy(dz); });
 }
 
 void CCorvaneObject::BringToTop() {
@@ -129,12 +125,7 @@ void CCorvaneObject::Hide() {
 
 void CCorvaneObject::SetAlpha(double alpha) {
     state_.alpha = alpha;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkAlpha) != 0) {
-            link.child->SetAlpha(alpha);
-        }
-    }
+    ForEachLinkedChild(kLinkAlpha, [&](CCorvaneObject* child) { child->SetAlpha(alpha); });
 }
 
 void CCorvaneObject::SetAngle(double angle) {
@@ -145,12 +136,8 @@ void CCorvaneObject::RotateBy(double da) {
     state_.angle += da;
     const double cx = state_.x;
     const double cy = state_.y;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkRotation) != 0) {
-            link.child->RotateAbout(cx, cy, da);
-        }
-    }
+    ForEachLinkedChild(kLinkRotation,
+                       [&](CCorvaneObject* child) { child->RotateAbout(cx, cy, da); });
 }
 
 void CCorvaneObject::RotateAbout(double cx, double cy, double da) {
@@ -168,29 +155,20 @@ void CCorvaneObject::RotateAbout(double cx, double cy, double da) {
 void CCorvaneObject::Scale(double fx, double fy) {
     state_.width *= fx;
     state_.height *= fy;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkScale) != 0) {
-            link.child->Scale(fx, fy);
-        }
-    }
+    ForEachLinkedChild(kLinkScale, [&](CCorvaneObject* child) { child->Scale(fx, fy); });
 }
 
 void CCorvaneObject::Resize(double width, double height) {
     width = std::max(width, 0.0);
     height = std::max(height, 0.0);
     const bool scalable = state_.width != 0.0 && state_.height != 0.0;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkScale) == 0) {
-            continue;
-        }
+    ForEachLinkedChild(kLinkScale, [&](CCorvaneObject* child) {
         if (scalable) {
-            link.child->Scale(width / state_.width, height / state_.height);
+            child->Scale(width / state_.width, height / state_.height);
         } else {
-            link.child->Resize(width, height);
+            child->Resize(width, height);
         }
-    }
+    });
     state_.width = width;
     state_.height = height;
 }
@@ -198,12 +176,9 @@ void CCorvaneObject::Resize(double width, double height) {
 void CCorvaneObject::SetClipRect(int left, int top, int right, int bottom) {
     state_.clipRect = IntRect{left, top, right, bottom};
     AddFlags(kObjectHasClipRect);
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkClipRect) != 0) {
-            link.child->SetClipRect(left, top, right, bottom);
-        }
-    }
+    ForEachLinkedChild(kLinkClipRect, [&](CCorvaneObject* child) {
+        child->SetClipRect(left, top, right, bottom);
+    });
 }
 
 void CCorvaneObject::Enable(int on) {
@@ -336,12 +311,7 @@ void CCorvaneObject::SetParent(CCorvaneObject* parent) {
 }
 
 void CCorvaneObject::ForwardEvent(const EventRecord& record) {
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkForwardEvents) != 0) {
-            link.child->OnEvent(record);
-        }
-    }
+    ForEachLinkedChild(kLinkForwardEvents, [&](CCorvaneObject* child) { child->OnEvent(record); });
 }
 
 void CCorvaneObject::SetName(const char* name) {
@@ -356,12 +326,7 @@ void CCorvaneObject::EnableInput(int on) {
     } else {
         state_.flags &= ~kObjectTakesInput;
     }
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkInput) != 0) {
-            link.child->EnableInput(on);
-        }
-    }
+    ForEachLinkedChild(kLinkInput, [&](CCorvaneObject* child) { child->EnableInput(on); });
 }
 
 void CCorvaneObject::EnableDrag(int on) {
@@ -410,12 +375,7 @@ void CCorvaneObject::Invalidate() {
     if (IsRegistered()) {
         module_->HandleMessage(kMsgObjectChanged, this, 0);
     }
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkInvalidate) != 0) {
-            link.child->Invalidate();
-        }
-    }
+    ForEachLinkedChild(kLinkInvalidate, [&](CCorvaneObject* child) { child->Invalidate(); });
 }
 
 void CCorvaneObject::ClipCursorToClipRect() {
@@ -584,12 +544,8 @@ void CCorvaneObject::AddEventBinding(int incomingId, const EventRecord& record) 
     }
     EnableInput(1);
     Invalidate();
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const ChildLink link = children_[i];
-        if ((link.flags & kLinkBindings) != 0) {
-            link.child->AddEventBinding(incomingId, record);
-        }
-    }
+    ForEachLinkedChild(kLinkBindings,
+                       [&](CCorvaneObject* child) { child->AddEventBinding(incomingId, record); });
 }
 
 void CCorvaneObject::BindEvent(int incomingId, int targetId, int outgoingId, intptr_t param1,

@@ -171,6 +171,9 @@ protected:
     const ObjectState& OwnState() const { return state_; }
 
 private:
+    // Calls action (child) for every child whose link carries linkFlag.
+    template <class Action>
+    void ForEachLinkedChild(uint32_t linkFlag, Action&& action);
     ChildLink* FindChildLink(int id);
     void RemoveFromOwnList(const CCorvaneObject* child);
     bool IsSelfOrAncestor(const CCorvaneObject* object) const;

@@ -64,6 +64,18 @@ void CollectSequence(GroupRecord* group, std::unordered_set<const GroupRecord*>&
     }
 }
 
+// A zeroed record in a unit of the pool, with the next serial.
+template <class Record>
+Record* NewPooledRecord(CMemPool& pool, uint64_t& serial) {
+    void* unit = pool.Alloc(sizeof(Record));
+    if (unit == nullptr) {
+        return nullptr;
+    }
+    auto* record = new (unit) Record();
+    record->serial = ++serial;
+    return record;
+}
+
 }  // namespace
 
 void SetActionTarget(ActionRecord& record, CCorvaneObject* object) {
@@ -72,23 +84,11 @@ void SetActionTarget(ActionRecord& record, CCorvaneObject* object) {
 }
 
 ActionRecord* ObjectModule::NewActionRecord() {
-    void* unit = actionPool_.Alloc(sizeof(ActionRecord));
-    if (unit == nullptr) {
-        return nullptr;
-    }
-    auto* record = new (unit) ActionRecord();
-    record->serial = ++serial_;
-    return record;
+    return NewPooledRecord<ActionRecord>(actionPool_, serial_);
 }
 
 GroupRecord* ObjectModule::NewGroupRecord() {
-    void* unit = groupPool_.Alloc(sizeof(GroupRecord));
-    if (unit == nullptr) {
-        return nullptr;
-    }
-    auto* group = new (unit) GroupRecord();
-    group->serial = ++serial_;
-    return group;
+    return NewPooledRecord<GroupRecord>(groupPool_, serial_);
 }
 
 int ObjectModule::CountLiveActions() const {

@@ -36,7 +36,10 @@ int64_t HalfRoundedUp(int n) {
 }
 
 int Side(const Point& a, const Point& b, const Point& p) {
-    const int64_t cross = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+    // Coordinates span the whole int range: the products need 128 bits.
+    using Wide = __int128;
+    const Wide cross =
+        static_cast<Wide>(b.x - a.x) * (p.y - a.y) - static_cast<Wide>(b.y - a.y) * (p.x - a.x);
     return (cross > 0) - (cross < 0);
 }
 
@@ -58,7 +61,9 @@ bool SegmentsMeet(const Point& a, const Point& b, const Point& c, const Point& d
            (s3 == 0 && WithinBox(c, d, a)) || (s4 == 0 && WithinBox(c, d, b));
 }
 
-// Inside or on the edge of a convex quad given in either turning order.
+// Inside or on the edge of a convex quad given in either turning order. A
+// quad flattened to a line or a point holds nothing: meeting it is a matter
+// of its edges.
 bool InsideQuad(const Quad& quad, const Point& p) {
     bool anyLeft = false;
     bool anyRight = false;
@@ -67,7 +72,7 @@ bool InsideQuad(const Quad& quad, const Point& p) {
         anyLeft = anyLeft || side > 0;
         anyRight = anyRight || side < 0;
     }
-    return !(anyLeft && anyRight);
+    return (anyLeft || anyRight) && !(anyLeft && anyRight);
 }
 
 bool QuadsMeet(const Quad& a, const Quad& b) {

@@ -113,16 +113,22 @@ TEST(CorvaneObjectAlone, ResizeScalesLinkedChildrenOrSizesThemWhenParentHadNoSiz
     parent.DetachChildren();
 }
 
-TEST(CorvaneObjectAlone, HideWithMemoryBringsBackOnlyWhatItHid) {
-    CCorvaneObject parent, shown, hidden;
+TEST(CorvaneObjectAlone, ShowAndHideReachChildrenByTheirLinks) {
+    CCorvaneObject parent, shown, hidden, alwaysHidden, alwaysShown;
     shown.Show();
+    alwaysHidden.Show();
     parent.AttachChild(&shown, kLinkHideWithMemory);
     parent.AttachChild(&hidden, kLinkHideWithMemory);
+    parent.AttachChild(&alwaysHidden, kLinkHide);
+    parent.AttachChild(&alwaysShown, kLinkShow);
     parent.Hide();
     EXPECT_EQ(shown.IsVisible(), 0);
+    EXPECT_EQ(alwaysHidden.IsVisible(), 0);
     parent.Show();
     EXPECT_EQ(shown.IsVisible(), 1);
-    EXPECT_EQ(hidden.IsVisible(), 0);
+    EXPECT_EQ(hidden.IsVisible(), 0);  // it was hidden before its parent
+    EXPECT_EQ(alwaysHidden.IsVisible(), 0);
+    EXPECT_EQ(alwaysShown.IsVisible(), 1);
     EXPECT_EQ(parent.GetChildLinkFlags(0) & kLinkHiddenByParent, 0u);
     parent.DetachChildren();
 }

@@ -28,12 +28,15 @@ TEST_F(ActionTest, CompletedEndReachesBothHandlersCancelledOnlyTheSecond) {
     StartAction(a, 0, 0, {}, &otherSteps);
     Frame();
     EXPECT_EQ(module->CountLiveActions(), 2);
-    Post(kMsgCancelAction, endless);  // the full serial
+    Post(kMsgCancelAction, endless + (uint64_t{1} << 32));  // same low 32 bits
+    Frame();
+    EXPECT_EQ(module->CountLiveActions(), 2);
+    Post(kMsgCancelAction, endless);
     Frame();
     const std::vector<Delivery> cancelled{{a->GetId(), kEnd, 7, 0, true}};
     EXPECT_EQ(log, cancelled);
     EXPECT_EQ(module->CountLiveActions(), 1);
-    EXPECT_EQ(otherSteps, 2);
+    EXPECT_EQ(otherSteps, 3);
 }
 
 TEST_F(ActionTest, StepsWaitForTheirInterval) {

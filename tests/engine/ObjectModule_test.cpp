@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <vector>
 
+#include "engine/SceneGeometry.h"
 #include "tests/engine/SceneTestSupport.h"
 
 namespace {
@@ -160,6 +162,27 @@ TEST_F(ObjectModuleTest, FrameListsOverlappingDrawablesInDrawOrder) {
     EXPECT_EQ(paint->frames[1].states.size(), 3u);
 }
 
+TEST_F(ObjectModuleTest, HidingAndShowingRedrawTheObjectsArea) {
+    HalfDrawable face(20, 20);
+    RecordingObject* o = Make(0, 0);
+    o->drawable = &face;
+    Frame();
+    paint->frames.clear();
+
+    const std::vector<IntRect> area{{390, 290, 410, 310}};
+    o->Hide();
+    o->Invalidate();
+    Frame();
+    o->Show();
+    o->Invalidate();
+    Frame();
+    ASSERT_EQ(paint->frames.size(), 2u);
+    EXPECT_EQ(paint->frames[0].rects, area);
+    EXPECT_TRUE(paint->frames[0].states.empty());
+    EXPECT_EQ(paint->frames[1].rects, area);
+    EXPECT_EQ(paint->frames[1].states.size(), 1u);
+}
+
 TEST_F(ObjectModuleTest, TurnedShapesOverlapByTheirEdgesNotTheirBounds) {
     HalfDrawable face(4, 40);
     RecordingObject* upright = Make(100, 100, 40, 10);
@@ -189,6 +212,20 @@ TEST_F(ObjectModuleTest, TurnedShapesOverlapByTheirEdgesNotTheirBounds) {
     ASSERT_EQ(paint->frames.size(), 2u);
     EXPECT_EQ(paint->frames[0].states.size(), 0u);
     EXPECT_EQ(paint->frames[1].states.size(), 1u);
+
+    ObjectState far;  // corners near the ends of the int range: no overflow
+    far.x = far.y = -2e9;
+    far.width = 3e9;
+    far.height = 1e9;
+    far.angle = 30;
+    EXPECT_FALSE(ShapeOverlapsRect(far, {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}));
+
+    ObjectState line;  // rounds to the segment (-14, 14)..(14, -14)
+    line.width = 40;
+    line.height = 0.4;
+    line.angle = 45;
+    EXPECT_FALSE(ShapeOverlapsRect(line, {20, -20, 30, -10}));  // on its line, past its end
+    EXPECT_TRUE(ShapeOverlapsRect(line, {14, -14, 30, -10}));
 }
 
 TEST_F(ObjectModuleTest, NoFrameWhileMinimisedOrWithoutAPainter) {
