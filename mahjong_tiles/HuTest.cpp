@@ -13,10 +13,6 @@ constexpr int kMaxGroupSize = 4;
 constexpr int kFirstHonour = 31;
 constexpr int kLastHonour = 37;
 
-bool IsTileIndex(int index) {
-    return index >= 1 && index < kHandKinds;
-}
-
 long long RealTiles(const HandCounts& counts) {
     long long tiles = 0;
     for (int i = 1; i < kHandKinds; ++i) {
@@ -65,35 +61,19 @@ bool SevenPairs(const HandCounts& counts, const PatternContext& ctx, HuResult& r
     if (unmatched > ctx.w1 + ctx.w2) {
         return false;
     }
+    // A single or a three takes one joker: a pair, or a four.
     int w1 = ctx.w1;
     int w2 = ctx.w2;
     for (int i = 1; i < kHandKinds; ++i) {
-        int saved1 = w1;
-        int saved2 = w2;
-        int added = 1;
-        switch (counts[i]) {
-            case 1:
-                UseWildCards(saved1, saved2, w1, w2, 1);
-                added = AddHuGroup(result, kGroupPair, i, saved1 - w1, saved2 - w2, ctx.wildIndex1,
-                                   ctx.wildIndex2, 0, 0);
-                break;
-            case 2:
-                added =
-                    AddHuGroup(result, kGroupPair, i, 0, 0, ctx.wildIndex1, ctx.wildIndex2, 0, 0);
-                break;
-            case 3:
-                UseWildCards(saved1, saved2, w1, w2, 1);
-                added = AddHuGroup(result, kGroupFour, i, saved1 - w1, saved2 - w2, ctx.wildIndex1,
-                                   ctx.wildIndex2, 0, 0);
-                break;
-            case 4:
-                added =
-                    AddHuGroup(result, kGroupFour, i, 0, 0, ctx.wildIndex1, ctx.wildIndex2, 0, 0);
-                break;
-            default:
-                break;
+        if (counts[i] < 1 || counts[i] > 4) {
+            continue;
         }
-        if (added == 0) {
+        int saved1 = 0;
+        int saved2 = 0;
+        UseWildCards(saved1, saved2, w1, w2, counts[i] % 2);
+        const int kind = counts[i] <= 2 ? kGroupPair : kGroupFour;
+        if (AddHuGroup(result, kind, i, saved1 - w1, saved2 - w2, ctx.wildIndex1, ctx.wildIndex2, 0,
+                       0) == 0) {
             return false;
         }
     }
@@ -268,24 +248,22 @@ private:
         return 0;
     }
 
-    bool Held(int index) const { return CountAt(counts_, index) > 0; }
+    bool Held(int index) const { return IsHeld(counts_, index); }
 
     // Removes the tiles and jokers of a group, searches the rest and, when it
-    // decomposes, appends the group. Everything is put back either way.
-    bool TryGroup(std::initializer_list<Take> tiles, int jokers, int kind, int first,
-                  int wildPosition, int gap, bool pairAfter, int depth) {
+    // decomposes, appends the group (append gets the jokers spent from each
+    // pile). Everything is put back either way.
+    template <typename Append>
+    bool Try(std::initializer_list<Take> tiles, int jokers, bool pairAfter, int depth,
+             Append append) {
         for (const Take& take : tiles) {
             counts_[take.index] -= take.count;
         }
         int saved1 = 0;
         int saved2 = 0;
         UseWildCards(saved1, saved2, w1_, w2_, jokers);
-        const int used1 = saved1 - w1_;
-        const int used2 = saved2 - w2_;
         const int groupsBefore = result_.GroupCount();
-        const bool found =
-            Run(pairAfter, depth + 1) && AddHuGroup(result_, kind, first, used1, used2, wildIndex1_,
-                                                    wildIndex2_, wildPosition, gap) != 0;
+        const bool found = Run(pairAfter, depth + 1) && append(saved1 - w1_, saved2 - w2_);
         if (!found) {
             result_.TruncateGroups(groupsBefore);
         }
@@ -296,21 +274,18 @@ private:
         return found;
     }
 
+    bool TryGroup(std::initializer_list<Take> tiles, int jokers, int kind, int first,
+                  int wildPosition, int gap, bool pairAfter, int depth) {
+        return Try(tiles, jokers, pairAfter, depth, [&](int used1, int used2) {
+            return AddHuGroup(result_, kind, first, used1, used2, wildIndex1_, wildIndex2_,
+                              wildPosition, gap) != 0;
+        });
+    }
+
     bool TryJokersOnly(int kind, int jokers, bool pairAfter, int depth) {
-        int saved1 = 0;
-        int saved2 = 0;
-        UseWildCards(saved1, saved2, w1_, w2_, jokers);
-        const int used1 = saved1 - w1_;
-        const int used2 = saved2 - w2_;
-        const int groupsBefore = result_.GroupCount();
-        const bool found =
-            Run(pairAfter, depth + 1) &&
-            AddWildOnlyGroup(result_, kind, used1, used2, wildIndex1_, wildIndex2_) != 0;
-        if (!found) {
-            result_.TruncateGroups(groupsBefore);
-        }
-        RestoreWildCounts(saved1, saved2, w1_, w2_);
-        return found;
+        return Try({}, jokers, pairAfter, depth, [&](int used1, int used2) {
+            return AddWildOnlyGroup(result_, kind, used1, used2, wildIndex1_, wildIndex2_) != 0;
+        });
     }
 
     bool TrySuitRuns(int i, int wilds, bool pairTaken, int depth) {

@@ -8,15 +8,6 @@
 
 namespace {
 
-// Indices a real tile can occupy; index 0 is never used.
-bool IsTileIndex(int index) {
-    return index >= 1 && index < kHandKinds;
-}
-
-bool Held(const HandCounts& counts, int index) {
-    return CountAt(counts, index) > 0;
-}
-
 bool WildTileBarred(int tile, int wild1, int wild2, RuleFlags rule) {
     return (rule & kRuleWildTiles) != 0 && IsWildCard(tile, wild1, wild2, rule) != 0 &&
            (rule & kRuleWildAsOwnFace) == 0;
@@ -154,12 +145,12 @@ int CanChiIndex(const HandCounts& counts, int index, int wild1, int wild2, RuleF
 }
 
 int IsInSuitRun(const HandCounts& counts, int index) {
-    if (!Held(counts, index)) {
+    if (!IsHeld(counts, index)) {
         return 0;
     }
     const int value = index % 10;
     auto runFrom = [&](int start) {
-        return Held(counts, start) && Held(counts, start + 1) && Held(counts, start + 2);
+        return IsHeld(counts, start) && IsHeld(counts, start + 1) && IsHeld(counts, start + 2);
     };
     const bool below = value != 1 && value != 2 && runFrom(index - 2);
     const bool around = value != 1 && value != 9 && runFrom(index - 1);
@@ -177,7 +168,7 @@ int IsInHonourRun(const HandCounts& counts, int index, int /*wild1*/, int /*wild
     const int last = wind ? 34 : 37;
     int others = 0;
     for (int kind = first; kind <= last; ++kind) {
-        others += kind != index && Held(counts, kind) ? 1 : 0;
+        others += kind != index && IsHeld(counts, kind) ? 1 : 0;
     }
     return others >= 2 ? 1 : 0;
 }
@@ -222,35 +213,45 @@ int TakeOutWildCards(HandCounts& counts, int tile, int wild1, int wild2, int& ti
     return jokers;
 }
 
-int FindPengCards(std::span<const int32_t> hand, int tile, int wild1, int wild2, RuleFlags rule,
-                  std::span<int32_t> out) {
+namespace {
+
+// What every finder does first: the output filled with -1 and the hand
+// counted.
+HandCounts StartFinder(std::span<const int32_t> hand, RuleFlags rule, std::span<int32_t> out) {
     std::ranges::fill(out, kNoTile);
     HandCounts counts;
     CountHandCards(hand, rule, counts);
-    const int answer = CanPeng(counts, tile, wild1, wild2, rule);
+    return counts;
+}
+
+using MeldTest = int (*)(const HandCounts&, int, int, int, RuleFlags);
+
+// A claim of the tile with held tiles of its kind: when the test holds,
+// copies `copies` ids of the kind in hand order.
+int FindSameKindCards(std::span<const int32_t> hand, int tile, int wild1, int wild2, RuleFlags rule,
+                      std::span<int32_t> out, MeldTest test, int copies) {
+    const int answer = test(StartFinder(hand, rule, out), tile, wild1, wild2, rule);
     if (answer != 0) {
-        CollectSameIndexCards(hand, tile, out, 2, rule);
+        CollectSameIndexCards(hand, tile, out, copies, rule);
     }
     return answer;
+}
+
+}  // namespace
+
+int FindPengCards(std::span<const int32_t> hand, int tile, int wild1, int wild2, RuleFlags rule,
+                  std::span<int32_t> out) {
+    return FindSameKindCards(hand, tile, wild1, wild2, rule, out, &CanPeng, 2);
 }
 
 int FindMingGangCards(std::span<const int32_t> hand, int tile, int wild1, int wild2, RuleFlags rule,
                       std::span<int32_t> out) {
-    std::ranges::fill(out, kNoTile);
-    HandCounts counts;
-    CountHandCards(hand, rule, counts);
-    const int answer = CanMingGang(counts, tile, wild1, wild2, rule);
-    if (answer != 0) {
-        CollectSameIndexCards(hand, tile, out, 3, rule);
-    }
-    return answer;
+    return FindSameKindCards(hand, tile, wild1, wild2, rule, out, &CanMingGang, 3);
 }
 
 int FindAnGangCards(std::span<const int32_t> hand, int tile, int wild1, int wild2, RuleFlags rule,
                     std::span<int32_t> out) {
-    std::ranges::fill(out, kNoTile);
-    HandCounts counts;
-    CountHandCards(hand, rule, counts);
+    const HandCounts counts = StartFinder(hand, rule, out);
     int index = 0;
     const int answer = FindAnGangIndex(counts, tile, wild1, wild2, rule, index);
     if (answer != 0) {
@@ -266,10 +267,7 @@ int FindAnGangCardsInHand(std::span<const int32_t> hand, int wild1, int wild2, R
 
 int FindChiCards(std::span<const int32_t> hand, int tile, int wild1, int wild2, RuleFlags rule,
                  std::span<int32_t> out) {
-    std::ranges::fill(out, kNoTile);
-    HandCounts counts;
-    CountHandCards(hand, rule, counts);
-    const int answer = CanChi(counts, tile, wild1, wild2, rule);
+    const int answer = CanChi(StartFinder(hand, rule, out), tile, wild1, wild2, rule);
     size_t written = 0;
     for (size_t i = 0; i < hand.size(); ++i) {
         for (size_t j = i + 1; j < hand.size(); ++j) {

@@ -3,9 +3,9 @@
 // pattern and situation words, and the operation values the tests answer.
 //
 // A hand table is indexed by tile index (suit x 10 + value). Every read or
-// write through a computed index goes through CountAt/IsHandIndex, so an
-// invalid tile (index -10) or a stray index never touches memory outside the
-// 64 counts.
+// write through a computed index goes through CountAt, IsHandIndex or
+// IsTileIndex, so an invalid tile (index -10) or a stray index never touches
+// memory outside the 64 counts.
 
 #include <array>
 #include <cstdint>
@@ -17,9 +17,18 @@ inline constexpr bool IsHandIndex(int index) {
     return index >= 0 && index < kHandKinds;
 }
 
+// Indices a real tile can occupy; index 0 is never used.
+inline constexpr bool IsTileIndex(int index) {
+    return index >= 1 && index < kHandKinds;
+}
+
 // The count held at an index; 0 for an index outside the table.
 inline int32_t CountAt(const HandCounts& counts, int index) {
     return IsHandIndex(index) ? counts[index] : 0;
+}
+
+inline bool IsHeld(const HandCounts& counts, int index) {
+    return CountAt(counts, index) > 0;
 }
 
 // The rule word passed to every tile function.

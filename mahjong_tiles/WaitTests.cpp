@@ -1,7 +1,9 @@
 #include "mahjong_tiles/WaitTests.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "mahjong_tiles/HuTest.h"
@@ -13,13 +15,7 @@
 
 namespace {
 
-bool IsTileIndex(int index) {
-    return index >= 1 && index < kHandKinds;
-}
-
-bool Held(const HandCounts& counts, int index) {
-    return CountAt(counts, index) > 0;
-}
+using Kinds = std::span<const int>;
 
 // A suit index whose value lets a run of `length` kinds start there.
 bool StartsSuitRun(int index, int length) {
@@ -36,6 +32,11 @@ struct JokerPool {
         return std::any_of(counts.begin() + 1, counts.end(), [](int32_t n) { return n != 0; });
     }
 };
+
+// Places in a group that a wild winning tile fills: the tile itself, and a
+// joker spent beside it.
+constexpr int32_t kTilePlace = -1000;
+constexpr int32_t kJokerPlace = -1001;
 
 // The question one wait test answers, and the steps the tests share.
 class WaitProbe {
@@ -63,16 +64,20 @@ public:
 
     const HandCounts& Hand() const { return counts_; }
     int TileIndex() const { return tileIndex_; }
-    // The entry that stands for the wild winning tile itself.
-    int TileWildEntry() const { return -tileIndex_; }
     bool WildsOn() const { return (rule_ & kRuleWildTiles) != 0; }
     bool TileIsJoker() const { return tileIsJoker_; }
     bool OwnFaceAllowed() const { return (rule_ & kRuleWildAsOwnFace) != 0; }
     bool OwnDraw() const { return (situation_ & kSituationOwnDraw) != 0; }
     RuleFlags Rule() const { return rule_; }
+    int Wild1() const { return wild1_; }
+    int Wild2() const { return wild2_; }
+    HuSituationFlags Situation() const { return situation_; }
 
-    // A gated joker use fails unless the tile is the player's own draw.
-    bool GateBlocks(RuleFlags gate) const { return (rule_ & gate) != 0 && !OwnDraw(); }
+    // Jokers may pay for missing tiles: wilds in play, a tile that is not
+    // wild itself, and a gate that either is off or meets the own draw.
+    bool JokersMayPay(RuleFlags gate = 0) const {
+        return WildsOn() && !TileIsJoker() && ((rule_ & gate) == 0 || OwnDraw());
+    }
 
     bool IsHonour(int index) const {
         return TileFunctions().honourTest(index, wild1_, wild2_, rule_) != 0;
@@ -86,7 +91,7 @@ public:
     int FaceValue() const { return TileFunctions().value(PlaysWildFace() ? wild1_ : tile_, rule_); }
 
     // The hand without the given tiles (one per listed index) wins.
-    bool RestWinsWithout(std::initializer_list<int> taken) const {
+    bool RestWinsWithout(Kinds taken) const {
         HandCounts rest = counts_;
         if (!Remove(rest, taken)) {
             return false;
@@ -101,57 +106,36 @@ public:
 
     // The hand without the given tiles wins after `jokers` jokers pay for the
     // missing ones; used1/used2 tell which piles paid.
-    bool RestWinsWithJokers(std::initializer_list<int> taken, int jokers, int& used1,
-                            int& used2) const {
+    bool RestWinsWithJokers(Kinds taken, int jokers, int& used1, int& used2) const {
         HandCounts rest = counts_;
         if (!Remove(rest, taken)) {
             return false;
         }
-        int w2 = 0;
+        JokerPool pool = PoolOf(rest);
         int ignored = 0;
-        int w1 = TakeOutWildCards(rest, kNoTile, wild1_, wild2_, ignored, rule_, 0, w2);
-        if (GetWildTotal(w1, w2) < jokers) {
-            return false;
-        }
-        int saved1 = 0;
-        int saved2 = 0;
-        UseWildCards(saved1, saved2, w1, w2, jokers);
-        used1 = saved1 - w1;
-        used2 = saved2 - w2;
-        return CheckStandardHu(rest, w1, w2, wild1_, wild2_, tileIndex_, rule_, patterns_, result_,
-                               situation_) != 0;
+        return SpendAndWin(pool, {}, jokers, used1, used2, ignored);
     }
 
-    JokerPool TakeOutJokers() const {
-        JokerPool pool;
-        pool.counts = counts_;
-        int ignored = 0;
-        pool.w1 =
-            TakeOutWildCards(pool.counts, kNoTile, wild1_, wild2_, ignored, rule_, 0, pool.w2);
-        return pool;
-    }
+    // The whole hand with its jokers taken out.
+    JokerPool TakeOutJokers() const { return PoolOf(counts_); }
 
-    // The pool without the given held tiles, spending `jokers` more, wins;
-    // jokerIndex is the kind charged for the first joker spent.
-    bool PoolRestWins(const JokerPool& pool, std::initializer_list<int> taken, int jokers,
-                      int& jokerIndex) const {
-        HandCounts rest = pool.counts;
-        if (!Remove(rest, taken)) {
+    // The wild winning tile stands in a group beside the held kinds `taken`
+    // and `jokers` more jokers: the rest of the pool must win; then the group
+    // is written with the tile's and the joker's places filled in.
+    bool StandIn(const JokerPool& pool, std::initializer_list<int> taken, int jokers, int kind,
+                 std::array<int32_t, 3> entries) const {
+        JokerPool rest = pool;
+        int used1 = 0;
+        int used2 = 0;
+        int jokerIndex = 0;
+        if (!SpendAndWin(rest, Kinds(taken.begin(), taken.size()), jokers, used1, used2,
+                         jokerIndex)) {
             return false;
         }
-        int w1 = pool.w1;
-        int w2 = pool.w2;
-        if (GetWildTotal(w1, w2) < jokers) {
-            return false;
+        for (int32_t& entry : entries) {
+            entry = entry == kTilePlace ? -tileIndex_ : entry == kJokerPlace ? -jokerIndex : entry;
         }
-        int saved1 = 0;
-        int saved2 = 0;
-        UseWildCards(saved1, saved2, w1, w2, jokers);
-        int used1 = saved1 - w1;
-        int used2 = saved2 - w2;
-        jokerIndex = TakeWildFromSmallerPile(used1, used2, wildIndex1_, wildIndex2_);
-        return CheckStandardHu(rest, w1, w2, wild1_, wild2_, tileIndex_, rule_, patterns_, result_,
-                               situation_) != 0;
+        return AddRaw(kind, entries[0], entries[1], entries[2], 0);
     }
 
     int JokerKind(int used1, int used2) const {
@@ -172,14 +156,41 @@ public:
     }
 
 private:
-    static bool Remove(HandCounts& counts, std::initializer_list<int> taken) {
+    JokerPool PoolOf(const HandCounts& counts) const {
+        JokerPool pool;
+        pool.counts = counts;
+        int ignored = 0;
+        pool.w1 =
+            TakeOutWildCards(pool.counts, kNoTile, wild1_, wild2_, ignored, rule_, 0, pool.w2);
+        return pool;
+    }
+
+    static bool Remove(HandCounts& counts, Kinds taken) {
         for (const int index : taken) {
-            if (!Held(counts, index)) {
+            if (!IsHeld(counts, index)) {
                 return false;
             }
             --counts[index];
         }
         return true;
+    }
+
+    // Takes the tiles out of the pool and spends the jokers; the rest must
+    // pass the standard test with the jokers left. jokerIndex is the kind
+    // charged for the first joker spent.
+    bool SpendAndWin(JokerPool& pool, Kinds taken, int jokers, int& used1, int& used2,
+                     int& jokerIndex) const {
+        if (!Remove(pool.counts, taken) || GetWildTotal(pool.w1, pool.w2) < jokers) {
+            return false;
+        }
+        int saved1 = 0;
+        int saved2 = 0;
+        UseWildCards(saved1, saved2, pool.w1, pool.w2, jokers);
+        used1 = saved1 - pool.w1;
+        used2 = saved2 - pool.w2;
+        jokerIndex = JokerKind(used1, used2);
+        return CheckStandardHu(pool.counts, pool.w1, pool.w2, wild1_, wild2_, tileIndex_, rule_,
+                               patterns_, result_, situation_) != 0;
     }
 
     bool PlaysWildFace() const {
@@ -201,15 +212,88 @@ private:
     bool tileIsJoker_ = false;
 };
 
-// A run of the tile and two held kinds, completed without jokers.
-bool HeldRunWins(const WaitProbe& probe, int a, int b, int first) {
-    return Held(probe.Hand(), a) && Held(probe.Hand(), b) && probe.RestWinsWithout({a, b}) &&
-           probe.AddGroup(kGroupRun, first, 0, 0, 0, 0);
+// How one wait type proves the tile's role; each step answers whether the
+// role's group was recorded.
+struct WaitRole {
+    int32_t flag;
+    // Whether the tile's face can play the role at all (null: always).
+    bool (*admits)(const WaitProbe&);
+    // The tile as its own face: the needed tiles held, or (a tile that is
+    // not wild) the missing ones paid with jokers.
+    bool (*asFace)(const WaitProbe&);
+    // The wild winning tile standing in for a kind the held tiles allow,
+    // lowest kind first (null: no such search).
+    bool (*asWild)(const WaitProbe&, const JokerPool&);
+};
+
+// The course every wait test takes: the whole hand must win; a tile that is
+// not wild, or a wild one allowed to play its own face, plays its face; a
+// wild one then stands in for another kind, only on the player's own draw.
+int ProveWait(const WaitRole& role, const HandCounts& counts, int tile, int wild1, int wild2,
+              RuleFlags rule, HuPatternFlags patterns, HuResult& result,
+              HuSituationFlags situation) {
+    const WaitProbe probe(counts, tile, wild1, wild2, rule, patterns, result, situation);
+    if (!probe.Begin() || (role.admits != nullptr && !role.admits(probe))) {
+        return 0;
+    }
+    if (!probe.TileIsJoker() || probe.OwnFaceAllowed()) {
+        if (role.asFace(probe)) {
+            return probe.Win(role.flag);
+        }
+        if (!probe.TileIsJoker()) {
+            return 0;
+        }
+    }
+    if (!probe.OwnDraw() || role.asWild == nullptr) {
+        return 0;
+    }
+    return role.asWild(probe, probe.TakeOutJokers()) ? probe.Win(role.flag) : 0;
 }
 
-bool SideWaitOnHonour(const WaitProbe& probe) {
+// The tile and `others` more of its kind make a group: the others held, or
+// the missing ones paid with jokers when that is allowed.
+bool CompletesSameKind(const WaitProbe& probe, int kind, int others, bool jokersMayPay) {
     const int i = probe.TileIndex();
-    if ((probe.Rule() & kRuleHonourRuns) == 0 || (probe.TileIsJoker() && !probe.OwnFaceAllowed())) {
+    const int held = std::clamp(CountAt(probe.Hand(), i), 0, others);
+    const std::array<int, 2> copies = {i, i};
+    const Kinds heldTiles(copies.data(), static_cast<size_t>(held));
+    if (held == others) {
+        return probe.RestWinsWithout(heldTiles) && probe.AddGroup(kind, i, 0, 0, 0, 0);
+    }
+    int used1 = 0;
+    int used2 = 0;
+    return jokersMayPay && probe.RestWinsWithJokers(heldTiles, others - held, used1, used2) &&
+           probe.AddGroup(kind, i, used1, used2, 0, 0);
+}
+
+// The tile's face completes the run start..start+2: the two other kinds held,
+// or one of them paid with a joker when that is allowed.
+bool CompletesRun(const WaitProbe& probe, int start, bool jokersMayPay) {
+    const int i = probe.FaceIndex();
+    const int a = start == i ? start + 1 : start;
+    const int b = start + 2 == i ? start + 1 : start + 2;
+    const bool hasA = IsHeld(probe.Hand(), a);
+    const bool hasB = IsHeld(probe.Hand(), b);
+    if (hasA && hasB) {
+        const std::array<int, 2> taken = {a, b};
+        return probe.RestWinsWithout(taken) && probe.AddGroup(kGroupRun, start, 0, 0, 0, 0);
+    }
+    if (!jokersMayPay || hasA == hasB) {
+        return false;
+    }
+    const int held = hasA ? a : b;
+    const int position = (hasA ? b : a) - start;  // where the joker stands
+    int used1 = 0;
+    int used2 = 0;
+    return probe.RestWinsWithJokers(Kinds(&held, 1), 1, used1, used2) &&
+           probe.AddGroup(kGroupRun, position == 0 ? start + 1 : start, used1, used2, position, 0);
+}
+
+// With rule 0x20 an honour closes a run of its group: two other kinds held,
+// or one held and a joker.
+bool HonourSideWins(const WaitProbe& probe) {
+    const int i = probe.FaceIndex();
+    if ((probe.Rule() & kRuleHonourRuns) == 0) {
         return false;
     }
     const JokerPool pool = probe.TakeOutJokers();
@@ -231,9 +315,10 @@ bool SideWaitOnHonour(const WaitProbe& probe) {
     if (others.size() >= 2) {
         for (size_t a = 0; a < others.size(); ++a) {
             for (size_t b = a + 1; b < others.size(); ++b) {
-                int run[3] = {i, others[a], others[b]};
-                std::sort(std::begin(run), std::end(run));
-                if (probe.RestWinsWithout({others[a], others[b]}) &&
+                std::array<int, 3> run = {i, others[a], others[b]};
+                std::ranges::sort(run);
+                const std::array<int, 2> taken = {others[a], others[b]};
+                if (probe.RestWinsWithout(taken) &&
                     probe.AddRaw(kGroupRun, run[0], run[1], run[2], 0)) {
                     return true;
                 }
@@ -241,46 +326,162 @@ bool SideWaitOnHonour(const WaitProbe& probe) {
         }
         return false;
     }
-    if (others.size() != 1 || !probe.WildsOn() || probe.TileIsJoker()) {
-        return false;
-    }
     int used1 = 0;
     int used2 = 0;
-    if (!probe.RestWinsWithJokers({others[0]}, 1, used1, used2)) {
+    if (others.size() != 1 || !probe.JokersMayPay() ||
+        !probe.RestWinsWithJokers(Kinds(others.data(), 1), 1, used1, used2)) {
         return false;
     }
     return probe.AddRaw(kGroupRun, std::min(i, others[0]), std::max(i, others[0]),
                         -probe.JokerKind(used1, used2), 0);
 }
 
-// One side of a run the tile may close: the two kinds it needs and how the
-// group is written when both are held or one is paid with a joker.
-struct SideRole {
-    int a;
-    int b;
-    int firstWhenHeld;
-    int firstWhenAMissing, positionWhenAMissing, gapWhenAMissing;
-    int firstWhenBMissing, positionWhenBMissing, gapWhenBMissing;
-};
+// Pair wait: one of the tile's kind held, or a joker.
+bool PairAsFace(const WaitProbe& probe) {
+    const bool jokerBarred = (probe.Rule() & kRuleNoJokerPairInSituation4) != 0 &&
+                             (probe.Situation() & kSituationRule400Applies) != 0;
+    return CompletesSameKind(probe, kGroupPair, 1,
+                             probe.JokersMayPay(kRuleJokerPairOwnDrawOnly) && !jokerBarred);
+}
 
-bool SideRoleWins(const WaitProbe& probe, const SideRole& role) {
-    const bool hasA = Held(probe.Hand(), role.a);
-    const bool hasB = Held(probe.Hand(), role.b);
-    if (hasA && hasB) {
-        return HeldRunWins(probe, role.a, role.b, role.firstWhenHeld);
+bool PairAsWild(const WaitProbe& probe, const JokerPool& pool) {
+    for (int k = 1; k < kHandKinds; ++k) {
+        if (IsHeld(pool.counts, k) && probe.StandIn(pool, {k}, 0, kGroupPair, {k, kTilePlace, 0})) {
+            return true;
+        }
     }
-    if (!probe.WildsOn() || probe.TileIsJoker() || (!hasA && !hasB)) {
+    // Nothing else held: the wild tile pairs with the last joker.
+    return !pool.HoldsRealTiles() && GetWildTotal(pool.w1, pool.w2) == 1 &&
+           probe.StandIn(pool, {}, 1, kGroupPair, {kTilePlace, kJokerPlace, 0});
+}
+
+// Triplet wait: two of the tile's kind held, or jokers for the missing ones
+// (two jokers only on the own draw under rule 0x2000000).
+bool TripletAsFace(const WaitProbe& probe) {
+    const bool twoJokers = CountAt(probe.Hand(), probe.TileIndex()) <= 0;
+    return CompletesSameKind(
+        probe, kGroupTriplet, 2,
+        probe.JokersMayPay(twoJokers ? kRuleTwoJokerTripletOwnDrawOnly : RuleFlags{0}));
+}
+
+bool TripletAsWild(const WaitProbe& probe, const JokerPool& pool) {
+    for (int k = 1; k < kHandKinds; ++k) {
+        if (CountAt(pool.counts, k) >= 2 &&
+            probe.StandIn(pool, {k, k}, 0, kGroupTriplet, {k, k, kTilePlace})) {
+            return true;
+        }
+    }
+    for (int k = 1; k < kHandKinds; ++k) {
+        if (IsHeld(pool.counts, k) &&
+            probe.StandIn(pool, {k}, 1, kGroupTriplet, {k, kJokerPlace, kTilePlace})) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The wild winning tile ends a held pair of neighbours k, k+1 of a suit,
+// lowest pair first: as k+2 when `asTop` admits the pair's lower value, else
+// as k-1 when `asBottom` does.
+template <typename AsTop, typename AsBottom>
+bool StandInBesidePair(const WaitProbe& probe, const JokerPool& pool, AsTop asTop,
+                       AsBottom asBottom) {
+    for (int k = 1; k < kHandKinds; ++k) {
+        if (!StartsSuitRun(k, 2) || !IsHeld(pool.counts, k) || !IsHeld(pool.counts, k + 1)) {
+            continue;
+        }
+        const int value = k % 10;
+        if ((asTop(value) &&
+             probe.StandIn(pool, {k, k + 1}, 0, kGroupRun, {k, k + 1, kTilePlace})) ||
+            (asBottom(value) &&
+             probe.StandIn(pool, {k, k + 1}, 0, kGroupRun, {kTilePlace, k, k + 1}))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Middle wait: the tile fills i-1 .. i+1, never as a 1 or a 9.
+bool MiddleAdmits(const WaitProbe& probe) {
+    const int value = probe.FaceValue();
+    const int i = probe.FaceIndex();
+    return value != 1 && value != 9 && !probe.IsHonour(i) && !probe.IsFlower(i);
+}
+
+bool MiddleAsFace(const WaitProbe& probe) {
+    return CompletesRun(probe, probe.FaceIndex() - 1,
+                        probe.JokersMayPay(kRuleJokerMiddleOwnDrawOnly));
+}
+
+bool MiddleAsWild(const WaitProbe& probe, const JokerPool& pool) {
+    for (int k = 1; k < kHandKinds; ++k) {
+        if (StartsSuitRun(k, 3) && IsHeld(pool.counts, k) && IsHeld(pool.counts, k + 2) &&
+            probe.StandIn(pool, {k, k + 2}, 0, kGroupRun, {k, kTilePlace, k + 2})) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Edge wait: a 3 closes 1-2-3, a 7 opens 7-8-9 (or the values three from a
+// wild tile); held tiles only.
+bool EdgeAdmits(const WaitProbe& probe) {
+    const int i = probe.FaceIndex();
+    return !probe.IsHonour(i) && !probe.IsFlower(i);
+}
+
+bool EdgeAsFace(const WaitProbe& probe) {
+    const int i = probe.FaceIndex();
+    const int value = probe.FaceValue();
+    const int suit = i / 10;
+    const RuleFlags rule = probe.Rule();
+    const bool closesLow =
+        value == 3 || IsWildThreeBelow(suit, value, probe.Wild1(), probe.Wild2(), rule) != 0;
+    const bool opensHigh =
+        value == 7 || IsWildThreeAbove(suit, value, probe.Wild1(), probe.Wild2(), rule) != 0;
+    return (closesLow && CompletesRun(probe, i - 2, false)) ||
+           (opensHigh && CompletesRun(probe, i, false));
+}
+
+bool EdgeAsWild(const WaitProbe& probe, const JokerPool& pool) {
+    return StandInBesidePair(
+        probe, pool, [](int value) { return value == 1; }, [](int value) { return value == 8; });
+}
+
+// Side wait: the tile ends a run as its top (value above 3) or its bottom
+// (value below 7), top first; an honour closes an honour run.
+bool SideAsFace(const WaitProbe& probe) {
+    const int i = probe.FaceIndex();
+    if (probe.IsHonour(i)) {
+        return HonourSideWins(probe);
+    }
+    const int value = probe.FaceValue();
+    return (value > 3 && CompletesRun(probe, i - 2, probe.JokersMayPay())) ||
+           (value < 7 && CompletesRun(probe, i, probe.JokersMayPay()));
+}
+
+bool SideAsWild(const WaitProbe& probe, const JokerPool& pool) {
+    // The tile's value must be above 3 as the top, below 7 as the bottom.
+    const auto inner = [](int value) { return value >= 2 && value <= 7; };
+    return !probe.IsHonour(probe.FaceIndex()) && StandInBesidePair(probe, pool, inner, inner);
+}
+
+constexpr WaitRole kPairRole{kWaitPair, nullptr, &PairAsFace, &PairAsWild};
+constexpr WaitRole kTripletRole{kWaitTriplet, nullptr, &TripletAsFace, &TripletAsWild};
+constexpr WaitRole kMiddleRole{kWaitMiddle, &MiddleAdmits, &MiddleAsFace, &MiddleAsWild};
+constexpr WaitRole kEdgeRole{kWaitEdge, &EdgeAdmits, &EdgeAsFace, &EdgeAsWild};
+constexpr WaitRole kSideRole{kWaitSide, nullptr, &SideAsFace, &SideAsWild};
+
+// With wilds on and rule 0x4 off: a wild tile of the suit has the value.
+bool WildsThreeApart(int suit, int value, int wild1, int wild2, RuleFlags rule) {
+    if ((rule & kRuleWildTiles) == 0 || (rule & kRuleWildFaceSubstitute) != 0) {
         return false;
     }
-    int used1 = 0;
-    int used2 = 0;
-    if (!probe.RestWinsWithJokers({hasA ? role.a : role.b}, 1, used1, used2)) {
-        return false;
-    }
-    return hasA ? probe.AddGroup(kGroupRun, role.firstWhenBMissing, used1, used2,
-                                 role.positionWhenBMissing, role.gapWhenBMissing)
-                : probe.AddGroup(kGroupRun, role.firstWhenAMissing, used1, used2,
-                                 role.positionWhenAMissing, role.gapWhenAMissing);
+    auto matches = [&](int wild) {
+        return wild >= 0 && TileFunctions().suit(wild, rule) == suit &&
+               TileFunctions().value(wild, rule) == value;
+    };
+    return matches(wild1) || matches(wild2);
 }
 
 using WaitTest = int (*)(const HandCounts&, int, int, int, RuleFlags, HuPatternFlags, HuResult&,
@@ -300,49 +501,7 @@ int ForcedPattern(HuPatternFlags bit, const HandCounts& counts, int tile, int wi
 
 int CheckHuPairWait(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                     HuPatternFlags patterns, HuResult& result, HuSituationFlags situation) {
-    const WaitProbe probe(counts, tile, wild1, wild2, rule, patterns, result, situation);
-    if (!probe.Begin()) {
-        return 0;
-    }
-    const int i = probe.TileIndex();
-    const bool held = Held(counts, i);
-    if (!probe.TileIsJoker() || probe.OwnFaceAllowed()) {
-        if (held && probe.RestWinsWithout({i}) && probe.AddGroup(kGroupPair, i, 0, 0, 0, 0)) {
-            return probe.Win(kWaitPair);
-        }
-        if (!probe.TileIsJoker()) {
-            if (held || !probe.WildsOn() || probe.GateBlocks(kRuleJokerPairOwnDrawOnly) ||
-                ((rule & kRuleNoJokerPairInSituation4) != 0 &&
-                 (situation & kSituationRule400Applies) != 0)) {
-                return 0;
-            }
-            int used1 = 0;
-            int used2 = 0;
-            return probe.RestWinsWithJokers({}, 1, used1, used2) &&
-                           probe.AddGroup(kGroupPair, i, used1, used2, 0, 0)
-                       ? probe.Win(kWaitPair)
-                       : 0;
-        }
-    }
-    if (!probe.OwnDraw()) {
-        return 0;
-    }
-    // The wild tile stands for any held kind, lowest first.
-    const JokerPool pool = probe.TakeOutJokers();
-    int jokerIndex = 0;
-    for (int k = 1; k < kHandKinds; ++k) {
-        if (Held(pool.counts, k) && probe.PoolRestWins(pool, {k}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupPair, k, probe.TileWildEntry(), 0, 0) ? probe.Win(kWaitPair)
-                                                                            : 0;
-        }
-    }
-    if (!pool.HoldsRealTiles() && GetWildTotal(pool.w1, pool.w2) == 1 &&
-        probe.PoolRestWins(pool, {}, 1, jokerIndex)) {
-        return probe.AddRaw(kGroupPair, probe.TileWildEntry(), -jokerIndex, 0, 0)
-                   ? probe.Win(kWaitPair)
-                   : 0;
-    }
-    return 0;
+    return ProveWait(kPairRole, counts, tile, wild1, wild2, rule, patterns, result, situation);
 }
 
 int CheckHuWildPairWait(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
@@ -362,212 +521,30 @@ int CheckHuWildPairWait(const HandCounts& counts, int tile, int wild1, int wild2
     if (!probe.RestWinsWithJokers({}, 1, used1, used2)) {
         return 0;
     }
-    const bool added = asFace ? probe.AddGroup(kGroupPair, probe.TileIndex(), used1, used2, 0, 0)
-                              : probe.AddRaw(kGroupPair, probe.TileWildEntry(),
-                                             -probe.JokerKind(used1, used2), 0, 0);
+    const bool added =
+        asFace ? probe.AddGroup(kGroupPair, probe.TileIndex(), used1, used2, 0, 0)
+               : probe.AddRaw(kGroupPair, -probe.TileIndex(), -probe.JokerKind(used1, used2), 0, 0);
     return added ? probe.Win(kWaitWildPair) : 0;
 }
 
 int CheckHuTripletWait(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                        HuPatternFlags patterns, HuResult& result, HuSituationFlags situation) {
-    const WaitProbe probe(counts, tile, wild1, wild2, rule, patterns, result, situation);
-    if (!probe.Begin()) {
-        return 0;
-    }
-    const int i = probe.TileIndex();
-    const int held = std::clamp(CountAt(counts, i), 0, 2);
-    if (!probe.TileIsJoker() || probe.OwnFaceAllowed()) {
-        if (held == 2 && probe.RestWinsWithout({i, i}) &&
-            probe.AddGroup(kGroupTriplet, i, 0, 0, 0, 0)) {
-            return probe.Win(kWaitTriplet);
-        }
-        if (!probe.TileIsJoker()) {
-            const int missing = 2 - held;
-            if (held == 2 || !probe.WildsOn() ||
-                (missing == 2 && probe.GateBlocks(kRuleTwoJokerTripletOwnDrawOnly))) {
-                return 0;
-            }
-            int used1 = 0;
-            int used2 = 0;
-            const bool rest = held == 1 ? probe.RestWinsWithJokers({i}, missing, used1, used2)
-                                        : probe.RestWinsWithJokers({}, missing, used1, used2);
-            return rest && probe.AddGroup(kGroupTriplet, i, used1, used2, 0, 0)
-                       ? probe.Win(kWaitTriplet)
-                       : 0;
-        }
-    }
-    if (!probe.OwnDraw()) {
-        return 0;
-    }
-    // The wild tile completes a held pair, or a held single with one joker.
-    const JokerPool pool = probe.TakeOutJokers();
-    int jokerIndex = 0;
-    for (int k = 1; k < kHandKinds; ++k) {
-        if (CountAt(pool.counts, k) >= 2 && probe.PoolRestWins(pool, {k, k}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupTriplet, k, k, probe.TileWildEntry(), 0)
-                       ? probe.Win(kWaitTriplet)
-                       : 0;
-        }
-    }
-    for (int k = 1; k < kHandKinds; ++k) {
-        if (Held(pool.counts, k) && probe.PoolRestWins(pool, {k}, 1, jokerIndex)) {
-            return probe.AddRaw(kGroupTriplet, k, -jokerIndex, probe.TileWildEntry(), 0)
-                       ? probe.Win(kWaitTriplet)
-                       : 0;
-        }
-    }
-    return 0;
+    return ProveWait(kTripletRole, counts, tile, wild1, wild2, rule, patterns, result, situation);
 }
 
 int CheckHuMiddleWait(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                       HuPatternFlags patterns, HuResult& result, HuSituationFlags situation) {
-    const WaitProbe probe(counts, tile, wild1, wild2, rule, patterns, result, situation);
-    if (!probe.Begin()) {
-        return 0;
-    }
-    const int i = probe.FaceIndex();
-    const int value = probe.FaceValue();
-    if (value == 1 || value == 9 || probe.IsHonour(i) || probe.IsFlower(i)) {
-        return 0;
-    }
-    const int below = i - 1;
-    const int above = i + 1;
-    if (!probe.TileIsJoker() || probe.OwnFaceAllowed()) {
-        const bool hasBelow = Held(counts, below);
-        const bool hasAbove = Held(counts, above);
-        if (hasBelow && hasAbove) {
-            if (HeldRunWins(probe, below, above, below)) {
-                return probe.Win(kWaitMiddle);
-            }
-        } else if (!probe.TileIsJoker() && probe.WildsOn() && (hasBelow || hasAbove) &&
-                   !probe.GateBlocks(kRuleJokerMiddleOwnDrawOnly)) {
-            int used1 = 0;
-            int used2 = 0;
-            if (!probe.RestWinsWithJokers({hasBelow ? below : above}, 1, used1, used2)) {
-                return 0;
-            }
-            const bool added = hasBelow ? probe.AddGroup(kGroupRun, below, used1, used2, 2, 0)
-                                        : probe.AddGroup(kGroupRun, i, used1, used2, 0, 0);
-            return added ? probe.Win(kWaitMiddle) : 0;
-        }
-        if (!probe.TileIsJoker()) {
-            return 0;
-        }
-    }
-    if (!probe.OwnDraw()) {
-        return 0;
-    }
-    // The wild tile fills the gap between two held tiles two values apart.
-    const JokerPool pool = probe.TakeOutJokers();
-    int jokerIndex = 0;
-    for (int k = 1; k < kHandKinds; ++k) {
-        if (StartsSuitRun(k, 3) && Held(pool.counts, k) && Held(pool.counts, k + 2) &&
-            probe.PoolRestWins(pool, {k, k + 2}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupRun, k, probe.TileWildEntry(), k + 2, 0)
-                       ? probe.Win(kWaitMiddle)
-                       : 0;
-        }
-    }
-    return 0;
+    return ProveWait(kMiddleRole, counts, tile, wild1, wild2, rule, patterns, result, situation);
 }
 
 int CheckHuEdgeWait(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                     HuPatternFlags patterns, HuResult& result, HuSituationFlags situation) {
-    const WaitProbe probe(counts, tile, wild1, wild2, rule, patterns, result, situation);
-    if (!probe.Begin()) {
-        return 0;
-    }
-    const int i = probe.FaceIndex();
-    const int value = probe.FaceValue();
-    if (probe.IsHonour(i) || probe.IsFlower(i)) {
-        return 0;
-    }
-    if (!probe.TileIsJoker() || probe.OwnFaceAllowed()) {
-        const int suit = i / 10;
-        const bool closesLow = value == 3 || IsWildThreeBelow(suit, value, wild1, wild2, rule);
-        const bool opensHigh = value == 7 || IsWildThreeAbove(suit, value, wild1, wild2, rule);
-        if ((closesLow && HeldRunWins(probe, i - 2, i - 1, i - 2)) ||
-            (opensHigh && HeldRunWins(probe, i + 1, i + 2, i))) {
-            return probe.Win(kWaitEdge);
-        }
-        if (!probe.TileIsJoker()) {
-            return 0;
-        }
-    }
-    if (!probe.OwnDraw()) {
-        return 0;
-    }
-    // The wild tile plays the 3 of a held 1-2 or the 7 of a held 8-9.
-    const JokerPool pool = probe.TakeOutJokers();
-    int jokerIndex = 0;
-    for (int k = 1; k < kHandKinds; ++k) {
-        if (!StartsSuitRun(k, 2) || !Held(pool.counts, k) || !Held(pool.counts, k + 1)) {
-            continue;
-        }
-        if (k % 10 == 1 && probe.PoolRestWins(pool, {k, k + 1}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupRun, k, k + 1, probe.TileWildEntry(), 0)
-                       ? probe.Win(kWaitEdge)
-                       : 0;
-        }
-        if (k % 10 == 8 && probe.PoolRestWins(pool, {k, k + 1}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupRun, probe.TileWildEntry(), k, k + 1, 0)
-                       ? probe.Win(kWaitEdge)
-                       : 0;
-        }
-    }
-    return 0;
+    return ProveWait(kEdgeRole, counts, tile, wild1, wild2, rule, patterns, result, situation);
 }
 
 int CheckHuSideWait(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                     HuPatternFlags patterns, HuResult& result, HuSituationFlags situation) {
-    const WaitProbe probe(counts, tile, wild1, wild2, rule, patterns, result, situation);
-    if (!probe.Begin()) {
-        return 0;
-    }
-    const int i = probe.FaceIndex();
-    const int value = probe.FaceValue();
-    if (probe.IsHonour(i)) {
-        return SideWaitOnHonour(probe) ? probe.Win(kWaitSide) : 0;
-    }
-    if (!probe.TileIsJoker() || probe.OwnFaceAllowed()) {
-        // As the top of i-2..i: a missing i-2 gives (w, i-1, i), a missing
-        // i-1 gives (i-2, w, i). As the bottom of i..i+2: a missing i+1
-        // gives (i, w, i+2), a missing i+2 gives (i, i+1, w).
-        const SideRole top{i - 2, i - 1, i - 2, i - 1, 0, 0, i - 2, 1, 0};
-        const SideRole bottom{i + 1, i + 2, i, i, 1, 0, i, 2, 0};
-        if ((value > 3 && SideRoleWins(probe, top)) || (value < 7 && SideRoleWins(probe, bottom))) {
-            return probe.Win(kWaitSide);
-        }
-        if (!probe.TileIsJoker()) {
-            return 0;
-        }
-    }
-    if (!probe.OwnDraw()) {
-        return 0;
-    }
-    // The wild tile ends a held pair of neighbours: as its top, then as its
-    // bottom, lowest pair first.
-    const JokerPool pool = probe.TakeOutJokers();
-    int jokerIndex = 0;
-    for (int k = 1; k < kHandKinds; ++k) {
-        if (!StartsSuitRun(k, 2) || !Held(pool.counts, k) || !Held(pool.counts, k + 1)) {
-            continue;
-        }
-        const int topValue = k % 10 + 2;
-        const int bottomValue = k % 10 - 1;
-        if (topValue > 3 && topValue <= 9 && probe.PoolRestWins(pool, {k, k + 1}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupRun, k, k + 1, probe.TileWildEntry(), 0)
-                       ? probe.Win(kWaitSide)
-                       : 0;
-        }
-        if (bottomValue >= 1 && bottomValue < 7 &&
-            probe.PoolRestWins(pool, {k, k + 1}, 0, jokerIndex)) {
-            return probe.AddRaw(kGroupRun, probe.TileWildEntry(), k, k + 1, 0)
-                       ? probe.Win(kWaitSide)
-                       : 0;
-        }
-    }
-    return 0;
+    return ProveWait(kSideRole, counts, tile, wild1, wild2, rule, patterns, result, situation);
 }
 
 int CheckHuSevenPairs(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
@@ -632,25 +609,11 @@ int CheckHu(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags 
 }
 
 int IsWildThreeBelow(int suit, int value, int wild1, int wild2, RuleFlags rule) {
-    if ((rule & kRuleWildTiles) == 0 || (rule & kRuleWildFaceSubstitute) != 0) {
-        return 0;
-    }
-    auto matches = [&](int wild) {
-        return wild >= 0 && TileFunctions().suit(wild, rule) == suit &&
-               TileFunctions().value(wild, rule) == value - 3;
-    };
-    return matches(wild1) || matches(wild2) ? 1 : 0;
+    return WildsThreeApart(suit, value - 3, wild1, wild2, rule) ? 1 : 0;
 }
 
 int IsWildThreeAbove(int suit, int value, int wild1, int wild2, RuleFlags rule) {
-    if ((rule & kRuleWildTiles) == 0 || (rule & kRuleWildFaceSubstitute) != 0) {
-        return 0;
-    }
-    auto matches = [&](int wild) {
-        return wild >= 0 && TileFunctions().suit(wild, rule) == suit &&
-               TileFunctions().value(wild, rule) == value + 3;
-    };
-    return matches(wild1) || matches(wild2) ? 1 : 0;
+    return WildsThreeApart(suit, value + 3, wild1, wild2, rule) ? 1 : 0;
 }
 
 int CanFormHonourRunWithWilds(const HandCounts& counts, int index, int freeJokers, RuleFlags rule,
@@ -666,7 +629,7 @@ int CanFormHonourRunWithWilds(const HandCounts& counts, int index, int freeJoker
     const int groupLast = wind ? 34 : 37;
     int marked = 0;
     for (int kind = groupFirst; kind <= groupLast; ++kind) {
-        if (kind == index || !Held(counts, kind)) {
+        if (kind == index || !IsHeld(counts, kind)) {
             continue;
         }
         marks[kind] = 1;

@@ -97,7 +97,6 @@ private:
     bool honourRuns_;
 };
 
-// The groups of a winning result rebuild the hand and each has its shape.
 // The groups of a winning result rebuild the hand, each group alone is a
 // group by the judge's rules, and a standard decomposition holds one pair at
 // most (the wait tests append the tile's group to the rest's own

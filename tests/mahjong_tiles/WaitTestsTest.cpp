@@ -184,60 +184,125 @@ TEST(ForcedPatterns, RestrictionWordSkipsAllHonoursAndTwoFiveEight) {
     EXPECT_EQ(result.words[HuResult::kPatternWord], static_cast<int32_t>(kPatternAllHonours));
 }
 
-TEST(WaitTypes, JokersPayForMissingTiles) {
-    HuResult result;
-    // One held 21 and a joker complete the triplet.
-    HandCounts hand = CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 25, 25, 21, 15});
-    ASSERT_EQ(CheckHuTripletWait(hand, IdOf(21, 1), kWild, -1, kWilds, kNoPatterns, result, 0), 8);
-    EXPECT_EQ(LastGroup(result), (Words{kGroupTriplet, 21, 21, -15, 0}));
-
-    // Two jokers for a triplet only on the player's own draw under 0x2000000.
-    hand = CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 25, 25, 15, 15});
-    const RuleFlags gated = kWilds | kRuleTwoJokerTripletOwnDrawOnly;
-    EXPECT_EQ(CheckHuTripletWait(hand, IdOf(21), kWild, -1, gated, kNoPatterns, result, 0), 0);
-    ASSERT_EQ(CheckHuTripletWait(hand, IdOf(21), kWild, -1, gated, kNoPatterns, result,
-                                 kSituationOwnDraw),
-              8);
-    EXPECT_EQ(LastGroup(result), (Words{kGroupTriplet, 21, -15, -15, 0}));
-
-    // A joker completes the pair; CheckHu reports it as the wild pair wait.
-    hand = CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 15});
-    ASSERT_EQ(CheckHuPairWait(hand, IdOf(25), kWild, -1, kWilds, kNoPatterns, result, 0), 8);
-    EXPECT_EQ(LastGroup(result), (Words{kGroupPair, 25, -15, 0, 0}));
-    EXPECT_EQ(result.words[HuResult::kWaitWord], kWaitPair);
-    EXPECT_EQ(CheckHuPairWait(hand, IdOf(25), kWild, -1, kWilds | kRuleJokerPairOwnDrawOnly,
-                              kNoPatterns, result, 0),
-              0);
-    EXPECT_EQ(CheckHuPairWait(hand, IdOf(25), kWild, -1, kWilds | kRuleNoJokerPairInSituation4,
-                              kNoPatterns, result, kSituationRule400Applies),
-              0);
-    ASSERT_EQ(CheckHu(hand, IdOf(25), kWild, -1, kWilds, kNoPatterns, result, 0, 0), 8);
-    EXPECT_EQ(result.words[HuResult::kWaitWord], kWaitWildPair);
-    EXPECT_EQ(LastGroup(result), (Words{kGroupPair, 25, -15, 0, 0}));
-
-    // A joker fills the missing 3 of a middle wait, gated by 0x4000000.
-    hand = CountsOf({1, 15, 5, 5, 5, 17, 18, 19, 21, 22, 23, 29, 29});
-    ASSERT_EQ(CheckHuMiddleWait(hand, IdOf(2), kWild, -1, kWilds, kNoPatterns, result, 0), 8);
-    EXPECT_EQ(LastGroup(result), (Words{kGroupRun, 1, 2, -15, 0}));
-    EXPECT_EQ(CheckHuMiddleWait(hand, IdOf(2), kWild, -1, kWilds | kRuleJokerMiddleOwnDrawOnly,
-                                kNoPatterns, result, 0),
-              0);
-}
-
-TEST(WaitTypes, WildWinningTileStandsForAHeldKind) {
-    const HandCounts hand = CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 25});
+TEST(WaitTypes, WithWildTiles) {
+    // Jokers pay for missing tiles; a wild winning tile stands in for a held
+    // kind on the player's own draw. 15 is the wild kind throughout.
+    constexpr RuleFlags kOwnFace = kWilds | kRuleWildAsOwnFace;
+    constexpr HuSituationFlags kDraw = kSituationOwnDraw;
     const int wildTile = IdOf(15, 2);
-    HuResult result;
-    // Only on the player's own draw may the wild tile stand in.
-    EXPECT_EQ(CheckHuPairWait(hand, wildTile, kWild, -1, kWilds, kNoPatterns, result, 0), 0);
-    ASSERT_EQ(
-        CheckHuPairWait(hand, wildTile, kWild, -1, kWilds, kNoPatterns, result, kSituationOwnDraw),
-        8);
-    EXPECT_EQ(LastGroup(result), (Words{kGroupPair, 25, -15, 0, 0}));
-    // As its own face (rule 0x8) it needs a 15 in the hand.
-    EXPECT_EQ(CheckHuPairWait(hand, wildTile, kWild, -1, kWilds | kRuleWildAsOwnFace, kNoPatterns,
-                              result, 0),
-              0);
+    const struct {
+        const char* name;
+        HandCounts hand;
+        int tile;
+        RuleFlags rule;
+        HuSituationFlags situation;
+        WaitTest test;
+        int32_t flag;  // 0: no hu
+        Words group;
+        HuPatternFlags patterns = kNoPatterns;
+        int wild1 = kWild;
+    } cases[] = {
+        {"pair joker", CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 15}), IdOf(25), kWilds, 0,
+         &CheckHuPairWait, kWaitPair, Words{kGroupPair, 25, -15, 0, 0}},
+        {"pair joker gated",
+         CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 15}),
+         IdOf(25),
+         kWilds | kRuleJokerPairOwnDrawOnly,
+         0,
+         &CheckHuPairWait,
+         0,
+         {}},
+        {"pair joker barred in 0x4",
+         CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 15}),
+         IdOf(25),
+         kWilds | kRuleNoJokerPairInSituation4,
+         kSituationRule400Applies,
+         &CheckHuPairWait,
+         0,
+         {}},
+        {"wild pair", CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 15}), IdOf(25), kWilds, 0,
+         &CheckHuWildPairWait, kWaitWildPair, Words{kGroupPair, 25, -15, 0, 0}},
+        {"pair stand-in not drawn",
+         CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 25}),
+         wildTile,
+         kWilds,
+         0,
+         &CheckHuPairWait,
+         0,
+         {}},
+        {"pair stand-in", CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 25}), wildTile, kWilds,
+         kDraw, &CheckHuPairWait, kWaitPair, Words{kGroupPair, 25, -15, 0, 0}},
+        {"pair own face needs a 15",
+         CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 21, 21, 21, 25}),
+         wildTile,
+         kOwnFace,
+         0,
+         &CheckHuPairWait,
+         0,
+         {}},
+        {"triplet one joker", CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 25, 25, 21, 15}), IdOf(21, 1),
+         kWilds, 0, &CheckHuTripletWait, kWaitTriplet, Words{kGroupTriplet, 21, 21, -15, 0}},
+        {"triplet two jokers gated",
+         CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 25, 25, 15, 15}),
+         IdOf(21),
+         kWilds | kRuleTwoJokerTripletOwnDrawOnly,
+         0,
+         &CheckHuTripletWait,
+         0,
+         {}},
+        {"triplet two jokers drawn", CountsOf({1, 2, 3, 4, 5, 6, 7, 8, 9, 25, 25, 15, 15}),
+         IdOf(21), kWilds | kRuleTwoJokerTripletOwnDrawOnly, kDraw, &CheckHuTripletWait,
+         kWaitTriplet, Words{kGroupTriplet, 21, -15, -15, 0}},
+        {"middle joker", CountsOf({1, 15, 5, 5, 5, 17, 18, 19, 21, 22, 23, 29, 29}), IdOf(2),
+         kWilds, 0, &CheckHuMiddleWait, kWaitMiddle, Words{kGroupRun, 1, 2, -15, 0}},
+        {"middle joker gated",
+         CountsOf({1, 15, 5, 5, 5, 17, 18, 19, 21, 22, 23, 29, 29}),
+         IdOf(2),
+         kWilds | kRuleJokerMiddleOwnDrawOnly,
+         0,
+         &CheckHuMiddleWait,
+         0,
+         {}},
+        {"middle stand-in", CountsOf({1, 3, 5, 5, 5, 17, 18, 19, 21, 22, 23, 29, 29}), wildTile,
+         kWilds, kDraw, &CheckHuMiddleWait, kWaitMiddle, Words{kGroupRun, 1, -15, 3, 0}},
+        {"edge has no joker",
+         CountsOf({1, 15, 5, 5, 5, 17, 18, 19, 21, 22, 23, 29, 29}),
+         IdOf(3),
+         kWilds,
+         0,
+         &CheckHuEdgeWait,
+         0,
+         {}},
+        {"edge stand-in", CountsOf({8, 9, 1, 1, 1, 17, 18, 19, 21, 22, 23, 29, 29}), wildTile,
+         kWilds, kDraw, &CheckHuEdgeWait, kWaitEdge, Words{kGroupRun, -15, 8, 9, 0}},
+        {"side joker", CountsOf({4, 15, 1, 1, 1, 17, 18, 19, 21, 22, 23, 29, 29}), IdOf(6), kWilds,
+         0, &CheckHuSideWait, kWaitSide, Words{kGroupRun, 4, -15, 6, 0}},
+        {"side stand-in", CountsOf({6, 7, 1, 1, 1, 17, 18, 19, 21, 22, 23, 29, 29}), wildTile,
+         kWilds, kDraw, &CheckHuSideWait, kWaitSide, Words{kGroupRun, 6, 7, -15, 0}},
+        {"honour side", CountsOf({31, 32, 1, 1, 1, 17, 18, 19, 21, 22, 23, 29, 29}), IdOf(34),
+         kRuleHonourRuns, 0, &CheckHuSideWait, kWaitSide, Words{kGroupRun, 31, 32, 34, 0}},
+        {"honour side joker", CountsOf({31, 15, 1, 1, 1, 17, 18, 19, 21, 22, 23, 29, 29}), IdOf(34),
+         kWilds | kRuleHonourRuns, 0, &CheckHuSideWait, kWaitSide,
+         Words{kGroupRun, 31, 34, -15, 0}},
+        // With rule 0x4 the substitute kind (37) plays the wild's face, an east.
+        {"honour side as the wild's face",
+         CountsOf({32, 33, 1, 1, 1, 17, 18, 19, 21, 22, 23, 29, 29}), IdOf(37),
+         kWilds | kRuleWildFaceSubstitute | kRuleHonourRuns, 0, &CheckHuSideWait, kWaitSide,
+         Words{kGroupRun, 31, 32, 33, 0}, kNoPatterns, IdOf(31)},
+        {"seven pairs joker", CountsOf({1, 1, 3, 3, 5, 5, 7, 7, 12, 12, 14, 14, 15}), IdOf(16),
+         kWilds, 0, &CheckHuSevenPairs, 0, Words{kGroupPair, 16, -15, 0, 0}, kPatternSevenPairs},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HuResult result;
+        const bool wins = c.flag != 0 || !c.group.empty();
+        ASSERT_EQ(c.test(c.hand, c.tile, c.wild1, -1, c.rule, c.patterns, result, c.situation),
+                  wins ? 8 : 0);
+        if (wins) {
+            EXPECT_EQ(result.words[HuResult::kWaitWord], c.flag);
+            EXPECT_EQ(LastGroup(result), c.group);
+        }
+    }
 }
 
 }  // namespace
