@@ -1,0 +1,439 @@
+// The socket manager against the loopback game server: requests and replies,
+// notifications to the owner, time-outs, closing, and hostile input.
+
+#include "zep/ZepSocketManager.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <string>
+#include <vector>
+
+#include "platform/Socket.h"
+#include "tests/zep/SocketTestSupport.h"
+#include "tools/test_server/TestGameServer.h"
+#include "zep/ZepChannelKeys.h"
+#include "zep/ZepTransform.h"
+#include "zep/ZepWire.h"
+
+namespace {
+
+using testserver::MakeMessage;
+using testserver::ServerRequest;
+using testserver::TestGameServer;
+using zeptest::Bytes;
+using zeptest::Delivered;
+using zeptest::OwnerThread;
+using zeptest::Text;
+
+constexpr uint32_t kServerWaitMs = 10000;  // bounds that only catch hangs
+
+struct RequestResult {
+    int ok = 0;
+    int timedOut = -1;
+    ZepMessage reply;
+};
+
+TestGameServer::Options ServerOptions() {
+    TestGameServer::Options options;
+    options.key = ZepChannelKeyBlock(2);
+    return options;
+}
+
+class SocketManagerTest : public ::testing::Test {
+protected:
+    explicit SocketManagerTest(TestGameServer::Options options = ServerOptions())
+        : server_(std::move(options)) {}
+
+    void SetUp() override {
+        zeptest::RegisterSocketWindowClass();
+        ASSERT_TRUE(server_.Start());
+    }
+
+    ZepConnectParams Params() const {
+        ZepConnectParams params;
+        params.host = "127.0.0.1";
+        params.port = server_.Port();
+        params.connectSeconds = 5;
+        params.ownerThread = owner_.Id();
+        params.greeting = greeting_;
+        params.greetingLength = sizeof(greeting_);
+        params.waitMs = kServerWaitMs;
+        return params;
+    }
+
+    // Connects and waits until the server has taken the connection, so that
+    // what the server sends next reaches this client.
+    void ConnectToServer() {
+        ASSERT_EQ(manager_.ConnectNew(Params()), 1);
+        ASSERT_TRUE(server_.WaitForClients(++clients_, kServerWaitMs));
+    }
+
+    RequestResult Request(uint32_t code, const std::string& data, uint32_t wait,
+                          uint32_t timeoutMs = kServerWaitMs) {
+        ZepDeliveryInfo descriptor;
+        descriptor.socket = static_cast<uint32_t>(manager_.GetSocket());
+        descriptor.callerWord = wait;
+        const ZepMessage request = MakeMessage(code, Bytes(data));
+        RequestResult result;
+        result.ok = manager_.SendRequest(descriptor, request, &result.reply, &result.timedOut,
+                                         timeoutMs, 0, 0, 1, nullptr, 0);
+        return result;
+    }
+
+    std::future<RequestResult> RequestAsync(uint32_t code, std::string data,
+                                            uint32_t timeoutMs = kServerWaitMs) {
+        return std::async(std::launch::async, [this, code, data = std::move(data), timeoutMs] {
+            return Request(code, data, 1, timeoutMs);
+        });
+    }
+
+    // Waits for the next request and answers it.
+    void AnswerNext(uint32_t code, const std::string& data, uint32_t pieceSize = 0) {
+        ServerRequest request;
+        ASSERT_TRUE(server_.WaitForRequest(request, kServerWaitMs));
+        ASSERT_TRUE(
+            server_.Reply(request.messageSequence, MakeMessage(code, Bytes(data)), pieceSize));
+    }
+
+    // A full round trip: proves that everything the server sent before has
+    // been handled by the socket thread.
+    void RoundTrip() {
+        auto pending = RequestAsync(201001, "sync");
+        AnswerNext(10, "synced");
+        const RequestResult result = pending.get();
+        EXPECT_EQ(result.ok, 1);
+        EXPECT_EQ(Text(result.reply), "synced");
+    }
+
+    std::vector<Delivered> NoticesWithCode(uint32_t code) {
+        std::vector<Delivered> found;
+        for (const Delivered& d : owner_.Received()) {
+            if (d.code == code && d.data.empty()) {
+                found.push_back(d);
+            }
+        }
+        return found;
+    }
+
+    static constexpr char greeting_[] = "Hello! Game Channel.";
+    size_t clients_ = 0;
+    TestGameServer server_;
+    OwnerThread owner_;
+    ZepSocketManager manager_{ZepChannelKeyBlock(2), 128, 0x100, 0, 1, 4000};
+};
+
+TEST_F(SocketManagerTest, RequestGetsItsReplyAndUnwaitedRequestReturnsOnceSent) {
+    ConnectToServer();
+    EXPECT_EQ(manager_.IsConnected(), 1);
+    EXPECT_NE(manager_.GetConnectionId(), 0u);
+
+    auto pending = RequestAsync(201001, "version?");
+    ServerRequest request;
+    ASSERT_TRUE(server_.WaitForRequest(request, kServerWaitMs));
+    EXPECT_EQ(request.message.Code(), 201001u);
+    EXPECT_EQ(Text(request.message), "version?");
+    EXPECT_EQ(request.callerWord, 1u);
+    ASSERT_TRUE(server_.Reply(request.messageSequence, MakeMessage(10, Bytes("13.1"))));
+    RequestResult result = pending.get();
+    EXPECT_EQ(result.ok, 1);
+    EXPECT_EQ(result.timedOut, 0);
+    EXPECT_EQ(result.reply.Code(), 10u);
+    EXPECT_EQ(Text(result.reply), "13.1");
+
+    result = Request(201020, std::string(16, '\0'), 0);
+    EXPECT_EQ(result.ok, 1);
+    EXPECT_EQ(result.timedOut, 0);
+    ASSERT_TRUE(server_.WaitForRequest(request, kServerWaitMs));
+    EXPECT_EQ(request.message.Code(), 201020u);
+    EXPECT_EQ(request.callerWord, 0u);
+    EXPECT_EQ(server_.ProtocolErrors(), 0u);
+}
+
+TEST_F(SocketManagerTest, LargeMessagesTravelInManyPiecesBothWays) {
+    ConnectToServer();
+    std::string big(9000, '\0');
+    for (size_t i = 0; i < big.size(); ++i) {
+        big[i] = static_cast<char>('a' + i % 26);
+    }
+    auto pending = RequestAsync(229045, big);
+    ServerRequest request;
+    ASSERT_TRUE(server_.WaitForRequest(request, kServerWaitMs));
+    EXPECT_EQ(Text(request.message), big);
+    ASSERT_TRUE(server_.Reply(request.messageSequence, MakeMessage(10, Bytes(big)), 1000));
+    const RequestResult result = pending.get();
+    EXPECT_EQ(result.ok, 1);
+    EXPECT_EQ(Text(result.reply), big);
+
+    // The request went out as frames of one message sequence, consecutive
+    // frame sequences, pieces from 1 and only the last one flagged.
+    const std::vector<testserver::ReceivedFrame> frames = server_.FramesReceived();
+    ASSERT_EQ(frames.size(), 3u);
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i].header.messageSequence, frames[0].header.messageSequence);
+        EXPECT_EQ(frames[i].header.frameSequence, frames[0].header.frameSequence + i);
+        EXPECT_EQ(frames[i].header.pieceIndex, i + 1);
+        EXPECT_EQ(frames[i].header.lastPiece, i + 1 == frames.size() ? 1u : 0u);
+        EXPECT_EQ(frames[i].header.crcFlag, 1u);
+    }
+    EXPECT_EQ(frames[0].length, 4000u + 56);
+}
+
+TEST_F(SocketManagerTest, NotificationsReachTheOwnerInOrderOnce) {
+    ConnectToServer();
+    ASSERT_TRUE(server_.Notify(MakeMessage(211040, Bytes("start"))));
+    ASSERT_TRUE(server_.Notify(MakeMessage(222170, Bytes(std::string(7000, 'n'))), 3000));
+    ASSERT_TRUE(server_.Notify(MakeMessage(211080)));
+    ASSERT_TRUE(owner_.WaitFor(3));
+    RoundTrip();
+    ASSERT_TRUE(owner_.Flush());
+    const std::vector<Delivered> got = owner_.Received();
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].code, 211040u);
+    EXPECT_EQ(got[0].data, "start");
+    EXPECT_EQ(got[1].code, 222170u);
+    EXPECT_EQ(got[1].data, std::string(7000, 'n'));
+    EXPECT_EQ(got[2].code, 211080u);
+    EXPECT_TRUE(got[2].data.empty());
+    for (const Delivered& d : got) {
+        EXPECT_EQ(d.info.socket, static_cast<uint32_t>(manager_.GetSocket()));
+        EXPECT_EQ(d.info.connectionId, manager_.GetConnectionId());
+        EXPECT_EQ(d.info.callerWord, 0u);
+    }
+    EXPECT_LT(got[0].info.messageSequence, got[2].info.messageSequence);
+}
+
+TEST_F(SocketManagerTest, WithBothOwnersOnlyTheWindowGetsThePair) {
+    platform::RegisterWindowClass("Owner Test Window");
+    platform::Window window;
+    ASSERT_TRUE(window.Create("Owner Test Window"));
+    ZepConnectParams params = Params();
+    params.ownerWindow = window.Id();
+    ASSERT_EQ(manager_.ConnectNew(params), 1);
+    ASSERT_TRUE(server_.WaitForClients(1, kServerWaitMs));
+    ASSERT_TRUE(server_.Notify(MakeMessage(211040, Bytes("to the window"))));
+
+    platform::Message m;
+    do {
+        ASSERT_TRUE(platform::WaitMessage(kServerWaitMs));
+    } while (!platform::PeekMessage(m, platform::PeekMode::Remove) || m.id != WM_ZEP_SOCKET);
+    EXPECT_EQ(m.window, window.Id());
+    auto* info = reinterpret_cast<ZepDeliveryInfo*>(m.wParam);
+    auto* message = reinterpret_cast<ZepMessage*>(m.lParam);
+    EXPECT_EQ(Text(*message), "to the window");
+    ZepFreeDelivery(info, message);
+
+    manager_.Close();
+    ASSERT_TRUE(owner_.Flush());
+    EXPECT_TRUE(owner_.Received().empty());
+}
+
+TEST_F(SocketManagerTest, PairForAnEndedOwnerIsFreed) {
+    ConnectToServer();
+    owner_.Stop();
+    ASSERT_TRUE(server_.Notify(MakeMessage(211040, Bytes("nobody listens"))));
+    RoundTrip();  // the notification before it has been handled (and freed)
+    EXPECT_TRUE(owner_.Received().empty());
+}
+
+TEST_F(SocketManagerTest, TimeOutThenLateReplyIsASocketErrorAndNextRequestGetsItsOwn) {
+    ConnectToServer();
+    auto pending = RequestAsync(201130, "slow", 100);
+    ServerRequest slow;
+    ASSERT_TRUE(server_.WaitForRequest(slow, kServerWaitMs));
+    const RequestResult timedOut = pending.get();
+    EXPECT_EQ(timedOut.ok, 0);
+    EXPECT_EQ(timedOut.timedOut, 1);
+
+    ASSERT_TRUE(server_.Reply(slow.messageSequence, MakeMessage(10, Bytes("too late"))));
+    ASSERT_TRUE(owner_.WaitFor(1));
+    EXPECT_EQ(NoticesWithCode(kZepNoticeError).size(), 1u);
+
+    auto next = RequestAsync(201001, "next");
+    AnswerNext(11, "mine");
+    const RequestResult result = next.get();
+    EXPECT_EQ(result.ok, 1);
+    EXPECT_EQ(result.reply.Code(), 11u);
+    EXPECT_EQ(Text(result.reply), "mine");
+}
+
+TEST_F(SocketManagerTest, ServerClosingGivesOneClosedNotice) {
+    ConnectToServer();
+    const uint32_t connection = manager_.GetConnectionId();
+    server_.CloseClient();
+    ASSERT_TRUE(owner_.WaitFor(1));
+    manager_.Close();
+    ASSERT_TRUE(owner_.Flush());
+    const std::vector<Delivered> got = owner_.Received();
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].code, kZepNoticeClosed);
+    EXPECT_EQ(got[0].info.connectionId, connection);
+    EXPECT_EQ(manager_.GetConnectionId(), 0u);
+}
+
+TEST_F(SocketManagerTest, CorruptFramesGiveASocketErrorAndTheConnectionStays) {
+    ConnectToServer();
+    std::vector<uint8_t> frames;
+    ASSERT_TRUE(
+        server_.BuildFrames(kZepFrameTypeMessage, 1, MakeMessage(211040, Bytes("x")), 0, frames));
+
+    std::vector<uint8_t> badCrc = frames;
+    badCrc.back() ^= 0x40;
+    ASSERT_TRUE(server_.SendRawBytes(badCrc));
+    ASSERT_TRUE(owner_.WaitFor(1));
+
+    // A piece length that disagrees with the frame's length (CRC off).
+    std::vector<uint8_t> badPiece = frames;
+    std::fill(badPiece.begin() + 12, badPiece.begin() + 20, 0);
+    badPiece[56] += 1;
+    ASSERT_TRUE(server_.SendRawBytes(badPiece));
+    ASSERT_TRUE(owner_.WaitFor(2));
+
+    // A message whose data length runs past its data.
+    ZepByteBuffer body;
+    ASSERT_TRUE(ZepSerializeMessage(MakeMessage(211040, Bytes("abc")), body));
+    body.GetData(24)[0] = 200;
+    ZepTransform transform(ZepChannelKeyBlock(2), 128, 0x100, 0);
+    ASSERT_TRUE(transform.Transform(body, ZepTransform::kForward));
+    ZepFrameHeader header;
+    header.type = kZepFrameTypeMessage;
+    header.messageSequence = 2;
+    header.pieceIndex = 1;
+    header.lastPiece = 1;
+    ZepByteBuffer frame;
+    ASSERT_TRUE(ZepBuildFrame(header, ZepBufferBytes(body), true, frame));
+    ASSERT_TRUE(server_.SendRawBytes(ZepBufferBytes(frame)));
+    ASSERT_TRUE(owner_.WaitFor(3));
+
+    EXPECT_EQ(NoticesWithCode(kZepNoticeError).size(), 3u);
+    RoundTrip();
+    ASSERT_TRUE(server_.Notify(MakeMessage(211080, Bytes("after"))));
+    ASSERT_TRUE(owner_.WaitFor(4));
+    EXPECT_EQ(owner_.Received().back().data, "after");
+}
+
+TEST_F(SocketManagerTest, HostileLengthsGiveOneErrorEachAndNoOverRead) {
+    ConnectToServer();
+    size_t expected = 0;
+    for (const uint32_t length : {0u, 25u, 0xFFFFFFF0u}) {
+        uint8_t bytes[12] = {};
+        ZepWireWriter writer(bytes);
+        writer.WriteU32(length);
+        ASSERT_TRUE(server_.SendRawBytes(bytes));
+        ASSERT_TRUE(owner_.WaitFor(++expected)) << length;
+    }
+    EXPECT_EQ(NoticesWithCode(kZepNoticeError).size(), expected);
+
+    // A header-only frame carries nothing and is no fault.
+    uint8_t headerOnly[28] = {};
+    headerOnly[0] = 24;
+    ASSERT_TRUE(server_.SendRawBytes(headerOnly));
+    ASSERT_TRUE(server_.Notify(MakeMessage(211080, Bytes("fine"))));
+    ASSERT_TRUE(owner_.WaitFor(expected + 1));
+    RoundTrip();
+    ASSERT_TRUE(owner_.Flush());
+    EXPECT_EQ(owner_.Received().size(), expected + 1);
+    EXPECT_EQ(owner_.Received().back().data, "fine");
+}
+
+TEST_F(SocketManagerTest, CloseWakesAWaitingRequest) {
+    ConnectToServer();
+    auto pending = RequestAsync(200110, "enter", 60000);
+    ServerRequest request;
+    ASSERT_TRUE(server_.WaitForRequest(request, kServerWaitMs));
+    manager_.Close();
+    ASSERT_EQ(pending.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    const RequestResult result = pending.get();
+    EXPECT_EQ(result.ok, 0);
+    EXPECT_EQ(result.timedOut, 1);
+}
+
+TEST_F(SocketManagerTest, CloseIsHarmlessAndTheManagerConnectsAgain) {
+    EXPECT_EQ(manager_.Close(), 1);  // never connected
+    EXPECT_EQ(manager_.Close(), 1);
+    EXPECT_EQ(Request(201001, "nothing", 1).ok, 0);
+
+    ConnectToServer();
+    const uint32_t first = manager_.GetConnectionId();
+    manager_.Close();
+    manager_.Close();
+    EXPECT_EQ(manager_.GetSocket(), platform::kNoSocket);
+    EXPECT_EQ(manager_.IsConnected(), 0);
+    const RequestResult refused = Request(201001, "closed", 1);
+    EXPECT_EQ(refused.ok, 0);
+    EXPECT_EQ(refused.timedOut, 0);
+
+    ConnectToServer();
+    EXPECT_NE(manager_.GetConnectionId(), first);
+    RoundTrip();
+}
+
+TEST_F(SocketManagerTest, ConnectFailuresCloseEverything) {
+    // A listener whose queue is full never completes a connect.
+    const platform::SocketHandle listener = platform::CreateTcpSocket();
+    ASSERT_TRUE(platform::BindSocket(listener, platform::LoopbackAddress(), 0));
+    ASSERT_TRUE(platform::ListenSocket(listener, 0));
+    const platform::SocketHandle filler = platform::CreateTcpSocket();
+    ASSERT_TRUE(platform::ConnectSocket(filler, platform::LoopbackAddress(),
+                                        platform::SocketLocalPort(listener), 5000));
+    ZepConnectParams params = Params();
+    params.port = platform::SocketLocalPort(listener);
+    params.connectSeconds = 1;
+    EXPECT_EQ(manager_.ConnectNew(params), 0);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketErrorTimedOut);
+    EXPECT_EQ(manager_.GetSocket(), platform::kNoSocket);
+    EXPECT_EQ(manager_.GetConnectionId(), 0u);
+    platform::CloseSocket(filler);
+    platform::CloseSocket(listener);
+
+    params = Params();
+    params.host = "no-such-host.invalid";
+    EXPECT_EQ(manager_.ConnectNew(params), 0);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketErrorInvalidArgument);
+
+    EXPECT_EQ(manager_.Attach(platform::kNoSocket, Params()), 0);
+    ConnectToServer();
+}
+
+TEST_F(SocketManagerTest, AttachTakesAConnectedSocket) {
+    const platform::SocketHandle socket = platform::CreateTcpSocket();
+    ASSERT_TRUE(platform::ConnectSocket(socket, platform::LoopbackAddress(), server_.Port(), 5000));
+    ZepConnectParams params = Params();
+    params.host = nullptr;
+    params.port = 0;
+    ASSERT_EQ(manager_.Attach(socket, params), 1);
+    EXPECT_EQ(manager_.GetSocket(), socket);
+    RoundTrip();
+    EXPECT_EQ(server_.Greeting().size(), 25u);
+}
+
+class GreetingWaitTest : public SocketManagerTest {
+protected:
+    static TestGameServer::Options Options() {
+        TestGameServer::Options options = ServerOptions();
+        options.expectGreeting = false;
+        options.serverGreeting = {'H', 'i', 0};
+        return options;
+    }
+    GreetingWaitTest() : SocketManagerTest(Options()) {}
+};
+
+TEST_F(GreetingWaitTest, FirstDataOnlyReleasesConnect) {
+    ZepConnectParams params = Params();
+    params.greetingWaitMode = 1;
+    ASSERT_EQ(manager_.ConnectNew(params), 1);
+    RoundTrip();
+    ASSERT_TRUE(owner_.Flush());
+    EXPECT_TRUE(owner_.Received().empty());  // the greeting went nowhere
+}
+
+TEST_F(SocketManagerTest, FailedGreetingWaitClosesEverything) {
+    ZepConnectParams params = Params();
+    params.greetingWaitMode = 1;
+    params.waitMs = 100;  // the server sends nothing first
+    EXPECT_EQ(manager_.ConnectNew(params), 0);
+    EXPECT_EQ(manager_.GetSocket(), platform::kNoSocket);
+    EXPECT_EQ(manager_.GetConnectionId(), 0u);
+}
+
+}  // namespace
