@@ -1,0 +1,366 @@
+// The proxy socket against real proxies (dante-server, microsocks,
+// tinyproxy) that the tests start on free loopback ports: each opens a tunnel
+// to the loopback game server, hands it to a game channel and carries a real
+// request and reply.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Socket.h"
+#include "tests/zep/SocketTestSupport.h"
+#include "tests/zep/ZepTestFolder.h"
+#include "tools/test_server/TestGameServer.h"
+#include "zep/GameChannelSocket.h"
+#include "zep/ProxyEventSocket.h"
+#include "zep/ZepChannelKeys.h"
+
+extern char** environ;
+
+namespace {
+
+using testserver::MakeMessage;
+using testserver::ServerRequest;
+using testserver::TestGameServer;
+using zeptest::Bytes;
+using zeptest::Text;
+
+constexpr uint32_t kStartMs = 10000;     // bounds a proxy's start-up
+constexpr uint32_t kTunnelSeconds = 10;  // the game's own connect time-out
+
+// The program's path, or empty when it is not installed.
+std::string FindProgram(const std::string& name) {
+    for (const char* folder : {"/usr/sbin/", "/usr/bin/", "/usr/local/sbin/", "/usr/local/bin/"}) {
+        const std::string path = folder + name;
+        if (::access(path.c_str(), X_OK) == 0) {
+            return path;
+        }
+    }
+    return {};
+}
+
+// A loopback port nobody listens on right now.
+uint16_t FreePort() {
+    const platform::SocketHandle probe = platform::CreateTcpSocket();
+    uint16_t port = 0;
+    if (platform::BindSocket(probe, platform::LoopbackAddress(), 0)) {
+        port = platform::SocketLocalPort(probe);
+    }
+    platform::CloseSocket(probe);
+    return port;
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+// A proxy server run in the foreground as a child process, in a process
+// group of its own so that its helpers end with it; stopped (and waited for)
+// when the object goes.
+class ProxyProcess {
+public:
+    ProxyProcess(const std::string& program, std::vector<std::string> arguments,
+                 const std::filesystem::path& logFile, uint16_t port)
+        : port_(port), logFile_(logFile) {
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        if (posix_spawn(&pid_, program.c_str(), &actions, &attributes, argv.data(), environ) != 0) {
+            pid_ = -1;
+        }
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+
+    ~ProxyProcess() {
+        if (pid_ <= 0) {
+            return;
+        }
+        ::kill(-pid_, SIGTERM);
+        if (!WaitForExit(3000)) {
+            ::kill(-pid_, SIGKILL);
+            WaitForExit(3000);
+        }
+    }
+    ProxyProcess(const ProxyProcess&) = delete;
+    ProxyProcess& operator=(const ProxyProcess&) = delete;
+
+    uint16_t Port() const { return port_; }
+
+    // Waits until the proxy takes connections; false (with its log in the
+    // message) when it ended or did not come up in time.
+    ::testing::AssertionResult WaitUntilListening() {
+        if (pid_ <= 0) {
+            return ::testing::AssertionFailure() << "the proxy could not be started";
+        }
+        const uint32_t start = platform::GetTickCount32();
+        while (platform::GetTickCount32() - start < kStartMs) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return ::testing::AssertionFailure() << "the proxy ended at start:\n"
+                                                     << zeptest::ReadFileBytes(logFile_);
+            }
+            const platform::SocketHandle probe = platform::CreateTcpSocket();
+            const bool up = platform::ConnectSocket(probe, platform::LoopbackAddress(), port_, 500);
+            platform::CloseSocket(probe);
+            if (up) {
+                return ::testing::AssertionSuccess();
+            }
+            platform::SleepMs(50);
+        }
+        return ::testing::AssertionFailure()
+               << "the proxy did not listen on port " << port_ << ":\n"
+               << zeptest::ReadFileBytes(logFile_);
+    }
+
+private:
+    bool WaitForExit(uint32_t timeoutMs) {
+        const uint32_t start = platform::GetTickCount32();
+        for (;;) {
+            int status = 0;
+            const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+            if (done == pid_ || done < 0) {
+                return true;
+            }
+            if (platform::GetTickCount32() - start >= timeoutMs) {
+                return false;
+            }
+            platform::SleepMs(10);
+        }
+    }
+
+    pid_t pid_ = -1;
+    uint16_t port_;
+    std::filesystem::path logFile_;
+};
+
+// Starts a proxy program with a config file written to the temp folder.
+class RealProxyTest : public ::testing::Test {
+protected:
+    // dante-server: SOCKS4 and SOCKS5 without authentication.
+    std::unique_ptr<ProxyProcess> StartDante() {
+        const std::string program = FindProgram("danted");
+        if (program.empty()) {
+            ADD_FAILURE() << "danted is missing: install the package dante-server";
+            return nullptr;
+        }
+        const uint16_t port = FreePort();
+        const auto config = folder_.Path() / "danted.conf";
+        std::string text =
+            "logoutput: stderr\n"
+            "internal: 127.0.0.1 port = " +
+            std::to_string(port) +
+            "\n"
+            "external: 127.0.0.1\n"
+            "clientmethod: none\n"
+            "socksmethod: none\n";
+        if (RunningAsRoot()) {
+            text += "user.privileged: root\nuser.unprivileged: nobody\n";
+        }
+        text +=
+            "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
+            "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n";
+        zeptest::WriteFileBytes(config, text);
+        return Launch(
+            program,
+            {"-f", config.string(), "-p", (folder_.Path() / "danted.pid").string(), "-N", "1"},
+            "danted.log", port);
+    }
+
+    // microsocks: SOCKS5 with user name and password.
+    std::unique_ptr<ProxyProcess> StartMicrosocks(const std::string& user,
+                                                  const std::string& password) {
+        const std::string program = FindProgram("microsocks");
+        if (program.empty()) {
+            ADD_FAILURE() << "microsocks is missing: install the package microsocks";
+            return nullptr;
+        }
+        const uint16_t port = FreePort();
+        return Launch(program,
+                      {"-i", "127.0.0.1", "-p", std::to_string(port), "-u", user, "-P", password},
+                      "microsocks.log", port);
+    }
+
+    // tinyproxy: HTTP CONNECT with Basic credentials, to the target port only.
+    std::unique_ptr<ProxyProcess> StartTinyproxy(const std::string& user,
+                                                 const std::string& password, uint16_t targetPort) {
+        const std::string program = FindProgram("tinyproxy");
+        if (program.empty()) {
+            ADD_FAILURE() << "tinyproxy is missing: install the package tinyproxy";
+            return nullptr;
+        }
+        const uint16_t port = FreePort();
+        const auto config = folder_.Path() / "tinyproxy.conf";
+        std::string text = "Port " + std::to_string(port) +
+                           "\n"
+                           "Listen 127.0.0.1\n"
+                           "Timeout 30\n"
+                           "MaxClients 8\n"
+                           "Allow 127.0.0.1\n"
+                           "BasicAuth " +
+                           user + " " + password +
+                           "\n"
+                           "ConnectPort " +
+                           std::to_string(targetPort) + "\n";
+        if (RunningAsRoot()) {
+            text += "User nobody\nGroup nogroup\n";
+        }
+        zeptest::WriteFileBytes(config, text);
+        return Launch(program, {"-d", "-c", config.string()}, "tinyproxy.log", port);
+    }
+
+    // Opens a tunnel to the game server through the proxy, hands it to a
+    // game channel as the game does, and asks once. The reply's data, or a
+    // text that says what failed.
+    std::string AskThroughProxy(int type, uint16_t proxyPort, const char* user,
+                                const char* password) {
+        CProxyEventSocket proxy;
+        if (!proxy.ConnectBlocking("127.0.0.1", server_.Port(), type, "127.0.0.1", proxyPort, user,
+                                   password, kTunnelSeconds, 1)) {
+            return "<no tunnel: proxy error " + std::to_string(proxy.GetProxyError()) +
+                   ", socket error " + std::to_string(platform::LastSocketError()) + ">";
+        }
+        CGameChannelSocket channel(nullptr, 0, 0, 0);
+        channel.SelectTransformKey(2, 0x100, 0);
+        ZepConnectParams params;
+        params.ownerThread = owner_.Id();
+        params.greeting = GetGameChannelGreeting();
+        params.greetingLength = GetGameChannelGreetingLength() + 1;
+        params.waitMs = 10000;
+        if (!channel.Attach(proxy.Detach(), params)) {
+            return "<attach failed>";
+        }
+        proxy.Close();  // harmless: the channel owns the socket now
+
+        ZepDeliveryInfo descriptor;
+        descriptor.callerWord = 1;
+        ZepMessage reply;
+        int timedOut = 0;
+        if (!channel.SendRequest(descriptor, MakeMessage(201001, Bytes("through the proxy")),
+                                 &reply, &timedOut, 10000, 0, 0, 1, nullptr, 0)) {
+            return "<no reply>";
+        }
+        channel.Close();
+        return Text(reply);
+    }
+
+    // The game server's greeting arrived whole through the tunnel.
+    bool GreetingArrived() const {
+        const std::vector<uint8_t> greeting = server_.Greeting();
+        const std::string text(greeting.begin(), greeting.end());
+        return text == std::string("\x15\x00\x00\x00Hello! Game Channel.\x00", 25);
+    }
+
+    void SetUp() override {
+        zeptest::RegisterSocketWindowClass();
+        server_.SetHandler([](TestGameServer& self, const ServerRequest& request) {
+            std::string data = Text(request.message);
+            data.assign(data.rbegin(), data.rend());
+            self.Reply(request.messageSequence, MakeMessage(10, Bytes(data)));
+        });
+        ASSERT_TRUE(server_.Start());
+    }
+
+    uint16_t ServerPort() const { return server_.Port(); }
+
+private:
+    static TestGameServer::Options ServerOptions() {
+        TestGameServer::Options options;
+        options.key = ZepChannelKeyBlock(2);
+        options.cipherFlags = 0x100;
+        return options;
+    }
+
+    std::unique_ptr<ProxyProcess> Launch(const std::string& program,
+                                         std::vector<std::string> arguments, const char* logName,
+                                         uint16_t port) {
+        auto process = std::make_unique<ProxyProcess>(program, std::move(arguments),
+                                                      folder_.Path() / logName, port);
+        const ::testing::AssertionResult listening = process->WaitUntilListening();
+        if (!listening) {
+            ADD_FAILURE() << program << ": " << listening.message();
+            return nullptr;
+        }
+        return process;
+    }
+
+    zeptest::TempFolder folder_;
+    TestGameServer server_{ServerOptions()};
+    zeptest::OwnerThread owner_;
+};
+
+const std::string kReversed = "yxorp eht hguorht";
+
+TEST_F(RealProxyTest, DanteCarriesSocks4AndSocks5) {
+    const std::unique_ptr<ProxyProcess> dante = StartDante();
+    ASSERT_NE(dante, nullptr);
+    EXPECT_EQ(AskThroughProxy(kProxyTypeSocks4, dante->Port(), nullptr, nullptr), kReversed);
+    EXPECT_TRUE(GreetingArrived());
+    EXPECT_EQ(AskThroughProxy(kProxyTypeSocks5, dante->Port(), nullptr, nullptr), kReversed);
+
+    // A target where nobody listens: dante refuses, and the wait ends at once.
+    CProxyEventSocket proxy;
+    EXPECT_EQ(proxy.ConnectBlocking("127.0.0.1", FreePort(), kProxyTypeSocks5, "127.0.0.1",
+                                    dante->Port(), nullptr, nullptr, kTunnelSeconds, 1),
+              0);
+    EXPECT_EQ(proxy.GetProxyError(), kProxyErrorRefused);
+}
+
+TEST_F(RealProxyTest, MicrosocksChecksUserNameAndPassword) {
+    const std::unique_ptr<ProxyProcess> microsocks = StartMicrosocks("player", "tiles&dice");
+    ASSERT_NE(microsocks, nullptr);
+    EXPECT_EQ(AskThroughProxy(kProxyTypeSocks5, microsocks->Port(), "player", "tiles&dice"),
+              kReversed);
+    EXPECT_TRUE(GreetingArrived());
+
+    CProxyEventSocket proxy;
+    EXPECT_EQ(proxy.ConnectBlocking("127.0.0.1", ServerPort(), kProxyTypeSocks5, "127.0.0.1",
+                                    microsocks->Port(), "player", "wrong", kTunnelSeconds, 1),
+              0);
+    EXPECT_EQ(proxy.GetProxyError(), kProxyErrorAuthFailed);
+    EXPECT_EQ(proxy.ConnectBlocking("127.0.0.1", ServerPort(), kProxyTypeSocks5, "127.0.0.1",
+                                    microsocks->Port(), nullptr, nullptr, kTunnelSeconds, 1),
+              0);
+    EXPECT_EQ(proxy.GetProxyError(), kProxyErrorNoMethod);
+}
+
+TEST_F(RealProxyTest, TinyproxyAcceptsBasicCredentials) {
+    const std::unique_ptr<ProxyProcess> tinyproxy =
+        StartTinyproxy("player", "tiles-and-dice", ServerPort());
+    ASSERT_NE(tinyproxy, nullptr);
+    EXPECT_EQ(AskThroughProxy(kProxyTypeHttp, tinyproxy->Port(), "player", "tiles-and-dice"),
+              kReversed);
+    EXPECT_TRUE(GreetingArrived());
+
+    // Wrong credentials: 407.
+    CProxyEventSocket proxy;
+    EXPECT_EQ(proxy.ConnectBlocking("127.0.0.1", ServerPort(), kProxyTypeHttp, "127.0.0.1",
+                                    tinyproxy->Port(), "player", "wrong", kTunnelSeconds, 1),
+              0);
+    EXPECT_EQ(proxy.GetProxyError(), kProxyErrorRefused);
+}
+
+}  // namespace
