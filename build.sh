@@ -14,6 +14,9 @@ packages=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libjpeg-dev
+    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
+    libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
+    libfluidsynth-dev timgm6mb-soundfont
     dante-server microsocks tinyproxy
 )
 
