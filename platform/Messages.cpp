@@ -96,6 +96,7 @@ struct Queue : std::enable_shared_from_this<Queue> {
     std::deque<Message> posted;
     std::deque<std::shared_ptr<SentItem>> sent;
     std::vector<Timer> timers;
+    std::vector<WindowId> paintRequests;  // oldest first, each window once
     std::shared_ptr<QueueWaiter> waiter = std::make_shared<DefaultWaiter>();
     bool sleeping = false;    // the owner is in waiter->Wait (or about to be)
     bool quitQueued = false;  // a PostQuitMessage is among the posted messages
@@ -234,7 +235,7 @@ bool HasDueTimerLocked(const Queue& q, Clock::time_point now) {
 }
 
 bool HasInputLocked(const Queue& q, Clock::time_point now) {
-    return !q.posted.empty() || HasDueTimerLocked(q, now);
+    return !q.posted.empty() || !q.paintRequests.empty() || HasDueTimerLocked(q, now);
 }
 
 // How long the owner may sleep before its next timer is due (kInfinite: none).
@@ -249,9 +250,10 @@ uint32_t UntilNextTimerLocked(const Queue& q, Clock::time_point now) {
     return CeilMs(next - now);
 }
 
-// Posted messages (with the quit among them) in order; then the timer that has
-// been due longest. A taken timer is due again at its next whole interval, so a
-// timer has at most one message pending however long nobody takes it.
+// Posted messages (with the quit among them) in order; then the oldest paint
+// request; then the timer that has been due longest. A taken timer is due
+// again at its next whole interval, so a timer has at most one message
+// pending however long nobody takes it.
 bool TakeLocked(Queue& q, Message& out, bool remove, Clock::time_point now) {
     if (!q.posted.empty()) {
         out = q.posted.front();
@@ -260,6 +262,13 @@ bool TakeLocked(Queue& q, Message& out, bool remove, Clock::time_point now) {
             if (out.id == kMsgQuit && out.window == 0) {
                 q.quitQueued = false;
             }
+        }
+        return true;
+    }
+    if (!q.paintRequests.empty()) {
+        out = Message{q.paintRequests.front(), kMsgPaint, 0, 0, GetTickCount32()};
+        if (remove) {
+            q.paintRequests.erase(q.paintRequests.begin());
         }
         return true;
     }
@@ -408,6 +417,7 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
     }
     std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
     std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
+    std::erase(q->paintRequests, id);
     std::erase_if(q->sent, [&](const std::shared_ptr<SentItem>& item) {
         if (item->call || item->window != id) {
             return false;
@@ -456,6 +466,7 @@ void EndThreadMessaging(ThreadId thread) {
             queue->sent.clear();
             queue->posted.clear();
             queue->timers.clear();
+            queue->paintRequests.clear();
         }
     }
     WakeAll(wakes);
@@ -868,6 +879,29 @@ bool KillTimer(WindowId window, uint32_t timerId) {
     return std::erase_if(q->timers, [&](const Timer& t) {
                return t.window == window && t.id == timerId;
            }) != 0;
+}
+
+// --- paint requests ---
+
+bool RequestPaint(WindowId window) {
+    Registry& reg = Reg();
+    std::shared_ptr<QueueWaiter> wake;
+    {
+        std::lock_guard lock(reg.mutex);
+        Queue* q = WindowQueueLocked(reg, window);
+        if (q == nullptr) {
+            return false;
+        }
+        if (std::find(q->paintRequests.begin(), q->paintRequests.end(), window) ==
+            q->paintRequests.end()) {
+            q->paintRequests.push_back(window);
+        }
+        wake = TakeWakeLocked(*q);
+    }
+    if (wake) {
+        wake->Wake();
+    }
+    return true;
 }
 
 // --- waiters ---

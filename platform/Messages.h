@@ -12,8 +12,9 @@
 //  - Posted messages come out in posting order. A message sent from another
 //    thread is handled by the receiving thread inside its next Get/Peek/
 //    WaitMessage (or while that thread itself waits in SendMessage), before
-//    any posted message. Timers come out only when nothing is posted, and a
-//    timer has at most one message pending.
+//    any posted message. Paint requests come out only when nothing is posted,
+//    timers only when nothing is posted and no paint is requested; a window
+//    has at most one paint and a timer at most one message pending.
 //  - Quit: PostQuitMessage makes GetMessage return false once the posted
 //    messages before it have been taken.
 //  - Ids are never reused within the process; a destroyed window's pending
@@ -45,6 +46,7 @@ using LResult = intptr_t;
 
 inline constexpr uint32_t kMsgNull = 0x0000;
 inline constexpr uint32_t kMsgDestroy = 0x0002;
+inline constexpr uint32_t kMsgPaint = 0x000F;
 inline constexpr uint32_t kMsgClose = 0x0010;
 inline constexpr uint32_t kMsgQuit = 0x0012;
 inline constexpr uint32_t kMsgCopyData = 0x004A;
@@ -153,6 +155,11 @@ void PostQuitMessage(int exitCode);
 // window timer needs a nonzero id. Returns the timer id, or 0 on failure.
 uint32_t SetTimer(WindowId window, uint32_t timerId, uint32_t intervalMs);
 bool KillTimer(WindowId window, uint32_t timerId);
+
+// Asks for a kMsgPaint to the window. It comes out of the owner thread's
+// queue once, however often it was asked before it was taken, in the order
+// the windows asked. False when the window does not exist.
+bool RequestPaint(WindowId window);
 
 // How a thread's queue sleeps and is woken. The default waits on a condition
 // variable; a thread that also has to watch another event source (the UI
