@@ -1,0 +1,159 @@
+#pragma once
+// MIDI streams: an owner queues buffers of timed MIDI events; the stream
+// plays them in order on its own thread and hands each buffer back through
+// the owner's done callback when its last event has been played.
+//
+// Rules:
+//  - A stream opens paused: queued buffers wait until Restart.
+//  - Event times are delta ticks from the event before, converted with the
+//    time division (ticks per quarter note, or SMPTE frames and ticks per
+//    frame when bit 15 is set) and the tempo (microseconds per quarter note,
+//    500000 until a tempo event changes it).
+//  - The owner does not touch a buffer from Out until its done callback.
+//  - Callbacks (open, close, done, position) run on the stream's thread,
+//    with no lock of the stream held, so they may queue buffers again and
+//    call Stop or Reset. Stop and Reset hand every queued buffer back
+//    through done callbacks from the stream's thread, never inside the call;
+//    nothing is called back after Close returns. A stream is never closed or
+//    destroyed from inside its own callbacks.
+//  - The default stream sounds through FluidSynth with the General MIDI
+//    sound font, rendered into the audio library's output (Audio.h) while
+//    that is open; without it, or without the sound font, the stream keeps
+//    its timing and callbacks but is silent. Tests install a factory, often
+//    one that makes a ManualMidiStream.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// One event of a stream buffer: the event word holds the type in its high
+// byte (with the callback flag) and the parameter in the low 24 bits.
+struct MidiStreamEvent {
+    uint32_t deltaTicks = 0;
+    uint32_t streamId = 0;
+    uint32_t event = 0;
+};
+
+inline constexpr uint32_t kMidiEventShortMessage = 0x00;  // status | data1 << 8 | data2 << 16
+inline constexpr uint32_t kMidiEventTempo = 0x01;         // microseconds per quarter note
+inline constexpr uint32_t kMidiEventNop = 0x02;
+inline constexpr uint32_t kMidiEventCallbackFlag = 0x40000000;
+
+constexpr uint32_t MakeMidiEvent(uint32_t type, uint32_t parameter) {
+    return (type << 24) | (parameter & 0xFFFFFF);
+}
+constexpr uint32_t MidiEventType(uint32_t event) {
+    return (event >> 24) & 0x3F;
+}
+constexpr uint32_t MidiEventParameter(uint32_t event) {
+    return event & 0xFFFFFF;
+}
+
+// A buffer of events lent to a stream.
+struct MidiStreamBuffer {
+    std::vector<MidiStreamEvent> events;
+};
+
+// What a stream calls back.
+class MidiStreamClient {
+public:
+    virtual ~MidiStreamClient() = default;
+    virtual void OnStreamOpen() {}
+    virtual void OnStreamClose() {}
+    virtual void OnBufferDone(MidiStreamBuffer& buffer) = 0;
+    // After an event with kMidiEventCallbackFlag has been played.
+    virtual void OnPositionCallback(MidiStreamBuffer& buffer, const MidiStreamEvent& event) = 0;
+};
+
+class MidiStream {
+public:
+    virtual ~MidiStream() = default;
+
+    // False for 0 or an SMPTE division that names no frame rate.
+    virtual bool SetTimeDivision(uint32_t division) = 0;
+    // Queues the buffer behind the others. False for null, a buffer already
+    // queued, or a closed stream.
+    virtual bool Out(MidiStreamBuffer* buffer) = 0;
+    // Starts or resumes playing.
+    virtual bool Restart() = 0;
+    // Holds the position; sounding notes are silenced.
+    virtual bool Pause() = 0;
+    // Stops at position 0, silences every note and hands back every buffer.
+    virtual bool Stop() = 0;
+    // Silences every note and hands back every buffer.
+    virtual bool Reset() = 0;
+    // Ends the stream's thread; buffers still queued are forgotten.
+    virtual void Close() = 0;
+};
+
+// Where a sequenced stream sends its short messages.
+class MidiOutput {
+public:
+    virtual ~MidiOutput() = default;
+    virtual void Send(uint32_t shortMessage) = 0;
+    // Every note on every channel off at once.
+    virtual void Silence() = 0;
+};
+
+// The installed factory's stream, or a sequenced stream to the default
+// output. The device is -1 (the default synthesizer) or 0. Null when the
+// stream cannot be opened.
+std::unique_ptr<MidiStream> OpenMidiStream(int device, MidiStreamClient& client);
+
+// A sequenced stream (own thread, real time) to the given output.
+std::unique_ptr<MidiStream> OpenSequencedMidiStream(MidiStreamClient& client,
+                                                    std::unique_ptr<MidiOutput> output);
+
+// Replaces how OpenMidiStream makes streams; an empty function restores the
+// default.
+using MidiStreamFactory = std::function<std::unique_ptr<MidiStream>(int, MidiStreamClient&)>;
+void SetMidiStreamFactory(MidiStreamFactory factory);
+
+// A stream without a thread or a clock: the caller plays its buffers one at
+// a time, on the caller's thread. By default Stop and Reset hand the
+// buffers back at once, inside the call; a stream told not to keeps them
+// for ever, like a driver that never returns its buffers.
+class ManualMidiStream : public MidiStream {
+public:
+    explicit ManualMidiStream(MidiStreamClient& client);
+
+    bool SetTimeDivision(uint32_t division) override;
+    bool Out(MidiStreamBuffer* buffer) override;
+    bool Restart() override;
+    bool Pause() override;
+    bool Stop() override;
+    bool Reset() override;
+    void Close() override;
+
+    // Plays the oldest queued buffer: a position callback for each flagged
+    // event, then its done callback. False when nothing is queued.
+    bool PlayNextBuffer();
+    void SetReturnsBuffersOnStop(bool returns) { returnsBuffersOnStop_ = returns; }
+
+    size_t QueuedCount() const { return queue_.size(); }
+    const MidiStreamBuffer& Queued(size_t index) const { return *queue_.at(index); }
+    bool IsRunning() const { return running_; }
+    bool IsClosed() const { return closed_; }
+    uint32_t TimeDivision() const { return division_; }
+    // "Division 96", "Out", "Restart", "Pause", "Stop", "Reset", "Close".
+    const std::vector<std::string>& Calls() const { return calls_; }
+
+private:
+    void ReturnAll();
+
+    MidiStreamClient& client_;
+    std::deque<MidiStreamBuffer*> queue_;
+    std::vector<std::string> calls_;
+    uint32_t division_ = 96;
+    bool running_ = false;
+    bool closed_ = false;
+    bool returnsBuffersOnStop_ = true;
+};
+
+}  // namespace platform
