@@ -59,10 +59,8 @@ bool AsyncSocket::Create() {
         SetLastSocketError(kSocketErrorInvalidArgument);
         return false;
     }
-    RegisterWindowClass(kAsyncSocketWindowClass);
-    auto window = std::make_unique<NoticeWindow>(*this);
-    if (!window->Create(kAsyncSocketWindowClass)) {
-        SetLastSocketError(kSocketErrorNoBuffers);
+    std::unique_ptr<NoticeWindow> window = MakeNoticeWindow();
+    if (window == nullptr) {
         return false;
     }
     const SocketHandle socket = CreateTcpSocket();
@@ -118,10 +116,8 @@ bool AsyncSocket::Attach(SocketHandle socket) {
         SetLastSocketError(kSocketErrorInvalidArgument);
         return false;
     }
-    RegisterWindowClass(kAsyncSocketWindowClass);
-    auto window = std::make_unique<NoticeWindow>(*this);
-    if (!window->Create(kAsyncSocketWindowClass)) {
-        SetLastSocketError(kSocketErrorNoBuffers);
+    std::unique_ptr<NoticeWindow> window = MakeNoticeWindow();
+    if (window == nullptr) {
         return false;
     }
     FreeRetiredWindows();
@@ -222,6 +218,16 @@ void AsyncSocket::OnSend(int) {}
 void AsyncSocket::OnReceive(int) {}
 void AsyncSocket::OnClose(int) {}
 void AsyncSocket::OnAccept(int) {}
+
+std::unique_ptr<AsyncSocket::NoticeWindow> AsyncSocket::MakeNoticeWindow() {
+    RegisterWindowClass(kAsyncSocketWindowClass);
+    auto window = std::make_unique<NoticeWindow>(*this);
+    if (!window->Create(kAsyncSocketWindowClass)) {
+        SetLastSocketError(kSocketErrorNoBuffers);
+        return nullptr;
+    }
+    return window;
+}
 
 bool AsyncSocket::StartWatch() {
     return window_ != nullptr && watch_.Start(socket_, window_->Id(), kNoticeMessage, kAllEvents);

@@ -99,6 +99,8 @@ private:
         Open,
     };
 
+    // A notice window on the calling thread; null (error set) when none.
+    std::unique_ptr<NoticeWindow> MakeNoticeWindow();
     bool StartWatch();
     // Ends the watch and retires the window (its queued notices go with it).
     void EndNotices();

@@ -47,18 +47,15 @@ bool IsBlocking(SocketHandle socket, bool& blocking) {
     return true;
 }
 
-// Waits for a non-blocking connect to finish; true when it succeeded.
+// Waits for a non-blocking connect to finish; true when it succeeded. The
+// socket is looked at at least once, also with a time-out of 0.
 bool FinishConnect(SocketHandle socket, uint32_t timeoutMs) {
     const uint32_t start = GetTickCount32();
     for (;;) {
         int waitMs = -1;
         if (timeoutMs != kInfinite) {
             const uint32_t elapsed = GetTickCount32() - start;
-            if (elapsed >= timeoutMs) {
-                SetLastSocketError(kSocketErrorTimedOut);
-                return false;
-            }
-            waitMs = static_cast<int>(timeoutMs - elapsed);
+            waitMs = elapsed >= timeoutMs ? 0 : static_cast<int>(timeoutMs - elapsed);
         }
         pollfd entry{socket, POLLOUT, 0};
         const int ready = ::poll(&entry, 1, waitMs);
@@ -70,6 +67,10 @@ bool FinishConnect(SocketHandle socket, uint32_t timeoutMs) {
             return false;
         }
         if (ready == 0) {
+            if (waitMs == 0) {
+                SetLastSocketError(kSocketErrorTimedOut);
+                return false;
+            }
             continue;  // the next round sees the deadline
         }
         int error = 0;

@@ -68,7 +68,9 @@ ZepSocketManager::~ZepSocketManager() {
 // ---- connecting and closing -------------------------------------------------
 
 int ZepSocketManager::ConnectNew(const ZepConnectParams& params) {
-    return Connect(platform::CreateTcpSocket(), params, false);
+    const platform::SocketHandle bound = std::exchange(boundSocket_, platform::kNoSocket);
+    return Connect(bound != platform::kNoSocket ? bound : platform::CreateTcpSocket(), params,
+                   false);
 }
 
 int ZepSocketManager::Attach(platform::SocketHandle socket, const ZepConnectParams& params) {
@@ -77,6 +79,30 @@ int ZepSocketManager::Attach(platform::SocketHandle socket, const ZepConnectPara
 
 int ZepSocketManager::Close() {
     CloseConnection();
+    return 1;
+}
+
+int ZepSocketManager::Bind(const char* host, int port) {
+    ZepSocketAddress address;
+    if (port < 0 || port > 0xFFFF ||
+        !ZepResolveAddress(host == nullptr ? "" : host, static_cast<uint16_t>(port), &address)) {
+        platform::SetLastSocketError(platform::kSocketErrorInvalidArgument);
+        return 0;
+    }
+    const platform::SocketHandle socket = platform::CreateTcpSocket();
+    if (socket == platform::kNoSocket) {
+        return 0;
+    }
+    if (!platform::BindSocket(socket, address.address, static_cast<uint16_t>(port))) {
+        const int error = platform::LastSocketError();
+        platform::CloseSocket(socket);
+        platform::SetLastSocketError(error);
+        return 0;
+    }
+    if (boundSocket_ != platform::kNoSocket) {
+        platform::CloseSocket(boundSocket_);
+    }
+    boundSocket_ = socket;
     return 1;
 }
 
@@ -178,9 +204,11 @@ void ZepSocketManager::CloseConnection() {
     for (int32_t busy = busy_.load(); busy > 0; busy = busy_.load()) {
         busy_.wait(busy);
     }
-    const platform::SocketHandle socket = socket_.exchange(platform::kNoSocket);
-    if (socket != platform::kNoSocket) {
-        platform::CloseSocket(socket);
+    for (const platform::SocketHandle socket : {socket_.exchange(platform::kNoSocket),
+                                                std::exchange(boundSocket_, platform::kNoSocket)}) {
+        if (socket != platform::kNoSocket) {
+            platform::CloseSocket(socket);
+        }
     }
     connectionId_ = 0;
     totalReceived_ = 0;

@@ -90,6 +90,10 @@ public:
     // manager owns the socket from this call on, also when it fails.
     int Attach(platform::SocketHandle socket, const ZepConnectParams& params);
     virtual int Close();
+    // Binds the socket the next ConnectNew connects from to a local address
+    // (a dotted address or a name; empty for any) and port. 1 on success;
+    // Close drops the bound socket.
+    int Bind(const char* host, int port);
 
     // Serialises and transforms the request (flags of 0 take the defaults),
     // sends it in frames (with CRCs when crcFlag is 1 or the manager always
@@ -186,6 +190,7 @@ private:
     const uint32_t maxPieceSize_;
 
     std::atomic<platform::SocketHandle> socket_{platform::kNoSocket};
+    platform::SocketHandle boundSocket_ = platform::kNoSocket;  // owner's thread only
     std::atomic<uint32_t> connectionId_{0};
 
     mutable std::mutex transformLock_;

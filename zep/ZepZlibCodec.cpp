@@ -26,39 +26,27 @@ bool ZepByteArrayStream::Write(const void* data, size_t size) {
 
 namespace {
 
-// Ends the zlib stream however the work finishes.
-class DeflateSession {
+// A deflate or inflate stream, ended however the work finishes.
+class ZlibSession {
 public:
-    DeflateSession() { ok_ = deflateInit(&stream_, Z_DEFAULT_COMPRESSION) == Z_OK; }
-    ~DeflateSession() {
+    enum class Kind { Deflate, Inflate };
+
+    explicit ZlibSession(Kind kind) : kind_(kind) {
+        ok_ = (kind == Kind::Deflate ? deflateInit(&stream_, Z_DEFAULT_COMPRESSION)
+                                     : inflateInit(&stream_)) == Z_OK;
+    }
+    ~ZlibSession() {
         if (ok_) {
-            deflateEnd(&stream_);
+            kind_ == Kind::Deflate ? deflateEnd(&stream_) : inflateEnd(&stream_);
         }
     }
-    DeflateSession(const DeflateSession&) = delete;
-    DeflateSession& operator=(const DeflateSession&) = delete;
+    ZlibSession(const ZlibSession&) = delete;
+    ZlibSession& operator=(const ZlibSession&) = delete;
     bool Ok() const { return ok_; }
     z_stream& Stream() { return stream_; }
 
 private:
-    z_stream stream_{};
-    bool ok_ = false;
-};
-
-class InflateSession {
-public:
-    InflateSession() { ok_ = inflateInit(&stream_) == Z_OK; }
-    ~InflateSession() {
-        if (ok_) {
-            inflateEnd(&stream_);
-        }
-    }
-    InflateSession(const InflateSession&) = delete;
-    InflateSession& operator=(const InflateSession&) = delete;
-    bool Ok() const { return ok_; }
-    z_stream& Stream() { return stream_; }
-
-private:
+    Kind kind_;
     z_stream stream_{};
     bool ok_ = false;
 };
@@ -66,7 +54,7 @@ private:
 }  // namespace
 
 bool ZepZlibCompress::Deflate(ZepSequentialStream& in, ZepSequentialStream& out) {
-    DeflateSession session;
+    ZlibSession session(ZlibSession::Kind::Deflate);
     if (!session.Ok()) {
         return false;
     }
@@ -105,7 +93,7 @@ bool ZepZlibCompress::Deflate(ZepSequentialStream& in, ZepSequentialStream& out)
 
 bool ZepZlibCompress::Inflate(ZepSequentialStream& in, ZepSequentialStream& out,
                               size_t outputLimit) {
-    InflateSession session;
+    ZlibSession session(ZlibSession::Kind::Inflate);
     if (!session.Ok()) {
         return false;
     }

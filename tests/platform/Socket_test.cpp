@@ -156,6 +156,11 @@ TEST_F(SocketTest, ConnectGivesUpAtItsTimeOut) {
     OwnedSocket waiting(CreateTcpSocket());
     EXPECT_FALSE(ConnectSocket(waiting.get(), LoopbackAddress(), full.port, 100));
     EXPECT_EQ(LastSocketError(), kSocketErrorTimedOut);
+
+    // A time-out of 0 still looks once: a listener with room is reached.
+    Loopback open;
+    OwnedSocket quick(CreateTcpSocket());
+    EXPECT_TRUE(ConnectSocket(quick.get(), LoopbackAddress(), open.port, 0));
 }
 
 TEST_F(SocketTest, NoticesComeOnceEachInOrder) {

@@ -173,22 +173,25 @@ TEST(FrameGolden, SmallRequestWithBothStepsOff) {
     ZepByteBuffer frame;
     ASSERT_TRUE(ZepBuildFrame(header, ZepBufferBytes(pieces).subspan(4), false, frame));
 
+    // clang-format off
     const std::vector<uint8_t> expected = {
-        0x7E, 0, 0, 0,                                               // L = 126
-        1,    0, 0, 0, 1,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0, 0,  // type, frame seq, CRC flag,
-                                                                     // CRC
-        0,    0, 0, 0, 0,    0,    0,    0,                          // two zero words
-        1,    0, 0, 0, 1,    0,    0,    0, 1, 0, 0, 0,              // message seq, piece, last
-        0,    0, 0, 0, 1,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0, 0,  // 0, caller word, 0, 0
-        0x46, 0, 0, 0,                                               // P = 70
-        0,    0, 0, 0, 0x32, 0,    0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0x32,
-        0,    0, 0,  // cipher step off
-        0,    0, 0, 0, 0x1E, 0,    0,    0, 0, 0, 0, 0, 0, 0, 0, 0, 0x1E,
-        0,    0, 0,                                      // zlib step off
-        0,    0, 0, 0, 0x29, 0x11, 0x03, 0, 0, 0, 0, 0,  // header words 0, 201001, 0
-        0,    0, 0, 0, 0,    0,    0,    0, 0, 0, 0, 0,  // header words 3..5
-        2,    0, 0, 0, 'a',  'b',                        // N, data
+        0x7E, 0, 0, 0,                                  // L = 126
+        1, 0, 0, 0,   1, 0, 0, 0,                       // type, frame seq
+        0, 0, 0, 0,   0, 0, 0, 0,                       // CRC flag, CRC
+        0, 0, 0, 0,   0, 0, 0, 0,                       // two zero words
+        1, 0, 0, 0,   1, 0, 0, 0,   1, 0, 0, 0,         // message seq, piece, last
+        0, 0, 0, 0,   1, 0, 0, 0,                       // 0, caller word
+        0, 0, 0, 0,   0, 0, 0, 0,                       // 0, 0
+        0x46, 0, 0, 0,                                  // P = 70
+        0, 0, 0, 0,   0x32, 0, 0, 0,   0, 0, 0, 0,      // cipher step off: 0, 50, 0,
+        0, 0, 0, 0,   0x32, 0, 0, 0,                    //   0, 50
+        0, 0, 0, 0,   0x1E, 0, 0, 0,   0, 0, 0, 0,      // zlib step off: 0, 30, 0,
+        0, 0, 0, 0,   0x1E, 0, 0, 0,                    //   0, 30
+        0, 0, 0, 0,   0x29, 0x11, 0x03, 0,   0, 0, 0, 0,  // header words 0, 201001, 0
+        0, 0, 0, 0,   0, 0, 0, 0,   0, 0, 0, 0,         // header words 3..5
+        2, 0, 0, 0,   'a', 'b',                         // N, data
     };
+    // clang-format on
     EXPECT_EQ(ToVector(frame), expected);
 }
 

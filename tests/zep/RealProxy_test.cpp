@@ -31,6 +31,7 @@ using testserver::MakeMessage;
 using testserver::ServerRequest;
 using testserver::TestGameServer;
 using zeptest::Bytes;
+using zeptest::FreePort;
 using zeptest::Text;
 
 constexpr uint32_t kStartMs = 10000;     // bounds a proxy's start-up
@@ -45,17 +46,6 @@ std::string FindProgram(const std::string& name) {
         }
     }
     return {};
-}
-
-// A loopback port nobody listens on right now.
-uint16_t FreePort() {
-    const platform::SocketHandle probe = platform::CreateTcpSocket();
-    uint16_t port = 0;
-    if (platform::BindSocket(probe, platform::LoopbackAddress(), 0)) {
-        port = platform::SocketLocalPort(probe);
-    }
-    platform::CloseSocket(probe);
-    return port;
 }
 
 bool RunningAsRoot() {

@@ -336,6 +336,32 @@ TEST_F(SocketManagerTest, HostileLengthsGiveOneErrorEachAndNoOverRead) {
     EXPECT_EQ(owner_.Received().back().data, "fine");
 }
 
+TEST_F(SocketManagerTest, FrameSentInPartEndsTheConnectionWithASocketError) {
+    ConnectToServer();
+    // The server stops reading inside its handler until the test lets it go
+    // (also when an assertion ends the test early).
+    std::promise<void> release;
+    struct Release {
+        std::promise<void>& promise;
+        ~Release() { promise.set_value(); }
+    } releaseAtEnd{release};
+    server_.SetHandler([stalled = release.get_future().share()](
+                           TestGameServer&, const ServerRequest&) { stalled.wait(); });
+    ASSERT_EQ(Request(201020, "stall", 0).ok, 1);
+
+    // Far more than the socket buffers hold: the send stalls inside a frame
+    // and gives up when no write notice comes.
+    const RequestResult stuck = Request(229045, std::string(size_t{6} << 20, 'b'), 1);
+    EXPECT_EQ(stuck.ok, 0);
+    EXPECT_EQ(stuck.timedOut, 0);
+    ASSERT_TRUE(owner_.WaitFor(1));
+    EXPECT_EQ(NoticesWithCode(kZepNoticeError).size(), 1u);
+
+    const RequestResult after = Request(201001, "after", 1);
+    EXPECT_EQ(after.ok, 0);
+    EXPECT_EQ(after.timedOut, 0);
+}
+
 TEST_F(SocketManagerTest, CloseWakesAWaitingRequest) {
     ConnectToServer();
     auto pending = RequestAsync(200110, "enter", 60000);
@@ -393,6 +419,17 @@ TEST_F(SocketManagerTest, ConnectFailuresCloseEverything) {
 
     EXPECT_EQ(manager_.Attach(platform::kNoSocket, Params()), 0);
     ConnectToServer();
+}
+
+TEST_F(SocketManagerTest, BoundSocketIsTheOneThatConnects) {
+    const uint16_t port = zeptest::FreePort();
+    ASSERT_NE(port, 0);
+    EXPECT_EQ(manager_.Bind("no-such-host.invalid", 0), 0);
+    EXPECT_EQ(platform::LastSocketError(), platform::kSocketErrorInvalidArgument);
+    ASSERT_EQ(manager_.Bind("127.0.0.1", port), 1);
+    ConnectToServer();
+    EXPECT_EQ(platform::SocketLocalPort(manager_.GetSocket()), port);
+    RoundTrip();
 }
 
 TEST_F(SocketManagerTest, AttachTakesAConnectedSocket) {
