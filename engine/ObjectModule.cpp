@@ -5,7 +5,10 @@
 #include <cstring>
 #include <new>
 
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneFont.h"
 #include "engine/CorvaneObject.h"
+#include "engine/CorvanePicture.h"
 #include "engine/Drawable.h"
 #include "engine/GameCore.h"
 #include "engine/SceneGeometry.h"
@@ -70,6 +73,12 @@ int ObjectModule::Init() {
                     drawPool_.Init(sizeof(DrawRecord), kPoolUnits) &&
                     groupPool_.Init(sizeof(GroupRecord), kPoolUnits) &&
                     actionPool_.Init(sizeof(ActionRecord), kPoolUnits);
+    if (ok && !textRenderer_) {
+        // The one renderer every canvas draws its text with.
+        auto* renderer = new CCorvaneFont;
+        renderer->Create();
+        SetTextRenderer(renderer, [](CCorvaneFont* font) { delete font; });
+    }
     return ok ? 1 : 0;
 }
 
@@ -261,6 +270,21 @@ CCorvaneObject* ObjectModule::CreateObject(CCorvaneObject* owner) {
     auto* object = new CCorvaneObject;
     RegisterObject(object, owner);
     return object;
+}
+
+CCorvanePicture* ObjectModule::CreatePicture(const FrameRecord& image, CCorvaneObject* owner) {
+    auto* picture = new CCorvanePicture;
+    picture->SetImage(image, 1);
+    RegisterObject(picture, owner);
+    return picture;
+}
+
+CCorvaneCanvas* ObjectModule::CreateCanvas(int width, int height, uint32_t colorKey,
+                                           CCorvaneObject* owner) {
+    auto* canvas = new CCorvaneCanvas;
+    canvas->Create(width, height, colorKey, GetTextRenderer());
+    RegisterObject(canvas, owner);
+    return canvas;
 }
 
 void ObjectModule::DestroyObjectById(int id) {

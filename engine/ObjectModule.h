@@ -65,6 +65,10 @@ inline constexpr int kMsgReturnInputRecord = 1044;
 
 inline constexpr double kDefaultHitTestFloor = -9999999.99999;
 
+class CCorvaneCanvas;
+class CCorvanePicture;
+struct FrameRecord;
+
 class ObjectModule : public ModuleBase {
 public:
     using FontDeleter = void (*)(CCorvaneFont*);
@@ -85,6 +89,12 @@ public:
     virtual void RegisterObject(CCorvaneObject* object, CCorvaneObject* owner);
     // A new plain object, registered.
     virtual CCorvaneObject* CreateObject(CCorvaneObject* owner);
+    // A new picture showing the image (sized to it), registered.
+    virtual CCorvanePicture* CreatePicture(const FrameRecord& image, CCorvaneObject* owner);
+    // A new canvas of the size, drawing text with the shared renderer,
+    // registered. A canvas whose pixels cannot be had is still made (empty).
+    virtual CCorvaneCanvas* CreateCanvas(int width, int height, uint32_t colorKey,
+                                         CCorvaneObject* owner);
     // Cancels its actions, redraws its area, deletes it.
     virtual void DestroyObjectById(int id);
     // The input-taking object under a point of the window's client area.

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvanePicture.h"
 #include "engine/SceneGeometry.h"
 #include "tests/engine/SceneTestSupport.h"
 
@@ -322,6 +324,28 @@ TEST_F(ObjectModuleTest, RegistrationPassesTheOwnersEventTargetAndFocusFindsAnce
     EXPECT_EQ(module->FindFocusTarget(made->GetId()), owner->GetId());
     module->RegisterObject(made, nullptr);  // already registered: ignored
     EXPECT_EQ(module->GetObjectCount(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ObjectModuleTest, CreatesRegisteredPicturesAndCanvasesWithTheSharedRenderer) {
+    CCorvaneCanvas* canvas = module->CreateCanvas(40, 30, 0xFF00FF, nullptr);
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(module->FindObjectById(canvas->GetId()), canvas);
+    EXPECT_EQ(canvas->GetType(), kKindCanvas);
+    EXPECT_EQ(canvas->GetCanvasWidth(), 40);
+    ASSERT_NE(module->GetTextRenderer(), nullptr);
+    EXPECT_EQ(canvas->GetFont(), module->GetTextRenderer());
+
+    // A picture of an image that is no longer there still registers.
+    CCorvanePicture* picture = module->CreatePicture(FrameRecord{}, canvas);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(module->FindObjectById(picture->GetId()), picture);
+    EXPECT_EQ(picture->GetType(), kKindPicture);
+    module->DestroyObjectById(canvas->GetId());
+    module->DestroyObjectById(picture->GetId());
 }
 
 }  // namespace

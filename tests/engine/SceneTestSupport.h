@@ -15,7 +15,9 @@
 #include "engine/Drawable.h"
 #include "engine/FrameDrawRecord.h"
 #include "engine/GameCore.h"
+#include "engine/ImageRecord.h"
 #include "engine/ObjectModule.h"
+#include "engine/PaintModule.h"
 #include "platform/Dialogs.h"
 #include "platform/WindowState.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -88,6 +90,13 @@ class FramePaintModule : public RecordingModule {
 public:
     FramePaintModule() : RecordingModule(kPaintModuleId, "Paint") {}
     int HandleMessage(int id, void* p, int n) override {
+        if (id == kMsgFreeCanvasRecord && p != nullptr) {
+            // A dying canvas hands its record to the painter to free.
+            auto* record = static_cast<ImageRecord*>(p);
+            FreeImageRecord(record);
+            delete record;
+            return kEngineOk;
+        }
         if (id != kMsgDrawFrame) {
             return RecordingModule::HandleMessage(id, p, n);
         }
