@@ -1,0 +1,97 @@
+#include "platform/Input.h"
+
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+std::mutex backendMutex;
+InputBackend* installed = nullptr;
+
+InputBackend& Backend() {
+    static RecordingInputBackend fallback;
+    std::lock_guard<std::mutex> lock(backendMutex);
+    return installed != nullptr ? *installed : fallback;
+}
+
+}  // namespace
+
+CursorHandle SystemCursor(int id) {
+    switch (id) {
+        case kCursorArrow:
+        case kCursorIBeam:
+        case kCursorWait:
+        case kCursorCross:
+        case kCursorSizeAll:
+        case kCursorNo:
+        case kCursorHand:
+            return static_cast<CursorHandle>(id);
+        default:
+            return 0;
+    }
+}
+
+std::optional<ScreenRect> RecordingInputBackend::WindowRect(WindowId window) {
+    for (const auto& [id, rect] : windows_) {
+        if (id == window) {
+            return rect;
+        }
+    }
+    return std::nullopt;
+}
+
+int RecordingInputBackend::ShowCursor(bool show) {
+    displayCount_ += show ? 1 : -1;
+    return displayCount_;
+}
+
+void RecordingInputBackend::SetCursor(CursorHandle cursor) {
+    current_ = cursor;
+    requests_.push_back(cursor);
+}
+
+void RecordingInputBackend::SetWindowRect(WindowId window, ScreenRect rect) {
+    for (auto& [id, known] : windows_) {
+        if (id == window) {
+            known = rect;
+            return;
+        }
+    }
+    windows_.emplace_back(window, rect);
+}
+
+void RecordingInputBackend::SetKeyDown(int virtualKey, bool down) {
+    if (down) {
+        keysDown_.insert(virtualKey);
+    } else {
+        keysDown_.erase(virtualKey);
+    }
+}
+
+ScreenPoint GetCursorPos() {
+    return Backend().CursorPos();
+}
+
+std::optional<ScreenRect> GetWindowRect(WindowId window) {
+    return Backend().WindowRect(window);
+}
+
+bool IsKeyDown(int virtualKey) {
+    return Backend().IsKeyDown(virtualKey);
+}
+
+int ShowCursor(bool show) {
+    return Backend().ShowCursor(show);
+}
+
+void SetCursor(CursorHandle cursor) {
+    Backend().SetCursor(cursor);
+}
+
+void SetInputBackend(InputBackend* backend) {
+    std::lock_guard<std::mutex> lock(backendMutex);
+    installed = backend;
+}
+
+}  // namespace platform
