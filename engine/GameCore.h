@@ -16,6 +16,7 @@
 //    that throws is disabled and reported.
 //  - Everything runs on the UI thread; the frame lock is re-entrant.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -99,7 +100,9 @@ private:
     std::vector<ModuleBase*> modules_;
     PostedMessageList posted_;
     platform::RecursiveLock frameLock_;
-    uint32_t busy_ = 0;
+    // Raised before the lock is taken, so it may be touched by a thread that
+    // waits for the lock.
+    std::atomic<uint32_t> busy_{0};
     std::map<int, int> intSettings_;
     std::map<int, std::string> stringSettings_;
     platform::WindowId window_ = 0;
