@@ -66,6 +66,8 @@ test)
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPVBN_SANITIZE=ON -DPVBN_TESTS=ON
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    # Tests run headless: no display and no sound device are needed.
+    export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
     ctest --test-dir build-asan --output-on-failure -j "$jobs" "$@"
     ;;
 tsan)

@@ -8,11 +8,15 @@ namespace {
 
 std::mutex backendMutex;
 CursorBackend* installed = nullptr;
+CursorBackend* display = nullptr;
 
 CursorBackend& Backend() {
     static RecordingCursorBackend fallback;
     std::lock_guard<std::mutex> lock(backendMutex);
-    return installed != nullptr ? *installed : fallback;
+    if (installed != nullptr) {
+        return *installed;
+    }
+    return display != nullptr ? *display : fallback;
 }
 
 }  // namespace
@@ -54,9 +58,19 @@ ScreenPoint ClientToScreen(WindowId window, ScreenPoint point) {
     return ScreenPoint{point.x + origin.x, point.y + origin.y};
 }
 
+ScreenPoint ScreenToClient(WindowId window, ScreenPoint point) {
+    const ScreenPoint origin = Backend().ClientOrigin(window);
+    return ScreenPoint{point.x - origin.x, point.y - origin.y};
+}
+
 void SetCursorBackend(CursorBackend* backend) {
     std::lock_guard<std::mutex> lock(backendMutex);
     installed = backend;
+}
+
+void SetDisplayCursorBackend(CursorBackend* backend) {
+    std::lock_guard<std::mutex> lock(backendMutex);
+    display = backend;
 }
 
 }  // namespace platform

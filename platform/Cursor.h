@@ -4,10 +4,11 @@
 //
 // Rules:
 //  - A clip stays until it is replaced; setting "none" lifts it.
-//  - Calls go to the installed back end. The default back end only records:
-//    it keeps the clip in force and every clip request in order, and answers
-//    the client origins it was told (0, 0 for any other window). The display
-//    back end replaces it when windows exist.
+//  - Calls go to the installed back end; without one, to the display's back
+//    end while top-level windows are open (SdlInput.h); else to the default
+//    back end, which only records: it keeps the clip in force and every clip
+//    request in order, and answers the client origins it was told (0, 0 for
+//    any other window).
 
 #include <optional>
 #include <utility>
@@ -59,11 +60,14 @@ private:
 std::optional<ScreenRect> GetCursorClip();
 // Confines the cursor to the rectangle, or frees it with none.
 void ClipCursor(const std::optional<ScreenRect>& rect);
-// The screen position of a point of the window's client area.
+// The screen position of a point of the window's client area, and back.
 ScreenPoint ClientToScreen(WindowId window, ScreenPoint point);
+ScreenPoint ScreenToClient(WindowId window, ScreenPoint point);
 
 // Installs a back end that the caller keeps alive; null restores the
 // default recording one.
 void SetCursorBackend(CursorBackend* backend);
+// The display's back end, used while no other is installed; null removes it.
+void SetDisplayCursorBackend(CursorBackend* backend);
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/SdlDetail.h"
 #include "platform/TextCodec.h"
 
 namespace platform {
@@ -148,44 +149,18 @@ public:
     }
 
     void Show(const WindowSurface& surface, const PixelRect& changed) override {
-        SDL_Surface* target = window_ != nullptr ? SDL_GetWindowSurface(window_) : nullptr;
-        if (target == nullptr || surface.Pixels().empty()) {
+        if (window_ == nullptr) {
             return;
         }
-        SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-            const_cast<uint8_t*>(surface.Pixels().data()), surface.Width(), surface.Height(),
-            surface.Depth(), static_cast<int>(surface.RowBytes()),
-            SdlFormatOfDepth(surface.Depth()));
-        if (source == nullptr) {
-            return;
-        }
-        SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
-        SDL_Rect area{changed.left, changed.top, changed.right - changed.left,
-                      changed.bottom - changed.top};
-        SDL_Rect place = area;
-        SDL_BlitSurface(source, &area, target, &place);
-        SDL_FreeSurface(source);
         if (!shown_) {
             SDL_ShowWindow(window_);
             shown_ = true;
         }
-        SDL_UpdateWindowSurfaceRects(window_, &place, 1);
+        detail::PresentToSdlWindow(window_, surface, changed);
     }
 
     uint32_t ShownColorAt(int x, int y) const override {
-        SDL_Surface* target = window_ != nullptr ? SDL_GetWindowSurface(window_) : nullptr;
-        if (target == nullptr || x < 0 || y < 0 || x >= target->w || y >= target->h) {
-            return 0;
-        }
-        const int bytes = target->format->BytesPerPixel;
-        const auto* p = static_cast<const uint8_t*>(target->pixels) +
-                        static_cast<size_t>(y) * static_cast<size_t>(target->pitch) +
-                        static_cast<size_t>(x) * static_cast<size_t>(bytes);
-        uint32_t value = 0;
-        std::memcpy(&value, p, static_cast<size_t>(std::min(bytes, 4)));
-        uint8_t r = 0, g = 0, b = 0;
-        SDL_GetRGB(value, target->format, &r, &g, &b);
-        return ToColorRef(Bgr{b, g, r});
+        return detail::SdlWindowColorAt(window_, x, y);
     }
 
 private:
@@ -195,6 +170,53 @@ private:
 };
 
 }  // namespace
+
+namespace detail {
+
+void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface,
+                        const PixelRect& changed) {
+    SDL_Surface* target = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
+    if (target == nullptr || surface.Pixels().empty()) {
+        return;
+    }
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint8_t*>(surface.Pixels().data()), surface.Width(), surface.Height(),
+        surface.Depth(), static_cast<int>(surface.RowBytes()), SdlFormatOfDepth(surface.Depth()));
+    if (source == nullptr) {
+        return;
+    }
+    SDL_SetSurfaceBlendMode(source, SDL_BLENDMODE_NONE);
+    SDL_Rect area{changed.left, changed.top, changed.right - changed.left,
+                  changed.bottom - changed.top};
+    SDL_Rect place = area;
+    SDL_BlitSurface(source, &area, target, &place);
+    SDL_FreeSurface(source);
+    SDL_UpdateWindowSurfaceRects(window, &place, 1);
+}
+
+uint32_t SdlWindowColorAt(SDL_Window* window, int x, int y) {
+    SDL_Surface* target = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
+    if (target == nullptr || x < 0 || y < 0 || x >= target->w || y >= target->h) {
+        return 0;
+    }
+    const int bytes = target->format->BytesPerPixel;
+    const auto* p = static_cast<const uint8_t*>(target->pixels) +
+                    static_cast<size_t>(y) * static_cast<size_t>(target->pitch) +
+                    static_cast<size_t>(x) * static_cast<size_t>(bytes);
+    uint32_t value = 0;
+    std::memcpy(&value, p, static_cast<size_t>(std::min(bytes, 4)));
+    uint8_t r = 0, g = 0, b = 0;
+    SDL_GetRGB(value, target->format, &r, &g, &b);
+    return ToColorRef(Bgr{b, g, r});
+}
+
+bool IsHeadlessVideoDriver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
+           std::strcmp(driver, "offscreen") == 0;
+}
+
+}  // namespace detail
 
 int DisplayDepth() {
     const int forced = g_depthForTesting.load();
@@ -257,10 +279,8 @@ std::unique_ptr<SurfaceBackend> MakeDefaultSurfaceBackend() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         return nullptr;
     }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool headless = driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
-                          std::strcmp(driver, "offscreen") == 0;
-    std::unique_ptr<SurfaceBackend> backend = headless ? nullptr : MakeSdlSurfaceBackend("");
+    std::unique_ptr<SurfaceBackend> backend =
+        detail::IsHeadlessVideoDriver() ? nullptr : MakeSdlSurfaceBackend("");
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return backend;
 }
@@ -303,7 +323,8 @@ void WindowSurface::Resize(int width, int height) {
     height = std::max(height, 0);
     std::vector<uint8_t> resized(RowBytesOf(width, depth_) * static_cast<size_t>(height), 0);
     const size_t keep = RowBytesOf(std::min(width, width_), depth_);
-    for (int y = 0; y < std::min(height, height_); ++y) {
+    // A zero-width side has no rows to keep (and no buffer to copy into).
+    for (int y = 0; keep > 0 && y < std::min(height, height_); ++y) {
         std::memcpy(resized.data() + static_cast<size_t>(y) * RowBytesOf(width, depth_),
                     pixels_.data() + static_cast<size_t>(y) * RowBytes(), keep);
     }

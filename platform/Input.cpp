@@ -8,11 +8,15 @@ namespace {
 
 std::mutex backendMutex;
 InputBackend* installed = nullptr;
+InputBackend* display = nullptr;
 
 InputBackend& Backend() {
     static RecordingInputBackend fallback;
     std::lock_guard<std::mutex> lock(backendMutex);
-    return installed != nullptr ? *installed : fallback;
+    if (installed != nullptr) {
+        return *installed;
+    }
+    return display != nullptr ? *display : fallback;
 }
 
 }  // namespace
@@ -92,6 +96,11 @@ void SetCursor(CursorHandle cursor) {
 void SetInputBackend(InputBackend* backend) {
     std::lock_guard<std::mutex> lock(backendMutex);
     installed = backend;
+}
+
+void SetDisplayInputBackend(InputBackend* backend) {
+    std::lock_guard<std::mutex> lock(backendMutex);
+    display = backend;
 }
 
 }  // namespace platform

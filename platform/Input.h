@@ -6,11 +6,12 @@
 // bits.
 //
 // Rules:
-//  - Calls go to the installed back end. The default back end only records:
-//    it answers the cursor position, window rectangles and held keys it was
-//    told, keeps the display count (the cursor shows while it is 0 or more,
-//    starting at 0) and the shape last set. The engine window's back end
-//    replaces it when a real window exists.
+//  - Calls go to the installed back end; without one, to the display's back
+//    end while top-level windows are open (SdlInput.h); else to the default
+//    back end, which only records: it answers the cursor position, window
+//    rectangles and held keys it was told, keeps the display count (the
+//    cursor shows while it is 0 or more, starting at 0) and the shape last
+//    set.
 //  - System cursors have fixed handles (their Windows ids), valid for every
 //    back end; handle 0 is no cursor.
 
@@ -116,5 +117,7 @@ void SetCursor(CursorHandle cursor);
 // Installs a back end that the caller keeps alive; null restores the
 // default recording one.
 void SetInputBackend(InputBackend* backend);
+// The display's back end, used while no other is installed; null removes it.
+void SetDisplayInputBackend(InputBackend* backend);
 
 }  // namespace platform

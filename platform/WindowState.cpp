@@ -14,6 +14,11 @@ MinimisedQuery& InstalledQuery() {
     return query;
 }
 
+MinimisedQuery& DisplayQuery() {
+    static MinimisedQuery query;
+    return query;
+}
+
 }  // namespace
 
 bool IsMinimised(WindowId window) {
@@ -23,7 +28,7 @@ bool IsMinimised(WindowId window) {
     MinimisedQuery query;
     {
         std::lock_guard<std::mutex> lock(queryMutex);
-        query = InstalledQuery();
+        query = InstalledQuery() ? InstalledQuery() : DisplayQuery();
     }
     return query ? query(window) : false;
 }
@@ -31,6 +36,11 @@ bool IsMinimised(WindowId window) {
 void SetMinimisedQuery(MinimisedQuery query) {
     std::lock_guard<std::mutex> lock(queryMutex);
     InstalledQuery() = std::move(query);
+}
+
+void SetDisplayMinimisedQuery(MinimisedQuery query) {
+    std::lock_guard<std::mutex> lock(queryMutex);
+    DisplayQuery() = std::move(query);
 }
 
 }  // namespace platform

@@ -3,9 +3,10 @@
 //
 // Rules:
 //  - Window 0 (for instance "no main window") is never minimised.
-//  - The answer comes from the installed query; until the display back end
-//    installs one (and in headless runs) windows are never minimised. Tests
-//    install their own.
+//  - The answer comes from the installed query (tests install their own);
+//    without one, from the display's query while top-level windows are open
+//    (what the display last said of the window, SdlWindow.h); else windows
+//    are never minimised.
 
 #include <functional>
 
@@ -18,5 +19,7 @@ bool IsMinimised(WindowId window);
 // An empty function restores the default.
 using MinimisedQuery = std::function<bool(WindowId)>;
 void SetMinimisedQuery(MinimisedQuery query);
+// The display's query, used while no other is installed; empty removes it.
+void SetDisplayMinimisedQuery(MinimisedQuery query);
 
 }  // namespace platform

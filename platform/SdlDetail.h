@@ -1,0 +1,64 @@
+#pragma once
+// Platform-internal: what the SDL parts of the display tell each other (the
+// surface painter, the top-level windows, the event pump and the input back
+// ends). Not for use outside platform/.
+
+#include <cstdint>
+
+#include "platform/Cursor.h"
+#include "platform/Display.h"
+#include "platform/Messages.h"
+#include "platform/SdlWindow.h"
+
+struct SDL_Window;
+
+namespace platform::detail {
+
+// Copies the changed part of the surface into the SDL window and shows it.
+void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface, const PixelRect& changed);
+// The colour the SDL window shows at a client point, 0x00BBGGRR (0 outside).
+uint32_t SdlWindowColorAt(SDL_Window* window, int x, int y);
+
+// True when SDL runs a video driver that shows nothing (dummy, offscreen):
+// the pointer is then only where the events put it.
+bool IsHeadlessVideoDriver();
+
+// What the event pump and the back ends may do to a top-level window.
+struct TopLevelEvents {
+    static SDL_Window* Sdl(const TopLevelWindow& window) { return window.sdl_; }
+    static void Resized(TopLevelWindow& window, int width, int height);
+    static void Minimised(TopLevelWindow& window) { window.ApplyMinimised(true); }
+    static void Maximised(TopLevelWindow& window);
+    static void Restored(TopLevelWindow& window);
+    static void Shown(TopLevelWindow& window, bool visible) { window.visible_ = visible; }
+};
+
+// The top-level window shown in the SDL window with this SDL id; null.
+TopLevelWindow* FindTopLevelBySdlId(uint32_t sdlWindowId);
+// Posts kMsgClose to every open top-level window of the calling thread.
+void CloseTopLevelsOfThread();
+// The keyboard focus moved (the display said so): messages and state.
+void FocusGained(TopLevelWindow& window);
+void FocusLost(TopLevelWindow& window);
+
+// The calling thread's queue also waits on the display's events (started
+// when its first top-level window opens, stopped when the last one closes).
+void StartDisplayEvents();
+void StopDisplayEvents();
+
+// What the event pump saw of the pointer and the keys: the answers of the
+// display's input back end (the pointer only on headless drivers).
+void NotePointer(ScreenPoint screen);
+void NoteKey(int virtualKey, bool down);
+// Forgets every held key and button (the keyboard focus went elsewhere).
+void ForgetHeldKeys();
+bool TrackedKeyDown(int virtualKey);
+ScreenPoint TrackedPointer();
+
+// Installs the display's input and cursor back ends and the minimised query
+// (when the first top-level window opens), and removes them again, letting
+// go of every SDL cursor (when the last one closes).
+void AttachDisplayBackends();
+void DetachDisplayBackends();
+
+}  // namespace platform::detail
