@@ -689,6 +689,20 @@ CCorvaneObject* CCorvaneVisual::FindObjectById(int id) {
     return objects != nullptr ? objects->FindObjectById(id) : nullptr;
 }
 
+CCorvaneCanvas* CCorvaneVisual::FindCanvasById(int id) {
+    CCorvaneObject* object = id != 0 ? FindObjectById(id) : nullptr;
+    return object != nullptr && object->GetType() == kKindCanvas
+               ? static_cast<CCorvaneCanvas*>(object)
+               : nullptr;
+}
+
+CCorvanePicture* CCorvaneVisual::FindPictureById(int id) {
+    CCorvaneObject* object = id != 0 ? FindObjectById(id) : nullptr;
+    return object != nullptr && object->GetType() == kKindPicture
+               ? static_cast<CCorvanePicture*>(object)
+               : nullptr;
+}
+
 void CCorvaneVisual::DestroyObject(CCorvaneObject* object, int deferred) {
     if (object == nullptr || GetCore() == nullptr) {
         return;

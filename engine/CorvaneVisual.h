@@ -170,6 +170,10 @@ public:
     virtual CCorvaneCanvas* CreateShadow(CCorvaneObject* object);
     virtual CCorvaneObject* FindObjectByName(const char* name);
     virtual CCorvaneObject* FindObjectById(int id);
+    // The registered canvas or picture with that id; null for id 0, for an
+    // id that is gone and for an object of another kind.
+    CCorvaneCanvas* FindCanvasById(int id);
+    CCorvanePicture* FindPictureById(int id);
     // Deferred: hidden now, destroyed on a later frame. Otherwise destroyed
     // before the call returns.
     virtual void DestroyObject(CCorvaneObject* object, int deferred);

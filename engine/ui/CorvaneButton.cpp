@@ -21,12 +21,7 @@ const InputState* SnapshotOf(const EventRecord& record) {
 }  // namespace
 
 CCorvanePicture* CCorvaneButton::GetFace() {
-    if (faceId_ == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* face = FindObjectById(faceId_);
-    return face != nullptr && face->GetType() == kKindPicture ? static_cast<CCorvanePicture*>(face)
-                                                              : nullptr;
+    return FindPictureById(faceId_);
 }
 
 void CCorvaneButton::Create(const FrameRecord& frameState, const EventRecord* notify,

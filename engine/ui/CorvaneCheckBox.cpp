@@ -4,13 +4,7 @@
 #include "engine/EngineEvents.h"
 
 CCorvanePicture* CCorvaneCheckBox::GetPicture() {
-    if (pictureId_ == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* picture = FindObjectById(pictureId_);
-    return picture != nullptr && picture->GetType() == kKindPicture
-               ? static_cast<CCorvanePicture*>(picture)
-               : nullptr;
+    return FindPictureById(pictureId_);
 }
 
 int CCorvaneCheckBox::Create(const FrameRecord& frameState, int initialState) {

@@ -114,22 +114,12 @@ void BandEdges(int startSize, int endSize, int length, int edges[4]) {
 // ---------------------------------------------------------------------------
 // Parts
 
-CCorvaneCanvas* CCorvaneDialog::FindCanvas(int id) {
-    if (id == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* object = FindObjectById(id);
-    return object != nullptr && object->GetType() == kKindCanvas
-               ? static_cast<CCorvaneCanvas*>(object)
-               : nullptr;
-}
-
 CCorvaneCanvas* CCorvaneDialog::GetFrameCanvas() {
-    return FindCanvas(frameCanvasId_);
+    return FindCanvasById(frameCanvasId_);
 }
 
 CCorvaneCanvas* CCorvaneDialog::GetTextCanvas() {
-    return FindCanvas(textCanvasId_);
+    return FindCanvasById(textCanvasId_);
 }
 
 CCorvaneObject* CCorvaneDialog::GetChild() {
@@ -272,7 +262,7 @@ void CCorvaneDialog::Place(CCorvaneObject& object, const IntRect& rect, CCorvane
 
 bool CCorvaneDialog::IsOwnPart(const CCorvaneObject* object) {
     return object == GetFrameCanvas() || object == GetTextCanvas() ||
-           object == FindCanvas(surfaceId_);
+           object == FindCanvasById(surfaceId_);
 }
 
 // ---------------------------------------------------------------------------
@@ -291,7 +281,7 @@ void CCorvaneDialog::Redraw() {
     if (CCorvaneObject* child = GetChild()) {
         Place(*child, surfaceRect_, *frame);
     }
-    if (CCorvaneCanvas* surface = FindCanvas(surfaceId_)) {
+    if (CCorvaneCanvas* surface = FindCanvasById(surfaceId_)) {
         Place(*surface, surfaceRect_, *frame);
     }
     DrawTitle();
@@ -389,7 +379,7 @@ CCorvaneObject* CCorvaneDialog::SetChild(CCorvaneObject* object) {
 }
 
 CCorvaneCanvas* CCorvaneDialog::GetSurface() {
-    if (CCorvaneCanvas* surface = FindCanvas(surfaceId_)) {
+    if (CCorvaneCanvas* surface = FindCanvasById(surfaceId_)) {
         return surface;
     }
     CCorvaneCanvas* frame = GetFrameCanvas();

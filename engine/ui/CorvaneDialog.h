@@ -115,7 +115,6 @@ public:
     void SetBackground(const FrameRecord& base, const FrameRecord& middle);
 
 private:
-    CCorvaneCanvas* FindCanvas(int id);
     // Frame image, size and canvases, shared by both ways of making.
     void Build(const FrameRecord& frameImage, int width, int height);
     void LayOut(int width, int height);

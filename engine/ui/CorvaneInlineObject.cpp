@@ -31,13 +31,7 @@ const char* OrEmpty(const char* text) {
 }  // namespace
 
 CCorvanePicture* CCorvaneInlineObject::GetPicture() {
-    if (pictureId_ == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* object = FindObjectById(pictureId_);
-    return object != nullptr && object->GetType() == kKindPicture
-               ? static_cast<CCorvanePicture*>(object)
-               : nullptr;
+    return FindPictureById(pictureId_);
 }
 
 CCorvanePicture* CCorvaneInlineObject::InstallPicture(const FrameRecord& frameState, int width,

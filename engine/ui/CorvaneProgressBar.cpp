@@ -37,36 +37,16 @@ int Truncate(double value) {
 // ---------------------------------------------------------------------------
 // Parts
 
-CCorvaneCanvas* CCorvaneProgressBar::FindCanvas(int id) {
-    if (id == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* object = FindObjectById(id);
-    return object != nullptr && object->GetType() == kKindCanvas
-               ? static_cast<CCorvaneCanvas*>(object)
-               : nullptr;
-}
-
-CCorvanePicture* CCorvaneProgressBar::FindPicture(int id) {
-    if (id == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* object = FindObjectById(id);
-    return object != nullptr && object->GetType() == kKindPicture
-               ? static_cast<CCorvanePicture*>(object)
-               : nullptr;
-}
-
 CCorvanePicture* CCorvaneProgressBar::GetTrack() {
-    return FindPicture(trackId_);
+    return FindPictureById(trackId_);
 }
 
 CCorvaneCanvas* CCorvaneProgressBar::GetFill() {
-    return FindCanvas(fillId_);
+    return FindCanvasById(fillId_);
 }
 
 CCorvanePicture* CCorvaneProgressBar::GetThumb() {
-    return FindPicture(thumbId_);
+    return FindPictureById(thumbId_);
 }
 
 // ---------------------------------------------------------------------------
@@ -271,7 +251,7 @@ void CCorvaneProgressBar::EnableThumbInput(int on) {
 // Caption
 
 CCorvaneCanvas* CCorvaneProgressBar::CreateCaption() {
-    if (CCorvaneCanvas* caption = FindCanvas(captionId_)) {
+    if (CCorvaneCanvas* caption = FindCanvasById(captionId_)) {
         return caption;
     }
     CCorvaneCanvas* fill = GetFill();

@@ -93,8 +93,6 @@ public:
     const EventRecord& GetCompletion() const { return completion_; }
 
 private:
-    CCorvaneCanvas* FindCanvas(int id);
-    CCorvanePicture* FindPicture(int id);
     // The value of a point along the fill, held to the fill's span; the
     // offset from the fill's left edge goes to *offset.
     double ValueAt(double x, double* offset);

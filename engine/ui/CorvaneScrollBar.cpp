@@ -54,16 +54,6 @@ int Truncate(double value) {
 // ---------------------------------------------------------------------------
 // Parts
 
-CCorvaneCanvas* CCorvaneScrollBar::FindCanvas(int id) {
-    if (id == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* object = FindObjectById(id);
-    return object != nullptr && object->GetType() == kKindCanvas
-               ? static_cast<CCorvaneCanvas*>(object)
-               : nullptr;
-}
-
 CCorvaneButton* CCorvaneScrollBar::FindButton(int id) {
     if (id == 0) {
         return nullptr;
@@ -75,21 +65,15 @@ CCorvaneButton* CCorvaneScrollBar::FindButton(int id) {
 }
 
 CCorvaneCanvas* CCorvaneScrollBar::GetThumb() {
-    return FindCanvas(thumbId_);
+    return FindCanvasById(thumbId_);
 }
 
 CCorvaneCanvas* CCorvaneScrollBar::GetTrack() {
-    return FindCanvas(trackId_);
+    return FindCanvasById(trackId_);
 }
 
 CCorvanePicture* CCorvaneScrollBar::GetGrip() {
-    if (gripId_ == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* object = FindObjectById(gripId_);
-    return object != nullptr && object->GetType() == kKindPicture
-               ? static_cast<CCorvanePicture*>(object)
-               : nullptr;
+    return FindPictureById(gripId_);
 }
 
 CCorvaneButton* CCorvaneScrollBar::GetFirstButton() {

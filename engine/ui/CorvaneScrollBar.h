@@ -124,7 +124,6 @@ public:
     }
 
 private:
-    CCorvaneCanvas* FindCanvas(int id);
     CCorvaneButton* FindButton(int id);
     // Makes the arrow button of slot (first or second) sending `event`.
     void MakeArrowButton(const FrameRecord& frameState, int event, bool first);

@@ -13,13 +13,7 @@ constexpr uint32_t kShadeColour = 0;
 }  // namespace
 
 CCorvaneCanvas* CCorvaneStatic::GetCanvas() {
-    if (canvasId_ == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* canvas = FindObjectById(canvasId_);
-    return canvas != nullptr && canvas->GetType() == kKindCanvas
-               ? static_cast<CCorvaneCanvas*>(canvas)
-               : nullptr;
+    return FindCanvasById(canvasId_);
 }
 
 CCorvaneCanvas* CCorvaneStatic::Create(const char* caption, int width, int height, int fontSize,

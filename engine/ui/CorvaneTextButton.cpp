@@ -23,13 +23,7 @@ constexpr int64_t kMaxHintSide = 65535;
 }  // namespace
 
 CCorvaneCanvas* CCorvaneTextButton::GetCanvas() {
-    if (canvasId_ == 0) {
-        return nullptr;
-    }
-    CCorvaneObject* canvas = FindObjectById(canvasId_);
-    return canvas != nullptr && canvas->GetType() == kKindCanvas
-               ? static_cast<CCorvaneCanvas*>(canvas)
-               : nullptr;
+    return FindCanvasById(canvasId_);
 }
 
 void CCorvaneTextButton::Create() {
