@@ -18,16 +18,14 @@
 
 #include "engine/CorvaneVisual.h"
 #include "engine/ObjectState.h"
+#include "platform/Messages.h"
 
 class GameCore;
 
-// What a WM_COPYDATA message carries: a caller's number, the byte count and
-// the bytes, which belong to the sender and are valid only during the call.
-struct CopyDataRecord {
-    uintptr_t dwData = 0;
-    uint32_t cbData = 0;
-    const void* lpData = nullptr;
-};
+// What a copy-data message carries (platform/Messages.h): a caller's number,
+// the byte count and the bytes, which belong to the sender and are valid only
+// during the call.
+using CopyDataRecord = platform::CopyDataRecord;
 
 class CCorvaneView : public CCorvaneVisual {
 public:

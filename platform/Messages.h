@@ -54,6 +54,14 @@ inline constexpr uint32_t kMsgTimer = 0x0113;
 inline constexpr uint32_t kMsgUser = 0x0400;
 inline constexpr uint32_t kMsgApp = 0x8000;
 
+// The record a kMsgCopyData message points to (lParam): a number, and a
+// block of bytes that stays the sender's.
+struct CopyDataRecord {
+    uintptr_t dwData = 0;
+    uint32_t cbData = 0;
+    const void* lpData = nullptr;
+};
+
 struct Message {
     WindowId window = 0;  // 0 for a thread message
     uint32_t id = 0;
