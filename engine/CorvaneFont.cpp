@@ -249,10 +249,10 @@ void CCorvaneFont::MakeFont(int height, int weight, std::string_view face, int i
     SetFontDescFace(desc_, faceCopy);
     halfWidth_ = (made + 1) / 2;
 
-    const platform::FontSpec spec{std::string(GetFontDescFace(desc_)), made, weight, italic != 0,
-                                  underline != 0};
-    if (font_ == nullptr || !(font_->Spec() == spec)) {
-        font_ = platform::OpenFont(spec);
+    const platform::FontRequest want{std::string(GetFontDescFace(desc_)), made, weight, italic != 0,
+                                     underline != 0};
+    if (font_ == nullptr || !(font_->Request() == want)) {
+        font_ = platform::OpenFont(want);
     }
 }
 

@@ -112,7 +112,7 @@ public:
 
     // The face for a request; null when no usable font file exists.
     // Called with the lock held.
-    std::shared_ptr<detail::FontFace> FindFace(const FontSpec& spec);
+    std::shared_ptr<detail::FontFace> FindFace(const FontRequest& want);
 
     // Recently opened fonts, most recent first. Called with the lock held.
     std::vector<std::shared_ptr<const Font>>& Recent() { return recent_; }
@@ -126,9 +126,9 @@ private:
     using LookupKey = std::tuple<std::string, bool, bool>;  // face, bold, italic
 
     FontSystem();
-    std::optional<Location> Match(const std::string& familyUtf8, const FontSpec& spec,
+    std::optional<Location> Match(const std::string& familyUtf8, const FontRequest& want,
                                   bool needCjk);
-    std::optional<Location> Resolve(const FontSpec& spec);
+    std::optional<Location> Resolve(const FontRequest& want);
     std::shared_ptr<detail::FontFace> Load(const Location& location);
 
     std::mutex mutex_;
@@ -158,7 +158,7 @@ FontSystem::FontSystem() {
 }
 
 std::optional<FontSystem::Location> FontSystem::Match(const std::string& familyUtf8,
-                                                      const FontSpec& spec, bool needCjk) {
+                                                      const FontRequest& want, bool needCjk) {
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) {
         return std::nullopt;
@@ -173,8 +173,8 @@ std::optional<FontSystem::Location> FontSystem::Match(const std::string& familyU
     FcPatternAddInteger(pattern, FC_SPACING, FC_MONO);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     FcPatternAddDouble(pattern, FC_WEIGHT,
-                       FcWeightFromOpenTypeDouble(spec.weight >= 600 ? 700 : 400));
-    FcPatternAddInteger(pattern, FC_SLANT, spec.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+                       FcWeightFromOpenTypeDouble(want.weight >= 600 ? 700 : 400));
+    FcPatternAddInteger(pattern, FC_SLANT, want.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
 
@@ -201,18 +201,18 @@ std::optional<FontSystem::Location> FontSystem::Match(const std::string& familyU
     return location;
 }
 
-std::optional<FontSystem::Location> FontSystem::Resolve(const FontSpec& spec) {
+std::optional<FontSystem::Location> FontSystem::Resolve(const FontRequest& want) {
     if (!fontconfigReady_) {
         return std::nullopt;
     }
-    const std::string family = GbkToUtf8(spec.face);
-    if (auto named = Match(family, spec, true)) {
+    const std::string family = GbkToUtf8(want.face);
+    if (auto named = Match(family, want, true)) {
         return named;
     }
-    if (auto anyCjk = Match("", spec, true)) {
+    if (auto anyCjk = Match("", want, true)) {
         return anyCjk;
     }
-    return Match(family, spec, false);
+    return Match(family, want, false);
 }
 
 std::shared_ptr<detail::FontFace> FontSystem::Load(const Location& location) {
@@ -250,11 +250,11 @@ std::shared_ptr<detail::FontFace> FontSystem::Load(const Location& location) {
     return face;
 }
 
-std::shared_ptr<detail::FontFace> FontSystem::FindFace(const FontSpec& spec) {
-    const LookupKey key{detail::FoldAsciiCopy(spec.face), spec.weight >= 600, spec.italic};
+std::shared_ptr<detail::FontFace> FontSystem::FindFace(const FontRequest& want) {
+    const LookupKey key{detail::FoldAsciiCopy(want.face), want.weight >= 600, want.italic};
     auto found = lookups_.find(key);
     if (found == lookups_.end()) {
-        found = lookups_.emplace(key, Resolve(spec)).first;
+        found = lookups_.emplace(key, Resolve(want)).first;
     }
     return found->second ? Load(*found->second) : nullptr;
 }
@@ -356,9 +356,9 @@ uint32_t GbkCharToCodePoint(std::string_view character) {
     return code == kNotGbk ? 0 : code;
 }
 
-Font::Font(const FontSpec& spec, std::shared_ptr<detail::FontFace> face)
-    : spec_(spec), face_(std::move(face)) {
-    const int height = spec_.height;
+Font::Font(const FontRequest& want, std::shared_ptr<detail::FontFace> face)
+    : request_(want), face_(std::move(face)) {
+    const int height = request_.height;
     // Without a face: boxes on a baseline four fifths down the cell and an
     // underline on the row below it.
     baseline_ = height * 4 / 5;
@@ -410,17 +410,17 @@ int Font::CellWidth(std::string_view character) const {
         return 0;
     }
     const bool wide = IsLeadByte(static_cast<uint8_t>(character[0])) && character.size() >= 2;
-    return wide ? spec_.height : (spec_.height + 1) / 2;
+    return wide ? request_.height : (request_.height + 1) / 2;
 }
 
 int Font::DrawChar(std::string_view character, GlyphBitmap& target) const {
     const int cellWidth = CellWidth(character);
     const int drawWidth = std::min(cellWidth, target.Width());
-    const int drawHeight = std::min(spec_.height, target.Height());
+    const int drawHeight = std::min(request_.height, target.Height());
     if (drawWidth <= 0 || drawHeight <= 0) {
         return cellWidth;
     }
-    if (spec_.underline) {
+    if (request_.underline) {
         DrawUnderline(drawWidth, target);
     }
     const uint32_t code = GbkCharToCodePoint(character);
@@ -471,7 +471,7 @@ void Font::RenderGlyph(uint32_t code, int cellWidth, std::vector<uint8_t>& cell)
     if (glyph == 0 || FT_Activate_Size(static_cast<FT_Size>(size_)) != 0) {
         return;  // empty: drawn as a box
     }
-    cell.assign(static_cast<size_t>(cellWidth) * spec_.height, 0);
+    cell.assign(static_cast<size_t>(cellWidth) * request_.height, 0);
     const FT_Int32 loadFlags = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
     FT_Fixed advance = 0;  // 16.16 pixels
     if (FT_Get_Advance(ftFace, glyph, loadFlags, &advance) != 0) {
@@ -487,10 +487,10 @@ void Font::RenderGlyph(uint32_t code, int cellWidth, std::vector<uint8_t>& cell)
     // Centre the glyph's advance in the cell; a slanted glyph is moved left
     // by its mean slant so that it stays inside.
     int64_t shiftX = (cellAdvance - natural) / 2 >> 10;  // 26.6
-    const bool slant = spec_.italic && (ftFace->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+    const bool slant = request_.italic && (ftFace->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
     if (slant) {
         matrix.xy = kItalicShear;
-        const int64_t middle = (2 * int64_t{baseline_} - spec_.height) * 32;  // 26.6, half of it
+        const int64_t middle = (2 * int64_t{baseline_} - request_.height) * 32;  // 26.6, half of it
         shiftX -= middle * kItalicShear >> 16;
     }
     FT_Vector delta{static_cast<FT_Pos>(shiftX), 0};
@@ -499,19 +499,19 @@ void Font::RenderGlyph(uint32_t code, int cellWidth, std::vector<uint8_t>& cell)
     if (FT_Load_Glyph(ftFace, glyph, loadFlags) == 0) {
         FT_GlyphSlot slot = ftFace->glyph;
         if (embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-            const FT_Pos strength = std::max<FT_Pos>(64, FT_Pos{spec_.height} * 64 / 24);
+            const FT_Pos strength = std::max<FT_Pos>(64, FT_Pos{request_.height} * 64 / 24);
             FT_Outline_Embolden(&slot->outline, strength);
         }
         if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
             CopyCoverage(slot->bitmap, slot->bitmap_left, baseline_ - slot->bitmap_top, cellWidth,
-                         spec_.height, cell.data());
+                         request_.height, cell.data());
         }
     }
     FT_Set_Transform(ftFace, nullptr, nullptr);
 }
 
 void Font::DrawBox(int cellWidth, GlyphBitmap& target) const {
-    const int height = std::min(spec_.height, target.Height());
+    const int height = std::min(request_.height, target.Height());
     const int left = cellWidth > 2 ? 1 : 0;
     const int right = cellWidth > 2 ? cellWidth - 2 : cellWidth - 1;
     const int top = height > 2 ? 1 : 0;
@@ -533,21 +533,21 @@ void Font::DrawUnderline(int cellWidth, GlyphBitmap& target) const {
     }
 }
 
-std::shared_ptr<const Font> OpenFont(const FontSpec& request) {
-    FontSpec spec = request;
-    spec.height = std::clamp(spec.height, 0, kMaxFontHeight);
+std::shared_ptr<const Font> OpenFont(const FontRequest& request) {
+    FontRequest want = request;
+    want.height = std::clamp(want.height, 0, kMaxFontHeight);
 
     std::shared_ptr<const Font> evicted;  // released after the lock
     FontSystem& system = FontSystem::Get();
     std::lock_guard<std::mutex> lock(system.Lock());
     auto& recent = system.Recent();
     auto found = std::find_if(recent.begin(), recent.end(),
-                              [&](const auto& font) { return font->Spec() == spec; });
+                              [&](const auto& font) { return font->Request() == want; });
     if (found != recent.end()) {
         std::rotate(recent.begin(), found, found + 1);
         return recent.front();
     }
-    std::shared_ptr<const Font> font(new Font(spec, system.FindFace(spec)));
+    std::shared_ptr<const Font> font(new Font(want, system.FindFace(want)));
     recent.insert(recent.begin(), font);
     if (static_cast<int>(recent.size()) > kRecentFonts) {
         evicted = std::move(recent.back());

@@ -50,14 +50,14 @@ struct FontFace;  // platform-internal: one loaded face file
 
 inline constexpr int kMaxFontHeight = 300;
 
-struct FontSpec {
+struct FontRequest {
     std::string face;  // GBK, e.g. "宋体"
     int height = 0;    // character height in pixels, held to [0, kMaxFontHeight]
     int weight = 400;  // 400 normal, 700 bold
     bool italic = false;
     bool underline = false;
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontRequest&) const = default;
 };
 
 // An 8-bit coverage bitmap that characters are drawn into (the glyph
@@ -91,14 +91,14 @@ public:
     Font& operator=(const Font&) = delete;
 
     // The request, with the height held to [0, kMaxFontHeight].
-    const FontSpec& Spec() const { return spec_; }
-    int Height() const { return spec_.height; }
+    const FontRequest& Request() const { return request_; }
+    int Height() const { return request_.height; }
     int Baseline() const { return baseline_; }
     // The cell width of the character at the start of `character`.
     int CellWidth(std::string_view character) const;
     // The family of the face in use (UTF-8); empty when boxes are drawn.
     const std::string& FamilyName() const;
-    bool IsBold() const { return spec_.weight >= 600; }
+    bool IsBold() const { return request_.weight >= 600; }
 
     // Draws the character at the start of `character` into its cell at the
     // top-left of the bitmap (clipped to the bitmap), keeping the larger
@@ -106,15 +106,15 @@ public:
     int DrawChar(std::string_view character, GlyphBitmap& target) const;
 
 private:
-    friend std::shared_ptr<const Font> OpenFont(const FontSpec& spec);
-    Font(const FontSpec& spec, std::shared_ptr<detail::FontFace> face);
+    friend std::shared_ptr<const Font> OpenFont(const FontRequest& want);
+    Font(const FontRequest& want, std::shared_ptr<detail::FontFace> face);
     // The glyph's coverage in a cell of cellWidth x height bytes; left empty
     // when the face has no glyph for the code point. Called under the lock.
     void RenderGlyph(uint32_t code, int cellWidth, std::vector<uint8_t>& cell) const;
     void DrawBox(int cellWidth, GlyphBitmap& target) const;
     void DrawUnderline(int cellWidth, GlyphBitmap& target) const;
 
-    FontSpec spec_;
+    FontRequest request_;
     std::shared_ptr<detail::FontFace> face_;  // null: boxes
     void* size_ = nullptr;                    // this font's size object of the face
     int baseline_ = 0;
@@ -130,7 +130,7 @@ private:
 
 // The font for the request; equal requests share one font while it is in
 // use or among the recently used. Never null.
-std::shared_ptr<const Font> OpenFont(const FontSpec& spec);
+std::shared_ptr<const Font> OpenFont(const FontRequest& want);
 
 // The Unicode code point of a GBK character (one byte below 0x81, or a lead
 // byte and its trail); 0 for a lone lead byte, an empty text or a pair that

@@ -37,7 +37,7 @@ Bytes StockCompress(const Bytes& data) {
     return out;
 }
 
-struct FrameSpec {
+struct FramePlan {
     uint32_t flags;
     uint32_t delay;
     uint32_t decodedSize;
@@ -48,11 +48,11 @@ struct FrameSpec {
 // A pps file written field by field from the format's tables.
 Bytes BuildPps(uint8_t mode, uint32_t imageFlags, uint16_t width, uint16_t height,
                uint32_t colorKey, const Bytes& paletteBlock, uint16_t paletteCount,
-               const std::vector<FrameSpec>& frames, bool trailer = false,
+               const std::vector<FramePlan>& frames, bool trailer = false,
                uint32_t trailerWord = 0) {
     uint32_t decoded = 0;
     uint32_t fileSize = 32 + static_cast<uint32_t>(paletteBlock.size()) + (trailer ? 4 : 0);
-    for (const FrameSpec& f : frames) {
+    for (const FramePlan& f : frames) {
         decoded += f.decodedSize;
         fileSize += 20 + static_cast<uint32_t>(f.streamA.size() + f.streamB.size());
     }
@@ -68,7 +68,7 @@ Bytes BuildPps(uint8_t mode, uint32_t imageFlags, uint16_t width, uint16_t heigh
     PutU16(b, paletteCount);
     PutU16(b, 0);
     b.insert(b.end(), paletteBlock.begin(), paletteBlock.end());
-    for (const FrameSpec& f : frames) {
+    for (const FramePlan& f : frames) {
         PutU32(b, f.flags);
         PutU32(b, f.delay);
         PutU32(b, static_cast<uint32_t>(f.streamA.size()));

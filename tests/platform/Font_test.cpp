@@ -8,16 +8,16 @@
 
 namespace {
 
-using platform::FontSpec;
+using platform::FontRequest;
 using platform::GlyphBitmap;
 using platform::OpenFont;
 
 const std::string kZhong = "中";  // GBK D6 D0
 const std::string kGuo = "国";
 
-FontSpec Spec(const std::string& face, int height, int weight = 400, bool italic = false,
-              bool underline = false) {
-    return FontSpec{face, height, weight, italic, underline};
+FontRequest Request(const std::string& face, int height, int weight = 400, bool italic = false,
+                    bool underline = false) {
+    return FontRequest{face, height, weight, italic, underline};
 }
 
 std::unique_ptr<GlyphBitmap> Bitmap() {
@@ -39,32 +39,33 @@ int64_t InkOutside(const GlyphBitmap& bitmap, int width, int height) {
     return Ink(bitmap, 0, 0, bitmap.Width(), bitmap.Height()) - Ink(bitmap, 0, 0, width, height);
 }
 
-int64_t DrawnInk(const FontSpec& spec, const std::string& character) {
+int64_t DrawnInk(const FontRequest& want, const std::string& character) {
     auto bitmap = Bitmap();
-    const int width = OpenFont(spec)->DrawChar(character, *bitmap);
-    return Ink(*bitmap, 0, 0, width, spec.height);
+    const int width = OpenFont(want)->DrawChar(character, *bitmap);
+    return Ink(*bitmap, 0, 0, width, want.height);
 }
 
 TEST(Font, ChineseFaceNamesResolveToAFaceThatDrawsChinese) {
     for (const char* face : {"宋体", "黑体", "幼圆", "SimSun", "DejaVu Sans", ""}) {
         SCOPED_TRACE(face);
-        const auto font = OpenFont(Spec(face, 16));
+        const auto font = OpenFont(Request(face, 16));
         EXPECT_FALSE(font->FamilyName().empty());
-        EXPECT_GT(DrawnInk(Spec(face, 16), kZhong), 255 * 10);
-        EXPECT_GT(DrawnInk(Spec(face, 16), "A"), 255 * 5);
+        EXPECT_GT(DrawnInk(Request(face, 16), kZhong), 255 * 10);
+        EXPECT_GT(DrawnInk(Request(face, 16), "A"), 255 * 5);
     }
 }
 
 TEST(Font, NothingIsDrawnOutsideTheCell) {
     for (int height : {1, 2, 7, 12, 16, 33, 300}) {
-        for (const FontSpec& spec : {Spec("宋体", height), Spec("宋体", height, 700, true, true),
-                                     Spec("黑体", height, 400, true, false)}) {
+        for (const FontRequest& want :
+             {Request("宋体", height), Request("宋体", height, 700, true, true),
+              Request("黑体", height, 400, true, false)}) {
             for (const std::string& character : {std::string("W"), std::string("g"), kZhong,
                                                  std::string("主"), std::string("@")}) {
-                SCOPED_TRACE(testing::Message() << height << " " << spec.weight << " "
-                                                << spec.italic << " " << character);
+                SCOPED_TRACE(testing::Message() << height << " " << want.weight << " "
+                                                << want.italic << " " << character);
                 auto bitmap = Bitmap();
-                const int width = OpenFont(spec)->DrawChar(character, *bitmap);
+                const int width = OpenFont(want)->DrawChar(character, *bitmap);
                 EXPECT_EQ(InkOutside(*bitmap, width, height), 0);
             }
         }
@@ -72,8 +73,8 @@ TEST(Font, NothingIsDrawnOutsideTheCell) {
 }
 
 TEST(Font, IdeographsAndDescendersFitTheCell) {
-    const FontSpec spec = Spec("宋体", 32);
-    const auto font = OpenFont(spec);
+    const FontRequest want = Request("宋体", 32);
+    const auto font = OpenFont(want);
     // An ideograph keeps clear of the cell's edges.
     auto ideograph = Bitmap();
     font->DrawChar(kZhong, *ideograph);
@@ -93,20 +94,20 @@ TEST(Font, IdeographsAndDescendersFitTheCell) {
 }
 
 TEST(Font, BlanksAndUnknownBytesDrawNoGlyph) {
-    const FontSpec spec = Spec("宋体", 16);
+    const FontRequest want = Request("宋体", 16);
     for (const std::string& character :
          {std::string(" "), std::string("\r"), std::string("\t"), std::string("\x7F"),
           std::string("\xA1\xA1"), std::string("\xD6"), std::string("\x81\x20"),
           std::string("\xFF\x41")}) {
         SCOPED_TRACE(testing::PrintToString(character));
-        EXPECT_EQ(DrawnInk(spec, character), 0);
+        EXPECT_EQ(DrawnInk(want, character), 0);
     }
 }
 
 TEST(Font, UnderlineFillsTheCellWidthEvenUnderASpace) {
-    const FontSpec spec = Spec("宋体", 16, 400, false, true);
+    const FontRequest want = Request("宋体", 16, 400, false, true);
     auto bitmap = Bitmap();
-    const auto font = OpenFont(spec);
+    const auto font = OpenFont(want);
     EXPECT_EQ(font->DrawChar(" ", *bitmap), 8);
     int fullRows = 0;
     for (int y = 0; y < 16; ++y) {
@@ -120,14 +121,14 @@ TEST(Font, UnderlineFillsTheCellWidthEvenUnderASpace) {
 }
 
 TEST(Font, BoldAndItalicChangeTheGlyph) {
-    const int64_t regular = DrawnInk(Spec("宋体", 24), kGuo);
-    EXPECT_GT(DrawnInk(Spec("宋体", 24, 700), kGuo), regular * 11 / 10);
-    EXPECT_EQ(DrawnInk(Spec("宋体", 24, 500), kGuo), regular);
+    const int64_t regular = DrawnInk(Request("宋体", 24), kGuo);
+    EXPECT_GT(DrawnInk(Request("宋体", 24, 700), kGuo), regular * 11 / 10);
+    EXPECT_EQ(DrawnInk(Request("宋体", 24, 500), kGuo), regular);
 
     // Slanted: the top half of an 'l' stands further right than its bottom.
-    auto centre = [](const FontSpec& spec, int top, int bottom) {
+    auto centre = [](const FontRequest& want, int top, int bottom) {
         auto bitmap = Bitmap();
-        const int width = OpenFont(spec)->DrawChar("l", *bitmap);
+        const int width = OpenFont(want)->DrawChar("l", *bitmap);
         int64_t weighted = 0;
         int64_t sum = 0;
         for (int y = top; y < bottom; ++y) {
@@ -138,8 +139,8 @@ TEST(Font, BoldAndItalicChangeTheGlyph) {
         }
         return sum == 0 ? 0.0 : static_cast<double>(weighted) / static_cast<double>(sum);
     };
-    const FontSpec upright = Spec("宋体", 32);
-    const FontSpec italic = Spec("宋体", 32, 400, true);
+    const FontRequest upright = Request("宋体", 32);
+    const FontRequest italic = Request("宋体", 32, 400, true);
     const int baseline = OpenFont(upright)->Baseline();
     const double uprightLean =
         centre(upright, 0, baseline / 2) - centre(upright, baseline / 2, baseline);
@@ -150,13 +151,13 @@ TEST(Font, BoldAndItalicChangeTheGlyph) {
 
 TEST(Font, CellsAndHeights) {
     // Half-width and full-width cells; a lone lead byte takes a half cell.
-    const auto font = OpenFont(Spec("宋体", 15));
+    const auto font = OpenFont(Request("宋体", 15));
     EXPECT_EQ(std::vector<int>({font->CellWidth("A"), font->CellWidth(kZhong),
                                 font->CellWidth("\xD6"), font->CellWidth("")}),
               std::vector<int>({8, 15, 8, 0}));
-    EXPECT_EQ(OpenFont(Spec("宋体", -5))->Height(), 0);
-    EXPECT_EQ(OpenFont(Spec("宋体", 1000)), OpenFont(Spec("宋体", platform::kMaxFontHeight)));
-    const auto empty = OpenFont(Spec("宋体", 0));
+    EXPECT_EQ(OpenFont(Request("宋体", -5))->Height(), 0);
+    EXPECT_EQ(OpenFont(Request("宋体", 1000)), OpenFont(Request("宋体", platform::kMaxFontHeight)));
+    const auto empty = OpenFont(Request("宋体", 0));
     auto bitmap = Bitmap();
     EXPECT_EQ(empty->DrawChar(kZhong, *bitmap), 0);
     EXPECT_EQ(Ink(*bitmap, 0, 0, bitmap->Width(), bitmap->Height()), 0);
@@ -164,7 +165,7 @@ TEST(Font, CellsAndHeights) {
     // A bitmap smaller than the cell is drawn to its edge and no further.
     auto small = GlyphBitmap::Create(5, 3);
     ASSERT_NE(small, nullptr);
-    EXPECT_EQ(OpenFont(Spec("宋体", 40, 700, true, true))->DrawChar(kZhong, *small), 40);
+    EXPECT_EQ(OpenFont(Request("宋体", 40, 700, true, true))->DrawChar(kZhong, *small), 40);
 }
 
 TEST(Font, GbkCharactersBecomeCodePoints) {
@@ -180,13 +181,13 @@ TEST(Font, GbkCharactersBecomeCodePoints) {
 }
 
 TEST(Font, ThreadsDrawTheSameGlyphsAsOneThread) {
-    const std::vector<FontSpec> specs = {Spec("宋体", 14), Spec("黑体", 22, 700),
-                                         Spec("宋体", 17, 400, true, true)};
+    const std::vector<FontRequest> wants = {Request("宋体", 14), Request("黑体", 22, 700),
+                                            Request("宋体", 17, 400, true, true)};
     const std::vector<std::string> characters = {kZhong, kGuo, "A", "g", "W"};
     std::vector<int64_t> expected;
-    for (const auto& spec : specs) {
+    for (const auto& want : wants) {
         for (const auto& character : characters) {
-            expected.push_back(DrawnInk(spec, character));
+            expected.push_back(DrawnInk(want, character));
         }
     }
     std::vector<std::vector<int64_t>> results(4);
@@ -195,9 +196,9 @@ TEST(Font, ThreadsDrawTheSameGlyphsAsOneThread) {
         threads.emplace_back([&] {
             for (int round = 0; round < 5; ++round) {
                 result.clear();
-                for (const auto& spec : specs) {
+                for (const auto& want : wants) {
                     for (const auto& character : characters) {
-                        result.push_back(DrawnInk(spec, character));
+                        result.push_back(DrawnInk(want, character));
                     }
                 }
             }
