@@ -1,22 +1,18 @@
 #include "platform/Cursor.h"
 
-#include <mutex>
+#include "platform/BackendSlot.h"
 
 namespace platform {
 
 namespace {
 
-std::mutex backendMutex;
-CursorBackend* installed = nullptr;
-CursorBackend* display = nullptr;
+detail::BackendSlot<CursorBackend, RecordingCursorBackend>& Slot() {
+    static detail::BackendSlot<CursorBackend, RecordingCursorBackend> slot;
+    return slot;
+}
 
 CursorBackend& Backend() {
-    static RecordingCursorBackend fallback;
-    std::lock_guard<std::mutex> lock(backendMutex);
-    if (installed != nullptr) {
-        return *installed;
-    }
-    return display != nullptr ? *display : fallback;
+    return Slot().Current();
 }
 
 }  // namespace
@@ -64,13 +60,11 @@ ScreenPoint ScreenToClient(WindowId window, ScreenPoint point) {
 }
 
 void SetCursorBackend(CursorBackend* backend) {
-    std::lock_guard<std::mutex> lock(backendMutex);
-    installed = backend;
+    Slot().Install(backend);
 }
 
 void SetDisplayCursorBackend(CursorBackend* backend) {
-    std::lock_guard<std::mutex> lock(backendMutex);
-    display = backend;
+    Slot().InstallDisplay(backend);
 }
 
 }  // namespace platform

@@ -1,22 +1,18 @@
 #include "platform/Input.h"
 
-#include <mutex>
+#include "platform/BackendSlot.h"
 
 namespace platform {
 
 namespace {
 
-std::mutex backendMutex;
-InputBackend* installed = nullptr;
-InputBackend* display = nullptr;
+detail::BackendSlot<InputBackend, RecordingInputBackend>& Slot() {
+    static detail::BackendSlot<InputBackend, RecordingInputBackend> slot;
+    return slot;
+}
 
 InputBackend& Backend() {
-    static RecordingInputBackend fallback;
-    std::lock_guard<std::mutex> lock(backendMutex);
-    if (installed != nullptr) {
-        return *installed;
-    }
-    return display != nullptr ? *display : fallback;
+    return Slot().Current();
 }
 
 }  // namespace
@@ -94,13 +90,11 @@ void SetCursor(CursorHandle cursor) {
 }
 
 void SetInputBackend(InputBackend* backend) {
-    std::lock_guard<std::mutex> lock(backendMutex);
-    installed = backend;
+    Slot().Install(backend);
 }
 
 void SetDisplayInputBackend(InputBackend* backend) {
-    std::lock_guard<std::mutex> lock(backendMutex);
-    display = backend;
+    Slot().InstallDisplay(backend);
 }
 
 }  // namespace platform
