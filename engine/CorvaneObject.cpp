@@ -414,7 +414,7 @@ int CCorvaneObject::OnEvent(const EventRecord& record) {
         case kEventDrag:
         case kEventDragMove:
             // Moves sent by code rather than by the input module carry no state.
-            if (const InputState* input = EventParamPointer<const InputState>(record.param2)) {
+            if (const InputState* input = InputStateOf(record)) {
                 MoveBy(input->moveX, input->moveY);
                 Invalidate();
             }

@@ -93,3 +93,8 @@ struct InputState {
 };
 
 static_assert(sizeof(InputState) == 52);
+
+// The input snapshot a bound input event carries in param2, or null.
+inline const InputState* InputStateOf(const EventRecord& record) {
+    return record.param2 != 0 ? reinterpret_cast<const InputState*>(record.param2) : nullptr;
+}

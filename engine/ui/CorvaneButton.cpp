@@ -13,11 +13,6 @@ constexpr double kCaptionAboveFace = 0.01;
 constexpr int kCaptionWeight = 400;
 constexpr char kCaptionFace[] = "宋体";
 
-// The input snapshot a bound input event carries, or null.
-const InputState* SnapshotOf(const EventRecord& record) {
-    return record.param2 != 0 ? EventParamPointer<const InputState>(record.param2) : nullptr;
-}
-
 }  // namespace
 
 CCorvanePicture* CCorvaneButton::GetFace() {
@@ -219,7 +214,7 @@ void CCorvaneButton::RestoreCursor() {
 }
 
 bool CCorvaneButton::IsOverFace(const EventRecord& record) {
-    const InputState* state = SnapshotOf(record);
+    const InputState* state = InputStateOf(record);
     return state != nullptr && HitTest(state->mouseX, state->mouseY) != 0;
 }
 
@@ -247,7 +242,7 @@ int CCorvaneButton::OnEvent(const EventRecord& record) {
             }
             return 0;
         case kEventKeyDown: {
-            const InputState* state = SnapshotOf(record);
+            const InputState* state = InputStateOf(record);
             if (state != nullptr && state->lastKeyDown == platform::kKeyReturn &&
                 IsInputEnabled()) {
                 OnClick();

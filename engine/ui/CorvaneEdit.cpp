@@ -108,7 +108,7 @@ int CCorvaneEdit::OnEvent(const EventRecord& record) {
     if (record.event != kEventKeyDown && record.event != kEventChar) {
         return CCorvaneRichText::OnEvent(record);
     }
-    const auto* input = EventParamPointer<const InputState>(record.param2);
+    const auto* input = InputStateOf(record);
     if (input != nullptr) {
         if (record.event == kEventKeyDown) {
             OnKeyDown(*input);

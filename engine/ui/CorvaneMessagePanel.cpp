@@ -185,7 +185,7 @@ int CCorvaneMessagePanel::OnEvent(const EventRecord& record) {
             Finish(cancelNotify_);
             return 0;
         case kEventDrag:
-            if (const auto* input = EventParamPointer<const InputState>(record.param2)) {
+            if (const auto* input = InputStateOf(record)) {
                 MoveBy(input->moveX, input->moveY);
                 Invalidate();
             }

@@ -14,10 +14,6 @@ constexpr int kCaptionWeight = 400;
 constexpr char kCaptionFace[] = "宋体";
 constexpr int kSerialStride = 100;
 
-const InputState* SnapshotOf(const EventRecord& record) {
-    return record.param2 != 0 ? EventParamPointer<const InputState>(record.param2) : nullptr;
-}
-
 void MoveCentreTo(CCorvaneObject& object, double x, double y) {
     object.MoveBy(x - object.GetX(), y - object.GetY());
 }
@@ -308,7 +304,7 @@ void CCorvaneProgressBar::SetCaption(uint32_t colour, int fontHeight, const char
 int CCorvaneProgressBar::OnEvent(const EventRecord& record) {
     switch (record.event) {
         case kProgressThumbDragged: {
-            const InputState* input = SnapshotOf(record);
+            const InputState* input = InputStateOf(record);
             CCorvanePicture* thumb = GetThumb();
             if (input == nullptr || thumb == nullptr) {
                 return 1;
@@ -330,7 +326,7 @@ int CCorvaneProgressBar::OnEvent(const EventRecord& record) {
         case kProgressThumbButtonUp: {
             // Released off the thumb: no click follows, so the drag ends
             // here. Over the thumb the click ends it.
-            const InputState* input = SnapshotOf(record);
+            const InputState* input = InputStateOf(record);
             CCorvanePicture* thumb = GetThumb();
             if (dragging_ != 0 && input != nullptr &&
                 (thumb == nullptr || thumb->HitTest(input->mouseX, input->mouseY) == 0)) {
@@ -339,7 +335,7 @@ int CCorvaneProgressBar::OnEvent(const EventRecord& record) {
             return 1;
         }
         case kProgressPressed: {
-            const InputState* input = SnapshotOf(record);
+            const InputState* input = InputStateOf(record);
             if (input == nullptr) {
                 return 1;
             }

@@ -22,10 +22,6 @@ constexpr double kGripAboveThumb = 0.5;
 constexpr double kThumbStartGap = 1.0;
 constexpr double kKeepStep = -1.0;
 
-const InputState* SnapshotOf(const EventRecord& record) {
-    return record.param2 != 0 ? EventParamPointer<const InputState>(record.param2) : nullptr;
-}
-
 // Moves the object's visible part (a control's peer) to the centre and
 // depth asked for: the offsets come from what the object answers, so a
 // control and its peer arrive together.
@@ -467,12 +463,12 @@ int CCorvaneScrollBar::OnEvent(const EventRecord& record) {
             ShowThumbLook(1);
             return 1;
         case kScrollThumbDragged:
-            if (const InputState* input = SnapshotOf(record)) {
+            if (const InputState* input = InputStateOf(record)) {
                 DragThumb(*input);
             }
             return 1;
         case kScrollTrackPressed:
-            if (const InputState* input = SnapshotOf(record)) {
+            if (const InputState* input = InputStateOf(record)) {
                 PressTrack(*input);
             }
             return 1;

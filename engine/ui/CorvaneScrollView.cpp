@@ -26,11 +26,6 @@ const char* const kVertBarImages[5] = {"ScrollBar_VertBack", "ScrollBar_VertBtn"
                                        "ScrollBar_VertPattern", "ScrollBar_VertUpBtn",
                                        "ScrollBar_VertDownBtn"};
 
-// The pointer position carried by a bound input event, or null.
-const InputState* PointerOf(const EventRecord& record) {
-    return EventParamPointer<const InputState>(record.param2);
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -473,13 +468,13 @@ int CCorvaneScrollView::OnEvent(const EventRecord& record) {
                 OnItemEnter(item);
             } else if (record.event == kEventScrollItemLeave) {
                 OnItemLeave(item, record.param2);
-            } else if (const InputState* pointer = PointerOf(record)) {
+            } else if (const InputState* pointer = InputStateOf(record)) {
                 OnItemDrag(item, pointer->mouseX, pointer->mouseY);
             }
             return 1;
         }
         case kEventScrollItemDrop:
-            if (const InputState* pointer = PointerOf(record)) {
+            if (const InputState* pointer = InputStateOf(record)) {
                 OnItemDrop(pointer->mouseX, pointer->mouseY);
             }
             return 1;

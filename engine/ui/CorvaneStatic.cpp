@@ -157,8 +157,7 @@ int CCorvaneStatic::OnEvent(const EventRecord& record) {
             OnMouseDown();
             return 0;
         case kEventClick: {
-            const auto* state =
-                record.param2 != 0 ? EventParamPointer<const InputState>(record.param2) : nullptr;
+            const auto* state = InputStateOf(record);
             if (state != nullptr && HitTest(state->mouseX, state->mouseY) != 0 &&
                 IsInputEnabled()) {
                 OnClick();

@@ -27,18 +27,13 @@ int TruncateToInt(double value) {
         std::clamp(std::trunc(value), static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
-// The input snapshot a bound input event carries, or null.
-const InputState* InputOf(const EventRecord& record) {
-    return record.param2 != 0 ? EventParamPointer<const InputState>(record.param2) : nullptr;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Events
 
 int CCorvaneRichText::OnEvent(const EventRecord& record) {
-    const InputState* input = IsInputEvent(record.event) ? InputOf(record) : nullptr;
+    const InputState* input = IsInputEvent(record.event) ? InputStateOf(record) : nullptr;
     switch (record.event) {
         case kEventMouseMove:
             if (input != nullptr) {
