@@ -35,28 +35,55 @@ bool AppendWords(ZepByteBuffer& out, std::initializer_list<uint32_t> words) {
 
 ZepConnectionRecord::ZepConnectionRecord(uint32_t maxPieceSize) : maxPieceSize_(maxPieceSize) {}
 
-ZepCutResult ZepConnectionRecord::CutFrame(size_t& offset, std::span<const uint8_t>& frame) const {
-    const std::span<const uint8_t> all = ZepBufferBytes(receive_);
-    if (offset > all.size()) {
-        return ZepCutResult::NeedMore;
-    }
-    const std::span<const uint8_t> bytes = all.subspan(offset);
+bool ZepConnectionRecord::TakeReceived(std::span<const uint8_t> bytes) {
+    ReleaseCutFrames();
+    bytes = bytes.subspan(Skip(bytes.size()));
+    return bytes.empty() || receive_.Append(bytes.data(), bytes.size()) == bytes.size();
+}
+
+void ZepConnectionRecord::ClearReceived() {
+    receive_.Clear();
+    cutOffset_ = 0;
+    skip_ = 0;
+}
+
+size_t ZepConnectionRecord::KeptBytes() const {
+    return receive_.GetSize() - cutOffset_;
+}
+
+ZepCutResult ZepConnectionRecord::NextFrame(std::span<const uint8_t>& frame) {
+    const std::span<const uint8_t> bytes = ZepBufferBytes(receive_).subspan(cutOffset_);
     ZepWireReader reader(bytes);
     uint32_t frameLength = 0;
     if (bytes.size() <= kLengthFieldSize || !reader.ReadU32(frameLength)) {
+        ReleaseCutFrames();
         return ZepCutResult::NeedMore;
     }
     // The length rule is applied at once, so a hostile length never makes the
     // buffer wait for (or hold) more than one admissible frame.
     if (!ZepIsFrameLengthValid(frameLength, maxPieceSize_)) {
+        skip_ = uint64_t{frameLength} + kLengthFieldSize;
+        cutOffset_ += Skip(bytes.size());
         return ZepCutResult::BadLength;
     }
     if (reader.Remaining() < frameLength) {
+        ReleaseCutFrames();
         return ZepCutResult::NeedMore;
     }
     frame = reader.Rest().first(frameLength);
-    offset += kLengthFieldSize + frameLength;
+    cutOffset_ += kLengthFieldSize + frameLength;
     return ZepCutResult::Frame;
+}
+
+size_t ZepConnectionRecord::Skip(size_t available) {
+    const auto skipped = static_cast<size_t>(std::min<uint64_t>(skip_, available));
+    skip_ -= skipped;
+    return skipped;
+}
+
+void ZepConnectionRecord::ReleaseCutFrames() {
+    receive_.Consume(cutOffset_);
+    cutOffset_ = 0;
 }
 
 bool ZepConnectionRecord::AssembleMessage(ZepByteBuffer& assembly, size_t& pieceBytes,

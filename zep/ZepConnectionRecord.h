@@ -5,7 +5,10 @@
 // waiting sender, and the sequence counters of what is sent.
 //
 // Rules:
-//  - The receive buffer and the message assembly belong to the socket thread.
+//  - The received bytes and the message assembly belong to the socket thread.
+//  - A frame whose length breaks the length rule is skipped whole (its L + 4
+//    bytes), counting down as the bytes arrive, so a hostile length costs
+//    neither memory nor a wait; the frames behind it are cut as usual.
 //  - The awaited sequence, the last reply piece and the reply assembly change
 //    only under the assembly lock; the stored reply only under the response
 //    lock. A reply is stored only while its sequence is still awaited, and
@@ -34,11 +37,11 @@ enum class ZepFrameOutcome {
     Fault,      // breaks the rules: the caller reports a socket error
 };
 
-// What the front of the receive buffer holds.
+// What the next cut of the received bytes gave.
 enum class ZepCutResult {
-    NeedMore,   // no whole frame yet
+    NeedMore,   // no whole frame is kept
     Frame,      // a whole frame of an admissible length
-    BadLength,  // a length the receiver never takes
+    BadLength,  // a length the receiver never takes: that frame is being skipped
 };
 
 class ZepConnectionRecord {
@@ -56,11 +59,21 @@ public:
 
     // --- receiving (socket thread) ---
 
-    ZepByteBuffer& ReceiveBuffer() { return receive_; }
-    // Looks at the receive buffer from offset on. On Frame, frame holds the
-    // L bytes behind the length field and offset moves past them; the caller
-    // consumes the frames it handled from the buffer when it is done.
-    ZepCutResult CutFrame(size_t& offset, std::span<const uint8_t>& frame) const;
+    // Keeps received bytes for cutting. The bytes of a frame that is being
+    // skipped are dropped as they come, never kept. False when the bytes
+    // could not be kept (they are lost).
+    bool TakeReceived(std::span<const uint8_t> bytes);
+    // Drops every kept byte and ends any skip (the server's greeting).
+    void ClearReceived();
+    // Cuts the next frame from the kept bytes. On Frame, `frame` holds the L
+    // bytes behind the length field, valid until the next call of a receiving
+    // operation. On BadLength the frame's L + 4 bytes are skipped: those kept
+    // are dropped at once, the rest as they arrive, and cutting goes on after
+    // them. On NeedMore the bytes of the frames handled so far are released.
+    ZepCutResult NextFrame(std::span<const uint8_t>& frame);
+    // Bytes kept and not yet cut; bytes of a bad frame still to come.
+    size_t KeptBytes() const;
+    uint64_t BytesToSkip() const { return skip_; }
 
     // Checks the frame header (type 1 or 2, message sequence and piece index
     // from 1; else a fault) and hands the piece to the assembly of its type.
@@ -97,6 +110,11 @@ private:
     static bool AssembleMessage(ZepByteBuffer& assembly, size_t& pieceBytes,
                                 const ZepFrameView& frame, const ZepDeliveryInfo& stamp);
     void ResetMessageAssembly();
+    // Counts down the skip by what it takes of `available` bytes; the number
+    // taken.
+    size_t Skip(size_t available);
+    // Removes the bytes of the frames already cut.
+    void ReleaseCutFrames();
     void ResetReplyAssemblyLocked(uint32_t awaited);
 
     const uint32_t maxPieceSize_;
@@ -104,7 +122,11 @@ private:
     std::atomic<uint32_t> messageCounter_{0};
     std::atomic<uint32_t> frameCounter_{0};
 
+    // Received bytes; those before cutOffset_ belong to frames already cut.
+    // While skip_ is above 0 nothing lies behind cutOffset_.
     ZepByteBuffer receive_;
+    size_t cutOffset_ = 0;
+    uint64_t skip_ = 0;  // L + 4 of a bad frame passes 32 bits
 
     ZepByteBuffer messageAssembly_;
     uint32_t messageSequence_ = 0;  // 0: none being assembled

@@ -293,9 +293,7 @@ void ZepSocketManager::OnSocketNotice(platform::LParam reply) {
     }
     switch (platform::SelectEvent(reply)) {
         case platform::kSocketEventRead:
-            if (!OnReceive()) {
-                OnSocketError();
-            }
+            OnReceive();
             break;
         case platform::kSocketEventWrite:
             OnSend();
@@ -308,17 +306,17 @@ void ZepSocketManager::OnSocketNotice(platform::LParam reply) {
     }
 }
 
-int ZepSocketManager::OnReceive() {
+void ZepSocketManager::OnReceive() {
     ++readNotices_;
     const RecordPtr record = ReadIntoBuffer();
     if (record == nullptr) {
-        return 1;
+        return;
     }
     if (readNotices_ == 1 && SignalConnected(*record)) {
-        record->ReceiveBuffer().Clear();  // the server's greeting
-        return 1;
+        record->ClearReceived();  // the server's greeting
+        return;
     }
-    return ProcessFrames(*record);
+    ProcessFrames(*record);
 }
 
 ZepSocketManager::RecordPtr ZepSocketManager::ReadIntoBuffer() {
@@ -333,34 +331,24 @@ ZepSocketManager::RecordPtr ZepSocketManager::ReadIntoBuffer() {
             break;
         }
         totalReceived_ += static_cast<uint32_t>(n);
-        if (FilterReceivedData(*record, chunk, static_cast<size_t>(n)) == 0) {
-            record->ReceiveBuffer().Append(chunk, static_cast<size_t>(n));
+        if (FilterReceivedData(*record, chunk, static_cast<size_t>(n)) == 0 &&
+            !record->TakeReceived(std::span(chunk, static_cast<size_t>(n)))) {
+            ZepLog("received bytes could not be kept (%d bytes)", n);
         }
         touched = record;
     }
     return touched;
 }
 
-int ZepSocketManager::ProcessFrames(ZepConnectionRecord& record) {
-    int ok = 1;
-    size_t offset = 0;
-    for (;;) {
-        std::span<const uint8_t> frame;
-        const ZepCutResult cut = record.CutFrame(offset, frame);
-        if (cut == ZepCutResult::NeedMore) {
-            break;
-        }
-        if (cut == ZepCutResult::BadLength) {
-            // The stream cannot be cut into frames any more.
-            record.ReceiveBuffer().Clear();
-            return 0;
-        }
-        if (!ZepValidateFrame(frame, maxPieceSize_) || !DispatchFrame(frame, record)) {
-            ok = 0;
+void ZepSocketManager::ProcessFrames(ZepConnectionRecord& record) {
+    std::span<const uint8_t> frame;
+    for (ZepCutResult cut = record.NextFrame(frame); cut != ZepCutResult::NeedMore;
+         cut = record.NextFrame(frame)) {
+        if (cut == ZepCutResult::BadLength || !ZepValidateFrame(frame, maxPieceSize_) ||
+            !DispatchFrame(frame, record)) {
+            OnSocketError();  // in stream order, one for each faulty frame
         }
     }
-    record.ReceiveBuffer().Consume(offset);
-    return ok;
 }
 
 int ZepSocketManager::DispatchFrame(std::span<const uint8_t> frame, ZepConnectionRecord& record) {

@@ -26,9 +26,9 @@
 //    manager that never connected and may be repeated; the manager can
 //    connect again afterwards.
 //  - A frame with a bad length, CRC, piece length or sequence, or a message
-//    that does not decode, is dropped and reported as one socket error per
-//    read; the connection stays open. A bad length also drops what was
-//    buffered, since the stream cannot be cut into frames any more.
+//    that does not decode, is dropped and reported as one socket error; the
+//    connection stays open and the frames behind it are still taken. A frame
+//    with a bad length is skipped by its L + 4 bytes as they arrive.
 //  - A frame that went out only in part is a send failure; the connection
 //    is then marked closed and a socket error is reported.
 
@@ -160,9 +160,11 @@ private:
     // The socket thread.
     void SocketThreadLoop();
     void OnSocketNotice(platform::LParam reply);
-    int OnReceive();
+    // Reads what has come and handles the whole frames.
+    void OnReceive();
     RecordPtr ReadIntoBuffer();
-    int ProcessFrames(ZepConnectionRecord& record);
+    // Cuts and handles the whole frames kept; reports each faulty one.
+    void ProcessFrames(ZepConnectionRecord& record);
     int DispatchFrame(std::span<const uint8_t> frame, ZepConnectionRecord& record);
     int SignalConnected(ZepConnectionRecord& record);
     int OnSend();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -359,38 +360,121 @@ TEST_F(FrameAssembly, AssemblyPastTheBoundIsAFault) {
     EXPECT_EQ(Take(Piece(1, 10, 1, true)), ZepFrameOutcome::Completed);
 }
 
-TEST(FrameCutting, HostileLengthsAreRefusedAtOnce) {
-    for (const uint32_t length : {0u, 1u, 25u, 56u, 4057u, 0xFFFFFFF0u}) {
-        ZepConnectionRecord record(4000);
-        uint8_t bytes[8];
-        ZepWireWriter writer(bytes);
-        writer.WriteU32(length);
-        writer.WriteU32(0);
-        record.ReceiveBuffer().Append(bytes, sizeof(bytes));
-        size_t offset = 0;
+// A valid notification frame of one piece.
+std::vector<uint8_t> WholeFrame(size_t pieceSize) {
+    ZepFrameHeader header;
+    header.type = 1;
+    header.messageSequence = 1;
+    header.pieceIndex = 1;
+    header.lastPiece = 1;
+    ZepByteBuffer frame;
+    EXPECT_TRUE(ZepBuildFrame(header, Pattern(pieceSize), true, frame));
+    return ToVector(frame);
+}
+
+std::vector<uint8_t> LengthField(uint32_t length) {
+    std::vector<uint8_t> bytes(4);
+    ZepWireWriter writer(bytes);
+    writer.WriteU32(length);
+    return bytes;
+}
+
+constexpr size_t kBadLength = 0;  // no frame is empty
+
+// Feeds the stream in pieces of pieceSize, cutting after each, and lists
+// what came out: the size of each frame, kBadLength for each bad length.
+std::vector<size_t> CutAll(ZepConnectionRecord& record, std::span<const uint8_t> stream,
+                           size_t pieceSize) {
+    std::vector<size_t> out;
+    for (size_t at = 0; at < stream.size(); at += pieceSize) {
+        EXPECT_TRUE(
+            record.TakeReceived(stream.subspan(at, std::min(pieceSize, stream.size() - at))));
         std::span<const uint8_t> frame;
-        EXPECT_EQ(record.CutFrame(offset, frame), ZepCutResult::BadLength) << length;
+        for (ZepCutResult cut = record.NextFrame(frame); cut != ZepCutResult::NeedMore;
+             cut = record.NextFrame(frame)) {
+            out.push_back(cut == ZepCutResult::BadLength ? kBadLength : frame.size());
+        }
+    }
+    return out;
+}
+
+TEST(FrameCutting, BadFramesAreSkippedWholeHoweverTheyArrive) {
+    const std::vector<uint8_t> good = WholeFrame(5);  // L = 61
+    for (const uint32_t length : {0u, 1u, 23u, 25u, 40u, 56u, 4057u, 5000u}) {
+        // The bad frame's bytes hold a valid frame, which must not come out.
+        std::vector<uint8_t> stream = LengthField(length);
+        stream.resize(4 + size_t{length}, 0);
+        std::copy_n(good.begin(), std::min(good.size(), size_t{length}), stream.begin() + 4);
+        stream.insert(stream.end(), good.begin(), good.end());
+        // Whole, byte by byte, in odd pieces, and with a piece that ends
+        // exactly where the bad frame does.
+        for (const size_t pieceSize : {stream.size(), size_t{1}, size_t{333}, size_t{length} + 4}) {
+            ZepConnectionRecord record(4000);
+            EXPECT_EQ(CutAll(record, stream, pieceSize), (std::vector<size_t>{kBadLength, 61}))
+                << length << " in pieces of " << pieceSize;
+            EXPECT_EQ(record.KeptBytes(), 0u);
+            EXPECT_EQ(record.BytesToSkip(), 0u);
+        }
+    }
+}
+
+TEST(FrameCutting, BadFramesInARowAreSkippedOneByOne) {
+    std::vector<uint8_t> stream;
+    for (const uint32_t length : {25u, 0u, 4057u, 0u}) {
+        const std::vector<uint8_t> field = LengthField(length);
+        stream.insert(stream.end(), field.begin(), field.end());
+        stream.resize(stream.size() + length, 0x11);
+    }
+    const std::vector<uint8_t> good = WholeFrame(3);
+    stream.insert(stream.end(), good.begin(), good.end());
+    stream.insert(stream.end(), good.begin(), good.end());
+    for (const size_t pieceSize : {stream.size(), size_t{7}, size_t{29}}) {
+        ZepConnectionRecord record(4000);
+        EXPECT_EQ(CutAll(record, stream, pieceSize),
+                  (std::vector<size_t>{kBadLength, kBadLength, kBadLength, kBadLength, 59, 59}))
+            << pieceSize;
+    }
+}
+
+TEST(FrameCutting, HostileLengthIsSkippedWithoutHoldingItsBytes) {
+    const std::vector<uint8_t> good = WholeFrame(5);
+    // L + 4 passes 32 bits for the last three.
+    for (const uint32_t length : {0xFFFFFFF0u, 0xFFFFFFFCu, 0xFFFFFFFDu, 0xFFFFFFFFu}) {
+        ZepConnectionRecord record(4000);
+        std::vector<uint8_t> start = LengthField(length);
+        start.insert(start.end(), good.begin(), good.end());
+        EXPECT_EQ(CutAll(record, start, start.size()), std::vector<size_t>{kBadLength}) << length;
+        const std::vector<uint8_t> chunk(4096, 0);
+        for (int i = 0; i < 256; ++i) {  // 1 MB more
+            EXPECT_EQ(CutAll(record, chunk, chunk.size()), std::vector<size_t>{});
+        }
+        EXPECT_EQ(record.KeptBytes(), 0u);
+        EXPECT_EQ(record.BytesToSkip(), uint64_t{length} + 4 - start.size() - 256 * 4096) << length;
+
+        record.ClearReceived();  // and the stream can be cut again
+        EXPECT_EQ(CutAll(record, good, good.size()), std::vector<size_t>{61});
     }
 }
 
 TEST(FrameCutting, WholeFramesComeOutOneByOne) {
     ZepConnectionRecord record(4000);
-    ZepFrameHeader header;
-    header.type = 1;
-    header.messageSequence = 1;
-    header.pieceIndex = 1;
-    ZepByteBuffer frame;
-    ASSERT_TRUE(ZepBuildFrame(header, Pattern(5), true, frame));
-    const std::vector<uint8_t> one = ToVector(frame);
-    record.ReceiveBuffer().Append(one.data(), one.size());
-    record.ReceiveBuffer().Append(one.data(), 10);  // the start of a second frame
+    const std::vector<uint8_t> one = WholeFrame(5);
+    std::vector<uint8_t> stream = one;
+    stream.insert(stream.end(), one.begin(), one.begin() + 10);  // the start of a second frame
+    ASSERT_TRUE(record.TakeReceived(stream));
 
-    size_t offset = 0;
     std::span<const uint8_t> cut;
-    ASSERT_EQ(record.CutFrame(offset, cut), ZepCutResult::Frame);
+    ASSERT_EQ(record.NextFrame(cut), ZepCutResult::Frame);
     EXPECT_EQ(cut.size(), 61u);
-    EXPECT_EQ(offset, one.size());
-    EXPECT_EQ(record.CutFrame(offset, cut), ZepCutResult::NeedMore);
+    EXPECT_EQ(record.KeptBytes(), 10u);
+    EXPECT_EQ(record.NextFrame(cut), ZepCutResult::NeedMore);
+    EXPECT_EQ(record.KeptBytes(), 10u);
+    ASSERT_TRUE(record.TakeReceived(std::span(one).subspan(10)));
+    ASSERT_EQ(record.NextFrame(cut), ZepCutResult::Frame);
+    EXPECT_EQ(std::vector<uint8_t>(cut.begin(), cut.end()),
+              std::vector<uint8_t>(one.begin() + 4, one.end()));
+    EXPECT_EQ(record.NextFrame(cut), ZepCutResult::NeedMore);
+    EXPECT_EQ(record.KeptBytes(), 0u);
 }
 
 }  // namespace
