@@ -539,7 +539,11 @@ int ZepSocketManager::SendRequest(const ZepDeliveryInfo& descriptor, const ZepMe
         SplitPackets(message, pieces) == 0) {
         return 0;
     }
-    record->ResponseEvent().Reset();
+    if (descriptor.callerWord != 0) {
+        // Only a request that waits clears the event: a reply already
+        // delivered to a request waiting on another thread stays signalled.
+        record->ResponseEvent().Reset();
+    }
     uint32_t sequence = 0;
     if (!SendMessageFragments(*record, pieces, descriptor.callerWord, crcFlag, sequence)) {
         if (descriptor.callerWord != 0 && sequence != 0) {

@@ -17,7 +17,8 @@
 //  - Each pair goes to exactly one receiver: the owner window when one is
 //    given, else the owner thread. A pair that cannot be posted is freed at
 //    once.
-//  - Only one request can await its reply per connection. A request that
+//  - Only one request can await its reply per connection; requests that do
+//    not wait may go out from other threads meanwhile. A request that
 //    gives up (time-out, Close) stops awaiting before it returns; a reply
 //    that comes later is reported as a socket error (code 2).
 //  - Close stops and joins the socket thread, wakes every waiting request

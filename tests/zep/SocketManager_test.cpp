@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <future>
 #include <string>
 #include <vector>
@@ -257,6 +258,32 @@ TEST_F(SocketManagerTest, TimeOutThenLateReplyIsASocketErrorAndNextRequestGetsIt
     EXPECT_EQ(result.ok, 1);
     EXPECT_EQ(result.reply.Code(), 11u);
     EXPECT_EQ(Text(result.reply), "mine");
+}
+
+TEST_F(SocketManagerTest, RequestsThatDoNotWaitNeverCostAWaitingRequestItsReply) {
+    ConnectToServer();
+    server_.SetHandler([](TestGameServer& server, const ServerRequest& request) {
+        if (request.callerWord != 0) {
+            server.Reply(request.messageSequence, MakeMessage(10, Bytes("ok")));
+        }
+    });
+    std::atomic<bool> done{false};
+    auto reports = std::async(std::launch::async, [&] {
+        while (!done.load()) {
+            Request(201020, "report", 0);
+        }
+    });
+    int answered = 0;
+    for (int i = 0; i < 100; ++i) {
+        const RequestResult result = Request(201001, "version?", 1, 2000);
+        if (result.ok != 1) {
+            break;
+        }
+        ++answered;
+    }
+    done = true;
+    reports.get();
+    EXPECT_EQ(answered, 100);
 }
 
 TEST_F(SocketManagerTest, ServerClosingGivesOneClosedNotice) {
