@@ -403,6 +403,15 @@ void CCorvaneScrollBar::Resize(double width, double height) {
 // ---------------------------------------------------------------------------
 // The user's drag and press
 
+bool CCorvaneScrollBar::ThumbFillsTrack() {
+    CCorvaneCanvas* thumb = GetThumb();
+    CCorvaneCanvas* track = GetTrack();
+    if (thumb == nullptr || track == nullptr) {
+        return true;
+    }
+    return !(total_ - page_ > 0.0) || !(LengthOf(*track) - LengthOf(*thumb) > 0.0);
+}
+
 void CCorvaneScrollBar::DragThumb(const InputState& input) {
     CCorvaneCanvas* thumb = GetThumb();
     CCorvaneCanvas* track = GetTrack();
@@ -412,16 +421,20 @@ void CCorvaneScrollBar::DragThumb(const InputState& input) {
     const double mouse = MouseAlong(input);
     const double trackStart = StartOf(*track);
     const double trackLength = LengthOf(*track);
-    if (mouse < trackStart || mouse > trackStart + trackLength) {
+    if (mouse < trackStart || mouse > trackStart + trackLength || ThumbFillsTrack()) {
         return;
     }
     const double movement = IsVertical() ? input.moveY : input.moveX;
     const double range = total_ - page_;
     const double room = trackLength - LengthOf(*thumb);
-    // A thumb as long as the track has nowhere to go.
-    double position = room > 0.0 ? range * (StartOf(*thumb) + movement - trackStart) / room : 0.0;
+    double position = range * (StartOf(*thumb) + movement - trackStart) / room;
     position = std::min(position, range);
     position = std::max(position, 0.0);
+    // A move that leaves the position as it is (held at an end, or across
+    // the bar) tells the target nothing.
+    if (position == position_) {
+        return;
+    }
     SetScrollInfo(position, page_, total_, kKeepStep);
     NotifyTarget();
 }
@@ -432,7 +445,7 @@ void CCorvaneScrollBar::PressTrack(const InputState& input) {
         return;
     }
     const double trackLength = LengthOf(*track);
-    if (!(trackLength > 0.0)) {
+    if (!(trackLength > 0.0) || ThumbFillsTrack()) {
         return;
     }
     // The pressed point becomes the start of the visible page.
@@ -442,8 +455,6 @@ void CCorvaneScrollBar::PressTrack(const InputState& input) {
     if (position > range) {
         position = std::trunc(range);
     }
-    // A page larger than the content leaves nothing to scroll.
-    position = std::max(position, 0.0);
     SetScrollInfo(position, page_, total_, kKeepStep);
     NotifyTarget();
 }

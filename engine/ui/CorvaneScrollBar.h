@@ -15,7 +15,9 @@
 //    long, and always lies inside the track.
 //  - The bar changes its position by itself only in answer to the user's
 //    drag or press, and then always notifies the target at once
-//    (19840362, param1 pointing to position, page and total).
+//    (19840362, param1 pointing to position, page and total). A thumb that
+//    fills its track (nothing beyond the page, or a track no longer than
+//    the thumb) has nowhere to go: drag and press do nothing.
 //  - The arrow buttons stand outside the track ends whatever the total.
 //  - Thumb, track, grip and arrow buttons are kept as ids and looked up,
 //    kind checked, on every access; all of them die with the bar.
@@ -129,6 +131,10 @@ private:
     void MakeArrowButton(const FrameRecord& frameState, int event, bool first);
     void PlaceArrowButtons();
     void ShowThumbLook(int look);
+    // True when the content does not exceed the page or the thumb is as
+    // long as the track: there is nowhere to scroll, so the user's drag and
+    // press neither move anything nor notify.
+    bool ThumbFillsTrack();
     void DragThumb(const InputState& input);
     void PressTrack(const InputState& input);
     // Geometry along the bar's axis.

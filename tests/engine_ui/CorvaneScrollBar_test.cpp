@@ -136,8 +136,59 @@ TEST_F(ScrollBarTest, DraggingTheThumbStopsAtZeroAndAtTheRange) {
     Frame();
     EXPECT_EQ(notices.back()[0], 900.0);
     EXPECT_DOUBLE_EQ(ThumbBottom(bar), 250.0);
+    const size_t sent = notices.size();
+    MoveTo(310, 250);  // across the bar at the end: the position stays
+    Frame();
+    EXPECT_EQ(notices.size(), sent) << "no notice when nothing moved";
+    EXPECT_EQ(bar->GetPosition(), 900.0);
     Release(300, 250);
     Frame();
+}
+
+// A thumb that fills its track has nowhere to go: neither a drag nor a
+// press moves the content or tells the target anything.
+TEST_F(ScrollBarTest, AThumbFillingItsTrackNeitherMovesNorNotifies) {
+    struct Case {
+        const char* what;
+        int trackLength;
+        double position, page, total;
+    };
+    const Case cases[] = {
+        {"page equal to the total", 100, 0, 100, 100},
+        {"page above the total", 100, 0, 400, 100},
+        {"a track no longer than the minimum thumb", 15, 3, 10, 1000},
+        {"a track shorter than the minimum thumb", 10, 3, 10, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        notices.clear();
+        CCorvaneScrollBar* bar = MakeBar(kScrollVertical, 16, c.trackLength);
+        bar->SetScrollInfo(c.position, c.page, c.total, -1.0);
+        ASSERT_EQ(bar->GetThumbLength(), c.trackLength);
+        const double top = ThumbTop(bar);
+        Frame();
+
+        // A drag along the whole track, then a press on it.
+        const int start = 200 - c.trackLength / 2 + 2;
+        MoveTo(300, start);
+        Press(300, start);
+        Frame();
+        for (int y = start + 1; y < 200 + c.trackLength / 2; ++y) {
+            MoveTo(300, y);
+            Frame();
+        }
+        Release(300, 200 + c.trackLength / 2 - 1);
+        Frame();
+        snapshot = InputState{};
+        snapshot.mouseX = 300;
+        snapshot.mouseY = 200;
+        bar->OnEvent(MakeEventRecord(bar->GetId(), kScrollTrackPressed, 0, EventParam(&snapshot)));
+
+        EXPECT_TRUE(notices.empty()) << "nothing is sent";
+        EXPECT_EQ(bar->GetPosition(), c.position) << "nothing moves";
+        EXPECT_EQ(ThumbTop(bar), top);
+        visual->DestroyObject(bar, 0);
+    }
 }
 
 TEST_F(ScrollBarTest, ArrowButtonsStandOutsideTheTrackAndNotifyTheTarget) {
