@@ -380,10 +380,21 @@ void CCorvaneComboBox::HidePart(int key) {
 }
 
 void CCorvaneComboBox::RemovePart(int key) {
-    if (CCorvaneObject* part = GetPart(key)) {
-        DestroyObject(part, 1);
-    }
+    CCorvaneObject* part = GetPart(key);
     parts_.erase(key);
+    if (part == nullptr) {
+        return;
+    }
+    // The part lingers, hidden, until its deferred destroy: nothing may
+    // lead to it or type into it meanwhile.
+    if (auto* edit = dynamic_cast<CCorvaneComboEdit*>(part)) {
+        edit->SetNextField(nullptr);
+        RelinkTabRing();
+    }
+    if (part->HasFocus() != 0) {
+        SetFocus(0);
+    }
+    DestroyObject(part, 1);
 }
 
 void CCorvaneComboBox::ClearEdits(int key) {

@@ -13,7 +13,8 @@
 //    gone or a part of another kind.
 //  - Adding under a key in use makes and attaches the part but leaves the
 //    key naming the first one.
-//  - The edit parts form a Tab ring in ascending key order.
+//  - The edit parts form a Tab ring in ascending key order, relinked at
+//    once when one is added or removed; a removed part loses the focus.
 //
 // CCorvaneComboEdit is the panel's edit field: grey committed text while it
 // is not edited, black while it is; a one-pixel frame that changes colour

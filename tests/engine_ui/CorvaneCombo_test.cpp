@@ -110,6 +110,46 @@ TEST_F(ComboTest, EditPartsFormATabRingInKeyOrder) {
     EXPECT_EQ(c->GetNextField(), a);
 }
 
+TEST_F(ComboTest, RemovingAnEditPartTakesItOutOfTheTabRingAtOnce) {
+    CCorvaneComboEdit* a = panel->AddEdit(10, 0, 0, 80, 26);
+    CCorvaneComboEdit* b = panel->AddEdit(20, 0, 40, 80, 26);
+    CCorvaneComboEdit* c = panel->AddEdit(30, 0, 80, 80, 26);
+    panel->Show();
+    Frame();
+
+    // Tab from the part before the removed one, while the removed part
+    // still waits, hidden, for its deferred destroy.
+    const int removedId = b->GetId();
+    panel->RemovePart(20);
+    EXPECT_EQ(a->GetNextField(), c);
+    EXPECT_EQ(c->GetNextField(), a);
+    a->TakeFocus();
+    Frame();
+    Key(kEditKeyTab);
+    EXPECT_EQ(Focus(), c->GetId());
+
+    // And once it is gone.
+    Frames(5);
+    ASSERT_EQ(visual->FindObjectById(removedId), nullptr);
+    a->TakeFocus();
+    Frame();
+    Key(kEditKeyTab);
+    EXPECT_EQ(Focus(), c->GetId());
+
+    // The last edit part left rings to itself; none left, nothing remains.
+    panel->RemovePart(30);
+    EXPECT_EQ(a->GetNextField(), a);
+    a->TakeFocus();
+    Frame();
+    Key(kEditKeyTab);
+    EXPECT_EQ(Focus(), a->GetId());
+
+    // A focused part that is removed gives the focus up with it.
+    panel->RemovePart(10);
+    Frame();
+    EXPECT_EQ(Focus(), 0);
+}
+
 TEST_F(ComboTest, TabCommitsTheTextAndActivatesTheNextField) {
     CCorvaneComboEdit* first = panel->AddEdit(1, 0, 0, 120, 26);
     CCorvaneComboEdit* second = panel->AddEdit(2, 0, 40, 120, 26);
