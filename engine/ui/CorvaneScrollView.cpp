@@ -50,30 +50,36 @@ CCorvaneCaptionObject* CCorvaneScrollView::AsCaption(CCorvaneObject* item) {
     return dynamic_cast<CCorvaneCaptionObject*>(item);
 }
 
-bool CCorvaneScrollView::Holds(const RichTextElement* element) {
-    if (element == nullptr) {
-        return false;
+RichTextElement* CCorvaneScrollView::ElementOfId(int objectId) {
+    if (objectId == 0) {
+        return nullptr;
     }
     for (RichTextElement* e = GetFirstElement(); e != nullptr; e = e->next) {
-        if (e == element) {
-            return true;
+        if (e->IsObject() && e->ObjectId() == objectId) {
+            return e;
         }
     }
-    return false;
+    return nullptr;
 }
 
 RichTextElement* CCorvaneScrollView::DraggedElement() {
-    if (dragged_ != nullptr && !Holds(dragged_)) {
-        dragged_ = nullptr;
+    if (draggedId_ == 0) {
+        return nullptr;
     }
-    return dragged_;
+    RichTextElement* element = ElementOfId(draggedId_);
+    if (element == nullptr || FindObjectById(draggedId_) == nullptr) {
+        AbandonDrag();
+        return nullptr;
+    }
+    return element;
 }
 
 RichTextElement* CCorvaneScrollView::GetDropTarget() {
-    if (dropTarget_ != nullptr && !Holds(dropTarget_)) {
-        dropTarget_ = nullptr;
+    RichTextElement* target = ElementOfId(dropTargetId_);
+    if (target == nullptr) {
+        dropTargetId_ = 0;
     }
-    return dropTarget_;
+    return target;
 }
 
 CCorvaneObject* CCorvaneScrollView::GetHoveredItem() {
@@ -191,27 +197,34 @@ void CCorvaneScrollView::RemoveItem(CCorvaneObject* item) {
         return;
     }
     if (item->GetId() == hoveredId_) {
-        EndDrag();
-        HideDragParts();
+        AbandonDrag();
         hoveredId_ = 0;
-    }
-    if (dropTarget_ == element) {
-        dropTarget_ = nullptr;
     }
     DeleteRange(element, element->next);
 }
 
 void CCorvaneScrollView::DeleteRange(RichTextElement* from, RichTextElement* to) {
     CCorvaneRichText::DeleteRange(from, to);
-    // Records freed by the deletion go back to the pool and may come out
-    // again as other elements: forget them now.
-    if (!Holds(dragged_)) {
-        dragged_ = nullptr;
-    }
-    if (!Holds(dropTarget_)) {
-        dropTarget_ = nullptr;
-    }
+    ForgetVanishedItems();
     Relayout();
+}
+
+void CCorvaneScrollView::ForgetVanishedItems() {
+    if (hoveredId_ != 0 && ElementOfId(hoveredId_) == nullptr) {
+        // An item taken out of the box but kept alive loses its highlight.
+        if (CCorvaneCaptionObject* caption = AsCaption(GetHoveredItem())) {
+            caption->SetHighlight(0);
+        }
+        hoveredId_ = 0;
+        AbandonDrag();
+    }
+    DraggedElement();
+    if (dropTargetId_ != 0 && GetDropTarget() == nullptr) {
+        if (CCorvaneCanvas* marker = GetInsertionMarker()) {
+            marker->Hide();
+            marker->Invalidate();
+        }
+    }
 }
 
 void CCorvaneScrollView::Relayout() {
@@ -225,14 +238,12 @@ void CCorvaneScrollView::RefreshItems() {
     if (CCorvaneObject* hovered = GetHoveredItem()) {
         OnItemLeave(hovered, 0);
     }
+    AbandonDrag();
 }
 
 void CCorvaneScrollView::Reset() {
-    dragged_ = nullptr;
     hoveredId_ = 0;
-    dropTarget_ = nullptr;
-    dropAtEnd_ = false;
-    HideDragParts();
+    AbandonDrag();
     CCorvaneRichText::Reset();
 }
 
@@ -250,9 +261,14 @@ void CCorvaneScrollView::OnItemEnter(CCorvaneObject* item) {
 }
 
 void CCorvaneScrollView::EndDrag() {
-    dragged_ = nullptr;
-    dropTarget_ = nullptr;
+    draggedId_ = 0;
+    dropTargetId_ = 0;
     dropAtEnd_ = false;
+}
+
+void CCorvaneScrollView::AbandonDrag() {
+    EndDrag();
+    HideDragParts();
 }
 
 void CCorvaneScrollView::HideDragParts() {
@@ -271,8 +287,7 @@ void CCorvaneScrollView::OnItemLeave(CCorvaneObject* item, intptr_t) {
     if (DraggedElement() != nullptr) {
         Relayout();
     }
-    EndDrag();
-    HideDragParts();
+    AbandonDrag();
     hoveredId_ = 0;
     if (CCorvaneCaptionObject* caption = AsCaption(item)) {
         caption->SetHighlight(0);
@@ -347,12 +362,13 @@ void CCorvaneScrollView::OnItemDrag(CCorvaneObject* item, int x, int y) {
     }
     CCorvaneCanvas* image = GetDragImage();
     if (DraggedElement() == nullptr) {
-        dragged_ = FindItemElement(item);
-        if (dragged_ == nullptr) {
+        // Only the item the view holds as hovered can be picked up: a drop
+        // needs it to end the drag.
+        if (GetHoveredItem() != item || FindItemElement(item) == nullptr) {
             return;
         }
-        CCorvaneObject* hovered = GetHoveredItem();
-        if (CCorvaneCaptionObject* caption = AsCaption(hovered != nullptr ? hovered : item)) {
+        draggedId_ = item->GetId();
+        if (CCorvaneCaptionObject* caption = AsCaption(item)) {
             if (image != nullptr) {
                 caption->DrawInto(image);
             }
@@ -372,7 +388,7 @@ void CCorvaneScrollView::OnItemDrag(CCorvaneObject* item, int x, int y) {
         return;
     }
     ShowMarker(target, atEnd);
-    dropTarget_ = target;
+    dropTargetId_ = target != nullptr ? target->ObjectId() : 0;
     dropAtEnd_ = atEnd;
 }
 
@@ -414,8 +430,14 @@ void CCorvaneScrollView::MoveElement(RichTextElement* moved, RichTextElement* be
 
 void CCorvaneScrollView::OnItemDrop(int x, int y) {
     RichTextElement* dragged = DraggedElement();
+    if (dragged == nullptr) {
+        return;
+    }
     CCorvaneObject* hovered = GetHoveredItem();
-    if (dragged == nullptr || hovered == nullptr) {
+    if (hovered == nullptr) {
+        // Nothing to put back under the pointer: the drag just ends.
+        AbandonDrag();
+        Relayout();
         return;
     }
     if (CCorvaneCaptionObject* caption = AsCaption(hovered)) {

@@ -8,10 +8,13 @@
 // GetNextItem; the view sends no notification of a move.
 //
 // Rules:
-//  - Items are kept as objects of the box's elements; the hovered item is
-//    kept by id, and the dragged element and the drop target are checked to
-//    be elements of the box before every use. Events for items that no
-//    longer exist are swallowed.
+//  - Items are kept as objects of the box's elements. The hovered item, the
+//    dragged item and the drop target are kept by object id and looked up
+//    in the box before every use. Events for items that no longer exist
+//    are swallowed.
+//  - A drag starts only from the live hovered item, and ends, picture and
+//    marker hidden, as soon as the dragged item leaves the box or dies;
+//    a removed drop target leaves the drag without a target.
 //  - Items that are caption objects highlight themselves and draw the drag
 //    picture; other objects are moved all the same, without those looks.
 //  - A drop moves an element's content, never the list links, so the box's
@@ -84,8 +87,9 @@ public:
     bool IsDropAtEnd() const { return dropAtEnd_; }
 
 private:
-    // Whether the element is one of the box's.
-    bool Holds(const RichTextElement* element);
+    // The element holding the object of that id, or null.
+    RichTextElement* ElementOfId(int objectId);
+    // The dragged item's element; a drag whose item has gone ends here.
     RichTextElement* DraggedElement();
     CCorvaneCanvas* CanvasPart(int id);
     static CCorvaneCaptionObject* AsCaption(CCorvaneObject* item);
@@ -97,11 +101,15 @@ private:
     // Moves the content of `moved` before `before` (null: to the end).
     void MoveElement(RichTextElement* moved, RichTextElement* before);
     void EndDrag();
+    // Ends the drag and hides its picture and marker.
+    void AbandonDrag();
+    // Drops hover, drag and target whose items have left the box.
+    void ForgetVanishedItems();
 
-    RichTextElement* dragged_ = nullptr;
+    int draggedId_ = 0;
     int hoveredId_ = 0;
     int dragImageId_ = 0;
     int markerId_ = 0;
-    RichTextElement* dropTarget_ = nullptr;
+    int dropTargetId_ = 0;
     bool dropAtEnd_ = false;
 };

@@ -175,6 +175,88 @@ TEST_F(ThreeItemsTest, RemovedAndUnknownItemsEndTheirDragAndAreSwallowed) {
     EXPECT_EQ(view->GetFirstItem(), nullptr);
 }
 
+// The drag picture, the marker and the drag itself, all gone.
+void ExpectNoDrag(CCorvaneScrollView& view) {
+    EXPECT_FALSE(view.IsDragging());
+    EXPECT_EQ(view.GetDragImage()->IsVisible(), 0);
+    EXPECT_EQ(view.GetInsertionMarker()->IsVisible(), 0);
+    EXPECT_EQ(view.GetDropTarget(), nullptr);
+    EXPECT_FALSE(view.IsDropAtEnd());
+}
+
+// The pointer rests on an item whose hover the view has forgotten; the
+// button is then held and moved: no drag starts.
+TEST_F(ThreeItemsTest, NoDragStartsWithoutAHoveredItem) {
+    const int endX = Of(c)->x + Of(c)->width + 5;
+    {
+        SCOPED_TRACE("after RefreshItems");
+        view->RefreshItems();
+        ASSERT_EQ(view->GetHoveredItem(), nullptr);
+        Send(*view, kEventScrollItemDrag, a, endX, Middle(c));
+        ExpectNoDrag(*view);
+        Send(*view, kEventScrollItemDrop, a, endX, Middle(c));
+        ExpectNoDrag(*view);
+        EXPECT_EQ(Order(*view), (std::vector<CCorvaneObject*>{a, b, c}));
+    }
+    {
+        SCOPED_TRACE("after RemoveItem of the hovered item");
+        Send(*view, kEventScrollItemEnter, a, 1, 1);
+        view->RemoveItem(a);
+        // b now stands under the resting pointer without a mouse-enter.
+        Send(*view, kEventScrollItemDrag, b, Of(c)->x + Of(c)->width + 5, Middle(c));
+        ExpectNoDrag(*view);
+        Send(*view, kEventScrollItemDrop, b, Of(c)->x + Of(c)->width + 5, Middle(c));
+        ExpectNoDrag(*view);
+        EXPECT_EQ(Order(*view), (std::vector<CCorvaneObject*>{b, c}));
+    }
+    {
+        SCOPED_TRACE("after Reset");
+        Send(*view, kEventScrollItemEnter, b, 1, 1);
+        view->Reset();
+        CCorvaneCaptionObject* d = AddItem(*view, "d");
+        AddItem(*view, "e");
+        Send(*view, kEventScrollItemDrag, d, 300, 1);
+        ExpectNoDrag(*view);
+        Send(*view, kEventScrollItemDrop, d, 300, 1);
+        ExpectNoDrag(*view);
+    }
+}
+
+TEST_F(ThreeItemsTest, ADragEndsWhenItsItemGoesAway) {
+    const int endX = Of(c)->x + Of(c)->width + 5;
+    {
+        SCOPED_TRACE("its element removed by the box itself");
+        Send(*view, kEventScrollItemDrag, a, endX, Middle(c));
+        ASSERT_TRUE(view->IsDragging());
+        ASSERT_EQ(view->GetDragImage()->IsVisible(), 1);
+        view->RemoveElementAt(0);
+        ExpectNoDrag(*view);
+        EXPECT_EQ(view->GetHoveredItem(), nullptr) << "the hover went with it";
+        EXPECT_EQ(Order(*view), (std::vector<CCorvaneObject*>{b, c}));
+    }
+    {
+        SCOPED_TRACE("its object destroyed");
+        Send(*view, kEventScrollItemEnter, b, 1, 1);
+        Send(*view, kEventScrollItemDrag, b, Of(c)->x + Of(c)->width + 5, Middle(c));
+        ASSERT_TRUE(view->IsDragging());
+        visual->DestroyObject(b, 0);
+        ExpectNoDrag(*view);
+        EXPECT_EQ(view->GetHoveredItem(), nullptr);
+    }
+    {
+        SCOPED_TRACE("another item's drop target removed");
+        CCorvaneCaptionObject* d = AddItem(*view, "d");
+        Send(*view, kEventScrollItemEnter, d, 1, 1);
+        Send(*view, kEventScrollItemDrag, d, Of(c)->x + 2, Middle(c));
+        ASSERT_TRUE(view->IsDragging());
+        ASSERT_NE(view->GetDropTarget(), nullptr);
+        view->RemoveItem(c);
+        EXPECT_TRUE(view->IsDragging()) << "the dragged item is still there";
+        EXPECT_EQ(view->GetDropTarget(), nullptr);
+        EXPECT_EQ(view->GetInsertionMarker()->IsVisible(), 0) << "it marked the removed item";
+    }
+}
+
 TEST_F(ScrollViewTest, SingleLineViewsScrollSidewaysOthersWrapAndScrollDown) {
     CCorvaneScrollView* strip = MakeView(1, 150, 80);
     CCorvaneScrollView* grid = MakeView(0, 150, 80);
