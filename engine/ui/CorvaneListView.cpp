@@ -118,7 +118,7 @@ void CCorvaneListItem::OnPress() {
     ShowLook(kListLookSelected);
 }
 
-void CCorvaneListItem::SetIndex(int index) {
+void CCorvaneListItem::SetIndex(int index, int /*style*/) {
     index_ = index;
     ShowLook(selected_ != 0 ? kListLookSelected
                             : ((index & 1) != 0 ? kListLookOdd : kListLookEven));

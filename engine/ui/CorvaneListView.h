@@ -69,7 +69,10 @@ public:
     virtual void OnHover();
     virtual void OnLeave();
     virtual void OnPress();
-    virtual void SetIndex(int index);
+    // Stores the row's position and shows its look (selected, or even and
+    // odd alternating). style is a look variant for rows that draw their
+    // own; the plain row has one look per position and ignores it.
+    virtual void SetIndex(int index, int style = 0);
     // The text drawn over the row in "宋体": colour 0xFF00FF keeps the pen,
     // font size 0 takes int setting 6.
     virtual void SetText(const char* text, uint32_t colour, int fontSize);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
@@ -20,7 +21,13 @@ public:
         }
     }
     void OnDetailShown() override { ++detailShownCalls; }
+    // A row that draws its own look for an index, as the result rows do.
+    void SetIndex(int index, int style) override {
+        indices.push_back(index);
+        CCorvaneListItem::SetIndex(index, style);
+    }
 
+    std::vector<int> indices;
     int detailHeight = 30;
     int detailsMade = 0;
     int detailShownCalls = 0;
@@ -80,11 +87,14 @@ TEST_F(ListViewTest, RowsAlternateTheirLooksAndKeepAlternatingAfterARemoval) {
     EXPECT_EQ(c->GetY() - b->GetY(), kRowHeight);
     EXPECT_EQ(std::string(a->GetData().begin(), a->GetData().end()), "row data");
 
+    EXPECT_EQ(c->indices.back(), 2);
     list->RemoveItem(1);
     EXPECT_EQ(list->GetItemCount(), 2);
     EXPECT_EQ(list->GetItem(1), c);
     EXPECT_EQ(c->GetIndex(), 1);
     EXPECT_EQ(FrameOf(c), 1);
+    // The row's own look for its index ran at each numbering.
+    EXPECT_EQ(c->indices.back(), 1);
 
     // Positions out of range remove nothing.
     list->RemoveItem(2);
