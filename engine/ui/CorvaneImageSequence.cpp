@@ -133,16 +133,26 @@ CCorvaneCanvas* CCorvaneImageSequence::GetCanvas() {
 }
 
 void CCorvaneImageSequence::SetText(const char* text) {
+    text_ = TextOf(text);  // a copy first: text may be text_ itself
     CCorvaneCanvas* canvas = GetCanvas();
     if (canvas == nullptr) {
         return;
     }
-    const int width = MeasureWidth(text);
+    const int width = MeasureWidth(text_.c_str());
     canvas->Resize(width, lineHeight_);
     static_cast<CCorvaneObject*>(canvas)->Resize(width, lineHeight_);
     canvas->Clear();
-    DrawGlyphs(canvas, 0.0, 0.0, text, kGlyphsFromPen);
+    DrawGlyphs(canvas, 0.0, 0.0, text_.c_str(), kGlyphsFromPen);
     Align();
+}
+
+void CCorvaneImageSequence::RefreshText() {
+    const std::string text = text_;
+    SetText(text.c_str());
+}
+
+void CCorvaneImageSequence::ClearGlyphs() {
+    glyphs_.clear();
 }
 
 void CCorvaneImageSequence::DrawGlyphs(CCorvaneCanvas* canvas, double x, double y, const char* text,

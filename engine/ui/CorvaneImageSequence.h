@@ -19,11 +19,14 @@
 //    a glyph leaves a gap of the same advance.
 //  - The measured width is held to the canvas limit (0..65535), so the
 //    canvas pixels and the canvas object always agree.
-//  - Glyphs are only added or replaced; they go with the control.
+//  - Glyphs are added, replaced or all cleared at once; they go with the
+//    control. The line keeps the text it shows, so RefreshText draws it
+//    again after the glyphs or the spacing changed.
 //  - UI thread only.
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvaneControl.h"
@@ -68,6 +71,11 @@ public:
     // Places the canvas from the anchor and invalidates.
     virtual void Align();
     virtual void SetSpacing(int pixels);
+    // Forgets every glyph; the shown text keeps its look until the next
+    // refresh.
+    virtual void ClearGlyphs();
+    // Draws the line's text again; derived lines compose their text here.
+    virtual void RefreshText();
 
     // Moves the anchor (and the canvas with it), then places the canvas.
     void MoveBy(double dx, double dy) override;
@@ -83,6 +91,8 @@ public:
     int GetLineHeight() const { return lineHeight_; }
     int GetSpacing() const { return spacing_; }
     uint32_t GetStyle() const { return style_; }
+    // The text last given to SetText.
+    const std::string& GetText() const { return text_; }
 
     // Other names callers use.
     void MapGlyphs(const char* characters, const char* imageName) {
@@ -97,6 +107,7 @@ private:
     bool IsProportional() const { return (style_ & kSequenceProportional) != 0; }
 
     std::map<uint32_t, FrameRecord> glyphs_;
+    std::string text_;
     uint32_t style_ = 0;
     int cellWidth_ = 0;
     int lineHeight_ = 0;

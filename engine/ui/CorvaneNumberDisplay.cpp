@@ -75,6 +75,10 @@ std::string CCorvaneNumberDisplay::FormatText() const {
 }
 
 void CCorvaneNumberDisplay::Refresh() {
+    RefreshText();
+}
+
+void CCorvaneNumberDisplay::RefreshText() {
     SetText(FormatText().c_str());
 }
 

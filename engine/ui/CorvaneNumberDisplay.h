@@ -43,7 +43,7 @@ public:
     virtual void ClearSuffix();
     // Adds to the value and refreshes.
     virtual void AddValue(int delta);
-    // Shows the value (and the suffix with style 0x8).
+    // Shows the value (and the suffix with style 0x8), through RefreshText.
     virtual void Refresh();
     // Counts the value toward target by |step| (0 counts as 1) every
     // interval ms (0: the shortest action interval); lands exactly on the
@@ -53,6 +53,10 @@ public:
                              const EventRecord* doneRecord);
     // Stops every action of this display.
     virtual void StopCounting();
+
+    // Composes the text from value and suffix and shows it; displays with
+    // another format (zero padding, say) replace it.
+    void RefreshText() override;
 
     const std::string& GetSuffix() const { return suffix_; }
     // The text the display shows after its next refresh.

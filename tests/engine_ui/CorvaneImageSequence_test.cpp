@@ -88,4 +88,27 @@ TEST_F(ImageSequenceTest, ProportionalGlyphsSitMidLineAndSizelessGlyphsDrawNothi
     EXPECT_EQ(Runs(*target, 10), (Ids{-1, 41, 0, 20, -1, 2, 1, 20, -1, 17}));
 }
 
+TEST_F(ImageSequenceTest, ClearedGlyphsAreReplacedAndTheTextRedrawnWithTheNewOnes) {
+    AddStrip("other", 20, 10, 4);
+    CCorvaneImageSequence* line = MakeLine(20, 10, kSequenceProportional);
+    line->AddGlyphStrip("ab", "glyphs");
+    line->SetText("ab");
+    CCorvaneCanvas& canvas = *line->GetCanvas();
+    EXPECT_EQ(Runs(canvas, 5), (Ids{0, 20, 1, 20}));
+
+    line->ClearGlyphs();
+    EXPECT_EQ(line->GetGlyphCount(), 0u);
+    EXPECT_EQ(line->FindGlyph('a'), nullptr);
+    EXPECT_EQ(Runs(canvas, 5), (Ids{0, 20, 1, 20})) << "shown until the next refresh";
+
+    // "b" now takes frame 0 and "a" frame 1, drawn again from the same text.
+    line->AddGlyphStrip("ba", "other");
+    line->RefreshText();
+    EXPECT_EQ(line->GetText(), "ab");
+    EXPECT_EQ(Runs(canvas, 5), (Ids{1, 20, 0, 20}));
+    line->ClearGlyphs();
+    line->RefreshText();
+    EXPECT_EQ(Runs(canvas, 5), (Ids{-1, 20})) << "without glyphs: half-cell gaps";
+}
+
 }  // namespace

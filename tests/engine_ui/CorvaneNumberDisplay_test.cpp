@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
 #include <vector>
 
 #include "tests/engine_ui/TextDisplayTestSupport.h"
@@ -26,6 +27,44 @@ protected:
         return display;
     }
 };
+
+// A display with its own format: values below 10 get a leading zero.
+class PaddedDisplay : public CCorvaneNumberDisplay {
+public:
+    void RefreshText() override {
+        char text[16];
+        std::snprintf(text, sizeof text, GetValue() < 10 ? "0%d" : "%d", GetValue());
+        SetText(text);
+    }
+};
+
+TEST_F(NumberDisplayTest, EveryRefreshGoesThroughTheDisplaysOwnFormat) {
+    auto* display = Register<PaddedDisplay>();
+    ASSERT_EQ(display->Create("digit_t", 0), 1);
+    CCorvaneCanvas& canvas = *display->GetCanvas();
+    display->SetValue(5);
+    EXPECT_EQ(Runs(canvas, 5), (Ids{0, 20, 5, 20}));
+    display->AddValue(-2);
+    EXPECT_EQ(Runs(canvas, 5), (Ids{0, 20, 3, 20}));
+    display->ClearSuffix();
+    display->Refresh();
+    EXPECT_EQ(Runs(canvas, 5), (Ids{0, 20, 3, 20}));
+    display->AddValue(9);
+    EXPECT_EQ(Runs(canvas, 5), (Ids{1, 20, 2, 20}));
+
+    // Digits loaded again, in reverse order: the map is emptied first.
+    display->ClearGlyphs();
+    EXPECT_EQ(display->GetGlyphCount(), 0u);
+    for (int i = 0; i < 10; ++i) {
+        FrameRecord digit = visual->GetResourceFrame("digit_t", 0);
+        digit.frame = 9 - i;
+        const char character[2] = {static_cast<char>('0' + i), '\0'};
+        display->AddGlyph(character, digit);
+    }
+    EXPECT_EQ(display->GetGlyphCount(), 10u);
+    display->RefreshText();
+    EXPECT_EQ(Runs(canvas, 5), (Ids{8, 20, 7, 20}));
+}
 
 TEST_F(NumberDisplayTest, DigitsAreOneFrameWideWithHalfSpacingInFixedCells) {
     CCorvaneNumberDisplay* fixed = MakeDisplay(0, 4);
