@@ -132,14 +132,17 @@ void CCorvaneButton::OnMouseDown() {
     }
     ShowLook(kButtonLookPressed);
     PlayLookSound(kButtonLookPressed);
-    if ((flags_ & kButtonNotifyOnPress) != 0 && notify_.event != 0) {
-        SendEvent(notify_);
-    }
+    NotifyOn(true);
 }
 
 void CCorvaneButton::OnClick() {
     ShowLook(kButtonLookHover);
-    if ((flags_ & kButtonNotifyOnPress) == 0 && notify_.event != 0) {
+    NotifyOn(false);
+}
+
+void CCorvaneButton::NotifyOn(bool press) {
+    const bool onPress = (flags_ & kButtonNotifyOnPress) != 0;
+    if (onPress == press && (flags_ & kButtonNoNotify) == 0 && notify_.event != 0) {
         SendEvent(notify_);
     }
 }

@@ -17,7 +17,9 @@
 //    input events carry; a bare event (param2 0) is ignored.
 //  - The notification goes out at once (SendEvent), on the click or, with
 //    the notify-on-press flag, on the button down; one whose event id is 0
-//    is never sent by the mouse.
+//    is never sent by the mouse. With the no-notify flag the mouse and the
+//    Enter key send nothing at all, while the looks and sounds go on;
+//    SendNotify still sends.
 //  - Everything runs on the UI thread.
 
 #include <cstdint>
@@ -34,6 +36,7 @@ class CCorvanePicture;
 inline constexpr uint32_t kButtonLatched = 0x1;
 inline constexpr uint32_t kButtonNotifyOnPress = 0x2;
 inline constexpr uint32_t kButtonKeyboard = 0x4;
+inline constexpr uint32_t kButtonNoNotify = 0x8;
 
 // Looks: the face's frames.
 inline constexpr int kButtonLookNormal = 0;
@@ -103,8 +106,10 @@ public:
     // Other names callers use.
     void SetFace(const FrameRecord& frameState) { SetFaceImage(frameState, 0); }
     void SetStateSound(int index, const char* name) { SetSound(index, name); }
-    void SetNoNotify() { SetNotifyOnPress(); }
-    void ClearNoNotify() { ClearNotifyOnPress(); }
+
+    // Silences the notification of clicks and presses; the looks stay.
+    void SetNoNotify() { flags_ |= kButtonNoNotify; }
+    void ClearNoNotify() { flags_ &= ~kButtonNoNotify; }
 
 private:
     // Shows frame n on the face and invalidates it.
@@ -114,6 +119,9 @@ private:
     // The look that input enabled again shows: hover when the mouse is over
     // the face.
     int LookForMouse();
+    // Sends the notification when it has an event id, the press is the
+    // moment the flags choose and the button is not silenced.
+    void NotifyOn(bool press);
 
     int captionId_ = 0;
     int faceId_ = 0;

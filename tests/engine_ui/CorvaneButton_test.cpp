@@ -78,7 +78,7 @@ TEST_F(ButtonTest, ReleaseOffTheFaceSendsNothingAndNotifyOnPressSendsOnTheDown) 
     EXPECT_EQ(OwnerEvents(), Ids{});
     EXPECT_EQ(button->GetFrame(), kButtonLookNormal) << "as the leave after the release left it";
 
-    button->SetNoNotify();  // the flag's other name
+    button->SetNotifyOnPress();
     EXPECT_EQ(button->GetBehaviourFlags(), kButtonNotifyOnPress);
     MoveTo(90, 100);
     Press(90, 100);
@@ -89,6 +89,30 @@ TEST_F(ButtonTest, ReleaseOffTheFaceSendsNothingAndNotifyOnPressSendsOnTheDown) 
     EXPECT_EQ(OwnerEvents(), Ids{kPressed}) << "the release sends nothing more";
 
     button->ClearNotifyOnPress();
+    ClickAt(90, 100);
+    EXPECT_EQ(OwnerEvents(), (Ids{kPressed, kPressed}));
+}
+
+TEST_F(ButtonTest, ASilencedButtonKeepsItsLooksAndSendsNothing) {
+    CCorvaneButton* button = MakeButton();
+    button->SetNoNotify();
+    EXPECT_EQ(button->GetBehaviourFlags() & kButtonNotifyOnPress, 0u)
+        << "silencing is not notifying on the press";
+    MoveTo(90, 100);
+    Press(90, 100);
+    Frame();
+    EXPECT_EQ(button->GetFrame(), kButtonLookPressed);
+    Release(90, 100);
+    Frame();
+    EXPECT_EQ(button->GetFrame(), kButtonLookHover);
+    button->SetNotifyOnPress();
+    ClickAt(90, 100);
+    EXPECT_EQ(OwnerEvents(), Ids{}) << "neither on the click nor on the press";
+
+    button->SendNotify();
+    EXPECT_EQ(OwnerEvents(), Ids{kPressed}) << "an explicit send still goes out";
+
+    button->ClearNoNotify();
     ClickAt(90, 100);
     EXPECT_EQ(OwnerEvents(), (Ids{kPressed, kPressed}));
 }
