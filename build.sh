@@ -17,6 +17,7 @@ packages=(
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
     libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
     libfluidsynth-dev timgm6mb-soundfont
+    sox libsox-fmt-base libsox-fmt-mp3
     dante-server microsocks tinyproxy
 )
 

@@ -56,7 +56,8 @@ public:
     // Frees every stream and closes the device.
     virtual bool Free() = 0;
 
-    // The output volume; GetVolume answers -1 before Init.
+    // The output volume, over every channel and the MIDI synthesizer
+    // (MidiStream.h); GetVolume answers -1 before Init.
     virtual bool SetVolume(float volume) = 0;
     virtual float GetVolume() = 0;
 

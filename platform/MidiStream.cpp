@@ -14,11 +14,9 @@ namespace platform {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Micros = std::chrono::microseconds;
-
 inline constexpr uint32_t kDefaultTempo = 500000;
 inline constexpr uint32_t kDefaultDivision = 96;
+inline constexpr uint32_t kSmpteDivisionBit = 0x8000;
 // A single delta never waits longer than this, whatever the file says.
 inline constexpr int64_t kLongestDeltaMicros = 24LL * 3600 * 1000000;
 
@@ -27,102 +25,23 @@ const char* const kSoundFonts[] = {
     "/usr/share/sounds/sf2/default-GM.sf2",
 };
 
-bool IsSmpteDivision(uint32_t division) {
-    return (division & 0x8000) != 0;
-}
-
-// Frames per second of an SMPTE division: -24, -25, -29 (30 drop) or -30 in
-// the high byte.
-int SmpteFramesPerSecond(uint32_t division) {
-    return -static_cast<int8_t>(static_cast<uint8_t>(division >> 8));
-}
-
-// Mixes every synthesizer into the audio library's output through the
-// mixer's music hook. The render callback runs on the mixer's thread under
-// the mixer's lock and takes this hub's lock; registration holds its own lock
-// while it hooks or unhooks, so the two orders never cross.
-class SynthHub {
+// Real time.
+class SteadyMidiClock final : public MidiClock {
 public:
-    static SynthHub& Instance() {
-        static auto* hub = new SynthHub;  // never destroyed: the hook may outlive statics
-        return *hub;
+    int64_t NowMicros() override {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     }
-
-    void Add(fluid_synth_t* synth) {
-        std::lock_guard<std::mutex> registration(registrationMutex_);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            synths_.push_back(synth);
-        }
-        Mix_HookMusic(&SynthHub::Render, this);
-    }
-
-    // After it returns the synthesizer is no longer rendered.
-    void Remove(fluid_synth_t* synth) {
-        std::lock_guard<std::mutex> registration(registrationMutex_);
-        bool empty = false;
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            synths_.erase(std::remove(synths_.begin(), synths_.end(), synth), synths_.end());
-            empty = synths_.empty();
-        }
-        if (empty) {
-            Mix_HookMusic(nullptr, nullptr);
-        }
-    }
-
-private:
-    static void SDLCALL Render(void* hub, Uint8* stream, int length) {
-        static_cast<SynthHub*>(hub)->Mix(stream, length);
-    }
-
-    void Mix(Uint8* stream, int length) {
-        int frequency = 0;
-        Uint16 format = 0;
-        int channels = 0;
-        if (length <= 0 || Mix_QuerySpec(&frequency, &format, &channels) == 0 || channels <= 0 ||
-            (format != AUDIO_S16SYS && format != AUDIO_F32SYS)) {
-            if (length > 0) {
-                SDL_memset(stream, 0, static_cast<size_t>(length));
-            }
+    void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+              int64_t dueMicros) override {
+        if (dueMicros == kNoDueTime) {
+            wake.wait(lock);
             return;
         }
-        const size_t sampleBytes = format == AUDIO_S16SYS ? 2 : 4;
-        const size_t frames = static_cast<size_t>(length) / (sampleBytes * channels);
-        std::lock_guard<std::mutex> lock(mutex_);
-        left_.assign(frames, 0.0f);
-        right_.assign(frames, 0.0f);
-        partLeft_.resize(frames);
-        partRight_.resize(frames);
-        for (fluid_synth_t* synth : synths_) {
-            fluid_synth_write_float(synth, static_cast<int>(frames), partLeft_.data(), 0, 1,
-                                    partRight_.data(), 0, 1);
-            for (size_t i = 0; i < frames; ++i) {
-                left_[i] += partLeft_[i];
-                right_[i] += partRight_[i];
-            }
-        }
-        SDL_memset(stream, 0, static_cast<size_t>(length));
-        for (size_t i = 0; i < frames; ++i) {
-            for (int c = 0; c < channels && c < 2; ++c) {
-                float value =
-                    channels == 1 ? (left_[i] + right_[i]) * 0.5f : (c == 0 ? left_[i] : right_[i]);
-                value = std::clamp(value, -1.0f, 1.0f);
-                const size_t at = (i * channels + c) * sampleBytes;
-                if (format == AUDIO_S16SYS) {
-                    const auto sample = static_cast<Sint16>(value * 32767.0f);
-                    SDL_memcpy(stream + at, &sample, sizeof sample);
-                } else {
-                    SDL_memcpy(stream + at, &value, sizeof value);
-                }
-            }
-        }
+        const std::chrono::steady_clock::time_point due{std::chrono::microseconds(dueMicros)};
+        wake.wait_until(lock, due);
     }
-
-    std::mutex registrationMutex_;
-    std::mutex mutex_;
-    std::vector<fluid_synth_t*> synths_;
-    std::vector<float> left_, right_, partLeft_, partRight_;
 };
 
 void QuietFluidLogs() {
@@ -143,55 +62,72 @@ const char* FindSoundFont() {
     return nullptr;
 }
 
-// A General MIDI synthesizer rendered by the hub.
-class FluidSynthOutput final : public MidiOutput {
+// The process's one General MIDI synthesizer. It is made, and the sound font
+// loaded, the first time a stream asks for it while the audio output is
+// open, and made again only for an output at another rate. Each new user
+// gets it reset. While it has users it is mixed into the output through the
+// mixer's music hook, under the mixer's master volume.
+//
+// The render callback runs on the mixer's thread under the mixer's lock and
+// takes mutex_; hooking and unhooking hold registrationMutex_ but never
+// mutex_, so the two orders never cross.
+class SharedSynth {
 public:
-    // Null when the audio library's output is closed or no sound font loads.
-    static std::unique_ptr<MidiOutput> Create() {
+    static SharedSynth& Instance() {
+        static auto* synth = new SharedSynth;  // never destroyed: the hook may outlive statics
+        return *synth;
+    }
+
+    // False (and no user added) when the output is closed or no sound font
+    // loads.
+    bool Acquire() {
+        std::lock_guard<std::mutex> registration(registrationMutex_);
         int frequency = 0;
         Uint16 format = 0;
         int channels = 0;
         if (Mix_QuerySpec(&frequency, &format, &channels) == 0) {
-            return nullptr;
+            return false;
         }
-        const char* soundFont = FindSoundFont();
-        if (soundFont == nullptr) {
-            return nullptr;
-        }
-        QuietFluidLogs();
-        fluid_settings_t* settings = new_fluid_settings();
-        if (settings == nullptr) {
-            return nullptr;
-        }
-        fluid_settings_setnum(settings, "synth.sample-rate", frequency);
-        fluid_settings_setnum(settings, "synth.gain", 0.5);
-        // Samples are read when a program first needs them: the start is
-        // quick, and no loader threads are spawned.
-        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-        fluid_synth_t* synth = new_fluid_synth(settings);
-        if (synth == nullptr || fluid_synth_sfload(synth, soundFont, 1) == FLUID_FAILED) {
-            if (synth != nullptr) {
-                delete_fluid_synth(synth);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!MakeLocked(frequency)) {
+                return false;
             }
-            delete_fluid_settings(settings);
-            return nullptr;
+            fluid_synth_system_reset(synth_);
+            ++users_;
         }
-        auto output = std::unique_ptr<FluidSynthOutput>(new FluidSynthOutput(settings, synth));
-        SynthHub::Instance().Add(synth);
-        return output;
+        Mix_HookMusic(&SharedSynth::Render, this);
+        return true;
     }
 
-    ~FluidSynthOutput() override {
-        SynthHub::Instance().Remove(synth_);
-        delete_fluid_synth(synth_);
-        delete_fluid_settings(settings_);
+    // After the last user has gone the synthesizer is no longer rendered.
+    void Release() {
+        std::lock_guard<std::mutex> registration(registrationMutex_);
+        bool unused = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (users_ > 0) {
+                --users_;
+            }
+            unused = users_ == 0;
+            if (unused && synth_ != nullptr) {
+                fluid_synth_all_sounds_off(synth_, -1);
+            }
+        }
+        if (unused) {
+            Mix_HookMusic(nullptr, nullptr);
+        }
     }
 
-    void Send(uint32_t message) override {
+    void Send(uint32_t message) {
         const int status = static_cast<int>(message & 0xFF);
         const int channel = status & 0x0F;
         const int data1 = static_cast<int>((message >> 8) & 0x7F);
         const int data2 = static_cast<int>((message >> 16) & 0x7F);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (synth_ == nullptr) {
+            return;
+        }
         switch (status & 0xF0) {
             case 0x80:
                 fluid_synth_noteoff(synth_, channel, data1);
@@ -223,14 +159,127 @@ public:
         }
     }
 
-    void Silence() override { fluid_synth_all_sounds_off(synth_, -1); }
+    void Silence() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (synth_ != nullptr) {
+            fluid_synth_all_sounds_off(synth_, -1);
+        }
+    }
+
+    int Made() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return made_;
+    }
 
 private:
-    FluidSynthOutput(fluid_settings_t* settings, fluid_synth_t* synth)
-        : settings_(settings), synth_(synth) {}
+    bool MakeLocked(int frequency) {
+        if (synth_ != nullptr && frequency == frequency_) {
+            return true;
+        }
+        const char* soundFont = FindSoundFont();
+        if (soundFont == nullptr) {
+            return false;
+        }
+        QuietFluidLogs();
+        fluid_settings_t* settings = new_fluid_settings();
+        if (settings == nullptr) {
+            return false;
+        }
+        fluid_settings_setnum(settings, "synth.sample-rate", frequency);
+        fluid_settings_setnum(settings, "synth.gain", 0.5);
+        // Samples are read when a program first needs them: the start is
+        // quick, and no loader threads are spawned.
+        fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+        fluid_synth_t* synth = new_fluid_synth(settings);
+        if (synth == nullptr || fluid_synth_sfload(synth, soundFont, 1) == FLUID_FAILED) {
+            if (synth != nullptr) {
+                delete_fluid_synth(synth);
+            }
+            delete_fluid_settings(settings);
+            return false;
+        }
+        ++made_;
+        if (synth_ != nullptr) {
+            delete_fluid_synth(synth_);
+            delete_fluid_settings(settings_);
+        }
+        settings_ = settings;
+        synth_ = synth;
+        frequency_ = frequency;
+        return true;
+    }
 
-    fluid_settings_t* settings_;
-    fluid_synth_t* synth_;
+    static void SDLCALL Render(void* self, Uint8* stream, int length) {
+        static_cast<SharedSynth*>(self)->Mix(stream, length);
+    }
+
+    void Mix(Uint8* stream, int length) {
+        if (length <= 0) {
+            return;
+        }
+        SDL_memset(stream, 0, static_cast<size_t>(length));
+        int frequency = 0;
+        Uint16 format = 0;
+        int channels = 0;
+        if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || channels <= 0 ||
+            (format != AUDIO_S16SYS && format != AUDIO_F32SYS)) {
+            return;
+        }
+        const float volume = static_cast<float>(Mix_MasterVolume(-1)) / MIX_MAX_VOLUME;
+        const size_t sampleBytes = format == AUDIO_S16SYS ? 2 : 4;
+        const size_t frames = static_cast<size_t>(length) / (sampleBytes * channels);
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (synth_ == nullptr || users_ == 0) {
+            return;
+        }
+        left_.assign(frames, 0.0f);
+        right_.assign(frames, 0.0f);
+        fluid_synth_write_float(synth_, static_cast<int>(frames), left_.data(), 0, 1, right_.data(),
+                                0, 1);
+        for (size_t i = 0; i < frames; ++i) {
+            for (int c = 0; c < channels && c < 2; ++c) {
+                const float mixed =
+                    channels == 1 ? (left_[i] + right_[i]) * 0.5f : (c == 0 ? left_[i] : right_[i]);
+                float value = std::clamp(mixed * volume, -1.0f, 1.0f);
+                const size_t at = (i * channels + c) * sampleBytes;
+                if (format == AUDIO_S16SYS) {
+                    const auto sample = static_cast<Sint16>(value * 32767.0f);
+                    SDL_memcpy(stream + at, &sample, sizeof sample);
+                } else {
+                    SDL_memcpy(stream + at, &value, sizeof value);
+                }
+            }
+        }
+    }
+
+    std::mutex registrationMutex_;
+    std::mutex mutex_;
+    fluid_settings_t* settings_ = nullptr;
+    fluid_synth_t* synth_ = nullptr;
+    int frequency_ = 0;
+    int users_ = 0;
+    int made_ = 0;
+    std::vector<float> left_, right_;
+};
+
+// A stream's hold on the shared synthesizer.
+class FluidSynthOutput final : public MidiOutput {
+public:
+    // Null when the synthesizer cannot be had.
+    static std::unique_ptr<MidiOutput> Create() {
+        if (!SharedSynth::Instance().Acquire()) {
+            return nullptr;
+        }
+        return std::unique_ptr<MidiOutput>(new FluidSynthOutput);
+    }
+
+    ~FluidSynthOutput() override { SharedSynth::Instance().Release(); }
+
+    void Send(uint32_t message) override { SharedSynth::Instance().Send(message); }
+    void Silence() override { SharedSynth::Instance().Silence(); }
+
+private:
+    FluidSynthOutput() = default;
 };
 
 class SilentOutput final : public MidiOutput {
@@ -239,11 +288,13 @@ public:
     void Silence() override {}
 };
 
-// Plays queued buffers in real time on its own thread.
+// Plays queued buffers on its own thread, in the clock's time.
 class SequencedMidiStream final : public MidiStream {
 public:
-    SequencedMidiStream(MidiStreamClient& client, std::unique_ptr<MidiOutput> output)
-        : client_(client), output_(std::move(output)) {
+    SequencedMidiStream(MidiStreamClient& client, std::unique_ptr<MidiOutput> output,
+                        std::shared_ptr<MidiClock> clock)
+        : client_(client), output_(std::move(output)), clock_(std::move(clock)) {
+        anchor_ = clock_->NowMicros();
         thread_ = std::thread([this] { Run(); });
     }
     ~SequencedMidiStream() override { Close(); }
@@ -260,11 +311,12 @@ private:
     void Run();
     // Moves every queued buffer to the hand-back list.
     void HandBackLocked();
-    Clock::duration DeltaDuration(uint32_t ticks) const;
+    int64_t DeltaMicros(uint32_t ticks) const;
     void Play(const MidiStreamEvent& event);
 
     MidiStreamClient& client_;
     std::unique_ptr<MidiOutput> output_;
+    std::shared_ptr<MidiClock> clock_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<MidiStreamBuffer*> queue_;
@@ -273,23 +325,17 @@ private:
     bool running_ = false;
     bool closing_ = false;
     // The time the last event was due, and while paused how far past it the
-    // stream had got.
-    Clock::time_point anchor_ = Clock::now();
-    Clock::duration pausedAfterAnchor_{0};
+    // stream had got (microseconds of the clock).
+    int64_t anchor_ = 0;
+    int64_t pausedAfterAnchor_ = 0;
     uint32_t tempo_ = kDefaultTempo;
     uint32_t division_ = kDefaultDivision;
     std::thread thread_;
 };
 
 bool SequencedMidiStream::SetTimeDivision(uint32_t division) {
-    if (division == 0 || division > 0xFFFF) {
+    if (division == 0 || division > 0xFFFF || (division & kSmpteDivisionBit) != 0) {
         return false;
-    }
-    if (IsSmpteDivision(division)) {
-        const int fps = SmpteFramesPerSecond(division);
-        if ((fps != 24 && fps != 25 && fps != 29 && fps != 30) || (division & 0xFF) == 0) {
-            return false;
-        }
     }
     std::lock_guard<std::mutex> lock(mutex_);
     division_ = division;
@@ -317,8 +363,8 @@ bool SequencedMidiStream::Restart() {
     }
     if (!running_) {
         running_ = true;
-        anchor_ = Clock::now() - pausedAfterAnchor_;
-        pausedAfterAnchor_ = Clock::duration{0};
+        anchor_ = clock_->NowMicros() - pausedAfterAnchor_;
+        pausedAfterAnchor_ = 0;
         wake_.notify_all();
     }
     return true;
@@ -331,7 +377,7 @@ bool SequencedMidiStream::Pause() {
     }
     if (running_) {
         running_ = false;
-        pausedAfterAnchor_ = Clock::now() - anchor_;
+        pausedAfterAnchor_ = clock_->NowMicros() - anchor_;
         output_->Silence();
         wake_.notify_all();
     }
@@ -344,7 +390,7 @@ bool SequencedMidiStream::Stop() {
         return false;
     }
     running_ = false;
-    pausedAfterAnchor_ = Clock::duration{0};
+    pausedAfterAnchor_ = 0;
     HandBackLocked();
     output_->Silence();
     wake_.notify_all();
@@ -383,17 +429,10 @@ void SequencedMidiStream::HandBackLocked() {
     nextEvent_ = 0;
 }
 
-Clock::duration SequencedMidiStream::DeltaDuration(uint32_t ticks) const {
-    int64_t micros = 0;
-    if (IsSmpteDivision(division_)) {
-        const int fps = SmpteFramesPerSecond(division_);
-        const double framesPerSecond = fps == 29 ? 29.97 : fps;
-        const double ticksPerSecond = framesPerSecond * static_cast<double>(division_ & 0xFF);
-        micros = static_cast<int64_t>(static_cast<double>(ticks) * 1e6 / ticksPerSecond);
-    } else {
-        micros = static_cast<int64_t>(static_cast<uint64_t>(ticks) * tempo_ / division_);
-    }
-    return Micros(std::min(micros, kLongestDeltaMicros));
+int64_t SequencedMidiStream::DeltaMicros(uint32_t ticks) const {
+    // tempo_ is below 2^24 and ticks below 2^32: the product fits.
+    const auto micros = static_cast<int64_t>(uint64_t{ticks} * tempo_ / division_);
+    return std::min(micros, kLongestDeltaMicros);
 }
 
 void SequencedMidiStream::Play(const MidiStreamEvent& event) {
@@ -424,7 +463,7 @@ void SequencedMidiStream::Run() {
             continue;
         }
         if (!running_ || queue_.empty()) {
-            wake_.wait(lock);
+            clock_->Wait(lock, wake_, MidiClock::kNoDueTime);
             continue;
         }
         MidiStreamBuffer* buffer = queue_.front();
@@ -437,10 +476,10 @@ void SequencedMidiStream::Run() {
             continue;
         }
         const MidiStreamEvent event = buffer->events[nextEvent_];
-        const Clock::time_point due = anchor_ + DeltaDuration(event.deltaTicks);
-        if (Clock::now() < due) {
+        const int64_t due = anchor_ + DeltaMicros(event.deltaTicks);
+        if (clock_->NowMicros() < due) {
             // Woken early by a command, or on time: look again either way.
-            wake_.wait_until(lock, due);
+            clock_->Wait(lock, wake_, due);
             continue;
         }
         anchor_ = due;
@@ -486,11 +525,52 @@ std::unique_ptr<MidiStream> OpenMidiStream(int device, MidiStreamClient& client)
 }
 
 std::unique_ptr<MidiStream> OpenSequencedMidiStream(MidiStreamClient& client,
-                                                    std::unique_ptr<MidiOutput> output) {
+                                                    std::unique_ptr<MidiOutput> output,
+                                                    std::shared_ptr<MidiClock> clock) {
     if (output == nullptr) {
         return nullptr;
     }
-    return std::make_unique<SequencedMidiStream>(client, std::move(output));
+    if (clock == nullptr) {
+        clock = std::make_shared<SteadyMidiClock>();
+    }
+    return std::make_unique<SequencedMidiStream>(client, std::move(output), std::move(clock));
+}
+
+int MidiSynthesizersMade() {
+    return SharedSynth::Instance().Made();
+}
+
+int64_t SimulatedMidiClock::NowMicros() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return now_;
+}
+
+void SimulatedMidiClock::Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                              int64_t dueMicros) {
+    {
+        std::lock_guard<std::mutex> clockLock(mutex_);
+        if (dueMicros != kNoDueTime && now_ >= dueMicros) {
+            return;
+        }
+        ++waits_;
+        waiting_.notify_all();
+    }
+    // Neither Advance nor Settle knows the stream: it looks again soon, and
+    // each look counts as a new wait.
+    wake.wait_for(lock, std::chrono::milliseconds(1));
+}
+
+bool SimulatedMidiClock::Advance(int64_t micros) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    now_ += micros;
+    const uint64_t before = waits_;
+    return waiting_.wait_for(lock, std::chrono::seconds(5), [&] { return waits_ > before; });
+}
+
+bool SimulatedMidiClock::Settle() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    const uint64_t before = waits_;
+    return waiting_.wait_for(lock, std::chrono::seconds(5), [&] { return waits_ > before; });
 }
 
 void SetMidiStreamFactory(MidiStreamFactory factory) {
@@ -502,7 +582,7 @@ ManualMidiStream::ManualMidiStream(MidiStreamClient& client) : client_(client) {
 
 bool ManualMidiStream::SetTimeDivision(uint32_t division) {
     calls_.push_back("Division " + std::to_string(division));
-    if (division == 0 || closed_) {
+    if (division == 0 || division > 0xFFFF || (division & kSmpteDivisionBit) != 0 || closed_) {
         return false;
     }
     division_ = division;

@@ -6,9 +6,9 @@
 // Rules:
 //  - A stream opens paused: queued buffers wait until Restart.
 //  - Event times are delta ticks from the event before, converted with the
-//    time division (ticks per quarter note, or SMPTE frames and ticks per
-//    frame when bit 15 is set) and the tempo (microseconds per quarter note,
-//    500000 until a tempo event changes it).
+//    time division (ticks per quarter note; SMPTE divisions are refused) and
+//    the tempo (microseconds per quarter note, 500000 until a tempo event
+//    changes it; a tempo of 0 is ignored and the old one holds).
 //  - The owner does not touch a buffer from Out until its done callback.
 //  - Callbacks (open, close, done, position) run on the stream's thread,
 //    with no lock of the stream held, so they may queue buffers again and
@@ -16,17 +16,22 @@
 //    through done callbacks from the stream's thread, never inside the call;
 //    nothing is called back after Close returns. A stream is never closed or
 //    destroyed from inside its own callbacks.
-//  - The default stream sounds through FluidSynth with the General MIDI
-//    sound font, rendered into the audio library's output (Audio.h) while
-//    that is open; without it, or without the sound font, the stream keeps
-//    its timing and callbacks but is silent. Tests install a factory, often
-//    one that makes a ManualMidiStream.
+//  - The default stream sounds through the process's one FluidSynth
+//    synthesizer, made with the General MIDI sound font on first use and
+//    reset (every note off, every channel's program and controllers back to
+//    their defaults) for each new stream. It is rendered into the audio
+//    library's output (Audio.h) under the output's volume while that is
+//    open; without it, or without the sound font, the stream keeps its
+//    timing and callbacks but is silent. Tests install a factory, often one
+//    that makes a ManualMidiStream.
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -75,7 +80,8 @@ class MidiStream {
 public:
     virtual ~MidiStream() = default;
 
-    // False for 0 or an SMPTE division that names no frame rate.
+    // Ticks per quarter note, 1 to 32767. False for 0 and for SMPTE
+    // divisions (bit 15 set), which are not played.
     virtual bool SetTimeDivision(uint32_t division) = 0;
     // Queues the buffer behind the others. False for null, a buffer already
     // queued, or a closed stream.
@@ -101,19 +107,64 @@ public:
     virtual void Silence() = 0;
 };
 
+// Where a sequenced stream reads the time and waits for it.
+class MidiClock {
+public:
+    static constexpr int64_t kNoDueTime = -1;
+
+    virtual ~MidiClock() = default;
+    // Microseconds from a fixed start; never goes back.
+    virtual int64_t NowMicros() = 0;
+    // Called on the stream's thread with the stream's lock held: waits until
+    // wake is notified or, unless dueMicros is kNoDueTime, the clock reaches
+    // dueMicros. It may return early; the stream looks again.
+    virtual void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+                      int64_t dueMicros) = 0;
+};
+
 // The installed factory's stream, or a sequenced stream to the default
 // output. The device is -1 (the default synthesizer) or 0. Null when the
 // stream cannot be opened.
 std::unique_ptr<MidiStream> OpenMidiStream(int device, MidiStreamClient& client);
 
-// A sequenced stream (own thread, real time) to the given output.
+// A sequenced stream on its own thread to the given output, timed by the
+// clock (null: real time).
 std::unique_ptr<MidiStream> OpenSequencedMidiStream(MidiStreamClient& client,
-                                                    std::unique_ptr<MidiOutput> output);
+                                                    std::unique_ptr<MidiOutput> output,
+                                                    std::shared_ptr<MidiClock> clock = nullptr);
+
+// How many General MIDI synthesizers this process has made, each with its
+// own load of the sound font: one, unless the audio output reopened at
+// another rate.
+int MidiSynthesizersMade();
 
 // Replaces how OpenMidiStream makes streams; an empty function restores the
 // default.
 using MidiStreamFactory = std::function<std::unique_ptr<MidiStream>(int, MidiStreamClient&)>;
 void SetMidiStreamFactory(MidiStreamFactory factory);
+
+// Simulated time for sequenced streams: it moves only when told, and then
+// waits until the stream's thread has caught up with it. Meant for one
+// stream at a time.
+class SimulatedMidiClock : public MidiClock {
+public:
+    int64_t NowMicros() override;
+    void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& wake,
+              int64_t dueMicros) override;
+
+    // Moves the time on by micros, then Settle.
+    bool Advance(int64_t micros);
+    // Waits (5 s at most) until the stream's thread has gone back to waiting
+    // after what the caller did last: everything due has been played and
+    // called back. False when it did not in time.
+    bool Settle();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable waiting_;
+    int64_t now_ = 0;
+    uint64_t waits_ = 0;  // how often the stream's thread has begun to wait
+};
 
 // A stream without a thread or a clock: the caller plays its buffers one at
 // a time, on the caller's thread. By default Stop and Reset hand the

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -186,13 +187,122 @@ TEST_F(SequencedStreamTest, NothingIsCalledBackAfterClose) {
     EXPECT_FALSE(stream->Stop());
 }
 
-TEST_F(SequencedStreamTest, TimeDivisionMustNameATickRate) {
+TEST_F(SequencedStreamTest, TimeDivisionMustBeTicksPerQuarterNote) {
     EXPECT_FALSE(stream->SetTimeDivision(0));
     EXPECT_TRUE(stream->SetTimeDivision(480));
-    EXPECT_TRUE(stream->SetTimeDivision(0xE728));   // 25 frames of 40 ticks
-    EXPECT_FALSE(stream->SetTimeDivision(0xE528));  // 27 frames a second
-    EXPECT_FALSE(stream->SetTimeDivision(0xE700));  // no ticks a frame
+    EXPECT_TRUE(stream->SetTimeDivision(0x7FFF));
+    EXPECT_FALSE(stream->SetTimeDivision(0xE728));  // SMPTE: 25 frames of 40 ticks
     EXPECT_FALSE(stream->SetTimeDivision(0x10000));
+}
+
+// A sequenced stream in simulated time whose output notes when each message
+// was sent.
+class SimulatedStreamTest : public ::testing::Test {
+protected:
+    struct Sent {
+        int64_t micros;
+        uint32_t message;
+        bool operator==(const Sent&) const = default;
+        friend void PrintTo(const Sent& sent, std::ostream* out) {
+            *out << std::hex << sent.message << std::dec << " at " << sent.micros << " us";
+        }
+    };
+
+    class TimedOutput : public MidiOutput {
+    public:
+        explicit TimedOutput(SimulatedStreamTest& test) : test_(test) {}
+        void Send(uint32_t message) override {
+            std::lock_guard<std::mutex> lock(test_.mutex_);
+            test_.sent_.push_back(Sent{test_.clock->NowMicros(), message});
+        }
+        void Silence() override {}
+
+    private:
+        SimulatedStreamTest& test_;
+    };
+
+    void SetUp() override {
+        stream = OpenSequencedMidiStream(client, std::make_unique<TimedOutput>(*this), clock);
+        ASSERT_NE(stream, nullptr);
+        ASSERT_TRUE(stream->SetTimeDivision(96));
+    }
+    void TearDown() override { stream->Close(); }
+
+    std::vector<Sent> SentSoFar() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return sent_;
+    }
+    // Moves the clock to just before the time and checks that nothing more
+    // has been sent, then onto it.
+    void AdvanceTo(int64_t micros) {
+        const size_t before = SentSoFar().size();
+        ASSERT_TRUE(clock->Advance(micros - 1 - clock->NowMicros()));
+        ASSERT_EQ(SentSoFar().size(), before) << "sent before " << micros << " us";
+        ASSERT_TRUE(clock->Advance(1));
+    }
+
+    std::shared_ptr<SimulatedMidiClock> clock = std::make_shared<SimulatedMidiClock>();
+    RecordingClient client;
+    std::unique_ptr<MidiStream> stream;
+
+private:
+    std::mutex mutex_;
+    std::vector<Sent> sent_;
+};
+
+TEST_F(SimulatedStreamTest, FollowsTempoChangesAndHoldsTheTempoAtZero) {
+    client.buffers[0].events = {
+        At(0, Note(60)),
+        At(96, MakeMidiEvent(kMidiEventTempo, 250000)),  // at 0.5 s, twice as fast
+        At(96, Note(62)),                                // 0.25 s later
+        At(0, MakeMidiEvent(kMidiEventTempo, 0)),        // ignored
+        At(48, Note(64)),                                // 0.125 s later
+    };
+    ASSERT_TRUE(stream->Out(&client.buffers[0]));
+    ASSERT_TRUE(clock->Settle());
+    EXPECT_TRUE(SentSoFar().empty()) << "a stream opens paused";
+    ASSERT_TRUE(stream->Restart());
+    ASSERT_TRUE(clock->Settle());
+    AdvanceTo(750000);
+    AdvanceTo(875000);
+    ASSERT_TRUE(client.allDone.Wait(5000));
+    EXPECT_EQ(SentSoFar(), (std::vector<Sent>{{0, MidiEventParameter(Note(60))},
+                                              {750000, MidiEventParameter(Note(62))},
+                                              {875000, MidiEventParameter(Note(64))}}));
+}
+
+TEST_F(SimulatedStreamTest, PauseHoldsThePositionUntilRestart) {
+    client.buffers[0].events = {At(0, Note(60)), At(96, Note(62)), At(96, Note(64))};
+    ASSERT_TRUE(stream->Out(&client.buffers[0]));
+    ASSERT_TRUE(stream->Restart());
+    ASSERT_TRUE(clock->Settle());
+    ASSERT_TRUE(clock->Advance(300000));
+    ASSERT_TRUE(stream->Pause());
+    ASSERT_TRUE(clock->Settle());
+    ASSERT_TRUE(clock->Advance(10000000));
+    EXPECT_EQ(SentSoFar().size(), 1u) << "nothing plays while paused";
+
+    // 0.2 s of the first wait were left; the next wait is whole.
+    ASSERT_TRUE(stream->Restart());
+    ASSERT_TRUE(clock->Settle());
+    AdvanceTo(10500000);
+    AdvanceTo(11000000);
+    EXPECT_EQ(SentSoFar(), (std::vector<Sent>{{0, MidiEventParameter(Note(60))},
+                                              {10500000, MidiEventParameter(Note(62))},
+                                              {11000000, MidiEventParameter(Note(64))}}));
+
+    // Stopped, the stream starts again from its new buffers' beginning.
+    ASSERT_TRUE(client.allDone.Wait(5000));
+    client.buffers[1].events = {At(96, Note(65))};
+    client.expected = 2;
+    client.allDone.Reset();
+    ASSERT_TRUE(stream->Stop());
+    ASSERT_TRUE(stream->Out(&client.buffers[1]));
+    ASSERT_TRUE(stream->Restart());
+    ASSERT_TRUE(clock->Settle());
+    AdvanceTo(11500000);
+    ASSERT_TRUE(client.allDone.Wait(5000));
+    EXPECT_EQ(SentSoFar().back(), (Sent{11500000, MidiEventParameter(Note(65))}));
 }
 
 // The default stream, with and without the audio library's output open: a
@@ -220,6 +330,36 @@ TEST(DefaultMidiStreamTest, PlaysWithAndWithoutTheAudioOutput) {
         stream.reset();
         audio->Free();
     }
+}
+
+// The sound font loads once for the process, not once a stream.
+TEST(DefaultMidiStreamTest, EveryStreamSharesOneSynthesizer) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    std::unique_ptr<AudioLibrary> audio = LoadAudioLibrary();
+    ASSERT_TRUE(audio->Init(kDefaultAudioDevice, 44100, 0, 0));
+    RecordingClient client;
+    OpenMidiStream(-1, client)->Close();
+    const int made = MidiSynthesizersMade();
+    ASSERT_GE(made, 1) << "no synthesizer: is timgm6mb-soundfont installed?";
+    for (int i = 0; i < 3; ++i) {
+        std::unique_ptr<MidiStream> stream = OpenMidiStream(-1, client);
+        std::unique_ptr<MidiStream> another = OpenMidiStream(0, client);
+        ASSERT_NE(stream, nullptr);
+        ASSERT_NE(another, nullptr);
+    }
+    EXPECT_EQ(MidiSynthesizersMade(), made);
+
+    // The output closed and opened again at the same rate keeps it; another
+    // rate needs a synthesizer of its own.
+    audio->Free();
+    ASSERT_TRUE(audio->Init(kDefaultAudioDevice, 44100, 0, 0));
+    OpenMidiStream(-1, client)->Close();
+    EXPECT_EQ(MidiSynthesizersMade(), made);
+    audio->Free();
+    ASSERT_TRUE(audio->Init(kDefaultAudioDevice, 22050, 0, 0));
+    OpenMidiStream(-1, client)->Close();
+    EXPECT_EQ(MidiSynthesizersMade(), made + 1);
+    audio->Free();
 }
 
 }  // namespace
