@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/EngineLog.h"
+
 namespace {
 
 using platform::MidiStreamEvent;
@@ -20,6 +22,7 @@ constexpr uint8_t kMetaTempo = 0x51;
 constexpr uint8_t kControlChange = 0xB0;
 constexpr uint8_t kChannelVolumeController = 7;
 
+constexpr uint16_t kSmpteDivisionBit = 0x8000;
 constexpr size_t kHeaderChunkSize = 14;
 constexpr size_t kChunkHeaderSize = 8;
 
@@ -95,8 +98,13 @@ bool MidiPlayer::ReadHeaderLocked(const uint8_t* data, size_t size) {
         return false;
     }
     const uint16_t division = ReadBe16(data + 12);
-    // Without ticks per quarter note (or per frame) no time can be computed.
-    if (division == 0 || ((division & 0x8000) != 0 && (division & 0xFF) == 0)) {
+    // Without ticks per quarter note no time can be computed.
+    if (division == 0) {
+        return false;
+    }
+    if ((division & kSmpteDivisionBit) != 0) {
+        EngineLog("MIDI file refused: SMPTE time division (%d frames a second, %d ticks a frame)",
+                  -static_cast<int8_t>(division >> 8), division & 0xFF);
         return false;
     }
     const uint16_t trackCount = ReadBe16(data + 10);
@@ -299,14 +307,9 @@ void MidiPlayer::RewindLocked() {
 
 void MidiPlayer::SetTempoLocked(uint32_t tempo) {
     tempo_ = tempo;
-    // Ticks in 60 ms at this tempo: division x 375 x 160 / tempo.
-    uint64_t limit = 0;
-    if ((division_ & 0x8000) != 0) {
-        const int fps = -static_cast<int8_t>(static_cast<uint8_t>(division_ >> 8));
-        limit = static_cast<uint64_t>(fps > 0 ? fps : 0) * (division_ & 0xFF) * 60 / 1000;
-    } else {
-        limit = uint64_t{division_} * 375 * 160 / tempo;
-    }
+    // Ticks in 60 ms at this tempo: division x 375 x 160 / tempo. A tempo of
+    // 0 never comes here.
+    const uint64_t limit = uint64_t{division_} * 375 * 160 / tempo;
     timeLimit_ = static_cast<uint32_t>(std::min<uint64_t>(limit, 0xFFFFFFFFu));
 }
 

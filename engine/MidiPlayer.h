@@ -9,7 +9,8 @@
 //    track's first delta time are checked against the file's size. Later
 //    reads check every length, delta time and running status as well: a
 //    broken event ends its track with OnParseError, never a read past the
-//    track's end.
+//    track's end. A file timed in SMPTE frames is refused with a line in
+//    the engine log; a tempo event of 0 is skipped and the tempo holds.
 //  - State 0 playing, 100 stopping, 200 stopped, 300 end of song reached.
 //    When the song has ended the player rewinds and is ready to play again
 //    (its playing flag clears); Stop waits at most the stop wait (2000 ms)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/engine/MidiTestSupport.h"
+#include "tests/engine/TempProgramFolder.h"
 
 namespace {
 
@@ -77,6 +78,17 @@ TEST_F(MidiPlayerTest, RefusesBrokenHeadersAndChunks) {
     EXPECT_EQ(Load(good), 0) << "a player loads once";
     EXPECT_EQ(streams.devices, std::vector<int>{MidiPlayer::kMidiMapper});
     EXPECT_EQ(streams.Last()->TimeDivision(), 96u);
+}
+
+TEST_F(MidiPlayerTest, RefusesSmpteTimingWithALogLine) {
+    TempProgramFolder folder;
+    const MidiBytes file = MidiFile(0xE728, {TrackWriter().NoteOn(0, 0, 60).End().Bytes()});
+    EXPECT_EQ(Load(file), 0);
+    EXPECT_EQ(streams.made, 0);
+    EXPECT_NE(folder.Read("Game20240305.log")
+                  .find("MIDI file refused: SMPTE time division (25 frames a second, 40 ticks a "
+                        "frame)\r\n"),
+              std::string::npos);
 }
 
 TEST_F(MidiPlayerTest, MergesTracksIntoStreamEvents) {
@@ -275,6 +287,97 @@ TEST_F(MidiPlayerTest, ChannelVolumeIsReportedWhenPlayed) {
     EXPECT_EQ(message.id, kMidiVolumeMessage);
     EXPECT_EQ(message.wParam, reinterpret_cast<platform::WParam>(&player));
     EXPECT_EQ(message.lParam, (50 << 16) | 3);
+}
+
+// The player on a sequenced stream in simulated time: what is heard when.
+class MidiPlayerTimingTest : public ::testing::Test {
+protected:
+    using Sent = SimulatedStreams::Sent;
+
+    // Moves the clock to just before the time, checks that nothing more has
+    // been sent, then moves it onto the time.
+    void AdvanceTo(int64_t micros) {
+        const size_t before = streams.SentSoFar().size();
+        ASSERT_TRUE(streams.clock->Advance(micros - 1 - streams.clock->NowMicros()));
+        ASSERT_EQ(streams.SentSoFar().size(), before) << "sent before " << micros << " us";
+        ASSERT_TRUE(streams.clock->Advance(1));
+    }
+    static uint32_t NoteOn(uint32_t key) { return 0x90 | (key << 8) | (100 << 16); }
+
+    SimulatedStreams streams;
+    MidiPlayer player;
+};
+
+// 96 ticks a quarter note: a quarter at first lasts 0.5 s, then 0.25 s from
+// the tempo change at 0.5 s; the tempo of 0 that follows is skipped.
+MidiBytes TempoSong() {
+    return MidiFile(96, {TrackWriter()
+                             .NoteOn(0, 0, 60)
+                             .Tempo(96, 250000)
+                             .NoteOn(96, 0, 62)
+                             .Tempo(0, 0)
+                             .NoteOn(96, 0, 64)
+                             .End()
+                             .Bytes()});
+}
+
+TEST_F(MidiPlayerTimingTest, TempoChangesTakeEffectWhereTheyStand) {
+    const MidiBytes song = TempoSong();
+    ASSERT_EQ(player.Load(CopyBytes(song), song.size(), 0), 1);
+    ASSERT_TRUE(streams.clock->Advance(5000000));
+    EXPECT_TRUE(streams.SentSoFar().empty()) << "nothing plays before Play";
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(streams.clock->Settle());
+    AdvanceTo(5750000);
+    AdvanceTo(6000000);
+    ASSERT_TRUE(streams.clock->Settle());
+    EXPECT_EQ(
+        streams.SentSoFar(),
+        (std::vector<Sent>{{5000000, NoteOn(60)}, {5750000, NoteOn(62)}, {6000000, NoteOn(64)}}));
+    EXPECT_EQ(player.IsPlaying(), 0) << "the song has ended";
+    EXPECT_EQ(player.GetState(), MidiPlayer::kStateStopped);
+}
+
+TEST_F(MidiPlayerTimingTest, ResumeGoesOnFromWherePauseHeld) {
+    const MidiBytes song = TempoSong();
+    ASSERT_EQ(player.Load(CopyBytes(song), song.size(), 0), 1);
+    ASSERT_EQ(player.Play(0), 1);
+    ASSERT_TRUE(streams.clock->Settle());
+    ASSERT_TRUE(streams.clock->Advance(600000));  // past the tempo change
+    player.Pause();
+    ASSERT_TRUE(streams.clock->Settle());
+    ASSERT_TRUE(streams.clock->Advance(3000000));
+    EXPECT_EQ(streams.SentSoFar().size(), 1u);
+    EXPECT_EQ(player.IsPlaying(), 1);
+
+    // 0.15 s of the faster quarter were left.
+    player.Resume();
+    ASSERT_TRUE(streams.clock->Settle());
+    AdvanceTo(3750000);
+    AdvanceTo(4000000);
+    EXPECT_EQ(streams.SentSoFar(),
+              (std::vector<Sent>{{0, NoteOn(60)}, {3750000, NoteOn(62)}, {4000000, NoteOn(64)}}));
+}
+
+TEST_F(MidiPlayerTimingTest, EachPlayOfTheSongKeepsItsTiming) {
+    const MidiBytes song = TempoSong();
+    ASSERT_EQ(player.Load(CopyBytes(song), song.size(), 0), 1);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        streams.Forget();
+        const int64_t start = streams.clock->NowMicros();
+        ASSERT_EQ(player.Play(round == 2 ? 1 : 0), 1);
+        ASSERT_TRUE(streams.clock->Settle());
+        AdvanceTo(start + 750000);
+        AdvanceTo(start + 1000000);
+        ASSERT_TRUE(streams.clock->Settle());
+        EXPECT_EQ(streams.SentSoFar(), (std::vector<Sent>{{start, NoteOn(60)},
+                                                          {start + 750000, NoteOn(62)},
+                                                          {start + 1000000, NoteOn(64)}}));
+        ASSERT_EQ(player.IsPlaying(), 0);
+        // The next play starts a while after the end.
+        ASSERT_TRUE(streams.clock->Advance(100000));
+    }
 }
 
 // The default stream runs on its own thread (silently, with no audio

@@ -1,12 +1,15 @@
 #pragma once
-// Helpers for the MIDI tests: Standard MIDI Files written byte by byte, and
-// an installed stream factory that hands out ManualMidiStreams and knows
-// which of them are still alive.
+// Helpers for the MIDI tests: Standard MIDI Files written byte by byte; an
+// installed stream factory that hands out ManualMidiStreams and knows which
+// of them are still alive; and one that hands out sequenced streams in
+// simulated time, noting when each message was sent.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <ostream>
 #include <vector>
 
 #include "platform/MidiStream.h"
@@ -128,4 +131,57 @@ private:
     };
 
     std::vector<platform::ManualMidiStream*> alive_;
+};
+
+// Installs a factory of sequenced streams on one simulated clock for the
+// fixture's life.
+class SimulatedStreams {
+public:
+    struct Sent {
+        int64_t micros = 0;
+        uint32_t message = 0;
+        bool operator==(const Sent&) const = default;
+        friend void PrintTo(const Sent& sent, std::ostream* out) {
+            *out << std::hex << sent.message << std::dec << " at " << sent.micros << " us";
+        }
+    };
+
+    SimulatedStreams() {
+        platform::SetMidiStreamFactory([this](int, platform::MidiStreamClient& client) {
+            return platform::OpenSequencedMidiStream(client, std::make_unique<Output>(*this),
+                                                     clock);
+        });
+    }
+    ~SimulatedStreams() { platform::SetMidiStreamFactory(nullptr); }
+    SimulatedStreams(const SimulatedStreams&) = delete;
+    SimulatedStreams& operator=(const SimulatedStreams&) = delete;
+
+    std::vector<Sent> SentSoFar() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return sent_;
+    }
+    void Forget() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        sent_.clear();
+    }
+
+    const std::shared_ptr<platform::SimulatedMidiClock> clock =
+        std::make_shared<platform::SimulatedMidiClock>();
+
+private:
+    class Output : public platform::MidiOutput {
+    public:
+        explicit Output(SimulatedStreams& owner) : owner_(owner) {}
+        void Send(uint32_t message) override {
+            std::lock_guard<std::mutex> lock(owner_.mutex_);
+            owner_.sent_.push_back(Sent{owner_.clock->NowMicros(), message});
+        }
+        void Silence() override {}
+
+    private:
+        SimulatedStreams& owner_;
+    };
+
+    mutable std::mutex mutex_;
+    std::vector<Sent> sent_;
 };

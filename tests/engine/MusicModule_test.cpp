@@ -288,4 +288,36 @@ TEST_F(MusicModuleTest, UnloadingTheModuleStopsAndFreesTheLibrary) {
     EXPECT_TRUE(Notices().empty());
 }
 
+// With the real audio output (on SDL's dummy driver) and the default MIDI
+// stream: songs loaded, stopped and played again all sound through the one
+// synthesizer, whose sound font is loaded once.
+TEST(MusicModuleSynthTest, SongsShareOneSynthesizer) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    TempProgramFolder folder;
+    const MidiBytes song = ShortSong();
+    for (const char* name : {"SndBKMusic.mid", "SndOther.mid"}) {
+        folder.Write(name, std::string(song.begin(), song.end()));
+    }
+    GameCore core;
+    auto* resources = new ResourceModule;
+    ASSERT_EQ(core.LoadModule(resources, 1, 1), kEngineOk);
+    ASSERT_FALSE(resources->AddFile(folder.Path() + "/SndBKMusic.mid").IsNull());
+    ASSERT_FALSE(resources->AddFile(folder.Path() + "/SndOther.mid").IsNull());
+    auto* music = new MusicModule;
+    ASSERT_EQ(core.LoadModule(music, 1, 0), kEngineOk);
+
+    EXPECT_EQ(music->PlaySound("SndBKMusic", 1, nullptr), 0u);
+    ASSERT_NE(music->GetMidiPlayer(), nullptr);
+    const int made = platform::MidiSynthesizersMade();
+    ASSERT_GE(made, 1) << "no synthesizer: is timgm6mb-soundfont installed?";
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(music->StopSound(kMidiHandle), 1);
+        EXPECT_EQ(music->ResumeSound(kMidiHandle, 1), 1);
+        EXPECT_EQ(music->StopSound(kMidiHandle), 1);
+        music->PlaySound(round == 1 ? "SndOther" : "SndBKMusic", 1, nullptr);
+    }
+    EXPECT_EQ(music->IsSoundActive(kMidiHandle), 1);
+    EXPECT_EQ(platform::MidiSynthesizersMade(), made);
+}
+
 }  // namespace
