@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
+#include <ostream>
 #include <thread>  // the clocks too: <chrono> does not build under -fexec-charset=GBK
 
 namespace platform {
@@ -576,6 +578,66 @@ bool SimulatedMidiClock::Settle() {
 void SetMidiStreamFactory(MidiStreamFactory factory) {
     std::lock_guard<std::mutex> lock(factoryMutex);
     InstalledFactory() = std::move(factory);
+}
+
+class RecordingMidiOutput final : public MidiOutput {
+public:
+    RecordingMidiOutput(std::shared_ptr<MidiOutputRecord> record, std::shared_ptr<MidiClock> clock)
+        : record_(std::move(record)), clock_(std::move(clock)) {}
+
+    void Send(uint32_t message) override {
+        const int64_t now = clock_ != nullptr ? clock_->NowMicros() : 0;
+        std::lock_guard<std::mutex> lock(record_->mutex_);
+        record_->sent_.push_back(MidiOutputRecord::Sent{now, message});
+    }
+    void Silence() override {
+        std::lock_guard<std::mutex> lock(record_->mutex_);
+        ++record_->silences_;
+    }
+
+private:
+    std::shared_ptr<MidiOutputRecord> record_;
+    std::shared_ptr<MidiClock> clock_;
+};
+
+std::vector<MidiOutputRecord::Sent> MidiOutputRecord::SentSoFar() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sent_;
+}
+
+std::vector<uint32_t> MidiOutputRecord::Messages() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<uint32_t> messages;
+    for (const Sent& sent : sent_) {
+        messages.push_back(sent.message);
+    }
+    return messages;
+}
+
+int MidiOutputRecord::Silences() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return silences_;
+}
+
+void MidiOutputRecord::Forget() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sent_.clear();
+    silences_ = 0;
+}
+
+std::ostream& operator<<(std::ostream& out, const MidiOutputRecord::Sent& sent) {
+    char bytes[16];
+    std::snprintf(bytes, sizeof bytes, "%02X %02X %02X", sent.message & 0xFF,
+                  (sent.message >> 8) & 0xFF, (sent.message >> 16) & 0xFF);
+    return out << bytes << " at " << sent.micros << " us";
+}
+
+std::unique_ptr<MidiOutput> MakeRecordingMidiOutput(std::shared_ptr<MidiOutputRecord> record,
+                                                    std::shared_ptr<MidiClock> clock) {
+    if (record == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<RecordingMidiOutput>(std::move(record), std::move(clock));
 }
 
 ManualMidiStream::ManualMidiStream(MidiStreamClient& client) : client_(client) {}

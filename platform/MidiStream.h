@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <iosfwd>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -165,6 +166,37 @@ private:
     int64_t now_ = 0;
     uint64_t waits_ = 0;  // how often the stream's thread has begun to wait
 };
+
+// What a recording output was sent: each short message with its clock's
+// time then, and how often it was silenced. It outlives the output, so a
+// test can read it while the stream's thread plays and after it has gone.
+class MidiOutputRecord {
+public:
+    struct Sent {
+        int64_t micros = 0;
+        uint32_t message = 0;
+        bool operator==(const Sent&) const = default;
+    };
+
+    std::vector<Sent> SentSoFar() const;
+    std::vector<uint32_t> Messages() const;
+    int Silences() const;
+    void Forget();
+
+private:
+    friend class RecordingMidiOutput;
+
+    mutable std::mutex mutex_;
+    std::vector<Sent> sent_;
+    int silences_ = 0;
+};
+
+// "90 3C 64 at 500000 us": the message's bytes in hex and its time.
+std::ostream& operator<<(std::ostream& out, const MidiOutputRecord::Sent& sent);
+
+// An output that only records, timed by the clock (null: every time is 0).
+std::unique_ptr<MidiOutput> MakeRecordingMidiOutput(std::shared_ptr<MidiOutputRecord> record,
+                                                    std::shared_ptr<MidiClock> clock = nullptr);
 
 // A stream without a thread or a clock: the caller plays its buffers one at
 // a time, on the caller's thread. By default Stop and Reset hand the

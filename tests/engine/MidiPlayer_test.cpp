@@ -292,14 +292,14 @@ TEST_F(MidiPlayerTest, ChannelVolumeIsReportedWhenPlayed) {
 // The player on a sequenced stream in simulated time: what is heard when.
 class MidiPlayerTimingTest : public ::testing::Test {
 protected:
-    using Sent = SimulatedStreams::Sent;
+    using Sent = platform::MidiOutputRecord::Sent;
 
     // Moves the clock to just before the time, checks that nothing more has
     // been sent, then moves it onto the time.
     void AdvanceTo(int64_t micros) {
-        const size_t before = streams.SentSoFar().size();
+        const size_t before = streams.output->SentSoFar().size();
         ASSERT_TRUE(streams.clock->Advance(micros - 1 - streams.clock->NowMicros()));
-        ASSERT_EQ(streams.SentSoFar().size(), before) << "sent before " << micros << " us";
+        ASSERT_EQ(streams.output->SentSoFar().size(), before) << "sent before " << micros << " us";
         ASSERT_TRUE(streams.clock->Advance(1));
     }
     static uint32_t NoteOn(uint32_t key) { return 0x90 | (key << 8) | (100 << 16); }
@@ -325,14 +325,14 @@ TEST_F(MidiPlayerTimingTest, TempoChangesTakeEffectWhereTheyStand) {
     const MidiBytes song = TempoSong();
     ASSERT_EQ(player.Load(CopyBytes(song), song.size(), 0), 1);
     ASSERT_TRUE(streams.clock->Advance(5000000));
-    EXPECT_TRUE(streams.SentSoFar().empty()) << "nothing plays before Play";
+    EXPECT_TRUE(streams.output->SentSoFar().empty()) << "nothing plays before Play";
     ASSERT_EQ(player.Play(0), 1);
     ASSERT_TRUE(streams.clock->Settle());
     AdvanceTo(5750000);
     AdvanceTo(6000000);
     ASSERT_TRUE(streams.clock->Settle());
     EXPECT_EQ(
-        streams.SentSoFar(),
+        streams.output->SentSoFar(),
         (std::vector<Sent>{{5000000, NoteOn(60)}, {5750000, NoteOn(62)}, {6000000, NoteOn(64)}}));
     EXPECT_EQ(player.IsPlaying(), 0) << "the song has ended";
     EXPECT_EQ(player.GetState(), MidiPlayer::kStateStopped);
@@ -347,7 +347,7 @@ TEST_F(MidiPlayerTimingTest, ResumeGoesOnFromWherePauseHeld) {
     player.Pause();
     ASSERT_TRUE(streams.clock->Settle());
     ASSERT_TRUE(streams.clock->Advance(3000000));
-    EXPECT_EQ(streams.SentSoFar().size(), 1u);
+    EXPECT_EQ(streams.output->SentSoFar().size(), 1u);
     EXPECT_EQ(player.IsPlaying(), 1);
 
     // 0.15 s of the faster quarter were left.
@@ -355,7 +355,7 @@ TEST_F(MidiPlayerTimingTest, ResumeGoesOnFromWherePauseHeld) {
     ASSERT_TRUE(streams.clock->Settle());
     AdvanceTo(3750000);
     AdvanceTo(4000000);
-    EXPECT_EQ(streams.SentSoFar(),
+    EXPECT_EQ(streams.output->SentSoFar(),
               (std::vector<Sent>{{0, NoteOn(60)}, {3750000, NoteOn(62)}, {4000000, NoteOn(64)}}));
 }
 
@@ -364,16 +364,16 @@ TEST_F(MidiPlayerTimingTest, EachPlayOfTheSongKeepsItsTiming) {
     ASSERT_EQ(player.Load(CopyBytes(song), song.size(), 0), 1);
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
-        streams.Forget();
+        streams.output->Forget();
         const int64_t start = streams.clock->NowMicros();
         ASSERT_EQ(player.Play(round == 2 ? 1 : 0), 1);
         ASSERT_TRUE(streams.clock->Settle());
         AdvanceTo(start + 750000);
         AdvanceTo(start + 1000000);
         ASSERT_TRUE(streams.clock->Settle());
-        EXPECT_EQ(streams.SentSoFar(), (std::vector<Sent>{{start, NoteOn(60)},
-                                                          {start + 750000, NoteOn(62)},
-                                                          {start + 1000000, NoteOn(64)}}));
+        EXPECT_EQ(streams.output->SentSoFar(), (std::vector<Sent>{{start, NoteOn(60)},
+                                                                  {start + 750000, NoteOn(62)},
+                                                                  {start + 1000000, NoteOn(64)}}));
         ASSERT_EQ(player.IsPlaying(), 0);
         // The next play starts a while after the end.
         ASSERT_TRUE(streams.clock->Advance(100000));

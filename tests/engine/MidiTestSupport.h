@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
-#include <ostream>
 #include <vector>
 
 #include "platform/MidiStream.h"
@@ -134,54 +132,21 @@ private:
 };
 
 // Installs a factory of sequenced streams on one simulated clock for the
-// fixture's life.
+// fixture's life; what they send is recorded with its time.
 class SimulatedStreams {
 public:
-    struct Sent {
-        int64_t micros = 0;
-        uint32_t message = 0;
-        bool operator==(const Sent&) const = default;
-        friend void PrintTo(const Sent& sent, std::ostream* out) {
-            *out << std::hex << sent.message << std::dec << " at " << sent.micros << " us";
-        }
-    };
-
     SimulatedStreams() {
         platform::SetMidiStreamFactory([this](int, platform::MidiStreamClient& client) {
-            return platform::OpenSequencedMidiStream(client, std::make_unique<Output>(*this),
-                                                     clock);
+            return platform::OpenSequencedMidiStream(
+                client, platform::MakeRecordingMidiOutput(output, clock), clock);
         });
     }
     ~SimulatedStreams() { platform::SetMidiStreamFactory(nullptr); }
     SimulatedStreams(const SimulatedStreams&) = delete;
     SimulatedStreams& operator=(const SimulatedStreams&) = delete;
 
-    std::vector<Sent> SentSoFar() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return sent_;
-    }
-    void Forget() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        sent_.clear();
-    }
-
     const std::shared_ptr<platform::SimulatedMidiClock> clock =
         std::make_shared<platform::SimulatedMidiClock>();
-
-private:
-    class Output : public platform::MidiOutput {
-    public:
-        explicit Output(SimulatedStreams& owner) : owner_(owner) {}
-        void Send(uint32_t message) override {
-            std::lock_guard<std::mutex> lock(owner_.mutex_);
-            owner_.sent_.push_back(Sent{owner_.clock->NowMicros(), message});
-        }
-        void Silence() override {}
-
-    private:
-        SimulatedStreams& owner_;
-    };
-
-    mutable std::mutex mutex_;
-    std::vector<Sent> sent_;
+    const std::shared_ptr<platform::MidiOutputRecord> output =
+        std::make_shared<platform::MidiOutputRecord>();
 };

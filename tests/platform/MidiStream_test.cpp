@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,33 +26,6 @@ MidiStreamEvent At(uint32_t delta, uint32_t event) {
 
 // One microsecond a quarter note: what follows plays at once.
 const MidiStreamEvent kFastTempo = At(0, MakeMidiEvent(kMidiEventTempo, 1));
-
-struct OutputLog {
-    std::mutex mutex;
-    std::vector<uint32_t> sent;
-    int silences = 0;
-
-    std::vector<uint32_t> Sent() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return sent;
-    }
-};
-
-class RecordingOutput : public MidiOutput {
-public:
-    explicit RecordingOutput(std::shared_ptr<OutputLog> log) : log_(std::move(log)) {}
-    void Send(uint32_t message) override {
-        std::lock_guard<std::mutex> lock(log_->mutex);
-        log_->sent.push_back(message);
-    }
-    void Silence() override {
-        std::lock_guard<std::mutex> lock(log_->mutex);
-        ++log_->silences;
-    }
-
-private:
-    std::shared_ptr<OutputLog> log_;
-};
 
 // Records the callbacks ("done N", "position"), optionally queues a
 // returned buffer again, and signals when the expected number is done.
@@ -105,7 +77,7 @@ private:
 class SequencedStreamTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        stream = OpenSequencedMidiStream(client, std::make_unique<RecordingOutput>(output));
+        stream = OpenSequencedMidiStream(client, MakeRecordingMidiOutput(output));
         ASSERT_NE(stream, nullptr);
         client.stream = stream.get();
         ASSERT_TRUE(stream->SetTimeDivision(96));
@@ -116,7 +88,7 @@ protected:
         }
     }
 
-    std::shared_ptr<OutputLog> output = std::make_shared<OutputLog>();
+    std::shared_ptr<MidiOutputRecord> output = std::make_shared<MidiOutputRecord>();
     RecordingClient client;
     std::unique_ptr<MidiStream> stream;
 };
@@ -134,7 +106,7 @@ TEST_F(SequencedStreamTest, PlaysBuffersInOrderOnItsOwnThread) {
     ASSERT_TRUE(stream->Restart());
 
     ASSERT_TRUE(client.allDone.Wait(5000));
-    EXPECT_EQ(output->Sent(),
+    EXPECT_EQ(output->Messages(),
               (std::vector<uint32_t>{MidiEventParameter(volume), MidiEventParameter(Note(60)),
                                      MidiEventParameter(Note(62))}));
     EXPECT_EQ(client.Log(), (std::vector<std::string>{"position 0", "done 0", "done 1"}));
@@ -162,8 +134,8 @@ TEST_F(SequencedStreamTest, OpensPausedAndHandsBuffersBackOnStopAndReset) {
     ASSERT_TRUE(stream->Restart());
     ASSERT_TRUE(stream->Reset());
     ASSERT_TRUE(client.allDone.Wait(5000));
-    EXPECT_TRUE(output->Sent().empty());
-    EXPECT_GE(output->silences, 3);
+    EXPECT_TRUE(output->Messages().empty());
+    EXPECT_GE(output->Silences(), 3);
 }
 
 TEST_F(SequencedStreamTest, CallbacksMayQueueTheirBufferAgain) {
@@ -173,7 +145,7 @@ TEST_F(SequencedStreamTest, CallbacksMayQueueTheirBufferAgain) {
     ASSERT_TRUE(stream->Out(&client.buffers[0]));
     ASSERT_TRUE(stream->Restart());
     ASSERT_TRUE(client.allDone.Wait(5000));
-    EXPECT_EQ(output->Sent().size(), 8u);
+    EXPECT_EQ(output->Messages().size(), 8u);
 }
 
 TEST_F(SequencedStreamTest, NothingIsCalledBackAfterClose) {
@@ -199,39 +171,16 @@ TEST_F(SequencedStreamTest, TimeDivisionMustBeTicksPerQuarterNote) {
 // was sent.
 class SimulatedStreamTest : public ::testing::Test {
 protected:
-    struct Sent {
-        int64_t micros;
-        uint32_t message;
-        bool operator==(const Sent&) const = default;
-        friend void PrintTo(const Sent& sent, std::ostream* out) {
-            *out << std::hex << sent.message << std::dec << " at " << sent.micros << " us";
-        }
-    };
-
-    class TimedOutput : public MidiOutput {
-    public:
-        explicit TimedOutput(SimulatedStreamTest& test) : test_(test) {}
-        void Send(uint32_t message) override {
-            std::lock_guard<std::mutex> lock(test_.mutex_);
-            test_.sent_.push_back(Sent{test_.clock->NowMicros(), message});
-        }
-        void Silence() override {}
-
-    private:
-        SimulatedStreamTest& test_;
-    };
+    using Sent = MidiOutputRecord::Sent;
 
     void SetUp() override {
-        stream = OpenSequencedMidiStream(client, std::make_unique<TimedOutput>(*this), clock);
+        stream = OpenSequencedMidiStream(client, MakeRecordingMidiOutput(output, clock), clock);
         ASSERT_NE(stream, nullptr);
         ASSERT_TRUE(stream->SetTimeDivision(96));
     }
     void TearDown() override { stream->Close(); }
 
-    std::vector<Sent> SentSoFar() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return sent_;
-    }
+    std::vector<Sent> SentSoFar() { return output->SentSoFar(); }
     // Moves the clock to just before the time and checks that nothing more
     // has been sent, then onto it.
     void AdvanceTo(int64_t micros) {
@@ -242,12 +191,9 @@ protected:
     }
 
     std::shared_ptr<SimulatedMidiClock> clock = std::make_shared<SimulatedMidiClock>();
+    std::shared_ptr<MidiOutputRecord> output = std::make_shared<MidiOutputRecord>();
     RecordingClient client;
     std::unique_ptr<MidiStream> stream;
-
-private:
-    std::mutex mutex_;
-    std::vector<Sent> sent_;
 };
 
 TEST_F(SimulatedStreamTest, FollowsTempoChangesAndHoldsTheTempoAtZero) {
