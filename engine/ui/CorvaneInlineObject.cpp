@@ -149,7 +149,7 @@ void CCorvaneInlineObject::PostClick() {
     auto* click = new InlineClickEvent;
     click->text = text_;
     click->record =
-        MakeEventRecord(clickTarget_, kEventInlineClick, EventParam(click->text.c_str()), 0);
+        MakeEventRecord(clickTarget_, kEventInlineClick, EventParam(click->text.c_str()), GetId());
     click->release = &ReleaseInlineClick;
     if (core->PostMessage(kObjectModuleId, kMsgDeliverHeapEvent, click, kHeapEventReleasing) == 0) {
         delete click;

@@ -12,10 +12,10 @@
 //    picture's frame count. Making again replaces the picture.
 //  - Mouse enter, leave, down and click change the look only while input is
 //    enabled; leaving always brings the arrow cursor back.
-//  - A click posts {click target, 80000007, the text, 0}: the target reads a
-//    copy of the text that lives until its handler returns, even when the
-//    object is destroyed before the event arrives. A target that keeps the
-//    text copies it.
+//  - A click posts {click target, 80000007, the text, the object's id}: the
+//    target can check the sender by id, and reads a copy of the text that
+//    lives until its handler returns, even when the object is destroyed
+//    before the event arrives. A target that keeps the text copies it.
 //  - Everything runs on the UI thread.
 
 #include <string>

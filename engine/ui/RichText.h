@@ -251,6 +251,11 @@ public:
     void ClearSelection();
     void SelectWordAt(int x, int y);
     void SelectAll();
+    // Opens the target of a link activation (80000007) whose sender, named
+    // by id in param2, is a live link record of this box or a live link
+    // button it holds; the target is the sender's own. Anything else is
+    // ignored.
+    void OpenActivatedLink(const EventRecord& record);
     // The selected text (objects as their type names) on the clipboard;
     // false when nothing was copied.
     bool CopySelection();

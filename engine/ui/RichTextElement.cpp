@@ -49,7 +49,7 @@ void CCorvaneRichTextElement::Activate() {
     if (target_.empty()) {
         return;
     }
-    SendEvent(MakeEventRecord(ownerId_, kEventLinkActivated, EventParam(target_.c_str()), 0));
+    SendEvent(MakeEventRecord(ownerId_, kEventLinkActivated, EventParam(target_.c_str()), GetId()));
 }
 
 void CCorvaneRichTextElement::ShowHoverPicture() {

@@ -76,8 +76,8 @@ public:
     // Stores the target and the owner; with a picture name, makes the hover
     // picture from frame 0 of that image (none when the image is missing).
     virtual void SetLink(const char* target, const char* pictureName, int ownerId);
-    // Sends the owner event 80000007 with the target text when there is a
-    // target.
+    // Sends the owner event 80000007 with the target text (param1) and the
+    // record's own id (param2) when there is a target.
     virtual void Activate();
     // Fades the hover picture in, centred on the owner's text area.
     virtual void ShowHoverPicture();
@@ -96,5 +96,5 @@ private:
 };
 
 // The event a link record (and a link button) sends its box: param1 points
-// to the zero-terminated target text.
+// to the zero-terminated target text, param2 is the sender's id.
 inline constexpr int kEventLinkActivated = 80000007;

@@ -107,7 +107,7 @@ int CCorvaneRichText::OnEvent(const EventRecord& record) {
         case kEventRichIgnored:
             return 0;
         case kEventLinkActivated:
-            OpenUrl(EventParamPointer<const char>(record.param1));
+            OpenActivatedLink(record);
             return 0;
         default:
             return CCorvaneControl::OnEvent(record);
@@ -159,6 +159,33 @@ CCorvaneRichTextElement* CCorvaneRichText::GetLinkOfElement(RichTextElement* ele
         }
     }
     return nullptr;
+}
+
+void CCorvaneRichText::OpenActivatedLink(const EventRecord& record) {
+    if (record.param2 <= 0 || record.param2 > INT_MAX) {
+        return;
+    }
+    const int sender = static_cast<int>(record.param2);
+    for (const auto& [start, id] : links_) {
+        if (id != sender) {
+            continue;
+        }
+        auto* link = dynamic_cast<CCorvaneRichTextElement*>(FindObjectById(id));
+        if (link != nullptr && link->GetOwnerId() == GetId()) {
+            OpenUrl(link->GetTarget().c_str());
+        }
+        return;
+    }
+    for (RichTextElement* e = first_; e != nullptr; e = e->next) {
+        if ((e->flags & kElementButton) == 0 || e->ObjectId() != sender) {
+            continue;
+        }
+        auto* button = dynamic_cast<CCorvaneInlineObject*>(ObjectOf(e));
+        if (button != nullptr && button->GetClickTarget() == GetId()) {
+            OpenUrl(button->GetText());
+        }
+        return;
+    }
 }
 
 void CCorvaneRichText::LeaveHoveredLink() {

@@ -141,6 +141,61 @@ TEST_F(RichTextInputTest, AClickOnALinkOpensItAndPlacesTheCaret) {
     EXPECT_EQ(platform::DefaultBrowser().Opened().size(), 1u) << "only web addresses open";
 }
 
+TEST_F(RichTextInputTest, OnlyTheBoxsOwnLiveLinksAndLinkButtonsOpenAddresses) {
+    CCorvaneRichText* box = MakeBox(300, 100, kRichDefaultStyle | kRichLiveLinks);
+    CCorvaneRichText* other = MakeBox(300, 100, kRichDefaultStyle | kRichLiveLinks, 100, 300);
+    box->AppendText("<url_text=http://shop.example/,shop>");
+    other->AppendText("<url_text=http://other.example/,other>");
+    auto* link = box->GetLinkOfElement(box->GetFirstElement());
+    auto* foreign = other->GetLinkOfElement(other->GetFirstElement());
+    ASSERT_TRUE(link && foreign);
+    static const char kEvil[] = "http://evil.example/";
+    auto activate = [&](intptr_t sender) {
+        visual->SendEvent(
+            MakeEventRecord(box->GetId(), kEventLinkActivated, EventParam(kEvil), sender));
+    };
+    activate(0);
+    activate(owner->GetId());
+    activate(foreign->GetId());
+    activate(-1);
+    EXPECT_TRUE(platform::DefaultBrowser().Opened().empty()) << "not from a link of this box";
+    activate(link->GetId());
+    EXPECT_EQ(platform::DefaultBrowser().Opened(), std::vector<std::string>{"http://shop.example/"})
+        << "the link's own target, whatever the event carries";
+
+    const int linkId = link->GetId();
+    box->Reset();
+    platform::DefaultBrowser().Clear();
+    activate(linkId);
+    EXPECT_TRUE(platform::DefaultBrowser().Opened().empty()) << "the link died with the reset";
+}
+
+TEST_F(RichTextInputTest, AButtonClickStillQueuedAtAResetOpensNothing) {
+    AddFace("btn", 1, 20, 10);
+    CCorvaneRichText* box = MakeBox(300, 100, kRichDefaultStyle | kRichLiveLinks);
+    auto clickButton = [&] {
+        box->AppendText("<url_btn=http://shop.example/,btn>");
+        Settle();
+        RichTextElement* button = box->GetFirstElement();
+        const auto [x, y] = SceneOf(*box, button->x + 2, button->y + 2);
+        MoveTo(x, y);
+        Press(x, y);
+        Release(x, y);
+        Frame();
+    };
+    clickButton();
+    Frames(3);
+    EXPECT_EQ(platform::DefaultBrowser().Opened(), std::vector<std::string>{"http://shop.example/"})
+        << "a live button of the box opens its target";
+
+    box->Reset();
+    platform::DefaultBrowser().Clear();
+    clickButton();
+    box->Reset();
+    Frames(3);
+    EXPECT_TRUE(platform::DefaultBrowser().Opened().empty());
+}
+
 TEST_F(RichTextInputTest, TheScreenshotNoticeLinkOpensTheFolder) {
     std::filesystem::create_directories(folder.Path() + "/temp");
     CCorvaneRichText* box = MakeBox(300, 100, kRichDefaultStyle | kRichLiveLinks);
