@@ -344,7 +344,7 @@ void CCorvaneRichText::BindLinkClicks() {
 }
 
 void CCorvaneRichText::SetCapacity(int sizeLimit) {
-    sizeLimit_ = ClampSide(sizeLimit);
+    sizeLimit_ = std::clamp(sizeLimit, kRichMinFontSize, kRichMaxElementSide);
 }
 
 void CCorvaneRichText::SetTextColor(uint32_t color) {
@@ -360,11 +360,11 @@ void CCorvaneRichText::SetCaretColor(uint32_t color) {
 }
 
 void CCorvaneRichText::SetFontSize(int pixels) {
-    fontSize_ = ClampSide(pixels);
+    fontSize_ = std::clamp(pixels, kRichMinFontSize, kRichMaxElementSide);
 }
 
 void CCorvaneRichText::SetLineSpacing(int pixels) {
-    lineSpacing_ = -std::abs(static_cast<double>(pixels));
+    lineSpacing_ = -static_cast<double>(ClampSide(std::abs(static_cast<int64_t>(pixels))));
 }
 
 void CCorvaneRichText::SetCharSpacing(int pixels) {

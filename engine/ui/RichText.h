@@ -12,6 +12,9 @@
 //  - Text is input from outside (other players' chat): every tag, length and
 //    index is checked; the scan never reads past a text's terminator and
 //    always moves forward.
+//  - Every line stands at least a pixel below the one before it, whatever
+//    the sizes in it, and the line limit removes exactly the lines it
+//    counts, so a box never loses track of its lines.
 //  - Parts made by the box (canvases, scroll bars, link records, embedded
 //    objects) are kept as ids and looked up, kind checked, on every access;
 //    a part destroyed elsewhere is simply missing.
@@ -29,6 +32,7 @@
 // RichTextLayout.cpp (layout, scrolling, drawing) and RichTextInput.cpp
 // (events, caret, selection, clipboard, links).
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -73,9 +77,17 @@ inline constexpr int kRichDefaultMaxLines = 1000;
 inline constexpr int kRichDefaultSizeLimit = 1000;
 // Element sizes are 16-bit: no font size or object side goes beyond this.
 inline constexpr int kRichMaxElementSide = 0xFFFF;
+// The smallest font size: a single-byte character is a pixel wide and a
+// line a pixel high. Smaller sizes, from markup or callers, are raised to it.
+inline constexpr int kRichMinFontSize = 2;
 inline constexpr double kRichDefaultLineSpacing = 0.2;
 inline constexpr uint32_t kRichDefaultTextColor = 0x010101;
 inline constexpr uint32_t kRichSelectionColor = 0x7CA781;
+// Line tops never pass this, so that a top plus a line's height stays an int.
+inline constexpr int kRichMaxLineTop = 1 << 30;
+// When trimming moves the content top past this, the remaining content is
+// moved up to start at 0 again (a long-lived box trims forever).
+inline constexpr int kRichRebaseTop = 1 << 28;
 // Reuse of the previous frame is forbidden while the last drawn scroll y
 // holds this value.
 inline constexpr int kRichNoReuse = 0xF000000;
@@ -211,7 +223,7 @@ public:
     int GetMaxLines() const { return maxLines_; }
     int GetSizeLimit() const { return sizeLimit_; }
     int GetCreationTag() const { return creationTag_; }
-    void SetBottomMargin(int pixels) { bottomMargin_ = pixels < 0 ? 0 : pixels; }
+    void SetBottomMargin(int pixels) { bottomMargin_ = std::clamp(pixels, 0, kRichMaxElementSide); }
     // Link records alive: the link map's size.
     size_t GetLinkCount() const { return links_.size(); }
     // The ids of the objects the last refresh attached to the text canvas.
@@ -330,7 +342,14 @@ private:
     void DetachDrawnObjects();
     void PlaceScrollBars();
     bool ElementHitsLine(const RichTextElement& element, int y) const;
-    void RemoveFirstLine();
+    // Frees the first line's elements; the lines it held (0 when none of
+    // them is visible).
+    int RemoveFirstLine();
+    // Moves every coordinate up by the content top, which becomes 0.
+    void RebaseContent();
+    // The content height from the last element, with the room kept below
+    // it; a short content scrolls to its top.
+    void MeasureContentHeight();
     IntRect TextArea();
 
     // Content (RichText.cpp).
@@ -398,7 +417,7 @@ private:
     bool poolReady_ = false;
     std::vector<int> drawnObjects_;
 
-    int fontSize_ = 0;
+    int fontSize_ = kRichMinFontSize;
     char face_[kRichFaceBytes] = {};
     uint32_t textColor_ = kRichDefaultTextColor;
     uint32_t textFlags_ = 0;

@@ -60,7 +60,9 @@ int CCorvaneRichText::NextLineTop(int top, int lineHeight) const {
     } else {
         next = top + static_cast<double>(lineHeight) - lineSpacing_;
     }
-    return ToInt(std::trunc(next));
+    // Every line advances, whatever its height: lines never share a top.
+    next = std::max(std::trunc(next), static_cast<double>(top) + 1.0);
+    return ToInt(std::min(next, static_cast<double>(kRichMaxLineTop)));
 }
 
 int CCorvaneRichText::LineAdvance(int lineHeight) const {
@@ -203,7 +205,6 @@ void CCorvaneRichText::RecountContent() {
     contentWidth_ = 0;
     bool anyLine = false;
     int lastTop = 0;
-    int lastBottom = contentTop_;
     for (RichTextElement* e = first_; e != nullptr; e = e->next) {
         ++elementCount_;
         if (e->IsHidden()) {
@@ -215,22 +216,25 @@ void CCorvaneRichText::RecountContent() {
             anyLine = true;
         }
         contentWidth_ = std::max(contentWidth_, e->Right());
-        lastBottom = e->Bottom();
     }
-    contentHeight_ = std::max(0, lastBottom - contentTop_);
+    MeasureContentHeight();
+    scrollX_ = std::clamp(scrollX_, 0, MaxScrollX());
+    scrollY_ = std::clamp(scrollY_, contentTop_, MaxScrollY());
 }
 
 // ---------------------------------------------------------------------------
 // Line limit
 
-void CCorvaneRichText::RemoveFirstLine() {
+int CCorvaneRichText::RemoveFirstLine() {
     const int top = first_->lineTop;
     int bottom = first_->Bottom();
     bool selectionLost = false;
+    bool visible = false;
     while (first_ != nullptr && first_->lineTop == top) {
         RichTextElement* e = first_;
         first_ = e->next;
         bottom = std::max(bottom, e->Bottom());
+        visible = visible || !e->IsHidden();
         selectionLost = selectionLost || e == selectionFirst_ || e == selectionLast_;
         if (insertion_ == e) {
             insertion_ = first_;
@@ -247,13 +251,38 @@ void CCorvaneRichText::RemoveFirstLine() {
     contentHeight_ -= bottom - contentTop_;
     contentTop_ = bottom;
     scrollY_ = std::max(scrollY_, contentTop_);
-    --lineCount_;
+    return visible ? 1 : 0;
+}
+
+void CCorvaneRichText::RebaseContent() {
+    const int shift = contentTop_;
+    for (RichTextElement* e = first_; e != nullptr; e = e->next) {
+        e->y -= shift;
+        e->lineTop -= shift;
+    }
+    contentTop_ = 0;
+    penY_ -= shift;
+    scrollY_ -= shift;
+    anchorY_ -= shift;
+    endY_ -= shift;
+    ForbidReuse();
 }
 
 void CCorvaneRichText::TrimLines() {
     while (lineCount_ > maxLines_ && lineCount_ >= 2 && first_ != nullptr) {
-        RemoveFirstLine();
+        lineCount_ -= RemoveFirstLine();
     }
+    if (first_ == nullptr) {
+        lineCount_ = 0;
+        openLineCounted_ = false;
+    }
+    if (contentTop_ > kRichRebaseTop) {
+        RebaseContent();
+    }
+    MeasureContentHeight();
+}
+
+void CCorvaneRichText::MeasureContentHeight() {
     if (last_ == nullptr) {
         contentHeight_ = 0;
         scrollY_ = contentTop_;

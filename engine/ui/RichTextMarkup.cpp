@@ -249,7 +249,8 @@ int CCorvaneRichText::ParseTag(const std::string& content) {
         }
     }
     if (size_t at = tag.find("size="); at != std::string_view::npos) {
-        fontSize_ = std::clamp(NumberAfter(tag, at, 5), 0, sizeLimit_);
+        fontSize_ = std::clamp(NumberAfter(tag, at, 5), kRichMinFontSize,
+                               std::max(kRichMinFontSize, sizeLimit_));
         applied = 1;
     }
     if (size_t at = tag.find("face="); at != std::string_view::npos) {

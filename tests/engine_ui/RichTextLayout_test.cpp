@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <limits>
 
 #include "engine/ui/CorvaneInlineObject.h"
@@ -79,6 +80,90 @@ TEST_F(RichTextLayoutTest, TheLineLimitDropsTheOldestLines) {
     Settle();
 }
 
+// The lines the box counts must be the lines its visible elements are on.
+int DistinctLineTops(CCorvaneRichText& box) {
+    int lines = 0;
+    bool any = false;
+    int top = 0;
+    for (RichTextElement* e = box.GetFirstElement(); e != nullptr; e = e->next) {
+        if (!e->IsHidden() && (!any || e->lineTop != top)) {
+            ++lines;
+            top = e->lineTop;
+            any = true;
+        }
+    }
+    return lines;
+}
+
+TEST_F(RichTextLayoutTest, ZeroSizedTextStillAdvancesLinesAndTrimmingCountsWhatItRemoves) {
+    // A chat line that once left a 10-line box blank until it was reset.
+    CCorvaneRichText* box = MakeBox(300, 100, kRichDefaultStyle);
+    box->SetMaxLines(10);
+    box->AppendText(("line\nline\nline\n<size=0>" + std::string(25, '\n')).c_str());
+    EXPECT_EQ(box->GetLineCount(), DistinctLineTops(*box));
+    EXPECT_EQ(box->GetLineCount(), 10);
+    box->AppendText("hello\n");
+    EXPECT_EQ(Text(*box).substr(Text(*box).size() - 6), "hello\n");
+    EXPECT_EQ(box->GetLineCount(), DistinctLineTops(*box));
+    Settle();
+    EXPECT_GT(InkOf(*box), 0) << "hello is shown";
+
+    // Every line stands below the one before it.
+    int top = INT_MIN;
+    for (RichTextElement* e = box->GetFirstElement(); e != nullptr; e = e->next) {
+        if (e->lineTop != top) {
+            EXPECT_GT(e->lineTop, top);
+            top = e->lineTop;
+        }
+    }
+}
+
+TEST_F(RichTextLayoutTest, FlatObjectsAndHugeGapsStillGiveEveryLineItsOwnTop) {
+    CCorvaneRichText* box = MakeBox(50, 100, kRichDefaultStyle);
+    box->SetMaxLines(3);
+    for (int i = 0; i < 6; ++i) {
+        CCorvaneObject* flat = visual->CreateObject();
+        flat->Resize(40, 0);
+        box->InsertObject(flat);  // each wraps onto a line of height 0
+    }
+    EXPECT_EQ(box->GetLineCount(), DistinctLineTops(*box));
+    EXPECT_EQ(box->GetLineCount(), 3);
+    box->AppendText("\nhello");
+    EXPECT_EQ(Text(*box).substr(Text(*box).size() - 5), "hello");
+    EXPECT_EQ(box->GetLineCount(), DistinctLineTops(*box));
+
+    // A gap too large for the coordinates is held to one they can carry.
+    CCorvaneRichText* gaps = MakeBox(300, 100, kRichDefaultStyle, 100, 300);
+    gaps->SetMaxLines(3);
+    gaps->SetLineSpacing(INT_MAX);
+    AppendLines(*gaps, 10);
+    gaps->AppendText("hello");
+    EXPECT_EQ(gaps->GetLineCount(), 3);
+    EXPECT_EQ(gaps->GetLineCount(), DistinctLineTops(*gaps));
+    EXPECT_EQ(Text(*gaps).substr(Text(*gaps).size() - 5), "hello");
+    EXPECT_GE(gaps->GetContentHeight(), 0);
+}
+
+TEST_F(RichTextLayoutTest, ABoxThatTrimsForeverKeepsItsCoordinatesInRange) {
+    CCorvaneRichText* box = MakeBox(300, 100, kRichDefaultStyle);
+    box->SetMaxLines(3);
+    box->SetLineSpacing(kRichMaxElementSide);  // 65549 pixels a line
+    for (int i = 0; i < 17000; ++i) {
+        box->AppendText("x\n");
+    }
+    box->AppendText("hello");
+    EXPECT_EQ(box->GetLineCount(), 3);
+    EXPECT_EQ(box->GetLineCount(), DistinctLineTops(*box));
+    EXPECT_EQ(Text(*box), "x\nx\nhello");
+    EXPECT_LT(box->GetContentTop(), kRichRebaseTop + 2 * 65549);
+    RichTextElement* last = box->GetLastElement();
+    ASSERT_NE(last, nullptr);
+    EXPECT_LE(box->GetScrollY(), last->lineTop) << "the view follows the newest line";
+    EXPECT_GE(box->GetScrollY() + box->GetViewHeight(), last->Bottom());
+    Settle();
+    EXPECT_GT(InkOf(*box), 0);
+}
+
 TEST_F(RichTextLayoutTest, AnEditableFullBoxKeepsRoomForOneMoreLine) {
     CCorvaneRichText* editable = MakeBox(200, 50, kRichSelectable | kRichEditable);
     CCorvaneRichText* plain = MakeBox(200, 50, 0);
@@ -91,6 +176,31 @@ TEST_F(RichTextLayoutTest, AnEditableFullBoxKeepsRoomForOneMoreLine) {
     plain->SetBottomMargin(5);
     plain->SetMaxLines(1000);
     EXPECT_EQ(plain->GetContentHeight(), bottom + 5);
+}
+
+TEST_F(RichTextLayoutTest, DeletingASelectionKeepsTheSpareLineAndTheScrollInRange) {
+    CCorvaneRichText* box = MakeBox(200, 50, kRichSelectable | kRichEditable | kRichFollow);
+    AppendLines(*box, 10);
+    box->ScrollToBottom();
+    const int maxBefore = box->GetScrollY();
+    // The last character of the last line goes.
+    RichTextElement* last = box->GetLastElement();
+    RichTextElement* before = box->GetElement(box->GetElementCount() - 2);
+    box->MarkSelection(before, last);
+    box->DeleteBackward();
+    const int bottom = box->GetLastElement()->Bottom() - box->GetContentTop();
+    EXPECT_EQ(box->GetContentHeight(), bottom + 16) << "the editable box's spare line";
+    EXPECT_EQ(box->GetScrollY(), maxBefore);
+    EXPECT_LE(box->GetScrollY(),
+              box->GetContentTop() + box->GetContentHeight() - box->GetViewHeight());
+
+    // Deleting whole lines brings the scroll position back within range.
+    box->MarkSelection(box->GetElement(10), nullptr);
+    box->DeleteForward();
+    EXPECT_LE(box->GetScrollY(),
+              box->GetContentTop() + std::max(0, box->GetContentHeight() - box->GetViewHeight()));
+    EXPECT_EQ(box->GetLineCount(), DistinctLineTops(*box));
+    Settle();
 }
 
 TEST_F(RichTextLayoutTest, SingleLineBoxesScrollSideways) {

@@ -78,14 +78,27 @@ TEST_F(RichTextMarkupTest, HashEscapesAndColourLetters) {
 }
 
 TEST_F(RichTextMarkupTest, SizesAreBoundedAndFacesCut) {
-    box->AppendText("<size=5000>a<size=-7>b<size=20>c");
+    box->AppendText("<size=5000>a<size=-7>b<size=20>c<size=0>d<size=-2147483648>e<size=1>f");
     EXPECT_EQ(box->GetElement(0)->height, 1000);
-    EXPECT_EQ(box->GetElement(1)->height, 0) << "no negative size";
+    EXPECT_EQ(box->GetElement(1)->height, kRichMinFontSize) << "raised to the smallest size";
     EXPECT_EQ(box->GetElement(2)->height, 20);
     EXPECT_EQ(box->GetElement(2)->width, 10);
+    for (int i = 3; i < 6; ++i) {
+        EXPECT_EQ(box->GetElement(i)->height, kRichMinFontSize);
+        EXPECT_GE(box->GetElement(i)->width, 1) << "every character takes room";
+    }
     box->SetCapacity(30);
     box->AppendText("<size=40>d");
     EXPECT_EQ(box->GetLastElement()->height, 30);
+    box->SetCapacity(-5);
+    box->AppendText("<size=40>d");
+    EXPECT_EQ(box->GetLastElement()->height, kRichMinFontSize) << "no limit below the smallest";
+    box->SetCapacity(1000);
+    box->SetFontSize(0);
+    EXPECT_EQ(box->GetFontSize(), kRichMinFontSize);
+    box->SetFontSize(-40);
+    EXPECT_EQ(box->GetFontSize(), kRichMinFontSize);
+    box->SetFontSize(14);
 
     // 16 double-byte characters: the face keeps 15 of them, never half of one.
     std::string longFace;
@@ -186,15 +199,21 @@ TEST_F(RichTextMarkupTest, PicturesAnimationsAndButtonsAreEmbedded) {
     EXPECT_EQ(object->GetClickTarget(), box->GetId());
 }
 
-// Every element in the list is counted, lines are ordered and every embedded
-// object and link record is alive.
+// Every element in the list is counted, lines are ordered and counted, and
+// every embedded object and link record is alive.
 void ExpectConsistent(CCorvaneRichText& box, CCorvaneVisual& visual) {
     int count = 0;
+    int lines = 0;
     int top = INT_MIN;
+    int visibleTop = INT_MIN;
     for (RichTextElement* e = box.GetFirstElement(); e != nullptr; e = e->next) {
         ++count;
         ASSERT_GE(e->lineTop, top);
         top = e->lineTop;
+        if (!e->IsHidden() && e->lineTop != visibleTop) {
+            ++lines;
+            visibleTop = e->lineTop;
+        }
         if (e->IsObject() && e->code != 0) {
             ASSERT_NE(visual.FindObjectById(e->ObjectId()), nullptr);
         }
@@ -203,6 +222,7 @@ void ExpectConsistent(CCorvaneRichText& box, CCorvaneVisual& visual) {
         }
     }
     ASSERT_EQ(count, box.GetElementCount());
+    ASSERT_EQ(lines, box.GetLineCount());
     ASSERT_GE(box.GetScrollY(), box.GetContentTop());
 }
 
