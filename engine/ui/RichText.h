@@ -366,6 +366,9 @@ private:
     // Where the caret stands in front of the element (null: behind the last
     // element): content left, line top and height.
     void CaretGeometry(RichTextElement* element, int* left, int* top, int* height);
+    // Tells the input method that the caret's scene rectangle (1 pixel wide)
+    // is where text goes in, so its windows open there.
+    void MoveInputMethodArea(double left, double top, int height);
     // The first visible element of the line with that top, or null.
     RichTextElement* FirstOfLine(int lineTop);
 

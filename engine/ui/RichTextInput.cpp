@@ -8,11 +8,13 @@
 #include <string>
 
 #include "engine/CorvaneCanvas.h"
+#include "engine/GameCore.h"
 #include "engine/ui/CorvaneInlineObject.h"
 #include "engine/ui/HandCursor.h"
 #include "engine/ui/RichText.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
+#include "platform/TextInputArea.h"
 
 namespace {
 
@@ -524,6 +526,25 @@ void CCorvaneRichText::PlaceCaret(RichTextElement* element) {
     caret->Invalidate();
     StopObjectActions(caret->GetId());
     FadeAction(caret, 1.0, -1, kCaretBlinkInterval, 1.0, 0.0, nullptr);
+    MoveInputMethodArea(caret->GetLeft(), caret->GetTop(), height);
+}
+
+void CCorvaneRichText::MoveInputMethodArea(double left, double top, int height) {
+    GameCore* core = GetCore();
+    const platform::WindowId window = core != nullptr ? core->GetWindowHandle() : 0;
+    if (window == 0) {
+        return;
+    }
+    // Scene pixels to the engine window's client pixels.
+    IntRect scene;
+    GetSceneViewRect(&scene);
+    const int64_t x = static_cast<int64_t>(TruncateToInt(left)) - scene.left;
+    const int64_t y = static_cast<int64_t>(TruncateToInt(top)) - scene.top;
+    auto held = [](int64_t value) {
+        return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX));
+    };
+    platform::SetTextInputArea(
+        window, platform::PixelRect{held(x), held(y), held(x + 1), held(y + height)});
 }
 
 void CCorvaneRichText::HideCaret() {

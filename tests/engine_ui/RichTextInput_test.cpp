@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "engine/CorvanePicture.h"
+#include "platform/TextInputArea.h"
 #include "tests/engine_ui/RichTextTestSupport.h"
 
 namespace {
@@ -281,6 +282,29 @@ TEST_F(RichTextInputTest, TheCaretMovesByCharacterAndByLine) {
     EXPECT_EQ(Text(*box), "Yc\n");
     box->DeleteBackward();
     EXPECT_EQ(Text(*box), "Yc");
+}
+
+TEST_F(RichTextInputTest, TheInputMethodIsToldWhereTheCaretStands) {
+    CCorvaneRichText* box = MakeBox(300, 100, kSelectable | kRichEditable);
+    box->AppendText("ab\n<size=20>cd");
+    IntRect scene;
+    visual->GetSceneViewRect(&scene);
+    auto expectAreaAt = [&](int left, int top, int height) {
+        const auto [x, y] = SceneOf(*box, left, top);
+        const std::optional<platform::TextInputPlacement> placed = platform::LastTextInputArea();
+        ASSERT_TRUE(placed.has_value());
+        EXPECT_EQ(placed->window, window.Id());
+        EXPECT_EQ(placed->area, (platform::PixelRect{x - scene.left, y - scene.top,
+                                                     x - scene.left + 1, y - scene.top + height}));
+    };
+    box->PlaceCaret(box->GetElement(1));  // before b
+    expectAreaAt(7, 0, 14);
+    box->CaretDown();  // before d
+    RichTextElement* d = box->GetElement(4);
+    ASSERT_EQ(box->GetInsertionPoint(), d);
+    expectAreaAt(d->x, d->lineTop, 20);
+    box->CaretRight();  // behind d
+    expectAreaAt(d->Right(), d->lineTop, 20);
 }
 
 TEST_F(RichTextInputTest, DeactivationHidesTheCaretAndOptionallyTheBox) {
