@@ -123,6 +123,9 @@ public:
     virtual void SetMaxLines(int lines);
     virtual void SetBackgroundSize(int width, int height);
     virtual void SetBackgroundColor(uint32_t color);
+    // The background colour (SetBackgroundColor); the colour key 0xFF00FF
+    // leaves the background transparent.
+    void SetBackColor(uint32_t color) { SetBackgroundColor(color); }
     virtual void SetBackgroundImage(const char* name);
     virtual void DrawBackgroundFrame(const FrameRecord& frame, int x, int y, int width, int height);
     // RichTextMarkup.cpp: nonzero when the tag's content was understood.

@@ -52,6 +52,19 @@ TEST_F(RichTextModelTest, SpacingSettersKeepTheirSignRules) {
     EXPECT_EQ(e[1]->x, e[0]->x + 7 + 2);
 }
 
+TEST_F(RichTextModelTest, TheBackColourFillsTheBackgroundAndTheColourKeyLeavesItClear) {
+    CCorvaneRichText* box = MakeBox(40, 20, kRichDefaultStyle);
+    box->SetBackgroundImage("nothing");
+    box->SetBackColor(0x123456);
+    EXPECT_EQ(box->GetStyle() & (kRichBackgroundColor | kRichBackgroundImage),
+              kRichBackgroundColor);
+    CCorvaneCanvas* base = box->GetBaseCanvas();
+    EXPECT_EQ(CountPixels(*base, 0x123456), 40 * 20);
+    box->SetBackColor(kDefaultColorKey);
+    EXPECT_EQ(base->GetAlpha(5, 5), 0) << "transparent";
+    EXPECT_EQ(CountPixels(*base, 0x123456), 0);
+}
+
 TEST_F(RichTextModelTest, FacesAreFoundByNameAndResetKeepsTheFirstTwo) {
     CCorvaneRichText* box = MakeBox(200, 100, kRichDefaultStyle);
     box->AppendText("<face=幼圆>x");
