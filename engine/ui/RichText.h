@@ -83,8 +83,9 @@ inline constexpr int kRichMinFontSize = 2;
 inline constexpr double kRichDefaultLineSpacing = 0.2;
 inline constexpr uint32_t kRichDefaultTextColor = 0x010101;
 inline constexpr uint32_t kRichSelectionColor = 0x7CA781;
-// Line tops never pass this, so that a top plus a line's height stays an int.
-inline constexpr int kRichMaxLineTop = 1 << 30;
+// Line tops and the x of a single line never pass this, so that a position
+// plus an element's size stays an int.
+inline constexpr int kRichMaxPosition = 1 << 30;
 // When trimming moves the content top past this, the remaining content is
 // moved up to start at 0 again (a long-lived box trims forever).
 inline constexpr int kRichRebaseTop = 1 << 28;

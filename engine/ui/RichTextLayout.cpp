@@ -62,7 +62,7 @@ int CCorvaneRichText::NextLineTop(int top, int lineHeight) const {
     }
     // Every line advances, whatever its height: lines never share a top.
     next = std::max(std::trunc(next), static_cast<double>(top) + 1.0);
-    return ToInt(std::min(next, static_cast<double>(kRichMaxLineTop)));
+    return ToInt(std::min(next, static_cast<double>(kRichMaxPosition)));
 }
 
 int CCorvaneRichText::LineAdvance(int lineHeight) const {
@@ -165,7 +165,8 @@ RichPoint CCorvaneRichText::LayoutSingleLine(int x, int y, RichTextElement* firs
             continue;
         }
         e->y = std::max(0, y + viewHeight_ - 1 - e->height);
-        x += e->Advance();
+        x = static_cast<int>(
+            std::min<int64_t>(static_cast<int64_t>(x) + e->Advance(), kRichMaxPosition));
         contentWidth_ = std::max(contentWidth_, e->Right());
         if (!openLineCounted_) {
             openLineCounted_ = true;

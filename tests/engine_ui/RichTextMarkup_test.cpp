@@ -112,6 +112,30 @@ TEST_F(RichTextMarkupTest, SizesAreBoundedAndFacesCut) {
     EXPECT_EQ(box->GetLastElement()->height, 12) << "the value ends at ';'";
 }
 
+TEST_F(RichTextMarkupTest, HugeAndNegativeNumbersInTagsKeepTheBoxWhole) {
+    AddFace("smile", 2, 16, 16);
+    box->AppendText(
+        "<z=smile,99999>a<z=smile,-5>b<m=smile,0,-5,-5>c<z=smile,0,99999999999,-99999999999>"
+        "<c=99999999999>d<c=-5>e<color=>f<size=99999999999>g<face=>h");
+    Settle();
+    EXPECT_EQ(box->GetElementCount(), static_cast<int>(Elements(*box).size()));
+    for (RichTextElement* e : Elements(*box)) {
+        EXPECT_LE(e->width, 2048);
+        EXPECT_LE(e->height, 2048);
+    }
+    EXPECT_EQ(box->GetElement(box->GetElementCount() - 2)->height, 1000);
+
+    // A single line never wraps: its positions are held where they still fit.
+    CCorvaneRichText* line = MakeBox(100, 20, kRichSingleLine | kRichFollow, 100, 300);
+    line->SetCharSpacing(INT_MAX);
+    line->AppendText(("<size=1000>" + std::string(40000, 'a')).c_str());
+    EXPECT_GE(line->GetContentWidth(), line->GetLastElement()->Right());
+    EXPECT_GE(line->GetLastElement()->x, line->GetElement(0)->x);
+    EXPECT_LE(line->GetScrollX(), line->GetContentWidth());
+    EXPECT_GE(line->GetScrollX(), 0);
+    Settle();
+}
+
 TEST_F(RichTextMarkupTest, UnderstoodTagsVanishAndTheRestShowsAsText) {
     box->AppendText("<notify,c=255>a<hello>b<c=9 c<");
     EXPECT_EQ(Text(*box), "a<hello>b<c=9 c<");
