@@ -264,8 +264,10 @@ void CCorvaneRichText::RebaseContent() {
     contentTop_ = 0;
     penY_ -= shift;
     scrollY_ -= shift;
-    anchorY_ -= shift;
-    endY_ -= shift;
+    // Drag points come from the pointer and may lie anywhere.
+    for (int* y : {&anchorY_, &endY_}) {
+        *y = static_cast<int>(std::max<int64_t>(static_cast<int64_t>(*y) - shift, INT_MIN));
+    }
     ForbidReuse();
 }
 
