@@ -29,6 +29,7 @@ protected:
         owner->onEvent = [this](const EventRecord& r) {
             if (r.event == kEventInlineClick) {
                 clickTexts.emplace_back(EventParamPointer<const char>(r.param1));
+                clickSenders.push_back(static_cast<int>(r.param2));
             }
         };
         cursor = Make(10, 10);
@@ -48,6 +49,7 @@ protected:
     static int Look(CCorvaneInlineObject* object) { return object->GetPicture()->GetFrame(); }
 
     std::vector<std::string> clickTexts;
+    std::vector<int> clickSenders;
     RecordingObject* cursor = nullptr;
 };
 
@@ -116,6 +118,7 @@ TEST_F(InlineObjectTest, AClickPostsTheTextWhichOutlivesTheObject) {
     EXPECT_TRUE(clickTexts.empty()) << "posted: it arrives on a later frame";
     Frame();
     EXPECT_EQ(clickTexts, (std::vector<std::string>{"go:1"}));
+    EXPECT_EQ(clickSenders, std::vector<int>{object->GetId()}) << "the sender names itself";
 
     // The object dies between its click and the delivery: the target still
     // reads the text.
