@@ -258,7 +258,9 @@ void CCorvaneFont::MakeFont(int height, int weight, std::string_view face, int i
 
 void CCorvaneFont::SetFontDesc(const FontDesc& desc) {
     FontDesc copy = desc;
-    copy.faceName[kFaceBytes] = '\0';
+    // The face may fill all 32 bytes: cut it at a whole character.
+    const std::string face(desc.faceName, strnlen(desc.faceName, sizeof(desc.faceName)));
+    SetFontDescFace(copy, face);
     MakeFont(copy.height, copy.weight, GetFontDescFace(copy), copy.italic, copy.underline);
     const int made = desc_.cellHeight;
     desc_ = copy;
@@ -302,8 +304,7 @@ bool CCorvaneFont::ApplyTag(const char* tag, int length, Layout* layout) {
     if (parsed->kind == TagKind::Script) {
         // A drawing call reads each line twice; the script is kept once.
         if (layout == nullptr || !layout->drawPass) {
-            scripts_.emplace_back(tag, strnlen(tag, static_cast<size_t>(length)));
-            scriptIndex_ = 0;
+            KeepScript(std::string(tag, strnlen(tag, static_cast<size_t>(length))));
         }
         return true;
     }
@@ -368,6 +369,18 @@ bool CCorvaneFont::ApplyTag(const char* tag, int length, Layout* layout) {
         }
     }
     return true;
+}
+
+void CCorvaneFont::KeepScript(std::string script) {
+    // The same text drawn again (a chat line redrawn, a measured caption)
+    // reuses its entry; new texts push the oldest out.
+    if (std::find(scripts_.begin(), scripts_.end(), script) == scripts_.end()) {
+        if (scripts_.size() >= kMaxFontScripts) {
+            scripts_.erase(scripts_.begin());
+        }
+        scripts_.push_back(std::move(script));
+    }
+    scriptIndex_ = 0;
 }
 
 // ---- Layout ----

@@ -40,6 +40,8 @@
 inline constexpr int kMaxFontHeight = platform::kMaxFontHeight;  // also the glyph bitmap's side
 inline constexpr int kMaxMarkupTagLength = 256;                  // bytes between '<' and '>'
 inline constexpr uint32_t kFontCreateColor = 0xFF7D327D;
+// The most "script" tag texts a font keeps; the oldest goes first.
+inline constexpr size_t kMaxFontScripts = 64;
 
 // A font description: 20 words, copied whole between a font and its users.
 struct FontDesc {
@@ -104,7 +106,8 @@ public:
 
     int GetHalfWidth() const { return halfWidth_; }
     int GetCellHeight() const { return desc_.cellHeight; }
-    // The texts of the "script" tags met since Create, and the script index
+    // The texts of the "script" tags met since Create, each once, the latest
+    // kMaxFontScripts of them in the order first met; and the script index
     // (-1 before the first).
     const std::vector<std::string>& GetScripts() const { return scripts_; }
     int GetScriptIndex() const { return scriptIndex_; }
@@ -117,6 +120,7 @@ private:
     void RestoreDesc(const FontDesc& desc);
     void SetColor(uint32_t color);
     bool ApplyTag(const char* tag, int length, Layout* layout);
+    void KeepScript(std::string script);
 
     void Run(Layout& layout);
     bool PlaceChar(Layout& layout, int bytes);

@@ -396,6 +396,36 @@ TEST_F(CorvaneFontTest, TheDescriptionIsCopiedWholeWithTheMadeCellHeight) {
     EXPECT_EQ(GetFontDescFace(desc), std::string(30, 'a'));
 }
 
+TEST_F(CorvaneFontTest, AFaceNameIsNeverLeftWithHalfACharacter) {
+    FontDesc desc = Desc(16);
+    std::memset(desc.faceName, 'a', 30);
+    desc.faceName[30] = '\xD6';  // a double-byte character filling the last two bytes
+    desc.faceName[31] = '\xD0';
+    Use(desc);
+    EXPECT_EQ(GetFontDescFace(font.GetFontDesc()), std::string(30, 'a'));
+    EXPECT_EQ(font.GetFontDesc().faceName[30], '\0');
+}
+
+TEST_F(CorvaneFontTest, ScriptTagsAreKeptOnceEachAndBounded) {
+    Pixels pixels(64, 16);
+    for (int i = 0; i < 100; ++i) {
+        font.DrawText(pixels.Data(), 64, 16, 0, 0, "<script:Go(1)>A<script:Go(2)>");
+        MeasuredWidth("<script:Go(2)>B");
+    }
+    EXPECT_EQ(font.GetScripts(), std::vector<std::string>({"script:Go(1)", "script:Go(2)"}));
+    EXPECT_EQ(font.GetScriptIndex(), 0);
+
+    // Texts that never repeat (chat lines) keep only the latest ones.
+    for (int i = 0; i < 3000; ++i) {
+        const std::string text = "<script:Say(" + std::to_string(i) + ")>";
+        MeasuredWidth(text.c_str());
+    }
+    ASSERT_EQ(font.GetScripts().size(), kMaxFontScripts);
+    EXPECT_EQ(font.GetScripts().front(),
+              "script:Say(" + std::to_string(3000 - kMaxFontScripts) + ")");
+    EXPECT_EQ(font.GetScripts().back(), "script:Say(2999)");
+}
+
 TEST_F(CorvaneFontTest, CreateStartsAfresh) {
     Parse("script:x");
     EXPECT_EQ(font.Create(), 1);
