@@ -240,8 +240,9 @@ int GdiPaintModule::DrawImageToBackground(const FrameRecord& state, int x, int y
     }
     SpriteParams params;
     params.angle = angle;
-    params.centreX = ClampToInt(int64_t{x} + width / 2);
-    params.centreY = ClampToInt(int64_t{y} + height / 2);
+    // The blitter puts the left edge (width + 1) / 2 left of the centre.
+    params.centreX = ClampToInt(int64_t{x} + (int64_t{width} + 1) / 2);
+    params.centreY = ClampToInt(int64_t{y} + (int64_t{height} + 1) / 2);
     params.width = width;
     params.height = height;
     DrawFrameState(SurfaceOf(background_.get(), GetDisplayDepth() / 8), params, state, 1.0);

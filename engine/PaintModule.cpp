@@ -358,8 +358,11 @@ int PaintModule::RefreshImage(CImageFrameView& view) {
     }
     view.SetRefreshTime(now);
     FrameRecord state = view.GetFrameInfo();
+    // A record already cached is taken for the next frame; one decoded now
+    // may be drawn in this one.
     ImageRecord* record = FindCached(state.key);
-    if (record == nullptr && LoadImageResource(state.key) != 0) {
+    const bool cached = record != nullptr;
+    if (!cached && LoadImageResource(state.key) != 0) {
         record = FindCached(state.key);
     }
     if (record == nullptr) {
@@ -369,7 +372,7 @@ int PaintModule::RefreshImage(CImageFrameView& view) {
     state.record = record;
     state.serial = record->serial;
     view.SetFrameInfo(state);
-    return 1;
+    return cached ? 0 : 1;
 }
 
 bool PaintModule::HasImage(std::string_view name) const {

@@ -108,7 +108,9 @@ public:
     virtual void RemoveImage(std::string_view name);
     // Points a view whose record went stale at the current record of its
     // key, loading it when needed; at most once a second per view, never for
-    // a view whose refresh time is 0 or 1. 1 when the view may be drawn.
+    // a view whose refresh time is 0 or 1. 1 when the view may be drawn in
+    // this frame: its record was decoded now; a record found in the cache is
+    // taken for the next frame and answers 0.
     virtual int RefreshImage(CImageFrameView& view);
     // Frees the record's buffers and zeroes it; null is ignored.
     virtual void FreeImageRecord(ImageRecord* record) = 0;

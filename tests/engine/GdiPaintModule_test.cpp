@@ -184,6 +184,17 @@ TEST_F(GdiPaintTest, PicturesDrawnIntoTheBackgroundAndFromFrameGrids) {
     EXPECT_EQ(Background(6, 4), kBackground);
     EXPECT_EQ(paint->DrawImageToBackground(FrameRecord{}, 2, 3, 4, 2, 0.0), 0);
 
+    // An odd size starts at the same corner.
+    AddPicture("odd.png", GradientPng(3, 5, 7));
+    EXPECT_EQ(paint->DrawImageToBackground(paint->GetImageFrameInfo("odd", 0), 20, 10, 3, 5, 0.0),
+              1);
+    EXPECT_EQ(Background(20, 10), 0xFF010107u);
+    EXPECT_EQ(Background(22, 14), 0xFF152907u);
+    EXPECT_EQ(Background(19, 10), kBackground);
+    EXPECT_EQ(Background(20, 9), kBackground);
+    EXPECT_EQ(Background(23, 14), kBackground);
+    EXPECT_EQ(Background(22, 15), kBackground);
+
     // Frame 1 of a two-column grid comes from the second column.
     OwnedRecord grid;
     MakeGrid(*grid, 2, 2, 2, 2, [](int x, int) { return 0xFF000000u | (x < 2 ? 0x11 : 0x22); });

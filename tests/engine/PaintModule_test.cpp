@@ -223,15 +223,18 @@ TEST_F(PaintModuleTest, StaleViewsAreRefreshedAtMostOnceASecond) {
     EXPECT_EQ(view.IsCurrent(), 1);
     EXPECT_EQ(view.GetRecord(), paint->FindImage("face.imge"));
 
-    // Replaced in the cache: the view takes the cached record.
+    // Replaced in the cache: the view takes the cached record, and its node
+    // waits for the next frame (nothing was decoded for this one).
     ImageRecord other;
     Make32(other, 2, 2, 1, 0, [](int, int) { return 0xFF123456u; });
     paint->RemoveImage("face");
     paint->AddImage(&other, "face");
     ReleaseImageRecord(other);
     EXPECT_EQ(paint->RefreshImage(view), 0);
+    EXPECT_EQ(view.IsCurrent(), 0) << "refreshed less than a second ago";
     time.AdvanceMs(1000);
-    EXPECT_EQ(paint->RefreshImage(view), 1);
+    EXPECT_EQ(paint->RefreshImage(view), 0);
+    EXPECT_EQ(view.IsCurrent(), 1);
     EXPECT_EQ(view.GetPixelColor(0, 0), 0x563412u);
 }
 
