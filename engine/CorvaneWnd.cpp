@@ -5,6 +5,7 @@
 
 #include "engine/CorvaneView.h"
 #include "engine/EngineClock.h"
+#include "engine/EngineCursors.h"
 #include "engine/FailureNoticeModule.h"
 #include "engine/GdiPaintModule.h"
 #include "engine/InputModule.h"
@@ -72,6 +73,7 @@ int CCorvaneWnd::Initialize(CCorvaneView* root, ResourceModule* resources) {
     ModuleBase* paint = new GdiPaintModule;
     ModuleBase* music = new MusicModule;
     ModuleBase* input = new InputModule;
+    RegisterEngineCursors();
     core_.Start(Id());
     core_.LoadModule(resourceModule, 1, 1);
     core_.LoadModule(objects, 1, 0);

@@ -11,7 +11,8 @@
 //    tells the window its client size at once. Initialize, once, loads the
 //    resource (1001), object (1002), paint (1003), music (1004) and input
 //    (1005) modules and the failure-notice receiver (1010), registers the
-//    root view and starts the frame timer (5 ms asked; the platform's
+//    program's own cursors (EngineCursors.h) and the root view and starts
+//    the frame timer (5 ms asked; the platform's
 //    shortest interval applies). Load results are not checked: a module that
 //    failed is simply not there.
 //  - Derived windows handle their messages in OnMessage first and pass the

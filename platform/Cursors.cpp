@@ -428,7 +428,25 @@ CursorHandle LoadCursorFromFile(std::string_view path, std::string* error) {
 bool AddCursorResource(int resourceId, const uint8_t* data, size_t size, std::string* error) {
     std::string reason;
     CursorImage image;
-    if (DecodeCursorImage(data, size, image, reason)) {
+    if (!DecodeCursorImage(data, size, image, reason)) {
+        if (error != nullptr) {
+            *error = reason;
+        }
+        return false;
+    }
+    return AddCursorResource(resourceId, std::move(image), error);
+}
+
+bool AddCursorResource(int resourceId, CursorImage image, std::string* error) {
+    const char* reason = nullptr;
+    if (!SideInRange(image.width) || !SideInRange(image.height)) {
+        reason = "cursor picture size out of range";
+    } else if (image.hotX < 0 || image.hotX >= image.width || image.hotY < 0 ||
+               image.hotY >= image.height) {
+        reason = "cursor hot spot outside the picture";
+    } else if (image.pixels.size() != static_cast<size_t>(image.width) * image.height * 4) {
+        reason = "cursor pixels do not match the size";
+    } else {
         Registry& registry = TheRegistry();
         std::lock_guard<std::mutex> lock(registry.mutex);
         if (registry.resources.count(resourceId) == 0) {

@@ -11,9 +11,9 @@
 //    PNG) and animated cursors (.ani: their first frame). The type comes
 //    from the bytes, not the name. Damaged data is refused with a reason;
 //    nothing is read outside the given bytes.
-//  - The program's resources are the cursor files the program registers
-//    under resource ids at start-up; loading a resource answers the same
-//    handle every time.
+//  - The program's resources are the cursor files and pictures the program
+//    registers under resource ids at start-up; loading a resource answers
+//    the same handle every time.
 //  - The display back end turns a handle into a shape with
 //    FindLoadedCursor (system handles: by their id).
 //  - Safe from any thread.
@@ -54,6 +54,10 @@ CursorHandle LoadCursorFromFile(std::string_view path, std::string* error = null
 // when they do not decode or the id is taken.
 bool AddCursorResource(int resourceId, const uint8_t* data, size_t size,
                        std::string* error = nullptr);
+// Registers a picture the program drew as its resource `resourceId`; false,
+// with nothing registered, for a side outside 1..kMaxCursorSide, a hot spot
+// outside the picture, a pixel count that does not match, or a taken id.
+bool AddCursorResource(int resourceId, CursorImage image, std::string* error = nullptr);
 // The handle of the program's cursor resource; 0 when none is registered.
 CursorHandle LoadCursorResource(int resourceId);
 

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneCursor.h"
 #include "engine/CorvaneView.h"
+#include "engine/EngineCursors.h"
 #include "engine/EngineEvents.h"
 #include "engine/GdiPaintModule.h"
 #include "engine/InputModule.h"
@@ -19,6 +21,7 @@
 #include "engine/ObjectModule.h"
 #include "engine/ResourceModule.h"
 #include "platform/Cursor.h"
+#include "platform/Cursors.h"
 #include "platform/Messages.h"
 #include "platform/SdlEvents.h"
 #include "platform/SdlInput.h"
@@ -298,6 +301,33 @@ TEST_F(CorvaneWndTest, TheCursorIsSetOnEveryRequest) {
     ASSERT_TRUE(platform::SynthesizeMouseMove(Id(), 3, 3));
     Deliver();
     EXPECT_EQ(platform::DisplayCursorShape(), platform::SystemCursor(platform::kCursorArrow));
+}
+
+TEST_F(CorvaneWndTest, TheProgramsOwnCursorsAreThereOnceTheEngineRuns) {
+    Open();
+    auto* cursor = new CCorvaneCursor;
+    Objects().RegisterObject(cursor, nullptr);
+    const platform::CursorHandle normal =
+        cursor->LoadCursorResource(kNormalCursorResource, kNormalCursorId);
+    const platform::CursorHandle hand =
+        cursor->LoadCursorResource(kHandCursorResource, kHandCursorId);
+    ASSERT_NE(normal, 0u);
+    ASSERT_NE(hand, 0u);
+    EXPECT_NE(normal, hand);
+
+    // Each hot spot sits on the outline of the shape's tip.
+    for (platform::CursorHandle handle : {normal, hand}) {
+        const auto image = platform::FindLoadedCursor(handle);
+        ASSERT_NE(image, nullptr);
+        const size_t hot = (static_cast<size_t>(image->hotY) * image->width + image->hotX) * 4;
+        EXPECT_EQ(image->pixels[hot + 3], 255);
+        EXPECT_EQ(image->pixels[hot], 0);
+    }
+
+    cursor->OnEvent(MakeEventRecord(cursor->GetId(), kEventHandCursor, 0, 0));
+    EXPECT_EQ(platform::DisplayCursorShape(), hand);
+    cursor->OnEvent(MakeEventRecord(cursor->GetId(), kEventArrowCursor, 0, 0));
+    EXPECT_EQ(platform::DisplayCursorShape(), normal);
 }
 
 TEST_F(CorvaneWndTest, TheFrameTimerRunsFramesInTheMessageLoop) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,36 @@ TEST(Cursors, LoadedCursorsGetHandlesOfTheirOwnAndResourcesKeepOne) {
     EXPECT_FALSE(platform::AddCursorResource(9101, bytes.data(), bytes.size(), &error));
     EXPECT_FALSE(platform::AddCursorResource(9102, bytes.data(), 10, &error));
     EXPECT_EQ(platform::LoadCursorResource(9102), 0u);
+}
+
+TEST(CursorResources, PicturesDrawnByTheProgramAreCheckedBeforeTheyAreKept) {
+    auto picture = [](int width, int height, int hotX, int hotY) {
+        platform::CursorImage image;
+        image.width = width;
+        image.height = height;
+        image.hotX = hotX;
+        image.hotY = hotY;
+        image.pixels.assign(static_cast<size_t>(std::max(width * height, 0)) * 4, 0xFF);
+        return image;
+    };
+    std::string error;
+    EXPECT_FALSE(platform::AddCursorResource(9111, picture(0, 4, 0, 0), &error));
+    EXPECT_FALSE(
+        platform::AddCursorResource(9111, picture(4, platform::kMaxCursorSide + 1, 0, 0), &error));
+    EXPECT_FALSE(platform::AddCursorResource(9111, picture(4, 4, 4, 0), &error));
+    EXPECT_FALSE(platform::AddCursorResource(9111, picture(4, 4, 0, -1), &error));
+    platform::CursorImage shortRow = picture(4, 4, 1, 1);
+    shortRow.pixels.pop_back();
+    EXPECT_FALSE(platform::AddCursorResource(9111, shortRow, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(platform::LoadCursorResource(9111), 0u);
+
+    ASSERT_TRUE(platform::AddCursorResource(9111, picture(4, 3, 3, 2)));
+    const auto kept = platform::FindLoadedCursor(platform::LoadCursorResource(9111));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(std::vector<int>({kept->width, kept->height, kept->hotX, kept->hotY}),
+              std::vector<int>({4, 3, 3, 2}));
+    EXPECT_FALSE(platform::AddCursorResource(9111, picture(4, 3, 0, 0), &error));
 }
 
 }  // namespace
