@@ -1,7 +1,6 @@
 #include "engine/CorvaneCursor.h"
 
-#include <string>
-
+#include "engine/EngineCursors.h"
 #include "engine/EngineLog.h"
 #include "platform/Cursors.h"
 
@@ -21,12 +20,7 @@ platform::CursorHandle CCorvaneCursor::LoadCursorFile(const char* path, int curs
     if (path == nullptr || cursors_.count(cursorId) != 0) {
         return 0;
     }
-    std::string error;
-    const platform::CursorHandle cursor = platform::LoadCursorFromFile(path, &error);
-    if (cursor == 0) {
-        EngineLog("cursor %d not loaded from %s: %s", cursorId, path, error.c_str());
-    }
-    return StoreCursor(cursorId, cursor);
+    return StoreCursor(cursorId, LoadCursorFileOrLog(path));
 }
 
 platform::CursorHandle CCorvaneCursor::LoadCursorResource(int resourceId, int cursorId) {

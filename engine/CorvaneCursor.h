@@ -32,7 +32,9 @@ public:
 
     // Each Load answers the new cursor, or null when the id already has one
     // or the cursor cannot be loaded.
-    // A cursor file (.cur, .ico or .ani) by path.
+    // A cursor file (.cur, .ico or .ani) by path. (The facade's one-argument
+    // form, which makes the file the input cursor, stays reachable.)
+    using CCorvaneVisual::LoadCursorFile;
     virtual platform::CursorHandle LoadCursorFile(const char* path, int cursorId);
     // A cursor of the program's own resources by resource id.
     virtual platform::CursorHandle LoadCursorResource(int resourceId, int cursorId);

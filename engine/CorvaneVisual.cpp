@@ -13,6 +13,7 @@
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
+#include "engine/EngineCursors.h"
 #include "engine/EngineLog.h"
 #include "engine/GameCore.h"
 #include "engine/InputModule.h"
@@ -586,6 +587,14 @@ void CCorvaneVisual::SetInputCursor(platform::CursorHandle cursor) {
     if (InputModule* input = GetInputModule()) {
         input->SetCursorHandle(cursor);
     }
+}
+
+platform::CursorHandle CCorvaneVisual::LoadCursorFile(const char* path) {
+    const platform::CursorHandle cursor = LoadCursorFileOrLog(path);
+    if (cursor != 0) {
+        SetInputCursor(cursor);
+    }
+    return cursor;
 }
 
 void CCorvaneVisual::ShowSystemCursor(int on) {

@@ -201,6 +201,9 @@ public:
 
     // --- More input ---
     virtual void SetInputCursor(platform::CursorHandle cursor);
+    // Loads a cursor file (.cur, .ico, .ani) and makes it the input cursor;
+    // the cursor, or 0 (logged, the cursor unchanged) when it does not load.
+    virtual platform::CursorHandle LoadCursorFile(const char* path);
     virtual void ShowSystemCursor(int on);
     // The previous focus id (0 when nothing changed).
     virtual int SetFocus(int id);
@@ -267,6 +270,10 @@ public:
     }
     uint64_t PostEventAfter(uint32_t delay, const EventRecord& record) {
         return DelayAction(delay, &record);
+    }
+    // Shows (1) or hides (0) the object on the object module's next tick.
+    uint64_t BlinkAction(CCorvaneObject* object, int show, const EventRecord* endEvent) {
+        return ShowHideAction(object, show, endEvent);
     }
 
     // For actions of other kinds: a zeroed record with a fresh serial (null

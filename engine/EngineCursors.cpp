@@ -91,3 +91,15 @@ void RegisterEngineCursors() {
     Register(kNormalCursorResource, DrawNormalCursor());
     Register(kHandCursorResource, DrawHandCursor());
 }
+
+platform::CursorHandle LoadCursorFileOrLog(const char* path) {
+    if (path == nullptr) {
+        return 0;
+    }
+    std::string error;
+    const platform::CursorHandle cursor = platform::LoadCursorFromFile(path, &error);
+    if (cursor == 0) {
+        EngineLog("cursor file %s not loaded: %s", path, error.c_str());
+    }
+    return cursor;
+}

@@ -20,3 +20,7 @@ platform::CursorImage DrawHandCursor();
 
 // Registers both cursors under their resource ids; safe to call again.
 void RegisterEngineCursors();
+
+// Loads a cursor file; 0, with the reason in the engine log, when it does
+// not load.
+platform::CursorHandle LoadCursorFileOrLog(const char* path);

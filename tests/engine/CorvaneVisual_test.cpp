@@ -8,7 +8,9 @@
 
 #include "engine/InputModule.h"
 #include "engine/PpsCodec.h"
+#include "platform/Cursors.h"
 #include "tests/engine/VisualTestSupport.h"
+#include "tests/platform/CursorBytes.h"
 
 namespace {
 
@@ -311,4 +313,28 @@ TEST_F(VisualFacadeTest, InputOperationsReachTheInputModule) {
     field->SetFocusable(1);
     visual->SetFocus(field->GetId());
     EXPECT_NE(field->GetFlags() & kObjectHasFocus, 0u);
+}
+
+TEST_F(VisualFacadeTest, ACursorFileBecomesTheInputCursorOnlyWhenItLoads) {
+    platform::RecordingInputBackend backend;
+    platform::SetInputBackend(&backend);
+    EXPECT_EQ(visual->LoadCursorFile(nullptr), 0u);
+    auto* input = new InputModule;
+    ASSERT_EQ(core->LoadModule(input, 1, 1), kEngineOk);
+    const platform::CursorHandle before = input->GetCursorHandle();
+
+    folder.Write("point.cur", cursor_bytes::AsString(cursor_bytes::SmallCursor()));
+    folder.Write("broken.cur", "not a cursor");
+    EXPECT_EQ(visual->LoadCursorFile((folder.Path() + "\\missing.cur").c_str()), 0u);
+    EXPECT_EQ(visual->LoadCursorFile((folder.Path() + "/broken.cur").c_str()), 0u);
+    EXPECT_EQ(input->GetCursorHandle(), before);
+    EXPECT_NE(folder.Read(kLog).find("broken.cur"), std::string::npos);
+
+    const platform::CursorHandle loaded =
+        visual->LoadCursorFile((folder.Path() + "\\point.cur").c_str());
+    ASSERT_NE(loaded, 0u);
+    EXPECT_NE(platform::FindLoadedCursor(loaded), nullptr);
+    EXPECT_EQ(input->GetCursorHandle(), loaded);
+    EXPECT_EQ(backend.CurrentCursor(), loaded);
+    platform::SetInputBackend(nullptr);
 }

@@ -142,6 +142,29 @@ TEST_F(VisualActionTest, RotateStopsOnItsTargetAndShowHideActsOnTheFirstStep) {
     EXPECT_EQ(objects->CountLiveActions(), 0);
 }
 
+TEST_F(VisualActionTest, BlinkShowsAWaitingPictureOnceTheGroupBeforeItHasEnded) {
+    RecordingObject* notice = Make();
+    RecordingObject* waiting = Make();
+    waiting->Hide();
+    visual->BeginGroup();
+    visual->AlphaAction(notice, -0.5, 0.0, 0, nullptr);
+    visual->NextGroup();
+    ASSERT_NE(visual->BlinkAction(waiting, 1, 0), 0u);
+    visual->EndGroup();
+    Frames(2);
+    EXPECT_EQ(notice->GetAlpha(), 0.0);
+    EXPECT_EQ(waiting->IsVisible(), 0);
+    Frames(2);
+    EXPECT_NE(waiting->IsVisible(), 0);
+
+    const EventRecord end = EndTo(waiting);
+    ASSERT_NE(visual->BlinkAction(waiting, 0, &end), 0u);
+    Frame();
+    EXPECT_EQ(waiting->IsVisible(), 0);
+    EXPECT_EQ(Of(kEnd), Completed(waiting));
+    EXPECT_EQ(visual->BlinkAction(nullptr, 1, 0), 0u);
+}
+
 TEST_F(VisualActionTest, DelaysAndTimersDeliverTheirEndEventOnceWhenTheTimeIsUp) {
     RecordingObject* target = Make();
     const EventRecord late = EndTo(target, kEnd);
