@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/DoubleClick.h"
 #include "platform/Input.h"
 #include "platform/SdlDetail.h"
 #include "platform/SdlWindow.h"
@@ -225,6 +226,16 @@ void TranslateMotion(const SDL_MouseMotionEvent& e) {
     }
 }
 
+// The presses of the display's mouse, paired into double clicks by the
+// original platform's rule (the display's own click count is not used).
+std::mutex g_clicksMutex;
+DoubleClickRule g_clicks;
+
+bool CompletesDoubleClick(const MouseTarget& target, int vk, uint32_t time) {
+    std::lock_guard lock(g_clicksMutex);
+    return g_clicks.Press(target.window, vk, time, target.x, target.y);
+}
+
 void TranslateButton(const SDL_MouseButtonEvent& e) {
     int vk = 0;
     uint32_t message = 0;  // the button's down message; up is +1, double click +2
@@ -245,12 +256,16 @@ void TranslateButton(const SDL_MouseButtonEvent& e) {
     detail::NoteKey(vk, down);
     auto target = FindMouseTarget(e.windowID, e.x, e.y);
     if (!target) {
+        if (down) {
+            std::lock_guard lock(g_clicksMutex);
+            g_clicks.Forget();
+        }
         return;
     }
     if (down) {
         PostSetCursor(*target, message);
         TopLevelWindow* window = TopLevelWindow::Find(target->window);
-        const bool twice = e.clicks >= 2 && e.clicks % 2 == 0;
+        const bool twice = CompletesDoubleClick(*target, vk, e.timestamp);
         if (twice && window != nullptr && window->WantsDoubleClicks()) {
             message += 2;
         }

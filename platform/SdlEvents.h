@@ -31,7 +31,8 @@ enum class DisplayWindowEvent {
 };
 
 bool SynthesizeMouseMove(WindowId window, int x, int y);
-// clicks: 2 for the second press of a double click.
+// clicks: the display's own click count that the event carries, as a real
+// mouse's does; window messages pair presses by DoubleClick.h instead.
 bool SynthesizeMouseButton(WindowId window, MouseButton button, bool down, int x, int y,
                            int clicks = 1);
 // Notches away from the user (negative: towards), the pointer at (x, y).

@@ -149,7 +149,7 @@ struct TopLevelOptions {
     bool resizable = false;
     bool maximised = false;
     bool minimised = false;
-    bool doubleClicks = false;  // a second quick press arrives as ...DblClk
+    bool doubleClicks = false;  // a second press by DoubleClick.h arrives as ...DblClk
 };
 
 // The options a window of the given style bits asks for.

@@ -232,6 +232,56 @@ TEST_F(SdlWindowTest, ButtonsCarryTheKeyStateAndDoubleClicksOnlyWhenAsked) {
     EXPECT_EQ(ids, (std::vector<uint32_t>{kMsgLButtonDown, kMsgLButtonDblClk}));
 }
 
+TEST_F(SdlWindowTest, DoubleClicksNeedTheSameButtonWindowAndAFourPixelBox) {
+    RecordingWindow clicks;
+    ASSERT_TRUE(clicks.Create("SdlWindowTest"));
+    TopLevelWindow clicksTop(clicks.Id(), Options({0, 0, 80, 80}, true));
+    RecordingWindow other;
+    ASSERT_TRUE(other.Create("SdlWindowTest"));
+    TopLevelWindow otherTop(other.Id(), Options({100, 0, 180, 80}, true));
+    Deliver(&clicks);
+    auto press = [](RecordingWindow& w, MouseButton button, int x, int y, int displayCount) {
+        ASSERT_TRUE(SynthesizeMouseButton(w.Id(), button, true, x, y, displayCount));
+        ASSERT_TRUE(SynthesizeMouseButton(w.Id(), button, false, x, y, displayCount));
+    };
+    auto presses = [&](RecordingWindow& w) {
+        std::vector<uint32_t> ids;
+        for (const Seen& s : Deliver(&w)) {
+            if (s.id == kMsgLButtonDown || s.id == kMsgLButtonDblClk || s.id == kMsgRButtonDown ||
+                s.id == kMsgRButtonDblClk) {
+                ids.push_back(s.id);
+            }
+        }
+        return ids;
+    };
+    using Ids = std::vector<uint32_t>;
+
+    // 20 pixels apart: two presses, whatever the display counted.
+    press(clicks, MouseButton::Left, 2, 2, 1);
+    press(clicks, MouseButton::Left, 22, 2, 2);
+    EXPECT_EQ(presses(clicks), (Ids{kMsgLButtonDown, kMsgLButtonDown}));
+
+    // Within 2 pixels each way: a double click; the press after it starts
+    // a new pair.
+    press(clicks, MouseButton::Left, 30, 30, 1);
+    press(clicks, MouseButton::Left, 32, 28, 1);
+    press(clicks, MouseButton::Left, 32, 28, 3);
+    press(clicks, MouseButton::Left, 30, 30, 4);
+    EXPECT_EQ(presses(clicks),
+              (Ids{kMsgLButtonDown, kMsgLButtonDblClk, kMsgLButtonDown, kMsgLButtonDblClk}));
+
+    // Three pixels off, another button, or another window: no pair.
+    press(clicks, MouseButton::Left, 50, 50, 1);
+    press(clicks, MouseButton::Left, 50, 53, 2);
+    press(clicks, MouseButton::Right, 50, 53, 1);
+    press(clicks, MouseButton::Left, 50, 53, 2);
+    EXPECT_EQ(presses(clicks),
+              (Ids{kMsgLButtonDown, kMsgLButtonDown, kMsgRButtonDown, kMsgLButtonDown}));
+    press(clicks, MouseButton::Left, 10, 10, 1);
+    press(other, MouseButton::Left, 10, 10, 2);
+    EXPECT_EQ(presses(other), (Ids{kMsgLButtonDown}));
+}
+
 TEST_F(SdlWindowTest, WheelGoesToTheFocusWindowWithTheScreenPoint) {
     ASSERT_TRUE(SynthesizeMouseWheel(window.Id(), -2, 30, 40));
     const std::vector<Seen> seen = Input();
