@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -334,13 +335,27 @@ void TranslateKey(const SDL_KeyboardEvent& e) {
     }
 }
 
+// Characters the program cannot hold (no GBK form) are not typed at all;
+// the first time it happens the log says so.
+void NoteDroppedCharacters() {
+    static std::atomic<bool> logged{false};
+    if (!logged.exchange(true)) {
+        std::fprintf(stderr, "typed text: characters with no GBK form are dropped\n");
+    }
+}
+
 void TranslateText(const SDL_TextInputEvent& e) {
     const WindowId window = KeyboardTarget(e.windowID);
     if (window == 0) {
         return;
     }
     const size_t length = strnlen(e.text, sizeof(e.text));
-    for (unsigned char byte : Utf8ToGbk(std::string_view(e.text, length))) {
+    size_t dropped = 0;
+    const std::string gbk = Utf8ToGbkDroppingUnmapped(std::string_view(e.text, length), &dropped);
+    if (dropped != 0) {
+        NoteDroppedCharacters();
+    }
+    for (unsigned char byte : gbk) {
         PostMessage(window, kMsgChar, byte, PackKeyData(1, 0));
     }
 }
@@ -578,12 +593,15 @@ bool SynthesizeKey(WindowId window, int virtualKey, bool down, bool repeat) {
 }
 
 bool SynthesizeText(WindowId window, std::string_view gbk) {
+    return SynthesizeUtf8Text(window, GbkToUtf8(gbk));
+}
+
+bool SynthesizeUtf8Text(WindowId window, std::string_view utf8) {
     uint32_t sdlId = 0;
     if (!PrepareFor(window, sdlId)) {
         return false;
     }
     // One event holds up to 31 bytes; characters are never split.
-    const std::string utf8 = GbkToUtf8(gbk);
     size_t start = 0;
     while (start < utf8.size()) {
         SDL_Event e{};

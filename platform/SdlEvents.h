@@ -43,6 +43,9 @@ bool SynthesizeKey(WindowId window, int virtualKey, bool down, bool repeat = fal
 // Typed GBK text (converted to the display's UTF-8, as a keyboard or an
 // input method would send it).
 bool SynthesizeText(WindowId window, std::string_view gbk);
+// Typed text as the display hands it over (UTF-8), which may hold characters
+// that have no GBK form.
+bool SynthesizeUtf8Text(WindowId window, std::string_view utf8);
 bool SynthesizeWindowEvent(WindowId window, DisplayWindowEvent event, int width = 0,
                            int height = 0);
 

@@ -80,7 +80,13 @@ size_t GbkSequenceLength(const unsigned char* text, size_t available) {
     return 1;
 }
 
-std::string Convert(iconv_t handle, std::string_view input, bool inputIsUtf8) {
+// What takes the place of a character that does not convert.
+struct Unmapped {
+    std::string_view replacement = "?";
+    size_t count = 0;
+};
+
+std::string Convert(iconv_t handle, std::string_view input, bool inputIsUtf8, Unmapped& unmapped) {
     std::string output;
     output.reserve(input.size() * 2 + 4);
     iconv(handle, nullptr, nullptr, nullptr, nullptr);
@@ -101,14 +107,15 @@ std::string Convert(iconv_t handle, std::string_view input, bool inputIsUtf8) {
             continue;  // the buffer was flushed; go on
         }
         // An invalid or unconvertible character, or an incomplete one at the
-        // end: one '?' for it, then carry on after it.
+        // end: one replacement for it, then carry on after it.
         const auto* bytes = reinterpret_cast<const unsigned char*>(in);
         size_t skip =
             inputIsUtf8 ? Utf8SequenceLength(bytes, inLeft) : GbkSequenceLength(bytes, inLeft);
         if (error == EINVAL) {
             skip = inLeft;
         }
-        output.push_back('?');
+        output.append(unmapped.replacement);
+        ++unmapped.count;
         in += skip;
         inLeft -= skip;
         iconv(handle, nullptr, nullptr, nullptr, nullptr);
@@ -120,8 +127,8 @@ std::string Convert(iconv_t handle, std::string_view input, bool inputIsUtf8) {
     return output;
 }
 
-// Without a converter, ASCII passes and every other character becomes '?'.
-std::string AsciiOnly(std::string_view input, bool inputIsUtf8) {
+// Without a converter, ASCII passes and every other character is replaced.
+std::string AsciiOnly(std::string_view input, bool inputIsUtf8, Unmapped& unmapped) {
     std::string output;
     const auto* bytes = reinterpret_cast<const unsigned char*>(input.data());
     size_t position = 0;
@@ -134,27 +141,43 @@ std::string AsciiOnly(std::string_view input, bool inputIsUtf8) {
         const size_t left = input.size() - position;
         position += inputIsUtf8 ? Utf8SequenceLength(bytes + position, left)
                                 : GbkSequenceLength(bytes + position, left);
-        output.push_back('?');
+        output.append(unmapped.replacement);
+        ++unmapped.count;
     }
     return output;
+}
+
+std::string FromUtf8(std::string_view utf8, Unmapped& unmapped) {
+    thread_local Converter converter = OpenConverter(false);
+    if (!converter.IsOpen()) {
+        return AsciiOnly(utf8, true, unmapped);
+    }
+    return Convert(converter.Handle(), utf8, true, unmapped);
 }
 
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk) {
     thread_local Converter converter = OpenConverter(true);
+    Unmapped unmapped;
     if (!converter.IsOpen()) {
-        return AsciiOnly(gbk, false);
+        return AsciiOnly(gbk, false, unmapped);
     }
-    return Convert(converter.Handle(), gbk, false);
+    return Convert(converter.Handle(), gbk, false, unmapped);
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
-    thread_local Converter converter = OpenConverter(false);
-    if (!converter.IsOpen()) {
-        return AsciiOnly(utf8, true);
+    Unmapped unmapped;
+    return FromUtf8(utf8, unmapped);
+}
+
+std::string Utf8ToGbkDroppingUnmapped(std::string_view utf8, size_t* dropped) {
+    Unmapped unmapped{""};
+    std::string gbk = FromUtf8(utf8, unmapped);
+    if (dropped != nullptr) {
+        *dropped = unmapped.count;
     }
-    return Convert(converter.Handle(), utf8, true);
+    return gbk;
 }
 
 }  // namespace platform

@@ -370,6 +370,23 @@ TEST_F(SdlWindowTest, TypedTextArrivesAsGbkBytesOnePerMessage) {
     EXPECT_EQ(bytes, text);
 }
 
+TEST_F(SdlWindowTest, TypedCharactersWithoutAGbkFormAreDroppedAndLoggedOnce) {
+    const std::string kFace = "\xF0\x9F\x98\x80";  // U+1F600, outside GBK
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(SynthesizeUtf8Text(window.Id(), "a" + kFace + "?\xE4\xB8\xAD"));
+    ASSERT_TRUE(SynthesizeUtf8Text(window.Id(), kFace + kFace));
+    std::string bytes;
+    for (const Seen& s : Input()) {
+        ASSERT_EQ(s.id, kMsgChar);
+        bytes.push_back(static_cast<char>(s.wParam));
+    }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(bytes, "a?\xD6\xD0") << "a typed '?' stays";
+    const std::string line = "no GBK form";
+    ASSERT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line, log.find(line) + 1), std::string::npos) << log;
+}
+
 TEST_F(SdlWindowTest, SizeMinimiseRestoreAndCloseFollowTheDisplay) {
     ASSERT_TRUE(SynthesizeWindowEvent(window.Id(), DisplayWindowEvent::Resized, 400, 300));
     ASSERT_TRUE(SynthesizeWindowEvent(window.Id(), DisplayWindowEvent::Resized, 400, 300));

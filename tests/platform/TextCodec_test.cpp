@@ -41,4 +41,15 @@ TEST(TextCodec, BadBytesBecomeQuestionMarks) {
     EXPECT_EQ(platform::Utf8ToGbk("[\xF0\x9F\x98\x80]"), "[?]");
 }
 
+TEST(TextCodec, UnmappedCharactersCanBeLeftOutAndCounted) {
+    size_t dropped = 9;
+    EXPECT_EQ(
+        platform::Utf8ToGbkDroppingUnmapped("[\xF0\x9F\x98\x80?" + kUtf8SongTi + "\x80]", &dropped),
+        "[?" + kGbkSongTi + "]");
+    EXPECT_EQ(dropped, 2u);
+    EXPECT_EQ(platform::Utf8ToGbkDroppingUnmapped("plain", &dropped), "plain");
+    EXPECT_EQ(dropped, 0u);
+    EXPECT_EQ(platform::Utf8ToGbkDroppingUnmapped("\xF0\x9F\x98\x80"), "");
+}
+
 }  // namespace
