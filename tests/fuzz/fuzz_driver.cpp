@@ -307,12 +307,10 @@ public:
     size_t Below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(random_() % n); }
 
 private:
-    static constexpr int64_t kInteresting[] = {0,      1,     -1,         2,          7,
-                                               8,      16,    32,         64,         100,
-                                               127,    128,   255,        256,        512,
-                                               1000,   1024,  4096,       32767,      32768,
-                                               65535,  65536, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF,
-                                               -32768, -129,  -128};
+    static constexpr int64_t kInteresting[] = {
+        0,     1,     -1,         2,          7,          8,      16,   32,   64,    100,
+        127,   128,   255,        256,        512,        1000,   1024, 4096, 32767, 32768,
+        65535, 65536, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, -32768, -129, -128};
 
     void MutateOnce(Bytes& data, const Bytes& other, size_t maxLen) {
         if (data.empty()) {
@@ -638,8 +636,7 @@ int main(int argc, char** argv) {
         Bytes input = pool[mutator.Below(pool.size())];
         mutator.Mutate(input, pool[mutator.Below(pool.size())], maxLen);
         PreparePaths(options, target, stats.executions, argv[0]);
-        RunOne(input, "mutated input #" + std::to_string(stats.executions),
-               stats);
+        RunOne(input, "mutated input #" + std::to_string(stats.executions), stats);
         ++mutated;
         if (keepsNewOutcome()) {
             ++stats.newOutcomes;
@@ -652,10 +649,11 @@ int main(int argc, char** argv) {
     }
     const double elapsed = std::max(NowSeconds() - start, 1e-9);
     std::fprintf(stderr,
-                 "==fuzz== %s: done. executions %" PRIu64 " in %.1f s (%.0f/s), corpus %zu, "
+                 "==fuzz== %s: done. executions %" PRIu64
+                 " in %.1f s (%.0f/s), corpus %zu, "
                  "new outcomes %" PRIu64 " (pool %zu), crashes 0, slowest %.3f s (%s)\n",
-                 target.c_str(), stats.executions, elapsed,
-                 static_cast<double>(mutated) / elapsed, corpusSize, stats.newOutcomes,
-                 pool.size(), stats.slowest, stats.slowestName.c_str());
+                 target.c_str(), stats.executions, elapsed, static_cast<double>(mutated) / elapsed,
+                 corpusSize, stats.newOutcomes, pool.size(), stats.slowest,
+                 stats.slowestName.c_str());
     return 0;
 }

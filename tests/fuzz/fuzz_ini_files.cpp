@@ -61,9 +61,9 @@ void ReadEverything() {
             break;
         }
         std::vector<char> keyList(4096);
-        const uint32_t keysListed =
-            platform::GetPrivateProfileString(section.c_str(), nullptr, "", keyList.data(),
-                                              static_cast<uint32_t>(keyList.size()), g_path.c_str());
+        const uint32_t keysListed = platform::GetPrivateProfileString(
+            section.c_str(), nullptr, "", keyList.data(), static_cast<uint32_t>(keyList.size()),
+            g_path.c_str());
         const std::vector<std::string> keys = NamesOf(keyList.data(), keysListed);
         FuzzNote("keys", keys.size());
         for (size_t k = 0; k < keys.size() && k < 4; ++k) {
@@ -72,8 +72,8 @@ void ReadEverything() {
             if (whole.size() < 1023 && whole.compare(0, cut.size(), cut) != 0) {
                 FuzzFail("a cut value is not the front of the whole value");
             }
-            const int number =
-                platform::GetPrivateProfileInt(section.c_str(), keys[k].c_str(), -7, g_path.c_str());
+            const int number = platform::GetPrivateProfileInt(section.c_str(), keys[k].c_str(), -7,
+                                                              g_path.c_str());
             FuzzNote("number sign", number < 0 ? 0 : number == 0 ? 1 : 2);
         }
     }

@@ -12,10 +12,10 @@ namespace {
 
 using platform::PictureFormat;
 
-constexpr PictureFormat kFormats[] = {
-    PictureFormat::Bmp, PictureFormat::Gif, PictureFormat::Jpeg, PictureFormat::Png,
-    PictureFormat::Ico, PictureFormat::Tiff, PictureFormat::Tga, PictureFormat::Mng,
-    PictureFormat::Pcx, PictureFormat::Wbmp, PictureFormat::Wmf};
+constexpr PictureFormat kFormats[] = {PictureFormat::Bmp,  PictureFormat::Gif, PictureFormat::Jpeg,
+                                      PictureFormat::Png,  PictureFormat::Ico, PictureFormat::Tiff,
+                                      PictureFormat::Tga,  PictureFormat::Mng, PictureFormat::Pcx,
+                                      PictureFormat::Wbmp, PictureFormat::Wmf};
 
 void CheckPicture(const platform::DecodedPicture& picture) {
     if (picture.width < 1 || picture.height < 1 || picture.width > platform::kMaxPictureSide ||

@@ -99,11 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     g_proxy->SetReply(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
 
     CProxyEventSocket socket;
-    const int connected =
-        socket.ConnectBlocking("127.0.0.1", 5000, type, "127.0.0.1", g_proxy->Port(),
-                               credentials ? "alice" : nullptr, credentials ? "pw12" : nullptr,
-                               kDeadlineSeconds, 1);
-    FuzzNote("handshake", static_cast<uint64_t>(type * 64 + socket.GetProxyError() * 2 + connected));
+    const int connected = socket.ConnectBlocking(
+        "127.0.0.1", 5000, type, "127.0.0.1", g_proxy->Port(), credentials ? "alice" : nullptr,
+        credentials ? "pw12" : nullptr, kDeadlineSeconds, 1);
+    FuzzNote("handshake",
+             static_cast<uint64_t>(type * 64 + socket.GetProxyError() * 2 + connected));
     if (connected == 1) {
         if (socket.GetMode() != 0 || socket.GetProxyError() != kProxyErrorNone) {
             FuzzFail("a standing tunnel is still in its handshake or has an error");

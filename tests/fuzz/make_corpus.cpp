@@ -1,0 +1,226 @@
+// Writes the generated seeds of the fuzz corpora (the pictures, packs and
+// streams that are easier to build than to type) into corpus/<target>/ under
+// the folder given. Run it after changing a format's writer and commit what
+// changes; the hand-written seeds and the reproducers beside them stay.
+//
+//   fuzz_make_corpus tests/fuzz/corpus
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "engine/ImageRecord.h"
+#include "engine/PpsCodec.h"
+#include "tests/engine/MidiTestSupport.h"
+#include "tests/platform/CursorBytes.h"
+#include "tests/platform/PictureBytes.h"
+#include "tools/kor_pack/KorPackWriter.h"
+#include "zep/ZepChannelKeys.h"
+#include "zep/ZepFrame.h"
+#include "zep/ZepTransform.h"
+#include "zep/ZepWire.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::filesystem::path g_root;
+
+void Write(const std::string& target, const std::string& name, const Bytes& bytes) {
+    const std::filesystem::path folder = g_root / target;
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes Span(const ZepByteBuffer& buffer) {
+    const std::span<const uint8_t> bytes = ZepBufferBytes(buffer);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+// ---- pps pictures ---------------------------------------------------------------
+
+void WritePps() {
+    ImageRecord record;
+    record.width = 6;
+    record.height = 4;
+    record.frameCount = 2;
+    record.byteSize = size_t{6} * 4 * 4 * 2;
+    record.pixels = new uint8_t[record.byteSize];
+    record.ownsPixels = true;
+    for (size_t i = 0; i < record.byteSize; ++i) {
+        record.pixels[i] = static_cast<uint8_t>(i < 48 ? 0x40 : (i * 37) % 251);
+    }
+    for (const int mode : {1, 3, 4, 5, 6}) {
+        size_t size = 0;
+        const std::unique_ptr<uint8_t[]> file = EncodePps(record, nullptr, mode, size);
+        if (file) {
+            Write("pps_pictures", "mode" + std::to_string(mode) + ".pps",
+                  Bytes(file.get(), file.get() + size));
+        }
+    }
+    ReleaseImageRecord(record);
+}
+
+// ---- cursors ----------------------------------------------------------------------
+
+void WriteCursors() {
+    using namespace cursor_bytes;
+    Write("cursors", "small.cur", SmallCursor(1, 2));
+    const std::vector<uint32_t> values8 = {0, 1, 2, 3, 3, 2, 1, 0, 1, 1, 2, 2, 0, 3, 0, 3};
+    const std::vector<uint32_t> mask(16, 0);
+    Write("cursors", "palette8.ico",
+          IconFile(1, {{4, 4, 0, 0,
+                        Dib(4, 4, 8, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, values8, mask)}}));
+    std::vector<uint32_t> values32(16);
+    for (size_t i = 0; i < values32.size(); ++i) {
+        values32[i] = 0x80000000u | static_cast<uint32_t>(i * 0x0F0F0F);
+    }
+    Write("cursors", "alpha32.cur",
+          IconFile(2, {{4, 4, 3, 3, Dib(4, 4, 32, {}, values32, mask, false)}}));
+    picture_bytes::Bytes samples(4 * 4 * 4, 0x7F);
+    Write("cursors", "png_entry.ico",
+          IconFile(1, {{4, 4, 0, 0, picture_bytes::Png(4, 4, 6, samples)}}));
+    Write("cursors", "two_frames.ani", Ani({SmallCursor(0, 0), SmallCursor(3, 3)}));
+}
+
+// ---- pictures -----------------------------------------------------------------------
+
+void WritePictures() {
+    using namespace picture_bytes;
+    Bytes rgb;
+    for (int i = 0; i < 5 * 4; ++i) {
+        rgb.insert(rgb.end(), {static_cast<uint8_t>(i * 12), 40, static_cast<uint8_t>(255 - i)});
+    }
+    Write("pictures", "rgb.png", Png(5, 4, 2, rgb));
+    Write("pictures", "palette.gif",
+          Gif(3, 2, {255, 0, 255, 10, 20, 30, 200, 100, 0},
+              {Frame({0, 1, 2, 2, 1, 0}, 10, 0), Frame({1, 1, 1, 2, 2, 2}, 25, -1)}));
+}
+
+// ---- resource packs ------------------------------------------------------------------
+
+void WriteKorPacks() {
+    std::vector<uint8_t> image;
+    std::string error;
+    const std::vector<KorPackItem> items = {
+        {"Logo.png", {0x89, 'P', 'N', 'G', 1, 2, 3}},
+        {"Click.wav", {'R', 'I', 'F', 'F', 0, 0, 0, 0}},
+        {"Table.pps", {'p', 'p', 's'}},
+    };
+    if (BuildKorPack(items, image, error)) {
+        Write("kor_packs", "three.kor", image);
+    }
+    if (BuildKorPack({{"Empty.txt", {}}}, image, error)) {
+        Write("kor_packs", "empty_entry.kor", image);
+    }
+}
+
+// ---- MIDI files ------------------------------------------------------------------------
+
+void WriteMidi() {
+    Write("midi_files", "one_track.mid",
+          MidiFile(
+              96,
+              {TrackWriter().Tempo(0, 400000).NoteOn(0, 0, 60).NoteOn(48, 0, 60, 0).End().Bytes()},
+              0));
+    Write(
+        "midi_files", "two_tracks.mid",
+        MidiFile(
+            480,
+            {TrackWriter().Tempo(0, 500000).Event(0, {0xFF, 0x58, 0x04, 4, 2, 24, 8}).End().Bytes(),
+             TrackWriter()
+                 .Event(0, {0xC1, 5})
+                 .Event(0, {0xB1, 7, 90})
+                 .NoteOn(10, 1, 64)
+                 .Event(20, {70, 100})  // running status
+                 .Event(0, {0xF0, 0x03, 0x43, 0x12, 0xF7})
+                 .NoteOn(200, 1, 64, 0)
+                 .End(10)
+                 .Bytes()}));
+    Write("midi_files", "smpte_division.mid",
+          MidiFile(0xE728, {TrackWriter().NoteOn(0, 9, 36).End(100).Bytes()}));
+}
+
+// ---- the wire ------------------------------------------------------------------------------
+
+Bytes TransformedMessage(uint32_t code, const std::string& text, uint32_t cipher,
+                         uint32_t compression) {
+    ZepMessage message;
+    message.SetCode(code);
+    message.SetData(text.data(), static_cast<uint32_t>(text.size()));
+    ZepByteBuffer bytes;
+    ZepSerializeMessage(message, bytes);
+    ZepTransform transform(ZepChannelKeyBlock(0), kZepChannelKeyBits, cipher, compression);
+    transform.Transform(bytes, ZepTransform::kForward);
+    return Span(bytes);
+}
+
+// The frames of one message cut into pieces of at most pieceSize bytes.
+Bytes Frames(const Bytes& transformed, uint32_t type, uint32_t sequence, bool crc,
+             uint32_t pieceSize) {
+    ZepByteBuffer pieces;
+    const size_t count = ZepSplitPackets(transformed, pieces, pieceSize);
+    Bytes stream;
+    ZepWireReader reader(ZepBufferBytes(pieces));
+    for (size_t i = 0; i < count; ++i) {
+        // Each frame carries the bytes of one record of the piece list.
+        uint32_t length = 0;
+        reader.ReadU32(length);
+        Bytes piece(length);
+        reader.ReadBytes(piece);
+        ZepFrameHeader header;
+        header.type = type;
+        header.frameSequence = static_cast<uint32_t>(i + 1);
+        header.messageSequence = sequence;
+        header.pieceIndex = static_cast<uint32_t>(i + 1);
+        header.lastPiece = i + 1 == count ? 1 : 0;
+        ZepByteBuffer frame;
+        ZepBuildFrame(header, piece, crc, frame);
+        const Bytes bytes = Span(frame);
+        stream.insert(stream.end(), bytes.begin(), bytes.end());
+    }
+    return stream;
+}
+
+void WriteWire() {
+    const uint32_t cipher = ZepTransform::kCipherFlag;
+    const uint32_t zlib = ZepTransform::kCompressionFlag;
+    const std::string text = "notice: the table is ready; 你好 " + std::string(40, 'x');
+    Write("wire_transform", "plain.bin", TransformedMessage(211040, text, 0, 0));
+    Write("wire_transform", "compressed.bin", TransformedMessage(211040, text, 0, zlib));
+    Write("wire_transform", "ciphered.bin", TransformedMessage(229160, text, cipher, 0));
+    Write("wire_transform", "both.bin", TransformedMessage(60031, text, cipher, zlib));
+
+    const Bytes plain = TransformedMessage(211040, text, 0, 0);
+    Write("wire_frames", "message.bin", Frames(plain, kZepFrameTypeMessage, 7, false, 4000));
+    Write("wire_frames", "message_crc.bin", Frames(plain, kZepFrameTypeMessage, 7, true, 4000));
+    Write("wire_frames", "reply_in_pieces.bin",
+          Frames(TransformedMessage(201001, text, cipher, zlib), kZepFrameTypeReply, 1, false, 24));
+    Bytes two = Frames(plain, kZepFrameTypeMessage, 8, false, 40);
+    const Bytes headerOnly = {24, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0,
+                              0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    two.insert(two.begin(), headerOnly.begin(), headerOnly.end());
+    Write("wire_frames", "header_only_then_pieces.bin", two);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+        return 2;
+    }
+    g_root = argv[1];
+    WritePps();
+    WriteCursors();
+    WritePictures();
+    WriteKorPacks();
+    WriteMidi();
+    WriteWire();
+    return 0;
+}
