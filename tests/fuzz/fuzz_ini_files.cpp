@@ -3,15 +3,12 @@
 // short and long buffers and as a number, and the game's own section gets a
 // key written, read and deleted again.
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/Profile.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 namespace {
@@ -100,26 +97,12 @@ void WriteReadDelete() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("fuzz_ini_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    g_path = (folder / "game.ini").string();
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(g_path).parent_path(), ignored);
-    });
+    g_path = FuzzScratchFile::Make("game.ini").Path();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(g_path.c_str(), "wb");
-    if (file == nullptr) {
-        FuzzFail("the settings file cannot be written");
-    }
-    if (size > 0) {
-        std::fwrite(data, 1, size, file);
-    }
-    std::fclose(file);
+    FuzzScratchFile::Make("game.ini").Write(data, size);
     ReadEverything();
     WriteReadDelete();
     return 0;

@@ -2,16 +2,12 @@
 // walks its index and reads every entry within the bounds it was checked
 // against; one that is refused says why.
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/ResourcePack.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 #include "tests/fuzz/FuzzTarget.h"
 
 namespace {
@@ -58,14 +54,7 @@ void ReadPack(ResPackReader& pack, size_t packSize) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("fuzz_kor_" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    g_path = (folder / "skin.kor").string();
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(g_path).parent_path(), ignored);
-    });
+    g_path = FuzzScratchFile::Make("skin.kor").Path();
     return 0;
 }
 
@@ -73,14 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CResPackMemory memory(data, size);
     ReadPack(memory, size);
 
-    std::FILE* file = std::fopen(g_path.c_str(), "wb");
-    if (file == nullptr) {
-        FuzzFail("the pack file cannot be written");
-    }
-    if (size > 0) {
-        std::fwrite(data, 1, size, file);
-    }
-    std::fclose(file);
+    FuzzScratchFile::Make("skin.kor").Write(data, size);
     CResPackFile onDisk(g_path);
     if (onDisk.IsOpen() != memory.IsOpen() || onDisk.RecordCount() != memory.RecordCount()) {
         FuzzFail("a pack opens differently from a file and from memory");
