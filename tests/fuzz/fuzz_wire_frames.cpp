@@ -33,19 +33,15 @@ void Deliver(const ZepByteBuffer& completed) {
     DecodeReceivedMessage(joined);
 }
 
-// Handles the whole frames at the front of the buffer; false when the stream
-// cannot be cut any more.
-bool ProcessFrames(ZepConnectionRecord& record) {
-    size_t offset = 0;
-    for (;;) {
-        std::span<const uint8_t> frame;
-        const ZepCutResult cut = record.CutFrame(offset, frame);
-        if (cut == ZepCutResult::NeedMore) {
-            break;
-        }
+// Handles every whole frame kept so far; a frame of a bad length is skipped
+// by its own bytes and cutting goes on behind it.
+void ProcessFrames(ZepConnectionRecord& record) {
+    std::span<const uint8_t> frame;
+    for (ZepCutResult cut = record.NextFrame(frame); cut != ZepCutResult::NeedMore;
+         cut = record.NextFrame(frame)) {
         if (cut == ZepCutResult::BadLength) {
             FuzzNote("bad length");
-            return false;
+            continue;
         }
         if (!ZepValidateFrame(frame, kZepMaxPieceSize)) {
             FuzzNote("frame refused");
@@ -71,8 +67,6 @@ bool ProcessFrames(ZepConnectionRecord& record) {
             }
         }
     }
-    record.ReceiveBuffer().Consume(offset);
-    return true;
 }
 
 }  // namespace
@@ -82,11 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     record.SetAwaitedRequest(kAwaitedSequence);
     for (size_t at = 0; at < size; at += kReadSize) {
         const size_t n = std::min(kReadSize, size - at);
-        if (record.ReceiveBuffer().Append(data + at, n) != n) {
+        if (!record.TakeReceived(std::span(data + at, n))) {
             FuzzFail("the receive buffer refused a read");
         }
-        if (!ProcessFrames(record)) {
-            break;
+        ProcessFrames(record);
+        // Whatever is kept is less than one frame of the largest length taken.
+        if (record.KeptBytes() > kZepMaxPieceSize + kReadSize + 64) {
+            FuzzFail("more bytes are kept than one frame can hold");
         }
     }
     return 0;
