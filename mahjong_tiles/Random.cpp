@@ -46,6 +46,14 @@ void RestoreDefaultRandomSource() {
     g_source = kDefaultSource;
 }
 
+void SeedRandom(uint32_t seed) {
+    g_source.seed(seed);
+}
+
+int NextRandom() {
+    return g_source.next();
+}
+
 int RandomBelow(int n) {
     if (n < 1) {
         return 0;

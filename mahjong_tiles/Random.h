@@ -19,6 +19,11 @@ struct RandomSource {
 void SetRandomSource(const RandomSource& source);
 void RestoreDefaultRandomSource();
 
+// Seeds the installed generator and draws from it directly, for callers that
+// seed from a clock of their own.
+void SeedRandom(uint32_t seed);
+int NextRandom();
+
 // A draw in 0..n-1; 0 (without drawing) for n < 1.
 int RandomBelow(int n);
 // A draw in lo..hi; hi without drawing when lo == hi, lo when hi < lo.

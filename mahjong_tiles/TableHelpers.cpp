@@ -53,3 +53,7 @@ void SetTickSource(TickSource source) {
 void RestoreDefaultTickSource() {
     g_tickSource = &SystemTick;
 }
+
+uint32_t ReadTick() {
+    return g_tickSource();
+}

@@ -21,3 +21,5 @@ int GetElapsedTime(uint32_t startTick, int& seconds, int& minutes, int maxSecond
 using TickSource = uint32_t (*)();
 void SetTickSource(TickSource source);  // null restores the system tick
 void RestoreDefaultTickSource();
+// The current tick of that source.
+uint32_t ReadTick();

@@ -157,19 +157,30 @@ bool WriteAndClose(int fd, const void* data, size_t size) {
     return written && closed;
 }
 
-std::string ExecutableFolder() {
+// The executable's full path; empty when the system does not tell.
+std::string ExecutablePath() {
     char buffer[PATH_MAX + 1];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, PATH_MAX);
-    std::string path;
-    if (length > 0) {
-        path.assign(buffer, static_cast<size_t>(length));
-    } else if (::getcwd(buffer, sizeof(buffer)) != nullptr) {
+    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+}
+
+std::string ExecutableFolder() {
+    std::string path = ExecutablePath();
+    if (path.empty()) {
+        char buffer[PATH_MAX + 1];
+        if (::getcwd(buffer, sizeof(buffer)) == nullptr) {
+            return "./";
+        }
         path = std::string(buffer) + "/.";
-    } else {
-        return "./";
     }
     const size_t cut = path.rfind('/');
     return cut == std::string::npos ? "./" : path.substr(0, cut + 1);
+}
+
+std::string ExecutableFileName() {
+    const std::string path = ExecutablePath();
+    const size_t cut = path.rfind('/');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 std::mutex& FolderOverrideLock() {
@@ -180,6 +191,11 @@ std::mutex& FolderOverrideLock() {
 std::string& FolderOverride() {
     static std::string folder;
     return folder;
+}
+
+std::string& FileNameOverride() {
+    static std::string name;
+    return name;
 }
 
 }  // namespace
@@ -201,6 +217,22 @@ void SetProgramFolderForTesting(std::string folder) {
     }
     std::lock_guard<std::mutex> guard(FolderOverrideLock());
     FolderOverride() = std::move(folder);
+}
+
+const std::string& ProgramFileName() {
+    {
+        std::lock_guard<std::mutex> guard(FolderOverrideLock());
+        if (!FileNameOverride().empty()) {
+            return FileNameOverride();
+        }
+    }
+    static const std::string name = ExecutableFileName();
+    return name;
+}
+
+void SetProgramFileNameForTesting(std::string name) {
+    std::lock_guard<std::mutex> guard(FolderOverrideLock());
+    FileNameOverride() = std::move(name);
 }
 
 std::string NormalisePath(std::string_view path) {

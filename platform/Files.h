@@ -21,6 +21,10 @@ namespace platform {
 const std::string& ProgramFolder();
 // Tests point the program folder at a temporary folder; empty restores it.
 void SetProgramFolderForTesting(std::string folder);
+// The running executable's file name, without its folder. Computed once.
+const std::string& ProgramFileName();
+// Tests give the program another file name; empty restores it.
+void SetProgramFileNameForTesting(std::string name);
 
 // '\' becomes '/', runs of separators collapse to one.
 std::string NormalisePath(std::string_view path);

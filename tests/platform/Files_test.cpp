@@ -205,4 +205,15 @@ TEST(ProgramFolder, IsTheExecutablesFolderUnlessOverridden) {
     EXPECT_EQ(platform::ProgramFolder(), real);
 }
 
+TEST(ProgramFileName, IsTheExecutablesNameUnlessOverridden) {
+    const std::string real = platform::ProgramFileName();
+    EXPECT_EQ(real, std::filesystem::canonical("/proc/self/exe").filename().string());
+    EXPECT_EQ(real.find('/'), std::string::npos);
+
+    platform::SetProgramFileNameForTesting("abc.exe");
+    EXPECT_EQ(platform::ProgramFileName(), "abc.exe");
+    platform::SetProgramFileNameForTesting("");
+    EXPECT_EQ(platform::ProgramFileName(), real);
+}
+
 }  // namespace
