@@ -89,53 +89,25 @@ void CTableLogicBase::Reset(bool full) {
         userFlags_.fill(0);
         secondFlags_.fill(0);
         thirdChairWords_.fill(0);
-        allUserFlag2_ = allUserFlag4_ = allUserFlag4000_ = 0;
-        optionWords_.fill(0);
-        scoreBase_ = silverBase_ = 0;
-        round_ = RoundParameters{};
-        firstGamePlayed_ = 0;
-        gameCounter_ = 0;
-        banker_ = -1;
         sides_.fill(-1);
-        furtherWord_ = 0;
         lastReadyTick_.fill(0);
         lateCount_.fill(0);
-        roundTick_ = Now();
-        std::fill(nameTable_.begin(), nameTable_.end(), '\0');
-        std::fill(pairTable_.begin(), pairTable_.end(), 0);
+        ClearRoundRecord();
     }
     gameId_.fill('\0');
-    tableState_ = 0;
-    tableStateTick_ = Now();
-    activeChair_ = -1;
-    lastActionTick_ = turnStartTick_ = gameStartTick_ = 0;
-    timeLimitMs_ = 0;
-    thinkingMs_.fill(0);
-    turnCount_.fill(0);
     chairFlags_.fill(0);
-    chairTimerStart_.fill(0);
-    ClearPerChairGameWords();
-    pairMarks_ = {};
-    modeWord_ = 0;
-    FreeResultBuffer();
+    ClearGameState();
     ResumeFromPause();
-    snapshot_.fill(SnapshotEntry{});
     relief_.fill(0);
-    SetGamePhase(0);
     startTime_ = 0;
 }
 
-void CTableLogicBase::ClearPerChairGameWords() {
-    chairGameWord_.fill(0);
-    chairGameWord2_.fill(0);
-    chairGameWord3_.fill(0);
-}
-
-void CTableLogicBase::FreeResultBuffer() {
-    storedResult_.reset();
-}
-
 void CTableLogicBase::ResetRound() {
+    ClearRoundRecord();
+    ClearGameState();
+}
+
+void CTableLogicBase::ClearRoundRecord() {
     allUserFlag2_ = allUserFlag4_ = allUserFlag4000_ = 0;
     optionWords_.fill(0);
     scoreBase_ = silverBase_ = 0;
@@ -144,22 +116,27 @@ void CTableLogicBase::ResetRound() {
     gameCounter_ = 0;
     banker_ = -1;
     furtherWord_ = 0;
+    roundTick_ = Now();
+    std::fill(nameTable_.begin(), nameTable_.end(), '\0');
+    std::fill(pairTable_.begin(), pairTable_.end(), 0);
+}
+
+void CTableLogicBase::ClearGameState() {
     tableState_ = 0;
     tableStateTick_ = Now();
-    FreeResultBuffer();
     activeChair_ = -1;
     lastActionTick_ = turnStartTick_ = gameStartTick_ = 0;
     timeLimitMs_ = 0;
-    modeWord_ = 0;
-    roundTick_ = Now();
     thinkingMs_.fill(0);
     turnCount_.fill(0);
-    ClearPerChairGameWords();
-    pairMarks_ = {};
     chairTimerStart_.fill(0);
+    chairGameWord_.fill(0);
+    chairGameWord2_.fill(0);
+    chairGameWord3_.fill(0);
+    pairMarks_ = {};
+    modeWord_ = 0;
+    storedResult_.reset();
     snapshot_.fill(SnapshotEntry{});
-    std::fill(nameTable_.begin(), nameTable_.end(), '\0');
-    std::fill(pairTable_.begin(), pairTable_.end(), 0);
     SetGamePhase(0);
 }
 

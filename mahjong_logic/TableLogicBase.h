@@ -347,7 +347,6 @@ protected:
     int32_t HeldSilver(int chair) const;
     bool IsInSnapshotSettlement(int chair) const;
     void AccountActiveChairTime();
-    void FreeResultBuffer();
     // The fee on one chair's winnings under fee mode 6.
     int64_t FeeOnWinnings(int32_t won) const;
     // The deposit cap for a holding under fee modes 8 and 9.
@@ -367,7 +366,11 @@ private:
         int32_t gamesAtTable = 0;
     };
 
-    void ClearPerChairGameWords();
+    // What both resets clear: the round's record (bases, parameters, banker,
+    // game counter, tables) and the game in progress (state, turn, timers,
+    // per-chair game words, result, snapshot, phase).
+    void ClearRoundRecord();
+    void ClearGameState();
     std::vector<int32_t> SeatedValues(int32_t TablePlayer::*field) const;
     int32_t SmallestPositiveSilver(const PerChair<int32_t>& values) const;
     PlayerReport MakePlayerReport(const TableResult& result, int chair, int32_t reportId);
