@@ -138,7 +138,7 @@ void GdiPaintModule::DrawFrame(FrameDrawRecord* frame) {
     for (int i = 0; i < rectCount; ++i) {
         CopyRect(rects[i], compose_.get(), output_.get());
     }
-    UploadBackBuffer();
+    UploadRects(rects, rectCount);
     const platform::WindowId window = GetCore() != nullptr ? GetCore()->GetWindowHandle() : 0;
     if (window != 0) {
         for (int i = 0; i < rectCount; ++i) {
@@ -290,6 +290,11 @@ void GdiPaintModule::FreeImageRecord(ImageRecord* record) {
 }
 
 int GdiPaintModule::UploadBackBuffer() {
+    IntRect whole{0, 0, GetBufferWidth(), GetBufferHeight()};
+    return UploadRects(&whole, 1);
+}
+
+int GdiPaintModule::UploadRects(const IntRect* rects, int count) {
     const int depth = GetDisplayDepth();
     if (!platform::IsSupportedDepth(depth)) {
         return SendMessage(kFailureNoticeModuleId, kNoticeUnsupportedDepth, nullptr, 0);
@@ -297,26 +302,34 @@ int GdiPaintModule::UploadBackBuffer() {
     if (!output_ || !backBitmap_.IsValid()) {
         return 1;
     }
-    const size_t pixels =
-        static_cast<size_t>(GetBufferWidth()) * static_cast<size_t>(GetBufferHeight());
-    if (depth == 32) {
-        backBitmap_.SetBits(output_.get(), pixels * 4);
-        return 1;
-    }
-    const uint8_t* from = output_.get();
-    uint8_t* to = converted_.get();
-    for (size_t i = 0; i < pixels; ++i, from += 4) {
-        if (depth == 24) {
-            *to++ = from[0];
-            *to++ = from[1];
-            *to++ = from[2];
-        } else {
-            const unsigned word = (from[2] >> 3u) << 11 | (from[1] >> 2u) << 5 | (from[0] >> 3u);
-            *to++ = static_cast<uint8_t>(word);
-            *to++ = static_cast<uint8_t>(word >> 8);
+    const auto width = static_cast<size_t>(GetBufferWidth());
+    for (int i = 0; i < count; ++i) {
+        // The rectangles were clamped to the buffer when they were copied.
+        const IntRect& r = rects[i];
+        const platform::PixelRect area{r.left, r.top, r.right, r.bottom};
+        if (depth == 32) {
+            backBitmap_.SetBitsInRect(output_.get(), width * 4, area);
+            continue;
         }
+        for (int y = r.top; y < r.bottom; ++y) {
+            const size_t first = static_cast<size_t>(y) * width + static_cast<size_t>(r.left);
+            const uint8_t* from = output_.get() + first * 4;
+            uint8_t* to = converted_.get() + first * static_cast<size_t>(depth / 8);
+            for (int x = r.left; x < r.right; ++x, from += 4) {
+                if (depth == 24) {
+                    *to++ = from[0];
+                    *to++ = from[1];
+                    *to++ = from[2];
+                } else {
+                    const unsigned word =
+                        (from[2] >> 3u) << 11 | (from[1] >> 2u) << 5 | (from[0] >> 3u);
+                    *to++ = static_cast<uint8_t>(word);
+                    *to++ = static_cast<uint8_t>(word >> 8);
+                }
+            }
+        }
+        backBitmap_.SetBitsInRect(converted_.get(), width * static_cast<size_t>(depth / 8), area);
     }
-    backBitmap_.SetBits(converted_.get(), pixels * static_cast<size_t>(depth / 8));
     return 1;
 }
 
@@ -330,8 +343,12 @@ void GdiPaintModule::Present(platform::WindowSurface* target) {
         target->Blit(backBitmap_, 0, 0, width, height, 0, 0);
         return;
     }
+    // The window gets only what waits for paint: the frames' rectangles, or
+    // all of it when the display uncovered or resized it.
     const platform::WindowId window = GetCore() != nullptr ? GetCore()->GetWindowHandle() : 0;
-    if (window != 0) {
-        platform::BlitToWindow(window, backBitmap_, 0, 0, width, height, 0, 0);
+    const platform::PixelRect area = platform::InvalidAreaOf(window);
+    if (window != 0 && !area.IsEmpty()) {
+        platform::BlitToWindow(window, backBitmap_, area.left, area.top, area.right - area.left,
+                               area.bottom - area.top, area.left, area.top);
     }
 }

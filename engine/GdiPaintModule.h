@@ -13,7 +13,9 @@
 //
 // Rules:
 //  - Only the dirty rectangles, clamped to the buffer, are recomposed,
-//    uploaded and invalidated; everything else keeps the last frame.
+//    uploaded and invalidated; everything else keeps the last frame. A
+//    paint copies only the window's area waiting for paint, so a small
+//    change costs a small copy and an uncovered window is copied whole.
 //  - A frame handed over with 1033 is released here, drawn or not.
 //  - A display depth other than 16, 24 or 32 uploads nothing and sends
 //    failure notice 1006 on every frame.
@@ -50,11 +52,11 @@ public:
     void FreeImageRecord(ImageRecord* record) override;
 
     virtual void DrawNode(const DrawRecord& node, const CImageFrameView& view);
-    // Copies the whole back bitmap to the surface, or with null to the
-    // engine window's surface.
+    // Copies the whole back bitmap to the surface; with null, copies to the
+    // engine window the part of it that waits for paint.
     virtual void Present(platform::WindowSurface* target);
-    // Converts the output buffer into the back bitmap; 1, or the notice's
-    // answer when the depth is not supported.
+    // Converts the whole output buffer into the back bitmap; 1, or the
+    // notice's answer when the depth is not supported.
     virtual int UploadBackBuffer();
 
     // For checks: the 32-bit buffers (null before SetBufferSize) and the
@@ -70,6 +72,8 @@ private:
     void FreeBuffers();
     // Clamps the rectangle to the buffer in place, then copies its rows.
     void CopyRect(IntRect& rect, const uint8_t* from, uint8_t* to) const;
+    // UploadBackBuffer for the rectangles only (clamped to the buffer).
+    int UploadRects(const IntRect* rects, int count);
     TargetSurface SurfaceOf(uint8_t* pixels, int depthWord) const;
     // Draws a frame state's picture, frame grids through a one-frame copy.
     void DrawFrameState(const TargetSurface& target, SpriteParams& params, const FrameRecord& state,

@@ -266,6 +266,21 @@ size_t DisplayBitmap::SetBits(const void* bits, size_t size) {
     return n;
 }
 
+void DisplayBitmap::SetBitsInRect(const uint8_t* source, size_t sourceRowBytes,
+                                  const PixelRect& area) {
+    const PixelRect clipped = Clip(area, width_, height_);
+    if (source == nullptr || clipped.IsEmpty()) {
+        return;
+    }
+    const size_t step = static_cast<size_t>(depth_ / 8);
+    const size_t rowBytes = static_cast<size_t>(clipped.right - clipped.left) * step;
+    const size_t column = static_cast<size_t>(clipped.left) * step;
+    for (int y = clipped.top; y < clipped.bottom; ++y) {
+        std::memcpy(bits_.data() + static_cast<size_t>(y) * RowBytes() + column,
+                    source + static_cast<size_t>(y) * sourceRowBytes + column, rowBytes);
+    }
+}
+
 // --- back ends ---
 
 std::unique_ptr<SurfaceBackend> MakeSdlSurfaceBackend(std::string_view title) {
@@ -368,9 +383,11 @@ bool WindowSurface::Blit(const DisplayBitmap& bitmap, int x, int y, int width, i
         CopyRow(from, bitmap.Depth(), to, depth_, static_cast<int>(w));
     }
     ++presentCount_;
+    lastPresented_ = PixelRect{static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(dx + w),
+                               static_cast<int>(dy + h)};
+    presentedPixels_ += w * h;
     if (backend_) {
-        backend_->Show(*this, PixelRect{static_cast<int>(dx), static_cast<int>(dy),
-                                        static_cast<int>(dx + w), static_cast<int>(dy + h)});
+        backend_->Show(*this, lastPresented_);
     }
     return true;
 }
@@ -410,6 +427,11 @@ bool InvalidateRect(WindowId window, const PixelRect* rect) {
         }
     }
     return !waiting || RequestPaint(window);
+}
+
+PixelRect InvalidAreaOf(WindowId window) {
+    WindowSurface* surface = FindSurface(window);
+    return surface != nullptr ? surface->InvalidArea() : PixelRect{};
 }
 
 bool BlitToWindow(WindowId window, const DisplayBitmap& bitmap, int x, int y, int width, int height,

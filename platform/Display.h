@@ -69,6 +69,9 @@ public:
 
     // Copies the first min(size, ByteSize()) bytes in; answers how many.
     size_t SetBits(const void* bits, size_t size);
+    // Copies the area (clipped to the bitmap) from pixels laid out as the
+    // bitmap's but `sourceRowBytes` apart; a null source copies nothing.
+    void SetBitsInRect(const uint8_t* source, size_t sourceRowBytes, const PixelRect& area);
 
 private:
     std::vector<uint8_t> bits_;
@@ -118,8 +121,11 @@ public:
     const std::vector<uint8_t>& Pixels() const { return pixels_; }
     // The colour of a client pixel as 0x00BBGGRR; 0 outside.
     uint32_t ColorAt(int x, int y) const;
-    // How many copies have reached the surface.
+    // How many copies have reached the surface, the last one's area and
+    // the pixels copied in all.
     int PresentCount() const { return presentCount_; }
+    PixelRect LastPresentedArea() const { return lastPresented_; }
+    int64_t PresentedPixels() const { return presentedPixels_; }
     SurfaceBackend* Backend() const { return backend_.get(); }
 
     // New client size (negative counts as 0): pixels keep their place where
@@ -146,6 +152,8 @@ private:
     int depth_ = 32;
     std::vector<uint8_t> pixels_;
     int presentCount_ = 0;
+    PixelRect lastPresented_;
+    int64_t presentedPixels_ = 0;
     PixelRect invalid_;  // guarded by the surface registry's lock
 };
 
@@ -153,6 +161,10 @@ private:
 // waiting for paint and requests kMsgPaint when anything is waiting. False
 // when the window does not exist.
 bool InvalidateRect(WindowId window, const PixelRect* rect);
+
+// The area of the window waiting for paint; empty when none is waiting or
+// the window has no surface.
+PixelRect InvalidAreaOf(WindowId window);
 
 // WindowSurface::Blit on the window's surface; false without one.
 bool BlitToWindow(WindowId window, const DisplayBitmap& bitmap, int x, int y, int width, int height,

@@ -364,6 +364,42 @@ TEST_F(CorvaneWndTest, FramesAreShownInTheWindow) {
     EXPECT_EQ(platform::SendMessage(Id(), platform::kMsgEraseBackground, 0, 0), 1);
 }
 
+TEST_F(CorvaneWndTest, APaintCopiesOnlyWhatChangedUntilTheDisplayAsksForAll) {
+    Open();
+    CCorvaneCanvas* sprite = view->CreateCanvas(20, 10, 0xFF00FF);
+    ASSERT_NE(sprite, nullptr);
+    sprite->SetPenColor(0x3060F0, 1.0);
+    sprite->DrawRect(0, 0, 20, 10, 1);
+    sprite->SetPos(50, 40);  // x 40..59, y 35..44
+    sprite->Show();
+    sprite->Invalidate();
+    Frame();
+    Deliver();
+    const platform::WindowSurface& surface = wnd->GetTopLevel()->Surface();
+
+    // Ten pixels to the right: the old and the new place, nothing else.
+    const int64_t before = surface.PresentedPixels();
+    sprite->SetPos(60, 40);
+    sprite->Invalidate();
+    Frame();
+    Deliver();
+    EXPECT_EQ(surface.LastPresentedArea(), (platform::PixelRect{40, 35, 70, 45}));
+    EXPECT_EQ(surface.PresentedPixels() - before, 30 * 10);
+    EXPECT_EQ(surface.ColorAt(45, 40), 0u);
+    EXPECT_EQ(surface.ColorAt(69, 44), 0x3060F0u);
+
+    // Uncovered, the whole window is copied again.
+    ASSERT_TRUE(platform::SynthesizeWindowEvent(Id(), DisplayWindowEvent::Exposed));
+    Deliver();
+    EXPECT_EQ(surface.LastPresentedArea(), (platform::PixelRect{0, 0, 320, 240}));
+    EXPECT_EQ(surface.ColorAt(69, 44), 0x3060F0u);
+
+    // A paint with nothing waiting copies nothing.
+    const int presents = surface.PresentCount();
+    platform::SendMessage(Id(), platform::kMsgPaint, 0, 0);
+    EXPECT_EQ(surface.PresentCount(), presents);
+}
+
 TEST_F(CorvaneWndTest, CopyDataGoesToTheRootView) {
     Open();
     const std::string bytes = "hall record";

@@ -80,6 +80,33 @@ TEST_F(DisplayTest, BlitsAreClippedToBitmapAndSurface) {
     EXPECT_EQ(surface.ColorAt(1, 3), 0u);
 }
 
+TEST_F(DisplayTest, PartsOfABitmapAreReplacedWithinItsBounds) {
+    DisplayBitmap bitmap;
+    ASSERT_TRUE(bitmap.Create(3, 2, 24));
+    // A source laid out as the bitmap, 4 pixels a row, every byte 9.
+    const std::vector<uint8_t> source(4 * 3 * 2, 9);
+    bitmap.SetBitsInRect(source.data(), 4 * 3, PixelRect{2, -5, 10, 1});
+    const std::vector<uint8_t> expected{0, 0, 0, 0, 0, 0, 9, 9, 9,  // row 0: x 2 only
+                                        0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::vector<uint8_t>(bitmap.Bits(), bitmap.Bits() + bitmap.ByteSize()), expected);
+    bitmap.SetBitsInRect(nullptr, 12, PixelRect{0, 0, 3, 2});
+    bitmap.SetBitsInRect(source.data(), 12, PixelRect{2, 1, 1, 2});  // empty
+    EXPECT_EQ(std::vector<uint8_t>(bitmap.Bits(), bitmap.Bits() + bitmap.ByteSize()), expected);
+
+    // What reaches a surface is counted.
+    WindowSurface surface(window.Id());
+    surface.Resize(4, 3);
+    surface.Blit(Gradient(3, 3), 1, 1, 2, 2, 0, 0);
+    EXPECT_EQ(surface.LastPresentedArea(), (PixelRect{1, 1, 3, 3}));
+    surface.Blit(Gradient(3, 3), 0, 0, 3, 3, 0, 0);
+    EXPECT_EQ(surface.PresentedPixels(), 4 + 9);
+    EXPECT_TRUE(InvalidAreaOf(window.Id()).IsEmpty());
+    const PixelRect corner{3, 2, 9, 9};
+    InvalidateRect(window.Id(), &corner);
+    EXPECT_EQ(InvalidAreaOf(window.Id()), (PixelRect{3, 2, 4, 3}));
+    EXPECT_TRUE(InvalidAreaOf(window.Id() + 1000).IsEmpty());
+}
+
 TEST_F(DisplayTest, SurfacesKeepTheDisplayFormatAndConvertOthers) {
     SetDisplayDepthForTesting(16);
     EXPECT_EQ(DisplayDepth(), 16);
