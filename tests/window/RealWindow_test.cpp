@@ -1,0 +1,298 @@
+// The engine window on a real X server (Xvfb, started here): what the
+// window shows is read back from the server and compared with the back
+// buffer, and a real click and real typed text (xdotool, through the X
+// server's input) reach the scene. Runs in a process of its own, so the
+// rest of the suite keeps SDL's dummy driver.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvanePicture.h"
+#include "engine/CorvaneView.h"
+#include "engine/CorvaneWnd.h"
+#include "engine/GdiPaintModule.h"
+#include "engine/ResourceModule.h"
+#include "engine/ui/CorvaneButton.h"
+#include "engine/ui/CorvaneEdit.h"
+#include "engine/ui/RichText.h"
+#include "platform/Messages.h"
+#include "platform/SdlWindow.h"
+#include "platform/Sync.h"
+#include "platform/TextCodec.h"
+#include "tests/engine/SceneTestSupport.h"
+#include "tests/engine/TempProgramFolder.h"
+#include "tests/platform/PictureBytes.h"
+#include "tests/window/XServer.h"
+
+namespace {
+
+using window_test::ChildProcess;
+using window_test::WindowImage;
+using window_test::XServer;
+
+constexpr const char* kTitle = "pvbn window test";
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr int kLeft = 30;  // the client area on the screen
+constexpr int kTop = 20;
+constexpr int kPressed = 80000001;
+constexpr uint32_t kWaitMs = 5000;
+// Shown colours, 0x00RRGGBB.
+constexpr uint32_t kBackgroundPixel = 0x204060;
+constexpr uint32_t kPhotoPixel = 0x50325A;  // the picture's pixel (10, 5)
+constexpr uint32_t kFacePixel = 0xC82828;
+
+// The X server for every test of this file; the tests skip when it cannot
+// start.
+XServer* g_server = nullptr;
+std::string g_serverError;
+
+class XServerEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        server_ = std::make_unique<XServer>();
+        if (!server_->Start(800, 600)) {
+            g_serverError = server_->Error();
+            server_.reset();
+            return;
+        }
+        g_server = server_.get();
+        // This process only: SDL opens its windows on the test's server.
+        ::setenv("DISPLAY", server_->DisplayName().c_str(), 1);
+        ::setenv("SDL_VIDEODRIVER", "x11", 1);
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    void TearDown() override {
+        g_server = nullptr;
+        server_.reset();  // ends Xvfb by its process id
+    }
+
+private:
+    std::unique_ptr<XServer> server_;
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
+
+// The palette of the button's face: transparent, then one colour per look.
+const picture_bytes::Bytes kFacePalette = {255, 0,  255, 200, 40,  40,  40, 200,
+                                           40,  40, 40,  200, 200, 200, 40};
+
+class RealWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (g_server == nullptr) {
+            GTEST_SKIP() << "Xvfb cannot start here: " << g_serverError;
+        }
+        auto* resources = new ResourceModule;
+        AddPictures(*resources);
+        wnd = std::make_unique<CCorvaneWnd>();
+        ASSERT_EQ(wnd->Create(kTitle, platform::kStyleVisible | platform::kStylePopup, 0,
+                              {kLeft, kTop, kLeft + kWidth, kTop + kHeight}, 0),
+                  1);
+        ASSERT_TRUE(wnd->GetTopLevel()->IsOnScreen()) << "SDL did not open an X11 window";
+        view = new CCorvaneView;
+        ASSERT_EQ(wnd->Initialize(view, resources), 1);
+        BuildScene();
+        ASSERT_TRUE(PumpUntil([&] { return (xWindow = g_server->FindWindow(kTitle)) != 0; }))
+            << "no X window titled " << kTitle;
+    }
+    void TearDown() override { wnd.reset(); }
+
+    static void AddPictures(ResourceModule& resources) {
+        picture_bytes::Bytes samples;
+        for (int y = 0; y < 24; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                samples.insert(samples.end(),
+                               {static_cast<uint8_t>(8 * x), static_cast<uint8_t>(10 * y), 90});
+            }
+        }
+        const picture_bytes::Bytes png = picture_bytes::Png(32, 24, 2, samples);
+        resources.AddMemoryResource("photo.png", png.data(), png.size());
+        std::vector<picture_bytes::GifFrame> looks;
+        for (int look = 0; look < 4; ++look) {
+            looks.push_back(picture_bytes::Frame(
+                picture_bytes::Bytes(60 * 24, static_cast<uint8_t>(look + 1)), 10, 0));
+        }
+        const picture_bytes::Bytes gif = picture_bytes::Gif(60, 24, kFacePalette, looks);
+        resources.AddMemoryResource("face.gif", gif.data(), gif.size());
+    }
+
+    // A picture, a canvas with Chinese text, a button that tells the owner
+    // when clicked, and an edit box, over a filled background.
+    void BuildScene() {
+        view->FillBackground(0x604020);
+        view->InvalidateAll();
+        photo = view->CreatePicture(view->GetResourceFrame("photo", 0));
+        ASSERT_NE(photo, nullptr);
+        photo->SetPos(40, 30);
+        photo->Show();
+        photo->Invalidate();
+
+        CCorvaneCanvas* label = view->CreateCanvas(120, 30, 0xFF00FF);
+        ASSERT_NE(label, nullptr);
+        label->SetPenColor(0xF0F0F0, 1.0);
+        label->SetFont(16, 400, "宋体");
+        label->DrawText(4, 6, "牌局开始");
+        label->SetPos(180, 40);
+        label->Show();
+        label->Invalidate();
+
+        owner = new RecordingObject(&log);
+        view->Register(owner);
+        button = new CCorvaneButton;
+        view->Register(button);
+        const EventRecord notify = MakeEventRecord(owner->GetId(), kPressed, 0, 0);
+        button->Create(view->GetResourceFrame("face", 0), &notify, 0, 0);
+        button->SetPos(80, 110);  // x 50..109, y 98..121
+        button->Show();
+        button->Invalidate();
+
+        edit = new CCorvaneEdit;
+        view->Register(edit);
+        edit->Create(200, 24, kRichSingleLine);
+        edit->SetPos(160, 190);  // x 60..259, y 178..201
+        edit->Show();
+        edit->Invalidate();
+    }
+
+    // Runs the window's messages (and so its frames) until the condition
+    // holds or the time is up.
+    template <class Condition>
+    bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
+        const uint32_t start = platform::GetTickCount32();
+        for (;;) {
+            platform::Message m;
+            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
+                platform::DispatchMessage(m);
+            }
+            if (done()) {
+                return true;
+            }
+            if (platform::GetTickCount32() - start >= timeoutMs) {
+                return false;
+            }
+            platform::WaitMessage(5);
+        }
+    }
+
+    // Runs xdotool to its end while the window keeps taking its messages.
+    void Xdotool(const std::vector<std::string>& arguments) {
+        ChildProcess child;
+        ASSERT_TRUE(window_test::StartXdotool(child, *g_server, arguments)) << child.Error();
+        ASSERT_TRUE(PumpUntil([&] { return !child.Running(); })) << "xdotool did not end";
+        ASSERT_EQ(child.ExitStatus(), 0) << "xdotool failed";
+    }
+    // A real click at a client point: the pointer moves there, then the
+    // left button goes down and up.
+    void ClickAt(int x, int y) {
+        int left = 0, top = 0;
+        ASSERT_TRUE(g_server->Origin(xWindow, left, top));
+        Xdotool({"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)});
+        Xdotool({"click", "1"});
+    }
+
+    // Pixels where the window and the back buffer differ.
+    int CountDifferences(const WindowImage& shown) {
+        auto* paint = dynamic_cast<GdiPaintModule*>(wnd->GetCore()->FindModule(kPaintModuleId));
+        const uint8_t* output = paint != nullptr ? paint->GetOutputPixels() : nullptr;
+        if (output == nullptr || shown.width != kWidth || shown.height != kHeight) {
+            return kWidth * kHeight;
+        }
+        int differences = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const uint8_t* p = output + (static_cast<size_t>(y) * kWidth + x) * 4;
+                const uint32_t rgb = uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+                differences += shown.At(x, y) != rgb;
+            }
+        }
+        return differences;
+    }
+
+    std::string EditText() {
+        char* text = edit->GetText();
+        std::string out = text != nullptr ? text : "";
+        FreeEventBlock(text);
+        return out;
+    }
+
+    TempProgramFolder folder;
+    std::unique_ptr<CCorvaneWnd> wnd;
+    CCorvaneView* view = nullptr;
+    CCorvanePicture* photo = nullptr;
+    RecordingObject* owner = nullptr;
+    CCorvaneButton* button = nullptr;
+    CCorvaneEdit* edit = nullptr;
+    std::vector<Delivery> log;
+    unsigned long xWindow = 0;
+};
+
+TEST_F(RealWindowTest, TheWindowShowsTheBackBuffer) {
+    // Once the scene has reached the window, all of it matches.
+    std::optional<WindowImage> shown;
+    int differences = -1;
+    const bool same = PumpUntil([&] {
+        shown = g_server->Read(xWindow);
+        differences = shown ? CountDifferences(*shown) : -1;
+        return differences == 0 && shown->At(34, 23) == kPhotoPixel;
+    });
+    ASSERT_TRUE(shown.has_value()) << "the window could not be read back";
+    EXPECT_TRUE(same) << differences << " pixels differ from the back buffer";
+
+    // The scene is really there: the picture, the text and the button.
+    EXPECT_EQ(shown->At(5, 5), kBackgroundPixel) << "the background";
+    EXPECT_EQ(shown->At(34, 23), kPhotoPixel) << "the picture";
+    EXPECT_EQ(shown->At(55, 100), kFacePixel) << "the button's face";
+    int textPixels = 0;
+    for (int y = 25; y < 55; ++y) {
+        for (int x = 120; x < 240; ++x) {
+            textPixels += shown->At(x, y) != kBackgroundPixel;
+        }
+    }
+    EXPECT_GT(textPixels, 50) << "the Chinese text is drawn";
+
+    // Moved, the picture is shown at its new place and the old one is
+    // cleared, though only the changed area reaches the window.
+    photo->SetPos(60, 70);
+    photo->Invalidate();
+    EXPECT_TRUE(PumpUntil([&] {
+        shown = g_server->Read(xWindow);
+        return shown && shown->At(54, 63) == kPhotoPixel;
+    }));
+    EXPECT_EQ(shown->At(34, 23), kBackgroundPixel);
+    EXPECT_TRUE(PumpUntil([&] {
+        shown = g_server->Read(xWindow);
+        differences = shown ? CountDifferences(*shown) : -1;
+        return differences == 0;
+    })) << differences
+        << " pixels differ from the back buffer after the move";
+}
+
+TEST_F(RealWindowTest, ARealClickAndRealTypedTextReachTheScene) {
+    ASSERT_TRUE(PumpUntil([&] { return g_server->IsMapped(xWindow); }));
+    ClickAt(70, 110);
+    EXPECT_TRUE(PumpUntil([&] {
+        for (const Delivery& d : log) {
+            if (d.receiver == owner->GetId() && d.event == kPressed) {
+                return true;
+            }
+        }
+        return false;
+    })) << "the button's click did not reach its owner";
+
+    // A click into the edit box gives it the focus; typed text, one Chinese
+    // character among it, arrives as GBK.
+    ClickAt(100, 190);
+    // The program's literals are GBK; xdotool takes UTF-8.
+    Xdotool({"type", "--delay", "40", platform::GbkToUtf8("ab中")});
+    const std::string expected = "ab中";  // GBK: a b D6 D0
+    EXPECT_TRUE(PumpUntil([&] { return EditText() == expected; }))
+        << "the edit box holds \"" << EditText() << "\"";
+}
+
+}  // namespace

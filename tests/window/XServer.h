@@ -1,0 +1,102 @@
+#pragma once
+// A private X server for tests of real windows: Xvfb on a display number
+// that no other server uses, started by the test and ended by its process
+// id, with an Xlib connection of the test's own to find windows and read
+// their pixels back; and child programs (xdotool) run against it.
+//
+// Rules:
+//  - The display number is free when neither its socket nor its lock file
+//    exists; a server that dies at start (another took the number first) is
+//    retried on the next number.
+//  - Xvfb runs with -terminate and the test's connection stays open until
+//    the end, so the server also goes when the test process dies.
+//  - X errors never end the process: a failed read answers nothing.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct _XDisplay;
+
+namespace window_test {
+
+// A program started with posix_spawnp in its own process group, output to
+// a log file; ended (SIGKILL to the group) when still running at the end.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // False, with Error() set, when the program cannot be started. With a
+    // display (":N") the child's DISPLAY names it.
+    bool Start(const std::vector<std::string>& argv, const std::string& logFile,
+               const std::string& display = "");
+    // Whether it still runs; notes its exit status once it ended.
+    bool Running();
+    // Ends it (SIGTERM, then SIGKILL after a second) and waits for it.
+    void Stop();
+    int ExitStatus() const { return exitStatus_; }
+    pid_t Pid() const { return pid_; }
+    const std::string& Error() const { return error_; }
+
+private:
+    pid_t pid_ = -1;
+    int exitStatus_ = -1;
+    std::string error_;
+};
+
+// What an X window shows, as 0x00RRGGBB, rows from the top.
+struct WindowImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
+};
+
+class XServer {
+public:
+    XServer() = default;
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // Starts Xvfb with a screen of the size (24-bit colour) and waits until
+    // it takes connections. False, with Error() saying why, when no server
+    // could be started.
+    bool Start(int width, int height);
+    const std::string& Error() const { return error_; }
+    // ":N"
+    const std::string& DisplayName() const { return displayName_; }
+    pid_t Pid() const { return server_.Pid(); }
+
+    // The top-level window titled so (its WM_NAME); 0 when none.
+    unsigned long FindWindow(const std::string& title) const;
+    bool IsMapped(unsigned long window) const;
+    // The window's top-left corner on the screen.
+    bool Origin(unsigned long window, int& x, int& y) const;
+    // The window's pixels, or nothing when it cannot be read.
+    std::optional<WindowImage> Read(unsigned long window) const;
+
+private:
+    bool TryDisplay(int number, int width, int height);
+
+    ChildProcess server_;
+    _XDisplay* display_ = nullptr;
+    std::string displayName_;
+    std::string logFile_;
+    std::string error_;
+};
+
+// Runs `xdotool` with the arguments against the display; the child runs on
+// while the caller pumps its own messages.
+bool StartXdotool(ChildProcess& child, const XServer& server,
+                  const std::vector<std::string>& arguments);
+
+}  // namespace window_test
