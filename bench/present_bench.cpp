@@ -57,6 +57,7 @@ public:
         auto* view = new CCorvaneView;
         Initialize(view);
         view->FillBackground(kBackgroundColor);
+        view->InvalidateAll();
         sprite_ = view->CreateCanvas(kSpriteSide, kSpriteSide, 0xFF00FF);
         sprite_->SetPenColor(kSpriteColor, 1.0);
         sprite_->DrawRect(0, 0, kSpriteSide, kSpriteSide, 1);

@@ -141,6 +141,7 @@ public:
             return;
         }
         if (window_ == nullptr) {
+            detail::PreferNativeFramebuffer();
             window_ = SDL_CreateWindow(title_.c_str(), SDL_WINDOWPOS_UNDEFINED,
                                        SDL_WINDOWPOS_UNDEFINED, width, height, SDL_WINDOW_HIDDEN);
         } else {
@@ -172,6 +173,10 @@ private:
 }  // namespace
 
 namespace detail {
+
+void PreferNativeFramebuffer() {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+}
 
 void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface,
                         const PixelRect& changed) {

@@ -14,6 +14,12 @@ struct SDL_Window;
 
 namespace platform::detail {
 
+// Window surfaces are the display's own (XShm on X11), which send only the
+// changed rectangles to the screen; SDL would otherwise put them on a GL
+// texture and draw the whole window on every update, which with a software
+// GL costs several cores. SDL_FRAMEBUFFER_ACCELERATION in the environment
+// still decides. Called before SDL windows are made.
+void PreferNativeFramebuffer();
 // Copies the changed part of the surface into the SDL window and shows it.
 void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface, const PixelRect& changed);
 // The colour the SDL window shows at a client point, 0x00BBGGRR (0 outside).

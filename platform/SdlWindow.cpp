@@ -90,6 +90,7 @@ SDL_Window* MakeSdlWindow(const TopLevelOptions& options) {
     }
     // Closing the last window is the program's business, not a quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    detail::PreferNativeFramebuffer();
     uint32_t flags = SDL_WINDOW_HIDDEN;
     if (!options.framed) {
         flags |= SDL_WINDOW_BORDERLESS;
