@@ -70,7 +70,11 @@ test)
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     # Tests run headless: no display and no sound device are needed.
     export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
-    ctest --test-dir build-asan --output-on-failure -j "$jobs" "$@"
+    status=0
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" "$@" || status=$?
+    # What each fuzz target ran (its tests print only when they fail).
+    cat build-asan/tests/fuzz/summary-*.txt 2>/dev/null || true
+    exit "$status"
     ;;
 tsan)
     configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DPVBN_THREAD_SANITIZER=ON -DPVBN_TESTS=ON

@@ -648,12 +648,21 @@ int main(int argc, char** argv) {
         }
     }
     const double elapsed = std::max(NowSeconds() - start, 1e-9);
-    std::fprintf(stderr,
-                 "==fuzz== %s: done. executions %" PRIu64
-                 " in %.1f s (%.0f/s), corpus %zu, "
-                 "new outcomes %" PRIu64 " (pool %zu), crashes 0, slowest %.3f s (%s)\n",
-                 target.c_str(), stats.executions, elapsed, static_cast<double>(mutated) / elapsed,
-                 corpusSize, stats.newOutcomes, pool.size(), stats.slowest,
-                 stats.slowestName.c_str());
+    char summary[512];
+    std::snprintf(summary, sizeof summary,
+                  "==fuzz== %s: done. executions %" PRIu64
+                  " in %.1f s (%.0f/s), corpus %zu, "
+                  "new outcomes %" PRIu64 " (pool %zu), crashes 0, slowest %.3f s (%s)\n",
+                  target.c_str(), stats.executions, elapsed, static_cast<double>(mutated) / elapsed,
+                  corpusSize, stats.newOutcomes, pool.size(), stats.slowest,
+                  stats.slowestName.c_str());
+    std::fputs(summary, stderr);
+    // The last run's line is also kept beside the artifacts, so a test run
+    // that shows only failures can still report what each target did.
+    const std::string summaryPath = options.artifactPrefix + "summary-" + target + ".txt";
+    if (FILE* file = std::fopen(summaryPath.c_str(), "w")) {
+        std::fputs(summary, file);
+        std::fclose(file);
+    }
     return 0;
 }
