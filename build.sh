@@ -14,7 +14,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libjpeg-dev
-    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev
+    libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libgif-dev imagemagick
     libfreetype-dev libfontconfig-dev fonts-wqy-zenhei
     libfluidsynth-dev timgm6mb-soundfont
     sox libsox-fmt-base libsox-fmt-mp3

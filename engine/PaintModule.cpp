@@ -53,10 +53,9 @@ const std::array<ExtensionFormat, 13>& ExtensionFormats() {
     return table;
 }
 
-// Copies the frames with the palette; flag 0x1 goes when no pixel has the
-// transparent index.
-bool StoreIndexedFrames(const platform::DecodedPicture& picture, int frames, size_t frameBytes,
-                        ImageRecord& record) {
+// Counts the pixels with the transparent index; flag 0x1 goes when there
+// are none.
+bool StoreIndexedFrames(const platform::DecodedPicture& picture, ImageRecord& record) {
     if (!SetImagePalette(record, picture.palette.data(), picture.PaletteCount())) {
         return false;
     }
@@ -64,15 +63,9 @@ bool StoreIndexedFrames(const platform::DecodedPicture& picture, int frames, siz
     const bool keyed = picture.transparentIndex >= 0;
     record.colorKey = keyed ? static_cast<uint32_t>(picture.transparentIndex) : kNoColorKeyIndex;
     size_t keyedPixels = 0;
-    for (int f = 0; f < frames; ++f) {
-        const std::vector<uint8_t>& source = picture.frames[static_cast<size_t>(f)].pixels;
-        uint8_t* out = record.pixels + frameBytes * static_cast<size_t>(f);
-        std::memcpy(out, source.data(), frameBytes);
-        if (keyed) {
-            for (size_t i = 0; i < frameBytes; ++i) {
-                keyedPixels += out[i] == picture.transparentIndex;
-            }
-        }
+    if (keyed) {
+        keyedPixels = static_cast<size_t>(
+            std::count(record.pixels, record.pixels + record.byteSize, picture.transparentIndex));
     }
     if (keyedPixels == 0) {
         record.flags &= ~kImageHasKey;
@@ -80,30 +73,24 @@ bool StoreIndexedFrames(const platform::DecodedPicture& picture, int frames, siz
     return true;
 }
 
-// Copies the frames. Without the picture's own alpha, the transparent
-// colour's pixels get alpha 0 and the others 255, and flag 0x1 goes when no
-// pixel has that colour.
-void StoreTrueColourFrames(const platform::DecodedPicture& picture, int frames, size_t frameBytes,
-                           ImageRecord& record) {
+// Without the picture's own alpha, the transparent colour's pixels get alpha
+// 0 and the others 255, and flag 0x1 goes when no pixel has that colour.
+void StoreTrueColourFrames(const platform::DecodedPicture& picture, ImageRecord& record) {
     const bool keyed = picture.transparentColor.has_value();
     const uint32_t key = picture.transparentColor.value_or(0);
     record.colorKey = key;
+    if (picture.hasAlpha) {
+        return;
+    }
     const uint8_t keyR = key & 0xFF, keyG = (key >> 8) & 0xFF, keyB = (key >> 16) & 0xFF;
     size_t keyedPixels = 0;
-    for (int f = 0; f < frames; ++f) {
-        const std::vector<uint8_t>& source = picture.frames[static_cast<size_t>(f)].pixels;
-        uint8_t* out = record.pixels + frameBytes * static_cast<size_t>(f);
-        std::memcpy(out, source.data(), frameBytes);
-        if (picture.hasAlpha) {
-            continue;
-        }
-        for (size_t i = 0; i < frameBytes; i += 4) {
-            const bool isKey = keyed && out[i] == keyB && out[i + 1] == keyG && out[i + 2] == keyR;
-            keyedPixels += isKey;
-            out[i + 3] = isKey ? 0 : 255;
-        }
+    uint8_t* out = record.pixels;
+    for (size_t i = 0; i < record.byteSize; i += 4) {
+        const bool isKey = keyed && out[i] == keyB && out[i + 1] == keyG && out[i + 2] == keyR;
+        keyedPixels += isKey;
+        out[i + 3] = isKey ? 0 : 255;
     }
-    if (!picture.hasAlpha && keyedPixels == 0) {
+    if (keyedPixels == 0) {
         record.flags &= ~kImageHasKey;
     }
 }
@@ -116,33 +103,19 @@ ResKey GetImageCacheKey(std::string_view name) {
     return GetResKey(full);
 }
 
-bool StoreDecodedPicture(const platform::DecodedPicture& picture, bool isIcon,
-                         ImageRecord& record) {
+bool StoreDecodedPicture(platform::DecodedPicture&& picture, bool isIcon, ImageRecord& record) {
     ReleaseImageRecord(record);
     const bool indexed = picture.layout == platform::PictureLayout::Indexed8;
-    const int available = static_cast<int>(std::min<size_t>(picture.frames.size(), 0x7FFFFFFF));
-    const int frames = isIcon ? std::min(available, 1) : available;
+    const int frames = isIcon ? std::min(picture.frameCount, 1) : picture.frameCount;
     if (picture.width <= 0 || picture.height <= 0 || picture.width > 0xFFFF ||
-        picture.height > 0xFFFF || frames < 1) {
+        picture.height > 0xFFFF || frames < 1 || !picture.pixels ||
+        picture.delaysCs.size() < static_cast<size_t>(frames)) {
         return false;
     }
-    const size_t frameBytes = static_cast<size_t>(picture.width) *
-                              static_cast<size_t>(picture.height) * (indexed ? 1 : 4);
-    for (int f = 0; f < frames; ++f) {
-        if (picture.frames[static_cast<size_t>(f)].pixels.size() != frameBytes) {
-            return false;
-        }
-    }
-    size_t total = 0;
-    if (__builtin_mul_overflow(frameBytes, static_cast<size_t>(frames), &total)) {
-        return false;
-    }
-    record.pixels = new (std::nothrow) uint8_t[total];
-    if (record.pixels == nullptr) {
-        return false;
-    }
+    // The decoder's buffer becomes the record's: the pixels are not copied.
+    record.pixels = picture.pixels.release();
     record.ownsPixels = true;
-    record.byteSize = total;
+    record.byteSize = picture.FrameBytes() * static_cast<size_t>(frames);
     record.width = static_cast<uint16_t>(picture.width);
     record.height = static_cast<uint16_t>(picture.height);
     record.frameCount = frames;
@@ -159,19 +132,19 @@ bool StoreDecodedPicture(const platform::DecodedPicture& picture, bool isIcon,
         }
         record.flags |= kImageDelays;
         for (int f = 0; f < frames; ++f) {
-            const int64_t ms = int64_t{picture.frames[static_cast<size_t>(f)].delayCs} * 10;
+            const int64_t ms = int64_t{picture.delaysCs[static_cast<size_t>(f)]} * 10;
             record.delays[f] = ms == 0
                                    ? kEmptyFrameDelayMs
                                    : static_cast<int32_t>(std::clamp<int64_t>(ms, 1, INT32_MAX));
         }
     }
     if (indexed) {
-        if (!StoreIndexedFrames(picture, frames, frameBytes, record)) {
+        if (!StoreIndexedFrames(picture, record)) {
             ReleaseImageRecord(record);
             return false;
         }
     } else {
-        StoreTrueColourFrames(picture, frames, frameBytes, record);
+        StoreTrueColourFrames(picture, record);
     }
     return true;
 }
@@ -305,7 +278,8 @@ int PaintModule::DecodeImage(const uint8_t* data, size_t size, uint32_t extensio
             EngineLog("decode image failed: %s", error.c_str());
             return 0;
         }
-        return StoreDecodedPicture(picture, *entry.format == platform::PictureFormat::Ico, record)
+        return StoreDecodedPicture(std::move(picture),
+                                   *entry.format == platform::PictureFormat::Ico, record)
                    ? 1
                    : 0;
     }

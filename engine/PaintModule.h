@@ -41,11 +41,12 @@ inline constexpr const char* kImageCacheSuffix = ".imge";
 // The key colour of a frame state that asks for no tint.
 inline constexpr uint32_t kNoKeyColor = 0xFF00FF;
 
-// Fills a record (released first) from a decoded picture: flags, size,
-// palette, colour key, frames one under the other and their delays (a delay
-// of 0 becomes 40 ms). An icon keeps only its first frame. False, with the
-// record released, for a size over 65535 or when memory runs out.
-bool StoreDecodedPicture(const platform::DecodedPicture& picture, bool isIcon, ImageRecord& record);
+// Fills a record (released first) from a decoded picture, taking over its
+// pixel buffer as it is: flags, size, palette, colour key, frames one under
+// the other and their delays (a delay of 0 becomes 40 ms). An icon keeps
+// only its first frame. False, with the record released, for a size over
+// 65535, a picture without pixels or when memory runs out.
+bool StoreDecodedPicture(platform::DecodedPicture&& picture, bool isIcon, ImageRecord& record);
 
 class PaintModule : public ModuleBase {
 public:

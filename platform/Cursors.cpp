@@ -7,6 +7,7 @@
 #include <mutex>
 #include <span>
 
+#include "platform/ByteReader.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 
@@ -20,59 +21,6 @@ constexpr CursorHandle kFirstLoadedCursor = 0x10000;
 
 // Cursor files larger than this are refused before they are read.
 constexpr size_t kMaxCursorFileSize = 16u << 20;
-
-// An ordered little-endian reader over a byte span; every read is checked
-// against the end and a failed read leaves the output untouched.
-class LeReader {
-public:
-    explicit LeReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-
-    bool U8(uint8_t& out) {
-        return Take(1, [&](const uint8_t* p) { out = p[0]; });
-    }
-    bool U16(uint16_t& out) {
-        return Take(2, [&](const uint8_t* p) { out = static_cast<uint16_t>(p[0] | p[1] << 8); });
-    }
-    bool U32(uint32_t& out) {
-        return Take(4, [&](const uint8_t* p) {
-            out = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                  static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-        });
-    }
-    bool I32(int32_t& out) {
-        uint32_t raw = 0;
-        if (!U32(raw)) {
-            return false;
-        }
-        out = static_cast<int32_t>(raw);
-        return true;
-    }
-    bool Tag(char (&out)[5]) {
-        return Take(4, [&](const uint8_t* p) {
-            std::memcpy(out, p, 4);
-            out[4] = '\0';
-        });
-    }
-    bool Skip(size_t n) {
-        return Take(n, [](const uint8_t*) {});
-    }
-    size_t Remaining() const { return bytes_.size() - position_; }
-    size_t Position() const { return position_; }
-
-private:
-    template <class Use>
-    bool Take(size_t n, Use&& use) {
-        if (n > Remaining()) {
-            return false;
-        }
-        use(bytes_.data() + position_);
-        position_ += n;
-        return true;
-    }
-
-    std::span<const uint8_t> bytes_;
-    size_t position_ = 0;
-};
 
 bool Fail(std::string& error, const char* reason) {
     error = reason;
@@ -110,7 +58,7 @@ bool DecodePngEntry(std::span<const uint8_t> bytes, CursorImage& out, std::strin
         return Fail(error, "cursor picture too large");
     }
     const size_t count = static_cast<size_t>(picture.width) * picture.height;
-    const std::vector<uint8_t>& source = picture.frames.front().pixels;
+    const uint8_t* source = picture.FramePixels(0);
     out.width = picture.width;
     out.height = picture.height;
     out.pixels.assign(count * 4, 0);
@@ -150,7 +98,7 @@ size_t DibStride(int width, int bits) {
 // bottom-up, the stored height twice the picture's. Pixels that the mask
 // marks transparent but whose colour would invert the screen are shown black.
 bool DecodeDibEntry(std::span<const uint8_t> bytes, CursorImage& out, std::string& error) {
-    LeReader r(bytes);
+    ByteReader r(bytes);
     uint32_t headerSize = 0;
     int32_t width = 0;
     int32_t doubleHeight = 0;
@@ -267,7 +215,7 @@ struct DirectoryEntry {
 
 // A cursor (type 2) or icon (type 1) file: the entry nearest to 32 x 32.
 bool DecodeIconFile(std::span<const uint8_t> bytes, CursorImage& out, std::string& error) {
-    LeReader r(bytes);
+    ByteReader r(bytes);
     uint16_t reserved = 0;
     uint16_t type = 0;
     uint16_t count = 0;
@@ -315,7 +263,7 @@ bool DecodeIconFile(std::span<const uint8_t> bytes, CursorImage& out, std::strin
 // An animated cursor: a RIFF "ACON" whose "fram" list holds cursor files;
 // the first one is the cursor.
 bool DecodeAnimatedCursor(std::span<const uint8_t> bytes, CursorImage& out, std::string& error) {
-    LeReader r(bytes);
+    ByteReader r(bytes);
     char tag[5];
     uint32_t riffSize = 0;
     if (!r.Tag(tag) || std::strcmp(tag, "RIFF") != 0 || !r.U32(riffSize) || !r.Tag(tag) ||
@@ -327,7 +275,7 @@ bool DecodeAnimatedCursor(std::span<const uint8_t> bytes, CursorImage& out, std:
     bool iconFrames = false;
     size_t position = r.Position();
     while (position + 8 <= bodyEnd) {
-        LeReader chunk(bytes.subspan(position, bodyEnd - position));
+        ByteReader chunk(bytes.subspan(position, bodyEnd - position));
         uint32_t size = 0;
         chunk.Tag(tag);
         chunk.U32(size);
@@ -336,7 +284,7 @@ bool DecodeAnimatedCursor(std::span<const uint8_t> bytes, CursorImage& out, std:
         }
         const std::span<const uint8_t> data = bytes.subspan(position + 8, size);
         if (std::strcmp(tag, "anih") == 0) {
-            LeReader header(data);
+            ByteReader header(data);
             uint32_t flags = 0;
             if (!header.Skip(32) || !header.U32(flags)) {
                 return Fail(error, "animated cursor header cut short");
@@ -349,7 +297,7 @@ bool DecodeAnimatedCursor(std::span<const uint8_t> bytes, CursorImage& out, std:
             }
             size_t inner = 4;
             while (inner + 8 <= data.size()) {
-                LeReader frame(data.subspan(inner));
+                ByteReader frame(data.subspan(inner));
                 uint32_t frameSize = 0;
                 frame.Tag(tag);
                 frame.U32(frameSize);

@@ -9,20 +9,29 @@
 //  - A picture with at most 256 colours that the format stores with a
 //    palette stays indexed: one byte a pixel and its palette. Everything else
 //    is 32-bit, the bytes blue, green, red, alpha. Rows run from the top.
-//  - MNG and WMF pictures, damaged data, and pictures wider or higher than
-//    kMaxPictureSide are refused with a reason; nothing is read outside the
-//    given bytes.
-//  - Animated GIFs give every frame at the full picture size, each already
-//    composed over the ones before it as the file says; they stay indexed
-//    while every frame's colours are in the first frame's palette, else all
-//    frames are 32-bit with alpha. Frame delays are the file's own values in
-//    hundredths of a second (0 when it gives none). When the later frames
-//    cannot be read, the first one is the picture.
+//  - Each format's header is read before anything is decoded: a picture
+//    wider or higher than kMaxPictureSide, or whose width x height x frames
+//    passes kMaxPicturePixels, is refused without decoding it. A GIF's
+//    frames are counted as they are read (each at least the picture's area)
+//    and it is refused once the running total passes the cap, or above
+//    kMaxPictureFrames frames.
+//  - MNG and WMF pictures and damaged data are refused with a reason;
+//    nothing is read outside the given bytes.
+//  - Animated GIFs give every frame at the full picture size (the logical
+//    screen; the first frame's extent when that is empty), each already
+//    composed over the ones before it as the file says (frames of any size
+//    and place, local palettes, transparency, disposal). They stay indexed
+//    while every drawn colour is in the first frame's palette and every
+//    uncovered pixel can take its transparent index, else all frames are
+//    32-bit with alpha. Frame delays are the file's own values in
+//    hundredths of a second (0 when it gives none). A frame cut short ends
+//    the picture: the frames before it stay; without any it is refused.
 //  - Decoding runs on the UI thread (the library starts its codecs lazily
 //    and not thread-safely).
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,12 +47,9 @@ enum class PictureLayout {
 };
 
 inline constexpr int kMaxPictureSide = 65535;
+inline constexpr int64_t kMaxPicturePixels = int64_t{64} << 20;  // all frames together
+inline constexpr int kMaxPictureFrames = 4096;
 inline constexpr int kMaxPaletteEntries = 256;
-
-struct DecodedFrame {
-    std::vector<uint8_t> pixels;  // width * height pixels of the picture's layout
-    int delayCs = 0;              // hundredths of a second; 0 when the file gives none
-};
 
 struct DecodedPicture {
     int width = 0;
@@ -57,9 +63,24 @@ struct DecodedPicture {
     int transparentIndex = -1;  // Indexed8: the transparent entry, -1 for none
     // Bgra32: the transparent colour as 0x00BBGGRR, when the picture has one.
     std::optional<uint32_t> transparentColor;
-    std::vector<DecodedFrame> frames;  // at least one after a successful decode
+    int frameCount = 0;  // at least one after a successful decode
+    // Every frame's pixels in the picture's layout, frame under frame: frame
+    // f starts at f * FrameBytes(). A new[] array, so an image record can
+    // take it over as it is.
+    std::unique_ptr<uint8_t[]> pixels;
+    // One per frame: hundredths of a second; 0 when the file gives none.
+    std::vector<int> delaysCs;
 
     int PaletteCount() const { return static_cast<int>(palette.size() / 3); }
+    int BytesPerPixel() const { return layout == PictureLayout::Indexed8 ? 1 : 4; }
+    size_t FrameBytes() const {
+        return static_cast<size_t>(width) * static_cast<size_t>(height) *
+               static_cast<size_t>(BytesPerPixel());
+    }
+    size_t PixelBytes() const { return FrameBytes() * static_cast<size_t>(frameCount); }
+    const uint8_t* FramePixels(int frame) const {
+        return pixels.get() + FrameBytes() * static_cast<size_t>(frame);
+    }
 };
 
 // Decodes `size` bytes of a picture of the given format. False, with a

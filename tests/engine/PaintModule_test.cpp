@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "engine/PpsCodec.h"
@@ -13,27 +15,35 @@ using platform::DecodedPicture;
 
 namespace {
 
-DecodedPicture TrueColour(std::vector<std::vector<uint8_t>> frames, bool alpha,
-                          std::optional<uint32_t> key) {
+// A decoded picture one pixel high, its frames' pixels given in order.
+DecodedPicture OneRow(platform::PictureLayout layout,
+                      const std::vector<std::vector<uint8_t>>& frames) {
     DecodedPicture picture;
-    picture.width = static_cast<int>(frames[0].size() / 4);
+    picture.layout = layout;
+    picture.width = static_cast<int>(frames[0].size()) / picture.BytesPerPixel();
     picture.height = 1;
-    picture.hasAlpha = alpha;
-    picture.transparentColor = key;
-    for (auto& pixels : frames) {
-        picture.frames.push_back({std::move(pixels), 0});
+    picture.frameCount = static_cast<int>(frames.size());
+    picture.delaysCs.assign(frames.size(), 0);
+    picture.pixels = std::make_unique<uint8_t[]>(picture.PixelBytes());
+    uint8_t* out = picture.pixels.get();
+    for (const std::vector<uint8_t>& pixels : frames) {
+        out = std::copy(pixels.begin(), pixels.end(), out);
     }
     return picture;
 }
 
-DecodedPicture Indexed(std::vector<uint8_t> pixels, int key) {
-    DecodedPicture picture;
-    picture.width = static_cast<int>(pixels.size());
-    picture.height = 1;
-    picture.layout = platform::PictureLayout::Indexed8;
+DecodedPicture TrueColour(const std::vector<std::vector<uint8_t>>& frames, bool alpha,
+                          std::optional<uint32_t> key) {
+    DecodedPicture picture = OneRow(platform::PictureLayout::Bgra32, frames);
+    picture.hasAlpha = alpha;
+    picture.transparentColor = key;
+    return picture;
+}
+
+DecodedPicture Indexed(const std::vector<uint8_t>& pixels, int key) {
+    DecodedPicture picture = OneRow(platform::PictureLayout::Indexed8, {pixels});
     picture.palette = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     picture.transparentIndex = key;
-    picture.frames.push_back({std::move(pixels), 0});
     return picture;
 }
 
@@ -75,22 +85,34 @@ TEST(StoreDecodedPictureTest, TransparencyFlagsFollowThePixels) {
 
 TEST(StoreDecodedPictureTest, FramesDelaysIconsAndRefusals) {
     OwnedRecord r;
-    DecodedPicture picture = TrueColour({{1, 1, 1, 0}, {2, 2, 2, 0}, {3, 3, 3, 0}}, false, {});
-    picture.frames[1].delayCs = 5;
-    ASSERT_TRUE(StoreDecodedPicture(picture, false, *r));
+    auto threeFrames = [] {
+        DecodedPicture picture = TrueColour({{1, 1, 1, 0}, {2, 2, 2, 0}, {3, 3, 3, 0}}, false, {});
+        picture.delaysCs[1] = 5;
+        return picture;
+    };
+    DecodedPicture picture = threeFrames();
+    const uint8_t* decoded = picture.pixels.get();
+    ASSERT_TRUE(StoreDecodedPicture(std::move(picture), false, *r));
+    EXPECT_EQ(r->pixels, decoded);  // the decoder's buffer, not a copy
+    EXPECT_TRUE(r->ownsPixels);
     EXPECT_EQ(r->flags, kImageDelays);
     EXPECT_EQ(std::vector<int>(r->delays, r->delays + 3), (std::vector<int>{40, 50, 40}));
-    EXPECT_EQ(r->pixels[8], 3);                           // frames one under the other
-    ASSERT_TRUE(StoreDecodedPicture(picture, true, *r));  // an icon keeps one frame
+    EXPECT_EQ(r->pixels[8], 3);                                 // frames one under the other
+    ASSERT_TRUE(StoreDecodedPicture(threeFrames(), true, *r));  // an icon keeps one frame
     EXPECT_EQ(r->frameCount, 1);
+    EXPECT_EQ(r->byteSize, 4u);
     EXPECT_EQ(r->delays, nullptr);
 
-    picture.frames[1].pixels.pop_back();
-    EXPECT_FALSE(StoreDecodedPicture(picture, false, *r));
+    picture = threeFrames();
+    picture.pixels.reset();
+    EXPECT_FALSE(StoreDecodedPicture(std::move(picture), false, *r));
     EXPECT_EQ(r->pixels, nullptr);
+    picture = threeFrames();
+    picture.delaysCs.pop_back();
+    EXPECT_FALSE(StoreDecodedPicture(std::move(picture), false, *r));
     picture = TrueColour({{1, 1, 1, 0}}, false, {});
     picture.width = 70000;
-    EXPECT_FALSE(StoreDecodedPicture(picture, false, *r));
+    EXPECT_FALSE(StoreDecodedPicture(std::move(picture), false, *r));
 }
 
 TEST_F(PaintModuleTest, FrameRateAveragesThenSettles) {

@@ -99,7 +99,37 @@ struct GifFrame {
     int delayCs = 0;       // hundredths of a second
     int transparent = -1;  // transparent index, -1 none
     Bytes localPalette;    // red, green, blue; empty: the global one
+    // The frame's place on the screen; a width of 0 fills the screen.
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int disposal = 1;  // 1 stays under the next frame, 2 cleared, 3 restored
+    bool interlaced = false;
 };
+
+// The frame's place and size on the screen.
+inline GifFrame Placed(GifFrame frame, int left, int top, int width, int height) {
+    frame.left = left;
+    frame.top = top;
+    frame.width = width;
+    frame.height = height;
+    return frame;
+}
+
+// Rows in the four passes of an interlaced GIF image.
+inline Bytes InterlacedRows(const Bytes& indices, int width, int height) {
+    Bytes out;
+    static constexpr int kStart[4] = {0, 4, 2, 1};
+    static constexpr int kStep[4] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int y = kStart[pass]; y < height; y += kStep[pass]) {
+            const auto row = indices.begin() + static_cast<ptrdiff_t>(y) * width;
+            out.insert(out.end(), row, row + width);
+        }
+    }
+    return out;
+}
 
 inline GifFrame Frame(Bytes indices, int delayCs, int transparent, Bytes localPalette = {}) {
     GifFrame frame;
@@ -166,26 +196,32 @@ inline Bytes Gif(int width, int height, const Bytes& palette, const std::vector<
     out.push_back(0);
     GifTable(out, palette);
     for (const GifFrame& frame : frames) {
+        const int frameWidth = frame.width > 0 ? frame.width : width;
+        const int frameHeight = frame.width > 0 ? frame.height : height;
         out.insert(out.end(), {0x21, 0xF9, 4});
-        // Disposal 1: each frame stays under the next.
-        out.push_back(static_cast<uint8_t>(1 << 2 | (frame.transparent >= 0 ? 1 : 0)));
+        out.push_back(static_cast<uint8_t>(frame.disposal << 2 | (frame.transparent >= 0 ? 1 : 0)));
         Le16(out, static_cast<uint32_t>(frame.delayCs));
         out.push_back(static_cast<uint8_t>(std::max(frame.transparent, 0)));
         out.push_back(0);
         out.push_back(0x2C);
-        Le16(out, 0);
-        Le16(out, 0);
-        Le16(out, static_cast<uint32_t>(width));
-        Le16(out, static_cast<uint32_t>(height));
+        Le16(out, static_cast<uint32_t>(frame.left));
+        Le16(out, static_cast<uint32_t>(frame.top));
+        Le16(out, static_cast<uint32_t>(frameWidth));
+        Le16(out, static_cast<uint32_t>(frameHeight));
+        const uint8_t interlace = frame.interlaced ? 0x40 : 0;
         if (frame.localPalette.empty()) {
-            out.push_back(0);
+            out.push_back(interlace);
         } else {
-            out.push_back(static_cast<uint8_t>(0x80 | GifTableBits(frame.localPalette)));
+            out.push_back(
+                static_cast<uint8_t>(0x80 | interlace | GifTableBits(frame.localPalette)));
             GifTable(out, frame.localPalette);
         }
         const int minCodeSize = 8;
         out.push_back(minCodeSize);
-        const Bytes data = GifLzw(frame.indices, minCodeSize);
+        const Bytes data =
+            GifLzw(frame.interlaced ? InterlacedRows(frame.indices, frameWidth, frameHeight)
+                                    : frame.indices,
+                   minCodeSize);
         for (size_t pos = 0; pos < data.size(); pos += 255) {
             const size_t n = std::min<size_t>(255, data.size() - pos);
             out.push_back(static_cast<uint8_t>(n));
