@@ -223,6 +223,82 @@ bool DecodeWbmp(const uint8_t* data, size_t size, DecodedPicture& out, std::stri
     return true;
 }
 
+// --- true-colour PCX (8 bits in 3 or 4 planes), read here: the library
+// only reads palette pictures and 3 planes ---
+
+constexpr size_t kPcxHeaderSize = 128;
+
+// The header's plane count when the picture is 8-bit true colour.
+std::optional<int> TrueColourPcxPlanes(const uint8_t* data, size_t size) {
+    if (size < kPcxHeaderSize || data[0] != 0x0A || data[3] != 8) {
+        return std::nullopt;
+    }
+    const int planes = data[65];
+    return planes == 3 || planes == 4 ? std::optional<int>(planes) : std::nullopt;
+}
+
+// Rows of planes, each plane a run of bytesPerLine bytes, run-length coded
+// (a byte of 0xC0 or above repeats the next byte its low 6 bits times)
+// when the header's encoding is 1.
+bool DecodeTrueColourPcx(const uint8_t* data, size_t size, int planes, DecodedPicture& out,
+                         std::string& error) {
+    detail::PictureSize declared;
+    if (!detail::ReadPictureSize({data, size}, PictureFormat::Pcx, declared, error) ||
+        !detail::AllocatePicturePixels(out, static_cast<int>(std::max<int64_t>(declared.width, 0)),
+                                       static_cast<int>(std::max<int64_t>(declared.height, 0)),
+                                       PictureLayout::Bgra32, 1, error)) {
+        return false;
+    }
+    const bool encoded = data[2] == 1;
+    const size_t bytesPerLine = static_cast<size_t>(data[66] | data[67] << 8);
+    const size_t width = static_cast<size_t>(out.width);
+    if (bytesPerLine < width) {
+        error = "the PCX picture's lines are shorter than its width";
+        return false;
+    }
+    std::vector<uint8_t> line(bytesPerLine * static_cast<size_t>(planes));
+    size_t pos = kPcxHeaderSize;
+    uint8_t runValue = 0;
+    size_t runLeft = 0;
+    auto next = [&](uint8_t& value) {
+        while (runLeft == 0) {  // a run of 0 repeats nothing
+            if (pos >= size) {
+                return false;
+            }
+            runValue = data[pos++];
+            runLeft = 1;
+            if (encoded && runValue >= 0xC0) {
+                runLeft = runValue & 0x3Fu;
+                if (pos >= size) {
+                    return false;
+                }
+                runValue = data[pos++];
+            }
+        }
+        --runLeft;
+        value = runValue;
+        return true;
+    };
+    for (int y = 0; y < out.height; ++y) {
+        for (uint8_t& value : line) {
+            if (!next(value)) {
+                error = "the PCX picture is cut short";
+                return false;
+            }
+        }
+        uint8_t* row = out.pixels.get() + static_cast<size_t>(y) * width * 4;
+        for (size_t x = 0; x < width; ++x) {
+            row[x * 4] = line[2 * bytesPerLine + x];
+            row[x * 4 + 1] = line[bytesPerLine + x];
+            row[x * 4 + 2] = line[x];
+            row[x * 4 + 3] = planes == 4 ? line[3 * bytesPerLine + x] : 255;
+        }
+    }
+    out.delaysCs = {0};
+    out.hasAlpha = planes == 4 && AnyAlphaBelowOpaque(out.pixels.get(), out.PixelBytes());
+    return true;
+}
+
 // The header's size is checked first, so the library never decodes a
 // picture too large to hold.
 bool DecodeWithLibrary(const uint8_t* data, size_t size, PictureFormat format, DecodedPicture& out,
@@ -271,6 +347,9 @@ bool DecodePicture(const uint8_t* data, size_t size, PictureFormat format, Decod
         ok = DecodeWbmp(data, size, out, error);
     } else if (format == PictureFormat::Gif) {
         ok = detail::DecodeGif({data, size}, out, error);
+    } else if (const auto planes =
+                   format == PictureFormat::Pcx ? TrueColourPcxPlanes(data, size) : std::nullopt) {
+        ok = DecodeTrueColourPcx(data, size, *planes, out, error);
     } else {
         ok = DecodeWithLibrary(data, size, format, out, error);
     }
