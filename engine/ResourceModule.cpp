@@ -14,15 +14,22 @@
 
 namespace {
 
-// Notice texts live as long as the program: the notice is posted, and its
-// receiver drops it on a later frame without owning the text.
-const char* KeepNoticeText(std::string text) {
-    static std::set<std::string> texts;
-    return texts.insert(std::move(text)).first->c_str();
-}
-
 std::string FormatPackFailure(std::string_view name) {
     return "资源包" + std::string(name) + "加载失败!";
+}
+
+// Notice texts live as long as the program: the notice is posted, and its
+// receiver drops it on a later frame without owning the text. One text is
+// kept per distinct notice, and only so many: past them a notice takes the
+// text without a name.
+constexpr size_t kMaxKeptNoticeTexts = 64;
+
+const char* KeepNoticeText(std::string text) {
+    static std::set<std::string> texts;
+    if (texts.size() >= kMaxKeptNoticeTexts && texts.count(text) == 0) {
+        text = FormatPackFailure("");
+    }
+    return texts.insert(std::move(text)).first->c_str();
 }
 
 const char* MessageText(const void* p) {
@@ -137,7 +144,7 @@ int ResourceModule::AddPack(std::string_view path) {
     CResPackFile reader(path);
     auto stream = std::make_shared<platform::FileStream>();
     if (!reader.IsOpen() || !stream->Open(path)) {
-        ReportPackFailure(std::string(path), reader.GetError());
+        ReportPackFailure(std::string(path), std::string(path), reader.GetError());
         return 0;
     }
     packStreams_.push_back(stream);
@@ -157,9 +164,11 @@ int ResourceModule::AddPack(std::string_view path) {
 int ResourceModule::AddPackFromMemory(const void* image, size_t size) {
     CResPackMemory reader(image, size);
     if (!reader.IsOpen()) {
+        // The log names the image by its address; the posted notice does
+        // not, so refused images share one kept text.
         char address[32];
         std::snprintf(address, sizeof address, "%" PRIxPTR, reinterpret_cast<uintptr_t>(image));
-        ReportPackFailure(address, reader.GetError());
+        ReportPackFailure(address, "", reader.GetError());
         return 0;
     }
     for (size_t i = 0; i < reader.RecordCount(); ++i) {
@@ -266,12 +275,12 @@ bool ResourceModule::ReadSource(ResourceEntry& entry) {
     return true;
 }
 
-void ResourceModule::ReportPackFailure(const std::string& name, const std::string& reason) {
-    const std::string text = FormatPackFailure(name);
-    EngineLog("%s", text.c_str());
+void ResourceModule::ReportPackFailure(const std::string& loggedName, const std::string& noticeName,
+                                       const std::string& reason) {
+    EngineLog("%s", FormatPackFailure(loggedName).c_str());
     if (!reason.empty()) {
         EngineLog("%s", reason.c_str());
     }
-    PostMessage(kFailureNoticeModuleId, kNoticeModuleFault, const_cast<char*>(KeepNoticeText(text)),
-                0);
+    PostMessage(kFailureNoticeModuleId, kNoticeModuleFault,
+                const_cast<char*>(KeepNoticeText(FormatPackFailure(noticeName))), 0);
 }

@@ -114,7 +114,10 @@ private:
     // Inserts or replaces; the entry's key is the map key.
     void Replace(ResourceEntry entry);
     bool ReadSource(ResourceEntry& entry);
-    void ReportPackFailure(const std::string& name, const std::string& reason);
+    // Logs the failure under loggedName and posts notice 1002 under
+    // noticeName to module 1010.
+    void ReportPackFailure(const std::string& loggedName, const std::string& noticeName,
+                           const std::string& reason);
 
     EntryMap entries_;
     std::vector<std::shared_ptr<platform::FileStream>> packStreams_;

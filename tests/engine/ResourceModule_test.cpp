@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -258,6 +259,33 @@ TEST_F(ResourceModuleTest, BrokenPacksAreRefusedWholeAndReported) {
     EXPECT_EQ(module->AddPackFromMemory(nullptr, 100), 0);
     EXPECT_TRUE(LogHas("资源包0加载失败!\r\n"));
     EXPECT_EQ(module->HandleMessage(kResourceAddPackMessage, nullptr, 0), 0);
+}
+
+TEST_F(ResourceModuleTest, RefusedPacksKeepABoundedSetOfNoticeTexts) {
+    auto* notices = new RecordingModule(kFailureNoticeModuleId);
+    ASSERT_EQ(core.LoadModule(notices, 1, 1), kEngineOk);
+    // Refused images at a thousand addresses share one notice text.
+    const std::vector<uint8_t> shortImages(1000 + kResPackIndexOffset, 0);
+    for (size_t i = 0; i < 1000; ++i) {
+        EXPECT_EQ(module->AddPackFromMemory(shortImages.data() + i, 10), 0);
+    }
+    // Refused pack files keep a text each, up to a bound.
+    for (int i = 0; i < 500; ++i) {
+        EXPECT_EQ(module->AddPack(PathOf("missing" + std::to_string(i) + ".kor")), 0);
+    }
+    EXPECT_TRUE(LogHas("资源包" + PathOf("missing499.kor") + "加载失败!\r\n"));
+    core.RunFrame();
+    notices->DrainMessages();
+    ASSERT_EQ(notices->handled.size(), 1500u);
+    std::set<const void*> memoryTexts, fileTexts;
+    for (size_t i = 0; i < notices->handled.size(); ++i) {
+        (i < 1000 ? memoryTexts : fileTexts).insert(notices->handled[i].p);
+    }
+    ASSERT_EQ(memoryTexts.size(), 1u);
+    EXPECT_STREQ(static_cast<const char*>(*memoryTexts.begin()), "资源包加载失败!");
+    EXPECT_LE(fileTexts.size(), 65u);
+    EXPECT_STREQ(static_cast<const char*>(notices->handled[1000].p),
+                 ("资源包" + PathOf("missing0.kor") + "加载失败!").c_str());
 }
 
 TEST_F(ResourceModuleTest, EntryCountAboveTheIndexUsesTheIndex) {
