@@ -303,7 +303,9 @@ constexpr uint16_t kClearIndex = 0xFFFF;
 bool ComposeIndexed(const GifStream& stream, DecodedPicture& out, std::string& error) {
     const GifImage& first = stream.images.front();
     const std::vector<uint8_t>& palette = first.colours;
-    const int key = first.transparent;
+    // A transparent index past the table cannot stand for uncovered pixels.
+    const int key =
+        first.transparent < static_cast<int>(palette.size() / 3) ? first.transparent : -1;
     std::unordered_map<uint32_t, uint16_t> indexOfColour;
     for (int i = static_cast<int>(palette.size() / 3) - 1; i >= 0; --i) {  // the first wins
         if (i != key) {

@@ -177,15 +177,23 @@ bool ReadTgaSize(std::span<const uint8_t> bytes, PictureSize& size, std::string&
     return true;
 }
 
+// Besides the size, the layout must be one a reader can hold: 1, 2, 4 or 8
+// bits in 1 to 4 planes, each plane's line long enough for the width (the
+// library reads the line length as a signed number and allocates by it).
 bool ReadPcxSize(std::span<const uint8_t> bytes, PictureSize& size, std::string& error) {
     ByteReader r(bytes);
-    uint8_t manufacturer = 0;
-    int16_t xMin = 0, yMin = 0, xMax = 0, yMax = 0;
-    if (!r.U8(manufacturer) || manufacturer != 0x0A || !r.Skip(3) || !r.I16(xMin) || !r.I16(yMin) ||
-        !r.I16(xMax) || !r.I16(yMax)) {
+    uint8_t manufacturer = 0, bits = 0, planes = 0;
+    int16_t xMin = 0, yMin = 0, xMax = 0, yMax = 0, bytesPerLine = 0;
+    if (!r.U8(manufacturer) || manufacturer != 0x0A || !r.Skip(2) || !r.U8(bits) || !r.I16(xMin) ||
+        !r.I16(yMin) || !r.I16(xMax) || !r.I16(yMax) || !r.Seek(65) || !r.U8(planes) ||
+        !r.I16(bytesPerLine)) {
         return Fail(error, "the PCX picture has no header");
     }
     size = {int64_t{xMax} - xMin + 1, int64_t{yMax} - yMin + 1};
+    if ((bits != 1 && bits != 2 && bits != 4 && bits != 8) || planes < 1 || planes > 4 ||
+        int64_t{bytesPerLine} * 8 < size.width * bits) {
+        return Fail(error, "the PCX picture's layout is not supported");
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // format comes from the file's name, not its bytes, so any bytes may arrive
 // as any format). A picture that decodes describes its frames truthfully.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/ImageDecoder.h"
@@ -19,18 +20,32 @@ constexpr PictureFormat kFormats[] = {PictureFormat::Bmp,  PictureFormat::Gif, P
 
 void CheckPicture(const platform::DecodedPicture& picture) {
     if (picture.width < 1 || picture.height < 1 || picture.width > platform::kMaxPictureSide ||
-        picture.height > platform::kMaxPictureSide || picture.frames.empty()) {
+        picture.height > platform::kMaxPictureSide || picture.frameCount < 1 ||
+        picture.frameCount > platform::kMaxPictureFrames || !picture.pixels) {
         FuzzFail("a decoded picture has no frames or a size out of range");
     }
-    const bool indexed = picture.layout == platform::PictureLayout::Indexed8;
-    const size_t frameBytes =
-        static_cast<size_t>(picture.width) * picture.height * (indexed ? 1 : 4);
-    for (const platform::DecodedFrame& frame : picture.frames) {
-        if (frame.pixels.size() != frameBytes || frame.delayCs < 0) {
-            FuzzFail("a decoded frame's pixels do not match the picture's size");
+    if (static_cast<int64_t>(picture.width) * picture.height * picture.frameCount >
+        platform::kMaxPicturePixels) {
+        FuzzFail("a decoded picture passes the pixel cap");
+    }
+    if (picture.delaysCs.size() != static_cast<size_t>(picture.frameCount)) {
+        FuzzFail("a decoded picture's delays do not match its frames");
+    }
+    for (const int delay : picture.delaysCs) {
+        if (delay < 0) {
+            FuzzFail("a decoded frame has a negative delay");
         }
     }
-    if (indexed) {
+    // Every pixel of every frame can be read.
+    volatile uint8_t sum = 0;
+    const uint8_t* pixels = picture.pixels.get();
+    for (size_t i = 0; i < picture.PixelBytes(); i += 61) {
+        sum = static_cast<uint8_t>(sum + pixels[i]);
+    }
+    if (picture.PixelBytes() > 0) {
+        sum = static_cast<uint8_t>(sum + pixels[picture.PixelBytes() - 1]);
+    }
+    if (picture.layout == platform::PictureLayout::Indexed8) {
         const int colours = picture.PaletteCount();
         if (picture.palette.size() % 3 != 0 || colours > platform::kMaxPaletteEntries ||
             picture.transparentIndex >= colours) {
@@ -47,13 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::string error;
         const auto code = static_cast<uint64_t>(format);
         if (!platform::DecodePicture(data, size, format, picture, error)) {
-            if (error.empty() || !picture.frames.empty()) {
+            if (error.empty() || picture.frameCount != 0 || picture.pixels) {
                 FuzzFail("a refused picture gave no reason or kept frames");
             }
             FuzzNote(error.substr(0, error.find_first_of("0123456789")), code);
             continue;
         }
-        FuzzNote("decoded", code * 4 + picture.frames.size() % 4);
+        FuzzNote("decoded", code * 4 + static_cast<uint64_t>(picture.frameCount % 4));
         CheckPicture(picture);
     }
     return 0;

@@ -162,6 +162,14 @@ TEST(ImageDecoderTest, RefusesWhatItCannotOrMustNotRead) {
     EXPECT_FALSE(Decode({}, PictureFormat::Png).ok);
     EXPECT_FALSE(Decode({0, 0, 10, 9, 0xFF}, PictureFormat::Wbmp).ok);          // rows missing
     EXPECT_FALSE(Decode({0, 0, 0x84, 0xA2, 0x70, 1}, PictureFormat::Wbmp).ok);  // 70000 wide
+    // A PCX line length the library would take as negative.
+    Bytes pcx = {0x0A, 5, 1, 8, 0, 0, 0, 0, 3, 0, 2, 0};
+    pcx.resize(128, 0);
+    pcx[65] = 1, pcx[66] = 0x01, pcx[67] = 0xE4;
+    pcx.resize(200, 0x11);
+    d = Decode(pcx, PictureFormat::Pcx);
+    EXPECT_FALSE(d.ok);
+    EXPECT_TRUE(Contains(d.error, "layout")) << d.error;
     d = Decode({1, 2, 3, 4, 5, 6, 7}, PictureFormat::Tga);
     EXPECT_FALSE(d.ok);
     EXPECT_EQ(d.picture.frameCount, 0);
@@ -245,6 +253,18 @@ TEST(ImageDecoderTest, GifDisposalInterlaceAndEmptyScreen) {
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(d.picture.width, 3);
     EXPECT_EQ(FrameOf(d.picture), (Bytes{3, 1, 2}));
+
+    // A transparent index past the table is no key: a picture that needs
+    // one for uncovered pixels becomes 32-bit.
+    d = Decode(Gif(2, 1, kPalette, {Frame({1, 2}, 0, 200)}), PictureFormat::Gif);
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_EQ(d.picture.layout, PictureLayout::Indexed8);
+    EXPECT_EQ(d.picture.transparentIndex, -1);
+    d = Decode(Gif(3, 1, kPalette, {Placed(Frame({1, 2}, 0, 200), 0, 0, 2, 1)}),
+               PictureFormat::Gif);
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_EQ(d.picture.layout, PictureLayout::Bgra32);
+    EXPECT_EQ(Bgra(d.picture, 2), (std::array<uint8_t, 4>{0, 0, 0, 0}));
 }
 
 TEST(ImageDecoderTest, EveryPrefixOfAPictureDecodesOrIsRefusedCleanly) {
@@ -315,6 +335,7 @@ TEST(ImageDecoderTest, PicturesPastTheSizeCapAreRefusedFromTheirHeaders) {
     Le16(bigPcx, 19999), Le16(bigPcx, 19999);
     bigPcx.resize(128, 0);
     bigPcx[65] = 3;
+    bigPcx[66] = 0x20, bigPcx[67] = 0x4E;  // 20000 bytes a line
     Bytes bigTiff = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 2};
     bigTiff.insert(bigTiff.end(), {1, 0, 0, 4, 0, 0, 0, 1, 0, 0, 0x4E, 0x20});  // width
     bigTiff.insert(bigTiff.end(), {1, 1, 0, 3, 0, 0, 0, 1, 0x4E, 0x20, 0, 0});  // length
