@@ -19,7 +19,7 @@ packages=(
     libfluidsynth-dev timgm6mb-soundfont
     sox libsox-fmt-base libsox-fmt-mp3
     dante-server microsocks tinyproxy
-    xvfb xdotool imagemagick libx11-dev
+    xvfb xdotool libx11-dev
 )
 
 install_missing() {
