@@ -90,6 +90,10 @@ SDL_Window* MakeSdlWindow(const TopLevelOptions& options) {
     }
     // Closing the last window is the program's business, not a quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The click that gives a window the focus also reaches it, as users of
+    // the original platform expect; SDL would drop a click that comes within
+    // a few milliseconds of the focus.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     detail::PreferNativeFramebuffer();
     uint32_t flags = SDL_WINDOW_HIDDEN;
     if (!options.framed) {
