@@ -16,6 +16,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/EventWatch.h"
 #include "platform/MessageQueue.h"
+#include "platform/WindowLink.h"
 
 namespace platform {
 
@@ -76,8 +77,13 @@ struct SentItem {
     LParam lParam = 0;
     std::function<void()> call;  // internal work for the receiving thread instead
     std::shared_ptr<Queue> sender;
-    LResult result = 0;  // guarded by the registry mutex
-    bool done = false;   // guarded by the registry mutex
+    // A copy-data record sent with a time-out travels as a copy: the sender
+    // may stop waiting while the receiver still reads it.
+    CopyDataRecord copyData;
+    std::vector<uint8_t> copyBytes;
+    LResult result = 0;      // guarded by the registry mutex
+    bool done = false;       // guarded by the registry mutex
+    bool abandoned = false;  // the sender gave up; guarded by the registry mutex
 };
 
 struct Timer {
@@ -296,6 +302,9 @@ bool HandleOneSent(Queue& q) {
     Window* window = nullptr;
     {
         std::lock_guard lock(reg.mutex);
+        while (!q.sent.empty() && q.sent.front()->abandoned) {
+            q.sent.pop_front();
+        }
         if (q.sent.empty()) {
             return false;
         }
@@ -357,28 +366,44 @@ auto SleepOnce(Queue& q, Check check) -> decltype(check(std::declval<uint32_t&>(
 }
 
 // Blocks the calling thread until the item sent to another thread is done,
-// handling what other threads send to this one meanwhile.
-LResult WaitForReply(Queue& me, const SentItem& item) {
+// handling what other threads send to this one meanwhile. At the time-out
+// the item is abandoned (a receiver that has not taken it yet never will)
+// and the answer is nullopt.
+std::optional<LResult> WaitForReply(Queue& me, SentItem& item, uint32_t timeoutMs) {
+    const auto start = Clock::now();
     for (;;) {
         if (HandleAllSent(me)) {
             continue;
         }
+        bool timedOut = false;
         auto result = SleepOnce(me, [&](uint32_t& waitMs) -> std::optional<LResult> {
             if (item.done) {
                 return item.result;
             }
-            waitMs = me.sent.empty() ? kInfinite : 0;
+            uint32_t left = kInfinite;
+            if (timeoutMs != kInfinite) {
+                const auto elapsed = Clock::now() - start;
+                if (elapsed >= std::chrono::milliseconds(timeoutMs)) {
+                    item.abandoned = true;
+                    timedOut = true;
+                    return LResult{0};
+                }
+                left = CeilMs(std::chrono::milliseconds(timeoutMs) - elapsed);
+            }
+            waitMs = me.sent.empty() ? left : 0;
             return std::nullopt;
         });
         if (result) {
-            return *result;
+            return timedOut ? std::nullopt : result;
         }
     }
 }
 
 // Queues the item on the thread that owns the window (or, with no window, on
-// `thread`) and waits for it. 0 when the target is gone.
-LResult SendAcross(ThreadId thread, std::shared_ptr<SentItem> item) {
+// `thread`) and waits for it. nullopt when the target is gone or the time-out
+// passed.
+std::optional<LResult> SendAcross(ThreadId thread, std::shared_ptr<SentItem> item,
+                                  uint32_t timeoutMs = kInfinite) {
     Registry& reg = Reg();
     std::shared_ptr<Queue> me = QueueForWaiting();
     item->sender = me;
@@ -388,13 +413,13 @@ LResult SendAcross(ThreadId thread, std::shared_ptr<SentItem> item) {
         if (item->window != 0) {
             auto it = reg.windows.find(item->window);
             if (it == reg.windows.end()) {
-                return 0;
+                return std::nullopt;
             }
             thread = it->second.owner;
         }
         Queue* target = QueueOfLocked(reg, thread);
         if (target == nullptr) {
-            return 0;
+            return std::nullopt;
         }
         target->sent.push_back(item);
         wake = TakeWakeLocked(*target);
@@ -402,7 +427,7 @@ LResult SendAcross(ThreadId thread, std::shared_ptr<SentItem> item) {
     if (wake) {
         wake->Wake();
     }
-    return WaitForReply(*me, *item);
+    return WaitForReply(*me, *item, timeoutMs);
 }
 
 // Takes a destroyed (or orphaned) window out of the table with everything
@@ -410,6 +435,7 @@ LResult SendAcross(ThreadId thread, std::shared_ptr<SentItem> item) {
 void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes) {
     const WindowId id = it->first;
     WindowAccess::Clear(*it->second.window);
+    detail::ForgetExport(id);
     Queue* q = QueueOfLocked(reg, it->second.owner);
     reg.windows.erase(it);
     if (q == nullptr) {
@@ -577,16 +603,15 @@ bool IsWindowClassRegistered(std::string_view name) {
     return reg.classes.count(ClassKey(name)) != 0;
 }
 
-bool IsWindow(WindowId window) {
-    if (window == 0) {
-        return false;
-    }
+namespace {
+
+bool IsLocalWindow(WindowId window) {
     Registry& reg = Reg();
     std::lock_guard lock(reg.mutex);
     return reg.windows.count(window) != 0;
 }
 
-WindowId FindWindowByClass(std::string_view className) {
+WindowId FindLocalWindowByClass(std::string_view className) {
     const std::string key = ClassKey(className);
     Registry& reg = Reg();
     std::lock_guard lock(reg.mutex);
@@ -596,6 +621,20 @@ WindowId FindWindowByClass(std::string_view className) {
         }
     }
     return 0;
+}
+
+}  // namespace
+
+bool IsWindow(WindowId window) {
+    if (window == 0) {
+        return false;
+    }
+    return IsLocalWindow(window) || detail::IsExportedElsewhere(window);
+}
+
+WindowId FindWindowByClass(std::string_view className) {
+    const WindowId local = FindLocalWindowByClass(className);
+    return local != 0 ? local : detail::FindExportedByClass(className);
 }
 
 ThreadId WindowThread(WindowId window) {
@@ -652,8 +691,8 @@ bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Mes
 }  // namespace
 
 bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
-    return PostToQueue(WindowQueueLocked, window,
-                       Message{window, id, wParam, lParam, GetTickCount32()});
+    return detail::PostToLocalWindow(window, id, wParam, lParam) ||
+           detail::PostToExported(window, id, wParam, lParam);
 }
 
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam) {
@@ -685,8 +724,105 @@ LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) 
     item->id = id;
     item->wParam = wParam;
     item->lParam = lParam;
-    return SendAcross(0, std::move(item));
+    return SendAcross(0, std::move(item)).value_or(0);
 }
+
+bool SendMessageTimeout(WindowId window, uint32_t id, WParam wParam, LParam lParam,
+                        uint32_t timeoutMs, LResult* result) {
+    LResult ignored = 0;
+    LResult& answer = result != nullptr ? *result : ignored;
+    answer = 0;
+    if (window == 0) {
+        return false;
+    }
+    const ThreadId me = CurrentThreadId();
+    bool local = false;
+    Window* direct = nullptr;
+    {
+        Registry& reg = Reg();
+        std::lock_guard lock(reg.mutex);
+        auto it = reg.windows.find(window);
+        if (it != reg.windows.end()) {
+            local = true;
+            direct = it->second.owner == me ? it->second.window : nullptr;
+        }
+    }
+    if (!local) {
+        return id == kMsgCopyData &&
+               detail::SendCopyDataToExported(window, wParam,
+                                              reinterpret_cast<const CopyDataRecord*>(lParam),
+                                              timeoutMs, &answer);
+    }
+    if (direct != nullptr) {
+        answer = direct->WindowProc(id, wParam, lParam);
+        return true;
+    }
+    auto item = std::make_shared<SentItem>();
+    item->window = window;
+    item->id = id;
+    item->wParam = wParam;
+    item->lParam = lParam;
+    if (id == kMsgCopyData && lParam != 0) {
+        const auto& record = *reinterpret_cast<const CopyDataRecord*>(lParam);
+        const auto* bytes = static_cast<const uint8_t*>(record.lpData);
+        if (bytes != nullptr) {
+            item->copyBytes.assign(bytes, bytes + record.cbData);
+        }
+        item->copyData = CopyDataRecord{record.dwData, record.cbData,
+                                        bytes != nullptr ? item->copyBytes.data() : nullptr};
+        item->lParam = reinterpret_cast<LParam>(&item->copyData);
+    }
+    const auto reply = SendAcross(0, std::move(item), timeoutMs);
+    answer = reply.value_or(0);
+    return reply.has_value();
+}
+
+// --- for the window link ---
+
+namespace detail {
+
+bool PostToLocalWindow(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
+    return PostToQueue(WindowQueueLocked, window,
+                       Message{window, id, wParam, lParam, GetTickCount32()});
+}
+
+std::optional<std::string> LocalWindowClass(WindowId window) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    auto it = reg.windows.find(window);
+    if (it == reg.windows.end()) {
+        return std::nullopt;
+    }
+    return it->second.window->ClassName();
+}
+
+struct ReplyWait {
+    std::shared_ptr<SentItem> item;
+};
+
+std::shared_ptr<ReplyWait> NewReplyWait() {
+    auto wait = std::make_shared<ReplyWait>();
+    wait->item = std::make_shared<SentItem>();
+    wait->item->sender = QueueForWaiting();
+    return wait;
+}
+
+void CompleteReplyWait(ReplyWait& wait, LResult result) {
+    Wakes wakes;
+    {
+        std::lock_guard lock(Reg().mutex);
+        if (!wait.item->done) {
+            CompleteLocked(*wait.item, result, wakes);
+        }
+    }
+    WakeAll(wakes);
+}
+
+std::optional<LResult> AwaitReplyWait(ReplyWait& wait, uint32_t timeoutMs) {
+    return WaitForReply(*wait.item->sender, *wait.item, timeoutMs);
+}
+
+}  // namespace detail
 
 bool GetMessage(Message& out) {
     Queue* q = CurrentQueue(true);

@@ -22,6 +22,9 @@
 //  - When a thread ends, its queue goes with it (later posts to it fail,
 //    sends waiting on it get 0) and the windows it still owns leave the
 //    table (their Id() becomes 0).
+//  - Windows of other processes: IsWindow, FindWindowByClass, PostMessage and
+//    a copy-data SendMessageTimeout look in this process first, then among
+//    the windows the user's other processes exported (ExportedWindows.h).
 
 #include <atomic>
 #include <cstdint>
@@ -129,6 +132,15 @@ bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lPara
 // caller blocks until the owner has handled it, handling messages sent to
 // itself meanwhile; 0 when the window does not exist or is destroyed first.
 LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam);
+
+// The same, giving up at the time-out: false (and a result of 0) when the
+// window does not exist or has not answered in time. A message the owner had
+// not taken yet is then withdrawn; one it is handling runs on, so its
+// parameters must stay valid, except for a copy-data record, which the
+// receiver gets as a copy. On the owner thread the handler is called at once.
+// A copy-data record also reaches exported windows of other processes.
+bool SendMessageTimeout(WindowId window, uint32_t id, WParam wParam, LParam lParam,
+                        uint32_t timeoutMs, LResult* result);
 
 // Blocks for the next message. False when it is the quit message.
 bool GetMessage(Message& out);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -447,6 +448,60 @@ TEST_F(MessagesTest, SendToAWindowDestroyedMeanwhileReturnsZero) {
     ASSERT_TRUE(sender.Join(5000));
     ASSERT_TRUE(owner.Join(5000));
     EXPECT_EQ(result.load(), 0);
+}
+
+TEST_F(MessagesTest, SendWithTimeOutAnswersOnTimeOrWithdrawsTheMessage) {
+    Event busy(Mode::ManualReset);
+    Event release(Mode::ManualReset);
+    Event copying(Mode::ManualReset);
+    Event copyRelease(Mode::ManualReset);
+    std::atomic<int> handledA{0};
+    std::string copied;  // read after the worker stops
+    Worker worker([&](uint32_t id, WParam, LParam lParam) -> LResult {
+        if (id == kMsgB) {
+            busy.Set();
+            release.Wait(5000);
+            return 0;
+        }
+        if (id == kMsgA) {
+            ++handledA;
+            return 5;
+        }
+        if (id == kMsgCopyData) {
+            copying.Set();
+            copyRelease.Wait(5000);  // the sender has given up by now
+            const auto& record = *reinterpret_cast<const CopyDataRecord*>(lParam);
+            copied.assign(static_cast<const char*>(record.lpData), record.cbData);
+            return 1;
+        }
+        return 0;
+    });
+    LResult result = -1;
+    EXPECT_TRUE(SendMessageTimeout(worker.Id(), kMsgA, 0, 0, 5000, &result));
+    EXPECT_EQ(result, 5);
+
+    // The owner is busy: the message is withdrawn at the time-out, never handled.
+    ASSERT_TRUE(PostMessage(worker.Id(), kMsgB, 0, 0));
+    ASSERT_TRUE(busy.Wait(5000));
+    EXPECT_FALSE(SendMessageTimeout(worker.Id(), kMsgA, 0, 0, 30, &result));
+    EXPECT_EQ(result, 0);
+    release.Set();
+
+    // A copy-data record whose handler outlives the wait reads a copy.
+    {
+        std::string bytes = "hall record";
+        const CopyDataRecord record{2, static_cast<uint32_t>(bytes.size()), bytes.data()};
+        EXPECT_FALSE(SendMessageTimeout(worker.Id(), kMsgCopyData, 0,
+                                        reinterpret_cast<LParam>(&record), 300, &result));
+        ASSERT_TRUE(copying.Wait(5000));
+        bytes.assign(bytes.size(), 'x');
+    }
+    copyRelease.Set();
+    worker.Stop();
+    EXPECT_EQ(handledA.load(), 1);
+    EXPECT_EQ(copied, "hall record");
+
+    EXPECT_FALSE(SendMessageTimeout(worker.Id(), kMsgA, 0, 0, 30, &result));  // gone
 }
 
 // --- windows ---
