@@ -50,6 +50,16 @@ struct LinkHeader {
     uint32_t byteCount = 0;
 };
 
+// The header of a message to a window; the caller checked wParam fits.
+LinkHeader HeaderFor(uint32_t kind, WindowId window, uint32_t id, WParam wParam) {
+    LinkHeader h;
+    h.kind = kind;
+    h.target = window;
+    h.message = id;
+    h.wParam = static_cast<uint32_t>(wParam);
+    return h;
+}
+
 void PutWord(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) {
         out.push_back(static_cast<uint8_t>(value >> shift));
@@ -495,11 +505,7 @@ bool PostToExported(WindowId window, uint32_t id, WParam wParam, LParam lParam) 
     if (path.empty()) {
         return false;
     }
-    LinkHeader h;
-    h.kind = kKindPost;
-    h.target = window;
-    h.message = id;
-    h.wParam = static_cast<uint32_t>(wParam);
+    LinkHeader h = HeaderFor(kKindPost, window, id, wParam);
     h.lParam = static_cast<uint32_t>(lParam);
     const auto answer = Exchange(path, EncodeMessage(h, {}), LinkClockMs() + kPostTimeoutMs);
     return answer == 1u;
@@ -520,11 +526,7 @@ bool SendCopyDataToExported(WindowId window, WParam wParam, const CopyDataRecord
     if (path.empty()) {
         return false;
     }
-    LinkHeader h;
-    h.kind = kKindCopyData;
-    h.target = window;
-    h.message = kMsgCopyData;
-    h.wParam = static_cast<uint32_t>(wParam);
+    LinkHeader h = HeaderFor(kKindCopyData, window, kMsgCopyData, wParam);
     h.dwData = static_cast<uint32_t>(record->dwData);
     h.byteCount = record->cbData;
     const auto* data = static_cast<const uint8_t*>(record->lpData);
