@@ -553,6 +553,15 @@ int CheckHuSevenPairs(const HandCounts& counts, int tile, int wild1, int wild2, 
                          situation);
 }
 
+int ScoreSevenPairsWithWild(const HandCounts& counts, int tile, int wild1, int wild2,
+                            RuleFlags rule, HuResult& result) {
+    if (CheckHuSevenPairs(counts, tile, wild1, wild2, rule, kPatternSevenPairs, result, 0) == 0) {
+        result.Clear();
+        return 0;
+    }
+    return kOperationHu;
+}
+
 int CheckHuThirteenApart(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                          HuPatternFlags patterns, HuResult& result, HuSituationFlags situation) {
     return ForcedPattern(kPatternThirteenApart, counts, tile, wild1, wild2, rule, patterns, result,

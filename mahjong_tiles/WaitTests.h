@@ -37,6 +37,13 @@ int CheckHuAllHonours(const HandCounts& counts, int tile, int wild1, int wild2, 
 int CheckHuAllTwoFiveEight(const HandCounts& counts, int tile, int wild1, int wild2, RuleFlags rule,
                            HuPatternFlags patterns, HuResult& result, HuSituationFlags situation);
 
+// The seven-pairs scoring of a rule engine's hu classification: the
+// seven-pairs test forced on the counts plus the tile, whatever special hands
+// the rule set otherwise allows. 8 with the pairs recorded and bit 0x10 in
+// word 0, else 0 (and the result cleared).
+int ScoreSevenPairsWithWild(const HandCounts& counts, int tile, int wild1, int wild2,
+                            RuleFlags rule, HuResult& result);
+
 // The first of the wait tests, then the forced-pattern tests, that wins;
 // only its records stand (the result is cleared when none wins). A non-zero
 // restriction lets all honours run only with its bit 0x1 and all 2-5-8 only
