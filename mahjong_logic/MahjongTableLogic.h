@@ -10,7 +10,8 @@
 //    log or settings.
 //  - Tiles reach a seat only from the wall: a record is given (dealt or drawn)
 //    only from state 0, so no order of calls duplicates or loses a tile.
-//  - A seat's counts equal its records in state 1.
+//  - A seat's counts equal its records in state 1 (RebuildCounts restores
+//    this after records are set directly).
 //  - Every seat, tile id, record index and buffer is checked; a refused
 //    operation returns its failure value and changes nothing.
 //  - Play runs by descending seat: the seat after s is GetPrevSeat(s).
@@ -41,8 +42,101 @@ public:
     ~CMahjongTableLogic() override = default;
 
     void Reset(bool full) override;
+    // The deal of a game start: dice, the hand's start, the draw position.
+    int DealHook() override;
+
+    // --- Dice, wall start and wild tiles ---
+    virtual void RollTableDice();
+    // The wall start for the current dice and banker; -1 without a banker.
+    virtual int GetWallStart();
+    // The wild indicator's wall position; -1 without wild tiles.
+    virtual int GetWildPosition();
+    // The wild tile's id; -1 when there is none.
+    virtual int GetWildCard();
+    // The tile that plays wild for an indicator id.
+    virtual int WildSuccessor(int id) const;
+
+    // --- The wall ---
+    // Shuffles a permutation of the tile ids (replaying a recorded one when
+    // test-deal replay is on) and builds the wall with it.
+    virtual bool ShuffleWall();
+    // Builds the wall from a permutation of 0..tiles-1; false (nothing built)
+    // when the wall is not empty or the list is not such a permutation.
+    virtual bool BuildWall(std::span<const int32_t> permutation);
+    // The recorded deal of "test.ini": with "Made" set, replaces the
+    // permutation by the recorded one when that is a full permutation (else
+    // keeps it and logs); with "Made" 0, records the permutation. True when
+    // the permutation was replaced or recorded.
+    virtual bool LoadTestDeal(std::vector<int32_t>& permutation);
+    // With "Made" set, reads the key's integer into value; else records value
+    // under the key. Returns the value; 0 (value unchanged) for a key that is
+    // empty or one of the deal's own keys.
+    virtual int32_t TestDealValue(const char* key, int32_t& value);
+    void SetTestDealReplay(bool on) { testDealReplay_ = on; }
+    virtual int GetHandSize() const;
+    // Deals from the wall start: the last seat dealt to; the hand size when it
+    // is neither 13 nor 16; -1 (nothing dealt) when a record to deal is not
+    // in the wall or there is no banker or wall.
+    virtual int DealCards();
+    // 1 when every index with a nonzero value digit occurs copies-per-kind
+    // times, else 0.
+    virtual int CheckWall() const;
+    virtual void SetDrawPosition();
+    // A draw from the front: the record index given, -1 when none.
+    virtual int DrawFront(int seat);
+    // A draw from the back: the tile id given, -1 when none (nothing changed).
+    virtual int DrawBack(int seat);
+    virtual bool IsWallEmpty() const;
+    // Marks the record at the front draw position discarded and moves on;
+    // false when that record is not in the wall.
+    virtual bool BurnFront();
+    // The mahjong layer's start of a hand: shuffle, wall start, deal, wild
+    // tile. False when the wall could not be built or dealt.
+    virtual bool StartHand();
+
+    // --- Record queries ---
+    int FindRecord(int id) const;        // record index, -1
+    int RecordTileId(int record) const;  // -1
+    int SeatTileCount(int seat) const;   // sum of the seat's counts
+    bool SeatHoldsTile(int seat, int id) const;
+    int FirstHeldTile(int seat) const;  // -1
+    int TileOwner(int id) const;        // -1
+    int32_t TileState(int id) const;    // kCardAbsent when absent
+    // The old state; kCardAbsent (nothing set) for an unknown id or state.
+    int32_t SetTileState(int id, int32_t state);
+    // The old owner; kCardAbsent (nothing set) for an unknown id or seat.
+    int32_t SetTileOwner(int id, int owner);
+    // Moves a held tile (state 1) to another seat, counts included.
+    bool MoveTile(int id, int seat);
+    // One count of a record's index taken from / given back to a seat.
+    bool TakeCount(int record, int seat);
+    bool GiveCount(int record, int seat);
+    // Marks a held record of the seat with that suit and value taken by a
+    // meld search (-2); its id, or -1.
+    int TakeRecordFor(int seat, int suit, int value);
+    // The first id of the index in the wall or a hand; -1.
+    int FirstIdOfIndex(int index) const;
+    // Fills out with -1, then the seat's held ids in wall order, at most
+    // out.size() of them; returns how many were written.
+    int HandTileIds(int seat, std::span<int32_t> out) const;
+    // Adds one count per valid id; returns how many were counted.
+    int CountsFromIds(std::span<const int32_t> ids, HandCounts& counts) const;
+    // The seat's held ids that the counts name (each record taken once), in
+    // a list filled with -1; returns how many were found.
+    int IdsFromCounts(const HandCounts& counts, int seat, std::array<int32_t, 64>& ids) const;
+    // Clears every seat's counts and counts each held record by its owner.
+    void RebuildCounts();
     // The tile index of an id under this rule set (-1 for no tile).
     int IndexOf(int id) const;
+
+    // Array queries: the number of nonzero entries, the first one's place (-1).
+    static int CountNonZero(std::span<const int32_t> values);
+    static int FirstNonZero(std::span<const int32_t> values);
+
+    // --- Bids ---
+    // Records a seat's bid (request words 3, 6 and 7). 1 when taken, with
+    // done set once the round has decided banker and stake; 0 when refused.
+    virtual int Bid(const TableRequest& request, int& done);
 
     // --- Reading the table ---
     const MahjongTableParameters& Parameters() const { return parameters_; }
@@ -68,6 +162,15 @@ public:
     uint32_t HuTypeFlags() const { return huTypeFlags_; }
 
 protected:
+    // Clears the per-turn claim state: options and status of every seat, the
+    // last-claim words, and the kong announcement bits of the table state.
+    void ResetClaimState();
+    // Gives a wall record (state 0) to a seat; false when it is not in the wall.
+    bool GiveRecord(int record, int seat);
+    int WrapPosition(int64_t position) const;
+    bool HasWall() const { return static_cast<int>(wall_.size()) == tileCount_; }
+    std::string TestDealPath() const;
+
     const MahjongTableParameters parameters_;
     // Stored rule parameters, checked.
     int tileCount_;
@@ -142,6 +245,8 @@ protected:
     // Score history: the last 30 hands of every seat and running totals.
     PerChair<std::array<int32_t, kHistoryHands>> scoreHistory_{};
     PerChair<int32_t> scoreTotals_{};
+
+    bool testDealReplay_ = false;
 
 private:
     void ClearHand();

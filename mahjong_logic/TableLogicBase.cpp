@@ -459,6 +459,12 @@ void CTableLogicBase::ChooseBanker() {
     banker_ = GetRandomChair();
 }
 
+void CTableLogicBase::SetBanker(int chair) {
+    if (IsValidSeat(chair)) {
+        banker_ = chair;
+    }
+}
+
 int CTableLogicBase::ActivateBanker() {
     SetActiveChair(banker_);
     return activeChair_;

@@ -338,6 +338,9 @@ public:
     }
 
 protected:
+    // The rule sets that choose their banker themselves (a bid, the winner of
+    // the last hand); a chair outside the table is ignored.
+    void SetBanker(int chair);
     static uint32_t Now();
     static uint32_t Since(uint32_t tick) { return Now() - tick; }
     bool AnyUserFlag(uint32_t mask) const;

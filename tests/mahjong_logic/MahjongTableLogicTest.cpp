@@ -97,6 +97,7 @@ TEST_F(MahjongTableLogic, ATableHasAtMostFourSeats) {
     parameters.playerCount = 8;
     TestMahjongTable table(parameters);
     EXPECT_EQ(table.PlayerCount(), 4);
+    EXPECT_EQ(table.SeatTileCount(5), 0);
     EXPECT_EQ(table.Counts(7), HandCounts{});
 }
 

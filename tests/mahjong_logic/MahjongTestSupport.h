@@ -1,5 +1,6 @@
 #pragma once
-// What the mahjong-layer tests share: a table of the regional values, a fixture that puts the tile functions back, and the
+// What the mahjong-layer tests share: a table of the regional values that lets
+// the test place the banker and the dice, a fixture that puts the tile functions back, and the
 // conservation check of the wall.
 
 #include <gtest/gtest.h>
@@ -14,6 +15,11 @@ class TestMahjongTable : public CMahjongTableLogic {
 public:
     explicit TestMahjongTable(const MahjongTableParameters& parameters = kRegionalTableParameters)
         : CMahjongTableLogic(parameters) {}
+
+    void PlaceBankerAndDice(int banker, int die1, int die2) {
+        SetBanker(banker);
+        dice_ = {die1, die2, 0, 0};
+    }
 };
 
 class MahjongFixture : public LogicFixture {
