@@ -276,9 +276,14 @@ void CCorvaneCanvas::Clear() {
     const uint32_t value = canvasColorKey_ == key ? 0u : ColorToPixel(canvasColorKey_, key);
     const size_t count =
         static_cast<size_t>(GetCanvasWidth()) * static_cast<size_t>(GetCanvasHeight());
-    if (pixels_ != nullptr) {
-        for (size_t i = 0; i < count; ++i) {
-            WritePixel(pixels_ + i * 4, value);
+    if (pixels_ != nullptr && count > 0) {
+        // One pixel written, then the filled part copied onto what follows
+        // it, doubling each time.
+        WritePixel(pixels_, value);
+        for (size_t filled = 1; filled < count;) {
+            const size_t n = std::min(filled, count - filled);
+            std::memcpy(pixels_ + filled * 4, pixels_, n * 4);
+            filled += n;
         }
     }
     Changed();
