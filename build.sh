@@ -20,6 +20,7 @@ packages=(
     sox libsox-fmt-base libsox-fmt-mp3
     dante-server microsocks tinyproxy
     xvfb xdotool libx11-dev
+    libcurl4-openssl-dev python3-pyftpdlib
 )
 
 install_missing() {
