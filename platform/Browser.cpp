@@ -1,18 +1,11 @@
 #include "platform/Browser.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <mutex>
-#include <thread>
 
 #include "platform/AsciiCase.h"
 #include "platform/Files.h"
+#include "platform/Process.h"
 #include "platform/TextCodec.h"
-
-extern char** environ;
 
 namespace platform {
 
@@ -41,20 +34,7 @@ bool IsForbiddenByte(unsigned char c) {
 class DesktopBrowserBackend : public BrowserBackend {
 public:
     bool Open(const std::string& target) override {
-        char program[] = "xdg-open";
-        std::string argument = target;
-        char* argv[] = {program, argument.data(), nullptr};
-        pid_t pid = 0;
-        if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) != 0) {
-            return false;
-        }
-        // Reap the child whenever it ends, so none is left behind.
-        std::thread([pid] {
-            int status = 0;
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-        return true;
+        return StartProgram("xdg-open", {target}) != 0;
     }
 };
 
