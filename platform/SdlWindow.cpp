@@ -231,9 +231,18 @@ void TopLevelWindow::SetClientSize(int width, int height) {
     ApplyClientSize(width, height, maximised_ ? kSizeMaximised : kSizeRestored);
 }
 
+void TopLevelWindow::SetMaximumClientSize(int width, int height) {
+    maxWidth_ = width > 0 ? std::min(width, kMaxClientSide) : kMaxClientSide;
+    maxHeight_ = height > 0 ? std::min(height, kMaxClientSide) : kMaxClientSide;
+    if (sdl_ != nullptr) {
+        SDL_SetWindowMaximumSize(sdl_, maxWidth_, maxHeight_);
+    }
+    ApplyClientSize(ClientWidth(), ClientHeight(), maximised_ ? kSizeMaximised : kSizeRestored);
+}
+
 void TopLevelWindow::ApplyClientSize(int width, int height, WParam kind) {
-    width = std::clamp(width, 0, kMaxClientSide);
-    height = std::clamp(height, 0, kMaxClientSide);
+    width = std::clamp(width, 0, maxWidth_);
+    height = std::clamp(height, 0, maxHeight_);
     if (width == ClientWidth() && height == ClientHeight()) {
         return;
     }
@@ -274,6 +283,19 @@ void TopLevelWindow::Restore() {
         SDL_RestoreWindow(sdl_);
     }
     detail::TopLevelEvents::Restored(*this);
+}
+
+void TopLevelWindow::Raise() {
+    if (sdl_ != nullptr) {
+        SDL_RaiseWindow(sdl_);
+    }
+}
+
+void TopLevelWindow::FlashOnce() {
+    ++flashCount_;
+    if (sdl_ != nullptr) {
+        SDL_FlashWindow(sdl_, SDL_FLASH_BRIEFLY);
+    }
 }
 
 void TopLevelWindow::ApplyMinimised(bool minimised) {

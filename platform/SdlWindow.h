@@ -182,9 +182,15 @@ public:
     ScreenRect ClientRect() const;
     int ClientWidth() const { return surface_->Width(); }
     int ClientHeight() const { return surface_->Height(); }
-    // New client size (each side held to 0..kMaxClientSide); kMsgSize is
+    // New client size (each side held to 0 .. the maximum); kMsgSize is
     // posted when it changed.
     void SetClientSize(int width, int height);
+    // The largest client size, for the display's resizing and the program's
+    // alike; a larger client area shrinks at once. A side of 0 or less (or
+    // above kMaxClientSide) is held to kMaxClientSide.
+    void SetMaximumClientSize(int width, int height);
+    int MaximumClientWidth() const { return maxWidth_; }
+    int MaximumClientHeight() const { return maxHeight_; }
 
     void SetTitle(std::string_view gbk);
     void Show(bool show);
@@ -194,6 +200,13 @@ public:
     void Restore();
     bool IsMinimised() const { return minimised_; }
     bool IsMaximised() const { return maximised_; }
+
+    // Puts the window above the others on the screen.
+    void Raise();
+    // Flashes the window once on the screen (when the display can).
+    void FlashOnce();
+    // How often FlashOnce was asked.
+    int FlashCount() const { return flashCount_; }
 
     // The colour the screen shows at a client point, 0x00BBGGRR: the SDL
     // window's pixel, or the surface's without a display.
@@ -216,6 +229,9 @@ private:
     bool minimised_ = false;
     bool maximised_ = false;
     bool doubleClicks_ = false;
+    int maxWidth_ = kMaxClientSide;
+    int maxHeight_ = kMaxClientSide;
+    int flashCount_ = 0;
 };
 
 // The answer of a window's message that its handler passes on unhandled:

@@ -1,0 +1,108 @@
+// The screen's size and work area, and the calls on a top-level window's
+// standing on it, on SDL's dummy video driver.
+
+#include "platform/Screen.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "platform/SdlEvents.h"
+#include "platform/SdlWindow.h"
+
+using namespace platform;
+
+namespace {
+
+TEST(Screen, TheDisplaysSizeAndWorkAreaUnlessATestSetsThem) {
+    // SDL's dummy display is 1024 x 768, all of it usable.
+    EXPECT_EQ(PrimaryScreenRect(), (ScreenRect{0, 0, 1024, 768}));
+    EXPECT_EQ(WorkArea(), (ScreenRect{0, 0, 1024, 768}));
+
+    SetScreenForTesting({0, 0, 800, 600}, {0, 24, 800, 560});
+    EXPECT_EQ(PrimaryScreenRect(), (ScreenRect{0, 0, 800, 600}));
+    EXPECT_EQ(WorkArea(), (ScreenRect{0, 24, 800, 560}));
+    ResetScreenForTesting();
+    EXPECT_EQ(PrimaryScreenRect().right, 1024);
+}
+
+class FlagWindow : public Window {
+public:
+    ~FlagWindow() override { Destroy(); }
+    LResult WindowProc(uint32_t id, WParam wParam, LParam lParam) override {
+        heard.push_back(id);
+        return Window::WindowProc(id, wParam, lParam);
+    }
+    std::vector<uint32_t> heard;
+};
+
+class ScreenWindowTest : public ::testing::Test {
+protected:
+    ScreenWindowTest() {
+        RegisterWindowClass("ScreenWindowTest");
+        EXPECT_TRUE(window.Create("ScreenWindowTest"));
+        TopLevelOptions options;
+        options.clientRect = {10, 10, 330, 250};  // 320 x 240
+        top = std::make_unique<TopLevelWindow>(window.Id(), options);
+        Drain();
+    }
+    ~ScreenWindowTest() override {
+        top.reset();
+        SetFocus(0);
+    }
+
+    void Drain() {
+        Message m;
+        while (PeekMessage(m, PeekMode::Remove)) {
+            DispatchMessage(m);
+        }
+    }
+
+    FlagWindow window;
+    std::unique_ptr<TopLevelWindow> top;
+};
+
+TEST_F(ScreenWindowTest, TheMaximumClientSizeHoldsForEveryResize) {
+    ASSERT_TRUE(SetMaximumClientSize(window.Id(), 200, 100));
+    EXPECT_EQ(top->ClientWidth(), 200);  // shrunk at once
+    EXPECT_EQ(top->ClientHeight(), 100);
+    Drain();
+    EXPECT_EQ(window.heard, std::vector<uint32_t>{kMsgSize});
+
+    top->SetClientSize(500, 80);
+    EXPECT_EQ(top->ClientWidth(), 200);
+    EXPECT_EQ(top->ClientHeight(), 80);
+    SynthesizeWindowEvent(window.Id(), DisplayWindowEvent::Resized, 900, 900);
+    Drain();
+    EXPECT_EQ(top->ClientWidth(), 200);
+    EXPECT_EQ(top->ClientHeight(), 100);
+
+    ASSERT_TRUE(SetMaximumClientSize(window.Id(), 0, -1));  // lifted
+    top->SetClientSize(500, 400);
+    EXPECT_EQ(top->ClientWidth(), 500);
+    EXPECT_EQ(top->ClientHeight(), 400);
+    EXPECT_EQ(top->MaximumClientWidth(), kMaxClientSide);
+
+    EXPECT_FALSE(SetMaximumClientSize(0, 10, 10));
+    EXPECT_FALSE(SetMaximumClientSize(window.Id() + 1000, 10, 10));
+}
+
+TEST_F(ScreenWindowTest, FlashesOnlyWithoutTheFocusAndBringingToFrontGivesIt) {
+    ASSERT_NE(GetFocus(), window.Id());
+    EXPECT_TRUE(FlashWindowOnce(window.Id()));
+    EXPECT_EQ(top->FlashCount(), 1);
+
+    window.heard.clear();
+    ASSERT_TRUE(BringWindowToFront(window.Id()));
+    EXPECT_EQ(GetFocus(), window.Id());
+    EXPECT_EQ(window.heard, std::vector<uint32_t>{kMsgSetFocus});
+
+    EXPECT_FALSE(FlashWindowOnce(window.Id()));  // it has the focus
+    EXPECT_EQ(top->FlashCount(), 1);
+
+    EXPECT_FALSE(FlashWindowOnce(0));
+    EXPECT_FALSE(BringWindowToFront(0));
+}
+
+}  // namespace
