@@ -18,4 +18,7 @@ void CreateQueueForThread(ThreadId thread);
 // Called by the ending thread itself; idempotent.
 void EndThreadMessaging(ThreadId thread);
 
+// True while the calling thread is inside SleepHoldingMessages.
+bool IsHoldingMessages();
+
 }  // namespace platform::detail

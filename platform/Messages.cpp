@@ -103,6 +103,8 @@ struct Queue : std::enable_shared_from_this<Queue> {
     std::deque<std::shared_ptr<SentItem>> sent;
     std::vector<Timer> timers;
     std::vector<WindowId> paintRequests;  // oldest first, each window once
+    int holding = 0;                      // nested SleepHoldingMessages calls
+    std::vector<WindowId> heldPaints;     // asked for while holding, each once
     std::shared_ptr<QueueWaiter> waiter = std::make_shared<DefaultWaiter>();
     bool sleeping = false;    // the owner is in waiter->Wait (or about to be)
     bool quitQueued = false;  // a PostQuitMessage is among the posted messages
@@ -182,6 +184,7 @@ uint32_t CeilMs(Clock::duration d) {
 // --- the calling thread's queue ---
 
 thread_local Queue* t_queue = nullptr;  // valid while the registry holds it
+thread_local int t_holding = 0;         // SleepHoldingMessages calls running
 thread_local bool t_ended = false;      // messaging has been torn down
 
 struct ThreadEndGuard {
@@ -444,6 +447,7 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
     std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
     std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
     std::erase(q->paintRequests, id);
+    std::erase(q->heldPaints, id);
     std::erase_if(q->sent, [&](const std::shared_ptr<SentItem>& item) {
         if (item->call || item->window != id) {
             return false;
@@ -493,6 +497,7 @@ void EndThreadMessaging(ThreadId thread) {
             queue->posted.clear();
             queue->timers.clear();
             queue->paintRequests.clear();
+            queue->heldPaints.clear();
         }
     }
     WakeAll(wakes);
@@ -1019,6 +1024,16 @@ bool KillTimer(WindowId window, uint32_t timerId) {
 
 // --- paint requests ---
 
+namespace {
+
+void AddPaintLocked(std::vector<WindowId>& requests, WindowId window) {
+    if (std::find(requests.begin(), requests.end(), window) == requests.end()) {
+        requests.push_back(window);
+    }
+}
+
+}  // namespace
+
 bool RequestPaint(WindowId window) {
     Registry& reg = Reg();
     std::shared_ptr<QueueWaiter> wake;
@@ -1028,16 +1043,84 @@ bool RequestPaint(WindowId window) {
         if (q == nullptr) {
             return false;
         }
-        if (std::find(q->paintRequests.begin(), q->paintRequests.end(), window) ==
-            q->paintRequests.end()) {
-            q->paintRequests.push_back(window);
-        }
+        AddPaintLocked(q->holding > 0 ? q->heldPaints : q->paintRequests, window);
         wake = TakeWakeLocked(*q);
     }
     if (wake) {
         wake->Wake();
     }
     return true;
+}
+
+// --- holding messages ---
+
+namespace {
+
+// The oldest window that asked to paint during the hold, taken off both
+// lists (its paint takes the whole waiting area); 0 when none.
+WindowId TakeHeldPaint(Queue& q) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    if (q.heldPaints.empty()) {
+        return 0;
+    }
+    const WindowId window = q.heldPaints.front();
+    q.heldPaints.erase(q.heldPaints.begin());
+    std::erase(q.paintRequests, window);
+    return window;
+}
+
+}  // namespace
+
+namespace detail {
+
+bool IsHoldingMessages() {
+    return t_holding > 0;
+}
+
+}  // namespace detail
+
+void SleepHoldingMessages(uint32_t ms) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        SleepMs(ms);
+        return;
+    }
+    Registry& reg = Reg();
+    {
+        std::lock_guard lock(reg.mutex);
+        ++q->holding;
+    }
+    ++t_holding;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        q->waiter->Pump();
+        while (const WindowId window = TakeHeldPaint(*q)) {
+            DispatchMessage(Message{window, kMsgPaint, 0, 0, GetTickCount32()});
+        }
+        auto finished = SleepOnce(*q, [&](uint32_t& waitMs) -> std::optional<bool> {
+            if (!q->heldPaints.empty()) {
+                return false;
+            }
+            const auto now = Clock::now();
+            if (now >= deadline) {
+                return true;
+            }
+            waitMs = std::max<uint32_t>(CeilMs(deadline - now), 1);
+            return std::nullopt;
+        });
+        if (finished && *finished) {
+            break;
+        }
+    }
+    --t_holding;
+    std::lock_guard lock(reg.mutex);
+    if (--q->holding == 0) {
+        for (const WindowId window : q->heldPaints) {
+            AddPaintLocked(q->paintRequests, window);
+        }
+        q->heldPaints.clear();
+    }
 }
 
 // --- waiters ---

@@ -181,6 +181,14 @@ bool KillTimer(WindowId window, uint32_t timerId);
 // the windows asked. False when the window does not exist.
 bool RequestPaint(WindowId window);
 
+// Blocks the calling thread for the time while holding back every message
+// for it: posted and sent messages, timers and the display's input stay
+// queued and come out afterwards in their usual order, so whatever follows
+// the sleep runs before any of them. The display is kept meanwhile: windows
+// that ask to paint during the sleep get their kMsgPaint, and windows the
+// display exposes are shown again from their surfaces (no kMsgPaint).
+void SleepHoldingMessages(uint32_t ms);
+
 // How a thread's queue sleeps and is woken. The default waits on a condition
 // variable; a thread that also has to watch another event source (the UI
 // thread's display events) installs its own, which turns what it sees into

@@ -18,6 +18,7 @@
 
 #include "platform/DoubleClick.h"
 #include "platform/Input.h"
+#include "platform/MessageQueue.h"
 #include "platform/SdlDetail.h"
 #include "platform/SdlWindow.h"
 #include "platform/TextCodec.h"
@@ -362,6 +363,15 @@ void TranslateText(const SDL_TextInputEvent& e) {
 
 // --- window events ---
 
+// While the thread holds its messages nobody paints: the window shows what
+// its surface last held.
+void ShowSurfaceAgain(TopLevelWindow& window) {
+    WindowSurface& surface = window.Surface();
+    if (SurfaceBackend* backend = surface.Backend()) {
+        backend->Show(surface, PixelRect{0, 0, surface.Width(), surface.Height()});
+    }
+}
+
 void TranslateWindowEvent(const SDL_WindowEvent& e) {
     TopLevelWindow* window = detail::FindTopLevelBySdlId(e.windowID);
     if (window == nullptr) {
@@ -376,7 +386,11 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
             Events::Shown(*window, false);
             break;
         case SDL_WINDOWEVENT_EXPOSED:
-            InvalidateRect(window->Window(), nullptr);
+            if (detail::IsHoldingMessages()) {
+                ShowSurfaceAgain(*window);
+            } else {
+                InvalidateRect(window->Window(), nullptr);
+            }
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             Events::Resized(*window, e.data1, e.data2);
