@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -183,6 +184,35 @@ std::string ExecutableFileName() {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
+// A variable's value, or empty when unset.
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
+
+std::string HomeFolder() {
+    std::string home = Environment("HOME");
+    if (!home.empty()) {
+        return home;
+    }
+    std::vector<char> buffer(16384);
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr) {
+        home = found->pw_dir;
+    }
+    return home;
+}
+
+// Makes the folder and its missing parents, each new one private to the user.
+void MakeFolders(const std::string& folder) {
+    for (size_t at = folder.find('/', 1); at != std::string::npos; at = folder.find('/', at + 1)) {
+        ::mkdir(folder.substr(0, at).c_str(), 0700);
+    }
+    ::mkdir(folder.c_str(), 0700);
+}
+
 std::mutex& FolderOverrideLock() {
     static std::mutex lock;
     return lock;
@@ -209,6 +239,26 @@ const std::string& ProgramFolder() {
     }
     static const std::string folder = ExecutableFolder();
     return folder;
+}
+
+std::string SystemFolder() {
+    std::string folder = Environment(kSystemFolderVariable);
+    if (folder.empty()) {
+        std::string config = Environment("XDG_CONFIG_HOME");
+        if (config.empty() || config[0] != '/') {
+            config = HomeFolder() + "/.config";
+        }
+        folder = config + "/pvbn";
+    }
+    folder = NormalisePath(folder);
+    if (!folder.empty() && folder.back() == '/') {
+        folder.pop_back();
+    }
+    if (folder.empty()) {
+        return "/";
+    }
+    MakeFolders(folder);
+    return folder + "/";
 }
 
 void SetProgramFolderForTesting(std::string folder) {

@@ -26,6 +26,18 @@ const std::string& ProgramFileName();
 // Tests give the program another file name; empty restores it.
 void SetProgramFileNameForTesting(std::string name);
 
+// The environment variable that names the system folder (tests, several
+// installations side by side).
+inline constexpr char kSystemFolderVariable[] = "PVBN_SYSTEM_FOLDER";
+
+// The per-user folder of the settings the client shares with the hall (the
+// system folder that holds "hmbt.ini"), with a trailing '/': the folder the
+// variable above names when it is set, else "pvbn/" in the user's config
+// folder ($XDG_CONFIG_HOME when absolute, else ~/.config). Made (mode 0700,
+// with missing parents) when it is missing; when it cannot be made, the
+// name still comes back and files in it fail to open.
+std::string SystemFolder();
+
 // '\' becomes '/', runs of separators collapse to one.
 std::string NormalisePath(std::string_view path);
 

@@ -140,7 +140,27 @@ int HexDigit(char c) {
     return -1;
 }
 
-using HardwareAddress = std::array<uint8_t, 6>;
+using HardwareAddress = EthernetAddress;
+
+std::mutex g_fakeEthernetMutex;
+std::optional<std::vector<EthernetAddress>> g_fakeEthernet;
+
+// Writes the addresses one after another into out, stopping at its end;
+// answers how many there are.
+int CopyAddresses(const std::vector<HardwareAddress>& addresses, uint8_t* out, size_t capacity) {
+    size_t written = 0;
+    if (out != nullptr) {
+        for (const HardwareAddress& address : addresses) {
+            const size_t count = std::min(address.size(), capacity - written);
+            std::memcpy(out + written, address.data(), count);
+            written += count;
+            if (written == capacity) {
+                break;
+            }
+        }
+    }
+    return static_cast<int>(std::min<size_t>(addresses.size(), 0x7FFFFFFF));
+}
 
 // "xx:xx:xx:xx:xx:xx"; anything else, or all zeros, is no address.
 std::optional<HardwareAddress> ParseHardwareAddress(const std::optional<std::string>& text) {
@@ -252,7 +272,18 @@ uint32_t OsVersionCode() {
 }
 
 int EthernetAddresses(uint8_t* out, size_t capacity) {
+    {
+        std::lock_guard<std::mutex> guard(g_fakeEthernetMutex);
+        if (g_fakeEthernet) {
+            return CopyAddresses(*g_fakeEthernet, out, capacity);
+        }
+    }
     return EthernetAddressesFrom("/sys/class/net", out, capacity);
+}
+
+void SetEthernetAddressesForTesting(std::optional<std::vector<EthernetAddress>> addresses) {
+    std::lock_guard<std::mutex> guard(g_fakeEthernetMutex);
+    g_fakeEthernet = std::move(addresses);
 }
 
 int EthernetAddressesFrom(std::string_view netClassFolder, uint8_t* out, size_t capacity) {
@@ -277,18 +308,11 @@ int EthernetAddressesFrom(std::string_view netClassFolder, uint8_t* out, size_t 
               [](const EthernetInterface& a, const EthernetInterface& b) {
                   return a.index != b.index ? a.index < b.index : a.name < b.name;
               });
-    size_t written = 0;
-    if (out != nullptr) {
-        for (const EthernetInterface& found : interfaces) {
-            const size_t count = std::min(found.address.size(), capacity - written);
-            std::memcpy(out + written, found.address.data(), count);
-            written += count;
-            if (written == capacity) {
-                break;
-            }
-        }
+    std::vector<HardwareAddress> addresses;
+    for (const EthernetInterface& found : interfaces) {
+        addresses.push_back(found.address);
     }
-    return static_cast<int>(std::min<size_t>(interfaces.size(), 0x7FFFFFFF));
+    return CopyAddresses(addresses, out, capacity);
 }
 
 int LastErrorCode() {

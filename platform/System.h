@@ -3,11 +3,14 @@
 // bytes, the operating-system version code, Ethernet addresses, the text of
 // the last system error.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -42,6 +45,10 @@ uint32_t OsVersionCode();
 // another into out, stopping at its end. Returns how many interfaces qualify,
 // 0 when none, -1 when the list cannot be read.
 int EthernetAddresses(uint8_t* out, size_t capacity);
+// Tests make the machine's wired Ethernet interfaces these, in this order;
+// nullopt restores the machine's own.
+using EthernetAddress = std::array<uint8_t, 6>;
+void SetEthernetAddressesForTesting(std::optional<std::vector<EthernetAddress>> addresses);
 // The same, read from another sysfs "class/net" folder (tests).
 int EthernetAddressesFrom(std::string_view netClassFolder, uint8_t* out, size_t capacity);
 

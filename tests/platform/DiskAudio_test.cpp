@@ -22,6 +22,7 @@
 #include "platform/Audio.h"
 #include "platform/MidiStream.h"
 #include "platform/Sync.h"
+#include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempFolder.h"
 
 extern char** environ;
@@ -31,31 +32,6 @@ namespace {
 using namespace platform;
 
 constexpr char kSox[] = "/usr/bin/sox";
-
-// Sets an environment variable for the test's life and puts back what was
-// there.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 // Runs a program with its output in log; true when it exits with 0.
 bool RunProgram(const std::vector<std::string>& args, const std::string& log) {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "ScopedEnv.h"
 #include "TempFolder.h"
 
 namespace {
@@ -214,6 +215,40 @@ TEST(ProgramFileName, IsTheExecutablesNameUnlessOverridden) {
     EXPECT_EQ(platform::ProgramFileName(), "abc.exe");
     platform::SetProgramFileNameForTesting("");
     EXPECT_EQ(platform::ProgramFileName(), real);
+}
+
+TEST(SystemFolder, ThePrivateConfigFolderUnlessTheVariableNamesOne) {
+    TempFolder temp;
+    auto modeOf = [](const std::string& path) {
+        struct stat info;
+        return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 0777) : 0u;
+    };
+    {
+        ScopedEnv chosen(platform::kSystemFolderVariable, temp.Path() + "sys\\deeper");
+        EXPECT_EQ(platform::SystemFolder(), temp.Path() + "sys/deeper/");
+        EXPECT_EQ(modeOf(temp.Path() + "sys/deeper"), 0700u);
+    }
+    ScopedEnv noChoice(platform::kSystemFolderVariable, std::nullopt);
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", temp.Path() + "cfg");
+        EXPECT_EQ(platform::SystemFolder(), temp.Path() + "cfg/pvbn/");
+        EXPECT_EQ(modeOf(temp.Path() + "cfg"), 0700u);
+        EXPECT_EQ(modeOf(temp.Path() + "cfg/pvbn"), 0700u);
+    }
+    ScopedEnv home("HOME", temp.Path() + "home");
+    for (const std::optional<std::string>& config :
+         {std::optional<std::string>(), std::optional<std::string>("relative/cfg"),
+          std::optional<std::string>("")}) {
+        ScopedEnv ignored("XDG_CONFIG_HOME", config);
+        EXPECT_EQ(platform::SystemFolder(), temp.Path() + "home/.config/pvbn/");
+    }
+    EXPECT_EQ(platform::GetPathKind(temp.Path() + "home/.config/pvbn"), PathKind::Directory);
+
+    // A folder that cannot be made still has its name; nothing opens in it.
+    temp.Write("file", "x");
+    ScopedEnv blocked(platform::kSystemFolderVariable, temp.Path() + "file/sys");
+    EXPECT_EQ(platform::SystemFolder(), temp.Path() + "file/sys/");
+    EXPECT_FALSE(platform::WriteWholeFile(platform::SystemFolder() + "hmbt.ini", "x", 1));
 }
 
 }  // namespace

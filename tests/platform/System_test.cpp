@@ -132,4 +132,26 @@ TEST(LastError, GivesTheCodeAndItsTextWithoutChangingIt) {
     EXPECT_EQ(platform::LastErrorCode(), ENOENT);
 }
 
+TEST(EthernetAddresses, TestsReplaceTheMachinesAdapters) {
+    const std::vector<platform::EthernetAddress> fake = {{1, 2, 3, 4, 5, 6},
+                                                         {0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF}};
+    platform::SetEthernetAddressesForTesting(fake);
+    uint8_t out[16] = {};
+    EXPECT_EQ(platform::EthernetAddresses(out, sizeof(out)), 2);
+    EXPECT_EQ(std::vector<uint8_t>(out, out + 13),
+              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0}));
+    uint8_t small[8] = {};
+    EXPECT_EQ(platform::EthernetAddresses(small, sizeof(small)), 2);  // cut at the end
+    EXPECT_EQ(small[6], 0xAA);
+    EXPECT_EQ(small[7], 0xBB);
+    EXPECT_EQ(platform::EthernetAddresses(nullptr, 128), 2);
+
+    platform::SetEthernetAddressesForTesting(std::vector<platform::EthernetAddress>{});
+    EXPECT_EQ(platform::EthernetAddresses(out, sizeof(out)), 0);
+    platform::SetEthernetAddressesForTesting(std::nullopt);
+    uint8_t machine[128];
+    EXPECT_EQ(platform::EthernetAddresses(machine, sizeof(machine)),
+              platform::EthernetAddressesFrom("/sys/class/net", machine, sizeof(machine)));
+}
+
 }  // namespace
