@@ -115,6 +115,7 @@ struct WindowEntry {
     ThreadId owner = 0;
     std::string classKey;
     bool destroying = false;
+    bool quitWhenDestroyed = false;
 };
 
 // The process-wide tables. Never destroyed: threads may still end (and clean
@@ -433,6 +434,24 @@ std::optional<LResult> SendAcross(ThreadId thread, std::shared_ptr<SentItem> ite
     return WaitForReply(*me, *item, timeoutMs);
 }
 
+// Queues the quit message (one at most: a later one only changes its code).
+void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
+    const auto code = static_cast<WParam>(static_cast<intptr_t>(exitCode));
+    if (q.quitQueued) {
+        for (auto it = q.posted.rbegin(); it != q.posted.rend(); ++it) {
+            if (it->id == kMsgQuit && it->window == 0) {
+                it->wParam = code;
+                return;
+            }
+        }
+    }
+    q.posted.push_back(Message{0, kMsgQuit, code, 0, GetTickCount32()});
+    q.quitQueued = true;
+    if (auto waiter = TakeWakeLocked(q)) {
+        wakes.push_back(std::move(waiter));
+    }
+}
+
 // Takes a destroyed (or orphaned) window out of the table with everything
 // queued for it: posted messages, timers, and sends, which answer 0.
 void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes) {
@@ -440,9 +459,13 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
     WindowAccess::Clear(*it->second.window);
     detail::ForgetExport(id);
     Queue* q = QueueOfLocked(reg, it->second.owner);
+    const bool quit = it->second.quitWhenDestroyed;
     reg.windows.erase(it);
     if (q == nullptr) {
         return;
+    }
+    if (quit) {
+        PostQuitLocked(*q, 0, wakes);
     }
     std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
     std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
@@ -580,6 +603,31 @@ void Window::Destroy() {
         }
     }
     WakeAll(wakes);
+}
+
+bool DestroyWindow(WindowId window) {
+    Registry& reg = Reg();
+    Window* target = nullptr;
+    ThreadId owner = 0;
+    {
+        std::lock_guard lock(reg.mutex);
+        auto it = reg.windows.find(window);
+        if (it == reg.windows.end()) {
+            return false;
+        }
+        target = it->second.window;
+        owner = it->second.owner;
+    }
+    if (owner == CurrentThreadId()) {
+        target->Destroy();
+        return true;
+    }
+    // Looked up again on the owner's thread, where the object cannot go
+    // meanwhile.
+    auto item = std::make_shared<SentItem>();
+    item->call = [window] { DestroyWindow(window); };
+    SendAcross(owner, std::move(item));
+    return true;
 }
 
 LResult Window::WindowProc(uint32_t, WParam, LParam) {
@@ -951,19 +999,24 @@ void PostQuitMessage(int exitCode) {
     if (q == nullptr) {
         return;
     }
-    const auto code = static_cast<WParam>(static_cast<intptr_t>(exitCode));
+    Registry& reg = Reg();
+    Wakes wakes;
+    {
+        std::lock_guard lock(reg.mutex);
+        PostQuitLocked(*q, exitCode, wakes);
+    }
+    WakeAll(wakes);
+}
+
+bool QuitWhenDestroyed(WindowId window, bool quit) {
     Registry& reg = Reg();
     std::lock_guard lock(reg.mutex);
-    if (q->quitQueued) {
-        for (auto it = q->posted.rbegin(); it != q->posted.rend(); ++it) {
-            if (it->id == kMsgQuit && it->window == 0) {
-                it->wParam = code;
-                return;
-            }
-        }
+    auto it = reg.windows.find(window);
+    if (it == reg.windows.end()) {
+        return false;
     }
-    q->posted.push_back(Message{0, kMsgQuit, code, 0, GetTickCount32()});
-    q->quitQueued = true;
+    it->second.quitWhenDestroyed = quit;
+    return true;
 }
 
 // --- timers ---

@@ -115,6 +115,9 @@ bool UnregisterWindowClass(std::string_view name);
 bool IsWindowClassRegistered(std::string_view name);
 
 bool IsWindow(WindowId window);
+// Window::Destroy of the window with this id (on its owner's thread). False
+// when there is none.
+bool DestroyWindow(WindowId window);
 // The first window of the class, in creation order; 0 when none.
 WindowId FindWindowByClass(std::string_view className);
 // The thread that owns the window; 0 when it does not exist.
@@ -165,6 +168,10 @@ int MsgWaitForEvents(std::span<Event* const> events, uint32_t timeoutMs);
 LResult DispatchMessage(const Message& message);
 
 void PostQuitMessage(int exitCode);
+
+// With quit set, destroying the window posts the quit message (code 0) to
+// the thread that owns it. False when the window does not exist.
+bool QuitWhenDestroyed(WindowId window, bool quit);
 
 // Timers deliver kMsgTimer (wParam = timer id) on the thread that owns the
 // window, every interval, while the thread takes messages. Setting an
