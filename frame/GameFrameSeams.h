@@ -1,0 +1,126 @@
+#pragma once
+// The objects the application reaches through its getters and factories:
+// the game connection, the notification handler, the table data and the
+// frame view. The game layers derive their own classes from these; the
+// application only calls the operations declared here.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/CorvaneView.h"
+#include "engine/EventRecord.h"
+#include "platform/Thread.h"
+
+// The client's one connection to the game server. Every request blocks the
+// UI thread until its reply or time-out; a failing request leaves a text for
+// the user in `text`. Results are nonzero for success.
+class CGameConnection {
+public:
+    virtual ~CGameConnection() = default;
+
+    virtual void SetupTransform() = 0;
+    virtual void Close() = 0;
+    virtual int ConnectServer(const char* name, const char* host, int port, int& proxyFailed) = 0;
+    virtual std::string GetProxyHost() = 0;
+    virtual void SetNotifyThread(platform::ThreadId threadId) = 0;
+    virtual void ReadProxySettings(const char* iniPath) = 0;
+    virtual int32_t GetConnectionId() = 0;
+    virtual int QueryInGame() = 0;
+    virtual int CheckVersion(std::string& text, int32_t& newVersion, int32_t& newSubVersion) = 0;
+    virtual int GetActiveConfig() = 0;
+    virtual int MatchLogin(std::string& text) = 0;
+    virtual int EnterGame(std::string& text) = 0;
+    virtual int LeaveTable(int32_t userId, int32_t chairNo) = 0;
+    virtual int LeaveGame(std::string& text, int32_t userId, int32_t chairNo) = 0;
+    virtual int ReportNetStats() = 0;
+    virtual int ReportNotifyFailure(int32_t id, const void* data, size_t length) = 0;
+};
+
+// Takes the server's notifications on the UI thread. The data belongs to the
+// caller and is valid only during the call; a handler that keeps anything
+// copies it.
+class CGameNotifyHandler {
+public:
+    virtual ~CGameNotifyHandler() = default;
+
+    virtual void OnNotify(int32_t id, const void* data, size_t length) = 0;
+    // Keeps the last notification for the failure report.
+    virtual void RecordLastNotify(int32_t id, const void* data, size_t length) = 0;
+};
+
+// The root of the game's table data: the exit-request bookkeeping that the
+// frame reads and writes.
+class CGameTableData {
+public:
+    virtual ~CGameTableData() = default;
+
+    // Sets the exit-request count and time to 0.
+    virtual void Reset() {
+        exitRequestCount_ = 0;
+        exitRequestTick_ = 0;
+    }
+
+    int32_t GetExitRequestCount() const { return exitRequestCount_; }
+    void SetExitRequestCount(int32_t count) { exitRequestCount_ = count; }
+    // Tick count (ms) of the last exit request; 0 when none.
+    uint32_t GetExitRequestTick() const { return exitRequestTick_; }
+    void SetExitRequestTick(uint32_t tick) { exitRequestTick_ = tick; }
+
+private:
+    int32_t exitRequestCount_ = 0;
+    uint32_t exitRequestTick_ = 0;
+};
+
+// The engine view that fills the main window: the chrome, the table area
+// ("MainGame") and the side panel ("SubSystem"), the match panel, the player
+// cards and the boxes. The application forwards to it; the game layers
+// derive the real view from it.
+class CGameFrameView : public CCorvaneView {
+public:
+    static constexpr char kMainGameName[] = "MainGame";
+    static constexpr char kSubSystemName[] = "SubSystem";
+
+    // The children; null while missing.
+    virtual CCorvaneView* GetMainGame() = 0;
+    virtual CCorvaneView* GetSubSystem() = 0;
+
+    virtual void OnGameDataReady() = 0;
+    virtual int GetNormalWidth() = 0;
+    virtual int GetNormalHeight() = 0;
+    // 1 while the window fits the work area, 0 at its normal size.
+    virtual int GetWindowFitMode() = 0;
+
+    virtual void ShowInfoBox(const char* text, const EventRecord* okEvent,
+                             const EventRecord* cancelEvent, int seconds, int style,
+                             const char* image) = 0;
+    virtual void ShowNoticeBox(const char* text, int seconds, int style, const char* image) = 0;
+    virtual void ShowNoticeBoxEx(const char* text, const char* detail, int kind, int seconds,
+                                 int buttons, int style, const char* okCaption,
+                                 const char* cancelCaption) = 0;
+    virtual void ShowQuitConfirmBoard() = 0;
+    virtual void ShowForceQuitBox() = 0;
+
+    // The user record bytes as the hall sent them (UserRecord::kSize).
+    virtual void ForwardLookOnEnter(const uint8_t* userRecord) = 0;
+    virtual void FillPlayerDetail(const uint8_t* userRecord) = 0;
+    virtual void PlacePlayerCardAt(int32_t userId, int x, int y) = 0;
+    virtual void OpenCardUserDetail() = 0;
+    virtual void ForwardPlayersRenamed(const uint8_t* names, size_t length) = 0;
+    virtual void ForwardBaseSilver(const uint8_t* record, size_t length) = 0;
+    virtual void ForwardPrizeNotify(const uint8_t* record, size_t length) = 0;
+
+    virtual void OnEnterResult210200() = 0;
+    virtual void OnEnterResult210210() = 0;
+    virtual void OnEnterResult210220() = 0;
+    virtual void OnMatchSignedUp() = 0;
+    virtual void ShowNotSignedUp() = 0;
+    virtual void ShowWashedOut() = 0;
+    virtual void ShowMatchOver() = 0;
+    virtual void ShowMatchLate() = 0;
+    virtual void ShowMatchAlreadyStarted() = 0;
+    virtual void ShowSystemCancel() = 0;
+    virtual void ShowSelfCancel() = 0;
+    virtual void ShowWaitSignUpCheck() = 0;
+    virtual void ShowSystemRejected() = 0;
+};
