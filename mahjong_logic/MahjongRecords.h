@@ -107,6 +107,38 @@ inline constexpr uint32_t kStateAddedKongAnnounced = 0x4000000;
 // The announcement bits a new turn clears.
 inline constexpr uint32_t kStatePerTurnClaimBits = 0x2000000 | 0x4000000 | 0x8000000;
 
+// End flags of a hand.
+inline constexpr uint32_t kEndDrawn = 0x2;
+inline constexpr uint32_t kEndOnDiscard = 0x1000000;
+inline constexpr uint32_t kEndSelfDrawn = 0x2000000;
+inline constexpr uint32_t kEndRobbing = 0x4000000;
+inline constexpr uint32_t kEndSeveralWinners = 0x10000000;
+
+// Hu modes (word 0 of a hu result and the mode of every hu test).
+inline constexpr int kHuOnDiscard = 0x1;
+inline constexpr int kHuSelfDrawn = 0x2;
+inline constexpr int kHuRobbing = 0x4;
+inline constexpr int kHuSevenPairs = 0x10;
+
+// Hu-type flags: the test each enables (also its bit in a result's word 0).
+inline constexpr uint32_t kHuTypeSevenPairs = 0x10;
+inline constexpr uint32_t kHuTypeBankerFirst = 0x100;
+inline constexpr uint32_t kHuTypeFirstTurn = 0x200;
+inline constexpr uint32_t kHuTypeBanker = 0x800;
+inline constexpr uint32_t kHuTypeAllTriplets = 0x1000;
+inline constexpr uint32_t kHuTypeOneSuit = 0x2000;
+inline constexpr uint32_t kHuTypeOneSuitHonours = 0x4000;
+inline constexpr uint32_t kHuTypeAllHonours = 0x8000;
+inline constexpr uint32_t kHuTypeNoWild = 0x10000;
+inline constexpr uint32_t kHuTypeWildsAsThemselves = 0x20000;
+inline constexpr uint32_t kHuTypeThreeWilds = 0x40000;
+inline constexpr uint32_t kHuTypeFourWilds = 0x80000;
+inline constexpr uint32_t kHuTypeAfterKong = 0x100000;
+inline constexpr uint32_t kHuTypeSingleTile = 0x200000;
+inline constexpr uint32_t kHuTypeLastTile = 0x400000;
+inline constexpr uint32_t kHuTypeConcealed = 0x10000000;
+inline constexpr uint32_t kHuTypeSingleWaitOnDiscard = 0x20000000;
+
 // Per-seat status bit: the seat may still act on the discard.
 inline constexpr uint32_t kSeatMayAct = 0x20;
 

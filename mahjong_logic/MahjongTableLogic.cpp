@@ -49,6 +49,7 @@ void CMahjongTableLogic::Reset(bool full) {
         actingSeat_ = -1;
         scoreHistory_ = {};
         scoreTotals_ = {};
+        runningTotal_ = 0;
     }
     ClearHand();
 }

@@ -161,6 +161,48 @@ public:
     std::span<const BidEntry> Bids() const { return bids_; }
     uint32_t HuTypeFlags() const { return huTypeFlags_; }
 
+    // --- Hu types, hand scores and the next banker ---
+    // The hu-type evaluation of a winning result for a seat (mode: 1 on a
+    // discard, 2 self-drawn, 4 robbing): the mahjong layer ORs the bit of
+    // every hu-type test that holds into the result's word 0 and answers 0.
+    virtual int ClassifyHu(int seat, int tile, HuResult& result, int mode);
+    int ClassifyHuBase(int seat, int tile, HuResult& result, int mode);
+    // The settlement of the hand (only a game in progress is settled): the
+    // seats' points into words 14-21, then those times the score base into
+    // the score changes and times the silver base (when set) into the silver
+    // changes.
+    int ComputeScores(TableResult& result, int chair) override;
+    void ComputeScores(const TableResult& result, PerChair<int32_t>& out1,
+                       PerChair<int32_t>& out2) const;
+    // The hand's points per seat: the winner's points, with rule flag
+    // 0x80000 the pay-for-others stage, then the kong money.
+    virtual void SettleHand(PerSeat<int32_t>& scores);
+    virtual void SettleKongs(PerSeat<int32_t>& scores);
+    // Writes the hand's score changes (silver when the record's silver base
+    // is set) into the 30-hand history and the running totals.
+    void RecordHandScores(const TableResult& record);
+    // The banker of the next hand; UpdateBankerStreak counts the streak.
+    virtual int NextBanker() const;
+    virtual void UpdateBankerStreak();
+    int HandResultCode(int seat) const;
+    int BankerWon() const;
+    // Adds word 108 of a hand result (given as words) to the running total.
+    void AddToRunningTotal(std::span<const int32_t> recordWords);
+    int CountWildInHand(int seat) const;
+    // Meld queries.
+    bool HasAnyMeld(int seat) const;
+    bool AllMeldTilesTwoFiveEight(int seat) const;
+    // Kinds among the result's groups and the seat's melds: counters of the
+    // three suits, honours and flowers; returns how many kinds are present.
+    int CountGroupKinds(int seat, const HuResult& result, std::array<int, 5>& kinds) const;
+    int32_t HuPointsOf(int seat) const { return IsValidSeat(seat) ? huPoints_[seat] : 0; }
+    const HuResult& HuResultOf(int seat) const;
+    uint32_t EndFlags() const { return endFlags_; }
+    bool IsDrawnHand() const { return (endFlags_ & kEndDrawn) != 0; }
+    int32_t HistoryScore(int seat, int hand) const;
+    int32_t TotalScore(int seat) const { return IsValidSeat(seat) ? scoreTotals_[seat] : 0; }
+    int64_t RunningTotal() const { return runningTotal_; }
+
 protected:
     // Clears the per-turn claim state: options and status of every seat, the
     // last-claim words, and the kong announcement bits of the table state.
@@ -170,6 +212,37 @@ protected:
     int WrapPosition(int64_t position) const;
     bool HasWall() const { return static_cast<int>(wall_.size()) == tileCount_; }
     std::string TestDealPath() const;
+
+    // Hu types, hand scores and the next banker.
+    // The hu-type tests: each answers its flag, also ORed into word 0.
+    int TestBankerFirstHu(int seat, int tile, HuResult& result, int mode);
+    int TestFirstTurnHu(int seat, int tile, HuResult& result, int mode);
+    int TestBankerHu(int seat, int tile, HuResult& result, int mode);
+    int TestAllTriplets(int seat, int tile, HuResult& result, int mode);
+    int TestOneSuit(int seat, int tile, HuResult& result, int mode);
+    int TestOneSuitWithHonours(int seat, int tile, HuResult& result, int mode);
+    int TestAllHonours(int seat, int tile, HuResult& result, int mode);
+    int TestNoWildTiles(int seat, int tile, HuResult& result, int mode);
+    int TestWildsAsThemselves(int seat, int tile, HuResult& result, int mode);
+    int TestThreeWildTiles(int seat, int tile, HuResult& result, int mode);
+    int TestFourWildTiles(int seat, int tile, HuResult& result, int mode);
+    int TestWinAfterKong(int seat, int tile, HuResult& result, int mode);
+    int TestSingleTileLeft(int seat, int tile, HuResult& result, int mode);
+    int TestLastTileSelfDrawn(int seat, int tile, HuResult& result, int mode);
+    int TestConcealedHand(int seat, int tile, HuResult& result, int mode);
+    int TestSingleWaitOnDiscard(int seat, int tile, HuResult& result, int mode);
+    int TestWildDiscardRecord(int seat, int tile, HuResult& result, int mode);
+    // The seat's hand tiles besides the won tile (held when self-drawn).
+    int TilesBesidesWon(int seat, int tile, int mode) const;
+    // The seat's counts without the won tile when self-drawn and held.
+    HandCounts CountsWithoutWonTile(int seat, int tile, int mode) const;
+    // The kong money of every seat's kongs: +3/-1 an exposed or added kong,
+    // +6/-2 a concealed one, doubled for a flagged meld; each kong's owner
+    // score goes into the two per-seat arrays.
+    void KongMoney(PerSeat<int32_t>& scores, PerSeat<int32_t>& exposedScore,
+                   PerSeat<int32_t>& concealedScore) const;
+    void PayForOthers(PerSeat<int32_t>& scores) const;
+    int64_t runningTotal_ = 0;
 
     const MahjongTableParameters parameters_;
     // Stored rule parameters, checked.
