@@ -86,3 +86,15 @@ public:
         this->pengFeeds_[source][claimant] = pengs;
     }
 };
+
+// A copy of the index still in the wall; -1 when none is left.
+template <typename Rules>
+int FreeCopy(const HandBuilder<Rules>& table, int index) {
+    for (int copy = 0; copy < 4; ++copy) {
+        const int id = HandBuilder<Rules>::IdOf(index, copy);
+        if (table.TileState(id) == kCardInWall) {
+            return id;
+        }
+    }
+    return -1;
+}

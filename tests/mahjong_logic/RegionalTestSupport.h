@@ -1,0 +1,25 @@
+#pragma once
+// A regional rule set whose hand the tests build and whose per-hand flags
+// they set.
+
+#include "mahjong_logic/RegionalMahjongRules.h"
+#include "tests/mahjong_logic/HandBuilder.h"
+#include "tests/mahjong_logic/MahjongTestSupport.h"
+
+class RegionalHands : public HandBuilder<CRegionalMahjongRules> {
+public:
+    using HandBuilder<CRegionalMahjongRules>::HandBuilder;
+
+    // An identity wall, the hand-start hu-type flags and enough discards (by
+    // seat 3, of the given indices) that "前四" does not apply.
+    void StartTestHand(std::initializer_list<int> discardIndices = {29, 29, 29, 28, 28}) {
+        BuildIdentityWall();
+        SetHuTypeFlags(kRegionalHuTypeFlags);
+        AddDiscards(3, discardIndices);
+    }
+    void SetKongDiscardFlag(bool on) { kongDiscardFlag_ = on; }
+    void SetDeclared(int seat, bool on) { readyDeclared_[seat] = on; }
+    void SetDice(int die1, int die2) { dice_ = {die1, die2, 0, 0}; }
+};
+
+using RegionalFixture = MahjongFixture;
