@@ -21,4 +21,14 @@ void CRegionalMahjongRules::Reset(bool full) {
 void CRegionalMahjongRules::ClearRegionalHand() {
     kongDiscardFlag_ = false;
     readyDeclared_.fill(false);
+    swapChoice_ = {};
+    swapChosen_.fill(false);
+    swapChoicesCopy_.fill(-1);
+    swapReceived_.fill(-1);
+    swapDie_ = 0;
+    readyGranted_.fill(false);
+    readyCandidates_.fill(-1);
+    readyWaitMaps_ = {};
+    passCounts_ = {};
+    lastDrawnTile_ = -1;
 }

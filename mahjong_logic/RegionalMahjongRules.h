@@ -58,6 +58,47 @@ inline constexpr uint32_t kHuTypeEarlyDeclaration = 0x80000000;
 inline constexpr int kHuTypeBaseWord = 4;
 inline constexpr int kHuTypeMultiplierWord = 36;
 
+// The swap request record (2114 words): the four seats' chosen tiles
+// (three each), the tiles each seat received, the die, the submitting seat,
+// each seat's options after the exchange, and the banker's ready candidates
+// with the 64-entry map of the tiles each would wait on.
+struct SwapRecord {
+    static constexpr int kWords = 2114;
+    static constexpr int kChoiceWord = 0;
+    static constexpr int kReceivedWord = 12;
+    static constexpr int kDieWord = 24;
+    static constexpr int kSubmitterWord = 29;
+    static constexpr int kOptionsWord = 30;
+    static constexpr int kCandidateWord = 34;
+    static constexpr int kWaitMapWord = 66;
+    std::array<int32_t, kWords> words{};
+
+    // k is 0..2; a seat outside 0..3 reads -1 and writes nothing.
+    int32_t Choice(int seat, int k) const {
+        return InSeat(seat, k) ? words[kChoiceWord + 3 * seat + k] : -1;
+    }
+    void SetChoice(int seat, int k, int32_t id) {
+        if (InSeat(seat, k)) {
+            words[kChoiceWord + 3 * seat + k] = id;
+        }
+    }
+    int32_t Received(int seat, int k) const {
+        return InSeat(seat, k) ? words[kReceivedWord + 3 * seat + k] : -1;
+    }
+    int32_t Die() const { return words[kDieWord]; }
+    int32_t Submitter() const { return words[kSubmitterWord]; }
+    int32_t Options(int seat) const {
+        return seat >= 0 && seat < 4 ? words[kOptionsWord + seat] : 0;
+    }
+
+private:
+    static bool InSeat(int seat, int k) { return seat >= 0 && seat < 4 && k >= 0 && k < 3; }
+};
+
+inline constexpr int kReadyCandidates = 32;
+// Marks by tile index of the tiles a hand waits on.
+using WaitMap = std::array<int32_t, kHandKinds>;
+
 class CRegionalMahjongRules : public CMahjongTableLogic {
 public:
     explicit CRegionalMahjongRules(
@@ -91,7 +132,47 @@ public:
     int SearchHu(const HandCounts& counts, int tile, int mode, int seat, HuResult& best);
     int WildSuccessor(int id) const override;
 
+    // --- Swap-three, ready declaration and pass counts ---
+    // A seat's three tiles of one suit (record words 3 x seat.., the seat in
+    // word 29), taken only in the swap phase; when all four have chosen, the
+    // exchange. 1 when the exchange was made, else 0.
+    int SubmitSwapChoice(SwapRecord& record);
+    // Chooses for every seat that has not (three tiles of its longest suit)
+    // and makes the exchange; 1 when made, 0 (nothing moved) otherwise.
+    int AutoSwapChoice(SwapRecord& record);
+    // 0x40 when discarding some held tile leaves a waiting hand: those tiles
+    // go into candidates (-1 after them) with their wait maps.
+    int ReadyOptions(int seat, std::span<int32_t> candidates, std::span<WaitMap> maps);
+    // 64 when the seat's hand waits on a suited tile: every such tile marked
+    // in waits, the best-scoring result in best; else 0.
+    int WaitingTiles(int seat, HuResult& best, WaitMap& waits);
+    // The seat's options on the tile it drew: hu, a kong that keeps a
+    // declared seat's waits, or (before the 4th discard) the ready option.
+    virtual int SelfOptions(int seat, int tile);
+    // A seat granted the ready option, before the 4th discard, on its turn,
+    // declares its ready hand with the candidate it is about to discard.
+    // 1 when declared, else 0.
+    int DeclareReady(int seat, int tile);
+    // Clears the pass counts of the seats after fromSeat in play order up
+    // to, not including, toSeat; nothing for a seat outside the table.
+    void ClearPassCounts(int fromSeat, int toSeat);
+    // A discard: the discarder's pass counts cleared, then every seat's
+    // count of the tile's index raised by one.
+    void NotePassesOnDiscard(int discarder, int tile);
+    int PassCount(int seat, int index) const;
+    // A front draw also clears the seat's pass counts first and keeps the
+    // tile drawn.
+    int DrawFront(int seat) override;
+
     // --- Reading the hand ---
+    bool HasChosenSwap(int seat) const { return IsValidSeat(seat) && swapChosen_[seat]; }
+    int SwapDie() const { return swapDie_; }
+    int SwapReceived(int seat, int k) const;
+    bool IsReadyGranted(int seat) const { return IsValidSeat(seat) && readyGranted_[seat]; }
+    std::span<const int32_t> ReadyCandidates() const { return readyCandidates_; }
+    const WaitMap& ReadyWaitMap(int k) const;
+    int LastDrawnTile() const { return lastDrawnTile_; }
+
     bool KongDiscardFlag() const { return kongDiscardFlag_; }
     bool HasDeclaredReady(int seat) const { return IsValidSeat(seat) && readyDeclared_[seat]; }
 
@@ -105,6 +186,26 @@ protected:
     PerSeat<bool> readyDeclared_{};
     int32_t searchTarget_ = 10000;
     int32_t constructedWord_ = 1;
+
+    // Swap-three, ready declaration and pass counts.
+    bool IsValidSwapChoice(int seat, const std::array<int32_t, 3>& ids) const;
+    int PerformExchange(SwapRecord& record);
+    // The hu option on a drawn tile: 8 when the hand wins and scores.
+    int SelfDrawnHuOption(int seat, int tile);
+    // The seat holds the tile and has a peng of its index.
+    bool CanAddKong(int seat, int tile) const;
+    // The seat's waits with n copies of the index taken out of its hand.
+    WaitMap WaitsWithout(int seat, int index, int n);
+    PerSeat<std::array<int32_t, 3>> swapChoice_{};
+    PerSeat<bool> swapChosen_{};
+    std::array<int32_t, 12> swapChoicesCopy_{};
+    std::array<int32_t, 12> swapReceived_{};
+    int32_t swapDie_ = 0;
+    PerSeat<bool> readyGranted_{};
+    std::array<int32_t, kReadyCandidates> readyCandidates_{};
+    std::array<WaitMap, kReadyCandidates> readyWaitMaps_{};
+    PerSeat<std::array<int32_t, 49>> passCounts_{};
+    int lastDrawnTile_ = -1;
 
 private:
     void ClearRegionalHand();
