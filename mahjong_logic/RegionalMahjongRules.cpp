@@ -31,4 +31,11 @@ void CRegionalMahjongRules::ClearRegionalHand() {
     readyWaitMaps_ = {};
     passCounts_ = {};
     lastDrawnTile_ = -1;
+    seatWon_.fill(false);
+    readyValue_.fill(0);
+    for (HuResult& result : drawnResults_) {
+        result.Clear();
+    }
+    exposedKongScore_.fill(0);
+    concealedKongScore_.fill(0);
 }

@@ -164,7 +164,46 @@ public:
     // tile drawn.
     int DrawFront(int seat) override;
 
+    // --- Game start and settlement ---
+    // The deal of a game start: dice (only the first die counts), the hand's
+    // start and the flower replacement after the deal.
+    int DealHook() override;
+    // Shuffles, chooses the banker, deals from the wall start and sets the
+    // hand's hu-type flags; false when the wall could not be built or dealt.
+    bool StartHand() override;
+    // A random seat on the first hand, else the banker stays.
+    void ChooseBanker() override;
+    int GetWallStart() override;
+    int GetWildPosition() override;
+    // 1 when every suited kind occurs copies-per-kind times, else 0.
+    int CheckWall() const override;
+    void RollTableDice() override;
+    // The draw position, then each seat's flowers laid aside and replaced
+    // from the back of the wall.
+    virtual void AfterDeal();
+    // The end of a hand without a winner: every seat that has not won gets
+    // its ready-hand value (the points of its best wait, 0 when not waiting).
+    virtual void DrawnHand();
+    // The drawn hand's payments to ready seats, or the winner's points and
+    // the declared seats' penalty; then the kong money; a total other than 0
+    // is logged and cancelled.
+    void SettleHand(PerSeat<int32_t>& scores) override;
+    void SettleKongs(PerSeat<int32_t>& scores) override;
+    // The banker stays after a drawn hand; else the single winner, the
+    // discarder of several winners' tile, or seat 0.
+    int NextBanker() const override;
+    // Counts the streak and makes the next banker the banker.
+    void UpdateBankerStreak() override;
+
     // --- Reading the hand ---
+    int ReadyValue(int seat) const { return IsValidSeat(seat) ? readyValue_[seat] : 0; }
+    bool HasWon(int seat) const { return IsValidSeat(seat) && seatWon_[seat]; }
+    int32_t ExposedKongScore(int seat) const {
+        return IsValidSeat(seat) ? exposedKongScore_[seat] : 0;
+    }
+    int32_t ConcealedKongScore(int seat) const {
+        return IsValidSeat(seat) ? concealedKongScore_[seat] : 0;
+    }
     bool HasChosenSwap(int seat) const { return IsValidSeat(seat) && swapChosen_[seat]; }
     int SwapDie() const { return swapDie_; }
     int SwapReceived(int seat, int k) const;
@@ -206,6 +245,16 @@ protected:
     std::array<WaitMap, kReadyCandidates> readyWaitMaps_{};
     PerSeat<std::array<int32_t, 49>> passCounts_{};
     int lastDrawnTile_ = -1;
+
+    // Game start and settlement.
+    // Lays aside and replaces one flower of the seat's hand; false when the
+    // hand holds none or the back of the wall gives nothing.
+    bool ReplaceOneFlower(int seat);
+    PerSeat<bool> seatWon_{};  // the seat has won in this hand
+    PerSeat<int32_t> readyValue_{};
+    PerSeat<HuResult> drawnResults_{};
+    PerSeat<int32_t> exposedKongScore_{};
+    PerSeat<int32_t> concealedKongScore_{};
 
 private:
     void ClearRegionalHand();

@@ -23,3 +23,15 @@ public:
 };
 
 using RegionalFixture = MahjongFixture;
+
+// Reaches the settlement fields of a regional hand.
+class SettlingHands : public RegionalHands {
+public:
+    using RegionalHands::RegionalHands;
+    void SetReadyValue(int seat, int32_t value) { readyValue_[seat] = value; }
+    void SetWon(int seat) { seatWon_[seat] = true; }
+    void SetWinnerCount(int n) { winnerCount_ = n; }
+    void SetEndFlags(uint32_t flags) { endFlags_ = flags; }
+    void SetSwapChosen(int seat) { swapChosen_[seat] = true; }
+    void SetPassCount(int seat, int index, int n) { passCounts_[seat][index] = n; }
+};
