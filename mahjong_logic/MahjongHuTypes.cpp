@@ -278,22 +278,22 @@ int WildsWithTile(const HandCounts& counts, int index, int wild1, int wild2, Rul
 
 }  // namespace
 
-int CMahjongTableLogic::TestThreeWildTiles(int seat, int tile, HuResult& result, int mode) {
+int CMahjongTableLogic::TestWildCount(int seat, int tile, HuResult& result, int mode, int n,
+                                      uint32_t flag) {
     if ((RuleFlags() & kMahjongRuleWildTiles) == 0) {
         return 0;
     }
     const int held = WildsWithTile(CountsWithoutWonTile(seat, tile, mode), IndexOf(tile),
                                    wildTile1_, wildTile2_, RuleFlags());
-    return held == 3 ? Mark(result, kHuTypeThreeWilds) : 0;
+    return held == n ? Mark(result, flag) : 0;
+}
+
+int CMahjongTableLogic::TestThreeWildTiles(int seat, int tile, HuResult& result, int mode) {
+    return TestWildCount(seat, tile, result, mode, 3, kHuTypeThreeWilds);
 }
 
 int CMahjongTableLogic::TestFourWildTiles(int seat, int tile, HuResult& result, int mode) {
-    if ((RuleFlags() & kMahjongRuleWildTiles) == 0) {
-        return 0;
-    }
-    const int held = WildsWithTile(CountsWithoutWonTile(seat, tile, mode), IndexOf(tile),
-                                   wildTile1_, wildTile2_, RuleFlags());
-    return held == 4 ? Mark(result, kHuTypeFourWilds) : 0;
+    return TestWildCount(seat, tile, result, mode, 4, kHuTypeFourWilds);
 }
 
 int CMahjongTableLogic::TestWinAfterKong(int seat, int, HuResult& result, int) {

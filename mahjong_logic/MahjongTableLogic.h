@@ -243,6 +243,11 @@ protected:
                    PerSeat<int32_t>& concealedScore) const;
     void PayForOthers(PerSeat<int32_t>& scores) const;
     int64_t runningTotal_ = 0;
+    // Every kind below indexEnd with a nonzero value digit occurs
+    // copies-per-kind times in the wall, and every record is a countable tile.
+    bool WallHoldsEveryKind(int indexEnd) const;
+    // Marks the flag when the hand with the won tile holds exactly n wild tiles.
+    int TestWildCount(int seat, int tile, HuResult& result, int mode, int n, uint32_t flag);
 
     const MahjongTableParameters parameters_;
     // Stored rule parameters, checked.

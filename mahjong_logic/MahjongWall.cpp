@@ -302,20 +302,24 @@ int CMahjongTableLogic::DealCards() {
 }
 
 int CMahjongTableLogic::CheckWall() const {
+    return WallHoldsEveryKind(indexBound_) ? 1 : 0;
+}
+
+bool CMahjongTableLogic::WallHoldsEveryKind(int indexEnd) const {
     HandCounts seen{};
     for (const CardRecord& card : wall_) {
         const int index = IndexOf(card.id);
         if (index < 0) {
-            return 0;
+            return false;
         }
         ++seen[index];
     }
-    for (int index = 0; index < indexBound_; ++index) {
+    for (int index = 0; index < std::min(indexEnd, kHandKinds); ++index) {
         if (index % suitStride_ != 0 && seen[index] != copiesPerKind_) {
-            return 0;
+            return false;
         }
     }
-    return 1;
+    return true;
 }
 
 bool CMahjongTableLogic::StartHand() {

@@ -70,20 +70,7 @@ int CRegionalMahjongRules::GetWildPosition() {
 }
 
 int CRegionalMahjongRules::CheckWall() const {
-    HandCounts seen{};
-    for (const CardRecord& card : wall_) {
-        const int index = IndexOf(card.id);
-        if (index < 0) {
-            return 0;
-        }
-        ++seen[index];
-    }
-    for (int index = 0; index < kSuitedIndexEnd; ++index) {
-        if (index % 10 != 0 && seen[index] != copiesPerKind_) {
-            return 0;
-        }
-    }
-    return 1;
+    return WallHoldsEveryKind(kSuitedIndexEnd) ? 1 : 0;
 }
 
 bool CRegionalMahjongRules::StartHand() {
