@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "frame/FramePlatform.h"
+#include "platform/Application.h"
 #include "platform/Audio.h"
 #include "platform/Dialogs.h"
 #include "platform/Profile.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepMd5.h"
+#include "zep/ZepSocketUtils.h"
 #include "zep/ZepUtils.h"
 
 namespace {
@@ -21,6 +23,7 @@ namespace {
 constexpr size_t kAdapterBytes = 128;
 constexpr size_t kMachineIdMax = 31;
 constexpr char kHallSettingsName[] = "hmbt.ini";
+constexpr uint16_t kFtpPort = 21;
 
 std::string Cut(const std::string& text, size_t max) {
     return text.size() > max ? text.substr(0, max) : text;
@@ -52,10 +55,12 @@ std::map<int, std::vector<uint8_t>>& SoundTable() {
 }
 
 std::atomic<int> jobsFreedHere{0};
+std::atomic<uint16_t> ftpPort{kFtpPort};
 
 void FinishFtpJob(std::unique_ptr<FtpUploadJob> job) {
-    frame::FtpUploadRequest request;
+    platform::FtpUpload request;
     request.host = job->host;
+    request.port = ftpPort.load();
     request.remoteFolder = job->remoteFolder;
     request.remoteName = job->remoteName;
     request.localFile = job->localFile;
@@ -93,7 +98,7 @@ std::string GetHallSettingsFile() {
 std::string GetMachineUniqueID() {
     uint8_t adapters[kAdapterBytes] = {};
     std::string id;
-    if (frame::ReadEthernetAddresses(adapters, sizeof adapters) > 0) {
+    if (ZepGetEthernetAddresses(adapters, sizeof adapters) > 0) {
         ZepBinToHex(adapters, static_cast<int>(sizeof adapters), id);
         id.resize(kMachineIdMax);
     } else {
@@ -249,7 +254,8 @@ int PlaySoundResource(int id, uint32_t flags) {
 }
 
 void FlashMainWindow() {
-    const platform::WindowId window = platform::MainWindow();
+    const platform::Application* app = platform::Application::Current();
+    const platform::WindowId window = app != nullptr ? app->MainWindow() : 0;
     if (window != 0) {
         frame::FlashWindowOnce(window);
     }
@@ -279,6 +285,10 @@ bool StartFtpUpload(const std::string& localFile, const std::string& host,
 
 void FreeFtpUploadJob(platform::WParam job) {
     delete reinterpret_cast<FtpUploadJob*>(job);
+}
+
+void SetFtpUploadPortForTesting(uint16_t port) {
+    ftpPort.store(port != 0 ? port : kFtpPort);
 }
 
 int FtpJobsFreedHere() {

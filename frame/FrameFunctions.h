@@ -69,5 +69,7 @@ bool StartFtpUpload(const std::string& localFile, const std::string& host,
                     const std::string& user, const std::string& password,
                     platform::WindowId notifyWindow, uint32_t notifyMessage);
 void FreeFtpUploadJob(platform::WParam job);
+// Uploads go to port 21; tests point them at their own server (0: 21 again).
+void SetFtpUploadPortForTesting(uint16_t port);
 // Uploads since the start that were freed here (tests).
 int FtpJobsFreedHere();

@@ -1,18 +1,15 @@
 #include "frame/FramePlatform.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <mutex>
 
 #include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/Screen.h"
 #include "zep/ZepLog.h"
-#include "zep/ZepSocketUtils.h"
 
 namespace frame {
 
 namespace {
-
-constexpr int kScreenWidthWithoutDisplay = 1024;
 
 std::mutex& HookLock() {
     static std::mutex lock;
@@ -26,26 +23,28 @@ FtpUploader& UploaderHook() {
     static FtpUploader hook;
     return hook;
 }
-EthernetSource& EthernetHook() {
-    static EthernetSource hook;
+
+template <class Hook>
+Hook CopyHook(Hook& hook) {
+    std::lock_guard<std::mutex> guard(HookLock());
     return hook;
 }
-std::atomic<int> screenWidthOverride{0};
 
 }  // namespace
 
 bool StartProgram(std::string_view program, const std::vector<std::string>& arguments) {
-    ProgramStarter starter;
-    {
-        std::lock_guard<std::mutex> guard(HookLock());
-        starter = StarterHook();
-    }
-    if (starter) {
+    if (ProgramStarter starter = CopyHook(StarterHook())) {
         return starter(program, arguments);
     }
-    ZepLog("StartProgram: no process service to start \"%.*s\"", static_cast<int>(program.size()),
-           program.data());
-    return false;
+    const platform::ProcessId started = program.empty()
+                                            ? platform::StartSelf(arguments)
+                                            : platform::StartProgram(program, arguments);
+    if (started == 0) {
+        ZepLog("StartProgram: \"%.*s\" did not start", static_cast<int>(program.size()),
+               program.empty() ? "(this program)" : program.data());
+        return false;
+    }
+    return true;
 }
 
 void SetProgramStarterForTesting(ProgramStarter starter) {
@@ -54,74 +53,48 @@ void SetProgramStarterForTesting(ProgramStarter starter) {
 }
 
 std::string SystemFolder() {
-    const char* folder = std::getenv("PVBN_SYSTEM_FOLDER");
-    if (folder != nullptr && *folder != '\0') {
-        std::string path = folder;
-        if (path.back() != '/' && path.back() != '\\') {
-            path += '/';
-        }
-        return path;
-    }
-    return platform::ProgramFolder();
+    return platform::SystemFolder();
 }
 
 bool SendCopyData(platform::WindowId target, platform::WParam wParam, uintptr_t dwData,
-                  std::span<const uint8_t> bytes, uint32_t /*timeoutMs*/,
-                  platform::LResult* result) {
-    if (!platform::IsWindow(target)) {
-        return false;
-    }
+                  std::span<const uint8_t> bytes, uint32_t timeoutMs, platform::LResult* result) {
     platform::CopyDataRecord record;
     record.dwData = dwData;
     record.cbData = static_cast<uint32_t>(bytes.size());
     record.lpData = bytes.data();
-    const platform::LResult answer = platform::SendMessage(
-        target, platform::kMsgCopyData, wParam, reinterpret_cast<platform::LParam>(&record));
+    platform::LResult answer = 0;
+    const bool answered = platform::SendMessageTimeout(target, platform::kMsgCopyData, wParam,
+                                                       reinterpret_cast<platform::LParam>(&record),
+                                                       timeoutMs, &answer);
+    if (!answered) {
+        ZepLog("SendCopyData: window %u took no record %zu within %u ms", target,
+               static_cast<size_t>(dwData), timeoutMs);
+    }
     if (result != nullptr) {
         *result = answer;
     }
-    return true;
-}
-
-int ReadEthernetAddresses(uint8_t* out, size_t capacity) {
-    EthernetSource source;
-    {
-        std::lock_guard<std::mutex> guard(HookLock());
-        source = EthernetHook();
-    }
-    return source ? source(out, capacity) : ZepGetEthernetAddresses(out, capacity);
-}
-
-void SetEthernetSourceForTesting(EthernetSource source) {
-    std::lock_guard<std::mutex> guard(HookLock());
-    EthernetHook() = std::move(source);
+    return answered;
 }
 
 int PrimaryScreenWidth() {
-    const int width = screenWidthOverride.load();
-    return width > 0 ? width : kScreenWidthWithoutDisplay;
-}
-
-void SetPrimaryScreenWidthForTesting(int width) {
-    screenWidthOverride.store(width);
+    const platform::ScreenRect screen = platform::PrimaryScreenRect();
+    return screen.right - screen.left;
 }
 
 bool FlashWindowOnce(platform::WindowId window) {
-    ZepLog("FlashWindowOnce: no flash service for window %u", window);
-    return false;
+    return platform::FlashWindowOnce(window);
 }
 
-bool UploadByFtp(const FtpUploadRequest& request) {
-    FtpUploader uploader;
-    {
-        std::lock_guard<std::mutex> guard(HookLock());
-        uploader = UploaderHook();
+bool UploadByFtp(const platform::FtpUpload& upload) {
+    if (FtpUploader uploader = CopyHook(UploaderHook())) {
+        return uploader(upload);
     }
-    if (uploader) {
-        return uploader(request);
+    const platform::FtpUploadResult result = platform::UploadByFtp(upload);
+    if (!result.ok) {
+        ZepLog("UploadByFtp: %s to %s failed: %s", upload.localFile.c_str(), upload.host.c_str(),
+               result.error.c_str());
     }
-    ZepLog("UploadByFtp: no FTP service for %s", request.host.c_str());
-    return false;
+    return result.ok;
 }
 
 void SetFtpUploaderForTesting(FtpUploader uploader) {

@@ -22,8 +22,6 @@ constexpr size_t kMatchTextWidth = 128;
 constexpr int kSmallScreenWidth = 800;
 constexpr size_t kSkinColorText = 259;
 
-CGameFrameApp* currentApp = nullptr;
-
 const UserRecord& EmptyUser() {
     static const UserRecord kEmpty{};
     return kEmpty;
@@ -83,7 +81,6 @@ CGameFrameApp::CGameFrameApp(const char* gameCode, int defaultPort, int version,
       defaultPort_(defaultPort),
       version_(version),
       subVersion_(subVersion) {
-    currentApp = this;
     launch_.tableNo = -1;
     launch_.chairNo = -1;
     table_.tableNo = -1;
@@ -97,13 +94,10 @@ CGameFrameApp::~CGameFrameApp() {
     if (relaunchOnExit_) {
         RelaunchSelf();
     }
-    if (currentApp == this) {
-        currentApp = nullptr;
-    }
 }
 
 CGameFrameApp* CGameFrameApp::Current() {
-    return currentApp;
+    return dynamic_cast<CGameFrameApp*>(platform::Application::Current());
 }
 
 void CGameFrameApp::ReadSkinColors() {
@@ -289,7 +283,7 @@ bool CGameFrameApp::InitMatchData(std::span<const uint8_t> record) {
     std::copy_n(record.begin() + kRoom + TableInfo::kSize + UserRecord::kSize, kMatchInfoSize,
                 matchInfo_.begin());
     chairNo_ = 0;
-    if (mainWindow_ != 0) {
+    if (GetMainWindow() != 0) {
         ZepLog("InitMatchData: match %s", GetMatchName().c_str());
     }
     return true;

@@ -31,6 +31,7 @@
 #include "frame/GameFrameSeams.h"
 #include "frame/GameRecords.h"
 #include "frame/LaunchLine.h"
+#include "platform/Application.h"
 #include "platform/Messages.h"
 #include "platform/Sync.h"
 
@@ -49,7 +50,7 @@ inline constexpr int kEventForgetLookOnPermissions = 80000056;
 inline constexpr int kEventAppendChatText = 80000057;
 inline constexpr int kEventTakeFromSafeBox = 80000082;
 
-class CGameFrameApp {
+class CGameFrameApp : public platform::Application {
 public:
     static constexpr int kHistoryHands = 30;
     static constexpr size_t kMatchInfoSize = 1480;
@@ -58,11 +59,12 @@ public:
     static constexpr uint32_t kSignWaitMs = 6000;
 
     CGameFrameApp(const char* gameCode, int defaultPort, int version, int subVersion);
-    virtual ~CGameFrameApp();
+    ~CGameFrameApp() override;
     CGameFrameApp(const CGameFrameApp&) = delete;
     CGameFrameApp& operator=(const CGameFrameApp&) = delete;
 
-    // The process's application object; null when none exists.
+    // The process's application object; null when none exists (or it is
+    // not a frame application).
     static CGameFrameApp* Current();
 
     // --- Launch line (the hall's command line) ---
@@ -292,8 +294,8 @@ public:
     // the window of it that takes the hall's sign answer.
     void SetCommThread(platform::ThreadId thread) { commThread_ = thread; }
     void SetSignAnswerWindow(platform::WindowId window) { signAnswerWindow_ = window; }
-    void SetMainWindow(platform::WindowId window) { mainWindow_ = window; }
-    platform::WindowId GetMainWindow() const { return mainWindow_; }
+    // The main window (Application::SetMainWindow); 0 once destroyed.
+    platform::WindowId GetMainWindow() const { return MainWindow(); }
     bool IsHallWindowAlive() const;
     void RegisterGameWindow(platform::WindowId window);
     void NotifyHallLeaving(platform::WindowId window);
@@ -385,7 +387,6 @@ private:
 
     // Windows and threads.
     CGameFrameView* frameView_ = nullptr;
-    platform::WindowId mainWindow_ = 0;
     platform::ThreadId commThread_ = 0;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;

@@ -102,7 +102,7 @@ int CGameFrameApp::OpenUrlInHall(const std::string& url, int flag) {
         return 0;
     }
     HallUrlRecord record;
-    record.mainWindow = static_cast<int32_t>(mainWindow_);
+    record.mainWindow = static_cast<int32_t>(GetMainWindow());
     record.userId = launch_.userId;
     record.gameId = launch_.gameId;
     record.hallRoomId = launch_.hallRoomId;
@@ -116,7 +116,7 @@ int CGameFrameApp::OpenUrlInHall(const std::string& url, int flag) {
     if (enciphered.size() < HallUrlRecord::kSize) {
         return 0;
     }
-    frame::SendCopyData(GetHallWnd(), mainWindow_, kHallDataOpenUrl,
+    frame::SendCopyData(GetHallWnd(), GetMainWindow(), kHallDataOpenUrl,
                         std::span(enciphered).first(HallUrlRecord::kSize), kHallSendTimeoutMs);
     return 1;
 }
@@ -239,8 +239,8 @@ int CGameFrameApp::SwitchRoom(int direction) {
         frame::SendCopyData(GetHallWnd(), 0, kHallDataSwitchRoom,
                             std::span(enciphered).first(HallRoomSwitchRecord::kSize),
                             kHallSendTimeoutMs);
-    if (delivered && mainWindow_ != 0) {
-        platform::PostMessage(mainWindow_, platform::kMsgClose, 0, 0);
+    if (delivered && GetMainWindow() != 0) {
+        platform::PostMessage(GetMainWindow(), platform::kMsgClose, 0, 0);
     }
     return 1;
 }

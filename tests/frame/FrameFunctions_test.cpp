@@ -9,6 +9,7 @@
 #include "frame/GameRecords.h"
 #include "frame/HallRecords.h"
 #include "platform/Profile.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -73,26 +74,20 @@ protected:
     }
     void TearDown() override {
         unsetenv("PVBN_SYSTEM_FOLDER");
-        frame::SetEthernetSourceForTesting({});
+        platform::SetEthernetAddressesForTesting(std::nullopt);
         std::filesystem::remove_all(folder_);
     }
     std::filesystem::path folder_;
 };
 
 TEST_F(SystemFolderTest, MachineIdFromAdaptersAsHex) {
-    frame::SetEthernetSourceForTesting([](uint8_t* out, size_t capacity) {
-        const uint8_t first[6] = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e};
-        const uint8_t second[6] = {0xff, 0xee, 0xdd, 0xcc, 0xbb, 0xaa};
-        std::memcpy(out, first, 6);
-        std::memcpy(out + 6, second, 6);
-        EXPECT_EQ(capacity, 128u);
-        return 2;
-    });
+    platform::SetEthernetAddressesForTesting(std::vector<platform::EthernetAddress>{
+        {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0x5e}, {0xff, 0xee, 0xdd, 0xcc, 0xbb, 0xaa}});
     EXPECT_EQ(GetMachineUniqueID(), "001a2b3c4d5effeeddccbbaa0000000");
 }
 
 TEST_F(SystemFolderTest, MachineIdFromSettingsThenMadeOnceAndKept) {
-    frame::SetEthernetSourceForTesting([](uint8_t*, size_t) { return 0; });
+    platform::SetEthernetAddressesForTesting(std::vector<platform::EthernetAddress>{});
     const std::string ini = GetHallSettingsFile();
     platform::WritePrivateProfileString("SYSTEM", "UniqueID", "  stored-id  ", ini.c_str());
     EXPECT_EQ(GetMachineUniqueID(), "stored-id");
@@ -119,8 +114,9 @@ TEST(SoundResourceTest, UnknownIdAnswersZero) {
 
 TEST(FtpUploadTest, JobWithoutWindowOrWithAGoneWindowIsFreedHere) {
     std::atomic<int> uploads{0};
-    frame::SetFtpUploaderForTesting([&](const frame::FtpUploadRequest& request) {
+    frame::SetFtpUploaderForTesting([&](const platform::FtpUpload& request) {
         EXPECT_EQ(request.host.size(), 63u);
+        EXPECT_EQ(request.port, 21);
         EXPECT_EQ(request.user, "");
         ++uploads;
         return true;
