@@ -91,6 +91,7 @@ CGameFrameApp::CGameFrameApp(const char* gameCode, int defaultPort, int version,
 }
 
 CGameFrameApp::~CGameFrameApp() {
+    StopCommThread();
     if (relaunchOnExit_) {
         RelaunchSelf();
     }

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/GameCommThread.h"
 #include "frame/GameFrameSeams.h"
 #include "frame/GameRecords.h"
 #include "frame/LaunchLine.h"
@@ -36,7 +37,6 @@
 #include "platform/Sync.h"
 
 // Messages to the hall and to the communication thread.
-inline constexpr uint32_t kMsgRegisterWithCommThread = platform::kMsgApp + 1357;
 inline constexpr uint32_t kMsgHallRegisterGame = platform::kMsgApp + 4357;
 inline constexpr uint32_t kMsgHallRegisterMatch = platform::kMsgApp + 4376;
 inline constexpr uint32_t kMsgHallSignQuery = platform::kMsgApp + 4364;
@@ -57,6 +57,7 @@ public:
     static constexpr size_t kSingleMatchInfoWords = 17;
     static constexpr uint32_t kHallSendTimeoutMs = 5000;
     static constexpr uint32_t kSignWaitMs = 6000;
+    static constexpr uint32_t kCommThreadStopMs = 1000;
 
     CGameFrameApp(const char* gameCode, int defaultPort, int version, int subVersion);
     ~CGameFrameApp() override;
@@ -290,9 +291,8 @@ public:
     // --- The hall ---
     void SetRelaunchOnExit(bool on) { relaunchOnExit_ = on; }
     bool IsRelaunchOnExit() const { return relaunchOnExit_; }
-    // The communication thread that relays the server's notifications and
-    // the window of it that takes the hall's sign answer.
-    void SetCommThread(platform::ThreadId thread) { commThread_ = thread; }
+    // The window that takes the hall's sign answer (the communication
+    // thread's, set by StartCommThread).
     void SetSignAnswerWindow(platform::WindowId window) { signAnswerWindow_ = window; }
     // The main window (Application::SetMainWindow); 0 once destroyed.
     platform::WindowId GetMainWindow() const { return MainWindow(); }
@@ -307,6 +307,27 @@ public:
     // run on any thread. Unknown, short or foreign answers change nothing.
     void OnHallSignAnswer(std::span<const uint8_t> enciphered);
     bool PostToHallFrame(uint32_t message, platform::WParam wParam, platform::LParam lParam);
+
+    // --- The communication thread and the wait text ---
+    // How the thread shows the wait text (set before StartCommThread); the
+    // default writes each text to the log.
+    void SetWaitDisplayFactory(WaitDisplayFactory factory) {
+        waitDisplayFactory_ = std::move(factory);
+    }
+    // Starts the thread, which relays the connection's notifications to the
+    // window RegisterGameWindow names and takes the hall's sign answer.
+    // True when it runs.
+    bool StartCommThread();
+    // Asks the thread to end and waits up to 1000 ms; a thread that has not
+    // ended by then is left to end on its own. Nothing when none runs.
+    void StopCommThread();
+    // 0 while no thread runs.
+    platform::ThreadId GetCommThreadId() const;
+    // Shows the text (hidden again after the seconds when above 0).
+    void ShowWaitText(const std::string& text, int seconds);
+    // show: as ShowWaitText(text, 0); else hides the wait text.
+    void PostToCommThread(const std::string& text, bool show);
+    void HideWaitText();
 
 protected:
     // The launch fields after a successful parse (tests and the game's
@@ -387,7 +408,8 @@ private:
 
     // Windows and threads.
     CGameFrameView* frameView_ = nullptr;
-    platform::ThreadId commThread_ = 0;
+    std::unique_ptr<CGameCommThread> commThread_;
+    WaitDisplayFactory waitDisplayFactory_;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;
 

@@ -62,8 +62,8 @@ bool CGameFrameApp::IsHallWindowAlive() const {
 }
 
 void CGameFrameApp::RegisterGameWindow(platform::WindowId window) {
-    if (commThread_ != 0 &&
-        !platform::PostThreadMessage(commThread_, kMsgRegisterWithCommThread, window, 0)) {
+    const platform::ThreadId comm = GetCommThreadId();
+    if (comm != 0 && !platform::PostThreadMessage(comm, kMsgCommSetTarget, window, 0)) {
         ZepLog("RegisterGameWindow: the communication thread takes no messages");
     }
     if (offline_ || !IsHallWindowAlive()) {

@@ -7,11 +7,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "frame/GameFrameApp.h"
+#include "platform/Sync.h"
+#include "zep/ZepMessage.h"
 
 // An engine object that records the events it receives.
 class RecordingBar : public CCorvaneObject {
@@ -131,12 +134,169 @@ public:
     std::vector<std::pair<int32_t, size_t>> recorded;
 };
 
+// What a wait display saw, kept apart from it: the display itself belongs
+// to the communication thread and may outlive the test's view of it.
+struct WaitDisplayLog {
+    std::mutex lock;
+    std::vector<std::string> calls;  // "show <text> <seconds>", "hide", "destroyed"
+    platform::ThreadId madeOn = 0;
+    platform::ThreadId destroyedOn = 0;
+    // While set, Show waits for `release` (a thread that does not end).
+    bool blockInShow = false;
+    platform::Event inShow{platform::Event::Mode::ManualReset};
+    platform::Event release{platform::Event::Mode::ManualReset};
+    platform::Event destroyed{platform::Event::Mode::ManualReset};
+
+    std::vector<std::string> Calls() {
+        std::lock_guard<std::mutex> guard(lock);
+        return calls;
+    }
+    void Add(std::string call) {
+        std::lock_guard<std::mutex> guard(lock);
+        calls.push_back(std::move(call));
+    }
+};
+
+class RecordingWaitDisplay : public CWaitDisplay {
+public:
+    explicit RecordingWaitDisplay(std::shared_ptr<WaitDisplayLog> log) : log_(std::move(log)) {
+        log_->madeOn = platform::CurrentThreadId();
+    }
+    ~RecordingWaitDisplay() override {
+        log_->destroyedOn = platform::CurrentThreadId();
+        log_->Add("destroyed");
+        log_->destroyed.Set();
+    }
+    void Show(const std::string& text, int seconds) override {
+        log_->Add("show " + text + " " + std::to_string(seconds));
+        if (log_->blockInShow) {
+            log_->inShow.Set();
+            log_->release.Wait();
+        }
+    }
+    void Hide() override { log_->Add("hide"); }
+
+    static WaitDisplayFactory Factory(std::shared_ptr<WaitDisplayLog> log) {
+        return [log] { return std::make_unique<RecordingWaitDisplay>(log); };
+    }
+
+private:
+    std::shared_ptr<WaitDisplayLog> log_;
+};
+
+// A connection that answers as scripted and records every call as a line.
+class ScriptedConnection : public CGameConnection {
+public:
+    void SetupTransform() override { Record("SetupTransform"); }
+    void Close() override { Record("Close"); }
+    int ConnectServer(const char*, const char* host, int port, int& proxyFailed) override {
+        Record("ConnectServer " + std::string(host) + " " + std::to_string(port));
+        proxyFailed = 0;
+        return connectResult;
+    }
+    std::string GetProxyHost() override { return proxyHost; }
+    void SetNotifyThread(platform::ThreadId) override { Record("SetNotifyThread"); }
+    void ReadProxySettings(const char*) override { Record("ReadProxySettings"); }
+    int32_t GetConnectionId() override { return connectionId; }
+    int QueryInGame() override {
+        Record("QueryInGame");
+        return inGameAnswer;
+    }
+    int CheckVersion(std::string&, int32_t&, int32_t&) override {
+        Record("CheckVersion");
+        return 1;
+    }
+    int GetActiveConfig() override {
+        Record("GetActiveConfig");
+        return 1;
+    }
+    int MatchLogin(std::string&) override {
+        Record("MatchLogin");
+        return 1;
+    }
+    int EnterGame(std::string&) override {
+        Record("EnterGame");
+        return 1;
+    }
+    int LeaveTable(int32_t userId, int32_t chairNo) override {
+        Record("LeaveTable " + std::to_string(userId) + " " + std::to_string(chairNo));
+        return 1;
+    }
+    int LeaveGame(std::string& text, int32_t userId, int32_t chairNo) override {
+        Record("LeaveGame " + std::to_string(userId) + " " + std::to_string(chairNo));
+        text = leaveRefusal;
+        return leaveRefusal.empty() ? 1 : 0;
+    }
+    int ReportNetStats() override {
+        Record("ReportNetStats");
+        return 1;
+    }
+    int ReportNotifyFailure(int32_t id, const void*, size_t length) override {
+        Record("ReportNotifyFailure " + std::to_string(id) + " " + std::to_string(length));
+        return 1;
+    }
+
+    int Count(const std::string& prefix) const {
+        int n = 0;
+        for (const std::string& call : calls) {
+            n += call.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return n;
+    }
+    void Record(std::string call) { calls.push_back(std::move(call)); }
+
+    int connectResult = 1;
+    std::string proxyHost;
+    int32_t connectionId = 1;
+    int inGameAnswer = 0;
+    std::string leaveRefusal;  // nonempty: LeaveGame refuses with it
+    std::vector<std::string> calls;
+};
+
+// Handles the test thread's messages until the condition holds or the time
+// passes; true when it held. A quit message is remembered, not obeyed.
+inline bool PumpUntil(const std::function<bool()>& done, uint32_t timeoutMs,
+                      bool* sawQuit = nullptr) {
+    const uint32_t start = platform::GetTickCount32();
+    while (!done()) {
+        if (platform::GetTickCount32() - start >= timeoutMs) {
+            return false;
+        }
+        platform::Message message;
+        if (platform::PeekMessage(message, platform::PeekMode::Remove)) {
+            if (message.id == platform::kMsgQuit && message.window == 0) {
+                if (sawQuit != nullptr) {
+                    *sawQuit = true;
+                }
+                continue;
+            }
+            platform::DispatchMessage(message);
+        } else {
+            platform::WaitMessage(10);
+        }
+    }
+    return true;
+}
+
+// A notification pair as the socket thread makes it.
+inline std::pair<platform::WParam, platform::LParam> MakeNotification(uint32_t code,
+                                                                      uint32_t connectionId,
+                                                                      std::string data = {}) {
+    auto* info = new ZepDeliveryInfo;
+    info->connectionId = connectionId;
+    auto* message = new ZepMessage;
+    message->SetCode(code);
+    message->SetData(data.data(), static_cast<uint32_t>(data.size()));
+    return {reinterpret_cast<platform::WParam>(info), reinterpret_cast<platform::LParam>(message)};
+}
+
 // The application of the tests: a game of settable chairs with the doubles.
 class TestFrameApp : public CGameFrameApp {
 public:
     TestFrameApp() : CGameFrameApp("pvbn", 21265, 13, 1) {}
     int GetPlayerCount() override { return playerCount; }
     CGameNotifyHandler* GetNotifyHandler() override { return &handler; }
+    CGameConnection* GetConnection() override { return &connection; }
     CGameTableData* GetTableData() override { return &tableData; }
     void OnWealthChanged() override { ++wealthChanged; }
     using CGameFrameApp::SetLaunchFields;
@@ -144,5 +304,6 @@ public:
     int playerCount = 4;
     int wealthChanged = 0;
     RecordingNotifyHandler handler;
+    ScriptedConnection connection;
     CGameTableData tableData;
 };

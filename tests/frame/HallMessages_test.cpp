@@ -365,6 +365,17 @@ TEST_F(SignQueryTest, AnsweredForTheOwnUser) {
     EXPECT_EQ(app.GetHallSign(), "signed");
 }
 
+TEST_F(SignQueryTest, AnsweredThroughTheCommunicationThreadsWindow) {
+    StartHall([this](platform::WParam wParam, platform::LParam token) {
+        const auto answer = Answer(12345, "via the thread", int32_t(token));
+        EXPECT_TRUE(frame::SendCopyData(static_cast<platform::WindowId>(wParam), 0,
+                                        kHallDataSignAnswer, answer, 5000));
+    });
+    ASSERT_TRUE(app.StartCommThread());
+    EXPECT_EQ(app.GetHallSign(), "via the thread");
+    app.StopCommThread();
+}
+
 TEST_F(SignQueryTest, AnswerForAnotherUserWakesWithAnEmptySign) {
     StartHall([this](platform::WParam, platform::LParam token) {
         app.OnHallSignAnswer(Answer(999, "foreign", int32_t(token)));
