@@ -351,6 +351,39 @@ void CGameFrameApp::MatchPlayerToUser(UserRecord& seat, const MatchPlayerRecord&
     }
 }
 
+bool CGameFrameApp::AddLookerOn(const UserRecord& user) {
+    for (UserRecord& slot : lookers_) {
+        if (slot.userId == 0) {
+            slot = user;
+            ++table_.lookerCount;
+            return true;
+        }
+    }
+    ZepLog("AddLookerOn: all %d looker-on slots are taken, user %d is dropped", kLookerSlots,
+           user.userId);
+    return false;
+}
+
+bool CGameFrameApp::CanRequestForcedExit() {
+    if (IsNoForcedExitRoom()) {
+        return false;
+    }
+    const CGameTableData* data = GetTableData();
+    return data == nullptr || data->GetExitRequestCount() < 2;
+}
+
+void CGameFrameApp::CloseConnection() {
+    if (CGameConnection* connection = GetConnection()) {
+        connection->Close();
+    }
+}
+
+int CGameFrameApp::ExitInstance() {
+    CloseConnection();
+    StopCommThread();
+    return platform::Application::ExitInstance();
+}
+
 // --- Accessors ---
 
 std::string CGameFrameApp::GetMatchName() const {

@@ -85,6 +85,10 @@ public:
     // The match table block: header and up to 8 players within the bytes.
     int SetMatchTable(std::span<const uint8_t> block);
 
+    // Puts a new looker-on into the first free slot and counts him. False
+    // (nothing changed) when all 64 slots are taken.
+    bool AddLookerOn(const UserRecord& user);
+
     // --- Accessors ---
     int32_t GetUserID() const { return launch_.userId; }
     int32_t GetMyChairNo() const { return chairNo_; }
@@ -208,6 +212,9 @@ public:
     CCorvaneView* GetGameView() const;
     CCorvaneView* GetSubSystemView() const;
 
+    // Sends an event to the side panel ("SubSystem"); nothing without one.
+    void SendEventToSidePanel(int event, intptr_t param1);
+
     // Forwarders to the frame view; nothing without one.
     void AppendChatText(const std::string& text);
     void ShowInfoBox(const char* text, const EventRecord* okEvent, const EventRecord* cancelEvent,
@@ -284,9 +291,14 @@ public:
     virtual void RenameSeatedPlayers(std::span<const uint8_t> names);
     virtual int UpdateUserState(int32_t userId, int chair, int32_t characterId);
     virtual int SetMemberFlag(int32_t userId, int chair, int on);
+    // Whether a player may ask the others to let him leave a running game.
+    virtual bool CanRequestForcedExit();
     virtual int SwitchToPrevRoom();
     virtual int SwitchToNextRoom();
     virtual void OnWealthChanged() {}
+
+    // Closes the game connection; nothing without one.
+    void CloseConnection();
 
     // --- The hall ---
     void SetRelaunchOnExit(bool on) { relaunchOnExit_ = on; }
@@ -330,6 +342,11 @@ public:
     void HideWaitText();
 
 protected:
+    // Ends the program: the game connection is closed first (a quit that
+    // came without the window's close never closed it), then the
+    // communication thread is stopped.
+    int ExitInstance() override;
+
     // The launch fields after a successful parse (tests and the game's
     // start-up set them directly).
     void SetLaunchFields(const LaunchFields& fields);
@@ -353,7 +370,6 @@ private:
     void MatchPlayerToUser(UserRecord& seat, const MatchPlayerRecord& player, int chair,
                            int32_t tableNo);
     void ApplyMatchTableHeader();
-    void SendEventToSidePanel(int event, intptr_t param1);
     void SendEventToNamedBar(const char* name, int event, intptr_t param1);
     void ApplyServerPlayers(std::span<const uint8_t> record, size_t offset, int count,
                             bool byOwnChair, int skipChair, const char* what);

@@ -72,6 +72,14 @@ private:
     uint32_t exitRequestTick_ = 0;
 };
 
+// The side panel's advert bar, found by its name "AdvertBar": loads its
+// page once the game data is ready.
+class CAdvertBar {
+public:
+    virtual ~CAdvertBar() = default;
+    virtual void LoadAdvertPage() = 0;
+};
+
 // The engine view that fills the main window: the chrome, the table area
 // ("MainGame") and the side panel ("SubSystem"), the match panel, the player
 // cards and the boxes. The application forwards to it; the game layers
@@ -104,6 +112,8 @@ public:
     // The user record bytes as the hall sent them (UserRecord::kSize).
     virtual void ForwardLookOnEnter(const uint8_t* userRecord) = 0;
     virtual void FillPlayerDetail(const uint8_t* userRecord) = 0;
+    // Whether the player card is shown for this user.
+    virtual bool IsPlayerCardShownFor(int32_t userId) = 0;
     virtual void PlacePlayerCardAt(int32_t userId, int x, int y) = 0;
     virtual void OpenCardUserDetail() = 0;
     virtual void ForwardPlayersRenamed(const uint8_t* names, size_t length) = 0;

@@ -96,6 +96,19 @@ struct HallRoomSwitchRecord {
     }
 };
 
+// The hall's news that a player left a table (dwData 6).
+struct HallPlayerLeftRecord {
+    static constexpr size_t kSize = 16;
+    int32_t hallWindow = 0;
+    int32_t userId = 0;
+    int32_t tableNo = 0;
+    int32_t chairNo = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.hallWindow), f(self.userId), f(self.tableNo), f(self.chairNo);
+    }
+};
+
 // The hall's answer to a sign query (dwData 14, at least 272 bytes).
 struct HallSignAnswer {
     static constexpr size_t kSize = 272;

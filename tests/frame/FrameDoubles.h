@@ -17,8 +17,10 @@
 #include "zep/ZepMessage.h"
 
 // An engine object that records the events it receives.
-class RecordingBar : public CCorvaneObject {
+class RecordingBar : public CCorvaneObject, public CAdvertBar {
 public:
+    void LoadAdvertPage() override { ++advertPagesLoaded; }
+    int advertPagesLoaded = 0;
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
         params.push_back(record.param1);
@@ -33,7 +35,8 @@ class RecordingPanel : public CCorvaneView {
 public:
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
-        if (record.event == kEventAppendChatText && record.param1 != 0) {
+        if ((record.event == kEventAppendChatText || record.event == 80000072) &&
+            record.param1 != 0) {
             chatLines.emplace_back(EventParamPointer<const char>(record.param1));
         }
         return 1;
@@ -81,6 +84,7 @@ public:
     void ShowForceQuitBox() override { Record("ShowForceQuitBox"); }
     void ForwardLookOnEnter(const uint8_t*) override { Record("ForwardLookOnEnter"); }
     void FillPlayerDetail(const uint8_t*) override { Record("FillPlayerDetail"); }
+    bool IsPlayerCardShownFor(int32_t userId) override { return userId == cardShownFor; }
     void PlacePlayerCardAt(int32_t, int, int) override { Record("PlacePlayerCardAt"); }
     void OpenCardUserDetail() override { Record("OpenCardUserDetail"); }
     void ForwardPlayersRenamed(const uint8_t*, size_t length) override {
@@ -115,6 +119,7 @@ public:
     RecordingPanel subSystem;
     std::vector<std::string> calls;
     EventRecord lastOkEvent{};
+    int32_t cardShownFor = 0;
 };
 
 // A notification handler that records every call; it throws when told to.
@@ -299,6 +304,7 @@ public:
     CGameConnection* GetConnection() override { return &connection; }
     CGameTableData* GetTableData() override { return &tableData; }
     void OnWealthChanged() override { ++wealthChanged; }
+    using CGameFrameApp::ExitInstance;
     using CGameFrameApp::SetLaunchFields;
 
     int playerCount = 4;

@@ -24,114 +24,11 @@
 
 #include "TempFolder.h"
 #include "platform/Sync.h"
+#include "tests/platform/LoopbackHttpServer.h"
 
 extern char** environ;
 
 namespace {
-
-// One scripted answer: the bytes sent after the request, then either the
-// connection is closed or held open until the server stops.
-struct ScriptedReply {
-    std::string bytes;
-    bool holdOpen = false;
-};
-
-// An HTTP server on a loopback port that answers each connection with the
-// next scripted reply and records the request lines.
-class LoopbackHttpServer {
-public:
-    explicit LoopbackHttpServer(std::vector<ScriptedReply> replies)
-        : replies_(replies.begin(), replies.end()) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            ::listen(listener_, 8) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            ADD_FAILURE() << "the test server cannot listen";
-            return;
-        }
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-
-    ~LoopbackHttpServer() {
-        stop_.store(true);
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        ::close(listener_);
-    }
-
-    uint16_t Port() const { return port_; }
-    std::string Url(const std::string& path) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
-    }
-
-    std::vector<std::string> RequestLines() {
-        std::lock_guard lock(mutex_);
-        return requestLines_;
-    }
-
-private:
-    // Waits for the socket to be readable while the server runs.
-    bool WaitReadable(int socket) {
-        while (!stop_.load()) {
-            pollfd entry{socket, POLLIN, 0};
-            if (::poll(&entry, 1, 20) > 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    void Serve() {
-        while (WaitReadable(listener_)) {
-            const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (connection < 0) {
-                continue;
-            }
-            std::string request;
-            char buffer[1024];
-            while (request.find("\r\n\r\n") == std::string::npos && WaitReadable(connection)) {
-                const ssize_t got = ::recv(connection, buffer, sizeof(buffer), 0);
-                if (got <= 0) {
-                    break;
-                }
-                request.append(buffer, static_cast<size_t>(got));
-            }
-            ScriptedReply reply;
-            {
-                std::lock_guard lock(mutex_);
-                requestLines_.push_back(request.substr(0, request.find("\r\n")));
-                if (!replies_.empty()) {
-                    reply = replies_.front();
-                    replies_.pop_front();
-                }
-            }
-            ::send(connection, reply.bytes.data(), reply.bytes.size(), MSG_NOSIGNAL);
-            while (reply.holdOpen && !stop_.load()) {
-                platform::SleepMs(10);
-            }
-            ::close(connection);
-        }
-    }
-
-    int listener_ = -1;
-    uint16_t port_ = 0;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::deque<ScriptedReply> replies_;
-    std::vector<std::string> requestLines_;
-};
-
-std::string Answer(const std::string& statusLine, const std::string& body) {
-    return "HTTP/1.1 " + statusLine + "\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
 
 platform::HttpGetOptions Quick() {
     platform::HttpGetOptions options;
@@ -145,7 +42,7 @@ TEST(HttpGet, Status200GivesTheWholeBodyAsSent) {
     for (int i = 0; i < 256; ++i) {
         body.push_back(static_cast<char>(i));  // binary, with CR, LF and zeros
     }
-    LoopbackHttpServer server({{Answer("200 OK", body)}, {Answer("200 OK", "x")}});
+    LoopbackHttpServer server({{HttpAnswer("200 OK", body)}, {HttpAnswer("200 OK", "x")}});
     const auto result = platform::HttpGet(server.Url("/notify/game/7.txt"), Quick());
     EXPECT_EQ(result.outcome, platform::HttpOutcome::Ok) << result.error;
     EXPECT_EQ(result.status, 200);
@@ -160,11 +57,11 @@ TEST(HttpGet, Status200GivesTheWholeBodyAsSent) {
 }
 
 TEST(HttpGet, AnyOtherStatusIsRefusedWithoutItsBody) {
-    LoopbackHttpServer server({{Answer("404 Not Found", "<notify>missing")},
-                               {Answer("204 No Content", "")},
+    LoopbackHttpServer server({{HttpAnswer("404 Not Found", "<notify>missing")},
+                               {HttpAnswer("204 No Content", "")},
                                {"HTTP/1.1 302 Found\r\nLocation: /other\r\nContent-Length: 0\r\n"
                                 "Connection: close\r\n\r\n"},
-                               {Answer("500 Oops", std::string(2 * 1024 * 1024, 'x'))}});
+                               {HttpAnswer("500 Oops", std::string(2 * 1024 * 1024, 'x'))}});
     for (long status : {404L, 204L, 302L, 500L}) {
         const auto result = platform::HttpGet(server.Url("/n.txt"), Quick());
         EXPECT_EQ(result.outcome, platform::HttpOutcome::BadStatus) << status;
@@ -180,8 +77,8 @@ TEST(HttpGet, BodiesOverTheCapAreRefusedWhetherAnnouncedOrNot) {
     const std::string exact(1000, 'a');
     const std::string over(1001, 'b');
     LoopbackHttpServer server({
-        {Answer("200 OK", exact)},
-        {Answer("200 OK", over)},
+        {HttpAnswer("200 OK", exact)},
+        {HttpAnswer("200 OK", over)},
         // No length: the body runs until the connection closes.
         {"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + over},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
@@ -200,7 +97,7 @@ TEST(HttpGet, BodiesOverTheCapAreRefusedWhetherAnnouncedOrNot) {
 
 TEST(HttpGet, TheDefaultCapIsOneMebibyte) {
     const std::string full(1024 * 1024, 'n');
-    LoopbackHttpServer server({{Answer("200 OK", full)}, {Answer("200 OK", full + "n")}});
+    LoopbackHttpServer server({{HttpAnswer("200 OK", full)}, {HttpAnswer("200 OK", full + "n")}});
     EXPECT_EQ(platform::HttpGet(server.Url("/a"), Quick()).body.size(), full.size());
     EXPECT_EQ(platform::HttpGet(server.Url("/b"), Quick()).outcome,
               platform::HttpOutcome::TooLarge);
