@@ -3,7 +3,7 @@
 #   ./build.sh run    build the program and start it
 #   ./build.sh test   build the sanitizer configuration and run every test
 #   ./build.sh bench  build and run the benchmarks
-#   ./build.sh tsan   build with ThreadSanitizer and run the platform and zep tests
+#   ./build.sh tsan   build with ThreadSanitizer and run the platform, zep and frame tests
 set -euo pipefail
 
 cd "$(dirname "$0")"
@@ -79,7 +79,7 @@ test)
     ;;
 tsan)
     configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DPVBN_THREAD_SANITIZER=ON -DPVBN_TESTS=ON
-    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'platform|zep' "$@"
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'platform|zep|frame' "$@"
     ;;
 bench)
     configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DPVBN_TESTS=OFF -DPVBN_BENCH=ON

@@ -274,6 +274,67 @@ TEST_F(GameFrameWndTest, ClosedOrBrokenConnectionsTellTheUser) {
     EXPECT_TRUE(app->handler.notified.empty());
 }
 
+// The exit rules when the window is asked to close.
+class CloseRulesTest : public GameFrameWndTest {
+protected:
+    void Relaunch(int32_t lookOn, int32_t options, int32_t flags) {
+        LaunchFields fields = app->GetLaunchFields();
+        fields.lookOn = lookOn;
+        fields.roomOptions = options;
+        fields.roomFlags = flags;
+        app->SetLaunchFields(fields);
+    }
+    bool Close() {
+        const platform::WindowId id = wnd->Id();
+        platform::SendMessage(id, platform::kMsgClose, 0, 0);
+        return !platform::IsWindow(id);
+    }
+};
+
+TEST_F(CloseRulesTest, ALookerOnLeavesAtOnce) {
+    Relaunch(1, 0, 0);
+    app->connection.inGameAnswer = 1;
+    EXPECT_TRUE(Close());
+    EXPECT_EQ(app->connection.Count("QueryInGame"), 0);
+    EXPECT_EQ(app->connection.Count("LeaveGame 12345 2"), 1);
+    EXPECT_EQ(app->GetCommThreadId(), 0u);
+}
+
+TEST_F(CloseRulesTest, NotInAGameLeavesUnlessTheServerRefuses) {
+    app->connection.leaveRefusal = "现在不能离开";
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(view.calls.back(), "ShowInfoBox 现在不能离开 5 0 ");
+    app->connection.leaveRefusal.clear();
+    EXPECT_TRUE(Close());
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 2);
+}
+
+TEST_F(CloseRulesTest, AnExitRequestTenSecondsAgoLeavesTwentyToWait) {
+    app->connection.inGameAnswer = 1;
+    app->SetGamePlaying();
+    app->tableData.SetExitRequestTick(platform::GetTickCount32() - 10000);
+    EXPECT_FALSE(Close());
+    ASSERT_EQ(view.subSystem.chatLines.size(), 1u);
+    EXPECT_NE(view.subSystem.chatLines[0].find("(20秒)"), std::string::npos);
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 0);
+}
+
+TEST_F(CloseRulesTest, ARunningGameAsksFirst) {
+    app->connection.inGameAnswer = 1;
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(view.calls.back(), "ShowForceQuitBox");
+
+    Relaunch(0, 0, 2);  // no forced exit in this room
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(view.calls.back().rfind("ShowInfoBox 游戏还没有结束", 0), 0u);
+    EXPECT_EQ(view.lastOkEvent.event, kEventLeaveAndClose);
+
+    Relaunch(0, 0x4000, 2);
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(view.calls.back().rfind("ShowInfoBox 生命不息", 0), 0u);
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 0);
+}
+
 // Notice downloads from a loopback server; the local file holds "old".
 class NoticeTest : public GameFrameWndTest {
 protected:
