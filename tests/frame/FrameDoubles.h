@@ -16,6 +16,15 @@
 #include "platform/Sync.h"
 #include "zep/ZepMessage.h"
 
+// How many of the recorded calls begin with the prefix.
+inline int CountCalls(const std::vector<std::string>& calls, const std::string& prefix) {
+    int n = 0;
+    for (const std::string& call : calls) {
+        n += call.rfind(prefix, 0) == 0 ? 1 : 0;
+    }
+    return n;
+}
+
 // An engine object that records the events it receives.
 class RecordingBar : public CCorvaneObject, public CAdvertBar {
 public:
@@ -107,13 +116,7 @@ public:
     void ShowSystemRejected() override { Record("ShowSystemRejected"); }
 
     void Record(std::string call) { calls.push_back(std::move(call)); }
-    int Count(const std::string& prefix) const {
-        int n = 0;
-        for (const std::string& call : calls) {
-            n += call.rfind(prefix, 0) == 0 ? 1 : 0;
-        }
-        return n;
-    }
+    int Count(const std::string& prefix) const { return CountCalls(calls, prefix); }
 
     RecordingPanel mainGame;
     RecordingPanel subSystem;
@@ -241,13 +244,7 @@ public:
         return 1;
     }
 
-    int Count(const std::string& prefix) const {
-        int n = 0;
-        for (const std::string& call : calls) {
-            n += call.rfind(prefix, 0) == 0 ? 1 : 0;
-        }
-        return n;
-    }
+    int Count(const std::string& prefix) const { return CountCalls(calls, prefix); }
     void Record(std::string call) { calls.push_back(std::move(call)); }
 
     int connectResult = 1;
