@@ -204,6 +204,9 @@ public:
     const std::vector<std::string>& GetSidePanelButtons() const { return sidePanelButtons_; }
     std::map<int, WebLinkEntry>& GetWebLinks() { return webLinks_; }
     std::vector<int>& GetActiveButtons() { return activeButtons_; }
+    // The server's active-configuration flag (request 201308).
+    bool IsActiveConfig() const { return activeConfig_; }
+    void SetActiveConfig(bool on) { activeConfig_ = on; }
 
     // --- The frame view ---
     void AttachFrameView(CGameFrameView* view) { frameView_ = view; }
@@ -421,6 +424,7 @@ private:
     std::vector<std::string> sidePanelButtons_;
     std::map<int, WebLinkEntry> webLinks_;
     std::vector<int> activeButtons_;
+    bool activeConfig_ = false;
 
     // Windows and threads.
     CGameFrameView* frameView_ = nullptr;

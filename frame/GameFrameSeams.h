@@ -1,8 +1,8 @@
 #pragma once
 // The objects the application reaches through its getters and factories:
-// the game connection, the notification handler, the table data and the
-// frame view. The game layers derive their own classes from these; the
-// application only calls the operations declared here.
+// the game connection (frame/net/GameConnection.h), the notification
+// handler, the table data and the frame view. The game layers derive their own classes from these;
+// the application only calls the operations declared here.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,32 +10,8 @@
 
 #include "engine/CorvaneView.h"
 #include "engine/EventRecord.h"
+#include "frame/net/GameConnection.h"
 #include "platform/Thread.h"
-
-// The client's one connection to the game server. Every request blocks the
-// UI thread until its reply or time-out; a failing request leaves a text for
-// the user in `text`. Results are nonzero for success.
-class CGameConnection {
-public:
-    virtual ~CGameConnection() = default;
-
-    virtual void SetupTransform() = 0;
-    virtual void Close() = 0;
-    virtual int ConnectServer(const char* name, const char* host, int port, int& proxyFailed) = 0;
-    virtual std::string GetProxyHost() = 0;
-    virtual void SetNotifyThread(platform::ThreadId threadId) = 0;
-    virtual void ReadProxySettings(const char* iniPath) = 0;
-    virtual int32_t GetConnectionId() = 0;
-    virtual int QueryInGame() = 0;
-    virtual int CheckVersion(std::string& text, int32_t& newVersion, int32_t& newSubVersion) = 0;
-    virtual int GetActiveConfig() = 0;
-    virtual int MatchLogin(std::string& text) = 0;
-    virtual int EnterGame(std::string& text) = 0;
-    virtual int LeaveTable(int32_t userId, int32_t chairNo) = 0;
-    virtual int LeaveGame(std::string& text, int32_t userId, int32_t chairNo) = 0;
-    virtual int ReportNetStats() = 0;
-    virtual int ReportNotifyFailure(int32_t id, const void* data, size_t length) = 0;
-};
 
 // Takes the server's notifications on the UI thread. The data belongs to the
 // caller and is valid only during the call; a handler that keeps anything
@@ -47,6 +23,14 @@ public:
     virtual void OnNotify(int32_t id, const void* data, size_t length) = 0;
     // Keeps the last notification for the failure report.
     virtual void RecordLastNotify(int32_t id, const void* data, size_t length) = 0;
+
+    // The last notification handled whole: its id, length and tick count.
+    struct LastNotify {
+        int32_t id = 0;
+        uint32_t length = 0;
+        uint32_t tick = 0;
+    };
+    virtual LastNotify GetLastNotify() const = 0;
 };
 
 // The root of the game's table data: the exit-request bookkeeping that the

@@ -136,7 +136,10 @@ public:
     }
     void RecordLastNotify(int32_t id, const void*, size_t length) override {
         recorded.emplace_back(id, length);
+        last = {id, static_cast<uint32_t>(length), platform::GetTickCount32()};
     }
+    LastNotify GetLastNotify() const override { return last; }
+    LastNotify last;
     bool throwOnNotify = false;
     std::vector<std::pair<int32_t, size_t>> notified;
     std::vector<std::pair<int32_t, size_t>> recorded;

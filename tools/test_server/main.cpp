@@ -1,35 +1,151 @@
-// A loopback game server for manual runs of the client: it answers every
-// request that waits for a reply with result code 10 and the request's data,
-// and prints what it receives.
+// A loopback game server for manual runs of the client and for the demo.
 //
-// Usage: pvbn_test_server [port]   (default 21265; Ctrl-C ends it)
+// By default it runs the frame's script (FrameScript.h): the frame's
+// requests get the game server's answers. --echo runs the first script
+// instead: every request that waits gets 10 and its own data back.
+//
+// Usage: pvbn_test_server [port] [--port N] [--echo] [--version V S]
+//                         [--room-options N] [--game-running]
+// (default port 21265). Lines on standard input change the script:
+//   notify ID [HEX]      send notification ID with the bytes given in hex
+//   reply ID CODE [HEX]  answer request ID with CODE and the bytes
+//   refuse ID TEXT       answer request ID with 60031 and the text
+//   silent ID            record request ID, never answer it
+//   clear ID             back to the default answer
+//   close                end the current client's connection
+// The server runs until it is killed.
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "platform/Sync.h"
-#include "tools/test_server/TestGameServer.h"
+#include "tools/test_server/FrameScript.h"
+
+namespace {
+
+bool ParseHex(const std::string& text, std::vector<uint8_t>& out) {
+    if (text.size() % 2 != 0) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); i += 2) {
+        char* end = nullptr;
+        const std::string pair = text.substr(i, 2);
+        const unsigned long value = std::strtoul(pair.c_str(), &end, 16);
+        if (end != pair.c_str() + 2) {
+            return false;
+        }
+        out.push_back(static_cast<uint8_t>(value));
+    }
+    return true;
+}
+
+void PrintRequest(uint32_t id, size_t bytes, bool waited) {
+    std::printf("request %u, %zu bytes, %s\n", id, bytes, waited ? "waits" : "no reply");
+    std::fflush(stdout);
+}
+
+// One command line from standard input; false when it is not understood.
+bool RunCommand(testserver::TestGameServer& server, testserver::FrameScript& script,
+                const std::string& line) {
+    std::istringstream in(line);
+    std::string command;
+    uint32_t id = 0;
+    in >> command;
+    if (command == "close") {
+        server.CloseClient();
+        return true;
+    }
+    if (!(in >> id)) {
+        return false;
+    }
+    std::string rest;
+    std::vector<uint8_t> bytes;
+    if (command == "notify") {
+        in >> rest;
+        return ParseHex(rest, bytes) && script.Notify(id, bytes);
+    }
+    if (command == "reply") {
+        uint32_t code = 0;
+        if (!(in >> code)) {
+            return false;
+        }
+        in >> rest;
+        if (!ParseHex(rest, bytes)) {
+            return false;
+        }
+        script.SetReply(id, code, bytes);
+        return true;
+    }
+    if (command == "refuse") {
+        std::getline(in >> std::ws, rest);
+        script.RefuseWithText(id, rest);
+        return true;
+    }
+    if (command == "silent") {
+        script.SetSilent(id);
+        return true;
+    }
+    if (command == "clear") {
+        script.ClearAnswer(id);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    testserver::TestGameServer::Options options;
-    options.port = static_cast<uint16_t>(argc > 1 ? std::atoi(argv[1]) : 21265);
-    testserver::TestGameServer server(options);
-    server.SetHandler([](testserver::TestGameServer& self, const testserver::ServerRequest& r) {
-        std::printf("request %u: id %u, %u bytes, %s\n", r.messageSequence, r.message.Code(),
-                    r.message.length, r.callerWord != 0 ? "waits" : "no reply");
-        std::fflush(stdout);
-        if (r.callerWord != 0) {
-            ZepMessage reply = testserver::MakeMessage(
-                10, std::span<const uint8_t>(r.message.data, r.message.length));
-            self.Reply(r.messageSequence, reply);
+    testserver::TestGameServer::Options serverOptions;
+    serverOptions.port = 21265;
+    testserver::FrameScript::Options scriptOptions;
+    bool echo = false;
+    bool gameRunning = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--echo") {
+            echo = true;
+        } else if (argument == "--port" && i + 1 < argc) {
+            serverOptions.port = static_cast<uint16_t>(std::atoi(argv[++i]));
+        } else if (argument == "--version" && i + 2 < argc) {
+            scriptOptions.version = std::atoi(argv[++i]);
+            scriptOptions.subVersion = std::atoi(argv[++i]);
+        } else if (argument == "--room-options" && i + 1 < argc) {
+            scriptOptions.roomOptions = std::atoi(argv[++i]);
+        } else if (argument == "--game-running") {
+            gameRunning = true;
+        } else if (!argument.empty() && argument[0] != '-') {
+            serverOptions.port = static_cast<uint16_t>(std::atoi(argument.c_str()));
+        } else {
+            std::fprintf(stderr, "unknown argument: %s\n", argument.c_str());
+            return 2;
         }
-    });
+    }
+    scriptOptions.onRequest = [](const testserver::FrameScript::Recorded& r) {
+        PrintRequest(r.id, r.body.size(), r.waited);
+    };
+
+    testserver::TestGameServer server(serverOptions);
+    testserver::FrameScript script(server, scriptOptions);
+    script.SetGameRunning(gameRunning);
+    if (echo) {
+        testserver::InstallEchoScript(server);
+    }
     if (!server.Start()) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", options.port);
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", serverOptions.port);
         return 1;
     }
-    std::printf("listening on 127.0.0.1:%u\n", server.Port());
+    std::printf("listening on 127.0.0.1:%u (%s script)\n", server.Port(), echo ? "echo" : "frame");
     std::fflush(stdout);
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && !RunCommand(server, script, line)) {
+            std::fprintf(stderr, "not understood: %s\n", line.c_str());
+        }
+    }
     for (;;) {
         platform::SleepMs(1000);
     }

@@ -1,0 +1,210 @@
+#include "tools/test_server/FrameScript.h"
+
+#include <algorithm>
+
+#include "frame/net/FrameRequests.h"
+
+namespace testserver {
+
+using namespace frame_requests;
+
+namespace {
+
+constexpr uint32_t kUnsupported = 10000;
+
+template <class Record>
+std::vector<uint8_t> RecordVector(const Record& record) {
+    std::vector<uint8_t> bytes(Record::kSize);
+    WriteRecord(record, bytes);
+    return bytes;
+}
+
+}  // namespace
+
+FrameScript::FrameScript(TestGameServer& server) : FrameScript(server, Options{}) {}
+
+FrameScript::FrameScript(TestGameServer& server, Options options)
+    : server_(server), options_(std::move(options)) {
+    server_.SetHandler(
+        [this](TestGameServer& self, const ServerRequest& request) { OnRequest(self, request); });
+}
+
+FrameScript::~FrameScript() {
+    server_.Stop();
+}
+
+std::vector<uint8_t> FrameScript::VersionReplyBytes(int32_t version, int32_t subVersion) {
+    VersionReply reply;
+    reply.version = version;
+    reply.subVersion = subVersion;
+    return RecordVector(reply);
+}
+
+std::vector<uint8_t> FrameScript::ActiveConfigBytes(int32_t flag, const std::vector<Link>& links) {
+    ActiveConfigBlock block;
+    block.flag = flag;
+    const size_t count = std::min<size_t>(links.size(), ActiveConfigBlock::kMaxEntries);
+    block.count = static_cast<int32_t>(count);
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        block.linkIndex[i] = links[i].index;
+        text += (i == 0 ? "" : "|") + links[i].item;
+    }
+    SetFieldText(block.text, text);
+    return RecordVector(block);
+}
+
+void FrameScript::SetAnswer(uint32_t requestId, Answer answer) {
+    std::lock_guard lock(mutex_);
+    answers_[requestId] = std::move(answer);
+}
+
+void FrameScript::SetReply(uint32_t requestId, uint32_t code, std::vector<uint8_t> data) {
+    SetAnswer(requestId, Answer{code, std::move(data), false});
+}
+
+void FrameScript::RefuseWithText(uint32_t requestId, const std::string& text, bool terminated) {
+    std::vector<uint8_t> data(text.begin(), text.end());
+    if (terminated) {
+        data.push_back(0);
+    }
+    SetReply(requestId, kResultRefusedWithText, std::move(data));
+}
+
+void FrameScript::SetSilent(uint32_t requestId) {
+    SetAnswer(requestId, Answer{0, {}, true});
+}
+
+void FrameScript::ClearAnswer(uint32_t requestId) {
+    std::lock_guard lock(mutex_);
+    answers_.erase(requestId);
+}
+
+void FrameScript::SetVersion(int32_t version, int32_t subVersion) {
+    std::lock_guard lock(mutex_);
+    options_.version = version;
+    options_.subVersion = subVersion;
+}
+
+void FrameScript::SetRoomOptions(int32_t options) {
+    std::lock_guard lock(mutex_);
+    options_.roomOptions = options;
+}
+
+void FrameScript::SetGameRunning(bool running) {
+    std::lock_guard lock(mutex_);
+    gameRunning_ = running;
+}
+
+bool FrameScript::Notify(uint32_t id, std::span<const uint8_t> data) {
+    return server_.Notify(MakeMessage(id, data));
+}
+
+std::vector<FrameScript::Recorded> FrameScript::Requests() const {
+    std::lock_guard lock(mutex_);
+    return recorded_;
+}
+
+std::vector<uint32_t> FrameScript::RequestIds() const {
+    std::lock_guard lock(mutex_);
+    std::vector<uint32_t> ids;
+    for (const Recorded& request : recorded_) {
+        ids.push_back(request.id);
+    }
+    return ids;
+}
+
+size_t FrameScript::Count(uint32_t requestId) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<size_t>(std::count_if(recorded_.begin(), recorded_.end(),
+                                             [&](const Recorded& r) { return r.id == requestId; }));
+}
+
+bool FrameScript::WaitForCount(uint32_t requestId, size_t n, uint32_t timeoutMs) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return static_cast<size_t>(
+                   std::count_if(recorded_.begin(), recorded_.end(),
+                                 [&](const Recorded& r) { return r.id == requestId; })) >= n;
+    });
+}
+
+std::vector<uint8_t> FrameScript::LastBody(uint32_t requestId) const {
+    std::lock_guard lock(mutex_);
+    for (auto it = recorded_.rbegin(); it != recorded_.rend(); ++it) {
+        if (it->id == requestId) {
+            return it->body;
+        }
+    }
+    return {};
+}
+
+void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request) {
+    const uint32_t id = request.message.Code();
+    const std::span<const uint8_t> body(request.message.data, request.message.length);
+    const bool waited = request.callerWord != 0;
+    const Recorded record{id, std::vector<uint8_t>(body.begin(), body.end()), waited};
+    std::optional<Answer> answer;
+    std::function<void(const Recorded&)> observer;
+    {
+        std::lock_guard lock(mutex_);
+        recorded_.push_back(record);
+        const auto scripted = answers_.find(id);
+        answer = scripted != answers_.end() ? std::optional<Answer>(scripted->second)
+                                            : DefaultAnswer(id, body, waited);
+        observer = options_.onRequest;
+    }
+    changed_.notify_all();
+    if (observer) {
+        observer(record);
+    }
+    if (answer && !answer->silent && waited) {
+        server.Reply(request.messageSequence, MakeMessage(answer->code, answer->data));
+    }
+}
+
+// Called with mutex_ held.
+std::optional<FrameScript::Answer> FrameScript::DefaultAnswer(uint32_t id,
+                                                              std::span<const uint8_t> body,
+                                                              bool waited) const {
+    switch (id) {
+        case kCheckVersion:
+            return Answer{kResultOk, VersionReplyBytes(options_.version, options_.subVersion)};
+        case kGetActiveConfig:
+            return Answer{kResultOk, ActiveConfigBytes(options_.activeConfigFlag, options_.links)};
+        case kEnterGame:
+            return Answer{kResultEntered, std::vector<uint8_t>(kEnterReplySize)};
+        case kMatchLogin: {
+            std::vector<uint8_t> info(kMatchInfoReplySize);
+            ZepWireWriter(info).WriteI32(WordAt(body, 0));
+            return Answer{kResultMatchInfo, std::move(info)};
+        }
+        case kQueryInGame: {
+            std::vector<uint8_t> options(4);
+            ZepWireWriter(options).WriteI32(options_.roomOptions);
+            return Answer{gameRunning_ ? kResultGameRunning : kResultOk, std::move(options)};
+        }
+        case kLeaveGame:
+            return Answer{kResultOk, {}};
+        case kLeaveTable:
+        case kReportNetStats:
+        case kReportNotifyFailure:
+            return std::nullopt;
+        default:
+            if (waited) {
+                return Answer{kUnsupported, {}};
+            }
+            return std::nullopt;
+    }
+}
+
+void InstallEchoScript(TestGameServer& server) {
+    server.SetHandler([](TestGameServer& self, const ServerRequest& r) {
+        if (r.callerWord != 0) {
+            self.Reply(r.messageSequence,
+                       MakeMessage(10, std::span<const uint8_t>(r.message.data, r.message.length)));
+        }
+    });
+}
+
+}  // namespace testserver
