@@ -102,6 +102,16 @@ std::string FormatSeconds(const char* format, int32_t seconds) {
     return text;
 }
 
+// The own user's record among the application's users; null when the
+// application or the record is missing.
+const UserRecord* OwnUserOf(const CGameFrameApp* app) {
+    if (app == nullptr) {
+        return nullptr;
+    }
+    const UserRecord* own = app->FindUser(app->GetUserID());
+    return own != nullptr && own->userId != 0 ? own : nullptr;
+}
+
 RequestHead HeadOf(const CGameFrameApp& app) {
     RequestHead head;
     head.userId = app.GetUserID();
@@ -399,17 +409,12 @@ int CGameConnection::GetActiveConfig() {
     return 1;
 }
 
-int CGameConnection::MatchLogin(std::string& text) {
+bool CGameConnection::BuildMatchLoginRecord(frame_requests::MatchLoginRecord& record) {
     CGameFrameApp* app = GetApp();
-    if (app == nullptr) {
-        return 0;
+    const UserRecord* own = OwnUserOf(app);
+    if (own == nullptr) {
+        return false;
     }
-    const UserRecord* own = app->FindUser(app->GetUserID());
-    if (own == nullptr || own->userId == 0) {
-        text = kTextNoSuchObject;
-        return 0;
-    }
-    MatchLoginRecord record;
     record.userId = own->userId;
     record.userFlags = own->flags;
     record.gameId = app->GetGameID();
@@ -421,7 +426,16 @@ int CGameConnection::MatchLogin(std::string& text) {
     record.lookOn = app->IsLookOn() ? 1 : 0;
     record.loginValue = app->GetRoomLoginValue();
     record.requestValue = app->GetRoomRequestValue();
+    return true;
+}
 
+int CGameConnection::MatchLogin(std::string& text) {
+    CGameFrameApp* app = GetApp();
+    MatchLoginRecord record;
+    if (!BuildMatchLoginRecord(record)) {
+        text = kTextNoSuchObject;
+        return 0;
+    }
     uint32_t result = 0;
     std::vector<uint8_t> reply;
     if (!ProcessRequest(text, kMatchLogin, BodyOf(record), result, reply, 1)) {
@@ -469,17 +483,12 @@ int CGameConnection::MatchLogin(std::string& text) {
     }
 }
 
-int CGameConnection::EnterGame(std::string& text) {
+bool CGameConnection::BuildEnterRecord(frame_requests::EnterRecord& record) {
     CGameFrameApp* app = GetApp();
-    if (app == nullptr) {
-        return 0;
+    const UserRecord* own = OwnUserOf(app);
+    if (own == nullptr) {
+        return false;
     }
-    const UserRecord* own = app->FindUser(app->GetUserID());
-    if (own == nullptr || own->userId == 0) {
-        text = kTextNoSuchObject;
-        return 0;
-    }
-    EnterRecord record;
     record.userId = own->userId;
     record.userFlags = own->flags;
     record.gameId = app->GetGameID();
@@ -490,9 +499,27 @@ int CGameConnection::EnterGame(std::string& text) {
     record.lookOn = app->IsLookOn() ? 1 : 0;
     record.quickCatch = app->IsQuickCatch() != 0 ? 1 : 0;
     record.requestValue = app->GetRoomRequestValue();
-    ServerPlayerRecord extension;
-    app->UserToServerPlayer(extension, *own);
+    return true;
+}
 
+bool CGameConnection::BuildEnterExtension(ServerPlayerRecord& extension) {
+    CGameFrameApp* app = GetApp();
+    const UserRecord* own = OwnUserOf(app);
+    if (own == nullptr) {
+        return false;
+    }
+    app->UserToServerPlayer(extension, *own);
+    return true;
+}
+
+int CGameConnection::EnterGame(std::string& text) {
+    CGameFrameApp* app = GetApp();
+    EnterRecord record;
+    ServerPlayerRecord extension;
+    if (!BuildEnterRecord(record) || !BuildEnterExtension(extension)) {
+        text = kTextNoSuchObject;
+        return 0;
+    }
     std::vector<uint8_t> body(EnterRecord::kSize + EnterRecord::kExtensionSize);
     WriteRecord(record, body);
     WriteRecord(extension, std::span<uint8_t>(body).subspan(EnterRecord::kSize));

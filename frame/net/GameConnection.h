@@ -31,6 +31,11 @@
 #include "zep/ProxyEventSocket.h"
 
 class CGameFrameApp;
+struct ServerPlayerRecord;
+namespace frame_requests {
+struct EnterRecord;
+struct MatchLoginRecord;
+}  // namespace frame_requests
 
 class CGameConnection : public CGameChannelSocket {
 public:
@@ -101,6 +106,11 @@ public:
     std::string GetServerHost() const { return FieldText(serverHost_); }
 
 protected:
+    // The bodies of 200110 and 201220 from the own user's record; false when
+    // the own user is not among the application's users.
+    virtual bool BuildEnterRecord(frame_requests::EnterRecord& record);
+    virtual bool BuildEnterExtension(ServerPlayerRecord& extension);
+    virtual bool BuildMatchLoginRecord(frame_requests::MatchLoginRecord& record);
     // The side of the enter reply that the application keeps.
     virtual void CopyToAppBuffer(std::span<const uint8_t> reply);
     virtual void CopyTableReply(std::span<const uint8_t> reply);
