@@ -495,7 +495,8 @@ void CGameFrameWnd::AskBeforeLeaving(CGameFrameApp& app) {
 void CGameFrameWnd::Leave(CGameFrameApp& app) {
     if (CGameConnection* connection = app.GetConnection()) {
         std::string refusal;
-        if (connection->LeaveGame(refusal, app.GetUserID(), app.GetMyChairNo()) == 0 &&
+        // Only a refusal by the server answers 1, with its text.
+        if (connection->LeaveGame(refusal, app.GetUserID(), app.GetMyChairNo()) != 0 &&
             !refusal.empty()) {
             app.ShowInfoBox(refusal.c_str(), nullptr, nullptr, 5, 0, "");
             return;

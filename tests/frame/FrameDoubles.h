@@ -14,16 +14,9 @@
 
 #include "frame/GameFrameApp.h"
 #include "platform/Sync.h"
+#include "tests/frame/CallLog.h"
+#include "tests/frame/ScriptedConnection.h"
 #include "zep/ZepMessage.h"
-
-// How many of the recorded calls begin with the prefix.
-inline int CountCalls(const std::vector<std::string>& calls, const std::string& prefix) {
-    int n = 0;
-    for (const std::string& call : calls) {
-        n += call.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return n;
-}
 
 // An engine object that records the events it receives.
 class RecordingBar : public CCorvaneObject, public CAdvertBar {
@@ -193,69 +186,6 @@ public:
 
 private:
     std::shared_ptr<WaitDisplayLog> log_;
-};
-
-// A connection that answers as scripted and records every call as a line.
-class ScriptedConnection : public CGameConnection {
-public:
-    void SetupTransform() override { Record("SetupTransform"); }
-    void Close() override { Record("Close"); }
-    int ConnectServer(const char*, const char* host, int port, int& proxyFailed) override {
-        Record("ConnectServer " + std::string(host) + " " + std::to_string(port));
-        proxyFailed = 0;
-        return connectResult;
-    }
-    std::string GetProxyHost() override { return proxyHost; }
-    void SetNotifyThread(platform::ThreadId) override { Record("SetNotifyThread"); }
-    void ReadProxySettings(const char*) override { Record("ReadProxySettings"); }
-    int32_t GetConnectionId() override { return connectionId; }
-    int QueryInGame() override {
-        Record("QueryInGame");
-        return inGameAnswer;
-    }
-    int CheckVersion(std::string&, int32_t&, int32_t&) override {
-        Record("CheckVersion");
-        return 1;
-    }
-    int GetActiveConfig() override {
-        Record("GetActiveConfig");
-        return 1;
-    }
-    int MatchLogin(std::string&) override {
-        Record("MatchLogin");
-        return 1;
-    }
-    int EnterGame(std::string&) override {
-        Record("EnterGame");
-        return 1;
-    }
-    int LeaveTable(int32_t userId, int32_t chairNo) override {
-        Record("LeaveTable " + std::to_string(userId) + " " + std::to_string(chairNo));
-        return 1;
-    }
-    int LeaveGame(std::string& text, int32_t userId, int32_t chairNo) override {
-        Record("LeaveGame " + std::to_string(userId) + " " + std::to_string(chairNo));
-        text = leaveRefusal;
-        return leaveRefusal.empty() ? 1 : 0;
-    }
-    int ReportNetStats() override {
-        Record("ReportNetStats");
-        return 1;
-    }
-    int ReportNotifyFailure(int32_t id, const void*, size_t length) override {
-        Record("ReportNotifyFailure " + std::to_string(id) + " " + std::to_string(length));
-        return 1;
-    }
-
-    int Count(const std::string& prefix) const { return CountCalls(calls, prefix); }
-    void Record(std::string call) { calls.push_back(std::move(call)); }
-
-    int connectResult = 1;
-    std::string proxyHost;
-    int32_t connectionId = 1;
-    int inGameAnswer = 0;
-    std::string leaveRefusal;  // nonempty: LeaveGame refuses with it
-    std::vector<std::string> calls;
 };
 
 // Handles the test thread's messages until the condition holds or the time

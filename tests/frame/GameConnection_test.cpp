@@ -12,6 +12,7 @@
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/net/FrameRequests.h"
 #include "frame/net/GameConnection.h"
+#include "platform/System.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/frame/ScriptedConnection.h"
 #include "tests/zep/ProxyProcess.h"
@@ -67,11 +68,8 @@ class GameConnectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ZepRegisterSocketWindowClass();
-        frame::SetEthernetSourceForTesting([](uint8_t* out, size_t capacity) {
-            const uint8_t adapter[] = {0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f};
-            std::memcpy(out, adapter, std::min(capacity, sizeof adapter));
-            return 1;
-        });
+        platform::SetEthernetAddressesForTesting(
+            std::vector<platform::EthernetAddress>{{0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}});
         LaunchFields fields;
         fields.gameId = 30;
         fields.userId = kOwnId;
@@ -86,7 +84,7 @@ protected:
     }
     void TearDown() override {
         app.DetachFrameView();
-        frame::SetEthernetSourceForTesting({});
+        platform::SetEthernetAddressesForTesting(std::nullopt);
     }
 
     static LaunchRecordBuilder Launch(int32_t roomFlags) {

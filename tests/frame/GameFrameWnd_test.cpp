@@ -51,6 +51,9 @@ protected:
         fields.tableNo = kOwnTable;
         fields.chairNo = kOwnChair;
         app->SetLaunchFields(fields);
+        int proxyFailed = 0;
+        app->connection.ConnectServer("test", "127.0.0.1", 1, proxyFailed);
+        app->connection.calls.clear();
         app->SetWaitDisplayFactory(RecordingWaitDisplay::Factory(display));
         ASSERT_TRUE(app->StartCommThread());
         app->AttachFrameView(&view);
@@ -265,6 +268,9 @@ TEST_F(GameFrameWndTest, ClosedOrBrokenConnectionsTellTheUser) {
     EXPECT_EQ(app->connection.Count("Close"), 1);
     EXPECT_FALSE(app->IsDisconnectedInGame());
 
+    // Connected again, the game running, the connection breaks.
+    int proxyFailed = 0;
+    app->connection.ConnectServer("test", "127.0.0.1", 1, proxyFailed);
     app->SetGamePlaying();
     Notify(kZepNoticeError, 1);
     EXPECT_EQ(view.calls.back(),
@@ -293,7 +299,7 @@ protected:
 
 TEST_F(CloseRulesTest, ALookerOnLeavesAtOnce) {
     Relaunch(1, 0, 0);
-    app->connection.inGameAnswer = 1;
+    app->connection.script.queryInGame = 1;
     EXPECT_TRUE(Close());
     EXPECT_EQ(app->connection.Count("QueryInGame"), 0);
     EXPECT_EQ(app->connection.Count("LeaveGame 12345 2"), 1);
@@ -301,16 +307,18 @@ TEST_F(CloseRulesTest, ALookerOnLeavesAtOnce) {
 }
 
 TEST_F(CloseRulesTest, NotInAGameLeavesUnlessTheServerRefuses) {
-    app->connection.leaveRefusal = "现在不能离开";
+    app->connection.script.leaveText = "现在不能离开";
+    app->connection.script.leaveGame = 1;
     EXPECT_FALSE(Close());
     EXPECT_EQ(view.calls.back(), "ShowInfoBox 现在不能离开 5 0 ");
-    app->connection.leaveRefusal.clear();
+    app->connection.script.leaveText.clear();
+    app->connection.script.leaveGame = 0;
     EXPECT_TRUE(Close());
     EXPECT_EQ(app->connection.Count("LeaveGame"), 2);
 }
 
 TEST_F(CloseRulesTest, AnExitRequestTenSecondsAgoLeavesTwentyToWait) {
-    app->connection.inGameAnswer = 1;
+    app->connection.script.queryInGame = 1;
     app->SetGamePlaying();
     app->tableData.SetExitRequestTick(platform::GetTickCount32() - 10000);
     EXPECT_FALSE(Close());
@@ -320,7 +328,7 @@ TEST_F(CloseRulesTest, AnExitRequestTenSecondsAgoLeavesTwentyToWait) {
 }
 
 TEST_F(CloseRulesTest, ARunningGameAsksFirst) {
-    app->connection.inGameAnswer = 1;
+    app->connection.script.queryInGame = 1;
     EXPECT_FALSE(Close());
     EXPECT_EQ(view.calls.back(), "ShowForceQuitBox");
 

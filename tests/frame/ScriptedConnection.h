@@ -9,6 +9,7 @@
 
 #include "frame/GameFrameApp.h"
 #include "frame/net/GameConnection.h"
+#include "tests/frame/CallLog.h"
 
 class ScriptedConnection : public CGameConnection {
 public:
@@ -106,6 +107,7 @@ public:
     }
 
     void Record(std::string call) { calls.push_back(std::move(call)); }
+    int Count(const std::string& prefix) const { return CountCalls(calls, prefix); }
 
     Script script;
     std::vector<std::string> calls;
