@@ -106,6 +106,7 @@ void CMahjongTableLogic::ClearHand() {
     winnerCount_ = 0;
     wonTile_ = -1;
     endFlags_ = 0;
+    ClearPlayState();
 }
 
 void CMahjongTableLogic::ResetClaimState() {

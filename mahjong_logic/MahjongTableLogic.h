@@ -33,6 +33,15 @@ inline constexpr int kHistoryHands = 30;
 inline constexpr int kMaxBids = 32;
 inline constexpr int kHiddenBlockWords = 32;
 
+// Play actions and claims: table-state bits of a turn. A turn that follows a
+// meld allows no self-drawn hu; a discard ends it.
+inline constexpr uint32_t kStateTurnNoSelfHu = 0x20;
+inline constexpr uint32_t kStateTurnAfterMeld = 0x40;
+// Kong kinds of an announcement (request word 9) and of a robbed kong
+// (request word 7).
+inline constexpr int kKongOnDiscard = 0x1;
+inline constexpr int kKongAdded = 0x2;
+
 template <typename T>
 using PerSeat = std::array<T, kMahjongSeats>;
 
@@ -203,6 +212,125 @@ public:
     int32_t TotalScore(int seat) const { return IsValidSeat(seat) ? scoreTotals_[seat] : 0; }
     int64_t RunningTotal() const { return runningTotal_; }
 
+    // --- Play actions and claims ---
+    // A discard: tiles is the list the table view sends (at most 64 ids, -1
+    // where empty); its first entry is the tile. 1 when done; 0, with nothing
+    // changed, unless the seat is the active chair in the turn phase (outside
+    // the swap phase and the end of the hand), holds the tile in hand, names
+    // no other tile, and, having won already, discards its last drawn kind.
+    virtual int Discard(int seat, std::span<const int32_t> tiles);
+    // The claims a seat may make on a tile (mode bits: 1 peng, 2 gang, 4 chi,
+    // 8 hu); the option bits.
+    virtual int GetClaimOptions(int seat, int tile, HuResult& result, int mode);
+    // The rank of a claim: hu 400, gang 300, peng 200, chi 100, less the
+    // claimant's distance after the source in play order.
+    virtual int ClaimPriority(int seat, int source, int options) const;
+    // A seat passes on the discard; 1 when the claims are settled.
+    virtual int AnswerClaim(int seat, int source);
+    virtual int AllAnswered(int seat) const;
+    virtual bool IsClaimTimeOut() const;
+    virtual bool IsTurnTimeOut() const;
+    // 1 while the claim must wait for a higher claim of a third seat (held at
+    // most claim time-out - 1 s after the discard), else 0: go ahead.
+    virtual int WaitForHigherClaim(const TableRequest& request, int kind);
+    virtual int WaitForOtherHu(const TableRequest& request);
+    // Request checks: 1 when the request may be carried out now.
+    virtual int CheckPengRequest(const TableRequest& request) const;
+    virtual int CheckChiRequest(const TableRequest& request) const;
+    virtual int CheckKongRequest(const TableRequest& request) const;
+    virtual int CheckConcealedKongRequest(const TableRequest& request) const;
+    virtual int CheckAddedKongRequest(const TableRequest& request) const;
+    virtual int CheckDiscardHuRequest(const TableRequest& request);
+    virtual int CheckSelfDrawnHuRequest(const TableRequest& request);
+    // Robbing a kong: robbedKind bit 0 a kong on a discard, bit 1 an added kong.
+    virtual int CheckRobKongRequest(const TableRequest& request, int robbedKind) const;
+    // The check of a hu request by its kind (word 6, and word 7 for robbing).
+    virtual int DispatchRequest(TableRequest& request);
+    // The kong test by mode: 1 an exposed kong on the tile; 2 the seat holds
+    // the tile and has a peng of its kind; 4 the seat holds a concealed kong.
+    // The mode when it holds, else 0.
+    virtual int KongTest(int seat, int tile, int mode) const;
+    // Meld operations; each checks its request first. 1 done, 0 refused.
+    virtual int Peng(const TableRequest& request);
+    virtual int Chi(const TableRequest& request);
+    virtual int ExposedKong(const TableRequest& request);
+    virtual int ConcealedKong(const TableRequest& request);
+    virtual int AddedKong(const TableRequest& request);
+    // Announces a kong on a discard (word 9 bit 0) or added to a peng (bit 1)
+    // so that the other seats may rob it; 1 when announced.
+    virtual int AnnounceKong(const TableRequest& request);
+    // Whether an announced kong's robbing window is still open.
+    bool IsRobbingWindowOpen() const;
+    // Hu: the number of winners.
+    virtual int ResolveHu(TableRequest& request);
+    virtual int HuOnDiscard(int source, int tile);
+    virtual int RobKong(int source, int tile);
+    virtual int SelfDrawnHu(int seat, int tile);
+    virtual void SetEndFlags();
+    // Removes the seat's first peng holding three of the ids; 1 when removed.
+    virtual int RemovePengMeld(int seat, std::span<const int32_t> ids);
+    virtual void NoteWildDiscard(int seat);
+    virtual void EndWildDiscardRecord(int seat);
+    // The tile for a seat that did not act in time, written into the request
+    // (word 26, words 20 and 25 set to 1); -1 (request unchanged) when none.
+    virtual int AutoDiscardChoice(int seat, TableRequest& request) const;
+    // Lays the tile of word 4 aside for the seat of word 3; 1 when done.
+    virtual int SetAsideTile(const TableRequest& request);
+    virtual void BeginPlay();
+    virtual void StartPlayAfterSwap();
+    // The hu tests: the raw test of hand and tile, the scoring of a winning
+    // hand (its points), and the claim test (8 when the seat may hu).
+    virtual int TestHu(int seat, int tile, HuResult& result, int mode);
+    virtual int ScoreHu(int seat, int tile, HuResult& result, int mode);
+    virtual int CanHu(int seat, int tile, HuResult& result, int mode);
+    // What the rule set records about a seat in the hand.
+    virtual bool HasDeclaredReady(int /*seat*/) const { return false; }
+    virtual bool HasWonThisHand(int /*seat*/) const { return false; }
+    virtual int LastDrawnTile() const { return -1; }
+
+    // Reading the play.
+    int32_t ClaimOptions(int seat) const { return IsValidSeat(seat) ? claimOptions_[seat] : 0; }
+    uint32_t SeatStatus(int seat) const { return IsValidSeat(seat) ? seatStatus_[seat] : 0; }
+    bool HasAnswered(int seat) const { return IsValidSeat(seat) && answered_[seat] != 0; }
+    int32_t ResponsePriority(int seat) const {
+        return IsValidSeat(seat) ? responsePriority_[seat] : 0;
+    }
+    int DiscardedTile() const { return discardedTile_; }
+    std::span<const int32_t> Discards(int seat) const;
+    std::span<const int32_t> SetAside(int seat) const;
+    std::span<const MeldEntry> Melds(int seat, MeldList list) const;
+    int DiscarderSeat() const { return discarderSeat_; }
+    int WinnerSeat() const { return winnerSeat_; }
+    int32_t WinnerCount() const { return winnerCount_; }
+    int WonTile() const { return wonTile_; }
+    int32_t KongDrawWord() const { return kongDrawWord_; }
+    int WildDiscardSeat() const { return wildDiscardSeat_; }
+    int32_t Feeds(MeldList list, int source, int claimant) const;
+
+    // --- Game-state snapshot and hand result ---
+    static constexpr int kGameStateBytes = 9436;
+    static constexpr int kHeaderBytes = 196;
+    static constexpr int kTableHeaderBytes = 168;
+    static constexpr int kMeldBlockWords = 1156;
+    static constexpr int kResultBytes = 688;
+    static constexpr int kPlayerStateBytes = 1096;
+    int GetGameStateSize() const override { return kGameStateBytes; }
+    // The whole table for a viewer seat; only the viewer's hand is shown, and
+    // none with hide set or a viewer outside the table. False (nothing
+    // written) for a buffer shorter than the snapshot.
+    bool PackGameState(std::span<uint8_t> buffer, int viewer, bool hide) override;
+    virtual int GetHeaderSize() const { return kHeaderBytes; }
+    virtual bool PackHeader(std::span<uint8_t> buffer, int viewer, bool hide);
+    // The first 168 bytes of the header; false for a shorter buffer.
+    virtual bool PackTableHeader(std::span<uint8_t> buffer);
+    // The five meld lists, the discards and the set-aside lists: 1156 words.
+    virtual bool PackMelds(std::span<uint8_t> buffer);
+    int GetPlayerStateSize() const override { return kPlayerStateBytes; }
+    bool PackPlayerState(std::span<uint8_t> buffer, int chair) override;
+    virtual int GetResultSize() const { return kResultBytes; }
+    // The settled base record, then the hand's kongs, winners and banker.
+    virtual bool PackResult(std::span<uint8_t> record, const TableResult& settled);
+
 protected:
     // Clears the per-turn claim state: options and status of every seat, the
     // last-claim words, and the kong announcement bits of the table state.
@@ -325,6 +453,33 @@ protected:
     PerChair<int32_t> scoreTotals_{};
 
     bool testDealReplay_ = false;
+
+    // Play actions and claims.
+    // Clears what a hand's play adds to the mahjong data (claim answers,
+    // not-banker flags); both resets run it.
+    void ClearPlayState();
+    // The meld flags of a kong the rule set marks (0 here).
+    virtual int32_t KongMeldFlags() const { return 0; }
+    // Whether a kong of the kind (1 on a discard, 2 added) may be robbed now.
+    virtual bool MayRobKong(int kind) const;
+    // The shared refusals of a discard.
+    bool DiscardAllowed(int seat, std::span<const int32_t> tiles) const;
+    // Marks the tiles (state, counts) and lists the meld; the claimed tile
+    // leaves the source's discard list when it is there.
+    void LayMeld(int seat, MeldList list, std::span<const int32_t> handTiles, int claimed,
+                 int32_t handState, int32_t claimedState, int source);
+    // The claimant must discard next (claim phase over, turn phase on).
+    void TurnToClaimant(int seat, uint32_t extraState);
+    bool HoldsDistinctTiles(int seat, std::span<const int32_t> ids, int index) const;
+    bool IsCurrentDiscard(int source, int tile) const;
+    bool HigherResponseRecorded(int priority) const;
+    bool HasPengOf(int seat, int index, const MeldEntry** meld = nullptr) const;
+    int FirstWinnerAfter(int source) const;
+    void ScoreWinners(int source, int tile, int mode, int excludedSeat);
+
+    PerSeat<int32_t> answered_{};
+    PerSeat<int32_t> responsePriority_{};
+    PerSeat<int32_t> notBankerFlags_{};
 
 private:
     void ClearHand();

@@ -321,6 +321,15 @@ public:
     void SetPairMark(int a, int b, bool marked);
     void SetChairGameWord(int chair, int32_t value);
     void SetOptionWord(int index, int32_t value);
+    int32_t OptionWord(int index) const {
+        return index >= 0 && index < static_cast<int>(optionWords_.size()) ? optionWords_[index]
+                                                                           : 0;
+    }
+    // The word PrepareNextGame keeps of its pair.
+    int32_t FurtherWord() const { return furtherWord_; }
+    int32_t BaseParameter() const { return baseParameter_; }
+    int32_t LevelUnit() const { return levelUnit_; }
+    int32_t SecondBaseParameter() const { return secondBaseParameter_; }
     // The name table and the pair table made on first use (empty before).
     std::span<const char> NameTable() const { return nameTable_; }
     std::span<const int32_t> PairTable() const { return pairTable_; }
