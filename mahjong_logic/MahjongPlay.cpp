@@ -827,6 +827,22 @@ int CMahjongTableLogic::CanHu(int seat, int tile, HuResult& result, int mode) {
     return ScoreHu(seat, tile, result, mode) > 0 ? 8 : 0;
 }
 
+int CMahjongTableLogic::SelfOptions(int seat, int tile) {
+    if (!IsValidSeat(seat) || IndexOf(tile) < 0) {
+        return 0;
+    }
+    HuResult result;
+    int options = CanHu(seat, tile, result, kHuSelfDrawn);
+    if (KongTest(seat, tile, 2) != 0 || KongTest(seat, tile, 4) != 0) {
+        options |= kClaimGang;
+    }
+    return options;
+}
+
+void CMahjongTableLogic::DrawnHand() {
+    endFlags_ = kEndDrawn;
+}
+
 int CMahjongTableLogic::FirstWinnerAfter(int source) const {
     int seat = source;
     for (int k = 1; k < PlayerCount(); ++k) {

@@ -51,7 +51,8 @@ public:
     ~CMahjongTableLogic() override = default;
 
     void Reset(bool full) override;
-    // The deal of a game start: dice, the hand's start, the draw position.
+    // The deal of a game start: RollTableDice, StartHand, AfterDeal and
+    // BeginPlay, in that order (the dice come before the wall start).
     int DealHook() override;
 
     // --- Dice, wall start and wild tiles ---
@@ -283,6 +284,14 @@ public:
     virtual int TestHu(int seat, int tile, HuResult& result, int mode);
     virtual int ScoreHu(int seat, int tile, HuResult& result, int mode);
     virtual int CanHu(int seat, int tile, HuResult& result, int mode);
+    // The options of the active seat on the tile it drew: hu (CanHu, mode
+    // 2), gang when the tile adds to a peng or the hand holds a concealed
+    // kong.
+    virtual int SelfOptions(int seat, int tile);
+    // After the deal: the front draw position.
+    virtual void AfterDeal();
+    // The end of a hand without a winner: the end flags say "drawn".
+    virtual void DrawnHand();
     // What the rule set records about a seat in the hand.
     virtual bool HasDeclaredReady(int /*seat*/) const { return false; }
     virtual bool HasWonThisHand(int /*seat*/) const { return false; }

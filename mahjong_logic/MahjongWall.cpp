@@ -345,8 +345,13 @@ int CMahjongTableLogic::DealHook() {
     if (!StartHand()) {
         return 0;
     }
-    SetDrawPosition();
+    AfterDeal();
+    BeginPlay();
     return 1;
+}
+
+void CMahjongTableLogic::AfterDeal() {
+    SetDrawPosition();
 }
 
 // --- Draws ---

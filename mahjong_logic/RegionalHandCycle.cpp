@@ -91,15 +91,6 @@ bool CRegionalMahjongRules::StartHand() {
     return true;
 }
 
-int CRegionalMahjongRules::DealHook() {
-    RollTableDice();
-    if (!StartHand()) {
-        return 0;
-    }
-    AfterDeal();
-    return 1;
-}
-
 bool CRegionalMahjongRules::ReplaceOneFlower(int seat) {
     for (CardRecord& card : wall_) {
         if (card.owner != seat || card.state != kCardInHand ||
@@ -130,7 +121,7 @@ void CRegionalMahjongRules::AfterDeal() {
 // --- End of a hand ---
 
 void CRegionalMahjongRules::DrawnHand() {
-    endFlags_ = kEndDrawn;
+    CMahjongTableLogic::DrawnHand();
     kongDiscardFlag_ = false;
     for (int seat = 0; seat < PlayerCount(); ++seat) {
         readyValue_[seat] = 0;

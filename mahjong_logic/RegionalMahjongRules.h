@@ -122,10 +122,10 @@ public:
     int CountQuadsInSevenPairs(int seat, int tile, int mode) const;
     // The best score of the seat's hand with the tile (seven pairs or the
     // standard search), its result copied out when above 0.
-    virtual int ScoreHu(int seat, int tile, HuResult& result, int mode);
+    int ScoreHu(int seat, int tile, HuResult& result, int mode) override;
     // 8 when the seat's hand with the tile wins (seven pairs, else the
     // standard search), else 0.
-    virtual int TestHu(int seat, int tile, HuResult& result, int mode);
+    int TestHu(int seat, int tile, HuResult& result, int mode) override;
     // The best-scoring standard decomposition of the counts plus the tile
     // (four groups and a pair, wild tiles filling gaps): its score, with the
     // groups (type values cleared) in best; 0 when there is none.
@@ -148,7 +148,7 @@ public:
     int WaitingTiles(int seat, HuResult& best, WaitMap& waits);
     // The seat's options on the tile it drew: hu, a kong that keeps a
     // declared seat's waits, or (before the 4th discard) the ready option.
-    virtual int SelfOptions(int seat, int tile);
+    int SelfOptions(int seat, int tile) override;
     // A seat granted the ready option, before the 4th discard, on its turn,
     // declares its ready hand with the candidate it is about to discard.
     // 1 when declared, else 0.
@@ -165,9 +165,6 @@ public:
     int DrawFront(int seat) override;
 
     // --- Game start and settlement ---
-    // The deal of a game start: dice (only the first die counts), the hand's
-    // start and the flower replacement after the deal.
-    int DealHook() override;
     // Shuffles, chooses the banker, deals from the wall start and sets the
     // hand's hu-type flags; false when the wall could not be built or dealt.
     bool StartHand() override;
@@ -180,10 +177,10 @@ public:
     void RollTableDice() override;
     // The draw position, then each seat's flowers laid aside and replaced
     // from the back of the wall.
-    virtual void AfterDeal();
+    void AfterDeal() override;
     // The end of a hand without a winner: every seat that has not won gets
     // its ready-hand value (the points of its best wait, 0 when not waiting).
-    virtual void DrawnHand();
+    void DrawnHand() override;
     // The drawn hand's payments to ready seats, or the winner's points and
     // the declared seats' penalty; then the kong money; a total other than 0
     // is logged and cancelled.
@@ -197,7 +194,7 @@ public:
 
     // --- Reading the hand ---
     int ReadyValue(int seat) const { return IsValidSeat(seat) ? readyValue_[seat] : 0; }
-    bool HasWon(int seat) const { return IsValidSeat(seat) && seatWon_[seat]; }
+    bool HasWonThisHand(int seat) const override { return IsValidSeat(seat) && seatWon_[seat]; }
     int32_t ExposedKongScore(int seat) const {
         return IsValidSeat(seat) ? exposedKongScore_[seat] : 0;
     }
@@ -210,10 +207,12 @@ public:
     bool IsReadyGranted(int seat) const { return IsValidSeat(seat) && readyGranted_[seat]; }
     std::span<const int32_t> ReadyCandidates() const { return readyCandidates_; }
     const WaitMap& ReadyWaitMap(int k) const;
-    int LastDrawnTile() const { return lastDrawnTile_; }
+    int LastDrawnTile() const override { return lastDrawnTile_; }
 
     bool KongDiscardFlag() const { return kongDiscardFlag_; }
-    bool HasDeclaredReady(int seat) const { return IsValidSeat(seat) && readyDeclared_[seat]; }
+    bool HasDeclaredReady(int seat) const override {
+        return IsValidSeat(seat) && readyDeclared_[seat];
+    }
 
 protected:
     struct HuSearch;
@@ -229,10 +228,6 @@ protected:
     // Swap-three, ready declaration and pass counts.
     bool IsValidSwapChoice(int seat, const std::array<int32_t, 3>& ids) const;
     int PerformExchange(SwapRecord& record);
-    // The hu option on a drawn tile: 8 when the hand wins and scores.
-    int SelfDrawnHuOption(int seat, int tile);
-    // The seat holds the tile and has a peng of its index.
-    bool CanAddKong(int seat, int tile) const;
     // The seat's waits with n copies of the index taken out of its hand.
     WaitMap WaitsWithout(int seat, int index, int n);
     PerSeat<std::array<int32_t, 3>> swapChoice_{};

@@ -204,27 +204,6 @@ int CRegionalMahjongRules::ReadyOptions(int seat, std::span<int32_t> candidates,
     return found > 0 ? kClaimReady : 0;
 }
 
-int CRegionalMahjongRules::SelfDrawnHuOption(int seat, int tile) {
-    HuResult result;
-    if (TestHu(seat, tile, result, kHuSelfDrawn) == 0) {
-        return 0;
-    }
-    return ScoreHu(seat, tile, result, kHuSelfDrawn) >= 1 ? kClaimHu : 0;
-}
-
-bool CRegionalMahjongRules::CanAddKong(int seat, int tile) const {
-    if (!SeatHoldsTile(seat, tile)) {
-        return false;
-    }
-    const int index = IndexOf(tile);
-    for (const MeldEntry& meld : melds_[seat][kMeldPeng]) {
-        if (IndexOf(meld.tiles[0]) == index) {
-            return true;
-        }
-    }
-    return false;
-}
-
 WaitMap CRegionalMahjongRules::WaitsWithout(int seat, int index, int n) {
     counts_[seat][index] -= n;
     HuResult best;
@@ -239,10 +218,11 @@ int CRegionalMahjongRules::SelfOptions(int seat, int tile) {
     if (!IsValidSeat(seat) || index < 0) {
         return 0;
     }
-    int options = SelfDrawnHuOption(seat, tile);
+    HuResult result;
+    int options = CanHu(seat, tile, result, kHuSelfDrawn);
     if (readyDeclared_[seat]) {
         // A declared seat may kong only when its waits stay the same.
-        if (CanAddKong(seat, tile)) {
+        if (KongTest(seat, tile, 2) != 0) {
             options |= kClaimGang;
         } else if (counts_[seat][index] >= 4 &&
                    WaitsWithout(seat, index, 1) == WaitsWithout(seat, index, 4)) {

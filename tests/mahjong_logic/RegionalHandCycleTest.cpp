@@ -184,7 +184,7 @@ TEST_F(RegionalHandCycle, TheWinnerBecomesBankerAndAHandResetClearsTheHand) {
     EXPECT_FALSE(table.HasChosenSwap(0));
     EXPECT_EQ(table.PassCount(2, 5), 0);
     EXPECT_EQ(table.ReadyValue(3), 0);
-    EXPECT_FALSE(table.HasWon(1));
+    EXPECT_FALSE(table.HasWonThisHand(1));
     EXPECT_EQ(table.TotalScore(2), 9);
     EXPECT_EQ(table.Banker(), 3);
 }
