@@ -165,11 +165,7 @@ bool CMahjongTableLogic::DiscardAllowed(int seat, std::span<const int32_t> tiles
     return !HasWonThisHand(seat) || IndexOf(tile) == IndexOf(LastDrawnTile());
 }
 
-int CMahjongTableLogic::Discard(int seat, std::span<const int32_t> tiles) {
-    if (!DiscardAllowed(seat, tiles)) {
-        return 0;
-    }
-    const int tile = tiles[0];
+void CMahjongTableLogic::LayDiscard(int seat, int tile) {
     const int record = FindRecord(tile);
     wall_[record].state = kCardDiscarded;
     TakeCount(record, seat);
@@ -186,6 +182,14 @@ int CMahjongTableLogic::Discard(int seat, std::span<const int32_t> tiles) {
     ResetClaimState();
     answered_.fill(0);
     responsePriority_.fill(0);
+}
+
+int CMahjongTableLogic::Discard(int seat, std::span<const int32_t> tiles) {
+    if (!DiscardAllowed(seat, tiles)) {
+        return 0;
+    }
+    const int tile = tiles[0];
+    LayDiscard(seat, tile);
 
     // Every other seat may peng, kong and hu; the next one may also chi. A
     // seat makes no claim on its own discard.
@@ -321,6 +325,17 @@ bool CMahjongTableLogic::IsClaimTimeOut() const {
 
 bool CMahjongTableLogic::IsTurnTimeOut() const {
     return Since(PhaseTick()) > SecondsMs(int64_t{operationTimeout_} + 2);
+}
+
+bool CMahjongTableLogic::PhaseTimedOut() const {
+    const uint32_t state = TableState();
+    if ((state & kStateTurnPhase) != 0) {
+        return IsTurnTimeOut();
+    }
+    if ((state & kStateClaimPhase) != 0) {
+        return IsClaimTimeOut();
+    }
+    return true;
 }
 
 int CMahjongTableLogic::WaitForHigherClaim(const TableRequest& request, int kind) {
@@ -999,7 +1014,10 @@ void CMahjongTableLogic::EndWildDiscardRecord(int seat) {
 }
 
 int CMahjongTableLogic::AutoDiscardChoice(int seat, TableRequest& request) const {
-    const int tile = FirstHeldTile(seat);
+    return PutAutoDiscard(request, FirstHeldTile(seat));
+}
+
+int CMahjongTableLogic::PutAutoDiscard(TableRequest& request, int tile) {
     if (tile < 0) {
         return -1;
     }

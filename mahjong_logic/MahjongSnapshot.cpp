@@ -8,47 +8,9 @@
 #include <limits>
 
 #include "mahjong_logic/MahjongTableLogic.h"
-#include "zep/ZepWire.h"
+#include "mahjong_logic/RecordWords.h"
 
 namespace {
-
-// Puts 32-bit words at byte offsets of a record; a word that would not fit
-// is not written.
-class RecordWords {
-public:
-    explicit RecordWords(std::span<uint8_t> bytes) : bytes_(bytes) {}
-
-    void At(size_t offset, int32_t value) {
-        if (offset > bytes_.size() || bytes_.size() - offset < 4) {
-            return;
-        }
-        ZepWireWriter writer(bytes_.subspan(offset, 4));
-        writer.WriteI32(value);
-    }
-    void Word(size_t index, int32_t value) { At(index * 4, value); }
-    void Words(size_t index, std::span<const int32_t> values) {
-        for (const int32_t v : values) {
-            Word(index++, v);
-        }
-    }
-    // A list of ids into a fixed number of places, -1 where empty.
-    void IdList(size_t index, std::span<const int32_t> ids, size_t places) {
-        for (size_t k = 0; k < places; ++k) {
-            Word(index + k, k < ids.size() ? ids[k] : -1);
-        }
-    }
-
-private:
-    std::span<uint8_t> bytes_;
-};
-
-bool ZeroRecord(std::span<uint8_t> buffer, size_t bytes) {
-    if (buffer.size() < bytes) {
-        return false;
-    }
-    std::fill(buffer.begin(), buffer.end(), 0);
-    return true;
-}
 
 // Seconds since a tick, 0 when the tick is not set or lies ahead.
 int32_t SecondsSince(uint32_t tick, uint32_t now) {

@@ -231,6 +231,9 @@ public:
     virtual int AllAnswered(int seat) const;
     virtual bool IsClaimTimeOut() const;
     virtual bool IsTurnTimeOut() const;
+    // Whether the phase under way (turn or claims) has run out; true outside
+    // both.
+    virtual bool PhaseTimedOut() const;
     // 1 while the claim must wait for a higher claim of a third seat (held at
     // most claim time-out - 1 s after the discard), else 0: go ahead.
     virtual int WaitForHigherClaim(const TableRequest& request, int kind);
@@ -473,6 +476,13 @@ protected:
     virtual bool MayRobKong(int kind) const;
     // The shared refusals of a discard.
     bool DiscardAllowed(int seat, std::span<const int32_t> tiles) const;
+    // Lays an allowed discard on the table: the tile leaves the hand for the
+    // seat's discard list, the wild-discard record follows it, and the claim
+    // state of the last turn is cleared.
+    void LayDiscard(int seat, int tile);
+    // Writes an automatic discard into the request; the tile, or -1 (request
+    // unchanged) for none.
+    static int PutAutoDiscard(TableRequest& request, int tile);
     // Marks the tiles (state, counts) and lists the meld; the claimed tile
     // leaves the source's discard list when it is there.
     void LayMeld(int seat, MeldList list, std::span<const int32_t> handTiles, int claimed,

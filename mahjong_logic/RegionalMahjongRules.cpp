@@ -32,6 +32,7 @@ void CRegionalMahjongRules::ClearRegionalHand() {
     passCounts_ = {};
     lastDrawnTile_ = -1;
     seatWon_.fill(false);
+    winCount_.fill(0);
     readyValue_.fill(0);
     for (HuResult& result : drawnResults_) {
         result.Clear();

@@ -192,6 +192,61 @@ public:
     // Counts the streak and makes the next banker the banker.
     void UpdateBankerStreak() override;
 
+    // --- Play actions and claims ---
+    // A discard by the seat whose turn it is: every seat's ready grant ends,
+    // the kong-discard flag says whether the discarder kongs just before
+    // (and only then), the pass counts take the tile, and every other seat
+    // is offered gang and hu, and peng unless it has declared its ready hand.
+    // A seat that may act gets status 0x20 unless it has declared.
+    int Discard(int seat, std::span<const int32_t> tiles) override;
+    // Peng only on the first discard of an index since the seat's own draw;
+    // a declared seat kongs only when its waits stay the same.
+    int GetClaimOptions(int seat, int tile, HuResult& result, int mode) override;
+    // 8 when the seat may hu: self-drawn on any scoring hand; on a discard
+    // or a robbed kong a named type, the early or late four, or a plain hand
+    // from a seat that has declared; after passing the index only the early
+    // or late four or a shot after a kong.
+    int CanHu(int seat, int tile, HuResult& result, int mode) override;
+    // Clears the pass counts from the source up to request word 11, then
+    // the peng.
+    int Peng(const TableRequest& request) override;
+    // A declared seat's concealed kong must leave its waits unchanged.
+    int ConcealedKong(const TableRequest& request) override;
+    // A robbing request that does not fit falls back to a hu on the discard
+    // (word 6 then says so).
+    int DispatchRequest(TableRequest& request) override;
+    // Lays the seat's won tile aside (word 4): it joins the seat's discard
+    // list and its set-aside list, the win is counted and the seat is marked
+    // as having won. 0 unless the tile is the seat's won tile.
+    int SetAsideTile(const TableRequest& request) override;
+    // Play begins with the swap-three phase.
+    void BeginPlay() override;
+    // The last drawn tile for a seat that has won, else its first tile that
+    // is not a flower, else its first tile.
+    int AutoDiscardChoice(int seat, TableRequest& request) const override;
+    bool IsTurnTimeOut() const override;
+    bool PhaseTimedOut() const override;
+    // In the claim phase: the seat may go on once the claim time-out + 2 s
+    // has passed or no seat but it and the next in seat number may claim.
+    bool IsSeatTurnDue(int seat) const;
+
+    // --- Snapshot and result ---
+    static constexpr int kRegionalGameStateBytes = 15156;
+    static constexpr int kRegionalHeaderBytes = 952;
+    static constexpr int kRegionalResultBytes = 2432;
+    int GetGameStateSize() const override { return kRegionalGameStateBytes; }
+    int GetHeaderSize() const override { return kRegionalHeaderBytes; }
+    int GetResultSize() const override { return kRegionalResultBytes; }
+    // The 952-byte header, the meld block at 952 and the regional parts;
+    // only the viewer's own tiles are shown, none with hide set or a viewer
+    // outside the table.
+    bool PackGameState(std::span<uint8_t> buffer, int viewer, bool hide) override;
+    bool PackHeader(std::span<uint8_t> buffer, int viewer, bool hide) override;
+    // The 2432-byte result: the mahjong fields, the hands, the type names
+    // and the winner's values, ready values, win counts and kong money; the
+    // end flags go into word 0 last.
+    bool PackResult(std::span<uint8_t> record, const TableResult& settled) override;
+
     // --- Reading the hand ---
     int ReadyValue(int seat) const { return IsValidSeat(seat) ? readyValue_[seat] : 0; }
     bool HasWonThisHand(int seat) const override { return IsValidSeat(seat) && seatWon_[seat]; }
@@ -210,11 +265,22 @@ public:
     int LastDrawnTile() const override { return lastDrawnTile_; }
 
     bool KongDiscardFlag() const { return kongDiscardFlag_; }
+    int32_t WinCount(int seat) const { return IsValidSeat(seat) ? winCount_[seat] : 0; }
     bool HasDeclaredReady(int seat) const override {
         return IsValidSeat(seat) && readyDeclared_[seat];
     }
 
 protected:
+    // 1 for a kong made before the 4th discard, else 2 when fewer than 4
+    // tiles are left, else 0: the money of a flagged kong is doubled.
+    int32_t KongMeldFlags() const override;
+    // An added kong may no longer be robbed once a seat has won.
+    bool MayRobKong(int kind) const override;
+    // The seat whose discard list ends with the tile (not the given seat);
+    // -1 when none.
+    int DiscarderOf(int tile, int seat) const;
+    bool AnySeatHasWon() const;
+
     struct HuSearch;
     int SearchHuStep(HuSearch& search, const HuResult& work, bool pairTaken);
     int SearchHuGroups(HuSearch& search, const HuResult& work, bool pairTaken);
@@ -246,6 +312,7 @@ protected:
     // hand holds none or the back of the wall gives nothing.
     bool ReplaceOneFlower(int seat);
     PerSeat<bool> seatWon_{};  // the seat has won in this hand
+    PerSeat<int32_t> winCount_{};
     PerSeat<int32_t> readyValue_{};
     PerSeat<HuResult> drawnResults_{};
     PerSeat<int32_t> exposedKongScore_{};
