@@ -3,6 +3,8 @@
 // hands laid out through the record setters, and the turn and claim phases
 // set as the table driver sets them.
 
+#include <array>
+#include <cstdint>
 #include <initializer_list>
 #include <numeric>
 #include <vector>
@@ -14,10 +16,44 @@ constexpr int TileId(int suit, int value, int copy) {
     return suit * 36 + copy * 9 + value - 1;
 }
 
-class PlayTable : public TestMahjongTable {
+// The turn and claim phases as the table driver sets them, over any table.
+template <typename Table>
+class PhaseSteps : public Table {
+public:
+    using Table::Table;
+
+    // The seat's turn: it is the active chair in the turn phase.
+    void Turn(int seat) {
+        this->ClearStateFlags(kStateClaimPhase | kStateSwapPhase);
+        this->AddStateFlags(kTablePlaying | kStateTurnPhase);
+        this->SetActiveChair(seat);
+    }
+    // The discard's claim window opens.
+    void OpenClaims() {
+        this->ClearStateFlags(kStateTurnPhase);
+        this->AddStateFlags(kStateClaimPhase);
+    }
+    int DiscardOne(int seat, int tile) {
+        std::array<int32_t, 64> list;
+        list.fill(-1);
+        list[0] = tile;
+        return this->Discard(seat, list);
+    }
+};
+
+// A little-endian word of a packed record at a byte offset.
+inline int32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
+    uint32_t value = 0;
+    for (int b = 3; b >= 0; --b) {
+        value = (value << 8) | bytes.at(offset + static_cast<size_t>(b));
+    }
+    return static_cast<int32_t>(value);
+}
+
+class PlayTable : public PhaseSteps<TestMahjongTable> {
 public:
     explicit PlayTable(const MahjongTableParameters& parameters = kRegionalTableParameters)
-        : TestMahjongTable(parameters) {
+        : PhaseSteps<TestMahjongTable>(parameters) {
         std::vector<int32_t> order(static_cast<size_t>(TileCount()));
         std::iota(order.begin(), order.end(), 0);
         BuildWall(order);
@@ -32,23 +68,6 @@ public:
             SetTileOwner(id, seat);
         }
         RebuildCounts();
-    }
-    // The seat's turn: it is the active chair in the turn phase.
-    void Turn(int seat) {
-        ClearStateFlags(kStateClaimPhase);
-        AddStateFlags(kTablePlaying | kStateTurnPhase);
-        SetActiveChair(seat);
-    }
-    // The discard's claim window opens.
-    void OpenClaims() {
-        ClearStateFlags(kStateTurnPhase);
-        AddStateFlags(kStateClaimPhase);
-    }
-    int DiscardOne(int seat, int tile) {
-        std::array<int32_t, 64> list;
-        list.fill(-1);
-        list[0] = tile;
-        return Discard(seat, list);
     }
     void AddMeld(int seat, MeldList list, const MeldEntry& meld) {
         melds_[seat][list].push_back(meld);

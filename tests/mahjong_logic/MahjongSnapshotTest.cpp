@@ -8,14 +8,6 @@ namespace {
 
 using MahjongSnapshot = MahjongFixture;
 
-int32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
-    uint32_t value = 0;
-    for (int b = 3; b >= 0; --b) {
-        value = (value << 8) | bytes.at(offset + static_cast<size_t>(b));
-    }
-    return static_cast<int32_t>(value);
-}
-
 int32_t Word(const std::vector<uint8_t>& bytes, size_t index) {
     return WordAt(bytes, index * 4);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "tests/mahjong_logic/RegionalPlayTestSupport.h"
 
@@ -319,6 +320,94 @@ TEST_F(RegionalPlay, PlayBeginsWithTheSwapAndEachPhaseTimesOut) {
     EXPECT_TRUE(table.PhaseTimedOut());
     table.Turn(0);
     EXPECT_FALSE(table.IsSeatTurnDue(0));  // not in the claim phase
+}
+
+}  // namespace
+
+namespace {
+
+// Plays the current hand to its end with every seat discarding its automatic
+// choice and passing every claim, in the order the table driver follows.
+void PlayPassingHand(CRegionalMahjongRules& table, const std::function<void()>& check) {
+    int seat = table.GetActiveChair();
+    for (int turn = 0; turn < 200; ++turn) {
+        TableRequest choice;
+        const int tile = table.AutoDiscardChoice(seat, choice);
+        std::array<int32_t, 64> list;
+        list.fill(-1);
+        list[0] = tile;
+        ASSERT_EQ(table.Discard(seat, list), 1) << "turn " << turn;
+        table.ClearStateFlags(kStateTurnPhase);
+        table.AddStateFlags(kStateClaimPhase);
+        check();
+        for (int s = 0; s < 4; ++s) {
+            if (table.ClaimOptions(s) != 0) {
+                table.AnswerClaim(s, seat);
+            }
+        }
+        const int next = table.GetPrevSeat(seat);
+        const int record = table.IsWallEmpty() ? -1 : table.DrawFront(next);
+        if (record < 0) {
+            table.DrawnHand();
+            return;
+        }
+        table.ClearStateFlags(kStateClaimPhase);
+        table.AddStateFlags(kStateTurnPhase);
+        table.SetActiveChair(next);
+        table.SelfOptions(next, table.RecordTileId(record));
+        check();
+        seat = next;
+    }
+    FAIL() << "the hand did not end";
+}
+
+TEST_F(RegionalPlay, HandsRunFromTheDealToTheirResultInTheDriversOrder) {
+    CRegionalMahjongRules table;
+    for (int chair = 0; chair < 4; ++chair) {
+        ASSERT_GT(table.AddPlayer(MakePlayer(100 + chair, chair, 500)), 0);
+        table.MarkReady(chair);
+    }
+    RoundParameters round;
+    round.maxScore = 100000;
+    round.minScore = -100000;
+    round.maxPlayerGames = 10;
+    round.maxGames = 10;
+    round.scoreBase = 1;
+    auto check = [&] { ExpectConservation(table); };
+    for (int hand = 1; hand <= 2; ++hand) {
+        int chair = -1;
+        ASSERT_EQ(table.StartGame(round, chair), 1) << hand;
+        EXPECT_EQ(table.TableState() & (kTablePlaying | kStateSwapPhase),
+                  kTablePlaying | kStateSwapPhase);
+        check();
+        SwapRecord swap;
+        ASSERT_EQ(table.AutoSwapChoice(swap), 1);
+        table.StartPlayAfterSwap();
+        EXPECT_EQ(table.GetActiveChair(), table.Banker());
+        EXPECT_NE(table.TableState() & kStateTurnPhase, 0u);
+        EXPECT_EQ(table.SeatTileCount(table.Banker()), 14);
+        check();
+        PlayPassingHand(table, check);
+
+        table.SetEndFlags();
+        TableResult result;
+        table.FinishGame(result, -1);
+        std::vector<uint8_t> record(2432);
+        ASSERT_TRUE(table.PackResult(record, result));
+        EXPECT_EQ(WordAt(record, 0), static_cast<int32_t>(kEndDrawn));
+        int32_t total = 0;
+        for (int c = 0; c < 4; ++c) {
+            total += result.scoreChange[c];
+        }
+        EXPECT_EQ(total, 0);
+        table.RecordHandScores(result);
+        const int banker = table.Banker();
+        table.UpdateBankerStreak();
+        EXPECT_EQ(table.Banker(), banker);  // a drawn hand keeps its banker
+        EXPECT_EQ(table.BankerStreak(), hand + 1);
+        table.Reset(false);
+        EXPECT_TRUE(table.Wall().empty());
+    }
 }
 
 }  // namespace

@@ -8,30 +8,13 @@
 #include "tests/mahjong_logic/MahjongPlayTestSupport.h"
 #include "tests/mahjong_logic/RegionalTestSupport.h"
 
-class RegionalPlayTable : public SettlingHands {
+class RegionalPlayTable : public PhaseSteps<SettlingHands> {
 public:
+    using PhaseSteps<SettlingHands>::PhaseSteps;
     using CRegionalMahjongRules::MayRobKong;
     using CRegionalMahjongRules::SetEndFlags;
     using SettlingHands::SetEndFlags;
-    using SettlingHands::SettlingHands;
 
-    // The seat's turn: it is the active chair in the turn phase.
-    void Turn(int seat) {
-        ClearStateFlags(kStateClaimPhase | kStateSwapPhase);
-        AddStateFlags(kTablePlaying | kStateTurnPhase);
-        SetActiveChair(seat);
-    }
-    // The discard's claim window opens.
-    void OpenClaims() {
-        ClearStateFlags(kStateTurnPhase);
-        AddStateFlags(kStateClaimPhase);
-    }
-    int DiscardOne(int seat, int tile) {
-        std::array<int32_t, 64> list;
-        list.fill(-1);
-        list[0] = tile;
-        return Discard(seat, list);
-    }
     void SetLastDrawn(int id) { lastDrawnTile_ = id; }
     void SetReadyGranted(int seat) { readyGranted_[seat] = true; }
     void SetSwapDone(int die) {

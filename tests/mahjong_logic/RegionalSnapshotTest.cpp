@@ -10,14 +10,6 @@ namespace {
 
 using RegionalSnapshot = RegionalFixture;
 
-int32_t WordAt(const std::vector<uint8_t>& bytes, size_t offset) {
-    uint32_t value = 0;
-    for (int b = 3; b >= 0; --b) {
-        value = (value << 8) | bytes.at(offset + static_cast<size_t>(b));
-    }
-    return static_cast<int32_t>(value);
-}
-
 void ExpectZero(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
     for (size_t k = from; k < to; ++k) {
         ASSERT_EQ(bytes[k], 0) << "byte " << k;
