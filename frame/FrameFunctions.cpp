@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/FramePlatform.h"
+#include "frame/PostedJob.h"
 #include "platform/Application.h"
 #include "platform/Audio.h"
 #include "platform/Dialogs.h"
@@ -68,14 +69,13 @@ void FinishFtpJob(std::unique_ptr<FtpUploadJob> job) {
     request.password = job->password;
     const bool uploaded = frame::UploadByFtp(request);
     job->done = 1;
-    if (job->notifyWindow != 0) {
-        FtpUploadJob* raw = job.get();
-        if (platform::PostMessage(raw->notifyWindow, raw->notifyMessage,
-                                  reinterpret_cast<platform::WParam>(raw), uploaded ? 1 : 0)) {
-            job.release();  // the receiver frees it
-            return;
-        }
-        ZepLog("StartFtpUpload: window %u is gone, the job is freed", raw->notifyWindow);
+    const platform::WindowId window = job->notifyWindow;
+    const uint32_t message = job->notifyMessage;
+    if (PostJobToWindow(window, message, std::move(job), uploaded ? 1 : 0)) {
+        return;
+    }
+    if (window != 0) {
+        ZepLog("StartFtpUpload: window %u is gone, the job is freed", window);
     }
     ++jobsFreedHere;
 }

@@ -21,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -276,6 +277,9 @@ public:
     virtual void ApplySeatPlayers(std::span<const uint8_t> record);
     virtual std::string GetPortraitDir() const;
     virtual std::string GetCharacterDir(int n) const;
+    // The address with "uid" and the hall's sign appended when the flag is
+    // nonzero (an unanswered sign query leaves "sign=" empty).
+    virtual std::string AddSignToUrl(const std::string& url, int flag);
     virtual void ResetHistory();
     virtual void AddHistory(const std::array<int32_t, kSeatCount>& values);
     virtual void NotifyAdvertBar();
@@ -299,6 +303,17 @@ public:
     virtual int SwitchToPrevRoom();
     virtual int SwitchToNextRoom();
     virtual void OnWealthChanged() {}
+    // The address of side-panel link 0-6 with its query, its page size in
+    // the outs; empty (outs untouched) for another index.
+    virtual std::string BuildWebLinkUrl(int index, int& width, int& height);
+
+    // --- Web pages ---
+    // Opens the address (signed when asked) in the desktop's browser on a
+    // worker thread; the main window gets the job back (kMsgBrowserOpened).
+    void OpenUrlInBrowser(const std::string& url, int sign);
+    // Seconds since 1970 as the web links read them; tests fix the clock.
+    int64_t UnixTime() const;
+    void SetUnixClockForTesting(std::function<int64_t()> clock) { unixClock_ = std::move(clock); }
 
     // Closes the game connection; nothing without one.
     void CloseConnection();
@@ -432,6 +447,7 @@ private:
     WaitDisplayFactory waitDisplayFactory_;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;
+    std::function<int64_t()> unixClock_;
 
     // Sign query blocks, kept until the application ends.
     std::mutex queryLock_;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "frame/GameFrameApp.h"
+#include "frame/web/BrowserJob.h"
 #include "platform/BlockingSleep.h"
 #include "platform/ExportedWindows.h"
 #include "platform/Files.h"
@@ -99,6 +100,9 @@ platform::LResult CGameFrameWnd::OnMessage(uint32_t id, platform::WParam wParam,
             return 0;
         case kMsgNoticeDownloaded:
             OnNoticeDownloaded(static_cast<uint32_t>(wParam));
+            return 0;
+        case kMsgBrowserOpened:
+            OnBrowserOpened(wParam);
             return 0;
         case WM_ZEP_SOCKET:
             OnSocketNotify(wParam, lParam);
@@ -372,6 +376,13 @@ void CGameFrameWnd::OnNoticeDownloaded(uint32_t jobId) {
     }
     const std::string text(bytes->begin(), bytes->end());
     app->SendEventToSidePanel(kEventNoticeText, EventParam(text.c_str()));
+}
+
+void CGameFrameWnd::OnBrowserOpened(platform::WParam job) {
+    FreeBrowserJob(job);
+    if (CGameFrameApp* app = CGameFrameApp::Current()) {
+        app->HideWaitText();
+    }
 }
 
 // --- the server's notifications ---

@@ -88,6 +88,8 @@ protected:
     void OnHallShowPlayer(std::span<const uint8_t> record);
     void OnHallPlayerLeft(std::span<const uint8_t> record);
     void OnNoticeDownloaded(uint32_t jobId);
+    // A browser job back from its worker: freed, and the wait text taken down.
+    void OnBrowserOpened(platform::WParam job);
 
 private:
     void FailLaunch(const char* text);

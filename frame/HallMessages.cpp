@@ -7,6 +7,7 @@
 #include "frame/FramePlatform.h"
 #include "frame/GameFrameApp.h"
 #include "frame/HallRecords.h"
+#include "frame/WaitCursor.h"
 #include "platform/Dialogs.h"
 #include "zep/ZepLog.h"
 
@@ -140,6 +141,7 @@ std::string CGameFrameApp::GetHallSign() {
     if (!IsHallWindowAlive()) {
         return {};
     }
+    WaitCursor waitCursor;
     HallQueryBlock* block = nullptr;
     {
         std::lock_guard<std::mutex> guard(queryLock_);

@@ -8,6 +8,8 @@
 
 #include "frame/HallRecords.h"
 #include "frame/LaunchRecordBuilder.h"
+#include "frame/web/BrowserJob.h"
+#include "platform/Browser.h"
 #include "platform/ExportedWindows.h"
 #include "platform/Files.h"
 #include "tests/frame/FrameDoubles.h"
@@ -259,6 +261,22 @@ TEST_F(GameFrameWndTest, AThrowingHandlerIsReportedAndTheLockIsFree) {
     });
     EXPECT_TRUE(locked.Wait(2000));
     other.Join(2000);
+}
+
+TEST_F(GameFrameWndTest, ABrowserJobComesBackIsFreedAndTakesTheWaitTextDown) {
+    platform::DefaultBrowser().Clear();
+    const int alive = BrowserJob::Alive();
+    app->OpenUrlInBrowser("http://web.example/page.htm", 0);
+    ASSERT_TRUE(PumpUntil([&] { return BrowserJob::Alive() == alive; }, 5000));
+    EXPECT_EQ(platform::DefaultBrowser().Opened(),
+              std::vector<std::string>{"http://web.example/page.htm"});
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+            const auto calls = display->Calls();
+            return !calls.empty() && calls.back() == "hide";
+        },
+        2000));
+    EXPECT_EQ(display->Calls().front(), "show 正在打开http://web.example/page.htm... 15");
 }
 
 TEST_F(GameFrameWndTest, ClosedOrBrokenConnectionsTellTheUser) {
