@@ -49,6 +49,25 @@ std::vector<uint8_t> LaunchRecordBuilder::Build() const {
     return out;
 }
 
+std::vector<uint8_t> LaunchRecordBuilder::BuildMatch(const std::string& matchName) const {
+    constexpr size_t kMatchBlockBytes = 1480;
+    constexpr size_t kMatchNameAt = 72;
+    constexpr size_t kMatchNameMax = 63;
+    std::vector<uint8_t> out;
+    Append(out, room);
+    out.resize(out.size() + RoomInfo::kMatchExtension, 0);
+    TableInfo tableOut = table;
+    tableOut.seatCount = 1;
+    tableOut.lookerCount = 0;
+    Append(out, tableOut);
+    Append(out, seats.empty() ? UserRecord{} : seats.front());
+    std::vector<uint8_t> block(kMatchBlockBytes, 0);
+    std::copy_n(matchName.begin(), std::min(matchName.size(), kMatchNameMax),
+                block.begin() + kMatchNameAt);
+    out.insert(out.end(), block.begin(), block.end());
+    return out;
+}
+
 UserRecord MakeLaunchUser(int32_t userId, int32_t chairNo, const std::string& name,
                           int32_t lookOn) {
     UserRecord user;

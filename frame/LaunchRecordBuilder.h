@@ -29,6 +29,9 @@ struct LaunchRecordBuilder {
     std::optional<int32_t> roomListHeaderSent;  // the list header's count
 
     std::vector<uint8_t> Build() const;
+    // The match client's form: the room with its 128-byte match tail, the
+    // table, the first seat and the 1480-byte match block (its name at 72).
+    std::vector<uint8_t> BuildMatch(const std::string& matchName) const;
 };
 
 // A user record with the fields a launch needs.
