@@ -375,3 +375,57 @@ TEST(FakeHallScriptTest, StepsAreReadStrictly) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool HasLine(const std::string& text, const std::string& line) {
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
+}
+
+// The hall program in one process starts the peer client in another; what
+// the peer read comes back as the page it asks the hall to open.
+TEST_F(FakeHallTest, TheProgramStartsTheClientAndRecordsWhatItDid) {
+    const fs::path record = folder_ / "hall.txt";
+    ASSERT_NE(platform::StartProgram(
+                  FAKE_HALL_PROGRAM,
+                  {"--client", HALL_CLIENT_PEER, "--port", "4567", "--table", "3", "--chair", "2",
+                   "--players", "4", "--sign", "peer-sign", "--record", record.string(),
+                   "--exe-path", "/opt/hall/hall", "--timeout", "30"}),
+              0);
+    std::string text;
+    for (int i = 0; i < 3000 && text.find("\nend") == std::string::npos; ++i) {
+        platform::SleepMs(10);
+        text = ReadFile(record);
+    }
+    ASSERT_TRUE(HasLine(text, "end")) << text;
+    const size_t at = text.find("hall window=");
+    ASSERT_NE(at, std::string::npos) << text;
+    const auto hallWindow = static_cast<platform::WindowId>(std::stoul(text.substr(at + 12)));
+    const std::string hallId = std::to_string(hallWindow);
+    EXPECT_TRUE(HasLine(text, "launch-line \"30|127.0.0.1|300|" + hallId +
+                                  "|0|12345|3|2|0|0|血战麻将|4567|0|0|0\""))
+        << text;
+    EXPECT_NE(text.find("\nregister window="), std::string::npos) << text;
+    EXPECT_NE(text.find("delivered=1\nsign-query"), std::string::npos) << text;
+    EXPECT_NE(
+        text.find("flag=1 url=\"launched=1&chair=2&table=3&seated=4&port=4567&sign=peer-sign\""),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find(" user=12345 table=3 chair=2 version=0 subversion=0 lookon=0 "
+                        "disconnected=0 game=30 room=300\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(GetHallExePath(), "/opt/hall/hall");
+    // Once the program has ended its window is gone for the other processes.
+    for (int i = 0; i < 200 && platform::IsWindow(hallWindow); ++i) {
+        platform::SleepMs(10);
+    }
+    EXPECT_FALSE(platform::IsWindow(hallWindow));
+}
+
+}  // namespace
