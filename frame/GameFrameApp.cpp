@@ -5,6 +5,7 @@
 
 #include "frame/FrameFunctions.h"
 #include "frame/FramePlatform.h"
+#include "frame/GameFrameWnd.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "zep/ZepLog.h"
@@ -91,6 +92,7 @@ CGameFrameApp::CGameFrameApp(const char* gameCode, int defaultPort, int version,
 }
 
 CGameFrameApp::~CGameFrameApp() {
+    mainFrame_.reset();
     StopCommThread();
     if (relaunchOnExit_) {
         RelaunchSelf();
@@ -376,12 +378,6 @@ void CGameFrameApp::CloseConnection() {
     if (CGameConnection* connection = GetConnection()) {
         connection->Close();
     }
-}
-
-int CGameFrameApp::ExitInstance() {
-    CloseConnection();
-    StopCommThread();
-    return platform::Application::ExitInstance();
 }
 
 // --- Accessors ---

@@ -51,6 +51,8 @@ inline constexpr int kEventForgetLookOnPermissions = 80000056;
 inline constexpr int kEventAppendChatText = 80000057;
 inline constexpr int kEventTakeFromSafeBox = 80000082;
 
+class CGameFrameWnd;
+
 class CGameFrameApp : public platform::Application {
 public:
     static constexpr int kHistoryHands = 30;
@@ -232,6 +234,20 @@ public:
     virtual bool IsMatch() const { return matchFlag_ != 0; }
     virtual void SetGamePlaying() { inGame_ = true; }
     virtual void ClearGamePlaying() { inGame_ = false; }
+    // Enters the room (EnterRoom) or, in a match client, the match
+    // (EnterMatch); their result.
+    virtual int EnterGame();
+    // Sends the match login; a refusal shows its text for 2000 ms and closes
+    // the main window (0). Nothing offline (1).
+    virtual int EnterMatch();
+    // Sends the enter request and starts the network report; a refusal
+    // shows its text for 2000 ms and closes the main window (0). Nothing
+    // offline (1).
+    virtual int EnterRoom();
+    // Makes the frame window over the work area with the frame view in it,
+    // shows it in front and registers it with the hall. 0 when the window
+    // could not be made.
+    virtual int CreateMainFrame();
     virtual std::unique_ptr<CGameFrameView> CreateFrameView() { return nullptr; }
     virtual int GetPlayerCount() = 0;
     virtual CGameNotifyHandler* GetNotifyHandler() { return nullptr; }
@@ -317,6 +333,17 @@ public:
 
     // Closes the game connection; nothing without one.
     void CloseConnection();
+    // Connects and checks the version (nothing offline). A failure shows its
+    // text for 2000 ms (connect) or 3000 ms (version), tells the hall and
+    // answers 0.
+    int ConnectServer();
+    // Tells the server the own chair leaves the table, then closes the
+    // connection.
+    virtual void LeaveTableAndClose();
+    // Shows the text for 5000 ms, then closes the main window.
+    virtual void ShowTextAndQuit(const std::string& text);
+    // The frame window CreateMainFrame made; null before and once destroyed.
+    CGameFrameWnd* GetMainFrame() const;
 
     // --- The hall ---
     void SetRelaunchOnExit(bool on) { relaunchOnExit_ = on; }
@@ -360,10 +387,17 @@ public:
     void HideWaitText();
 
 protected:
+    // Starts the program: the log, the launch line, the socket window class,
+    // the side-panel buttons, the communication thread, the connection.
+    // False ends the program (the user was told why).
+    bool InitInstance() override;
     // Ends the program: the game connection is closed first (a quit that
     // came without the window's close never closed it), then the
-    // communication thread is stopped.
+    // communication thread is stopped and the log closed.
     int ExitInstance() override;
+    // CreateMainFrame with the game's own frame window: creates it, makes it
+    // the main window (owned here) and fills it with CreateFrameView's view.
+    int OpenMainFrame(std::unique_ptr<CGameFrameWnd> window);
 
     // The launch fields after a successful parse (tests and the game's
     // start-up set them directly).
@@ -380,6 +414,11 @@ private:
         std::string text;  // written before `answered` is set
     };
 
+    // A start-up failure: the text as wait text for sleepMs, the hall told;
+    // answers 0.
+    int FailStartUp(const std::string& text, uint32_t sleepMs);
+    // The enter request (or match login) and what follows its answer.
+    int EnterWith(bool match);
     bool ParseLaunchRecord(std::span<const uint8_t> record, LaunchState& out) const;
     void CommitLaunchState(LaunchState& state);
     UserRecord* MutableSeat(int chair);
@@ -443,6 +482,7 @@ private:
 
     // Windows and threads.
     CGameFrameView* frameView_ = nullptr;
+    std::unique_ptr<CGameFrameWnd> mainFrame_;
     std::unique_ptr<CGameCommThread> commThread_;
     WaitDisplayFactory waitDisplayFactory_;
     platform::WindowId signAnswerWindow_ = 0;

@@ -94,6 +94,7 @@ platform::LResult CGameFrameWnd::OnMessage(uint32_t id, platform::WParam wParam,
             KillAllTimers();
             platform::UnexportWindow(Id());
             notice_.reset();  // a running worker keeps its own share
+            ForgetFrameView();
             break;
         case kMsgGameDataReady:
             OnGameDataReady();
@@ -129,6 +130,14 @@ void CGameFrameWnd::FitMaximumSize() {
     }
     const platform::ScreenRect work = platform::WorkArea();
     platform::SetMaximumClientSize(Id(), work.right - work.left, work.bottom - work.top);
+}
+
+void CGameFrameWnd::ForgetFrameView() {
+    // The engine destroys its root view with the window.
+    CGameFrameApp* app = CGameFrameApp::Current();
+    if (app != nullptr && GetRootObject() != nullptr && app->GetFrameView() == GetRootObject()) {
+        app->DetachFrameView();
+    }
 }
 
 void CGameFrameWnd::KillAllTimers() {

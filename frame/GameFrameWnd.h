@@ -97,6 +97,7 @@ private:
     void Leave(CGameFrameApp& app);
     void FitMaximumSize();
     void KillAllTimers();
+    void ForgetFrameView();
 
     std::shared_ptr<NoticeDownloadJob> notice_;
     uint32_t lastActivity_ = 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CorvaneCanvas.h"
 #include "frame/GameFrameApp.h"
 #include "platform/Sync.h"
 #include "tests/frame/CallLog.h"
@@ -60,11 +61,42 @@ public:
 // The frame view: every call is recorded as a line of text.
 class RecordingFrameView : public CGameFrameView {
 public:
+    // The colour it fills the window with (0x00BBGGRR).
+    static constexpr uint32_t kFlatColor = 0x0050A028;
+
     RecordingFrameView() { subSystem.AddBar("AdvertBar"); }
+
+    // One canvas of the flat colour over the whole client area.
+    void Relayout() override {
+        const int width = GetBufferWidth();
+        const int height = GetBufferHeight();
+        if (width <= 0 || height <= 0) {
+            return;
+        }
+        if (CCorvaneCanvas* old = FindCanvasById(backgroundId_)) {
+            DestroyObject(old, 0);
+        }
+        CCorvaneCanvas* canvas = CreateCanvas(width, height, kFlatColor);
+        if (canvas == nullptr) {
+            return;
+        }
+        backgroundId_ = canvas->GetId();
+        canvas->SetPenColor(kFlatColor, 1.0);
+        canvas->DrawRect(0, 0, width, height, 1);
+        canvas->SetPos(width / 2.0, height / 2.0);
+        canvas->Show();
+        canvas->Invalidate();
+    }
 
     CCorvaneView* GetMainGame() override { return &mainGame; }
     CCorvaneView* GetSubSystem() override { return &subSystem; }
-    void OnGameDataReady() override { Record("OnGameDataReady"); }
+    // As the real view does: the game data is in, the application enters.
+    void OnGameDataReady() override {
+        Record("OnGameDataReady");
+        if (CGameFrameApp* app = CGameFrameApp::Current()) {
+            Record("EnterGame " + std::to_string(app->EnterGame()));
+        }
+    }
     int GetNormalWidth() override { return 800; }
     int GetNormalHeight() override { return 600; }
     int GetWindowFitMode() override { return 1; }
@@ -108,14 +140,24 @@ public:
     void ShowWaitSignUpCheck() override { Record("ShowWaitSignUpCheck"); }
     void ShowSystemRejected() override { Record("ShowSystemRejected"); }
 
-    void Record(std::string call) { calls.push_back(std::move(call)); }
+    void Record(std::string call) {
+        if (onCall) {
+            onCall(call);
+        }
+        calls.push_back(std::move(call));
+    }
     int Count(const std::string& prefix) const { return CountCalls(calls, prefix); }
 
+    // Told of every call as it is recorded.
+    std::function<void(const std::string&)> onCall;
     RecordingPanel mainGame;
     RecordingPanel subSystem;
     std::vector<std::string> calls;
     EventRecord lastOkEvent{};
     int32_t cardShownFor = 0;
+
+private:
+    int backgroundId_ = 0;
 };
 
 // A notification handler that records every call; it throws when told to.
@@ -234,11 +276,19 @@ public:
     CGameConnection* GetConnection() override { return &connection; }
     CGameTableData* GetTableData() override { return &tableData; }
     void OnWealthChanged() override { ++wealthChanged; }
+    // The recording view (the engine owns it once the window took it).
+    std::unique_ptr<CGameFrameView> CreateFrameView() override {
+        auto view = std::make_unique<RecordingFrameView>();
+        madeView = view.get();
+        return view;
+    }
     using CGameFrameApp::ExitInstance;
+    using CGameFrameApp::InitInstance;
     using CGameFrameApp::SetLaunchFields;
 
     int playerCount = 4;
     int wealthChanged = 0;
+    RecordingFrameView* madeView = nullptr;  // the last one made
     RecordingNotifyHandler handler;
     ScriptedConnection connection;
     CGameTableData tableData;
