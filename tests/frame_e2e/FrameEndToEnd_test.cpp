@@ -1,0 +1,379 @@
+// The whole road with three programs' worth of parts: the fake hall and the
+// test server in this process, the test client of the frame library in its
+// own. The hall starts nothing itself here: the test starts the client with
+// the hall's launch line so it can see the client's exit status.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frame/LaunchRecordBuilder.h"
+#include "frame/net/FrameRequests.h"
+#include "platform/ExportedWindows.h"
+#include "platform/Sync.h"
+#include "tests/window/XServer.h"
+#include "tools/fake_hall/FakeHall.h"
+#include "tools/test_server/FrameScript.h"
+
+namespace fs = std::filesystem;
+using fakehall::HallEvent;
+using fakehall::ScriptStep;
+
+namespace {
+
+constexpr int32_t kOwnUser = 12345;
+constexpr int32_t kOtherUser = 222;
+constexpr int32_t kTable = 3;
+constexpr int32_t kChair = 1;
+constexpr uint32_t kWaitMs = 20000;
+// The client's frame view double fills its window with this, as the
+// screenshot's hexadecimal red, green, blue.
+constexpr char kViewColorHex[] = "28A050";
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+int Occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+uint32_t NowMs() {
+    return platform::GetTickCount32();
+}
+
+class FrameEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("frame_e2e_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        for (const char* sub : {"links", "system", "client"}) {
+            fs::create_directories(folder_ / sub);
+            fs::permissions(folder_ / sub, fs::perms::owner_all);
+        }
+        // Inherited by the client (and a client it starts again).
+        setenv(platform::kWindowFolderVariable, (folder_ / "links").c_str(), 1);
+        setenv("PVBN_SYSTEM_FOLDER", (folder_ / "system").c_str(), 1);
+        setenv("PVBN_TEST_CLIENT_FOLDER", (folder_ / "client").c_str(), 1);
+        setenv("PVBN_TEST_CLIENT_RECORD", (folder_ / "client.txt").c_str(), 1);
+        unsetenv("PVBN_TEST_CLIENT_RELAUNCH");
+
+        testserver::FrameScript::Options scriptOptions;
+        scriptOptions.onRequest = [this](const testserver::FrameScript::Recorded& request) {
+            std::lock_guard<std::mutex> guard(lock_);
+            requestTimes_.emplace_back(request.id, NowMs());
+            // The launch record goes out in answer to the registration.
+            if (request.id == frame_requests::kEnterGame && hall_ &&
+                hall_->WaitForEvent(HallEvent::Kind::Registered, 0)) {
+                enterAfterRegistration_ = true;
+            }
+        };
+        script_ = std::make_unique<testserver::FrameScript>(server_, scriptOptions);
+        ASSERT_TRUE(server_.Start());
+
+        fakehall::FakeHallOptions options;
+        LaunchFields& launch = options.launch;
+        launch.gameId = 30;
+        launch.serverHost = "127.0.0.1";
+        launch.hallRoomId = 300;
+        launch.userId = kOwnUser;
+        launch.tableNo = kTable;
+        launch.chairNo = kChair;
+        launch.gameName = "血战麻将";
+        launch.serverPort = server_.Port();
+        LaunchRecordBuilder& record = options.launchRecord;
+        record.room.roomId = 300;
+        SetFieldText(record.room.areaName, "成都");
+        SetFieldText(record.room.roomName, "新手房");
+        record.table.tableNo = kTable;
+        record.seats = {MakeLaunchUser(kOtherUser, 0, "对家"),
+                        MakeLaunchUser(kOwnUser, kChair, "自己")};
+        options.exePath = (folder_ / "hall").string();
+        hall_ = std::make_unique<fakehall::FakeHall>(std::move(options));
+        ASSERT_TRUE(hall_->Start());
+    }
+    void TearDown() override {
+        client_.Stop();
+        hall_.reset();
+        script_.reset();
+        server_.Stop();
+        fs::remove_all(folder_);
+    }
+
+    bool StartClient(const std::string& display = "") {
+        return client_.Start({FRAME_TEST_CLIENT, hall_->LaunchLine()},
+                             (folder_ / "client.out").string(), display);
+    }
+    // Waits for the client to end; its exit status, or -1 at the time-out.
+    int WaitForClientExit(uint32_t timeoutMs) {
+        const uint32_t start = NowMs();
+        while (client_.Running()) {
+            if (NowMs() - start > timeoutMs) {
+                return -1;
+            }
+            platform::SleepMs(20);
+        }
+        return client_.ExitStatus();
+    }
+    std::string ClientRecord() const { return ReadFile(folder_ / "client.txt"); }
+    // The view double's calls, in order.
+    std::vector<std::string> ViewCalls() const {
+        std::vector<std::string> calls;
+        for (const std::string& line : Lines(ClientRecord())) {
+            const size_t at = line.find(" view ");
+            if (at != std::string::npos) {
+                calls.push_back(line.substr(at + 6));
+            }
+        }
+        return calls;
+    }
+    bool WaitForViewCall(const std::string& call, uint32_t timeoutMs) {
+        const uint32_t start = NowMs();
+        while (NowMs() - start < timeoutMs) {
+            const auto calls = ViewCalls();
+            if (std::find(calls.begin(), calls.end(), call) != calls.end()) {
+                return true;
+            }
+            platform::SleepMs(20);
+        }
+        return false;
+    }
+    std::string ClientLog() const {
+        std::string text;
+        for (const auto& entry : fs::directory_iterator(folder_ / "client")) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("Game2", 0) == 0 && entry.path().extension() == ".log") {
+                text += ReadFile(entry.path());
+            }
+        }
+        return text;
+    }
+    // When the request first came (the script tells of it just after it
+    // recorded it); 0 when it has not come within a second.
+    uint32_t RequestTime(uint32_t id) {
+        for (int i = 0; i < 100; ++i) {
+            {
+                std::lock_guard<std::mutex> guard(lock_);
+                for (const auto& [requestId, time] : requestTimes_) {
+                    if (requestId == id) {
+                        return time;
+                    }
+                }
+            }
+            platform::SleepMs(10);
+        }
+        return 0;
+    }
+    // Up to the enter request: the client connected, registered and read the
+    // launch record.
+    void StartAndEnter(const std::string& display = "") {
+        ASSERT_TRUE(StartClient(display)) << client_.Error();
+        ASSERT_TRUE(script_->WaitForCount(frame_requests::kEnterGame, 1, kWaitMs))
+            << ReadFile(folder_ / "client.out");
+        ASSERT_TRUE(WaitForViewCall("EnterGame 1", kWaitMs)) << ClientRecord();
+    }
+    ScriptStep Step(ScriptStep::Kind kind, int32_t userId = 0, int32_t chair = 0,
+                    int32_t table = -1) {
+        ScriptStep step;
+        step.kind = kind;
+        step.userId = userId;
+        step.chairNo = chair;
+        step.tableNo = table;
+        step.name = "旁观者";
+        return step;
+    }
+
+    fs::path folder_;
+    testserver::TestGameServer server_;
+    std::unique_ptr<testserver::FrameScript> script_;
+    std::unique_ptr<fakehall::FakeHall> hall_;
+    window_test::ChildProcess client_;
+    std::mutex lock_;
+    std::vector<std::pair<uint32_t, uint32_t>> requestTimes_;
+    bool enterAfterRegistration_ = false;
+};
+
+TEST_F(FrameEndToEndTest, LaunchEnterHallRecordsAndLeaving) {
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter());
+
+    // The channel greeting, then version, configuration, and the enter once
+    // the launch record was in.
+    // The greeting: its length word, then 21 bytes of text and its zero.
+    const std::vector<uint8_t> greeting = server_.Greeting();
+    const char kGreeting[] = "Hello! Game Channel.";
+    ASSERT_EQ(greeting.size(), 4 + sizeof kGreeting);
+    EXPECT_EQ(greeting[0], sizeof kGreeting);
+    EXPECT_EQ(std::string(greeting.begin() + 4, greeting.end()),
+              std::string(kGreeting, sizeof kGreeting));
+    const std::vector<uint32_t> ids = script_->RequestIds();
+    ASSERT_GE(ids.size(), 3u);
+    EXPECT_EQ(ids[0], frame_requests::kCheckVersion);
+    EXPECT_EQ(ids[1], frame_requests::kGetActiveConfig);
+    EXPECT_EQ(ids[2], frame_requests::kEnterGame);
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        EXPECT_TRUE(enterAfterRegistration_);
+    }
+    // The client took the launch record, and entered from the view once it
+    // had read it.
+    const auto launchSent = hall_->WaitForEvent(HallEvent::Kind::LaunchSent, kWaitMs);
+    ASSERT_TRUE(launchSent);
+    EXPECT_TRUE(launchSent->delivered);
+    const std::vector<std::string> firstCalls = ViewCalls();
+    ASSERT_GE(firstCalls.size(), 1u);
+    EXPECT_EQ(firstCalls[0], "OnGameDataReady");
+    const auto registered = hall_->WaitForEvent(HallEvent::Kind::Registered, kWaitMs);
+    ASSERT_TRUE(registered);
+    EXPECT_EQ(registered->message, fakehall::kMsgRegisterGame);
+    EXPECT_NE(registered->wParam, 0u);
+    EXPECT_EQ(registered->wParam, hall_->ClientWindow());
+    EXPECT_EQ(registered->lParam, kTable);
+
+    // Looker-on, player card, nothing.
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::AddLooker, 777, -1)));
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::ShowPlayer, kOtherUser, 0)));
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::NoAction)));
+    // A player leaving another table changes nothing.
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::PlayerLeft, kOtherUser, 0, kTable + 1)));
+    const auto calls = ViewCalls();
+    const auto entered = std::find(calls.begin(), calls.end(), "EnterGame 1");
+    ASSERT_NE(entered, calls.end());
+    EXPECT_EQ(
+        std::vector<std::string>(entered + 1, calls.end()),
+        (std::vector<std::string>{"ForwardLookOnEnter", "FillPlayerDetail", "PlacePlayerCardAt"}));
+    EXPECT_FALSE(script_->WaitForCount(frame_requests::kLeaveTable, 1, 300));
+
+    // A player leaving the own table: 201120 now, the close 3 s later.
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::PlayerLeft, kOtherUser, 0)));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kLeaveTable, 1, kWaitMs));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kQueryInGame, 1, kWaitMs));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kLeaveGame, 1, kWaitMs));
+    const uint32_t left = RequestTime(frame_requests::kLeaveTable);
+    const uint32_t asked = RequestTime(frame_requests::kQueryInGame);
+    EXPECT_GE(asked - left, 2900u);
+    EXPECT_LE(asked - left, 6000u);
+    EXPECT_GE(RequestTime(frame_requests::kLeaveGame), asked);
+
+    const auto leave = hall_->WaitForEvent(HallEvent::Kind::Leave, kWaitMs);
+    ASSERT_TRUE(leave);
+    EXPECT_EQ(leave->message, kHallDataLeave);
+    ASSERT_TRUE(leave->leave);
+    EXPECT_EQ(leave->leave->tableNo, kTable);
+    EXPECT_EQ(leave->leave->chairNo, kChair);
+    EXPECT_EQ(leave->leave->userId, kOwnUser);
+
+    EXPECT_EQ(WaitForClientExit(kWaitMs), 0) << ReadFile(folder_ / "client.out");
+    const std::string log = ClientLog();
+    EXPECT_EQ(Occurrences(log, "the communication thread started"), 1) << log;
+    EXPECT_EQ(Occurrences(log, "the communication thread stopped"), 1) << log;
+}
+
+TEST_F(FrameEndToEndTest, TheClientQuitsSoonAfterTheHallVanishes) {
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter());
+    const uint32_t start = NowMs();
+    hall_->Vanish();
+    EXPECT_EQ(WaitForClientExit(kWaitMs), 0);
+    EXPECT_LT(NowMs() - start, 2000u);
+    EXPECT_TRUE(server_.WaitForDisconnects(1, kWaitMs));
+}
+
+TEST_F(FrameEndToEndTest, ALostConnectionRelaunchesAClientThatRegistersAgain) {
+    setenv("PVBN_TEST_CLIENT_RELAUNCH", "1", 1);
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter());
+    server_.CloseClient();
+    EXPECT_EQ(WaitForClientExit(kWaitMs), 0);
+    EXPECT_TRUE(server_.WaitForDisconnects(1, kWaitMs));
+
+    // The new client: field 9 = 0, field 10 = 1; it registers and connects.
+    const auto second = hall_->WaitForEvent(HallEvent::Kind::Registered, kWaitMs, 2);
+    ASSERT_TRUE(second) << ClientRecord();
+    EXPECT_NE(second->wParam, 0u);
+    EXPECT_TRUE(server_.WaitForClients(2, kWaitMs));
+    const std::string record = ClientRecord();
+    EXPECT_NE(record.find(" launch lookon=0 relaunched=1 table=3 chair=1 "), std::string::npos)
+        << record;
+    // No leaving record for the relaunch; the new client leaves with the hall.
+    EXPECT_FALSE(hall_->WaitForEvent(HallEvent::Kind::Leave, 0));
+    hall_->Vanish();
+    const std::string firstLine = Lines(record).front();
+    const std::string firstPid = firstLine.substr(0, firstLine.find(' '));
+    for (int i = 0; i < 200 && Occurrences(ClientRecord(), " exit 0") < 2; ++i) {
+        platform::SleepMs(20);
+    }
+    EXPECT_EQ(Occurrences(ClientRecord(), " exit 0"), 2) << ClientRecord();
+    EXPECT_EQ(Occurrences(ClientRecord(), firstPid + " launch"), 1);
+}
+
+// A real display: Xvfb, the client on SDL's X11 driver, a screenshot of the
+// root window.
+TEST_F(FrameEndToEndTest, UnderXvfbTheWindowCoversTheWorkAreaInTheViewsColour) {
+    window_test::XServer x;
+    ASSERT_TRUE(x.Start(1024, 768)) << x.Error();
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    // SDL's X libraries keep a few allocations to the end.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string savedAsan = asan != nullptr ? asan : "";
+    setenv("ASAN_OPTIONS", (savedAsan + ":detect_leaks=0").c_str(), 1);
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter(x.DisplayName()));
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("ASAN_OPTIONS", savedAsan.c_str(), 1);
+
+    const fs::path shot = folder_ / "screen.png";
+    std::string center;
+    for (int attempt = 0; attempt < 50 && center != kViewColorHex; ++attempt) {
+        window_test::ChildProcess import;
+        ASSERT_TRUE(import.Start({"import", "-window", "root", shot.string()},
+                                 (folder_ / "import.out").string(), x.DisplayName()));
+        for (int i = 0; i < 500 && import.Running(); ++i) {
+            platform::SleepMs(20);
+        }
+        window_test::ChildProcess probe;
+        const fs::path pixels = folder_ / "pixels.txt";
+        fs::remove(pixels);
+        ASSERT_TRUE(probe.Start({"convert", shot.string(), "-format",
+                                 "%[hex:p{512,384}] %[hex:p{0,0}] %[hex:p{1023,767}] %wx%h\\n",
+                                 "info:" + pixels.string()},
+                                (folder_ / "convert.out").string()));
+        for (int i = 0; i < 500 && probe.Running(); ++i) {
+            platform::SleepMs(20);
+        }
+        const std::string text = ReadFile(pixels);
+        center = text.substr(0, 6);
+        if (center == kViewColorHex) {
+            EXPECT_EQ(text.substr(0, 29), center + " " + center + " " + center + " 1024x768")
+                << text;
+        } else {
+            platform::SleepMs(100);
+        }
+    }
+    EXPECT_EQ(center, kViewColorHex);
+    if (const char* keep = std::getenv("PVBN_SCREENSHOT")) {
+        fs::copy_file(shot, keep, fs::copy_options::overwrite_existing);
+    }
+}
+
+}  // namespace
