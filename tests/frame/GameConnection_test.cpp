@@ -106,7 +106,11 @@ protected:
         int proxyFailed = 0;
         ASSERT_EQ(connection.ConnectServer("", "127.0.0.1", server.Port(), proxyFailed), 1);
         ASSERT_EQ(proxyFailed, 0);
+        // The client is connected once its greeting is sent; the server may
+        // not have taken it yet, and only then can it send to it.
+        ASSERT_TRUE(server.WaitForClients(++connects, 5000));
     }
+    size_t connects = 0;
 
     // A hall settings file with the given "PROXY" section.
     std::string WriteProxyIni(const std::string& section) {
@@ -402,6 +406,7 @@ TEST_F(GameConnectionTest, MatchLoginHandsTheMatchInfoToTheApplication) {
     EXPECT_EQ(connection.MatchLogin(text), 1);
     EXPECT_EQ(view.Count("ShowMatchOver"), 1);
     script.SetSilent(kMatchLogin);
+    connection.Close();  // the server takes one client at a time
     QuickConnection quick;
     Connect(quick);
     EXPECT_EQ(quick.MatchLogin(text), 0);
