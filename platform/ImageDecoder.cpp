@@ -7,6 +7,7 @@
 #include <array>
 #include <climits>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 
@@ -328,12 +329,34 @@ bool DecodeWithLibrary(const uint8_t* data, size_t size, PictureFormat format, D
     return PictureFromSurface(*surface, library, out, error);
 }
 
+// Held for each decode and while the codecs start.
+std::mutex& CodecMutex() {
+    static auto* mutex = new std::mutex;  // outlives static objects decoding at exit
+    return *mutex;
+}
+
+constexpr int kAllCodecs = IMG_INIT_JPG | IMG_INIT_PNG | IMG_INIT_TIF;
+
+// SDL keeps its error text per thread and frees it only for threads it
+// started itself: a decoding thread frees it as it ends.
+struct SdlThreadData {
+    ~SdlThreadData() { SDL_TLSCleanup(); }
+};
+thread_local SdlThreadData t_sdlThreadData;
+
 }  // namespace
+
+bool StartPictureCodecs() {
+    std::lock_guard lock(CodecMutex());
+    return (IMG_Init(kAllCodecs) & kAllCodecs) == kAllCodecs;
+}
 
 bool DecodePicture(const uint8_t* data, size_t size, PictureFormat format, DecodedPicture& out,
                    std::string& error) {
     out = DecodedPicture{};
     error.clear();
+    (void)&t_sdlThreadData;  // the first use makes it: the thread's end frees SDL's data
+    std::lock_guard lock(CodecMutex());
     bool ok = false;
     if (data == nullptr || size == 0) {
         error = "no picture data";

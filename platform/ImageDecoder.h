@@ -26,8 +26,10 @@
 //    32-bit with alpha. Frame delays are the file's own values in
 //    hundredths of a second (0 when it gives none). A frame cut short ends
 //    the picture: the frames before it stay; without any it is refused.
-//  - Decoding runs on the UI thread (the library starts its codecs lazily
-//    and not thread-safely).
+//  - Any thread may decode: decodes run one at a time under one lock, since
+//    the library's codecs are not safe to enter from two threads at once.
+//    StartPictureCodecs, called once at program start, starts them all, so
+//    no decode has to start one.
 
 #include <cstddef>
 #include <cstdint>
@@ -82,6 +84,10 @@ struct DecodedPicture {
         return pixels.get() + FrameBytes() * static_cast<size_t>(frame);
     }
 };
+
+// Starts the library's codecs (idempotent). False when one cannot start;
+// decoding a format whose codec is missing then fails with a reason.
+bool StartPictureCodecs();
 
 // Decodes `size` bytes of a picture of the given format. False, with a
 // reason in `error` and `out` emptied, when it cannot.

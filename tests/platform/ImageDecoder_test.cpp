@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/platform/PictureBytes.h"
@@ -383,4 +384,26 @@ TEST(ImageDecoderTest, GifFramesCountTowardsTheCapAsTheyAreRead) {
     d = Decode(Gif(1, 1, kPalette, many), PictureFormat::Gif);
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(d.picture.frameCount, kMaxPictureFrames);
+}
+
+TEST(ImageDecoderTest, TwoThreadsDecodeAtOnceAndBothGetWholePictures) {
+    ASSERT_TRUE(StartPictureCodecs());
+    const Bytes png = Png(2, 1, 6, {10, 20, 30, 40, 50, 60, 70, 255});
+    const Bytes tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 32, 0x28, 1, 2, 3, 128};
+    constexpr int kRounds = 200;
+    auto decodeMany = [](const Bytes& bytes, PictureFormat format, int& good) {
+        for (int i = 0; i < kRounds; ++i) {
+            Decoded d = Decode(bytes, format);
+            good += d.ok && d.picture.width >= 1 ? 1 : 0;
+        }
+    };
+    int goodPng = 0;
+    int goodTga = 0;
+    std::thread other([&] { decodeMany(tga, PictureFormat::Tga, goodTga); });
+    decodeMany(png, PictureFormat::Png, goodPng);
+    other.join();
+    EXPECT_EQ(goodPng, kRounds);
+    EXPECT_EQ(goodTga, kRounds);
+    Decoded last = Decode(png, PictureFormat::Png);
+    EXPECT_EQ(Bgra(last.picture, 0), (std::array<uint8_t, 4>{30, 20, 10, 40}));
 }
