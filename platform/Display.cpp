@@ -180,13 +180,19 @@ void PreferNativeFramebuffer() {
 
 void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface,
                         const PixelRect& changed) {
+    PresentPixelsToSdlWindow(window, surface.Pixels().data(), surface.Width(), surface.Height(),
+                             surface.Depth(), surface.RowBytes(), changed);
+}
+
+void PresentPixelsToSdlWindow(SDL_Window* window, const uint8_t* pixels, int width, int height,
+                              int depth, size_t rowBytes, const PixelRect& changed) {
     SDL_Surface* target = window != nullptr ? SDL_GetWindowSurface(window) : nullptr;
-    if (target == nullptr || surface.Pixels().empty()) {
+    if (target == nullptr || pixels == nullptr || width <= 0 || height <= 0) {
         return;
     }
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<uint8_t*>(surface.Pixels().data()), surface.Width(), surface.Height(),
-        surface.Depth(), static_cast<int>(surface.RowBytes()), SdlFormatOfDepth(surface.Depth()));
+    SDL_Surface* source =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(pixels), width, height, depth,
+                                           static_cast<int>(rowBytes), SdlFormatOfDepth(depth));
     if (source == nullptr) {
         return;
     }

@@ -18,7 +18,13 @@ void CreateQueueForThread(ThreadId thread);
 // Called by the ending thread itself; idempotent.
 void EndThreadMessaging(ThreadId thread);
 
-// True while the calling thread is inside SleepHoldingMessages.
+// True while the calling thread is inside SleepHoldingMessages or keeps the
+// display during a wait.
 bool IsHoldingMessages();
+
+// The display thread's keeper of its blocking waits (WaitKeeper.h): moves the
+// display's events into the queue (exposed windows are shown again from their
+// surfaces, input waits as posted messages), and hands out nothing.
+void KeepDisplayWhileBlocked();
 
 }  // namespace platform::detail

@@ -1133,18 +1133,57 @@ bool IsHoldingMessages() {
 
 }  // namespace detail
 
+namespace {
+
+// While it lives, the thread holds its messages: paints asked for go to the
+// held list, exposures show surfaces again. The held paints join the queue's
+// requests when the outermost hold ends.
+class HoldScope {
+public:
+    explicit HoldScope(Queue& q) : q_(q) {
+        std::lock_guard lock(Reg().mutex);
+        ++q_.holding;
+        ++t_holding;
+    }
+    ~HoldScope() {
+        --t_holding;
+        std::lock_guard lock(Reg().mutex);
+        if (--q_.holding == 0) {
+            for (const WindowId window : q_.heldPaints) {
+                AddPaintLocked(q_.paintRequests, window);
+            }
+            q_.heldPaints.clear();
+        }
+    }
+    HoldScope(const HoldScope&) = delete;
+    HoldScope& operator=(const HoldScope&) = delete;
+
+private:
+    Queue& q_;
+};
+
+}  // namespace
+
+namespace detail {
+
+void KeepDisplayWhileBlocked() {
+    Queue* q = CurrentQueue(false);
+    if (q == nullptr) {
+        return;
+    }
+    HoldScope hold(*q);
+    q->waiter->Pump();
+}
+
+}  // namespace detail
+
 void SleepHoldingMessages(uint32_t ms) {
     Queue* q = CurrentQueue(true);
     if (q == nullptr) {
         SleepMs(ms);
         return;
     }
-    Registry& reg = Reg();
-    {
-        std::lock_guard lock(reg.mutex);
-        ++q->holding;
-    }
-    ++t_holding;
+    HoldScope hold(*q);
     const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
         q->waiter->Pump();
@@ -1165,14 +1204,6 @@ void SleepHoldingMessages(uint32_t ms) {
         if (finished && *finished) {
             break;
         }
-    }
-    --t_holding;
-    std::lock_guard lock(reg.mutex);
-    if (--q->holding == 0) {
-        for (const WindowId window : q->heldPaints) {
-            AddPaintLocked(q->paintRequests, window);
-        }
-        q->heldPaints.clear();
     }
 }
 

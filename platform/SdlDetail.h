@@ -3,12 +3,14 @@
 // surface painter, the top-level windows, the event pump and the input back
 // ends). Not for use outside platform/.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/Cursor.h"
 #include "platform/Display.h"
 #include "platform/Messages.h"
 #include "platform/SdlWindow.h"
+#include "platform/Thread.h"
 
 struct SDL_Window;
 
@@ -22,6 +24,9 @@ namespace platform::detail {
 void PreferNativeFramebuffer();
 // Copies the changed part of the surface into the SDL window and shows it.
 void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface, const PixelRect& changed);
+// The same from pixels of a depth laid out as a surface's, `rowBytes` apart.
+void PresentPixelsToSdlWindow(SDL_Window* window, const uint8_t* pixels, int width, int height,
+                              int depth, size_t rowBytes, const PixelRect& changed);
 // The colour the SDL window shows at a client point, 0x00BBGGRR (0 outside).
 uint32_t SdlWindowColorAt(SDL_Window* window, int x, int y);
 
@@ -51,6 +56,23 @@ void FocusLost(TopLevelWindow& window);
 // when its first top-level window opens, stopped when the last one closes).
 void StartDisplayEvents();
 void StopDisplayEvents();
+
+// The thread that owns the display; 0 when none does.
+ThreadId DisplayThread();
+// Whether the calling thread owns the display.
+bool IsDisplayThread();
+// Wakes the display's thread from its wait for events (any thread).
+void WakeDisplay();
+
+// Panel windows (PanelWindow.h), on the display's thread: brings their
+// windows up to date with what was published; notes that the display exposed
+// the panel shown in the SDL window with this id (false: no panel has it);
+// destroys every panel window (the display is given back).
+void SyncPanels();
+bool PanelExposed(uint32_t sdlWindowId);
+void DropPanelWindows();
+// Whether any panel is open (any thread).
+bool HasPanels();
 
 // What the event pump saw of the pointer and the keys: the answers of the
 // display's input back end (the pointer only on headless drivers).

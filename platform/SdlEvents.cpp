@@ -22,6 +22,7 @@
 #include "platform/SdlDetail.h"
 #include "platform/SdlWindow.h"
 #include "platform/TextCodec.h"
+#include "platform/WaitKeeper.h"
 
 namespace platform {
 
@@ -375,6 +376,9 @@ void ShowSurfaceAgain(TopLevelWindow& window) {
 void TranslateWindowEvent(const SDL_WindowEvent& e) {
     TopLevelWindow* window = detail::FindTopLevelBySdlId(e.windowID);
     if (window == nullptr) {
+        if (e.event == SDL_WINDOWEVENT_EXPOSED) {
+            detail::PanelExposed(e.windowID);
+        }
         return;
     }
     using Events = detail::TopLevelEvents;
@@ -431,6 +435,20 @@ uint32_t WakeEventType() {
     return type;
 }
 
+// A wake event is in SDL's queue: one is enough.
+std::atomic<bool> g_wakePending{false};
+
+void PushWake() {
+    if (g_wakePending.exchange(true)) {
+        return;
+    }
+    SDL_Event e{};
+    e.type = WakeEventType();
+    if (SDL_PushEvent(&e) != 1) {
+        g_wakePending.store(false);
+    }
+}
+
 void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_WINDOWEVENT:
@@ -462,7 +480,9 @@ void Translate(const SDL_Event& e) {
 }
 
 // Sleeps on SDL's queue, which a Wake fills with one event of its own (at
-// most one waits at a time); Pump turns everything else into messages.
+// most one waits at a time); Pump turns everything else into messages and
+// brings the panel windows up to date. While panels are open it looks at
+// them at least every kKeepDisplayEveryMs.
 class DisplayEventWaiter final : public QueueWaiter {
 public:
     DisplayEventWaiter() { WakeEventType(); }
@@ -471,32 +491,24 @@ public:
         SDL_Event e;
         while (SDL_PollEvent(&e) != 0) {
             if (e.type == WakeEventType()) {
-                wakePending_.store(false);
+                g_wakePending.store(false);
             } else {
                 Translate(e);
             }
         }
+        detail::SyncPanels();
     }
 
     void Wait(uint32_t timeoutMs) override {
+        if (detail::HasPanels()) {
+            timeoutMs = std::min(timeoutMs, detail::kKeepDisplayEveryMs);
+        }
         const int timeout =
             timeoutMs == kInfinite ? -1 : static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX));
         SDL_WaitEventTimeout(nullptr, timeout);
     }
 
-    void Wake() override {
-        if (wakePending_.exchange(true)) {
-            return;
-        }
-        SDL_Event e{};
-        e.type = WakeEventType();
-        if (SDL_PushEvent(&e) != 1) {
-            wakePending_.store(false);
-        }
-    }
-
-private:
-    std::atomic<bool> wakePending_{false};
+    void Wake() override { PushWake(); }
 };
 
 // The event subsystem is held from start to stop, so the waiter's queue
@@ -535,14 +547,23 @@ void StartDisplayEvents() {
         }
     }
     SetQueueWaiter(std::make_unique<DisplayEventWaiter>());
+    SetWaitKeeper(&KeepDisplayWhileBlocked);
 }
 
 void StopDisplayEvents() {
+    SetWaitKeeper(nullptr);
     SetQueueWaiter(nullptr);
     std::lock_guard lock(g_eventsMutex);
     if (g_eventsHeld) {
         g_eventsHeld = false;
         SDL_QuitSubSystem(SDL_INIT_EVENTS);
+    }
+}
+
+void WakeDisplay() {
+    std::lock_guard lock(g_eventsMutex);
+    if (g_eventsHeld) {
+        PushWake();
     }
 }
 

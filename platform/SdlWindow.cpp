@@ -74,8 +74,21 @@ void ReleaseDisplay() {
     // Only the display thread can take its own waiter back; a window wrongly
     // destroyed elsewhere leaves it, and it keeps working without windows.
     if (displayThread == CurrentThreadId()) {
+        detail::DropPanelWindows();
         detail::StopDisplayEvents();
     }
+}
+
+// TakeDisplay's hold: the thread that took it and whether it holds video.
+struct TakenDisplay {
+    std::mutex mutex;
+    ThreadId thread = 0;
+    bool video = false;
+};
+
+TakenDisplay& Taken() {
+    static auto* taken = new TakenDisplay;
+    return *taken;
 }
 
 // The length from `from` to `to`, held to 0..kMaxClientSide.
@@ -84,9 +97,11 @@ int ClampedSide(int from, int to) {
     return static_cast<int>(std::clamp<int64_t>(side, 0, kMaxClientSide));
 }
 
-SDL_Window* MakeSdlWindow(const TopLevelOptions& options) {
+// Starts SDL video (one more hold on it) with the client's settings; false
+// when it cannot start.
+bool StartVideo() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        return nullptr;
+        return false;
     }
     // Closing the last window is the program's business, not a quit.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -95,6 +110,13 @@ SDL_Window* MakeSdlWindow(const TopLevelOptions& options) {
     // a few milliseconds of the focus.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     detail::PreferNativeFramebuffer();
+    return true;
+}
+
+SDL_Window* MakeSdlWindow(const TopLevelOptions& options) {
+    if (!StartVideo()) {
+        return nullptr;
+    }
     uint32_t flags = SDL_WINDOW_HIDDEN;
     if (!options.framed) {
         flags |= SDL_WINDOW_BORDERLESS;
@@ -149,6 +171,50 @@ TopLevelOptions TopLevelOptionsFromStyle(std::string_view title, uint32_t style,
     options.minimised = (style & kStyleMinimise) != 0;
     return options;
 }
+
+// --- the display's thread ---
+
+bool TakeDisplay() {
+    TakenDisplay& taken = Taken();
+    std::lock_guard lock(taken.mutex);
+    if (taken.thread == CurrentThreadId()) {
+        return true;
+    }
+    if (taken.thread != 0 || !ClaimDisplay()) {
+        return false;
+    }
+    taken.thread = CurrentThreadId();
+    taken.video = StartVideo();
+    return true;
+}
+
+void GiveBackDisplay() {
+    TakenDisplay& taken = Taken();
+    std::lock_guard lock(taken.mutex);
+    if (taken.thread == 0 || taken.thread != CurrentThreadId()) {
+        return;
+    }
+    taken.thread = 0;
+    ReleaseDisplay();
+    if (std::exchange(taken.video, false)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+}
+
+namespace detail {
+
+ThreadId DisplayThread() {
+    TopLevelRegistry& reg = Registry();
+    std::lock_guard lock(reg.mutex);
+    return reg.displayThread;
+}
+
+bool IsDisplayThread() {
+    const ThreadId display = DisplayThread();
+    return display != 0 && display == CurrentThreadId();
+}
+
+}  // namespace detail
 
 // --- TopLevelWindow ---
 

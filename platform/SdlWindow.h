@@ -9,8 +9,11 @@
 //    also waits on the display's events and turns them into messages posted
 //    to the right window (SdlEvents.h), and the display's input and cursor
 //    back ends and its minimised query answer for the open windows.
-//  - SDL reads its events on one thread: the first thread that opens a
-//    top-level window owns the display until its last one closes. Without
+//  - SDL reads its events on one thread: the thread that takes the display
+//    (TakeDisplay, the UI thread at program start), else the first thread
+//    that opens a top-level window, owns the display until it gives it back
+//    or its last window closes. Its blocking waits keep the display
+//    (Sync.h) and it shows the panel windows (PanelWindow.h). Without
 //    the display (SDL video cannot start, or another thread owns it) a
 //    top-level window still keeps its client area's pixels; it just shows
 //    nothing and receives no input.
@@ -233,6 +236,14 @@ private:
     int maxHeight_ = kMaxClientSide;
     int flashCount_ = 0;
 };
+
+// Makes the calling thread the display's until GiveBackDisplay, with or
+// without windows, and starts SDL video when it can. True when the thread has
+// the display (also when it had it); false when another thread has it.
+bool TakeDisplay();
+// Lets go of what TakeDisplay took (on the same thread); the display goes
+// with the thread's last top-level window.
+void GiveBackDisplay();
 
 // The answer of a window's message that its handler passes on unhandled:
 // kMsgClose destroys the window, kMsgPaint takes the area waiting for paint;

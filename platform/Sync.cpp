@@ -1,9 +1,11 @@
 #include "platform/Sync.h"
 
+#include <algorithm>
 #include <thread>  // the clocks too: <chrono> does not build under -fexec-charset=GBK
 #include <vector>
 
 #include "platform/EventWatch.h"
+#include "platform/WaitKeeper.h"
 
 namespace platform {
 
@@ -23,7 +25,49 @@ std::condition_variable& WatchCallsDone() {
     return *cv;
 }
 
+thread_local detail::WaitKeeper t_waitKeeper = nullptr;
+// Inside the display-keeping wait: its slices and the keeper's own waits are
+// plain.
+thread_local bool t_keeping = false;
+
+// The display thread's wait: in slices, keeping the display before the first
+// and between them. An event set meanwhile ends the wait at once, as any
+// wait; at the deadline the events are checked a last time.
+int WaitAnyKeepingDisplay(std::span<Event* const> events, uint32_t timeoutMs) {
+    t_keeping = true;
+    const auto start = Clock::now();
+    int index = kWaitTimeout;
+    for (;;) {
+        t_waitKeeper();
+        uint32_t slice = detail::kKeepDisplayEveryMs;
+        if (timeoutMs != kInfinite) {
+            const auto total = std::chrono::milliseconds(timeoutMs);
+            const auto elapsed = Clock::now() - start;
+            if (elapsed >= total) {
+                index = WaitAny(events, 0);
+                break;
+            }
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(total - elapsed).count();
+            slice = static_cast<uint32_t>(std::min<int64_t>(slice, left));
+        }
+        index = WaitAny(events, slice);
+        if (index != kWaitTimeout) {
+            break;
+        }
+    }
+    t_keeping = false;
+    return index;
+}
+
 }  // namespace
+
+namespace detail {
+
+void SetWaitKeeper(WaitKeeper keeper) {
+    t_waitKeeper = keeper;
+}
+
+}  // namespace detail
 
 // A wait registered with one event. Either a waiting thread's condition
 // variable (WaitAny) or a callback (EventWatch) is woken on Set().
@@ -128,6 +172,9 @@ void Event::RemoveWaiterLocked(Waiter* waiter) {
 }
 
 int WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
+    if (t_waitKeeper != nullptr && !t_keeping && timeoutMs != 0 && !events.empty()) {
+        return WaitAnyKeepingDisplay(events, timeoutMs);
+    }
     using detail::EventWatch;
     std::unique_lock lock(g_eventMutex);
     int index = EventWatch::ConsumeFirstLocked(events);

@@ -9,6 +9,11 @@
 //  - WaitAny() reports the lowest index among the events that are set, and
 //    consumes only that one when it is auto-reset.
 //  - Time-outs are in milliseconds; kInfinite waits for ever.
+//  - The display's thread (SdlWindow.h) keeps the display while it blocks in
+//    WaitAny or Event::Wait: about every 30 ms it shows the panels' newest
+//    frames and shows exposed windows again. It hands out no message
+//    meanwhile: posted, sent and timer messages and the display's input wait
+//    for its next look at its queue. Other threads' waits just wait.
 
 #include <atomic>
 #include <condition_variable>
