@@ -91,6 +91,20 @@ bool SetMaximumClientSize(WindowId window, int width, int height) {
     return true;
 }
 
+bool MoveWindowTo(WindowId window, const ScreenRect& rect) {
+    TopLevelWindow* top = TopLevelWindow::Find(window);
+    if (top == nullptr) {
+        return false;
+    }
+    top->MoveTo(rect);
+    return true;
+}
+
+bool SetCaptionStrip(WindowId window, int height) {
+    TopLevelWindow* top = TopLevelWindow::Find(window);
+    return top != nullptr && top->SetCaptionStrip(height);
+}
+
 bool BringWindowToFront(WindowId window) {
     TopLevelWindow* top = TopLevelWindow::Find(window);
     if (top == nullptr) {

@@ -34,6 +34,18 @@ void ResetScreenForTesting();
 // for a side lifts that limit.
 bool SetMaximumClientSize(WindowId window, int width, int height);
 
+// Moves and sizes the window's client area to the rectangle (screen
+// coordinates) and takes it out of the always-on-top layer; its handler hears
+// kMsgMove and kMsgSize for what changed (SdlWindow.h). Its rectangle is then
+// GetWindowRect's answer (Input.h), and the cursor's screen position
+// GetCursorPos's.
+bool MoveWindowTo(WindowId window, const ScreenRect& rect);
+
+// The top `height` pixels of the window's client area drag it, as a caption
+// would (0 takes the strip away). False when the window has no top-level
+// window or the display cannot drag windows.
+bool SetCaptionStrip(WindowId window, int height);
+
 // Shows the window above the others and gives it the keyboard focus.
 bool BringWindowToFront(WindowId window);
 

@@ -42,6 +42,7 @@ struct TopLevelEvents {
     static void Maximised(TopLevelWindow& window);
     static void Restored(TopLevelWindow& window);
     static void Shown(TopLevelWindow& window, bool visible) { window.visible_ = visible; }
+    static void Moved(TopLevelWindow& window, ScreenPoint corner) { window.NoteMoved(corner); }
 };
 
 // The top-level window shown in the SDL window with this SDL id; null.

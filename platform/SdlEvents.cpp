@@ -399,6 +399,9 @@ void TranslateWindowEvent(const SDL_WindowEvent& e) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             Events::Resized(*window, e.data1, e.data2);
             break;
+        case SDL_WINDOWEVENT_MOVED:
+            Events::Moved(*window, ScreenPoint{e.data1, e.data2});
+            break;
         case SDL_WINDOWEVENT_MINIMIZED:
             Events::Minimised(*window);
             break;
@@ -668,6 +671,11 @@ bool SynthesizeWindowEvent(WindowId window, DisplayWindowEvent event, int width,
             break;
         case DisplayWindowEvent::Resized:
             e.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+            e.window.data1 = width;
+            e.window.data2 = height;
+            break;
+        case DisplayWindowEvent::Moved:
+            e.window.event = SDL_WINDOWEVENT_MOVED;
             e.window.data1 = width;
             e.window.data2 = height;
             break;

@@ -21,6 +21,7 @@ enum class MouseButton { Left, Right, Middle };
 enum class DisplayWindowEvent {
     Exposed,
     Resized,  // to the width and height given
+    Moved,    // the client area's corner to (width, height) as x and y
     Minimised,
     Maximised,
     Restored,
@@ -46,6 +47,7 @@ bool SynthesizeText(WindowId window, std::string_view gbk);
 // Typed text as the display hands it over (UTF-8), which may hold characters
 // that have no GBK form.
 bool SynthesizeUtf8Text(WindowId window, std::string_view utf8);
+// Moved takes the new corner's x and y in width and height.
 bool SynthesizeWindowEvent(WindowId window, DisplayWindowEvent event, int width = 0,
                            int height = 0);
 

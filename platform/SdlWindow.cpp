@@ -221,7 +221,8 @@ bool IsDisplayThread() {
 TopLevelWindow::TopLevelWindow(WindowId window, const TopLevelOptions& options)
     : window_(window),
       origin_{options.clientRect.left, options.clientRect.top},
-      doubleClicks_(options.doubleClicks) {
+      doubleClicks_(options.doubleClicks),
+      movedTo_{options.clientRect.left, options.clientRect.top} {
     if (ClaimDisplay()) {
         sdl_ = MakeSdlWindow(options);
         if (sdl_ == nullptr) {
@@ -349,6 +350,53 @@ void TopLevelWindow::Restore() {
         SDL_RestoreWindow(sdl_);
     }
     detail::TopLevelEvents::Restored(*this);
+}
+
+void TopLevelWindow::MoveTo(const ScreenRect& clientRect) {
+    const ScreenPoint corner{clientRect.left, clientRect.top};
+    origin_ = corner;
+    if (sdl_ != nullptr) {
+        SDL_SetWindowAlwaysOnTop(sdl_, SDL_FALSE);
+        SDL_SetWindowPosition(sdl_, corner.x, corner.y);
+    }
+    SetClientSize(ClampedSide(clientRect.left, clientRect.right),
+                  ClampedSide(clientRect.top, clientRect.bottom));
+    if (sdl_ != nullptr) {
+        // The size the program asked for; SetClientSize changes it only when
+        // the surface's size changed.
+        surface_->Backend()->Resize(ClientWidth(), ClientHeight());
+    }
+    NoteMoved(corner);
+}
+
+void TopLevelWindow::NoteMoved(ScreenPoint corner) {
+    if (corner == movedTo_) {
+        return;
+    }
+    movedTo_ = corner;
+    PostMessage(window_, kMsgMove, 0, PackPoint(corner.x, corner.y));
+}
+
+namespace {
+
+SDL_HitTestResult CaptionHitTest(SDL_Window*, const SDL_Point* area, void* data) {
+    const auto* window = static_cast<const TopLevelWindow*>(data);
+    return window->IsCaptionPoint(area->x, area->y) ? SDL_HITTEST_DRAGGABLE : SDL_HITTEST_NORMAL;
+}
+
+}  // namespace
+
+bool TopLevelWindow::SetCaptionStrip(int height) {
+    captionStrip_ = std::clamp(height, 0, kMaxClientSide);
+    if (sdl_ == nullptr) {
+        return false;
+    }
+    return SDL_SetWindowHitTest(sdl_, captionStrip_ > 0 ? CaptionHitTest : nullptr, this) == 0 &&
+           captionStrip_ > 0;
+}
+
+bool TopLevelWindow::IsCaptionPoint(int x, int y) const {
+    return x >= 0 && y >= 0 && x < ClientWidth() && y < captionStrip_;
 }
 
 void TopLevelWindow::Raise() {

@@ -44,6 +44,7 @@ struct TopLevelEvents;  // platform-internal
 }
 
 // Window messages of the display (their Windows numbers).
+inline constexpr uint32_t kMsgMove = 0x0003;  // lParam: the client area's new corner (PackPoint)
 inline constexpr uint32_t kMsgSize = 0x0005;
 inline constexpr uint32_t kMsgSetFocus = 0x0007;
 inline constexpr uint32_t kMsgKillFocus = 0x0008;
@@ -204,6 +205,21 @@ public:
     bool IsMinimised() const { return minimised_; }
     bool IsMaximised() const { return maximised_; }
 
+    // Moves the client area to the rectangle on the screen (each side held
+    // to 0 .. the maximum) and takes the window out of the always-on-top
+    // layer. kMsgMove and kMsgSize are posted for what changed; kMsgMove
+    // also when the display moves the window (the user dragged it).
+    void MoveTo(const ScreenRect& clientRect);
+
+    // The top `height` pixels of the client area (0: none) drag the window
+    // when pressed, as a caption would; the window's own handler then hears
+    // nothing of those presses. False when the display cannot drag windows
+    // (headless): the strip is still kept and answered.
+    bool SetCaptionStrip(int height);
+    int CaptionStrip() const { return captionStrip_; }
+    // Whether the client point lies in the caption strip.
+    bool IsCaptionPoint(int x, int y) const;
+
     // Puts the window above the others on the screen.
     void Raise();
     // Flashes the window once on the screen (when the display can).
@@ -222,6 +238,7 @@ private:
     void ApplyClientSize(int width, int height, WParam kind);
     void ApplyMinimised(bool minimised);
     void PostSize(WParam kind) const;
+    void NoteMoved(ScreenPoint corner);
 
     WindowId window_;
     SDL_Window* sdl_ = nullptr;
@@ -235,6 +252,8 @@ private:
     int maxWidth_ = kMaxClientSide;
     int maxHeight_ = kMaxClientSide;
     int flashCount_ = 0;
+    int captionStrip_ = 0;
+    ScreenPoint movedTo_;  // the corner the last kMsgMove told
 };
 
 // Makes the calling thread the display's until GiveBackDisplay, with or

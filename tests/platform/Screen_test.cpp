@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/Input.h"
 #include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 
@@ -32,9 +33,16 @@ public:
     ~FlagWindow() override { Destroy(); }
     LResult WindowProc(uint32_t id, WParam wParam, LParam lParam) override {
         heard.push_back(id);
+        if (id == kMsgMove) {
+            moves.push_back(ScreenPoint{PointX(lParam), PointY(lParam)});
+        } else if (id == kMsgSize) {
+            sizes.push_back(ScreenPoint{SizeWidth(lParam), SizeHeight(lParam)});
+        }
         return Window::WindowProc(id, wParam, lParam);
     }
     std::vector<uint32_t> heard;
+    std::vector<ScreenPoint> moves;
+    std::vector<ScreenPoint> sizes;
 };
 
 class ScreenWindowTest : public ::testing::Test {
@@ -103,6 +111,53 @@ TEST_F(ScreenWindowTest, FlashesOnlyWithoutTheFocusAndBringingToFrontGivesIt) {
 
     EXPECT_FALSE(FlashWindowOnce(0));
     EXPECT_FALSE(BringWindowToFront(0));
+}
+
+TEST_F(ScreenWindowTest, MovingToARectangleMovesSizesAndTellsTheWindow) {
+    window.heard.clear();
+    ASSERT_TRUE(MoveWindowTo(window.Id(), ScreenRect{-20, 40, 180, 190}));
+    Drain();
+    EXPECT_EQ(GetWindowRect(window.Id()), (ScreenRect{-20, 40, 180, 190}));
+    EXPECT_EQ(window.moves, (std::vector<ScreenPoint>{{-20, 40}}));
+    EXPECT_EQ(window.sizes, (std::vector<ScreenPoint>{{200, 150}}));
+
+    // The same place again tells nothing; a move without a new size only
+    // the corner.
+    ASSERT_TRUE(MoveWindowTo(window.Id(), ScreenRect{-20, 40, 180, 190}));
+    ASSERT_TRUE(MoveWindowTo(window.Id(), ScreenRect{0, 0, 200, 150}));
+    Drain();
+    EXPECT_EQ(window.moves, (std::vector<ScreenPoint>{{-20, 40}, {0, 0}}));
+    EXPECT_EQ(window.sizes.size(), 1u);
+
+    // A rectangle turned inside out gives an empty client area, no crash.
+    ASSERT_TRUE(MoveWindowTo(window.Id(), ScreenRect{50, 50, 10, 10}));
+    Drain();
+    EXPECT_EQ(top->ClientWidth(), 0);
+    EXPECT_EQ(window.sizes.back(), (ScreenPoint{0, 0}));
+    EXPECT_FALSE(MoveWindowTo(0, ScreenRect{0, 0, 10, 10}));
+}
+
+TEST_F(ScreenWindowTest, TheDisplayMovingTheWindowIsTold) {
+    window.heard.clear();
+    ASSERT_TRUE(SynthesizeWindowEvent(window.Id(), DisplayWindowEvent::Moved, 77, -5));
+    ASSERT_TRUE(SynthesizeWindowEvent(window.Id(), DisplayWindowEvent::Moved, 77, -5));
+    Drain();
+    EXPECT_EQ(window.moves, (std::vector<ScreenPoint>{{77, -5}}));
+}
+
+TEST_F(ScreenWindowTest, TheCaptionStripIsTheTopOfTheClientArea) {
+    EXPECT_FALSE(top->IsCaptionPoint(5, 0));
+    SetCaptionStrip(window.Id(), 18);  // the dummy display drags nothing
+    EXPECT_EQ(top->CaptionStrip(), 18);
+    EXPECT_TRUE(top->IsCaptionPoint(0, 0));
+    EXPECT_TRUE(top->IsCaptionPoint(319, 17));
+    EXPECT_FALSE(top->IsCaptionPoint(5, 18));
+    EXPECT_FALSE(top->IsCaptionPoint(320, 5));
+    EXPECT_FALSE(top->IsCaptionPoint(-1, 5));
+    EXPECT_FALSE(top->IsCaptionPoint(5, -1));
+    SetCaptionStrip(window.Id(), 0);
+    EXPECT_FALSE(top->IsCaptionPoint(5, 0));
+    EXPECT_FALSE(SetCaptionStrip(0, 18));
 }
 
 }  // namespace
