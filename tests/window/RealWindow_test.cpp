@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/CorvaneCanvas.h"
@@ -21,6 +23,7 @@
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/RichText.h"
 #include "platform/Messages.h"
+#include "platform/PanelWindow.h"
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
 #include "platform/TextCodec.h"
@@ -293,6 +296,67 @@ TEST_F(RealWindowTest, ARealClickAndRealTypedTextReachTheScene) {
     const std::string expected = "ab中";  // GBK: a b D6 D0
     EXPECT_TRUE(PumpUntil([&] { return EditText() == expected; }))
         << "the edit box holds \"" << EditText() << "\"";
+}
+
+// A panel painted by another thread shows on the X server while the UI
+// thread, which owns the display, blocks in a wait.
+TEST(RealPanelWindow, FramesOfAnotherThreadReachTheServerWhileTheUiThreadWaits) {
+    if (g_server == nullptr) {
+        GTEST_SKIP() << "Xvfb cannot start here: " << g_serverError;
+    }
+    ASSERT_TRUE(platform::TakeDisplay());
+    constexpr const char* kPanelTitle = "pvbn panel test";
+    constexpr uint32_t kRedRef = 0x0000FF;  // the frame's colours, 0x00BBGGRR
+    constexpr uint32_t kBlueRef = 0xFF0000;
+    constexpr uint32_t kRedPixel = 0xFF0000;  // what the server shows, 0x00RRGGBB
+    constexpr uint32_t kBluePixel = 0x0000FF;
+    auto panel = std::make_unique<platform::PanelWindow>(kPanelTitle);
+    platform::Event done(platform::Event::Mode::ManualReset);
+    std::atomic<bool> firstShown{false};
+    std::atomic<bool> secondShown{false};
+    int originX = -1;
+    int originY = -1;
+    std::thread painter([&] {
+        unsigned long xWindow = 0;
+        // Polls the server for up to five seconds.
+        auto shows = [&](uint32_t pixel) {
+            for (int i = 0; i < 500; ++i) {
+                if (xWindow == 0) {
+                    xWindow = g_server->FindWindow(kPanelTitle);
+                }
+                if (xWindow != 0 && g_server->IsMapped(xWindow)) {
+                    const auto image = g_server->Read(xWindow);
+                    if (image && image->width == 60 && image->At(10, 5) == pixel &&
+                        image->At(59, 29) == kRedPixel) {
+                        return true;
+                    }
+                }
+                platform::SleepMs(10);
+            }
+            return false;
+        };
+        platform::PanelFrame frame = platform::PanelFrame::Filled(60, 30, kRedRef);
+        panel->MoveTo(platform::ScreenPoint{100, 120});
+        panel->Show(true);
+        panel->Publish(frame);
+        firstShown.store(shows(kRedPixel));
+        frame.SetColorAt(10, 5, kBlueRef);
+        panel->Publish(frame);
+        secondShown.store(shows(kBluePixel));
+        if (xWindow != 0) {
+            g_server->Origin(xWindow, originX, originY);
+        }
+        done.Set();
+    });
+    const bool ended = done.Wait(20000);
+    painter.join();
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(firstShown.load()) << "the first frame never reached the server";
+    EXPECT_TRUE(secondShown.load()) << "the second frame never reached the server";
+    EXPECT_EQ(originX, 100);
+    EXPECT_EQ(originY, 120);
+    panel.reset();
+    platform::GiveBackDisplay();
 }
 
 }  // namespace
