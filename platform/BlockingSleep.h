@@ -4,7 +4,8 @@
 // tests can record the sleeps instead of waiting them out.
 //
 // The real sleep is SleepHoldingMessages (Messages.h): nothing the thread
-// would handle runs meanwhile, but its windows stay on the display.
+// would handle runs meanwhile, but its windows stay on the display and, on
+// the display's thread, the panels (PanelWindow.h) show their newest frames.
 
 #include <cstdint>
 #include <functional>

@@ -193,7 +193,8 @@ bool RequestPaint(WindowId window);
 // queued and come out afterwards in their usual order, so whatever follows
 // the sleep runs before any of them. The display is kept meanwhile: windows
 // that ask to paint during the sleep get their kMsgPaint, and windows the
-// display exposes are shown again from their surfaces (no kMsgPaint).
+// display exposes are shown again from their surfaces (no kMsgPaint); on the
+// display's thread the panels' newest frames are shown (PanelWindow.h).
 void SleepHoldingMessages(uint32_t ms);
 
 // How a thread's queue sleeps and is woken. The default waits on a condition
