@@ -256,6 +256,9 @@ public:
     // The game's response and table reply buffers, and their capacities.
     virtual std::span<uint8_t> GetResponseBuffer() { return {}; }
     virtual std::span<uint8_t> GetTableReplyBuffer() { return {}; }
+    // The names the table layers use for the same two buffers.
+    std::span<uint8_t> GetTableStatusBlock() { return GetResponseBuffer(); }
+    std::span<uint8_t> GetTableSnapshot() { return GetTableReplyBuffer(); }
     virtual CGameTableData* GetTableData() { return nullptr; }
     virtual int GetKeepSilence() { return 0; }
     // Chat commands of the game; 0: the text is no command.
