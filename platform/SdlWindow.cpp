@@ -1,6 +1,7 @@
 #include "platform/SdlWindow.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <algorithm>
 #include <atomic>
@@ -284,6 +285,18 @@ TopLevelWindow* TopLevelWindow::Find(WindowId window) {
 
 bool TopLevelWindow::IsOnScreen() const {
     return sdl_ != nullptr && !detail::IsHeadlessVideoDriver();
+}
+
+unsigned long TopLevelWindow::X11Window() const {
+    if (sdl_ == nullptr) {
+        return 0;
+    }
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(sdl_, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return 0;
+    }
+    return static_cast<unsigned long>(info.info.x11.window);
 }
 
 ScreenRect TopLevelWindow::ClientRect() const {

@@ -220,6 +220,10 @@ public:
     // Whether the client point lies in the caption strip.
     bool IsCaptionPoint(int x, int y) const;
 
+    // The X11 window that shows it; 0 without a display or on another
+    // video driver.
+    unsigned long X11Window() const;
+
     // Puts the window above the others on the screen.
     void Raise();
     // Flashes the window once on the screen (when the display can).

@@ -1,0 +1,261 @@
+#include "platform/WebView.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/TextCodec.h"
+#include "platform/WebProtocol.h"
+
+namespace platform {
+namespace {
+
+// UTF-8 text whatever the execution charset.
+std::string U8(std::u8string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+// Installs a fresh fake back end and collects the web log lines.
+class WebViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto fake = std::make_unique<FakeWebBackend>();
+        fake_ = fake.get();
+        SetWebBackend(std::move(fake));
+        SetWebLogSink([this](const std::string& line) { log_.push_back(line); });
+        RegisterWindowClass("WebViewTestOwner");
+        ASSERT_TRUE(owner_.Create("WebViewTestOwner"));
+    }
+    void TearDown() override {
+        SetWebLogSink(nullptr);
+        SetWebBackend(nullptr);
+    }
+
+    // The next posted message for the owner.
+    bool Take(Message& out) {
+        while (PeekMessage(out, PeekMode::Remove)) {
+            if (out.window == owner_.Id()) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    FakeWebBackend* fake_ = nullptr;
+    std::vector<std::string> log_;
+    Window owner_;
+};
+
+TEST_F(WebViewTest, CallsReachTheBackEndInUtf8) {
+    WebView view;
+    ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{10, 20, 110, 220}));
+    EXPECT_FALSE(view.Create(owner_.Id(), ScreenRect{}));
+    const std::string gbkUrl = Utf8ToGbk(U8(u8"http://例子.test/页?a=1"));
+    const uint8_t body[] = {'a', '=', '1'};
+    ASSERT_TRUE(view.Navigate(gbkUrl, 4, "top", "X-A: 1", body));
+    view.Show(true);
+    view.Move(ScreenRect{1, 2, 3, 4});
+    view.HideVerticalScrollBar();
+    view.ClickLinksByText(Utf8ToGbk(U8(u8"链接")));
+
+    const FakeWebBackend::View* state = fake_->Find(view.Id());
+    ASSERT_NE(state, nullptr);
+    ASSERT_EQ(state->navigations.size(), 1u);
+    EXPECT_EQ(state->navigations[0].url, U8(u8"http://例子.test/页?a=1"));
+    EXPECT_EQ(state->navigations[0].flags, 4u);
+    EXPECT_EQ(state->navigations[0].frame, "top");
+    EXPECT_EQ(state->navigations[0].headers, "X-A: 1");
+    EXPECT_EQ(state->navigations[0].post, std::vector<uint8_t>(body, body + 3));
+    EXPECT_TRUE(state->visible);
+    EXPECT_EQ(state->rect, (ScreenRect{1, 2, 3, 4}));
+    EXPECT_TRUE(state->scrollBarHidden);
+    EXPECT_EQ(state->clickedLinks, std::vector<std::string>{U8(u8"链接")});
+
+    const WebViewId id = view.Id();
+    view.Destroy();
+    EXPECT_EQ(fake_->Find(id), nullptr);
+    EXPECT_FALSE(view.Navigate("http://a/", 0, "", "", {}));
+}
+
+TEST_F(WebViewTest, NoViewForAMissingOwner) {
+    WebView view;
+    EXPECT_FALSE(view.Create(0, ScreenRect{}));
+    EXPECT_EQ(view.Id(), 0u);
+}
+
+TEST_F(WebViewTest, EventsArePostedToTheOwnerAsGbkRecords) {
+    WebView view;
+    ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{0, 0, 100, 100}));
+    const uint32_t token =
+        fake_->FireBeforeNavigate(view.Id(), U8(u8"http://a.test/中"), "f1", false);
+    fake_->FireDocumentComplete(view.Id(), "http://a.test/");
+    fake_->FireNavigateError(view.Id(), "http://a.test/x", "", 404);
+
+    Message m;
+    ASSERT_TRUE(Take(m));
+    ASSERT_EQ(m.id, kMsgWebBeforeNavigate);
+    EXPECT_EQ(m.wParam, view.Id());
+    auto before = TakeWebEvent<WebBeforeNavigate>(m.lParam);
+    EXPECT_EQ(before->url, Utf8ToGbk(U8(u8"http://a.test/中")));
+    EXPECT_EQ(before->frame, "f1");
+    EXPECT_FALSE(before->mainFrame);
+    EXPECT_EQ(before->token, token);
+
+    ASSERT_TRUE(Take(m));
+    ASSERT_EQ(m.id, kMsgWebDocumentComplete);
+    EXPECT_EQ(TakeWebEvent<WebDocumentComplete>(m.lParam)->url, "http://a.test/");
+
+    ASSERT_TRUE(Take(m));
+    ASSERT_EQ(m.id, kMsgWebNavigateError);
+    auto error = TakeWebEvent<WebNavigateError>(m.lParam);
+    EXPECT_EQ(error->url, "http://a.test/x");
+    EXPECT_EQ(error->status, 404);
+    EXPECT_FALSE(Take(m));
+}
+
+TEST_F(WebViewTest, EachTokenIsDecidedOnceAndLateAnswersAreIgnored) {
+    WebView view;
+    ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{0, 0, 100, 100}));
+    const uint32_t first = fake_->FireBeforeNavigate(view.Id(), "http://a/", "", true);
+    const uint32_t second = fake_->FireBeforeNavigate(view.Id(), "http://b/", "", true);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(fake_->PendingTokens(), 2u);
+
+    view.Decide(first, true);
+    view.Decide(first, false);  // twice
+    fake_->Expire(second);
+    view.Decide(second, true);  // too late
+    view.Decide(12345, true);   // never handed out
+
+    ASSERT_EQ(fake_->Decisions().size(), 1u);
+    EXPECT_EQ(fake_->Decisions()[0].token, first);
+    EXPECT_TRUE(fake_->Decisions()[0].allow);
+    EXPECT_EQ(fake_->IgnoredDecisions().size(), 3u);
+    EXPECT_EQ(fake_->PendingTokens(), 0u);
+    Message m;
+    while (Take(m)) {
+        TakeWebEvent<WebBeforeNavigate>(m.lParam);
+    }
+}
+
+TEST_F(WebViewTest, EventsOfADestroyedViewAreDropped) {
+    WebView view;
+    ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{0, 0, 100, 100}));
+    const WebViewId id = view.Id();
+    view.Destroy();
+    EXPECT_FALSE(ReportDocumentComplete(id, "http://a/"));
+    Message m;
+    EXPECT_FALSE(Take(m));
+}
+
+// --- the helper link's messages ---
+
+std::string Encode(const WebMessage& message) {
+    std::optional<std::string> bytes = EncodeWebMessage(message);
+    EXPECT_TRUE(bytes.has_value());
+    return bytes.value_or("");
+}
+
+std::span<const uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+void PutU32(std::string& out, uint32_t value) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<char>(value >> shift & 0xFF));
+    }
+}
+
+TEST(WebProtocolTest, MessagesSurviveTheTripByteByByte) {
+    const WebMessage sent{
+        WebMessageKind::kBeforeNavigate, 7, 99, {U8(u8"http://例.test/"), "", "1"}};
+    const WebMessage second{WebMessageKind::kHideScroll, 8, 0, {}};
+    const std::string bytes = Encode(sent) + Encode(second);
+    WebMessageReader reader;
+    std::vector<WebMessage> got;
+    for (char c : bytes) {
+        reader.Feed(Bytes(std::string(1, c)));
+        WebMessage m;
+        while (reader.Next(m) == WebMessageReader::Result::kMessage) {
+            got.push_back(m);
+        }
+    }
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].kind, WebMessageKind::kBeforeNavigate);
+    EXPECT_EQ(got[0].view, 7u);
+    EXPECT_EQ(got[0].token, 99u);
+    EXPECT_EQ(got[0].fields, sent.fields);
+    EXPECT_EQ(got[1].kind, WebMessageKind::kHideScroll);
+    EXPECT_TRUE(got[1].fields.empty());
+    EXPECT_TRUE(reader.Error().empty());
+}
+
+TEST(WebProtocolTest, EncodingRefusesWhatTheReaderWouldRefuse) {
+    EXPECT_FALSE(EncodeWebMessage({WebMessageKind::kShow, 1, 0, {}}));
+    EXPECT_FALSE(EncodeWebMessage({WebMessageKind::kShow, 1, 0, {"\xFF"}}));
+    EXPECT_FALSE(EncodeWebMessage({static_cast<WebMessageKind>(55), 1, 0, {}}));
+    EXPECT_FALSE(EncodeWebMessage(
+        {WebMessageKind::kClickLinks, 1, 0, {std::string(kMaxWebMessageBytes, 'a')}}));
+}
+
+// Each stream is bad; the reader says so once and takes nothing more.
+TEST(WebProtocolTest, BadMessagesStopTheReader) {
+    std::vector<std::pair<std::string, std::string>> cases;
+    std::string tooLong;
+    PutU32(tooLong, kMaxWebMessageBytes + 1);  // refused before the body arrives
+    cases.emplace_back("length", tooLong);
+    std::string tooShort;
+    PutU32(tooShort, 8);
+    cases.emplace_back("length", tooShort + std::string(8, '\0'));
+    std::string unknown;
+    PutU32(unknown, 12), PutU32(unknown, 55), PutU32(unknown, 1), PutU32(unknown, 0);
+    cases.emplace_back("kind", unknown);
+    std::string missingField;
+    PutU32(missingField, 12), PutU32(missingField, 4), PutU32(missingField, 1),
+        PutU32(missingField, 0);
+    cases.emplace_back("fields", missingField);
+    std::string overrun;
+    PutU32(overrun, 18), PutU32(overrun, 4), PutU32(overrun, 1), PutU32(overrun, 0);
+    PutU32(overrun, 3), overrun += "12";
+    cases.emplace_back("past", overrun);
+    std::string notUtf8;
+    PutU32(notUtf8, 17), PutU32(notUtf8, 4), PutU32(notUtf8, 1), PutU32(notUtf8, 0);
+    PutU32(notUtf8, 1), notUtf8 += "\xC0";
+    cases.emplace_back("UTF-8", notUtf8);
+    std::string cutCount;
+    PutU32(cutCount, 14), PutU32(cutCount, 6), PutU32(cutCount, 1), PutU32(cutCount, 0);
+    cutCount += "ab";
+    cases.emplace_back("cut", cutCount);
+
+    for (const auto& [word, bytes] : cases) {
+        SCOPED_TRACE(word);
+        WebMessageReader reader;
+        reader.Feed(Bytes(bytes));
+        WebMessage m;
+        EXPECT_EQ(reader.Next(m), WebMessageReader::Result::kBad);
+        EXPECT_NE(reader.Error().find(word), std::string::npos) << reader.Error();
+        reader.Feed(Bytes(Encode({WebMessageKind::kHideScroll, 1, 0, {}})));
+        EXPECT_EQ(reader.Next(m), WebMessageReader::Result::kBad);
+    }
+}
+
+TEST(WebProtocolTest, NumbersAndScriptLiterals) {
+    EXPECT_EQ(ParseWebInt("-12"), -12);
+    EXPECT_EQ(ParseWebInt("2147483647"), 2147483647);
+    EXPECT_FALSE(ParseWebInt("2147483648"));
+    EXPECT_FALSE(ParseWebInt(""));
+    EXPECT_FALSE(ParseWebInt("-"));
+    EXPECT_FALSE(ParseWebInt("1x"));
+    EXPECT_FALSE(ParseWebInt("00000000001"));
+
+    EXPECT_EQ(JavaScriptStringLiteral("Go on"), "\"Go on\"");
+    EXPECT_EQ(JavaScriptStringLiteral("\"</script>\\'"),
+              "\"\\u0022\\u003C\\u002Fscript\\u003E\\u005C\\u0027\"");
+    EXPECT_EQ(JavaScriptStringLiteral(U8(u8"中")), "\"\\u4E2D\"");
+    EXPECT_EQ(JavaScriptStringLiteral("\xF0\x9F\x98\x80"), "\"\\uD83D\\uDE00\"");
+    EXPECT_EQ(JavaScriptStringLiteral("\xFF\n"), "\"\\uFFFD\\u000A\"");
+}
+
+}  // namespace
+}  // namespace platform
