@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
 #include <spawn.h>
@@ -39,9 +40,15 @@ void ReapWhenEnded(pid_t pid) {
 // signals a parent may have ignored or blocked.
 class SpawnSetup {
 public:
-    SpawnSetup() {
+    // shared: a descriptor to pass on as kSharedDescriptor, or -1.
+    explicit SpawnSetup(int shared) {
         posix_spawn_file_actions_init(&actions_);
-        posix_spawn_file_actions_addclosefrom_np(&actions_, 3);
+        if (shared >= 0) {
+            // dup2 onto itself would keep close-on-exec; the caller moved it.
+            posix_spawn_file_actions_adddup2(&actions_, shared, kSharedDescriptor);
+        }
+        posix_spawn_file_actions_addclosefrom_np(&actions_,
+                                                 shared >= 0 ? kSharedDescriptor + 1 : 3);
         posix_spawnattr_init(&attributes_);
         sigset_t defaults;
         sigemptyset(&defaults);
@@ -82,9 +89,9 @@ std::vector<char*> ArgumentVector(std::string& name, std::vector<std::string>& a
 }
 
 ProcessId Spawn(const std::string& executable, bool searchPath, std::string name,
-                std::vector<std::string> arguments) {
+                std::vector<std::string> arguments, int shared = -1) {
     const std::vector<char*> argv = ArgumentVector(name, arguments);
-    const SpawnSetup setup;
+    const SpawnSetup setup(shared);
     pid_t pid = 0;
     const int failed = searchPath ? posix_spawnp(&pid, executable.c_str(), setup.Actions(),
                                                  setup.Attributes(), argv.data(), environ)
@@ -107,6 +114,28 @@ ProcessId StartProgram(std::string_view program, const std::vector<std::string>&
         return Spawn(ResolvePath(program), false, std::string(program), arguments);
     }
     return Spawn(std::string(program), true, std::string(program), arguments);
+}
+
+ProcessId StartProgramSharing(std::string_view program, const std::vector<std::string>& arguments,
+                              int descriptor) {
+    if (descriptor < 0 || program.empty() || program.find('\0') != std::string_view::npos) {
+        return 0;
+    }
+    int moved = -1;
+    if (descriptor == kSharedDescriptor) {
+        moved = ::fcntl(descriptor, F_DUPFD_CLOEXEC, kSharedDescriptor + 1);
+        if (moved < 0) {
+            return 0;
+        }
+        descriptor = moved;
+    }
+    const bool path = HasSeparator(program);
+    const ProcessId pid = Spawn(path ? ResolvePath(program) : std::string(program), !path,
+                                std::string(program), arguments, descriptor);
+    if (moved >= 0) {
+        ::close(moved);
+    }
+    return pid;
 }
 
 ProcessId StartSelf(const std::vector<std::string>& arguments) {

@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <poll.h>
@@ -89,6 +90,44 @@ TEST(StartProgram, TheChildInheritsNoSocket) {
     char byte = 0;
     EXPECT_EQ(::recv(pair[1], &byte, 1, 0), 0);
     ::close(pair[1]);
+}
+
+// The shared end arrives as descriptor 3 (whatever number it had here, 3
+// included) and is the only one above 2: the child writes through it, and a
+// second socket of the parent does not live on in it.
+TEST(StartProgram, SharesOneDescriptorAsThree) {
+    for (bool onThree : {false, true}) {
+        SCOPED_TRACE(onThree);
+        int pair[2];
+        int other[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, other), 0);
+        int shared = pair[1];
+        int saved = -1;
+        if (onThree) {
+            saved = ::fcntl(3, F_GETFD) >= 0 ? ::fcntl(3, F_DUPFD_CLOEXEC, 10) : -1;
+            ASSERT_EQ(::dup2(pair[1], 3), 3);
+            shared = 3;
+        }
+        ASSERT_NE(platform::StartProgramSharing(
+                      "/bin/sh", {"-c", "echo hi >&3; sleep 3; echo late >&3"}, shared),
+                  0);
+        if (onThree && saved >= 0) {
+            ASSERT_EQ(::dup2(saved, 3), 3);
+            ::close(saved);
+        } else if (onThree) {
+            ::close(3);
+        }
+        ::close(pair[1]);
+        ::close(other[0]);
+        pollfd entry{other[1], POLLIN, 0};
+        EXPECT_EQ(::poll(&entry, 1, 1500), 1) << "the child holds another socket";
+        char text[8] = {};
+        ASSERT_EQ(::recv(pair[0], text, 3, MSG_WAITALL), 3);
+        EXPECT_EQ(std::string(text, 3), "hi\n");
+        ::close(other[1]);
+        ::close(pair[0]);
+    }
 }
 
 TEST(StartSelf, StartsThisProgramWithTheArguments) {

@@ -1,0 +1,257 @@
+// Web views on the real helper (WebKitGTK) against this executable's X
+// server: pages from files and a loopback HTTP server, every navigation held
+// until the owner answers.
+
+#include "platform/WebView.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../platform/LoopbackHttpServer.h"
+#include "../platform/TempFolder.h"
+#include "platform/Sync.h"
+#include "platform/WebHelperBackend.h"
+
+namespace {
+
+using platform::WebBeforeNavigate;
+using platform::WebDocumentComplete;
+using platform::WebNavigateError;
+
+// One web event the owner received.
+struct WebEvent {
+    uint32_t id = 0;
+    std::unique_ptr<WebBeforeNavigate> before;
+    std::unique_ptr<WebDocumentComplete> complete;
+    std::unique_ptr<WebNavigateError> error;
+};
+
+class OwnerWindow : public platform::Window {
+public:
+    platform::LResult WindowProc(uint32_t id, platform::WParam wParam,
+                                 platform::LParam lParam) override {
+        WebEvent event{id, nullptr, nullptr, nullptr};
+        if (id == platform::kMsgWebBeforeNavigate) {
+            event.before = platform::TakeWebEvent<WebBeforeNavigate>(lParam);
+        } else if (id == platform::kMsgWebDocumentComplete) {
+            event.complete = platform::TakeWebEvent<WebDocumentComplete>(lParam);
+        } else if (id == platform::kMsgWebNavigateError) {
+            event.error = platform::TakeWebEvent<WebNavigateError>(lParam);
+        } else {
+            return Window::WindowProc(id, wParam, lParam);
+        }
+        events.push_back(std::move(event));
+        return 0;
+    }
+    std::vector<WebEvent> events;
+};
+
+class WebViewOnHelperTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The X server this executable's environment started (RealWindow_test).
+        const char* driver = std::getenv("SDL_VIDEODRIVER");
+        if (driver == nullptr || std::string(driver) != "x11" ||
+            std::getenv("DISPLAY") == nullptr) {
+            GTEST_SKIP() << "no X server for the web helper";
+        }
+        platform::RegisterWindowClass("WebViewOnHelperOwner");
+        ASSERT_TRUE(owner_.Create("WebViewOnHelperOwner"));
+        UseHelper(5000);
+        folder_.Write("page.html",
+                      "<html><body><p>page</p><iframe src=\"frame.html\"></iframe>"
+                      "<a href=\"qelold://x.test/a\">Say \"hi\" &lt;/script&gt;</a> "
+                      "<a href=\"qelold://x.test/b\">Other</a></body></html>");
+        folder_.Write("frame.html", "<html><body>frame</body></html>");
+    }
+    void TearDown() override {
+        view_.Destroy();
+        platform::SetWebBackend(nullptr);
+        while (Next(0).id != 0) {  // frees the records still queued
+        }
+    }
+
+    void UseHelper(uint32_t decisionTimeoutMs) {
+        view_.Destroy();
+        auto helper = std::make_unique<platform::WebHelperBackend>(
+            platform::WebHelperBackend::Options{WEB_HELPER_PROGRAM, decisionTimeoutMs});
+        helper_ = helper.get();
+        platform::SetWebBackend(std::move(helper));
+        ASSERT_TRUE(view_.Create(owner_.Id(), platform::ScreenRect{20, 30, 420, 330}));
+        view_.Show(true);
+    }
+
+    std::string PageUrl(const std::string& name) const { return "file://" + folder_ / name; }
+
+    bool Navigate(const std::string& url) { return view_.Navigate(url, 0, "", "", {}); }
+
+    // The next event within the time; an event of id 0 when none came.
+    WebEvent Next(uint32_t ms) {
+        const uint32_t start = platform::GetTickCount32();
+        for (;;) {
+            platform::Message m;
+            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
+                platform::DispatchMessage(m);
+            }
+            if (!owner_.events.empty()) {
+                WebEvent event = std::move(owner_.events.front());
+                owner_.events.erase(owner_.events.begin());
+                return event;
+            }
+            if (platform::GetTickCount32() - start >= ms) {
+                return {};
+            }
+            platform::WaitMessage(20);
+        }
+    }
+
+    // The next before-navigate (other events are skipped), or null.
+    std::unique_ptr<WebBeforeNavigate> NextBefore(uint32_t ms = 20000) {
+        const uint32_t start = platform::GetTickCount32();
+        while (platform::GetTickCount32() - start < ms) {
+            WebEvent event = Next(ms - (platform::GetTickCount32() - start));
+            if (event.before) {
+                return std::move(event.before);
+            }
+        }
+        return nullptr;
+    }
+
+    // Allows every navigation until the page's document is complete.
+    std::unique_ptr<WebDocumentComplete> AllowUntilComplete(uint32_t ms = 20000) {
+        const uint32_t start = platform::GetTickCount32();
+        while (platform::GetTickCount32() - start < ms) {
+            WebEvent event = Next(ms - (platform::GetTickCount32() - start));
+            if (event.before) {
+                view_.Decide(event.before->token, true);
+            } else if (event.complete) {
+                return std::move(event.complete);
+            }
+        }
+        return nullptr;
+    }
+
+    TempFolder folder_;
+    OwnerWindow owner_;
+    platform::WebView view_;
+    platform::WebHelperBackend* helper_ = nullptr;
+};
+
+TEST_F(WebViewOnHelperTest, APageWaitsForItsAnswerThenLoadsWithItsFrame) {
+    ASSERT_TRUE(Navigate(PageUrl("page.html")));
+    auto before = NextBefore();
+    ASSERT_NE(before, nullptr);
+    EXPECT_EQ(before->url, PageUrl("page.html"));
+    EXPECT_TRUE(before->mainFrame);
+    EXPECT_EQ(Next(500).id, 0u) << "the page went on before its answer";
+
+    view_.Decide(before->token, true);
+    view_.Decide(before->token, false);  // a second answer changes nothing
+    auto frame = NextBefore();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->url, PageUrl("frame.html"));
+    EXPECT_FALSE(frame->mainFrame);
+    view_.Decide(frame->token, true);
+    auto complete = AllowUntilComplete();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(complete->url, PageUrl("page.html"));
+}
+
+TEST_F(WebViewOnHelperTest, ACancelledPageDoesNotLoad) {
+    ASSERT_TRUE(Navigate(PageUrl("page.html")));
+    auto before = NextBefore();
+    ASSERT_NE(before, nullptr);
+    view_.Decide(before->token, false);
+    EXPECT_EQ(Next(1500).id, 0u);
+}
+
+TEST_F(WebViewOnHelperTest, AMissingPageIsANavigateError) {
+    const std::string body = "<html><body>gone</body></html>";
+    LoopbackHttpServer server(
+        {{"HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n"
+          "Connection: close\r\nContent-Length: " +
+          std::to_string(body.size()) + "\r\n\r\n" + body}});
+    ASSERT_TRUE(Navigate(server.Url("/missing.html")));
+    auto before = NextBefore();
+    ASSERT_NE(before, nullptr);
+    view_.Decide(before->token, true);
+    for (WebEvent event = Next(20000); event.id != 0; event = Next(20000)) {
+        if (event.error) {
+            EXPECT_EQ(event.error->url, server.Url("/missing.html"));
+            EXPECT_EQ(event.error->status, 404);
+            return;
+        }
+        ASSERT_EQ(event.before, nullptr) << "unexpected navigation " << event.before->url;
+    }
+    FAIL() << "no navigate error";
+}
+
+TEST_F(WebViewOnHelperTest, LinksAreClickedByTheirWholeText) {
+    ASSERT_TRUE(Navigate(PageUrl("page.html")));
+    ASSERT_NE(AllowUntilComplete(), nullptr);
+    view_.HideVerticalScrollBar();
+    view_.ClickLinksByText("Say \"hi\" </script");  // not the whole text
+    view_.ClickLinksByText("Say \"hi\" </script>");
+    auto clicked = NextBefore();
+    ASSERT_NE(clicked, nullptr);
+    EXPECT_EQ(clicked->url, "qelold://x.test/a");
+    EXPECT_TRUE(clicked->mainFrame);
+    view_.Decide(clicked->token, false);
+    EXPECT_EQ(Next(1000).id, 0u) << "another link was clicked";
+}
+
+TEST_F(WebViewOnHelperTest, ANavigationWithoutAnswerIsCancelledAndALateAnswerIgnored) {
+    UseHelper(300);
+    ASSERT_TRUE(Navigate(PageUrl("page.html")));
+    auto before = NextBefore();
+    ASSERT_NE(before, nullptr);
+    platform::SleepMs(800);
+    view_.Decide(before->token, true);
+    EXPECT_EQ(Next(1500).id, 0u);
+}
+
+TEST_F(WebViewOnHelperTest, ADeadHelperIsReportedAndStartedAgain) {
+    ASSERT_TRUE(Navigate(PageUrl("page.html")));
+    ASSERT_NE(AllowUntilComplete(), nullptr);
+    const platform::ProcessId first = helper_->HelperProcess();
+    ASSERT_NE(first, 0);
+    ASSERT_EQ(::kill(first, SIGKILL), 0);
+    WebEvent event = Next(10000);
+    while (event.id != 0 && !event.error) {
+        event = Next(10000);
+    }
+    ASSERT_NE(event.error, nullptr);
+    EXPECT_EQ(event.error->url, PageUrl("page.html"));
+    EXPECT_EQ(event.error->status, 0);
+
+    ASSERT_TRUE(Navigate(PageUrl("frame.html")));
+    EXPECT_NE(helper_->HelperProcess(), first);
+    auto complete = AllowUntilComplete();
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(complete->url, PageUrl("frame.html"));
+}
+
+TEST_F(WebViewOnHelperTest, TheHelperQuitsWhenTheLinkCloses) {
+    ASSERT_TRUE(Navigate(PageUrl("frame.html")));
+    ASSERT_NE(AllowUntilComplete(), nullptr);
+    const platform::ProcessId pid = helper_->HelperProcess();
+    ASSERT_NE(pid, 0);
+    view_.Destroy();
+    platform::SetWebBackend(nullptr);
+    helper_ = nullptr;
+    const std::string proc = "/proc/" + std::to_string(pid);
+    struct stat info;
+    const uint32_t start = platform::GetTickCount32();
+    while (::stat(proc.c_str(), &info) == 0 && platform::GetTickCount32() - start < 5000) {
+        platform::SleepMs(20);
+    }
+    EXPECT_NE(::stat(proc.c_str(), &info), 0) << "the helper still runs";
+}
+
+}  // namespace
