@@ -5,7 +5,12 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
+#include "TempFolder.h"
+#include "platform/Sync.h"
 #include "platform/TextCodec.h"
+#include "platform/WebHelperBackend.h"
 #include "platform/WebProtocol.h"
 
 namespace platform {
@@ -32,6 +37,37 @@ protected:
         SetWebBackend(nullptr);
     }
 
+    // The next posted message for the owner, waiting up to the time.
+    bool TakeWithin(Message& out, uint32_t ms) {
+        const uint32_t start = GetTickCount32();
+        while (!Take(out)) {
+            if (GetTickCount32() - start >= ms) {
+                return false;
+            }
+            SleepMs(10);
+        }
+        return true;
+    }
+
+    // Runs a stand-in helper: a script that writes to the link the bytes
+    // SendFromHelper gives it, then ends after the seconds.
+    WebHelperBackend* UseScriptedHelper(int seconds) {
+        const std::string bytes = folder_ / "link-bytes";
+        folder_.Write("helper", "#!/bin/sh\nwhile [ ! -f '" + bytes +
+                                    "' ]; do sleep 0.02; done\ncat '" + bytes + "' >&3\nsleep " +
+                                    std::to_string(seconds) + "\n");
+        ::chmod((folder_ / "helper").c_str(), 0700);
+        auto helper =
+            std::make_unique<WebHelperBackend>(WebHelperBackend::Options{folder_ / "helper", 5000});
+        WebHelperBackend* raw = helper.get();
+        SetWebBackend(std::move(helper));
+        return raw;
+    }
+    void SendFromHelper(const std::string& bytes) {
+        folder_.Write("link-bytes.part", bytes);
+        std::rename((folder_ / "link-bytes.part").c_str(), (folder_ / "link-bytes").c_str());
+    }
+
     // The next posted message for the owner.
     bool Take(Message& out) {
         while (PeekMessage(out, PeekMode::Remove)) {
@@ -43,6 +79,7 @@ protected:
     }
 
     FakeWebBackend* fake_ = nullptr;
+    TempFolder folder_;
     std::vector<std::string> log_;
     Window owner_;
 };
@@ -147,6 +184,65 @@ TEST_F(WebViewTest, EventsOfADestroyedViewAreDropped) {
     EXPECT_FALSE(ReportDocumentComplete(id, "http://a/"));
     Message m;
     EXPECT_FALSE(Take(m));
+}
+
+// The helper's events reach the owner; when it ends, the view reports a
+// navigate error for its page, and the next navigation starts it again.
+TEST_F(WebViewTest, HelperEventsArriveAndItsEndIsANavigateError) {
+    WebHelperBackend* helper = UseScriptedHelper(0);
+    WebView view;
+    ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{0, 0, 100, 100}));
+    SendFromHelper(*EncodeWebMessage(
+        {WebMessageKind::kBeforeNavigate, view.Id(), 42, {U8(u8"http://a.test/\u4E2D"), "", "1"}}));
+    ASSERT_TRUE(view.Navigate("http://a.test/", 0, "", "", {}));
+    const ProcessId first = helper->HelperProcess();
+
+    Message m;
+    ASSERT_TRUE(TakeWithin(m, 5000));
+    ASSERT_EQ(m.id, kMsgWebBeforeNavigate);
+    auto before = TakeWebEvent<WebBeforeNavigate>(m.lParam);
+    EXPECT_EQ(before->token, 42u);
+    EXPECT_EQ(before->url, Utf8ToGbk(U8(u8"http://a.test/\u4E2D")));
+    ASSERT_TRUE(TakeWithin(m, 5000));
+    ASSERT_EQ(m.id, kMsgWebNavigateError);
+    EXPECT_EQ(TakeWebEvent<WebNavigateError>(m.lParam)->url, "http://a.test/");
+    EXPECT_EQ(log_, std::vector<std::string>{"web helper ended"});
+    EXPECT_EQ(helper->HelperProcess(), 0);
+
+    ASSERT_TRUE(view.Navigate("http://b.test/", 0, "", "", {}));
+    EXPECT_NE(helper->HelperProcess(), 0);
+    EXPECT_NE(helper->HelperProcess(), first);
+    view.Destroy();
+    SetWebBackend(nullptr);
+    while (Take(m)) {
+        if (m.id == kMsgWebBeforeNavigate) {
+            TakeWebEvent<WebBeforeNavigate>(m.lParam);
+        } else if (m.id == kMsgWebNavigateError) {
+            TakeWebEvent<WebNavigateError>(m.lParam);
+        }
+    }
+}
+
+TEST_F(WebViewTest, ABadMessageFromTheHelperClosesTheLinkWithOneLogLine) {
+    for (const std::string& bytes :
+         {std::string("\xFF\xFF\xFF\xFF"),
+          *EncodeWebMessage({WebMessageKind::kShow, 1, 0, {"1"}})}) {  // not the client's kind
+        log_.clear();
+        std::remove((folder_ / "link-bytes").c_str());
+        WebHelperBackend* helper = UseScriptedHelper(5);
+        WebView view;
+        ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{0, 0, 100, 100}));
+        SendFromHelper(bytes);
+        ASSERT_TRUE(view.Navigate("http://a.test/", 0, "", "", {}));
+        Message m;
+        ASSERT_TRUE(TakeWithin(m, 5000));
+        ASSERT_EQ(m.id, kMsgWebNavigateError);
+        TakeWebEvent<WebNavigateError>(m.lParam);
+        ASSERT_EQ(log_.size(), 1u);
+        EXPECT_NE(log_[0].find("web helper link closed"), std::string::npos) << log_[0];
+        EXPECT_EQ(helper->HelperProcess(), 0);
+        EXPECT_FALSE(TakeWithin(m, 200));
+    }
 }
 
 // --- the helper link's messages ---
