@@ -21,6 +21,7 @@ packages=(
     dante-server microsocks tinyproxy
     xvfb xdotool libx11-dev
     libcurl4-openssl-dev python3-pyftpdlib
+    libwebkit2gtk-4.1-dev
 )
 
 install_missing() {
