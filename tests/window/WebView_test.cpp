@@ -15,8 +15,12 @@
 
 #include "../platform/LoopbackHttpServer.h"
 #include "../platform/TempFolder.h"
+#include "platform/SdlWindow.h"
 #include "platform/Sync.h"
 #include "platform/WebHelperBackend.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -252,6 +256,74 @@ TEST_F(WebViewOnHelperTest, TheHelperQuitsWhenTheLinkCloses) {
         platform::SleepMs(20);
     }
     EXPECT_NE(::stat(proc.c_str(), &info), 0) << "the helper still runs";
+}
+
+// The top-level X window named so, or 0.
+Window FindXWindow(Display* display, const std::string& name) {
+    ::Window root = 0, parent = 0;
+    ::Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        return 0;
+    }
+    ::Window found = 0;
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+        char* title = nullptr;
+        if (XFetchName(display, children[i], &title) && title != nullptr) {
+            found = name == title ? children[i] : 0;
+            XFree(title);
+        }
+    }
+    XFree(children);
+    return found;
+}
+
+// The page's window is the helper's, placed where asked and transient for
+// the owner's own X window.
+TEST_F(WebViewOnHelperTest, ThePageWindowStandsOverItsOwner) {
+    OwnerWindow shown;
+    ASSERT_TRUE(shown.Create("WebViewOnHelperOwner"));
+    platform::TopLevelOptions options;
+    options.title = "owner";
+    options.clientRect = {0, 0, 500, 400};
+    platform::TopLevelWindow top(shown.Id(), options);
+    const unsigned long ownerX = top.X11Window();
+    ASSERT_NE(ownerX, 0u) << "SDL did not open an X11 window";
+    platform::WebView view;
+    ASSERT_TRUE(view.Create(shown.Id(), platform::ScreenRect{40, 50, 240, 200}));
+    view.Show(true);
+    view.Move(platform::ScreenRect{60, 70, 260, 220});
+
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const std::string name = "pvbn web " + std::to_string(view.Id());
+    ::Window page = 0;
+    int x = -1, y = -1;
+    unsigned width = 0, height = 0;
+    const uint32_t start = platform::GetTickCount32();
+    while (platform::GetTickCount32() - start < 10000) {
+        page = FindXWindow(display, name);
+        ::Window root = 0, child = 0;
+        int left = 0, top_ = 0;
+        unsigned border = 0, depth = 0;
+        if (page != 0 &&
+            XGetGeometry(display, page, &root, &left, &top_, &width, &height, &border, &depth)) {
+            XTranslateCoordinates(display, page, root, 0, 0, &x, &y, &child);
+            if (x == 60 && y == 70 && width == 200 && height == 150) {
+                break;
+            }
+        }
+        platform::SleepMs(50);
+    }
+    ASSERT_NE(page, 0u) << "no window " << name;
+    EXPECT_EQ(x, 60);
+    EXPECT_EQ(y, 70);
+    EXPECT_EQ(width, 200u);
+    EXPECT_EQ(height, 150u);
+    ::Window transientFor = 0;
+    EXPECT_TRUE(XGetTransientForHint(display, page, &transientFor));
+    EXPECT_EQ(transientFor, ownerX);
+    XCloseDisplay(display);
 }
 
 }  // namespace
