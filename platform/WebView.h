@@ -76,8 +76,9 @@ public:
     WebViewId Id() const { return id_; }
 
     // Opens the URL (GBK). The headers are "Name: value" lines; post bytes,
-    // when given, make it a POST of a form-urlencoded body. False when not
-    // created or the back end cannot take it.
+    // when given, make it a POST of a form-urlencoded body (other bodies are
+    // refused with a log line). False when not created or the back end
+    // cannot take it.
     bool Navigate(std::string_view url, uint32_t flags, std::string_view frame,
                   std::string_view headers, std::span<const uint8_t> post);
     void Show(bool show);

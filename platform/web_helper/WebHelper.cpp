@@ -322,15 +322,15 @@ std::optional<std::string> PostingPage(const std::string& url, const std::string
         const std::string pair = body.substr(at, end - at);
         const size_t equals = pair.find('=');
         const auto decode = [](const std::string& part) -> std::optional<std::string> {
+            for (unsigned char c : part) {
+                if (c < 0x21 || c > 0x7E) {
+                    return std::nullopt;
+                }
+            }
             std::string plus = part;
             for (char& c : plus) {
                 if (c == '+') {
                     c = ' ';
-                }
-            }
-            for (unsigned char c : plus) {
-                if (c < 0x21 || c > 0x7E) {
-                    return std::nullopt;
                 }
             }
             char* raw = g_uri_unescape_string(plus.c_str(), nullptr);

@@ -258,6 +258,32 @@ TEST_F(WebViewOnHelperTest, TheHelperQuitsWhenTheLinkCloses) {
     EXPECT_NE(::stat(proc.c_str(), &info), 0) << "the helper still runs";
 }
 
+TEST_F(WebViewOnHelperTest, PostDataGoesThroughAFormThatSubmitsItself) {
+    LoopbackHttpServer server({{HttpAnswer("200 OK", "<html><body>posted</body></html>")}});
+    const std::string body = "a=1&b=x+y%21";
+    ASSERT_TRUE(view_.Navigate(server.Url("/form"), 0, "", "",
+                               {reinterpret_cast<const uint8_t*>(body.data()), body.size()}));
+    std::unique_ptr<WebDocumentComplete> complete;
+    for (int pages = 0; pages < 3; ++pages) {
+        complete = AllowUntilComplete();
+        if (complete == nullptr || complete->url == server.Url("/form")) {
+            break;
+        }
+    }
+    ASSERT_NE(complete, nullptr);
+    EXPECT_EQ(complete->url, server.Url("/form"));
+    EXPECT_EQ(server.RequestLines(), std::vector<std::string>{"POST /form HTTP/1.1"});
+
+    // Other bodies are refused: bytes that are not even text by the client,
+    // text of another encoding by the helper.
+    const uint8_t binary[] = {1, 2, 0xFF};
+    EXPECT_FALSE(view_.Navigate(server.Url("/form"), 0, "", "", binary));
+    const std::string json = "{\"a\": 1}";
+    ASSERT_TRUE(view_.Navigate(server.Url("/form"), 0, "", "",
+                               {reinterpret_cast<const uint8_t*>(json.data()), json.size()}));
+    EXPECT_EQ(Next(1000).id, 0u) << "a body that is not form-urlencoded was posted";
+}
+
 // The top-level X window named so, or 0.
 Window FindXWindow(Display* display, const std::string& name) {
     ::Window root = 0, parent = 0;
