@@ -12,6 +12,7 @@
 //  - Text from the client never becomes script source: it goes into scripts
 //    as an escaped string literal, into generated pages HTML-escaped.
 
+#include <fcntl.h>
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -541,6 +542,8 @@ int main(int argc, char** argv) {
             }
         }
     }
+    // The engine's own processes must not keep the link open after us.
+    ::fcntl(helper.link, F_SETFD, FD_CLOEXEC);
     if (!gtk_init_check(&argc, &argv)) {
         Log("no display");
         return 1;

@@ -4,8 +4,11 @@
 
 #include "platform/WebView.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -15,9 +18,11 @@
 
 #include "../platform/LoopbackHttpServer.h"
 #include "../platform/TempFolder.h"
+#include "platform/Process.h"
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
 #include "platform/WebHelperBackend.h"
+#include "platform/WebProtocol.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -282,6 +287,43 @@ TEST_F(WebViewOnHelperTest, PostDataGoesThroughAFormThatSubmitsItself) {
     ASSERT_TRUE(view_.Navigate(server.Url("/form"), 0, "", "",
                                {reinterpret_cast<const uint8_t*>(json.data()), json.size()}));
     EXPECT_EQ(Next(1000).id, 0u) << "a body that is not form-urlencoded was posted";
+}
+
+// The helper run by hand: a bad message closes its link and ends it, after
+// one log line.
+TEST_F(WebViewOnHelperTest, TheHelperEndsAtABadMessageWithOneLogLine) {
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    const std::string log = folder_ / "helper.log";
+    const int logFile = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(logFile, 0);
+    const int savedError = ::dup(STDERR_FILENO);
+    ::dup2(logFile, STDERR_FILENO);  // the helper's standard error
+    const platform::ProcessId pid = platform::StartProgramSharing(WEB_HELPER_PROGRAM, {}, pair[1]);
+    ::dup2(savedError, STDERR_FILENO);
+    ::close(savedError);
+    ::close(logFile);
+    ::close(pair[1]);
+    ASSERT_NE(pid, 0);
+
+    const std::string good = *platform::EncodeWebMessage(
+        {platform::WebMessageKind::kCreate, 1, 0, {"0", "0", "0", "100", "100"}});
+    const std::string bad("\x05\x00\x00\x00\x01\x00\x00\x00\x00", 9);  // length under 12
+    const std::string bytes = good + bad;
+    ASSERT_EQ(::send(pair[0], bytes.data(), bytes.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(bytes.size()));
+    pollfd entry{pair[0], POLLIN, 0};
+    ASSERT_EQ(::poll(&entry, 1, 20000), 1) << "the helper kept the link open";
+    char byte = 0;
+    EXPECT_EQ(::recv(pair[0], &byte, 1, 0), 0);
+    ::close(pair[0]);
+    const std::string proc = "/proc/" + std::to_string(pid);
+    struct stat info;
+    const uint32_t start = platform::GetTickCount32();
+    while (::stat(proc.c_str(), &info) == 0 && platform::GetTickCount32() - start < 5000) {
+        platform::SleepMs(20);
+    }
+    EXPECT_EQ(folder_.Read("helper.log"), "web helper: link closed: bad message length 5\r\n");
 }
 
 // The top-level X window named so, or 0.
