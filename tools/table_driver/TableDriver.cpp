@@ -101,6 +101,9 @@ void TableDriver::Step(std::string_view operation) {
     if (afterOperation) {
         afterOperation(operation);
     }
+    if (stopRequested_) {
+        operations_ = options_.maxOperationsPerHand + 1;
+    }
 }
 
 SeatAction TableDriver::Ask(int seat, std::vector<SeatAction> options) {
@@ -126,6 +129,7 @@ std::vector<int32_t> TableDriver::HeldIdsOfIndex(int seat, int index) const {
 HandOutcome TableDriver::PlayHand() {
     HandOutcome outcome;
     operations_ = 0;
+    stopRequested_ = false;
     int chair = -1;
     if (table_.StartGame(options_.round, chair) != 1) {
         return outcome;

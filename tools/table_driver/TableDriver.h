@@ -95,6 +95,9 @@ public:
     HandOutcome PlayHand();
 
     const TableDriverStats& Stats() const { return stats_; }
+    // Ends the hand under way at the next operation: PlayHand returns it
+    // as not played, with the table left as it is.
+    void RequestStop() { stopRequested_ = true; }
     // Called after every operation the driver makes, with its name.
     std::function<void(std::string_view)> afterOperation;
     // Called with the claims a discard drew and the one carried out.
@@ -129,6 +132,7 @@ private:
     TableDriverOptions options_;
     TableDriverStats stats_;
     int operations_ = 0;
+    bool stopRequested_ = false;
     // What the engine offered the seat whose turn it is.
     int32_t turnOptions_ = 0;
 };
