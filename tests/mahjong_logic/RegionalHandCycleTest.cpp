@@ -203,16 +203,6 @@ void PlaceOneSuitHand(SettlingHands& table, const std::array<int, 10>& counts) {
     table.RebuildCounts();
 }
 
-bool HasTwoFoursAndNoPair(const HuResult& result) {
-    int fours = 0;
-    int pairs = 0;
-    for (int g = 1; g <= result.GroupCount(); ++g) {
-        fours += result.GetGroup(g).kind == kGroupFour ? 1 : 0;
-        pairs += result.GetGroup(g).kind == kGroupPair ? 1 : 0;
-    }
-    return fours >= 2 && pairs == 0;
-}
-
 TEST_F(RegionalHandCycle, TheHuVerdictAgreesWithTheTileAlgorithmsOnOneSuitHands) {
     SettlingHands table;
     table.BuildIdentityWall();

@@ -3,6 +3,7 @@
 // they set.
 
 #include "mahjong_logic/RegionalMahjongRules.h"
+#include "mahjong_tiles/HuResult.h"
 #include "tests/mahjong_logic/HandBuilder.h"
 #include "tests/mahjong_logic/MahjongTestSupport.h"
 
@@ -35,3 +36,15 @@ public:
     void SetSwapChosen(int seat) { swapChosen_[seat] = true; }
     void SetPassCount(int seat, int index, int n) { passCounts_[seat][index] = n; }
 };
+
+// The one kind of hu verdict on which the tile algorithms and the engine may
+// differ: the tile algorithms take two held fours as groups and need no pair.
+inline bool HasTwoFoursAndNoPair(const HuResult& result) {
+    int fours = 0;
+    int pairs = 0;
+    for (int g = 1; g <= result.GroupCount(); ++g) {
+        fours += result.GetGroup(g).kind == kGroupFour ? 1 : 0;
+        pairs += result.GetGroup(g).kind == kGroupPair ? 1 : 0;
+    }
+    return fours >= 2 && pairs == 0;
+}
