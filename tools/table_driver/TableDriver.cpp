@@ -24,7 +24,8 @@ struct EngineRandom {
 // The players the driver seats: plain table players.
 class DriverSeat : public TablePlayer {};
 
-// The claim time-out less one second, and a step beyond it, in ms.
+// While a claim is held or a robbing window is open the clock moves in
+// these steps, at most this many times (well past any time-out).
 constexpr uint32_t kWaitStepMs = 500;
 constexpr int kMaxWaitSteps = 400;
 // How long the driver waits before the exchange by time-out.
