@@ -118,3 +118,12 @@ public:
     virtual void ShowWaitSignUpCheck() = 0;
     virtual void ShowSystemRejected() = 0;
 };
+
+// The game view's idle kick, as the connection reaches it: a passed silver
+// check cancels it. The game view base implements it; the connection finds
+// it on the application's game view.
+class CIdleKickWatch {
+public:
+    virtual ~CIdleKickWatch() = default;
+    virtual void CancelIdleKick() = 0;
+};

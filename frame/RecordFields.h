@@ -39,11 +39,27 @@ std::string FieldText(const TextField<N>& field) {
     return std::string(field.data(), length);
 }
 
-// Stores text cut to N - 1 bytes, zero-filled behind it.
+// The length of the longest front of the GBK text within max bytes that
+// ends at a whole character (a byte above 128 starts a two-byte one).
+constexpr size_t WholeGbkLength(std::string_view text, size_t max) {
+    const size_t limit = text.size() < max ? text.size() : max;
+    size_t length = 0;
+    while (length < limit) {
+        const size_t step = static_cast<unsigned char>(text[length]) > 0x80 ? 2 : 1;
+        if (length + step > limit) {
+            break;
+        }
+        length += step;
+    }
+    return length;
+}
+
+// Stores text cut at a whole GBK character within N - 1 bytes, zero-filled
+// behind it.
 template <size_t N>
 void SetFieldText(TextField<N>& field, std::string_view text) {
     field.fill('\0');
-    const size_t length = text.size() < N - 1 ? text.size() : N - 1;
+    const size_t length = WholeGbkLength(text, N - 1);
     for (size_t i = 0; i < length; ++i) {
         field[i] = text[i];
     }

@@ -8,12 +8,14 @@
 #include "frame/FrameFunctions.h"
 #include "frame/GameFrameApp.h"
 #include "frame/net/FrameRequests.h"
+#include "frame/net/RequestHelpers.h"
 #include "platform/Input.h"
 #include "platform/Profile.h"
 #include "platform/Sync.h"
 #include "zep/ZepLog.h"
 
 using namespace frame_requests;
+using namespace request_helpers;
 
 namespace {
 
@@ -53,12 +55,6 @@ constexpr ResultText kResultTexts[] = {
     {210078, "进入游戏失败，请重新开始。"},
     {210535, "进入游戏失败，请重新开始。"},
 };
-
-// The text up to its first zero, within the bytes.
-std::string TextWithin(std::span<const uint8_t> bytes) {
-    const auto end = std::find(bytes.begin(), bytes.end(), uint8_t{0});
-    return std::string(bytes.begin(), end);
-}
 
 // A decimal number at the front of the text (optional sign), held to int32.
 int32_t LeadingNumber(const std::string& text) {
@@ -100,42 +96,6 @@ std::string FormatSeconds(const char* format, int32_t seconds) {
     char text[256] = {};
     std::snprintf(text, sizeof text, format, seconds);
     return text;
-}
-
-// The own user's record among the application's users; null when the
-// application or the record is missing.
-const UserRecord* OwnUserOf(const CGameFrameApp* app) {
-    if (app == nullptr) {
-        return nullptr;
-    }
-    const UserRecord* own = app->FindUser(app->GetUserID());
-    return own != nullptr && own->userId != 0 ? own : nullptr;
-}
-
-RequestHead HeadOf(const CGameFrameApp& app) {
-    RequestHead head;
-    head.userId = app.GetUserID();
-    head.roomId = app.GetRoomID();
-    head.tableNo = app.GetTableNo();
-    head.chairNo = app.GetMyChairNo();
-    return head;
-}
-
-template <class Record>
-std::vector<uint8_t> BodyOf(const Record& record) {
-    std::vector<uint8_t> body(Record::kSize);
-    WriteRecord(record, body);
-    return body;
-}
-
-// Copies the reply into the buffer, zeroing what it leaves; logs a cut.
-void CopyBounded(std::span<const uint8_t> reply, std::span<uint8_t> buffer, const char* what) {
-    std::fill(buffer.begin(), buffer.end(), uint8_t{0});
-    const size_t n = std::min(reply.size(), buffer.size());
-    std::copy_n(reply.begin(), n, buffer.begin());
-    if (n < reply.size()) {
-        ZepLog("%s: reply of %zu bytes cut to %zu", what, reply.size(), n);
-    }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "frame/RecordFields.h"
@@ -94,6 +95,39 @@ public:
     // 201162: a notification the handler failed on; sent without waiting.
     virtual int ReportNotifyFailure(int32_t id, const void* data, size_t length);
 
+    // 201140: the reply goes to the game's table reply buffer.
+    virtual int Request201140();
+    // 201165: 1 when the silver is within the room's limits; the limits'
+    // records go to the application otherwise.
+    virtual int RequestSilverCheck(std::string& text);
+    // 201303: a value below 0 sends nothing.
+    virtual int SendSilverRewardClaim(std::string& text, int32_t value);
+    // 201160, 201161: sent without waiting.
+    virtual int StartGame(std::string& text);
+    virtual int RoundRequest(std::string& text);
+    // 201210, 201211: a chat line, cut to 62 bytes at a whole character.
+    virtual int Request201210(std::string_view message);
+    virtual int SendChatText(std::string_view message);
+    // 201200: calls a player to the table.
+    virtual int CallPlayer(int32_t userId);
+    virtual int Request201180(int32_t value);
+    // 201221: raised when a match begins.
+    virtual int Request201221();
+    // 201230: the details of the user on the player card.
+    virtual int RequestUserInfo(int32_t userId);
+    // 201231, 201232.
+    virtual int MatchSignUp();
+    virtual int MatchGiveUp();
+    // 201212: the reason, at most 63 bytes of it.
+    virtual int RequestExit(std::string_view reason);
+    // 201213: the two values of the exit-request answer box.
+    virtual int AnswerExitRequest(int32_t a, int32_t b);
+    // 229560: 1 lets the looker-on see the own hand, 0 withdraws it.
+    virtual int SetLookOnPermission(int32_t userId, int32_t allow);
+    virtual int Request214102();
+    virtual int Request214104();
+    virtual int Request214110(int32_t value);
+
     // The response-time statistics since the last report.
     uint32_t GetRequestTotalMs() const { return reqTotalMs_; }
     uint32_t GetRequestCount() const { return reqCount_; }
@@ -116,8 +150,46 @@ protected:
     virtual void CopyTableReply(std::span<const uint8_t> reply);
     virtual void CopyLookOnReply(std::span<const uint8_t> reply);
 
+public:
+    // 201300: only while not looking on.
+    virtual int ChangeTable(std::string& text);
+    // 201302: only while not looking on, in rooms with flags 2 and 128.
+    virtual int Request201302(std::string& text);
+    // 200040: the safe box's 32-byte record into out (zeroed first).
+    virtual int QuerySafeBox(std::string& text, std::span<uint8_t> out);
+    // 200042: amount is lowered when the server allows only part of it;
+    // result gets the reply's code.
+    virtual int TransferOutOfGame(std::string& text, int32_t& amount, uint32_t& result);
+    // 200041: answer is the protection password's answer.
+    virtual int TransferIntoGame(std::string& text, int32_t amount, int32_t answer);
+    // 200043: six words of the take into out (zeroed first).
+    virtual int QueryTake(std::string& text, std::span<int32_t> out, uint32_t& result);
+    // The texts of the safe-box senders ("操作失败！" for an unlisted code) and
+    // of the reward claim (an unlisted code leaves the text).
+    virtual void GetErrorText(std::string& text, uint32_t result);
+    virtual void GetResponseText(std::string& text, uint32_t result);
+    // 214010: the 124-byte welfare configuration into out (zeroed first).
+    virtual int GetWelfareConfig(std::string& text, int32_t activityId, std::span<uint8_t> out);
+    // 214000, 214001: kind 0 or 1; out gets the reply's amount.
+    virtual int SendWelfareClaim(std::string& text, int32_t activityId, int32_t kind, int32_t& out);
+    virtual int SendWelfareRewardClaim(std::string& text, int32_t activityId, int32_t kind,
+                                       int32_t& out);
+
 private:
     int SendWithoutWait(uint32_t requestId, std::span<const uint8_t> body);
+    // Sends the body, waits and hands back the result and the reply.
+    int SendAndWait(std::string& text, uint32_t requestId, std::span<const uint8_t> body,
+                    uint32_t& result, std::vector<uint8_t>& reply);
+    int SendHeadOnly(uint32_t requestId);
+    int SendChatRecord(uint32_t requestId, std::string_view message);
+    int SendHeadPair(uint32_t requestId, int32_t first, int32_t second);
+    int SendMatchEntry(uint32_t requestId);
+    int SendNamedMachine(uint32_t requestId);
+    // The silver-limit replies of 201165 and 201302.
+    int JudgeSilverCheck(uint32_t result, std::span<const uint8_t> reply);
+    template <class Record>
+    int SendWelfare(std::string& text, uint32_t requestId, int32_t activityId, int32_t kind,
+                    int32_t& out);
     std::vector<uint8_t> BuildLeaveBody(int32_t userId, int32_t chairNo);
 
     int32_t serverPort_ = 0;

@@ -11,12 +11,17 @@ using namespace frame_requests;
 namespace {
 
 constexpr uint32_t kUnsupported = 10000;
+constexpr uint32_t kTableChatNotify = 211200;
 
 template <class Record>
 std::vector<uint8_t> RecordVector(const Record& record) {
     std::vector<uint8_t> bytes(Record::kSize);
     WriteRecord(record, bytes);
     return bytes;
+}
+
+void PutWord(std::span<uint8_t> bytes, size_t offset, int32_t value) {
+    ZepWireWriter(bytes.subspan(offset)).WriteI32(value);
 }
 
 }  // namespace
@@ -145,6 +150,7 @@ void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request
     const bool waited = request.callerWord != 0;
     const Recorded record{id, std::vector<uint8_t>(body.begin(), body.end()), waited};
     std::optional<Answer> answer;
+    std::optional<Forward> forward;
     std::function<void(const Recorded&)> observer;
     {
         std::lock_guard lock(mutex_);
@@ -153,6 +159,7 @@ void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request
         answer = scripted != answers_.end() ? std::optional<Answer>(scripted->second)
                                             : DefaultAnswer(id, body, waited);
         observer = options_.onRequest;
+        forward = ForwardOf(id, body);
     }
     changed_.notify_all();
     if (observer) {
@@ -160,6 +167,86 @@ void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request
     }
     if (answer && !answer->silent && waited) {
         server.Reply(request.messageSequence, MakeMessage(answer->code, answer->data));
+    }
+    if (forward) {
+        server.Notify(MakeMessage(forward->id, forward->data));
+    }
+}
+
+std::vector<uint8_t> FrameScript::SafeBoxReplyBytes(int32_t silver) {
+    std::vector<uint8_t> bytes(kSafeBoxReplySize);
+    ZepWireWriter(bytes).WriteI32(silver);
+    return bytes;
+}
+
+std::vector<uint8_t> FrameScript::TakeReplyBytes(int32_t silver) {
+    std::vector<uint8_t> bytes(kTakeReplySize);
+    ZepWireWriter(bytes).WriteI32(silver);
+    return bytes;
+}
+
+std::vector<uint8_t> FrameScript::WelfareConfigBytes(int32_t activityId) {
+    constexpr size_t kActivityAt = 4;
+    constexpr size_t kStatusAt = 72;
+    constexpr int32_t kNotActive = 2;
+    std::vector<uint8_t> bytes(kWelfareConfigSize);
+    PutWord(bytes, kActivityAt, activityId);
+    PutWord(bytes, kStatusAt, kNotActive);
+    return bytes;
+}
+
+std::vector<uint8_t> FrameScript::TableChatBytes(int32_t speaker, const std::string& text) {
+    constexpr size_t kKindAt = 8;
+    constexpr size_t kTextAt = 36;
+    constexpr int32_t kChatKind = 8;
+    const std::string line = text + "\r\n";
+    std::vector<uint8_t> bytes(kTextAt + line.size() + 1);
+    PutWord(bytes, 0, speaker);
+    PutWord(bytes, kKindAt, kChatKind);
+    std::copy(line.begin(), line.end(), bytes.begin() + kTextAt);
+    return bytes;
+}
+
+// The notification that the server passes on to the table for a request:
+// a chat line, a call, an exit request or its answer. Empty for others.
+std::optional<FrameScript::Forward> FrameScript::ForwardOf(uint32_t id,
+                                                           std::span<const uint8_t> body) const {
+    switch (id) {
+        case kChatText: {
+            ChatRecord chat;
+            if (!ReadRecord(body, chat)) {
+                return std::nullopt;
+            }
+            return Forward{kTableChatNotify,
+                           TableChatBytes(chat.head.userId, FieldText(chat.message))};
+        }
+        case kCallPlayer:
+        case kExitAnswer: {
+            HeadPairRecord pair;
+            if (!ReadRecord(body, pair)) {
+                return std::nullopt;
+            }
+            std::vector<uint8_t> bytes(body.begin(), body.end());
+            if (id == kExitAnswer) {
+                // The box sends 0 for "agreed"; the table hears a nonzero flag.
+                constexpr size_t kAgreedAt = 20;
+                PutWord(bytes, kAgreedAt, pair.second == 0 ? 1 : 0);
+            }
+            return Forward{id, std::move(bytes)};
+        }
+        case kExitRequest: {
+            ExitRequestRecord request;
+            if (!ReadRecord(body, request)) {
+                return std::nullopt;
+            }
+            ExitRequestRecord notice;
+            notice.head.userId = request.head.userId;
+            const auto name = options_.userNames.find(request.head.userId);
+            SetFieldText(notice.reason, name != options_.userNames.end() ? name->second : "");
+            return Forward{id, RecordVector(notice)};
+        }
+        default:
+            return std::nullopt;
     }
 }
 
@@ -186,6 +273,25 @@ std::optional<FrameScript::Answer> FrameScript::DefaultAnswer(uint32_t id,
         }
         case kLeaveGame:
             return Answer{kResultOk, {}};
+        case kSilverCheck:
+        case kRequest201302:
+        case kSilverRewardClaim:
+        case kChangeTable:
+        case kTransferIntoGame:
+        case kTransferOutOfGame:
+            return Answer{kResultOk, {}};
+        case kQuerySafeBox:
+            return Answer{kResultOk, SafeBoxReplyBytes(options_.safeBoxSilver)};
+        case kQueryTake:
+            return Answer{kResultOk, TakeReplyBytes(options_.safeBoxSilver)};
+        case kWelfareConfig:
+            return Answer{kResultOk, WelfareConfigBytes(WordAt(body, 20))};
+        case kWelfareClaim:
+        case kWelfareRewardClaim: {
+            std::vector<uint8_t> amount(4);
+            ZepWireWriter(amount).WriteI32(options_.welfareAmount);
+            return Answer{kResultOk, std::move(amount)};
+        }
         case kLeaveTable:
         case kReportNetStats:
         case kReportNotifyFailure:

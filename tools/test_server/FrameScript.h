@@ -10,8 +10,19 @@
 //   201220 -> 210500, 82 words (word 0 the requesting user)
 //   201130 -> 10 with the room options as word 0 (210030 while a game runs)
 //   201125 -> 10 without data
-//   201120, 201020, 201162 -> recorded, never answered
-//   other requests that wait -> 10000 without data; others are recorded.
+//   201165, 201302, 201303, 201300, 200041, 200042 -> 10 without data
+//   200040 -> 10, 32 bytes (word 0 the safe box's silver)
+//   200043 -> 10, 24 bytes (word 0 the safe box's silver)
+//   214010 -> 10, the 124-byte welfare configuration (activity at 4,
+//             status 2 "not active" at 72)
+//   214000, 214001 -> 10 with the amount as word 0
+//   other requests that wait -> 10000 without data; others are recorded,
+//   never answered.
+// Passed on to the table as notifications (after the answer, if any):
+//   201211 -> 211200 (speaker at 0, kind 8 at 8, the text and "\r\n" at 36)
+//   201200 -> 201200 as sent (caller at 0, called user at 16)
+//   201212 -> 201212 (the requester's id at 0, his name at 20)
+//   201213 -> 201213 as sent, with word 5 nonzero when the answer b is 0
 //
 // Rules:
 //  - Scripted answers replace the default for their id until cleared; the
@@ -52,6 +63,10 @@ public:
         int32_t activeConfigFlag = 1;
         std::vector<Link> links = {{0, "800x600!http://127.0.0.1/frame/link0.html"},
                                    {1, "640x480!http://127.0.0.1/frame/link1.html"}};
+        int32_t safeBoxSilver = 5000;
+        int32_t welfareAmount = 2000;
+        // Names the server knows the users by (for 201212).
+        std::map<int32_t, std::string> userNames;
         // Told of every request after it is recorded (on the server's thread).
         std::function<void(const Recorded&)> onRequest;
     };
@@ -98,8 +113,17 @@ public:
     // The default answers (also for tests that build expectations).
     static std::vector<uint8_t> VersionReplyBytes(int32_t version, int32_t subVersion);
     static std::vector<uint8_t> ActiveConfigBytes(int32_t flag, const std::vector<Link>& links);
+    static std::vector<uint8_t> SafeBoxReplyBytes(int32_t silver);
+    static std::vector<uint8_t> TakeReplyBytes(int32_t silver);
+    static std::vector<uint8_t> WelfareConfigBytes(int32_t activityId);
+    static std::vector<uint8_t> TableChatBytes(int32_t speaker, const std::string& text);
 
 private:
+    struct Forward {
+        uint32_t id = 0;
+        std::vector<uint8_t> data;
+    };
+    std::optional<Forward> ForwardOf(uint32_t id, std::span<const uint8_t> body) const;
     void OnRequest(TestGameServer& server, const ServerRequest& request);
     std::optional<Answer> DefaultAnswer(uint32_t id, std::span<const uint8_t> body,
                                         bool waited) const;
