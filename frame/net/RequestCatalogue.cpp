@@ -97,6 +97,15 @@ bool ReadPair64(std::span<const uint8_t> reply, int64_t& first, int64_t& second)
     return true;
 }
 
+// a - b, held to the 64-bit range (both come from outside).
+int64_t SaturatedDifference(int64_t a, int64_t b) {
+    int64_t difference = 0;
+    if (__builtin_sub_overflow(a, b, &difference)) {
+        return b < 0 ? INT64_MAX : INT64_MIN;
+    }
+    return difference;
+}
+
 // Two words at the front of the reply; false when the reply does not hold
 // both.
 bool ReadPair32(std::span<const uint8_t> reply, int32_t& first, int32_t& second) {
@@ -482,8 +491,7 @@ int CGameConnection::TransferIntoGame(std::string& text, int32_t amount, int32_t
             if (!ReadPair64(reply, used, limit)) {
                 break;
             }
-            // Both come from outside: the difference is taken without overflow.
-            const long double left = static_cast<long double>(limit) - used;
+            const int64_t left = SaturatedDifference(limit, used);
             text = left <= 0
                        ? Format(
                              "系统限定每月划入游戏不能超过%lld两，\r\n本月您已经超限，到下个月"
@@ -492,9 +500,7 @@ int CGameConnection::TransferIntoGame(std::string& text, int32_t amount, int32_t
                        : Format(
                              "系统限定每月划入游戏总额不能超过%lld两，\r\n本月您最多还可以划入%"
                              "lld两。",
-                             static_cast<long long>(limit),
-                             static_cast<long long>(static_cast<uint64_t>(limit) -
-                                                    static_cast<uint64_t>(used)));
+                             static_cast<long long>(limit), static_cast<long long>(left));
             return 0;
         }
         default:

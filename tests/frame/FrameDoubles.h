@@ -34,8 +34,10 @@ public:
 };
 
 // The side panel or game view: records its own events; finds its bars by name.
-class RecordingPanel : public CCorvaneView {
+class RecordingPanel : public CCorvaneView, public CIdleKickWatch {
 public:
+    void CancelIdleKick() override { ++idleKicksCancelled; }
+    int idleKicksCancelled = 0;
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
         if ((record.event == kEventAppendChatText || record.event == 80000072) &&

@@ -21,112 +21,14 @@
 #include "zep/ZepChannelKeys.h"
 #include "zep/ZepSocketUtils.h"
 
+#include "tests/frame/ConnectionFixture.h"
+
 namespace {
 
+using namespace connection_test;
 using namespace frame_requests;
 using testserver::FrameScript;
 using testserver::TestGameServer;
-
-constexpr int32_t kOwnId = 5001;
-constexpr int32_t kOwnChair = 2;
-constexpr int32_t kRoomId = 300;
-constexpr int32_t kTableNo = 7;
-constexpr uint32_t kWaitMs = 10000;
-// The machine id the fake adapter gives.
-constexpr char kMachineId[] = "0a1b2c3d4e5f0000000000000000000";
-
-std::vector<uint8_t> Bytes(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
-std::vector<uint8_t> Words(std::initializer_list<int32_t> words) {
-    std::vector<uint8_t> bytes(words.size() * 4);
-    ZepWireWriter writer(bytes);
-    for (int32_t word : words) {
-        writer.WriteI32(word);
-    }
-    return bytes;
-}
-
-// The application of these tests: a launched table with the game's reply
-// buffers.
-class ConnectedApp : public TestFrameApp {
-public:
-    std::span<uint8_t> GetResponseBuffer() override { return responseBuffer; }
-    std::span<uint8_t> GetTableReplyBuffer() override { return tableReplyBuffer; }
-    std::array<uint8_t, 1096> responseBuffer{};
-    std::array<uint8_t, 15156> tableReplyBuffer{};
-};
-
-// Waits one second for any reply, so time-outs are quick.
-class QuickConnection : public CGameConnection {
-public:
-    uint32_t GetRequestTimeout(uint32_t) override { return 1; }
-};
-
-class GameConnectionTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ZepRegisterSocketWindowClass();
-        platform::SetEthernetAddressesForTesting(
-            std::vector<platform::EthernetAddress>{{0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}});
-        LaunchFields fields;
-        fields.gameId = 30;
-        fields.userId = kOwnId;
-        fields.tableNo = kTableNo;
-        fields.chairNo = kOwnChair;
-        fields.hallRoomId = kRoomId;
-        app.SetLaunchFields(fields);
-        ASSERT_TRUE(app.InitGameData(Launch(0).Build()));
-        app.BuildSidePanelButtons();
-        app.AttachFrameView(&view);
-        ASSERT_TRUE(server.Start());
-    }
-    void TearDown() override {
-        app.DetachFrameView();
-        platform::SetEthernetAddressesForTesting(std::nullopt);
-    }
-
-    static LaunchRecordBuilder Launch(int32_t roomFlags) {
-        LaunchRecordBuilder builder;
-        builder.room.roomId = kRoomId;
-        builder.room.flags = roomFlags;
-        builder.room.requestValue = 77;
-        builder.table.tableNo = kTableNo;
-        UserRecord own = MakeLaunchUser(kOwnId, kOwnChair, "自己");
-        own.flags = 0x21;
-        builder.seats = {MakeLaunchUser(4000, 0, "甲"), own};
-        return builder;
-    }
-
-    // Connects a connection directly to the test server.
-    void Connect(CGameConnection& connection) {
-        connection.SetupTransform();
-        connection.SetNotifyThread(owner.Id());
-        int proxyFailed = 0;
-        ASSERT_EQ(connection.ConnectServer("", "127.0.0.1", server.Port(), proxyFailed), 1);
-        ASSERT_EQ(proxyFailed, 0);
-        // The client is connected once its greeting is sent; the server may
-        // not have taken it yet, and only then can it send to it.
-        ASSERT_TRUE(server.WaitForClients(++connects, 5000));
-    }
-    size_t connects = 0;
-
-    // A hall settings file with the given "PROXY" section.
-    std::string WriteProxyIni(const std::string& section) {
-        const std::string path = (folder.Path() / "GameHall.ini").string();
-        std::ofstream(path) << "[PROXY]\r\n" << section;
-        return path;
-    }
-
-    zeptest::TempFolder folder;
-    zeptest::OwnerThread owner;
-    ConnectedApp app;
-    RecordingFrameView view;
-    TestGameServer server;
-    FrameScript script{server};
-    CGameConnection connection;
-};
 
 TEST_F(GameConnectionTest, ConnectsWithTheChannelGreetingAndKeepsTheServer) {
     Connect(connection);
