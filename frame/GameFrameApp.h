@@ -406,6 +406,32 @@ protected:
     // start-up set them directly).
     void SetLaunchFields(const LaunchFields& fields);
 
+public:
+    // --- Changes the server's notifications make (frame/net/NotifyUpdates.cpp) ---
+    // Seats the server's player at the chair (0-7): the table's player count
+    // grows when the chair was empty, not beyond GetPlayerCount. The seat
+    // record afterwards; null for a chair outside 0-7.
+    const UserRecord* SeatServerPlayer(int chair, const ServerPlayerRecord& player);
+    // Empties the chair and the user's own record; the count falls, not
+    // below 0.
+    void UnseatUser(int chair, int32_t userId);
+    // Silver, level, score and level title of a known user; false when the
+    // user is unknown.
+    bool SetUserWealth(int32_t userId, int32_t silver, int32_t level, int32_t score,
+                       std::string_view title);
+    // The standings as far as the record reaches (at most 100 records),
+    // written into the match players they name, then sorted; false when the
+    // header is short.
+    bool ApplyStandings(std::span<const uint8_t> record);
+    // The match phase: word 2 of the single-match block.
+    void SetMatchPhase(int32_t phase) { singleMatchInfo_[2] = phase; }
+    // The advert page's text (cut to 255 bytes at a whole character).
+    void SetAdvertText(std::string_view text);
+    std::string GetAdvertText() const { return FieldText(advertText_); }
+
+private:
+    TextField<256> advertText_{};
+
 private:
     struct LaunchState;
     // A sign query waiting for the hall's answer. The event and the text live

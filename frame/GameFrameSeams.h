@@ -11,27 +11,8 @@
 #include "engine/CorvaneView.h"
 #include "engine/EventRecord.h"
 #include "frame/net/GameConnection.h"
+#include "frame/net/GameNotifyHandler.h"
 #include "platform/Thread.h"
-
-// Takes the server's notifications on the UI thread. The data belongs to the
-// caller and is valid only during the call; a handler that keeps anything
-// copies it.
-class CGameNotifyHandler {
-public:
-    virtual ~CGameNotifyHandler() = default;
-
-    virtual void OnNotify(int32_t id, const void* data, size_t length) = 0;
-    // Keeps the last notification for the failure report.
-    virtual void RecordLastNotify(int32_t id, const void* data, size_t length) = 0;
-
-    // The last notification handled whole: its id, length and tick count.
-    struct LastNotify {
-        int32_t id = 0;
-        uint32_t length = 0;
-        uint32_t tick = 0;
-    };
-    virtual LastNotify GetLastNotify() const = 0;
-};
 
 // The root of the game's table data: the exit-request bookkeeping that the
 // frame reads and writes.
@@ -117,6 +98,24 @@ public:
     virtual void ShowSelfCancel() = 0;
     virtual void ShowWaitSignUpCheck() = 0;
     virtual void ShowSystemRejected() = 0;
+
+    // --- What the server's notifications change in the view ---
+    // Records travel with their byte count.
+    virtual void ShowExitRequestBox(const uint8_t* record, size_t length) = 0;
+    virtual void ForwardUserEnterTable(const uint8_t* seatRecord, size_t length) = 0;
+    virtual void ForwardUserLeaveTable(const uint8_t* seatRecord, size_t length) = 0;
+    virtual void ForwardLookOnLeave(const uint8_t* userRecord, size_t length) = 0;
+    virtual void ForwardRandomTable(const uint8_t* record, size_t length) = 0;
+    virtual void ForwardChangeTable(const uint8_t* record, size_t length) = 0;
+    virtual void ShowEliminationRound() = 0;
+    virtual void OnServerNotice211190(const uint8_t* record, size_t length) = 0;
+    virtual void OnServerNotice211191(const uint8_t* record, size_t length) = 0;
+    virtual void OnMatchBegin(const uint8_t* record, size_t length) = 0;
+    virtual void OnRestTables(const uint8_t* record, size_t length) = 0;
+    virtual void OnMatchPlayerInfo(const uint8_t* record, size_t length) = 0;
+    virtual void OnSignUpSucceeded() = 0;
+    virtual void OnWithdrawn() = 0;
+    virtual void ShowSystemBoard(const char* text, uint32_t color, int size) = 0;
 };
 
 // The game view's idle kick, as the connection reaches it: a passed silver

@@ -51,10 +51,24 @@ std::string Format(const char* format, auto... values) {
 
 }  // namespace
 
-CGameFrameWnd::CGameFrameWnd() = default;
+namespace {
+// The frame window of the UI thread, for the notification handlers.
+thread_local CGameFrameWnd* currentFrame = nullptr;
+}  // namespace
+
+CGameFrameWnd::CGameFrameWnd() {
+    currentFrame = this;
+}
 
 CGameFrameWnd::~CGameFrameWnd() {
+    if (currentFrame == this) {
+        currentFrame = nullptr;
+    }
     Destroy();
+}
+
+CGameFrameWnd* CGameFrameWnd::Current() {
+    return currentFrame;
 }
 
 int CGameFrameWnd::Create(const char* title, uint32_t, uint32_t, const platform::ScreenRect&,
@@ -424,6 +438,8 @@ void CGameFrameWnd::OnSocketNotify(platform::WParam infoParam, platform::LParam 
         FrameLockScope lock(*GetCore());
         try {
             handler->OnNotify(id, data, length);
+        } catch (const NotifyRecordShort&) {
+            failed = true;  // the handler has logged it
         } catch (const std::exception& error) {
             ZepLog("notification %d failed: %s", id, error.what());
             failed = true;

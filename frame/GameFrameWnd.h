@@ -49,6 +49,8 @@ public:
 
     CGameFrameWnd();
     ~CGameFrameWnd() override;
+    // The newest frame window of this thread; null when none lives.
+    static CGameFrameWnd* Current();
 
     const char* GetRuntimeClassName() const override { return "CGameFrameWnd"; }
 

@@ -141,6 +141,56 @@ public:
     void ShowSelfCancel() override { Record("ShowSelfCancel"); }
     void ShowWaitSignUpCheck() override { Record("ShowWaitSignUpCheck"); }
     void ShowSystemRejected() override { Record("ShowSystemRejected"); }
+    void ShowExitRequestBox(const uint8_t*, size_t length) override {
+        Record("ShowExitRequestBox " + std::to_string(length));
+    }
+    void ForwardUserEnterTable(const uint8_t* seat, size_t length) override {
+        RecordSeat("ForwardUserEnterTable", seat, length);
+    }
+    void ForwardUserLeaveTable(const uint8_t* seat, size_t length) override {
+        RecordSeat("ForwardUserLeaveTable", seat, length);
+    }
+    void ForwardLookOnLeave(const uint8_t* user, size_t length) override {
+        RecordSeat("ForwardLookOnLeave", user, length);
+    }
+    void ForwardRandomTable(const uint8_t*, size_t length) override {
+        Record("ForwardRandomTable " + std::to_string(length));
+    }
+    void ForwardChangeTable(const uint8_t*, size_t length) override {
+        Record("ForwardChangeTable " + std::to_string(length));
+    }
+    void ShowEliminationRound() override { Record("ShowEliminationRound"); }
+    void OnServerNotice211190(const uint8_t*, size_t length) override {
+        Record("OnServerNotice211190 " + std::to_string(length));
+    }
+    void OnServerNotice211191(const uint8_t*, size_t length) override {
+        Record("OnServerNotice211191 " + std::to_string(length));
+    }
+    void OnMatchBegin(const uint8_t*, size_t length) override {
+        Record("OnMatchBegin " + std::to_string(length));
+    }
+    void OnRestTables(const uint8_t*, size_t length) override {
+        Record("OnRestTables " + std::to_string(length));
+    }
+    void OnMatchPlayerInfo(const uint8_t*, size_t length) override {
+        Record("OnMatchPlayerInfo " + std::to_string(length));
+    }
+    void OnSignUpSucceeded() override { Record("OnSignUpSucceeded"); }
+    void OnWithdrawn() override { Record("OnWithdrawn"); }
+    void ShowSystemBoard(const char* text, uint32_t color, int size) override {
+        Record("ShowSystemBoard " + std::string(text) + " " + std::to_string(color) + " " +
+               std::to_string(size));
+    }
+    uint32_t PlaySound(const char* name, int plays, const EventRecord*) override {
+        Record("PlaySound " + std::string(name) + " " + std::to_string(plays));
+        return 0;
+    }
+    // "<call> <user id> <length>": the user id read from the record's word 0.
+    void RecordSeat(const std::string& call, const uint8_t* record, size_t length) {
+        const int32_t userId =
+            record != nullptr && length >= 4 ? WordAt(std::span<const uint8_t>(record, 4), 0) : 0;
+        Record(call + " " + std::to_string(userId) + " " + std::to_string(length));
+    }
 
     void Record(std::string call) {
         if (onCall) {
