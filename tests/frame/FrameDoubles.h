@@ -40,6 +40,14 @@ public:
     int idleKicksCancelled = 0;
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
+        lengths.push_back(record.param2);
+        // The advert bar shows the page's address and frees its copy.
+        if (record.event == 80000060 && record.param1 != 0) {
+            char* copy = EventParamPointer<char>(record.param1);
+            advertTexts.emplace_back(copy);
+            delete[] copy;
+            return 1;
+        }
         if ((record.event == kEventAppendChatText || record.event == 80000072) &&
             record.param1 != 0) {
             chatLines.emplace_back(EventParamPointer<const char>(record.param1));
@@ -56,7 +64,9 @@ public:
         return *bar;
     }
     std::vector<int> events;
+    std::vector<intptr_t> lengths;  // each event's second parameter
     std::vector<std::string> chatLines;
+    std::vector<std::string> advertTexts;
     std::map<std::string, std::unique_ptr<RecordingBar>> bars;
 };
 
@@ -215,12 +225,17 @@ private:
 // A notification handler that records every call; it throws when told to.
 class RecordingNotifyHandler : public CGameNotifyHandler {
 public:
-    void OnNotify(int32_t id, const void*, size_t length) override {
+    void OnNotify(int32_t id, const void* data, size_t length) override {
         notified.emplace_back(id, length);
         if (throwOnNotify) {
             throw std::runtime_error("handler failed");
         }
+        if (dispatch) {
+            CGameNotifyHandler::OnNotify(id, data, length);
+        }
     }
+    // Passes each notification on to the frame's own dispatch.
+    bool dispatch = false;
     void RecordLastNotify(int32_t id, const void*, size_t length) override {
         recorded.emplace_back(id, length);
         last = {id, static_cast<uint32_t>(length), platform::GetTickCount32()};

@@ -279,6 +279,18 @@ TEST_F(GameFrameWndTest, ABrowserJobComesBackIsFreedAndTakesTheWaitTextDown) {
     EXPECT_EQ(display->Calls().front(), "show 正在打开http://web.example/page.htm... 15");
 }
 
+TEST_F(GameFrameWndTest, AShortRecordIsReportedAndTheConnectionStays) {
+    Launch();
+    app->handler.dispatch = true;
+    Notify(211010, 1, "short");
+    EXPECT_EQ(app->connection.Count("ReportNotifyFailure 211010 5"), 1);
+    EXPECT_EQ(app->connection.Count("Close"), 0);
+    // The next notification is handled as usual.
+    Notify(211230, 1);
+    EXPECT_EQ(app->connection.Count("ReportNotifyFailure"), 1);
+    EXPECT_EQ(app->handler.recorded.size(), 2u);
+}
+
 TEST_F(GameFrameWndTest, ClosedOrBrokenConnectionsTellTheUser) {
     Launch();
     Notify(kZepNoticeClosed, 1);
