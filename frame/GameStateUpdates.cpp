@@ -330,8 +330,13 @@ void CGameFrameApp::ApplyLeaverResult(std::span<const uint8_t> record) {
     TextField<16> title{};
     std::copy_n(record.begin() + 48, title.size(), title.begin());
     seat.levelTitle = title;
-    seat.score = WordAt(record, 32) + WordAt(record, 24);
-    seat.silver = WordAt(record, 36) + WordAt(record, 28);
+    // Before and change as the server sends them; the sum wraps in 32 bits.
+    auto sum = [&](size_t before, size_t change) {
+        return static_cast<int32_t>(static_cast<uint32_t>(WordAt(record, before)) +
+                                    static_cast<uint32_t>(WordAt(record, change)));
+    };
+    seat.score = sum(32, 24);
+    seat.silver = sum(36, 28);
     ++seat.games;
     ++seat.losses;
     NotifyUserListChanged();

@@ -242,6 +242,17 @@ void CGameNotifyHandler::OnNotify(int32_t id, const void* data, size_t length) {
     }
 }
 
+std::span<const int32_t> CGameNotifyHandler::HandledIds() {
+    static constexpr int32_t kIds[] = {
+        60031,  201200, 201210, 201212, 201213, 210530, 211000, 211010, 211011, 211020,
+        211025, 211028, 211030, 211110, 211120, 211130, 211132, 211134, 211136, 211137,
+        211138, 211150, 211170, 211190, 211191, 211199, 211200, 211201, 211202, 211203,
+        211204, 211205, 211206, 211210, 211220, 211230, 211241, 211242, 211243, 211400,
+        211410, 211430, 211440, 211510, 211600, 211601, 211700, 211800, 211900, 211910,
+        211920, 211930, 211931, 214100, 214101, 214102, 214103, 214110};
+    return kIds;
+}
+
 void CGameNotifyHandler::RecordLastNotify(int32_t id, const void* /*data*/, size_t length) {
     last_.id = id;
     last_.length = static_cast<uint32_t>(std::min<size_t>(length, UINT32_MAX));

@@ -116,6 +116,9 @@ public:
 
     virtual LastNotify GetLastNotify() const { return last_; }
 
+    // The ids OnNotify hands to a handler here, in ascending order.
+    static std::span<const int32_t> HandledIds();
+
 protected:
     // Refuses the record (log line, NotifyRecordShort) when it holds fewer
     // than `bytes`.

@@ -183,7 +183,11 @@ std::vector<std::pair<int32_t, std::vector<uint8_t>>> ValidRecords() {
 
 TEST_F(NotifyHandlerTest, EveryIdTakesAWholeRecordAndAnyOtherLengthSafely) {
     const auto records = ValidRecords();
-    EXPECT_EQ(records.size(), 58u);
+    const auto handled = CGameNotifyHandler::HandledIds();
+    ASSERT_EQ(records.size(), handled.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        EXPECT_EQ(records[i].first, handled[i]);
+    }
     for (const auto& [id, record] : records) {
         Launch();
         EXPECT_NO_THROW(Notify(id, record)) << id;
@@ -397,6 +401,14 @@ TEST_F(NotifyHandlerTest, CountsAreBoundedByTheRecordAndTheirDestination) {
     std::vector<uint8_t> standings = Words({0, 150}, 24 + 150 * 64);
     Notify(211170, standings);
     EXPECT_EQ(app.GetStandings().header.count, 100);
+}
+
+TEST_F(NotifyHandlerTest, ALeaversResultWrapsInsteadOfOverflowing) {
+    std::vector<uint8_t> leaver = Words({0, 0}, 64);
+    PutWord(leaver, 24, INT32_MAX);
+    PutWord(leaver, 32, INT32_MAX);
+    Notify(211510, leaver);
+    EXPECT_EQ(app.GetSeat(0).score, -2);
 }
 
 TEST_F(NotifyHandlerTest, RecordsTravelWithTheirLengthToThePanels) {
