@@ -181,6 +181,8 @@ private:
     int SendAndWait(std::string& text, uint32_t requestId, std::span<const uint8_t> body,
                     uint32_t& result, std::vector<uint8_t>& reply);
     int SendHeadOnly(uint32_t requestId);
+    int SendHeadAndWait(std::string& text, uint32_t requestId, uint32_t& result,
+                        std::vector<uint8_t>& reply);
     int SendChatRecord(uint32_t requestId, std::string_view message);
     int SendHeadPair(uint32_t requestId, int32_t first, int32_t second);
     int SendMatchEntry(uint32_t requestId);

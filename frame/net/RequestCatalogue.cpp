@@ -112,12 +112,47 @@ bool ReadPair32(std::span<const uint8_t> reply, int32_t& first, int32_t& second)
     return ReadWordAt(reply, 0, first) && ReadWordAt(reply, 4, second);
 }
 
+TransferRecord TransferRecordOf(const CGameFrameApp& app, int32_t amount, int32_t answer,
+                                int32_t direction) {
+    TransferRecord record;
+    record.userId = app.GetUserID();
+    record.gameId = app.GetGameID();
+    record.roomId = app.GetRoomID();
+    record.tableNo = app.GetTableNo();
+    record.chairNo = app.GetMyChairNo();
+    record.amount = amount;
+    record.answer = answer;
+    SetFieldText(record.machineId, GetMachineUniqueID());
+    if (const UserRecord* own = OwnUserOf(&app)) {
+        record.seatSilver = own->silver;
+    }
+    record.direction = direction;
+    return record;
+}
+
+SafeBoxQuery SafeBoxQueryOf(const CGameFrameApp& app) {
+    SafeBoxQuery record;
+    record.userId = app.GetUserID();
+    record.gameId = app.GetGameID();
+    SetFieldText(record.machineId, GetMachineUniqueID());
+    return record;
+}
+
 }  // namespace
 
 int CGameConnection::SendAndWait(std::string& text, uint32_t requestId,
                                  std::span<const uint8_t> body, uint32_t& result,
                                  std::vector<uint8_t>& reply) {
     return ProcessRequest(text, requestId, body, result, reply, 1);
+}
+
+int CGameConnection::SendHeadAndWait(std::string& text, uint32_t requestId, uint32_t& result,
+                                     std::vector<uint8_t>& reply) {
+    HeadOnlyRecord record;
+    if (CGameFrameApp* app = GetApp()) {
+        record.head = HeadOf(*app);
+    }
+    return SendAndWait(text, requestId, BodyOf(record), result, reply);
 }
 
 int CGameConnection::SendHeadOnly(uint32_t requestId) {
@@ -134,12 +169,10 @@ int CGameConnection::Request201140() {
     if (app == nullptr) {
         return 0;
     }
-    HeadOnlyRecord record;
-    record.head = HeadOf(*app);
     std::string text;
     uint32_t result = 0;
     std::vector<uint8_t> reply;
-    if (!SendAndWait(text, kRequest201140, BodyOf(record), result, reply) || result != kResultOk ||
+    if (!SendHeadAndWait(text, kRequest201140, result, reply) || result != kResultOk ||
         reply.empty()) {
         return 0;
     }
@@ -171,11 +204,9 @@ int CGameConnection::RequestSilverCheck(std::string& text) {
     if (app == nullptr) {
         return 0;
     }
-    HeadOnlyRecord record;
-    record.head = HeadOf(*app);
     uint32_t result = 0;
     std::vector<uint8_t> reply;
-    if (!SendAndWait(text, kSilverCheck, BodyOf(record), result, reply)) {
+    if (!SendHeadAndWait(text, kSilverCheck, result, reply)) {
         return 0;
     }
     return JudgeSilverCheck(result, reply);
@@ -363,11 +394,9 @@ int CGameConnection::ChangeTable(std::string& text) {
         return 0;
     }
     text.clear();
-    HeadOnlyRecord record;
-    record.head = HeadOf(*app);
     uint32_t result = 0;
     std::vector<uint8_t> reply;
-    if (!SendAndWait(text, kChangeTable, BodyOf(record), result, reply)) {
+    if (!SendHeadAndWait(text, kChangeTable, result, reply)) {
         return 0;
     }
     if (result == kResultChangeTooOften) {
@@ -383,11 +412,9 @@ int CGameConnection::Request201302(std::string& text) {
         return 0;
     }
     text.clear();
-    HeadOnlyRecord record;
-    record.head = HeadOf(*app);
     uint32_t result = 0;
     std::vector<uint8_t> reply;
-    if (!SendAndWait(text, kRequest201302, BodyOf(record), result, reply)) {
+    if (!SendHeadAndWait(text, kRequest201302, result, reply)) {
         return 0;
     }
     return JudgeSilverCheck(result, reply);
@@ -399,10 +426,7 @@ int CGameConnection::QuerySafeBox(std::string& text, std::span<uint8_t> out) {
         return 0;
     }
     text.clear();
-    SafeBoxQuery record;
-    record.userId = app->GetUserID();
-    record.gameId = app->GetGameID();
-    SetFieldText(record.machineId, GetMachineUniqueID());
+    const SafeBoxQuery record = SafeBoxQueryOf(*app);
     uint32_t result = 0;
     std::vector<uint8_t> reply;
     if (!SendAndWait(text, kQuerySafeBox, BodyOf(record), result, reply)) {
@@ -424,19 +448,7 @@ int CGameConnection::TransferIntoGame(std::string& text, int32_t amount, int32_t
         return 0;
     }
     text.clear();
-    TransferRecord record;
-    record.userId = app->GetUserID();
-    record.gameId = app->GetGameID();
-    record.roomId = app->GetRoomID();
-    record.tableNo = app->GetTableNo();
-    record.chairNo = app->GetMyChairNo();
-    record.amount = amount;
-    record.answer = answer;
-    SetFieldText(record.machineId, GetMachineUniqueID());
-    if (const UserRecord* own = OwnUserOf(app)) {
-        record.seatSilver = own->silver;
-    }
-    record.direction = TransferRecord::kIntoGame;
+    const TransferRecord record = TransferRecordOf(*app, amount, answer, TransferRecord::kIntoGame);
     uint32_t result = 0;
     std::vector<uint8_t> reply;
     if (!SendAndWait(text, kTransferIntoGame, BodyOf(record), result, reply)) {
@@ -516,18 +528,7 @@ int CGameConnection::TransferOutOfGame(std::string& text, int32_t& amount, uint3
         return 0;
     }
     text.clear();
-    TransferRecord record;
-    record.userId = app->GetUserID();
-    record.gameId = app->GetGameID();
-    record.roomId = app->GetRoomID();
-    record.tableNo = app->GetTableNo();
-    record.chairNo = app->GetMyChairNo();
-    record.amount = amount;
-    SetFieldText(record.machineId, GetMachineUniqueID());
-    if (const UserRecord* own = OwnUserOf(app)) {
-        record.seatSilver = own->silver;
-    }
-    record.direction = TransferRecord::kOutOfGame;
+    const TransferRecord record = TransferRecordOf(*app, amount, 0, TransferRecord::kOutOfGame);
     std::vector<uint8_t> reply;
     result = 0;
     if (!SendAndWait(text, kTransferOutOfGame, BodyOf(record), result, reply)) {
@@ -588,10 +589,7 @@ int CGameConnection::QueryTake(std::string& text, std::span<int32_t> out, uint32
         return 0;
     }
     text.clear();
-    SafeBoxQuery record;
-    record.userId = app->GetUserID();
-    record.gameId = app->GetGameID();
-    SetFieldText(record.machineId, GetMachineUniqueID());
+    const SafeBoxQuery record = SafeBoxQueryOf(*app);
     std::vector<uint8_t> reply;
     result = 0;
     if (!SendAndWait(text, kQueryTake, BodyOf(record), result, reply)) {
