@@ -35,7 +35,7 @@ std::string EnvText(const char* name) {
 }
 
 // One line of the record file, written whole.
-void Record(const std::string& text) {
+void LogLine(const std::string& text) {
     static const std::string path = EnvText("PVBN_TEST_CLIENT_RECORD");
     if (path.empty()) {
         return;
@@ -50,7 +50,7 @@ void Record(const std::string& text) {
 class RecordingHandler : public RecordingNotifyHandler {
 public:
     void OnNotify(int32_t id, const void* data, size_t length) override {
-        Record("notify " + std::to_string(id) + " " + std::to_string(length));
+        LogLine("notify " + std::to_string(id) + " " + std::to_string(length));
         RecordingNotifyHandler::OnNotify(id, data, length);
     }
 };
@@ -62,7 +62,7 @@ public:
     void OnDisconnected() override {
         CGameFrameApp* app = CGameFrameApp::Current();
         if (app != nullptr && EnvText("PVBN_TEST_CLIENT_RELAUNCH") == "1" && !app->IsRelaunched()) {
-            Record("relaunch");
+            LogLine("relaunch");
             app->SetRelaunchOnExit(true);
             app->CloseConnection();
             platform::PostMessage(Id(), platform::kMsgClose, 0, 0);
@@ -82,7 +82,7 @@ public:
     CGameTableData* GetTableData() override { return &tableData_; }
     std::unique_ptr<CGameFrameView> CreateFrameView() override {
         auto view = std::make_unique<RecordingFrameView>();
-        view->onCall = [](const std::string& call) { Record("view " + call); };
+        view->onCall = [](const std::string& call) { LogLine("view " + call); };
         return view;
     }
     int CreateMainFrame() override { return OpenMainFrame(std::make_unique<TestClientWnd>()); }
@@ -91,10 +91,10 @@ protected:
     bool InitInstance() override {
         const bool started = CGameFrameApp::InitInstance();
         const LaunchFields& launch = GetLaunchFields();
-        Record("launch lookon=" + std::to_string(launch.lookOn) + " relaunched=" +
-               std::to_string(launch.relaunched) + " table=" + std::to_string(launch.tableNo) +
-               " chair=" + std::to_string(launch.chairNo) +
-               " port=" + std::to_string(launch.serverPort) + " started=" + (started ? "1" : "0"));
+        LogLine("launch lookon=" + std::to_string(launch.lookOn) + " relaunched=" +
+                std::to_string(launch.relaunched) + " table=" + std::to_string(launch.tableNo) +
+                " chair=" + std::to_string(launch.chairNo) +
+                " port=" + std::to_string(launch.serverPort) + " started=" + (started ? "1" : "0"));
         return started && CreateMainFrame() != 0;
     }
 
@@ -115,6 +115,6 @@ int main(int argc, char** argv) {
         TestClientApp app;
         code = app.Run(argc, argv);
     }  // a relaunch starts here
-    Record("exit " + std::to_string(code));
+    LogLine("exit " + std::to_string(code));
     return code;
 }
