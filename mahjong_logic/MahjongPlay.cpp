@@ -651,18 +651,23 @@ void CMahjongTableLogic::TurnToClaimant(int seat, uint32_t extraState) {
     SetActiveChair(seat);
 }
 
-int CMahjongTableLogic::Peng(const TableRequest& request) {
-    if (CheckPengRequest(request) == 0) {
-        return 0;
-    }
+void CMahjongTableLogic::ClaimDiscardIntoMeld(const TableRequest& request, MeldList list,
+                                              int32_t handState, int32_t claimedState,
+                                              PerSeat<PerSeat<int32_t>>& feeds) {
     const int seat = request.Seat();
     const int source = request.Source();
     kongDrawWord_ = 0;
     ResetClaimState();
-    LayMeld(seat, kMeldPeng, TakeHandTiles<2>(request), request.Tile(), kCardPengFromHand,
-            kCardPengClaimed, source);
+    LayMeld(seat, list, TakeHandTiles<2>(request), request.Tile(), handState, claimedState, source);
     TurnToClaimant(seat, kStateTurnAfterMeld);
-    ++pengFeeds_[source][seat];
+    ++feeds[source][seat];
+}
+
+int CMahjongTableLogic::Peng(const TableRequest& request) {
+    if (CheckPengRequest(request) == 0) {
+        return 0;
+    }
+    ClaimDiscardIntoMeld(request, kMeldPeng, kCardPengFromHand, kCardPengClaimed, pengFeeds_);
     return 1;
 }
 
@@ -670,14 +675,7 @@ int CMahjongTableLogic::Chi(const TableRequest& request) {
     if (CheckChiRequest(request) == 0) {
         return 0;
     }
-    const int seat = request.Seat();
-    const int source = request.Source();
-    kongDrawWord_ = 0;
-    ResetClaimState();
-    LayMeld(seat, kMeldChi, TakeHandTiles<2>(request), request.Tile(), kCardChiFromHand,
-            kCardChiClaimed, source);
-    TurnToClaimant(seat, kStateTurnAfterMeld);
-    ++chiFeeds_[source][seat];
+    ClaimDiscardIntoMeld(request, kMeldChi, kCardChiFromHand, kCardChiClaimed, chiFeeds_);
     return 1;
 }
 

@@ -489,6 +489,10 @@ protected:
                  int32_t handState, int32_t claimedState, int source);
     // The claimant must discard next (claim phase over, turn phase on).
     void TurnToClaimant(int seat, uint32_t extraState);
+    // Takes the discard with two hand tiles into a peng or chi of the
+    // claimant, whose turn it then is; counts what the discarder fed.
+    void ClaimDiscardIntoMeld(const TableRequest& request, MeldList list, int32_t handState,
+                              int32_t claimedState, PerSeat<PerSeat<int32_t>>& feeds);
     bool HoldsDistinctTiles(int seat, std::span<const int32_t> ids, int index) const;
     bool IsCurrentDiscard(int source, int tile) const;
     bool HigherResponseRecorded(int priority) const;
