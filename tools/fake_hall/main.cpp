@@ -13,7 +13,7 @@
 //   --lookon           the user joins as a looker-on
 //   --players N        players seated at the table, the own one included (4)
 //   --sign TEXT        the sign answered to every sign query
-//   --step SPEC        one script step, in order: DELAY_MS:4:USER:CHAIR[:NAME],
+//   --step STEP        one script step, in order: DELAY_MS:4:USER:CHAIR[:NAME],
 //                      DELAY_MS:6:USER:TABLE:CHAIR[:HALLWINDOW],
 //                      DELAY_MS:7:USER:CHAIR[:NAME], DELAY_MS:13,
 //                      DELAY_MS:vanish; ",cut=N" or ",send=N" makes it faulty
@@ -111,11 +111,11 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
         } else if (name == "--sign") {
             ok = text(options.hall.signText);
         } else if (name == "--step") {
-            std::string spec;
-            ok = text(spec);
-            const auto step = ok ? fakehall::ParseScriptStep(spec) : std::nullopt;
+            std::string stepText;
+            ok = text(stepText);
+            const auto step = ok ? fakehall::ParseScriptStep(stepText) : std::nullopt;
             if (!step) {
-                std::fprintf(stderr, "bad step \"%s\"\n", spec.c_str());
+                std::fprintf(stderr, "bad step \"%s\"\n", stepText.c_str());
                 return false;
             }
             options.hall.script.push_back(*step);
