@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 
 namespace platform {
 namespace {
@@ -86,7 +87,21 @@ struct Unmapped {
     size_t count = 0;
 };
 
-std::string Convert(iconv_t handle, std::string_view input, bool inputIsUtf8, Unmapped& unmapped) {
+enum class InputKind { Utf8, Gbk, Utf16 };
+
+size_t SequenceLength(InputKind kind, const unsigned char* text, size_t available) {
+    switch (kind) {
+        case InputKind::Utf8:
+            return Utf8SequenceLength(text, available);
+        case InputKind::Gbk:
+            return GbkSequenceLength(text, available);
+        case InputKind::Utf16:
+            return available >= 2 ? 2 : available;
+    }
+    return 1;
+}
+
+std::string Convert(iconv_t handle, std::string_view input, InputKind kind, Unmapped& unmapped) {
     std::string output;
     output.reserve(input.size() * 2 + 4);
     iconv(handle, nullptr, nullptr, nullptr, nullptr);
@@ -109,8 +124,7 @@ std::string Convert(iconv_t handle, std::string_view input, bool inputIsUtf8, Un
         // An invalid or unconvertible character, or an incomplete one at the
         // end: one replacement for it, then carry on after it.
         const auto* bytes = reinterpret_cast<const unsigned char*>(in);
-        size_t skip =
-            inputIsUtf8 ? Utf8SequenceLength(bytes, inLeft) : GbkSequenceLength(bytes, inLeft);
+        size_t skip = SequenceLength(kind, bytes, inLeft);
         if (error == EINVAL) {
             skip = inLeft;
         }
@@ -152,10 +166,62 @@ std::string FromUtf8(std::string_view utf8, Unmapped& unmapped) {
     if (!converter.IsOpen()) {
         return AsciiOnly(utf8, true, unmapped);
     }
-    return Convert(converter.Handle(), utf8, true, unmapped);
+    return Convert(converter.Handle(), utf8, InputKind::Utf8, unmapped);
+}
+
+// GBK and UTF-16 (little-endian, no byte-order mark), one descriptor per
+// direction and thread.
+Converter OpenUtf16Converter(bool toUtf16) {
+    for (const char* gbkName : {"GBK", "GB18030"}) {
+        Converter converter(toUtf16 ? "UTF-16LE" : gbkName, toUtf16 ? gbkName : "UTF-16LE");
+        if (converter.IsOpen()) {
+            return converter;
+        }
+    }
+    return Converter();
 }
 
 }  // namespace
+
+std::u16string GbkToUtf16(std::string_view gbk) {
+    thread_local Converter converter = OpenUtf16Converter(true);
+    Unmapped unmapped{std::string_view("?\0", 2)};
+    std::string bytes;
+    if (converter.IsOpen()) {
+        bytes = Convert(converter.Handle(), gbk, InputKind::Gbk, unmapped);
+    } else {
+        Unmapped plain;
+        for (const char c : AsciiOnly(gbk, false, plain)) {
+            bytes.push_back(c);
+            bytes.push_back('\0');
+        }
+    }
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+        text[i] = static_cast<char16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                        static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+    }
+    return text;
+}
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+    std::string bytes;
+    bytes.reserve(utf16.size() * 2);
+    for (const char16_t unit : utf16) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    thread_local Converter converter = OpenUtf16Converter(false);
+    Unmapped unmapped;
+    if (!converter.IsOpen()) {
+        std::string ascii;
+        for (const char16_t unit : utf16) {
+            ascii.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+        }
+        return ascii;
+    }
+    return Convert(converter.Handle(), bytes, InputKind::Utf16, unmapped);
+}
 
 std::string GbkToUtf8(std::string_view gbk) {
     thread_local Converter converter = OpenConverter(true);
@@ -163,7 +229,7 @@ std::string GbkToUtf8(std::string_view gbk) {
     if (!converter.IsOpen()) {
         return AsciiOnly(gbk, false, unmapped);
     }
-    return Convert(converter.Handle(), gbk, false, unmapped);
+    return Convert(converter.Handle(), gbk, InputKind::Gbk, unmapped);
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "platform/Files.h"
@@ -279,6 +281,15 @@ void WebHelperBackend::LinkLost(const std::string& why) {
 
 std::string DefaultWebHelperPath() {
     return ProgramFolder() + "pvbn_web_helper";
+}
+
+bool CanShowWebPages() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') {
+        return false;
+    }
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    return driver == nullptr || *driver == '\0' || std::string_view(driver) == "x11";
 }
 
 }  // namespace platform

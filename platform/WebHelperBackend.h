@@ -76,4 +76,8 @@ private:
 // The helper beside the running program's executable.
 std::string DefaultWebHelperPath();
 
+// Whether the helper can show pages: an X display is named and SDL's video
+// is not held to another driver (dummy, offscreen, wayland).
+bool CanShowWebPages();
+
 }  // namespace platform

@@ -62,7 +62,7 @@ WebView::~WebView() {
     Destroy();
 }
 
-bool WebView::Create(WindowId owner, const ScreenRect& rect) {
+bool WebView::Create(WindowId owner, const ScreenRect& rect, WindowId above) {
     if (id_ != 0 || !IsWindow(owner)) {
         return false;
     }
@@ -73,7 +73,7 @@ bool WebView::Create(WindowId owner, const ScreenRect& rect) {
         id = reg.nextId++;
         reg.owners[id] = owner;
     }
-    const TopLevelWindow* top = TopLevelWindow::Find(owner);
+    const TopLevelWindow* top = TopLevelWindow::Find(above != 0 ? above : owner);
     const unsigned long native = top != nullptr ? top->X11Window() : 0;
     if (!Backend().CreateView(id, native, rect)) {
         std::lock_guard lock(reg.mutex);

@@ -69,9 +69,11 @@ public:
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
 
-    // Makes the page window, hidden, at the screen rectangle. False when
-    // already made, the owner does not exist or the back end refuses.
-    bool Create(WindowId owner, const ScreenRect& rect);
+    // Makes the page window, hidden, at the screen rectangle, standing over
+    // the top-level window of `above` (0: of the owner). The owner gets the
+    // events. False when already made, the owner does not exist or the back
+    // end refuses.
+    bool Create(WindowId owner, const ScreenRect& rect, WindowId above = 0);
     void Destroy();
     WebViewId Id() const { return id_; }
 

@@ -53,3 +53,17 @@ TEST(TextCodec, UnmappedCharactersCanBeLeftOutAndCounted) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextCodec, Utf16UnitsBothWays) {
+    EXPECT_EQ(platform::GbkToUtf16(kGbkSongTi), u"宋体");
+    EXPECT_EQ(platform::GbkToUtf16("ARIAL"), u"ARIAL");
+    EXPECT_EQ(platform::GbkToUtf16(""), u"");
+    EXPECT_EQ(platform::Utf16ToGbk(u"宋体 x"), kGbkSongTi + " x");
+    // A bad GBK pair and a lone surrogate each become one '?'.
+    EXPECT_EQ(platform::GbkToUtf16("a\x81\x20z"), u"a? z");
+    EXPECT_EQ(platform::Utf16ToGbk(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a?b");
+}
+
+}  // namespace
