@@ -1,0 +1,86 @@
+#pragma once
+// The skinned web-page dialog: a captionless popup with the skin's frame
+// picture, a title, a close button and a browser (CWebPageHtmlCtrl) over
+// its middle. Navigate opens it over the table area; the close button hides
+// and destroys it; it can be navigated again, in a new window.
+//
+// Rules:
+//  - Navigating while it is open closes the open window first, so at most
+//    one window (and one page) lives per dialog.
+//  - The top 18 pixels drag it; the browser's page moves with it.
+//  - A missing skin picture leaves the frame plain, a missing button picture
+//    leaves the dialog without a close button; the page still opens.
+//  - It takes kMsgWebUrlCommand like its browser: the command runs, then it
+//    is freed.
+//  - UI thread only.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/web/NoTemplateDialog.h"
+#include "frame/web/WebHtmlCtrl.h"
+
+// A control's command to its dialog: the control id in the low half of
+// wParam.
+inline constexpr uint32_t kMsgCommand = 0x0111;
+
+class CWebPageDlg : public CNoTemplateDialog {
+public:
+    static constexpr int kBrowserId = 100000;
+    static constexpr int kCloseButtonId = 100001;
+    static constexpr uint32_t kCloseCommand = kCloseButtonId & 0xFFFF;  // 34465
+    static constexpr int kCaptionHeight = 18;
+    static constexpr int kDefaultWidth = 454;
+    static constexpr int kDefaultHeight = 400;
+
+    CWebPageDlg();
+    ~CWebPageDlg() override;
+
+    // The browser area's size; a value of 0 or less leaves its side as it
+    // is.
+    void SetSize(int width, int height);
+    // Opens the window on the address (url, "?" and the query when there is
+    // one). 0 and nothing done for an empty url, else 1.
+    int Navigate(std::string_view title, std::string_view url, std::string_view query);
+    // Hides and destroys the window; nothing when none is open.
+    void CloseWindow();
+
+    CWebPageHtmlCtrl& Browser() { return browser_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    const std::string& Title() const { return title_; }
+    // The address the last window opened.
+    std::string Address() const;
+    bool HasCloseButton() const { return !closeFaces_.empty(); }
+    // The close button's rectangle in the client area (empty without faces).
+    platform::PixelRect CloseButtonRect() const;
+
+protected:
+    bool OnInitDialog() override;
+    platform::LResult OnMessage(uint32_t id, platform::WParam wParam,
+                                platform::LParam lParam) override;
+
+private:
+    // 32-bit pixels (blue, green, red, alpha), rows from the top.
+    struct Picture {
+        int width = 0;
+        int height = 0;
+        std::vector<uint32_t> pixels;
+    };
+
+    void LoadCloseButton(const std::string& path);
+    void Paint();
+    void OnLeftButton(bool down, int x, int y);
+
+    CWebPageHtmlCtrl browser_;
+    Picture background_;
+    std::string title_;
+    std::string url_;
+    std::string query_;
+    std::vector<Picture> closeFaces_;  // normal, selected, focused, disabled
+    bool closePressed_ = false;
+    int width_ = kDefaultWidth;
+    int height_ = kDefaultHeight;
+};
