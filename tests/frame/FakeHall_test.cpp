@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "frame/FrameFunctions.h"
+#include "frame/web/WebUrlCommand.h"
 #include "platform/ExportedWindows.h"
 #include "platform/Profile.h"
 #include "tests/frame/FrameDoubles.h"
@@ -430,6 +431,52 @@ TEST_F(FakeHallTest, TheProgramStartsTheClientAndRecordsWhatItDid) {
         platform::SleepMs(10);
     }
     EXPECT_FALSE(platform::IsWindow(hallWindow));
+}
+
+}  // namespace
+
+namespace {
+
+// A player's details asked for (+4360) come back as that player's record
+// (dwData 7); the web pages' hall links reach it as +1775 and +1776 with the
+// user, and nothing else does.
+TEST_F(FakeHallTest, PlayerDetailsAreAnsweredAndWebCommandsRecorded) {
+    ASSERT_NO_FATAL_FAILURE(StartHall());
+    app.RegisterGameWindow(client->Id());
+    ASSERT_EQ(client->LaunchResult(), std::optional<bool>(true));
+
+    ASSERT_TRUE(app.PostToHallFrame(fakehall::kMsgPlayerDetails, client->Id(), 4003));
+    const auto details = hall->WaitForEvent(HallEvent::Kind::PlayerDetails, kWaitMs);
+    ASSERT_TRUE(details);
+    EXPECT_TRUE(details->delivered);
+    EXPECT_EQ(details->Describe(),
+              "player-details window=" + std::to_string(client->Id()) + " user=4003 delivered=1");
+    const auto records = client->WaitForRecords(2);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].dwData, kHallDataShowPlayer);
+    UserRecord shown;
+    ASSERT_TRUE(ReadRecord(std::span<const uint8_t>(records[1].plain), shown));
+    EXPECT_EQ(shown.userId, 4003);
+    EXPECT_EQ(FieldText(shown.name), "丙");
+
+    // A user the launch does not know still gets a record of his own.
+    ASSERT_TRUE(app.PostToHallFrame(fakehall::kMsgPlayerDetails, client->Id(), 777));
+    ASSERT_TRUE(hall->WaitForEvent(HallEvent::Kind::PlayerDetails, kWaitMs, 2));
+    const auto more = client->WaitForRecords(3);
+    ASSERT_EQ(more.size(), 3u);
+    ASSERT_TRUE(ReadRecord(std::span<const uint8_t>(more[2].plain), shown));
+    EXPECT_EQ(shown.userId, 777);
+
+    // The page's hall links, as a browser hands them over.
+    EXPECT_TRUE(CWebUrlCommand(0, "qelapp://ChangeClothing/").Handle());
+    EXPECT_TRUE(CWebUrlCommand(0, "QELAPP://becomemember/").Handle());
+    EXPECT_TRUE(CWebUrlCommand(0, "qelapp://memberclose/").Handle());  // not the hall's
+    const auto second = hall->WaitForEvent(HallEvent::Kind::WebCommand, kWaitMs, 2);
+    ASSERT_TRUE(second);
+    const auto first = hall->WaitForEvent(HallEvent::Kind::WebCommand, kWaitMs, 1);
+    EXPECT_EQ(first->Describe(), "change-clothing user=12345 lparam=0");
+    EXPECT_EQ(second->Describe(), "become-member user=12345 lparam=0");
+    EXPECT_FALSE(hall->WaitForEvent(HallEvent::Kind::WebCommand, 300, 3));
 }
 
 }  // namespace

@@ -162,6 +162,13 @@ std::string HallEvent::Describe() const {
                           static_cast<long>(lParam), delivered ? 1 : 0);
         case Kind::TableNotice:
             return Format("table-notice wparam=%u lparam=%ld", window, static_cast<long>(lParam));
+        case Kind::PlayerDetails:
+            return Format("player-details window=%u user=%ld delivered=%d", window,
+                          static_cast<long>(lParam), delivered ? 1 : 0);
+        case Kind::WebCommand:
+            return Format(message == kMsgChangeClothing ? "change-clothing user=%u lparam=%ld"
+                                                        : "become-member user=%u lparam=%ld",
+                          window, static_cast<long>(lParam));
         case Kind::Leave:
             return Format(
                 "leave data=%u window=%d user=%d table=%d chair=%d version=%d subversion=%d "
@@ -202,7 +209,8 @@ public:
                                     *reinterpret_cast<const platform::CopyDataRecord*>(lParam));
         }
         if (id == kMsgRegisterGame || id == kMsgRegisterMatch || id == kMsgSignQuery ||
-            id == kMsgTableNotice) {
+            id == kMsgTableNotice || id == kMsgPlayerDetails || id == kMsgChangeClothing ||
+            id == kMsgBecomeMember) {
             hall_.OnPost(id, wParam, lParam);
             return 0;
         }
@@ -242,7 +250,9 @@ void FakeHall::RunThread(platform::Event& ready) {
     platform::RegisterWindowClass(kHallWindowClass);
     hallWindow_ = std::make_unique<HallWindow>(*this);
     const platform::WindowExportOptions exportOptions{
-        true, {kMsgRegisterGame, kMsgRegisterMatch, kMsgSignQuery, kMsgTableNotice}};
+        true,
+        {kMsgRegisterGame, kMsgRegisterMatch, kMsgSignQuery, kMsgTableNotice, kMsgPlayerDetails,
+         kMsgChangeClothing, kMsgBecomeMember}};
     if (!hallWindow_->Create(kHallWindowClass) ||
         !platform::ExportWindow(hallWindow_->Id(), exportOptions)) {
         hallWindow_.reset();
@@ -306,6 +316,11 @@ void FakeHall::OnPost(uint32_t id, platform::WParam wParam, platform::LParam lPa
         SendLaunchRecord(static_cast<platform::WindowId>(wParam), id == kMsgRegisterMatch);
     } else if (id == kMsgSignQuery) {
         AnswerSignQuery(static_cast<platform::WindowId>(wParam), lParam);
+    } else if (id == kMsgPlayerDetails) {
+        AnswerPlayerDetails(static_cast<platform::WindowId>(wParam), lParam);
+    } else if (id == kMsgChangeClothing || id == kMsgBecomeMember) {
+        event.kind = HallEvent::Kind::WebCommand;
+        Record(std::move(event));
     } else {
         event.kind = HallEvent::Kind::TableNotice;
         Record(std::move(event));
@@ -341,6 +356,32 @@ void FakeHall::AnswerSignQuery(platform::WindowId answerWindow, platform::LParam
     event.lParam = token;
     event.bytes = Bytes(answer);
     event.delivered = SendRecord(answerWindow, kHallDataSignAnswer, event.bytes, nullptr);
+    Record(std::move(event));
+}
+
+// The user's record as the launch knows it (a seat or a looker-on), else a
+// record of that user alone.
+void FakeHall::AnswerPlayerDetails(platform::WindowId client, platform::LParam userId) {
+    const auto id = static_cast<int32_t>(userId);
+    std::optional<UserRecord> user;
+    for (const auto* users : {&options_.launchRecord.seats, &options_.launchRecord.lookers}) {
+        for (const UserRecord& known : *users) {
+            if (known.userId == id && !user) {
+                user = known;
+            }
+        }
+    }
+    if (!user) {
+        user = MakeLaunchUser(id, -1, "player" + std::to_string(id));
+        user->tableNo = options_.launch.tableNo;
+    }
+    HallEvent event;
+    event.kind = HallEvent::Kind::PlayerDetails;
+    event.message = kMsgPlayerDetails;
+    event.wParam = client;
+    event.lParam = userId;
+    event.bytes = Bytes(*user);
+    event.delivered = SendRecord(client, kHallDataShowPlayer, event.bytes, nullptr);
     Record(std::move(event));
 }
 

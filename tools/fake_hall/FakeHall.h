@@ -39,6 +39,12 @@ inline constexpr uint32_t kMsgRegisterGame = platform::kMsgApp + 4357;
 inline constexpr uint32_t kMsgRegisterMatch = platform::kMsgApp + 4376;
 inline constexpr uint32_t kMsgSignQuery = platform::kMsgApp + 4364;
 inline constexpr uint32_t kMsgTableNotice = platform::kMsgApp + 4359;
+// wParam the client's window, lParam a user: answered with that user's
+// record (dwData 7).
+inline constexpr uint32_t kMsgPlayerDetails = platform::kMsgApp + 4360;
+// From the client's web pages, wParam the user.
+inline constexpr uint32_t kMsgChangeClothing = platform::kMsgApp + 1775;
+inline constexpr uint32_t kMsgBecomeMember = platform::kMsgApp + 1776;
 
 // One message of the hall's script.
 struct ScriptStep {
@@ -70,22 +76,24 @@ std::optional<ScriptStep> ParseScriptStep(const std::string& text);
 // Something the client did to the hall.
 struct HallEvent {
     enum class Kind {
-        Registered,   // +4357 (wParam window, lParam table) or +4376 (lParam user)
-        LaunchSent,   // the launch record went to the client's window
-        SignQuery,    // +4364, answered with dwData 14
-        TableNotice,  // +4359
-        Leave,        // dwData 2 or 5, plain
-        OpenUrl,      // dwData 11, deciphered
-        SwitchRoom,   // dwData 15, deciphered
-        Refused,      // a copy-data record the hall could not read
-        StepSent,     // a script step went to the client
+        Registered,     // +4357 (wParam window, lParam table) or +4376 (lParam user)
+        LaunchSent,     // the launch record went to the client's window
+        SignQuery,      // +4364, answered with dwData 14
+        TableNotice,    // +4359
+        PlayerDetails,  // +4360, answered with dwData 7
+        WebCommand,     // +1775 or +1776
+        Leave,          // dwData 2 or 5, plain
+        OpenUrl,        // dwData 11, deciphered
+        SwitchRoom,     // dwData 15, deciphered
+        Refused,        // a copy-data record the hall could not read
+        StepSent,       // a script step went to the client
         Vanished,
     };
     Kind kind = Kind::Vanished;
     uint32_t message = 0;  // the post id, or the copy-data's dwData
     platform::WParam wParam = 0;
     platform::LParam lParam = 0;
-    bool delivered = false;      // LaunchSent, SignQuery, StepSent: the client took it
+    bool delivered = false;  // LaunchSent, SignQuery, StepSent, PlayerDetails: the client took it
     std::vector<uint8_t> bytes;  // the record deciphered (as sent for 2 and 5)
     std::optional<HallLeaveRecord> leave;
     std::optional<HallUrlRecord> url;
@@ -148,6 +156,7 @@ private:
     platform::LResult OnCopyData(platform::WParam sender, const platform::CopyDataRecord& record);
     void SendLaunchRecord(platform::WindowId client, bool match);
     void AnswerSignQuery(platform::WindowId answerWindow, platform::LParam token);
+    void AnswerPlayerDetails(platform::WindowId client, platform::LParam userId);
     void ScheduleNextStep();
     void OnScriptTimer();
     bool SendRecord(platform::WindowId target, uintptr_t dwData, std::span<const uint8_t> plain,
