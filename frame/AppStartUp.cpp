@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"
+#include "platform/WebHelperBackend.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepSocketUtils.h"
 
@@ -41,10 +42,20 @@ std::string ProxyUnreachable(const std::string& host) {
     return text;
 }
 
+// Pages inside the client's windows show through the web helper when a
+// display can show them; otherwise they stay with the recording back end.
+void InstallWebBackend() {
+    if (platform::CanShowWebPages()) {
+        platform::SetWebBackend(std::make_unique<platform::WebHelperBackend>(
+            platform::WebHelperBackend::Options{platform::DefaultWebHelperPath()}));
+    }
+}
+
 }  // namespace
 
 bool CGameFrameApp::InitInstance() {
     ZepLogInit(kLogStem, kLogOptions);
+    InstallWebBackend();
     if (commandLine_.empty()) {
         commandLine_ = CommandLine();
     }
@@ -65,6 +76,7 @@ bool CGameFrameApp::InitInstance() {
 int CGameFrameApp::ExitInstance() {
     CloseConnection();
     StopCommThread();
+    platform::SetWebBackend(nullptr);  // the helper quits with its link
     ZepLogTerm();
     ZepUnregisterSocketWindowClass();
     return platform::Application::ExitInstance();

@@ -6,6 +6,7 @@
 
 #include "frame/GameFrameApp.h"
 #include "frame/web/BrowserJob.h"
+#include "frame/web/WebUrlCommand.h"
 #include "platform/BlockingSleep.h"
 #include "platform/ExportedWindows.h"
 #include "platform/Files.h"
@@ -118,6 +119,9 @@ platform::LResult CGameFrameWnd::OnMessage(uint32_t id, platform::WParam wParam,
             return 0;
         case kMsgBrowserOpened:
             OnBrowserOpened(wParam);
+            return 0;
+        case kMsgWebUrlCommand:  // from a browser of the window's panels
+            RunPostedWebUrlCommand(wParam);
             return 0;
         case WM_ZEP_SOCKET:
             OnSocketNotify(wParam, lParam);
