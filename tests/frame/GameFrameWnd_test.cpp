@@ -9,10 +9,12 @@
 #include "frame/HallRecords.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/web/BrowserJob.h"
+#include "frame/web/WebHtmlCtrl.h"
 #include "platform/Browser.h"
 #include "platform/ExportedWindows.h"
 #include "platform/Files.h"
 #include "tests/frame/FrameDoubles.h"
+#include "tests/frame/web/WebTestSupport.h"
 #include "tests/platform/LoopbackHttpServer.h"
 
 namespace {
@@ -277,6 +279,19 @@ TEST_F(GameFrameWndTest, ABrowserJobComesBackIsFreedAndTakesTheWaitTextDown) {
         },
         2000));
     EXPECT_EQ(display->Calls().front(), "show 正在打开http://web.example/page.htm... 15");
+}
+
+// The side panel's browsers have the frame window as their parent: a
+// "memberclose" from their page ends there, run and freed.
+TEST_F(GameFrameWndTest, ALinkCommandFromAPanelBrowserIsRunAndFreed) {
+    webtest::FakeBackendScope backend;
+    CAdvertHtmlCtrl advert;
+    ASSERT_TRUE(advert.CreateAt(wnd->Id(), {0, 0, 100, 100}));
+    advert.EnableLinkCommands(true);
+    backend->FireBeforeNavigate(advert.Page().Id(), "qelapp://memberclose/", "", true);
+    ASSERT_TRUE(PumpUntil([&] { return backend->Decisions().size() == 1; }, 2000));
+    EXPECT_FALSE(backend->Decisions()[0].allow);
+    EXPECT_TRUE(PumpUntil([] { return CWebUrlCommand::Alive() == 0; }, 2000));
 }
 
 TEST_F(GameFrameWndTest, AShortRecordIsReportedAndTheConnectionStays) {

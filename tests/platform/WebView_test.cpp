@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include "ScopedEnv.h"
 #include "TempFolder.h"
 #include "platform/Sync.h"
 #include "platform/TextCodec.h"
@@ -355,3 +356,32 @@ TEST(WebProtocolTest, NumbersAndScriptLiterals) {
 
 }  // namespace
 }  // namespace platform
+
+namespace {
+
+TEST(WebHelperChoice, PagesShowOnlyOnANamedXDisplay) {
+    {
+        ScopedEnv display("DISPLAY", std::nullopt);
+        ScopedEnv driver("SDL_VIDEODRIVER", std::nullopt);
+        EXPECT_FALSE(platform::CanShowWebPages());
+    }
+    {
+        ScopedEnv display("DISPLAY", ":7");
+        ScopedEnv driver("SDL_VIDEODRIVER", std::nullopt);
+        EXPECT_TRUE(platform::CanShowWebPages());
+    }
+    {
+        ScopedEnv display("DISPLAY", ":7");
+        ScopedEnv driver("SDL_VIDEODRIVER", "x11");
+        EXPECT_TRUE(platform::CanShowWebPages());
+    }
+    for (const char* other : {"dummy", "offscreen", "wayland"}) {
+        ScopedEnv display("DISPLAY", ":7");
+        ScopedEnv driver("SDL_VIDEODRIVER", other);
+        EXPECT_FALSE(platform::CanShowWebPages()) << other;
+    }
+    ScopedEnv empty("DISPLAY", "");
+    EXPECT_FALSE(platform::CanShowWebPages());
+}
+
+}  // namespace
