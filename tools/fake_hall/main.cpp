@@ -1,6 +1,7 @@
 // The stand-in game hall as a program: it starts the client with its launch
 // line, hands it the launch record when it registers, plays the script and
-// writes one line per thing the client did.
+// writes one line per thing the client did. It answers sign queries (+4364)
+// and players' details (+4360, the player's record as dwData 7).
 //
 // Usage: pvbn_fake_hall [options]
 //   --client PATH      start this client (without it the line is printed and
