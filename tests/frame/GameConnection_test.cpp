@@ -391,6 +391,27 @@ TEST_F(GameConnectionTest, NeverAnsweredRequestsCountAsSentAndAreRecorded) {
     EXPECT_EQ(connection.GetRequestCount(), 0u);
 }
 
+TEST_F(GameConnectionTest, TheServersSilentRequestsStaySilentEvenWhenWaitedFor) {
+    QuickConnection quick;
+    Connect(quick);
+    const std::vector<uint8_t> body(32);
+    // Two of the table actions the server takes in silence.
+    for (uint32_t id : {kRequest201180, kRequest214110}) {
+        std::string text;
+        uint32_t result = 0;
+        std::vector<uint8_t> reply;
+        EXPECT_EQ(quick.ProcessRequest(text, id, body, result, reply, 1), 0) << id;
+        EXPECT_EQ(result, kResultTimedOut) << id;
+    }
+    // Any other id the server does not know is answered at once.
+    std::string text;
+    uint32_t result = 0;
+    std::vector<uint8_t> reply;
+    EXPECT_EQ(quick.ProcessRequest(text, 201999, body, result, reply, 1), 1);
+    EXPECT_EQ(result, 10000u);
+    EXPECT_EQ(text, "不支持的请求。");
+}
+
 TEST_F(GameConnectionTest, NetworkReportCarriesTheResponseTimesOnce) {
     Connect(connection);
     std::string text;

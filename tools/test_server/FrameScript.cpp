@@ -292,9 +292,23 @@ std::optional<FrameScript::Answer> FrameScript::DefaultAnswer(uint32_t id,
             ZepWireWriter(amount).WriteI32(options_.welfareAmount);
             return Answer{kResultOk, std::move(amount)};
         }
-        case kLeaveTable:
+        // Reports and table actions the server takes in silence, even when
+        // a client waits for them.
         case kReportNetStats:
+        case kLeaveTable:
+        case kStartGame:
+        case kRoundRequest:
         case kReportNotifyFailure:
+        case kRequest201180:
+        case kRequest201210:
+        case kRequest201221:
+        case kUserInfo:
+        case kMatchSignUp:
+        case kMatchGiveUp:
+        case kLookOnPermission:
+        case kRequest214102:
+        case kRequest214104:
+        case kRequest214110:
             return std::nullopt;
         default:
             if (waited) {

@@ -16,6 +16,9 @@
 //   214010 -> 10, the 124-byte welfare configuration (activity at 4,
 //             status 2 "not active" at 72)
 //   214000, 214001 -> 10 with the amount as word 0
+//   201020, 201120, 201160, 201161, 201162, 201180, 201210, 201221,
+//   201230, 201231, 201232, 229560, 214102, 214104, 214110 -> recorded,
+//   never answered (also when the client waits)
 //   other requests that wait -> 10000 without data; others are recorded,
 //   never answered.
 // Passed on to the table as notifications (after the answer, if any):
