@@ -51,6 +51,12 @@ inline std::vector<uint8_t> Words(std::initializer_list<int32_t> words) {
 // buffers.
 class ConnectedApp : public TestFrameApp {
 public:
+    // The connection the application's own steps use: the one given, else
+    // the scripted double.
+    CGameConnection* GetConnection() override {
+        return realConnection != nullptr ? realConnection : TestFrameApp::GetConnection();
+    }
+    CGameConnection* realConnection = nullptr;
     std::span<uint8_t> GetResponseBuffer() override { return responseBuffer; }
     std::span<uint8_t> GetTableReplyBuffer() override { return tableReplyBuffer; }
     void OnSilverTooLow(std::span<const uint8_t> record) override {
