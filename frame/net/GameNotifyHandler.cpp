@@ -608,6 +608,7 @@ void CGameNotifyHandler::OnTablePlayers(Record record) {
 void CGameNotifyHandler::OnTableBlock(Record /*block*/) {}
 
 void CGameNotifyHandler::OnMatchTable(Record record) {
+    Need(211150, record, MatchTableHeader::kSize);
     CGameFrameApp* app = App();
     if (app == nullptr || app->SetMatchTable(record) == 0) {
         return;

@@ -127,6 +127,20 @@ TEST_F(NotifyHandlerTest, AShortRecordIsRefusedBeforeAnythingChanges) {
     EXPECT_FALSE(app.IsChairOccupied(3));
 }
 
+TEST_F(NotifyHandlerTest, AMatchTableShorterThanItsHeaderStartsNothing) {
+    std::vector<uint8_t> table = Words({kRoomId, 0, kTableNo, 0}, MatchTableHeader::kSize);
+    table.pop_back();
+    EXPECT_THROW(Notify(211150, table), NotifyRecordShort);
+    EXPECT_FALSE(app.IsGamePlaying());
+    EXPECT_EQ(view.Count("ShowEliminationRound"), 0);
+    EXPECT_EQ(app.GetTablePlayerCount(), 2);
+    // The whole header is taken: the round is shown and the game runs.
+    table.push_back(0);
+    Notify(211150, table);
+    EXPECT_TRUE(app.IsGamePlaying());
+    EXPECT_EQ(view.Count("ShowEliminationRound"), 1);
+}
+
 TEST_F(NotifyHandlerTest, PlayersEnterWithinTheChairsAndTheCount) {
     Notify(211011, ServerPlayer(6000, 3, "乙"));
     EXPECT_TRUE(app.IsChairOccupied(3));

@@ -105,7 +105,7 @@ inline std::vector<std::pair<int32_t, std::vector<uint8_t>>> ValidRecords() {
         {211136, Words({0, 0, 12})},
         {211137, tableEnd},
         {211138, Words({0, 0, 0x41})},
-        {211150, Words({0})},
+        {211150, Words({kRoomId, 0, kTableNo, 0}, MatchTableHeader::kSize)},
         {211170, standings},
         {211190, Words({0}, 40)},
         {211191, Words({0}, 224)},
