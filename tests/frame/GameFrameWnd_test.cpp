@@ -15,6 +15,7 @@
 #include "platform/Files.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/frame/web/WebTestSupport.h"
+#include "tests/frame/TestHallWindow.h"
 #include "tests/platform/LoopbackHttpServer.h"
 
 namespace {
@@ -24,16 +25,6 @@ constexpr int32_t kOwnTable = 7;
 constexpr int32_t kOwnChair = 2;
 constexpr int32_t kGameId = 30;
 constexpr int32_t kNoticeRoom = 5;
-
-// The hall in this process: only its existence matters here.
-class HallWindow : public platform::Window {
-public:
-    HallWindow() {
-        platform::RegisterWindowClass(kHallWindowClass);
-        Create(kHallWindowClass);
-    }
-    ~HallWindow() override { Destroy(); }
-};
 
 class GameFrameWndTest : public ::testing::Test {
 protected:
@@ -131,7 +122,7 @@ protected:
     }
 
     std::filesystem::path folder_;
-    HallWindow hall;
+    TestHallWindow hall;
     std::shared_ptr<WaitDisplayLog> display = std::make_shared<WaitDisplayLog>();
     RecordingFrameView view;
     std::unique_ptr<TestFrameApp> app;
