@@ -122,6 +122,22 @@ TEST_F(TestServerProgramTest, RunsTheFrameScriptAndTakesCommands) {
     EXPECT_EQ(text, "请稍候");
 }
 
+TEST_F(TestServerProgramTest, CommandsOnTheCommandLineScriptTheFirstAnswers) {
+    ServerProgram program({"--command", "reply 201140 10 0a0b0c", "--command", "silent 201125",
+                           "--command", "refuse 200110 满了"});
+    CGameConnection connection;
+    ASSERT_TRUE(program.ConnectTo(connection, owner.Id()));
+    std::string text;
+    uint32_t result = 0;
+    std::vector<uint8_t> reply;
+    EXPECT_EQ(connection.ProcessRequest(text, kRequest201140, {}, result, reply, 1), 1);
+    EXPECT_EQ(result, kResultOk);
+    EXPECT_EQ(reply, (std::vector<uint8_t>{0x0a, 0x0b, 0x0c}));
+    EXPECT_EQ(connection.ProcessRequest(text, kEnterGame, {}, result, reply, 1), 0);
+    EXPECT_EQ(result, kResultRefusedWithText);
+    EXPECT_EQ(text, "满了");
+}
+
 TEST_F(TestServerProgramTest, EchoScriptOnRequest) {
     ServerProgram program({"--echo"});
     CGameConnection connection;

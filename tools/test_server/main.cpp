@@ -6,7 +6,10 @@
 //
 // Usage: pvbn_test_server [port] [--port N] [--echo] [--version V S]
 //                         [--room-options N] [--game-running]
-// (default port 21265). Lines on standard input change the script:
+//                         [--command LINE]...
+// (default port 21265). Each --command runs one of the lines below before
+// the first client comes, so a run can start with any answer scripted.
+// Lines on standard input change the script:
 //   notify ID [HEX]      send notification ID with the bytes given in hex
 //   reply ID CODE [HEX]  answer request ID with CODE and the bytes
 //   refuse ID TEXT       answer request ID with 60031 and the text
@@ -104,6 +107,7 @@ int main(int argc, char** argv) {
     testserver::FrameScript::Options scriptOptions;
     bool echo = false;
     bool gameRunning = false;
+    std::vector<std::string> commands;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--echo") {
@@ -117,6 +121,8 @@ int main(int argc, char** argv) {
             scriptOptions.roomOptions = std::atoi(argv[++i]);
         } else if (argument == "--game-running") {
             gameRunning = true;
+        } else if (argument == "--command" && i + 1 < argc) {
+            commands.emplace_back(argv[++i]);
         } else if (!argument.empty() && argument[0] != '-') {
             serverOptions.port = static_cast<uint16_t>(std::atoi(argument.c_str()));
         } else {
@@ -133,6 +139,12 @@ int main(int argc, char** argv) {
     script.SetGameRunning(gameRunning);
     if (echo) {
         testserver::InstallEchoScript(server);
+    }
+    for (const std::string& command : commands) {
+        if (!RunCommand(server, script, command)) {
+            std::fprintf(stderr, "not understood: %s\n", command.c_str());
+            return 2;
+        }
     }
     if (!server.Start()) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", serverOptions.port);
