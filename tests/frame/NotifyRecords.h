@@ -82,6 +82,11 @@ inline std::vector<std::pair<int32_t, std::vector<uint8_t>>> ValidRecords() {
     PutWord(standings, 24, kOwnId);
     std::vector<uint8_t> info = Words({1, 0, 0, 0, 0}, 20 + 52);
     PutWord(info, 20, kOwnId);
+    PutWord(info, 20 + 12, 777);
+    // The other player's silver in this game (kind 2, field 0, the value at
+    // 24), his chair in the last word.
+    std::vector<uint8_t> wealth = Words({kOtherId, 2, 0, kGameId, 0, 0, 999}, 29 * 4);
+    std::vector<uint8_t> wealth2 = Words({kOtherId, 2, 0, kGameId, 0, 0, 999}, 39 * 4);
     std::vector<uint8_t> exitRequest = Words({kOtherId}, 52);
     std::vector<std::pair<int32_t, std::vector<uint8_t>>> records = {
         {60031, Words({1, 2})},
@@ -127,16 +132,16 @@ inline std::vector<std::pair<int32_t, std::vector<uint8_t>>> ValidRecords() {
         {211410, text32},
         {211430, Words({kOwnId, kOwnChair, 3})},
         {211440, Words({kOwnId, kOwnChair, 1})},
-        {211510, Words({1})},
-        {211600, Words({1})},
-        {211601, Words({1})},
+        {211510, Words({kOtherId, 0}, 64)},
+        {211600, Words({kOtherId, 0, 1, 0, 777})},
+        {211601, Words({kOtherId, 0, 0, 0, 55})},
         {211700, Words({1})},
         {211800, Words({kOwnId, kOwnChair, 3})},
         {211900, Words({1})},
         {211910, Words({1})},
         {211920, Words({1})},
-        {211930, Words({1})},
-        {211931, Words({1})},
+        {211930, wealth},
+        {211931, wealth2},
         {214100, Words({1})},
         {214101, Words({1})},
         {214102, Words({1})},
