@@ -16,6 +16,7 @@
 #include "platform/Files.h"
 #include "platform/Screen.h"
 #include "tests/frame/FrameDoubles.h"
+#include "tests/frame/TestHallWindow.h"
 
 namespace {
 
@@ -24,13 +25,8 @@ constexpr int32_t kOwnTable = 7;
 constexpr int32_t kOwnChair = 2;
 
 // The hall's window in this process: keeps the copy-data records it gets.
-class RecordingHall : public platform::Window {
+class RecordingHall : public TestHallWindow {
 public:
-    RecordingHall() {
-        platform::RegisterWindowClass(kHallWindowClass);
-        Create(kHallWindowClass);
-    }
-    ~RecordingHall() override { Destroy(); }
     platform::LResult WindowProc(uint32_t id, platform::WParam wParam,
                                  platform::LParam lParam) override {
         if (id == platform::kMsgCopyData) {
