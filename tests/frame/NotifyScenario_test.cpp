@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -284,3 +285,27 @@ TEST_F(NotifyScenarioTest, EveryIdWholeShortAndOversizedAsServerFrames) {
 }
 
 }  // namespace
+
+TEST_F(NotifyScenarioTest, RequestsTheServerPassesOnComeBackAsWholeNotifications) {
+    struct Case {
+        uint32_t request;
+        int32_t notification;
+        std::function<int()> send;
+    };
+    CGameConnection& connection = app->realConnection;
+    const Case cases[] = {
+        {kChatText, 211200, [&] { return connection.SendChatText("你好"); }},
+        {kCallPlayer, 201200, [&] { return connection.CallPlayer(kOtherId); }},
+        {kExitRequest, 201212, [&] { return connection.RequestExit("有事"); }},
+        {kExitAnswer, 201213, [&] { return connection.AnswerExitRequest(kOtherId, 0); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.request);
+        const int before = app->realHandler.finished;
+        ASSERT_EQ(c.send(), 1);
+        ASSERT_TRUE(PumpUntil([&] { return app->realHandler.finished > before; }, kWaitMs));
+        EXPECT_EQ(app->realHandler.GetLastNotify().id, c.notification);
+    }
+    ExpectRequestsWork();
+    EXPECT_EQ(script.Count(kReportNotifyFailure), 0u);
+}
