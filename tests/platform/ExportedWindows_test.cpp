@@ -174,7 +174,8 @@ protected:
     // by class across processes has to do).
     WindowId StartPeer() {
         EXPECT_TRUE(peer_.Start(temp_ / "peer.log"));
-        for (int i = 0; i < 500 && peerId_ == 0; ++i) {
+        // A sanitizer build starting beside a busy build can take seconds.
+        for (int i = 0; i < 2000 && peerId_ == 0; ++i) {
             peerId_ = FindWindowByClass(kPeerClass);
             if (peerId_ == 0) {
                 SleepMs(10);
