@@ -55,10 +55,10 @@ void CGameFrameView::ShowAutoPlayAnimation(int) {}
 void CGameFrameView::ShowInfoBox(const char* text, const EventRecord* okEvent,
                                  const EventRecord* cancelEvent, int seconds, int style,
                                  const char* image) {
-    if (!factories_.infoBox) {
+    if (!PanelFactories().infoBox) {
         return;
     }
-    auto* box = FindPart<CSystemInfoBox>(AdoptPart(factories_.infoBox()));
+    auto* box = FindPart<CSystemInfoBox>(AdoptPart(PanelFactories().infoBox()));
     if (box != nullptr) {
         box->ShowBox(text, okEvent, cancelEvent, seconds, style, image, 0, 0);
     }
@@ -66,11 +66,11 @@ void CGameFrameView::ShowInfoBox(const char* text, const EventRecord* okEvent,
 void CGameFrameView::ShowNoticeBox(const char* text, int seconds, int style, const char* image) {
     const EventRecord first = MakeEventRecord(GetId(), kEventConfirmLeave, 0, 0);
     const EventRecord second = MakeEventRecord(GetId(), kEventCloseWindow, 0, 0);
-    ShowInfoBox(text, &first, &second, seconds, style, image);
+    CGameFrameView::ShowInfoBox(text, &first, &second, seconds, style, image);
 }
 void CGameFrameView::ShowNoticeBoxEx(const char* text, const char*, int, int seconds, int,
                                      int style, const char*, const char*) {
-    ShowNoticeBox(text, seconds, style, "");
+    CGameFrameView::ShowNoticeBox(text, seconds, style, "");
 }
 void CGameFrameView::ShowMatchResult(const uint8_t*, size_t) {}
 void CGameFrameView::ShowMatchEnd(const uint8_t*, size_t) {}

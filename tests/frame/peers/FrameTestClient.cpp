@@ -81,7 +81,7 @@ public:
     CGameNotifyHandler* GetNotifyHandler() override { return &handler_; }
     CGameTableData* GetTableData() override { return &tableData_; }
     std::unique_ptr<CGameFrameView> CreateFrameView() override {
-        auto view = std::make_unique<RecordingFrameView>();
+        auto view = std::make_unique<ObservedFrameView>();
         view->onCall = [](const std::string& call) { LogLine("view " + call); };
         return view;
     }
