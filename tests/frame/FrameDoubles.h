@@ -43,6 +43,9 @@ public:
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
         lengths.push_back(record.param2);
+        if (onEvent) {
+            onEvent(record.event);
+        }
         // The advert bar shows the page's address and frees its copy.
         if (record.event == 80000060 && record.param1 != 0) {
             char* copy = EventParamPointer<char>(record.param1);
@@ -65,6 +68,7 @@ public:
         bar = std::make_unique<RecordingBar>();
         return *bar;
     }
+    std::function<void(int)> onEvent;  // told of every event id
     std::vector<int> events;
     std::vector<intptr_t> lengths;  // each event's second parameter
     std::vector<std::string> chatLines;
