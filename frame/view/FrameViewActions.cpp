@@ -235,8 +235,7 @@ void HoldButton(CGameFrameView& view, CCorvaneButton* button) {
     if (button == nullptr) {
         return;
     }
-    button->Enable(0);
-    button->Invalidate();
+    button->SetInputEnabled(0);
     const EventRecord enable = MakeEventRecord(button->GetId(), kEventInputEnabled, 0, 0);
     view.DelayAction(kSignUpHoldMs, &enable);
 }

@@ -16,6 +16,7 @@
 #include "engine/CorvaneWnd.h"
 #include "engine/EngineEvents.h"
 #include "engine/ResourceModule.h"
+#include "engine/ui/CorvaneButton.h"
 #include "platform/Input.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"
@@ -380,13 +381,64 @@ TEST_F(FrameViewTest, TheMinimiseButtonMinimisesTheWindow) {
     EXPECT_TRUE(wnd->GetTopLevel()->IsMinimised());
 }
 
-TEST_F(FrameViewTest, SignUpButtonsComeBackAfterFiveSeconds) {
+// The match client's view, its match parts reachable and its match end and
+// result written down with their lengths.
+class MatchView : public ObservedFrameView {
+public:
+    CCorvaneButton* SignUpButton() { return FindPart<CCorvaneButton>(signUpButtonId_); }
+    CCorvaneButton* GiveUpButton() { return FindPart<CCorvaneButton>(giveUpButtonId_); }
+    void ShowMatchEnd(const uint8_t* body, size_t length) override {
+        Record("ShowMatchEnd " + std::to_string(length) + " " + std::to_string(body[0]));
+    }
+    void ShowMatchResult(const uint8_t* body, size_t length) override {
+        Record("ShowMatchResult " + std::to_string(length) + " " + std::to_string(body[0]) + " " +
+               std::to_string(body[100]));
+    }
+};
+
+TEST_F(FrameViewTest, SignUpButtonsComeBackAfterFiveSecondsOfEngineTime) {
     app.match = true;
-    Open();
+    auto* match = new MatchView;
+    Open(match);
+    ASSERT_NE(match->SignUpButton(), nullptr);
+    ASSERT_NE(match->GiveUpButton(), nullptr);
+    auto faceTakesInput = [](CCorvaneButton* button) {
+        return button->GetPeer() != nullptr && button->GetPeer()->IsInputEnabled() != 0;
+    };
+    EXPECT_TRUE(faceTakesInput(match->SignUpButton()));
     Send(kEventSignUp);
     Send(kEventGiveUp);
     EXPECT_EQ(app.connection.Count("MatchSignUp"), 1);
     EXPECT_EQ(app.connection.Count("MatchGiveUp"), 1);
+    EXPECT_FALSE(faceTakesInput(match->SignUpButton()));
+    EXPECT_FALSE(faceTakesInput(match->GiveUpButton()));
+    for (int ms = 0; ms < 4900; ms += 100) {
+        time.AdvanceMs(100);
+        wnd->RunFrame();
+    }
+    EXPECT_FALSE(faceTakesInput(match->SignUpButton()));
+    for (int ms = 0; ms < 300; ms += 50) {
+        time.AdvanceMs(50);
+        wnd->RunFrame();
+    }
+    EXPECT_TRUE(faceTakesInput(match->SignUpButton()));
+    EXPECT_TRUE(faceTakesInput(match->GiveUpButton()));
+}
+
+TEST_F(FrameViewTest, MatchRecordsGoThroughTheQueueOneAtATimeCutOrPadded) {
+    app.match = true;
+    auto* match = new MatchView;
+    Open(match);
+    std::vector<uint8_t> end(300, 7);
+    const uint8_t result[3] = {9, 9, 9};
+    match->OnServerNotice211190(end.data(), end.size());
+    match->OnServerNotice211191(result, sizeof result);
+    for (int i = 0; i < 5; ++i) {
+        Frame();
+    }
+    // The second waits until the first was shown; each shown block is freed.
+    EXPECT_EQ(match->Count("ShowMatchEnd 40 7"), 1);
+    EXPECT_EQ(match->Count("ShowMatchResult 224 9 0"), 1);
 }
 
 // --- close rules ---
