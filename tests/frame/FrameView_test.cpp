@@ -385,6 +385,26 @@ TEST_F(FrameViewTest, DraggingAMaximisedWindowRestoresItUnderTheCursor) {
     EXPECT_EQ(view->GetWindowFitMode(), 1);
 }
 
+TEST_F(FrameViewTest, ANarrowWorkAreaFoldsAtEveryToggleAndRestoresTo800By600) {
+    SetWorkArea(800, 570);
+    Open(new ObservedFrameView, 800, 570);
+    EXPECT_EQ(app.panels->Count("Fold"), 1);
+    Send(kEventToggleMaximize);  // restore
+    platform::ScreenRect client = wnd->GetTopLevel()->ClientRect();
+    EXPECT_EQ(client.left, 100);
+    EXPECT_EQ(client.top, 100);
+    EXPECT_EQ(client.right - client.left, 800);
+    EXPECT_EQ(client.bottom - client.top, 600);
+    EXPECT_EQ(view->GetSidePanelWidth(), 250);
+    EXPECT_EQ(view->GetVisibleSidePanelWidth(), 250);  // already folded: nothing to fold
+    Send(kEventToggleMaximize);                        // maximise
+    client = wnd->GetTopLevel()->ClientRect();
+    EXPECT_EQ(client.left, 0);
+    EXPECT_EQ(client.right - client.left, 800);
+    EXPECT_EQ(client.bottom - client.top, 570);
+    EXPECT_EQ(view->IsMaximized(), 1);
+}
+
 TEST_F(FrameViewTest, TheMinimiseButtonMinimisesTheWindow) {
     Open();
     Send(kEventMinimize);
