@@ -33,6 +33,7 @@
 #include "frame/GameFrameSeams.h"
 #include "frame/GameRecords.h"
 #include "frame/LaunchLine.h"
+#include "frame/view/ReplayBars.h"
 #include "platform/Application.h"
 #include "platform/Messages.h"
 #include "platform/Sync.h"
@@ -368,6 +369,15 @@ public:
     void OnHallSignAnswer(std::span<const uint8_t> enciphered);
     bool PostToHallFrame(uint32_t message, platform::WParam wParam, platform::LParam lParam);
 
+    // --- Replay bars ---
+    // How the game view's replay bar is made; the default makes the inert
+    // bars.
+    void SetReplayBarFactory(ReplayBarFactory factory) { replayBarFactory_ = std::move(factory); }
+    // A new bar of the format, not yet registered; null when none is made.
+    CQeRepBar* MakeReplayBar(ReplayFormat format) const {
+        return replayBarFactory_ ? replayBarFactory_(format) : nullptr;
+    }
+
     // --- The communication thread and the wait text ---
     // How the thread shows the wait text (set before StartCommThread); the
     // default writes each text to the log.
@@ -514,6 +524,7 @@ private:
     std::unique_ptr<CGameFrameWnd> mainFrame_;
     std::unique_ptr<CGameCommThread> commThread_;
     WaitDisplayFactory waitDisplayFactory_;
+    ReplayBarFactory replayBarFactory_ = MakeInertReplayBar;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;
     std::function<int64_t()> unixClock_;

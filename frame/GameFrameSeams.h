@@ -14,6 +14,8 @@
 #include "frame/net/GameNotifyHandler.h"
 #include "platform/Thread.h"
 
+class CCorvaneEventQueue;
+
 // The root of the game's table data: the exit-request bookkeeping that the
 // frame reads and writes.
 class CGameTableData {
@@ -57,6 +59,10 @@ public:
     // The children; null while missing.
     virtual CCorvaneView* GetMainGame() = 0;
     virtual CCorvaneView* GetSubSystem() = 0;
+
+    // The queue that hands the match panel's notices out one at a time;
+    // null outside match mode.
+    virtual CCorvaneEventQueue* GetEventQueue() { return nullptr; }
 
     virtual void OnGameDataReady() = 0;
     virtual int GetNormalWidth() = 0;

@@ -51,6 +51,11 @@ inline std::vector<uint8_t> Words(std::initializer_list<int32_t> words) {
 // buffers.
 class ConnectedApp : public TestFrameApp {
 public:
+    // The connection the views reach; the scripted one until a test sets it.
+    CGameConnection* GetConnection() override {
+        return liveConnection != nullptr ? liveConnection : TestFrameApp::GetConnection();
+    }
+    CGameConnection* liveConnection = nullptr;
     std::span<uint8_t> GetResponseBuffer() override { return responseBuffer; }
     std::span<uint8_t> GetTableReplyBuffer() override { return tableReplyBuffer; }
     void OnSilverTooLow(std::span<const uint8_t> record) override {
