@@ -10,9 +10,9 @@
 //  - One instance per process (Current()); the game's application class
 //    derives from it and answers the object getters (connection, handler,
 //    table data) and GetPlayerCount.
-//  - Everything runs on the UI thread except OnHallSignAnswer, which the
-//    communication thread calls; the sign query blocks are guarded by their
-//    own lock and live until the application ends.
+//  - Everything runs on the UI thread except OnHallSignAnswer, which any
+//    thread may call; the sign queries (HallSignQueries.h) keep their own
+//    lock and are shared with the communication thread's wait dialog.
 //  - Records from the hall and the server are checked before anything is
 //    changed: a short record, a count past its bytes or a chair outside 0-7
 //    changes nothing (one log line).
@@ -32,6 +32,7 @@
 #include "frame/GameCommThread.h"
 #include "frame/GameFrameSeams.h"
 #include "frame/GameRecords.h"
+#include "frame/HallSignQueries.h"
 #include "frame/LaunchLine.h"
 #include "frame/view/ReplayBars.h"
 #include "platform/Application.h"
@@ -380,7 +381,7 @@ public:
 
     // --- The communication thread and the wait text ---
     // How the thread shows the wait text (set before StartCommThread); the
-    // default writes each text to the log.
+    // default is the wait dialog with the game's skin.
     void SetWaitDisplayFactory(WaitDisplayFactory factory) {
         waitDisplayFactory_ = std::move(factory);
     }
@@ -444,14 +445,6 @@ private:
 
 private:
     struct LaunchState;
-    // A sign query waiting for the hall's answer. The event and the text live
-    // as long as the block, so a late answer writes into live memory.
-    struct HallQueryBlock {
-        uint32_t token = 0;
-        int32_t userId = 0;
-        platform::Event answered{platform::Event::Mode::ManualReset};
-        std::string text;  // written before `answered` is set
-    };
 
     // A start-up failure: the text as wait text for sleepMs, the hall told;
     // answers 0.
@@ -473,7 +466,6 @@ private:
     void ApplyWealthRecord(std::span<const uint8_t> record, size_t chairOffset, bool second);
     void AskAboutSilver(std::span<const uint8_t> record, bool tooHigh);
     int SwitchRoom(int direction);
-    HallQueryBlock* FindQueryBlock(uint32_t token);
 
     // Settings and construction arguments.
     std::string gameCode_;
@@ -529,8 +521,6 @@ private:
     uint32_t signWaitMs_ = kSignWaitMs;
     std::function<int64_t()> unixClock_;
 
-    // Sign query blocks, kept until the application ends.
-    std::mutex queryLock_;
-    std::vector<std::unique_ptr<HallQueryBlock>> queryBlocks_;
-    uint32_t nextQueryToken_ = 1;
+    // Sign queries, shared with the wait dialog that takes the answers.
+    std::shared_ptr<CHallSignQueries> signQueries_ = std::make_shared<CHallSignQueries>();
 };
