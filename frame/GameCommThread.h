@@ -5,8 +5,8 @@
 // thread is blocked, and its wait window takes the hall's sign answer.
 //
 // Rules:
-//  - Everything the thread uses (its wait window, the target)
-//    belongs to its body, not to this object: the object can give up on a
+//  - Everything the thread uses (its wait window, the target) belongs to
+//    its body, not to this object: the object can give up on a
 //    thread that does not end and go away, and the thread still ends
 //    cleanly on its own later.
 //  - A notification pair or a wait text posted to the thread changes owner
@@ -14,7 +14,8 @@
 //    living target, or one the target's queue refuses, is freed here; so is
 //    everything still queued when the thread ends.
 //  - The wait window is made, used and destroyed on the thread.
-//  - No locks: the thread talks to the others only by messages.
+//  - The thread talks to the others only by messages, except for the sign
+//    queries it answers (HallSignQueries.h, under their own lock).
 
 #include <cstdint>
 #include <functional>

@@ -66,8 +66,18 @@ void RunWelfareClaim(WelfareSender send, int32_t activityId, int32_t kind) {
 }  // namespace
 
 int CGameViewBase::OnEvent(const EventRecord& record) {
+    using NoticeHook = void (CGameViewBase::*)(const uint8_t*, size_t);
+    // Events 80000066 to 80000071, in order.
+    static constexpr NoticeHook kNoticeHooks[] = {
+        &CGameViewBase::OnLotteryProgressHook, &CGameViewBase::OnLotteryProgress2Hook,
+        &CGameViewBase::OnLotteryResultHook,   &CGameViewBase::OnLotteryBroadcastHook,
+        &CGameViewBase::OnSystemNoticeHook,    &CGameViewBase::OnTaskRewardFailHook};
     const uint8_t* data = RecordOf(record);
     const size_t length = LengthOf(record);
+    if (record.event >= kEventLotteryProgress && record.event <= kEventTaskRewardFail) {
+        (this->*kNoticeHooks[record.event - kEventLotteryProgress])(data, length);
+        return 1;
+    }
     switch (record.event) {
         case kEventTableNotice:
             if (data != nullptr && length > kTableNoticeTextOffset &&
@@ -77,24 +87,6 @@ int CGameViewBase::OnEvent(const EventRecord& record) {
             break;
         case kEventUserState:
             OnUserStateHook(data, length);
-            break;
-        case kEventLotteryProgress:
-            OnLotteryProgressHook(data, length);
-            break;
-        case kEventLotteryProgress + 1:
-            OnLotteryProgress2Hook(data, length);
-            break;
-        case kEventLotteryProgress + 2:
-            OnLotteryResultHook(data, length);
-            break;
-        case kEventLotteryProgress + 3:
-            OnLotteryBroadcastHook(data, length);
-            break;
-        case kEventLotteryProgress + 4:
-            OnSystemNoticeHook(data, length);
-            break;
-        case kEventTaskRewardFail:
-            OnTaskRewardFailHook(data, length);
             break;
         case kEventIdleKicked:
             idleKickAction_ = 0;  // a one-shot action: it ended with this event
