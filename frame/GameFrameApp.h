@@ -379,6 +379,12 @@ public:
         return replayBarFactory_ ? replayBarFactory_(format) : nullptr;
     }
 
+    // What the frame view makes its splitter and boxes with.
+    void SetFramePanelFactories(FramePanelFactories factories) {
+        framePanelFactories_ = std::move(factories);
+    }
+    const FramePanelFactories& GetFramePanelFactories() const { return framePanelFactories_; }
+
     // --- The communication thread and the wait text ---
     // How the thread shows the wait text (set before StartCommThread); the
     // default is the wait dialog with the game's skin.
@@ -517,6 +523,7 @@ private:
     std::unique_ptr<CGameCommThread> commThread_;
     WaitDisplayFactory waitDisplayFactory_;
     ReplayBarFactory replayBarFactory_ = MakeInertReplayBar;
+    FramePanelFactories framePanelFactories_;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;
     std::function<int64_t()> unixClock_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frame/GameFrameApp.h"
+#include "frame/view/GameFrameView.h"
 #include "frame/view/ReplayBars.h"
 #include "zep/ZepLog.h"
 
@@ -243,6 +244,6 @@ CGameFrameView* GetFrameView() {
 }
 
 CCorvaneEventQueue* GetFrameEventQueue() {
-    CGameFrameView* view = GetFrameView();
-    return view != nullptr ? view->GetEventQueue() : nullptr;
+    auto* source = dynamic_cast<CFrameEventQueueSource*>(GetFrameView());
+    return source != nullptr ? source->GetEventQueue() : nullptr;
 }

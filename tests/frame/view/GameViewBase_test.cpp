@@ -47,12 +47,11 @@ public:
     std::vector<std::string> hooks;
 };
 
-// The frame view whose "MainGame" is the game view under test.
-class HostFrameView : public RecordingFrameView {
+// The frame view whose "MainGame" is the game view under test, and which
+// hands out an event queue.
+class HostFrameView : public ObservedFrameView, public CFrameEventQueueSource {
 public:
-    CCorvaneView* GetMainGame() override { return game; }
     CCorvaneEventQueue* GetEventQueue() override { return queue; }
-    CCorvaneView* game = nullptr;
     CCorvaneEventQueue* queue = nullptr;
 };
 
@@ -74,7 +73,7 @@ protected:
         ASSERT_EQ(core->LoadModule(module, 1, 0), kEngineOk);
         game = new RecordingGameView;
         module->RegisterObject(game, nullptr);
-        host.game = game;
+        host.SetMainGame(game);
         app.AttachFrameView(&host);
         app.liveConnection = &connection;
     }
