@@ -6,6 +6,7 @@
 #include <string>
 
 #include "frame/GameFrameApp.h"
+#include "frame/RecordFields.h"
 #include "frame/view/GameFrameView.h"
 #include "frame/view/ReplayBars.h"
 #include "zep/ZepLog.h"
@@ -145,15 +146,13 @@ void CGameViewBase::LoadIdleKickTime() {
     if (!InIdleKickRoom()) {
         return;
     }
-    const std::span<uint8_t> reply = app->GetResponseBuffer();
-    if (reply.size() < kIdleKickWordOffset + 4) {
+    int32_t seconds = 0;
+    if (!ReadWordAt(app->GetResponseBuffer(), kIdleKickWordOffset, seconds)) {
         ZepLog("LoadIdleKickTime: the enter reply holds %zu bytes, no idle-kick time",
-               reply.size());
+               app->GetResponseBuffer().size());
         return;
     }
-    const uint8_t* word = reply.data() + kIdleKickWordOffset;
-    idleKickSeconds_ = static_cast<int32_t>(uint32_t{word[0]} | uint32_t{word[1]} << 8 |
-                                            uint32_t{word[2]} << 16 | uint32_t{word[3]} << 24);
+    idleKickSeconds_ = seconds;
 }
 
 uint32_t CGameViewBase::IdleKickDelayMs(int32_t seconds) {
