@@ -2,6 +2,8 @@
 // it, and the wait text it shows.
 
 #include "frame/GameFrameApp.h"
+#include "frame/WaitDialog.h"
+#include "platform/Screen.h"
 #include "zep/ZepLog.h"
 
 bool CGameFrameApp::StartCommThread() {
@@ -9,14 +11,12 @@ bool CGameFrameApp::StartCommThread() {
         return true;
     }
     CGameCommThread::Options options;
-    options.makeWaitDisplay = waitDisplayFactory_;
-    // Looked up at each answer: a thread left to end on its own may outlive
-    // this object.
-    options.onSignAnswer = [](std::span<const uint8_t> answer) {
-        if (CGameFrameApp* app = CGameFrameApp::Current()) {
-            app->OnHallSignAnswer(answer);
-        }
-    };
+    // The skin file and the work area are read here, on the UI thread.
+    options.makeWaitDisplay = waitDisplayFactory_
+                                  ? waitDisplayFactory_
+                                  : MakeWaitDialogFactory(GetSkinIniFile(), platform::WorkArea());
+    // Shared: a thread left to end on its own may outlive this object.
+    options.signQueries = signQueries_;
     commThread_ = CGameCommThread::Start(std::move(options));
     if (!commThread_) {
         return false;

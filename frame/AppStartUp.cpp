@@ -9,6 +9,7 @@
 #include "frame/GameFrameWnd.h"
 #include "platform/BlockingSleep.h"
 #include "platform/Dialogs.h"
+#include "platform/ImageDecoder.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"
 #include "platform/WebHelperBackend.h"
@@ -64,6 +65,15 @@ bool CGameFrameApp::InitInstance() {
     }
     ZepRegisterSocketWindowClass();
     BuildSidePanelButtons();
+    // The wait dialog decodes its skin on the communication thread, and
+    // start-up failures show it before any main window exists: the codecs
+    // start and the display is taken here, before that thread runs.
+    if (!platform::StartPictureCodecs()) {
+        ZepLog("start-up: a picture codec did not start");
+    }
+    if (!platform::TakeDisplay()) {
+        ZepLog("start-up: another thread holds the display");
+    }
     if (!StartCommThread()) {
         ZepLog("%s", kCommThreadFailed);
         platform::ShowMessageBox(0, kCommThreadFailed, "",
@@ -77,6 +87,7 @@ int CGameFrameApp::ExitInstance() {
     CloseConnection();
     StopCommThread();
     platform::SetWebBackend(nullptr);  // the helper quits with its link
+    platform::GiveBackDisplay();
     ZepLogTerm();
     ZepUnregisterSocketWindowClass();
     return platform::Application::ExitInstance();

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <atomic>
 
+#include "frame/HallSignQueries.h"
+#include "frame/WaitDialog.h"
 #include "platform/ExportedWindows.h"
+#include "platform/Screen.h"
 #include "platform/Sync.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepMessage.h"
@@ -11,54 +14,10 @@
 namespace {
 
 constexpr char kCommWindowClass[] = "CGameCommThreadWnd";
-constexpr uint32_t kAutoHideTimer = 1;
 constexpr uint32_t kStartWaitMs = 5000;
 constexpr int64_t kLongestTimerMs = 0x7FFFFFFF;
 
 std::atomic<int> droppedNotifications{0};
-
-class LoggingWaitDisplay : public CWaitDisplay {
-public:
-    void Show(const std::string& text, int seconds) override {
-        ZepLog("wait text (%d s): %s", seconds, text.c_str());
-    }
-    void Hide() override {}
-};
-
-// The thread's hidden window: the hall's sign answer and the wait text's
-// auto-hide timer.
-class CommWindow : public platform::Window {
-public:
-    CommWindow(std::function<void(std::span<const uint8_t>)> onSignAnswer, CWaitDisplay& display)
-        : onSignAnswer_(std::move(onSignAnswer)), display_(display) {}
-    ~CommWindow() override { Destroy(); }
-
-    platform::LResult WindowProc(uint32_t id, platform::WParam wParam,
-                                 platform::LParam lParam) override {
-        if (id == platform::kMsgTimer && wParam == kAutoHideTimer) {
-            platform::KillTimer(Id(), kAutoHideTimer);
-            display_.Hide();
-            return 0;
-        }
-        if (id == platform::kMsgCopyData && lParam != 0) {
-            const auto* record = reinterpret_cast<const platform::CopyDataRecord*>(lParam);
-            if (record->dwData == kSignAnswerData && onSignAnswer_ &&
-                (record->lpData != nullptr || record->cbData == 0)) {
-                onSignAnswer_(std::span<const uint8_t>(static_cast<const uint8_t*>(record->lpData),
-                                                       record->cbData));
-                return 1;
-            }
-            return 0;
-        }
-        return Window::WindowProc(id, wParam, lParam);
-    }
-
-private:
-    static constexpr uintptr_t kSignAnswerData = 14;
-
-    std::function<void(std::span<const uint8_t>)> onSignAnswer_;
-    CWaitDisplay& display_;
-};
 
 void FreeNotification(platform::WParam info, platform::LParam message) {
     ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(info),
@@ -74,20 +33,14 @@ void Relay(platform::WindowId target, const platform::Message& message) {
     FreeNotification(message.wParam, message.lParam);
 }
 
-void ShowWaitText(CWaitDisplay& display, platform::WindowId window,
-                  const platform::Message& message) {
+void ShowWaitText(CWaitDisplay& display, const platform::Message& message) {
     std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(message.wParam));
-    platform::KillTimer(window, kAutoHideTimer);
     if (!text) {
-        display.Hide();
+        display.HideWaitText();
         return;
     }
-    const int seconds = static_cast<int>(std::clamp<int64_t>(message.lParam, 0, INT32_MAX));
-    display.Show(*text, seconds);
-    if (seconds > 0) {
-        const int64_t ms = std::min<int64_t>(int64_t{seconds} * 1000, kLongestTimerMs);
-        platform::SetTimer(window, kAutoHideTimer, static_cast<uint32_t>(ms));
-    }
+    display.ShowWaitText(*text,
+                         static_cast<int>(std::clamp<int64_t>(message.lParam, 0, INT32_MAX)));
 }
 
 // Frees what is still queued for a thread that ends: its records would be
@@ -115,16 +68,17 @@ void RunCommThread(const std::shared_ptr<StartState>& start, CGameCommThread::Op
     std::unique_ptr<CWaitDisplay> display =
         options.makeWaitDisplay ? options.makeWaitDisplay() : nullptr;
     if (!display) {
-        display = MakeLoggingWaitDisplay();
-    }
-    platform::RegisterWindowClass(kCommWindowClass);
-    CommWindow window(std::move(options.onSignAnswer), *display);
-    if (!window.Create(kCommWindowClass)) {
+        ZepLog("CGameCommThread: no wait window was made");
         start->ready.Set();
         return;
     }
-    platform::ExportWindow(window.Id(), {});
-    start->window.store(window.Id());
+    display->SetSignQueries(std::move(options.signQueries));
+    if (!display->Open()) {
+        start->ready.Set();
+        return;
+    }
+    platform::ExportWindow(display->Id(), {});
+    start->window.store(display->Id());
     start->ready.Set();
 
     platform::WindowId target = 0;
@@ -145,25 +99,77 @@ void RunCommThread(const std::shared_ptr<StartState>& start, CGameCommThread::Op
                 Relay(target, message);
                 break;
             case kMsgCommWaitText:
-                ShowWaitText(*display, window.Id(), message);
+                ShowWaitText(*display, message);
                 break;
             default:
                 break;
         }
     }
     FreeQueuedRecords();
-    platform::UnexportWindow(window.Id());
-    window.Destroy();
+    platform::UnexportWindow(display->Id());
     display.reset();
 }
 
 }  // namespace
 
-std::unique_ptr<CWaitDisplay> MakeLoggingWaitDisplay() {
-    return std::make_unique<LoggingWaitDisplay>();
+bool CWaitDisplay::Open() {
+    platform::RegisterWindowClass(kCommWindowClass);
+    return Create(kCommWindowClass);
+}
+
+void CWaitDisplay::ShowWaitText(const std::string& text, int seconds) {
+    if (seconds > 0) {
+        const int64_t ms = std::min<int64_t>(int64_t{seconds} * 1000, kLongestTimerMs);
+        autoHideTimer_ = platform::SetTimer(Id(), kAutoHideTimer, static_cast<uint32_t>(ms));
+    }
+    Show(text, seconds);
+}
+
+void CWaitDisplay::HideWaitText() {
+    if (autoHideTimer_ != 0) {
+        platform::KillTimer(Id(), autoHideTimer_);
+        autoHideTimer_ = 0;
+    }
+    Hide();
+}
+
+platform::LResult CWaitDisplay::WindowProc(uint32_t id, platform::WParam wParam,
+                                           platform::LParam lParam) {
+    if (id == platform::kMsgTimer && autoHideTimer_ != 0 && wParam == autoHideTimer_) {
+        HideWaitText();
+        return 0;
+    }
+    if (id == platform::kMsgCopyData && lParam != 0) {
+        const auto* record = reinterpret_cast<const platform::CopyDataRecord*>(lParam);
+        if (record->dwData != kSignAnswerData) {
+            return 0;
+        }
+        OnSignAnswer(*record);
+        return 1;
+    }
+    return Window::WindowProc(id, wParam, lParam);
+}
+
+void CWaitDisplay::OnSignAnswer(const platform::CopyDataRecord& record) {
+    if (record.lpData == nullptr && record.cbData != 0) {
+        ZepLog("sign answer: %u bytes without data", static_cast<unsigned>(record.cbData));
+        return;
+    }
+    if (!signQueries_) {
+        ZepLog("sign answer: no query waits here");
+        return;
+    }
+    // Read from a copy of its own: the sender's bytes live only during the
+    // call.
+    const auto* bytes = static_cast<const uint8_t*>(record.lpData);
+    const std::vector<uint8_t> copy(bytes, bytes + record.cbData);
+    signQueries_->Answer(copy);
 }
 
 std::unique_ptr<CGameCommThread> CGameCommThread::Start(Options options) {
+    if (!options.makeWaitDisplay) {
+        options.makeWaitDisplay = MakeWaitDialogFactory({}, platform::WorkArea());
+    }
     std::unique_ptr<CGameCommThread> comm(new CGameCommThread);
     auto start = std::make_shared<StartState>();
     if (!comm->thread_.StartWithQueue([start, options = std::move(options)]() mutable {

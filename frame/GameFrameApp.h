@@ -10,9 +10,9 @@
 //  - One instance per process (Current()); the game's application class
 //    derives from it and answers the object getters (connection, handler,
 //    table data) and GetPlayerCount.
-//  - Everything runs on the UI thread except OnHallSignAnswer, which the
-//    communication thread calls; the sign query blocks are guarded by their
-//    own lock and live until the application ends.
+//  - Everything runs on the UI thread except OnHallSignAnswer, which any
+//    thread may call; the sign queries (HallSignQueries.h) keep their own
+//    lock and are shared with the communication thread's wait dialog.
 //  - Records from the hall and the server are checked before anything is
 //    changed: a short record, a count past its bytes or a chair outside 0-7
 //    changes nothing (one log line).
@@ -32,7 +32,9 @@
 #include "frame/GameCommThread.h"
 #include "frame/GameFrameSeams.h"
 #include "frame/GameRecords.h"
+#include "frame/HallSignQueries.h"
 #include "frame/LaunchLine.h"
+#include "frame/view/ReplayBars.h"
 #include "platform/Application.h"
 #include "platform/Messages.h"
 #include "platform/Sync.h"
@@ -368,14 +370,24 @@ public:
     void OnHallSignAnswer(std::span<const uint8_t> enciphered);
     bool PostToHallFrame(uint32_t message, platform::WParam wParam, platform::LParam lParam);
 
-    // --- The communication thread and the wait text ---
-    // How the thread shows the wait text (set before StartCommThread); the
-    // default writes each text to the log.
+    // --- Replay bars ---
+    // How the game view's replay bar is made; the default makes the inert
+    // bars.
+    void SetReplayBarFactory(ReplayBarFactory factory) { replayBarFactory_ = std::move(factory); }
+    // A new bar of the format, not yet registered; null when none is made.
+    CQeRepBar* MakeReplayBar(ReplayFormat format) const {
+        return replayBarFactory_ ? replayBarFactory_(format) : nullptr;
+    }
+
     // What the frame view makes its splitter and boxes with.
     void SetFramePanelFactories(FramePanelFactories factories) {
         framePanelFactories_ = std::move(factories);
     }
     const FramePanelFactories& GetFramePanelFactories() const { return framePanelFactories_; }
+
+    // --- The communication thread and the wait text ---
+    // How the thread shows the wait text (set before StartCommThread); the
+    // default is the wait dialog with the game's skin.
     void SetWaitDisplayFactory(WaitDisplayFactory factory) {
         waitDisplayFactory_ = std::move(factory);
     }
@@ -439,14 +451,6 @@ private:
 
 private:
     struct LaunchState;
-    // A sign query waiting for the hall's answer. The event and the text live
-    // as long as the block, so a late answer writes into live memory.
-    struct HallQueryBlock {
-        uint32_t token = 0;
-        int32_t userId = 0;
-        platform::Event answered{platform::Event::Mode::ManualReset};
-        std::string text;  // written before `answered` is set
-    };
 
     // A start-up failure: the text as wait text for sleepMs, the hall told;
     // answers 0.
@@ -468,7 +472,6 @@ private:
     void ApplyWealthRecord(std::span<const uint8_t> record, size_t chairOffset, bool second);
     void AskAboutSilver(std::span<const uint8_t> record, bool tooHigh);
     int SwitchRoom(int direction);
-    HallQueryBlock* FindQueryBlock(uint32_t token);
 
     // Settings and construction arguments.
     std::string gameCode_;
@@ -519,13 +522,12 @@ private:
     std::unique_ptr<CGameFrameWnd> mainFrame_;
     std::unique_ptr<CGameCommThread> commThread_;
     WaitDisplayFactory waitDisplayFactory_;
+    ReplayBarFactory replayBarFactory_ = MakeInertReplayBar;
     FramePanelFactories framePanelFactories_;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;
     std::function<int64_t()> unixClock_;
 
-    // Sign query blocks, kept until the application ends.
-    std::mutex queryLock_;
-    std::vector<std::unique_ptr<HallQueryBlock>> queryBlocks_;
-    uint32_t nextQueryToken_ = 1;
+    // Sign queries, shared with the wait dialog that takes the answers.
+    std::shared_ptr<CHallSignQueries> signQueries_ = std::make_shared<CHallSignQueries>();
 };

@@ -54,3 +54,14 @@ public:
     virtual ~CIdleKickWatch() = default;
     virtual void CancelIdleKick() = 0;
 };
+
+class CCorvaneEventQueue;
+
+// The frame view's event queue, as the game views reach it (match mode
+// only): the frame view implements it.
+class CFrameEventQueueSource {
+public:
+    virtual ~CFrameEventQueueSource() = default;
+    // Null outside match mode.
+    virtual CCorvaneEventQueue* GetEventQueue() = 0;
+};

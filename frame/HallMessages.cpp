@@ -11,11 +11,7 @@
 #include "platform/Dialogs.h"
 #include "zep/ZepLog.h"
 
-namespace {
-
-constexpr size_t kSignTextMax = 255;
-
-}  // namespace
+namespace {}  // namespace
 
 bool CGameFrameApp::ParseLaunchCommandLine() {
     if (offline_) {
@@ -128,63 +124,27 @@ bool CGameFrameApp::PostToHallFrame(uint32_t message, platform::WParam wParam,
     return hall != 0 && platform::PostMessage(hall, message, wParam, lParam);
 }
 
-CGameFrameApp::HallQueryBlock* CGameFrameApp::FindQueryBlock(uint32_t token) {
-    for (const auto& block : queryBlocks_) {
-        if (block->token == token) {
-            return block.get();
-        }
-    }
-    return nullptr;
-}
-
 std::string CGameFrameApp::GetHallSign() {
     if (!IsHallWindowAlive()) {
         return {};
     }
     WaitCursor waitCursor;
-    HallQueryBlock* block = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(queryLock_);
-        auto made = std::make_unique<HallQueryBlock>();
-        made->token = nextQueryToken_++;
-        made->userId = launch_.userId;
-        block = made.get();
-        queryBlocks_.push_back(std::move(made));
-    }
+    const uint32_t token = signQueries_->Open(launch_.userId);
     if (!platform::PostMessage(GetHallWnd(), kMsgHallSignQuery, signAnswerWindow_,
-                               static_cast<platform::LParam>(block->token))) {
+                               static_cast<platform::LParam>(token))) {
         ZepLog("GetHallSign: the hall took no sign query");
         return {};
     }
-    if (!block->answered.Wait(signWaitMs_)) {
+    std::optional<std::string> text = signQueries_->Wait(token, signWaitMs_);
+    if (!text) {
         ZepLog("GetHallSign: no answer within %u ms", signWaitMs_);
         return {};
     }
-    std::lock_guard<std::mutex> guard(queryLock_);
-    return block->text;
+    return std::move(*text);
 }
 
 void CGameFrameApp::OnHallSignAnswer(std::span<const uint8_t> enciphered) {
-    const auto plain = DecipherHallRecord(enciphered);
-    HallSignAnswer answer;
-    if (!plain || !ReadRecord(std::span<const uint8_t>(*plain), answer)) {
-        ZepLog("OnHallSignAnswer: an answer of %zu bytes is refused", enciphered.size());
-        return;
-    }
-    std::lock_guard<std::mutex> guard(queryLock_);
-    HallQueryBlock* block = FindQueryBlock(static_cast<uint32_t>(answer.token));
-    if (block == nullptr) {
-        ZepLog("OnHallSignAnswer: no sign query %u", static_cast<uint32_t>(answer.token));
-        return;
-    }
-    if (answer.userId == block->userId) {
-        std::string text = FieldText(answer.text);
-        if (text.size() > kSignTextMax) {
-            text.resize(kSignTextMax);
-        }
-        block->text = std::move(text);
-    }
-    block->answered.Set();
+    signQueries_->Answer(enciphered);
 }
 
 // --- Moving to another room ---

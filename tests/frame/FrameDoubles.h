@@ -341,6 +341,7 @@ public:
         log_->madeOn = platform::CurrentThreadId();
     }
     ~RecordingWaitDisplay() override {
+        Destroy();
         log_->destroyedOn = platform::CurrentThreadId();
         log_->Add("destroyed");
         log_->destroyed.Set();

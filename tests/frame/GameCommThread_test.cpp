@@ -100,13 +100,21 @@ TEST_F(CommThreadTest, ShowsHidesAndHidesByItselfOnTheThread) {
     EXPECT_EQ(display->destroyedOn, display->madeOn);
 }
 
-TEST_F(CommThreadTest, ANewTextCancelsTheAutoHide) {
+TEST_F(CommThreadTest, ATextWithoutSecondsKeepsTheAutoHideAndAHideStopsIt) {
     app.ShowWaitText("first", 1);
     app.ShowWaitText("second", 0);
+    ASSERT_TRUE(PumpUntil([&] { return display->Calls().size() == 3; }, 5000));
+    EXPECT_EQ(display->Calls(),
+              (std::vector<std::string>{"show first 1", "show second 0", "hide"}));
+
+    app.ShowWaitText("third", 1);
+    app.HideWaitText();
+    app.ShowWaitText("fourth", 0);
     platform::SleepMs(1300);
     Settle();
     EXPECT_EQ(display->Calls(),
-              (std::vector<std::string>{"show first 1", "show second 0", "show settle 1 0"}));
+              (std::vector<std::string>{"show first 1", "show second 0", "hide", "show third 1",
+                                        "hide", "show fourth 0", "show settle 1 0"}));
 }
 
 TEST_F(CommThreadTest, AStuckThreadIsLeftToEndOnItsOwn) {

@@ -81,6 +81,19 @@ private:
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
 
+}  // namespace
+
+namespace window_test {
+
+const XServer* RunningXServer(std::string& error) {
+    error = g_serverError;
+    return g_server;
+}
+
+}  // namespace window_test
+
+namespace {
+
 // The palette of the button's face: transparent, then one colour per look.
 const picture_bytes::Bytes kFacePalette = {255, 0,  255, 200, 40,  40,  40, 200,
                                            40,  40, 40,  200, 200, 200, 40};

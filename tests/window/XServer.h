@@ -94,6 +94,10 @@ private:
     std::string error_;
 };
 
+// The X server of this test program (started once for all its tests); null,
+// with the reason, when it could not start.
+const XServer* RunningXServer(std::string& error);
+
 // Runs `xdotool` with the arguments against the display; the child runs on
 // while the caller pumps its own messages.
 bool StartXdotool(ChildProcess& child, const XServer& server,
