@@ -518,7 +518,7 @@ int32_t CGameFrameApp::GetMatchSeatValue(int chair) const {
         return -1;
     }
     const MatchPlayerRecord& player = matchPlayers_[size_t(chair)];
-    return player.seatTaken != 0 ? player.seatValue : -1;
+    return player.seatTaken != 0 ? player.rankLevel : -1;
 }
 
 std::string CGameFrameApp::GetHallText(int key) const {
