@@ -128,11 +128,14 @@ struct MatchTableHeader {
     int32_t playerCount = 0;
     WordArray<31> carried16{};
     int32_t uploadFlag = 0;  // word 35
-    WordArray<25> carried144{};
+    WordArray<20> carried144{};
+    int32_t round = 0;  // word 56: the elimination round
+    WordArray<4> carried228{};
 
     static constexpr void Fields(auto& self, auto& f) {
         f(self.roomId), f(self.matchValue), f(self.tableNo), f(self.playerCount);
-        f(self.carried16), f(self.uploadFlag), f(self.carried144);
+        f(self.carried16), f(self.uploadFlag), f(self.carried144), f(self.round);
+        f(self.carried228);
     }
 };
 
@@ -293,10 +296,12 @@ struct StandingRecord {
     int32_t score = 0;
     int32_t silver = 0;
     int32_t rank = 0;
-    CarriedBytes<48> carried16{};
+    int32_t resultValue = 0;  // the first record's: the own last match result
+    CarriedBytes<44> carried20{};
 
     static constexpr void Fields(auto& self, auto& f) {
-        f(self.userId), f(self.score), f(self.silver), f(self.rank), f(self.carried16);
+        f(self.userId), f(self.score), f(self.silver), f(self.rank), f(self.resultValue);
+        f(self.carried20);
     }
 };
 

@@ -14,9 +14,9 @@ constexpr int kWinColor = 255;
 constexpr int kLossColor = 65280;
 constexpr int kDrawColor = 1892862;
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+}  // namespace
 
-std::string Format(const char* format, ...) {
+std::string FormatText(const char* format, ...) {
     char text[512];
     va_list args;
     va_start(args, format);
@@ -26,8 +26,6 @@ std::string Format(const char* format, ...) {
                        : std::string();
 }
 
-}  // namespace
-
 std::string MatchCountdownText(int seconds) {
     const int s = std::max(seconds, 0);
     const int days = s / 86400;
@@ -35,23 +33,23 @@ std::string MatchCountdownText(int seconds) {
     const int minutes = (s - (days * 24 + hours) * 3600) / 60;
     std::string text = "比赛倒计时:";
     if (days > 0) {
-        text += Format("%d天", days);
+        text += FormatText("%d天", days);
     }
     if (hours > 0 || days > 0) {
-        text += Format("%d小时", hours);
+        text += FormatText("%d小时", hours);
     }
     if (minutes > 0 || hours > 0 || days > 0) {
-        text += Format("%d分", minutes);
+        text += FormatText("%d分", minutes);
     }
-    return text + Format("%d秒", s % 60);
+    return text + FormatText("%d秒", s % 60);
 }
 
 std::string SignUpFeeText(int kind, int amount) {
     switch (kind) {
         case 1:
-            return Format("报名费%d两\r\n", amount);
+            return FormatText("报名费%d两\r\n", amount);
         case 2:
-            return Format("报名费%d通宝\r\n", amount);
+            return FormatText("报名费%d通宝\r\n", amount);
         default:
             return {};
     }
@@ -60,24 +58,24 @@ std::string SignUpFeeText(int kind, int amount) {
 std::string MatchRewardText(const MatchResultRecord& result) {
     std::string text = "\r\n";
     if (result.awardId > 0) {
-        text += Format("  <c=%d>%s\r\n", kAwardColor, FieldText(result.awardName).c_str());
+        text += FormatText("  <c=%d>%s\r\n", kAwardColor, FieldText(result.awardName).c_str());
     }
     if (result.silver != 0) {
-        text += Format("  银两   +%d\r\n", result.silver);
+        text += FormatText("  银两   +%d\r\n", result.silver);
     }
     if (result.tickets != 0) {
-        text += Format("  奖券   +%d\r\n", result.tickets);
+        text += FormatText("  奖券   +%d\r\n", result.tickets);
     }
     text += "\r\n";
     if (result.rankPoints > 0) {
-        text += Format("  <c=%d>段位分   +%d", kRankPointsColor, result.rankPoints);
+        text += FormatText("  <c=%d>段位分   +%d", kRankPointsColor, result.rankPoints);
     }
     return text;
 }
 
 std::string RestTablesText(int tables, int promoted) {
-    return promoted <= 0 ? Format("还有%d桌游戏中", tables)
-                         : Format(" 还有%d桌游戏中，前%d名晋级", tables, promoted);
+    return promoted <= 0 ? FormatText("还有%d桌游戏中", tables)
+                         : FormatText(" 还有%d桌游戏中，前%d名晋级", tables, promoted);
 }
 
 std::string RestTablesChatLine(const std::string& text) {
@@ -85,7 +83,7 @@ std::string RestTablesChatLine(const std::string& text) {
 }
 
 std::string MatchWelcomeText(int needed, int nextLevel) {
-    return Format(
+    return FormatText(
         " <z=qe系统通知><c=%d> "
         "欢迎加入比赛,您还需要获得:\r\n<c=%d>%d段位分<c=%d>升入<z=bit_Duan,%d>"
         "<m=ruv加油>\r\n",
@@ -93,27 +91,17 @@ std::string MatchWelcomeText(int needed, int nextLevel) {
 }
 
 std::string EliminationRoundText(int round) {
-    return Format("定局淘汰第%d轮", round);
+    return FormatText("定局淘汰第%d轮", round);
 }
 
 std::string RateText(int64_t part, int64_t games, const char* noGames) {
     if (games <= 0) {
         return noGames;
     }
-    return Format("%.2f%%", double(part) / double(games) * 100.0);
+    return FormatText("%.2f%%", double(part) / double(games) * 100.0);
 }
 
 std::string MatchRecordLineText(int wins, int losses, int draws) {
-    return Format("<c=%d>%d胜<c=%d>%d负<c=%d>%d平", kWinColor, wins, kLossColor, losses, kDrawColor,
-                  draws);
-}
-
-int SidePanelWidthFor(bool maximised, int workAreaWidth) {
-    if (!maximised) {
-        return 250;
-    }
-    if (workAreaWidth >= 1280) {
-        return 282;
-    }
-    return std::max(250, (2 * workAreaWidth) / 9);
+    return FormatText("<c=%d>%d胜<c=%d>%d负<c=%d>%d平", kWinColor, wins, kLossColor, losses,
+                      kDrawColor, draws);
 }

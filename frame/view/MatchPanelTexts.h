@@ -8,6 +8,9 @@
 
 #include "frame/view/MatchRecords.h"
 
+// printf into a string (texts up to 511 bytes).
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // The countdown line for s seconds left: "比赛倒计时:" then days, hours and
 // minutes from the first one that is not 0, and always the seconds.
 std::string MatchCountdownText(int seconds);
@@ -39,7 +42,3 @@ std::string RateText(int64_t part, int64_t games, const char* noGames);
 
 // The match card's line of this match's results, coloured.
 std::string MatchRecordLineText(int wins, int losses, int draws);
-
-// The width the side panel takes: 250 at normal size; maximised, 282 on a
-// work area of 1280 pixels or more, else 2w/9 but at least 250.
-int SidePanelWidthFor(bool maximised, int workAreaWidth);

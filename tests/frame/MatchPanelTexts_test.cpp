@@ -68,17 +68,6 @@ TEST(RateText, TwoDecimalsOrTheNoGamesText) {
     EXPECT_EQ(RateText(int64_t(INT32_MAX) * 3, int64_t(INT32_MAX) * 3, "100%"), "100.00%");
 }
 
-TEST(SidePanelWidthFor, FollowsTheWorkAreaOnlyWhenMaximised) {
-    EXPECT_EQ(SidePanelWidthFor(true, 1279), 284);
-    EXPECT_EQ(SidePanelWidthFor(true, 1280), 282);
-    EXPECT_EQ(SidePanelWidthFor(true, 1125), 250);
-    EXPECT_EQ(SidePanelWidthFor(true, 1000), 250);
-    EXPECT_EQ(SidePanelWidthFor(true, 1200), 266);
-    for (int width : {0, 800, 1279, 1280, 4000}) {
-        EXPECT_EQ(SidePanelWidthFor(false, width), 250);
-    }
-}
-
 TEST(MatchPlayerCard, IsMadeFromTheMatchPlayerByTheCardMap) {
     std::array<uint8_t, MatchPlayerRecord::kSize> bytes{};
     for (size_t offset = 0; offset < bytes.size(); offset += 4) {
