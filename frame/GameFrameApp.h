@@ -387,6 +387,11 @@ public:
     // --- The communication thread and the wait text ---
     // How the thread shows the wait text (set before StartCommThread); the
     // default writes each text to the log.
+    // What the frame view makes its splitter and boxes with.
+    void SetFramePanelFactories(FramePanelFactories factories) {
+        framePanelFactories_ = std::move(factories);
+    }
+    const FramePanelFactories& GetFramePanelFactories() const { return framePanelFactories_; }
     void SetWaitDisplayFactory(WaitDisplayFactory factory) {
         waitDisplayFactory_ = std::move(factory);
     }
@@ -530,6 +535,7 @@ private:
     std::unique_ptr<CGameFrameWnd> mainFrame_;
     std::unique_ptr<CGameCommThread> commThread_;
     WaitDisplayFactory waitDisplayFactory_;
+    FramePanelFactories framePanelFactories_;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;
     std::function<int64_t()> unixClock_;

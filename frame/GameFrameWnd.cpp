@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "frame/GameFrameApp.h"
 #include "frame/web/BrowserJob.h"
@@ -21,7 +22,6 @@ constexpr uint32_t kFrameWindowStyle = 0x830A0000;
 constexpr int64_t kLongestTimerMs = 0x7FFFFFFF;
 constexpr uint32_t kLaunchFailureSleepMs = 2000;
 constexpr int kPlayerLeftSeconds = 3;
-constexpr uint32_t kWaitingLineColor = 2906200;
 
 // seconds x 1000, held to what a timer takes; 0 for none.
 uint32_t TimerMs(int64_t seconds) {
@@ -479,12 +479,13 @@ void CGameFrameWnd::OnDisconnected() {
 
 void CGameFrameWnd::OnClose() {
     CGameFrameApp* app = CGameFrameApp::Current();
-    if (app == nullptr) {
+    const bool confirmed = std::exchange(closeConfirmed_, false);
+    if (app == nullptr || left_) {
         CCorvaneWnd::OnMessage(platform::kMsgClose, 0, 0);
         return;
     }
     if (app->IsMatch()) {
-        if (app->IsMatchRoom() && !app->IsFinalMatchRoom()) {
+        if (app->IsMatchRoom() && !app->IsFinalMatchRoom() && !confirmed) {
             if (CGameFrameView* view = app->GetFrameView()) {
                 view->ShowQuitConfirmBoard();
             }
@@ -493,50 +494,18 @@ void CGameFrameWnd::OnClose() {
     } else if (!app->IsLookOn()) {
         CGameConnection* connection = app->GetConnection();
         if (connection != nullptr && connection->QueryInGame() != 0) {
-            AskBeforeLeaving(*app);
+            if (CGameFrameView* view = app->GetFrameView()) {
+                view->AskBeforeLeaving();
+            }
             return;
         }
     }
     Leave(*app);
 }
 
-void CGameFrameWnd::AskBeforeLeaving(CGameFrameApp& app) {
-    const CGameTableData* data = app.GetTableData();
-    const uint32_t requested = data != nullptr ? data->GetExitRequestTick() : 0;
-    const uint32_t passed = platform::GetTickCount32() - requested;
-    if (app.IsGamePlaying() && requested != 0 && passed < kExitRequestWaitMs) {
-        const int seconds = static_cast<int>(kExitRequestWaitMs / 1000 - passed / 1000);
-        app.AppendChatText(Format(" <c=%d>已经请求退出，请耐心等候其他玩家回应(%d秒)。\r\n",
-                                  kWaitingLineColor, seconds));
-        return;
-    }
-    if (app.CanRequestForcedExit()) {
-        if (CGameFrameView* view = app.GetFrameView()) {
-            view->ShowForceQuitBox();
-        }
-    } else if (app.IsExitLockedRoom()) {
-        app.ShowInfoBox(
-            "生命不息，战斗不止，请继续游戏。\r\n(如果游戏中有玩家长时间不活动，请您等待2分钟后再"
-            "退出)",
-            nullptr, nullptr, 5, 0x31, "ruv打牌");
-    } else {
-        CGameFrameView* view = app.GetFrameView();
-        const EventRecord confirm =
-            MakeEventRecord(view != nullptr ? view->GetId() : 0, kEventLeaveAndClose, 0, 0);
-        app.ShowInfoBox("游戏还没有结束，现在退出要扣你分，还要扣你银子。确定退出吗？", &confirm,
-                        nullptr, 5, 0x35, "ruv疑问");
-    }
-}
-
 void CGameFrameWnd::Leave(CGameFrameApp& app) {
-    if (CGameConnection* connection = app.GetConnection()) {
-        std::string refusal;
-        // Only a refusal by the server answers 1, with its text.
-        if (connection->LeaveGame(refusal, app.GetUserID(), app.GetMyChairNo()) != 0 &&
-            !refusal.empty()) {
-            app.ShowInfoBox(refusal.c_str(), nullptr, nullptr, 5, 0, "");
-            return;
-        }
+    if (!SendLeaveOrShowRefusal(app, 0)) {
+        return;
     }
     app.NotifyHallLeaving(Id());
     app.StopCommThread();

@@ -72,6 +72,12 @@ public:
     bool IsNoticeDownloadRunning() const { return notice_ != nullptr; }
 
     void SetCloseAfterPlayerLeft(bool on) { closeAfterPlayerLeft_ = on; }
+    // The player confirmed leaving (the quit board's OK): the next close
+    // leaves without asking again.
+    void MarkCloseConfirmed() { closeConfirmed_ = true; }
+    // The view has left the table and told the hall: the next close only
+    // destroys the window.
+    void MarkLeft() { left_ = true; }
     // Tick count of the last 2025 message.
     uint32_t GetLastActivity() const { return lastActivity_; }
 
@@ -95,7 +101,6 @@ protected:
 
 private:
     void FailLaunch(const char* text);
-    void AskBeforeLeaving(CGameFrameApp& app);
     void Leave(CGameFrameApp& app);
     void FitMaximumSize();
     void KillAllTimers();
@@ -104,4 +109,6 @@ private:
     std::shared_ptr<NoticeDownloadJob> notice_;
     uint32_t lastActivity_ = 0;
     bool closeAfterPlayerLeft_ = true;
+    bool closeConfirmed_ = false;
+    bool left_ = false;
 };

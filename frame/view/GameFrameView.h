@@ -67,7 +67,7 @@ inline constexpr int kEventHoverOn = 80000092;
 inline constexpr int kEventHoverOff = 80000093;
 inline constexpr int kEventToggleMaximize = 80000094;
 inline constexpr int kEventMinimize = 80000095;
-inline constexpr int kEventDragMove = 80000096;
+inline constexpr int kEventTopBarDrag = 80000096;
 inline constexpr int kEventDragBegin = 80000097;
 inline constexpr int kEventDragEnd = 80000098;
 inline constexpr int kEventAwardPage = 80000099;
@@ -221,6 +221,9 @@ public:
 
     // Where the boxes, splitter and bars come from.
     void SetPanelFactories(FramePanelFactories factories);
+    // The close rules for a player in a running game: the waiting line, the
+    // force-quit box, the locked-room box or the question to leave.
+    void AskBeforeLeaving();
 
 protected:
     // The engine part of that id when it is of the kind asked for.
@@ -249,6 +252,10 @@ protected:
     void SendToChild(CCorvaneView* child, int event, intptr_t param1, intptr_t param2);
     // The main window the view fills, 0 when none.
     uint32_t MainWindow();
+    // Marks the close as confirmed at the frame window, then posts WM_CLOSE.
+    void ConfirmCloseAndPost();
+    // The view's factories, or the application's while the view has none.
+    const FramePanelFactories& PanelFactories();
 
     FramePanelFactories factories_;
 
@@ -337,7 +344,7 @@ protected:
     // "bit_playerdetail" is missing.
     CCorvaneCanvas* EnsureDetailCanvas(bool matchCard);
     void DrawCardBackground(CCorvaneCanvas& canvas, int32_t characterId);
-    // Counts, makes, fills, centres and stacks an information box.
+    // Counts, makes, fills and centres an information box.
     CSystemInfoBox* OpenInfoBox(const char* text, const EventRecord* first,
                                 const EventRecord* second, int seconds, int style,
                                 const char* image, int extra1, int extra2);
@@ -354,6 +361,13 @@ protected:
 // of the frame view itself when the child is missing; all 0 without a view.
 IntRect GetMainGameRect();
 IntRect GetSubSystemRect();
+
+class CGameFrameApp;
+// Sends the leave request; a refusal by the server shows its text in an info
+// box of that style and answers false.
+bool SendLeaveOrShowRefusal(CGameFrameApp& app, int refusalStyle);
+// The side-panel width GetDefaultSidePanelWidth gives for the flag.
+int DefaultSidePanelWidthFor(int maximized);
 
 // The frame view's GetCharacterImageFile for the current application's
 // view; empty without one.

@@ -151,7 +151,7 @@ protected:
     zeptest::TempFolder folder;
     zeptest::OwnerThread owner;
     ConnectedApp app;
-    RecordingFrameView view;
+    ObservedFrameView view;
     TestGameServer server;
     FrameScript script{server};
     CGameConnection connection;

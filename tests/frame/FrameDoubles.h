@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles for the objects the application reaches through its seams:
-// a recording frame view with a side panel that holds named recording bars,
+// the real frame view with its calls written down and a side panel that
+// holds named recording bars,
 // a recording notification handler, a scripted connection and a test
 // application with a settable number of chairs.
 
@@ -16,6 +17,7 @@
 #include "frame/GameFrameApp.h"
 #include "platform/Sync.h"
 #include "tests/frame/CallLog.h"
+#include "tests/frame/PanelDoubles.h"
 #include "tests/frame/ScriptedConnection.h"
 #include "zep/ZepMessage.h"
 
@@ -41,6 +43,9 @@ public:
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
         lengths.push_back(record.param2);
+        if (onEvent) {
+            onEvent(record.event);
+        }
         // The advert bar shows the page's address and frees its copy.
         if (record.event == 80000060 && record.param1 != 0) {
             char* copy = EventParamPointer<char>(record.param1);
@@ -63,6 +68,7 @@ public:
         bar = std::make_unique<RecordingBar>();
         return *bar;
     }
+    std::function<void(int)> onEvent;  // told of every event id
     std::vector<int> events;
     std::vector<intptr_t> lengths;  // each event's second parameter
     std::vector<std::string> chatLines;
@@ -70,130 +76,187 @@ public:
     std::map<std::string, std::unique_ptr<RecordingBar>> bars;
 };
 
-// The frame view: every call is recorded as a line of text.
-class RecordingFrameView : public CGameFrameView {
+// The real frame view with its calls written down as lines of text: each
+// observed operation records its call and then runs the view's own version.
+// Its two children are recording panels that belong to it.
+class ObservedFrameView : public CGameFrameView {
 public:
-    // The colour it fills the window with (0x00BBGGRR).
-    static constexpr uint32_t kFlatColor = 0x0050A028;
-
-    RecordingFrameView() { subSystem.AddBar("AdvertBar"); }
-
-    // One canvas of the flat colour over the whole client area.
-    void Relayout() override {
-        const int width = GetBufferWidth();
-        const int height = GetBufferHeight();
-        if (width <= 0 || height <= 0) {
-            return;
-        }
-        if (CCorvaneCanvas* old = FindCanvasById(backgroundId_)) {
-            DestroyObject(old, 0);
-        }
-        CCorvaneCanvas* canvas = CreateCanvas(width, height, kFlatColor);
-        if (canvas == nullptr) {
-            return;
-        }
-        backgroundId_ = canvas->GetId();
-        canvas->SetPenColor(kFlatColor, 1.0);
-        canvas->DrawRect(0, 0, width, height, 1);
-        canvas->SetPos(width / 2.0, height / 2.0);
-        canvas->Show();
-        canvas->Invalidate();
+    ObservedFrameView() {
+        subSystem.AddBar("AdvertBar");
+        SetMainGame(&mainGame);
+        SetSubSystem(&subSystem);
     }
 
-    CCorvaneView* GetMainGame() override { return &mainGame; }
-    CCorvaneView* GetSubSystem() override { return &subSystem; }
-    // As the real view does: the game data is in, the application enters.
     void OnGameDataReady() override {
         Record("OnGameDataReady");
-        if (CGameFrameApp* app = CGameFrameApp::Current()) {
-            Record("EnterGame " + std::to_string(app->EnterGame()));
-        }
+        CGameFrameView::OnGameDataReady();
     }
-    int GetNormalWidth() override { return 800; }
-    int GetNormalHeight() override { return 600; }
-    int GetWindowFitMode() override { return 1; }
-    void ShowInfoBox(const char* text, const EventRecord* okEvent, const EventRecord*, int seconds,
-                     int style, const char* image) override {
+    void ShowInfoBox(const char* text, const EventRecord* okEvent, const EventRecord* cancelEvent,
+                     int seconds, int style, const char* image) override {
         Record("ShowInfoBox " + std::string(text) + " " + std::to_string(seconds) + " " +
                std::to_string(style) + " " + image);
         lastOkEvent = okEvent != nullptr ? *okEvent : EventRecord{};
+        CGameFrameView::ShowInfoBox(text, okEvent, cancelEvent, seconds, style, image);
     }
     void ShowNoticeBox(const char* text, int seconds, int style, const char* image) override {
         Record("ShowNoticeBox " + std::string(text) + " " + std::to_string(seconds) + " " +
                std::to_string(style) + " " + image);
+        CGameFrameView::ShowNoticeBox(text, seconds, style, image);
     }
-    void ShowNoticeBoxEx(const char* text, const char*, int, int, int, int, const char*,
-                         const char*) override {
+    void ShowNoticeBoxEx(const char* text, const char* detail, int kind, int seconds, int buttons,
+                         int style, const char* okCaption, const char* cancelCaption) override {
         Record("ShowNoticeBoxEx " + std::string(text));
+        CGameFrameView::ShowNoticeBoxEx(text, detail, kind, seconds, buttons, style, okCaption,
+                                        cancelCaption);
     }
-    void ShowQuitConfirmBoard() override { Record("ShowQuitConfirmBoard"); }
-    void ShowForceQuitBox() override { Record("ShowForceQuitBox"); }
-    void ForwardLookOnEnter(const uint8_t*) override { Record("ForwardLookOnEnter"); }
-    void FillPlayerDetail(const uint8_t*) override { Record("FillPlayerDetail"); }
-    bool IsPlayerCardShownFor(int32_t userId) override { return userId == cardShownFor; }
-    void PlacePlayerCardAt(int32_t, int, int) override { Record("PlacePlayerCardAt"); }
-    void OpenCardUserDetail() override { Record("OpenCardUserDetail"); }
-    void ForwardPlayersRenamed(const uint8_t*, size_t length) override {
+    void ForwardLookOnEnter(const uint8_t* user) override {
+        Record("ForwardLookOnEnter");
+        CGameFrameView::ForwardLookOnEnter(user);
+    }
+    void FillPlayerDetail(const uint8_t* user) override {
+        Record("FillPlayerDetail");
+        CGameFrameView::FillPlayerDetail(user);
+    }
+    void PlacePlayerCardAt(int32_t userId, int x, int y) override {
+        Record("PlacePlayerCardAt");
+        CGameFrameView::PlacePlayerCardAt(userId, x, y);
+    }
+    void OpenCardUserDetail() override {
+        Record("OpenCardUserDetail");
+        CGameFrameView::OpenCardUserDetail();
+    }
+    void ForwardPlayersRenamed(const uint8_t* names, size_t length) override {
         Record("ForwardPlayersRenamed " + std::to_string(length));
+        CGameFrameView::ForwardPlayersRenamed(names, length);
     }
-    void ForwardBaseSilver(const uint8_t*, size_t) override { Record("ForwardBaseSilver"); }
-    void ForwardPrizeNotify(const uint8_t*, size_t) override { Record("ForwardPrizeNotify"); }
-    void OnEnterResult210200() override { Record("OnEnterResult210200"); }
-    void OnEnterResult210210() override { Record("OnEnterResult210210"); }
-    void OnEnterResult210220() override { Record("OnEnterResult210220"); }
-    void OnMatchSignedUp() override { Record("OnMatchSignedUp"); }
-    void ShowNotSignedUp() override { Record("ShowNotSignedUp"); }
-    void ShowWashedOut() override { Record("ShowWashedOut"); }
-    void ShowMatchOver() override { Record("ShowMatchOver"); }
-    void ShowMatchLate() override { Record("ShowMatchLate"); }
-    void ShowMatchAlreadyStarted() override { Record("ShowMatchAlreadyStarted"); }
-    void ShowSystemCancel() override { Record("ShowSystemCancel"); }
-    void ShowSelfCancel() override { Record("ShowSelfCancel"); }
-    void ShowWaitSignUpCheck() override { Record("ShowWaitSignUpCheck"); }
-    void ShowSystemRejected() override { Record("ShowSystemRejected"); }
-    void ShowExitRequestBox(const uint8_t*, size_t length) override {
+    void ForwardBaseSilver(const uint8_t* record, size_t length) override {
+        Record("ForwardBaseSilver");
+        CGameFrameView::ForwardBaseSilver(record, length);
+    }
+    void ForwardPrizeNotify(const uint8_t* record, size_t length) override {
+        Record("ForwardPrizeNotify");
+        CGameFrameView::ForwardPrizeNotify(record, length);
+    }
+    void OnEnterResult210200() override {
+        Record("OnEnterResult210200");
+        CGameFrameView::OnEnterResult210200();
+    }
+    void OnEnterResult210210() override {
+        Record("OnEnterResult210210");
+        CGameFrameView::OnEnterResult210210();
+    }
+    void OnEnterResult210220() override {
+        Record("OnEnterResult210220");
+        CGameFrameView::OnEnterResult210220();
+    }
+    void OnMatchSignedUp() override {
+        Record("OnMatchSignedUp");
+        CGameFrameView::OnMatchSignedUp();
+    }
+    void ShowNotSignedUp() override {
+        Record("ShowNotSignedUp");
+        CGameFrameView::ShowNotSignedUp();
+    }
+    void ShowWashedOut() override {
+        Record("ShowWashedOut");
+        CGameFrameView::ShowWashedOut();
+    }
+    void ShowMatchOver() override {
+        Record("ShowMatchOver");
+        CGameFrameView::ShowMatchOver();
+    }
+    void ShowMatchLate() override {
+        Record("ShowMatchLate");
+        CGameFrameView::ShowMatchLate();
+    }
+    void ShowMatchAlreadyStarted() override {
+        Record("ShowMatchAlreadyStarted");
+        CGameFrameView::ShowMatchAlreadyStarted();
+    }
+    void ShowSystemCancel() override {
+        Record("ShowSystemCancel");
+        CGameFrameView::ShowSystemCancel();
+    }
+    void ShowSelfCancel() override {
+        Record("ShowSelfCancel");
+        CGameFrameView::ShowSelfCancel();
+    }
+    void ShowWaitSignUpCheck() override {
+        Record("ShowWaitSignUpCheck");
+        CGameFrameView::ShowWaitSignUpCheck();
+    }
+    void ShowSystemRejected() override {
+        Record("ShowSystemRejected");
+        CGameFrameView::ShowSystemRejected();
+    }
+    void ShowExitRequestBox(const uint8_t* record, size_t length) override {
         Record("ShowExitRequestBox " + std::to_string(length));
+        CGameFrameView::ShowExitRequestBox(record, length);
     }
     void ForwardUserEnterTable(const uint8_t* seat, size_t length) override {
         RecordSeat("ForwardUserEnterTable", seat, length);
+        CGameFrameView::ForwardUserEnterTable(seat, length);
     }
     void ForwardUserLeaveTable(const uint8_t* seat, size_t length) override {
         RecordSeat("ForwardUserLeaveTable", seat, length);
+        CGameFrameView::ForwardUserLeaveTable(seat, length);
     }
     void ForwardLookOnLeave(const uint8_t* user, size_t length) override {
         RecordSeat("ForwardLookOnLeave", user, length);
+        CGameFrameView::ForwardLookOnLeave(user, length);
     }
-    void ForwardRandomTable(const uint8_t*, size_t length) override {
+    void ForwardRandomTable(const uint8_t* record, size_t length) override {
         Record("ForwardRandomTable " + std::to_string(length));
+        CGameFrameView::ForwardRandomTable(record, length);
     }
-    void ForwardChangeTable(const uint8_t*, size_t length) override {
+    void ForwardChangeTable(const uint8_t* record, size_t length) override {
         Record("ForwardChangeTable " + std::to_string(length));
+        CGameFrameView::ForwardChangeTable(record, length);
     }
-    void ShowEliminationRound() override { Record("ShowEliminationRound"); }
-    void OnServerNotice211190(const uint8_t*, size_t length) override {
+    void ShowEliminationRound() override {
+        Record("ShowEliminationRound");
+        CGameFrameView::ShowEliminationRound();
+    }
+    void OnServerNotice211190(const uint8_t* record, size_t length) override {
         Record("OnServerNotice211190 " + std::to_string(length));
+        CGameFrameView::OnServerNotice211190(record, length);
     }
-    void OnServerNotice211191(const uint8_t*, size_t length) override {
+    void OnServerNotice211191(const uint8_t* record, size_t length) override {
         Record("OnServerNotice211191 " + std::to_string(length));
+        CGameFrameView::OnServerNotice211191(record, length);
     }
-    void OnMatchBegin(const uint8_t*, size_t length) override {
+    void OnMatchBegin(const uint8_t* record, size_t length) override {
         Record("OnMatchBegin " + std::to_string(length));
+        CGameFrameView::OnMatchBegin(record, length);
     }
-    void OnRestTables(const uint8_t*, size_t length) override {
+    void OnRestTables(const uint8_t* record, size_t length) override {
         Record("OnRestTables " + std::to_string(length));
+        CGameFrameView::OnRestTables(record, length);
     }
-    void OnMatchPlayerInfo(const uint8_t*, size_t length) override {
+    void OnMatchPlayerInfo(const uint8_t* record, size_t length) override {
         Record("OnMatchPlayerInfo " + std::to_string(length));
+        CGameFrameView::OnMatchPlayerInfo(record, length);
     }
-    void OnSignUpSucceeded() override { Record("OnSignUpSucceeded"); }
-    void OnWithdrawn() override { Record("OnWithdrawn"); }
+    void OnSignUpSucceeded() override {
+        Record("OnSignUpSucceeded");
+        CGameFrameView::OnSignUpSucceeded();
+    }
+    void OnWithdrawn() override {
+        Record("OnWithdrawn");
+        CGameFrameView::OnWithdrawn();
+    }
     void ShowSystemBoard(const char* text, uint32_t color, int size) override {
         Record("ShowSystemBoard " + std::string(text) + " " + std::to_string(color) + " " +
                std::to_string(size));
+        CGameFrameView::ShowSystemBoard(text, color, size);
     }
-    uint32_t PlaySound(const char* name, int plays, const EventRecord*) override {
+    uint32_t PlaySound(const char* name, int plays, const EventRecord* notify) override {
         Record("PlaySound " + std::string(name) + " " + std::to_string(plays));
-        return 0;
+        return CGameFrameView::PlaySound(name, plays, notify);
+    }
+    void LeaveAndClose() override {
+        Record("LeaveAndClose");
+        CGameFrameView::LeaveAndClose();
     }
     // "<call> <user id> <length>": the user id read from the record's word 0.
     void RecordSeat(const std::string& call, const uint8_t* record, size_t length) {
@@ -216,10 +279,6 @@ public:
     RecordingPanel subSystem;
     std::vector<std::string> calls;
     EventRecord lastOkEvent{};
-    int32_t cardShownFor = 0;
-
-private:
-    int backgroundId_ = 0;
 };
 
 // A notification handler that records every call; it throws when told to.
@@ -337,15 +396,18 @@ inline std::pair<platform::WParam, platform::LParam> MakeNotification(uint32_t c
 // The application of the tests: a game of settable chairs with the doubles.
 class TestFrameApp : public CGameFrameApp {
 public:
-    TestFrameApp() : CGameFrameApp("pvbn", 21265, 13, 1) {}
+    TestFrameApp() : CGameFrameApp("pvbn", 21265, 13, 1) {
+        SetFramePanelFactories(RecordingPanelFactories(panels));
+    }
     int GetPlayerCount() override { return playerCount; }
+    bool IsMatch() const override { return match || CGameFrameApp::IsMatch(); }
     CGameNotifyHandler* GetNotifyHandler() override { return &handler; }
     CGameConnection* GetConnection() override { return &connection; }
     CGameTableData* GetTableData() override { return &tableData; }
     void OnWealthChanged() override { ++wealthChanged; }
     // The recording view (the engine owns it once the window took it).
     std::unique_ptr<CGameFrameView> CreateFrameView() override {
-        auto view = std::make_unique<RecordingFrameView>();
+        auto view = std::make_unique<ObservedFrameView>();
         madeView = view.get();
         return view;
     }
@@ -354,8 +416,10 @@ public:
     using CGameFrameApp::SetLaunchFields;
 
     int playerCount = 4;
+    bool match = false;  // a match client whatever the settings say
     int wealthChanged = 0;
-    RecordingFrameView* madeView = nullptr;  // the last one made
+    std::shared_ptr<PanelLog> panels = std::make_shared<PanelLog>();
+    ObservedFrameView* madeView = nullptr;  // the last one made
     RecordingNotifyHandler handler;
     ScriptedConnection connection;
     CGameTableData tableData;

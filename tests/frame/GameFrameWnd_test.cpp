@@ -131,7 +131,7 @@ protected:
     std::filesystem::path folder_;
     HallWindow hall;
     std::shared_ptr<WaitDisplayLog> display = std::make_shared<WaitDisplayLog>();
-    RecordingFrameView view;
+    ObservedFrameView view;
     std::unique_ptr<TestFrameApp> app;
     std::unique_ptr<CGameFrameWnd> wnd;
 };
@@ -149,10 +149,8 @@ TEST_F(GameFrameWndTest, HallRecordsAreDecipheredAndRouted) {
     SendUser(kHallDataShowPlayer, 222);
     EXPECT_EQ(view.Count("FillPlayerDetail"), 1);
     EXPECT_EQ(view.Count("PlacePlayerCardAt"), 1);
-    view.cardShownFor = 222;
     SendUser(kHallDataShowPlayer, 222);
     EXPECT_EQ(view.Count("FillPlayerDetail"), 2);
-    EXPECT_EQ(view.Count("PlacePlayerCardAt"), 1);
 
     const size_t calls = view.calls.size();
     SendEnciphered(kHallDataNoAction, std::vector<uint8_t>(16, 9));
@@ -360,7 +358,7 @@ TEST_F(CloseRulesTest, AnExitRequestTenSecondsAgoLeavesTwentyToWait) {
 TEST_F(CloseRulesTest, ARunningGameAsksFirst) {
     app->connection.script.queryInGame = 1;
     EXPECT_FALSE(Close());
-    EXPECT_EQ(view.calls.back(), "ShowForceQuitBox");
+    EXPECT_EQ(app->panels->Count("made force-quit box"), 1);
 
     Relaunch(0, 0, 2);  // no forced exit in this room
     EXPECT_FALSE(Close());
@@ -444,6 +442,46 @@ TEST(NoticeTextTest, TheMarkIsComparedOnlyWhenWhole) {
     EXPECT_FALSE(IsNoticeText("<notif"));
     EXPECT_FALSE(IsNoticeText(""));
     EXPECT_FALSE(IsNoticeText("<notice>"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CloseRulesTest, TheQuitBoardsOkLeavesARunningMatchOnce) {
+    app->match = true;
+    app->SetMatchPhase(500);
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 0);
+
+    const platform::WindowId id = wnd->Id();
+    view.OnEvent(MakeEventRecord(view.GetId(), kEventCloseWindow, 0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return !platform::IsWindow(id); }, 2000));
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 1);
+    EXPECT_EQ(app->GetCommThreadId(), 0u);
+}
+
+TEST_F(CloseRulesTest, AConfirmedLeaveClosesWithoutAskingOrLeavingAgain) {
+    app->connection.script.queryInGame = 1;
+    const platform::WindowId id = wnd->Id();
+    view.OnEvent(MakeEventRecord(view.GetId(), kEventConfirmLeave, 0, 0));
+    EXPECT_TRUE(PumpUntil([&] { return !platform::IsWindow(id); }, 2000));
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 1);
+    EXPECT_EQ(app->connection.Count("QueryInGame"), 0);
+}
+
+TEST_F(CloseRulesTest, ALeaveTheServerRefusesKeepsTheWindowAndAsksAgainLater) {
+    app->match = true;
+    app->SetMatchPhase(500);
+    app->connection.script.leaveText = "比赛中不能离开";
+    app->connection.script.leaveGame = 1;
+    view.OnEvent(MakeEventRecord(view.GetId(), kEventCloseWindow, 0, 0));
+    PumpUntil([&] { return app->connection.Count("LeaveGame") == 1; }, 2000);
+    EXPECT_TRUE(platform::IsWindow(wnd->Id()));
+    EXPECT_EQ(view.calls.back(), "ShowInfoBox 比赛中不能离开 5 0 ");
+    // The confirmation was used up: the next close shows the board again.
+    EXPECT_FALSE(Close());
+    EXPECT_EQ(app->connection.Count("LeaveGame"), 1);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ protected:
     }
 
     TestFrameApp app;
-    RecordingFrameView view;
+    ObservedFrameView view;
     RecordingBar* userList = nullptr;
 };
 

@@ -295,7 +295,7 @@ TEST(MatchTableTest, PlayersAreBoundedByTheBlockAndBecomeSeats) {
 
 TEST(MatchTableTest, SingleMatchInfoReadsWord74OnlyWhenPresent) {
     TestFrameApp app;
-    RecordingFrameView view;
+    ObservedFrameView view;
     app.AttachFrameView(&view);
     std::vector<uint8_t> reply(82 * 4, 0);
     ZepWireWriter(std::span(reply).subspan(67 * 4)).WriteI32(600);  // room class

@@ -101,7 +101,7 @@ protected:
 
     platform::Window mainWindow;
     TestFrameApp app;
-    RecordingFrameView view;
+    ObservedFrameView view;
     TableBlockHandler handler;
     std::vector<std::string> boxes;
 };

@@ -97,6 +97,26 @@ public:
         text = script.leaveText;
         return script.leaveGame;
     }
+    int RequestExit(std::string_view reason) override {
+        Record("RequestExit " + std::string(reason));
+        return script.send;
+    }
+    int AnswerExitRequest(int32_t a, int32_t b) override {
+        Record("AnswerExitRequest " + std::to_string(a) + " " + std::to_string(b));
+        return script.send;
+    }
+    int MatchSignUp() override {
+        Record("MatchSignUp");
+        return script.send;
+    }
+    int MatchGiveUp() override {
+        Record("MatchGiveUp");
+        return script.send;
+    }
+    int Request201221() override {
+        Record("Request201221");
+        return script.send;
+    }
     int ReportNetStats() override {
         Record("ReportNetStats");
         return script.send;

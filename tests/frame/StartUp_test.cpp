@@ -206,13 +206,12 @@ TEST_F(StartUpTest, OfflineOpensTheWindowWithoutConnectingOrEntering) {
     EXPECT_EQ(frame->GetHeight(), work.bottom - work.top);
     ASSERT_NE(frame->GetTopLevel(), nullptr);
     EXPECT_TRUE(frame->GetTopLevel()->IsVisible());
-    // The view paints the whole client area in its colour.
+    // Without a skin the view paints its chrome in the fill colour.
     const platform::WindowSurface& surface = frame->GetTopLevel()->Surface();
     EXPECT_TRUE(PumpUntil(
         [&] {
-            return surface.ColorAt(5, 5) == RecordingFrameView::kFlatColor &&
-                   surface.ColorAt(surface.Width() - 1, surface.Height() - 1) ==
-                       RecordingFrameView::kFlatColor;
+            return surface.ColorAt(5, 5) == kChromeFillColor &&
+                   surface.ColorAt(surface.Width() / 2, surface.Height() - 1) == kChromeFillColor;
         },
         3000));
 
@@ -236,7 +235,7 @@ TEST_F(StartUpTest, TheLaunchRecordLetsTheViewEnterTheRoom) {
     ASSERT_EQ(app->CreateMainFrame(), 1);
     EnterLaunchRecord();
     platform::SendMessage(app->GetMainWindow(), kMsgGameDataReady, 0, 0);
-    EXPECT_EQ(app->madeView->Count("EnterGame 1"), 1);
+    EXPECT_EQ(app->madeView->Count("OnGameDataReady"), 1);
     EXPECT_EQ(app->connection.Count("EnterGame"), 1);
     EXPECT_EQ(app->connection.Count("MatchLogin"), 0);
     EXPECT_TRUE(sleeps.empty());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,9 +35,13 @@ constexpr int32_t kOtherUser = 222;
 constexpr int32_t kTable = 3;
 constexpr int32_t kChair = 1;
 constexpr uint32_t kWaitMs = 20000;
-// The client's frame view double fills its window with this, as the
-// screenshot's hexadecimal red, green, blue.
-constexpr char kViewColorHex[] = "28A050";
+// The test skin's colours (0x00BBGGRR).
+constexpr uint32_t kTopColor = 0x804020;
+constexpr uint32_t kBorderColor = 0x306010;
+constexpr uint32_t kTableColor = 0x203040;
+constexpr uint32_t kCloseColor = 0x0000f0;
+constexpr uint32_t kFitColor = 0x00f000;
+constexpr uint32_t kMinimizeColor = 0xf00000;
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -104,9 +109,11 @@ protected:
         launch.tableNo = kTable;
         launch.chairNo = kChair;
         launch.gameName = "血战麻将";
+        launch.roomFlags = RoomFlags();
         launch.serverPort = server_.Port();
         LaunchRecordBuilder& record = options.launchRecord;
         record.room.roomId = 300;
+        record.room.flags = RoomFlags();
         SetFieldText(record.room.areaName, "成都");
         SetFieldText(record.room.roomName, "新手房");
         record.table.tableNo = kTable;
@@ -116,6 +123,8 @@ protected:
         hall_ = std::make_unique<fakehall::FakeHall>(std::move(options));
         ASSERT_TRUE(hall_->Start());
     }
+    // The room's flags in the launch line and record.
+    virtual int32_t RoomFlags() const { return 0; }
     void TearDown() override {
         client_.Stop();
         hall_.reset();
@@ -194,7 +203,7 @@ protected:
         ASSERT_TRUE(StartClient(display)) << client_.Error();
         ASSERT_TRUE(script_->WaitForCount(frame_requests::kEnterGame, 1, kWaitMs))
             << ReadFile(folder_ / "client.out");
-        ASSERT_TRUE(WaitForViewCall("EnterGame 1", kWaitMs)) << ClientRecord();
+        ASSERT_TRUE(WaitForViewCall("OnEnterResult210200", kWaitMs)) << ClientRecord();
     }
     ScriptStep Step(ScriptStep::Kind kind, int32_t userId = 0, int32_t chair = 0,
                     int32_t table = -1) {
@@ -246,6 +255,10 @@ TEST_F(FrameEndToEndTest, LaunchEnterHallRecordsAndLeaving) {
     const std::vector<std::string> firstCalls = ViewCalls();
     ASSERT_GE(firstCalls.size(), 1u);
     EXPECT_EQ(firstCalls[0], "OnGameDataReady");
+    // The enter reply went on to the table and the side panel.
+    const std::string record = ClientRecord();
+    EXPECT_EQ(Occurrences(record, " MainGame 80000011\n"), 1) << record;
+    EXPECT_EQ(Occurrences(record, " SubSystem 80000011\n"), 1) << record;
     const auto registered = hall_->WaitForEvent(HallEvent::Kind::Registered, kWaitMs);
     ASSERT_TRUE(registered);
     EXPECT_EQ(registered->message, fakehall::kMsgRegisterGame);
@@ -260,7 +273,7 @@ TEST_F(FrameEndToEndTest, LaunchEnterHallRecordsAndLeaving) {
     // A player leaving another table changes nothing.
     EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::PlayerLeft, kOtherUser, 0, kTable + 1)));
     const auto calls = ViewCalls();
-    const auto entered = std::find(calls.begin(), calls.end(), "EnterGame 1");
+    const auto entered = std::find(calls.begin(), calls.end(), "OnEnterResult210200");
     ASSERT_NE(entered, calls.end());
     EXPECT_EQ(
         std::vector<std::string>(entered + 1, calls.end()),
@@ -328,9 +341,111 @@ TEST_F(FrameEndToEndTest, ALostConnectionRelaunchesAClientThatRegistersAgain) {
     EXPECT_EQ(Occurrences(ClientRecord(), firstPid + " launch"), 1);
 }
 
-// A real display: Xvfb, the client on SDL's X11 driver, a screenshot of the
-// root window.
-TEST_F(FrameEndToEndTest, UnderXvfbTheWindowCoversTheWorkAreaInTheViewsColour) {
+// Leaving while the server says the game runs: the client asks, the player
+// confirms through the box, and the client leaves. Flag 2 of the room
+// forbids the forced exit.
+class NoForcedExitTest : public FrameEndToEndTest {
+protected:
+    int32_t RoomFlags() const override { return 2; }
+};
+
+TEST_F(NoForcedExitTest, ARunningGameIsLeftAfterTheConfirmBox) {
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter());
+    script_->SetGameRunning(true);
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::PlayerLeft, kOtherUser, 0)));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kQueryInGame, 1, kWaitMs));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kLeaveGame, 1, kWaitMs)) << ClientRecord();
+    EXPECT_GE(RequestTime(frame_requests::kLeaveGame), RequestTime(frame_requests::kQueryInGame));
+    const auto leave = hall_->WaitForEvent(HallEvent::Kind::Leave, kWaitMs);
+    ASSERT_TRUE(leave);
+    ASSERT_TRUE(leave->leave);
+    EXPECT_EQ(leave->leave->userId, kOwnUser);
+    EXPECT_EQ(WaitForClientExit(kWaitMs), 0) << ReadFile(folder_ / "client.out");
+    const std::string record = ClientRecord();
+    EXPECT_EQ(Occurrences(record,
+                          " box info 游戏还没有结束，现在退出要扣你分，还要扣你银子。确定退出吗？"),
+              1)
+        << record;
+    // One ask, one leave: the window closed without asking again.
+    EXPECT_EQ(script_->Count(frame_requests::kQueryInGame), 1u);
+    EXPECT_EQ(script_->Count(frame_requests::kLeaveGame), 1u);
+    EXPECT_FALSE(hall_->WaitForEvent(HallEvent::Kind::Leave, 0, 2));
+}
+
+TEST_F(FrameEndToEndTest, ARunningGameWithForcedExitSendsTheRequestAndStays) {
+    ASSERT_NO_FATAL_FAILURE(StartAndEnter());
+    script_->SetGameRunning(true);
+    EXPECT_TRUE(hall_->RunStep(Step(ScriptStep::Kind::PlayerLeft, kOtherUser, 0)));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kQueryInGame, 1, kWaitMs));
+    ASSERT_TRUE(script_->WaitForCount(frame_requests::kExitRequest, 1, kWaitMs)) << ClientRecord();
+    const std::string record = ClientRecord();
+    EXPECT_NE(record.find(" box force-quit 游戏还没结束，强退操作将扣除大量积分。"),
+              std::string::npos)
+        << record;
+    // The reason the player typed, at byte 20 of the request.
+    for (const auto& request : script_->Requests()) {
+        if (request.id == frame_requests::kExitRequest) {
+            ASSERT_GE(request.body.size(), 25u);
+            EXPECT_EQ(std::string(request.body.begin() + 20, request.body.begin() + 25),
+                      std::string("测试", 5));
+        }
+    }
+    EXPECT_FALSE(script_->WaitForCount(frame_requests::kLeaveGame, 1, 500));
+    EXPECT_TRUE(client_.Running());
+    hall_->Vanish();
+    EXPECT_EQ(WaitForClientExit(kWaitMs), 0);
+}
+
+// "#RRGGBB" of a colour 0x00BBGGRR.
+std::string HexColor(uint32_t color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", color & 0xff, (color >> 8) & 0xff,
+                  (color >> 16) & 0xff);
+    return text;
+}
+
+// Whether a screenshot's "RRGGBB" shows the colour 0x00BBGGRR; a picture
+// blended onto another may lose one step of each channel.
+bool Shows(const std::string& hex, uint32_t color) {
+    if (hex.size() != 6) {
+        return false;
+    }
+    const uint32_t shown = static_cast<uint32_t>(std::stoul(hex, nullptr, 16));
+    for (int channel = 0; channel < 3; ++channel) {
+        const int a = static_cast<int>((shown >> (16 - 8 * channel)) & 0xff);
+        const int b = static_cast<int>((color >> (8 * channel)) & 0xff);
+        if (a > b || a < b - 1) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A real display: Xvfb, the client on SDL's X11 driver with a skin the test
+// draws, a screenshot of the root window read back at the chrome's places.
+TEST_F(FrameEndToEndTest, UnderXvfbTheViewPaintsItsSkinAtTheWorkArea) {
+    const fs::path skin = folder_ / "skin";
+    fs::create_directories(skin);
+    const struct {
+        const char* name;
+        const char* size;
+        uint32_t color;
+    } pictures[] = {{"Frame_Top", "10x30", kTopColor},       {"Frame_Left", "5x8", kBorderColor},
+                    {"Frame_Right", "5x8", kBorderColor},    {"TablePatten", "64x64", kTableColor},
+                    {"btnFrameClose", "20x16", kCloseColor}, {"btnFrameFit", "18x16", kFitColor},
+                    {"btnFrameMin", "16x16", kMinimizeColor}};
+    for (const auto& picture : pictures) {
+        window_test::ChildProcess draw;
+        ASSERT_TRUE(draw.Start({"convert", "-size", picture.size, "xc:" + HexColor(picture.color),
+                                (skin / (std::string(picture.name) + ".png")).string()},
+                               (folder_ / "draw.out").string()));
+        for (int i = 0; i < 500 && draw.Running(); ++i) {
+            platform::SleepMs(20);
+        }
+        ASSERT_TRUE(fs::exists(skin / (std::string(picture.name) + ".png"))) << picture.name;
+    }
+    setenv("PVBN_TEST_CLIENT_SKIN", skin.c_str(), 1);
+
     window_test::XServer x;
     ASSERT_TRUE(x.Start(1024, 768)) << x.Error();
     setenv("SDL_VIDEODRIVER", "x11", 1);
@@ -341,10 +456,39 @@ TEST_F(FrameEndToEndTest, UnderXvfbTheWindowCoversTheWorkAreaInTheViewsColour) {
     ASSERT_NO_FATAL_FAILURE(StartAndEnter(x.DisplayName()));
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("ASAN_OPTIONS", savedAsan.c_str(), 1);
+    unsetenv("PVBN_TEST_CLIENT_SKIN");
 
+    // Top bar rows, the row below it, both borders, the table, the bottom
+    // border in the fill colour (no picture), and the three title buttons
+    // from the right edge leftwards.
+    const struct {
+        int x;
+        int y;
+        uint32_t color;
+    } places[] = {{500, 0, kTopColor},       {500, 29, kTopColor},    {500, 30, kTableColor},
+                  {1, 300, kBorderColor},    {3, 300, kBorderColor},  {4, 300, kTableColor},
+                  {1021, 300, kBorderColor}, {500, 400, kTableColor}, {500, 767, 0x4cb122},
+                  {1005, 15, kCloseColor},   {1019, 15, kCloseColor}, {985, 15, kFitColor},
+                  {968, 15, kMinimizeColor}, {960, 15, kTopColor}};
+    std::string format;
+    for (const auto& place : places) {
+        format += "%[hex:p{" + std::to_string(place.x) + "," + std::to_string(place.y) + "}] ";
+    }
+    format += "%wx%h\\n";
     const fs::path shot = folder_ / "screen.png";
-    std::string center;
-    for (int attempt = 0; attempt < 50 && center != kViewColorHex; ++attempt) {
+    std::vector<std::string> shown;
+    auto allShown = [&] {
+        if (shown.size() != std::size(places) + 1) {
+            return false;
+        }
+        for (size_t i = 0; i < std::size(places); ++i) {
+            if (!Shows(shown[i], places[i].color)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    for (int attempt = 0; attempt < 50 && !allShown(); ++attempt) {
         window_test::ChildProcess import;
         ASSERT_TRUE(import.Start({"import", "-window", "root", shot.string()},
                                  (folder_ / "import.out").string(), x.DisplayName()));
@@ -354,23 +498,24 @@ TEST_F(FrameEndToEndTest, UnderXvfbTheWindowCoversTheWorkAreaInTheViewsColour) {
         window_test::ChildProcess probe;
         const fs::path pixels = folder_ / "pixels.txt";
         fs::remove(pixels);
-        ASSERT_TRUE(probe.Start({"convert", shot.string(), "-format",
-                                 "%[hex:p{512,384}] %[hex:p{0,0}] %[hex:p{1023,767}] %wx%h\\n",
-                                 "info:" + pixels.string()},
-                                (folder_ / "convert.out").string()));
+        ASSERT_TRUE(
+            probe.Start({"convert", shot.string(), "-format", format, "info:" + pixels.string()},
+                        (folder_ / "convert.out").string()));
         for (int i = 0; i < 500 && probe.Running(); ++i) {
             platform::SleepMs(20);
         }
-        const std::string text = ReadFile(pixels);
-        center = text.substr(0, 6);
-        if (center == kViewColorHex) {
-            EXPECT_EQ(text.substr(0, 29), center + " " + center + " " + center + " 1024x768")
-                << text;
-        } else {
+        std::istringstream words(ReadFile(pixels));
+        shown.assign(std::istream_iterator<std::string>(words), {});
+        if (!allShown()) {
             platform::SleepMs(100);
         }
     }
-    EXPECT_EQ(center, kViewColorHex);
+    ASSERT_EQ(shown.size(), std::size(places) + 1);
+    for (size_t i = 0; i < std::size(places); ++i) {
+        EXPECT_PRED2(Shows, shown[i], places[i].color)
+            << "at " << places[i].x << "," << places[i].y;
+    }
+    EXPECT_EQ(shown.back(), "1024x768");
     if (const char* keep = std::getenv("PVBN_SCREENSHOT")) {
         fs::copy_file(shot, keep, fs::copy_options::overwrite_existing);
     }

@@ -21,7 +21,7 @@ constexpr int32_t kUnhandledId = 211040;
 
 struct Harness {
     TestFrameApp app;
-    RecordingFrameView view;
+    ObservedFrameView view;
     CGameNotifyHandler handler;
     std::vector<uint8_t> launch;
 

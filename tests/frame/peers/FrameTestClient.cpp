@@ -1,20 +1,28 @@
 // A client of the frame library for end-to-end runs and the demo: the real
-// game connection, the frame window and the communication thread, with the
-// test doubles in the game's place (a frame view that paints one colour and
-// enters the room, a notification handler that records).
+// game connection, the frame window, the communication thread and the frame
+// view, with test stand-ins in the game's place (recording children of the
+// view, a notification handler that records, boxes that answer at once as a
+// player who confirms would).
 //
 // It takes the hall's launch line as its command line, as the game does.
 // The environment adds:
 //   PVBN_TEST_CLIENT_FOLDER   its program folder (game settings, daily log)
 //   PVBN_TEST_CLIENT_RECORD   a file it appends a line to for each thing it
 //                             did: "<pid> launch ...", "<pid> view <call>",
-//                             "<pid> notify <id> <length>", "<pid> exit <code>"
+//                             "<pid> notify <id> <length>", "<pid> exit <code>",
+//                             "<pid> MainGame <event>", "<pid> SubSystem <event>"
 //   PVBN_TEST_CLIENT_RELAUNCH when "1", a lost connection makes a client that
 //                             was not itself relaunched start again on exit
 //                             (as the mahjong layer will ask)
+//   PVBN_TEST_CLIENT_SKIN     a folder of skin pictures the view loads before
+//                             it paints
+// Each box the view opens is written down as "<pid> box <kind> <text>"; an
+// information box answers with its first record, a force-quit box confirms
+// with the reason "测试".
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -47,6 +55,52 @@ void LogLine(const std::string& text) {
     }
 }
 
+// An information box that answers with its first record.
+class ConfirmingInfoBox : public CSystemInfoBox {
+public:
+    void ShowBox(const char* text, const EventRecord* first, const EventRecord*, int, int,
+                 const char*, int, int) override {
+        LogLine("box info " + std::string(text));
+        if (first != nullptr) {
+            PostEvent(*first);
+        }
+    }
+    void SetButtonCaptions(const char*, const char*) override {}
+};
+
+// A force-quit box whose player confirms with a reason.
+class ConfirmingForceQuitBox : public CForceQuitBox {
+public:
+    void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord&,
+                       int) override {
+        LogLine("box force-quit " + std::string(text));
+        static const char kReason[] = "测试";
+        auto* reason = static_cast<char*>(AllocEventBlock(sizeof kReason));
+        if (reason == nullptr) {
+            return;
+        }
+        std::memcpy(reason, kReason, sizeof kReason);
+        EventRecord answer = confirm;
+        answer.param1 = EventParam(reason);
+        answer.param2 = static_cast<intptr_t>(sizeof kReason - 1);
+        if (PostEvent(answer) == 0) {
+            FreeEventBlock(reason);
+        }
+    }
+    void SetReasonLimit(int) override {}
+    void SetCaption(const char*) override {}
+};
+
+// The view, loading the test's skin before it paints.
+class SkinnedFrameView : public ObservedFrameView {
+public:
+    void OnCreateBegin() override {
+        if (const std::string skin = EnvText("PVBN_TEST_CLIENT_SKIN"); !skin.empty()) {
+            LogLine("skin " + std::to_string(AddResourceFolder(skin.c_str())));
+        }
+    }
+};
+
 class RecordingHandler : public RecordingNotifyHandler {
 public:
     void OnNotify(int32_t id, const void* data, size_t length) override {
@@ -74,15 +128,22 @@ public:
 
 class TestClientApp : public CGameFrameApp {
 public:
-    TestClientApp() : CGameFrameApp("pvbn", 21265, 13, 1) {}
+    TestClientApp() : CGameFrameApp("pvbn", 21265, 13, 1) {
+        FramePanelFactories factories;
+        factories.infoBox = [] { return new ConfirmingInfoBox; };
+        factories.forceQuitBox = [] { return new ConfirmingForceQuitBox; };
+        SetFramePanelFactories(std::move(factories));
+    }
 
     int GetPlayerCount() override { return 4; }
     CGameConnection* GetConnection() override { return &connection_; }
     CGameNotifyHandler* GetNotifyHandler() override { return &handler_; }
     CGameTableData* GetTableData() override { return &tableData_; }
     std::unique_ptr<CGameFrameView> CreateFrameView() override {
-        auto view = std::make_unique<RecordingFrameView>();
+        auto view = std::make_unique<SkinnedFrameView>();
         view->onCall = [](const std::string& call) { LogLine("view " + call); };
+        view->mainGame.onEvent = [](int event) { LogLine("MainGame " + std::to_string(event)); };
+        view->subSystem.onEvent = [](int event) { LogLine("SubSystem " + std::to_string(event)); };
         return view;
     }
     int CreateMainFrame() override { return OpenMainFrame(std::make_unique<TestClientWnd>()); }
