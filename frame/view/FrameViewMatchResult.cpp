@@ -265,7 +265,7 @@ void CGameFrameView::RequestCardUserInfo() {
 
 // --- the player card in a match ---
 
-void CGameFrameView::ShowPlayerCard(int32_t userId, int /*x*/, int /*y*/) {
+void CGameFrameView::ShowPlayerCard(int32_t userId, int x, int y) {
     CGameFrameApp* app = App();
     if (app == nullptr) {
         return;
@@ -287,6 +287,8 @@ void CGameFrameView::ShowPlayerCard(int32_t userId, int /*x*/, int /*y*/) {
         return;
     }
     FillMatchPlayerCard(MakeMatchPlayerCard(*player));
+    // Drawn only, the card would stay hidden: it opens beside the pointer.
+    PlacePlayerCardAt(userId, x, y);
 }
 
 void CGameFrameView::FadeOutPlayerCard(int32_t userId) {

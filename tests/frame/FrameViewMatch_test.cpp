@@ -476,15 +476,16 @@ std::vector<uint8_t> SeatRecordWithLongName(int32_t userId) {
 
 // --- player cards ---
 
-TEST_F(FrameViewMatchTest, MatchCardOfAnUnknownUserIsHiddenAndForgotten) {
-    view->ShowPlayerCard(kOtherId, 10, 10);
-    CCorvaneCanvas* card = view->Part<CCorvaneCanvas>(view->detailCanvasId_);
-    // Without the card's picture there is no card to show; the ids still follow.
-    if (card != nullptr) {
-        EXPECT_TRUE(view->IsPlayerCardShownFor(kOtherId) || !card->IsVisible());
-    }
+TEST_F(FrameViewMatchTest, MatchCardOpensBesideThePointerAndHidesForAnUnknownUser) {
+    view->ShowPlayerCard(kOtherId, 300, 200);
+    auto* card = view->Part<CCorvaneCanvas>(view->detailCanvasId_);
+    ASSERT_NE(card, nullptr);
+    EXPECT_TRUE(view->IsPlayerCardShownFor(kOtherId));
+    EXPECT_EQ(card->GetX(), 300 + 150);
+
     view->ShowPlayerCard(999, 10, 10);
     EXPECT_FALSE(view->IsPlayerCardShownFor(999));
+    EXPECT_FALSE(card->IsVisible());
 }
 
 TEST_F(FrameViewMatchTest, CardRequestGoesOutOnlyForAVisibleCard) {
