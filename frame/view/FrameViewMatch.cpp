@@ -300,9 +300,10 @@ void CGameFrameView::OnMatchBegin(const uint8_t* /*record*/, size_t /*length*/) 
         rest->Hide();
     }
     PlaySound("Snd_GameStart", 1, nullptr);
-    actionGroup_ = BeginGroup();
+    // The notice's endless frame loop stays outside the group, which would
+    // otherwise never finish its first step.
     ShowMatchNotice("animation_MatchBegin");
-    NextGroup();
+    actionGroup_ = BeginGroup();
     if (CCorvaneObject* big = FindPart<CCorvanePicture>(bigAnimationId_)) {
         const EventRecord begun = MakeEventRecord(GetId(), kEventMatchBeginRequest, 0, 0);
         AlphaAction(big, -0.02, 0.0, 30, &begun);

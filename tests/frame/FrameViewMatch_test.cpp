@@ -180,6 +180,7 @@ protected:
         AddPicture("btn_signup.png", GradientPng(40, 20, 0));
         AddPicture("animation_WaitArrangeTable.png", GradientPng(60, 30, 0));
         AddPicture("bit_playerdetail.png", GradientPng(300, 320, 0));
+        AddPicture("animation_MatchBegin.png", GradientPng(50, 50, 0));
         SetUpMatchLaunch();
         SetUpMatchTable();
         view = new TestFrameView;
@@ -337,6 +338,27 @@ TEST_F(FrameViewMatchTest, TheFeeSitsFiveOrTenPixelsRightOfTheSignUpButton) {
 
     view->ShowSelfCancel();
     EXPECT_DOUBLE_EQ(fee->GetX() - halfText - signUp->GetRight(), 5);
+}
+
+TEST_F(FrameViewMatchTest, MatchBeginPlaysItsStartThenAsksForTheFirstTable) {
+    view->OnMatchBegin(nullptr, 0);
+    EXPECT_EQ(ReceivedBy("SubSystem").front().event, 80000025);
+    ASSERT_FALSE(music->played.empty());
+    EXPECT_EQ(music->played.back().name, "Snd_GameStart");
+    EXPECT_NE(view->actionGroup_, 0u);
+    EXPECT_TRUE(app.connection.requests.empty());
+    Frames(120);  // the start animation fades out in 50 steps of 30 ms
+    EXPECT_EQ(app.connection.requests, std::vector<std::string>{"201221"});
+}
+
+TEST_F(FrameViewMatchTest, MatchEndStopsTheStartSequenceBeforeItAsks) {
+    view->OnMatchBegin(nullptr, 0);
+    Frames(2);
+    view->OnServerNotice211190(nullptr, 0);
+    Frames(120);
+    EXPECT_TRUE(app.connection.requests.empty());
+    ASSERT_EQ(view->ends.size(), 1u);
+    EXPECT_EQ(music->played.back().name, "Snd_GameWin");
 }
 
 // --- rest tables ---
