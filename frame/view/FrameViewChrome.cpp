@@ -224,41 +224,37 @@ void CGameFrameView::PaintTopBar() {
     title->Invalidate();
 }
 
-void CGameFrameView::PaintLeftBorder() {
-    CCorvaneCanvas* border = FindPart<CCorvaneCanvas>(leftBorderId_);
-    const int height = GetBufferHeight();
+namespace {
+
+// A side border: sized width x the scene height, the picture stretched over
+// it (or the fill colour), centred at x.
+void PaintSideBorder(CCorvaneCanvas* border, const FrameRecord& image, int width, int height,
+                     int centreX) {
     if (border == nullptr || height <= 0) {
         return;
     }
-    const int width = BorderWidth("Frame_Left");
-    const FrameRecord image = ImageFrame("Frame_Left");
     ResetCanvas(*border, width, height, HasImage(image));
     if (HasImage(image)) {
         border->DrawImage(image, 0, 0, 0, 0, 0.0, 1.0);
     }
     border->SetZ(kBorderZ);
-    border->SetPos(width / 2, height / 2);
+    border->SetPos(centreX, height / 2);
     border->Show();
     border->Invalidate();
 }
 
+}  // namespace
+
+void CGameFrameView::PaintLeftBorder() {
+    const int width = BorderWidth("Frame_Left");
+    PaintSideBorder(FindPart<CCorvaneCanvas>(leftBorderId_), ImageFrame("Frame_Left"), width,
+                    GetBufferHeight(), width / 2);
+}
+
 void CGameFrameView::PaintRightBorder() {
-    CCorvaneCanvas* border = FindPart<CCorvaneCanvas>(rightBorderId_);
-    const int sceneWidth = GetBufferWidth();
-    const int height = GetBufferHeight();
-    if (border == nullptr || height <= 0) {
-        return;
-    }
     const int width = BorderWidth("Frame_Right");
-    const FrameRecord image = ImageFrame("Frame_Right");
-    ResetCanvas(*border, width, height, HasImage(image));
-    if (HasImage(image)) {
-        border->DrawImage(image, 0, 0, 0, 0, 0.0, 1.0);
-    }
-    border->SetZ(kBorderZ);
-    border->SetPos(sceneWidth - width / 2, height / 2);
-    border->Show();
-    border->Invalidate();
+    PaintSideBorder(FindPart<CCorvaneCanvas>(rightBorderId_), ImageFrame("Frame_Right"), width,
+                    GetBufferHeight(), GetBufferWidth() - width / 2);
 }
 
 void CGameFrameView::PaintBottomBorder() {

@@ -102,48 +102,51 @@ void CGameFrameView::ApplyLayoutSettings() {
 
 // --- children ---
 
+namespace {
+
+// Names the child and, when the frame view has an engine, registers it; the
+// child's id then, else 0.
+int AdoptChild(CCorvaneView& frame, CCorvaneView* child, const char* name) {
+    if (child == nullptr) {
+        return 0;
+    }
+    child->SetName(name);
+    if (frame.IsRegistered() == 0) {
+        return 0;
+    }
+    frame.Register(child);
+    return child->GetId();
+}
+
+// The child, unless the engine that took it no longer holds it under its id
+// (then it is forgotten). A child set before the view had an engine belongs
+// to its setter.
+CCorvaneView* HeldChild(CCorvaneView& frame, CCorvaneView*& child, int& id) {
+    if (id != 0 && frame.FindObjectById(id) != child) {
+        child = nullptr;
+        id = 0;
+    }
+    return child;
+}
+
+}  // namespace
+
 void CGameFrameView::SetMainGame(CCorvaneView* view) {
     mainGame_ = view;
-    mainGameId_ = 0;
-    if (view == nullptr) {
-        return;
-    }
-    view->SetName(kMainGameName);
-    if (IsRegistered() != 0) {
-        Register(view);
-        mainGameId_ = view->GetId();
-    }
+    mainGameId_ = AdoptChild(*this, view, kMainGameName);
 }
 
 void CGameFrameView::SetSubSystem(CCorvaneView* view) {
     subSystem_ = view;
-    subSystemId_ = 0;
-    if (view == nullptr) {
-        return;
-    }
-    view->SetName(kSubSystemName);
-    if (IsRegistered() != 0) {
-        Register(view);
-        subSystemId_ = view->GetId();
-    }
+    subSystemId_ = AdoptChild(*this, view, kSubSystemName);
 }
 
-// A child the engine took is returned only while the engine still holds it
-// under its id; one set before the view had an engine belongs to its setter.
 CCorvaneView* CGameFrameView::GetMainGame() {
-    if (mainGameId_ != 0 && FindObjectById(mainGameId_) != mainGame_) {
-        mainGame_ = nullptr;
-        mainGameId_ = 0;
-    }
-    return mainGame_;
+    return HeldChild(*this, mainGame_, mainGameId_);
 }
 
 CCorvaneView* CGameFrameView::GetSubSystem() {
-    if (subSystemId_ != 0 && FindObjectById(subSystemId_) != subSystem_) {
-        subSystem_ = nullptr;
-        subSystemId_ = 0;
-    }
-    return subSystem_;
+    return HeldChild(*this, subSystem_, subSystemId_);
 }
 
 void CGameFrameView::SetSidePanelWidth(int width) {

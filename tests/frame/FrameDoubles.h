@@ -22,9 +22,15 @@
 #include "zep/ZepMessage.h"
 
 // An engine object that records the events it receives.
-class RecordingBar : public CCorvaneObject, public CAdvertBar {
+class RecordingBar : public CCorvaneObject, public CAdvertBar, public CAdvertBarPage {
 public:
     void LoadAdvertPage() override { ++advertPagesLoaded; }
+    // The advert page's window: "hide" and "show" as the view asks.
+    bool IsPageShowing() override { return pageShowing; }
+    void HidePageWindow() override { pageCalls.push_back("hide"); }
+    void ShowPageWindow() override { pageCalls.push_back("show"); }
+    bool pageShowing = false;
+    std::vector<std::string> pageCalls;
     int advertPagesLoaded = 0;
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);

@@ -153,6 +153,16 @@ TEST_F(FrameViewTest, ANarrowWorkAreaFoldsTheSidePanelAtCreation) {
     EXPECT_EQ(view->subSystem.GetViewRect().left, 800);
 }
 
+TEST_F(FrameViewTest, TheAdvertPageHidesWhileTheViewLaysOut) {
+    Open();
+    RecordingBar& advert = *view->subSystem.bars["AdvertBar"];
+    view->Relayout();
+    EXPECT_TRUE(advert.pageCalls.empty());
+    advert.pageShowing = true;
+    view->Relayout();
+    EXPECT_EQ(advert.pageCalls, (std::vector<std::string>{"hide", "show"}));
+}
+
 TEST_F(FrameViewTest, NoLayoutWithoutAScene) {
     ObservedFrameView lonely;
     lonely.Relayout();
@@ -375,6 +385,26 @@ TEST_F(FrameViewTest, DraggingAMaximisedWindowRestoresItUnderTheCursor) {
     EXPECT_EQ(view->GetWindowFitMode(), 1);
 }
 
+TEST_F(FrameViewTest, ANarrowWorkAreaFoldsAtEveryToggleAndRestoresTo800By600) {
+    SetWorkArea(800, 570);
+    Open(new ObservedFrameView, 800, 570);
+    EXPECT_EQ(app.panels->Count("Fold"), 1);
+    Send(kEventToggleMaximize);  // restore
+    platform::ScreenRect client = wnd->GetTopLevel()->ClientRect();
+    EXPECT_EQ(client.left, 100);
+    EXPECT_EQ(client.top, 100);
+    EXPECT_EQ(client.right - client.left, 800);
+    EXPECT_EQ(client.bottom - client.top, 600);
+    EXPECT_EQ(view->GetSidePanelWidth(), 250);
+    EXPECT_EQ(view->GetVisibleSidePanelWidth(), 250);  // already folded: nothing to fold
+    Send(kEventToggleMaximize);                        // maximise
+    client = wnd->GetTopLevel()->ClientRect();
+    EXPECT_EQ(client.left, 0);
+    EXPECT_EQ(client.right - client.left, 800);
+    EXPECT_EQ(client.bottom - client.top, 570);
+    EXPECT_EQ(view->IsMaximized(), 1);
+}
+
 TEST_F(FrameViewTest, TheMinimiseButtonMinimisesTheWindow) {
     Open();
     Send(kEventMinimize);
@@ -439,6 +469,87 @@ TEST_F(FrameViewTest, MatchRecordsGoThroughTheQueueOneAtATimeCutOrPadded) {
     // The second waits until the first was shown; each shown block is freed.
     EXPECT_EQ(match->Count("ShowMatchEnd 40 7"), 1);
     EXPECT_EQ(match->Count("ShowMatchResult 224 9 0"), 1);
+}
+
+// --- boards and waiting pictures ---
+
+class BoardView : public ObservedFrameView {
+public:
+    CCorvaneObject* QuitBoard() { return FindPart<CCorvaneObject>(quitBoardId_); }
+    CCorvaneObject* WaitingPicture() { return FindPart<CCorvaneObject>(waitingPictureId_); }
+    CCorvaneObject* BigAnimation() { return FindPart<CCorvaneObject>(bigAnimationId_); }
+};
+
+TEST_F(FrameViewTest, TheQuitBoardIsMadeOnceAndItsOkClosesTheWindow) {
+    AddImage("bit_systemboard", 270, 200, 0x303030);
+    AddImage("btn_gameset_ok", 40, 20, 0x00ff00);
+    AddImage("btn_gameset_cancel", 40, 20, 0x0000ff);
+    auto* boards = new BoardView;
+    Open(boards);
+    boards->ShowQuitConfirmBoard();
+    CCorvaneObject* board = boards->QuitBoard();
+    ASSERT_NE(board, nullptr);
+    const int id = board->GetId();
+    const IntRect game = view->mainGame.GetViewRect();
+    EXPECT_EQ(board->GetX(), (game.left + game.right) / 2);
+    EXPECT_EQ(board->GetY(), (game.top + game.bottom) / 2);
+    EXPECT_NE(board->IsVisible(), 0);
+    ASSERT_EQ(board->GetChildCount(), 2u);
+    board->Hide();
+    boards->ShowQuitConfirmBoard();
+    EXPECT_EQ(boards->QuitBoard()->GetId(), id);
+    EXPECT_NE(board->IsVisible(), 0);
+
+    // The OK button, 145 pixels right of the board's left edge, 163 below its top.
+    CCorvaneButton* ok = nullptr;
+    for (int i = 1; i < 200 && ok == nullptr; ++i) {
+        auto* button = dynamic_cast<CCorvaneButton*>(view->FindObjectById(i));
+        if (button != nullptr && button->GetX() == board->GetLeft() + 145) {
+            ok = button;
+        }
+    }
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->GetY(), board->GetTop() + 163);
+    ok->OnClick();
+    time.AdvanceMs(11);
+    wnd->RunFrame();
+    platform::Message m;
+    bool closePosted = false;
+    while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
+        closePosted |= m.id == platform::kMsgClose && m.window == wnd->Id();
+    }
+    EXPECT_TRUE(closePosted);
+}
+
+TEST_F(FrameViewTest, MatchWaitingPicturesShowTheirKindAndHide) {
+    AddImage("animation_WaitArrangeTable", 40, 40, 0x101010);
+    AddImage("animation_WaitCaclRank", 50, 30, 0x202020);
+    AddImage("animation_MatchBegin", 60, 20, 0x303030);
+    app.match = true;
+    auto* boards = new BoardView;
+    Open(boards);
+    CCorvaneObject* waiting = boards->WaitingPicture();
+    ASSERT_NE(waiting, nullptr);
+    boards->ShowMatchWait(3);
+    EXPECT_EQ(waiting->GetWidth(), 50);
+    EXPECT_NE(waiting->IsVisible(), 0);
+    boards->ShowMatchWait(2);  // no such kind: nothing changes
+    EXPECT_EQ(waiting->GetWidth(), 50);
+    boards->HideMatchWait();
+    EXPECT_EQ(waiting->IsVisible(), 0);
+
+    boards->ShowMatchNotice("animation_MatchBegin");
+    CCorvaneObject* notice = boards->BigAnimation();
+    ASSERT_NE(notice, nullptr);
+    const IntRect game = view->mainGame.GetViewRect();
+    EXPECT_EQ(notice->GetY(), game.top + (game.bottom - game.top) / 3);
+    EXPECT_EQ(notice->GetZ(), 52000);
+    boards->ShowMatchNotice("animation_WaitCaclRank");
+    EXPECT_EQ(boards->BigAnimation(), notice);
+    EXPECT_EQ(notice->GetWidth(), 50);
+    boards->HideMatchNotice();
+    EXPECT_EQ(notice->IsVisible(), 0);
+    EXPECT_EQ(notice->GetAlpha(), 1.0);
 }
 
 // --- close rules ---
