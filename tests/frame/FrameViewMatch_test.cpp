@@ -198,10 +198,13 @@ protected:
     void TearDown() override { app.DetachFrameView(); }
 
     // The match client's launch record: a sign-up fee of 500 silver.
-    void SetUpMatchLaunch() {
+    void SetUpMatchLaunch(int32_t roomFlags = 0) {
         constexpr size_t kMatchInfoAt =
             RoomInfo::kSize + RoomInfo::kMatchExtension + TableInfo::kSize + UserRecord::kSize;
         std::vector<uint8_t> record(kMatchInfoAt + CGameFrameApp::kMatchInfoSize, 0);
+        RoomInfo room;
+        room.flags = roomFlags;
+        WriteRecord(room, record);
         const int32_t fee[2] = {1, 500};
         std::memcpy(&record[kMatchInfoAt + 1232], fee, sizeof fee);
         ASSERT_TRUE(app.InitMatchData(record));
@@ -508,6 +511,15 @@ TEST_F(FrameViewMatchTest, MatchCardOpensBesideThePointerAndHidesForAnUnknownUse
     view->ShowPlayerCard(999, 10, 10);
     EXPECT_FALSE(view->IsPlayerCardShownFor(999));
     EXPECT_FALSE(card->IsVisible());
+}
+
+TEST_F(FrameViewMatchTest, InARoomWithFlag64APlayerSeesOnlyHisOwnCard) {
+    SetUpMatchLaunch(RoomInfo::kFlagSkipLeftOut);
+    SetUpMatchTable();
+    view->ShowPlayerCard(kOtherId, 300, 200);
+    EXPECT_FALSE(view->IsPlayerCardShownFor(kOtherId));
+    view->ShowPlayerCard(kOwnId, 300, 200);
+    EXPECT_TRUE(view->IsPlayerCardShownFor(kOwnId));
 }
 
 TEST_F(FrameViewMatchTest, CardRequestGoesOutOnlyForAVisibleCard) {
