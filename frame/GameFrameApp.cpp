@@ -444,6 +444,33 @@ const MatchPlayerRecord* CGameFrameApp::FindMatchPlayer(int32_t userId) const {
     return nullptr;
 }
 
+int32_t CGameFrameApp::GetSignUpFeeKind() const {
+    constexpr size_t kFeeKindAt = 1232;
+    return WordAt(matchInfo_, kFeeKindAt);
+}
+
+int32_t CGameFrameApp::GetSignUpFeeAmount() const {
+    constexpr size_t kFeeAmountAt = 1236;
+    return WordAt(matchInfo_, kFeeAmountAt);
+}
+
+void CGameFrameApp::SetLastMatchResult(int32_t rank, int32_t value) {
+    standings_.records[0].rank = rank;
+    standings_.records[0].resultValue = value;
+}
+
+bool CGameFrameApp::SetMatchPlayerRank(int32_t userId, int32_t level, int32_t points,
+                                       int32_t nextPoints) {
+    auto* player = const_cast<MatchPlayerRecord*>(FindMatchPlayer(userId));
+    if (player == nullptr) {
+        return false;
+    }
+    player->rankLevel = level;
+    player->rankPoints = points;
+    player->nextRankPoints = nextPoints;
+    return true;
+}
+
 bool CGameFrameApp::IsUserSeated(int32_t userId) const {
     return userId != 0 && std::any_of(seats_.begin(), seats_.end(),
                                       [&](const UserRecord& u) { return u.userId == userId; });
@@ -518,7 +545,7 @@ int32_t CGameFrameApp::GetMatchSeatValue(int chair) const {
         return -1;
     }
     const MatchPlayerRecord& player = matchPlayers_[size_t(chair)];
-    return player.seatTaken != 0 ? player.seatValue : -1;
+    return player.seatTaken != 0 ? player.rankLevel : -1;
 }
 
 std::string CGameFrameApp::GetHallText(int key) const {

@@ -169,6 +169,22 @@ public:
 
     const UserRecord* FindUser(int32_t userId) const;
     const MatchPlayerRecord* FindMatchPlayer(int32_t userId) const;
+
+    // --- Match figures the frame view shows and counts down ---
+    int32_t GetSecondsToStart() const { return singleMatchInfo_[8]; }
+    void SetSecondsToStart(int32_t seconds) { singleMatchInfo_[8] = seconds; }
+    int32_t GetPointsForNextLevel() const { return singleMatchInfo_[9]; }
+    int32_t GetMatchWaitValue() const { return singleMatchInfo_[11]; }
+    int32_t GetMatchRound() const { return matchHeader_.round; }
+    // The sign-up fee: kind 1 silver, 2 the premium currency; amount 0 is
+    // none.
+    int32_t GetSignUpFeeKind() const;
+    int32_t GetSignUpFeeAmount() const;
+    // The own last match result, kept in the first standings record.
+    void SetLastMatchResult(int32_t rank, int32_t value);
+    // The new rank of a match player; false when the user is not at the
+    // match table.
+    bool SetMatchPlayerRank(int32_t userId, int32_t level, int32_t points, int32_t nextPoints);
     bool IsUserSeated(int32_t userId) const;
     bool IsUserLookingOn(int32_t userId) const;
     bool IsChairOccupied(int chair) const;

@@ -53,6 +53,9 @@ class CIdleKickWatch {
 public:
     virtual ~CIdleKickWatch() = default;
     virtual void CancelIdleKick() = 0;
+    // Reads the idle-kick time from the enter reply; the frame view asks for
+    // it when the enter request succeeded.
+    virtual void LoadIdleKickTime() {}
 };
 
 class CCorvaneEventQueue;

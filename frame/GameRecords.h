@@ -128,11 +128,14 @@ struct MatchTableHeader {
     int32_t playerCount = 0;
     WordArray<31> carried16{};
     int32_t uploadFlag = 0;  // word 35
-    WordArray<25> carried144{};
+    WordArray<20> carried144{};
+    int32_t round = 0;  // word 56: the elimination round
+    WordArray<4> carried228{};
 
     static constexpr void Fields(auto& self, auto& f) {
         f(self.roomId), f(self.matchValue), f(self.tableNo), f(self.playerCount);
-        f(self.carried16), f(self.uploadFlag), f(self.carried144);
+        f(self.carried16), f(self.uploadFlag), f(self.carried144), f(self.round);
+        f(self.carried228);
     }
 };
 
@@ -149,8 +152,15 @@ struct MatchPlayerRecord {
     CarriedBytes<20> carried68{};
     int32_t seatTaken = 0;
     CarriedBytes<4> carried92{};
-    int32_t seatValue = 0;
-    CarriedBytes<84> carried100{};
+    int32_t rankLevel = 0;  // also the seat value of a taken seat
+    int32_t rankPoints = 0;
+    CarriedBytes<4> carried104{};
+    int32_t careerWins = 0;
+    int32_t careerLosses = 0;
+    int32_t careerDraws = 0;
+    int32_t value120 = 0;
+    int32_t value124 = 0;
+    CarriedBytes<56> carried128{};
     int32_t rank = 0;
     int32_t score = 0;
     int32_t silver = 0;
@@ -160,14 +170,18 @@ struct MatchPlayerRecord {
     int32_t games = 0;
     int32_t disconnects = 0;
     int32_t onlineSeconds = 0;
-    CarriedBytes<68> carried220{};
+    CarriedBytes<44> carried220{};
+    int32_t nextRankPoints = 0;  // byte 264
+    CarriedBytes<20> carried268{};
 
     static constexpr void Fields(auto& self, auto& f) {
         f(self.userId), f(self.flags), f(self.sex), f(self.serverValue), f(self.characterId);
         f(self.name), f(self.secondName), f(self.carried68), f(self.seatTaken);
-        f(self.carried92), f(self.seatValue), f(self.carried100), f(self.rank), f(self.score);
-        f(self.silver), f(self.wins), f(self.losses), f(self.draws), f(self.games);
-        f(self.disconnects), f(self.onlineSeconds), f(self.carried220);
+        f(self.carried92), f(self.rankLevel), f(self.rankPoints), f(self.carried104);
+        f(self.careerWins), f(self.careerLosses), f(self.careerDraws), f(self.value120);
+        f(self.value124), f(self.carried128), f(self.rank), f(self.score), f(self.silver);
+        f(self.wins), f(self.losses), f(self.draws), f(self.games), f(self.disconnects);
+        f(self.onlineSeconds), f(self.carried220), f(self.nextRankPoints), f(self.carried268);
     }
 };
 
@@ -282,10 +296,12 @@ struct StandingRecord {
     int32_t score = 0;
     int32_t silver = 0;
     int32_t rank = 0;
-    CarriedBytes<48> carried16{};
+    int32_t resultValue = 0;  // the first record's: the own last match result
+    CarriedBytes<44> carried20{};
 
     static constexpr void Fields(auto& self, auto& f) {
-        f(self.userId), f(self.score), f(self.silver), f(self.rank), f(self.carried16);
+        f(self.userId), f(self.score), f(self.silver), f(self.rank), f(self.resultValue);
+        f(self.carried20);
     }
 };
 

@@ -194,3 +194,7 @@ std::array<uint8_t, Record::kSize> RecordBytes(const Record& record) {
 bool ReadWordAt(std::span<const uint8_t> bytes, size_t offset, int32_t& out);
 // The word at a byte offset, or the fallback when it lies past the span.
 int32_t WordAt(std::span<const uint8_t> bytes, size_t offset, int32_t fallback = 0);
+// The text at a byte offset of a record: up to its first zero, the record's
+// end or `width` bytes, whichever comes first. Empty when the offset lies at
+// or past the end.
+std::string RecordTextAt(std::span<const uint8_t> bytes, size_t offset, size_t width);

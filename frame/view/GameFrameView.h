@@ -314,6 +314,47 @@ protected:
     int detailCardPinned_ = 0;
     int forceQuitBoxId_ = 0;
     int maximized_ = 1;
+
+    // --- match panel and cards: helpers and parts (FrameViewMatch.cpp,
+    // FrameViewMatchResult.cpp, FrameViewCards.cpp) ---
+public:
+    // The resource key of a character's picture ("Character%dType%d"),
+    // registered from the character's folder on first use: size kind 1
+    // 32x32, 2 48x48, else 135x270. Falls back to character 0; empty when
+    // that has no picture either.
+    std::string GetCharacterImageFile(int character, int sizeKind);
+
+protected:
+    // The waiting picture shows the image, animated.
+    void ShowMatchStatePicture(const char* image);
+    // A state picture after which the program closes (close delay).
+    void ShowFinalMatchState(const char* image);
+    // The state picture with the sign-up button and the fee feeGap pixels
+    // right of it.
+    void OfferSignUp(const char* image, int feeGap);
+    void EnsureResultPanel();
+    // Destroys the button of that id and makes the new one on the result
+    // panel; y < 0 puts it on the panel's bottom edge.
+    void ReplaceResultButton(int& id, const char* image, int event, double x, double y);
+    void DrawResultAvatar(CCorvanePicture& panel);
+    void ShowResultCover(const IntRect& area);
+    // Shows the card at (x, y), its second item only for other users.
+    void ShowCardOf(CCorvaneCanvas& card, int32_t userId, double x, double y);
+    // The card canvas with its two buttons, made on first use; null when
+    // "bit_playerdetail" is missing.
+    CCorvaneCanvas* EnsureDetailCanvas(bool matchCard);
+    void DrawCardBackground(CCorvaneCanvas& canvas, int32_t characterId);
+    // Counts, makes, fills and centres an information box.
+    CSystemInfoBox* OpenInfoBox(const char* text, const EventRecord* first,
+                                const EventRecord* second, int seconds, int style,
+                                const char* image, int extra1, int extra2);
+    // The event to MainGame, then to SubSystem, then 80000019 to SubSystem
+    // when the table changed.
+    void ForwardToChildren(int event, intptr_t param1, intptr_t param2, bool tableChanged);
+
+    int resultCloseButtonId_ = 0;
+    int resultPageButtonId_ = 0;
+    int resultAvatarId_ = 0;
 };
 
 // The view rectangle of the main window's MainGame (or SubSystem) child, or
@@ -327,3 +368,7 @@ class CGameFrameApp;
 bool SendLeaveOrShowRefusal(CGameFrameApp& app, int refusalStyle);
 // The side-panel width GetDefaultSidePanelWidth gives for the flag.
 int DefaultSidePanelWidthFor(int maximized);
+
+// The frame view's GetCharacterImageFile for the current application's
+// view; empty without one.
+std::string GetCharacterImageFile(int character, int sizeKind);
