@@ -57,14 +57,3 @@ public:
     // it when the enter request succeeded.
     virtual void LoadIdleKickTime() {}
 };
-
-class CCorvaneEventQueue;
-
-// The frame view's event queue, as the game views reach it (match mode
-// only): the frame view implements it.
-class CFrameEventQueueSource {
-public:
-    virtual ~CFrameEventQueueSource() = default;
-    // Null outside match mode.
-    virtual CCorvaneEventQueue* GetEventQueue() = 0;
-};

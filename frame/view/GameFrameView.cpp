@@ -149,6 +149,10 @@ CCorvaneView* CGameFrameView::GetSubSystem() {
     return HeldChild(*this, subSystem_, subSystemId_);
 }
 
+CCorvaneEventQueue* CGameFrameView::GetEventQueue() {
+    return FindPart<CCorvaneEventQueue>(eventQueueId_);
+}
+
 void CGameFrameView::SetSidePanelWidth(int width) {
     visibleSidePanelWidth_ = width;
 }

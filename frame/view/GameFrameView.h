@@ -32,6 +32,8 @@
 #include "engine/EventRecord.h"
 #include "frame/view/FramePanelSeams.h"
 
+class CCorvaneEventQueue;
+
 class CCorvaneButton;
 class CCorvaneCanvas;
 class CCorvanePicture;
@@ -192,6 +194,8 @@ public:
     // The children, or null while missing.
     CCorvaneView* GetMainGame();
     CCorvaneView* GetSubSystem();
+    // The match client's queue of server records; null outside match mode.
+    CCorvaneEventQueue* GetEventQueue();
     void SetSidePanelWidth(int width);
     int GetSidePanelWidth() const { return sidePanelWidth_; }
     int GetVisibleSidePanelWidth() const { return visibleSidePanelWidth_; }

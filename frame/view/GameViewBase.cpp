@@ -243,6 +243,6 @@ CGameFrameView* GetFrameView() {
 }
 
 CCorvaneEventQueue* GetFrameEventQueue() {
-    auto* source = dynamic_cast<CFrameEventQueueSource*>(GetFrameView());
-    return source != nullptr ? source->GetEventQueue() : nullptr;
+    CGameFrameView* view = GetFrameView();
+    return view != nullptr ? view->GetEventQueue() : nullptr;
 }

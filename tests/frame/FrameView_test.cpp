@@ -4,6 +4,7 @@
 // close rules it applies itself.
 
 #include "frame/view/GameFrameView.h"
+#include "frame/view/GameViewBase.h"
 
 #include <gtest/gtest.h>
 
@@ -459,6 +460,9 @@ TEST_F(FrameViewTest, MatchRecordsGoThroughTheQueueOneAtATimeCutOrPadded) {
     app.match = true;
     auto* match = new MatchView;
     Open(match);
+    // The game views reach the same queue through the application.
+    ASSERT_NE(match->GetEventQueue(), nullptr);
+    EXPECT_EQ(GetFrameEventQueue(), match->GetEventQueue());
     std::vector<uint8_t> end(300, 7);
     const uint8_t result[3] = {9, 9, 9};
     match->OnServerNotice211190(end.data(), end.size());

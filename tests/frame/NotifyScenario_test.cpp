@@ -127,7 +127,7 @@ protected:
         ASSERT_TRUE(app->InitGameData(TableLaunch().Build()));
         app->SetWaitDisplayFactory(RecordingWaitDisplay::Factory(display));
         ASSERT_TRUE(app->StartCommThread());
-        // The frame view: the fixture's recording double (see Snapshot).
+        // The frame view: the real view with its calls written down (see Snapshot).
         app->AttachFrameView(&view);
         wnd = std::make_unique<CGameFrameWnd>();
         ASSERT_EQ(wnd->Create("游戏", 0, 0, {}, 0), 1);
@@ -213,7 +213,7 @@ protected:
     TestGameServer server;
     FrameScript script{server};
     std::shared_ptr<WaitDisplayLog> display = std::make_shared<WaitDisplayLog>();
-    RecordingFrameView view;
+    ObservedFrameView view;
     std::unique_ptr<NotifyScenarioApp> app;
     std::unique_ptr<CGameFrameWnd> wnd;
     size_t connects_ = 0;
