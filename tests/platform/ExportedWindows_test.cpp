@@ -181,7 +181,7 @@ protected:
                 SleepMs(10);
             }
         }
-        EXPECT_NE(peerId_, 0u);
+        EXPECT_NE(peerId_, 0u) << PeerLog();
         return peerId_;
     }
 

@@ -4,6 +4,7 @@
 
 #include "tests/platform/peers/WindowLinkPeer.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/ExportedWindows.h"
@@ -68,8 +69,13 @@ private:
 int main() {
     RegisterWindowClass(kPeerClass);
     PeerWindow window;
-    if (!window.Create(kPeerClass) ||
-        !ExportWindow(window.Id(), WindowExportOptions{true, {kPeerReport}})) {
+    if (!window.Create(kPeerClass)) {
+        std::fprintf(stderr, "peer: its window could not be made\n");
+        return 2;
+    }
+    if (!ExportWindow(window.Id(), WindowExportOptions{true, {kPeerReport}})) {
+        std::fprintf(stderr, "peer: window %u could not be exported\n",
+                     static_cast<unsigned>(window.Id()));
         return 2;
     }
     Message m;
