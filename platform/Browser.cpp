@@ -41,8 +41,19 @@ public:
 }  // namespace
 
 bool RecordingBrowserBackend::Open(const std::string& target) {
+    std::lock_guard lock(mutex_);
     opened_.push_back(target);
     return true;
+}
+
+std::vector<std::string> RecordingBrowserBackend::Opened() const {
+    std::lock_guard lock(mutex_);
+    return opened_;
+}
+
+void RecordingBrowserBackend::Clear() {
+    std::lock_guard lock(mutex_);
+    opened_.clear();
 }
 
 std::unique_ptr<BrowserBackend> MakeDesktopBrowserBackend() {

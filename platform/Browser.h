@@ -18,6 +18,7 @@
 //  - Safe from any thread; the back end is called under one lock.
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,15 +33,18 @@ public:
     virtual bool Open(const std::string& target) = 0;
 };
 
+// Writes down what it is asked to open; callable from any thread (browser
+// jobs open from worker threads).
 class RecordingBrowserBackend : public BrowserBackend {
 public:
     bool Open(const std::string& target) override;
     // Every target opened, oldest first.
-    const std::vector<std::string>& Opened() const { return opened_; }
-    void Clear() { opened_.clear(); }
+    std::vector<std::string> Opened() const;
+    void Clear();
 
 private:
-    std::vector<std::string> opened_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> opened_;  // guarded by mutex_
 };
 
 // Starts "xdg-open" for each address.
