@@ -213,32 +213,33 @@ void MakeFolders(const std::string& folder) {
     ::mkdir(folder.c_str(), 0700);
 }
 
+// These live to the very end: threads that outlive main may still log.
 std::mutex& FolderOverrideLock() {
-    static std::mutex lock;
-    return lock;
+    static std::mutex* lock = new std::mutex;
+    return *lock;
 }
 
 std::string& FolderOverride() {
-    static std::string folder;
-    return folder;
+    static std::string* folder = new std::string;
+    return *folder;
 }
 
 std::string& FileNameOverride() {
-    static std::string name;
-    return name;
+    static std::string* name = new std::string;
+    return *name;
 }
 
 }  // namespace
 
-const std::string& ProgramFolder() {
+std::string ProgramFolder() {
     {
         std::lock_guard<std::mutex> guard(FolderOverrideLock());
         if (!FolderOverride().empty()) {
             return FolderOverride();
         }
     }
-    static const std::string folder = ExecutableFolder();
-    return folder;
+    static const std::string* folder = new std::string(ExecutableFolder());
+    return *folder;
 }
 
 std::string SystemFolder() {
@@ -269,15 +270,15 @@ void SetProgramFolderForTesting(std::string folder) {
     FolderOverride() = std::move(folder);
 }
 
-const std::string& ProgramFileName() {
+std::string ProgramFileName() {
     {
         std::lock_guard<std::mutex> guard(FolderOverrideLock());
         if (!FileNameOverride().empty()) {
             return FileNameOverride();
         }
     }
-    static const std::string name = ExecutableFileName();
-    return name;
+    static const std::string* name = new std::string(ExecutableFileName());
+    return *name;
 }
 
 void SetProgramFileNameForTesting(std::string name) {

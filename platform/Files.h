@@ -17,12 +17,13 @@
 
 namespace platform {
 
-// The folder of the running executable, with a trailing '/'. Computed once.
-const std::string& ProgramFolder();
+// The folder of the running executable, with a trailing '/' (a copy: any
+// thread may ask, also while the program ends). Computed once.
+std::string ProgramFolder();
 // Tests point the program folder at a temporary folder; empty restores it.
 void SetProgramFolderForTesting(std::string folder);
 // The running executable's file name, without its folder. Computed once.
-const std::string& ProgramFileName();
+std::string ProgramFileName();
 // Tests give the program another file name; empty restores it.
 void SetProgramFileNameForTesting(std::string name);
 

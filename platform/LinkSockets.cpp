@@ -10,6 +10,7 @@
 #include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
+#include <atomic>
 
 #include <algorithm>
 #include <cerrno>
@@ -258,25 +259,54 @@ bool LinkStream::Write(std::span<const uint8_t> bytes, uint64_t deadlineMs) {
 
 // --- listeners ---
 
+// A name beside the final one, hidden from the folder's listing, for the
+// moment between bind and listen.
+std::string HiddenNameBeside(const std::string& path) {
+    static std::atomic<uint32_t> counter{0};
+    const size_t slash = path.rfind('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+    return folder + "/.bind." + std::to_string(::getpid()) + "." + std::to_string(counter++);
+}
+
 std::unique_ptr<LinkListener> LinkListener::Listen(const std::string& path) {
     sockaddr_un address{};
     if (!MakeAddress(path, address)) {
         LinkLog("socket path too long or empty: %s", path.c_str());
         return nullptr;
     }
+    // The socket listens under a hidden name first and only then takes its
+    // own: a name that exists always answers, so a finder never takes a
+    // listener still being set up for a stale one and removes it.
+    const std::string hidden = HiddenNameBeside(path);
+    sockaddr_un hiddenAddress{};
+    const bool useHidden = MakeAddress(hidden, hiddenAddress);
+    const sockaddr_un& bindAddress = useHidden ? hiddenAddress : address;
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int handle = NewSocket();
         if (handle < 0) {
             LinkLog("no socket for %s: %s", path.c_str(), std::strerror(errno));
             return nullptr;
         }
-        if (::bind(handle, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(handle, 16) == 0) {
+        int error = 0;
+        if (::bind(handle, reinterpret_cast<const sockaddr*>(&bindAddress), sizeof bindAddress) !=
+                0 ||
+            ::listen(handle, 16) != 0) {
+            error = errno;
+        } else if (!useHidden) {
+            return std::unique_ptr<LinkListener>(new LinkListener(handle));
+        } else if (::link(hidden.c_str(), path.c_str()) != 0) {
+            error = errno;  // EEXIST: the name is taken, perhaps by a stale socket
+        }
+        if (useHidden) {
+            ::unlink(hidden.c_str());
+        }
+        if (error == 0) {
             return std::unique_ptr<LinkListener>(new LinkListener(handle));
         }
-        const int error = errno;
         ::close(handle);
-        if (error != EADDRINUSE || attempt > 0 || !RemoveIfStale(path)) {
+        const bool taken = error == EADDRINUSE || error == EEXIST;
+        if (!taken || attempt > 0 || !RemoveIfStale(path)) {
             LinkLog("cannot listen at %s: %s", path.c_str(), std::strerror(error));
             return nullptr;
         }

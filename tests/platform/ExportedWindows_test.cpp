@@ -22,6 +22,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Sync.h"
+#include "platform/WindowLink.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/platform/peers/WindowLinkPeer.h"
 
@@ -433,6 +434,34 @@ TEST_F(ExportedWindowsTest, AReceiverThatHangsUpCostsTheSenderNoSignal) {
     EXPECT_EQ(result, 0);
     closer.join();
     ::close(listener);
+}
+
+// A finder that probes the folder while a window is being exported must never
+// take the new name for a stale one and remove it.
+TEST_F(ExportedWindowsTest, AFinderNeverRemovesTheNameOfAWindowBeingExported) {
+    constexpr char kRaceClass[] = "RaceWindow";
+    RegisterWindowClass(kRaceClass);
+    std::atomic<bool> done{false};
+    std::thread finder([&] {
+        while (!done.load()) {
+            detail::FindExportedByClass(kRaceClass);
+        }
+    });
+    int lost = 0;
+    for (int i = 0; i < 1000; ++i) {
+        RecordingWindow racer;
+        ASSERT_TRUE(racer.Create(kRaceClass));
+        ASSERT_TRUE(ExportWindow(racer.Id(), {true, {}}));
+        const std::string name = std::string(kRaceClass) + "." + std::to_string(racer.Id());
+        if (!std::filesystem::exists(folder_ + "/" + name) ||
+            !std::filesystem::exists(folder_ + "/" + std::to_string(racer.Id()))) {
+            ++lost;
+        }
+        racer.Destroy();
+    }
+    done = true;
+    finder.join();
+    EXPECT_EQ(lost, 0);
 }
 
 }  // namespace
