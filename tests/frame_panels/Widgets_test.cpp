@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/EngineEvents.h"
+#include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneTextItem.h"
 #include "frame/panels/InputBoxes.h"
 #include "frame/panels/LabeledSlider.h"
@@ -63,6 +65,29 @@ TEST_F(WidgetsTest, TheScrollBarFollowsTheWheelOwnerAndAThumbDrag) {
     // A press on the track beyond the last page: exactly c - v.
     Click(300, 290);
     EXPECT_EQ(bar->GetPos(), 300);
+
+    // The owner binds the wheel on the bar, as the user list does on its
+    // rows, and scrolls by its own step; the wheel goes to the focus, which
+    // a press on the focusable track gives it.
+    bar->GetTrack()->SetFocusable(1);
+    Click(300, 290);
+    bar->GetTrack()->BindEvent(kEventWheelForward, owner->GetId(), kEventScrollUp, 0, 0);
+    bar->GetTrack()->BindEvent(kEventWheelBackward, owner->GetId(), kEventScrollDown, 0, 0);
+    owner->onEvent = [bar](const EventRecord& r) {
+        const double step = r.event == kEventScrollUp ? -bar->GetStep() : bar->GetStep();
+        if (r.event == kEventScrollUp || r.event == kEventScrollDown) {
+            const double next = std::clamp(bar->GetPosition() + step, 0.0, 300.0);
+            bar->SetMetrics(next, bar->GetPage(), bar->GetTotal(), -1);
+            bar->PostScroll();
+        }
+    };
+    Wheel(1, 300, 150);
+    Wheel(1, 300, 150);
+    EXPECT_EQ(bar->GetPos(), 260);
+    EXPECT_EQ(OwnerEvents(kEventScrollUp).size(), 2u);
+    Wheel(-1, 300, 150);
+    EXPECT_EQ(bar->GetPos(), 280);
+    EXPECT_EQ(bar->GetThumbPos(), 100 + 150 * 280 / 300);
 }
 
 TEST_F(WidgetsTest, ContentWithinTheVisibleLengthHasNowhereToScroll) {
@@ -119,8 +144,9 @@ TEST_F(WidgetsTest, TheMenuSizesItselfToItsItemsAndHidesWhenEmpty) {
     // A click on the first item sends its record.
     menu->SetPos(200, 200);
     menu->Show();
+    menu->Invalidate();
     Frame();
-    ClickItem(menu->GetItem(0));
+    Click(200, static_cast<int>(menu->GetTop()) + 2 + 10);
     EXPECT_EQ(OwnerEvents(80000200).size(), 1u);
     EXPECT_TRUE(OwnerEvents(80000201).empty());
 }
@@ -179,11 +205,20 @@ TEST_F(WidgetsTest, TheDigitEditTakesDigitsOnlyWithinItsByteLimit) {
     EXPECT_EQ(box->GetEditFlags(), 0x2u);
 }
 
-TEST_F(WidgetsTest, EachDropEntryDeliversItsOwnTextAfterOlderOnesWereDropped) {
+class DropBoxTest : public WidgetsTest {
+protected:
+    DropBoxTest() {
+        AddImage("InputBoxBkg", 90, 24, 0x808080);
+        AddImage("btnQuickChat", 16, 16, 0x2020c0);
+    }
+};
+
+TEST_F(DropBoxTest, EachDropEntryDeliversItsOwnTextAfterOlderOnesWereDropped) {
     auto* box = Make<CDropInputBox>();
     box->SetPos(200, 100);
     box->SetWidth(120);
     box->Show();
+    box->Invalidate();
     const char* texts[] = {"100", "2000", "50", "30000", "7", "88", "999"};
     for (const char* text : texts) {
         box->AddEntry(text);
@@ -193,15 +228,28 @@ TEST_F(WidgetsTest, EachDropEntryDeliversItsOwnTextAfterOlderOnesWereDropped) {
     ASSERT_EQ(list->GetItemCount(), 6);
     EXPECT_EQ(list->FindItem("100"), nullptr);
     EXPECT_EQ(box->GetEntries().front(), "2000");
+    Frame();
 
-    // Open the list with the drop button, choose each remaining entry.
+    // The drop button opens and closes the list.
+    CCorvaneButton* drop = box->GetDropButton();
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(drop->GetRight(), 261);  // 1 past the frame's right edge
+    const int dropX = static_cast<int>(drop->GetX());
+    const int dropY = static_cast<int>(drop->GetY());
+    Click(dropX, dropY);
+    ASSERT_NE(list->IsVisible(), 0);
+    EXPECT_EQ(list->GetRight(), drop->GetRight());
+    EXPECT_EQ(list->GetTop(), drop->GetBottom());
+    Click(dropX, dropY);
+    EXPECT_EQ(list->IsVisible(), 0);
+
+    // Each remaining entry, chosen with the mouse, gives its own text.
     for (int i = 0; i < 6; ++i) {
-        box->ToggleList();
-        Frame();
+        Click(dropX, dropY);
         ASSERT_NE(list->IsVisible(), 0);
         CCorvaneTextItem* item = list->GetItem(i);
         ASSERT_NE(item, nullptr);
-        ClickItem(item);
+        Click(static_cast<int>(item->GetX()), static_cast<int>(item->GetY()));
         EXPECT_EQ(TextOf(box->GetText()), texts[i + 1]);
         EXPECT_EQ(list->IsVisible(), 0);
     }
