@@ -11,6 +11,7 @@
 #include "engine/EngineEvents.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneTextItem.h"
+#include "engine/ui/RichTextElement.h"
 #include "frame/panels/InputBoxes.h"
 #include "frame/panels/LabeledSlider.h"
 #include "frame/panels/PopupMenu.h"
@@ -330,6 +331,86 @@ TEST_F(SliderTest, TheThumbDraggedFollowsTheMouseAndClamps) {
     EXPECT_EQ(slider->SetValue(101), 101);
     EXPECT_EQ(slider->SetValue(-1), -1);
     EXPECT_EQ(slider->GetValue(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class FramedBoxTest : public WidgetsTest {
+protected:
+    FramedBoxTest() { AddImage("InputBoxBkg", 30, 24, 0x808080); }
+};
+
+TEST_F(FramedBoxTest, TheBoxStretchesItsFrameAroundTheEditAndIgnoresNegativeSizes) {
+    auto* box = Make<CInputBox>();
+    box->SetPos(200, 100);
+    EXPECT_EQ(box->GetFrame()->GetCanvasWidth(), 30);  // the picture's size at first
+    box->SetSize(120, 30);
+    box->SetWidth(-5);
+    box->SetHeight(-1);
+    CCorvaneCanvas* frame = box->GetFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetCanvasWidth(), 120);
+    EXPECT_EQ(frame->GetCanvasHeight(), 30);
+    // The border of the picture, the inside in the edit's colour.
+    EXPECT_EQ(frame->GetPixel(0, 0), 0x808080u);
+    EXPECT_EQ(frame->GetPixel(119, 29), 0x808080u);
+    EXPECT_EQ(frame->GetPixel(60, 15), kInputEditBack);
+    EXPECT_EQ(frame->GetPixel(1, 15), 0x808080u);
+    // A single-line edit: 4 narrower, 14 high, centred.
+    CInputEdit* edit = box->GetEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetWidth(), 116);
+    EXPECT_EQ(edit->GetHeight(), 14);
+    EXPECT_EQ(edit->GetX(), 200);
+    EXPECT_EQ(edit->GetY(), 100);
+    // The colour key is never painted.
+    box->FillRect(0, 0, 120, 30, 0xFF00FF);
+    EXPECT_EQ(frame->GetPixel(0, 0), 0x808080u);
+}
+
+TEST_F(FramedBoxTest, EveryInsertedPieceIsBoldWithFlag2) {
+    auto* box = Make<CInputBox>();
+    box->SetEditFlags(kInputKeyboardDigits | kInputBoldText);
+    box->SetText("12");
+    box->SetText("#<");
+    int bold = 0;
+    int all = 0;
+    for (RichTextElement* e = box->GetEdit()->GetFirstElement(); e != nullptr; e = e->next) {
+        ++all;
+        bold += (e->flags & kElementBold) != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(all, 4);
+    EXPECT_EQ(bold, 4);
+    EXPECT_EQ(TextOf(box->GetText()), "12#<");  // markup characters stay text
+
+    box->Clear();
+    box->SetEditFlags(kInputKeyboardDigits);
+    box->SetText("3");
+    EXPECT_EQ(box->GetEdit()->GetFirstElement()->flags & kElementBold, 0u);
+}
+
+TEST_F(SliderTest, TheLabelShowsOverTheThumbAndADisabledSliderIgnoresTheUser) {
+    CLabeledSlider* slider = MakeSlider(40);
+    CCorvaneCanvas* label = slider->GetLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->IsVisible(), 0);
+    const int thumbY = static_cast<int>(slider->GetThumb()->GetY());
+    MoveTo(300, thumbY);
+    EXPECT_EQ(slider->IsHovered(), 1);
+    EXPECT_NE(label->IsVisible(), 0);
+    EXPECT_EQ(label->GetX(), 300 + 18);
+    MoveTo(400, 400);
+    EXPECT_EQ(slider->IsHovered(), 0);
+    EXPECT_EQ(label->IsVisible(), 0);
+
+    slider->SetSliderEnabled(0);
+    log.clear();
+    Click(300, 248);
+    Drag(300, thumbY, 300, 160);
+    EXPECT_EQ(slider->GetValue(), 40);
+    EXPECT_TRUE(OwnerEvents(80000300).empty());
 }
 
 }  // namespace
