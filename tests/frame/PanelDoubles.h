@@ -1,13 +1,15 @@
 #pragma once
-// Recording stand-ins for the side-panel objects and boxes the frame view
-// makes through the application's factories. What they see goes into a
-// shared log, since the engine owns (and may delete) the objects themselves.
+// Recording stand-ins for the boxes the frame view makes through the
+// application's factories (the splitter is the real one). What they see goes
+// into a shared log, since the engine owns (and may delete) the objects
+// themselves.
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/EventRecord.h"
+#include "frame/panels/FramePanels.h"
 #include "frame/view/FramePanelSeams.h"
 
 struct PanelLog {
@@ -25,33 +27,6 @@ struct PanelLog {
         }
         return n;
     }
-};
-
-class RecordingSplitterBar : public CSplitterBar {
-public:
-    RecordingSplitterBar(std::shared_ptr<PanelLog> log, bool expanded, double width)
-        : log_(std::move(log)), expanded_(expanded) {
-        SetSize(width, 1);
-    }
-    bool IsExpanded() override { return expanded_; }
-    void Fold() override {
-        expanded_ = false;
-        log_->calls.push_back("Fold");
-    }
-    void Expand() override { expanded_ = true; }
-    // Keeps its width: the tests' splitter has no picture of its own.
-    void SetSize(double width, double height) override {
-        CCorvaneObject::SetSize(fixedWidth_ > 0 ? fixedWidth_ : width, height);
-        if (fixedWidth_ == 0) {
-            fixedWidth_ = width;
-        }
-    }
-    void LayoutParts() override { log_->calls.push_back("LayoutParts"); }
-
-private:
-    std::shared_ptr<PanelLog> log_;
-    bool expanded_;
-    double fixedWidth_ = 0;
 };
 
 class RecordingForceQuitBox : public CForceQuitBox {
@@ -103,14 +78,9 @@ private:
 };
 
 // Factories of the recording objects; every object made is written down.
-inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log,
-                                                   bool splitterExpanded = true,
-                                                   double splitterWidth = 6) {
-    FramePanelFactories factories;
-    factories.splitterBar = [log, splitterExpanded, splitterWidth] {
-        log->calls.push_back("made splitter");
-        return new RecordingSplitterBar(log, splitterExpanded, splitterWidth);
-    };
+// The splitter is the real one.
+inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log) {
+    FramePanelFactories factories = MakeFramePanelFactories();
     factories.forceQuitBox = [log] {
         log->calls.push_back("made force-quit box");
         return new RecordingForceQuitBox(log);
