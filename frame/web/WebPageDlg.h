@@ -20,11 +20,8 @@
 #include <vector>
 
 #include "frame/web/NoTemplateDialog.h"
+#include "frame/web/WebDialogSkin.h"
 #include "frame/web/WebHtmlCtrl.h"
-
-// A control's command to its dialog: the control id in the low half of
-// wParam.
-inline constexpr uint32_t kMsgCommand = 0x0111;
 
 class CWebPageDlg : public CNoTemplateDialog {
 public:
@@ -53,9 +50,9 @@ public:
     const std::string& Title() const { return title_; }
     // The address the last window opened.
     std::string Address() const;
-    bool HasCloseButton() const { return !closeFaces_.empty(); }
+    bool HasCloseButton() const { return skin_.HasCloseButton(); }
     // The close button's rectangle in the client area (empty without faces).
-    platform::PixelRect CloseButtonRect() const;
+    platform::PixelRect CloseButtonRect() const { return skin_.CloseButtonRect(); }
 
 protected:
     bool OnInitDialog() override;
@@ -63,24 +60,11 @@ protected:
                                 platform::LParam lParam) override;
 
 private:
-    // 32-bit pixels (blue, green, red, alpha), rows from the top.
-    struct Picture {
-        int width = 0;
-        int height = 0;
-        std::vector<uint32_t> pixels;
-    };
-
-    void LoadCloseButton(const std::string& path);
-    void Paint();
-    void OnLeftButton(bool down, int x, int y);
-
     CWebPageHtmlCtrl browser_;
-    Picture background_;
+    WebDialogSkin skin_;
     std::string title_;
     std::string url_;
     std::string query_;
-    std::vector<Picture> closeFaces_;  // normal, selected, focused, disabled
-    bool closePressed_ = false;
     int width_ = kDefaultWidth;
     int height_ = kDefaultHeight;
 };

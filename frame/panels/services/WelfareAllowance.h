@@ -18,7 +18,8 @@
 //    words the client does not use are carried as they came.
 //  - Times come from the allowance's clock (seconds since 1970 and the
 //    local date), which tests replace.
-//  - The requests do nothing without an application object.
+//  - The requests do nothing without an application object; the
+//    application hears every outcome.
 //  - UI thread only.
 
 #include <cstddef>
@@ -32,6 +33,7 @@
 #include "frame/RecordFields.h"
 #include "platform/System.h"
 
+class CCorvaneButton;
 class CCorvaneObject;
 class CGameViewBase;
 
@@ -106,7 +108,7 @@ public:
     void ShowWelfareDialog(const WelfareConfig& config, int flag);
     void SaveWelfareConfig(const WelfareConfig& config);
     void LoadWelfareConfig(WelfareConfig& config) const;
-    // 214010 and 214000, behind the application's wait text.
+    // 214010 (the reply saved whatever the result) and 214000.
     void RequestWelfareConfig(int32_t activityId);
     void ClaimWelfare(int32_t activityId, int32_t kind);
 
@@ -148,9 +150,14 @@ public:
     int GetFlag() const { return flag_; }
     // The text canvas's id (0 before Create).
     int GetTextCanvasId() const { return textCanvasId_; }
+    // The buttons, looked up afresh; null when gone.
+    CCorvaneButton* GetClaimButton();
+    CCorvaneButton* GetDeclineButton();
 
 private:
     int viewId_ = 0;
+    int claimButtonId_ = 0;
+    int declineButtonId_ = 0;
     int32_t activityId_ = 0;
     int flag_ = 0;
     int textCanvasId_ = 0;
