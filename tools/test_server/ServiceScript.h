@@ -48,15 +48,15 @@ public:
     };
     // The fields of the 124-byte welfare configuration the script fills.
     struct Welfare {
-        int32_t begin = 0;         // @64
-        int32_t end = 0;           // @68
-        int32_t status = 2;        // @72, 2: not active
-        int32_t dailyNum = 3;      // @76, claims a day
-        int32_t welfareLine = 0;   // @80
-        int32_t sendLine = 0;      // @84
-        int32_t dailyMax = 0;      // @88
-        int32_t recordTime = 0;    // @92
-        int32_t amount = 2000;     // given per claim
+        int32_t begin = 0;        // @64
+        int32_t end = 0;          // @68
+        int32_t status = 2;       // @72, 2: not active
+        int32_t dailyNum = 3;     // @76, claims a day
+        int32_t welfareLine = 0;  // @80
+        int32_t sendLine = 0;     // @84
+        int32_t dailyMax = 0;     // @88
+        int32_t recordTime = 0;   // @92
+        int32_t amount = 2000;    // given per claim
     };
     struct Reply {
         uint32_t code = 0;
