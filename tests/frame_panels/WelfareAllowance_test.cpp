@@ -22,6 +22,7 @@
 namespace {
 
 using namespace connection_test;
+using testserver::ServiceScript;
 
 constexpr int64_t kNow = 1796635805;  // 2026-12-07 09:30:05 UTC
 constexpr int kToday = 20261207;
@@ -95,7 +96,7 @@ protected:
         Connect(connection);
         app.realConnection = &connection;
         // The safe box holds 100; the own seat carries 0.
-        script.SetReply(kQuerySafeBox, kResultOk, Words({0, 100, 0, 0, 0, 0, 0, 0}));
+        script.Services().SetBalance(100);
     }
     void TearDown() override {
         app.realConnection = nullptr;
@@ -349,8 +350,19 @@ TEST_F(WelfareTest, EligibilityFollowsTimeCountAndTheSafeBoxAnswer) {
 }
 
 TEST_F(WelfareTest, ClaimsThroughTheDialogUntilTheServersLimit) {
-    StoreFresh(ActiveConfig());
-    script.SetReply(kWelfareClaim, kResultOk, Words({2500}));
+    // The server's activity; the client has only heard its id.
+    ServiceScript::Welfare served;
+    served.begin = static_cast<int32_t>(kNow - 86400);
+    served.end = static_cast<int32_t>(kNow + 86400);
+    served.status = 1;
+    served.dailyNum = 3;
+    served.welfareLine = 1000;
+    served.sendLine = 3000;
+    served.dailyMax = 9000;
+    served.recordTime = static_cast<int32_t>(kNow - 60);
+    served.amount = 2500;
+    script.Services().SetWelfare(served);
+    Announce(kActivity);
     for (int claim = 1; claim <= 3; ++claim) {
         game->welfare.OnWelfareButton();
         CWelfareDialog* dialog = OpenDialog();
@@ -369,15 +381,20 @@ TEST_F(WelfareTest, ClaimsThroughTheDialogUntilTheServersLimit) {
         EXPECT_EQ(WordAt(body, 56), 0);
         EXPECT_EQ(InfoBoxes().back(), "ShowInfoBox 已赠送银子2500两到游戏中! 10 52 ruv财神");
     }
+    // The settings were asked for once, for the announced activity.
+    EXPECT_EQ(script.Count(kWelfareConfig), 1u);
+    EXPECT_EQ(WordAt(script.LastBody(kWelfareConfig), 20), kActivity);
+    EXPECT_EQ(ReadInt(kConfigSection, "daily_max"), 9000);
     // The day is used up: the button shows why, and nothing is sent.
     game->welfare.OnWelfareButton();
     EXPECT_NE(InfoBoxes().back().find("今天还有0次"), std::string::npos);
     EXPECT_EQ(script.Count(kWelfareClaim), 3u);
 
-    // The server refuses a claim past its limit: the day is marked used up.
+    // A log that lost count: the server refuses with its limit text and
+    // the day is marked used up.
     WriteLog(kToday, 1);
-    script.RefuseWithText(kWelfareClaim, CWelfareAllowance::kDailyLimitText);
     game->ClaimWelfare(kActivity, 0);
+    EXPECT_EQ(script.Count(kWelfareClaim), 4u);
     EXPECT_EQ(ReadInt(kLogSection, "count"), 3);
     ASSERT_FALSE(host.subSystem.chatLines.empty());
     EXPECT_EQ(host.subSystem.chatLines.back(),
