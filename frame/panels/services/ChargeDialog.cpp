@@ -5,18 +5,10 @@
 
 #include "frame/FrameFunctions.h"
 #include "frame/GameFrameApp.h"
-#include "frame/web/WebUrlCommand.h"
-#include "platform/Files.h"
 #include "platform/Input.h"
-#include "platform/System.h"
 #include "zep/ZepLog.h"
 
 namespace {
-
-constexpr int16_t kTemplateWidth = 187;
-constexpr int16_t kTemplateHeight = 97;
-constexpr int kHalfPageWidth = CChargeDialog::kPageWidth / 2;
-constexpr int kHalfPageHeight = CChargeDialog::kPageHeight / 2;
 
 // The size of the main window's outer rectangle; 0 by 0 without one.
 platform::ScreenRect MainWindowRect() {
@@ -28,16 +20,6 @@ platform::ScreenRect MainWindowRect() {
 }
 
 }  // namespace
-
-CChargeDialog::CChargeDialog() : now_(platform::UnixTimeNow) {
-    fields_.style = platform::kStylePopup;
-    fields_.extendedStyle = 0;
-    fields_.itemCount = 0;
-    fields_.x = 0;
-    fields_.y = 0;
-    fields_.width = kTemplateWidth;
-    fields_.height = kTemplateHeight;
-}
 
 CChargeDialog::~CChargeDialog() {
     CloseWindow();
@@ -92,87 +74,19 @@ int CChargeDialog::Open(std::string_view pageAddress, int32_t initMoney) {
     return 1;
 }
 
-void CChargeDialog::CloseWindow() {
-    if (Id() == 0) {
-        return;
-    }
-    if (platform::TopLevelWindow* top = GetTopLevel()) {
-        top->Show(false);
-    }
-    if (browser_ != nullptr) {
-        browser_->DestroyView();
-    }
-    Destroy();
-    browser_.reset();
-    FreeOrphanWebUrlCommands();
-    skin_.ReleasePress();
-}
-
 bool CChargeDialog::OnInitDialog() {
     CNoTemplateDialog::OnInitDialog();
-    platform::TopLevelWindow* top = GetTopLevel();
-    if (top == nullptr) {
+    if (GetTopLevel() == nullptr) {
         return true;
     }
-    const CGameFrameApp* app = CGameFrameApp::Current();
-    skin_.Load(app != nullptr ? app->GetExeDir() : platform::ProgramFolder(), kPageWidth);
     browser_ = factory_ ? factory_() : nullptr;
     if (browser_ == nullptr) {
         browser_ = std::make_unique<CHtmlCtrl>();
     }
+    // Centred on the main window's size; its position does not enter.
     const platform::ScreenRect main = MainWindowRect();
-    const int left = (main.right - main.left) / 2 - kHalfPageWidth;
-    const int topEdge = (main.bottom - main.top) / 2 - kHalfPageHeight;
-    top->MoveTo(
-        {left, topEdge, left + 2 * kMargin + kPageWidth, topEdge + 4 * kMargin + kPageHeight});
-    top->SetCaptionStrip(kCaptionHeight);
     address_ = BuildPageAddress(pageAddress_, CurrentQuery());
-    if (browser_->Create(Id(), {kMargin, kMargin + kCaptionHeight, kMargin + kPageWidth,
-                                3 * kMargin + kPageHeight})) {
-        browser_->Navigate(address_);
-        browser_->Page().HideVerticalScrollBar();
-        browser_->Page().Show(true);
-    }
-    platform::InvalidateRect(Id(), nullptr);
+    ShowPage((main.right - main.left) / 2 - kPageWidth / 2,
+             (main.bottom - main.top) / 2 - kPageHeight / 2, kPageWidth, kPageHeight, address_);
     return true;
-}
-
-platform::LResult CChargeDialog::OnMessage(uint32_t id, platform::WParam wParam,
-                                           platform::LParam lParam) {
-    switch (id) {
-        case platform::kMsgPaint:
-            if (platform::TopLevelWindow* top = GetTopLevel()) {
-                skin_.Paint(Id(), *top, kCaption);
-            }
-            break;
-        case platform::kMsgMove:
-            if (browser_ != nullptr) {
-                browser_->FollowParent();
-            }
-            break;
-        case platform::kMsgLButtonDown:
-        case platform::kMsgLButtonUp:
-            skin_.OnLeftButton(Id(), id == platform::kMsgLButtonDown, platform::PointX(lParam),
-                               platform::PointY(lParam), kCloseCommand);
-            return 0;
-        case platform::kMsgMouseMove:
-            return 0;
-        case kMsgCommand:
-            if ((wParam & 0xFFFF) == kCloseCommand) {
-                CloseWindow();
-                return 0;
-            }
-            break;
-        case kMsgWebUrlCommand:
-            RunPostedWebUrlCommand(wParam);
-            return 0;
-        case platform::kMsgDestroy:
-            if (browser_ != nullptr) {
-                browser_->DestroyView();
-            }
-            break;
-        default:
-            break;
-    }
-    return CNoTemplateDialog::OnMessage(id, wParam, lParam);
 }

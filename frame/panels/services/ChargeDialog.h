@@ -26,8 +26,8 @@
 #include <utility>
 
 #include "frame/web/FixHtmlView.h"
-#include "frame/web/NoTemplateDialog.h"
-#include "frame/web/WebDialogSkin.h"
+#include "frame/web/SkinnedWebDialog.h"
+#include "platform/System.h"
 
 // How the dialog makes its browser control.
 using ChargeBrowserFactory = std::function<std::unique_ptr<CHtmlCtrl>()>;
@@ -41,21 +41,16 @@ struct ChargeQuery {
     int32_t initMoney = 0;
 };
 
-class CChargeDialog : public CNoTemplateDialog {
+class CChargeDialog : public CSkinnedWebDialog {
 public:
-    static constexpr int kBrowserId = 100000;
-    static constexpr int kCloseButtonId = 100001;
-    static constexpr uint32_t kCloseCommand = kCloseButtonId & 0xFFFF;
     static constexpr int kGameId = 265;
     static constexpr char kGameCode[] = "pvbn";
     static constexpr char kSigningKey[] = "r4kd81mzq0vw2hy6";
     static constexpr char kCaption[] = "充值";
-    static constexpr int kMargin = 4;
-    static constexpr int kCaptionHeight = 18;
     static constexpr int kPageWidth = 454;
     static constexpr int kPageHeight = 400;
 
-    CChargeDialog();
+    CChargeDialog() = default;
     ~CChargeDialog() override;
 
     void SetBrowserFactory(ChargeBrowserFactory factory) { factory_ = std::move(factory); }
@@ -65,8 +60,6 @@ public:
     // Stores the page address and the money and opens the window. 0 and
     // nothing shown for an empty address, else 1.
     int Open(std::string_view pageAddress, int32_t initMoney);
-    // Hides and destroys the window; nothing when none is open.
-    void CloseWindow();
 
     // MD5 of the text's bytes as 32 lowercase hex digits.
     static std::string GetMD5String(std::string_view text);
@@ -79,20 +72,20 @@ public:
     // The address the last window navigated to.
     const std::string& Address() const { return address_; }
     int32_t InitMoney() const { return initMoney_; }
-    const WebDialogSkin& Skin() const { return skin_; }
 
 protected:
     bool OnInitDialog() override;
-    platform::LResult OnMessage(uint32_t id, platform::WParam wParam,
-                                platform::LParam lParam) override;
+    CHtmlCtrl* PageBrowser() override { return browser_.get(); }
+    std::string_view SkinCaption() const override { return kCaption; }
+    // The browser goes with its window.
+    void OnWindowClosed() override { browser_.reset(); }
 
 private:
     ChargeQuery CurrentQuery() const;
 
     ChargeBrowserFactory factory_;
-    std::function<int64_t()> now_;
+    std::function<int64_t()> now_ = platform::UnixTimeNow;
     std::unique_ptr<CHtmlCtrl> browser_;
-    WebDialogSkin skin_;
     std::string pageAddress_;
     std::string address_;
     int32_t initMoney_ = 0;
