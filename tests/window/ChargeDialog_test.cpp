@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "../platform/TempFolder.h"
@@ -18,36 +19,12 @@
 #include "platform/Sync.h"
 #include "platform/WebView.h"
 #include "tests/window/PageServer.h"
+#include "tests/window/WebHelperSupport.h"
 
 namespace {
 
-constexpr uint32_t kPageWaitMs = 20000;
-
-class OfflineApp : public CGameFrameApp {
-public:
-    OfflineApp() : CGameFrameApp("pvbn", 21265, 13, 1) {}
-    int GetPlayerCount() override { return 4; }
-    using CGameFrameApp::ExitInstance;
-    using CGameFrameApp::InitInstance;
-    using CGameFrameApp::SetLaunchFields;
-};
-
-bool PumpUntil(const std::function<bool()>& done, uint32_t ms = kPageWaitMs) {
-    const uint32_t start = platform::GetTickCount32();
-    for (;;) {
-        platform::Message message;
-        while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(message);
-        }
-        if (done()) {
-            return true;
-        }
-        if (platform::GetTickCount32() - start >= ms) {
-            return false;
-        }
-        platform::WaitMessage(20);
-    }
-}
+using window_test::OfflineApp;
+using window_test::PumpUntil;
 
 TEST(ChargeDialogOnHelperTest, ThePageIsAskedForWithTheSignedQuery) {
     const char* driver = std::getenv("SDL_VIDEODRIVER");
@@ -70,7 +47,8 @@ TEST(ChargeDialogOnHelperTest, ThePageIsAskedForWithTheSignedQuery) {
     ASSERT_TRUE(app.InitGameData(builder.Build()));
     app.SetSignWaitForTesting(0);
 
-    window_test::PageServer server({{"/charge.aspx", "<html><body>充值</body></html>"}});
+    window_test::PageServer server(
+        std::map<std::string, std::string>{{"/charge.aspx", "<html><body>top-up</body></html>"}});
     {
         CChargeDialog dialog;
         dialog.SetClock([] { return int64_t{1700000000}; });
