@@ -88,7 +88,18 @@ int CSafeBoxDialog::MakeButton(const char* image, int event, uint32_t faceFlags)
     if (IsVisible() != 0) {
         button->Show();
     }
+    buttonIds_.push_back(button->GetId());
     return button->GetId();
+}
+
+CCorvaneButton* CSafeBoxDialog::FindButton(int event) {
+    for (int id : buttonIds_) {
+        CCorvaneButton* button = Part<CCorvaneButton>(id);
+        if (button != nullptr && button->GetNotify().event == event) {
+            return button;
+        }
+    }
+    return nullptr;
 }
 
 void CSafeBoxDialog::CaptionButton(int buttonId, const char* caption, uint32_t colour, int size) {

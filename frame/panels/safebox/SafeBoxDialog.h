@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/EventRecord.h"
 #include "engine/ui/CorvaneDialog.h"
@@ -35,6 +36,8 @@ public:
 
     // Moves the dialog's centre to the middle of the scene and invalidates.
     void CenterInScene();
+    // The dialog's first button that tells it the event, or null.
+    CCorvaneButton* FindButton(int event);
 
 protected:
     // Skins the dialog: frame 1 of the skin image sized w × h over frame 0.
@@ -68,4 +71,7 @@ protected:
     T* Part(int id) {
         return id != 0 ? dynamic_cast<T*>(FindObjectById(id)) : nullptr;
     }
+
+private:
+    std::vector<int> buttonIds_;
 };
