@@ -107,7 +107,8 @@ public:
     void TogglePopupList() { ToggleQuickChatList(); }
     void ShowQuickDepositPopup(int width, int height) { ShowQuickSilverMenu(width, height); }
 
-    const std::array<int32_t, kPresetCount>& GetPresets() const { return presets_; }
+    // The six presets; -1 for one the file holds no amount for.
+    const std::array<int64_t, kPresetCount>& GetPresets() const { return presets_; }
     const std::deque<std::string>& GetQuickPhrases() const { return phrases_; }
     CCorvaneEdit* GetEditBox();
     CCorvaneButton* GetQuickChatButton();
@@ -120,9 +121,17 @@ public:
 protected:
     // A part held by id, or null when it is gone or of another kind.
     template <class T>
-    T* Part(int id);
-    // The frame and edit metrics of the input-frame image.
+    T* Part(int id) {
+        return id != 0 ? dynamic_cast<T*>(FindObjectById(id)) : nullptr;
+    }
+    // The edit box's height: fixed, or the input-frame image's plus the metric.
     int EditHeight();
+    // Centres an open dialog in the scene.
+    void CenterDialog(CCorvaneObject& dialog);
+    // Keeps the safe box's own dialogs centred.
+    void CenterSafeBoxChildren();
+    // The own seat's silver, 0 without a game.
+    int64_t OwnSilver();
     // The amount the keypad's route-1 answer takes; 0 when none waits.
     int64_t waitingAmount_ = 0;
 
@@ -139,7 +148,7 @@ protected:
     std::deque<std::string> phrases_;
     int menuId_ = 0;
     bool safeBoxButtonLatched_ = false;
-    std::array<int32_t, kPresetCount> presets_{100, 200, 500, 1000, 10000, 30000};
+    std::array<int64_t, kPresetCount> presets_{100, 200, 500, 1000, 10000, 30000};
     int safeBoxId_ = 0;
     int keypadId_ = 0;
     int setDepositId_ = 0;
