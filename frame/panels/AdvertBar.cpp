@@ -200,8 +200,7 @@ CCorvaneStatic* CAdvertBar::GetAdvertTab() {
 }
 
 CCorvaneStatic* CAdvertBar::GetScoreTab() {
-    return scoreTabId_ != 0 ? dynamic_cast<CCorvaneStatic*>(FindObjectById(scoreTabId_))
-                            : nullptr;
+    return scoreTabId_ != 0 ? dynamic_cast<CCorvaneStatic*>(FindObjectById(scoreTabId_)) : nullptr;
 }
 
 ScoreBarParts CAdvertBar::Parts() {

@@ -80,7 +80,8 @@ void CChatBox::DrawBackground() {
         }
     }
     view->SetTextOffset(0, kTextTop);
-    view->SetViewSize(std::max(1, width - kTextRightMargin), std::max(1, height - kTextBottomMargin));
+    view->SetViewSize(std::max(1, width - kTextRightMargin),
+                      std::max(1, height - kTextBottomMargin));
     view->Invalidate();
 }
 
@@ -175,7 +176,8 @@ void CChatBox::PlaceEmoticonPanel() {
     IntRect scene{};
     GetSceneViewRect(&scene);
     if (scene.right > scene.left && scene.bottom > scene.top) {
-        x = std::clamp(x, scene.left + width / 2, std::max(scene.left + width / 2, scene.right - width / 2));
+        x = std::clamp(x, scene.left + width / 2,
+                       std::max(scene.left + width / 2, scene.right - width / 2));
         y = std::clamp(y, scene.top + height / 2,
                        std::max(scene.top + height / 2, scene.bottom - height / 2));
     }

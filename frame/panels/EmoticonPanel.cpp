@@ -115,7 +115,8 @@ std::string CEmoticonPanel::CodeAt(int x, int y) const {
 }
 
 void CEmoticonPanel::DrawPage() {
-    auto* canvas = dynamic_cast<CCorvaneCanvas*>(canvasId_ != 0 ? FindObjectById(canvasId_) : nullptr);
+    auto* canvas =
+        dynamic_cast<CCorvaneCanvas*>(canvasId_ != 0 ? FindObjectById(canvasId_) : nullptr);
     if (canvas == nullptr) {
         return;
     }

@@ -13,9 +13,8 @@
 #include "frame/FrameFunctions.h"
 #include "frame/GameFrameApp.h"
 #include "frame/panels/PopupMenu.h"
-#include "frame/panels/SilverAmounts.h"
+#include "frame/panels/safebox/SetDepositDlg.h"
 #include "platform/Dialogs.h"
-#include "platform/Profile.h"
 
 namespace {
 
@@ -29,8 +28,6 @@ constexpr int kPhraseListDepth = 10000;
 constexpr int kMenuFontSize = 12;
 constexpr int kMenuDepthAbove = 100;
 constexpr char kSafeBoxButtonName[] = "系统栏划银按钮";
-constexpr std::array<int64_t, CInputBar::kPresetCount> kDefaultPresets{100,  200,   500,
-                                                                      1000, 10000, 30000};
 
 // Draws an image over width pixels of the canvas: once when it is at least
 // that wide, else its left and right halves with a 2-pixel strip from its
@@ -48,11 +45,11 @@ void DrawStretchedRow(CCorvaneCanvas& canvas, const FrameRecord& image, int widt
     left.width = half;
     canvas.DrawImage(left, 0, 0, half, image.height, 0, 1.0);
     FrameRecord strip = image;
-    strip.x = image.x + half;
+    strip.offsetX = image.offsetX + half;
     strip.width = std::min(2, image.width - half);
     canvas.DrawImage(strip, half, 0, width - 2 * half, image.height, 0, 1.0);
     FrameRecord right = image;
-    right.x = image.x + image.width - half;
+    right.offsetX = image.offsetX + image.width - half;
     right.width = half;
     canvas.DrawImage(right, width - half, 0, half, image.height, 0, 1.0);
 }
@@ -106,7 +103,8 @@ void CInputBar::Create() {
         auto* button = new CCorvaneButton;
         Register(button);
         CCorvaneObject* side = FindSubSystem();
-        const EventRecord notify = MakeEventRecord(side != nullptr ? side->GetId() : 0, event, 0, 0);
+        const EventRecord notify =
+            MakeEventRecord(side != nullptr ? side->GetId() : 0, event, 0, 0);
         button->Create(face, &notify, 0, 0);
         button->SetSound(1, "SndTouchButton");
         button->SetSound(2, "SndHitButton");
@@ -176,8 +174,8 @@ void CInputBar::Layout() {
         x += static_cast<int>(button->GetWidth() + 10);
     }
 
-    if (auto* canvas = Part<CCorvaneCanvas>(backgroundId_); canvas != nullptr && width > 0 &&
-                                                             height > 0) {
+    if (auto* canvas = Part<CCorvaneCanvas>(backgroundId_);
+        canvas != nullptr && width > 0 && height > 0) {
         canvas->Resize(width, height);
         canvas->CCorvaneObject::Resize(width, height);
         canvas->Clear();
@@ -202,7 +200,7 @@ void CInputBar::Layout() {
             FrameRecord part = box;
             part.width = leftPart;
             frame->DrawImage(part, 0, 0, leftPart, box.height, 0, 1.0);
-            part.x = box.x + box.width - (frameWidth - leftPart);
+            part.offsetX = box.offsetX + box.width - (frameWidth - leftPart);
             part.width = frameWidth - leftPart;
             frame->DrawImage(part, leftPart, 0, part.width, box.height, 0, 1.0);
         }
@@ -295,9 +293,9 @@ void CInputBar::AddQuickPhrase(const char* text) {
     }
     phrases_.emplace_back(text);
     CCorvaneObject* side = FindSubSystem();
-    const EventRecord notify = MakeEventRecord(side != nullptr ? side->GetId() : 0, kEventQuickPhrase,
-                                               EventParam(phrases_.back().c_str()),
-                                               EventParam(list));
+    const EventRecord notify =
+        MakeEventRecord(side != nullptr ? side->GetId() : 0, kEventQuickPhrase,
+                        EventParam(phrases_.back().c_str()), list->GetId());
     list->AddItem(text, &notify, kPhraseColour, 0);
 }
 
@@ -336,8 +334,7 @@ void CInputBar::ShowQuickSilverMenu(int width, int height) {
 
     for (int i = 0; i < kPresetCount; ++i) {
         char caption[32];
-        std::snprintf(caption, sizeof caption, "%lld 两",
-                      static_cast<long long>(presets_[static_cast<size_t>(i)]));
+        std::snprintf(caption, sizeof caption, "%d 两", presets_[static_cast<size_t>(i)]);
         const EventRecord notify = MakeEventRecord(GetId(), kEventQuickSilverAmount, i, 0);
         menu->AddItem(caption, &notify, 0, 0);
     }
@@ -413,25 +410,8 @@ void CInputBar::HandleSafeBoxButton(int flag) {
 }
 
 void CInputBar::LoadFixDeposit() {
-    CGameFrameApp* app = CGameFrameApp::Current();
-    if (app == nullptr) {
-        return;
-    }
-    const std::string file = app->GetUserDataFile();
-    char last[32] = {};
-    platform::GetPrivateProfileString("FIXDEPOSIT", "Fix5", "", last, sizeof last, file.c_str());
-    if (last[0] == '\0') {
-        presets_ = kDefaultPresets;
-        return;
-    }
-    for (int i = 0; i < kPresetCount; ++i) {
-        char key[8];
-        std::snprintf(key, sizeof key, "Fix%d", i);
-        char value[32] = {};
-        platform::GetPrivateProfileString("FIXDEPOSIT", key, "", value, sizeof value, file.c_str());
-        // A hand-edited value is read as its leading digits; one without
-        // any, or beyond 32 bits, is refused when chosen.
-        presets_[static_cast<size_t>(i)] = ParseSilverAmount(value).value_or(-1);
+    if (CGameFrameApp* app = CGameFrameApp::Current()) {
+        presets_ = LoadFixDepositValues(app->GetUserDataFile());
     }
 }
 
@@ -446,8 +426,7 @@ void CInputBar::RefreshAmounts() {
             continue;
         }
         char caption[32];
-        std::snprintf(caption, sizeof caption, "%lld 两",
-                      static_cast<long long>(presets_[static_cast<size_t>(i)]));
+        std::snprintf(caption, sizeof caption, "%d 两", presets_[static_cast<size_t>(i)]);
         item->SetCaption(caption);
     }
     menu->Invalidate();

@@ -107,8 +107,7 @@ public:
     void TogglePopupList() { ToggleQuickChatList(); }
     void ShowQuickDepositPopup(int width, int height) { ShowQuickSilverMenu(width, height); }
 
-    // The six presets; -1 for one the file holds no amount for.
-    const std::array<int64_t, kPresetCount>& GetPresets() const { return presets_; }
+    const std::array<int32_t, kPresetCount>& GetPresets() const { return presets_; }
     const std::deque<std::string>& GetQuickPhrases() const { return phrases_; }
     CCorvaneEdit* GetEditBox();
     CCorvaneButton* GetQuickChatButton();
@@ -148,7 +147,7 @@ protected:
     std::deque<std::string> phrases_;
     int menuId_ = 0;
     bool safeBoxButtonLatched_ = false;
-    std::array<int64_t, kPresetCount> presets_{100, 200, 500, 1000, 10000, 30000};
+    std::array<int32_t, kPresetCount> presets_{100, 200, 500, 1000, 10000, 30000};
     int safeBoxId_ = 0;
     int keypadId_ = 0;
     int setDepositId_ = 0;

@@ -9,23 +9,17 @@
 #include "frame/panels/InputBar.h"
 #include "platform/Dialogs.h"
 
-#if __has_include("frame/panels/safebox/SafeBoxDlg.h")
+#include "frame/net/FrameRequests.h"
 #include "frame/panels/safebox/NumKeyPadDlg.h"
 #include "frame/panels/safebox/SafeBoxDlg.h"
+#include "frame/panels/safebox/SafeBoxEvents.h"
 #include "frame/panels/safebox/SetDepositDlg.h"
-#define PVBN_HAS_SAFE_BOX_DIALOGS 1
-#endif
 
 namespace {
 
 constexpr char kOpenWait[] = "正在打开保险箱，请稍等......";
-constexpr double kSafeBoxDepth = 89950;
-constexpr double kKeypadDepth = 89980;
-constexpr double kSetDepositDepth = 89990;
 
 }  // namespace
-
-#ifdef PVBN_HAS_SAFE_BOX_DIALOGS
 
 void CInputBar::OpenSafeBox() {
     CGameFrameApp* app = CGameFrameApp::Current();
@@ -34,7 +28,7 @@ void CInputBar::OpenSafeBox() {
         return;
     }
     std::string text;
-    std::array<uint8_t, kSafeBoxReplySize> reply{};
+    std::array<uint8_t, frame_requests::kSafeBoxReplySize> reply{};
     app->PostToCommThread(kOpenWait, true);
     const int ok = connection->QuerySafeBox(text, reply);
     app->PostToCommThread("", false);
@@ -114,16 +108,3 @@ void CInputBar::CenterSafeBoxChildren() {
         dialog->CenterChildDialogs();
     }
 }
-
-#else
-
-// Without the safe-box dialogs the bar opens nothing.
-void CInputBar::OpenSafeBox() {}
-void CInputBar::OpenSetDeposit() {}
-void CInputBar::ShowKeypad(int, int32_t, int) {}
-int32_t CInputBar::GetKeypadResult() {
-    return 0;
-}
-void CInputBar::CenterSafeBoxChildren() {}
-
-#endif

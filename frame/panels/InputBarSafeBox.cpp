@@ -1,13 +1,14 @@
 // The input bar's silver transfers: the quick-silver presets, the take with
 // the protection-password keypad, and the safe-box and preset dialogs.
 #include <array>
+#include <optional>
 #include <string>
 
 #include "frame/GameFrameApp.h"
 #include "frame/net/FrameRequests.h"
 #include "frame/net/GameConnection.h"
 #include "frame/panels/InputBar.h"
-#include "frame/panels/SilverAmounts.h"
+#include "frame/panels/safebox/SilverAmounts.h"
 #include "frame/view/MatchPanelTexts.h"
 #include "platform/Dialogs.h"
 
@@ -43,18 +44,18 @@ void CInputBar::SetCarriedSilver(int64_t amount) {
         return;
     }
     const int64_t carried = OwnSilver();
-    const int64_t difference = carried - amount;
-    if (amount < 0 || (difference != 0 && !IsTransferAmount(difference < 0 ? -difference : difference))) {
-        ShowMessage(*app, kAskForSilverAmount);
+    const SilverChange change = PlanSilverChange(carried, amount);
+    if (change.kind == SilverChange::kRefused) {
+        ShowMessage(*app, kEnterAmountText);
         return;
     }
-    if (difference == 0) {
+    if (change.kind == SilverChange::kEqual) {
         ShowResult(*app, "当前银子等于设定值。");
         return;
     }
     std::string text;
-    if (difference > 0) {
-        int32_t moved = static_cast<int32_t>(difference);
+    if (change.kind == SilverChange::kSave) {
+        int32_t moved = change.amount;
         uint32_t result = 0;
         app->PostToCommThread(kSaveWait, true);
         const int ok = connection->TransferOutOfGame(text, moved, result);
@@ -64,9 +65,10 @@ void CInputBar::SetCarriedSilver(int64_t amount) {
             return;
         }
         // The transfer notice corrects the shown silver later.
-        ShowResult(*app, FormatText("设定成功。\r\n\r\n(已经存入保险箱 %d 两，%s当前有银子 %lld 两)",
-                                    moved, app->GetGameName().c_str(),
-                                    static_cast<long long>(carried - moved)));
+        ShowResult(
+            *app,
+            FormatText("设定成功。\r\n\r\n(已经存入保险箱 %d 两，%s当前有银子 %lld 两)", moved,
+                       app->GetGameName().c_str(), static_cast<long long>(carried - moved)));
         return;
     }
     std::array<int32_t, 6> take{};
@@ -75,12 +77,12 @@ void CInputBar::SetCarriedSilver(int64_t amount) {
     const int hasPassword = connection->QueryTake(text, take, result);
     app->PostToCommThread("", false);
     if (hasPassword != 0) {
-        waitingAmount_ = -difference;
+        waitingAmount_ = change.amount;
         ShowKeypad(1, take[1], kKeypadRoute);
         return;
     }
-    if (result == kResultNoProtection) {
-        QuickTake(-difference, 0);
+    if (result == frame_requests::kResultNoProtection) {
+        QuickTake(change.amount, 0);
         return;
     }
     ShowMessage(*app, text);
@@ -92,20 +94,22 @@ void CInputBar::QuickTake(int64_t amount, int32_t passwordResult) {
     if (connection == nullptr) {
         return;
     }
-    if (!IsTransferAmount(amount)) {
-        ShowMessage(*app, kAskForSilverAmount);
+    const std::optional<int32_t> moved = TransferableAmount(amount);
+    if (!moved) {
+        ShowMessage(*app, kEnterAmountText);
         return;
     }
     const int64_t carried = OwnSilver();
     std::string text;
     app->PostToCommThread(kTakeWait, true);
-    const int ok = connection->TransferIntoGame(text, static_cast<int32_t>(amount), passwordResult);
+    const int ok = connection->TransferIntoGame(text, *moved, passwordResult);
     app->PostToCommThread("", false);
     if (ok == 0) {
         ShowMessage(*app, text);
         return;
     }
-    ShowResult(*app, FormatText("设定成功。\r\n\r\n(已经从保险箱中取出 %lld 两，%s当前有银子 %lld 两)",
-                                static_cast<long long>(amount), app->GetGameName().c_str(),
-                                static_cast<long long>(carried + amount)));
+    ShowResult(*app,
+               FormatText("设定成功。\r\n\r\n(已经从保险箱中取出 %lld 两，%s当前有银子 %lld 两)",
+                          static_cast<long long>(amount), app->GetGameName().c_str(),
+                          static_cast<long long>(carried + amount)));
 }
