@@ -35,6 +35,7 @@
 namespace safebox_test {
 
 using namespace connection_test;
+using testserver::ServiceScript;
 
 constexpr int kSceneWidth = 1024;
 constexpr int kSceneHeight = 738;
@@ -67,7 +68,6 @@ protected:
         platform::SetProgramFolderForTesting((folder.Path() / "game").string() + "/");
         platform::SetScreenForTesting({0, 0, kSceneWidth, kSceneHeight + 30},
                                       {0, 0, kSceneWidth, kSceneHeight});
-        platform::SetInputBackend(&input);
         ZepRegisterSocketWindowClass();
         platform::SetEthernetAddressesForTesting(
             std::vector<platform::EthernetAddress>{{0x0a, 0x1b, 0x2c, 0x3d, 0x4e, 0x5f}});
@@ -116,7 +116,6 @@ protected:
         wnd.reset();
         app.DetachFrameView();
         connection.Close();
-        platform::SetInputBackend(nullptr);
         platform::ResetScreenForTesting();
         platform::SetProgramFolderForTesting({});
         platform::SetEthernetAddressesForTesting(std::nullopt);
@@ -127,9 +126,9 @@ protected:
         auto clock = time.MakeClock();
         clock->Reset(5000);
         wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(wnd->Create("游戏", platform::kStyleVisible, 0,
-                              {0, 0, kSceneWidth, kSceneHeight}, 0),
-                  1);
+        ASSERT_EQ(
+            wnd->Create("游戏", platform::kStyleVisible, 0, {0, 0, kSceneWidth, kSceneHeight}, 0),
+            1);
         app.SetMainWindow(wnd->Id());
         auto* resources = new ResourceModule;
         for (const auto& [name, bytes] : images) {
@@ -161,11 +160,11 @@ protected:
         const int y = static_cast<int>(object->GetY());
         ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
         Frame();
-        ASSERT_TRUE(platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true,
-                                                    x, y));
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
         Frame();
-        ASSERT_TRUE(platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false,
-                                                    x, y));
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
         Frame();
     }
     // Clicks the box's edit and types the text.
@@ -190,6 +189,7 @@ protected:
         dialog->EnableDrag(1);
         dialog->CenterInScene();
         dialog->Show();
+        dialog->Invalidate();
         Frame();
         return dialog;
     }
@@ -232,7 +232,6 @@ protected:
     }
 
     zeptest::TempFolder folder;
-    platform::RecordingInputBackend input;
     ManualTime time;
     std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
     ConnectedApp app;

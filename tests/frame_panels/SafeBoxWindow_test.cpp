@@ -250,6 +250,7 @@ protected:
         keypad->ClearPassword();
         keypad->CenterInScene();
         keypad->Show();
+        keypad->Invalidate();
         Frame();
         return keypad;
     }
@@ -300,6 +301,7 @@ TEST_F(KeypadWindowTest, ThePasswordLengthIsCheckedAndCappedAt16) {
     EXPECT_NE(keypad->GetCalcResult(), 0);
     // The close button hides it.
     keypad->Show();
+    keypad->Invalidate();
     Frame();
     Click(keypad->FindButton(kEventKeypadClose));
     EXPECT_FALSE(keypad->IsVisible());
@@ -316,6 +318,7 @@ TEST_F(SafeBoxWindowTest, PresetsAreEditedAndSavedForTheUser) {
     dialog->SetValues(LoadFixDepositValues(file));
     dialog->CenterInScene();
     dialog->Show();
+    dialog->Invalidate();
     Frame();
     EXPECT_EQ(dialog->GetValues(), kDefaultFixDeposit);
     // Cancel saves nothing.
@@ -323,6 +326,7 @@ TEST_F(SafeBoxWindowTest, PresetsAreEditedAndSavedForTheUser) {
     EXPECT_EQ(IniValue(file, "FIXDEPOSIT", "Fix5"), "<none>");
 
     dialog->Show();
+    dialog->Invalidate();
     Frame();
     dialog->GetBox(2)->Clear();
     dialog->GetBox(5)->Clear();

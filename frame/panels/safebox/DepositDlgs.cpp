@@ -67,10 +67,7 @@ void CDepositDlg::CreateInnerPanel() {
     if (CCorvaneCanvas* surface = GetSurface()) {
         panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
     }
-    AttachChild(panel, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        panel->Show();
-    }
+    AttachPart(panel, kSafeBoxChildLink);
 }
 
 void CDepositDlg::CreateButtons() {
@@ -128,10 +125,7 @@ void CDepositDlg::MakeAmountBox(int x, int y) {
     IntRect surface;
     GetSurfaceRect(&surface);
     box->SetPos(GetLeft() + surface.left + x, GetTop() + surface.top + y);
-    AttachChild(box, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        box->Show();
-    }
+    AttachPart(box, kSafeBoxChildLink);
     history_.Load();
     for (int32_t amount : history_.Amounts()) {
         box->AddEntry(std::to_string(amount).c_str());

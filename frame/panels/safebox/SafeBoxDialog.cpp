@@ -84,10 +84,7 @@ int CSafeBoxDialog::MakeButton(const char* image, int event, uint32_t faceFlags)
     button->SetSound(kButtonLookHover, kHoverSound);
     button->SetSound(kButtonLookPressed, kPressSound);
     button->SetZ(GetZ() + kDialogChildStep);
-    AttachChild(button, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        button->Show();
-    }
+    AttachPart(button, kSafeBoxChildLink);
     buttonIds_.push_back(button->GetId());
     return button->GetId();
 }
@@ -132,6 +129,14 @@ void CSafeBoxDialog::PlaceButtonPair(int leftId, int rightId) {
     if (right != nullptr) {
         right->SetPos(middle + kButtonGap / 2.0 + right->GetWidth() / 2,
                       bottom - right->GetHeight() / 2);
+    }
+}
+
+void CSafeBoxDialog::AttachPart(CCorvaneObject* part, uint32_t linkFlags) {
+    AttachChild(part, linkFlags);
+    part->SetTopmost();
+    if (IsVisible() != 0) {
+        part->Show();
     }
 }
 

@@ -61,6 +61,10 @@ protected:
     int MakeCloseButton(int event);
     // Two buttons side by side at the bottom, 24 px apart about the middle.
     void PlaceButtonPair(int leftId, int rightId);
+    // Links the part to the dialog in the dialog's layer (the dialog's own
+    // parts are topmost, so its children must be too) and shows it when the
+    // dialog shows.
+    void AttachPart(CCorvaneObject* part, uint32_t linkFlags);
     // Hides the dialog and invalidates it.
     void HideAndInvalidate();
 

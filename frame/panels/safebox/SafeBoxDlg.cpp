@@ -56,10 +56,7 @@ void CSafeBoxDlg::CreateBacking() {
     backingId_ = backing->GetId();
     backing->SetPos(surface->GetX(), surface->GetY());
     backing->SetZ(surface->GetZ() + kDialogChildStep / 2);
-    AttachChild(backing, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        backing->Show();
-    }
+    AttachPart(backing, kSafeBoxChildLink);
 }
 
 void CSafeBoxDlg::DrawContents() {
@@ -88,10 +85,7 @@ void CSafeBoxDlg::DrawContents() {
                 picture->SetZ(GetZ() + kDialogChildStep);
                 picture->EnableInput(1);
                 picture->BindEvent(kEventClick, GetId(), kEventSafeBoxAdvert, 0, 0);
-                AttachChild(picture, kSafeBoxChildLink);
-                if (IsVisible() != 0) {
-                    picture->Show();
-                }
+                AttachPart(picture, kSafeBoxChildLink);
             }
         }
     }

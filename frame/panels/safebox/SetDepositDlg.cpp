@@ -80,10 +80,7 @@ void CSetDepositDlg::CreateInnerPanel() {
     if (CCorvaneCanvas* surface = GetSurface()) {
         panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
     }
-    AttachChild(panel, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        panel->Show();
-    }
+    AttachPart(panel, kSafeBoxChildLink);
 }
 
 void CSetDepositDlg::DrawTexts() {
@@ -119,10 +116,7 @@ void CSetDepositDlg::CreateRows() {
         box->SetMaxLength(kBoxDigits);
         const int y = 40 + 25 * static_cast<int>(i);
         box->SetPos(GetLeft() + surface.left + 110, GetTop() + surface.top + y + 7);
-        AttachChild(box, kSafeBoxChildLink);
-        if (IsVisible() != 0) {
-            box->Show();
-        }
+        AttachPart(box, kSafeBoxChildLink);
     }
 }
 
