@@ -237,6 +237,42 @@ TEST_F(SafeBoxWindowTest, WhereSilverMayNotMoveTheTransferButtonsDoNothing) {
     EXPECT_FALSE(box->IsVisible());
 }
 
+// The input bar's quick presets: 1000 lies below the carried silver, 30000
+// above it, which takes the difference through the keypad on the bar's own
+// route.
+TEST_F(SafeBoxWindowTest, AQuickPresetBelowSavesAndAboveTakesThroughTheKeypad) {
+    CInputBar* bar = AddInputBar();
+    ASSERT_EQ(bar->GetPresets()[3], 1000);
+    ASSERT_EQ(bar->GetPresets()[5], 30000);
+    bar->OnEvent(MakeEventRecord(bar->GetId(), kEventQuickSilverAmount, 3, 0));
+    const FrameScript::Recorded saved = Received(kTransferOutOfGame);
+    EXPECT_EQ(WordAt(saved.body, 20), kCarried - 1000);
+    EXPECT_EQ(WordAt(saved.body, 80), kCarried);
+    EXPECT_EQ(WordAt(saved.body, 84), TransferRecord::kOutOfGame);
+    EXPECT_EQ(script.Services().GetSafeBox().gameSilver, 1000);
+
+    // The transfer notice would correct the seat; here the server's state
+    // stands for it.
+    script.Services().SetGameSilver(kCarried);
+    script.Services().SetBalance(100000);
+    script.Services().SetProtection(kPassword, kCalcNumber);
+    bar->OnEvent(MakeEventRecord(bar->GetId(), kEventQuickSilverAmount, 5, 0));
+    EXPECT_EQ(script.Count(kQueryTake), 1u);
+    auto* keypad = dynamic_cast<CNumKeyPadDlg*>(view->FindObjectByName(kNumKeyPadDlgName));
+    ASSERT_NE(keypad, nullptr);
+    EXPECT_EQ(keypad->GetRoute(), kKeypadRouteInputBar);
+    EXPECT_EQ(script.Count(kTransferIntoGame), 0u);
+    TypeOnKeypad(kPassword);
+    const FrameScript::Recorded taken = Received(kTransferIntoGame);
+    EXPECT_EQ(WordAt(taken.body, 20), 30000 - kCarried);
+    EXPECT_EQ(WordAt(taken.body, 24), 26046);
+    EXPECT_EQ(WordAt(taken.body, 84), TransferRecord::kIntoGame);
+    EXPECT_EQ(script.Services().GetSafeBox().gameSilver, 30000);
+    // A second answer of the keypad starts nothing.
+    bar->OnEvent(MakeEventRecord(bar->GetId(), kEventKeypadReadyForInputBar, 0, 0));
+    EXPECT_EQ(script.Count(kTransferIntoGame), 1u);
+}
+
 // --- the keypad itself ---
 
 class KeypadWindowTest : public SafeBoxWindowTest {
