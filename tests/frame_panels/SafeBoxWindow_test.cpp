@@ -273,6 +273,28 @@ TEST_F(SafeBoxWindowTest, AQuickPresetBelowSavesAndAboveTakesThroughTheKeypad) {
     EXPECT_EQ(script.Count(kTransferIntoGame), 1u);
 }
 
+TEST_F(SafeBoxWindowTest, TheKeypadShownAgainWhileVisibleKeepsItsKeysAndPassword) {
+    CInputBar* bar = AddInputBar();
+    bar->ShowKeypad(1, 5, kKeypadRouteTakeDialog);
+    Frame();
+    auto* keypad = dynamic_cast<CNumKeyPadDlg*>(view->FindObjectByName(kNumKeyPadDlgName));
+    ASSERT_NE(keypad, nullptr);
+    const std::array<int, 10> order = keypad->GetDigitOrder();
+    Click(keypad->GetKey(4));
+    bar->ShowKeypad(1, 7, kKeypadRouteInputBar);
+    EXPECT_EQ(keypad->GetDigitOrder(), order);
+    EXPECT_EQ(keypad->GetPassword(), std::to_string(order[4]));
+    EXPECT_EQ(keypad->GetCalcNumber(), 5);
+    EXPECT_EQ(keypad->GetRoute(), kKeypadRouteTakeDialog);
+    // Hidden and shown again: cleared, with the new number and route.
+    bar->ShowKeypad(0, 0, 0);
+    EXPECT_FALSE(keypad->IsVisible());
+    bar->ShowKeypad(1, 7, kKeypadRouteInputBar);
+    EXPECT_EQ(keypad->GetPassword(), "");
+    EXPECT_EQ(keypad->GetCalcNumber(), 7);
+    EXPECT_EQ(keypad->GetRoute(), kKeypadRouteInputBar);
+}
+
 // --- the keypad itself ---
 
 class KeypadWindowTest : public SafeBoxWindowTest {
@@ -365,6 +387,11 @@ TEST_F(SafeBoxWindowTest, PresetsAreEditedAndSavedForTheUser) {
     dialog->Invalidate();
     Frame();
     dialog->GetBox(2)->Clear();
+    // Eight digits at most.
+    dialog->GetBox(0)->Clear();
+    Click(dialog->GetBox(0)->GetEdit());
+    ASSERT_TRUE(platform::SynthesizeText(wnd->Id(), "123456789"));
+    Frame();
     dialog->GetBox(5)->Clear();
     Click(dialog->GetBox(5)->GetEdit());
     ASSERT_TRUE(platform::SynthesizeText(wnd->Id(), "77"));
@@ -373,7 +400,7 @@ TEST_F(SafeBoxWindowTest, PresetsAreEditedAndSavedForTheUser) {
     EXPECT_FALSE(dialog->IsVisible());
     EXPECT_EQ(IniValue(file, "FIXDEPOSIT", "Fix2"), "0");
     EXPECT_EQ(IniValue(file, "FIXDEPOSIT", "Fix5"), "77");
-    EXPECT_EQ(LoadFixDepositValues(file), (FixDepositValues{100, 200, 0, 1000, 10000, 77}));
+    EXPECT_EQ(LoadFixDepositValues(file), (FixDepositValues{12345678, 200, 0, 1000, 10000, 77}));
 }
 
 }  // namespace
