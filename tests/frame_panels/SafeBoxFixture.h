@@ -42,16 +42,6 @@ constexpr int kSceneHeight = 738;
 constexpr int32_t kCarried = 1234;
 constexpr int32_t kBalance = 5000;
 
-inline picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
-
 // The window tests' application: a launched table whose own seat carries
 // kCarried silver, in a room that allows the safe box.
 class SafeBoxTest : public ::testing::Test {
@@ -108,7 +98,7 @@ protected:
                                                             {"系统信息框_关闭", 16, 16},
                                                             {"InputBoxBkg", 100, 22},
                                                             {"btnQuickChat", 16, 16}}) {
-            images.emplace_back(name + ".png", SolidPng(width, height, 0x336699));
+            images.emplace_back(name + ".png", picture_bytes::SolidRgbPng(width, height, 0x336699));
         }
         OpenWindow();
     }

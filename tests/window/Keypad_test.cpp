@@ -16,8 +16,6 @@
 #include "engine/ui/CorvaneButton.h"
 #include "frame/panels/InputBoxes.h"
 #include "frame/panels/safebox/NumKeyPadDlg.h"
-#include "platform/Messages.h"
-#include "platform/Sync.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/platform/PictureBytes.h"
 #include "tests/window/XServer.h"
@@ -38,16 +36,6 @@ constexpr uint32_t kKeyColour = 0x3C8CDC;   // 0x00BBGGRR as drawn
 constexpr uint32_t kKeyPixel = 0xDC8C3C;    // 0x00RRGGBB as the server shows it
 constexpr uint32_t kBackground = 0x102030;  // 0x00BBGGRR
 
-picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
-
 class KeypadXTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,7 +48,7 @@ protected:
         for (const auto& [name, w, h] :
              {std::tuple{"系统通知框_按钮", 34, 30}, std::tuple{"系统信息框_关闭", 16, 16},
               std::tuple{"InputBoxBkg", 100, 22}}) {
-            const picture_bytes::Bytes png = SolidPng(w, h, kKeyColour);
+            const picture_bytes::Bytes png = picture_bytes::SolidRgbPng(w, h, kKeyColour);
             resources->AddMemoryResource(std::string(name) + ".png", png.data(), png.size());
         }
         wnd = std::make_unique<CCorvaneWnd>();
@@ -88,20 +76,7 @@ protected:
 
     template <class Condition>
     bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
-        const uint32_t start = platform::GetTickCount32();
-        for (;;) {
-            platform::Message m;
-            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-                platform::DispatchMessage(m);
-            }
-            if (done()) {
-                return true;
-            }
-            if (platform::GetTickCount32() - start >= timeoutMs) {
-                return false;
-            }
-            platform::WaitMessage(5);
-        }
+        return window_test::PumpMessagesUntil(done, timeoutMs);
     }
     void Xdotool(const std::vector<std::string>& arguments) {
         ChildProcess child;

@@ -55,19 +55,7 @@ void CDepositDlg::Create(const char* gameName) {
 }
 
 void CDepositDlg::CreateInnerPanel() {
-    if (Part<CCorvaneCanvas>(innerPanelId_) != nullptr) {
-        return;
-    }
-    CCorvaneCanvas* panel = CreateCanvas(kWidth - 30, kHeight - 40, 0xFF00FF);
-    if (panel == nullptr) {
-        return;
-    }
-    innerPanelId_ = panel->GetId();
-    panel->SetPos(GetLeft() + 15 + panel->GetWidth() / 2, GetTop() + 15 + panel->GetHeight() / 2);
-    if (CCorvaneCanvas* surface = GetSurface()) {
-        panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
-    }
-    AttachPart(panel, kSafeBoxChildLink);
+    MakeInnerPanel(innerPanelId_);
 }
 
 void CDepositDlg::CreateButtons() {

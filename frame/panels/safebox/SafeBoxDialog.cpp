@@ -140,6 +140,23 @@ void CSafeBoxDialog::AttachPart(CCorvaneObject* part, uint32_t linkFlags) {
     }
 }
 
+void CSafeBoxDialog::MakeInnerPanel(int& id) {
+    if (Part<CCorvaneCanvas>(id) != nullptr) {
+        return;
+    }
+    CCorvaneCanvas* panel = CreateCanvas(static_cast<int>(GetWidth()) - 30,
+                                         static_cast<int>(GetHeight()) - 40, 0xFF00FF);
+    if (panel == nullptr) {
+        return;
+    }
+    id = panel->GetId();
+    panel->SetPos(GetLeft() + 15 + panel->GetWidth() / 2, GetTop() + 15 + panel->GetHeight() / 2);
+    if (CCorvaneCanvas* surface = GetSurface()) {
+        panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
+    }
+    AttachPart(panel, kSafeBoxChildLink);
+}
+
 void CSafeBoxDialog::HideAndInvalidate() {
     Hide();
     Invalidate();

@@ -65,6 +65,10 @@ protected:
     // parts are topmost, so its children must be too) and shows it when the
     // dialog shows.
     void AttachPart(CCorvaneObject* part, uint32_t linkFlags);
+    // The inner panel canvas (colour key 0xFF00FF) inset 15 px from the
+    // left and top, 30 px narrower and 40 px lower than the dialog, under
+    // the drawing surface; made once (its id kept in id).
+    void MakeInnerPanel(int& id);
     // Hides the dialog and invalidates it.
     void HideAndInvalidate();
 

@@ -189,12 +189,12 @@ Dialog* OpenChild(CSafeBoxDlg& owner, int& id, double depth, const std::string& 
     return dialog;
 }
 
-}  // namespace
-
-void CSafeBoxDlg::ShowSaveDialog() {
-    CGameFrameApp* app = App();
-    auto* dialog = OpenChild<CSaveDepositDlg>(*this, saveDialogId_, kSaveDepositDepth,
-                                              app != nullptr ? app->GetGameName() : "");
+// Opens the child where the safe box itself opens, with the focus in its
+// amount box.
+template <class Dialog>
+void ShowChild(CSafeBoxDlg& owner, int& id, double depth) {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    auto* dialog = OpenChild<Dialog>(owner, id, depth, app != nullptr ? app->GetGameName() : "");
     if (dialog == nullptr) {
         return;
     }
@@ -204,17 +204,14 @@ void CSafeBoxDlg::ShowSaveDialog() {
     dialog->Invalidate();
 }
 
+}  // namespace
+
+void CSafeBoxDlg::ShowSaveDialog() {
+    ShowChild<CSaveDepositDlg>(*this, saveDialogId_, kSaveDepositDepth);
+}
+
 void CSafeBoxDlg::ShowTakeDialog() {
-    CGameFrameApp* app = App();
-    auto* dialog = OpenChild<CTakeDepositDlg>(*this, takeDialogId_, kTakeDepositDepth,
-                                              app != nullptr ? app->GetGameName() : "");
-    if (dialog == nullptr) {
-        return;
-    }
-    dialog->CenterInScene();
-    dialog->Show();
-    dialog->FocusAmountBox();
-    dialog->Invalidate();
+    ShowChild<CTakeDepositDlg>(*this, takeDialogId_, kTakeDepositDepth);
 }
 
 void CSafeBoxDlg::SetSilver(int32_t n) {
