@@ -12,7 +12,13 @@
 #include <cstdint>
 
 #include "engine/CorvaneControl.h"
+#include "engine/EngineEvents.h"
 #include "engine/ImageRecord.h"
+
+// How a bar attaches its parts: owned, and following its position, depth,
+// visibility and redraws.
+inline constexpr uint32_t kBarChildLink =
+    kLinkOwned | kLinkPosition | kLinkZ | kLinkShow | kLinkHide | kLinkInvalidate;
 
 class CSidePanelBar : public CCorvaneControl {
 public:
