@@ -170,6 +170,20 @@ char* CopyOfEditText(CInputEdit* edit) {
     return edit != nullptr ? edit->GetText() : nullptr;
 }
 
+// The drop button: tells its box of a press before the press moves the
+// focus away from the box's list.
+class CDropButton : public CCorvaneButton {
+public:
+    explicit CDropButton(int boxId) : boxId_(boxId) {}
+    void OnMouseDown() override {
+        SendEvent(MakeEventRecord(boxId_, kEventDropButtonPressed, 0, 0));
+        CCorvaneButton::OnMouseDown();
+    }
+
+private:
+    int boxId_;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -396,7 +410,7 @@ void CDropInputBox::Create() {
     }
     FrameRecord drop;
     GetResourceFrame(&drop, kDropImage, 0);
-    auto* button = new CCorvaneButton;
+    auto* button = new CDropButton(GetId());
     Register(button);
     if (button->IsRegistered() == 0) {
         delete button;
@@ -528,11 +542,23 @@ void CDropInputBox::ToggleList() {
                      button->GetBottom() + list->GetHeight() / 2.0);
     }
     list->Show();
+    list->Invalidate();
 }
 
 int CDropInputBox::OnEvent(const EventRecord& record) {
+    if (record.event == kEventDropButtonPressed) {
+        CDropList* list = GetList();
+        listOpenAtPress_ = list != nullptr && list->IsVisible() != 0;
+        return 1;
+    }
     if (record.event == kEventDropButton) {
-        ToggleList();
+        // The press already closed an open list; the click leaves it so.
+        if (!listOpenAtPress_) {
+            ToggleList();
+        } else if (CDropList* list = GetList()) {
+            list->Hide();
+        }
+        listOpenAtPress_ = false;
     } else if (record.event == kEventDropEntryChosen) {
         // The entry's text is copied before the edit changes anything.
         const std::string chosen =

@@ -1,13 +1,15 @@
 #pragma once
-// Recording stand-ins for the side-panel objects and boxes the frame view
-// makes through the application's factories. What they see goes into a
-// shared log, since the engine owns (and may delete) the objects themselves.
+// Recording stand-ins for the boxes the frame view makes through the
+// application's factories (the splitter is the real one). What they see goes
+// into a shared log, since the engine owns (and may delete) the objects
+// themselves.
 
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/EventRecord.h"
+#include "frame/panels/FramePanels.h"
 #include "frame/view/FramePanelSeams.h"
 
 struct PanelLog {
@@ -25,36 +27,6 @@ struct PanelLog {
         }
         return n;
     }
-};
-
-class RecordingSplitterBar : public CFrameSplitter {
-public:
-    RecordingSplitterBar(std::shared_ptr<PanelLog> log, bool expanded, double width)
-        : log_(std::move(log)), expanded_(expanded) {
-        SetSize(width, 1);
-    }
-    int IsExpanded() override { return expanded_ ? 1 : 0; }
-    int IsCollapsed() override { return expanded_ ? 0 : 1; }
-    void SetCollapsed(int collapsed) override {
-        expanded_ = collapsed == 0;
-        if (collapsed != 0) {
-            log_->calls.push_back("Fold");
-        }
-    }
-    // Keeps its width: the tests' splitter has no picture of its own.
-    void SetSize(double width, double height) override {
-        CCorvaneObject::SetSize(fixedWidth_ > 0 ? fixedWidth_ : width, height);
-        if (fixedWidth_ == 0) {
-            fixedWidth_ = width;
-        }
-    }
-    void Relayout() override { log_->calls.push_back("LayoutParts"); }
-    void Redraw() override {}
-
-private:
-    std::shared_ptr<PanelLog> log_;
-    bool expanded_;
-    double fixedWidth_ = 0;
 };
 
 class RecordingForceQuitBox : public CForceQuitBox {
@@ -106,14 +78,9 @@ private:
 };
 
 // Factories of the recording objects; every object made is written down.
-inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log,
-                                                   bool splitterExpanded = true,
-                                                   double splitterWidth = 6) {
-    FramePanelFactories factories;
-    factories.splitterBar = [log, splitterExpanded, splitterWidth] {
-        log->calls.push_back("made splitter");
-        return new RecordingSplitterBar(log, splitterExpanded, splitterWidth);
-    };
+// The splitter is the real one.
+inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log) {
+    FramePanelFactories factories = MakeFramePanelFactories();
     factories.forceQuitBox = [log] {
         log->calls.push_back("made force-quit box");
         return new RecordingForceQuitBox(log);

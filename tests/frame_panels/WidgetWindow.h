@@ -8,17 +8,21 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/CorvaneView.h"
 #include "engine/CorvaneWnd.h"
 #include "engine/ObjectModule.h"
+#include "engine/ResourceModule.h"
 #include "platform/Messages.h"
 #include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/SceneTestSupport.h"
 #include "tests/engine/TempProgramFolder.h"
+#include "tests/platform/PictureBytes.h"
 
 class WidgetWindowTest : public ::testing::Test {
 protected:
@@ -32,10 +36,26 @@ protected:
         ASSERT_EQ(
             wnd->Create("widgets", platform::kStyleVisible, 0, {40, 30, 40 + 640, 30 + 480}, 0), 1);
         view = new CCorvaneView;
-        ASSERT_EQ(wnd->Initialize(view), 1);
+        auto* resources = new ResourceModule;
+        for (const auto& [name, bytes] : images) {
+            resources->AddMemoryResource(name, bytes.data(), bytes.size());
+        }
+        ASSERT_EQ(wnd->Initialize(view, resources), 1);
         Deliver();
         owner = new RecordingObject(&log);
         Objects().RegisterObject(owner, nullptr);
+    }
+
+    // A one-colour skin picture (colour 0x00BBGGRR) for the next SetUp;
+    // fixtures add theirs in their constructor.
+    void AddImage(const std::string& name, int width, int height, uint32_t colour) {
+        picture_bytes::Bytes samples;
+        for (int i = 0; i < width * height; ++i) {
+            samples.push_back(static_cast<uint8_t>(colour & 0xff));
+            samples.push_back(static_cast<uint8_t>((colour >> 8) & 0xff));
+            samples.push_back(static_cast<uint8_t>((colour >> 16) & 0xff));
+        }
+        images.emplace_back(name + ".png", picture_bytes::Png(width, height, 2, samples));
     }
 
     ObjectModule& Objects() {
@@ -76,6 +96,10 @@ protected:
         Button(true, x, y);
         Button(false, x, y);
     }
+    void Wheel(int notches, int x, int y) {
+        ASSERT_TRUE(platform::SynthesizeMouseWheel(Id(), notches, x, y));
+        Frame();
+    }
     void Drag(int x0, int y0, int x1, int y1, int steps = 4) {
         MoveTo(x0, y0);
         Button(true, x0, y0);
@@ -95,6 +119,7 @@ protected:
         return found;
     }
 
+    std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
     TempProgramFolder folder;
     ManualTime time;
     std::unique_ptr<CCorvaneWnd> wnd;

@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/EngineEvents.h"
+#include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneTextItem.h"
+#include "engine/ui/RichTextElement.h"
 #include "frame/panels/InputBoxes.h"
 #include "frame/panels/LabeledSlider.h"
 #include "frame/panels/PopupMenu.h"
@@ -63,6 +66,29 @@ TEST_F(WidgetsTest, TheScrollBarFollowsTheWheelOwnerAndAThumbDrag) {
     // A press on the track beyond the last page: exactly c - v.
     Click(300, 290);
     EXPECT_EQ(bar->GetPos(), 300);
+
+    // The owner binds the wheel on the bar, as the user list does on its
+    // rows, and scrolls by its own step; the wheel goes to the focus, which
+    // a press on the focusable track gives it.
+    bar->GetTrack()->SetFocusable(1);
+    Click(300, 290);
+    bar->GetTrack()->BindEvent(kEventWheelForward, owner->GetId(), kEventScrollUp, 0, 0);
+    bar->GetTrack()->BindEvent(kEventWheelBackward, owner->GetId(), kEventScrollDown, 0, 0);
+    owner->onEvent = [bar](const EventRecord& r) {
+        const double step = r.event == kEventScrollUp ? -bar->GetStep() : bar->GetStep();
+        if (r.event == kEventScrollUp || r.event == kEventScrollDown) {
+            const double next = std::clamp(bar->GetPosition() + step, 0.0, 300.0);
+            bar->SetMetrics(next, bar->GetPage(), bar->GetTotal(), -1);
+            bar->PostScroll();
+        }
+    };
+    Wheel(1, 300, 150);
+    Wheel(1, 300, 150);
+    EXPECT_EQ(bar->GetPos(), 260);
+    EXPECT_EQ(OwnerEvents(kEventScrollUp).size(), 2u);
+    Wheel(-1, 300, 150);
+    EXPECT_EQ(bar->GetPos(), 280);
+    EXPECT_EQ(bar->GetThumbPos(), 100 + 150 * 280 / 300);
 }
 
 TEST_F(WidgetsTest, ContentWithinTheVisibleLengthHasNowhereToScroll) {
@@ -119,8 +145,9 @@ TEST_F(WidgetsTest, TheMenuSizesItselfToItsItemsAndHidesWhenEmpty) {
     // A click on the first item sends its record.
     menu->SetPos(200, 200);
     menu->Show();
+    menu->Invalidate();
     Frame();
-    ClickItem(menu->GetItem(0));
+    Click(200, static_cast<int>(menu->GetTop()) + 2 + 10);
     EXPECT_EQ(OwnerEvents(80000200).size(), 1u);
     EXPECT_TRUE(OwnerEvents(80000201).empty());
 }
@@ -179,11 +206,20 @@ TEST_F(WidgetsTest, TheDigitEditTakesDigitsOnlyWithinItsByteLimit) {
     EXPECT_EQ(box->GetEditFlags(), 0x2u);
 }
 
-TEST_F(WidgetsTest, EachDropEntryDeliversItsOwnTextAfterOlderOnesWereDropped) {
+class DropBoxTest : public WidgetsTest {
+protected:
+    DropBoxTest() {
+        AddImage("InputBoxBkg", 90, 24, 0x808080);
+        AddImage("btnQuickChat", 16, 16, 0x2020c0);
+    }
+};
+
+TEST_F(DropBoxTest, EachDropEntryDeliversItsOwnTextAfterOlderOnesWereDropped) {
     auto* box = Make<CDropInputBox>();
     box->SetPos(200, 100);
     box->SetWidth(120);
     box->Show();
+    box->Invalidate();
     const char* texts[] = {"100", "2000", "50", "30000", "7", "88", "999"};
     for (const char* text : texts) {
         box->AddEntry(text);
@@ -193,15 +229,28 @@ TEST_F(WidgetsTest, EachDropEntryDeliversItsOwnTextAfterOlderOnesWereDropped) {
     ASSERT_EQ(list->GetItemCount(), 6);
     EXPECT_EQ(list->FindItem("100"), nullptr);
     EXPECT_EQ(box->GetEntries().front(), "2000");
+    Frame();
 
-    // Open the list with the drop button, choose each remaining entry.
+    // The drop button opens and closes the list.
+    CCorvaneButton* drop = box->GetDropButton();
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(drop->GetRight(), 261);  // 1 past the frame's right edge
+    const int dropX = static_cast<int>(drop->GetX());
+    const int dropY = static_cast<int>(drop->GetY());
+    Click(dropX, dropY);
+    ASSERT_NE(list->IsVisible(), 0);
+    EXPECT_EQ(list->GetRight(), drop->GetRight());
+    EXPECT_EQ(list->GetTop(), drop->GetBottom());
+    Click(dropX, dropY);
+    EXPECT_EQ(list->IsVisible(), 0);
+
+    // Each remaining entry, chosen with the mouse, gives its own text.
     for (int i = 0; i < 6; ++i) {
-        box->ToggleList();
-        Frame();
+        Click(dropX, dropY);
         ASSERT_NE(list->IsVisible(), 0);
         CCorvaneTextItem* item = list->GetItem(i);
         ASSERT_NE(item, nullptr);
-        ClickItem(item);
+        Click(static_cast<int>(item->GetX()), static_cast<int>(item->GetY()));
         EXPECT_EQ(TextOf(box->GetText()), texts[i + 1]);
         EXPECT_EQ(list->IsVisible(), 0);
     }
@@ -282,6 +331,86 @@ TEST_F(SliderTest, TheThumbDraggedFollowsTheMouseAndClamps) {
     EXPECT_EQ(slider->SetValue(101), 101);
     EXPECT_EQ(slider->SetValue(-1), -1);
     EXPECT_EQ(slider->GetValue(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class FramedBoxTest : public WidgetsTest {
+protected:
+    FramedBoxTest() { AddImage("InputBoxBkg", 30, 24, 0x808080); }
+};
+
+TEST_F(FramedBoxTest, TheBoxStretchesItsFrameAroundTheEditAndIgnoresNegativeSizes) {
+    auto* box = Make<CInputBox>();
+    box->SetPos(200, 100);
+    EXPECT_EQ(box->GetFrame()->GetCanvasWidth(), 30);  // the picture's size at first
+    box->SetSize(120, 30);
+    box->SetWidth(-5);
+    box->SetHeight(-1);
+    CCorvaneCanvas* frame = box->GetFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetCanvasWidth(), 120);
+    EXPECT_EQ(frame->GetCanvasHeight(), 30);
+    // The border of the picture, the inside in the edit's colour.
+    EXPECT_EQ(frame->GetPixel(0, 0), 0x808080u);
+    EXPECT_EQ(frame->GetPixel(119, 29), 0x808080u);
+    EXPECT_EQ(frame->GetPixel(60, 15), kInputEditBack);
+    EXPECT_EQ(frame->GetPixel(1, 15), 0x808080u);
+    // A single-line edit: 4 narrower, 14 high, centred.
+    CInputEdit* edit = box->GetEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetWidth(), 116);
+    EXPECT_EQ(edit->GetHeight(), 14);
+    EXPECT_EQ(edit->GetX(), 200);
+    EXPECT_EQ(edit->GetY(), 100);
+    // The colour key is never painted.
+    box->FillRect(0, 0, 120, 30, 0xFF00FF);
+    EXPECT_EQ(frame->GetPixel(0, 0), 0x808080u);
+}
+
+TEST_F(FramedBoxTest, EveryInsertedPieceIsBoldWithFlag2) {
+    auto* box = Make<CInputBox>();
+    box->SetEditFlags(kInputKeyboardDigits | kInputBoldText);
+    box->SetText("12");
+    box->SetText("#<");
+    int bold = 0;
+    int all = 0;
+    for (RichTextElement* e = box->GetEdit()->GetFirstElement(); e != nullptr; e = e->next) {
+        ++all;
+        bold += (e->flags & kElementBold) != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(all, 4);
+    EXPECT_EQ(bold, 4);
+    EXPECT_EQ(TextOf(box->GetText()), "12#<");  // markup characters stay text
+
+    box->Clear();
+    box->SetEditFlags(kInputKeyboardDigits);
+    box->SetText("3");
+    EXPECT_EQ(box->GetEdit()->GetFirstElement()->flags & kElementBold, 0u);
+}
+
+TEST_F(SliderTest, TheLabelShowsOverTheThumbAndADisabledSliderIgnoresTheUser) {
+    CLabeledSlider* slider = MakeSlider(40);
+    CCorvaneCanvas* label = slider->GetLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->IsVisible(), 0);
+    const int thumbY = static_cast<int>(slider->GetThumb()->GetY());
+    MoveTo(300, thumbY);
+    EXPECT_EQ(slider->IsHovered(), 1);
+    EXPECT_NE(label->IsVisible(), 0);
+    EXPECT_EQ(label->GetX(), 300 + 18);
+    MoveTo(400, 400);
+    EXPECT_EQ(slider->IsHovered(), 0);
+    EXPECT_EQ(label->IsVisible(), 0);
+
+    slider->SetSliderEnabled(0);
+    log.clear();
+    Click(300, 248);
+    Drag(300, thumbY, 300, 160);
+    EXPECT_EQ(slider->GetValue(), 40);
+    EXPECT_TRUE(OwnerEvents(80000300).empty());
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/net/GameConnection.h"
+#include "frame/panels/FramePanels.h"
 #include "platform/Files.h"
 #include "tests/frame/FrameDoubles.h"
 #include "zep/ZepLog.h"
@@ -129,7 +130,7 @@ public:
 class TestClientApp : public CGameFrameApp {
 public:
     TestClientApp() : CGameFrameApp("pvbn", 21265, 13, 1) {
-        FramePanelFactories factories;
+        FramePanelFactories factories = MakeFramePanelFactories();
         factories.infoBox = [] { return new ConfirmingInfoBox; };
         factories.forceQuitBox = [] { return new ConfirmingForceQuitBox; };
         SetFramePanelFactories(std::move(factories));
