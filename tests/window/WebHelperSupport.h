@@ -6,8 +6,7 @@
 #include <functional>
 
 #include "frame/GameFrameApp.h"
-#include "platform/Messages.h"
-#include "platform/Sync.h"
+#include "tests/window/XServer.h"
 
 namespace window_test {
 
@@ -24,20 +23,7 @@ public:
 
 // Runs the thread's messages until done() holds; false after ms.
 inline bool PumpUntil(const std::function<bool()>& done, uint32_t ms = kPageWaitMs) {
-    const uint32_t start = platform::GetTickCount32();
-    for (;;) {
-        platform::Message message;
-        while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(message);
-        }
-        if (done()) {
-            return true;
-        }
-        if (platform::GetTickCount32() - start >= ms) {
-            return false;
-        }
-        platform::WaitMessage(20);
-    }
+    return PumpMessagesUntil(done, ms);
 }
 
 }  // namespace window_test
