@@ -29,25 +29,19 @@ public:
     virtual int IsExpanded() = 0;
 };
 
-// The side panel ("SubSystem"): a view of bars whose event entry is OnEvent.
-class CSystemBars : public CCorvaneView {};
+// The side panel ("SubSystem") is a plain view here; the panels library's
+// CSystemBars fills it.
 
 // The side panel's advert bar, found by its name "AdvertBar". Its page lives
-// in a window of its own, which the view hides while it lays out.
+// in a window of its own, which the view hides while it lays out; the frame
+// window loads the page once the game data is ready.
 class CAdvertBarPage {
 public:
     virtual ~CAdvertBarPage() = default;
+    virtual void LoadAdvertPage() = 0;
     virtual bool IsPageShowing() = 0;
     virtual void HidePageWindow() = 0;
     virtual void ShowPageWindow() = 0;
-};
-
-// The side panel's user list, found by its name "UserListBar".
-class CUserListBar {
-public:
-    virtual ~CUserListBar() = default;
-    // Scene y of its top edge.
-    virtual int GetTopEdge() = 0;
 };
 
 // The "请求强退" box: a text, a reason input and two answers. Confirm sends
@@ -89,4 +83,6 @@ struct FramePanelFactories {
     std::function<CForceQuitBox*()> forceQuitBox;
     std::function<CExitRequestBox*()> exitRequestBox;
     std::function<CSystemInfoBox*()> infoBox;
+    // The side panel a frame view takes as its "SubSystem" child.
+    std::function<CCorvaneView*()> systemBars;
 };

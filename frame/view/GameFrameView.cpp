@@ -65,7 +65,7 @@ void CGameFrameView::SetPanelFactories(FramePanelFactories factories) {
 const FramePanelFactories& CGameFrameView::PanelFactories() {
     CGameFrameApp* app = CGameFrameApp::Current();
     if (app != nullptr && !factories_.splitterBar && !factories_.forceQuitBox &&
-        !factories_.exitRequestBox && !factories_.infoBox) {
+        !factories_.exitRequestBox && !factories_.infoBox && !factories_.systemBars) {
         return app->GetFramePanelFactories();
     }
     return factories_;

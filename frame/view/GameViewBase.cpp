@@ -7,6 +7,7 @@
 
 #include "frame/GameFrameApp.h"
 #include "frame/RecordFields.h"
+#include "frame/WaitText.h"
 #include "frame/view/GameFrameView.h"
 #include "frame/view/ReplayBars.h"
 #include "zep/ZepLog.h"
@@ -30,20 +31,6 @@ const uint8_t* RecordOf(const EventRecord& record) {
 size_t LengthOf(const EventRecord& record) {
     return record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
 }
-
-// Shows the wait text while a request runs, and hides it after.
-class WaitTextScope {
-public:
-    WaitTextScope(CGameFrameApp& app, const char* text) : app_(app) {
-        app_.PostToCommThread(text, true);
-    }
-    ~WaitTextScope() { app_.PostToCommThread({}, false); }
-    WaitTextScope(const WaitTextScope&) = delete;
-    WaitTextScope& operator=(const WaitTextScope&) = delete;
-
-private:
-    CGameFrameApp& app_;
-};
 
 using WelfareSender = int (CGameConnection::*)(std::string&, int32_t, int32_t, int32_t&);
 

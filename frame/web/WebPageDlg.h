@@ -14,28 +14,18 @@
 //    is freed.
 //  - UI thread only.
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "frame/web/NoTemplateDialog.h"
+#include "frame/web/SkinnedWebDialog.h"
 #include "frame/web/WebHtmlCtrl.h"
 
-// A control's command to its dialog: the control id in the low half of
-// wParam.
-inline constexpr uint32_t kMsgCommand = 0x0111;
-
-class CWebPageDlg : public CNoTemplateDialog {
+class CWebPageDlg : public CSkinnedWebDialog {
 public:
-    static constexpr int kBrowserId = 100000;
-    static constexpr int kCloseButtonId = 100001;
-    static constexpr uint32_t kCloseCommand = kCloseButtonId & 0xFFFF;  // 34465
-    static constexpr int kCaptionHeight = 18;
     static constexpr int kDefaultWidth = 454;
     static constexpr int kDefaultHeight = 400;
 
-    CWebPageDlg();
+    CWebPageDlg() = default;
     ~CWebPageDlg() override;
 
     // The browser area's size; a value of 0 or less leaves its side as it
@@ -44,8 +34,6 @@ public:
     // Opens the window on the address (url, "?" and the query when there is
     // one). 0 and nothing done for an empty url, else 1.
     int Navigate(std::string_view title, std::string_view url, std::string_view query);
-    // Hides and destroys the window; nothing when none is open.
-    void CloseWindow();
 
     CWebPageHtmlCtrl& Browser() { return browser_; }
     int Width() const { return width_; }
@@ -53,34 +41,20 @@ public:
     const std::string& Title() const { return title_; }
     // The address the last window opened.
     std::string Address() const;
-    bool HasCloseButton() const { return !closeFaces_.empty(); }
+    bool HasCloseButton() const { return Skin().HasCloseButton(); }
     // The close button's rectangle in the client area (empty without faces).
-    platform::PixelRect CloseButtonRect() const;
+    platform::PixelRect CloseButtonRect() const { return Skin().CloseButtonRect(); }
 
 protected:
     bool OnInitDialog() override;
-    platform::LResult OnMessage(uint32_t id, platform::WParam wParam,
-                                platform::LParam lParam) override;
+    CHtmlCtrl* PageBrowser() override { return &browser_; }
+    std::string_view SkinCaption() const override { return title_; }
 
 private:
-    // 32-bit pixels (blue, green, red, alpha), rows from the top.
-    struct Picture {
-        int width = 0;
-        int height = 0;
-        std::vector<uint32_t> pixels;
-    };
-
-    void LoadCloseButton(const std::string& path);
-    void Paint();
-    void OnLeftButton(bool down, int x, int y);
-
     CWebPageHtmlCtrl browser_;
-    Picture background_;
     std::string title_;
     std::string url_;
     std::string query_;
-    std::vector<Picture> closeFaces_;  // normal, selected, focused, disabled
-    bool closePressed_ = false;
     int width_ = kDefaultWidth;
     int height_ = kDefaultHeight;
 };

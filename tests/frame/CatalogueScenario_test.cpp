@@ -689,7 +689,7 @@ TEST_F(CatalogueScenarioTest, EveryRequestAndItsRepliesOrSilence) {
                      1,
                      kResultOk,
                      "",
-                     [&] { EXPECT_EQ(WordAt(safeBox, 0), 5000); }},
+                     [&] { EXPECT_EQ(WordAt(safeBox, 4), 5000); }},
                     {kQuerySafeBox, "60019", reply(kQuerySafeBox, 60019),
                      [&](std::string& t) { return client.QuerySafeBox(t, safeBox); }, 0, 60019,
                      "非常抱歉，系统正在维护中，请稍候再操作。"},
@@ -761,12 +761,15 @@ TEST_F(CatalogueScenarioTest, EveryRequestAndItsRepliesOrSilence) {
                     // 200043: the take.
                     {kQueryTake,
                      "10, 24 bytes",
-                     {},
+                     reply(kQueryTake, kResultOk, Words({5000, 123456789})),
                      [&](std::string& t) { return client.QueryTake(t, take, reported); },
                      1,
                      kResultOk,
                      "",
-                     [&] { EXPECT_EQ(take[0], 5000); }},
+                     [&] {
+                         EXPECT_EQ(take[0], 5000);
+                         EXPECT_EQ(take[1], 123456789);
+                     }},
                     {kQueryTake, "60000", reply(kQueryTake, kResultNoProtection),
                      [&](std::string& t) { return client.QueryTake(t, take, reported); }, 0,
                      kResultNoProtection,

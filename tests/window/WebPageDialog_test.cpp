@@ -23,19 +23,12 @@
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
 #include "tests/window/PageServer.h"
+#include "tests/window/WebHelperSupport.h"
 
 namespace {
 
-constexpr uint32_t kPageWaitMs = 20000;
-
-class OfflineApp : public CGameFrameApp {
-public:
-    OfflineApp() : CGameFrameApp("pvbn", 21265, 13, 1) {}
-    int GetPlayerCount() override { return 4; }
-    using CGameFrameApp::ExitInstance;
-    using CGameFrameApp::InitInstance;
-    using CGameFrameApp::SetLaunchFields;
-};
+using window_test::OfflineApp;
+using window_test::PumpUntil;
 
 // The helper programs this process started and still runs.
 std::vector<pid_t> RunningHelpers() {
@@ -64,23 +57,6 @@ std::vector<pid_t> RunningHelpers() {
     }
     ::closedir(proc);
     return found;
-}
-
-bool PumpUntil(const std::function<bool()>& done, uint32_t ms = kPageWaitMs) {
-    const uint32_t start = platform::GetTickCount32();
-    for (;;) {
-        platform::Message message;
-        while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(message);
-        }
-        if (done()) {
-            return true;
-        }
-        if (platform::GetTickCount32() - start >= ms) {
-            return false;
-        }
-        platform::WaitMessage(20);
-    }
 }
 
 class WebPageDialogOnHelperTest : public ::testing::Test {
