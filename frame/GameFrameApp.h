@@ -93,6 +93,9 @@ public:
     // Puts a new looker-on into the first free slot and counts him. False
     // (nothing changed) when all 64 slots are taken.
     bool AddLookerOn(const UserRecord& user);
+    // Empties the looker-on slot of the user, if any; false when there is
+    // none.
+    bool RemoveLookerOn(int32_t userId);
 
     // --- Accessors ---
     int32_t GetUserID() const { return launch_.userId; }

@@ -29,6 +29,7 @@
 
 #include "engine/CorvaneView.h"
 #include "engine/EventRecord.h"
+#include "frame/panels/ChatLines.h"
 
 class CCorvaneCanvas;
 class CGameFrameApp;
@@ -120,6 +121,9 @@ public:
     // time; the system's by default.
     void SetTickClock(TickClock clock) { tickClock_ = std::move(clock); }
     void SetLocalClock(LocalClock clock) { localClock_ = std::move(clock); }
+    // Whether the main window fills the work area; the frame view's answer
+    // by default.
+    void SetMaximizedProbe(std::function<bool()> probe) { maximizedProbe_ = std::move(probe); }
     uint32_t GetLastChatTick() const { return m_lastChatTick; }
     // The full path of the last screenshot written, empty before.
     const std::string& GetLastScreenshotPath() const { return lastScreenshot_; }
@@ -140,6 +144,10 @@ protected:
     // The maximised state as the frame view keeps it.
     bool IsWindowMaximized();
     void WriteWelcomeLine();
+    // The advice page's server.
+    virtual std::string AdviceHost();
+    // Shows the advert page and frees the heap text.
+    void NavigateAdvert(char* heapText);
     void RefreshScoreAfterTableChange(bool resetHistory);
 
     uint32_t m_lastChatTick = 0;
@@ -149,10 +157,13 @@ protected:
     int backgroundId_ = 0;
 
 private:
+    chat_lines::ChatColours Colours();
+    std::tm LocalNow();
     void LayoutBackground(int left, int top, int width, int height);
     void MakeSystemBarButtons();
     uint32_t NowTick();
 
+    std::function<bool()> maximizedProbe_;
     TickClock tickClock_;
     LocalClock localClock_;
     std::string lastScreenshot_;
