@@ -42,14 +42,6 @@ private:
     uint32_t exitRequestTick_ = 0;
 };
 
-// The side panel's advert bar, found by its name "AdvertBar": loads its
-// page once the game data is ready.
-class CAdvertBar {
-public:
-    virtual ~CAdvertBar() = default;
-    virtual void LoadAdvertPage() = 0;
-};
-
 // The game view's idle kick, as the connection reaches it: a passed silver
 // check cancels it. The game view base implements it; the connection finds
 // it on the application's game view.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "frame/GameFrameApp.h"
+#include "frame/view/FramePanelSeams.h"
 #include "frame/web/BrowserJob.h"
 #include "frame/web/WebUrlCommand.h"
 #include "platform/BlockingSleep.h"
@@ -247,7 +248,7 @@ void CGameFrameWnd::OnGameDataReady() {
     view->OnGameDataReady();
     CCorvaneView* side = view->GetSubSystem();
     CCorvaneObject* bar = side != nullptr ? side->FindObjectByName("AdvertBar") : nullptr;
-    if (auto* advert = dynamic_cast<CAdvertBar*>(bar)) {
+    if (auto* advert = dynamic_cast<CAdvertBarPage*>(bar)) {
         advert->LoadAdvertPage();
     }
 }

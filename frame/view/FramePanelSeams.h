@@ -29,10 +29,12 @@ public:
 // CSystemBars fills it.
 
 // The side panel's advert bar, found by its name "AdvertBar". Its page lives
-// in a window of its own, which the view hides while it lays out.
+// in a window of its own, which the view hides while it lays out; the frame
+// window loads the page once the game data is ready.
 class CAdvertBarPage {
 public:
     virtual ~CAdvertBarPage() = default;
+    virtual void LoadAdvertPage() = 0;
     virtual bool IsPageShowing() = 0;
     virtual void HidePageWindow() = 0;
     virtual void ShowPageWindow() = 0;

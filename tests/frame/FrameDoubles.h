@@ -22,7 +22,7 @@
 #include "zep/ZepMessage.h"
 
 // An engine object that records the events it receives.
-class RecordingBar : public CCorvaneObject, public CAdvertBar, public CAdvertBarPage {
+class RecordingBar : public CCorvaneObject, public CAdvertBarPage {
 public:
     void LoadAdvertPage() override { ++advertPagesLoaded; }
     // The advert page's window: "hide" and "show" as the view asks.

@@ -1,0 +1,5 @@
+#include "frame/panels/OperateBar.h"
+
+void COperateBar::Create() {
+    SetName("OpereateBar");
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The common base of the side panel's bars: an engine control that finds
+// the side panel ("SubSystem") by name and re-places its own children when
+// the side panel moved or resized it.
+//
+// Rules:
+//  - A bar keeps no pointer to the side panel or to another bar: it finds
+//    them by engine object name on every use, and does nothing when the
+//    name is not found.
+//  - Relayout runs after every move or resize of the bar.
+
+#include <cstdint>
+
+#include "engine/CorvaneControl.h"
+#include "engine/ImageRecord.h"
+
+class CSidePanelBar : public CCorvaneControl {
+public:
+    // Re-places the bar's own children for its current rectangle.
+    virtual void Relayout() {}
+
+protected:
+    // The side panel, or null.
+    CCorvaneObject* FindSubSystem();
+    // Delivers {side panel, event, p1, p2} at once; false without a side panel.
+    bool SendToSubSystem(int event, intptr_t param1, intptr_t param2);
+    // Frame n of a skin image; width and height 0 when it is missing.
+    FrameRecord SkinFrame(const char* name, int frame = 0);
+    // Left and top edges of the bar, cut to whole numbers.
+    int LeftEdge();
+    int TopEdge();
+};
