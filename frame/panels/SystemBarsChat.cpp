@@ -17,7 +17,7 @@
 #include "frame/panels/InputBar.h"
 #include "frame/panels/SystemBars.h"
 #include "frame/panels/UserListBar.h"
-#include "frame/panels/services/ScreenJpeg.h"
+#include "frame/panels/services/SaveScreenJpeg.h"
 #include "platform/Sync.h"
 
 using namespace chat_lines;
