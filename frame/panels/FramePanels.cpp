@@ -1,0 +1,9 @@
+#include "frame/panels/FramePanels.h"
+
+#include "frame/panels/SplitterBar.h"
+
+FramePanelFactories MakeFramePanelFactories() {
+    FramePanelFactories factories;
+    factories.splitterBar = [] { return new CSplitterBar; };
+    return factories;
+}
