@@ -54,7 +54,8 @@ std::string OwnLine(const CGameFrameApp& app, const ChatColours& colours, std::s
 
 std::string OtherPlayerLine(const CGameFrameApp& app, const ChatColours& colours, Record record) {
     const int32_t speaker = Word(record, 0);
-    const std::string head = Format("%s<c=%d>", MemberHead(app, speaker).c_str(), colours.otherName);
+    const std::string head =
+        Format("%s<c=%d>", MemberHead(app, speaker).c_str(), colours.otherName);
     const std::string style =
         app.IsHighlightedUser(speaker) ? kHighlightStyle : Format("<c=%d>", colours.otherText);
     return Format("%s%s说: %s%s\n", head.c_str(), app.GetUserName(speaker).c_str(), style.c_str(),
@@ -161,30 +162,32 @@ std::string BaseSilverLine(const CGameFrameApp& app, Record record) {
     const int32_t amount = Word(record, 3);
     const int32_t total = Word(record, 4);
     switch (Word(record, 2)) {
-    case 1:
-        return Format(
-            " <z=qe系统通知> <c=255>%s<>从保险箱中取出<c=255>%d<>两银子, 现有<c=255>%d<>两银子 "
-            "\r\n",
-            name.c_str(), amount, total);
-    case 2:
-        return Format(
-            " <z=qe系统通知> <c=255>%s<>存入<c=255>%d<>两银子到保险箱, 现有<c=255>%d<>两银子 \r\n",
-            name.c_str(), amount, total);
-    case 3:
-        return Format(" <z=qe系统通知> <c=255>%s<>领取了低保到%s, 共<c=255>%d<>两银子 \r\n",
-                      name.c_str(), "游戏", amount);
-    case 4:
-        if (user == app.GetUserID()) {
+        case 1:
             return Format(
-                " <z=qe系统通知> 您领取了<c=255>%d<>两银子奖励到游戏, 现有<c=255>%d<>两银子 \r\n",
-                amount, total);
-        }
-        return Format(
-            " <z=qe系统通知> <c=255>%s<>领取了<c=255>%d<>两银子奖励到游戏, "
-            "现有<c=255>%d<>两银子 \r\n",
-            name.c_str(), amount, total);
-    default:
-        return {};
+                " <z=qe系统通知> <c=255>%s<>从保险箱中取出<c=255>%d<>两银子, 现有<c=255>%d<>两银子 "
+                "\r\n",
+                name.c_str(), amount, total);
+        case 2:
+            return Format(
+                " <z=qe系统通知> <c=255>%s<>存入<c=255>%d<>两银子到保险箱, 现有<c=255>%d<>两银子 "
+                "\r\n",
+                name.c_str(), amount, total);
+        case 3:
+            return Format(" <z=qe系统通知> <c=255>%s<>领取了低保到%s, 共<c=255>%d<>两银子 \r\n",
+                          name.c_str(), "游戏", amount);
+        case 4:
+            if (user == app.GetUserID()) {
+                return Format(
+                    " <z=qe系统通知> 您领取了<c=255>%d<>两银子奖励到游戏, 现有<c=255>%d<>两银子 "
+                    "\r\n",
+                    amount, total);
+            }
+            return Format(
+                " <z=qe系统通知> <c=255>%s<>领取了<c=255>%d<>两银子奖励到游戏, "
+                "现有<c=255>%d<>两银子 \r\n",
+                name.c_str(), amount, total);
+        default:
+            return {};
     }
 }
 
@@ -198,48 +201,50 @@ std::string BaseSilverChangeLine(Record record, int32_t currentBaseSilver) {
 
 std::string PrizeLine(const CGameFrameApp& app, Record record) {
     const int32_t flags = Word(record, 10);
-    const char* prefix = (flags & 1) != 0 ? "充值成功 " : (flags & 2) != 0 ? "充值活动奖励成功 " : "";
+    const char* prefix = (flags & 1) != 0   ? "充值成功 "
+                         : (flags & 2) != 0 ? "充值活动奖励成功 "
+                                            : "";
     const int32_t amount = Word(record, 8);
     const int32_t total = Word(record, 6);
     std::string shortText;
     std::string longText;
     switch (Word(record, 2)) {
-    case 0:
-        shortText = Format("银子<c=255>%d<>两", amount);
-        longText = Format("%s得到了<c=255>%d<>两银子, 现有<c=255>%d<>两银子 \r\n", prefix, amount,
-                          total);
-        break;
-    case 1:
-        shortText = Format("积分<c=255>%d<>", amount);
-        longText =
-            Format("%s得到了<c=255>%d<>积分, 现有<c=255>%d<>积分 \r\n", prefix, amount, total);
-        break;
-    case 2:
-        shortText = Format("通宝<c=255>%d<>", amount);
-        longText =
-            Format("%s得到了<c=255>%d<>通宝, 现有<c=255>%d<>通宝 \r\n", prefix, amount, total);
-        break;
-    default:
-        return " <z=qe系统通知> 充值成功 \r\n";
+        case 0:
+            shortText = Format("银子<c=255>%d<>两", amount);
+            longText = Format("%s得到了<c=255>%d<>两银子, 现有<c=255>%d<>两银子 \r\n", prefix,
+                              amount, total);
+            break;
+        case 1:
+            shortText = Format("积分<c=255>%d<>", amount);
+            longText =
+                Format("%s得到了<c=255>%d<>积分, 现有<c=255>%d<>积分 \r\n", prefix, amount, total);
+            break;
+        case 2:
+            shortText = Format("通宝<c=255>%d<>", amount);
+            longText =
+                Format("%s得到了<c=255>%d<>通宝, 现有<c=255>%d<>通宝 \r\n", prefix, amount, total);
+            break;
+        default:
+            return " <z=qe系统通知> 充值成功 \r\n";
     }
     switch (Word(record, 1)) {
-    case 2:
-        if (Word(record, 3) != app.GetGameID()) {
-            return Format(" <z=qe系统通知> 您在其他游戏%s", longText.c_str());
-        }
-        if (Word(record, 0) == app.GetUserID()) {
-            return Format(" <z=qe系统通知> 您%s", longText.c_str());
-        }
-        return Format(" <z=qe系统通知> 玩家【%s】%s", app.GetUserName(Word(record, 0)).c_str(),
-                      longText.c_str());
-    case 0:
-        return Format(" <z=qe系统通知> 您%s得到了%s, 请到保险箱领取 \r\n", prefix,
-                      shortText.c_str());
-    case 1:
-        return Format(" <z=qe系统通知> 您%s得到了%s, 请到后备箱领取 \r\n", prefix,
-                      shortText.c_str());
-    default:
-        return {};
+        case 2:
+            if (Word(record, 3) != app.GetGameID()) {
+                return Format(" <z=qe系统通知> 您在其他游戏%s", longText.c_str());
+            }
+            if (Word(record, 0) == app.GetUserID()) {
+                return Format(" <z=qe系统通知> 您%s", longText.c_str());
+            }
+            return Format(" <z=qe系统通知> 玩家【%s】%s", app.GetUserName(Word(record, 0)).c_str(),
+                          longText.c_str());
+        case 0:
+            return Format(" <z=qe系统通知> 您%s得到了%s, 请到保险箱领取 \r\n", prefix,
+                          shortText.c_str());
+        case 1:
+            return Format(" <z=qe系统通知> 您%s得到了%s, 请到后备箱领取 \r\n", prefix,
+                          shortText.c_str());
+        default:
+            return {};
     }
 }
 

@@ -137,7 +137,7 @@ void CSystemBars::Create() {
     CreateInputBar();
 }
 
-CCorvaneObject* CSystemBars::AdoptBar(CCorvaneObject* bar) {
+CCorvaneObject* CSystemBars::AdoptBar(CCorvaneObject* bar, const char* name) {
     if (bar == nullptr) {
         return nullptr;
     }
@@ -146,20 +146,22 @@ CCorvaneObject* CSystemBars::AdoptBar(CCorvaneObject* bar) {
         return nullptr;
     }
     Register(bar);
+    // Every operation finds the bar by this name.
+    bar->SetName(name);
     AttachChild(bar, kLinkOwned);
     return bar;
 }
 
 CCorvaneObject* CSystemBars::CreateAdvertBar() {
-    return AdoptBar(new CAdvertBar);
+    return AdoptBar(new CAdvertBar, kAdvertBarName);
 }
 
 CCorvaneObject* CSystemBars::CreateOperateBar() {
-    return AdoptBar(new COperateBar);
+    return AdoptBar(new COperateBar, kOperateBarName);
 }
 
 CCorvaneObject* CSystemBars::CreateUserListBar() {
-    auto* bar = As<CUserListBar>(AdoptBar(new CUserListBar));
+    auto* bar = As<CUserListBar>(AdoptBar(new CUserListBar, kUserListBarName));
     if (bar == nullptr) {
         return nullptr;
     }
@@ -182,7 +184,7 @@ CCorvaneObject* CSystemBars::CreateUserListBar() {
 }
 
 CCorvaneObject* CSystemBars::CreateMatchListBar() {
-    return AdoptBar(new CMatchListBar);
+    return AdoptBar(new CMatchListBar, kMatchListBarName);
 }
 
 CCorvaneObject* CSystemBars::CreateActivityBar() {
@@ -190,15 +192,15 @@ CCorvaneObject* CSystemBars::CreateActivityBar() {
     if (app == nullptr || app->GetActiveButtons().empty()) {
         return nullptr;
     }
-    return AdoptBar(new CActivityBar);
+    return AdoptBar(new CActivityBar, kActivityBarName);
 }
 
 CCorvaneObject* CSystemBars::CreateChatBox() {
-    return AdoptBar(new CChatBox);
+    return AdoptBar(new CChatBox, kChatBoxName);
 }
 
 CCorvaneObject* CSystemBars::CreateInputBar() {
-    auto* input = As<CInputBar>(AdoptBar(new CInputBar));
+    auto* input = As<CInputBar>(AdoptBar(new CInputBar, kInputBarName));
     if (input == nullptr) {
         return nullptr;
     }
@@ -367,7 +369,8 @@ void CSystemBars::Relayout() {
         const int activity = GetActivityBarHeight();
         bar->SetSize(width, activity);
         if (activity > 0) {
-            bar->SetPos((width + 1) / 2 + left, top + operate + advert + userList + 1 + activity / 2);
+            bar->SetPos((width + 1) / 2 + left,
+                        top + operate + advert + userList + 1 + activity / 2);
             bar->Show();
             LayOutBar(bar);
         } else {
@@ -513,158 +516,158 @@ int CSystemBars::OnEvent(const EventRecord& record) {
     auto text = [&]() { return EventParamPointer<const char>(p1); };
     auto* match = As<CMatchListBar>(FindBar(kMatchListBarName));
     switch (record.event) {
-    case kClearChatButton:
-        ClearChat();
-        break;
-    case kEmoticonButton:
-        ShowEmoticonPanel();
-        break;
-    case kScreenshotButton:
-        SaveScreenshot();
-        break;
-    case kAdviceButton:
-        OpenAdvicePage();
-        break;
-    case kSafeBoxButton:
-        OnSafeBoxButton();
-        break;
-    case kMatchPortrait:
-        if (CGameFrameApp* app = CGameFrameApp::Current()) {
-            if (CGameConnection* connection = app->GetConnection()) {
-                connection->RequestUserInfo(static_cast<int32_t>(p1));
+        case kClearChatButton:
+            ClearChat();
+            break;
+        case kEmoticonButton:
+            ShowEmoticonPanel();
+            break;
+        case kScreenshotButton:
+            SaveScreenshot();
+            break;
+        case kAdviceButton:
+            OpenAdvicePage();
+            break;
+        case kSafeBoxButton:
+            OnSafeBoxButton();
+            break;
+        case kMatchPortrait:
+            if (CGameFrameApp* app = CGameFrameApp::Current()) {
+                if (CGameConnection* connection = app->GetConnection()) {
+                    connection->RequestUserInfo(static_cast<int32_t>(p1));
+                }
             }
-        }
-        break;
-    case kUserEnterTable:
-        OnUserEnterTable(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
-        break;
-    case kLookOnEnter:
-        OnLookOnEnter(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
-        break;
-    case kUserLeaveTable:
-        OnUserLeaveTable(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
-        break;
-    case kLookOnLeave:
-        OnLookOnLeave(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
-        break;
-    case kRandomTable:
-        OnRandomTable();
-        break;
-    case kRebuildUserList:
-        if (auto* users = As<CUserListBar>(FindBar(kUserListBarName))) {
-            users->RebuildRows();
-        }
-        break;
-    case kChangeTable:
-        OnChangeTable();
-        break;
-    case kBaseSilver:
-        OnBaseSilverNotify(bytes());
-        break;
-    case kStandingsSorted:
-        if (match != nullptr) {
-            match->RebuildStandings();
-        }
-        break;
-    case kMatchClockStart:
-        if (match != nullptr) {
-            match->StartElapsedClock();
-        }
-        break;
-    case kMatchClockStop:
-        if (match != nullptr) {
-            match->StopElapsedClock();
-        }
-        break;
-    case kSignUpCount:
-        if (match != nullptr) {
-            match->ShowSignUpCount(static_cast<int>(p1));
-        }
-        break;
-    case kSignedUp:
-        OnSignedUpHook();
-        break;
-    case kAppendChat:
-        if (text() != nullptr) {
-            AddChatBoxLine(text());
-        }
-        break;
-    case kOtherChat:
-        AddOtherChatLine(bytes());
-        break;
-    case kServerChat:
-        AddChatLine(bytes());
-        break;
-    case kAdvertNavigate:
-        NavigateAdvert(EventParamPointer<char>(p1));
-        break;
-    case kAmuletSkill:
-        AddAmuletSkillLine(bytes());
-        break;
-    case kPlayersRenamed:
-        OnPlayersRenamed(p1);
-        break;
-    case kLotteryProgress:
-        OnLotteryProgress(bytes());
-        break;
-    case kLotteryProgress2:
-        OnLotteryProgress2(bytes());
-        break;
-    case kLotteryResult:
-        OnLotteryResult(bytes());
-        break;
-    case kLotteryBroadcast:
-        OnLotteryBroadcast(bytes());
-        break;
-    case kSystemNotice:
-        OnSystemNotice(bytes());
-        break;
-    case kTaskRewardFail:
-        OnTaskRewardFail(bytes());
-        break;
-    case kNoticeText:
-        ChatBoxCommand(p1);
-        break;
-    case kEmoticonToChat:
-        AddChatText(text(), p2, 0);
-        break;
-    case kEmoticonToInput:
-        AddChatText(text(), p2, 1);
-        break;
-    case kInputBoxCommand:
-        if (auto* input = As<CInputBar>(FindBar(kInputBarName))) {
-            input->InputBoxCommand();
-        }
-        break;
-    case kSendOwnLine:
-        if (char* heap = EventParamPointer<char>(p1)) {
-            AddMyChatLine(heap);
-            FreeEventBlock(heap);
-        }
-        break;
-    case kTogglePhrases:
-        if (auto* input = As<CInputBar>(FindBar(kInputBarName))) {
-            input->ToggleQuickChatList();
-        }
-        break;
-    case kQuickPhrase:
-        if (text() != nullptr) {
-            AddMyChatLine(text());
-        }
-        if (CCorvaneObject* list = p2 != 0 ? FindObjectById(static_cast<int>(p2)) : nullptr) {
-            list->Hide();
-            list->Invalidate();
-        }
-        break;
-    case kMatchChatClear:
-        ClearChat();
-        break;
-    case kPrizeNotify:
-        OnPrizeNotify(bytes());
-        break;
-    case kNothing:
-    default:
-        break;
+            break;
+        case kUserEnterTable:
+            OnUserEnterTable(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
+            break;
+        case kLookOnEnter:
+            OnLookOnEnter(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
+            break;
+        case kUserLeaveTable:
+            OnUserLeaveTable(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
+            break;
+        case kLookOnLeave:
+            OnLookOnLeave(userBytes(), static_cast<size_t>(std::max<intptr_t>(p2, 0)));
+            break;
+        case kRandomTable:
+            OnRandomTable();
+            break;
+        case kRebuildUserList:
+            if (auto* users = As<CUserListBar>(FindBar(kUserListBarName))) {
+                users->RebuildRows();
+            }
+            break;
+        case kChangeTable:
+            OnChangeTable();
+            break;
+        case kBaseSilver:
+            OnBaseSilverNotify(bytes());
+            break;
+        case kStandingsSorted:
+            if (match != nullptr) {
+                match->RebuildStandings();
+            }
+            break;
+        case kMatchClockStart:
+            if (match != nullptr) {
+                match->StartElapsedClock();
+            }
+            break;
+        case kMatchClockStop:
+            if (match != nullptr) {
+                match->StopElapsedClock();
+            }
+            break;
+        case kSignUpCount:
+            if (match != nullptr) {
+                match->ShowSignUpCount(static_cast<int>(p1));
+            }
+            break;
+        case kSignedUp:
+            OnSignedUpHook();
+            break;
+        case kAppendChat:
+            if (text() != nullptr) {
+                AddChatBoxLine(text());
+            }
+            break;
+        case kOtherChat:
+            AddOtherChatLine(bytes());
+            break;
+        case kServerChat:
+            AddChatLine(bytes());
+            break;
+        case kAdvertNavigate:
+            NavigateAdvert(EventParamPointer<char>(p1));
+            break;
+        case kAmuletSkill:
+            AddAmuletSkillLine(bytes());
+            break;
+        case kPlayersRenamed:
+            OnPlayersRenamed(p1);
+            break;
+        case kLotteryProgress:
+            OnLotteryProgress(bytes());
+            break;
+        case kLotteryProgress2:
+            OnLotteryProgress2(bytes());
+            break;
+        case kLotteryResult:
+            OnLotteryResult(bytes());
+            break;
+        case kLotteryBroadcast:
+            OnLotteryBroadcast(bytes());
+            break;
+        case kSystemNotice:
+            OnSystemNotice(bytes());
+            break;
+        case kTaskRewardFail:
+            OnTaskRewardFail(bytes());
+            break;
+        case kNoticeText:
+            ChatBoxCommand(p1);
+            break;
+        case kEmoticonToChat:
+            AddChatText(text(), p2, 0);
+            break;
+        case kEmoticonToInput:
+            AddChatText(text(), p2, 1);
+            break;
+        case kInputBoxCommand:
+            if (auto* input = As<CInputBar>(FindBar(kInputBarName))) {
+                input->InputBoxCommand();
+            }
+            break;
+        case kSendOwnLine:
+            if (char* heap = EventParamPointer<char>(p1)) {
+                AddMyChatLine(heap);
+                FreeEventBlock(heap);
+            }
+            break;
+        case kTogglePhrases:
+            if (auto* input = As<CInputBar>(FindBar(kInputBarName))) {
+                input->ToggleQuickChatList();
+            }
+            break;
+        case kQuickPhrase:
+            if (text() != nullptr) {
+                AddMyChatLine(text());
+            }
+            if (CCorvaneObject* list = p2 != 0 ? FindObjectById(static_cast<int>(p2)) : nullptr) {
+                list->Hide();
+                list->Invalidate();
+            }
+            break;
+        case kMatchChatClear:
+            ClearChat();
+            break;
+        case kPrizeNotify:
+            OnPrizeNotify(bytes());
+            break;
+        case kNothing:
+        default:
+            break;
     }
     return 1;
 }

@@ -39,6 +39,8 @@ public:
     using Record = std::span<const uint8_t>;
     using TickClock = std::function<uint32_t()>;
     using LocalClock = std::function<std::tm()>;
+    // Writes the screen as a JPEG file (path, quality); 1 when written.
+    using ScreenWriter = std::function<int(const char*, int)>;
 
     // Engine names of the bars.
     static constexpr char kAdvertBarName[] = "AdvertBar";
@@ -121,6 +123,7 @@ public:
     // time; the system's by default.
     void SetTickClock(TickClock clock) { tickClock_ = std::move(clock); }
     void SetLocalClock(LocalClock clock) { localClock_ = std::move(clock); }
+    void SetScreenWriter(ScreenWriter writer) { screenWriter_ = std::move(writer); }
     // Whether the main window fills the work area; the frame view's answer
     // by default.
     void SetMaximizedProbe(std::function<bool()> probe) { maximizedProbe_ = std::move(probe); }
@@ -131,16 +134,18 @@ public:
 protected:
     // The child of that name, or null.
     CCorvaneObject* FindBar(const char* name);
-    // Registers a made bar as a child; the bar, or null when it was null.
-    CCorvaneObject* AdoptBar(CCorvaneObject* bar);
+    // Registers a made bar as an owned child under its name; the bar, or
+    // null (a null bar, or a container without an engine, which deletes it).
+    CCorvaneObject* AdoptBar(CCorvaneObject* bar, const char* name);
     // The height of frame 0 of a skin image, 0 when missing.
     int SkinHeight(const char* image);
     // Writes a line through the application (event 80000057 back here).
     void AppendChatText(const std::string& text);
-    // Appends a line to the chat box's rich-text view, nothing without one.
-    void AppendToChatView(const std::string& text);
+    // Appends a line to the chat box's rich-text view as it stands (no live
+    // links), nothing without a chat box.
+    virtual void AppendToChatView(const std::string& text);
     // The chat box's AddLine, nothing without one.
-    void AddChatBoxLine(const std::string& text);
+    virtual void AddChatBoxLine(const std::string& text);
     // The maximised state as the frame view keeps it.
     bool IsWindowMaximized();
     void WriteWelcomeLine();
@@ -166,5 +171,6 @@ private:
     std::function<bool()> maximizedProbe_;
     TickClock tickClock_;
     LocalClock localClock_;
+    ScreenWriter screenWriter_;
     std::string lastScreenshot_;
 };

@@ -17,7 +17,6 @@
 #include "frame/panels/InputBar.h"
 #include "frame/panels/SystemBars.h"
 #include "frame/panels/UserListBar.h"
-#include "frame/panels/services/SaveScreenJpeg.h"
 #include "platform/Sync.h"
 
 using namespace chat_lines;
@@ -30,10 +29,11 @@ constexpr int kSettingOtherTextColour = 50015;
 constexpr int kScreenshotQuality = 75;
 
 constexpr const char* kQuickPhrases[] = {
-    "快点吧，我等到花儿也谢了!", "我是菜鸟，大侠手下留情!",    "小意思，这些赏你的。",
-    "晕，打错牌啦!",             "不要走，再战三百回合!",      "555~~~你们都欺负我!",
-    "这牌打的也太给力了吧!",     "神马都是浮云，打好牌才是关键。", "真不好意思，我要离开一会。",
-    "下次再玩，我要走了。",
+    "快点吧，我等到花儿也谢了!",  "我是菜鸟，大侠手下留情!",
+    "小意思，这些赏你的。",       "晕，打错牌啦!",
+    "不要走，再战三百回合!",      "555~~~你们都欺负我!",
+    "这牌打的也太给力了吧!",      "神马都是浮云，打好牌才是关键。",
+    "真不好意思，我要离开一会。", "下次再玩，我要走了。",
 };
 
 // The user id of a UserRecord handed over with an event; 0 when short.
@@ -57,7 +57,7 @@ void ZeroUserRecord(uint8_t* user, size_t length) {
 }  // namespace
 
 uint32_t CSystemBars::NowTick() {
-    return tickClock_ ? tickClock_() : platform::TickCount();
+    return tickClock_ ? tickClock_() : platform::GetTickCount32();
 }
 
 chat_lines::ChatColours CSystemBars::Colours() {
@@ -322,10 +322,9 @@ void CSystemBars::SaveScreenshot() {
     const std::tm now = LocalNow();
     const std::string folder = app->GetExeDir() + "temp\\";
     CreateDirectoryPath(folder, true);
-    const std::string path =
-        folder + ScreenshotFileName(app->GetGameCode(), app->GetUserID(), now);
+    const std::string path = folder + ScreenshotFileName(app->GetGameCode(), app->GetUserID(), now);
     // The line names a file that is there: only a written picture gets it.
-    if (SaveScreenJpeg(path.c_str(), kScreenshotQuality) != 1) {
+    if (!screenWriter_ || screenWriter_(path.c_str(), kScreenshotQuality) != 1) {
         return;
     }
     lastScreenshot_ = path;

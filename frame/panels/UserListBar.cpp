@@ -31,14 +31,14 @@ struct ScrollSkin {
     int firstSetting;
     const char* names[5];  // back, thumb, grip, first arrow, second arrow
 };
-constexpr ScrollSkin kHorizontalSkin = {27,
-                                        {"ScrollBar_HorzBack", "ScrollBar_HorzBtn",
-                                         "ScrollBar_HorzPattern", "ScrollBar_HorzLeftBtn",
-                                         "ScrollBar_HorzRightBtn"}};
-constexpr ScrollSkin kVerticalSkin = {22,
-                                      {"ScrollBar_VertBack", "ScrollBar_VertBtn",
-                                       "ScrollBar_VertPattern", "ScrollBar_VertUpBtn",
-                                       "ScrollBar_VertDownBtn"}};
+constexpr ScrollSkin kHorizontalSkin = {
+    27,
+    {"ScrollBar_HorzBack", "ScrollBar_HorzBtn", "ScrollBar_HorzPattern", "ScrollBar_HorzLeftBtn",
+     "ScrollBar_HorzRightBtn"}};
+constexpr ScrollSkin kVerticalSkin = {
+    22,
+    {"ScrollBar_VertBack", "ScrollBar_VertBtn", "ScrollBar_VertPattern", "ScrollBar_VertUpBtn",
+     "ScrollBar_VertDownBtn"}};
 
 bool HasFrame(const FrameRecord& frame) {
     return frame.record != nullptr && frame.width > 0 && frame.height > 0;
@@ -192,8 +192,7 @@ void CUserListBar::Build() {
     vertBarId_ = makeBar(1, kVerticalSkin);
 
     auto makeCanvas = [&](int width, int height) {
-        CCorvaneCanvas* canvas =
-            CreateCanvas(std::max(width, 1), std::max(height, 1), kColourKey);
+        CCorvaneCanvas* canvas = CreateCanvas(std::max(width, 1), std::max(height, 1), kColourKey);
         if (canvas == nullptr) {
             return 0;
         }
@@ -231,8 +230,8 @@ void CUserListBar::SetScrollRanges() {
     const double rowsHeight = rows != nullptr ? rows->GetHeight() : 0;
     const double step = std::max(rows != nullptr ? rows->GetRowHeight() : 0, 1);
     if (CUserListScrollBar* bar = GetScrollBar(1)) {
-        bar->SetMetrics(bar->GetPosition(),
-                        GetHeight() - GetHeaderHeight() - ScrollBarHeight(), rowsHeight, step);
+        bar->SetMetrics(bar->GetPosition(), GetHeight() - GetHeaderHeight() - ScrollBarHeight(),
+                        rowsHeight, step);
         bar->PostScroll();
     }
     if (CUserListScrollBar* bar = GetScrollBar(0)) {
@@ -276,7 +275,8 @@ void CUserListBar::Relayout() {
     }
     if (CUserListScrollBar* bar = GetScrollBar(1)) {
         bar->Resize(vertWidth, std::max(Trunc(GetHeight()) - header - horzHeight, 1));
-        bar->SetPos(right - vertWidth / 2.0, top + header + (GetHeight() - header - horzHeight) / 2);
+        bar->SetPos(right - vertWidth / 2.0,
+                    top + header + (GetHeight() - header - horzHeight) / 2);
     }
     SetScrollRanges();
     if (auto* corner = dynamic_cast<CCorvaneCanvas*>(FindObjectById(cornerId_))) {
@@ -447,32 +447,32 @@ int CUserListBar::ScrollOrientationOf(intptr_t info) {
 
 int CUserListBar::OnEvent(const EventRecord& record) {
     switch (record.event) {
-    case kEventScrollChanged:
-        if (const int orientation = ScrollOrientationOf(record.param1); orientation >= 0) {
-            OnScroll(record.param1, orientation);
-        }
-        return 1;
-    case kEventScrollRight:
-        ScrollRight();
-        return 1;
-    case kEventScrollLeft:
-        ScrollLeft();
-        return 1;
-    case kEventScrollUp:
-        ScrollUp();
-        return 1;
-    case kEventScrollDown:
-        ScrollDown();
-        return 1;
-    case kEventUserListChanged:
-        RebuildRows();
-        return 1;
-    case kEventForgetLookOnPermissions:
-        if (CUserListCtrl* rows = GetRowsControl()) {
-            rows->ClearLookOnAllowed();
-        }
-        return CCorvaneControl::OnEvent(record);
-    default:
-        return CCorvaneControl::OnEvent(record);
+        case kEventScrollChanged:
+            if (const int orientation = ScrollOrientationOf(record.param1); orientation >= 0) {
+                OnScroll(record.param1, orientation);
+            }
+            return 1;
+        case kEventScrollRight:
+            ScrollRight();
+            return 1;
+        case kEventScrollLeft:
+            ScrollLeft();
+            return 1;
+        case kEventScrollUp:
+            ScrollUp();
+            return 1;
+        case kEventScrollDown:
+            ScrollDown();
+            return 1;
+        case kEventUserListChanged:
+            RebuildRows();
+            return 1;
+        case kEventForgetLookOnPermissions:
+            if (CUserListCtrl* rows = GetRowsControl()) {
+                rows->ClearLookOnAllowed();
+            }
+            return CCorvaneControl::OnEvent(record);
+        default:
+            return CCorvaneControl::OnEvent(record);
     }
 }

@@ -37,8 +37,16 @@ constexpr int kIconHeight = 30;
 constexpr int kTextY = 12;
 constexpr int kCallRecordWords = 10;
 
-enum MenuItemIndex { kItemTitle = 0, kItemDetails = 1, kItemSilver = 2, kItemScore = 3,
-                     kItemLevel = 4, kItemLookOn = 5, kItemCall = 6, kItemCopy = 7 };
+enum MenuItemIndex {
+    kItemTitle = 0,
+    kItemDetails = 1,
+    kItemSilver = 2,
+    kItemScore = 3,
+    kItemLevel = 4,
+    kItemLookOn = 5,
+    kItemCall = 6,
+    kItemCopy = 7
+};
 
 template <class... Args>
 std::string Format(const char* format, Args... args) {
@@ -74,7 +82,8 @@ int CUserListCtrl::GetRowHeight() {
 
 void CUserListCtrl::Create(int width, int height) {
     CCorvaneObject::SetSize(width, height);
-    if (CCorvaneCanvas* canvas = CreateCanvas(std::max(width, 1), std::max(height, 1), kColourKey)) {
+    if (CCorvaneCanvas* canvas =
+            CreateCanvas(std::max(width, 1), std::max(height, 1), kColourKey)) {
         canvasId_ = canvas->GetId();
         PeerSetUp(canvas, kPeerLinkFlags);
     }
@@ -189,8 +198,8 @@ void CUserListCtrl::ShowMenu(int show, int x, int y) {
     const bool canCall =
         app != nullptr && !lookingOn && chair != -1 && (chair != ownChair || userLooksOn);
     menu->SetItemEnabled(self, kUserListCallPlayer, canCall ? 1 : 0);
-    const bool canToggle = app != nullptr && app->IsGamePlaying() && userLooksOn && !lookingOn &&
-                           chair == ownChair;
+    const bool canToggle =
+        app != nullptr && app->IsGamePlaying() && userLooksOn && !lookingOn && chair == ownChair;
     if (CPopupMenuItem* item = menu->GetMenuItem(kItemLookOn)) {
         item->SetCaption(canToggle && IsLookOnAllowed(user) ? "禁止旁观看牌" : "允许旁观看牌");
     }
@@ -278,27 +287,28 @@ void CUserListCtrl::DrawRow(int index) {
 std::string CUserListCtrl::CellText(const UserListColumn& column, const UserListRow& row) {
     const UserRecord& user = row.user;
     switch (column.type) {
-    case kColumnScore:
-        return Format("%d", user.score);
-    case kColumnSilver:
-        return Format("%d", user.silver);
-    case kColumnLevel:
-        return TruncateText(FieldText(user.levelTitle), kTitleBytes);
-    case kColumnWealth:
-        return TruncateText(GetWealthTitle(user.silver), kTitleBytes);
-    case kColumnLookOnTarget: {
-        CGameFrameApp* app = CGameFrameApp::Current();
-        if (user.lookOn == 0 || app == nullptr || user.chairNo < 0 || user.chairNo >= kSeatCount) {
-            return {};
+        case kColumnScore:
+            return Format("%d", user.score);
+        case kColumnSilver:
+            return Format("%d", user.silver);
+        case kColumnLevel:
+            return TruncateText(FieldText(user.levelTitle), kTitleBytes);
+        case kColumnWealth:
+            return TruncateText(GetWealthTitle(user.silver), kTitleBytes);
+        case kColumnLookOnTarget: {
+            CGameFrameApp* app = CGameFrameApp::Current();
+            if (user.lookOn == 0 || app == nullptr || user.chairNo < 0 ||
+                user.chairNo >= kSeatCount) {
+                return {};
+            }
+            return TruncateText(FieldText(app->GetSeat(user.chairNo).name), kTitleBytes);
         }
-        return TruncateText(FieldText(app->GetSeat(user.chairNo).name), kTitleBytes);
-    }
-    case kColumnSecondName:
-        return TruncateText(FieldText(user.secondName), kSecondNameBytes);
-    case kColumnSex:
-        return user.sex == 0 ? "帅哥" : user.sex == 1 ? "美女" : "";
-    default:
-        return {};
+        case kColumnSecondName:
+            return TruncateText(FieldText(user.secondName), kSecondNameBytes);
+        case kColumnSex:
+            return user.sex == 0 ? "帅哥" : user.sex == 1 ? "美女" : "";
+        default:
+            return {};
     }
 }
 
@@ -322,8 +332,7 @@ void CUserListCtrl::DrawCell(const UserListColumn& column, const UserListRow& ro
         }
     } else {
         const std::string key = GetCharacterImageFile(row.user.characterId, 1);
-        const FrameRecord icon =
-            key.empty() ? FrameRecord{} : GetResourceFrame(key.c_str(), 0);
+        const FrameRecord icon = key.empty() ? FrameRecord{} : GetResourceFrame(key.c_str(), 0);
         if (HasFrame(icon)) {
             canvas->DrawImage(icon, x + 1, y + 1, kIconWidth, kIconHeight, 0.0, 1.0);
         }
@@ -512,41 +521,41 @@ void CUserListCtrl::ToggleLookOn() {
 
 int CUserListCtrl::OnEvent(const EventRecord& record) {
     switch (record.event) {
-    case kUserListRowPress:
-        PressRow(record);
-        return 1;
-    case kUserListRowMenu:
-        OpenRowMenu(record);
-        return 1;
-    case kUserListCopyName:
-        CopyName();
-        return 1;
-    case kUserListCloseMenu:
-        CloseMenu();
-        return 1;
-    case kUserListViewDetails:
-        ViewDetails();
-        return 1;
-    case kUserListCallPlayer:
-        CallSelectedPlayer();
-        return 1;
-    case kUserListNothing:
-        return 1;
-    case kUserListLeave:
-        ClearHover();
-        return 1;
-    case kUserListInfoLine:
-        if (CPopupMenu* menu = GetMenu(); menu != nullptr && menu->IsVisible() != 0) {
+        case kUserListRowPress:
+            PressRow(record);
+            return 1;
+        case kUserListRowMenu:
+            OpenRowMenu(record);
+            return 1;
+        case kUserListCopyName:
+            CopyName();
+            return 1;
+        case kUserListCloseMenu:
             CloseMenu();
-        }
-        return 1;
-    case kUserListHover:
-        HoverRow(record);
-        return 1;
-    case kUserListLookOn:
-        ToggleLookOn();
-        return 1;
-    default:
-        return CCorvaneControl::OnEvent(record);
+            return 1;
+        case kUserListViewDetails:
+            ViewDetails();
+            return 1;
+        case kUserListCallPlayer:
+            CallSelectedPlayer();
+            return 1;
+        case kUserListNothing:
+            return 1;
+        case kUserListLeave:
+            ClearHover();
+            return 1;
+        case kUserListInfoLine:
+            if (CPopupMenu* menu = GetMenu(); menu != nullptr && menu->IsVisible() != 0) {
+                CloseMenu();
+            }
+            return 1;
+        case kUserListHover:
+            HoverRow(record);
+            return 1;
+        case kUserListLookOn:
+            ToggleLookOn();
+            return 1;
+        default:
+            return CCorvaneControl::OnEvent(record);
     }
 }
