@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneView.h"
 #include "engine/ImageRecord.h"
 #include "frame/FrameFunctions.h"
 #include "frame/GameFrameApp.h"
@@ -159,8 +160,14 @@ void CUserListCtrl::ShowMenu(int show, int x, int y) {
         cx = x + 1 + (w + 1) / 2;
         cy = y + 1 + (h + 1) / 2;
         if (CCorvaneObject* side = FindObjectByName("SubSystem")) {
-            const double r = side->GetRight();
-            const double b = side->GetBottom();
+            // A view's edges are those of its view rectangle.
+            double r = side->GetRight();
+            double b = side->GetBottom();
+            if (auto* view = dynamic_cast<CCorvaneView*>(side)) {
+                const IntRect rect = view->GetViewRect();
+                r = rect.right;
+                b = rect.bottom;
+            }
             if (r > 0 && r - w / 2.0 < cx) {
                 cx = static_cast<int>(r - w / 2.0);
             }
