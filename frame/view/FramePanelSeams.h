@@ -9,21 +9,25 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/CorvaneControl.h"
 #include "engine/CorvaneObject.h"
 #include "engine/CorvaneView.h"
 #include "engine/EventRecord.h"
 #include "engine/ui/CorvaneDialog.h"
 
 // The divider between "MainGame" and "SubSystem": either expanded (the side
-// panel shows) or folded (the side panel lies right of the scene). Its width
-// is the object's width; the view sizes and places it.
-class CSplitterBar : public CCorvaneObject {
+// panel shows) or collapsed (the side panel lies right of the scene). Its
+// width is the object's width; the view sizes and places it, then calls
+// Relayout. The frame's panels build the real bar (CSplitterBar).
+class CFrameSplitter : public CCorvaneControl {
 public:
-    virtual bool IsExpanded() = 0;
-    virtual void Fold() = 0;
-    virtual void Expand() = 0;
     // Places its own parts after the view moved or sized it.
-    virtual void LayoutParts() = 0;
+    virtual void Relayout() = 0;
+    virtual void Redraw() = 0;
+    // Stores the state only: no drawing, no change of the side panel.
+    virtual void SetCollapsed(int collapsed) = 0;
+    virtual int IsCollapsed() = 0;
+    virtual int IsExpanded() = 0;
 };
 
 // The side panel ("SubSystem"): a view of bars whose event entry is OnEvent.
@@ -91,7 +95,7 @@ public:
 // What the application hands the frame view to make these objects; a
 // missing factory or a null result means the object is not there.
 struct FramePanelFactories {
-    std::function<CSplitterBar*()> splitterBar;
+    std::function<CFrameSplitter*()> splitterBar;
     std::function<CForceQuitBoxSeam*()> forceQuitBox;
     std::function<CExitRequestBoxSeam*()> exitRequestBox;
     std::function<CInfoBoxSeam*()> infoBox;

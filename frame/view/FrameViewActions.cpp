@@ -107,7 +107,7 @@ void CGameFrameView::ToggleMaximize() {
         const int width = GetNormalWidth();
         const int height = GetNormalHeight();
         if (width < 801 && IsSplitterExpanded()) {
-            FindPart<CSplitterBar>(splitterId_)->Fold();
+            FindPart<CFrameSplitter>(splitterId_)->SetCollapsed(1);
             SetSidePanelWidth(0);
         }
         windowFitMode_ = 0;

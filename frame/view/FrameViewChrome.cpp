@@ -108,7 +108,7 @@ void CGameFrameView::CreateFrameButtons() {
     makeButton(helpButtonId_, "btnHelp2", kEventHelpButton, true);
     makeButton(shopButtonId_, "btnShop2", kEventShopButton, true);
 
-    if (FindPart<CSplitterBar>(splitterId_) == nullptr && PanelFactories().splitterBar) {
+    if (FindPart<CFrameSplitter>(splitterId_) == nullptr && PanelFactories().splitterBar) {
         splitterId_ = AdoptPart(PanelFactories().splitterBar());
     }
     FoldSplitterOnSmallScreen();

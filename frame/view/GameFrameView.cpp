@@ -220,13 +220,13 @@ int CGameFrameView::MakeImageButton(const char* image, int event) {
 }
 
 bool CGameFrameView::IsSplitterExpanded() {
-    CSplitterBar* splitter = FindPart<CSplitterBar>(splitterId_);
+    CFrameSplitter* splitter = FindPart<CFrameSplitter>(splitterId_);
     return splitter != nullptr && splitter->IsExpanded();
 }
 
 void CGameFrameView::FoldSplitterOnSmallScreen() {
     if (WorkAreaWidth() < 801 && IsSplitterExpanded()) {
-        FindPart<CSplitterBar>(splitterId_)->Fold();
+        FindPart<CFrameSplitter>(splitterId_)->SetCollapsed(1);
         SetSidePanelWidth(0);
     }
 }
@@ -261,7 +261,7 @@ void CGameFrameView::Relayout() {
     }
 
     const bool expanded = IsSplitterExpanded();
-    CSplitterBar* splitter = FindPart<CSplitterBar>(splitterId_);
+    CFrameSplitter* splitter = FindPart<CFrameSplitter>(splitterId_);
     const int splitterWidth = splitter != nullptr ? static_cast<int>(splitter->GetWidth()) : 0;
     const int x = expanded ? width - visibleSidePanelWidth_ - kLayoutMargin : width;
     const IntRect side{x, kLayoutTop, x + sidePanelWidth_, height - kLayoutMargin};
@@ -311,7 +311,7 @@ void CGameFrameView::PlaceMatchObjects(const IntRect& area) {
 }
 
 void CGameFrameView::LayoutSplitter() {
-    CSplitterBar* splitter = FindPart<CSplitterBar>(splitterId_);
+    CFrameSplitter* splitter = FindPart<CFrameSplitter>(splitterId_);
     if (splitter == nullptr) {
         return;
     }
@@ -322,7 +322,7 @@ void CGameFrameView::LayoutSplitter() {
     splitter->SetPos(area.right + width / 2, area.top + (height + 1) / 2);
     splitter->Show();
     splitter->Invalidate();
-    splitter->LayoutParts();
+    splitter->Relayout();
 }
 
 // --- match objects ---

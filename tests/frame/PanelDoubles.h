@@ -27,18 +27,20 @@ struct PanelLog {
     }
 };
 
-class RecordingSplitterBar : public CSplitterBar {
+class RecordingSplitterBar : public CFrameSplitter {
 public:
     RecordingSplitterBar(std::shared_ptr<PanelLog> log, bool expanded, double width)
         : log_(std::move(log)), expanded_(expanded) {
         SetSize(width, 1);
     }
-    bool IsExpanded() override { return expanded_; }
-    void Fold() override {
-        expanded_ = false;
-        log_->calls.push_back("Fold");
+    int IsExpanded() override { return expanded_ ? 1 : 0; }
+    int IsCollapsed() override { return expanded_ ? 0 : 1; }
+    void SetCollapsed(int collapsed) override {
+        expanded_ = collapsed == 0;
+        if (collapsed != 0) {
+            log_->calls.push_back("Fold");
+        }
     }
-    void Expand() override { expanded_ = true; }
     // Keeps its width: the tests' splitter has no picture of its own.
     void SetSize(double width, double height) override {
         CCorvaneObject::SetSize(fixedWidth_ > 0 ? fixedWidth_ : width, height);
@@ -46,7 +48,8 @@ public:
             fixedWidth_ = width;
         }
     }
-    void LayoutParts() override { log_->calls.push_back("LayoutParts"); }
+    void Relayout() override { log_->calls.push_back("LayoutParts"); }
+    void Redraw() override {}
 
 private:
     std::shared_ptr<PanelLog> log_;
