@@ -58,20 +58,21 @@ void LogLine(const std::string& text) {
 }
 
 // An information box that answers with its first record.
-class ConfirmingInfoBox : public CSystemInfoBox {
+class ConfirmingInfoBox : public CInfoBoxSeam {
 public:
     void ShowBox(const char* text, const EventRecord* first, const EventRecord*, int, int,
-                 const char*, int, int) override {
+                 const char*, const char*, const char*) override {
         LogLine("box info " + std::string(text));
         if (first != nullptr) {
             PostEvent(*first);
         }
     }
     void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 };
 
 // A force-quit box whose player confirms with a reason.
-class ConfirmingForceQuitBox : public CForceQuitBox {
+class ConfirmingForceQuitBox : public CForceQuitBoxSeam {
 public:
     void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord&,
                        int) override {
@@ -90,7 +91,10 @@ public:
         }
     }
     void SetReasonLimit(int) override {}
-    void SetCaption(const char*) override {}
+    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
+                 const char*, const char*) override {}
+    void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 };
 
 // The side panel, writing down every event it takes.
