@@ -11,10 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/System.h"
 
 class CGameFrameApp;
 
@@ -71,7 +72,8 @@ std::string LotteryBroadcastLine(Record record);
 std::string SystemNoticeLine(Record record);
 std::string TaskRewardFailLine(Record record);
 // "%s_%d_%d%d_%d" + ".jpg" of the game code, the user and the local time.
-std::string ScreenshotFileName(const std::string& gameCode, int32_t userId, const std::tm& time);
+std::string ScreenshotFileName(const std::string& gameCode, int32_t userId,
+                               const platform::LocalDateTime& time);
 std::string ScreenshotLine(const std::string& folder);
 
 }  // namespace chat_lines

@@ -22,7 +22,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <span>
 #include <string>
@@ -38,7 +37,6 @@ class CSystemBars : public CCorvaneView {
 public:
     using Record = std::span<const uint8_t>;
     using TickClock = std::function<uint32_t()>;
-    using LocalClock = std::function<std::tm()>;
     // Writes the screen as a JPEG file (path, quality); 1 when written.
     using ScreenWriter = std::function<int(const char*, int)>;
 
@@ -119,10 +117,10 @@ public:
 
     void LayoutBars() { Relayout(); }
 
-    // The flood limit's clock (milliseconds) and the screenshot name's local
-    // time; the system's by default.
+    // The flood limit's clock (milliseconds); the system's tick count by
+    // default.
     void SetTickClock(TickClock clock) { tickClock_ = std::move(clock); }
-    void SetLocalClock(LocalClock clock) { localClock_ = std::move(clock); }
+    // The screenshot's writer; SaveScreenJpeg by default.
     void SetScreenWriter(ScreenWriter writer) { screenWriter_ = std::move(writer); }
     // Whether the main window fills the work area; the frame view's answer
     // by default.
@@ -163,14 +161,12 @@ protected:
 
 private:
     chat_lines::ChatColours Colours();
-    std::tm LocalNow();
     void LayoutBackground(int left, int top, int width, int height);
     void MakeSystemBarButtons();
     uint32_t NowTick();
 
     std::function<bool()> maximizedProbe_;
     TickClock tickClock_;
-    LocalClock localClock_;
     ScreenWriter screenWriter_;
     std::string lastScreenshot_;
 };

@@ -17,7 +17,9 @@
 #include "frame/panels/InputBar.h"
 #include "frame/panels/SystemBars.h"
 #include "frame/panels/UserListBar.h"
+#include "frame/panels/services/SaveScreenJpeg.h"
 #include "platform/Sync.h"
+#include "platform/System.h"
 
 using namespace chat_lines;
 
@@ -304,27 +306,19 @@ void CSystemBars::OnTaskRewardFail(Record record) {
 
 // --- screenshot and quick phrases ---
 
-std::tm CSystemBars::LocalNow() {
-    if (localClock_) {
-        return localClock_();
-    }
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return local;
-}
-
 void CSystemBars::SaveScreenshot() {
     CGameFrameApp* app = CGameFrameApp::Current();
     if (app == nullptr) {
         return;
     }
-    const std::tm now = LocalNow();
+    const platform::LocalDateTime now = platform::LocalNow();
     const std::string folder = app->GetExeDir() + "temp\\";
     CreateDirectoryPath(folder, true);
     const std::string path = folder + ScreenshotFileName(app->GetGameCode(), app->GetUserID(), now);
     // The line names a file that is there: only a written picture gets it.
-    if (!screenWriter_ || screenWriter_(path.c_str(), kScreenshotQuality) != 1) {
+    const int written = screenWriter_ ? screenWriter_(path.c_str(), kScreenshotQuality)
+                                      : SaveScreenJpeg(path.c_str(), kScreenshotQuality);
+    if (written != 1) {
         return;
     }
     lastScreenshot_ = path;

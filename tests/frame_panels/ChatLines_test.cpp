@@ -259,13 +259,7 @@ TEST_F(ChatLinesTest, LotteryAndTaskNotices) {
 }
 
 TEST(ScreenshotName, PlainDecimalsWithoutLeadingZeros) {
-    std::tm when{};
-    when.tm_year = 2026 - 1900;
-    when.tm_mon = 11;
-    when.tm_mday = 7;
-    when.tm_hour = 9;
-    when.tm_min = 30;
-    when.tm_sec = 5;
+    const platform::LocalDateTime when{2026, 12, 7, 9, 30, 5};
     EXPECT_EQ(ScreenshotFileName("pvbn", 12345, when), "pvbn_12345_20261207_93005.jpg");
     EXPECT_EQ(ScreenshotLine("/p/temp\\"),
               " <z=qe系统通知><c=255> 游戏截图已保存到<url_text=/p/temp\\,临时目录><c=255>\r\n");

@@ -365,17 +365,11 @@ TEST_F(SidePanelTest, TheWelcomeLineOnEnteringTheRoom) {
 // --- screenshot ---
 
 TEST_F(SidePanelTest, TheScreenshotLineOnlyForAWrittenPicture) {
-    std::tm when{};
-    when.tm_year = 126;
-    when.tm_mon = 11;
-    when.tm_mday = 7;
-    when.tm_hour = 9;
-    when.tm_min = 30;
-    when.tm_sec = 5;
+    platform::SetLocalTimeSourceForTesting(
+        [] { return platform::LocalDateTime{2026, 12, 7, 9, 30, 5}; });
     int answer = 0;
     std::vector<std::string> paths;
     Open([&](CSystemBars& bars) {
-        bars.SetLocalClock([&] { return when; });
         bars.SetScreenWriter([&](const char* path, int quality) {
             paths.push_back(std::string(path) + " " + std::to_string(quality));
             return answer;
@@ -392,6 +386,7 @@ TEST_F(SidePanelTest, TheScreenshotLineOnlyForAWrittenPicture) {
     ASSERT_EQ(written.size(), 1u);
     EXPECT_NE(written[0].find("游戏截图已保存到<url_text=" + app.GetExeDir() + "temp\\,临时目录>"),
               std::string::npos);
+    platform::SetLocalTimeSourceForTesting(nullptr);
 }
 
 }  // namespace

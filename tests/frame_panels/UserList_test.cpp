@@ -27,8 +27,11 @@ std::vector<int32_t> RowUsers(CUserListCtrl& rows) {
 
 class UserListTest : public SidePanelTest {
 protected:
-    void OpenList() {
-        Open();
+    // Maximised, the list shows five rows.
+    void OpenList(bool maximized = false) {
+        Open([maximized](CSystemBars& bars) {
+            bars.SetMaximizedProbe([maximized] { return maximized; });
+        });
         ASSERT_NE(Rows(), nullptr);
         Bars().OnEnterRoom();
         Frame();
@@ -132,7 +135,14 @@ TEST_F(UserListTest, OneWheelNotchMovesTheRowsByOneRow) {
     const double top = Rows()->GetTop();
     const int x = static_cast<int>(Rows()->GetLeft()) + 40;
     const int y = static_cast<int>(UserList()->GetTop()) + 40;
+    // The wheel goes to the object with the focus: a click on the rows
+    // gives it to them.
     ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
+    ASSERT_TRUE(
+        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
+    ASSERT_TRUE(
+        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
+    Frame();
     ASSERT_TRUE(platform::SynthesizeMouseWheel(wnd->Id(), -1, x, y));
     for (int i = 0; i < 3; ++i) {
         Frame();
@@ -199,7 +209,7 @@ TEST_F(UserListTest, CallPlayerSendsTheCalledIdAndShowsTheCallerTheNotice) {
 
 TEST_F(UserListTest, LookOnPermissionTogglesAllowThenForbid) {
     launch.lookers = {MakeLaunchUser(200, 0, "观", 1)};
-    OpenList();
+    OpenList(true);
     app.SetGamePlaying();
     TakeLines();
     RightClickRow(2);
@@ -223,7 +233,7 @@ TEST_F(UserListTest, LookOnPermissionTogglesAllowThenForbid) {
 
 TEST_F(UserListTest, ALookerOnLeavingLosesHisPermission) {
     launch.lookers = {MakeLaunchUser(200, 0, "观", 1)};
-    OpenList();
+    OpenList(true);
     app.SetGamePlaying();
     RightClickRow(2);
     ChooseItem(kMenuLookOn);
