@@ -73,7 +73,7 @@ void CInputBar::Create() {
             canvas->DrawImage(background, 0, 0, -1, -1, 0, 1.0);
         }
         canvas->Show();
-        PeerSetUp(canvas, kPeerLinkFlags);
+        AdoptPeer(canvas);
         backgroundId_ = canvas->GetId();
     }
     if (CCorvaneCanvas* frame =
@@ -135,7 +135,11 @@ int CInputBar::OnEvent(const EventRecord& record) {
             }
             return 1;
         case kEventCloseQuickSilverMenu:
-            HandleSafeBoxButton(0);
+            // A press on the safe-box button takes the focus too; its own
+            // click then closes the menu, so it is not closed and reopened.
+            if (!IsPointerOver(FindObjectByName(kSafeBoxButtonName))) {
+                HandleSafeBoxButton(0);
+            }
             return 1;
         case kEventKeypadPassword: {
             // Only a take this bar started may use the keypad's answer: the
@@ -311,8 +315,8 @@ void CInputBar::ToggleQuickChatList() {
     }
     SetFocus(list->GetId());
     if (CCorvaneButton* button = GetQuickChatButton()) {
-        list->SetPos(button->GetRight() - list->GetWidth() / 2,
-                     button->GetTop() - metrics_.phraseListGap - list->GetHeight() / 2);
+        PlaceCentre(*list, button->GetRight() - list->GetWidth() / 2,
+                    button->GetTop() - metrics_.phraseListGap - list->GetHeight() / 2);
     }
     list->Show();
     list->Invalidate();
@@ -403,7 +407,7 @@ void CInputBar::HandleSafeBoxButton(int flag) {
         y = std::clamp(y, side->GetTop() + halfHeight,
                        std::max(side->GetTop() + halfHeight, side->GetBottom() - halfHeight));
     }
-    menu->SetPos(x, y);
+    PlaceCentre(*menu, x, y);
     menu->SetTopmost();
     menu->Show();
     menu->Invalidate();
@@ -462,6 +466,6 @@ int CInputBar::EditHeight() {
 void CInputBar::CenterDialog(CCorvaneObject& dialog) {
     IntRect scene{};
     GetSceneViewRect(&scene);
-    dialog.SetPos(scene.Width() / 2, (scene.bottom - scene.top) / 2);
+    PlaceCentre(dialog, scene.Width() / 2, (scene.bottom - scene.top) / 2);
     dialog.Invalidate();
 }

@@ -32,6 +32,15 @@ protected:
     bool SendToSubSystem(int event, intptr_t param1, intptr_t param2);
     // Frame n of a skin image; width and height 0 when it is missing.
     FrameRecord SkinFrame(const char* name, int frame = 0);
+    // Makes the peer the bar's visible part at the place and size the bar
+    // already has (a new canvas starts off the scene).
+    void AdoptPeer(CCorvaneObject* peer);
+    // Moves the object's centre to (x, y). A control answers its position
+    // from its peer, which need not lie where the control's own record
+    // does, so the move is made relative to where it shows.
+    static void PlaceCentre(CCorvaneObject& object, double x, double y);
+    // True when the pointer lies over the shown object.
+    bool IsPointerOver(CCorvaneObject* object);
     // Left and top edges of the bar, cut to whole numbers.
     int LeftEdge();
     int TopEdge();

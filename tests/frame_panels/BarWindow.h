@@ -186,7 +186,7 @@ protected:
         AddImage("SystemInputBar", 300, 60, 0x202020);
         AddImage("InputBarBoxBK", 200, 24, 0xe0e0e0);
         AddImage("btnQuickChat", 80, 20, 0x00a000);
-        AddImage("btnSendChat", 160, 20, 0xa00000);
+        AddImage("btnSendChat", 20, 20, 0xa00000);
         AddImage("btnFace", 120, 20, 0x0000a0);
         AddImage("qe保险箱按钮", 120, 20, 0x00a0a0);
         AddImage("SystemChatBox1", 40, 10, 0x303030);
