@@ -24,6 +24,9 @@ constexpr int kTextBottomMargin = 7;
 }  // namespace
 
 void CChatBox::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("ChatBox");
     auto* view = new CCorvaneRichText;
     Register(view);

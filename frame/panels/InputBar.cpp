@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneView.h"
 #include "engine/EngineEvents.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
@@ -61,6 +62,9 @@ CInputBar::CInputBar(const InputBarMetrics& metrics) : metrics_(metrics) {}
 CInputBar::~CInputBar() = default;
 
 void CInputBar::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("InputBar");
     const FrameRecord background = SkinFrame("SystemInputBar");
     const FrameRecord quickChat = SkinFrame("btnQuickChat");
@@ -399,13 +403,17 @@ void CInputBar::HandleSafeBoxButton(int flag) {
     // Centred above the button, kept inside the side panel.
     double x = button != nullptr ? button->GetX() : GetX();
     double y = (button != nullptr ? button->GetTop() : GetTop()) - menu->GetHeight() / 2;
-    if (CCorvaneObject* side = FindSubSystem()) {
+    if (auto* side = dynamic_cast<CCorvaneView*>(FindSubSystem())) {
+        IntRect area{};
+        side->GetViewRect(&area);
         const double halfWidth = menu->GetWidth() / 2;
         const double halfHeight = menu->GetHeight() / 2;
-        x = std::clamp(x, side->GetLeft() + halfWidth,
-                       std::max(side->GetLeft() + halfWidth, side->GetRight() - halfWidth));
-        y = std::clamp(y, side->GetTop() + halfHeight,
-                       std::max(side->GetTop() + halfHeight, side->GetBottom() - halfHeight));
+        if (area.right > area.left && area.bottom > area.top) {
+            x = std::clamp(x, area.left + halfWidth,
+                           std::max(area.left + halfWidth, area.right - halfWidth));
+            y = std::clamp(y, area.top + halfHeight,
+                           std::max(area.top + halfHeight, area.bottom - halfHeight));
+        }
     }
     PlaceCentre(*menu, x, y);
     menu->SetTopmost();

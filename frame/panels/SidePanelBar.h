@@ -7,6 +7,8 @@
 //  - A bar keeps no pointer to the side panel or to another bar: it finds
 //    them by engine object name on every use, and does nothing when the
 //    name is not found.
+//  - Create (the engine's create operation, run when the bar is registered)
+//    makes the bar's parts once; a second call does nothing.
 //  - Relayout runs after every move or resize of the bar.
 
 #include <cstdint>
@@ -26,6 +28,12 @@ public:
     virtual void Relayout() {}
 
 protected:
+    // True the first time only: the bar's Create makes its parts then.
+    bool FirstCreate() {
+        const bool first = !created_;
+        created_ = true;
+        return first;
+    }
     // The side panel, or null.
     CCorvaneObject* FindSubSystem();
     // Delivers {side panel, event, p1, p2} at once; false without a side panel.
@@ -44,4 +52,7 @@ protected:
     // Left and top edges of the bar, cut to whole numbers.
     int LeftEdge();
     int TopEdge();
+
+private:
+    bool created_ = false;
 };
