@@ -66,11 +66,17 @@ protected:
     ScoreBarParts Parts();
     // Moves the web window to the rectangle (scene pixels).
     void PlaceWebWindow(const ScoreBarWebRect& rect);
+    // The browser, made on first use over the bar's web rectangle; null when
+    // the main window cannot hold it.
+    CAdvertHtmlCtrl* Browser();
     void ShowTabParts();
 
     std::unique_ptr<CAdvertHtmlCtrl> browser_;
     ScoreBarWebRect webRect_;
     bool scoreTabActive_ = true;
+    bool webShowing_ = false;
+    // An address asked for before the window could be made.
+    std::string pendingUrl_;
     int advertTabId_ = 0;
     int scoreTabId_ = 0;
     int canvasId_ = 0;

@@ -54,10 +54,16 @@ public:
 
     // The rich-text view, or null before Create.
     CCorvaneRichText* GetView();
+    CCorvaneRichText* GetRichText() { return GetView(); }
     // The emoticon panel, or null before its first use.
     CEmoticonPanel* GetEmoticonPanel();
 
 protected:
+    // The picker made on first use; a derived box makes its own kind.
+    virtual CEmoticonPanel* NewEmoticonPanel();
+    // Centres the picker on the emoticon button, its bottom 2 px above the
+    // button's top, kept inside the scene.
+    virtual void PlaceEmoticonPanel();
     // Closes the panel, clears the focus and unpresses the button.
     void CloseEmoticonPanel();
     // Appends with live links on for this append only.

@@ -120,9 +120,17 @@ public:
 protected:
     // A part held by id, or null when it is gone or of another kind.
     template <class T>
-    T* Part(int id);
-    // The frame and edit metrics of the input-frame image.
+    T* Part(int id) {
+        return id != 0 ? dynamic_cast<T*>(FindObjectById(id)) : nullptr;
+    }
+    // The edit box's height: fixed, or the input-frame image's plus the metric.
     int EditHeight();
+    // Centres an open dialog in the scene.
+    void CenterDialog(CCorvaneObject& dialog);
+    // Keeps the safe box's own dialogs centred.
+    void CenterSafeBoxChildren();
+    // The own seat's silver, 0 without a game.
+    int64_t OwnSilver();
     // The amount the keypad's route-1 answer takes; 0 when none waits.
     int64_t waitingAmount_ = 0;
 

@@ -53,7 +53,7 @@ struct ScoreTableModel {
     uint32_t gridColour = 0;
     std::vector<Row> rows;  // present seats only, in chair order
 
-    static ScoreTableModel FromApp(const CGameFrameApp& app);
+    static ScoreTableModel FromApp(CGameFrameApp& app);
     int Columns() const;
 };
 

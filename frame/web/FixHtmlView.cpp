@@ -142,6 +142,11 @@ bool CHtmlCtrl::Create(platform::WindowId parent, const platform::PixelRect& cli
     return CreateAt(parent, screen);
 }
 
+void CHtmlCtrl::MoveTo(const platform::PixelRect& clientRect) {
+    clientRect_ = clientRect;
+    FollowParent();
+}
+
 void CHtmlCtrl::FollowParent() {
     platform::ScreenRect screen;
     if (Id() != 0 && ScreenRectOf(Parent(), screen)) {

@@ -86,6 +86,8 @@ public:
     bool Create(platform::WindowId parent, const platform::PixelRect& clientRect);
     // Places the page over its rectangle again (after the parent moved).
     void FollowParent();
+    // Places the page over another rectangle of the parent's client area.
+    void MoveTo(const platform::PixelRect& clientRect);
     const platform::PixelRect& ClientRect() const { return clientRect_; }
 
 private:

@@ -761,12 +761,15 @@ TEST_F(CatalogueScenarioTest, EveryRequestAndItsRepliesOrSilence) {
                     // 200043: the take.
                     {kQueryTake,
                      "10, 24 bytes",
-                     {},
+                     reply(kQueryTake, kResultOk, Words({5000, 123456789})),
                      [&](std::string& t) { return client.QueryTake(t, take, reported); },
                      1,
                      kResultOk,
                      "",
-                     [&] { EXPECT_EQ(take[0], 5000); }},
+                     [&] {
+                         EXPECT_EQ(take[0], 5000);
+                         EXPECT_EQ(take[1], 123456789);
+                     }},
                     {kQueryTake, "60000", reply(kQueryTake, kResultNoProtection),
                      [&](std::string& t) { return client.QueryTake(t, take, reported); }, 0,
                      kResultNoProtection,

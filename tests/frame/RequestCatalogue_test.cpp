@@ -243,7 +243,8 @@ TEST_F(RequestCatalogueTest, SafeBoxBlocksAreCopiedAsFarAsTheyReach) {
     std::array<uint8_t, 32> box{};
     std::string text;
     EXPECT_EQ(connection.QuerySafeBox(text, box), 1);
-    EXPECT_EQ(WordAt(box, 0), 5000);
+    EXPECT_EQ(WordAt(box, 0), kOwnId);
+    EXPECT_EQ(WordAt(box, 4), 5000);
     const FrameScript::Recorded query = Received(kQuerySafeBox);
     ASSERT_EQ(query.body.size(), 76u);
     EXPECT_EQ(WordAt(query.body, 0), kOwnId);

@@ -30,6 +30,8 @@ FrameScript::FrameScript(TestGameServer& server) : FrameScript(server, Options{}
 
 FrameScript::FrameScript(TestGameServer& server, Options options)
     : server_(server), options_(std::move(options)) {
+    services_.SetSafeBox(options_.safeBox);
+    services_.SetWelfare(options_.welfare);
     server_.SetHandler(
         [this](TestGameServer& self, const ServerRequest& request) { OnRequest(self, request); });
 }
@@ -152,14 +154,22 @@ void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request
     std::optional<Answer> answer;
     std::optional<Forward> forward;
     std::function<void(const Recorded&)> observer;
+    bool scripted = false;
     {
         std::lock_guard lock(mutex_);
         recorded_.push_back(record);
-        const auto scripted = answers_.find(id);
-        answer = scripted != answers_.end() ? std::optional<Answer>(scripted->second)
-                                            : DefaultAnswer(id, body, waited);
+        const auto found = answers_.find(id);
+        scripted = found != answers_.end();
+        answer = scripted ? std::optional<Answer>(found->second) : DefaultAnswer(id, body, waited);
         observer = options_.onRequest;
         forward = ForwardOf(id, body);
+    }
+    if (!scripted && ServiceScript::Handles(id)) {
+        ServiceScript::Outcome outcome = services_.Answer(id, body);
+        answer = Answer{outcome.reply.code, std::move(outcome.reply.data), false};
+        if (outcome.notice) {
+            forward = Forward{outcome.notice->id, std::move(outcome.notice->data)};
+        }
     }
     changed_.notify_all();
     if (observer) {
@@ -171,28 +181,6 @@ void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request
     if (forward) {
         server.Notify(MakeMessage(forward->id, forward->data));
     }
-}
-
-std::vector<uint8_t> FrameScript::SafeBoxReplyBytes(int32_t silver) {
-    std::vector<uint8_t> bytes(kSafeBoxReplySize);
-    ZepWireWriter(bytes).WriteI32(silver);
-    return bytes;
-}
-
-std::vector<uint8_t> FrameScript::TakeReplyBytes(int32_t silver) {
-    std::vector<uint8_t> bytes(kTakeReplySize);
-    ZepWireWriter(bytes).WriteI32(silver);
-    return bytes;
-}
-
-std::vector<uint8_t> FrameScript::WelfareConfigBytes(int32_t activityId) {
-    constexpr size_t kActivityAt = 4;
-    constexpr size_t kStatusAt = 72;
-    constexpr int32_t kNotActive = 2;
-    std::vector<uint8_t> bytes(kWelfareConfigSize);
-    PutWord(bytes, kActivityAt, activityId);
-    PutWord(bytes, kStatusAt, kNotActive);
-    return bytes;
 }
 
 std::vector<uint8_t> FrameScript::TableChatBytes(int32_t speaker, const std::string& text) {
@@ -277,19 +265,10 @@ std::optional<FrameScript::Answer> FrameScript::DefaultAnswer(uint32_t id,
         case kRequest201302:
         case kSilverRewardClaim:
         case kChangeTable:
-        case kTransferIntoGame:
-        case kTransferOutOfGame:
             return Answer{kResultOk, {}};
-        case kQuerySafeBox:
-            return Answer{kResultOk, SafeBoxReplyBytes(options_.safeBoxSilver)};
-        case kQueryTake:
-            return Answer{kResultOk, TakeReplyBytes(options_.safeBoxSilver)};
-        case kWelfareConfig:
-            return Answer{kResultOk, WelfareConfigBytes(WordAt(body, 20))};
-        case kWelfareClaim:
         case kWelfareRewardClaim: {
             std::vector<uint8_t> amount(4);
-            ZepWireWriter(amount).WriteI32(options_.welfareAmount);
+            ZepWireWriter(amount).WriteI32(options_.welfare.amount);
             return Answer{kResultOk, std::move(amount)};
         }
         // Reports and table actions the server takes in silence, even when

@@ -10,12 +10,10 @@
 //   201220 -> 210500, 82 words (word 0 the requesting user)
 //   201130 -> 10 with the room options as word 0 (210030 while a game runs)
 //   201125 -> 10 without data
-//   201165, 201302, 201303, 201300, 200041, 200042 -> 10 without data
-//   200040 -> 10, 32 bytes (word 0 the safe box's silver)
-//   200043 -> 10, 24 bytes (word 0 the safe box's silver)
-//   214010 -> 10, the 124-byte welfare configuration (activity at 4,
-//             status 2 "not active" at 72)
-//   214000, 214001 -> 10 with the amount as word 0
+//   201165, 201302, 201303, 201300 -> 10 without data
+//   200040, 200041, 200042, 200043, 214010, 214000 -> the safe box and
+//             welfare service with its state (ServiceScript.h)
+//   214001 -> 10 with the welfare amount as word 0
 //   201020, 201120, 201160, 201161, 201162, 201180, 201210, 201221,
 //   201230, 201231, 201232, 229560, 214102, 214104, 214110 -> recorded,
 //   never answered (also when the client waits)
@@ -43,6 +41,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/test_server/ServiceScript.h"
 #include "tools/test_server/TestGameServer.h"
 
 namespace testserver {
@@ -66,8 +65,9 @@ public:
         int32_t activeConfigFlag = 1;
         std::vector<Link> links = {{0, "800x600!http://127.0.0.1/frame/link0.html"},
                                    {1, "640x480!http://127.0.0.1/frame/link1.html"}};
-        int32_t safeBoxSilver = 5000;
-        int32_t welfareAmount = 2000;
+        // The service's starting state (game silver, balance, password).
+        ServiceScript::SafeBox safeBox;
+        ServiceScript::Welfare welfare;
         // Names the server knows the users by (for 201212).
         std::map<int32_t, std::string> userNames;
         // Told of every request after it is recorded (on the server's thread).
@@ -104,6 +104,9 @@ public:
     // --- Notifications ---
     bool Notify(uint32_t id, std::span<const uint8_t> data = {});
 
+    // The safe box and welfare state; tests read and change it at will.
+    ServiceScript& Services() { return services_; }
+
     // --- What came ---
     std::vector<Recorded> Requests() const;
     std::vector<uint32_t> RequestIds() const;
@@ -116,9 +119,6 @@ public:
     // The default answers (also for tests that build expectations).
     static std::vector<uint8_t> VersionReplyBytes(int32_t version, int32_t subVersion);
     static std::vector<uint8_t> ActiveConfigBytes(int32_t flag, const std::vector<Link>& links);
-    static std::vector<uint8_t> SafeBoxReplyBytes(int32_t silver);
-    static std::vector<uint8_t> TakeReplyBytes(int32_t silver);
-    static std::vector<uint8_t> WelfareConfigBytes(int32_t activityId);
     static std::vector<uint8_t> TableChatBytes(int32_t speaker, const std::string& text);
 
 private:
@@ -138,6 +138,7 @@ private:
     bool gameRunning_ = false;            // guarded by mutex_
     std::map<uint32_t, Answer> answers_;  // guarded by mutex_
     std::vector<Recorded> recorded_;      // guarded by mutex_
+    ServiceScript services_;              // keeps its own lock
 };
 
 // The first script: every request that waits gets 10 and its own data back.

@@ -16,6 +16,11 @@
 //   silent ID            record request ID, never answer it
 //   clear ID             back to the default answer
 //   close                end the current client's connection
+//   safebox GAME BALANCE [PASSWORD CALC]
+//                        the game silver, the safe box's balance and the
+//                        protection password with its calculation number
+//   welfare STATUS DAILY_NUM AMOUNT
+//                        the welfare status, claims a day and amount
 // The server runs until it is killed.
 
 #include <cstdio>
@@ -60,6 +65,26 @@ bool RunCommand(testserver::TestGameServer& server, testserver::FrameScript& scr
     in >> command;
     if (command == "close") {
         server.CloseClient();
+        return true;
+    }
+    if (command == "safebox") {
+        testserver::ServiceScript::SafeBox state = script.Services().GetSafeBox();
+        if (!(in >> state.gameSilver >> state.balance)) {
+            return false;
+        }
+        state.password.clear();
+        state.calcNumber = 0;
+        in >> state.password >> state.calcNumber;
+        script.Services().SetSafeBox(state);
+        return true;
+    }
+    if (command == "welfare") {
+        testserver::ServiceScript::Welfare welfare = script.Services().GetWelfare();
+        if (!(in >> welfare.status >> welfare.dailyNum >> welfare.amount)) {
+            return false;
+        }
+        script.Services().SetWelfare(welfare);
+        script.Services().ResetWelfareClaims();
         return true;
     }
     if (!(in >> id)) {
