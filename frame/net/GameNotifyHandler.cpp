@@ -287,14 +287,17 @@ void CGameNotifyHandler::OnAdvertUrl(Record record) {
     const std::string text = TextAt(record, kTextAt, record.size());
     app->SetAdvertText(text);
     // The side panel's advert bar frees the copy once it has shown the page.
-    char* copy = new char[text.size() + 1];
+    auto* copy = static_cast<char*>(AllocEventBlock(text.size() + 1));
+    if (copy == nullptr) {
+        return;
+    }
     std::memcpy(copy, text.c_str(), text.size() + 1);
     CCorvaneView* side = app->GetSubSystemView();
     const int taken = side != nullptr
                           ? side->OnEvent(MakeEventRecord(0, kEventAdvertUrl, EventParam(copy), 0))
                           : 0;
     if (taken == 0) {
-        delete[] copy;
+        FreeEventBlock(copy);
     }
 }
 
@@ -381,7 +384,8 @@ void CGameNotifyHandler::OnLookerLeaveNotify(Record record) {
     const UserRecord* user = app != nullptr ? app->FindUser(Word(record, 0)) : nullptr;
     CGameFrameView* view = app != nullptr ? app->GetFrameView() : nullptr;
     if (user != nullptr && view != nullptr) {
-        const auto bytes = RecordBytes(*user);
+        // A copy of the user's record that the receivers may clear.
+        auto bytes = RecordBytes(*user);
         view->ForwardLookOnLeave(bytes.data(), bytes.size());
     }
 }
@@ -538,7 +542,7 @@ void CGameNotifyHandler::OnPlayerEnterNotify(Record record) {
     const UserRecord* seat = app->SeatServerPlayer(player.chairNo, player);
     CGameFrameView* view = app->GetFrameView();
     if (seat != nullptr && view != nullptr) {
-        const auto bytes = RecordBytes(*seat);
+        auto bytes = RecordBytes(*seat);
         view->ForwardUserEnterTable(bytes.data(), bytes.size());
     }
 }
@@ -573,7 +577,8 @@ void CGameNotifyHandler::OnPlayerLeaveNotify(Record record) {
     }
     if (app->IsChairOccupied(chair)) {
         if (CGameFrameView* view = app->GetFrameView()) {
-            const auto bytes = RecordBytes(app->GetSeat(chair));
+            // A copy of the seat's record that the receivers may clear.
+            auto bytes = RecordBytes(app->GetSeat(chair));
             view->ForwardUserLeaveTable(bytes.data(), bytes.size());
         }
     }

@@ -18,6 +18,9 @@ CActivityBar::CActivityBar() : page_(std::make_unique<CWebPageDlg>()) {}
 CActivityBar::~CActivityBar() = default;
 
 void CActivityBar::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("ActivityBar");
     CGameFrameApp* app = CGameFrameApp::Current();
     if (app == nullptr) {

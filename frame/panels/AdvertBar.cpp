@@ -39,6 +39,9 @@ CAdvertBar::CAdvertBar() = default;
 CAdvertBar::~CAdvertBar() = default;
 
 void CAdvertBar::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("AdvertBar");
     const auto makeTab = [this](const char* caption, int event) {
         auto* tab = new CCorvaneStatic;

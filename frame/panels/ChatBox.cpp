@@ -24,6 +24,9 @@ constexpr int kTextBottomMargin = 7;
 }  // namespace
 
 void CChatBox::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("ChatBox");
     auto* view = new CCorvaneRichText;
     Register(view);
@@ -40,7 +43,12 @@ void CChatBox::Create() {
 
 int CChatBox::OnEvent(const EventRecord& record) {
     if (record.event == kEventEmoticonPanelLostFocus) {
-        CloseEmoticonPanel();
+        // A press on the emoticon button takes the focus too; the button's
+        // own click then closes the panel, so it is not closed twice (and
+        // reopened).
+        if (!IsPointerOver(FindObjectByName(kEmoticonButtonName))) {
+            CloseEmoticonPanel();
+        }
         return 1;
     }
     return CSidePanelBar::OnEvent(record);
@@ -181,7 +189,7 @@ void CChatBox::PlaceEmoticonPanel() {
         y = std::clamp(y, scene.top + height / 2,
                        std::max(scene.top + height / 2, scene.bottom - height / 2));
     }
-    panel->SetPos(x, y);
+    PlaceCentre(*panel, x, y);
     panel->SetZ(GetZ() + 50);
     panel->SetTopmost();
     panel->Invalidate();

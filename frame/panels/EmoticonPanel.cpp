@@ -38,7 +38,7 @@ void CEmoticonPanel::Create(int columns, int rows, int cellSize, int gap) {
         return;
     }
     canvasId_ = canvas->GetId();
-    PeerSetUp(canvas, kPeerLinkFlags);
+    AdoptPeer(canvas);
     for (int event : {kEventLButtonDown, kEventRButtonDown}) {
         canvas->AddEventBinding(event, MakeEventRecord(GetId(), event, 0, 0));
     }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneView.h"
 #include "engine/EngineEvents.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
@@ -61,6 +62,9 @@ CInputBar::CInputBar(const InputBarMetrics& metrics) : metrics_(metrics) {}
 CInputBar::~CInputBar() = default;
 
 void CInputBar::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("InputBar");
     const FrameRecord background = SkinFrame("SystemInputBar");
     const FrameRecord quickChat = SkinFrame("btnQuickChat");
@@ -73,7 +77,7 @@ void CInputBar::Create() {
             canvas->DrawImage(background, 0, 0, -1, -1, 0, 1.0);
         }
         canvas->Show();
-        PeerSetUp(canvas, kPeerLinkFlags);
+        AdoptPeer(canvas);
         backgroundId_ = canvas->GetId();
     }
     if (CCorvaneCanvas* frame =
@@ -135,7 +139,11 @@ int CInputBar::OnEvent(const EventRecord& record) {
             }
             return 1;
         case kEventCloseQuickSilverMenu:
-            HandleSafeBoxButton(0);
+            // A press on the safe-box button takes the focus too; its own
+            // click then closes the menu, so it is not closed and reopened.
+            if (!IsPointerOver(FindObjectByName(kSafeBoxButtonName))) {
+                HandleSafeBoxButton(0);
+            }
             return 1;
         case kEventKeypadPassword: {
             // Only a take this bar started may use the keypad's answer: the
@@ -311,8 +319,8 @@ void CInputBar::ToggleQuickChatList() {
     }
     SetFocus(list->GetId());
     if (CCorvaneButton* button = GetQuickChatButton()) {
-        list->SetPos(button->GetRight() - list->GetWidth() / 2,
-                     button->GetTop() - metrics_.phraseListGap - list->GetHeight() / 2);
+        PlaceCentre(*list, button->GetRight() - list->GetWidth() / 2,
+                    button->GetTop() - metrics_.phraseListGap - list->GetHeight() / 2);
     }
     list->Show();
     list->Invalidate();
@@ -395,15 +403,19 @@ void CInputBar::HandleSafeBoxButton(int flag) {
     // Centred above the button, kept inside the side panel.
     double x = button != nullptr ? button->GetX() : GetX();
     double y = (button != nullptr ? button->GetTop() : GetTop()) - menu->GetHeight() / 2;
-    if (CCorvaneObject* side = FindSubSystem()) {
+    if (auto* side = dynamic_cast<CCorvaneView*>(FindSubSystem())) {
+        IntRect area{};
+        side->GetViewRect(&area);
         const double halfWidth = menu->GetWidth() / 2;
         const double halfHeight = menu->GetHeight() / 2;
-        x = std::clamp(x, side->GetLeft() + halfWidth,
-                       std::max(side->GetLeft() + halfWidth, side->GetRight() - halfWidth));
-        y = std::clamp(y, side->GetTop() + halfHeight,
-                       std::max(side->GetTop() + halfHeight, side->GetBottom() - halfHeight));
+        if (area.right > area.left && area.bottom > area.top) {
+            x = std::clamp(x, area.left + halfWidth,
+                           std::max(area.left + halfWidth, area.right - halfWidth));
+            y = std::clamp(y, area.top + halfHeight,
+                           std::max(area.top + halfHeight, area.bottom - halfHeight));
+        }
     }
-    menu->SetPos(x, y);
+    PlaceCentre(*menu, x, y);
     menu->SetTopmost();
     menu->Show();
     menu->Invalidate();
@@ -462,6 +474,6 @@ int CInputBar::EditHeight() {
 void CInputBar::CenterDialog(CCorvaneObject& dialog) {
     IntRect scene{};
     GetSceneViewRect(&scene);
-    dialog.SetPos(scene.Width() / 2, (scene.bottom - scene.top) / 2);
+    PlaceCentre(dialog, scene.Width() / 2, (scene.bottom - scene.top) / 2);
     dialog.Invalidate();
 }

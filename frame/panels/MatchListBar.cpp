@@ -37,6 +37,9 @@ T* PartById(CCorvaneVisual& owner, int id) {
 }  // namespace
 
 void CMatchListBar::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("MatchListBar");
     const auto makeCanvas = [this](int& id) {
         if (CCorvaneCanvas* canvas = CreateCanvas(1, 1, kCanvasKey)) {

@@ -1,5 +1,8 @@
 #include "frame/panels/OperateBar.h"
 
 void COperateBar::Create() {
+    if (!FirstCreate()) {
+        return;
+    }
     SetName("OpereateBar");
 }

@@ -32,3 +32,32 @@ int CSidePanelBar::LeftEdge() {
 int CSidePanelBar::TopEdge() {
     return static_cast<int>(GetTop());
 }
+
+void CSidePanelBar::AdoptPeer(CCorvaneObject* peer) {
+    if (peer == nullptr) {
+        return;
+    }
+    const double x = CCorvaneObject::GetX();
+    const double y = CCorvaneObject::GetY();
+    const double width = CCorvaneObject::GetWidth();
+    const double height = CCorvaneObject::GetHeight();
+    peer->SetPos(x, y);
+    if (width > 0 && height > 0) {
+        peer->SetSize(width, height);
+    }
+    PeerSetUp(peer, kPeerLinkFlags);
+}
+
+bool CSidePanelBar::IsPointerOver(CCorvaneObject* object) {
+    if (object == nullptr || object->IsVisible() == 0) {
+        return false;
+    }
+    InputState input;
+    GetInputState(&input);
+    return input.mouseX >= object->GetLeft() && input.mouseX < object->GetRight() &&
+           input.mouseY >= object->GetTop() && input.mouseY < object->GetBottom();
+}
+
+void CSidePanelBar::PlaceCentre(CCorvaneObject& object, double x, double y) {
+    object.MoveBy(x - object.GetX(), y - object.GetY());
+}

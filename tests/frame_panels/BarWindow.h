@@ -68,10 +68,12 @@ public:
         events.push_back(seen);
         switch (record.event) {
             case kEventInputBoxCommand:
-                if (auto* bar = Find<CInputBar>("InputBar")) bar->InputBoxCommand();
+                if (auto* bar = Find<CInputBar>("InputBar"))
+                    bar->InputBoxCommand();
                 break;
             case kEventToggleQuickChat:
-                if (auto* bar = Find<CInputBar>("InputBar")) bar->TogglePopupList();
+                if (auto* bar = Find<CInputBar>("InputBar"))
+                    bar->TogglePopupList();
                 break;
             case kEventQuickPhrase:
                 if (CCorvaneObject* list = FindObjectById(static_cast<int>(record.param2))) {
@@ -80,7 +82,8 @@ public:
                 }
                 break;
             case 19840396:
-                if (auto* box = Find<CChatBox>("ChatBox")) box->ShowEmoticonPanel();
+                if (auto* box = Find<CChatBox>("ChatBox"))
+                    box->ShowEmoticonPanel();
                 break;
             case 19840399:
                 if (auto* bar = Find<CInputBar>("InputBar")) {
@@ -186,7 +189,7 @@ protected:
         AddImage("SystemInputBar", 300, 60, 0x202020);
         AddImage("InputBarBoxBK", 200, 24, 0xe0e0e0);
         AddImage("btnQuickChat", 80, 20, 0x00a000);
-        AddImage("btnSendChat", 160, 20, 0xa00000);
+        AddImage("btnSendChat", 20, 20, 0xa00000);
         AddImage("btnFace", 120, 20, 0x0000a0);
         AddImage("qe保险箱按钮", 120, 20, 0x00a0a0);
         AddImage("SystemChatBox1", 40, 10, 0x303030);
@@ -208,9 +211,9 @@ protected:
         auto clock = time.MakeClock();
         clock->Reset(5000);
         wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(wnd->Create("bars", platform::kStyleVisible, 0, {0, 0, kSceneWidth, kSceneHeight},
-                              0),
-                  1);
+        ASSERT_EQ(
+            wnd->Create("bars", platform::kStyleVisible, 0, {0, 0, kSceneWidth, kSceneHeight}, 0),
+            1);
         app.SetMainWindow(wnd->Id());
         auto* resources = new ResourceModule;
         for (const auto& [name, bytes] : images) {
@@ -219,16 +222,18 @@ protected:
         side = new RecordingSubSystem;
         ASSERT_EQ(wnd->Initialize(side, resources), 1);
         side->SetName("SubSystem");
+        side->SetViewRect({0, 0, kSceneWidth, kSceneHeight});
         Deliver();
     }
 
-    // A bar registered under the side panel, sized and placed, then made.
+    // A bar as the side panel makes it: registered (which makes its parts),
+    // then sized, placed and laid out.
     template <class Bar>
     Bar* AddBar(double x, double y, double width, double height, Bar* bar = new Bar) {
         side->Register(bar);
+        bar->Create();  // a second make changes nothing
         bar->SetSize(width, height);
         bar->SetPos(x, y);
-        bar->Create();
         bar->Relayout();
         return bar;
     }

@@ -126,6 +126,7 @@ TEST_F(ChatBoxTest, ALeftChoiceGoesToTheChatAndARightChoiceToTheInputBox) {
 TEST_F(ChatBoxTest, LosingTheFocusClosesThePanelAndUnpressesTheButton) {
     OpenBox();
     ClickOn(*faceButton);
+    MoveTo(20, 20);
     box->OnEvent(MakeEventRecord(box->GetId(), kEventEmoticonPanelLostFocus, 0, 0));
     EXPECT_FALSE(box->GetEmoticonPanel()->IsVisible());
     EXPECT_FALSE(faceButton->IsLatched());

@@ -191,6 +191,7 @@ TEST_F(QuickSilverTest, AnotherMenuReplacesTheFirstAndTheCloseEventHidesIt) {
     EXPECT_EQ(side->FindObjectById(first), nullptr);
     ClickOn(*safeBoxButton);
     ASSERT_TRUE(bar->GetQuickSilverMenu()->IsVisible());
+    MoveTo(20, 20);
     bar->OnEvent(MakeEventRecord(bar->GetId(), kEventCloseQuickSilverMenu, 0, 0));
     EXPECT_FALSE(bar->GetQuickSilverMenu()->IsVisible());
     EXPECT_FALSE(safeBoxButton->IsLatched());

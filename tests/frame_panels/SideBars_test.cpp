@@ -178,10 +178,10 @@ protected:
 TEST_F(ActivityBarTest, EachActiveEntryGetsAButtonThatOpensItsSignedPage) {
     AddImage("btn_签到2", 60, 40, 0x00c000);
     AddImage("btn_抽奖2", 60, 40, 0xc00000);
+    Open();
     app.BuildSidePanelButtons();
     app.GetActiveButtons() = {0, 5};
     app.GetWebLinks()[5] = WebLinkEntry{500, 420, "http://act.example/draw?x=1"};
-    Open();
     auto* bar = AddBar<CActivityBar>(600, 300, 300, 52);
     ASSERT_EQ(bar->GetButtonCount(), 2);
     auto* second = dynamic_cast<CCorvaneButton*>(side->FindObjectById(bar->GetButtonId(1)));
