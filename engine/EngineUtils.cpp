@@ -10,7 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 
-const std::string& GetExeDir() {
+std::string GetExeDir() {
     return platform::ProgramFolder();
 }
 

@@ -18,7 +18,7 @@
 #include "engine/TextHelpers.h"
 
 // The program's folder with a trailing '/'.
-const std::string& GetExeDir();
+std::string GetExeDir();
 // GetExeDir joined with a relative name, normalised to '/'.
 std::string GetExePath(std::string_view relative);
 
