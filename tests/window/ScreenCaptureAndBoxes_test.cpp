@@ -61,20 +61,7 @@ protected:
 
     template <class Condition>
     bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
-        const uint32_t start = platform::GetTickCount32();
-        for (;;) {
-            platform::Message m;
-            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-                platform::DispatchMessage(m);
-            }
-            if (done()) {
-                return true;
-            }
-            if (platform::GetTickCount32() - start >= timeoutMs) {
-                return false;
-            }
-            platform::WaitMessage(5);
-        }
+        return window_test::PumpMessagesUntil(done, timeoutMs);
     }
 
     // The back buffer's pixel, 0x00RRGGBB.

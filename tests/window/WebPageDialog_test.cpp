@@ -23,6 +23,7 @@
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
 #include "tests/window/PageServer.h"
+#include "tests/window/XServer.h"
 
 namespace {
 
@@ -67,20 +68,7 @@ std::vector<pid_t> RunningHelpers() {
 }
 
 bool PumpUntil(const std::function<bool()>& done, uint32_t ms = kPageWaitMs) {
-    const uint32_t start = platform::GetTickCount32();
-    for (;;) {
-        platform::Message message;
-        while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(message);
-        }
-        if (done()) {
-            return true;
-        }
-        if (platform::GetTickCount32() - start >= ms) {
-            return false;
-        }
-        platform::WaitMessage(20);
-    }
+    return window_test::PumpMessagesUntil(done, ms);
 }
 
 class WebPageDialogOnHelperTest : public ::testing::Test {

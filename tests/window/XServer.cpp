@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Messages.h"
 #include "platform/Sync.h"
 
 extern char** environ;
@@ -272,6 +273,23 @@ std::optional<WindowImage> XServer::Read(unsigned long window) const {
     }
     XDestroyImage(image);
     return out;
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
+    const uint32_t start = platform::GetTickCount32();
+    for (;;) {
+        platform::Message message;
+        while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
+            platform::DispatchMessage(message);
+        }
+        if (done()) {
+            return true;
+        }
+        if (platform::GetTickCount32() - start >= timeoutMs) {
+            return false;
+        }
+        platform::WaitMessage(5);
+    }
 }
 
 }  // namespace window_test

@@ -15,6 +15,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,6 +98,10 @@ private:
 // The X server of this test program (started once for all its tests); null,
 // with the reason, when it could not start.
 const XServer* RunningXServer(std::string& error);
+
+// Runs the calling thread's window messages (and so an engine window's
+// frames) until the condition holds (true) or the time is up (false).
+bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 
 // Runs `xdotool` with the arguments against the display; the child runs on
 // while the caller pumps its own messages.
