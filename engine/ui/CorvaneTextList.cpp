@@ -56,9 +56,16 @@ std::vector<CCorvaneTextItem*> CCorvaneTextList::LiveRows() {
     return rows;
 }
 
+CCorvaneTextItem* CCorvaneTextList::NewRow() {
+    return new CCorvaneTextItem;
+}
+
 CCorvaneTextItem* CCorvaneTextList::AddItem(const char* caption, const EventRecord* notify,
                                             uint32_t textColour, int) {
-    auto* row = new CCorvaneTextItem;
+    CCorvaneTextItem* row = NewRow();
+    if (row == nullptr) {
+        return nullptr;
+    }
     Register(row);
     if (!row->IsRegistered()) {
         delete row;

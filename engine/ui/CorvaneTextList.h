@@ -60,6 +60,11 @@ public:
     int GetFontSize() const { return fontSize_; }
     int GetMargin() const { return margin_; }
 
+protected:
+    // A new, unregistered row for AddItem; lists with rows of their own
+    // kind make theirs here.
+    virtual CCorvaneTextItem* NewRow();
+
 private:
     // The live rows in order; forgets dead ones and relinks the rest.
     std::vector<CCorvaneTextItem*> LiveRows();

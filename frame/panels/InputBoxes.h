@@ -32,6 +32,8 @@ inline constexpr uint32_t kInputDefaultFlags = 7;
 // Events of the drop input box.
 inline constexpr int kEventDropButton = 80000031;
 inline constexpr int kEventDropEntryChosen = 80000032;
+// The drop button is pressed (before the press moves the focus).
+inline constexpr int kEventDropButtonPressed = 80000033;
 
 inline constexpr int kDropEntryLimit = 6;
 inline constexpr uint32_t kInputEditBack = 0xDCF0E6;
@@ -125,7 +127,9 @@ public:
     virtual void Clear();
     // Keeps the text as the newest of at most six entries.
     virtual void AddEntry(const char* text);
-    // Opens the list under the drop button, or closes it.
+    // Opens the list under the drop button, or closes it. (A press on the
+    // drop button takes the focus from an open list, which closes it; the
+    // button's click then leaves it closed, so the button opens and closes.)
     virtual void ToggleList();
     using CCorvaneVisual::SetFocus;
     virtual void SetFocus();
@@ -147,6 +151,8 @@ private:
     int buttonId_ = 0;
     int listId_ = 0;
     int frameId_ = 0;
+    // Whether the list was open when the drop button was pressed.
+    bool listOpenAtPress_ = false;
     // A list, so that dropping the oldest moves no other entry's text.
     std::list<std::string> entries_;
 };

@@ -12,8 +12,8 @@
 //  - Look setters of the menu apply to every item and redraw it normal.
 //  - Colours are 0x00BBGGRR.
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/ImageRecord.h"
 #include "engine/ui/CorvaneTextItem.h"
@@ -62,9 +62,10 @@ public:
     uint32_t GetSeparatorLower() const { return separatorLower_; }
     int GetSeparatorIndent() const { return separatorIndent_; }
     int GetItemFontSize() const { return itemFontSize_; }
+    const FrameRecord& GetIconFrame() const { return icon_; }
 
 private:
-    void DrawCaptionAt(CCorvaneCanvas& canvas, uint32_t colour, int weight, int style);
+    void DrawCaption(CCorvaneCanvas& canvas, uint32_t colour, int weight);
     void DrawSeparator(CCorvaneCanvas& canvas);
     void DrawIcon(CCorvaneCanvas& canvas);
 
@@ -119,9 +120,6 @@ public:
     int GetBorder() const { return kBorder; }
 
 private:
-    template <typename Change>
-    void ForEachMenuItem(Change change);
-
-    uint32_t background_ = 0;
-    bool hasBackground_ = false;
+    CCorvaneTextItem* NewRow() override;
+    std::vector<CPopupMenuItem*> MenuItems();
 };

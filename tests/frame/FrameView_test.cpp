@@ -18,8 +18,12 @@
 #include "engine/EngineEvents.h"
 #include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneButton.h"
+<<<<<<< HEAD
 #include "engine/ui/CorvaneEdit.h"
 #include "frame/panels/ForceQuitBox.h"
+=======
+#include "frame/panels/SplitterBar.h"
+>>>>>>> i13-widgets
 #include "platform/Input.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"
@@ -53,6 +57,8 @@ protected:
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
         SetWorkArea(kSceneWidth);
         platform::SetInputBackend(&input);
+        // The splitter's background gives the splitter its width.
+        AddImage("左右分隔条_bg", 6, 10, 0x808080);
     }
     void TearDown() override {
         wnd.reset();
@@ -93,6 +99,9 @@ protected:
         time.AdvanceMs(11);
         wnd->RunFrame();
         Deliver();
+    }
+    CSplitterBar* Splitter() {
+        return dynamic_cast<CSplitterBar*>(view->FindObjectByName("SplitterBar"));
     }
     uint32_t Pixel(int x, int y) { return wnd->GetTopLevel()->Surface().ColorAt(x, y); }
     int Send(int event, intptr_t param1 = 0, intptr_t param2 = 0) {
@@ -141,14 +150,36 @@ TEST_F(FrameViewTest, TheTableAreaAndTheSidePanelShareTheScene) {
     EXPECT_EQ(game.bottom, 734);
     EXPECT_EQ(GetMainGameRect().right, 764);
     EXPECT_EQ(GetSubSystemRect().left, 770);
-    EXPECT_EQ(app.panels->Count("made splitter"), 1);
-    EXPECT_GE(app.panels->Count("LayoutParts"), 1);
+    auto* splitter = dynamic_cast<CSplitterBar*>(view->FindObjectByName("SplitterBar"));
+    ASSERT_NE(splitter, nullptr);
+    // Between the table area and the side panel, its surface laid out to its size.
+    EXPECT_EQ(splitter->GetLeft(), 764);
+    EXPECT_EQ(splitter->GetRight(), 770);
+    EXPECT_EQ(splitter->GetSurface()->GetCanvasHeight(), 734 - 25);
+}
+
+TEST_F(FrameViewTest, TwoPressesOnTheSplitterArrowRestoreTheDefaultWidth) {
+    Open();
+    view->SetSidePanelWidth(200);
+    auto* splitter = dynamic_cast<CSplitterBar*>(view->FindObjectByName("SplitterBar"));
+    ASSERT_NE(splitter, nullptr);
+    auto press = [&] {
+        splitter->OnEvent(MakeEventRecord(splitter->GetId(), kSplitterArrowPress, 0, 0));
+    };
+    press();
+    EXPECT_EQ(splitter->IsCollapsed(), 1);
+    EXPECT_EQ(view->GetVisibleSidePanelWidth(), 0);
+    EXPECT_EQ(view->mainGame.GetViewRect().right, kSceneWidth - 4 - 6);
+    press();
+    EXPECT_EQ(splitter->IsExpanded(), 1);
+    EXPECT_EQ(view->GetVisibleSidePanelWidth(), 250);  // the default, not the 200 before
+    EXPECT_EQ(view->mainGame.GetViewRect().right, kSceneWidth - 250 - 4 - 6);
 }
 
 TEST_F(FrameViewTest, ANarrowWorkAreaFoldsTheSidePanelAtCreation) {
     SetWorkArea(800, 600);
     Open(new ObservedFrameView, 800, 600);
-    EXPECT_EQ(app.panels->Count("Fold"), 1);
+    EXPECT_EQ(Splitter()->IsCollapsed(), 1);
     EXPECT_EQ(view->GetVisibleSidePanelWidth(), 0);
     view->Relayout();
     EXPECT_EQ(view->mainGame.GetViewRect().left, 4);
@@ -400,7 +431,7 @@ TEST_F(FrameViewTest, DraggingAMaximisedWindowRestoresItUnderTheCursor) {
 TEST_F(FrameViewTest, ANarrowWorkAreaFoldsAtEveryToggleAndRestoresTo800By600) {
     SetWorkArea(800, 570);
     Open(new ObservedFrameView, 800, 570);
-    EXPECT_EQ(app.panels->Count("Fold"), 1);
+    EXPECT_EQ(Splitter()->IsCollapsed(), 1);
     Send(kEventToggleMaximize);  // restore
     platform::ScreenRect client = wnd->GetTopLevel()->ClientRect();
     EXPECT_EQ(client.left, 100);

@@ -1,8 +1,15 @@
 #pragma once
+<<<<<<< HEAD
 // Recording stand-ins for the side-panel objects the frame view makes
 // through the application's factories, and the real boxes with their making
 // written down. What they see goes into a shared log, since the engine owns
 // (and may delete) the objects themselves.
+=======
+// Recording stand-ins for the boxes the frame view makes through the
+// application's factories (the splitter is the real one). What they see goes
+// into a shared log, since the engine owns (and may delete) the objects
+// themselves.
+>>>>>>> i13-widgets
 
 #include <memory>
 #include <string>
@@ -10,7 +17,11 @@
 
 #include "engine/CorvaneVisual.h"
 #include "engine/EventRecord.h"
+<<<<<<< HEAD
 #include "frame/panels/BoxFactories.h"
+=======
+#include "frame/panels/FramePanels.h"
+>>>>>>> i13-widgets
 #include "frame/view/FramePanelSeams.h"
 
 struct PanelLog {
@@ -24,6 +35,7 @@ struct PanelLog {
     }
 };
 
+<<<<<<< HEAD
 class RecordingSplitterBar : public CFrameSplitter {
 public:
     RecordingSplitterBar(std::shared_ptr<PanelLog> log, bool expanded, double width)
@@ -62,11 +74,23 @@ T* NewestOfKind(CCorvaneVisual& scene) {
         if (auto* found = dynamic_cast<T*>(scene.FindObjectById(id))) {
             return found;
         }
+=======
+class RecordingForceQuitBox : public CForceQuitBox {
+public:
+    explicit RecordingForceQuitBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
+    void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord& cancel,
+                       int kind) override {
+        log_->calls.push_back("ShowForceQuit " + std::string(text) + " " + std::to_string(kind));
+        log_->forceQuitConfirm = confirm;
+        log_->forceQuitCancel = cancel;
+        log_->forceQuitBoxId = GetId();
+>>>>>>> i13-widgets
     }
     return nullptr;
 }
 
 // Factories of the recording objects; every object made is written down.
+<<<<<<< HEAD
 inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log,
                                                    bool splitterExpanded = true,
                                                    double splitterWidth = 6) {
@@ -79,6 +103,12 @@ inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log
     FramePanelFactories boxes;
     InstallBoxFactories(boxes);
     factories.forceQuitBox = [log, make = boxes.forceQuitBox] {
+=======
+// The splitter is the real one.
+inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log) {
+    FramePanelFactories factories = MakeFramePanelFactories();
+    factories.forceQuitBox = [log] {
+>>>>>>> i13-widgets
         log->calls.push_back("made force-quit box");
         return make();
     };

@@ -32,8 +32,8 @@
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/net/GameConnection.h"
-#include "frame/panels/BoxFactories.h"
 #include "frame/panels/ForceQuitBox.h"
+#include "frame/panels/FramePanels.h"
 #include "frame/panels/QeRepBar.h"
 #include "frame/panels/SystemInfoBox.h"
 #include "platform/Files.h"
@@ -129,8 +129,7 @@ public:
 class TestClientApp : public CGameFrameApp {
 public:
     TestClientApp() : CGameFrameApp("pvbn", 21265, 13, 1) {
-        FramePanelFactories factories;
-        InstallBoxFactories(factories);
+        FramePanelFactories factories = MakeFramePanelFactories();
         factories.infoBox = [] { return new ConfirmingInfoBox; };
         factories.forceQuitBox = [] { return new ConfirmingForceQuitBox; };
         SetFramePanelFactories(std::move(factories));
