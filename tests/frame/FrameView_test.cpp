@@ -18,12 +18,9 @@
 #include "engine/EngineEvents.h"
 #include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneButton.h"
-<<<<<<< HEAD
 #include "engine/ui/CorvaneEdit.h"
 #include "frame/panels/ForceQuitBox.h"
-=======
 #include "frame/panels/SplitterBar.h"
->>>>>>> i13-widgets
 #include "platform/Input.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"

@@ -1,15 +1,7 @@
 #pragma once
-<<<<<<< HEAD
-// Recording stand-ins for the side-panel objects the frame view makes
-// through the application's factories, and the real boxes with their making
-// written down. What they see goes into a shared log, since the engine owns
-// (and may delete) the objects themselves.
-=======
-// Recording stand-ins for the boxes the frame view makes through the
-// application's factories (the splitter is the real one). What they see goes
-// into a shared log, since the engine owns (and may delete) the objects
-// themselves.
->>>>>>> i13-widgets
+// The application's real side-panel objects and boxes for the frame view,
+// with the making of each box written down in a shared log (the engine owns,
+// and may delete, the objects themselves).
 
 #include <memory>
 #include <string>
@@ -17,11 +9,7 @@
 
 #include "engine/CorvaneVisual.h"
 #include "engine/EventRecord.h"
-<<<<<<< HEAD
-#include "frame/panels/BoxFactories.h"
-=======
 #include "frame/panels/FramePanels.h"
->>>>>>> i13-widgets
 #include "frame/view/FramePanelSeams.h"
 
 struct PanelLog {
@@ -35,37 +23,6 @@ struct PanelLog {
     }
 };
 
-<<<<<<< HEAD
-class RecordingSplitterBar : public CFrameSplitter {
-public:
-    RecordingSplitterBar(std::shared_ptr<PanelLog> log, bool expanded, double width)
-        : log_(std::move(log)), expanded_(expanded) {
-        SetSize(width, 1);
-    }
-    int IsExpanded() override { return expanded_ ? 1 : 0; }
-    int IsCollapsed() override { return expanded_ ? 0 : 1; }
-    void SetCollapsed(int collapsed) override {
-        expanded_ = collapsed == 0;
-        if (collapsed != 0) {
-            log_->calls.push_back("Fold");
-        }
-    }
-    // Keeps its width: the tests' splitter has no picture of its own.
-    void SetSize(double width, double height) override {
-        CCorvaneObject::SetSize(fixedWidth_ > 0 ? fixedWidth_ : width, height);
-        if (fixedWidth_ == 0) {
-            fixedWidth_ = width;
-        }
-    }
-    void Relayout() override { log_->calls.push_back("LayoutParts"); }
-    void Redraw() override {}
-
-private:
-    std::shared_ptr<PanelLog> log_;
-    bool expanded_;
-    double fixedWidth_ = 0;
-};
-
 // The newest registered object of the kind (the boxes the view opened), or
 // null.
 template <class T>
@@ -74,49 +31,22 @@ T* NewestOfKind(CCorvaneVisual& scene) {
         if (auto* found = dynamic_cast<T*>(scene.FindObjectById(id))) {
             return found;
         }
-=======
-class RecordingForceQuitBox : public CForceQuitBox {
-public:
-    explicit RecordingForceQuitBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
-    void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord& cancel,
-                       int kind) override {
-        log_->calls.push_back("ShowForceQuit " + std::string(text) + " " + std::to_string(kind));
-        log_->forceQuitConfirm = confirm;
-        log_->forceQuitCancel = cancel;
-        log_->forceQuitBoxId = GetId();
->>>>>>> i13-widgets
     }
     return nullptr;
 }
 
-// Factories of the recording objects; every object made is written down.
-<<<<<<< HEAD
-inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log,
-                                                   bool splitterExpanded = true,
-                                                   double splitterWidth = 6) {
-    FramePanelFactories factories;
-    factories.splitterBar = [log, splitterExpanded, splitterWidth] {
-        log->calls.push_back("made splitter");
-        return new RecordingSplitterBar(log, splitterExpanded, splitterWidth);
-    };
-    // The boxes are the real ones; making each is written down.
-    FramePanelFactories boxes;
-    InstallBoxFactories(boxes);
-    factories.forceQuitBox = [log, make = boxes.forceQuitBox] {
-=======
-// The splitter is the real one.
+// The real factories; every box made is written down.
 inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log) {
     FramePanelFactories factories = MakeFramePanelFactories();
-    factories.forceQuitBox = [log] {
->>>>>>> i13-widgets
+    factories.forceQuitBox = [log, make = factories.forceQuitBox] {
         log->calls.push_back("made force-quit box");
         return make();
     };
-    factories.exitRequestBox = [log, make = boxes.exitRequestBox] {
+    factories.exitRequestBox = [log, make = factories.exitRequestBox] {
         log->calls.push_back("made exit-request box");
         return make();
     };
-    factories.infoBox = [log, make = boxes.infoBox] {
+    factories.infoBox = [log, make = factories.infoBox] {
         log->calls.push_back("made info box");
         return make();
     };
