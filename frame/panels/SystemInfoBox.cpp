@@ -65,6 +65,7 @@ void CSystemInfoBox::ShowBox(const char* text, const EventRecord* confirm,
     if (IsRegistered() == 0 || answered_) {
         return;
     }
+    RemoveParts();
     // The skin: frame 0 is the border, frame 1 the centre. Without them the
     // box is a plain panel, still with its text and buttons.
     const FrameRecord frame = GetResourceFrame(kSkinItem, 0);
@@ -174,6 +175,16 @@ CCorvaneRichText* CSystemInfoBox::GetTextBox() {
     return textBoxId_ != 0 ? dynamic_cast<CCorvaneRichText*>(FindObjectById(textBoxId_)) : nullptr;
 }
 
+void CSystemInfoBox::RemoveParts() {
+    for (int* id : {&pictureId_, &textBoxId_, &confirmButtonId_, &cancelButtonId_}) {
+        DestroyPart(id);
+    }
+    if (tickAction_ != 0) {
+        StopAction(tickAction_);
+        tickAction_ = 0;
+    }
+}
+
 int CSystemInfoBox::TextWidth() {
     const int pictureWidth =
         GetPicture() != nullptr ? static_cast<int>(GetPicture()->GetWidth()) + kPictureGap : 0;
@@ -242,11 +253,16 @@ int CSystemInfoBox::MakeCaptionButton(const char* caption, int event) {
 }
 
 void CSystemInfoBox::ReplaceWithCaption(int* buttonId, const char* caption, int event) {
-    if (CCorvaneObject* old = FindObjectById(*buttonId)) {
-        RemoveChild(*buttonId);
-        DestroyObject(old, 0);
-    }
+    DestroyPart(buttonId);
     *buttonId = MakeCaptionButton(caption, event);
+}
+
+void CSystemInfoBox::DestroyPart(int* id) {
+    if (CCorvaneObject* part = *id != 0 ? FindObjectById(*id) : nullptr) {
+        RemoveChild(*id);
+        DestroyObject(part, 0);
+    }
+    *id = 0;
 }
 
 void CSystemInfoBox::Relayout() {

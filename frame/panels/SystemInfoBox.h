@@ -110,6 +110,9 @@ private:
     int MeasureText();
     void FillText(CCorvaneRichText& textBox);
     void ReplaceWithCaption(int* buttonId, const char* caption, int event);
+    // A box shown again drops what it showed before.
+    void RemoveParts();
+    void DestroyPart(int* id);
     void StartCountdown();
     void OnTick();
     // The one answer: stops, hides, opens the link page on confirm, delivers

@@ -18,6 +18,8 @@
 #include "engine/EngineEvents.h"
 #include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneButton.h"
+#include "engine/ui/CorvaneEdit.h"
+#include "frame/panels/ForceQuitBox.h"
 #include "frame/panels/SplitterBar.h"
 #include "platform/Input.h"
 #include "platform/Screen.h"
@@ -321,29 +323,38 @@ TEST_F(FrameViewTest, SettingsGoToTheTableAndTheCloseButtonClosesTheWindow) {
 TEST_F(FrameViewTest, AForceQuitAnswerSendsItsReasonAndFreesIt) {
     Open();
     view->ShowForceQuitBox();
-    ASSERT_EQ(app.panels->Count("ShowForceQuit"), 1);
-    EXPECT_EQ(app.panels->reasonLimit, 60);
-    EXPECT_EQ(app.panels->forceQuitConfirm.event, kEventForceQuitConfirm);
-    EXPECT_EQ(app.panels->forceQuitCancel.event, kEventForceQuitCancel);
-    EXPECT_NE(app.panels->calls[app.panels->calls.size() - 2].find("积分"), std::string::npos);
+    ASSERT_EQ(app.panels->Count("made force-quit box"), 1);
+    auto* box = NewestOfKind<CForceQuitBox>(*view);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->IsVisible());
+    EXPECT_EQ(box->GetKind(), 3);
+    EXPECT_EQ(box->GetReasonEdit()->GetMaxLength(), 60);
+    EXPECT_EQ(box->GetTitle(), "请求强退");
+    EXPECT_NE(box->GetText().find("积分"), std::string::npos);
     // A second request while the box shows does nothing.
     view->ShowForceQuitBox();
-    EXPECT_EQ(app.panels->Count("ShowForceQuit"), 1);
+    EXPECT_EQ(app.panels->Count("made force-quit box"), 1);
 
-    // The reason is a heap block the view frees (LeakSanitizer watches).
-    auto* reason = static_cast<char*>(AllocEventBlock(16));
-    std::strcpy(reason, "有事");
-    EXPECT_EQ(Send(kEventForceQuitConfirm, EventParam(reason), 0), 1);
+    // The reason is a heap copy the view frees (LeakSanitizer watches).
+    box->GetReasonEdit()->InsertText("有事");
+    box->OnConfirm();
     EXPECT_EQ(app.connection.Count("RequestExit 有事"), 1);
     EXPECT_EQ(app.tableData.GetExitRequestCount(), 1);
     EXPECT_NE(app.tableData.GetExitRequestTick(), 0u);
+    EXPECT_EQ(box->IsVisible(), 0);
+    for (int i = 0; i < 5 && NewestOfKind<CForceQuitBox>(*view) != nullptr; ++i) {
+        Frame();
+    }
+    EXPECT_EQ(NewestOfKind<CForceQuitBox>(*view), nullptr);
 
     // The box is forgotten: a new one opens; without a reason an empty one goes.
     view->ShowForceQuitBox();
-    EXPECT_EQ(app.panels->Count("ShowForceQuit"), 2);
-    EXPECT_EQ(Send(kEventForceQuitConfirm, 0, 0), 1);
+    EXPECT_EQ(app.panels->Count("made force-quit box"), 2);
+    ASSERT_NE(NewestOfKind<CForceQuitBox>(*view), nullptr);
+    NewestOfKind<CForceQuitBox>(*view)->OnConfirm();
     EXPECT_EQ(app.connection.calls.back(), "RequestExit ");
     EXPECT_EQ(app.tableData.GetExitRequestCount(), 2);
+    EXPECT_EQ(Send(kEventForceQuitConfirm, 0, 0), 1);
     EXPECT_EQ(Send(kEventForceQuitCancel), 1);
     EXPECT_EQ(Send(kEventExitAnswer, 777, 1), 1);
     EXPECT_EQ(app.connection.calls.back(), "AnswerExitRequest 777 1");
@@ -596,7 +607,7 @@ TEST_F(FrameViewTest, ClosingWithinThirtySecondsOfAnExitRequestOnlyWritesTheWait
     EXPECT_EQ(view->subSystem.chatLines[0],
               " <c=2906200>已经请求退出，请耐心等候其他玩家回应(29秒)。\r\n");
     EXPECT_EQ(app.connection.Count("LeaveGame"), 0);
-    EXPECT_EQ(app.panels->Count("ShowForceQuit"), 0);
+    EXPECT_EQ(app.panels->Count("made force-quit box"), 0);
 
     // Past the 30 s the box opens instead.
     app.tableData.SetExitRequestTick(platform::GetTickCount32() - 30000);

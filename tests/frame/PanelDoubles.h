@@ -1,25 +1,19 @@
 #pragma once
-// Recording stand-ins for the boxes the frame view makes through the
-// application's factories (the splitter is the real one). What they see goes
-// into a shared log, since the engine owns (and may delete) the objects
-// themselves.
+// The application's real side-panel objects and boxes for the frame view,
+// with the making of each box written down in a shared log (the engine owns,
+// and may delete, the objects themselves).
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/CorvaneVisual.h"
 #include "engine/EventRecord.h"
 #include "frame/panels/FramePanels.h"
 #include "frame/view/FramePanelSeams.h"
 
 struct PanelLog {
     std::vector<std::string> calls;
-    EventRecord forceQuitConfirm{};
-    EventRecord forceQuitCancel{};
-    EventRecord infoFirst{};
-    EventRecord infoSecond{};
-    int reasonLimit = 0;
-    int forceQuitBoxId = 0;
     int Count(const std::string& prefix) const {
         int n = 0;
         for (const auto& call : calls) {
@@ -29,78 +23,32 @@ struct PanelLog {
     }
 };
 
-class RecordingForceQuitBox : public CForceQuitBoxSeam {
-public:
-    explicit RecordingForceQuitBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
-    void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord& cancel,
-                       int kind) override {
-        log_->calls.push_back("ShowForceQuit " + std::string(text) + " " + std::to_string(kind));
-        log_->forceQuitConfirm = confirm;
-        log_->forceQuitCancel = cancel;
-        log_->forceQuitBoxId = GetId();
+// The newest registered object of the kind (the boxes the view opened), or
+// null.
+template <class T>
+T* NewestOfKind(CCorvaneVisual& scene) {
+    for (int id = 1 << 14; id > 0; --id) {
+        if (auto* found = dynamic_cast<T*>(scene.FindObjectById(id))) {
+            return found;
+        }
     }
-    void SetReasonLimit(int bytes) override { log_->reasonLimit = bytes; }
-    void SetTitle(const char* caption) override {
-        log_->calls.push_back("Caption " + std::string(caption));
-    }
-    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
-                 const char*, const char*) override {}
-    void SetButtonCaptions(const char*, const char*) override {}
-    void SetLinkPage(const char*, int) override {}
+    return nullptr;
+}
 
-private:
-    std::shared_ptr<PanelLog> log_;
-};
-
-class RecordingExitRequestBox : public CExitRequestBoxSeam {
-public:
-    explicit RecordingExitRequestBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
-    void ShowExitRequest(const char* name, const char*, const char*, const EventRecord&,
-                         const EventRecord&, int seconds) override {
-        log_->calls.push_back("ShowExitRequest " + std::string(name) + " " +
-                              std::to_string(seconds));
-    }
-    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
-                 const char*, const char*) override {}
-    void SetButtonCaptions(const char*, const char*) override {}
-    void SetLinkPage(const char*, int) override {}
-
-private:
-    std::shared_ptr<PanelLog> log_;
-};
-
-class RecordingInfoBox : public CInfoBoxSeam {
-public:
-    explicit RecordingInfoBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
-    void ShowBox(const char* text, const EventRecord* first, const EventRecord* second, int seconds,
-                 int style, const char*, const char*, const char*) override {
-        log_->calls.push_back("ShowBox " + std::string(text) + " " + std::to_string(seconds) + " " +
-                              std::to_string(style));
-        log_->infoFirst = first != nullptr ? *first : EventRecord{};
-        log_->infoSecond = second != nullptr ? *second : EventRecord{};
-    }
-    void SetButtonCaptions(const char*, const char*) override {}
-    void SetLinkPage(const char*, int) override {}
-
-private:
-    std::shared_ptr<PanelLog> log_;
-};
-
-// Factories of the recording objects; every object made is written down.
-// The splitter is the real one.
+// The real factories; every box made is written down.
 inline FramePanelFactories RecordingPanelFactories(std::shared_ptr<PanelLog> log) {
     FramePanelFactories factories = MakeFramePanelFactories();
-    factories.forceQuitBox = [log] {
+    factories.forceQuitBox = [log, make = factories.forceQuitBox] {
         log->calls.push_back("made force-quit box");
-        return new RecordingForceQuitBox(log);
+        return make();
     };
-    factories.exitRequestBox = [log] {
+    factories.exitRequestBox = [log, make = factories.exitRequestBox] {
         log->calls.push_back("made exit-request box");
-        return new RecordingExitRequestBox(log);
+        return make();
     };
-    factories.infoBox = [log] {
+    factories.infoBox = [log, make = factories.infoBox] {
         log->calls.push_back("made info box");
-        return new RecordingInfoBox(log);
+        return make();
     };
     return factories;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/CorvaneStatic.h"
 #include "engine/ui/RichText.h"
@@ -373,6 +374,31 @@ TEST_F(NoticeBoxTest, ConfirmOpensTheLinkPageSignedWithItsNumber) {
     platform::SleepMs(50);
     platform::SetBrowserBackend(nullptr);
     EXPECT_TRUE(quiet.Opened().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NoticeBoxTest, ABoxShownAgainKeepsOnlyItsNewParts) {
+    AddSkin();
+    CSystemInfoBox* box = Open(5, 1, "一");
+    box->ShowBox("二", &confirm, nullptr, 0, 0, nullptr, nullptr, nullptr);
+    Place(box);
+    Frame();
+    EXPECT_EQ(box->GetText(), "二");
+    EXPECT_EQ(box->GetCancelButton(), nullptr);
+    int buttons = 0;
+    for (int id = 1; id < 4096; ++id) {
+        CCorvaneObject* object = objects->FindObjectById(id);
+        buttons += object != nullptr && dynamic_cast<CCorvaneButton*>(object) != nullptr;
+    }
+    EXPECT_EQ(buttons, 1);
+    RunMs(7000);  // the first countdown is gone with its parts
+    EXPECT_EQ(Answers(), 0u);
+    ClickOn(box->GetConfirmButton());
+    Frames(2);
+    EXPECT_EQ(Of(kConfirmEvent).size(), 1u);
 }
 
 }  // namespace

@@ -180,20 +180,7 @@ protected:
     // holds or the time is up.
     template <class Condition>
     bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
-        const uint32_t start = platform::GetTickCount32();
-        for (;;) {
-            platform::Message m;
-            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-                platform::DispatchMessage(m);
-            }
-            if (done()) {
-                return true;
-            }
-            if (platform::GetTickCount32() - start >= timeoutMs) {
-                return false;
-            }
-            platform::WaitMessage(5);
-        }
+        return window_test::PumpMessagesUntil(done, timeoutMs);
     }
 
     // Runs xdotool to its end while the window keeps taking its messages.

@@ -292,4 +292,5 @@ std::optional<WindowImage> XServer::Read(unsigned long window) const {
     return out;
 }
 
+
 }  // namespace window_test

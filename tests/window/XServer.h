@@ -99,13 +99,14 @@ private:
 // with the reason, when it could not start.
 const XServer* RunningXServer(std::string& error);
 
+// Runs the calling thread's window messages (and so an engine window's
+// frames) until the condition holds (true) or the time is up (false).
+bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
+
 // Runs `xdotool` with the arguments against the display; the child runs on
 // while the caller pumps its own messages.
 bool StartXdotool(ChildProcess& child, const XServer& server,
                   const std::vector<std::string>& arguments);
 
-// Runs the calling thread's window messages (and so an engine window's
-// frames) until the condition holds or the time is up; false at the time.
-bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 
 }  // namespace window_test

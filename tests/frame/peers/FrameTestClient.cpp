@@ -28,11 +28,15 @@
 
 #include <unistd.h>
 
+#include "engine/ui/CorvaneEdit.h"
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/net/GameConnection.h"
+#include "frame/panels/ForceQuitBox.h"
 #include "frame/panels/FramePanels.h"
 #include "frame/panels/SystemBars.h"
+#include "frame/panels/QeRepBar.h"
+#include "frame/panels/SystemInfoBox.h"
 #include "platform/Files.h"
 #include "tests/frame/FrameDoubles.h"
 #include "zep/ZepLog.h"
@@ -57,44 +61,35 @@ void LogLine(const std::string& text) {
     }
 }
 
-// An information box that answers with its first record.
-class ConfirmingInfoBox : public CInfoBoxSeam {
+// The real information box, whose player presses confirm as soon as it
+// shows.
+class ConfirmingInfoBox : public CSystemInfoBox {
 public:
-    void ShowBox(const char* text, const EventRecord* first, const EventRecord*, int, int,
-                 const char*, const char*, const char*) override {
-        LogLine("box info " + std::string(text));
-        if (first != nullptr) {
-            PostEvent(*first);
-        }
+    void ShowBox(const char* text, const EventRecord* first, const EventRecord* second, int seconds,
+                 int style, const char* picture, const char* confirmImage,
+                 const char* cancelImage) override {
+        CSystemInfoBox::ShowBox(text, first, second, seconds, style, picture, confirmImage,
+                                cancelImage);
+        LogLine("box info " + std::string(text != nullptr ? text : ""));
+        PostEvent(MakeEventRecord(GetId(), kEventConfirm, 0, 0));
     }
-    void SetButtonCaptions(const char*, const char*) override {}
-    void SetLinkPage(const char*, int) override {}
 };
 
-// A force-quit box whose player confirms with a reason.
-class ConfirmingForceQuitBox : public CForceQuitBoxSeam {
+// The real force-quit box, whose player types a reason and confirms.
+class ConfirmingForceQuitBox : public CForceQuitBox {
 public:
-    void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord&,
-                       int) override {
-        LogLine("box force-quit " + std::string(text));
-        static const char kReason[] = "测试";
-        auto* reason = static_cast<char*>(AllocEventBlock(sizeof kReason));
-        if (reason == nullptr) {
-            return;
-        }
-        std::memcpy(reason, kReason, sizeof kReason);
-        EventRecord answer = confirm;
-        answer.param1 = EventParam(reason);
-        answer.param2 = static_cast<intptr_t>(sizeof kReason - 1);
-        if (PostEvent(answer) == 0) {
-            FreeEventBlock(reason);
-        }
+    void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord& cancel,
+                       int kind) override {
+        CForceQuitBox::ShowForceQuit(text, confirm, cancel, kind);
+        LogLine("box force-quit " + std::string(text != nullptr ? text : ""));
     }
-    void SetReasonLimit(int) override {}
-    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
-                 const char*, const char*) override {}
-    void SetButtonCaptions(const char*, const char*) override {}
-    void SetLinkPage(const char*, int) override {}
+    void SetReasonLimit(int bytes) override {
+        CForceQuitBox::SetReasonLimit(bytes);
+        if (CCorvaneEdit* reason = GetReasonEdit()) {
+            reason->InsertText("测试");
+        }
+        PostEvent(MakeEventRecord(GetId(), kEventConfirm, 0, 0));
+    }
 };
 
 // The side panel, writing down every event it takes.
@@ -155,6 +150,7 @@ public:
         factories.forceQuitBox = [] { return new ConfirmingForceQuitBox; };
         factories.systemBars = [] { return new LoggingSystemBars; };
         SetFramePanelFactories(std::move(factories));
+        SetReplayBarFactory(MakeQeRepBar);
     }
 
     int GetPlayerCount() override { return 4; }
