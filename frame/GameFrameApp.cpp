@@ -366,6 +366,20 @@ bool CGameFrameApp::AddLookerOn(const UserRecord& user) {
     return false;
 }
 
+bool CGameFrameApp::RemoveLookerOn(int32_t userId) {
+    if (userId == 0) {
+        return false;
+    }
+    for (UserRecord& slot : lookers_) {
+        if (slot.userId == userId) {
+            slot = UserRecord{};
+            table_.lookerCount = std::max(table_.lookerCount - 1, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CGameFrameApp::CanRequestForcedExit() {
     if (IsNoForcedExitRoom()) {
         return false;

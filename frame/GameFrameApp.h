@@ -93,6 +93,9 @@ public:
     // Puts a new looker-on into the first free slot and counts him. False
     // (nothing changed) when all 64 slots are taken.
     bool AddLookerOn(const UserRecord& user);
+    // Empties the looker-on slot of the user, if any; false when there is
+    // none.
+    bool RemoveLookerOn(int32_t userId);
 
     // --- Accessors ---
     int32_t GetUserID() const { return launch_.userId; }
@@ -387,11 +390,11 @@ public:
     bool PostToHallFrame(uint32_t message, platform::WParam wParam, platform::LParam lParam);
 
     // --- Replay bars ---
-    // How the game view's replay bar is made; the default makes the inert
-    // bars.
+    // How the game view's replay bar is made; without a factory (the
+    // default) no bar is made.
     void SetReplayBarFactory(ReplayBarFactory factory) { replayBarFactory_ = std::move(factory); }
     // A new bar of the format, not yet registered; null when none is made.
-    CQeRepBar* MakeReplayBar(ReplayFormat format) const {
+    CReplayBarSeam* MakeReplayBar(ReplayFormat format) const {
         return replayBarFactory_ ? replayBarFactory_(format) : nullptr;
     }
 
@@ -538,7 +541,7 @@ private:
     std::unique_ptr<CGameFrameWnd> mainFrame_;
     std::unique_ptr<CGameCommThread> commThread_;
     WaitDisplayFactory waitDisplayFactory_;
-    ReplayBarFactory replayBarFactory_ = MakeInertReplayBar;
+    ReplayBarFactory replayBarFactory_;
     FramePanelFactories framePanelFactories_;
     platform::WindowId signAnswerWindow_ = 0;
     uint32_t signWaitMs_ = kSignWaitMs;

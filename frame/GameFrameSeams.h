@@ -27,6 +27,10 @@ public:
         exitRequestTick_ = 0;
     }
 
+    // The table's current base silver; the game's table data knows it, the
+    // frame's knows none (0).
+    virtual int32_t GetBaseSilver() const { return 0; }
+
     int32_t GetExitRequestCount() const { return exitRequestCount_; }
     void SetExitRequestCount(int32_t count) { exitRequestCount_ = count; }
     // Tick count (ms) of the last exit request; 0 when none.

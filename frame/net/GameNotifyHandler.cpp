@@ -287,14 +287,17 @@ void CGameNotifyHandler::OnAdvertUrl(Record record) {
     const std::string text = TextAt(record, kTextAt, record.size());
     app->SetAdvertText(text);
     // The side panel's advert bar frees the copy once it has shown the page.
-    char* copy = new char[text.size() + 1];
+    auto* copy = static_cast<char*>(AllocEventBlock(text.size() + 1));
+    if (copy == nullptr) {
+        return;
+    }
     std::memcpy(copy, text.c_str(), text.size() + 1);
     CCorvaneView* side = app->GetSubSystemView();
     const int taken = side != nullptr
                           ? side->OnEvent(MakeEventRecord(0, kEventAdvertUrl, EventParam(copy), 0))
                           : 0;
     if (taken == 0) {
-        delete[] copy;
+        FreeEventBlock(copy);
     }
 }
 

@@ -22,13 +22,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <span>
 #include <string>
 
 #include "engine/CorvaneView.h"
 #include "engine/EventRecord.h"
+#include "frame/panels/ChatLines.h"
 
 class CCorvaneCanvas;
 class CGameFrameApp;
@@ -37,7 +37,8 @@ class CSystemBars : public CCorvaneView {
 public:
     using Record = std::span<const uint8_t>;
     using TickClock = std::function<uint32_t()>;
-    using LocalClock = std::function<std::tm()>;
+    // Writes the screen as a JPEG file (path, quality); 1 when written.
+    using ScreenWriter = std::function<int(const char*, int)>;
 
     // Engine names of the bars.
     static constexpr char kAdvertBarName[] = "AdvertBar";
@@ -116,10 +117,14 @@ public:
 
     void LayoutBars() { Relayout(); }
 
-    // The flood limit's clock (milliseconds) and the screenshot name's local
-    // time; the system's by default.
+    // The flood limit's clock (milliseconds); the system's tick count by
+    // default.
     void SetTickClock(TickClock clock) { tickClock_ = std::move(clock); }
-    void SetLocalClock(LocalClock clock) { localClock_ = std::move(clock); }
+    // The screenshot's writer; SaveScreenJpeg by default.
+    void SetScreenWriter(ScreenWriter writer) { screenWriter_ = std::move(writer); }
+    // Whether the main window fills the work area; the frame view's answer
+    // by default.
+    void SetMaximizedProbe(std::function<bool()> probe) { maximizedProbe_ = std::move(probe); }
     uint32_t GetLastChatTick() const { return m_lastChatTick; }
     // The full path of the last screenshot written, empty before.
     const std::string& GetLastScreenshotPath() const { return lastScreenshot_; }
@@ -127,19 +132,25 @@ public:
 protected:
     // The child of that name, or null.
     CCorvaneObject* FindBar(const char* name);
-    // Registers a made bar as a child; the bar, or null when it was null.
-    CCorvaneObject* AdoptBar(CCorvaneObject* bar);
+    // Registers a made bar as an owned child under its name; the bar, or
+    // null (a null bar, or a container without an engine, which deletes it).
+    CCorvaneObject* AdoptBar(CCorvaneObject* bar, const char* name);
     // The height of frame 0 of a skin image, 0 when missing.
     int SkinHeight(const char* image);
     // Writes a line through the application (event 80000057 back here).
     void AppendChatText(const std::string& text);
-    // Appends a line to the chat box's rich-text view, nothing without one.
-    void AppendToChatView(const std::string& text);
+    // Appends a line to the chat box's rich-text view as it stands (no live
+    // links), nothing without a chat box.
+    virtual void AppendToChatView(const std::string& text);
     // The chat box's AddLine, nothing without one.
-    void AddChatBoxLine(const std::string& text);
+    virtual void AddChatBoxLine(const std::string& text);
     // The maximised state as the frame view keeps it.
     bool IsWindowMaximized();
     void WriteWelcomeLine();
+    // The advice page's server.
+    virtual std::string AdviceHost();
+    // Shows the advert page and frees the heap text.
+    void NavigateAdvert(char* heapText);
     void RefreshScoreAfterTableChange(bool resetHistory);
 
     uint32_t m_lastChatTick = 0;
@@ -149,11 +160,13 @@ protected:
     int backgroundId_ = 0;
 
 private:
+    chat_lines::ChatColours Colours();
     void LayoutBackground(int left, int top, int width, int height);
     void MakeSystemBarButtons();
     uint32_t NowTick();
 
+    std::function<bool()> maximizedProbe_;
     TickClock tickClock_;
-    LocalClock localClock_;
+    ScreenWriter screenWriter_;
     std::string lastScreenshot_;
 };

@@ -108,6 +108,8 @@ public:
     // The popup menu, or null.
     CPopupMenu* GetMenu();
     int GetRowHeight();
+    // What a row shows in a column other than the user cell.
+    std::string CellText(const UserListColumn& column, const UserListRow& row);
 
 private:
     void PressRow(const EventRecord& record);
@@ -164,6 +166,8 @@ public:
 private:
     void PlaceRows();
     void SetScrollRanges();
+    // Which scroll bar sent the change notice; -1 when neither.
+    int ScrollOrientationOf(intptr_t info);
     int ScrollBarWidth();
     int ScrollBarHeight();
 

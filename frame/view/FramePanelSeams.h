@@ -13,6 +13,7 @@
 #include "engine/CorvaneObject.h"
 #include "engine/CorvaneView.h"
 #include "engine/EventRecord.h"
+#include "engine/ui/CorvaneDialog.h"
 
 // The divider between "MainGame" and "SubSystem": either expanded (the side
 // panel shows) or collapsed (the side panel lies right of the scene). Its
@@ -44,45 +45,54 @@ public:
     virtual void ShowPageWindow() = 0;
 };
 
+// The notice box as the view drives it: a framed engine dialog with a text,
+// up to two answers and a countdown; each answer is a stored record the box
+// delivers once. The frame's panels build the real boxes (they derive from
+// these seams; the two special boxes share one dialog through the virtual
+// base).
+class CInfoBoxSeam : public CCorvaneDialog {
+public:
+    // confirm, cancel may be null (no such answer); the records are copied.
+    // pictureKey is shown with style 0x10; the button images are skin item
+    // names, null or empty for the default ones.
+    virtual void ShowBox(const char* text, const EventRecord* confirm, const EventRecord* cancel,
+                         int seconds, int style, const char* pictureKey, const char* confirmImage,
+                         const char* cancelImage) = 0;
+    // The second setting operation: captions that replace the two buttons'
+    // faces; null or empty keeps a button as it is.
+    virtual void SetButtonCaptions(const char* confirm, const char* cancel) = 0;
+    // A web address the confirm answer opens first, signed with the number.
+    virtual void SetLinkPage(const char* address, int number) = 0;
+};
+
 // The "请求强退" box: a text, a reason input and two answers. Confirm sends
 // its record with param1 = a heap copy of the reason (AllocEventBlock; the
-// receiver frees it with FreeEventBlock), cancel sends its record as given.
-class CForceQuitBox : public CCorvaneObject {
+// receiver frees it with FreeEventBlock) and param2 = the copy's size;
+// cancel sends its record as given. Its caption is the dialog's title.
+class CForceQuitBoxSeam : public virtual CInfoBoxSeam {
 public:
     virtual void ShowForceQuit(const char* text, const EventRecord& confirm,
                                const EventRecord& cancel, int kind) = 0;
     // Longest reason in bytes.
     virtual void SetReasonLimit(int bytes) = 0;
-    virtual void SetCaption(const char* caption) = 0;
 };
 
 // Another player's exit request: two texts, a picture and two answers; at
 // the time limit the box answers by itself with the second record.
-class CExitRequestBox : public CCorvaneObject {
+class CExitRequestBoxSeam : public virtual CInfoBoxSeam {
 public:
     virtual void ShowExitRequest(const char* name, const char* text, const char* pictureFile,
                                  const EventRecord& agree, const EventRecord& refuse,
                                  int seconds) = 0;
 };
 
-// An information or notice box with up to two answers, delivered as the
-// stored records when their buttons are pressed.
-class CSystemInfoBox : public CCorvaneObject {
-public:
-    // first, second may be null (no such answer).
-    virtual void ShowBox(const char* text, const EventRecord* first, const EventRecord* second,
-                         int seconds, int style, const char* image, int extra1, int extra2) = 0;
-    // The second setting operation: the two button captions.
-    virtual void SetButtonCaptions(const char* first, const char* second) = 0;
-};
-
 // What the application hands the frame view to make these objects; a
 // missing factory or a null result means the object is not there.
 struct FramePanelFactories {
     std::function<CFrameSplitter*()> splitterBar;
-    std::function<CForceQuitBox*()> forceQuitBox;
-    std::function<CExitRequestBox*()> exitRequestBox;
-    std::function<CSystemInfoBox*()> infoBox;
+    std::function<CForceQuitBoxSeam*()> forceQuitBox;
+    std::function<CExitRequestBoxSeam*()> exitRequestBox;
+    std::function<CInfoBoxSeam*()> infoBox;
     // The side panel a frame view takes as its "SubSystem" child.
     std::function<CCorvaneView*()> systemBars;
 };

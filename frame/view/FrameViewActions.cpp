@@ -342,7 +342,7 @@ void CGameFrameView::ConfirmCloseAndPost() {
 }
 
 void CGameFrameView::ShowForceQuitBox() {
-    if (CForceQuitBox* open = FindPart<CForceQuitBox>(forceQuitBoxId_)) {
+    if (CForceQuitBoxSeam* open = FindPart<CForceQuitBoxSeam>(forceQuitBoxId_)) {
         if (open->IsVisible() != 0) {
             return;
         }
@@ -354,7 +354,7 @@ void CGameFrameView::ShowForceQuitBox() {
         ZepLog("ShowForceQuitBox: no force-quit box to show");
         return;
     }
-    auto* box = FindPart<CForceQuitBox>(AdoptPart(PanelFactories().forceQuitBox()));
+    auto* box = FindPart<CForceQuitBoxSeam>(AdoptPart(PanelFactories().forceQuitBox()));
     if (box == nullptr) {
         return;
     }
@@ -370,7 +370,7 @@ void CGameFrameView::ShowForceQuitBox() {
     box->EnableDrag(1);
     box->SetZ(kBoxZ);
     box->SetReasonLimit(60);
-    box->SetCaption("请求强退");
+    box->SetTitle("请求强退");
     PlaySound("SndHi", 1, nullptr);
     const IntRect area = MainGameRect();
     box->SetPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);

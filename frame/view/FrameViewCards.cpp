@@ -201,19 +201,20 @@ void CGameFrameView::ShowPlayerDetail(int32_t userId, int hide) {
 
 // --- boxes ---
 
-CSystemInfoBox* CGameFrameView::OpenInfoBox(const char* text, const EventRecord* first,
-                                            const EventRecord* second, int seconds, int style,
-                                            const char* image, int extra1, int extra2) {
+CInfoBoxSeam* CGameFrameView::OpenInfoBox(const char* text, const EventRecord* first,
+                                          const EventRecord* second, int seconds, int style,
+                                          const char* image, const char* confirmImage,
+                                          const char* cancelImage) {
     const int n = GetIntSetting(kSettingInfoBoxCount) + 1;
     SetIntSetting(kSettingInfoBoxCount, n);
     auto* box = PanelFactories().infoBox
-                    ? FindPart<CSystemInfoBox>(AdoptPart(PanelFactories().infoBox()))
+                    ? FindPart<CInfoBoxSeam>(AdoptPart(PanelFactories().infoBox()))
                     : nullptr;
     if (box == nullptr) {
         return nullptr;
     }
     box->ShowBox(text != nullptr ? text : "", first, second, seconds, style,
-                 image != nullptr ? image : "", extra1, extra2);
+                 image != nullptr ? image : "", confirmImage, cancelImage);
     box->EnableDrag(1);
     const IntRect view = GetViewRect();
     box->SetPos((view.right - view.left) / 2, (view.bottom - view.top) / 2);
@@ -226,30 +227,26 @@ CSystemInfoBox* CGameFrameView::OpenInfoBox(const char* text, const EventRecord*
 void CGameFrameView::ShowInfoBox(const char* text, const EventRecord* okEvent,
                                  const EventRecord* cancelEvent, int seconds, int style,
                                  const char* image) {
-    OpenInfoBox(text, okEvent, cancelEvent, seconds, style, image, 0, 0);
+    OpenInfoBox(text, okEvent, cancelEvent, seconds, style, image, nullptr, nullptr);
 }
 
 void CGameFrameView::ShowNoticeBox(const char* text, int seconds, int style, const char* image) {
     const EventRecord first = MakeEventRecord(GetId(), kEventConfirmLeave, 0, 0);
     const EventRecord second = MakeEventRecord(GetId(), kEventCloseWindow, 0, 0);
-    OpenInfoBox(text, &first, &second, seconds, style, image, 0, 0);
+    OpenInfoBox(text, &first, &second, seconds, style, image, nullptr, nullptr);
 }
 
-void CGameFrameView::ShowNoticeBoxEx(const char* text, const char* detail, int kind, int seconds,
-                                     int buttons, int style, const char* okCaption,
+void CGameFrameView::ShowNoticeBoxEx(const char* text, const char* detail, int /*kind*/,
+                                     int seconds, int /*buttons*/, int style, const char* okCaption,
                                      const char* cancelCaption) {
+    // The first part is the box's title, the second its text; the captions
+    // name the two buttons' skin images (captioned buttons without them).
     const EventRecord first = MakeEventRecord(GetId(), kEventConfirmLeave, 0, 0);
     const EventRecord second = MakeEventRecord(GetId(), kEventCloseWindow, 0, 0);
-    std::string shown = text != nullptr ? text : "";
-    if (detail != nullptr && detail[0] != '\0') {
-        shown += "\r\n";
-        shown += detail;
-    }
-    CSystemInfoBox* box =
-        OpenInfoBox(shown.c_str(), &first, &second, seconds, style, "", kind, buttons);
+    CInfoBoxSeam* box =
+        OpenInfoBox(detail, &first, &second, seconds, style, "", okCaption, cancelCaption);
     if (box != nullptr) {
-        box->SetButtonCaptions(okCaption != nullptr ? okCaption : "",
-                               cancelCaption != nullptr ? cancelCaption : "");
+        box->SetTitle(text != nullptr ? text : "");
     }
 }
 
@@ -265,7 +262,7 @@ void CGameFrameView::ShowExitRequestBox(const uint8_t* record, size_t length) {
         return;
     }
     const std::string picture = GetCharacterImageFile(user->characterId, 1);
-    auto* box = FindPart<CExitRequestBox>(AdoptPart(PanelFactories().exitRequestBox()));
+    auto* box = FindPart<CExitRequestBoxSeam>(AdoptPart(PanelFactories().exitRequestBox()));
     if (box == nullptr) {
         return;
     }

@@ -349,9 +349,9 @@ protected:
     CCorvaneCanvas* EnsureDetailCanvas(bool matchCard);
     void DrawCardBackground(CCorvaneCanvas& canvas, int32_t characterId);
     // Counts, makes, fills and centres an information box.
-    CSystemInfoBox* OpenInfoBox(const char* text, const EventRecord* first,
-                                const EventRecord* second, int seconds, int style,
-                                const char* image, int extra1, int extra2);
+    CInfoBoxSeam* OpenInfoBox(const char* text, const EventRecord* first, const EventRecord* second,
+                              int seconds, int style, const char* image, const char* confirmImage,
+                              const char* cancelImage);
     // The event to MainGame, then to SubSystem, then 80000019 to SubSystem
     // when the table changed.
     void ForwardToChildren(int event, intptr_t param1, intptr_t param2, bool tableChanged);

@@ -107,7 +107,7 @@ void CGameViewBase::CreateReplayBar() {
     if (app == nullptr || (!app->IsRoomFlag2Bit17() && !app->IsReplayMode())) {
         return;
     }
-    CQeRepBar* bar =
+    CReplayBarSeam* bar =
         app->MakeReplayBar(app->IsMatch() ? ReplayFormat::Second : ReplayFormat::First);
     if (bar == nullptr) {
         ZepLog("CreateReplayBar: no replay bar was made");
@@ -129,11 +129,11 @@ void CGameViewBase::CreateReplayBar() {
     bar->Invalidate();
 }
 
-CQeRepBar* CGameViewBase::GetReplayBar() {
+CReplayBarSeam* CGameViewBase::GetReplayBar() {
     if (repBarId_ == 0) {
         return nullptr;
     }
-    return dynamic_cast<CQeRepBar*>(FindObjectById(repBarId_));
+    return dynamic_cast<CReplayBarSeam*>(FindObjectById(repBarId_));
 }
 
 bool CGameViewBase::InIdleKickRoom() {

@@ -20,7 +20,7 @@
 #include "frame/GameFrameSeams.h"
 
 class CCorvaneEventQueue;
-class CQeRepBar;
+class CReplayBarSeam;
 
 inline constexpr int kEventTableNotice = 80000063;
 inline constexpr int kEventUserState = 80000064;
@@ -65,7 +65,7 @@ public:
     virtual void OnTaskRewardFailHook(const uint8_t* /*record*/, size_t /*length*/) {}
 
     // The replay bar, or null when none was made (or it is gone).
-    CQeRepBar* GetReplayBar();
+    CReplayBarSeam* GetReplayBar();
     int32_t GetIdleKickSeconds() const { return idleKickSeconds_; }
     bool IsIdleKickRunning() const { return idleKickAction_ != 0; }
     // The delay the idle kick asks of the engine for the seconds: at most

@@ -56,7 +56,7 @@ public:
         if (record.event == 80000060 && record.param1 != 0) {
             char* copy = EventParamPointer<char>(record.param1);
             advertTexts.emplace_back(copy);
-            delete[] copy;
+            FreeEventBlock(copy);
             return 1;
         }
         if ((record.event == kEventAppendChatText || record.event == 80000072) &&

@@ -56,17 +56,23 @@ struct BoxCall {
     std::string captions;
 };
 
-class RecordingInfoBox : public CSystemInfoBox {
+class RecordingInfoBox : public CInfoBoxSeam {
 public:
     explicit RecordingInfoBox(std::vector<BoxCall>* calls) : calls_(calls) { SetSize(200, 100); }
     void ShowBox(const char* text, const EventRecord* first, const EventRecord* second, int seconds,
-                 int style, const char* image, int, int) override {
+                 int style, const char* image, const char* confirmImage,
+                 const char* cancelImage) override {
         calls_->push_back({text, first ? *first : EventRecord{}, second ? *second : EventRecord{},
                            seconds, style, image, ""});
+        if (confirmImage != nullptr || cancelImage != nullptr) {
+            calls_->back().captions = std::string(confirmImage != nullptr ? confirmImage : "") +
+                                      "|" + (cancelImage != nullptr ? cancelImage : "");
+        }
     }
     void SetButtonCaptions(const char* first, const char* second) override {
         calls_->back().captions = std::string(first) + "|" + second;
     }
+    void SetLinkPage(const char*, int) override {}
 
 private:
     std::vector<BoxCall>* calls_;
@@ -79,13 +85,17 @@ struct ExitCall {
     int seconds;
 };
 
-class RecordingExitBox : public CExitRequestBox {
+class RecordingExitBox : public CExitRequestBoxSeam {
 public:
     explicit RecordingExitBox(std::vector<ExitCall>* calls) : calls_(calls) { SetSize(220, 120); }
     void ShowExitRequest(const char* name, const char*, const char*, const EventRecord& agree,
                          const EventRecord& refuse, int seconds) override {
         calls_->push_back({name, agree, refuse, seconds});
     }
+    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
+                 const char*, const char*) override {}
+    void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 
 private:
     std::vector<ExitCall>* calls_;
@@ -604,6 +614,7 @@ TEST_F(FrameViewMatchTest, EachInfoBoxLiesTwoDepthUnitsAboveThePrevious) {
     EXPECT_EQ(boxCalls[1].first.event, kEventConfirmLeave);
     EXPECT_EQ(boxCalls[1].second.event, kEventCloseWindow);
     EXPECT_EQ(boxCalls[2].captions, "查看成绩|退出");
+    EXPECT_EQ(boxCalls[2].text, "more");
     EXPECT_EQ(boxCalls[2].seconds, 60);
     std::vector<double> depths;
     for (int id = 1; id < 4096; ++id) {

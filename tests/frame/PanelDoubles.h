@@ -57,7 +57,7 @@ private:
     double fixedWidth_ = 0;
 };
 
-class RecordingForceQuitBox : public CForceQuitBox {
+class RecordingForceQuitBox : public CForceQuitBoxSeam {
 public:
     explicit RecordingForceQuitBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
     void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord& cancel,
@@ -68,15 +68,19 @@ public:
         log_->forceQuitBoxId = GetId();
     }
     void SetReasonLimit(int bytes) override { log_->reasonLimit = bytes; }
-    void SetCaption(const char* caption) override {
+    void SetTitle(const char* caption) override {
         log_->calls.push_back("Caption " + std::string(caption));
     }
+    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
+                 const char*, const char*) override {}
+    void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 
 private:
     std::shared_ptr<PanelLog> log_;
 };
 
-class RecordingExitRequestBox : public CExitRequestBox {
+class RecordingExitRequestBox : public CExitRequestBoxSeam {
 public:
     explicit RecordingExitRequestBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
     void ShowExitRequest(const char* name, const char*, const char*, const EventRecord&,
@@ -84,22 +88,27 @@ public:
         log_->calls.push_back("ShowExitRequest " + std::string(name) + " " +
                               std::to_string(seconds));
     }
+    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
+                 const char*, const char*) override {}
+    void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 
 private:
     std::shared_ptr<PanelLog> log_;
 };
 
-class RecordingInfoBox : public CSystemInfoBox {
+class RecordingInfoBox : public CInfoBoxSeam {
 public:
     explicit RecordingInfoBox(std::shared_ptr<PanelLog> log) : log_(std::move(log)) {}
     void ShowBox(const char* text, const EventRecord* first, const EventRecord* second, int seconds,
-                 int style, const char*, int, int) override {
+                 int style, const char*, const char*, const char*) override {
         log_->calls.push_back("ShowBox " + std::string(text) + " " + std::to_string(seconds) + " " +
                               std::to_string(style));
         log_->infoFirst = first != nullptr ? *first : EventRecord{};
         log_->infoSecond = second != nullptr ? *second : EventRecord{};
     }
     void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 
 private:
     std::shared_ptr<PanelLog> log_;

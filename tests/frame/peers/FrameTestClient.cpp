@@ -2,7 +2,7 @@
 // game connection, the frame window, the communication thread and the frame
 // view, with test stand-ins in the game's place (recording children of the
 // view, a notification handler that records, boxes that answer at once as a
-// player who confirms would).
+// player who confirms would); the side panel is the real one.
 //
 // It takes the hall's launch line as its command line, as the game does.
 // The environment adds:
@@ -31,6 +31,8 @@
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/net/GameConnection.h"
+#include "frame/panels/FramePanels.h"
+#include "frame/panels/SystemBars.h"
 #include "platform/Files.h"
 #include "tests/frame/FrameDoubles.h"
 #include "zep/ZepLog.h"
@@ -56,20 +58,21 @@ void LogLine(const std::string& text) {
 }
 
 // An information box that answers with its first record.
-class ConfirmingInfoBox : public CSystemInfoBox {
+class ConfirmingInfoBox : public CInfoBoxSeam {
 public:
     void ShowBox(const char* text, const EventRecord* first, const EventRecord*, int, int,
-                 const char*, int, int) override {
+                 const char*, const char*, const char*) override {
         LogLine("box info " + std::string(text));
         if (first != nullptr) {
             PostEvent(*first);
         }
     }
     void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 };
 
 // A force-quit box whose player confirms with a reason.
-class ConfirmingForceQuitBox : public CForceQuitBox {
+class ConfirmingForceQuitBox : public CForceQuitBoxSeam {
 public:
     void ShowForceQuit(const char* text, const EventRecord& confirm, const EventRecord&,
                        int) override {
@@ -88,15 +91,33 @@ public:
         }
     }
     void SetReasonLimit(int) override {}
-    void SetCaption(const char*) override {}
+    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
+                 const char*, const char*) override {}
+    void SetButtonCaptions(const char*, const char*) override {}
+    void SetLinkPage(const char*, int) override {}
 };
 
-// The view, loading the test's skin before it paints.
+// The side panel, writing down every event it takes.
+class LoggingSystemBars : public CSystemBars {
+public:
+    int OnEvent(const EventRecord& record) override {
+        LogLine("SubSystem " + std::to_string(record.event));
+        return CSystemBars::OnEvent(record);
+    }
+};
+
+// The view, loading the test's skin before it paints; its side panel is the
+// real one, made as the game's view makes it.
 class SkinnedFrameView : public ObservedFrameView {
 public:
     void OnCreateBegin() override {
         if (const std::string skin = EnvText("PVBN_TEST_CLIENT_SKIN"); !skin.empty()) {
             LogLine("skin " + std::to_string(AddResourceFolder(skin.c_str())));
+        }
+    }
+    void OnCreateEnd() override {
+        if (const auto& make = PanelFactories().systemBars) {
+            SetSubSystem(make());
         }
     }
 };
@@ -129,9 +150,10 @@ public:
 class TestClientApp : public CGameFrameApp {
 public:
     TestClientApp() : CGameFrameApp("pvbn", 21265, 13, 1) {
-        FramePanelFactories factories;
+        FramePanelFactories factories = MakeFramePanelFactories();
         factories.infoBox = [] { return new ConfirmingInfoBox; };
         factories.forceQuitBox = [] { return new ConfirmingForceQuitBox; };
+        factories.systemBars = [] { return new LoggingSystemBars; };
         SetFramePanelFactories(std::move(factories));
     }
 
@@ -143,7 +165,6 @@ public:
         auto view = std::make_unique<SkinnedFrameView>();
         view->onCall = [](const std::string& call) { LogLine("view " + call); };
         view->mainGame.onEvent = [](int event) { LogLine("MainGame " + std::to_string(event)); };
-        view->subSystem.onEvent = [](int event) { LogLine("SubSystem " + std::to_string(event)); };
         return view;
     }
     int CreateMainFrame() override { return OpenMainFrame(std::make_unique<TestClientWnd>()); }

@@ -50,10 +50,11 @@ public:
 // The frame view whose "MainGame" is the game view under test.
 using HostFrameView = ObservedFrameView;
 
-template <class Base>
-class RecordingReplayBar : public Base {
+class RecordingReplayBar : public CReplayBarSeam {
 public:
+    explicit RecordingReplayBar(ReplayFormat made) : format(made) {}
     void SetLimitValue(int ms) override { limitMs = ms; }
+    ReplayFormat format;
     int limitMs = 0;
 };
 
@@ -203,11 +204,9 @@ TEST_F(GameViewBaseTest, NoticesReachTheirHooksWithTheirLength) {
 }
 
 TEST_F(GameViewBaseTest, TheReplayBarIsMadeInReplayModeOrWithTheRoomsBit) {
-    std::vector<CQeRepBar*> made;
-    app.SetReplayBarFactory([&](ReplayFormat format) -> CQeRepBar* {
-        CQeRepBar* bar = format == ReplayFormat::Second
-                             ? static_cast<CQeRepBar*>(new RecordingReplayBar<CQeRepBarV2>)
-                             : new RecordingReplayBar<CQeRepBarV1>;
+    std::vector<CReplayBarSeam*> made;
+    app.SetReplayBarFactory([&](ReplayFormat format) -> CReplayBarSeam* {
+        auto* bar = new RecordingReplayBar(format);
         made.push_back(bar);
         return bar;
     });
@@ -218,8 +217,9 @@ TEST_F(GameViewBaseTest, TheReplayBarIsMadeInReplayModeOrWithTheRoomsBit) {
     app.SetReplayMode(true);
     game->CreateReplayBar();
     ASSERT_EQ(made.size(), 1u);
-    auto* bar = dynamic_cast<RecordingReplayBar<CQeRepBarV1>*>(game->GetReplayBar());
+    auto* bar = dynamic_cast<RecordingReplayBar*>(game->GetReplayBar());
     ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->format, ReplayFormat::First);
     EXPECT_EQ(bar->limitMs, 5000);
     ObjectState state;
     bar->GetState(&state);

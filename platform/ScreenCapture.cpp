@@ -1,0 +1,7 @@
+#include "platform/ScreenCapture.h"
+
+namespace platform {
+ScreenPicture CaptureScreen(CaptureSource*) {
+    return {};
+}
+}  // namespace platform
