@@ -30,6 +30,7 @@
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
+#include "zep/ZepWire.h"
 
 namespace bars_test {
 
@@ -140,7 +141,19 @@ public:
         out[1] = calcNumber;
         return 1;
     }
+    int QuerySafeBox(std::string& text, std::span<uint8_t> out) override {
+        sent.push_back("200040");
+        std::fill(out.begin(), out.end(), 0);
+        text.clear();
+        if (out.size() >= 8) {
+            ZepWireWriter writer(out);
+            writer.WriteI32(kOwnId);
+            writer.WriteI32(safeBoxSilver);
+        }
+        return 1;
+    }
     std::vector<std::string> sent;
+    int32_t safeBoxSilver = 12345;
     bool saveFails = false;
     bool hasPassword = false;
     int32_t calcNumber = 123456789;

@@ -8,6 +8,8 @@
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/CorvaneTextList.h"
 #include "frame/panels/PopupMenu.h"
+#include "frame/panels/safebox/SafeBoxDlg.h"
+#include "frame/panels/safebox/SetDepositDlg.h"
 #include "platform/Input.h"
 #include "tests/frame_panels/BarWindow.h"
 
@@ -181,6 +183,32 @@ TEST_F(QuickSilverTest, TheServersRefusalIsShownAsItCame) {
     bar->SetCarriedSilver(100);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "您的划帐数额超过现在拥有的金额。");
+}
+
+TEST_F(QuickSilverTest, TheLastTwoEntriesOpenThePresetsDialogAndTheSafeBoxOnce) {
+    OpenMenu();
+    CPopupMenu* menu = bar->GetQuickSilverMenu();
+    ClickOn(*safeBoxButton);
+    ClickOn(*menu->GetItem(6));
+    auto* presets = dynamic_cast<CSetDepositDlg*>(side->FindObjectByName("SetDepositDlg"));
+    ASSERT_NE(presets, nullptr);
+    EXPECT_TRUE(presets->IsVisible());
+    EXPECT_FALSE(menu->IsVisible());
+
+    ClickOn(*safeBoxButton);
+    ClickOn(*menu->GetItem(7));
+    auto* safeBox = dynamic_cast<CSafeBoxDlg*>(side->FindObjectByName("SafeBoxDlg"));
+    ASSERT_NE(safeBox, nullptr);
+    EXPECT_TRUE(safeBox->IsVisible());
+    EXPECT_EQ(safeBox->GetSilver(), 12345);
+    EXPECT_NEAR(safeBox->GetX(), kSceneWidth / 2, 1.0);
+    EXPECT_NEAR(safeBox->GetY(), kSceneHeight / 2, 1.0);
+
+    // Opened again: the same dialog with the silver the server gives now.
+    app.transfers.safeBoxSilver = 777;
+    bar->OpenSafeBox();
+    EXPECT_EQ(side->FindObjectByName("SafeBoxDlg"), safeBox);
+    EXPECT_EQ(safeBox->GetSilver(), 777);
 }
 
 TEST_F(QuickSilverTest, AnotherMenuReplacesTheFirstAndTheCloseEventHidesIt) {
