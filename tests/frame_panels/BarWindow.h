@@ -29,6 +29,7 @@
 #include "platform/SdlWindow.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
+#include "tests/frame_panels/SidePanelFixture.h"
 #include "tests/platform/PictureBytes.h"
 #include "zep/ZepWire.h"
 
@@ -167,16 +168,7 @@ public:
     TransferConnection transfers;
 };
 
-// A one-colour RGB picture; colour 0x00BBGGRR.
-inline picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
+using side_panel_test::SolidPng;
 
 class BarWindowTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/CorvaneCanvas.h"
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/CorvaneTextList.h"
 #include "frame/panels/PopupMenu.h"
@@ -85,6 +86,33 @@ TEST_F(InputBarTest, TheQuickChatListTogglesBackToWhereItWas) {
     bar->ToggleQuickChatList();
     bar->ToggleQuickChatList();
     EXPECT_FALSE(bar->GetPhraseList()->IsVisible());
+}
+
+TEST_F(InputBarTest, WithoutButtonsTheInputFrameSpansTheBarLessItsMargins) {
+    OpenBar();
+    // 400 wide at x 200..600: the frame is 400 - 20 - 28 wide, 25 in.
+    CCorvaneCanvas* frame = bar->GetInputFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetCanvasWidth(), 352);
+    EXPECT_NEAR(frame->GetLeft(), 225, 0.5);
+    // Half the frame's 24 below top + 31.
+    EXPECT_NEAR(frame->GetY(), 530 + 12 + 31, 0.5);
+    // The send button ends at the bar's right edge, the quick-chat button
+    // 5 inside the frame's.
+    EXPECT_NEAR(bar->GetSendButton()->GetRight(), 600, 0.5);
+    EXPECT_NEAR(bar->GetQuickChatButton()->GetRight(), frame->GetRight() - 5, 0.5);
+}
+
+TEST_F(InputBarTest, AnotherSkinPassesItsOwnNumbers) {
+    Open();
+    InputBarMetrics table;
+    table.inputFrameMargin = 20;
+    table.inputFrameYFactor = 0.75;
+    table.buttonRowTop = 2;
+    auto* other = AddBar<CInputBar>(400, 560, 400, 60, new CInputBar(table));
+    CCorvaneCanvas* frame = other->GetInputFrame();
+    EXPECT_EQ(frame->GetCanvasWidth(), 360);
+    EXPECT_NEAR(frame->GetY(), 530 + 18 + 31, 0.5);
 }
 
 class QuickSilverTest : public InputBarTest {
