@@ -689,7 +689,7 @@ TEST_F(CatalogueScenarioTest, EveryRequestAndItsRepliesOrSilence) {
                      1,
                      kResultOk,
                      "",
-                     [&] { EXPECT_EQ(WordAt(safeBox, 0), 5000); }},
+                     [&] { EXPECT_EQ(WordAt(safeBox, 4), 5000); }},
                     {kQuerySafeBox, "60019", reply(kQuerySafeBox, 60019),
                      [&](std::string& t) { return client.QuerySafeBox(t, safeBox); }, 0, 60019,
                      "非常抱歉，系统正在维护中，请稍候再操作。"},

@@ -94,6 +94,17 @@ inline Bytes Png(int width, int height, int colourType, const Bytes& samples,
     return out;
 }
 
+// A picture of one colour (0x00BBGGRR), RGB without alpha.
+inline Bytes SolidRgbPng(int width, int height, uint32_t colour) {
+    Bytes samples;
+    for (int i = 0; i < width * height; ++i) {
+        samples.push_back(static_cast<uint8_t>(colour & 0xff));
+        samples.push_back(static_cast<uint8_t>((colour >> 8) & 0xff));
+        samples.push_back(static_cast<uint8_t>((colour >> 16) & 0xff));
+    }
+    return Png(width, height, 2, samples);
+}
+
 struct GifFrame {
     Bytes indices;         // width * height, top row first
     int delayCs = 0;       // hundredths of a second

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Messages.h"
 #include "platform/Sync.h"
 
 extern char** environ;
@@ -132,6 +133,23 @@ bool StartXdotool(ChildProcess& child, const XServer& server,
     std::vector<std::string> argv{"xdotool"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return child.Start(argv, "/dev/null", server.DisplayName());
+}
+
+bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
+    const uint32_t start = platform::GetTickCount32();
+    for (;;) {
+        platform::Message m;
+        while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
+            platform::DispatchMessage(m);
+        }
+        if (done()) {
+            return true;
+        }
+        if (platform::GetTickCount32() - start >= timeoutMs) {
+            return false;
+        }
+        platform::WaitMessage(5);
+    }
 }
 
 // --- XServer ---

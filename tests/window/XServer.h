@@ -15,6 +15,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -102,5 +103,9 @@ const XServer* RunningXServer(std::string& error);
 // while the caller pumps its own messages.
 bool StartXdotool(ChildProcess& child, const XServer& server,
                   const std::vector<std::string>& arguments);
+
+// Runs the calling thread's window messages (and so an engine window's
+// frames) until the condition holds or the time is up; false at the time.
+bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 
 }  // namespace window_test

@@ -55,22 +55,7 @@ void CDepositDlg::Create(const char* gameName) {
 }
 
 void CDepositDlg::CreateInnerPanel() {
-    if (Part<CCorvaneCanvas>(innerPanelId_) != nullptr) {
-        return;
-    }
-    CCorvaneCanvas* panel = CreateCanvas(kWidth - 30, kHeight - 40, 0xFF00FF);
-    if (panel == nullptr) {
-        return;
-    }
-    innerPanelId_ = panel->GetId();
-    panel->SetPos(GetLeft() + 15 + panel->GetWidth() / 2, GetTop() + 15 + panel->GetHeight() / 2);
-    if (CCorvaneCanvas* surface = GetSurface()) {
-        panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
-    }
-    AttachChild(panel, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        panel->Show();
-    }
+    MakeInnerPanel(innerPanelId_);
 }
 
 void CDepositDlg::CreateButtons() {
@@ -128,10 +113,7 @@ void CDepositDlg::MakeAmountBox(int x, int y) {
     IntRect surface;
     GetSurfaceRect(&surface);
     box->SetPos(GetLeft() + surface.left + x, GetTop() + surface.top + y);
-    AttachChild(box, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        box->Show();
-    }
+    AttachPart(box, kSafeBoxChildLink);
     history_.Load();
     for (int32_t amount : history_.Amounts()) {
         box->AddEntry(std::to_string(amount).c_str());

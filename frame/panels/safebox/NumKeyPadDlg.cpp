@@ -93,10 +93,7 @@ void CNumKeyPadDlg::CreateDisplay() {
     GetSurfaceRect(&surface);
     display->SetPos(GetLeft() + surface.left + 12 + kDisplayWidth / 2.0,
                     GetTop() + surface.top + 12 + kDisplayHeight / 2.0);
-    AttachChild(display, kSafeBoxDisplayLink);
-    if (IsVisible() != 0) {
-        display->Show();
-    }
+    AttachPart(display, kSafeBoxDisplayLink);
     display->SetFocus();
 }
 

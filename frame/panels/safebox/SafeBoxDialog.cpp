@@ -84,11 +84,19 @@ int CSafeBoxDialog::MakeButton(const char* image, int event, uint32_t faceFlags)
     button->SetSound(kButtonLookHover, kHoverSound);
     button->SetSound(kButtonLookPressed, kPressSound);
     button->SetZ(GetZ() + kDialogChildStep);
-    AttachChild(button, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        button->Show();
-    }
+    AttachPart(button, kSafeBoxChildLink);
+    buttonIds_.push_back(button->GetId());
     return button->GetId();
+}
+
+CCorvaneButton* CSafeBoxDialog::FindButton(int event) {
+    for (int id : buttonIds_) {
+        CCorvaneButton* button = Part<CCorvaneButton>(id);
+        if (button != nullptr && button->GetNotify().event == event) {
+            return button;
+        }
+    }
+    return nullptr;
 }
 
 void CSafeBoxDialog::CaptionButton(int buttonId, const char* caption, uint32_t colour, int size) {
@@ -122,6 +130,31 @@ void CSafeBoxDialog::PlaceButtonPair(int leftId, int rightId) {
         right->SetPos(middle + kButtonGap / 2.0 + right->GetWidth() / 2,
                       bottom - right->GetHeight() / 2);
     }
+}
+
+void CSafeBoxDialog::AttachPart(CCorvaneObject* part, uint32_t linkFlags) {
+    AttachChild(part, linkFlags);
+    part->SetTopmost();
+    if (IsVisible() != 0) {
+        part->Show();
+    }
+}
+
+void CSafeBoxDialog::MakeInnerPanel(int& id) {
+    if (Part<CCorvaneCanvas>(id) != nullptr) {
+        return;
+    }
+    CCorvaneCanvas* panel = CreateCanvas(static_cast<int>(GetWidth()) - 30,
+                                         static_cast<int>(GetHeight()) - 40, 0xFF00FF);
+    if (panel == nullptr) {
+        return;
+    }
+    id = panel->GetId();
+    panel->SetPos(GetLeft() + 15 + panel->GetWidth() / 2, GetTop() + 15 + panel->GetHeight() / 2);
+    if (CCorvaneCanvas* surface = GetSurface()) {
+        panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
+    }
+    AttachPart(panel, kSafeBoxChildLink);
 }
 
 void CSafeBoxDialog::HideAndInvalidate() {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/EventRecord.h"
 #include "engine/ui/CorvaneDialog.h"
@@ -35,6 +36,8 @@ public:
 
     // Moves the dialog's centre to the middle of the scene and invalidates.
     void CenterInScene();
+    // The dialog's first button that tells it the event, or null.
+    CCorvaneButton* FindButton(int event);
 
 protected:
     // Skins the dialog: frame 1 of the skin image sized w × h over frame 0.
@@ -58,6 +61,14 @@ protected:
     int MakeCloseButton(int event);
     // Two buttons side by side at the bottom, 24 px apart about the middle.
     void PlaceButtonPair(int leftId, int rightId);
+    // Links the part to the dialog in the dialog's layer (the dialog's own
+    // parts are topmost, so its children must be too) and shows it when the
+    // dialog shows.
+    void AttachPart(CCorvaneObject* part, uint32_t linkFlags);
+    // The inner panel canvas (colour key 0xFF00FF) inset 15 px from the
+    // left and top, 30 px narrower and 40 px lower than the dialog, under
+    // the drawing surface; made once (its id kept in id).
+    void MakeInnerPanel(int& id);
     // Hides the dialog and invalidates it.
     void HideAndInvalidate();
 
@@ -68,4 +79,7 @@ protected:
     T* Part(int id) {
         return id != 0 ? dynamic_cast<T*>(FindObjectById(id)) : nullptr;
     }
+
+private:
+    std::vector<int> buttonIds_;
 };

@@ -56,10 +56,7 @@ void CSafeBoxDlg::CreateBacking() {
     backingId_ = backing->GetId();
     backing->SetPos(surface->GetX(), surface->GetY());
     backing->SetZ(surface->GetZ() + kDialogChildStep / 2);
-    AttachChild(backing, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        backing->Show();
-    }
+    AttachPart(backing, kSafeBoxChildLink);
 }
 
 void CSafeBoxDlg::DrawContents() {
@@ -88,10 +85,7 @@ void CSafeBoxDlg::DrawContents() {
                 picture->SetZ(GetZ() + kDialogChildStep);
                 picture->EnableInput(1);
                 picture->BindEvent(kEventClick, GetId(), kEventSafeBoxAdvert, 0, 0);
-                AttachChild(picture, kSafeBoxChildLink);
-                if (IsVisible() != 0) {
-                    picture->Show();
-                }
+                AttachPart(picture, kSafeBoxChildLink);
             }
         }
     }
@@ -195,12 +189,12 @@ Dialog* OpenChild(CSafeBoxDlg& owner, int& id, double depth, const std::string& 
     return dialog;
 }
 
-}  // namespace
-
-void CSafeBoxDlg::ShowSaveDialog() {
-    CGameFrameApp* app = App();
-    auto* dialog = OpenChild<CSaveDepositDlg>(*this, saveDialogId_, kSaveDepositDepth,
-                                              app != nullptr ? app->GetGameName() : "");
+// Opens the child where the safe box itself opens, with the focus in its
+// amount box.
+template <class Dialog>
+void ShowChild(CSafeBoxDlg& owner, int& id, double depth) {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    auto* dialog = OpenChild<Dialog>(owner, id, depth, app != nullptr ? app->GetGameName() : "");
     if (dialog == nullptr) {
         return;
     }
@@ -210,17 +204,14 @@ void CSafeBoxDlg::ShowSaveDialog() {
     dialog->Invalidate();
 }
 
+}  // namespace
+
+void CSafeBoxDlg::ShowSaveDialog() {
+    ShowChild<CSaveDepositDlg>(*this, saveDialogId_, kSaveDepositDepth);
+}
+
 void CSafeBoxDlg::ShowTakeDialog() {
-    CGameFrameApp* app = App();
-    auto* dialog = OpenChild<CTakeDepositDlg>(*this, takeDialogId_, kTakeDepositDepth,
-                                              app != nullptr ? app->GetGameName() : "");
-    if (dialog == nullptr) {
-        return;
-    }
-    dialog->CenterInScene();
-    dialog->Show();
-    dialog->FocusAmountBox();
-    dialog->Invalidate();
+    ShowChild<CTakeDepositDlg>(*this, takeDialogId_, kTakeDepositDepth);
 }
 
 void CSafeBoxDlg::SetSilver(int32_t n) {

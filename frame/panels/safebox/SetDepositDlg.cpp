@@ -68,22 +68,7 @@ void CSetDepositDlg::Create() {
 }
 
 void CSetDepositDlg::CreateInnerPanel() {
-    if (Part<CCorvaneCanvas>(innerPanelId_) != nullptr) {
-        return;
-    }
-    CCorvaneCanvas* panel = CreateCanvas(kWidth - 30, kHeight - 40, 0xFF00FF);
-    if (panel == nullptr) {
-        return;
-    }
-    innerPanelId_ = panel->GetId();
-    panel->SetPos(GetLeft() + 15 + panel->GetWidth() / 2, GetTop() + 15 + panel->GetHeight() / 2);
-    if (CCorvaneCanvas* surface = GetSurface()) {
-        panel->SetZ(surface->GetZ() - kDialogChildStep / 2);
-    }
-    AttachChild(panel, kSafeBoxChildLink);
-    if (IsVisible() != 0) {
-        panel->Show();
-    }
+    MakeInnerPanel(innerPanelId_);
 }
 
 void CSetDepositDlg::DrawTexts() {
@@ -119,10 +104,7 @@ void CSetDepositDlg::CreateRows() {
         box->SetMaxLength(kBoxDigits);
         const int y = 40 + 25 * static_cast<int>(i);
         box->SetPos(GetLeft() + surface.left + 110, GetTop() + surface.top + y + 7);
-        AttachChild(box, kSafeBoxChildLink);
-        if (IsVisible() != 0) {
-            box->Show();
-        }
+        AttachPart(box, kSafeBoxChildLink);
     }
 }
 
