@@ -283,6 +283,17 @@ TopLevelWindow* TopLevelWindow::Find(WindowId window) {
     return it == reg.byWindow.end() ? nullptr : it->second;
 }
 
+std::vector<WindowId> TopLevelWindow::AllWindows() {
+    TopLevelRegistry& reg = Registry();
+    std::lock_guard lock(reg.mutex);
+    std::vector<WindowId> windows;
+    windows.reserve(reg.byWindow.size());
+    for (const auto& entry : reg.byWindow) {
+        windows.push_back(entry.first);
+    }
+    return windows;
+}
+
 bool TopLevelWindow::IsOnScreen() const {
     return sdl_ != nullptr && !detail::IsHeadlessVideoDriver();
 }

@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Cursor.h"
 #include "platform/Display.h"
@@ -171,6 +172,8 @@ public:
 
     // The top-level window of a window; null when it has none.
     static TopLevelWindow* Find(WindowId window);
+    // The windows that have a top-level window, in no particular order.
+    static std::vector<WindowId> AllWindows();
 
     WindowId Window() const { return window_; }
     // Whether an SDL window shows it (false when SDL video cannot start).

@@ -384,7 +384,8 @@ void CGameNotifyHandler::OnLookerLeaveNotify(Record record) {
     const UserRecord* user = app != nullptr ? app->FindUser(Word(record, 0)) : nullptr;
     CGameFrameView* view = app != nullptr ? app->GetFrameView() : nullptr;
     if (user != nullptr && view != nullptr) {
-        const auto bytes = RecordBytes(*user);
+        // A copy of the user's record that the receivers may clear.
+        auto bytes = RecordBytes(*user);
         view->ForwardLookOnLeave(bytes.data(), bytes.size());
     }
 }
@@ -541,7 +542,7 @@ void CGameNotifyHandler::OnPlayerEnterNotify(Record record) {
     const UserRecord* seat = app->SeatServerPlayer(player.chairNo, player);
     CGameFrameView* view = app->GetFrameView();
     if (seat != nullptr && view != nullptr) {
-        const auto bytes = RecordBytes(*seat);
+        auto bytes = RecordBytes(*seat);
         view->ForwardUserEnterTable(bytes.data(), bytes.size());
     }
 }
@@ -576,7 +577,8 @@ void CGameNotifyHandler::OnPlayerLeaveNotify(Record record) {
     }
     if (app->IsChairOccupied(chair)) {
         if (CGameFrameView* view = app->GetFrameView()) {
-            const auto bytes = RecordBytes(app->GetSeat(chair));
+            // A copy of the seat's record that the receivers may clear.
+            auto bytes = RecordBytes(app->GetSeat(chair));
             view->ForwardUserLeaveTable(bytes.data(), bytes.size());
         }
     }

@@ -307,12 +307,6 @@ std::string TaskRewardFailLine(Record record) {
     return Format(" <z=qe系统通知> 任务领奖失败：<c=255>%s<>\r\n", Text(record, 8, 24).c_str());
 }
 
-std::string ScreenshotFileName(const std::string& gameCode, int32_t userId,
-                               const platform::LocalDateTime& time) {
-    return Format("%s_%d_%d%d_%d.jpg", gameCode.c_str(), userId, time.year,
-                  time.month * 100 + time.day, time.hour * 10000 + time.minute * 100 + time.second);
-}
-
 std::string ScreenshotLine(const std::string& folder) {
     return Format(" <z=qe系统通知><c=255> 游戏截图已保存到<url_text=%s,临时目录><c=255>\r\n",
                   folder.c_str());

@@ -15,8 +15,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/System.h"
-
 class CGameFrameApp;
 
 namespace chat_lines {
@@ -71,9 +69,6 @@ std::string LotteryResultLine(Record record);
 std::string LotteryBroadcastLine(Record record);
 std::string SystemNoticeLine(Record record);
 std::string TaskRewardFailLine(Record record);
-// "%s_%d_%d%d_%d" + ".jpg" of the game code, the user and the local time.
-std::string ScreenshotFileName(const std::string& gameCode, int32_t userId,
-                               const platform::LocalDateTime& time);
 std::string ScreenshotLine(const std::string& folder);
 
 }  // namespace chat_lines

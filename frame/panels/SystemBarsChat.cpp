@@ -311,13 +311,14 @@ void CSystemBars::SaveScreenshot() {
     if (app == nullptr) {
         return;
     }
-    const platform::LocalDateTime now = platform::LocalNow();
     const std::string folder = app->GetExeDir() + "temp\\";
     CreateDirectoryPath(folder, true);
-    const std::string path = folder + ScreenshotFileName(app->GetGameCode(), app->GetUserID(), now);
-    // The line names a file that is there: only a written picture gets it.
+    const std::string path =
+        app->GetExeDir() +
+        ScreenshotFileName(app->GetGameCode().c_str(), app->GetUserID(), platform::LocalNow());
     const int written = screenWriter_ ? screenWriter_(path.c_str(), kScreenshotQuality)
                                       : SaveScreenJpeg(path.c_str(), kScreenshotQuality);
+    // The line names a file that is there: only a written picture gets it.
     if (written != 1) {
         return;
     }

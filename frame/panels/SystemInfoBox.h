@@ -31,7 +31,7 @@
 #include "engine/EventRecord.h"
 #include "frame/view/FramePanelSeams.h"
 
-class CCorvaneCanvas;
+class CCorvaneRichText;
 
 class CSystemInfoBox : public virtual CInfoBoxSeam {
 public:
@@ -64,6 +64,8 @@ public:
     void SetButtonCaptions(const char* confirm, const char* cancel) override;
     void SetLinkPage(const char* address, int number) override;
     void SetTitle(const char* text) override;
+    // The title, and the count at its right end while the countdown runs.
+    void DrawTitle() override;
 
     // The confirm and cancel answers (buttons, countdown).
     virtual void OnConfirm();
@@ -80,6 +82,7 @@ public:
     CCorvaneObject* GetConfirmButton();
     CCorvaneObject* GetCancelButton();
     CCorvaneObject* GetPicture();
+    CCorvaneRichText* GetTextBox();
 
 protected:
     // Height a derived box adds under the text for its own parts, and the
@@ -102,9 +105,11 @@ private:
     int MakeButton(const std::string& image, const char* defaultImage, const char* defaultCaption,
                    int event);
     int MakeCaptionButton(const char* caption, int event);
+    // The text's width (less the picture's) and height as laid out.
+    int TextWidth();
+    int MeasureText();
+    void FillText(CCorvaneRichText& textBox);
     void ReplaceWithCaption(int* buttonId, const char* caption, int event);
-    void DrawText();
-    void DrawCount();
     void StartCountdown();
     void OnTick();
     // The one answer: stops, hides, opens the link page on confirm, delivers
@@ -125,6 +130,6 @@ private:
     int confirmButtonId_ = 0;
     int cancelButtonId_ = 0;
     int pictureId_ = 0;
-    int textCanvasId_ = 0;
+    int textBoxId_ = 0;
     int textHeight_ = 0;
 };

@@ -258,9 +258,7 @@ TEST_F(ChatLinesTest, LotteryAndTaskNotices) {
     EXPECT_EQ(TaskRewardFailLine(task.All()), "");
 }
 
-TEST(ScreenshotName, PlainDecimalsWithoutLeadingZeros) {
-    const platform::LocalDateTime when{2026, 12, 7, 9, 30, 5};
-    EXPECT_EQ(ScreenshotFileName("pvbn", 12345, when), "pvbn_12345_20261207_93005.jpg");
+TEST(ScreenshotLine, LinksTheFolder) {
     EXPECT_EQ(ScreenshotLine("/p/temp\\"),
               " <z=qe系统通知><c=255> 游戏截图已保存到<url_text=/p/temp\\,临时目录><c=255>\r\n");
 }

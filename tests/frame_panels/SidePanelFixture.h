@@ -91,7 +91,12 @@ public:
 
 class PanelApp : public TestFrameApp {
 public:
-    CGameConnection* GetConnection() override { return &panelConnection; }
+    // The real connection when a test gives one, else the recording double.
+    CGameConnection* GetConnection() override {
+        return realConnection != nullptr ? realConnection
+                                         : static_cast<CGameConnection*>(&panelConnection);
+    }
+    CGameConnection* realConnection = nullptr;
     int HandleChatCommand(const char* text) override {
         commands.emplace_back(text);
         return consumeCommands ? 1 : 0;

@@ -9,6 +9,7 @@
 #include "engine/GameCore.h"
 #include "frame/panels/ChatBox.h"
 #include "frame/panels/InputBar.h"
+#include "platform/System.h"
 #include "tests/frame_panels/SidePanelFixture.h"
 
 #if defined(__SANITIZE_ADDRESS__)

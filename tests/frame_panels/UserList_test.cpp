@@ -134,9 +134,10 @@ TEST_F(UserListTest, OneWheelNotchMovesTheRowsByOneRow) {
     ASSERT_GT(bar->GetMaxPos(), 40);
     const double top = Rows()->GetTop();
     const int x = static_cast<int>(Rows()->GetLeft()) + 40;
-    const int y = static_cast<int>(UserList()->GetTop()) + 40;
-    // The wheel goes to the object with the focus: a click on the rows
-    // gives it to them.
+    const int y = static_cast<int>(UserList()->GetTop()) + 12;
+    // The wheel goes to the object with the focus: a click on the header
+    // gives it to the header (a click on a row hands the focus to the chat
+    // input with the player's name).
     ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
     ASSERT_TRUE(
         platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
