@@ -20,7 +20,6 @@
 #include "frame/panels/InputBar.h"
 #include "platform/Messages.h"
 #include "platform/SdlWindow.h"
-#include "platform/Sync.h"
 #include "platform/TextCodec.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/platform/PictureBytes.h"
@@ -104,20 +103,7 @@ protected:
 
     template <class Condition>
     bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
-        const uint32_t start = platform::GetTickCount32();
-        for (;;) {
-            platform::Message m;
-            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-                platform::DispatchMessage(m);
-            }
-            if (done()) {
-                return true;
-            }
-            if (platform::GetTickCount32() - start >= timeoutMs) {
-                return false;
-            }
-            platform::WaitMessage(5);
-        }
+        return window_test::PumpMessagesUntil(done, timeoutMs);
     }
     void Xdotool(const std::vector<std::string>& arguments) {
         ChildProcess child;
