@@ -156,5 +156,9 @@ void CEmoticonPanel::Choose(int x, int y, int event) {
     chosen_ = std::move(code);
     Hide();
     Invalidate();
+    // Giving up the focus tells the chat box, which unpresses its button.
+    if (HasFocus() != 0) {
+        SetFocus(0);
+    }
     SendToSubSystem(event, EventParam(chosen_.c_str()), 0);
 }

@@ -460,6 +460,10 @@ CCorvaneTextList* CInputBar::GetPhraseList() {
     return Part<CCorvaneTextList>(phraseListId_);
 }
 
+CCorvaneCanvas* CInputBar::GetInputFrame() {
+    return Part<CCorvaneCanvas>(inputFrameId_);
+}
+
 CPopupMenu* CInputBar::GetQuickSilverMenu() {
     return Part<CPopupMenu>(menuId_);
 }

@@ -113,6 +113,8 @@ public:
     CCorvaneButton* GetQuickChatButton();
     CCorvaneButton* GetSendButton();
     CCorvaneTextList* GetPhraseList();
+    // The canvas behind the edit box.
+    CCorvaneCanvas* GetInputFrame();
     CPopupMenu* GetQuickSilverMenu();
     // The button of that skin image in the row, or null.
     CCorvaneButton* FindButtonByImage(const char* image);

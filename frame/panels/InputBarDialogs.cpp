@@ -14,6 +14,7 @@
 #include "frame/panels/safebox/SafeBoxDlg.h"
 #include "frame/panels/safebox/SafeBoxEvents.h"
 #include "frame/panels/safebox/SetDepositDlg.h"
+#include "zep/ZepWire.h"
 
 namespace {
 
@@ -36,8 +37,11 @@ void CInputBar::OpenSafeBox() {
         platform::ShowMessageBox(app->GetMainWindow(), text, "", 0);
         return;
     }
-    const int32_t silver = static_cast<int32_t>(reply[4] | reply[5] << 8 | reply[6] << 16 |
-                                                static_cast<uint32_t>(reply[7]) << 24);
+    // The safe box's silver is the reply's second word.
+    ZepWireReader reader(reply);
+    int32_t silver = 0;
+    reader.Skip(4);
+    reader.ReadI32(silver);
     auto* dialog = Part<CSafeBoxDlg>(safeBoxId_);
     if (dialog == nullptr) {
         dialog = new CSafeBoxDlg;
@@ -58,10 +62,10 @@ void CInputBar::OpenSafeBox() {
 void CInputBar::OpenSetDeposit() {
     auto* dialog = Part<CSetDepositDlg>(setDepositId_);
     if (dialog == nullptr) {
+        // Registering runs the dialog's (argument-free) Create.
         dialog = new CSetDepositDlg;
         Register(dialog);
         setDepositId_ = dialog->GetId();
-        dialog->Create();
         dialog->SetZ(kSetDepositDepth);
         dialog->EnableDrag(1);
     }

@@ -29,7 +29,9 @@
 #include "platform/SdlWindow.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
+#include "tests/frame_panels/SidePanelFixture.h"
 #include "tests/platform/PictureBytes.h"
+#include "zep/ZepWire.h"
 
 namespace bars_test {
 
@@ -140,7 +142,19 @@ public:
         out[1] = calcNumber;
         return 1;
     }
+    int QuerySafeBox(std::string& text, std::span<uint8_t> out) override {
+        sent.push_back("200040");
+        std::fill(out.begin(), out.end(), 0);
+        text.clear();
+        if (out.size() >= 8) {
+            ZepWireWriter writer(out);
+            writer.WriteI32(kOwnId);
+            writer.WriteI32(safeBoxSilver);
+        }
+        return 1;
+    }
     std::vector<std::string> sent;
+    int32_t safeBoxSilver = 12345;
     bool saveFails = false;
     bool hasPassword = false;
     int32_t calcNumber = 123456789;
@@ -154,16 +168,7 @@ public:
     TransferConnection transfers;
 };
 
-// A one-colour RGB picture; colour 0x00BBGGRR.
-inline picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
+using side_panel_test::SolidPng;
 
 class BarWindowTest : public ::testing::Test {
 protected:

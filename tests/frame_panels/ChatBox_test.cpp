@@ -107,6 +107,7 @@ TEST_F(ChatBoxTest, ALeftChoiceGoesToTheChatAndARightChoiceToTheInputBox) {
     ASSERT_EQ(chosen.size(), 1u);
     EXPECT_EQ(chosen[0].text, "#白眼");
     EXPECT_FALSE(panel->IsVisible());
+    EXPECT_FALSE(faceButton->IsLatched());
 
     ClickOn(*faceButton);
     ASSERT_TRUE(panel->IsVisible());

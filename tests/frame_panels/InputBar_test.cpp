@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/CorvaneCanvas.h"
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/CorvaneTextList.h"
 #include "frame/panels/PopupMenu.h"
+#include "frame/panels/safebox/SafeBoxDlg.h"
+#include "frame/panels/safebox/SetDepositDlg.h"
 #include "platform/Input.h"
 #include "tests/frame_panels/BarWindow.h"
 
@@ -83,6 +86,33 @@ TEST_F(InputBarTest, TheQuickChatListTogglesBackToWhereItWas) {
     bar->ToggleQuickChatList();
     bar->ToggleQuickChatList();
     EXPECT_FALSE(bar->GetPhraseList()->IsVisible());
+}
+
+TEST_F(InputBarTest, WithoutButtonsTheInputFrameSpansTheBarLessItsMargins) {
+    OpenBar();
+    // 400 wide at x 200..600: the frame is 400 - 20 - 28 wide, 25 in.
+    CCorvaneCanvas* frame = bar->GetInputFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->GetCanvasWidth(), 352);
+    EXPECT_NEAR(frame->GetLeft(), 225, 0.5);
+    // Half the frame's 24 below top + 31.
+    EXPECT_NEAR(frame->GetY(), 530 + 12 + 31, 0.5);
+    // The send button ends at the bar's right edge, the quick-chat button
+    // 5 inside the frame's.
+    EXPECT_NEAR(bar->GetSendButton()->GetRight(), 600, 0.5);
+    EXPECT_NEAR(bar->GetQuickChatButton()->GetRight(), frame->GetRight() - 5, 0.5);
+}
+
+TEST_F(InputBarTest, AnotherSkinPassesItsOwnNumbers) {
+    Open();
+    InputBarMetrics table;
+    table.inputFrameMargin = 20;
+    table.inputFrameYFactor = 0.75;
+    table.buttonRowTop = 2;
+    auto* other = AddBar<CInputBar>(400, 560, 400, 60, new CInputBar(table));
+    CCorvaneCanvas* frame = other->GetInputFrame();
+    EXPECT_EQ(frame->GetCanvasWidth(), 360);
+    EXPECT_NEAR(frame->GetY(), 530 + 18 + 31, 0.5);
 }
 
 class QuickSilverTest : public InputBarTest {
@@ -181,6 +211,32 @@ TEST_F(QuickSilverTest, TheServersRefusalIsShownAsItCame) {
     bar->SetCarriedSilver(100);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "您的划帐数额超过现在拥有的金额。");
+}
+
+TEST_F(QuickSilverTest, TheLastTwoEntriesOpenThePresetsDialogAndTheSafeBoxOnce) {
+    OpenMenu();
+    CPopupMenu* menu = bar->GetQuickSilverMenu();
+    ClickOn(*safeBoxButton);
+    ClickOn(*menu->GetItem(6));
+    auto* presets = dynamic_cast<CSetDepositDlg*>(side->FindObjectByName("SetDepositDlg"));
+    ASSERT_NE(presets, nullptr);
+    EXPECT_TRUE(presets->IsVisible());
+    EXPECT_FALSE(menu->IsVisible());
+
+    ClickOn(*safeBoxButton);
+    ClickOn(*menu->GetItem(7));
+    auto* safeBox = dynamic_cast<CSafeBoxDlg*>(side->FindObjectByName("SafeBoxDlg"));
+    ASSERT_NE(safeBox, nullptr);
+    EXPECT_TRUE(safeBox->IsVisible());
+    EXPECT_EQ(safeBox->GetSilver(), 12345);
+    EXPECT_NEAR(safeBox->GetX(), kSceneWidth / 2, 1.0);
+    EXPECT_NEAR(safeBox->GetY(), kSceneHeight / 2, 1.0);
+
+    // Opened again: the same dialog with the silver the server gives now.
+    app.transfers.safeBoxSilver = 777;
+    bar->OpenSafeBox();
+    EXPECT_EQ(side->FindObjectByName("SafeBoxDlg"), safeBox);
+    EXPECT_EQ(safeBox->GetSilver(), 777);
 }
 
 TEST_F(QuickSilverTest, AnotherMenuReplacesTheFirstAndTheCloseEventHidesIt) {

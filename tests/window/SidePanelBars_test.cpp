@@ -1,0 +1,171 @@
+// The side panel's input bar and advert bar in a real X window (Xvfb,
+// started by this program): real typed Chinese text and Enter reach the
+// side panel as the player's line, a real click switches the advert bar's
+// tab, and the window shows what the engine drew.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneView.h"
+#include "engine/CorvaneWnd.h"
+#include "engine/GdiPaintModule.h"
+#include "engine/ResourceModule.h"
+#include "engine/ui/CorvaneEdit.h"
+#include "engine/ui/CorvaneStatic.h"
+#include "frame/panels/AdvertBar.h"
+#include "frame/panels/InputBar.h"
+#include "platform/Messages.h"
+#include "platform/SdlWindow.h"
+#include "platform/TextCodec.h"
+#include "tests/engine/TempProgramFolder.h"
+#include "tests/platform/PictureBytes.h"
+#include "tests/window/XServer.h"
+
+namespace {
+
+using window_test::ChildProcess;
+using window_test::XServer;
+
+constexpr const char* kTitle = "pvbn side panel bars";
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+constexpr uint32_t kWaitMs = 5000;
+
+// The side panel: keeps the lines the input bar sends.
+class LineSubSystem : public CCorvaneView {
+public:
+    int OnEvent(const EventRecord& record) override {
+        if (record.event == kEventSendChat && record.param1 != 0) {
+            lines.emplace_back(EventParamPointer<const char>(record.param1));
+            FreeEventBlock(EventParamPointer<char>(record.param1));
+        }
+        return 1;
+    }
+    std::vector<std::string> lines;
+};
+
+class SidePanelBarsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        server = window_test::RunningXServer(error);
+        if (server == nullptr) {
+            GTEST_SKIP() << "Xvfb cannot start here: " << error;
+        }
+        wnd = std::make_unique<CCorvaneWnd>();
+        ASSERT_EQ(wnd->Create(kTitle, platform::kStyleVisible | platform::kStylePopup, 0,
+                              {40, 40, 40 + kWidth, 40 + kHeight}, 0),
+                  1);
+        ASSERT_TRUE(wnd->GetTopLevel()->IsOnScreen()) << "SDL did not open an X11 window";
+        side = new LineSubSystem;
+        auto* resources = new ResourceModule;
+        AddImage(*resources, "InputBarBoxBK", 200, 24, 0xe0e0e0);
+        AddImage(*resources, "SystemInputBar", 300, 60, 0x404040);
+        AddImage(*resources, "btnQuickChat", 40, 20, 0x00a000);
+        AddImage(*resources, "btnSendChat", 20, 20, 0xa00000);
+        ASSERT_EQ(wnd->Initialize(side, resources), 1);
+        side->SetName("SubSystem");
+        side->SetViewRect({0, 0, kWidth, kHeight});
+        side->FillBackground(0x302010);
+        side->InvalidateAll();
+
+        advert = new CAdvertBar;
+        side->Register(advert);
+        advert->SetSize(kWidth - 20, 150);
+        advert->SetPos(kWidth / 2, 90);
+        advert->Relayout();
+
+        input = new CInputBar;
+        side->Register(input);
+        input->SetSize(kWidth - 20, 60);
+        input->SetPos(kWidth / 2, kHeight - 40);
+        input->Relayout();
+        ASSERT_TRUE(PumpUntil([&] { return (xWindow = server->FindWindow(kTitle)) != 0; }));
+    }
+    void TearDown() override { wnd.reset(); }
+
+    // A one-colour picture; colour 0x00BBGGRR.
+    static void AddImage(ResourceModule& resources, const std::string& name, int width, int height,
+                         uint32_t color) {
+        picture_bytes::Bytes samples;
+        for (int i = 0; i < width * height; ++i) {
+            samples.insert(samples.end(), {static_cast<uint8_t>(color & 0xff),
+                                           static_cast<uint8_t>((color >> 8) & 0xff),
+                                           static_cast<uint8_t>((color >> 16) & 0xff)});
+        }
+        const picture_bytes::Bytes png = picture_bytes::Png(width, height, 2, samples);
+        resources.AddMemoryResource(name + ".png", png.data(), png.size());
+    }
+
+    template <class Condition>
+    bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
+        return window_test::PumpMessagesUntil(done, timeoutMs);
+    }
+    void Xdotool(const std::vector<std::string>& arguments) {
+        ChildProcess child;
+        ASSERT_TRUE(window_test::StartXdotool(child, *server, arguments)) << child.Error();
+        ASSERT_TRUE(PumpUntil([&] { return !child.Running(); })) << "xdotool did not end";
+        ASSERT_EQ(child.ExitStatus(), 0) << "xdotool failed";
+    }
+    void ClickOn(CCorvaneObject& object) {
+        int left = 0, top = 0;
+        ASSERT_TRUE(server->Origin(xWindow, left, top));
+        Xdotool({"mousemove", "--sync", std::to_string(left + static_cast<int>(object.GetX())),
+                 std::to_string(top + static_cast<int>(object.GetY()))});
+        Xdotool({"click", "1"});
+    }
+    // Pixels where the window and the engine's output differ.
+    int CountDifferences() {
+        const std::optional<window_test::WindowImage> shown = server->Read(xWindow);
+        auto* paint = dynamic_cast<GdiPaintModule*>(wnd->GetCore()->FindModule(kPaintModuleId));
+        const uint8_t* output = paint != nullptr ? paint->GetOutputPixels() : nullptr;
+        if (!shown || output == nullptr || shown->width != kWidth || shown->height != kHeight) {
+            return kWidth * kHeight;
+        }
+        int differences = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const uint8_t* p = output + (static_cast<size_t>(y) * kWidth + x) * 4;
+                differences +=
+                    shown->At(x, y) != (uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0]);
+            }
+        }
+        return differences;
+    }
+
+    TempProgramFolder folder;
+    const XServer* server = nullptr;
+    std::unique_ptr<CCorvaneWnd> wnd;
+    LineSubSystem* side = nullptr;
+    CAdvertBar* advert = nullptr;
+    CInputBar* input = nullptr;
+    unsigned long xWindow = 0;
+};
+
+TEST_F(SidePanelBarsWindowTest, RealTypedChineseAndEnterSendTheLine) {
+    ClickOn(*input->GetEditBox());
+    // The program's literals are GBK; xdotool types UTF-8.
+    Xdotool({"type", "--delay", "40", platform::GbkToUtf8("你好abc")});
+    Xdotool({"key", "Return"});
+    ASSERT_TRUE(PumpUntil([&] { return !side->lines.empty(); }))
+        << "nothing was sent; the box holds " << input->HasInputText() << " elements";
+    EXPECT_EQ(side->lines, std::vector<std::string>{"你好abc"});
+}
+
+TEST_F(SidePanelBarsWindowTest, RealClicksSwitchTheAdvertTabsAndTheWindowShowsIt) {
+    ASSERT_TRUE(advert->IsScoreTabActive());
+    ClickOn(*advert->GetAdvertTab());
+    ASSERT_TRUE(PumpUntil([&] { return !advert->IsScoreTabActive(); }));
+    EXPECT_FALSE(advert->GetScoreCanvas()->IsVisible());
+    EXPECT_TRUE(PumpUntil([&] { return CountDifferences() == 0; }))
+        << CountDifferences() << " pixels differ from what the engine drew";
+    ClickOn(*advert->GetScoreTab());
+    ASSERT_TRUE(PumpUntil([&] { return advert->IsScoreTabActive(); }));
+    EXPECT_TRUE(advert->GetScoreCanvas()->IsVisible());
+}
+
+}  // namespace
