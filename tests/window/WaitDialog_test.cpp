@@ -22,7 +22,8 @@
 namespace {
 
 constexpr uint32_t kHeldRequest = 200040;
-constexpr uint32_t kHoldMs = 3000;
+// Long enough for both screenshots also on a busy machine.
+constexpr uint32_t kHoldMs = 6000;
 
 class WaitDialogApp : public CGameFrameApp {
 public:
@@ -73,7 +74,7 @@ TEST(RealWaitDialog, ItsBandsMoveWhileTheServerHoldsAReply) {
     int originY = -1;
     std::thread camera([&] {
         unsigned long window = 0;
-        for (int i = 0; i < 200 && (window == 0 || !server.IsMapped(window)); ++i) {
+        for (int i = 0; i < 400 && (window == 0 || !server.IsMapped(window)); ++i) {
             platform::SleepMs(10);
             window = server.FindWindow(CWaitDialog::kTitle);
         }
