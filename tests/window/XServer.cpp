@@ -292,5 +292,4 @@ std::optional<WindowImage> XServer::Read(unsigned long window) const {
     return out;
 }
 
-
 }  // namespace window_test

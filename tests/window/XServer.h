@@ -108,5 +108,4 @@ bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 bool StartXdotool(ChildProcess& child, const XServer& server,
                   const std::vector<std::string>& arguments);
 
-
 }  // namespace window_test
