@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "platform/Display.h"
 #include "platform/ImageDecoder.h"
@@ -71,6 +73,53 @@ TEST_F(SaveScreenJpegTest, TheFileDecodesAtTheScreenSizeWithTheWindowInPlace) {
     ExpectNear(picture, 10, 10, 0, 0, 0);
     ExpectNear(picture, 400, 300, 0, 0, 0);
     EXPECT_TRUE(folder.boxes.empty());
+}
+
+// The window's area in the picture is what the window presented: a pattern
+// with edges and gradients survives the JPEG within a small mean error.
+TEST_F(SaveScreenJpegTest, TheWindowAreaMatchesWhatThePicturePresented) {
+    constexpr int kWidth = 200;
+    constexpr int kHeight = 100;
+    std::vector<uint8_t> presented(kWidth * kHeight * 4);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            uint8_t* p = &presented[(static_cast<size_t>(y) * kWidth + x) * 4];
+            // Ramps in each channel under a lighter and darker checker of
+            // 25-pixel squares, as a table's pictures have edges and shades.
+            const int shade = ((x / 25 + y / 25) % 2) != 0 ? 40 : 0;
+            p[0] = static_cast<uint8_t>(x * 200 / (kWidth - 1) + shade);                  // blue
+            p[1] = static_cast<uint8_t>(y * 200 / (kHeight - 1) + shade);                 // green
+            p[2] = static_cast<uint8_t>((x + y) * 200 / (kWidth + kHeight - 2) + shade);  // red
+        }
+    }
+    platform::DisplayBitmap bitmap;
+    ASSERT_TRUE(bitmap.Create(kWidth, kHeight, 32));
+    bitmap.SetBits(presented.data(), presented.size());
+    ASSERT_TRUE(platform::BlitToWindow(window.Id(), bitmap, 0, 0, kWidth, kHeight, 0, 0));
+
+    const std::string path = folder.Path() + "/temp/pattern.jpg";
+    ASSERT_EQ(SaveScreenJpeg(path.c_str(), 75), 1);
+    platform::DecodedPicture picture;
+    std::string error;
+    ASSERT_TRUE(platform::DecodePictureFile(path, picture, error)) << error;
+    ASSERT_EQ(picture.width, 640);
+    ASSERT_EQ(picture.height, 480);
+    // The window's client area stands at (40, 30) on the screen.
+    double sum[3] = {0, 0, 0};
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const uint8_t* want = &presented[(static_cast<size_t>(y) * kWidth + x) * 4];
+            const uint8_t* got =
+                picture.pixels.get() +
+                (static_cast<size_t>(y + 30) * picture.width + (x + 40)) * picture.BytesPerPixel();
+            for (int c = 0; c < 3; ++c) {
+                sum[c] += std::abs(int(got[c]) - int(want[c]));
+            }
+        }
+    }
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_LT(sum[c] / (kWidth * kHeight), 8.0) << "channel " << c;
+    }
 }
 
 TEST_F(SaveScreenJpegTest, AnUnwritableFolderGivesTheBoxAndLeavesNoFile) {
