@@ -212,7 +212,7 @@ CCorvaneObject* CSystemBars::CreateInputBar() {
 void CSystemBars::MakeSystemBarButtons() {
     CGameFrameApp* app = CGameFrameApp::Current();
     const bool safeBox = app != nullptr && app->CanUseSafeBoxInGame() != 0;
-    auto make = [this](const SystemBarButton& spec) {
+    auto make = [this](const SystemBarButton& entry) {
         auto* input = As<CInputBar>(FindBar(kInputBarName));
         if (input == nullptr) {
             return;
@@ -220,10 +220,10 @@ void CSystemBars::MakeSystemBarButtons() {
         auto* button = new CCorvaneButton;
         Register(button);
         AttachChild(button, kLinkOwned);
-        const EventRecord notify = MakeEventRecord(GetId(), spec.event, 0, 0);
-        button->Create(GetResourceFrame(spec.image, 0), &notify, kButtonHitVisiblePixels, 0);
-        if (spec.name != nullptr) {
-            button->SetName(spec.name);
+        const EventRecord notify = MakeEventRecord(GetId(), entry.event, 0, 0);
+        button->Create(GetResourceFrame(entry.image, 0), &notify, kButtonHitVisiblePixels, 0);
+        if (entry.name != nullptr) {
+            button->SetName(entry.name);
         }
         button->SetSound(kButtonLookHover, "SndTouchButton");
         button->SetSound(kButtonLookPressed, "SndHitButton");
@@ -231,11 +231,11 @@ void CSystemBars::MakeSystemBarButtons() {
         auto* caption = new CCorvaneTextButton;
         Register(caption);
         button->AttachChild(caption, kLinkOwned);
-        caption->Attach(button, spec.caption, kCaptionWidth);
+        caption->Attach(button, entry.caption, kCaptionWidth);
         input->AddButton(button);
     };
-    for (const SystemBarButton& spec : kSystemBarButtons) {
-        make(spec);
+    for (const SystemBarButton& entry : kSystemBarButtons) {
+        make(entry);
     }
     if (safeBox) {
         make(kSafeBoxBarButton);

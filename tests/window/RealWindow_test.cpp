@@ -185,10 +185,7 @@ protected:
 
     // Runs xdotool to its end while the window keeps taking its messages.
     void Xdotool(const std::vector<std::string>& arguments) {
-        ChildProcess child;
-        ASSERT_TRUE(window_test::StartXdotool(child, *g_server, arguments)) << child.Error();
-        ASSERT_TRUE(PumpUntil([&] { return !child.Running(); })) << "xdotool did not end";
-        ASSERT_EQ(child.ExitStatus(), 0) << "xdotool failed";
+        ASSERT_EQ(window_test::RunXdotool(*g_server, arguments, kWaitMs), "");
     }
     // A real click at a client point: the pointer moves there, then the
     // left button goes down and up.

@@ -146,10 +146,7 @@ TEST_F(CaptureAndBoxTest, ABoxIsAnsweredByARealClickAndLeavesTheWindow) {
          {std::vector<std::string>{"mousemove", "--sync", std::to_string(left + x),
                                    std::to_string(top + y)},
           std::vector<std::string>{"click", "1"}}) {
-        ChildProcess child;
-        ASSERT_TRUE(window_test::StartXdotool(child, *server, arguments)) << child.Error();
-        ASSERT_TRUE(PumpUntil([&] { return !child.Running(); }));
-        ASSERT_EQ(child.ExitStatus(), 0);
+        ASSERT_EQ(window_test::RunXdotool(*server, arguments, kWaitMs), "");
     }
     EXPECT_TRUE(PumpUntil([&] {
         for (const Delivery& d : log) {

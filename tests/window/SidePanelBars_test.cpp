@@ -106,10 +106,7 @@ protected:
         return window_test::PumpMessagesUntil(done, timeoutMs);
     }
     void Xdotool(const std::vector<std::string>& arguments) {
-        ChildProcess child;
-        ASSERT_TRUE(window_test::StartXdotool(child, *server, arguments)) << child.Error();
-        ASSERT_TRUE(PumpUntil([&] { return !child.Running(); })) << "xdotool did not end";
-        ASSERT_EQ(child.ExitStatus(), 0) << "xdotool failed";
+        ASSERT_EQ(window_test::RunXdotool(*server, arguments, kWaitMs), "");
     }
     void ClickOn(CCorvaneObject& object) {
         int left = 0, top = 0;

@@ -100,26 +100,10 @@ protected:
 
     template <class Condition>
     bool PumpUntil(Condition done, uint32_t timeoutMs = kWaitMs) {
-        const uint32_t start = platform::GetTickCount32();
-        for (;;) {
-            platform::Message m;
-            while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-                platform::DispatchMessage(m);
-            }
-            if (done()) {
-                return true;
-            }
-            if (platform::GetTickCount32() - start >= timeoutMs) {
-                return false;
-            }
-            platform::WaitMessage(5);
-        }
+        return window_test::PumpMessagesUntil(done, timeoutMs);
     }
     void Xdotool(const std::vector<std::string>& arguments) {
-        ChildProcess child;
-        ASSERT_TRUE(window_test::StartXdotool(child, *server, arguments)) << child.Error();
-        ASSERT_TRUE(PumpUntil([&] { return !child.Running(); })) << "xdotool did not end";
-        ASSERT_EQ(child.ExitStatus(), 0) << "xdotool failed";
+        ASSERT_EQ(window_test::RunXdotool(*server, arguments, kWaitMs), "");
     }
     CUserListCtrl* Rows() {
         auto* list = dynamic_cast<CUserListBar*>(bars->FindObjectByName("UserListBar"));

@@ -152,6 +152,21 @@ bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
     }
 }
 
+std::string RunXdotool(const XServer& server, const std::vector<std::string>& arguments,
+                       uint32_t timeoutMs) {
+    ChildProcess child;
+    if (!StartXdotool(child, server, arguments)) {
+        return "xdotool cannot start: " + child.Error();
+    }
+    if (!PumpMessagesUntil([&] { return !child.Running(); }, timeoutMs)) {
+        return "xdotool did not end";
+    }
+    if (child.ExitStatus() != 0) {
+        return "xdotool failed";
+    }
+    return {};
+}
+
 // --- XServer ---
 
 XServer::~XServer() {

@@ -108,4 +108,10 @@ bool PumpMessagesUntil(const std::function<bool()>& done, uint32_t timeoutMs);
 bool StartXdotool(ChildProcess& child, const XServer& server,
                   const std::vector<std::string>& arguments);
 
+// Runs `xdotool` with the arguments to its end while the calling thread
+// keeps handling its window messages: an empty text when it ended with
+// status 0, else what went wrong.
+std::string RunXdotool(const XServer& server, const std::vector<std::string>& arguments,
+                       uint32_t timeoutMs = 5000);
+
 }  // namespace window_test
