@@ -7,6 +7,7 @@
 #include "engine/EventRecord.h"
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
+#include "frame/RecordFields.h"
 #include "platform/Dialogs.h"
 #include "platform/Input.h"
 #include "zep/ZepLog.h"
@@ -55,15 +56,6 @@ int32_t Word(CGameNotifyHandler::Record record, size_t index) {
 }
 
 // The text at the offset, up to its zero, the record's end or the width.
-std::string TextAt(CGameNotifyHandler::Record record, size_t offset, size_t width) {
-    if (offset >= record.size()) {
-        return {};
-    }
-    const auto field = record.subspan(offset, std::min(width, record.size() - offset));
-    const auto end = std::find(field.begin(), field.end(), uint8_t{0});
-    return std::string(field.begin(), end);
-}
-
 template <class... Args>
 std::string Format(const char* format, Args... args) {
     char text[512] = {};
@@ -284,7 +276,7 @@ void CGameNotifyHandler::OnAdvertUrl(Record record) {
     if (app == nullptr) {
         return;
     }
-    const std::string text = TextAt(record, kTextAt, record.size());
+    const std::string text = RecordTextAt(record, kTextAt, record.size());
     app->SetAdvertText(text);
     // The side panel's advert bar frees the copy once it has shown the page.
     auto* copy = static_cast<char*>(AllocEventBlock(text.size() + 1));
@@ -322,7 +314,7 @@ void CGameNotifyHandler::OnUserInfoUpdate(Record record) {
     for (size_t i = 0; i < count; ++i) {
         const Record entry = record.subspan(kUserInfoHead + i * kUserInfoRecord, kUserInfoRecord);
         changed |= app->SetUserWealth(WordAt(entry, 0), WordAt(entry, 12), WordAt(entry, 16),
-                                      WordAt(entry, 8), TextAt(entry, 20, 16));
+                                      WordAt(entry, 8), RecordTextAt(entry, 20, 16));
     }
     if (changed) {
         app->NotifyUserListChanged();
@@ -467,7 +459,7 @@ void CGameNotifyHandler::OnTableEndTimeWindow(Record record) {
 void CGameNotifyHandler::OnTableEndText(Record record) {
     constexpr size_t kTextAt = 8;
     Need(211138, record, kTextAt);
-    ShowTableEndBox(TextAt(record, kTextAt, record.size()), 60);
+    ShowTableEndBox(RecordTextAt(record, kTextAt, record.size()), 60);
 }
 
 void CGameNotifyHandler::OnTableChat(Record record) {
@@ -481,7 +473,7 @@ void CGameNotifyHandler::OnMatchClosed(Record record) {
     if (app == nullptr) {
         return;
     }
-    const std::string text = TextAt(record, kTextAt, record.size());
+    const std::string text = RecordTextAt(record, kTextAt, record.size());
     const size_t bar = text.find('|');
     const std::string first = bar == std::string::npos ? "" : text.substr(0, bar);
     const std::string second = bar == std::string::npos ? text : text.substr(bar + 1);
@@ -634,7 +626,8 @@ void CGameNotifyHandler::OnMatchStandings(Record record) {
 void CGameNotifyHandler::OnMessageBoxText(Record record) {
     CGameFrameApp* app = App();
     if (app != nullptr) {
-        platform::ShowMessageBox(app->GetMainWindow(), TextAt(record, 0, record.size()), "", 0);
+        platform::ShowMessageBox(app->GetMainWindow(), RecordTextAt(record, 0, record.size()), "",
+                                 0);
     }
 }
 
@@ -728,7 +721,7 @@ static void ShowBoardText(CGameNotifyHandler::Record record, size_t offset, cons
     if (view == nullptr) {
         return;
     }
-    std::string text = TextAt(record, offset, kTextWidth);
+    std::string text = RecordTextAt(record, offset, kTextWidth);
     if (text.empty() && fallback != nullptr) {
         text = fallback;
     }
