@@ -495,6 +495,16 @@ FrameRecord* CCorvaneVisual::GetResourceFrame(FrameRecord* out, const char* name
     return out;
 }
 
+FrameRecord CCorvaneVisual::GetSkinFrame(const char* name, int frame) {
+    FrameRecord state;
+    GetResourceFrame(&state, name, frame);
+    if (state.record == nullptr) {
+        state.width = 0;
+        state.height = 0;
+    }
+    return state;
+}
+
 void CCorvaneVisual::RemoveImage(const char* name, int alsoResource) {
     const std::string_view plain = OrEmpty(name);
     if (alsoResource != 0) {

@@ -265,6 +265,9 @@ public:
         GetResourceFrame(&state, name, frame);
         return state;
     }
+    // The frame of a skin image; its width and height are 0 when the image is
+    // missing, so layouts fall back to their own sizes.
+    FrameRecord GetSkinFrame(const char* name, int frame = 0);
     int DrawImage(const FrameRecord& state, int x, int y, int width, int height) {
         return DrawImageToBackground(state, x, y, width, height, 0.0);
     }

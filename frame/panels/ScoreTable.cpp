@@ -20,13 +20,7 @@ constexpr int kBodyWeight = 400;
 constexpr char kFontFace[] = "宋体";
 
 FrameRecord Frame(CCorvaneVisual& visual, const char* name) {
-    FrameRecord state;
-    visual.GetResourceFrame(&state, name, 0);
-    if (state.record == nullptr) {
-        state.width = 0;
-        state.height = 0;
-    }
-    return state;
+    return visual.GetSkinFrame(name, 0);
 }
 
 }  // namespace

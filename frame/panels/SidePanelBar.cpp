@@ -14,15 +14,7 @@ bool CSidePanelBar::SendToSubSystem(int event, intptr_t param1, intptr_t param2)
 }
 
 FrameRecord CSidePanelBar::SkinFrame(const char* name, int frame) {
-    FrameRecord state;
-    if (GetCore() != nullptr) {
-        GetResourceFrame(&state, name, frame);
-    }
-    if (state.record == nullptr) {
-        state.width = 0;
-        state.height = 0;
-    }
-    return state;
+    return GetSkinFrame(name, frame);
 }
 
 int CSidePanelBar::LeftEdge() {

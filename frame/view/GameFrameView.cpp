@@ -194,15 +194,7 @@ int CGameFrameView::AdoptPart(CCorvaneObject* object) {
 }
 
 FrameRecord CGameFrameView::ImageFrame(const char* name, int frame) {
-    FrameRecord state;
-    if (GetCore() != nullptr) {
-        GetResourceFrame(&state, name, frame);
-    }
-    if (state.record == nullptr) {
-        state.width = 0;
-        state.height = 0;
-    }
-    return state;
+    return GetSkinFrame(name, frame);
 }
 
 int CGameFrameView::MakeImageButton(const char* image, int event) {
