@@ -10,6 +10,12 @@ namespace chat_lines {
 
 namespace {
 
+// Tables are counted from 1 on screen; the server's number may be any 32-bit
+// value.
+long long ShownTableNumber(int32_t tableNo) {
+    return static_cast<long long>(tableNo) + 1;
+}
+
 // Texts that run to the record's end are still bounded.
 constexpr size_t kOpenTextWidth = 1024;
 
@@ -111,14 +117,14 @@ std::string WelcomeLine(const CGameFrameApp& app) {
         return Format(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s\r\n", kWelcomeColour,
                       area.c_str(), room.c_str());
     }
-    return Format(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s 第%d桌\r\n", kWelcomeColour,
-                  area.c_str(), room.c_str(), app.GetTableNo() + 1);
+    return Format(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s 第%lld桌\r\n", kWelcomeColour,
+                  area.c_str(), room.c_str(), ShownTableNumber(app.GetTableNo()));
 }
 
 std::string UserEnterLine(const CGameFrameApp& app, int32_t userId, int32_t tableNo) {
     const std::string name = app.GetUserDisplayName(userId);
     if (ShowsTableNumber(app)) {
-        return Format(" <c=%d>%s进入第%d桌 \r\n", kRed, name.c_str(), tableNo + 1);
+        return Format(" <c=%d>%s进入第%lld桌 \r\n", kRed, name.c_str(), ShownTableNumber(tableNo));
     }
     return Format(" <c=%d>%s进入 \r\n", kRed, name.c_str());
 }
@@ -126,7 +132,7 @@ std::string UserEnterLine(const CGameFrameApp& app, int32_t userId, int32_t tabl
 std::string UserLeaveLine(const CGameFrameApp& app, int32_t userId, int32_t tableNo) {
     const std::string name = app.GetUserDisplayName(userId);
     if (ShowsTableNumber(app)) {
-        return Format(" <c=%d>%s离开第%d桌 \r\n", kRed, name.c_str(), tableNo + 1);
+        return Format(" <c=%d>%s离开第%lld桌 \r\n", kRed, name.c_str(), ShownTableNumber(tableNo));
     }
     return Format(" <c=%d>%s离开 \r\n", kRed, name.c_str());
 }
@@ -147,13 +153,13 @@ std::string LookOnLeaveLine(const CGameFrameApp& app, int32_t userId) {
 
 std::string RandomTableLine(const CGameFrameApp& app) {
     if (ShowsTableNumber(app)) {
-        return Format(" <c=255>您已经被随机分配到第%d桌\r\n", app.GetTableNo() + 1);
+        return Format(" <c=255>您已经被随机分配到第%lld桌\r\n", ShownTableNumber(app.GetTableNo()));
     }
     return " <c=255>随机分桌成功，游戏开始\r\n";
 }
 
 std::string ChangeTableLine(const CGameFrameApp& app) {
-    return Format(" <c=255>您已经被换到第%d桌\r\n", app.GetTableNo() + 1);
+    return Format(" <c=255>您已经被换到第%lld桌\r\n", ShownTableNumber(app.GetTableNo()));
 }
 
 std::string BaseSilverLine(const CGameFrameApp& app, Record record) {

@@ -137,6 +137,18 @@ TEST_F(ChatLinesTest, TableNoticesNameTheTableUnlessSeatedInARandomRoom) {
     EXPECT_EQ(LookOnEnterLine(app, 102), "");
     EXPECT_EQ(LookOnLeaveLine(app, 102), "");
 
+    // The last table number the server can send is shown one up, not
+    // wrapped.
+    launch.table.tableNo = INT32_MAX;
+    Apply();
+    EXPECT_EQ(WelcomeLine(app),
+              " 欢迎来到 <s=180,c=10715996,e=b>测试区\r\n<> 您的位置：新手房 第2147483648桌\r\n");
+    EXPECT_EQ(UserEnterLine(app, 101, INT32_MAX), " <c=255>乙[阿乙]进入第2147483648桌 \r\n");
+    EXPECT_EQ(UserLeaveLine(app, 101, INT32_MAX), " <c=255>乙[阿乙]离开第2147483648桌 \r\n");
+    EXPECT_EQ(RandomTableLine(app), " <c=255>您已经被随机分配到第2147483648桌\r\n");
+    EXPECT_EQ(ChangeTableLine(app), " <c=255>您已经被换到第2147483648桌\r\n");
+    launch.table.tableNo = 4;
+
     launch.room.flags = RoomInfo::kFlagRandomTable;
     Apply();
     EXPECT_EQ(WelcomeLine(app),
