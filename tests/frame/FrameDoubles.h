@@ -15,6 +15,7 @@
 
 #include "engine/CorvaneCanvas.h"
 #include "frame/GameFrameApp.h"
+#include "frame/panels/SystemBars.h"
 #include "platform/Sync.h"
 #include "tests/frame/CallLog.h"
 #include "tests/frame/PanelDoubles.h"
@@ -82,9 +83,43 @@ public:
     std::map<std::string, std::unique_ptr<RecordingBar>> bars;
 };
 
+// The application's real side panel with the events it is sent written
+// down before it handles them; chat and notice texts are kept as sent. Bars
+// a test adds by name stand in for the real ones.
+class ObservedSystemBars : public CSystemBars {
+public:
+    int OnEvent(const EventRecord& record) override {
+        events.push_back(record.event);
+        lengths.push_back(record.param2);
+        if (record.event == 80000060 && record.param1 != 0) {
+            advertTexts.emplace_back(EventParamPointer<const char>(record.param1));
+        }
+        if ((record.event == kEventAppendChatText || record.event == 80000072) &&
+            record.param1 != 0) {
+            chatLines.emplace_back(EventParamPointer<const char>(record.param1));
+        }
+        return CSystemBars::OnEvent(record);
+    }
+    CCorvaneObject* FindObjectByName(const char* name) override {
+        const auto found = bars.find(name);
+        return found != bars.end() ? found->second.get() : CSystemBars::FindObjectByName(name);
+    }
+    RecordingBar& AddBar(const std::string& name) {
+        auto& bar = bars[name];
+        bar = std::make_unique<RecordingBar>();
+        return *bar;
+    }
+    std::vector<int> events;
+    std::vector<intptr_t> lengths;  // each event's second parameter
+    std::vector<std::string> chatLines;
+    std::vector<std::string> advertTexts;
+    std::map<std::string, std::unique_ptr<RecordingBar>> bars;
+};
+
 // The real frame view with its calls written down as lines of text: each
 // observed operation records its call and then runs the view's own version.
-// Its two children are recording panels that belong to it.
+// Its game view is a recording panel, its side panel the real one observed;
+// both belong to it.
 class ObservedFrameView : public CGameFrameView {
 public:
     ObservedFrameView() {
@@ -282,7 +317,7 @@ public:
     // Told of every call as it is recorded.
     std::function<void(const std::string&)> onCall;
     RecordingPanel mainGame;
-    RecordingPanel subSystem;
+    ObservedSystemBars subSystem;
     std::vector<std::string> calls;
     EventRecord lastOkEvent{};
 };

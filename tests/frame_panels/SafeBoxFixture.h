@@ -203,6 +203,22 @@ protected:
         target->OnEvent(ok);
         Frame();
     }
+    // Hands the notifications the server sent since the last call to the
+    // application's own notification dispatch, as its communication thread
+    // does; returns how many there were.
+    size_t DispatchNotifications() {
+        EXPECT_TRUE(owner.Flush());
+        const std::vector<zeptest::Delivered> received = owner.Received();
+        app.handler.dispatch = true;
+        size_t count = 0;
+        for (; dispatched < received.size(); ++dispatched, ++count) {
+            const zeptest::Delivered& notice = received[dispatched];
+            app.GetNotifyHandler()->OnNotify(static_cast<int32_t>(notice.code), notice.data.data(),
+                                             notice.data.size());
+        }
+        Frame();
+        return count;
+    }
     std::string GameIni() const { return (folder.Path() / "game" / "pvbn.ini").string(); }
     std::string IniValue(const std::string& file, const char* section, const char* key) const {
         char value[256] = {};
@@ -231,6 +247,7 @@ protected:
     CGameConnection connection;
     std::unique_ptr<CCorvaneWnd> wnd;
     ObservedFrameView* view = nullptr;  // the engine's once opened
+    size_t dispatched = 0;              // notifications handed on so far
 };
 
 }  // namespace safebox_test

@@ -84,6 +84,17 @@ TEST_F(SafeBoxWindowTest, SavingFiveHundredAsksFirstThenMovesItAndRemembersIt) {
     EXPECT_EQ(save->GetAmountBox()->GetEntries().back(), "500");
     EXPECT_EQ(LastBox(), "银子已经存入保险箱！ 10 48 ruv打牌");
 
+    // The server's transfer notice corrects the seat's silver and writes
+    // the line in the side panel's chat.
+    ASSERT_TRUE(owner.WaitFor(1));
+    EXPECT_GE(DispatchNotifications(), 1u);
+    EXPECT_EQ(app.GetSeat(kOwnChair).silver, kCarried - 500);
+    ASSERT_FALSE(view->subSystem.chatLines.empty());
+    EXPECT_EQ(view->subSystem.chatLines.back(),
+              " <z=qe系统通知> <c=255>自己<>存入<c=255>500<>两银子到保险箱, "
+              "现有<c=255>" +
+                  std::to_string(kCarried - 500) + "<>两银子 \r\n");
+
     // Its confirm closes the whole safe box.
     ConfirmLastBox();
     EXPECT_FALSE(box->IsVisible());
