@@ -1,8 +1,8 @@
 #pragma once
 // Test doubles for the objects the application reaches through its seams:
-// the real frame view with its calls written down and a side panel that
-// holds named recording bars,
-// a recording notification handler, a scripted connection and a test
+// the real frame view and side panel with their calls written down (the
+// side panel may hold named recording bars), a recording notification
+// handler, a scripted connection and a test
 // application with a settable number of chairs.
 
 #include <functional>
@@ -15,6 +15,8 @@
 
 #include "engine/CorvaneCanvas.h"
 #include "frame/GameFrameApp.h"
+#include "frame/panels/EmoticonPanel.h"
+#include "frame/panels/InputBar.h"
 #include "frame/panels/SystemBars.h"
 #include "platform/Sync.h"
 #include "tests/frame/CallLog.h"
@@ -83,21 +85,51 @@ public:
     std::map<std::string, std::unique_ptr<RecordingBar>> bars;
 };
 
+// One event the side panel got, with its text when its first parameter is
+// one.
+struct SideEvent {
+    int event = 0;
+    std::string text;
+    intptr_t param1 = 0;
+    intptr_t param2 = 0;
+};
+
+// Whether the side panel's event hands it a text in its first parameter.
+inline bool IsSideTextEvent(int event) {
+    switch (event) {
+        case kEventAppendChatText:
+        case 80000060:  // the advert page's address
+        case 80000072:  // a notice line
+        case kEventEmoticonChosen:
+        case kEventEmoticonToInput:
+        case kEventSendChat:
+        case kEventQuickPhrase:
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The application's real side panel with the events it is sent written
-// down before it handles them; chat and notice texts are kept as sent. Bars
-// a test adds by name stand in for the real ones.
+// down before it handles them; texts are kept as sent. Bars a test adds by
+// name stand in for the real ones.
 class ObservedSystemBars : public CSystemBars {
 public:
     int OnEvent(const EventRecord& record) override {
         events.push_back(record.event);
         lengths.push_back(record.param2);
+        SideEvent seen{record.event, {}, record.param1, record.param2};
+        if (IsSideTextEvent(record.event) && record.param1 != 0) {
+            seen.text = EventParamPointer<const char>(record.param1);
+        }
         if (record.event == 80000060 && record.param1 != 0) {
-            advertTexts.emplace_back(EventParamPointer<const char>(record.param1));
+            advertTexts.push_back(seen.text);
         }
         if ((record.event == kEventAppendChatText || record.event == 80000072) &&
             record.param1 != 0) {
-            chatLines.emplace_back(EventParamPointer<const char>(record.param1));
+            chatLines.push_back(seen.text);
         }
+        received.push_back(std::move(seen));
         return CSystemBars::OnEvent(record);
     }
     CCorvaneObject* FindObjectByName(const char* name) override {
@@ -109,11 +141,29 @@ public:
         bar = std::make_unique<RecordingBar>();
         return *bar;
     }
+    // The events of that id received so far.
+    std::vector<SideEvent> Of(int event) const {
+        std::vector<SideEvent> found;
+        for (const SideEvent& e : received) {
+            if (e.event == event) {
+                found.push_back(e);
+            }
+        }
+        return found;
+    }
     std::vector<int> events;
     std::vector<intptr_t> lengths;  // each event's second parameter
+    std::vector<SideEvent> received;
     std::vector<std::string> chatLines;
     std::vector<std::string> advertTexts;
     std::map<std::string, std::unique_ptr<RecordingBar>> bars;
+};
+
+// The real side panel observed, holding only the bars a test adds under it
+// itself: registering it makes none of its own.
+class BareSystemBars : public ObservedSystemBars {
+public:
+    void Create() override {}
 };
 
 // The real frame view with its calls written down as lines of text: each

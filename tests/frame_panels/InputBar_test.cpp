@@ -41,11 +41,16 @@ TEST_F(InputBarTest, TypedGbkTextAndEnterReachTheSidePanelAsOneHeapCopy) {
 TEST_F(InputBarTest, TheSendButtonRunsTheEditBoxsSubmitThroughTheSidePanel) {
     OpenBar();
     bar->InsertText("晚上好");
+    EXPECT_GT(bar->HasInputText(), 0);
     ClickOn(*bar->GetSendButton());
     ASSERT_EQ(side->Of(kEventInputBoxCommand).size(), 1u);
     const auto sent = side->Of(kEventSendChat);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].text, "晚上好");
+    // The side panel sent the line and emptied the input box.
+    EXPECT_EQ(app.transfers.chat, std::vector<std::string>{"晚上好"});
+    EXPECT_EQ(bar->HasInputText(), 0);
+    bar->InsertText("再见");
     EXPECT_GT(bar->HasInputText(), 0);
     bar->ClearInput();
     EXPECT_EQ(bar->HasInputText(), 0);
@@ -243,7 +248,8 @@ TEST_F(QuickSilverTest, AnotherMenuReplacesTheFirstAndTheCloseEventHidesIt) {
     OpenMenu();
     const int first = bar->GetQuickSilverMenu()->GetId();
     bar->ShowQuickDepositPopup(100, 20);
-    Frame();
+    // The first is destroyed by an engine action on the frame after the next.
+    Frames(2);
     EXPECT_EQ(side->FindObjectById(first), nullptr);
     ClickOn(*safeBoxButton);
     ASSERT_TRUE(bar->GetQuickSilverMenu()->IsVisible());

@@ -1,6 +1,7 @@
 // Own chat from the keyboard to the loopback test server and back: the text
-// typed into the input bar and sent with Enter reaches the server as 201211,
-// and the server's 211200 echo becomes the "我说" line.
+// typed into the real side panel's input bar and sent with Enter reaches the
+// server as 201211 with the typed bytes, and the server's 211200 echo
+// becomes the "我说" line.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include "frame/net/GameConnection.h"
 #include "frame/panels/InputBar.h"
 #include "platform/Input.h"
-#include "platform/SdlEvents.h"
 #include "tests/frame_panels/SidePanelFixture.h"
 #include "tests/zep/SocketTestSupport.h"
 #include "tools/test_server/FrameScript.h"
@@ -53,27 +53,15 @@ TEST_F(OwnChatEndToEndTest, TypedChatReachesTheServerAndItsEchoIsTheIsaidLine) {
     CCorvaneEdit* edit = input->GetEditBox();
     ASSERT_NE(edit, nullptr);
     ASSERT_TRUE(edit->IsVisible());
-    const int x = static_cast<int>(edit->GetX());
-    const int y = static_cast<int>(edit->GetY());
-    ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-    Frame();
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
-    Frame();
+    ClickOn(edit);
     EXPECT_EQ(edit->HasFocus(), 1);
-    ASSERT_TRUE(platform::SynthesizeText(wnd->Id(), "你好abc"));
-    Frame();
+    Type("你好abc");
     Frame();
     char* typed = edit->GetText();
     const std::string typedText = typed != nullptr ? typed : "";
     FreeEventBlock(typed);
     ASSERT_EQ(typedText, "你好abc");
-    ASSERT_TRUE(platform::SynthesizeKey(wnd->Id(), platform::kKeyReturn, true));
-    ASSERT_TRUE(platform::SynthesizeKey(wnd->Id(), platform::kKeyReturn, false));
-    Frame();
-    Frame();
+    Key(platform::kKeyReturn);
 
     ASSERT_TRUE(script.WaitForCount(frame_requests::kChatText, 1, kWaitMs));
     const std::vector<uint8_t> body = script.LastBody(frame_requests::kChatText);
@@ -88,6 +76,31 @@ TEST_F(OwnChatEndToEndTest, TypedChatReachesTheServerAndItsEchoIsTheIsaidLine) {
     app.handler.dispatch = true;
     app.GetNotifyHandler()->OnNotify(211200, notes[0].data.data(), notes[0].data.size());
     EXPECT_EQ(TakeLines(), (std::vector<std::string>{"view  <c=1234>我说: 你好abc\r\n"}));
+}
+
+TEST_F(OwnChatEndToEndTest, TypedGbkTextAndEnterReachTheServerAsTheChatRequest) {
+    AddImage("InputBarBoxBK", 200, 24, 0x808080);
+    AddImage("btnQuickChat", 40, 20, 0x808080);
+    AddImage("btnSendChat", 20, 20, 0x808080);
+    Open();
+    auto* input = dynamic_cast<CInputBar*>(Bars().FindObjectByName("InputBar"));
+    ASSERT_NE(input, nullptr);
+    CCorvaneEdit* edit = input->GetEditBox();
+    ASSERT_NE(edit, nullptr);
+    TypeInto(edit, "你好abc");
+    Key(platform::kKeyReturn);
+
+    ASSERT_TRUE(script.WaitForCount(frame_requests::kChatText, 1, kWaitMs));
+    const std::vector<uint8_t> body = script.LastBody(frame_requests::kChatText);
+    const std::string sent = "你好abc";
+    constexpr size_t kChatTextOffset = 48;
+    ASSERT_GE(body.size(), kChatTextOffset + sent.size() + 1);
+    EXPECT_EQ(std::string(body.begin() + kChatTextOffset,
+                          body.begin() + kChatTextOffset + static_cast<long>(sent.size())),
+              sent);
+    EXPECT_EQ(body[kChatTextOffset + sent.size()], 0);
+    // The input box is empty again once the line went out.
+    EXPECT_EQ(input->HasInputText(), 0);
 }
 
 }  // namespace

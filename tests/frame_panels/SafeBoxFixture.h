@@ -1,9 +1,8 @@
 #pragma once
 // The safe box in an engine window on SDL's dummy driver, in a silver room
 // that allows the safe box, with a real game connection to the loopback
-// test server and its safe-box service. Input goes to the window as a user
-// gives it (platform/SdlEvents.h); the frame view's information boxes are
-// recorded and answered by delivering their first record.
+// test server and its safe-box service. The frame view's information boxes
+// are recorded and answered by delivering their first record.
 
 #include <gtest/gtest.h>
 
@@ -13,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/CorvaneWnd.h"
-#include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneButton.h"
 #include "frame/FrameFunctions.h"
 #include "frame/panels/InputBar.h"
@@ -27,10 +24,8 @@
 #include "platform/Input.h"
 #include "platform/Profile.h"
 #include "platform/Screen.h"
-#include "platform/SdlEvents.h"
-#include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/ConnectionFixture.h"
-#include "tests/platform/PictureBytes.h"
+#include "tests/frame_panels/PanelWindow.h"
 
 namespace safebox_test {
 
@@ -44,10 +39,9 @@ constexpr int32_t kBalance = 5000;
 
 // The window tests' application: a launched table whose own seat carries
 // kCarried silver, in a room that allows the safe box.
-class SafeBoxTest : public ::testing::Test {
+class SafeBoxTest : public PanelWindowTest {
 protected:
     void SetUp() override {
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
         std::filesystem::create_directories(folder.Path() / "system");
         std::filesystem::create_directories(folder.Path() / "hall" / "users");
         std::filesystem::create_directories(folder.Path() / "game");
@@ -98,12 +92,14 @@ protected:
                                                             {"系统信息框_关闭", 16, 16},
                                                             {"InputBoxBkg", 100, 22},
                                                             {"btnQuickChat", 16, 16}}) {
-            images.emplace_back(name + ".png", picture_bytes::SolidRgbPng(width, height, 0x336699));
+            AddImage(name, width, height, 0x336699);
         }
-        OpenWindow();
+        view = new ObservedFrameView;
+        app.AttachFrameView(view);
+        OpenWindow(view, "游戏", {0, 0, kSceneWidth, kSceneHeight});
     }
     void TearDown() override {
-        wnd.reset();
+        CloseWindow();
         app.DetachFrameView();
         connection.Close();
         platform::ResetScreenForTesting();
@@ -112,59 +108,8 @@ protected:
         ::unsetenv("PVBN_SYSTEM_FOLDER");
     }
 
-    void OpenWindow() {
-        auto clock = time.MakeClock();
-        clock->Reset(5000);
-        wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(
-            wnd->Create("游戏", platform::kStyleVisible, 0, {0, 0, kSceneWidth, kSceneHeight}, 0),
-            1);
-        app.SetMainWindow(wnd->Id());
-        auto* resources = new ResourceModule;
-        for (const auto& [name, bytes] : images) {
-            resources->AddMemoryResource(name, bytes.data(), bytes.size());
-        }
-        view = new ObservedFrameView;
-        app.AttachFrameView(view);
-        ASSERT_EQ(wnd->Initialize(view, resources), 1);
-        Deliver();
-    }
+    void WindowCreated() override { app.SetMainWindow(Id()); }
 
-    void Deliver() {
-        platform::Message m;
-        while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(m);
-        }
-    }
-    void Frame() {
-        Deliver();
-        time.AdvanceMs(11);
-        wnd->RunFrame();
-        Deliver();
-    }
-
-    // A left click at the centre of the object, as a user gives it.
-    void Click(CCorvaneObject* object) {
-        ASSERT_NE(object, nullptr);
-        const int x = static_cast<int>(object->GetX());
-        const int y = static_cast<int>(object->GetY());
-        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-        Frame();
-        ASSERT_TRUE(
-            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
-        Frame();
-        ASSERT_TRUE(
-            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
-        Frame();
-    }
-    // Clicks the box's edit and types the text.
-    void Type(CCorvaneObject* edit, const std::string& text) {
-        Click(edit);
-        if (!text.empty()) {
-            ASSERT_TRUE(platform::SynthesizeText(wnd->Id(), text));
-        }
-        Frame();
-    }
     static std::string TextOf(CDropInputBox* box) {
         std::unique_ptr<char, void (*)(void*)> text(box != nullptr ? box->GetText() : nullptr,
                                                     FreeEventBlock);
@@ -238,14 +183,11 @@ protected:
     }
 
     zeptest::TempFolder folder;
-    ManualTime time;
-    std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
     ConnectedApp app;
     zeptest::OwnerThread owner;
     TestGameServer server;
     FrameScript script{server};
     CGameConnection connection;
-    std::unique_ptr<CCorvaneWnd> wnd;
     ObservedFrameView* view = nullptr;  // the engine's once opened
     size_t dispatched = 0;              // notifications handed on so far
 };

@@ -21,11 +21,11 @@ protected:
         return bar;
     }
     CSaveDepositDlg* OpenSave(CSafeBoxDlg* box) {
-        Click(box->FindButton(kEventSafeBoxSave));
+        ClickOn(box->FindButton(kEventSafeBoxSave));
         return box->GetSaveDialog();
     }
     CTakeDepositDlg* OpenTake(CSafeBoxDlg* box) {
-        Click(box->FindButton(kEventSafeBoxTake));
+        ClickOn(box->FindButton(kEventSafeBoxTake));
         return box->GetTakeDialog();
     }
     // Types the amount into the dialog's box (cleared first) and confirms.
@@ -35,9 +35,9 @@ protected:
         CDropInputBox* box = dialog->GetAmountBox();
         ASSERT_NE(box, nullptr);
         box->Clear();
-        Type(box->GetEdit(), amount);
+        TypeInto(box->GetEdit(), amount);
         EXPECT_EQ(TextOf(box), amount);
-        Click(dialog->FindButton(confirmEvent));
+        ClickOn(dialog->FindButton(confirmEvent));
     }
     // Presses the keys whose captions show the password's digits, then
     // confirm, reading the digit order the keypad shows.
@@ -49,10 +49,10 @@ protected:
         for (char c : password) {
             const auto at = std::find(order.begin(), order.end(), c - '0');
             ASSERT_NE(at, order.end());
-            Click(keypad->GetKey(static_cast<int>(at - order.begin())));
+            ClickOn(keypad->GetKey(static_cast<int>(at - order.begin())));
         }
         EXPECT_EQ(keypad->GetPassword(), password);
-        Click(keypad->GetKey(CNumKeyPadDlg::kConfirmKey));
+        ClickOn(keypad->GetKey(CNumKeyPadDlg::kConfirmKey));
     }
 };
 
@@ -174,7 +174,7 @@ TEST_F(SafeBoxWindowTest, BadAmountsAreRefusedAndNothingIsLost) {
     }
     EXPECT_EQ(BoxCount(), boxes + 3);
     save->GetAmountBox()->Clear();
-    Type(save->GetAmountBox()->GetEdit(), "-5a");
+    TypeInto(save->GetAmountBox()->GetEdit(), "-5a");
     EXPECT_EQ(TextOf(save->GetAmountBox()), "5");
 
     // Above the game silver: the server's text; the balances and history
@@ -201,14 +201,14 @@ TEST_F(SafeBoxWindowTest, TheSavedDialogComesBackWithItsText) {
     CSafeBoxDlg* box = OpenSafeBox();
     CSaveDepositDlg* save = OpenSave(box);
     ASSERT_NE(save, nullptr);
-    Type(save->GetAmountBox()->GetEdit(), "42");
-    Click(save->FindButton(kEventSaveCancel));
+    TypeInto(save->GetAmountBox()->GetEdit(), "42");
+    ClickOn(save->FindButton(kEventSaveCancel));
     EXPECT_FALSE(save->IsVisible());
     EXPECT_EQ(OpenSave(box), save);
     EXPECT_TRUE(save->IsVisible());
     EXPECT_EQ(TextOf(save->GetAmountBox()), "42");
     // "关闭" hides the safe box.
-    Click(box->FindButton(kEventSafeBoxClose));
+    ClickOn(box->FindButton(kEventSafeBoxClose));
     EXPECT_FALSE(box->IsVisible());
 }
 
@@ -240,11 +240,11 @@ TEST_F(SafeBoxWindowTest, WhereSilverMayNotMoveTheTransferButtonsDoNothing) {
     builder.seats = {own};
     ASSERT_TRUE(app.InitGameData(builder.Build()));
     CSafeBoxDlg* box = OpenSafeBox();
-    Click(box->FindButton(kEventSafeBoxSave));
-    Click(box->FindButton(kEventSafeBoxTake));
+    ClickOn(box->FindButton(kEventSafeBoxSave));
+    ClickOn(box->FindButton(kEventSafeBoxTake));
     EXPECT_EQ(box->GetSaveDialog(), nullptr);
     EXPECT_EQ(box->GetTakeDialog(), nullptr);
-    Click(box->FindButton(kEventSafeBoxClose));
+    ClickOn(box->FindButton(kEventSafeBoxClose));
     EXPECT_FALSE(box->IsVisible());
 }
 
@@ -291,7 +291,7 @@ TEST_F(SafeBoxWindowTest, TheKeypadShownAgainWhileVisibleKeepsItsKeysAndPassword
     auto* keypad = dynamic_cast<CNumKeyPadDlg*>(view->FindObjectByName(kNumKeyPadDlgName));
     ASSERT_NE(keypad, nullptr);
     const std::array<int, 10> order = keypad->GetDigitOrder();
-    Click(keypad->GetKey(4));
+    ClickOn(keypad->GetKey(4));
     bar->ShowKeypad(1, 7, kKeypadRouteInputBar);
     EXPECT_EQ(keypad->GetDigitOrder(), order);
     EXPECT_EQ(keypad->GetPassword(), std::to_string(order[4]));
@@ -331,14 +331,14 @@ TEST_F(KeypadWindowTest, AKeyAppendsTheDigitItsCaptionShows) {
     KeypadRandom random;
     ShuffleDigitOrder(expected, random, 1700000000);
     EXPECT_EQ(keypad->GetDigitOrder(), expected);
-    Click(keypad->GetKey(0));
-    Click(keypad->GetKey(9));
+    ClickOn(keypad->GetKey(0));
+    ClickOn(keypad->GetKey(9));
     EXPECT_EQ(keypad->GetPassword(), std::to_string(expected[0]) + std::to_string(expected[9]));
     std::unique_ptr<char, void (*)(void*)> shown(keypad->GetDisplay()->GetText(), FreeEventBlock);
     EXPECT_STREQ(shown.get(), "**");
-    Click(keypad->GetKey(CNumKeyPadDlg::kBackspaceKey));
-    Click(keypad->GetKey(CNumKeyPadDlg::kBackspaceKey));
-    Click(keypad->GetKey(CNumKeyPadDlg::kBackspaceKey));
+    ClickOn(keypad->GetKey(CNumKeyPadDlg::kBackspaceKey));
+    ClickOn(keypad->GetKey(CNumKeyPadDlg::kBackspaceKey));
+    ClickOn(keypad->GetKey(CNumKeyPadDlg::kBackspaceKey));
     EXPECT_EQ(keypad->GetPassword(), "");
     // Positions outside the digit keys are ignored.
     keypad->PressKey(10);
@@ -351,7 +351,7 @@ TEST_F(KeypadWindowTest, ThePasswordLengthIsCheckedAndCappedAt16) {
     for (int i = 0; i < 7; ++i) {
         keypad->PressKey(1);
     }
-    Click(keypad->GetKey(CNumKeyPadDlg::kConfirmKey));
+    ClickOn(keypad->GetKey(CNumKeyPadDlg::kConfirmKey));
     EXPECT_EQ(LastBox(), "保护密码至少要有8位,不能超过16位。 10 48 ruv打牌");
     EXPECT_TRUE(keypad->IsVisible());
     EXPECT_EQ(keypad->GetCalcResult(), 0);
@@ -359,7 +359,7 @@ TEST_F(KeypadWindowTest, ThePasswordLengthIsCheckedAndCappedAt16) {
         keypad->PressKey(1);
     }
     EXPECT_EQ(keypad->GetPassword().size(), 16u);
-    Click(keypad->GetKey(CNumKeyPadDlg::kConfirmKey));
+    ClickOn(keypad->GetKey(CNumKeyPadDlg::kConfirmKey));
     const int digit = keypad->GetDigitOrder()[1];
     EXPECT_EQ(keypad->GetCalcResult(), 4 * (digit * 1111) + 12345 + 6789);
     EXPECT_FALSE(keypad->IsVisible());
@@ -372,7 +372,7 @@ TEST_F(KeypadWindowTest, ThePasswordLengthIsCheckedAndCappedAt16) {
     keypad->Show();
     keypad->Invalidate();
     Frame();
-    Click(keypad->FindButton(kEventKeypadClose));
+    ClickOn(keypad->FindButton(kEventKeypadClose));
     EXPECT_FALSE(keypad->IsVisible());
 }
 
@@ -391,7 +391,7 @@ TEST_F(SafeBoxWindowTest, PresetsAreEditedAndSavedForTheUser) {
     Frame();
     EXPECT_EQ(dialog->GetValues(), kDefaultFixDeposit);
     // Cancel saves nothing.
-    Click(dialog->FindButton(kEventSetDepositCancel));
+    ClickOn(dialog->FindButton(kEventSetDepositCancel));
     EXPECT_EQ(IniValue(file, "FIXDEPOSIT", "Fix5"), "<none>");
 
     dialog->Show();
@@ -400,14 +400,10 @@ TEST_F(SafeBoxWindowTest, PresetsAreEditedAndSavedForTheUser) {
     dialog->GetBox(2)->Clear();
     // Eight digits at most.
     dialog->GetBox(0)->Clear();
-    Click(dialog->GetBox(0)->GetEdit());
-    ASSERT_TRUE(platform::SynthesizeText(wnd->Id(), "123456789"));
-    Frame();
+    TypeInto(dialog->GetBox(0)->GetEdit(), "123456789");
     dialog->GetBox(5)->Clear();
-    Click(dialog->GetBox(5)->GetEdit());
-    ASSERT_TRUE(platform::SynthesizeText(wnd->Id(), "77"));
-    Frame();
-    Click(dialog->FindButton(kEventSetDepositSave));
+    TypeInto(dialog->GetBox(5)->GetEdit(), "77");
+    ClickOn(dialog->FindButton(kEventSetDepositSave));
     EXPECT_FALSE(dialog->IsVisible());
     EXPECT_EQ(IniValue(file, "FIXDEPOSIT", "Fix2"), "0");
     EXPECT_EQ(IniValue(file, "FIXDEPOSIT", "Fix5"), "77");

@@ -7,22 +7,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/CorvaneWnd.h"
-#include "engine/ResourceModule.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/panels/SystemBars.h"
 #include "frame/panels/UserListBar.h"
 #include "platform/Input.h"
 #include "platform/Screen.h"
-#include "platform/SdlWindow.h"
-#include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
-#include "tests/platform/PictureBytes.h"
+#include "tests/frame_panels/PanelWindow.h"
 
 namespace side_panel_test {
 
@@ -107,21 +103,9 @@ public:
     bool consumeCommands = false;
 };
 
-// A one-colour RGB picture; colour 0x00BBGGRR.
-inline picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
-
-class SidePanelTest : public ::testing::Test {
+class SidePanelTest : public PanelWindowTest {
 protected:
     void SetUp() override {
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
         platform::SetScreenForTesting({0, 0, kSceneWidth, kSceneHeight + 30},
                                       {0, 0, kSceneWidth, kSceneHeight});
         platform::SetInputBackend(&input);
@@ -141,48 +125,23 @@ protected:
         AddImage("SystemInputBar", 300, 60, 0x202020);
     }
     void TearDown() override {
-        wnd.reset();
+        CloseWindow();
         app.DetachFrameView();
         platform::SetInputBackend(nullptr);
         platform::ResetScreenForTesting();
     }
 
-    void AddImage(const std::string& name, int width, int height, uint32_t color) {
-        images.emplace_back(name + ".png", SolidPng(width, height, color));
-    }
-
     // Applies the launch record, then opens the engine window with the view.
     void Open(std::function<void(CSystemBars&)> configure = nullptr) {
         ASSERT_TRUE(app.InitGameData(launch.Build()));
-        auto clock = time.MakeClock();
-        clock->Reset(5000);
-        wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(
-            wnd->Create("游戏", platform::kStyleVisible, 0, {0, 0, kSceneWidth, kSceneHeight}, 0),
-            1);
-        app.SetMainWindow(wnd->Id());
-        auto* resources = new ResourceModule;
-        for (const auto& [name, bytes] : images) {
-            resources->AddMemoryResource(name, bytes.data(), bytes.size());
-        }
         view = new PanelFrameView(&lines);
         view->configure = std::move(configure);
         app.AttachFrameView(view);
-        ASSERT_EQ(wnd->Initialize(view, resources), 1);
-        Deliver();
+        OpenWindow(view, "游戏", {0, 0, kSceneWidth, kSceneHeight});
         ASSERT_NE(view->bars, nullptr);
     }
-    void Deliver() {
-        platform::Message m;
-        while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(m);
-        }
-    }
-    void Frame() {
-        time.AdvanceMs(11);
-        wnd->RunFrame();
-        Deliver();
-    }
+    void WindowCreated() override { app.SetMainWindow(Id()); }
+
     CSystemBars& Bars() { return *view->bars; }
     int Send(int event, intptr_t param1 = 0, intptr_t param2 = 0) {
         return Bars().OnEvent(MakeEventRecord(Bars().GetId(), event, param1, param2));
@@ -204,9 +163,6 @@ protected:
     PanelApp app;
     LaunchRecordBuilder launch;
     platform::RecordingInputBackend input;
-    ManualTime time;
-    std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
-    std::unique_ptr<CCorvaneWnd> wnd;
     PanelFrameView* view = nullptr;  // the engine's once opened
     std::vector<std::string> lines;
 };

@@ -48,14 +48,8 @@ protected:
     void RightClickRow(int r) {
         const int x = static_cast<int>(Rows()->GetLeft()) + 40;
         const int y = static_cast<int>(Rows()->GetTop()) + r * Rows()->GetRowHeight() + 10;
-        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-        ASSERT_TRUE(
-            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Right, true, x, y));
-        ASSERT_TRUE(
-            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Right, false, x, y));
-        for (int i = 0; i < 4; ++i) {
-            Frame();
-        }
+        RightClick(x, y);
+        Frame();
     }
 };
 
@@ -138,22 +132,13 @@ TEST_F(UserListTest, OneWheelNotchMovesTheRowsByOneRow) {
     // The wheel goes to the object with the focus: a click on the header
     // gives it to the header (a click on a row hands the focus to the chat
     // input with the player's name).
-    ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
-    Frame();
-    ASSERT_TRUE(platform::SynthesizeMouseWheel(wnd->Id(), -1, x, y));
-    for (int i = 0; i < 3; ++i) {
-        Frame();
-    }
+    Click(x, y);
+    Wheel(-1, x, y);
+    Frames(2);
     EXPECT_EQ(bar->GetPos(), 20);
     EXPECT_DOUBLE_EQ(Rows()->GetTop(), top - 20);
-    ASSERT_TRUE(platform::SynthesizeMouseWheel(wnd->Id(), 1, x, y));
-    for (int i = 0; i < 3; ++i) {
-        Frame();
-    }
+    Wheel(1, x, y);
+    Frames(2);
     EXPECT_EQ(bar->GetPos(), 0);
     EXPECT_DOUBLE_EQ(Rows()->GetTop(), top);
     // Not above the top.
