@@ -116,6 +116,9 @@ inline bool IsSideTextEvent(int event) {
 class ObservedSystemBars : public CSystemBars {
 public:
     int OnEvent(const EventRecord& record) override {
+        if (onEvent) {
+            onEvent(record);
+        }
         events.push_back(record.event);
         lengths.push_back(record.param2);
         SideEvent seen{record.event, {}, record.param1, record.param2};
@@ -151,6 +154,7 @@ public:
         }
         return found;
     }
+    std::function<void(const EventRecord&)> onEvent;  // told of every event first
     std::vector<int> events;
     std::vector<intptr_t> lengths;  // each event's second parameter
     std::vector<SideEvent> received;

@@ -1,20 +1,26 @@
 // The frame view's match panel, player cards, boxes and forwarders in a
 // headless engine (SDL's dummy driver): what they show is read back from the
-// engine objects, what they send from recording children and boxes.
+// engine objects, what they send from a recording game view and the real
+// side panel and boxes, observed.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneImageSequence.h"
 #include "frame/GameFrameApp.h"
+#include "frame/panels/ExitRequestBox.h"
+#include "frame/panels/SystemInfoBox.h"
 #include "frame/view/GameFrameView.h"
 #include "frame/view/MatchPanelTexts.h"
 #include "frame/view/MatchRecords.h"
 #include "tests/engine/VisualTestSupport.h"
+#include "tests/frame/FrameDoubles.h"
 
 namespace {
 
@@ -26,20 +32,16 @@ struct Received {
     bool operator==(const Received&) const = default;
 };
 
-// A child view that writes what reaches it into a log shared with its
-// sibling, so the order across both children shows.
+// The game view: writes what reaches it into a log shared with the side
+// panel, so the order across both children shows.
 class RecordingChild : public CCorvaneView {
 public:
     RecordingChild(std::string name, std::vector<Received>* log)
         : name_(std::move(name)), log_(log) {}
     int OnEvent(const EventRecord& record) override {
         log_->push_back({name_, record.event, record.param1, record.param2});
-        if (record.event == 80000057 && record.param1 != 0) {
-            chatLines.emplace_back(EventParamPointer<const char>(record.param1));
-        }
         return 1;
     }
-    std::vector<std::string> chatLines;
 
 private:
     std::string name_;
@@ -56,23 +58,30 @@ struct BoxCall {
     std::string captions;
 };
 
-class RecordingInfoBox : public CInfoBoxSeam {
+// "confirm|cancel", or empty when neither is given.
+std::string Captions(const char* confirm, const char* cancel) {
+    if (confirm == nullptr && cancel == nullptr) {
+        return "";
+    }
+    return std::string(confirm != nullptr ? confirm : "") + "|" + (cancel != nullptr ? cancel : "");
+}
+
+// The real notice box with each showing written down before it runs.
+class ObservedInfoBox : public CSystemInfoBox {
 public:
-    explicit RecordingInfoBox(std::vector<BoxCall>* calls) : calls_(calls) { SetSize(200, 100); }
+    explicit ObservedInfoBox(std::vector<BoxCall>* calls) : calls_(calls) {}
     void ShowBox(const char* text, const EventRecord* first, const EventRecord* second, int seconds,
                  int style, const char* image, const char* confirmImage,
                  const char* cancelImage) override {
         calls_->push_back({text, first ? *first : EventRecord{}, second ? *second : EventRecord{},
-                           seconds, style, image, ""});
-        if (confirmImage != nullptr || cancelImage != nullptr) {
-            calls_->back().captions = std::string(confirmImage != nullptr ? confirmImage : "") +
-                                      "|" + (cancelImage != nullptr ? cancelImage : "");
-        }
+                           seconds, style, image, Captions(confirmImage, cancelImage)});
+        CSystemInfoBox::ShowBox(text, first, second, seconds, style, image, confirmImage,
+                                cancelImage);
     }
-    void SetButtonCaptions(const char* first, const char* second) override {
-        calls_->back().captions = std::string(first) + "|" + second;
+    void SetButtonCaptions(const char* confirm, const char* cancel) override {
+        calls_->back().captions = Captions(confirm, cancel);
+        CSystemInfoBox::SetButtonCaptions(confirm, cancel);
     }
-    void SetLinkPage(const char*, int) override {}
 
 private:
     std::vector<BoxCall>* calls_;
@@ -85,17 +94,16 @@ struct ExitCall {
     int seconds;
 };
 
-class RecordingExitBox : public CExitRequestBoxSeam {
+// The real exit-request box with each request written down before it runs.
+class ObservedExitBox : public CExitRequestBox {
 public:
-    explicit RecordingExitBox(std::vector<ExitCall>* calls) : calls_(calls) { SetSize(220, 120); }
-    void ShowExitRequest(const char* name, const char*, const char*, const EventRecord& agree,
-                         const EventRecord& refuse, int seconds) override {
+    explicit ObservedExitBox(std::vector<ExitCall>* calls) : calls_(calls) {}
+    void ShowExitRequest(const char* name, const char* text, const char* pictureFile,
+                         const EventRecord& agree, const EventRecord& refuse,
+                         int seconds) override {
         calls_->push_back({name, agree, refuse, seconds});
+        CExitRequestBox::ShowExitRequest(name, text, pictureFile, agree, refuse, seconds);
     }
-    void ShowBox(const char*, const EventRecord*, const EventRecord*, int, int, const char*,
-                 const char*, const char*) override {}
-    void SetButtonCaptions(const char*, const char*) override {}
-    void SetLinkPage(const char*, int) override {}
 
 private:
     std::vector<ExitCall>* calls_;
@@ -195,13 +203,17 @@ protected:
         SetUpMatchTable();
         view = new TestFrameView;
         view->SetPanelFactories({nullptr, nullptr,
-                                 [this] { return new RecordingExitBox(&exitCalls); },
-                                 [this] { return new RecordingInfoBox(&boxCalls); }});
+                                 [this] { return new ObservedExitBox(&exitCalls); },
+                                 [this] { return new ObservedInfoBox(&boxCalls); }});
         objects->RegisterObject(view, nullptr);
         app.AttachFrameView(view);
         view->Create();
         view->SetMainGame(mainGame = new RecordingChild("MainGame", &received));
-        view->SetSubSystem(subSystem = new RecordingChild("SubSystem", &received));
+        subSystem = new ObservedSystemBars;
+        subSystem->onEvent = [this](const EventRecord& record) {
+            received.push_back({"SubSystem", record.event, record.param1, record.param2});
+        };
+        view->SetSubSystem(subSystem);
         view->SetViewRect(0, 0, kWidth, kHeight);
         received.clear();
     }
@@ -253,7 +265,7 @@ protected:
     MatchApp app;
     TestFrameView* view = nullptr;
     RecordingChild* mainGame = nullptr;
-    RecordingChild* subSystem = nullptr;
+    ObservedSystemBars* subSystem = nullptr;  // the real side panel, observed
     std::vector<Received> received;
     std::vector<BoxCall> boxCalls;
     std::vector<ExitCall> exitCalls;
@@ -618,7 +630,7 @@ TEST_F(FrameViewMatchTest, EachInfoBoxLiesTwoDepthUnitsAboveThePrevious) {
     EXPECT_EQ(boxCalls[2].seconds, 60);
     std::vector<double> depths;
     for (int id = 1; id < 4096; ++id) {
-        if (auto* box = dynamic_cast<RecordingInfoBox*>(view->FindObjectById(id))) {
+        if (auto* box = dynamic_cast<ObservedInfoBox*>(view->FindObjectById(id))) {
             depths.push_back(box->GetZ());
             EXPECT_EQ(box->GetX(), kWidth / 2);
             EXPECT_EQ(box->GetY(), kHeight / 2);
@@ -657,14 +669,16 @@ TEST_F(FrameViewMatchTest, ExitRequestBoxesStackAndSlideInAtTheBottomRight) {
     view->ShowExitRequestBox(bytes.data(), bytes.size());
     CCorvaneObject* box = nullptr;
     for (int id = 1; id < 4096 && box == nullptr; ++id) {
-        box = dynamic_cast<RecordingExitBox*>(view->FindObjectById(id));
+        box = dynamic_cast<ObservedExitBox*>(view->FindObjectById(id));
     }
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->GetZ(), (5.0 * 2 + 45000.0) * 2.0);
-    EXPECT_EQ(box->GetX(), kWidth - 110 - 4);
-    EXPECT_EQ(box->GetY(), kHeight + 60);
+    // Its right edge 4 inside the scene's, its top at the scene's bottom.
+    EXPECT_EQ(box->GetX(), kWidth - box->GetWidth() / 2 - 4);
+    EXPECT_EQ(box->GetY(), kHeight + box->GetHeight() / 2);
     Frames(60);
-    EXPECT_EQ(box->GetY(), kHeight - 60 - 4);
+    // Its bottom 4 above the scene's.
+    EXPECT_EQ(box->GetY(), static_cast<int>(kHeight - box->GetHeight() / 2 - 4));
 }
 
 // --- forwarders ---
@@ -682,7 +696,13 @@ TEST_F(FrameViewMatchTest, ForwardersReachMainGameThenSubSystem) {
         {"MainGame", 80000021, p, 8},  {"SubSystem", 80000021, p, 8}, {"SubSystem", 80000104, p, 8},
         {"MainGame", 80000018, 0, 0},  {"SubSystem", 80000018, 0, 0}, {"SubSystem", 80000019, 0, 0},
         {"SubSystem", 80000062, p, 8}, {"MainGame", 80000062, p, 8}};
-    EXPECT_EQ(received, expected);
+    // The side panel's own notice lines come back to it through the
+    // application (80000057) while it handles the forwarded records.
+    std::vector<Received> forwarded;
+    std::ranges::copy_if(received, std::back_inserter(forwarded), [](const Received& r) {
+        return r.who != "SubSystem" || r.event != kEventAppendChatText;
+    });
+    EXPECT_EQ(forwarded, expected);
 }
 
 TEST_F(FrameViewMatchTest, EnterRepliesReachBothChildren) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/ui/CorvaneEventQueue.h"
+#include "frame/panels/QeRepBar.h"
 #include "frame/view/ReplayBars.h"
 #include "tests/engine/SceneTestSupport.h"
 #include "tests/frame/ConnectionFixture.h"
@@ -49,14 +50,6 @@ public:
 
 // The frame view whose "MainGame" is the game view under test.
 using HostFrameView = ObservedFrameView;
-
-class RecordingReplayBar : public CReplayBarSeam {
-public:
-    explicit RecordingReplayBar(ReplayFormat made) : format(made) {}
-    void SetLimitValue(int ms) override { limitMs = ms; }
-    ReplayFormat format;
-    int limitMs = 0;
-};
 
 class GameViewBaseTest : public GameConnectionTest {
 protected:
@@ -204,11 +197,11 @@ TEST_F(GameViewBaseTest, NoticesReachTheirHooksWithTheirLength) {
 }
 
 TEST_F(GameViewBaseTest, TheReplayBarIsMadeInReplayModeOrWithTheRoomsBit) {
+    // The real bars, each one made written down.
     std::vector<CReplayBarSeam*> made;
-    app.SetReplayBarFactory([&](ReplayFormat format) -> CReplayBarSeam* {
-        auto* bar = new RecordingReplayBar(format);
-        made.push_back(bar);
-        return bar;
+    app.SetReplayBarFactory([&](ReplayFormat format) {
+        made.push_back(MakeQeRepBar(format));
+        return made.back();
     });
     game->CreateReplayBar();
     EXPECT_TRUE(made.empty());
@@ -217,10 +210,11 @@ TEST_F(GameViewBaseTest, TheReplayBarIsMadeInReplayModeOrWithTheRoomsBit) {
     app.SetReplayMode(true);
     game->CreateReplayBar();
     ASSERT_EQ(made.size(), 1u);
-    auto* bar = dynamic_cast<RecordingReplayBar*>(game->GetReplayBar());
+    auto* bar = dynamic_cast<CQeRepBar*>(game->GetReplayBar());
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->format, ReplayFormat::First);
-    EXPECT_EQ(bar->limitMs, 5000);
+    EXPECT_EQ(bar, made[0]);
+    EXPECT_EQ(bar->GetFormat(), ReplayFormat::First);
+    EXPECT_EQ(bar->GetLimitValue(), 5000);
     ObjectState state;
     bar->GetState(&state);
     EXPECT_EQ(state.z, 10000.0);
