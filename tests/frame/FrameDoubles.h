@@ -44,7 +44,8 @@ public:
     std::vector<intptr_t> params;
 };
 
-// The side panel or game view: records its own events; finds its bars by name.
+// The game view ("MainGame"): records the events it receives and the chat
+// texts among them.
 class RecordingPanel : public CCorvaneView, public CIdleKickWatch {
 public:
     void CancelIdleKick() override { ++idleKicksCancelled; }
@@ -55,34 +56,16 @@ public:
         if (onEvent) {
             onEvent(record.event);
         }
-        // The advert bar shows the page's address and frees its copy.
-        if (record.event == 80000060 && record.param1 != 0) {
-            char* copy = EventParamPointer<char>(record.param1);
-            advertTexts.emplace_back(copy);
-            FreeEventBlock(copy);
-            return 1;
-        }
         if ((record.event == kEventAppendChatText || record.event == 80000072) &&
             record.param1 != 0) {
             chatLines.emplace_back(EventParamPointer<const char>(record.param1));
         }
         return 1;
     }
-    CCorvaneObject* FindObjectByName(const char* name) override {
-        const auto found = bars.find(name);
-        return found != bars.end() ? found->second.get() : nullptr;
-    }
-    RecordingBar& AddBar(const std::string& name) {
-        auto& bar = bars[name];
-        bar = std::make_unique<RecordingBar>();
-        return *bar;
-    }
     std::function<void(int)> onEvent;  // told of every event id
     std::vector<int> events;
     std::vector<intptr_t> lengths;  // each event's second parameter
     std::vector<std::string> chatLines;
-    std::vector<std::string> advertTexts;
-    std::map<std::string, std::unique_ptr<RecordingBar>> bars;
 };
 
 // One event the side panel got, with its text when its first parameter is

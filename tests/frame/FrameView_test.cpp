@@ -16,7 +16,6 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvaneWnd.h"
 #include "engine/EngineEvents.h"
-#include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
 #include "frame/panels/ForceQuitBox.h"
@@ -24,79 +23,41 @@
 #include "platform/Input.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"
-#include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
-#include "tests/platform/PictureBytes.h"
+#include "tests/frame_panels/PanelWindow.h"
 
 namespace {
 
 constexpr int kSceneWidth = 1024;
 constexpr int kSceneHeight = 738;
 
-// A one-colour RGB picture; colour 0x00BBGGRR.
-picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
-
 void SetWorkArea(int width, int height = kSceneHeight) {
     platform::SetScreenForTesting({0, 0, width, height + 30}, {0, 0, width, height});
 }
 
-class FrameViewTest : public ::testing::Test {
+class FrameViewTest : public PanelWindowTest {
 protected:
     void SetUp() override {
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
         SetWorkArea(kSceneWidth);
         platform::SetInputBackend(&input);
         // The splitter's background gives the splitter its width.
         AddImage("左右分隔条_bg", 6, 10, 0x808080);
     }
     void TearDown() override {
-        wnd.reset();
+        CloseWindow();
         app.DetachFrameView();
         platform::SetInputBackend(nullptr);
         platform::ResetScreenForTesting();
     }
 
-    // A skin picture the next Open adds.
-    void AddImage(const std::string& name, int width, int height, uint32_t color) {
-        images.emplace_back(name + ".png", SolidPng(width, height, color));
-    }
-
     // An engine window of the size with the view as its root.
     void Open(ObservedFrameView* made = new ObservedFrameView, int width = kSceneWidth,
               int height = kSceneHeight) {
-        auto clock = time.MakeClock();
-        clock->Reset(5000);
-        wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(wnd->Create("游戏", platform::kStyleVisible, 0, {0, 0, width, height}, 0), 1);
-        app.SetMainWindow(wnd->Id());
-        auto* resources = new ResourceModule;
-        for (const auto& [name, bytes] : images) {
-            resources->AddMemoryResource(name, bytes.data(), bytes.size());
-        }
         view = made;
         app.AttachFrameView(view);
-        ASSERT_EQ(wnd->Initialize(view, resources), 1);
-        Deliver();
+        OpenWindow(view, "游戏", {0, 0, width, height});
     }
-    void Deliver() {
-        platform::Message m;
-        while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(m);
-        }
-    }
-    void Frame() {
-        time.AdvanceMs(11);
-        wnd->RunFrame();
-        Deliver();
-    }
+    void WindowCreated() override { app.SetMainWindow(Id()); }
     CSplitterBar* Splitter() {
         return dynamic_cast<CSplitterBar*>(view->FindObjectByName("SplitterBar"));
     }
@@ -107,9 +68,6 @@ protected:
 
     TestFrameApp app;
     platform::RecordingInputBackend input;
-    ManualTime time;
-    std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
-    std::unique_ptr<CCorvaneWnd> wnd;
     ObservedFrameView* view = nullptr;  // the engine's once opened
 };
 

@@ -1,6 +1,6 @@
 // The side panel's input bar and advert bar in a real X window (Xvfb,
 // started by this program): real typed Chinese text and Enter reach the
-// side panel as the player's line, a real click switches the advert bar's
+// real side panel as the player's line, a real click switches the advert bar's
 // tab, and the window shows what the engine drew.
 
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 #include "platform/SdlWindow.h"
 #include "platform/TextCodec.h"
 #include "tests/engine/TempProgramFolder.h"
+#include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
 #include "tests/window/XServer.h"
 
@@ -34,19 +35,6 @@ constexpr const char* kTitle = "pvbn side panel bars";
 constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 constexpr uint32_t kWaitMs = 5000;
-
-// The side panel: keeps the lines the input bar sends.
-class LineSubSystem : public CCorvaneView {
-public:
-    int OnEvent(const EventRecord& record) override {
-        if (record.event == kEventSendChat && record.param1 != 0) {
-            lines.emplace_back(EventParamPointer<const char>(record.param1));
-            FreeEventBlock(EventParamPointer<char>(record.param1));
-        }
-        return 1;
-    }
-    std::vector<std::string> lines;
-};
 
 class SidePanelBarsWindowTest : public ::testing::Test {
 protected:
@@ -61,7 +49,7 @@ protected:
                               {40, 40, 40 + kWidth, 40 + kHeight}, 0),
                   1);
         ASSERT_TRUE(wnd->GetTopLevel()->IsOnScreen()) << "SDL did not open an X11 window";
-        side = new LineSubSystem;
+        side = new BareSystemBars;
         auto* resources = new ResourceModule;
         AddImage(*resources, "InputBarBoxBK", 200, 24, 0xe0e0e0);
         AddImage(*resources, "SystemInputBar", 300, 60, 0x404040);
@@ -91,13 +79,7 @@ protected:
     // A one-colour picture; colour 0x00BBGGRR.
     static void AddImage(ResourceModule& resources, const std::string& name, int width, int height,
                          uint32_t color) {
-        picture_bytes::Bytes samples;
-        for (int i = 0; i < width * height; ++i) {
-            samples.insert(samples.end(), {static_cast<uint8_t>(color & 0xff),
-                                           static_cast<uint8_t>((color >> 8) & 0xff),
-                                           static_cast<uint8_t>((color >> 16) & 0xff)});
-        }
-        const picture_bytes::Bytes png = picture_bytes::Png(width, height, 2, samples);
+        const picture_bytes::Bytes png = picture_bytes::SolidRgbPng(width, height, color);
         resources.AddMemoryResource(name + ".png", png.data(), png.size());
     }
 
@@ -114,6 +96,14 @@ protected:
         Xdotool({"mousemove", "--sync", std::to_string(left + static_cast<int>(object.GetX())),
                  std::to_string(top + static_cast<int>(object.GetY()))});
         Xdotool({"click", "1"});
+    }
+    // The lines the input bar sent the side panel, as sent.
+    std::vector<std::string> SentLines() const {
+        std::vector<std::string> texts;
+        for (const SideEvent& sent : side->Of(kEventSendChat)) {
+            texts.push_back(sent.text);
+        }
+        return texts;
     }
     // Pixels where the window and the engine's output differ.
     int CountDifferences() {
@@ -137,7 +127,7 @@ protected:
     TempProgramFolder folder;
     const XServer* server = nullptr;
     std::unique_ptr<CCorvaneWnd> wnd;
-    LineSubSystem* side = nullptr;
+    BareSystemBars* side = nullptr;  // the real side panel, observed
     CAdvertBar* advert = nullptr;
     CInputBar* input = nullptr;
     unsigned long xWindow = 0;
@@ -148,9 +138,9 @@ TEST_F(SidePanelBarsWindowTest, RealTypedChineseAndEnterSendTheLine) {
     // The program's literals are GBK; xdotool types UTF-8.
     Xdotool({"type", "--delay", "40", platform::GbkToUtf8("你好abc")});
     Xdotool({"key", "Return"});
-    ASSERT_TRUE(PumpUntil([&] { return !side->lines.empty(); }))
+    ASSERT_TRUE(PumpUntil([&] { return !SentLines().empty(); }))
         << "nothing was sent; the box holds " << input->HasInputText() << " elements";
-    EXPECT_EQ(side->lines, std::vector<std::string>{"你好abc"});
+    EXPECT_EQ(SentLines(), std::vector<std::string>{"你好abc"});
 }
 
 TEST_F(SidePanelBarsWindowTest, RealClicksSwitchTheAdvertTabsAndTheWindowShowsIt) {

@@ -32,15 +32,7 @@ constexpr int kTop = 20;
 constexpr uint32_t kWaitMs = 5000;
 constexpr uint32_t kMenuBackground = 0xf0f0f0;
 
-picture_bytes::Bytes SolidPng(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
+using picture_bytes::SolidRgbPng;
 
 // Each channel within 2: the display may round the colour.
 bool Near(uint32_t a, uint32_t b) {
@@ -73,9 +65,9 @@ protected:
 
         auto* resources = new ResourceModule;
         const std::pair<const char*, picture_bytes::Bytes> skin[] = {
-            {"SystemUserListBar.png", SolidPng(300, 24, 0x404040)},
-            {"UserListBlock.png", SolidPng(300, 20, 0x806040)},
-            {"SystemInputBar.png", SolidPng(300, 60, 0x202020)},
+            {"SystemUserListBar.png", SolidRgbPng(300, 24, 0x404040)},
+            {"UserListBlock.png", SolidRgbPng(300, 20, 0x806040)},
+            {"SystemInputBar.png", SolidRgbPng(300, 60, 0x202020)},
         };
         for (const auto& [name, bytes] : skin) {
             resources->AddMemoryResource(name, bytes.data(), bytes.size());
