@@ -108,6 +108,9 @@ TEST_F(ChatBoxTest, ALeftChoiceGoesToTheChatAndARightChoiceToTheInputBox) {
     EXPECT_EQ(chosen[0].text, "#白眼");
     EXPECT_FALSE(panel->IsVisible());
     EXPECT_FALSE(faceButton->IsLatched());
+    // With the input box empty the side panel sends it as the player's line.
+    EXPECT_EQ(app.transfers.chat, std::vector<std::string>{"#白眼"});
+    EXPECT_EQ(input->HasInputText(), 0);
 
     ClickOn(*faceButton);
     ASSERT_TRUE(panel->IsVisible());
@@ -116,6 +119,9 @@ TEST_F(ChatBoxTest, ALeftChoiceGoesToTheChatAndARightChoiceToTheInputBox) {
     ASSERT_EQ(toInput.size(), 1u);
     EXPECT_EQ(toInput[0].text, "#大笑");
     EXPECT_FALSE(panel->IsVisible());
+    // The side panel put it into the input box instead of sending it.
+    EXPECT_GT(input->HasInputText(), 0);
+    EXPECT_EQ(app.transfers.chat.size(), 1u);
 
     // An empty cell delivers nothing and leaves the panel open.
     ClickOn(*faceButton);

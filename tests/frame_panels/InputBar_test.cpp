@@ -77,6 +77,8 @@ TEST_F(InputBarTest, AQuickPhraseIsChosenFromTheListTheQuickChatButtonOpens) {
     EXPECT_EQ(chosen[0].text, "晕，打错牌啦!");
     EXPECT_EQ(chosen[0].param2, list->GetId());
     EXPECT_FALSE(list->IsVisible());
+    // The side panel sends the phrase as the player's line.
+    EXPECT_EQ(app.transfers.chat, std::vector<std::string>{"晕，打错牌啦!"});
 
     // The phrase the item hands over stays where it was while more are added.
     for (int i = 0; i < 40; ++i) {
