@@ -216,6 +216,7 @@ struct DrawReply {
 // The reply of the gang query 229015: each chair's option word.
 struct GangQueryReply {
     static constexpr size_t kSize = 48;
+    static constexpr size_t kMinSize = 0;  // read as far as it reaches
     Words<4> head{};
     Words<kMaxChairs> chairOptions{};
 
