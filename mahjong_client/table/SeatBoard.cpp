@@ -121,7 +121,8 @@ void CSeatBoard::CreateObjects(int position) {
     const double right = canvas->GetRight();
     const double centreY = canvas->GetY();
     auto attach = [&](CCorvaneObject* part) {
-        part->SetZ(canvas->GetZ() + kPartAboveBoard);
+        // A control's z moves its peer along: the depth it shows is set.
+        part->MoveZBy(canvas->GetZ() + kPartAboveBoard - part->GetZ());
         canvas->AttachChild(part, kPartLinkFlags);
     };
     if (CCorvaneCanvas* dice = CreateCanvas(kDiceCanvasWidth, kDiceCanvasHeight, kColorKey)) {
