@@ -371,7 +371,7 @@ void CSeatBoard::PlaceReadyMark() {
         auto* anchors =
             app != nullptr ? dynamic_cast<CSeatBoardAnchors*>(app->GetGameView()) : nullptr;
         CCorvaneObject* sprite = anchors != nullptr && anchors->GetReadyMarkPlacement() == 1
-                                     ? anchors->FindPositionSprite(position_)
+                                     ? anchors->GetFirstSpriteAt(position_)
                                      : nullptr;
         if (sprite != nullptr) {
             switch (position_) {

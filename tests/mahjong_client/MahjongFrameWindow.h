@@ -70,8 +70,8 @@ inline picture_bytes::Bytes FramedPicture(int width, int height,
 // first tile sprite of each position are set by the test.
 class AnchorTable : public CCorvaneView, public CSeatBoardAnchors {
 public:
-    int GetReadyMarkPlacement() override { return placement; }
-    CCorvaneObject* FindPositionSprite(int position) override {
+    int GetReadyMarkPlacement() const override { return placement; }
+    CCorvaneObject* GetFirstSpriteAt(int position) override {
         return position >= 0 && position < 4 ? sprites[position] : nullptr;
     }
     int OnEvent(const EventRecord& record) override {
