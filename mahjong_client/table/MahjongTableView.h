@@ -276,8 +276,11 @@ public:
     virtual bool GetSpritePlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size);
     // The centre of the thrown tile of a position.
     TablePoint GetThrownPlace(int position) const;
-    // The view scale of the tiles.
+    // The scale the tiles are drawn at against the metrics (1 or less: as
+    // far as the table needs to fit the view).
     double GetTileScale() const { return tileScale_; }
+    // A metric as the tiles are laid out with it (times the tile scale).
+    int GetPlaceMetric(int index) const;
 
     // Table and hand start.
     void ClearTable() override;
@@ -450,6 +453,8 @@ protected:
     std::array<int, kPositions> meldCounts_{};
     std::array<int, kPositions> seatBoardIds_{};
     std::array<int, kCardMetricCount> cardMetrics_{};
+    // The metrics times the tile scale: what the tiles are laid out with.
+    std::array<int, kCardMetricCount> placeMetrics_{};
     double tileScale_ = 1.0;
     int readyMarkPlacement_ = 0;
     int sortHandPictureId_ = 0;
@@ -530,7 +535,7 @@ private:
     bool DiscardPlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size) const;
     // Lays the metrics out for the scale and answers whether the table fits
     // the view.
-    bool MakeGeometry(double scale);
+    bool MakeGeometry();
     void RefreshSprite(CCardSprite* sprite);
     // Fills the first free place of 1..31 (after `after`), shifting the tiles
     // behind it; false when the row is full.
