@@ -454,7 +454,7 @@ public:
     virtual void PlayBackgroundMusic();
 
     // Frame events that reach empty operations here.
-    virtual void OnRoundNotice() {}                                          // 80000002
+    virtual void OnRoundNotice() {}                                            // 80000002
     virtual void OnLookerEnter(const uint8_t* /*user*/, size_t /*length*/) {}  // 80000015
     virtual void OnLookerLeave(const uint8_t* /*user*/, size_t /*length*/) {}  // 80000017
 
@@ -511,8 +511,8 @@ protected:
     uint64_t clockTickAction_ = 0;
     uint32_t clockSerial_ = 0;  // carried by each tick of the running clock
     int clockSeconds_ = 0;
-    int clockTicks_ = 0;      // ticks of the current countdown
-    int clockTimedOut_ = 0;   // the current countdown has run OnTurnTimeOut
+    int clockTicks_ = 0;     // ticks of the current countdown
+    int clockTimedOut_ = 0;  // the current countdown has run OnTurnTimeOut
     int turnDirection_ = 6;
     int pointerShown_ = -1;
     uint32_t pointerSerial_ = 0;  // carried by each step of the current chain

@@ -20,7 +20,7 @@ constexpr int kEventLookerEnter = 80000015;
 constexpr int kEventUserLeaveTable = 80000016;
 constexpr int kEventLookerLeave = 80000017;
 constexpr int kEventRandomTable = 80000018;
-constexpr int kEventSettings = 80000084;
+constexpr int kEventOpenSettingsDialog = 80000084;
 
 // The view's own events that carry nothing for a handler.
 constexpr int kEventTableStepFirst = 80001107;
@@ -168,7 +168,7 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
             ClearTable();
             RefreshSeatBoards();
             break;
-        case kEventSettings:
+        case kEventOpenSettingsDialog:
             ToggleSetDlg();
             break;
         case kEventPlayMusic:
