@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "engine/ui/CorvaneButton.h"
+#include "frame/GameRecords.h"
+#include "frame/RecordFields.h"
 #include "frame/view/GameFrameView.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/panels/DigitDisplay.h"
@@ -57,6 +59,28 @@ public:
         return record.event == kEventTableHeapA ? 0 : 1;  // the gang step is not taken
     }
     void PlayBackgroundMusic() override { ++musicCalls; }
+    int OnCardSpriteEvent(const EventRecord& record) override {
+        calls.push_back("tile " + std::to_string(record.event));
+        return 1;
+    }
+    int OnChiButton() override { return Named("chi"); }
+    int OnPengButton() override { return Named("peng"); }
+    int OnGangButton() override { return Named("gang"); }
+    int OnHuButton() override { return Named("hu"); }
+    void StartGame() override { Named("start"); }
+    void OnAskCardView() override { Named("ask"); }
+    void ShowSkillPanel() override { Named("show skill"); }
+    void HideSkillPanel() override { Named("hide skill"); }
+    void SortHand() override { Named("sort"); }
+    void OnResultTimeout() override { Named("result timeout"); }
+    void OnGameStart() override { Named("game start"); }
+    void ClearTable() override { Named("clear"); }
+    void RefreshSeatBoards() override { Named("boards"); }
+    void ResetSeatBoard(int chair) override { Named("reset board " + std::to_string(chair)); }
+    int Named(const std::string& name) {
+        calls.push_back(name);
+        return 1;
+    }
     void ToggleSetDlg() override { ++settingsCalls; }
     uint64_t DelayedEventAction(uint32_t period, int count, const EventRecord* record) override {
         if (record != nullptr) {
@@ -343,10 +367,11 @@ TEST_F(TableClockTest, DirectionsOutsideTheDialAreStoredNotShown) {
 
 TEST_F(TableClockTest, EveryEventIsAnsweredAndTheTablesOwnGoByName) {
     for (int id : {80000002, 80000003, 80000007, 80000013, 80000015, 80000017, 80000020, 80000028,
-                   80000053, 80000063, 80000071, 80000103, 80000109, 80001106, 80001121, 80001128,
-                   80001166, 80001167, 19840325}) {
+                   80000053, 80000063, 80000071, 80000103, 80000109, 80001106, 80001128, 80001166,
+                   80001167, 19840325}) {
         EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1) << id;
     }
+    EXPECT_TRUE(view->calls.empty());
     view->OnEvent(MakeEventRecord(view->GetId(), kEventPlayMusic, 0, 0));
     view->OnEvent(MakeEventRecord(view->GetId(), 80000084, 0, 0));
     EXPECT_EQ(view->musicCalls, 1);
@@ -354,6 +379,67 @@ TEST_F(TableClockTest, EveryEventIsAnsweredAndTheTablesOwnGoByName) {
     view->OnEvent(MakeEventRecord(view->GetId(), kEventDiceDone, 0, 0));
     ASSERT_EQ(view->tableEvents.size(), 1u);
     EXPECT_EQ(view->tableEvents[0].event, kEventDiceDone);
+
+    for (int id = 80001117; id <= 80001127; id += 5) {
+        EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
+    }
+    for (int id = 80001131; id <= 80001146; ++id) {
+        EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
+    }
+    for (int id : {80000011, 80000012, 80000018}) {
+        EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
+    }
+    EXPECT_EQ(view->calls,
+              (std::vector<std::string>{"tile 80001117", "tile 80001122", "tile 80001127", "chi",
+                                        "peng", "gang", "hu", "guo", "start", "ask", "show skill",
+                                        "hide skill", "sort", "result timeout", "boards",
+                                        "game start", "clear", "boards"}));
+}
+
+TEST_F(TableClockTest, APlayerLeavingFreesTheBoardOfTheChairItCarries) {
+    std::array<uint8_t, UserRecord::kSize> user{};
+    UserRecord record;
+    record.userId = 77;
+    record.chairNo = 2;
+    ASSERT_TRUE(WriteRecord(record, std::span(user)));
+    view->OnEvent(MakeEventRecord(view->GetId(), 80000016, EventParam(user.data()), user.size()));
+    view->OnEvent(MakeEventRecord(view->GetId(), 80000014, EventParam(user.data()), user.size()));
+    // Cut short, or a chair past the table: no board is touched.
+    view->OnEvent(MakeEventRecord(view->GetId(), 80000016, EventParam(user.data()), 100));
+    view->OnEvent(MakeEventRecord(view->GetId(), 80000016, 0, 0));
+    record.chairNo = 8;
+    ASSERT_TRUE(WriteRecord(record, std::span(user)));
+    view->OnEvent(MakeEventRecord(view->GetId(), 80000016, EventParam(user.data()), user.size()));
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"reset board 2", "boards"}));
+}
+
+TEST_F(TableClockTest, TheDepositPanelFadesInWithTheStakeAndHides) {
+    AddStrip(CMahjongTableView::kDepositImage, 120, 60, 1);
+    AddStrip(CMahjongTableView::kDepositDigitsImage, 10, 14, 10);
+    view->ShowDepositPanel(0);  // nothing made yet: nothing to hide
+    EXPECT_EQ(view->GetDepositPanel(), nullptr);
+    view->ShowDepositPanel(1);
+    CCorvaneCanvas* panel = view->GetDepositPanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(view->GetDepositDigits(), nullptr);
+    EXPECT_NE(panel->IsVisible(), 0);
+    EXPECT_NE(view->GetDepositDigits()->IsVisible(), 0);
+    EXPECT_EQ(view->GetDepositDigits()->GetZeroPadding(), 0);
+    EXPECT_EQ(panel->GetCanvasWidth(), 120);
+    EXPECT_TRUE(HasInk(*panel));
+    EXPECT_LT(panel->GetAlpha(), 1.0);
+    Advance(500);
+    EXPECT_DOUBLE_EQ(panel->GetAlpha(), 1.0);
+    // Right of the table's middle, a little above it.
+    EXPECT_DOUBLE_EQ(panel->GetX(), 400 + 60);
+    EXPECT_DOUBLE_EQ(panel->GetY(), 300 - 35);
+
+    view->ShowDepositPanel(0);
+    EXPECT_EQ(panel->IsVisible(), 0);
+    EXPECT_EQ(view->GetDepositDigits()->IsVisible(), 0);
+    // Shown again, the same parts come back.
+    view->ShowDepositPanel(1);
+    EXPECT_EQ(view->GetDepositPanel(), panel);
 }
 
 // Under the leak checker: a block left unfreed, taken or not, fails the run.
