@@ -1,6 +1,7 @@
 #include "mahjong_client/net/MahjongConnection.h"
 
 #include "frame/GameFrameApp.h"
+#include "frame/net/GameNotifyHandler.h"
 #include "zep/ZepLog.h"
 
 namespace tp = table_protocol;
@@ -62,6 +63,39 @@ int CMahjongConnection::SendGameRequest(uint32_t requestId, std::span<const uint
                                         uint32_t& result, std::vector<uint8_t>& reply) {
     std::string text;
     return ProcessRequest(text, requestId, body, result, reply, wait);
+}
+
+int CMahjongConnection::SendGameRequestAndReport(uint32_t requestId, std::span<const uint8_t> body,
+                                                 int wait) {
+    uint32_t result = 0;
+    std::vector<uint8_t> reply;
+    const int sent = SendGameRequest(requestId, body, wait, result, reply);
+    // A reply without bytes carries no status to hand on.
+    if (sent != 0 && wait != 0 && !reply.empty()) {
+        PassReplyToHandler(reply);
+    }
+    return sent;
+}
+
+void CMahjongConnection::PassReplyToHandler(std::span<const uint8_t> reply) {
+    CGameFrameApp* app = GetApp();
+    CGameNotifyHandler* handler = app != nullptr ? app->GetNotifyHandler() : nullptr;
+    if (handler == nullptr) {
+        return;
+    }
+    bool failed = false;
+    try {
+        handler->OnNotify(tp::kAutoPlayStatus, reply.data(), reply.size());
+    } catch (const NotifyRecordShort&) {
+        failed = true;  // the handler has logged it
+    } catch (const std::exception& error) {
+        ZepLog("notification %d failed: %s", tp::kAutoPlayStatus, error.what());
+        failed = true;
+    }
+    if (failed) {
+        ReportNotifyFailure(tp::kAutoPlayStatus, reply.data(), reply.size());
+    }
+    handler->RecordLastNotify(tp::kAutoPlayStatus, reply.data(), reply.size());
 }
 
 int CMahjongConnection::SendOperation(uint32_t requestId, tp::OperationRecord record,
