@@ -1,35 +1,310 @@
-// The table view's requests to the game server.
-#include "mahjong_client/table/MahjongTableView.h"
+// The table view's requests to the game server: every play goes through
+// the application's mahjong connection, blocking until the reply, and the
+// result code decides what changes on the table.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <exception>
+#include <span>
+#include <vector>
 
-int CMahjongTableView::SendGameRequest(int32_t /*id*/, const void* /*data*/, size_t /*length*/,
-                                       int /*wait*/) {
-    return 0;
+#include "frame/FrameFunctions.h"
+#include "frame/net/GameNotifyHandler.h"
+#include "mahjong_client/MahjongApp.h"
+#include "mahjong_client/MahjongTableData.h"
+#include "mahjong_client/TableProtocol.h"
+#include "mahjong_client/net/MahjongConnection.h"
+#include "mahjong_client/table/MahjongTableView.h"
+#include "mahjong_client/table/SeatBoard.h"
+#include "zep/ZepLog.h"
+
+namespace tp = table_protocol;
+
+namespace {
+
+// A waited request that could not be sent, or whose reply never came,
+// counts as one the server did not carry out.
+uint32_t ResultOf(int sent, uint32_t result) {
+    return sent != 0 ? result : tp::kResultNotCarriedOut;
 }
-int CMahjongTableView::SendDiscard(int /*tileId*/) {
-    return 0;
+
+}  // namespace
+
+CMahjongConnection* CMahjongTableView::GetMahjongConnection() {
+    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
+    return app != nullptr ? dynamic_cast<CMahjongConnection*>(app->GetConnection()) : nullptr;
 }
-int CMahjongTableView::SendHua(int /*tileId*/, uint8_t* /*reply32*/) {
-    return 0;
+
+int CMahjongTableView::SendGameRequest(int32_t id, const void* data, size_t length, int wait) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || (data == nullptr && length != 0)) {
+        return 0;
+    }
+    const std::span<const uint8_t> body(static_cast<const uint8_t*>(data), length);
+    uint32_t result = 0;
+    std::vector<uint8_t> reply;
+    const int sent =
+        connection->SendGameRequest(static_cast<uint32_t>(id), body, wait, result, reply);
+    if (wait == 0 || sent == 0) {
+        return sent;
+    }
+    // The reply is a status record for the notification handler; the
+    // vector owns it, so it is released once whatever the handler does.
+    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
+    CGameNotifyHandler* handler = app != nullptr ? app->GetNotifyHandler() : nullptr;
+    if (handler == nullptr) {
+        return sent;
+    }
+    bool failed = false;
+    try {
+        handler->OnNotify(tp::kAutoPlayStatus, reply.data(), reply.size());
+    } catch (const NotifyRecordShort&) {
+        failed = true;  // the handler has logged it
+    } catch (const std::exception& error) {
+        ZepLog("request %d: the reply's status failed: %s", id, error.what());
+        failed = true;
+    }
+    if (failed) {
+        connection->ReportNotifyFailure(tp::kAutoPlayStatus, reply.data(), reply.size());
+    }
+    return sent;
 }
-int CMahjongTableView::SendHuClaim(int /*chair*/, int /*tileId*/, int /*kind*/,
-                                   int /*robbedKind*/) {
-    return 0;
+
+int CMahjongTableView::SendDiscard(int tileId) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr) {
+        return static_cast<int>(tp::kResultNotCarriedOut);
+    }
+    uint32_t result = 0;
+    const int sent = connection->SendDiscardRequest(tileId, result);
+    return static_cast<int>(ResultOf(sent, result));
 }
-int CMahjongTableView::SendChiClaim(int /*thrower*/, int /*tileId*/, int /*tileA*/, int /*tileB*/) {
-    return 0;
+
+int CMahjongTableView::SendHua(int tileId, uint8_t* reply32) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || IsLookingOn()) {
+        return 0;
+    }
+    tp::DrawReply draw;
+    uint32_t result = 0;
+    const int sent = connection->SendHuaRequest(tileId, draw, result);
+    if (ResultOf(sent, result) != tp::kResultDone) {
+        return 0;
+    }
+    if (reply32 != nullptr) {
+        const std::vector<uint8_t> bytes = tp::WriteTableRecord(draw);
+        std::copy(bytes.begin(), bytes.end(), reply32);
+    }
+    return 1;
 }
-int CMahjongTableView::SendPass(int /*chair*/, int /*tileId*/) {
-    return 0;
+
+int CMahjongTableView::SendHuClaim(int chair, int tileId, int kind, int robbedKind) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || IsLookingOn()) {
+        return 0;
+    }
+    uint32_t result = 0;
+    const int sent = connection->SendHuClaimRequest(chair, tileId, kind, robbedKind, result);
+    switch (ResultOf(sent, result)) {
+        case tp::kResultDone:
+            return 1;
+        case tp::kResultHeld:
+            // The server waits on a claim of higher rank; the hu stays open.
+            operationHeld_ = 1;
+            SetTableState(kStateHuHeld);
+            return 1;
+        default:
+            return 0;
+    }
 }
-int CMahjongTableView::SendGangQuery(int /*kind*/, int /*tileId*/, uint8_t* /*reply48*/) {
-    return 0;
+
+int CMahjongTableView::SendChiClaim(int thrower, int tileId, int tileA, int tileB) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || IsLookingOn()) {
+        return static_cast<int>(tp::kResultNotCarriedOut);
+    }
+    uint32_t result = 0;
+    const int sent = connection->SendChiClaimRequest(thrower, tileId, tileA, tileB, result);
+    return static_cast<int>(ResultOf(sent, result));
 }
+
+int CMahjongTableView::SendPass(int chair, int tileId) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || IsLookingOn()) {
+        return 0;
+    }
+    return connection->SendPassRequest(chair, tileId);
+}
+
+int CMahjongTableView::SendGangQuery(int kind, int tileId, uint8_t* reply48) {
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || IsLookingOn()) {
+        return 0;
+    }
+    std::array<int32_t, 3> handTiles{-1, -1, -1};
+    int32_t offerChair = GetOwnChair();
+    if (kind == tp::kGangOnThrownTile) {
+        const OperationOffer& gang = GetOffer(kOpGang);
+        offerChair = gang.chair;
+        std::copy_n(gang.tiles.begin(), handTiles.size(), handTiles.begin());
+    } else {
+        FindSameFaceTiles(tileId, handTiles.data());
+    }
+    tp::GangQueryReply answer;
+    uint32_t result = 0;
+    const int sent = connection->SendGangQuery(kind, offerChair, tileId, handTiles, answer, result);
+    if (ResultOf(sent, result) != tp::kResultDone) {
+        return 0;
+    }
+    if (reply48 != nullptr) {
+        const std::vector<uint8_t> bytes = tp::WriteTableRecord(answer);
+        std::copy(bytes.begin(), bytes.end(), reply48);
+    }
+    return 1;
+}
+
 int CMahjongTableView::CatchCard() {
-    return 0;
+    CMahjongConnection* connection = GetMahjongConnection();
+    if (connection == nullptr || IsLookingOn()) {
+        return 0;
+    }
+    tp::DrawReply draw;
+    uint32_t result = 0;
+    std::vector<uint8_t> reply;
+    const int sent = connection->SendRequest229000(draw, result, reply);
+    if (ResultOf(sent, result) != tp::kResultDone || draw.tile == tp::kNoTile) {
+        return 0;  // refused (229101) or failed: the table stays as it is
+    }
+    FlashMainWindow();
+    operationHeld_ = 0;
+    PlaySound("SndCatch");
+    const int before = GetPreviousTurnPosition(kOwnPosition);
+    if (before >= 0) {
+        MoveThrownToDiscards(before);
+        RedrawDiscards(before);
+    }
+    ShowArrow(-1);
+    if (TakeOwnDraw(draw.tile, draw.wallIndex) == nullptr) {
+        return 0;
+    }
+    SortHand();
+    OfferOptionsAfterDraw(draw.options);
+    RefreshHandSprites(kOwnPosition);
+    return 1;
 }
-int CMahjongTableView::ThrowHandTile(int /*index*/) {
-    return 0;
+
+CCardSprite* CMahjongTableView::TakeOwnDraw(int tileId, int wallIndex) {
+    if (!IsRealTile(tileId)) {
+        ZepLog("own draw: tile %d refused", tileId);
+        return nullptr;
+    }
+    if (GetWallSprite(wallIndex) != nullptr) {
+        if (CCardSprite* sprite = DealDrawnTile(kOwnPosition, wallIndex, tileId)) {
+            return sprite;
+        }
+    }
+    // The server gave the tile; a wall entry that is wrong or already taken
+    // must not lose it, so a free sprite carries it instead.
+    ZepLog("own draw: wall index %d not in the wall, tile %d placed from the pool", wallIndex,
+           tileId);
+    CCardSprite* sprite = GetFreeCardObject();
+    if (sprite == nullptr || GetHandSprite(kOwnPosition, 0) != nullptr) {
+        ZepLog("own draw: no place for tile %d", tileId);
+        return nullptr;
+    }
+    sprite->tile = tileId;
+    sprite->faceUp = 1;
+    sprite->kind = CCardSprite::kKindHand;
+    sprite->state = CCardSprite::kStateInHand;
+    sprite->position = kOwnPosition;
+    sprite->handIndex = 0;
+    sprite->handSize = static_cast<int>(GetHandSize());
+    sprite->active = 1;
+    sprite->visible = 1;
+    sprite->standing = 1;
+    if (!SetHandSprite(kOwnPosition, 0, sprite)) {
+        ReleaseSprite(sprite);
+        return nullptr;
+    }
+    sprite->Refresh();
+    return sprite;
 }
-int CMahjongTableView::DeclareOwnHua(int /*index*/) {
-    return 0;
+
+int CMahjongTableView::ThrowHandTile(int index) {
+    CCardSprite* sprite = GetHandSprite(kOwnPosition, index);
+    if (sprite == nullptr || IsLookingOn() || IsHandDrawn(kOwnPosition) == 0 ||
+        sprite->meldKind != CCardSprite::kMeldNone || !IsRealTile(sprite->tile)) {
+        return 0;
+    }
+    const int tile = sprite->tile;
+    // Only a throw the server carried out leaves the hand; any other answer
+    // (refused, not carried out, no reply) changes nothing.
+    if (SendDiscard(tile) != static_cast<int>(tp::kResultDone)) {
+        return 0;
+    }
+    SetAllOperationButtons(0);
+    PlaySound("SndThrow");
+    turnFlags_[0] = 0;
+    SetTableState(kStateNormal);
+    if (CMahjongTableData* data = GetMahjongTableData()) {
+        SetClockSeconds(data->GetDiscardTime());
+    }
+    MoveTurnIndicator(2 * kOwnPosition, 2 * GetNextTurnPosition(kOwnPosition));
+    PutThrownTile(kOwnPosition, tile, false);
+    ArrangeHand(kOwnPosition);
+    RefreshHandSprites(kOwnPosition);
+    return 1;
+}
+
+int CMahjongTableView::DeclareOwnHua(int index) {
+    CCardSprite* sprite = GetHandSprite(kOwnPosition, index);
+    if (sprite == nullptr || IsLookingOn() || !IsRealTile(sprite->tile)) {
+        return 0;
+    }
+    const int tile = sprite->tile;
+    std::array<uint8_t, tp::DrawReply::kSize> reply{};
+    if (SendHua(tile, reply.data()) == 0) {
+        return 0;
+    }
+    tp::DrawReply draw;
+    tp::ReadTableRecord(reply, draw);
+    CMahjongTableData* data = GetMahjongTableData();
+    SetAllOperationButtons(0);
+    SetTableState(kStateNormal);
+    turnFlags_[0] = 0;
+    if (data != nullptr) {
+        SetClockSeconds(data->GetReactionTime());
+    }
+    MoveTurnIndicator(GetTurnDirection(), 2 * kOwnPosition);
+    PlaySound("SndCatch");
+    if (PutThrownTile(kOwnPosition, tile, false) != nullptr) {
+        if (CSeatBoard* board = GetSeatBoard(kOwnPosition)) {
+            board->AddFlower();
+        }
+        MoveThrownToDiscards(kOwnPosition);
+        RedrawDiscards(kOwnPosition);
+    }
+    ClearHandMarks();
+    ArrangeHand(kOwnPosition);
+    RefreshHandSprites(kOwnPosition);
+    if (draw.tile == tp::kNoTile) {
+        if (data != nullptr) {
+            SetClockSeconds(data->GetDiscardTime());
+        }
+        MoveTurnIndicator(2 * kOwnPosition, 2 * GetNextTurnPosition(kOwnPosition));
+        return 0;
+    }
+    // The replacement comes in a moment later, as after a gang.
+    void* block = AllocEventBlock(reply.size());
+    if (block == nullptr) {
+        return 0;
+    }
+    std::memcpy(block, reply.data(), reply.size());
+    const EventRecord event = MakeEventRecord(GetId(), kEventTableHeapB, EventParam(block),
+                                              static_cast<intptr_t>(reply.size()));
+    if (PostEventAfter(kReplacementDelayMs, event) == 0) {
+        FreeEventBlock(block);
+        return 0;
+    }
+    return 1;
 }
