@@ -4,12 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <exception>
 #include <span>
 #include <vector>
 
 #include "frame/FrameFunctions.h"
-#include "frame/net/GameNotifyHandler.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/TableProtocol.h"
@@ -40,34 +38,10 @@ int CMahjongTableView::SendGameRequest(int32_t id, const void* data, size_t leng
     if (connection == nullptr || (data == nullptr && length != 0)) {
         return 0;
     }
+    // With wait the reply goes on to the notification handler as a status
+    // record (released there, once, whatever the handler does).
     const std::span<const uint8_t> body(static_cast<const uint8_t*>(data), length);
-    uint32_t result = 0;
-    std::vector<uint8_t> reply;
-    const int sent =
-        connection->SendGameRequest(static_cast<uint32_t>(id), body, wait, result, reply);
-    if (wait == 0 || sent == 0) {
-        return sent;
-    }
-    // The reply is a status record for the notification handler; the
-    // vector owns it, so it is released once whatever the handler does.
-    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
-    CGameNotifyHandler* handler = app != nullptr ? app->GetNotifyHandler() : nullptr;
-    if (handler == nullptr) {
-        return sent;
-    }
-    bool failed = false;
-    try {
-        handler->OnNotify(tp::kAutoPlayStatus, reply.data(), reply.size());
-    } catch (const NotifyRecordShort&) {
-        failed = true;  // the handler has logged it
-    } catch (const std::exception& error) {
-        ZepLog("request %d: the reply's status failed: %s", id, error.what());
-        failed = true;
-    }
-    if (failed) {
-        connection->ReportNotifyFailure(tp::kAutoPlayStatus, reply.data(), reply.size());
-    }
-    return sent;
+    return connection->SendGameRequestAndReport(static_cast<uint32_t>(id), body, wait);
 }
 
 int CMahjongTableView::SendDiscard(int tileId) {
