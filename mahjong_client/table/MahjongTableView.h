@@ -392,6 +392,10 @@ public:
 
     // Sends the look-on permission the player chose for the asker.
     virtual void OnLookCardAnswer(int32_t askerUserId, int allow);
+    // Forgets the play of the hand (offers, state, held claims, dice) and
+    // makes the hand's delayed steps still on their way do nothing; part of
+    // clearing the table.
+    virtual void ResetPlayState();
     // The operation button of a kind 1..5, or null; on = shown and taking
     // input.
     CCorvaneButton* GetOperationButton(int kind);
@@ -424,6 +428,8 @@ protected:
     int OnReplacementArrived(const EventRecord& record);
     void RenewOwnTileEvents();
     void HideDice();
+    // Any row holds a tile.
+    bool HasDealtTiles();
     CCardSprite* GetEventSprite(const EventRecord& record);
     void SelectGangTile(CCardSprite& chosen);
     void ToggleChiTile(CCardSprite& chosen);
@@ -569,6 +575,8 @@ protected:
     int gangCandidateCount_ = 0;
     int gangPossible_ = 0;
     int32_t drawnTile_ = -1;
+    uint32_t dealSerial_ = 0;  // the hand whose dice are rolling
+    int replacementPending_ = 0;
 
     // ---- Fields (clock) ----
     int clockDigitsId_ = 0;

@@ -48,6 +48,7 @@ MeldRecord ToMeldRecord(const tp::OperationRecord& record) {
 // ---- Hand start, dice, deal ----
 
 void CMahjongTableView::ShowRoundInfo() {
+    ++dealSerial_;
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     BuildWall();
@@ -92,7 +93,7 @@ void CMahjongTableView::ThrowDice() {
         pairs = std::max(pairs, pair + 1);
     }
     PlaySound("SndDice");
-    PostEvent(MakeEventRecord(GetId(), kEventDiceDone, pairs, 0));
+    PostEvent(MakeEventRecord(GetId(), kEventDiceDone, pairs, dealSerial_));
 }
 
 void CMahjongTableView::HideDice() {
@@ -104,10 +105,15 @@ void CMahjongTableView::HideDice() {
 int CMahjongTableView::OnTableEvent(const EventRecord& record) {
     switch (record.event) {
         case kEventDiceDone:
-            OnDiceThrown();
+            // Dice of a hand the table has been cleared of deal nothing.
+            if (static_cast<uint32_t>(record.param2) == dealSerial_) {
+                OnDiceThrown();
+            }
             return 1;
         case kEventDealDone:
-            OnDealDone();
+            if (HasDealtTiles()) {
+                OnDealDone();
+            }
             return 1;
         case kEventTableHeapB:
             return OnReplacementArrived(record);
@@ -156,6 +162,11 @@ void CMahjongTableView::StartGame() {
 }
 
 int CMahjongTableView::OnReplacementArrived(const EventRecord& record) {
+    // A replacement for a table cleared meanwhile is not placed.
+    if (replacementPending_ == 0) {
+        return 1;
+    }
+    replacementPending_ = 0;
     // The block belongs to the event entry, which frees it after this.
     const auto* block = EventParamPointer<const uint8_t>(record.param1);
     const size_t length = record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
@@ -659,7 +670,28 @@ void CMahjongTableView::OnResultTimeout() {
     }
 }
 
+void CMahjongTableView::ResetPlayState() {
+    ++dealSerial_;
+    replacementPending_ = 0;
+    ClearOfferTable();
+    tableState_ = kStateNormal;
+    operationHeld_ = 0;
+    timedOut_ = 0;
+    throwWait_ = 0;
+    drawnTile_ = -1;
+    HideDice();
+}
+
 // ---- Helpers ----
+
+bool CMahjongTableView::HasDealtTiles() {
+    for (int position = 0; position < kPositions; ++position) {
+        if (GetRowCount(position) > 0) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool CMahjongTableView::IsTableChair(int chair) const {
     return chair >= 0 && chair < std::min(GetPlayerCount(), tp::kMaxChairs);

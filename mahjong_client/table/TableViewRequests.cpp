@@ -3,7 +3,6 @@
 // result code decides what changes on the table.
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <span>
 #include <vector>
 
@@ -269,16 +268,9 @@ int CMahjongTableView::DeclareOwnHua(int index) {
         return 0;
     }
     // The replacement comes in a moment later, as after a gang.
-    void* block = AllocEventBlock(reply.size());
-    if (block == nullptr) {
+    if (PostTableBlock(kEventTableHeapB, reply.data(), reply.size(), kReplacementDelayMs) == 0) {
         return 0;
     }
-    std::memcpy(block, reply.data(), reply.size());
-    const EventRecord event = MakeEventRecord(GetId(), kEventTableHeapB, EventParam(block),
-                                              static_cast<intptr_t>(reply.size()));
-    if (PostEventAfter(kReplacementDelayMs, event) == 0) {
-        FreeEventBlock(block);
-        return 0;
-    }
+    replacementPending_ = 1;
     return 1;
 }
