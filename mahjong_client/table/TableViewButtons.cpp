@@ -180,8 +180,12 @@ int CMahjongTableView::OnHuButton() {
     } else if (hu.chair == own) {
         kind = tp::kHuSelfDrawn;
     }
-    SetAllOperationButtons(0);
-    return SendHuClaim(hu.chair, hu.tile, kind, hu.huGangKind);
+    const int claimed = SendHuClaim(hu.chair, hu.tile, kind, hu.huGangKind);
+    // A refused claim leaves the offer open.
+    if (claimed != 0) {
+        SetAllOperationButtons(0);
+    }
+    return claimed;
 }
 
 int CMahjongTableView::OnChiButton() {

@@ -140,6 +140,7 @@ void CMahjongTableView::StartPlay() {
     // The dice have told the wall's start once the tiles lie in the hands.
     HideDice();
     SetTableState(kStateNormal);
+    LayoutOperationButtons();
     ShowOperationButtons(IsLookingOn() ? 0 : 1);
     SetAllOperationButtons(0);
     StartTurn();
