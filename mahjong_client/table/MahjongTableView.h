@@ -417,10 +417,6 @@ public:
 
     // Sends the look-on permission the player chose for the asker.
     virtual void OnLookCardAnswer(int32_t askerUserId, int allow);
-    // Forgets the play of the hand (offers, state, held claims, dice) and
-    // makes the hand's delayed steps still on their way do nothing; part of
-    // clearing the table.
-    virtual void ResetPlayState();
     // The operation button of a kind 1..5, or null; on = shown and taking
     // input.
     CCorvaneButton* GetOperationButton(int kind);
@@ -441,10 +437,6 @@ protected:
     // thrown; a hidden row gives up a hidden tile for it. Null when the row
     // holds no such tile.
     CCardSprite* PutThrownTile(int position, int tileId, bool hiddenRow);
-    // The own draw of a reply into the own row: from the wall entry, or a
-    // free sprite when that entry is wrong or taken (the tile is never
-    // dropped). Null when it could not be placed.
-    CCardSprite* TakeOwnDraw(int tileId, int wallIndex);
     void OfferClaimsOnThrow(int thrower, int tile, std::span<const int32_t> chairOptions, int next);
     // Reads a meld notice into the placement record; position -1 when its
     // values are out of range. False when too short.
@@ -453,9 +445,6 @@ protected:
     int OnReplacementArrived(const EventRecord& record);
     void RenewOwnTileEvents();
     void HideDice();
-    // Any row holds a tile.
-    bool HasDealtTiles();
-    CCardSprite* GetEventSprite(const EventRecord& record);
     void SelectGangTile(CCardSprite& chosen);
     void ToggleChiTile(CCardSprite& chosen);
     void LiftHoveredTile(CCardSprite& hovered);
@@ -615,8 +604,8 @@ protected:
     int gangCandidateCount_ = 0;
     int gangPossible_ = 0;
     int32_t drawnTile_ = -1;
-    uint32_t dealSerial_ = 0;  // the hand whose dice are rolling
-    int replacementPending_ = 0;
+    // The table serial of the flower replacement on its way (0 none).
+    uint32_t replacementSerial_ = 0;
 
     // ---- Fields (clock) ----
     int clockDigitsId_ = 0;

@@ -10,6 +10,7 @@
 namespace tp = table_protocol;
 
 void CMahjongTableView::ClearOfferTable() {
+    drawnTile_ = -1;
     offers_.fill(OperationOffer{});
     for (OperationOffer& offer : offers_) {
         offer.tiles.fill(tp::kNoTile);
@@ -21,15 +22,18 @@ OperationOffer& CMahjongTableView::GetOffer(int kind) {
 }
 
 void CMahjongTableView::OfferOptionsAfterDraw(int options) {
-    const CCardSprite* drawn = GetHandSprite(kOwnPosition, 0);
-    if (drawn == nullptr) {
+    const CCardSprite* first = GetHandSprite(kOwnPosition, 0);
+    if (first == nullptr) {
         return;
     }
-    drawnTile_ = drawn->tile;
+    // The sorted row may hold the drawn tile anywhere; the draw named it.
+    if (!IsRealTile(drawnTile_)) {
+        drawnTile_ = first->tile;
+    }
     // A hu on the own draw is claimed on the own chair with the drawn tile.
     OperationOffer& hu = GetOffer(kOpHu);
     hu.chair = GetOwnChair();
-    hu.tile = drawn->tile;
+    hu.tile = drawnTile_;
     hu.huGangKind = 0;
     hu.anotherMayWin = 0;
     hu.offered = (options & tp::kOptionHu) != 0 ? 1 : 0;
@@ -69,13 +73,6 @@ int CMahjongTableView::OnCardSpriteEvent(const EventRecord& record) {
         default:
             return 1;
     }
-}
-
-CCardSprite* CMahjongTableView::GetEventSprite(const EventRecord& record) {
-    if (record.param1 < 0 || record.param1 >= kCardPoolSize) {
-        return nullptr;
-    }
-    return GetCardSprite(static_cast<int>(record.param1));
 }
 
 void CMahjongTableView::SelectGangTile(CCardSprite& chosen) {
@@ -121,9 +118,9 @@ void CMahjongTableView::LiftHoveredTile(CCardSprite& hovered) {
 void CMahjongTableView::DropOwnTile(CCardSprite& dropped) {
     // A tile let go well above its row is thrown; anywhere else it goes
     // back to its place.
-    const TablePoint home = GetRowPlace(kOwnPosition, dropped.handIndex);
-    const TablePoint size = GetTileSize(dropped.kind, kOwnPosition);
-    const bool aboveRow = dropped.GetY() < home.y - size.y;
+    TablePoint home;
+    TablePoint size;
+    const bool aboveRow = GetSpritePlace(dropped, home, size) && dropped.GetY() < home.y - size.y;
     if (aboveRow && GetTurnDirection() == 2 * kOwnPosition && IsHandDrawn(kOwnPosition) != 0 &&
         ThrowHandTile(dropped.handIndex) != 0) {
         return;

@@ -48,7 +48,6 @@ MeldRecord ToMeldRecord(const tp::OperationRecord& record) {
 // ---- Hand start, dice, deal ----
 
 void CMahjongTableView::ShowRoundInfo() {
-    ++dealSerial_;
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     BuildWall();
@@ -93,7 +92,7 @@ void CMahjongTableView::ThrowDice() {
         pairs = std::max(pairs, pair + 1);
     }
     PlaySound("SndDice");
-    PostEvent(MakeEventRecord(GetId(), kEventDiceDone, pairs, dealSerial_));
+    PostTableEvent(kEventDiceDone, pairs, 0);
 }
 
 void CMahjongTableView::HideDice() {
@@ -105,13 +104,13 @@ void CMahjongTableView::HideDice() {
 int CMahjongTableView::OnTableEvent(const EventRecord& record) {
     switch (record.event) {
         case kEventDiceDone:
-            // Dice of a hand the table has been cleared of deal nothing.
-            if (static_cast<uint32_t>(record.param2) == dealSerial_) {
+            // Steps of a hand the table has been cleared of do nothing.
+            if (IsCurrentTableEvent(record)) {
                 OnDiceThrown();
             }
             return 1;
         case kEventDealDone:
-            if (HasDealtTiles()) {
+            if (IsCurrentTableEvent(record)) {
                 OnDealDone();
             }
             return 1;
@@ -164,10 +163,10 @@ void CMahjongTableView::StartGame() {
 
 int CMahjongTableView::OnReplacementArrived(const EventRecord& record) {
     // A replacement for a table cleared meanwhile is not placed.
-    if (replacementPending_ == 0) {
+    if (replacementSerial_ == 0 || replacementSerial_ != GetTableSerial()) {
         return 1;
     }
-    replacementPending_ = 0;
+    replacementSerial_ = 0;
     // The block belongs to the event entry, which frees it after this.
     const auto* block = EventParamPointer<const uint8_t>(record.param1);
     const size_t length = record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
@@ -175,16 +174,17 @@ int CMahjongTableView::OnReplacementArrived(const EventRecord& record) {
     if (block == nullptr || !tp::ReadTableRecord(std::span(block, length), draw)) {
         return 1;
     }
-    if (draw.tile == tp::kNoTile || IsLookingOn()) {
+    if (!IsRealTile(draw.tile) || IsLookingOn()) {
         return 1;
     }
-    if (TakeOwnDraw(draw.tile, draw.wallIndex) == nullptr) {
+    if (DrawTileFromReply(kOwnPosition, draw.wallIndex, draw.tile) == nullptr) {
         return 1;
     }
     SortHand();
     if (CMahjongTableData* data = GetMahjongTableData()) {
         SetClockSeconds(data->GetDiscardTime());
     }
+    drawnTile_ = draw.tile;
     OfferOptionsAfterDraw(draw.options);
     RefreshHandSprites(kOwnPosition);
     return 1;
@@ -671,28 +671,7 @@ void CMahjongTableView::OnResultTimeout() {
     }
 }
 
-void CMahjongTableView::ResetPlayState() {
-    ++dealSerial_;
-    replacementPending_ = 0;
-    ClearOfferTable();
-    tableState_ = kStateNormal;
-    operationHeld_ = 0;
-    timedOut_ = 0;
-    throwWait_ = 0;
-    drawnTile_ = -1;
-    HideDice();
-}
-
 // ---- Helpers ----
-
-bool CMahjongTableView::HasDealtTiles() {
-    for (int position = 0; position < kPositions; ++position) {
-        if (GetRowCount(position) > 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 bool CMahjongTableView::IsTableChair(int chair) const {
     return chair >= 0 && chair < std::min(GetPlayerCount(), tp::kMaxChairs);

@@ -157,50 +157,15 @@ int CMahjongTableView::CatchCard() {
         RedrawDiscards(before);
     }
     ShowArrow(-1);
-    if (TakeOwnDraw(draw.tile, draw.wallIndex) == nullptr) {
+    if (!IsRealTile(draw.tile) ||
+        DrawTileFromReply(kOwnPosition, draw.wallIndex, draw.tile) == nullptr) {
         return 0;
     }
     SortHand();
+    drawnTile_ = draw.tile;
     OfferOptionsAfterDraw(draw.options);
     RefreshHandSprites(kOwnPosition);
     return 1;
-}
-
-CCardSprite* CMahjongTableView::TakeOwnDraw(int tileId, int wallIndex) {
-    if (!IsRealTile(tileId)) {
-        ZepLog("own draw: tile %d refused", tileId);
-        return nullptr;
-    }
-    if (GetWallSprite(wallIndex) != nullptr) {
-        if (CCardSprite* sprite = DealDrawnTile(kOwnPosition, wallIndex, tileId)) {
-            return sprite;
-        }
-    }
-    // The server gave the tile; a wall entry that is wrong or already taken
-    // must not lose it, so a free sprite carries it instead.
-    ZepLog("own draw: wall index %d not in the wall, tile %d placed from the pool", wallIndex,
-           tileId);
-    CCardSprite* sprite = GetFreeCardObject();
-    if (sprite == nullptr || GetHandSprite(kOwnPosition, 0) != nullptr) {
-        ZepLog("own draw: no place for tile %d", tileId);
-        return nullptr;
-    }
-    sprite->tile = tileId;
-    sprite->faceUp = 1;
-    sprite->kind = CCardSprite::kKindHand;
-    sprite->state = CCardSprite::kStateInHand;
-    sprite->position = kOwnPosition;
-    sprite->handIndex = 0;
-    sprite->handSize = static_cast<int>(GetHandSize());
-    sprite->active = 1;
-    sprite->visible = 1;
-    sprite->standing = 1;
-    if (!SetHandSprite(kOwnPosition, 0, sprite)) {
-        ReleaseSprite(sprite);
-        return nullptr;
-    }
-    sprite->Refresh();
-    return sprite;
 }
 
 int CMahjongTableView::ThrowHandTile(int index) {
@@ -218,6 +183,7 @@ int CMahjongTableView::ThrowHandTile(int index) {
     SetAllOperationButtons(0);
     PlaySound("SndThrow");
     turnFlags_[0] = 0;
+    drawnTile_ = -1;
     SetTableState(kStateNormal);
     if (CMahjongTableData* data = GetMahjongTableData()) {
         SetClockSeconds(data->GetDiscardTime());
@@ -271,6 +237,6 @@ int CMahjongTableView::DeclareOwnHua(int index) {
     if (PostTableBlock(kEventTableHeapB, reply.data(), reply.size(), kReplacementDelayMs) == 0) {
         return 0;
     }
-    replacementPending_ = 1;
+    replacementSerial_ = GetTableSerial();
     return 1;
 }
