@@ -272,6 +272,7 @@ void CMahjongTableView::Relayout() {
         sortHand->Invalidate();
     }
     LayoutOperationButtons();
+    LayoutClockAndPanels();
 }
 
 void CMahjongTableView::OnEnterRoom() {
