@@ -121,7 +121,11 @@ bool CMahjongTableView::IsHandKnown(int position) {
         }
     }
     const CCardSprite* drawn = GetCardSprite(rows_[position][0]);
-    return drawn != nullptr && IsRealTile(drawn->tile);
+    if (drawn != nullptr) {
+        return IsRealTile(drawn->tile);
+    }
+    // An empty own row of a player still takes its tiles face up.
+    return position == 3 && !IsLookingOn();
 }
 
 int CMahjongTableView::IsHandDrawn(int position) {
