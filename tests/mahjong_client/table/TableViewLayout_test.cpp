@@ -106,6 +106,19 @@ TEST_P(TableViewLayoutTest, TheFullWallTheDealtRowsAndTheThrownTilesLieApart) {
     }
     table->RefreshHandSprites(3);
     ExpectLaidOut("raised", 108 + 14 + 39 + 4);
+    // The operation buttons' row fits between the raised own tiles and
+    // everything above them.
+    double ownTop = 1e9;
+    double othersBottom = -1e9;
+    for (const Box& b : Shown()) {
+        const CCardSprite* sprite = table->GetCardSprite(b.pool);
+        if (sprite->kind == CCardSprite::kKindHand && sprite->position == 3) {
+            ownTop = std::min(ownTop, b.top);
+        } else {
+            othersBottom = std::max(othersBottom, b.bottom);
+        }
+    }
+    EXPECT_GE(ownTop - othersBottom, kButtonHeight + 4);
 }
 
 TEST_P(TableViewLayoutTest, FourGangsInEveryRowAndTheDiscardsLieApart) {
