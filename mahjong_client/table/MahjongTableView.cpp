@@ -58,6 +58,7 @@ CMahjongTableView::CMahjongTableView() {
         places.fill(-1);
     }
     cardMetrics_ = kBaseMetrics;
+    placeMetrics_ = kBaseMetrics;
 }
 
 CMahjongTableView::~CMahjongTableView() = default;
@@ -294,19 +295,25 @@ void CMahjongTableView::InitCardMetrics(int width, int height) {
     FrameRecord board;
     GetResourceFrame(&board, CSeatBoard::kBoardImage, 0);
     geometry_.board = board.record != nullptr ? board.height : 0;
-    // Tiles scale with the view's width against 800, and shrink further
-    // until the whole table fits the view.
-    double scale = std::min(geometry_.width / 800.0, 2.0);
-    for (int attempt = 0; attempt < 100 && scale > 0.05; ++attempt, scale *= 0.97) {
+    // The metrics of the smallest class below 1024 pixels; the larger
+    // classes scale them by W / 800.
+    const double classScale = width < 1024 ? 1.0 : width / 800.0;
+    for (int i = 0; i < kCardMetricCount; ++i) {
+        cardMetrics_[i] = static_cast<int>(std::lround(kBaseMetrics[i] * classScale));
+    }
+    // The tiles are drawn at the metrics times the tile scale: 1 or less,
+    // as far as the whole table needs to fit the view.
+    double scale = 1.0;
+    for (int attempt = 0; attempt < 120 && scale > 0.05; ++attempt, scale *= 0.97) {
         for (int i = 0; i < kCardMetricCount; ++i) {
-            cardMetrics_[i] =
-                kBaseMetrics[i] == 0
+            // Even sizes keep every tile's centre on a whole pixel.
+            placeMetrics_[i] =
+                cardMetrics_[i] == 0
                     ? 0
-                    : std::max(1, static_cast<int>(std::lround(kBaseMetrics[i] * scale)));
+                    : 2 * std::max(1, static_cast<int>(std::lround(cardMetrics_[i] * scale / 2)));
         }
-        if (MakeGeometry(scale)) {
-            tileScale_ = scale;
-            return;
+        if (MakeGeometry()) {
+            break;
         }
     }
     tileScale_ = scale;
@@ -314,6 +321,10 @@ void CMahjongTableView::InitCardMetrics(int width, int height) {
 
 int CMahjongTableView::GetCardMetric(int index) const {
     return index >= 0 && index < kCardMetricCount ? cardMetrics_[index] : 0;
+}
+
+int CMahjongTableView::GetPlaceMetric(int index) const {
+    return index >= 0 && index < kCardMetricCount ? placeMetrics_[index] : 0;
 }
 
 namespace {
@@ -333,8 +344,8 @@ int LongestRow(int tileStep, int meldStep, int groupGap, int meldGap) {
 
 }  // namespace
 
-bool CMahjongTableView::MakeGeometry(double /*scale*/) {
-    const auto& m = cardMetrics_;
+bool CMahjongTableView::MakeGeometry() {
+    const auto& m = placeMetrics_;
     TableGeometry& g = geometry_;
     const int right = g.left + g.width;
     const int bottom = g.top + g.height;
@@ -376,7 +387,7 @@ bool CMahjongTableView::MakeGeometry(double /*scale*/) {
 }
 
 TablePoint CMahjongTableView::RowTileSize(int position, bool meld) const {
-    const auto& m = cardMetrics_;
+    const auto& m = placeMetrics_;
     switch (position) {
         case 3:
             return meld ? TablePoint{m[2], m[15]} : TablePoint{m[0], m[1]};
@@ -406,7 +417,7 @@ bool CMahjongTableView::RowPlace(const CCardSprite& sprite, TablePoint& centre, 
         rows_[p][sprite.handIndex] != sprite.poolIndex) {
         return false;
     }
-    const auto& m = cardMetrics_;
+    const auto& m = placeMetrics_;
     std::array<int, kRowSize> order{};
     const int count = RowLayoutOrder(p, order);
     // Walk the row once for its length and the entry's offset.
@@ -469,8 +480,8 @@ bool CMahjongTableView::WallPlace(const CCardSprite& sprite, TablePoint& centre,
         return false;
     }
     const TableGeometry& g = geometry_;
-    const int length = cardMetrics_[13];
-    const int thickness = cardMetrics_[18];
+    const int length = placeMetrics_[13];
+    const int thickness = placeMetrics_[18];
     const int step = g.wallStep;
     const int outer = g.wallOuter;
     const int x0 = g.centreX - outer / 2;
@@ -508,8 +519,8 @@ bool CMahjongTableView::DiscardPlace(const CCardSprite& sprite, TablePoint& cent
         return false;
     }
     const TableGeometry& g = geometry_;
-    const int w = cardMetrics_[10];
-    const int h = cardMetrics_[11];
+    const int w = placeMetrics_[10];
+    const int h = placeMetrics_[11];
     const int half = kDiscardColumns * w / 2;
     const int column = slot % kDiscardColumns;
     const int line = slot / kDiscardColumns;
@@ -538,7 +549,7 @@ bool CMahjongTableView::DiscardPlace(const CCardSprite& sprite, TablePoint& cent
 
 TablePoint CMahjongTableView::GetThrownPlace(int position) const {
     const TableGeometry& g = geometry_;
-    const int quarter = kDiscardColumns * cardMetrics_[10] / 4;
+    const int quarter = kDiscardColumns * placeMetrics_[10] / 4;
     // The quarter of the centre square on the seat's side, towards the seat
     // that plays next.
     switch (position) {
@@ -572,7 +583,7 @@ bool CMahjongTableView::GetSpritePlace(const CCardSprite& sprite, TablePoint& ce
                 return false;
             }
             centre = GetThrownPlace(sprite.position);
-            size = {cardMetrics_[8], cardMetrics_[16]};
+            size = {placeMetrics_[8], placeMetrics_[16]};
             return true;
         default:
             return false;

@@ -276,8 +276,11 @@ public:
     virtual bool GetSpritePlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size);
     // The centre of the thrown tile of a position.
     TablePoint GetThrownPlace(int position) const;
-    // The view scale of the tiles.
+    // The scale the tiles are drawn at against the metrics (1 or less: as
+    // far as the table needs to fit the view).
     double GetTileScale() const { return tileScale_; }
+    // A metric as the tiles are laid out with it (times the tile scale).
+    int GetPlaceMetric(int index) const;
 
     // Table and hand start.
     void ClearTable() override;
@@ -483,6 +486,9 @@ public:
     int GetClockSeconds() const { return clockSeconds_; }
     bool IsClockRunning() const { return clockTickAction_ != 0; }
     virtual void OnClockTick(const EventRecord& record);
+    // A new run of 1000 ms ticks (80000107) carrying a new serial; the old
+    // run's ticks no longer count.
+    void RestartClockTicks();
     virtual void MoveTurnIndicator(int from, int to);
     virtual void OnPointerStep(const EventRecord& record);
     virtual int GetTurnDirection() const { return turnDirection_; }
@@ -563,6 +569,8 @@ protected:
     std::array<int, kPositions> meldCounts_{};
     std::array<int, kPositions> seatBoardIds_{};
     std::array<int, kCardMetricCount> cardMetrics_{};
+    // The metrics times the tile scale: what the tiles are laid out with.
+    std::array<int, kCardMetricCount> placeMetrics_{};
     double tileScale_ = 1.0;
     int readyMarkPlacement_ = 0;
     int sortHandPictureId_ = 0;
@@ -649,7 +657,7 @@ private:
     bool DiscardPlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size) const;
     // Lays the metrics out for the scale and answers whether the table fits
     // the view.
-    bool MakeGeometry(double scale);
+    bool MakeGeometry();
     void RefreshSprite(CCardSprite* sprite);
     // Fills the first free place of 1..31 (after `after`), shifting the tiles
     // behind it; false when the row is full.
