@@ -306,6 +306,14 @@ TEST_F(TableClockTest, TheAutoPlayStepRunsOnlyWhileAutoPlayIsOn) {
     view->drawn = 1;
     Seconds(4);
     EXPECT_EQ(view->calls.size(), 1u);
+    // With a pass offered it passes, at the second tick.
+    ASSERT_NE(view->GetOperationButton(kOpGuo), nullptr);
+    view->ShowOperationButtons(1);
+    view->SetOperationButton(kOpGuo, 1);
+    ASSERT_TRUE(view->IsOperationButtonOn(kOpGuo));
+    Seconds(2);
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"throw 0", "guo"}));
+    view->SetOperationButton(kOpGuo, 0);
 
     // A click on the table ends auto-play; outside it nothing changes.
     InputState outside;
