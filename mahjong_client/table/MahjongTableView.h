@@ -413,7 +413,6 @@ public:
     static constexpr int kEventLookCardAnswer = 80001147;
     static constexpr uint32_t kReplacementDelayMs = 200;
     static constexpr uint32_t kResultTimeoutMs = 15000;
-    static constexpr uint32_t kThrownLifeTimeMs = 3000;
     static constexpr int kLookCardBoxSeconds = 10;
     // Cancel button; an expired countdown answers with cancel.
     static constexpr int kLookCardBoxStyle = 0x1 | 0x4;
@@ -427,6 +426,7 @@ public:
     // input.
     CCorvaneButton* GetOperationButton(int kind);
     bool IsOperationButtonOn(int kind);
+    CCorvaneButton* GetStartButton() { return FindButton(startButtonId_); }
     int GetOperationHeld() const { return operationHeld_; }
     int GetThrowWait() const { return throwWait_; }
     int GetDrawnTile() const { return drawnTile_; }

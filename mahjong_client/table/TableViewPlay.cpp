@@ -702,20 +702,14 @@ int CMahjongTableView::CollectConcealedTiles(int position, std::span<int32_t> ou
 }
 
 CCardSprite* CMahjongTableView::PutThrownTile(int position, int tileId, bool hiddenRow) {
-    // A tile still lying in the last-thrown place was let pass: it joins
-    // the discards before the new one takes the place.
-    if (GetLastThrown(position) != nullptr) {
-        MoveThrownToDiscards(position);
-        RedrawDiscards(position);
-    }
+    // The place takes the tile just thrown (an earlier one there goes to
+    // the discards); a hidden row gives up a hidden tile and shows it now.
     CCardSprite* sprite = MoveTileToThrown(position, hiddenRow ? kHiddenTile : tileId);
     if (sprite == nullptr) {
         return nullptr;
     }
     sprite->tile = tileId;
     sprite->faceUp = 1;
-    sprite->lifeTime = kThrownLifeTimeMs;
-    sprite->state = CCardSprite::kStateJustThrown;
     sprite->Refresh();
     return sprite;
 }
