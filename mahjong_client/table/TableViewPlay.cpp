@@ -217,7 +217,7 @@ bool CMahjongTableView::OnCardThrown(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.thrower) ? ChairToPosition(notice.thrower) : -1;
+    const int p = SeatPositionOf(notice.thrower);
     if (p < 0 || !IsRealTile(notice.tile)) {
         ZepLog("card thrown: chair %d tile %d dropped", notice.thrower, notice.tile);
         return true;
@@ -320,7 +320,7 @@ bool CMahjongTableView::OnCardCaught(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.chair) ? ChairToPosition(notice.chair) : -1;
+    const int p = SeatPositionOf(notice.chair);
     if (p < 0 || !IsShownTile(notice.tile)) {
         ZepLog("seat draw: chair %d tile %d dropped", notice.chair, notice.tile);
         return true;
@@ -367,7 +367,7 @@ bool CMahjongTableView::OnGangHuNotice(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.ganger) ? ChairToPosition(notice.ganger) : -1;
+    const int p = SeatPositionOf(notice.ganger);
     if (p < 0 || !IsRealTile(notice.tile)) {
         ZepLog("gang hu notice: chair %d tile %d dropped", notice.ganger, notice.tile);
         return true;
@@ -398,7 +398,7 @@ bool CMahjongTableView::ReadMeldNotice(NotifyRecord record, MeldRecord& meld, in
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    position = IsTableChair(notice.head.chair) ? ChairToPosition(notice.head.chair) : -1;
+    position = SeatPositionOf(notice.head.chair);
     const bool sourceValid = IsTableChair(notice.offerChair);
     const bool tilesValid =
         IsRealTile(notice.tile) && std::ranges::all_of(notice.handTiles, [](int32_t tile) {
@@ -471,7 +471,7 @@ bool CMahjongTableView::OnCardsHua(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.chair) ? ChairToPosition(notice.chair) : -1;
+    const int p = SeatPositionOf(notice.chair);
     const bool replacementValid =
         notice.tile == tp::kNoTile ||
         (IsShownTile(notice.tile) && GetWallSprite(notice.wallIndex) != nullptr);
@@ -535,21 +535,20 @@ bool CMahjongTableView::OnAutoPlayStatus(NotifyRecord record) {
     return true;
 }
 
+// The seat board of the chair a status record's data starts with, or null.
+CSeatBoard* CMahjongTableView::StatusSeatBoard(const int32_t* data, int count) {
+    return data != nullptr && count >= 1 ? GetSeatBoard(SeatPositionOf(data[0])) : nullptr;
+}
+
 void CMahjongTableView::OnPlayerBack(int /*code*/, const int32_t* data, int count) {
-    if (data == nullptr || count < 1 || !IsTableChair(data[0])) {
-        return;
-    }
-    if (CSeatBoard* board = GetSeatBoard(ChairToPosition(data[0]))) {
+    if (CSeatBoard* board = StatusSeatBoard(data, count)) {
         board->SetOffline(0);
         board->SetAutoPlay(0);
     }
 }
 
 void CMahjongTableView::OnPlayerAutoPlay(int /*code*/, const int32_t* data, int count) {
-    if (data == nullptr || count < 1 || !IsTableChair(data[0])) {
-        return;
-    }
-    if (CSeatBoard* board = GetSeatBoard(ChairToPosition(data[0]))) {
+    if (CSeatBoard* board = StatusSeatBoard(data, count)) {
         board->SetAutoPlay(1);
     }
 }
@@ -675,6 +674,10 @@ void CMahjongTableView::OnResultTimeout() {
 
 bool CMahjongTableView::IsTableChair(int chair) const {
     return chair >= 0 && chair < std::min(GetPlayerCount(), tp::kMaxChairs);
+}
+
+int CMahjongTableView::SeatPositionOf(int chair) const {
+    return IsTableChair(chair) ? ChairToPosition(chair) : -1;
 }
 
 int CMahjongTableView::GetPreviousTurnPosition(int position) const {
