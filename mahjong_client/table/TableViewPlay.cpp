@@ -226,6 +226,9 @@ bool CMahjongTableView::OnCardThrown(NotifyRecord record) {
     if (playing && p == kOwnPosition && IsHandDrawn(kOwnPosition) == 0) {
         return true;  // the own throw is on the table already
     }
+    if (p == kOwnPosition) {
+        drawnTile_ = -1;  // thrown for the own seat by the server
+    }
     PlaySound("SndThrow");
     GetVoiceFile(p, notice.tile);
     if (PutThrownTile(p, notice.tile, !IsHandKnown(p)) == nullptr) {
