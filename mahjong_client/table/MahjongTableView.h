@@ -276,6 +276,9 @@ public:
     virtual bool GetSpritePlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size);
     // The centre of the thrown tile of a position.
     TablePoint GetThrownPlace(int position) const;
+    // The drawn size of a tile of the kind at the position (a row's
+    // concealed tile for kind 2).
+    TablePoint GetTileSize(int kind, int position) const;
     // The scale the tiles are drawn at against the metrics (1 or less: as
     // far as the table needs to fit the view).
     double GetTileScale() const { return tileScale_; }

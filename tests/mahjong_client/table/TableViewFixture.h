@@ -22,6 +22,7 @@
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/table/MahjongTableView.h"
+#include "platform/SdlEvents.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/mahjong_client/MahjongFrameWindow.h"
 
@@ -92,10 +93,10 @@ protected:
                 mahjong_frame_test::FramedPicture(sheets[s].second.first, sheets[s].second.second,
                                                   colours));
         }
-        Add("1366_deal02.png", mahjong_frame_test::SolidPicture(26, 20, kBack02));
-        Add("1366_deal13.png", mahjong_frame_test::SolidPicture(20, 28, kBack13));
+        Add("1366_deal02.png", picture_bytes::SolidRgbPng(26, 20, kBack02));
+        Add("1366_deal13.png", picture_bytes::SolidRgbPng(20, 28, kBack13));
         Add(std::string(CSeatBoard::kBoardImage) + ".png",
-            mahjong_frame_test::SolidPicture(200, 36, 0x202020));
+            picture_bytes::SolidRgbPng(200, 36, 0x202020));
         SetChair(0, false);
     }
     void TearDown() override { wnd.reset(); }
@@ -112,7 +113,8 @@ protected:
     }
 
     // The window with the table view of the given rectangle.
-    void Open(int width = 800, int height = 600, int left = 0, int top = 0) {
+    void Open(int width = 800, int height = 600, int left = 0, int top = 0,
+              CMahjongTableView* made = nullptr) {
         auto clock = time.MakeClock();
         clock->Reset(5000);
         wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
@@ -126,7 +128,7 @@ protected:
         }
         ASSERT_EQ(wnd->Initialize(root, resources), 1);
         Deliver();
-        table = new CMahjongTableView;
+        table = made != nullptr ? made : new CMahjongTableView;
         root->Register(table);
         table->SetViewRect(IntRect{left, top, left + width, top + height});
     }
@@ -141,6 +143,17 @@ protected:
         Deliver();
         time.AdvanceMs(11);
         wnd->RunFrame();
+    }
+    // A left click at the point, as a user makes it.
+    void Click(int x, int y) {
+        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
+        Frame();
     }
 
     // A hand start: banker, wall start, own tiles.
