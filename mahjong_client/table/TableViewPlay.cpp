@@ -259,17 +259,18 @@ void CMahjongTableView::OfferClaimsOnThrow(int thrower, int tile,
                    ? chairOptions[static_cast<size_t>(chair)]
                    : 0;
     };
-    // The two seats that neither threw nor are the own seat.
+    // The seats that neither threw nor are the own seat (one of them at a
+    // table of three).
     std::array<int, 2> others{-1, -1};
     size_t found = 0;
     for (int position = 0; position < kPositions && found < others.size(); ++position) {
-        if (position != throwerPosition && position != kOwnPosition) {
+        if (position != throwerPosition && position != kOwnPosition &&
+            IsTableChair(PositionToChair(position))) {
             others[found++] = position;
         }
     }
-    const bool fourSeats = GetPlayerCount() >= 4;
     const int32_t optionsA = optionsAt(others[0]);
-    const int32_t optionsB = fourSeats ? optionsAt(others[1]) : 0;
+    const int32_t optionsB = optionsAt(others[1]);
     const int32_t own = optionsAt(kOwnPosition);
     if (data != nullptr && data->GetClaimSkipRule() != 0 && optionsA == 0 && optionsB == 0 &&
         own == 0) {
