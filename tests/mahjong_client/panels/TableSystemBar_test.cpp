@@ -98,6 +98,9 @@ TEST_F(TableSystemBarTest, AMatchTableHasOnlyTheMatchListAboveTheChatAndNoStrips
     EXPECT_NE(Input(), nullptr);
     EXPECT_EQ(table->GetSeparatorCanvas(), nullptr);
     EXPECT_EQ(table->GetBackgroundCanvas(), nullptr);
+    // The chat box takes all the match list and the input bar leave.
+    Bars().SetViewRect(IntRect{0, 0, 300, 700});
+    EXPECT_EQ(table->GetChatBoxHeight(), 700 - Bars().GetMatchListBarHeight() - 60);
 }
 
 TEST_F(TableSystemBarTest, UserListColumnsByRoomKind) {
