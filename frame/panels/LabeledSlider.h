@@ -51,6 +51,9 @@ public:
     int GetValue() const { return value_; }
     int IsHovered() const { return hovered_; }
     int IsSliderEnabled() const { return enabled_; }
+    int GetOrientation() const { return orientation_; }
+    const FrameRecord& GetTrackFrame() const { return trackFrame_; }
+    const FrameRecord& GetThumbFrame() const { return thumbFrame_; }
     void SetSliderEnabled(int enabled);
     CCorvaneCanvas* GetTrack();
     CCorvaneCanvas* GetThumb();
