@@ -165,22 +165,26 @@ CCorvaneObject* CSystemBars::CreateUserListBar() {
     if (bar == nullptr) {
         return nullptr;
     }
-    CGameFrameApp* app = CGameFrameApp::Current();
-    bar->AddColumn(kColumnUser, 138, "用户名", 0, 0, 0);
-    if (app != nullptr && app->IsSilverRoom()) {
-        bar->AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
-        bar->AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
-        bar->AddColumn(kColumnWealth, 80, "财富等级", 0, 0, 0);
-        bar->AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
-        bar->AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
-    } else {
-        bar->AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
-        bar->AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
-        bar->AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
-        bar->AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
-    }
-    bar->Build();
+    AddRoomColumns(*bar);
     return bar;
+}
+
+void CSystemBars::AddRoomColumns(CUserListBar& bar) {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    bar.AddColumn(kColumnUser, 138, "用户名", 0, 0, 0);
+    if (app != nullptr && app->IsSilverRoom()) {
+        bar.AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
+        bar.AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
+        bar.AddColumn(kColumnWealth, 80, "财富等级", 0, 0, 0);
+        bar.AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
+        bar.AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
+    } else {
+        bar.AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
+        bar.AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
+        bar.AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
+        bar.AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
+    }
+    bar.Build();
 }
 
 CCorvaneObject* CSystemBars::CreateMatchListBar() {
@@ -204,12 +208,14 @@ CCorvaneObject* CSystemBars::CreateInputBar() {
     if (input == nullptr) {
         return nullptr;
     }
-    MakeSystemBarButtons();
+    if (MakeSystemBarButtons()) {
+        ShowQuickDeposit();
+    }
     LoadQuickPhrases();
     return input;
 }
 
-void CSystemBars::MakeSystemBarButtons() {
+bool CSystemBars::MakeSystemBarButtons() {
     CGameFrameApp* app = CGameFrameApp::Current();
     const bool safeBox = app != nullptr && app->CanUseSafeBoxInGame() != 0;
     auto make = [this](const SystemBarButton& entry) {
@@ -239,8 +245,8 @@ void CSystemBars::MakeSystemBarButtons() {
     }
     if (safeBox) {
         make(kSafeBoxBarButton);
-        ShowQuickDeposit();
     }
+    return safeBox;
 }
 
 // --- heights ---
