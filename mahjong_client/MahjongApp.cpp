@@ -1,6 +1,8 @@
 #include "mahjong_client/MahjongApp.h"
 
+#include "frame/view/GameFrameView.h"
 #include "mahjong_client/MahjongTableData.h"
+#include "mahjong_client/table/MahjongTableView.h"
 
 CMahjongApp::CMahjongApp(const char* gameCode, int defaultPort, int version, int subVersion)
     : CGameFrameApp(gameCode, defaultPort, version, subVersion) {}
@@ -9,14 +11,24 @@ CMahjongApp* CMahjongApp::CurrentMahjongApp() {
     return dynamic_cast<CMahjongApp*>(CGameFrameApp::Current());
 }
 
-void CMahjongApp::OnConnectionLost() {}
+void CMahjongApp::OnConnectionLost() {
+    if (IsOfflineMode()) {
+        return;
+    }
+    if (CMahjongTableView* view = GetMahjongTableView()) {
+        view->ClearTable();
+        view->OnGameStart();
+    }
+    SetRelaunchOnExit(true);
+    ShowNoticeBox(kConnectionLostText, 10, 0, nullptr);
+}
 
 CMahjongTableData* CMahjongApp::GetMahjongTableData() {
     return dynamic_cast<CMahjongTableData*>(GetTableData());
 }
 
 CMahjongTableView* CMahjongApp::GetMahjongTableView() const {
-    return nullptr;
+    return dynamic_cast<CMahjongTableView*>(GetGameView());
 }
 
 bool CMahjongApp::InitInstance() {

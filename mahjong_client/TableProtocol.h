@@ -123,10 +123,10 @@ struct RequestHead {
 struct OperationRecord {
     static constexpr size_t kSize = 64;
     RequestHead head;
-    int32_t offerChair = 0;          // chair of the offer (the thrower), or the own chair
-    int32_t tile = 0;                // the tile of the play
-    Words<3> handTiles{-1, -1, -1};  // own tiles of the meld; -1 unused
-    int32_t kind = 0;                // gang query: kGangOnThrownTile / kGangOwn
+    int32_t offerChair = 0;  // chair of the offer (the thrower), or the own chair
+    int32_t tile = 0;        // the tile of the play
+    Words<3> handTiles{};    // own tiles of the meld; -1 unused
+    int32_t kind = 0;        // gang query: kGangOnThrownTile / kGangOwn
     Words<6> reserved{};
 
     static constexpr void Fields(auto& self, auto& f) {
@@ -157,7 +157,7 @@ struct ChiClaimRecord {
     RequestHead head;
     int32_t thrower = 0;
     int32_t tile = 0;
-    Words<2> ownTiles{-1, -1};  // the two raised own tiles
+    Words<2> ownTiles{};  // the two raised own tiles
     int32_t endMark = -1;
     Words<7> reserved{};
 
@@ -216,6 +216,7 @@ struct DrawReply {
 // The reply of the gang query 229015: each chair's option word.
 struct GangQueryReply {
     static constexpr size_t kSize = 48;
+    static constexpr size_t kMinSize = 0;  // read as far as it reaches
     Words<4> head{};
     Words<kMaxChairs> chairOptions{};
 

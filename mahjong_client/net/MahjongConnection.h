@@ -43,6 +43,12 @@ public:
     // Any game request; with wait the reply and result come back.
     virtual int SendGameRequest(uint32_t requestId, std::span<const uint8_t> body, int wait,
                                 uint32_t& result, std::vector<uint8_t>& reply);
+    // Any game request; with wait a reply that came goes to the
+    // application's notification handler as a 229500 status record. A
+    // record the handler refuses is reported as a failed notification; the
+    // reply is freed here, once, either way. The send's result.
+    virtual int SendGameRequestAndReport(uint32_t requestId, std::span<const uint8_t> body,
+                                         int wait);
     // A request with the 64-byte operation record as body (head filled here).
     virtual int SendOperation(uint32_t requestId, table_protocol::OperationRecord record,
                               uint32_t& result, std::vector<uint8_t>& reply);
@@ -70,6 +76,8 @@ public:
     virtual int SendLookCardAsk(int32_t watchedChair);
 
 private:
+    // Hands a waited request's reply to the notification handler as 229500.
+    void PassReplyToHandler(std::span<const uint8_t> reply);
     // Sends a waited request whose reply only its result matters.
     int SendWaited(uint32_t requestId, std::span<const uint8_t> body, uint32_t& result);
 };

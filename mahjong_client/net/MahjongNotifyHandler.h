@@ -73,4 +73,13 @@ protected:
     // True when the chair is a seat of the table and has a screen position;
     // else one log line.
     bool IsSeatChair(int32_t id, int32_t chair) const;
+
+private:
+    // Checks a meld notice's length (refusing a short one) and its two
+    // chairs.
+    bool IsMeldNoticeValid(int32_t id, Record record) const;
+    // Hands the record to the view's operation; a view that finds it short
+    // refuses it the same way.
+    void PassToView(int32_t id, Record record,
+                    bool (CMahjongTableView::*operation)(std::span<const uint8_t>)) const;
 };
