@@ -24,6 +24,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -370,6 +372,21 @@ public:
 
     // ---- Clock, pointer, auto-play, panels, sounds, events (clock) ----
 
+    // Skin items of the clock, pointer, deposit panel and tool buttons.
+    static constexpr char kClockDigitsImage[] = "digit_Clock_big";
+    static constexpr char kClockHandImage[] = "clock_hand_big";  // a frame per direction
+    static constexpr char kArrowImage[] = "bit_arrow";           // a frame per position
+    static constexpr char kDepositImage[] = "gameinfo_bk_big";
+    static constexpr char kDepositDigitsImage[] = "digit_basesdeposit_big";
+    static constexpr char kVolumeButtonImage[] = "btn_Volume";
+    static constexpr char kVolumePanelImage[] = "bit_volumebk";
+    static constexpr char kSliderTrackImage[] = "slider_bk";
+    static constexpr char kSliderThumbImage[] = "slider_bar";
+    static constexpr uint32_t kClockTickMs = 1000;
+    static constexpr uint32_t kPointerStepMs = 100;
+    static constexpr int kHuAnchorMargin = 35;
+
+    // Every event is answered 1; see TableViewEvents.cpp for the table.
     int OnEvent(const EventRecord& record) override;
 
     // Turn, clock and pointer.
@@ -378,20 +395,29 @@ public:
     virtual void StopTurnClock();
     virtual void SetClockSeconds(int seconds);
     int GetClockSeconds() const { return clockSeconds_; }
+    bool IsClockRunning() const { return clockTickAction_ != 0; }
     virtual void OnClockTick(const EventRecord& record);
     virtual void MoveTurnIndicator(int from, int to);
     virtual void OnPointerStep(const EventRecord& record);
     virtual int GetTurnDirection() const { return turnDirection_; }
+    // The direction the pointer shows now (-1 before the first).
+    int GetPointerShown() const { return pointerShown_; }
     virtual void ShowArrow(int position);
     virtual void OnTimerTick();
     virtual void OnTurnTimeOut();
     virtual void QuickCatch();
+    // Whether an operation button is shown and takes input (an offer is
+    // open to the player).
+    bool IsAnyOperationButtonOn();
     // The win-picture point of a position.
     virtual TablePoint GetHuAnchor(int position);
+    int GetTurnFlag(int index) const;
+    void ClearTurnFlag(int index);
 
     // Auto-play.
     virtual void SetAutoPlayState(int state);
     int GetAutoPlayState() const { return autoPlayState_; }
+    int IsAutoPlay() const { return autoPlay_; }
     virtual void ToggleAutoPlay();
 
     // Clock, deposit panel and tool buttons.
@@ -404,6 +430,20 @@ public:
     virtual void OnMusicVolumeChanged();
     virtual void OnSoundVolumeChanged();
     virtual void ToggleSetDlg() {}
+    // Places clock, pointer, arrows, deposit panel and the volume button and
+    // panel in the view's rectangle.
+    virtual void LayoutClockAndPanels();
+    CDigitDisplay* GetClockDigits();
+    CCorvanePicture* GetClockHand();
+    CCorvanePicture* GetArrow(int position);
+    CCorvaneCanvas* GetDepositPanel();
+    CDigitDisplay* GetDepositDigits();
+    CCorvaneButton* GetVolumeButton();
+    CCorvaneObject* GetVolumePanel();
+    CSliderBar* GetMusicSlider();
+    CSliderBar* GetSoundSlider();
+    float GetMusicScale() const { return musicScale_; }
+    float GetSoundScale() const { return soundScale_; }
 
     // Sounds and voices.
     virtual void PlaySound(const char* name);
@@ -412,6 +452,19 @@ public:
     virtual int GetVoiceIndex(int tileId) const;
     virtual const char* GetOperationSoundName(int kind) const;
     virtual void PlayBackgroundMusic();
+
+    // Frame events that reach empty operations here.
+    virtual void OnRoundNotice() {}                                          // 80000002
+    virtual void OnLookerEnter(const uint8_t* /*user*/, size_t /*length*/) {}  // 80000015
+    virtual void OnLookerLeave(const uint8_t* /*user*/, size_t /*length*/) {}  // 80000017
+
+    // Heap blocks of the table events 80001113 and 80001114: a copy of the
+    // bytes that the view owns until the event has reached OnTableEvent
+    // (param1 the byte count, param2 the copy); freed once then, handled
+    // or not. The delayed action's handle, or 0 (nothing kept) when it
+    // could not be started.
+    uint64_t PostTableBlock(int event, const void* data, size_t size, uint32_t delayMs);
+    size_t GetPendingBlockCount() const { return tableBlocks_.size(); }
 
 protected:
     // ---- Fields (view) ----
@@ -454,12 +507,15 @@ protected:
 
     // ---- Fields (clock) ----
     int clockDigitsId_ = 0;
-    int clockPictureId_ = 0;
-    int clockBackgroundId_ = 0;
+    int clockPictureId_ = 0;  // the clock hand, the pointer of the turn
     uint64_t clockTickAction_ = 0;
+    uint32_t clockSerial_ = 0;  // carried by each tick of the running clock
     int clockSeconds_ = 0;
+    int clockTicks_ = 0;      // ticks of the current countdown
+    int clockTimedOut_ = 0;   // the current countdown has run OnTurnTimeOut
     int turnDirection_ = 6;
-    uint32_t pointerSerial_ = 0;
+    int pointerShown_ = -1;
+    uint32_t pointerSerial_ = 0;  // carried by each step of the current chain
     std::array<int, 3> turnFlags_{};
     std::array<int, kPositions> arrowIds_{};
     int autoPlay_ = 0;
@@ -477,4 +533,5 @@ protected:
     int depositPanelId_ = 0;
     int depositWildCanvasId_ = 0;
     int depositDigitsId_ = 0;
+    std::map<uintptr_t, std::unique_ptr<uint8_t[]>> tableBlocks_;
 };
