@@ -177,6 +177,29 @@ size_t TableSession::FailureReports() const {
         frame_requests::kReportNotifyFailure);
 }
 
+int TableSession::LogLinesWith(const std::string& text) const {
+    int lines = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+        if (entry.path().extension() != ".log") {
+            continue;
+        }
+        const auto bytes = platform::ReadWholeFile(entry.path().string());
+        if (!bytes) {
+            continue;
+        }
+        const std::string content(bytes->begin(), bytes->end());
+        size_t start = 0;
+        while (start < content.size()) {
+            size_t end = content.find("\r\n", start);
+            end = end == std::string::npos ? content.size() : end;
+            lines += content.substr(start, end - start).find(text) != std::string::npos ? 1 : 0;
+            start = end + 2;
+        }
+    }
+    return lines;
+}
+
 IntRect TableSession::MainGameRect() {
     CCorvaneView* game = view_ != nullptr ? view_->GetMainGame() : nullptr;
     return game != nullptr ? game->GetViewRect() : IntRect{};

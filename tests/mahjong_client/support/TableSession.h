@@ -88,6 +88,9 @@ public:
     int Finished() const;
     // How many 201162 failure reports reached the server.
     size_t FailureReports() const;
+    // Lines of the program's logs (in the session's program folder) that
+    // hold the text.
+    int LogLinesWith(const std::string& text) const;
 
 private:
     GdiPaintModule* Painter();
