@@ -105,6 +105,11 @@ int CSeatBoard::SeatCount() {
 
 void CSeatBoard::CreateObjects(int position) {
     position_ = position;
+    // The parts are made once; a second call only moves the board to the
+    // new position's number.
+    if (GetBoardCanvas() != nullptr) {
+        return;
+    }
     const FrameRecord board = GetSkinFrame(kBoardImage, 0);
     CCorvaneCanvas* canvas =
         CreateCanvas(std::max(board.width, 1), std::max(board.height, 1), kColorKey);

@@ -33,17 +33,6 @@ inline constexpr int kSceneWidth = 1024;
 inline constexpr int kSceneHeight = 738;
 inline constexpr int32_t kFirstUserId = 100;  // chair c holds user 100 + c
 
-// A one-colour RGB picture; colour 0x00BBGGRR.
-inline picture_bytes::Bytes SolidPicture(int width, int height, uint32_t color) {
-    picture_bytes::Bytes samples;
-    for (int i = 0; i < width * height; ++i) {
-        samples.push_back(static_cast<uint8_t>(color & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        samples.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    return picture_bytes::Png(width, height, 2, samples);
-}
-
 // A picture of one frame per colour, each frame filled with its colour.
 inline picture_bytes::Bytes FramedPicture(int width, int height,
                                           const std::vector<uint32_t>& colors) {
@@ -162,7 +151,7 @@ protected:
         platform::SetScreenForTesting({0, 0, width, height + 30}, {0, 0, width, height});
     }
     void AddImage(const std::string& name, int width, int height, uint32_t color) {
-        images.emplace_back(name + ".png", SolidPicture(width, height, color));
+        images.emplace_back(name + ".png", picture_bytes::SolidRgbPng(width, height, color));
     }
     void AddFramed(const std::string& name, int width, int height,
                    const std::vector<uint32_t>& colors) {

@@ -76,6 +76,13 @@ TEST_F(SeatBoardTest, TheBoardIsBuiltOnItsPictureWithItsPartsJustAboveIt) {
         EXPECT_EQ(canvas->HasChild(part->GetId()), 1);
     }
     EXPECT_EQ(board->GetReadyMark(), nullptr);  // made on first use
+
+    // Built once: a second call keeps the parts and takes the position.
+    const size_t children = canvas->GetChildCount();
+    board->CreateObjects(1);
+    EXPECT_EQ(board->GetBoardCanvas(), canvas);
+    EXPECT_EQ(canvas->GetChildCount(), children);
+    EXPECT_EQ(board->GetPosition(), 1);
 }
 
 TEST_F(SeatBoardTest, AChairOutsideZeroToSevenChangesNothing) {
