@@ -24,8 +24,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <span>
 #include <string>
 
@@ -454,17 +452,16 @@ public:
     virtual void PlayBackgroundMusic();
 
     // Frame events that reach empty operations here.
-    virtual void OnRoundNotice() {}                                          // 80000002
+    virtual void OnRoundNotice() {}                                            // 80000002
     virtual void OnLookerEnter(const uint8_t* /*user*/, size_t /*length*/) {}  // 80000015
     virtual void OnLookerLeave(const uint8_t* /*user*/, size_t /*length*/) {}  // 80000017
 
-    // Heap blocks of the table events 80001113 and 80001114: a copy of the
-    // bytes that the view owns until the event has reached OnTableEvent
-    // (param1 the byte count, param2 the copy); freed once then, handled
-    // or not. The delayed action's handle, or 0 (nothing kept) when it
-    // could not be started.
+    // Posts a table event (80001113, 80001114) carrying a copy of the
+    // bytes in a heap block (param1 the block from AllocEventBlock, param2
+    // its byte count). OnEvent frees the block after OnTableEvent, handled
+    // or not; handlers never free it. The delayed action's handle, or 0
+    // (nothing posted, nothing kept) when it could not be made.
     uint64_t PostTableBlock(int event, const void* data, size_t size, uint32_t delayMs);
-    size_t GetPendingBlockCount() const { return tableBlocks_.size(); }
 
 protected:
     // ---- Fields (view) ----
@@ -511,8 +508,8 @@ protected:
     uint64_t clockTickAction_ = 0;
     uint32_t clockSerial_ = 0;  // carried by each tick of the running clock
     int clockSeconds_ = 0;
-    int clockTicks_ = 0;      // ticks of the current countdown
-    int clockTimedOut_ = 0;   // the current countdown has run OnTurnTimeOut
+    int clockTicks_ = 0;     // ticks of the current countdown
+    int clockTimedOut_ = 0;  // the current countdown has run OnTurnTimeOut
     int turnDirection_ = 6;
     int pointerShown_ = -1;
     uint32_t pointerSerial_ = 0;  // carried by each step of the current chain
@@ -533,5 +530,4 @@ protected:
     int depositPanelId_ = 0;
     int depositWildCanvasId_ = 0;
     int depositDigitsId_ = 0;
-    std::map<uintptr_t, std::unique_ptr<uint8_t[]>> tableBlocks_;
 };

@@ -7,7 +7,6 @@
 #include "frame/GameRecords.h"
 #include "frame/RecordFields.h"
 #include "mahjong_client/table/MahjongTableView.h"
-#include "zep/ZepLog.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ constexpr int kEventLookerEnter = 80000015;
 constexpr int kEventUserLeaveTable = 80000016;
 constexpr int kEventLookerLeave = 80000017;
 constexpr int kEventRandomTable = 80000018;
-constexpr int kEventSettings = 80000084;
+constexpr int kEventOpenSettingsDialog = 80000084;
 
 // The view's own events that carry nothing for a handler.
 constexpr int kEventTableStepFirst = 80001107;
@@ -50,17 +49,18 @@ int ChairOfUser(const EventRecord& record) {
 
 uint64_t CMahjongTableView::PostTableBlock(int event, const void* data, size_t size,
                                            uint32_t delayMs) {
-    auto block = std::make_unique<uint8_t[]>(size > 0 ? size : 1);
-    if (data != nullptr && size > 0) {
-        std::memcpy(block.get(), data, size);
+    void* block = AllocEventBlock(size);
+    if (block == nullptr) {
+        return 0;
     }
-    const auto key = reinterpret_cast<uintptr_t>(block.get());
+    if (data != nullptr && size > 0) {
+        std::memcpy(block, data, size);
+    }
     const EventRecord record =
-        MakeEventRecord(GetId(), event, static_cast<intptr_t>(size), static_cast<intptr_t>(key));
-    tableBlocks_.emplace(key, std::move(block));
+        MakeEventRecord(GetId(), event, EventParam(block), static_cast<intptr_t>(size));
     const uint64_t action = PostEventAfter(delayMs, record);
     if (action == 0) {
-        tableBlocks_.erase(key);
+        FreeEventBlock(block);
     }
     return action;
 }
@@ -69,17 +69,10 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
     const int id = record.event;
     if (id >= kEventTableFirst && id < kEventTableLast) {
         if (id == kEventTableHeapA || id == kEventTableHeapB) {
-            // The block goes to the handler only while the view still owns
-            // it, and is freed after it, once.
-            auto block = tableBlocks_.find(static_cast<uintptr_t>(record.param2));
-            if (block == tableBlocks_.end()) {
-                ZepLog("table event %d: its block is gone", id);
-                OnTableEvent(MakeEventRecord(record.target, id, 0, 0));
-                return 1;
-            }
-            auto owned = std::move(block->second);
-            tableBlocks_.erase(block);
+            // The entry owns the block: it is freed here, once, whether the
+            // step took it or not.
             OnTableEvent(record);
+            FreeEventBlock(EventParamPointer<void>(record.param1));
             return 1;
         }
         if (id >= kEventTableStepFirst && id <= kEventTableStepLast) {
@@ -168,7 +161,7 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
             ClearTable();
             RefreshSeatBoards();
             break;
-        case kEventSettings:
+        case kEventOpenSettingsDialog:
             ToggleSetDlg();
             break;
         case kEventPlayMusic:

@@ -12,7 +12,6 @@ namespace {
 
 // The audio library's volume attribute.
 constexpr uint32_t kVolumeAttribute = 2;
-constexpr int kTileIdCount = 144;
 
 }  // namespace
 
@@ -37,7 +36,7 @@ std::string CMahjongTableView::GetVoiceFileByName(int /*position*/, const char* 
 }
 
 int CMahjongTableView::GetVoiceIndex(int tileId) const {
-    if (tileId < 0 || tileId >= kTileIdCount) {
+    if (!IsRealTile(tileId)) {
         return -1;
     }
     return GetCardShape(tileId) * 10 + GetCardValue(tileId);
