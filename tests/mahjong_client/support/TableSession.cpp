@@ -160,6 +160,24 @@ bool TableSession::Deliver(int32_t id, const std::vector<uint8_t>& record) {
     return RunUntil([&] { return Finished() > before; });
 }
 
+bool TableSession::StartHand(const HandStart& start) {
+    if (!Deliver(kHandStartId, HandStartRecord(start))) {
+        return false;
+    }
+    CMahjongTableView& table = Table();
+    const bool dealt = RunUntil([&] {
+        for (int chair = 0; chair < 4; ++chair) {
+            const int position = table.ChairToPosition(chair);
+            if (position < 0 || table.GetRowCount(position) != start.tilesHeld[chair]) {
+                return false;
+            }
+        }
+        return true;
+    });
+    Run(100);  // the steps after the deal
+    return dealt;
+}
+
 void TableSession::Run(uint32_t ms) {
     PumpUntil([] { return false; }, ms);
 }

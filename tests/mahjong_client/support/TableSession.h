@@ -24,6 +24,7 @@
 #include "frame/LaunchRecordBuilder.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/frame/TestHallWindow.h"
+#include "tests/mahjong_client/support/HandRecords.h"
 #include "tests/mahjong_client/support/TableApp.h"
 #include "tests/mahjong_client/support/TableServer.h"
 
@@ -68,6 +69,9 @@ public:
     // Sends the notification as server frames and waits until the frame
     // window finished it; false at the time-out.
     bool Deliver(int32_t id, const std::vector<uint8_t>& record);
+    // Sends the hand start (211040) and waits until the deal is done: every
+    // row holds the tiles the record gives its chair; false at the time-out.
+    bool StartHand(const HandStart& start);
     // Runs the UI thread's messages (engine frames included) for ms.
     void Run(uint32_t ms);
     bool RunUntil(const std::function<bool()>& done, uint32_t timeoutMs = kWaitMs);
