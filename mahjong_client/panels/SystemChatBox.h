@@ -6,6 +6,8 @@
 //  - The middle slice repeats only while it starts above the bottom slice;
 //    the bottom slice always ends at the box's bottom edge, over the top
 //    slice when the box is shorter than both.
+//  - The view's sizing, text area and the hook before painting are the
+//    frame box's DrawBackground.
 
 #include "frame/panels/ChatBox.h"
 
@@ -14,6 +16,6 @@ public:
     CSystemChatBox();
     ~CSystemChatBox() override;
 
-    // Paints the three slices into the rich-text view, sized to the box.
-    void DrawBackground() override;
+protected:
+    void PaintBackground(CCorvaneRichText& view, int width, int height) override;
 };

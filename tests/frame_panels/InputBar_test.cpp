@@ -243,7 +243,8 @@ TEST_F(QuickSilverTest, AnotherMenuReplacesTheFirstAndTheCloseEventHidesIt) {
     OpenMenu();
     const int first = bar->GetQuickSilverMenu()->GetId();
     bar->ShowQuickDepositPopup(100, 20);
-    Frame();
+    // The old menu goes at a later step of the engine's actions.
+    RunMs(100);
     EXPECT_EQ(side->FindObjectById(first), nullptr);
     ClickOn(*safeBoxButton);
     ASSERT_TRUE(bar->GetQuickSilverMenu()->IsVisible());

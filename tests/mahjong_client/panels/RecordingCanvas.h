@@ -41,16 +41,21 @@ public:
         CCorvaneCanvas::SetPenColor(color, alpha);
     }
     void SetFont(int height, int weight, const char* face) override {
-        Write("font " + Ints({height, weight}) + " " + face);
+        Write("font " + std::to_string(height) + " " + std::to_string(weight) + " " + face);
         CCorvaneCanvas::SetFont(height, weight, face);
     }
     void DrawText(int x, int y, const char* text) override {
-        Write("text " + Ints({x, y}) + " " + text);
+        if (!inCentred_) {
+            Write("text " + Ints({x, y}) + " " + text);
+        }
         CCorvaneCanvas::DrawText(x, y, text);
     }
+    // One line for the centred text, not one more for the text it draws.
     void DrawTextCentered(int cx, int cy, const char* text) override {
         Write("centred " + Ints({cx, cy}) + " " + text);
+        inCentred_ = true;
         CCorvaneCanvas::DrawTextCentered(cx, cy, text);
+        inCentred_ = false;
     }
 
 private:
@@ -64,6 +69,7 @@ private:
     void Write(const std::string& line) { log_->push_back(line); }
 
     Log* log_;
+    bool inCentred_ = false;
 };
 
 // The bar with every canvas it makes itself recording into log.

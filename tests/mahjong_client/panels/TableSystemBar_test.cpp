@@ -13,6 +13,7 @@
 #include "mahjong_client/panels/SystemChatBox.h"
 #include "mahjong_client/panels/SystemInputBar.h"
 #include "mahjong_client/panels/SystemUserListBar.h"
+#include "mahjong_client/panels/TablePanels.h"
 #include "tests/frame_panels/BarWindow.h"
 #include "tests/frame_panels/SidePanelFixture.h"
 
@@ -335,3 +336,14 @@ TEST_F(BarWindowTest, OnA600HighSurfaceTheChatBoxIs6ShortOfTheRoomLeft) {
 
 }  // namespace
 }  // namespace bars_test
+
+TEST(TablePanelFactories, TheSidePanelIsTheTablesAndTheOtherFactoriesTheFrames) {
+    FramePanelFactories factories = MakeTablePanelFactories();
+    ASSERT_TRUE(factories.systemBars);
+    std::unique_ptr<CCorvaneView> panel(factories.systemBars());
+    EXPECT_NE(dynamic_cast<CTableSystemBar*>(panel.get()), nullptr);
+    EXPECT_TRUE(factories.splitterBar);
+    EXPECT_TRUE(factories.forceQuitBox);
+    EXPECT_TRUE(factories.exitRequestBox);
+    EXPECT_TRUE(factories.infoBox);
+}
