@@ -59,9 +59,12 @@ public:
     CCorvaneCanvas* GetThumb();
     CCorvaneCanvas* GetLabel();
 
+protected:
+    // The label's box and the value in it.
+    void DrawLabel();
+
 private:
     void PlaceThumb();
-    void DrawLabel();
     void DragTo(const InputState& input);
     void PressTrack(const InputState& input);
     void ApplyUserValue(int value);

@@ -1,7 +1,6 @@
 #include "mahjong_client/panels/SliderBar.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/EngineEvents.h"
@@ -9,10 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kLabelBack = 0xf7f2f1;
-constexpr uint32_t kLabelText = 0x575757;
-constexpr char kLabelFace[] = "宋体";
-constexpr int kLabelFontSize = 12;
 constexpr int kVerticalLabelOffset = 18;
 constexpr int kHorizontalLabelOffset = 20;
 constexpr double kFillAbove = 0.05;
@@ -131,27 +126,13 @@ void CSliderBar::DrawFill() {
     fill->SetPos(track->GetX(), track->GetBottom() - rows / 2.0);
 }
 
-void CSliderBar::RedrawLabel() {
-    CCorvaneCanvas* label = GetLabel();
-    if (label == nullptr) {
-        return;
-    }
-    label->Clear();
-    label->SetPenColor(kLabelText, 1.0);
-    label->DrawRect(1, 1, 1 + 23, 1 + 18, 0);
-    label->SetFont(kLabelFontSize, 400, kLabelFace);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", GetValue());
-    label->DrawTextCentered(12, 10, text);
-}
-
 void CSliderBar::Redraw() {
     DrawTrackAndThumb();
     PlaceThumbAndLabel();
     DrawFill();
     if (CCorvaneCanvas* label = GetLabel()) {
         if (IsSliderEnabled() != 0 && label->IsVisible() != 0) {
-            RedrawLabel();
+            DrawLabel();
         }
         label->Hide();
     }

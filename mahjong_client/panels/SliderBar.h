@@ -55,7 +55,6 @@ private:
     void DrawTrackAndThumb();
     void PlaceThumbAndLabel();
     void DrawFill();
-    void RedrawLabel();
 
     FrameRecord fillFrame_;
     int fillId_ = 0;

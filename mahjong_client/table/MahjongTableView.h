@@ -423,6 +423,9 @@ public:
     int GetClockSeconds() const { return clockSeconds_; }
     bool IsClockRunning() const { return clockTickAction_ != 0; }
     virtual void OnClockTick(const EventRecord& record);
+    // A new run of 1000 ms ticks (80000107) carrying a new serial; the old
+    // run's ticks no longer count.
+    void RestartClockTicks();
     virtual void MoveTurnIndicator(int from, int to);
     virtual void OnPointerStep(const EventRecord& record);
     virtual int GetTurnDirection() const { return turnDirection_; }

@@ -100,16 +100,20 @@ void CMahjongTableView::StartTurnClock() {
         hand->Show();
         hand->Invalidate();
     }
+    RestartClockTicks();
+    SetAutoPlayState(0);
+    if (CSeatBoard* board = GetSeatBoard(kClockBoardPosition)) {
+        board->SetAutoPlay(0);
+    }
+}
+
+void CMahjongTableView::RestartClockTicks() {
     if (clockTickAction_ != 0) {
         StopAction(clockTickAction_);
     }
     ++clockSerial_;
     const EventRecord tick = MakeEventRecord(GetId(), kEventClockTick, clockSerial_, 0);
     clockTickAction_ = DelayedEventAction(kClockTickMs, 0, &tick);
-    SetAutoPlayState(0);
-    if (CSeatBoard* board = GetSeatBoard(kClockBoardPosition)) {
-        board->SetAutoPlay(0);
-    }
 }
 
 void CMahjongTableView::StopTurnClock() {
@@ -145,10 +149,7 @@ void CMahjongTableView::SetClockSeconds(int seconds) {
     // A running clock starts its seconds afresh: the old run's ticks are
     // refused from here on.
     if (clockTickAction_ != 0) {
-        StopAction(clockTickAction_);
-        ++clockSerial_;
-        const EventRecord tick = MakeEventRecord(GetId(), kEventClockTick, clockSerial_, 0);
-        clockTickAction_ = DelayedEventAction(kClockTickMs, 0, &tick);
+        RestartClockTicks();
     }
 }
 
