@@ -272,6 +272,7 @@ void CMahjongTableView::Relayout() {
         sortHand->Invalidate();
     }
     LayoutOperationButtons();
+    LayoutClockAndPanels();
 }
 
 void CMahjongTableView::OnEnterRoom() {
@@ -561,6 +562,22 @@ TablePoint CMahjongTableView::GetThrownPlace(int position) const {
             return {g.centreX - quarter, g.centreY - quarter};
         default:
             return {g.centreX - quarter, g.centreY + quarter};
+    }
+}
+
+TablePoint CMahjongTableView::GetTileSize(int kind, int position) const {
+    const auto& m = placeMetrics_;
+    switch (kind) {
+        case CCardSprite::kKindWall:
+            return position == 0 || position == 2 ? TablePoint{m[18], m[13]}
+                                                  : TablePoint{m[13], m[18]};
+        case CCardSprite::kKindDiscard:
+            return position == 0 || position == 2 ? TablePoint{m[11], m[10]}
+                                                  : TablePoint{m[10], m[11]};
+        case CCardSprite::kKindThrown:
+            return {m[8], m[16]};
+        default:
+            return RowTileSize(std::clamp(position, 0, kPositions - 1), false);
     }
 }
 

@@ -276,6 +276,9 @@ public:
     virtual bool GetSpritePlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size);
     // The centre of the thrown tile of a position.
     TablePoint GetThrownPlace(int position) const;
+    // The drawn size of a tile of the kind at the position (a row's
+    // concealed tile for kind 2).
+    TablePoint GetTileSize(int kind, int position) const;
     // The scale the tiles are drawn at against the metrics (1 or less: as
     // far as the table needs to fit the view).
     double GetTileScale() const { return tileScale_; }
@@ -396,6 +399,68 @@ public:
     virtual void OnResultClosed();
     virtual void OnResultTimeout();
 
+    // Table states.
+    static constexpr int kStateNormal = 0;
+    static constexpr int kStatePengHeld = 1;
+    static constexpr int kStateGangChoice = 2;
+    static constexpr int kStateChiChoice = 3;
+    static constexpr int kStateHuHeld = 4;
+    static constexpr int kOwnPosition = 3;
+    // The own tile's event while a held peng waits (nothing in the base).
+    static constexpr int kEventCardPengHeld = 80001121;
+    // The look-card box's answers: param1 the asker's user id, param2 1
+    // allowed, 0 refused.
+    static constexpr int kEventLookCardAnswer = 80001147;
+    static constexpr uint32_t kReplacementDelayMs = 200;
+    static constexpr uint32_t kResultTimeoutMs = 15000;
+    static constexpr uint32_t kThrownLifeTimeMs = 3000;
+    static constexpr int kLookCardBoxSeconds = 10;
+    // Cancel button; an expired countdown answers with cancel.
+    static constexpr int kLookCardBoxStyle = 0x1 | 0x4;
+    static constexpr int kLookCardLineColor = 0x2C5858;
+    static constexpr double kButtonDepth = 20000.0;
+    static constexpr double kDiceDepth = 20000.0;
+
+    // Sends the look-on permission the player chose for the asker.
+    virtual void OnLookCardAnswer(int32_t askerUserId, int allow);
+    // The operation button of a kind 1..5, or null; on = shown and taking
+    // input.
+    CCorvaneButton* GetOperationButton(int kind);
+    bool IsOperationButtonOn(int kind);
+    int GetOperationHeld() const { return operationHeld_; }
+    int GetThrowWait() const { return throwWait_; }
+    int GetDrawnTile() const { return drawnTile_; }
+
+protected:
+    class CMahjongConnection* GetMahjongConnection();
+    // A chair of the table: 0 .. player count - 1.
+    bool IsTableChair(int chair) const;
+    // The seat whose turn comes before the position's, or -1.
+    int GetPreviousTurnPosition(int position) const;
+    // The concealed tiles of a row (standing, no meld), -1 after them.
+    int CollectConcealedTiles(int position, std::span<int32_t> out);
+    // The tile leaves the row for the last-thrown place, face up, just
+    // thrown; a hidden row gives up a hidden tile for it. Null when the row
+    // holds no such tile.
+    CCardSprite* PutThrownTile(int position, int tileId, bool hiddenRow);
+    void OfferClaimsOnThrow(int thrower, int tile, std::span<const int32_t> chairOptions, int next);
+    // Reads a meld notice into the placement record; position -1 when its
+    // values are out of range. False when too short.
+    bool ReadMeldNotice(NotifyRecord record, MeldRecord& meld, int& position);
+    void FollowOtherMeld(int position);
+    int OnReplacementArrived(const EventRecord& record);
+    void RenewOwnTileEvents();
+    void HideDice();
+    void SelectGangTile(CCardSprite& chosen);
+    void ToggleChiTile(CCardSprite& chosen);
+    void LiftHoveredTile(CCardSprite& hovered);
+    void DropOwnTile(CCardSprite& dropped);
+    int MakeTableButton(const char* image, int event);
+    CCorvaneButton* FindButton(int id);
+    void ShowViewPart(int id);
+    void HideViewPart(int id);
+
+public:
     // ---- Clock, pointer, auto-play, panels, sounds, events (clock) ----
 
     // Skin items of the clock, pointer, deposit panel and tool buttons.
@@ -549,6 +614,9 @@ protected:
     std::array<int32_t, 32> gangCandidates_{};
     int gangCandidateCount_ = 0;
     int gangPossible_ = 0;
+    int32_t drawnTile_ = -1;
+    // The table serial of the flower replacement on its way (0 none).
+    uint32_t replacementSerial_ = 0;
 
     // ---- Fields (clock) ----
     int clockDigitsId_ = 0;

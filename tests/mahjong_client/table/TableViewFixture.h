@@ -92,10 +92,10 @@ protected:
                 mahjong_frame_test::FramedPicture(sheets[s].second.first, sheets[s].second.second,
                                                   colours));
         }
-        Add("1366_deal02.png", mahjong_frame_test::SolidPicture(26, 20, kBack02));
-        Add("1366_deal13.png", mahjong_frame_test::SolidPicture(20, 28, kBack13));
+        Add("1366_deal02.png", picture_bytes::SolidRgbPng(26, 20, kBack02));
+        Add("1366_deal13.png", picture_bytes::SolidRgbPng(20, 28, kBack13));
         Add(std::string(CSeatBoard::kBoardImage) + ".png",
-            mahjong_frame_test::SolidPicture(200, 36, 0x202020));
+            picture_bytes::SolidRgbPng(200, 36, 0x202020));
         SetChair(0, false);
     }
     void TearDown() override { wnd.reset(); }
