@@ -279,6 +279,14 @@ TEST_F(TableLayoutTest, TheBackgroundSpansBothBarsAndTheSeparatorSitsAtTheHistor
     EXPECT_EQ(separator->GetAlpha(40, 0), 0);
 }
 
+TEST_F(TableLayoutTest, MoreThanEightSeatsMakeTheHistoryListNoTallerThanEightRows) {
+    app.playerCount = 12;
+    OpenTable();
+    Lay();
+    // 8 × 10 + 10 + 10 + 10 + 1.
+    EXPECT_EQ(history, 111);
+}
+
 TEST_F(TableLayoutTest, AChatBoxWithNoRoomIsHidden) {
     OpenTable();
     Bars().SetViewRect(IntRect{10, 20, 311, 20 + 71 + 94 + 60 + 3});
