@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "mahjong_client/TableProtocol.h"
+#include "mahjong_client/panels/TablePanels.h"
 
 namespace table_test {
 
@@ -96,6 +97,11 @@ bool RecordingTableView::OnCardsGang(NotifyRecord record, int id) {
     return CMahjongTableView::OnCardsGang(record, id);
 }
 
+void RecordingTableView::OnPlayerStarted(int chair) {
+    calls.push_back("OnPlayerStarted " + std::to_string(chair));
+    CMahjongTableView::OnPlayerStarted(chair);
+}
+
 void RecordingTableView::ShowRoundInfo() {
     calls.emplace_back("ShowRoundInfo");
     CMahjongTableView::ShowRoundInfo();
@@ -118,7 +124,9 @@ void TableFrameView::OnCreateEnd() {
 
 // --- TestTableApp ---
 
-TestTableApp::TestTableApp() : CMahjongApp("pvbn", 21265, 13, 1) {}
+TestTableApp::TestTableApp() : CMahjongApp("pvbn", 21265, 13, 1) {
+    SetFramePanelFactories(MakeTablePanelFactories());
+}
 
 TestTableApp::~TestTableApp() = default;
 

@@ -56,7 +56,8 @@ public:
 };
 
 // A table view that writes down every notification operation it is given
-// (as "<operation> <length>") and then runs the view's own.
+// (as "<operation> <length>", "OnPlayerStarted <chair>") and then runs the
+// view's own.
 class RecordingTableView : public CMahjongTableView {
 public:
     bool OnStartGameNotify(NotifyRecord record) override;
@@ -76,6 +77,7 @@ public:
     bool OnLookCardAsk(NotifyRecord record) override;
     bool OnLookCardReply(NotifyRecord record) override;
     bool OnNotify229580(NotifyRecord record) override;
+    void OnPlayerStarted(int chair) override;
     void ShowRoundInfo() override;
     void OnRoundEnd(NotifyRecord record) override;
 
