@@ -116,24 +116,6 @@ TEST_F(RequestsTest, EveryPlayRequestIsItsDocumentVector) {
     EXPECT_EQ(Sent(tp::kPass), Body(kOwnUser, {1, TileOf(9, 1)}));
     EXPECT_FALSE(LastWaited());
 
-    // Gang query, kind 2 (an own gang): 4 own chair, 5 tile, 6-8 the other
-    // three tiles of its face in hand order, 9 kind.
-    uint8_t gangReply[48] = {};
-    EXPECT_NE(Table().SendGangQuery(tp::kGangOwn, TileOf(10, 0), gangReply), 0);
-    EXPECT_EQ(Sent(tp::kGangQuery), Body(kOwnUser, {kOwnChair, TileOf(10, 0), TileOf(10, 1),
-                                                    TileOf(10, 2), TileOf(10, 3), 2}));
-    // Kind 1 (a gang on a thrown tile): the thrower's chair and tile from
-    // the offer a throw made, the three own tiles of its face.
-    const int thrower = Table().PositionToChair(1);
-    ASSERT_TRUE(session.Deliver(
-        tp::kCardThrown,
-        CardThrown(thrower, TileOf(11, 3),
-                   {tp::kOptionGang | tp::kOptionPass, tp::kOptionGang | tp::kOptionPass,
-                    tp::kOptionGang | tp::kOptionPass, tp::kOptionGang | tp::kOptionPass})));
-    EXPECT_NE(Table().SendGangQuery(tp::kGangOnThrownTile, TileOf(11, 3), gangReply), 0);
-    EXPECT_EQ(Sent(tp::kGangQuery, 2), Body(kOwnUser, {thrower, TileOf(11, 3), TileOf(11, 0),
-                                                       TileOf(11, 1), TileOf(11, 2), 1}));
-
     // Any game request sent unwaited counts as sent and goes as given.
     const std::vector<uint8_t> any = WordsRecord({7, 8, 9});
     EXPECT_EQ(Table().SendGameRequest(19840325, any.data(), any.size(), 0), 1);
@@ -210,7 +192,7 @@ TEST_F(RequestsTest, ThrowResultsLeaveTheTableAsTheRulesSay) {
     ASSERT_EQ(Table().GetRowCount(3), 14);
     const std::vector<int32_t> row = Row(3);
     const int index = IndexOf(3, TileOf(20, 0));
-    ASSERT_GT(index, 0);
+    ASSERT_GE(index, 0);
 
     // Refused (229450, 10100) or never answered: the tile stays.
     for (const uint32_t refusal : {tp::kResultDiscardRefused, tp::kResultNotCarriedOut}) {
