@@ -413,7 +413,6 @@ public:
     static constexpr int kEventLookCardAnswer = 80001147;
     static constexpr uint32_t kReplacementDelayMs = 200;
     static constexpr uint32_t kResultTimeoutMs = 15000;
-    static constexpr uint32_t kThrownLifeTimeMs = 3000;
     static constexpr int kLookCardBoxSeconds = 10;
     // Cancel button; an expired countdown answers with cancel.
     static constexpr int kLookCardBoxStyle = 0x1 | 0x4;
@@ -427,6 +426,7 @@ public:
     // input.
     CCorvaneButton* GetOperationButton(int kind);
     bool IsOperationButtonOn(int kind);
+    CCorvaneButton* GetStartButton() { return FindButton(startButtonId_); }
     int GetOperationHeld() const { return operationHeld_; }
     int GetThrowWait() const { return throwWait_; }
     int GetDrawnTile() const { return drawnTile_; }
@@ -435,6 +435,9 @@ protected:
     class CMahjongConnection* GetMahjongConnection();
     // A chair of the table: 0 .. player count - 1.
     bool IsTableChair(int chair) const;
+    // The screen position of a table chair; -1 for another chair.
+    int SeatPositionOf(int chair) const;
+    CSeatBoard* StatusSeatBoard(const int32_t* data, int count);
     // The seat whose turn comes before the position's, or -1.
     int GetPreviousTurnPosition(int position) const;
     // The concealed tiles of a row (standing, no meld), -1 after them.

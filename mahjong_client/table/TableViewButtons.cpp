@@ -4,6 +4,7 @@
 
 #include "engine/ui/CorvaneButton.h"
 #include "frame/FrameFunctions.h"
+#include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/net/MahjongConnection.h"
@@ -62,6 +63,11 @@ void CMahjongTableView::CreateOperationButtons() {
     }
     if (startButtonId_ == 0) {
         startButtonId_ = MakeTableButton("btn_StartGame", kEventStartButton);
+        // A player who sits down between hands starts with it.
+        CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
+        if (app != nullptr && !app->IsGamePlaying() && !IsLookingOn()) {
+            ShowViewPart(startButtonId_);
+        }
     }
     if (askCardViewButtonId_ == 0) {
         askCardViewButtonId_ = MakeTableButton("btn_AskCardView", kEventAskCardView);

@@ -185,7 +185,7 @@ void PlayTableTest::SetUp() {
     objects = new ObjectModule;
     ASSERT_EQ(core->LoadModule(objects, 1, 0), kEngineOk);
     Launch(false);
-    view = new WatchedTableView;
+    view = MakeView();
     objects->RegisterObject(view, nullptr);
     view->SetViewRect(IntRect{0, 0, 800, 600});
     host.SetMainGame(view);

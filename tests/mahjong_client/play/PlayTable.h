@@ -160,6 +160,8 @@ class PlayTableTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The table view the test plays on.
+    virtual WatchedTableView* MakeView() { return new WatchedTableView; }
 
     // Launches the table as a player or a looker-on on the own chair.
     void Launch(bool lookOn);
