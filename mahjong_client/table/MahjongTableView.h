@@ -435,6 +435,9 @@ protected:
     class CMahjongConnection* GetMahjongConnection();
     // A chair of the table: 0 .. player count - 1.
     bool IsTableChair(int chair) const;
+    // The screen position of a table chair; -1 for another chair.
+    int SeatPositionOf(int chair) const;
+    CSeatBoard* StatusSeatBoard(const int32_t* data, int count);
     // The seat whose turn comes before the position's, or -1.
     int GetPreviousTurnPosition(int position) const;
     // The concealed tiles of a row (standing, no meld), -1 after them.
