@@ -48,6 +48,11 @@ MeldRecord ToMeldRecord(const tp::OperationRecord& record) {
 // ---- Hand start, dice, deal ----
 
 void CMahjongTableView::ShowRoundInfo() {
+    // The last hand may still lie on the table (a looker-on's result time
+    // is not over when the players start the next one).
+    if (HasTilesOnTable()) {
+        ClearTable();
+    }
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     BuildWall();
@@ -675,6 +680,16 @@ void CMahjongTableView::OnResultTimeout() {
 }
 
 // ---- Helpers ----
+
+bool CMahjongTableView::HasTilesOnTable() {
+    for (int position = 0; position < kPositions; ++position) {
+        if (GetRowCount(position) > 0 || GetDiscardCount(position) > 0 ||
+            GetLastThrown(position) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool CMahjongTableView::IsTableChair(int chair) const {
     return chair >= 0 && chair < std::min(GetPlayerCount(), tp::kMaxChairs);

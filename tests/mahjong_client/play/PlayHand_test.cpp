@@ -282,6 +282,14 @@ TEST_F(PlayHandTest, ALookerOnSeesTheHandAndSendsNothing) {
                        MeldNotice(kChairOpposite, kOwnChair, 121, {kHiddenTile, kHiddenTile, -1})));
     EXPECT_EQ(view->GetMeldCount(1), 1);
 
+    // The next hand starts before the looker-on's result time is over.
+    Deal();
+    EXPECT_EQ(RowSize(kOwn), 14);
+    EXPECT_EQ(RowSize(1), 13);
+    EXPECT_EQ(view->GetMeldCount(1), 0);
+    EXPECT_EQ(DiscardCount(kOwn), 0);
+    EXPECT_EQ(view->GetWallCount(), 108 - 53);
+
     // Clicks and the own draw send nothing.
     EXPECT_EQ(view->CatchCard(), 0);
     EXPECT_EQ(view->ThrowHandTile(0), 0);
