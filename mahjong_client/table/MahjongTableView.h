@@ -427,6 +427,7 @@ public:
     CCorvaneButton* GetOperationButton(int kind);
     bool IsOperationButtonOn(int kind);
     CCorvaneButton* GetStartButton() { return FindButton(startButtonId_); }
+    CCorvaneButton* GetAskCardViewButton() { return FindButton(askCardViewButtonId_); }
     int GetOperationHeld() const { return operationHeld_; }
     int GetThrowWait() const { return throwWait_; }
     int GetDrawnTile() const { return drawnTile_; }

@@ -150,6 +150,11 @@ void CMahjongTableView::StartPlay() {
     StartTurn();
     StartTurnClock();
     RefreshHandSprites(kOwnPosition);
+    // A looker-on may ask to see the hand, unless the room seats at random.
+    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
+    if (IsLookingOn() && app != nullptr && !app->IsRandomTableRoom()) {
+        ShowViewPart(askCardViewButtonId_);
+    }
 }
 
 void CMahjongTableView::StartGame() {

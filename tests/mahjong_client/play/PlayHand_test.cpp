@@ -250,6 +250,7 @@ TEST_F(PlayHandTest, ALookerOnSeesTheHandAndSendsNothing) {
         EXPECT_TRUE(tile == kHiddenTile || tile == -1);
     }
     EXPECT_FALSE(view->GetOperationButton(kOpGuo)->IsVisible());
+    EXPECT_TRUE(view->GetAskCardViewButton()->IsVisible());
 
     // The watched player throws from a hidden row.
     ASSERT_TRUE(Notify(tp::kCardThrown, CardThrown(kOwnChair, 120)));
