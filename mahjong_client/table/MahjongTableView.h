@@ -682,6 +682,13 @@ private:
     // The claimed tile of another seat's throw (its last-thrown place), or a
     // pool sprite carrying the tile.
     int TakeClaimedTile(int sourcePosition, int tileId);
+    // A free pool sprite in use with the tile, or -1 (logged).
+    int TakeMeldPoolTile(int tileId);
+    // A meld's tiles: with flag 0 the hand tiles from the row and the
+    // claimed tile from the source's thrown place, with flag 1 all from the
+    // pool; the number gathered.
+    int CollectMeldTiles(int position, const int32_t* hand, int handCount, int claimed, int source,
+                         int flag, std::array<int, 4>& pool);
     int FindConcealedIndex(int position, int tileId) const;
     bool IsPlacedSprite(const CCardSprite& sprite) const;
     int OwnTiles(std::array<int32_t, 32>& tiles);
