@@ -19,6 +19,7 @@
 #include "frame/panels/InputBar.h"
 #include "frame/panels/MatchListBar.h"
 #include "frame/panels/OperateBar.h"
+#include "frame/panels/ScoreTable.h"
 #include "frame/panels/UserListBar.h"
 #include "frame/view/GameFrameView.h"
 
@@ -71,9 +72,6 @@ enum SidePanelEvent : int {
 
 constexpr int kBackgroundWidth = 100;
 constexpr uint32_t kBackgroundColourKey = 0xFF00FF;
-constexpr int kSettingScoreFixed1 = 50007;
-constexpr int kSettingScoreFixed2 = 50008;
-constexpr int kSettingScoreRow = 50009;
 constexpr int kSettingListFixed = 50011;
 constexpr int kActivityButtonsPerRow = 5;
 constexpr char kAdvicePageFormat[] = "/advice.aspx?gameid=%d";
@@ -274,9 +272,11 @@ int CSystemBars::GetOperateBarHeight() {
 
 int CSystemBars::GetAdvertBarHeight() {
     CGameFrameApp* app = CGameFrameApp::Current();
-    const int players = std::max(app != nullptr ? app->GetPlayerCount() : 0, 4);
-    return players * GetIntSetting(kSettingScoreRow) + GetIntSetting(kSettingListFixed) +
-           GetIntSetting(kSettingScoreFixed2) + GetIntSetting(kSettingScoreFixed1) + 1;
+    // The score table's height (at least 4 rows, at most 8), its tabs above
+    // and the web window's extra below.
+    const ScoreTableGeometry geometry = ScoreTableGeometry::FromSettings(*this);
+    return geometry.TableHeight(app != nullptr ? app->GetPlayerCount() : 0) + geometry.advertExtra +
+           geometry.tabHeight + 1;
 }
 
 int CSystemBars::GetUserListRowHeight() {

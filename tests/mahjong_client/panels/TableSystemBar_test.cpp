@@ -98,6 +98,9 @@ TEST_F(TableSystemBarTest, AMatchTableHasOnlyTheMatchListAboveTheChatAndNoStrips
     EXPECT_NE(Input(), nullptr);
     EXPECT_EQ(table->GetSeparatorCanvas(), nullptr);
     EXPECT_EQ(table->GetBackgroundCanvas(), nullptr);
+    // The chat box takes all the match list and the input bar leave.
+    Bars().SetViewRect(IntRect{0, 0, 300, 700});
+    EXPECT_EQ(table->GetChatBoxHeight(), 700 - Bars().GetMatchListBarHeight() - 60);
 }
 
 TEST_F(TableSystemBarTest, UserListColumnsByRoomKind) {
@@ -277,6 +280,14 @@ TEST_F(TableLayoutTest, TheBackgroundSpansBothBarsAndTheSeparatorSitsAtTheHistor
     EXPECT_EQ(separator->GetPixel(0, 0), 0x336699u);
     EXPECT_EQ(separator->GetPixel(39, kStripHeight - 1), 0x336699u);
     EXPECT_EQ(separator->GetAlpha(40, 0), 0);
+}
+
+TEST_F(TableLayoutTest, MoreThanEightSeatsMakeTheHistoryListNoTallerThanEightRows) {
+    app.playerCount = 12;
+    OpenTable();
+    Lay();
+    // 8 × 10 + 10 + 10 + 10 + 1.
+    EXPECT_EQ(history, 111);
 }
 
 TEST_F(TableLayoutTest, AChatBoxWithNoRoomIsHidden) {
