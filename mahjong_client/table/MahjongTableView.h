@@ -427,6 +427,7 @@ public:
     CCorvaneButton* GetOperationButton(int kind);
     bool IsOperationButtonOn(int kind);
     CCorvaneButton* GetStartButton() { return FindButton(startButtonId_); }
+    CCorvaneButton* GetAskCardViewButton() { return FindButton(askCardViewButtonId_); }
     int GetOperationHeld() const { return operationHeld_; }
     int GetThrowWait() const { return throwWait_; }
     int GetDrawnTile() const { return drawnTile_; }
@@ -437,6 +438,8 @@ protected:
     bool IsTableChair(int chair) const;
     // The screen position of a table chair; -1 for another chair.
     int SeatPositionOf(int chair) const;
+    // A row, discard or thrown place still holds a tile.
+    bool HasTilesOnTable();
     CSeatBoard* StatusSeatBoard(const int32_t* data, int count);
     // The seat whose turn comes before the position's, or -1.
     int GetPreviousTurnPosition(int position) const;

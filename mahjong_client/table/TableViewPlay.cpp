@@ -48,6 +48,11 @@ MeldRecord ToMeldRecord(const tp::OperationRecord& record) {
 // ---- Hand start, dice, deal ----
 
 void CMahjongTableView::ShowRoundInfo() {
+    // The last hand may still lie on the table (a looker-on's result time
+    // is not over when the players start the next one).
+    if (HasTilesOnTable()) {
+        ClearTable();
+    }
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     BuildWall();
@@ -145,6 +150,11 @@ void CMahjongTableView::StartPlay() {
     StartTurn();
     StartTurnClock();
     RefreshHandSprites(kOwnPosition);
+    // A looker-on may ask to see the hand, unless the room seats at random.
+    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
+    if (IsLookingOn() && app != nullptr && !app->IsRandomTableRoom()) {
+        ShowViewPart(askCardViewButtonId_);
+    }
 }
 
 void CMahjongTableView::StartGame() {
@@ -675,6 +685,16 @@ void CMahjongTableView::OnResultTimeout() {
 }
 
 // ---- Helpers ----
+
+bool CMahjongTableView::HasTilesOnTable() {
+    for (int position = 0; position < kPositions; ++position) {
+        if (GetRowCount(position) > 0 || GetDiscardCount(position) > 0 ||
+            GetLastThrown(position) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool CMahjongTableView::IsTableChair(int chair) const {
     return chair >= 0 && chair < std::min(GetPlayerCount(), tp::kMaxChairs);

@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
+#include "frame/panels/SplitterBar.h"
 #include "tests/mahjong_client/support/HandRecords.h"
 #include "tests/mahjong_client/support/TableSession.h"
 #include "tests/mahjong_client/support/TableSkin.h"
@@ -78,6 +82,18 @@ protected:
         });
     }
 
+    // A real click at the point of the scene.
+    void Click(int x, int y) {
+        int left = 0;
+        int top = 0;
+        ASSERT_TRUE(server->Origin(xWindow, left, top));
+        ASSERT_EQ(window_test::RunXdotool(*server, {"mousemove", "--sync", std::to_string(left + x),
+                                                    std::to_string(top + y)}),
+                  "");
+        session.Run(100);
+        ASSERT_EQ(window_test::RunXdotool(*server, {"click", "1"}), "");
+    }
+
     const window_test::XServer* server = nullptr;
     TableSession session;
     unsigned long xWindow = 0;
@@ -91,55 +107,69 @@ TEST_F(TableWindowTest, TheTableAndItsSidePanelShowAndAClickedOwnTileIsThrown) {
     for (int face = 0; face < 14; ++face) {
         start.ownTiles.push_back(TileOf(face, 1));
     }
+    // At 800 pixels the frame folds the side panel; the player unfolds it
+    // with a click on the splitter's arrow.
+    auto* splitter =
+        dynamic_cast<CSplitterBar*>(session.FrameView().FindObjectByName(CSplitterBar::kName));
+    ASSERT_NE(splitter, nullptr);
+    if (splitter->IsCollapsed() != 0) {
+        CCorvaneCanvas* arrow = splitter->GetArrow();
+        ASSERT_NE(arrow, nullptr);
+        Click(static_cast<int>(arrow->GetX()), static_cast<int>(arrow->GetY()));
+        ASSERT_TRUE(session.RunUntil([&] { return splitter->IsExpanded() != 0; }))
+            << "the splitter did not unfold";
+    }
     ASSERT_TRUE(session.StartHand(start));
     CMahjongTableView& table = session.Table();
     ASSERT_EQ(table.GetRowCount(3), 14);
 
     // The side panel shows its pictures.
-    const auto first = server->Read(xWindow);
-    ASSERT_TRUE(first.has_value());
     const IntRect side = session.SidePanel().GetViewRect();
     ASSERT_GT(side.right - side.left, 0);
     const std::set<uint32_t> sideColours = SidePanelColours();
     int sidePixels = 0;
-    for (int y = side.top; y < side.bottom && y < first->height; y += 2) {
-        for (int x = side.left; x < side.right && x < first->width; x += 2) {
-            sidePixels += sideColours.count(first->At(x, y)) != 0 ? 1 : 0;
+    EXPECT_TRUE(session.RunUntil([&] {
+        const auto image = server->Read(xWindow);
+        sidePixels = 0;
+        for (int y = side.top; image && y < side.bottom && y < image->height; y += 2) {
+            for (int x = side.left; x < side.right && x < image->width; x += 2) {
+                const uint32_t seen = image->At(x, y);
+                sidePixels += std::any_of(sideColours.begin(), sideColours.end(),
+                                          [&](uint32_t c) { return Near(seen, c); })
+                                  ? 1
+                                  : 0;
+            }
         }
-    }
-    EXPECT_GT(sidePixels, 100) << "the side panel is not on screen";
+        return sidePixels > 100;
+    })) << "the side panel is not on screen: "
+        << sidePixels << " of its pixels in " << side.left << "," << side.top << " - " << side.right
+        << "," << side.bottom;
 
-    // The tile to throw: shown at its place in its face's colour.
-    const int index = table.FindRowIndex(3, TileOf(9, 1));
-    ASSERT_GT(index, 0);
+    // The tile to throw, the row's first concealed one: shown at its place
+    // in its face's colour.
+    const int index = 1;
     CCardSprite* sprite = table.GetHandSprite(3, index);
     ASSERT_NE(sprite, nullptr);
     CCorvanePicture* face = sprite->GetFace();
     ASSERT_NE(face, nullptr);
     const int x = static_cast<int>(face->GetX());
     const int y = static_cast<int>(face->GetY());
-    const uint32_t faceColour = table_skin::FaceColour(sprite->GetCardImageIndex(TileOf(9, 1)));
+    const int32_t tile = sprite->tile;
+    const uint32_t faceColour = table_skin::FaceColour(sprite->GetCardImageIndex(tile));
     uint32_t seen = 0;
     ASSERT_TRUE(WindowShows(x, y, faceColour, &seen)) << std::hex << seen;
 
     // A real click on it.
-    int left = 0;
-    int top = 0;
-    ASSERT_TRUE(server->Origin(xWindow, left, top));
-    ASSERT_EQ(window_test::RunXdotool(*server, {"mousemove", "--sync", std::to_string(left + x),
-                                                std::to_string(top + y)}),
-              "");
-    session.Run(100);
-    ASSERT_EQ(window_test::RunXdotool(*server, {"click", "1"}), "");
+    Click(x, y);
     ASSERT_TRUE(session.RunUntil([&] { return session.Server().Count(tp::kDiscard) == 1; }))
         << "no discard reached the server";
     const auto discard = session.Server().Last<tp::OperationRecord>(tp::kDiscard);
     ASSERT_TRUE(discard.has_value());
-    EXPECT_EQ(discard->tile, TileOf(9, 1));
+    EXPECT_EQ(discard->tile, tile);
     ASSERT_TRUE(session.RunUntil([&] { return table.GetLastThrown(3) != nullptr; }));
     CCardSprite* thrown = table.GetLastThrown(3);
-    EXPECT_EQ(thrown->tile, TileOf(9, 1));
-    EXPECT_EQ(table.FindRowIndex(3, TileOf(9, 1)), -1);
+    EXPECT_EQ(thrown->tile, tile);
+    EXPECT_EQ(table.FindRowIndex(3, tile), -1);
     EXPECT_EQ(table.GetRowCount(3), 13);
 
     // The window shows the thrown tile at its new place.

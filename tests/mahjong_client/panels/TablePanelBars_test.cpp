@@ -426,10 +426,7 @@ class TableQuickSilverTest : public TableInputBarTest {
 protected:
     void OpenMenu() {
         OpenBar();
-        safeBoxButton = AddSystemButton(*bar, "qe保险箱按钮", "系统栏划银按钮", 19840399);
-        bar->Layout();
-        bar->LoadFixDeposit();
-        bar->ShowQuickDepositPopup(100, 20);
+        safeBoxButton = AddQuickSilverMenu(*bar);
         ASSERT_NE(bar->GetQuickSilverMenu(), nullptr);
     }
     CCorvaneButton* safeBoxButton = nullptr;

@@ -205,6 +205,8 @@ TEST_F(PlayEventsTest, TheResultTimeOutClearsTheTableBetweenHandsOnly) {
 
 TEST_F(PlayEventsTest, ALookerOnHearsTheAnswerToHisAsk) {
     Launch(true);
+    Deal();
+    ASSERT_TRUE(view->GetAskCardViewButton()->IsVisible());
     view->OnAskCardView();
     const auto asks = app.connection.SentOf(tp::kLookCardAsk);
     ASSERT_EQ(asks.size(), 1u);
@@ -217,6 +219,10 @@ TEST_F(PlayEventsTest, ALookerOnHearsTheAnswerToHisAsk) {
     ASSERT_TRUE(Notify(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));
     ASSERT_EQ(host.chat.lines.size(), 1u);
     EXPECT_EQ(host.chat.lines[0], " <c=" + std::to_string(0x2C5858) + ">座主禁止旁观看牌 \r\n");
+    EXPECT_TRUE(view->GetAskCardViewButton()->IsVisible());
+    answer.allowed = 1;
+    ASSERT_TRUE(Notify(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));
+    EXPECT_FALSE(view->GetAskCardViewButton()->IsVisible());
     std::vector<uint8_t> cut = tp::WriteTableRecord(answer);
     cut.resize(23);
     EXPECT_FALSE(view->OnLookCardReply(cut));

@@ -140,6 +140,10 @@ bool TableSession::Open(const SessionOptions& options) {
         error_ = "the engine did not start";
         return false;
     }
+    // Shown as the application shows its main frame.
+    if (platform::TopLevelWindow* top = wnd_->GetTopLevel()) {
+        top->Show(true);
+    }
     if (view_->table == nullptr || view_->sidePanel == nullptr) {
         error_ = "the frame view made no table or side panel";
         return false;

@@ -105,6 +105,9 @@ std::vector<SkinItem> MakeItems() {
         {"btnSet2", 20, 18, 4},
         {"btnHelp2", 20, 18, 4},
         {"btnShop2", 20, 18, 4},
+        {"左右分隔条_bg", 6, 100, 1},
+        {"箭头右", 6, 85, 3},
+        {"箭头左", 6, 85, 3},
     };
     std::vector<SkinItem> items = {
         // Tile sheets of the smallest screen class, by kind and side.

@@ -577,6 +577,14 @@ TEST_F(TableClockTest, SoundsPlayOnlyWithSoundEffectsOnAndNoSilence) {
     ASSERT_EQ(music->played.size(), 1u);
     EXPECT_EQ(music->played[0].name, "SndThrow");
     EXPECT_EQ(music->played[0].plays, 1);
+
+    // The settings' answer (80000085) applies the silence to the music.
+    app.keepSilence = 1;
+    view->CMahjongTableView::PlayBackgroundMusic();
+    EXPECT_EQ(music->IsSoundOff(), 1);
+    app.keepSilence = 0;
+    view->CMahjongTableView::PlayBackgroundMusic();
+    EXPECT_EQ(music->IsSoundOff(), 0);
 }
 
 TEST_F(TableClockTest, VoiceIndexIsSuitAndValueOfARealTileOnly) {
