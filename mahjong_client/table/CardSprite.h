@@ -42,13 +42,31 @@ public:
     };
     enum State { kStateNone = 0, kStateInHand = 2, kStateDiscarded = 5, kStateJustThrown = 6 };
     // Meld kinds of a row tile.
-    enum MeldKind { kMeldNone = 0, kMeldPeng = 1, kMeldGang = 2, kMeldConcealedGang = 3 };
+    // Meld kinds of a row tile (a chi's tiles are kept apart from a peng's).
+    enum MeldKind {
+        kMeldNone = 0,
+        kMeldPeng = 1,
+        kMeldGang = 2,
+        kMeldConcealedGang = 3,
+        kMeldChi = 4,
+    };
+    // Depths of the kinds: the thrown tile lies above everything.
+    static constexpr double kWallDepth = 400.0;
+    static constexpr double kDiscardDepth = 500.0;
+    static constexpr double kRowDepth = 600.0;
+    static constexpr double kThrownDepth = 3000.0;
 
     CCardSprite() = default;
     ~CCardSprite() override = default;
 
-    // Builds the face picture, its shadow and the thrown-tile background.
+    // Builds the face picture and binds the tile's input events to the
+    // table view's tile events (param1 the pool index).
     void Create() override;
+    // The table view the sprite reports to, and its pool entry; set before
+    // the sprite is registered.
+    void SetOwner(int viewId, int index);
+    // Binds the input events for a player or a looker-on.
+    void BindInputEvents(bool lookingOn);
 
     // Places and draws the tile by its kind (hides it when it is free or
     // not in use).
@@ -61,6 +79,9 @@ public:
     virtual int GetCardImageIndex(int tileId) const;
     // Chooses the picture (sheet and frame) for the kind, position and face.
     virtual void SelectPicture();
+    // The sprite takes a place of the table: in use, shown, of the kind,
+    // state and position, standing or laid, no longer raised or greyed.
+    void TakePlace(int newKind, int newState, int newPosition, int isStanding);
     // The program event a click on this tile sends to the table view.
     virtual void SetClickEvent(int eventId);
     // Redraws the face (and its shadow).
@@ -119,8 +140,12 @@ protected:
     // Shows frame `frame` of the sheet `key` on the face; false when the
     // skin has no such sheet (the face keeps its picture).
     bool SetFacePicture(const char* key, int frame);
+    // Sets the face's size and place from the table view; false when the
+    // view has no place for it.
+    bool PlaceFromView();
 
 private:
+    int viewId_ = 0;
     int faceId_ = 0;
     int shadowId_ = 0;
     int thrownBackId_ = 0;

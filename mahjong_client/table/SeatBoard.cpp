@@ -105,6 +105,11 @@ int CSeatBoard::SeatCount() {
 
 void CSeatBoard::CreateObjects(int position) {
     position_ = position;
+    // The parts are made once; a second call only moves the board to the
+    // new position's number.
+    if (GetBoardCanvas() != nullptr) {
+        return;
+    }
     const FrameRecord board = GetSkinFrame(kBoardImage, 0);
     CCorvaneCanvas* canvas =
         CreateCanvas(std::max(board.width, 1), std::max(board.height, 1), kColorKey);
@@ -121,7 +126,8 @@ void CSeatBoard::CreateObjects(int position) {
     const double right = canvas->GetRight();
     const double centreY = canvas->GetY();
     auto attach = [&](CCorvaneObject* part) {
-        part->SetZ(canvas->GetZ() + kPartAboveBoard);
+        // A control's z moves its peer along: the depth it shows is set.
+        part->MoveZBy(canvas->GetZ() + kPartAboveBoard - part->GetZ());
         canvas->AttachChild(part, kPartLinkFlags);
     };
     if (CCorvaneCanvas* dice = CreateCanvas(kDiceCanvasWidth, kDiceCanvasHeight, kColorKey)) {
@@ -370,7 +376,7 @@ void CSeatBoard::PlaceReadyMark() {
         auto* anchors =
             app != nullptr ? dynamic_cast<CSeatBoardAnchors*>(app->GetGameView()) : nullptr;
         CCorvaneObject* sprite = anchors != nullptr && anchors->GetReadyMarkPlacement() == 1
-                                     ? anchors->FindPositionSprite(position_)
+                                     ? anchors->GetFirstSpriteAt(position_)
                                      : nullptr;
         if (sprite != nullptr) {
             switch (position_) {

@@ -31,15 +31,15 @@ class CCorvaneNumberDisplay;
 class CCorvanePicture;
 
 // What a seat board asks the table view when it places its ready mark. The
-// table view (the application's game view) answers it.
+// table view (the application's game view) answers it; the names are the
+// table view's own, so deriving from this class is all it takes.
 class CSeatBoardAnchors {
 public:
     virtual ~CSeatBoardAnchors() = default;
     // 1 when ready marks are placed relative to the seat's first tile sprite.
-    virtual int GetReadyMarkPlacement() = 0;
-    // The first tile sprite of the screen position in the view's pool, or
-    // null.
-    virtual CCorvaneObject* FindPositionSprite(int position) = 0;
+    virtual int GetReadyMarkPlacement() const = 0;
+    // The first tile sprite in use at the screen position, or null.
+    virtual CCorvaneObject* GetFirstSpriteAt(int position) = 0;
 };
 
 // Program events of the seat board.

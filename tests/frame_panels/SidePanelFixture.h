@@ -19,6 +19,7 @@
 #include "frame/panels/UserListBar.h"
 #include "platform/Input.h"
 #include "platform/Screen.h"
+#include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
@@ -48,19 +49,21 @@ private:
     std::vector<std::string>* lines_;
 };
 
-// The frame view whose side panel is a recording CSystemBars.
+// The frame view whose side panel is a recording CSystemBars, or the panel
+// a test makes (a derived panel).
 class PanelFrameView : public ObservedFrameView {
 public:
     explicit PanelFrameView(std::vector<std::string>* lines) : lines_(lines) {}
     void OnCreateEnd() override {
-        bars = new RecordingSystemBars(lines_);
+        bars = makeBars ? makeBars() : new RecordingSystemBars(lines_);
         if (configure) {
             configure(*bars);
         }
         SetSubSystem(bars);
     }
+    std::function<CSystemBars*()> makeBars;
     std::function<void(CSystemBars&)> configure;
-    RecordingSystemBars* bars = nullptr;
+    CSystemBars* bars = nullptr;
 
 private:
     std::vector<std::string>* lines_;
@@ -166,6 +169,7 @@ protected:
             resources->AddMemoryResource(name, bytes.data(), bytes.size());
         }
         view = new PanelFrameView(&lines);
+        view->makeBars = makeBars;
         view->configure = std::move(configure);
         app.AttachFrameView(view);
         ASSERT_EQ(wnd->Initialize(view, resources), 1);
@@ -182,6 +186,21 @@ protected:
         time.AdvanceMs(11);
         wnd->RunFrame();
         Deliver();
+    }
+    // A left click at the object's centre as a user gives it; the engine
+    // has taken the release when this returns.
+    void ClickOn(CCorvaneObject& object) {
+        const int x = static_cast<int>(object.GetX());
+        const int y = static_cast<int>(object.GetY());
+        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
+        Frame();
+        Frame();
     }
     CSystemBars& Bars() { return *view->bars; }
     int Send(int event, intptr_t param1 = 0, intptr_t param2 = 0) {
@@ -201,6 +220,8 @@ protected:
         return taken;
     }
 
+    // Makes the side panel in place of the recording CSystemBars when set.
+    std::function<CSystemBars*()> makeBars;
     PanelApp app;
     LaunchRecordBuilder launch;
     platform::RecordingInputBackend input;
