@@ -149,7 +149,7 @@ void CMahjongNotifyHandler::OnGangNotice(int32_t id, Record record) {
     }
     CMahjongTableView* view = TableView();
     if (view != nullptr && !view->OnCardsGang(record, id)) {
-        throw NotifyRecordShort(id, record.size(), kMeldNoticeMin);
+        RefuseForView(id, record);
     }
 }
 
@@ -269,7 +269,13 @@ void CMahjongNotifyHandler::PassToView(int32_t id, Record record,
                                        bool (CMahjongTableView::*operation)(NotifyRecord)) const {
     CMahjongTableView* view = TableView();
     if (view != nullptr && !(view->*operation)(record)) {
-        // The view found the record short of what it reads.
-        throw NotifyRecordShort(id, record.size(), record.size());
+        RefuseForView(id, record);
     }
+}
+
+void CMahjongNotifyHandler::RefuseForView(int32_t id, Record record) {
+    // The view found the record short of what it reads.
+    ZepLog("notify %d: %u bytes, too short for the table", id,
+           static_cast<unsigned>(record.size()));
+    throw NotifyRecordShort(id, record.size(), record.size());
 }

@@ -80,6 +80,8 @@ private:
     bool IsMeldNoticeValid(int32_t id, Record record) const;
     // Hands the record to the view's operation; a view that finds it short
     // refuses it the same way.
+    // Logs and refuses a record the view found short.
+    [[noreturn]] static void RefuseForView(int32_t id, Record record);
     void PassToView(int32_t id, Record record,
                     bool (CMahjongTableView::*operation)(std::span<const uint8_t>)) const;
 };

@@ -170,11 +170,15 @@ TEST_F(MahjongNotifyHandlerTest, StatusCountIsBoundedByTheRecord) {
 }
 
 TEST_F(MahjongNotifyHandlerTest, AViewThatFindsTheRecordShortRefusesIt) {
+    LogCapture log;
     app.view.refuse = true;
     EXPECT_EQ(Dispatch(222170, Record(88, {0, 3})),
               (std::vector<std::string>{"222170 88", "refused"}));
     EXPECT_EQ(Dispatch(229197, Record(64, {0, 0, 0, 3, 3})),
               (std::vector<std::string>{"229197 64", "refused"}));
+    EXPECT_EQ(log.Lines(),
+              (std::vector<std::string>{"notify 222170: 88 bytes, too short for the table",
+                                        "notify 229197: 64 bytes, too short for the table"}));
 }
 
 TEST_F(MahjongNotifyHandlerTest, TheLastStatusKeepsItsCodeWhenTheRecordHoldsIt) {
