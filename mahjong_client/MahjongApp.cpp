@@ -2,10 +2,14 @@
 
 #include "frame/view/GameFrameView.h"
 #include "mahjong_client/MahjongTableData.h"
+#include "mahjong_client/panels/TablePanels.h"
 #include "mahjong_client/table/MahjongTableView.h"
 
 CMahjongApp::CMahjongApp(const char* gameCode, int defaultPort, int version, int subVersion)
-    : CGameFrameApp(gameCode, defaultPort, version, subVersion) {}
+    : CGameFrameApp(gameCode, defaultPort, version, subVersion) {
+    // The table's side panel in place of the frame's.
+    SetFramePanelFactories(MakeTablePanelFactories());
+}
 
 CMahjongApp* CMahjongApp::CurrentMahjongApp() {
     return dynamic_cast<CMahjongApp*>(CGameFrameApp::Current());

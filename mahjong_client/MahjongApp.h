@@ -1,7 +1,8 @@
 #pragma once
 // The mahjong layer's application: the frame's application with the
-// mahjong getters. The game derives from it and answers the object getters
-// (connection, notification handler, table data), which give none here.
+// mahjong getters and the table's side panel. The game derives from it and
+// answers the object getters (connection, notification handler, table
+// data), which give none here.
 
 #include <cstdint>
 

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "frame/view/GameFrameView.h"
+#include "mahjong_client/panels/TableSystemBar.h"
 #include "tests/mahjong_client/CoreFixture.h"
 
 namespace {
@@ -51,6 +53,13 @@ TEST_F(MahjongAppTest, GettersFindTheMahjongPartsOrNone) {
     CMahjongApp& base = app;
     EXPECT_EQ(base.CMahjongApp::GetRejectKanPaiAsk(), 0);
     EXPECT_EQ(base.GetSoundEffect(), 0);
+}
+
+TEST_F(MahjongAppTest, TheSidePanelIsTheTables) {
+    const FramePanelFactories& factories = app.GetFramePanelFactories();
+    ASSERT_TRUE(factories.systemBars);
+    std::unique_ptr<CCorvaneView> bars(factories.systemBars());
+    EXPECT_NE(dynamic_cast<CTableSystemBar*>(bars.get()), nullptr);
 }
 
 TEST_F(MahjongAppTest, ALostConnectionResetsTheTableAndAsksForTheHall) {
