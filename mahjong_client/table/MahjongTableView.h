@@ -583,6 +583,8 @@ protected:
     int readyMarkPlacement_ = 0;
     int sortHandPictureId_ = 0;
     int sloganPictureId_ = 0;
+    // From the view's bottom up to the operation buttons' row, less what
+    // their layout adds.
     int handBottomMargin_ = 0;
     std::array<int32_t, 2> tableStateWords_{};  // cleared by ClearTable
     uint32_t tableSerial_ = 1;
@@ -591,6 +593,7 @@ protected:
     struct TableGeometry {
         int left = 0, top = 0, width = 0, height = 0;
         int board = 0;                 // thickness of the seat boards at the edges
+        int buttonBand = 0;            // height kept for the operation buttons above the own row
         int centreX = 0, centreY = 0;  // centre of the wall square
         int wallStep = 0;              // distance of two wall tiles along a side
         int wallOuter = 0;             // side of the wall square

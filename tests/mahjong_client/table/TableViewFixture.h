@@ -19,6 +19,7 @@
 #include "engine/CorvaneWnd.h"
 #include "engine/ResourceModule.h"
 #include "frame/LaunchLine.h"
+#include "frame/LaunchRecordBuilder.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/table/MahjongTableView.h"
@@ -60,6 +61,7 @@ public:
     TableViewApp() : CMahjongApp("pvbn", 21265, 13, 1) {}
     int GetPlayerCount() override { return players; }
     CGameTableData* GetTableData() override { return &data; }
+    using CGameFrameApp::InitGameData;
     using CGameFrameApp::SetLaunchFields;
 
     int players = 4;
@@ -77,6 +79,7 @@ inline constexpr uint32_t kBack13 = 0xf000f0;
 class TableViewTest : public ::testing::Test {
 protected:
     static constexpr int kFaceFrames = 42;
+    static constexpr int kButtonHeight = 40;
 
     void SetUp() override {
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -95,6 +98,7 @@ protected:
         }
         Add("1366_deal02.png", picture_bytes::SolidRgbPng(26, 20, kBack02));
         Add("1366_deal13.png", picture_bytes::SolidRgbPng(20, 28, kBack13));
+        Add("btn_Guo_big.png", picture_bytes::SolidRgbPng(60, kButtonHeight, 0x303030));
         Add(std::string(CSeatBoard::kBoardImage) + ".png",
             picture_bytes::SolidRgbPng(200, 36, 0x202020));
         SetChair(0, false);
