@@ -14,8 +14,8 @@ namespace {
 const std::vector<int32_t> kOwnTiles = {1, 2, 12, 13, 5, 40, 49, 72, 81, 108, 115, 120, 0, 33};
 constexpr int kOwn = 3;
 
-std::array<int32_t, tp::kMaxChairs> OwnOptions(int32_t options) {
-    std::array<int32_t, tp::kMaxChairs> all{};
+std::array<int32_t, 4> OwnOptions(int32_t options) {
+    std::array<int32_t, 4> all{};
     all[kOwnChair] = options;
     return all;
 }
