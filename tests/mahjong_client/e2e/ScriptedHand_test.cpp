@@ -25,6 +25,28 @@ constexpr int kOwn = 3;  // the own screen position
 constexpr int32_t kReaction = 8;
 constexpr int32_t kDiscardTime = 15;
 
+// What the whole table must show after a step. A clock of -1 is only
+// checked to run.
+struct Expected {
+    int state = 0;
+    int direction = 6;
+    int clock = -1;
+    int wall = 0;
+    std::array<int, 4> concealed{};  // concealed tiles by position
+    std::vector<int32_t> ownTiles;   // the own concealed tiles, sorted (a player)
+    bool ownDrawn = false;           // the own row has its drawn tile
+    std::array<int, 4> melds{};
+    std::array<std::vector<int32_t>, 4> discards;
+    std::array<int32_t, 4> lastThrown{-1, -1, -1, -1};
+    std::vector<int> offered;
+    std::vector<int> buttons;
+
+    void Remove(int32_t tile) { ownTiles.erase(std::find(ownTiles.begin(), ownTiles.end(), tile)); }
+    void Add(int32_t tile) {
+        ownTiles.insert(std::lower_bound(ownTiles.begin(), ownTiles.end(), tile), tile);
+    }
+};
+
 // What the table shows of one seat.
 struct SeatView {
     std::vector<int32_t> row;  // tile ids in row order (200 hidden)
@@ -125,6 +147,47 @@ protected:
         return done;
     }
 
+    // The own concealed tiles, sorted.
+    std::vector<int32_t> OwnConcealed() {
+        std::vector<int32_t> tiles;
+        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
+            CCardSprite* sprite = Table().GetHandSprite(kOwn, index);
+            if (sprite != nullptr && sprite->active != 0 &&
+                sprite->meldKind == CCardSprite::kMeldNone) {
+                tiles.push_back(sprite->tile);
+            }
+        }
+        std::sort(tiles.begin(), tiles.end());
+        return tiles;
+    }
+    // The whole table against what the step must leave.
+    void ExpectTable(const std::string& step, const Expected& e) {
+        SCOPED_TRACE(step);
+        EXPECT_EQ(Table().GetTableState(), e.state);
+        EXPECT_EQ(Table().GetTurnDirection(), e.direction);
+        if (e.clock >= 0) {
+            ExpectClock(e.clock);
+        } else {
+            EXPECT_GT(Table().GetClockSeconds(), 0);
+        }
+        EXPECT_EQ(Table().GetWallCount(), e.wall);
+        for (int p = 0; p < 4; ++p) {
+            SCOPED_TRACE("position " + std::to_string(p));
+            const SeatView seat = Seat(p);
+            if (p == kOwn && !session.App().IsLookOn()) {
+                EXPECT_EQ(OwnConcealed(), e.ownTiles);
+                EXPECT_EQ(Table().IsHandDrawn(kOwn) != 0, e.ownDrawn);
+            } else {
+                EXPECT_EQ(HiddenCount(p), e.concealed[static_cast<size_t>(p)]);
+            }
+            EXPECT_EQ(seat.melds, e.melds[static_cast<size_t>(p)]);
+            EXPECT_EQ(seat.discards, e.discards[static_cast<size_t>(p)]);
+            EXPECT_EQ(seat.lastThrown, e.lastThrown[static_cast<size_t>(p)]);
+        }
+        EXPECT_EQ(Offered(), e.offered);
+        EXPECT_EQ(ButtonsOn(), e.buttons);
+    }
+
     TableSession session;
     std::array<int, 4> chairAt{};
 };
@@ -151,91 +214,94 @@ HandStart TheHand() {
 
 TEST_F(ScriptedHandTest, AHandAsThePlayer) {
     Open(false);
+    Expected e;
     // Hand start, dice, deal: the own row 14 face up, the others 13 hidden,
     // 53 tiles left the wall; the own turn with nothing offered.
     ASSERT_TRUE(session.StartHand(TheHand()));
     EXPECT_EQ(session.App().handler.seen.front(), kHandStartId);
-    EXPECT_EQ(SortedRow(kOwn), OwnTiles());
-    for (int p = 0; p < 3; ++p) {
-        EXPECT_EQ(HiddenCount(p), 13) << p;
-    }
-    EXPECT_EQ(Table().GetWallCount(), 108 - 53);
-    EXPECT_EQ(Table().GetTableState(), 0);
-    EXPECT_EQ(Table().GetTurnDirection(), 6);
-    EXPECT_GT(Table().GetClockSeconds(), 0);
-    EXPECT_TRUE(ButtonsOn().empty());
-    EXPECT_TRUE(Offered().empty());
+    e.wall = 108 - 53;
+    e.concealed = {13, 13, 13, 14};
+    e.ownTiles = OwnTiles();
+    std::sort(e.ownTiles.begin(), e.ownTiles.end());
+    e.ownDrawn = true;
+    ExpectTable("hand start", e);
 
-    // Own throw: 222080, the tile is the own last-thrown one, the turn
+    // Own throw: 222080; the tile is the own last-thrown one, the turn
     // passes to position 2 with the discard time.
     const int32_t ownThrow = TileOf(19, 0);
     ASSERT_EQ(Table().ThrowHandTile(Table().FindRowIndex(kOwn, ownThrow)), 1);
     const auto discard = Server().Last<tp::OperationRecord>(tp::kDiscard);
     ASSERT_TRUE(discard.has_value());
     EXPECT_EQ(discard->tile, ownThrow);
-    EXPECT_EQ(Seat(kOwn).row.size(), 13u);
-    EXPECT_EQ(Seat(kOwn).lastThrown, ownThrow);
-    EXPECT_EQ(Table().GetTurnDirection(), 4);
-    ExpectClock(kDiscardTime);
+    e.Remove(ownThrow);
+    e.ownDrawn = false;
+    e.lastThrown[kOwn] = ownThrow;
+    e.direction = 4;
+    e.clock = kDiscardTime;
+    ExpectTable("own throw", e);
 
     // Position 2 draws (229160): the own throw goes to the discards.
     ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(2), kHiddenTile, 53)));
-    EXPECT_EQ(Seat(kOwn).discards, std::vector<int32_t>{ownThrow});
-    EXPECT_EQ(Seat(kOwn).lastThrown, -1);
-    EXPECT_EQ(HiddenCount(2), 14);
     EXPECT_NE(Table().IsHandDrawn(2), 0);
-    EXPECT_EQ(Table().GetWallCount(), 108 - 54);
-    EXPECT_EQ(Table().GetTurnDirection(), 4);
-    ExpectClock(kDiscardTime);
+    e.discards[kOwn] = {ownThrow};
+    e.lastThrown[kOwn] = -1;
+    e.concealed[2] = 14;
+    e.wall -= 1;
+    ExpectTable("position 2 draws", e);
 
     // Position 2 throws; position 1 pengs it (229185) and throws; position
     // 0 gangs that (229195) and draws its replacement from the wall's end.
     const int32_t pengTile = TileOf(21, 1);
     ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(2), pengTile)));
-    EXPECT_EQ(Seat(2).lastThrown, pengTile);
-    EXPECT_EQ(HiddenCount(2), 13);
-    EXPECT_EQ(Table().GetTurnDirection(), 2);
+    e.lastThrown[2] = pengTile;
+    e.concealed[2] = 13;
+    e.direction = 2;
+    ExpectTable("position 2 throws", e);
     ASSERT_TRUE(Deliver(tp::kPengNotice,
                         MeldNotice(Chair(1), Chair(2), pengTile, {kHiddenTile, kHiddenTile, -1})));
-    EXPECT_EQ(Seat(2).lastThrown, -1);
-    EXPECT_EQ(Seat(1).melds, 1);
-    EXPECT_EQ(HiddenCount(1), 11);
     EXPECT_EQ(Seat(1).row.size(), 14u);
-    EXPECT_EQ(Table().GetTurnDirection(), 2);
-    ExpectClock(kDiscardTime);
+    e.lastThrown[2] = -1;
+    e.melds[1] = 1;
+    e.concealed[1] = 11;
+    ExpectTable("position 1 pengs", e);
     const int32_t gangTile = TileOf(23, 2);
     ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(1), gangTile)));
+    e.lastThrown[1] = gangTile;
+    e.concealed[1] = 10;
+    e.direction = 0;
+    ExpectTable("position 1 throws", e);
     ASSERT_TRUE(Deliver(tp::kGangNotice, MeldNotice(Chair(0), Chair(1), gangTile,
                                                     {kHiddenTile, kHiddenTile, kHiddenTile})));
-    EXPECT_EQ(Seat(1).lastThrown, -1);
-    EXPECT_EQ(Seat(0).melds, 1);
-    EXPECT_EQ(HiddenCount(0), 10);
     EXPECT_EQ(Seat(0).row.size(), 14u);
-    EXPECT_EQ(Table().GetTurnDirection(), 0);
+    e.lastThrown[1] = -1;
+    e.melds[0] = 1;
+    e.concealed[0] = 10;
+    ExpectTable("position 0 gangs", e);
     ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(0), kHiddenTile, 107)));
-    EXPECT_EQ(HiddenCount(0), 11);
     EXPECT_EQ(Table().GetWallSprite(107), nullptr);
-    EXPECT_EQ(Table().GetWallCount(), 108 - 55);
+    e.concealed[0] = 11;
+    e.wall -= 1;
+    ExpectTable("the gang's replacement", e);
 
     // Position 0 throws a tile the own seat may chi and hu.
     const int32_t chiTile = TileOf(5, 2);
-    ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(0), chiTile, [&] {
-                            std::array<int32_t, 4> options{};
-                            options[kOwnChair] = tp::kOptionChi | tp::kOptionHu | tp::kOptionPass;
-                            return options;
-                        }())));
-    EXPECT_EQ(Seat(0).lastThrown, chiTile);
-    EXPECT_EQ(Table().GetTurnDirection(), 6);
-    ExpectClock(kDiscardTime);
-    EXPECT_EQ(Offered(), (std::vector<int>{kOpChi, kOpHu, kOpGuo}));
-    EXPECT_EQ(ButtonsOn(), (std::vector<int>{kOpChi, kOpHu, kOpGuo}));
+    std::array<int32_t, 4> options{};
+    options[kOwnChair] = tp::kOptionChi | tp::kOptionHu | tp::kOptionPass;
+    ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(0), chiTile, options)));
+    e.lastThrown[0] = chiTile;
+    e.concealed[0] = 10;
+    e.direction = 6;
+    e.offered = {kOpChi, kOpHu, kOpGuo};
+    e.buttons = {kOpChi, kOpHu, kOpGuo};
+    ExpectTable("a throw offering chi and hu", e);
     EXPECT_EQ(Table().GetOffer(kOpChi).chair, Chair(0));
     EXPECT_EQ(Table().GetOffer(kOpChi).tile, chiTile);
     EXPECT_GT(Table().GetOffer(kOpChi).count, 0);
+    EXPECT_EQ(Table().GetOffer(kOpHu).chair, Chair(0));
 
     // Chi with two raised own tiles: held first (state 3), then accepted:
-    // the meld lies in the own row and the own seat throws next.
-    // The raised tiles go in row order.
+    // the meld lies in the own row, its last concealed tile is the drawn one
+    // and the own seat throws next with the reaction time.
     std::array<int32_t, 2> raised = {TileOf(4, 0), TileOf(6, 0)};
     if (Table().FindRowIndex(kOwn, raised[0]) > Table().FindRowIndex(kOwn, raised[1])) {
         std::swap(raised[0], raised[1]);
@@ -255,41 +321,64 @@ TEST_F(ScriptedHandTest, AHandAsThePlayer) {
     Server().ClearAnswer(tp::kChiClaim);
     Table().OnChiButton();
     EXPECT_EQ(Server().Count(tp::kChiClaim), 2u);
-    EXPECT_EQ(Table().GetTableState(), 0);
-    EXPECT_EQ(Seat(0).lastThrown, -1);
-    EXPECT_EQ(Seat(kOwn).melds, 1);
+    e.Remove(raised[0]);
+    e.Remove(raised[1]);
+    e.ownDrawn = true;
+    e.melds[kOwn] = 1;
+    e.lastThrown[0] = -1;
+    e.clock = kReaction;
+    e.buttons = {};  // the offers stand until the next throw of another seat
+    ExpectTable("chi accepted", e);
     EXPECT_EQ(Seat(kOwn).row.size(), 14u);
-    EXPECT_NE(Table().IsHandDrawn(kOwn), 0);
-    EXPECT_EQ(Table().GetTurnDirection(), 6);
-    ExpectClock(kReaction);
-    EXPECT_TRUE(ButtonsOn().empty());
 
     // The own seat throws; the others draw and throw around to position 0.
     const int32_t secondThrow = TileOf(17, 0);
     ASSERT_EQ(Table().ThrowHandTile(Table().FindRowIndex(kOwn, secondThrow)), 1);
+    e.Remove(secondThrow);
+    e.ownDrawn = false;
+    e.lastThrown[kOwn] = secondThrow;
+    e.direction = 4;
+    e.clock = kDiscardTime;
+    ExpectTable("second own throw", e);
     int wallIndex = 54;
+    int before = kOwn;
     for (int p : {2, 1, 0}) {
         ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(p), kHiddenTile, wallIndex++)));
-        ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(p), TileOf(24 + p, 3))));
+        e.discards[static_cast<size_t>(before)].push_back(
+            e.lastThrown[static_cast<size_t>(before)]);
+        e.lastThrown[static_cast<size_t>(before)] = -1;
+        e.concealed[static_cast<size_t>(p)] += 1;
+        e.wall -= 1;
+        e.direction = 2 * p;
+        ExpectTable("position " + std::to_string(p) + " draws", e);
+        const int32_t thrown = TileOf(24 + p, 3);
+        ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(p), thrown)));
+        e.concealed[static_cast<size_t>(p)] -= 1;
+        e.lastThrown[static_cast<size_t>(p)] = thrown;
+        e.offered = {};  // made afresh: nothing for the own seat
+        e.direction = 2 * Table().GetNextTurnPosition(p);
+        ExpectTable("position " + std::to_string(p) + " throws", e);
+        before = p;
     }
-    EXPECT_EQ(Seat(kOwn).discards, (std::vector<int32_t>{ownThrow, secondThrow}));
-    EXPECT_EQ(Seat(2).discards, std::vector<int32_t>{TileOf(26, 3)});
-    EXPECT_EQ(Seat(1).discards, std::vector<int32_t>{TileOf(25, 3)});
-    EXPECT_EQ(Seat(0).lastThrown, TileOf(24, 3));
-    EXPECT_EQ(Table().GetTurnDirection(), 6);
 
     // The own draw (229000) of a tile that completes the hand: the Hu
     // button comes on.
     const int32_t winning = TileOf(18, 1);
     Server().SetNextDraw(winning, wallIndex, tp::kOptionHu);
     ASSERT_EQ(Table().CatchCard(), 1);
-    EXPECT_EQ(Seat(0).discards, std::vector<int32_t>{TileOf(24, 3)});
     EXPECT_EQ(Seat(kOwn).row.front(), winning);
-    EXPECT_NE(Table().IsHandDrawn(kOwn), 0);
     EXPECT_EQ(Table().GetWallSprite(wallIndex), nullptr);
-    EXPECT_EQ(ButtonsOn(), std::vector<int>{kOpHu});
+    e.discards[0].push_back(e.lastThrown[0]);
+    e.lastThrown[0] = -1;
+    e.Add(winning);
+    e.ownDrawn = true;
+    e.wall -= 1;
+    e.offered = {kOpHu};
+    e.buttons = {kOpHu};
+    ExpectTable("own draw", e);
 
-    // The self-drawn hu claim, then the hand's result.
+    // The self-drawn hu claim, then the hand's result: the clock stops and
+    // every button goes off.
     Table().OnHuButton();
     EXPECT_EQ(Server().LastBody(tp::kHuClaim),
               WordsRecord({UserOf(kOwnChair), kRoomId, kTableNo, kOwnChair, kOwnChair, winning,
@@ -310,46 +399,68 @@ TEST_F(ScriptedHandTest, AHandAsThePlayer) {
 
 TEST_F(ScriptedHandTest, TheSameHandAsALookerOn) {
     Open(true);
-    ASSERT_TRUE(session.StartHand(TheHand()));
+    Expected e;
     // A looker-on sees the watched row face down.
-    EXPECT_EQ(HiddenCount(kOwn), 14);
-    EXPECT_EQ(Table().GetWallCount(), 108 - 53);
-    EXPECT_EQ(Table().GetTurnDirection(), 6);
-    EXPECT_TRUE(ButtonsOn().empty());
+    ASSERT_TRUE(session.StartHand(TheHand()));
+    e.wall = 108 - 53;
+    e.concealed = {13, 13, 13, 14};
+    ExpectTable("hand start", e);
 
-    // The watched player throws (222170 from the own chair), position 2
-    // draws and throws, position 1 pengs and throws, position 0 gangs and
-    // draws, throws; the watched player draws (229160 for its chair).
+    // The watched player throws (222170 from the own chair).
     const int32_t ownThrow = TileOf(19, 0);
     ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(kOwnChair, ownThrow)));
-    EXPECT_EQ(Seat(kOwn).lastThrown, ownThrow);
-    EXPECT_EQ(HiddenCount(kOwn), 13);
-    EXPECT_EQ(Table().GetTurnDirection(), 4);
+    e.concealed[kOwn] = 13;
+    e.lastThrown[kOwn] = ownThrow;
+    e.direction = 4;
+    e.clock = kDiscardTime;
+    ExpectTable("the watched player throws", e);
+
+    // Position 2 draws and throws, position 1 pengs and throws, position 0
+    // gangs and draws its replacement.
     ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(2), kHiddenTile, 53)));
-    EXPECT_EQ(Seat(kOwn).discards, std::vector<int32_t>{ownThrow});
+    e.discards[kOwn] = {ownThrow};
+    e.lastThrown[kOwn] = -1;
+    e.concealed[2] = 14;
+    e.wall -= 1;
+    ExpectTable("position 2 draws", e);
     const int32_t pengTile = TileOf(21, 1);
     ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(2), pengTile)));
     ASSERT_TRUE(Deliver(tp::kPengNotice,
                         MeldNotice(Chair(1), Chair(2), pengTile, {kHiddenTile, kHiddenTile, -1})));
-    EXPECT_EQ(Seat(1).melds, 1);
+    e.concealed[2] = 13;
+    e.concealed[1] = 11;
+    e.melds[1] = 1;
+    e.direction = 2;
+    ExpectTable("position 1 pengs", e);
     const int32_t gangTile = TileOf(23, 2);
     ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(1), gangTile)));
     ASSERT_TRUE(Deliver(tp::kGangNotice, MeldNotice(Chair(0), Chair(1), gangTile,
                                                     {kHiddenTile, kHiddenTile, kHiddenTile})));
-    EXPECT_EQ(Seat(0).melds, 1);
     ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(0), kHiddenTile, 107)));
+    e.concealed[1] = 10;
+    e.concealed[0] = 11;
+    e.melds[0] = 1;
+    e.wall -= 1;
+    e.direction = 0;
+    ExpectTable("position 0 gangs and draws", e);
+
     // Offers are a player's: a looker-on gets none.
     std::array<int32_t, 4> options{};
     options[kOwnChair] = tp::kOptionChi | tp::kOptionHu | tp::kOptionPass;
     ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(0), TileOf(5, 2), options)));
-    EXPECT_TRUE(Offered().empty());
-    EXPECT_TRUE(ButtonsOn().empty());
-    EXPECT_EQ(Table().GetTurnDirection(), 6);
+    e.concealed[0] = 10;
+    e.lastThrown[0] = TileOf(5, 2);
+    e.direction = 6;
+    ExpectTable("a throw the watched player may claim", e);
+
+    // The watched player draws (229160 for its chair).
     ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(kOwnChair, kHiddenTile, 54)));
-    EXPECT_EQ(HiddenCount(kOwn), 14);
     EXPECT_NE(Table().IsHandDrawn(kOwn), 0);
-    EXPECT_EQ(Seat(0).discards, std::vector<int32_t>{TileOf(5, 2)});
-    EXPECT_EQ(Table().GetWallCount(), 108 - 56);
+    e.concealed[kOwn] = 14;
+    e.discards[0] = {TileOf(5, 2)};
+    e.lastThrown[0] = -1;
+    e.wall -= 1;
+    ExpectTable("the watched player draws", e);
 
     std::array<int32_t, 4> wins{};
     wins[kOwnChair] = 1;

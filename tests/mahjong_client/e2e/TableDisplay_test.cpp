@@ -289,6 +289,18 @@ TEST_P(TableDisplayTest, BoardsRowsMeldsDiscardsAndWallAsTheBackBufferShowsThem)
         EXPECT_TRUE(board->IsVisible());
     }
     ExpectTableAsDrawn();
+    // The side panel: beside MainGame inside the window; on an 800-pixel
+    // screen the frame folds it away and MainGame takes the width.
+    const IntRect game = session.MainGameRect();
+    const IntRect side = session.SidePanel().GetViewRect();
+    if (session.SceneWidth() > 800) {
+        EXPECT_GE(side.left, game.right);
+        EXPECT_LE(side.right, session.SceneWidth());
+        EXPECT_GT(side.right - side.left, 0);
+        EXPECT_GT(side.bottom - side.top, session.SceneHeight() / 2);
+    } else {
+        EXPECT_GE(side.left, session.SceneWidth() - 1);
+    }
     for (int position = 0; position < 4; ++position) {
         EXPECT_GT(NamePixels(position), 10)
             << "no name drawn on the board of position " << position;
