@@ -37,13 +37,13 @@ class CGameNotifyHandler {
 public:
     using Record = std::span<const uint8_t>;
 
-    // The last notification handled whole: its id, a data word the game may
-    // keep (0 here), its length and tick count.
+    // The last notification handled whole: its id, length and tick count,
+    // and a data word the game may keep (0 here).
     struct LastNotify {
         int32_t id = 0;
-        int32_t data = 0;
         uint32_t length = 0;
         uint32_t tick = 0;
+        int32_t data = 0;
     };
 
     CGameNotifyHandler() = default;

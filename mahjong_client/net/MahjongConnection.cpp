@@ -119,13 +119,7 @@ int CMahjongConnection::SendRequest229000(tp::DrawReply& draw, uint32_t& result,
     record.tableNo = record.head.tableNo;
     record.chair = record.head.chair;
     record.userId = record.head.userId;
-    draw = tp::DrawReply{};
-    if (SendGameRequest(tp::kOwnDraw, tp::WriteTableRecord(record), 1, result, reply) == 0) {
-        return 0;
-    }
-    // A reply too short for its tile brings no tile.
-    tp::ReadTableRecord(reply, draw);
-    return 1;
+    return SendAndRead(tp::kOwnDraw, tp::WriteTableRecord(record), result, reply, draw);
 }
 
 int CMahjongConnection::SendHuaRequest(int32_t tile, tp::DrawReply& draw, uint32_t& result) {
@@ -134,12 +128,7 @@ int CMahjongConnection::SendHuaRequest(int32_t tile, tp::DrawReply& draw, uint32
     record.offerChair = record.head.chair;
     record.tile = tile;
     std::vector<uint8_t> reply;
-    draw = tp::DrawReply{};
-    if (SendGameRequest(tp::kHua, tp::WriteTableRecord(record), 1, result, reply) == 0) {
-        return 0;
-    }
-    tp::ReadTableRecord(reply, draw);
-    return 1;
+    return SendAndRead(tp::kHua, tp::WriteTableRecord(record), result, reply, draw);
 }
 
 int CMahjongConnection::SendHuClaimRequest(int32_t offerChair, int32_t tile, int32_t huKind,
@@ -168,9 +157,7 @@ int CMahjongConnection::SendPassRequest(int32_t offerChair, int32_t tile) {
     record.head = MakeRequestHead();
     record.offerChair = offerChair;
     record.tile = tile;
-    uint32_t result = 0;
-    std::vector<uint8_t> reply;
-    return SendGameRequest(tp::kPass, tp::WriteTableRecord(record), 0, result, reply);
+    return SendUnwaited(tp::kPass, tp::WriteTableRecord(record));
 }
 
 int CMahjongConnection::SendGangQuery(int32_t kind, int32_t offerChair, int32_t tile,
@@ -183,26 +170,37 @@ int CMahjongConnection::SendGangQuery(int32_t kind, int32_t offerChair, int32_t 
     record.handTiles = handTiles;
     record.kind = kind;
     std::vector<uint8_t> reply;
-    answer = tp::GangQueryReply{};
-    if (SendGameRequest(tp::kGangQuery, tp::WriteTableRecord(record), 1, result, reply) == 0) {
-        return 0;
-    }
-    // A short reply leaves the options it lacks at 0.
-    tp::ReadTableRecord(reply, answer);
-    return 1;
+    return SendAndRead(tp::kGangQuery, tp::WriteTableRecord(record), result, reply, answer);
 }
 
 int CMahjongConnection::SendLookCardAsk(int32_t watchedChair) {
     tp::LookCardAskRecord record;
     record.head = MakeRequestHead();
     record.watchedChair = watchedChair;
-    uint32_t result = 0;
-    std::vector<uint8_t> reply;
-    return SendGameRequest(tp::kLookCardAsk, tp::WriteTableRecord(record), 0, result, reply);
+    return SendUnwaited(tp::kLookCardAsk, tp::WriteTableRecord(record));
 }
 
 int CMahjongConnection::SendWaited(uint32_t requestId, std::span<const uint8_t> body,
                                    uint32_t& result) {
     std::vector<uint8_t> reply;
     return SendGameRequest(requestId, body, 1, result, reply);
+}
+
+int CMahjongConnection::SendUnwaited(uint32_t requestId, std::span<const uint8_t> body) {
+    uint32_t result = 0;
+    std::vector<uint8_t> reply;
+    return SendGameRequest(requestId, body, 0, result, reply);
+}
+
+template <class Reply>
+int CMahjongConnection::SendAndRead(uint32_t requestId, std::span<const uint8_t> body,
+                                    uint32_t& result, std::vector<uint8_t>& reply, Reply& out) {
+    out = Reply{};
+    if (SendGameRequest(requestId, body, 1, result, reply) == 0) {
+        return 0;
+    }
+    // A reply shorter than its minimum leaves `out` as it was made; words
+    // it lacks otherwise read 0.
+    tp::ReadTableRecord(reply, out);
+    return 1;
 }

@@ -80,4 +80,9 @@ private:
     void PassReplyToHandler(std::span<const uint8_t> reply);
     // Sends a waited request whose reply only its result matters.
     int SendWaited(uint32_t requestId, std::span<const uint8_t> body, uint32_t& result);
+    int SendUnwaited(uint32_t requestId, std::span<const uint8_t> body);
+    // Sends a waited request and reads its reply into `out` (made afresh).
+    template <class Reply>
+    int SendAndRead(uint32_t requestId, std::span<const uint8_t> body, uint32_t& result,
+                    std::vector<uint8_t>& reply, Reply& out);
 };

@@ -113,6 +113,8 @@ private:
 class CoreApp : public CMahjongApp {
 public:
     CoreApp() : CMahjongApp("pvbn", 21265, 13, 1) {}
+    // A test never starts the program again when the application goes.
+    ~CoreApp() override { SetRelaunchOnExit(false); }
     int GetPlayerCount() override { return playerCount; }
     CGameNotifyHandler* GetNotifyHandler() override { return &handler; }
     CGameConnection* GetConnection() override { return connection; }
