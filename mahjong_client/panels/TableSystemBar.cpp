@@ -89,12 +89,12 @@ CCorvaneObject* CTableSystemBar::CreateInputBar() {
 }
 
 int CTableSystemBar::GetChatBoxHeight() {
+    if (InMatch()) {
+        // The frame panel's: what the match list and the other bars leave.
+        return CSystemBars::GetChatBoxHeight();
+    }
     const IntRect rect = GetViewRect();
     const int height = rect.bottom - rect.top;
-    if (InMatch()) {
-        return height - GetOperateBarHeight() - GetMatchListBarHeight() - GetInputBarHeight() -
-               GetActivityBarHeight();
-    }
     const int gap = GetImageHeight() > kTallSurface ? kTallSurfaceGap : kShortSurfaceGap;
     return height - gap - GetAdvertBarHeight() - GetOperateBarHeight() - GetUserListBarHeight() -
            GetInputBarHeight() - GetActivityBarHeight();

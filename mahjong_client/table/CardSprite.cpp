@@ -92,6 +92,18 @@ void CCardSprite::Reset() {
     discardSlot = -1;
 }
 
+void CCardSprite::TakePlace(int newKind, int newState, int newPosition, int isStanding) {
+    kind = newKind;
+    state = newState;
+    position = newPosition;
+    standing = isStanding;
+    active = 1;
+    visible = 1;
+    raised = 0;
+    hoverRaised = 0;
+    greyed = 0;
+}
+
 int CCardSprite::GetCardImageIndex(int tileId) const {
     if (!IsRealTile(tileId)) {
         return 0;

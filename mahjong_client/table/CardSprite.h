@@ -79,6 +79,9 @@ public:
     virtual int GetCardImageIndex(int tileId) const;
     // Chooses the picture (sheet and frame) for the kind, position and face.
     virtual void SelectPicture();
+    // The sprite takes a place of the table: in use, shown, of the kind,
+    // state and position, standing or laid, no longer raised or greyed.
+    void TakePlace(int newKind, int newState, int newPosition, int isStanding);
     // The program event a click on this tile sends to the table view.
     virtual void SetClickEvent(int eventId);
     // Redraws the face (and its shadow).

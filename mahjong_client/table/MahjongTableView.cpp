@@ -43,6 +43,11 @@ constexpr std::array<int, CMahjongTableView::kCardMetricCount> kBaseMetrics = {
     50, 72, 36, 20, 26, 28, 10, 20, 36, 10, 26, 28, 10, 20, 36, 52, 52, 15, 26, 5};
 
 constexpr int kWallSide = 27;
+// The operation buttons' picture, the room kept round them, and what their
+// layout takes off the bottom margin of the own hand.
+constexpr const char* kOperationButtonImage = "btn_Guo_big";
+constexpr int kButtonBandMargin = 23;
+constexpr int kButtonRowOffset = 31;
 constexpr int kDiscardColumns = 6;
 constexpr int kEdgeGap = 2;
 
@@ -296,6 +301,10 @@ void CMahjongTableView::InitCardMetrics(int width, int height) {
     FrameRecord board;
     GetResourceFrame(&board, CSeatBoard::kBoardImage, 0);
     geometry_.board = board.record != nullptr ? board.height : 0;
+    // Above the own row a band is kept for the operation buttons.
+    FrameRecord button;
+    GetResourceFrame(&button, kOperationButtonImage, 0);
+    geometry_.buttonBand = button.record != nullptr ? button.height + kButtonBandMargin : 0;
     // The metrics of the smallest class below 1024 pixels; the larger
     // classes scale them by W / 800.
     const double classScale = width < 1024 ? 1.0 : width / 800.0;
@@ -360,7 +369,7 @@ bool CMahjongTableView::MakeGeometry() {
     g.wallOuter = kWallSide * g.wallStep + m[18];
     const int bandTop = g.topRowTop + m[5] + m[9];
     const int ownTop = g.ownBottom - m[1] - m[17];
-    const int bandBottom = ownTop - m[9];
+    const int bandBottom = ownTop - g.buttonBand - m[9];
     if (bandBottom - bandTop < g.wallOuter) {
         return false;
     }
@@ -379,9 +388,12 @@ bool CMahjongTableView::MakeGeometry() {
         return false;
     }
     const int sideRow = LongestRow(m[3], m[3], m[6], m[19]);
-    if (g.centreY - sideRow / 2 - 1 < g.topRowTop || g.centreY + sideRow / 2 + 1 > ownTop - 1) {
+    if (g.centreY - sideRow / 2 - 1 < g.topRowTop ||
+        g.centreY + sideRow / 2 + 1 > ownTop - g.buttonBand - 1) {
         return false;
     }
+    // The operation buttons stand on the band above the own row.
+    handBottomMargin_ = g.buttonBand > 0 ? bottom - ownTop - kButtonRowOffset : 0;
     const int topRow = LongestRow(m[7], m[7], m[6], m[19]);
     return g.centreX - topRow / 2 - 1 > g.leftRowLeft + sideWidth &&
            g.centreX + topRow / 2 + 1 < g.rightRowRight - sideWidth;

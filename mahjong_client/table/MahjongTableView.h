@@ -413,7 +413,6 @@ public:
     static constexpr int kEventLookCardAnswer = 80001147;
     static constexpr uint32_t kReplacementDelayMs = 200;
     static constexpr uint32_t kResultTimeoutMs = 15000;
-    static constexpr uint32_t kThrownLifeTimeMs = 3000;
     static constexpr int kLookCardBoxSeconds = 10;
     // Cancel button; an expired countdown answers with cancel.
     static constexpr int kLookCardBoxStyle = 0x1 | 0x4;
@@ -428,6 +427,7 @@ public:
     CCorvaneButton* GetOperationButton(int kind);
     bool IsOperationButtonOn(int kind);
     CCorvaneButton* GetStartButton() { return FindButton(startButtonId_); }
+    CCorvaneButton* GetAskCardViewButton() { return FindButton(askCardViewButtonId_); }
     int GetOperationHeld() const { return operationHeld_; }
     int GetThrowWait() const { return throwWait_; }
     int GetDrawnTile() const { return drawnTile_; }
@@ -436,6 +436,11 @@ protected:
     class CMahjongConnection* GetMahjongConnection();
     // A chair of the table: 0 .. player count - 1.
     bool IsTableChair(int chair) const;
+    // The screen position of a table chair; -1 for another chair.
+    int SeatPositionOf(int chair) const;
+    // A row, discard or thrown place still holds a tile.
+    bool HasTilesOnTable();
+    CSeatBoard* StatusSeatBoard(const int32_t* data, int count);
     // The seat whose turn comes before the position's, or -1.
     int GetPreviousTurnPosition(int position) const;
     // The concealed tiles of a row (standing, no meld), -1 after them.
@@ -578,6 +583,8 @@ protected:
     int readyMarkPlacement_ = 0;
     int sortHandPictureId_ = 0;
     int sloganPictureId_ = 0;
+    // From the view's bottom up to the operation buttons' row, less what
+    // their layout adds.
     int handBottomMargin_ = 0;
     std::array<int32_t, 2> tableStateWords_{};  // cleared by ClearTable
     uint32_t tableSerial_ = 1;
@@ -586,6 +593,7 @@ protected:
     struct TableGeometry {
         int left = 0, top = 0, width = 0, height = 0;
         int board = 0;                 // thickness of the seat boards at the edges
+        int buttonBand = 0;            // height kept for the operation buttons above the own row
         int centreX = 0, centreY = 0;  // centre of the wall square
         int wallStep = 0;              // distance of two wall tiles along a side
         int wallOuter = 0;             // side of the wall square
@@ -677,6 +685,13 @@ private:
     // The claimed tile of another seat's throw (its last-thrown place), or a
     // pool sprite carrying the tile.
     int TakeClaimedTile(int sourcePosition, int tileId);
+    // A free pool sprite in use with the tile, or -1 (logged).
+    int TakeMeldPoolTile(int tileId);
+    // A meld's tiles: with flag 0 the hand tiles from the row and the
+    // claimed tile from the source's thrown place, with flag 1 all from the
+    // pool; the number gathered.
+    int CollectMeldTiles(int position, const int32_t* hand, int handCount, int claimed, int source,
+                         int flag, std::array<int, 4>& pool);
     int FindConcealedIndex(int position, int tileId) const;
     bool IsPlacedSprite(const CCardSprite& sprite) const;
     int OwnTiles(std::array<int32_t, 32>& tiles);

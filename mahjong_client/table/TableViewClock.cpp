@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kDirections = 8;
 constexpr int kOwnDirection = 6;
-constexpr int kOwnPosition = 3;
 // The seat board whose auto-play mark the clock clears when it starts and
 // stops.
 constexpr int kClockBoardPosition = 0;
@@ -299,9 +298,8 @@ void CMahjongTableView::OnTurnTimeOut() {
 }
 
 bool CMahjongTableView::IsAnyOperationButtonOn() {
-    for (int id : operationButtonIds_) {
-        CCorvaneObject* button = FindObjectById(id);
-        if (button != nullptr && button->IsVisible() != 0 && button->IsInputEnabled() != 0) {
+    for (int kind : {kOpGuo, kOpHu, kOpGang, kOpPeng, kOpChi}) {
+        if (IsOperationButtonOn(kind)) {
             return true;
         }
     }
@@ -322,8 +320,7 @@ void CMahjongTableView::OnTimerTick() {
     if (IsLookingOn()) {
         return;
     }
-    CCorvaneObject* pass = FindObjectById(operationButtonIds_[0]);
-    const bool passOpen = pass != nullptr && pass->IsVisible() != 0 && pass->IsInputEnabled() != 0;
+    const bool passOpen = IsOperationButtonOn(kOpGuo);
     if (turnDirection_ != kOwnDirection && !passOpen) {
         return;
     }

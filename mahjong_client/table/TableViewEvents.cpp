@@ -126,6 +126,10 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
                 case kEventPointerStep:
                     OnPointerStep(record);
                     break;
+                case kEventLookCardAnswer:
+                    OnLookCardAnswer(static_cast<int32_t>(record.param1),
+                                     static_cast<int>(record.param2));
+                    break;
                 default:
                     break;  // 80001121, 80001128 and the unused ids
             }

@@ -31,6 +31,9 @@ constexpr size_t kChairRecordsBytes = 6 * kCardRecordBytes;
 constexpr size_t kMeldListBytes = 4 * kChairRecordsBytes + 4 * 4;
 constexpr int kMaxMeldsPerChair = 6;
 
+// No claimed tile: a meld of the seat's own tiles.
+constexpr int kNoClaimedTile = -1000;
+
 int32_t ReadWord(std::span<const uint8_t> bytes, size_t offset) {
     return static_cast<int32_t>(uint32_t{bytes[offset]} | uint32_t{bytes[offset + 1]} << 8 |
                                 uint32_t{bytes[offset + 2]} << 16 |
@@ -43,6 +46,48 @@ int CMahjongTableView::GetMeldCount(int position) const {
     return position >= 0 && position < kPositions ? meldCounts_[position] : 0;
 }
 
+int CMahjongTableView::TakeMeldPoolTile(int tileId) {
+    CCardSprite* sprite = GetFreeCardObject();
+    if (sprite == nullptr) {
+        ZepLog("PlaceMeld: no tile sprite for tile %d", tileId);
+        return -1;
+    }
+    sprite->Reset();
+    sprite->active = 1;
+    sprite->tile = tileId;
+    return sprite->poolIndex;
+}
+
+int CMahjongTableView::CollectMeldTiles(int position, const int32_t* hand, int handCount,
+                                        int claimed, int source, int flag,
+                                        std::array<int, 4>& pool) {
+    int count = 0;
+    if (flag == 0) {
+        count = TakeMeldTiles(position, hand, handCount, pool.data());
+        if (claimed != kNoClaimedTile) {
+            const int taken = TakeClaimedTile(source != position ? source : -1, claimed);
+            if (CCardSprite* sprite = GetCardSprite(taken)) {
+                sprite->tile = claimed;
+                pool[count++] = taken;
+            }
+        }
+        return count;
+    }
+    for (int k = 0; k < handCount; ++k) {
+        const int taken = TakeMeldPoolTile(hand[k]);
+        if (taken >= 0) {
+            pool[count++] = taken;
+        }
+    }
+    if (claimed != kNoClaimedTile) {
+        const int taken = TakeMeldPoolTile(claimed);
+        if (taken >= 0) {
+            pool[count++] = taken;
+        }
+    }
+    return count;
+}
+
 int CMahjongTableView::TakeClaimedTile(int sourcePosition, int tileId) {
     if (sourcePosition >= 0 && sourcePosition < kPositions) {
         CCardSprite* thrown = GetCardSprite(lastThrown_[sourcePosition]);
@@ -51,16 +96,9 @@ int CMahjongTableView::TakeClaimedTile(int sourcePosition, int tileId) {
             return thrown->poolIndex;
         }
     }
-    CCardSprite* sprite = GetFreeCardObject();
-    if (sprite == nullptr) {
-        ZepLog("PlaceMeld: no tile sprite for the claimed tile %d", tileId);
-        return -1;
-    }
     ZepLog("PlaceMeld: the claimed tile %d is not at position %d's thrown place", tileId,
            sourcePosition);
-    sprite->Reset();
-    sprite->active = 1;
-    return sprite->poolIndex;
+    return TakeMeldPoolTile(tileId);
 }
 
 int CMahjongTableView::TakeMeldTiles(int position, const int32_t* tiles, int count, int* poolOut) {
@@ -81,14 +119,12 @@ int CMahjongTableView::TakeMeldTiles(int position, const int32_t* tiles, int cou
             }
         }
         if (sprite == nullptr) {
-            sprite = GetFreeCardObject();
-            if (sprite == nullptr) {
-                ZepLog("PlaceMeld: no tile sprite for tile %d of position %d", tiles[k], position);
-                continue;
-            }
             ZepLog("PlaceMeld: tile %d is not in position %d's row", tiles[k], position);
-            sprite->Reset();
-            sprite->active = 1;
+            const int pool = TakeMeldPoolTile(tiles[k]);
+            if (pool >= 0) {
+                poolOut[taken++] = pool;
+            }
+            continue;
         }
         sprite->tile = tiles[k];
         poolOut[taken++] = sprite->poolIndex;
@@ -131,15 +167,7 @@ void CMahjongTableView::LayMeld(int position, const int* pool, int count, int me
             sprite->Refresh();
             continue;
         }
-        sprite->kind = CCardSprite::kKindHand;
-        sprite->state = CCardSprite::kStateInHand;
-        sprite->position = position;
-        sprite->active = 1;
-        sprite->visible = 1;
-        sprite->standing = 0;
-        sprite->raised = 0;
-        sprite->hoverRaised = 0;
-        sprite->greyed = 0;
+        sprite->TakePlace(CCardSprite::kKindHand, CCardSprite::kStateInHand, position, 0);
         sprite->faceUp = IsRealTile(sprite->tile) ? 1 : 0;
         sprite->meldKind = meldKind;
         sprite->meldMark = mark;
@@ -161,30 +189,7 @@ void CMahjongTableView::PlaceMeld(int position, int kind, const MeldRecord& reco
     }
     const int source = ChairToPosition(record[kWordSourceChair]);
     std::array<int, 4> pool{};
-    int count = 0;
-    if (flag == 0) {
-        count = TakeMeldTiles(position, hand, 2, pool.data());
-        const int taken = TakeClaimedTile(source != position ? source : -1, claimed);
-        if (taken >= 0) {
-            if (CCardSprite* sprite = GetCardSprite(taken)) {
-                sprite->tile = claimed;
-            }
-            pool[count++] = taken;
-        }
-    } else {
-        const int32_t all[3] = {hand[0], claimed, hand[1]};
-        for (int32_t tile : all) {
-            CCardSprite* sprite = GetFreeCardObject();
-            if (sprite == nullptr) {
-                ZepLog("PlaceMeld: no tile sprite for tile %d", tile);
-                continue;
-            }
-            sprite->Reset();
-            sprite->active = 1;
-            sprite->tile = tile;
-            pool[count++] = sprite->poolIndex;
-        }
-    }
+    const int count = CollectMeldTiles(position, hand, 2, claimed, source, flag, pool);
     LayMeld(position, pool.data(), count,
             kind == kMeldKindChi ? CCardSprite::kMeldChi : CCardSprite::kMeldPeng, source);
     if (flag == 0 && position == 3 && rows_[3][0] < 0) {
@@ -219,33 +224,9 @@ void CMahjongTableView::PlaceGangOfKind(int position, const MeldRecord& record, 
     const bool concealed = meldKind == CCardSprite::kMeldConcealedGang;
     const int source = concealed ? position : ChairToPosition(record[kWordSourceChair]);
     std::array<int, 4> pool{};
-    int count = 0;
-    if (flag == 0) {
-        if (concealed) {
-            count = TakeMeldTiles(position, tiles, 4, pool.data());
-        } else {
-            count = TakeMeldTiles(position, tiles + 1, 3, pool.data());
-            const int taken = TakeClaimedTile(source != position ? source : -1, tiles[0]);
-            if (taken >= 0) {
-                if (CCardSprite* sprite = GetCardSprite(taken)) {
-                    sprite->tile = tiles[0];
-                }
-                pool[count++] = taken;
-            }
-        }
-    } else {
-        for (int32_t tile : tiles) {
-            CCardSprite* sprite = GetFreeCardObject();
-            if (sprite == nullptr) {
-                ZepLog("PlaceGang: no tile sprite for tile %d", tile);
-                continue;
-            }
-            sprite->Reset();
-            sprite->active = 1;
-            sprite->tile = tile;
-            pool[count++] = sprite->poolIndex;
-        }
-    }
+    const int count = concealed
+                          ? CollectMeldTiles(position, tiles, 4, kNoClaimedTile, source, flag, pool)
+                          : CollectMeldTiles(position, tiles + 1, 3, tiles[0], source, flag, pool);
     LayMeld(position, pool.data(), count, meldKind, source);
     RefreshHandSprites(position);
 }
@@ -288,18 +269,9 @@ void CMahjongTableView::PlaceAddedGang(int position, const MeldRecord& record, i
         PlaceGangOfKind(position, record, flag, CCardSprite::kMeldGang);
         return;
     }
-    CCardSprite* sprite = nullptr;
-    if (flag == 0) {
-        int pool = -1;
-        TakeMeldTiles(position, &added, 1, &pool);
-        sprite = GetCardSprite(pool);
-    } else {
-        sprite = GetFreeCardObject();
-        if (sprite != nullptr) {
-            sprite->Reset();
-            sprite->active = 1;
-        }
-    }
+    std::array<int, 4> pool{-1};
+    CollectMeldTiles(position, &added, 1, kNoClaimedTile, position, flag, pool);
+    CCardSprite* sprite = GetCardSprite(pool[0]);
     if (sprite == nullptr) {
         ZepLog("PlaceAddedGang: no tile sprite for tile %d", added);
         return;
@@ -316,11 +288,7 @@ void CMahjongTableView::PlaceAddedGang(int position, const MeldRecord& record, i
     }
     const CCardSprite* peng = GetCardSprite(rows_[position][end]);
     sprite->tile = added;
-    sprite->kind = CCardSprite::kKindHand;
-    sprite->state = CCardSprite::kStateInHand;
-    sprite->active = 1;
-    sprite->visible = 1;
-    sprite->standing = 0;
+    sprite->TakePlace(CCardSprite::kKindHand, CCardSprite::kStateInHand, position, 0);
     sprite->faceUp = 1;
     sprite->meldMark = pengMark;
     sprite->meldSource = peng != nullptr ? peng->meldSource : position;

@@ -48,6 +48,11 @@ MeldRecord ToMeldRecord(const tp::OperationRecord& record) {
 // ---- Hand start, dice, deal ----
 
 void CMahjongTableView::ShowRoundInfo() {
+    // The last hand may still lie on the table (a looker-on's result time
+    // is not over when the players start the next one).
+    if (HasTilesOnTable()) {
+        ClearTable();
+    }
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     BuildWall();
@@ -145,6 +150,11 @@ void CMahjongTableView::StartPlay() {
     StartTurn();
     StartTurnClock();
     RefreshHandSprites(kOwnPosition);
+    // A looker-on may ask to see the hand, unless the room seats at random.
+    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
+    if (IsLookingOn() && app != nullptr && !app->IsRandomTableRoom()) {
+        ShowViewPart(askCardViewButtonId_);
+    }
 }
 
 void CMahjongTableView::StartGame() {
@@ -217,7 +227,7 @@ bool CMahjongTableView::OnCardThrown(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.thrower) ? ChairToPosition(notice.thrower) : -1;
+    const int p = SeatPositionOf(notice.thrower);
     if (p < 0 || !IsRealTile(notice.tile)) {
         ZepLog("card thrown: chair %d tile %d dropped", notice.thrower, notice.tile);
         return true;
@@ -225,6 +235,9 @@ bool CMahjongTableView::OnCardThrown(NotifyRecord record) {
     const bool playing = !IsLookingOn();
     if (playing && p == kOwnPosition && IsHandDrawn(kOwnPosition) == 0) {
         return true;  // the own throw is on the table already
+    }
+    if (p == kOwnPosition) {
+        drawnTile_ = -1;  // thrown for the own seat by the server
     }
     PlaySound("SndThrow");
     GetVoiceFile(p, notice.tile);
@@ -256,17 +269,18 @@ void CMahjongTableView::OfferClaimsOnThrow(int thrower, int tile,
                    ? chairOptions[static_cast<size_t>(chair)]
                    : 0;
     };
-    // The two seats that neither threw nor are the own seat.
+    // The seats that neither threw nor are the own seat (one of them at a
+    // table of three).
     std::array<int, 2> others{-1, -1};
     size_t found = 0;
     for (int position = 0; position < kPositions && found < others.size(); ++position) {
-        if (position != throwerPosition && position != kOwnPosition) {
+        if (position != throwerPosition && position != kOwnPosition &&
+            IsTableChair(PositionToChair(position))) {
             others[found++] = position;
         }
     }
-    const bool fourSeats = GetPlayerCount() >= 4;
     const int32_t optionsA = optionsAt(others[0]);
-    const int32_t optionsB = fourSeats ? optionsAt(others[1]) : 0;
+    const int32_t optionsB = optionsAt(others[1]);
     const int32_t own = optionsAt(kOwnPosition);
     if (data != nullptr && data->GetClaimSkipRule() != 0 && optionsA == 0 && optionsB == 0 &&
         own == 0) {
@@ -320,7 +334,7 @@ bool CMahjongTableView::OnCardCaught(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.chair) ? ChairToPosition(notice.chair) : -1;
+    const int p = SeatPositionOf(notice.chair);
     if (p < 0 || !IsShownTile(notice.tile)) {
         ZepLog("seat draw: chair %d tile %d dropped", notice.chair, notice.tile);
         return true;
@@ -367,7 +381,7 @@ bool CMahjongTableView::OnGangHuNotice(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.ganger) ? ChairToPosition(notice.ganger) : -1;
+    const int p = SeatPositionOf(notice.ganger);
     if (p < 0 || !IsRealTile(notice.tile)) {
         ZepLog("gang hu notice: chair %d tile %d dropped", notice.ganger, notice.tile);
         return true;
@@ -398,7 +412,7 @@ bool CMahjongTableView::ReadMeldNotice(NotifyRecord record, MeldRecord& meld, in
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    position = IsTableChair(notice.head.chair) ? ChairToPosition(notice.head.chair) : -1;
+    position = SeatPositionOf(notice.head.chair);
     const bool sourceValid = IsTableChair(notice.offerChair);
     const bool tilesValid =
         IsRealTile(notice.tile) && std::ranges::all_of(notice.handTiles, [](int32_t tile) {
@@ -471,7 +485,7 @@ bool CMahjongTableView::OnCardsHua(NotifyRecord record) {
     if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
-    const int p = IsTableChair(notice.chair) ? ChairToPosition(notice.chair) : -1;
+    const int p = SeatPositionOf(notice.chair);
     const bool replacementValid =
         notice.tile == tp::kNoTile ||
         (IsShownTile(notice.tile) && GetWallSprite(notice.wallIndex) != nullptr);
@@ -535,21 +549,20 @@ bool CMahjongTableView::OnAutoPlayStatus(NotifyRecord record) {
     return true;
 }
 
+// The seat board of the chair a status record's data starts with, or null.
+CSeatBoard* CMahjongTableView::StatusSeatBoard(const int32_t* data, int count) {
+    return data != nullptr && count >= 1 ? GetSeatBoard(SeatPositionOf(data[0])) : nullptr;
+}
+
 void CMahjongTableView::OnPlayerBack(int /*code*/, const int32_t* data, int count) {
-    if (data == nullptr || count < 1 || !IsTableChair(data[0])) {
-        return;
-    }
-    if (CSeatBoard* board = GetSeatBoard(ChairToPosition(data[0]))) {
+    if (CSeatBoard* board = StatusSeatBoard(data, count)) {
         board->SetOffline(0);
         board->SetAutoPlay(0);
     }
 }
 
 void CMahjongTableView::OnPlayerAutoPlay(int /*code*/, const int32_t* data, int count) {
-    if (data == nullptr || count < 1 || !IsTableChair(data[0])) {
-        return;
-    }
-    if (CSeatBoard* board = GetSeatBoard(ChairToPosition(data[0]))) {
+    if (CSeatBoard* board = StatusSeatBoard(data, count)) {
         board->SetAutoPlay(1);
     }
 }
@@ -673,8 +686,22 @@ void CMahjongTableView::OnResultTimeout() {
 
 // ---- Helpers ----
 
+bool CMahjongTableView::HasTilesOnTable() {
+    for (int position = 0; position < kPositions; ++position) {
+        if (GetRowCount(position) > 0 || GetDiscardCount(position) > 0 ||
+            GetLastThrown(position) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CMahjongTableView::IsTableChair(int chair) const {
     return chair >= 0 && chair < std::min(GetPlayerCount(), tp::kMaxChairs);
+}
+
+int CMahjongTableView::SeatPositionOf(int chair) const {
+    return IsTableChair(chair) ? ChairToPosition(chair) : -1;
 }
 
 int CMahjongTableView::GetPreviousTurnPosition(int position) const {
@@ -702,20 +729,14 @@ int CMahjongTableView::CollectConcealedTiles(int position, std::span<int32_t> ou
 }
 
 CCardSprite* CMahjongTableView::PutThrownTile(int position, int tileId, bool hiddenRow) {
-    // A tile still lying in the last-thrown place was let pass: it joins
-    // the discards before the new one takes the place.
-    if (GetLastThrown(position) != nullptr) {
-        MoveThrownToDiscards(position);
-        RedrawDiscards(position);
-    }
+    // The place takes the tile just thrown (an earlier one there goes to
+    // the discards); a hidden row gives up a hidden tile and shows it now.
     CCardSprite* sprite = MoveTileToThrown(position, hiddenRow ? kHiddenTile : tileId);
     if (sprite == nullptr) {
         return nullptr;
     }
     sprite->tile = tileId;
     sprite->faceUp = 1;
-    sprite->lifeTime = kThrownLifeTimeMs;
-    sprite->state = CCardSprite::kStateJustThrown;
     sprite->Refresh();
     return sprite;
 }

@@ -86,14 +86,9 @@ CCardSprite* CMahjongTableView::PutHandTile(int position, int index, int tileId)
         return nullptr;
     }
     sprite->Reset();
-    sprite->kind = CCardSprite::kKindHand;
-    sprite->state = CCardSprite::kStateInHand;
-    sprite->position = position;
+    sprite->TakePlace(CCardSprite::kKindHand, CCardSprite::kStateInHand, position, 1);
     sprite->handIndex = index;
     sprite->handSize = static_cast<int>(GetHandTileLimit());
-    sprite->active = 1;
-    sprite->visible = 1;
-    sprite->standing = 1;
     sprite->tile = IsRealTile(tileId) ? tileId : kHiddenTile;
     sprite->faceUp = IsRealTile(tileId) ? 1 : 0;
     rows_[position][index] = sprite->poolIndex;
@@ -126,7 +121,11 @@ bool CMahjongTableView::IsHandKnown(int position) {
         }
     }
     const CCardSprite* drawn = GetCardSprite(rows_[position][0]);
-    return drawn != nullptr && IsRealTile(drawn->tile);
+    if (drawn != nullptr) {
+        return IsRealTile(drawn->tile);
+    }
+    // An empty own row of a player still takes its tiles face up.
+    return position == 3 && !IsLookingOn();
 }
 
 int CMahjongTableView::IsHandDrawn(int position) {
@@ -455,12 +454,9 @@ void CMahjongTableView::MoveThrownToDiscards(int position) {
         return;
     }
     *free = sprite->poolIndex;
-    sprite->kind = CCardSprite::kKindDiscard;
-    sprite->state = CCardSprite::kStateDiscarded;
-    sprite->position = position;
+    sprite->TakePlace(CCardSprite::kKindDiscard, CCardSprite::kStateDiscarded, position, 0);
     sprite->discardSlot = static_cast<int>(free - places.begin());
     sprite->handIndex = -1;
-    sprite->visible = 1;
     sprite->faceUp = 1;
     sprite->Refresh();
 }
@@ -495,16 +491,8 @@ void CMahjongTableView::SetLastThrown(int position, CCardSprite* sprite) {
         DetachSprite(index);
     }
     lastThrown_[position] = index;
-    sprite->kind = CCardSprite::kKindThrown;
-    sprite->state = CCardSprite::kStateJustThrown;
-    sprite->position = position;
+    sprite->TakePlace(CCardSprite::kKindThrown, CCardSprite::kStateJustThrown, position, 0);
     sprite->handIndex = -1;
-    sprite->active = 1;
-    sprite->visible = 1;
-    sprite->standing = 0;
-    sprite->raised = 0;
-    sprite->hoverRaised = 0;
-    sprite->greyed = 0;
     sprite->meldKind = CCardSprite::kMeldNone;
     sprite->meldMark = 0;
     sprite->faceUp = 1;

@@ -35,11 +35,8 @@ void CMahjongTableView::BuildWall() {
             return;
         }
         sprite->Reset();
-        sprite->kind = CCardSprite::kKindWall;
-        sprite->active = 1;
-        sprite->visible = 1;
+        sprite->TakePlace(CCardSprite::kKindWall, CCardSprite::kStateNone, WallSidePosition(i), 0);
         sprite->wallIndex = i;
-        sprite->position = WallSidePosition(i);
         wall_[i] = sprite->poolIndex;
         sprite->Refresh();
     }
@@ -165,14 +162,9 @@ CCardSprite* CMahjongTableView::DealDrawnTile(int position, int wallIndex, int t
     rows_[position][0] = -1;
     wall_[wallIndex] = -1;
     sprite->Reset();
-    sprite->kind = CCardSprite::kKindHand;
-    sprite->state = CCardSprite::kStateInHand;
-    sprite->position = position;
+    sprite->TakePlace(CCardSprite::kKindHand, CCardSprite::kStateInHand, position, 1);
     sprite->handIndex = 0;
     sprite->handSize = static_cast<int>(GetHandTileLimit());
-    sprite->active = 1;
-    sprite->visible = 1;
-    sprite->standing = 1;
     sprite->tile = known ? tileId : kHiddenTile;
     sprite->faceUp = known && IsRealTile(tileId) ? 1 : 0;
     rows_[position][0] = sprite->poolIndex;

@@ -119,10 +119,7 @@ class QuickSilverTest : public InputBarTest {
 protected:
     void OpenMenu() {
         OpenBar();
-        safeBoxButton = AddSystemButton(*bar, "qe保险箱按钮", "系统栏划银按钮", 19840399);
-        bar->Layout();
-        bar->LoadFixDeposit();
-        bar->ShowQuickDepositPopup(100, 20);
+        safeBoxButton = AddQuickSilverMenu(*bar);
         ASSERT_NE(bar->GetQuickSilverMenu(), nullptr);
     }
     CCorvaneButton* safeBoxButton = nullptr;

@@ -19,6 +19,7 @@
 #include "frame/panels/UserListBar.h"
 #include "platform/Input.h"
 #include "platform/Screen.h"
+#include "platform/SdlEvents.h"
 #include "platform/SdlWindow.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/frame/FrameDoubles.h"
@@ -185,6 +186,21 @@ protected:
         time.AdvanceMs(11);
         wnd->RunFrame();
         Deliver();
+    }
+    // A left click at the object's centre as a user gives it; the engine
+    // has taken the release when this returns.
+    void ClickOn(CCorvaneObject& object) {
+        const int x = static_cast<int>(object.GetX());
+        const int y = static_cast<int>(object.GetY());
+        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
+        Frame();
+        Frame();
     }
     CSystemBars& Bars() { return *view->bars; }
     int Send(int event, intptr_t param1 = 0, intptr_t param2 = 0) {

@@ -43,18 +43,8 @@ TEST_F(SidePanelScreenshotTest, TheButtonWritesTheScreenAndTheLineNamesTheFolder
     CCorvaneButton* button = ButtonFor(kScreenshotButtonEvent);
     ASSERT_NE(button, nullptr);
     ASSERT_TRUE(button->IsVisible());
-    const int x = static_cast<int>(button->GetX());
-    const int y = static_cast<int>(button->GetY());
     TakeLines();
-    ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-    Frame();
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
-    Frame();
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
-    Frame();
-    Frame();
+    ClickOn(*button);
 
     const std::string file = folder.Path() + "/temp/pvbn_100_20261207_93005.jpg";
     ASSERT_TRUE(std::filesystem::exists(file));

@@ -2,7 +2,8 @@
 // A canvas that writes down what is drawn on it, for the side panel's bars:
 // a bar made as Recording<Bar> makes every canvas of its own as a
 // RecordingCanvas, which draws as usual and appends a line per call to the
-// log the bar was given ("text 9,5 用户名", "line 110,20,110,92", ...).
+// log the bar was given ("clear 300,24" with the canvas's size, "text 9,5
+// 用户名", "line 110,20,110,92", ...).
 
 #include <cstdint>
 #include <cstdio>
@@ -21,7 +22,7 @@ public:
     explicit RecordingCanvas(Log* log) : log_(log) {}
 
     void Clear() override {
-        Write("clear");
+        Write("clear " + Ints({GetCanvasWidth(), GetCanvasHeight()}));
         CCorvaneCanvas::Clear();
     }
     void DrawLine(int x1, int y1, int x2, int y2) override {

@@ -182,6 +182,13 @@ TEST_F(SliderBarTest, TheFillShowsTheBottomRowsOfItsPictureUpToTheValue) {
     Send(slider, kSliderThumbDrag, 300, 400);
     EXPECT_EQ(slider->GetFillHeight(), 0);
     EXPECT_FALSE(HasInk(*fill));
+
+    // A horizontal slider fills along the vertical axis too: 50 of a track
+    // 10 high is 5 rows, from the track's bottom.
+    CSliderBar* across = MakeSlider(50, 0);
+    EXPECT_EQ(across->GetFillHeight(), 5);
+    EXPECT_EQ(across->GetFill()->GetCanvasHeight(), 5);
+    EXPECT_DOUBLE_EQ(across->GetFill()->GetY(), 205 - 2.5);
 }
 
 TEST_F(SliderBarTest, AFillPictureShorterThanTheTrackIsReadOnlyWithinItself) {

@@ -98,6 +98,9 @@ TEST_F(TableSystemBarTest, AMatchTableHasOnlyTheMatchListAboveTheChatAndNoStrips
     EXPECT_NE(Input(), nullptr);
     EXPECT_EQ(table->GetSeparatorCanvas(), nullptr);
     EXPECT_EQ(table->GetBackgroundCanvas(), nullptr);
+    // The chat box takes all the match list and the input bar leave.
+    Bars().SetViewRect(IntRect{0, 0, 300, 700});
+    EXPECT_EQ(table->GetChatBoxHeight(), 700 - Bars().GetMatchListBarHeight() - 60);
 }
 
 TEST_F(TableSystemBarTest, UserListColumnsByRoomKind) {
@@ -163,18 +166,8 @@ TEST_F(TableSystemBarTest, TheButtonsClickTheirEventsBackToThePanel) {
     Bars().Relayout();
     Frame();
     auto* face = dynamic_cast<CCorvaneButton*>(Bars().FindObjectByName("系统栏表情按钮"));
-    const int x = static_cast<int>(face->GetX());
-    const int y = static_cast<int>(face->GetY());
-    ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-    Frame();
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
-    Frame();
-    ASSERT_TRUE(
-        platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
-    Frame();
+    ClickOn(*face);
     // The engine takes the release on the next frame.
-    Frame();
     Frame();
     // 19840396 opened the chat box's emoticon panel.
     auto* chat = Bar<CSystemChatBox>("ChatBox");

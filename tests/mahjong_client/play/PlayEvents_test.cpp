@@ -157,6 +157,31 @@ TEST_F(PlayEventsTest, TheOwnTilesEventsFollowTurnAndState) {
     EXPECT_EQ(view->OnCardSpriteEvent(MakeEventRecord(view->GetId(), kEventCardClick, 999, 0)), 0);
 }
 
+TEST_F(PlayEventsTest, ATileDroppedAboveTheRowIsThrownElsewhereItGoesBack) {
+    Deal();
+    CCardSprite* tile = view->GetHandSprite(kOwn, view->FindRowIndex(kOwn, 33));
+    ASSERT_NE(tile, nullptr);
+    const double homeX = tile->GetX();
+    const double homeY = tile->GetY();
+    InputState input;
+    input.mouseX = static_cast<int32_t>(homeX) + 30;
+    input.mouseY = static_cast<int32_t>(homeY) - 5;
+    auto send = [&](int event) {
+        view->OnEvent(MakeEventRecord(view->GetId(), event, tile->poolIndex, EventParam(&input)));
+    };
+    send(kEventCardDragMove);
+    EXPECT_EQ(tile->GetX(), homeX + 30);
+    send(kEventCardDrop);
+    EXPECT_EQ(tile->GetX(), homeX) << "back to its place";
+    EXPECT_EQ(tile->GetY(), homeY);
+    EXPECT_TRUE(app.connection.SentOf(tp::kDiscard).empty());
+    input.mouseY = static_cast<int32_t>(homeY) - 200;
+    send(kEventCardDragMove);
+    send(kEventCardDrop);
+    EXPECT_EQ(app.connection.SentOf(tp::kDiscard).size(), 1u);
+    EXPECT_EQ(view->GetLastThrown(kOwn)->tile, 33);
+}
+
 TEST_F(PlayEventsTest, StartSendsTheStartRequestForAPlayerOnly) {
     ASSERT_NE(view->GetStartButton(), nullptr);
     EXPECT_TRUE(view->GetStartButton()->IsVisible());
@@ -180,6 +205,8 @@ TEST_F(PlayEventsTest, TheResultTimeOutClearsTheTableBetweenHandsOnly) {
 
 TEST_F(PlayEventsTest, ALookerOnHearsTheAnswerToHisAsk) {
     Launch(true);
+    Deal();
+    ASSERT_TRUE(view->GetAskCardViewButton()->IsVisible());
     view->OnAskCardView();
     const auto asks = app.connection.SentOf(tp::kLookCardAsk);
     ASSERT_EQ(asks.size(), 1u);
@@ -192,6 +219,10 @@ TEST_F(PlayEventsTest, ALookerOnHearsTheAnswerToHisAsk) {
     ASSERT_TRUE(Notify(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));
     ASSERT_EQ(host.chat.lines.size(), 1u);
     EXPECT_EQ(host.chat.lines[0], " <c=" + std::to_string(0x2C5858) + ">座主禁止旁观看牌 \r\n");
+    EXPECT_TRUE(view->GetAskCardViewButton()->IsVisible());
+    answer.allowed = 1;
+    ASSERT_TRUE(Notify(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));
+    EXPECT_FALSE(view->GetAskCardViewButton()->IsVisible());
     std::vector<uint8_t> cut = tp::WriteTableRecord(answer);
     cut.resize(23);
     EXPECT_FALSE(view->OnLookCardReply(cut));

@@ -250,6 +250,7 @@ TEST_F(PlayHandTest, ALookerOnSeesTheHandAndSendsNothing) {
         EXPECT_TRUE(tile == kHiddenTile || tile == -1);
     }
     EXPECT_FALSE(view->GetOperationButton(kOpGuo)->IsVisible());
+    EXPECT_TRUE(view->GetAskCardViewButton()->IsVisible());
 
     // The watched player throws from a hidden row.
     ASSERT_TRUE(Notify(tp::kCardThrown, CardThrown(kOwnChair, 120)));
@@ -281,6 +282,26 @@ TEST_F(PlayHandTest, ALookerOnSeesTheHandAndSendsNothing) {
     ASSERT_TRUE(Notify(tp::kPengNotice,
                        MeldNotice(kChairOpposite, kOwnChair, 121, {kHiddenTile, kHiddenTile, -1})));
     EXPECT_EQ(view->GetMeldCount(1), 1);
+    EXPECT_EQ(view->GetTurnDirection(), 2);
+
+    // A gang by the previous chair on the opposite one's throw, and its
+    // replacement.
+    ASSERT_TRUE(Notify(tp::kCardThrown, CardThrown(kChairOpposite, 87)));
+    ASSERT_TRUE(Notify(tp::kGangNotice, MeldNotice(kChairPrevious, kChairOpposite, 87,
+                                                   {kHiddenTile, kHiddenTile, kHiddenTile})));
+    EXPECT_EQ(view->GetMeldCount(2), 1);
+    EXPECT_EQ(view->GetTurnDirection(), 4);
+    ASSERT_TRUE(Notify(tp::kSeatDraw, SeatDraw(kChairPrevious, kHiddenTile, 107)));
+    EXPECT_NE(view->IsHandDrawn(2), 0);
+    EXPECT_EQ(view->GetWallSprite(107), nullptr);
+
+    // The next hand starts while the last one still lies on the table.
+    Deal();
+    EXPECT_EQ(RowSize(kOwn), 14);
+    EXPECT_EQ(RowSize(1), 13);
+    EXPECT_EQ(view->GetMeldCount(1), 0);
+    EXPECT_EQ(DiscardCount(kOwn), 0);
+    EXPECT_EQ(view->GetWallCount(), 108 - 53);
 
     // Clicks and the own draw send nothing.
     EXPECT_EQ(view->CatchCard(), 0);
@@ -288,6 +309,20 @@ TEST_F(PlayHandTest, ALookerOnSeesTheHandAndSendsNothing) {
     EXPECT_EQ(view->OnHuButton(), 0);
     EXPECT_EQ(view->OnGuoButton(), 0);
     EXPECT_TRUE(app.connection.sent.empty());
+
+    // Round end: the winner's hu is shown; the time-out clears the table
+    // and shows no start button to a looker-on.
+    std::vector<int32_t> result(CMahjongTableData::kGameResultBytes / 4, 0);
+    result[134] = kChairPrevious;
+    result[516 / 4 + kChairPrevious] = 1;
+    app.ClearGamePlaying();
+    ASSERT_TRUE(app.tableData.StoreGameResult(Words(result)));
+    view->OnRoundEnd(Words(result));
+    EXPECT_EQ(view->huAnimations, (std::vector<int>{2}));
+    Frames(15400, 200);
+    EXPECT_EQ(view->resultTimeouts, 1);
+    EXPECT_EQ(RowSize(kOwn), 0);
+    EXPECT_FALSE(view->GetStartButton()->IsVisible());
 }
 
 }  // namespace

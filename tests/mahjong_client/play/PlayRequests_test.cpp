@@ -184,6 +184,39 @@ TEST_F(PlayRequestsTest, GuoPassesTheOfferAndSwitchesTheButtonsOff) {
     EXPECT_FALSE(view->IsOperationButtonOn(kOpGuo));
 }
 
+TEST_F(PlayRequestsTest, TheGangQueryNamesTheOfferOrTheOwnFace) {
+    HandStart start;
+    start.ownTiles = kOwnTiles;
+    start.ownTiles.back() = 99;  // a third 1s
+    StartHand(start);
+    ASSERT_EQ(view->ThrowHandTile(view->FindRowIndex(kOwn, 120)), 1);
+    ASSERT_TRUE(Notify(tp::kSeatDraw, SeatDraw(3, kHiddenTile, 53)));
+    ASSERT_TRUE(Notify(tp::kCardThrown, CardThrown(3, 90, OwnOptions(tp::kOptionGang))));
+    EXPECT_EQ(view->GetOffer(kOpGang).count, 3);
+    std::vector<int32_t> options(12, 0);
+    options[4 + kOwnChair] = tp::kOptionGang;
+    options[4 + 2] = tp::kOptionHu;
+    app.connection.Script(tp::kGangQuery, {1, tp::kResultDone, Words(options)});
+    app.connection.Script(tp::kGangQuery, {1, tp::kResultNotCarriedOut, {}});
+    std::array<uint8_t, 48> reply{};
+    EXPECT_EQ(view->SendGangQuery(tp::kGangOnThrownTile, 90, reply.data()), 1);
+    EXPECT_EQ(WordOf(reply, 4 + 2), tp::kOptionHu);
+    EXPECT_EQ(view->SendGangQuery(tp::kGangOwn, 72, reply.data()), 0);
+    const auto queries = app.connection.SentOf(tp::kGangQuery);
+    ASSERT_EQ(queries.size(), 2u);
+    EXPECT_EQ(WordOf(queries[0].body, 4), 3);
+    EXPECT_EQ(WordOf(queries[0].body, 5), 90);
+    EXPECT_EQ(WordOf(queries[0].body, 6), 72);
+    EXPECT_EQ(WordOf(queries[0].body, 7), 81);
+    EXPECT_EQ(WordOf(queries[0].body, 8), 99);
+    EXPECT_EQ(WordOf(queries[0].body, 9), tp::kGangOnThrownTile);
+    EXPECT_EQ(WordOf(queries[1].body, 4), kOwnChair);
+    EXPECT_EQ(WordOf(queries[1].body, 5), 72);
+    EXPECT_EQ(WordOf(queries[1].body, 6), 81);
+    EXPECT_EQ(WordOf(queries[1].body, 7), 99);
+    EXPECT_EQ(WordOf(queries[1].body, 9), tp::kGangOwn);
+}
+
 TEST_F(PlayRequestsTest, ALookCardAskOpensABoxWhoseAnswersSetThePermission) {
     tp::LookCardAskRecord ask;
     ask.head = {9003, kRoomId, kTableNo, 3};

@@ -11,9 +11,11 @@
 
 #include "engine/ui/CorvaneButton.h"
 #include "frame/GameRecords.h"
+#include "frame/LaunchLine.h"
 #include "frame/RecordFields.h"
 #include "frame/view/GameFrameView.h"
 #include "mahjong_client/MahjongApp.h"
+#include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/panels/DigitDisplay.h"
 #include "mahjong_client/panels/SliderBar.h"
 #include "mahjong_client/table/MahjongTableView.h"
@@ -25,6 +27,11 @@ namespace {
 // tile while `drawn` is set.
 class ClockTableView : public CMahjongTableView {
 public:
+    // The own chair is 0.
+    int ChairToPosition(int chair) const override {
+        return chair >= 0 && chair < 4 ? (chair + 3) % 4 : -1;
+    }
+    void PostStateEvent(CCardSprite* /*sprite*/) override { ++stateEvents; }
     int IsHandDrawn(int position) override { return position == 3 ? drawn : 0; }
     int ThrowHandTile(int index) override {
         calls.push_back("throw " + std::to_string(index));
@@ -95,6 +102,7 @@ public:
         int firstByte;
     };
     int drawn = 0;
+    int stateEvents = 0;
     int timeOuts = 0;
     int autoSteps = 0;
     int musicCalls = 0;
@@ -111,10 +119,40 @@ public:
     std::vector<int> shown;
 };
 
+// The game's part of the table data: no seat marks, no hand state.
+class ClockTableData : public CMahjongTableData {
+public:
+    int IsSeatStarted(int /*chair*/) const override { return 0; }
+    bool SetSeatStarted(std::span<const uint8_t> /*record*/) override { return false; }
+    std::span<const uint8_t> GetHandStateTail() const override { return {}; }
+};
+
 class TableApp : public CMahjongApp {
 public:
     TableApp() : CMahjongApp("pvbn", 21265, 13, 1) {}
     int GetPlayerCount() override { return 4; }
+    CGameTableData* GetTableData() override { return &tableData; }
+    using CGameFrameApp::SetLaunchFields;
+    // A hand-start record with the turn chair and the two times.
+    void StartHand(int32_t turnChair, int32_t reactionSeconds, int32_t discardSeconds) {
+        std::array<uint8_t, CMahjongTableData::kHandStartBytes> record{};
+        const auto put = [&](size_t word, int32_t value) {
+            for (int b = 0; b < 4; ++b) {
+                record[4 * word + b] =
+                    static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * b));
+            }
+        };
+        put(13, turnChair);
+        put(18, reactionSeconds);
+        put(39, discardSeconds);
+        ASSERT_TRUE(tableData.StoreHandStart(record));
+    }
+    void LookOn(int on) {
+        LaunchFields fields;
+        fields.lookOn = on;
+        SetLaunchFields(fields);
+    }
+    ClockTableData tableData;
     int GetSoundEffect() override { return soundEffect; }
     int GetKeepSilence() override { return keepSilence; }
     int IsQuickCatch() override { return quickCatch; }
@@ -134,6 +172,8 @@ protected:
         AddStrip(CMahjongTableView::kVolumePanelImage, 60, 120, 1);
         AddStrip(CMahjongTableView::kSliderTrackImage, 10, 100, 1);
         AddStrip(CMahjongTableView::kSliderThumbImage, 16, 8, 1);
+        AddStrip(CMahjongTableView::kDepositImage, 120, 60, 1);
+        AddStrip(CMahjongTableView::kDepositDigitsImage, 10, 14, 10);
         app.AttachFrameView(&frame);
         view = new ClockTableView;
         objects->RegisterObject(view, nullptr);
@@ -266,6 +306,14 @@ TEST_F(TableClockTest, TheAutoPlayStepRunsOnlyWhileAutoPlayIsOn) {
     view->drawn = 1;
     Seconds(4);
     EXPECT_EQ(view->calls.size(), 1u);
+    // With a pass offered it passes, at the second tick.
+    ASSERT_NE(view->GetOperationButton(kOpGuo), nullptr);
+    view->ShowOperationButtons(1);
+    view->SetOperationButton(kOpGuo, 1);
+    ASSERT_TRUE(view->IsOperationButtonOn(kOpGuo));
+    Seconds(2);
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"throw 0", "guo"}));
+    view->SetOperationButton(kOpGuo, 0);
 
     // A click on the table ends auto-play; outside it nothing changes.
     InputState outside;
@@ -321,6 +369,59 @@ TEST_F(TableClockTest, ATimeOutOnAnotherSeatsTurnOrAsALookerOnThrowsNothing) {
     Seconds(2);
     EXPECT_EQ(view->timeOuts, 1);
     EXPECT_EQ(view->calls, (std::vector<std::string>{"buttons 0"}));
+}
+
+TEST_F(TableClockTest, ATurnStartsWithTheDiscardTimeAndPointsAtTheTurnSeat) {
+    app.StartHand(2, 8, 15);
+    view->StartTurn();
+    EXPECT_EQ(view->GetClockSeconds(), 15);
+    EXPECT_EQ(view->GetTurnDirection(), 2);  // chair 2 sits opposite
+    for (int flag = 0; flag < 3; ++flag) {
+        EXPECT_EQ(view->GetTurnFlag(flag), 1);
+    }
+    view->ClearTurnFlag(0);
+    EXPECT_EQ(view->GetTurnFlag(0), 0);
+    view->ClearTurnFlag(7);  // no such flag
+    EXPECT_EQ(view->GetTurnFlag(7), 0);
+
+    // A hand without a discard time takes the reaction time.
+    app.StartHand(0, 8, 0);
+    view->StartTurn();
+    EXPECT_EQ(view->GetClockSeconds(), 8);
+    EXPECT_EQ(view->GetTurnDirection(), 6);
+    // A turn chair off the table leaves the pointer where it was.
+    app.StartHand(9, 8, 15);
+    view->StartTurn();
+    EXPECT_EQ(view->GetTurnDirection(), 6);
+}
+
+TEST_F(TableClockTest, ATimeOutOnTheOwnTurnWithNothingDrawnDrawsOnce) {
+    app.StartHand(0, 8, 15);
+    view->BuildWall();
+    ASSERT_GT(view->GetWallCount(), 0);
+    StartClock();
+    view->MoveTurnIndicator(6, 6);
+    Countdown(2);
+    Seconds(4);
+    EXPECT_EQ(view->timeOuts, 1);
+    EXPECT_EQ(view->calls, (std::vector<std::string>{"buttons 0", "catch"}));
+    // The draw has its own countdown: the reaction time.
+    EXPECT_GE(view->GetClockSeconds(), 8 - 4);
+}
+
+TEST_F(TableClockTest, ALookerOnNeitherTimesOutNorPlaysAutomatically) {
+    app.LookOn(1);
+    StartClock();
+    view->MoveTurnIndicator(6, 6);
+    EXPECT_EQ(view->stateEvents, 0);
+    view->drawn = 1;
+    app.quickCatch = 1;
+    view->ToggleAutoPlay();
+    Countdown(2);
+    Seconds(4);
+    EXPECT_EQ(view->timeOuts, 1);
+    EXPECT_EQ(view->autoSteps, 0);
+    EXPECT_TRUE(view->calls.empty());
 }
 
 TEST_F(TableClockTest, EachMoveOfThePointerStartsANewChainAndTheOldOneStops) {
@@ -414,13 +515,10 @@ TEST_F(TableClockTest, APlayerLeavingFreesTheBoardOfTheChairItCarries) {
 }
 
 TEST_F(TableClockTest, TheDepositPanelFadesInWithTheStakeAndHides) {
-    AddStrip(CMahjongTableView::kDepositImage, 120, 60, 1);
-    AddStrip(CMahjongTableView::kDepositDigitsImage, 10, 14, 10);
-    view->ShowDepositPanel(0);  // nothing made yet: nothing to hide
-    EXPECT_EQ(view->GetDepositPanel(), nullptr);
-    view->ShowDepositPanel(1);
     CCorvaneCanvas* panel = view->GetDepositPanel();
-    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(panel, nullptr);  // made with the view, hidden
+    EXPECT_EQ(panel->IsVisible(), 0);
+    view->ShowDepositPanel(1);
     ASSERT_NE(view->GetDepositDigits(), nullptr);
     EXPECT_NE(panel->IsVisible(), 0);
     EXPECT_NE(view->GetDepositDigits()->IsVisible(), 0);
@@ -479,6 +577,14 @@ TEST_F(TableClockTest, SoundsPlayOnlyWithSoundEffectsOnAndNoSilence) {
     ASSERT_EQ(music->played.size(), 1u);
     EXPECT_EQ(music->played[0].name, "SndThrow");
     EXPECT_EQ(music->played[0].plays, 1);
+
+    // The settings' answer (80000085) applies the silence to the music.
+    app.keepSilence = 1;
+    view->CMahjongTableView::PlayBackgroundMusic();
+    EXPECT_EQ(music->IsSoundOff(), 1);
+    app.keepSilence = 0;
+    view->CMahjongTableView::PlayBackgroundMusic();
+    EXPECT_EQ(music->IsSoundOff(), 0);
 }
 
 TEST_F(TableClockTest, VoiceIndexIsSuitAndValueOfARealTileOnly) {

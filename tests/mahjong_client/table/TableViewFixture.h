@@ -22,6 +22,7 @@
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/table/MahjongTableView.h"
+#include "platform/SdlEvents.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/mahjong_client/MahjongFrameWindow.h"
 
@@ -76,6 +77,7 @@ inline constexpr uint32_t kBack13 = 0xf000f0;
 class TableViewTest : public ::testing::Test {
 protected:
     static constexpr int kFaceFrames = 42;
+    static constexpr int kButtonHeight = 40;
 
     void SetUp() override {
         ::setenv("SDL_AUDIODRIVER", "dummy", 0);
@@ -94,6 +96,7 @@ protected:
         }
         Add("1366_deal02.png", picture_bytes::SolidRgbPng(26, 20, kBack02));
         Add("1366_deal13.png", picture_bytes::SolidRgbPng(20, 28, kBack13));
+        Add("btn_Guo_big.png", picture_bytes::SolidRgbPng(60, kButtonHeight, 0x303030));
         Add(std::string(CSeatBoard::kBoardImage) + ".png",
             picture_bytes::SolidRgbPng(200, 36, 0x202020));
         SetChair(0, false);
@@ -112,7 +115,8 @@ protected:
     }
 
     // The window with the table view of the given rectangle.
-    void Open(int width = 800, int height = 600, int left = 0, int top = 0) {
+    void Open(int width = 800, int height = 600, int left = 0, int top = 0,
+              CMahjongTableView* made = nullptr) {
         auto clock = time.MakeClock();
         clock->Reset(5000);
         wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
@@ -126,7 +130,7 @@ protected:
         }
         ASSERT_EQ(wnd->Initialize(root, resources), 1);
         Deliver();
-        table = new CMahjongTableView;
+        table = made != nullptr ? made : new CMahjongTableView;
         root->Register(table);
         table->SetViewRect(IntRect{left, top, left + width, top + height});
     }
@@ -141,6 +145,17 @@ protected:
         Deliver();
         time.AdvanceMs(11);
         wnd->RunFrame();
+    }
+    // A left click at the point, as a user makes it.
+    void Click(int x, int y) {
+        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
+        Frame();
+        ASSERT_TRUE(
+            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
+        Frame();
     }
 
     // A hand start: banker, wall start, own tiles.

@@ -106,6 +106,19 @@ TEST_P(TableViewLayoutTest, TheFullWallTheDealtRowsAndTheThrownTilesLieApart) {
     }
     table->RefreshHandSprites(3);
     ExpectLaidOut("raised", 108 + 14 + 39 + 4);
+    // The operation buttons' row fits between the raised own tiles and
+    // everything above them.
+    double ownTop = 1e9;
+    double othersBottom = -1e9;
+    for (const Box& b : Shown()) {
+        const CCardSprite* sprite = table->GetCardSprite(b.pool);
+        if (sprite->kind == CCardSprite::kKindHand && sprite->position == 3) {
+            ownTop = std::min(ownTop, b.top);
+        } else {
+            othersBottom = std::max(othersBottom, b.bottom);
+        }
+    }
+    EXPECT_GE(ownTop - othersBottom, kButtonHeight + 4);
 }
 
 TEST_P(TableViewLayoutTest, FourGangsInEveryRowAndTheDiscardsLieApart) {
@@ -259,6 +272,69 @@ TEST_F(TableViewTest, TheBackBufferShowsEachTilesFaceColourAtItsCentre) {
     EXPECT_EQ(colourAt(side), kBack02);
     EXPECT_EQ(colourAt(table->GetWallSprite(0)), kBack13);
     EXPECT_EQ(colourAt(table->GetWallSprite(40)), kBack02);
+}
+
+// The table view with its tile events written down.
+class TileEventTable : public CMahjongTableView {
+public:
+    int OnCardSpriteEvent(const EventRecord& record) override {
+        events.push_back(record);
+        return 1;
+    }
+    std::vector<EventRecord> events;
+};
+
+TEST_F(TableViewTest, AClickOnAnOwnTileSendsItsClickEventWithThePoolIndex) {
+    auto* made = new TileEventTable;
+    Open(800, 600, 0, 0, made);
+    CCardSprite* tile = table->PutHandTile(3, 1, 36);
+    CCardSprite* other = table->PutHandTile(3, 2, 37);
+    table->RefreshHandSprites(3);
+    tile->SetClickEvent(kEventCardClick);
+    other->SetClickEvent(0);
+    Frame();
+    made->events.clear();
+    Click(static_cast<int>(other->GetX()), static_cast<int>(other->GetY()));
+    for (const EventRecord& e : made->events) {
+        EXPECT_NE(e.event, kEventCardClick);
+    }
+    made->events.clear();
+    Click(static_cast<int>(tile->GetX()), static_cast<int>(tile->GetY()));
+    std::vector<EventRecord> clicks;
+    for (const EventRecord& e : made->events) {
+        if (e.event == kEventCardClick) {
+            clicks.push_back(e);
+        }
+    }
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].param1, tile->poolIndex);
+    EXPECT_EQ(table->GetEventSprite(clicks[0]), tile);
+}
+
+TEST_F(TableViewTest, SeatBoardsSitAtTheScreenPositionsOfTheirChairs) {
+    SetChair(2, false);
+    Open();
+    for (int p = 0; p < 4; ++p) {
+        ASSERT_NE(table->GetSeatBoard(p), nullptr) << p;
+    }
+    EXPECT_EQ(table->GetSeatBoard(4), nullptr);
+    // Ready marks are placed beside the first tile of a seat among the
+    // tiles in play.
+    EXPECT_EQ(table->GetFirstSpriteAt(0), nullptr);
+    CCardSprite* first = table->PutHandTile(0, 3, 200);
+    table->PutHandTile(0, 4, 200);
+    EXPECT_EQ(table->GetFirstSpriteAt(0), first);
+    CSeatBoardAnchors* anchors = table;
+    EXPECT_EQ(anchors->GetFirstSpriteAt(0), first);
+    EXPECT_EQ(anchors->GetReadyMarkPlacement(), 0);
+    // Beyond the tiles in play no sprite is found.
+    table->ClearTable();
+    for (int i = 0; i < 152; ++i) {
+        table->GetCardSprite(i)->active = 1;
+    }
+    ASSERT_NE(table->PutHandTile(1, 1, 200), nullptr);
+    EXPECT_EQ(table->GetHandSprite(1, 1)->poolIndex, 152);
+    EXPECT_EQ(table->GetFirstSpriteAt(1), nullptr);
 }
 
 }  // namespace

@@ -131,6 +131,19 @@ TEST_F(TableViewTest, ADrawnTileComesFromTheWallFaceUpOnlyInAKnownRow) {
     EXPECT_EQ(table->IsHandDrawn(2), 1);
 }
 
+TEST_F(TableViewTest, AnEmptyRowIsKnownOnlyAsThePlayersOwn) {
+    Open();
+    table->BuildWall();
+    EXPECT_TRUE(table->IsHandKnown(3));
+    EXPECT_FALSE(table->IsHandKnown(0));
+    EXPECT_EQ(table->DealDrawnTile(3, 3, 30)->tile, 30);
+    EXPECT_EQ(table->DealDrawnTile(0, 4, 31)->tile, 200);
+    table->ClearTable();
+    SetChair(0, true);
+    table->BuildWall();
+    EXPECT_FALSE(table->IsHandKnown(3));
+}
+
 TEST_F(TableViewTest, ABadWallIndexOrTileIsRefusedAndAReplyDrawnTileIsKept) {
     Open();
     StartRecord(1, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
