@@ -85,7 +85,8 @@ protected:
 
     CMahjongTableView& Table() { return session.Table(); }
 
-    // The own chair is the banker: it holds 14 tiles, the others 13.
+    // The hand starts as the server starts it; the own chair is the
+    // banker: it holds 14 tiles, the others 13.
     void DealHand() {
         HandStart start;
         start.banker = kOwnChair;
@@ -94,14 +95,8 @@ protected:
         for (int face = 0; face < 14; ++face) {
             start.ownTiles.push_back(TileOf(face % 27, 0));
         }
-        ASSERT_TRUE(session.App().tableData.StoreHandStart(HandStartRecord(start)));
-        Table().ClearTable();
-        Table().BuildWall();
-        Table().DealCards();
-        session.Run(100);
-        Table().SortHand();
-        Table().OnEnterRoom();
-        Table().RefreshSeatBoards();
+        start.tilesHeld = {13, 13, 14, 13};
+        ASSERT_TRUE(session.StartHand(start));
     }
 
     // A tile leaves the position's row, shows `tile` face up and goes to
