@@ -188,6 +188,55 @@ protected:
         EXPECT_EQ(ButtonsOn(), e.buttons);
     }
 
+    // After the own seat's throw: position 2 draws (229160, the throw goes
+    // to the discards) and throws; position 1 pengs it (229185) and throws;
+    // position 0 gangs that (229195) and draws its replacement from the
+    // wall's end. The table is read after each step.
+    void OthersPengAndGang(Expected& e, int32_t ownThrow) {
+        // Position 2 draws (229160): the own throw goes to the discards.
+        ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(2), kHiddenTile, 53)));
+        EXPECT_NE(Table().IsHandDrawn(2), 0);
+        e.discards[kOwn] = {ownThrow};
+        e.lastThrown[kOwn] = -1;
+        e.concealed[2] = 14;
+        e.wall -= 1;
+        ExpectTable("position 2 draws", e);
+
+        // Position 2 throws; position 1 pengs it (229185) and throws; position
+        // 0 gangs that (229195) and draws its replacement from the wall's end.
+        const int32_t pengTile = TileOf(21, 1);
+        ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(2), pengTile)));
+        e.lastThrown[2] = pengTile;
+        e.concealed[2] = 13;
+        e.direction = 2;
+        ExpectTable("position 2 throws", e);
+        ASSERT_TRUE(Deliver(tp::kPengNotice, MeldNotice(Chair(1), Chair(2), pengTile,
+                                                        {kHiddenTile, kHiddenTile, -1})));
+        EXPECT_EQ(Seat(1).row.size(), 14u);
+        e.lastThrown[2] = -1;
+        e.melds[1] = 1;
+        e.concealed[1] = 11;
+        ExpectTable("position 1 pengs", e);
+        const int32_t gangTile = TileOf(23, 2);
+        ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(1), gangTile)));
+        e.lastThrown[1] = gangTile;
+        e.concealed[1] = 10;
+        e.direction = 0;
+        ExpectTable("position 1 throws", e);
+        ASSERT_TRUE(Deliver(tp::kGangNotice, MeldNotice(Chair(0), Chair(1), gangTile,
+                                                        {kHiddenTile, kHiddenTile, kHiddenTile})));
+        EXPECT_EQ(Seat(0).row.size(), 14u);
+        e.lastThrown[1] = -1;
+        e.melds[0] = 1;
+        e.concealed[0] = 10;
+        ExpectTable("position 0 gangs", e);
+        ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(0), kHiddenTile, 107)));
+        EXPECT_EQ(Table().GetWallSprite(107), nullptr);
+        e.concealed[0] = 11;
+        e.wall -= 1;
+        ExpectTable("the gang's replacement", e);
+    }
+
     TableSession session;
     std::array<int, 4> chairAt{};
 };
@@ -240,48 +289,8 @@ TEST_F(ScriptedHandTest, AHandAsThePlayer) {
     e.clock = kDiscardTime;
     ExpectTable("own throw", e);
 
-    // Position 2 draws (229160): the own throw goes to the discards.
-    ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(2), kHiddenTile, 53)));
-    EXPECT_NE(Table().IsHandDrawn(2), 0);
-    e.discards[kOwn] = {ownThrow};
-    e.lastThrown[kOwn] = -1;
-    e.concealed[2] = 14;
-    e.wall -= 1;
-    ExpectTable("position 2 draws", e);
-
-    // Position 2 throws; position 1 pengs it (229185) and throws; position
-    // 0 gangs that (229195) and draws its replacement from the wall's end.
-    const int32_t pengTile = TileOf(21, 1);
-    ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(2), pengTile)));
-    e.lastThrown[2] = pengTile;
-    e.concealed[2] = 13;
-    e.direction = 2;
-    ExpectTable("position 2 throws", e);
-    ASSERT_TRUE(Deliver(tp::kPengNotice,
-                        MeldNotice(Chair(1), Chair(2), pengTile, {kHiddenTile, kHiddenTile, -1})));
-    EXPECT_EQ(Seat(1).row.size(), 14u);
-    e.lastThrown[2] = -1;
-    e.melds[1] = 1;
-    e.concealed[1] = 11;
-    ExpectTable("position 1 pengs", e);
-    const int32_t gangTile = TileOf(23, 2);
-    ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(1), gangTile)));
-    e.lastThrown[1] = gangTile;
-    e.concealed[1] = 10;
-    e.direction = 0;
-    ExpectTable("position 1 throws", e);
-    ASSERT_TRUE(Deliver(tp::kGangNotice, MeldNotice(Chair(0), Chair(1), gangTile,
-                                                    {kHiddenTile, kHiddenTile, kHiddenTile})));
-    EXPECT_EQ(Seat(0).row.size(), 14u);
-    e.lastThrown[1] = -1;
-    e.melds[0] = 1;
-    e.concealed[0] = 10;
-    ExpectTable("position 0 gangs", e);
-    ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(0), kHiddenTile, 107)));
-    EXPECT_EQ(Table().GetWallSprite(107), nullptr);
-    e.concealed[0] = 11;
-    e.wall -= 1;
-    ExpectTable("the gang's replacement", e);
+    // The others play on: draws, a peng, a gang and its replacement.
+    ASSERT_NO_FATAL_FAILURE(OthersPengAndGang(e, ownThrow));
 
     // Position 0 throws a tile the own seat may chi and hu.
     const int32_t chiTile = TileOf(5, 2);
@@ -415,34 +424,8 @@ TEST_F(ScriptedHandTest, TheSameHandAsALookerOn) {
     e.clock = kDiscardTime;
     ExpectTable("the watched player throws", e);
 
-    // Position 2 draws and throws, position 1 pengs and throws, position 0
-    // gangs and draws its replacement.
-    ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(2), kHiddenTile, 53)));
-    e.discards[kOwn] = {ownThrow};
-    e.lastThrown[kOwn] = -1;
-    e.concealed[2] = 14;
-    e.wall -= 1;
-    ExpectTable("position 2 draws", e);
-    const int32_t pengTile = TileOf(21, 1);
-    ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(2), pengTile)));
-    ASSERT_TRUE(Deliver(tp::kPengNotice,
-                        MeldNotice(Chair(1), Chair(2), pengTile, {kHiddenTile, kHiddenTile, -1})));
-    e.concealed[2] = 13;
-    e.concealed[1] = 11;
-    e.melds[1] = 1;
-    e.direction = 2;
-    ExpectTable("position 1 pengs", e);
-    const int32_t gangTile = TileOf(23, 2);
-    ASSERT_TRUE(Deliver(tp::kCardThrown, CardThrown(Chair(1), gangTile)));
-    ASSERT_TRUE(Deliver(tp::kGangNotice, MeldNotice(Chair(0), Chair(1), gangTile,
-                                                    {kHiddenTile, kHiddenTile, kHiddenTile})));
-    ASSERT_TRUE(Deliver(tp::kSeatDraw, SeatDraw(Chair(0), kHiddenTile, 107)));
-    e.concealed[1] = 10;
-    e.concealed[0] = 11;
-    e.melds[0] = 1;
-    e.wall -= 1;
-    e.direction = 0;
-    ExpectTable("position 0 gangs and draws", e);
+    // The others play on: draws, a peng, a gang and its replacement.
+    ASSERT_NO_FATAL_FAILURE(OthersPengAndGang(e, ownThrow));
 
     // Offers are a player's: a looker-on gets none.
     std::array<int32_t, 4> options{};
