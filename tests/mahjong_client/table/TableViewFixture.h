@@ -19,6 +19,7 @@
 #include "engine/CorvaneWnd.h"
 #include "engine/ResourceModule.h"
 #include "frame/LaunchLine.h"
+#include "frame/LaunchRecordBuilder.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/table/MahjongTableView.h"
@@ -60,6 +61,7 @@ public:
     TableViewApp() : CMahjongApp("pvbn", 21265, 13, 1) {}
     int GetPlayerCount() override { return players; }
     CGameTableData* GetTableData() override { return &data; }
+    using CGameFrameApp::InitGameData;
     using CGameFrameApp::SetLaunchFields;
 
     int players = 4;

@@ -327,6 +327,24 @@ TEST_F(TableViewTest, SeatBoardsSitAtTheScreenPositionsOfTheirChairs) {
     CSeatBoardAnchors* anchors = table;
     EXPECT_EQ(anchors->GetFirstSpriteAt(0), first);
     EXPECT_EQ(anchors->GetReadyMarkPlacement(), 0);
+    // Seated chairs show on the boards of their positions; a started one
+    // with its ready mark.
+    LaunchRecordBuilder launch;
+    launch.seats = {MakeLaunchUser(100, 0, "A"), MakeLaunchUser(102, 2, "C"),
+                    MakeLaunchUser(103, 3, "D")};
+    ASSERT_TRUE(app.InitGameData(launch.Build()));
+    SetChair(2, false);
+    app.data.started[3] = 1;
+    table->RefreshSeatBoards();
+    EXPECT_EQ(table->GetSeatBoard(3)->GetChair(), 2);
+    EXPECT_EQ(table->GetSeatBoard(1)->GetChair(), 0);
+    EXPECT_EQ(table->GetSeatBoard(0)->GetChair(), 3);
+    EXPECT_EQ(table->GetSeatBoard(2)->GetChair(), -1);
+    ASSERT_NE(table->GetSeatBoard(0)->GetReadyMark(), nullptr);
+    EXPECT_NE(table->GetSeatBoard(0)->GetReadyMark()->IsVisible(), 0);
+    EXPECT_EQ(table->GetSeatBoard(1)->GetReadyMark(), nullptr);
+    table->ResetSeatBoard(3);
+    EXPECT_EQ(table->GetSeatBoard(0)->GetChair(), -1);
     // Beyond the tiles in play no sprite is found.
     table->ClearTable();
     for (int i = 0; i < 152; ++i) {
