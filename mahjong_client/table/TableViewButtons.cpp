@@ -1,5 +1,6 @@
 // The operation buttons, the start and look-card buttons and the skill
 // panel.
+#include <algorithm>
 #include <array>
 
 #include "engine/ui/CorvaneButton.h"
@@ -32,7 +33,7 @@ constexpr std::array<ButtonSpec, 5> kOperationButtons = {{
 constexpr std::array<int, 6> kSlotOfKind = {-1, 3, 2, 4, 1, 0};
 
 constexpr int kDefaultButtonSize = 43;
-constexpr int kSmallSceneHeight = 601;
+constexpr size_t kButtonSlots = kOperationButtons.size();
 
 }  // namespace
 
@@ -92,36 +93,44 @@ bool CMahjongTableView::IsOperationButtonOn(int kind) {
 }
 
 void CMahjongTableView::LayoutOperationButtons() {
-    const IntRect area = GetViewRect();
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
+    const TableGeometry& g = geometry_;
+    if (g.width <= 0 || g.height <= 0) {
+        return;  // no layout yet
+    }
     int bw = kDefaultButtonSize;
     int bh = kDefaultButtonSize;
     if (CCorvaneButton* guo = GetOperationButton(kOpGuo); guo != nullptr && guo->GetWidth() > 0) {
         bw = static_cast<int>(guo->GetWidth());
         bh = static_cast<int>(guo->GetHeight());
     }
-    const bool small = height < kSmallSceneHeight;
-    const int dx = small ? 0 : 10;
-    const int dy = small ? 5 : 15;
-    CMahjongTableData* data = GetMahjongTableData();
-    const int chi = data != nullptr && data->GetChiRule() != 0 ? 1 : 0;
-    const int x0 = bw / 2 + ((width / 2 - bw * (4 + chi)) - 10) / 2 + dx + area.left + width / 2;
-    const int y = area.bottom - 35 - handBottomMargin_ - bh / 2 - dy;
-    const std::array<int, 5> centres = {x0 - 10, x0 + bw, x0 + 2 * bw, x0 + 3 * bw, x0 + 4 * bw};
-    for (size_t slot = 0; slot < centres.size(); ++slot) {
-        if (CCorvaneButton* button = FindButton(operationButtonIds_[slot])) {
-            button->SetPos(centres[slot], y);
-            button->Invalidate();
+    // The buttons take the free corner right of the wall and above the own
+    // row, as a grid from the bottom right, so they never cover a tile: a
+    // row of five where it is wide enough, else as many columns as fit.
+    const auto& m = placeMetrics_;
+    const int gap = std::max(m[9], 4);
+    const int freeLeft = g.centreX + g.wallOuter / 2 + gap;
+    const int freeRight = g.rightRowRight - std::max(m[4], m[14]) - gap;
+    const int ownTop = g.ownBottom - m[1] - m[17];
+    const int columns =
+        std::clamp((freeRight - freeLeft) / std::max(bw, 1), 1, static_cast<int>(kButtonSlots));
+    auto place = [&](CCorvaneButton* button, int slot) {
+        if (button == nullptr) {
+            return;
         }
+        const int column = slot % columns;
+        const int line = slot / columns;
+        button->SetPos(freeRight - (columns - column) * bw + bw / 2,
+                       ownTop - gap - bh / 2 - line * bh);
+        button->Invalidate();
+    };
+    for (size_t slot = 0; slot < kButtonSlots; ++slot) {
+        place(FindButton(operationButtonIds_[slot]), static_cast<int>(slot));
     }
+    // A looker-on has no operation buttons: the ask takes the first place.
+    place(FindButton(askCardViewButtonId_), 0);
     if (CCorvaneButton* start = FindButton(startButtonId_)) {
-        start->SetPos(area.left + width / 2, area.top + height / 2 + height / 6);
+        start->SetPos(g.centreX, g.centreY);
         start->Invalidate();
-    }
-    if (CCorvaneButton* ask = FindButton(askCardViewButtonId_)) {
-        ask->SetPos(area.right - ask->GetWidth() / 2 - 10, y);
-        ask->Invalidate();
     }
 }
 

@@ -22,6 +22,8 @@ constexpr double kArrowZ = 49000;
 constexpr double kClockZ = 10400;
 constexpr double kDepositZ = 10500;
 constexpr double kVolumeZ = 60000;
+constexpr int kCornerMargin = 10;
+constexpr int kDigitsGap = 4;
 // Digit styles: the clock's fixed cells, the deposit figure's
 // proportional glyphs.
 constexpr uint32_t kClockDigitStyle = 2;
@@ -291,20 +293,23 @@ void CMahjongTableView::OnSoundVolumeChanged() {
 // ---- layout ----
 
 void CMahjongTableView::LayoutClockAndPanels() {
+    // The tiles fill the table's middle; the clock takes the top-right
+    // corner beside the opposite row, the deposit panel the top-left one.
     const IntRect area = GetViewRect();
-    const double centreX = area.left + (area.right - area.left) / 2;
-    const double centreY = area.top + (area.bottom - area.top) / 2;
     if (CCorvanePicture* hand = GetClockHand()) {
-        hand->SetPos(centreX, centreY);
+        hand->SetPos(area.right - hand->GetWidth() / 2 - kCornerMargin,
+                     area.top + hand->GetHeight() / 2 + kCornerMargin);
         hand->Invalidate();
-    }
-    if (CDigitDisplay* digits = GetClockDigits()) {
-        digits->SetPos(centreX, centreY);
-        digits->Invalidate();
+        if (CDigitDisplay* digits = GetClockDigits()) {
+            // Two digits left of the hand.
+            digits->SetPos(hand->GetLeft() - digits->GetCellWidth() / 2.0 - kDigitsGap,
+                           hand->GetY());
+            digits->Invalidate();
+        }
     }
     if (CCorvaneCanvas* panel = GetDepositPanel()) {
-        // Right of the clock, a little above the middle.
-        panel->SetPos(centreX + panel->GetWidth() / 2, centreY - 35);
+        panel->SetPos(area.left + panel->GetWidth() / 2 + kCornerMargin,
+                      area.top + panel->GetHeight() / 2 + kCornerMargin);
         if (CDigitDisplay* digits = GetDepositDigits()) {
             digits->SetPos(panel->GetX(), panel->GetY());
         }

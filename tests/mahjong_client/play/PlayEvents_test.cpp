@@ -182,6 +182,37 @@ TEST_F(PlayEventsTest, ATileDroppedAboveTheRowIsThrownElsewhereItGoesBack) {
     EXPECT_EQ(view->GetLastThrown(kOwn)->tile, 33);
 }
 
+TEST_F(PlayEventsTest, TheOperationButtonsCoverNoTile) {
+    Deal();
+    // Every tile on the table: a full own row, discards and the wall.
+    for (const IntRect area : {IntRect{0, 0, 800, 600}, IntRect{0, 0, 1366, 768}}) {
+        view->SetViewRect(area);
+        view->Relayout();
+        for (int kind = kOpPeng; kind <= kOpGuo; ++kind) {
+            CCorvaneButton* button = view->GetOperationButton(kind);
+            ASSERT_NE(button, nullptr);
+            if (button->IsVisible() == 0) {
+                continue;
+            }
+            EXPECT_GE(button->GetLeft(), area.left) << kind;
+            EXPECT_LE(button->GetRight(), area.right) << kind;
+            EXPECT_GE(button->GetTop(), area.top) << kind;
+            for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
+                CCardSprite* tile = view->GetCardSprite(i);
+                if (tile == nullptr || tile->active == 0 || tile->IsVisible() == 0) {
+                    continue;
+                }
+                const bool apart = tile->GetRight() <= button->GetLeft() ||
+                                   tile->GetLeft() >= button->GetRight() ||
+                                   tile->GetBottom() <= button->GetTop() ||
+                                   tile->GetTop() >= button->GetBottom();
+                EXPECT_TRUE(apart) << "button " << kind << " over tile " << i << " at "
+                                   << area.right << "x" << area.bottom;
+            }
+        }
+    }
+}
+
 TEST_F(PlayEventsTest, StartSendsTheStartRequestForAPlayerOnly) {
     ASSERT_NE(view->GetStartButton(), nullptr);
     EXPECT_TRUE(view->GetStartButton()->IsVisible());

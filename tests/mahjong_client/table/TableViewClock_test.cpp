@@ -528,9 +528,9 @@ TEST_F(TableClockTest, TheDepositPanelFadesInWithTheStakeAndHides) {
     EXPECT_LT(panel->GetAlpha(), 1.0);
     Advance(500);
     EXPECT_DOUBLE_EQ(panel->GetAlpha(), 1.0);
-    // Right of the table's middle, a little above it.
-    EXPECT_DOUBLE_EQ(panel->GetX(), 400 + 60);
-    EXPECT_DOUBLE_EQ(panel->GetY(), 300 - 35);
+    // In the table's top-left corner, clear of the tiles in the middle.
+    EXPECT_DOUBLE_EQ(panel->GetX(), 10 + 60);
+    EXPECT_DOUBLE_EQ(panel->GetY(), 10 + 30);
 
     view->ShowDepositPanel(0);
     EXPECT_EQ(panel->IsVisible(), 0);
@@ -634,6 +634,14 @@ TEST_F(TableClockTest, TheClockDigitsArePaddedAndTheWinAnchorsLieInsideTheTable)
     EXPECT_EQ(view->GetClockDigits()->GetZeroPadding(), 1);
     view->SetClockSeconds(7);
     EXPECT_EQ(view->GetClockDigits()->GetText(), "07");
+    // The clock in the top-right corner, its digits just left of the hand.
+    CCorvanePicture* hand = view->GetClockHand();
+    EXPECT_DOUBLE_EQ(hand->GetX(), 800 - 15 - 10);
+    EXPECT_DOUBLE_EQ(hand->GetY(), 10 + 15);
+    CCorvaneCanvas* digits = view->GetClockDigits()->GetCanvas();
+    EXPECT_LE(digits->GetRight(), hand->GetLeft());
+    EXPECT_GT(digits->GetLeft(), 800 - 100);
+    EXPECT_DOUBLE_EQ(digits->GetY(), hand->GetY());
     for (int p = 0; p < 4; ++p) {
         const TablePoint at = view->GetHuAnchor(p);
         EXPECT_GT(at.x, 0) << p;
