@@ -27,19 +27,13 @@ constexpr int kEventTableStepLast = 80001114;
 constexpr int kEventCardSpriteFirst = 80001117;
 constexpr int kEventCardSpriteLast = 80001127;
 
-const uint8_t* BytesOf(const EventRecord& record) {
-    return EventParamPointer<const uint8_t>(record.param1);
-}
-size_t LengthOf(const EventRecord& record) {
-    return record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
-}
-
 // The chair of the user record an event carries, or -1 when it carries
 // none or too short a one.
 int ChairOfUser(const EventRecord& record) {
-    const uint8_t* bytes = BytesOf(record);
+    const uint8_t* bytes = CGameViewBase::EventRecordBytes(record);
     UserRecord user;
-    if (bytes == nullptr || !ReadRecord(std::span(bytes, LengthOf(record)), user)) {
+    if (bytes == nullptr ||
+        !ReadRecord(std::span(bytes, CGameViewBase::EventRecordLength(record)), user)) {
         return -1;
     }
     return user.chairNo;
@@ -150,7 +144,7 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
             RefreshSeatBoards();
             break;
         case kEventLookerEnter:
-            OnLookerEnter(BytesOf(record), LengthOf(record));
+            OnLookerEnter(EventRecordBytes(record), EventRecordLength(record));
             break;
         case kEventUserLeaveTable:
             if (const int chair = ChairOfUser(record); chair >= 0 && chair < kSeatCount) {
@@ -158,7 +152,7 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
             }
             break;
         case kEventLookerLeave:
-            OnLookerLeave(BytesOf(record), LengthOf(record));
+            OnLookerLeave(EventRecordBytes(record), EventRecordLength(record));
             break;
         case kEventRandomTable:
             // Seated at another table: nothing of this one stays.
