@@ -25,8 +25,8 @@ constexpr int32_t kChairNext = 1;      // screen position 0, plays before the ow
 constexpr int32_t kChairOpposite = 2;  // position 1
 constexpr int32_t kChairPrevious = 3;  // position 2, plays after the own seat
 
-std::array<int32_t, tp::kMaxChairs> OwnOptions(int32_t options) {
-    std::array<int32_t, tp::kMaxChairs> all{};
+std::array<int32_t, 4> OwnOptions(int32_t options) {
+    std::array<int32_t, 4> all{};
     all[kOwnChair] = options;
     return all;
 }
@@ -228,12 +228,10 @@ TEST_F(PlayHandTest, AScriptedHandAsAPlayer) {
     EXPECT_TRUE(EnabledButtons().empty());
 
     // Round end: the winner's hu, the result time-out after 15 s.
-    std::vector<int32_t> result(CMahjongTableData::kGameResultBytes / 4, 0);
-    result[134] = kOwnChair;
-    result[516 / 4 + kOwnChair] = 1;
+    const std::vector<uint8_t> result = GameResultRecord(kOwnChair, {1, 0, 0, 0});
     app.ClearGamePlaying();
-    ASSERT_TRUE(app.tableData.StoreGameResult(Words(result)));
-    view->OnRoundEnd(Words(result));
+    ASSERT_TRUE(app.tableData.StoreGameResult(result));
+    view->OnRoundEnd(result);
     EXPECT_EQ(view->huAnimations, (std::vector<int>{kOwn}));
     EXPECT_TRUE(EnabledButtons().empty());
     Frames(14000, 200);
@@ -312,12 +310,10 @@ TEST_F(PlayHandTest, ALookerOnSeesTheHandAndSendsNothing) {
 
     // Round end: the winner's hu is shown; the time-out clears the table
     // and shows no start button to a looker-on.
-    std::vector<int32_t> result(CMahjongTableData::kGameResultBytes / 4, 0);
-    result[134] = kChairPrevious;
-    result[516 / 4 + kChairPrevious] = 1;
+    const std::vector<uint8_t> result = GameResultRecord(kChairPrevious, {0, 0, 0, 1});
     app.ClearGamePlaying();
-    ASSERT_TRUE(app.tableData.StoreGameResult(Words(result)));
-    view->OnRoundEnd(Words(result));
+    ASSERT_TRUE(app.tableData.StoreGameResult(result));
+    view->OnRoundEnd(result);
     EXPECT_EQ(view->huAnimations, (std::vector<int>{2}));
     Frames(15400, 200);
     EXPECT_EQ(view->resultTimeouts, 1);

@@ -104,54 +104,22 @@ void HostFrameView::ShowInfoBox(const char* text, const EventRecord* okEvent,
 // ---- Records ----
 
 std::vector<uint8_t> HandStart::Build() const {
-    std::vector<int32_t> words(CMahjongTableData::kHandStartBytes / 4, 0);
-    words[8] = 1;  // hand number
-    words[11] = banker;
-    words[13] = turnChair;
-    words[14] = CMahjongTableData::kStartHandRunning;
-    words[18] = kReactionSeconds;
-    std::copy(dice.begin(), dice.end(), words.begin() + 23);
-    words[27] = claimSkipRule;
-    words[28] = chiRule;
-    words[32] = wallStart;
-    words[34] = tp::kNoTile;
-    words[35] = tp::kNoTile;
-    words[39] = kDiscardSeconds;
-    for (int chair = 0; chair < 4; ++chair) {
-        words[static_cast<size_t>(49 + chair)] = chair == banker ? 14 : 13;
+    table_test::HandStart start;
+    start.banker = banker;
+    start.turnChair = turnChair;
+    start.reactionTime = kReactionSeconds;
+    start.dice = dice;
+    start.wallStart = wallStart;
+    start.discardTime = kDiscardSeconds;
+    for (int32_t chair = 0; chair < 4; ++chair) {
+        start.tilesHeld[static_cast<size_t>(chair)] = chair == banker ? 14 : 13;
     }
-    const size_t tilesAt = 212 / 4;
-    for (size_t i = 0; i < 32; ++i) {
-        words[tilesAt + i] = i < ownTiles.size() ? ownTiles[i] : tp::kNoTile;
-    }
-    return Words(words);
-}
-
-std::vector<uint8_t> CardThrown(int32_t thrower, int32_t tile,
-                                std::array<int32_t, tp::kMaxChairs> options) {
-    tp::CardThrownNotice notice;
-    notice.thrower = thrower;
-    notice.chairOptions = options;
-    notice.tile = tile;
-    return tp::WriteTableRecord(notice);
-}
-
-std::vector<uint8_t> SeatDraw(int32_t chair, int32_t tile, int32_t wallIndex) {
-    tp::SeatDrawNotice notice;
-    notice.chair = chair;
-    notice.tile = tile;
-    notice.wallIndex = wallIndex;
-    return tp::WriteTableRecord(notice);
-}
-
-std::vector<uint8_t> MeldNotice(int32_t claimant, int32_t source, int32_t tile,
-                                std::array<int32_t, 3> handTiles) {
-    tp::OperationRecord record;
-    record.head = {9000 + claimant, kRoomId, kTableNo, claimant};
-    record.offerChair = source;
-    record.tile = tile;
-    record.handTiles = handTiles;
-    return tp::WriteTableRecord(record);
+    start.ownTiles = ownTiles;
+    std::vector<uint8_t> bytes = table_test::HandStartRecord(start);
+    ZepWireWriter rules(std::span<uint8_t>(bytes).subspan(27 * 4, 8));
+    rules.WriteI32(claimSkipRule);
+    rules.WriteI32(chiRule);
+    return bytes;
 }
 
 std::vector<uint8_t> DrawReplyBytes(int32_t tile, int32_t wallIndex, int32_t options) {

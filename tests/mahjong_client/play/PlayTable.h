@@ -28,6 +28,7 @@
 #include "mahjong_client/net/MahjongNotifyHandler.h"
 #include "mahjong_client/table/MahjongTableView.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/mahjong_client/support/HandRecords.h"
 
 namespace play_test {
 
@@ -190,12 +191,11 @@ protected:
     std::vector<std::pair<std::string, std::vector<uint8_t>>> images;
 };
 
-// Builders of the server's records.
-std::vector<uint8_t> CardThrown(int32_t thrower, int32_t tile,
-                                std::array<int32_t, tp::kMaxChairs> options = {});
-std::vector<uint8_t> SeatDraw(int32_t chair, int32_t tile, int32_t wallIndex);
-std::vector<uint8_t> MeldNotice(int32_t claimant, int32_t source, int32_t tile,
-                                std::array<int32_t, 3> handTiles);
+// Builders of the server's records (the others: tests/mahjong_client/support).
+using table_test::CardThrown;
+using table_test::GameResultRecord;
+using table_test::MeldNotice;
+using table_test::SeatDraw;
 std::vector<uint8_t> DrawReplyBytes(int32_t tile, int32_t wallIndex, int32_t options);
 
 }  // namespace play_test
