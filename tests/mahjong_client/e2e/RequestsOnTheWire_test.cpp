@@ -123,6 +123,28 @@ TEST_F(RequestsTest, EveryPlayRequestIsItsDocumentVector) {
     EXPECT_FALSE(LastWaited());
 }
 
+TEST_F(RequestsTest, TheGangQueryNamesTheOwnTilesOfTheFace) {
+    Open();
+    ASSERT_TRUE(session.StartHand(OwnBankerHand()));
+    // Gang query, kind 2 (an own gang): 4 own chair, 5 tile, 6-8 the other
+    // three tiles of its face in hand order, 9 kind.
+    uint8_t gangReply[48] = {};
+    EXPECT_NE(Table().SendGangQuery(tp::kGangOwn, TileOf(10, 0), gangReply), 0);
+    EXPECT_EQ(Sent(tp::kGangQuery), Body(kOwnUser, {kOwnChair, TileOf(10, 0), TileOf(10, 1),
+                                                    TileOf(10, 2), TileOf(10, 3), 2}));
+    // Kind 1 (a gang on a thrown tile): the thrower's chair and tile from
+    // the offer a throw made, the three own tiles of its face.
+    const int thrower = Table().PositionToChair(1);
+    ASSERT_TRUE(session.Deliver(
+        tp::kCardThrown,
+        CardThrown(thrower, TileOf(11, 3),
+                   {tp::kOptionGang | tp::kOptionPass, tp::kOptionGang | tp::kOptionPass,
+                    tp::kOptionGang | tp::kOptionPass, tp::kOptionGang | tp::kOptionPass})));
+    EXPECT_NE(Table().SendGangQuery(tp::kGangOnThrownTile, TileOf(11, 3), gangReply), 0);
+    EXPECT_EQ(Sent(tp::kGangQuery, 2), Body(kOwnUser, {thrower, TileOf(11, 3), TileOf(11, 0),
+                                                       TileOf(11, 1), TileOf(11, 2), 1}));
+}
+
 TEST_F(RequestsTest, TheOwnDrawIsItsVectorAndARefusedDrawChangesNothing) {
     Open();
     HandStart start = OwnBankerHand();

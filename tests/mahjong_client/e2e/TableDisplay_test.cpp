@@ -85,7 +85,8 @@ protected:
 
     CMahjongTableView& Table() { return session.Table(); }
 
-    // The own chair is the banker: it holds 14 tiles, the others 13.
+    // The hand starts as the server starts it; the own chair is the
+    // banker: it holds 14 tiles, the others 13.
     void DealHand() {
         HandStart start;
         start.banker = kOwnChair;
@@ -94,14 +95,8 @@ protected:
         for (int face = 0; face < 14; ++face) {
             start.ownTiles.push_back(TileOf(face % 27, 0));
         }
-        ASSERT_TRUE(session.App().tableData.StoreHandStart(HandStartRecord(start)));
-        Table().ClearTable();
-        Table().BuildWall();
-        Table().DealCards();
-        session.Run(100);
-        Table().SortHand();
-        Table().OnEnterRoom();
-        Table().RefreshSeatBoards();
+        start.tilesHeld = {13, 13, 14, 13};
+        ASSERT_TRUE(session.StartHand(start));
     }
 
     // A tile leaves the position's row, shows `tile` face up and goes to
@@ -289,6 +284,18 @@ TEST_P(TableDisplayTest, BoardsRowsMeldsDiscardsAndWallAsTheBackBufferShowsThem)
         EXPECT_TRUE(board->IsVisible());
     }
     ExpectTableAsDrawn();
+    // The side panel: beside MainGame inside the window; on an 800-pixel
+    // screen the frame folds it away and MainGame takes the width.
+    const IntRect game = session.MainGameRect();
+    const IntRect side = session.SidePanel().GetViewRect();
+    if (session.SceneWidth() > 800) {
+        EXPECT_GE(side.left, game.right);
+        EXPECT_LE(side.right, session.SceneWidth());
+        EXPECT_GT(side.right - side.left, 0);
+        EXPECT_GT(side.bottom - side.top, session.SceneHeight() / 2);
+    } else {
+        EXPECT_GE(side.left, session.SceneWidth() - 1);
+    }
     for (int position = 0; position < 4; ++position) {
         EXPECT_GT(NamePixels(position), 10)
             << "no name drawn on the board of position " << position;

@@ -20,6 +20,7 @@ TEST(TableSessionTest, OpensTheTableWithItsSidePanelAndTakesFrames) {
     EXPECT_LE(game.right, session.SceneWidth());
     EXPECT_EQ(session.FrameView().GetMainGame(), &session.Table());
     EXPECT_EQ(session.FrameView().GetSubSystem(), &session.SidePanel());
+    EXPECT_EQ(session.App().GetMahjongTableView(), &session.Table());
     EXPECT_EQ(session.App().GetMahjongTableData(), &session.App().tableData);
     EXPECT_TRUE(session.App().connection.IsConnected());
 }

@@ -35,6 +35,8 @@ std::vector<uint8_t> HandStartRecord(const HandStart& start) {
     for (size_t i = 0; i < start.dice.size(); ++i) {
         word(23 + i, start.dice[i]);
     }
+    word(27, start.claimSkipRule);
+    word(28, start.chiRule);
     word(32, start.wallStart);
     word(34, start.wildTiles[0]);
     word(35, start.wildTiles[1]);

@@ -21,6 +21,8 @@ struct HandStart {
     int32_t startFlags = 0x1;  // a hand runs
     int32_t reactionTime = 8;  // seconds
     std::array<int32_t, 4> dice{3, 4, 0, 0};
+    int32_t claimSkipRule = 0;
+    int32_t chiRule = 1;  // chi allowed
     int32_t wallStart = 0;
     std::array<int32_t, 2> wildTiles{-1, -1};
     int32_t wildIndicator = -1;
@@ -49,10 +51,11 @@ std::vector<uint8_t> MeldNotice(int32_t claimant, int32_t source, int32_t tile,
 // A record of whole words.
 std::vector<uint8_t> WordsRecord(std::initializer_list<int32_t> words);
 
-// The four tile ids of a face: face f (0..26 for the suits) holds ids
-// 4f .. 4f + 3.
+// The tile id of copy `copy` (0..3) of a suit face: face 0..26 is suit
+// face / 9 and value face % 9 + 1; a suit's 36 ids hold its nine values
+// four times over (id = suit * 36 + copy * 9 + value - 1).
 inline constexpr int32_t TileOf(int face, int copy) {
-    return face * 4 + copy;
+    return (face / 9) * 36 + copy * 9 + face % 9;
 }
 
 }  // namespace table_test

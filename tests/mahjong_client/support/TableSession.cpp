@@ -152,6 +152,11 @@ bool TableSession::Open(const SessionOptions& options) {
         error_ = "the client did not connect";
         return false;
     }
+    // Enters the table as the program does once connected.
+    if (app_->EnterGame() != 1) {
+        error_ = "the client did not enter the table";
+        return false;
+    }
     Run(50);
     return true;
 }
