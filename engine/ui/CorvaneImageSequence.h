@@ -102,6 +102,12 @@ public:
 protected:
     void SetStyleBits(uint32_t bits) { style_ |= bits; }
     void ClearStyleBits(uint32_t bits) { style_ &= ~bits; }
+    // New cell width and line height for lines that load other glyphs;
+    // the canvas is the caller's to resize.
+    void SetCellMetrics(int cellWidth, int lineHeight) {
+        cellWidth_ = cellWidth;
+        lineHeight_ = lineHeight;
+    }
 
 private:
     bool IsProportional() const { return (style_ & kSequenceProportional) != 0; }

@@ -445,19 +445,19 @@ struct NotifyFailureRecord {
     int32_t tableNo2 = 0;
     int32_t lookOn = 0;
     int32_t notifyId = 0;
-    int32_t zero24 = 0;  // no pointer travels
+    int32_t notifyData = 0;  // a data word the game reports; 0 in the frame
     int32_t notifyLength = 0;
     int32_t tick = 0;
     int32_t lastId = 0;  // the last notification handled whole
-    int32_t zero40 = 0;
+    int32_t lastData = 0;
     int32_t lastLength = 0;
     int32_t lastTick = 0;
     CarriedBytes<76> zero52{};
 
     static constexpr void Fields(auto& self, auto& f) {
         f(self.userId), f(self.roomId), f(self.tableNo), f(self.tableNo2), f(self.lookOn);
-        f(self.notifyId), f(self.zero24), f(self.notifyLength), f(self.tick), f(self.lastId);
-        f(self.zero40), f(self.lastLength), f(self.lastTick), f(self.zero52);
+        f(self.notifyId), f(self.notifyData), f(self.notifyLength), f(self.tick), f(self.lastId);
+        f(self.lastData), f(self.lastLength), f(self.lastTick), f(self.zero52);
     }
 };
 

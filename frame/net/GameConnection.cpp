@@ -617,6 +617,10 @@ int CGameConnection::ReportNetStats() {
 }
 
 int CGameConnection::ReportNotifyFailure(int32_t id, const void* /*data*/, size_t length) {
+    return SendNotifyFailure(id, 0, length);
+}
+
+int CGameConnection::SendNotifyFailure(int32_t id, int32_t dataWord, size_t length) {
     NotifyFailureRecord record;
     CGameFrameApp* app = GetApp();
     if (app != nullptr) {
@@ -627,11 +631,13 @@ int CGameConnection::ReportNotifyFailure(int32_t id, const void* /*data*/, size_
         record.lookOn = app->IsLookOn() ? 1 : 0;
     }
     record.notifyId = id;
+    record.notifyData = dataWord;
     record.notifyLength = static_cast<int32_t>(std::min<size_t>(length, INT32_MAX));
     record.tick = static_cast<int32_t>(platform::GetTickCount32());
     if (CGameNotifyHandler* handler = app != nullptr ? app->GetNotifyHandler() : nullptr) {
         const CGameNotifyHandler::LastNotify last = handler->GetLastNotify();
         record.lastId = last.id;
+        record.lastData = last.data;
         record.lastLength = static_cast<int32_t>(last.length);
         record.lastTick = static_cast<int32_t>(last.tick);
     }

@@ -149,6 +149,9 @@ protected:
     virtual void CopyToAppBuffer(std::span<const uint8_t> reply);
     virtual void CopyTableReply(std::span<const uint8_t> reply);
     virtual void CopyLookOnReply(std::span<const uint8_t> reply);
+    // The 201162 record of a failed notification, with a data word of the
+    // game's choosing.
+    int SendNotifyFailure(int32_t id, int32_t dataWord, size_t length);
 
 public:
     // 201300: only while not looking on.

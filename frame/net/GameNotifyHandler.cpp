@@ -247,6 +247,7 @@ std::span<const int32_t> CGameNotifyHandler::HandledIds() {
 
 void CGameNotifyHandler::RecordLastNotify(int32_t id, const void* /*data*/, size_t length) {
     last_.id = id;
+    last_.data = 0;
     last_.length = static_cast<uint32_t>(std::min<size_t>(length, UINT32_MAX));
     last_.tick = platform::GetTickCount32();
 }

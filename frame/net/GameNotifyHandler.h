@@ -37,11 +37,13 @@ class CGameNotifyHandler {
 public:
     using Record = std::span<const uint8_t>;
 
-    // The last notification handled whole: its id, length and tick count.
+    // The last notification handled whole: its id, length and tick count,
+    // and a data word the game may keep (0 here).
     struct LastNotify {
         int32_t id = 0;
         uint32_t length = 0;
         uint32_t tick = 0;
+        int32_t data = 0;
     };
 
     CGameNotifyHandler() = default;
@@ -125,6 +127,8 @@ protected:
     static void Need(int32_t id, Record record, size_t bytes);
     // The record's event to the game view, then to the side panel.
     static void SendRecordEvent(int event, Record record, bool gameView, bool sidePanel);
+    // The data word of the last notification (after RecordLastNotify).
+    void SetLastNotifyData(int32_t data) { last_.data = data; }
 
 private:
     LastNotify last_;

@@ -74,23 +74,27 @@ void CChatBox::DrawBackground() {
     }
     view->SetBackgroundSize(width, height);
     view->SetPos(GetX(), GetY());
+    PaintBackground(*view, width, height);
+    view->SetTextOffset(0, kTextTop);
+    view->SetViewSize(std::max(1, width - kTextRightMargin),
+                      std::max(1, height - kTextBottomMargin));
+    view->Invalidate();
+}
+
+void CChatBox::PaintBackground(CCorvaneRichText& view, int width, int height) {
     // The top slice once, the middle slice repeated to the bottom.
     const FrameRecord top = SkinFrame("SystemChatBox1");
     const FrameRecord middle = SkinFrame("SystemChatBox2");
     int y = 0;
     if (top.record != nullptr && top.height > 0) {
-        view->DrawBackgroundFrame(top, 0, 0, width, top.height);
+        view.DrawBackgroundFrame(top, 0, 0, width, top.height);
         y = top.height;
     }
     if (middle.record != nullptr && middle.height > 0) {
         for (; y < height; y += middle.height) {
-            view->DrawBackgroundFrame(middle, 0, y, width, middle.height);
+            view.DrawBackgroundFrame(middle, 0, y, width, middle.height);
         }
     }
-    view->SetTextOffset(0, kTextTop);
-    view->SetViewSize(std::max(1, width - kTextRightMargin),
-                      std::max(1, height - kTextBottomMargin));
-    view->Invalidate();
 }
 
 void CChatBox::AddLine(const char* text) {

@@ -8,8 +8,9 @@
 //    other code appends to the view directly never become links. AddLine
 //    and AppendLong switch links on for their own append only.
 //  - DrawBackground first runs BeforeDrawBackground (a hook a derived box
-//    fills), then paints "SystemChatBox1" at the top and "SystemChatBox2"
-//    repeated below it, across the box's width.
+//    fills), then PaintBackground: "SystemChatBox1" at the top and
+//    "SystemChatBox2" repeated below it, across the box's width (a derived
+//    box paints its own slices).
 //  - The emoticon panel is made once, on first use; the emoticon button
 //    opens it, a second press or a lost focus closes it.
 
@@ -59,6 +60,9 @@ public:
     CEmoticonPanel* GetEmoticonPanel();
 
 protected:
+    // Paints the background slices into the view, sized width × height;
+    // DrawBackground sizes and places the view around it.
+    virtual void PaintBackground(CCorvaneRichText& view, int width, int height);
     // The picker made on first use; a derived box makes its own kind.
     virtual CEmoticonPanel* NewEmoticonPanel();
     // Centres the picker on the emoticon button, its bottom 2 px above the

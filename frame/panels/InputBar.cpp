@@ -191,8 +191,11 @@ void CInputBar::Layout() {
         canvas->Invalidate();
     }
 
+    // A long button row on a narrow bar leaves no room: the frame and the
+    // edit box are then hidden, and never sized below one pixel.
     const FrameRecord box = SkinFrame("InputBarBoxBK");
-    const int frameWidth = std::max(1, width - x - metrics_.inputFrameMargin);
+    const int frameRoom = width - x - metrics_.inputFrameMargin;
+    const int frameWidth = std::max(1, frameRoom);
     const int frameHeight = std::max(1, box.height);
     double frameX = left + frameWidth / 2 + 25;
     double frameY = top + static_cast<int>(frameHeight * metrics_.inputFrameYFactor) + 31;
@@ -213,6 +216,7 @@ void CInputBar::Layout() {
             frame->DrawImage(part, leftPart, 0, part.width, box.height, 0, 1.0);
         }
         frame->SetPos(frameX, frameY);
+        ShowWhen(*frame, frameRoom > 0);
         frame->Invalidate();
     }
 
@@ -220,12 +224,14 @@ void CInputBar::Layout() {
     const int quickWidth = quickChat != nullptr ? static_cast<int>(quickChat->GetWidth()) : 0;
     double editY = frameY;
     if (CCorvaneEdit* edit = GetEditBox()) {
-        const int editWidth = std::max(1, frameWidth - quickWidth - 15);
+        const int editRoom = frameRoom - quickWidth - 15;
+        const int editWidth = std::max(1, editRoom);
         const int editHeight = EditHeight();
         edit->SetBackgroundSize(editWidth, editHeight);
         edit->SetViewSize(editWidth, editHeight);
         edit->SetPos(frameX - quickWidth / 2 + 3, frameY);
         editY = edit->GetY();
+        ShowWhen(*edit, editRoom > 0);
         edit->Invalidate();
     }
     if (quickChat != nullptr) {
@@ -466,6 +472,15 @@ CCorvaneCanvas* CInputBar::GetInputFrame() {
 
 CPopupMenu* CInputBar::GetQuickSilverMenu() {
     return Part<CPopupMenu>(menuId_);
+}
+
+void CInputBar::ShowWhen(CCorvaneObject& part, bool room) {
+    if (!room) {
+        part.Hide();
+    } else if (IsVisible() && !part.IsVisible()) {
+        // A hidden bar shows its parts itself when it is shown.
+        part.Show();
+    }
 }
 
 int CInputBar::EditHeight() {

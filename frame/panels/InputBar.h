@@ -127,6 +127,8 @@ protected:
     }
     // The edit box's height: fixed, or the input-frame image's plus the metric.
     int EditHeight();
+    // Hides the part without room; shows it again once there is room.
+    void ShowWhen(CCorvaneObject& part, bool room);
     // Centres an open dialog in the scene.
     void CenterDialog(CCorvaneObject& dialog);
     // Keeps the safe box's own dialogs centred.

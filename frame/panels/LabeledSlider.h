@@ -51,14 +51,20 @@ public:
     int GetValue() const { return value_; }
     int IsHovered() const { return hovered_; }
     int IsSliderEnabled() const { return enabled_; }
+    int GetOrientation() const { return orientation_; }
+    const FrameRecord& GetTrackFrame() const { return trackFrame_; }
+    const FrameRecord& GetThumbFrame() const { return thumbFrame_; }
     void SetSliderEnabled(int enabled);
     CCorvaneCanvas* GetTrack();
     CCorvaneCanvas* GetThumb();
     CCorvaneCanvas* GetLabel();
 
+protected:
+    // The label's box and the value in it.
+    void DrawLabel();
+
 private:
     void PlaceThumb();
-    void DrawLabel();
     void DragTo(const InputState& input);
     void PressTrack(const InputState& input);
     void ApplyUserValue(int value);

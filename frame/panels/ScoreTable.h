@@ -5,12 +5,14 @@
 // list pass their own parts and numbers).
 //
 // Rules:
-//  - rows = max(seat count, 4); T = rows × rowHeight + headerHeight.
+//  - rows = max(seat count, 4), at most 8 (the application keeps seats and
+//    history for 8 chairs); T = rows × rowHeight + headerHeight.
 //  - Columns: 2 before the first hand, else min(hands + 1, 31): the total
 //    and at most 30 hands, newest first.
 //  - Only present seats get rows, in chair order, packed without gaps.
 //  - The table is at least as wide as the bar.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -31,7 +33,9 @@ struct ScoreTableGeometry {
     int advertExtra = 0;   // 50011: the web window's height beyond the table
 
     static ScoreTableGeometry FromSettings(CCorvaneVisual& visual);
-    int Rows(int seatCount) const { return seatCount > 4 ? seatCount : 4; }
+    static constexpr int kMinRows = 4;
+    static constexpr int kMaxRows = 8;
+    int Rows(int seatCount) const { return std::clamp(seatCount, kMinRows, kMaxRows); }
     int TableHeight(int seatCount) const { return Rows(seatCount) * rowHeight + headerHeight; }
 };
 

@@ -19,6 +19,7 @@
 #include "frame/panels/InputBar.h"
 #include "frame/panels/MatchListBar.h"
 #include "frame/panels/OperateBar.h"
+#include "frame/panels/ScoreTable.h"
 #include "frame/panels/UserListBar.h"
 #include "frame/view/GameFrameView.h"
 
@@ -71,9 +72,6 @@ enum SidePanelEvent : int {
 
 constexpr int kBackgroundWidth = 100;
 constexpr uint32_t kBackgroundColourKey = 0xFF00FF;
-constexpr int kSettingScoreFixed1 = 50007;
-constexpr int kSettingScoreFixed2 = 50008;
-constexpr int kSettingScoreRow = 50009;
 constexpr int kSettingListFixed = 50011;
 constexpr int kActivityButtonsPerRow = 5;
 constexpr char kAdvicePageFormat[] = "/advice.aspx?gameid=%d";
@@ -165,22 +163,26 @@ CCorvaneObject* CSystemBars::CreateUserListBar() {
     if (bar == nullptr) {
         return nullptr;
     }
-    CGameFrameApp* app = CGameFrameApp::Current();
-    bar->AddColumn(kColumnUser, 138, "用户名", 0, 0, 0);
-    if (app != nullptr && app->IsSilverRoom()) {
-        bar->AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
-        bar->AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
-        bar->AddColumn(kColumnWealth, 80, "财富等级", 0, 0, 0);
-        bar->AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
-        bar->AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
-    } else {
-        bar->AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
-        bar->AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
-        bar->AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
-        bar->AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
-    }
-    bar->Build();
+    AddRoomColumns(*bar);
     return bar;
+}
+
+void CSystemBars::AddRoomColumns(CUserListBar& bar) {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    bar.AddColumn(kColumnUser, 138, "用户名", 0, 0, 0);
+    if (app != nullptr && app->IsSilverRoom()) {
+        bar.AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
+        bar.AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
+        bar.AddColumn(kColumnWealth, 80, "财富等级", 0, 0, 0);
+        bar.AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
+        bar.AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
+    } else {
+        bar.AddColumn(kColumnScore, 60, "积分", 0, 0, 0);
+        bar.AddColumn(kColumnLevel, 80, "级别", 0, 0, 0);
+        bar.AddColumn(kColumnSilver, 60, "银子", 0, 0, 0);
+        bar.AddColumn(kColumnLookOnTarget, 80, "旁观对象", 0, 0, 0);
+    }
+    bar.Build();
 }
 
 CCorvaneObject* CSystemBars::CreateMatchListBar() {
@@ -204,12 +206,14 @@ CCorvaneObject* CSystemBars::CreateInputBar() {
     if (input == nullptr) {
         return nullptr;
     }
-    MakeSystemBarButtons();
+    if (MakeSystemBarButtons()) {
+        ShowQuickDeposit();
+    }
     LoadQuickPhrases();
     return input;
 }
 
-void CSystemBars::MakeSystemBarButtons() {
+bool CSystemBars::MakeSystemBarButtons() {
     CGameFrameApp* app = CGameFrameApp::Current();
     const bool safeBox = app != nullptr && app->CanUseSafeBoxInGame() != 0;
     auto make = [this](const SystemBarButton& entry) {
@@ -239,8 +243,8 @@ void CSystemBars::MakeSystemBarButtons() {
     }
     if (safeBox) {
         make(kSafeBoxBarButton);
-        ShowQuickDeposit();
     }
+    return safeBox;
 }
 
 // --- heights ---
@@ -268,9 +272,11 @@ int CSystemBars::GetOperateBarHeight() {
 
 int CSystemBars::GetAdvertBarHeight() {
     CGameFrameApp* app = CGameFrameApp::Current();
-    const int players = std::max(app != nullptr ? app->GetPlayerCount() : 0, 4);
-    return players * GetIntSetting(kSettingScoreRow) + GetIntSetting(kSettingListFixed) +
-           GetIntSetting(kSettingScoreFixed2) + GetIntSetting(kSettingScoreFixed1) + 1;
+    // The score table's height (at least 4 rows, at most 8), its tabs above
+    // and the web window's extra below.
+    const ScoreTableGeometry geometry = ScoreTableGeometry::FromSettings(*this);
+    return geometry.TableHeight(app != nullptr ? app->GetPlayerCount() : 0) + geometry.advertExtra +
+           geometry.tabHeight + 1;
 }
 
 int CSystemBars::GetUserListRowHeight() {

@@ -32,6 +32,7 @@
 
 class CCorvaneCanvas;
 class CGameFrameApp;
+class CUserListBar;
 
 class CSystemBars : public CCorvaneView {
 public:
@@ -135,6 +136,11 @@ protected:
     // Registers a made bar as an owned child under its name; the bar, or
     // null (a null bar, or a container without an engine, which deletes it).
     CCorvaneObject* AdoptBar(CCorvaneObject* bar, const char* name);
+    // The user list's columns for the room's kind, then its build.
+    static void AddRoomColumns(CUserListBar& bar);
+    // The system-bar buttons, handed to the input bar in their order; true
+    // when the safe-box button is among them.
+    bool MakeSystemBarButtons();
     // The height of frame 0 of a skin image, 0 when missing.
     int SkinHeight(const char* image);
     // Writes a line through the application (event 80000057 back here).
@@ -162,7 +168,6 @@ protected:
 private:
     chat_lines::ChatColours Colours();
     void LayoutBackground(int left, int top, int width, int height);
-    void MakeSystemBarButtons();
     uint32_t NowTick();
 
     std::function<bool()> maximizedProbe_;

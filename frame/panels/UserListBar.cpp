@@ -256,7 +256,7 @@ void CUserListBar::Relayout() {
     if (totalWidth_ < fill) {
         totalWidth_ = fill;
     }
-    auto* headerCanvas = dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerId_));
+    CCorvaneCanvas* headerCanvas = GetHeaderCanvas();
     if (headerCanvas != nullptr) {
         if (headerCanvas->GetCanvasWidth() != totalWidth_) {
             headerCanvas->Resize(std::max(totalWidth_, 1), std::max(header, 1));
@@ -265,7 +265,7 @@ void CUserListBar::Relayout() {
         headerCanvas->SetClipRect(left, top, right, top + header);
         headerCanvas->SetPos(left + headerCanvas->GetWidth() / 2, top + header / 2.0);
     }
-    if (auto* end = dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerEndId_))) {
+    if (CCorvaneCanvas* end = GetHeaderStripCanvas()) {
         end->SetPos(right - vertWidth / 2.0, top + header / 2.0);
     }
     PlaceRows();
@@ -279,7 +279,7 @@ void CUserListBar::Relayout() {
                     top + header + (GetHeight() - header - horzHeight) / 2);
     }
     SetScrollRanges();
-    if (auto* corner = dynamic_cast<CCorvaneCanvas*>(FindObjectById(cornerId_))) {
+    if (CCorvaneCanvas* corner = GetCornerCanvas()) {
         corner->SetPos(right - vertWidth / 2.0, bottom - horzHeight / 2.0);
     }
     DrawHeader();
@@ -324,8 +324,20 @@ void CUserListBar::RebuildRows() {
     rows->RedrawAll();
 }
 
+CCorvaneCanvas* CUserListBar::GetHeaderCanvas() {
+    return dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerId_));
+}
+
+CCorvaneCanvas* CUserListBar::GetHeaderStripCanvas() {
+    return dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerEndId_));
+}
+
+CCorvaneCanvas* CUserListBar::GetCornerCanvas() {
+    return dynamic_cast<CCorvaneCanvas*>(FindObjectById(cornerId_));
+}
+
 void CUserListBar::DrawHeader() {
-    auto* canvas = dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerId_));
+    CCorvaneCanvas* canvas = GetHeaderCanvas();
     CGameFrameApp* app = CGameFrameApp::Current();
     if (canvas == nullptr) {
         return;
@@ -349,12 +361,12 @@ void CUserListBar::DrawHeader() {
         x += columns_[i].width;
     }
     canvas->Invalidate();
-    if (auto* end = dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerEndId_))) {
+    if (CCorvaneCanvas* end = GetHeaderStripCanvas()) {
         end->Clear();
         end->DrawImage(header, 0, 0, -1, -1, 0.0, 1.0);
         end->Invalidate();
     }
-    if (auto* corner = dynamic_cast<CCorvaneCanvas*>(FindObjectById(cornerId_))) {
+    if (CCorvaneCanvas* corner = GetCornerCanvas()) {
         corner->Clear();
         const FrameRecord image = GetResourceFrame(kCornerImage, 0);
         if (HasFrame(image)) {
@@ -418,7 +430,7 @@ void CUserListBar::OnScroll(intptr_t info, int orientation) {
     if (orientation == 0) {
         const double left = GetLeft() - position;
         rows->SetPos(left + rows->GetWidth() / 2, rows->GetY());
-        if (auto* header = dynamic_cast<CCorvaneCanvas*>(FindObjectById(headerId_))) {
+        if (CCorvaneCanvas* header = GetHeaderCanvas()) {
             header->SetPos(left + header->GetWidth() / 2, header->GetY());
         }
     } else {

@@ -163,6 +163,14 @@ public:
     int GetHeaderHeight();
     CUserListScrollBar* GetScrollBar(int orientation);
 
+protected:
+    // The column titles' canvas, the strip that continues it over the
+    // vertical scroll bar, and the corner between the scroll bars; null
+    // before Create.
+    CCorvaneCanvas* GetHeaderCanvas();
+    CCorvaneCanvas* GetHeaderStripCanvas();
+    CCorvaneCanvas* GetCornerCanvas();
+
 private:
     void PlaceRows();
     void SetScrollRanges();

@@ -24,14 +24,6 @@ constexpr int kBoxStyle = 0x30;
 constexpr size_t kWelfareConfigSize = 124;
 constexpr size_t kTableNoticeTextOffset = 32;
 
-// The notification record an event carries: the pointer and its byte count.
-const uint8_t* RecordOf(const EventRecord& record) {
-    return EventParamPointer<const uint8_t>(record.param1);
-}
-size_t LengthOf(const EventRecord& record) {
-    return record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
-}
-
 using WelfareSender = int (CGameConnection::*)(std::string&, int32_t, int32_t, int32_t&);
 
 // A welfare claim behind its wait text; the application hears the result.
@@ -61,8 +53,8 @@ int CGameViewBase::OnEvent(const EventRecord& record) {
         &CGameViewBase::OnLotteryProgressHook, &CGameViewBase::OnLotteryProgress2Hook,
         &CGameViewBase::OnLotteryResultHook,   &CGameViewBase::OnLotteryBroadcastHook,
         &CGameViewBase::OnSystemNoticeHook,    &CGameViewBase::OnTaskRewardFailHook};
-    const uint8_t* data = RecordOf(record);
-    const size_t length = LengthOf(record);
+    const uint8_t* data = EventRecordBytes(record);
+    const size_t length = EventRecordLength(record);
     if (record.event >= kEventLotteryProgress && record.event <= kEventTaskRewardFail) {
         (this->*kNoticeHooks[record.event - kEventLotteryProgress])(data, length);
         return 1;

@@ -14,6 +14,7 @@
 //  - Every event is answered 1 and none is passed to the engine view.
 //  - The mahjong table view derives from it and keeps the virtual order.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/CorvaneView.h"
@@ -63,6 +64,15 @@ public:
     virtual void OnLotteryBroadcastHook(const uint8_t* /*record*/, size_t /*length*/) {}
     virtual void OnSystemNoticeHook(const uint8_t* /*record*/, size_t /*length*/) {}
     virtual void OnTaskRewardFailHook(const uint8_t* /*record*/, size_t /*length*/) {}
+
+    // The notice record a frame event carries: param1 its bytes, param2
+    // their count (0 when negative).
+    static const uint8_t* EventRecordBytes(const EventRecord& record) {
+        return EventParamPointer<const uint8_t>(record.param1);
+    }
+    static size_t EventRecordLength(const EventRecord& record) {
+        return record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
+    }
 
     // The replay bar, or null when none was made (or it is gone).
     CReplayBarSeam* GetReplayBar();

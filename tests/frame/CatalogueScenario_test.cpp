@@ -401,7 +401,7 @@ TEST_F(CatalogueScenarioTest, EveryRequestAndItsRepliesOrSilence) {
         EXPECT_EQ(record.tableNo2, kTableNo);
         EXPECT_EQ(record.lookOn, 0);
         EXPECT_EQ(record.notifyId, 211010);
-        EXPECT_EQ(record.zero24, 0);
+        EXPECT_EQ(record.notifyData, 0);
         EXPECT_EQ(record.notifyLength, 5);
     });
     Expect(kLeaveTable, false, leave(kOwnId, kOwnChair, 0));

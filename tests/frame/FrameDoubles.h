@@ -472,6 +472,30 @@ inline std::pair<platform::WParam, platform::LParam> MakeNotification(uint32_t c
     return {reinterpret_cast<platform::WParam>(info), reinterpret_cast<platform::LParam>(message)};
 }
 
+// The table data of the frame's tests: the exit-request bookkeeping the
+// frame reads and writes; it keeps no hand.
+class FrameTableData : public CGameTableData {
+public:
+    int IsHandRunning() const override { return 0; }
+    int IsSeatStarted(int) const override { return 0; }
+    void ClearHandArea() override {}
+    bool SetSeatStarted(std::span<const uint8_t>) override { return false; }
+    void ClearSeatsStarted() override { ResetCounters(); }
+    bool StoreHandStart(std::span<const uint8_t>) override { return false; }
+    bool StoreGameResult(std::span<const uint8_t>) override { return false; }
+    std::span<const uint8_t> GetHandStartRecord() const override { return {}; }
+    std::span<const uint8_t> GetHandStateTail() const override { return {}; }
+    std::span<const uint8_t> GetGameResult() const override { return {}; }
+    int GetHandStartTiles(std::span<int32_t>) const override { return 0; }
+    int GetSeatResultTiles(int, std::span<int32_t>) const override { return 0; }
+    int32_t GetHandStartSeatValue(int) const override { return 0; }
+    uint32_t GetExitRequestTick() const override { return exitRequestTick_; }
+    void SetExitRequestTick(uint32_t tick) override { exitRequestTick_ = tick; }
+
+private:
+    uint32_t exitRequestTick_ = 0;
+};
+
 // The application of the tests: a game of settable chairs with the doubles.
 class TestFrameApp : public CGameFrameApp {
 public:
@@ -501,5 +525,5 @@ public:
     ObservedFrameView* madeView = nullptr;  // the last one made
     RecordingNotifyHandler handler;
     ScriptedConnection connection;
-    CGameTableData tableData;
+    FrameTableData tableData;
 };

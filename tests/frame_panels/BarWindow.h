@@ -165,6 +165,16 @@ protected:
         return button;
     }
 
+    // The safe-box button in the bar's row and the quick-silver menu built
+    // as the side panel builds it (hidden); the button.
+    CCorvaneButton* AddQuickSilverMenu(CInputBar& bar) {
+        CCorvaneButton* button = AddSystemButton(bar, "qe保险箱按钮", "系统栏划银按钮", 19840399);
+        bar.Layout();
+        bar.LoadFixDeposit();
+        bar.ShowQuickDepositPopup(100, 20);
+        return button;
+    }
+
     BarApp app;
     LaunchRecordBuilder launch;
     BareSystemBars* side = nullptr;  // the engine's once opened

@@ -126,10 +126,7 @@ class QuickSilverTest : public InputBarTest {
 protected:
     void OpenMenu() {
         OpenBar();
-        safeBoxButton = AddSystemButton(*bar, "qe保险箱按钮", "系统栏划银按钮", 19840399);
-        bar->Layout();
-        bar->LoadFixDeposit();
-        bar->ShowQuickDepositPopup(100, 20);
+        safeBoxButton = AddQuickSilverMenu(*bar);
         ASSERT_NE(bar->GetQuickSilverMenu(), nullptr);
     }
     CCorvaneButton* safeBoxButton = nullptr;
@@ -250,8 +247,8 @@ TEST_F(QuickSilverTest, AnotherMenuReplacesTheFirstAndTheCloseEventHidesIt) {
     OpenMenu();
     const int first = bar->GetQuickSilverMenu()->GetId();
     bar->ShowQuickDepositPopup(100, 20);
-    // The first is destroyed by an engine action on the frame after the next.
-    Frames(2);
+    // The old menu goes at a later step of the engine's actions.
+    RunMs(100);
     EXPECT_EQ(side->FindObjectById(first), nullptr);
     ClickOn(*safeBoxButton);
     ASSERT_TRUE(bar->GetQuickSilverMenu()->IsVisible());

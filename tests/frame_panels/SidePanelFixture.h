@@ -44,19 +44,21 @@ private:
     std::vector<std::string>* lines_;
 };
 
-// The frame view whose side panel is a recording CSystemBars.
+// The frame view whose side panel is a recording CSystemBars, or the panel
+// a test makes (a derived panel).
 class PanelFrameView : public ObservedFrameView {
 public:
     explicit PanelFrameView(std::vector<std::string>* lines) : lines_(lines) {}
     void OnCreateEnd() override {
-        bars = new RecordingSystemBars(lines_);
+        bars = makeBars ? makeBars() : new RecordingSystemBars(lines_);
         if (configure) {
             configure(*bars);
         }
         SetSubSystem(bars);
     }
+    std::function<CSystemBars*()> makeBars;
     std::function<void(CSystemBars&)> configure;
-    RecordingSystemBars* bars = nullptr;
+    CSystemBars* bars = nullptr;
 
 private:
     std::vector<std::string>* lines_;
@@ -135,6 +137,7 @@ protected:
     void Open(std::function<void(CSystemBars&)> configure = nullptr) {
         ASSERT_TRUE(app.InitGameData(launch.Build()));
         view = new PanelFrameView(&lines);
+        view->makeBars = makeBars;
         view->configure = std::move(configure);
         app.AttachFrameView(view);
         OpenWindow(view, "游戏", {0, 0, kSceneWidth, kSceneHeight});
@@ -160,6 +163,8 @@ protected:
         return taken;
     }
 
+    // Makes the side panel in place of the recording CSystemBars when set.
+    std::function<CSystemBars*()> makeBars;
     PanelApp app;
     LaunchRecordBuilder launch;
     platform::RecordingInputBackend input;

@@ -101,6 +101,13 @@ public:
     // 201130 answers 210030 while on.
     void SetGameRunning(bool running);
 
+    // Records and answers one request as the script's own handler does; a
+    // test's handler that took the server over passes the requests it does
+    // not answer itself on through this.
+    void HandleRequest(TestGameServer& server, const ServerRequest& request) {
+        OnRequest(server, request);
+    }
+
     // --- Notifications ---
     bool Notify(uint32_t id, std::span<const uint8_t> data = {});
 

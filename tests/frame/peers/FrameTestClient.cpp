@@ -179,7 +179,7 @@ protected:
 private:
     CGameConnection connection_;
     RecordingHandler handler_;
-    CGameTableData tableData_;
+    FrameTableData tableData_;
 };
 
 }  // namespace

@@ -1,0 +1,441 @@
+#pragma once
+// The table-play messages between the mahjong client and the game server:
+// their ids and the layout of every record, in one place. The client and
+// the test server both speak exactly this; docs/table-protocol.md describes
+// the same messages in prose.
+//
+// Rules:
+//  - Words are 32-bit little-endian. A record lists its fields once, in wire
+//    order, in a static `Fields(self, visit)`; the same list reads, writes
+//    and sizes it, so the three cannot disagree. Every size is asserted.
+//  - Records are read and written only through ReadTableRecord and
+//    WriteTableRecord (zep's checked reader and writer); never cast from
+//    bytes.
+//  - ReadTableRecord needs the record's minimum length (kMinSize, or kSize
+//    when the record has no shorter form); a shorter span fails and leaves
+//    the output untouched. Fields behind the end of a longer-than-minimum
+//    but shorter-than-whole span read as 0.
+//  - Nothing here depends on anything above zep/.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "zep/ZepWire.h"
+
+namespace table_protocol {
+
+// --- Ids ---
+// Requests of the client (all game requests: above 220000).
+inline constexpr uint32_t kGameRequestFloor = 220000;  // ids above it are game requests
+inline constexpr uint32_t kDiscard = 222080;
+inline constexpr uint32_t kOwnDraw = 229000;
+inline constexpr uint32_t kGangQuery = 229015;
+inline constexpr uint32_t kChiClaim = 229020;
+inline constexpr uint32_t kPengClaim = 229025;
+inline constexpr uint32_t kHuClaim = 229030;
+inline constexpr uint32_t kPass = 229040;
+inline constexpr uint32_t kDiscardGang = 229045;
+inline constexpr uint32_t kConcealedGang = 229047;
+inline constexpr uint32_t kAddedGang = 229049;
+inline constexpr uint32_t kHua = 229060;
+inline constexpr uint32_t kLookCardAsk = 229550;
+inline constexpr uint32_t kLookOnPermission = 229560;
+
+// Notifications of the server.
+inline constexpr int32_t kSeatStarted = 201160;
+inline constexpr int32_t kCardThrown = 222170;
+inline constexpr int32_t kSeatDraw = 229160;
+inline constexpr int32_t kGangHuNotice = 229180;
+inline constexpr int32_t kPengNotice = 229185;
+inline constexpr int32_t kGangNotice = 229195;
+inline constexpr int32_t kConcealedGangNotice = 229197;
+inline constexpr int32_t kAddedGangNotice = 229199;
+inline constexpr int32_t kHuaNotice = 229210;
+inline constexpr int32_t kAutoPlayStatus = 229500;
+inline constexpr int32_t kLookCardAnswer = 229570;
+// Notifications the client accepts and ignores (the server sends none of
+// them in this protocol).
+inline constexpr int32_t kIgnored211240 = 211240;
+inline constexpr int32_t kIgnored211300 = 211300;
+inline constexpr int32_t kIgnored229165 = 229165;
+inline constexpr int32_t kIgnored229170 = 229170;
+inline constexpr int32_t kIgnored229175 = 229175;
+inline constexpr int32_t kIgnored229190 = 229190;
+inline constexpr int32_t kIgnored229580 = 229580;
+
+// --- Result codes the table acts on ---
+inline constexpr uint32_t kResultDone = 10;
+inline constexpr uint32_t kResultNotCarriedOut = 10100;
+inline constexpr uint32_t kResultHeld = 210050;
+inline constexpr uint32_t kResultDiscardRefused = 229450;
+inline constexpr uint32_t kResultDrawRefused = 229101;
+
+// --- Values ---
+inline constexpr int32_t kHiddenTile = 200;  // a tile the receiver may not see
+inline constexpr int32_t kNoTile = -1;
+inline constexpr int32_t kWallSize = 108;
+inline constexpr int kMaxChairs = 8;
+// Hu claim kinds.
+inline constexpr int32_t kHuOnDiscard = 1;
+inline constexpr int32_t kHuSelfDrawn = 2;
+inline constexpr int32_t kHuRobbingKong = 4;
+// Gang query kinds.
+inline constexpr int32_t kGangOnThrownTile = 1;
+inline constexpr int32_t kGangOwn = 2;
+// Option words of a chair.
+inline constexpr int32_t kOptionPeng = 0x01;
+inline constexpr int32_t kOptionGang = 0x02;
+inline constexpr int32_t kOptionChi = 0x04;
+inline constexpr int32_t kOptionHu = 0x08;
+inline constexpr int32_t kOptionPass = 0x20;
+inline constexpr int32_t kOptionTing = 0x40;
+// 229500 status codes: a player came back; a player's auto-play.
+inline constexpr int32_t kPlayerBackFirst = 19840324;
+inline constexpr int32_t kPlayerBackLast = 19840332;
+inline constexpr int32_t kAutoPlayFirst = 19840335;
+inline constexpr int32_t kAutoPlayLast = 19840337;
+
+template <size_t N>
+using Words = std::array<int32_t, N>;
+
+// --- Records ---
+
+// Words 0-3 of every request: who asks, where.
+struct RequestHead {
+    static constexpr size_t kSize = 16;
+    int32_t userId = 0;
+    int32_t roomId = 0;
+    int32_t tableNo = 0;
+    int32_t chair = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.userId), f(self.roomId), f(self.tableNo), f(self.chair);
+    }
+};
+
+// The body of the play requests (discard 222080, hua 229060, peng 229025,
+// the gangs 229045/229047/229049, the gang query 229015) and of the meld
+// notices 229185/229195/229197/229199, where the head's chair is the
+// claimant's.
+struct OperationRecord {
+    static constexpr size_t kSize = 64;
+    RequestHead head;
+    int32_t offerChair = 0;  // chair of the offer (the thrower), or the own chair
+    int32_t tile = 0;        // the tile of the play
+    Words<3> handTiles{};    // own tiles of the meld; -1 unused
+    int32_t kind = 0;        // gang query: kGangOnThrownTile / kGangOwn
+    Words<6> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.offerChair), f(self.tile), f(self.handTiles);
+        f(self.kind), f(self.reserved);
+    }
+};
+
+// 229030: claims a hu.
+struct HuClaimRecord {
+    static constexpr size_t kSize = 64;
+    RequestHead head;
+    int32_t offerChair = 0;  // chair of the hu offer; the own chair when self-drawn
+    int32_t tile = 0;
+    int32_t huKind = 0;          // kHuOnDiscard, kHuSelfDrawn or kHuRobbingKong
+    int32_t robbedKongKind = 0;  // the gang kind of the 229180 notice robbed
+    Words<8> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.offerChair), f(self.tile), f(self.huKind);
+        f(self.robbedKongKind), f(self.reserved);
+    }
+};
+
+// 229020: claims a chi with two own tiles.
+struct ChiClaimRecord {
+    static constexpr size_t kSize = 64;
+    RequestHead head;
+    int32_t thrower = 0;
+    int32_t tile = 0;
+    Words<2> ownTiles{};  // the two raised own tiles
+    int32_t endMark = -1;
+    Words<7> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.thrower), f(self.tile), f(self.ownTiles);
+        f(self.endMark), f(self.reserved);
+    }
+};
+
+// 229040: lets an offer pass (sent without waiting).
+struct PassRecord {
+    static constexpr size_t kSize = 64;
+    RequestHead head;
+    int32_t offerChair = 0;
+    int32_t tile = 0;
+    Words<10> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.offerChair), f(self.tile), f(self.reserved);
+    }
+};
+
+// 229000: asks for the own draw.
+struct OwnDrawRecord {
+    static constexpr size_t kSize = 96;
+    RequestHead head;
+    int32_t zero16 = 0;
+    int32_t tableNo = 0;
+    int32_t chair = 0;
+    int32_t userId = 0;
+    Words<16> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.zero16), f(self.tableNo), f(self.chair);
+        f(self.userId), f(self.reserved);
+    }
+};
+
+// The front of the draw, hua and gang replies: the tile that came in, the
+// wall entry it came from and what the server allows next. Replies may be
+// longer (ting data behind, with kOptionTing).
+struct DrawReply {
+    static constexpr size_t kSize = 32;
+    static constexpr size_t kMinSize = 16;
+    int32_t unused0 = 0;
+    int32_t tile = -1;       // -1: nothing drawn
+    int32_t wallIndex = -1;  // 0-107
+    int32_t options = 0;     // kOptionGang, kOptionHu, kOptionTing
+    Words<4> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.tile), f(self.wallIndex), f(self.options), f(self.reserved);
+    }
+};
+
+// The reply of the gang query 229015: each chair's option word.
+struct GangQueryReply {
+    static constexpr size_t kSize = 48;
+    static constexpr size_t kMinSize = 0;  // read as far as it reaches
+    Words<4> head{};
+    Words<kMaxChairs> chairOptions{};
+
+    static constexpr void Fields(auto& self, auto& f) { f(self.head), f(self.chairOptions); }
+};
+
+// 229550 both ways: the asker's head and the chair whose hand is asked for.
+struct LookCardAskRecord {
+    static constexpr size_t kSize = 64;
+    static constexpr size_t kMinSize = 20;
+    RequestHead head;  // of the asker
+    int32_t watchedChair = 0;
+    Words<11> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.watchedChair), f(self.reserved);
+    }
+};
+
+// 229570 to the asker: the watched player's answer (the 229560 body).
+struct LookCardAnswerRecord {
+    static constexpr size_t kSize = 40;
+    static constexpr size_t kMinSize = 24;
+    int32_t answeringUser = 0;
+    int32_t roomId = 0;
+    int32_t tableNo = 0;
+    int32_t answeringChair = 0;
+    int32_t lookerOn = 0;  // user id of the asker
+    int32_t allowed = 0;   // 1 or 0
+    Words<4> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.answeringUser), f(self.roomId), f(self.tableNo), f(self.answeringChair);
+        f(self.lookerOn), f(self.allowed), f(self.reserved);
+    }
+};
+
+// 201160 from the server: a seat started (the head of its request).
+struct SeatStartedNotice {
+    static constexpr size_t kSize = 16;
+    RequestHead head;
+
+    static constexpr void Fields(auto& self, auto& f) { RequestHead::Fields(self.head, f); }
+};
+
+// 222170: a seat threw a tile; what every chair may do with it.
+struct CardThrownNotice {
+    static constexpr size_t kSize = 88;
+    int32_t unused0 = 0;
+    int32_t thrower = 0;
+    Words<4> unused8{};
+    Words<kMaxChairs> chairOptions{};
+    Words<7> unused56{};
+    int32_t tile = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.thrower), f(self.unused8), f(self.chairOptions);
+        f(self.unused56), f(self.tile);
+    }
+};
+
+// 229160 (another seat drew) and 229210 (a seat laid a flower aside and
+// drew its replacement).
+struct SeatDrawNotice {
+    static constexpr size_t kSize = 28;
+    Words<3> unused0{};
+    int32_t chair = 0;
+    int32_t laidAside = -1;  // the tile laid aside; -1 none
+    int32_t tile = kHiddenTile;
+    int32_t wallIndex = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.chair), f(self.laidAside), f(self.tile), f(self.wallIndex);
+    }
+};
+
+// 229180: a seat's gang can be robbed for a hu.
+struct GangHuNotice {
+    static constexpr size_t kSize = 32;
+    int32_t ganger = 0;
+    int32_t offerChair = 0;  // kept with the hu offer
+    int32_t tile = 0;
+    int32_t gangKind = 0;  // 1 or 2
+    Words<4> chairOptions{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.ganger), f(self.offerChair), f(self.tile), f(self.gangKind), f(self.chairOptions);
+    }
+};
+
+// 229500 (and the reply of a waited game request): a status code and a
+// count of data words that follow the head.
+struct AutoPlayStatusHead {
+    static constexpr size_t kSize = 20;
+    Words<2> unused0{};
+    int32_t code = 0;
+    int32_t unused12 = 0;
+    int32_t count = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.code), f(self.unused12), f(self.count);
+    }
+};
+
+// --- Reading and writing ---
+
+namespace detail {
+
+struct SizeCounter {
+    size_t bytes = 0;
+    constexpr void operator()(const int32_t&) { bytes += 4; }
+    template <size_t N>
+    constexpr void operator()(const std::array<int32_t, N>&) {
+        bytes += 4 * N;
+    }
+};
+
+struct WordReader {
+    ZepWireReader& reader;
+    void operator()(int32_t& value) {
+        if (!reader.ReadI32(value)) {
+            value = 0;
+        }
+    }
+    template <size_t N>
+    void operator()(std::array<int32_t, N>& words) {
+        for (int32_t& word : words) {
+            (*this)(word);
+        }
+    }
+};
+
+struct WordWriter {
+    ZepWireWriter& writer;
+    void operator()(const int32_t& value) { writer.WriteI32(value); }
+    template <size_t N>
+    void operator()(const std::array<int32_t, N>& words) {
+        for (const int32_t& word : words) {
+            writer.WriteI32(word);
+        }
+    }
+};
+
+template <class R>
+concept HasMinSize = requires {
+    R::kMinSize;
+};
+
+}  // namespace detail
+
+// The bytes the field list covers.
+template <class R>
+constexpr size_t TableRecordBytes() {
+    R record{};
+    detail::SizeCounter counter;
+    R::Fields(record, counter);
+    return counter.bytes;
+}
+
+// The fewest bytes a record of this kind may arrive with.
+template <class R>
+constexpr size_t TableRecordMinimum() {
+    if constexpr (detail::HasMinSize<R>) {
+        return R::kMinSize;
+    } else {
+        return R::kSize;
+    }
+}
+
+// Reads the record from the front of bytes; false (out unchanged) when
+// fewer than its minimum are there. Fields beyond the bytes read as 0.
+template <class R>
+bool ReadTableRecord(std::span<const uint8_t> bytes, R& out) {
+    if (bytes.size() < TableRecordMinimum<R>()) {
+        return false;
+    }
+    R record{};
+    ZepWireReader reader(bytes);
+    detail::WordReader visit{reader};
+    R::Fields(record, visit);
+    out = record;
+    return true;
+}
+
+// The record's bytes, exactly kSize of them.
+template <class R>
+std::vector<uint8_t> WriteTableRecord(const R& record) {
+    std::vector<uint8_t> bytes(R::kSize);
+    ZepWireWriter writer(bytes);
+    detail::WordWriter visit{writer};
+    R::Fields(record, visit);
+    return bytes;
+}
+
+// Word `index` of a record, or `fallback` when the record is too short.
+inline int32_t WordAt(std::span<const uint8_t> bytes, size_t index, int32_t fallback = 0) {
+    if (index >= bytes.size() / 4) {
+        return fallback;
+    }
+    ZepWireReader reader(bytes.subspan(index * 4));
+    int32_t value = fallback;
+    reader.ReadI32(value);
+    return value;
+}
+
+static_assert(TableRecordBytes<RequestHead>() == RequestHead::kSize);
+static_assert(TableRecordBytes<OperationRecord>() == OperationRecord::kSize);
+static_assert(TableRecordBytes<HuClaimRecord>() == HuClaimRecord::kSize);
+static_assert(TableRecordBytes<ChiClaimRecord>() == ChiClaimRecord::kSize);
+static_assert(TableRecordBytes<PassRecord>() == PassRecord::kSize);
+static_assert(TableRecordBytes<OwnDrawRecord>() == OwnDrawRecord::kSize);
+static_assert(TableRecordBytes<DrawReply>() == DrawReply::kSize);
+static_assert(TableRecordBytes<GangQueryReply>() == GangQueryReply::kSize);
+static_assert(TableRecordBytes<LookCardAskRecord>() == LookCardAskRecord::kSize);
+static_assert(TableRecordBytes<LookCardAnswerRecord>() == LookCardAnswerRecord::kSize);
+static_assert(TableRecordBytes<SeatStartedNotice>() == SeatStartedNotice::kSize);
+static_assert(TableRecordBytes<CardThrownNotice>() == CardThrownNotice::kSize);
+static_assert(TableRecordBytes<SeatDrawNotice>() == SeatDrawNotice::kSize);
+static_assert(TableRecordBytes<GangHuNotice>() == GangHuNotice::kSize);
+static_assert(TableRecordBytes<AutoPlayStatusHead>() == AutoPlayStatusHead::kSize);
+
+}  // namespace table_protocol

@@ -1,0 +1,5 @@
+#include "mahjong_client/panels/RoundHistoryList.h"
+
+CRoundHistoryList::CRoundHistoryList() = default;
+
+CRoundHistoryList::~CRoundHistoryList() = default;
