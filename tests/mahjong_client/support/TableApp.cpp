@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "mahjong_client/TableProtocol.h"
-#include "mahjong_client/panels/TablePanels.h"
 
 namespace table_test {
 
@@ -124,9 +123,7 @@ void TableFrameView::OnCreateEnd() {
 
 // --- TestTableApp ---
 
-TestTableApp::TestTableApp() : CMahjongApp("pvbn", 21265, 13, 1) {
-    SetFramePanelFactories(MakeTablePanelFactories());
-}
+TestTableApp::TestTableApp() : CMahjongApp("pvbn", 21265, 13, 1) {}
 
 TestTableApp::~TestTableApp() = default;
 
