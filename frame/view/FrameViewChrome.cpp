@@ -70,16 +70,15 @@ int CGameFrameView::BottomBarHeight() {
 void CGameFrameView::CreateFrameButtons() {
     const int width = GetBufferWidth();
     const int height = GetBufferHeight();
-    auto makeCanvas = [&](int& id, const char* image, int w, int h) {
+    auto makeCanvas = [&](int& id, int w, int h) {
         if (FindPart<CCorvaneCanvas>(id) != nullptr) {
             return false;
         }
-        const bool present = HasImage(ImageFrame(image));
         CCorvaneCanvas* canvas = CreateCanvas(std::max(w, 1), std::max(h, 1), kChromeColorKey);
         id = canvas != nullptr ? canvas->GetId() : 0;
         return canvas != nullptr;
     };
-    if (makeCanvas(topBarId_, "Frame_Top", width, TopBarHeight())) {
+    if (makeCanvas(topBarId_, width, TopBarHeight())) {
         CCorvaneCanvas* bar = FindPart<CCorvaneCanvas>(topBarId_);
         const int self = GetId();
         bar->BindEvent(kEventDoubleClick, self, kEventToggleMaximize, 0, 0);
@@ -88,9 +87,9 @@ void CGameFrameView::CreateFrameButtons() {
         bar->BindEvent(kEventLButtonUp, self, kEventDragEnd, 0, 0);
         bar->BindEvent(kEventFocusLost, self, kEventDragEnd, 0, 0);
     }
-    makeCanvas(leftBorderId_, "Frame_Left", BorderWidth("Frame_Left"), height);
-    makeCanvas(rightBorderId_, "Frame_Right", BorderWidth("Frame_Right"), height);
-    makeCanvas(bottomBorderId_, "Frame_Bottom", width, BottomBarHeight());
+    makeCanvas(leftBorderId_, BorderWidth("Frame_Left"), height);
+    makeCanvas(rightBorderId_, BorderWidth("Frame_Right"), height);
+    makeCanvas(bottomBorderId_, width, BottomBarHeight());
 
     auto makeButton = [&](int& id, const char* image, int event, bool optional) {
         if (FindPart<CCorvaneButton>(id) != nullptr) {

@@ -204,7 +204,7 @@ protected:
         view = new TestFrameView;
         view->SetPanelFactories({nullptr, nullptr,
                                  [this] { return new ObservedExitBox(&exitCalls); },
-                                 [this] { return new ObservedInfoBox(&boxCalls); }});
+                                 [this] { return new ObservedInfoBox(&boxCalls); }, nullptr});
         objects->RegisterObject(view, nullptr);
         app.AttachFrameView(view);
         view->Create();
