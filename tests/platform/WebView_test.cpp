@@ -51,12 +51,15 @@ protected:
     }
 
     // Runs a stand-in helper: a script that writes to the link the bytes
-    // SendFromHelper gives it, then ends after the seconds.
+    // SendFromHelper gives it, then ends after the seconds. It waits for the
+    // bytes ten seconds at most, so a helper started as the test ends (its
+    // folder already gone) cannot outlive the run.
     WebHelperBackend* UseScriptedHelper(int seconds) {
         const std::string bytes = folder_ / "link-bytes";
-        folder_.Write("helper", "#!/bin/sh\nwhile [ ! -f '" + bytes +
-                                    "' ]; do sleep 0.02; done\ncat '" + bytes + "' >&3\nsleep " +
-                                    std::to_string(seconds) + "\n");
+        folder_.Write("helper", "#!/bin/sh\ni=0\nwhile [ ! -f '" + bytes +
+                                    "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n"
+                                    "cat '" +
+                                    bytes + "' >&3\nsleep " + std::to_string(seconds) + "\n");
         ::chmod((folder_ / "helper").c_str(), 0700);
         auto helper =
             std::make_unique<WebHelperBackend>(WebHelperBackend::Options{folder_ / "helper", 5000});
