@@ -116,8 +116,6 @@ public:
     // The canvas behind the edit box.
     CCorvaneCanvas* GetInputFrame();
     CPopupMenu* GetQuickSilverMenu();
-    // The button of that skin image in the row, or null.
-    CCorvaneButton* FindButtonByImage(const char* image);
 
 protected:
     // A part held by id, or null when it is gone or of another kind.
@@ -140,7 +138,6 @@ protected:
 
     InputBarMetrics metrics_;
     std::array<int, kMaxButtons> buttons_{};  // engine ids; 0 empty
-    std::array<std::string, kMaxButtons> buttonImages_{};
     int backgroundId_ = 0;
     int inputFrameId_ = 0;
     int editId_ = 0;
