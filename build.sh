@@ -80,7 +80,7 @@ test)
     ;;
 tsan)
     configure_and_build build-tsan -DCMAKE_BUILD_TYPE=Debug -DPVBN_THREAD_SANITIZER=ON -DPVBN_TESTS=ON
-    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'platform|zep|frame' "$@"
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L 'platform|zep|frame|mahjong_client' "$@"
     ;;
 bench)
     configure_and_build build-bench -DCMAKE_BUILD_TYPE=Release -DPVBN_TESTS=OFF -DPVBN_BENCH=ON

@@ -117,8 +117,8 @@ protected:
 
     CoreApp app;
     zeptest::OwnerThread owner;
+    ServerLog log;  // outlives the server, whose thread writes it
     TestGameServer server;
-    ServerLog log;
     CMahjongConnection connection;
     size_t connects = 0;
 };
