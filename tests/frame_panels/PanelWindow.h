@@ -34,6 +34,29 @@
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/platform/PictureBytes.h"
 
+// A picture of one frame per colour (0x00BBGGRR), each frame filled with
+// its colour.
+inline picture_bytes::Bytes FramedPicture(int width, int height,
+                                          const std::vector<uint32_t>& colours) {
+    picture_bytes::Bytes palette;
+    for (uint32_t colour : colours) {
+        palette.push_back(static_cast<uint8_t>(colour & 0xff));
+        palette.push_back(static_cast<uint8_t>((colour >> 8) & 0xff));
+        palette.push_back(static_cast<uint8_t>((colour >> 16) & 0xff));
+    }
+    size_t entries = 4;
+    while (entries < colours.size()) {
+        entries *= 2;
+    }
+    palette.resize(3 * entries, 0);
+    std::vector<picture_bytes::GifFrame> frames;
+    for (size_t f = 0; f < colours.size(); ++f) {
+        picture_bytes::Bytes indices(static_cast<size_t>(width * height), static_cast<uint8_t>(f));
+        frames.push_back(picture_bytes::Frame(indices, 10, -1));
+    }
+    return picture_bytes::Gif(width, height, palette, frames);
+}
+
 class PanelWindowTest : public ::testing::Test {
 protected:
     static constexpr int kFrameMs = 11;
@@ -46,6 +69,11 @@ protected:
     // A one-colour skin picture (colour 0x00BBGGRR) for the next window.
     void AddImage(const std::string& name, int width, int height, uint32_t colour) {
         images.emplace_back(name + ".png", picture_bytes::SolidRgbPng(width, height, colour));
+    }
+    // A skin picture of one frame per colour.
+    void AddFramed(const std::string& name, int width, int height,
+                   const std::vector<uint32_t>& colours) {
+        images.emplace_back(name + ".gif", FramedPicture(width, height, colours));
     }
 
     // Opens the window at the rectangle with the root view (the engine owns

@@ -4,56 +4,30 @@
 // (its calls of interest written down) as the window's root, a table view
 // double as its "MainGame" child that answers the seat boards' ready-mark
 // questions, a skin the tests draw (multi-frame pictures get one colour per
-// frame), and input that reaches the window as a user's would.
+// frame), and input that reaches the window as a user's would (the panel
+// window fixture's).
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/CorvaneCanvas.h"
-#include "engine/CorvaneWnd.h"
-#include "engine/ResourceModule.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "mahjong_client/MahjongFrameView.h"
 #include "mahjong_client/table/SeatBoard.h"
 #include "platform/Screen.h"
-#include "platform/SdlEvents.h"
-#include "platform/SdlWindow.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/frame/FrameDoubles.h"
-#include "tests/platform/PictureBytes.h"
+#include "tests/frame_panels/PanelWindow.h"
 
 namespace mahjong_frame_test {
 
 inline constexpr int kSceneWidth = 1024;
 inline constexpr int kSceneHeight = 738;
 inline constexpr int32_t kFirstUserId = 100;  // chair c holds user 100 + c
-
-// A picture of one frame per colour, each frame filled with its colour.
-inline picture_bytes::Bytes FramedPicture(int width, int height,
-                                          const std::vector<uint32_t>& colors) {
-    picture_bytes::Bytes palette;
-    for (uint32_t color : colors) {
-        palette.push_back(static_cast<uint8_t>(color & 0xff));
-        palette.push_back(static_cast<uint8_t>((color >> 8) & 0xff));
-        palette.push_back(static_cast<uint8_t>((color >> 16) & 0xff));
-    }
-    size_t entries = 4;
-    while (entries < colors.size()) {
-        entries *= 2;
-    }
-    palette.resize(3 * entries, 0);
-    std::vector<picture_bytes::GifFrame> frames;
-    for (size_t f = 0; f < colors.size(); ++f) {
-        picture_bytes::Bytes indices(static_cast<size_t>(width * height), static_cast<uint8_t>(f));
-        frames.push_back(picture_bytes::Frame(indices, 10, -1));
-    }
-    return picture_bytes::Gif(width, height, palette, frames);
-}
 
 // The table view as the seat boards see it: its placement flag and the
 // first tile sprite of each position are set by the test.
@@ -110,10 +84,11 @@ public:
     using CGameFrameApp::InitGameData;
 };
 
-class MahjongFrameWindowTest : public ::testing::Test {
+class MahjongFrameWindowTest : public PanelWindowTest {
 protected:
     void SetUp() override {
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+        // Clicks on the boards must not pair into double clicks.
+        clickGapMs = 600;
         SetWorkArea(kSceneWidth, kSceneHeight);
         AddImage("左右分隔条_bg", 6, 10, 0x808080);
         // Board frames: normal, highlighted, hover.
@@ -142,7 +117,7 @@ protected:
                         MakeLaunchUser(kFirstUserId + 3, 3, "北家")};
     }
     void TearDown() override {
-        wnd.reset();
+        PanelWindowTest::TearDown();
         app.DetachFrameView();
         platform::ResetScreenForTesting();
     }
@@ -150,32 +125,16 @@ protected:
     static void SetWorkArea(int width, int height) {
         platform::SetScreenForTesting({0, 0, width, height + 30}, {0, 0, width, height});
     }
-    void AddImage(const std::string& name, int width, int height, uint32_t color) {
-        images.emplace_back(name + ".png", picture_bytes::SolidRgbPng(width, height, color));
-    }
-    void AddFramed(const std::string& name, int width, int height,
-                   const std::vector<uint32_t>& colors) {
-        images.emplace_back(name + ".gif", FramedPicture(width, height, colors));
-    }
-
     // An engine window of the size with the view as its root; the launch
     // record applied first.
     void Open(ObservedMahjongFrameView* made = new ObservedMahjongFrameView,
               int width = kSceneWidth, int height = kSceneHeight) {
         ASSERT_TRUE(app.InitGameData(launch.Build()));
-        auto clock = time.MakeClock();
-        clock->Reset(5000);
-        wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(wnd->Create("麻将", platform::kStyleVisible, 0, {0, 0, width, height}, 0), 1);
-        app.SetMainWindow(wnd->Id());
-        auto* resources = new ResourceModule;
-        for (const auto& [name, bytes] : images) {
-            resources->AddMemoryResource(name, bytes.data(), bytes.size());
-        }
         view = made;
-        app.AttachFrameView(view);
-        ASSERT_EQ(wnd->Initialize(view, resources), 1);
-        Deliver();
+        OpenWindow(view, "麻将", {0, 0, width, height});
+        if (HasFatalFailure()) {
+            return;
+        }
         view->Relayout();
         // The character pictures are in use already, as they are once the
         // hall's pictures were shown.
@@ -190,46 +149,20 @@ protected:
         return board;
     }
 
-    void Deliver() {
-        platform::Message m;
-        while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(m);
-        }
-    }
-    void Frame() {
-        Deliver();
-        time.AdvanceMs(11);
-        wnd->RunFrame();
-        Deliver();
-    }
-    void RunMs(int ms) {
-        for (int t = 0; t < ms; t += 11) {
-            Frame();
-        }
-    }
-    platform::WindowId Id() const { return wnd->Id(); }
-    void MoveTo(int x, int y) {
-        ASSERT_TRUE(platform::SynthesizeMouseMove(Id(), x, y));
-        Frame();
-    }
-    void Press(platform::MouseButton button, int x, int y) {
-        MoveTo(x, y);
-        ASSERT_TRUE(platform::SynthesizeMouseButton(Id(), button, true, x, y));
-        Frame();
-        ASSERT_TRUE(platform::SynthesizeMouseButton(Id(), button, false, x, y));
-        Frame();
-        RunMs(600);
-    }
     int Send(int event, intptr_t param1 = 0, intptr_t param2 = 0) {
         return view->OnEvent(MakeEventRecord(view->GetId(), event, param1, param2));
+    }
+
+    // The application knows its window and frame view before the view is
+    // given the window.
+    void WindowCreated() override {
+        app.SetMainWindow(Id());
+        app.AttachFrameView(view);
     }
 
     TempProgramFolder folder;
     BoardApp app;
     LaunchRecordBuilder launch;
-    ManualTime time;
-    std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
-    std::unique_ptr<CCorvaneWnd> wnd;
     ObservedMahjongFrameView* view = nullptr;  // the engine's once opened
 };
 

@@ -17,7 +17,6 @@
 #include "engine/CorvanePicture.h"
 #include "engine/CorvaneView.h"
 #include "engine/CorvaneWnd.h"
-#include "engine/GdiPaintModule.h"
 #include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
@@ -30,6 +29,7 @@
 #include "tests/engine/SceneTestSupport.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/platform/PictureBytes.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 
 namespace {
@@ -197,21 +197,8 @@ protected:
     }
 
     // Pixels where the window and the back buffer differ.
-    int CountDifferences(const WindowImage& shown) {
-        auto* paint = dynamic_cast<GdiPaintModule*>(wnd->GetCore()->FindModule(kPaintModuleId));
-        const uint8_t* output = paint != nullptr ? paint->GetOutputPixels() : nullptr;
-        if (output == nullptr || shown.width != kWidth || shown.height != kHeight) {
-            return kWidth * kHeight;
-        }
-        int differences = 0;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const uint8_t* p = output + (static_cast<size_t>(y) * kWidth + x) * 4;
-                const uint32_t rgb = uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
-                differences += shown.At(x, y) != rgb;
-            }
-        }
-        return differences;
+    int CountDifferences(const std::optional<WindowImage>& shown) {
+        return window_test::CountDifferences(shown, window_test::BackBuffer(*wnd), kWidth, kHeight);
     }
 
     std::string EditText() {
@@ -238,7 +225,7 @@ TEST_F(RealWindowTest, TheWindowShowsTheBackBuffer) {
     int differences = -1;
     const bool same = PumpUntil([&] {
         shown = g_server->Read(xWindow);
-        differences = shown ? CountDifferences(*shown) : -1;
+        differences = shown ? CountDifferences(shown) : -1;
         return differences == 0 && shown->At(34, 23) == kPhotoPixel;
     });
     ASSERT_TRUE(shown.has_value()) << "the window could not be read back";
@@ -267,7 +254,7 @@ TEST_F(RealWindowTest, TheWindowShowsTheBackBuffer) {
     EXPECT_EQ(shown->At(34, 23), kBackgroundPixel);
     EXPECT_TRUE(PumpUntil([&] {
         shown = g_server->Read(xWindow);
-        differences = shown ? CountDifferences(*shown) : -1;
+        differences = shown ? CountDifferences(shown) : -1;
         return differences == 0;
     })) << differences
         << " pixels differ from the back buffer after the move";

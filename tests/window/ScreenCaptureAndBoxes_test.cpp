@@ -10,7 +10,6 @@
 
 #include "engine/CorvaneView.h"
 #include "engine/CorvaneWnd.h"
-#include "engine/GdiPaintModule.h"
 #include "engine/ResourceModule.h"
 #include "frame/panels/SystemInfoBox.h"
 #include "platform/Messages.h"
@@ -18,6 +17,7 @@
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
 #include "tests/engine/SceneTestSupport.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 
 namespace {
@@ -66,24 +66,13 @@ protected:
 
     // The back buffer's pixel, 0x00RRGGBB.
     uint32_t Presented(int x, int y) {
-        auto* paint = dynamic_cast<GdiPaintModule*>(wnd->GetCore()->FindModule(kPaintModuleId));
-        const uint8_t* p = paint->GetOutputPixels() + (static_cast<size_t>(y) * kWidth + x) * 4;
-        return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+        return window_test::BackBufferPixel(window_test::BackBuffer(*wnd), kWidth, x, y);
     }
     // The window shows the back buffer everywhere.
     bool ShowsBackBuffer() {
         const std::optional<WindowImage> shown = server->Read(xWindow);
-        if (!shown || shown->width != kWidth || shown->height != kHeight) {
-            return false;
-        }
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                if (shown->At(x, y) != Presented(x, y)) {
-                    return false;
-                }
-            }
-        }
-        return true;
+        return shown && window_test::CountDifferences(shown, window_test::BackBuffer(*wnd), kWidth,
+                                                      kHeight) == 0;
     }
 
     const XServer* server = nullptr;

@@ -12,7 +12,6 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvaneView.h"
 #include "engine/CorvaneWnd.h"
-#include "engine/GdiPaintModule.h"
 #include "engine/ResourceModule.h"
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/CorvaneStatic.h"
@@ -24,6 +23,7 @@
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 
 namespace {
@@ -107,21 +107,8 @@ protected:
     }
     // Pixels where the window and the engine's output differ.
     int CountDifferences() {
-        const std::optional<window_test::WindowImage> shown = server->Read(xWindow);
-        auto* paint = dynamic_cast<GdiPaintModule*>(wnd->GetCore()->FindModule(kPaintModuleId));
-        const uint8_t* output = paint != nullptr ? paint->GetOutputPixels() : nullptr;
-        if (!shown || output == nullptr || shown->width != kWidth || shown->height != kHeight) {
-            return kWidth * kHeight;
-        }
-        int differences = 0;
-        for (int y = 0; y < kHeight; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const uint8_t* p = output + (static_cast<size_t>(y) * kWidth + x) * 4;
-                differences +=
-                    shown->At(x, y) != (uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0]);
-            }
-        }
-        return differences;
+        return window_test::CountDifferences(server->Read(xWindow), window_test::BackBuffer(*wnd),
+                                             kWidth, kHeight);
     }
 
     TempProgramFolder folder;

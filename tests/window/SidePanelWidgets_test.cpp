@@ -21,11 +21,14 @@
 #include "tests/engine/SceneTestSupport.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/platform/PictureBytes.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 
 namespace {
 
 using window_test::ChildProcess;
+using window_test::NearColour;
+using window_test::PixelAt;
 using window_test::WindowImage;
 using window_test::XServer;
 
@@ -134,20 +137,10 @@ protected:
     // Waits until the window shows the colour at (x, y); canvases drawn
     // with alpha may round a channel down by one.
     bool Shows(int x, int y, uint32_t pixel) {
-        auto near = [](uint32_t a, uint32_t b) {
-            for (int shift = 0; shift < 24; shift += 8) {
-                const int d =
-                    static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
-                if (d < -2 || d > 2) {
-                    return false;
-                }
-            }
-            return true;
-        };
         return PumpUntil([&] {
             const std::optional<WindowImage> shown = server->Read(xWindow);
-            last = shown ? shown->At(x, y) : 0;
-            return shown && near(last, pixel);
+            last = PixelAt(shown, x, y);
+            return shown && NearColour(last, pixel);
         });
     }
     size_t Received(int event) const {

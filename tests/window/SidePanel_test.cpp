@@ -18,11 +18,14 @@
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 
 namespace {
 
 using window_test::ChildProcess;
+using window_test::NearColour;
+using window_test::PixelAt;
 
 constexpr const char* kTitle = "pvbn side panel test";
 constexpr int kWidth = 260;
@@ -33,17 +36,6 @@ constexpr uint32_t kWaitMs = 5000;
 constexpr uint32_t kMenuBackground = 0xf0f0f0;
 
 using picture_bytes::SolidRgbPng;
-
-// Each channel within 2: the display may round the colour.
-bool Near(uint32_t a, uint32_t b) {
-    for (int shift : {0, 8, 16}) {
-        const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
-        if (d > 2 || d < -2) {
-            return false;
-        }
-    }
-    return true;
-}
 
 class SidePanelWindowTest : public ::testing::Test {
 protected:
@@ -134,12 +126,11 @@ TEST_F(SidePanelWindowTest, ARealRightClickOnAPlayersRowOpensItsMenu) {
     EXPECT_LE(menu->GetBottom(), kHeight + 1);
     const int probeX = static_cast<int>(menu->GetX());
     const int probeY = static_cast<int>(menu->GetBottom()) - 6;
-    EXPECT_FALSE(Near(before->At(probeX, probeY), kMenuBackground));
+    EXPECT_FALSE(NearColour(before->At(probeX, probeY), kMenuBackground));
     uint32_t seen = 0;
     ASSERT_TRUE(PumpUntil([&] {
-        const auto image = server->Read(xWindow);
-        seen = image.has_value() && image->width == kWidth ? image->At(probeX, probeY) : 0;
-        return Near(seen, kMenuBackground);
+        seen = PixelAt(server->Read(xWindow), probeX, probeY);
+        return NearColour(seen, kMenuBackground);
     })) << "the window does not show the menu at "
         << probeX << "," << probeY << ": " << std::hex << seen << " menu " << std::dec
         << menu->GetLeft() << "," << menu->GetTop() << " " << menu->GetWidth() << "x"

@@ -18,29 +18,18 @@
 #include "tests/mahjong_client/support/HandRecords.h"
 #include "tests/mahjong_client/support/TableSession.h"
 #include "tests/mahjong_client/support/TableSkin.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 
 namespace {
 
 using namespace table_test;
+using window_test::AsShown;
+using window_test::NearColour;
+using window_test::PixelAt;
 namespace tp = table_protocol;
 
 constexpr const char* kTitle = "pvbn table window test";
-
-// 0x00BBGGRR as the X server shows it, 0x00RRGGBB.
-uint32_t AsShown(uint32_t colour) {
-    return ((colour & 0xff) << 16) | (colour & 0xff00) | ((colour >> 16) & 0xff);
-}
-
-bool Near(uint32_t a, uint32_t b) {
-    for (int shift : {0, 8, 16}) {
-        const int d = static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff);
-        if (d > 2 || d < -2) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Every colour the side panel's pictures are drawn in, as the X server
 // shows them.
@@ -76,9 +65,8 @@ protected:
     // Waits until the window shows the colour at the point of the scene.
     bool WindowShows(int x, int y, uint32_t colour, uint32_t* seen) {
         return session.RunUntil([&] {
-            const auto image = server->Read(xWindow);
-            *seen = image && x < image->width && y < image->height ? image->At(x, y) : 0;
-            return Near(*seen, AsShown(colour));
+            *seen = PixelAt(server->Read(xWindow), x, y);
+            return NearColour(*seen, AsShown(colour));
         });
     }
 
@@ -135,7 +123,7 @@ TEST_F(TableWindowTest, TheTableAndItsSidePanelShowAndAClickedOwnTileIsThrown) {
             for (int x = side.left; x < side.right && x < image->width; x += 2) {
                 const uint32_t seen = image->At(x, y);
                 sidePixels += std::any_of(sideColours.begin(), sideColours.end(),
-                                          [&](uint32_t c) { return Near(seen, c); })
+                                          [&](uint32_t c) { return NearColour(seen, c); })
                                   ? 1
                                   : 0;
             }

@@ -15,6 +15,7 @@
 #include "frame/net/GameConnection.h"
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
+#include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
 #include "tools/test_server/FrameScript.h"
 #include "zep/ZepSocketUtils.h"
@@ -32,11 +33,6 @@ public:
     CGameConnection* GetConnection() override { return &connection; }
     CGameConnection connection;
 };
-
-// Turns 0x00BBGGRR into what the X server shows, 0x00RRGGBB.
-uint32_t Shown(uint32_t color) {
-    return (color & 0x00FF00) | (color & 0xFF) << 16 | (color >> 16 & 0xFF);
-}
 
 TEST(RealWaitDialog, ItsBandsMoveWhileTheServerHoldsAReply) {
     std::string serverError;
@@ -103,7 +99,7 @@ TEST(RealWaitDialog, ItsBandsMoveWhileTheServerHoldsAReply) {
     ASSERT_EQ(first->height, sizes.Height());
     EXPECT_EQ(originX, (800 - sizes.Width()) / 2);
     EXPECT_EQ(originY, (600 - sizes.Height()) / 2);
-    EXPECT_EQ(first->At(0, 0), Shown(CWaitDialog::kFaceColor));
+    EXPECT_EQ(first->At(0, 0), window_test::AsShown(CWaitDialog::kFaceColor));
 
     // The bar shows the six default bands in both, rotated between them.
     const CWaitDialog::Rect bar = sizes.BarRect();
@@ -115,7 +111,7 @@ TEST(RealWaitDialog, ItsBandsMoveWhileTheServerHoldsAReply) {
         moved += first->At(x, y) != second->At(x, y) ? 1 : 0;
     }
     EXPECT_GE(moved, 4) << "the bands stood still";
-    const uint32_t peak = Shown(CWaitDialog::kDefaultBarForeground);
+    const uint32_t peak = window_test::AsShown(CWaitDialog::kDefaultBarForeground);
     auto hasPeak = [&](const window_test::WindowImage& image) {
         for (int i = 0; i < 6; ++i) {
             if (image.At(bar.left + i * step + step / 2, bar.top + 1) == peak) {

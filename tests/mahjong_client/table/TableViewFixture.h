@@ -8,24 +8,18 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/CorvaneView.h"
-#include "engine/CorvaneWnd.h"
-#include "engine/ResourceModule.h"
 #include "frame/LaunchLine.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/table/MahjongTableView.h"
-#include "platform/SdlEvents.h"
-#include "tests/engine/EngineTestSupport.h"
-#include "tests/mahjong_client/MahjongFrameWindow.h"
+#include "tests/engine/TempProgramFolder.h"
+#include "tests/frame_panels/PanelWindow.h"
 
 namespace table_view_test {
 
@@ -76,13 +70,12 @@ inline uint32_t FaceColour(int sheet, int frame) {
 inline constexpr uint32_t kBack02 = 0x00f0f0;
 inline constexpr uint32_t kBack13 = 0xf000f0;
 
-class TableViewTest : public ::testing::Test {
+class TableViewTest : public PanelWindowTest {
 protected:
     static constexpr int kFaceFrames = 42;
     static constexpr int kButtonHeight = 40;
 
     void SetUp() override {
-        ::setenv("SDL_AUDIODRIVER", "dummy", 0);
         const std::vector<std::pair<std::string, std::pair<int, int>>> sheets = {
             {"800_largecard", {50, 72}}, {"800_side0", {26, 20}},   {"800_side1", {26, 36}},
             {"800_side2", {26, 20}},     {"800_middle0", {36, 26}}, {"800_middle1", {26, 36}},
@@ -92,21 +85,13 @@ protected:
             for (int f = 0; f < kFaceFrames; ++f) {
                 colours.push_back(FaceColour(static_cast<int>(s), f));
             }
-            Add(sheets[s].first + ".gif",
-                mahjong_frame_test::FramedPicture(sheets[s].second.first, sheets[s].second.second,
-                                                  colours));
+            AddFramed(sheets[s].first, sheets[s].second.first, sheets[s].second.second, colours);
         }
-        Add("1366_deal02.png", picture_bytes::SolidRgbPng(26, 20, kBack02));
-        Add("1366_deal13.png", picture_bytes::SolidRgbPng(20, 28, kBack13));
-        Add("btn_Guo_big.png", picture_bytes::SolidRgbPng(60, kButtonHeight, 0x303030));
-        Add(std::string(CSeatBoard::kBoardImage) + ".png",
-            picture_bytes::SolidRgbPng(200, 36, 0x202020));
+        AddImage("1366_deal02", 26, 20, kBack02);
+        AddImage("1366_deal13", 20, 28, kBack13);
+        AddImage("btn_Guo_big", 60, kButtonHeight, 0x303030);
+        AddImage(CSeatBoard::kBoardImage, 200, 36, 0x202020);
         SetChair(0, false);
-    }
-    void TearDown() override { wnd.reset(); }
-
-    void Add(const std::string& name, picture_bytes::Bytes bytes) {
-        images.emplace_back(name, std::move(bytes));
     }
     void SetChair(int chair, bool lookOn) {
         LaunchFields fields;
@@ -119,45 +104,14 @@ protected:
     // The window with the table view of the given rectangle.
     void Open(int width = 800, int height = 600, int left = 0, int top = 0,
               CMahjongTableView* made = nullptr) {
-        auto clock = time.MakeClock();
-        clock->Reset(5000);
-        wnd = std::make_unique<CCorvaneWnd>(std::move(clock));
-        ASSERT_EQ(wnd->Create("table", platform::kStyleVisible, 0,
-                              {0, 0, left + width + 8, top + height + 8}, 0),
-                  1);
         root = new CCorvaneView;
-        auto* resources = new ResourceModule;
-        for (const auto& [name, bytes] : images) {
-            resources->AddMemoryResource(name, bytes.data(), bytes.size());
+        OpenWindow(root, "table", {0, 0, left + width + 8, top + height + 8});
+        if (HasFatalFailure()) {
+            return;
         }
-        ASSERT_EQ(wnd->Initialize(root, resources), 1);
-        Deliver();
         table = made != nullptr ? made : new CMahjongTableView;
         root->Register(table);
         table->SetViewRect(IntRect{left, top, left + width, top + height});
-    }
-
-    void Deliver() {
-        platform::Message m;
-        while (platform::PeekMessage(m, platform::PeekMode::Remove)) {
-            platform::DispatchMessage(m);
-        }
-    }
-    void Frame() {
-        Deliver();
-        time.AdvanceMs(11);
-        wnd->RunFrame();
-    }
-    // A left click at the point, as a user makes it.
-    void Click(int x, int y) {
-        ASSERT_TRUE(platform::SynthesizeMouseMove(wnd->Id(), x, y));
-        Frame();
-        ASSERT_TRUE(
-            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, true, x, y));
-        Frame();
-        ASSERT_TRUE(
-            platform::SynthesizeMouseButton(wnd->Id(), platform::MouseButton::Left, false, x, y));
-        Frame();
     }
 
     // A hand start: banker, wall start, own tiles.
@@ -214,11 +168,8 @@ protected:
         }
     }
 
-    std::vector<std::pair<std::string, picture_bytes::Bytes>> images;
     TempProgramFolder folder;
-    ManualTime time;
     TableViewApp app;
-    std::unique_ptr<CCorvaneWnd> wnd;
     CCorvaneView* root = nullptr;
     CMahjongTableView* table = nullptr;
 };
