@@ -3,7 +3,7 @@
 #   ./build.sh run    build the program and start it
 #   ./build.sh test   build the sanitizer configuration and run every test
 #   ./build.sh bench  build and run the benchmarks
-#   ./build.sh tsan   build with ThreadSanitizer and run the platform, zep and frame tests
+#   ./build.sh tsan   build with ThreadSanitizer and run the platform, zep, frame and table tests
 set -euo pipefail
 
 cd "$(dirname "$0")"
