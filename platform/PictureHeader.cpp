@@ -198,6 +198,9 @@ bool ReadPcxSize(std::span<const uint8_t> bytes, PictureSize& size, std::string&
 }
 
 // A TIFF of either byte order: the width and length tags of the first IFD.
+// A directory that names a side twice, or gives it as anything but one
+// SHORT or LONG, is refused: decoders differ on which entry they take, so
+// the size checked here might not be the size decoded.
 class TiffReader {
 public:
     explicit TiffReader(std::span<const uint8_t> bytes) : r_(bytes) {}
@@ -221,13 +224,15 @@ public:
             if (!U16(tag) || !U16(type) || !U32(count) || !Value(type, value)) {
                 return false;
             }
-            if (tag == 256) {
-                size.width = value;
-                haveWidth = true;
-            } else if (tag == 257) {
-                size.height = value;
-                haveHeight = true;
+            if (tag != 256 && tag != 257) {
+                continue;
             }
+            bool& have = tag == 256 ? haveWidth : haveHeight;
+            if (have || count != 1 || (type != 3 && type != 4)) {
+                return false;
+            }
+            (tag == 256 ? size.width : size.height) = value;
+            have = true;
         }
         return haveWidth && haveHeight;
     }

@@ -356,6 +356,19 @@ TEST(ImageDecoderTest, PicturesPastTheSizeCapAreRefusedFromTheirHeaders) {
         EXPECT_TRUE(Contains(d.error, "20000x20000 pixels is too large")) << d.error;
     }
 
+    // A TIFF naming its width twice (a small one, then a huge one) or as a
+    // BYTE has no size that decoders agree on: refused before decoding.
+    for (const Bytes& entries :
+         {Bytes{1, 0, 0, 3, 0, 0, 0, 1, 0, 4, 0, 0, 1, 0, 0, 3, 0, 0, 0, 1, 0xFF, 4, 0, 0},
+          Bytes{1, 0, 0, 1, 0, 0, 0, 1, 4, 0, 0, 0, 1, 0, 0, 3, 0, 0, 0, 1, 0, 4, 0, 0}}) {
+        Bytes twice = {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 3};
+        twice.insert(twice.end(), entries.begin(), entries.end());
+        twice.insert(twice.end(), {1, 1, 0, 3, 0, 0, 0, 1, 0x4F, 0x0A, 0, 0});  // length
+        const Decoded d = Decode(twice, PictureFormat::Tiff);
+        EXPECT_FALSE(d.ok);
+        EXPECT_TRUE(Contains(d.error, "no readable size")) << d.error;
+    }
+
     // A TGA header of 25700 x 25424 pixels and a GIF whose first frame
     // makes its empty screen 72474 pixels a side.
     Decoded tga = Decode(FromHex("000002000000250063642863646450632021"), PictureFormat::Tga);
