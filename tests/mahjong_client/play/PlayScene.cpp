@@ -1,4 +1,4 @@
-#include "tests/mahjong_client/play/PlayTable.h"
+#include "tests/mahjong_client/play/PlayScene.h"
 
 #include <algorithm>
 #include <utility>
@@ -130,14 +130,14 @@ std::vector<uint8_t> DrawReplyBytes(int32_t tile, int32_t wallIndex, int32_t opt
     return tp::WriteTableRecord(reply);
 }
 
-// ---- PlayTableTest ----
+// ---- PlayScene ----
 
-void PlayTableTest::AddImage(const std::string& name, int width, int height) {
+void PlayScene::AddImage(const std::string& name, int width, int height) {
     picture_bytes::Bytes samples(static_cast<size_t>(width * height * 3), 0x80);
     images.emplace_back(name + ".png", picture_bytes::Png(width, height, 2, samples));
 }
 
-void PlayTableTest::SetUp() {
+bool PlayScene::Open() {
     for (const char* button : {"btn_Guo_big", "btn_Hu_big", "btn_Gang_big", "btn_Peng_big",
                                "btn_Chi_big", "btn_StartGame", "btn_AskCardView"}) {
         AddImage(button, 43, 43);
@@ -149,10 +149,13 @@ void PlayTableTest::SetUp() {
     for (const auto& [name, bytes] : images) {
         resources->AddMemoryResource(name, bytes.data(), bytes.size());
     }
-    ASSERT_EQ(core->LoadModule(resources, 1, 1), kEngineOk);
+    if (core->LoadModule(resources, 1, 1) != kEngineOk) {
+        return false;
+    }
     objects = new ObjectModule;
-    ASSERT_EQ(core->LoadModule(objects, 1, 0), kEngineOk);
-    Launch(false);
+    if (core->LoadModule(objects, 1, 0) != kEngineOk || !LaunchTable(false)) {
+        return false;
+    }
     view = MakeView();
     objects->RegisterObject(view, nullptr);
     view->SetViewRect(IntRect{0, 0, 800, 600});
@@ -160,14 +163,15 @@ void PlayTableTest::SetUp() {
     app.AttachFrameView(&host);
     view->Create();
     view->Relayout();
+    return true;
 }
 
-void PlayTableTest::TearDown() {
+void PlayScene::Close() {
     app.DetachFrameView();
     core.reset();
 }
 
-void PlayTableTest::Launch(bool lookOn) {
+bool PlayScene::LaunchTable(bool lookOn) {
     LaunchFields fields;
     fields.gameId = 30;
     fields.userId = kOwnId;
@@ -191,17 +195,17 @@ void PlayTableTest::Launch(bool lookOn) {
     if (lookOn) {
         builder.lookers.push_back(MakeLaunchUser(kOwnId, kOwnChair, "旁观", 1));
     }
-    ASSERT_TRUE(app.InitGameData(builder.Build()));
+    return app.InitGameData(builder.Build());
 }
 
-void PlayTableTest::Frames(int64_t ms, int64_t step) {
+void PlayScene::Frames(int64_t ms, int64_t step) {
     for (int64_t done = 0; done < ms; done += step) {
         time.AdvanceMs(step);
         core->RunFrame();
     }
 }
 
-bool PlayTableTest::Notify(int32_t id, const std::vector<uint8_t>& record) {
+bool PlayScene::Notify(int32_t id, const std::vector<uint8_t>& record) {
     try {
         app.handler.OnNotify(id, record.data(), record.size());
     } catch (const NotifyRecordShort&) {
@@ -210,14 +214,17 @@ bool PlayTableTest::Notify(int32_t id, const std::vector<uint8_t>& record) {
     return true;
 }
 
-void PlayTableTest::StartHand(const HandStart& start) {
+bool PlayScene::DealHand(const HandStart& start) {
     app.SetGamePlaying();
-    ASSERT_TRUE(app.tableData.StoreHandStart(start.Build()));
+    if (!app.tableData.StoreHandStart(start.Build())) {
+        return false;
+    }
     view->ShowRoundInfo();
     Frames(400);
+    return true;
 }
 
-std::vector<int32_t> PlayTableTest::RowTiles(int position) {
+std::vector<int32_t> PlayScene::RowTiles(int position) {
     std::vector<int32_t> tiles;
     for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
         const CCardSprite* sprite = view->GetHandSprite(position, i);
@@ -229,11 +236,11 @@ std::vector<int32_t> PlayTableTest::RowTiles(int position) {
     return tiles;
 }
 
-int PlayTableTest::RowSize(int position) {
+int PlayScene::RowSize(int position) {
     return view->GetRowCount(position);
 }
 
-int PlayTableTest::DiscardCount(int position) {
+int PlayScene::DiscardCount(int position) {
     return view->GetDiscardCount(position);
 }
 
