@@ -83,11 +83,9 @@ protected:
     }
     void ClickOn(CCorvaneObject* object) {
         ASSERT_NE(object, nullptr);
-        int left = 0, top = 0;
-        ASSERT_TRUE(server->Origin(xWindow, left, top));
-        Xdotool({"mousemove", "--sync", std::to_string(left + static_cast<int>(object->GetX())),
-                 std::to_string(top + static_cast<int>(object->GetY()))});
-        Xdotool({"click", "1"});
+        ASSERT_EQ(window_test::ClickAt(*server, xWindow, static_cast<int>(object->GetX()),
+                                       static_cast<int>(object->GetY()), kWaitMs),
+                  "");
     }
     std::string DisplayText() {
         char* text = keypad->GetDisplay()->GetText();

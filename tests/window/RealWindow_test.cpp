@@ -190,10 +190,7 @@ protected:
     // A real click at a client point: the pointer moves there, then the
     // left button goes down and up.
     void ClickAt(int x, int y) {
-        int left = 0, top = 0;
-        ASSERT_TRUE(g_server->Origin(xWindow, left, top));
-        Xdotool({"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)});
-        Xdotool({"click", "1"});
+        ASSERT_EQ(window_test::ClickAt(*g_server, xWindow, x, y, kWaitMs), "");
     }
 
     // Pixels where the window and the back buffer differ.

@@ -128,15 +128,7 @@ TEST_F(CaptureAndBoxTest, ABoxIsAnsweredByARealClickAndLeavesTheWindow) {
     ASSERT_TRUE(before.has_value());
     EXPECT_NE(before->At(x, y), kBackgroundPixel) << "the button shows";
 
-    int left = 0;
-    int top = 0;
-    ASSERT_TRUE(server->Origin(xWindow, left, top));
-    for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{"mousemove", "--sync", std::to_string(left + x),
-                                   std::to_string(top + y)},
-          std::vector<std::string>{"click", "1"}}) {
-        ASSERT_EQ(window_test::RunXdotool(*server, arguments, kWaitMs), "");
-    }
+    ASSERT_EQ(window_test::ClickAt(*server, xWindow, x, y, kWaitMs), "");
     EXPECT_TRUE(PumpUntil([&] {
         for (const Delivery& d : log) {
             if (d.receiver == owner->GetId() && d.event == kConfirm) {

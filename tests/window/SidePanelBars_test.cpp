@@ -91,11 +91,9 @@ protected:
         ASSERT_EQ(window_test::RunXdotool(*server, arguments, kWaitMs), "");
     }
     void ClickOn(CCorvaneObject& object) {
-        int left = 0, top = 0;
-        ASSERT_TRUE(server->Origin(xWindow, left, top));
-        Xdotool({"mousemove", "--sync", std::to_string(left + static_cast<int>(object.GetX())),
-                 std::to_string(top + static_cast<int>(object.GetY()))});
-        Xdotool({"click", "1"});
+        ASSERT_EQ(window_test::ClickAt(*server, xWindow, static_cast<int>(object.GetX()),
+                                       static_cast<int>(object.GetY()), kWaitMs),
+                  "");
     }
     // The lines the input bar sent the side panel, as sent.
     std::vector<std::string> SentLines() const {

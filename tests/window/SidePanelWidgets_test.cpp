@@ -126,13 +126,10 @@ protected:
         ASSERT_EQ(window_test::RunXdotool(*server, arguments, kWaitMs), "");
     }
     void MoveTo(int x, int y) {
-        int left = 0, top = 0;
-        ASSERT_TRUE(server->Origin(xWindow, left, top));
-        Xdotool({"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)});
+        ASSERT_EQ(window_test::MovePointerTo(*server, xWindow, x, y, kWaitMs), "");
     }
     void ClickAt(int x, int y) {
-        MoveTo(x, y);
-        Xdotool({"click", "1"});
+        ASSERT_EQ(window_test::ClickAt(*server, xWindow, x, y, kWaitMs), "");
     }
     // Waits until the window shows the colour at (x, y); canvases drawn
     // with alpha may round a channel down by one.

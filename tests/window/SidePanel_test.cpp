@@ -114,10 +114,7 @@ TEST_F(SidePanelWindowTest, ARealRightClickOnAPlayersRowOpensItsMenu) {
     ASSERT_TRUE(before.has_value());
     const int x = static_cast<int>(rows->GetLeft()) + 60;
     const int y = static_cast<int>(rows->GetTop()) + rows->GetRowHeight() + 10;
-    int left = 0;
-    int top = 0;
-    ASSERT_TRUE(server->Origin(xWindow, left, top));
-    Xdotool({"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)});
+    ASSERT_EQ(window_test::MovePointerTo(*server, xWindow, x, y, kWaitMs), "");
     Xdotool({"click", "3"});
     ASSERT_TRUE(PumpUntil([&] { return menu->IsVisible() != 0; })) << "no menu";
     EXPECT_EQ(rows->GetSelected(), 1);

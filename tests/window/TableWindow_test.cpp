@@ -72,12 +72,7 @@ protected:
 
     // A real click at the point of the scene.
     void Click(int x, int y) {
-        int left = 0;
-        int top = 0;
-        ASSERT_TRUE(server->Origin(xWindow, left, top));
-        ASSERT_EQ(window_test::RunXdotool(*server, {"mousemove", "--sync", std::to_string(left + x),
-                                                    std::to_string(top + y)}),
-                  "");
+        ASSERT_EQ(window_test::MovePointerTo(*server, xWindow, x, y), "");
         session.Run(100);
         ASSERT_EQ(window_test::RunXdotool(*server, {"click", "1"}), "");
     }

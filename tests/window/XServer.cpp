@@ -167,6 +167,22 @@ std::string RunXdotool(const XServer& server, const std::vector<std::string>& ar
     return {};
 }
 
+std::string MovePointerTo(const XServer& server, unsigned long window, int x, int y,
+                          uint32_t timeoutMs) {
+    int left = 0, top = 0;
+    if (!server.Origin(window, left, top)) {
+        return "the window's place cannot be read";
+    }
+    return RunXdotool(server,
+                      {"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)},
+                      timeoutMs);
+}
+
+std::string ClickAt(const XServer& server, unsigned long window, int x, int y, uint32_t timeoutMs) {
+    std::string error = MovePointerTo(server, window, x, y, timeoutMs);
+    return error.empty() ? RunXdotool(server, {"click", "1"}, timeoutMs) : error;
+}
+
 // --- XServer ---
 
 XServer::~XServer() {

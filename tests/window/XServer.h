@@ -114,4 +114,14 @@ bool StartXdotool(ChildProcess& child, const XServer& server,
 std::string RunXdotool(const XServer& server, const std::vector<std::string>& arguments,
                        uint32_t timeoutMs = 5000);
 
+// Moves the pointer to the window's client point with xdotool (waiting
+// until it is there) while the calling thread handles its messages; an empty
+// text when it got there, else what went wrong.
+std::string MovePointerTo(const XServer& server, unsigned long window, int x, int y,
+                          uint32_t timeoutMs = 5000);
+// A real left click at the window's client point: the pointer moves there,
+// then the button goes down and up.
+std::string ClickAt(const XServer& server, unsigned long window, int x, int y,
+                    uint32_t timeoutMs = 5000);
+
 }  // namespace window_test
