@@ -5,13 +5,7 @@
 #include "engine/CorvaneCanvas.h"
 #include "platform/Input.h"
 
-namespace {
-
-// The text with every '#' and '<' escaped so that the markup scan takes it
-// literally; double-byte characters are copied whole. With a room of zero or
-// more, the text ends before the first character that would take it beyond
-// that many bytes (a carriage return takes none: it makes no element).
-std::string Literal(const char* text, long long room) {
+std::string EditLiteralText(const char* text, long long room, bool dropCarriageReturns) {
     std::string out;
     long long used = 0;
     for (size_t i = 0; text[i] != '\0'; ++i) {
@@ -27,6 +21,9 @@ std::string Literal(const char* text, long long room) {
             out += text[++i];
             continue;
         }
+        if (text[i] == '\r' && dropCarriageReturns) {
+            continue;
+        }
         if (text[i] == '#' || text[i] == '<') {
             out += '#';
         }
@@ -34,6 +31,8 @@ std::string Literal(const char* text, long long room) {
     }
     return out;
 }
+
+namespace {
 
 int ElementBytes(const RichTextElement& element) {
     if (element.IsObject()) {
@@ -354,7 +353,7 @@ void CCorvaneEdit::InsertText(const char* text) {
         const long long room =
             maxLength_ > 0 ? static_cast<long long>(maxLength_) - GetTextLength() + replacedBytes
                            : -1;
-        CCorvaneRichText::AppendText(Literal(text, room).c_str());
+        CCorvaneRichText::AppendText(EditLiteralText(text, room).c_str());
     }
     if (maxLength_ > 0 && GetTextLength() > maxLength_) {
         TrimInsertion(GetElementCount() - before);

@@ -47,6 +47,13 @@ inline constexpr int kEditKeyDown = 40;
 inline constexpr int kEditKeyDelete = 46;
 inline constexpr int kEditKeyPaste = 'V';
 
+// The text with every '#' and '<' escaped so that the markup scan takes it
+// literally; double-byte characters are copied whole. With a room of zero or
+// more, the text ends before the first character that would take it beyond
+// that many bytes (a carriage return takes none: it makes no element, and is
+// left out when asked).
+std::string EditLiteralText(const char* text, long long room, bool dropCarriageReturns = false);
+
 class CCorvaneEdit : public CCorvaneRichText {
 public:
     CCorvaneEdit() = default;

@@ -24,35 +24,6 @@ constexpr uint32_t kEntryColour = 0xA40755;
 constexpr uint32_t kListColour = 0x2E7412;
 constexpr double kDropListDepth = 95000;
 
-// The text cut to `room` bytes at a whole character (no room limit when
-// negative), with the rich text's markup characters escaped.
-std::string EscapedWithin(const char* text, long long room) {
-    std::string out;
-    long long used = 0;
-    for (size_t i = 0; text[i] != '\0'; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool pair = byte >= 0x81 && text[i + 1] != '\0';
-        const int bytes = text[i] == '\r' ? 0 : (pair ? 2 : 1);
-        if (room >= 0 && used + bytes > room) {
-            break;
-        }
-        used += bytes;
-        if (pair) {
-            out += text[i];
-            out += text[++i];
-            continue;
-        }
-        if (text[i] == '\r') {
-            continue;
-        }
-        if (text[i] == '#' || text[i] == '<') {
-            out += '#';
-        }
-        out += text[i];
-    }
-    return out;
-}
-
 FrameRecord Piece(const FrameRecord& image, int x, int y, int width, int height) {
     FrameRecord piece = image;
     piece.offsetX = image.offsetX + x;
@@ -201,7 +172,7 @@ void CInputEdit::InsertText(const char* text) {
     // Cut to the room left at a whole character, so the text never passes
     // the limit and a double-byte character is never split.
     const long long room = max > 0 ? static_cast<long long>(max) - GetTextLength() : -1;
-    const std::string piece = EscapedWithin(text, room);
+    const std::string piece = EditLiteralText(text, room, true);
     if (piece.empty()) {
         return;
     }
