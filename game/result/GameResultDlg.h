@@ -23,6 +23,7 @@
 #include <string>
 
 #include "engine/CorvaneControl.h"
+#include "engine/ImageRecord.h"
 #include "engine/ui/CorvaneListView.h"
 #include "frame/RecordFields.h"
 #include "game/result/ResultSheet.h"
@@ -158,6 +159,13 @@ public:
     int GetMarkedChair() const { return markedChair_; }
     // The seat panel's win mark: "icon_hu", "icon_standoff" or "".
     const std::string& GetSeatMark() const { return seatMark_; }
+
+protected:
+    // Where the dialog learns about the seats; the application by default.
+    virtual std::string GetChairName(int chair);
+    virtual int GetOwnChair();
+    // The chair's portrait picture (sizes 0 when there is none).
+    virtual FrameRecord GetPortrait(int chair);
 
 private:
     void CreateSeatPanel(CCorvaneObject& back);
