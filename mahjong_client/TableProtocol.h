@@ -43,6 +43,10 @@ inline constexpr uint32_t kAddedGang = 229049;
 inline constexpr uint32_t kHua = 229060;
 inline constexpr uint32_t kLookCardAsk = 229550;
 inline constexpr uint32_t kLookOnPermission = 229560;
+// The regional game's requests.
+inline constexpr uint32_t kSwapThree = 222070;
+inline constexpr uint32_t kSeatBoardInfo = 400001;
+inline constexpr uint32_t kTingThrow = 400009;
 
 // Notifications of the server.
 inline constexpr int32_t kSeatStarted = 201160;
@@ -56,6 +60,18 @@ inline constexpr int32_t kAddedGangNotice = 229199;
 inline constexpr int32_t kHuaNotice = 229210;
 inline constexpr int32_t kAutoPlayStatus = 229500;
 inline constexpr int32_t kLookCardAnswer = 229570;
+// The regional game's notifications (and the frame's that it reads).
+inline constexpr int32_t kPlayerLeft = 211000;
+inline constexpr int32_t kTablePlayers = 211028;
+inline constexpr int32_t kHandStart = 211040;
+inline constexpr int32_t kHandResult = 211080;
+inline constexpr int32_t kHandState = 211160;
+inline constexpr int32_t kTableChat = 211200;
+inline constexpr int32_t kSwapDice = 222168;
+inline constexpr int32_t kSwapReady = 229480;
+inline constexpr int32_t kChargeUrl = 229805;
+inline constexpr int32_t kWelfareActivity = 400002;
+inline constexpr int32_t kTingThrowNotice = 400010;
 // Notifications the client accepts and ignores (the server sends none of
 // them in this protocol).
 inline constexpr int32_t kIgnored211240 = 211240;
@@ -92,6 +108,8 @@ inline constexpr int32_t kOptionChi = 0x04;
 inline constexpr int32_t kOptionHu = 0x08;
 inline constexpr int32_t kOptionPass = 0x20;
 inline constexpr int32_t kOptionTing = 0x40;
+// 229480's kind: the chair is ready to swap.
+inline constexpr int32_t kSwapReadyKind = 19840338;
 // 229500 status codes: a player came back; a player's auto-play.
 inline constexpr int32_t kPlayerBackFirst = 19840324;
 inline constexpr int32_t kPlayerBackLast = 19840332;
@@ -321,6 +339,119 @@ struct AutoPlayStatusHead {
     }
 };
 
+// --- The regional game's records ---
+
+// Sizes of the records kept as bytes (copied whole, read by field offsets
+// where they are used).
+inline constexpr size_t kHandStartBytes = 952;    // 211040, at least
+inline constexpr size_t kHandResultBytes = 2432;  // 211080: the hand's result record
+inline constexpr size_t kHandStateBytes = 15156;  // 211160: the whole hand area
+inline constexpr size_t kTableChatMinBytes = 37;  // 211200: head and one text byte
+inline constexpr size_t kChargeUrlMinBytes = 1;   // 229805: a text up to its zero
+// 211028: the hand start behind the head and the players it counts.
+inline constexpr size_t kTablePlayersHeadBytes = 64;
+inline constexpr size_t kTablePlayerBytes = 136;
+// The reply of the own draw and the operation requests: the draw reply's 32
+// bytes, or all of it when its option word has kOptionTing.
+inline constexpr size_t kOperationReplyBytes = 8352;
+inline constexpr size_t kOperationReplyShortBytes = 32;
+// The reply of the peng claim 229025: the ting information.
+inline constexpr size_t kTingInfoBytes = 8324;
+// 400009: a head of 26 words whose word 25 counts the words that follow.
+inline constexpr size_t kTingThrowHeadBytes = 104;
+inline constexpr size_t kTingThrowCountWord = 25;
+
+// 222070: the three tiles the own chair gives away; only its entry is set.
+struct SwapThreeRequest {
+    static constexpr size_t kSize = 8472;
+    Words<3 * kMaxChairs> chairTiles{};  // chair c at words 3c..3c+2
+    Words<2> unused96{};
+    int32_t userId = 0;
+    int32_t roomId = 0;
+    int32_t tableNo = 0;
+    int32_t chair = 0;
+    Words<(kSize - 120) / 4> reserved{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.chairTiles), f(self.unused96), f(self.userId), f(self.roomId);
+        f(self.tableNo), f(self.chair), f(self.reserved);
+    }
+};
+
+// 400001, sent without waiting: the own seat's place.
+struct SeatBoardInfoRequest {
+    static constexpr size_t kSize = 20;
+    int32_t roomId = 0;
+    int32_t tableNo = 0;
+    int32_t chair = 0;
+    int32_t userId = 0;
+    int32_t zero = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.roomId), f(self.tableNo), f(self.chair), f(self.userId), f(self.zero);
+    }
+};
+
+// 222168: the swap dice and what every chair receives.
+struct SwapDiceNotice {
+    static constexpr size_t kSize = 8472;
+    Words<12> given{};     // chair c's three tiles at 3c (chairs 0-3)
+    Words<12> received{};  // the three tiles chair c receives, at 3c
+    int32_t die = 0;       // decides the direction
+    Words<5> unused100{};
+    Words<4> firstTurnOptions{};  // per chair; kOptionTing: ting data present
+    Words<32> tingList{};
+    Words<2048> tingTable{};
+    Words<4> unused8456{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.given), f(self.received), f(self.die), f(self.unused100);
+        f(self.firstTurnOptions), f(self.tingList), f(self.tingTable), f(self.unused8456);
+    }
+};
+
+// 229480: a chair is ready to swap.
+struct SwapReadyNotice {
+    static constexpr size_t kSize = 32;
+    Words<3> unused0{};
+    int32_t chair = 0;  // the chair that is ready
+    int32_t kind = 0;   // kSwapReadyKind
+    Words<2> unused20{};
+    int32_t pointerChair = 0;  // the chair the turn indicator points at
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.chair), f(self.kind), f(self.unused20), f(self.pointerChair);
+    }
+};
+
+// 400002: the welfare activity the server runs.
+struct WelfareActivityNotice {
+    static constexpr size_t kSize = 20;
+    Words<4> unused0{};
+    int32_t activityId = 0;
+
+    static constexpr void Fields(auto& self, auto& f) { f(self.unused0), f(self.activityId); }
+};
+
+// 211000: a player left and the game ended.
+struct PlayerLeftNotice {
+    static constexpr size_t kSize = 28;
+    int32_t unused0 = 0;
+    int32_t chair = 0;
+    int32_t forced = 0;  // nonzero: the player quit by force
+    Words<2> unused12{};
+    int32_t scoreDeducted = 0;   // sent negative
+    int32_t silverDeducted = 0;  // sent negative
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.chair), f(self.forced), f(self.unused12);
+        f(self.scoreDeducted), f(self.silverDeducted);
+    }
+};
+
+// 400010 (a chair declared its ready hand with a throw) has the layout of
+// CardThrownNotice.
+
 // --- Reading and writing ---
 
 namespace detail {
@@ -437,5 +568,11 @@ static_assert(TableRecordBytes<CardThrownNotice>() == CardThrownNotice::kSize);
 static_assert(TableRecordBytes<SeatDrawNotice>() == SeatDrawNotice::kSize);
 static_assert(TableRecordBytes<GangHuNotice>() == GangHuNotice::kSize);
 static_assert(TableRecordBytes<AutoPlayStatusHead>() == AutoPlayStatusHead::kSize);
+static_assert(TableRecordBytes<SwapThreeRequest>() == SwapThreeRequest::kSize);
+static_assert(TableRecordBytes<SeatBoardInfoRequest>() == SeatBoardInfoRequest::kSize);
+static_assert(TableRecordBytes<SwapDiceNotice>() == SwapDiceNotice::kSize);
+static_assert(TableRecordBytes<SwapReadyNotice>() == SwapReadyNotice::kSize);
+static_assert(TableRecordBytes<WelfareActivityNotice>() == WelfareActivityNotice::kSize);
+static_assert(TableRecordBytes<PlayerLeftNotice>() == PlayerLeftNotice::kSize);
 
 }  // namespace table_protocol

@@ -1,0 +1,94 @@
+#pragma once
+// The regional game's notification handler: takes the variant's own
+// notifications (hand start, result, hand state, swap-three dice and
+// readiness, the top-up address, the welfare activity, ready-hand throws),
+// replaces the frame's handling of a player leaving and of a table chat
+// line, and passes everything else to the mahjong layer.
+//
+// Rules:
+//  - Every record is checked against its minimum length before anything is
+//    read or changed; a short one is refused the frame's way (one log line
+//    "notify %d: %u bytes, needs %u", NotifyRecordShort, which the frame
+//    window reports with 201162; the connection stays). Bytes beyond a
+//    record's size are ignored and never copied.
+//  - A chair outside 0-3 drops the record with one log line (it was whole:
+//    no failure report): both chairs of a swap readiness, the chair of a
+//    ready-hand throw, and the leaver of 211000, whose notice is dropped
+//    while the frame's close still runs.
+//  - 211028 carries the hand start behind its players: a hand start there
+//    shorter than 952 bytes refuses the whole notification before the
+//    frame applies any of it.
+//  - The deductions of a forced quit are negated in 64 bits.
+//  - Texts are read within the record: up to their zero or the record's end.
+//  - Without a table view or table data the records are checked and the
+//    rest of the work is done.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "mahjong_client/net/MahjongNotifyHandler.h"
+
+class CRegionalTableData;
+class CRegionalTableView;
+
+class CRegionalNotifyHandler : public CMahjongNotifyHandler {
+public:
+    // The minimum lengths of the records handled here.
+    static constexpr size_t kHandStartMin = 952;
+    static constexpr size_t kHandResultMin = 2432;
+    static constexpr size_t kHandStateMin = 15156;
+    static constexpr size_t kSwapDiceMin = 8472;
+    static constexpr size_t kSwapReadyMin = 32;
+    static constexpr size_t kPlayerLeftMin = 28;
+    static constexpr size_t kTableChatMin = 37;
+    static constexpr size_t kWelfareActivityMin = 20;
+    static constexpr size_t kTingThrowMin = 88;
+    static constexpr size_t kChargeUrlMin = 1;
+    // The notice of a player's leaving.
+    static constexpr int kLeftNoticeSeconds = 10;
+    static constexpr int kLeftNoticeStyle = 0x30;
+    static constexpr const char* kLeftNoticeImage = "kof抱歉";
+
+    void OnNotify(int32_t id, const void* data, size_t length) override;
+    // 211000: the frame's close, then the notice of who left.
+    void OnCloseConnection(Record record) override;
+    // 211200: the spoken phrase and bubble, then the side panel's line.
+    void OnTableChat(Record record) override;
+    // 211028: checked whole before the frame applies it.
+    void OnTablePlayers(Record record) override;
+    void OnEmbeddedHandStart(Record record) override;
+
+    // --- The regional notifications ---
+    virtual void OnHandStart(Record record);        // 211040, 211028
+    virtual void OnHandResult(Record record);       // 211080
+    virtual void OnTableSnapshot(Record record);    // 211160
+    virtual void OnSwapDice(Record record);         // 222168
+    virtual void OnSwapReady(Record record);        // 229480
+    virtual void OnChargeUrl(Record record);        // 229805
+    virtual void OnWelfareActivity(Record record);  // 400002
+    virtual void OnTingThrow(Record record);        // 400010
+    // 211000 after the frame's close: the notice of who left.
+    virtual void OnPlayerLeft(Record record);
+    // 211200: the view's spoken phrase and the side panel's chat line.
+    virtual void OnNotify211200(Record record);
+
+    // The text of the notice for a leaver named `name`.
+    static std::string FormatLeftNotice(const std::string& name, int32_t forced,
+                                        int32_t scoreDeducted, int32_t silverDeducted);
+    // The ids OnNotify handles here, ascending.
+    static std::span<const int32_t> RegionalIds();
+
+protected:
+    // The table view and table data as the regional classes (null when there
+    // is none, or another kind).
+    virtual CRegionalTableView* RegionalView() const;
+    virtual CRegionalTableData* RegionalData() const;
+    // The application's top-up address.
+    virtual void SetChargeUrl(const std::string& url);
+
+private:
+    // Drops the record with one log line when the chair is outside 0-3.
+    static bool IsTableChair(int32_t id, int32_t chair);
+};
