@@ -142,7 +142,7 @@ TEST_F(RegionalDealSteps, ANewDealLeavesTheStepsOfTheOldOneAlone) {
     RunMs(3400);
     EXPECT_EQ(view->GetWallCount(), 108 - 53);
     EXPECT_NE(view->GetWallSprite(59), nullptr);
-    EXPECT_NE(view->GetWallSprite(0), nullptr);
+    EXPECT_NE(view->GetWallSprite(5), nullptr);
     EXPECT_EQ(Indices(3), Range(0, 13));
     for (int p = 0; p < 3; ++p) {
         EXPECT_EQ(Indices(p), Range(1, 13)) << p;
