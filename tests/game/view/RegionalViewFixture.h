@@ -65,7 +65,7 @@ protected:
         app->SetLaunchFields(LaunchFields{});
         app->ResetForTesting();
         std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 0);
-        g_SwapRecord = SwapRecord{};
+        g_SwapRecord = RegionalSwapRecord{};
     }
 
     void SetChair(int chair, bool lookOn) {
