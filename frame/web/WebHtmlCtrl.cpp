@@ -25,11 +25,8 @@ void CCommandHtmlCtrl::OnBeforeNavigate2(const std::string& url, uint32_t flags,
                                          const std::string& frame, bool& cancel) {
     auto command = std::make_unique<CWebUrlCommand>(Id(), url);
     if (!command->Handle()) {
-        if (AsciiLower(url).find(kCancelledPage) != std::string::npos) {
-            navigationError_ = true;
-        }
         command.reset();
-        CHtmlCtrl::OnBeforeNavigate2(url, flags, frame, cancel);
+        ContinueNavigation(url, flags, frame, cancel);
         return;
     }
     cancel = true;
@@ -38,6 +35,18 @@ void CCommandHtmlCtrl::OnBeforeNavigate2(const std::string& url, uint32_t flags,
     } else if (linkCommands_ && command->IsMemberClose()) {
         PostWebUrlCommand(Parent(), std::move(command));
     }
+}
+
+void CCommandHtmlCtrl::ContinueNavigation(const std::string& url, uint32_t flags,
+                                          const std::string& frame, bool& cancel) {
+    if (AsciiLower(url).find(kCancelledPage) != std::string::npos) {
+        navigationError_ = true;
+    }
+    CHtmlCtrl::OnBeforeNavigate2(url, flags, frame, cancel);
+}
+
+bool CCommandHtmlCtrl::IsLinkCommand(const CWebUrlCommand& command) {
+    return command.IsOldLink() || command.IsNewLink() || command.IsAppLink();
 }
 
 void CCommandHtmlCtrl::OnDocumentComplete(const std::string& url) {

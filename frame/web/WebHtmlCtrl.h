@@ -16,6 +16,8 @@
 
 #include "frame/web/FixHtmlView.h"
 
+class CWebUrlCommand;
+
 class CCommandHtmlCtrl : public CHtmlCtrl {
 public:
     bool HasNavigationError() const { return navigationError_; }
@@ -36,6 +38,12 @@ protected:
     // Records the error; the page shows its own error page (cancel stays 0).
     virtual void OnNavigateError(const std::string& url, const std::string& frame, int status,
                                  int& cancel);
+    // An ordinary page's navigation: the browser's cancelled page marks the
+    // error, then the URL meets the filter.
+    void ContinueNavigation(const std::string& url, uint32_t flags, const std::string& frame,
+                            bool& cancel);
+    // Whether the URL is one of the private link schemes (nothing is run).
+    static bool IsLinkCommand(const CWebUrlCommand& command);
 
 private:
     bool navigationError_ = false;

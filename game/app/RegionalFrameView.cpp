@@ -1,0 +1,29 @@
+#include "game/app/RegionalFrameView.h"
+
+#include <string>
+
+#include "engine/EngineUtils.h"
+#include "game/app/RegionalWidgets.h"
+#include "mahjong_client/panels/TableSystemBar.h"
+#include "mahjong_client/table/MahjongTableView.h"
+#include "zep/ZepLog.h"
+
+int CRegionalFrameView::RegisterResourcePacks() {
+    int opened = 0;
+    for (const char* relative : kResourcePacks) {
+        const std::string path = GetExePath(relative);
+        if (AddResourcePack(path.c_str()) == 0) {
+            ZepLog("resource pack %s did not open", path.c_str());
+            continue;
+        }
+        ++opened;
+    }
+    return opened;
+}
+
+void CRegionalFrameView::CreateChildren() {
+    SetSubSystem(MakeRegionalSystemBar());
+    sidePanelWidth_ = kNormalSidePanelWidth;
+    SyncSidePanelWidth();
+    SetMainGame(new CMahjongTableView);
+}

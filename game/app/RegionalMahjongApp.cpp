@@ -1,0 +1,203 @@
+#include "game/app/RegionalMahjongApp.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "frame/GameFrameWnd.h"
+#include "frame/RecordFields.h"
+#include "game/app/MainFrame.h"
+#include "game/app/RegionalFrameView.h"
+#include "game/app/RegionalRuleSets.h"
+#include "mahjong_client/table/MahjongTableView.h"
+#include "mahjong_tiles/Random.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "platform/Sync.h"
+#include "zep/ZepLog.h"
+
+// The first rule set is made just before the application object (same unit,
+// so in this order); both live to the program's end.
+CRegionalMahjongRules g_RegionalRules1;
+
+namespace {
+
+CRegionalMahjongApp theApp;
+
+struct SettingKey {
+    const char* name;
+    int GameSettings::*field;
+};
+
+constexpr SettingKey kSettingKeys[] = {
+    {"QuickCatch", &GameSettings::quickCatch},
+    {"SoundEffect", &GameSettings::soundEffect},
+    {"BKMusic", &GameSettings::bkMusic},
+    {"SoundVolume", &GameSettings::soundVolume},
+    {"BKVolume", &GameSettings::bkVolume},
+    {"KeepSilence", &GameSettings::keepSilence},
+    {"RejectKanPaiAsk", &GameSettings::rejectKanPaiAsk},
+};
+
+}  // namespace
+
+CRegionalMahjongApp::CRegionalMahjongApp()
+    : CMahjongApp(kGameCode, kDefaultPort, kVersion, kSubVersion) {}
+
+CRegionalMahjongApp::~CRegionalMahjongApp() = default;
+
+CRegionalMahjongApp* CRegionalMahjongApp::Instance() {
+    return &theApp;
+}
+
+// --- the frame's getters ---
+
+CGameNotifyHandler* CRegionalMahjongApp::GetNotifyHandler() {
+    return CMahjongApp::GetNotifyHandler();
+}
+
+CGameConnection* CRegionalMahjongApp::GetConnection() {
+    return CMahjongApp::GetConnection();
+}
+
+CGameTableData* CRegionalMahjongApp::GetTableData() {
+    return CMahjongApp::GetTableData();
+}
+
+std::span<uint8_t> CRegionalMahjongApp::GetResponseBuffer() {
+    return CMahjongApp::GetResponseBuffer();
+}
+
+std::span<uint8_t> CRegionalMahjongApp::GetTableReplyBuffer() {
+    return CMahjongApp::GetTableReplyBuffer();
+}
+
+// --- start and end ---
+
+bool CRegionalMahjongApp::InitInstance() {
+    OnInitInstance();
+    LoadGameSettings();
+    if (IsOfflineMode()) {
+        PresetOfflineLaunch();
+    }
+    if (!CGameFrameApp::InitInstance()) {
+        return false;
+    }
+    if (CreateMainFrame() == 0) {
+        return false;
+    }
+    if (IsReplayMode()) {
+        PostGameDataReady();
+    } else if (IsOfflineMode()) {
+        FillOfflineTable();
+        PostGameDataReady();
+    }
+    return true;
+}
+
+int CRegionalMahjongApp::ExitInstance() {
+    SaveGameSettings();
+    return CMahjongApp::ExitInstance();
+}
+
+void CRegionalMahjongApp::PostGameDataReady() {
+    platform::PostMessage(GetMainWindow(), kMsgGameDataReady, 0, 0);
+}
+
+void CRegionalMahjongApp::PresetOfflineLaunch() {
+    LaunchFields fields;
+    fields.gameId = kOfflineGameId;
+    fields.serverHost = kOfflineHost;
+    fields.userId = 0;
+    fields.chairNo = 0;
+    fields.tableNo = 0;
+    fields.lookOn = 0;
+    fields.relaunched = 1;
+    fields.gameName = kOfflineGameName;
+    SetLaunchFields(fields);
+}
+
+void CRegionalMahjongApp::FillOfflineTable() {}
+
+// --- the main window ---
+
+int CRegionalMahjongApp::CreateMainFrame() {
+    return OpenMainFrame(std::make_unique<CMainFrame>());
+}
+
+std::unique_ptr<CGameFrameView> CRegionalMahjongApp::CreateFrameView() {
+    return std::unique_ptr<CGameFrameView>(CreateGameWindow());
+}
+
+CGameFrameView* CRegionalMahjongApp::CreateGameWindow() {
+    return new CRegionalFrameView;
+}
+
+// --- settings ---
+
+void CRegionalMahjongApp::LoadGameSettings() {
+    const std::string file = GetGameIniFile();
+    for (const SettingKey& key : kSettingKeys) {
+        settings_.*key.field =
+            platform::GetPrivateProfileInt(kSettingsSection, key.name, 0, file.c_str());
+    }
+}
+
+void CRegionalMahjongApp::SaveGameSettings() {
+    const std::string file = GetGameIniFile();
+    for (const SettingKey& key : kSettingKeys) {
+        char value[16];
+        std::snprintf(value, sizeof value, "%d", settings_.*key.field);
+        if (!platform::WritePrivateProfileString(kSettingsSection, key.name, value, file.c_str())) {
+            ZepLog("SaveGameSettings: [%s] %s not written to %s", kSettingsSection, key.name,
+                   file.c_str());
+        }
+    }
+}
+
+// --- the top-up page ---
+
+void CRegionalMahjongApp::SetChargeUrl(const char* text) {
+    if (text == nullptr) {
+        return;
+    }
+    SetFieldText(chargeUrl_, text);
+}
+
+void CRegionalMahjongApp::SetChargeUrl(std::span<const uint8_t> payload) {
+    const auto* begin = reinterpret_cast<const char*>(payload.data());
+    const void* zero = std::memchr(begin, 0, payload.size());
+    const size_t length =
+        zero != nullptr ? size_t(static_cast<const char*>(zero) - begin) : payload.size();
+    SetFieldText(chargeUrl_, std::string_view(begin, length));
+}
+
+std::string CRegionalMahjongApp::GetChargeUrl() const {
+    return FieldText(chargeUrl_);
+}
+
+int CRegionalMahjongApp::OpenChargeDialog() {
+    if (const platform::WindowId window = chargeDialog_.Id(); window != 0) {
+        return static_cast<int>(window);
+    }
+    return chargeDialog_.Open(GetChargeUrl(), kChargeInitMoney);
+}
+
+// --- debug commands ---
+
+int CRegionalMahjongApp::HandleChatCommand(const char* text) {
+    if (text == nullptr) {
+        return 0;
+    }
+    const std::string_view command(text);
+    if (command == kQuitGameCommand) {
+        platform::PostMessage(GetMainWindow(), platform::kMsgQuit, 0, 0);
+        return 1;
+    }
+    return 0;
+}
+
+void CRegionalMahjongApp::ResetForTesting() {
+    settings_ = {};
+    chargeUrl_.fill('\0');
+    SetOfflineMode(false);
+}

@@ -1,0 +1,141 @@
+#pragma once
+// The regional game's application: the program's one application object, a
+// static made before main. It fixes the game's identity ("pvbn", port 21265,
+// version 13.1), owns the regional connection, notification handler and
+// table data and the top-up dialog, keeps the seven [GAMESET] settings of
+// the game's settings file, opens the main window, and answers the debug
+// chat commands and the offline test start.
+//
+// Rules:
+//  - Every binary that links the game library holds this object; it is
+//    CGameFrameApp::Current() there. Nobody makes a second one.
+//  - The settings are read by InitInstance and written by ExitInstance,
+//    which runs however the program ends (also when the start-up failed).
+//  - The top-up page's address is kept in 260 bytes: at most 259 bytes, cut
+//    at a whole character, always terminated.
+//  - UI thread only.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "frame/panels/services/ChargeDialog.h"
+#include "mahjong_client/MahjongApp.h"
+
+class CCorvaneView;
+
+// The seven keys of [GAMESET], in the order they are read and written.
+struct GameSettings {
+    int quickCatch = 0;
+    int bkMusic = 0;
+    int soundEffect = 0;
+    int bkVolume = 0;
+    int soundVolume = 0;
+    int keepSilence = 0;
+    int rejectKanPaiAsk = 0;
+};
+
+class CRegionalMahjongApp : public CMahjongApp {
+public:
+    static constexpr char kGameCode[] = "pvbn";
+    static constexpr int kDefaultPort = 21265;
+    static constexpr int kVersion = 13;
+    static constexpr int kSubVersion = 1;
+    static constexpr int kPlayerCount = 4;
+    static constexpr size_t kChargeUrlSize = 260;
+    static constexpr int kChargeInitMoney = 10;
+    static constexpr char kSettingsSection[] = "GAMESET";
+
+    // The debug chat commands.
+    static constexpr char kQuitGameCommand[] = "/QuitGame";
+    static constexpr char kShowGameWinCommand[] = "/ShowGameWin";
+    static constexpr char kAutoPlayCommand[] = "/AutoPlay";
+    static constexpr char kFreshCardCommand[] = "/FreshCard";
+    static constexpr char kGameWinCommand[] = "/GameWin";
+    static constexpr char kStartPlayCommand[] = "/StartPlay";
+    static constexpr char kShowChatCommand[] = "/ShowChat";
+    static constexpr int32_t kGameWinRequest = 19840331;
+
+    // The offline test start.
+    static constexpr int32_t kOfflineGameId = 30;
+    static constexpr char kOfflineHost[] = "127.0.0.1";
+    static constexpr char kOfflineGameName[] = "区域麻将(离线测试)";
+    static constexpr int32_t kOfflineFirstUserId = 10;
+    static constexpr int32_t kOfflineFirstLookerId = 20;
+    static constexpr int kOfflineHistoryRecords = 100;
+
+    CRegionalMahjongApp();
+    ~CRegionalMahjongApp() override;
+
+    // The program's application object (never null in a binary with the
+    // game library).
+    static CRegionalMahjongApp* Instance();
+
+    // --- the frame's getters ---
+    int GetPlayerCount() override { return kPlayerCount; }
+    CGameNotifyHandler* GetNotifyHandler() override;
+    CGameConnection* GetConnection() override;
+    CGameTableData* GetTableData() override;
+    std::span<uint8_t> GetResponseBuffer() override;
+    std::span<uint8_t> GetTableReplyBuffer() override;
+    int IsQuickCatch() override { return settings_.quickCatch != 0 ? 1 : 0; }
+    int GetKeepSilence() override { return settings_.keepSilence; }
+    int IsKeepSilence() { return settings_.keepSilence; }
+    int GetRejectKanPaiAsk() override { return settings_.rejectKanPaiAsk; }
+    int GetSoundEffect() override { return settings_.soundEffect; }
+    // The room option 0x20000 is never the regional game's.
+    bool IsRoomFlag2Bit17() const override { return false; }
+    // The debug chat commands (exact text); 1 when the text was one.
+    int HandleChatCommand(const char* text) override;
+
+    // --- the main window ---
+    // The frame's steps with the regional window and frame view.
+    int CreateMainFrame() override;
+    std::unique_ptr<CGameFrameView> CreateFrameView() override;
+    // The engine root object of the main window: a new regional frame view.
+    CGameFrameView* CreateGameWindow();
+
+    // --- settings ---
+    void LoadGameSettings();
+    void SaveGameSettings();
+    GameSettings& Settings() { return settings_; }
+    const GameSettings& Settings() const { return settings_; }
+
+    // --- the top-up page ---
+    // Keeps the address (nothing for null); see the rules above.
+    void SetChargeUrl(const char* text);
+    // The address within its payload (229805): up to its zero or the end.
+    void SetChargeUrl(std::span<const uint8_t> payload);
+    std::string GetChargeUrl() const;
+    // The open dialog's window when it has one; else opens it with the
+    // address and 10 (0 when it refuses: empty address).
+    int OpenChargeDialog();
+    CChargeDialog& GetChargeDialog() { return chargeDialog_; }
+
+    // --- tests and the offline start set the launch fields directly ---
+    using CGameFrameApp::InitGameData;
+    using CGameFrameApp::SetLaunchFields;
+    // Puts the settings, the top-up address and the offline flag back to a
+    // fresh program's and closes the main window (tests share this object).
+    void ResetForTesting();
+
+protected:
+    bool InitInstance() override;
+    int ExitInstance() override;
+
+private:
+    // The offline test start's launch fields, before the frame's start-up.
+    void PresetOfflineLaunch();
+    // The offline test start's players, lookers-on and history, then the
+    // game entered as the hall would.
+    void FillOfflineTable();
+    void PostGameDataReady();
+
+    GameSettings settings_;
+    CChargeDialog chargeDialog_;
+    std::array<char, kChargeUrlSize> chargeUrl_{};
+};
