@@ -137,6 +137,12 @@ public:
     int discardSlot = -1;
 
 protected:
+    // The parts a derived sprite made in its own Create (ids, 0 none).
+    void SetPartIds(int faceId, int shadowId, int thrownBackId) {
+        faceId_ = faceId;
+        shadowId_ = shadowId;
+        thrownBackId_ = thrownBackId;
+    }
     // Shows frame `frame` of the sheet `key` on the face; false when the
     // skin has no such sheet (the face keeps its picture).
     bool SetFacePicture(const char* key, int frame);

@@ -1,0 +1,375 @@
+#pragma once
+// The table view of the regional game, the main window view's "MainGame"
+// child: the mahjong table view with the regional tile sprites and seat
+// boards, the deal animation, the swap-three phase, the ready-hand badges,
+// the voice box, the regional buttons and panels, and the result dialog.
+//
+// Rules:
+//  - Engine objects the view makes are held by id and found again with a
+//    kind check (GetXxx below); a part that was never made or is gone
+//    answers null and every use tests for it.
+//  - Records from the server arrive as byte spans with their length and are
+//    read through the checked reader; a record too short changes nothing.
+//  - Deferred steps are delayed engine events. A heap record an event
+//    carries is owned by the view until the event runs (then freed once by
+//    the event switch) or the view is destroyed (then freed there).
+//  - A deal step carries the hand's serial: a step of an earlier hand
+//    (after ClearTable or a new game start) does nothing.
+//  - Everything runs on the UI thread.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/ui/CorvaneButton.h"
+#include "frame/panels/services/WelfareAllowance.h"
+#include "mahjong_client/TableProtocol.h"
+#include "mahjong_client/table/MahjongTableView.h"
+
+class CCorvaneCanvas;
+class CCorvaneCursor;
+class CCorvaneObject;
+class CCorvanePicture;
+class CGameResultDlg;
+class CPlayerBoardSmall;
+class CRegionalCardSprite;
+class CRegionalTableData;
+
+// Module state the view's operations share (one table, one view).
+// 1 when that chair has declared its ready hand.
+extern int g_bBaoJiao[4];
+// The own tiles that may be thrown with a ready declaration (-1 empty).
+extern int32_t g_TingCandidates[32];
+// A swap-three result record: words 12-23 three tile ids per chair, word 24
+// the direction code, then the three tiles the own player chose.
+struct SwapRecord {
+    int32_t words[25] = {};
+    int32_t chosen[3] = {};
+};
+extern SwapRecord g_SwapRecord;
+
+// The regional view's program events.
+inline constexpr int kEventDealStep = 80001169;
+inline constexpr int kEventMeldAnimationDoneA = 80001171;
+inline constexpr int kEventMeldAnimationDoneB = 80001172;
+inline constexpr int kEventVoiceButton = 80001173;
+inline constexpr int kEventVoiceBoxClose = 80001174;
+inline constexpr int kEventBubbleDone = 80001175;
+inline constexpr int kEventWelfareButton = 80001176;
+inline constexpr int kEventWelfareCooled = 80001177;
+inline constexpr int kEventSwapChoice = 80001178;
+inline constexpr int kEventSwapApply = 80001179;
+inline constexpr int kEventSwapInfoToggle = 80001180;
+inline constexpr int kEventQrCharge = 80001181;
+inline constexpr int kEventAutoFixButton = 80001182;
+inline constexpr int kEventCheckAutoFix = 80001183;
+inline constexpr int kEventSecurePwdOk = 80001184;
+inline constexpr int kEventRegionalSpare = 80001185;
+inline constexpr int kEventHideDice = 80001186;
+inline constexpr int kEventTingButton = 80001187;
+inline constexpr int kEventTingTileClick = 80001188;
+inline constexpr int kEventRegionalFirst = kEventDealStep;
+inline constexpr int kEventRegionalLast = kEventTingTileClick;
+
+class CRegionalTableView : public CMahjongTableView, public CWelfareHost {
+public:
+    // The rule word handed to the tile tests: bit 0x1 clear, so no tile is
+    // wild or a flower in this game.
+    static constexpr uint32_t kRuleFlags = 0xa0003100;
+    static constexpr int kTilesInWall = 108;
+    static constexpr int kDealSteps = 16;
+    static constexpr uint32_t kDealStepMs = 200;
+    static constexpr uint32_t kDealDoneMs = 3200;
+    static constexpr uint32_t kWelfareCoolDownMs = 10000;
+    static constexpr uint32_t kAutoFixCheckMs = 50;
+    static constexpr double kDialogDepth = 80000.0;
+    static constexpr double kBadgeDepth = 49999.0;
+    static constexpr double kHuPictureDepth = 5000.0;
+    static constexpr int kResultRecordBytes = 2432;
+    static constexpr int kSwapMessageBytes = 8472;
+    // Table states of the swap-three phase.
+    static constexpr int kStateSwapChoice = 100;
+    static constexpr int kStateSwapSent = 101;
+    static constexpr int kStateTingChoice = 6;
+
+    CRegionalTableView();
+    ~CRegionalTableView() override;
+
+    // ---- Construction, layout, game start, deal, table clearing, events (view) ----
+
+    int OnEvent(const EventRecord& record) override;
+    // Base layout, then the regional parts (RecalcLayout).
+    void Relayout() override;
+    // The own seat board (RefreshOwnBoard); offline also every seat's.
+    void OnEnterRoom() override;
+    void ClearTable() override;
+    void OnGameStart() override;
+    void CreateCardSprites() override;
+    CCardSprite* NewCardSprite() override;
+    void CreateSeatBoards(int count) override;
+    CSeatBoard* NewSeatBoard() override;
+    void CreateDecorations() override;
+    void CreateCursor() override;
+    void RefreshSeatBoards() override;
+    void StartGame() override;
+    void ToggleVolumePanel() override;
+    void OnMusicVolumeChanged() override;
+    void OnSoundVolumeChanged() override;
+    void PlayBackgroundMusic() override;
+    uint32_t GetRuleFlags() const override { return kRuleFlags; }
+    uint32_t GetCardsInPlay() const override { return kTilesInWall; }
+    int GetWallStackCount() const override { return 28; }
+    uint32_t GetHandTableSize() const override { return 18; }
+    uint32_t GetHandTileLimit() const override { return 14; }
+    void InitCardMetrics(int width, int height) override;
+    void DealCards() override;
+    void OnRoundEnd(NotifyRecord record) override;
+    void ToggleSetDlg() override;
+    void OnResultClosed() override;
+    void OnResultTimeout() override;
+    // The welfare service of the table (settings request and claim).
+    void RequestWelfareConfig(int32_t activityId) override;
+    void ClaimWelfare(int32_t activityId, int32_t kind) override;
+    CWelfareAllowance& GetWelfare() { return welfare_; }
+    // What the welfare allowance asks of the table.
+    void RunAutomaticWelfareClaim() override;
+    bool IsGameInProgress() override;
+
+    // Fills the result dialog from a GameResultRecord, shows and redraws it.
+    void ShowResult(NotifyRecord record);
+    // One step of the deal: `step` 0..15 at the screen position.
+    struct DealStepRecord {
+        int32_t round = 0;
+        int32_t step = 0;
+        uint32_t handSerial = 0;
+    };
+    void DealStep(int position, const DealStepRecord& step);
+    // The application's table data as the regional kind, or null.
+    CRegionalTableData* GetRegionalTableData();
+    // Index of the largest of values[from .. to-1]; the first of equal
+    // maxima wins; `from` for a range of one (or none).
+    static int FindMaxIndex(const int* values, int from, int to);
+    // The table data's wild-marking flag: while it is set no tile shows the
+    // wild highlight.
+    bool IsWildMarking();
+    // The serial of the current hand (renewed by ClearTable and each game
+    // start); deal steps carry it.
+    uint32_t GetHandSerial() const { return handSerial_; }
+    // Heap records posted with the view's events and not yet delivered.
+    size_t GetPendingRecordCount() const { return pendingRecords_.size(); }
+
+    // Parts by their kind; null when not made or gone.
+    CCorvaneCanvas* GetSwapInfoPanel();
+    CCorvaneObject* GetVoicePhraseList();
+    CCorvaneButton* GetVoiceButton();
+    CCorvaneButton* GetSwapChoiceButton();
+    CCorvaneButton* GetSwapInfoShowButton();
+    CCorvaneButton* GetSwapInfoHideButton();
+    CCorvaneButton* GetQrChargeButton();
+    CCorvaneButton* GetAutoFixButton();
+    CCorvaneButton* GetTingButton();
+    CCorvaneButton* GetWelfareButton() override;
+    CCorvaneObject* GetVoiceBox();
+    CCorvaneObject* GetSecurePwdDlg();
+    CCorvaneObject* GetAutoFixDlg();
+    CCorvaneObject* GetSetDlg();
+    CGameResultDlg* GetResultDlg();
+    CCorvaneCursor* GetCursor();
+    CCorvanePicture* GetBaoJiaoBadge(int position);
+    CCorvanePicture* GetHuPicture(int position);
+    CCorvanePicture* GetMeldAnimation();
+    CPlayerBoardSmall* GetPlayerBoard(int position);
+    CRegionalCardSprite* GetRegionalSprite(int poolIndex);
+
+    // Plain fields of the view, named as the game's other code uses them.
+    int m_nAutoFixAmount = 0;  // copied in by the auto top-up dialog
+    int m_bAutoFix = 0;
+    int m_bSwapChoosing = 0;  // the own player still picks three tiles
+    int m_bTingIdle = 0;      // the ting button idle ("Btn_Ting")
+    int m_bBaoJiao = 0;       // the own player has declared ready
+    int m_nWeightShape = 1;
+    int m_nWeightJiang = 100;
+    int m_nWeightPnPn = 200;
+    int m_nWeightShun = 50;
+    int m_nWeightUse = 5;
+
+protected:
+    // Posts an event carrying a copy of `bytes` (param1 `first`, param2 the
+    // copy's token). The view owns the copy until the event runs (then
+    // TakeEventRecord hands it over once), the table is cleared or the view
+    // dies. False (nothing posted, nothing kept) when it cannot be posted.
+    bool PostHeapEvent(int event, intptr_t first, const void* bytes, size_t size, uint32_t delayMs);
+    // The copy an event carries, taken out of the pending list; false when
+    // it is gone (already taken, or dropped by ClearTable).
+    bool TakeEventRecord(const EventRecord& record, std::vector<uint8_t>& bytes);
+    // Hides and redraws a part when it exists.
+    static void HidePart(CCorvaneObject* part);
+    static void ShowPart(CCorvaneObject* part);
+    // A button of the skin posting `event` to the view, hidden; its id or 0.
+    int MakeRegionalButton(const char* image, int event);
+    // Registers a part the view made; its id, or 0 (the part deleted) when
+    // it could not be registered.
+    int AdoptPart(CCorvaneObject* part);
+    void RefreshBoardsOfPlayers();
+
+    // Ids of the parts (0 none).
+    int swapInfoPanelId_ = 0;               // m_pSwapInfoPanel
+    int voicePhraseListId_ = 0;             // m_pVoicePhraseList
+    int voiceButtonId_ = 0;                 // m_pVoiceButton
+    int swapChoiceButtonId_ = 0;            // m_pSwapChoiceButton
+    int swapInfoShowButtonId_ = 0;          // m_pSwapInfoShowButton
+    int qrChargeButtonId_ = 0;              // m_pQrChargeButton
+    int autoFixButtonId_ = 0;               // m_pAutoFixButton
+    int securePwdDlgId_ = 0;                // m_pSecurePwdDlg
+    int autoFixDlgId_ = 0;                  // m_pAutoFixDlg
+    int swapInfoHideButtonId_ = 0;          // m_pSwapInfoHideButton
+    int tingButtonId_ = 0;                  // m_pTingButton
+    int voiceBoxId_ = 0;                    // m_pVoiceBox
+    int welfareButtonId_ = 0;               // m_pWelfareButton
+    std::array<int, 4> baoJiaoBadgeIds_{};  // m_pBaoJiaoBadge
+    int resultDlgId_ = 0;                   // m_pResultDlg
+    int setDlgId_ = 0;                      // m_pSetDlg
+    int cursorId_ = 0;                      // m_pCursor
+    std::array<int, 4> huPictureIds_{};     // m_pHuPicture
+    int meldAnimationId_ = 0;               // m_pMeldAnimation
+
+private:
+    // The deal step's parts.
+    void ReleaseDealtWall(int wallIndex);
+    void GiveDealtTile(int position, int handIndex, const std::array<int32_t, 32>& ownTiles,
+                       bool ownIsBanker);
+    void RunGameStartSteps();
+    void ShowBaoJiaoBadges();
+    void MarkOfflineSeats();
+    void EnterSwapPhaseOrPlay();
+    void LayoutCornerButtons();
+    void OnVoiceButtonEvent();
+    void OnSwapInfoToggle();
+    int OnTingTileEvent(const EventRecord& record);
+    // What the view reads of the application and the table data.
+    int SoundVolumeSetting();
+    int MusicVolumeSetting();
+    void SetSoundVolumeSetting(int volume);
+    void SetMusicVolumeSetting(int volume);
+    bool IsBackgroundMusicOn();
+    bool IsKeepSilence();
+    void SendSeatInfoRequest();
+    void OpenQrCharge();
+    void SetWildMarking(int on);
+    // The chair's status word of the table's status block (0 outside 0-7).
+    int32_t GetChairStatusWord(int chair);
+
+    CWelfareAllowance welfare_{*this, *this};
+    uint32_t handSerial_ = 1;
+    uint32_t nextRecordToken_ = 1;
+    std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
+
+public:
+    // ---- Seams filled by the next work (view) ----
+
+    // Play requests and their replies. A Submit answers 1 on success.
+    virtual int GetFaceIndex(int tile);                  // 444
+    virtual int RequestCatch(std::span<uint8_t> reply);  // 445, 229000
+    virtual int RequestDiscardGang(table_protocol::OperationRecord& out,
+                                   std::span<uint8_t> reply);  // 446, 229045
+    virtual int RequestConcealedGang(int32_t tile, table_protocol::OperationRecord& out,
+                                     std::span<uint8_t> reply);  // 447, 229047
+    virtual int RequestAddedGang(const int32_t* threeTiles, table_protocol::OperationRecord& out,
+                                 std::span<uint8_t> reply);  // 448, 229049
+    virtual int RequestPeng(table_protocol::OperationRecord& out,
+                            std::span<uint8_t> reply);  // 449, 229025
+    virtual void ShowBankerDice(int secondDie);         // 450
+    virtual int SubmitPeng();
+    virtual int SubmitDiscardGang();
+    virtual int SubmitConcealedGang(int32_t tile);
+    virtual int SubmitAddedGang(int32_t tile);
+    // Buttons, ting, swap panel, auto top-up, hand display.
+    void RefreshOperationButtons() override;
+    void OfferOptionsAfterDraw(int options) override;
+    virtual void ApplyTingInfo(std::span<const uint8_t> ting);
+    virtual void OnTingButton();
+    virtual void OnTingTileClick(CCardSprite* sprite);
+    virtual bool OnTingThrowNotify(NotifyRecord record);  // 400010
+    virtual void DrawSwapInfo(std::span<const uint8_t> swapRecord);
+    virtual void CheckAutoFix();
+    virtual void TakeSilverForAutoFix(int silver, uint32_t password);
+    void FillOwnHand() override;
+    void ShowSkillPanel() override;
+    // The in-table dialogs; null until the dialogs are built.
+    virtual CCorvaneObject* NewGameSetDlg();
+    virtual CCorvaneObject* NewAutoFixDlg();
+    virtual CCorvaneObject* NewSecurePwdDlg();
+
+    // ---- Play events, own hand, swap-three and dice (play) ----
+
+    uint32_t GetCardIdCount() const override;
+    int ThrowHandTile(int index) override;
+    int DeclareOwnHua(int index) override;
+    bool OnCardsHua(NotifyRecord record) override;       // 229210
+    bool OnGameMsg229185(NotifyRecord record) override;  // peng by a seat
+    bool OnCardsGang(NotifyRecord record, int id) override;
+    virtual int OnGangOnDiscardButton();
+    virtual int OnConcealedGangButton(int selection);
+    virtual int OnAddGangButton(int selection);
+    int OnPengButton() override;
+    int OnHuButton() override;
+    void ToggleAutoPlay() override;
+    void StopTurnClock() override;
+    void RestoreMelds() override;
+    int RestrictDiscardChoice() override;
+    void OnPlayerAutoPlay(int code, const int32_t* data, int count) override;
+    virtual void MarkWildTilesInHand();
+    // Own-hand tile interaction.
+    void PostStateEvent(CCardSprite* sprite) override;
+    int OnCardSpriteEvent(const EventRecord& record) override;
+    void CheckConcealedGang() override;
+    virtual int MarkConcealedGangTile();
+    virtual void GreyAllButQuadruples();
+    void ClearHandMarks() override;
+    // Swap-three and dice.
+    void StartPlay() override;
+    void ThrowDice() override;
+    virtual int OnSwapTileClick(CCardSprite* sprite);
+    virtual void ConfirmSwapChoice();
+    virtual bool OnSwapReady(NotifyRecord record);  // 229480
+    virtual bool OnSwapDice(NotifyRecord record);   // 222168
+    virtual void ThrowSwapDice(NotifyRecord record);
+    // The exchange, from event 80001179's heap copy of 222168.
+    virtual void ApplySwapResult(NotifyRecord record);
+    virtual void CreateSwapInfoCanvas();
+
+    // ---- Voices, round text, auto discard, animations, voice box, regional buttons (show) ----
+
+    std::string GetVoiceFile(int position, int tileId) override;
+    std::string GetVoiceFileByName(int position, const char* name) override;
+    void ShowRoundInfo() override;
+    void OnTimerTick() override;
+    void LoadAiSettings() override;
+    virtual int SuggestDiscard();
+    void CreateOperationButtons() override;
+    virtual void AutoApplyWelfare();
+    virtual void CreateMeldAnimation();
+    virtual void ClearMeldAnimation();
+    virtual void LayoutMeldAnimation();
+    virtual void PlayMeldAnimation(int eventId);
+    void PlayHuAnimation(int position) override;
+    const char* GetOperationSoundName(int kind) const override;
+    virtual void CreateVoiceBox();
+    virtual void FillVoicePhraseList();
+    virtual void HideVoiceButton(int onlyForLookers);
+    virtual bool OnVoicePhraseChat(NotifyRecord record);  // 211200
+    // Destroys the win animation's particles (with the win pictures).
+    virtual void DestroyWinParticles();
+
+    // ---- Result dialog, deposit panel, score text (result) ----
+
+    void ShowDepositInfo() override;
+    // The end-of-hand score lines from the stored result record.
+    virtual void WriteHandScoreText();
+    // n in Chinese numerals into out; answers out.
+    static std::string& FormatChineseNumber(std::string& out, int n);
+};
