@@ -108,6 +108,9 @@ inline constexpr int32_t kOptionChi = 0x04;
 inline constexpr int32_t kOptionHu = 0x08;
 inline constexpr int32_t kOptionPass = 0x20;
 inline constexpr int32_t kOptionTing = 0x40;
+// Hand-start flags (word 14): the hand runs; the swap-three phase.
+inline constexpr int32_t kStartHandRunning = 0x1;
+inline constexpr int32_t kStartSwapPhase = 0x10;
 // 229480's kind: the chair is ready to swap.
 inline constexpr int32_t kSwapReadyKind = 19840338;
 // 229500 status codes: a player came back; a player's auto-play.
@@ -118,6 +121,9 @@ inline constexpr int32_t kAutoPlayLast = 19840337;
 
 template <size_t N>
 using Words = std::array<int32_t, N>;
+// Bytes carried as they stand (texts, blocks the client does not read).
+template <size_t N>
+using Bytes = std::array<uint8_t, N>;
 
 // --- Records ---
 
@@ -449,6 +455,111 @@ struct PlayerLeftNotice {
     }
 };
 
+// 211040: the hand-start record, as far as the client reads it by name.
+struct HandStartRecord {
+    static constexpr size_t kSize = kHandStartBytes;
+    Words<8> head{};
+    int32_t handNumber = 0;  // word 8
+    int32_t baseSilver = 0;
+    int32_t baseScore = 0;
+    int32_t banker = 0;
+    int32_t word12 = 0;
+    int32_t turnChair = 0;   // word 13: the seat to act
+    int32_t startFlags = 0;  // word 14: 0x1 running, 0x10 swap phase, 0x100
+    int32_t word15 = 0;
+    Words<2> unused64{};
+    int32_t reactionTime = 0;  // word 18, seconds
+    Words<4> words19{};
+    Words<4> dice{};            // words 23-26
+    int32_t claimSkipRule = 0;  // word 27
+    int32_t chiRule = 0;        // word 28
+    Words<3> words29{};
+    int32_t wallStart = 0;  // word 32
+    int32_t word33 = 0;
+    Words<2> wildTiles{};       // words 34-35
+    int32_t wildIndicator = 0;  // word 36: the deposit panel's wild tile, -1 none
+    int32_t backDrawCount = 0;
+    int32_t frontDrawPosition = 0;
+    int32_t discardTime = 0;  // word 39, seconds
+    Words<9> words40{};
+    Words<4> seatTileCounts{};  // words 49-52, by chair
+    Words<32> ownTiles{};       // bytes 212-339, ended by -1
+    Bytes<576> block340{};      // laid at hand-area byte 4984
+    Bytes<16> block916{};       // laid at hand-area byte 5560
+    int32_t word233 = 0;        // laid at hand-area byte 6768
+    Bytes<16> tail{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.head), f(self.handNumber), f(self.baseSilver), f(self.baseScore), f(self.banker);
+        f(self.word12), f(self.turnChair), f(self.startFlags), f(self.word15), f(self.unused64);
+        f(self.reactionTime), f(self.words19), f(self.dice), f(self.claimSkipRule);
+        f(self.chiRule), f(self.words29), f(self.wallStart), f(self.word33), f(self.wildTiles);
+        f(self.wildIndicator), f(self.backDrawCount), f(self.frontDrawPosition);
+        f(self.discardTime), f(self.words40), f(self.seatTileCounts), f(self.ownTiles);
+        f(self.block340), f(self.block916), f(self.word233), f(self.tail);
+    }
+};
+
+// 211080: the result of a hand (the four seats are chairs 0-3).
+struct GameResultRecord {
+    static constexpr size_t kSize = kHandResultBytes;
+    static constexpr size_t kItemCount = 14;
+    static constexpr size_t kItemNamesBytes = 1024;
+    int32_t flags = 0;
+    int32_t word1 = 0;
+    int32_t playerCount = 0;
+    Words<21> unused12{};
+    Words<4> scoreBase{};
+    Words<4> unused112{};
+    Words<4> silverBase{};
+    Words<4> unused144{};
+    Words<4> scoreChange{};  // "分"
+    Words<4> unused176{};
+    Words<4> silverChange{};  // "两"
+    Words<12> unused208{};
+    Words<4> userValue{};  // copied into the seat's user record
+    Words<36> unused272{};
+    int32_t nextBaseSilver = 0;  // byte 416
+    Words<4> unused420{};
+    Words<4> exposedKongs{};
+    Words<4> concealedKongs{};
+    Words<4> addedKongs{};
+    Words<4> setAsideCounts{};
+    Words<4> huPoints{};
+    Words<4> winFlags{};     // byte 516
+    int32_t discarder = -1;  // byte 532; -1 self-drawn
+    int32_t winner = -1;     // byte 536; -1 nobody won
+    int32_t winTile = -1;
+    int32_t bankerStreak = 0;
+    int32_t nextBanker = 0;
+    int32_t word138 = 0;
+    int32_t winnerCount = 0;  // byte 556
+    Words<32> unused560{};
+    Words<4> tileCounts{};                // byte 688
+    Words<128> seatTiles{};               // byte 704: 32 per chair, ended by -1
+    Bytes<kItemNamesBytes> itemNames{};   // byte 1216: "a|b|c", zero-ended
+    Words<kItemCount> itemValues{};       // byte 2240
+    Words<kItemCount> itemMultipliers{};  // byte 2296
+    Words<4> finalMultiples{};            // byte 2352
+    Words<4> value2368{};
+    Words<4> exposedKongColumn{};    // byte 2384: the "明杠" column
+    Words<4> concealedKongColumn{};  // byte 2400: the "暗杠" column
+    Words<4> unused2416{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.flags), f(self.word1), f(self.playerCount), f(self.unused12), f(self.scoreBase);
+        f(self.unused112), f(self.silverBase), f(self.unused144), f(self.scoreChange);
+        f(self.unused176), f(self.silverChange), f(self.unused208), f(self.userValue);
+        f(self.unused272), f(self.nextBaseSilver), f(self.unused420), f(self.exposedKongs);
+        f(self.concealedKongs), f(self.addedKongs), f(self.setAsideCounts), f(self.huPoints);
+        f(self.winFlags), f(self.discarder), f(self.winner), f(self.winTile);
+        f(self.bankerStreak), f(self.nextBanker), f(self.word138), f(self.winnerCount);
+        f(self.unused560), f(self.tileCounts), f(self.seatTiles), f(self.itemNames);
+        f(self.itemValues), f(self.itemMultipliers), f(self.finalMultiples), f(self.value2368);
+        f(self.exposedKongColumn), f(self.concealedKongColumn), f(self.unused2416);
+    }
+};
+
 // 400010 (a chair declared its ready hand with a throw) has the layout of
 // CardThrownNotice.
 
@@ -462,6 +573,10 @@ struct SizeCounter {
     template <size_t N>
     constexpr void operator()(const std::array<int32_t, N>&) {
         bytes += 4 * N;
+    }
+    template <size_t N>
+    constexpr void operator()(const std::array<uint8_t, N>&) {
+        bytes += N;
     }
 };
 
@@ -478,6 +593,14 @@ struct WordReader {
             (*this)(word);
         }
     }
+    template <size_t N>
+    void operator()(std::array<uint8_t, N>& bytes) {
+        for (uint8_t& byte : bytes) {
+            if (!reader.ReadU8(byte)) {
+                byte = 0;
+            }
+        }
+    }
 };
 
 struct WordWriter {
@@ -488,6 +611,10 @@ struct WordWriter {
         for (const int32_t& word : words) {
             writer.WriteI32(word);
         }
+    }
+    template <size_t N>
+    void operator()(const std::array<uint8_t, N>& bytes) {
+        writer.WriteBytes(bytes);
     }
 };
 
@@ -574,5 +701,7 @@ static_assert(TableRecordBytes<SwapDiceNotice>() == SwapDiceNotice::kSize);
 static_assert(TableRecordBytes<SwapReadyNotice>() == SwapReadyNotice::kSize);
 static_assert(TableRecordBytes<WelfareActivityNotice>() == WelfareActivityNotice::kSize);
 static_assert(TableRecordBytes<PlayerLeftNotice>() == PlayerLeftNotice::kSize);
+static_assert(TableRecordBytes<HandStartRecord>() == HandStartRecord::kSize);
+static_assert(TableRecordBytes<GameResultRecord>() == GameResultRecord::kSize);
 
 }  // namespace table_protocol

@@ -24,9 +24,13 @@
 #include <string_view>
 
 #include "frame/panels/services/ChargeDialog.h"
+#include "game/net/RegionalConnection.h"
+#include "game/net/RegionalNotifyHandler.h"
+#include "game/net/RegionalTableData.h"
 #include "mahjong_client/MahjongApp.h"
 
 class CCorvaneView;
+class CRegionalTableView;
 
 // The seven keys of [GAMESET], in the order they are read and written.
 struct GameSettings {
@@ -59,6 +63,8 @@ public:
     static constexpr char kStartPlayCommand[] = "/StartPlay";
     static constexpr char kShowChatCommand[] = "/ShowChat";
     static constexpr int32_t kGameWinRequest = 19840331;
+    static constexpr char kShowChatText[] = "...";
+    static constexpr int kFreshCardSprites = 108;
 
     // The offline test start.
     static constexpr int32_t kOfflineGameId = 30;
@@ -77,11 +83,12 @@ public:
 
     // --- the frame's getters ---
     int GetPlayerCount() override { return kPlayerCount; }
-    CGameNotifyHandler* GetNotifyHandler() override;
-    CGameConnection* GetConnection() override;
-    CGameTableData* GetTableData() override;
-    std::span<uint8_t> GetResponseBuffer() override;
-    std::span<uint8_t> GetTableReplyBuffer() override;
+    CRegionalNotifyHandler* GetNotifyHandler() override { return &notifyHandler_; }
+    CRegionalConnection* GetConnection() override { return &connection_; }
+    CRegionalTableData* GetTableData() override { return &tableData_; }
+    // The table data's 1096-byte status block and 15156-byte hand area.
+    std::span<uint8_t> GetResponseBuffer() override { return tableData_.GetStatusBlock(); }
+    std::span<uint8_t> GetTableReplyBuffer() override { return tableData_.GetHandArea(); }
     int IsQuickCatch() override { return settings_.quickCatch != 0 ? 1 : 0; }
     int GetKeepSilence() override { return settings_.keepSilence; }
     int IsKeepSilence() { return settings_.keepSilence; }
@@ -91,6 +98,9 @@ public:
     bool IsRoomFlag2Bit17() const override { return false; }
     // The debug chat commands (exact text); 1 when the text was one.
     int HandleChatCommand(const char* text) override;
+
+    // The game view as the regional table view (null when none).
+    CRegionalTableView* GetRegionalTableView() const;
 
     // --- the main window ---
     // The frame's steps with the regional window and frame view.
@@ -134,8 +144,14 @@ private:
     // game entered as the hall would.
     void FillOfflineTable();
     void PostGameDataReady();
+    // "/StartPlay": the chi rule of the stored hand start cleared, the start
+    // objects hidden, the dice thrown.
+    void StartPlayForTesting(CRegionalTableView* view);
 
-    GameSettings settings_;
+    CRegionalConnection connection_;
+    CRegionalNotifyHandler notifyHandler_;
+    CRegionalTableData tableData_;
     CChargeDialog chargeDialog_;
+    GameSettings settings_;
     std::array<char, kChargeUrlSize> chargeUrl_{};
 };

@@ -3,10 +3,13 @@
 // By default it runs the frame's script (FrameScript.h): the frame's
 // requests get the game server's answers. --echo runs the first script
 // instead: every request that waits gets 10 and its own data back.
+// --regional runs the regional game's script (RegionalScript.h): the
+// frame's answers and one scripted hand played against the client after it
+// entered; --own-turn lets the client draw and throw once in it.
 //
 // Usage: pvbn_test_server [port] [--port N] [--echo] [--version V S]
 //                         [--room-options N] [--game-running]
-//                         [--command LINE]...
+//                         [--regional [--own-turn]] [--command LINE]...
 // (default port 21265). Each --command runs one of the lines below before
 // the first client comes, so a run can start with any answer scripted.
 // Lines on standard input change the script:
@@ -30,8 +33,11 @@
 #include <string>
 #include <vector>
 
+#include <memory>
 #include "platform/Sync.h"
+
 #include "tools/test_server/FrameScript.h"
+#include "tools/test_server/RegionalScript.h"
 
 namespace {
 
@@ -131,12 +137,18 @@ int main(int argc, char** argv) {
     serverOptions.port = 21265;
     testserver::FrameScript::Options scriptOptions;
     bool echo = false;
+    bool regional = false;
+    bool ownTurn = false;
     bool gameRunning = false;
     std::vector<std::string> commands;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--echo") {
             echo = true;
+        } else if (argument == "--regional") {
+            regional = true;
+        } else if (argument == "--own-turn") {
+            ownTurn = true;
         } else if (argument == "--port" && i + 1 < argc) {
             serverOptions.port = static_cast<uint16_t>(std::atoi(argv[++i]));
         } else if (argument == "--version" && i + 2 < argc) {
@@ -160,7 +172,17 @@ int main(int argc, char** argv) {
     };
 
     testserver::TestGameServer server(serverOptions);
-    testserver::FrameScript script(server, scriptOptions);
+    std::unique_ptr<testserver::FrameScript> frameScript;
+    std::unique_ptr<testserver::RegionalScript> regionalScript;
+    if (regional) {
+        testserver::RegionalScript::Options options;
+        options.frame = scriptOptions;
+        options.ownTurn = ownTurn;
+        regionalScript = std::make_unique<testserver::RegionalScript>(server, options);
+    } else {
+        frameScript = std::make_unique<testserver::FrameScript>(server, scriptOptions);
+    }
+    testserver::FrameScript& script = regional ? regionalScript->Frame() : *frameScript;
     script.SetGameRunning(gameRunning);
     if (echo) {
         testserver::InstallEchoScript(server);
@@ -175,7 +197,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", serverOptions.port);
         return 1;
     }
-    std::printf("listening on 127.0.0.1:%u (%s script)\n", server.Port(), echo ? "echo" : "frame");
+    std::printf("listening on 127.0.0.1:%u (%s script)\n", server.Port(),
+                echo ? "echo" : (regional ? "regional" : "frame"));
     std::fflush(stdout);
     std::string line;
     while (std::getline(std::cin, line)) {
