@@ -27,6 +27,7 @@
 
 #include "engine/ui/CorvaneButton.h"
 #include "frame/panels/services/WelfareAllowance.h"
+#include "game/result/ScoreText.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/table/MahjongTableView.h"
 
@@ -405,9 +406,31 @@ private:
 public:
     // ---- Result dialog, deposit panel, score text (result) ----
 
+    // The deposit panel: the stake and, when the hand has one, the wild
+    // tile; small below a screen height of kBigDepositHeight.
     void ShowDepositInfo() override;
+    // The base layout, then the deposit panel at the table's middle.
+    void LayoutClockAndPanels() override;
     // The end-of-hand score lines from the stored result record.
     virtual void WriteHandScoreText();
+    // What the score lines show: the room, the own chair and per chair the
+    // name and the change (no seats when no result is stored).
+    score_text::HandScoreFacts CollectHandScoreFacts();
     // n in Chinese numerals into out; answers out.
     static std::string& FormatChineseNumber(std::string& out, int n);
+
+    static constexpr int kBigDepositHeight = 601;
+    bool IsSmallDepositPanel();
+    // The frame of "800_middle3" the deposit panel shows (-1 none).
+    int GetDepositWildFrame() const { return depositShowsWild_ != 0 ? depositWildFrame_ : -1; }
+
+private:
+    // Places the panel, its figure and its wild tile (shown with the panel
+    // when `showing`).
+    void PlaceDepositPanel(bool showing);
+    int DepositTileFrame(int32_t tileId);
+
+    int depositShowsWild_ = 0;
+    int depositWildFrame_ = -1;
+    int depositSmall_ = 0;
 };
