@@ -170,6 +170,10 @@ CGameFrameWnd* CGameFrameApp::GetMainFrame() const {
     return mainFrame_ != nullptr && mainFrame_->Id() != 0 ? mainFrame_.get() : nullptr;
 }
 
+void CGameFrameApp::CloseMainFrame() {
+    mainFrame_.reset();
+}
+
 int CGameFrameApp::EnterGame() {
     return IsMatch() ? EnterMatch() : EnterRoom();
 }

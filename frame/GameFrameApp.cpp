@@ -124,6 +124,11 @@ void CGameFrameApp::SetLaunchFields(const LaunchFields& fields) {
     room_.flags2 = launch_.roomFlags2;
 }
 
+void CGameFrameApp::SetWebHosts(std::string_view noticeHost, std::string_view advertHost) {
+    SetFieldText(room_.noticeHost, noticeHost);
+    SetFieldText(room_.advertHost, advertHost);
+}
+
 // --- Launch record ---
 
 bool CGameFrameApp::ParseLaunchRecord(std::span<const uint8_t> record, LaunchState& out) const {

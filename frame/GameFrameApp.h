@@ -132,6 +132,8 @@ public:
     std::string GetRoomName() const { return FieldText(room_.roomName); }
     std::string GetNoticeHost() const { return FieldText(room_.noticeHost); }
     std::string GetAdvertHost() const { return FieldText(room_.advertHost); }
+    // The room's notice and advert hosts (the offline start sets its own).
+    void SetWebHosts(std::string_view noticeHost, std::string_view advertHost);
     std::string GetMatchName() const;   // the match block's text at byte 72
     std::string GetMatchText2() const;  // the match block's text at byte 200
     int32_t GetVersion() const { return version_; }
@@ -368,6 +370,8 @@ public:
     virtual void ShowTextAndQuit(const std::string& text);
     // The frame window CreateMainFrame made; null before and once destroyed.
     CGameFrameWnd* GetMainFrame() const;
+    // Destroys the frame window CreateMainFrame made; nothing without one.
+    void CloseMainFrame();
 
     // --- The hall ---
     void SetRelaunchOnExit(bool on) { relaunchOnExit_ = on; }

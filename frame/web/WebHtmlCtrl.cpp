@@ -46,7 +46,8 @@ void CCommandHtmlCtrl::ContinueNavigation(const std::string& url, uint32_t flags
 }
 
 bool CCommandHtmlCtrl::IsLinkCommand(const CWebUrlCommand& command) {
-    return command.IsOldLink() || command.IsNewLink() || command.IsAppLink();
+    return command.IsOldLink() || command.IsNewLink() || command.IsChangeClothing() ||
+           command.IsBecomeMember() || command.IsMemberClose();
 }
 
 void CCommandHtmlCtrl::OnDocumentComplete(const std::string& url) {

@@ -42,7 +42,8 @@ protected:
     // error, then the URL meets the filter.
     void ContinueNavigation(const std::string& url, uint32_t flags, const std::string& frame,
                             bool& cancel);
-    // Whether the URL is one of the private link schemes (nothing is run).
+    // Whether the URL is a private link: an old or new link or one of the
+    // hall's commands (nothing is run).
     static bool IsLinkCommand(const CWebUrlCommand& command);
 
 private:

@@ -5,6 +5,7 @@
 
 #include "frame/GameFrameWnd.h"
 #include "frame/RecordFields.h"
+#include "game/app/ChargeHtmlCtrl.h"
 #include "game/app/MainFrame.h"
 #include "game/app/RegionalFrameView.h"
 #include "game/app/RegionalRuleSets.h"
@@ -22,6 +23,16 @@ CRegionalMahjongRules g_RegionalRules1;
 namespace {
 
 CRegionalMahjongApp theApp;
+
+// A draw in 0..n-1 from the generator as it was seeded.
+int32_t Draw(int n) {
+    return NextRandom() % n;
+}
+
+constexpr std::array<const char*, 4> kOfflinePlayerNames = {
+    "游戏玩家【甲】", "游戏玩家【乙】", "游戏玩家【丙】", "游戏玩家【丁】"};
+constexpr std::array<const char*, 4> kOfflineLookerNames = {
+    "旁观玩家【甲】", "旁观玩家【乙】", "旁观玩家【丙】", "旁观玩家【丁】"};
 
 struct SettingKey {
     const char* name;
@@ -41,34 +52,14 @@ constexpr SettingKey kSettingKeys[] = {
 }  // namespace
 
 CRegionalMahjongApp::CRegionalMahjongApp()
-    : CMahjongApp(kGameCode, kDefaultPort, kVersion, kSubVersion) {}
+    : CMahjongApp(kGameCode, kDefaultPort, kVersion, kSubVersion) {
+    UseChargeHtmlCtrl(chargeDialog_);
+}
 
 CRegionalMahjongApp::~CRegionalMahjongApp() = default;
 
 CRegionalMahjongApp* CRegionalMahjongApp::Instance() {
     return &theApp;
-}
-
-// --- the frame's getters ---
-
-CGameNotifyHandler* CRegionalMahjongApp::GetNotifyHandler() {
-    return CMahjongApp::GetNotifyHandler();
-}
-
-CGameConnection* CRegionalMahjongApp::GetConnection() {
-    return CMahjongApp::GetConnection();
-}
-
-CGameTableData* CRegionalMahjongApp::GetTableData() {
-    return CMahjongApp::GetTableData();
-}
-
-std::span<uint8_t> CRegionalMahjongApp::GetResponseBuffer() {
-    return CMahjongApp::GetResponseBuffer();
-}
-
-std::span<uint8_t> CRegionalMahjongApp::GetTableReplyBuffer() {
-    return CMahjongApp::GetTableReplyBuffer();
 }
 
 // --- start and end ---
@@ -116,7 +107,44 @@ void CRegionalMahjongApp::PresetOfflineLaunch() {
     SetLaunchFields(fields);
 }
 
-void CRegionalMahjongApp::FillOfflineTable() {}
+void CRegionalMahjongApp::FillOfflineTable() {
+    SetWebHosts(kOfflineHost, kOfflineHost);
+    SeedRandom(static_cast<uint32_t>(UnixTime()));
+    for (int chair = 0; chair < kPlayerCount; ++chair) {
+        ServerPlayerRecord player;
+        player.userId = kOfflineFirstUserId + chair;
+        player.chairNo = chair;
+        player.tableNo = 0;
+        SetFieldText(player.name, kOfflinePlayerNames[size_t(chair)]);
+        player.wins = Draw(1000);
+        player.losses = Draw(1000);
+        player.draws = Draw(1000);
+        player.games = player.wins + player.losses + player.draws;
+        player.silver = Draw(100000);
+        player.level = Draw(20);
+        player.score = Draw(10000);
+        player.disconnects = Draw(100);
+        player.netSpeed = Draw(1000);
+        player.onlineSeconds = Draw(1000000);
+        SeatServerPlayer(chair, player);
+
+        UserRecord looker;
+        looker.userId = kOfflineFirstLookerId + chair;
+        looker.chairNo = chair;
+        looker.lookOn = 1;
+        SetFieldText(looker.name, kOfflineLookerNames[size_t(chair)]);
+        AddLookerOn(looker);
+    }
+    ResetHistory();
+    for (int record = 0; record < kOfflineHistoryRecords; ++record) {
+        std::array<int32_t, kSeatCount> values{};
+        for (int seat = 0; seat < kPlayerCount; ++seat) {
+            values[size_t(seat)] = 1000000 + (record + 1) * 100 + seat;
+        }
+        AddHistory(values);
+    }
+    NotifyAdvertBar();
+}
 
 // --- the main window ---
 
@@ -197,6 +225,8 @@ int CRegionalMahjongApp::HandleChatCommand(const char* text) {
 }
 
 void CRegionalMahjongApp::ResetForTesting() {
+    CloseMainFrame();
+    chargeDialog_.Destroy();
     settings_ = {};
     chargeUrl_.fill('\0');
     SetOfflineMode(false);

@@ -24,6 +24,9 @@
 #include <string_view>
 
 #include "frame/panels/services/ChargeDialog.h"
+#include "game/net/RegionalConnection.h"
+#include "game/net/RegionalNotifyHandler.h"
+#include "game/net/RegionalTableData.h"
 #include "mahjong_client/MahjongApp.h"
 
 class CCorvaneView;
@@ -77,11 +80,12 @@ public:
 
     // --- the frame's getters ---
     int GetPlayerCount() override { return kPlayerCount; }
-    CGameNotifyHandler* GetNotifyHandler() override;
-    CGameConnection* GetConnection() override;
-    CGameTableData* GetTableData() override;
-    std::span<uint8_t> GetResponseBuffer() override;
-    std::span<uint8_t> GetTableReplyBuffer() override;
+    CRegionalNotifyHandler* GetNotifyHandler() override { return &notifyHandler_; }
+    CRegionalConnection* GetConnection() override { return &connection_; }
+    CRegionalTableData* GetTableData() override { return &tableData_; }
+    // The table data's 1096-byte status block and 15156-byte hand area.
+    std::span<uint8_t> GetResponseBuffer() override { return tableData_.GetStatusBlock(); }
+    std::span<uint8_t> GetTableReplyBuffer() override { return tableData_.GetHandArea(); }
     int IsQuickCatch() override { return settings_.quickCatch != 0 ? 1 : 0; }
     int GetKeepSilence() override { return settings_.keepSilence; }
     int IsKeepSilence() { return settings_.keepSilence; }
@@ -135,7 +139,10 @@ private:
     void FillOfflineTable();
     void PostGameDataReady();
 
-    GameSettings settings_;
+    CRegionalConnection connection_;
+    CRegionalNotifyHandler notifyHandler_;
+    CRegionalTableData tableData_;
     CChargeDialog chargeDialog_;
+    GameSettings settings_;
     std::array<char, kChargeUrlSize> chargeUrl_{};
 };

@@ -30,10 +30,10 @@ std::string Joined(const std::vector<std::string>& lines) {
 }
 
 TEST(ChineseNumberTest, NumeralsUpToTwentyAndNBeyond) {
-    EXPECT_EQ(ChineseNumber(0), Bytes({0xC1, 0xE3}));                // 零
-    EXPECT_EQ(ChineseNumber(10), Bytes({0xCA, 0xAE}));               // 十
-    EXPECT_EQ(ChineseNumber(11), Bytes({0xCA, 0xAE, 0xD2, 0xBB}));   // 十一
-    EXPECT_EQ(ChineseNumber(20), Bytes({0xB6, 0xFE, 0xCA, 0xAE}));   // 二十
+    EXPECT_EQ(ChineseNumber(0), Bytes({0xC1, 0xE3}));               // 零
+    EXPECT_EQ(ChineseNumber(10), Bytes({0xCA, 0xAE}));              // 十
+    EXPECT_EQ(ChineseNumber(11), Bytes({0xCA, 0xAE, 0xD2, 0xBB}));  // 十一
+    EXPECT_EQ(ChineseNumber(20), Bytes({0xB6, 0xFE, 0xCA, 0xAE}));  // 二十
     EXPECT_EQ(ChineseNumber(20), "二十");
     EXPECT_EQ(ChineseNumber(3), "三");
     EXPECT_EQ(ChineseNumber(21), "N");
@@ -49,8 +49,8 @@ TEST(RoundInfoLineTest, ScoreRoomSilverRoomAndKnockoutRound) {
     EXPECT_EQ(RoundInfoLine(facts), "\r\n<size=12>【第3局】基础分：<c=255>50<>分\r\n");
 
     facts.silverRoom = true;
-    EXPECT_EQ(RoundInfoLine(facts), "\r\n<size=12>" + Bytes({0xA1, 0xBE, 0xB5, 0xDA}) +
-                                        "3" + Bytes({0xBE, 0xD6, 0xA1, 0xBF}) +
+    EXPECT_EQ(RoundInfoLine(facts), "\r\n<size=12>" + Bytes({0xA1, 0xBE, 0xB5, 0xDA}) + "3" +
+                                        Bytes({0xBE, 0xD6, 0xA1, 0xBF}) +
                                         Bytes({0xBB, 0xF9, 0xB4, 0xA1, 0xD2, 0xF8, 0xA3, 0xBA}) +
                                         "<c=255>800<>" + Bytes({0xC1, 0xBD}) + "\r\n");
 
@@ -95,8 +95,8 @@ TEST(HandScoreLinesTest, SilverRoomPadsNamesAndSignsValues) {
     expected.emplace_back("\r\n");
     EXPECT_EQ(lines, expected);
     EXPECT_EQ(lines[1], " <c=0><size=14>" +
-                            Bytes({0x3D, 0x3D, 0x3D, 0xB1, 0xBE, 0xBE, 0xD6, 0xBD, 0xE1, 0xCA,
-                                   0xF8, 0x3D, 0x3D, 0x3D}) +
+                            Bytes({0x3D, 0x3D, 0x3D, 0xB1, 0xBE, 0xBE, 0xD6, 0xBD, 0xE1, 0xCA, 0xF8,
+                                   0x3D, 0x3D, 0x3D}) +
                             "\r\n");
     EXPECT_EQ(lines[4], "<c=2302755>+0 " + Bytes({0xC1, 0xBD}) + "\r\n");
 }
@@ -110,10 +110,11 @@ TEST(HandScoreLinesTest, ScoreRoomShowsPointsAndOnlyTheTableSeats) {
     facts.scoreChange = {1200, -50, 9, 9};
     facts.silverChange = {-1, -1, -1, -1};
     const std::string text = Joined(HandScoreLines(facts));
-    EXPECT_EQ(text, "\r\n <c=0><size=14>===本局结束===\r\n"
-                    " <c=255>[abcdefghijklmnopqr] <c=255>+1200 分\r\n"
-                    " <c=2302755>[x]" + std::string(18, ' ') + "<c=2302755>-50 " +
-                        Bytes({0xB7, 0xD6}) + "\r\n\r\n");
+    EXPECT_EQ(text,
+              "\r\n <c=0><size=14>===本局结束===\r\n"
+              " <c=255>[abcdefghijklmnopqr] <c=255>+1200 分\r\n"
+              " <c=2302755>[x]" +
+                  std::string(18, ' ') + "<c=2302755>-50 " + Bytes({0xB7, 0xD6}) + "\r\n\r\n");
 
     // A seat count beyond the four names shows four seats; none shows none.
     facts.seatCount = 9;
