@@ -367,9 +367,28 @@ public:
 
     // ---- Result dialog, deposit panel, score text (result) ----
 
+    // The deposit panel: the stake and, when the hand has one, the wild
+    // tile; small below a screen height of kBigDepositHeight.
     void ShowDepositInfo() override;
+    // The base layout, then the deposit panel at the table's middle.
+    void LayoutClockAndPanels() override;
     // The end-of-hand score lines from the stored result record.
     virtual void WriteHandScoreText();
     // n in Chinese numerals into out; answers out.
     static std::string& FormatChineseNumber(std::string& out, int n);
+
+    static constexpr int kBigDepositHeight = 601;
+    bool IsSmallDepositPanel();
+    // The frame of "800_middle3" the deposit panel shows (-1 none).
+    int GetDepositWildFrame() const { return depositShowsWild_ != 0 ? depositWildFrame_ : -1; }
+
+private:
+    // Places the panel, its figure and its wild tile (shown with the panel
+    // when `showing`).
+    void PlaceDepositPanel(bool showing);
+    int DepositTileFrame(int32_t tileId);
+
+    int depositShowsWild_ = 0;
+    int depositWildFrame_ = -1;
+    int depositSmall_ = 0;
 };
