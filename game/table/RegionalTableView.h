@@ -27,6 +27,7 @@
 
 #include "engine/ui/CorvaneButton.h"
 #include "frame/panels/services/WelfareAllowance.h"
+#include "game/result/ScoreText.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/table/MahjongTableView.h"
 
@@ -448,6 +449,9 @@ public:
     void LayoutClockAndPanels() override;
     // The end-of-hand score lines from the stored result record.
     virtual void WriteHandScoreText();
+    // What the score lines show: the room, the own chair and per chair the
+    // name and the change (no seats when no result is stored).
+    score_text::HandScoreFacts CollectHandScoreFacts();
     // n in Chinese numerals into out; answers out.
     static std::string& FormatChineseNumber(std::string& out, int n);
 
