@@ -4,8 +4,8 @@
 
 #include "engine/EngineUtils.h"
 #include "game/app/RegionalWidgets.h"
+#include "game/table/RegionalTableView.h"
 #include "mahjong_client/panels/TableSystemBar.h"
-#include "mahjong_client/table/MahjongTableView.h"
 #include "zep/ZepLog.h"
 
 int CRegionalFrameView::RegisterResourcePacks() {
@@ -25,5 +25,5 @@ void CRegionalFrameView::CreateChildren() {
     SetSubSystem(MakeRegionalSystemBar());
     sidePanelWidth_ = kNormalSidePanelWidth;
     SyncSidePanelWidth();
-    SetMainGame(new CMahjongTableView);
+    SetMainGame(new CRegionalTableView);
 }

@@ -1,38 +1,35 @@
 #include "game/app/RegionalMahjongApp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "engine/ui/CorvaneButton.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/RecordFields.h"
 #include "game/app/ChargeHtmlCtrl.h"
 #include "game/app/MainFrame.h"
 #include "game/app/RegionalFrameView.h"
-#include "game/app/RegionalRuleSets.h"
-#include "mahjong_client/table/MahjongTableView.h"
+#include "game/table/PlayerBoardSmall.h"
+#include "game/table/RegionalTableView.h"
+#include "mahjong_client/table/CardSprite.h"
 #include "mahjong_tiles/Random.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "platform/Sync.h"
 #include "zep/ZepLog.h"
 
-// The first rule set is made just before the application object (same unit,
-// so in this order); both live to the program's end.
-CRegionalMahjongRules g_RegionalRules1;
-
 namespace {
-
-CRegionalMahjongApp theApp;
 
 // A draw in 0..n-1 from the generator as it was seeded.
 int32_t Draw(int n) {
     return NextRandom() % n;
 }
 
-constexpr std::array<const char*, 4> kOfflinePlayerNames = {
-    "游戏玩家【甲】", "游戏玩家【乙】", "游戏玩家【丙】", "游戏玩家【丁】"};
-constexpr std::array<const char*, 4> kOfflineLookerNames = {
-    "旁观玩家【甲】", "旁观玩家【乙】", "旁观玩家【丙】", "旁观玩家【丁】"};
+constexpr std::array<const char*, 4> kOfflinePlayerNames = {"游戏玩家【甲】", "游戏玩家【乙】",
+                                                            "游戏玩家【丙】", "游戏玩家【丁】"};
+constexpr std::array<const char*, 4> kOfflineLookerNames = {"旁观玩家【甲】", "旁观玩家【乙】",
+                                                            "旁观玩家【丙】", "旁观玩家【丁】"};
 
 struct SettingKey {
     const char* name;
@@ -57,10 +54,6 @@ CRegionalMahjongApp::CRegionalMahjongApp()
 }
 
 CRegionalMahjongApp::~CRegionalMahjongApp() = default;
-
-CRegionalMahjongApp* CRegionalMahjongApp::Instance() {
-    return &theApp;
-}
 
 // --- start and end ---
 
@@ -212,16 +205,80 @@ int CRegionalMahjongApp::OpenChargeDialog() {
 
 // --- debug commands ---
 
+CRegionalTableView* CRegionalMahjongApp::GetRegionalTableView() const {
+    return dynamic_cast<CRegionalTableView*>(GetGameView());
+}
+
 int CRegionalMahjongApp::HandleChatCommand(const char* text) {
     if (text == nullptr) {
         return 0;
     }
     const std::string_view command(text);
+    CRegionalTableView* view = GetRegionalTableView();
     if (command == kQuitGameCommand) {
-        platform::PostMessage(GetMainWindow(), platform::kMsgQuit, 0, 0);
+        if (const platform::WindowId window = GetMainWindow(); window != 0) {
+            platform::PostMessage(window, platform::kMsgQuit, 0, 0);
+        }
+        return 1;
+    }
+    if (command == kShowGameWinCommand) {
+        if (view != nullptr) {
+            const std::array<uint8_t, CRegionalTableData::kGameResultBytes> empty{};
+            view->ShowResult(empty);
+        }
+        return 1;
+    }
+    if (command == kAutoPlayCommand) {
+        if (view != nullptr) {
+            view->ToggleAutoPlay();
+        }
+        return 1;
+    }
+    if (command == kFreshCardCommand) {
+        if (view != nullptr) {
+            for (int i = 0; i < kFreshCardSprites; ++i) {
+                if (CCardSprite* sprite = view->GetCardSprite(i)) {
+                    sprite->Refresh();
+                }
+            }
+        }
+        return 1;
+    }
+    if (command == kGameWinCommand) {
+        if (view != nullptr) {
+            view->SendGameRequest(kGameWinRequest, nullptr, 0, 0);
+        }
+        return 1;
+    }
+    if (command == kStartPlayCommand) {
+        StartPlayForTesting(view);
+        return 1;
+    }
+    if (command == kShowChatCommand) {
+        if (view != nullptr) {
+            for (int position = 0; position < kPlayerCount; ++position) {
+                if (CPlayerBoardSmall* board = view->GetPlayerBoard(position)) {
+                    board->ShowChatBubble(kShowChatText);
+                }
+            }
+        }
         return 1;
     }
     return 0;
+}
+
+void CRegionalMahjongApp::StartPlayForTesting(CRegionalTableView* view) {
+    const std::span<uint8_t> handArea = tableData_.GetHandArea();
+    constexpr size_t kChiRuleAt = 4 * 28;
+    std::fill_n(handArea.begin() + kChiRuleAt, 4, uint8_t{0});
+    if (view == nullptr) {
+        return;
+    }
+    if (CCorvaneButton* start = view->GetStartButton()) {
+        start->Hide();
+        start->Invalidate();
+    }
+    view->ThrowDice();
 }
 
 void CRegionalMahjongApp::ResetForTesting() {

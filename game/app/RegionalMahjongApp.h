@@ -30,6 +30,7 @@
 #include "mahjong_client/MahjongApp.h"
 
 class CCorvaneView;
+class CRegionalTableView;
 
 // The seven keys of [GAMESET], in the order they are read and written.
 struct GameSettings {
@@ -62,6 +63,8 @@ public:
     static constexpr char kStartPlayCommand[] = "/StartPlay";
     static constexpr char kShowChatCommand[] = "/ShowChat";
     static constexpr int32_t kGameWinRequest = 19840331;
+    static constexpr char kShowChatText[] = "...";
+    static constexpr int kFreshCardSprites = 108;
 
     // The offline test start.
     static constexpr int32_t kOfflineGameId = 30;
@@ -95,6 +98,9 @@ public:
     bool IsRoomFlag2Bit17() const override { return false; }
     // The debug chat commands (exact text); 1 when the text was one.
     int HandleChatCommand(const char* text) override;
+
+    // The game view as the regional table view (null when none).
+    CRegionalTableView* GetRegionalTableView() const;
 
     // --- the main window ---
     // The frame's steps with the regional window and frame view.
@@ -138,6 +144,9 @@ private:
     // game entered as the hall would.
     void FillOfflineTable();
     void PostGameDataReady();
+    // "/StartPlay": the chi rule of the stored hand start cleared, the start
+    // objects hidden, the dice thrown.
+    void StartPlayForTesting(CRegionalTableView* view);
 
     CRegionalConnection connection_;
     CRegionalNotifyHandler notifyHandler_;
