@@ -317,10 +317,6 @@ CRegionalCardSprite* CRegionalTableView::GetRegionalSprite(int poolIndex) {
     return dynamic_cast<CRegionalCardSprite*>(GetCardSprite(poolIndex));
 }
 
-CRegionalTableData* CRegionalTableView::GetRegionalTableData() {
-    return nullptr;
-}
-
 // ---- Heap records carried by events ----
 
 bool CRegionalTableView::PostHeapEvent(int event, intptr_t first, const void* bytes, size_t size,

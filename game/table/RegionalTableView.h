@@ -341,6 +341,42 @@ public:
     // The exchange, from event 80001179's heap copy of 222168.
     virtual void ApplySwapResult(NotifyRecord record);
     virtual void CreateSwapInfoCanvas();
+    // The deal's end: the wild tiles of the dealt hand are marked, then the
+    // base sorts the hand and starts play.
+    void OnDealDone() override;
+    // The chair whose three tiles `chair` receives, by the swap die: die
+    // mod 3 (taken non-negative) 0 the next chair up, 1 the one below, 2
+    // the opposite.
+    static int SwapSourceChair(int chair, int die);
+    // Seconds the player has for the swap-three choice.
+    static constexpr int kSwapChoiceSeconds = 30;
+    static constexpr uint32_t kDiceShowMs = 1000;
+    static constexpr uint32_t kSwapApplyDelayMs = 30;
+    static constexpr int kEventDicePairShown = 80001107;
+    // Counters of the own tiles by tile index; only indices 1-63 count.
+    using IndexCounts = std::array<int, 64>;
+
+private:
+    // Own hand: the tiles of each index among the own row (as the gang
+    // preparation counts them: visible, no gang tile, the ready hand's
+    // restriction, and with `skipWildPeng` no peng tile of the wild face).
+    IndexCounts CountOwnTileIndices(bool skipWildPeng);
+    int OnOwnTileHoverOn(CCardSprite& sprite);
+    void SetTableCursor(int cursor);
+    // Play events.
+    bool IsOtherSeatMeld(NotifyRecord record);
+    void SwitchTingButtonOff();
+    // Swap-three and dice.
+    class CRegionalConnection* GetRegionalConnection();
+    std::array<int, 4> ReadTableDice();
+    // The dice faces of the values (v > 0), hidden, then "SndDice".
+    void SetDiceFaces(const std::array<int, 4>& dice);
+    void AnimateDie(int index, bool now);
+    void WriteSwapChatLines(int die);
+    void TakeReceivedTiles(const table_protocol::SwapDiceNotice& swap);
+    void HandOverToBanker(const table_protocol::SwapDiceNotice& swap);
+
+public:
 
     // ---- Voices, round text, auto discard, animations, voice box, regional buttons (show) ----
 
@@ -367,9 +403,28 @@ public:
 
     // ---- Result dialog, deposit panel, score text (result) ----
 
+    // The deposit panel: the stake and, when the hand has one, the wild
+    // tile; small below a screen height of kBigDepositHeight.
     void ShowDepositInfo() override;
+    // The base layout, then the deposit panel at the table's middle.
+    void LayoutClockAndPanels() override;
     // The end-of-hand score lines from the stored result record.
     virtual void WriteHandScoreText();
     // n in Chinese numerals into out; answers out.
     static std::string& FormatChineseNumber(std::string& out, int n);
+
+    static constexpr int kBigDepositHeight = 601;
+    bool IsSmallDepositPanel();
+    // The frame of "800_middle3" the deposit panel shows (-1 none).
+    int GetDepositWildFrame() const { return depositShowsWild_ != 0 ? depositWildFrame_ : -1; }
+
+private:
+    // Places the panel, its figure and its wild tile (shown with the panel
+    // when `showing`).
+    void PlaceDepositPanel(bool showing);
+    int DepositTileFrame(int32_t tileId);
+
+    int depositShowsWild_ = 0;
+    int depositWildFrame_ = -1;
+    int depositSmall_ = 0;
 };

@@ -1,24 +1,206 @@
-// The own hand's tiles under the pointer: the events a tile posts by the
-// table state, the concealed-gang checks and the marks of the hand.
+// The own hand's tiles under the pointer: which program event each own
+// tile sends in each table state, hover, lift, click and drag, and the
+// concealed-gang checks and marks.
+#include <algorithm>
+#include <array>
+
+#include "engine/CorvaneCursor.h"
+#include "game/net/RegionalTableData.h"
 #include "game/table/RegionalTableView.h"
+#include "mahjong_client/TableProtocol.h"
+#include "mahjong_tiles/TileEncoding.h"
+
+namespace {
+
+constexpr int kEventTileLookerEnter = 80001117;
+constexpr int kEventTileLookerLeave = 80001118;
+constexpr int kEventTileEnter = 80001119;
+constexpr int kEventTileLeave = 80001120;
+constexpr int kCursorArrow = 0;
+constexpr int kCursorHand = 1;
+constexpr double kHoverAlpha = 0.8;
+
+// The tile's index has `n` tiles among the counts.
+bool HasCount(const CRegionalTableView::IndexCounts& counts, int index, int n) {
+    return index >= 1 && index < static_cast<int>(counts.size()) &&
+           counts[static_cast<size_t>(index)] == n;
+}
+
+}  // namespace
+
+void CRegionalTableView::SetTableCursor(int cursor) {
+    if (CCorvaneCursor* pointer = GetCursor()) {
+        pointer->SetCursorById(cursor);
+    }
+}
+
+// ---- Events of the own tiles ----
 
 void CRegionalTableView::PostStateEvent(CCardSprite* sprite) {
-    CMahjongTableView::PostStateEvent(sprite);
+    if (sprite == nullptr) {
+        return;
+    }
+    if (GetTurnDirection() != 2 * kOwnPosition) {
+        sprite->SetClickEvent(kEventCardIdle);
+        return;
+    }
+    switch (GetTableState()) {
+        case kStateSwapChoice:
+            sprite->SetClickEvent(kEventCardClick);
+            break;
+        case kStateTingChoice:
+            sprite->SetClickEvent(kEventTingTileClick);
+            break;
+        default:
+            CMahjongTableView::PostStateEvent(sprite);
+            break;
+    }
 }
 
 int CRegionalTableView::OnCardSpriteEvent(const EventRecord& record) {
-    return CMahjongTableView::OnCardSpriteEvent(record);
+    CCardSprite* sprite = GetEventSprite(record);
+    if (sprite == nullptr || sprite->position != kOwnPosition ||
+        sprite->state != CCardSprite::kStateInHand || sprite->meldKind != CCardSprite::kMeldNone) {
+        return 0;
+    }
+    switch (record.event) {
+        case kEventTileLookerEnter:
+            sprite->SetAlpha(kHoverAlpha);
+            sprite->Redraw();
+            SetTableCursor(kCursorHand);
+            PlaySound("SndDe");
+            return 1;
+        case kEventTileLookerLeave:
+            sprite->SetAlpha(1.0);
+            sprite->Redraw();
+            SetTableCursor(kCursorArrow);
+            return 1;
+        case kEventTileEnter:
+            return OnOwnTileHoverOn(*sprite);
+        case kEventTileLeave: {
+            const InputState* input = InputStateOf(record);
+            if (input == nullptr || (input->moveX == 0 && input->moveY == 0)) {
+                return 0;
+            }
+            sprite->hoverRaised = 0;
+            sprite->Refresh();
+            SetTableCursor(kCursorArrow);
+            PlaySound("SndDe");
+            return 1;
+        }
+        case kEventCardClick:
+            if (GetTableState() == kStateSwapChoice) {
+                return OnSwapTileClick(sprite);
+            }
+            return CMahjongTableView::OnCardSpriteEvent(record);
+        case kEventCardGangSelect:
+        case kEventCardTwoSelect:
+        case kEventCardHoverLift:
+        case kEventCardDragMove:
+        case kEventCardDrop:
+            return CMahjongTableView::OnCardSpriteEvent(record);
+        default:
+            return 1;
+    }
 }
+
+int CRegionalTableView::OnOwnTileHoverOn(CCardSprite& sprite) {
+    if (sprite.hoverRaised != 0) {
+        return 0;
+    }
+    if (GetTableState() == kStateSwapChoice) {
+        return 1;
+    }
+    for (int i = 0; i < kRowSize; ++i) {
+        CCardSprite* other = GetHandSprite(kOwnPosition, i);
+        if (other != nullptr && other != &sprite && other->hoverRaised != 0 &&
+            other->state == CCardSprite::kStateInHand) {
+            other->hoverRaised = 0;
+            other->Refresh();
+        }
+    }
+    sprite.hoverRaised = 1;
+    sprite.Refresh();
+    SetTableCursor(kCursorHand);
+    PlaySound("SndDe");
+    return 1;
+}
+
+// ---- Concealed gangs ----
 
 void CRegionalTableView::CheckConcealedGang() {
     CMahjongTableView::CheckConcealedGang();
 }
 
-int CRegionalTableView::MarkConcealedGangTile() {
-    return 0;
+CRegionalTableView::IndexCounts CRegionalTableView::CountOwnTileIndices(bool skipWildPeng) {
+    IndexCounts counts{};
+    CRegionalTableData* data = GetRegionalTableData();
+    const int wild = data != nullptr ? data->GetWildTile(0) : table_protocol::kNoTile;
+    const uint32_t rule = GetRuleFlags();
+    // After a ready declaration only the drawn tile's face may still make
+    // a gang.
+    const CCardSprite* drawn = GetHandSprite(kOwnPosition, 0);
+    const int drawnIndex = drawn != nullptr ? GetCardIndex(drawn->tile, rule) : kInvalidTileIndex;
+    const int scan = static_cast<int>(GetRowCapacity());
+    for (int i = 0; i < scan; ++i) {
+        const CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
+        if (sprite == nullptr || sprite->visible == 0 || !IsRealTile(sprite->tile) ||
+            sprite->meldKind == CCardSprite::kMeldGang ||
+            sprite->meldKind == CCardSprite::kMeldConcealedGang) {
+            continue;
+        }
+        const int index = GetCardIndex(sprite->tile, rule);
+        if (m_bBaoJiao != 0 && index != drawnIndex) {
+            continue;
+        }
+        if (skipWildPeng && sprite->meldKind == CCardSprite::kMeldPeng &&
+            IsSameCardIndex(sprite->tile, wild, rule) != 0) {
+            continue;
+        }
+        // Only the indices of real faces are counted.
+        if (index >= 1 && index < static_cast<int>(counts.size())) {
+            ++counts[static_cast<size_t>(index)];
+        }
+    }
+    return counts;
 }
 
-void CRegionalTableView::GreyAllButQuadruples() {}
+int CRegionalTableView::MarkConcealedGangTile() {
+    const IndexCounts counts = CountOwnTileIndices(true);
+    const int quadruples = static_cast<int>(std::ranges::count(counts, 4));
+    if (quadruples != 1) {
+        return quadruples;
+    }
+    const uint32_t rule = GetRuleFlags();
+    for (int i = 0; i < static_cast<int>(GetHandSize()); ++i) {
+        CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0 &&
+            HasCount(counts, GetCardIndex(sprite->tile, rule), 4)) {
+            sprite->raised = 1;
+            break;
+        }
+    }
+    return quadruples;
+}
+
+void CRegionalTableView::GreyAllButQuadruples() {
+    const int size = static_cast<int>(GetHandSize());
+    for (int i = 0; i < size; ++i) {
+        CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0) {
+            sprite->greyed = 1;
+        }
+    }
+    const IndexCounts counts = CountOwnTileIndices(false);
+    const uint32_t rule = GetRuleFlags();
+    for (int i = 0; i < size; ++i) {
+        CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0 &&
+            HasCount(counts, GetCardIndex(sprite->tile, rule), 4)) {
+            sprite->greyed = 0;
+        }
+    }
+}
 
 void CRegionalTableView::ClearHandMarks() {
     CMahjongTableView::ClearHandMarks();
