@@ -6,17 +6,15 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongTableData.h"
 
-void CRegionalTableView::WriteHandScoreText() {
+score_text::HandScoreFacts CRegionalTableView::CollectHandScoreFacts() {
+    score_text::HandScoreFacts facts;
+    facts.seatCount = 0;
     CGameFrameApp* app = CGameFrameApp::Current();
     CMahjongTableData* data = GetMahjongTableData();
-    if (app == nullptr || data == nullptr) {
-        return;
-    }
     ResultSheet sheet;
-    if (!sheet.Read(data->GetGameResult())) {
-        return;
+    if (app == nullptr || data == nullptr || !sheet.Read(data->GetGameResult())) {
+        return facts;
     }
-    score_text::HandScoreFacts facts;
     facts.silverRoom = app->IsSilverRoom();
     facts.ownChair = app->GetMyChairNo();
     facts.seatCount = GetSeatCount();
@@ -26,7 +24,15 @@ void CRegionalTableView::WriteHandScoreText() {
         facts.silverChange[c] = sheet.silverChange[c];
         facts.scoreChange[c] = sheet.scoreChange[c];
     }
-    for (const std::string& line : score_text::HandScoreLines(facts)) {
+    return facts;
+}
+
+void CRegionalTableView::WriteHandScoreText() {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    if (app == nullptr) {
+        return;
+    }
+    for (const std::string& line : score_text::HandScoreLines(CollectHandScoreFacts())) {
         app->AppendChatText(line);
     }
 }
