@@ -50,6 +50,10 @@ void SeedRandom(uint32_t seed) {
     g_source.seed(seed);
 }
 
+void SeedRandomFromClock() {
+    SeedWithTime(0);
+}
+
 int NextRandom() {
     return g_source.next();
 }

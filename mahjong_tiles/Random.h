@@ -23,6 +23,9 @@ void RestoreDefaultRandomSource();
 // seed from a clock of their own.
 void SeedRandom(uint32_t seed);
 int NextRandom();
+// Seeds the installed generator from its clock in seconds, as every draw
+// below does first.
+void SeedRandomFromClock();
 
 // A draw in 0..n-1; 0 (without drawing) for n < 1.
 int RandomBelow(int n);

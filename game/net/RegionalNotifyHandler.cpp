@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 #include "frame/GameFrameApp.h"
 #include "frame/panels/SystemBars.h"
+#include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
+#include "game/result/ScoreText.h"
+#include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/table/MahjongTableView.h"
@@ -25,12 +27,6 @@ constexpr std::array<int32_t, 8> kRegionalIds = {
 
 constexpr int kTableSeats = 4;
 constexpr size_t kMaxTablePlayers = 8;
-
-// The text of a record: its bytes up to the first zero or the record's end.
-std::string RecordText(std::span<const uint8_t> record) {
-    const auto end = std::find(record.begin(), record.end(), uint8_t{0});
-    return std::string(record.begin(), end);
-}
 
 // Where 211028's embedded hand start begins, or the record's size when it
 // carries none (the frame's own reading of its players).
@@ -144,6 +140,7 @@ void CRegionalNotifyHandler::OnTableSnapshot(Record record) {
 
 void CRegionalNotifyHandler::OnSwapDice(Record record) {
     Need(tp::kSwapDice, record, kSwapDiceMin);
+    PassToView(tp::kSwapDice, record.first(kSwapDiceMin), &CRegionalTableView::OnSwapDice);
 }
 
 void CRegionalNotifyHandler::OnSwapReady(Record record) {
@@ -154,17 +151,21 @@ void CRegionalNotifyHandler::OnSwapReady(Record record) {
         !IsTableChair(tp::kSwapReady, notice.pointerChair)) {
         return;
     }
+    PassToView(tp::kSwapReady, record.first(kSwapReadyMin), &CRegionalTableView::OnSwapReady);
 }
 
 void CRegionalNotifyHandler::OnChargeUrl(Record record) {
     Need(tp::kChargeUrl, record, kChargeUrlMin);
-    SetChargeUrl(RecordText(record));
+    SetChargeUrl(record);
 }
 
 void CRegionalNotifyHandler::OnWelfareActivity(Record record) {
     Need(tp::kWelfareActivity, record, kWelfareActivityMin);
     tp::WelfareActivityNotice notice;
     tp::ReadTableRecord(record, notice);
+    if (CRegionalTableView* view = RegionalView()) {
+        view->GetWelfare().SetWelfareActID(notice.activityId);
+    }
 }
 
 void CRegionalNotifyHandler::OnTingThrow(Record record) {
@@ -174,6 +175,8 @@ void CRegionalNotifyHandler::OnTingThrow(Record record) {
     if (!IsTableChair(tp::kTingThrowNotice, notice.thrower)) {
         return;
     }
+    PassToView(tp::kTingThrowNotice, record.first(kTingThrowMin),
+               &CRegionalTableView::OnTingThrowNotify);
 }
 
 void CRegionalNotifyHandler::OnCloseConnection(Record record) {
@@ -192,23 +195,15 @@ void CRegionalNotifyHandler::OnPlayerLeft(Record record) {
         return;
     }
     platform::BringWindowToFront(app->GetMainWindow());
-    const std::string text = FormatLeftNotice(app->GetChairDisplayName(notice.chair), notice.forced,
-                                              notice.scoreDeducted, notice.silverDeducted);
-    app->ShowNoticeBox(text.c_str(), kLeftNoticeSeconds, kLeftNoticeStyle, kLeftNoticeImage);
+    ShowPlayerLeftNotice(score_text::PlayerLeftText(app->GetChairDisplayName(notice.chair),
+                                                    notice.forced != 0, notice.silverDeducted,
+                                                    notice.scoreDeducted));
 }
 
-std::string CRegionalNotifyHandler::FormatLeftNotice(const std::string& name, int32_t forced,
-                                                     int32_t scoreDeducted,
-                                                     int32_t silverDeducted) {
-    std::array<char, 512> text{};
-    if (forced == 0) {
-        std::snprintf(text.data(), text.size(), "%s 已经离开，游戏结束。", name.c_str());
-    } else {
-        std::snprintf(text.data(), text.size(), "%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)",
-                      name.c_str(), -static_cast<long long>(silverDeducted),
-                      -static_cast<long long>(scoreDeducted));
+void CRegionalNotifyHandler::ShowPlayerLeftNotice(const std::string& text) {
+    if (CGameFrameApp* app = MahjongApp()) {
+        app->ShowNoticeBox(text.c_str(), kLeftNoticeSeconds, kLeftNoticeStyle, kLeftNoticeImage);
     }
-    return text.data();
 }
 
 void CRegionalNotifyHandler::OnTableChat(Record record) {
@@ -217,20 +212,38 @@ void CRegionalNotifyHandler::OnTableChat(Record record) {
 }
 
 void CRegionalNotifyHandler::OnNotify211200(Record record) {
-    // The side panel's line, sent at once with the record and its length.
+    if (CRegionalTableView* view = RegionalView()) {
+        view->OnVoicePhraseChat(record);
+    }
+    // The side panel's line, sent at once with the record and its length:
+    // the record lives only during this call.
     CMahjongNotifyHandler::OnTableChat(record);
 }
 
 CRegionalTableView* CRegionalNotifyHandler::RegionalView() const {
-    return nullptr;
+    return dynamic_cast<CRegionalTableView*>(TableView());
 }
 
 CRegionalTableData* CRegionalNotifyHandler::RegionalData() const {
     return dynamic_cast<CRegionalTableData*>(TableData());
 }
 
-void CRegionalNotifyHandler::SetChargeUrl(const std::string& url) {
-    ZepLog("notify %d: top-up address of %zu bytes", tp::kChargeUrl, url.size());
+void CRegionalNotifyHandler::SetChargeUrl(Record payload) {
+    if (auto* app = dynamic_cast<CRegionalMahjongApp*>(MahjongApp())) {
+        app->SetChargeUrl(payload);
+    }
+}
+
+void CRegionalNotifyHandler::PassToView(int32_t id, Record record,
+                                        bool (CRegionalTableView::*operation)(NotifyRecord)) const {
+    CRegionalTableView* view = RegionalView();
+    if (view == nullptr || (view->*operation)(record)) {
+        return;
+    }
+    // The view found the record short of what it reads.
+    ZepLog("notify %d: %u bytes, too short for the table", id,
+           static_cast<unsigned>(record.size()));
+    throw NotifyRecordShort(id, record.size(), record.size());
 }
 
 bool CRegionalNotifyHandler::IsTableChair(int32_t id, int32_t chair) {

@@ -74,9 +74,6 @@ public:
     // 211200: the view's spoken phrase and the side panel's chat line.
     virtual void OnNotify211200(Record record);
 
-    // The text of the notice for a leaver named `name`.
-    static std::string FormatLeftNotice(const std::string& name, int32_t forced,
-                                        int32_t scoreDeducted, int32_t silverDeducted);
     // The ids OnNotify handles here, ascending.
     static std::span<const int32_t> RegionalIds();
 
@@ -85,10 +82,16 @@ protected:
     // is none, or another kind).
     virtual CRegionalTableView* RegionalView() const;
     virtual CRegionalTableData* RegionalData() const;
-    // The application's top-up address.
-    virtual void SetChargeUrl(const std::string& url);
+    // The notice box of a player's leaving.
+    virtual void ShowPlayerLeftNotice(const std::string& text);
+    // The application's top-up address, read within the payload.
+    virtual void SetChargeUrl(Record payload);
 
 private:
+    // Hands the record to the view's operation; a view that finds it short
+    // refuses it the frame's way.
+    void PassToView(int32_t id, Record record,
+                    bool (CRegionalTableView::*operation)(std::span<const uint8_t>)) const;
     // Drops the record with one log line when the chair is outside 0-3.
     static bool IsTableChair(int32_t id, int32_t chair);
 };

@@ -1,24 +1,10 @@
 #include "game/result/ResultSheet.h"
 
+#include <algorithm>
+
 #include "frame/RecordFields.h"
-#include "zep/ZepWire.h"
 
 namespace {
-
-// Reads the words at `offset` into `out`; the reader is positioned
-// absolutely for each field so the field list follows the record's map.
-template <size_t N>
-void ReadWords(std::span<const uint8_t> record, size_t offset, std::array<int32_t, N>& out) {
-    ZepWireReader reader(record.subspan(offset));
-    for (int32_t& word : out) {
-        reader.ReadI32(word);
-    }
-}
-
-void ReadWord(std::span<const uint8_t> record, size_t offset, int32_t& out) {
-    ZepWireReader reader(record.subspan(offset));
-    reader.ReadI32(out);
-}
 
 bool IsLeadByte(char c) {
     return static_cast<unsigned char>(c) > 0x80;
@@ -26,28 +12,24 @@ bool IsLeadByte(char c) {
 
 }  // namespace
 
-bool ResultSheet::Read(std::span<const uint8_t> record) {
-    if (record.size() < kRecordSize) {
+bool ResultSheet::Read(std::span<const uint8_t> bytes) {
+    table_protocol::GameResultRecord record;
+    if (bytes.size() < kRecordSize || !table_protocol::ReadTableRecord(bytes, record)) {
         return false;
     }
-    record = record.first(kRecordSize);
-    ReadWords(record, kScoreChangeAt, scoreChange);
-    ReadWords(record, kSilverChangeAt, silverChange);
-    ReadWord(record, kNextBaseSilverAt, nextBaseSilver);
-    ReadWords(record, kWinFlagAt, winFlag);
-    ReadWord(record, kDiscarderAt, discarder);
-    ReadWord(record, kWinnerAt, winner);
-    {
-        ZepWireReader reader(record.subspan(kItemNamesAt));
-        reader.ReadBytes(
-            std::span<uint8_t>(reinterpret_cast<uint8_t*>(itemNames.data()), itemNames.size()));
-    }
-    ReadWords(record, kItemValueAt, itemValue);
-    ReadWords(record, kItemMultiplierAt, itemMultiplier);
-    ReadWords(record, kFinalMultipleAt, finalMultiple);
-    ReadWords(record, kFurtherValueAt, furtherValue);
-    ReadWords(record, kExposedKongAt, exposedKong);
-    ReadWords(record, kConcealedKongAt, concealedKong);
+    scoreChange = record.scoreChange;
+    silverChange = record.silverChange;
+    nextBaseSilver = record.nextBaseSilver;
+    winFlag = record.winFlags;
+    discarder = record.discarder;
+    winner = record.winner;
+    std::copy(record.itemNames.begin(), record.itemNames.end(), itemNames.begin());
+    itemValue = record.itemValues;
+    itemMultiplier = record.itemMultipliers;
+    finalMultiple = record.finalMultiples;
+    furtherValue = record.value2368;
+    exposedKong = record.exposedKongColumn;
+    concealedKong = record.concealedKongColumn;
     return true;
 }
 

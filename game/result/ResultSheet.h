@@ -1,6 +1,7 @@
 #pragma once
 // What the result dialog and the score lines show of a hand's 2432-byte
-// result record, read field by field through the checked wire reader.
+// result record (the table protocol's GameResultRecord, read through its
+// checked reader).
 //
 // Rules:
 //  - A record shorter than kRecordSize is refused whole: nothing is read.
@@ -17,27 +18,14 @@
 #include <string>
 #include <string_view>
 
+#include "mahjong_client/TableProtocol.h"
+
 struct ResultSheet {
-    static constexpr size_t kRecordSize = 2432;
+    static constexpr size_t kRecordSize = table_protocol::GameResultRecord::kSize;
     static constexpr int kSeats = 4;
     static constexpr int kItems = 14;
     static constexpr size_t kNamesBytes = 1024;
     static constexpr size_t kItemNameBytes = 15;
-
-    // Byte offsets in the record.
-    static constexpr size_t kScoreChangeAt = 160;
-    static constexpr size_t kSilverChangeAt = 192;
-    static constexpr size_t kNextBaseSilverAt = 416;
-    static constexpr size_t kWinFlagAt = 516;
-    static constexpr size_t kDiscarderAt = 532;
-    static constexpr size_t kWinnerAt = 536;
-    static constexpr size_t kItemNamesAt = 1216;
-    static constexpr size_t kItemValueAt = 2240;
-    static constexpr size_t kItemMultiplierAt = 2296;
-    static constexpr size_t kFinalMultipleAt = 2352;
-    static constexpr size_t kFurtherValueAt = 2368;
-    static constexpr size_t kExposedKongAt = 2384;
-    static constexpr size_t kConcealedKongAt = 2400;
 
     std::array<int32_t, kSeats> scoreChange{};
     std::array<int32_t, kSeats> silverChange{};

@@ -27,6 +27,7 @@
 
 #include "engine/ui/CorvaneButton.h"
 #include "frame/panels/services/WelfareAllowance.h"
+#include "game/result/ScoreText.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/table/MahjongTableView.h"
 
@@ -46,11 +47,11 @@ extern int g_bBaoJiao[4];
 extern int32_t g_TingCandidates[32];
 // A swap-three result record: words 12-23 three tile ids per chair, word 24
 // the direction code, then the three tiles the own player chose.
-struct SwapRecord {
+struct RegionalSwapRecord {
     int32_t words[25] = {};
     int32_t chosen[3] = {};
 };
-extern SwapRecord g_SwapRecord;
+extern RegionalSwapRecord g_SwapRecord;
 
 // The regional view's program events.
 inline constexpr int kEventDealStep = 80001169;
@@ -401,11 +402,71 @@ public:
     // Destroys the win animation's particles (with the win pictures).
     virtual void DestroyWinParticles();
 
+    // The discard hint's tables: tile indices 0-48 (suit x 10 + value; 0
+    // no tile) and suits 0-4.
+    static constexpr int kTileIndexCount = 49;
+    static constexpr int kSuitCount = 5;
+    // Score of the own concealed tiles (hand ids, -1 empty) without the
+    // tile at `skipped`, weighed with the view's five weights against the
+    // tiles still out and the suits of the own melds.
+    int ScoreHandWithout(const std::array<int32_t, kRowSize>& hand,
+                         const std::array<int, kTileIndexCount>& remaining,
+                         const std::array<int, kSuitCount>& meldSuits, int skipped) const;
+    // The automatic welfare claim's test and claim.
+    static constexpr int64_t kAutoWelfareLine = 200;
+    virtual int IsAutoWelfareAllowed(const WelfareConfig& config);
+    virtual void ApplyWelfare(const WelfareConfig& config);
+    // The own game silver plus the safe box's balance (request 200040);
+    // false when the query fails.
+    virtual bool QueryOwnTotalSilver(int64_t& total);
+    // The clock of the welfare claims (the allowance's and the view's).
+    void SetWelfareClock(const WelfareClock& clock);
+    // The live particles of the win animations, by id.
+    const std::vector<int>& GetWinParticleIds() const { return particleIds_; }
+
+private:
+    static constexpr size_t kVoiceFileBytes = 260;
+    // Plays "male_"/"female_" + the voice name + ".ogg" for the seat at the
+    // position; the file played, or "" when nothing played.
+    std::string PlaySeatVoice(int position, const char* voiceName);
+    void PlayPhraseVoice(int32_t sex, int phrase);
+    // Wild tile 0 or 1 of the hand, or -1.
+    int WildTile(int index);
+    // One particle of a win burst, `rank` 0-9 in its slice.
+    void LaunchParticle(const FrameRecord& slice, TablePoint anchor, int width, int height,
+                        int rank);
+
+    std::vector<int> particleIds_;
+    WelfareClock welfareClock_;
+
+public:
     // ---- Result dialog, deposit panel, score text (result) ----
 
+    // The deposit panel: the stake and, when the hand has one, the wild
+    // tile; small below a screen height of kBigDepositHeight.
     void ShowDepositInfo() override;
+    // The base layout, then the deposit panel at the table's middle.
+    void LayoutClockAndPanels() override;
     // The end-of-hand score lines from the stored result record.
     virtual void WriteHandScoreText();
+    // What the score lines show: the room, the own chair and per chair the
+    // name and the change (no seats when no result is stored).
+    score_text::HandScoreFacts CollectHandScoreFacts();
     // n in Chinese numerals into out; answers out.
     static std::string& FormatChineseNumber(std::string& out, int n);
+
+    static constexpr int kBigDepositHeight = 601;
+    bool IsSmallDepositPanel();
+    // The frame of "800_middle3" the deposit panel shows (-1 none).
+    int GetDepositWildFrame() const { return depositShowsWild_ != 0 ? depositWildFrame_ : -1; }
+
+private:
+    // Places the panel, its figure and its wild tile (shown with the panel
+    // when `showing`).
+    void PlaceDepositPanel(bool showing);
+    int DepositTileFrame(int32_t tileId);
+
+    int depositShowsWild_ = 0;
+    int depositWildFrame_ = -1;
+    int depositSmall_ = 0;
 };

@@ -31,6 +31,7 @@ protected:
 };
 
 using S = ResultSheet;
+using R = table_protocol::GameResultRecord;
 
 class GameResultDlgTest : public ToolkitTest {
 protected:
@@ -89,7 +90,7 @@ TEST_F(GameResultDlgTest, CreateBuildsTheHiddenNamedDialogWithFourPlayerRows) {
 
 TEST_F(GameResultDlgTest, AStandoffSelectsAndMarksTheOwnChairWithoutItems) {
     ResultRecordBytes record;
-    record.Names("a|b").At(S::kItemValueAt, 0, 5).At(S::kSilverChangeAt, 1, -30);
+    record.Names("a|b").Set(&R::itemValues, 0, 5).Set(&R::silverChange, 1, -30);
     dialog->SetResult(record.Span());
     EXPECT_EQ(dialog->GetSelectedChair(), 1);
     EXPECT_EQ(dialog->GetSeatMark(), "icon_standoff");
@@ -104,7 +105,7 @@ TEST_F(GameResultDlgTest, AStandoffSelectsAndMarksTheOwnChairWithoutItems) {
     }
 
     // A final multiple still lists its row for a chair that did not win.
-    record.At(S::kFinalMultipleAt, 1, 6);
+    record.Set(&R::finalMultiples, 1, 6);
     dialog->SetResult(record.Span());
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{" 6倍"}));
     EXPECT_EQ(dialog->GetTotal(), 6);
@@ -113,13 +114,13 @@ TEST_F(GameResultDlgTest, AStandoffSelectsAndMarksTheOwnChairWithoutItems) {
 TEST_F(GameResultDlgTest, PlayerRowsCarryValuesLabelsNamesAndTheOwnColour) {
     ResultRecordBytes record;
     record.Winner(2, 0)
-        .At(S::kSilverChangeAt, 2, 1200)
-        .At(S::kScoreChangeAt, 2, 12)
-        .At(S::kExposedKongAt, 2, 1)
-        .At(S::kConcealedKongAt, 2, 2)
-        .At(S::kFurtherValueAt, 2, 5)
-        .At(S::kSilverChangeAt, 0, -1200)
-        .Word(S::kNextBaseSilverAt, 300);
+        .Set(&R::silverChange, 2, 1200)
+        .Set(&R::scoreChange, 2, 12)
+        .Set(&R::exposedKongColumn, 2, 1)
+        .Set(&R::concealedKongColumn, 2, 2)
+        .Set(&R::value2368, 2, 5)
+        .Set(&R::silverChange, 0, -1200)
+        .Set(&R::nextBaseSilver, 300);
     dialog->SetResult(record.Span());
     EXPECT_EQ(dialog->GetSelectedChair(), 2);
     EXPECT_EQ(dialog->GetSeatMark(), "icon_hu");
@@ -143,6 +144,10 @@ TEST_F(GameResultDlgTest, PlayerRowsCarryValuesLabelsNamesAndTheOwnColour) {
     EXPECT_EQ(captions[5].x, 525);
     EXPECT_EQ(PlayerRow(1)->GetTextColour(), 255u);
     EXPECT_EQ(PlayerRow(2)->GetTextColour(), 0u);
+    // The own row's texts are drawn red, the others' not.
+    EXPECT_GT(CountPixels(*PlayerRow(1)->GetTextCanvas(), 255), 20);
+    EXPECT_EQ(CountPixels(*PlayerRow(2)->GetTextCanvas(), 255), 0);
+    EXPECT_GT(CountPixels(*PlayerRow(2)->GetTextCanvas(), 0), 20);
     EXPECT_EQ(dialog->GetNextHandNumber()->FormatText(), "300两");
 
     // Self-drawn: the winner's label is 自摸 and nobody lost the tile.
@@ -159,25 +164,30 @@ TEST_F(GameResultDlgTest, ItemsAddThenMultiplyAndAFinalMultipleReplacesTheTotal)
     ResultRecordBytes record;
     record.Winner(0, 3)
         .Names("平胡|x|七对|y|清一色")
-        .At(S::kItemValueAt, 0, 3)
-        .At(S::kItemValueAt, 1, 0)
-        .At(S::kItemValueAt, 3, -4)
-        .At(S::kItemValueAt, 2, 5)
-        .At(S::kItemMultiplierAt, 4, 2)
-        .At(S::kItemMultiplierAt, 1, -2);
+        .Set(&R::itemValues, 0, 3)
+        .Set(&R::itemValues, 1, 0)
+        .Set(&R::itemValues, 3, -4)
+        .Set(&R::itemValues, 2, 5)
+        .Set(&R::itemMultipliers, 4, 2)
+        .Set(&R::itemMultipliers, 1, -2);
     dialog->SetResult(record.Span());
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{"平胡 3倍", "七对 5倍", "清一色 *2倍"}));
     EXPECT_EQ(dialog->GetTotal(), 16);
+    const auto footer = dialog->GetItemPanelCaptions();
+    EXPECT_EQ(footer[2].text, "总计");
+    EXPECT_EQ(footer[3].text, "16倍");
+    EXPECT_EQ(footer[3].x, 200);
+    EXPECT_EQ(footer[3].y, 88);
 
     // A final multiple replaces the total and adds the last item's row.
-    record.At(S::kFinalMultipleAt, 0, 9);
+    record.Set(&R::finalMultiples, 0, 9);
     dialog->SetResult(record.Span());
     EXPECT_EQ(ItemRows(),
               (std::vector<std::string>{"平胡 3倍", "七对 5倍", "清一色 *2倍", " 9倍"}));
     EXPECT_EQ(dialog->GetTotal(), 9);
 
     // Another chair that did not win: only its final multiple, if any.
-    record.At(S::kFinalMultipleAt, 2, 4);
+    record.Set(&R::finalMultiples, 2, 4);
     dialog->GetItemsList();
     dialog->OnEvent(MakeEventRecord(dialog->GetId(), kEventResultSelectChair, 2, 0));
     EXPECT_EQ(dialog->GetSelectedChair(), 2);
@@ -191,7 +201,7 @@ TEST_F(GameResultDlgTest, ItemsAddThenMultiplyAndAFinalMultipleReplacesTheTotal)
 
 TEST_F(GameResultDlgTest, AClickedPlayerRowSelectsItsChairOnce) {
     ResultRecordBytes record;
-    record.Winner(0, 3).Names("a").At(S::kItemValueAt, 0, 3).At(S::kFinalMultipleAt, 3, 7);
+    record.Winner(0, 3).Names("a").Set(&R::itemValues, 0, 3).Set(&R::finalMultiples, 3, 7);
     dialog->SetResult(record.Span());
     dialog->Show();
     Frame();
@@ -223,6 +233,34 @@ TEST_F(GameResultDlgTest, AClickedPlayerRowSelectsItsChairOnce) {
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{"a 3倍"}));
 }
 
+TEST_F(GameResultDlgTest, AMouseClickOnAPlayerRowSelectsItsChair) {
+    ResultRecordBytes record;
+    record.Winner(0, 3).Names("a|b").Set(&R::itemValues, 1, 4).Set(&R::finalMultiples, 2, 3);
+    dialog->SetResult(record.Span());
+    dialog->Show();
+    dialog->Invalidate();
+    Frames(3);
+    CResultItem* row = PlayerRow(2);
+    ClickAt(static_cast<int>(row->GetX()), static_cast<int>(row->GetY()));
+    Frames(2);
+    EXPECT_EQ(dialog->GetSelectedChair(), 2);
+    EXPECT_EQ(ItemRows(), (std::vector<std::string>{" 3倍"}));
+}
+
+TEST_F(GameResultDlgTest, AFixedRowKeepsItsBackgroundWhenMarked) {
+    CResultItem* row = PlayerRow(2);
+    row->SetFixed(1);
+    row->SetIndex(2);
+    EXPECT_EQ(RowFrame(row), CResultItem::kFixedFrame);
+    row->MarkRow();
+    EXPECT_EQ(RowFrame(row), CResultItem::kFixedFrame);
+    row->SetFixed(0);
+    row->SetIndex(3);
+    EXPECT_EQ(RowFrame(row), 1);
+    row->MarkRow();
+    EXPECT_EQ(RowFrame(row), CResultItem::kMarkedFrame);
+}
+
 TEST_F(GameResultDlgTest, TheCloseButtonTellsTheTable) {
     dialog->OnEvent(MakeEventRecord(dialog->GetId(), kEventResultClose, 0, 0));
     Frame();
@@ -232,14 +270,14 @@ TEST_F(GameResultDlgTest, TheCloseButtonTellsTheTable) {
 
 TEST_F(GameResultDlgTest, AWinnerOutsideTheTableCountsAsNobody) {
     ResultRecordBytes record;
-    record.Word(S::kWinnerAt, 7).At(S::kWinFlagAt, 1, 1).Names("a").At(S::kItemValueAt, 0, 2);
+    record.Set(&R::winner, 7).Set(&R::winFlags, 1, 1).Names("a").Set(&R::itemValues, 0, 2);
     dialog->SetResult(record.Span());
     EXPECT_EQ(dialog->GetSheet().winner, -1);
     EXPECT_EQ(dialog->GetSelectedChair(), 1);
     EXPECT_EQ(dialog->GetSeatMark(), "icon_standoff");
     EXPECT_EQ(dialog->GetMarkedChair(), 1);
 
-    record.Word(S::kWinnerAt, -5);
+    record.Set(&R::winner, -5);
     dialog->SetResult(record.Span());
     EXPECT_EQ(dialog->GetSheet().winner, -1);
 }
@@ -247,7 +285,7 @@ TEST_F(GameResultDlgTest, AWinnerOutsideTheTableCountsAsNobody) {
 TEST_F(GameResultDlgTest, ASelectionOutsideTheTableFillsNoSeatPanelOrItems) {
     dialog->ownChair = 6;  // a chair the four seats do not have
     ResultRecordBytes record;
-    record.At(S::kFinalMultipleAt, 0, 5).Names("a");
+    record.Set(&R::finalMultiples, 0, 5).Names("a");
     dialog->SetResult(record.Span());
     EXPECT_EQ(dialog->GetSelectedChair(), 6);
     EXPECT_EQ(dialog->GetSeatMark(), "");
@@ -261,16 +299,16 @@ TEST_F(GameResultDlgTest, ASelectionOutsideTheTableFillsNoSeatPanelOrItems) {
 TEST_F(GameResultDlgTest, ATotalBeyondThirtyTwoBitsShowsItsLowWord) {
     ResultRecordBytes record;
     record.Winner(1, -1)
-        .At(S::kItemValueAt, 0, 0x40000000)
-        .At(S::kItemMultiplierAt, 1, 3)
-        .At(S::kItemMultiplierAt, 2, 0x7FFFFFFF);
+        .Set(&R::itemValues, 0, 0x40000000)
+        .Set(&R::itemMultipliers, 1, 3)
+        .Set(&R::itemMultipliers, 2, 0x7FFFFFFF);
     dialog->SetResult(record.Span());
     const uint64_t total = uint64_t{0x40000000} * 3 * 0x7FFFFFFF;
     EXPECT_EQ(dialog->GetTotal(), static_cast<int32_t>(static_cast<uint32_t>(total)));
 
     // Totals that fit are shown as they are.
     ResultRecordBytes small;
-    small.Winner(1, -1).At(S::kItemValueAt, 0, 1000).At(S::kItemMultiplierAt, 1, 1000);
+    small.Winner(1, -1).Set(&R::itemValues, 0, 1000).Set(&R::itemMultipliers, 1, 1000);
     dialog->SetResult(small.Span());
     EXPECT_EQ(dialog->GetTotal(), 1000000);
 }

@@ -1,54 +1,56 @@
 #pragma once
-// A hand's 2432-byte result record written field by field at the offsets
-// the client reads, for the result tests.
+// A hand's 2432-byte result record built from named fields, for the result
+// tests.
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "game/result/ResultSheet.h"
+#include "mahjong_client/TableProtocol.h"
 
 class ResultRecordBytes {
 public:
-    ResultRecordBytes() : bytes_(ResultSheet::kRecordSize, 0) {
-        Word(ResultSheet::kDiscarderAt, -1);
-        Word(ResultSheet::kWinnerAt, -1);
-    }
+    using R = table_protocol::GameResultRecord;
 
-    ResultRecordBytes& Word(size_t offset, int32_t value) {
-        const uint32_t raw = static_cast<uint32_t>(value);
-        for (size_t i = 0; i < 4; ++i) {
-            bytes_.at(offset + i) = static_cast<uint8_t>(raw >> (8 * i));
-        }
-        return *this;
+    template <size_t N>
+    ResultRecordBytes& Set(table_protocol::Words<N> R::*field, int index, int32_t value) {
+        (record_.*field).at(static_cast<size_t>(index)) = value;
+        return Written();
     }
-    // The seat's or item's word of a per-seat or per-item table.
-    ResultRecordBytes& At(size_t table, int index, int32_t value) {
-        return Word(table + 4 * static_cast<size_t>(index), value);
+    ResultRecordBytes& Set(int32_t R::*field, int32_t value) {
+        record_.*field = value;
+        return Written();
     }
+    // The winner with its win flag, and the chair that threw the tile (-1
+    // self-drawn).
     ResultRecordBytes& Winner(int chair, int discarder) {
-        Word(ResultSheet::kWinnerAt, chair);
-        Word(ResultSheet::kDiscarderAt, discarder);
+        record_.winner = chair;
+        record_.discarder = discarder;
         if (chair >= 0 && chair < 4) {
-            At(ResultSheet::kWinFlagAt, chair, 1);
+            record_.winFlags[static_cast<size_t>(chair)] = 1;
         }
-        return *this;
+        return Written();
     }
     // The names text, cut to its 1024 bytes (no terminator when it fills
     // them).
     ResultRecordBytes& Names(const std::string& text) {
-        std::memset(bytes_.data() + ResultSheet::kItemNamesAt, 0, ResultSheet::kNamesBytes);
-        std::memcpy(bytes_.data() + ResultSheet::kItemNamesAt, text.data(),
-                    std::min(text.size(), ResultSheet::kNamesBytes));
-        return *this;
+        record_.itemNames.fill(0);
+        std::copy_n(text.begin(), std::min(text.size(), record_.itemNames.size()),
+                    record_.itemNames.begin());
+        return Written();
     }
 
     std::span<const uint8_t> Span() const { return bytes_; }
     std::vector<uint8_t>& Bytes() { return bytes_; }
 
 private:
-    std::vector<uint8_t> bytes_;
+    ResultRecordBytes& Written() {
+        bytes_ = table_protocol::WriteTableRecord(record_);
+        return *this;
+    }
+
+    R record_{};
+    std::vector<uint8_t> bytes_ = table_protocol::WriteTableRecord(R{});
 };

@@ -8,18 +8,20 @@
 
 namespace {
 
+using R = table_protocol::GameResultRecord;
+
 TEST(ResultSheetTest, ReadsTheShownFieldsAtTheirOffsets) {
     ResultRecordBytes record;
     record.Winner(2, 0)
-        .At(ResultSheet::kScoreChangeAt, 3, -12)
-        .At(ResultSheet::kSilverChangeAt, 1, 450)
-        .Word(ResultSheet::kNextBaseSilverAt, 1000)
-        .At(ResultSheet::kItemValueAt, 13, 4)
-        .At(ResultSheet::kItemMultiplierAt, 0, 2)
-        .At(ResultSheet::kFinalMultipleAt, 3, 8)
-        .At(ResultSheet::kFurtherValueAt, 0, 77)
-        .At(ResultSheet::kExposedKongAt, 1, 2)
-        .At(ResultSheet::kConcealedKongAt, 1, 3);
+        .Set(&R::scoreChange, 3, -12)
+        .Set(&R::silverChange, 1, 450)
+        .Set(&R::nextBaseSilver, 1000)
+        .Set(&R::itemValues, 13, 4)
+        .Set(&R::itemMultipliers, 0, 2)
+        .Set(&R::finalMultiples, 3, 8)
+        .Set(&R::value2368, 0, 77)
+        .Set(&R::exposedKongColumn, 1, 2)
+        .Set(&R::concealedKongColumn, 1, 3);
     ResultSheet sheet;
     ASSERT_TRUE(sheet.Read(record.Span()));
     EXPECT_EQ(sheet.winner, 2);
@@ -41,7 +43,7 @@ TEST(ResultSheetTest, ReadsTheShownFieldsAtTheirOffsets) {
 
 TEST(ResultSheetTest, AShortRecordIsRefusedWholeAndALongOneReadAsWhole) {
     ResultRecordBytes record;
-    record.Winner(1, -1).At(ResultSheet::kConcealedKongAt, 3, 9);
+    record.Winner(1, -1).Set(&R::concealedKongColumn, 3, 9);
     ResultSheet sheet;
     sheet.winner = 3;
     EXPECT_FALSE(sheet.Read(record.Span().first(ResultSheet::kRecordSize - 1)));
