@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/CorvaneCanvas.h"
 #include "engine/ui/CorvaneButton.h"
 #include "game/table/RegionalTableView.h"
+#include "game/table/TableViewTipButton.h"
 #include "tests/game/show/ShowScene.h"
 #include "tests/game/support/ProgramFolder.h"
 
@@ -86,6 +88,25 @@ TEST_F(RegionalButtonsTest, TheButtonsAreMadeWithTheirPicturesAndEvents) {
     const int voiceId = view->GetVoiceButton()->GetId();
     view->CreateOperationButtons();
     EXPECT_EQ(view->GetVoiceButton()->GetId(), voiceId);
+}
+
+TEST_F(RegionalButtonsTest, TheWelfareButtonTellsWhatItIsForUnderTheMouse) {
+    auto* button = dynamic_cast<CTipButton*>(view->GetWelfareButton());
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->GetTipText(), "银两太少时，领取补助金");
+    EXPECT_EQ(button->GetTip(), nullptr);
+    button->Show();
+    button->OnMouseEnter();
+    CCorvaneCanvas* tip = button->GetTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_NE(tip->IsVisible(), 0);
+    EXPECT_GT(tip->GetCanvasWidth(), 8);
+    EXPECT_GE(tip->GetTop(), button->GetBottom());
+    EXPECT_DOUBLE_EQ(tip->GetRight(), button->GetRight());
+    button->OnMouseLeave();
+    EXPECT_EQ(tip->IsVisible(), 0);
+    button->OnMouseEnter();
+    EXPECT_EQ(button->GetTip(), tip) << "made once";
 }
 
 TEST_F(RegionalButtonsTest, AnAnnouncedActivityShowsTheWelfareButton) {
