@@ -432,6 +432,9 @@ private:
     void PlayPhraseVoice(int32_t sex, int phrase);
     // Wild tile 0 or 1 of the hand, or -1.
     int WildTile(int index);
+    // A hidden button of the skin posting `event` to the view, with a tip
+    // shown under the mouse; its id or 0.
+    int MakeTipButton(const char* image, int event, const char* tip);
     // One particle of a win burst, `rank` 0-9 in its slice.
     void LaunchParticle(const FrameRecord& slice, TablePoint anchor, int width, int height,
                         int rank);
