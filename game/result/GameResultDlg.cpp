@@ -268,6 +268,26 @@ CCorvaneCanvas* MakePanel(CCorvaneVisual& visual, CCorvaneObject& back, int widt
     return canvas;
 }
 
+// A result list of width x height hung from `parent` with its centre at
+// (x, y), at the parent's depth, shown; null when it could not be made.
+CResultListPanel* MakeList(CCorvaneVisual& visual, CCorvaneObject& parent, int width, int height,
+                           uint32_t style, double x, double y) {
+    auto* list = new CResultListPanel;
+    visual.Register(list);
+    if (list->IsRegistered() == 0) {
+        delete list;
+        return nullptr;
+    }
+    list->Create(width, height, style, 0);
+    list->SetLineSpacing(0);
+    list->SetBackColor(kColourKey);
+    list->SetZ(parent.GetZ());
+    list->SetPos(x, y);
+    parent.AttachChild(list, kPartLink);
+    list->Show();
+    return list;
+}
+
 }  // namespace
 
 void CGameResultDlg::Create() {
@@ -334,22 +354,12 @@ void CGameResultDlg::CreateItemPanel(CCorvaneObject& back) {
         return;
     }
     itemPanelId_ = panel->GetId();
-    auto* list = new CResultListPanel;
-    Register(list);
-    if (list->IsRegistered() == 0) {
-        delete list;
-        return;
-    }
     const int listHeight = kItemFooterY - kItemTitleH;
-    list->Create(kItemListW, listHeight, kRichScrollBars, 0);
-    list->SetLineSpacing(0);
-    list->SetBackColor(kColourKey);
-    list->SetZ(back.GetZ());
-    list->SetPos(panel->GetLeft() + kItemListW / 2.0,
-                 panel->GetTop() + kItemTitleH + listHeight / 2.0);
-    panel->AttachChild(list, kPartLink);
-    list->Show();
-    itemsListId_ = list->GetId();
+    if (CResultListPanel* list = MakeList(*this, *panel, kItemListW, listHeight, kRichScrollBars,
+                                          panel->GetLeft() + kItemListW / 2.0,
+                                          panel->GetTop() + kItemTitleH + listHeight / 2.0)) {
+        itemsListId_ = list->GetId();
+    }
     DrawItemFooter();
 }
 
@@ -364,19 +374,11 @@ void CGameResultDlg::CreatePlayersTable(CCorvaneObject& back) {
             Text(*header, kColumns[i], 6, kHeaderTitles[i]);
         }
     }
-    auto* list = new CResultListPanel;
-    Register(list);
-    if (list->IsRegistered() == 0) {
-        delete list;
+    CResultListPanel* list =
+        MakeList(*this, back, kPlayersW, kPlayersH, 0, x, back.GetTop() + kPlayersDy);
+    if (list == nullptr) {
         return;
     }
-    list->Create(kPlayersW, kPlayersH, 0, 0);
-    list->SetLineSpacing(0);
-    list->SetBackColor(kColourKey);
-    list->SetZ(back.GetZ());
-    list->SetPos(x, back.GetTop() + kPlayersDy);
-    back.AttachChild(list, kPartLink);
-    list->Show();
     playersListId_ = list->GetId();
     const FrameRecord rowFace = Skin(*this, "list_itemBK");
     for (int chair = 0; chair < kSeats; ++chair) {
@@ -574,19 +576,26 @@ void CGameResultDlg::FillItems() {
     DrawItemFooter();
 }
 
+std::array<CResultItem::Caption, 4> CGameResultDlg::GetItemPanelCaptions() const {
+    return {{{20, 6, "名目"},
+             {200, 6, "倍数"},
+             {20, 88, "总计"},
+             {200, 88, FormatText("%d倍", total_)}}};
+}
+
 void CGameResultDlg::DrawItemFooter() {
     CCorvaneCanvas* panel = GetItemPanel();
     if (panel == nullptr) {
         return;
     }
+    const std::array<CResultItem::Caption, 4> captions = GetItemPanelCaptions();
     panel->Clear();
     DrawPicture(*panel, Skin(*this, "list_title"), 2, 0, kItemListW);
+    DrawPicture(*panel, Skin(*this, "list_item01"), 0, kItemFooterY, kItemListW);
     panel->SetFont(kTextSize, kTitleWeight, kFace);
     panel->SetPenColor(0, 1.0);
-    Text(*panel, 20, 6, "名目");
-    Text(*panel, 200, 6, "倍数");
-    DrawPicture(*panel, Skin(*this, "list_item01"), 0, kItemFooterY, kItemListW);
-    Text(*panel, 20, 88, "总计");
-    Text(*panel, 200, 88, FormatText("%d倍", total_));
+    for (const CResultItem::Caption& caption : captions) {
+        Text(*panel, caption.x, caption.y, caption.text);
+    }
     panel->Invalidate();
 }

@@ -47,11 +47,11 @@ extern int g_bBaoJiao[4];
 extern int32_t g_TingCandidates[32];
 // A swap-three result record: words 12-23 three tile ids per chair, word 24
 // the direction code, then the three tiles the own player chose.
-struct SwapRecord {
+struct RegionalSwapRecord {
     int32_t words[25] = {};
     int32_t chosen[3] = {};
 };
-extern SwapRecord g_SwapRecord;
+extern RegionalSwapRecord g_SwapRecord;
 
 // The regional view's program events.
 inline constexpr int kEventDealStep = 80001169;
@@ -432,6 +432,9 @@ private:
     void PlayPhraseVoice(int32_t sex, int phrase);
     // Wild tile 0 or 1 of the hand, or -1.
     int WildTile(int index);
+    // A hidden button of the skin posting `event` to the view, with a tip
+    // shown under the mouse; its id or 0.
+    int MakeTipButton(const char* image, int event, const char* tip);
     // One particle of a win burst, `rank` 0-9 in its slice.
     void LaunchParticle(const FrameRecord& slice, TablePoint anchor, int width, int height,
                         int rank);

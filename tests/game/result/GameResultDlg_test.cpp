@@ -144,6 +144,10 @@ TEST_F(GameResultDlgTest, PlayerRowsCarryValuesLabelsNamesAndTheOwnColour) {
     EXPECT_EQ(captions[5].x, 525);
     EXPECT_EQ(PlayerRow(1)->GetTextColour(), 255u);
     EXPECT_EQ(PlayerRow(2)->GetTextColour(), 0u);
+    // The own row's texts are drawn red, the others' not.
+    EXPECT_GT(CountPixels(*PlayerRow(1)->GetTextCanvas(), 255), 20);
+    EXPECT_EQ(CountPixels(*PlayerRow(2)->GetTextCanvas(), 255), 0);
+    EXPECT_GT(CountPixels(*PlayerRow(2)->GetTextCanvas(), 0), 20);
     EXPECT_EQ(dialog->GetNextHandNumber()->FormatText(), "300两");
 
     // Self-drawn: the winner's label is 自摸 and nobody lost the tile.
@@ -169,6 +173,11 @@ TEST_F(GameResultDlgTest, ItemsAddThenMultiplyAndAFinalMultipleReplacesTheTotal)
     dialog->SetResult(record.Span());
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{"平胡 3倍", "七对 5倍", "清一色 *2倍"}));
     EXPECT_EQ(dialog->GetTotal(), 16);
+    const auto footer = dialog->GetItemPanelCaptions();
+    EXPECT_EQ(footer[2].text, "总计");
+    EXPECT_EQ(footer[3].text, "16倍");
+    EXPECT_EQ(footer[3].x, 200);
+    EXPECT_EQ(footer[3].y, 88);
 
     // A final multiple replaces the total and adds the last item's row.
     record.Set(&R::finalMultiples, 0, 9);
@@ -222,6 +231,34 @@ TEST_F(GameResultDlgTest, AClickedPlayerRowSelectsItsChairOnce) {
     EXPECT_EQ(click(PlayerRow(0)), 1);
     EXPECT_EQ(dialog->GetSelectedChair(), 0);
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{"a 3倍"}));
+}
+
+TEST_F(GameResultDlgTest, AMouseClickOnAPlayerRowSelectsItsChair) {
+    ResultRecordBytes record;
+    record.Winner(0, 3).Names("a|b").Set(&R::itemValues, 1, 4).Set(&R::finalMultiples, 2, 3);
+    dialog->SetResult(record.Span());
+    dialog->Show();
+    dialog->Invalidate();
+    Frames(3);
+    CResultItem* row = PlayerRow(2);
+    ClickAt(static_cast<int>(row->GetX()), static_cast<int>(row->GetY()));
+    Frames(2);
+    EXPECT_EQ(dialog->GetSelectedChair(), 2);
+    EXPECT_EQ(ItemRows(), (std::vector<std::string>{" 3倍"}));
+}
+
+TEST_F(GameResultDlgTest, AFixedRowKeepsItsBackgroundWhenMarked) {
+    CResultItem* row = PlayerRow(2);
+    row->SetFixed(1);
+    row->SetIndex(2);
+    EXPECT_EQ(RowFrame(row), CResultItem::kFixedFrame);
+    row->MarkRow();
+    EXPECT_EQ(RowFrame(row), CResultItem::kFixedFrame);
+    row->SetFixed(0);
+    row->SetIndex(3);
+    EXPECT_EQ(RowFrame(row), 1);
+    row->MarkRow();
+    EXPECT_EQ(RowFrame(row), CResultItem::kMarkedFrame);
 }
 
 TEST_F(GameResultDlgTest, TheCloseButtonTellsTheTable) {
