@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "engine/ui/CorvaneButton.h"
 #include "frame/GameFrameWnd.h"
@@ -185,11 +184,10 @@ void CRegionalMahjongApp::SetChargeUrl(const char* text) {
 }
 
 void CRegionalMahjongApp::SetChargeUrl(std::span<const uint8_t> payload) {
-    const auto* begin = reinterpret_cast<const char*>(payload.data());
-    const void* zero = std::memchr(begin, 0, payload.size());
-    const size_t length =
-        zero != nullptr ? size_t(static_cast<const char*>(zero) - begin) : payload.size();
-    SetFieldText(chargeUrl_, std::string_view(begin, length));
+    const auto zero = std::find(payload.begin(), payload.end(), uint8_t{0});
+    const size_t length = size_t(zero - payload.begin());
+    SetFieldText(chargeUrl_,
+                 std::string_view(reinterpret_cast<const char*>(payload.data()), length));
 }
 
 std::string CRegionalMahjongApp::GetChargeUrl() const {
@@ -283,7 +281,7 @@ void CRegionalMahjongApp::StartPlayForTesting(CRegionalTableView* view) {
 
 void CRegionalMahjongApp::ResetForTesting() {
     CloseMainFrame();
-    chargeDialog_.Destroy();
+    chargeDialog_.CloseWindow();
     settings_ = {};
     chargeUrl_.fill('\0');
     SetOfflineMode(false);

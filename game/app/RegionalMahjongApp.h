@@ -133,8 +133,11 @@ public:
     // fresh program's and closes the main window (tests share this object).
     void ResetForTesting();
 
-protected:
+    // The program's start (public: Run calls it, and tests run the steps one
+    // by one): the settings, the offline launch fields, the frame's start-up,
+    // the main window, then the replay or offline table.
     bool InitInstance() override;
+    // The settings written, then the frame's end.
     int ExitInstance() override;
 
 private:

@@ -574,19 +574,26 @@ void CGameResultDlg::FillItems() {
     DrawItemFooter();
 }
 
+std::array<CResultItem::Caption, 4> CGameResultDlg::GetItemPanelCaptions() const {
+    return {{{20, 6, "名目"},
+             {200, 6, "倍数"},
+             {20, 88, "总计"},
+             {200, 88, FormatText("%d倍", total_)}}};
+}
+
 void CGameResultDlg::DrawItemFooter() {
     CCorvaneCanvas* panel = GetItemPanel();
     if (panel == nullptr) {
         return;
     }
+    const std::array<CResultItem::Caption, 4> captions = GetItemPanelCaptions();
     panel->Clear();
     DrawPicture(*panel, Skin(*this, "list_title"), 2, 0, kItemListW);
+    DrawPicture(*panel, Skin(*this, "list_item01"), 0, kItemFooterY, kItemListW);
     panel->SetFont(kTextSize, kTitleWeight, kFace);
     panel->SetPenColor(0, 1.0);
-    Text(*panel, 20, 6, "名目");
-    Text(*panel, 200, 6, "倍数");
-    DrawPicture(*panel, Skin(*this, "list_item01"), 0, kItemFooterY, kItemListW);
-    Text(*panel, 20, 88, "总计");
-    Text(*panel, 200, 88, FormatText("%d倍", total_));
+    for (const CResultItem::Caption& caption : captions) {
+        Text(*panel, caption.x, caption.y, caption.text);
+    }
     panel->Invalidate();
 }

@@ -155,6 +155,8 @@ public:
     CCorvaneNumberDisplay* GetNextHandNumber();
     // The total multiple of the selected chair, as shown.
     int32_t GetTotal() const { return total_; }
+    // The item panel's texts: the two titles, "总计" and the total.
+    std::array<CResultItem::Caption, 4> GetItemPanelCaptions() const;
     // The chair whose row is marked, or -1.
     int GetMarkedChair() const { return markedChair_; }
     // The seat panel's win mark: "icon_hu", "icon_standoff" or "".

@@ -21,7 +21,7 @@
 
 int g_bBaoJiao[4] = {};
 int32_t g_TingCandidates[32] = {};
-SwapRecord g_SwapRecord;
+RegionalSwapRecord g_SwapRecord;
 
 namespace {
 

@@ -47,11 +47,11 @@ extern int g_bBaoJiao[4];
 extern int32_t g_TingCandidates[32];
 // A swap-three result record: words 12-23 three tile ids per chair, word 24
 // the direction code, then the three tiles the own player chose.
-struct SwapRecord {
+struct RegionalSwapRecord {
     int32_t words[25] = {};
     int32_t chosen[3] = {};
 };
-extern SwapRecord g_SwapRecord;
+extern RegionalSwapRecord g_SwapRecord;
 
 // The regional view's program events.
 inline constexpr int kEventDealStep = 80001169;

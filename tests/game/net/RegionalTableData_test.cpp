@@ -131,7 +131,6 @@ TEST(RegionalTableData, ChairsOutsideTheirRangeChangeNothingAndAnswerZero) {
     start.seatTileCounts = {13, 13, 13, 14};
     start.words40[8] = 77;  // word 48, just before chair 0's value
     ASSERT_TRUE(data.StoreHandStart(tp::WriteTableRecord(start)));
-    std::vector<uint8_t> area = Copy(data.GetHandArea());
     // Word 53 (chair 4's place in a table of eight) holds a tile.
     tp::GameResultRecord result;
     result.seatTiles.fill(21);

@@ -169,6 +169,11 @@ TEST_F(GameResultDlgTest, ItemsAddThenMultiplyAndAFinalMultipleReplacesTheTotal)
     dialog->SetResult(record.Span());
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{"平胡 3倍", "七对 5倍", "清一色 *2倍"}));
     EXPECT_EQ(dialog->GetTotal(), 16);
+    const auto footer = dialog->GetItemPanelCaptions();
+    EXPECT_EQ(footer[2].text, "总计");
+    EXPECT_EQ(footer[3].text, "16倍");
+    EXPECT_EQ(footer[3].x, 200);
+    EXPECT_EQ(footer[3].y, 88);
 
     // A final multiple replaces the total and adds the last item's row.
     record.Set(&R::finalMultiples, 0, 9);
@@ -222,6 +227,34 @@ TEST_F(GameResultDlgTest, AClickedPlayerRowSelectsItsChairOnce) {
     EXPECT_EQ(click(PlayerRow(0)), 1);
     EXPECT_EQ(dialog->GetSelectedChair(), 0);
     EXPECT_EQ(ItemRows(), (std::vector<std::string>{"a 3倍"}));
+}
+
+TEST_F(GameResultDlgTest, AMouseClickOnAPlayerRowSelectsItsChair) {
+    ResultRecordBytes record;
+    record.Winner(0, 3).Names("a|b").Set(&R::itemValues, 1, 4).Set(&R::finalMultiples, 2, 3);
+    dialog->SetResult(record.Span());
+    dialog->Show();
+    dialog->Invalidate();
+    Frames(3);
+    CResultItem* row = PlayerRow(2);
+    ClickAt(static_cast<int>(row->GetX()), static_cast<int>(row->GetY()));
+    Frames(2);
+    EXPECT_EQ(dialog->GetSelectedChair(), 2);
+    EXPECT_EQ(ItemRows(), (std::vector<std::string>{" 3倍"}));
+}
+
+TEST_F(GameResultDlgTest, AFixedRowKeepsItsBackgroundWhenMarked) {
+    CResultItem* row = PlayerRow(2);
+    row->SetFixed(1);
+    row->SetIndex(2);
+    EXPECT_EQ(RowFrame(row), CResultItem::kFixedFrame);
+    row->MarkRow();
+    EXPECT_EQ(RowFrame(row), CResultItem::kFixedFrame);
+    row->SetFixed(0);
+    row->SetIndex(3);
+    EXPECT_EQ(RowFrame(row), 1);
+    row->MarkRow();
+    EXPECT_EQ(RowFrame(row), CResultItem::kMarkedFrame);
 }
 
 TEST_F(GameResultDlgTest, TheCloseButtonTellsTheTable) {

@@ -138,10 +138,10 @@ TEST(TilePicture, NarrowScreensShrinkTheTilesOnlyWhenTheFrameViewAsks) {
         int num, den;
     };
     const Case cases[] = {
-        {800, true, true, 0.75, 3, 4},   {801, true, true, 0.83, 5, 6},
-        {1023, true, true, 0.83, 5, 6},  {1024, true, false, 1.0, 1, 1},
-        {800, false, true, 1.0, 1, 1},   {801, false, true, 1.0, 1, 1},
-        {1023, false, true, 1.0, 1, 1},  {1024, false, false, 1.0, 1, 1},
+        {800, true, true, 0.75, 3, 4},  {801, true, true, 0.83, 5, 6},
+        {1023, true, true, 0.83, 5, 6}, {1024, true, false, 1.0, 1, 1},
+        {800, false, true, 1.0, 1, 1},  {801, false, true, 1.0, 1, 1},
+        {1023, false, true, 1.0, 1, 1}, {1024, false, false, 1.0, 1, 1},
     };
     for (const Case& c : cases) {
         TilePictureInput in = Input(c.width, CCardSprite::kKindHand, 3);

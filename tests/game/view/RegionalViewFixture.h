@@ -1,0 +1,158 @@
+#pragma once
+// The regional table view in an engine window on SDL's dummy video driver,
+// with the regional test skin loaded from memory and the program's one
+// application object set up as a player (or looker-on) at chair 0. The
+// hand-start record is written with the named-field builder. Everything the
+// test changes on the application, the table data and the module state is
+// put back in TearDown.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/CorvaneView.h"
+#include "frame/LaunchLine.h"
+#include "game/app/RegionalMahjongApp.h"
+#include "game/net/RegionalTableData.h"
+#include "game/table/RegionalTableView.h"
+#include "tests/frame_panels/PanelWindow.h"
+#include "tests/game/support/RegionalSkin.h"
+#include "tools/regional_records/RegionalRecords.h"
+
+namespace regional_view_test {
+
+// The view with the parts the other work makes given by the test, and the
+// view's protected parts reachable.
+class TestRegionalView : public CRegionalTableView {
+public:
+    using CMahjongTableView::GetWallSprite;
+    using CRegionalTableView::PostHeapEvent;
+    int MakeButton(const char* image, int event) { return MakeRegionalButton(image, event); }
+    void SetWelfareButton(int id) { welfareButtonId_ = id; }
+    void SetSwapInfoButtons(int show, int hide) {
+        swapInfoShowButtonId_ = show;
+        swapInfoHideButtonId_ = hide;
+    }
+    void SetSwapInfoPanel(int id) { swapInfoPanelId_ = id; }
+    void SetVoiceParts(int button, int box) {
+        voiceButtonId_ = button;
+        voiceBoxId_ = box;
+    }
+    void SetHuPicture(int position, int id) { huPictureIds_[static_cast<size_t>(position)] = id; }
+    int Wall(int index) const { return wall_[static_cast<size_t>(index)]; }
+};
+
+class RegionalViewTest : public PanelWindowTest {
+protected:
+    static constexpr int kWidth = 1024;
+    static constexpr int kHeight = 768;
+
+    void SetUp() override {
+        app = CRegionalMahjongApp::Instance();
+        ASSERT_NE(app, nullptr);
+        data = app->GetTableData();
+        ASSERT_NE(data, nullptr);
+        SetChair(0, false);
+    }
+    void TearDown() override {
+        CloseWindow();
+        data->ClearHandArea();
+        data->SetMarking(0);
+        app->ClearGamePlaying();
+        app->SetLaunchFields(LaunchFields{});
+        app->ResetForTesting();
+        std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 0);
+        g_SwapRecord = RegionalSwapRecord{};
+    }
+
+    void SetChair(int chair, bool lookOn) {
+        LaunchFields fields;
+        fields.userId = 100 + chair;
+        fields.chairNo = chair;
+        fields.lookOn = lookOn ? 1 : 0;
+        app->SetLaunchFields(fields);
+    }
+
+    // The window with the view over the whole scene; the skin lacks the
+    // pictures named in leaveOut.
+    void Open(const std::set<std::string>& leaveOut = {}) {
+        root = new CCorvaneView;
+        OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
+        if (HasFatalFailure()) {
+            return;
+        }
+        for (const std::string& pack : regional_skin::PackPaths()) {
+            std::vector<uint8_t> image;
+            std::string error;
+            ASSERT_TRUE(regional_skin::BuildPack(pack, leaveOut, image, error)) << error;
+            root->AddResourcePackFromMemory(image.data(), image.size());
+        }
+        view = new TestRegionalView;
+        root->Register(view);
+        view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
+        Frame();
+    }
+
+    // Stores a hand start: banker, wall start and the own tiles.
+    void StoreHandStart(int banker, int wallStart, std::vector<int32_t> own,
+                        int32_t flags = regional_records::kHandRunning) {
+        regional_records::HandStart start;
+        start.banker = banker;
+        start.turnChair = banker;
+        start.wallStart = wallStart;
+        start.startFlags = flags;
+        start.ownTiles = std::move(own);
+        ASSERT_TRUE(data->StoreHandStart(regional_records::HandStartRecord(start)));
+    }
+    // Fourteen distinct tiles in dealing order.
+    static std::vector<int32_t> OwnTiles(int count = 14) {
+        std::vector<int32_t> tiles;
+        for (int i = 0; i < count; ++i) {
+            tiles.push_back(regional_records::TileOf(i % 27, i / 27));
+        }
+        return tiles;
+    }
+
+    // The tile ids of a row from index 0 up to its last tile (-1 empty).
+    std::vector<int> Row(int position) {
+        std::vector<int> ids;
+        int last = -1;
+        for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
+            if (view->GetHandSprite(position, i) != nullptr) {
+                last = i;
+            }
+        }
+        for (int i = 0; i <= last; ++i) {
+            const CCardSprite* sprite = view->GetHandSprite(position, i);
+            ids.push_back(sprite != nullptr ? sprite->tile : -1);
+        }
+        return ids;
+    }
+    // The row indices that hold a tile.
+    std::vector<int> Indices(int position) {
+        std::vector<int> indices;
+        for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
+            if (view->GetHandSprite(position, i) != nullptr) {
+                indices.push_back(i);
+            }
+        }
+        return indices;
+    }
+    static std::vector<int> Range(int from, int to) {
+        std::vector<int> out;
+        for (int i = from; i <= to; ++i) {
+            out.push_back(i);
+        }
+        return out;
+    }
+
+    CRegionalMahjongApp* app = nullptr;
+    CRegionalTableData* data = nullptr;
+    CCorvaneView* root = nullptr;
+    TestRegionalView* view = nullptr;
+};
+
+}  // namespace regional_view_test
