@@ -1,0 +1,155 @@
+#include "tests/game/support/GameWindow.h"
+
+#include "engine/GdiPaintModule.h"
+#include "engine/ui/RichText.h"
+#include "frame/GameFrameWnd.h"
+#include "frame/LaunchRecordBuilder.h"
+#include "frame/net/GameNotifyHandler.h"
+#include "frame/panels/ChatBox.h"
+#include "game/app/RegionalMahjongApp.h"
+#include "game/net/RegionalTableData.h"
+#include "game/table/RegionalTableView.h"
+#include "platform/Dialogs.h"
+#include "platform/Screen.h"
+#include "tests/frame/FrameDoubles.h"
+#include "zep/ZepSocketUtils.h"
+
+namespace game_test {
+
+const char* WindowSeatName(int chair) {
+    static const char* const kNames[] = {"东家", "南家", "西家", "北家"};
+    return chair >= 0 && chair < 4 ? kNames[chair] : "";
+}
+
+namespace {
+
+LaunchRecordBuilder FourSeatLaunch(const GameWindowOptions& options) {
+    LaunchRecordBuilder builder;
+    builder.room.roomId = kWindowRoomId;
+    builder.room.options = options.silverRoom ? RoomInfo::kOptionSilverRoom : 0;
+    builder.table.tableNo = kWindowTableNo;
+    builder.table.seatCount = 4;
+    for (int chair = 0; chair < 4; ++chair) {
+        UserRecord user = MakeLaunchUser(WindowUserOf(chair), chair, WindowSeatName(chair));
+        user.tableNo = kWindowTableNo;
+        user.characterId = chair + 1;
+        builder.seats.push_back(user);
+    }
+    if (options.lookOn) {
+        UserRecord looker = MakeLaunchUser(WindowUserOf(9), options.ownChair, "看客", 1);
+        looker.tableNo = kWindowTableNo;
+        builder.lookers.push_back(looker);
+    }
+    return builder;
+}
+
+}  // namespace
+
+GameWindow::GameWindow() = default;
+
+GameWindow::~GameWindow() {
+    if (opened_) {
+        CRegionalMahjongApp::Instance()->ResetForTesting();
+        Run(20);
+        platform::ResetScreenForTesting();
+        platform::SetMessageBoxSink({});
+    }
+    folder_.reset();
+}
+
+bool GameWindow::Open(const GameWindowOptions& options) {
+    options_ = options;
+    folder_ = std::make_unique<ProgramFolder>(options.folder);
+    if (!folder_->Ok()) {
+        error_ = folder_->Error();
+        return false;
+    }
+    opened_ = true;
+    platform::SetScreenForTesting({0, 0, options.width, options.height},
+                                  {0, 0, options.width, options.height});
+    platform::SetMessageBoxSink([](const platform::MessageBoxRequest&) { return 1; });
+    ZepRegisterSocketWindowClass();
+
+    CRegionalMahjongApp& app = App();
+    LaunchFields fields;
+    fields.gameId = kWindowGameId;
+    fields.userId = options.lookOn ? WindowUserOf(9) : WindowUserOf(options.ownChair);
+    fields.tableNo = kWindowTableNo;
+    fields.chairNo = options.ownChair;
+    fields.hallRoomId = kWindowRoomId;
+    fields.lookOn = options.lookOn ? 1 : 0;
+    fields.serverHost = "127.0.0.1";
+    app.SetLaunchFields(fields);
+    if (!app.InitGameData(FourSeatLaunch(options).Build())) {
+        error_ = "the launch record was refused";
+        return false;
+    }
+    if (app.CreateMainFrame() == 0 || app.GetMainFrame() == nullptr) {
+        error_ = "the main window was not made";
+        return false;
+    }
+    if (!RunUntil([this] { return View() != nullptr; })) {
+        error_ = "the main window made no regional table view";
+        return false;
+    }
+    Run(50);
+    return true;
+}
+
+CRegionalMahjongApp& GameWindow::App() {
+    return *CRegionalMahjongApp::Instance();
+}
+
+CRegionalTableView* GameWindow::View() {
+    return dynamic_cast<CRegionalTableView*>(App().GetGameView());
+}
+
+CRegionalTableData* GameWindow::TableData() {
+    return App().GetTableData();
+}
+
+void GameWindow::Deliver(int32_t id, std::span<const uint8_t> record) {
+    if (CGameNotifyHandler* handler = App().GetNotifyHandler()) {
+        handler->OnNotify(id, record.data(), record.size());
+    }
+}
+
+void GameWindow::Run(uint32_t ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+bool GameWindow::RunUntil(const std::function<bool()>& done, uint32_t timeoutMs) {
+    return PumpUntil(done, timeoutMs);
+}
+
+GdiPaintModule* GameWindow::Painter() {
+    CGameFrameWnd* window = App().GetMainFrame();
+    return window != nullptr
+               ? dynamic_cast<GdiPaintModule*>(window->GetCore()->FindModule(kPaintModuleId))
+               : nullptr;
+}
+
+uint32_t GameWindow::BackBufferColour(int x, int y) {
+    CGameFrameWnd* window = App().GetMainFrame();
+    GdiPaintModule* paint = Painter();
+    const uint8_t* pixels = paint != nullptr ? paint->GetOutputPixels() : nullptr;
+    const int width = window != nullptr ? window->GetWidth() : 0;
+    const int height = window != nullptr ? window->GetHeight() : 0;
+    if (pixels == nullptr || x < 0 || y < 0 || x >= width || y >= height) {
+        return 0xffffffffu;
+    }
+    const uint8_t* p =
+        pixels + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+    return static_cast<uint32_t>(p[2]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[0]) << 16;
+}
+
+std::string GameWindow::ChatText() {
+    CCorvaneView* side = App().GetSubSystemView();
+    auto* chat =
+        side != nullptr ? dynamic_cast<CChatBox*>(side->FindObjectByName("ChatBox")) : nullptr;
+    CCorvaneRichText* text = chat != nullptr ? chat->GetRichText() : nullptr;
+    return text != nullptr ? text->TextOfRange(text->GetFirstElement(), nullptr) : std::string();
+}
+
+}  // namespace game_test
