@@ -421,9 +421,11 @@ public:
     static constexpr int64_t kAutoWelfareLine = 200;
     virtual int IsAutoWelfareAllowed(const WelfareConfig& config);
     virtual void ApplyWelfare(const WelfareConfig& config);
-    // The own game silver plus the safe box's balance (request 200040);
+    // The safe box's balance (request 200040); false when the query fails.
+    virtual bool QuerySafeBoxBalance(int32_t& balance);
+    // The own game silver plus the safe box's balance, summed in 64 bits;
     // false when the query fails.
-    virtual bool QueryOwnTotalSilver(int64_t& total);
+    bool QueryOwnTotalSilver(int64_t& total);
     // The clock of the welfare claims (the allowance's and the view's).
     void SetWelfareClock(const WelfareClock& clock);
     // The live particles of the win animations, by id.
