@@ -268,6 +268,26 @@ CCorvaneCanvas* MakePanel(CCorvaneVisual& visual, CCorvaneObject& back, int widt
     return canvas;
 }
 
+// A result list of width x height hung from `parent` with its centre at
+// (x, y), at the parent's depth, shown; null when it could not be made.
+CResultListPanel* MakeList(CCorvaneVisual& visual, CCorvaneObject& parent, int width, int height,
+                           uint32_t style, double x, double y) {
+    auto* list = new CResultListPanel;
+    visual.Register(list);
+    if (list->IsRegistered() == 0) {
+        delete list;
+        return nullptr;
+    }
+    list->Create(width, height, style, 0);
+    list->SetLineSpacing(0);
+    list->SetBackColor(kColourKey);
+    list->SetZ(parent.GetZ());
+    list->SetPos(x, y);
+    parent.AttachChild(list, kPartLink);
+    list->Show();
+    return list;
+}
+
 }  // namespace
 
 void CGameResultDlg::Create() {
@@ -334,22 +354,12 @@ void CGameResultDlg::CreateItemPanel(CCorvaneObject& back) {
         return;
     }
     itemPanelId_ = panel->GetId();
-    auto* list = new CResultListPanel;
-    Register(list);
-    if (list->IsRegistered() == 0) {
-        delete list;
-        return;
-    }
     const int listHeight = kItemFooterY - kItemTitleH;
-    list->Create(kItemListW, listHeight, kRichScrollBars, 0);
-    list->SetLineSpacing(0);
-    list->SetBackColor(kColourKey);
-    list->SetZ(back.GetZ());
-    list->SetPos(panel->GetLeft() + kItemListW / 2.0,
-                 panel->GetTop() + kItemTitleH + listHeight / 2.0);
-    panel->AttachChild(list, kPartLink);
-    list->Show();
-    itemsListId_ = list->GetId();
+    if (CResultListPanel* list = MakeList(*this, *panel, kItemListW, listHeight, kRichScrollBars,
+                                          panel->GetLeft() + kItemListW / 2.0,
+                                          panel->GetTop() + kItemTitleH + listHeight / 2.0)) {
+        itemsListId_ = list->GetId();
+    }
     DrawItemFooter();
 }
 
@@ -364,19 +374,11 @@ void CGameResultDlg::CreatePlayersTable(CCorvaneObject& back) {
             Text(*header, kColumns[i], 6, kHeaderTitles[i]);
         }
     }
-    auto* list = new CResultListPanel;
-    Register(list);
-    if (list->IsRegistered() == 0) {
-        delete list;
+    CResultListPanel* list =
+        MakeList(*this, back, kPlayersW, kPlayersH, 0, x, back.GetTop() + kPlayersDy);
+    if (list == nullptr) {
         return;
     }
-    list->Create(kPlayersW, kPlayersH, 0, 0);
-    list->SetLineSpacing(0);
-    list->SetBackColor(kColourKey);
-    list->SetZ(back.GetZ());
-    list->SetPos(x, back.GetTop() + kPlayersDy);
-    back.AttachChild(list, kPartLink);
-    list->Show();
     playersListId_ = list->GetId();
     const FrameRecord rowFace = Skin(*this, "list_itemBK");
     for (int chair = 0; chair < kSeats; ++chair) {

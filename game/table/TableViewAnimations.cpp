@@ -80,7 +80,7 @@ void CRegionalTableView::CreateMeldAnimation() {
     if (GetMeldAnimation() != nullptr) {
         return;
     }
-    CCorvanePicture* picture = CreatePicture(GetResourceFrame(kGangAnimation, 0));
+    CCorvanePicture* picture = CreatePicture(GetSkinFrame(kGangAnimation));
     if (picture == nullptr) {
         return;
     }
@@ -114,7 +114,7 @@ void CRegionalTableView::PlayMeldAnimation(int eventId) {
                         : eventId == kEventMeldAnimationDoneB ? kGangAnimation
                                                               : nullptr;
     if (frame != nullptr) {
-        picture->SetImage(GetResourceFrame(frame, 0), 1);
+        picture->SetImage(GetSkinFrame(frame), 1);
         const EventRecord done = MakeEventRecord(GetId(), eventId, 0, 0);
         // One run through the frames; the end hides the picture.
         StopObjectActions(picture->GetId());
@@ -133,7 +133,7 @@ void CRegionalTableView::PlayHuAnimation(int position) {
     if (position < 0 || position >= kPositions) {
         return;
     }
-    const FrameRecord hu = GetResourceFrame(kHuPicture, 0);
+    const FrameRecord hu = GetSkinFrame(kHuPicture);
     CCorvanePicture* picture = GetHuPicture(position);
     if (picture == nullptr) {
         picture = CreatePicture(hu);
@@ -148,7 +148,7 @@ void CRegionalTableView::PlayHuAnimation(int position) {
     picture->Show();
     picture->Invalidate();
 
-    const FrameRecord strip = GetResourceFrame(kParticleStrip, 0);
+    const FrameRecord strip = GetSkinFrame(kParticleStrip);
     for (int i = 0; i < kParticleSlices; ++i) {
         for (int j = 0; j < kParticlesPerSlice; ++j) {
             FrameRecord slice = strip;
@@ -242,7 +242,7 @@ void CRegionalTableView::CreateVoiceBox() {
         return;
     }
     voiceBoxId_ = id;
-    const FrameRecord image = GetResourceFrame(kVoiceBoxImage, 0);
+    const FrameRecord image = GetSkinFrame(kVoiceBoxImage);
     const int width = std::max(image.width, 1);
     const int height = std::max(image.height, 1);
     box->SetSize(width, height);
@@ -366,5 +366,7 @@ void CRegionalTableView::PlayPhraseVoice(int32_t sex, int phrase) {
     char file[kVoiceFileBytes];
     std::snprintf(file, sizeof file, "%s%s.ogg", sex != 0 ? "female_chat_" : "male_chat_",
                   GetVoicePhrase(phrase));
-    CCorvaneVisual::PlaySound(file, 1, nullptr);
+    // Straight to the engine's sound facade, once.
+    CCorvaneVisual& facade = *this;
+    facade.PlaySound(file, 1, nullptr);
 }

@@ -135,7 +135,8 @@ void CRegionalTableView::CheckConcealedGang() {
 CRegionalTableView::IndexCounts CRegionalTableView::CountOwnTileIndices(bool skipWildPeng) {
     IndexCounts counts{};
     CRegionalTableData* data = GetRegionalTableData();
-    const int wild = data != nullptr ? data->GetWildTile(0) : table_protocol::kNoTile;
+    const int wild1 = data != nullptr ? data->GetWildTile(0) : table_protocol::kNoTile;
+    const int wild2 = data != nullptr ? data->GetWildTile(1) : table_protocol::kNoTile;
     const uint32_t rule = GetRuleFlags();
     // After a ready declaration only the drawn tile's face may still make
     // a gang.
@@ -144,7 +145,7 @@ CRegionalTableView::IndexCounts CRegionalTableView::CountOwnTileIndices(bool ski
     const int scan = static_cast<int>(GetRowCapacity());
     for (int i = 0; i < scan; ++i) {
         const CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
-        if (sprite == nullptr || sprite->visible == 0 || !IsRealTile(sprite->tile) ||
+        if (sprite == nullptr || sprite->visible == 0 ||
             sprite->meldKind == CCardSprite::kMeldGang ||
             sprite->meldKind == CCardSprite::kMeldConcealedGang) {
             continue;
@@ -153,11 +154,13 @@ CRegionalTableView::IndexCounts CRegionalTableView::CountOwnTileIndices(bool ski
         if (m_bBaoJiao != 0 && index != drawnIndex) {
             continue;
         }
+        // A peng of the wild face never grows into a gang; no tile is wild
+        // unless the rule word says so.
         if (skipWildPeng && sprite->meldKind == CCardSprite::kMeldPeng &&
-            IsSameCardIndex(sprite->tile, wild, rule) != 0) {
+            IsWildCard(sprite->tile, wild1, wild2, rule) != 0) {
             continue;
         }
-        // Only the indices of real faces are counted.
+        // Only the indices 1-63 are counted (a hidden tile's is negative).
         if (index >= 1 && index < static_cast<int>(counts.size())) {
             ++counts[static_cast<size_t>(index)];
         }

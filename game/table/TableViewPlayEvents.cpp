@@ -99,7 +99,7 @@ int CRegionalTableView::OnConcealedGangButton(int selection) {
     // are played.
     CCorvanePicture* badge = GetBaoJiaoBadge(kOwnPosition);
     if (badge != nullptr && badge->IsVisible() != 0) {
-        for (int i = 1; i < static_cast<int>(GetHandSize()); ++i) {
+        for (int i = 1; i < kRowSize; ++i) {
             CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
             if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0) {
                 sprite->greyed = 1;

@@ -5,6 +5,7 @@
 //
 //   fuzz_make_corpus tests/fuzz/corpus
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,7 +15,9 @@
 
 #include "engine/ImageRecord.h"
 #include "engine/PpsCodec.h"
+#include "mahjong_client/TableProtocol.h"
 #include "tests/engine/MidiTestSupport.h"
+#include "tests/fuzz/RegionalDispatchIds.h"
 #include "tests/platform/CursorBytes.h"
 #include "tests/platform/PictureBytes.h"
 #include "tools/kor_pack/KorPackWriter.h"
@@ -208,6 +211,77 @@ void WriteWire() {
     Write("wire_frames", "header_only_then_pieces.bin", two);
 }
 
+// ---- regional notifications ------------------------------------------------------
+
+// The dispatch input of a record: the index of its id, then the record.
+Bytes RegionalInput(int32_t id, const Bytes& record) {
+    const auto* at = std::find(kRegionalDispatchIds.begin(), kRegionalDispatchIds.end(), id);
+    Bytes input = {static_cast<uint8_t>(at - kRegionalDispatchIds.begin())};
+    input.insert(input.end(), record.begin(), record.end());
+    return input;
+}
+
+void WriteRegional() {
+    namespace tp = table_protocol;
+    tp::HandStartRecord start;
+    start.banker = 3;
+    start.startFlags = tp::kStartHandRunning | tp::kStartSwapPhase;
+    start.seatTileCounts = {13, 13, 13, 14};
+    start.ownTiles.fill(-1);
+    for (int i = 0; i < 13; ++i) {
+        start.ownTiles[static_cast<size_t>(i)] = i;
+    }
+    const Bytes startBytes = tp::WriteTableRecord(start);
+    tp::GameResultRecord result;
+    result.winner = 1;
+    result.winFlags = {0, 1, 0, 0};
+    const char names[] = "平胡|带根|清一色";
+    std::copy(std::begin(names), std::end(names) - 1, result.itemNames.begin());
+    tp::SwapDiceNotice dice;
+    dice.die = 4;
+    tp::SwapReadyNotice ready;
+    ready.chair = 2;
+    ready.kind = tp::kSwapReadyKind;
+    ready.pointerChair = 2;
+    tp::WelfareActivityNotice welfare;
+    welfare.activityId = 5;
+    tp::CardThrownNotice ting;
+    ting.thrower = 1;
+    ting.tile = 40;
+    tp::PlayerLeftNotice left;
+    left.chair = 2;
+    left.forced = 1;
+    left.scoreDeducted = -10;
+    left.silverDeducted = -200;
+    tp::SeatStartedNotice started;
+    started.head.chair = 3;
+    Bytes chat(36, 0);
+    chat[8] = 8;
+    const std::string line = "<c=255>你好\r\n";
+    chat.insert(chat.end(), line.begin(), line.end());
+    chat.push_back(0);
+    Bytes table(64, 0);
+    table.insert(table.end(), startBytes.begin(), startBytes.end());
+    const std::string url = "http://127.0.0.1/pay?x=1";
+
+    const std::string target = "regional_dispatch";
+    Write(target, "hand_start.bin", RegionalInput(tp::kHandStart, startBytes));
+    Write(target, "hand_result.bin", RegionalInput(tp::kHandResult, tp::WriteTableRecord(result)));
+    Write(target, "hand_state.bin", RegionalInput(tp::kHandState, Bytes(tp::kHandStateBytes, 1)));
+    Write(target, "swap_dice.bin", RegionalInput(tp::kSwapDice, tp::WriteTableRecord(dice)));
+    Write(target, "swap_ready.bin", RegionalInput(tp::kSwapReady, tp::WriteTableRecord(ready)));
+    Write(target, "charge_url.bin", RegionalInput(tp::kChargeUrl, Bytes(url.begin(), url.end())));
+    Write(target, "welfare.bin",
+          RegionalInput(tp::kWelfareActivity, tp::WriteTableRecord(welfare)));
+    Write(target, "ting_throw.bin",
+          RegionalInput(tp::kTingThrowNotice, tp::WriteTableRecord(ting)));
+    Write(target, "player_left.bin", RegionalInput(tp::kPlayerLeft, tp::WriteTableRecord(left)));
+    Write(target, "table_chat.bin", RegionalInput(tp::kTableChat, chat));
+    Write(target, "seat_started.bin",
+          RegionalInput(tp::kSeatStarted, tp::WriteTableRecord(started)));
+    Write(target, "table_players.bin", RegionalInput(tp::kTablePlayers, table));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -222,5 +296,6 @@ int main(int argc, char** argv) {
     WriteKorPacks();
     WriteMidi();
     WriteWire();
+    WriteRegional();
     return 0;
 }

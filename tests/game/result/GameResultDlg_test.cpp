@@ -144,6 +144,10 @@ TEST_F(GameResultDlgTest, PlayerRowsCarryValuesLabelsNamesAndTheOwnColour) {
     EXPECT_EQ(captions[5].x, 525);
     EXPECT_EQ(PlayerRow(1)->GetTextColour(), 255u);
     EXPECT_EQ(PlayerRow(2)->GetTextColour(), 0u);
+    // The own row's texts are drawn red, the others' not.
+    EXPECT_GT(CountPixels(*PlayerRow(1)->GetTextCanvas(), 255), 20);
+    EXPECT_EQ(CountPixels(*PlayerRow(2)->GetTextCanvas(), 255), 0);
+    EXPECT_GT(CountPixels(*PlayerRow(2)->GetTextCanvas(), 0), 20);
     EXPECT_EQ(dialog->GetNextHandNumber()->FormatText(), "300两");
 
     // Self-drawn: the winner's label is 自摸 and nobody lost the tile.
