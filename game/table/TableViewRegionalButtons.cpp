@@ -165,7 +165,7 @@ int CRegionalTableView::IsAutoWelfareAllowed(const WelfareConfig& config) {
     return silver < kAutoWelfareLine ? 1 : 0;
 }
 
-bool CRegionalTableView::QueryOwnTotalSilver(int64_t& total) {
+bool CRegionalTableView::QuerySafeBoxBalance(int32_t& balance) {
     CGameFrameApp* app = CGameFrameApp::Current();
     CGameConnection* connection = app != nullptr ? app->GetConnection() : nullptr;
     if (connection == nullptr) {
@@ -176,9 +176,18 @@ bool CRegionalTableView::QueryOwnTotalSilver(int64_t& total) {
     if (connection->QuerySafeBox(text, reply) == 0) {
         return false;
     }
+    balance = WordAt(reply, kSafeBoxBalanceAt);
+    return true;
+}
+
+bool CRegionalTableView::QueryOwnTotalSilver(int64_t& total) {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    int32_t balance = 0;
+    if (app == nullptr || !QuerySafeBoxBalance(balance)) {
+        return false;
+    }
     // Two 32-bit amounts; their sum is not.
-    total = int64_t{app->GetSeat(app->GetMyChairNo()).silver} +
-            int64_t{WordAt(reply, kSafeBoxBalanceAt)};
+    total = int64_t{app->GetSeat(app->GetMyChairNo()).silver} + int64_t{balance};
     return true;
 }
 

@@ -10,15 +10,6 @@
 
 namespace play_test {
 
-std::vector<uint8_t> Words(std::span<const int32_t> words) {
-    std::vector<uint8_t> bytes(words.size() * 4);
-    ZepWireWriter writer(bytes);
-    for (const int32_t word : words) {
-        writer.WriteI32(word);
-    }
-    return bytes;
-}
-
 void PutWord(std::vector<uint8_t>& bytes, size_t index, int32_t value) {
     if (bytes.size() < 4 * (index + 1)) {
         bytes.resize(4 * (index + 1));
@@ -74,26 +65,23 @@ int WatchedRegionalView::Submitted(const char* what, int32_t tile) {
 // ---- HandStart ----
 
 std::vector<uint8_t> HandStart::Build() const {
-    std::vector<uint8_t> bytes(tp::kHandStartBytes);
-    PutWord(bytes, 11, banker);
-    PutWord(bytes, 13, turnChair);
-    PutWord(bytes, 14, flags);
-    PutWord(bytes, 18, kReactionSeconds);
-    for (size_t i = 0; i < dice.size(); ++i) {
-        PutWord(bytes, 23 + i, dice[i]);
+    tp::HandStartRecord record;
+    record.banker = banker;
+    record.turnChair = turnChair;
+    record.startFlags = flags;
+    record.reactionTime = kReactionSeconds;
+    record.discardTime = kDiscardSeconds;
+    record.dice = dice;
+    record.wallStart = wallStart;
+    record.wildTiles = wild;
+    record.wildIndicator = -1;
+    for (size_t chair = 0; chair < 4; ++chair) {
+        record.seatTileCounts[chair] = static_cast<int32_t>(chair) == banker ? 14 : 13;
     }
-    PutWord(bytes, 32, wallStart);
-    PutWord(bytes, 34, wild[0]);
-    PutWord(bytes, 35, wild[1]);
-    PutWord(bytes, 36, -1);
-    PutWord(bytes, 39, kDiscardSeconds);
-    for (int32_t chair = 0; chair < 4; ++chair) {
-        PutWord(bytes, 49 + static_cast<size_t>(chair), chair == banker ? 14 : 13);
-    }
-    for (size_t i = 0; i < 32; ++i) {
-        PutWord(bytes, 53 + i, i < ownTiles.size() ? ownTiles[i] : -1);
-    }
-    return bytes;
+    record.ownTiles.fill(-1);
+    std::copy_n(ownTiles.begin(), std::min(ownTiles.size(), record.ownTiles.size()),
+                record.ownTiles.begin());
+    return tp::WriteTableRecord(record);
 }
 
 // ---- RegionalPlayScene ----
@@ -108,7 +96,11 @@ RegionalPlayScene::~RegionalPlayScene() {
     }
     App().DetachFrameView();
     core.reset();
+    App().ClearGamePlaying();
+    App().SetLaunchFields(LaunchFields{});
     App().ResetForTesting();
+    std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 0);
+    std::fill(std::begin(g_TingCandidates), std::end(g_TingCandidates), 0);
 }
 
 CRegionalTableData* RegionalPlayScene::Data() {

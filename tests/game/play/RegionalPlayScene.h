@@ -36,8 +36,6 @@ inline constexpr int32_t kTableNo = 3;
 inline constexpr int32_t kReactionSeconds = 12;
 inline constexpr int32_t kDiscardSeconds = 20;
 
-// 32-bit little-endian words as bytes.
-std::vector<uint8_t> Words(std::span<const int32_t> words);
 // Writes `value` as word `index` of the bytes (grown when needed).
 void PutWord(std::vector<uint8_t>& bytes, size_t index, int32_t value);
 

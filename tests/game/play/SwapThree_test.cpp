@@ -263,7 +263,6 @@ TEST_F(SwapExchangeTest, TheBankersFirstTurnTakesItsOptionsAndTingCandidates) {
     EXPECT_EQ(tp::WordAt(ting, 0), 0x48);
     EXPECT_EQ(tp::WordAt(ting, 1), 5);
     EXPECT_EQ(tp::WordAt(ting, 33), 77);
-    std::fill(std::begin(g_TingCandidates), std::end(g_TingCandidates), -1);
 }
 
 TEST_F(SwapExchangeTest, AReceivedTileOffTheSetIsNotPlacedAndABadBankerLeavesThePointer) {

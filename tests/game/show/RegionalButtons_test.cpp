@@ -45,11 +45,13 @@ protected:
         config.record_time = static_cast<int32_t>(kNow - 10);
         return config;
     }
-    // Stores the configuration and runs the automatic claim with the total
-    // silver; whether it claimed.
-    bool AutoClaimWith(const WelfareConfig& config, int64_t totalSilver) {
+    // Stores the configuration and runs the automatic claim with the own
+    // game silver and the safe box's balance; whether it claimed.
+    bool AutoClaimWith(const WelfareConfig& config, int32_t ownSilver, int32_t balance = 0) {
         view->GetWelfare().SaveWelfareConfig(config);
-        view->totalSilver = totalSilver;
+        scene.options.silvers[0] = ownSilver;
+        EXPECT_TRUE(scene.Launch());
+        view->safeBoxBalance = balance;
         view->claims.clear();
         view->AutoApplyWelfare();
         return view->claims == std::vector<int32_t>{config.ActID, 0};
@@ -116,9 +118,13 @@ TEST_F(RegionalButtonsTest, AnAnnouncedActivityShowsTheWelfareButton) {
 }
 
 TEST_F(RegionalButtonsTest, TheAutomaticClaimNeedsLessThanTwoHundredInAll) {
-    EXPECT_TRUE(AutoClaimWith(Active(), 150 + 49));
-    EXPECT_FALSE(AutoClaimWith(Active(), 150 + 50));
+    EXPECT_TRUE(AutoClaimWith(Active(), 150, 49));
+    EXPECT_FALSE(AutoClaimWith(Active(), 150, 50));
     EXPECT_TRUE(AutoClaimWith(Active(), -5));
+    // The sum does not wrap.
+    EXPECT_FALSE(AutoClaimWith(Active(), INT32_MAX, 1));
+    EXPECT_FALSE(AutoClaimWith(Active(), 1, INT32_MAX));
+    EXPECT_TRUE(AutoClaimWith(Active(), INT32_MIN, -1));
     // The button's own line plays no part.
     WelfareConfig lowLine = Active();
     lowLine.welfare_line = 10;
