@@ -285,4 +285,10 @@ void CRegionalMahjongApp::ResetForTesting() {
     settings_ = {};
     chargeUrl_.fill('\0');
     SetOfflineMode(false);
+    SetRelaunchOnExit(false);  // never start the test program again at its exit
+    ResetHistory();
+    LaunchFields fields;
+    fields.tableNo = -1;
+    fields.chairNo = -1;
+    SetLaunchFields(fields);
 }

@@ -129,8 +129,9 @@ public:
     // --- tests and the offline start set the launch fields directly ---
     using CGameFrameApp::InitGameData;
     using CGameFrameApp::SetLaunchFields;
-    // Puts the settings, the top-up address and the offline flag back to a
-    // fresh program's and closes the main window (tests share this object).
+    // Puts the settings, the top-up address, the launch fields, the history
+    // and the offline and relaunch flags back to a fresh program's and closes
+    // the main window and the top-up dialog (tests share this object).
     void ResetForTesting();
 
     // The program's start (public: Run calls it, and tests run the steps one

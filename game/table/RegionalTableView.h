@@ -418,9 +418,11 @@ public:
     static constexpr int64_t kAutoWelfareLine = 200;
     virtual int IsAutoWelfareAllowed(const WelfareConfig& config);
     virtual void ApplyWelfare(const WelfareConfig& config);
-    // The own game silver plus the safe box's balance (request 200040);
+    // The safe box's balance (request 200040); false when the query fails.
+    virtual bool QuerySafeBoxBalance(int32_t& balance);
+    // The own game silver plus the safe box's balance, summed in 64 bits;
     // false when the query fails.
-    virtual bool QueryOwnTotalSilver(int64_t& total);
+    bool QueryOwnTotalSilver(int64_t& total);
     // The clock of the welfare claims (the allowance's and the view's).
     void SetWelfareClock(const WelfareClock& clock);
     // The live particles of the win animations, by id.
@@ -434,6 +436,9 @@ private:
     void PlayPhraseVoice(int32_t sex, int phrase);
     // Wild tile 0 or 1 of the hand, or -1.
     int WildTile(int index);
+    // A hidden button of the skin posting `event` to the view, with a tip
+    // shown under the mouse; its id or 0.
+    int MakeTipButton(const char* image, int event, const char* tip);
     // One particle of a win burst, `rank` 0-9 in its slice.
     void LaunchParticle(const FrameRecord& slice, TablePoint anchor, int width, int height,
                         int rank);

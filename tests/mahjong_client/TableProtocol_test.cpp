@@ -168,6 +168,75 @@ TEST(TableProtocolVectors, ARecordCutBelowItsMinimumIsRefused) {
     ExpectRefusedWhenCut<LookCardAskRecord>();
     ExpectRefusedWhenCut<LookCardAnswerRecord>();
     ExpectRefusedWhenCut<DrawReply>();
+    ExpectRefusedWhenCut<SwapThreeRequest>();
+    ExpectRefusedWhenCut<SwapDiceNotice>();
+    ExpectRefusedWhenCut<SwapReadyNotice>();
+    ExpectRefusedWhenCut<WelfareActivityNotice>();
+    ExpectRefusedWhenCut<PlayerLeftNotice>();
+    ExpectRefusedWhenCut<HandStartRecord>();
+    ExpectRefusedWhenCut<GameResultRecord>();
+}
+
+// The named fields sit at the offsets the records are read by.
+TEST(TableProtocolVectors, TheRegionalRecordsFieldsSitWhereTheyAreRead) {
+    HandStartRecord start;
+    start.banker = 11;
+    start.startFlags = 14;
+    start.reactionTime = 18;
+    start.dice[0] = 23;
+    start.wallStart = 32;
+    start.wildTiles[1] = 35;
+    start.wildIndicator = 36;
+    start.discardTime = 39;
+    start.seatTileCounts[0] = 49;
+    start.ownTiles[0] = 53;
+    start.word233 = 233;
+    const std::vector<uint8_t> s = WriteTableRecord(start);
+    for (size_t word : {11u, 14u, 18u, 23u, 32u, 35u, 36u, 39u, 49u, 53u, 233u}) {
+        EXPECT_EQ(WordAt(s, word), static_cast<int32_t>(word)) << word;
+    }
+    GameResultRecord result;
+    result.scoreBase[0] = 96;
+    result.silverBase[0] = 128;
+    result.scoreChange[0] = 160;
+    result.silverChange[0] = 192;
+    result.nextBaseSilver = 416;
+    result.winFlags[0] = 516;
+    result.discarder = 532;
+    result.winner = 536;
+    result.tileCounts[0] = 688;
+    result.seatTiles[0] = 704;
+    result.itemNames[0] = 'x';
+    result.itemValues[0] = 2240;
+    result.itemMultipliers[0] = 2296;
+    result.finalMultiples[0] = 2352;
+    result.exposedKongColumn[0] = 2384;
+    result.concealedKongColumn[0] = 2400;
+    const std::vector<uint8_t> r = WriteTableRecord(result);
+    for (size_t byte : {96u, 128u, 160u, 192u, 416u, 516u, 532u, 536u, 688u, 704u, 2240u, 2296u,
+                        2352u, 2384u, 2400u}) {
+        EXPECT_EQ(WordAt(r, byte / 4), static_cast<int32_t>(byte)) << byte;
+    }
+    EXPECT_EQ(r[1216], 'x');
+    SwapDiceNotice dice;
+    dice.received[0] = 48;
+    dice.die = 96;
+    dice.firstTurnOptions[0] = 120;
+    dice.tingList[0] = 136;
+    dice.tingTable[0] = 264;
+    dice.unused8456[0] = 8456;
+    const std::vector<uint8_t> d = WriteTableRecord(dice);
+    for (size_t byte : {48u, 96u, 120u, 136u, 264u, 8456u}) {
+        EXPECT_EQ(WordAt(d, byte / 4), static_cast<int32_t>(byte)) << byte;
+    }
+    SwapReadyNotice ready;
+    ready.chair = 12;
+    ready.kind = 16;
+    ready.pointerChair = 28;
+    const std::vector<uint8_t> y = WriteTableRecord(ready);
+    EXPECT_EQ(WordAt(y, 3), 12);
+    EXPECT_EQ(WordAt(y, 4), 16);
+    EXPECT_EQ(WordAt(y, 7), 28);
 }
 
 TEST(TableProtocolVectors, WordsBeyondAShortRecordReadZero) {
@@ -250,6 +319,26 @@ TEST(TableProtocolDocument, TheDocumentsTableAgreesWithTheHeader) {
         {"kHuaNotice", RowOf<SeatDrawNotice>(kHuaNotice)},
         {"kAutoPlayStatus", DocumentRow{kAutoPlayStatus, "20 + 4n", "20"}},
         {"kLookCardAnswer", RowOf<LookCardAnswerRecord>(kLookCardAnswer)},
+        // The regional game's messages.
+        {"kSwapThree", RowOf<SwapThreeRequest>(kSwapThree)},
+        {"kSeatBoardInfo", RowOf<SeatBoardInfoRequest>(kSeatBoardInfo)},
+        {"kTingThrow", DocumentRow{kTingThrow, "104 + 4n", std::to_string(kTingThrowHeadBytes)}},
+        {"kPlayerLeft", RowOf<PlayerLeftNotice>(kPlayerLeft)},
+        {"kTablePlayers",
+         DocumentRow{static_cast<uint32_t>(kTablePlayers), "64 + 136k + 952", "12"}},
+        {"kHandStart", RowOf<HandStartRecord>(kHandStart)},
+        {"kHandResult", RowOf<GameResultRecord>(kHandResult)},
+        {"kHandState",
+         DocumentRow{static_cast<uint32_t>(kHandState), std::to_string(kHandStateBytes),
+                     std::to_string(kHandStateBytes)}},
+        {"kTableChat", DocumentRow{static_cast<uint32_t>(kTableChat), "36 + text",
+                                   std::to_string(kTableChatMinBytes)}},
+        {"kSwapDice", RowOf<SwapDiceNotice>(kSwapDice)},
+        {"kSwapReady", RowOf<SwapReadyNotice>(kSwapReady)},
+        {"kChargeUrl", DocumentRow{static_cast<uint32_t>(kChargeUrl), "text",
+                                   std::to_string(kChargeUrlMinBytes)}},
+        {"kWelfareActivity", RowOf<WelfareActivityNotice>(kWelfareActivity)},
+        {"kTingThrowNotice", RowOf<CardThrownNotice>(kTingThrowNotice)},
     };
     const std::map<std::string, DocumentRow> document = ReadDocumentTable();
     EXPECT_EQ(document.size(), header.size());

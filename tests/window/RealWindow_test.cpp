@@ -34,6 +34,18 @@
 
 namespace {
 
+// The process's X server; null (the reason in the text) when it could not
+// start.
+const window_test::XServer* TestXServer() {
+    std::string error;
+    return window_test::RunningXServer(error);
+}
+std::string TestXServerError() {
+    std::string error;
+    window_test::RunningXServer(error);
+    return error;
+}
+
 using window_test::ChildProcess;
 using window_test::WindowImage;
 using window_test::XServer;
@@ -50,47 +62,7 @@ constexpr uint32_t kBackgroundPixel = 0x204060;
 constexpr uint32_t kPhotoPixel = 0x50325A;  // the picture's pixel (10, 5)
 constexpr uint32_t kFacePixel = 0xC82828;
 
-// The X server for every test of this file; the tests skip when it cannot
-// start.
-XServer* g_server = nullptr;
-std::string g_serverError;
-
-class XServerEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        server_ = std::make_unique<XServer>();
-        if (!server_->Start(800, 600)) {
-            g_serverError = server_->Error();
-            server_.reset();
-            return;
-        }
-        g_server = server_.get();
-        // This process only: SDL opens its windows on the test's server.
-        ::setenv("DISPLAY", server_->DisplayName().c_str(), 1);
-        ::setenv("SDL_VIDEODRIVER", "x11", 1);
-        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    }
-    void TearDown() override {
-        g_server = nullptr;
-        server_.reset();  // ends Xvfb by its process id
-    }
-
-private:
-    std::unique_ptr<XServer> server_;
-};
-
-const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new XServerEnvironment);
-
 }  // namespace
-
-namespace window_test {
-
-const XServer* RunningXServer(std::string& error) {
-    error = g_serverError;
-    return g_server;
-}
-
-}  // namespace window_test
 
 namespace {
 
@@ -101,8 +73,8 @@ const picture_bytes::Bytes kFacePalette = {255, 0,  255, 200, 40,  40,  40, 200,
 class RealWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (g_server == nullptr) {
-            GTEST_SKIP() << "Xvfb cannot start here: " << g_serverError;
+        if (TestXServer() == nullptr) {
+            GTEST_SKIP() << "Xvfb cannot start here: " << TestXServerError();
         }
         auto* resources = new ResourceModule;
         AddPictures(*resources);
@@ -114,7 +86,7 @@ protected:
         view = new CCorvaneView;
         ASSERT_EQ(wnd->Initialize(view, resources), 1);
         BuildScene();
-        ASSERT_TRUE(PumpUntil([&] { return (xWindow = g_server->FindWindow(kTitle)) != 0; }))
+        ASSERT_TRUE(PumpUntil([&] { return (xWindow = TestXServer()->FindWindow(kTitle)) != 0; }))
             << "no X window titled " << kTitle;
     }
     void TearDown() override { wnd.reset(); }
@@ -185,12 +157,12 @@ protected:
 
     // Runs xdotool to its end while the window keeps taking its messages.
     void Xdotool(const std::vector<std::string>& arguments) {
-        ASSERT_EQ(window_test::RunXdotool(*g_server, arguments, kWaitMs), "");
+        ASSERT_EQ(window_test::RunXdotool(*TestXServer(), arguments, kWaitMs), "");
     }
     // A real click at a client point: the pointer moves there, then the
     // left button goes down and up.
     void ClickAt(int x, int y) {
-        ASSERT_EQ(window_test::ClickAt(*g_server, xWindow, x, y, kWaitMs), "");
+        ASSERT_EQ(window_test::ClickAt(*TestXServer(), xWindow, x, y, kWaitMs), "");
     }
 
     // Pixels where the window and the back buffer differ.
@@ -221,7 +193,7 @@ TEST_F(RealWindowTest, TheWindowShowsTheBackBuffer) {
     std::optional<WindowImage> shown;
     int differences = -1;
     const bool same = PumpUntil([&] {
-        shown = g_server->Read(xWindow);
+        shown = TestXServer()->Read(xWindow);
         differences = shown ? CountDifferences(shown) : -1;
         return differences == 0 && shown->At(34, 23) == kPhotoPixel;
     });
@@ -245,12 +217,12 @@ TEST_F(RealWindowTest, TheWindowShowsTheBackBuffer) {
     photo->SetPos(60, 70);
     photo->Invalidate();
     EXPECT_TRUE(PumpUntil([&] {
-        shown = g_server->Read(xWindow);
+        shown = TestXServer()->Read(xWindow);
         return shown && shown->At(54, 63) == kPhotoPixel;
     }));
     EXPECT_EQ(shown->At(34, 23), kBackgroundPixel);
     EXPECT_TRUE(PumpUntil([&] {
-        shown = g_server->Read(xWindow);
+        shown = TestXServer()->Read(xWindow);
         differences = shown ? CountDifferences(shown) : -1;
         return differences == 0;
     })) << differences
@@ -258,7 +230,7 @@ TEST_F(RealWindowTest, TheWindowShowsTheBackBuffer) {
 }
 
 TEST_F(RealWindowTest, ARealClickAndRealTypedTextReachTheScene) {
-    ASSERT_TRUE(PumpUntil([&] { return g_server->IsMapped(xWindow); }));
+    ASSERT_TRUE(PumpUntil([&] { return TestXServer()->IsMapped(xWindow); }));
     ClickAt(70, 110);
     EXPECT_TRUE(PumpUntil([&] {
         for (const Delivery& d : log) {
@@ -282,8 +254,8 @@ TEST_F(RealWindowTest, ARealClickAndRealTypedTextReachTheScene) {
 // A panel painted by another thread shows on the X server while the UI
 // thread, which owns the display, blocks in a wait.
 TEST(RealPanelWindow, FramesOfAnotherThreadReachTheServerWhileTheUiThreadWaits) {
-    if (g_server == nullptr) {
-        GTEST_SKIP() << "Xvfb cannot start here: " << g_serverError;
+    if (TestXServer() == nullptr) {
+        GTEST_SKIP() << "Xvfb cannot start here: " << TestXServerError();
     }
     ASSERT_TRUE(platform::TakeDisplay());
     constexpr const char* kPanelTitle = "pvbn panel test";
@@ -303,10 +275,10 @@ TEST(RealPanelWindow, FramesOfAnotherThreadReachTheServerWhileTheUiThreadWaits) 
         auto shows = [&](uint32_t pixel) {
             for (int i = 0; i < 500; ++i) {
                 if (xWindow == 0) {
-                    xWindow = g_server->FindWindow(kPanelTitle);
+                    xWindow = TestXServer()->FindWindow(kPanelTitle);
                 }
-                if (xWindow != 0 && g_server->IsMapped(xWindow)) {
-                    const auto image = g_server->Read(xWindow);
+                if (xWindow != 0 && TestXServer()->IsMapped(xWindow)) {
+                    const auto image = TestXServer()->Read(xWindow);
                     if (image && image->width == 60 && image->At(10, 5) == pixel &&
                         image->At(59, 29) == kRedPixel) {
                         return true;
@@ -325,7 +297,7 @@ TEST(RealPanelWindow, FramesOfAnotherThreadReachTheServerWhileTheUiThreadWaits) 
         panel->Publish(frame);
         secondShown.store(shows(kBluePixel));
         if (xWindow != 0) {
-            g_server->Origin(xWindow, originX, originY);
+            TestXServer()->Origin(xWindow, originX, originY);
         }
         done.Set();
     });

@@ -26,9 +26,10 @@ struct ProgramRun {
 // Runs the program with the system folder given and no arguments.
 ProgramRun RunProgram(const std::string& systemFolder) {
     ProgramRun run;
-    const std::string command = "env -u DISPLAY SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
-                                "PVBN_SYSTEM_FOLDER='" +
-                                systemFolder + "' '" + PVBN_PROGRAM + "' 2>&1 </dev/null";
+    const std::string command =
+        "env -u DISPLAY SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy "
+        "PVBN_SYSTEM_FOLDER='" +
+        systemFolder + "' '" + PVBN_PROGRAM + "' 2>&1 </dev/null";
     const uint32_t start = platform::GetTickCount32();
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {

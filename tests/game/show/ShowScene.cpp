@@ -35,12 +35,12 @@ int ShowView::OnGuoButton() {
     return 1;
 }
 
-bool ShowView::QueryOwnTotalSilver(int64_t& total) {
+bool ShowView::QuerySafeBoxBalance(int32_t& balance) {
     ++safeBoxQueries;
     if (!safeBoxAnswers) {
         return false;
     }
-    total = totalSilver;
+    balance = safeBoxBalance;
     return true;
 }
 
@@ -124,6 +124,9 @@ bool ShowScene::Launch() {
         user.sex = chair < static_cast<int32_t>(options.sexes.size())
                        ? options.sexes[static_cast<size_t>(chair)]
                        : 0;
+        user.silver = chair < static_cast<int32_t>(options.silvers.size())
+                          ? options.silvers[static_cast<size_t>(chair)]
+                          : 0;
         builder.seats.push_back(user);
     }
     if (options.lookOn) {

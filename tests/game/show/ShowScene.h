@@ -33,7 +33,7 @@ public:
     int ThrowHandTile(int index) override;
     int DeclareOwnHua(int index) override;
     int OnGuoButton() override;
-    bool QueryOwnTotalSilver(int64_t& total) override;
+    bool QuerySafeBoxBalance(int32_t& balance) override;
     void ClaimWelfare(int32_t activityId, int32_t kind) override;
     void RequestWelfareConfig(int32_t activityId) override { configRequests.push_back(activityId); }
     uint32_t GetRuleFlags() const override { return ruleFlags; }
@@ -42,9 +42,9 @@ public:
     std::vector<std::string> sounds;
     std::vector<std::string> facadeSounds;
     std::vector<std::string> moves;
-    // The total the safe-box query answers, or failure.
+    // The balance the safe-box query answers, or failure.
     bool safeBoxAnswers = true;
-    int64_t totalSilver = 0;
+    int32_t safeBoxBalance = 0;
     int safeBoxQueries = 0;
     std::vector<int32_t> claims;
     std::vector<int32_t> configRequests;
@@ -56,6 +56,8 @@ struct SceneOptions {
     bool lookOn = false;
     // Sex of the user at each chair (0 male).
     std::vector<int32_t> sexes{0, 1, 0, 1};
+    // Silver of the user at each chair.
+    std::vector<int32_t> silvers{0, 0, 0, 0};
     // Skin pictures the packs lack.
     std::set<std::string> leaveOut;
 };
@@ -85,8 +87,10 @@ public:
     ObjectModule* objects = nullptr;
     ShowView* view = nullptr;  // the object module owns it
 
-private:
+    // Launches the application on the options' table (again).
     bool Launch();
+
+private:
     std::vector<std::vector<uint8_t>> packs_;
 };
 

@@ -1,17 +1,15 @@
 #include "tests/game/support/GameWindow.h"
 
-#include "engine/GdiPaintModule.h"
-#include "engine/ui/RichText.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/net/GameNotifyHandler.h"
-#include "frame/panels/ChatBox.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "tests/frame/FrameDoubles.h"
+#include "tests/game/support/ClientReadings.h"
 #include "zep/ZepSocketUtils.h"
 
 namespace game_test {
@@ -122,34 +120,12 @@ bool GameWindow::RunUntil(const std::function<bool()>& done, uint32_t timeoutMs)
     return PumpUntil(done, timeoutMs);
 }
 
-GdiPaintModule* GameWindow::Painter() {
-    CGameFrameWnd* window = App().GetMainFrame();
-    return window != nullptr
-               ? dynamic_cast<GdiPaintModule*>(window->GetCore()->FindModule(kPaintModuleId))
-               : nullptr;
-}
-
 uint32_t GameWindow::BackBufferColour(int x, int y) {
-    CGameFrameWnd* window = App().GetMainFrame();
-    GdiPaintModule* paint = Painter();
-    const uint8_t* pixels = paint != nullptr ? paint->GetOutputPixels() : nullptr;
-    const int width = window != nullptr ? window->GetWidth() : 0;
-    const int height = window != nullptr ? window->GetHeight() : 0;
-    if (pixels == nullptr || x < 0 || y < 0 || x >= width || y >= height) {
-        return 0xffffffffu;
-    }
-    const uint8_t* p =
-        pixels + (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
-    return static_cast<uint32_t>(p[2]) | static_cast<uint32_t>(p[1]) << 8 |
-           static_cast<uint32_t>(p[0]) << 16;
+    return MainWindowColour(x, y);
 }
 
 std::string GameWindow::ChatText() {
-    CCorvaneView* side = App().GetSubSystemView();
-    auto* chat =
-        side != nullptr ? dynamic_cast<CChatBox*>(side->FindObjectByName("ChatBox")) : nullptr;
-    CCorvaneRichText* text = chat != nullptr ? chat->GetRichText() : nullptr;
-    return text != nullptr ? text->TextOfRange(text->GetFirstElement(), nullptr) : std::string();
+    return ChatBoxText();
 }
 
 }  // namespace game_test

@@ -23,7 +23,6 @@
 class CRegionalMahjongApp;
 class CRegionalTableView;
 class CRegionalTableData;
-class GdiPaintModule;
 
 namespace game_test {
 
@@ -79,8 +78,6 @@ public:
     std::string ChatText();
 
 private:
-    GdiPaintModule* Painter();
-
     GameWindowOptions options_;
     std::string error_;
     std::unique_ptr<ProgramFolder> folder_;

@@ -1,0 +1,191 @@
+#include "tests/game/e2e/Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "frame/GameFrameWnd.h"
+#include "frame/LaunchRecordBuilder.h"
+#include "game/app/RegionalMahjongApp.h"
+#include "game/table/RegionalTableView.h"
+#include "platform/Dialogs.h"
+#include "platform/Screen.h"
+#include "platform/SdlEvents.h"
+#include "tests/game/support/ClientReadings.h"
+
+namespace game_test {
+namespace {
+
+constexpr uint32_t kGateWaitMs = 30000;
+
+}  // namespace
+
+Scenario::Scenario(ScenarioOptions options)
+    : options_(options), harness_(std::make_unique<UiHarness>()) {}
+
+Scenario::~Scenario() {
+    hall_.reset();
+    script_.reset();
+    server_.Stop();
+    harness_.reset();
+    if (screenSet_) {
+        platform::ResetScreenForTesting();
+    }
+    platform::SetMessageBoxSink({});
+    folder_.reset();
+}
+
+bool Scenario::Prepare() {
+    folder_ = std::make_unique<ProgramFolder>();
+    if (!folder_->Ok()) {
+        error_ = folder_->Error();
+        return false;
+    }
+    platform::SetScreenForTesting({0, 0, options_.width, options_.height},
+                                  {0, 0, options_.width, options_.height});
+    screenSet_ = true;
+    platform::SetMessageBoxSink([](const platform::MessageBoxRequest&) { return 1; });
+
+    testserver::RegionalScript::Options script;
+    script.ownTurn = options_.ownTurn;
+    script.roomId = kScenarioRoomId;
+    script.tableNo = kScenarioTableNo;
+    script.frame.userNames[kScenarioUser] = "自己";
+    script.onStep = [this](const std::string& step) { OnScriptStep(step); };
+    script_ = std::make_unique<testserver::RegionalScript>(server_, script);
+    if (!server_.Start()) {
+        error_ = "the test server did not start";
+        return false;
+    }
+
+    fakehall::FakeHallOptions hall;
+    LaunchFields& launch = hall.launch;
+    launch.gameId = 30;
+    launch.serverHost = "127.0.0.1";
+    launch.serverPort = server_.Port();
+    launch.hallRoomId = kScenarioRoomId;
+    launch.userId = kScenarioUser;
+    launch.tableNo = kScenarioTableNo;
+    launch.chairNo = testserver::RegionalScript::kOwnChair;
+    launch.gameName = "区域麻将";
+    LaunchRecordBuilder& record = hall.launchRecord;
+    record.room.roomId = kScenarioRoomId;
+    record.room.options = RoomInfo::kOptionSilverRoom;
+    record.table.tableNo = kScenarioTableNo;
+    record.table.seatCount = 4;
+    UserRecord own = MakeLaunchUser(kScenarioUser, testserver::RegionalScript::kOwnChair, "自己");
+    own.tableNo = kScenarioTableNo;
+    record.seats = {own};
+    hall.exePath = folder_->Path() + "hall";
+    hall_ = std::make_unique<fakehall::FakeHall>(std::move(hall));
+    if (!hall_->Start()) {
+        error_ = "the fake hall did not start";
+        return false;
+    }
+    harness_->finish = [this] {
+        if (CGameFrameWnd* window = App().GetMainFrame()) {
+            platform::PostMessage(window->Id(), platform::kMsgClose, 0, 0);
+        } else {
+            platform::PostQuitMessage(0);
+        }
+    };
+    return true;
+}
+
+void Scenario::Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
+                          std::function<void()> act, uint32_t timeoutMs) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        gates_.push_back({scriptStep, count, false});
+    }
+    harness_->Add(
+        "after " + scriptStep + (count > 1 ? " (" + std::to_string(count) + ")" : ""),
+        [this, scriptStep, count, ready = std::move(ready)] {
+            return Sent(scriptStep, count) && (!ready || ready());
+        },
+        [this, scriptStep, count, act = std::move(act)] {
+            if (act) {
+                act();
+            }
+            MarkChecked(scriptStep, count);
+        },
+        timeoutMs);
+}
+
+int Scenario::Run() {
+    const std::string line = hall_->LaunchLine();
+    std::string program = "pvbn";
+    std::vector<char*> argv = {program.data(), const_cast<char*>(line.c_str()), nullptr};
+    const int code = App().Run(2, argv.data());
+    // The script may wait for a check that will not come any more.
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (Gate& gate : gates_) {
+            gate.checked = true;
+        }
+    }
+    changed_.notify_all();
+    return code;
+}
+
+void Scenario::OnScriptStep(const std::string& step) {
+    std::unique_lock<std::mutex> lock(lock_);
+    auto sentBefore = [this](const Gate& gate) {
+        return std::count(sentSoFar_.begin(), sentSoFar_.end(), gate.step) >= gate.count;
+    };
+    changed_.wait_for(lock, std::chrono::milliseconds(kGateWaitMs), [&] {
+        return std::all_of(gates_.begin(), gates_.end(),
+                           [&](const Gate& gate) { return gate.checked || !sentBefore(gate); });
+    });
+    sentSoFar_.push_back(step);
+}
+
+void Scenario::MarkChecked(const std::string& step, int count) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        for (Gate& gate : gates_) {
+            if (gate.step == step && gate.count == count) {
+                gate.checked = true;
+            }
+        }
+    }
+    changed_.notify_all();
+}
+
+CRegionalMahjongApp& Scenario::App() {
+    return *CRegionalMahjongApp::Instance();
+}
+
+CRegionalTableView* Scenario::View() {
+    return dynamic_cast<CRegionalTableView*>(App().GetGameView());
+}
+
+bool Scenario::Sent(const std::string& step, int count) const {
+    const std::vector<std::string> sent = script_->StepsSent();
+    return std::count(sent.begin(), sent.end(), step) >= count;
+}
+
+void Scenario::ClickAt(int x, int y) {
+    CGameFrameWnd* window = App().GetMainFrame();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(platform::SynthesizeMouseMove(window->Id(), x, y));
+    EXPECT_TRUE(
+        platform::SynthesizeMouseButton(window->Id(), platform::MouseButton::Left, true, x, y));
+    EXPECT_TRUE(
+        platform::SynthesizeMouseButton(window->Id(), platform::MouseButton::Left, false, x, y));
+}
+
+void Scenario::Click(CCorvaneObject* object) {
+    ASSERT_NE(object, nullptr);
+    ClickAt(static_cast<int>(object->GetX()), static_cast<int>(object->GetY()));
+}
+
+uint32_t Scenario::BackBufferColour(int x, int y) {
+    return MainWindowColour(x, y);
+}
+
+std::string Scenario::ChatText() {
+    return ChatBoxText();
+}
+
+}  // namespace game_test

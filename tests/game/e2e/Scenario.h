@@ -1,0 +1,112 @@
+#pragma once
+// The whole client in the test's process against the regional script: the
+// loopback test server with the regional script, the fake hall on its own
+// thread, and the program's application run with the hall's launch line on
+// the test thread (its own message loop). A check harness on that thread
+// reads the table, clicks through the platform's input back end and checks
+// between the script's steps: the script is held before each step until the
+// checks of the steps it sent before are done.
+//
+// Rules:
+//  - One per process: the application runs once (ctest runs each test in a
+//    process of its own).
+//  - Every wait is bounded; a harness step that never becomes ready fails
+//    the test by name and ends the run.
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "tests/game/support/ProgramFolder.h"
+#include "tests/game/support/UiHarness.h"
+#include "tools/fake_hall/FakeHall.h"
+#include "tools/test_server/RegionalScript.h"
+#include "tools/test_server/TestGameServer.h"
+
+class CCorvaneObject;
+class CRegionalMahjongApp;
+class CRegionalTableView;
+class CCardSprite;
+
+namespace game_test {
+
+inline constexpr int32_t kScenarioRoomId = 300;
+inline constexpr int32_t kScenarioTableNo = 6;
+inline constexpr int32_t kScenarioUser = 12345;
+
+struct ScenarioOptions {
+    bool ownTurn = false;
+    int width = 1024;
+    int height = 768;
+};
+
+class Scenario {
+public:
+    explicit Scenario(ScenarioOptions options = {});
+    ~Scenario();
+    Scenario(const Scenario&) = delete;
+    Scenario& operator=(const Scenario&) = delete;
+
+    // Folder, screen, server with the script, hall; false with Error().
+    bool Prepare();
+    const std::string& Error() const { return error_; }
+
+    // The harness on the UI thread; add steps before Run.
+    UiHarness& Harness() { return *harness_; }
+    // A harness step that checks the table once the script sent its step
+    // (the count-th step of that name) and the condition holds; the script
+    // sends nothing more until it has acted.
+    void Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
+                    std::function<void()> act, uint32_t timeoutMs = 30000);
+    // Runs the program with the hall's launch line until its loop ends; its
+    // exit code. The harness's end closes the main window.
+    int Run();
+
+    testserver::RegionalScript& Script() { return *script_; }
+    fakehall::FakeHall& Hall() { return *hall_; }
+    ProgramFolder& Folder() { return *folder_; }
+    const ScenarioOptions& Options() const { return options_; }
+
+    // The client's parts (null while they do not exist).
+    CRegionalMahjongApp& App();
+    CRegionalTableView* View();
+    // Whether the script sent the count-th step of that name.
+    bool Sent(const std::string& step, int count = 1) const;
+
+    // Clicks at a point of the main window, or at the centre of an object.
+    void ClickAt(int x, int y);
+    void Click(CCorvaneObject* object);
+    // The back buffer's colour at a window point (0x00BBGGRR), 0xffffffff
+    // outside or before the first frame.
+    uint32_t BackBufferColour(int x, int y);
+    // The chat box's text (GBK).
+    std::string ChatText();
+
+private:
+    struct Gate {
+        std::string step;
+        int count = 1;
+        bool checked = false;
+    };
+    void OnScriptStep(const std::string& step);
+    void MarkChecked(const std::string& step, int count);
+
+    ScenarioOptions options_;
+    std::string error_;
+    std::unique_ptr<ProgramFolder> folder_;
+    testserver::TestGameServer server_;
+    std::unique_ptr<testserver::RegionalScript> script_;
+    std::unique_ptr<fakehall::FakeHall> hall_;
+    std::unique_ptr<UiHarness> harness_;
+    mutable std::mutex lock_;
+    std::condition_variable changed_;
+    std::vector<Gate> gates_;             // guarded by lock_
+    std::vector<std::string> sentSoFar_;  // guarded by lock_ (before each send)
+    bool screenSet_ = false;
+};
+
+}  // namespace game_test

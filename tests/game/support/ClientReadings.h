@@ -1,0 +1,16 @@
+#pragma once
+// What a test reads of the running client through the program's application
+// object: the back buffer of its main window and the text of its chat box.
+
+#include <cstdint>
+#include <string>
+
+namespace game_test {
+
+// The back buffer's colour at a point of the main window as 0x00BBGGRR;
+// 0xffffffff outside, without a window or before the first frame.
+uint32_t MainWindowColour(int x, int y);
+// The chat box's text (GBK); empty without a side panel or chat box.
+std::string ChatBoxText();
+
+}  // namespace game_test
