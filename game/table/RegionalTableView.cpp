@@ -117,8 +117,11 @@ void CRegionalTableView::CreateDecorations() {
     CreateSwapInfoCanvas();
     ShowPart(GetQrChargeButton());
     ShowPart(GetAutoFixButton());
-    if (IsRegistered() != 0) {
-        const FrameRecord badge = GetResourceFrame(kBaoJiaoImage, 0);
+    const FrameRecord badge =
+        IsRegistered() != 0 ? GetResourceFrame(kBaoJiaoImage, 0) : FrameRecord{};
+    if (badge.record == nullptr) {
+        ZepLog("table: no \"%s\" picture, no ready-hand badges", kBaoJiaoImage);
+    } else {
         for (int& id : baoJiaoBadgeIds_) {
             if (id != 0) {
                 continue;

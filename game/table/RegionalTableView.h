@@ -46,10 +46,16 @@ extern int g_bBaoJiao[4];
 // The own tiles that may be thrown with a ready declaration (-1 empty).
 extern int32_t g_TingCandidates[32];
 // A swap-three result record: words 12-23 three tile ids per chair, word 24
-// the direction code, then the three tiles the own player chose.
+// the direction code, then the three tiles the own player chose. A game
+// start outside the swap phase takes it from the hand state the table was
+// entered with.
 struct RegionalSwapRecord {
-    int32_t words[25] = {};
-    int32_t chosen[3] = {};
+    static constexpr size_t kSize = 112;
+    static constexpr size_t kDirectionWord = 24;
+    std::array<int32_t, 25> words{};
+    std::array<int32_t, 3> chosen{};
+
+    static constexpr void Fields(auto& self, auto& f) { f(self.words), f(self.chosen); }
 };
 extern RegionalSwapRecord g_SwapRecord;
 
@@ -380,7 +386,6 @@ private:
     void HandOverToBanker(const table_protocol::SwapDiceNotice& swap);
 
 public:
-
     // ---- Voices, round text, auto discard, animations, voice box, regional buttons (show) ----
 
     std::string GetVoiceFile(int position, int tileId) override;

@@ -2,11 +2,13 @@
 // clearing of the table.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneButton.h"
 #include "frame/view/GameFrameView.h"
+#include "game/net/RegionalTableData.h"
 #include "game/table/PlayerBoardSmall.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongApp.h"
@@ -19,8 +21,6 @@ namespace {
 constexpr int32_t kEnterHandRequest = 19840325;
 // Offline marks of a chair's status word.
 constexpr int32_t kStatusOfflineMarks = 0x08 | 0x20;
-constexpr int kSwapChoiceSeconds = 30;
-constexpr int kSwapDirectionWord = 24;
 
 int WrapWall(int index) {
     constexpr int kSize = CMahjongTableView::kWallSize;
@@ -142,11 +142,19 @@ void CRegionalTableView::EnterSwapPhaseOrPlay() {
     }
     RefreshOperationButtons();
     SetTableState(kStateNormal);
-    // The last swap's summary, as far as it is known.
+    // The last swap's summary as the entered hand state holds it.
+    if (CRegionalTableData* regional = GetRegionalTableData()) {
+        const std::span<const uint8_t> area = std::as_const(*regional).GetHandArea();
+        if (area.size() >= CRegionalTableData::kSwapRecordAt + RegionalSwapRecord::kSize) {
+            table_protocol::ReadTableRecord(area.subspan(CRegionalTableData::kSwapRecordAt),
+                                            g_SwapRecord);
+        }
+    }
     std::vector<uint8_t> message(kSwapMessageBytes, 0);
-    std::memcpy(message.data(), &g_SwapRecord, sizeof g_SwapRecord);
+    const std::vector<uint8_t> swap = table_protocol::WriteTableRecord(g_SwapRecord);
+    std::copy(swap.begin(), swap.end(), message.begin());
     DrawSwapInfo(message);
-    ShowBankerDice(g_SwapRecord.words[kSwapDirectionWord]);
+    ShowBankerDice(g_SwapRecord.words[RegionalSwapRecord::kDirectionWord]);
     if (CCorvaneButton* show = GetSwapInfoShowButton()) {
         show->SetInputEnabled(1);
         ShowPart(show);

@@ -21,7 +21,9 @@ void CRegionalTableView::ToggleVolumePanel() {
         return;
     }
     CCorvaneButton* button = GetVolumeButton();
-    const bool pressed = button != nullptr && button->IsLatched() != 0;
+    // The button is made latched, so its look follows the panel and the
+    // panel tells whether it is pressed.
+    const bool pressed = panel->IsVisible() != 0;
     if (!pressed) {
         if (button != nullptr) {
             button->SetLatched(1);

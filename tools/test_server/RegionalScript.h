@@ -110,8 +110,9 @@ private:
     bool PlayHand();
 
     Options options_;
-    FrameScript frame_;
+    // The caller's observer of requests, told after the script's own.
     std::function<void(const FrameScript::Recorded&)> userObserver_;
+    FrameScript frame_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool start_ = false;              // guarded by mutex_

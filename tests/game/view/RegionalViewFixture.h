@@ -116,6 +116,12 @@ protected:
         return tiles;
     }
 
+    static void ShowPart(CCorvaneObject* part) {
+        if (part != nullptr) {
+            part->Show();
+        }
+    }
+
     // The tile ids of a row from index 0 up to its last tile (-1 empty).
     std::vector<int> Row(int position) {
         std::vector<int> ids;

@@ -1,0 +1,252 @@
+// Every regional notification sent by the loopback test server as real
+// frames to the program's client with its main window: whole, it takes
+// effect; cut at each field boundary short of its minimum, it is refused
+// (one 201162 report at the server, the table data and the application
+// byte for byte as they were) and the connection stays; with 64 KiB
+// appended it acts as the whole one and nothing more is kept. 211000 closes
+// the connection by design, so it comes last.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frame/net/FrameRequests.h"
+#include "frame/net/GameConnection.h"
+#include "frame/net/GameNotifyHandler.h"
+#include "game/app/RegionalMahjongApp.h"
+#include "game/net/RegionalTableData.h"
+#include "game/table/RegionalTableView.h"
+#include "mahjong_client/TableProtocol.h"
+#include "tests/game/support/GameWindow.h"
+#include "tools/test_server/FrameScript.h"
+#include "tools/test_server/TestGameServer.h"
+#include "zep/ZepWire.h"
+
+namespace {
+
+namespace tp = table_protocol;
+
+// Notes where each field of a named record begins.
+struct FieldVisit {
+    std::vector<size_t> starts;
+    size_t at = 0;
+    void operator()(const int32_t&) { starts.push_back(at), at += 4; }
+    template <size_t N>
+    void operator()(const std::array<int32_t, N>&) {
+        starts.push_back(at), at += 4 * N;
+    }
+    template <size_t N>
+    void operator()(const std::array<uint8_t, N>&) {
+        starts.push_back(at), at += N;
+    }
+};
+
+// The byte offsets where a named record's fields begin.
+template <class R>
+std::vector<size_t> FieldStarts() {
+    FieldVisit visit;
+    R record{};
+    R::Fields(record, visit);
+    return visit.starts;
+}
+
+struct Notice {
+    int32_t id;
+    std::vector<uint8_t> record;
+    std::vector<size_t> cuts;  // lengths that are refused
+};
+
+std::vector<size_t> Words(size_t upTo) {
+    std::vector<size_t> cuts;
+    for (size_t at = 0; at < upTo; at += 4) {
+        cuts.push_back(at);
+    }
+    return cuts;
+}
+
+template <class R>
+std::vector<size_t> Fields() {
+    std::vector<size_t> cuts = FieldStarts<R>();
+    cuts.push_back(R::kSize - 1);
+    return cuts;
+}
+
+std::vector<Notice> Notices() {
+    tp::SeatStartedNotice started;
+    started.head = {game_test::WindowUserOf(1), game_test::kWindowRoomId, game_test::kWindowTableNo,
+                    1};
+    tp::HandStartRecord start;
+    start.banker = 3;
+    start.turnChair = 3;
+    start.startFlags = tp::kStartHandRunning | tp::kStartSwapPhase;
+    start.reactionTime = 30;
+    start.discardTime = 30;
+    start.dice = {4, 0, 0, 0};
+    start.wildTiles = {4, 4};
+    start.wildIndicator = 4;
+    start.seatTileCounts = {13, 13, 13, 14};
+    start.ownTiles.fill(-1);
+    for (int i = 0; i < 13; ++i) {
+        start.ownTiles[static_cast<size_t>(i)] = i;
+    }
+    const std::vector<uint8_t> startBytes = tp::WriteTableRecord(start);
+    tp::SwapReadyNotice ready;
+    ready.chair = 1;
+    ready.kind = tp::kSwapReadyKind;
+    ready.pointerChair = 1;
+    tp::SwapDiceNotice dice;
+    dice.die = 4;
+    dice.tingList.fill(-1);
+    tp::CardThrownNotice ting;
+    ting.thrower = 1;
+    ting.tile = 50;
+    tp::WelfareActivityNotice welfare;
+    welfare.activityId = 12;
+    tp::GameResultRecord result;
+    result.playerCount = 4;
+    result.winner = 1;
+    result.discarder = 2;
+    result.winFlags = {0, 1, 0, 0};
+    result.seatTiles.fill(-1);
+    std::vector<uint8_t> chat(36, 0);
+    ZepWireWriter(chat).WriteI32(game_test::WindowUserOf(1));
+    ZepWireWriter(std::span(chat).subspan(8)).WriteI32(8);
+    const std::string line = "<c=255>hello\r\n";
+    chat.insert(chat.end(), line.begin(), line.end());
+    chat.push_back(0);
+    const std::string url = "http://127.0.0.1/pay";
+    std::vector<uint8_t> table(64, 0);
+    table.insert(table.end(), startBytes.begin(), startBytes.end());
+    std::vector<size_t> tableCuts = Words(12);
+    for (size_t at : Fields<tp::HandStartRecord>()) {
+        if (at > 0) {
+            tableCuts.push_back(64 + at);
+        }
+    }
+    std::vector<size_t> stateCuts = {0, 4, 951, 952, 4984, 5560, 6656, 6768, 15155};
+    for (size_t list = 1; list < 4; ++list) {
+        stateCuts.push_back(952 + 688 * list);
+    }
+    return {
+        {tp::kSeatStarted, tp::WriteTableRecord(started), Words(16)},
+        {tp::kHandStart, startBytes, Fields<tp::HandStartRecord>()},
+        {tp::kSwapReady, tp::WriteTableRecord(ready), Fields<tp::SwapReadyNotice>()},
+        {tp::kSwapDice, tp::WriteTableRecord(dice), Fields<tp::SwapDiceNotice>()},
+        {tp::kTingThrowNotice, tp::WriteTableRecord(ting), Fields<tp::CardThrownNotice>()},
+        {tp::kChargeUrl, {url.begin(), url.end()}, {0}},
+        {tp::kWelfareActivity, tp::WriteTableRecord(welfare), Fields<tp::WelfareActivityNotice>()},
+        {tp::kTableChat, chat, Words(37)},
+        {tp::kHandState, std::vector<uint8_t>(tp::kHandStateBytes, 0), stateCuts},
+        {tp::kHandResult, tp::WriteTableRecord(result), Fields<tp::GameResultRecord>()},
+        {tp::kTablePlayers, table, tableCuts},
+    };
+}
+
+class RegionalNotifyFramesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Start());
+        ASSERT_TRUE(window.Open()) << window.Error();
+        CRegionalMahjongApp& app = window.App();
+        LaunchFields fields = app.GetLaunchFields();
+        fields.serverPort = server.Port();
+        app.SetLaunchFields(fields);
+        ASSERT_TRUE(app.StartCommThread());
+        ASSERT_EQ(app.ConnectServer(), 1);
+        ASSERT_TRUE(server.WaitForClients(1, 5000));
+        ASSERT_EQ(app.EnterGame(), 1);
+        window.Run(50);
+    }
+
+    CRegionalTableData& Data() { return *window.TableData(); }
+    CGameNotifyHandler& Handler() { return *window.App().GetNotifyHandler(); }
+    size_t Reports() { return script.Count(frame_requests::kReportNotifyFailure); }
+    bool Connected() { return window.App().GetConnection()->IsConnected(); }
+
+    // The table data and the application as a refused record must leave them.
+    std::string State() {
+        CRegionalTableData& data = Data();
+        std::string state(data.GetStatusBlock().begin(), data.GetStatusBlock().end());
+        state.append(data.GetHandArea().begin(), data.GetHandArea().end());
+        state.append(data.GetGameResult().begin(), data.GetGameResult().end());
+        state += "|" + std::to_string(window.App().IsGamePlaying());
+        state += "|" + window.App().GetChargeUrl();
+        if (CRegionalTableView* view = window.View()) {
+            state += "|" + std::to_string(view->GetTableState());
+            state += "|" + std::to_string(view->GetWelfare().GetAnnouncedWelfareActID());
+        }
+        return state;
+    }
+
+    // Sends a marker every client takes whole, then the record; waits until
+    // the client handled the record whole (true) or refused it (false).
+    bool Send(int32_t id, const std::vector<uint8_t>& record) {
+        EXPECT_TRUE(script.Notify(static_cast<uint32_t>(tp::kIgnored229165), {}));
+        EXPECT_TRUE(window.RunUntil([&] { return Handler().GetLastNotify().id == 229165; }));
+        const size_t reports = Reports();
+        EXPECT_TRUE(script.Notify(static_cast<uint32_t>(id), record));
+        bool whole = false;
+        EXPECT_TRUE(window.RunUntil([&] {
+            whole = Handler().GetLastNotify().id == id;
+            return whole || Reports() > reports;
+        })) << id;
+        window.Run(20);
+        return whole;
+    }
+
+    testserver::TestGameServer server;
+    testserver::FrameScript script{server};
+    game_test::GameWindow window;
+};
+
+TEST_F(RegionalNotifyFramesTest, WholeCutAndOversizedRecordsFromRealFrames) {
+    for (const Notice& notice : Notices()) {
+        SCOPED_TRACE(notice.id);
+        // Cut at each field boundary: refused, one report, nothing changed.
+        for (size_t cut : notice.cuts) {
+            SCOPED_TRACE(cut);
+            const std::vector<uint8_t> shorter(notice.record.begin(),
+                                               notice.record.begin() + static_cast<long>(cut));
+            const std::string before = State();
+            const size_t reports = Reports();
+            ASSERT_FALSE(Send(notice.id, shorter));
+            EXPECT_EQ(Reports(), reports + 1);
+            EXPECT_EQ(State(), before);
+            ASSERT_TRUE(Connected());
+        }
+        // Whole, then with 64 KiB more: the same table data.
+        ASSERT_TRUE(Send(notice.id, notice.record));
+        const std::string whole = State();
+        std::vector<uint8_t> longer = notice.record;
+        longer.resize(longer.size() + 65536, 0xA5);
+        ASSERT_TRUE(Send(notice.id, longer));
+        if (notice.id != tp::kChargeUrl) {
+            EXPECT_EQ(State(), whole);
+        } else {
+            EXPECT_EQ(window.App().GetChargeUrl().substr(0, 20), "http://127.0.0.1/pay");
+        }
+        ASSERT_TRUE(Connected());
+    }
+    // What the whole records did.
+    EXPECT_EQ(Data().GetBanker(), 3);
+    EXPECT_EQ(Data().GetWinnerChair(), 1);
+    EXPECT_EQ(window.View()->GetWelfare().GetAnnouncedWelfareActID(), 12);
+
+    // A player leaving: cut short it is refused and the connection stays;
+    // whole, the client closes it.
+    tp::PlayerLeftNotice left;
+    left.chair = 2;
+    const std::vector<uint8_t> leftBytes = tp::WriteTableRecord(left);
+    for (size_t cut : FieldStarts<tp::PlayerLeftNotice>()) {
+        const size_t reports = Reports();
+        ASSERT_FALSE(Send(tp::kPlayerLeft, {leftBytes.begin(), leftBytes.begin() + cut}));
+        EXPECT_EQ(Reports(), reports + 1);
+        ASSERT_TRUE(Connected());
+    }
+    EXPECT_TRUE(script.Notify(static_cast<uint32_t>(tp::kPlayerLeft), leftBytes));
+    EXPECT_TRUE(window.RunUntil([&] { return !Connected(); }));
+    EXPECT_EQ(server.ProtocolErrors(), 0u);
+}
+
+}  // namespace

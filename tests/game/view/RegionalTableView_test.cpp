@@ -1,0 +1,396 @@
+// The regional table view's own parts: construction with a full or a
+// lacking skin, the start of a hand, the clearing of the table, the event
+// switch, the heap records its events carry and the end of a hand.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvaneCursor.h"
+#include "engine/CorvanePicture.h"
+#include "engine/EngineCursors.h"
+#include "engine/ui/CorvaneButton.h"
+#include "game/result/GameResultDlg.h"
+#include "game/table/PlayerBoardSmall.h"
+#include "game/table/RegionalCardSprite.h"
+#include "mahjong_client/panels/SliderBar.h"
+#include "tests/game/view/RegionalViewFixture.h"
+
+namespace regional_view_test {
+namespace {
+
+// Records the operations of the later work that the view's events reach.
+class RecordingView : public TestRegionalView {
+public:
+    void ApplySwapResult(NotifyRecord record) override {
+        swapResults.emplace_back(record.begin(), record.end());
+    }
+    void OnTingTileClick(CCardSprite* sprite) override { tingClicks.push_back(sprite); }
+    void CheckAutoFix() override { ++autoFixChecks; }
+    void TakeSilverForAutoFix(int silver, uint32_t password) override {
+        silverTaken.push_back({silver, static_cast<int>(password)});
+    }
+    void StartGame() override { ++gamesStarted; }
+    void AutoApplyWelfare() override { ++welfareClaims; }
+
+    std::vector<std::vector<uint8_t>> swapResults;
+    std::vector<CCardSprite*> tingClicks;
+    std::vector<std::pair<int, int>> silverTaken;
+    int autoFixChecks = 0;
+    int gamesStarted = 0;
+    int welfareClaims = 0;
+};
+
+class RegionalTableViewTest : public RegionalViewTest {
+protected:
+    void OpenRecording(const std::set<std::string>& leaveOut = {}) {
+        root = new CCorvaneView;
+        OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
+        if (HasFatalFailure()) {
+            return;
+        }
+        for (const std::string& pack : regional_skin::PackPaths()) {
+            std::vector<uint8_t> image;
+            std::string error;
+            ASSERT_TRUE(regional_skin::BuildPack(pack, leaveOut, image, error)) << error;
+            root->AddResourcePackFromMemory(image.data(), image.size());
+        }
+        recording = new RecordingView;
+        view = recording;
+        root->Register(view);
+        view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
+        Frame();
+    }
+    void Send(int event, intptr_t first = 0, intptr_t second = 0) {
+        view->OnEvent(MakeEventRecord(view->GetId(), event, first, second));
+    }
+
+    RecordingView* recording = nullptr;
+};
+
+TEST_F(RegionalTableViewTest, CreationMakesTheRegionalPartsAndFourPlayerBoards) {
+    OpenRecording();
+    EXPECT_EQ(view->GetPlayerCount(), 4);
+    EXPECT_EQ(view->GetSeatCount(), 4);
+    for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
+        EXPECT_NE(view->GetRegionalSprite(i), nullptr) << i;
+    }
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_NE(view->GetPlayerBoard(p), nullptr) << p;
+        ASSERT_NE(view->GetBaoJiaoBadge(p), nullptr) << p;
+        EXPECT_EQ(view->GetBaoJiaoBadge(p)->IsVisible(), 0);
+        EXPECT_DOUBLE_EQ(view->GetBaoJiaoBadge(p)->GetZ(), CRegionalTableView::kBadgeDepth);
+    }
+    ASSERT_NE(view->GetResultDlg(), nullptr);
+    EXPECT_EQ(view->GetResultDlg()->IsVisible(), 0);
+    // The dialogs of later work are not there yet; nothing uses them.
+    EXPECT_EQ(view->GetSetDlg(), nullptr);
+    EXPECT_EQ(view->GetAutoFixDlg(), nullptr);
+    view->ToggleSetDlg();
+    Send(kEventAutoFixButton);
+    // The cursor: the program's arrow current, the hand beside it.
+    ASSERT_NE(view->GetCursor(), nullptr);
+    EXPECT_NE(view->GetCursor()->GetCursor(0), 0u);
+    EXPECT_NE(view->GetCursor()->GetCursor(1), 0u);
+    EXPECT_EQ(view->GetCursor()->GetCurrentCursor(), view->GetCursor()->GetCursor(0));
+    // The tile rules of the game.
+    EXPECT_EQ(view->GetRuleFlags(), 0xa0003100u);
+    EXPECT_EQ(view->GetCardsInPlay(), 108u);
+    EXPECT_EQ(view->GetWallStackCount(), 28);
+    EXPECT_EQ(view->GetMaxHandSlots(), 18u);
+    EXPECT_EQ(view->GetHandSize(), 14u);
+}
+
+TEST_F(RegionalTableViewTest, ASkinWithoutTheBadgePictureStillLaysOutStartsAndClears) {
+    OpenRecording({"bit_baojiao", "语音框新", "语音"});
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(view->GetBaoJiaoBadge(p), nullptr) << p;
+    }
+    g_bBaoJiao[0] = 1;
+    g_bBaoJiao[2] = 1;
+    StoreHandStart(0, 0, OwnTiles());
+    view->OnGameStart();
+    view->Relayout();
+    Send(kEventVoiceButton);
+    Send(kEventVoiceBoxClose);
+    view->ClearTable();
+    Frame();
+    EXPECT_EQ(g_bBaoJiao[0], 0);
+}
+
+TEST_F(RegionalTableViewTest, ClearTableHidesBadgesDropsWinPicturesAndForgetsReadyHands) {
+    OpenRecording();
+    for (int p = 0; p < 4; ++p) {
+        ShowPart(view->GetBaoJiaoBadge(p));
+    }
+    std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 1);
+    CCorvanePicture* win = view->CreatePicture(view->GetResourceFrame("bit_hu", 0));
+    ASSERT_NE(win, nullptr);
+    view->SetHuPicture(2, win->GetId());
+    ASSERT_NE(view->GetHuPicture(2), nullptr);
+    view->ClearTable();
+    Frame();
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(view->GetBaoJiaoBadge(p)->IsVisible(), 0) << p;
+        EXPECT_EQ(view->GetHuPicture(p), nullptr) << p;
+        EXPECT_EQ(g_bBaoJiao[p], 0) << p;
+    }
+    EXPECT_TRUE(view->GetWinParticleIds().empty());
+}
+
+TEST_F(RegionalTableViewTest, HeapRecordsAreHandedOverOnceAndDroppedWithTheTable) {
+    OpenRecording();
+    const std::vector<uint8_t> message = {1, 2, 3, 4, 5};
+    ASSERT_TRUE(view->PostHeapEvent(kEventSwapApply, 0, message.data(), message.size(), 0));
+    EXPECT_EQ(view->GetPendingRecordCount(), 1u);
+    Frame();
+    ASSERT_EQ(recording->swapResults.size(), 1u);
+    EXPECT_EQ(recording->swapResults[0], message);
+    EXPECT_EQ(view->GetPendingRecordCount(), 0u);
+    // The same event again (or one whose record is gone) does nothing.
+    Send(kEventSwapApply, 0, 1);
+    Send(kEventSwapApply, 0, 0);
+    Send(kEventSwapApply, 0, -5);
+    EXPECT_EQ(recording->swapResults.size(), 1u);
+    // Cleared before it arrives: never applied.
+    ASSERT_TRUE(view->PostHeapEvent(kEventSwapApply, 0, message.data(), message.size(), 500));
+    view->ClearTable();
+    RunMs(600);
+    EXPECT_EQ(recording->swapResults.size(), 1u);
+}
+
+TEST_F(RegionalTableViewTest, HeapRecordsOfEventsThatNeverArriveGoWithTheView) {
+    OpenRecording();
+    const std::vector<uint8_t> message(8472, 7);
+    ASSERT_TRUE(view->PostHeapEvent(kEventSwapApply, 0, message.data(), message.size(), 5000));
+    ASSERT_TRUE(view->PostHeapEvent(kEventDealStep, 3, message.data(), 12, 5000));
+    EXPECT_EQ(view->GetPendingRecordCount(), 2u);
+    // The window closes with both actions waiting (the leak check of the
+    // test run sees what was not freed).
+    EXPECT_TRUE(recording->swapResults.empty());
+    CloseWindow();
+}
+
+TEST_F(RegionalTableViewTest, TheSwapInfoButtonTogglesThePanelAndTwoPressesRestoreIt) {
+    OpenRecording();
+    view->CreateSwapInfoCanvas();
+    CCorvaneCanvas* panel = view->GetSwapInfoPanel();
+    CCorvaneButton* show = view->GetSwapInfoShowButton();
+    CCorvaneButton* hide = view->GetSwapInfoHideButton();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(show, nullptr);
+    ASSERT_NE(hide, nullptr);
+    panel->Hide();
+    show->Show();
+    hide->Hide();
+    Send(kEventSwapInfoToggle);
+    EXPECT_NE(panel->IsVisible(), 0);
+    EXPECT_NE(hide->IsVisible(), 0);
+    EXPECT_EQ(show->IsVisible(), 0);
+    Send(kEventSwapInfoToggle);
+    EXPECT_EQ(panel->IsVisible(), 0);
+    EXPECT_NE(show->IsVisible(), 0);
+    EXPECT_EQ(hide->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, TheWelfareButtonRestsForTenSecondsAndIsThenOnlyEnabled) {
+    OpenRecording();
+    CCorvaneButton* button = view->GetWelfareButton();
+    if (button == nullptr) {
+        view->SetWelfareButton(view->MakeButton("低保", kEventWelfareButton));
+        button = view->GetWelfareButton();
+    }
+    ASSERT_NE(button, nullptr);
+    button->SetInputEnabled(1);
+    const int shown = button->IsVisible();
+    Send(kEventWelfareButton);
+    EXPECT_EQ(button->IsInputEnabled(), 0);
+    RunMs(9900);
+    EXPECT_EQ(button->IsInputEnabled(), 0);
+    RunMs(200);
+    EXPECT_NE(button->IsInputEnabled(), 0);
+    EXPECT_EQ(button->IsVisible(), shown);
+}
+
+TEST_F(RegionalTableViewTest, TingTileClicksReachOnlyTheOwnConcealedTiles) {
+    OpenRecording();
+    StoreHandStart(0, 0, OwnTiles());
+    view->BuildWall();
+    const uint32_t serial = view->GetHandSerial();
+    view->DealStep(3, {0, 0, serial});
+    view->DealStep(2, {0, 1, serial});
+    CCardSprite* own = view->GetHandSprite(3, 12);
+    CCardSprite* other = view->GetHandSprite(2, 12);
+    ASSERT_NE(own, nullptr);
+    ASSERT_NE(other, nullptr);
+    // A record that names no sprite is not handled.
+    EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), kEventTingTileClick, -1, 0)), 0);
+    EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), kEventTingTileClick, 167, 0)), 0);
+    Send(kEventTingTileClick, other->poolIndex);
+    EXPECT_TRUE(recording->tingClicks.empty());
+    own->meldMark = 1;
+    Send(kEventTingTileClick, own->poolIndex);
+    EXPECT_TRUE(recording->tingClicks.empty());
+    own->meldMark = 0;
+    Send(kEventTingTileClick, own->poolIndex);
+    ASSERT_EQ(recording->tingClicks.size(), 1u);
+    EXPECT_EQ(recording->tingClicks[0], own);
+}
+
+TEST_F(RegionalTableViewTest, TheProtectPasswordAndResultEventsReachTheirOperations) {
+    OpenRecording();
+    Send(kEventSecurePwdOk, 3000, 1234);
+    ASSERT_EQ(recording->silverTaken.size(), 1u);
+    EXPECT_EQ(recording->silverTaken[0], std::make_pair(3000, 1234));
+    Send(kEventCheckAutoFix);
+    EXPECT_EQ(recording->autoFixChecks, 1);
+}
+
+TEST_F(RegionalTableViewTest, FindMaxIndexTakesTheFirstOfEqualMaxima) {
+    const int values[] = {3, 7, 7, 1};
+    EXPECT_EQ(CRegionalTableView::FindMaxIndex(values, 0, 4), 1);
+    EXPECT_EQ(CRegionalTableView::FindMaxIndex(values, 2, 4), 2);
+    EXPECT_EQ(CRegionalTableView::FindMaxIndex(values, 3, 4), 3);
+    EXPECT_EQ(CRegionalTableView::FindMaxIndex(values, 3, 3), 3);
+    EXPECT_EQ(CRegionalTableView::FindMaxIndex(nullptr, 2, 4), 2);
+    const int negatives[] = {-5, -2, -9};
+    EXPECT_EQ(CRegionalTableView::FindMaxIndex(negatives, 0, 3), 1);
+}
+
+TEST_F(RegionalTableViewTest, AGameStartInTheSwapPhaseOpensTheChoice) {
+    OpenRecording();
+    StoreHandStart(1, 0, OwnTiles(13),
+                   regional_records::kHandRunning | regional_records::kSwapPhase);
+    view->OnGameStart();
+    EXPECT_EQ(view->GetTableState(), CRegionalTableView::kStateSwapChoice);
+    EXPECT_EQ(view->m_bSwapChoosing, 1);
+    EXPECT_EQ(view->GetClockSeconds(), 30);
+    EXPECT_EQ(view->GetTurnDirection(), 6);
+    CCorvaneButton* choice = view->GetSwapChoiceButton();
+    ASSERT_NE(choice, nullptr);
+    EXPECT_NE(choice->IsVisible(), 0);
+    EXPECT_EQ(choice->IsInputEnabled(), 0);
+}
+
+TEST_F(RegionalTableViewTest, AGameStartOfARunningHandShowsTheReadyHandsAndOfflineSeats) {
+    OpenRecording();
+    StoreHandStart(0, 0, OwnTiles());
+    // Chair 2 is offline; the own chair's mark is never shown.
+    std::span<uint8_t> status = data->GetStatusBlock();
+    status[20 + 4 * 2] = 0x08;
+    status[20 + 4 * 0] = 0x20;
+    g_bBaoJiao[0] = 1;
+    g_bBaoJiao[1] = 1;
+    view->OnGameStart();
+    EXPECT_EQ(view->GetTableState(), CRegionalTableView::kStateNormal);
+    EXPECT_NE(view->GetBaoJiaoBadge(3)->IsVisible(), 0);
+    EXPECT_NE(view->GetBaoJiaoBadge(view->ChairToPosition(1))->IsVisible(), 0);
+    EXPECT_EQ(view->GetBaoJiaoBadge(view->ChairToPosition(2))->IsVisible(), 0);
+    // The own tiles from index 1 up are dimmed before the hand is sorted:
+    // only the tile that lay at index 0 stays bright.
+    std::vector<int> bright;
+    for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
+        if (CCardSprite* sprite = view->GetHandSprite(3, i); sprite != nullptr && !sprite->greyed) {
+            bright.push_back(sprite->tile);
+        }
+    }
+    EXPECT_EQ(view->GetRowCount(3), 14);
+    EXPECT_EQ(bright, std::vector<int>{OwnTiles()[0]});
+    EXPECT_NE(view->GetSeatBoard(view->ChairToPosition(2))->IsOffline(), 0);
+    EXPECT_EQ(view->GetSeatBoard(3)->IsOffline(), 0);
+    EXPECT_EQ(view->GetSeatBoard(view->ChairToPosition(1))->IsOffline(), 0);
+    ASSERT_NE(view->GetSwapInfoShowButton(), nullptr);
+    EXPECT_NE(view->GetSwapInfoShowButton()->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, ClosingTheResultBetweenHandsClearsTheTableAndChecksTheTopUp) {
+    OpenRecording();
+    StoreHandStart(0, 0, OwnTiles());
+    view->BuildWall();
+    view->DealStep(3, {0, 0, view->GetHandSerial()});
+    ShowPart(view->GetResultDlg());
+    view->OnResultClosed();
+    EXPECT_EQ(view->GetResultDlg()->IsVisible(), 0);
+    EXPECT_EQ(view->GetWallCount(), 0);
+    EXPECT_EQ(view->GetRowCount(3), 0);
+    EXPECT_NE(view->GetStartButton()->IsVisible(), 0);
+    EXPECT_EQ(recording->welfareClaims, 1);
+    EXPECT_EQ(recording->autoFixChecks, 0);
+    RunMs(60);
+    EXPECT_EQ(recording->autoFixChecks, 1);
+}
+
+TEST_F(RegionalTableViewTest, ClosingTheResultWhileAHandRunsOnlyHidesIt) {
+    OpenRecording();
+    app->SetGamePlaying();
+    view->BuildWall();
+    ShowPart(view->GetResultDlg());
+    view->OnResultClosed();
+    RunMs(60);
+    EXPECT_EQ(view->GetResultDlg()->IsVisible(), 0);
+    EXPECT_EQ(view->GetWallCount(), 108);
+    EXPECT_EQ(recording->welfareClaims, 0);
+    EXPECT_EQ(recording->autoFixChecks, 0);
+}
+
+TEST_F(RegionalTableViewTest, TheResultTimesOutIntoTheNextHandOnlyForAPlayerBetweenHands) {
+    OpenRecording();
+    ShowPart(view->GetResultDlg());
+    app->SetGamePlaying();
+    view->OnResultTimeout();
+    EXPECT_EQ(recording->gamesStarted, 0);
+    app->ClearGamePlaying();
+    view->BuildWall();
+    view->OnResultTimeout();
+    EXPECT_EQ(recording->gamesStarted, 1);
+    EXPECT_EQ(view->GetResultDlg()->IsVisible(), 0);
+    EXPECT_EQ(view->GetWallCount(), 0);
+}
+
+TEST_F(RegionalTableViewTest, ALookerOnsResultNeverStartsTheNextHand) {
+    SetChair(0, true);
+    OpenRecording();
+    view->OnResultTimeout();
+    EXPECT_EQ(recording->gamesStarted, 0);
+    view->OnResultClosed();
+    RunMs(60);
+    EXPECT_EQ(recording->autoFixChecks, 0);
+}
+
+TEST_F(RegionalTableViewTest, TheVolumePanelTakesTheSettingsAndGivesThemBack) {
+    OpenRecording();
+    app->Settings().bkVolume = 40;
+    app->Settings().soundVolume = 70;
+    ASSERT_NE(view->GetVolumePanel(), nullptr);
+    view->ToggleVolumePanel();
+    EXPECT_NE(view->GetVolumePanel()->IsVisible(), 0);
+    ASSERT_NE(view->GetMusicSlider(), nullptr);
+    EXPECT_EQ(view->GetMusicSlider()->GetValue(), 40);
+    EXPECT_EQ(view->GetSoundSlider()->GetValue(), 70);
+    view->GetMusicSlider()->SetValue(25);
+    view->OnMusicVolumeChanged();
+    EXPECT_EQ(app->Settings().bkVolume, 25);
+    EXPECT_FLOAT_EQ(view->GetMusicScale(), 0.25f);
+    view->GetSoundSlider()->SetValue(90);
+    view->OnSoundVolumeChanged();
+    EXPECT_EQ(app->Settings().soundVolume, 90);
+    view->ToggleVolumePanel();
+    EXPECT_EQ(view->GetVolumePanel()->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, LayoutCentresTheResultDialogAndPlacesTheCornerButtons) {
+    OpenRecording();
+    view->Relayout();
+    EXPECT_DOUBLE_EQ(view->GetResultDlg()->GetX(), kWidth / 2);
+    EXPECT_DOUBLE_EQ(view->GetResultDlg()->GetY(), kHeight / 2);
+    if (CCorvaneButton* voice = view->GetVoiceButton()) {
+        EXPECT_DOUBLE_EQ(voice->GetRight(), kWidth - 12);
+        EXPECT_DOUBLE_EQ(voice->GetBottom(), kHeight - 5);
+    }
+    if (CCorvaneButton* choice = view->GetSwapChoiceButton()) {
+        EXPECT_DOUBLE_EQ(choice->GetX(), kWidth / 2);
+    }
+}
+
+}  // namespace
+}  // namespace regional_view_test
