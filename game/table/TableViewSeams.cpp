@@ -16,8 +16,13 @@ void LogNotBuilt(const char* operation) {
 }  // namespace
 
 int CRegionalTableView::GetFaceIndex(int tile) {
+    // The tile sprites' own frame rule until the hand display brings its own.
+    for (int i = 0; i < kCardPoolSize; ++i) {
+        if (const CCardSprite* sprite = GetCardSprite(i)) {
+            return sprite->GetCardImageIndex(tile);
+        }
+    }
     LogNotBuilt("GetFaceIndex");
-    (void)tile;
     return 0;
 }
 
