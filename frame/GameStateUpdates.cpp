@@ -262,7 +262,10 @@ void CGameFrameApp::AddHistory(const std::array<int32_t, kSeatCount>& values) {
     const int players = std::clamp(GetPlayerCount(), 0, kSeatCount);
     for (int chair = 0; chair < players; ++chair) {
         history_[size_t(chair)][slot] = values[size_t(chair)];
-        historyTotals_[size_t(chair)] += values[size_t(chair)];
+        // 32-bit totals that wrap, never an overflow.
+        historyTotals_[size_t(chair)] =
+            static_cast<int32_t>(static_cast<uint32_t>(historyTotals_[size_t(chair)]) +
+                                 static_cast<uint32_t>(values[size_t(chair)]));
     }
     ++handCounter_;
 }

@@ -21,7 +21,7 @@ public:
     CChargeHtmlCtrl() = default;
     ~CChargeHtmlCtrl() override = default;
 
-    const char* GetRuntimeClassName() const { return "CChargeHtmlCtrl"; }
+    // The top-up page is never clicked by the client.
     void ClickLinkByText(std::string_view /*text*/) override {}
 
 protected:

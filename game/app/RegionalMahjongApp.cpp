@@ -52,7 +52,13 @@ CRegionalMahjongApp::CRegionalMahjongApp()
     UseChargeHtmlCtrl(chargeDialog_);
 }
 
-CRegionalMahjongApp::~CRegionalMahjongApp() = default;
+CRegionalMahjongApp::~CRegionalMahjongApp() {
+    // The window, the thread and the connection use the embedded objects:
+    // they go before them.
+    CloseMainFrame();
+    StopCommThread();
+    CloseConnection();
+}
 
 // --- start and end ---
 
@@ -281,6 +287,8 @@ void CRegionalMahjongApp::StartPlayForTesting(CRegionalTableView* view) {
 
 void CRegionalMahjongApp::ResetForTesting() {
     CloseMainFrame();
+    StopCommThread();
+    CloseConnection();
     chargeDialog_.CloseWindow();
     settings_ = {};
     chargeUrl_.fill('\0');

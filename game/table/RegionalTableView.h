@@ -381,6 +381,8 @@ private:
     void AnimateDie(int index, bool now);
     void WriteSwapChatLines(int die);
     void TakeReceivedTiles(const table_protocol::SwapDiceNotice& swap);
+    // Greys the own tiles the server gave away for a player who chose none.
+    void MarkServerChoice(std::span<const int32_t> given);
     void HandOverToBanker(const table_protocol::SwapDiceNotice& swap);
 
 public:

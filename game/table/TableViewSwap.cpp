@@ -372,6 +372,10 @@ void CRegionalTableView::ApplySwapResult(NotifyRecord record) {
 
 void CRegionalTableView::TakeReceivedTiles(const tp::SwapDiceNotice& swap) {
     const size_t first = static_cast<size_t>(kSwapTiles * GetOwnChair());
+    // A player who sent no choice gives what the server chose for him.
+    if (GetTableState() != kStateSwapSent) {
+        MarkServerChoice(std::span(swap.given).subspan(first, kSwapTiles));
+    }
     // The three tiles given away (greyed) take the three received, in row
     // order; a received id that is no tile of the set is not placed.
     size_t next = 0;
@@ -388,6 +392,18 @@ void CRegionalTableView::TakeReceivedTiles(const tp::SwapDiceNotice& swap) {
         }
         sprite->tile = tile;
         sprite->faceUp = 1;
+    }
+}
+
+void CRegionalTableView::MarkServerChoice(std::span<const int32_t> given) {
+    ClearHandMarks();
+    for (const int32_t tile : given) {
+        const int index = IsRegionalTile(tile) ? FindRowIndex(kOwnPosition, tile) : -1;
+        CCardSprite* sprite = index >= 0 ? GetHandSprite(kOwnPosition, index) : nullptr;
+        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0 &&
+            sprite->meldKind == CCardSprite::kMeldNone) {
+            sprite->greyed = 1;
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // message pump and a plain window that stands as a parent.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,19 @@ inline void Pump() {
     while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
         platform::DispatchMessage(message);
     }
+}
+
+// The page asks to go to the URL and the browser answers at once: its
+// answer (true: allowed); nothing when no single answer came.
+inline std::optional<bool> AskNavigation(platform::FakeWebBackend& backend,
+                                         platform::WebViewId page, const std::string& url) {
+    const size_t before = backend.Decisions().size();
+    backend.FireBeforeNavigate(page, url, "", true);
+    Pump();
+    if (backend.Decisions().size() != before + 1 || backend.PendingTokens() != 0) {
+        return std::nullopt;
+    }
+    return backend.Decisions().back().allow;
 }
 
 // A window that runs and frees the link commands posted to it, as a

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,10 @@ protected:
 
     // The page asks to go to the URL; the browser's answer (true: allowed).
     bool Navigation(const std::string& url) {
-        const size_t before = backend->Decisions().size();
-        backend->FireBeforeNavigate(browser.Page().Id(), url, "", true);
-        Pump();
-        EXPECT_EQ(backend->Decisions().size(), before + 1) << "no answer for " << url;
-        return backend->Decisions().back().allow;
+        const std::optional<bool> allowed =
+            webtest::AskNavigation(*backend, browser.Page().Id(), url);
+        EXPECT_TRUE(allowed.has_value()) << "no answer for " << url;
+        return allowed.value_or(true);
     }
     const std::vector<platform::WebNavigation>& Navigations() {
         return backend->Find(browser.Page().Id())->navigations;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -177,6 +178,23 @@ TEST_F(RegionalAppTest, AStartWithoutTheHallAsksAndEndsWithoutAWindowOrConnectio
             << key << ": the settings were not written at the end\n"
             << settings;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RegionalAppTest, HistoryTotalsOfLargeChangesDoNotOverflow) {
+    std::array<int32_t, kSeatCount> values{};
+    values[0] = 2000000000;
+    values[1] = -2000000000;
+    App().AddHistory(values);
+    App().AddHistory(values);
+    EXPECT_EQ(App().GetHistory(0, 1), 2000000000);
+    EXPECT_EQ(App().GetHistory(1, 1), -2000000000);
+    // The totals keep 32 bits, as the client always did: they wrap.
+    EXPECT_EQ(App().GetHistoryTotal(0), int32_t(uint32_t(4000000000u)));
+    EXPECT_EQ(App().GetHistoryTotal(1), int32_t(uint32_t(-4000000000ll)));
 }
 
 }  // namespace

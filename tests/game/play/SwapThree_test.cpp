@@ -221,6 +221,27 @@ TEST_F(SwapExchangeTest, DieFourGivesEachChairTheTilesOfTheChairBelow) {
     EXPECT_EQ(scene.view->gangChecks, 1);
 }
 
+TEST_F(SwapExchangeTest, WithoutAChoiceTheServersChoiceIsGivenAway) {
+    OpenChoice();
+    std::vector<uint8_t> result = SwapResult(4, kReceived);
+    tp::SwapDiceNotice notice;
+    ASSERT_TRUE(tp::ReadTableRecord(result, notice));
+    notice.given[0] = kBamboo2;
+    notice.given[1] = kBamboo4;
+    notice.given[2] = 39;
+    ASSERT_TRUE(scene.view->OnSwapDice(tp::WriteTableRecord(notice)));
+    scene.Frames(1200);
+    for (int32_t tile : {kBamboo2, kBamboo4, 39}) {
+        EXPECT_EQ(Own(tile), nullptr) << tile;
+    }
+    for (int32_t tile : {40, 41, 42, kBamboo1, kBamboo3}) {
+        EXPECT_NE(Own(tile), nullptr) << tile;
+    }
+    if (CCorvaneButton* confirm = scene.view->GetSwapChoiceButton()) {
+        EXPECT_EQ(confirm->IsVisible(), 0);
+    }
+}
+
 TEST_F(SwapExchangeTest, ANegativeDieStillNamesASourceForEveryChair) {
     ChooseAndSend();
     ASSERT_TRUE(scene.view->OnSwapDice(SwapResult(-1, kReceived)));
