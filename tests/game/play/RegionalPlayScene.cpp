@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/GdiPaintModule.h"
 #include "frame/LaunchLine.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "tests/game/support/RegionalSkin.h"
@@ -125,6 +126,10 @@ bool RegionalPlayScene::Open() {
     }
     for (const std::vector<uint8_t>& image : packs_) {
         resources->AddPackFromMemory(image.data(), image.size());
+    }
+    // The painter decodes the skin's pictures (no window: nothing is drawn).
+    if (core->LoadModule(new GdiPaintModule, 1, 1) != kEngineOk) {
+        return false;
     }
     objects = new ObjectModule;
     if (core->LoadModule(objects, 1, 0) != kEngineOk || !Launch()) {
