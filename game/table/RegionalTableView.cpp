@@ -117,11 +117,9 @@ void CRegionalTableView::CreateDecorations() {
     CreateSwapInfoCanvas();
     ShowPart(GetQrChargeButton());
     ShowPart(GetAutoFixButton());
-    const FrameRecord badge =
-        IsRegistered() != 0 ? GetResourceFrame(kBaoJiaoImage, 0) : FrameRecord{};
-    if (badge.record == nullptr) {
-        ZepLog("table: no \"%s\" picture, no ready-hand badges", kBaoJiaoImage);
-    } else {
+    if (IsRegistered() != 0) {
+        // A skin without the picture gives empty badges.
+        const FrameRecord badge = GetResourceFrame(kBaoJiaoImage, 0);
         for (int& id : baoJiaoBadgeIds_) {
             if (id != 0) {
                 continue;

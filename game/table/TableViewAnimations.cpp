@@ -49,7 +49,7 @@ constexpr int kParticleSlices = 5;
 constexpr int kParticlesPerSlice = 10;
 constexpr int kParticleSliceWidth = 20;
 // A meld animation whose frames carry no delays is shown this long.
-constexpr uint32_t kMeldAnimationFallbackMs = 800;
+constexpr int kMeldAnimationFallbackMs = 800;
 
 // The chat message of 211200 as the voice handler reads it.
 constexpr size_t kChatSpeakerAt = 0;
@@ -116,11 +116,14 @@ void CRegionalTableView::PlayMeldAnimation(int eventId) {
     if (frame != nullptr) {
         picture->SetImage(GetSkinFrame(frame), 1);
         const EventRecord done = MakeEventRecord(GetId(), eventId, 0, 0);
-        // One run through the frames; the end hides the picture.
+        // One run through the frames (a stopped run reports no end); the
+        // end hides the picture. Frames without delays are shown for a
+        // fixed time.
         StopObjectActions(picture->GetId());
-        if (picture->GetTotalDuration() <= 0 ||
-            FrameAnimationAction(picture, 0, 1, 0, 0, &done) == 0) {
-            PostEventAfter(kMeldAnimationFallbackMs, done);
+        if (picture->GetTotalDuration() > 0) {
+            FrameAnimationAction(picture, 0, 1, 0, 0, &done);
+        } else {
+            FrameAnimationAction(picture, 2, kMeldAnimationFallbackMs, 0, 0, &done);
         }
     }
     picture->Show();

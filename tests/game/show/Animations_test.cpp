@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,16 @@ TEST_F(AnimationsTest, TheMeldAnimationRunsOnceAndIsHiddenAtItsEnd) {
     EXPECT_NE(meld->IsVisible(), 0);
     scene.Frames(3000);
     EXPECT_EQ(meld->IsVisible(), 0);
+
+    // A gang soon after a peng: the peng's run ends without hiding the gang.
+    view->PlayMeldAnimation(kEventMeldAnimationDoneA);
+    const int run = std::max(meld->GetTotalDuration(), 800);
+    scene.Frames(run / 2);
+    view->PlayMeldAnimation(kEventMeldAnimationDoneB);
+    scene.Frames(run / 2 + 100);
+    EXPECT_NE(meld->IsVisible(), 0);
+    scene.Frames(run);
+    EXPECT_EQ(meld->IsVisible(), 0);
 }
 
 TEST_F(AnimationsTest, TheVoiceBoxListsTheNinePhrasesNumbered) {
@@ -223,7 +234,10 @@ TEST_F(PhraseChatTest, SpeakersWithoutASeatAndOtherKindsAreIgnored) {
 }
 
 TEST(PhraseChatLookerTest, ALookerOnSaysNothing) {
-    ShowScene scene({.ownChair = 1, .lookOn = true});
+    show_test::SceneOptions looker;
+    looker.ownChair = 1;
+    looker.lookOn = true;
+    ShowScene scene(looker);
     ASSERT_TRUE(scene.Open()) << scene.error;
     const std::string line = std::string(GetVoicePhrase(1)) + "\r\n";
     EXPECT_TRUE(scene.view->OnVoicePhraseChat(ChatMessage(show_test::kOwnId + 50, 8, line)));

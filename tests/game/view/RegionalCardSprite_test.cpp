@@ -47,12 +47,9 @@ protected:
         return dynamic_cast<CRegionalCardSprite*>(sprite);
     }
     void StoreWild(int32_t wild) {
-        regional_records::HandStart start;
-        start.banker = 0;
-        start.startFlags = regional_records::kHandRunning;
+        table_protocol::HandStartRecord start = HandStart(0, 0, OwnTiles());
         start.wildTiles = {wild, -1};
-        start.ownTiles = OwnTiles();
-        ASSERT_TRUE(data->StoreHandStart(regional_records::HandStartRecord(start)));
+        Store(start);
     }
 };
 

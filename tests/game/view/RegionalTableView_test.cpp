@@ -101,11 +101,8 @@ TEST_F(RegionalTableViewTest, CreationMakesTheRegionalPartsAndFourPlayerBoards) 
     EXPECT_EQ(view->GetHandSize(), 14u);
 }
 
-TEST_F(RegionalTableViewTest, ASkinWithoutTheBadgePictureStillLaysOutStartsAndClears) {
-    OpenRecording({"bit_baojiao", "语音框新", "语音"});
-    for (int p = 0; p < 4; ++p) {
-        EXPECT_EQ(view->GetBaoJiaoBadge(p), nullptr) << p;
-    }
+TEST_F(RegionalTableViewTest, ASkinWithoutItsPicturesStillLaysOutStartsAndClears) {
+    OpenRecording({"bit_baojiao", "语音框新", "语音", "换牌信息按钮", "Change_Info", "低保"});
     g_bBaoJiao[0] = 1;
     g_bBaoJiao[2] = 1;
     StoreHandStart(0, 0, OwnTiles());
@@ -113,9 +110,52 @@ TEST_F(RegionalTableViewTest, ASkinWithoutTheBadgePictureStillLaysOutStartsAndCl
     view->Relayout();
     Send(kEventVoiceButton);
     Send(kEventVoiceBoxClose);
+    Send(kEventSwapInfoToggle);
+    Send(kEventWelfareButton);
     view->ClearTable();
     Frame();
     EXPECT_EQ(g_bBaoJiao[0], 0);
+}
+
+TEST_F(RegionalTableViewTest, PartsThatAreGoneAreSkipped) {
+    OpenRecording();
+    // Every part the view made, destroyed behind its back.
+    std::vector<CCorvaneObject*> parts;
+    for (int p = 0; p < 4; ++p) {
+        parts.push_back(view->GetBaoJiaoBadge(p));
+    }
+    parts.push_back(view->GetVoiceButton());
+    parts.push_back(view->GetVoiceBox());
+    parts.push_back(view->GetSwapInfoPanel());
+    parts.push_back(view->GetSwapInfoShowButton());
+    parts.push_back(view->GetSwapInfoHideButton());
+    parts.push_back(view->GetSwapChoiceButton());
+    parts.push_back(view->GetWelfareButton());
+    parts.push_back(view->GetResultDlg());
+    for (CCorvaneObject* part : parts) {
+        if (part != nullptr) {
+            view->DestroyObject(part, 0);
+        }
+    }
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(view->GetBaoJiaoBadge(p), nullptr) << p;
+    }
+    EXPECT_EQ(view->GetResultDlg(), nullptr);
+    std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 1);
+    StoreHandStart(0, 0, OwnTiles(), kHandRunning | kSwapPhase);
+    view->OnGameStart();
+    StoreHandStart(0, 0, OwnTiles());
+    view->OnGameStart();
+    view->Relayout();
+    for (int event : {kEventVoiceButton, kEventVoiceBoxClose, kEventSwapInfoToggle,
+                      kEventWelfareButton, kEventWelfareCooled, kEventMeldAnimationDoneA}) {
+        Send(event);
+    }
+    view->ShowResult(std::vector<uint8_t>(2432, 0));
+    view->OnResultClosed();
+    view->ClearTable();
+    RunMs(100);
+    EXPECT_EQ(g_bBaoJiao[3], 0);
 }
 
 TEST_F(RegionalTableViewTest, ClearTableHidesBadgesDropsWinPicturesAndForgetsReadyHands) {
@@ -259,8 +299,7 @@ TEST_F(RegionalTableViewTest, FindMaxIndexTakesTheFirstOfEqualMaxima) {
 
 TEST_F(RegionalTableViewTest, AGameStartInTheSwapPhaseOpensTheChoice) {
     OpenRecording();
-    StoreHandStart(1, 0, OwnTiles(13),
-                   regional_records::kHandRunning | regional_records::kSwapPhase);
+    StoreHandStart(1, 0, OwnTiles(13), kHandRunning | kSwapPhase);
     view->OnGameStart();
     EXPECT_EQ(view->GetTableState(), CRegionalTableView::kStateSwapChoice);
     EXPECT_EQ(view->m_bSwapChoosing, 1);
@@ -390,6 +429,70 @@ TEST_F(RegionalTableViewTest, LayoutCentresTheResultDialogAndPlacesTheCornerButt
     if (CCorvaneButton* choice = view->GetSwapChoiceButton()) {
         EXPECT_DOUBLE_EQ(choice->GetX(), kWidth / 2);
     }
+}
+
+TEST_F(RegionalTableViewTest, TheVoiceButtonOpensTheBoxAboveItAndClosesIt) {
+    OpenRecording();
+    view->Relayout();
+    CCorvaneButton* button = view->GetVoiceButton();
+    CCorvaneObject* box = view->GetVoiceBox();
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->IsVisible(), 0);
+    Send(kEventVoiceButton);
+    EXPECT_NE(box->IsVisible(), 0);
+    EXPECT_DOUBLE_EQ(box->GetX(), button->GetRight() - box->GetWidth() / 2 + 10);
+    EXPECT_DOUBLE_EQ(box->GetY(), button->GetTop() - box->GetHeight() / 2);
+    if (CCorvaneObject* list = view->GetVoicePhraseList()) {
+        EXPECT_DOUBLE_EQ(list->GetX(), box->GetRight() - box->GetWidth() / 2);
+        EXPECT_DOUBLE_EQ(list->GetY(), box->GetTop() + box->GetHeight() / 2 + 16);
+    }
+    Send(kEventVoiceButton);
+    EXPECT_EQ(box->IsVisible(), 0);
+    Send(kEventVoiceButton);
+    Send(kEventVoiceBoxClose);
+    EXPECT_EQ(box->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, TheDiceEventHidesOnePairOnlyWhenBothDiceAreThere) {
+    OpenRecording();
+    std::vector<CCorvanePicture*> dice;
+    for (int i = 0; i < 4; ++i) {
+        CCorvanePicture* die = view->CreatePicture(view->GetResourceFrame("bit_hu", 0));
+        ASSERT_NE(die, nullptr);
+        die->Show();
+        view->SetDie(i, die->GetId());
+        dice.push_back(die);
+    }
+    Send(kEventHideDice, 2);
+    EXPECT_NE(dice[0]->IsVisible(), 0);
+    EXPECT_EQ(dice[2]->IsVisible(), 0);
+    EXPECT_EQ(dice[3]->IsVisible(), 0);
+    view->SetDie(1, 0);
+    Send(kEventHideDice, 1);
+    EXPECT_NE(dice[0]->IsVisible(), 0);
+    Send(kEventHideDice, 3);
+    EXPECT_NE(dice[0]->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, OfflineTheOwnBoardRefreshShowsEverySeatAndTheStartButton) {
+    app->SetOfflineMode(true);
+    OpenRecording();
+    view->RefreshOwnBoard();
+    for (int chair = 0; chair < 4; ++chair) {
+        CSeatBoard* board = view->GetSeatBoard(view->ChairToPosition(chair));
+        ASSERT_NE(board, nullptr);
+        EXPECT_EQ(board->GetChair(), chair);
+    }
+    ASSERT_NE(view->GetStartButton(), nullptr);
+    EXPECT_NE(view->GetStartButton()->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, OnlineTheOwnBoardRefreshShowsTheOwnSeatOnly) {
+    OpenRecording();
+    view->RefreshOwnBoard();
+    EXPECT_EQ(view->GetSeatBoard(3)->GetChair(), 0);
+    EXPECT_EQ(view->GetSeatBoard(0)->GetChair(), -1);
 }
 
 }  // namespace

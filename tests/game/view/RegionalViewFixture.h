@@ -43,6 +43,7 @@ public:
     }
     void SetHuPicture(int position, int id) { huPictureIds_[static_cast<size_t>(position)] = id; }
     int Wall(int index) const { return wall_[static_cast<size_t>(index)]; }
+    void SetDie(int index, int id) { diceIds_[static_cast<size_t>(index)] = id; }
 };
 
 class RegionalViewTest : public PanelWindowTest {
@@ -96,16 +97,38 @@ protected:
         Frame();
     }
 
-    // Stores a hand start: banker, wall start and the own tiles.
-    void StoreHandStart(int banker, int wallStart, std::vector<int32_t> own,
-                        int32_t flags = regional_records::kHandRunning) {
-        regional_records::HandStart start;
+    static constexpr int32_t kHandRunning = 0x1;
+    static constexpr int32_t kSwapPhase = 0x10;
+
+    // A hand start: banker, wall start, the own tiles and no wild tile.
+    static table_protocol::HandStartRecord HandStart(int banker, int wallStart,
+                                                     const std::vector<int32_t>& own,
+                                                     int32_t flags = kHandRunning) {
+        table_protocol::HandStartRecord start;
+        start.handNumber = 1;
+        start.baseSilver = 100;
+        start.baseScore = 10;
         start.banker = banker;
         start.turnChair = banker;
-        start.wallStart = wallStart;
         start.startFlags = flags;
-        start.ownTiles = std::move(own);
-        ASSERT_TRUE(data->StoreHandStart(regional_records::HandStartRecord(start)));
+        start.reactionTime = 8;
+        start.discardTime = 15;
+        start.wallStart = wallStart;
+        start.wildTiles = {-1, -1};
+        start.wildIndicator = -1;
+        for (int chair = 0; chair < 4; ++chair) {
+            start.seatTileCounts[static_cast<size_t>(chair)] = chair == banker ? 14 : 13;
+        }
+        start.ownTiles.fill(-1);
+        std::copy_n(own.begin(), std::min<size_t>(own.size(), 32), start.ownTiles.begin());
+        return start;
+    }
+    void Store(const table_protocol::HandStartRecord& start) {
+        ASSERT_TRUE(data->StoreHandStart(table_protocol::WriteTableRecord(start)));
+    }
+    void StoreHandStart(int banker, int wallStart, const std::vector<int32_t>& own,
+                        int32_t flags = kHandRunning) {
+        Store(HandStart(banker, wallStart, own, flags));
     }
     // Fourteen distinct tiles in dealing order.
     static std::vector<int32_t> OwnTiles(int count = 14) {
