@@ -43,6 +43,7 @@ public:
     }
     void SetHuPicture(int position, int id) { huPictureIds_[static_cast<size_t>(position)] = id; }
     int Wall(int index) const { return wall_[static_cast<size_t>(index)]; }
+    void SetDie(int index, int id) { diceIds_[static_cast<size_t>(index)] = id; }
 };
 
 class RegionalViewTest : public PanelWindowTest {
