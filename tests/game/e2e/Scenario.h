@@ -72,6 +72,8 @@ public:
     // Runs the program with the hall's launch line until its loop ends; its
     // exit code. The harness's end closes the main window.
     int Run();
+    // Whether this process ran the program already (its loop runs once).
+    static bool RanBefore();
 
     testserver::RegionalScript& Script() { return *script_; }
     fakehall::FakeHall& Hall() { return *hall_; }
