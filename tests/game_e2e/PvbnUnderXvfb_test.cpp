@@ -251,6 +251,12 @@ TEST_F(PvbnUnderXvfbTest, PlaysTheScriptedHandToTheResultAndEndsWithTheHall) {
     hall->Vanish();
     EXPECT_TRUE(WaitFor([&] { return ProcessGone(pid); }, 30000)) << "the client did not end";
     EXPECT_EQ(SanitizerReports(folder->Path()), "");
+    // The skin held every picture the program asked for.
+    for (const char* missing : {"does not exists", "invalid frame"}) {
+        for (const std::string& line : folder->LogLinesWith(missing)) {
+            ADD_FAILURE() << line;
+        }
+    }
 }
 
 }  // namespace

@@ -56,6 +56,12 @@ protected:
         EXPECT_TRUE(scenario.Harness().Finished());
         EXPECT_FALSE(scenario.Harness().TimedOut()) << scenario.Harness().LastStep();
         EXPECT_EQ(scenario.Harness().Acted().size(), scenario.Harness().StepCount());
+        // The skin held every picture the game asked for.
+        for (const char* missing : {"does not exists", "invalid frame"}) {
+            for (const std::string& line : scenario.LogLinesWith(missing)) {
+                ADD_FAILURE() << line;
+            }
+        }
     }
 
     CRegionalTableView& View() { return *scenario.View(); }

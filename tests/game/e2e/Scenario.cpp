@@ -215,4 +215,8 @@ std::string Scenario::ChatText() {
     return ChatBoxText();
 }
 
+std::vector<std::string> Scenario::LogLinesWith(const std::string& text) const {
+    return folder_->LogLinesWith(text);
+}
+
 }  // namespace game_test

@@ -97,6 +97,8 @@ public:
     uint32_t BackBufferColour(int x, int y);
     // The chat box's text (GBK).
     std::string ChatText();
+    // The lines of the program's logs (in its folder) that hold the text.
+    std::vector<std::string> LogLinesWith(const std::string& text) const;
 
 private:
     struct Gate {
