@@ -15,10 +15,10 @@
 #include <set>
 #include <string>
 
-#include "frame/LaunchRecordBuilder.h"
 #include "platform/ImageDecoder.h"
 #include "platform/Sync.h"
 #include "tests/game/support/ProgramFolder.h"
+#include "tests/game/support/RegionalHall.h"
 #include "tests/game/support/RegionalSkin.h"
 #include "tests/platform/ScopedEnv.h"
 #include "tests/window/XServer.h"
@@ -90,33 +90,12 @@ protected:
         ASSERT_TRUE(PlaceBeside(PVBN_PROGRAM, "pvbn"));
         ASSERT_TRUE(PlaceBeside(WEB_HELPER_PROGRAM, "pvbn_web_helper"));
 
-        RegionalScript::Options script;
-        script.roomId = kRoomId;
-        script.tableNo = kTableNo;
-        script.frame.userNames[kOwnUser] = "自己";
-        regional = std::make_unique<RegionalScript>(server, script);
+        const game_test::RegionalTable table{kRoomId, kTableNo, kOwnUser, kTitle};
+        regional =
+            std::make_unique<RegionalScript>(server, game_test::RegionalScriptOptions(table));
         ASSERT_TRUE(server.Start());
-
-        fakehall::FakeHallOptions hallOptions;
-        LaunchFields& launch = hallOptions.launch;
-        launch.gameId = 30;
-        launch.serverHost = "127.0.0.1";
-        launch.serverPort = server.Port();
-        launch.hallRoomId = kRoomId;
-        launch.userId = kOwnUser;
-        launch.tableNo = kTableNo;
-        launch.chairNo = RegionalScript::kOwnChair;
-        launch.gameName = kTitle;
-        LaunchRecordBuilder& record = hallOptions.launchRecord;
-        record.room.roomId = kRoomId;
-        record.room.options = RoomInfo::kOptionSilverRoom;
-        record.table.tableNo = kTableNo;
-        record.table.seatCount = 4;
-        UserRecord own = MakeLaunchUser(kOwnUser, RegionalScript::kOwnChair, "自己");
-        own.tableNo = kTableNo;
-        record.seats = {own};
-        hallOptions.exePath = folder->File("hall");
-        hall = std::make_unique<fakehall::FakeHall>(std::move(hallOptions));
+        hall = std::make_unique<fakehall::FakeHall>(
+            game_test::RegionalHallOptions(table, server.Port(), folder->File("hall")));
         ASSERT_TRUE(hall->Start());
     }
 

@@ -5,13 +5,13 @@
 #include <algorithm>
 
 #include "frame/GameFrameWnd.h"
-#include "frame/LaunchRecordBuilder.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
 #include "tests/game/support/ClientReadings.h"
+#include "tests/game/support/RegionalHall.h"
 #include "tests/game/support/RegionalSkin.h"
 
 namespace game_test {
@@ -55,38 +55,17 @@ bool Scenario::Prepare() {
     platform::SetAudioLibraryFactory(
         [record = audio_] { return std::make_unique<platform::RecordingAudioLibrary>(record); });
 
-    testserver::RegionalScript::Options script;
+    const RegionalTable table{kScenarioRoomId, kScenarioTableNo, kScenarioUser, "区域麻将"};
+    testserver::RegionalScript::Options script = RegionalScriptOptions(table);
     script.ownTurn = options_.ownTurn;
-    script.roomId = kScenarioRoomId;
-    script.tableNo = kScenarioTableNo;
-    script.frame.userNames[kScenarioUser] = "自己";
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };
     script_ = std::make_unique<testserver::RegionalScript>(server_, script);
     if (!server_.Start()) {
         error_ = "the test server did not start";
         return false;
     }
-
-    fakehall::FakeHallOptions hall;
-    LaunchFields& launch = hall.launch;
-    launch.gameId = 30;
-    launch.serverHost = "127.0.0.1";
-    launch.serverPort = server_.Port();
-    launch.hallRoomId = kScenarioRoomId;
-    launch.userId = kScenarioUser;
-    launch.tableNo = kScenarioTableNo;
-    launch.chairNo = testserver::RegionalScript::kOwnChair;
-    launch.gameName = "区域麻将";
-    LaunchRecordBuilder& record = hall.launchRecord;
-    record.room.roomId = kScenarioRoomId;
-    record.room.options = RoomInfo::kOptionSilverRoom;
-    record.table.tableNo = kScenarioTableNo;
-    record.table.seatCount = 4;
-    UserRecord own = MakeLaunchUser(kScenarioUser, testserver::RegionalScript::kOwnChair, "自己");
-    own.tableNo = kScenarioTableNo;
-    record.seats = {own};
-    hall.exePath = folder_->Path() + "hall";
-    hall_ = std::make_unique<fakehall::FakeHall>(std::move(hall));
+    hall_ = std::make_unique<fakehall::FakeHall>(
+        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall"));
     if (!hall_->Start()) {
         error_ = "the fake hall did not start";
         return false;
