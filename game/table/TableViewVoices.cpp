@@ -10,7 +10,6 @@
 
 #include "engine/CorvaneObject.h"
 #include "frame/GameFrameApp.h"
-#include "game/net/RegionalTableData.h"
 #include "game/result/GameResultDlg.h"
 #include "game/result/ScoreText.h"
 #include "game/table/RegionalTableView.h"
