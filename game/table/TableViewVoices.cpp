@@ -14,6 +14,7 @@
 #include "game/result/ScoreText.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongApp.h"
+#include "mahjong_client/MahjongTableData.h"
 #include "mahjong_tiles/TileEncoding.h"
 #include "platform/Profile.h"
 
