@@ -256,19 +256,7 @@ void CRegionalCardSprite::SelectPicture() {
     UpdateWildMark();
     const TilePictureInput in = PictureInput();
     const TilePicture choice = ChooseTilePicture(in, GetCardImageIndex(tile));
-    if (kind == kKindHand && position == 3 && meldMark == 0 && !IsFaceDown()) {
-        double alpha = 1.0;
-        if (shade != 0) {
-            alpha = 0.9;
-        }
-        if (greyed != 0) {
-            alpha = 0.6;
-        }
-        SetAlpha(alpha);
-        if (CCorvanePicture* face = GetFace()) {
-            face->SetAlpha(alpha);
-        }
-    }
+    ApplyOwnTileAlpha(position == 3 && !IsFaceDown());
     if (!choice.keep) {
         SetFacePicture(choice.key, choice.frame);
     }

@@ -151,6 +151,9 @@ protected:
     bool PlaceFromView();
     // The depth of the sprite's kind, on the sprite and its face.
     void ApplyKindDepth();
+    // A concealed own tile shown face up is dimmed while shaded (0.9) or
+    // greyed (0.6); every other tile is opaque.
+    void ApplyOwnTileAlpha(bool ownFaceUp);
 
 private:
     int viewId_ = 0;
