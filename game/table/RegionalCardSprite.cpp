@@ -203,26 +203,9 @@ void CRegionalCardSprite::Refresh() {
         Invalidate();
         return;
     }
-    switch (kind) {
-        case kKindWall:
-            depth = kWallDepth;
-            break;
-        case kKindDiscard:
-            depth = kDiscardDepth;
-            break;
-        case kKindThrown:
-            depth = kThrownDepth;
-            break;
-        default:
-            depth = kRowDepth;
-            break;
-    }
-    SetZ(depth);
-    if (face != nullptr) {
-        face->SetZ(depth);
-        if (face->GetHeight() > 0) {
-            PlaceShadow(static_cast<int>(face->GetHeight()));
-        }
+    ApplyKindDepth();
+    if (face != nullptr && face->GetHeight() > 0) {
+        PlaceShadow(static_cast<int>(face->GetHeight()));
     }
     ShowThrownBackground(kind == kKindThrown);
     Show();

@@ -136,6 +136,12 @@ void CCardSprite::Refresh() {
     }
     SelectPicture();
     PlaceFromView();
+    ApplyKindDepth();
+    Show();
+    Redraw();
+}
+
+void CCardSprite::ApplyKindDepth() {
     switch (kind) {
         case kKindWall:
             depth = kWallDepth;
@@ -154,8 +160,6 @@ void CCardSprite::Refresh() {
     if (CCorvanePicture* face = GetFace()) {
         face->SetZ(depth);
     }
-    Show();
-    Redraw();
 }
 
 void CCardSprite::SelectPicture() {

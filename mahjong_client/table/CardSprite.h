@@ -149,6 +149,8 @@ protected:
     // Sets the face's size and place from the table view; false when the
     // view has no place for it.
     bool PlaceFromView();
+    // The depth of the sprite's kind, on the sprite and its face.
+    void ApplyKindDepth();
 
 private:
     int viewId_ = 0;
