@@ -44,22 +44,8 @@ public:
 class RegionalTableViewTest : public RegionalViewTest {
 protected:
     void OpenRecording(const std::set<std::string>& leaveOut = {}) {
-        root = new CCorvaneView;
-        OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
-        if (HasFatalFailure()) {
-            return;
-        }
-        for (const std::string& pack : regional_skin::PackPaths()) {
-            std::vector<uint8_t> image;
-            std::string error;
-            ASSERT_TRUE(regional_skin::BuildPack(pack, leaveOut, image, error)) << error;
-            root->AddResourcePackFromMemory(image.data(), image.size());
-        }
         recording = new RecordingView;
-        view = recording;
-        root->Register(view);
-        view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
-        Frame();
+        Open(leaveOut, recording);
     }
     void Send(int event, intptr_t first = 0, intptr_t second = 0) {
         view->OnEvent(MakeEventRecord(view->GetId(), event, first, second));
@@ -429,6 +415,70 @@ TEST_F(RegionalTableViewTest, LayoutCentresTheResultDialogAndPlacesTheCornerButt
     if (CCorvaneButton* choice = view->GetSwapChoiceButton()) {
         EXPECT_DOUBLE_EQ(choice->GetX(), kWidth / 2);
     }
+}
+
+TEST_F(RegionalTableViewTest, TheVoiceButtonOpensTheBoxAboveItAndClosesIt) {
+    OpenRecording();
+    view->Relayout();
+    CCorvaneButton* button = view->GetVoiceButton();
+    CCorvaneObject* box = view->GetVoiceBox();
+    ASSERT_NE(button, nullptr);
+    ASSERT_NE(box, nullptr);
+    ASSERT_EQ(box->IsVisible(), 0);
+    Send(kEventVoiceButton);
+    EXPECT_NE(box->IsVisible(), 0);
+    EXPECT_DOUBLE_EQ(box->GetX(), button->GetRight() - box->GetWidth() / 2 + 10);
+    EXPECT_DOUBLE_EQ(box->GetY(), button->GetTop() - box->GetHeight() / 2);
+    if (CCorvaneObject* list = view->GetVoicePhraseList()) {
+        EXPECT_DOUBLE_EQ(list->GetX(), box->GetRight() - box->GetWidth() / 2);
+        EXPECT_DOUBLE_EQ(list->GetY(), box->GetTop() + box->GetHeight() / 2 + 16);
+    }
+    Send(kEventVoiceButton);
+    EXPECT_EQ(box->IsVisible(), 0);
+    Send(kEventVoiceButton);
+    Send(kEventVoiceBoxClose);
+    EXPECT_EQ(box->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, TheDiceEventHidesOnePairOnlyWhenBothDiceAreThere) {
+    OpenRecording();
+    std::vector<CCorvanePicture*> dice;
+    for (int i = 0; i < 4; ++i) {
+        CCorvanePicture* die = view->CreatePicture(view->GetResourceFrame("bit_hu", 0));
+        ASSERT_NE(die, nullptr);
+        die->Show();
+        view->SetDie(i, die->GetId());
+        dice.push_back(die);
+    }
+    Send(kEventHideDice, 2);
+    EXPECT_NE(dice[0]->IsVisible(), 0);
+    EXPECT_EQ(dice[2]->IsVisible(), 0);
+    EXPECT_EQ(dice[3]->IsVisible(), 0);
+    view->SetDie(1, 0);
+    Send(kEventHideDice, 1);
+    EXPECT_NE(dice[0]->IsVisible(), 0);
+    Send(kEventHideDice, 3);
+    EXPECT_NE(dice[0]->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, OfflineTheOwnBoardRefreshShowsEverySeatAndTheStartButton) {
+    app->SetOfflineMode(true);
+    OpenRecording();
+    view->RefreshOwnBoard();
+    for (int chair = 0; chair < 4; ++chair) {
+        CSeatBoard* board = view->GetSeatBoard(view->ChairToPosition(chair));
+        ASSERT_NE(board, nullptr);
+        EXPECT_EQ(board->GetChair(), chair);
+    }
+    ASSERT_NE(view->GetStartButton(), nullptr);
+    EXPECT_NE(view->GetStartButton()->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, OnlineTheOwnBoardRefreshShowsTheOwnSeatOnly) {
+    OpenRecording();
+    view->RefreshOwnBoard();
+    EXPECT_EQ(view->GetSeatBoard(3)->GetChair(), 0);
+    EXPECT_EQ(view->GetSeatBoard(0)->GetChair(), -1);
 }
 
 }  // namespace
