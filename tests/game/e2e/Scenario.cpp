@@ -12,6 +12,7 @@
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
 #include "tests/game/support/ClientReadings.h"
+#include "tests/game/support/RegionalSkin.h"
 
 namespace game_test {
 namespace {
@@ -28,6 +29,7 @@ Scenario::~Scenario() {
     script_.reset();
     server_.Stop();
     harness_.reset();
+    platform::SetAudioLibraryFactory({});
     if (screenSet_) {
         platform::ResetScreenForTesting();
     }
@@ -45,6 +47,12 @@ bool Scenario::Prepare() {
                                   {0, 0, options_.width, options_.height});
     screenSet_ = true;
     platform::SetMessageBoxSink([](const platform::MessageBoxRequest&) { return 1; });
+    // Sounds on, recorded instead of heard.
+    folder_->Write("pvbn.ini",
+                   "[GAMESET]\r\nSoundEffect=1\r\nBKMusic=1\r\nSoundVolume=60\r\nBKVolume=40\r\n");
+    audio_ = std::make_shared<platform::AudioRecord>();
+    platform::SetAudioLibraryFactory(
+        [record = audio_] { return std::make_unique<platform::RecordingAudioLibrary>(record); });
 
     testserver::RegionalScript::Options script;
     script.ownTurn = options_.ownTurn;
@@ -93,7 +101,7 @@ bool Scenario::Prepare() {
 }
 
 void Scenario::Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
-                          std::function<void()> act, uint32_t timeoutMs) {
+                          std::function<void()> act, uint32_t timeoutMs, bool hold) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         gates_.push_back({scriptStep, count, false});
@@ -103,11 +111,13 @@ void Scenario::Checkpoint(const std::string& scriptStep, int count, std::functio
         [this, scriptStep, count, ready = std::move(ready)] {
             return Sent(scriptStep, count) && (!ready || ready());
         },
-        [this, scriptStep, count, act = std::move(act)] {
+        [this, scriptStep, count, hold, act = std::move(act)] {
             if (act) {
                 act();
             }
-            MarkChecked(scriptStep, count);
+            if (!hold) {
+                Release(scriptStep, count);
+            }
         },
         timeoutMs);
 }
@@ -140,7 +150,7 @@ void Scenario::OnScriptStep(const std::string& step) {
     sentSoFar_.push_back(step);
 }
 
-void Scenario::MarkChecked(const std::string& step, int count) {
+void Scenario::Release(const std::string& step, int count) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         for (Gate& gate : gates_) {
@@ -150,6 +160,17 @@ void Scenario::MarkChecked(const std::string& step, int count) {
         }
     }
     changed_.notify_all();
+}
+
+std::vector<std::string> Scenario::SoundsPlayed() const {
+    std::vector<std::string> names;
+    for (const platform::AudioRecord::Stream& stream : audio_->streams) {
+        const std::string name = regional_skin::SoundNameOf(stream.bytes);
+        for (int i = 0; i < stream.starts + stream.restarts; ++i) {
+            names.push_back(name);
+        }
+    }
+    return names;
 }
 
 CRegionalMahjongApp& Scenario::App() {
