@@ -44,6 +44,26 @@ struct SeatView {
 
 class RegionalScenarioTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        if (Scenario::RanBefore()) {
+            GTEST_SKIP() << "the program's loop runs once a process; ctest runs each test alone";
+        }
+    }
+
+    // The run went through every step of the harness.
+    void ExpectWholeRun(int exitCode) {
+        EXPECT_EQ(exitCode, 0);
+        EXPECT_TRUE(scenario.Harness().Finished());
+        EXPECT_FALSE(scenario.Harness().TimedOut()) << scenario.Harness().LastStep();
+        EXPECT_EQ(scenario.Harness().Acted().size(), scenario.Harness().StepCount());
+        // The skin held every picture the game asked for.
+        for (const char* missing : {"does not exists", "invalid frame"}) {
+            for (const std::string& line : scenario.LogLinesWith(missing)) {
+                ADD_FAILURE() << line;
+            }
+        }
+    }
+
     CRegionalTableView& View() { return *scenario.View(); }
     bool HasView() { return scenario.View() != nullptr; }
     int PositionOf(int chair) { return View().ChairToPosition(chair); }
@@ -176,6 +196,33 @@ protected:
         return n;
     }
 
+    // Every seat's thrown tiles lie in its discards or its last-thrown place,
+    // the claimed ones taken out.
+    void ExpectThrownTiles() {
+        for (int chair = 0; chair < 4; ++chair) {
+            const SeatView seat = Seat(PositionOf(chair));
+            std::vector<int32_t> shown = seat.discards;
+            if (seat.lastThrown != -1) {
+                shown.push_back(seat.lastThrown);
+            }
+            std::sort(shown.begin(), shown.end());
+            std::vector<int32_t> expected = thrown[static_cast<size_t>(chair)];
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(shown, expected) << "chair " << chair;
+        }
+    }
+    void Claimed(int chair, int32_t tile) {
+        std::vector<int32_t>& tiles = thrown[static_cast<size_t>(chair)];
+        tiles.erase(std::remove(tiles.begin(), tiles.end(), tile), tiles.end());
+    }
+
+    // The own seat is never asked to act: no operation button is on.
+    void ExpectNoOperationOffered() {
+        for (int kind : {kOpPeng, kOpGang, kOpChi, kOpHu, kOpGuo}) {
+            EXPECT_FALSE(View().IsOperationButtonOn(kind)) << "operation " << kind;
+        }
+    }
+
     void AddStepsToThePlay();
     void AddThrow(const std::string& step, int count, int chair, int32_t tile);
     void AddDraw(const std::string& step, int count, int chair, int wall);
@@ -183,6 +230,7 @@ protected:
 
     Scenario scenario;
     uint32_t settleStart_ = 0;
+    std::array<std::vector<int32_t>, 4> thrown;  // by chair, as the script threw
     const std::vector<int32_t> dealt = RegionalScript::OwnTiles();
     const std::array<int32_t, 3> chosen{36, 37, 38};  // one suit
     const std::array<int32_t, 3> received = RegionalScript::OwnReceivedTiles();
@@ -316,10 +364,13 @@ void RegionalScenarioTest::AddThrow(const std::string& step, int count, int chai
     scenario.Checkpoint(
         step, count, [=, this] { return Seat(PositionOf(chair)).lastThrown == tile; },
         [=, this] {
-            const int position = PositionOf(chair);
-            EXPECT_EQ(Seat(position).lastThrown, tile);
+            thrown[static_cast<size_t>(chair)].push_back(tile);
+            EXPECT_EQ(Seat(PositionOf(chair)).lastThrown, tile);
             EXPECT_EQ(View().GetTableState(), 0);
-            EXPECT_NE(View().GetTurnDirection(), 2 * position) << step;
+            // The turn passes to the next chair down.
+            EXPECT_EQ(View().GetTurnDirection(), 2 * PositionOf((chair + 3) % 4)) << step;
+            ExpectThrownTiles();
+            ExpectNoOperationOffered();
             ExpectNoWildMark();
         });
 }
@@ -340,6 +391,8 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
     scenario.Checkpoint(
         "229185 3", 1, [&] { return View().GetMeldCount(PositionOf(3)) == 1; },
         [=, this] {
+            Claimed(pengSource, pengTile);
+            ExpectThrownTiles();
             EXPECT_EQ(View().GetMeldCount(PositionOf(3)), 1);
             EXPECT_EQ(Seat(PositionOf(pengSource)).lastThrown, -1) << "the claimed tile stays";
             const std::vector<int32_t> discards = Seat(PositionOf(pengSource)).discards;
@@ -353,6 +406,9 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
     scenario.Checkpoint(
         "229195 2", 1, [&] { return View().GetMeldCount(PositionOf(2)) == 1; },
         [&] {
+            Claimed(3, 76);
+            ExpectThrownTiles();
+            ExpectNoOperationOffered();
             EXPECT_EQ(View().GetMeldCount(PositionOf(2)), 1);
             EXPECT_EQ(Seat(PositionOf(3)).lastThrown, -1);
         });
@@ -413,8 +469,7 @@ TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandTo
     AddStepsToThePlay();
     AddThrow("222170 1", 1, 1, 49);
     AddStepsToTheResult(1, 49);
-    EXPECT_EQ(scenario.Run(), 0);
-    EXPECT_FALSE(scenario.Harness().TimedOut()) << scenario.Harness().LastStep();
+    ExpectWholeRun(scenario.Run());
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kOwnDraw), 0u);
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kDiscard), 0u);
 }
@@ -447,10 +502,12 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse
                    Seat(kOwn).lastThrown == drawn;
         },
         [&] {
-            tp::OperationRecord thrown;
+            tp::OperationRecord discard;
             ASSERT_TRUE(
-                tp::ReadTableRecord(scenario.Script().Frame().LastBody(tp::kDiscard), thrown));
-            EXPECT_EQ(thrown.tile, drawn);
+                tp::ReadTableRecord(scenario.Script().Frame().LastBody(tp::kDiscard), discard));
+            EXPECT_EQ(discard.tile, drawn);
+            thrown[RegionalScript::kOwnChair].push_back(drawn);
+            ExpectThrownTiles();
             EXPECT_EQ(View().IsHandDrawn(kOwn), 0);
             EXPECT_NE(View().GetTurnDirection(), 6);
             std::vector<int32_t> own = dealt;
@@ -462,8 +519,7 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse
             EXPECT_EQ(Seat(kOwn).concealed, own);
         });
     AddStepsToTheResult(RegionalScript::kOwnChair, drawn);
-    EXPECT_EQ(scenario.Run(), 0);
-    EXPECT_FALSE(scenario.Harness().TimedOut()) << scenario.Harness().LastStep();
+    ExpectWholeRun(scenario.Run());
 }
 
 }  // namespace

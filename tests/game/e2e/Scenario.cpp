@@ -18,6 +18,7 @@ namespace game_test {
 namespace {
 
 constexpr uint32_t kGateWaitMs = 30000;
+bool g_ran = false;
 
 }  // namespace
 
@@ -122,7 +123,12 @@ void Scenario::Checkpoint(const std::string& scriptStep, int count, std::functio
         timeoutMs);
 }
 
+bool Scenario::RanBefore() {
+    return g_ran;
+}
+
 int Scenario::Run() {
+    g_ran = true;
     const std::string line = hall_->LaunchLine();
     std::string program = "pvbn";
     std::vector<char*> argv = {program.data(), const_cast<char*>(line.c_str()), nullptr};
@@ -207,6 +213,10 @@ uint32_t Scenario::BackBufferColour(int x, int y) {
 
 std::string Scenario::ChatText() {
     return ChatBoxText();
+}
+
+std::vector<std::string> Scenario::LogLinesWith(const std::string& text) const {
+    return folder_->LogLinesWith(text);
 }
 
 }  // namespace game_test

@@ -72,6 +72,8 @@ public:
     // Runs the program with the hall's launch line until its loop ends; its
     // exit code. The harness's end closes the main window.
     int Run();
+    // Whether this process ran the program already (its loop runs once).
+    static bool RanBefore();
 
     testserver::RegionalScript& Script() { return *script_; }
     fakehall::FakeHall& Hall() { return *hall_; }
@@ -95,6 +97,8 @@ public:
     uint32_t BackBufferColour(int x, int y);
     // The chat box's text (GBK).
     std::string ChatText();
+    // The lines of the program's logs (in its folder) that hold the text.
+    std::vector<std::string> LogLinesWith(const std::string& text) const;
 
 private:
     struct Gate {
