@@ -158,6 +158,8 @@ public:
 
     // The tile-sprite pool.
     virtual void CreateCardSprites();
+    // Fills the pool's first `count` entries that are still empty.
+    void CreateCardSpritesUpTo(int count);
     // A new sprite for the pool; the regional game makes its own kind.
     virtual CCardSprite* NewCardSprite();
     CCardSprite* GetCardSprite(int poolIndex);
@@ -296,6 +298,12 @@ public:
     virtual void RestoreTurnPointer() {}
     virtual int GetSwapStartCount() { return 0; }
     virtual int GetSwapStartIndex() { return 0; }
+    // The first step of a game start: a player asks for the hand; whether a
+    // hand runs (else the table is left as it is).
+    bool EnterHandStart();
+    // Sorts the own row after a game start; with the start flag 0x100 the
+    // drawn tile goes back to its place among the first tiles.
+    void ArrangeOwnHandAtStart();
 
     // Seat boards.
     virtual void CreateSeatBoards(int count);

@@ -44,22 +44,8 @@ public:
 class RegionalTableViewTest : public RegionalViewTest {
 protected:
     void OpenRecording(const std::set<std::string>& leaveOut = {}) {
-        root = new CCorvaneView;
-        OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
-        if (HasFatalFailure()) {
-            return;
-        }
-        for (const std::string& pack : regional_skin::PackPaths()) {
-            std::vector<uint8_t> image;
-            std::string error;
-            ASSERT_TRUE(regional_skin::BuildPack(pack, leaveOut, image, error)) << error;
-            root->AddResourcePackFromMemory(image.data(), image.size());
-        }
         recording = new RecordingView;
-        view = recording;
-        root->Register(view);
-        view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
-        Frame();
+        Open(leaveOut, recording);
     }
     void Send(int event, intptr_t first = 0, intptr_t second = 0) {
         view->OnEvent(MakeEventRecord(view->GetId(), event, first, second));
