@@ -500,6 +500,19 @@ TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandTo
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kDiscard), 0u);
 }
 
+// The same hand on a wide screen (the larger tile sheets, the table wider
+// than the dialog's reach).
+TEST_F(RegionalScenarioTest, OnAWideScreenTheSameHandPlaysToTheResult) {
+    game_test::ScenarioOptions options;
+    options.width = 1366;
+    options.height = 768;
+    ASSERT_TRUE(scenario.Prepare(options)) << scenario.Error();
+    AddStepsToThePlay();
+    AddThrow("222170 1", 1, 1, 49);
+    AddStepsToTheResult(1, 49);
+    ExpectWholeRun(scenario.Run());
+}
+
 // With the script's own turn: after chair 1's throw the turn comes to the
 // own seat, whose clock runs out and draws (the table's own draw on a
 // time-out), the player clicks the drawn tile, and chair 3 pengs it.
