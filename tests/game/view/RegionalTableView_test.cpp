@@ -345,6 +345,18 @@ TEST_F(RegionalTableViewTest, ClosingTheResultBetweenHandsClearsTheTableAndCheck
     EXPECT_EQ(recording->autoFixChecks, 1);
 }
 
+TEST_F(RegionalTableViewTest, TheResultDialogsCloseButtonClosesIt) {
+    OpenRecording();
+    view->Relayout();
+    CGameResultDlg* dialog = view->GetResultDlg();
+    ASSERT_NE(dialog, nullptr);
+    view->ShowResult(std::vector<uint8_t>(CRegionalTableView::kResultRecordBytes, 0));
+    ASSERT_NE(dialog->IsVisible(), 0);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventResultClose, 0, 0));
+    EXPECT_EQ(dialog->IsVisible(), 0);
+    EXPECT_EQ(recording->welfareClaims, 1);
+}
+
 TEST_F(RegionalTableViewTest, ClosingTheResultWhileAHandRunsOnlyHidesIt) {
     OpenRecording();
     app->SetGamePlaying();
