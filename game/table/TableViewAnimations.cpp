@@ -6,8 +6,8 @@
 // tile library's random source (injectable in tests).
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
@@ -296,6 +296,9 @@ void CRegionalTableView::FillVoicePhraseList() {
         sidePanel = FindObjectByName(kSidePanelName);
     }
     const int sidePanelId = sidePanel != nullptr ? sidePanel->GetId() : 0;
+    if (list->GetItemCount() != 0) {
+        return;  // filled once
+    }
     for (int i = 0; i < static_cast<int>(kVoicePhraseCount); ++i) {
         const char* phrase = GetVoicePhrase(i);
         char caption[128];

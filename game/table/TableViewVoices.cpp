@@ -10,11 +10,11 @@
 
 #include "engine/CorvaneObject.h"
 #include "frame/GameFrameApp.h"
-#include "game/net/RegionalTableData.h"
 #include "game/result/GameResultDlg.h"
 #include "game/result/ScoreText.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongApp.h"
+#include "mahjong_client/MahjongTableData.h"
 #include "mahjong_tiles/TileEncoding.h"
 #include "platform/Profile.h"
 

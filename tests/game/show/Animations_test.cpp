@@ -151,6 +151,8 @@ TEST_F(AnimationsTest, TheVoiceBoxListsTheNinePhrasesNumbered) {
         EXPECT_EQ(item->GetNotify().event, 80000078);
         EXPECT_EQ(reinterpret_cast<const char*>(item->GetNotify().param1), GetVoicePhrase(i));
     }
+    view->FillVoicePhraseList();
+    EXPECT_EQ(list->GetItemCount(), 9);
 }
 
 TEST_F(AnimationsTest, TheVoiceButtonIsHiddenForLookersOn) {
