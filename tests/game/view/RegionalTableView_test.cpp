@@ -151,10 +151,10 @@ TEST_F(RegionalTableViewTest, ClearTableHidesBadgesDropsWinPicturesAndForgetsRea
         ShowPart(view->GetBaoJiaoBadge(p));
     }
     std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 1);
-    CCorvanePicture* win = view->CreatePicture(view->GetResourceFrame("bit_hu", 0));
-    ASSERT_NE(win, nullptr);
-    view->SetHuPicture(2, win->GetId());
+    view->PlayHuAnimation(2);
     ASSERT_NE(view->GetHuPicture(2), nullptr);
+    const std::vector<int> particles = view->GetWinParticleIds();
+    EXPECT_FALSE(particles.empty());
     view->ClearTable();
     Frame();
     for (int p = 0; p < 4; ++p) {
@@ -163,6 +163,9 @@ TEST_F(RegionalTableViewTest, ClearTableHidesBadgesDropsWinPicturesAndForgetsRea
         EXPECT_EQ(g_bBaoJiao[p], 0) << p;
     }
     EXPECT_TRUE(view->GetWinParticleIds().empty());
+    for (int id : particles) {
+        EXPECT_EQ(view->FindObjectById(id), nullptr);
+    }
 }
 
 TEST_F(RegionalTableViewTest, HeapRecordsAreHandedOverOnceAndDroppedWithTheTable) {
