@@ -244,7 +244,8 @@ TEST(PhraseChatLookerTest, ALookerOnSaysNothing) {
     const std::string line = std::string(GetVoicePhrase(1)) + "\r\n";
     EXPECT_TRUE(scene.view->OnVoicePhraseChat(ChatMessage(show_test::kOwnId + 50, 8, line)));
     EXPECT_TRUE(scene.view->facadeSounds.empty());
-    // The looker-on's voice button goes at the game start.
+    // A looker-on has no voice button, also after the game start's hiding.
+    EXPECT_EQ(scene.view->GetVoiceButton()->IsVisible(), 0);
     scene.view->HideVoiceButton(1);
     EXPECT_EQ(scene.view->GetVoiceButton()->IsVisible(), 0);
 }
