@@ -155,6 +155,23 @@ TEST_F(AnimationsTest, TheVoiceBoxListsTheNinePhrasesNumbered) {
     EXPECT_EQ(list->GetItemCount(), 9);
 }
 
+TEST_F(AnimationsTest, TheVoiceButtonOpensTheBoxAboveItAndItsCrossClosesIt) {
+    CCorvaneObject* box = view->GetVoiceBox();
+    CCorvaneObject* list = view->GetVoicePhraseList();
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(list, nullptr);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceButton, 0, 0));
+    EXPECT_NE(box->IsVisible(), 0);
+    EXPECT_NE(list->IsVisible(), 0) << "the phrases show with their box";
+    EXPECT_LT(box->GetBottom(), view->GetVoiceButton()->GetBottom());
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceBoxClose, 0, 0));
+    EXPECT_EQ(box->IsVisible(), 0);
+    EXPECT_EQ(list->IsVisible(), 0);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceButton, 0, 0));
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceButton, 0, 0));
+    EXPECT_EQ(box->IsVisible(), 0) << "the button toggles";
+}
+
 TEST_F(AnimationsTest, TheVoiceButtonIsHiddenForLookersOn) {
     CCorvaneButton* button = view->GetVoiceButton();
     ASSERT_NE(button, nullptr);
