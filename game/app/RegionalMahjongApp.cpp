@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneButton.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/RecordFields.h"
@@ -281,6 +282,10 @@ void CRegionalMahjongApp::StartPlayForTesting(CRegionalTableView* view) {
     if (CCorvaneButton* start = view->GetStartButton()) {
         start->Hide();
         start->Invalidate();
+    }
+    if (auto* slogan = dynamic_cast<CCorvanePicture*>(view->FindObjectByName(kSloganPicture))) {
+        slogan->Hide();
+        slogan->Invalidate();
     }
     view->ThrowDice();
 }

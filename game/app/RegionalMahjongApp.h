@@ -64,6 +64,7 @@ public:
     static constexpr char kShowChatCommand[] = "/ShowChat";
     static constexpr int32_t kGameWinRequest = 19840331;
     static constexpr char kShowChatText[] = "...";
+    static constexpr char kSloganPicture[] = "bit_slogan";
     static constexpr int kFreshCardSprites = 108;
 
     // The offline test start.
@@ -149,7 +150,7 @@ private:
     void FillOfflineTable();
     void PostGameDataReady();
     // "/StartPlay": the chi rule of the stored hand start cleared, the start
-    // objects hidden, the dice thrown.
+    // button and the slogan hidden, the dice thrown.
     void StartPlayForTesting(CRegionalTableView* view);
 
     CRegionalConnection connection_;

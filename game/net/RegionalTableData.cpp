@@ -11,28 +11,11 @@ namespace {
 
 constexpr size_t kStartFlagsWord = 14;
 constexpr size_t kSeatValuesWord = 49;
-constexpr size_t kHandTilesAt = 212;
-constexpr size_t kResultTilesAt = 704;
-constexpr size_t kResultTileBytes = 128;
 constexpr int kResultSeats = 4;
 constexpr int kFlagChairs = 8;
 // The 201160 record's chair (its word 3) and the record's size.
 constexpr size_t kStartedChairWord = 3;
 constexpr size_t kStartedRecordBytes = 16;
-
-// Copies up to 32 words of the list at `offset` into tiles (as many as the
-// span holds); the count before the first -1.
-int CopyTileList(std::span<const uint8_t> record, size_t offset, std::span<int32_t> tiles) {
-    const size_t n = std::min(tiles.size(), CMahjongTableData::kHandTileCount);
-    int count = 0;
-    bool ended = false;
-    for (size_t i = 0; i < n; ++i) {
-        tiles[i] = tp::WordAt(record, offset / 4 + i, -1);
-        ended = ended || tiles[i] == -1;
-        count += ended ? 0 : 1;
-    }
-    return count;
-}
 
 void PutWord(std::span<uint8_t> bytes, size_t index, uint32_t value) {
     ZepWireWriter writer(bytes.subspan(index * 4, 4));
@@ -126,16 +109,11 @@ std::span<const uint8_t> CRegionalTableData::GetGameResult() const {
     return result_;
 }
 
-int CRegionalTableData::GetHandStartTiles(std::span<int32_t> tiles) const {
-    return CopyTileList(handArea_, kHandTilesAt, tiles);
-}
-
 int CRegionalTableData::GetSeatResultTiles(int chair, std::span<int32_t> tiles) const {
     if (chair < 0 || chair >= kResultSeats) {
-        return 0;
+        return 0;  // the caller's tiles stay as they were
     }
-    return CopyTileList(GetGameResult(),
-                        kResultTilesAt + static_cast<size_t>(chair) * kResultTileBytes, tiles);
+    return CMahjongTableData::GetSeatResultTiles(chair, tiles);
 }
 
 int32_t CRegionalTableData::GetHandStartSeatValue(int chair) const {

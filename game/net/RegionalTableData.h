@@ -71,7 +71,9 @@ public:
     // The hand area from byte 952 on.
     std::span<const uint8_t> GetHandStateTail() const override;
     std::span<const uint8_t> GetGameResult() const override;
-    int GetHandStartTiles(std::span<int32_t> tiles) const override;
+    // The own tiles of the hand start are the mahjong layer's reading of the
+    // hand area (GetHandStartTiles). A chair outside 0-3 leaves the caller's
+    // tiles as they were.
     int GetSeatResultTiles(int chair, std::span<int32_t> tiles) const override;
     int32_t GetHandStartSeatValue(int chair) const override;
 

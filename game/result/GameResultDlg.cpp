@@ -441,7 +441,10 @@ void CGameResultDlg::SelectChair(int chair) {
 int CGameResultDlg::OnEvent(const EventRecord& record) {
     switch (record.event) {
         case kEventResultSelectChair:
-            SelectChair(static_cast<int>(record.param1));
+            // A chair outside the table selects nobody.
+            SelectChair(record.param1 >= 0 && record.param1 < kSeats
+                            ? static_cast<int>(record.param1)
+                            : -1);
             return 1;
         case kEventResultClose:
             if (CCorvaneObject* table = FindObjectByName("MainGame")) {

@@ -203,26 +203,9 @@ void CRegionalCardSprite::Refresh() {
         Invalidate();
         return;
     }
-    switch (kind) {
-        case kKindWall:
-            depth = kWallDepth;
-            break;
-        case kKindDiscard:
-            depth = kDiscardDepth;
-            break;
-        case kKindThrown:
-            depth = kThrownDepth;
-            break;
-        default:
-            depth = kRowDepth;
-            break;
-    }
-    SetZ(depth);
-    if (face != nullptr) {
-        face->SetZ(depth);
-        if (face->GetHeight() > 0) {
-            PlaceShadow(static_cast<int>(face->GetHeight()));
-        }
+    ApplyKindDepth();
+    if (face != nullptr && face->GetHeight() > 0) {
+        PlaceShadow(static_cast<int>(face->GetHeight()));
     }
     ShowThrownBackground(kind == kKindThrown);
     Show();
@@ -273,19 +256,7 @@ void CRegionalCardSprite::SelectPicture() {
     UpdateWildMark();
     const TilePictureInput in = PictureInput();
     const TilePicture choice = ChooseTilePicture(in, GetCardImageIndex(tile));
-    if (kind == kKindHand && position == 3 && meldMark == 0 && !IsFaceDown()) {
-        double alpha = 1.0;
-        if (shade != 0) {
-            alpha = 0.9;
-        }
-        if (greyed != 0) {
-            alpha = 0.6;
-        }
-        SetAlpha(alpha);
-        if (CCorvanePicture* face = GetFace()) {
-            face->SetAlpha(alpha);
-        }
-    }
+    ApplyOwnTileAlpha(position == 3 && !IsFaceDown());
     if (!choice.keep) {
         SetFacePicture(choice.key, choice.frame);
     }

@@ -51,25 +51,7 @@ CCardSprite* CRegionalTableView::NewCardSprite() {
 void CRegionalTableView::CreateCardSprites() {
     // The whole pool, whatever the tile set's size: the wall takes 108 and
     // the melds and rows draw from the rest.
-    for (int i = 0; i < kCardPoolSize; ++i) {
-        if (cardIds_[i] != 0) {
-            continue;
-        }
-        CCardSprite* sprite = NewCardSprite();
-        if (sprite == nullptr) {
-            continue;
-        }
-        sprite->SetOwner(GetId(), i);
-        Register(sprite);
-        if (sprite->GetId() == 0) {
-            delete sprite;
-            continue;
-        }
-        cardIds_[i] = sprite->GetId();
-        sprite->Reset();
-        sprite->Hide();
-        sprite->Redraw();
-    }
+    CreateCardSpritesUpTo(kCardPoolSize);
 }
 
 CSeatBoard* CRegionalTableView::NewSeatBoard() {

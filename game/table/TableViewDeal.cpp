@@ -17,8 +17,6 @@
 
 namespace {
 
-// The game request a player sends on entering a hand.
-constexpr int32_t kEnterHandRequest = 19840325;
 // Offline marks of a chair's status word.
 constexpr int32_t kStatusOfflineMarks = 0x08 | 0x20;
 
@@ -33,30 +31,12 @@ int WrapWall(int index) {
 
 void CRegionalTableView::OnGameStart() {
     ++handSerial_;
-    if (!IsLookingOn()) {
-        SendGameRequest(kEnterHandRequest, nullptr, 0, 0);
-    }
-    CMahjongTableData* data = GetMahjongTableData();
-    // A table where no hand runs is left as it is.
-    if (data == nullptr || data->IsHandRunning() == 0) {
+    if (!EnterHandStart()) {
         return;
     }
     RunGameStartSteps();
     ShowBaoJiaoBadges();
-    SortHandCards(3, IsHandDrawn(3) == 0 ? 1 : 0, GetRowCount(3));
-    if (data->IsStartFlag100() && IsHandDrawn(3) != 0 && GetSwapStartCount() > 0) {
-        const int k = GetSwapStartIndex();
-        if (k > 0 && k < kRowSize && rows_[3][0] >= 0) {
-            std::swap(rows_[3][0], rows_[3][k]);
-            if (CCardSprite* first = GetCardSprite(rows_[3][0])) {
-                first->handIndex = 0;
-            }
-            if (CCardSprite* second = GetCardSprite(rows_[3][k])) {
-                second->handIndex = k;
-            }
-        }
-        RestrictDiscardChoice();
-    }
+    ArrangeOwnHandAtStart();
     for (int p = 0; p < kPositions; ++p) {
         RefreshHandSprites(p);
     }

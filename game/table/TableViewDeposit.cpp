@@ -20,7 +20,7 @@ struct DepositVariant {
     TablePoint depositAt;      // without a wild tile
     TablePoint depositWildAt;  // with one
     TablePoint jokerAt;
-    TablePoint tileOffset;    // of the wild tile from the panel's left and top
+    TablePoint tileOffset;    // of the wild tile's centre from the panel's left and y
     TablePoint numberAt;      // without a wild tile
     TablePoint numberWildAt;  // with one
 };
@@ -147,7 +147,7 @@ void CRegionalTableView::PlaceDepositPanel(bool showing) {
     static_cast<CCorvaneObject*>(wild)->Resize(tileW, tileH);
     wild->Clear();
     DrawAt(*wild, face, {0, 0});
-    wild->SetPos(left + variant.tileOffset.x, top + variant.tileOffset.y);
+    wild->SetPos(left + variant.tileOffset.x, panel->GetY() + variant.tileOffset.y);
     if (showing || panel->IsVisible() != 0) {
         wild->Show();
     }

@@ -119,7 +119,10 @@ void CRegionalTableView::TakeSilverForAutoFix(int /*silver*/, uint32_t /*passwor
 }
 
 void CRegionalTableView::FillOwnHand() {
+    // The hand display lays every seat's row: the own tiles, the others
+    // hidden by their counts.
     CMahjongTableView::FillOwnHand();
+    FillHiddenHands();
 }
 
 void CRegionalTableView::ShowSkillPanel() {

@@ -372,8 +372,8 @@ void CRegionalTableView::ApplySwapResult(NotifyRecord record) {
 
 void CRegionalTableView::TakeReceivedTiles(const tp::SwapDiceNotice& swap) {
     const size_t first = static_cast<size_t>(kSwapTiles * GetOwnChair());
-    // A player who sent no choice gives what the server chose for him.
-    if (GetTableState() != kStateSwapSent) {
+    // A player whose choice was still open gives what the server chose.
+    if (m_bSwapChoosing != 0 && GetTableState() == kStateSwapChoice) {
         MarkServerChoice(std::span(swap.given).subspan(first, kSwapTiles));
     }
     // The three tiles given away (greyed) take the three received, in row

@@ -136,6 +136,12 @@ void CCardSprite::Refresh() {
     }
     SelectPicture();
     PlaceFromView();
+    ApplyKindDepth();
+    Show();
+    Redraw();
+}
+
+void CCardSprite::ApplyKindDepth() {
     switch (kind) {
         case kKindWall:
             depth = kWallDepth;
@@ -154,8 +160,6 @@ void CCardSprite::Refresh() {
     if (CCorvanePicture* face = GetFace()) {
         face->SetZ(depth);
     }
-    Show();
-    Redraw();
 }
 
 void CCardSprite::SelectPicture() {
@@ -197,8 +201,12 @@ void CCardSprite::SelectPicture() {
         }
     }
     SetFacePicture(key, frame);
+    ApplyOwnTileAlpha(side == 3 && !down);
+}
+
+void CCardSprite::ApplyOwnTileAlpha(bool ownFaceUp) {
     double alpha = 1.0;
-    if (kind == kKindHand && side == 3 && meldMark == 0 && !down) {
+    if (kind == kKindHand && meldMark == 0 && ownFaceUp) {
         if (shade != 0) {
             alpha = 0.9;
         }

@@ -149,6 +149,11 @@ protected:
     // Sets the face's size and place from the table view; false when the
     // view has no place for it.
     bool PlaceFromView();
+    // The depth of the sprite's kind, on the sprite and its face.
+    void ApplyKindDepth();
+    // A concealed own tile shown face up is dimmed while shaded (0.9) or
+    // greyed (0.6); every other tile is opaque.
+    void ApplyOwnTileAlpha(bool ownFaceUp);
 
 private:
     int viewId_ = 0;

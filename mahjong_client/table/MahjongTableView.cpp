@@ -141,8 +141,11 @@ CCardSprite* CMahjongTableView::NewCardSprite() {
 }
 
 void CMahjongTableView::CreateCardSprites() {
-    const int count = std::min<int>(static_cast<int>(GetCardIdCount()), kCardPoolSize);
-    for (int i = 0; i < count; ++i) {
+    CreateCardSpritesUpTo(std::min<int>(static_cast<int>(GetCardIdCount()), kCardPoolSize));
+}
+
+void CMahjongTableView::CreateCardSpritesUpTo(int count) {
+    for (int i = 0; i < std::min(count, kCardPoolSize); ++i) {
         if (cardIds_[i] != 0) {
             continue;
         }
@@ -152,6 +155,10 @@ void CMahjongTableView::CreateCardSprites() {
         }
         sprite->SetOwner(GetId(), i);
         Register(sprite);
+        if (sprite->GetId() == 0) {
+            delete sprite;  // no engine took it
+            continue;
+        }
         cardIds_[i] = sprite->GetId();
         sprite->Reset();
         sprite->Hide();
@@ -662,13 +669,31 @@ void CMahjongTableView::ClearTable() {
     }
 }
 
-void CMahjongTableView::OnGameStart() {
+bool CMahjongTableView::EnterHandStart() {
     if (!IsLookingOn()) {
         SendGameRequest(kEnterHandRequest, nullptr, 0, 0);
     }
     CMahjongTableData* data = GetMahjongTableData();
     // Entering a table where no hand runs leaves it as it is.
-    if (data == nullptr || data->IsHandRunning() == 0) {
+    return data != nullptr && data->IsHandRunning() != 0;
+}
+
+void CMahjongTableView::ArrangeOwnHandAtStart() {
+    SortHandCards(3, IsHandDrawn(3) == 0 ? 1 : 0, GetRowCount(3));
+    CMahjongTableData* data = GetMahjongTableData();
+    if (data != nullptr && data->IsStartFlag100() && IsHandDrawn(3) != 0 &&
+        GetSwapStartCount() > 0) {
+        const int k = GetSwapStartIndex();
+        if (k > 0 && k < kRowSize && rows_[3][0] >= 0) {
+            std::swap(rows_[3][0], rows_[3][k]);
+            RenumberRow(3);
+        }
+        RestrictDiscardChoice();
+    }
+}
+
+void CMahjongTableView::OnGameStart() {
+    if (!EnterHandStart()) {
         return;
     }
     RestoreWall();
@@ -684,15 +709,7 @@ void CMahjongTableView::OnGameStart() {
     SetPlayModeOn();
     RestoreDepositInfo();
     RestoreTurnPointer();
-    SortHandCards(3, IsHandDrawn(3) == 0 ? 1 : 0, GetRowCount(3));
-    if (data->IsStartFlag100() && IsHandDrawn(3) != 0 && GetSwapStartCount() > 0) {
-        const int k = GetSwapStartIndex();
-        if (k > 0 && k < kRowSize && rows_[3][0] >= 0) {
-            std::swap(rows_[3][0], rows_[3][k]);
-            RenumberRow(3);
-        }
-        RestrictDiscardChoice();
-    }
+    ArrangeOwnHandAtStart();
     for (int p = 0; p < kPositions; ++p) {
         RefreshHandSprites(p);
     }

@@ -102,6 +102,7 @@ inline constexpr int kEventVolumeButton = 80001140;
 inline constexpr int kEventMusicSlider = 80001141;
 inline constexpr int kEventSoundSlider = 80001142;
 inline constexpr int kEventSortHand = 80001143;
+inline constexpr int kEventResultClosed = 80001145;  // the result dialog's close button
 inline constexpr int kEventResultTimeout = 80001146;
 inline constexpr int kEventPointerStep = 80001156;
 inline constexpr int kEventTableLast = 80001167;  // not included
@@ -158,6 +159,8 @@ public:
 
     // The tile-sprite pool.
     virtual void CreateCardSprites();
+    // Fills the pool's first `count` entries that are still empty.
+    void CreateCardSpritesUpTo(int count);
     // A new sprite for the pool; the regional game makes its own kind.
     virtual CCardSprite* NewCardSprite();
     CCardSprite* GetCardSprite(int poolIndex);
@@ -296,6 +299,12 @@ public:
     virtual void RestoreTurnPointer() {}
     virtual int GetSwapStartCount() { return 0; }
     virtual int GetSwapStartIndex() { return 0; }
+    // The first step of a game start: a player asks for the hand; whether a
+    // hand runs (else the table is left as it is).
+    bool EnterHandStart();
+    // Sorts the own row after a game start; with the start flag 0x100 the
+    // drawn tile goes back to its place among the first tiles.
+    void ArrangeOwnHandAtStart();
 
     // Seat boards.
     virtual void CreateSeatBoards(int count);

@@ -2,6 +2,8 @@
 // What the web tests share: a fresh fake back end for the browsers, the
 // message pump and a plain window that stands as a parent.
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,6 +73,35 @@ public:
         return platform::Window::WindowProc(id, wParam, lParam);
     }
     std::vector<std::string> urls;
+};
+
+// A browser of the kind over a plain parent window on a fresh fake back end;
+// every link command must be freed by the end of the test.
+template <class Browser>
+class BrowserOnFakeBackend : public ::testing::Test {
+protected:
+    static constexpr platform::ScreenRect kPageRect{10, 20, 310, 220};
+
+    void SetUp() override { ASSERT_TRUE(browser.CreateAt(parent.Id(), kPageRect)); }
+    void TearDown() override {
+        Pump();
+        browser.DestroyView();
+        EXPECT_EQ(CWebUrlCommand::Alive(), 0) << "a link command was not freed";
+    }
+
+    // The page asks to go to the URL; the browser's answer (true: allowed).
+    bool Navigation(const std::string& url) {
+        const std::optional<bool> allowed = AskNavigation(*backend, browser.Page().Id(), url);
+        EXPECT_TRUE(allowed.has_value()) << "no answer for " << url;
+        return allowed.value_or(true);
+    }
+    const std::vector<platform::WebNavigation>& Navigations() {
+        return backend->Find(browser.Page().Id())->navigations;
+    }
+
+    FakeBackendScope backend;
+    CommandParent parent;
+    Browser browser;
 };
 
 }  // namespace webtest

@@ -14,11 +14,8 @@
 
 namespace {
 
-using webtest::CommandParent;
 using webtest::FakeBackendScope;
 using webtest::Pump;
-
-constexpr platform::ScreenRect kPageRect{10, 20, 310, 220};
 
 TEST(WebUrlCommandTest, SchemesAreKnownWhateverTheirCase) {
     const CWebUrlCommand old(0, "QELOLD://x.test/a");
@@ -49,36 +46,17 @@ TEST(WebUrlCommandTest, ToHttpUrlReplacesTheScheme) {
 
 // User 12345 offline or not; a browser made over a plain parent window on
 // the fake back end.
-class BrowserCommandTest : public ::testing::Test {
+class BrowserCommandTest : public webtest::BrowserOnFakeBackend<CWebPageHtmlCtrl> {
 protected:
     void SetUp() override {
         LaunchFields fields;
         fields.gameId = 30;
         fields.userId = 12345;
         app.SetLaunchFields(fields);
-        ASSERT_TRUE(browser.CreateAt(parent.Id(), kPageRect));
-    }
-    void TearDown() override {
-        Pump();
-        browser.DestroyView();
-        EXPECT_EQ(CWebUrlCommand::Alive(), 0) << "a link command was not freed";
-    }
-
-    // The page asks to go to the URL; the browser's answer (true: allowed).
-    bool Navigation(const std::string& url) {
-        const std::optional<bool> allowed =
-            webtest::AskNavigation(*backend, browser.Page().Id(), url);
-        EXPECT_TRUE(allowed.has_value()) << "no answer for " << url;
-        return allowed.value_or(true);
-    }
-    const std::vector<platform::WebNavigation>& Navigations() {
-        return backend->Find(browser.Page().Id())->navigations;
+        BrowserOnFakeBackend::SetUp();
     }
 
     TestFrameApp app;
-    FakeBackendScope backend;
-    CommandParent parent;
-    CWebPageHtmlCtrl browser;
 };
 
 TEST_F(BrowserCommandTest, AnOldLinkIsCancelledAndReopenedSignedInTheSameBrowser) {

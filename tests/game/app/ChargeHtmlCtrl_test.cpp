@@ -16,36 +16,10 @@
 
 namespace {
 
-using webtest::CommandParent;
 using webtest::FakeBackendScope;
 using webtest::Pump;
 
-constexpr platform::ScreenRect kPageRect{10, 20, 310, 220};
-
-class ChargeHtmlCtrlTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(browser.CreateAt(parent.Id(), kPageRect)); }
-    void TearDown() override {
-        Pump();
-        browser.DestroyView();
-        EXPECT_EQ(CWebUrlCommand::Alive(), 0) << "a link command was not freed";
-    }
-
-    // The page asks to go to the URL; the browser's answer (true: allowed).
-    bool Navigation(const std::string& url) {
-        const std::optional<bool> allowed =
-            webtest::AskNavigation(*backend, browser.Page().Id(), url);
-        EXPECT_TRUE(allowed.has_value()) << "no answer for " << url;
-        return allowed.value_or(true);
-    }
-    const std::vector<platform::WebNavigation>& Navigations() {
-        return backend->Find(browser.Page().Id())->navigations;
-    }
-
-    FakeBackendScope backend;
-    CommandParent parent;
-    CChargeHtmlCtrl browser;
-};
+using ChargeHtmlCtrlTest = webtest::BrowserOnFakeBackend<CChargeHtmlCtrl>;
 
 TEST_F(ChargeHtmlCtrlTest, PagesGoThroughAndTheirCommandIsFreedAtOnce) {
     EXPECT_TRUE(Navigation("http://127.0.0.1:8080/charge.aspx?x=1"));

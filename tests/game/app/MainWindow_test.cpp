@@ -149,8 +149,12 @@ TEST_F(OfflineStartTest, DebugCommandsActOnTheTable) {
     EXPECT_EQ(App().HandleDebugCommand("/ShowGameWin"), 1);
     ASSERT_NE(View()->GetResultDlg(), nullptr);
 
+    CCorvaneObject* slogan = View()->FindObjectByName("bit_slogan");
+    ASSERT_NE(slogan, nullptr);
+    slogan->Show();
     EXPECT_EQ(App().HandleDebugCommand("/StartPlay"), 1);
     EXPECT_FALSE(View()->GetStartButton()->IsVisible());
+    EXPECT_FALSE(slogan->IsVisible());
 
     // The quit goes to the main window's thread and ends the loop.
     EXPECT_EQ(App().HandleDebugCommand("/QuitGame"), 1);

@@ -5,18 +5,20 @@
 #include <algorithm>
 
 #include "frame/GameFrameWnd.h"
-#include "frame/LaunchRecordBuilder.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
 #include "tests/game/support/ClientReadings.h"
+#include "tests/game/support/RegionalHall.h"
+#include "tests/game/support/RegionalSkin.h"
 
 namespace game_test {
 namespace {
 
 constexpr uint32_t kGateWaitMs = 30000;
+bool g_ran = false;
 
 }  // namespace
 
@@ -28,6 +30,7 @@ Scenario::~Scenario() {
     script_.reset();
     server_.Stop();
     harness_.reset();
+    platform::SetAudioLibraryFactory({});
     if (screenSet_) {
         platform::ResetScreenForTesting();
     }
@@ -45,39 +48,24 @@ bool Scenario::Prepare() {
                                   {0, 0, options_.width, options_.height});
     screenSet_ = true;
     platform::SetMessageBoxSink([](const platform::MessageBoxRequest&) { return 1; });
+    // Sounds on, recorded instead of heard.
+    folder_->Write("pvbn.ini",
+                   "[GAMESET]\r\nSoundEffect=1\r\nBKMusic=1\r\nSoundVolume=60\r\nBKVolume=40\r\n");
+    audio_ = std::make_shared<platform::AudioRecord>();
+    platform::SetAudioLibraryFactory(
+        [record = audio_] { return std::make_unique<platform::RecordingAudioLibrary>(record); });
 
-    testserver::RegionalScript::Options script;
+    const RegionalTable table{kScenarioRoomId, kScenarioTableNo, kScenarioUser, "区域麻将"};
+    testserver::RegionalScript::Options script = RegionalScriptOptions(table);
     script.ownTurn = options_.ownTurn;
-    script.roomId = kScenarioRoomId;
-    script.tableNo = kScenarioTableNo;
-    script.frame.userNames[kScenarioUser] = "自己";
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };
     script_ = std::make_unique<testserver::RegionalScript>(server_, script);
     if (!server_.Start()) {
         error_ = "the test server did not start";
         return false;
     }
-
-    fakehall::FakeHallOptions hall;
-    LaunchFields& launch = hall.launch;
-    launch.gameId = 30;
-    launch.serverHost = "127.0.0.1";
-    launch.serverPort = server_.Port();
-    launch.hallRoomId = kScenarioRoomId;
-    launch.userId = kScenarioUser;
-    launch.tableNo = kScenarioTableNo;
-    launch.chairNo = testserver::RegionalScript::kOwnChair;
-    launch.gameName = "区域麻将";
-    LaunchRecordBuilder& record = hall.launchRecord;
-    record.room.roomId = kScenarioRoomId;
-    record.room.options = RoomInfo::kOptionSilverRoom;
-    record.table.tableNo = kScenarioTableNo;
-    record.table.seatCount = 4;
-    UserRecord own = MakeLaunchUser(kScenarioUser, testserver::RegionalScript::kOwnChair, "自己");
-    own.tableNo = kScenarioTableNo;
-    record.seats = {own};
-    hall.exePath = folder_->Path() + "hall";
-    hall_ = std::make_unique<fakehall::FakeHall>(std::move(hall));
+    hall_ = std::make_unique<fakehall::FakeHall>(
+        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall"));
     if (!hall_->Start()) {
         error_ = "the fake hall did not start";
         return false;
@@ -93,7 +81,7 @@ bool Scenario::Prepare() {
 }
 
 void Scenario::Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
-                          std::function<void()> act, uint32_t timeoutMs) {
+                          std::function<void()> act, uint32_t timeoutMs, bool hold) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         gates_.push_back({scriptStep, count, false});
@@ -103,16 +91,23 @@ void Scenario::Checkpoint(const std::string& scriptStep, int count, std::functio
         [this, scriptStep, count, ready = std::move(ready)] {
             return Sent(scriptStep, count) && (!ready || ready());
         },
-        [this, scriptStep, count, act = std::move(act)] {
+        [this, scriptStep, count, hold, act = std::move(act)] {
             if (act) {
                 act();
             }
-            MarkChecked(scriptStep, count);
+            if (!hold) {
+                Release(scriptStep, count);
+            }
         },
         timeoutMs);
 }
 
+bool Scenario::RanBefore() {
+    return g_ran;
+}
+
 int Scenario::Run() {
+    g_ran = true;
     const std::string line = hall_->LaunchLine();
     std::string program = "pvbn";
     std::vector<char*> argv = {program.data(), const_cast<char*>(line.c_str()), nullptr};
@@ -140,7 +135,7 @@ void Scenario::OnScriptStep(const std::string& step) {
     sentSoFar_.push_back(step);
 }
 
-void Scenario::MarkChecked(const std::string& step, int count) {
+void Scenario::Release(const std::string& step, int count) {
     {
         std::lock_guard<std::mutex> guard(lock_);
         for (Gate& gate : gates_) {
@@ -150,6 +145,17 @@ void Scenario::MarkChecked(const std::string& step, int count) {
         }
     }
     changed_.notify_all();
+}
+
+std::vector<std::string> Scenario::SoundsPlayed() const {
+    std::vector<std::string> names;
+    for (const platform::AudioRecord::Stream& stream : audio_->streams) {
+        const std::string name = regional_skin::SoundNameOf(stream.bytes);
+        for (int i = 0; i < stream.starts + stream.restarts; ++i) {
+            names.push_back(name);
+        }
+    }
+    return names;
 }
 
 CRegionalMahjongApp& Scenario::App() {
@@ -186,6 +192,10 @@ uint32_t Scenario::BackBufferColour(int x, int y) {
 
 std::string Scenario::ChatText() {
     return ChatBoxText();
+}
+
+std::vector<std::string> Scenario::LogLinesWith(const std::string& text) const {
+    return folder_->LogLinesWith(text);
 }
 
 }  // namespace game_test

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Audio.h"
 #include "tests/game/support/ProgramFolder.h"
 #include "tests/game/support/UiHarness.h"
 #include "tools/fake_hall/FakeHall.h"
@@ -53,6 +54,10 @@ public:
 
     // Folder, screen, server with the script, hall; false with Error().
     bool Prepare();
+    bool Prepare(const ScenarioOptions& options) {
+        options_ = options;
+        return Prepare();
+    }
     const std::string& Error() const { return error_; }
 
     // The harness on the UI thread; add steps before Run.
@@ -60,16 +65,23 @@ public:
     // A harness step that checks the table once the script sent its step
     // (the count-th step of that name) and the condition holds; the script
     // sends nothing more until it has acted.
+    // With `hold`, the script stays held after the act until Release.
     void Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
-                    std::function<void()> act, uint32_t timeoutMs = 30000);
+                    std::function<void()> act, uint32_t timeoutMs = 30000, bool hold = false);
+    void Release(const std::string& scriptStep, int count);
     // Runs the program with the hall's launch line until its loop ends; its
     // exit code. The harness's end closes the main window.
     int Run();
+    // Whether this process ran the program already (its loop runs once).
+    static bool RanBefore();
 
     testserver::RegionalScript& Script() { return *script_; }
     fakehall::FakeHall& Hall() { return *hall_; }
     ProgramFolder& Folder() { return *folder_; }
     const ScenarioOptions& Options() const { return options_; }
+    // The names of the sounds the client played so far (file names of the
+    // skin), each once per play.
+    std::vector<std::string> SoundsPlayed() const;
 
     // The client's parts (null while they do not exist).
     CRegionalMahjongApp& App();
@@ -85,6 +97,8 @@ public:
     uint32_t BackBufferColour(int x, int y);
     // The chat box's text (GBK).
     std::string ChatText();
+    // The lines of the program's logs (in its folder) that hold the text.
+    std::vector<std::string> LogLinesWith(const std::string& text) const;
 
 private:
     struct Gate {
@@ -93,7 +107,6 @@ private:
         bool checked = false;
     };
     void OnScriptStep(const std::string& step);
-    void MarkChecked(const std::string& step, int count);
 
     ScenarioOptions options_;
     std::string error_;
@@ -107,6 +120,7 @@ private:
     std::vector<Gate> gates_;             // guarded by lock_
     std::vector<std::string> sentSoFar_;  // guarded by lock_ (before each send)
     bool screenSet_ = false;
+    std::shared_ptr<platform::AudioRecord> audio_;
 };
 
 }  // namespace game_test

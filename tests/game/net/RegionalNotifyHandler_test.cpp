@@ -166,7 +166,13 @@ protected:
         return view.calls;
     }
 
-    game_test::ProgramFolder folder{game_test::ProgramFolderOptions{.skin = false}};
+    static game_test::ProgramFolderOptions WithoutSkin() {
+        game_test::ProgramFolderOptions options;
+        options.skin = false;
+        return options;
+    }
+
+    game_test::ProgramFolder folder{WithoutSkin()};
     CRegionalMahjongApp* app = nullptr;
     RecordingRegionalView view;
     CRegionalTableData data;

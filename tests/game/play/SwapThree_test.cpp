@@ -240,6 +240,10 @@ TEST_F(SwapExchangeTest, WithoutAChoiceTheServersChoiceIsGivenAway) {
     if (CCorvaneButton* confirm = scene.view->GetSwapChoiceButton()) {
         EXPECT_EQ(confirm->IsVisible(), 0);
     }
+    // A swap result once play runs takes nothing from the hand.
+    const std::vector<int32_t> row = scene.RowTiles(3);
+    scene.view->ApplySwapResult(tp::WriteTableRecord(notice));
+    EXPECT_EQ(scene.RowTiles(3), row);
 }
 
 TEST_F(SwapExchangeTest, ANegativeDieStillNamesASourceForEveryChair) {

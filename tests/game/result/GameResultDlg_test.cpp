@@ -294,6 +294,12 @@ TEST_F(GameResultDlgTest, ASelectionOutsideTheTableFillsNoSeatPanelOrItems) {
     EXPECT_EQ(dialog->GetTotal(), 0);
     dialog->OnEvent(MakeEventRecord(dialog->GetId(), kEventResultSelectChair, -3, 0));
     EXPECT_TRUE(ItemRows().empty());
+    EXPECT_EQ(dialog->GetSelectedChair(), -1);
+    // A parameter whose low word is a chair is not that chair.
+    dialog->OnEvent(MakeEventRecord(dialog->GetId(), kEventResultSelectChair,
+                                    static_cast<intptr_t>((int64_t{1} << 32) + 0), 0));
+    EXPECT_EQ(dialog->GetSelectedChair(), -1);
+    EXPECT_TRUE(ItemRows().empty());
 }
 
 TEST_F(GameResultDlgTest, ATotalBeyondThirtyTwoBitsShowsItsLowWord) {

@@ -140,7 +140,7 @@ TEST_F(TableResultPartsTest, TheBigPanelShowsTheJokerAndTheWildTilesFace) {
     ASSERT_NE(wild, nullptr);
     EXPECT_EQ(wild->GetPixel(10, 10), TileColour(frame));
     EXPECT_DOUBLE_EQ(wild->GetX(), panel->GetLeft() + 95);
-    EXPECT_DOUBLE_EQ(wild->GetY(), panel->GetTop() + 20);
+    EXPECT_DOUBLE_EQ(wild->GetY(), panel->GetY() + 20);
 
     // The next hand without one hides the tile again.
     start.wildIndicator = -1;

@@ -82,4 +82,26 @@ bool ProgramFolder::Exists(const std::string& relative) const {
     return std::filesystem::exists(File(relative), error);
 }
 
+std::vector<std::string> ProgramFolder::LogLinesWith(const std::string& text) const {
+    std::vector<std::string> lines;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
+        if (entry.path().extension() != ".log") {
+            continue;
+        }
+        const std::string content = Read(entry.path().filename().string());
+        size_t start = 0;
+        while (start < content.size()) {
+            size_t end = content.find("\r\n", start);
+            end = end == std::string::npos ? content.size() : end;
+            const std::string line = content.substr(start, end - start);
+            if (line.find(text) != std::string::npos) {
+                lines.push_back(line);
+            }
+            start = end + 2;
+        }
+    }
+    return lines;
+}
+
 }  // namespace game_test

@@ -13,6 +13,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tests/platform/ScopedEnv.h"
 
@@ -50,6 +51,9 @@ public:
     // The file's bytes; empty when it is missing.
     std::string Read(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
+    // The lines of the program's logs (".log" files in the folder) that hold
+    // the text.
+    std::vector<std::string> LogLinesWith(const std::string& text) const;
 
 private:
     std::string path_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -20,16 +21,30 @@ constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
 constexpr uint32_t kFaceBlue = 0xa0;
 constexpr uint32_t kBackBlue = 0x10;
 constexpr uint32_t kPlainBlueFrom = 0x60;
-constexpr uint32_t kPlainRedSteps = 0xe0;
 constexpr uint32_t kPlainGreen = 0x08;
 constexpr uint32_t kGreenStep = 0x14;
+// Plain colours lie on a grid of this step in red and blue, so a colour a
+// canvas drew a little off (blending rounds by a unit or two) is still told
+// apart from its neighbours.
+constexpr uint32_t kGridStep = 6;
+constexpr uint32_t kRedValues = (0xf6 - 0x10) / kGridStep;   // red 0x10 .. 0xf0
+constexpr uint32_t kBlueValues = (0xf6 - 0x60) / kGridStep;  // blue 0x60 .. 0xf0
+constexpr int kTolerance = 2;
 constexpr char kSoundMark[] = "PVBNSND:";
 
-// The colour of the k-th plain picture of the list.
+// The colour of the k-th plain picture of the list: red and blue on the
+// grid, blue never within reach of the faces' blue.
 uint32_t PlainColour(uint32_t k) {
-    uint32_t blue = kPlainBlueFrom + 0x10 * (k / kPlainRedSteps);
-    blue += blue >= kFaceBlue ? 0x10 : 0;
-    return Rgb(0x10 + k % kPlainRedSteps, kPlainGreen, blue);
+    uint32_t blueStep = k / kRedValues;
+    uint32_t blue = kPlainBlueFrom + kGridStep * blueStep;
+    while (blue + kGridStep > kFaceBlue && blue < kFaceBlue + kGridStep) {
+        blue += kGridStep;
+    }
+    return Rgb(0x10 + kGridStep * (k % kRedValues), kPlainGreen, blue);
+}
+
+int Channel(uint32_t colour, int shift) {
+    return static_cast<int>((colour >> shift) & 0xff);
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {
@@ -189,7 +204,7 @@ bool ParseNameList(std::string_view text, Skin& skin, std::string& error) {
         }
         skin.pictures.push_back(std::move(picture));
     }
-    if (plain > kPlainRedSteps * 9) {
+    if (plain > kRedValues * (kBlueValues - 2)) {
         error = "too many plain pictures for distinct colours";
         return false;
     }
@@ -262,31 +277,33 @@ uint32_t FrameColour(const Picture& picture, int frame) {
     return (picture.colour & 0xff00ff) | ((green & 0xff) << 8);
 }
 
-Seen ClassifyColour(uint32_t colour) {
-    const uint32_t blue = (colour >> 16) & 0xff;
-    if (blue == kBackBlue) {
-        if (colour == BackColour(Look::BackSides)) {
-            return {Seen::Kind::BackSides, -1, nullptr};
+bool ColourNear(uint32_t seen, uint32_t drawn) {
+    for (int shift : {0, 8, 16}) {
+        if (std::abs(Channel(seen, shift) - Channel(drawn, shift)) > kTolerance) {
+            return false;
         }
-        if (colour == BackColour(Look::BackEnds)) {
-            return {Seen::Kind::BackEnds, -1, nullptr};
-        }
-        return {};
     }
-    if (blue == kFaceBlue) {
-        for (int f = 0; f < kFaceFrames; ++f) {
-            if (FaceColour(f) == colour) {
-                return {Seen::Kind::Face, f, nullptr};
-            }
+    return true;
+}
+
+Seen ClassifyColour(uint32_t colour) {
+    if (ColourNear(colour, BackColour(Look::BackSides))) {
+        return {Seen::Kind::BackSides, -1, nullptr};
+    }
+    if (ColourNear(colour, BackColour(Look::BackEnds))) {
+        return {Seen::Kind::BackEnds, -1, nullptr};
+    }
+    for (int f = 0; f < kFaceFrames; ++f) {
+        if (ColourNear(colour, FaceColour(f))) {
+            return {Seen::Kind::Face, f, nullptr};
         }
-        return {};
     }
     for (const Picture& picture : RegionalSkin().pictures) {
-        if (picture.look != Look::Plain || (picture.colour & 0xff00ff) != (colour & 0xff00ff)) {
+        if (picture.look != Look::Plain) {
             continue;
         }
         for (int f = 0; f < picture.frames; ++f) {
-            if (FrameColour(picture, f) == colour) {
+            if (ColourNear(colour, FrameColour(picture, f))) {
                 return {Seen::Kind::Plain, f, &picture};
             }
         }

@@ -15,6 +15,8 @@
 //    taken for a tile.
 //  - Every other picture is one flat colour per frame: frame 0 differs from
 //    every other picture's frame 0, further frames step green.
+//  - Colours lie at least 6 apart in some channel, so a pixel a canvas drew
+//    a unit or two off (blending rounds) is still told (ColourNear).
 //  - No picture uses the colour key 0xff00ff, so every pixel drawn is shown.
 //  - A sound is a short wave file whose samples spell "PVBNSND:" and its file
 //    name (title and extension as listed).
@@ -76,7 +78,11 @@ uint32_t BackColour(Look look);
 // The colour frame f of a picture shows.
 uint32_t FrameColour(const Picture& picture, int frame);
 
-// What a pixel colour is in this skin.
+// Whether a pixel shows a drawn colour, allowing the rounding of blended
+// drawing (two units a channel).
+bool ColourNear(uint32_t seen, uint32_t drawn);
+
+// What a pixel colour is in this skin (within ColourNear).
 struct Seen {
     enum class Kind { Face, BackSides, BackEnds, Plain, Unknown } kind = Kind::Unknown;
     int frame = -1;                    // the face frame, or the plain picture's frame

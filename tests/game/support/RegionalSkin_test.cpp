@@ -13,6 +13,7 @@
 #include "engine/EngineUtils.h"
 #include "engine/ResKey.h"
 #include "engine/ResourceModule.h"
+#include "game/app/RegionalFrameView.h"
 #include "mahjong_tiles/Random.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
@@ -26,17 +27,9 @@ using regional_skin::Look;
 TEST(RegionalSkin, TheNameListReadsWholeIntoElevenPacks) {
     ASSERT_EQ(regional_skin::SkinError(), "");
     const regional_skin::Skin& skin = regional_skin::RegionalSkin();
-    const std::vector<std::string> expected = {"skins\\frame.kor",
-                                               "skins\\common.kor",
-                                               "skins\\gameresult.kor",
-                                               "skins\\聊天框资源包.kor",
-                                               "skins\\koface_pippet.kor",
-                                               "skins\\kofaces_pippet.kor",
-                                               "skins\\female_sound_auto.kor",
-                                               "skins\\male_sound_auto.kor",
-                                               "skins\\female_sound_chat.kor",
-                                               "skins\\male_sound_chat.kor",
-                                               "skins\\Mycommon.kor"};
+    // The packs the game opens, in its order.
+    const std::vector<std::string> expected(CRegionalFrameView::kResourcePacks.begin(),
+                                            CRegionalFrameView::kResourcePacks.end());
     EXPECT_EQ(skin.packs, expected);
     // GBK bytes, as the game's literals are.
     EXPECT_EQ(skin.packs[3], "skins\\\xC1\xC4\xCC\xEC\xBF\xF2\xD7\xCA\xD4\xB4\xB0\xFC.kor");
@@ -90,6 +83,8 @@ TEST(RegionalSkin, ColoursNameWhatWasDrawn) {
                     ASSERT_EQ(seen.kind, regional_skin::Seen::Kind::Plain) << picture.name;
                     EXPECT_EQ(seen.picture, &picture) << picture.name;
                     EXPECT_EQ(seen.frame, f);
+                    // A unit or two off, as blending draws it, names the same.
+                    EXPECT_EQ(regional_skin::ClassifyColour(colour - 0x010102).picture, &picture);
                     if (f == 0) {
                         EXPECT_TRUE(frameZero.insert(colour).second) << picture.name;
                     }

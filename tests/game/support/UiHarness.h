@@ -45,6 +45,7 @@ public:
     const std::string& LastStep() const { return lastStep_; }
     // The names of the steps that acted, in order.
     const std::vector<std::string>& Acted() const { return acted_; }
+    size_t StepCount() const { return steps_.size(); }
 
     platform::LResult WindowProc(uint32_t id, platform::WParam wParam,
                                  platform::LParam lParam) override;

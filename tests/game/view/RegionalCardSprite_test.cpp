@@ -22,23 +22,7 @@ public:
 
 class RegionalCardSpriteTest : public RegionalViewTest {
 protected:
-    void OpenWild() {
-        root = new CCorvaneView;
-        OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
-        if (HasFatalFailure()) {
-            return;
-        }
-        for (const std::string& pack : regional_skin::PackPaths()) {
-            std::vector<uint8_t> image;
-            std::string error;
-            ASSERT_TRUE(regional_skin::BuildPack(pack, {}, image, error)) << error;
-            root->AddResourcePackFromMemory(image.data(), image.size());
-        }
-        view = new WildRuleView;
-        root->Register(view);
-        view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
-        Frame();
-    }
+    void OpenWild() { Open({}, new WildRuleView); }
     // Deals the own row's first four tiles.
     CRegionalCardSprite* DealOwn(int index) {
         view->BuildWall();

@@ -44,22 +44,8 @@ public:
 class RegionalTableViewTest : public RegionalViewTest {
 protected:
     void OpenRecording(const std::set<std::string>& leaveOut = {}) {
-        root = new CCorvaneView;
-        OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
-        if (HasFatalFailure()) {
-            return;
-        }
-        for (const std::string& pack : regional_skin::PackPaths()) {
-            std::vector<uint8_t> image;
-            std::string error;
-            ASSERT_TRUE(regional_skin::BuildPack(pack, leaveOut, image, error)) << error;
-            root->AddResourcePackFromMemory(image.data(), image.size());
-        }
         recording = new RecordingView;
-        view = recording;
-        root->Register(view);
-        view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
-        Frame();
+        Open(leaveOut, recording);
     }
     void Send(int event, intptr_t first = 0, intptr_t second = 0) {
         view->OnEvent(MakeEventRecord(view->GetId(), event, first, second));
@@ -357,6 +343,18 @@ TEST_F(RegionalTableViewTest, ClosingTheResultBetweenHandsClearsTheTableAndCheck
     EXPECT_EQ(recording->autoFixChecks, 0);
     RunMs(60);
     EXPECT_EQ(recording->autoFixChecks, 1);
+}
+
+TEST_F(RegionalTableViewTest, TheResultDialogsCloseButtonClosesIt) {
+    OpenRecording();
+    view->Relayout();
+    CGameResultDlg* dialog = view->GetResultDlg();
+    ASSERT_NE(dialog, nullptr);
+    view->ShowResult(std::vector<uint8_t>(CRegionalTableView::kResultRecordBytes, 0));
+    ASSERT_NE(dialog->IsVisible(), 0);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventResultClose, 0, 0));
+    EXPECT_EQ(dialog->IsVisible(), 0);
+    EXPECT_EQ(recording->welfareClaims, 1);
 }
 
 TEST_F(RegionalTableViewTest, ClosingTheResultWhileAHandRunsOnlyHidesIt) {

@@ -77,12 +77,13 @@ protected:
         app->SetLaunchFields(fields);
     }
 
-    // The window with the view over the whole scene; the skin lacks the
-    // pictures named in leaveOut.
-    void Open(const std::set<std::string>& leaveOut = {}) {
+    // The window with the view (a plain test view unless one is given) over
+    // the whole scene; the skin lacks the pictures named in leaveOut.
+    void Open(const std::set<std::string>& leaveOut = {}, TestRegionalView* made = nullptr) {
         root = new CCorvaneView;
         OpenWindow(root, "regional", {0, 0, kWidth, kHeight});
         if (HasFatalFailure()) {
+            delete made;
             return;
         }
         for (const std::string& pack : regional_skin::PackPaths()) {
@@ -91,7 +92,7 @@ protected:
             ASSERT_TRUE(regional_skin::BuildPack(pack, leaveOut, image, error)) << error;
             root->AddResourcePackFromMemory(image.data(), image.size());
         }
-        view = new TestRegionalView;
+        view = made != nullptr ? made : new TestRegionalView;
         root->Register(view);
         view->SetViewRect(IntRect{0, 0, kWidth, kHeight});
         Frame();
