@@ -9,6 +9,7 @@
 #include "engine/CorvaneCursor.h"
 #include "engine/CorvanePicture.h"
 #include "engine/EngineCursors.h"
+#include "engine/MusicModule.h"
 #include "engine/ui/CorvaneButton.h"
 #include "game/result/GameResultDlg.h"
 #include "game/table/PlayerBoardSmall.h"
@@ -413,6 +414,25 @@ TEST_F(RegionalTableViewTest, TheVolumePanelTakesTheSettingsAndGivesThemBack) {
     EXPECT_EQ(app->Settings().soundVolume, 90);
     view->ToggleVolumePanel();
     EXPECT_EQ(view->GetVolumePanel()->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, BackgroundMusicFollowsTheSettingsAndTheSilenceSwitch) {
+    OpenRecording();
+    MusicModule* music = view->GetMusicModule();
+    ASSERT_NE(music, nullptr);
+    app->Settings().bkMusic = 1;
+    app->Settings().keepSilence = 1;
+    view->PlayBackgroundMusic();
+    EXPECT_NE(music->IsSoundPlaying("SndBKMusic"), 0);
+    EXPECT_NE(music->IsSoundOff(), 0);
+    // Asked again it does not start a second one.
+    view->PlayBackgroundMusic();
+    EXPECT_EQ(music->PlayingCount(), 1u);
+    app->Settings().bkMusic = 0;
+    app->Settings().keepSilence = 0;
+    view->PlayBackgroundMusic();
+    EXPECT_EQ(music->IsSoundPlaying("SndBKMusic"), 0);
+    EXPECT_EQ(music->IsSoundOff(), 0);
 }
 
 TEST_F(RegionalTableViewTest, LayoutCentresTheResultDialogAndPlacesTheCornerButtons) {
