@@ -10,11 +10,12 @@
 //    answers null and every use tests for it.
 //  - Records from the server arrive as byte spans with their length and are
 //    read through the checked reader; a record too short changes nothing.
-//  - Deferred steps are delayed engine events. A heap record an event
-//    carries is owned by the view until the event runs (then freed once by
-//    the event switch) or the view is destroyed (then freed there).
+//  - Deferred steps are delayed engine events. The record an event carries
+//    is kept by the view under a token (the event's second parameter) and
+//    handed to the event's handler once; ClearTable drops the records of
+//    events still on their way, and the view's end takes the rest.
 //  - A deal step carries the hand's serial: a step of an earlier hand
-//    (after ClearTable or a new game start) does nothing.
+//    (after ClearTable, a new deal or a new game start) does nothing.
 //  - Everything runs on the UI thread.
 
 #include <array>

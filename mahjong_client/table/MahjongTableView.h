@@ -102,6 +102,7 @@ inline constexpr int kEventVolumeButton = 80001140;
 inline constexpr int kEventMusicSlider = 80001141;
 inline constexpr int kEventSoundSlider = 80001142;
 inline constexpr int kEventSortHand = 80001143;
+inline constexpr int kEventResultClosed = 80001145;  // the result dialog's close button
 inline constexpr int kEventResultTimeout = 80001146;
 inline constexpr int kEventPointerStep = 80001156;
 inline constexpr int kEventTableLast = 80001167;  // not included

@@ -114,6 +114,9 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
                 case kEventSortHand:
                     SortHand();
                     break;
+                case kEventResultClosed:
+                    OnResultClosed();
+                    break;
                 case kEventResultTimeout:
                     OnResultTimeout();
                     break;

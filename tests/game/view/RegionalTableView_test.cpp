@@ -9,6 +9,7 @@
 #include "engine/CorvaneCursor.h"
 #include "engine/CorvanePicture.h"
 #include "engine/EngineCursors.h"
+#include "engine/MusicModule.h"
 #include "engine/ui/CorvaneButton.h"
 #include "game/result/GameResultDlg.h"
 #include "game/table/PlayerBoardSmall.h"
@@ -150,10 +151,10 @@ TEST_F(RegionalTableViewTest, ClearTableHidesBadgesDropsWinPicturesAndForgetsRea
         ShowPart(view->GetBaoJiaoBadge(p));
     }
     std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 1);
-    CCorvanePicture* win = view->CreatePicture(view->GetResourceFrame("bit_hu", 0));
-    ASSERT_NE(win, nullptr);
-    view->SetHuPicture(2, win->GetId());
+    view->PlayHuAnimation(2);
     ASSERT_NE(view->GetHuPicture(2), nullptr);
+    const std::vector<int> particles = view->GetWinParticleIds();
+    EXPECT_FALSE(particles.empty());
     view->ClearTable();
     Frame();
     for (int p = 0; p < 4; ++p) {
@@ -162,6 +163,9 @@ TEST_F(RegionalTableViewTest, ClearTableHidesBadgesDropsWinPicturesAndForgetsRea
         EXPECT_EQ(g_bBaoJiao[p], 0) << p;
     }
     EXPECT_TRUE(view->GetWinParticleIds().empty());
+    for (int id : particles) {
+        EXPECT_EQ(view->FindObjectById(id), nullptr);
+    }
 }
 
 TEST_F(RegionalTableViewTest, HeapRecordsAreHandedOverOnceAndDroppedWithTheTable) {
@@ -345,6 +349,18 @@ TEST_F(RegionalTableViewTest, ClosingTheResultBetweenHandsClearsTheTableAndCheck
     EXPECT_EQ(recording->autoFixChecks, 1);
 }
 
+TEST_F(RegionalTableViewTest, TheResultDialogsCloseButtonClosesIt) {
+    OpenRecording();
+    view->Relayout();
+    CGameResultDlg* dialog = view->GetResultDlg();
+    ASSERT_NE(dialog, nullptr);
+    view->ShowResult(std::vector<uint8_t>(CRegionalTableView::kResultRecordBytes, 0));
+    ASSERT_NE(dialog->IsVisible(), 0);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventResultClose, 0, 0));
+    EXPECT_EQ(dialog->IsVisible(), 0);
+    EXPECT_EQ(recording->welfareClaims, 1);
+}
+
 TEST_F(RegionalTableViewTest, ClosingTheResultWhileAHandRunsOnlyHidesIt) {
     OpenRecording();
     app->SetGamePlaying();
@@ -401,6 +417,25 @@ TEST_F(RegionalTableViewTest, TheVolumePanelTakesTheSettingsAndGivesThemBack) {
     EXPECT_EQ(app->Settings().soundVolume, 90);
     view->ToggleVolumePanel();
     EXPECT_EQ(view->GetVolumePanel()->IsVisible(), 0);
+}
+
+TEST_F(RegionalTableViewTest, BackgroundMusicFollowsTheSettingsAndTheSilenceSwitch) {
+    OpenRecording();
+    MusicModule* music = view->GetMusicModule();
+    ASSERT_NE(music, nullptr);
+    app->Settings().bkMusic = 1;
+    app->Settings().keepSilence = 1;
+    view->PlayBackgroundMusic();
+    EXPECT_NE(music->IsSoundPlaying("SndBKMusic"), 0);
+    EXPECT_NE(music->IsSoundOff(), 0);
+    // Asked again it does not start a second one.
+    view->PlayBackgroundMusic();
+    EXPECT_EQ(music->PlayingCount(), 1u);
+    app->Settings().bkMusic = 0;
+    app->Settings().keepSilence = 0;
+    view->PlayBackgroundMusic();
+    EXPECT_EQ(music->IsSoundPlaying("SndBKMusic"), 0);
+    EXPECT_EQ(music->IsSoundOff(), 0);
 }
 
 TEST_F(RegionalTableViewTest, LayoutCentresTheResultDialogAndPlacesTheCornerButtons) {
