@@ -16,6 +16,7 @@
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
+#include "frame/RecordFields.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
 #include "game/result/GameResultDlg.h"
@@ -433,6 +434,31 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
             EXPECT_NE(chat.find("-200 两"), std::string::npos) << chat;
             CGameResultDlg* dialog = View().GetResultDlg();
             EXPECT_EQ(dialog->GetSelectedChair(), 1);
+            // The players' rows: the winner's label, the discarder's, the
+            // silver changes; the winner's items and their total.
+            CResultListPanel* players = dialog->GetPlayersList();
+            ASSERT_NE(players, nullptr);
+            std::array<std::string, 4> labels;
+            std::array<int32_t, 4> silver{};
+            for (int index = 0; index < players->GetItemCount(); ++index) {
+                CResultItem* row = players->GetRowObject(index);
+                ASSERT_NE(row, nullptr);
+                const int chair = row->GetChair();
+                ASSERT_GE(chair, 0);
+                ASSERT_LT(chair, 4);
+                labels[static_cast<size_t>(chair)] = FieldText(row->GetPlayerRow().label);
+                silver[static_cast<size_t>(chair)] = row->GetPlayerRow().silverChange;
+            }
+            EXPECT_EQ(labels, (std::array<std::string, 4>{"", "胡", "点炮", ""}));
+            EXPECT_EQ(silver, (std::array<int32_t, 4>{0, 200, -200, 0}));
+            CResultListPanel* items = dialog->GetItemsList();
+            ASSERT_NE(items, nullptr);
+            std::vector<std::string> names;
+            for (int index = 0; index < items->GetItemCount(); ++index) {
+                names.push_back(FieldText(items->GetRowObject(index)->GetItemRow().name));
+            }
+            EXPECT_EQ(names, (std::vector<std::string>{"平胡", "带根", "清一色"}));
+            EXPECT_EQ(dialog->GetTotal(), (1 + 1) * 4);
         });
     // Once drawn whole, the dialog's background shows at the centre of the
     // window.
