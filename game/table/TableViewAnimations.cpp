@@ -57,21 +57,6 @@ constexpr size_t kChatKindAt = 8;
 constexpr size_t kChatTextAt = 36;
 constexpr int32_t kChatKindPhrase = 8;
 
-bool IsLeadByte(uint8_t byte) {
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
-// The text without its last two characters (a double-byte character counts
-// as one).
-std::string DropLastTwoCharacters(const std::string& text) {
-    std::vector<size_t> starts;
-    for (size_t i = 0; i < text.size();) {
-        starts.push_back(i);
-        i += IsLeadByte(static_cast<uint8_t>(text[i])) && i + 1 < text.size() ? 2 : 1;
-    }
-    return starts.size() <= 2 ? std::string() : text.substr(0, starts[starts.size() - 2]);
-}
-
 }  // namespace
 
 // ---- meld animation ----
@@ -351,7 +336,8 @@ bool CRegionalTableView::OnVoicePhraseChat(NotifyRecord record) {
     }
     int phrase = -1;
     if (text.size() >= 2) {
-        text = DropLastTwoCharacters(text);
+        // The line end goes: two bytes, cut at a whole character.
+        text.resize(WholeGbkLength(text, text.size() - 2));
         for (int k = 0; k < static_cast<int>(kVoicePhraseCount); ++k) {
             if (text == GetVoicePhrase(k)) {
                 phrase = k;

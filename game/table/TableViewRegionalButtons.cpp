@@ -59,11 +59,10 @@ void CRegionalTableView::CreateOperationButtons() {
     if (FindButton(welfareButtonId_) == nullptr) {
         welfareButtonId_ = MakeTipButton(kWelfareImage, kEventWelfareButton, kWelfareTip);
     }
-    // The voice box is the players' own; lookers-on lose the button at the
-    // game start.
-    ShowPart(GetVoiceButton());
-    // A welfare activity announced earlier shows its button.
+    // The voice box and the welfare claim are the players' own; a welfare
+    // activity announced earlier shows its button.
     if (!IsLookingOn()) {
+        ShowPart(GetVoiceButton());
         GetWelfare().UpdateWelfareButton(1);
     }
 }

@@ -155,6 +155,23 @@ TEST_F(AnimationsTest, TheVoiceBoxListsTheNinePhrasesNumbered) {
     EXPECT_EQ(list->GetItemCount(), 9);
 }
 
+TEST_F(AnimationsTest, TheVoiceButtonOpensTheBoxAboveItAndItsCrossClosesIt) {
+    CCorvaneObject* box = view->GetVoiceBox();
+    CCorvaneObject* list = view->GetVoicePhraseList();
+    ASSERT_NE(box, nullptr);
+    ASSERT_NE(list, nullptr);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceButton, 0, 0));
+    EXPECT_NE(box->IsVisible(), 0);
+    EXPECT_NE(list->IsVisible(), 0) << "the phrases show with their box";
+    EXPECT_LT(box->GetBottom(), view->GetVoiceButton()->GetBottom());
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceBoxClose, 0, 0));
+    EXPECT_EQ(box->IsVisible(), 0);
+    EXPECT_EQ(list->IsVisible(), 0);
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceButton, 0, 0));
+    view->OnEvent(MakeEventRecord(view->GetId(), kEventVoiceButton, 0, 0));
+    EXPECT_EQ(box->IsVisible(), 0) << "the button toggles";
+}
+
 TEST_F(AnimationsTest, TheVoiceButtonIsHiddenForLookersOn) {
     CCorvaneButton* button = view->GetVoiceButton();
     ASSERT_NE(button, nullptr);
@@ -244,7 +261,8 @@ TEST(PhraseChatLookerTest, ALookerOnSaysNothing) {
     const std::string line = std::string(GetVoicePhrase(1)) + "\r\n";
     EXPECT_TRUE(scene.view->OnVoicePhraseChat(ChatMessage(show_test::kOwnId + 50, 8, line)));
     EXPECT_TRUE(scene.view->facadeSounds.empty());
-    // The looker-on's voice button goes at the game start.
+    // A looker-on has no voice button, also after the game start's hiding.
+    EXPECT_EQ(scene.view->GetVoiceButton()->IsVisible(), 0);
     scene.view->HideVoiceButton(1);
     EXPECT_EQ(scene.view->GetVoiceButton()->IsVisible(), 0);
 }

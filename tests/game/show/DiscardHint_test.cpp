@@ -69,7 +69,7 @@ protected:
         }
     }
 
-    game_test::ProgramFolder folder{game_test::ProgramFolderOptions{.skin = false}};
+    game_test::ProgramFolder folder{show_test::FolderWithoutSkin()};
     ShowScene scene;
     show_test::ShowView* view = nullptr;
 };

@@ -57,7 +57,7 @@ protected:
         return view->claims == std::vector<int32_t>{config.ActID, 0};
     }
 
-    game_test::ProgramFolder folder{game_test::ProgramFolderOptions{.skin = false}};
+    game_test::ProgramFolder folder{show_test::FolderWithoutSkin()};
     ShowScene scene;
     show_test::ShowView* view = nullptr;
     int64_t now = kNow;

@@ -9,6 +9,15 @@
 
 namespace show_test {
 
+// ---- ChatPanel ----
+
+int ChatPanel::OnEvent(const EventRecord& record) {
+    if (record.event == kEventAppendChatText && record.param1 != 0) {
+        lines.emplace_back(EventParamPointer<const char>(record.param1));
+    }
+    return 1;
+}
+
 // ---- ShowView ----
 
 void ShowView::PlaySound(const char* name) {
@@ -57,6 +66,7 @@ ShowScene::~ShowScene() {
     if (CRegionalTableData* data = Data()) {
         data->ClearHandArea();
     }
+    App().DetachFrameView();
     core.reset();
     App().ResetForTesting();
 }
@@ -101,6 +111,8 @@ bool ShowScene::Open() {
     view = new ShowView;
     objects->RegisterObject(view, nullptr);
     view->SetViewRect(IntRect{0, 0, 1024, 768});
+    host.SetMainGame(view);
+    App().AttachFrameView(&host);
     view->Create();
     view->Relayout();
     return true;
@@ -113,11 +125,13 @@ bool ShowScene::Launch() {
     fields.chairNo = options.ownChair;
     fields.lookOn = options.lookOn ? 1 : 0;
     fields.gameName = "麻将";
+    fields.roomOptions = options.roomOptions;
     if (options.lookOn) {
         fields.userId = kOwnId + 50;
     }
     App().SetLaunchFields(fields);
     LaunchRecordBuilder builder;
+    builder.room.options = options.roomOptions;
     for (int32_t chair = 0; chair < 4; ++chair) {
         UserRecord user =
             MakeLaunchUser(kFirstSeatId + chair, chair, "玩家" + std::to_string(chair));

@@ -15,10 +15,12 @@
 #include "engine/GameCore.h"
 #include "engine/ObjectModule.h"
 #include "engine/ResourceModule.h"
+#include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
 #include "game/table/RegionalTableView.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/game/support/ProgramFolder.h"
 
 namespace show_test {
 
@@ -51,6 +53,20 @@ public:
     uint32_t ruleFlags = kRuleFlags;
 };
 
+// The side panel: keeps the chat lines the application appends.
+class ChatPanel : public CCorvaneView {
+public:
+    int OnEvent(const EventRecord& record) override;
+    std::vector<std::string> lines;
+};
+
+// The frame view around the table, with the side panel.
+class HostFrameView : public CGameFrameView {
+public:
+    HostFrameView() { SetSubSystem(&chat); }
+    ChatPanel chat;
+};
+
 struct SceneOptions {
     int32_t ownChair = 0;
     bool lookOn = false;
@@ -58,6 +74,8 @@ struct SceneOptions {
     std::vector<int32_t> sexes{0, 1, 0, 1};
     // Silver of the user at each chair.
     std::vector<int32_t> silvers{0, 0, 0, 0};
+    // The room's option bits (0x4: a silver room).
+    int32_t roomOptions = 0;
     // Skin pictures the packs lack.
     std::set<std::string> leaveOut;
 };
@@ -86,6 +104,7 @@ public:
     std::unique_ptr<GameCore> core;
     ObjectModule* objects = nullptr;
     ShowView* view = nullptr;  // the object module owns it
+    HostFrameView host;
 
     // Launches the application on the options' table (again).
     bool Launch();
@@ -93,6 +112,14 @@ public:
 private:
     std::vector<std::vector<uint8_t>> packs_;
 };
+
+// A program folder for the settings file alone (the scene loads its skin
+// from memory).
+inline game_test::ProgramFolderOptions FolderWithoutSkin() {
+    game_test::ProgramFolderOptions options;
+    options.skin = false;
+    return options;
+}
 
 // A 211200 chat message: speaker, kind, then the text at byte 36 (with its
 // zero unless `terminated` is false).

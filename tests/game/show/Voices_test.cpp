@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "engine/ui/CorvaneButton.h"
+#include "game/result/GameResultDlg.h"
+#include "game/result/ScoreText.h"
 #include "game/table/RegionalTableView.h"
 #include "tests/game/show/ShowScene.h"
 #include "tests/game/support/TestClock.h"
@@ -93,6 +97,56 @@ TEST_F(VoicesTest, TwoCallsInOneSecondPickAlike) {
         const std::string first = view->GetOperationSoundName(kind);
         EXPECT_EQ(view->GetOperationSoundName(kind), first) << kind;
     }
+}
+
+// ---- the round line ----
+
+// Stores a hand start with the hand number and the room's two bases.
+void StoreHandStart(ShowScene& scene, int32_t hand, int32_t baseSilver, int32_t baseScore) {
+    std::vector<uint8_t> start(952, 0);
+    const int32_t words[][2] = {{8, hand}, {9, baseSilver}, {10, baseScore}, {14, 1}};
+    for (const auto& [index, value] : words) {
+        std::memcpy(start.data() + 4 * index, &value, 4);
+    }
+    ASSERT_TRUE(scene.Data()->StoreHandStart(start));
+}
+
+TEST_F(VoicesTest, TheRoundLineNamesTheHandAndTheScoreRoomsBase) {
+    StoreHandStart(scene, 7, 500, 30);
+    ASSERT_NE(view->GetStartButton(), nullptr);
+    view->GetStartButton()->Show();
+    view->ShowRoundInfo();
+    score_text::RoundFacts facts;
+    facts.handNumber = 7;
+    facts.baseScore = 30;
+    facts.baseSilver = 500;
+    EXPECT_EQ(scene.host.chat.lines, std::vector<std::string>{score_text::RoundInfoLine(facts)});
+    EXPECT_NE(scene.host.chat.lines[0].find("基础分"), std::string::npos);
+    EXPECT_EQ(view->GetStartButton()->IsVisible(), 0);
+    // A replay writes no line.
+    scene.App().SetReplayMode(true);
+    view->ShowRoundInfo();
+    scene.App().SetReplayMode(false);
+    EXPECT_EQ(scene.host.chat.lines.size(), 1u);
+}
+
+TEST(RoundLineTest, ALookerOnsResultIsClosedAndTheSilverRoomsLineWritten) {
+    show_test::SceneOptions options;
+    options.lookOn = true;
+    options.roomOptions = 0x4;
+    ShowScene scene(options);
+    ASSERT_TRUE(scene.Open()) << scene.error;
+    StoreHandStart(scene, 2, 800, 40);
+    CCorvaneObject* result = scene.view->GetResultDlg();
+    ASSERT_NE(result, nullptr);
+    result->Show();
+    ASSERT_NE(scene.view->PutHandTile(3, 1, kTwoOfBamboo), nullptr);
+    scene.view->ShowRoundInfo();
+    EXPECT_EQ(result->IsVisible(), 0);
+    EXPECT_EQ(scene.view->GetHandSprite(3, 1), nullptr) << "the last hand is cleared";
+    ASSERT_EQ(scene.host.chat.lines.size(), 1u);
+    EXPECT_NE(scene.host.chat.lines[0].find("基础银"), std::string::npos);
+    EXPECT_NE(scene.host.chat.lines[0].find("800"), std::string::npos);
 }
 
 }  // namespace
