@@ -10,6 +10,10 @@
 #include "frame/GameFrameApp.h"
 #include "frame/view/GameFrameView.h"
 #include "frame/view/MatchPanelTexts.h"
+#include "mahjong_client/table/MahjongTableView.h"
+
+// The table closes the dialog on the event the close button reports.
+static_assert(kEventResultClose == kEventResultClosed);
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "frame/LaunchRecordBuilder.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
+#include "game/result/GameResultDlg.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/panels/DigitDisplay.h"
 #include "tests/frame_panels/PanelWindow.h"
@@ -74,6 +75,7 @@ protected:
         }
         table = new CRegionalTableView;
         root->Register(table);
+        table->SetName("MainGame");  // as the frame view names it
         table->SetViewRect(IntRect{0, 0, width, height - 100});
         Frame();
     }
@@ -176,6 +178,22 @@ TEST_F(TableResultPartsTest, ScoreFactsComeFromTheStoredResultAndTheSeats) {
     std::string out = "old";
     EXPECT_EQ(&CRegionalTableView::FormatChineseNumber(out, 20), &out);
     EXPECT_EQ(out, "二十");
+}
+
+TEST_F(TableResultPartsTest, TheResultDialogsCloseButtonHidesItOnTheTable) {
+    Open(800, 600);
+    CGameResultDlg* dialog = table->GetResultDlg();
+    ASSERT_NE(dialog, nullptr);
+    ResultRecordBytes result;
+    result.Winner(2, 0);
+    table->ShowResult(result.Span());
+    Frame();
+    ASSERT_EQ(dialog->IsVisible(), 1);
+    EXPECT_EQ(dialog->GetSelectedChair(), 2);
+    // The close button reports to the dialog, which tells "MainGame".
+    dialog->OnEvent(MakeEventRecord(dialog->GetId(), kEventResultClose, 0, 0));
+    Frames(2);
+    EXPECT_EQ(dialog->IsVisible(), 0);
 }
 
 }  // namespace
