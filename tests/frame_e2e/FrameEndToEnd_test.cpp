@@ -120,16 +120,21 @@ protected:
         record.seats = {MakeLaunchUser(kOtherUser, 0, "对家"),
                         MakeLaunchUser(kOwnUser, kChair, "自己")};
         options.exePath = (folder_ / "hall").string();
-        hall_ = std::make_unique<fakehall::FakeHall>(std::move(options));
+        {
+            // The server's thread reads the hall in the request observer.
+            std::lock_guard<std::mutex> guard(lock_);
+            hall_ = std::make_unique<fakehall::FakeHall>(std::move(options));
+        }
         ASSERT_TRUE(hall_->Start());
     }
     // The room's flags in the launch line and record.
     virtual int32_t RoomFlags() const { return 0; }
     void TearDown() override {
         client_.Stop();
+        // The server's thread stops before the hall and the script it calls go.
+        server_.Stop();
         hall_.reset();
         script_.reset();
-        server_.Stop();
         fs::remove_all(folder_);
     }
 
