@@ -277,10 +277,9 @@ private:
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
 public:
-    // ---- Seams filled by the next work (view) ----
+    // ---- Claims, requests, thrown tile and own draw (claims) ----
 
     // Play requests and their replies. A Submit answers 1 on success.
-    virtual int GetFaceIndex(int tile);                  // 444
     virtual int RequestCatch(std::span<uint8_t> reply);  // 445, 229000
     virtual int RequestDiscardGang(table_protocol::OperationRecord& out,
                                    std::span<uint8_t> reply);  // 446, 229045
@@ -290,23 +289,39 @@ public:
                                  std::span<uint8_t> reply);  // 448, 229049
     virtual int RequestPeng(table_protocol::OperationRecord& out,
                             std::span<uint8_t> reply);  // 449, 229025
-    virtual void ShowBankerDice(int secondDie);         // 450
     virtual int SubmitPeng();
     virtual int SubmitDiscardGang();
     virtual int SubmitConcealedGang(int32_t tile);
     virtual int SubmitAddedGang(int32_t tile);
-    // Buttons, ting, swap panel, auto top-up, hand display.
-    void RefreshOperationButtons() override;
+    // Thrown tile, kong/hu notice and own draw.
+    bool OnCardThrown(NotifyRecord record) override;    // 222170
+    bool OnGangHuNotice(NotifyRecord record) override;  // 229180
+    int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
+
+public:
+    // ---- Operation buttons and ready-hand declaration (buttons) ----
+
+    void RefreshOperationButtons() override;
     virtual void ApplyTingInfo(std::span<const uint8_t> ting);
     virtual void OnTingButton();
     virtual void OnTingTileClick(CCardSprite* sprite);
     virtual bool OnTingThrowNotify(NotifyRecord record);  // 400010
+
+public:
+    // ---- Turn time-out, swap panel, look-on and hand display (timeout) ----
+
+    virtual int GetFaceIndex(int tile);          // 444
+    virtual void ShowBankerDice(int secondDie);  // 450
     virtual void DrawSwapInfo(std::span<const uint8_t> swapRecord);
-    virtual void CheckAutoFix();
-    virtual void TakeSilverForAutoFix(int silver, uint32_t password);
     void FillOwnHand() override;
     void ShowSkillPanel() override;
+
+public:
+    // ---- Automatic top-up and the in-table dialogs (topup) ----
+
+    virtual void CheckAutoFix();
+    virtual void TakeSilverForAutoFix(int silver, uint32_t password);
     // The in-table dialogs; null until the dialogs are built.
     virtual CCorvaneObject* NewGameSetDlg();
     virtual CCorvaneObject* NewAutoFixDlg();

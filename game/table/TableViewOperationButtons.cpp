@@ -1,0 +1,6 @@
+// The regional table's operation buttons.
+#include "game/table/RegionalTableView.h"
+
+void CRegionalTableView::RefreshOperationButtons() {
+    CMahjongTableView::RefreshOperationButtons();
+}
