@@ -337,8 +337,6 @@ private:
     void FollowReadyHandOffer(bool gangOffered, bool huOffered);
     void GiveWildLook(CCardSprite& sprite);
 
-    uint32_t gangReplacementSerial_ = 0;  // table serial of the step on its way
-
 public:
     // ---- Operation buttons and ready-hand declaration (buttons) ----
 

@@ -101,6 +101,8 @@ int CRegionalTableView::CatchCard() {
     }
     SortHand();
     drawnTile_ = reply.tile;
+    // The tile comes in to its place in the sorted row.
+    RefreshHandSprites(kOwnPosition);
     const int x = static_cast<int>(std::trunc(sprite->GetX()));
     const int y = static_cast<int>(std::trunc(sprite->GetY()));
     sprite->SetPos(x - kCatchOffset, y - kCatchOffset);
