@@ -298,12 +298,8 @@ public:
     bool OnCardThrown(NotifyRecord record) override;  // 222170
     int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
-    // In a declared ready hand only the gang is offered after a draw.
-    void OfferGangInTing(uint32_t flags);
     // The gang's replacement tile (80001113), else the base's table events.
     int OnTableEvent(const EventRecord& record) override;
-    // 1 when the Gang button was offered after the last draw.
-    int m_bGangOffered = 0;
     // The own chair has declared its ready hand (g_bBaoJiao).
     bool IsOwnTingDeclared() const;
 

@@ -335,7 +335,7 @@ int CRegionalTableView::TakeGangReplacement(const EventRecord& record) {
         ApplyTingInfo(tp::WriteTableRecord(tp::MakeTingInfo(reply)));
     }
     RefreshHandSprites(kOwnPosition);
-    if (IsOwnTingDeclared() && m_bGangOffered == 0) {
+    if (IsOwnTingDeclared() && GetOffer(kOpGang).offered == 0) {
         SetClockSeconds(kTingReplacementSeconds);
     }
     return 1;

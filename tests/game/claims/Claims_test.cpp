@@ -324,7 +324,7 @@ TEST_F(ClaimsTest, AReadyHandThrowsAReplacementWithoutAGangAfterTwoSeconds) {
     ASSERT_EQ(View().SubmitConcealedGang(40), 1);
     scene.Frames(250);
     EXPECT_EQ(View().GetClockSeconds(), 2);
-    EXPECT_EQ(View().m_bGangOffered, 0);
+    EXPECT_EQ(View().GetOffer(kOpGang).offered, 0);
     EXPECT_EQ(View().gangChecks, 0);  // only the gang the reply names
 
     View().ClearTable();
@@ -337,7 +337,7 @@ TEST_F(ClaimsTest, AReadyHandThrowsAReplacementWithoutAGangAfterTwoSeconds) {
     ASSERT_EQ(View().SubmitConcealedGang(40), 1);
     View().SetClockSeconds(7);
     scene.Frames(250);
-    EXPECT_EQ(View().m_bGangOffered, 1);
+    EXPECT_EQ(View().GetOffer(kOpGang).offered, 1);
     EXPECT_TRUE(View().IsOperationButtonOn(kOpGang));
     EXPECT_EQ(View().GetClockSeconds(), 7);
 }

@@ -109,7 +109,7 @@ TEST_F(DrawTest, AReadyHandDrawIsThrownAtOnceUnlessAGangIsOffered) {
     View().GetOffer(kOpGuo).offered = 0;
     QueueDraw(77, 11, tp::kOptionGang);
     ASSERT_EQ(View().CatchCard(), 1);
-    EXPECT_EQ(View().m_bGangOffered, 1);
+    EXPECT_EQ(View().GetOffer(kOpGang).offered, 1);
     EXPECT_TRUE(View().IsOperationButtonOn(kOpGang));
     EXPECT_TRUE(View().IsOperationButtonOn(kOpGuo));
     EXPECT_EQ(View().GetOffer(kOpGuo).offered, 1);
