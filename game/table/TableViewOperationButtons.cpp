@@ -24,7 +24,6 @@ namespace tp = table_protocol;
 namespace {
 
 constexpr char kGangImage[] = "btn_Gang_big";
-constexpr char kChiImage[] = "btn_Chi_big";
 constexpr char kTingImage[] = "Btn_Ting";
 constexpr char kChoosingImage[] = "btn_Xiao_big";
 constexpr int kDefaultButtonSize = 43;
@@ -40,50 +39,43 @@ CCorvaneButton* CRegionalTableView::GetOperationButtonOfKind(int kind) {
     return kind == kOpTing ? GetTingButton() : GetOperationButton(kind);
 }
 
+// Kinds 1-5 are the mahjong table's own buttons; the Ting button (6)
+// keeps the same rules.
 void CRegionalTableView::SetOperationButton(int kind, int enable) {
-    CCorvaneButton* button = GetOperationButtonOfKind(kind);
-    if (IsLookingOn() || button == nullptr) {
+    if (kind != kOpTing) {
+        CMahjongTableView::SetOperationButton(kind, enable);
+        return;
+    }
+    CCorvaneButton* ting = GetTingButton();
+    if (IsLookingOn() || ting == nullptr) {
         return;
     }
     if (enable != 0) {
         FlashMainWindow();
-    } else if (kind == kOpGang) {
-        gangIdle_ = 1;
-        button->SetFaceImage(GetSkinFrame(kGangImage), 0);
-    } else if (kind == kOpChi) {
-        chiIdle_ = 1;
-        button->SetFaceImage(GetSkinFrame(kChiImage), 0);
-    } else if (kind == kOpTing) {
+    } else {
         m_bTingIdle = 1;
-        button->SetFaceImage(GetSkinFrame(kTingImage), 0);
+        ting->SetFaceImage(GetSkinFrame(kTingImage), 0);
     }
-    button->SetInputEnabled(enable != 0 ? 1 : 0);
+    ting->SetInputEnabled(enable != 0 ? 1 : 0);
 }
 
 void CRegionalTableView::SetAllOperationButtons(int enable) {
-    for (int kind = kOpPeng; kind <= kOpTing; ++kind) {
-        SetOperationButton(kind, enable);
-    }
+    CMahjongTableView::SetAllOperationButtons(enable);
+    SetOperationButton(kOpTing, enable);
 }
 
 void CRegionalTableView::ShowOperationButtons(int show) {
-    if (IsLookingOn()) {
-        show = 0;
+    CMahjongTableView::ShowOperationButtons(show);
+    CCorvaneButton* ting = GetTingButton();
+    if (ting == nullptr) {
+        return;
     }
-    CMahjongTableData* data = GetMahjongTableData();
-    const bool chiShown = data != nullptr && data->GetChiRule() != 0;
-    for (int kind = kOpPeng; kind <= kOpTing; ++kind) {
-        CCorvaneButton* button = GetOperationButtonOfKind(kind);
-        if (button == nullptr) {
-            continue;
-        }
-        if (show != 0 && (kind != kOpChi || chiShown)) {
-            button->Show();
-        } else {
-            button->Hide();
-        }
-        button->Invalidate();
+    if (show != 0 && !IsLookingOn()) {
+        ting->Show();
+    } else {
+        ting->Hide();
     }
+    ting->Invalidate();
 }
 
 void CRegionalTableView::LayoutOperationButtons() {
