@@ -39,6 +39,7 @@ class CCorvanePicture;
 class CGameResultDlg;
 class CPlayerBoardSmall;
 class CRegionalCardSprite;
+class CRegionalConnection;
 class CRegionalTableData;
 
 // Module state the view's operations share (one table, one view).
@@ -295,11 +296,50 @@ public:
     virtual int SubmitDiscardGang();
     virtual int SubmitConcealedGang(int32_t tile);
     virtual int SubmitAddedGang(int32_t tile);
-    // Thrown tile, kong/hu notice and own draw.
-    bool OnCardThrown(NotifyRecord record) override;    // 222170
-    bool OnGangHuNotice(NotifyRecord record) override;  // 229180
+    // Thrown tile and own draw (the base answers the kong/hu notice).
+    bool OnCardThrown(NotifyRecord record) override;  // 222170
     int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
+    // In a declared ready hand only the gang is offered after a draw.
+    void OfferGangInTing(uint32_t flags);
+    // The gang's replacement tile (80001113), else the base's table events.
+    int OnTableEvent(const EventRecord& record) override;
+    // 1 when the Gang button was offered after the last draw.
+    int m_bGangOffered = 0;
+    // The own chair has declared its ready hand (g_bBaoJiao).
+    bool IsOwnTingDeclared() const;
+
+    static constexpr uint32_t kGangReplacementDelayMs = 200;
+    static constexpr int kEventCatchMoved = 80001160;
+    // Seconds the clock keeps after a refused concealed gang re-offers it,
+    // and before a ready hand throws its replacement.
+    static constexpr int kConcealedGangExtraSeconds = 3;
+    static constexpr int kTingReplacementSeconds = 2;
+
+private:
+    // The table data's first time value (dword 18: the own turn after a
+    // draw or claim) and second (dword 39: the wait after a throw).
+    int OwnTurnSeconds();
+    int AfterThrowSeconds();
+    // The head of a play request (user, room, table, own chair).
+    table_protocol::RequestHead ClaimsRequestHead();
+
+protected:
+    // The connection the play requests go through (the application's).
+    virtual CRegionalConnection* GetPlayConnection();
+
+private:
+    // Posts the gang's replacement step with a copy of the reply.
+    void PostGangReplacement(std::span<const uint8_t> reply);
+    int TakeGangReplacement(const EventRecord& record);
+    // After a refused concealed gang: the tile raised again and Gang
+    // enabled; nothing is sent.
+    void ReofferConcealedGang(int32_t tile);
+    // The pass or the 1-second clock a ready hand gets after an offer.
+    void FollowReadyHandOffer(bool gangOffered, bool huOffered);
+    void GiveWildLook(CCardSprite& sprite);
+
+    uint32_t gangReplacementSerial_ = 0;  // table serial of the step on its way
 
 public:
     // ---- Operation buttons and ready-hand declaration (buttons) ----
@@ -431,7 +471,7 @@ private:
     bool IsOtherSeatMeld(NotifyRecord record);
     void SwitchTingButtonOff();
     // Swap-three and dice.
-    class CRegionalConnection* GetRegionalConnection();
+    CRegionalConnection* GetRegionalConnection();
     std::array<int, 4> ReadTableDice();
     // The dice faces of the values (v > 0), hidden, then "SndDice".
     void SetDiceFaces(const std::array<int, 4>& dice);

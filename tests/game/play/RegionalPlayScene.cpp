@@ -149,7 +149,7 @@ bool RegionalPlayScene::Open() {
     if (core->LoadModule(objects, 1, 0) != kEngineOk || !Launch()) {
         return false;
     }
-    view = new WatchedRegionalView;
+    view = makeView ? makeView() : new WatchedRegionalView;
     objects->RegisterObject(view, nullptr);
     view->SetViewRect(IntRect{0, 0, 1024, 768});
     host.SetMainGame(view);

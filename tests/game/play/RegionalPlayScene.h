@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -171,6 +172,8 @@ public:
     ObjectModule* objects = nullptr;
     ResourceModule* resources = nullptr;
     WatchedRegionalView* view = nullptr;  // the object module owns it
+    // Makes the view Open registers (a WatchedRegionalView when unset).
+    std::function<WatchedRegionalView*()> makeView;
     HostFrameView host;
 
 private:
