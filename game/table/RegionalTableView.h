@@ -334,6 +334,17 @@ private:
     // The pass or the 1-second clock a ready hand gets after an offer.
     void FollowReadyHandOffer(bool gangOffered, bool huOffered);
     void GiveWildLook(CCardSprite& sprite);
+    // A gang request (229045, 229047, 229049) with its record; the result
+    // code (10100 when it could not be sent).
+    int SendGangRecord(uint32_t requestId, const table_protocol::OperationRecord& record,
+                       std::span<uint8_t> reply);
+    // The server's tile of an own draw or replacement into the own row,
+    // sorted in; null (logged) for a tile the table does not know or no
+    // place for it.
+    CCardSprite* TakeOwnDrawnTile(const table_protocol::OperationReply& reply);
+    // What a drawn tile allows: the gang (only that in a declared ready
+    // hand), the hu, and the ting data the reply carries.
+    void OfferAfterOwnDraw(const table_protocol::OperationReply& reply);
 
 public:
     // ---- Operation buttons and ready-hand declaration (buttons) ----

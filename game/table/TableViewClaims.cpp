@@ -11,7 +11,6 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/TableProtocol.h"
-#include "mahjong_tiles/TileEncoding.h"
 #include "platform/Input.h"
 #include "zep/ZepLog.h"
 
@@ -85,6 +84,18 @@ void CRegionalTableView::PostGangReplacement(std::span<const uint8_t> reply) {
 
 // ---- Builders ----
 
+int CRegionalTableView::SendGangRecord(uint32_t requestId, const tp::OperationRecord& record,
+                                       std::span<uint8_t> reply) {
+    CRegionalConnection* connection = GetPlayConnection();
+    if (connection == nullptr) {
+        return static_cast<int>(tp::kResultNotCarriedOut);
+    }
+    std::string text;
+    uint32_t result = tp::kResultNotCarriedOut;
+    connection->SendOperation(text, requestId, tp::WriteTableRecord(record), reply, result);
+    return static_cast<int>(result);
+}
+
 int CRegionalTableView::RequestDiscardGang(tp::OperationRecord& out, std::span<uint8_t> reply) {
     const OperationOffer& gang = GetOffer(kOpGang);
     tp::OperationRecord record;
@@ -93,14 +104,7 @@ int CRegionalTableView::RequestDiscardGang(tp::OperationRecord& out, std::span<u
     record.tile = gang.tile;
     std::copy_n(gang.tiles.begin(), record.handTiles.size(), record.handTiles.begin());
     out = record;
-    CRegionalConnection* connection = GetPlayConnection();
-    if (connection == nullptr) {
-        return static_cast<int>(tp::kResultNotCarriedOut);
-    }
-    std::string text;
-    uint32_t result = tp::kResultNotCarriedOut;
-    connection->SendOperation(text, tp::kDiscardGang, tp::WriteTableRecord(record), reply, result);
-    return static_cast<int>(result);
+    return SendGangRecord(tp::kDiscardGang, record, reply);
 }
 
 int CRegionalTableView::RequestAddedGang(const int32_t* threeTiles, tp::OperationRecord& out,
@@ -113,14 +117,7 @@ int CRegionalTableView::RequestAddedGang(const int32_t* threeTiles, tp::Operatio
         record.handTiles[i] = threeTiles != nullptr ? threeTiles[i] : tp::kNoTile;
     }
     out = record;
-    CRegionalConnection* connection = GetPlayConnection();
-    if (connection == nullptr) {
-        return static_cast<int>(tp::kResultNotCarriedOut);
-    }
-    std::string text;
-    uint32_t result = tp::kResultNotCarriedOut;
-    connection->SendOperation(text, tp::kAddedGang, tp::WriteTableRecord(record), reply, result);
-    return static_cast<int>(result);
+    return SendGangRecord(tp::kAddedGang, record, reply);
 }
 
 int CRegionalTableView::RequestConcealedGang(int32_t tile, tp::OperationRecord& out,
@@ -132,14 +129,10 @@ int CRegionalTableView::RequestConcealedGang(int32_t tile, tp::OperationRecord& 
     record.handTiles.fill(tp::kNoTile);
     FindSameFaceTiles(tile, record.handTiles.data());
     out = record;
-    CRegionalConnection* connection = GetPlayConnection();
-    if (connection == nullptr) {
-        return 0;
-    }
-    std::string text;
-    uint32_t result = tp::kResultNotCarriedOut;
-    return connection->SendOperation(text, tp::kConcealedGang, tp::WriteTableRecord(record), reply,
-                                     result);
+    // Unlike the other two it answers whether the server carried it out.
+    return SendGangRecord(tp::kConcealedGang, record, reply) == static_cast<int>(tp::kResultDone)
+               ? 1
+               : 0;
 }
 
 int CRegionalTableView::RequestPeng(tp::OperationRecord& out, std::span<uint8_t> reply) {
@@ -311,29 +304,10 @@ int CRegionalTableView::TakeGangReplacement(const EventRecord& record) {
     if (!TakeEventRecord(record, bytes) || !tp::ReadTableRecord(bytes, reply) || IsLookingOn()) {
         return 1;
     }
-    if (!IsRealTile(reply.tile)) {
-        ZepLog("gang: replacement tile %d refused", reply.tile);
+    if (TakeOwnDrawnTile(reply) == nullptr) {
         return 1;
     }
-    CCardSprite* sprite = DrawTileFromReply(kOwnPosition, reply.wallIndex, reply.tile);
-    if (sprite == nullptr) {
-        ZepLog("gang: no place in the own row for replacement tile %d", reply.tile);
-        return 1;
-    }
-    if (IsWildCard(reply.tile, WildTile(0), WildTile(1), GetRuleFlags()) != 0) {
-        GiveWildLook(*sprite);
-    }
-    SortHand();
-    drawnTile_ = reply.tile;
-    if (IsOwnTingDeclared()) {
-        OfferGangInTing(static_cast<uint32_t>(reply.options));
-    } else {
-        CheckConcealedGang();
-    }
-    OfferOptionsAfterDraw(reply.options);
-    if ((reply.options & tp::kOptionTing) != 0) {
-        ApplyTingInfo(tp::WriteTableRecord(tp::MakeTingInfo(reply)));
-    }
+    OfferAfterOwnDraw(reply);
     RefreshHandSprites(kOwnPosition);
     if (IsOwnTingDeclared() && GetOffer(kOpGang).offered == 0) {
         SetClockSeconds(kTingReplacementSeconds);

@@ -90,37 +90,19 @@ int CRegionalTableView::CatchCard() {
         RedrawDiscards(before);
     }
     ShowArrow(-1);
-    if (!IsRealTile(reply.tile)) {
-        ZepLog("draw: tile %d refused", reply.tile);
-        return 0;
-    }
-    CCardSprite* sprite = DrawTileFromReply(kOwnPosition, reply.wallIndex, reply.tile);
+    CCardSprite* sprite = TakeOwnDrawnTile(reply);
     if (sprite == nullptr) {
-        ZepLog("draw: no place in the own row for tile %d", reply.tile);
         return 0;
     }
-    SortHand();
-    drawnTile_ = reply.tile;
     // The tile comes in to its place in the sorted row.
     RefreshHandSprites(kOwnPosition);
     const int x = static_cast<int>(std::trunc(sprite->GetX()));
     const int y = static_cast<int>(std::trunc(sprite->GetY()));
     sprite->SetPos(x - kCatchOffset, y - kCatchOffset);
     sprite->Invalidate();
-    if (IsWildCard(reply.tile, WildTile(0), WildTile(1), GetRuleFlags()) != 0) {
-        GiveWildLook(*sprite);
-    }
     const EventRecord moved = MakeEventRecord(GetId(), kEventCatchMoved, 0, 0);
     MoveAction(sprite, x, y, kCatchMoveSpeed, kCatchMoveAcceleration, 0, &moved);
-    if (IsOwnTingDeclared()) {
-        OfferGangInTing(static_cast<uint32_t>(reply.options));
-    } else {
-        CheckConcealedGang();
-    }
-    OfferOptionsAfterDraw(reply.options);
-    if ((reply.options & tp::kOptionTing) != 0) {
-        ApplyTingInfo(tp::WriteTableRecord(tp::MakeTingInfo(reply)));
-    }
+    OfferAfterOwnDraw(reply);
     if (IsOwnTingDeclared()) {
         if (GetOffer(kOpGang).offered != 0) {
             FollowReadyHandOffer(true, false);
@@ -143,6 +125,38 @@ void CRegionalTableView::OfferOptionsAfterDraw(int options) {
         OperationOffer& offer = GetOffer(kOpGang);
         offer.offered = (options & tp::kOptionGang) != 0 ? 1 : 0;
         SetOperationButton(kOpGang, offer.offered);
+    }
+}
+
+CCardSprite* CRegionalTableView::TakeOwnDrawnTile(const tp::OperationReply& reply) {
+    // The server's tile always reaches the hand (from the pool when its
+    // wall entry is gone); only a tile id the table does not know is left.
+    if (!IsRealTile(reply.tile)) {
+        ZepLog("own draw: tile %d refused", reply.tile);
+        return nullptr;
+    }
+    CCardSprite* sprite = DrawTileFromReply(kOwnPosition, reply.wallIndex, reply.tile);
+    if (sprite == nullptr) {
+        ZepLog("own draw: no place in the own row for tile %d", reply.tile);
+        return nullptr;
+    }
+    if (IsWildCard(reply.tile, WildTile(0), WildTile(1), GetRuleFlags()) != 0) {
+        GiveWildLook(*sprite);
+    }
+    SortHand();
+    drawnTile_ = reply.tile;
+    return sprite;
+}
+
+void CRegionalTableView::OfferAfterOwnDraw(const tp::OperationReply& reply) {
+    if (IsOwnTingDeclared()) {
+        OfferGangInTing(static_cast<uint32_t>(reply.options));
+    } else {
+        CheckConcealedGang();
+    }
+    OfferOptionsAfterDraw(reply.options);
+    if ((reply.options & tp::kOptionTing) != 0) {
+        ApplyTingInfo(tp::WriteTableRecord(tp::MakeTingInfo(reply)));
     }
 }
 
