@@ -355,8 +355,6 @@ public:
     void RefreshOperationButtons() override;
     int OnGangButton() override;
     int OnGuoButton() override;
-    // In a declared ready hand only the gang is offered after a draw.
-    void OfferGangInTing(uint32_t flags);
     // The button of a kind 1-6, or null.
     CCorvaneButton* GetOperationButtonOfKind(int kind);
     // An own tile chosen among two or more fours (table state 2): only it
@@ -372,9 +370,9 @@ public:
     int ThrowForTing(int handIndex);
     // Sends 400009 for the tile; 1 when the server answered result 10.
     virtual int SendTingThrow(int tile);
-    // The 400009 record for the tile: the full 360 bytes, of which the
-    // first 104 + 4 x count are sent.
-    std::vector<uint8_t> BuildTingThrowRecord(int tile);
+    // The 400009 record for the tile (all 360 bytes; the first 104 + 4 x
+    // count are sent).
+    table_protocol::TingThrowRecord BuildTingThrowRecord(int tile);
     virtual bool OnTingThrowNotify(NotifyRecord record);  // 400010
 
 private:
