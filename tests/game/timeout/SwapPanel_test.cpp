@@ -87,19 +87,41 @@ TEST_F(SwapPanelTest, ARecordCutBeforeTheDieDrawsNothing) {
 
 TEST_F(SwapPanelTest, BankerDiceGoToTheBankersBoardAndNeverToAnUnseatedOne) {
     CRegionalTableView& view = View();
+    auto shownDice = [&view] {
+        std::vector<int> positions;
+        for (int position = 0; position < 4; ++position) {
+            CSeatBoard* board = view.GetSeatBoard(position);
+            CCorvaneCanvas* dice = board != nullptr ? board->GetDiceCanvas() : nullptr;
+            if (dice != nullptr && dice->IsVisible() != 0) {
+                positions.push_back(position);
+            }
+        }
+        return positions;
+    };
+    auto hideDice = [&view] {
+        for (int position = 0; position < 4; ++position) {
+            if (CSeatBoard* board = view.GetSeatBoard(position)) {
+                board->HideBankerDice();
+            }
+        }
+    };
     HandStart start;
     start.banker = 2;
     start.dice = {5, 6, 0, 0};
     ASSERT_TRUE(scene.StoreHandStart(start));
+    hideDice();
     view.CRegionalTableView::ShowBankerDice(3);
-    CSeatBoard* board = view.GetSeatBoard(view.ChairToPosition(2));
-    ASSERT_NE(board, nullptr);
-    EXPECT_NE(board->GetDiceCanvas(), nullptr);
+    EXPECT_EQ(shownDice(), std::vector<int>{view.ChairToPosition(2)});
+    // A second die of 0 is no throw: the board draws nothing new.
+    hideDice();
+    view.CRegionalTableView::ShowBankerDice(0);
+    EXPECT_EQ(shownDice(), std::vector<int>{});
 
-    // A banker chair with no screen position changes nothing.
+    // A banker chair with no screen position shows nothing anywhere.
     start.banker = 7;
     ASSERT_TRUE(scene.StoreHandStart(start));
     view.CRegionalTableView::ShowBankerDice(3);
+    EXPECT_EQ(shownDice(), std::vector<int>{});
 }
 
 TEST_F(SwapPanelTest, ThePlayersHandIsFilledFaceUpFromTheTableData) {
