@@ -56,6 +56,12 @@ std::vector<CCorvaneTextItem*> CCorvaneTextList::LiveRows() {
     return rows;
 }
 
+void CCorvaneTextList::AppendRow(CCorvaneTextItem* row) {
+    if (row != nullptr) {
+        rowIds_.push_back(row->GetId());
+    }
+}
+
 CCorvaneTextItem* CCorvaneTextList::NewRow() {
     return new CCorvaneTextItem;
 }
@@ -76,7 +82,7 @@ CCorvaneTextItem* CCorvaneTextList::AddItem(const char* caption, const EventReco
     row->SetZ(GetZ() + kRowDepth);
     row->SetTextColour(textColour);
     AttachChild(row, kTextListRowLink);
-    rowIds_.push_back(row->GetId());
+    AppendRow(row);
     Layout();
     return row;
 }

@@ -64,11 +64,12 @@ protected:
     // A new, unregistered row for AddItem; lists with rows of their own
     // kind make theirs here.
     virtual CCorvaneTextItem* NewRow();
-
-private:
+    // Puts a registered row at the end of the list's rows.
+    void AppendRow(CCorvaneTextItem* row);
     // The live rows in order; forgets dead ones and relinks the rest.
     std::vector<CCorvaneTextItem*> LiveRows();
 
+private:
     int itemWidth_ = 0;
     int itemHeight_ = 0;
     int fontSize_ = 12;
