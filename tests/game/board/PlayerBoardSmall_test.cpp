@@ -286,3 +286,35 @@ TEST_F(PlayerBoardTest, ResetFlowersHidesTheReadyMarkAndHighlightShowsTheNormalF
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlayerBoardTest, TheAutoPlayAndOfflineIconsBlinkThreeTimesAndStop) {
+    for (int offline = 0; offline < 2; ++offline) {
+        CPlayerBoardSmall& board = Board(offline != 0 ? 2 : 0);
+        board.SetPlayer(offline != 0 ? 2 : 0);
+        if (offline != 0) {
+            board.SetOffline(1);
+            EXPECT_EQ(board.IsOffline(), 1);
+        } else {
+            board.SetAutoPlay(1);
+        }
+        CCorvanePicture* icon = board.GetStatusIcon();
+        ASSERT_NE(icon, nullptr);
+        EXPECT_TRUE(icon->IsVisible());
+        // Blinking at first, then still at full alpha.
+        bool blinked = false;
+        for (int i = 0; i < 40; ++i) {
+            scene.Frames(50);
+            blinked = blinked || icon->GetAlpha() < 1.0;
+        }
+        EXPECT_TRUE(blinked) << offline;
+        scene.Frames(10000);
+        for (int i = 0; i < 20; ++i) {
+            scene.Frames(50);
+            EXPECT_DOUBLE_EQ(icon->GetAlpha(), 1.0) << offline << " frame " << i;
+        }
+    }
+}
+
+}  // namespace
