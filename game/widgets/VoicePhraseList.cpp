@@ -1,7 +1,5 @@
 #include "game/widgets/VoicePhraseList.h"
 
-#include <algorithm>
-#include <climits>
 #include <vector>
 
 #include "engine/CorvaneCanvas.h"
@@ -20,10 +18,6 @@ constexpr uint32_t kHoverBorder = 0xBB5B6C;
 // Rows follow the list's visibility, place, depth, invalidation and alpha,
 // and go with it.
 constexpr uint32_t kPhraseRowLink = 0x198028 | kLinkOwned;
-
-int ClampSize(int64_t value) {
-    return static_cast<int>(std::clamp<int64_t>(value, 0, INT_MAX));
-}
 
 }  // namespace
 
@@ -88,22 +82,10 @@ CCorvaneTextItem* CVoicePhraseList::AddItem(const char* caption, const EventReco
 
 void CVoicePhraseList::Layout() {
     const std::vector<CCorvaneTextItem*> rows = LiveRows();
-    if (rows.empty()) {
-        Hide();
-        Invalidate();
-        return;
-    }
-    CCorvaneCanvas* canvas = GetCanvas();
+    CCorvaneCanvas* canvas = FitCanvasToRows(rows.size());
     if (canvas == nullptr) {
         return;
     }
-    const int64_t padding = GetMargin();
-    const int width = ClampSize(int64_t{GetItemWidth()} + 2 * padding);
-    const int height =
-        ClampSize(int64_t{GetItemHeight()} * static_cast<int64_t>(rows.size()) + 2 * padding);
-    canvas->Resize(width, height);
-    static_cast<CCorvaneObject*>(canvas)->Resize(width, height);
-    canvas->Clear();
     // Row k's top-left corner lies at the canvas's left edge, k rows down.
     const double left = canvas->GetLeft();
     const double top = canvas->GetTop();
