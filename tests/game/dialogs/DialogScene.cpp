@@ -34,6 +34,12 @@ int TopUpView::TransferIntoGame(std::string& text, int32_t silver, int32_t answe
     return takeSucceeds ? 1 : 0;
 }
 
+uint32_t SoundLog::PlaySound(std::string_view name, int /*plays*/,
+                             const EventRecord* /*notification*/) {
+    played.emplace_back(name);
+    return 0;
+}
+
 DialogScene::DialogScene(SceneOptions sceneOptions) : options(std::move(sceneOptions)) {}
 
 DialogScene::~DialogScene() {
@@ -83,6 +89,11 @@ bool DialogScene::Open() {
     objects = new ObjectModule;
     if (core->LoadModule(objects, 1, 0) != kEngineOk) {
         error = "no object module";
+        return false;
+    }
+    sounds = new SoundLog;
+    if (core->LoadModule(sounds, 1, 0) != kEngineOk) {
+        error = "no music module";
         return false;
     }
     if (!Launch()) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/GameCore.h"
+#include "engine/MusicModule.h"
 #include "engine/ObjectModule.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
@@ -28,7 +29,14 @@ class TopUpView : public CRegionalTableView {
 public:
     int QueryProtectPassword(std::string& text, std::span<int32_t> out, uint32_t& result) override;
     int TransferIntoGame(std::string& text, int32_t silver, int32_t answer) override;
-    void PlayBackgroundMusic() override { ++musicApplied; }
+    void PlayBackgroundMusic() override {
+        ++musicApplied;
+        CRegionalTableView::PlayBackgroundMusic();
+    }
+    bool OnLookCardAsk(NotifyRecord record) override {
+        ++lookAsks;
+        return CRegionalTableView::OnLookCardAsk(record);
+    }
 
     // The query's answer: protected (calculation number in word 1), or the
     // failure code and text.
@@ -46,6 +54,15 @@ public:
     };
     std::vector<Take> takes;
     int musicApplied = 0;
+    int lookAsks = 0;
+};
+
+// Plays nothing: every sound asked for is written down.
+class SoundLog : public MusicModule {
+public:
+    int Init() override { return 1; }
+    uint32_t PlaySound(std::string_view name, int plays, const EventRecord* notification) override;
+    std::vector<std::string> played;
 };
 
 struct SceneOptions {
@@ -76,7 +93,8 @@ public:
     ManualTime time;
     std::unique_ptr<GameCore> core;
     ObjectModule* objects = nullptr;
-    TopUpView* view = nullptr;  // the object module owns it
+    SoundLog* sounds = nullptr;  // the core owns it
+    TopUpView* view = nullptr;   // the object module owns it
     show_test::HostFrameView host;
     std::vector<uint32_t> sleeps;
 

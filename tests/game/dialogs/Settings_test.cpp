@@ -2,7 +2,9 @@
 // cancel and OK.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "engine/ui/CorvaneCheckBox.h"
 #include "game/dialogs/GameSetDlg.h"
@@ -156,6 +158,80 @@ TEST(SettingsDialogBuild, TheBoxesStartFromTheStoredSettings) {
     EXPECT_EQ(dialog->GetBox(CGameSetDlg::kSoundEffect)->GetCheck(), 1);
     EXPECT_EQ(dialog->GetBox(CGameSetDlg::kRejectLook)->GetCheck(), 1);
     EXPECT_EQ(dialog->GetBox(CGameSetDlg::kMusic)->GetCheck(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The settings button of the frame view asks the table for its dialog.
+constexpr int kEventOpenSettings = 80000084;
+
+class SettingsScenarioTest : public SettingsDialogTest {
+protected:
+    std::vector<uint8_t> LookAsk() {
+        std::vector<uint8_t> bytes(64, 0);
+        bytes[16] = 1;  // the watched chair
+        return bytes;
+    }
+    void Ask() {
+        const std::vector<uint8_t> ask = LookAsk();
+        scene.App().GetNotifyHandler()->OnNotify(229550, ask.data(), ask.size());
+    }
+    size_t MusicPlays() {
+        return size_t(std::count(scene.sounds->played.begin(), scene.sounds->played.end(),
+                                 std::string("SndBKMusic")));
+    }
+};
+
+TEST_F(SettingsScenarioTest, TheSettingsButtonOkAndTheNextStart) {
+    scene.view->SetName("MainGame");
+    scene.view->OnEvent(MakeEventRecord(scene.view->GetId(), kEventOpenSettings, 0, 0));
+    ASSERT_NE(dialog->IsVisible(), 0);
+
+    // Music on, refuse look-at-hand asks, quick catch on.
+    PressLabel(CGameSetDlg::kMusic);
+    PressLabel(CGameSetDlg::kRejectLook);
+    PressLabel(CGameSetDlg::kQuickCatch);
+    Press(19840378);
+    EXPECT_EQ(dialog->IsVisible(), 0);
+    EXPECT_EQ(MusicPlays(), 1u);
+    for (const char* key : {"QuickCatch", "BKMusic", "SoundEffect", "BKVolume", "SoundVolume",
+                            "KeepSilence", "RejectKanPaiAsk"}) {
+        EXPECT_NE(StoredSetting(key), "") << key;
+    }
+    EXPECT_EQ(scene.App().IsQuickCatch(), 1);
+    Ask();
+    EXPECT_EQ(scene.view->lookAsks, 0);
+
+    // Quiet: music off, asks welcome again; no new music starts.
+    scene.view->OnEvent(MakeEventRecord(scene.view->GetId(), kEventOpenSettings, 0, 0));
+    PressLabel(CGameSetDlg::kKeepSilence);
+    PressLabel(CGameSetDlg::kRejectLook);
+    Press(19840378);
+    EXPECT_EQ(StoredSetting("BKMusic"), "0");
+    EXPECT_EQ(StoredSetting("KeepSilence"), "1");
+    EXPECT_EQ(MusicPlays(), 1u);
+    Ask();
+    EXPECT_EQ(scene.view->lookAsks, 1);
+
+    // Cancel after a change shows the stored values again.
+    scene.view->OnEvent(MakeEventRecord(scene.view->GetId(), kEventOpenSettings, 0, 0));
+    PressLabel(CGameSetDlg::kKeepSilence);
+    Press(19840379);
+    EXPECT_EQ(State(CGameSetDlg::kKeepSilence), 1);
+    EXPECT_EQ(State(CGameSetDlg::kMusic), 0);
+
+    // The next start reads the file and builds the boxes from it.
+    scene.App().Settings() = GameSettings{};
+    scene.App().LoadGameSettings();
+    auto* next = new CGameSetDlg;
+    scene.view->Register(next);
+    ASSERT_NE(next->GetBox(CGameSetDlg::kQuickCatch), nullptr);
+    EXPECT_EQ(next->GetBox(CGameSetDlg::kQuickCatch)->GetCheck(), 1);
+    EXPECT_EQ(next->GetBox(CGameSetDlg::kKeepSilence)->GetCheck(), 1);
+    EXPECT_EQ(next->GetBox(CGameSetDlg::kMusic)->GetCheck(), 0);
+    EXPECT_EQ(next->GetBox(CGameSetDlg::kRejectLook)->GetCheck(), 0);
 }
 
 }  // namespace
