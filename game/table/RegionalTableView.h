@@ -429,12 +429,32 @@ private:
 public:
     // ---- Automatic top-up and the in-table dialogs (topup) ----
 
+    // Reads the top-up settings of the user file again and tops up when the
+    // switch is on and the own silver is below the amount (a looker-on:
+    // nothing).
     virtual void CheckAutoFix();
+    // Refills the own silver up to `amount` from the safe box: asks whether
+    // the box has a protect password, then shows the password prompt with
+    // the missing silver, or takes it at once.
+    virtual void StartAutoFix(int amount);
+    // Moves `silver` from the safe box into the game with the password's
+    // answer (0 without a password); a failure is told in the chat.
     virtual void TakeSilverForAutoFix(int silver, uint32_t password);
-    // The in-table dialogs; null until the dialogs are built.
+    // The in-table dialogs.
     virtual CCorvaneObject* NewGameSetDlg();
     virtual CCorvaneObject* NewAutoFixDlg();
     virtual CCorvaneObject* NewSecurePwdDlg();
+    // The safe box's requests (the frame connection's by default): the
+    // protect-password query (200043, six words out) and the take (200041).
+    // Nonzero on success; `text` gets the server's text.
+    virtual int QueryProtectPassword(std::string& text, std::span<int32_t> out, uint32_t& result);
+    virtual int TransferIntoGame(std::string& text, int32_t silver, int32_t answer);
+    // The page that resets the protect password, on the room's web host
+    // ("" when the room names none).
+    std::string GetSecurePwdResetUrl();
+    static constexpr uint32_t kSafeBoxPauseMs = 100;
+    static constexpr uint32_t kResultNoProtectPassword = 60000;
+    static constexpr double kSecurePwdDepth = 89980.0;
 
     // ---- Play events, own hand, swap-three and dice (play) ----
 
