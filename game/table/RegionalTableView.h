@@ -300,12 +300,8 @@ public:
     bool OnCardThrown(NotifyRecord record) override;  // 222170
     int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
-    // In a declared ready hand only the gang is offered after a draw.
-    void OfferGangInTing(uint32_t flags);
     // The gang's replacement tile (80001113), else the base's table events.
     int OnTableEvent(const EventRecord& record) override;
-    // 1 when the Gang button was offered after the last draw.
-    int m_bGangOffered = 0;
     // The own chair has declared its ready hand (g_bBaoJiao).
     bool IsOwnTingDeclared() const;
 
@@ -338,8 +334,6 @@ private:
     // The pass or the 1-second clock a ready hand gets after an offer.
     void FollowReadyHandOffer(bool gangOffered, bool huOffered);
     void GiveWildLook(CCardSprite& sprite);
-
-    uint32_t gangReplacementSerial_ = 0;  // table serial of the step on its way
 
 public:
     // ---- Operation buttons and ready-hand declaration (buttons) ----

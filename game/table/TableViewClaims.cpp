@@ -1,6 +1,7 @@
 // The regional table's claims: the peng and gang requests with their
 // operation records, what each result does to the table, and the
 // replacement tile a granted gang brings 200 ms later.
+#include <algorithm>
 #include <array>
 #include <span>
 #include <string>
@@ -72,14 +73,14 @@ tp::RequestHead CRegionalTableView::ClaimsRequestHead() {
 }
 
 void CRegionalTableView::PostGangReplacement(std::span<const uint8_t> reply) {
-    std::vector<uint8_t> block(tp::kOperationReplyBytes, 0);
-    std::copy_n(reply.begin(), std::min(reply.size(), block.size()), block.begin());
-    if (PostTableBlock(kEventTableHeapA, block.data(), block.size(), kGangReplacementDelayMs) ==
-        0) {
+    // The view keeps the copy until the step runs, so a table cleared (or a
+    // view gone) before then takes it along; the event carries no block of
+    // its own for the base's entry to free.
+    std::vector<uint8_t> copy(tp::kOperationReplyBytes, 0);
+    std::copy_n(reply.begin(), std::min(reply.size(), copy.size()), copy.begin());
+    if (!PostHeapEvent(kEventTableHeapA, 0, copy.data(), copy.size(), kGangReplacementDelayMs)) {
         ZepLog("gang: the replacement step could not be posted");
-        return;
     }
-    gangReplacementSerial_ = GetTableSerial();
 }
 
 // ---- Builders ----
@@ -304,17 +305,10 @@ int CRegionalTableView::OnTableEvent(const EventRecord& record) {
 }
 
 int CRegionalTableView::TakeGangReplacement(const EventRecord& record) {
-    // A step for a table cleared meanwhile places nothing. The block is the
-    // event entry's: it frees it after this returns.
-    if (gangReplacementSerial_ == 0 || gangReplacementSerial_ != GetTableSerial()) {
-        return 1;
-    }
-    gangReplacementSerial_ = 0;
-    const auto* block = EventParamPointer<const uint8_t>(record.param1);
-    const size_t length = record.param2 > 0 ? static_cast<size_t>(record.param2) : 0;
+    // A step for a table cleared meanwhile finds its copy gone.
+    std::vector<uint8_t> bytes;
     tp::OperationReply reply;
-    if (block == nullptr || !tp::ReadTableRecord(std::span(block, length), reply) ||
-        IsLookingOn()) {
+    if (!TakeEventRecord(record, bytes) || !tp::ReadTableRecord(bytes, reply) || IsLookingOn()) {
         return 1;
     }
     if (!IsRealTile(reply.tile)) {
@@ -341,7 +335,7 @@ int CRegionalTableView::TakeGangReplacement(const EventRecord& record) {
         ApplyTingInfo(tp::WriteTableRecord(tp::MakeTingInfo(reply)));
     }
     RefreshHandSprites(kOwnPosition);
-    if (IsOwnTingDeclared() && m_bGangOffered == 0) {
+    if (IsOwnTingDeclared() && GetOffer(kOpGang).offered == 0) {
         SetClockSeconds(kTingReplacementSeconds);
     }
     return 1;

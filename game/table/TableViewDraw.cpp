@@ -101,6 +101,8 @@ int CRegionalTableView::CatchCard() {
     }
     SortHand();
     drawnTile_ = reply.tile;
+    // The tile comes in to its place in the sorted row.
+    RefreshHandSprites(kOwnPosition);
     const int x = static_cast<int>(std::trunc(sprite->GetX()));
     const int y = static_cast<int>(std::trunc(sprite->GetY()));
     sprite->SetPos(x - kCatchOffset, y - kCatchOffset);
@@ -120,7 +122,7 @@ int CRegionalTableView::CatchCard() {
         ApplyTingInfo(tp::WriteTableRecord(tp::MakeTingInfo(reply)));
     }
     if (IsOwnTingDeclared()) {
-        if (m_bGangOffered != 0) {
+        if (GetOffer(kOpGang).offered != 0) {
             FollowReadyHandOffer(true, false);
         } else {
             SetClockSeconds(1);
@@ -135,16 +137,13 @@ void CRegionalTableView::OfferOptionsAfterDraw(int options) {
     }
     CMahjongTableView::OfferOptionsAfterDraw(options);
     const OperationOffer& gang = GetOffer(kOpGang);
+    // The gang-offered flag is the gang entry's offered flag.
     const auto listed = std::ranges::find(gang.tiles, tp::kNoTile) - gang.tiles.begin();
     if (m_bBaoJiao == 1 && listed > 1) {
-        m_bGangOffered = (options & tp::kOptionGang) != 0 ? 1 : 0;
-        SetOperationButton(kOpGang, m_bGangOffered);
+        OperationOffer& offer = GetOffer(kOpGang);
+        offer.offered = (options & tp::kOptionGang) != 0 ? 1 : 0;
+        SetOperationButton(kOpGang, offer.offered);
     }
-}
-
-void CRegionalTableView::OfferGangInTing(uint32_t flags) {
-    m_bGangOffered = (flags & static_cast<uint32_t>(tp::kOptionGang)) != 0 ? 1 : 0;
-    SetOperationButton(kOpGang, m_bGangOffered);
 }
 
 void CRegionalTableView::GiveWildLook(CCardSprite& sprite) {
