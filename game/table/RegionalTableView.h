@@ -349,6 +349,9 @@ public:
     void RefreshOperationButtons() override;
     int OnGangButton() override;
     int OnGuoButton() override;
+    // In a declared ready hand only the gang is offered after a draw; the
+    // gang entry's offered flag keeps whether it was.
+    void OfferGangInTing(uint32_t flags);
     // The button of a kind 1-6, or null.
     CCorvaneButton* GetOperationButtonOfKind(int kind);
     // An own tile chosen among two or more fours (table state 2): only it
