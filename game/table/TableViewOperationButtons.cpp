@@ -279,9 +279,7 @@ int CRegionalTableView::OnGuoButton() {
         return 0;
     }
     SetAllOperationButtons(0);
-    const int own = GetOwnChair();
-    const bool declared = own >= 0 && own < kPositions && g_bBaoJiao[own] != 0;
-    if (declared && GetOffer(kOpGang).offered == 1) {
+    if (IsOwnTingDeclared() && GetOffer(kOpGang).offered == 1) {
         // Passing on a gang in a ready hand throws the drawn tile.
         const CCardSprite* drawn = GetHandSprite(kOwnPosition, 0);
         if (drawn != nullptr && drawn->visible != 0) {

@@ -70,11 +70,15 @@ TEST_F(RegionalTableViewTest, CreationMakesTheRegionalPartsAndFourPlayerBoards) 
     }
     ASSERT_NE(view->GetResultDlg(), nullptr);
     EXPECT_EQ(view->GetResultDlg()->IsVisible(), 0);
-    // The dialogs of later work are not there yet; nothing uses them.
-    EXPECT_EQ(view->GetSetDlg(), nullptr);
-    EXPECT_EQ(view->GetAutoFixDlg(), nullptr);
+    // The in-table dialogs are made hidden; their buttons show them.
+    ASSERT_NE(view->GetSetDlg(), nullptr);
+    ASSERT_NE(view->GetAutoFixDlg(), nullptr);
+    EXPECT_EQ(view->GetSetDlg()->IsVisible(), 0);
+    EXPECT_EQ(view->GetAutoFixDlg()->IsVisible(), 0);
     view->ToggleSetDlg();
+    EXPECT_NE(view->GetSetDlg()->IsVisible(), 0);
     Send(kEventAutoFixButton);
+    EXPECT_NE(view->GetAutoFixDlg()->IsVisible(), 0);
     // The cursor: the program's arrow current, the hand beside it.
     ASSERT_NE(view->GetCursor(), nullptr);
     EXPECT_NE(view->GetCursor()->GetCursor(0), 0u);
