@@ -41,7 +41,6 @@ constexpr uint32_t kFlowerDigitStyle = 2;
 // The status icon's blink: alpha step, endless, every 200 ms, between 1.0
 // and 0.3.
 constexpr double kBlinkStep = 0.1;
-constexpr int kBlinkCount = -1;
 constexpr uint32_t kBlinkInterval = 200;
 constexpr double kBlinkUpper = 1.0;
 constexpr double kBlinkLower = 0.3;
@@ -287,7 +286,8 @@ void CSeatBoard::ShowStatusAnimation(const char* name, int flag) {
     icon->SetImage(GetSkinFrame(name, 0), 1);
     icon->Show();
     icon->Invalidate();
-    FadeAction(icon, kBlinkStep, kBlinkCount, kBlinkInterval, kBlinkUpper, kBlinkLower, nullptr);
+    FadeAction(icon, kBlinkStep, StatusBlinkCount(), kBlinkInterval, kBlinkUpper, kBlinkLower,
+               nullptr);
 }
 
 void CSeatBoard::SetAutoPlay(int flag) {

@@ -112,6 +112,8 @@ protected:
     // The status icon with the named animation (flag on) or the match badge
     // (flag off).
     void ShowStatusAnimation(const char* name, int flag);
+    // How many times the status icon blinks (-1: for as long as it shows).
+    virtual int StatusBlinkCount() const { return -1; }
     // Frame `value` of "bit_Duan" on the status icon, shown when the board
     // shows a chair whose match value is 0 or more, else hidden.
     void ShowMatchBadge(CCorvanePicture& icon);
