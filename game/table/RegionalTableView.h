@@ -349,8 +349,6 @@ public:
     void RefreshOperationButtons() override;
     int OnGangButton() override;
     int OnGuoButton() override;
-    // In a declared ready hand only the gang is offered after a draw.
-    void OfferGangInTing(uint32_t flags);
     // The button of a kind 1-6, or null.
     CCorvaneButton* GetOperationButtonOfKind(int kind);
     // An own tile chosen among two or more fours (table state 2): only it
@@ -366,9 +364,9 @@ public:
     int ThrowForTing(int handIndex);
     // Sends 400009 for the tile; 1 when the server answered result 10.
     virtual int SendTingThrow(int tile);
-    // The 400009 record for the tile: the full 360 bytes, of which the
-    // first 104 + 4 x count are sent.
-    std::vector<uint8_t> BuildTingThrowRecord(int tile);
+    // The 400009 record for the tile (all 360 bytes; the first 104 + 4 x
+    // count are sent).
+    table_protocol::TingThrowRecord BuildTingThrowRecord(int tile);
     virtual bool OnTingThrowNotify(NotifyRecord record);  // 400010
 
 private:
@@ -391,6 +389,36 @@ public:
     virtual void DrawSwapInfo(std::span<const uint8_t> swapRecord);
     void FillOwnHand() override;
     void ShowSkillPanel() override;
+    // The base answer, then "SndTanPai" when a refusal turns the watched
+    // hand face down.
+    bool OnLookCardReply(NotifyRecord record) override;  // 229570
+    // The swap panel's two chairs for a die: the one the own player
+    // receives from, then the one he gives to.
+    static std::array<int, 2> SwapPanelChairs(int ownChair, int die);
+    CCorvaneButton* GetSwapInfoCloseButton();
+    // The time-out ladder: finishes whatever the player left open (the
+    // swap choice, a held claim, a hu in a ready hand, the drawn tile, the
+    // draw).
+    void OnTurnTimeOut() override;
+    // The suit (0-9) the own visible, active tiles hold most of; the lower
+    // suit on a tie; hidden tiles are not counted.
+    int FindFullestSuit();
+
+private:
+    void AttachSwapInfoCloseButton(CCorvaneCanvas& panel);
+    void PutStartPlaceholder(CRegionalTableData& data, int own);
+    void CompleteSwapChoice();
+    // Raises up to `wanted` own tiles of the suit not raised yet, in row
+    // order; answers how many.
+    int RaiseOwnTilesOfSuit(int suit, int wanted);
+    void TimeOutHeldGang();
+    void TimeOutOwnTurn(bool declared);
+    // The draw a time-out makes: state 0, the time-out flag, the first
+    // time value on the clock.
+    void DrawOnTimeOut();
+    bool IsOwnFlower(int tile);
+
+    int swapInfoCloseButtonId_ = 0;
 
 public:
     // ---- Automatic top-up and the in-table dialogs (topup) ----
