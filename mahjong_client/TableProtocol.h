@@ -563,6 +563,80 @@ struct GameResultRecord {
 // 400010 (a chair declared its ready hand with a throw) has the layout of
 // CardThrownNotice.
 
+// The reply of the own draw and of the gang requests (229000, 229045,
+// 229047, 229049): the draw reply's front, and with kOptionTing in its
+// option word the ting candidates and the ting table. It arrives as 32
+// bytes, or all 8352 with kOptionTing; the receiver's buffer is zeroed
+// first, so a shorter reply reads zero behind what came.
+struct OperationReply {
+    static constexpr size_t kSize = kOperationReplyBytes;
+    static constexpr size_t kMinSize = 0;
+    static constexpr size_t kTingTableWords = 2048;
+    int32_t unused0 = 0;
+    int32_t tile = kNoTile;       // the tile drawn or the replacement; -1 none
+    int32_t wallIndex = kNoTile;  // the wall entry it came from, 0-107
+    int32_t options = 0;          // kOptionGang, kOptionHu, kOptionTing
+    Words<4> unused16{};
+    Words<32> tingCandidates{};  // -1 empty
+    Words<kTingTableWords> tingTable{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.unused0), f(self.tile), f(self.wallIndex), f(self.options), f(self.unused16);
+        f(self.tingCandidates), f(self.tingTable);
+    }
+};
+
+// The ting information: the reply of the peng claim 229025, and what an
+// operation reply with kOptionTing carries (MakeTingInfo).
+struct TingInfo {
+    static constexpr size_t kSize = kTingInfoBytes;
+    static constexpr size_t kMinSize = 0;
+    int32_t options = 0;  // kOptionTing: the candidates and table are there
+    Words<32> candidates{};
+    Words<OperationReply::kTingTableWords> table{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.options), f(self.candidates), f(self.table);
+    }
+};
+
+inline TingInfo MakeTingInfo(const OperationReply& reply) {
+    TingInfo ting;
+    ting.options = reply.options;
+    ting.candidates = reply.tingCandidates;
+    ting.table = reply.tingTable;
+    return ting;
+}
+
+// 400009: the ready-hand declaration with its throw. The record is built
+// whole (360 bytes); the first kTingThrowHeadBytes + 4 x count are sent.
+struct TingThrowRecord {
+    static constexpr size_t kSize = 360;
+    static constexpr size_t kMachineIdBytes = 32;
+    RequestHead head;
+    int32_t zero16 = 0;
+    int32_t tableNo = 0;
+    int32_t chair = 0;
+    int32_t userId = 0;
+    Bytes<kMachineIdBytes> machineId{};  // text, zero-padded
+    Words<4> unused64{};
+    int32_t one80 = 1;
+    Words<4> unused84{};
+    int32_t count = 1;  // word 25: the tiles that follow
+    int32_t tile = kNoTile;
+    Words<63> unused108{};
+
+    static constexpr void Fields(auto& self, auto& f) {
+        RequestHead::Fields(self.head, f), f(self.zero16), f(self.tableNo), f(self.chair);
+        f(self.userId), f(self.machineId), f(self.unused64), f(self.one80), f(self.unused84);
+        f(self.count), f(self.tile), f(self.unused108);
+    }
+    // The bytes sent: the head and the counted words.
+    static constexpr size_t SentBytes(int32_t count) {
+        return kTingThrowHeadBytes + 4 * static_cast<size_t>(count);
+    }
+};
+
 // --- Reading and writing ---
 
 namespace detail {
@@ -703,5 +777,10 @@ static_assert(TableRecordBytes<WelfareActivityNotice>() == WelfareActivityNotice
 static_assert(TableRecordBytes<PlayerLeftNotice>() == PlayerLeftNotice::kSize);
 static_assert(TableRecordBytes<HandStartRecord>() == HandStartRecord::kSize);
 static_assert(TableRecordBytes<GameResultRecord>() == GameResultRecord::kSize);
+static_assert(TableRecordBytes<OperationReply>() == OperationReply::kSize);
+static_assert(TableRecordBytes<TingInfo>() == TingInfo::kSize);
+static_assert(TableRecordBytes<TingThrowRecord>() == TingThrowRecord::kSize);
+static_assert(TableRecordBytes<DrawReply>() == kOperationReplyShortBytes);
+static_assert(TingThrowRecord::SentBytes(1) == 108);
 
 }  // namespace table_protocol

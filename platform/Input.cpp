@@ -89,6 +89,10 @@ void SetCursor(CursorHandle cursor) {
     Backend().SetCursor(cursor);
 }
 
+CursorHandle GetCursor() {
+    return Backend().GetCursor();
+}
+
 void SetInputBackend(InputBackend* backend) {
     Slot().Install(backend);
 }

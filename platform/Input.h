@@ -11,7 +11,7 @@
 //    back end, which only records: it answers the cursor position, window
 //    rectangles and held keys it was told, keeps the display count (the
 //    cursor shows while it is 0 or more, starting at 0) and the shape last
-//    set.
+//    set. Every back end answers the shape it last set (GetCursor).
 //  - System cursors have fixed handles (their Windows ids), valid for every
 //    back end; handle 0 is no cursor.
 
@@ -78,6 +78,8 @@ public:
     // Raises (show) or lowers the display count by one; the new count.
     virtual int ShowCursor(bool show) = 0;
     virtual void SetCursor(CursorHandle cursor) = 0;
+    // The shape last set (0 before any).
+    virtual CursorHandle GetCursor() = 0;
 };
 
 class RecordingInputBackend : public InputBackend {
@@ -87,6 +89,7 @@ public:
     bool IsKeyDown(int virtualKey) override { return keysDown_.count(virtualKey) != 0; }
     int ShowCursor(bool show) override;
     void SetCursor(CursorHandle cursor) override;
+    CursorHandle GetCursor() override { return current_; }
 
     void SetCursorPos(ScreenPoint point) { cursor_ = point; }
     void SetWindowRect(WindowId window, ScreenRect rect);
@@ -113,6 +116,9 @@ bool IsKeyDown(int virtualKey);
 // The new display count; the cursor shows while it is 0 or more.
 int ShowCursor(bool show);
 void SetCursor(CursorHandle cursor);
+// The shape the back end in use last set, so a caller that changes it for a
+// while can put back exactly what was shown.
+CursorHandle GetCursor();
 
 // Installs a back end that the caller keeps alive; null restores the
 // default recording one.

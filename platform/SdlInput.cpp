@@ -137,6 +137,8 @@ public:
         SDL_ShowCursor(count_ >= 0 ? SDL_ENABLE : SDL_DISABLE);
     }
 
+    CursorHandle GetCursor() override { return Current(); }
+
     CursorHandle Current() {
         std::lock_guard lock(mutex_);
         return current_;

@@ -39,6 +39,7 @@ class CCorvanePicture;
 class CGameResultDlg;
 class CPlayerBoardSmall;
 class CRegionalCardSprite;
+class CRegionalConnection;
 class CRegionalTableData;
 
 // Module state the view's operations share (one table, one view).
@@ -46,6 +47,8 @@ class CRegionalTableData;
 extern int g_bBaoJiao[4];
 // The own tiles that may be thrown with a ready declaration (-1 empty).
 extern int32_t g_TingCandidates[32];
+// The table received with the candidates; kept, never read here.
+extern uint8_t g_TingTable[8192];
 // A swap-three result record: words 12-23 three tile ids per chair, word 24
 // the direction code, then the three tiles the own player chose. A game
 // start outside the swap phase takes it from the hand state the table was
@@ -277,10 +280,9 @@ private:
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
 public:
-    // ---- Seams filled by the next work (view) ----
+    // ---- Claims, requests, thrown tile and own draw (claims) ----
 
     // Play requests and their replies. A Submit answers 1 on success.
-    virtual int GetFaceIndex(int tile);                  // 444
     virtual int RequestCatch(std::span<uint8_t> reply);  // 445, 229000
     virtual int RequestDiscardGang(table_protocol::OperationRecord& out,
                                    std::span<uint8_t> reply);  // 446, 229045
@@ -290,23 +292,111 @@ public:
                                  std::span<uint8_t> reply);  // 448, 229049
     virtual int RequestPeng(table_protocol::OperationRecord& out,
                             std::span<uint8_t> reply);  // 449, 229025
-    virtual void ShowBankerDice(int secondDie);         // 450
     virtual int SubmitPeng();
     virtual int SubmitDiscardGang();
     virtual int SubmitConcealedGang(int32_t tile);
     virtual int SubmitAddedGang(int32_t tile);
-    // Buttons, ting, swap panel, auto top-up, hand display.
-    void RefreshOperationButtons() override;
+    // Thrown tile and own draw (the base answers the kong/hu notice).
+    bool OnCardThrown(NotifyRecord record) override;  // 222170
+    int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
+    // The gang's replacement tile (80001113), else the base's table events.
+    int OnTableEvent(const EventRecord& record) override;
+    // The own chair has declared its ready hand (g_bBaoJiao).
+    bool IsOwnTingDeclared() const;
+
+    static constexpr uint32_t kGangReplacementDelayMs = 200;
+    static constexpr int kEventCatchMoved = 80001160;
+    // Seconds the clock keeps after a refused concealed gang re-offers it,
+    // and before a ready hand throws its replacement.
+    static constexpr int kConcealedGangExtraSeconds = 3;
+    static constexpr int kTingReplacementSeconds = 2;
+
+private:
+    // The table data's first time value (dword 18: the own turn after a
+    // draw or claim) and second (dword 39: the wait after a throw).
+    int OwnTurnSeconds();
+    int AfterThrowSeconds();
+    // The head of a play request (user, room, table, own chair).
+    table_protocol::RequestHead ClaimsRequestHead();
+
+protected:
+    // The connection the play requests go through (the application's).
+    virtual CRegionalConnection* GetPlayConnection();
+
+private:
+    // Posts the gang's replacement step with a copy of the reply.
+    void PostGangReplacement(std::span<const uint8_t> reply);
+    int TakeGangReplacement(const EventRecord& record);
+    // After a refused concealed gang: the tile raised again and Gang
+    // enabled; nothing is sent.
+    void ReofferConcealedGang(int32_t tile);
+    // The pass or the 1-second clock a ready hand gets after an offer.
+    void FollowReadyHandOffer(bool gangOffered, bool huOffered);
+    void GiveWildLook(CCardSprite& sprite);
+
+public:
+    // ---- Operation buttons and ready-hand declaration (buttons) ----
+
+    // The row of six: Guo, Hu, Gang, Peng, Chi (shown only with the chi
+    // rule) and Ting, and the four ready-hand badges.
+    void LayoutOperationButtons() override;
+    void ShowOperationButtons(int show) override;
+    void SetAllOperationButtons(int enable) override;
+    // Kinds 1-6 (kOpPeng .. kOpTing). Disabling returns a two-mode button
+    // to its idle picture; enabling keeps the picture it shows.
+    void SetOperationButton(int kind, int enable) override;
+    void RefreshOperationButtons() override;
+    int OnGangButton() override;
+    int OnGuoButton() override;
+    // In a declared ready hand only the gang is offered after a draw.
+    void OfferGangInTing(uint32_t flags);
+    // The button of a kind 1-6, or null.
+    CCorvaneButton* GetOperationButtonOfKind(int kind);
+    // An own tile chosen among two or more fours (table state 2): only it
+    // is raised, then its gang is sent (added or concealed).
+    int OnGangTileSelect(CCardSprite& chosen);
+
+    // The ready-hand declaration.
     virtual void ApplyTingInfo(std::span<const uint8_t> ting);
     virtual void OnTingButton();
+    void MarkTingCandidates();
     virtual void OnTingTileClick(CCardSprite* sprite);
+    // 1 when the declaration was accepted and the tile thrown.
+    int ThrowForTing(int handIndex);
+    // Sends 400009 for the tile; 1 when the server answered result 10.
+    virtual int SendTingThrow(int tile);
+    // The 400009 record for the tile: the full 360 bytes, of which the
+    // first 104 + 4 x count are sent.
+    std::vector<uint8_t> BuildTingThrowRecord(int tile);
     virtual bool OnTingThrowNotify(NotifyRecord record);  // 400010
+
+private:
+    // An own gang (own turn, drawn tile showing) and a gang on a thrown
+    // tile.
+    int OnOwnGangClick();
+    int OnThrownTileGangClick();
+    // The gang of the one raised own tile: added when the face's other
+    // tiles lie in a peng, concealed when they are free.
+    int SubmitRaisedGang();
+    // Gang, Hu and Guo as they were offered when the ready-hand choice
+    // began; the cancel gives them back.
+    std::array<int, 3> offersBeforeTing_{};
+
+public:
+    // ---- Turn time-out, swap panel, look-on and hand display (timeout) ----
+
+    virtual int GetFaceIndex(int tile);          // 444
+    virtual void ShowBankerDice(int secondDie);  // 450
     virtual void DrawSwapInfo(std::span<const uint8_t> swapRecord);
-    virtual void CheckAutoFix();
-    virtual void TakeSilverForAutoFix(int silver, uint32_t password);
     void FillOwnHand() override;
     void ShowSkillPanel() override;
+
+public:
+    // ---- Automatic top-up and the in-table dialogs (topup) ----
+
+    virtual void CheckAutoFix();
+    virtual void TakeSilverForAutoFix(int silver, uint32_t password);
     // The in-table dialogs; null until the dialogs are built.
     virtual CCorvaneObject* NewGameSetDlg();
     virtual CCorvaneObject* NewAutoFixDlg();
@@ -375,7 +465,7 @@ private:
     bool IsOtherSeatMeld(NotifyRecord record);
     void SwitchTingButtonOff();
     // Swap-three and dice.
-    class CRegionalConnection* GetRegionalConnection();
+    CRegionalConnection* GetRegionalConnection();
     std::array<int, 4> ReadTableDice();
     // The dice faces of the values (v > 0), hidden, then "SndDice".
     void SetDiceFaces(const std::array<int, 4>& dice);

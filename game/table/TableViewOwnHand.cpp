@@ -94,6 +94,8 @@ int CRegionalTableView::OnCardSpriteEvent(const EventRecord& record) {
             }
             return CMahjongTableView::OnCardSpriteEvent(record);
         case kEventCardGangSelect:
+            OnGangTileSelect(*sprite);
+            return 1;
         case kEventCardTwoSelect:
         case kEventCardHoverLift:
         case kEventCardDragMove:

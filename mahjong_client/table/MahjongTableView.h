@@ -239,8 +239,8 @@ public:
     // The own tiles that are visible, active and raised, in row order; at
     // most 32 ids written.
     virtual int GetRaisedTiles(int32_t* tilesOut);
-    // The other own tiles of the face of `tileId`, in hand order (at most
-    // 3); answers how many.
+    // The other own tiles of the face of `tileId`, in hand order, a peng's
+    // tiles among them (at most 3); answers how many.
     virtual int FindSameFaceTiles(int tileId, int32_t* tilesOut);
     // The row index of the tile, or -1.
     virtual int FindRowIndex(int position, int tileId);

@@ -400,7 +400,8 @@ bool CMahjongTableView::OnGangHuNotice(NotifyRecord record) {
         OperationOffer& hu = GetOffer(kOpHu);
         hu.huGangKind = notice.gangKind;
         hu.tile = notice.tile;
-        hu.chair = notice.offerChair;
+        // A chair value outside the table leaves the offer with the ganger.
+        hu.chair = IsTableChair(notice.offerChair) ? notice.offerChair : notice.ganger;
         hu.offered = 1;
         SetOperationButton(kOpHu, 1);
     }
@@ -732,6 +733,20 @@ CCardSprite* CMahjongTableView::PutThrownTile(int position, int tileId, bool hid
     // The place takes the tile just thrown (an earlier one there goes to
     // the discards); a hidden row gives up a hidden tile and shows it now.
     CCardSprite* sprite = MoveTileToThrown(position, hiddenRow ? kHiddenTile : tileId);
+    if (sprite == nullptr && hiddenRow) {
+        // A hidden row out of step with the server (empty) still shows the
+        // throw, from the pool.
+        sprite = GetFreeCardObject();
+        if (sprite == nullptr) {
+            ZepLog("thrown tile: row %d is empty and no tile sprite is free; tile %d not shown",
+                   position, tileId);
+            return nullptr;
+        }
+        ZepLog("thrown tile: row %d holds no hidden tile; tile %d shown from the pool", position,
+               tileId);
+        sprite->lifeTime = 3000;
+        SetLastThrown(position, sprite);
+    }
     if (sprite == nullptr) {
         return nullptr;
     }

@@ -394,9 +394,8 @@ int CMahjongTableView::FindSameFaceTiles(int tileId, int32_t* tilesOut) {
     for (int i = 1; i <= kRowSize && count < 3; ++i) {
         // Hand order: the row, then the drawn tile.
         const CCardSprite* sprite = GetHandSprite(3, i % kRowSize);
-        if (sprite != nullptr && sprite->active != 0 && sprite->meldMark == 0 &&
-            sprite->tile != tileId && IsRealTile(sprite->tile) &&
-            GetCardIndex(sprite->tile) == face) {
+        if (sprite != nullptr && sprite->active != 0 && sprite->tile != tileId &&
+            IsRealTile(sprite->tile) && GetCardIndex(sprite->tile) == face) {
             tilesOut[count++] = sprite->tile;
         }
     }

@@ -488,6 +488,7 @@ TEST_F(SdlWindowTest, DisplayBackEndsAnswerForTheOpenWindows) {
     EXPECT_EQ(ShowCursor(true), count);
     SetCursor(SystemCursor(kCursorHand));
     EXPECT_EQ(DisplayCursorShape(), SystemCursor(kCursorHand));
+    EXPECT_EQ(GetCursor(), SystemCursor(kCursorHand));
 
     SetFocus(window.Id());
     ClipCursor(ScreenRect{90, 60, 200, 100});
@@ -499,7 +500,12 @@ TEST_F(SdlWindowTest, DisplayBackEndsAnswerForTheOpenWindows) {
     RecordingInputBackend recording;
     SetInputBackend(&recording);
     EXPECT_EQ(GetWindowRect(window.Id()), std::nullopt);
+    // Each back end answers the shape it set itself.
+    EXPECT_EQ(GetCursor(), 0u);
+    SetCursor(SystemCursor(kCursorWait));
+    EXPECT_EQ(GetCursor(), SystemCursor(kCursorWait));
     SetInputBackend(nullptr);
+    EXPECT_EQ(GetCursor(), SystemCursor(kCursorHand));
 
     // A window that went before its events were read drops them.
     ASSERT_TRUE(SynthesizeMouseMove(window.Id(), 1, 1));

@@ -58,6 +58,20 @@ int WatchedRegionalView::SendGameRequest(int32_t id, const void* /*data*/, size_
     return 1;
 }
 
+int WatchedRegionalView::SendGangQuery(int kind, int tileId, uint8_t* reply48) {
+    gangQueries.emplace_back(kind, tileId);
+    if (gangQueryReplies.empty()) {
+        return 0;
+    }
+    std::vector<uint8_t> reply = std::move(gangQueryReplies.front());
+    gangQueryReplies.pop_front();
+    reply.resize(tp::GangQueryReply::kSize);
+    if (reply48 != nullptr) {
+        std::copy(reply.begin(), reply.end(), reply48);
+    }
+    return 1;
+}
+
 int WatchedRegionalView::Submitted(const char* what, int32_t tile) {
     submits.emplace_back(what, tile);
     return submitResult;
@@ -135,7 +149,7 @@ bool RegionalPlayScene::Open() {
     if (core->LoadModule(objects, 1, 0) != kEngineOk || !Launch()) {
         return false;
     }
-    view = new WatchedRegionalView;
+    view = makeView ? makeView() : new WatchedRegionalView;
     objects->RegisterObject(view, nullptr);
     view->SetViewRect(IntRect{0, 0, 1024, 768});
     host.SetMainGame(view);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -93,6 +94,12 @@ public:
         return CRegionalTableView::GetVoiceFileByName(position, name);
     }
     void OnDiceThrown() override { diceDone.push_back(GetTableSerial()); }
+    // The gang query answers from gangQueryReplies (none queued: refused).
+    int SendGangQuery(int kind, int tileId, uint8_t* reply48) override;
+    int SendTingThrow(int tile) override {
+        tingThrows.push_back(tile);
+        return tingThrowResult;
+    }
     uint32_t GetRuleFlags() const override { return ruleFlags; }
 
     int Submitted(const char* what, int32_t tile = -1);
@@ -117,6 +124,10 @@ public:
     std::vector<std::vector<uint8_t>> swapInfos;
     std::vector<int> bankerDice;
     int gangChecks = 0;
+    std::deque<std::vector<uint8_t>> gangQueryReplies;
+    std::vector<std::pair<int, int>> gangQueries;  // kind, tile
+    std::vector<int> tingThrows;
+    int tingThrowResult = 1;
 };
 
 // A hand start for the tests: the own chair holds `ownTiles`.
@@ -161,6 +172,8 @@ public:
     ObjectModule* objects = nullptr;
     ResourceModule* resources = nullptr;
     WatchedRegionalView* view = nullptr;  // the object module owns it
+    // Makes the view Open registers (a WatchedRegionalView when unset).
+    std::function<WatchedRegionalView*()> makeView;
     HostFrameView host;
 
 private:
