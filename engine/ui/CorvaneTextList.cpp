@@ -56,6 +56,12 @@ std::vector<CCorvaneTextItem*> CCorvaneTextList::LiveRows() {
     return rows;
 }
 
+void CCorvaneTextList::AppendRow(CCorvaneTextItem* row) {
+    if (row != nullptr) {
+        rowIds_.push_back(row->GetId());
+    }
+}
+
 CCorvaneTextItem* CCorvaneTextList::NewRow() {
     return new CCorvaneTextItem;
 }
@@ -76,7 +82,7 @@ CCorvaneTextItem* CCorvaneTextList::AddItem(const char* caption, const EventReco
     row->SetZ(GetZ() + kRowDepth);
     row->SetTextColour(textColour);
     AttachChild(row, kTextListRowLink);
-    rowIds_.push_back(row->GetId());
+    AppendRow(row);
     Layout();
     return row;
 }
@@ -90,23 +96,31 @@ void CCorvaneTextList::EnableItemByNotify(int targetId, int eventId, int enable)
     }
 }
 
-void CCorvaneTextList::Layout() {
-    const std::vector<CCorvaneTextItem*> rows = LiveRows();
-    if (rows.empty()) {
+CCorvaneCanvas* CCorvaneTextList::FitCanvasToRows(size_t count) {
+    if (count == 0) {
         Hide();
         Invalidate();
-        return;
+        return nullptr;
     }
     CCorvaneCanvas* canvas = GetCanvas();
     if (canvas == nullptr) {
-        return;
+        return nullptr;
     }
     const int width = ClampSize(int64_t{itemWidth_} + 2 * int64_t{margin_});
     const int height =
-        ClampSize(int64_t{itemHeight_} * static_cast<int64_t>(rows.size()) + 2 * int64_t{margin_});
+        ClampSize(int64_t{itemHeight_} * static_cast<int64_t>(count) + 2 * int64_t{margin_});
     canvas->Resize(width, height);
     static_cast<CCorvaneObject*>(canvas)->Resize(width, height);
     canvas->Clear();
+    return canvas;
+}
+
+void CCorvaneTextList::Layout() {
+    const std::vector<CCorvaneTextItem*> rows = LiveRows();
+    CCorvaneCanvas* canvas = FitCanvasToRows(rows.size());
+    if (canvas == nullptr) {
+        return;
+    }
     canvas->DrawBorder(1, kFrameColour);
 
     const int x = TruncToInt(canvas->GetLeft() + (itemWidth_ + 1) / 2 + margin_);

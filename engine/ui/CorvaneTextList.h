@@ -15,6 +15,7 @@
 //    frame; an empty list hides itself. Adding a row never shows the list.
 //  - UI thread only.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -64,11 +65,16 @@ protected:
     // A new, unregistered row for AddItem; lists with rows of their own
     // kind make theirs here.
     virtual CCorvaneTextItem* NewRow();
-
-private:
+    // Puts a registered row at the end of the list's rows.
+    void AppendRow(CCorvaneTextItem* row);
+    // Without rows: hides the list and answers null. Otherwise sizes the
+    // canvas (pixels and object) to the rows and the margins, clears it and
+    // answers it (null without a canvas).
+    CCorvaneCanvas* FitCanvasToRows(size_t count);
     // The live rows in order; forgets dead ones and relinks the rest.
     std::vector<CCorvaneTextItem*> LiveRows();
 
+private:
     int itemWidth_ = 0;
     int itemHeight_ = 0;
     int fontSize_ = 12;

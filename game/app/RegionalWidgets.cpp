@@ -1,12 +1,12 @@
 #include "game/app/RegionalWidgets.h"
 
-#include "engine/ui/CorvaneTextList.h"
-#include "mahjong_client/panels/TableSystemBar.h"
+#include "game/widgets/RegionalChatWidgets.h"
+#include "game/widgets/VoicePhraseList.h"
 
 CTableSystemBar* MakeRegionalSystemBar() {
-    return new CTableSystemBar;
+    return new CRegionalSystemBar;
 }
 
 CCorvaneTextList* MakeVoicePhraseList() {
-    return new CCorvaneTextList;
+    return new CVoicePhraseList;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // How the regional game makes its own kinds of the side panel and of the
-// voice box's phrase list. Until the regional kinds exist these make the
-// table's side panel and the toolkit's text list, with the same calls.
+// voice box's phrase list: the regional system bar (whose chat box's
+// emoticon picker ignores the right button) and the regional phrase list.
 
 class CTableSystemBar;
 class CCorvaneTextList;

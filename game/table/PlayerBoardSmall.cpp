@@ -1,15 +1,467 @@
+// The regional seat board: placement from the table's tile metrics, its
+// board frames and blinking icons, and the chat bubble with its emoticons.
+
 #include "game/table/PlayerBoardSmall.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
-#include "zep/ZepLog.h"
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvanePicture.h"
+#include "frame/GameFrameApp.h"
+#include "frame/RecordFields.h"
+#include "frame/view/GameFrameView.h"
+#include "game/app/ChatTables.h"
+#include "game/table/RegionalTableView.h"
+#include "mahjong_client/table/MahjongTableView.h"
 
-void CPlayerBoardSmall::ShowChatBubble(std::string text) {
-    bubbleText_ = std::move(text);
-    ZepLog("seat board %d: chat bubble not shown yet (%zu bytes)", GetPosition(),
-           bubbleText_.size());
+namespace {
+
+constexpr uint32_t kColorKey = 0xFF00FF;
+constexpr double kBubbleZ = 52001.0;
+constexpr double kTextAboveBubble = 0.1;
+// The text canvas follows the bubble as a decoration.
+constexpr uint32_t kTextCanvasLink = 0x1BC0EB;
+// An emoticon follows the text canvas's place, size, visibility and angle.
+constexpr uint32_t kEmoticonLink = 0x1900A2;
+// The bubble's text: yellow, "宋体" 15.
+constexpr uint32_t kBubbleTextColor = 0x01CFFB;
+constexpr char kBubbleFont[] = "宋体";
+constexpr int kBubbleFontSize = 15;
+constexpr int kBubbleFontWeight = 400;
+// The first row of a laid-out line.
+constexpr int kFirstRowY = 34;
+// An emoticon's centre lies this far above its row's text top.
+constexpr int kEmoticonAboveRow = 10;
+// The status icon's blink: alpha step, three blinks, every 200 ms, between
+// 1.0 and 0.3.
+constexpr double kBlinkStep = 0.1;
+constexpr int kBlinkCount = 3;
+constexpr uint32_t kBlinkInterval = 200;
+constexpr double kBlinkUpper = 1.0;
+constexpr double kBlinkLower = 0.3;
+// The bubble's distance beside the table's middle: half its width + 182.
+constexpr int kBubbleBeside = 182;
+constexpr char kCodeMark = '#';
+constexpr size_t kCodeBytes = 5;
+
+bool IsLead(char c) {
+    return static_cast<unsigned char>(c) > 0x80;
+}
+
+// The frame of the bubble background for a position, and its lift.
+int BubbleFrameOf(int position) {
+    switch (position) {
+        case 0:
+            return 3;
+        case 1:
+            return 1;
+        case 2:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+bool IsUpperSeat(int position) {
+    return position == 1 || position == 2;
+}
+
+}  // namespace
+
+CPlayerBoardSmall::CPlayerBoardSmall() = default;
+
+CPlayerBoardSmall::~CPlayerBoardSmall() {
+    // The pictures belong to the engine; only the list goes.
+    bubblePictures_.clear();
+}
+
+CCorvaneCanvas* CPlayerBoardSmall::GetBubbleCanvas() {
+    return FindCanvasById(bubbleCanvasId_);
+}
+
+CCorvaneCanvas* CPlayerBoardSmall::GetBubbleTextCanvas() {
+    return FindCanvasById(bubbleTextCanvasId_);
+}
+
+int CPlayerBoardSmall::OnEvent(const EventRecord& record) {
+    if (record.event == kEventBubbleDone) {
+        EndBubble();
+        return 1;
+    }
+    return CSeatBoard::OnEvent(record);
+}
+
+// ---- the board ----
+
+void CPlayerBoardSmall::CreateObjects(int position) {
+    CSeatBoard::CreateObjects(position);
+    if (GetBubbleCanvas() != nullptr) {
+        return;
+    }
+    CCorvaneCanvas* bubble = CreateCanvas(kBubbleWidth, kBubbleHeight, kColorKey);
+    if (bubble == nullptr) {
+        return;
+    }
+    bubbleCanvasId_ = bubble->GetId();
+    bubble->SetTopmost();
+    bubble->SetZ(kBubbleZ);
+    bubble->SetAngle(0.0);
+    bubble->Hide();
+    CCorvaneCanvas* text = CreateCanvas(kBubbleTextWidth, kBubbleTextHeight, kColorKey);
+    if (text == nullptr) {
+        return;
+    }
+    bubbleTextCanvasId_ = text->GetId();
+    text->SetPos(bubble->GetX(), bubble->GetY());
+    text->SetZ(bubble->GetZ() + kTextAboveBubble);
+    bubble->AttachChild(text, kTextCanvasLink);
+}
+
+void CPlayerBoardSmall::Redraw() {
+    // The board never shows its highlighted frame: frame 2 while the mouse
+    // is over it, else frame 0.
+    const int highlighted = highlighted_;
+    highlighted_ = 0;
+    CSeatBoard::Redraw();
+    highlighted_ = highlighted;
+}
+
+void CPlayerBoardSmall::BlinkStatusIcon(const char* name, int flag) {
+    CCorvanePicture* icon = GetStatusIcon();
+    if (icon == nullptr) {
+        return;
+    }
+    StopObjectActions(icon->GetId());
+    if (flag == 0) {
+        ShowMatchBadge(*icon);
+        return;
+    }
+    icon->SetImage(GetSkinFrame(name, 0), 1);
+    icon->Show();
+    icon->Invalidate();
+    FadeAction(icon, kBlinkStep, kBlinkCount, kBlinkInterval, kBlinkUpper, kBlinkLower, nullptr);
+}
+
+void CPlayerBoardSmall::SetAutoPlay(int flag) {
+    BlinkStatusIcon("animation_AutoPlay", flag);
 }
 
 void CPlayerBoardSmall::SetOffline(int flag) {
-    CSeatBoard::SetOffline(flag);
+    offline_ = flag;
+    BlinkStatusIcon("animation_Offline", flag);
+}
+
+void CPlayerBoardSmall::ResetFlowers() {
+    flowerCount_ = 0;
+    highlighted_ = 0;
+    Redraw();
+    HideReadyMark2();
+}
+
+CPlayerBoardSmall::Depths CPlayerBoardSmall::TableDepths() {
+    CGameFrameApp* app = CGameFrameApp::Current();
+    auto* table = app != nullptr ? dynamic_cast<CMahjongTableView*>(app->GetGameView()) : nullptr;
+    if (table == nullptr) {
+        return {};
+    }
+    auto e = [table](int index) { return table->GetCardMetric(index); };
+    Depths depths;
+    depths.left = e(8) + e(2);
+    depths.top = e(11) + e(12) + e(5) + 2 * e(6);
+    depths.right = e(14) + e(4);
+    depths.bottom = e(1) + e(5) + 2 * e(6);
+    return depths;
+}
+
+void CPlayerBoardSmall::Layout() {
+    const IntRect r = GetMainGameRect();
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    const int board = GetSkinFrame(kBoardImage, 0).height;
+    switch (position_) {
+        case 0:
+            SetPos(r.left + board / 2 + 1, r.top + h / 2 - 35);
+            SetAngle(270.0);
+            break;
+        case 1:
+            SetPos(r.left + w / 2, r.top + board / 2 + 1);
+            break;
+        case 2:
+            SetPos(r.left + w - board / 2 - 1, r.top + h / 2 - 35);
+            SetAngle(90.0);
+            break;
+        case 3:
+            SetPos(r.left + w / 2, r.top + h - board / 2 - 1);
+            break;
+        default:
+            break;
+    }
+    Invalidate();
+    PlaceReadyMark();
+    PlaceBubble();
+}
+
+void CPlayerBoardSmall::PlaceReadyMark() {
+    CCorvanePicture* mark = GetReadyMark();
+    if (mark == nullptr) {
+        return;
+    }
+    const IntRect r = GetMainGameRect();
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    const double markW = mark->GetWidth();
+    const double markH = mark->GetHeight();
+    const Depths d = TableDepths();
+    switch (position_) {
+        case 0:
+            mark->SetPos(r.left + d.left + 50 + markW / 2 + 6, r.top + h / 2 - 35);
+            break;
+        case 1:
+            mark->SetPos(r.left + w / 2, r.top + d.top + 35 + markH / 2 + 20);
+            break;
+        case 2:
+            mark->SetPos(r.left + w - d.right - 50 - markW / 2 - 16, r.top + h / 2 - 35);
+            break;
+        case 3:
+            mark->SetPos(r.left + w / 2, r.top + h - d.bottom - 75 - markH / 2 - 20);
+            break;
+        default:
+            break;
+    }
+    mark->Invalidate();
+}
+
+// ---- the bubble ----
+
+void CPlayerBoardSmall::PlaceBubble() {
+    CCorvaneCanvas* bubble = GetBubbleCanvas();
+    if (bubble == nullptr) {
+        return;
+    }
+    const IntRect r = GetMainGameRect();
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    if (h < kBubbleMinHeight) {
+        bubble->Hide();
+        bubble->Invalidate();
+        return;
+    }
+    const int d = static_cast<int>(bubble->GetWidth() / 2 + kBubbleBeside);
+    const Depths depths = TableDepths();
+    const int middle = r.left + w / 2;
+    switch (position_) {
+        case 0:
+            bubble->SetPos(middle - d - 90, r.top + depths.top + 45);
+            break;
+        case 1:
+            bubble->SetPos(middle + d, r.top + depths.top + 45);
+            break;
+        case 2:
+            bubble->SetPos(middle + d + 90, r.top + h - depths.bottom - 115);
+            break;
+        case 3:
+            bubble->SetPos(middle - d, r.top + h - depths.bottom - 95);
+            break;
+        default:
+            break;
+    }
+    bubble->Invalidate();
+}
+
+int CPlayerBoardSmall::HasEmoticonCode(std::string_view text) {
+    if (text.find(kCodeMark) == std::string_view::npos) {
+        return 0;
+    }
+    // "#" is never the second byte of a double-byte character, so a code
+    // found anywhere starts at a character.
+    for (const char* code : g_EmoticonCodes) {
+        if (text.find(code) != std::string_view::npos) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void CPlayerBoardSmall::ShowChatBubble(std::string text) {
+    bubbleText_ = std::move(text);
+    CCorvaneCanvas* bubble = GetBubbleCanvas();
+    const IntRect r = GetMainGameRect();
+    if (bubble == nullptr || r.bottom - r.top < kBubbleMinHeight) {
+        return;
+    }
+    bubble->Hide();
+    bubble->Invalidate();
+    ClearBubbleContent();
+    StopAction(bubbleTimer_);
+    bubbleTimer_ = 0;
+
+    bubble->Clear();
+    const FrameRecord frame = GetSkinFrame(kBubbleBackground, BubbleFrameOf(position_));
+    if (frame.record != nullptr && frame.width > 0 && frame.height > 0) {
+        const int dy = IsUpperSeat(position_) ? -10 : 0;
+        bubble->DrawImage(frame, (kBubbleWidth - frame.width) / 2,
+                          (kBubbleHeight - frame.height) / 2 + dy, -1, -1, 0.0, 1.0);
+    }
+    textPieces_.clear();
+    if (CCorvaneCanvas* canvas = GetBubbleTextCanvas()) {
+        canvas->Clear();
+        canvas->SetPenColor(kBubbleTextColor, 1.0);
+        canvas->SetFont(kBubbleFontSize, kBubbleFontWeight, kBubbleFont);
+        if (HasEmoticonCode(bubbleText_) == 0) {
+            const int y = IsUpperSeat(position_) ? 15 : 0;
+            canvas->DrawText(0, y, bubbleText_.c_str());
+            textPieces_.push_back({0, y, bubbleText_});
+        } else {
+            LayoutBubbleText(bubbleText_);
+        }
+    }
+    PlaceBubble();
+    bubble->Show();
+    bubble->Invalidate();
+    bubbleTimer_ = PostEventAfter(kBubbleLifeMs, MakeEventRecord(GetId(), kEventBubbleDone, 0, 0));
+}
+
+void CPlayerBoardSmall::EndBubble() {
+    if (CCorvaneCanvas* bubble = GetBubbleCanvas()) {
+        bubble->Hide();
+        bubble->Invalidate();
+    }
+    bubbleTimer_ = 0;
+    ClearBubbleContent();
+}
+
+void CPlayerBoardSmall::ClearBubbleContent() {
+    if (CCorvaneCanvas* canvas = GetBubbleTextCanvas()) {
+        canvas->DetachChildren();
+    }
+    for (int id : bubblePictures_) {
+        if (CCorvaneObject* picture = FindPictureById(id)) {
+            DestroyObject(picture, 1);
+        }
+    }
+    bubblePictures_.clear();
+}
+
+int CPlayerBoardSmall::NextBubbleToken(char* buffer, char* token, size_t capacity) {
+    if (buffer == nullptr || token == nullptr || capacity == 0) {
+        return 0;
+    }
+    token[0] = '\0';
+    const size_t length = strnlen(buffer, capacity);
+    if (length == 0 || length == capacity) {
+        // Empty, or not terminated within its buffer: nothing is read.
+        buffer[0] = '\0';
+        return 0;
+    }
+    const std::string_view text(buffer, length);
+    size_t taken = 0;
+    int isCode = 0;
+    if (text[0] == kCodeMark && length >= kCodeBytes &&
+        HasEmoticonCode(text.substr(0, kCodeBytes)) != 0) {
+        taken = kCodeBytes;
+        isCode = 1;
+    } else {
+        // The run up to the next "#"; the first byte is always taken. A
+        // double-byte character is taken whole: "#" is never its second
+        // byte, and a lead byte at the text's end stays alone.
+        taken = 1;
+        if (IsLead(text[0]) && length > 1) {
+            taken = 2;
+        }
+        while (taken < length && text[taken] != kCodeMark) {
+            taken += IsLead(text[taken]) && taken + 1 < length ? 2 : 1;
+        }
+    }
+    std::memcpy(token, buffer, taken);
+    token[taken] = '\0';
+    std::memmove(buffer, buffer + taken, length - taken + 1);
+    return isCode;
+}
+
+void CPlayerBoardSmall::LayoutBubbleText(const std::string& text) {
+    CCorvaneCanvas* canvas = GetBubbleTextCanvas();
+    if (canvas == nullptr) {
+        return;
+    }
+    canvas->SetSpacing(0, 0);
+    char buffer[kBubbleTextBytes + 1] = {};
+    char token[kBubbleTextBytes + 1] = {};
+    const size_t kept = WholeGbkLength(text, kBubbleTextBytes);
+    std::memcpy(buffer, text.data(), kept);
+    int wide = 0;
+    int narrow = 0;
+    canvas->MeasureText("我", &wide, nullptr);
+    canvas->MeasureText("w", &narrow, nullptr);
+    int x = 0;
+    int y = kFirstRowY;
+    while (buffer[0] != '\0') {
+        if (NextBubbleToken(buffer, token, sizeof buffer) == 0) {
+            DrawTextRun(token, x, y, wide, narrow);
+            continue;
+        }
+        // A picture that cannot be placed is skipped.
+        PlaceEmoticon(EmoticonPictureName(std::string_view(token, kCodeBytes)), x, y);
+    }
+}
+
+void CPlayerBoardSmall::DrawTextRun(std::string_view run, int& x, int& y, int wide, int narrow) {
+    CCorvaneCanvas* canvas = GetBubbleTextCanvas();
+    if (canvas == nullptr) {
+        return;
+    }
+    size_t i = 0;
+    while (i < run.size()) {
+        const bool pair = IsLead(run[i]) && i + 1 < run.size() && run[i + 1] != '\0';
+        if (IsLead(run[i]) && !pair) {
+            break;  // a lead byte without its second byte is not drawn
+        }
+        const size_t bytes = pair ? 2 : 1;
+        const int width = pair ? wide : narrow;
+        if (x + width > kBubbleWrapX) {
+            x = 0;
+            y += kBubbleRowHeight;
+        }
+        const std::string character(run.substr(i, bytes));
+        canvas->DrawText(x, y, character.c_str());
+        textPieces_.push_back({x, y, character});
+        x += width;
+        i += bytes;
+    }
+}
+
+int CPlayerBoardSmall::PlaceEmoticon(const std::string& name, int& x, int& y) {
+    CCorvaneCanvas* canvas = GetBubbleTextCanvas();
+    if (canvas == nullptr || name.empty()) {
+        return 0;
+    }
+    const FrameRecord frame = GetSkinFrame(name.c_str(), 0);
+    if (frame.record == nullptr || frame.width <= 0 || frame.height <= 0) {
+        return 0;
+    }
+    int px = x;
+    int py = y;
+    if (px + kEmoticonSize > kBubbleWrapX) {
+        px = 0;
+        py += kBubbleRowHeight;
+    }
+    const double cx = canvas->GetLeft() + px + kEmoticonSize / 2;
+    const double cy = canvas->GetTop() + py - kEmoticonAboveRow;
+    if (canvas->GetBottom() <= cy + kEmoticonSize / 2) {
+        return 0;  // it would reach past the canvas
+    }
+    CCorvanePicture* picture = CreatePicture(frame);
+    if (picture == nullptr) {
+        return 0;
+    }
+    canvas->AttachChild(picture, kEmoticonLink);
+    picture->SetZ(canvas->GetSortZ());
+    picture->SetPos(cx, cy);
+    picture->Invalidate();
+    FrameAnimationAction(picture, 0, -1, 0, 0, nullptr);
+    bubblePictures_.push_back(picture->GetId());
+    x = px + kEmoticonSize;
+    y = py;
+    return 1;
 }

@@ -349,8 +349,6 @@ public:
     void RefreshOperationButtons() override;
     int OnGangButton() override;
     int OnGuoButton() override;
-    // In a declared ready hand only the gang is offered after a draw.
-    void OfferGangInTing(uint32_t flags);
     // The button of a kind 1-6, or null.
     CCorvaneButton* GetOperationButtonOfKind(int kind);
     // An own tile chosen among two or more fours (table state 2): only it
@@ -366,9 +364,9 @@ public:
     int ThrowForTing(int handIndex);
     // Sends 400009 for the tile; 1 when the server answered result 10.
     virtual int SendTingThrow(int tile);
-    // The 400009 record for the tile: the full 360 bytes, of which the
-    // first 104 + 4 x count are sent.
-    std::vector<uint8_t> BuildTingThrowRecord(int tile);
+    // The 400009 record for the tile (all 360 bytes; the first 104 + 4 x
+    // count are sent).
+    table_protocol::TingThrowRecord BuildTingThrowRecord(int tile);
     virtual bool OnTingThrowNotify(NotifyRecord record);  // 400010
 
 private:
@@ -391,16 +389,66 @@ public:
     virtual void DrawSwapInfo(std::span<const uint8_t> swapRecord);
     void FillOwnHand() override;
     void ShowSkillPanel() override;
+    // The base answer, then "SndTanPai" when a refusal turns the watched
+    // hand face down.
+    bool OnLookCardReply(NotifyRecord record) override;  // 229570
+    // The swap panel's two chairs for a die: the one the own player
+    // receives from, then the one he gives to.
+    static std::array<int, 2> SwapPanelChairs(int ownChair, int die);
+    CCorvaneButton* GetSwapInfoCloseButton();
+    // The time-out ladder: finishes whatever the player left open (the
+    // swap choice, a held claim, a hu in a ready hand, the drawn tile, the
+    // draw).
+    void OnTurnTimeOut() override;
+    // The suit (0-9) the own visible, active tiles hold most of; the lower
+    // suit on a tie; hidden tiles are not counted.
+    int FindFullestSuit();
+
+private:
+    void AttachSwapInfoCloseButton(CCorvaneCanvas& panel);
+    void PutStartPlaceholder(CRegionalTableData& data, int own);
+    void CompleteSwapChoice();
+    // Raises up to `wanted` own tiles of the suit not raised yet, in row
+    // order; answers how many.
+    int RaiseOwnTilesOfSuit(int suit, int wanted);
+    void TimeOutHeldGang();
+    void TimeOutOwnTurn(bool declared);
+    // The draw a time-out makes: state 0, the time-out flag, the first
+    // time value on the clock.
+    void DrawOnTimeOut();
+    bool IsOwnFlower(int tile);
+
+    int swapInfoCloseButtonId_ = 0;
 
 public:
     // ---- Automatic top-up and the in-table dialogs (topup) ----
 
+    // Reads the top-up settings of the user file again and tops up when the
+    // switch is on and the own silver is below the amount (a looker-on:
+    // nothing).
     virtual void CheckAutoFix();
+    // Refills the own silver up to `amount` from the safe box: asks whether
+    // the box has a protect password, then shows the password prompt with
+    // the missing silver, or takes it at once.
+    virtual void StartAutoFix(int amount);
+    // Moves `silver` from the safe box into the game with the password's
+    // answer (0 without a password); a failure is told in the chat.
     virtual void TakeSilverForAutoFix(int silver, uint32_t password);
-    // The in-table dialogs; null until the dialogs are built.
+    // The in-table dialogs.
     virtual CCorvaneObject* NewGameSetDlg();
     virtual CCorvaneObject* NewAutoFixDlg();
     virtual CCorvaneObject* NewSecurePwdDlg();
+    // The safe box's requests (the frame connection's by default): the
+    // protect-password query (200043, six words out) and the take (200041).
+    // Nonzero on success; `text` gets the server's text.
+    virtual int QueryProtectPassword(std::string& text, std::span<int32_t> out, uint32_t& result);
+    virtual int TransferIntoGame(std::string& text, int32_t silver, int32_t answer);
+    // The page that resets the protect password, on the room's web host
+    // ("" when the room names none).
+    std::string GetSecurePwdResetUrl();
+    static constexpr uint32_t kSafeBoxPauseMs = 100;
+    static constexpr uint32_t kResultNoProtectPassword = 60000;
+    static constexpr double kSecurePwdDepth = 89980.0;
 
     // ---- Play events, own hand, swap-three and dice (play) ----
 

@@ -152,12 +152,6 @@ void CRegionalTableView::RefreshOperationButtons() {
     }
 }
 
-void CRegionalTableView::OfferGangInTing(uint32_t flags) {
-    OperationOffer& gang = GetOffer(kOpGang);
-    gang.offered = (flags & static_cast<uint32_t>(tp::kOptionGang)) != 0 ? 1 : 0;
-    SetOperationButton(kOpGang, gang.offered);
-}
-
 // ---- Gang ----
 
 int CRegionalTableView::OnGangButton() {
@@ -279,9 +273,7 @@ int CRegionalTableView::OnGuoButton() {
         return 0;
     }
     SetAllOperationButtons(0);
-    const int own = GetOwnChair();
-    const bool declared = own >= 0 && own < kPositions && g_bBaoJiao[own] != 0;
-    if (declared && GetOffer(kOpGang).offered == 1) {
+    if (IsOwnTingDeclared() && m_bGangOffered == 1) {
         // Passing on a gang in a ready hand throws the drawn tile.
         const CCardSprite* drawn = GetHandSprite(kOwnPosition, 0);
         if (drawn != nullptr && drawn->visible != 0) {

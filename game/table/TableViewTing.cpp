@@ -21,10 +21,8 @@
 #include "frame/FrameFunctions.h"
 #include "game/net/RegionalConnection.h"
 #include "game/table/RegionalTableView.h"
-#include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/TableProtocol.h"
-#include "mahjong_client/net/MahjongConnection.h"
 #include "zep/ZepLog.h"
 
 namespace tp = table_protocol;
@@ -36,67 +34,34 @@ namespace {
 constexpr char kTingImage[] = "Btn_Ting";
 constexpr char kChoosingImage[] = "btn_Xiao_big";
 
-// The ting data of a reply: the option flags, the candidates, the table.
-struct TingData {
-    static constexpr size_t kSize = tp::kTingInfoBytes;
-    int32_t flags = 0;
-    tp::Words<32> candidates{};
-    std::array<uint8_t, sizeof g_TingTable> table{};
-
-    static constexpr void Fields(auto& self, auto& f) {
-        f(self.flags), f(self.candidates), f(self.table);
-    }
-};
-static_assert(tp::TableRecordBytes<TingData>() == TingData::kSize);
-
-// The 400009 record: the request head twice over, the machine id, and the
-// thrown tiles behind their count.
-struct TingThrowRecord {
-    static constexpr size_t kSize = 360;
-    static constexpr size_t kMachineIdBytes = 32;
-    tp::RequestHead head;
-    int32_t zero16 = 0;
-    int32_t tableNo = 0;
-    int32_t chair = 0;
-    int32_t userId = 0;
-    std::array<uint8_t, kMachineIdBytes> machineId{};
-    tp::Words<4> zero64{};
-    int32_t one80 = 1;
-    tp::Words<4> zero84{};
-    int32_t count = 0;
-    tp::Words<64> tiles{};
-
-    static constexpr void Fields(auto& self, auto& f) {
-        tp::RequestHead::Fields(self.head, f), f(self.zero16), f(self.tableNo), f(self.chair);
-        f(self.userId), f(self.machineId), f(self.zero64), f(self.one80), f(self.zero84);
-        f(self.count), f(self.tiles);
-    }
-};
-static_assert(tp::TableRecordBytes<TingThrowRecord>() == TingThrowRecord::kSize);
-static_assert(tp::kTingThrowCountWord * 4 == 100);
+// Where the table starts in the ting data: behind the flags and the 32
+// candidates.
+constexpr size_t kTingTableAt = 4 + 4 * 32;
+static_assert(kTingTableAt + sizeof g_TingTable == tp::kTingInfoBytes);
 
 }  // namespace
 
 void CRegionalTableView::ApplyTingInfo(std::span<const uint8_t> ting) {
     // Data cut short names no candidates: nothing is offered on it.
-    TingData data;
-    const bool whole = tp::ReadTableRecord(ting, data);
+    const bool whole = ting.size() >= tp::kTingInfoBytes;
     if (!whole) {
         ZepLog("table: ting data of %zu bytes, below %zu; no ting offered", ting.size(),
-               TingData::kSize);
+               tp::kTingInfoBytes);
     }
+    tp::TingInfo data;
+    tp::ReadTableRecord(ting, data);
     OperationOffer& offer = GetOffer(kOpTing);
     if (const CCardSprite* first = GetHandSprite(kOwnPosition, 0)) {
         offer.tile = first->tile;
     }
-    offer.offered = whole && (data.flags & tp::kOptionTing) == tp::kOptionTing ? 1 : 0;
+    offer.offered = whole && (data.options & tp::kOptionTing) == tp::kOptionTing ? 1 : 0;
     SetOperationButton(kOpTing, offer.offered);
     if (offer.offered == 0) {
         return;
     }
     std::ranges::copy(data.candidates, offer.tiles.begin());
     std::ranges::copy(data.candidates, std::begin(g_TingCandidates));
-    std::ranges::copy(data.table, std::begin(g_TingTable));
+    std::ranges::copy(ting.subspan(kTingTableAt, sizeof g_TingTable), std::begin(g_TingTable));
 }
 
 void CRegionalTableView::OnTingButton() {
@@ -223,12 +188,9 @@ int CRegionalTableView::ThrowForTing(int handIndex) {
     return 1;
 }
 
-std::vector<uint8_t> CRegionalTableView::BuildTingThrowRecord(int tile) {
-    TingThrowRecord record;
-    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
-    auto* connection =
-        app != nullptr ? dynamic_cast<CMahjongConnection*>(app->GetConnection()) : nullptr;
-    if (connection != nullptr) {
+tp::TingThrowRecord CRegionalTableView::BuildTingThrowRecord(int tile) {
+    tp::TingThrowRecord record;
+    if (CRegionalConnection* connection = GetPlayConnection()) {
         record.head = connection->MakeRequestHead();
     }
     record.head.chair = GetOwnChair();
@@ -239,19 +201,17 @@ std::vector<uint8_t> CRegionalTableView::BuildTingThrowRecord(int tile) {
     std::copy_n(machine.begin(), std::min(machine.size(), record.machineId.size() - 1),
                 record.machineId.begin());
     record.count = 1;
-    record.tiles[0] = tile;
-    return tp::WriteTableRecord(record);
+    record.tile = tile;
+    return record;
 }
 
 int CRegionalTableView::SendTingThrow(int tile) {
-    CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
-    auto* connection =
-        app != nullptr ? dynamic_cast<CRegionalConnection*>(app->GetConnection()) : nullptr;
+    CRegionalConnection* connection = GetPlayConnection();
     if (connection == nullptr || IsLookingOn()) {
         return 0;
     }
     std::string text;
-    return connection->SendRequest400009(text, BuildTingThrowRecord(tile));
+    return connection->SendRequest400009(text, tp::WriteTableRecord(BuildTingThrowRecord(tile)));
 }
 
 bool CRegionalTableView::OnTingThrowNotify(NotifyRecord record) {

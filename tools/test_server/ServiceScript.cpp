@@ -161,6 +161,18 @@ void ServiceScript::SetGameSilver(int32_t silver) {
     safeBox_.gameSilver = silver;
 }
 
+ServiceScript::Notice ServiceScript::ChangeGameSilver(int32_t userId, int32_t chair,
+                                                      int32_t silver) {
+    std::lock_guard lock(mutex_);
+    const int64_t change = int64_t{silver} - safeBox_.gameSilver;
+    safeBox_.gameSilver = silver;
+    const int32_t amount = change > INT32_MAX   ? INT32_MAX
+                           : change < INT32_MIN ? INT32_MIN
+                                                : static_cast<int32_t>(change);
+    return {kTransferNotice,
+            WordBytes({userId, chair, kKindPlay, amount, silver, safeBox_.baseSilver}, 24)};
+}
+
 void ServiceScript::SetBalance(int32_t balance) {
     std::lock_guard lock(mutex_);
     safeBox_.balance = balance;

@@ -16,6 +16,8 @@
 //   each transfer that succeeds is followed by 211600: w0 user, w1 chair,
 //   w2 kind (1 take, 2 save), w3 amount, w4 the new game silver, w5 the
 //   base silver
+//   a change of the game silver by play (ChangeGameSilver) gives the same
+//   211600 with kind 3 and the change as amount
 //   214010 -> 10, the 124-byte configuration (activity from the request)
 //   214000 -> 10 with the amount as word 0 while fewer than daily_num claims
 //             were made; then 60031 "当日领取已达领取次数上限"
@@ -72,6 +74,7 @@ public:
     };
 
     static constexpr uint32_t kTransferNotice = 211600;
+    static constexpr int32_t kKindPlay = 3;
     static constexpr int32_t kKindTake = 1;
     static constexpr int32_t kKindSave = 2;
 
@@ -90,6 +93,9 @@ public:
     void SetSafeBox(const SafeBox& state);
     SafeBox GetSafeBox() const;
     void SetGameSilver(int32_t silver);
+    // Sets the game silver as a hand played would and answers the 211600
+    // that tells the table (the caller sends it).
+    Notice ChangeGameSilver(int32_t userId, int32_t chair, int32_t silver);
     void SetBalance(int32_t balance);
     void SetProtection(const std::string& password, int32_t calcNumber);
     void SetWelfare(const Welfare& welfare);

@@ -216,7 +216,7 @@ TEST_F(TingTest, ARefusedDeclarationKeepsTheChoiceOpen) {
 }
 
 TEST_F(TingTest, TheDeclarationRecordCarriesTheHeadTheMachineAndTheTile) {
-    const std::vector<uint8_t> record = scene.view->BuildTingThrowRecord(77);
+    const std::vector<uint8_t> record = tp::WriteTableRecord(scene.view->BuildTingThrowRecord(77));
     ASSERT_EQ(record.size(), 360u);
     EXPECT_EQ(WordOf(record, 3), 0);  // own chair
     EXPECT_EQ(WordOf(record, 4), 0);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CorvaneCanvas.h"
 #include "frame/RecordFields.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
@@ -67,6 +68,12 @@ TEST_F(EnginePackedRecordsTest, TheClientShowsTheEnginesHandFromItsRecords) {
     window.Deliver(tp::kHandStart, hand.handStart);
     ASSERT_NE(window.TableData(), nullptr);
     EXPECT_EQ(window.TableData()->GetBanker(), hand.banker);
+    // The words the client reads that the test set: the seat to act, 1, and
+    // the panel's wild tile (the engine's first).
+    const int32_t firstWild = RecordWord(hand.handStart, 34 * 4);
+    EXPECT_EQ(window.TableData()->GetTurnChair(), RecordWord(hand.handStart, 13 * 4));
+    EXPECT_EQ(window.TableData()->GetClaimSkipRule(), 1);
+    EXPECT_EQ(window.TableData()->GetWildIndicator(), firstWild);
     std::vector<int32_t> ownTiles = RecordTiles(hand.handStart, 212);
     std::sort(ownTiles.begin(), ownTiles.end());
     ASSERT_FALSE(ownTiles.empty());
@@ -76,6 +83,16 @@ TEST_F(EnginePackedRecordsTest, TheClientShowsTheEnginesHandFromItsRecords) {
     ASSERT_GE(bankerPosition, 0);
     EXPECT_TRUE(window.RunUntil([&] { return View().GetRowCount(bankerPosition) == 14; }))
         << "the banker's row holds " << View().GetRowCount(bankerPosition);
+    // The deposit panel shows the wild tile when the engine chose one (this
+    // rule set's hands have none: the plain panel).
+    CCardSprite* any = View().GetCardSprite(0);
+    ASSERT_NE(any, nullptr);
+    const int wildFrame = firstWild == -1 ? -1 : any->GetCardImageIndex(firstWild);
+    EXPECT_TRUE(window.RunUntil([&] {
+        return View().GetDepositPanel() != nullptr && View().GetDepositPanel()->IsVisible() != 0 &&
+               View().GetDepositWildFrame() == wildFrame;
+    })) << "the deposit panel, wild frame "
+        << View().GetDepositWildFrame();
 
     // The hand state, entered as a running hand (a table cleared, then the
     // frame's "entered a running game"): the melds by position and the own

@@ -17,6 +17,7 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
 #include "frame/RecordFields.h"
+#include "frame/net/FrameRequests.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
 #include "game/result/GameResultDlg.h"
@@ -469,6 +470,22 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
                                              ResultColour());
         },
         nullptr, 10000);
+    // Left alone, the dialog times out: the table is cleared and the next
+    // hand asked for.
+    scenario.Harness().Add(
+        "the result dialog timed out",
+        [&] {
+            CGameResultDlg* dialog = View().GetResultDlg();
+            return dialog != nullptr && dialog->IsVisible() == 0;
+        },
+        [&] {
+            for (int position = 0; position < 4; ++position) {
+                EXPECT_EQ(View().GetRowCount(position), 0) << "position " << position;
+                EXPECT_EQ(View().GetMeldCount(position), 0) << "position " << position;
+            }
+            EXPECT_GE(scenario.Script().Frame().Count(frame_requests::kStartGame), 1u);
+        },
+        60000);
     scenario.Harness().Add("the voices and sounds", nullptr, [&] {
         const std::vector<std::string> sounds = scenario.SoundsPlayed();
         auto played = [&](const std::string& name) {
@@ -498,6 +515,19 @@ TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandTo
     ExpectWholeRun(scenario.Run());
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kOwnDraw), 0u);
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kDiscard), 0u);
+}
+
+// The same hand on a wide screen (the larger tile sheets, the table wider
+// than the dialog's reach).
+TEST_F(RegionalScenarioTest, OnAWideScreenTheSameHandPlaysToTheResult) {
+    game_test::ScenarioOptions options;
+    options.width = 1366;
+    options.height = 768;
+    ASSERT_TRUE(scenario.Prepare(options)) << scenario.Error();
+    AddStepsToThePlay();
+    AddThrow("222170 1", 1, 1, 49);
+    AddStepsToTheResult(1, 49);
+    ExpectWholeRun(scenario.Run());
 }
 
 // With the script's own turn: after chair 1's throw the turn comes to the

@@ -25,6 +25,7 @@ LaunchRecordBuilder FourSeatLaunch(const GameWindowOptions& options) {
     LaunchRecordBuilder builder;
     builder.room.roomId = kWindowRoomId;
     builder.room.options = options.silverRoom ? RoomInfo::kOptionSilverRoom : 0;
+    SetFieldText(builder.room.advertHost, options.advertHost);
     builder.table.tableNo = kWindowTableNo;
     builder.table.seatCount = 4;
     for (int chair = 0; chair < 4; ++chair) {

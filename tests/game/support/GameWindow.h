@@ -43,6 +43,7 @@ struct GameWindowOptions {
     int ownChair = 0;
     bool lookOn = false;
     bool silverRoom = true;
+    std::string advertHost;  // the room's web host of the advert pages
     ProgramFolderOptions folder;
 };
 

@@ -211,16 +211,14 @@ bool ParseNameList(std::string_view text, Skin& skin, std::string& error) {
     return true;
 }
 
-std::string NameListPath() {
-#ifdef PVBN_SOURCE_DIR
-    return std::string(PVBN_SOURCE_DIR) + "/tools/skin/regional_skin_names.txt";
-#else
-    // This file lies in tests/game/support of the source tree.
-    const std::filesystem::path here(__FILE__);
-    return (here.parent_path().parent_path().parent_path().parent_path() / "tools" / "skin" /
-            "regional_skin_names.txt")
-        .string();
+// The list lies in the source tree, which the build names: a path taken
+// from this file's name would depend on the folder a test runs in.
+#ifndef PVBN_SOURCE_DIR
+#error "the regional test skin needs PVBN_SOURCE_DIR, the source tree that holds its name list"
 #endif
+
+std::string NameListPath() {
+    return std::string(PVBN_SOURCE_DIR) + "/tools/skin/regional_skin_names.txt";
 }
 
 const Skin& RegionalSkin() {
