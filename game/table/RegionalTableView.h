@@ -302,6 +302,8 @@ public:
     void OfferOptionsAfterDraw(int options) override;
     // The gang's replacement tile (80001113), else the base's table events.
     int OnTableEvent(const EventRecord& record) override;
+    // 1 when the Gang button was offered after the last draw.
+    int m_bGangOffered = 0;
     // The own chair has declared its ready hand (g_bBaoJiao).
     bool IsOwnTingDeclared() const;
 
@@ -335,6 +337,8 @@ private:
     void FollowReadyHandOffer(bool gangOffered, bool huOffered);
     void GiveWildLook(CCardSprite& sprite);
 
+    uint32_t gangReplacementSerial_ = 0;  // table serial of the step on its way
+
 public:
     // ---- Operation buttons and ready-hand declaration (buttons) ----
 
@@ -349,6 +353,8 @@ public:
     void RefreshOperationButtons() override;
     int OnGangButton() override;
     int OnGuoButton() override;
+    // In a declared ready hand only the gang is offered after a draw.
+    void OfferGangInTing(uint32_t flags);
     // The button of a kind 1-6, or null.
     CCorvaneButton* GetOperationButtonOfKind(int kind);
     // An own tile chosen among two or more fours (table state 2): only it

@@ -152,6 +152,12 @@ void CRegionalTableView::RefreshOperationButtons() {
     }
 }
 
+void CRegionalTableView::OfferGangInTing(uint32_t flags) {
+    OperationOffer& gang = GetOffer(kOpGang);
+    gang.offered = (flags & static_cast<uint32_t>(tp::kOptionGang)) != 0 ? 1 : 0;
+    SetOperationButton(kOpGang, gang.offered);
+}
+
 // ---- Gang ----
 
 int CRegionalTableView::OnGangButton() {
