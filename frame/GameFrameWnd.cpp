@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/EngineClock.h"
 #include "frame/GameFrameApp.h"
 #include "frame/view/FramePanelSeams.h"
 #include "frame/web/BrowserJob.h"
@@ -56,10 +57,28 @@ std::string Format(const char* format, auto... values) {
 namespace {
 // The frame window of the UI thread, for the notification handlers.
 thread_local CGameFrameWnd* currentFrame = nullptr;
+
+CGameFrameWnd::ClockMaker& TestClockMaker() {
+    static CGameFrameWnd::ClockMaker maker;
+    return maker;
+}
+
+std::unique_ptr<EngineClock> MakeFrameClock() {
+    if (const CGameFrameWnd::ClockMaker& maker = TestClockMaker()) {
+        if (std::unique_ptr<EngineClock> clock = maker()) {
+            return clock;
+        }
+    }
+    return std::make_unique<EngineClock>();
+}
 }  // namespace
 
-CGameFrameWnd::CGameFrameWnd() {
+CGameFrameWnd::CGameFrameWnd() : CCorvaneWnd(MakeFrameClock()) {
     currentFrame = this;
+}
+
+void CGameFrameWnd::SetClockMakerForTesting(ClockMaker maker) {
+    TestClockMaker() = std::move(maker);
 }
 
 CGameFrameWnd::~CGameFrameWnd() {

@@ -20,6 +20,7 @@
 //    copy-data records come from outside.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -51,6 +52,12 @@ public:
     ~CGameFrameWnd() override;
     // The newest frame window of this thread; null when none lives.
     static CGameFrameWnd* Current();
+
+    // Test hook: frame windows made while a maker is set run their engine on
+    // the clock it makes (tests move time frame by frame); an empty maker
+    // gives the system clock again.
+    using ClockMaker = std::function<std::unique_ptr<EngineClock>()>;
+    static void SetClockMakerForTesting(ClockMaker maker);
 
     const char* GetRuntimeClassName() const override { return "CGameFrameWnd"; }
 

@@ -302,6 +302,8 @@ public:
     void OfferOptionsAfterDraw(int options) override;
     // The gang's replacement tile (80001113), else the base's table events.
     int OnTableEvent(const EventRecord& record) override;
+    // 1 when the Gang button was offered after the last draw.
+    int m_bGangOffered = 0;
     // The own chair has declared its ready hand (g_bBaoJiao).
     bool IsOwnTingDeclared() const;
 

@@ -77,8 +77,8 @@ void CRegionalTableView::StartAutoFix(int amount) {
     if (amount <= silver) {
         return;
     }
-    // Both fit in an int: amount > silver, and the difference is taken in 64
-    // bits before it is narrowed for the take.
+    // Worked out in 64 bits (a negative silver could take the difference past
+    // the int range) and clamped for the take.
     const int64_t missing = int64_t{amount} - silver;
     const int32_t toTake = missing > INT32_MAX ? INT32_MAX : static_cast<int32_t>(missing);
     std::string text;
@@ -91,11 +91,8 @@ void CRegionalTableView::StartAutoFix(int amount) {
     if (protectedBox != 0) {
         auto* prompt = dynamic_cast<CSecurePwdDlg*>(GetSecurePwdDlg());
         if (prompt == nullptr) {
-            auto* made = dynamic_cast<CSecurePwdDlg*>(NewSecurePwdDlg());
-            if (made == nullptr) {
-                return;
-            }
-            securePwdDlgId_ = AdoptPart(made);
+            // Registered with the table, the prompt lives as long as it.
+            securePwdDlgId_ = AdoptPart(NewSecurePwdDlg());
             prompt = dynamic_cast<CSecurePwdDlg*>(GetSecurePwdDlg());
             if (prompt == nullptr) {
                 return;

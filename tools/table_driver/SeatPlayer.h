@@ -44,4 +44,12 @@ public:
     virtual ~SeatPlayer() = default;
     // The index of the chosen option (an index out of range takes option 0).
     virtual size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) = 0;
+    // The chosen option as the seat means it: a player fed from the wire may
+    // name other held copies of the same kinds (the driver keeps the offered
+    // tiles when they are not such copies).
+    virtual SeatAction Meant(const CRegionalMahjongRules& table, const SeatDecision& decision,
+                             size_t chosen) {
+        (void)table;
+        return decision.options[chosen];
+    }
 };

@@ -113,7 +113,47 @@ SeatAction TableDriver::Ask(int seat, std::vector<SeatAction> options) {
     if (k >= decision.options.size()) {
         k = 0;
     }
-    return decision.options[k];
+    const SeatAction& offered = decision.options[k];
+    const SeatAction meant = players_[static_cast<size_t>(seat)]->Meant(table_, decision, k);
+    return IsCopyOf(seat, meant, offered) ? meant : offered;
+}
+
+bool TableDriver::IsCopyOf(int seat, const SeatAction& meant, const SeatAction& offered) const {
+    // An exchange choice may take any held tiles of the offered suit.
+    const bool bySuit = offered.kind == SeatActionKind::kSwapChoice;
+    auto sameKind = [&](int32_t a, int32_t b) {
+        if (a == b) {
+            return true;
+        }
+        const int ia = table_.IndexOf(a);
+        const int ib = table_.IndexOf(b);
+        return ia >= 0 && ib >= 0 && (bySuit ? ia / 10 == ib / 10 : ia == ib);
+    };
+    auto heldCopy = [&](int32_t meantTile, int32_t offeredTile) {
+        return meantTile == offeredTile ||
+               (sameKind(meantTile, offeredTile) && table_.SeatHoldsTile(seat, meantTile));
+    };
+    if (meant.kind != offered.kind) {
+        return false;
+    }
+    // The claimed tile is the one on the table; only own tiles may differ.
+    const bool ownTile = offered.kind == SeatActionKind::kDiscard ||
+                         offered.kind == SeatActionKind::kDeclareReady ||
+                         offered.kind == SeatActionKind::kConcealedKong;
+    if (meant.tile != offered.tile && !(ownTile && heldCopy(meant.tile, offered.tile))) {
+        return false;
+    }
+    for (size_t k = 0; k < meant.handTiles.size(); ++k) {
+        if (!heldCopy(meant.handTiles[k], offered.handTiles[k])) {
+            return false;
+        }
+        for (size_t j = 0; j < k; ++j) {
+            if (meant.handTiles[k] >= 0 && meant.handTiles[j] == meant.handTiles[k]) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 std::vector<int32_t> TableDriver::HeldIdsOfIndex(int seat, int index) const {

@@ -125,6 +125,8 @@ private:
     void BeginTurn(int seat);
     void EndHand(HandOutcome& outcome, bool won);
     SeatAction Ask(int seat, std::vector<SeatAction> options);
+    // The meant action names the offered one's tiles or other held copies.
+    bool IsCopyOf(int seat, const SeatAction& meant, const SeatAction& offered) const;
     std::vector<int32_t> HeldIdsOfIndex(int seat, int index) const;
 
     CRegionalMahjongRules& table_;

@@ -145,7 +145,7 @@ void CopyText(tp::Bytes<tp::GameResultRecord::kItemNamesBytes>& out, const std::
 RegionalScript::RegionalScript(TestGameServer& server) : RegionalScript(server, Options{}) {}
 
 RegionalScript::RegionalScript(TestGameServer& server, Options options)
-    : options_(std::move(options)), frame_(server, [this] {
+    : options_(std::move(options)), server_(server), frame_(server, [this] {
           FrameScript::Options frame = options_.frame;
           userObserver_ = frame.onRequest;
           frame.onRequest = [this](const FrameScript::Recorded& r) { Observe(r); };
@@ -158,6 +158,29 @@ RegionalScript::RegionalScript(TestGameServer& server, Options options)
     frame_.SetSilent(kAutoPlayNotice);
     frame_.SetSilent(kLeaveRequest);
     frame_.SetSilent(frame_requests::kStartGame);
+    if (options_.engine) {
+        RegionalEngineHand::Wire wire;
+        wire.reply = [&server](uint32_t sequence, uint32_t code, std::vector<uint8_t> data) {
+            server.Reply(sequence, MakeMessage(code, data));
+        };
+        wire.notify = [this](uint32_t id, std::vector<uint8_t> data) { frame_.Notify(id, data); };
+        RegionalEngineHand::Options hand = options_.engineHand;
+        hand.roomId = options_.roomId;
+        hand.tableNo = options_.tableNo;
+        engineHand_ = std::make_unique<RegionalEngineHand>(std::move(wire), std::move(hand));
+        // The hand answers its requests itself; the frame script records them.
+        for (const uint32_t id : {tp::kSwapThree, tp::kOwnDraw, tp::kDiscard, tp::kTingThrow,
+                                  tp::kPengClaim, tp::kDiscardGang, tp::kConcealedGang,
+                                  tp::kAddedGang, tp::kHuClaim, tp::kPass, tp::kGangQuery}) {
+            frame_.SetSilent(id);
+        }
+        server.SetHandler([this](TestGameServer& s, const ServerRequest& request) {
+            frame_.HandleRequest(s, request);
+            engineHand_->OnRequest(
+                request.messageSequence, request.message.Code(),
+                std::span<const uint8_t>(request.message.data, request.message.length));
+        });
+    }
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -167,7 +190,16 @@ RegionalScript::~RegionalScript() {
         going_ = true;
     }
     changed_.notify_all();
+    if (engineHand_) {
+        engineHand_->Stop();
+    }
     thread_.join();
+    if (engineHand_) {
+        server_.SetHandler([this](TestGameServer& s, const ServerRequest& request) {
+            frame_.HandleRequest(s, request);
+        });
+        engineHand_.reset();
+    }
 }
 
 void RegionalScript::Observe(const FrameScript::Recorded& request) {
@@ -254,6 +286,17 @@ void RegionalScript::Run() {
     changed_.notify_all();
 }
 
+bool RegionalScript::PlayEngineHand() {
+    engineHand_->Start();
+    while (!engineHand_->WaitForEnd(kSliceMs)) {
+        if (Going()) {
+            engineHand_->Stop();
+            return false;
+        }
+    }
+    return engineHand_->Played();
+}
+
 bool RegionalScript::PlayHand() {
     const Options& o = options_;
     if (!Pause(o.startAfterMs)) {
@@ -265,6 +308,9 @@ bool RegionalScript::PlayHand() {
             !Step("201160 " + std::to_string(chair), 0, tp::kSeatStarted, SeatStarted(o, chair))) {
             return false;
         }
+    }
+    if (engineHand_) {
+        return Pause(o.stepMs) && PlayEngineHand();
     }
     if (!Step("211040", o.stepMs, tp::kHandStart, tp::WriteTableRecord(HandStart(o)))) {
         return false;

@@ -27,12 +27,16 @@
 //    script stops its thread before the server stops.
 //  - onStep, when set, is called on the script's thread before each step
 //    is sent; a test may block there to check the client in between.
+//  - With `engine` set, the hand after the robots' entry is the engine's
+//    (RegionalEngineHand.h): the client's play requests go to it and it
+//    answers them; the scripted plays above are not sent.
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -40,6 +44,7 @@
 
 #include "mahjong_client/TableProtocol.h"
 #include "tools/test_server/FrameScript.h"
+#include "tools/test_server/RegionalEngineHand.h"
 #include "tools/test_server/TestGameServer.h"
 
 namespace testserver {
@@ -69,6 +74,9 @@ public:
         uint32_t claimMs = 300;        // a claim "at once"
         uint32_t ownActionMs = 60000;  // at most, for the client's draw and throw
         std::function<void(const std::string& step)> onStep;
+        // The engine's hand instead of the scripted plays.
+        bool engine = false;
+        RegionalEngineHand::Options engineHand;
     };
 
     explicit RegionalScript(TestGameServer& server);
@@ -84,6 +92,8 @@ public:
     bool WaitForHandEnd(uint32_t timeoutMs);
     // The names of the steps sent so far, in order.
     std::vector<std::string> StepsSent() const;
+    // The engine's hand (null without Options::engine).
+    RegionalEngineHand* EngineHand() { return engineHand_.get(); }
 
     // --- The records of the hand (also for tests that check the client) ---
     // The client's thirteen tiles before the swap.
@@ -108,11 +118,14 @@ private:
     bool WaitForRequest(uint32_t id, size_t n, uint32_t timeoutMs);
     bool Going() const;
     bool PlayHand();
+    bool PlayEngineHand();
 
     Options options_;
     // The caller's observer of requests, told after the script's own.
     std::function<void(const FrameScript::Recorded&)> userObserver_;
+    TestGameServer& server_;
     FrameScript frame_;
+    std::unique_ptr<RegionalEngineHand> engineHand_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool start_ = false;              // guarded by mutex_

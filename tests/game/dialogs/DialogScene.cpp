@@ -1,16 +1,23 @@
 #include "tests/game/dialogs/DialogScene.h"
 
-#include "engine/GdiPaintModule.h"
-#include "engine/ResourceModule.h"
 #include "frame/FrameFunctions.h"
-#include "frame/LaunchLine.h"
-#include "frame/LaunchRecordBuilder.h"
 #include "game/dialogs/AutoFixSettings.h"
 #include "platform/BlockingSleep.h"
 #include "platform/Profile.h"
-#include "tests/game/support/RegionalSkin.h"
 
 namespace dialog_test {
+
+namespace {
+
+show_test::SceneOptions ShowOptions(const SceneOptions& options) {
+    show_test::SceneOptions show;
+    show.lookOn = options.lookOn;
+    show.silvers = {options.ownSilver, 500, 500, 500};
+    show.makeView = [] { return new TopUpView; };
+    return show;
+}
+
+}  // namespace
 
 int TopUpView::QueryProtectPassword(std::string& text, std::span<int32_t> out, uint32_t& result) {
     ++queries;
@@ -34,20 +41,11 @@ int TopUpView::TransferIntoGame(std::string& text, int32_t silver, int32_t answe
     return takeSucceeds ? 1 : 0;
 }
 
-uint32_t SoundLog::PlaySound(std::string_view name, int /*plays*/,
-                             const EventRecord* /*notification*/) {
-    played.emplace_back(name);
-    return 0;
-}
-
-DialogScene::DialogScene(SceneOptions sceneOptions) : options(std::move(sceneOptions)) {}
+DialogScene::DialogScene(SceneOptions options) : show(ShowOptions(options)) {}
 
 DialogScene::~DialogScene() {
     platform::SetSleeperForTesting({});
     App().ClearGamePlaying();
-    App().DetachFrameView();
-    core.reset();
-    App().ResetForTesting();
 }
 
 bool DialogScene::Open() {
@@ -64,83 +62,27 @@ bool DialogScene::Open() {
         return false;
     }
     platform::SetSleeperForTesting([this](uint32_t ms) { sleeps.push_back(ms); });
-    auto clock = time.MakeClock();
-    clock->Reset(5000);
-    core = std::make_unique<GameCore>(std::move(clock));
-    auto* resources = new ResourceModule;
-    if (core->LoadModule(resources, 1, 1) != kEngineOk) {
-        error = "no resource module";
-        return false;
-    }
-    for (const std::string& pack : regional_skin::PackPaths()) {
-        std::vector<uint8_t> image;
-        if (!regional_skin::BuildPack(pack, {}, image, error)) {
-            return false;
-        }
-        packs_.push_back(std::move(image));
-    }
-    for (const std::vector<uint8_t>& image : packs_) {
-        resources->AddPackFromMemory(image.data(), image.size());
-    }
-    if (core->LoadModule(new GdiPaintModule, 1, 1) != kEngineOk) {
-        error = "no paint module";
-        return false;
-    }
-    objects = new ObjectModule;
-    if (core->LoadModule(objects, 1, 0) != kEngineOk) {
-        error = "no object module";
+    if (!show.Open()) {
+        error = show.error;
         return false;
     }
     sounds = new SoundLog;
-    if (core->LoadModule(sounds, 1, 0) != kEngineOk) {
+    if (show.core->LoadModule(sounds, 1, 0) != kEngineOk) {
         error = "no music module";
         return false;
     }
-    if (!Launch()) {
-        error = "the launch record was refused";
+    App().SetWebHosts("web.example", "web.example");
+    view = dynamic_cast<TopUpView*>(show.view);
+    if (view == nullptr) {
+        error = "the scene made another view";
         return false;
     }
-    view = new TopUpView;
-    objects->RegisterObject(view, nullptr);
-    view->SetViewRect(IntRect{0, 0, 1024, 768});
-    host.SetMainGame(view);
-    App().AttachFrameView(&host);
-    view->Create();
-    view->Relayout();
     return true;
 }
 
-bool DialogScene::Launch() {
-    LaunchFields fields;
-    fields.gameId = 30;
-    fields.userId = options.lookOn ? kOwnId + 50 : kOwnId;
-    fields.chairNo = 0;
-    fields.lookOn = options.lookOn ? 1 : 0;
-    fields.gameName = "麻将";
-    App().SetLaunchFields(fields);
-    LaunchRecordBuilder builder;
-    SetFieldText(builder.room.advertHost, options.advertHost);
-    for (int32_t chair = 0; chair < 4; ++chair) {
-        UserRecord user = MakeLaunchUser(kOwnId + chair, chair, "玩家" + std::to_string(chair));
-        user.silver = chair == 0 ? options.ownSilver : 500;
-        builder.seats.push_back(user);
-    }
-    if (options.lookOn) {
-        builder.lookers.push_back(MakeLaunchUser(kOwnId + 50, 0, "旁观", 1));
-    }
-    return App().InitGameData(builder.Build());
-}
-
 bool DialogScene::SetOwnSilver(int32_t silver) {
-    options.ownSilver = silver;
-    return Launch();
-}
-
-void DialogScene::Frames(int64_t ms, int64_t step) {
-    for (int64_t done = 0; done < ms; done += step) {
-        time.AdvanceMs(step);
-        core->RunFrame();
-    }
+    show.options.silvers[0] = silver;
+    return show.Launch();
 }
 
 std::string DialogScene::StoredFixDeposit(const char* key) {

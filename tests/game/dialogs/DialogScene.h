@@ -1,31 +1,21 @@
 #pragma once
-// The regional table view in a headless scene (the regional test skin, an
-// object module, a hand-driven clock) inside the program's one application
-// object, with a user file in a temporary hall folder, for the in-table
-// dialogs and the automatic top-up. The safe box's two requests are answered
-// as a test says and written down; the chat lines and the blocking pauses
-// are written down too. The scene leaves the application as it found it.
+// The show scene (tests/game/show) for the in-table dialogs and the
+// automatic top-up: its view answers the safe box's two requests as a test
+// says and writes them down; a user file lives in a temporary hall folder;
+// the blocking pauses and the sounds played are written down.
 
-#include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "engine/GameCore.h"
 #include "engine/MusicModule.h"
-#include "engine/ObjectModule.h"
-#include "game/app/RegionalMahjongApp.h"
-#include "game/table/RegionalTableView.h"
-#include "tests/engine/EngineTestSupport.h"
 #include "tests/game/show/ShowScene.h"
 #include "tests/game/support/ProgramFolder.h"
 
 namespace dialog_test {
 
-inline constexpr int32_t kOwnId = 7100;
-
-class TopUpView : public CRegionalTableView {
+class TopUpView : public show_test::ShowView {
 public:
     int QueryProtectPassword(std::string& text, std::span<int32_t> out, uint32_t& result) override;
     int TransferIntoGame(std::string& text, int32_t silver, int32_t answer) override;
@@ -57,18 +47,20 @@ public:
     int lookAsks = 0;
 };
 
-// Plays nothing: every sound asked for is written down.
+// A music module that plays nothing and writes down the sounds asked for.
 class SoundLog : public MusicModule {
 public:
     int Init() override { return 1; }
-    uint32_t PlaySound(std::string_view name, int plays, const EventRecord* notification) override;
+    uint32_t PlaySound(std::string_view name, int, const EventRecord*) override {
+        played.emplace_back(name);
+        return 0;
+    }
     std::vector<std::string> played;
 };
 
 struct SceneOptions {
     int32_t ownSilver = 1000;
     bool lookOn = false;
-    std::string advertHost = "web.example";
 };
 
 class DialogScene {
@@ -79,28 +71,23 @@ public:
     DialogScene& operator=(const DialogScene&) = delete;
 
     bool Open();
-    void Frames(int64_t ms, int64_t step = 10);
     CRegionalMahjongApp& App() { return *CRegionalMahjongApp::Instance(); }
+    void Frames(int64_t ms) { show.Frames(ms); }
     // Launches the table again with the own silver changed.
     bool SetOwnSilver(int32_t silver);
     // The user file's [FIXDEPOSIT] value of the key ("" when missing).
     std::string StoredFixDeposit(const char* key);
     void StoreFixDeposit(const char* key, const char* value);
+    std::vector<std::string>& Chat() { return show.host.chat.lines; }
+    // The sounds the engine was asked to play.
+    const std::vector<std::string>& Sounds() { return sounds->played; }
 
-    SceneOptions options;
     std::string error;
     game_test::ProgramFolder folder{show_test::FolderWithoutSkin()};
-    ManualTime time;
-    std::unique_ptr<GameCore> core;
-    ObjectModule* objects = nullptr;
+    show_test::ShowScene show;
+    TopUpView* view = nullptr;   // the scene's view
     SoundLog* sounds = nullptr;  // the core owns it
-    TopUpView* view = nullptr;   // the object module owns it
-    show_test::HostFrameView host;
     std::vector<uint32_t> sleeps;
-
-private:
-    bool Launch();
-    std::vector<std::vector<uint8_t>> packs_;
 };
 
 }  // namespace dialog_test

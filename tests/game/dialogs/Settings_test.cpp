@@ -179,8 +179,8 @@ protected:
         scene.App().GetNotifyHandler()->OnNotify(229550, ask.data(), ask.size());
     }
     size_t MusicPlays() {
-        return size_t(std::count(scene.sounds->played.begin(), scene.sounds->played.end(),
-                                 std::string("SndBKMusic")));
+        return size_t(
+            std::count(scene.Sounds().begin(), scene.Sounds().end(), std::string("SndBKMusic")));
     }
 };
 

@@ -41,7 +41,7 @@ protected:
             }
         }
     }
-    std::vector<std::string>& Chat() { return scene.host.chat.lines; }
+    std::vector<std::string>& Chat() { return scene.Chat(); }
 
     DialogScene scene;
 };

@@ -108,7 +108,7 @@ bool ShowScene::Open() {
         error = "the launch record was refused";
         return false;
     }
-    view = new ShowView;
+    view = options.makeView ? options.makeView() : new ShowView;
     objects->RegisterObject(view, nullptr);
     view->SetViewRect(IntRect{0, 0, 1024, 768});
     host.SetMainGame(view);

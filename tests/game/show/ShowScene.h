@@ -7,6 +7,7 @@
 // as a test says. The scene leaves the application as it found it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -78,6 +79,8 @@ struct SceneOptions {
     int32_t roomOptions = 0;
     // Skin pictures the packs lack.
     std::set<std::string> leaveOut;
+    // Makes the scene's view (a ShowView when empty).
+    std::function<ShowView*()> makeView;
 };
 
 class ShowScene {

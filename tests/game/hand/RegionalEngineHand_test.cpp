@@ -1,0 +1,253 @@
+// The test server's engine hand, driven by a client written here that
+// speaks the table protocol's records over a recording wire.
+
+#include "tools/test_server/RegionalEngineHand.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "mahjong_client/TableProtocol.h"
+#include "tools/table_driver/TableDriver.h"
+
+namespace {
+
+namespace tp = table_protocol;
+using testserver::RegionalEngineHand;
+
+constexpr uint32_t kWaitMs = 10000;
+
+// What the hand sent: notifications in order, replies by request sequence.
+class RecordingWire {
+public:
+    RegionalEngineHand::Wire Wire() {
+        RegionalEngineHand::Wire wire;
+        wire.reply = [this](uint32_t sequence, uint32_t code, std::vector<uint8_t> data) {
+            std::lock_guard lock(mutex_);
+            replies_[sequence] = {code, std::move(data)};
+            changed_.notify_all();
+        };
+        wire.notify = [this](uint32_t id, std::vector<uint8_t> data) {
+            std::lock_guard lock(mutex_);
+            notices_.push_back({id, std::move(data)});
+            changed_.notify_all();
+        };
+        return wire;
+    }
+    struct Sent {
+        uint32_t code = 0;
+        std::vector<uint8_t> data;
+    };
+    bool WaitReply(uint32_t sequence, Sent& out) {
+        std::unique_lock lock(mutex_);
+        const bool came = changed_.wait_for(lock, std::chrono::milliseconds(kWaitMs),
+                                            [&] { return replies_.count(sequence) != 0; });
+        if (came) {
+            out = replies_[sequence];
+        }
+        return came;
+    }
+    bool HasReply(uint32_t sequence) {
+        std::lock_guard lock(mutex_);
+        return replies_.count(sequence) != 0;
+    }
+    // Waits for the n-th notice (0-based) and answers it.
+    bool WaitNotice(size_t n, Sent& out, uint32_t timeoutMs = kWaitMs) {
+        std::unique_lock lock(mutex_);
+        const bool came = changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                            [&] { return notices_.size() > n; });
+        if (came) {
+            out = notices_[n];
+        }
+        return came;
+    }
+    std::vector<uint32_t> NoticeIds() {
+        std::lock_guard lock(mutex_);
+        std::vector<uint32_t> ids;
+        for (const Sent& s : notices_) {
+            ids.push_back(s.code);
+        }
+        return ids;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<uint32_t, Sent> replies_;
+    std::vector<Sent> notices_;
+};
+
+class EngineHandTest : public ::testing::Test {
+protected:
+    EngineHandTest() : sources_(7), hand_(wire_.Wire(), Options()) {}
+
+    static RegionalEngineHand::Options Options() {
+        RegionalEngineHand::Options options;
+        options.testDealReplay = false;
+        return options;
+    }
+
+    uint32_t Send(uint32_t id, const std::vector<uint8_t>& body) {
+        hand_.OnRequest(++sequence_, id, body);
+        return sequence_;
+    }
+    static std::vector<uint8_t> Play(int32_t tile,
+                                     std::array<int32_t, 3> handTiles = {-1, -1, -1}) {
+        tp::OperationRecord play;
+        play.head.chair = 0;
+        play.offerChair = 0;
+        play.tile = tile;
+        play.handTiles = handTiles;
+        return tp::WriteTableRecord(play);
+    }
+    // Three own tiles of one suit (id / 36 is the suit).
+    std::array<int32_t, 3> SwapChoice() {
+        const std::vector<int32_t> own = hand_.SeatTiles(0);
+        for (int suit = 0; suit < 3; ++suit) {
+            std::vector<int32_t> of;
+            for (int32_t id : own) {
+                if (id / 36 == suit) {
+                    of.push_back(id);
+                }
+            }
+            if (of.size() >= 3) {
+                return {of[0], of[1], of[2]};
+            }
+        }
+        return {-1, -1, -1};
+    }
+    bool OwnTurn() {
+        const std::vector<std::string> ops = hand_.Operations();
+        return hand_.CurrentSeat() == 0 && !ops.empty() &&
+               (ops.back() == "SelfOptions" || ops.back() == "StartPlayAfterSwap");
+    }
+
+    ScopedDriverSources sources_;
+    RecordingWire wire_;
+    RegionalEngineHand hand_;
+    uint32_t sequence_ = 0;
+};
+
+TEST_F(EngineHandTest, TheClientsRequestsPlayItsSeatThroughAWholeHand) {
+    hand_.Start();
+    RecordingWire::Sent start;
+    ASSERT_TRUE(wire_.WaitNotice(0, start));
+    ASSERT_EQ(start.code, static_cast<uint32_t>(tp::kHandStart));
+    ASSERT_EQ(start.data.size(), 952u);
+    EXPECT_EQ(tp::WordAt(start.data, 27), 1);
+    EXPECT_EQ(tp::WordAt(start.data, 36), tp::WordAt(start.data, 34));
+
+    // A choice of two suits is refused; the hand goes on waiting.
+    const std::array<int32_t, 3> choice = SwapChoice();
+    ASSERT_GE(choice[0], 0);
+    tp::SwapThreeRequest swap;
+    swap.chairTiles[0] = choice[0];
+    swap.chairTiles[1] = choice[1];
+    swap.chairTiles[2] = 200;
+    RecordingWire::Sent reply;
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kSwapThree, tp::WriteTableRecord(swap)), reply));
+    EXPECT_EQ(reply.code, tp::kResultNotCarriedOut);
+    // Out of turn, a draw is refused with the draw's own code.
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kOwnDraw, std::vector<uint8_t>(96, 0)), reply));
+    EXPECT_EQ(reply.code, tp::kResultNotCarriedOut);
+    swap.chairTiles[2] = choice[2];
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kSwapThree, tp::WriteTableRecord(swap)), reply));
+    EXPECT_EQ(reply.code, tp::kResultDone);
+
+    // Every turn: draw when due, then throw the tile held longest; every
+    // offer passes.
+    size_t seen = 0;
+    bool sawDice = false;
+    int ownThrows = 0;
+    bool refusedOnce = false;
+    while (!hand_.WaitForEnd(1)) {
+        RecordingWire::Sent notice;
+        while (wire_.WaitNotice(seen, notice, 20)) {
+            ++seen;
+            if (notice.code == static_cast<uint32_t>(tp::kSwapDice)) {
+                sawDice = true;
+            }
+            if (notice.code == static_cast<uint32_t>(tp::kCardThrown) &&
+                tp::WordAt(notice.data, 6) != 0 && tp::WordAt(notice.data, 1) != 0) {
+                Send(tp::kPass, Play(tp::WordAt(notice.data, 21)));
+            }
+            if (notice.code == static_cast<uint32_t>(tp::kGangHuNotice) &&
+                (tp::WordAt(notice.data, 4) & tp::kOptionHu) != 0) {
+                Send(tp::kPass, Play(tp::WordAt(notice.data, 2)));
+            }
+            if (notice.code == static_cast<uint32_t>(tp::kHandResult)) {
+                break;
+            }
+            if (OwnTurn()) {
+                break;
+            }
+        }
+        if (!OwnTurn()) {
+            if (hand_.WaitForEnd(20)) {
+                break;
+            }
+            continue;
+        }
+        std::vector<int32_t> own = hand_.SeatTiles(0);
+        const std::vector<std::string> ops = hand_.Operations();
+        if (ops.size() >= 2 && ops[ops.size() - 2] == "DrawFront") {
+            ASSERT_TRUE(wire_.WaitReply(Send(tp::kOwnDraw, std::vector<uint8_t>(96, 0)), reply));
+            ASSERT_EQ(reply.code, tp::kResultDone);
+            tp::DrawReply draw;
+            ASSERT_TRUE(tp::ReadTableRecord(reply.data, draw));
+            own = hand_.SeatTiles(0);
+            EXPECT_NE(std::find(own.begin(), own.end(), draw.tile), own.end());
+            EXPECT_GE(draw.wallIndex, 0);
+            EXPECT_LT(draw.wallIndex, 108);
+        }
+        if (!refusedOnce) {
+            // A tile the seat does not hold is refused; the turn stays.
+            refusedOnce = true;
+            int32_t foreign = 0;
+            while (std::find(own.begin(), own.end(), foreign) != own.end()) {
+                ++foreign;
+            }
+            ASSERT_TRUE(wire_.WaitReply(Send(tp::kDiscard, Play(foreign)), reply));
+            EXPECT_EQ(reply.code, tp::kResultNotCarriedOut);
+            ASSERT_TRUE(wire_.WaitReply(Send(tp::kDiscard, std::vector<uint8_t>(12, 0)), reply));
+            EXPECT_EQ(reply.code, tp::kResultNotCarriedOut);
+        }
+        const int32_t thrown = own.front();
+        ASSERT_TRUE(wire_.WaitReply(Send(tp::kDiscard, Play(thrown)), reply));
+        EXPECT_EQ(reply.code, tp::kResultDone);
+        ++ownThrows;
+        own = hand_.SeatTiles(0);
+        EXPECT_EQ(std::find(own.begin(), own.end(), thrown), own.end());
+        // The reply comes once the engine has the discard.
+        const std::vector<std::string> after = hand_.Operations();
+        ASSERT_GT(after.size(), ops.size());
+        EXPECT_EQ(after[ops.size()], "Discard");
+    }
+    EXPECT_TRUE(hand_.Played());
+    EXPECT_TRUE(sawDice);
+    EXPECT_GT(ownThrows, 0);
+    const std::vector<uint32_t> ids = wire_.NoticeIds();
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ(ids.back(), static_cast<uint32_t>(tp::kHandResult));
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), static_cast<uint32_t>(tp::kSwapReady)), 3);
+}
+
+TEST_F(EngineHandTest, StoppingEndsTheWaitForTheClient) {
+    hand_.Start();
+    RecordingWire::Sent start;
+    ASSERT_TRUE(wire_.WaitNotice(0, start));
+    hand_.Stop();
+    EXPECT_TRUE(hand_.WaitForEnd(kWaitMs));
+}
+
+TEST_F(EngineHandTest, RequestsOfOtherKindsAreLeftToTheFrame) {
+    EXPECT_FALSE(hand_.OnRequest(1, 200110, {}));
+    EXPECT_FALSE(hand_.OnRequest(2, 201160, {}));
+    EXPECT_TRUE(hand_.OnRequest(3, tp::kPass, {}));
+}
+
+}  // namespace
