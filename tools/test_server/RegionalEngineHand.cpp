@@ -443,6 +443,11 @@ std::vector<int32_t> RegionalEngineHand::SeatTiles(int seat) const {
     return seat >= 0 && seat < 4 ? seatTiles_[static_cast<size_t>(seat)] : std::vector<int32_t>{};
 }
 
+int32_t RegionalEngineHand::PendingOwnDraw() const {
+    std::lock_guard lock(mutex_);
+    return pendingOwnDraw_;
+}
+
 int RegionalEngineHand::WallLeft() const {
     std::lock_guard lock(mutex_);
     return wallLeft_;
@@ -482,6 +487,10 @@ bool RegionalEngineHand::OwnDrawDue() const {
 
 std::vector<uint8_t> RegionalEngineHand::TileReply(int32_t options) {
     clientDrawAsked_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        pendingOwnDraw_ = tp::kNoTile;
+    }
     tp::DrawReply draw;
     draw.tile = lastDrawn_;
     draw.wallIndex = table_->FindRecord(lastDrawn_);
@@ -680,6 +689,9 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     {
         std::lock_guard lock(mutex_);
         operations_.emplace_back(operation);
+        if (draw) {
+            pendingOwnDraw_ = OwnDrawDue() ? lastDrawn_ : tp::kNoTile;
+        }
     }
     if (operation == "StartGame") {
         SendHandStart();

@@ -90,6 +90,9 @@ public:
     // --- What a test checks against the client ---
     std::vector<int32_t> SeatTiles(int seat) const;  // held ids in wall order
     int WallLeft() const;
+    // The tile the engine gave the client's seat that the client has not
+    // asked for yet (its own draw request pending); -1 when none.
+    int32_t PendingOwnDraw() const;
     int32_t CurrentSeat() const;
     // The operations carried out, in order ("Discard", "Peng", ...).
     std::vector<std::string> Operations() const;
@@ -143,6 +146,7 @@ private:
     std::vector<std::string> operations_;
     std::array<std::vector<int32_t>, 4> seatTiles_;
     int wallLeft_ = 0;
+    int32_t pendingOwnDraw_ = -1;
     int32_t currentSeat_ = -1;
     // The client's play that waits for its reply (id 0: none).
     Pending waiting_;

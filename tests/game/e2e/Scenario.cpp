@@ -58,6 +58,17 @@ bool Scenario::Prepare() {
     const RegionalTable table{kScenarioRoomId, kScenarioTableNo, kScenarioUser, "区域麻将"};
     testserver::RegionalScript::Options script = RegionalScriptOptions(table);
     script.ownTurn = options_.ownTurn;
+    if (options_.engineHand) {
+        script.engine = true;
+        script.engineHand.moves = options_.moves;
+        script.engineHand.testDealReplay = true;
+        std::string total;
+        for (int32_t k = 0; k < 108; ++k) {
+            const int32_t entry = options_.wall.size() == 108 ? options_.wall[k] : k;
+            total += std::to_string(entry) + "|";
+        }
+        folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
+    }
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };
     script_ = std::make_unique<testserver::RegionalScript>(server_, script);
     if (!server_.Start()) {

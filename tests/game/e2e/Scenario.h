@@ -41,6 +41,11 @@ inline constexpr int32_t kScenarioUser = 12345;
 
 struct ScenarioOptions {
     bool ownTurn = false;
+    // The test server plays the engine's hand (on the wall of "test.ini",
+    // the robots' moves from the list) instead of the scripted plays.
+    bool engineHand = false;
+    std::vector<testserver::RegionalEngineHand::RobotMove> moves;
+    std::vector<int32_t> wall;  // the recorded deal; empty: 0..107 in order
     int width = 1024;
     int height = 768;
 };

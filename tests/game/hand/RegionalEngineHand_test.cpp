@@ -195,12 +195,16 @@ TEST_F(EngineHandTest, TheClientsRequestsPlayItsSeatThroughAWholeHand) {
         std::vector<int32_t> own = hand_.SeatTiles(0);
         const std::vector<std::string> ops = hand_.Operations();
         if (ops.size() >= 2 && ops[ops.size() - 2] == "DrawFront") {
+            const int32_t pending = hand_.PendingOwnDraw();
+            EXPECT_NE(std::find(own.begin(), own.end(), pending), own.end());
             ASSERT_TRUE(wire_.WaitReply(Send(tp::kOwnDraw, std::vector<uint8_t>(96, 0)), reply));
             ASSERT_EQ(reply.code, tp::kResultDone);
             tp::DrawReply draw;
             ASSERT_TRUE(tp::ReadTableRecord(reply.data, draw));
             own = hand_.SeatTiles(0);
             EXPECT_NE(std::find(own.begin(), own.end(), draw.tile), own.end());
+            EXPECT_EQ(draw.tile, pending);
+            EXPECT_EQ(hand_.PendingOwnDraw(), -1);
             EXPECT_GE(draw.wallIndex, 0);
             EXPECT_LT(draw.wallIndex, 108);
         }
