@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -235,6 +236,15 @@ bool XServer::TryDisplay(int number, int width, int height) {
         }
         display_ = XOpenDisplay(name.c_str());
         if (display_ != nullptr) {
+            if (!ConnectedToOwnServer()) {
+                // Another test program's server took the number first and
+                // ours is ending: the connection reached that one.
+                XCloseDisplay(display_);
+                display_ = nullptr;
+                server_.Stop();
+                error_ = "display " + name + " belongs to another X server";
+                return false;
+            }
             displayName_ = name;
             return true;
         }
@@ -243,6 +253,15 @@ bool XServer::TryDisplay(int number, int width, int height) {
     server_.Stop();
     error_ = "Xvfb " + name + " took no connection within 10 s";
     return false;
+}
+
+bool XServer::ConnectedToOwnServer() const {
+    ucred peer{};
+    socklen_t length = sizeof(peer);
+    if (getsockopt(ConnectionNumber(display_), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0) {
+        return false;
+    }
+    return peer.pid == server_.Pid();
 }
 
 unsigned long XServer::FindWindow(const std::string& title) const {

@@ -87,6 +87,9 @@ public:
 
 private:
     bool TryDisplay(int number, int width, int height);
+    // Whether the open connection reaches the Xvfb this object started (two
+    // programs may pick the same free number at once).
+    bool ConnectedToOwnServer() const;
 
     ChildProcess server_;
     _XDisplay* display_ = nullptr;
