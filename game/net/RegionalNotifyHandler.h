@@ -28,6 +28,7 @@
 #include <span>
 #include <string>
 
+#include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/net/MahjongNotifyHandler.h"
 
 class CRegionalTableData;
@@ -36,14 +37,14 @@ class CRegionalTableView;
 class CRegionalNotifyHandler : public CMahjongNotifyHandler {
 public:
     // The minimum lengths of the records handled here.
-    static constexpr size_t kHandStartMin = 952;
-    static constexpr size_t kHandResultMin = 2432;
-    static constexpr size_t kHandStateMin = 15156;
-    static constexpr size_t kSwapDiceMin = 8472;
-    static constexpr size_t kSwapReadyMin = 32;
-    static constexpr size_t kPlayerLeftMin = 28;
+    static constexpr size_t kHandStartMin = table_protocol::kHandStartBytes;
+    static constexpr size_t kHandResultMin = table_protocol::kHandResultBytes;
+    static constexpr size_t kHandStateMin = table_protocol::kHandStateBytes;
+    static constexpr size_t kSwapDiceMin = table_protocol::SwapDiceNotice::kSize;
+    static constexpr size_t kSwapReadyMin = table_protocol::SwapReadyNotice::kSize;
+    static constexpr size_t kPlayerLeftMin = table_protocol::PlayerLeftNotice::kSize;
     static constexpr size_t kTableChatMin = 37;
-    static constexpr size_t kWelfareActivityMin = 20;
+    static constexpr size_t kWelfareActivityMin = table_protocol::WelfareActivityNotice::kSize;
     static constexpr size_t kTingThrowMin = 88;
     static constexpr size_t kChargeUrlMin = 1;
     // The notice of a player's leaving.

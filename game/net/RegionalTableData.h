@@ -23,11 +23,12 @@
 #include <span>
 
 #include "mahjong_client/MahjongTableData.h"
+#include "mahjong_client/TableProtocol.h"
 
 class CRegionalTableData : public CMahjongTableData {
 public:
     static constexpr size_t kStatusBlockBytes = 1096;
-    static constexpr size_t kHandAreaBytes = 15156;
+    static constexpr size_t kHandAreaBytes = table_protocol::kHandStateBytes;
     // The eight seat flag words of the status block (chair 0-7).
     static constexpr size_t kSeatFlagsAt = 20;
     static constexpr uint32_t kSeatStartedFlag = 0x2;

@@ -100,8 +100,8 @@ public:
     static constexpr double kDialogDepth = 80000.0;
     static constexpr double kBadgeDepth = 49999.0;
     static constexpr double kHuPictureDepth = 5000.0;
-    static constexpr int kResultRecordBytes = 2432;
-    static constexpr int kSwapMessageBytes = 8472;
+    static constexpr int kResultRecordBytes = int(table_protocol::kHandResultBytes);
+    static constexpr int kSwapMessageBytes = int(table_protocol::SwapDiceNotice::kSize);
     // Table states of the swap-three phase.
     static constexpr int kStateSwapChoice = 100;
     static constexpr int kStateSwapSent = 101;

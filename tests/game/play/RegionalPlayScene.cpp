@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/GdiPaintModule.h"
 #include "frame/LaunchLine.h"
 #include "frame/LaunchRecordBuilder.h"
-#include "tests/game/support/RegionalSkin.h"
+#include "tests/game/support/HeadlessCore.h"
 #include "zep/ZepWire.h"
 
 namespace play_test {
@@ -123,30 +122,9 @@ CRegionalTableData* RegionalPlayScene::Data() {
 }
 
 bool RegionalPlayScene::Open() {
-    auto clock = time.MakeClock();
-    clock->Reset(5000);
-    core = std::make_unique<GameCore>(std::move(clock));
-    resources = new ResourceModule;
-    for (const std::string& pack : regional_skin::PackPaths()) {
-        std::vector<uint8_t> image;
-        std::string error;
-        if (!regional_skin::BuildPack(pack, {}, image, error)) {
-            return false;
-        }
-        packs_.push_back(std::move(image));
-    }
-    if (core->LoadModule(resources, 1, 1) != kEngineOk) {
-        return false;
-    }
-    for (const std::vector<uint8_t>& image : packs_) {
-        resources->AddPackFromMemory(image.data(), image.size());
-    }
-    // The painter decodes the skin's pictures (no window: nothing is drawn).
-    if (core->LoadModule(new GdiPaintModule, 1, 1) != kEngineOk) {
-        return false;
-    }
-    objects = new ObjectModule;
-    if (core->LoadModule(objects, 1, 0) != kEngineOk || !Launch()) {
+    std::string error;
+    if (!game_test::OpenHeadlessCore(time, {}, {core, resources, objects, packs_}, error) ||
+        !Launch()) {
         return false;
     }
     view = makeView ? makeView() : new WatchedRegionalView;

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-#include "engine/GdiPaintModule.h"
 #include "frame/LaunchLine.h"
 #include "frame/LaunchRecordBuilder.h"
-#include "tests/game/support/RegionalSkin.h"
+#include "tests/game/support/HeadlessCore.h"
 
 namespace show_test {
 
@@ -76,32 +75,9 @@ CRegionalTableData* ShowScene::Data() {
 }
 
 bool ShowScene::Open() {
-    auto clock = time.MakeClock();
-    clock->Reset(5000);
-    core = std::make_unique<GameCore>(std::move(clock));
-    auto* resources = new ResourceModule;
-    if (core->LoadModule(resources, 1, 1) != kEngineOk) {
-        error = "no resource module";
-        return false;
-    }
-    for (const std::string& pack : regional_skin::PackPaths()) {
-        std::vector<uint8_t> image;
-        if (!regional_skin::BuildPack(pack, options.leaveOut, image, error)) {
-            return false;
-        }
-        packs_.push_back(std::move(image));
-    }
-    for (const std::vector<uint8_t>& image : packs_) {
-        resources->AddPackFromMemory(image.data(), image.size());
-    }
-    // The painter decodes the skin's pictures (no window: nothing is drawn).
-    if (core->LoadModule(new GdiPaintModule, 1, 1) != kEngineOk) {
-        error = "no paint module";
-        return false;
-    }
-    objects = new ObjectModule;
-    if (core->LoadModule(objects, 1, 0) != kEngineOk) {
-        error = "no object module";
+    ResourceModule* resources = nullptr;
+    if (!game_test::OpenHeadlessCore(time, options.leaveOut, {core, resources, objects, packs_},
+                                     error)) {
         return false;
     }
     if (!Launch()) {
