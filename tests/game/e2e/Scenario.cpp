@@ -61,6 +61,8 @@ bool Scenario::Prepare() {
     if (options_.engineHand) {
         script.engine = true;
         script.engineHand.moves = options_.moves;
+        script.engineHand.seed = options_.engineSeed;
+        script.engineHand.robotsHeld = options_.robotsHeld;
         script.engineHand.testDealReplay = true;
         std::string total;
         for (int32_t k = 0; k < 108; ++k) {

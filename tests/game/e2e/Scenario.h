@@ -45,6 +45,8 @@ struct ScenarioOptions {
     // the robots' moves from the list) instead of the scripted plays.
     bool engineHand = false;
     std::vector<testserver::RegionalEngineHand::RobotMove> moves;
+    uint64_t engineSeed = 0;    // the engine's dice and banker; 0: at random
+    bool robotsHeld = false;    // the robots wait until the test releases them
     std::vector<int32_t> wall;  // the recorded deal; empty: 0..107 in order
     int width = 1024;
     int height = 768;
