@@ -76,7 +76,10 @@ public:
     explicit ListSeat(RegionalEngineHand& hand) : hand_(hand) {}
 
     size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) override {
-        hand_.WaitWhileRobotsHeld();
+        // The exchange is chosen at once; plays wait while the robots are held.
+        if (!HasKind(decision, SeatActionKind::kSwapChoice)) {
+            hand_.WaitWhileRobotsHeld();
+        }
         const size_t listed = FromList(table, decision);
         if (listed < decision.options.size()) {
             return listed;
