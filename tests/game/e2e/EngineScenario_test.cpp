@@ -180,6 +180,12 @@ TEST_F(EngineScenarioTest, AWholeHandPlayedByThePlayersClicks) {
     options.moves = {Move{kBanker, SeatActionKind::kDiscard, kPengTile}};
     ASSERT_TRUE(scenario.Prepare(options)) << scenario.Error();
     game_test::UiHarness& harness = scenario.Harness();
+    // What the table looked like when the steps ended, read while it exists.
+    std::string trace;
+    harness.finish = [this, &trace, close = harness.finish] {
+        trace = Trace();
+        close();
+    };
     using View_ = CRegionalTableView;
     constexpr int kPeng = kOpPeng;
     constexpr int kGang = kOpGang;
@@ -349,7 +355,7 @@ TEST_F(EngineScenarioTest, AWholeHandPlayedByThePlayersClicks) {
         kLongMs);
     EXPECT_EQ(scenario.Run(), 0);
     EXPECT_TRUE(harness.Finished());
-    EXPECT_FALSE(harness.TimedOut()) << harness.LastStep() << Trace();
+    EXPECT_FALSE(harness.TimedOut()) << harness.LastStep() << trace;
     EXPECT_EQ(harness.Acted().size(), harness.StepCount());
     EXPECT_EQ(Server().Count(201162), 0u);
     EXPECT_TRUE(Engine().WaitForEnd(kLongMs));
