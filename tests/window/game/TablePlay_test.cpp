@@ -15,6 +15,7 @@
 #include "engine/ui/CorvaneButton.h"
 #include "frame/net/FrameRequests.h"
 #include "frame/panels/SystemBars.h"
+#include "frame/view/GameFrameView.h"
 #include "game/app/ChatTables.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
@@ -87,6 +88,37 @@ protected:
         return index >= 0 ? View().GetHandSprite(kOwn, index) : nullptr;
     }
 };
+
+TEST_F(TablePlayWindowTest, TheSeatBoardsStandAtTheTableEdgesWhenTheWindowOpens) {
+    const IntRect r = GetMainGameRect();
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    ASSERT_GT(h, 0);
+    // Board centres by position (left, top, right, own) and a point inside
+    // each board near its end, where neither name nor picture lies.
+    struct Place {
+        int x, y;
+        int insideX, insideY;
+    };
+    const Place places[4] = {
+        {r.left + 21, r.top + h / 2 - 35, 0, -70},
+        {r.left + w / 2, r.top + 21, -70, 0},
+        {r.left + w - 21, r.top + h / 2 - 35, 0, -70},
+        {r.left + w / 2, r.top + h - 21, -70, 0},
+    };
+    for (int position = 0; position < 4; ++position) {
+        CPlayerBoardSmall* board = View().GetPlayerBoard(position);
+        ASSERT_NE(board, nullptr);
+        const Place& place = places[position];
+        EXPECT_EQ(board->GetX(), place.x) << position;
+        EXPECT_EQ(board->GetY(), place.y) << position;
+        const int x = place.x + place.insideX;
+        const int y = place.y + place.insideY;
+        EXPECT_TRUE(window.RunUntil(
+            [&] { return PictureShown(ShownColour(x, y)) == CSeatBoard::kBoardImage; }, 2000))
+            << "the board of position " << position << " is not seen at its place";
+    }
+}
 
 TEST_F(TablePlayWindowTest, AClickOnTheShownPengButtonSendsTheClaim) {
     StartHand(0x1, {kBamboo1, kBamboo1 + 9, 40, 41, 42, 50, 51, 52, 60, 61, 62, 70, 71}, -1);
