@@ -193,6 +193,55 @@ TEST_F(TablePlayWindowTest, ClickedOwnTilesRiseAndTheConfirmSendsTheThree) {
     EXPECT_TRUE(window.RunUntil([&] { return confirm->IsVisible() == 0; }));
 }
 
+TEST_F(TablePlayWindowTest, TheSwapPanelOpensWithItsButtonAndClosesWithItsOwn) {
+    StartHand(0x1 | 0x10, {kBamboo1, kBamboo2, kBamboo3, 3, kDots1, 37, 38, 39, 80, 81, 82, 83, 84},
+              100);
+    View().StartPlay();
+    // The server throws the swap die: each chair gets the next one's three.
+    tp::SwapDiceNotice notice;
+    for (size_t chair = 0; chair < 4; ++chair) {
+        for (size_t k = 0; k < 3; ++k) {
+            notice.given[3 * chair + k] = static_cast<int32_t>(9 * chair + k);
+            notice.received[3 * chair + k] = static_cast<int32_t>(40 + 9 * chair + k);
+        }
+    }
+    notice.given[0] = kBamboo1;
+    notice.given[1] = kBamboo2;
+    notice.given[2] = kBamboo3;
+    notice.die = 4;
+    notice.tingList.fill(-1);
+    window.Deliver(tp::kSwapDice, tp::WriteTableRecord(notice));
+
+    CCorvaneButton* show = View().GetSwapInfoShowButton();
+    CCorvaneCanvas* panel = View().GetSwapInfoPanel();
+    ASSERT_NE(show, nullptr);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(window.RunUntil([&] { return show->IsVisible() != 0; }))
+        << "the exchange did not offer its panel";
+    EXPECT_EQ(panel->IsVisible(), 0);
+    // The panel's upper left part, where neither names nor tiles lie.
+    const auto panelSeen = [&] {
+        return PictureShown(ShownColour(static_cast<int>(panel->GetLeft()) + 4,
+                                        static_cast<int>(panel->GetTop()) + 4)) == "frame_HP";
+    };
+    EXPECT_FALSE(panelSeen());
+
+    // The voice button stands over the show button (2 pixels to its left,
+    // above it); it is put away so that the click reaches the show button.
+    View().HideVoiceButton(0);
+    ASSERT_EQ(Click(show), "");
+    ASSERT_TRUE(window.RunUntil([&] { return panel->IsVisible() != 0; }))
+        << "the button did not open the panel";
+    EXPECT_TRUE(window.RunUntil(panelSeen)) << "the panel is not seen where it opened";
+
+    CCorvaneButton* close = View().GetSwapInfoCloseButton();
+    ASSERT_NE(close, nullptr);
+    ASSERT_EQ(Click(close), "");
+    EXPECT_TRUE(window.RunUntil([&] { return panel->IsVisible() == 0 && !panelSeen(); }))
+        << "the close button left the panel shown";
+    EXPECT_TRUE(window.RunUntil([&] { return show->IsVisible() != 0; }));
+}
+
 TEST_F(TablePlayWindowTest, APickedPhraseIsSaidAndComesBackAsTheOwnBubble) {
     CCorvaneButton* voice = View().GetVoiceButton();
     ASSERT_EQ(Click(voice), "");
