@@ -83,6 +83,20 @@ protected:
         View().RefreshHandSprites(kOwn);
         window.Run(200);
     }
+    // The swap-three phase opened on a row with three bamboos to give.
+    void OpenSwapChoice() {
+        StartHand(0x1 | 0x10,
+                  {kBamboo1, kBamboo2, kBamboo3, 3, kDots1, 37, 38, 39, 80, 81, 82, 83, 84}, 100);
+        View().StartPlay();
+    }
+    // Clicks the part and reads the request of the id it sent.
+    template <class Record>
+    void ClickForRequest(CCorvaneObject* part, uint32_t id, Record& sent) {
+        ASSERT_EQ(script.Count(id), 0u);
+        ASSERT_EQ(Click(part), "");
+        ASSERT_TRUE(WaitForRequest(id)) << "the click sent no request " << id;
+        ASSERT_TRUE(tp::ReadTableRecord(Requests(id)[0].body, sent));
+    }
     CCardSprite* Own(int32_t tile) {
         const int index = View().FindRowIndex(kOwn, tile);
         return index >= 0 ? View().GetHandSprite(kOwn, index) : nullptr;
@@ -136,12 +150,9 @@ TEST_F(TablePlayWindowTest, AClickOnTheShownPengButtonSendsTheClaim) {
     const int y = static_cast<int>(button->GetTop()) + 4;
     EXPECT_TRUE(window.RunUntil([&] { return PictureShown(ShownColour(x, y)) == "btn_Peng_big"; }))
         << "the Peng button is not seen where it stands";
-    EXPECT_EQ(script.Count(tp::kPengClaim), 0u);
 
-    ASSERT_EQ(Click(button), "");
-    ASSERT_TRUE(WaitForRequest(tp::kPengClaim)) << "the click sent no claim";
     tp::OperationRecord sent;
-    ASSERT_TRUE(tp::ReadTableRecord(Requests(tp::kPengClaim)[0].body, sent));
+    ASSERT_NO_FATAL_FAILURE(ClickForRequest(button, tp::kPengClaim, sent));
     EXPECT_EQ(sent.offerChair, 1);
     EXPECT_EQ(sent.tile, kBamboo1 + 18);
     EXPECT_EQ(sent.handTiles[0], kBamboo1);
@@ -151,9 +162,7 @@ TEST_F(TablePlayWindowTest, AClickOnTheShownPengButtonSendsTheClaim) {
 }
 
 TEST_F(TablePlayWindowTest, ClickedOwnTilesRiseAndTheConfirmSendsTheThree) {
-    StartHand(0x1 | 0x10, {kBamboo1, kBamboo2, kBamboo3, 3, kDots1, 37, 38, 39, 80, 81, 82, 83, 84},
-              100);
-    View().StartPlay();
+    OpenSwapChoice();
     ASSERT_EQ(View().GetTableState(), CRegionalTableView::kStateSwapChoice);
     window.Run(200);
 
@@ -180,11 +189,8 @@ TEST_F(TablePlayWindowTest, ClickedOwnTilesRiseAndTheConfirmSendsTheThree) {
     CCorvaneButton* confirm = View().GetSwapChoiceButton();
     ASSERT_NE(confirm, nullptr);
     ASSERT_TRUE(window.RunUntil([&] { return confirm->IsInputEnabled() != 0; }));
-    EXPECT_EQ(script.Count(tp::kSwapThree), 0u);
-    ASSERT_EQ(Click(confirm), "");
-    ASSERT_TRUE(WaitForRequest(tp::kSwapThree)) << "the confirm sent nothing";
     tp::SwapThreeRequest sent;
-    ASSERT_TRUE(tp::ReadTableRecord(Requests(tp::kSwapThree)[0].body, sent));
+    ASSERT_NO_FATAL_FAILURE(ClickForRequest(confirm, tp::kSwapThree, sent));
     EXPECT_EQ(sent.chair, 0);
     std::vector<int32_t> three = {sent.chairTiles[0], sent.chairTiles[1], sent.chairTiles[2]};
     std::sort(three.begin(), three.end());
@@ -194,9 +200,7 @@ TEST_F(TablePlayWindowTest, ClickedOwnTilesRiseAndTheConfirmSendsTheThree) {
 }
 
 TEST_F(TablePlayWindowTest, TheSwapPanelOpensWithItsButtonAndClosesWithItsOwn) {
-    StartHand(0x1 | 0x10, {kBamboo1, kBamboo2, kBamboo3, 3, kDots1, 37, 38, 39, 80, 81, 82, 83, 84},
-              100);
-    View().StartPlay();
+    OpenSwapChoice();
     // The server throws the swap die: each chair gets the next one's three.
     tp::SwapDiceNotice notice;
     for (size_t chair = 0; chair < 4; ++chair) {

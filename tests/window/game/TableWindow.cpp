@@ -4,12 +4,9 @@
 
 #include "engine/CorvaneObject.h"
 #include "engine/ui/CorvaneButton.h"
-#include "frame/FrameFunctions.h"
-#include "frame/RecordFields.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/BlockingSleep.h"
-#include "platform/Profile.h"
 #include "platform/TextCodec.h"
 #include "tests/game/support/RegionalSkin.h"
 #include "tests/window/Pixels.h"
@@ -29,25 +26,11 @@ void TableWindowTest::SetUp() {
     ASSERT_TRUE(window.Open(options)) << window.Error();
     // The safe box's pauses would only hold the window still.
     platform::SetSleeperForTesting([](uint32_t) {});
-    // The hall's folder, where the per-user files live.
-    ASSERT_TRUE(window.Folder().Write("hall/users/.keep", ""));
-    platform::WritePrivateProfileString("SYSTEM", "ExePath",
-                                        (window.Folder().Path() + "hall/x.exe").c_str(),
-                                        GetHallSettingsFile().c_str());
-    CRegionalMahjongApp& app = window.App();
-    LaunchFields fields = app.GetLaunchFields();
-    fields.serverPort = tableServer.Port();
-    fields.roomOptions |= RoomInfo::kOptionSilverRoom;
-    fields.roomFlags |= RoomInfo::kFlagSafeBoxInGame;
-    app.SetLaunchFields(fields);
-    ASSERT_TRUE(app.StartCommThread());
-    app.RegisterGameWindow(app.GetMainWindow());
-    ASSERT_EQ(app.ConnectServer(), 1);
-    ASSERT_TRUE(tableServer.WaitForClients(1, 5000));
-    ASSERT_EQ(app.EnterGame(), 1);
+    ASSERT_TRUE(window.MakeHallUserFolder()) << window.Error();
+    ASSERT_TRUE(window.ConnectTo(tableServer)) << window.Error();
     ASSERT_NE(window.View(), nullptr);
 
-    const std::string title = platform::GbkToUtf8(app.GetGameName());
+    const std::string title = platform::GbkToUtf8(window.App().GetGameName());
     ASSERT_TRUE(
         window.RunUntil([&] { return (xwindow = server->FindWindow(title)) != 0; }, kTableWaitMs))
         << "the main window is not on the X server";
