@@ -62,12 +62,10 @@ bool Scenario::Prepare() {
         script.engine = true;
         script.engineHand.moves = options_.moves;
         script.engineHand.testDealReplay = true;
-        std::string total;
-        for (int32_t k = 0; k < 108; ++k) {
-            const int32_t entry = options_.wall.size() == 108 ? options_.wall[k] : k;
-            total += std::to_string(entry) + "|";
-        }
-        folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
+        script.engineHand.hands = options_.hands;
+        script.engineHand.beforeHand = options_.beforeHand;
+        script.engineHand.beforeListedMove = options_.beforeListedMove;
+        WriteWall(options_.wall);
     }
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };
     script_ = std::make_unique<testserver::RegionalScript>(server_, script);
@@ -89,6 +87,15 @@ bool Scenario::Prepare() {
         }
     };
     return true;
+}
+
+void Scenario::WriteWall(const std::vector<int32_t>& wall) {
+    std::string total;
+    for (int32_t k = 0; k < 108; ++k) {
+        const int32_t entry = wall.size() == 108 ? wall[static_cast<size_t>(k)] : k;
+        total += std::to_string(entry) + "|";
+    }
+    folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
 }
 
 void Scenario::Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,

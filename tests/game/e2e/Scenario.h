@@ -46,6 +46,12 @@ struct ScenarioOptions {
     bool engineHand = false;
     std::vector<testserver::RegionalEngineHand::RobotMove> moves;
     std::vector<int32_t> wall;  // the recorded deal; empty: 0..107 in order
+    // Hands the engine plays in a row, a hook before each deal (on the
+    // server's thread; e.g. the next wall into "test.ini") and one before a
+    // robot's listed move (RegionalEngineHand::Options).
+    int hands = 1;
+    std::function<void(int hand)> beforeHand;
+    std::function<void(size_t move)> beforeListedMove;
     int width = 1024;
     int height = 768;
 };
@@ -64,6 +70,9 @@ public:
         return Prepare();
     }
     const std::string& Error() const { return error_; }
+    // The engine's recorded deal in "test.ini" (empty: 0..107 in order);
+    // read at each deal.
+    void WriteWall(const std::vector<int32_t>& wall);
 
     // The harness on the UI thread; add steps before Run.
     UiHarness& Harness() { return *harness_; }
