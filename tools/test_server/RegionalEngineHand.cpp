@@ -674,6 +674,15 @@ void RegionalEngineHand::SendSwapDice() {
     Notify(tp::kSwapDice, std::move(bytes));
 }
 
+void RegionalEngineHand::PauseAfterSwapDice() {
+    if (options_.afterSwapDiceMs == 0) {
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(options_.afterSwapDiceMs),
+                      [this] { return stopped_; });
+}
+
 void RegionalEngineHand::TakeSnapshot() {
     std::array<std::vector<int32_t>, 4> tiles;
     for (int seat = 0; seat < 4; ++seat) {
@@ -733,6 +742,7 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
         SendHandStart();
     } else if (operation == "StartPlayAfterSwap") {
         SendSwapDice();
+        PauseAfterSwapDice();
     } else if (operation == "DeclareReady") {
         declaring_ = true;
     } else if (operation == "Discard") {

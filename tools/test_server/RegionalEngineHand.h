@@ -79,6 +79,10 @@ public:
         // On the hand's thread before a robot takes the listed move of that
         // index; a test may hold the robot there until it has checked.
         std::function<void(size_t move)> beforeListedMove;
+        // Real time the play waits after the exchange's dice (222168), as a
+        // server leaves the client its dice animation before the banker
+        // acts (the client applies the exchange 1030 ms after the record).
+        uint32_t afterSwapDiceMs = 0;
     };
 
     RegionalEngineHand(Wire wire, Options options);
@@ -126,6 +130,8 @@ private:
     void Notify(int32_t id, std::vector<uint8_t> data);
     void SendHandStart();
     void SendSwapDice();
+    // Waits the time given after the exchange's dice, or until stopped.
+    void PauseAfterSwapDice();
     void SendThrow(int seat, int32_t tile, bool declared);
     void SendDraw(int seat, int32_t tile);
     void SendMeld(int32_t id, int claimant, int list);

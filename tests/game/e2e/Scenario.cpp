@@ -65,6 +65,7 @@ bool Scenario::Prepare() {
         script.engineHand.hands = options_.hands;
         script.engineHand.beforeHand = options_.beforeHand;
         script.engineHand.beforeListedMove = options_.beforeListedMove;
+        script.engineHand.afterSwapDiceMs = options_.afterSwapDiceMs;
         WriteWall(options_.wall);
     }
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };

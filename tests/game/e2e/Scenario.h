@@ -52,6 +52,7 @@ struct ScenarioOptions {
     int hands = 1;
     std::function<void(int hand)> beforeHand;
     std::function<void(size_t move)> beforeListedMove;
+    uint32_t afterSwapDiceMs = 0;
     int width = 1024;
     int height = 768;
 };
