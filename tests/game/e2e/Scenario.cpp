@@ -185,6 +185,55 @@ CRegionalTableView* Scenario::View() {
     return dynamic_cast<CRegionalTableView*>(App().GetGameView());
 }
 
+std::vector<int32_t> Scenario::OwnRow(bool raisedOnly) {
+    std::vector<int32_t> row;
+    CRegionalTableView* view = View();
+    for (int index = 0; view != nullptr && index < CMahjongTableView::kRowSize; ++index) {
+        CCardSprite* sprite = view->GetHandSprite(kScenarioOwnPosition, index);
+        if (sprite != nullptr && sprite->active != 0 && sprite->standing != 0 &&
+            (!raisedOnly || sprite->raised != 0)) {
+            row.push_back(sprite->tile);
+        }
+    }
+    std::sort(row.begin(), row.end());
+    return row;
+}
+
+CCardSprite* Scenario::OwnSprite(int32_t tile, int* index) {
+    CRegionalTableView* view = View();
+    for (int i = 0; view != nullptr && i < CMahjongTableView::kRowSize; ++i) {
+        CCardSprite* sprite = view->GetHandSprite(kScenarioOwnPosition, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
+            if (index != nullptr) {
+                *index = i;
+            }
+            return sprite;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<int32_t> Scenario::EngineRow() {
+    testserver::RegionalEngineHand* engine = script_ ? script_->EngineHand() : nullptr;
+    if (engine == nullptr) {
+        return {};
+    }
+    std::vector<int32_t> row = engine->SeatTiles(testserver::RegionalEngineHand::kOwnChair);
+    const int32_t pending = engine->PendingOwnDraw();
+    row.erase(std::remove(row.begin(), row.end(), pending), row.end());
+    std::sort(row.begin(), row.end());
+    return row;
+}
+
+size_t Scenario::EngineCount(const std::string& operation) {
+    testserver::RegionalEngineHand* engine = script_ ? script_->EngineHand() : nullptr;
+    if (engine == nullptr) {
+        return 0;
+    }
+    const std::vector<std::string> ops = engine->Operations();
+    return static_cast<size_t>(std::count(ops.begin(), ops.end(), operation));
+}
+
 bool Scenario::Sent(const std::string& step, int count) const {
     const std::vector<std::string> sent = script_->StepsSent();
     return std::count(sent.begin(), sent.end(), step) >= count;

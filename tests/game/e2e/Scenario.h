@@ -38,6 +38,7 @@ namespace game_test {
 inline constexpr int32_t kScenarioRoomId = 300;
 inline constexpr int32_t kScenarioTableNo = 6;
 inline constexpr int32_t kScenarioUser = 12345;
+inline constexpr int kScenarioOwnPosition = 3;  // the own row's screen position
 
 struct ScenarioOptions {
     bool ownTurn = false;
@@ -101,6 +102,15 @@ public:
     // The client's parts (null while they do not exist).
     CRegionalMahjongApp& App();
     CRegionalTableView* View();
+    // The own row's standing tiles, sorted (only the raised ones on request).
+    std::vector<int32_t> OwnRow(bool raisedOnly = false);
+    // The own sprite holding the tile (index in `index` when given), or null.
+    CCardSprite* OwnSprite(int32_t tile, int* index = nullptr);
+    // With the engine's hand: its tiles for the own chair as the client knows
+    // them (without a drawn tile the client has not asked for yet), sorted;
+    // and how often the engine carried out the operation.
+    std::vector<int32_t> EngineRow();
+    size_t EngineCount(const std::string& operation);
     // Whether the script sent the count-th step of that name.
     bool Sent(const std::string& step, int count = 1) const;
 

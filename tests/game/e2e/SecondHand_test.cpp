@@ -153,52 +153,18 @@ protected:
         };
     }
 
-    std::vector<int32_t> OwnRow(bool raisedOnly = false) {
-        std::vector<int32_t> row;
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->standing != 0 &&
-                (!raisedOnly || sprite->raised != 0)) {
-                row.push_back(sprite->tile);
-            }
-        }
-        std::sort(row.begin(), row.end());
-        return row;
-    }
-    // The engine's hand as the client knows it: without a drawn tile the
-    // client has not asked for yet.
-    std::vector<int32_t> EngineRow() {
-        std::vector<int32_t> row = Engine().SeatTiles(0);
-        const int32_t pending = Engine().PendingOwnDraw();
-        row.erase(std::remove(row.begin(), row.end(), pending), row.end());
-        std::sort(row.begin(), row.end());
-        return row;
-    }
-    CCardSprite* OwnSprite(int32_t tile) {
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
-                return sprite;
-            }
-        }
-        return nullptr;
-    }
+    std::vector<int32_t> OwnRow(bool raisedOnly = false) { return scenario.OwnRow(raisedOnly); }
+    std::vector<int32_t> EngineRow() { return scenario.EngineRow(); }
+    CCardSprite* OwnSprite(int32_t tile) { return scenario.OwnSprite(tile); }
+    size_t EngineCount(const std::string& operation) { return scenario.EngineCount(operation); }
     bool Holds(int32_t tile) {
         const std::vector<int32_t> row = OwnRow();
         return std::find(row.begin(), row.end(), tile) != row.end();
     }
     int OwnIndex(int32_t tile) {
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
-                return index;
-            }
-        }
-        return -1;
-    }
-    size_t EngineCount(const std::string& operation) {
-        const std::vector<std::string> ops = Engine().Operations();
-        return static_cast<size_t>(std::count(ops.begin(), ops.end(), operation));
+        int index = -1;
+        scenario.OwnSprite(tile, &index);
+        return index;
     }
     bool ResultShown() {
         CGameResultDlg* dialog = View().GetResultDlg();
@@ -221,15 +187,31 @@ protected:
         EXPECT_EQ(View().GetWallCount(),
                   Engine().WallLeft() + (Engine().PendingOwnDraw() >= 0 ? 1 : 0));
         EXPECT_EQ(View().IsHandDrawn(kOwn) != 0, drawn);
-        // Own sprites are in their own places: one index, one tile.
+        // Every own sprite knows its place; a tile stands once; the laid
+        // down tiles are the peng's, in its row places 1-3.
         std::vector<int32_t> seen;
+        std::vector<int32_t> laid;
         for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
             CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->standing != 0) {
+            if (sprite == nullptr || sprite->active == 0) {
+                continue;
+            }
+            EXPECT_EQ(sprite->handIndex, index) << sprite->tile;
+            EXPECT_EQ(sprite->position, kOwn) << sprite->tile;
+            if (sprite->standing != 0) {
                 EXPECT_EQ(std::count(seen.begin(), seen.end(), sprite->tile), 0) << sprite->tile;
+                EXPECT_EQ(sprite->meldKind, CCardSprite::kMeldNone) << sprite->tile;
                 seen.push_back(sprite->tile);
+            } else {
+                EXPECT_EQ(sprite->meldKind, CCardSprite::kMeldPeng) << sprite->tile;
+                EXPECT_GE(index, 1);
+                EXPECT_LE(index, 3);
+                laid.push_back(sprite->tile);
             }
         }
+        std::sort(laid.begin(), laid.end());
+        const std::vector<int32_t> peng{kPengPair[0], kPengPair[1], kPengTile};
+        EXPECT_EQ(laid, pengLaid ? peng : std::vector<int32_t>{});
     }
     // What the table showed when a step last waited.
     std::string Seen() {
@@ -285,8 +267,9 @@ protected:
     std::string lastSeen;
     size_t discardsBefore = 0;
     int32_t apartTile = -1;
+    bool pengLaid = false;
+    size_t readiesBefore = 0;
     size_t drawsBefore = 0;
-    size_t swapsBefore = 0;
 };
 
 void SecondHandTest::AddFirstHand() {
@@ -298,6 +281,7 @@ void SecondHandTest::AddFirstHand() {
         }),
         [&] {
             ExpectTable("the first deal", false);
+            EXPECT_EQ(Offered(), 0);
             for (int32_t tile : kFirstChoice) {
                 scenario.Click(OwnSprite(tile));
             }
@@ -307,22 +291,27 @@ void SecondHandTest::AddFirstHand() {
                 [&] { scenario.Click(View().GetSwapChoiceButton()); });
     harness.Add(
         "the robot banker wins the first hand at once",
-        Paced([&] { return EngineCount("PackResult") == 1 && ResultShown(); }),
+        Paced([&] { return scenario.EngineCount("PackResult") == 1 && ResultShown(); }),
         [&] {
-            EXPECT_EQ(EngineCount("ResolveHu self-drawn"), 1u);
+            EXPECT_EQ(scenario.EngineCount("ResolveHu self-drawn"), 1u);
+            EXPECT_EQ(View().GetResultDlg()->GetSelectedChair(), 3);
+            EXPECT_EQ(Frame().Count(tp::kSwapThree), 1u);
             EXPECT_EQ(Frame().Count(tp::kDiscard), 0u);
             EXPECT_EQ(Frame().Count(tp::kOwnDraw), 0u);
-            swapsBefore = Frame().Count(tp::kSwapThree);
+            EXPECT_EQ(View().IsAutoPlay(), 0);
+            readiesBefore = Frame().Count(frame_requests::kStartGame);
             // The result dialog is left to its own time-out.
             pace = kIdleMs;
         },
         kLongMs);
     harness.Add(
-        "the result closed and the next hand asked for",
-        Paced([&] { return !ResultShown() && Frame().Count(frame_requests::kStartGame) >= 1; }),
+        "the result closed and the next hand asked for", Paced([&] {
+            return !ResultShown() && Frame().Count(frame_requests::kStartGame) == readiesBefore + 1;
+        }),
         [&] {
             pace = kPaceMs;
             for (int position = 0; position < 4; ++position) {
+                EXPECT_EQ(View().GetRowCount(position), 0) << "position " << position;
                 EXPECT_EQ(View().GetMeldCount(position), 0) << "position " << position;
             }
         },
@@ -333,21 +322,28 @@ void SecondHandTest::AddSecondHand() {
     game_test::UiHarness& harness = scenario.Harness();
     harness.Add(
         "the second deal", Paced([&] {
-            return EngineCount("StartGame") == 2 &&
+            return scenario.EngineCount("StartGame") == 2 &&
                    View().GetTableState() == CRegionalTableView::kStateSwapChoice &&
                    OwnRow() == EngineRow();
         }),
         [&] {
             ExpectTable("the second deal", false);
+            EXPECT_EQ(Frame().Count(frame_requests::kStartGame), readiesBefore + 1);
             EXPECT_EQ(View().IsAutoPlay(), 0);
+            EXPECT_EQ(Offered(), 0);
             // One tile raised; the exchange clock is left to run out.
             scenario.Click(OwnSprite(kRaisedTile));
-            pace = kIdleMs;
         },
         kLongMs);
+    harness.Add("one tile raised",
+                Paced([&] { return OwnRow(true) == std::vector<int32_t>{kRaisedTile}; }), [&] {
+                    EXPECT_EQ(View().GetTableState(), CRegionalTableView::kStateSwapChoice);
+                    EXPECT_EQ(Frame().Count(tp::kSwapThree), 1u);
+                    pace = kIdleMs;
+                });
     harness.Add(
-        "the exchange clock ran out: the choice completed from that suit",
-        Paced([&] { return Frame().Count(tp::kSwapThree) == swapsBefore + 1; }),
+        "the exchange clock ran out: the choice completed from that suit and sent",
+        Paced([&] { return Frame().Count(tp::kSwapThree) == 2; }),
         [&] {
             pace = kPaceMs;
             tp::SwapThreeRequest request;
@@ -356,28 +352,36 @@ void SecondHandTest::AddSecondHand() {
                                       request.chairTiles[2]};
             std::sort(sent.begin(), sent.end());
             EXPECT_EQ(sent, kSecondChoice);
+            EXPECT_EQ(View().GetTableState(), CRegionalTableView::kStateSwapSent);
         },
         kLongMs);
-    harness.Add("the banker's throw offers the peng", Paced([&] {
-                    return EngineCount("StartPlayAfterSwap") == 2 &&
+    harness.Add("the exchange made and the banker's throw offers the peng", Paced([&] {
+                    return scenario.EngineCount("StartPlayAfterSwap") == 2 &&
                            View().IsOperationButtonOn(kOpPeng);
                 }),
                 [&] {
                     ExpectTable("the peng offered", false);
-                    std::vector<int32_t> own = OwnRow();
                     for (int32_t tile : kReceived) {
-                        EXPECT_NE(std::find(own.begin(), own.end(), tile), own.end()) << tile;
+                        EXPECT_TRUE(Holds(tile)) << tile;
                     }
+                    for (int32_t tile : kSecondChoice) {
+                        EXPECT_FALSE(Holds(tile)) << tile;
+                    }
+                    EXPECT_EQ(View().GetTableState(), CMahjongTableView::kStateNormal);
+                    // The throw moves the pointer on to the banker's next seat (chair
+                    // 2); the own seat may peng out of turn.
+                    EXPECT_EQ(View().GetTurnDirection(), 2 * View().ChairToPosition(2));
                     // The engine's option word for the chair holds the peng alone.
                     EXPECT_EQ(Offered(), 1 << kOpPeng);
-                    EXPECT_NE(View().GetTurnDirection(), kOwnDirection);
+                    EXPECT_EQ(View().IsAutoPlay(), 0);
                     scenario.Click(View().GetOperationButton(kOpPeng));
                 });
     harness.Add("the peng carried out; the last concealed tile stands at index 0", Paced([&] {
-                    return EngineCount("Peng") == 1 && View().GetMeldCount(kOwn) == 1 &&
+                    return scenario.EngineCount("Peng") == 1 && View().GetMeldCount(kOwn) == 1 &&
                            View().IsHandDrawn(kOwn) != 0;
                 }),
                 [&] {
+                    pengLaid = true;
                     EXPECT_EQ(Frame().Count(tp::kPengClaim), 1u);
                     tp::OperationRecord peng;
                     ASSERT_TRUE(tp::ReadTableRecord(Frame().LastBody(tp::kPengClaim), peng));
@@ -387,15 +391,16 @@ void SecondHandTest::AddSecondHand() {
                     std::sort(pair.begin(), pair.end());
                     EXPECT_EQ(pair, (std::vector<int32_t>{kPengPair[0], kPengPair[1]}));
                     EXPECT_EQ(peng.handTiles[2], tp::kNoTile);
+                    ExpectTable("after the peng", true);
+                    // Index 0 holds the row's last concealed tile, as a drawn tile.
+                    EXPECT_EQ(View().GetHandSprite(kOwn, 0)->tile, OwnRow().back());
                     EXPECT_EQ(View().GetTurnDirection(), kOwnDirection);
                     EXPECT_EQ(View().GetTableState(), CMahjongTableView::kStateNormal);
                     EXPECT_EQ(Offered(), 0);
-                    SCOPED_TRACE("after the peng");
-                    EXPECT_EQ(OwnRow(), EngineRow());
                     EXPECT_EQ(Frame().Count(tp::kOwnDraw), 0u);
                     discardsBefore = Frame().Count(tp::kDiscard);
-                    // An ordinary throw by click, not of the tile at index 0.
-                    ASSERT_NE(OwnIndex(kOwnThrow), 0);
+                    // An ordinary throw by click, of a tile that is not at index 0.
+                    ASSERT_GT(OwnIndex(kOwnThrow), 0);
                     scenario.Click(OwnSprite(kOwnThrow));
                 });
     harness.Add("the own throw after the peng", Paced([&] {
@@ -407,6 +412,8 @@ void SecondHandTest::AddSecondHand() {
                     ASSERT_TRUE(tp::ReadTableRecord(Frame().LastBody(tp::kDiscard), discard));
                     EXPECT_EQ(discard.tile, kOwnThrow);
                     ExpectTable("after the own throw", false);
+                    EXPECT_EQ(Offered(), 0);
+                    EXPECT_EQ(View().IsAutoPlay(), 0);
                     // The player idles from here.
                     drawsBefore = Frame().Count(tp::kOwnDraw);
                     pace = kIdleMs;
@@ -417,11 +424,13 @@ void SecondHandTest::AddSecondHand() {
         }),
         [&] {
             EXPECT_EQ(View().GetTurnDirection(), kOwnDirection);
+            EXPECT_EQ(View().GetTableState(), CMahjongTableView::kStateNormal);
             EXPECT_EQ(View().IsAutoPlay(), 0);
+            EXPECT_EQ(Offered(), 0);
+            EXPECT_EQ(Frame().Count(tp::kDiscard), discardsBefore + 1);
             ExpectTable("the time-out's draw", true);
             // The row is sorted again with the drawn tile: the largest
             // concealed tile lies apart at index 0.
-            EXPECT_TRUE(Holds(kFirstOwnDraw));
             CCardSprite* apart = View().GetHandSprite(kOwn, 0);
             ASSERT_NE(apart, nullptr);
             auto face = [](int32_t tile) { return tile / 36 * 10 + tile % 9; };
@@ -442,6 +451,7 @@ void SecondHandTest::AddSecondHand() {
             EXPECT_EQ(discard.tile, apartTile);
             EXPECT_FALSE(Holds(apartTile));
             EXPECT_TRUE(Holds(kFirstOwnDraw));
+            EXPECT_EQ(Frame().Count(tp::kOwnDraw), drawsBefore + 1);
             ExpectTable("the time-out's throw", false);
         },
         kLongMs);
@@ -455,25 +465,33 @@ void SecondHandTest::AddSecondHand() {
             pace = kPaceMs;
             EXPECT_NE(View().IsAutoPlay(), 0);
             ExpectTable("auto-play's turn", false);
-            std::vector<int32_t> own = OwnRow();
+            EXPECT_EQ(View().GetTableState(), CMahjongTableView::kStateNormal);
+            EXPECT_EQ(Offered(), 0);
             tp::OperationRecord discard;
             ASSERT_TRUE(tp::ReadTableRecord(Frame().LastBody(tp::kDiscard), discard));
-            EXPECT_EQ(std::find(own.begin(), own.end(), discard.tile), own.end());
+            EXPECT_FALSE(Holds(discard.tile));
             EXPECT_TRUE(Holds(kSecondOwnDraw) || discard.tile == kSecondOwnDraw);
-            // A click on the table ends auto-play.
+            // The banker has drawn its winning tile and is held there.
+            EXPECT_EQ(scenario.EngineCount("ResolveHu self-drawn"), 1u);
+            // A click on the table (no tile, no button there) ends auto-play.
             const game_test::ScenarioOptions& o = scenario.Options();
             scenario.ClickAt(o.width / 2, o.height / 2 - 40);
         },
         kLongMs);
     harness.Add("the click ended auto-play", Paced([&] { return View().IsAutoPlay() == 0; }), [&] {
         EXPECT_EQ(Frame().Count(tp::kDiscard), discardsBefore + 3);
+        EXPECT_EQ(Frame().Count(tp::kOwnDraw), drawsBefore + 2);
+        ExpectTable("auto-play ended", false);
         AllowWin();
     });
     harness.Add(
-        "a robot wins", Paced([&] { return EngineCount("PackResult") == 2 && ResultShown(); }),
+        "a robot wins",
+        Paced([&] { return scenario.EngineCount("PackResult") == 2 && ResultShown(); }),
         [&] {
-            EXPECT_EQ(EngineCount("ResolveHu self-drawn"), 2u);
+            EXPECT_EQ(scenario.EngineCount("ResolveHu self-drawn"), 2u);
+            EXPECT_EQ(View().GetResultDlg()->GetSelectedChair(), 3);
             EXPECT_EQ(View().IsAutoPlay(), 0);
+            EXPECT_EQ(Offered(), 0);
             EXPECT_EQ(Frame().Count(201162), 0u);
         },
         kLongMs);
