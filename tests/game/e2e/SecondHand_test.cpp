@@ -23,13 +23,17 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "tests/game/e2e/Scenario.h"
+#include "tests/game/e2e/SessionWalls.h"
 #include "tests/game/support/EngineTime.h"
 #include "tools/table_driver/TableDriver.h"
 
 namespace {
 
 namespace tp = table_protocol;
+using game_test::kFirstChoice;
+using game_test::kFirstWall;
 using game_test::Scenario;
+using game_test::WallOf;
 using testserver::RegionalEngineHand;
 
 constexpr int kOwn = 3;           // the own screen position
@@ -39,55 +43,6 @@ constexpr uint32_t kLongMs = 60000;
 // the player leaves a clock to run out.
 constexpr uint32_t kPaceMs = 25;
 constexpr uint32_t kIdleMs = 400;
-
-// Tile ids: suit = id / 36, value = id % 9 + 1, four copies 9 apart.
-// The engine deals from wall position 46 for the banker (chair 3), four by
-// four in the order 3, 2, 1, 0, then one each (two for the banker), and
-// draws from position 99 on. Positions not named take the ids left, in
-// order.
-std::vector<int32_t> WallOf(const std::map<int, std::vector<int32_t>>& at) {
-    std::vector<int32_t> wall(108, -1);
-    std::vector<bool> used(108, false);
-    for (const auto& [position, ids] : at) {
-        for (size_t i = 0; i < ids.size(); ++i) {
-            wall[static_cast<size_t>(position) + i] = ids[i];
-            used[static_cast<size_t>(ids[i])] = true;
-        }
-    }
-    size_t next = 0;
-    for (int32_t& entry : wall) {
-        if (entry < 0) {
-            while (used[next]) {
-                ++next;
-            }
-            entry = static_cast<int32_t>(next);
-            used[next] = true;
-        }
-    }
-    return wall;
-}
-
-// The first hand: the banker gives its three tiles of suit 0 and receives
-// a triplet (whoever gives it), which completes 123 456 789 and 55.
-const std::vector<int32_t> kFirstWall = WallOf({
-    {46, {0, 1, 2, 36}},
-    {62, {37, 38, 39, 40}},
-    {78, {41, 42, 43, 44}},
-    {94, {76, 85}},
-    {50, {45, 54, 63, 83}},
-    {66, {84, 86, 87, 88}},
-    {82, {89, 90, 91, 92}},
-    {96, {93}},
-    {54, {52, 61, 70, 72}},
-    {70, {73, 74, 75, 77}},
-    {86, {78, 79, 80, 81}},
-    {97, {82}},
-    {58, {53, 62, 71, 94}},
-    {74, {95, 96, 97, 98}},
-    {90, {99, 100, 101, 102}},
-    {98, {103}},
-});
-const std::vector<int32_t> kFirstChoice = {53, 62, 71};
 
 // The second hand: the own chair holds exactly three tiles of suit 0 (0,
 // 4, 8) and the pair 76 85; the banker gives 1 3 5 to it and throws 94;
