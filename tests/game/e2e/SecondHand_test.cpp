@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
