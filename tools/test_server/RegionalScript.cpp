@@ -205,6 +205,9 @@ RegionalScript::~RegionalScript() {
 void RegionalScript::Observe(const FrameScript::Recorded& request) {
     if (request.id == frame_requests::kStartGame) {
         frame_.Notify(static_cast<uint32_t>(tp::kSeatStarted), request.body);
+        if (engineHand_) {
+            engineHand_->ClientReady();
+        }
     }
     if (request.id == frame_requests::kEnterGame) {
         StartHand();
