@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "engine/CorvanePicture.h"
+#include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
+#include "mahjong_client/MahjongTableData.h"
 #include "tests/game/badinput/BadInputTable.h"
 
 namespace {
@@ -166,6 +168,63 @@ TEST_F(BadNoticesTest, SwapDiceCutAreRefusedAndANegativeDieSwapsAcross) {
     ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(3, 27, 0), Outcome::kApplied));
     ASSERT_NE(View().GetLastThrown(PositionOf(3)), nullptr);
     EXPECT_EQ(View().GetLastThrown(PositionOf(3))->tile, 27);
+    EXPECT_EQ(server.ProtocolErrors(), 0u);
+}
+
+TEST_F(BadNoticesTest, AThrowFromAnEmptyRowStillShowsTheTile) {
+    ASSERT_NO_FATAL_FAILURE(DealAndPlay());
+    // Chair 1 throws more tiles than its row holds.
+    const int thrower = PositionOf(1);
+    const int held = View().GetRowCount(thrower);
+    ASSERT_GT(held, 0);
+    for (int i = 0; i <= held; ++i) {
+        const int32_t tile = 36 + i;
+        ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(1, tile, 0), Outcome::kApplied));
+        ASSERT_NE(View().GetLastThrown(thrower), nullptr) << "throw " << i;
+        EXPECT_EQ(View().GetLastThrown(thrower)->tile, tile);
+    }
+    EXPECT_EQ(View().GetRowCount(thrower), 0);
+    EXPECT_EQ(server.ProtocolErrors(), 0u);
+}
+
+TEST_F(BadNoticesTest, HandStartsWithSeatsOffTheTableOrTooManyTiles) {
+    // A banker off the table: nothing is dealt, and the table still takes
+    // the next notifications.
+    tp::HandStartRecord start = HandStart(tp::kStartHandRunning | CMahjongTableData::kStartFlag100);
+    start.banker = 5;
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kHandStart, tp::WriteTableRecord(start), Outcome::kApplied));
+    window.Run(3000);
+    EXPECT_TRUE(OwnTilesShown().empty());
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(2, 40, 0), Outcome::kApplied));
+    ASSERT_NE(View().GetLastThrown(PositionOf(2)), nullptr);
+    EXPECT_EQ(View().GetLastThrown(PositionOf(2))->tile, 40);
+
+    // The seat to act off the table (no placeholder tile) and more own
+    // tiles than a row holds, entered as a running hand (the table cleared,
+    // then the frame's "entered a running game"): the row takes what fits
+    // of the 32 listed.
+    start.banker = 3;
+    start.turnChair = -1;
+    start.seatTileCounts[badinput_test::kOwnChair] = 40;
+    for (size_t i = 0; i < start.ownTiles.size(); ++i) {
+        start.ownTiles[i] = static_cast<int32_t>(i);
+    }
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kHandStart, tp::WriteTableRecord(start), Outcome::kApplied));
+    window.Run(3000);
+    View().ClearTable();
+    ASSERT_NE(window.App().GetFrameView(), nullptr);
+    window.App().GetFrameView()->OnEnterResult210210();
+    window.Run(200);
+    // 40 leaves no drawn tile: the tiles start at index 1, 31 of them.
+    std::vector<int32_t> expected;
+    for (int32_t tile = 0; tile < 31; ++tile) {
+        expected.push_back(tile);
+    }
+    EXPECT_EQ(OwnTilesShown(), expected);
+    EXPECT_EQ(Row(3).size(), 32u);
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(1, 41, 0), Outcome::kApplied));
+    ASSERT_NE(View().GetLastThrown(PositionOf(1)), nullptr);
+    EXPECT_EQ(View().GetLastThrown(PositionOf(1))->tile, 41);
     EXPECT_EQ(server.ProtocolErrors(), 0u);
 }
 

@@ -189,4 +189,97 @@ TEST_F(BadRepliesTest, HeldAndFailedClaimsKeepTheTableAndSendOnce) {
     EXPECT_EQ(server.ProtocolErrors(), 0u);
 }
 
+TEST_F(BadRepliesTest, GangQueryRepliesAreReadAsFarAsTheyCame) {
+    // Chair 1 throws a tile of which the player holds three.
+    ASSERT_NO_FATAL_FAILURE(
+        Send(tp::kCardThrown, Throw(1, 27, tp::kOptionGang | tp::kOptionPass), Outcome::kApplied));
+    ASSERT_EQ(View().GetOffer(kOpGang).offered, 1);
+    // The query's reply stops before chair 1's option word, which would
+    // say that chair may win: read as 0, the gang goes out at once.
+    std::vector<uint8_t> cut = Words({0, 0, 0, 0, 0, tp::kOptionHu});
+    cut.resize(20);
+    script.Frame().QueueAnswer(tp::kGangQuery, {tp::kResultDone, cut});
+    script.Frame().QueueAnswer(tp::kDiscardGang, {tp::kResultNotCarriedOut, {}});
+    View().OnGangButton();
+    EXPECT_EQ(script.Frame().Count(tp::kGangQuery), 1u);
+    EXPECT_EQ(script.Frame().Count(tp::kDiscardGang), 1u);
+    EXPECT_EQ(View().GetOperationHeld(), 0);
+    // With that word there: the gang waits for the other chair.
+    script.Frame().QueueAnswer(tp::kGangQuery,
+                               {tp::kResultDone, Words({0, 0, 0, 0, 0, tp::kOptionHu})});
+    View().OnGangButton();
+    EXPECT_EQ(script.Frame().Count(tp::kGangQuery), 2u);
+    EXPECT_EQ(script.Frame().Count(tp::kDiscardGang), 1u);
+    EXPECT_EQ(View().GetOperationHeld(), 1);
+    EXPECT_EQ(View().GetTableState(), 2);
+    // A refused query sends nothing more.
+    script.Frame().QueueAnswer(tp::kGangQuery, {tp::kResultNotCarriedOut, {}});
+    View().OnGangButton();
+    EXPECT_EQ(script.Frame().Count(tp::kDiscardGang), 1u);
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(2, 28, 0), Outcome::kApplied));
+    EXPECT_EQ(View().GetLastThrown(PositionOf(2))->tile, 28);
+}
+
+TEST_F(BadRepliesTest, AddedGangHeldRefusedThenGrantedWithAFlaggedShortReplyOffTheWall) {
+    // A peng of chair 1's tile, granted with a ting information cut to its
+    // option word: the peng is laid, no ting offered.
+    ASSERT_NO_FATAL_FAILURE(
+        Send(tp::kCardThrown, Throw(1, 27, tp::kOptionPeng | tp::kOptionPass), Outcome::kApplied));
+    script.Frame().QueueAnswer(tp::kPengClaim, {tp::kResultDone, Words({0})});
+    ASSERT_EQ(View().SubmitPeng(), 1);
+    EXPECT_EQ(View().GetMeldCount(3), 1);
+    EXPECT_EQ(View().GetOffer(kOpTing).offered, 0);
+    ASSERT_TRUE(OwnHolds(18));
+
+    // The added gang with the fourth tile: the query first, then held.
+    script.Frame().QueueAnswer(tp::kGangQuery, {tp::kResultDone, Words({0, 0, 0, 0})});
+    script.Frame().QueueAnswer(tp::kAddedGang, {tp::kResultHeld, {}});
+    EXPECT_EQ(View().SubmitAddedGang(18), 0);
+    EXPECT_EQ(script.Frame().Count(tp::kGangQuery), 1u);
+    EXPECT_EQ(script.Frame().Count(tp::kAddedGang), 1u);
+    EXPECT_EQ(View().GetOperationHeld(), 1);
+    EXPECT_EQ(View().GetTableState(), 2);
+    EXPECT_EQ(View().GetOperationButtonOfKind(kOpHu)->IsInputEnabled(), 0);
+    // Held: the next attempt skips the query; not carried out, it changes
+    // nothing.
+    const std::string held = Describe();
+    script.Frame().QueueAnswer(tp::kAddedGang, {tp::kResultNotCarriedOut, {}});
+    EXPECT_EQ(View().SubmitAddedGang(18), 0);
+    EXPECT_EQ(script.Frame().Count(tp::kGangQuery), 1u);
+    EXPECT_EQ(script.Frame().Count(tp::kAddedGang), 2u);
+    EXPECT_EQ(Describe(), held);
+    // Granted with 32 bytes that claim ting data and a wall index off the
+    // wall: the gang is laid, the replacement comes from the pool, and the
+    // ting is offered with what came (every candidate reads 0).
+    std::fill(std::begin(g_TingCandidates), std::end(g_TingCandidates), -1);
+    script.Frame().QueueAnswer(tp::kAddedGang,
+                               {tp::kResultDone, Words({0, 60, 200, tp::kOptionTing, 0, 0, 0, 0})});
+    EXPECT_EQ(View().SubmitAddedGang(18), 1);
+    EXPECT_EQ(View().GetOperationHeld(), 0);
+    EXPECT_EQ(View().GetTableState(), 0);
+    EXPECT_TRUE(window.RunUntil([&] { return OwnHolds(60); }))
+        << "the replacement never reached the hand";
+    EXPECT_EQ(View().GetOffer(kOpTing).offered, 1);
+    EXPECT_TRUE(std::all_of(std::begin(g_TingCandidates), std::end(g_TingCandidates),
+                            [](int32_t tile) { return tile == 0; }));
+    EXPECT_EQ(script.Frame().Count(tp::kAddedGang), 3u);
+}
+
+TEST_F(BadRepliesTest, ARefusedDeclarationChangesNothing) {
+    script.Frame().QueueAnswer(tp::kTingThrow, {tp::kResultNotCarriedOut, {}});
+    script.Frame().QueueAnswer(tp::kTingThrow, {0, {}, true});  // never answered
+    const std::string before = Describe();
+    const std::vector<int32_t> row = Row(3);
+    for (const char* answer : {"10100", "time-out"}) {
+        SCOPED_TRACE(answer);
+        EXPECT_EQ(View().ThrowForTing(1), 0);
+        EXPECT_EQ(Describe(), before);
+    }
+    EXPECT_EQ(script.Frame().Count(tp::kTingThrow), 2u);
+    EXPECT_EQ(g_bBaoJiao[badinput_test::kOwnChair], 0);
+    EXPECT_EQ(View().m_bBaoJiao, 0);
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(1, 28, 0), Outcome::kApplied));
+    EXPECT_EQ(View().GetLastThrown(PositionOf(1))->tile, 28);
+}
+
 }  // namespace
