@@ -18,21 +18,23 @@ constexpr size_t kRobotSteps = 6;  // 211011 and 201160 for chairs 1-3
 
 }  // namespace
 
+std::vector<uint8_t> Throw(int32_t thrower, int32_t tile, int32_t ownOptions) {
+    tp::CardThrownNotice notice;
+    notice.thrower = thrower;
+    notice.tile = tile;
+    notice.chairOptions[kOwnChair] = ownOptions;
+    return tp::WriteTableRecord(notice);
+}
+
 void BadInputTable::SetUp() {
     // The ready-hand flags are the process's; a table of an earlier test
     // may have left some.
     std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 0);
     ASSERT_TRUE(server.Start());
     ASSERT_TRUE(window.Open()) << window.Error();
-    CRegionalMahjongApp& app = window.App();
-    LaunchFields fields = app.GetLaunchFields();
-    fields.serverPort = server.Port();
-    app.SetLaunchFields(fields);
-    ASSERT_TRUE(app.StartCommThread());
-    app.RegisterGameWindow(app.GetMainWindow());
-    ASSERT_EQ(app.ConnectServer(), 1);
-    ASSERT_TRUE(server.WaitForClients(1, 5000));
-    ASSERT_EQ(app.EnterGame(), 1);
+    ASSERT_TRUE(window.ConnectAndEnter(server.Port(), [&] {
+        return server.WaitForClients(1, 5000);
+    })) << window.Error();
     ASSERT_TRUE(window.RunUntil([&] { return script.StepsSent().size() >= kRobotSteps; }))
         << "the robots never entered";
     ASSERT_NE(window.View(), nullptr);

@@ -19,6 +19,7 @@
 
 #include "mahjong_client/TableProtocol.h"
 #include "tests/game/support/GameWindow.h"
+#include "tests/game/support/RecordCuts.h"
 #include "tools/test_server/RegionalScript.h"
 #include "tools/test_server/TestGameServer.h"
 
@@ -33,6 +34,9 @@ namespace tp = table_protocol;
 inline const std::vector<int32_t> kOwnTiles = {0, 9, 18, 1, 10, 19, 2, 11, 3, 12, 5, 14, 6};
 inline constexpr int32_t kOwnChair = 0;
 inline constexpr int32_t kLongClockSeconds = 600;
+
+// A throw notice (222170, and 400010's layout) with the own option word.
+std::vector<uint8_t> Throw(int32_t thrower, int32_t tile, int32_t ownOptions);
 
 // What a notification must do to the client.
 enum class Outcome {
@@ -88,31 +92,14 @@ protected:
     game_test::GameWindow window;
 };
 
-// Notes where each field of a named record begins.
-struct FieldVisit {
-    std::vector<size_t> starts;
-    size_t at = 0;
-    void operator()(const int32_t&) { starts.push_back(at), at += 4; }
-    template <size_t N>
-    void operator()(const std::array<int32_t, N>&) {
-        starts.push_back(at), at += 4 * N;
-    }
-    template <size_t N>
-    void operator()(const std::array<uint8_t, N>&) {
-        starts.push_back(at), at += N;
-    }
-};
-
 // The lengths a record is refused at: each field's start short of the
 // record's minimum, and the minimum less one byte.
 template <class R>
 std::vector<size_t> FieldCuts() {
-    FieldVisit visit;
-    R record{};
-    R::Fields(record, visit);
-    visit.starts.push_back(tp::TableRecordMinimum<R>() - 1);
+    std::vector<size_t> starts = game_test::FieldStarts<R>();
+    starts.push_back(tp::TableRecordMinimum<R>() - 1);
     std::vector<size_t> cuts;
-    for (size_t at : visit.starts) {
+    for (size_t at : starts) {
         if (at < tp::TableRecordMinimum<R>()) {
             cuts.push_back(at);
         }

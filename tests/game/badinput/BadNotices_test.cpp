@@ -23,14 +23,7 @@ namespace tp = table_protocol;
 using badinput_test::BadInputTable;
 using badinput_test::FieldCuts;
 using badinput_test::Outcome;
-
-std::vector<uint8_t> Throw(int32_t thrower, int32_t tile, int32_t ownOptions) {
-    tp::CardThrownNotice notice;
-    notice.thrower = thrower;
-    notice.tile = tile;
-    notice.chairOptions[badinput_test::kOwnChair] = ownOptions;
-    return tp::WriteTableRecord(notice);
-}
+using badinput_test::Throw;
 
 std::vector<uint8_t> GangHu(int32_t ganger, int32_t offerChair, int32_t tile, int32_t ownOptions) {
     tp::GangHuNotice notice;

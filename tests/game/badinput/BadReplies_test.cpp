@@ -23,6 +23,7 @@ namespace {
 namespace tp = table_protocol;
 using badinput_test::BadInputTable;
 using badinput_test::Outcome;
+using badinput_test::Throw;
 using testserver::FrameScript;
 
 std::vector<uint8_t> Words(std::initializer_list<int32_t> words) {
@@ -32,14 +33,6 @@ std::vector<uint8_t> Words(std::initializer_list<int32_t> words) {
         writer.WriteI32(word);
     }
     return bytes;
-}
-
-std::vector<uint8_t> Throw(int32_t thrower, int32_t tile, int32_t ownOptions) {
-    tp::CardThrownNotice notice;
-    notice.thrower = thrower;
-    notice.tile = tile;
-    notice.chairOptions[badinput_test::kOwnChair] = ownOptions;
-    return tp::WriteTableRecord(notice);
 }
 
 class BadRepliesTest : public BadInputTable {

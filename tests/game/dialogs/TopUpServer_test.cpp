@@ -52,16 +52,12 @@ protected:
                                             GetHallSettingsFile().c_str());
         CRegionalMahjongApp& app = window.App();
         LaunchFields fields = app.GetLaunchFields();
-        fields.serverPort = server.Port();
         fields.roomOptions |= RoomInfo::kOptionSilverRoom;
         fields.roomFlags |= RoomInfo::kFlagSafeBoxInGame;
         app.SetLaunchFields(fields);
-        ASSERT_TRUE(app.StartCommThread());
-        app.RegisterGameWindow(app.GetMainWindow());
-        ASSERT_EQ(app.ConnectServer(), 1);
-        ASSERT_TRUE(server.WaitForClients(1, 5000));
-        ASSERT_EQ(app.EnterGame(), 1);
-        window.Run(50);
+        ASSERT_TRUE(window.ConnectAndEnter(server.Port(), [&] {
+            return server.WaitForClients(1, 5000);
+        })) << window.Error();
         ASSERT_NE(window.View(), nullptr);
         SetSilver(1000);
     }

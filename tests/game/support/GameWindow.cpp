@@ -107,6 +107,28 @@ CRegionalTableData* GameWindow::TableData() {
     return App().GetTableData();
 }
 
+bool GameWindow::ConnectAndEnter(int port, const std::function<bool()>& serverSawClient) {
+    CRegionalMahjongApp& app = App();
+    LaunchFields fields = app.GetLaunchFields();
+    fields.serverPort = port;
+    app.SetLaunchFields(fields);
+    if (!app.StartCommThread()) {
+        error_ = "the communication thread did not start";
+        return false;
+    }
+    app.RegisterGameWindow(app.GetMainWindow());
+    if (app.ConnectServer() != 1 || !serverSawClient()) {
+        error_ = "no connection to port " + std::to_string(port);
+        return false;
+    }
+    if (app.EnterGame() != 1) {
+        error_ = "the game was not entered";
+        return false;
+    }
+    Run(50);
+    return true;
+}
+
 void GameWindow::Deliver(int32_t id, std::span<const uint8_t> record) {
     if (CGameNotifyHandler* handler = App().GetNotifyHandler()) {
         handler->OnNotify(id, record.data(), record.size());

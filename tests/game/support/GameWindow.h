@@ -64,6 +64,12 @@ public:
     CRegionalTableData* TableData();
     ProgramFolder& Folder() { return *folder_; }
 
+    // Connects the application to a game server on the port (the launch
+    // fields as they are otherwise), its communication thread handing the
+    // server's messages to the window, and enters the game. `serverSawClient`
+    // waits until the server has the connection. False with Error() set.
+    bool ConnectAndEnter(int port, const std::function<bool()>& serverSawClient);
+
     // Hands a notification to the game's handler, as the frame window does.
     void Deliver(int32_t id, std::span<const uint8_t> record);
     // Runs the UI thread's messages for ms, or until the condition holds.
