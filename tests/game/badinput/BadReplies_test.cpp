@@ -129,17 +129,22 @@ TEST_F(BadRepliesTest, HeldAndFailedClaimsKeepTheTableAndSendOnce) {
     const std::string offered = Describe();
     const std::vector<int32_t> row = Row(3);
 
-    // The peng refused as not carried out: nothing changes.
+    // The peng refused as not carried out, or never answered: nothing
+    // changes.
     script.Frame().QueueAnswer(tp::kPengClaim, {tp::kResultNotCarriedOut, {}});
-    EXPECT_EQ(View().SubmitPeng(), 0);
-    EXPECT_EQ(Describe(), offered);
+    script.Frame().QueueAnswer(tp::kPengClaim, {0, {}, true});
+    for (const char* answer : {"10100", "time-out"}) {
+        SCOPED_TRACE(answer);
+        EXPECT_EQ(View().SubmitPeng(), 0);
+        EXPECT_EQ(Describe(), offered);
+    }
     // Held: the player stays in the peng (held flag, table state 1).
     script.Frame().QueueAnswer(tp::kPengClaim, {tp::kResultHeld, {}});
     EXPECT_EQ(View().SubmitPeng(), 0);
     EXPECT_EQ(View().GetOperationHeld(), 1);
     EXPECT_EQ(View().GetTableState(), 1);
     EXPECT_EQ(Row(3), row);
-    EXPECT_EQ(script.Frame().Count(tp::kPengClaim), 2u);
+    EXPECT_EQ(script.Frame().Count(tp::kPengClaim), 3u);
 
     // The gang on the thrown tile: not carried out changes nothing more;
     // held keeps the gang choice (table state 2).
