@@ -1,7 +1,8 @@
 // The regional game's replies to its play requests, and the top-up amount
 // read from the hand-editable user file. The first byte picks the reader:
 // the own draw (229000), a gang request (229045), the peng claim's ting
-// information (229025), the gang query (229015) or the amount text; the
+// information (229025), the gang query (229015), the amount text or the
+// view's taking of ting information of any length; the
 // second byte picks the server's result; the rest is the reply (or text).
 // The replies come from a connection that hands them over as the server's,
 // so each goes through the connection's own copy into the caller's record.
@@ -24,6 +25,7 @@
 
 #include "game/dialogs/AutoFixSettings.h"
 #include "game/net/RegionalConnection.h"
+#include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "tests/fuzz/FuzzTarget.h"
 
@@ -200,6 +202,26 @@ void FuzzGangQuery(ReplayConnection& connection, std::span<const uint8_t> reply)
     FuzzNote("query", std::min<size_t>(reply.size(), 64));
 }
 
+// The view takes ting information of any length: only a whole one with
+// the ting flag offers the ting and names its candidates.
+void FuzzTingInfo(std::span<const uint8_t> reply) {
+    static CRegionalTableView view;
+    std::fill(std::begin(g_TingCandidates), std::end(g_TingCandidates), -3);
+    view.ApplyTingInfo(reply);
+    const bool whole = reply.size() >= tp::kTingInfoBytes;
+    const bool offered = whole && (tp::WordAt(reply, 0) & tp::kOptionTing) != 0;
+    if (view.GetOffer(kOpTing).offered != (offered ? 1 : 0)) {
+        FuzzFail("the ting was offered on other information than a whole flagged one");
+    }
+    for (size_t i = 0; i < 32; ++i) {
+        const int32_t expected = offered ? tp::WordAt(reply, 1 + i) : -3;
+        if (g_TingCandidates[i] != expected) {
+            FuzzFail("the candidates are not the information's");
+        }
+    }
+    FuzzNote(offered ? "ting offered" : whole ? "ting not flagged" : "ting cut");
+}
+
 // The value of the text's leading digits after blanks and one sign,
 // clamped to the int range; 0 without digits.
 int64_t ReferenceAmount(std::string_view text) {
@@ -240,7 +262,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ReplayConnection connection;
     connection.answerResult = kResults[data[1] % kResults.size()];
     connection.answer = reply;
-    switch (data[0] % 5) {
+    switch (data[0] % 6) {
         case 0:
             FuzzDraw(connection, reply);
             break;
@@ -253,8 +275,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 3:
             FuzzGangQuery(connection, reply);
             break;
-        default:
+        case 4:
             FuzzAmount(reply);
+            break;
+        default:
+            FuzzTingInfo(reply);
             break;
     }
     return 0;

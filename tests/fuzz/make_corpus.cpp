@@ -263,6 +263,8 @@ void WriteRegionalReplies() {
     Write(target, "amount.bin", ReplyInput(4, 0, Bytes(amount.begin(), amount.end())));
     const std::string huge = "-99999999999999999999";
     Write(target, "amount_huge.bin", ReplyInput(4, 0, Bytes(huge.begin(), huge.end())));
+    Write(target, "view_ting.bin", ReplyInput(5, 0, tp::WriteTableRecord(peng)));
+    Write(target, "view_ting_cut.bin", ReplyInput(5, 0, flaggedShort));
 }
 
 void WriteRegional() {
