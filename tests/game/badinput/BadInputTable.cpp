@@ -53,6 +53,12 @@ tp::HandStartRecord BadInputTable::HandStart(int32_t flags) {
     return start;
 }
 
+void BadInputTable::OnRequest(
+    std::function<void(const testserver::FrameScript::Recorded&)> observer) {
+    std::lock_guard lock(observerLock_);
+    observer_ = std::move(observer);
+}
+
 void BadInputTable::Deal(const tp::HandStartRecord& start) {
     ASSERT_TRUE(
         script.Frame().Notify(static_cast<uint32_t>(tp::kHandStart), tp::WriteTableRecord(start)));

@@ -14,6 +14,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -80,9 +82,21 @@ protected:
     size_t Reports();
     bool Connected();
 
+    // Told of every request on the server's thread (after the script saw
+    // it); a test sets it before the request is made.
+    void OnRequest(std::function<void(const testserver::FrameScript::Recorded&)> observer);
+
+    std::mutex observerLock_;
+    std::function<void(const testserver::FrameScript::Recorded&)> observer_;  // by observerLock_
     testserver::TestGameServer server;
-    testserver::RegionalScript script{server, [] {
+    testserver::RegionalScript script{server, [this] {
                                           testserver::RegionalScript::Options options;
+                                          options.frame.onRequest = [this](const auto& request) {
+                                              std::lock_guard lock(observerLock_);
+                                              if (observer_) {
+                                                  observer_(request);
+                                              }
+                                          };
                                           options.scriptedPlays = false;
                                           options.startAfterMs = 0;
                                           options.roomId = game_test::kWindowRoomId;

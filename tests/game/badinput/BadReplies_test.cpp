@@ -71,10 +71,22 @@ TEST_F(BadRepliesTest, RefusedFailedOrUnansweredDrawsChangeNothing) {
         EXPECT_EQ(Describe(), dealt);
     }
     EXPECT_EQ(script.Frame().Count(tp::kOwnDraw), drawsBefore + 3);
-    // The connection stays and carries the next throw.
-    ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(1, 19, 0), Outcome::kApplied));
-    ASSERT_NE(View().GetLastThrown(PositionOf(1)), nullptr);
-    EXPECT_EQ(View().GetLastThrown(PositionOf(1))->tile, 19);
+    // A throw the server sends while the draw goes unanswered is shown once
+    // the wait is over: the connection stays through the time-out.
+    OnRequest([&](const FrameScript::Recorded& request) {
+        if (request.id == tp::kOwnDraw) {
+            script.Frame().Notify(static_cast<uint32_t>(tp::kCardThrown), Throw(1, 19, 0));
+        }
+    });
+    script.Frame().QueueAnswer(tp::kOwnDraw, {0, {}, true});
+    EXPECT_EQ(View().CatchCard(), 0);
+    OnRequest({});
+    EXPECT_TRUE(window.RunUntil([&] {
+        CCardSprite* thrown = View().GetLastThrown(PositionOf(1));
+        return thrown != nullptr && thrown->tile == 19;
+    })) << "the throw sent during the wait was lost";
+    EXPECT_TRUE(Connected());
+    EXPECT_EQ(Reports(), 0u);
 }
 
 TEST_F(BadRepliesTest, ShortFlaggedAndOffTheWallDrawRepliesBringTheServersTile) {
@@ -102,6 +114,22 @@ TEST_F(BadRepliesTest, ShortFlaggedAndOffTheWallDrawRepliesBringTheServersTile) 
     EXPECT_TRUE(std::all_of(std::begin(g_TingCandidates), std::end(g_TingCandidates),
                             [](int32_t tile) { return tile == 0; }));
     ASSERT_NO_FATAL_FAILURE(ThrowOwnTile(51));
+
+    // Longer than its form: read as the form, the candidates the reply's.
+    tp::OperationReply longer;
+    longer.tile = 54;
+    longer.wallIndex = 72;
+    longer.options = tp::kOptionTing;
+    longer.tingCandidates.fill(tp::kNoTile);
+    longer.tingCandidates[0] = 7;
+    std::vector<uint8_t> longerBytes = tp::WriteTableRecord(longer);
+    longerBytes.resize(longerBytes.size() + 648, 0x5A);
+    script.Frame().QueueAnswer(tp::kOwnDraw, {tp::kResultDone, longerBytes});
+    ASSERT_EQ(View().CatchCard(), 1);
+    EXPECT_TRUE(OwnHolds(54));
+    EXPECT_EQ(g_TingCandidates[0], 7);
+    EXPECT_EQ(g_TingCandidates[1], tp::kNoTile);
+    ASSERT_NO_FATAL_FAILURE(ThrowOwnTile(54));
 
     // A wall index off the wall: the tile still reaches the hand.
     for (const int32_t wallIndex : {200, -5, 108}) {
