@@ -32,9 +32,7 @@ void BadInputTable::SetUp() {
     std::fill(std::begin(g_bBaoJiao), std::end(g_bBaoJiao), 0);
     ASSERT_TRUE(server.Start());
     ASSERT_TRUE(window.Open()) << window.Error();
-    ASSERT_TRUE(window.ConnectAndEnter(server.Port(), [&] {
-        return server.WaitForClients(1, 5000);
-    })) << window.Error();
+    ASSERT_TRUE(window.ConnectTo(server)) << window.Error();
     ASSERT_TRUE(window.RunUntil([&] { return script.StepsSent().size() >= kRobotSteps; }))
         << "the robots never entered";
     ASSERT_NE(window.View(), nullptr);

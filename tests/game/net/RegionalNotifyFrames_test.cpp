@@ -127,9 +127,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start());
         ASSERT_TRUE(window.Open()) << window.Error();
-        ASSERT_TRUE(window.ConnectAndEnter(server.Port(), [&] {
-            return server.WaitForClients(1, 5000);
-        })) << window.Error();
+        ASSERT_TRUE(window.ConnectTo(server)) << window.Error();
     }
 
     CRegionalTableData& Data() { return *window.TableData(); }

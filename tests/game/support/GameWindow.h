@@ -24,6 +24,10 @@ class CRegionalMahjongApp;
 class CRegionalTableView;
 class CRegionalTableData;
 
+namespace testserver {
+class TestGameServer;
+}
+
 namespace game_test {
 
 inline constexpr int32_t kWindowGameId = 30;
@@ -64,11 +68,13 @@ public:
     CRegionalTableData* TableData();
     ProgramFolder& Folder() { return *folder_; }
 
-    // Connects the application to a game server on the port (the launch
-    // fields as they are otherwise), its communication thread handing the
-    // server's messages to the window, and enters the game. `serverSawClient`
-    // waits until the server has the connection. False with Error() set.
-    bool ConnectAndEnter(int port, const std::function<bool()>& serverSawClient);
+    // The hall's folder in the program folder, where the per-user files
+    // live; false with the reason in Error().
+    bool MakeHallUserFolder();
+    // Connects the open table to the loopback server as a silver room with
+    // the safe box in the game, and enters the game; false with the reason
+    // in Error().
+    bool ConnectTo(testserver::TestGameServer& server);
 
     // Hands a notification to the game's handler, as the frame window does.
     void Deliver(int32_t id, std::span<const uint8_t> record);
