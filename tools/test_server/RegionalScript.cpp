@@ -315,6 +315,9 @@ bool RegionalScript::PlayHand() {
     if (engineHand_) {
         return Pause(o.stepMs) && PlayEngineHand();
     }
+    if (!o.scriptedPlays) {
+        return true;
+    }
     if (!Step("211040", o.stepMs, tp::kHandStart, tp::WriteTableRecord(HandStart(o)))) {
         return false;
     }
