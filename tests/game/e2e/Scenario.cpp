@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "frame/GameFrameWnd.h"
+#include "frame/RecordFields.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
@@ -58,6 +59,7 @@ bool Scenario::Prepare() {
     const RegionalTable table{kScenarioRoomId, kScenarioTableNo, kScenarioUser, "区域麻将"};
     testserver::RegionalScript::Options script = RegionalScriptOptions(table);
     script.ownTurn = options_.ownTurn;
+    script.claimSkipRule = options_.claimSkipRule;
     if (options_.engineHand) {
         script.engine = true;
         script.engineHand.moves = options_.moves;
@@ -75,8 +77,13 @@ bool Scenario::Prepare() {
         error_ = "the test server did not start";
         return false;
     }
-    hall_ = std::make_unique<fakehall::FakeHall>(
-        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall"));
+    fakehall::FakeHallOptions hallOptions =
+        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall");
+    hallOptions.launchRecord.room.flags |= options_.roomFlags;
+    if (!options_.advertHost.empty()) {
+        SetFieldText(hallOptions.launchRecord.room.advertHost, options_.advertHost);
+    }
+    hall_ = std::make_unique<fakehall::FakeHall>(std::move(hallOptions));
     if (!hall_->Start()) {
         error_ = "the fake hall did not start";
         return false;
@@ -167,6 +174,19 @@ std::vector<std::string> Scenario::SoundsPlayed() const {
         }
     }
     return names;
+}
+
+Scenario::SoundState Scenario::Sound(const std::string& fileName) const {
+    SoundState state;
+    for (const platform::AudioRecord::Stream& stream : audio_->streams) {
+        if (regional_skin::SoundNameOf(stream.bytes) != fileName) {
+            continue;
+        }
+        state.plays += stream.starts + stream.restarts;
+        state.stops += stream.stops;
+        state.playing = state.playing || stream.activity == platform::kChannelPlaying;
+    }
+    return state;
 }
 
 CRegionalMahjongApp& Scenario::App() {

@@ -41,6 +41,8 @@ inline constexpr int32_t kScenarioUser = 12345;
 
 struct ScenarioOptions {
     bool ownTurn = false;
+    // Hand-start word 27 of the scripted hand.
+    int32_t claimSkipRule = 1;
     // The test server plays the engine's hand (on the wall of "test.ini",
     // the robots' moves from the list) instead of the scripted plays.
     bool engineHand = false;
@@ -48,6 +50,10 @@ struct ScenarioOptions {
     std::vector<int32_t> wall;  // the recorded deal; empty: 0..107 in order
     int width = 1024;
     int height = 768;
+    // Added to the launch record's room flags (RoomInfo::kFlag...).
+    int32_t roomFlags = 0;
+    // The room's web host of the advert pages ("" leaves the record's).
+    std::string advertHost;
 };
 
 class Scenario {
@@ -87,6 +93,15 @@ public:
     // The names of the sounds the client played so far (file names of the
     // skin), each once per play.
     std::vector<std::string> SoundsPlayed() const;
+    // The streams made from the skin's sound of that file name, together:
+    // their plays (from the start or restarted), stops, and whether one
+    // plays now.
+    struct SoundState {
+        int plays = 0;
+        int stops = 0;
+        bool playing = false;
+    };
+    SoundState Sound(const std::string& fileName) const;
 
     // The client's parts (null while they do not exist).
     CRegionalMahjongApp& App();
