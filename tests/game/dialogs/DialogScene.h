@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/MusicModule.h"
+#include "frame/panels/SystemInfoBox.h"
 #include "tests/game/show/ShowScene.h"
 #include "tests/game/support/ProgramFolder.h"
 
@@ -56,6 +57,31 @@ public:
         return 0;
     }
     std::vector<std::string> played;
+};
+
+// The frame's notice boxes as the player sees them: once installed in the
+// application, each box that opens writes down its text and id here. One at
+// a time; it takes the boxes back to the plain kind when it goes.
+class NoticeBoxLog {
+public:
+    struct Box {
+        std::string text;
+        int id = 0;
+    };
+    NoticeBoxLog();
+    ~NoticeBoxLog();
+    NoticeBoxLog(const NoticeBoxLog&) = delete;
+    NoticeBoxLog& operator=(const NoticeBoxLog&) = delete;
+
+    void Install(CGameFrameApp& app);
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    void Add(Box box) { boxes_.push_back(std::move(box)); }
+    // The last box opened while it is on screen, else null; any engine
+    // visual finds it.
+    CSystemInfoBox* LastShown(CCorvaneVisual& finder);
+
+private:
+    std::vector<Box> boxes_;
 };
 
 struct SceneOptions {
