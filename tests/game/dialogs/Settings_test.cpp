@@ -13,7 +13,6 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Profile.h"
-#include "platform/Sync.h"
 #include "tests/game/dialogs/DialogScene.h"
 #include "tests/game/e2e/Scenario.h"
 
@@ -216,21 +215,6 @@ protected:
         ask.watchedChair = testserver::RegionalScript::kOwnChair;
         EXPECT_TRUE(scenario.Script().Frame().Notify(tp::kLookCardAsk, tp::WriteTableRecord(ask)));
     }
-    bool Settled(bool holds, uint32_t ms) {
-        const uint32_t now = platform::GetTickCount32();
-        if (!holds) {
-            settleStart_ = 0;
-            return false;
-        }
-        if (settleStart_ == 0) {
-            settleStart_ = now;
-        }
-        if (now - settleStart_ < ms) {
-            return false;
-        }
-        settleStart_ = 0;
-        return true;
-    }
 
     // A click on the row's label (or its box) and the sound, music and quiet
     // states it must give.
@@ -251,10 +235,10 @@ protected:
             scenario.Harness().Add(
                 step + ": coupled",
                 [this, press] {
-                    return Settled(State(CGameSetDlg::kSoundEffect) == press.sound &&
-                                       State(CGameSetDlg::kMusic) == press.music &&
-                                       State(CGameSetDlg::kKeepSilence) == press.quiet,
-                                   100);
+                    return scenario.HeldFor(State(CGameSetDlg::kSoundEffect) == press.sound &&
+                                                State(CGameSetDlg::kMusic) == press.music &&
+                                                State(CGameSetDlg::kKeepSilence) == press.quiet,
+                                            100);
                 },
                 nullptr, 5000);
         }
@@ -262,7 +246,6 @@ protected:
 
     Scenario scenario;
     dialog_test::NoticeBoxLog boxes;
-    uint32_t settleStart_ = 0;
     int minOwnClock_ = 99;
 };
 
@@ -333,7 +316,7 @@ TEST_F(SettingsScenarioTest, TheSettingsButtonCouplesStoresAppliesAndTheNextStar
             LookAsk();
         });
     harness.Add(
-        "a look-at-hand ask refused unseen", [&] { return Settled(true, 1000); },
+        "a look-at-hand ask refused unseen", [&] { return scenario.HeldFor(true, 1000); },
         [&] {
             EXPECT_FALSE(LookAskShown());
             // Cancel after changes puts the stored settings back.
@@ -422,11 +405,7 @@ TEST_F(SettingsScenarioTest, TheSettingsButtonCouplesStoresAppliesAndTheNextStar
             EXPECT_EQ(next->GetBox(CGameSetDlg::kRejectLook)->GetCheck(), 0);
             next->Hide();
         });
-    const int code = scenario.Run();
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(scenario.Harness().Finished());
-    EXPECT_FALSE(scenario.Harness().TimedOut()) << scenario.Harness().LastStep();
-    EXPECT_EQ(scenario.Harness().Acted().size(), scenario.Harness().StepCount());
+    scenario.ExpectRanThrough(scenario.Run());
 }
 
 }  // namespace

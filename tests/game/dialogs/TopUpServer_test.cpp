@@ -15,6 +15,7 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneCheckBox.h"
+#include "engine/ui/CorvaneEdit.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/GameRecords.h"
 #include "frame/net/FrameRequests.h"
@@ -28,11 +29,12 @@
 #include "game/result/GameResultDlg.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Clipboard.h"
+#include "platform/Input.h"
 #include "platform/Profile.h"
 #include "platform/SdlEvents.h"
-#include "platform/Sync.h"
 #include "tests/game/dialogs/DialogScene.h"
 #include "tests/game/e2e/Scenario.h"
+#include "tests/game/support/ClientReadings.h"
 
 namespace {
 
@@ -45,9 +47,6 @@ constexpr int32_t kCalcNumber = 123456789;
 constexpr int32_t kAnswer = 26046;  // the password folded with the number
 constexpr char kWebHost[] = "web.example";
 constexpr char kResetPage[] = "restsecurepwdbyappeal";
-constexpr int kKeyBack = 8;
-constexpr int kKeyDelete = 46;
-constexpr int kKeyControl = 0x11;
 // How the keypad draws its captions.
 constexpr uint32_t kCaptionColour = 0x2D22;
 constexpr int kCaptionSize = 18;
@@ -73,13 +72,6 @@ protected:
         Services().SetSafeBox(box);
         // The per-user files live in the hall's folder.
         return scenario.Folder().Write("users/.keep", "");
-    }
-
-    void ExpectWholeRun(int exitCode) {
-        EXPECT_EQ(exitCode, 0);
-        EXPECT_TRUE(scenario.Harness().Finished());
-        EXPECT_FALSE(scenario.Harness().TimedOut()) << scenario.Harness().LastStep();
-        EXPECT_EQ(scenario.Harness().Acted().size(), scenario.Harness().StepCount());
     }
 
     ServiceScript& Services() { return scenario.Script().Frame().Services(); }
@@ -128,9 +120,9 @@ protected:
     }
     void Paste(const std::string& text) {
         ASSERT_TRUE(platform::SetClipboardText(text));
-        EXPECT_TRUE(platform::SynthesizeKey(Window(), kKeyControl, true));
+        EXPECT_TRUE(platform::SynthesizeKey(Window(), platform::kKeyControl, true));
         Press('V');
-        EXPECT_TRUE(platform::SynthesizeKey(Window(), kKeyControl, false));
+        EXPECT_TRUE(platform::SynthesizeKey(Window(), platform::kKeyControl, false));
     }
     // What the keypad's display shows.
     std::string DisplayText() {
@@ -198,22 +190,6 @@ protected:
     void AddDialogDuringTheHand();
     // The result shown: the silver is 1000 again, the dialog is closed.
     void AddHandEndAndClose();
-    // A step that waits until the condition held for ms in a row.
-    bool Settled(bool holds, uint32_t ms) {
-        const uint32_t now = platform::GetTickCount32();
-        if (!holds) {
-            settleStart_ = 0;
-            return false;
-        }
-        if (settleStart_ == 0) {
-            settleStart_ = now;
-        }
-        if (now - settleStart_ < ms) {
-            return false;
-        }
-        settleStart_ = 0;
-        return true;
-    }
     // Opens the dialog by its button between hands and confirms it as it
     // stands.
     void AddDialogOkBetweenHands(const std::string& name);
@@ -221,7 +197,6 @@ protected:
 
     Scenario scenario;
     dialog_test::NoticeBoxLog boxes;
-    uint32_t settleStart_ = 0;
 };
 
 void TopUpScenarioTest::AddDialogDuringTheHand() {
@@ -251,8 +226,8 @@ void TopUpScenarioTest::AddDialogDuringTheHand() {
             EXPECT_EQ(Dialog()->GetEnableBox()->GetCheck(), 0);
             // The stored 0 cleared, then "5a000" typed key by key.
             scenario.Click(Dialog()->GetAmountEdit());
-            Press(kKeyBack);
-            Press(kKeyDelete);
+            Press(kEditKeyBack);
+            Press(kEditKeyDelete);
             Type("5a000");
         });
     harness.Add(
@@ -270,7 +245,7 @@ void TopUpScenarioTest::AddDialogDuringTheHand() {
             // Eight digits, a ninth refused, then back to 5000.
             Type("2349");
             for (int i = 0; i < 4; ++i) {
-                Press(kKeyBack);
+                Press(kEditKeyBack);
             }
         });
     harness.Add(
@@ -291,7 +266,8 @@ void TopUpScenarioTest::AddDialogDuringTheHand() {
             EXPECT_EQ(View().m_bAutoFix, 1);
         });
     harness.Add(
-        "nothing started during the hand", [&] { return Settled(App().IsGamePlaying(), 500); },
+        "nothing started during the hand",
+        [&] { return scenario.HeldFor(App().IsGamePlaying(), 500); },
         [&] {
             EXPECT_EQ(Count(frame_requests::kQueryTake), 0u);
             EXPECT_EQ(Count(frame_requests::kTransferIntoGame), 0u);
@@ -369,7 +345,7 @@ TEST_F(TopUpScenarioTest, WithoutAPasswordTheEndOfTheHandTakesTheDifferenceOnce)
             EXPECT_EQ(View().m_bAutoFix, 0);
             EXPECT_EQ(Stored("bAutoFix"), "1");
         });
-    ExpectWholeRun(scenario.Run());
+    scenario.ExpectRanThrough(scenario.Run());
 }
 
 // With a protection password the keypad asks for it; a short password is
@@ -422,6 +398,8 @@ TEST_F(TopUpScenarioTest, WithAPasswordTheKeypadAsksAndOneOkSendsOneTake) {
         [&] {
             const std::string chat = scenario.ChatText();
             EXPECT_NE(chat.find("自动取银失败：保护密码计算结果错误。"), std::string::npos) << chat;
+            // The server's text in red.
+            EXPECT_EQ(game_test::ChatBoxColourAt("保护密码计算结果错误"), 0x0000FFu);
             EXPECT_NE(chat.find(std::string("您可以前往:http://") + kWebHost +
                                 "/self/restsecurepwdbyappeal.aspx进行修改。"),
                       std::string::npos)
@@ -451,7 +429,7 @@ TEST_F(TopUpScenarioTest, WithAPasswordTheKeypadAsksAndOneOkSendsOneTake) {
         "the difference taken", [&] { return OwnSilver() == 5000; },
         [&] { EXPECT_FALSE(PromptShown()); });
     harness.Add(
-        "one take for one OK", [&] { return Settled(true, 1000); },
+        "one take for one OK", [&] { return scenario.HeldFor(true, 1000); },
         [&] {
             const auto takes = Takes();
             ASSERT_EQ(takes.size(), 2u);
@@ -459,7 +437,7 @@ TEST_F(TopUpScenarioTest, WithAPasswordTheKeypadAsksAndOneOkSendsOneTake) {
             EXPECT_EQ(takes[1].answer, kAnswer);
             EXPECT_EQ(Services().GetSafeBox().gameSilver, 5000);
         });
-    ExpectWholeRun(scenario.Run());
+    scenario.ExpectRanThrough(scenario.Run());
 }
 
 }  // namespace

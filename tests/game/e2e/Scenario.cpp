@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
+#include "platform/Sync.h"
 #include "tests/game/support/ClientReadings.h"
 #include "tests/game/support/RegionalHall.h"
 #include "tests/game/support/RegionalSkin.h"
@@ -139,6 +140,29 @@ int Scenario::Run() {
     }
     changed_.notify_all();
     return code;
+}
+
+void Scenario::ExpectRanThrough(int exitCode) {
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(harness_->Finished());
+    EXPECT_FALSE(harness_->TimedOut()) << harness_->LastStep();
+    EXPECT_EQ(harness_->Acted().size(), harness_->StepCount());
+}
+
+bool Scenario::HeldFor(bool holds, uint32_t ms) {
+    const uint32_t now = platform::GetTickCount32();
+    if (!holds) {
+        heldSince_ = 0;
+        return false;
+    }
+    if (heldSince_ == 0) {
+        heldSince_ = now;
+    }
+    if (now - heldSince_ < ms) {
+        return false;
+    }
+    heldSince_ = 0;
+    return true;
 }
 
 void Scenario::OnScriptStep(const std::string& step) {

@@ -85,6 +85,11 @@ public:
     int Run();
     // Whether this process ran the program already (its loop runs once).
     static bool RanBefore();
+    // After Run: the program ended well and the harness acted every step.
+    void ExpectRanThrough(int exitCode);
+    // For a step's condition that must last: true once `holds` was true at
+    // every call for ms in a row (one such condition at a time).
+    bool HeldFor(bool holds, uint32_t ms);
 
     testserver::RegionalScript& Script() { return *script_; }
     fakehall::FakeHall& Hall() { return *hall_; }
@@ -140,6 +145,7 @@ private:
     std::vector<Gate> gates_;             // guarded by lock_
     std::vector<std::string> sentSoFar_;  // guarded by lock_ (before each send)
     bool screenSet_ = false;
+    uint32_t heldSince_ = 0;
     std::shared_ptr<platform::AudioRecord> audio_;
 };
 
