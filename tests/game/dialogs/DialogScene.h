@@ -2,7 +2,8 @@
 // The show scene (tests/game/show) for the in-table dialogs and the
 // automatic top-up: its view answers the safe box's two requests as a test
 // says and writes them down; a user file lives in a temporary hall folder;
-// the blocking pauses and the sounds played are written down.
+// the blocking pauses and the sounds played are written down. For the
+// whole-client scenarios, a log of the frame's notice boxes.
 
 #include <cstdint>
 #include <string>

@@ -118,10 +118,16 @@ protected:
         EXPECT_TRUE(platform::SynthesizeKey(Window(), key, true));
         EXPECT_TRUE(platform::SynthesizeKey(Window(), key, false));
     }
+    // Control held down, then the paste key: the text goes to the
+    // clipboard first. Control stays down until ReleaseControl (the window
+    // reads the keyboard's state when the key message comes, as a user's
+    // hand holds it).
     void Paste(const std::string& text) {
         ASSERT_TRUE(platform::SetClipboardText(text));
         EXPECT_TRUE(platform::SynthesizeKey(Window(), platform::kKeyControl, true));
         Press('V');
+    }
+    void ReleaseControl() {
         EXPECT_TRUE(platform::SynthesizeKey(Window(), platform::kKeyControl, false));
     }
     // What the keypad's display shows.
@@ -242,8 +248,17 @@ void TopUpScenarioTest::AddDialogDuringTheHand() {
         "12a pasted", [&] { return Dialog()->GetAmountText() != "5000"; },
         [&] {
             EXPECT_EQ(Dialog()->GetAmountText(), "50001");
+            ReleaseControl();
+            // Digits alone paste.
+            Paste("2");
+        });
+    harness.Add(
+        "2 pasted", [&] { return Dialog()->GetAmountText() != "50001"; },
+        [&] {
+            EXPECT_EQ(Dialog()->GetAmountText(), "500012");
+            ReleaseControl();
             // Eight digits, a ninth refused, then back to 5000.
-            Type("2349");
+            Type("349");
             for (int i = 0; i < 4; ++i) {
                 Press(kEditKeyBack);
             }
