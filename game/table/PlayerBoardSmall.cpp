@@ -34,13 +34,8 @@ constexpr int kBubbleFontWeight = 400;
 constexpr int kFirstRowY = 34;
 // An emoticon's centre lies this far above its row's text top.
 constexpr int kEmoticonAboveRow = 10;
-// The status icon's blink: alpha step, three blinks, every 200 ms, between
-// 1.0 and 0.3.
-constexpr double kBlinkStep = 0.1;
+// The status icon blinks three times, then stays.
 constexpr int kBlinkCount = 3;
-constexpr uint32_t kBlinkInterval = 200;
-constexpr double kBlinkUpper = 1.0;
-constexpr double kBlinkLower = 0.3;
 // The bubble's distance beside the table's middle: half its width + 182.
 constexpr int kBubbleBeside = 182;
 constexpr char kCodeMark = '#';
@@ -128,29 +123,8 @@ void CPlayerBoardSmall::Redraw() {
     highlighted_ = highlighted;
 }
 
-void CPlayerBoardSmall::BlinkStatusIcon(const char* name, int flag) {
-    CCorvanePicture* icon = GetStatusIcon();
-    if (icon == nullptr) {
-        return;
-    }
-    StopObjectActions(icon->GetId());
-    if (flag == 0) {
-        ShowMatchBadge(*icon);
-        return;
-    }
-    icon->SetImage(GetSkinFrame(name, 0), 1);
-    icon->Show();
-    icon->Invalidate();
-    FadeAction(icon, kBlinkStep, kBlinkCount, kBlinkInterval, kBlinkUpper, kBlinkLower, nullptr);
-}
-
-void CPlayerBoardSmall::SetAutoPlay(int flag) {
-    BlinkStatusIcon("animation_AutoPlay", flag);
-}
-
-void CPlayerBoardSmall::SetOffline(int flag) {
-    offline_ = flag;
-    BlinkStatusIcon("animation_Offline", flag);
+int CPlayerBoardSmall::StatusBlinkCount() const {
+    return kBlinkCount;
 }
 
 void CPlayerBoardSmall::ResetFlowers() {

@@ -56,11 +56,9 @@ public:
     int OnEvent(const EventRecord& record) override;
     void CreateObjects(int position) override;
     void Redraw() override;
-    void SetOffline(int flag) override;
     void Layout() override;
     void PlaceReadyMark() override;
     void ResetFlowers() override;
-    void SetAutoPlay(int flag) override;
 
     // Shows the line beside the seat for five seconds.
     void ShowChatBubble(std::string text);
@@ -103,6 +101,9 @@ public:
     };
     static Depths TableDepths();
 
+protected:
+    int StatusBlinkCount() const override;
+
 private:
     // Destroys the emoticon pictures and unhooks the text canvas's children.
     void ClearBubbleContent();
@@ -116,7 +117,6 @@ private:
     int PlaceEmoticon(const std::string& name, int& x, int& y);
     // Hides the bubble and drops its content.
     void EndBubble();
-    void BlinkStatusIcon(const char* name, int flag);
 
     int bubbleCanvasId_ = 0;
     int bubbleTextCanvasId_ = 0;

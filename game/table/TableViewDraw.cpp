@@ -81,15 +81,7 @@ int CRegionalTableView::CatchCard() {
         reply.tile == tp::kNoTile) {
         return 0;  // refused (229101) or failed: the table stays as it is
     }
-    FlashMainWindow();
-    operationHeld_ = 0;
-    PlaySound("SndCatch");
-    const int before = GetPreviousTurnPosition(kOwnPosition);
-    if (before >= 0) {
-        MoveThrownToDiscards(before);
-        RedrawDiscards(before);
-    }
-    ShowArrow(-1);
+    AcceptOwnDraw();
     CCardSprite* sprite = TakeOwnDrawnTile(reply);
     if (sprite == nullptr) {
         return 0;

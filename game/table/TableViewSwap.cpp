@@ -38,20 +38,6 @@ constexpr double kSwapInfoDepth = 50000.0;
 // The own tiles the exchange sorts: the thirteen after the drawn tile.
 constexpr int kSortedAfterSwap = 13;
 
-// The ting information of the banker's first turn, as a ting reply
-// carries it: the option flags, the 32 candidates, the ting table.
-struct FirstTurnTing {
-    static constexpr size_t kSize = tp::kTingInfoBytes;
-    int32_t options = 0;
-    tp::Words<32> candidates{};
-    tp::Words<2048> table{};
-
-    static constexpr void Fields(auto& self, auto& f) {
-        f(self.options), f(self.candidates), f(self.table);
-    }
-};
-static_assert(tp::TableRecordBytes<FirstTurnTing>() == FirstTurnTing::kSize);
-
 // A tile of the regional set (three suits of 36).
 bool IsRegionalTile(int32_t tile) {
     return tile >= 0 && tile < tp::kWallSize;
@@ -446,7 +432,9 @@ void CRegionalTableView::HandOverToBanker(const tp::SwapDiceNotice& swap) {
         OfferOptionsAfterDraw(options);
         if ((options & tp::kOptionTing) != 0 && GetHandSprite(kOwnPosition, 0) != nullptr) {
             std::ranges::copy(swap.tingList, std::begin(g_TingCandidates));
-            FirstTurnTing ting;
+            // The banker's first turn carries its ting information as a
+            // ting reply does.
+            tp::TingInfo ting;
             ting.options = options;
             ting.candidates = swap.tingList;
             ting.table = swap.tingTable;

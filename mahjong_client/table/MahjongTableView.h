@@ -389,6 +389,10 @@ public:
     // reply goes to reply48.
     virtual int SendGangQuery(int kind, int tileId, uint8_t* reply48);
     virtual int CatchCard();
+    // What every granted own draw does before the tile comes in: the window
+    // flashes, a held operation ends, the draw sounds, the previous
+    // thrower's tile goes to its discards and the arrow goes.
+    void AcceptOwnDraw();
     virtual int ThrowHandTile(int index);
     virtual int DeclareOwnHua(int index);
 

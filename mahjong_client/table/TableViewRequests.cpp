@@ -136,6 +136,18 @@ int CMahjongTableView::SendGangQuery(int kind, int tileId, uint8_t* reply48) {
     return 1;
 }
 
+void CMahjongTableView::AcceptOwnDraw() {
+    FlashMainWindow();
+    operationHeld_ = 0;
+    PlaySound("SndCatch");
+    const int before = GetPreviousTurnPosition(kOwnPosition);
+    if (before >= 0) {
+        MoveThrownToDiscards(before);
+        RedrawDiscards(before);
+    }
+    ShowArrow(-1);
+}
+
 int CMahjongTableView::CatchCard() {
     CMahjongConnection* connection = GetMahjongConnection();
     if (connection == nullptr || IsLookingOn()) {
@@ -148,15 +160,7 @@ int CMahjongTableView::CatchCard() {
     if (ResultOf(sent, result) != tp::kResultDone || draw.tile == tp::kNoTile) {
         return 0;  // refused (229101) or failed: the table stays as it is
     }
-    FlashMainWindow();
-    operationHeld_ = 0;
-    PlaySound("SndCatch");
-    const int before = GetPreviousTurnPosition(kOwnPosition);
-    if (before >= 0) {
-        MoveThrownToDiscards(before);
-        RedrawDiscards(before);
-    }
-    ShowArrow(-1);
+    AcceptOwnDraw();
     if (!IsRealTile(draw.tile) ||
         DrawTileFromReply(kOwnPosition, draw.wallIndex, draw.tile) == nullptr) {
         return 0;

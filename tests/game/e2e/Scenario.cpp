@@ -5,11 +5,13 @@
 #include <algorithm>
 
 #include "frame/GameFrameWnd.h"
+#include "frame/RecordFields.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
+#include "platform/Sync.h"
 #include "tests/game/support/ClientReadings.h"
 #include "tests/game/support/RegionalHall.h"
 #include "tests/game/support/RegionalSkin.h"
@@ -58,18 +60,18 @@ bool Scenario::Prepare() {
     const RegionalTable table{kScenarioRoomId, kScenarioTableNo, kScenarioUser, "区域麻将"};
     testserver::RegionalScript::Options script = RegionalScriptOptions(table);
     script.ownTurn = options_.ownTurn;
+    script.claimSkipRule = options_.claimSkipRule;
     if (options_.engineHand) {
         script.engine = true;
         script.engineHand.moves = options_.moves;
         script.engineHand.seed = options_.engineSeed;
         script.engineHand.robotsHeld = options_.robotsHeld;
         script.engineHand.testDealReplay = true;
-        std::string total;
-        for (int32_t k = 0; k < 108; ++k) {
-            const int32_t entry = options_.wall.size() == 108 ? options_.wall[k] : k;
-            total += std::to_string(entry) + "|";
-        }
-        folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
+        script.engineHand.hands = options_.hands;
+        script.engineHand.beforeHand = options_.beforeHand;
+        script.engineHand.beforeListedMove = options_.beforeListedMove;
+        script.engineHand.afterSwapDiceMs = options_.afterSwapDiceMs;
+        WriteWall(options_.wall);
     }
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };
     script_ = std::make_unique<testserver::RegionalScript>(server_, script);
@@ -77,8 +79,13 @@ bool Scenario::Prepare() {
         error_ = "the test server did not start";
         return false;
     }
-    hall_ = std::make_unique<fakehall::FakeHall>(
-        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall"));
+    fakehall::FakeHallOptions hallOptions =
+        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall");
+    hallOptions.launchRecord.room.flags |= options_.roomFlags;
+    if (!options_.advertHost.empty()) {
+        SetFieldText(hallOptions.launchRecord.room.advertHost, options_.advertHost);
+    }
+    hall_ = std::make_unique<fakehall::FakeHall>(std::move(hallOptions));
     if (!hall_->Start()) {
         error_ = "the fake hall did not start";
         return false;
@@ -91,6 +98,15 @@ bool Scenario::Prepare() {
         }
     };
     return true;
+}
+
+void Scenario::WriteWall(const std::vector<int32_t>& wall) {
+    std::string total;
+    for (int32_t k = 0; k < 108; ++k) {
+        const int32_t entry = wall.size() == 108 ? wall[static_cast<size_t>(k)] : k;
+        total += std::to_string(entry) + "|";
+    }
+    folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
 }
 
 void Scenario::Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
@@ -136,6 +152,29 @@ int Scenario::Run() {
     return code;
 }
 
+void Scenario::ExpectRanThrough(int exitCode) {
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(harness_->Finished());
+    EXPECT_FALSE(harness_->TimedOut()) << harness_->LastStep();
+    EXPECT_EQ(harness_->Acted().size(), harness_->StepCount());
+}
+
+bool Scenario::HeldFor(bool holds, uint32_t ms) {
+    const uint32_t now = platform::GetTickCount32();
+    if (!holds) {
+        heldSince_ = 0;
+        return false;
+    }
+    if (heldSince_ == 0) {
+        heldSince_ = now;
+    }
+    if (now - heldSince_ < ms) {
+        return false;
+    }
+    heldSince_ = 0;
+    return true;
+}
+
 void Scenario::OnScriptStep(const std::string& step) {
     std::unique_lock<std::mutex> lock(lock_);
     auto sentBefore = [this](const Gate& gate) {
@@ -171,12 +210,74 @@ std::vector<std::string> Scenario::SoundsPlayed() const {
     return names;
 }
 
+Scenario::SoundState Scenario::Sound(const std::string& fileName) const {
+    SoundState state;
+    for (const platform::AudioRecord::Stream& stream : audio_->streams) {
+        if (regional_skin::SoundNameOf(stream.bytes) != fileName) {
+            continue;
+        }
+        state.plays += stream.starts + stream.restarts;
+        state.stops += stream.stops;
+        state.playing = state.playing || stream.activity == platform::kChannelPlaying;
+    }
+    return state;
+}
+
 CRegionalMahjongApp& Scenario::App() {
     return *CRegionalMahjongApp::Instance();
 }
 
 CRegionalTableView* Scenario::View() {
     return dynamic_cast<CRegionalTableView*>(App().GetGameView());
+}
+
+std::vector<int32_t> Scenario::OwnRow(bool raisedOnly) {
+    std::vector<int32_t> row;
+    CRegionalTableView* view = View();
+    for (int index = 0; view != nullptr && index < CMahjongTableView::kRowSize; ++index) {
+        CCardSprite* sprite = view->GetHandSprite(kScenarioOwnPosition, index);
+        if (sprite != nullptr && sprite->active != 0 && sprite->standing != 0 &&
+            (!raisedOnly || sprite->raised != 0)) {
+            row.push_back(sprite->tile);
+        }
+    }
+    std::sort(row.begin(), row.end());
+    return row;
+}
+
+CCardSprite* Scenario::OwnSprite(int32_t tile, int* index) {
+    CRegionalTableView* view = View();
+    for (int i = 0; view != nullptr && i < CMahjongTableView::kRowSize; ++i) {
+        CCardSprite* sprite = view->GetHandSprite(kScenarioOwnPosition, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
+            if (index != nullptr) {
+                *index = i;
+            }
+            return sprite;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<int32_t> Scenario::EngineRow() {
+    testserver::RegionalEngineHand* engine = script_ ? script_->EngineHand() : nullptr;
+    if (engine == nullptr) {
+        return {};
+    }
+    std::vector<int32_t> row = engine->SeatTiles(testserver::RegionalEngineHand::kOwnChair);
+    const int32_t pending = engine->PendingOwnDraw();
+    row.erase(std::remove(row.begin(), row.end(), pending), row.end());
+    std::sort(row.begin(), row.end());
+    return row;
+}
+
+size_t Scenario::EngineCount(const std::string& operation) {
+    testserver::RegionalEngineHand* engine = script_ ? script_->EngineHand() : nullptr;
+    if (engine == nullptr) {
+        return 0;
+    }
+    const std::vector<std::string> ops = engine->Operations();
+    return static_cast<size_t>(std::count(ops.begin(), ops.end(), operation));
 }
 
 bool Scenario::Sent(const std::string& step, int count) const {
