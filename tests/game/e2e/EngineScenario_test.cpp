@@ -58,49 +58,14 @@ protected:
     testserver::RegionalEngineHand& Engine() { return *scenario.Script().EngineHand(); }
     testserver::FrameScript& Server() { return scenario.Script().Frame(); }
 
-    std::vector<int32_t> OwnRow(bool raisedOnly = false) {
-        std::vector<int32_t> row;
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->standing != 0 &&
-                (!raisedOnly || sprite->raised != 0)) {
-                row.push_back(sprite->tile);
-            }
-        }
-        std::sort(row.begin(), row.end());
-        return row;
-    }
-    // The engine's hand as the client knows it: without a drawn tile the
-    // client has not asked for yet.
-    std::vector<int32_t> EngineRow() {
-        std::vector<int32_t> row = Engine().SeatTiles(0);
-        const int32_t pending = Engine().PendingOwnDraw();
-        row.erase(std::remove(row.begin(), row.end(), pending), row.end());
-        std::sort(row.begin(), row.end());
-        return row;
-    }
-    CCardSprite* OwnSprite(int32_t tile) {
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
-                return sprite;
-            }
-        }
-        return nullptr;
-    }
+    std::vector<int32_t> OwnRow(bool raisedOnly = false) { return scenario.OwnRow(raisedOnly); }
+    std::vector<int32_t> EngineRow() { return scenario.EngineRow(); }
+    CCardSprite* OwnSprite(int32_t tile) { return scenario.OwnSprite(tile); }
     int OwnIndexOf(int32_t tile) {
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
-                return index;
-            }
-        }
-        return -1;
+        int index = -1;
+        return scenario.OwnSprite(tile, &index) != nullptr ? index : -1;
     }
-    bool EngineDid(const std::string& operation) {
-        const std::vector<std::string> ops = Engine().Operations();
-        return std::find(ops.begin(), ops.end(), operation) != ops.end();
-    }
+    bool EngineDid(const std::string& operation) { return scenario.EngineCount(operation) > 0; }
     bool On(int kind) {
         CCorvaneButton* button = View().GetOperationButtonOfKind(kind);
         return button != nullptr && button->IsVisible() != 0 && button->IsInputEnabled() != 0;
