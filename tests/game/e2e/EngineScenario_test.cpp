@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/CorvanePicture.h"
+#include "frame/GameRecords.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/result/GameResultDlg.h"
 #include "game/table/RegionalTableView.h"
@@ -139,6 +140,8 @@ protected:
 TEST_F(EngineScenarioTest, AWholeHandPlayedByThePlayersClicks) {
     game_test::ScenarioOptions options;
     options.engineHand = true;
+    // A silver room whose safe box serves the table.
+    options.roomFlags = RoomInfo::kFlagSafeBoxInGame;
     options.engineSeed = kWholeHandSeed;
     options.wall = kWholeHandWall;
     options.robotsHeld = true;
