@@ -51,15 +51,18 @@ protected:
     }
 
     // Runs a stand-in helper: a script that writes to the link the bytes
-    // SendFromHelper gives it, then ends after the seconds. It waits for the
-    // bytes ten seconds at most, so a helper started as the test ends (its
-    // folder already gone) cannot outlive the run.
+    // SendFromHelper gives it, then ends after the seconds. It takes the
+    // bytes away, so a helper started again waits for new ones instead of
+    // ending before the test looks at it. It waits ten seconds at most, so a
+    // helper started as the test ends (its folder already gone) cannot
+    // outlive the run.
     WebHelperBackend* UseScriptedHelper(int seconds) {
         const std::string bytes = folder_ / "link-bytes";
         folder_.Write("helper", "#!/bin/sh\ni=0\nwhile [ ! -f '" + bytes +
                                     "' ] && [ $i -lt 500 ]; do sleep 0.02; i=$((i+1)); done\n"
                                     "cat '" +
-                                    bytes + "' >&3\nsleep " + std::to_string(seconds) + "\n");
+                                    bytes + "' >&3\nrm -f '" + bytes + "'\nsleep " +
+                                    std::to_string(seconds) + "\n");
         ::chmod((folder_ / "helper").c_str(), 0700);
         auto helper =
             std::make_unique<WebHelperBackend>(WebHelperBackend::Options{folder_ / "helper", 5000});
@@ -196,10 +199,12 @@ TEST_F(WebViewTest, HelperEventsArriveAndItsEndIsANavigateError) {
     WebHelperBackend* helper = UseScriptedHelper(0);
     WebView view;
     ASSERT_TRUE(view.Create(owner_.Id(), ScreenRect{0, 0, 100, 100}));
-    SendFromHelper(*EncodeWebMessage(
-        {WebMessageKind::kBeforeNavigate, view.Id(), 42, {U8(u8"http://a.test/\u4E2D"), "", "1"}}));
+    // The helper is up and has the navigation before it answers and ends.
     ASSERT_TRUE(view.Navigate("http://a.test/", 0, "", "", {}));
     const ProcessId first = helper->HelperProcess();
+    EXPECT_NE(first, 0);
+    SendFromHelper(*EncodeWebMessage(
+        {WebMessageKind::kBeforeNavigate, view.Id(), 42, {U8(u8"http://a.test/\u4E2D"), "", "1"}}));
 
     Message m;
     ASSERT_TRUE(TakeWithin(m, 5000));
