@@ -110,13 +110,12 @@ void CRegionalTableView::OfferOptionsAfterDraw(int options) {
         return;
     }
     CMahjongTableView::OfferOptionsAfterDraw(options);
-    const OperationOffer& gang = GetOffer(kOpGang);
+    OperationOffer& gang = GetOffer(kOpGang);
     // The gang-offered flag is the gang entry's offered flag.
     const auto listed = std::ranges::find(gang.tiles, tp::kNoTile) - gang.tiles.begin();
     if (m_bBaoJiao == 1 && listed > 1) {
-        OperationOffer& offer = GetOffer(kOpGang);
-        offer.offered = (options & tp::kOptionGang) != 0 ? 1 : 0;
-        SetOperationButton(kOpGang, offer.offered);
+        gang.offered = (options & tp::kOptionGang) != 0 ? 1 : 0;
+        SetOperationButton(kOpGang, gang.offered);
     }
 }
 
