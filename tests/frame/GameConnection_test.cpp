@@ -15,7 +15,7 @@
 #include "platform/System.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/frame/ScriptedConnection.h"
-#include "tests/zep/ProxyProcess.h"
+#include "tests/support/ProxyProcess.h"
 #include "tests/zep/SocketTestSupport.h"
 #include "tools/test_server/FrameScript.h"
 #include "zep/ZepChannelKeys.h"
@@ -467,7 +467,8 @@ TEST_F(GameConnectionTest, ProxyPortOutsideItsRangeIsAProxyFailure) {
 
 TEST_F(GameConnectionTest, UnreachableProxyIsAProxyFailureNamingItsHost) {
     connection.ReadProxySettings(WriteProxyIni("Need=1\r\nHost=127.0.0.1\r\nPort=" +
-                                               std::to_string(zeptest::FreePort()) + "\r\n")
+                                               std::to_string(test_support::FreeLoopbackPort()) +
+                                               "\r\n")
                                      .c_str());
     int proxyFailed = 0;
     EXPECT_EQ(connection.ConnectServer("", "127.0.0.1", server.Port(), proxyFailed), 0);
@@ -476,13 +477,10 @@ TEST_F(GameConnectionTest, UnreachableProxyIsAProxyFailureNamingItsHost) {
 }
 
 TEST_F(GameConnectionTest, ConnectsThroughASocks5Proxy) {
-    const std::string program = zeptest::FindProgram("microsocks");
-    ASSERT_FALSE(program.empty()) << "microsocks is missing: install the package microsocks";
-    const uint16_t port = zeptest::FreePort();
-    zeptest::ProxyProcess proxy(
-        program, {"-i", "127.0.0.1", "-p", std::to_string(port), "-u", "player", "-P", "tiles"},
-        folder.Path() / "microsocks.log", port);
-    ASSERT_TRUE(proxy.WaitUntilListening());
+    const std::unique_ptr<test_support::ProxyProcess> proxy =
+        test_support::StartMicrosocks(folder.Path(), "player", "tiles");
+    ASSERT_NE(proxy, nullptr);
+    const uint16_t port = proxy->Port();
     connection.ReadProxySettings(
         WriteProxyIni("Need=1\r\nSock=3\r\nHost=127.0.0.1\r\nPort=" + std::to_string(port) +
                       "\r\nUser=player\r\npwd=tiles\r\n")

@@ -2,10 +2,6 @@
 // default, commands on its standard input.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -13,10 +9,10 @@
 #include "frame/net/FrameRequests.h"
 #include "frame/net/GameConnection.h"
 #include "tests/frame/FrameDoubles.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ProxyProcess.h"
 #include "tests/zep/SocketTestSupport.h"
 #include "zep/ZepSocketUtils.h"
-
-extern char** environ;
 
 namespace {
 
@@ -25,48 +21,19 @@ using namespace frame_requests;
 // The program on a free port, its standard input a pipe; killed at the end.
 class ServerProgram {
 public:
-    explicit ServerProgram(std::vector<std::string> arguments) : port_(zeptest::FreePort()) {
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            return;
-        }
+    explicit ServerProgram(const std::vector<std::string>& arguments)
+        : port_(test_support::FreeLoopbackPort()) {
         std::vector<std::string> all = {TEST_SERVER_PROGRAM, "--port", std::to_string(port_)};
         all.insert(all.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (std::string& argument : all) {
-            argv.push_back(argument.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", 01, 0);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[0]);
-        input_ = fds[1];
-    }
-    ~ServerProgram() {
-        if (input_ >= 0) {
-            ::close(input_);
-        }
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
+        test_support::ChildOptions options;
+        options.inputPipe = true;
+        program_.Start(all, options);
     }
     ServerProgram(const ServerProgram&) = delete;
     ServerProgram& operator=(const ServerProgram&) = delete;
 
     uint16_t Port() const { return port_; }
-    bool Command(const std::string& line) {
-        const std::string text = line + "\n";
-        return ::write(input_, text.data(), text.size()) == ssize_t(text.size());
-    }
+    bool Command(const std::string& line) { return program_.WriteInput(line + "\n"); }
     // Connects within a few seconds of the program's start.
     bool ConnectTo(CGameConnection& connection, platform::ThreadId owner) {
         connection.SetupTransform();
@@ -83,8 +50,7 @@ public:
 
 private:
     uint16_t port_;
-    pid_t pid_ = -1;
-    int input_ = -1;
+    test_support::ChildProcess program_;
 };
 
 class TestServerProgramTest : public ::testing::Test {

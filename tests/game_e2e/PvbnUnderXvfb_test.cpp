@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -16,11 +15,12 @@
 #include <string>
 
 #include "platform/ImageDecoder.h"
-#include "platform/Sync.h"
 #include "tests/game/support/ProgramFolder.h"
 #include "tests/game/support/RegionalHall.h"
 #include "tests/game/support/RegionalSkin.h"
 #include "tests/platform/ScopedEnv.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ClientRun.h"
 #include "tests/window/XServer.h"
 #include "tools/fake_hall/FakeHall.h"
 #include "tools/test_server/RegionalScript.h"
@@ -37,21 +37,6 @@ constexpr int32_t kTableNo = 8;
 constexpr int32_t kOwnUser = 12345;
 constexpr char kTitle[] = "pvbn under Xvfb";
 constexpr uint32_t kHandMs = 120000;
-
-bool ProcessGone(int pid) {
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
-}
-
-bool WaitFor(const std::function<bool()>& done, uint32_t timeoutMs) {
-    const uint32_t start = platform::GetTickCount32();
-    while (!done()) {
-        if (platform::GetTickCount32() - start > timeoutMs) {
-            return false;
-        }
-        platform::SleepMs(50);
-    }
-    return true;
-}
 
 std::string SanitizerReports(const std::string& folder) {
     std::string names;
@@ -99,19 +84,16 @@ protected:
         ASSERT_TRUE(hall->Start());
     }
 
-    // A link to the built program in the folder (a copy across devices).
+    // The built program in the folder.
     bool PlaceBeside(const char* program, const char* name) {
-        std::error_code error;
-        fs::create_hard_link(program, folder->File(name), error);
-        if (error) {
-            fs::copy_file(program, folder->File(name), error);
-        }
-        EXPECT_FALSE(error) << name << ": " << error.message();
-        return !error;
+        std::string error;
+        const bool placed = test_support::PlaceProgram(program, folder->File(name), error);
+        EXPECT_TRUE(placed) << error;
+        return placed;
     }
 
     void TearDown() override {
-        if (pid > 0 && !ProcessGone(pid)) {
+        if (pid > 0 && !test_support::ProcessGone(pid)) {
             ::kill(pid, SIGKILL);
         }
         hall.reset();
@@ -145,7 +127,8 @@ protected:
             ADD_FAILURE() << import.Error();
             return std::nullopt;
         }
-        if (!WaitFor([&] { return !import.Running(); }, 30000) || import.ExitStatus() != 0) {
+        if (!test_support::WaitUntil([&] { return !import.Running(); }, 30000) ||
+            import.ExitStatus() != 0) {
             ADD_FAILURE() << "import did not take the screenshot";
             return std::nullopt;
         }
@@ -177,12 +160,13 @@ TEST_F(PvbnUnderXvfbTest, PlaysTheScriptedHandToTheResultAndEndsWithTheHall) {
         << "the client never registered with the hall";
     ASSERT_TRUE(regional->WaitForHandEnd(kHandMs)) << "the script did not reach the result";
     unsigned long window = 0;
-    ASSERT_TRUE(WaitFor([&] { return (window = xserver.FindWindow(kTitle)) != 0; }, 10000));
+    ASSERT_TRUE(
+        test_support::WaitUntil([&] { return (window = xserver.FindWindow(kTitle)) != 0; }, 10000));
     int left = 0;
     int top = 0;
     ASSERT_TRUE(xserver.Origin(window, left, top));
     std::optional<window_test::WindowImage> image;
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(test_support::WaitUntil(
         [&] {
             image = xserver.Read(window);
             return image.has_value();
@@ -205,7 +189,8 @@ TEST_F(PvbnUnderXvfbTest, PlaysTheScriptedHandToTheResultAndEndsWithTheHall) {
         const uint32_t bgr = ((rgb & 0xff) << 16) | (rgb & 0xff00) | ((rgb >> 16) & 0xff);
         return regional_skin::ColourNear(bgr, dialogColour);
     };
-    EXPECT_TRUE(WaitFor(centreShowsDialog, 15000)) << "the result dialog never showed";
+    EXPECT_TRUE(test_support::WaitUntil(centreShowsDialog, 15000))
+        << "the result dialog never showed";
     const std::optional<Screenshot> shot = TakeScreenshot();
     ASSERT_TRUE(shot.has_value());
     ASSERT_GE(shot->picture.width, left + width);
@@ -228,7 +213,8 @@ TEST_F(PvbnUnderXvfbTest, PlaysTheScriptedHandToTheResultAndEndsWithTheHall) {
 
     // The hall goes; the client follows it.
     hall->Vanish();
-    EXPECT_TRUE(WaitFor([&] { return ProcessGone(pid); }, 30000)) << "the client did not end";
+    EXPECT_TRUE(test_support::WaitUntil([&] { return test_support::ProcessGone(pid); }, 30000))
+        << "the client did not end";
     EXPECT_EQ(SanitizerReports(folder->Path()), "");
     // The skin held every picture the program asked for.
     for (const char* missing : {"does not exists", "invalid frame"}) {

@@ -3,15 +3,13 @@
 // file, and the file is measured. Sample files are written by sox when the
 // test runs.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -24,8 +22,7 @@
 #include "platform/Sync.h"
 #include "tests/platform/ScopedEnv.h"
 #include "tests/platform/TempFolder.h"
-
-extern char** environ;
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -35,26 +32,11 @@ constexpr char kSox[] = "/usr/bin/sox";
 
 // Runs a program with its output in log; true when it exits with 0.
 bool RunProgram(const std::vector<std::string>& args, const std::string& log) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return false;
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    std::filesystem::remove(log);
+    test_support::ChildOptions options;
+    options.logFile = log;
+    test_support::ChildProcess program;
+    return program.Start(args, options) && program.WaitForExit(60000) == 0;
 }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {

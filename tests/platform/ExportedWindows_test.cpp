@@ -1,14 +1,10 @@
 #include "platform/ExportedWindows.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,8 +21,7 @@
 #include "platform/WindowLink.h"
 #include "tests/platform/TempFolder.h"
 #include "tests/platform/peers/WindowLinkPeer.h"
-
-extern char** environ;
+#include "tests/support/ChildProcess.h"
 
 namespace platform {
 namespace {
@@ -62,48 +57,26 @@ public:
     std::vector<Received> received;
 };
 
+// The other process of the link, its standard error in a log file.
 class PeerProcess {
 public:
     bool Start(const std::string& logFile) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        std::string program = WINDOW_LINK_PEER;
-        char* argv[] = {program.data(), nullptr};
-        const int failed = posix_spawn(&pid_, argv[0], &actions, nullptr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        return failed == 0;
+        std::filesystem::remove(logFile);
+        test_support::ChildOptions options;
+        options.logFile = logFile;
+        return peer_.Start({WINDOW_LINK_PEER}, options);
     }
-    void Kill() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            Reap();
-        }
-    }
+    void Kill() { peer_.Stop(0); }
     // Waits up to 5 s for the peer to end by itself (killing it after that):
     // true when it ended by itself with code 0 (no sanitizer found a fault).
     bool Reap() {
-        for (int i = 0; i < 500 && pid_ > 0; ++i) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = 0;
-                return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            }
-            SleepMs(10);
-        }
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-            pid_ = 0;
-        }
-        return false;
+        const std::optional<int> status = peer_.WaitForExit(5000);
+        peer_.Stop(0);
+        return status == 0;
     }
-    ~PeerProcess() { Kill(); }
 
 private:
-    pid_t pid_ = 0;
+    test_support::ChildProcess peer_;
 };
 
 // Little-endian words, as the link writes them.

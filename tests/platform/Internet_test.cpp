@@ -4,14 +4,10 @@
 #include "platform/Internet.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,8 +21,7 @@
 #include "TempFolder.h"
 #include "platform/Sync.h"
 #include "tests/platform/LoopbackHttpServer.h"
-
-extern char** environ;
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -176,45 +171,20 @@ class FtpServerProcess {
 public:
     explicit FtpServerProcess(const TempFolder& folder) : folder_(folder) {
         std::filesystem::create_directories(folder.Path() + "root/sub");
-        std::vector<std::string> args = {kPython, "-c", kFtpServerScript, folder.Path() + "root",
-                                         folder.Path() + "port"};
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        const std::string log = folder.Path() + "ftp.log";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&pid_, kPython, &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-    }
-
-    ~FtpServerProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
+        test_support::ChildOptions options;
+        options.logFile = folder.Path() + "ftp.log";
+        server_.Start(
+            {kPython, "-c", kFtpServerScript, folder.Path() + "root", folder.Path() + "port"},
+            options);
     }
 
     // The port once the server listens; 0 (with a failure) when it did not
     // come up within ten seconds.
     uint16_t WaitForPort() {
-        for (int i = 0; i < 1000 && pid_ > 0; ++i) {
+        for (int i = 0; i < 1000 && server_.Running(); ++i) {
             const std::string port = folder_.Read("port");
             if (!port.empty()) {
                 return static_cast<uint16_t>(std::stoi(port));
-            }
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                pid_ = -1;
-                break;
             }
             platform::SleepMs(10);
         }
@@ -225,7 +195,7 @@ public:
 
 private:
     const TempFolder& folder_;
-    pid_t pid_ = -1;
+    test_support::ChildProcess server_;
 };
 
 std::string BinaryBytes(size_t size) {

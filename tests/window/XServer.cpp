@@ -4,10 +4,8 @@
 #include <X11/Xutil.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,8 +13,6 @@
 
 #include "platform/Messages.h"
 #include "platform/Sync.h"
-
-extern char** environ;
 
 namespace window_test {
 
@@ -37,96 +33,16 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
-// environ, with DISPLAY replaced unless the display is "".
-std::vector<std::string> EnvironmentWith(const std::string& display) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        if (display.empty() || std::strncmp(*e, "DISPLAY=", 8) != 0) {
-            env.emplace_back(*e);
-        }
-    }
-    if (!display.empty()) {
-        env.push_back("DISPLAY=" + display);
-    }
-    return env;
-}
-
-std::vector<char*> Pointers(std::vector<std::string>& strings) {
-    std::vector<char*> out;
-    for (std::string& s : strings) {
-        out.push_back(s.data());
-    }
-    out.push_back(nullptr);
-    return out;
-}
-
-bool Spawn(pid_t& pid, std::vector<std::string> argv, std::vector<std::string> env,
-           const std::string& logFile, std::string& error) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    std::vector<char*> args = Pointers(argv);
-    std::vector<char*> envp = Pointers(env);
-    const int result = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (result != 0) {
-        error = argv[0] + ": " + std::strerror(result);
-        pid = -1;
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
-
-// --- ChildProcess ---
-
-ChildProcess::~ChildProcess() {
-    Stop();
-}
 
 bool ChildProcess::Start(const std::vector<std::string>& argv, const std::string& logFile,
                          const std::string& display) {
-    Stop();
-    exitStatus_ = -1;
-    return Spawn(pid_, argv, EnvironmentWith(display), logFile, error_);
-}
-
-bool ChildProcess::Running() {
-    if (pid_ <= 0) {
-        return false;
+    test_support::ChildOptions options;
+    options.logFile = logFile;
+    if (!display.empty()) {
+        options.environment.push_back("DISPLAY=" + display);
     }
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) != pid_) {
-        return true;
-    }
-    exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    pid_ = -1;
-    return false;
-}
-
-void ChildProcess::Stop() {
-    if (!Running()) {
-        return;
-    }
-    ::kill(-pid_, SIGTERM);
-    for (int i = 0; i < 100 && Running(); ++i) {
-        platform::SleepMs(10);
-    }
-    if (Running()) {
-        ::kill(-pid_, SIGKILL);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-    }
+    return Start(argv, options);
 }
 
 bool StartXdotool(ChildProcess& child, const XServer& server,

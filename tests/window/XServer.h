@@ -20,35 +20,20 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
+
 struct _XDisplay;
 
 namespace window_test {
 
-// A program started with posix_spawnp in its own process group, output to
-// a log file; ended (SIGKILL to the group) when still running at the end.
-class ChildProcess {
+// A child program (see test_support::ChildProcess) whose DISPLAY may name
+// the private X server.
+class ChildProcess : public test_support::ChildProcess {
 public:
-    ChildProcess() = default;
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    // False, with Error() set, when the program cannot be started. With a
-    // display (":N") the child's DISPLAY names it.
+    using test_support::ChildProcess::Start;
+    // With a display (":N") the child's DISPLAY names it.
     bool Start(const std::vector<std::string>& argv, const std::string& logFile,
                const std::string& display = "");
-    // Whether it still runs; notes its exit status once it ended.
-    bool Running();
-    // Ends it (SIGTERM, then SIGKILL after a second) and waits for it.
-    void Stop();
-    int ExitStatus() const { return exitStatus_; }
-    pid_t Pid() const { return pid_; }
-    const std::string& Error() const { return error_; }
-
-private:
-    pid_t pid_ = -1;
-    int exitStatus_ = -1;
-    std::string error_;
 };
 
 // What an X window shows, as 0x00RRGGBB, rows from the top.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/Socket.h"
-#include "tests/zep/ProxyProcess.h"
+#include "tests/support/ProxyProcess.h"
 #include "tests/zep/SocketTestSupport.h"
 #include "tests/zep/ZepTestFolder.h"
 #include "tools/test_server/TestGameServer.h"
@@ -22,14 +22,11 @@
 
 namespace {
 
+using test_support::ProxyProcess;
 using testserver::MakeMessage;
 using testserver::ServerRequest;
 using testserver::TestGameServer;
 using zeptest::Bytes;
-using zeptest::FindProgram;
-using zeptest::FreePort;
-using zeptest::ProxyProcess;
-using zeptest::RunningAsRoot;
 using zeptest::Text;
 
 constexpr uint32_t kTunnelSeconds = 10;  // the game's own connect time-out
@@ -37,76 +34,14 @@ constexpr uint32_t kTunnelSeconds = 10;  // the game's own connect time-out
 // Starts a proxy program with a config file written to the temp folder.
 class RealProxyTest : public ::testing::Test {
 protected:
-    // dante-server: SOCKS4 and SOCKS5 without authentication.
-    std::unique_ptr<ProxyProcess> StartDante() {
-        const std::string program = FindProgram("danted");
-        if (program.empty()) {
-            ADD_FAILURE() << "danted is missing: install the package dante-server";
-            return nullptr;
-        }
-        const uint16_t port = FreePort();
-        const auto config = folder_.Path() / "danted.conf";
-        std::string text =
-            "logoutput: stderr\n"
-            "internal: 127.0.0.1 port = " +
-            std::to_string(port) +
-            "\n"
-            "external: 127.0.0.1\n"
-            "clientmethod: none\n"
-            "socksmethod: none\n";
-        if (RunningAsRoot()) {
-            text += "user.privileged: root\nuser.unprivileged: nobody\n";
-        }
-        text +=
-            "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-            "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n";
-        zeptest::WriteFileBytes(config, text);
-        return Launch(
-            program,
-            {"-f", config.string(), "-p", (folder_.Path() / "danted.pid").string(), "-N", "1"},
-            "danted.log", port);
-    }
-
-    // microsocks: SOCKS5 with user name and password.
+    std::unique_ptr<ProxyProcess> StartDante() { return test_support::StartDante(folder_.Path()); }
     std::unique_ptr<ProxyProcess> StartMicrosocks(const std::string& user,
                                                   const std::string& password) {
-        const std::string program = FindProgram("microsocks");
-        if (program.empty()) {
-            ADD_FAILURE() << "microsocks is missing: install the package microsocks";
-            return nullptr;
-        }
-        const uint16_t port = FreePort();
-        return Launch(program,
-                      {"-i", "127.0.0.1", "-p", std::to_string(port), "-u", user, "-P", password},
-                      "microsocks.log", port);
+        return test_support::StartMicrosocks(folder_.Path(), user, password);
     }
-
-    // tinyproxy: HTTP CONNECT with Basic credentials, to the target port only.
     std::unique_ptr<ProxyProcess> StartTinyproxy(const std::string& user,
                                                  const std::string& password, uint16_t targetPort) {
-        const std::string program = FindProgram("tinyproxy");
-        if (program.empty()) {
-            ADD_FAILURE() << "tinyproxy is missing: install the package tinyproxy";
-            return nullptr;
-        }
-        const uint16_t port = FreePort();
-        const auto config = folder_.Path() / "tinyproxy.conf";
-        std::string text = "Port " + std::to_string(port) +
-                           "\n"
-                           "Listen 127.0.0.1\n"
-                           "Timeout 30\n"
-                           "MaxClients 8\n"
-                           "Allow 127.0.0.1\n"
-                           "BasicAuth " +
-                           user + " " + password +
-                           "\n"
-                           "ConnectPort " +
-                           std::to_string(targetPort) + "\n";
-        if (RunningAsRoot()) {
-            text += "User nobody\nGroup nogroup\n";
-        }
-        zeptest::WriteFileBytes(config, text);
-        return Launch(program, {"-d", "-c", config.string()}, "tinyproxy.log", port);
+        return test_support::StartTinyproxy(folder_.Path(), user, password, targetPort);
     }
 
     // Opens a tunnel to the game server through the proxy, hands it to a
@@ -171,19 +106,6 @@ private:
         return options;
     }
 
-    std::unique_ptr<ProxyProcess> Launch(const std::string& program,
-                                         std::vector<std::string> arguments, const char* logName,
-                                         uint16_t port) {
-        auto process = std::make_unique<ProxyProcess>(program, std::move(arguments),
-                                                      folder_.Path() / logName, port);
-        const ::testing::AssertionResult listening = process->WaitUntilListening();
-        if (!listening) {
-            ADD_FAILURE() << program << ": " << listening.message();
-            return nullptr;
-        }
-        return process;
-    }
-
     zeptest::TempFolder folder_;
     TestGameServer server_{ServerOptions()};
     zeptest::OwnerThread owner_;
@@ -200,9 +122,10 @@ TEST_F(RealProxyTest, DanteCarriesSocks4AndSocks5) {
 
     // A target where nobody listens: dante refuses, and the wait ends at once.
     CProxyEventSocket proxy;
-    EXPECT_EQ(proxy.ConnectBlocking("127.0.0.1", FreePort(), kProxyTypeSocks5, "127.0.0.1",
-                                    dante->Port(), nullptr, nullptr, kTunnelSeconds, 1),
-              0);
+    EXPECT_EQ(
+        proxy.ConnectBlocking("127.0.0.1", test_support::FreeLoopbackPort(), kProxyTypeSocks5,
+                              "127.0.0.1", dante->Port(), nullptr, nullptr, kTunnelSeconds, 1),
+        0);
     EXPECT_EQ(proxy.GetProxyError(), kProxyErrorRefused);
 }
 

@@ -13,6 +13,7 @@
 
 #include "platform/Socket.h"
 #include "platform/Sync.h"
+#include "tests/support/ProxyProcess.h"
 #include "tests/zep/SocketTestSupport.h"
 #include "tools/test_server/TestGameServer.h"
 #include "zep/ZepChannelKeys.h"
@@ -539,7 +540,7 @@ TEST_F(SocketManagerTest, ConnectFailuresCloseEverything) {
 }
 
 TEST_F(SocketManagerTest, BoundSocketIsTheOneThatConnects) {
-    const uint16_t port = zeptest::FreePort();
+    const uint16_t port = test_support::FreeLoopbackPort();
     ASSERT_NE(port, 0);
     EXPECT_EQ(manager_.Bind("no-such-host.invalid", 0), 0);
     EXPECT_EQ(platform::LastSocketError(), platform::kSocketErrorInvalidArgument);

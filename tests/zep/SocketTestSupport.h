@@ -115,17 +115,6 @@ inline std::string Text(const ZepMessage& message) {
     return {reinterpret_cast<const char*>(message.data), message.length};
 }
 
-// A loopback port nobody listens on right now (0 when none could be had).
-inline uint16_t FreePort() {
-    const platform::SocketHandle probe = platform::CreateTcpSocket();
-    uint16_t port = 0;
-    if (platform::BindSocket(probe, platform::LoopbackAddress(), 0)) {
-        port = platform::SocketLocalPort(probe);
-    }
-    platform::CloseSocket(probe);
-    return port;
-}
-
 // The socket threads' hidden window class, as the program registers it once
 // at start.
 inline void RegisterSocketWindowClass() {
