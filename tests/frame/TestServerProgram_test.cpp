@@ -30,7 +30,8 @@ public:
         if (::pipe(fds) != 0) {
             return;
         }
-        std::vector<std::string> all = {TEST_SERVER_PROGRAM, "--port", std::to_string(port_)};
+        std::vector<std::string> all = {TEST_SERVER_PROGRAM, "--frame", "--port",
+                                        std::to_string(port_)};
         all.insert(all.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& argument : all) {
