@@ -6,6 +6,7 @@
 #include "frame/RecordFields.h"
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
+#include "platform/Sync.h"
 #include "zep/GameChannelSocket.h"
 #include "zep/ZepWire.h"
 
@@ -67,6 +68,16 @@ size_t HeadRequestSize(uint32_t id) {
     }
 }
 
+uint64_t SteadyMs() {
+    const int64_t frequency = platform::QueryPerformanceFrequency();
+    const int64_t counter = platform::QueryPerformanceCounter();
+    if (frequency <= 0) {
+        return 0;
+    }
+    return static_cast<uint64_t>(counter / frequency * 1000 +
+                                 counter % frequency * 1000 / frequency);
+}
+
 int32_t ChairOf(std::span<const uint8_t> body) {
     fr::RequestHead head;
     return ReadRecord(body, head) ? head.chairNo : -1;
@@ -88,6 +99,9 @@ TestGameServer::Options TableServer::TransportOptions(bool testMode) {
 
 TableServer::TableServer(TestGameServer& server, Options options)
     : server_(server), options_(std::move(options)), frame_(server, options_.frame) {
+    if (!options_.clock) {
+        options_.clock = SteadyMs;
+    }
     frame_.SetRoomOptions(options_.roomOptions);
     if (options_.testMode && options_.log) {
         server_.SetLog(options_.log);
@@ -121,27 +135,66 @@ void TableServer::Push(Event event) {
 
 void TableServer::Run() {
     for (;;) {
-        Event event;
-        {
-            std::unique_lock lock(mutex_);
-            changed_.wait(lock, [this] { return !events_.empty(); });
-            event = std::move(events_.front());
-            events_.pop_front();
+        RunDueTimers();
+        std::optional<Event> event = NextEvent();
+        if (!event) {
+            continue;
         }
-        switch (event.kind) {
+        switch (event->kind) {
             case Event::Kind::kStop:
                 return;
             case Event::Kind::kConnected:
+            case Event::Kind::kWake:
                 break;
             case Event::Kind::kDisconnected:
                 ResetTable();
                 break;
             case Event::Kind::kRequest:
-                OnRequest(event.request);
+                OnRequest(event->request);
                 break;
         }
         changed_.notify_all();
     }
+}
+
+std::optional<TableServer::Event> TableServer::NextEvent() {
+    const std::optional<uint64_t> due = timers_.NextDue();
+    std::unique_lock lock(mutex_);
+    const auto ready = [this] { return !events_.empty(); };
+    if (!due) {
+        changed_.wait(lock, ready);
+    } else {
+        const uint64_t now = options_.clock();
+        const uint64_t waitMs = *due > now ? *due - now : 0;
+        if (!changed_.wait_for(lock, std::chrono::milliseconds(waitMs), ready)) {
+            return std::nullopt;
+        }
+    }
+    Event event = std::move(events_.front());
+    events_.pop_front();
+    return event;
+}
+
+void TableServer::RunDueTimers() {
+    for (TimerQueue::Action& action : timers_.TakeDue(options_.clock())) {
+        action();
+    }
+}
+
+uint64_t TableServer::After(uint32_t delayMs, TimerQueue::Action action) {
+    return timers_.Add(options_.clock() + delayMs, std::move(action));
+}
+
+bool TableServer::CancelTimer(uint64_t id) {
+    return timers_.Cancel(id);
+}
+
+uint64_t TableServer::NowMs() const {
+    return options_.clock();
+}
+
+void TableServer::Wake() {
+    Push(Event{Event::Kind::kWake, {}});
 }
 
 bool TableServer::Reply(const ServerRequest& request, uint32_t code,
@@ -192,9 +245,10 @@ void TableServer::OnRequest(const ServerRequest& request) {
             const std::span<const uint8_t> body(request.message.data, request.message.length);
             MarkReady(humanChair_);
             Notify(static_cast<uint32_t>(tp::kSeatStarted), body.first(fr::HeadOnlyRecord::kSize));
-            if (handLoop_ != nullptr && !handRunning_ &&
+            HandLoop* loop = handLoop_.load();
+            if (loop != nullptr && !handRunning_ &&
                 ReadyChairs() == std::array<bool, kSeats>{true, true, true, true}) {
-                handLoop_->StartHand(*this);
+                loop->StartHand(*this);
             }
             return;
         }
@@ -225,8 +279,8 @@ void TableServer::OnRequest(const ServerRequest& request) {
         case kAutoPlayNotice:
             return;
         case kPass:
-            if (handLoop_ != nullptr && handRunning_) {
-                handLoop_->OnPlayRequest(*this, request);
+            if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+                loop->OnPlayRequest(*this, request);
             }
             return;
         case fr::kCheckVersion:
@@ -242,8 +296,8 @@ void TableServer::OnRequest(const ServerRequest& request) {
         return;
     }
     if (FindPlayRequest(id) != nullptr) {
-        if (handLoop_ != nullptr && handRunning_) {
-            handLoop_->OnPlayRequest(*this, request);
+        if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+            loop->OnPlayRequest(*this, request);
         } else {
             Refuse(request, kRefusedPlay);
         }
@@ -315,9 +369,10 @@ void TableServer::SetHandRunning(bool running) {
 }
 
 void TableServer::ResetTable() {
-    if (handLoop_ != nullptr && handRunning_) {
-        handLoop_->Abandon();
+    if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+        loop->Abandon();
     }
+    timers_.Clear();
     std::lock_guard lock(mutex_);
     handRunning_ = false;
     ready_ = {};

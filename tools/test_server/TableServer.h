@@ -6,8 +6,10 @@
 //
 // Threads: the transport's thread only checks the framing and queues each
 // request; the table thread takes them in order, owns the table's state and
-// sends every reply and notification, so a reply always goes out before the
-// notifications that follow from it.
+// its timers, and sends every reply and notification, so a reply always
+// goes out before the notifications that follow from it. The timers run on
+// the table's clock, which a test may replace (then it calls Wake after
+// moving its clock on).
 //
 // Rules:
 //  - Requests are checked before the table sees them: the length the id
@@ -21,11 +23,13 @@
 //    from the frame script, unchanged.
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
@@ -33,6 +37,7 @@
 
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/TestGameServer.h"
+#include "tools/test_server/TimerQueue.h"
 
 namespace testserver {
 
@@ -59,6 +64,8 @@ public:
         // Frames sent are read back and every message is logged.
         bool testMode = false;
         std::function<void(const std::string& line)> log;
+        // Milliseconds on the table's clock; the steady clock when empty.
+        std::function<uint64_t()> clock;
     };
     struct Counters {
         size_t refused = 0;         // requests refused before the table saw them
@@ -82,6 +89,14 @@ public:
     bool Notify(uint32_t id, std::span<const uint8_t> data = {});
     int32_t HumanChair() const { return humanChair_; }
     void SetHandRunning(bool running);
+    // Runs the action on the table thread delayMs from now on the table's
+    // clock; an id for CancelTimer. A table reset drops every timer.
+    uint64_t After(uint32_t delayMs, TimerQueue::Action action);
+    bool CancelTimer(uint64_t id);
+    uint64_t NowMs() const;
+
+    // Makes the table thread look at its clock again (any thread).
+    void Wake();
 
     // --- What happened (any thread) ---
     Counters GetCounters() const;
@@ -91,11 +106,14 @@ public:
 
 private:
     struct Event {
-        enum class Kind { kRequest, kConnected, kDisconnected, kStop } kind = Kind::kRequest;
+        enum class Kind { kRequest, kConnected, kDisconnected, kWake, kStop } kind = Kind::kRequest;
         ServerRequest request;
     };
     void Push(Event event);
     void Run();
+    // Waits for the next event; empty when a timer fell due first.
+    std::optional<Event> NextEvent();
+    void RunDueTimers();
     void OnRequest(const ServerRequest& request);
     // The check before the table: the length and chair the id needs.
     bool Acceptable(const ServerRequest& request) const;
@@ -108,12 +126,13 @@ private:
     TestGameServer& server_;
     Options options_;
     FrameScript frame_;
-    HandLoop* handLoop_ = nullptr;  // table thread, set before requests come
+    std::atomic<HandLoop*> handLoop_ = nullptr;  // set while no hand runs
 
     // The table's state (table thread writes; guarded by mutex_ for readers).
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Event> events_;  // guarded by mutex_
+    TimerQueue timers_;         // table thread
     Counters counters_;         // guarded by mutex_
     std::array<bool, kSeats> ready_{};
     bool handRunning_ = false;

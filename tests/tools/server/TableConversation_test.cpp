@@ -77,12 +77,15 @@ bool WaitUntil(const std::function<bool()>& done) {
 // A server with the table on a free port, in test mode, logging to a list.
 class TableFixture : public ::testing::Test {
 protected:
-    TableFixture() : server_(TableServer::TransportOptions(true)), table_(server_, Options(log_)) {
+    TableFixture()
+        : server_(TableServer::TransportOptions(true)), table_(server_, Options(log_, clockMs_)) {
         started_ = server_.Start();
     }
 
-    static TableServer::Options Options(std::vector<std::string>& log) {
+    static TableServer::Options Options(std::vector<std::string>& log,
+                                        std::atomic<uint64_t>& clockMs) {
         TableServer::Options options;
+        options.clock = [&clockMs] { return clockMs.load(); };
         options.roomOptions = 5;
         options.testMode = true;
         options.log = [&log](const std::string& line) {
@@ -104,6 +107,7 @@ protected:
     }
 
     std::vector<std::string> log_;
+    std::atomic<uint64_t> clockMs_ = 1000;  // the table's clock, moved by the tests
     TestGameServer server_;
     TableServer table_;
     bool started_ = false;
@@ -326,6 +330,10 @@ public:
     void StartHand(TableServer& table) override {
         table.SetHandRunning(true);
         ++started;
+        table.After(2000, [this, &table] {
+            ++fired;
+            table.Notify(229480);
+        });
     }
     void OnPlayRequest(TableServer& table, const testserver::ServerRequest& request) override {
         plays.push_back(request.message.Code());
@@ -335,6 +343,7 @@ public:
 
     std::atomic<int> started = 0;
     std::atomic<int> abandoned = 0;
+    std::atomic<int> fired = 0;
     std::vector<uint32_t> plays;  // table thread until the hand is abandoned
 };
 
@@ -357,6 +366,34 @@ TEST_F(TableFixture, FourReadyChairsStartTheHandLoopWhichTakesThePlaysUntilTheCl
     EXPECT_TRUE(WaitUntil([&] { return loop.abandoned == 1; }));
     EXPECT_EQ(loop.plays, (std::vector<uint32_t>{222080}));
     EXPECT_FALSE(table_.HandRunning());
+    // The reset dropped the hand's timer.
+    clockMs_ += 5000;
+    table_.Wake();
+    WirePlayer next;
+    Enter(next);
+    EXPECT_EQ(loop.fired, 0);
+    table_.SetHandLoop(nullptr);
+}
+
+TEST_F(TableFixture, TheHandLoopsTimersRunOnTheTablesClock) {
+    ASSERT_TRUE(started_);
+    RecordingLoop loop;
+    table_.SetHandLoop(&loop);
+    WirePlayer player;
+    Enter(player);
+    player.Tell(fr::kStartGame, HeadBody());
+    ASSERT_TRUE(WaitUntil([&] { return loop.started == 1; }));
+    Answer answer;
+    clockMs_ += 1999;
+    table_.Wake();
+    ASSERT_TRUE(player.Ask(fr::kQueryInGame, HeadBody(), answer));  // the wake was taken
+    EXPECT_EQ(loop.fired, 0);
+    clockMs_ += 1;
+    table_.Wake();
+    EXPECT_TRUE(WaitUntil([&] { return loop.fired == 1; }));
+    EXPECT_EQ(player.Notifications(8).back().code, 229480u);
+    player.Close();
+    EXPECT_TRUE(WaitUntil([&] { return loop.abandoned == 1; }));
     table_.SetHandLoop(nullptr);
 }
 
