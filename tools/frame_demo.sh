@@ -53,7 +53,7 @@ for _ in $(seq 100); do
 done
 
 port=$((20000 + RANDOM % 20000))
-"$server_program" --port "$port" </dev/null >"$work/server.txt" 2>&1 &
+"$server_program" --frame --port "$port" </dev/null >"$work/server.txt" 2>&1 &
 pids+=($!)
 sleep 0.5
 

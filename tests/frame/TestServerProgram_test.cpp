@@ -23,7 +23,8 @@ class ServerProgram {
 public:
     explicit ServerProgram(const std::vector<std::string>& arguments)
         : port_(test_support::FreeLoopbackPort()) {
-        std::vector<std::string> all = {TEST_SERVER_PROGRAM, "--port", std::to_string(port_)};
+        std::vector<std::string> all = {TEST_SERVER_PROGRAM, "--frame", "--port",
+                                        std::to_string(port_)};
         all.insert(all.end(), arguments.begin(), arguments.end());
         test_support::ChildOptions options;
         options.inputPipe = true;

@@ -1,6 +1,9 @@
 #include "tools/test_server/TestGameServer.h"
 
+#include <cstdio>
 #include <utility>
+
+#include "platform/Sync.h"
 
 #include "platform/Socket.h"
 #include "zep/ZepChannelKeys.h"
@@ -96,9 +99,20 @@ void TestGameServer::SetHandler(Handler handler) {
     handler_ = std::move(handler);
 }
 
+void TestGameServer::SetLog(Log log) {
+    std::lock_guard lock(mutex_);
+    log_ = std::move(log);
+}
+
+void TestGameServer::SetConnectionHandler(ConnectionHandler handler) {
+    std::lock_guard lock(mutex_);
+    connectionHandler_ = std::move(handler);
+}
+
 void TestGameServer::AcceptLoop() {
     for (;;) {
         const platform::SocketHandle client = platform::AcceptSocket(listener_);
+        ConnectionHandler connection;
         {
             std::lock_guard lock(mutex_);
             if (stopping_ || client == platform::kNoSocket) {
@@ -110,8 +124,12 @@ void TestGameServer::AcceptLoop() {
             client_ = client;
             greeting_.clear();
             ++clients_;
+            connection = connectionHandler_;
         }
         changed_.notify_all();
+        if (connection) {
+            connection(true);
+        }
         Serve(client);
         {
             std::lock_guard lock(mutex_);
@@ -121,6 +139,9 @@ void TestGameServer::AcceptLoop() {
         {
             std::lock_guard sendLock(sendMutex_);  // no send is still using it
             platform::CloseSocket(client);
+        }
+        if (connection) {
+            connection(false);
         }
         changed_.notify_all();
     }
@@ -141,6 +162,19 @@ void TestGameServer::Serve(platform::SocketHandle client) {
 }
 
 bool TestGameServer::ReadGreeting(platform::SocketHandle client) {
+    if (!options_.expectedGreeting.empty()) {
+        std::vector<uint8_t> bytes(options_.expectedGreeting.size());
+        if (!ReadExact(client, bytes)) {
+            return false;
+        }
+        std::lock_guard lock(mutex_);
+        if (bytes != options_.expectedGreeting) {
+            ++protocolErrors_;
+            return false;
+        }
+        greeting_ = std::move(bytes);
+        return true;
+    }
     uint32_t length = 0;
     if (!ReadU32(client, length)) {
         return false;
@@ -229,6 +263,7 @@ void TestGameServer::OnPiece(const ZepFrameView& frame) {
 }
 
 void TestGameServer::OnRequest(ServerRequest&& request) {
+    LogMessage("in", request.message);
     Handler handler;
     {
         std::lock_guard lock(mutex_);
@@ -282,6 +317,69 @@ size_t TestGameServer::ProtocolErrors() const {
     return protocolErrors_;
 }
 
+void TestGameServer::CountProtocolError() {
+    std::lock_guard lock(mutex_);
+    ++protocolErrors_;
+}
+
+size_t TestGameServer::SendFaults() const {
+    std::lock_guard lock(mutex_);
+    return sendFaults_;
+}
+
+bool TestGameServer::ReadsBack(std::span<const uint8_t> frames, const ZepMessage& message) const {
+    ZepWireReader reader(frames);
+    ZepByteBuffer assembly;
+    bool last = false;
+    while (!last && reader.Remaining() >= 4) {
+        uint32_t length = 0;
+        reader.ReadU32(length);
+        if (!ZepIsFrameLengthValid(length, options_.maxPieceSize) || reader.Remaining() < length) {
+            return false;
+        }
+        const std::span<const uint8_t> frame =
+            frames.subspan(frames.size() - reader.Remaining() - 4, length + 4);
+        reader.Skip(length);
+        if (!ZepValidateFrame(frame.subspan(4), options_.maxPieceSize)) {
+            return false;
+        }
+        const std::optional<ZepFrameView> view = ZepParseFrame(frame.subspan(4));
+        if (!view) {
+            return false;
+        }
+        assembly.Append(view->piece.data(), view->piece.size());
+        last = view->header.lastPiece != 0;
+    }
+    ZepTransform transform(options_.key, options_.keyBits, options_.cipherFlags,
+                           options_.compressionFlags);
+    ZepMessage back;
+    return last && reader.Remaining() == 0 &&
+           transform.Transform(assembly, ZepTransform::kBackward) &&
+           ZepParseMessage(ZepBufferBytes(assembly), back) && back.Code() == message.Code() &&
+           back.length == message.length &&
+           std::equal(back.data, back.data + back.length, message.data);
+}
+
+void TestGameServer::LogMessage(const char* direction, const ZepMessage& message) {
+    Log log;
+    {
+        std::lock_guard lock(mutex_);
+        log = log_;
+    }
+    if (!log) {
+        return;
+    }
+    char line[160];
+    int used = std::snprintf(line, sizeof line, "%llu %s %u %u",
+                             static_cast<unsigned long long>(platform::GetTickCount32()), direction,
+                             message.Code(), message.length);
+    for (uint32_t i = 0; i < message.length && i < 16 && used > 0 && used < 150; ++i) {
+        used += std::snprintf(line + used, sizeof line - static_cast<size_t>(used),
+                              i == 0 ? " %02x" : "%02x", message.data[i]);
+    }
+    log(line);
+}
+
 bool TestGameServer::BuildFrames(uint32_t type, uint32_t messageSequence, const ZepMessage& message,
                                  uint32_t pieceSize, std::vector<uint8_t>& out) {
     std::lock_guard lock(sendMutex_);
@@ -329,7 +427,7 @@ bool TestGameServer::Reply(uint32_t messageSequence, const ZepMessage& reply, ui
     std::lock_guard lock(sendMutex_);
     std::vector<uint8_t> bytes;
     return BuildFramesLocked(kZepFrameTypeReply, messageSequence, reply, pieceSize, bytes) &&
-           SendToClient(bytes);
+           SendChecked(bytes, reply, "reply");
 }
 
 bool TestGameServer::Notify(const ZepMessage& message, uint32_t pieceSize) {
@@ -337,7 +435,19 @@ bool TestGameServer::Notify(const ZepMessage& message, uint32_t pieceSize) {
     std::vector<uint8_t> bytes;
     return BuildFramesLocked(kZepFrameTypeMessage, ++nextMessageSequence_, message, pieceSize,
                              bytes) &&
-           SendToClient(bytes);
+           SendChecked(bytes, message, "notify");
+}
+
+// Called with sendMutex_ held.
+bool TestGameServer::SendChecked(std::span<const uint8_t> frames, const ZepMessage& message,
+                                 const char* direction) {
+    if (options_.checkSentFrames && !ReadsBack(frames, message)) {
+        std::lock_guard lock(mutex_);
+        ++sendFaults_;
+        return false;
+    }
+    LogMessage(direction, message);
+    return SendToClient(frames);
 }
 
 bool TestGameServer::SendRawBytes(std::span<const uint8_t> bytes) {

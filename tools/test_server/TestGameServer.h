@@ -23,6 +23,7 @@
 #include <functional>
 #include <mutex>
 #include <span>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -65,7 +66,18 @@ public:
         std::vector<uint8_t> serverGreeting;
         bool withCrc = true;  // frames the server sends carry a CRC
         uint16_t port = 0;    // 0: any free port
+        // When not empty, the client's greeting must be exactly these bytes;
+        // another greeting is counted and ends the connection.
+        std::vector<uint8_t> expectedGreeting;
+        // Every frame sent is read back through zep's reader; a frame that
+        // does not read back is counted as the server's own fault.
+        bool checkSentFrames = false;
     };
+    // One line per message in and out (time, direction, id, length, first
+    // bytes); called on the thread that received or sent it.
+    using Log = std::function<void(const std::string& line)>;
+    // Told when a client connects (true) and when its connection ended.
+    using ConnectionHandler = std::function<void(bool connected)>;
     using Handler = std::function<void(TestGameServer& server, const ServerRequest& request)>;
 
     TestGameServer();
@@ -82,6 +94,8 @@ public:
     // Called on the server's thread for every request; without one the
     // requests queue up for WaitForRequest.
     void SetHandler(Handler handler);
+    void SetLog(Log log);
+    void SetConnectionHandler(ConnectionHandler handler);
 
     // Waits until n clients have connected in all.
     bool WaitForClients(size_t n, uint32_t timeoutMs);
@@ -96,6 +110,10 @@ public:
     // Every frame received so far (all clients).
     std::vector<ReceivedFrame> FramesReceived() const;
     size_t ProtocolErrors() const;
+    // Counts a request the server's handler refused as breaking the rules.
+    void CountProtocolError();
+    // Frames the server built that its own reader did not take back.
+    size_t SendFaults() const;
 
     // Sends a reply (frames of type 2) to the request of that sequence, cut
     // into pieces of pieceSize bytes (0: the maximum).
@@ -121,6 +139,12 @@ private:
     void OnPiece(const ZepFrameView& frame);
     void OnRequest(ServerRequest&& request);
     bool SendToClient(std::span<const uint8_t> bytes);
+    // Reads frames built for a message back; false when they do not give
+    // the message again.
+    bool ReadsBack(std::span<const uint8_t> frames, const ZepMessage& message) const;
+    void LogMessage(const char* direction, const ZepMessage& message);
+    bool SendChecked(std::span<const uint8_t> frames, const ZepMessage& message,
+                     const char* direction);
     bool BuildFramesLocked(uint32_t type, uint32_t messageSequence, const ZepMessage& message,
                            uint32_t pieceSize, std::vector<uint8_t>& out);
 
@@ -132,6 +156,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     Handler handler_;                                      // guarded by mutex_
+    Log log_;                                              // guarded by mutex_
+    ConnectionHandler connectionHandler_;                  // guarded by mutex_
+    size_t sendFaults_ = 0;                                // guarded by mutex_
     std::deque<ServerRequest> requests_;                   // guarded by mutex_
     std::vector<uint8_t> greeting_;                        // guarded by mutex_
     std::vector<ReceivedFrame> frames_;                    // guarded by mutex_

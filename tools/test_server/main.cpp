@@ -1,16 +1,22 @@
 // A loopback game server for manual runs of the client and for the demo.
 //
-// By default it runs the frame's script (FrameScript.h): the frame's
-// requests get the game server's answers. --echo runs the first script
-// instead: every request that waits gets 10 and its own data back.
+// By default it runs the table server (TableServer.h): one table, the
+// human's connection and three robots; --seed N seeds its random source
+// (printed at every run) and --test reads back every frame it sends and
+// logs one line per message. --frame runs the frame's script instead
+// (FrameScript.h): the frame's requests get the game server's answers.
+// --echo runs the first script: every request that waits gets 10 and its
+// own data back.
 // --regional runs the regional game's script (RegionalScript.h): the
 // frame's answers and one scripted hand played against the client after it
 // entered; --own-turn lets the client draw and throw once in it.
 //
-// Usage: pvbn_test_server [port] [--port N] [--echo] [--version V S]
+// Usage: pvbn_test_server [port] [--port N] [--seed N] [--test]
+//                         [--frame] [--echo] [--version V S]
 //                         [--room-options N] [--game-running]
 //                         [--regional [--own-turn]] [--command LINE]...
-// (default port 21265). Each --command runs one of the lines below before
+// (default port 21265). The script's options and commands below apply to
+// the frame modes. Each --command runs one of the lines below before
 // the first client comes, so a run can start with any answer scripted.
 // Lines on standard input change the script:
 //   notify ID [HEX]      send notification ID with the bytes given in hex
@@ -38,6 +44,7 @@
 
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/RegionalScript.h"
+#include "tools/test_server/TableServer.h"
 
 namespace {
 
@@ -130,6 +137,31 @@ bool RunCommand(testserver::TestGameServer& server, testserver::FrameScript& scr
     return false;
 }
 
+// Runs the table server until the program is killed.
+int RunTableServer(uint16_t port, uint32_t seed, bool testMode) {
+    testserver::TestGameServer::Options transport =
+        testserver::TableServer::TransportOptions(testMode);
+    transport.port = port;
+    testserver::TestGameServer server(transport);
+    testserver::TableServer::Options options;
+    options.seed = seed;
+    options.testMode = testMode;
+    options.log = [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+    };
+    testserver::TableServer table(server, options);
+    if (!server.Start()) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", port);
+        return 1;
+    }
+    std::printf("listening on 127.0.0.1:%u (table server, seed %u)\n", server.Port(), seed);
+    std::fflush(stdout);
+    for (;;) {
+        platform::SleepMs(1000);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +169,9 @@ int main(int argc, char** argv) {
     serverOptions.port = 21265;
     testserver::FrameScript::Options scriptOptions;
     bool echo = false;
+    bool frame = false;
+    bool testMode = false;
+    uint32_t seed = platform::GetTickCount32();
     bool regional = false;
     bool ownTurn = false;
     bool gameRunning = false;
@@ -145,6 +180,12 @@ int main(int argc, char** argv) {
         const std::string argument = argv[i];
         if (argument == "--echo") {
             echo = true;
+        } else if (argument == "--frame") {
+            frame = true;
+        } else if (argument == "--test") {
+            testMode = true;
+        } else if (argument == "--seed" && i + 1 < argc) {
+            seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         } else if (argument == "--regional") {
             regional = true;
         } else if (argument == "--own-turn") {
@@ -166,6 +207,9 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "unknown argument: %s\n", argument.c_str());
             return 2;
         }
+    }
+    if (!frame && !echo && !regional) {
+        return RunTableServer(serverOptions.port, seed, testMode);
     }
     scriptOptions.onRequest = [](const testserver::FrameScript::Recorded& r) {
         PrintRequest(r.id, r.body.size(), r.waited);

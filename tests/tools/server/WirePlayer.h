@@ -1,0 +1,82 @@
+#pragma once
+// The human's side of the table server's wire for tests: zep's game
+// channel (greeting, CRCs, key block 2) with an owner thread that collects
+// the server's notifications.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "tests/zep/SocketTestSupport.h"
+#include "zep/GameChannelSocket.h"
+
+namespace servertest {
+
+struct Answer {
+    uint32_t code = 0;
+    std::vector<uint8_t> data;
+};
+
+class WirePlayer {
+public:
+    WirePlayer() : channel_(nullptr, 0, 0, 0) {
+        zeptest::RegisterSocketWindowClass();
+        channel_.SelectTransformKey(2, 0x100, 0);
+    }
+    ~WirePlayer() { channel_.Close(); }
+    WirePlayer(const WirePlayer&) = delete;
+    WirePlayer& operator=(const WirePlayer&) = delete;
+
+    bool Connect(uint16_t port) {
+        ZepConnectParams params;
+        params.host = "127.0.0.1";
+        params.port = port;
+        params.connectSeconds = 10;
+        params.ownerThread = owner_.Id();
+        params.greeting = GetGameChannelGreeting();
+        params.greetingLength = GetGameChannelGreetingLength() + 1;
+        params.waitMs = 10000;
+        return channel_.ConnectNew(params) == 1;
+    }
+    void Close() { channel_.Close(); }
+
+    // A waited request: false when no reply came within timeoutMs.
+    bool Ask(uint32_t id, std::span<const uint8_t> body, Answer& answer,
+             uint32_t timeoutMs = 10000) {
+        ZepMessage reply;
+        return Send(id, body, 1, &reply, timeoutMs) && Take(reply, answer);
+    }
+    // A request nobody waits for.
+    bool Tell(uint32_t id, std::span<const uint8_t> body) { return Send(id, body, 0, nullptr, 0); }
+
+    // The ids of the notifications that came so far, once n came (bounded).
+    std::vector<zeptest::Delivered> Notifications(size_t atLeast = 0) {
+        owner_.WaitFor(atLeast);
+        owner_.Flush();
+        return owner_.Received();
+    }
+
+private:
+    bool Send(uint32_t id, std::span<const uint8_t> body, uint32_t callerWord, ZepMessage* reply,
+              uint32_t timeoutMs) {
+        ZepDeliveryInfo descriptor;
+        descriptor.socket = static_cast<uint32_t>(channel_.GetSocket());
+        descriptor.callerWord = callerWord;
+        ZepMessage request;
+        request.SetCode(id);
+        request.SetData(body.data(), static_cast<uint32_t>(body.size()));
+        int timedOut = 0;
+        return channel_.SendRequest(descriptor, request, reply, &timedOut, timeoutMs, 0, 0, 1,
+                                    nullptr, 0) == 1;
+    }
+    static bool Take(const ZepMessage& reply, Answer& answer) {
+        answer.code = reply.Code();
+        answer.data.assign(reply.data, reply.data + reply.length);
+        return true;
+    }
+
+    CGameChannelSocket channel_;
+    zeptest::OwnerThread owner_;
+};
+
+}  // namespace servertest

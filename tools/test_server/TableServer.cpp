@@ -1,0 +1,399 @@
+#include "tools/test_server/TableServer.h"
+
+#include <utility>
+
+#include "frame/GameRecords.h"
+#include "frame/RecordFields.h"
+#include "frame/net/FrameRequests.h"
+#include "mahjong_client/TableProtocol.h"
+#include "platform/Sync.h"
+#include "zep/GameChannelSocket.h"
+#include "zep/ZepWire.h"
+
+namespace testserver {
+
+namespace fr = frame_requests;
+namespace tp = table_protocol;
+
+namespace {
+
+constexpr uint32_t kPlayerEnterNotify = 211011;
+constexpr uint32_t kRefusedPlay = 10100;
+constexpr uint32_t kUnsupported = 10000;
+constexpr uint32_t kAutoPlayNotice = 19840325;
+constexpr uint32_t kBoardsUp = 400001;
+constexpr uint32_t kPass = 229040;
+constexpr int32_t kRobotSilver = 10000;
+constexpr int32_t kRobotScore = 1000;
+constexpr const char* kRobotNames[] = {"机器人甲", "机器人乙", "机器人丙"};
+// The status block's chair words: the flags of chair c at dword 20 + c.
+constexpr size_t kChairWordsAt = 20 * 4;
+constexpr int32_t kReadyFlag = 2;
+
+// The play requests of the human's seat and the bytes each must carry.
+struct PlayRequest {
+    uint32_t id;
+    size_t size;
+};
+constexpr PlayRequest kPlayRequests[] = {
+    {222070, tp::SwapThreeRequest::kSize}, {222080, tp::OperationRecord::kSize},
+    {229000, tp::OwnDrawRecord::kSize},    {229025, tp::OperationRecord::kSize},
+    {229015, tp::OperationRecord::kSize},  {229045, tp::OperationRecord::kSize},
+    {229047, tp::OperationRecord::kSize},  {229049, tp::OperationRecord::kSize},
+    {229030, tp::HuClaimRecord::kSize},    {229020, tp::ChiClaimRecord::kSize},
+    {229060, tp::OperationRecord::kSize},  {400009, 108},
+};
+
+const PlayRequest* FindPlayRequest(uint32_t id) {
+    for (const PlayRequest& play : kPlayRequests) {
+        if (play.id == id) {
+            return &play;
+        }
+    }
+    return nullptr;
+}
+
+// The ids whose body starts with the request head (user, room, table,
+// chair), with the bytes they must carry.
+size_t HeadRequestSize(uint32_t id) {
+    switch (id) {
+        case fr::kStartGame:
+        case fr::kQueryInGame:
+            return fr::HeadOnlyRecord::kSize;
+        case fr::kLeaveGame:
+        case fr::kLeaveTable:
+            return fr::RequestHead::kSize;
+        default:
+            return 0;
+    }
+}
+
+uint64_t SteadyMs() {
+    const int64_t frequency = platform::QueryPerformanceFrequency();
+    const int64_t counter = platform::QueryPerformanceCounter();
+    if (frequency <= 0) {
+        return 0;
+    }
+    return static_cast<uint64_t>(counter / frequency * 1000 +
+                                 counter % frequency * 1000 / frequency);
+}
+
+int32_t ChairOf(std::span<const uint8_t> body) {
+    fr::RequestHead head;
+    return ReadRecord(body, head) ? head.chairNo : -1;
+}
+
+}  // namespace
+
+TestGameServer::Options TableServer::TransportOptions(bool testMode) {
+    TestGameServer::Options options;
+    const uint32_t length = GetGameChannelGreetingLength() + 1;
+    options.expectedGreeting.resize(4 + length);
+    ZepWireWriter writer(options.expectedGreeting);
+    writer.WriteU32(length);
+    const char* text = GetGameChannelGreeting();
+    std::copy(text, text + length - 1, options.expectedGreeting.begin() + 4);
+    options.checkSentFrames = testMode;
+    return options;
+}
+
+TableServer::TableServer(TestGameServer& server, Options options)
+    : server_(server), options_(std::move(options)), frame_(server, options_.frame) {
+    if (!options_.clock) {
+        options_.clock = SteadyMs;
+    }
+    frame_.SetRoomOptions(options_.roomOptions);
+    if (options_.testMode && options_.log) {
+        server_.SetLog(options_.log);
+    }
+    server_.SetHandler([this](TestGameServer&, const ServerRequest& request) {
+        Push(Event{Event::Kind::kRequest, request});
+    });
+    server_.SetConnectionHandler([this](bool connected) {
+        Push(Event{connected ? Event::Kind::kConnected : Event::Kind::kDisconnected, {}});
+    });
+    thread_ = std::thread([this] { Run(); });
+}
+
+TableServer::~TableServer() {
+    server_.Stop();
+    Push(Event{Event::Kind::kStop, {}});
+    thread_.join();
+}
+
+void TableServer::SetHandLoop(HandLoop* loop) {
+    handLoop_ = loop;
+}
+
+void TableServer::Push(Event event) {
+    {
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(event));
+    }
+    changed_.notify_all();
+}
+
+void TableServer::Run() {
+    for (;;) {
+        RunDueTimers();
+        std::optional<Event> event = NextEvent();
+        if (!event) {
+            continue;
+        }
+        switch (event->kind) {
+            case Event::Kind::kStop:
+                return;
+            case Event::Kind::kConnected:
+            case Event::Kind::kWake:
+                break;
+            case Event::Kind::kDisconnected:
+                ResetTable();
+                break;
+            case Event::Kind::kRequest:
+                OnRequest(event->request);
+                break;
+        }
+        changed_.notify_all();
+    }
+}
+
+std::optional<TableServer::Event> TableServer::NextEvent() {
+    const std::optional<uint64_t> due = timers_.NextDue();
+    std::unique_lock lock(mutex_);
+    const auto ready = [this] { return !events_.empty(); };
+    if (!due) {
+        changed_.wait(lock, ready);
+    } else {
+        const uint64_t now = options_.clock();
+        const uint64_t waitMs = *due > now ? *due - now : 0;
+        if (!changed_.wait_for(lock, std::chrono::milliseconds(waitMs), ready)) {
+            return std::nullopt;
+        }
+    }
+    Event event = std::move(events_.front());
+    events_.pop_front();
+    return event;
+}
+
+void TableServer::RunDueTimers() {
+    for (TimerQueue::Action& action : timers_.TakeDue(options_.clock())) {
+        action();
+    }
+}
+
+uint64_t TableServer::After(uint32_t delayMs, TimerQueue::Action action) {
+    return timers_.Add(options_.clock() + delayMs, std::move(action));
+}
+
+bool TableServer::CancelTimer(uint64_t id) {
+    return timers_.Cancel(id);
+}
+
+uint64_t TableServer::NowMs() const {
+    return options_.clock();
+}
+
+void TableServer::Wake() {
+    Push(Event{Event::Kind::kWake, {}});
+}
+
+bool TableServer::Reply(const ServerRequest& request, uint32_t code,
+                        std::span<const uint8_t> data) {
+    return request.callerWord != 0 &&
+           server_.Reply(request.messageSequence, MakeMessage(code, data));
+}
+
+bool TableServer::Notify(uint32_t id, std::span<const uint8_t> data) {
+    return server_.Notify(MakeMessage(id, data));
+}
+
+void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
+    {
+        std::lock_guard lock(mutex_);
+        ++counters_.refused;
+    }
+    server_.CountProtocolError();
+    Reply(request, code);
+}
+
+bool TableServer::Acceptable(const ServerRequest& request) const {
+    const uint32_t id = request.message.Code();
+    const std::span<const uint8_t> body(request.message.data, request.message.length);
+    if (id == fr::kEnterGame) {
+        return body.size() >= fr::EnterRecord::kSize;
+    }
+    if (const size_t size = HeadRequestSize(id); size != 0) {
+        return body.size() >= size && humanChair_ >= 0 && ChairOf(body) == humanChair_;
+    }
+    if (const PlayRequest* play = FindPlayRequest(id)) {
+        return body.size() >= play->size;
+    }
+    return true;
+}
+
+void TableServer::OnRequest(const ServerRequest& request) {
+    const uint32_t id = request.message.Code();
+    if (!Acceptable(request)) {
+        Refuse(request, FindPlayRequest(id) != nullptr ? kRefusedPlay : kUnsupported);
+        return;
+    }
+    switch (id) {
+        case fr::kEnterGame:
+            Enter(request);
+            return;
+        case fr::kStartGame: {
+            const std::span<const uint8_t> body(request.message.data, request.message.length);
+            MarkReady(humanChair_);
+            Notify(static_cast<uint32_t>(tp::kSeatStarted), body.first(fr::HeadOnlyRecord::kSize));
+            HandLoop* loop = handLoop_.load();
+            if (loop != nullptr && !handRunning_ &&
+                ReadyChairs() == std::array<bool, kSeats>{true, true, true, true}) {
+                loop->StartHand(*this);
+            }
+            return;
+        }
+        case fr::kQueryInGame: {
+            std::vector<uint8_t> word(4);
+            ZepWireWriter(word).WriteI32(options_.roomOptions);
+            Reply(request, handRunning_ ? fr::kResultGameRunning : fr::kResultOk, word);
+            return;
+        }
+        case fr::kLeaveGame:
+            Reply(request, fr::kResultOk);
+            ResetTable();
+            return;
+        case fr::kLeaveTable:
+            ResetTable();
+            return;
+        case fr::kReportNotifyFailure:
+            if (options_.log) {
+                options_.log("the client refused a notification (201162)");
+            }
+            {
+                std::lock_guard lock(mutex_);
+                ++counters_.failureReports;
+            }
+            return;
+        case fr::kReportNetStats:
+        case kBoardsUp:
+        case kAutoPlayNotice:
+            return;
+        case kPass:
+            if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+                loop->OnPlayRequest(*this, request);
+            }
+            return;
+        case fr::kCheckVersion:
+        case fr::kGetActiveConfig:
+        case fr::kChatText:
+            frame_.HandleRequest(server_, request);
+            return;
+        default:
+            break;
+    }
+    if (ServiceScript::Handles(id)) {
+        frame_.HandleRequest(server_, request);
+        return;
+    }
+    if (FindPlayRequest(id) != nullptr) {
+        if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+            loop->OnPlayRequest(*this, request);
+        } else {
+            Refuse(request, kRefusedPlay);
+        }
+        return;
+    }
+    Refuse(request, kUnsupported);
+}
+
+void TableServer::Enter(const ServerRequest& request) {
+    fr::EnterRecord enter;
+    const std::span<const uint8_t> body(request.message.data, request.message.length);
+    if (!ReadRecord(body, enter) || enter.chairNo < 0 || enter.chairNo >= kSeats ||
+        humanChair_ >= 0) {
+        Refuse(request, kUnsupported);
+        return;
+    }
+    humanChair_ = enter.chairNo;
+    humanUser_ = enter.userId;
+    roomId_ = enter.roomId;
+    tableNo_ = enter.tableNo;
+    ready_ = {};
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        if (chair != humanChair_) {
+            MarkReady(chair);
+        }
+    }
+    Reply(request, fr::kResultEntered, StatusBlock());
+    int32_t robot = 0;
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        if (chair == humanChair_) {
+            continue;
+        }
+        ServerPlayerRecord player;
+        player.userId = kRobotUserBase + chair;
+        player.tableNo = tableNo_;
+        player.chairNo = chair;
+        player.sex = chair % 2;
+        SetFieldText(player.name, kRobotNames[robot++]);
+        player.silver = kRobotSilver;
+        player.score = kRobotScore;
+        std::vector<uint8_t> bytes(ServerPlayerRecord::kSize);
+        WriteRecord(player, bytes);
+        Notify(kPlayerEnterNotify, bytes);
+        fr::HeadOnlyRecord started;
+        started.head = {kRobotUserBase + chair, roomId_, tableNo_, chair};
+        std::vector<uint8_t> startedBytes(fr::HeadOnlyRecord::kSize);
+        WriteRecord(started, startedBytes);
+        Notify(static_cast<uint32_t>(tp::kSeatStarted), startedBytes);
+    }
+}
+
+std::vector<uint8_t> TableServer::StatusBlock() const {
+    std::vector<uint8_t> block(fr::kEnterReplySize);
+    ZepWireWriter writer(std::span<uint8_t>(block).subspan(kChairWordsAt));
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        writer.WriteI32(chair != humanChair_ && ready_[chair] ? kReadyFlag : 0);
+    }
+    return block;
+}
+
+void TableServer::MarkReady(int32_t chair) {
+    std::lock_guard lock(mutex_);
+    ready_[chair] = true;
+}
+
+void TableServer::SetHandRunning(bool running) {
+    std::lock_guard lock(mutex_);
+    handRunning_ = running;
+}
+
+void TableServer::ResetTable() {
+    if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+        loop->Abandon();
+    }
+    timers_.Clear();
+    std::lock_guard lock(mutex_);
+    handRunning_ = false;
+    ready_ = {};
+    humanChair_ = -1;
+    humanUser_ = 0;
+    ++counters_.resets;
+}
+
+TableServer::Counters TableServer::GetCounters() const {
+    std::lock_guard lock(mutex_);
+    return counters_;
+}
+
+std::array<bool, TableServer::kSeats> TableServer::ReadyChairs() const {
+    std::lock_guard lock(mutex_);
+    return ready_;
+}
+
+bool TableServer::HandRunning() const {
+    std::lock_guard lock(mutex_);
+    return handRunning_;
+}
+
+}  // namespace testserver

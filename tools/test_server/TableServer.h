@@ -1,0 +1,146 @@
+#pragma once
+// The game server of one table: one human connection and three robots at
+// chairs the human does not take. It holds the conversation of entering,
+// marking ready and leaving; the hand itself is played by a hand loop that
+// plugs in through HandLoop.
+//
+// Threads: the transport's thread only checks the framing and queues each
+// request; the table thread takes them in order, owns the table's state and
+// its timers, and sends every reply and notification, so a reply always
+// goes out before the notifications that follow from it. The timers run on
+// the table's clock, which a test may replace (then it calls Wake after
+// moving its clock on).
+//
+// Rules:
+//  - Requests are checked before the table sees them: the length the id
+//    needs and, where the body names a chair, the human's chair. A refused
+//    request changes nothing; a waited one gets its refusal at once.
+//  - Every waited request is answered exactly once, or never when its id is
+//    one the server takes in silence.
+//  - A connection that ends resets the table (a hand under way is abandoned
+//    without settlement); the server stays up for the next client.
+//  - Service requests (safe box, welfare) and the frame's own answers come
+//    from the frame script, unchanged.
+
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/test_server/FrameScript.h"
+#include "tools/test_server/TestGameServer.h"
+#include "tools/test_server/TimerQueue.h"
+
+namespace testserver {
+
+class TableServer {
+public:
+    static constexpr int32_t kSeats = 4;
+    static constexpr int32_t kRobotUserBase = 9000;  // robot of chair c: 9000 + c
+
+    // Where the hands plug in: told on the table thread when all four
+    // chairs are ready, of every play request, and when the table resets.
+    class HandLoop {
+    public:
+        virtual ~HandLoop() = default;
+        virtual void StartHand(TableServer& table) = 0;
+        // A play request of the human's seat; the loop answers it.
+        virtual void OnPlayRequest(TableServer& table, const ServerRequest& request) = 0;
+        virtual void Abandon() = 0;
+    };
+
+    struct Options {
+        FrameScript::Options frame;
+        int32_t roomOptions = 0;
+        uint32_t seed = 0;  // the random source of the table and the robots
+        // Frames sent are read back and every message is logged.
+        bool testMode = false;
+        std::function<void(const std::string& line)> log;
+        // Milliseconds on the table's clock; the steady clock when empty.
+        std::function<uint64_t()> clock;
+    };
+    struct Counters {
+        size_t refused = 0;         // requests refused before the table saw them
+        size_t failureReports = 0;  // the client's reports of a notification it refused
+        size_t resets = 0;
+    };
+
+    TableServer(TestGameServer& server, Options options);
+    ~TableServer();
+    TableServer(const TableServer&) = delete;
+    TableServer& operator=(const TableServer&) = delete;
+
+    // The transport's options this server needs (the game channel's
+    // greeting, read-back in test mode).
+    static TestGameServer::Options TransportOptions(bool testMode);
+
+    void SetHandLoop(HandLoop* loop);
+
+    // --- For the hand loop (table thread only) ---
+    bool Reply(const ServerRequest& request, uint32_t code, std::span<const uint8_t> data = {});
+    bool Notify(uint32_t id, std::span<const uint8_t> data = {});
+    int32_t HumanChair() const { return humanChair_; }
+    void SetHandRunning(bool running);
+    // Runs the action on the table thread delayMs from now on the table's
+    // clock; an id for CancelTimer. A table reset drops every timer.
+    uint64_t After(uint32_t delayMs, TimerQueue::Action action);
+    bool CancelTimer(uint64_t id);
+    uint64_t NowMs() const;
+
+    // Makes the table thread look at its clock again (any thread).
+    void Wake();
+
+    // --- What happened (any thread) ---
+    Counters GetCounters() const;
+    std::array<bool, kSeats> ReadyChairs() const;
+    bool HandRunning() const;
+    FrameScript& Frame() { return frame_; }
+
+private:
+    struct Event {
+        enum class Kind { kRequest, kConnected, kDisconnected, kWake, kStop } kind = Kind::kRequest;
+        ServerRequest request;
+    };
+    void Push(Event event);
+    void Run();
+    // Waits for the next event; empty when a timer fell due first.
+    std::optional<Event> NextEvent();
+    void RunDueTimers();
+    void OnRequest(const ServerRequest& request);
+    // The check before the table: the length and chair the id needs.
+    bool Acceptable(const ServerRequest& request) const;
+    void Refuse(const ServerRequest& request, uint32_t code);
+    void Enter(const ServerRequest& request);
+    void MarkReady(int32_t chair);
+    void ResetTable();
+    std::vector<uint8_t> StatusBlock() const;
+
+    TestGameServer& server_;
+    Options options_;
+    FrameScript frame_;
+    std::atomic<HandLoop*> handLoop_ = nullptr;  // set while no hand runs
+
+    // The table's state (table thread writes; guarded by mutex_ for readers).
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Event> events_;  // guarded by mutex_
+    TimerQueue timers_;         // table thread
+    Counters counters_;         // guarded by mutex_
+    std::array<bool, kSeats> ready_{};
+    bool handRunning_ = false;
+    int32_t humanChair_ = -1;
+    int32_t humanUser_ = 0;
+    int32_t roomId_ = 0;
+    int32_t tableNo_ = 0;
+    std::thread thread_;
+};
+
+}  // namespace testserver
