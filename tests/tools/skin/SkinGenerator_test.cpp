@@ -350,3 +350,81 @@ TEST(SkinFiles, SoundsAreShortWavesTheSameEachTime) {
 }
 
 }  // namespace
+
+namespace {
+
+// Pixels of a frame bright in every channel: the captions' ink.
+int BrightPixels(const Image& image) {
+    int count = 0;
+    for (uint32_t c : image.pixels) {
+        count += (c & 0xff) > 0xe0 && ((c >> 8) & 0xff) > 0xe0 && ((c >> 16) & 0xff) > 0xd0;
+    }
+    return count;
+}
+
+const Picture& Listed(const std::string& name) {
+    for (const Picture& picture : ProjectSkin().pictures) {
+        if (picture.name == name) {
+            return picture;
+        }
+    }
+    ADD_FAILURE() << name << " is not listed";
+    static const Picture none;
+    return none;
+}
+
+TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
+    for (const char* name :
+         {"btn_StartGame", "btn_Hu_big", "btn_Peng_big", "btn_Gang_big", "btn_Guo_big",
+          "btn_ResultClose", "Btn_Ting", "系统信息框_确定", "系统信息框_取消"}) {
+        SCOPED_TRACE(name);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn);
+        ASSERT_EQ(frames.size(), 4u);
+        EXPECT_GT(BrightPixels(frames[0]), 10);
+        EXPECT_GT(BrightPixels(frames[2]), 10);
+        EXPECT_EQ(BrightPixels(frames[3]), 0);
+        // Pointed at, the body is lighter; pressed, darker (a spot beside the
+        // caption).
+        const size_t spot = static_cast<size_t>(frames[0].width) * (frames[0].height - 3) + 2;
+        auto light = [&](size_t f) {
+            const uint32_t c = frames[f].pixels[spot];
+            return (c & 0xff) + ((c >> 8) & 0xff) + ((c >> 16) & 0xff);
+        };
+        EXPECT_GT(light(1), light(0));
+        EXPECT_LT(light(2), light(0));
+    }
+}
+
+TEST(SkinArt, TheFlatStyleIsOneKeyColourAFrame) {
+    for (const char* name : {"1366_largecard", "1366_back02", "btn_Hu_big", "TablePatten"}) {
+        SCOPED_TRACE(name);
+        const Picture& picture = Listed(name);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Flat);
+        ASSERT_EQ(frames.size(), static_cast<size_t>(picture.frames));
+        for (int f = 0; f < picture.frames; ++f) {
+            const std::set<uint32_t> colours(frames[static_cast<size_t>(f)].pixels.begin(),
+                                             frames[static_cast<size_t>(f)].pixels.end());
+            EXPECT_EQ(colours, std::set<uint32_t>{regional_skin::FrameColour(picture, f)}) << f;
+        }
+    }
+}
+
+TEST(SkinArt, APictureListedWithMoreFacesThanTheGameHasStillDraws) {
+    Skin skin;
+    std::string error;
+    ASSERT_TRUE(regional_skin::ParseNameList("[p]\nodd 60 20 30 faces\ntiny 4 1 1\n", skin, error))
+        << error;
+    for (const Picture& picture : skin.pictures) {
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        ASSERT_EQ(frames.size(), static_cast<size_t>(picture.frames));
+        std::vector<uint8_t> file;
+        EXPECT_TRUE(regional_skin::PictureFile(frames, file, error)) << error;
+    }
+    // A picture too big for the engine's records is refused in the list.
+    EXPECT_FALSE(regional_skin::ParseNameList("[p]\nhuge 1 70000 2\n", skin, error));
+}
+
+}  // namespace
