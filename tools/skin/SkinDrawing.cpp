@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -256,10 +257,12 @@ void DrawFaceContent(Canvas& canvas, int frame) {
     if (frame < 27) {
         const int suit = frame / 9;
         const char value = static_cast<char>('1' + frame % 9);
-        if (suit == 0) {
+        // The suits in the order the project names them: bamboo, dots,
+        // characters.
+        if (suit == 2) {
             numeral(value, kInk);
             canvas.Bitmap(kWanSign, 7, x1, y1, scale, kCharacterRed);
-        } else if (suit == 1) {
+        } else if (suit == 0) {
             numeral(value, kBambooGreen);
             canvas.Bitmap(kBambooSign, 5, x1 + scale, y1, scale, kBambooGreen);
         } else {
@@ -417,6 +420,29 @@ uint32_t PanelBase(std::string_view name) {
     return kBases[NameHash(name) % std::size(kBases)];
 }
 
+// The arrow of a scroll bar's step button, pointing the way its name says.
+void DrawScrollArrow(Canvas& canvas, std::string_view name, uint32_t colour) {
+    static constexpr std::pair<std::string_view, int> kWays[] = {
+        {"UpBtn", 0}, {"DownBtn", 1}, {"LeftBtn", 2}, {"RightBtn", 3}};
+    for (const auto& [suffix, way] : kWays) {
+        if (!name.ends_with(suffix)) {
+            continue;
+        }
+        const int half = std::max(1, std::min(canvas.Width(), canvas.Height()) / 3);
+        const int cx = canvas.Width() / 2;
+        const int cy = canvas.Height() / 2;
+        for (int i = 0; i < half; ++i) {
+            // Row i of the triangle, from its tip.
+            const int along = way == 0 || way == 2 ? -half / 2 + i : half / 2 - i;
+            if (way < 2) {
+                canvas.Fill(cx - i, cy + along, 2 * i + 1, 1, colour);
+            } else {
+                canvas.Fill(cx + along, cy - i, 1, 2 * i + 1, colour);
+            }
+        }
+    }
+}
+
 // A button of four looks: normal, pointed at, pressed, disabled.
 Image DrawButton(const Picture& picture, int frame) {
     const uint32_t base = PanelBase(picture.name);
@@ -425,6 +451,7 @@ Image DrawButton(const Picture& picture, int frame) {
     const uint32_t face = disabled ? Rgb(0x78, 0x78, 0x74) : Shade(base, kLift[frame % 4]);
     Canvas canvas(picture.width, picture.height, face);
     canvas.Bevel(face, frame == 2 ? -30 : 30);
+    DrawScrollArrow(canvas, picture.name, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption);
     const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
     if (!caption.empty()) {
         const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 3);
