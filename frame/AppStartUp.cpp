@@ -147,14 +147,19 @@ int CGameFrameApp::OpenMainFrame(std::unique_ptr<CGameFrameWnd> window) {
     SetMainWindow(mainFrame_->Id());
     if (std::unique_ptr<CGameFrameView> view = CreateFrameView()) {
         CGameFrameView* root = view.release();
+        // Known before the engine lays the views out for the first time: the
+        // parts placed from the main game rectangle read it through the
+        // application.
+        AttachFrameView(root);
         if (mainFrame_->Initialize(root) == 0) {
+            DetachFrameView();
             delete root;  // not taken
             ZepLog("CreateMainFrame: the engine did not take the frame view");
-        } else if (mainFrame_->GetRootObject() == root) {
-            AttachFrameView(root);  // the engine's; forgotten when the window goes
-        } else {
+        } else if (mainFrame_->GetRootObject() != root) {
+            DetachFrameView();
             ZepLog("CreateMainFrame: the engine has no object module for the frame view");
         }
+        // Else the engine's; forgotten when the window goes.
     } else {
         ZepLog("CreateMainFrame: the game made no frame view");
     }

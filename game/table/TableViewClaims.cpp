@@ -272,6 +272,9 @@ int CRegionalTableView::SubmitPeng() {
     if (result != tp::kResultDone) {
         return 0;
     }
+    // The throw is claimed: its offers go; the peng's own (the ready hand,
+    // a concealed gang) are offered below.
+    SetAllOperationButtons(0);
     tp::TingInfo ting;
     if (tp::ReadTableRecord(reply, ting) && (ting.options & tp::kOptionTing) != 0) {
         ApplyTingInfo(reply);

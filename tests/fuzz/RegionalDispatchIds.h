@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
-inline constexpr std::array<int32_t, 12> kRegionalDispatchIds = {
-    211040, 211080, 211160, 222168, 229480, 229805, 400002, 400010, 211000, 211200, 201160, 211028,
+inline constexpr std::array<int32_t, 15> kRegionalDispatchIds = {
+    211040, 211080, 211160, 222168, 229480, 229805, 400002, 400010,
+    211000, 211200, 201160, 211028, 222170, 229180, 229570,
 };

@@ -82,6 +82,34 @@ public:
         NeedChair(notice.thrower, "a ready-hand thrower off the table");
         return ++calls > 0;
     }
+    // The throw, gang-hu and look-card handlers run whole after their check.
+    bool OnCardThrown(NotifyRecord r) override {
+        tp::CardThrownNotice notice;
+        if (!tp::ReadTableRecord(r, notice)) {
+            FuzzFail("a short throw reached the view");
+        }
+        NeedChair(notice.thrower, "a thrower off the table");
+        ++calls;
+        return CRegionalTableView::OnCardThrown(r);
+    }
+    bool OnGangHuNotice(NotifyRecord r) override {
+        tp::GangHuNotice notice;
+        if (!tp::ReadTableRecord(r, notice)) {
+            FuzzFail("a short gang-hu notice reached the view");
+        }
+        NeedChair(notice.ganger, "a ganger off the table");
+        ++calls;
+        return CRegionalTableView::OnGangHuNotice(r);
+    }
+    bool OnLookCardReply(NotifyRecord r) override {
+        tp::LookCardAnswerRecord answer;
+        if (!tp::ReadTableRecord(r, answer)) {
+            FuzzFail("a short look-card answer reached the view");
+        }
+        NeedChair(answer.answeringChair, "an answering chair off the table");
+        ++calls;
+        return CRegionalTableView::OnLookCardReply(r);
+    }
     bool OnVoicePhraseChat(NotifyRecord r) override {
         NeedSize(r, 37, "a short chat line reached the view");
         return ++calls > 0;

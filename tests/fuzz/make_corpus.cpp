@@ -221,6 +221,52 @@ Bytes RegionalInput(int32_t id, const Bytes& record) {
     return input;
 }
 
+// The replies input: the reader, the result's index, then the reply.
+Bytes ReplyInput(uint8_t reader, uint8_t result, const Bytes& reply) {
+    Bytes input = {reader, result};
+    input.insert(input.end(), reply.begin(), reply.end());
+    return input;
+}
+
+void WriteRegionalReplies() {
+    namespace tp = table_protocol;
+    tp::OperationReply draw;
+    draw.tile = 46;
+    draw.wallIndex = 55;
+    draw.options = tp::kOptionHu;
+    const Bytes full = tp::WriteTableRecord(draw);
+    const Bytes shortDraw(full.begin(), full.begin() + tp::kOperationReplyShortBytes);
+    draw.options = tp::kOptionTing | tp::kOptionGang;
+    draw.tingCandidates.fill(tp::kNoTile);
+    draw.tingCandidates[0] = 12;
+    const Bytes ting = tp::WriteTableRecord(draw);
+    const Bytes flaggedShort(ting.begin(), ting.begin() + tp::kOperationReplyShortBytes);
+    tp::TingInfo peng;
+    peng.options = tp::kOptionTing;
+    peng.candidates.fill(tp::kNoTile);
+    peng.candidates[0] = 30;
+    tp::GangQueryReply query;
+    query.chairOptions = {0, 0x08, 0, 0, 0, 0, 0, 0};
+    const std::string target = "regional_replies";
+    Write(target, "draw.bin", ReplyInput(0, 0, shortDraw));
+    Write(target, "draw_ting.bin", ReplyInput(0, 0, ting));
+    Write(target, "draw_flag_without_data.bin", ReplyInput(0, 0, flaggedShort));
+    Write(target, "draw_refused.bin", ReplyInput(0, 1, shortDraw));
+    Write(target, "draw_cut.bin",
+          ReplyInput(0, 0, Bytes(shortDraw.begin(), shortDraw.begin() + 10)));
+    Write(target, "gang_ting.bin", ReplyInput(1, 0, ting));
+    Write(target, "gang_held.bin", ReplyInput(1, 3, shortDraw));
+    Write(target, "peng_ting.bin", ReplyInput(2, 0, tp::WriteTableRecord(peng)));
+    Write(target, "peng_cut.bin", ReplyInput(2, 0, Bytes(4, 0x40)));
+    Write(target, "gang_query.bin", ReplyInput(3, 0, tp::WriteTableRecord(query)));
+    const std::string amount = "  5000 ";
+    Write(target, "amount.bin", ReplyInput(4, 0, Bytes(amount.begin(), amount.end())));
+    const std::string huge = "-99999999999999999999";
+    Write(target, "amount_huge.bin", ReplyInput(4, 0, Bytes(huge.begin(), huge.end())));
+    Write(target, "view_ting.bin", ReplyInput(5, 0, tp::WriteTableRecord(peng)));
+    Write(target, "view_ting_cut.bin", ReplyInput(5, 0, flaggedShort));
+}
+
 void WriteRegional() {
     namespace tp = table_protocol;
     tp::HandStartRecord start;
@@ -280,6 +326,26 @@ void WriteRegional() {
     Write(target, "seat_started.bin",
           RegionalInput(tp::kSeatStarted, tp::WriteTableRecord(started)));
     Write(target, "table_players.bin", RegionalInput(tp::kTablePlayers, table));
+    tp::CardThrownNotice thrown;
+    thrown.thrower = 2;
+    thrown.tile = 19;
+    thrown.chairOptions = {0x21, 0, 0, 0x08};
+    Write(target, "card_thrown.bin", RegionalInput(tp::kCardThrown, tp::WriteTableRecord(thrown)));
+    tp::GangHuNotice gangHu;
+    gangHu.ganger = 1;
+    gangHu.offerChair = 2;
+    gangHu.tile = 27;
+    gangHu.gangKind = 2;
+    gangHu.chairOptions = {0x08, 0, 0, 0};
+    Write(target, "gang_hu.bin", RegionalInput(tp::kGangHuNotice, tp::WriteTableRecord(gangHu)));
+    tp::LookCardAnswerRecord answer;
+    answer.answeringUser = 9001;
+    answer.answeringChair = 1;
+    answer.lookerOn = 9009;
+    answer.allowed = 1;
+    Write(target, "look_card_answer.bin",
+          RegionalInput(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));
+    WriteRegionalReplies();
 }
 
 }  // namespace

@@ -10,6 +10,15 @@
 
 #include "tests/window/XServer.h"
 
+// A test program may ask for a larger screen (its windows are the size of
+// the screen they were made for).
+#ifndef PVBN_TEST_SCREEN_WIDTH
+#define PVBN_TEST_SCREEN_WIDTH 800
+#endif
+#ifndef PVBN_TEST_SCREEN_HEIGHT
+#define PVBN_TEST_SCREEN_HEIGHT 600
+#endif
+
 namespace {
 
 using window_test::XServer;
@@ -21,7 +30,7 @@ class XServerEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         server_ = std::make_unique<XServer>();
-        if (!server_->Start(800, 600)) {
+        if (!server_->Start(PVBN_TEST_SCREEN_WIDTH, PVBN_TEST_SCREEN_HEIGHT)) {
             g_serverError = server_->Error();
             server_.reset();
             return;

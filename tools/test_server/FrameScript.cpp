@@ -78,6 +78,11 @@ void FrameScript::RefuseWithText(uint32_t requestId, const std::string& text, bo
     SetReply(requestId, kResultRefusedWithText, std::move(data));
 }
 
+void FrameScript::QueueAnswer(uint32_t requestId, Answer answer) {
+    std::lock_guard lock(mutex_);
+    queued_[requestId].push_back(std::move(answer));
+}
+
 void FrameScript::SetSilent(uint32_t requestId) {
     SetAnswer(requestId, Answer{0, {}, true});
 }
@@ -161,6 +166,11 @@ void FrameScript::OnRequest(TestGameServer& server, const ServerRequest& request
         const auto found = answers_.find(id);
         scripted = found != answers_.end();
         answer = scripted ? std::optional<Answer>(found->second) : DefaultAnswer(id, body, waited);
+        if (const auto queue = queued_.find(id); queue != queued_.end() && !queue->second.empty()) {
+            scripted = true;
+            answer = std::move(queue->second.front());
+            queue->second.pop_front();
+        }
         observer = options_.onRequest;
         forward = ForwardOf(id, body);
     }

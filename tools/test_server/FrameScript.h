@@ -26,13 +26,15 @@
 //   201213 -> 201213 as sent, with word 5 nonzero when the answer b is 0
 //
 // Rules:
-//  - Scripted answers replace the default for their id until cleared; the
-//    script may be changed from any thread while the client runs.
+//  - Queued answers come first, one per request; scripted answers replace
+//    the default for their id until cleared; the script may be changed
+//    from any thread while the client runs.
 //  - Every request is recorded (id, body, whether the client waits) before
 //    it is answered, so a test that sees the reply also sees the record.
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -91,6 +93,10 @@ public:
     // --- Scripting ---
     void SetAnswer(uint32_t requestId, Answer answer);
     void SetReply(uint32_t requestId, uint32_t code, std::vector<uint8_t> data = {});
+    // Answers the next request of the id once; queued answers go in order
+    // and before the scripted or default answer, which applies again when
+    // the queue is empty.
+    void QueueAnswer(uint32_t requestId, Answer answer);
     // 60031 with the text (terminated unless `terminated` is false).
     void RefuseWithText(uint32_t requestId, const std::string& text, bool terminated = true);
     // Recorded, never answered (the client times out).
@@ -141,11 +147,12 @@ private:
     TestGameServer& server_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    Options options_;                     // guarded by mutex_
-    bool gameRunning_ = false;            // guarded by mutex_
-    std::map<uint32_t, Answer> answers_;  // guarded by mutex_
-    std::vector<Recorded> recorded_;      // guarded by mutex_
-    ServiceScript services_;              // keeps its own lock
+    Options options_;                                // guarded by mutex_
+    bool gameRunning_ = false;                       // guarded by mutex_
+    std::map<uint32_t, Answer> answers_;             // guarded by mutex_
+    std::map<uint32_t, std::deque<Answer>> queued_;  // guarded by mutex_
+    std::vector<Recorded> recorded_;                 // guarded by mutex_
+    ServiceScript services_;                         // keeps its own lock
 };
 
 // The first script: every request that waits gets 10 and its own data back.

@@ -113,6 +113,9 @@ private:
                 if (option.kind == moves[m].kind &&
                     (moves[m].tile < 0 ||
                      table.IndexOf(option.tile) == table.IndexOf(moves[m].tile))) {
+                    if (hand_.options_.beforeListedMove) {
+                        hand_.options_.beforeListedMove(m);
+                    }
                     used_.push_back(m);
                     while (std::find(used_.begin(), used_.end(), next_) != used_.end()) {
                         ++next_;
@@ -428,6 +431,39 @@ bool RegionalEngineHand::NextRequest(Pending& out) {
     return true;
 }
 
+void RegionalEngineHand::ClientReady() {
+    {
+        std::lock_guard lock(mutex_);
+        clientReady_ = true;
+    }
+    changed_.notify_all();
+}
+
+bool RegionalEngineHand::AwaitNextHand() {
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stopped_ || clientReady_; });
+        if (stopped_) {
+            return false;
+        }
+        clientReady_ = false;
+    }
+    for (int chair = 0; chair < 4; ++chair) {
+        if (chair == kOwnChair) {
+            continue;
+        }
+        tp::SeatStartedNotice ready;
+        ready.head = {9000 + chair, options_.roomId, options_.tableNo, chair};
+        Notify(tp::kSeatStarted, tp::WriteTableRecord(ready));
+    }
+    lastDrawn_ = -1;
+    lastDrawer_ = -1;
+    drawFromBack_ = false;
+    clientDrawAsked_ = false;
+    declaring_ = false;
+    return true;
+}
+
 bool RegionalEngineHand::WaitForEnd(uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
     return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return ended_; });
@@ -638,6 +674,15 @@ void RegionalEngineHand::SendSwapDice() {
     Notify(tp::kSwapDice, std::move(bytes));
 }
 
+void RegionalEngineHand::PauseAfterSwapDice() {
+    if (options_.afterSwapDiceMs == 0) {
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::milliseconds(options_.afterSwapDiceMs),
+                      [this] { return stopped_; });
+}
+
 void RegionalEngineHand::TakeSnapshot() {
     std::array<std::vector<int32_t>, 4> tiles;
     for (int seat = 0; seat < 4; ++seat) {
@@ -697,6 +742,7 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
         SendHandStart();
     } else if (operation == "StartPlayAfterSwap") {
         SendSwapDice();
+        PauseAfterSwapDice();
     } else if (operation == "DeclareReady") {
         declaring_ = true;
     } else if (operation == "Discard") {
@@ -733,13 +779,27 @@ void RegionalEngineHand::Run() {
     }
     bool played = false;
     if (driver.SeatPlayers()) {
-        TakeSnapshot();
-        const HandOutcome outcome = driver.PlayHand();
-        ReplyPending(outcome.played ? tp::kResultDone : tp::kResultNotCarriedOut);
-        if (outcome.played) {
-            Notify(tp::kHandResult, outcome.record);
+        for (int hand = 0; hand < std::max(options_.hands, 1); ++hand) {
+            if (hand > 0 && (!played || !AwaitNextHand())) {
+                played = false;
+                break;
+            }
+            if (options_.beforeHand) {
+                options_.beforeHand(hand);
+            }
+            TakeSnapshot();
+            const HandOutcome outcome = driver.PlayHand();
+            ReplyPending(outcome.played ? tp::kResultDone : tp::kResultNotCarriedOut);
+            {
+                // Only a ready sent after this result starts the next hand.
+                std::lock_guard lock(mutex_);
+                clientReady_ = false;
+            }
+            if (outcome.played) {
+                Notify(tp::kHandResult, outcome.record);
+            }
+            played = outcome.played;
         }
-        played = outcome.played;
     }
     std::lock_guard lock(mutex_);
     driver_ = nullptr;

@@ -69,6 +69,20 @@ public:
         int32_t baseSilver = 100;
         bool testDealReplay = true;  // the wall of "test.ini" in the program folder
         std::vector<RobotMove> moves;
+        // Hands played one after the other; each after the first is dealt
+        // once the client is ready again (ClientReady), the robots' ready
+        // marks (201160) sent before its start.
+        int hands = 1;
+        // On the hand's thread before each deal (hand 0, 1, ...): e.g. the
+        // next wall into "test.ini".
+        std::function<void(int hand)> beforeHand;
+        // On the hand's thread before a robot takes the listed move of that
+        // index; a test may hold the robot there until it has checked.
+        std::function<void(size_t move)> beforeListedMove;
+        // Real time the play waits after the exchange's dice (222168), as a
+        // server leaves the client its dice animation before the banker
+        // acts (the client applies the exchange 1030 ms after the record).
+        uint32_t afterSwapDiceMs = 0;
     };
 
     RegionalEngineHand(Wire wire, Options options);
@@ -83,6 +97,8 @@ public:
     // A client request: true when it is the hand's (queued, answered by the
     // hand), false when it is for someone else.
     bool OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body);
+    // The client asked to start the next hand (201160).
+    void ClientReady();
     bool WaitForEnd(uint32_t timeoutMs);
     // After the end: whether the hand was played to its result.
     bool Played() const;
@@ -107,10 +123,15 @@ private:
     class ListSeat;
 
     void Run();
+    // Before a hand after the first: waits for the client's ready, then
+    // sends the robots' ready marks; false when stopped.
+    bool AwaitNextHand();
     void AfterOperation(std::string_view operation);
     void Notify(int32_t id, std::vector<uint8_t> data);
     void SendHandStart();
     void SendSwapDice();
+    // Waits the time given after the exchange's dice, or until stopped.
+    void PauseAfterSwapDice();
     void SendThrow(int seat, int32_t tile, bool declared);
     void SendDraw(int seat, int32_t tile);
     void SendMeld(int32_t id, int claimant, int list);
@@ -142,6 +163,7 @@ private:
     bool stopped_ = false;
     TableDriver* driver_ = nullptr;  // while the hand runs
     bool ended_ = false;
+    bool clientReady_ = false;
     bool played_ = false;
     std::vector<std::string> operations_;
     std::array<std::vector<int32_t>, 4> seatTiles_;

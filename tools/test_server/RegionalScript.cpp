@@ -205,6 +205,9 @@ RegionalScript::~RegionalScript() {
 void RegionalScript::Observe(const FrameScript::Recorded& request) {
     if (request.id == frame_requests::kStartGame) {
         frame_.Notify(static_cast<uint32_t>(tp::kSeatStarted), request.body);
+        if (engineHand_) {
+            engineHand_->ClientReady();
+        }
     }
     if (request.id == frame_requests::kEnterGame) {
         StartHand();
@@ -311,6 +314,9 @@ bool RegionalScript::PlayHand() {
     }
     if (engineHand_) {
         return Pause(o.stepMs) && PlayEngineHand();
+    }
+    if (!o.scriptedPlays) {
+        return true;
     }
     if (!Step("211040", o.stepMs, tp::kHandStart, tp::WriteTableRecord(HandStart(o)))) {
         return false;

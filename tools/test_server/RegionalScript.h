@@ -74,6 +74,9 @@ public:
         uint32_t claimMs = 300;        // a claim "at once"
         uint32_t ownActionMs = 60000;  // at most, for the client's draw and throw
         std::function<void(const std::string& step)> onStep;
+        // False: after the robots' entry the script sends nothing of its
+        // own; the test sends the hand's records (Frame().Notify).
+        bool scriptedPlays = true;
         // The engine's hand instead of the scripted plays.
         bool engine = false;
         RegionalEngineHand::Options engineHand;

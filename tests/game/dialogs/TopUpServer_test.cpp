@@ -45,22 +45,8 @@ protected:
         options.advertHost = "web.example";
         ASSERT_TRUE(window.Open(options)) << window.Error();
         platform::SetSleeperForTesting([](uint32_t) {});
-        // The hall's folder, where the per-user files live.
-        ASSERT_TRUE(window.Folder().Write("hall/users/.keep", ""));
-        platform::WritePrivateProfileString("SYSTEM", "ExePath",
-                                            (window.Folder().Path() + "hall/x.exe").c_str(),
-                                            GetHallSettingsFile().c_str());
-        CRegionalMahjongApp& app = window.App();
-        LaunchFields fields = app.GetLaunchFields();
-        fields.serverPort = server.Port();
-        fields.roomOptions |= RoomInfo::kOptionSilverRoom;
-        fields.roomFlags |= RoomInfo::kFlagSafeBoxInGame;
-        app.SetLaunchFields(fields);
-        ASSERT_TRUE(app.StartCommThread());
-        app.RegisterGameWindow(app.GetMainWindow());
-        ASSERT_EQ(app.ConnectServer(), 1);
-        ASSERT_TRUE(server.WaitForClients(1, 5000));
-        ASSERT_EQ(app.EnterGame(), 1);
+        ASSERT_TRUE(window.MakeHallUserFolder()) << window.Error();
+        ASSERT_TRUE(window.ConnectTo(server)) << window.Error();
         window.Run(50);
         ASSERT_NE(window.View(), nullptr);
         SetSilver(1000);

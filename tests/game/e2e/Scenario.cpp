@@ -62,12 +62,11 @@ bool Scenario::Prepare() {
         script.engine = true;
         script.engineHand.moves = options_.moves;
         script.engineHand.testDealReplay = true;
-        std::string total;
-        for (int32_t k = 0; k < 108; ++k) {
-            const int32_t entry = options_.wall.size() == 108 ? options_.wall[k] : k;
-            total += std::to_string(entry) + "|";
-        }
-        folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
+        script.engineHand.hands = options_.hands;
+        script.engineHand.beforeHand = options_.beforeHand;
+        script.engineHand.beforeListedMove = options_.beforeListedMove;
+        script.engineHand.afterSwapDiceMs = options_.afterSwapDiceMs;
+        WriteWall(options_.wall);
     }
     script.onStep = [this](const std::string& step) { OnScriptStep(step); };
     script_ = std::make_unique<testserver::RegionalScript>(server_, script);
@@ -89,6 +88,15 @@ bool Scenario::Prepare() {
         }
     };
     return true;
+}
+
+void Scenario::WriteWall(const std::vector<int32_t>& wall) {
+    std::string total;
+    for (int32_t k = 0; k < 108; ++k) {
+        const int32_t entry = wall.size() == 108 ? wall[static_cast<size_t>(k)] : k;
+        total += std::to_string(entry) + "|";
+    }
+    folder_->Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n");
 }
 
 void Scenario::Checkpoint(const std::string& scriptStep, int count, std::function<bool()> ready,
@@ -175,6 +183,55 @@ CRegionalMahjongApp& Scenario::App() {
 
 CRegionalTableView* Scenario::View() {
     return dynamic_cast<CRegionalTableView*>(App().GetGameView());
+}
+
+std::vector<int32_t> Scenario::OwnRow(bool raisedOnly) {
+    std::vector<int32_t> row;
+    CRegionalTableView* view = View();
+    for (int index = 0; view != nullptr && index < CMahjongTableView::kRowSize; ++index) {
+        CCardSprite* sprite = view->GetHandSprite(kScenarioOwnPosition, index);
+        if (sprite != nullptr && sprite->active != 0 && sprite->standing != 0 &&
+            (!raisedOnly || sprite->raised != 0)) {
+            row.push_back(sprite->tile);
+        }
+    }
+    std::sort(row.begin(), row.end());
+    return row;
+}
+
+CCardSprite* Scenario::OwnSprite(int32_t tile, int* index) {
+    CRegionalTableView* view = View();
+    for (int i = 0; view != nullptr && i < CMahjongTableView::kRowSize; ++i) {
+        CCardSprite* sprite = view->GetHandSprite(kScenarioOwnPosition, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
+            if (index != nullptr) {
+                *index = i;
+            }
+            return sprite;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<int32_t> Scenario::EngineRow() {
+    testserver::RegionalEngineHand* engine = script_ ? script_->EngineHand() : nullptr;
+    if (engine == nullptr) {
+        return {};
+    }
+    std::vector<int32_t> row = engine->SeatTiles(testserver::RegionalEngineHand::kOwnChair);
+    const int32_t pending = engine->PendingOwnDraw();
+    row.erase(std::remove(row.begin(), row.end(), pending), row.end());
+    std::sort(row.begin(), row.end());
+    return row;
+}
+
+size_t Scenario::EngineCount(const std::string& operation) {
+    testserver::RegionalEngineHand* engine = script_ ? script_->EngineHand() : nullptr;
+    if (engine == nullptr) {
+        return 0;
+    }
+    const std::vector<std::string> ops = engine->Operations();
+    return static_cast<size_t>(std::count(ops.begin(), ops.end(), operation));
 }
 
 bool Scenario::Sent(const std::string& step, int count) const {

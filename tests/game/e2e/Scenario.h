@@ -38,6 +38,7 @@ namespace game_test {
 inline constexpr int32_t kScenarioRoomId = 300;
 inline constexpr int32_t kScenarioTableNo = 6;
 inline constexpr int32_t kScenarioUser = 12345;
+inline constexpr int kScenarioOwnPosition = 3;  // the own row's screen position
 
 struct ScenarioOptions {
     bool ownTurn = false;
@@ -46,6 +47,13 @@ struct ScenarioOptions {
     bool engineHand = false;
     std::vector<testserver::RegionalEngineHand::RobotMove> moves;
     std::vector<int32_t> wall;  // the recorded deal; empty: 0..107 in order
+    // Hands the engine plays in a row, a hook before each deal (on the
+    // server's thread; e.g. the next wall into "test.ini") and one before a
+    // robot's listed move (RegionalEngineHand::Options).
+    int hands = 1;
+    std::function<void(int hand)> beforeHand;
+    std::function<void(size_t move)> beforeListedMove;
+    uint32_t afterSwapDiceMs = 0;
     int width = 1024;
     int height = 768;
 };
@@ -64,6 +72,9 @@ public:
         return Prepare();
     }
     const std::string& Error() const { return error_; }
+    // The engine's recorded deal in "test.ini" (empty: 0..107 in order);
+    // read at each deal.
+    void WriteWall(const std::vector<int32_t>& wall);
 
     // The harness on the UI thread; add steps before Run.
     UiHarness& Harness() { return *harness_; }
@@ -91,6 +102,15 @@ public:
     // The client's parts (null while they do not exist).
     CRegionalMahjongApp& App();
     CRegionalTableView* View();
+    // The own row's standing tiles, sorted (only the raised ones on request).
+    std::vector<int32_t> OwnRow(bool raisedOnly = false);
+    // The own sprite holding the tile (index in `index` when given), or null.
+    CCardSprite* OwnSprite(int32_t tile, int* index = nullptr);
+    // With the engine's hand: its tiles for the own chair as the client knows
+    // them (without a drawn tile the client has not asked for yet), sorted;
+    // and how often the engine carried out the operation.
+    std::vector<int32_t> EngineRow();
+    size_t EngineCount(const std::string& operation);
     // Whether the script sent the count-th step of that name.
     bool Sent(const std::string& step, int count = 1) const;
 

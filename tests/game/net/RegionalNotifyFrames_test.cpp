@@ -19,6 +19,7 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "tests/game/support/GameWindow.h"
+#include "tests/game/support/RecordCuts.h"
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/TestGameServer.h"
 #include "zep/ZepWire.h"
@@ -27,29 +28,7 @@ namespace {
 
 namespace tp = table_protocol;
 
-// Notes where each field of a named record begins.
-struct FieldVisit {
-    std::vector<size_t> starts;
-    size_t at = 0;
-    void operator()(const int32_t&) { starts.push_back(at), at += 4; }
-    template <size_t N>
-    void operator()(const std::array<int32_t, N>&) {
-        starts.push_back(at), at += 4 * N;
-    }
-    template <size_t N>
-    void operator()(const std::array<uint8_t, N>&) {
-        starts.push_back(at), at += N;
-    }
-};
-
-// The byte offsets where a named record's fields begin.
-template <class R>
-std::vector<size_t> FieldStarts() {
-    FieldVisit visit;
-    R record{};
-    R::Fields(record, visit);
-    return visit.starts;
-}
+using game_test::FieldStarts;
 
 struct Notice {
     int32_t id;
@@ -148,17 +127,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start());
         ASSERT_TRUE(window.Open()) << window.Error();
-        CRegionalMahjongApp& app = window.App();
-        LaunchFields fields = app.GetLaunchFields();
-        fields.serverPort = server.Port();
-        app.SetLaunchFields(fields);
-        ASSERT_TRUE(app.StartCommThread());
-        // The communication thread hands the server's messages to the window.
-        app.RegisterGameWindow(app.GetMainWindow());
-        ASSERT_EQ(app.ConnectServer(), 1);
-        ASSERT_TRUE(server.WaitForClients(1, 5000));
-        ASSERT_EQ(app.EnterGame(), 1);
-        window.Run(50);
+        ASSERT_TRUE(window.ConnectTo(server)) << window.Error();
     }
 
     CRegionalTableData& Data() { return *window.TableData(); }

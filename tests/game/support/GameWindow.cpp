@@ -1,5 +1,6 @@
 #include "tests/game/support/GameWindow.h"
 
+#include "frame/FrameFunctions.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/net/GameNotifyHandler.h"
@@ -7,9 +8,11 @@
 #include "game/net/RegionalTableData.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
+#include "platform/Profile.h"
 #include "platform/Screen.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/game/support/ClientReadings.h"
+#include "tools/test_server/TestGameServer.h"
 #include "zep/ZepSocketUtils.h"
 
 namespace game_test {
@@ -92,6 +95,40 @@ bool GameWindow::Open(const GameWindowOptions& options) {
         return false;
     }
     Run(50);
+    return true;
+}
+
+bool GameWindow::MakeHallUserFolder() {
+    if (!folder_->Write("hall/users/.keep", "")) {
+        error_ = "no hall users folder";
+        return false;
+    }
+    platform::WritePrivateProfileString("SYSTEM", "ExePath",
+                                        (folder_->Path() + "hall/x.exe").c_str(),
+                                        GetHallSettingsFile().c_str());
+    return true;
+}
+
+bool GameWindow::ConnectTo(testserver::TestGameServer& server) {
+    CRegionalMahjongApp& app = App();
+    LaunchFields fields = app.GetLaunchFields();
+    fields.serverPort = server.Port();
+    fields.roomOptions |= RoomInfo::kOptionSilverRoom;
+    fields.roomFlags |= RoomInfo::kFlagSafeBoxInGame;
+    app.SetLaunchFields(fields);
+    if (!app.StartCommThread()) {
+        error_ = "the communication thread did not start";
+        return false;
+    }
+    app.RegisterGameWindow(app.GetMainWindow());
+    if (app.ConnectServer() != 1 || !server.WaitForClients(1, kWindowWaitMs)) {
+        error_ = "the table did not connect to the server";
+        return false;
+    }
+    if (app.EnterGame() != 1) {
+        error_ = "the table did not enter the game";
+        return false;
+    }
     return true;
 }
 

@@ -24,6 +24,10 @@ class CRegionalMahjongApp;
 class CRegionalTableView;
 class CRegionalTableData;
 
+namespace testserver {
+class TestGameServer;
+}
+
 namespace game_test {
 
 inline constexpr int32_t kWindowGameId = 30;
@@ -63,6 +67,14 @@ public:
     CRegionalTableView* View();
     CRegionalTableData* TableData();
     ProgramFolder& Folder() { return *folder_; }
+
+    // The hall's folder in the program folder, where the per-user files
+    // live; false with the reason in Error().
+    bool MakeHallUserFolder();
+    // Connects the open table to the loopback server as a silver room with
+    // the safe box in the game, and enters the game; false with the reason
+    // in Error().
+    bool ConnectTo(testserver::TestGameServer& server);
 
     // Hands a notification to the game's handler, as the frame window does.
     void Deliver(int32_t id, std::span<const uint8_t> record);
