@@ -558,8 +558,31 @@ void CCorvaneObject::BindEventToSelf(int id) {
 }
 
 void CCorvaneObject::UnbindEvent(int incomingId) {
-    std::erase_if(bindings_,
-                  [incomingId](const EventBinding& b) { return b.incomingId == incomingId; });
+    std::vector<EventRecord> removed;
+    for (const EventBinding& binding : bindings_) {
+        if (binding.incomingId == incomingId) {
+            removed.push_back(binding.record);
+        }
+    }
+    DropBindings(incomingId, removed);
+}
+
+void CCorvaneObject::DropBindings(int incomingId, const std::vector<EventRecord>& records) {
+    const auto listed = [&records](const EventRecord& record) {
+        return std::any_of(records.begin(), records.end(), [&record](const EventRecord& r) {
+            return r.target == record.target && r.event == record.event;
+        });
+    };
+    std::erase_if(bindings_, [&](const EventBinding& b) {
+        return b.incomingId == incomingId && listed(b.record);
+    });
+    // A child that repeats the bindings drops the same ones: the mouse finds
+    // the child, which must not post what its parent no longer binds.
+    if (IsInputEvent(incomingId) && !records.empty()) {
+        ForEachLinkedChild(kLinkBindings, [&](CCorvaneObject* child) {
+            child->DropBindings(incomingId, records);
+        });
+    }
 }
 
 const EventRecord* CCorvaneObject::FindEventBinding(int incomingId) const {

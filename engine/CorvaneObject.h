@@ -166,6 +166,9 @@ protected:
         int incomingId;
         EventRecord record;
     };
+    // Removes the bindings of that id with these targets and events, here
+    // and on the children that repeat the bindings.
+    void DropBindings(int incomingId, const std::vector<EventRecord>& records);
 
     // The object's own values, for derived classes that answer for a peer.
     const ObjectState& OwnState() const { return state_; }

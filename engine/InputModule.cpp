@@ -37,8 +37,9 @@ bool IsDisabled(CCorvaneObject& object) {
 
 // One record handed to the object module, with the state copy it carries.
 struct InputModule::SentRecord {
-    EventRecord record;  // what 1020 and 1044 point at
-    InputState* state;   // attached copy, or null
+    EventRecord record;                 // what 1020 and 1044 point at
+    InputState* state;                  // attached copy, or null
+    platform::HeldModifiers modifiers;  // when it was sent
 };
 
 InputModule::InputModule() : cursor_(platform::SystemCursor(platform::kCursorArrow)) {}
@@ -120,7 +121,7 @@ void InputModule::PostRecord(const EventRecord& binding, bool attachState) {
     if (unit == nullptr) {
         return;
     }
-    auto* sent = new (unit) SentRecord{binding, nullptr};
+    auto* sent = new (unit) SentRecord{binding, nullptr, platform::CurrentModifiers()};
     if (attachState) {
         if (void* copy = statePool_.Alloc(sizeof(InputState))) {
             sent->state = new (copy) InputState(state_);
@@ -129,6 +130,12 @@ void InputModule::PostRecord(const EventRecord& binding, bool attachState) {
     }
     inFlight_.push_back(sent);
     PostMessage(kObjectModuleId, kMsgDeliverInputEvent, &sent->record, 0);
+}
+
+std::optional<platform::HeldModifiers> InputModule::ModifiersOf(const EventRecord* record) const {
+    auto it = std::find_if(inFlight_.begin(), inFlight_.end(),
+                           [record](const SentRecord* sent) { return &sent->record == record; });
+    return it != inFlight_.end() ? std::optional((*it)->modifiers) : std::nullopt;
 }
 
 void InputModule::FreeEventRecord(EventRecord* record) {

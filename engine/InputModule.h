@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 
 #include "engine/EventRecord.h"
 #include "engine/MemPool.h"
@@ -127,6 +128,10 @@ public:
     platform::CursorHandle GetCursorHandle() const { return cursor_; }
     // Records sent and not yet returned.
     size_t RecordsInFlight() const { return inFlight_.size(); }
+    // Shift, Control and Alt as they were when a record still in flight was
+    // sent (its receiver handles it at a later frame); none for any other
+    // record.
+    std::optional<platform::HeldModifiers> ModifiersOf(const EventRecord* record) const;
 
 private:
     struct SentRecord;

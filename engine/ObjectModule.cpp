@@ -11,6 +11,7 @@
 #include "engine/CorvanePicture.h"
 #include "engine/Drawable.h"
 #include "engine/GameCore.h"
+#include "engine/InputModule.h"
 #include "engine/SceneGeometry.h"
 #include "platform/Dialogs.h"
 #include "platform/WindowState.h"
@@ -149,7 +150,7 @@ int ObjectModule::HandleMessage(int id, void* p, int n) {
             return 0;
         case kMsgDeliverInputEvent:
             if (p != nullptr) {
-                DeliverEvent(*static_cast<EventRecord*>(p));
+                DeliverInputEvent(*static_cast<EventRecord*>(p));
                 if (FindModule(kInputModuleId) != nullptr) {
                     PostMessage(kInputModuleId, kMsgReturnInputRecord, p, 0);
                 }
@@ -477,6 +478,18 @@ void ObjectModule::AddDirtyRect(const IntRect& rect) {
         }
     }
     dirtyRects_.push_back(rect);
+}
+
+void ObjectModule::DeliverInputEvent(const EventRecord& record) {
+    auto* input = dynamic_cast<InputModule*>(FindModule(kInputModuleId));
+    const std::optional<platform::HeldModifiers> held =
+        input != nullptr ? input->ModifiersOf(&record) : std::nullopt;
+    if (!held) {
+        DeliverEvent(record);
+        return;
+    }
+    const platform::HeldModifiersScope asSent(*held);
+    DeliverEvent(record);
 }
 
 int ObjectModule::DeliverEvent(const EventRecord& record) {

@@ -152,6 +152,9 @@ protected:
     void BuildFrame();
 
 private:
+    // An input record from the input module: delivered with Shift, Control
+    // and Alt as they were when the input module sent it.
+    void DeliverInputEvent(const EventRecord& record);
     struct ObjectEntry {
         CCorvaneObject* object = nullptr;
         int id = 0;

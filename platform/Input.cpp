@@ -77,8 +77,53 @@ std::optional<ScreenRect> GetWindowRect(WindowId window) {
     return Backend().WindowRect(window);
 }
 
+namespace {
+
+thread_local const HeldModifiers* t_heldModifiers = nullptr;
+
+// The answer of the scope in force for a modifier key; none for other keys.
+std::optional<bool> ScopedModifier(int virtualKey) {
+    if (t_heldModifiers == nullptr) {
+        return std::nullopt;
+    }
+    switch (virtualKey) {
+        case kKeyShift:
+        case 0xA0:
+        case 0xA1:
+            return t_heldModifiers->shift;
+        case kKeyControl:
+        case 0xA2:
+        case 0xA3:
+            return t_heldModifiers->control;
+        case kKeyMenu:
+        case 0xA4:
+        case 0xA5:
+            return t_heldModifiers->alt;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
+
 bool IsKeyDown(int virtualKey) {
+    if (const std::optional<bool> scoped = ScopedModifier(virtualKey)) {
+        return *scoped;
+    }
     return Backend().IsKeyDown(virtualKey);
+}
+
+HeldModifiers CurrentModifiers() {
+    return HeldModifiers{IsKeyDown(kKeyShift), IsKeyDown(kKeyControl), IsKeyDown(kKeyMenu)};
+}
+
+HeldModifiersScope::HeldModifiersScope(const HeldModifiers& held)
+    : held_(held), outer_(t_heldModifiers) {
+    t_heldModifiers = &held_;
+}
+
+HeldModifiersScope::~HeldModifiersScope() {
+    t_heldModifiers = outer_;
 }
 
 int ShowCursor(bool show) {

@@ -112,7 +112,34 @@ private:
 
 ScreenPoint GetCursorPos();
 std::optional<ScreenRect> GetWindowRect(WindowId window);
+// As the handler of the message being handled sees the key (the display's
+// back end: as the input messages taken so far left it), unless a
+// HeldModifiersScope answers for it.
 bool IsKeyDown(int virtualKey);
+
+// Shift, Control and Alt (either side) as IsKeyDown answers them.
+struct HeldModifiers {
+    bool shift = false;
+    bool control = false;
+    bool alt = false;
+};
+HeldModifiers CurrentModifiers();
+
+// For work that handles an input event after the message that brought it
+// (a queue of its own): while the scope lives, IsKeyDown on its thread
+// answers Shift, Control and Alt, either side, as they were when the event
+// came. Other keys and other threads are not affected; scopes nest.
+class HeldModifiersScope {
+public:
+    explicit HeldModifiersScope(const HeldModifiers& held);
+    ~HeldModifiersScope();
+    HeldModifiersScope(const HeldModifiersScope&) = delete;
+    HeldModifiersScope& operator=(const HeldModifiersScope&) = delete;
+
+private:
+    HeldModifiers held_;
+    const HeldModifiers* outer_;
+};
 // The new display count; the cursor shows while it is 0 or more.
 int ShowCursor(bool show);
 void SetCursor(CursorHandle cursor);

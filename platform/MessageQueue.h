@@ -2,6 +2,10 @@
 // Platform-internal: what Thread.cpp and Messages.cpp tell each other about a
 // thread's life. Not for use outside platform/.
 
+#include <cstdint>
+#include <optional>
+
+#include "platform/Messages.h"
 #include "platform/Thread.h"
 
 namespace platform::detail {
@@ -26,5 +30,16 @@ bool IsHoldingMessages();
 // display's events into the queue (exposed windows are shown again from their
 // surfaces, input waits as posted messages), and hands out nothing.
 void KeepDisplayWhileBlocked();
+
+// The display's input messages carry the stamp of the key state they were
+// made in (each change of the state that the events note gets the next
+// stamp). Posts like PostMessage, with the stamp.
+bool PostInputMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam,
+                      uint64_t inputStamp);
+// While input messages wait in the calling thread's queue: the stamp of the
+// last one it took (0 before any), so the key state read meanwhile is the
+// state as of that message. None when no input message waits: what the
+// events last noted holds.
+std::optional<uint64_t> InputStampBeingHandled();
 
 }  // namespace platform::detail

@@ -93,21 +93,28 @@ struct Timer {
     Clock::time_point due;
 };
 
+// A posted message with the input stamp of the display's input it comes
+// from (0 for any other message).
+struct PostedMessage : Message {
+    uint64_t inputStamp = 0;
+};
+
 // A thread's message queue. Everything but `waiter` is guarded by the registry
 // mutex; `waiter` is written only by the owning thread, under the mutex.
 struct Queue : std::enable_shared_from_this<Queue> {
     explicit Queue(ThreadId owner) : thread(owner) {}
 
     const ThreadId thread;
-    std::deque<Message> posted;
+    std::deque<PostedMessage> posted;
     std::deque<std::shared_ptr<SentItem>> sent;
     std::vector<Timer> timers;
     std::vector<WindowId> paintRequests;  // oldest first, each window once
     int holding = 0;                      // nested SleepHoldingMessages calls
     std::vector<WindowId> heldPaints;     // asked for while holding, each once
     std::shared_ptr<QueueWaiter> waiter = std::make_shared<DefaultWaiter>();
-    bool sleeping = false;    // the owner is in waiter->Wait (or about to be)
-    bool quitQueued = false;  // a PostQuitMessage is among the posted messages
+    bool sleeping = false;         // the owner is in waiter->Wait (or about to be)
+    bool quitQueued = false;       // a PostQuitMessage is among the posted messages
+    uint64_t takenInputStamp = 0;  // of the last input message taken
 };
 
 struct WindowEntry {
@@ -268,6 +275,9 @@ bool TakeLocked(Queue& q, Message& out, bool remove, Clock::time_point now) {
     if (!q.posted.empty()) {
         out = q.posted.front();
         if (remove) {
+            if (q.posted.front().inputStamp != 0) {
+                q.takenInputStamp = q.posted.front().inputStamp;
+            }
             q.posted.pop_front();
             if (out.id == kMsgQuit && out.window == 0) {
                 q.quitQueued = false;
@@ -445,7 +455,7 @@ void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
             }
         }
     }
-    q.posted.push_back(Message{0, kMsgQuit, code, 0, GetTickCount32()});
+    q.posted.push_back(PostedMessage{{0, kMsgQuit, code, 0, GetTickCount32()}});
     q.quitQueued = true;
     if (auto waiter = TakeWakeLocked(q)) {
         wakes.push_back(std::move(waiter));
@@ -720,7 +730,8 @@ Queue* ThreadQueueLocked(Registry& reg, ThreadId thread) {
     return QueueOfLocked(reg, thread);
 }
 
-bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Message& m) {
+bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Message& m,
+                 uint64_t inputStamp = 0) {
     if (target == 0) {
         return false;
     }
@@ -732,7 +743,7 @@ bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Mes
         if (q == nullptr) {
             return false;
         }
-        q->posted.push_back(m);
+        q->posted.push_back(PostedMessage{m, inputStamp});
         wake = TakeWakeLocked(*q);
     }
     if (wake) {
@@ -837,6 +848,24 @@ namespace detail {
 bool PostToLocalWindow(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
     return PostToQueue(WindowQueueLocked, window,
                        Message{window, id, wParam, lParam, GetTickCount32()});
+}
+
+bool PostInputMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam,
+                      uint64_t inputStamp) {
+    return PostToQueue(WindowQueueLocked, window,
+                       Message{window, id, wParam, lParam, GetTickCount32()}, inputStamp);
+}
+
+std::optional<uint64_t> InputStampBeingHandled() {
+    Queue* q = CurrentQueue(false);
+    if (q == nullptr) {
+        return std::nullopt;
+    }
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    const bool pending = std::any_of(q->posted.begin(), q->posted.end(),
+                                     [](const PostedMessage& m) { return m.inputStamp != 0; });
+    return pending ? std::optional(q->takenInputStamp) : std::nullopt;
 }
 
 std::optional<std::string> LocalWindowClass(WindowId window) {

@@ -83,6 +83,13 @@ void NoteKey(int virtualKey, bool down);
 void ForgetHeldKeys();
 bool TrackedKeyDown(int virtualKey);
 ScreenPoint TrackedPointer();
+// The stamp of the key state as the events left it, for the input messages
+// made from them (MessageQueue.h).
+uint64_t InputStamp();
+// The key as a window's handler sees it: on the display's thread, while its
+// input messages wait, as the messages taken so far left it; else as the
+// events left it.
+bool KeyDownForHandler(int virtualKey);
 
 // Installs the display's input and cursor back ends and the minimised query
 // (when the first top-level window opens), and removes them again, letting

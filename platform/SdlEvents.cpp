@@ -174,6 +174,12 @@ int ControlCharacterOf(int vk) {
     return control && vk >= 'A' && vk <= 'Z' ? vk - 'A' + 1 : 0;
 }
 
+// Posts a message made from the user's input, stamped with the key state the
+// events have left so far, which its handler then reads (MessageQueue.h).
+bool PostInput(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
+    return detail::PostInputMessage(window, id, wParam, lParam, detail::InputStamp());
+}
+
 // --- mouse ---
 
 uint32_t MouseKeyState() {
@@ -216,16 +222,15 @@ std::optional<MouseTarget> FindMouseTarget(uint32_t sdlId, int x, int y) {
 
 void PostSetCursor(const MouseTarget& target, uint32_t cause) {
     if (!target.captured) {
-        PostMessage(target.window, kMsgSetCursor, target.window,
-                    static_cast<LParam>(kHitClient | cause << 16));
+        PostInput(target.window, kMsgSetCursor, target.window,
+                  static_cast<LParam>(kHitClient | cause << 16));
     }
 }
 
 void TranslateMotion(const SDL_MouseMotionEvent& e) {
     if (auto target = FindMouseTarget(e.windowID, e.x, e.y)) {
         PostSetCursor(*target, kMsgMouseMove);
-        PostMessage(target->window, kMsgMouseMove, MouseKeyState(),
-                    PackPoint(target->x, target->y));
+        PostInput(target->window, kMsgMouseMove, MouseKeyState(), PackPoint(target->x, target->y));
     }
 }
 
@@ -275,7 +280,7 @@ void TranslateButton(const SDL_MouseButtonEvent& e) {
     } else {
         message += 1;
     }
-    PostMessage(target->window, message, MouseKeyState(), PackPoint(target->x, target->y));
+    PostInput(target->window, message, MouseKeyState(), PackPoint(target->x, target->y));
 }
 
 // The wheel goes to the focus window (else the window under the pointer),
@@ -295,8 +300,8 @@ void TranslateWheel(const SDL_MouseWheelEvent& e) {
     const ScreenRect rect = under->ClientRect();
     const ScreenPoint screen{rect.left + e.mouseX, rect.top + e.mouseY};
     detail::NotePointer(screen);
-    PostMessage(target->Window(), kMsgMouseWheel,
-                PackWheel(static_cast<int>(delta), MouseKeyState()), PackPoint(screen.x, screen.y));
+    PostInput(target->Window(), kMsgMouseWheel, PackWheel(static_cast<int>(delta), MouseKeyState()),
+              PackPoint(screen.x, screen.y));
 }
 
 // --- keyboard ---
@@ -329,10 +334,10 @@ void TranslateKey(const SDL_KeyboardEvent& e) {
     }
     const uint32_t message =
         system ? (down ? kMsgSysKeyDown : kMsgSysKeyUp) : (down ? kMsgKeyDown : kMsgKeyUp);
-    PostMessage(window, message, static_cast<WParam>(key->vk), PackKeyData(1, bits));
+    PostInput(window, message, static_cast<WParam>(key->vk), PackKeyData(1, bits));
     if (down && !system) {
         if (const int character = ControlCharacterOf(key->vk)) {
-            PostMessage(window, kMsgChar, static_cast<WParam>(character), PackKeyData(1, bits));
+            PostInput(window, kMsgChar, static_cast<WParam>(character), PackKeyData(1, bits));
         }
     }
 }
@@ -358,7 +363,7 @@ void TranslateText(const SDL_TextInputEvent& e) {
         NoteDroppedCharacters();
     }
     for (unsigned char byte : gbk) {
-        PostMessage(window, kMsgChar, byte, PackKeyData(1, 0));
+        PostInput(window, kMsgChar, byte, PackKeyData(1, 0));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -15,6 +16,7 @@
 
 #include "platform/Cursor.h"
 #include "platform/Cursors.h"
+#include "platform/MessageQueue.h"
 #include "platform/SdlDetail.h"
 #include "platform/SdlWindow.h"
 #include "platform/WindowState.h"
@@ -29,10 +31,51 @@ bool DisplayRunning() {
 
 // --- what the events said ---
 
+// The keys as the events left them, and as the display thread's input
+// messages taken so far left them. Each change gets the next stamp; the
+// display's input messages carry the stamp current when they were made
+// (MessageQueue.h), so the changes up to the stamp of the message being
+// handled make the state its handler reads.
 struct TrackedInput {
+    // A change of the held keys, one key or all of them released.
+    struct Change {
+        uint64_t stamp = 0;
+        int virtualKey = 0;
+        bool down = false;
+        bool releaseAll = false;
+    };
+    // Changes that no taken message has reached are kept up to this many;
+    // beyond it the oldest counts as taken.
+    static constexpr size_t kMaxChanges = 4096;
+
     std::mutex mutex;
     ScreenPoint pointer;
     std::set<int> held;  // virtual keys, Shift, Control and Alt by side
+    uint64_t stamp = 1;  // of the last change (messages are never stamped 0)
+    std::set<int> heldAsTaken;
+    std::deque<Change> changes;  // after heldAsTaken, oldest first
+
+    void Note(const Change& change) {
+        change.releaseAll ? held.clear() : Apply(held, change);
+        changes.push_back(change);
+        if (changes.size() > kMaxChanges) {
+            TakeChangesUpTo(changes.front().stamp);
+        }
+    }
+    void TakeChangesUpTo(uint64_t upTo) {
+        while (!changes.empty() && changes.front().stamp <= upTo) {
+            const Change& change = changes.front();
+            change.releaseAll ? heldAsTaken.clear() : Apply(heldAsTaken, change);
+            changes.pop_front();
+        }
+    }
+    static void Apply(std::set<int>& keys, const Change& change) {
+        if (change.down) {
+            keys.insert(change.virtualKey);
+        } else {
+            keys.erase(change.virtualKey);
+        }
+    }
 };
 
 TrackedInput& Tracked() {
@@ -113,7 +156,7 @@ public:
         return top != nullptr ? std::optional(top->ClientRect()) : std::nullopt;
     }
 
-    bool IsKeyDown(int virtualKey) override { return detail::TrackedKeyDown(virtualKey); }
+    bool IsKeyDown(int virtualKey) override { return detail::KeyDownForHandler(virtualKey); }
 
     int ShowCursor(bool show) override {
         std::lock_guard lock(mutex_);
@@ -284,17 +327,19 @@ void NotePointer(ScreenPoint screen) {
 void NoteKey(int virtualKey, bool down) {
     TrackedInput& t = Tracked();
     std::lock_guard lock(t.mutex);
-    if (down) {
-        t.held.insert(virtualKey);
-    } else {
-        t.held.erase(virtualKey);
-    }
+    t.Note(TrackedInput::Change{++t.stamp, virtualKey, down, false});
 }
 
 void ForgetHeldKeys() {
     TrackedInput& t = Tracked();
     std::lock_guard lock(t.mutex);
-    t.held.clear();
+    t.Note(TrackedInput::Change{++t.stamp, 0, false, true});
+}
+
+uint64_t InputStamp() {
+    TrackedInput& t = Tracked();
+    std::lock_guard lock(t.mutex);
+    return t.stamp;
 }
 
 bool TrackedKeyDown(int virtualKey) {
@@ -302,6 +347,22 @@ bool TrackedKeyDown(int virtualKey) {
     TrackedInput& t = Tracked();
     std::lock_guard lock(t.mutex);
     return t.held.count(left) != 0 || t.held.count(right) != 0;
+}
+
+bool KeyDownForHandler(int virtualKey) {
+    if (!IsDisplayThread()) {
+        return TrackedKeyDown(virtualKey);
+    }
+    const std::optional<uint64_t> handled = InputStampBeingHandled();
+    const auto [left, right] = SidesOf(virtualKey);
+    TrackedInput& t = Tracked();
+    std::lock_guard lock(t.mutex);
+    if (!handled) {
+        t.TakeChangesUpTo(t.stamp);
+        return t.held.count(left) != 0 || t.held.count(right) != 0;
+    }
+    t.TakeChangesUpTo(*handled);
+    return t.heldAsTaken.count(left) != 0 || t.heldAsTaken.count(right) != 0;
 }
 
 ScreenPoint TrackedPointer() {

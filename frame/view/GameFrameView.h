@@ -194,6 +194,8 @@ public:
     // The children, or null while missing.
     CCorvaneView* GetMainGame();
     CCorvaneView* GetSubSystem();
+    // The title bar's settings button, or null (a skin without it).
+    CCorvaneObject* GetSettingsButton() { return FindPart<CCorvaneObject>(settingsButtonId_); }
     // The match client's queue of server records; null outside match mode.
     CCorvaneEventQueue* GetEventQueue();
     void SetSidePanelWidth(int width);

@@ -41,6 +41,14 @@ CCorvaneObject* CAutoFixDlg::GetBody() {
     return FindObjectById(bodyId_);
 }
 
+CCorvaneObject* CAutoFixDlg::GetOkButton() {
+    return FindObjectById(okId_);
+}
+
+CCorvaneObject* CAutoFixDlg::GetCancelButton() {
+    return FindObjectById(cancelId_);
+}
+
 CRegionalTableView* CAutoFixDlg::GetTableView() {
     CGameFrameApp* app = CGameFrameApp::Current();
     return app != nullptr ? dynamic_cast<CRegionalTableView*>(app->GetGameView()) : nullptr;
@@ -107,11 +115,11 @@ void CAutoFixDlg::Create() {
     const int close = MakeButton(*this, *body, kCloseImage, kEventCancel);
     Place(*this, close, right - PartWidth(*this, close) / 2 - 5,
           top + PartHeight(*this, close) / 2 + 4);
-    const int ok = MakeButton(*this, *body, kOkImage, kEventOk);
-    const double okWidth = PartWidth(*this, ok);
-    Place(*this, ok, right - 1.5 * okWidth - 35, top + 180);
-    const int cancel = MakeButton(*this, *body, kCancelImage, kEventCancel);
-    Place(*this, cancel, right - okWidth / 2 - 25, top + 180);
+    okId_ = MakeButton(*this, *body, kOkImage, kEventOk);
+    const double okWidth = PartWidth(*this, okId_);
+    Place(*this, okId_, right - 1.5 * okWidth - 35, top + 180);
+    cancelId_ = MakeButton(*this, *body, kCancelImage, kEventCancel);
+    Place(*this, cancelId_, right - okWidth / 2 - 25, top + 180);
 
     body->SetZ(kDialogDepth);
     body->Invalidate();

@@ -39,6 +39,8 @@ public:
     // The text canvas of the switch (its press toggles the switch).
     CCorvaneObject* GetEnableLabel();
     CCorvaneObject* GetBody();
+    CCorvaneObject* GetOkButton();
+    CCorvaneObject* GetCancelButton();
     // The edit box's text ("" without one).
     std::string GetAmountText();
 
@@ -51,4 +53,6 @@ private:
     int amountEditId_ = 0;
     int enableBoxId_ = 0;
     int enableLabelId_ = 0;
+    int okId_ = 0;
+    int cancelId_ = 0;
 };

@@ -60,6 +60,14 @@ CCorvaneObject* CGameSetDlg::GetBody() {
     return FindObjectById(bodyId_);
 }
 
+CCorvaneObject* CGameSetDlg::GetOkButton() {
+    return FindObjectById(okId_);
+}
+
+CCorvaneObject* CGameSetDlg::GetCancelButton() {
+    return FindObjectById(cancelId_);
+}
+
 void CGameSetDlg::Create() {
     bodyId_ = MakeBody(*this, kBodyImage);
     CCorvaneObject* body = GetBody();
@@ -83,11 +91,11 @@ void CGameSetDlg::Create() {
                                   look.text, first ? 20 : 18, 2, kLabelEvents[at]);
         y += kRowGap;
     }
-    const int ok = MakeButton(*this, *body, kOkImage, kEventOk);
-    const double okWidth = PartWidth(*this, ok);
-    Place(*this, ok, right - 1.5 * okWidth - 35, top + 205);
-    const int cancel = MakeButton(*this, *body, kCancelImage, kEventCancel);
-    Place(*this, cancel, right - okWidth / 2 - 25, top + 205);
+    okId_ = MakeButton(*this, *body, kOkImage, kEventOk);
+    const double okWidth = PartWidth(*this, okId_);
+    Place(*this, okId_, right - 1.5 * okWidth - 35, top + 205);
+    cancelId_ = MakeButton(*this, *body, kCancelImage, kEventCancel);
+    Place(*this, cancelId_, right - okWidth / 2 - 25, top + 205);
     const int close = MakeButton(*this, *body, kCloseImage, kEventCancel);
     Place(*this, close, right - PartWidth(*this, close) / 2 - 5,
           top + PartHeight(*this, close) / 2 + 8);

@@ -44,6 +44,8 @@ public:
     // The label canvas of a row (its press is bound to the dialog).
     CCorvaneObject* GetLabel(Row row);
     CCorvaneObject* GetBody();
+    CCorvaneObject* GetOkButton();
+    CCorvaneObject* GetCancelButton();
 
 private:
     // The stored value of a row's setting.
@@ -58,4 +60,6 @@ private:
     int bodyId_ = 0;
     std::array<int, kRowCount> boxIds_{};
     std::array<int, kRowCount> labelIds_{};
+    int okId_ = 0;
+    int cancelId_ = 0;
 };

@@ -208,6 +208,10 @@ CResultListPanel* CGameResultDlg::GetPlayersList() {
     return dynamic_cast<CResultListPanel*>(FindObjectById(playersListId_));
 }
 
+CCorvaneObject* CGameResultDlg::GetCloseButton() {
+    return FindObjectById(closeButtonId_);
+}
+
 CResultListPanel* CGameResultDlg::GetItemsList() {
     return dynamic_cast<CResultListPanel*>(FindObjectById(itemsListId_));
 }

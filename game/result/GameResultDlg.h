@@ -153,6 +153,7 @@ public:
     CCorvaneCanvas* GetItemPanel();
     CCorvaneCanvas* GetNextHandPanel();
     CCorvaneNumberDisplay* GetNextHandNumber();
+    CCorvaneObject* GetCloseButton();
     // The total multiple of the selected chair, as shown.
     int32_t GetTotal() const { return total_; }
     // The item panel's texts: the two titles, "总计" and the total.

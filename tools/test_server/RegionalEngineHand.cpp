@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "mahjong_client/TableProtocol.h"
@@ -15,10 +16,6 @@ namespace tp = table_protocol;
 
 namespace {
 
-constexpr uint32_t kSwapReadyPointer = tp::kSwapReadyKind;
-constexpr size_t kTingListBytes = 32 * 4;
-constexpr size_t kTingTableWords = 2048;
-constexpr size_t kTingMapWords = 64;
 // Where the hu claim's and the ready throw's tile lie.
 constexpr size_t kTingThrowTileWord = 26;
 
@@ -38,17 +35,20 @@ bool HasKind(const SeatDecision& decision, SeatActionKind kind) {
                        [kind](const SeatAction& a) { return a.kind == kind; });
 }
 
-// The ready candidates and their wait maps as the replies carry them:
-// 32 ids (-1 empty), then a 64-word map per candidate.
-void WriteTingData(const CRegionalMahjongRules& table, std::vector<uint8_t>& out, size_t at) {
+// The engine's ready candidates and their wait maps as the records carry
+// them: the ids (-1 empty), and a map of equal size per candidate.
+template <size_t kIds, size_t kWords>
+void PutEngineTingData(const CRegionalMahjongRules& table, std::array<int32_t, kIds>& ids,
+                       std::array<int32_t, kWords>& words) {
+    constexpr size_t kMapWords = kWords / kIds;
     const std::span<const int32_t> candidates = table.ReadyCandidates();
-    for (size_t k = 0; k < 32; ++k) {
-        PutWord(out, at + 4 * k, k < candidates.size() ? candidates[k] : tp::kNoTile);
-    }
-    for (size_t k = 0; k < 32 && k < candidates.size() && candidates[k] >= 0; ++k) {
+    ids.fill(tp::kNoTile);
+    words.fill(0);
+    for (size_t k = 0; k < kIds && k < candidates.size() && candidates[k] >= 0; ++k) {
+        ids[k] = candidates[k];
         const WaitMap& map = table.ReadyWaitMap(static_cast<int>(k));
-        for (size_t i = 0; i < map.size() && i < kTingMapWords; ++i) {
-            PutWord(out, at + kTingListBytes + 4 * (k * kTingMapWords + i), map[i]);
+        for (size_t i = 0; i < map.size() && i < kMapWords; ++i) {
+            words[k * kMapWords + i] = map[i];
         }
     }
 }
@@ -76,6 +76,10 @@ public:
     explicit ListSeat(RegionalEngineHand& hand) : hand_(hand) {}
 
     size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) override {
+        // The exchange is chosen at once; plays wait while the robots are held.
+        if (!HasKind(decision, SeatActionKind::kSwapChoice)) {
+            hand_.WaitWhileRobotsHeld();
+        }
         const size_t listed = FromList(table, decision);
         if (listed < decision.options.size()) {
             return listed;
@@ -376,7 +380,8 @@ RegionalEngineHand::RegionalEngineHand(Wire wire, Options options)
       options_(std::move(options)),
       table_(std::make_unique<CRegionalMahjongRules>()),
       client_(std::make_unique<ClientSeat>(*this)),
-      robots_(std::make_unique<ListSeat>(*this)) {
+      robots_(std::make_unique<ListSeat>(*this)),
+      robotsHeld_(options_.robotsHeld) {
     for (auto& given : swapGiven_) {
         given.fill(tp::kNoTile);
     }
@@ -527,32 +532,30 @@ std::vector<uint8_t> RegionalEngineHand::TileReply(int32_t options) {
         std::lock_guard lock(mutex_);
         pendingOwnDraw_ = tp::kNoTile;
     }
-    tp::DrawReply draw;
-    draw.tile = lastDrawn_;
-    draw.wallIndex = table_->FindRecord(lastDrawn_);
-    draw.options = options;
-    std::vector<uint8_t> reply = tp::WriteTableRecord(draw);
-    if ((options & tp::kOptionTing) != 0) {
-        reply.resize(tp::kOperationReplyBytes, 0);
-        WriteTingData(*table_, reply, tp::kOperationReplyShortBytes);
+    tp::OperationReply reply;
+    reply.tile = lastDrawn_;
+    reply.wallIndex = table_->FindRecord(lastDrawn_);
+    reply.options = options;
+    PutEngineTingData(*table_, reply.tingCandidates, reply.tingTable);
+    std::vector<uint8_t> bytes = tp::WriteTableRecord(reply);
+    // Without ready data the reply is the short form.
+    if ((options & tp::kOptionTing) == 0) {
+        bytes.resize(tp::kOperationReplyShortBytes);
     }
-    return reply;
+    return bytes;
 }
 
 std::vector<uint8_t> RegionalEngineHand::TingReply() {
-    std::vector<uint8_t> info(tp::kTingInfoBytes, 0);
-    std::array<int32_t, kReadyCandidates> candidates{};
-    std::array<WaitMap, kReadyCandidates> maps{};
-    const int32_t flags = table_->ReadyOptions(kOwnChair, candidates, maps);
-    PutWord(info, 0, flags);
-    for (size_t k = 0; k < candidates.size(); ++k) {
-        PutWord(info, 4 + 4 * k, flags != 0 ? candidates[k] : tp::kNoTile);
-        for (size_t i = 0;
-             flags != 0 && candidates[k] >= 0 && i < maps[k].size() && i < kTingMapWords; ++i) {
-            PutWord(info, 4 + kTingListBytes + 4 * (k * kTingMapWords + i), maps[k][i]);
-        }
+    // The engine granted the ready declaration (or not) when the peng was
+    // carried out; the candidates are the ones it will accept.
+    tp::TingInfo info;
+    if (table_->IsReadyGranted(kOwnChair)) {
+        info.options = tp::kOptionTing;
+        PutEngineTingData(*table_, info.candidates, info.table);
+    } else {
+        info.candidates.fill(tp::kNoTile);
     }
-    return info;
+    return tp::WriteTableRecord(info);
 }
 
 std::vector<uint8_t> RegionalEngineHand::GangQueryAnswer() const {
@@ -668,10 +671,9 @@ void RegionalEngineHand::SendSwapDice() {
         }
         notice.firstTurnOptions[static_cast<size_t>(chair)] = table_->ClaimOptions(chair);
     }
-    std::vector<uint8_t> bytes = tp::WriteTableRecord(notice);
-    // The banker's ready candidates and maps where the notice keeps them.
-    WriteTingData(*table_, bytes, 136);
-    Notify(tp::kSwapDice, std::move(bytes));
+    // The banker's ready candidates and maps.
+    PutEngineTingData(*table_, notice.tingList, notice.tingTable);
+    Notify(tp::kSwapDice, tp::WriteTableRecord(notice));
 }
 
 void RegionalEngineHand::PauseAfterSwapDice() {
@@ -758,6 +760,7 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     } else if (operation == "Peng") {
         SendMeld(tp::kPengNotice, seat, kMeldPeng);
         lastDrawer_ = -1;
+        AskSelfOptionsAfterPeng(seat);
     } else if (operation == "ExposedKong") {
         SendMeld(tp::kGangNotice, seat, kMeldExposedKong);
     } else if (operation == "ConcealedKong") {
@@ -769,7 +772,34 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     }
 }
 
+void RegionalEngineHand::AskSelfOptionsAfterPeng(int seat) {
+    // The seat throws next without a draw: the engine decides on the tiles
+    // it holds whether it may declare the ready hand with that throw. Only
+    // the ready grant counts: there is no drawn tile to win on or to gang.
+    std::array<int32_t, 32> held{};
+    if (table_->HandTileIds(seat, held) > 0) {
+        table_->SelfOptions(seat, held[0]);
+    }
+}
+
+void RegionalEngineHand::HoldRobots(bool held) {
+    {
+        std::lock_guard lock(mutex_);
+        robotsHeld_ = held;
+    }
+    changed_.notify_all();
+}
+
+void RegionalEngineHand::WaitWhileRobotsHeld() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return stopped_ || !robotsHeld_; });
+}
+
 void RegionalEngineHand::Run() {
+    std::optional<ScopedDriverSources> sources;
+    if (options_.seed != 0) {
+        sources.emplace(options_.seed);
+    }
     TableDriver driver(*table_, {client_.get(), robots_.get(), robots_.get(), robots_.get()},
                        SilverTable(options_));
     driver.afterOperation = [this](std::string_view operation) { AfterOperation(operation); };

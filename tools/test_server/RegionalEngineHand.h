@@ -69,6 +69,11 @@ public:
         int32_t baseSilver = 100;
         bool testDealReplay = true;  // the wall of "test.ini" in the program folder
         std::vector<RobotMove> moves;
+        // Above 0: the engine's dice and banker come from this seed (the
+        // table driver's sources, for the hand's life); 0: at random.
+        uint64_t seed = 0;
+        // The robots wait before each decision until released.
+        bool robotsHeld = false;
         // Hands played one after the other; each after the first is dealt
         // once the client is ready again (ClientReady), the robots' ready
         // marks (201160) sent before its start.
@@ -102,6 +107,9 @@ public:
     bool WaitForEnd(uint32_t timeoutMs);
     // After the end: whether the hand was played to its result.
     bool Played() const;
+    // While held, the robot seats wait before each decision (as a real
+    // server's robots take their time): a test lets the client catch up.
+    void HoldRobots(bool held);
 
     // --- What a test checks against the client ---
     std::vector<int32_t> SeatTiles(int seat) const;  // held ids in wall order
@@ -127,6 +135,8 @@ private:
     // sends the robots' ready marks; false when stopped.
     bool AwaitNextHand();
     void AfterOperation(std::string_view operation);
+    void WaitWhileRobotsHeld();
+    void AskSelfOptionsAfterPeng(int seat);
     void Notify(int32_t id, std::vector<uint8_t> data);
     void SendHandStart();
     void SendSwapDice();
@@ -161,6 +171,7 @@ private:
     std::condition_variable changed_;
     std::vector<Pending> queue_;
     bool stopped_ = false;
+    bool robotsHeld_ = false;
     TableDriver* driver_ = nullptr;  // while the hand runs
     bool ended_ = false;
     bool clientReady_ = false;

@@ -376,7 +376,7 @@ tp::HandStartRecord RegionalScript::HandStart(const Options& options) {
     start.reactionTime = kClockSeconds;
     start.discardTime = kClockSeconds;
     start.dice = {kSwapDie, 0, 0, 0};
-    start.claimSkipRule = 1;
+    start.claimSkipRule = options.claimSkipRule;
     start.wallStart = 0;
     start.wildTiles = {kWildTile, kWildTile};
     start.wildIndicator = kWildTile;

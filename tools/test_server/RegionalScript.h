@@ -73,6 +73,8 @@ public:
         uint32_t stepMs = 1500;        // between plays
         uint32_t claimMs = 300;        // a claim "at once"
         uint32_t ownActionMs = 60000;  // at most, for the client's draw and throw
+        // Hand-start word 27: 1 skips the wait for claims nobody can make.
+        int32_t claimSkipRule = 1;
         std::function<void(const std::string& step)> onStep;
         // False: after the robots' entry the script sends nothing of its
         // own; the test sends the hand's records (Frame().Notify).

@@ -1,6 +1,8 @@
 #include "tests/game/dialogs/DialogScene.h"
 
 #include "frame/FrameFunctions.h"
+#include "frame/GameFrameApp.h"
+#include "frame/view/FramePanelSeams.h"
 #include "game/dialogs/AutoFixSettings.h"
 #include "platform/BlockingSleep.h"
 #include "platform/Profile.h"
@@ -17,7 +19,44 @@ show_test::SceneOptions ShowOptions(const SceneOptions& options) {
     return show;
 }
 
+NoticeBoxLog* g_noticeBoxLog = nullptr;
+
+class LoggedInfoBox : public CSystemInfoBox {
+public:
+    void ShowBox(const char* text, const EventRecord* confirm, const EventRecord* cancel,
+                 int seconds, int style, const char* pictureKey, const char* confirmImage,
+                 const char* cancelImage) override {
+        if (g_noticeBoxLog != nullptr) {
+            g_noticeBoxLog->Add({text != nullptr ? text : "", GetId()});
+        }
+        CSystemInfoBox::ShowBox(text, confirm, cancel, seconds, style, pictureKey, confirmImage,
+                                cancelImage);
+    }
+};
+
 }  // namespace
+
+NoticeBoxLog::NoticeBoxLog() {
+    g_noticeBoxLog = this;
+}
+
+NoticeBoxLog::~NoticeBoxLog() {
+    g_noticeBoxLog = nullptr;
+}
+
+void NoticeBoxLog::Install(CGameFrameApp& app) {
+    FramePanelFactories factories = app.GetFramePanelFactories();
+    factories.infoBox = []() -> CInfoBoxSeam* { return new LoggedInfoBox; };
+    app.SetFramePanelFactories(std::move(factories));
+}
+
+CSystemInfoBox* NoticeBoxLog::LastShown(CCorvaneVisual& finder) {
+    if (boxes_.empty()) {
+        return nullptr;
+    }
+    auto* box = dynamic_cast<CSystemInfoBox*>(finder.FindObjectById(boxes_.back().id));
+    return box != nullptr && box->IsVisible() != 0 ? box : nullptr;
+}
 
 int TopUpView::QueryProtectPassword(std::string& text, std::span<int32_t> out, uint32_t& result) {
     ++queries;

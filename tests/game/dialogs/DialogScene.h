@@ -2,7 +2,8 @@
 // The show scene (tests/game/show) for the in-table dialogs and the
 // automatic top-up: its view answers the safe box's two requests as a test
 // says and writes them down; a user file lives in a temporary hall folder;
-// the blocking pauses and the sounds played are written down.
+// the blocking pauses and the sounds played are written down. For the
+// whole-client scenarios, a log of the frame's notice boxes.
 
 #include <cstdint>
 #include <string>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "engine/MusicModule.h"
+#include "frame/panels/SystemInfoBox.h"
 #include "tests/game/show/ShowScene.h"
 #include "tests/game/support/ProgramFolder.h"
 
@@ -56,6 +58,31 @@ public:
         return 0;
     }
     std::vector<std::string> played;
+};
+
+// The frame's notice boxes as the player sees them: once installed in the
+// application, each box that opens writes down its text and id here. One at
+// a time; it takes the boxes back to the plain kind when it goes.
+class NoticeBoxLog {
+public:
+    struct Box {
+        std::string text;
+        int id = 0;
+    };
+    NoticeBoxLog();
+    ~NoticeBoxLog();
+    NoticeBoxLog(const NoticeBoxLog&) = delete;
+    NoticeBoxLog& operator=(const NoticeBoxLog&) = delete;
+
+    void Install(CGameFrameApp& app);
+    const std::vector<Box>& Boxes() const { return boxes_; }
+    void Add(Box box) { boxes_.push_back(std::move(box)); }
+    // The last box opened while it is on screen, else null; any engine
+    // visual finds it.
+    CSystemInfoBox* LastShown(CCorvaneVisual& finder);
+
+private:
+    std::vector<Box> boxes_;
 };
 
 struct SceneOptions {

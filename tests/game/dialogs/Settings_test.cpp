@@ -7,9 +7,14 @@
 #include <vector>
 
 #include "engine/ui/CorvaneCheckBox.h"
+#include "frame/view/GameFrameView.h"
+#include "game/app/RegionalMahjongApp.h"
 #include "game/dialogs/GameSetDlg.h"
+#include "game/table/RegionalTableView.h"
+#include "mahjong_client/TableProtocol.h"
 #include "platform/Profile.h"
 #include "tests/game/dialogs/DialogScene.h"
+#include "tests/game/e2e/Scenario.h"
 
 namespace {
 
@@ -164,74 +169,243 @@ TEST(SettingsDialogBuild, TheBoxesStartFromTheStoredSettings) {
 
 namespace {
 
-// The settings button of the frame view asks the table for its dialog.
-constexpr int kEventOpenSettings = 80000084;
+namespace tp = table_protocol;
+using game_test::Scenario;
+using game_test::UiHarness;
 
-class SettingsScenarioTest : public SettingsDialogTest {
+// The settings dialog played as the player plays it in the whole client:
+// opened by the frame's settings button, every label, box and button
+// clicked at its centre; the table applies the music, refuses look-at-hand
+// asks and draws on the first tick of the own turn as set.
+class SettingsScenarioTest : public ::testing::Test {
 protected:
-    std::vector<uint8_t> LookAsk() {
-        std::vector<uint8_t> bytes(64, 0);
-        bytes[16] = 1;  // the watched chair
-        return bytes;
+    void SetUp() override {
+        if (Scenario::RanBefore()) {
+            GTEST_SKIP() << "the program's loop runs once a process; ctest runs each test alone";
+        }
     }
-    void Ask() {
-        const std::vector<uint8_t> ask = LookAsk();
-        scene.App().GetNotifyHandler()->OnNotify(229550, ask.data(), ask.size());
+
+    CRegionalMahjongApp& App() { return scenario.App(); }
+    CRegionalTableView& View() { return *scenario.View(); }
+    CGameSetDlg* Dialog() { return dynamic_cast<CGameSetDlg*>(View().GetSetDlg()); }
+    bool DialogShown() { return Dialog() != nullptr && Dialog()->IsVisible() != 0; }
+    CCorvaneObject* SettingsButton() {
+        CGameFrameView* frame = App().GetFrameView();
+        return frame != nullptr ? frame->GetSettingsButton() : nullptr;
     }
-    size_t MusicPlays() {
-        return size_t(
-            std::count(scene.Sounds().begin(), scene.Sounds().end(), std::string("SndBKMusic")));
+    int State(Row row) { return Dialog()->GetBox(row)->GetCheck(); }
+    std::string StoredSetting(const char* key) {
+        char value[16] = {};
+        platform::GetPrivateProfileString("GAMESET", key, "", value, sizeof value,
+                                          scenario.Folder().GameIni().c_str());
+        return value;
     }
+    bool LookAskShown() {
+        for (const auto& box : boxes.Boxes()) {
+            if (box.text.find("请求看牌") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // A robot asks to see the own hand.
+    void LookAsk() {
+        tp::LookCardAskRecord ask;
+        ask.head.userId = testserver::RegionalScript::kRobotUserBase + 1;
+        ask.watchedChair = testserver::RegionalScript::kOwnChair;
+        EXPECT_TRUE(scenario.Script().Frame().Notify(tp::kLookCardAsk, tp::WriteTableRecord(ask)));
+    }
+
+    // A click on the row's label (or its box) and the sound, music and quiet
+    // states it must give.
+    struct Press {
+        Row row;
+        bool onBox;
+        int sound, music, quiet;
+    };
+    void AddPresses(const std::string& name, const std::vector<Press>& presses) {
+        for (size_t i = 0; i < presses.size(); ++i) {
+            const Press press = presses[i];
+            const std::string step = name + " " + std::to_string(i + 1);
+            scenario.Harness().Add(step + ": click", nullptr, [this, press] {
+                scenario.Click(press.onBox
+                                   ? static_cast<CCorvaneObject*>(Dialog()->GetBox(press.row))
+                                   : Dialog()->GetLabel(press.row));
+            });
+            scenario.Harness().Add(
+                step + ": coupled",
+                [this, press] {
+                    return scenario.HeldFor(State(CGameSetDlg::kSoundEffect) == press.sound &&
+                                                State(CGameSetDlg::kMusic) == press.music &&
+                                                State(CGameSetDlg::kKeepSilence) == press.quiet,
+                                            100);
+                },
+                nullptr, 5000);
+        }
+    }
+
+    Scenario scenario;
+    dialog_test::NoticeBoxLog boxes;
+    int minOwnClock_ = 99;
 };
 
-TEST_F(SettingsScenarioTest, TheSettingsButtonOkAndTheNextStart) {
-    scene.view->SetName("MainGame");
-    scene.view->OnEvent(MakeEventRecord(scene.view->GetId(), kEventOpenSettings, 0, 0));
-    ASSERT_NE(dialog->IsVisible(), 0);
-
-    // Music on, refuse look-at-hand asks, quick catch on.
-    PressLabel(CGameSetDlg::kMusic);
-    PressLabel(CGameSetDlg::kRejectLook);
-    PressLabel(CGameSetDlg::kQuickCatch);
-    Press(19840378);
-    EXPECT_EQ(dialog->IsVisible(), 0);
-    EXPECT_EQ(MusicPlays(), 1u);
-    for (const char* key : {"QuickCatch", "BKMusic", "SoundEffect", "BKVolume", "SoundVolume",
-                            "KeepSilence", "RejectKanPaiAsk"}) {
-        EXPECT_NE(StoredSetting(key), "") << key;
-    }
-    EXPECT_EQ(scene.App().IsQuickCatch(), 1);
-    Ask();
-    EXPECT_EQ(scene.view->lookAsks, 0);
-
-    // Quiet: music off, asks welcome again; no new music starts.
-    scene.view->OnEvent(MakeEventRecord(scene.view->GetId(), kEventOpenSettings, 0, 0));
-    PressLabel(CGameSetDlg::kKeepSilence);
-    PressLabel(CGameSetDlg::kRejectLook);
-    Press(19840378);
-    EXPECT_EQ(StoredSetting("BKMusic"), "0");
-    EXPECT_EQ(StoredSetting("KeepSilence"), "1");
-    EXPECT_EQ(MusicPlays(), 1u);
-    Ask();
-    EXPECT_EQ(scene.view->lookAsks, 1);
-
-    // Cancel after a change shows the stored values again.
-    scene.view->OnEvent(MakeEventRecord(scene.view->GetId(), kEventOpenSettings, 0, 0));
-    PressLabel(CGameSetDlg::kKeepSilence);
-    Press(19840379);
-    EXPECT_EQ(State(CGameSetDlg::kKeepSilence), 1);
-    EXPECT_EQ(State(CGameSetDlg::kMusic), 0);
-
-    // The next start reads the file and builds the boxes from it.
-    scene.App().Settings() = GameSettings{};
-    scene.App().LoadGameSettings();
-    auto* next = new CGameSetDlg;
-    scene.view->Register(next);
-    ASSERT_NE(next->GetBox(CGameSetDlg::kQuickCatch), nullptr);
-    EXPECT_EQ(next->GetBox(CGameSetDlg::kQuickCatch)->GetCheck(), 1);
-    EXPECT_EQ(next->GetBox(CGameSetDlg::kKeepSilence)->GetCheck(), 1);
-    EXPECT_EQ(next->GetBox(CGameSetDlg::kMusic)->GetCheck(), 0);
-    EXPECT_EQ(next->GetBox(CGameSetDlg::kRejectLook)->GetCheck(), 0);
+TEST_F(SettingsScenarioTest, TheSettingsButtonCouplesStoresAppliesAndTheNextStartReadsTheFile) {
+    game_test::ScenarioOptions options;
+    options.ownTurn = true;
+    // The own turn waits the whole clock for claims: a draw on the first
+    // tick is the quick catch's, not the time-out's.
+    options.claimSkipRule = 0;
+    ASSERT_TRUE(scenario.Prepare(options)) << scenario.Error();
+    // Sound effects on, the rest off.
+    ASSERT_TRUE(scenario.Folder().Write(
+        "pvbn.ini",
+        "[GAMESET]\r\nSoundEffect=1\r\nBKMusic=0\r\nSoundVolume=60\r\nBKVolume=40\r\n"));
+    UiHarness& harness = scenario.Harness();
+    harness.Add(
+        "the table",
+        [&] {
+            return scenario.View() != nullptr && Dialog() != nullptr &&
+                   SettingsButton() != nullptr && SettingsButton()->IsVisible() != 0;
+        },
+        [&] {
+            boxes.Install(App());
+            EXPECT_EQ(Dialog()->IsVisible(), 0);
+            scenario.Click(SettingsButton());
+        });
+    harness.Add(
+        "the dialog open", [&] { return DialogShown(); },
+        [&] {
+            EXPECT_EQ(State(CGameSetDlg::kSoundEffect), 1);
+            EXPECT_EQ(State(CGameSetDlg::kMusic), 0);
+            EXPECT_EQ(State(CGameSetDlg::kKeepSilence), 0);
+            EXPECT_EQ(State(CGameSetDlg::kQuickCatch), 0);
+            EXPECT_EQ(State(CGameSetDlg::kRejectLook), 0);
+            EXPECT_FALSE(scenario.Sound("SndBKMusic.ogg").playing);
+        });
+    AddPresses("coupling", {
+                               {CGameSetDlg::kMusic, false, 1, 1, 0},
+                               {CGameSetDlg::kSoundEffect, false, 0, 1, 0},
+                               {CGameSetDlg::kMusic, false, 0, 0, 1},
+                               {CGameSetDlg::kSoundEffect, false, 1, 0, 0},
+                               // The box itself toggles only itself.
+                               {CGameSetDlg::kSoundEffect, true, 0, 0, 0},
+                               {CGameSetDlg::kSoundEffect, true, 1, 0, 0},
+                               {CGameSetDlg::kKeepSilence, false, 0, 0, 1},
+                               {CGameSetDlg::kKeepSilence, false, 1, 1, 0},
+                               {CGameSetDlg::kQuickCatch, false, 1, 1, 0},
+                               {CGameSetDlg::kRejectLook, false, 1, 1, 0},
+                           });
+    harness.Add("quick catch and refusal on", nullptr, [&] {
+        EXPECT_EQ(State(CGameSetDlg::kQuickCatch), 1);
+        EXPECT_EQ(State(CGameSetDlg::kRejectLook), 1);
+        scenario.Click(Dialog()->GetOkButton());
+    });
+    harness.Add(
+        "OK: stored and the music on",
+        [&] { return !DialogShown() && scenario.Sound("SndBKMusic.ogg").playing; },
+        [&] {
+            const std::vector<std::pair<const char*, const char*>> stored = {
+                {"QuickCatch", "1"},  {"BKMusic", "1"},         {"SoundEffect", "1"},
+                {"KeepSilence", "0"}, {"RejectKanPaiAsk", "1"}, {"SoundVolume", "60"},
+                {"BKVolume", "40"}};
+            for (const auto& [key, value] : stored) {
+                EXPECT_EQ(StoredSetting(key), value) << key;
+            }
+            EXPECT_EQ(App().IsQuickCatch(), 1);
+            EXPECT_EQ(scenario.Sound("SndBKMusic.ogg").plays, 1);
+            LookAsk();
+        });
+    harness.Add(
+        "a look-at-hand ask refused unseen", [&] { return scenario.HeldFor(true, 1000); },
+        [&] {
+            EXPECT_FALSE(LookAskShown());
+            // Cancel after changes puts the stored settings back.
+            scenario.Click(SettingsButton());
+        });
+    harness.Add(
+        "open again", [&] { return DialogShown(); },
+        [&] { EXPECT_EQ(State(CGameSetDlg::kQuickCatch), 1); });
+    AddPresses("before cancel", {
+                                    {CGameSetDlg::kKeepSilence, false, 0, 0, 1},
+                                    {CGameSetDlg::kQuickCatch, false, 0, 0, 1},
+                                });
+    harness.Add("cancel", nullptr, [&] { scenario.Click(Dialog()->GetCancelButton()); });
+    harness.Add(
+        "cancel restores", [&] { return !DialogShown(); },
+        [&] {
+            EXPECT_EQ(State(CGameSetDlg::kQuickCatch), 1);
+            EXPECT_EQ(State(CGameSetDlg::kSoundEffect), 1);
+            EXPECT_EQ(State(CGameSetDlg::kMusic), 1);
+            EXPECT_EQ(State(CGameSetDlg::kKeepSilence), 0);
+            EXPECT_EQ(StoredSetting("KeepSilence"), "0");
+            EXPECT_EQ(App().IsQuickCatch(), 1);
+            EXPECT_TRUE(scenario.Sound("SndBKMusic.ogg").playing);
+        });
+    // The own turn: the draw goes out at the clock's first tick, long
+    // before the clock runs out.
+    harness.Add(
+        "the own turn",
+        [&] {
+            // From chair 1's throw on: the own turn's countdown.
+            if (scenario.Sent("222170 1") && View().GetTurnDirection() == 6 &&
+                scenario.Script().Frame().Count(tp::kOwnDraw) == 0) {
+                minOwnClock_ = std::min(minOwnClock_, View().GetClockSeconds());
+            }
+            return scenario.Script().Frame().Count(tp::kOwnDraw) == 1;
+        },
+        [&] {
+            // Seen every tick: a draw on the time-out would have shown 1.
+            EXPECT_GE(minOwnClock_, testserver::RegionalScript::kClockSeconds - 1)
+                << "the draw waited for the clock";
+            EXPECT_EQ(View().GetTurnDirection(), 6);
+        },
+        60000);
+    harness.Add(
+        "the drawn tile", [&] { return View().IsHandDrawn(3) != 0; },
+        [&] {
+            EXPECT_EQ(scenario.Script().Frame().Count(tp::kOwnDraw), 1u);
+            // Quiet, and look-at-hand asks welcome again.
+            scenario.Click(SettingsButton());
+        });
+    harness.Add(
+        "open a third time", [&] { return DialogShown(); }, nullptr);
+    AddPresses("quiet", {
+                            {CGameSetDlg::kKeepSilence, false, 0, 0, 1},
+                            {CGameSetDlg::kRejectLook, false, 0, 0, 1},
+                        });
+    harness.Add("OK quiet", nullptr, [&] { scenario.Click(Dialog()->GetOkButton()); });
+    harness.Add(
+        "OK: stored and the music off",
+        [&] { return !DialogShown() && !scenario.Sound("SndBKMusic.ogg").playing; },
+        [&] {
+            EXPECT_GE(scenario.Sound("SndBKMusic.ogg").stops, 1);
+            EXPECT_EQ(StoredSetting("BKMusic"), "0");
+            EXPECT_EQ(StoredSetting("SoundEffect"), "0");
+            EXPECT_EQ(StoredSetting("KeepSilence"), "1");
+            EXPECT_EQ(StoredSetting("RejectKanPaiAsk"), "0");
+            EXPECT_EQ(StoredSetting("QuickCatch"), "1");
+            LookAsk();
+        });
+    harness.Add(
+        "a look-at-hand ask shown", [&] { return LookAskShown(); },
+        [&] {
+            if (CSystemInfoBox* box = boxes.LastShown(View())) {
+                scenario.Click(box->GetCancelButton());
+            }
+            // The next start reads the file and builds the boxes from it.
+            App().Settings() = GameSettings{};
+            App().LoadGameSettings();
+            auto* next = new CGameSetDlg;
+            View().Register(next);
+            ASSERT_NE(next->GetBox(CGameSetDlg::kQuickCatch), nullptr);
+            EXPECT_EQ(next->GetBox(CGameSetDlg::kQuickCatch)->GetCheck(), 1);
+            EXPECT_EQ(next->GetBox(CGameSetDlg::kKeepSilence)->GetCheck(), 1);
+            EXPECT_EQ(next->GetBox(CGameSetDlg::kMusic)->GetCheck(), 0);
+            EXPECT_EQ(next->GetBox(CGameSetDlg::kSoundEffect)->GetCheck(), 0);
+            EXPECT_EQ(next->GetBox(CGameSetDlg::kRejectLook)->GetCheck(), 0);
+            next->Hide();
+        });
+    scenario.ExpectRanThrough(scenario.Run());
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 #include <algorithm>
 
 #include "frame/GameFrameWnd.h"
+#include "frame/RecordFields.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
+#include "platform/Sync.h"
 #include "tests/game/support/ClientReadings.h"
 #include "tests/game/support/RegionalHall.h"
 #include "tests/game/support/RegionalSkin.h"
@@ -58,9 +60,12 @@ bool Scenario::Prepare() {
     const RegionalTable table{kScenarioRoomId, kScenarioTableNo, kScenarioUser, "区域麻将"};
     testserver::RegionalScript::Options script = RegionalScriptOptions(table);
     script.ownTurn = options_.ownTurn;
+    script.claimSkipRule = options_.claimSkipRule;
     if (options_.engineHand) {
         script.engine = true;
         script.engineHand.moves = options_.moves;
+        script.engineHand.seed = options_.engineSeed;
+        script.engineHand.robotsHeld = options_.robotsHeld;
         script.engineHand.testDealReplay = true;
         script.engineHand.hands = options_.hands;
         script.engineHand.beforeHand = options_.beforeHand;
@@ -74,8 +79,13 @@ bool Scenario::Prepare() {
         error_ = "the test server did not start";
         return false;
     }
-    hall_ = std::make_unique<fakehall::FakeHall>(
-        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall"));
+    fakehall::FakeHallOptions hallOptions =
+        RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall");
+    hallOptions.launchRecord.room.flags |= options_.roomFlags;
+    if (!options_.advertHost.empty()) {
+        SetFieldText(hallOptions.launchRecord.room.advertHost, options_.advertHost);
+    }
+    hall_ = std::make_unique<fakehall::FakeHall>(std::move(hallOptions));
     if (!hall_->Start()) {
         error_ = "the fake hall did not start";
         return false;
@@ -142,6 +152,29 @@ int Scenario::Run() {
     return code;
 }
 
+void Scenario::ExpectRanThrough(int exitCode) {
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(harness_->Finished());
+    EXPECT_FALSE(harness_->TimedOut()) << harness_->LastStep();
+    EXPECT_EQ(harness_->Acted().size(), harness_->StepCount());
+}
+
+bool Scenario::HeldFor(bool holds, uint32_t ms) {
+    const uint32_t now = platform::GetTickCount32();
+    if (!holds) {
+        heldSince_ = 0;
+        return false;
+    }
+    if (heldSince_ == 0) {
+        heldSince_ = now;
+    }
+    if (now - heldSince_ < ms) {
+        return false;
+    }
+    heldSince_ = 0;
+    return true;
+}
+
 void Scenario::OnScriptStep(const std::string& step) {
     std::unique_lock<std::mutex> lock(lock_);
     auto sentBefore = [this](const Gate& gate) {
@@ -175,6 +208,19 @@ std::vector<std::string> Scenario::SoundsPlayed() const {
         }
     }
     return names;
+}
+
+Scenario::SoundState Scenario::Sound(const std::string& fileName) const {
+    SoundState state;
+    for (const platform::AudioRecord::Stream& stream : audio_->streams) {
+        if (regional_skin::SoundNameOf(stream.bytes) != fileName) {
+            continue;
+        }
+        state.plays += stream.starts + stream.restarts;
+        state.stops += stream.stops;
+        state.playing = state.playing || stream.activity == platform::kChannelPlaying;
+    }
+    return state;
 }
 
 CRegionalMahjongApp& Scenario::App() {

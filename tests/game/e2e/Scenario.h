@@ -42,10 +42,14 @@ inline constexpr int kScenarioOwnPosition = 3;  // the own row's screen position
 
 struct ScenarioOptions {
     bool ownTurn = false;
+    // Hand-start word 27 of the scripted hand.
+    int32_t claimSkipRule = 1;
     // The test server plays the engine's hand (on the wall of "test.ini",
     // the robots' moves from the list) instead of the scripted plays.
     bool engineHand = false;
     std::vector<testserver::RegionalEngineHand::RobotMove> moves;
+    uint64_t engineSeed = 0;    // the engine's dice and banker; 0: at random
+    bool robotsHeld = false;    // the robots wait until the test releases them
     std::vector<int32_t> wall;  // the recorded deal; empty: 0..107 in order
     // Hands the engine plays in a row, a hook before each deal (on the
     // server's thread; e.g. the next wall into "test.ini") and one before a
@@ -56,6 +60,10 @@ struct ScenarioOptions {
     uint32_t afterSwapDiceMs = 0;
     int width = 1024;
     int height = 768;
+    // Added to the launch record's room flags (RoomInfo::kFlag...).
+    int32_t roomFlags = 0;
+    // The room's web host of the advert pages ("" leaves the record's).
+    std::string advertHost;
 };
 
 class Scenario {
@@ -90,6 +98,11 @@ public:
     int Run();
     // Whether this process ran the program already (its loop runs once).
     static bool RanBefore();
+    // After Run: the program ended well and the harness acted every step.
+    void ExpectRanThrough(int exitCode);
+    // For a step's condition that must last: true once `holds` was true at
+    // every call for ms in a row (one such condition at a time).
+    bool HeldFor(bool holds, uint32_t ms);
 
     testserver::RegionalScript& Script() { return *script_; }
     fakehall::FakeHall& Hall() { return *hall_; }
@@ -98,6 +111,15 @@ public:
     // The names of the sounds the client played so far (file names of the
     // skin), each once per play.
     std::vector<std::string> SoundsPlayed() const;
+    // The streams made from the skin's sound of that file name, together:
+    // their plays (from the start or restarted), stops, and whether one
+    // plays now.
+    struct SoundState {
+        int plays = 0;
+        int stops = 0;
+        bool playing = false;
+    };
+    SoundState Sound(const std::string& fileName) const;
 
     // The client's parts (null while they do not exist).
     CRegionalMahjongApp& App();
@@ -145,6 +167,7 @@ private:
     std::vector<Gate> gates_;             // guarded by lock_
     std::vector<std::string> sentSoFar_;  // guarded by lock_ (before each send)
     bool screenSet_ = false;
+    uint32_t heldSince_ = 0;
     std::shared_ptr<platform::AudioRecord> audio_;
 };
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/GameRecords.h"
 #include "frame/net/FrameRequests.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/result/GameResultDlg.h"
@@ -468,6 +469,8 @@ std::string SecondHandTest::Trace() {
 TEST_F(SecondHandTest, TheSecondHandOfASessionPlaysByClicksTimeOutsAndAutoPlay) {
     game_test::ScenarioOptions options;
     options.engineHand = true;
+    // A silver room whose safe box serves the table.
+    options.roomFlags = RoomInfo::kFlagSafeBoxInGame;
     options.hands = 2;
     options.wall = kFirstWall;
     options.moves = kMoves;

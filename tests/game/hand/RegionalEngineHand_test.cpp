@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "mahjong_client/TableProtocol.h"
+#include "tests/game/e2e/EngineHand.h"
+#include "tests/game/support/ProgramFolder.h"
 #include "tools/table_driver/TableDriver.h"
 
 namespace {
@@ -252,6 +254,127 @@ TEST_F(EngineHandTest, RequestsOfOtherKindsAreLeftToTheFrame) {
     EXPECT_FALSE(hand_.OnRequest(1, 200110, {}));
     EXPECT_FALSE(hand_.OnRequest(2, 201160, {}));
     EXPECT_TRUE(hand_.OnRequest(3, tp::kPass, {}));
+}
+
+// On the whole hand's wall, with the robots held: the peng's reply is the
+// engine's ting information, the ready throw is taken, and the draws are
+// operation replies of the short form.
+class WholeHandWallTest : public ::testing::Test {
+protected:
+    WholeHandWallTest()
+        : folder_(game_test::ProgramFolderOptions{.skin = false}), hand_(wire_.Wire(), Options()) {}
+
+    static RegionalEngineHand::Options Options() {
+        RegionalEngineHand::Options options;
+        options.seed = game_test::kWholeHandSeed;
+        options.robotsHeld = true;
+        options.moves = {{2, SeatActionKind::kDiscard, 22}};
+        return options;
+    }
+    void SetUp() override {
+        std::string total;
+        for (int32_t id : game_test::kWholeHandWall) {
+            total += std::to_string(id) + "|";
+        }
+        ASSERT_TRUE(folder_.Write("test.ini", "[Card]\r\nMade=1\r\nTotal=" + total + "\r\n"));
+    }
+    uint32_t Send(uint32_t id, const std::vector<uint8_t>& body) {
+        hand_.OnRequest(++sequence_, id, body);
+        return sequence_;
+    }
+    static std::vector<uint8_t> Play(int32_t offerChair, int32_t tile,
+                                     std::array<int32_t, 3> handTiles = {-1, -1, -1}) {
+        tp::OperationRecord play;
+        play.offerChair = offerChair;
+        play.tile = tile;
+        play.handTiles = handTiles;
+        return tp::WriteTableRecord(play);
+    }
+    // The index of the first notice of that id at or after `from`.
+    bool WaitFor(uint32_t id, size_t from, size_t& at, uint32_t timeoutMs = kWaitMs) {
+        for (size_t n = from;; ++n) {
+            RecordingWire::Sent notice;
+            if (!wire_.WaitNotice(n, notice, timeoutMs)) {
+                return false;
+            }
+            if (notice.code == id) {
+                at = n;
+                return true;
+            }
+        }
+    }
+
+    game_test::ProgramFolder folder_;
+    RecordingWire wire_;
+    RegionalEngineHand hand_;
+    uint32_t sequence_ = 0;
+};
+
+TEST_F(WholeHandWallTest, ThePengRepliesWithTheEnginesTingListAndHeldRobotsWait) {
+    hand_.Start();
+    size_t at = 0;
+    ASSERT_TRUE(WaitFor(static_cast<uint32_t>(tp::kHandStart), 0, at));
+    tp::SwapThreeRequest swap;
+    swap.chairTiles[0] = 72;
+    swap.chairTiles[1] = 73;
+    swap.chairTiles[2] = 74;
+    RecordingWire::Sent reply;
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kSwapThree, tp::WriteTableRecord(swap)), reply));
+    EXPECT_EQ(reply.code, tp::kResultDone);
+    // The robots chose their exchange; their first play waits.
+    ASSERT_TRUE(WaitFor(static_cast<uint32_t>(tp::kSwapDice), at, at));
+    RecordingWire::Sent none;
+    EXPECT_FALSE(wire_.WaitNotice(at + 1, none, 300));
+    hand_.HoldRobots(false);
+    ASSERT_TRUE(WaitFor(static_cast<uint32_t>(tp::kCardThrown), at, at));
+    wire_.WaitNotice(at, reply);
+    EXPECT_EQ(tp::WordAt(reply.data, 1), 2);
+    EXPECT_EQ(tp::WordAt(reply.data, 21), 22);
+    EXPECT_NE(tp::WordAt(reply.data, 6) & tp::kOptionPeng, 0);
+
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kPengClaim, Play(2, 22, {4, 13, -1})), reply));
+    ASSERT_EQ(reply.code, tp::kResultDone);
+    ASSERT_EQ(reply.data.size(), tp::kTingInfoBytes);
+    tp::TingInfo ting;
+    ASSERT_TRUE(tp::ReadTableRecord(reply.data, ting));
+    EXPECT_EQ(ting.options, tp::kOptionTing);
+    std::vector<int32_t> candidates;
+    for (int32_t id : ting.candidates) {
+        if (id >= 0) {
+            candidates.push_back(id);
+        }
+    }
+    std::sort(candidates.begin(), candidates.end());
+    EXPECT_EQ(candidates, (std::vector<int32_t>{44, 80}));
+    // Throwing 80 waits on B9 (index 19 of the engine's kinds).
+    const size_t k80 = static_cast<size_t>(
+        std::find(ting.candidates.begin(), ting.candidates.end(), 80) - ting.candidates.begin());
+    EXPECT_NE(ting.table[k80 * 64 + 19], 0);
+
+    tp::TingThrowRecord declare;
+    declare.tile = 80;
+    std::vector<uint8_t> body = tp::WriteTableRecord(declare);
+    body.resize(tp::TingThrowRecord::SentBytes(1));
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kTingThrow, body), reply));
+    EXPECT_EQ(reply.code, tp::kResultDone);
+    ASSERT_TRUE(WaitFor(static_cast<uint32_t>(tp::kTingThrowNotice), at, at));
+
+    // Three robot turns, then the own draw: the fourth A5 with the gang.
+    // (the own draw sends no notice: the wait is on a notice that never comes)
+    for (int slice = 0; slice < 500 && hand_.PendingOwnDraw() < 0; ++slice) {
+        wire_.WaitNotice(1u << 20, none, 20);
+    }
+    ASSERT_EQ(hand_.PendingOwnDraw(), 31);
+    ASSERT_TRUE(wire_.WaitReply(Send(tp::kOwnDraw, std::vector<uint8_t>(96, 0)), reply));
+    ASSERT_EQ(reply.code, tp::kResultDone);
+    EXPECT_EQ(reply.data.size(), tp::kOperationReplyShortBytes);
+    tp::OperationReply draw;
+    ASSERT_TRUE(tp::ReadTableRecord(reply.data, draw));
+    EXPECT_EQ(draw.tile, 31);
+    EXPECT_EQ(draw.wallIndex, 56);
+    EXPECT_EQ(draw.options, tp::kOptionGang);
+    hand_.Stop();
+    EXPECT_TRUE(hand_.WaitForEnd(kWaitMs));
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include "tests/game/support/ClientReadings.h"
 
+#include <vector>
+
 #include "engine/GdiPaintModule.h"
 #include "engine/ui/RichText.h"
+#include "engine/ui/RichTextElement.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/panels/ChatBox.h"
 #include "game/app/RegionalMahjongApp.h"
@@ -26,12 +29,44 @@ uint32_t MainWindowColour(int x, int y) {
            static_cast<uint32_t>(p[0]) << 16;
 }
 
-std::string ChatBoxText() {
+namespace {
+
+CCorvaneRichText* ChatBoxRichText() {
     CCorvaneView* side = CRegionalMahjongApp::Instance()->GetSubSystemView();
     auto* chat =
         side != nullptr ? dynamic_cast<CChatBox*>(side->FindObjectByName("ChatBox")) : nullptr;
-    CCorvaneRichText* text = chat != nullptr ? chat->GetRichText() : nullptr;
+    return chat != nullptr ? chat->GetRichText() : nullptr;
+}
+
+}  // namespace
+
+std::string ChatBoxText() {
+    CCorvaneRichText* text = ChatBoxRichText();
     return text != nullptr ? text->TextOfRange(text->GetFirstElement(), nullptr) : std::string();
+}
+
+uint32_t ChatBoxColourAt(const std::string& part) {
+    CCorvaneRichText* text = ChatBoxRichText();
+    if (text == nullptr || part.empty()) {
+        return 0xffffffffu;
+    }
+    // The characters in order with the element each byte belongs to.
+    std::string bytes;
+    std::vector<const RichTextElement*> owners;
+    for (const RichTextElement* element = text->GetFirstElement(); element != nullptr;
+         element = element->next) {
+        if (element->IsObject() || element->IsLineEnd()) {
+            continue;
+        }
+        char character[3] = {};
+        const int n = element->CharBytes(character);
+        for (int i = 0; i < n; ++i) {
+            bytes.push_back(character[i]);
+            owners.push_back(element);
+        }
+    }
+    const size_t at = bytes.find(part);
+    return at == std::string::npos ? 0xffffffffu : owners[at]->color;
 }
 
 }  // namespace game_test

@@ -12,5 +12,8 @@ namespace game_test {
 uint32_t MainWindowColour(int x, int y);
 // The chat box's text (GBK); empty without a side panel or chat box.
 std::string ChatBoxText();
+// The colour (0x00BBGGRR) of the chat box's characters where its text first
+// shows `part` (GBK); 0xffffffff when it does not.
+uint32_t ChatBoxColourAt(const std::string& part);
 
 }  // namespace game_test
