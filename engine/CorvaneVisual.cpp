@@ -18,6 +18,7 @@
 #include "engine/GameCore.h"
 #include "engine/InputModule.h"
 #include "engine/MemPool.h"
+#include "engine/MissedResources.h"
 #include "engine/MusicModule.h"
 #include "engine/ObjectModule.h"
 #include "engine/PaintModule.h"
@@ -489,6 +490,9 @@ FrameRecord* CCorvaneVisual::GetResourceFrame(FrameRecord* out, const char* name
     *out = paint->GetImageFrameInfo(shown, frame);
     if (out->record == nullptr) {
         EngineLog("res \"%s\" does not exists!", shown);
+        if (*shown != '\0') {
+            NoteMissedResource(shown);
+        }
     } else if (frame < 0 || frame >= out->record->frameCount) {
         EngineLog("res \"%s\" invalid frame(%d)!", shown, frame);
     }

@@ -5,6 +5,7 @@
 
 #include "engine/EngineUtils.h"
 #include "engine/GameCore.h"
+#include "engine/MissedResources.h"
 #include "engine/ObjectModule.h"
 #include "engine/ResourceModule.h"
 
@@ -104,7 +105,12 @@ uint32_t MusicModule::PlaySound(std::string_view name, int plays, const EventRec
     if (audio_ == nullptr || soundOff_ != 0) {
         return 0;
     }
-    return PlaySoundByKey(SoundKey(name), plays, notification);
+    const ResKey key = SoundKey(name);
+    auto* resources = dynamic_cast<ResourceModule*>(FindModule(kResourceModuleId));
+    if (resources != nullptr && !resources->HasResource(key) && !name.empty()) {
+        NoteMissedResource(name);
+    }
+    return PlaySoundByKey(key, plays, notification);
 }
 
 uint32_t MusicModule::PlaySoundByKey(const ResKey& key, int plays,

@@ -184,12 +184,6 @@ std::string ExecutableFileName() {
     return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
-// A variable's value, or empty when unset.
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr ? std::string(value) : std::string();
-}
-
 std::string HomeFolder() {
     std::string home = Environment("HOME");
     if (!home.empty()) {
@@ -230,6 +224,11 @@ std::string& FileNameOverride() {
 }
 
 }  // namespace
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::string(value) : std::string();
+}
 
 std::string ProgramFolder() {
     {

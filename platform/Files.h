@@ -27,6 +27,9 @@ std::string ProgramFileName();
 // Tests give the program another file name; empty restores it.
 void SetProgramFileNameForTesting(std::string name);
 
+// An environment variable's value, or empty when it is unset.
+std::string Environment(const char* name);
+
 // The environment variable that names the system folder (tests, several
 // installations side by side).
 inline constexpr char kSystemFolderVariable[] = "PVBN_SYSTEM_FOLDER";

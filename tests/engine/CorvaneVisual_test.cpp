@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "engine/InputModule.h"
+#include "engine/MissedResources.h"
 #include "engine/PpsCodec.h"
 #include "platform/Cursors.h"
 #include "tests/engine/VisualTestSupport.h"
@@ -337,4 +339,40 @@ TEST_F(VisualFacadeTest, ACursorFileBecomesTheInputCursorOnlyWhenItLoads) {
     EXPECT_EQ(input->GetCursorHandle(), loaded);
     EXPECT_EQ(backend.CurrentCursor(), loaded);
     platform::SetInputBackend(nullptr);
+}
+
+namespace {
+
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST_F(VisualFacadeTest, MissedNamesAreKeptOnceAndLoggedOnceWhenSwitchedOn) {
+    MakeAnimation("anim", 2);
+    ClearMissedResourcesForTesting();
+    ::setenv(kMissedResourcesVariable, "1", 1);
+    visual->GetResourceFrame("nothing", 0);
+    visual->GetResourceFrame("anim", 0);
+    visual->GetResourceFrame("nothing", 1);
+    visual->GetResourceFrame("另一个", 0);
+    EXPECT_EQ(MissedResourceNames(), (std::vector<std::string>{"nothing", "另一个"}));
+    const std::string log = folder.Read(kLog);
+    EXPECT_EQ(CountOf(log, "missed resource \"nothing\""), 1u);
+    EXPECT_EQ(CountOf(log, "missed resource \"另一个\""), 1u);
+    EXPECT_EQ(CountOf(log, "missed resource \"anim\""), 0u);
+
+    // Switched off ("0"), names are still kept but not written.
+    ClearMissedResourcesForTesting();
+    ::setenv(kMissedResourcesVariable, "0", 1);
+    visual->GetResourceFrame("quiet", 0);
+    EXPECT_EQ(MissedResourceNames(), std::vector<std::string>{"quiet"});
+    EXPECT_EQ(folder.Read(kLog).find("missed resource \"quiet\""), std::string::npos);
+    ::unsetenv(kMissedResourcesVariable);
+    ClearMissedResourcesForTesting();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/GameCore.h"
+#include "engine/MissedResources.h"
 #include "engine/ObjectModule.h"
 #include "engine/ResourceModule.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -125,8 +126,12 @@ TEST_F(MusicModuleTest, DecodesASoundOnceAndFindsItByTitle) {
     EXPECT_EQ(music->PlayingCount(), 2u);
     EXPECT_EQ(music->IsSoundActive(handle), platform::kChannelPlaying);
 
+    ClearMissedResourcesForTesting();
     EXPECT_EQ(music->PlaySound("SndMissing", 1, nullptr), 0u);
     EXPECT_EQ(music->PlayingCount(), 2u);
+    // A sound the resources lack is a missed name; one they hold is not.
+    EXPECT_EQ(MissedResourceNames(), std::vector<std::string>{"SndMissing"});
+    ClearMissedResourcesForTesting();
 }
 
 TEST_F(MusicModuleTest, RepeatsUntilThePlaysAreUsedAndNotifiesOnce) {

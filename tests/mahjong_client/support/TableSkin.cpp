@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "tests/platform/PictureBytes.h"
 #include "tools/kor_pack/KorPackWriter.h"
+#include "tools/skin/SkinColours.h"
 
 namespace table_skin {
 namespace {
@@ -173,14 +174,17 @@ picture_bytes::Bytes SheetPicture(const SkinItem& item) {
 
 }  // namespace
 
+// The tiles' key colours are the project skin's, so both skins name a face
+// by the same pixel.
+static_assert(kFaceFrames == regional_skin::kFaceFrames);
+
 uint32_t FaceColour(int frame) {
-    const int f = std::clamp(frame, 0, kFaceFrames - 1);
-    return Rgb(0x20 + 0x18 * static_cast<uint32_t>(f % 7),
-               0x30 + 0x20 * static_cast<uint32_t>(f / 7), kFaceBlue);
+    return regional_skin::FaceColour(frame);
 }
 
 uint32_t BackColour(const std::string& sheet) {
-    return sheet == kBackSides ? Rgb(0xe0, 0x40, kBackBlue) : Rgb(0x40, 0xe0, kBackBlue);
+    return regional_skin::BackColour(sheet == kBackSides ? regional_skin::Look::BackSides
+                                                         : regional_skin::Look::BackEnds);
 }
 
 uint32_t PlainFrameColour(const SkinItem& item, int frame) {

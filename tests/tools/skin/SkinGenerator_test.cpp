@@ -1,0 +1,430 @@
+// The skin generator: the program writes every listed name into exactly one
+// pack, the same bytes on every run, packs the pack tool reads; the drawn
+// pictures decode through the engine with the frames the game reads, and
+// keep the tiles' key colours to the tiles.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/GdiPaintModule.h"
+#include "engine/ImageRecord.h"
+#include "engine/ResKey.h"
+#include "engine/ResourceModule.h"
+#include "platform/Files.h"
+#include "platform/ImageDecoder.h"
+#include "tools/skin/SkinColours.h"
+#include "tools/skin/SkinDrawing.h"
+#include "tools/skin/SkinFiles.h"
+#include "tools/skin/SkinList.h"
+#include "tools/skin/SkinPacks.h"
+
+namespace {
+
+using regional_skin::Image;
+using regional_skin::Look;
+using regional_skin::Picture;
+using regional_skin::Skin;
+
+class TempFolder {
+public:
+    TempFolder() {
+        static int serial = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("skin_test_" + std::to_string(std::random_device{}()) + "_" +
+                 std::to_string(serial++));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string Path() const { return path_.string() + "/"; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string NameList() {
+    return std::string(PVBN_SOURCE_DIR) + "/tools/skin/regional_skin_names.txt";
+}
+
+const Skin& ProjectSkin() {
+    static const Skin skin = [] {
+        Skin s;
+        std::string error;
+        EXPECT_TRUE(regional_skin::ReadNameList(NameList(), s, error)) << error;
+        return s;
+    }();
+    return skin;
+}
+
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// The program's standard output, or nullopt when it fails.
+std::optional<std::string> Output(const std::string& command) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return std::nullopt;
+    }
+    std::string out;
+    char buffer[4096];
+    size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, n);
+    }
+    return ::pclose(pipe) == 0 ? std::optional<std::string>(out) : std::nullopt;
+}
+
+bool Generate(const TempFolder& folder) {
+    return std::system((Quoted(SKIN_PROGRAM) + " " + Quoted(NameList()) + " " +
+                        Quoted(folder.Path()) + " " + Quoted(folder.Path() + "skins/skin.stamp"))
+                           .c_str()) == 0;
+}
+
+size_t ListedIn(const Skin& skin, const std::string& pack) {
+    size_t count = 0;
+    for (const Picture& picture : skin.pictures) {
+        count += picture.pack == pack ? 1 : 0;
+    }
+    for (const regional_skin::Sound& sound : skin.sounds) {
+        count += sound.pack == pack ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(SkinGenerator, WritesEveryListedNameIntoExactlyOnePackTheSameOnEveryRun) {
+    const Skin& skin = ProjectSkin();
+    ASSERT_EQ(skin.packs.size(), 11u);
+    TempFolder first;
+    TempFolder second;
+    ASSERT_TRUE(Generate(first));
+    ASSERT_TRUE(Generate(second));
+    EXPECT_TRUE(platform::FileExists(first.Path() + "skins/skin.stamp"));
+
+    // One resource module per pack, so a name found twice would show.
+    std::map<std::string, ResourceModule> modules;
+    for (const std::string& pack : skin.packs) {
+        const std::string file = regional_skin::PackFile(first.Path(), pack);
+        const auto bytes = platform::ReadWholeFile(file);
+        ASSERT_TRUE(bytes.has_value()) << file;
+        EXPECT_EQ(bytes, platform::ReadWholeFile(regional_skin::PackFile(second.Path(), pack)))
+            << pack;
+        EXPECT_EQ(static_cast<size_t>(modules[pack].AddPack(file)), ListedIn(skin, pack)) << pack;
+    }
+    auto packsHolding = [&](const ResKey& key) {
+        std::vector<std::string> holding;
+        for (auto& [pack, module] : modules) {
+            if (module.HasResource(key) != 0) {
+                holding.push_back(pack);
+            }
+        }
+        return holding;
+    };
+    for (const Picture& picture : skin.pictures) {
+        EXPECT_EQ(packsHolding(GetResKey(picture.name + ".imge")),
+                  std::vector<std::string>{picture.pack})
+            << picture.name;
+    }
+    // A sound is asked for by its listed ".ogg" name; the ".wav" stored under
+    // the same title answers it.
+    for (const regional_skin::Sound& sound : skin.sounds) {
+        EXPECT_EQ(packsHolding(GetResourceKey(sound.fileName)),
+                  std::vector<std::string>{sound.pack})
+            << sound.fileName;
+    }
+}
+
+TEST(SkinGenerator, ThePackToolListsEveryPack) {
+    const Skin& skin = ProjectSkin();
+    TempFolder folder;
+    ASSERT_TRUE(Generate(folder));
+    for (const std::string& pack : skin.packs) {
+        const std::optional<std::string> listing =
+            Output(Quoted(KORPACK_PROGRAM) + " --list " +
+                   Quoted(regional_skin::PackFile(folder.Path(), pack)));
+        ASSERT_TRUE(listing.has_value()) << pack;
+        EXPECT_EQ(listing->substr(0, listing->find('\n')),
+                  std::to_string(ListedIn(skin, pack)) + " records")
+            << pack;
+    }
+    // A list with a fault writes nothing and fails.
+    TempFolder bad;
+    const std::string list = bad.Path() + "list.txt";
+    const std::string text = "[skins\\a.kor]\nname 1 2\n";
+    ASSERT_TRUE(platform::WriteWholeFile(list, text.data(), text.size()));
+    EXPECT_NE(std::system((Quoted(SKIN_PROGRAM) + " " + Quoted(list) + " " + Quoted(bad.Path()) +
+                           " 2>/dev/null")
+                              .c_str()),
+              0);
+    EXPECT_FALSE(platform::FileExists(bad.Path() + "skins"));
+}
+
+// Reads a decoded record's pixel as 0x00BBGGRR.
+uint32_t PixelAt(const ImageRecord& record, int frame, int x, int y) {
+    const size_t at =
+        (static_cast<size_t>(frame) * record.height + static_cast<size_t>(y)) * record.width +
+        static_cast<size_t>(x);
+    if (IsIndexedImage(record)) {
+        const int bytes = (record.flags & kImageAlpha) != 0 ? 2 : 1;
+        const uint8_t* rgb = record.palette + 3 * record.pixels[at * bytes];
+        return rgb[0] | (rgb[1] << 8) | (rgb[2] << 16);
+    }
+    const uint8_t* bgra = record.pixels + 4 * at;
+    return bgra[2] | (bgra[1] << 8) | (bgra[0] << 16);
+}
+
+struct Decoded {
+    ImageRecord record;
+    ~Decoded() { FreeImageRecord(&record); }
+};
+
+// Decodes a picture's file as the engine's painter does for a packed one.
+bool DecodeThroughEngine(const std::vector<uint8_t>& file, bool gif, Decoded& out) {
+    static const bool started = platform::StartPictureCodecs();
+    GdiPaintModule paint;
+    return started && paint.DecodeImage(file.data(), file.size(),
+                                        GetNameHash(gif ? ".gif" : ".png"), out.record) != 0;
+}
+
+bool FramesDiffer(const ImageRecord& record, int a, int b) {
+    for (int y = 0; y < record.height; ++y) {
+        for (int x = 0; x < record.width; ++x) {
+            if (PixelAt(record, a, x, y) != PixelAt(record, b, x, y)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool Starts(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+TEST(SkinArt, EveryDrawnPictureDecodesWithItsFramesAndKeepsTheTileColoursToTiles) {
+    const Skin& skin = ProjectSkin();
+    ASSERT_FALSE(skin.pictures.empty());
+    size_t faces = 0;
+    size_t buttons = 0;
+    size_t digits = 0;
+    size_t dice = 0;
+    for (const Picture& picture : skin.pictures) {
+        SCOPED_TRACE(picture.name);
+        std::vector<uint8_t> file;
+        std::string error;
+        ASSERT_TRUE(regional_skin::PictureFile(
+            regional_skin::DrawPicture(picture, regional_skin::Style::Drawn), file, error))
+            << error;
+        Decoded decoded;
+        ASSERT_TRUE(DecodeThroughEngine(file, picture.frames > 1, decoded));
+        const ImageRecord& record = decoded.record;
+        ASSERT_EQ(record.frameCount, picture.frames);
+        ASSERT_EQ(record.width, picture.width);
+        ASSERT_EQ(record.height, picture.height);
+        const int w = picture.width;
+        const int h = picture.height;
+        for (int f = 0; f < picture.frames; ++f) {
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t c = PixelAt(record, f, x, y);
+                    ASSERT_NE(c, kDefaultColorKey) << f << " " << x << "," << y;
+                    const bool edge = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+                    switch (picture.look) {
+                        case Look::Faces:
+                            // A one-pixel frame of the face's key colour around
+                            // a face that uses no key colour.
+                            if (edge) {
+                                ASSERT_EQ(c, regional_skin::FaceColour(f)) << f;
+                            } else {
+                                ASSERT_FALSE(regional_skin::IsTileKeyColour(c)) << f;
+                            }
+                            break;
+                        case Look::BackSides:
+                        case Look::BackEnds:
+                            if (edge) {
+                                ASSERT_EQ(c, regional_skin::BackColour(picture.look));
+                            }
+                            break;
+                        case Look::Plain:
+                            ASSERT_FALSE(regional_skin::IsTileKeyColour(c)) << f;
+                            break;
+                    }
+                }
+            }
+        }
+        if (picture.look == Look::Faces) {
+            ++faces;
+            EXPECT_EQ(picture.frames, regional_skin::kFaceFrames);
+            // Faces tell apart inside their frames too.
+            EXPECT_TRUE(FramesDiffer(record, 0, 9));
+            EXPECT_TRUE(FramesDiffer(record, 9, 18));
+        }
+        if (picture.look == Look::BackSides || picture.look == Look::BackEnds) {
+            EXPECT_EQ(PixelAt(record, 0, w / 2, h / 2), regional_skin::BackColour(picture.look));
+        }
+        // Image buttons: four looks, each its own.
+        const bool die = Starts(picture.name, "dice") || picture.name == "banker_dice";
+        if (picture.frames == 4 && picture.look == Look::Plain) {
+            die ? ++dice : ++buttons;
+            for (int a = 0; a < 4; ++a) {
+                for (int b = a + 1; b < 4; ++b) {
+                    EXPECT_TRUE(die || FramesDiffer(record, a, b)) << a << " " << b;
+                }
+            }
+        }
+        if (Starts(picture.name, "digit_")) {
+            ++digits;
+            ASSERT_EQ(picture.frames, 10);
+            for (int a = 0; a < 10; ++a) {
+                EXPECT_TRUE(FramesDiffer(record, a, (a + 1) % 10)) << a;
+            }
+        }
+        if (picture.name == "banker_dice") {
+            ++dice;
+            for (int a = 0; a + 1 < picture.frames; ++a) {
+                EXPECT_TRUE(FramesDiffer(record, a, a + 1)) << a;
+            }
+        }
+    }
+    EXPECT_GE(faces, 28u);
+    EXPECT_GE(buttons, 50u);
+    EXPECT_GE(digits, 4u);
+    EXPECT_EQ(dice, 13u);
+}
+
+TEST(SkinFiles, AGifOfManyCodesAndColoursReadsBackExactly) {
+    // 256 colours in runs and noise over two frames: the codes widen to
+    // twelve bits and the table starts again several times.
+    std::mt19937 random(7);
+    std::vector<Image> frames(2, Image{300, 200, {}});
+    for (size_t f = 0; f < frames.size(); ++f) {
+        for (int i = 0; i < 300 * 200; ++i) {
+            const uint32_t index =
+                (i / 300) % 3 == 0 ? (i / 17 + static_cast<uint32_t>(f) * 5) % 256 : random() % 256;
+            frames[f].pixels.push_back(index | ((255 - index) << 8) | (((index * 7) & 0xff) << 16));
+        }
+    }
+    std::vector<uint8_t> file;
+    std::string error;
+    ASSERT_TRUE(regional_skin::GifFile(frames, file, error)) << error;
+    Decoded decoded;
+    ASSERT_TRUE(DecodeThroughEngine(file, true, decoded));
+    ASSERT_EQ(decoded.record.frameCount, 2);
+    for (int f = 0; f < 2; ++f) {
+        for (int i = 0; i < 300 * 200; ++i) {
+            ASSERT_EQ(PixelAt(decoded.record, f, i % 300, i / 300) & 0xffffff,
+                      frames[static_cast<size_t>(f)].pixels[static_cast<size_t>(i)] & 0xffffff)
+                << f << " " << i;
+        }
+    }
+    // One colour more is refused, not quantised.
+    frames[1].pixels[0] = 0xfffffe;
+    EXPECT_FALSE(regional_skin::GifFile(frames, file, error));
+    EXPECT_NE(error.find("256"), std::string::npos);
+    // Frames of another size are refused.
+    frames[1] = Image{2, 2, std::vector<uint32_t>(4, 0)};
+    EXPECT_FALSE(regional_skin::GifFile(frames, file, error));
+}
+
+TEST(SkinFiles, SoundsAreShortWavesTheSameEachTime) {
+    const std::vector<uint8_t> tone = regional_skin::ToneBytes("male_12");
+    ASSERT_GT(tone.size(), 44u);
+    EXPECT_EQ(std::string(tone.begin(), tone.begin() + 4), "RIFF");
+    EXPECT_EQ(std::string(tone.begin() + 8, tone.begin() + 12), "WAVE");
+    EXPECT_EQ(tone, regional_skin::ToneBytes("male_12"));
+    EXPECT_LT(tone.size(), 11025u);  // under a second
+    EXPECT_GT(regional_skin::ToneBytes("male_chat_x").size(), tone.size());
+    // The flat skin's sound names itself.
+    EXPECT_EQ(regional_skin::SoundNameOf(regional_skin::SoundBytes("male_12.ogg")), "male_12.ogg");
+    EXPECT_EQ(regional_skin::SoundNameOf(tone), "");
+}
+
+}  // namespace
+
+namespace {
+
+// Pixels of a frame bright in every channel: the captions' ink.
+int BrightPixels(const Image& image) {
+    int count = 0;
+    for (uint32_t c : image.pixels) {
+        count += (c & 0xff) > 0xe0 && ((c >> 8) & 0xff) > 0xe0 && ((c >> 16) & 0xff) > 0xd0;
+    }
+    return count;
+}
+
+const Picture& Listed(const std::string& name) {
+    for (const Picture& picture : ProjectSkin().pictures) {
+        if (picture.name == name) {
+            return picture;
+        }
+    }
+    ADD_FAILURE() << name << " is not listed";
+    static const Picture none;
+    return none;
+}
+
+TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
+    for (const char* name :
+         {"btn_StartGame", "btn_Hu_big", "btn_Peng_big", "btn_Gang_big", "btn_Guo_big",
+          "btn_ResultClose", "Btn_Ting", "系统信息框_确定", "系统信息框_取消"}) {
+        SCOPED_TRACE(name);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn);
+        ASSERT_EQ(frames.size(), 4u);
+        EXPECT_GT(BrightPixels(frames[0]), 10);
+        EXPECT_GT(BrightPixels(frames[2]), 10);
+        EXPECT_EQ(BrightPixels(frames[3]), 0);
+        // Pointed at, the body is lighter; pressed, darker (a spot beside the
+        // caption).
+        const size_t spot = static_cast<size_t>(frames[0].width) * (frames[0].height - 3) + 2;
+        auto light = [&](size_t f) {
+            const uint32_t c = frames[f].pixels[spot];
+            return (c & 0xff) + ((c >> 8) & 0xff) + ((c >> 16) & 0xff);
+        };
+        EXPECT_GT(light(1), light(0));
+        EXPECT_LT(light(2), light(0));
+    }
+}
+
+TEST(SkinArt, TheFlatStyleIsOneKeyColourAFrame) {
+    for (const char* name : {"1366_largecard", "1366_back02", "btn_Hu_big", "TablePatten"}) {
+        SCOPED_TRACE(name);
+        const Picture& picture = Listed(name);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Flat);
+        ASSERT_EQ(frames.size(), static_cast<size_t>(picture.frames));
+        for (int f = 0; f < picture.frames; ++f) {
+            const std::set<uint32_t> colours(frames[static_cast<size_t>(f)].pixels.begin(),
+                                             frames[static_cast<size_t>(f)].pixels.end());
+            EXPECT_EQ(colours, std::set<uint32_t>{regional_skin::FrameColour(picture, f)}) << f;
+        }
+    }
+}
+
+TEST(SkinArt, APictureListedWithMoreFacesThanTheGameHasStillDraws) {
+    Skin skin;
+    std::string error;
+    ASSERT_TRUE(regional_skin::ParseNameList("[p]\nodd 60 20 30 faces\ntiny 4 1 1\n", skin, error))
+        << error;
+    for (const Picture& picture : skin.pictures) {
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        ASSERT_EQ(frames.size(), static_cast<size_t>(picture.frames));
+        std::vector<uint8_t> file;
+        EXPECT_TRUE(regional_skin::PictureFile(frames, file, error)) << error;
+    }
+    // A picture too big for the engine's records is refused in the list.
+    EXPECT_FALSE(regional_skin::ParseNameList("[p]\nhuge 1 70000 2\n", skin, error));
+}
+
+}  // namespace

@@ -1,0 +1,641 @@
+#include "tools/skin/SkinDrawing.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "tools/skin/SkinColours.h"
+
+namespace regional_skin {
+namespace {
+
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
+
+constexpr uint32_t kColourKey = Rgb(0xff, 0x00, 0xff);
+constexpr uint32_t kIvory = Rgb(0xf2, 0xea, 0xd2);
+constexpr uint32_t kInk = Rgb(0x24, 0x20, 0x1c);
+constexpr uint32_t kCharacterRed = Rgb(0xc0, 0x22, 0x22);
+constexpr uint32_t kBambooGreen = Rgb(0x1e, 0x7e, 0x34);
+constexpr uint32_t kDotBlue = Rgb(0x1c, 0x44, 0xb8);
+constexpr uint32_t kFlowerRose = Rgb(0xc4, 0x3c, 0x8a);
+constexpr uint32_t kCaption = Rgb(0xfa, 0xf2, 0xe0);
+constexpr uint32_t kShadow = Rgb(0x18, 0x14, 0x10);
+constexpr uint32_t kGold = Rgb(0xf0, 0xc4, 0x40);
+
+// A colour no tile key colour and not the colour key: what every pixel
+// other than a face's frame and a back's fill is drawn in.
+uint32_t Safe(uint32_t colour) {
+    while (IsTileKeyColour(colour) || colour == kColourKey) {
+        colour = (colour & 0x00ffff) | ((((colour >> 16) + 8) & 0xff) << 16);
+    }
+    return colour;
+}
+
+uint32_t Shade(uint32_t colour, int delta) {
+    uint32_t out = 0;
+    for (int shift : {0, 8, 16}) {
+        const int c = std::clamp(static_cast<int>((colour >> shift) & 0xff) + delta, 0, 255);
+        out |= static_cast<uint32_t>(c) << shift;
+    }
+    return out;
+}
+
+uint32_t NameHash(std::string_view name) {
+    uint32_t hash = 2166136261u;
+    for (char c : name) {
+        hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    }
+    return hash;
+}
+
+// 5 x 7 glyphs, bit 4 the left column.
+struct Glyph {
+    char c;
+    std::array<uint8_t, 7> rows;
+};
+constexpr Glyph kGlyphs[] = {
+    {'0', {0x0e, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0e}},
+    {'1', {0x04, 0x0c, 0x04, 0x04, 0x04, 0x04, 0x0e}},
+    {'2', {0x0e, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1f}},
+    {'3', {0x1f, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0e}},
+    {'4', {0x02, 0x06, 0x0a, 0x12, 0x1f, 0x02, 0x02}},
+    {'5', {0x1f, 0x10, 0x1e, 0x01, 0x01, 0x11, 0x0e}},
+    {'6', {0x06, 0x08, 0x10, 0x1e, 0x11, 0x11, 0x0e}},
+    {'7', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
+    {'8', {0x0e, 0x11, 0x11, 0x0e, 0x11, 0x11, 0x0e}},
+    {'9', {0x0e, 0x11, 0x11, 0x0f, 0x01, 0x02, 0x0c}},
+    {'A', {0x0e, 0x11, 0x11, 0x1f, 0x11, 0x11, 0x11}},
+    {'B', {0x1e, 0x11, 0x11, 0x1e, 0x11, 0x11, 0x1e}},
+    {'C', {0x0e, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0e}},
+    {'D', {0x1c, 0x12, 0x11, 0x11, 0x11, 0x12, 0x1c}},
+    {'E', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x1f}},
+    {'F', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x10}},
+    {'G', {0x0e, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0f}},
+    {'H', {0x11, 0x11, 0x11, 0x1f, 0x11, 0x11, 0x11}},
+    {'I', {0x0e, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0e}},
+    {'J', {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0c}},
+    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
+    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1f}},
+    {'M', {0x11, 0x1b, 0x15, 0x15, 0x11, 0x11, 0x11}},
+    {'N', {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}},
+    {'O', {0x0e, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
+    {'P', {0x1e, 0x11, 0x11, 0x1e, 0x10, 0x10, 0x10}},
+    {'Q', {0x0e, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0d}},
+    {'R', {0x1e, 0x11, 0x11, 0x1e, 0x14, 0x12, 0x11}},
+    {'S', {0x0f, 0x10, 0x10, 0x0e, 0x01, 0x01, 0x1e}},
+    {'T', {0x1f, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
+    {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0a, 0x04}},
+    {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0a}},
+    {'X', {0x11, 0x11, 0x0a, 0x04, 0x0a, 0x11, 0x11}},
+    {'Y', {0x11, 0x11, 0x11, 0x0a, 0x04, 0x04, 0x04}},
+    {'Z', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1f}},
+    {'-', {0x00, 0x00, 0x00, 0x1f, 0x00, 0x00, 0x00}},
+    {'+', {0x00, 0x04, 0x04, 0x1f, 0x04, 0x04, 0x00}},
+    {'?', {0x0e, 0x11, 0x01, 0x02, 0x04, 0x00, 0x04}},
+    {' ', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
+};
+
+// The characters' suit sign, 7 x 7, bit 6 the left column.
+constexpr std::array<uint8_t, 7> kWanSign = {0x7f, 0x10, 0x1f, 0x11, 0x21, 0x21, 0x46};
+// The bamboo suit's sign: a stalk with its joints, 5 x 7.
+constexpr std::array<uint8_t, 7> kBambooSign = {0x0e, 0x04, 0x0e, 0x04, 0x0e, 0x04, 0x0e};
+
+const Glyph* FindGlyph(char c) {
+    for (const Glyph& glyph : kGlyphs) {
+        if (glyph.c == c) {
+            return &glyph;
+        }
+    }
+    return nullptr;
+}
+
+class Canvas {
+public:
+    Canvas(int width, int height, uint32_t fill)
+        : image_{width, height,
+                 std::vector<uint32_t>(static_cast<size_t>(width) * height, Safe(fill))} {}
+
+    int Width() const { return image_.width; }
+    int Height() const { return image_.height; }
+    Image Take() { return std::move(image_); }
+
+    // Sets a pixel as given: only tiles' key colours come here unchecked.
+    void PutKey(int x, int y, uint32_t colour) {
+        if (x >= 0 && y >= 0 && x < image_.width && y < image_.height) {
+            image_.pixels[static_cast<size_t>(y) * image_.width + x] = colour;
+        }
+    }
+    void Put(int x, int y, uint32_t colour) { PutKey(x, y, Safe(colour)); }
+
+    void Fill(int x, int y, int w, int h, uint32_t colour) {
+        const uint32_t c = Safe(colour);
+        for (int yy = y; yy < y + h; ++yy) {
+            for (int xx = x; xx < x + w; ++xx) {
+                PutKey(xx, yy, c);
+            }
+        }
+    }
+    void Outline(int x, int y, int w, int h, uint32_t colour) {
+        Fill(x, y, w, 1, colour);
+        Fill(x, y + h - 1, w, 1, colour);
+        Fill(x, y, 1, h, colour);
+        Fill(x + w - 1, y, 1, h, colour);
+    }
+    // A raised panel edge: light top and left, dark bottom and right.
+    void Bevel(uint32_t base, int depth) {
+        const int w = Width();
+        const int h = Height();
+        Fill(0, 0, w, 1, Shade(base, depth));
+        Fill(0, 0, 1, h, Shade(base, depth));
+        Fill(0, h - 1, w, 1, Shade(base, -depth));
+        Fill(w - 1, 0, 1, h, Shade(base, -depth));
+    }
+    void Disc(int cx, int cy, int r, uint32_t colour) {
+        for (int y = -r; y <= r; ++y) {
+            for (int x = -r; x <= r; ++x) {
+                if (x * x + y * y <= r * r + r) {
+                    Put(cx + x, cy + y, colour);
+                }
+            }
+        }
+    }
+    void Ring(int cx, int cy, int r, int thickness, uint32_t colour) {
+        const int inner = std::max(0, r - thickness);
+        for (int y = -r; y <= r; ++y) {
+            for (int x = -r; x <= r; ++x) {
+                const int d = x * x + y * y;
+                if (d <= r * r + r && d > inner * inner + inner) {
+                    Put(cx + x, cy + y, colour);
+                }
+            }
+        }
+    }
+    // A bitmap of rows (bit width-1 the left column) at a scale.
+    void Bitmap(std::span<const uint8_t> rows, int bits, int x, int y, int scale, uint32_t colour) {
+        for (size_t row = 0; row < rows.size(); ++row) {
+            for (int col = 0; col < bits; ++col) {
+                if ((rows[row] >> (bits - 1 - col)) & 1) {
+                    Fill(x + col * scale, y + static_cast<int>(row) * scale, scale, scale, colour);
+                }
+            }
+        }
+    }
+    void Text(std::string_view text, int x, int y, int scale, uint32_t colour) {
+        for (char c : text) {
+            if (const Glyph* glyph = FindGlyph(c)) {
+                Bitmap(glyph->rows, 5, x, y, scale, colour);
+            }
+            x += 6 * scale;
+        }
+    }
+
+private:
+    Image image_;
+};
+
+int TextWidth(std::string_view text, int scale) {
+    return text.empty() ? 0 : (6 * static_cast<int>(text.size()) - 1) * scale;
+}
+
+// The largest scale (at most maxScale, at least 1) at which the text fits.
+int FitScale(std::string_view text, int width, int height, int maxScale) {
+    int scale = maxScale;
+    while (scale > 1 && (TextWidth(text, scale) > width || 7 * scale > height)) {
+        --scale;
+    }
+    return scale;
+}
+
+void CentredText(Canvas& canvas, std::string_view text, int scale, int dx, int dy, uint32_t colour,
+                 bool shadow) {
+    const int x = (canvas.Width() - TextWidth(text, scale)) / 2 + dx;
+    const int y = (canvas.Height() - 7 * scale) / 2 + dy;
+    if (shadow) {
+        canvas.Text(text, x + 1, y + 1, scale, kShadow);
+    }
+    canvas.Text(text, x, y, scale, colour);
+}
+
+// --- Tiles ---
+
+// The numeral or letter and the suit sign of a face frame.
+void DrawFaceContent(Canvas& canvas, int frame) {
+    const int w = canvas.Width();
+    const int h = canvas.Height();
+    const bool portrait = h >= w;
+    const int scale = portrait ? std::max(1, std::min((w - 4) / 7, (h - 5) / 14))
+                               : std::max(1, std::min((w - 5) / 12, (h - 4) / 7));
+    // Two cells: the numeral first, the sign second; stacked or side by side.
+    const int cellW = 7 * scale;
+    const int cellH = 7 * scale;
+    int x0 = 0;
+    int y0 = 0;
+    int x1 = 0;
+    int y1 = 0;
+    if (portrait) {
+        const int top = (h - (2 * cellH + scale)) / 2;
+        x0 = x1 = (w - cellW) / 2;
+        y0 = top;
+        y1 = top + cellH + scale;
+    } else {
+        const int left = (w - (5 * scale + scale + cellW)) / 2;
+        x0 = left - scale;  // the numeral's 5 columns sit in a 7-wide cell
+        x1 = left + 6 * scale;
+        y0 = y1 = (h - cellH) / 2;
+    }
+    auto numeral = [&](char c, uint32_t colour) {
+        if (const Glyph* glyph = FindGlyph(c)) {
+            canvas.Bitmap(glyph->rows, 5, x0 + scale, y0, scale, colour);
+        }
+    };
+    if (frame < 27) {
+        const int suit = frame / 9;
+        const char value = static_cast<char>('1' + frame % 9);
+        // The suits in the order the project names them: bamboo, dots,
+        // characters.
+        if (suit == 2) {
+            numeral(value, kInk);
+            canvas.Bitmap(kWanSign, 7, x1, y1, scale, kCharacterRed);
+        } else if (suit == 0) {
+            numeral(value, kBambooGreen);
+            canvas.Bitmap(kBambooSign, 5, x1 + scale, y1, scale, kBambooGreen);
+        } else {
+            numeral(value, kDotBlue);
+            const int r = std::max(2, cellW / 2 - 1);
+            canvas.Ring(x1 + cellW / 2, y1 + cellH / 2, r, std::max(1, scale), kDotBlue);
+            canvas.Disc(x1 + cellW / 2, y1 + cellH / 2, std::max(0, r / 3), kCharacterRed);
+        }
+        return;
+    }
+    if (frame < 34) {
+        // East, south, west, north, then the red, green and white dragons.
+        static constexpr char kHonour[] = "ESWNCFP";
+        static constexpr uint32_t kHonourInk[] = {kInk,          kInk,         kInk,    kInk,
+                                                  kCharacterRed, kBambooGreen, kDotBlue};
+        const int k = frame - 27;
+        const Glyph* glyph = FindGlyph(kHonour[k]);
+        const int x = (w - 5 * scale) / 2;
+        const int y = (h - 7 * scale) / 2;
+        canvas.Bitmap(glyph->rows, 5, x, y, scale, kHonourInk[k]);
+        if (k == 6) {
+            canvas.Outline(x - scale, y - scale, 7 * scale, 9 * scale, kDotBlue);
+        }
+        return;
+    }
+    // Flowers: their number and a four-petal flower.
+    numeral(static_cast<char>('1' + std::min(frame - 34, 8)), kFlowerRose);
+    const int cx = x1 + cellW / 2;
+    const int cy = y1 + cellH / 2;
+    const int r = std::max(1, cellW / 5);
+    canvas.Disc(cx - r, cy, r, kFlowerRose);
+    canvas.Disc(cx + r, cy, r, kFlowerRose);
+    canvas.Disc(cx, cy - r, r, kFlowerRose);
+    canvas.Disc(cx, cy + r, r, kFlowerRose);
+    canvas.Disc(cx, cy, std::max(0, r / 2), kGold);
+}
+
+Image DrawFace(const Picture& picture, int frame) {
+    Canvas canvas(picture.width, picture.height, kIvory);
+    // The tile's body: a shade at its lower edge when there is room.
+    if (picture.height >= 24) {
+        canvas.Fill(1, picture.height - 3, picture.width - 2, 2, Shade(kIvory, -28));
+    }
+    DrawFaceContent(canvas, frame);
+    const uint32_t key = FaceColour(frame);
+    for (int x = 0; x < picture.width; ++x) {
+        canvas.PutKey(x, 0, key);
+        canvas.PutKey(x, picture.height - 1, key);
+    }
+    for (int y = 0; y < picture.height; ++y) {
+        canvas.PutKey(0, y, key);
+        canvas.PutKey(picture.width - 1, y, key);
+    }
+    return canvas.Take();
+}
+
+Image DrawBack(const Picture& picture) {
+    Canvas canvas(picture.width, picture.height, kIvory);
+    const uint32_t fill = BackColour(picture.look);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            canvas.PutKey(x, y, fill);
+        }
+    }
+    // A lighter inset line, where the back is big enough to carry it.
+    if (picture.width >= 10 && picture.height >= 10) {
+        canvas.Outline(3, 3, picture.width - 6, picture.height - 6, Shade(fill, 48));
+    }
+    return canvas.Take();
+}
+
+// --- Other pictures ---
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// The caption of a button or a captioned picture, in the glyphs' letters.
+std::string Caption(std::string_view name) {
+    // Names of the program's own language first (GBK, as the list gives them).
+    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
+        {"二维码充值", "QR PAY"}, {"自动补银", "TOP UP"}, {"确定", "OK"},    {"取消", "CANCEL"},
+        {"关闭信息", "CLOSE"},    {"换牌信息", "SWAP"},   {"关闭", "X"},     {"清屏", "CLR"},
+        {"截屏", "SHOT"},         {"投诉", "REPORT"},     {"保险箱", "BOX"}, {"签到", "SIGN"},
+        {"低保", "AID"},          {"充值", "PAY"},        {"兑换", "TRADE"}, {"任务", "TASK"},
+        {"抽奖", "LUCK"},         {"排行", "RANK"},       {"语音", "TALK"},  {"表情", "FACE"},
+        {"通知框_按钮", "OK"},    {"碰牌", "PENG"},       {"杠牌", "GANG"},  {"复选框", ""},
+    };
+    for (const auto& [word, caption] : kWords) {
+        if (name.find(word) != std::string_view::npos) {
+            return std::string(caption);
+        }
+    }
+    static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
+        {"btnFrameClose", "X"},  {"btnFrameMin", "-"},        {"btnFrameMax", "+"},
+        {"btnFrameFit", "FIT"},  {"btnHelp2", "?"},           {"btn_ResultClose", "CLOSE"},
+        {"bit_hu", "HU"},        {"icon_hu", "HU"},           {"icon_standoff", "DRAW"},
+        {"bit_baojiao", "TING"}, {"btn_AskCardView", "VIEW"},
+    };
+    for (const auto& [full, caption] : kNames) {
+        if (name == full) {
+            return std::string(caption);
+        }
+    }
+    for (std::string_view prefix : {"btn_", "Btn_", "btn"}) {
+        if (StartsWith(name, prefix)) {
+            name.remove_prefix(prefix.size());
+            break;
+        }
+    }
+    if (name.ends_with("_big")) {
+        name.remove_suffix(4);
+    }
+    if (name.ends_with('2')) {
+        name.remove_suffix(1);
+    }
+    // Words at capitals and underscores, in capitals.
+    std::string caption;
+    for (char c : name) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return {};
+        }
+        if ((c >= 'A' && c <= 'Z' && !caption.empty() && caption.back() != ' ') || c == '_') {
+            caption.push_back(' ');
+        }
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != '_') {
+            caption.push_back(c);
+        }
+    }
+    return caption;
+}
+
+// The caption that fits the width: leading words dropped until it does.
+std::string Fitting(std::string caption, int width) {
+    while (TextWidth(caption, 1) > width) {
+        const size_t space = caption.find(' ');
+        if (space == std::string::npos) {
+            return {};
+        }
+        caption.erase(0, space + 1);
+    }
+    return caption;
+}
+
+uint32_t PanelBase(std::string_view name) {
+    static constexpr uint32_t kBases[] = {
+        Rgb(0x5a, 0x3c, 0x24),  // walnut
+        Rgb(0x2c, 0x3e, 0x58),  // slate
+        Rgb(0x1f, 0x5a, 0x56),  // teal
+        Rgb(0x5c, 0x2a, 0x38),  // wine
+    };
+    return kBases[NameHash(name) % std::size(kBases)];
+}
+
+// The arrow of a scroll bar's step button, pointing the way its name says.
+void DrawScrollArrow(Canvas& canvas, std::string_view name, uint32_t colour) {
+    static constexpr std::pair<std::string_view, int> kWays[] = {
+        {"UpBtn", 0}, {"DownBtn", 1}, {"LeftBtn", 2}, {"RightBtn", 3}};
+    for (const auto& [suffix, way] : kWays) {
+        if (!name.ends_with(suffix)) {
+            continue;
+        }
+        const int half = std::max(1, std::min(canvas.Width(), canvas.Height()) / 3);
+        const int cx = canvas.Width() / 2;
+        const int cy = canvas.Height() / 2;
+        for (int i = 0; i < half; ++i) {
+            // Row i of the triangle, from its tip.
+            const int along = way == 0 || way == 2 ? -half / 2 + i : half / 2 - i;
+            if (way < 2) {
+                canvas.Fill(cx - i, cy + along, 2 * i + 1, 1, colour);
+            } else {
+                canvas.Fill(cx + along, cy - i, 1, 2 * i + 1, colour);
+            }
+        }
+    }
+}
+
+// A button of four looks: normal, pointed at, pressed, disabled.
+Image DrawButton(const Picture& picture, int frame) {
+    const uint32_t base = PanelBase(picture.name);
+    static constexpr int kLift[] = {0, 28, -24, 0};
+    const bool disabled = frame == 3;
+    const uint32_t face = disabled ? Rgb(0x78, 0x78, 0x74) : Shade(base, kLift[frame % 4]);
+    Canvas canvas(picture.width, picture.height, face);
+    canvas.Bevel(face, frame == 2 ? -30 : 30);
+    DrawScrollArrow(canvas, picture.name, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption);
+    const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
+    if (!caption.empty()) {
+        const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 3);
+        const int push = frame == 2 ? 1 : 0;
+        CentredText(canvas, caption, scale, push, push, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption,
+                    !disabled);
+    }
+    return canvas.Take();
+}
+
+Image DrawDigit(const Picture& picture, int value) {
+    Canvas canvas(picture.width, picture.height, Rgb(0x22, 0x1a, 0x12));
+    const std::string text(1, static_cast<char>('0' + value % 10));
+    const int scale = FitScale(text, picture.width - 2, picture.height - 2, 8);
+    CentredText(canvas, text, scale, 0, 0, kGold, false);
+    return canvas.Take();
+}
+
+// A die showing a value; roll frames turn the pips a quarter.
+Image DrawDie(const Picture& picture, int value, int frame) {
+    Canvas canvas(picture.width, picture.height, Rgb(0x30, 0x5a, 0x38));
+    const int size = std::min(picture.width, picture.height) - 2;
+    const int left = (picture.width - size) / 2;
+    const int top = (picture.height - size) / 2;
+    canvas.Fill(left, top, size, size, Rgb(0xf8, 0xf6, 0xee));
+    canvas.Outline(left, top, size, size, Rgb(0x8c, 0x88, 0x80));
+    static constexpr int kPips[7][6][2] = {
+        {},
+        {{1, 1}},
+        {{0, 0}, {2, 2}},
+        {{0, 0}, {1, 1}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {1, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {2, 2}},
+    };
+    const int v = std::clamp(value, 1, 6);
+    const int r = std::max(1, size / 10);
+    const uint32_t ink = v == 1 || v == 4 ? kCharacterRed : kInk;
+    for (int i = 0; i < v; ++i) {
+        int px = kPips[v][i][0];
+        int py = kPips[v][i][1];
+        if (frame % 2 == 1) {
+            std::swap(px, py);
+            px = 2 - px;
+        }
+        canvas.Disc(left + size * (1 + 2 * px) / 6, top + size * (1 + 2 * py) / 6, r, ink);
+    }
+    return canvas.Take();
+}
+
+// The table's cloth: green felt with a fine weave.
+Image DrawCloth(const Picture& picture) {
+    const uint32_t felt = Rgb(0x1e, 0x6a, 0x3c);
+    Canvas canvas(picture.width, picture.height, felt);
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            if ((x + y) % 4 == 0) {
+                canvas.Put(x, y, Shade(felt, 10));
+            } else if ((x + 2 * y) % 7 == 0) {
+                canvas.Put(x, y, Shade(felt, -8));
+            }
+        }
+    }
+    return canvas.Take();
+}
+
+// An emoticon: a round face whose mouth and eyes follow from its name.
+Image DrawEmoticon(const Picture& picture) {
+    Canvas canvas(picture.width, picture.height, Rgb(0xee, 0xe6, 0xd6));
+    const int size = std::min(picture.width, picture.height);
+    const int cx = picture.width / 2;
+    const int cy = picture.height / 2;
+    const int r = size / 2 - 1;
+    canvas.Disc(cx, cy, r, Rgb(0xf4, 0xc6, 0x30));
+    canvas.Ring(cx, cy, r, 1, Rgb(0xa0, 0x70, 0x10));
+    const uint32_t hash = NameHash(picture.name);
+    const int eye = std::max(1, r / 5);
+    canvas.Disc(cx - r / 3, cy - r / 4, eye - (hash & 1), kInk);
+    canvas.Disc(cx + r / 3, cy - r / 4, eye - (hash & 1), kInk);
+    const int mouthY = cy + r / 3;
+    const int half = r / 2;
+    for (int x = -half; x <= half; ++x) {
+        const int bend = (x * x * 2) / std::max(1, r);
+        const int y = (hash >> 1) % 3 == 0   ? mouthY + bend - half / 2  // a frown
+                      : (hash >> 1) % 3 == 1 ? mouthY                    // a flat mouth
+                                             : mouthY - bend + half / 2;
+        canvas.Put(cx + x, y, kInk);
+    }
+    return canvas.Take();
+}
+
+// An arrow bar: a panel with a triangle pointing the name's way.
+Image DrawArrow(const Picture& picture, int frame, bool right) {
+    const uint32_t base = Shade(Rgb(0x3a, 0x4a, 0x5e), frame * 18);
+    Canvas canvas(picture.width, picture.height, base);
+    const int half = std::max(1, picture.width / 2);
+    const int cy = picture.height / 2;
+    for (int i = 0; i < half; ++i) {
+        const int x = right ? i : picture.width - 1 - i;
+        canvas.Fill(x, cy - (half - i), 1, 2 * (half - i) + 1, kCaption);
+    }
+    return canvas.Take();
+}
+
+// A panel: its base colour lit a little more in each further frame, a raised
+// edge, a darker band over big panels and a caption where the name has one.
+Image DrawPanel(const Picture& picture, int frame) {
+    const uint32_t base = Shade(PanelBase(picture.name), 14 * frame);
+    Canvas canvas(picture.width, picture.height, base);
+    if (picture.width >= 120 && picture.height >= 60) {
+        canvas.Fill(1, 1, picture.width - 2, std::min(24, picture.height / 6), Shade(base, -22));
+        canvas.Outline(3, 3, picture.width - 6, picture.height - 6, Shade(base, 22));
+    }
+    if (picture.width > 2 && picture.height > 2) {
+        canvas.Bevel(base, 26);
+    }
+    const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
+    const bool captioned =
+        !caption.empty() && !StartsWith(picture.name, "bit_Sys") &&
+        (StartsWith(picture.name, "bit_hu") || StartsWith(picture.name, "icon_") ||
+         StartsWith(picture.name, "bit_baojiao") || picture.name.find("动画") != std::string::npos);
+    if (captioned) {
+        const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 6);
+        CentredText(canvas, caption, scale, 0, 0, kGold, true);
+    }
+    return canvas.Take();
+}
+
+Image DrawPlain(const Picture& picture, int frame) {
+    const std::string_view name = picture.name;
+    if (StartsWith(name, "dice") && name.size() >= 5 && name[4] >= '1' && name[4] <= '6') {
+        return DrawDie(picture, name[4] - '0', frame);
+    }
+    if (name == "banker_dice") {
+        return DrawDie(picture, frame + 1, 0);
+    }
+    if (picture.frames == 10 && (StartsWith(name, "digit_") || name == "bit_Duan")) {
+        return DrawDigit(picture, frame);
+    }
+    if (StartsWith(name, "Table")) {
+        return DrawCloth(picture);
+    }
+    if (StartsWith(name, "kof") || StartsWith(name, "ruv")) {
+        return DrawEmoticon(picture);
+    }
+    if (name == "箭头右" || name == "箭头左") {
+        return DrawArrow(picture, frame, name == "箭头右");
+    }
+    if (picture.frames == 4) {
+        return DrawButton(picture, frame);
+    }
+    return DrawPanel(picture, frame);
+}
+
+Image Flat(const Picture& picture, int frame) {
+    return Image{picture.width, picture.height,
+                 std::vector<uint32_t>(static_cast<size_t>(picture.width) * picture.height,
+                                       FrameColour(picture, frame))};
+}
+
+}  // namespace
+
+std::vector<Image> DrawPicture(const Picture& picture, Style style) {
+    std::vector<Image> frames;
+    frames.reserve(static_cast<size_t>(picture.frames));
+    for (int f = 0; f < picture.frames; ++f) {
+        if (style == Style::Flat) {
+            frames.push_back(Flat(picture, f));
+            continue;
+        }
+        switch (picture.look) {
+            case Look::Faces:
+                frames.push_back(DrawFace(picture, f));
+                break;
+            case Look::BackSides:
+            case Look::BackEnds:
+                frames.push_back(DrawBack(picture));
+                break;
+            case Look::Plain:
+                frames.push_back(DrawPlain(picture, f));
+                break;
+        }
+    }
+    return frames;
+}
+
+}  // namespace regional_skin

@@ -1,0 +1,29 @@
+#pragma once
+// Draws the frames of a skin picture, in one of two styles:
+//  - Flat: every frame one key colour (SkinColours.h), so a drawing test
+//    tells from one pixel what it sees.
+//  - Drawn: art a player can read, drawn by code: tile faces with their
+//    numeral and suit symbol, backs, cloth, captioned buttons in four looks,
+//    digits, dice, panels.
+//
+// Rules of the drawn style:
+//  - A face has a one-pixel frame in its face's key colour and a back is
+//    filled with its back colour; no other pixel of any picture comes within
+//    reach of a tile's key colour, so a screen shows where tiles lie.
+//  - No pixel is the colour key 0xff00ff.
+//  - The tile faces follow the game's face index: frames 0-8 bamboo, 9-17
+//    dots, 18-26 characters (value 1-9), 27-33 the honours, 34-41 flowers.
+
+#include <vector>
+
+#include "tools/skin/SkinFiles.h"
+#include "tools/skin/SkinList.h"
+
+namespace regional_skin {
+
+enum class Style { Flat, Drawn };
+
+// One image per frame, each the picture's width and height.
+std::vector<Image> DrawPicture(const Picture& picture, Style style);
+
+}  // namespace regional_skin
