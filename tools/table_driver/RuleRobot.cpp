@@ -36,8 +36,9 @@ bool IsIsolated(const HandCounts& counts, int index) {
     return true;
 }
 
-// The index the rule throws, or -1.
-int DiscardIndex(const HandCounts& counts) {
+}  // namespace
+
+int RuleRobotDiscardIndex(const HandCounts& counts) {
     const std::array<int, kSuits> perSuit = TilesPerSuit(counts);
     int suit = -1;
     for (int s = 0; s < kSuits; ++s) {
@@ -62,15 +63,14 @@ int DiscardIndex(const HandCounts& counts) {
     return lowest;
 }
 
-}  // namespace
-
 int32_t RuleRobotDiscard(const CRegionalMahjongRules& table, int seat) {
-    const int index = DiscardIndex(table.Counts(seat));
+    const int index = RuleRobotDiscardIndex(table.Counts(seat));
     if (index < 0) {
         return -1;
     }
     for (const CardRecord& record : table.Wall()) {
-        if (record.state == kCardInHand && record.owner == seat && table.IndexOf(record.id) == index) {
+        if (record.state == kCardInHand && record.owner == seat &&
+            table.IndexOf(record.id) == index) {
             return record.id;
         }
     }
@@ -115,7 +115,8 @@ size_t RuleRobot::Choose(const CRegionalMahjongRules& table, const SeatDecision&
     }
     // A pass comes first where there is one; else the first discard.
     for (size_t k = 0; k < options.size(); ++k) {
-        if (options[k].kind == SeatActionKind::kPass || options[k].kind == SeatActionKind::kDiscard) {
+        if (options[k].kind == SeatActionKind::kPass ||
+            options[k].kind == SeatActionKind::kDiscard) {
             return k;
         }
     }

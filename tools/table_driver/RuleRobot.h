@@ -14,12 +14,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "mahjong_tiles/TileTypes.h"
 #include "tools/table_driver/SeatPlayer.h"
 
 class RuleRobot : public SeatPlayer {
 public:
     size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) override;
 };
+
+// The index the rule discards from a hand of these counts (-1: none).
+int RuleRobotDiscardIndex(const HandCounts& counts);
 
 // The tile the rule discards from the seat's hand (-1 when it holds none).
 int32_t RuleRobotDiscard(const CRegionalMahjongRules& table, int seat);

@@ -386,9 +386,8 @@ TableDriver::Next TableDriver::Claims(int source, int tile, int& nextSeat, int& 
         order[static_cast<size_t>(k)] = s;
     }
     if (options_.claimsInPlayOrder) {
-        std::stable_partition(order.begin(), order.end(), [&](int s) {
-            return (table_.ClaimOptions(s) & kClaimHu) != 0;
-        });
+        std::stable_partition(order.begin(), order.end(),
+                              [&](int s) { return (table_.ClaimOptions(s) & kClaimHu) != 0; });
     } else {
         // The seats answer in a varying order, so lower claims sometimes come first.
         std::rotate(order.begin(), order.begin() + operations_ % 3, order.end());

@@ -78,8 +78,8 @@ struct TableDriverStats {
 };
 
 struct HandOutcome {
-    bool played = false;  // false: the hand could not start or ran too long
-    int startRefusal = 0;  // StartGame's answer (1: started; 0: not tried)
+    bool played = false;    // false: the hand could not start or ran too long
+    int startRefusal = 0;   // StartGame's answer (1: started; 0: not tried)
     int refusedChair = -1;  // the chair a refused start names
     uint32_t endFlags = 0;
     int winner = -1;

@@ -260,8 +260,9 @@ private:
                 // A choice the engine cannot take is replaced by its own, so
                 // the exchange goes on.
                 if (hand_.options_.log) {
-                    hand_.options_.log("222070: not three held tiles of one suit of the own "
-                                       "chair; the automatic choice is taken");
+                    hand_.options_.log(
+                        "222070: not three held tiles of one suit of the own "
+                        "chair; the automatic choice is taken");
                 }
                 return TakeAutomaticSwap(table, decision, request);
             }
@@ -521,7 +522,8 @@ uint32_t RegionalEngineHand::RobotDelay() {
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     z ^= z >> 31;
     const Pacing& pacing = options_.pacing;
-    const uint32_t span = pacing.robotMaxMs > pacing.robotMinMs ? pacing.robotMaxMs - pacing.robotMinMs : 0;
+    const uint32_t span =
+        pacing.robotMaxMs > pacing.robotMinMs ? pacing.robotMaxMs - pacing.robotMinMs : 0;
     return pacing.robotMinMs + static_cast<uint32_t>(z % (uint64_t{span} + 1));
 }
 
@@ -670,8 +672,8 @@ void RegionalEngineHand::RefuseLeftovers() {
         if (request.id == tp::kGangQuery) {
             Reply(request, tp::kResultDone, GangQueryAnswer());
         } else if (request.id != kSafetyTimeOut) {
-            Refuse(request, request.id == tp::kOwnDraw ? tp::kResultDrawRefused
-                                                       : tp::kResultNotCarriedOut);
+            Refuse(request,
+                   request.id == tp::kOwnDraw ? tp::kResultDrawRefused : tp::kResultNotCarriedOut);
         }
     }
 }

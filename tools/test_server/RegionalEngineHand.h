@@ -34,8 +34,8 @@
 
 #include <array>
 #include <condition_variable>
-#include <deque>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>

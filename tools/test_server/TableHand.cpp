@@ -92,8 +92,9 @@ RegionalEngineHand::Options TableHand::HandOptions() {
         // The human's silver (or score) does not let the hand start: the
         // client's box ends the table.
         std::vector<uint8_t> word(4);
-        ZepWireWriter(word).WriteI32(chair == table_.HumanChair() ? table_.HumanUser()
-                                                                  : TableServer::kRobotUserBase + chair);
+        ZepWireWriter(word).WriteI32(chair == table_.HumanChair()
+                                         ? table_.HumanUser()
+                                         : TableServer::kRobotUserBase + chair);
         table_.SetHandRunning(false);
         table_.Notify(kTableEndNoSilver, word);
     };

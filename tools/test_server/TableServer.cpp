@@ -503,7 +503,8 @@ void TableServer::SetHandRunning(bool running) {
 }
 
 void TableServer::ResetTable() {
-    if (HandLoop* loop = handLoop_.load(); loop != nullptr && (handRunning_ || loop == ownHand_.get())) {
+    if (HandLoop* loop = handLoop_.load();
+        loop != nullptr && (handRunning_ || loop == ownHand_.get())) {
         loop->Abandon();
     }
     {
