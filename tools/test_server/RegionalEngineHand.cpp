@@ -68,6 +68,8 @@ TableDriverOptions SilverTable(const RegionalEngineHand::Options& options) {
     driver.testDealReplay = options.testDealReplay;
     // A table's claims: wins first, in play order after the discarder.
     driver.claimsInPlayOrder = options.pacing.on;
+    // The table server's players play for silver.
+    driver.playerFlags = options.pacing.on ? 4u : 0u;
     return driver;
 }
 
