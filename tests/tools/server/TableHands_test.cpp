@@ -129,6 +129,9 @@ protected:
                 }
             }
             std::lock_guard lock(mutex_);
+            if (operation == "UpdateBankerStreak") {
+                nextBankers_.push_back(view.banker);
+            }
             view_ = view;
             operations_.push_back(view.operation);
         };
@@ -272,6 +275,7 @@ protected:
     std::mutex mutex_;
     std::vector<std::string> log_;
     std::vector<std::string> operations_;
+    std::vector<int> nextBankers_;  // the banker each settlement leaves
     EngineView view_;
 };
 
@@ -333,6 +337,12 @@ TEST_F(TableHandsTest, PassiveHumanPlaysWholeHandsWhoseMoneyAddsUpAndCarriesOver
     // The results were applied to the players: the next hand starts from
     // them (robots topped up to their floor).
     EXPECT_EQ(hands[0].silverBefore[kChair], 100000);
+    {
+        // Each hand starts with the banker the last settlement left.
+        std::lock_guard lock(mutex_);
+        ASSERT_EQ(nextBankers_.size(), 2u);
+        EXPECT_EQ(hands[1].banker, nextBankers_[0]);
+    }
     EXPECT_EQ(hands[1].scoreBefore[kChair],
               hands[0].scoreBefore[kChair] + hands[0].scoreChange[kChair]);
     EXPECT_EQ(hands[1].silverBefore[kChair],
@@ -510,6 +520,7 @@ TEST_F(TableHandsTest, AnExchangeChoiceTheEngineCannotTakeIsReplacedByTheAutomat
     Answer answer;
     ASSERT_TRUE(player.Ask(tp::kSwapThree, tp::WriteTableRecord(swap), answer));
     EXPECT_EQ(answer.code, tp::kResultDone);
+    ASSERT_TRUE(Idle());
     for (int i = 0; i < 10 && !Happened("StartPlayAfterSwap"); ++i) {
         ASSERT_TRUE(NextTimer());
     }
