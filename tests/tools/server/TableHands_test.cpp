@@ -205,7 +205,6 @@ protected:
                        const std::function<void()>& atEachStep = {}) {
         for (int step = 0; step < 20000; ++step) {
             if (!Idle()) {
-                std::printf("not idle at step %d\n", step);
                 return false;
             }
             if (table_->Hands().size() >= hands) {
@@ -221,7 +220,6 @@ protected:
                 continue;
             }
             if (!table_->HandRunning()) {
-                std::printf("no hand running at step %d\n", step);
                 return false;
             }
             Answer answer;
