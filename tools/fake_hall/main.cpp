@@ -20,6 +20,9 @@
 //                      DELAY_MS:vanish; ",cut=N" or ",send=N" makes it faulty
 //   --record FILE      write the lines there (standard output without it)
 //   --exe-path PATH    written as the hall's "ExePath" (this program)
+//   --proxy KIND:HOST:PORT[:USER[:PASSWORD]]
+//                      the proxy of the hall's settings (KIND socks4, socks5
+//                      or http), in "GameHall.ini" beside "ExePath"
 //   --timeout S        give up after S seconds (120)
 //   --stay             keep serving after the client left
 // It ends when the client left (unless --stay) or the hall vanished: 0; at
@@ -124,6 +127,11 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
             ok = text(options.recordFile);
         } else if (name == "--exe-path") {
             ok = text(options.hall.exePath);
+        } else if (name == "--proxy") {
+            std::string proxyText;
+            ok = text(proxyText);
+            options.hall.proxy = ok ? fakehall::ParseHallProxy(proxyText) : std::nullopt;
+            ok = ok && options.hall.proxy.has_value();
         } else if (name == "--timeout") {
             ok = number(options.timeoutSeconds) && options.timeoutSeconds > 0;
         } else if (name == "--stay") {
