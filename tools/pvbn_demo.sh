@@ -149,6 +149,19 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# What the sed expression takes from the program's log once it is there (at
+# most 10 s, and only while the program runs).
+wait_for_line() {
+    local pid=$1 file=$2 expression=$3 found="" _
+    for _ in $(seq 100); do
+        found=$(sed -n "$expression" "$file")
+        [[ -n $found ]] && break
+        running "$pid" || break
+        sleep 0.1
+    done
+    echo "$found"
+}
+
 place() {
     ln "$1" "$2" 2>/dev/null || cp "$1" "$2"
 }
@@ -162,13 +175,8 @@ if [[ -z $server ]]; then
     "$server_program" --port 0 --seed "$seed" --pacing "$pacing" </dev/null \
         >"$work/server.log" 2>&1 &
     server_pid=$!
-    port=""
-    for _ in $(seq 100); do
-        port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/server.log")
-        [[ -n $port ]] && break
-        kill -0 "$server_pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    port=$(wait_for_line "$server_pid" "$work/server.log" \
+        's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p')
     [[ -n $port ]] || { cat "$work/server.log" >&2; fail "the table server did not start"; }
     host=127.0.0.1
     echo "pvbn demo: table server on 127.0.0.1:$port, seed $seed, $pacing pacing"
@@ -188,12 +196,7 @@ hall_options=(--client "$work/program/pvbn" --host "$host" --port "$port" --user
 hall_pid=$!
 
 # The client's process id, from the hall's record.
-for _ in $(seq 100); do
-    client_pid=$(sed -n 's/^client-started pid=\([0-9]*\)$/\1/p' "$work/hall.log")
-    [[ -n $client_pid ]] && break
-    kill -0 "$hall_pid" 2>/dev/null || break
-    sleep 0.1
-done
+client_pid=$(wait_for_line "$hall_pid" "$work/hall.log" 's/^client-started pid=\([0-9]*\)$/\1/p')
 [[ -n $client_pid ]] || { cat "$work/hall.log" >&2; fail "the hall did not start pvbn"; }
 echo "pvbn demo: pvbn runs (pid $client_pid); close its window to end the demo"
 

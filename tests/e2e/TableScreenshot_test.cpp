@@ -61,8 +61,8 @@ std::optional<e2e::Screen> TakeScreenshot(const window_test::XServer& xserver,
     const uint8_t* p = picture.FramePixels(0);
     screen.pixels.resize(static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height));
     for (uint32_t& pixel : screen.pixels) {
-        pixel = static_cast<uint32_t>(p[2]) | static_cast<uint32_t>(p[1]) << 8 |
-                static_cast<uint32_t>(p[0]) << 16;
+        pixel = static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 |
+                static_cast<uint32_t>(p[0]);
         p += 4;
     }
     return screen;

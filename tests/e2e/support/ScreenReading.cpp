@@ -162,9 +162,10 @@ ScreenReading ReadScreen(const Screen& screen) {
     Classifier classifier;
     std::vector<int> keys(screen.pixels.size(), kNothing);
     for (size_t i = 0; i < screen.pixels.size(); ++i) {
-        const uint32_t colour = screen.pixels[i] & 0xffffff;
-        reading.colourKeyPixels += colour == kColourKey ? 1 : 0;
-        keys[i] = classifier.Class(colour);
+        const uint32_t rgb = screen.pixels[i] & 0xffffff;
+        reading.colourKeyPixels += rgb == kColourKey ? 1 : 0;
+        // The skin's colours are 0x00BBGGRR.
+        keys[i] = classifier.Class(((rgb & 0xff) << 16) | (rgb & 0xff00) | (rgb >> 16));
     }
     for (const Component& c : Components(keys, screen.width, screen.height)) {
         if (c.key == kBackSides || c.key == kBackEnds) {

@@ -15,17 +15,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/window/XServer.h"
+
 namespace e2e {
 
-// Pixels as 0x00BBGGRR, rows from the top.
-struct Screen {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const {
-        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-    }
-};
+// A screen's pixels (0x00RRGGBB) as XServer reads a window.
+using Screen = window_test::WindowImage;
 
 struct Box {
     int left = 0;

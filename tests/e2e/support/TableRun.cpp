@@ -30,6 +30,21 @@ std::optional<std::string> LineAfter(const std::string& text, const std::string&
     return std::nullopt;
 }
 
+// What follows the prefix on the first line of the program's file that
+// starts with it, once it is written; nothing when the program ended first
+// or the time is up.
+std::optional<std::string> WaitForLine(test_support::ChildProcess& program, const fs::path& file,
+                                       const std::string& prefix) {
+    std::optional<std::string> line;
+    test_support::WaitUntil(
+        [&] {
+            line = LineAfter(ReadText(file), prefix);
+            return line.has_value() || !program.Running();
+        },
+        kStartMs);
+    return line;
+}
+
 test_support::ClientRunOptions RunOptions(const TableRunOptions& options) {
     test_support::ClientRunOptions run;
     run.skins = fs::path(PVBN_PROGRAM).parent_path() / "skins";
@@ -64,13 +79,8 @@ TableRun::~TableRun() {
     if (!server_.Start(argv, child)) {
         return ::testing::AssertionFailure() << server_.Error();
     }
-    std::optional<std::string> listening;
-    test_support::WaitUntil(
-        [&] {
-            listening = LineAfter(ServerLog(), "listening on 127.0.0.1:");
-            return listening.has_value() || !server_.Running();
-        },
-        kStartMs);
+    const std::optional<std::string> listening =
+        WaitForLine(server_, ServerLogFile(), "listening on 127.0.0.1:");
     if (!listening) {
         return ::testing::AssertionFailure() << "the server did not start:\n" << ServerLog();
     }
@@ -106,13 +116,7 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     if (!hall_.Start(argv, hall)) {
         return ::testing::AssertionFailure() << hall_.Error();
     }
-    std::optional<std::string> line;
-    test_support::WaitUntil(
-        [&] {
-            line = LineAfter(HallRecord(), "launch-line ");
-            return line.has_value() || !hall_.Running();
-        },
-        kStartMs);
+    const std::optional<std::string> line = WaitForLine(hall_, HallRecordFile(), "launch-line ");
     if (!line) {
         return ::testing::AssertionFailure()
                << "the hall gave no launch line:\n"
