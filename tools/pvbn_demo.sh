@@ -154,7 +154,7 @@ trap 'exit 130' INT TERM
 wait_for_line() {
     local pid=$1 file=$2 expression=$3 found="" _
     for _ in $(seq 100); do
-        found=$(sed -n "$expression" "$file")
+        found=$(sed -n "$expression" "$file" 2>/dev/null)
         [[ -n $found ]] && break
         running "$pid" || break
         sleep 0.1
@@ -192,12 +192,12 @@ hall_options=(--client "$work/program/pvbn" --host "$host" --port "$port" --user
     --room "$room" --table "$table" --chair "$chair" --exe-path "$work/hall/pvbn_fake_hall"
     --record "$work/hall.log" --timeout 86400)
 [[ -n $proxy ]] && hall_options+=(--proxy "$proxy") && echo "pvbn demo: through the proxy $proxy"
-"$hall_program" "${hall_options[@]}" </dev/null >>"$work/hall.log" 2>&1 &
+"$hall_program" "${hall_options[@]}" </dev/null >"$work/hall.out" 2>&1 &
 hall_pid=$!
 
 # The client's process id, from the hall's record.
 client_pid=$(wait_for_line "$hall_pid" "$work/hall.log" 's/^client-started pid=\([0-9]*\)$/\1/p')
-[[ -n $client_pid ]] || { cat "$work/hall.log" >&2; fail "the hall did not start pvbn"; }
+[[ -n $client_pid ]] || { cat "$work/hall.log" "$work/hall.out" >&2; fail "the hall did not start pvbn"; }
 echo "pvbn demo: pvbn runs (pid $client_pid); close its window to end the demo"
 
 # The run lasts as long as the client: the hall ends when it leaves, and
