@@ -57,6 +57,7 @@ private:
 struct Component {
     int key = kNothing;
     Box box;
+    size_t pixels = 0;
 };
 
 // The 4-connected pieces of equal key.
@@ -73,11 +74,13 @@ std::vector<Component> Components(const std::vector<int>& keys, int width, int h
         int top = height;
         int right = -1;
         int bottom = -1;
+        size_t pixels = 0;
         seen[start] = 1;
         stack.push_back(start);
         while (!stack.empty()) {
             const size_t at = stack.back();
             stack.pop_back();
+            ++pixels;
             const int x = static_cast<int>(at % static_cast<size_t>(width));
             const int y = static_cast<int>(at / static_cast<size_t>(width));
             left = std::min(left, x);
@@ -100,7 +103,7 @@ std::vector<Component> Components(const std::vector<int>& keys, int width, int h
             visit(x, y - 1);
             visit(x, y + 1);
         }
-        components.push_back({key, {left, top, right - left + 1, bottom - top + 1}});
+        components.push_back({key, {left, top, right - left + 1, bottom - top + 1}, pixels});
     }
     return components;
 }
@@ -121,8 +124,14 @@ double LineShare(const std::vector<int>& keys, int width, int key, int x0, int y
     return count > 0 ? static_cast<double>(hits) / count : 0.0;
 }
 
+// Lines, not a fill: a whole line across and one down, and nothing of the
+// key inside them.
 bool Framed(const std::vector<int>& keys, int width, const Component& c) {
     const Box& b = c.box;
+    const size_t ring = 2 * static_cast<size_t>(b.width + b.height) - 4;
+    if (b.width < 3 || b.height < 3 || c.pixels > ring) {
+        return false;
+    }
     const bool across =
         LineShare(keys, width, c.key, b.left, b.top, 1, 0, b.width) >= kWholeLine ||
         LineShare(keys, width, c.key, b.left, b.Bottom() - 1, 1, 0, b.width) >= kWholeLine;

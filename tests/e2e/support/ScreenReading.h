@@ -36,7 +36,8 @@ struct Box {
 struct FaceRegion {
     Box box;
     int frame = 0;
-    // Its top or bottom line and its left or right line are whole.
+    // Lines only: its top or bottom line and its left or right line are
+    // whole, and its inside holds none of its colour.
     bool framed = false;
 };
 
