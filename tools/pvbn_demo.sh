@@ -191,6 +191,9 @@ export PVBN_SYSTEM_FOLDER="$work/system/" PVBN_WINDOW_FOLDER="$work/links"
 hall_options=(--client "$work/program/pvbn" --host "$host" --port "$port" --user "$user"
     --room "$room" --table "$table" --chair "$chair" --exe-path "$work/hall/pvbn_fake_hall"
     --record "$work/hall.log" --timeout 86400)
+# At the local table the robots cannot agree to a forced exit: its room lets
+# the player leave a running hand after one question (no-forced-exit flag).
+[[ -n $server ]] || hall_options+=(--room-flags 2)
 [[ -n $proxy ]] && hall_options+=(--proxy "$proxy") && echo "pvbn demo: through the proxy $proxy"
 "$hall_program" "${hall_options[@]}" </dev/null >"$work/hall.out" 2>&1 &
 hall_pid=$!

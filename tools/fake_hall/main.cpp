@@ -12,6 +12,7 @@
 //                      game id (30), hall room (300), own user (12345),
 //                      table (0) and chair (0)
 //   --lookon           the user joins as a looker-on
+//   --room-flags N     the room's flags in the launch line and record (0)
 //   --players N        players seated at the table, the own one included (4)
 //   --sign TEXT        the sign answered to every sign query
 //   --step STEP        one script step, in order: DELAY_MS:4:USER:CHAIR[:NAME],
@@ -108,6 +109,8 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
             ok = number(launch.tableNo);
         } else if (name == "--chair") {
             ok = number(launch.chairNo);
+        } else if (name == "--room-flags") {
+            ok = number(launch.roomFlags);
         } else if (name == "--lookon") {
             launch.lookOn = 1;
         } else if (name == "--players") {
