@@ -27,7 +27,7 @@ constexpr uint32_t kResult = 211080;
 constexpr uint32_t kPlayerLeft = 211000;
 constexpr uint32_t kNotifyFailure = 201162;
 
-TEST(WholeHands, ThreeChainedHandsThenTheTableEndsAndTheClientExits) {
+TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
     e2e::TableRun table({.serverArguments = {"--start-when-full", "--hands", std::to_string(kHands),
                                              "--pacing", "test", "--seed", "1717", "--test"}});
     const ::testing::AssertionResult started = table.StartServer();
