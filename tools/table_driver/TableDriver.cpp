@@ -171,6 +171,9 @@ HandOutcome TableDriver::PlayHand() {
     HandOutcome outcome;
     operations_ = 0;
     stopRequested_ = false;
+    for (int seat = 0; seat < 4; ++seat) {
+        table_.SetUserFlags(seat, options_.playerFlags);
+    }
     int chair = -1;
     outcome.startRefusal = table_.StartGame(options_.round, chair);
     if (outcome.startRefusal != 1) {

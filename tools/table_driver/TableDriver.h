@@ -54,6 +54,7 @@ struct TableDriverOptions {
     // Claims are asked in play order after the discarder, the seats that
     // may win first (else in an order that varies from discard to discard).
     bool claimsInPlayOrder = false;
+    uint32_t playerFlags = 0;  // each chair's user flags (4: plays for silver)
 };
 
 // What the driver has seen over its hands.

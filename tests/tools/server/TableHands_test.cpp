@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <numeric>
 #include <string>
@@ -85,6 +86,10 @@ struct EngineView {
     int banker = -1;
     std::vector<int32_t> humanTiles;
     std::array<int32_t, 4> claimOptions{};
+    int nextChair = -1;  // after the active chair in play order
+    bool humanAnswered = false;
+    std::array<int, 3> humanPerSuit{};
+    std::vector<std::pair<int32_t, int>> humanSuits;  // held id, its suit
 };
 
 class TableHandsTest : public ::testing::Test {
@@ -109,6 +114,15 @@ protected:
             view.humanTiles.assign(ids.begin(), ids.begin() + std::max(n, 0));
             for (int c = 0; c < 4; ++c) {
                 view.claimOptions[static_cast<size_t>(c)] = table.ClaimOptions(c);
+            }
+            view.nextChair = table.GetPrevSeat(view.activeChair);
+            view.humanAnswered = table.HasAnswered(kChair);
+            for (const int32_t id : view.humanTiles) {
+                const int suit = table.IndexOf(id) / 10;
+                view.humanSuits.emplace_back(id, suit);
+                if (suit >= 0 && suit < 3) {
+                    ++view.humanPerSuit[static_cast<size_t>(suit)];
+                }
             }
             std::lock_guard lock(mutex_);
             view_ = view;
@@ -153,6 +167,10 @@ protected:
         std::lock_guard lock(mutex_);
         return view_;
     }
+    bool Happened(const std::string& operation) {
+        std::lock_guard lock(mutex_);
+        return std::find(operations_.begin(), operations_.end(), operation) != operations_.end();
+    }
     std::vector<std::string> Log() {
         std::lock_guard lock(mutex_);
         return log_;
@@ -176,7 +194,8 @@ protected:
     // The human leaves everything to the server's time-outs, asking for its
     // draw only where the table waits for nothing else (it is next after a
     // discard it could claim). True once `hands` were settled.
-    bool PlayPassively(WirePlayer& player, size_t hands) {
+    bool PlayPassively(WirePlayer& player, size_t hands,
+                       const std::function<void()>& atEachStep = {}) {
         for (int step = 0; step < 20000; ++step) {
             if (!Idle()) {
                 std::printf("not idle at step %d\n", step);
@@ -184,6 +203,12 @@ protected:
             }
             if (table_->Hands().size() >= hands) {
                 return true;
+            }
+            if (atEachStep) {
+                atEachStep();
+                if (!Idle()) {
+                    return false;
+                }
             }
             if (NextTimer()) {
                 continue;
@@ -318,4 +343,267 @@ TEST_F(TableHandsTest, PassiveHumanPlaysWholeHandsWhoseMoneyAddsUpAndCarriesOver
     EXPECT_EQ(server_->SendFaults(), 0u);
     EXPECT_EQ(table_->GetCounters().refusalsByCode.count(tp::kResultNotCarriedOut), 0u);
 }
+
+TEST_F(TableHandsTest, ClaimWindowClosesAtTheClientsClockPlusTwoOnlyWhenTheHumanIsNotNext) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    int closedByServer = 0;
+    int waitedForNext = 0;
+    const auto atEachStep = [&] {
+        const EngineView view = View();
+        const bool humanAsked =
+            (view.operation == "OpenClaims" || view.operation == "AnswerClaim") &&
+            view.activeChair != kChair &&
+            (view.claimOptions[kChair] & (kClaimPeng | kClaimGang)) != 0 &&
+            (view.claimOptions[kChair] & kClaimHu) == 0 && !view.humanAnswered;
+        if (!humanAsked) {
+            return;
+        }
+        const std::optional<uint64_t> due = table_->NextTimerDueMs();
+        if (view.nextChair == kChair) {
+            // The client closes this window itself with its draw request.
+            EXPECT_FALSE(due.has_value());
+            ++waitedForNext;
+            return;
+        }
+        ASSERT_TRUE(due.has_value());
+        EXPECT_EQ(*due, clockMs_.load() + (2 + 2) * 1000);
+        Advance(*due - clockMs_.load() - 1);
+        EXPECT_FALSE(View().humanAnswered);
+        EXPECT_EQ(View().operation, view.operation);
+        Advance(1);
+        EXPECT_NE(View().operation, view.operation);
+        ++closedByServer;
+    };
+    for (size_t hands = 1; hands <= 8 && (closedByServer == 0 || waitedForNext == 0); ++hands) {
+        Ready(player);
+        ASSERT_TRUE(PlayPassively(player, hands, atEachStep));
+    }
+    EXPECT_GT(closedByServer, 0);
+    EXPECT_GT(waitedForNext, 0);
+}
+
+TEST_F(TableHandsTest, NoSafetyTimeOutActsBeforeTheClientsOwnClock) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    // The exchange: the client's choice clock is 30 s, the server's 40 s.
+    const uint64_t dealt = clockMs_.load();
+    for (int i = 0; i < 10 && table_->NextTimerDueMs() && *table_->NextTimerDueMs() < dealt + 30000;
+         ++i) {
+        ASSERT_TRUE(NextTimer());
+    }
+    Advance(dealt + 30000 - clockMs_.load());
+    std::vector<zeptest::Delivered> notes = player.Notifications();
+    EXPECT_EQ(Count(notes, tp::kSwapDice), 0u);
+    Advance(10000);
+    notes = NotesWith(player, tp::kSwapDice, 1);
+    EXPECT_EQ(Count(notes, tp::kSwapDice), 1u);
+    // The own turn: the client's clock is dword 18 (4 s), the server's 14 s.
+    ASSERT_TRUE(RunToHumanTurn(player));
+    const uint64_t turn = clockMs_.load();
+    const size_t held = View().humanTiles.size();
+    Advance(4000);
+    EXPECT_EQ(View().humanTiles.size(), held);
+    EXPECT_EQ(View().activeChair, kChair);
+    Advance(turn + 14000 - clockMs_.load());
+    EXPECT_EQ(View().humanTiles.size(), held - 1);
+}
+
+TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesNothing) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    ASSERT_TRUE(RunToHumanTurn(player));
+    if (View().operation == "SelfOptions") {
+        ASSERT_TRUE(AskDraw(player));
+    }
+    ASSERT_TRUE(Idle());
+    const std::vector<uint8_t> before = table_->PackedSnapshot();
+    ASSERT_FALSE(before.empty());
+    Answer answer;
+    // A tile the human does not hold, another chair, a body cut short.
+    const std::vector<int32_t> held = View().humanTiles;
+    int32_t notHeld = 0;
+    while (std::find(held.begin(), held.end(), notHeld) != held.end()) {
+        ++notHeld;
+    }
+    ASSERT_TRUE(player.Ask(tp::kDiscard, PlayBody(kChair, notHeld), answer));
+    EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
+    ASSERT_TRUE(player.Ask(tp::kDiscard, PlayBody(kChair, held[0], 1), answer));
+    EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
+    std::vector<uint8_t> cut = PlayBody(kChair, held[0]);
+    cut.resize(40);
+    ASSERT_TRUE(player.Ask(tp::kDiscard, cut, answer));
+    EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(table_->PackedSnapshot(), before);
+    EXPECT_EQ(table_->GetCounters().refusalsByCode[tp::kResultNotCarriedOut], 3u);
+
+    // A held tile: performed at once, the reply ahead of the throw's news.
+    const size_t logged = Log().size();
+    ASSERT_TRUE(player.Ask(tp::kDiscard, PlayBody(kChair, held[0]), answer));
+    EXPECT_EQ(answer.code, tp::kResultDone);
+    ASSERT_TRUE(Idle());
+    const std::vector<int32_t> after = View().humanTiles;
+    EXPECT_EQ(std::find(after.begin(), after.end(), held[0]), after.end());
+    const std::vector<std::string> log = Log();
+    size_t reply = log.size();
+    size_t thrown = log.size();
+    for (size_t i = logged; i < log.size(); ++i) {
+        if (reply == log.size() && log[i].find(" reply 10 0") != std::string::npos) {
+            reply = i;
+        }
+        if (thrown == log.size() && log[i].find(" notify 222170 ") != std::string::npos) {
+            thrown = i;
+        }
+    }
+    ASSERT_LT(thrown, log.size());
+    EXPECT_LT(reply, thrown);
+}
+
+TEST_F(TableHandsTest, AnExchangeChoiceTheEngineCannotTakeIsReplacedByTheAutomaticOne) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    const EngineView dealt = View();
+    ASSERT_EQ(dealt.humanSuits.size(), 13u);
+    // Two suits, and the choice named for another chair.
+    tp::SwapThreeRequest swap;
+    int32_t first = -1;
+    int32_t other = -1;
+    for (const auto& [id, suit] : dealt.humanSuits) {
+        if (first < 0) {
+            first = id;
+        } else if (other < 0 && suit != dealt.humanSuits[0].second) {
+            other = id;
+        }
+    }
+    ASSERT_GE(other, 0);
+    swap.chairTiles[kChair * 3] = first;
+    swap.chairTiles[kChair * 3 + 1] = other;
+    swap.chairTiles[kChair * 3 + 2] = first;
+    swap.chair = kChair;
+    Answer answer;
+    ASSERT_TRUE(player.Ask(tp::kSwapThree, tp::WriteTableRecord(swap), answer));
+    EXPECT_EQ(answer.code, tp::kResultDone);
+    for (int i = 0; i < 10 && !Happened("StartPlayAfterSwap"); ++i) {
+        ASSERT_TRUE(NextTimer());
+    }
+    const std::vector<zeptest::Delivered> notes = NotesWith(player, tp::kSwapDice, 1);
+    ASSERT_EQ(Count(notes, tp::kSwapDice), 1u);
+    EXPECT_EQ(Count(notes, tp::kSwapReady), 4u);
+    // The suit held most (ties: the lower) went.
+    const auto most =
+        static_cast<int>(std::max_element(dealt.humanPerSuit.begin(), dealt.humanPerSuit.end()) -
+                         dealt.humanPerSuit.begin());
+    for (const zeptest::Delivered& note : notes) {
+        if (note.code != static_cast<uint32_t>(tp::kSwapDice)) {
+            continue;
+        }
+        tp::SwapDiceNotice dice;
+        ASSERT_TRUE(tp::ReadTableRecord(Bytes(note), dice));
+        for (size_t k = 0; k < 3; ++k) {
+            const int32_t given = dice.given[kChair * 3 + k];
+            const auto it = std::find_if(dealt.humanSuits.begin(), dealt.humanSuits.end(),
+                                         [given](const auto& held) { return held.first == given; });
+            ASSERT_NE(it, dealt.humanSuits.end()) << given;
+            EXPECT_EQ(it->second, most);
+        }
+    }
+    EXPECT_EQ(table_->GetCounters().refusalsByCode.count(tp::kResultNotCarriedOut), 0u);
+}
+
+TEST_F(TableHandsTest, AHumanWhoseSilverFailsTheStartGetsTheTableEndWithHisId) {
+    TableServer::Options options = TestPaced();
+    options.humanSilver = 50;
+    options.minSilver = 100;
+    StartServer(options);
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    const std::vector<zeptest::Delivered> notes = NotesWith(player, 211110, 1);
+    ASSERT_EQ(Count(notes, 211110), 1u);
+    for (const zeptest::Delivered& note : notes) {
+        if (note.code == 211110u) {
+            EXPECT_EQ(tp::WordAt(Bytes(note), 0), kUser);
+        }
+    }
+    EXPECT_EQ(Count(notes, tp::kHandStart), 0u);
+    EXPECT_FALSE(table_->HandRunning());
+}
+
+TEST_F(TableHandsTest, AConnectionEndingMidHandAbandonsItAndTheNextClientPlays) {
+    StartServer(TestPaced());
+    {
+        WirePlayer player;
+        Enter(player);
+        Ready(player);
+        ASSERT_TRUE(RunToHumanTurn(player));
+        player.Close();
+    }
+    for (int i = 0; i < 500 && table_->GetCounters().resets == 0; ++i) {
+        platform::SleepMs(10);
+    }
+    ASSERT_EQ(table_->GetCounters().resets, 1u);
+    ASSERT_TRUE(Idle());
+    EXPECT_FALSE(table_->HandRunning());
+    EXPECT_TRUE(table_->Hands().empty());  // abandoned without settlement
+    WirePlayer next;
+    Enter(next);
+    Ready(next);
+    ASSERT_TRUE(PlayPassively(next, 1));
+    EXPECT_EQ(Count(NotesWith(next, tp::kHandResult, 1), tp::kHandResult), 1u);
+}
+
+TEST_F(TableHandsTest, StartingWhenFullWaitsForTheBoardsOrTwoSeconds) {
+    TableServer::Options options = TestPaced();
+    options.startWhenFull = true;
+    StartServer(options);
+    WirePlayer player;
+    Enter(player);
+    Advance(1999);
+    EXPECT_FALSE(table_->HandRunning());
+    Advance(1);
+    EXPECT_TRUE(table_->HandRunning());
+    const std::vector<zeptest::Delivered> notes = NotesWith(player, tp::kHandStart, 1);
+    ASSERT_EQ(Count(notes, tp::kHandStart), 1u);
+    // The server marked the human ready itself.
+    EXPECT_EQ(tp::WordAt(Bytes(notes[6]), 3), kChair);
+    EXPECT_EQ(notes[6].code, static_cast<uint32_t>(tp::kSeatStarted));
+    player.Close();
+
+    WirePlayer next;
+    for (int i = 0; i < 500 && table_->GetCounters().resets == 0; ++i) {
+        platform::SleepMs(10);
+    }
+    Enter(next);
+    next.Tell(tp::kSeatBoardInfo, HeadBody());
+    Sync(next);
+    EXPECT_TRUE(table_->HandRunning());
+}
+
+TEST_F(TableHandsTest, AfterTheLastHandTheClientsReadyMakesARobotLeave) {
+    TableServer::Options options = TestPaced();
+    options.hands = 1;
+    StartServer(options);
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    ASSERT_TRUE(PlayPassively(player, 1));
+    Ready(player);
+    const std::vector<zeptest::Delivered> notes = NotesWith(player, tp::kPlayerLeft, 1);
+    ASSERT_EQ(Count(notes, tp::kPlayerLeft), 1u);
+    EXPECT_EQ(Count(notes, tp::kHandStart), 1u);
+    tp::PlayerLeftNotice left;
+    ASSERT_TRUE(tp::ReadTableRecord(Bytes(notes.back()), left));
+    EXPECT_NE(left.chair, kChair);
+    EXPECT_EQ(left.forced, 0);
+    EXPECT_FALSE(table_->HandRunning());
+}
+
 }  // namespace
