@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the client or every test.
-#   ./build.sh run    build the program and start it
+#   ./build.sh run    build the program and start the demo: the table server,
+#                     the fake hall and pvbn in a window (--help: its options)
 #   ./build.sh test   build the sanitizer configuration and run every test
 #   ./build.sh bench  build and run the benchmarks
 #   ./build.sh tsan   build with ThreadSanitizer and run the platform, zep, frame and table tests
@@ -59,12 +60,21 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs"
 }
 
+# The demo's options are read by its launcher; asking for them needs no build.
+if [ "$mode" = run ]; then
+    for argument in "$@"; do
+        case "$argument" in
+        --help | -h) exec tools/pvbn_demo.sh build --help ;;
+        esac
+    done
+fi
+
 install_missing
 
 case "$mode" in
 run)
     configure_and_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPVBN_TESTS=OFF
-    exec ./build/game/pvbn "$@"
+    exec tools/pvbn_demo.sh build "$@"
     ;;
 test)
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DPVBN_SANITIZE=ON -DPVBN_TESTS=ON

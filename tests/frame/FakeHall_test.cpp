@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "frame/FrameFunctions.h"
+#include "frame/net/GameConnection.h"
 #include "frame/web/WebUrlCommand.h"
 #include "platform/ExportedWindows.h"
 #include "platform/Profile.h"
@@ -210,6 +211,24 @@ TEST_F(FakeHallTest, TheLaunchLineNamesTheHallAndTheServerAndExePathIsWritten) {
     EXPECT_EQ(platform::FindWindowByClass("GameHallFrame"), hall->Window());
 }
 
+TEST_F(FakeHallTest, TheProxyIsWrittenWhereTheClientReadsItsHallSettings) {
+    fs::create_directories(folder_ / "hall");
+    options.exePath = (folder_ / "hall" / "hall").string();
+    options.proxy = fakehall::ParseHallProxy("http:proxy.example:8080:ann:se:cret");
+    ASSERT_TRUE(options.proxy);
+    ASSERT_NO_FATAL_FAILURE(StartHall());
+    CGameConnection connection;
+    connection.ReadProxySettings(app.GetHallIniFile().c_str());
+    EXPECT_EQ(connection.GetProxyNeed(), 1);
+    EXPECT_EQ(connection.GetProxyType(), 4);
+    EXPECT_EQ(connection.GetProxyHost(), "proxy.example");
+    EXPECT_EQ(connection.GetProxyPort(), 8080);
+    char text[64] = {};
+    platform::GetPrivateProfileString("PROXY", "pwd", "", text, sizeof text,
+                                      app.GetHallIniFile().c_str());
+    EXPECT_STREQ(text, "se:cret");
+}
+
 TEST_F(FakeHallTest, RegisteringBringsTheLaunchRecordTheClientReadsAsBuilt) {
     ASSERT_NO_FATAL_FAILURE(StartHall());
     app.RegisterGameWindow(client->Id());
@@ -372,6 +391,23 @@ TEST(FakeHallScriptTest, StepsAreReadStrictly) {
     for (const char* bad : {"", "x:4:1:2", "-1:13", "5:4:1", "5:9", "5:13:extra", "5:4:1:2,cut=",
                             "5:4:1:2,foo=1", "5:6:1:2", "5:4:1:2:n:extra", "5:4:a:2"}) {
         EXPECT_FALSE(fakehall::ParseScriptStep(bad)) << bad;
+    }
+}
+
+TEST(FakeHallScriptTest, ProxiesAreReadStrictly) {
+    const auto socks4 = fakehall::ParseHallProxy("socks4:127.0.0.1:1080");
+    ASSERT_TRUE(socks4);
+    EXPECT_EQ(socks4->sock, 1);
+    EXPECT_EQ(socks4->port, 1080);
+    EXPECT_EQ(socks4->user, "");
+    const auto socks5 = fakehall::ParseHallProxy("socks5:localhost:9050:ann");
+    ASSERT_TRUE(socks5);
+    EXPECT_EQ(socks5->sock, 3);
+    EXPECT_EQ(socks5->host, "localhost");
+    EXPECT_EQ(socks5->user, "ann");
+    for (const char* bad : {"", "socks5", "socks5:h", "ftp:h:1", "socks5::1", "socks5:h:0",
+                            "socks5:h:65536", "socks5:h:x"}) {
+        EXPECT_FALSE(fakehall::ParseHallProxy(bad)) << bad;
     }
 }
 

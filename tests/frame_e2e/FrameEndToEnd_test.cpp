@@ -4,7 +4,6 @@
 // the hall's launch line so it can see the client's exit status.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,7 +19,11 @@
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/net/FrameRequests.h"
 #include "platform/ExportedWindows.h"
+#include "platform/Files.h"
 #include "platform/Sync.h"
+#include "tests/platform/ScopedEnv.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/ClientRun.h"
 #include "tests/window/XServer.h"
 #include "tools/fake_hall/FakeHall.h"
 #include "tools/test_server/FrameScript.h"
@@ -72,20 +76,14 @@ uint32_t NowMs() {
 class FrameEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("frame_e2e_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        for (const char* sub : {"links", "system", "client"}) {
-            fs::create_directories(folder_ / sub);
-            fs::permissions(folder_ / sub, fs::perms::owner_all);
-        }
-        // Inherited by the client (and a client it starts again).
-        setenv(platform::kWindowFolderVariable, (folder_ / "links").c_str(), 1);
-        setenv("PVBN_SYSTEM_FOLDER", (folder_ / "system").c_str(), 1);
-        setenv("PVBN_TEST_CLIENT_FOLDER", (folder_ / "client").c_str(), 1);
-        setenv("PVBN_TEST_CLIENT_RECORD", (folder_ / "client.txt").c_str(), 1);
-        unsetenv("PVBN_TEST_CLIENT_RELAUNCH");
+        run_ = std::make_unique<test_support::ClientRun>(FRAME_TEST_CLIENT);
+        ASSERT_TRUE(run_->Ok()) << run_->Error();
+        folder_ = run_->Root();
+        // The hall runs in this process: it finds the link and settings
+        // folders of the run in this process's environment while the test
+        // lasts. The client is given them with the rest of its environment.
+        hallLinks_.emplace(platform::kWindowFolderVariable, run_->LinkFolder().string());
+        hallSystem_.emplace(platform::kSystemFolderVariable, run_->SystemFolder().string() + "/");
 
         testserver::FrameScript::Options scriptOptions;
         scriptOptions.onRequest = [this](const testserver::FrameScript::Recorded& request) {
@@ -119,7 +117,7 @@ protected:
         record.table.tableNo = kTable;
         record.seats = {MakeLaunchUser(kOtherUser, 0, "对家"),
                         MakeLaunchUser(kOwnUser, kChair, "自己")};
-        options.exePath = (folder_ / "hall").string();
+        options.exePath = (run_->HallFolder() / "hall").string();
         {
             // The server's thread reads the hall in the request observer.
             std::lock_guard<std::mutex> guard(lock_);
@@ -135,12 +133,36 @@ protected:
         server_.Stop();
         hall_.reset();
         script_.reset();
-        fs::remove_all(folder_);
+        hallSystem_.reset();
+        hallLinks_.reset();
+        if (run_) {
+            EXPECT_TRUE(run_->SanitizerReports().empty()) << run_->CheckEnded(0).message();
+        }
     }
 
     bool StartClient(const std::string& display = "") {
-        return client_.Start({FRAME_TEST_CLIENT, hall_->LaunchLine()},
-                             (folder_ / "client.out").string(), display);
+        test_support::ChildOptions options;
+        // The run's folders and sanitizer reports, and the test client's own
+        // (a client it starts again inherits them).
+        options.environment = run_->Environment();
+        options.environment.push_back("PVBN_TEST_CLIENT_FOLDER=" + run_->ProgramFolder().string());
+        options.environment.push_back("PVBN_TEST_CLIENT_RECORD=" +
+                                      (folder_ / "client.txt").string());
+        if (!display.empty()) {
+            options.environment.push_back("DISPLAY=" + display);
+            options.environment.push_back("SDL_VIDEODRIVER=x11");
+            // SDL's X libraries keep a few allocations to the end.
+            for (std::string& entry : options.environment) {
+                if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
+                    entry += ":detect_leaks=0";
+                }
+            }
+        }
+        options.environment.insert(options.environment.end(), clientEnvironment_.begin(),
+                                   clientEnvironment_.end());
+        options.unset = {"PVBN_TEST_CLIENT_RELAUNCH", "PVBN_TEST_CLIENT_SKIN"};
+        options.logFile = (folder_ / "client.out").string();
+        return client_.Start({run_->Program().string(), hall_->LaunchLine()}, options);
     }
     // Waits for the client to end; its exit status, or -1 at the time-out.
     int WaitForClientExit(uint32_t timeoutMs) {
@@ -178,7 +200,7 @@ protected:
     }
     std::string ClientLog() const {
         std::string text;
-        for (const auto& entry : fs::directory_iterator(folder_ / "client")) {
+        for (const auto& entry : fs::directory_iterator(run_->ProgramFolder())) {
             const std::string name = entry.path().filename().string();
             if (name.rfind("Game2", 0) == 0 && entry.path().extension() == ".log") {
                 text += ReadFile(entry.path());
@@ -221,11 +243,16 @@ protected:
         return step;
     }
 
-    fs::path folder_;
+    std::unique_ptr<test_support::ClientRun> run_;
+    fs::path folder_;  // the run's own
+    std::optional<ScopedEnv> hallLinks_;
+    std::optional<ScopedEnv> hallSystem_;
+    // "NAME=value" for the client beyond the run's.
+    std::vector<std::string> clientEnvironment_;
     testserver::TestGameServer server_;
     std::unique_ptr<testserver::FrameScript> script_;
     std::unique_ptr<fakehall::FakeHall> hall_;
-    window_test::ChildProcess client_;
+    test_support::ChildProcess client_;
     std::mutex lock_;
     std::vector<std::pair<uint32_t, uint32_t>> requestTimes_;
     bool enterAfterRegistration_ = false;
@@ -320,7 +347,7 @@ TEST_F(FrameEndToEndTest, TheClientQuitsSoonAfterTheHallVanishes) {
 }
 
 TEST_F(FrameEndToEndTest, ALostConnectionRelaunchesAClientThatRegistersAgain) {
-    setenv("PVBN_TEST_CLIENT_RELAUNCH", "1", 1);
+    clientEnvironment_.push_back("PVBN_TEST_CLIENT_RELAUNCH=1");
     ASSERT_NO_FATAL_FAILURE(StartAndEnter());
     server_.CloseClient();
     EXPECT_EQ(WaitForClientExit(kWaitMs), 0);
@@ -449,19 +476,11 @@ TEST_F(FrameEndToEndTest, UnderXvfbTheViewPaintsItsSkinAtTheWorkArea) {
         }
         ASSERT_TRUE(fs::exists(skin / (std::string(picture.name) + ".png"))) << picture.name;
     }
-    setenv("PVBN_TEST_CLIENT_SKIN", skin.c_str(), 1);
+    clientEnvironment_.push_back("PVBN_TEST_CLIENT_SKIN=" + skin.string());
 
     window_test::XServer x;
     ASSERT_TRUE(x.Start(1024, 768)) << x.Error();
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    // SDL's X libraries keep a few allocations to the end.
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    const std::string savedAsan = asan != nullptr ? asan : "";
-    setenv("ASAN_OPTIONS", (savedAsan + ":detect_leaks=0").c_str(), 1);
     ASSERT_NO_FATAL_FAILURE(StartAndEnter(x.DisplayName()));
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("ASAN_OPTIONS", savedAsan.c_str(), 1);
-    unsetenv("PVBN_TEST_CLIENT_SKIN");
 
     // Top bar rows, the row below it, both borders, the table, the bottom
     // border in the fill colour (no picture), and the three title buttons

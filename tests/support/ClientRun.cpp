@@ -64,6 +64,12 @@ bool ClientRun::MakeFolders() {
             return false;
         }
     }
+    // The hall link refuses a folder that others may enter.
+    fs::permissions(LinkFolder(), fs::perms::owner_all, error);
+    if (error) {
+        error_ = LinkFolder().string() + ": " + error.message();
+        return false;
+    }
     return true;
 }
 

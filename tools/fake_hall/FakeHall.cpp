@@ -86,6 +86,25 @@ std::string Format(const char* format, auto... values) {
     return line;
 }
 
+// The client reads it from the folder of the hall's "ExePath".
+std::string HallProxySettingsFile() {
+    return GetHallPath() + "GameHall.ini";
+}
+
+bool WriteProxySettings(const HallProxy& proxy) {
+    const std::string file = HallProxySettingsFile();
+    const std::pair<const char*, std::string> values[] = {
+        {"Need", "1"},        {"Sock", std::to_string(proxy.sock)},
+        {"Host", proxy.host}, {"Port", std::to_string(proxy.port)},
+        {"User", proxy.user}, {"pwd", proxy.password}};
+    bool written = true;
+    for (const auto& [key, value] : values) {
+        written = platform::WritePrivateProfileString("PROXY", key, value.c_str(), file.c_str()) &&
+                  written;
+    }
+    return written;
+}
+
 }  // namespace
 
 std::optional<ScriptStep> ParseScriptStep(const std::string& text) {
@@ -145,6 +164,43 @@ std::optional<ScriptStep> ParseScriptStep(const std::string& text) {
         }
     }
     return step;
+}
+
+std::optional<HallProxy> ParseHallProxy(const std::string& text) {
+    // The password is the rest of the text: it may hold ':'.
+    std::vector<std::string_view> parts = Split(text, ':');
+    if (parts.size() > 5) {
+        const size_t user =
+            parts[0].size() + parts[1].size() + parts[2].size() + parts[3].size() + 4;
+        parts.resize(5);
+        parts[4] = std::string_view(text).substr(user);
+    }
+    if (parts.size() < 3 || parts[1].empty()) {
+        return std::nullopt;
+    }
+    HallProxy proxy;
+    if (parts[0] == "socks4") {
+        proxy.sock = 1;
+    } else if (parts[0] == "socks5") {
+        proxy.sock = 3;
+    } else if (parts[0] == "http") {
+        proxy.sock = 4;
+    } else {
+        return std::nullopt;
+    }
+    const auto port = ParseNumber(parts[2]);
+    if (!port || *port < 1 || *port > 65535) {
+        return std::nullopt;
+    }
+    proxy.host = std::string(parts[1]);
+    proxy.port = *port;
+    if (parts.size() > 3) {
+        proxy.user = std::string(parts[3]);
+    }
+    if (parts.size() > 4) {
+        proxy.password = std::string(parts[4]);
+    }
+    return proxy;
 }
 
 std::string HallEvent::Describe() const {
@@ -237,6 +293,10 @@ bool FakeHall::Start() {
                                              GetHallSettingsFile().c_str())) {
         std::fprintf(stderr, "fake hall: cannot write ExePath into %s\n",
                      GetHallSettingsFile().c_str());
+    }
+    if (options_.proxy && !WriteProxySettings(*options_.proxy)) {
+        std::fprintf(stderr, "fake hall: cannot write the proxy into %s\n",
+                     HallProxySettingsFile().c_str());
     }
     platform::Event ready(platform::Event::Mode::ManualReset);
     if (!thread_.StartWithQueue([this, &ready] { RunThread(ready); })) {

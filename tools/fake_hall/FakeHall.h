@@ -73,6 +73,20 @@ struct ScriptStep {
 // 13, "vanish"; a trailing ",cut=N" or ",send=N" makes the record faulty.
 std::optional<ScriptStep> ParseScriptStep(const std::string& text);
 
+// The proxy the hall's settings give the client: "Sock" 1 SOCKS4, 3 SOCKS5,
+// 4 HTTP CONNECT.
+struct HallProxy {
+    int sock = 3;
+    std::string host = "127.0.0.1";
+    int port = 1080;
+    std::string user;
+    std::string password;
+};
+
+// Parses "KIND:HOST:PORT[:USER[:PASSWORD]]" with KIND socks4, socks5 or
+// http (the password is the rest of the text); nothing when it is not that.
+std::optional<HallProxy> ParseHallProxy(const std::string& text);
+
 // Something the client did to the hall.
 struct HallEvent {
     enum class Kind {
@@ -115,6 +129,9 @@ struct FakeHallOptions {
     // Written as [SYSTEM] "ExePath" of the shared "hmbt.ini"; empty: the
     // running program's file.
     std::string exePath;
+    // Written as the "PROXY" section of the hall's own settings file
+    // ("GameHall.ini" in the folder of "ExePath") when set.
+    std::optional<HallProxy> proxy;
 };
 
 class FakeHall {

@@ -12,6 +12,7 @@
 //                      game id (30), hall room (300), own user (12345),
 //                      table (0) and chair (0)
 //   --lookon           the user joins as a looker-on
+//   --room-flags N     the room's flags in the launch line and record (0)
 //   --players N        players seated at the table, the own one included (4)
 //   --sign TEXT        the sign answered to every sign query
 //   --step STEP        one script step, in order: DELAY_MS:4:USER:CHAIR[:NAME],
@@ -20,6 +21,9 @@
 //                      DELAY_MS:vanish; ",cut=N" or ",send=N" makes it faulty
 //   --record FILE      write the lines there (standard output without it)
 //   --exe-path PATH    written as the hall's "ExePath" (this program)
+//   --proxy KIND:HOST:PORT[:USER[:PASSWORD]]
+//                      the proxy of the hall's settings (KIND socks4, socks5
+//                      or http), in "GameHall.ini" beside "ExePath"
 //   --timeout S        give up after S seconds (120)
 //   --stay             keep serving after the client left
 // It ends when the client left (unless --stay) or the hall vanished: 0; at
@@ -105,6 +109,8 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
             ok = number(launch.tableNo);
         } else if (name == "--chair") {
             ok = number(launch.chairNo);
+        } else if (name == "--room-flags") {
+            ok = number(launch.roomFlags);
         } else if (name == "--lookon") {
             launch.lookOn = 1;
         } else if (name == "--players") {
@@ -124,6 +130,11 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
             ok = text(options.recordFile);
         } else if (name == "--exe-path") {
             ok = text(options.hall.exePath);
+        } else if (name == "--proxy") {
+            std::string proxyText;
+            ok = text(proxyText);
+            options.hall.proxy = ok ? fakehall::ParseHallProxy(proxyText) : std::nullopt;
+            ok = ok && options.hall.proxy.has_value();
         } else if (name == "--timeout") {
             ok = number(options.timeoutSeconds) && options.timeoutSeconds > 0;
         } else if (name == "--stay") {

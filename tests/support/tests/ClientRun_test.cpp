@@ -35,6 +35,9 @@ TEST(ClientRunTest, TwoRunsShareNoFolder) {
         EXPECT_TRUE(fs::is_directory((first.*folder)()));
         EXPECT_NE((first.*folder)(), (second.*folder)());
     }
+    // The hall link takes only a folder of the user's own that nobody else
+    // may enter.
+    EXPECT_EQ(fs::status(first.LinkFolder()).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST(ClientRunTest, TheBinaryRunsBesideItsSkinsWithTheRunsEnvironment) {
