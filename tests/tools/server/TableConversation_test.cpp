@@ -208,6 +208,29 @@ TEST_F(TableFixture, EachRequestGetsItsAnswerOrSilence) {
     EXPECT_EQ(server_.SendFaults(), 0u);
 }
 
+TEST_F(TableFixture, LeavingTheTableIsTakenInSilenceAndResetsTheTable) {
+    ASSERT_TRUE(started_);
+    WirePlayer player;
+    Enter(player);
+    player.Tell(fr::kStartGame, HeadBody());
+    ASSERT_TRUE(WaitUntil([&] { return table_.ReadyChairs()[kChair]; }));
+    fr::LeaveRecord leave;
+    leave.userId = kUser;
+    leave.roomId = kRoom;
+    leave.tableNo = kTable;
+    leave.chairNo = kChair;
+    std::vector<uint8_t> body(fr::LeaveRecord::kSize);
+    WriteRecord(leave, body);
+    Answer answer;
+    EXPECT_FALSE(player.Ask(fr::kLeaveTable, body, answer, kSilenceMs));
+    EXPECT_TRUE(WaitUntil([&] { return table_.GetCounters().resets == 1; }));
+    EXPECT_EQ(table_.ReadyChairs(), (std::array<bool, 4>{}));
+    // The same connection may enter again.
+    ASSERT_TRUE(player.Ask(fr::kEnterGame, EnterBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultEntered);
+    EXPECT_EQ(table_.GetCounters().refused, 0u);
+}
+
 TEST_F(TableFixture, BodiesCutShortOrForAnotherChairAreRefusedWithNothingChanged) {
     ASSERT_TRUE(started_);
     WirePlayer player;
