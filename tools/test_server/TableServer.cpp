@@ -140,6 +140,10 @@ void TableServer::Run() {
         if (!event) {
             continue;
         }
+        {
+            std::lock_guard lock(mutex_);
+            busy_ = true;
+        }
         switch (event->kind) {
             case Event::Kind::kStop:
                 return;
@@ -153,12 +157,16 @@ void TableServer::Run() {
                 OnRequest(event->request);
                 break;
         }
+        {
+            std::lock_guard lock(mutex_);
+            busy_ = false;
+        }
         changed_.notify_all();
     }
 }
 
 std::optional<TableServer::Event> TableServer::NextEvent() {
-    const std::optional<uint64_t> due = timers_.NextDue();
+    const std::optional<uint64_t> due = NextTimerDueMs();
     std::unique_lock lock(mutex_);
     const auto ready = [this] { return !events_.empty(); };
     if (!due) {
@@ -176,17 +184,75 @@ std::optional<TableServer::Event> TableServer::NextEvent() {
 }
 
 void TableServer::RunDueTimers() {
-    for (TimerQueue::Action& action : timers_.TakeDue(options_.clock())) {
+    std::vector<TimerQueue::Action> due;
+    {
+        std::lock_guard lock(timerMutex_);
+        due = timers_.TakeDue(options_.clock());
+    }
+    if (due.empty()) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        busy_ = true;
+    }
+    for (TimerQueue::Action& action : due) {
         action();
     }
+    {
+        std::lock_guard lock(mutex_);
+        busy_ = false;
+    }
+    changed_.notify_all();
 }
 
 uint64_t TableServer::After(uint32_t delayMs, TimerQueue::Action action) {
-    return timers_.Add(options_.clock() + delayMs, std::move(action));
+    const uint64_t due = options_.clock() + delayMs;
+    std::lock_guard lock(timerMutex_);
+    return timers_.Add(due, std::move(action));
 }
 
 bool TableServer::CancelTimer(uint64_t id) {
+    std::lock_guard lock(timerMutex_);
     return timers_.Cancel(id);
+}
+
+std::optional<uint64_t> TableServer::NextTimerDueMs() const {
+    std::lock_guard lock(timerMutex_);
+    return timers_.NextDue();
+}
+
+bool TableServer::WaitIdle(uint32_t realMs) {
+    HandLoop* loop = handLoop_.load();
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::milliseconds(realMs), [&] {
+        return events_.empty() && !busy_ && (loop == nullptr || !loop->Busy());
+    });
+}
+
+void TableServer::CountRefusal(uint32_t code) {
+    std::lock_guard lock(mutex_);
+    ++counters_.refusalsByCode[code];
+}
+
+void TableServer::AddHandReport(const HandReport& report) {
+    std::lock_guard lock(mutex_);
+    hands_.push_back(report);
+}
+
+std::vector<TableServer::HandReport> TableServer::Hands() const {
+    std::lock_guard lock(mutex_);
+    return hands_;
+}
+
+TableDriverStats TableServer::DriverStats() const {
+    HandLoop* loop = handLoop_.load();
+    return loop != nullptr ? loop->DriverStats() : TableDriverStats{};
+}
+
+std::vector<uint8_t> TableServer::PackedSnapshot() const {
+    HandLoop* loop = handLoop_.load();
+    return loop != nullptr ? loop->PackedSnapshot() : std::vector<uint8_t>{};
 }
 
 uint64_t TableServer::NowMs() const {
@@ -211,6 +277,9 @@ void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
     {
         std::lock_guard lock(mutex_);
         ++counters_.refused;
+        if (request.callerWord != 0) {
+            ++counters_.refusalsByCode[code];
+        }
     }
     server_.CountProtocolError();
     Reply(request, code);
@@ -372,7 +441,10 @@ void TableServer::ResetTable() {
     if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
         loop->Abandon();
     }
-    timers_.Clear();
+    {
+        std::lock_guard lock(timerMutex_);
+        timers_.Clear();
+    }
     std::lock_guard lock(mutex_);
     handRunning_ = false;
     ready_ = {};

@@ -28,13 +28,17 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "tools/table_driver/TableDriver.h"
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/TestGameServer.h"
 #include "tools/test_server/TimerQueue.h"
@@ -55,6 +59,31 @@ public:
         // A play request of the human's seat; the loop answers it.
         virtual void OnPlayRequest(TableServer& table, const ServerRequest& request) = 0;
         virtual void Abandon() = 0;
+        // The engine's packed snapshots of every seat, concatenated.
+        virtual std::vector<uint8_t> PackedSnapshot() const { return {}; }
+        // What the table driver saw over every hand so far.
+        virtual TableDriverStats DriverStats() const { return {}; }
+        // True while the hand runs its own moves (it parks otherwise).
+        virtual bool Busy() const { return false; }
+    };
+
+    // How fast the table plays: the clocks the client is given (hand-start
+    // dwords 18 and 39) and how long a robot takes for a move.
+    enum class Pacing { kDemo, kTest };
+
+    // One finished hand as the server settled it.
+    struct HandReport {
+        std::array<int32_t, kSeats> points{};  // the regional points
+        std::array<int32_t, kSeats> scoreChange{};
+        std::array<int32_t, kSeats> silverChange{};
+        std::array<int32_t, kSeats> fees{};
+        std::array<int32_t, kSeats> scoreBefore{};
+        std::array<int32_t, kSeats> silverBefore{};
+        uint32_t endFlags = 0;
+        int32_t winner = -1;  // -1: a drawn hand
+        int32_t banker = -1;
+        // 1 on a discard, 2 self-drawn, 4 robbing a kong; 0 when drawn.
+        int32_t howWon = 0;
     };
 
     struct Options {
@@ -66,11 +95,24 @@ public:
         std::function<void(const std::string& line)> log;
         // Milliseconds on the table's clock; the steady clock when empty.
         std::function<uint64_t()> clock;
+        Pacing pacing = Pacing::kDemo;
+        // The first hand starts without the client's ready: after its first
+        // 400001 or 2 s after the enter reply (the server marks it ready).
+        bool startWhenFull = false;
+        // After this many results the next ready of the client ends the
+        // table (a robot leaves); 0: no limit.
+        int hands = 0;
+        // On the table's side after every engine operation, while the engine
+        // is still.
+        std::function<void(std::string_view operation, const CRegionalMahjongRules& table)>
+            afterOperation;
     };
     struct Counters {
         size_t refused = 0;         // requests refused before the table saw them
         size_t failureReports = 0;  // the client's reports of a notification it refused
         size_t resets = 0;
+        // Every refusal sent to the client (by the table or the hand), by code.
+        std::map<uint32_t, size_t> refusalsByCode;
     };
 
     TableServer(TestGameServer& server, Options options);
@@ -98,7 +140,23 @@ public:
     // Makes the table thread look at its clock again (any thread).
     void Wake();
 
+    // Counts a refusal sent with that code (the hand's own included).
+    void CountRefusal(uint32_t code);
+    // Records a settled hand.
+    void AddHandReport(const HandReport& report);
+    const Options& GetOptions() const { return options_; }
+
     // --- What happened (any thread) ---
+    // When the next timer falls due on the table's clock.
+    std::optional<uint64_t> NextTimerDueMs() const;
+    // True once no event is queued and the table (and its hand) wait for
+    // the human or a timer; false when realMs passed first.
+    bool WaitIdle(uint32_t realMs);
+    std::vector<HandReport> Hands() const;
+    // Summed over every hand.
+    TableDriverStats DriverStats() const;
+    // Every seat's packed snapshot, concatenated (call while idle).
+    std::vector<uint8_t> PackedSnapshot() const;
     Counters GetCounters() const;
     std::array<bool, kSeats> ReadyChairs() const;
     bool HandRunning() const;
@@ -132,8 +190,11 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Event> events_;  // guarded by mutex_
-    TimerQueue timers_;         // table thread
-    Counters counters_;         // guarded by mutex_
+    mutable std::mutex timerMutex_;
+    TimerQueue timers_;              // guarded by timerMutex_ (the table thread changes it)
+    Counters counters_;              // guarded by mutex_
+    std::vector<HandReport> hands_;  // guarded by mutex_
+    bool busy_ = false;              // an event is being handled (mutex_)
     std::array<bool, kSeats> ready_{};
     bool handRunning_ = false;
     int32_t humanChair_ = -1;
