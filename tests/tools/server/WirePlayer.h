@@ -55,6 +55,12 @@ public:
         owner_.Flush();
         return owner_.Received();
     }
+    // The notifications from the first'th on, once count came in all.
+    std::vector<zeptest::Delivered> NotificationsFrom(size_t first, size_t count) {
+        owner_.WaitFor(count);
+        owner_.Flush();
+        return owner_.ReceivedFrom(first);
+    }
 
 private:
     bool Send(uint32_t id, std::span<const uint8_t> body, uint32_t callerWord, ZepMessage* reply,
