@@ -171,8 +171,13 @@ HandOutcome TableDriver::PlayHand() {
     HandOutcome outcome;
     operations_ = 0;
     stopRequested_ = false;
+    for (int seat = 0; seat < 4; ++seat) {
+        table_.SetUserFlags(seat, options_.playerFlags);
+    }
     int chair = -1;
-    if (table_.StartGame(options_.round, chair) != 1) {
+    outcome.startRefusal = table_.StartGame(options_.round, chair);
+    if (outcome.startRefusal != 1) {
+        outcome.refusedChair = chair;
         return outcome;
     }
     outcome.banker = table_.Banker();
@@ -383,8 +388,13 @@ TableDriver::Next TableDriver::Claims(int source, int tile, int& nextSeat, int& 
     for (int k = 0, s = table_.GetPrevSeat(source); k < 3; ++k, s = table_.GetPrevSeat(s)) {
         order[static_cast<size_t>(k)] = s;
     }
-    // The seats answer in a varying order, so lower claims sometimes come first.
-    std::rotate(order.begin(), order.begin() + operations_ % 3, order.end());
+    if (options_.claimsInPlayOrder) {
+        std::stable_partition(order.begin(), order.end(),
+                              [&](int s) { return (table_.ClaimOptions(s) & kClaimHu) != 0; });
+    } else {
+        // The seats answer in a varying order, so lower claims sometimes come first.
+        std::rotate(order.begin(), order.begin() + operations_ % 3, order.end());
+    }
 
     bool haveHeld = false;
     TableRequest held;

@@ -51,6 +51,10 @@ struct TableDriverOptions {
     int32_t startSilver = 0;
     bool testDealReplay = false;  // replay "test.ini" instead of shuffling
     int maxOperationsPerHand = 4000;
+    // Claims are asked in play order after the discarder, the seats that
+    // may win first (else in an order that varies from discard to discard).
+    bool claimsInPlayOrder = false;
+    uint32_t playerFlags = 0;  // each chair's user flags (4: plays for silver)
 };
 
 // What the driver has seen over its hands.
@@ -75,7 +79,9 @@ struct TableDriverStats {
 };
 
 struct HandOutcome {
-    bool played = false;  // false: the hand could not start or ran too long
+    bool played = false;    // false: the hand could not start or ran too long
+    int startRefusal = 0;   // StartGame's answer (1: started; 0: not tried)
+    int refusedChair = -1;  // the chair a refused start names
     uint32_t endFlags = 0;
     int winner = -1;
     int banker = -1;

@@ -8,6 +8,7 @@
 
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
+#include "tools/table_driver/RuleRobot.h"
 #include "tools/table_driver/TableDriver.h"
 
 namespace testserver {
@@ -62,8 +63,13 @@ TableDriverOptions SilverTable(const RegionalEngineHand::Options& options) {
     driver.round.maxScore = INT_MAX;
     driver.round.maxGames = INT_MAX;
     driver.round.maxPlayerGames = INT_MAX;
-    driver.startSilver = 100000;
+    driver.round.minSilver = options.minSilver;
+    driver.startSilver = options.robotSilver;
     driver.testDealReplay = options.testDealReplay;
+    // A table's claims: wins first, in play order after the discarder.
+    driver.claimsInPlayOrder = options.pacing.on;
+    // The table server's players play for silver.
+    driver.playerFlags = options.pacing.on ? 4u : 0u;
     return driver;
 }
 
@@ -77,31 +83,24 @@ public:
 
     size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) override {
         // The exchange is chosen at once; plays wait while the robots are held.
-        if (!HasKind(decision, SeatActionKind::kSwapChoice)) {
+        const bool swap = HasKind(decision, SeatActionKind::kSwapChoice);
+        if (!swap) {
             hand_.WaitWhileRobotsHeld();
         }
-        const size_t listed = FromList(table, decision);
-        if (listed < decision.options.size()) {
-            return listed;
+        size_t k = FromList(table, decision);
+        if (k >= decision.options.size()) {
+            k = hand_.options_.ruledRobots ? rule_.Choose(table, decision)
+                                           : Unlisted(table, decision);
         }
-        for (size_t k = 0; k < decision.options.size(); ++k) {
-            const SeatAction& option = decision.options[k];
-            if (option.kind == SeatActionKind::kSwapChoice) {
-                return Chose(decision.seat, k, decision);
-            }
-            if (option.kind == SeatActionKind::kDiscard && hand_.lastDrawer_ == decision.seat &&
-                table.IndexOf(option.tile) == table.IndexOf(hand_.lastDrawn_)) {
-                return k;
-            }
+        if (k < decision.options.size() &&
+            decision.options[k].kind == SeatActionKind::kSwapChoice) {
+            Chose(decision.seat, k, decision);
         }
-        // Passing options come first; a turn throws its first tile.
-        for (size_t k = 0; k < decision.options.size(); ++k) {
-            const SeatActionKind kind = decision.options[k].kind;
-            if (kind == SeatActionKind::kPass || kind == SeatActionKind::kDiscard) {
-                return k;
-            }
+        // A robot takes its time over its own turn; claims are answered at once.
+        if (HasKind(decision, SeatActionKind::kDiscard)) {
+            hand_.PaceRobot(true);
         }
-        return 0;
+        return k;
     }
 
 private:
@@ -124,9 +123,7 @@ private:
                     while (std::find(used_.begin(), used_.end(), next_) != used_.end()) {
                         ++next_;
                     }
-                    return option.kind == SeatActionKind::kSwapChoice
-                               ? Chose(decision.seat, k, decision)
-                               : k;
+                    return k;
                 }
             }
             break;  // the seat's next move is not offered yet
@@ -134,17 +131,42 @@ private:
         return decision.options.size();
     }
 
-    size_t Chose(int seat, size_t k, const SeatDecision& decision) {
+    // Decisions the list does not cover: pass, exchange the first suit
+    // offered, or throw the tile just drawn (else the first tile held).
+    size_t Unlisted(const CRegionalMahjongRules& table, const SeatDecision& decision) const {
+        for (size_t k = 0; k < decision.options.size(); ++k) {
+            const SeatAction& option = decision.options[k];
+            if (option.kind == SeatActionKind::kSwapChoice) {
+                return k;
+            }
+            if (option.kind == SeatActionKind::kDiscard && hand_.lastDrawer_ == decision.seat &&
+                table.IndexOf(option.tile) == table.IndexOf(hand_.lastDrawn_)) {
+                return k;
+            }
+        }
+        for (size_t k = 0; k < decision.options.size(); ++k) {
+            const SeatActionKind kind = decision.options[k].kind;
+            if (kind == SeatActionKind::kPass || kind == SeatActionKind::kDiscard) {
+                return k;
+            }
+        }
+        return 0;
+    }
+
+    void Chose(int seat, size_t k, const SeatDecision& decision) {
         hand_.swapGiven_[static_cast<size_t>(seat)] = decision.options[k].handTiles;
-        tp::SwapReadyNotice ready;
-        ready.chair = seat;
-        ready.kind = tp::kSwapReadyKind;
-        ready.pointerChair = seat;
-        hand_.wire_.notify(static_cast<uint32_t>(tp::kSwapReady), tp::WriteTableRecord(ready));
-        return k;
+        if (!hand_.options_.pacing.on) {
+            hand_.SendSwapReady(seat);
+            return;
+        }
+        // The robot's choice shows after its time to choose.
+        std::lock_guard lock(hand_.mutex_);
+        hand_.swapNoticeTimers_.push_back(hand_.options_.pacing.after(
+            hand_.RobotDelay(), [this, seat] { hand_.SendSwapReady(seat); }));
     }
 
     RegionalEngineHand& hand_;
+    RuleRobot rule_;
     size_t next_ = 0;
     std::vector<size_t> used_;
 };
@@ -157,6 +179,18 @@ public:
 
     size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) override {
         meant_ = {};
+        const size_t k = Decide(table, decision);
+        hand_.DisarmSafetyTimeOut();
+        return k;
+    }
+
+    SeatAction Meant(const CRegionalMahjongRules&, const SeatDecision& decision,
+                     size_t chosen) override {
+        return meant_.kind == decision.options[chosen].kind ? meant_ : decision.options[chosen];
+    }
+
+private:
+    size_t Decide(const CRegionalMahjongRules& table, const SeatDecision& decision) {
         if (HasKind(decision, SeatActionKind::kSwapByTimeOut)) {
             return Swap(table, decision);
         }
@@ -169,12 +203,6 @@ public:
         return Claim(table, decision, false);
     }
 
-    SeatAction Meant(const CRegionalMahjongRules&, const SeatDecision& decision,
-                     size_t chosen) override {
-        return meant_.kind == decision.options[chosen].kind ? meant_ : decision.options[chosen];
-    }
-
-private:
     // The option of that kind whose tile is of the same kind as `tile`.
     static size_t Find(const CRegionalMahjongRules& table, const SeatDecision& decision,
                        SeatActionKind kind, int32_t tile) {
@@ -210,26 +238,54 @@ private:
     }
 
     size_t Swap(const CRegionalMahjongRules& table, const SeatDecision& decision) {
+        hand_.ArmSafetyTimeOut(hand_.options_.pacing.swapTimeOutMs);
         Pending request;
         while (hand_.NextRequest(request)) {
+            if (request.id == kSafetyTimeOut) {
+                // The choice the engine makes for a seat that does not choose.
+                return TakeAutomaticSwap(table, decision, {});
+            }
             tp::SwapThreeRequest choice;
-            if (request.id != tp::kSwapThree || !tp::ReadTableRecord(request.body, choice)) {
-                hand_.Refuse(request, tp::kResultNotCarriedOut);
+            if (request.id != tp::kSwapThree) {
+                hand_.Refuse(request, request.id == tp::kOwnDraw ? tp::kResultDrawRefused
+                                                                 : tp::kResultNotCarriedOut);
                 continue;
             }
             SeatAction meant{SeatActionKind::kSwapChoice};
-            for (size_t i = 0; i < 3; ++i) {
-                meant.handTiles[i] = choice.chairTiles[kOwnChair * 3 + i];
+            const bool read = tp::ReadTableRecord(request.body, choice);
+            for (size_t i = 0; read && i < 3; ++i) {
+                meant.handTiles[i] = choice.chairTiles[static_cast<size_t>(hand_.Own()) * 3 + i];
             }
             const size_t k = SuitOption(table, decision, meant.handTiles[0]);
-            if (k >= decision.options.size() || !OneSuitHeld(table, meant.handTiles)) {
-                hand_.Refuse(request, tp::kResultNotCarriedOut);
-                continue;
+            if (!read || choice.chair != hand_.Own() || k >= decision.options.size() ||
+                !OneSuitHeld(table, meant.handTiles)) {
+                // A choice the engine cannot take is replaced by its own, so
+                // the exchange goes on.
+                if (hand_.options_.log) {
+                    hand_.options_.log(
+                        "222070: not three held tiles of one suit of the own "
+                        "chair; the automatic choice is taken");
+                }
+                return TakeAutomaticSwap(table, decision, request);
             }
-            hand_.swapGiven_[kOwnChair] = meant.handTiles;
-            return Take(decision, k, meant, request, true);
+            hand_.swapGiven_[static_cast<size_t>(hand_.Own())] = meant.handTiles;
+            const size_t taken = Take(decision, k, meant, request, true);
+            hand_.SendSwapReady(hand_.Own());
+            return taken;
         }
         return Stopped(decision);
+    }
+
+    size_t TakeAutomaticSwap(const CRegionalMahjongRules& table, const SeatDecision& decision,
+                             const Pending& request) {
+        const size_t k = AutomaticSwapOption(table, decision);
+        if (k >= decision.options.size()) {
+            return 0;  // none fits: the exchange by time-out
+        }
+        hand_.swapGiven_[static_cast<size_t>(hand_.Own())] = decision.options[k].handTiles;
+        const size_t taken = Take(decision, k, decision.options[k], request, request.id != 0);
+        hand_.SendSwapReady(hand_.Own());
+        return taken;
     }
 
     static size_t SuitOption(const CRegionalMahjongRules& table, const SeatDecision& decision,
@@ -244,10 +300,11 @@ private:
         return decision.options.size();
     }
 
-    static bool OneSuitHeld(const CRegionalMahjongRules& table, const std::array<int32_t, 3>& t) {
+    bool OneSuitHeld(const CRegionalMahjongRules& table, const std::array<int32_t, 3>& t) const {
+        const int seat = hand_.Own();
         const int suit = table.IndexOf(t[0]) / 10;
         for (size_t i = 0; i < 3; ++i) {
-            if (!table.SeatHoldsTile(kOwnChair, t[i]) || table.IndexOf(t[i]) / 10 != suit) {
+            if (!table.SeatHoldsTile(seat, t[i]) || table.IndexOf(t[i]) / 10 != suit) {
                 return false;
             }
         }
@@ -264,6 +321,8 @@ private:
                         : 0;
         options_ |= HasKind(decision, SeatActionKind::kDeclareReady) ? tp::kOptionTing : 0;
         hand_.ReplyPending(tp::kResultDone, options_);
+        const Pacing& pacing = hand_.options_.pacing;
+        hand_.ArmSafetyTimeOut(static_cast<uint32_t>(pacing.turnSeconds + 10) * 1000);
         Pending request;
         while (hand_.NextRequest(request)) {
             tp::OperationRecord play;
@@ -271,6 +330,12 @@ private:
             size_t k = decision.options.size();
             SeatAction meant;
             switch (request.id) {
+                case kSafetyTimeOut:
+                    // As the client's auto-play would: the drawn tile goes.
+                    return Find(table, decision, SeatActionKind::kDiscard,
+                                table.SeatHoldsTile(hand_.Own(), hand_.lastDrawn_)
+                                    ? hand_.lastDrawn_
+                                    : table.FirstHeldTile(hand_.Own()));
                 case tp::kOwnDraw:
                     if (hand_.OwnDrawDue()) {
                         hand_.Reply(request, tp::kResultDone, hand_.TileReply(options_));
@@ -322,6 +387,13 @@ private:
         if (robbing) {
             hand_.SendRobbingChance(decision.options.back().tile);
         }
+        // The client never closes a window it does not answer unless it is
+        // next (its draw request then counts as its pass): the server does.
+        const bool next = !robbing && table.GetPrevSeat(table.GetActiveChair()) == hand_.Own();
+        if (!next) {
+            const Pacing& pacing = hand_.options_.pacing;
+            hand_.ArmSafetyTimeOut(static_cast<uint32_t>(pacing.claimSeconds + 2) * 1000);
+        }
         Pending request;
         while (hand_.NextRequest(request)) {
             tp::OperationRecord play;
@@ -329,8 +401,15 @@ private:
             SeatAction meant;
             size_t k = decision.options.size();
             switch (request.id) {
+                case kSafetyTimeOut:
                 case tp::kPass:
                     return 0;  // not answered
+                case tp::kOwnDraw:
+                    if (next) {
+                        hand_.PutBack(std::move(request));
+                        return 0;
+                    }
+                    break;
                 case tp::kGangQuery:
                     hand_.Reply(request, tp::kResultDone, hand_.GangQueryAnswer());
                     continue;
@@ -395,9 +474,239 @@ RegionalEngineHand::~RegionalEngineHand() {
 }
 
 void RegionalEngineHand::Start() {
-    if (!thread_.joinable()) {
-        thread_ = std::thread([this] { Run(); });
+    if (thread_.joinable()) {
+        return;
     }
+    std::unique_lock lock(mutex_);
+    baton_ = 1;
+    thread_ = std::thread([this] { Run(); });
+    if (options_.pacing.on) {
+        changed_.wait(lock, [this] { return acked_ == baton_ || threadDone_; });
+    }
+}
+
+template <typename Ready>
+void RegionalEngineHand::ParkUntil(std::unique_lock<std::mutex>& lock, Ready ready) {
+    if (!options_.pacing.on) {
+        changed_.wait(lock, [&] { return stopped_ || ready(); });
+        return;
+    }
+    while (!stopped_ && !ready()) {
+        acked_ = baton_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return stopped_ || baton_ != acked_; });
+    }
+}
+
+void RegionalEngineHand::HandOver(std::unique_lock<std::mutex>& lock) {
+    ++baton_;
+    changed_.notify_all();
+    if (options_.pacing.on) {
+        changed_.wait(lock, [this] { return acked_ == baton_ || threadDone_; });
+    }
+}
+
+bool RegionalEngineHand::Busy() const {
+    std::lock_guard lock(mutex_);
+    return options_.pacing.on && thread_.joinable() && acked_ != baton_ && !threadDone_;
+}
+
+void RegionalEngineHand::PutBack(Pending request) {
+    std::lock_guard lock(mutex_);
+    queue_.push_front(std::move(request));
+}
+
+uint32_t RegionalEngineHand::RobotDelay() {
+    // splitmix64 over the robots' own state
+    robotState_ += 0x9E3779B97F4A7C15ull;
+    uint64_t z = robotState_;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    const Pacing& pacing = options_.pacing;
+    const uint32_t span =
+        pacing.robotMaxMs > pacing.robotMinMs ? pacing.robotMaxMs - pacing.robotMinMs : 0;
+    return pacing.robotMinMs + static_cast<uint32_t>(z % (uint64_t{span} + 1));
+}
+
+void RegionalEngineHand::PaceRobot(bool turn) {
+    const Pacing& pacing = options_.pacing;
+    if (!pacing.on) {
+        return;
+    }
+    uint32_t delay = RobotDelay();
+    if (turn && swapDiceAtMs_ != 0) {
+        const uint64_t now = pacing.now();
+        const uint64_t quietUntil = swapDiceAtMs_ + pacing.quietAfterSwapDiceMs;
+        if (now + delay < quietUntil) {
+            delay = static_cast<uint32_t>(quietUntil - now);
+        }
+    }
+    std::unique_lock lock(mutex_);
+    robotTimerFired_ = false;
+    pacing.after(delay, [this] {
+        std::unique_lock timerLock(mutex_);
+        robotTimerFired_ = true;
+        HandOver(timerLock);
+    });
+    for (;;) {
+        ParkUntil(lock, [this] { return robotTimerFired_ || !queue_.empty(); });
+        if (stopped_ || robotTimerFired_) {
+            return;
+        }
+        lock.unlock();
+        AnswerOutOfTurn();
+        lock.lock();
+    }
+}
+
+void RegionalEngineHand::AnswerOutOfTurn() {
+    std::deque<Pending> requests;
+    {
+        std::lock_guard lock(mutex_);
+        requests.swap(queue_);
+    }
+    for (const Pending& request : requests) {
+        switch (request.id) {
+            case tp::kPass:
+                if (options_.log) {
+                    options_.log("229040 outside a claim window: ignored");
+                }
+                break;
+            case tp::kGangQuery:
+                Reply(request, tp::kResultDone, GangQueryAnswer());
+                break;
+            case tp::kOwnDraw:
+                Refuse(request, tp::kResultDrawRefused);
+                break;
+            default:
+                Refuse(request, tp::kResultNotCarriedOut);
+                break;
+        }
+    }
+}
+
+void RegionalEngineHand::ArmSafetyTimeOut(uint32_t delayMs) {
+    const Pacing& pacing = options_.pacing;
+    if (!pacing.on) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    const uint64_t decision = ++decision_;
+    safetyTimer_ = pacing.after(delayMs, [this, decision] {
+        std::unique_lock timerLock(mutex_);
+        if (decision != decision_) {
+            return;
+        }
+        if (options_.log) {
+            options_.log("the human's safety time-out");
+        }
+        queue_.push_back({0, kSafetyTimeOut, {}});
+        HandOver(timerLock);
+    });
+}
+
+void RegionalEngineHand::DisarmSafetyTimeOut() {
+    uint64_t timer = 0;
+    {
+        std::lock_guard lock(mutex_);
+        ++decision_;
+        timer = safetyTimer_;
+        safetyTimer_ = 0;
+    }
+    if (timer != 0 && options_.pacing.cancel) {
+        options_.pacing.cancel(timer);
+    }
+}
+
+void RegionalEngineHand::SendSwapReady(int chair) {
+    if (chair < 0 || chair >= 4 || swapNoticed_[static_cast<size_t>(chair)]) {
+        return;
+    }
+    swapNoticed_[static_cast<size_t>(chair)] = true;
+    // The indicator: the next chair in play order that has not chosen.
+    int pointer = table_->Banker();
+    for (int k = 0, s = table_->GetPrevSeat(chair); k < 3; ++k, s = table_->GetPrevSeat(s)) {
+        if (s >= 0 && s < 4 && !swapNoticed_[static_cast<size_t>(s)]) {
+            pointer = s;
+            break;
+        }
+    }
+    tp::SwapReadyNotice ready;
+    ready.chair = chair;
+    ready.kind = tp::kSwapReadyKind;
+    ready.pointerChair = pointer;
+    Notify(tp::kSwapReady, tp::WriteTableRecord(ready));
+}
+
+void RegionalEngineHand::FlushSwapReady() {
+    std::vector<uint64_t> timers;
+    {
+        std::lock_guard lock(mutex_);
+        timers.swap(swapNoticeTimers_);
+    }
+    for (const uint64_t timer : timers) {
+        if (options_.pacing.cancel) {
+            options_.pacing.cancel(timer);
+        }
+    }
+    for (int k = 0, chair = table_->Banker(); k < 4; ++k, chair = table_->GetPrevSeat(chair)) {
+        SendSwapReady(chair);
+    }
+}
+
+void RegionalEngineHand::TopUpRobots() {
+    for (int chair = 0; chair < 4; ++chair) {
+        TablePlayer* player = table_->SeatedPlayer(chair);
+        if (chair != Own() && player != nullptr && player->silver < options_.robotSilver) {
+            player->silver = options_.robotSilver;
+        }
+    }
+}
+
+void RegionalEngineHand::RefuseLeftovers() {
+    std::deque<Pending> requests;
+    {
+        std::lock_guard lock(mutex_);
+        requests.swap(queue_);
+    }
+    for (const Pending& request : requests) {
+        if (request.id == tp::kGangQuery) {
+            Reply(request, tp::kResultDone, GangQueryAnswer());
+        } else if (request.id != kSafetyTimeOut) {
+            Refuse(request,
+                   request.id == tp::kOwnDraw ? tp::kResultDrawRefused : tp::kResultNotCarriedOut);
+        }
+    }
+}
+
+int32_t RegionalEngineHand::WireOptions(int chair) const {
+    constexpr int32_t kShown = tp::kOptionPeng | tp::kOptionGang | tp::kOptionHu;
+    int32_t options = table_->ClaimOptions(chair) & kShown;
+    if (chair != Own()) {
+        options &= tp::kOptionHu;  // robots never meld
+    }
+    if (options != 0) {
+        options |= static_cast<int32_t>(table_->SeatStatus(chair) & kSeatMayAct);
+    }
+    return options;
+}
+
+std::vector<uint8_t> RegionalEngineHand::PackedSnapshot() const {
+    std::lock_guard lock(mutex_);
+    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> seat(CRegionalMahjongRules::kRegionalGameStateBytes);
+    for (int chair = 0; chair < 4; ++chair) {
+        std::fill(seat.begin(), seat.end(), 0);
+        table_->PackGameState(seat, chair, false);
+        bytes.insert(bytes.end(), seat.begin(), seat.end());
+    }
+    return bytes;
+}
+
+TableDriverStats RegionalEngineHand::DriverStats() const {
+    std::lock_guard lock(mutex_);
+    return stats_;
 }
 
 void RegionalEngineHand::Stop() {
@@ -417,17 +726,15 @@ bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<con
         std::end(kHandRequests)) {
         return false;
     }
-    {
-        std::lock_guard lock(mutex_);
-        queue_.push_back({sequence, id, std::vector<uint8_t>(body.begin(), body.end())});
-    }
-    changed_.notify_all();
+    std::unique_lock lock(mutex_);
+    queue_.push_back({sequence, id, std::vector<uint8_t>(body.begin(), body.end())});
+    HandOver(lock);
     return true;
 }
 
 bool RegionalEngineHand::NextRequest(Pending& out) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return stopped_ || !queue_.empty(); });
+    ParkUntil(lock, [this] { return !queue_.empty(); });
     if (stopped_) {
         return false;
     }
@@ -437,24 +744,22 @@ bool RegionalEngineHand::NextRequest(Pending& out) {
 }
 
 void RegionalEngineHand::ClientReady() {
-    {
-        std::lock_guard lock(mutex_);
-        clientReady_ = true;
-    }
-    changed_.notify_all();
+    std::unique_lock lock(mutex_);
+    clientReady_ = true;
+    HandOver(lock);
 }
 
 bool RegionalEngineHand::AwaitNextHand() {
     {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stopped_ || clientReady_; });
+        ParkUntil(lock, [this] { return clientReady_; });
         if (stopped_) {
             return false;
         }
         clientReady_ = false;
     }
     for (int chair = 0; chair < 4; ++chair) {
-        if (chair == kOwnChair) {
+        if (chair == Own()) {
             continue;
         }
         tp::SeatStartedNotice ready;
@@ -511,9 +816,13 @@ void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vecto
 }
 
 void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
-    if (request.id != tp::kPass) {
-        Reply(request, code);
+    if (request.id == tp::kPass || request.id == kSafetyTimeOut) {
+        return;
     }
+    if (options_.refused) {
+        options_.refused(code);
+    }
+    Reply(request, code);
 }
 
 void RegionalEngineHand::Notify(int32_t id, std::vector<uint8_t> data) {
@@ -523,7 +832,7 @@ void RegionalEngineHand::Notify(int32_t id, std::vector<uint8_t> data) {
 }
 
 bool RegionalEngineHand::OwnDrawDue() const {
-    return lastDrawer_ == kOwnChair && !drawFromBack_ && !clientDrawAsked_;
+    return lastDrawer_ == Own() && !drawFromBack_ && !clientDrawAsked_;
 }
 
 std::vector<uint8_t> RegionalEngineHand::TileReply(int32_t options) {
@@ -549,7 +858,7 @@ std::vector<uint8_t> RegionalEngineHand::TingReply() {
     // The engine granted the ready declaration (or not) when the peng was
     // carried out; the candidates are the ones it will accept.
     tp::TingInfo info;
-    if (table_->IsReadyGranted(kOwnChair)) {
+    if (table_->IsReadyGranted(Own())) {
         info.options = tp::kOptionTing;
         PutEngineTingData(*table_, info.candidates, info.table);
     } else {
@@ -621,7 +930,7 @@ void RegionalEngineHand::SendThrow(int seat, int32_t tile, bool declared) {
     notice.thrower = seat;
     notice.tile = tile;
     for (int chair = 0; chair < 4; ++chair) {
-        notice.chairOptions[static_cast<size_t>(chair)] = table_->ClaimOptions(chair);
+        notice.chairOptions[static_cast<size_t>(chair)] = WireOptions(chair);
     }
     Notify(declared ? tp::kTingThrowNotice : tp::kCardThrown, tp::WriteTableRecord(notice));
 }
@@ -637,7 +946,7 @@ void RegionalEngineHand::SendDraw(int seat, int32_t tile) {
 
 void RegionalEngineHand::SendMeld(int32_t id, int claimant, int list) {
     const std::span<const MeldEntry> melds = table_->Melds(claimant, static_cast<MeldList>(list));
-    if (melds.empty() || claimant == kOwnChair) {
+    if (melds.empty() || claimant == Own()) {
         return;
     }
     const MeldEntry& meld = melds.back();
@@ -653,20 +962,32 @@ void RegionalEngineHand::SendMeld(int32_t id, int claimant, int list) {
 
 void RegionalEngineHand::SendHandStart() {
     std::vector<uint8_t> head(CRegionalMahjongRules::kRegionalHeaderBytes, 0);
-    table_->PackHeader(head, kOwnChair, false);
+    table_->PackHeader(head, Own(), false);
+    // The words the client reads otherwise than the engine writes them:
+    // the seat to act (the banker), the running flag, no wild tile here.
     PutWord(head, 13 * 4, table_->CurrentSeat());
     PutWord(head, 27 * 4, 1);
-    PutWord(head, 36 * 4, tp::WordAt(head, 34));
+    PutWord(head, 36 * 4, tp::kNoTile);
+    if (options_.pacing.on) {
+        PutWord(head, 18 * 4, options_.pacing.turnSeconds);
+        PutWord(head, 39 * 4, options_.pacing.claimSeconds);
+        for (size_t word = 24; word <= 26; ++word) {
+            PutWord(head, word * 4, 0);
+        }
+    }
     Notify(tp::kHandStart, std::move(head));
 }
 
 void RegionalEngineHand::SendSwapDice() {
     tp::SwapDiceNotice notice;
     notice.die = table_->SwapDie();
+    // Chair c receives what chair (c + direction) % 4 gave.
+    const int direction = notice.die % 3 == 0 ? 1 : (notice.die % 3 == 1 ? 3 : 2);
     for (int chair = 0; chair < 4; ++chair) {
+        const int giver = (chair + direction) % 4;
         for (int i = 0; i < 3; ++i) {
             const size_t at = static_cast<size_t>(chair * 3 + i);
-            notice.given[at] = swapGiven_[static_cast<size_t>(chair)][static_cast<size_t>(i)];
+            notice.given[static_cast<size_t>(giver * 3 + i)] = table_->SwapReceived(chair, i);
             notice.received[at] = table_->SwapReceived(chair, i);
         }
         notice.firstTurnOptions[static_cast<size_t>(chair)] = table_->ClaimOptions(chair);
@@ -743,18 +1064,21 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     if (operation == "StartGame") {
         SendHandStart();
     } else if (operation == "StartPlayAfterSwap") {
+        FlushSwapReady();
         SendSwapDice();
+        swapDiceAtMs_ = options_.pacing.on ? options_.pacing.now() : 0;
         PauseAfterSwapDice();
     } else if (operation == "DeclareReady") {
         declaring_ = true;
     } else if (operation == "Discard") {
-        SendThrow(seat, table_->DiscardedTile(), declaring_);
-        declaring_ = false;
-        if (seat == kOwnChair) {
+        // The throw is done: its reply goes before the news of it.
+        if (seat == Own()) {
             ReplyPending(tp::kResultDone);
         }
+        SendThrow(seat, table_->DiscardedTile(), declaring_);
+        declaring_ = false;
     } else if (draw) {
-        if (seat != kOwnChair) {
+        if (seat != Own()) {
             SendDraw(seat, lastDrawn_);
         }
     } else if (operation == "Peng") {
@@ -768,7 +1092,13 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     } else if (operation == "AddedKong") {
         SendMeld(tp::kAddedGangNotice, seat, kMeldAddedKong);
     } else if (operation.starts_with("ResolveHu")) {
-        ReplyPending(tp::kResultDone);
+        // A claim of the human's that the win beat is told it was held.
+        const bool beaten = table_->WinnerSeat() != Own() &&
+                            (waiting_.id == tp::kPengClaim || waiting_.id == tp::kDiscardGang);
+        ReplyPending(beaten ? tp::kResultHeld : tp::kResultDone);
+    }
+    if (options_.afterOperation) {
+        options_.afterOperation(operation, *table_);
     }
 }
 
@@ -792,7 +1122,7 @@ void RegionalEngineHand::HoldRobots(bool held) {
 
 void RegionalEngineHand::WaitWhileRobotsHeld() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return stopped_ || !robotsHeld_; });
+    ParkUntil(lock, [this] { return !robotsHeld_; });
 }
 
 void RegionalEngineHand::Run() {
@@ -800,15 +1130,20 @@ void RegionalEngineHand::Run() {
     if (options_.seed != 0) {
         sources.emplace(options_.seed);
     }
-    TableDriver driver(*table_, {client_.get(), robots_.get(), robots_.get(), robots_.get()},
-                       SilverTable(options_));
+    std::array<SeatPlayer*, 4> seats{robots_.get(), robots_.get(), robots_.get(), robots_.get()};
+    seats[static_cast<size_t>(Own())] = client_.get();
+    TableDriver driver(*table_, seats, SilverTable(options_));
     driver.afterOperation = [this](std::string_view operation) { AfterOperation(operation); };
+    robotState_ = options_.robotSeed;
     {
         std::lock_guard lock(mutex_);
         driver_ = &driver;
     }
     bool played = false;
     if (driver.SeatPlayers()) {
+        if (TablePlayer* own = table_->SeatedPlayer(Own())) {
+            own->silver = options_.ownSilver;
+        }
         for (int hand = 0; hand < std::max(options_.hands, 1); ++hand) {
             if (hand > 0 && (!played || !AwaitNextHand())) {
                 played = false;
@@ -817,15 +1152,30 @@ void RegionalEngineHand::Run() {
             if (options_.beforeHand) {
                 options_.beforeHand(hand);
             }
+            TopUpRobots();
+            swapNoticed_ = {};
+            swapDiceAtMs_ = 0;
             TakeSnapshot();
             const HandOutcome outcome = driver.PlayHand();
             ReplyPending(outcome.played ? tp::kResultDone : tp::kResultNotCarriedOut);
+            RefuseLeftovers();
             {
                 // Only a ready sent after this result starts the next hand.
                 std::lock_guard lock(mutex_);
                 clientReady_ = false;
+                stats_ = driver.Stats();
+            }
+            if (outcome.startRefusal != 1 && outcome.startRefusal != 0) {
+                if (options_.startRefused) {
+                    options_.startRefused(outcome.refusedChair);
+                }
+                played = false;
+                break;
             }
             if (outcome.played) {
+                if (options_.afterHand) {
+                    options_.afterHand(outcome);
+                }
                 Notify(tp::kHandResult, outcome.record);
             }
             played = outcome.played;
@@ -835,6 +1185,7 @@ void RegionalEngineHand::Run() {
     driver_ = nullptr;
     played_ = played;
     ended_ = true;
+    threadDone_ = true;
     changed_.notify_all();
 }
 

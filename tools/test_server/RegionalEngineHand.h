@@ -19,8 +19,14 @@
 //   out of turn 229101) and the hand goes on waiting.
 //
 // Rules:
-//  - It waits for the client as long as it takes (no server time-outs);
-//    Stop ends every wait and the hand.
+//  - Unpaced, it waits for the client as long as it takes (no server
+//    time-outs); Stop ends every wait and the hand.
+//  - Paced (the table server's hand loop): the hand's thread and the
+//    table's thread take turns. The table hands over at a request, a timer
+//    or a start and waits until the hand parks again, so only one of them
+//    touches the engine and every send keeps its order. The hand parks
+//    whenever a seat must decide: the human's until a request or its
+//    safety time-out, a robot's until its pacing timer fires.
 //  - The replies that carry a tile (draw, gangs, peng) go out once the
 //    engine has carried the play out, from the engine's state.
 //  - Everything it shows a test (the seats' tiles, the wall left) is read
@@ -29,6 +35,7 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -38,9 +45,7 @@
 #include <vector>
 
 #include "tools/table_driver/SeatPlayer.h"
-
-class CRegionalMahjongRules;
-class TableDriver;
+#include "tools/table_driver/TableDriver.h"
 
 namespace testserver {
 
@@ -62,7 +67,22 @@ public:
         SeatActionKind kind = SeatActionKind::kPass;
         int32_t tile = -1;  // matched by tile kind (index)
     };
+    // The table's timers and clocks for a paced hand.
+    struct Pacing {
+        bool on = false;
+        // Runs the action on the table's thread after delayMs on its clock.
+        std::function<uint64_t(uint32_t delayMs, std::function<void()> action)> after;
+        std::function<void(uint64_t id)> cancel;
+        std::function<uint64_t()> now;
+        uint32_t robotMinMs = 800;  // a robot's move, after the event it answers
+        uint32_t robotMaxMs = 1500;
+        uint32_t quietAfterSwapDiceMs = 1500;  // no robot throws sooner
+        uint32_t swapTimeOutMs = 40000;
+        int32_t turnSeconds = 15;   // the client's clocks: hand-start dword 18
+        int32_t claimSeconds = 10;  // and dword 39
+    };
     struct Options {
+        int32_t ownChair = kOwnChair;
         int32_t roomId = 0;
         int32_t tableNo = 0;
         int32_t ownUserId = 0;
@@ -88,6 +108,24 @@ public:
         // server leaves the client its dice animation before the banker
         // acts (the client applies the exchange 1030 ms after the record).
         uint32_t afterSwapDiceMs = 0;
+        Pacing pacing;
+        // Robots past the listed moves play by RuleRobot's rule (else they
+        // pass, exchange the first suit and throw the drawn tile).
+        bool ruledRobots = false;
+        // The robots' generator (pacing) and the engine's, when seed is 0.
+        uint64_t robotSeed = 1;
+        int32_t ownSilver = 100000;
+        int32_t robotSilver = 100000;  // robots are topped up to it between hands
+        int32_t minSilver = 0;         // the least silver a hand starts with
+        // After every engine operation, while the engine is still.
+        std::function<void(std::string_view, const CRegionalMahjongRules&)> afterOperation;
+        // After each played hand, before its result goes out.
+        std::function<void(const HandOutcome&)> afterHand;
+        // The start of a hand refused for the seat (the hand's thread).
+        std::function<void(int chair)> startRefused;
+        std::function<void(const std::string&)> log;
+        // Refusals sent to the client, by code.
+        std::function<void(uint32_t code)> refused;
     };
 
     RegionalEngineHand(Wire wire, Options options);
@@ -110,6 +148,13 @@ public:
     // While held, the robot seats wait before each decision (as a real
     // server's robots take their time): a test lets the client catch up.
     void HoldRobots(bool held);
+    // Paced: true while the hand runs (it has not parked since it was
+    // handed the table).
+    bool Busy() const;
+    // The engine's packed snapshots of every seat, concatenated (while
+    // parked).
+    std::vector<uint8_t> PackedSnapshot() const;
+    TableDriverStats DriverStats() const;
 
     // --- What a test checks against the client ---
     std::vector<int32_t> SeatTiles(int seat) const;  // held ids in wall order
@@ -129,7 +174,26 @@ private:
     };
     class ClientSeat;
     class ListSeat;
+    static constexpr uint32_t kSafetyTimeOut = 0;  // a queued time-out, not a request
 
+    int32_t Own() const { return options_.ownChair; }
+    // Hand thread, lock held: waits until ready() (or stopped), parked.
+    template <typename Ready>
+    void ParkUntil(std::unique_lock<std::mutex>& lock, Ready ready);
+    // The table's thread, lock held: hands over and waits until parked.
+    void HandOver(std::unique_lock<std::mutex>& lock);
+    // A paced robot waits for its timer; requests meanwhile are out of turn.
+    void PaceRobot(bool turn);
+    void AnswerOutOfTurn();
+    uint32_t RobotDelay();
+    // The human's safety time-out for the decision now asked (0: none).
+    void ArmSafetyTimeOut(uint32_t delayMs);
+    void DisarmSafetyTimeOut();
+    void SendSwapReady(int chair);
+    void FlushSwapReady();
+    void TopUpRobots();
+    void RefuseLeftovers();
+    int32_t WireOptions(int chair) const;
     void Run();
     // Before a hand after the first: waits for the client's ready, then
     // sends the robots' ready marks; false when stopped.
@@ -159,6 +223,8 @@ private:
     int32_t NewTileOf(int seat) const;
     // Takes the next request of the client; false when stopped.
     bool NextRequest(Pending& out);
+    // Puts a request back to be the next one taken.
+    void PutBack(Pending request);
     void Refuse(const Pending& request, uint32_t code);
     void Reply(const Pending& request, uint32_t code, std::vector<uint8_t> data = {});
 
@@ -169,7 +235,7 @@ private:
     std::unique_ptr<ListSeat> robots_;
     mutable std::mutex mutex_;  // the table and everything below
     std::condition_variable changed_;
-    std::vector<Pending> queue_;
+    std::deque<Pending> queue_;
     bool stopped_ = false;
     bool robotsHeld_ = false;
     TableDriver* driver_ = nullptr;  // while the hand runs
@@ -191,6 +257,19 @@ private:
     bool clientDrawAsked_ = false;
     bool declaring_ = false;
     std::array<std::array<int32_t, 3>, 4> swapGiven_{};
+    // Paced: the hand-off (baton_ handed by the table, acked_ by the hand
+    // as it parks), the robot's timer, the human's safety time-out.
+    uint64_t baton_ = 0;
+    uint64_t acked_ = 0;
+    bool threadDone_ = false;
+    bool robotTimerFired_ = false;
+    uint64_t decision_ = 0;
+    uint64_t safetyTimer_ = 0;
+    uint64_t swapDiceAtMs_ = 0;
+    uint64_t robotState_ = 0;
+    std::array<bool, 4> swapNoticed_{};
+    std::vector<uint64_t> swapNoticeTimers_;
+    TableDriverStats stats_;
     std::thread thread_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "tools/test_server/TableHand.h"
+
 #include "frame/GameRecords.h"
 #include "frame/RecordFields.h"
 #include "frame/net/FrameRequests.h"
@@ -23,6 +25,9 @@ constexpr uint32_t kUnsupported = 10000;
 constexpr uint32_t kAutoPlayNotice = 19840325;
 constexpr uint32_t kBoardsUp = 400001;
 constexpr uint32_t kPass = 229040;
+// The first hand starts this long after the enter reply when the client's
+// boards have not said they are up (--start-when-full).
+constexpr uint32_t kStartWhenFullMs = 2000;
 constexpr int32_t kRobotSilver = 10000;
 constexpr int32_t kRobotScore = 1000;
 constexpr const char* kRobotNames[] = {"机器人甲", "机器人乙", "机器人丙"};
@@ -112,6 +117,8 @@ TableServer::TableServer(TestGameServer& server, Options options)
     server_.SetConnectionHandler([this](bool connected) {
         Push(Event{connected ? Event::Kind::kConnected : Event::Kind::kDisconnected, {}});
     });
+    ownHand_ = std::make_unique<TableHand>(*this);
+    handLoop_ = ownHand_.get();
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -119,6 +126,9 @@ TableServer::~TableServer() {
     server_.Stop();
     Push(Event{Event::Kind::kStop, {}});
     thread_.join();
+    if (ownHand_) {
+        ownHand_->Abandon();
+    }
 }
 
 void TableServer::SetHandLoop(HandLoop* loop) {
@@ -135,28 +145,23 @@ void TableServer::Push(Event event) {
 
 void TableServer::Run() {
     for (;;) {
-        RunDueTimers();
         std::optional<Event> event = NextEvent();
-        if (!event) {
-            continue;
+        if (event) {
+            switch (event->kind) {
+                case Event::Kind::kStop:
+                    return;
+                case Event::Kind::kConnected:
+                case Event::Kind::kWake:
+                    break;
+                case Event::Kind::kDisconnected:
+                    ResetTable();
+                    break;
+                case Event::Kind::kRequest:
+                    OnRequest(event->request);
+                    break;
+            }
         }
-        {
-            std::lock_guard lock(mutex_);
-            busy_ = true;
-        }
-        switch (event->kind) {
-            case Event::Kind::kStop:
-                return;
-            case Event::Kind::kConnected:
-            case Event::Kind::kWake:
-                break;
-            case Event::Kind::kDisconnected:
-                ResetTable();
-                break;
-            case Event::Kind::kRequest:
-                OnRequest(event->request);
-                break;
-        }
+        RunDueTimers();
         {
             std::lock_guard lock(mutex_);
             busy_ = false;
@@ -175,35 +180,31 @@ std::optional<TableServer::Event> TableServer::NextEvent() {
         const uint64_t now = options_.clock();
         const uint64_t waitMs = *due > now ? *due - now : 0;
         if (!changed_.wait_for(lock, std::chrono::milliseconds(waitMs), ready)) {
+            busy_ = true;
             return std::nullopt;
         }
     }
+    // Taken and marked busy at once, so an idle table is never seen between.
+    busy_ = true;
     Event event = std::move(events_.front());
     events_.pop_front();
     return event;
 }
 
 void TableServer::RunDueTimers() {
-    std::vector<TimerQueue::Action> due;
-    {
-        std::lock_guard lock(timerMutex_);
-        due = timers_.TakeDue(options_.clock());
+    for (;;) {
+        std::vector<TimerQueue::Action> due;
+        {
+            std::lock_guard lock(timerMutex_);
+            due = timers_.TakeDue(options_.clock());
+        }
+        if (due.empty()) {
+            return;
+        }
+        for (TimerQueue::Action& action : due) {
+            action();
+        }
     }
-    if (due.empty()) {
-        return;
-    }
-    {
-        std::lock_guard lock(mutex_);
-        busy_ = true;
-    }
-    for (TimerQueue::Action& action : due) {
-        action();
-    }
-    {
-        std::lock_guard lock(mutex_);
-        busy_ = false;
-    }
-    changed_.notify_all();
 }
 
 uint64_t TableServer::After(uint32_t delayMs, TimerQueue::Action action) {
@@ -223,11 +224,28 @@ std::optional<uint64_t> TableServer::NextTimerDueMs() const {
 }
 
 bool TableServer::WaitIdle(uint32_t realMs) {
-    HandLoop* loop = handLoop_.load();
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(realMs), [&] {
-        return events_.empty() && !busy_ && (loop == nullptr || !loop->Busy());
-    });
+    return changed_.wait_for(lock, std::chrono::milliseconds(realMs),
+                             [&] { return events_.empty() && !busy_; });
+}
+
+size_t TableServer::Resets() const {
+    std::lock_guard lock(mutex_);
+    return counters_.resets;
+}
+
+void TableServer::HandSettled(const HandReport& report) {
+    std::lock_guard lock(mutex_);
+    hands_.push_back(report);
+    handRunning_ = false;
+    ++handsSettled_;
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        ready_[static_cast<size_t>(chair)] = chair != humanChair_;
+    }
+}
+
+bool TableServer::ReplyTo(uint32_t messageSequence, uint32_t code, std::span<const uint8_t> data) {
+    return server_.Reply(messageSequence, MakeMessage(code, data));
 }
 
 void TableServer::CountRefusal(uint32_t code) {
@@ -310,17 +328,9 @@ void TableServer::OnRequest(const ServerRequest& request) {
         case fr::kEnterGame:
             Enter(request);
             return;
-        case fr::kStartGame: {
-            const std::span<const uint8_t> body(request.message.data, request.message.length);
-            MarkReady(humanChair_);
-            Notify(static_cast<uint32_t>(tp::kSeatStarted), body.first(fr::HeadOnlyRecord::kSize));
-            HandLoop* loop = handLoop_.load();
-            if (loop != nullptr && !handRunning_ &&
-                ReadyChairs() == std::array<bool, kSeats>{true, true, true, true}) {
-                loop->StartHand(*this);
-            }
+        case fr::kStartGame:
+            OnClientReady(request);
             return;
-        }
         case fr::kQueryInGame: {
             std::vector<uint8_t> word(4);
             ZepWireWriter(word).WriteI32(options_.roomOptions);
@@ -343,8 +353,12 @@ void TableServer::OnRequest(const ServerRequest& request) {
                 ++counters_.failureReports;
             }
             return;
-        case fr::kReportNetStats:
         case kBoardsUp:
+            if (options_.startWhenFull) {
+                StartWhenFull();
+            }
+            return;
+        case fr::kReportNetStats:
         case kAutoPlayNotice:
             return;
         case kPass:
@@ -394,6 +408,9 @@ void TableServer::Enter(const ServerRequest& request) {
         }
     }
     Reply(request, fr::kResultEntered, StatusBlock());
+    if (options_.startWhenFull) {
+        After(kStartWhenFullMs, [this] { StartWhenFull(); });
+    }
     int32_t robot = 0;
     for (int32_t chair = 0; chair < kSeats; ++chair) {
         if (chair == humanChair_) {
@@ -418,6 +435,54 @@ void TableServer::Enter(const ServerRequest& request) {
     }
 }
 
+void TableServer::OnClientReady(const ServerRequest& request) {
+    if (handRunning_) {
+        return;  // a hand under way: nothing to be ready for
+    }
+    if (options_.hands > 0 && handsSettled_ >= options_.hands) {
+        EndTableByRobot();
+        return;
+    }
+    const std::span<const uint8_t> body(request.message.data, request.message.length);
+    MarkReady(humanChair_);
+    Notify(static_cast<uint32_t>(tp::kSeatStarted), body.first(fr::HeadOnlyRecord::kSize));
+    StartHandIfAllReady();
+}
+
+void TableServer::StartWhenFull() {
+    if (firstHandStarted_ || handRunning_ || humanChair_ < 0) {
+        return;
+    }
+    // As a table whose four seats filled: the server marks the human ready.
+    MarkReady(humanChair_);
+    fr::HeadOnlyRecord started;
+    started.head = {humanUser_, roomId_, tableNo_, humanChair_};
+    std::vector<uint8_t> bytes(fr::HeadOnlyRecord::kSize);
+    WriteRecord(started, bytes);
+    Notify(static_cast<uint32_t>(tp::kSeatStarted), bytes);
+    StartHandIfAllReady();
+}
+
+void TableServer::StartHandIfAllReady() {
+    HandLoop* loop = handLoop_.load();
+    if (loop != nullptr && !handRunning_ &&
+        ReadyChairs() == std::array<bool, kSeats>{true, true, true, true}) {
+        firstHandStarted_ = true;
+        loop->StartHand(*this);
+    }
+}
+
+void TableServer::EndTableByRobot() {
+    // A robot leaves: the client ends the table.
+    tp::PlayerLeftNotice left;
+    left.chair = (humanChair_ + 1) % kSeats;
+    left.forced = 0;
+    Notify(static_cast<uint32_t>(tp::kPlayerLeft), tp::WriteTableRecord(left));
+    if (options_.log) {
+        options_.log("the hand limit is reached: a robot leaves the table");
+    }
+}
+
 std::vector<uint8_t> TableServer::StatusBlock() const {
     std::vector<uint8_t> block(fr::kEnterReplySize);
     ZepWireWriter writer(std::span<uint8_t>(block).subspan(kChairWordsAt));
@@ -438,7 +503,8 @@ void TableServer::SetHandRunning(bool running) {
 }
 
 void TableServer::ResetTable() {
-    if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
+    if (HandLoop* loop = handLoop_.load();
+        loop != nullptr && (handRunning_ || loop == ownHand_.get())) {
         loop->Abandon();
     }
     {
@@ -450,6 +516,8 @@ void TableServer::ResetTable() {
     ready_ = {};
     humanChair_ = -1;
     humanUser_ = 0;
+    handsSettled_ = 0;
+    firstHandStarted_ = false;
     ++counters_.resets;
 }
 

@@ -63,8 +63,6 @@ public:
         virtual std::vector<uint8_t> PackedSnapshot() const { return {}; }
         // What the table driver saw over every hand so far.
         virtual TableDriverStats DriverStats() const { return {}; }
-        // True while the hand runs its own moves (it parks otherwise).
-        virtual bool Busy() const { return false; }
     };
 
     // How fast the table plays: the clocks the client is given (hand-start
@@ -106,6 +104,9 @@ public:
         // is still.
         std::function<void(std::string_view operation, const CRegionalMahjongRules& table)>
             afterOperation;
+        int32_t humanSilver = 100000;
+        int32_t robotSilver = 100000;  // robots are topped up to it between hands
+        int32_t minSilver = 0;         // StartGame's least silver
     };
     struct Counters {
         size_t refused = 0;         // requests refused before the table saw them
@@ -124,13 +125,23 @@ public:
     // greeting, read-back in test mode).
     static TestGameServer::Options TransportOptions(bool testMode);
 
+    // The hands are the table's own (TableHand) unless another loop is set
+    // here (null: no hands).
     void SetHandLoop(HandLoop* loop);
 
     // --- For the hand loop (table thread only) ---
     bool Reply(const ServerRequest& request, uint32_t code, std::span<const uint8_t> data = {});
     bool Notify(uint32_t id, std::span<const uint8_t> data = {});
+    bool ReplyTo(uint32_t messageSequence, uint32_t code, std::span<const uint8_t> data = {});
     int32_t HumanChair() const { return humanChair_; }
+    int32_t HumanUser() const { return humanUser_; }
+    int32_t RoomId() const { return roomId_; }
+    int32_t TableNo() const { return tableNo_; }
+    size_t Resets() const;
     void SetHandRunning(bool running);
+    // A hand was settled: its report is kept, the hand stops running and
+    // the robots are ready for the next one.
+    void HandSettled(const HandReport& report);
     // Runs the action on the table thread delayMs from now on the table's
     // clock; an id for CancelTimer. A table reset drops every timer.
     uint64_t After(uint32_t delayMs, TimerQueue::Action action);
@@ -177,6 +188,11 @@ private:
     bool Acceptable(const ServerRequest& request) const;
     void Refuse(const ServerRequest& request, uint32_t code);
     void Enter(const ServerRequest& request);
+    void OnClientReady(const ServerRequest& request);
+    // The first hand without the client's ready (--start-when-full).
+    void StartWhenFull();
+    void StartHandIfAllReady();
+    void EndTableByRobot();
     void MarkReady(int32_t chair);
     void ResetTable();
     std::vector<uint8_t> StatusBlock() const;
@@ -184,6 +200,7 @@ private:
     TestGameServer& server_;
     Options options_;
     FrameScript frame_;
+    std::unique_ptr<HandLoop> ownHand_;
     std::atomic<HandLoop*> handLoop_ = nullptr;  // set while no hand runs
 
     // The table's state (table thread writes; guarded by mutex_ for readers).
@@ -197,6 +214,8 @@ private:
     bool busy_ = false;              // an event is being handled (mutex_)
     std::array<bool, kSeats> ready_{};
     bool handRunning_ = false;
+    int handsSettled_ = 0;           // since the human entered
+    bool firstHandStarted_ = false;  // since the human entered
     int32_t humanChair_ = -1;
     int32_t humanUser_ = 0;
     int32_t roomId_ = 0;

@@ -2,8 +2,11 @@
 //
 // By default it runs the table server (TableServer.h): one table, the
 // human's connection and three robots; --seed N seeds its random source
-// (printed at every run) and --test reads back every frame it sends and
-// logs one line per message. --frame runs the frame's script instead
+// and the robots (printed at every run) and --test reads back every frame
+// it sends and logs one line per message. --pacing demo|test sets the
+// clocks and the robots' speed (demo by default); --start-when-full starts
+// the first hand without the client's ready; --hands N ends the table
+// after the N-th result (a robot leaves). --frame runs the frame's script instead
 // (FrameScript.h): the frame's requests get the game server's answers.
 // --echo runs the first script: every request that waits gets 10 and its
 // own data back.
@@ -12,6 +15,7 @@
 // entered; --own-turn lets the client draw and throw once in it.
 //
 // Usage: pvbn_test_server [port] [--port N] [--seed N] [--test]
+//                         [--pacing demo|test] [--start-when-full] [--hands N]
 //                         [--frame] [--echo] [--version V S]
 //                         [--room-options N] [--game-running]
 //                         [--regional [--own-turn]] [--command LINE]...
@@ -32,11 +36,13 @@
 //                        the welfare status, claims a day and amount
 // The server runs until it is killed.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <memory>
@@ -138,14 +144,12 @@ bool RunCommand(testserver::TestGameServer& server, testserver::FrameScript& scr
 }
 
 // Runs the table server until the program is killed.
-int RunTableServer(uint16_t port, uint32_t seed, bool testMode) {
+int RunTableServer(uint16_t port, testserver::TableServer::Options options) {
     testserver::TestGameServer::Options transport =
-        testserver::TableServer::TransportOptions(testMode);
+        testserver::TableServer::TransportOptions(options.testMode);
     transport.port = port;
     testserver::TestGameServer server(transport);
-    testserver::TableServer::Options options;
-    options.seed = seed;
-    options.testMode = testMode;
+    const uint32_t seed = options.seed;
     options.log = [](const std::string& line) {
         std::printf("%s\n", line.c_str());
         std::fflush(stdout);
@@ -155,7 +159,8 @@ int RunTableServer(uint16_t port, uint32_t seed, bool testMode) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", port);
         return 1;
     }
-    std::printf("listening on 127.0.0.1:%u (table server, seed %u)\n", server.Port(), seed);
+    std::printf("listening on 127.0.0.1:%u (table server, seed %u, %s pacing)\n", server.Port(),
+                seed, options.pacing == testserver::TableServer::Pacing::kTest ? "test" : "demo");
     std::fflush(stdout);
     for (;;) {
         platform::SleepMs(1000);
@@ -175,6 +180,7 @@ int main(int argc, char** argv) {
     bool regional = false;
     bool ownTurn = false;
     bool gameRunning = false;
+    testserver::TableServer::Options table;
     std::vector<std::string> commands;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -186,6 +192,18 @@ int main(int argc, char** argv) {
             testMode = true;
         } else if (argument == "--seed" && i + 1 < argc) {
             seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (argument == "--pacing" && i + 1 < argc) {
+            const std::string pacing = argv[++i];
+            if (pacing != "demo" && pacing != "test") {
+                std::fprintf(stderr, "--pacing takes demo or test\n");
+                return 2;
+            }
+            table.pacing = pacing == "test" ? testserver::TableServer::Pacing::kTest
+                                            : testserver::TableServer::Pacing::kDemo;
+        } else if (argument == "--start-when-full") {
+            table.startWhenFull = true;
+        } else if (argument == "--hands" && i + 1 < argc) {
+            table.hands = std::max(0, std::atoi(argv[++i]));
         } else if (argument == "--regional") {
             regional = true;
         } else if (argument == "--own-turn") {
@@ -209,7 +227,9 @@ int main(int argc, char** argv) {
         }
     }
     if (!frame && !echo && !regional) {
-        return RunTableServer(serverOptions.port, seed, testMode);
+        table.seed = seed;
+        table.testMode = testMode;
+        return RunTableServer(serverOptions.port, std::move(table));
     }
     scriptOptions.onRequest = [](const testserver::FrameScript::Recorded& r) {
         PrintRequest(r.id, r.body.size(), r.waited);

@@ -143,6 +143,7 @@ TEST_F(TableFixture, EnteringAnswersTheStatusBlockThenEachRobotEntersReady) {
 
 TEST_F(TableFixture, EachRequestGetsItsAnswerOrSilence) {
     ASSERT_TRUE(started_);
+    table_.SetHandLoop(nullptr);  // the conversation alone
     WirePlayer player;
     Enter(player);
     Answer answer;
