@@ -5,6 +5,7 @@
 
 #include "frame/GameRecords.h"
 #include "frame/net/FrameRequests.h"
+#include "platform/Sync.h"
 #include "tests/mahjong_logic/TableDriverChecks.h"
 
 namespace servertest {
@@ -70,6 +71,8 @@ void HandRun::AfterOperation(std::string_view operation, const CRegionalMahjongR
     const int n = table.HandTileIds(chair_, ids);
     std::vector<int32_t> hand(ids.begin(), ids.begin() + std::max(n, 0));
     std::sort(hand.begin(), hand.end());
+    if (getenv("WIRE_TRACE"))
+        fprintf(stderr, "    op %.*s\n", (int)operation.size(), operation.data());
     std::lock_guard lock(mutex_);
     ++operations_;
     engineHand_ = std::move(hand);
@@ -84,6 +87,15 @@ void HandRun::CheckOwnHand() {
     {
         std::lock_guard lock(mutex_);
         engine = engineHand_;
+    }
+    if (getenv("WIRE_TRACE")) {
+        fprintf(stderr, "  seat:");
+        for (int t : seat_.OwnTiles())
+            fprintf(stderr, " %d", t);
+        fprintf(stderr, "\n  engn:");
+        for (int t : engine)
+            fprintf(stderr, " %d", t);
+        fprintf(stderr, "\n");
     }
     if (seat_.OwnTiles() != engine) {
         Fault("the seat holds " + std::to_string(seat_.OwnTiles().size()) +
@@ -142,6 +154,20 @@ bool HandRun::Settle() {
         return false;
     }
     for (const zeptest::Delivered& note : delivered) {
+        if (getenv("WIRE_TRACE"))
+            fprintf(stderr, "  note %u %zu t=%llu\n", note.code, note.data.size(),
+                    (unsigned long long)clockMs_.load());
+        if (getenv("WIRE_TRACE") && note.code == 222170) {
+            tp::CardThrownNotice n;
+            tp::ReadTableRecord(zeptest::Bytes(note.data), n);
+            fprintf(stderr, "    thrower %d tile %d options %d %d %d %d\n", n.thrower, n.tile,
+                    n.chairOptions[0], n.chairOptions[1], n.chairOptions[2], n.chairOptions[3]);
+        }
+        if (getenv("WIRE_TRACE") && note.code == 229160) {
+            tp::SeatDrawNotice n;
+            tp::ReadTableRecord(zeptest::Bytes(note.data), n);
+            fprintf(stderr, "    drawer %d tile %d\n", n.chair, n.tile);
+        }
         seat_.OnNotification(note.code, zeptest::Bytes(note.data));
     }
     taken_ += delivered.size();
@@ -149,11 +175,19 @@ bool HandRun::Settle() {
 }
 
 bool HandRun::AdvanceClock() {
-    const std::optional<uint64_t> due = table_.NextTimerDueMs();
+    std::optional<uint64_t> due = table_.NextTimerDueMs();
+    for (int k = 0; k < 100 && !due; ++k) {
+        platform::SleepMs(10);
+        due = table_.NextTimerDueMs();
+        if (due && getenv("WIRE_TRACE"))
+            fprintf(stderr, "TIMER LATE after %d\n", k);
+    }
     if (!due) {
         return false;
     }
     clockMs_ = std::max(clockMs_.load(), *due);
+    if (getenv("WIRE_TRACE"))
+        fprintf(stderr, "clock %llu\n", (unsigned long long)*due);
     table_.Wake();
     return true;
 }
@@ -166,6 +200,13 @@ bool HandRun::Send(const SeatRequest& request) {
     if (!player_.Ask(request.id, request.body, answer)) {
         Fault("no answer to " + std::to_string(request.id));
         return false;
+    }
+    if (getenv("WIRE_TRACE")) {
+        tp::OperationRecord r;
+        tp::ReadTableRecord(request.body, r);
+        fprintf(stderr, "ask %u offer %d tile %d [%d %d %d] -> %u (%zu)\n", request.id,
+                r.offerChair, r.tile, r.handTiles[0], r.handTiles[1], r.handTiles[2], answer.code,
+                answer.data.size());
     }
     seat_.OnAnswer(request, answer.code, answer.data);
     return true;
@@ -188,7 +229,10 @@ HandRun::Step HandRun::Advance(int hands) {
         if (request->id == 0) {
             return Step::kGoOn;
         }
-        CheckOwnHand();
+        // The engine deals the own draw before it is asked for.
+        if (request->id != tp::kOwnDraw) {
+            CheckOwnHand();
+        }
         return Send(*request) ? Step::kGoOn : Step::kStopped;
     }
     if (!seat_.InHand() && startsAsked_ == done) {
@@ -214,6 +258,7 @@ bool HandRun::Play(int hands, HandRunTotals& totals) {
     CheckHands(table_.Hands());
     CheckCounters();
     totals.hands += played;
+    totals.robbingWindows += table_.DriverStats().robbingWindows;
     for (const auto& [name, count] : seat_.Events()) {
         totals.events[name] += count;
     }
@@ -254,7 +299,24 @@ void HandRun::CheckHands(const std::vector<TableServer::HandReport>& hands) {
             }
             const size_t own = static_cast<size_t>(chair_);
             if (next.silverBefore[own] != hand.silverBefore[own] + hand.silverChange[own]) {
-                Fault("the human's silver does not carry over" + where);
+                Fault("the human's silver " + std::to_string(hand.silverBefore[own]) + " + " +
+                      std::to_string(hand.silverChange[own]) + " is " +
+                      std::to_string(next.silverBefore[own]) + " next" + where);
+            }
+        }
+        if (k + 1 < results.size()) {
+            // What the client is told: its values before each hand.
+            const tp::GameResultRecord& sent = results[k];
+            const tp::GameResultRecord& next = results[k + 1];
+            const size_t own = static_cast<size_t>(chair_);
+            if (next.silverBase[own] != sent.silverBase[own] + sent.silverChange[own] ||
+                next.scoreBase[own] != sent.scoreBase[own] + sent.scoreChange[own]) {
+                Fault("the result's silver " + std::to_string(sent.silverBase[own]) + " + " +
+                      std::to_string(sent.silverChange[own]) + " is " +
+                      std::to_string(next.silverBase[own]) + " next, score " +
+                      std::to_string(sent.scoreBase[own]) + " + " +
+                      std::to_string(sent.scoreChange[own]) + " is " +
+                      std::to_string(next.scoreBase[own]) + where);
             }
         }
         if (k < results.size() && (results[k].scoreChange != hand.scoreChange ||

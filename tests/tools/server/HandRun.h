@@ -32,6 +32,7 @@ struct HandRunTotals {
     size_t operations = 0;  // engine operations checked
     std::map<std::string, int> events;
     std::vector<std::string> faults;
+    int robbingWindows = 0;  // the server's count of kongs others could rob
 };
 
 class HandRun {

@@ -15,8 +15,9 @@ constexpr int kSuits = 3;
 constexpr int32_t kClaimOptions = tp::kOptionPeng | tp::kOptionGang | tp::kOptionHu;
 constexpr uint32_t kPlayerLeftId = 211000;
 
+// Play goes to the chair before in number.
 int NextChair(int32_t chair) {
-    return (chair + 1) % WireSeat::kSeats;
+    return (chair + WireSeat::kSeats - 1) % WireSeat::kSeats;
 }
 
 template <class R>
@@ -173,6 +174,9 @@ void WireSeat::OnSwapDice(std::span<const uint8_t> bytes) {
     }
     const size_t own = static_cast<size_t>(3 * place_.chair);
     for (size_t k = 0; k < 3; ++k) {
+        if (SuitOf(swap.given[own + k]) != SuitOf(swap.given[own])) {
+            Fault("gave tiles of two suits in the exchange");
+        }
         Remove(swap.given[own + k]);
     }
     for (size_t k = 0; k < 3; ++k) {
@@ -353,7 +357,7 @@ std::optional<SeatRequest> WireSeat::TurnChoice() {
         }
         for (const std::array<int32_t, 3>& peng : pengs_) {
             const std::array<int32_t, 3> held = HeldOfIndex(IndexOf(peng[0]), 1);
-            if (held[0] >= 0) {
+            if (held[0] >= 0 && discardCount_ >= mix_.addedGangAfterDiscards) {
                 gangTile_ = held[0];
                 tp::OperationRecord query = Operation(place_.chair, held[0], peng);
                 query.kind = tp::kGangOwn;
@@ -417,6 +421,11 @@ int32_t WireSeat::ChooseDiscard() {
         }
         if (SuitOf(tile) != shortest && shortest >= 0) {
             score += 100;
+        }
+        for (const std::array<int32_t, 3>& peng : pengs_) {
+            if (IndexOf(peng[0]) == IndexOf(tile)) {
+                score += 1000;  // the fourth of a peng is kept for its gang
+            }
         }
         if (best < 0 || score < bestScore) {
             best = tile;
@@ -534,9 +543,8 @@ void WireSeat::OnAnswer(const SeatRequest& request, uint32_t code, std::span<con
             Remove(operation.tile);
             return;
         case tp::kTingThrow: {
-            tp::TingThrowRecord declare;
-            tp::ReadTableRecord(request.body, declare);
-            Remove(declare.tile);
+            // The body is cut behind the counted tile.
+            Remove(tp::WordAt(request.body, tp::kTingThrowCountWord + 1, -1));
             declared_ = true;
             Count("human declaration");
             return;

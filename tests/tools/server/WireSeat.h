@@ -43,6 +43,9 @@ struct SeatMix {
     int declarePercent = 60;
     int silentPassPercent = 20;  // a pass left to the window's close
     int randomDiscardPercent = 10;
+    // An added gang waits until this many discards were made (the fourth
+    // tile is kept meanwhile), when the others are closer to winning.
+    int addedGangAfterDiscards = 0;
 };
 
 class WireSeat {

@@ -96,8 +96,8 @@ TEST_F(WireSeatTest, ExchangesThreeOfOneSuitThenDrawsAfterTheChairBeforeIt) {
     EXPECT_EQ(seat_.OwnTiles().size(), 13u);
     EXPECT_EQ(seat_.Events().at("exchange from the chair 2 after"), 1);
 
-    // The banker throws; nothing offered: the seat after it draws.
-    Thrown(0, 60, 0);
+    // The chair before in play throws; nothing offered: the seat draws.
+    Thrown(2, 60, 0);
     std::optional<SeatRequest> draw = seat_.Next();
     ASSERT_TRUE(draw);
     EXPECT_EQ(draw->id, tp::kOwnDraw);
@@ -127,8 +127,8 @@ TEST_F(WireSeatTest, PengsAnOfferThenAddsTheFourthAfterItsQuery) {
     ASSERT_TRUE(swap);
     Answer(*swap);
     Exchange({1, 2, 3});
-    // Chair 3 throws the third of the pair's kind: the seat pengs.
-    Thrown(3, 54, tp::kOptionPeng | tp::kOptionPass);
+    // Chair 0 throws the third of the pair's kind: the seat pengs.
+    Thrown(0, 54, tp::kOptionPeng | tp::kOptionPass);
     std::optional<SeatRequest> peng = seat_.Next();
     ASSERT_TRUE(peng);
     ASSERT_EQ(peng->id, tp::kPengClaim);
@@ -142,7 +142,7 @@ TEST_F(WireSeatTest, PengsAnOfferThenAddsTheFourthAfterItsQuery) {
 
     // Its draw of the peng's fourth offers a gang: the concealed four
     // first, then the added one after its query.
-    Thrown(0, 70, 0);
+    Thrown(2, 70, 0);
     const std::optional<SeatRequest> draw = seat_.Next();
     ASSERT_TRUE(draw);
     tp::OperationReply reply;

@@ -1,0 +1,101 @@
+// Whole seeded hands against the table server with the wire seat in the
+// human's chair, on the injected clock: every invariant after every
+// operation, no protocol error, and every kind of play the server must carry
+// (wins of each kind on both sides, melds, declarations, drawn hands, each
+// exchange direction) seen over the run.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/Sync.h"
+#include "tests/tools/server/HandRun.h"
+
+namespace {
+
+using servertest::HandRun;
+using servertest::HandRunTotals;
+using servertest::SeatMix;
+
+constexpr uint32_t kFirstSeed = 1;
+constexpr int kSeeds = 100;
+constexpr int kHandsPerSeed = 5;
+
+// What the run must have seen, as the wire seat names it.
+const char* const kCoverage[] = {
+    "robot hu on a discard",
+    "robot hu self-drawn",
+    "robot hu robbing a kong",
+    "human hu on a discard",
+    "human hu self-drawn",
+    "human peng",
+    "human discard gang",
+    "human concealed gang",
+    "human added gang",
+    "human declaration",
+    "human hu in a declared hand",
+    "drawn hand",
+    "exchange from the chair 1 after",
+    "exchange from the chair 2 after",
+    "exchange from the chair 3 after",
+};
+
+double Seconds() {
+    return static_cast<double>(platform::QueryPerformanceCounter()) /
+           static_cast<double>(platform::QueryPerformanceFrequency());
+}
+
+// The seeds vary the seat's appetite so that both eager and shy play occur.
+SeatMix MixFor(uint32_t seed) {
+    SeatMix mix;
+    switch (seed % 3) {
+        case 0:  // takes everything, declares whenever it may
+            mix.pengPercent = 100;
+            mix.gangPercent = 100;
+            mix.declarePercent = 100;
+            mix.addedGangAfterDiscards = 30;
+            break;
+        case 1:  // shy: passes most claims, so the robots win more
+            mix.huPercent = 40;
+            mix.pengPercent = 30;
+            mix.declarePercent = 20;
+            mix.silentPassPercent = 50;
+            break;
+        default:
+            break;
+    }
+    return mix;
+}
+
+TEST(WireHands, SeededHandsKeepEveryInvariantAndCoverThePlay) {
+    HandRunTotals totals;
+    const double start = Seconds();
+    for (uint32_t seed = kFirstSeed; seed < kFirstSeed + kSeeds; ++seed) {
+        HandRun run(seed, static_cast<int32_t>(seed % 4), MixFor(seed));
+        run.Play(kHandsPerSeed, totals);
+    }
+    const double seconds = Seconds() - start;
+    std::printf("table hands: %d hands, %zu operations in %.1f s: %.1f hands per second\n",
+                totals.hands, totals.operations, seconds,
+                seconds > 0 ? totals.hands / seconds : 0.0);
+    std::printf("  kongs the robots could rob: %d\n", totals.robbingWindows);
+    for (const auto& [name, count] : totals.events) {
+        std::printf("  %-40s %d\n", name.c_str(), count);
+    }
+    EXPECT_EQ(totals.hands, kSeeds * kHandsPerSeed);
+    for (size_t k = 0; k < totals.faults.size() && k < 20; ++k) {
+        ADD_FAILURE() << totals.faults[k];
+    }
+    EXPECT_TRUE(totals.faults.empty()) << totals.faults.size() << " faults";
+    std::string missing;
+    for (const char* name : kCoverage) {
+        if (totals.events[name] == 0) {
+            missing += std::string(missing.empty() ? "" : ", ") + name;
+        }
+    }
+    EXPECT_TRUE(missing.empty()) << "never seen: " << missing;
+}
+
+}  // namespace
