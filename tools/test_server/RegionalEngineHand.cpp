@@ -344,7 +344,7 @@ private:
                     }
                     continue;
                 case tp::kGangQuery:
-                    hand_.Reply(request, tp::kResultDone, hand_.GangQueryAnswer());
+                    hand_.Reply(request, tp::kResultDone, hand_.GangQueryAnswer(request.body));
                     continue;
                 case tp::kDiscard:
                     meant = {SeatActionKind::kDiscard, play.tile};
@@ -411,7 +411,7 @@ private:
                     }
                     break;
                 case tp::kGangQuery:
-                    hand_.Reply(request, tp::kResultDone, hand_.GangQueryAnswer());
+                    hand_.Reply(request, tp::kResultDone, hand_.GangQueryAnswer(request.body));
                     continue;
                 case tp::kPengClaim:
                     if (isPlay && !robbing) {
@@ -506,11 +506,6 @@ void RegionalEngineHand::HandOver(std::unique_lock<std::mutex>& lock) {
     }
 }
 
-bool RegionalEngineHand::Busy() const {
-    std::lock_guard lock(mutex_);
-    return options_.pacing.on && thread_.joinable() && acked_ != baton_ && !threadDone_;
-}
-
 void RegionalEngineHand::PutBack(Pending request) {
     std::lock_guard lock(mutex_);
     queue_.push_front(std::move(request));
@@ -568,13 +563,8 @@ void RegionalEngineHand::AnswerOutOfTurn() {
     }
     for (const Pending& request : requests) {
         switch (request.id) {
-            case tp::kPass:
-                if (options_.log) {
-                    options_.log("229040 outside a claim window: ignored");
-                }
-                break;
             case tp::kGangQuery:
-                Reply(request, tp::kResultDone, GangQueryAnswer());
+                Reply(request, tp::kResultDone, GangQueryAnswer(request.body));
                 break;
             case tp::kOwnDraw:
                 Refuse(request, tp::kResultDrawRefused);
@@ -672,7 +662,7 @@ void RegionalEngineHand::RefuseLeftovers() {
     }
     for (const Pending& request : requests) {
         if (request.id == tp::kGangQuery) {
-            Reply(request, tp::kResultDone, GangQueryAnswer());
+            Reply(request, tp::kResultDone, GangQueryAnswer(request.body));
         } else if (request.id != kSafetyTimeOut) {
             Refuse(request,
                    request.id == tp::kOwnDraw ? tp::kResultDrawRefused : tp::kResultNotCarriedOut);
@@ -816,6 +806,9 @@ void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vecto
 }
 
 void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
+    if (request.id == tp::kPass && options_.log) {
+        options_.log("229040 outside a claim window: ignored");
+    }
     if (request.id == tp::kPass || request.id == kSafetyTimeOut) {
         return;
     }
@@ -867,12 +860,20 @@ std::vector<uint8_t> RegionalEngineHand::TingReply() {
     return tp::WriteTableRecord(info);
 }
 
-std::vector<uint8_t> RegionalEngineHand::GangQueryAnswer() const {
-    // What each chair may do about the tile on the table: a discard gang's
-    // hu chances are the discard's option words; a chance to rob an own
-    // gang is offered when the engine announces it (229180).
+std::vector<uint8_t> RegionalEngineHand::GangQueryAnswer(std::span<const uint8_t> body) const {
+    // What each chair may do about the tile of the gang: a discard gang's
+    // hu chances are the discard's option words; an own gang's are the
+    // chairs that may rob it, which then rob at once after the announcement.
     tp::GangQueryReply reply;
-    if ((table_->TableState() & kStateClaimPhase) != 0) {
+    if (tp::WordAt(body, 9, 0) == tp::kGangOwn) {
+        const int32_t tile = tp::WordAt(body, 5, tp::kNoTile);
+        for (int chair = 0; chair < 4 && table_->IndexOf(tile) >= 0; ++chair) {
+            HuResult scratch;
+            if (chair != Own() && table_->CanHu(chair, tile, scratch, kHuRobbing) != 0) {
+                reply.chairOptions[static_cast<size_t>(chair)] = tp::kOptionHu;
+            }
+        }
+    } else if ((table_->TableState() & kStateClaimPhase) != 0) {
         for (int chair = 0; chair < 4; ++chair) {
             reply.chairOptions[static_cast<size_t>(chair)] =
                 table_->ClaimOptions(chair) & tp::kOptionHu;
@@ -1153,6 +1154,9 @@ void RegionalEngineHand::Run() {
                 options_.beforeHand(hand);
             }
             TopUpRobots();
+            if (TablePlayer* own = table_->SeatedPlayer(Own()); own && options_.ownSilverNow) {
+                own->silver = options_.ownSilverNow();
+            }
             swapNoticed_ = {};
             swapDiceAtMs_ = 0;
             TakeSnapshot();

@@ -115,6 +115,9 @@ public:
         // The robots' generator (pacing) and the engine's, when seed is 0.
         uint64_t robotSeed = 1;
         int32_t ownSilver = 100000;
+        // The client's silver before each hand (else ownSilver, then the
+        // engine's own account of it).
+        std::function<int32_t()> ownSilverNow;
         int32_t robotSilver = 100000;  // robots are topped up to it between hands
         int32_t minSilver = 0;         // the least silver a hand starts with
         // After every engine operation, while the engine is still.
@@ -148,9 +151,6 @@ public:
     // While held, the robot seats wait before each decision (as a real
     // server's robots take their time): a test lets the client catch up.
     void HoldRobots(bool held);
-    // Paced: true while the hand runs (it has not parked since it was
-    // handed the table).
-    bool Busy() const;
     // The engine's packed snapshots of every seat, concatenated (while
     // parked).
     std::vector<uint8_t> PackedSnapshot() const;
@@ -218,7 +218,7 @@ private:
     std::vector<uint8_t> TileReply(int32_t options);
     // The ready-hand information after the client's peng.
     std::vector<uint8_t> TingReply();
-    std::vector<uint8_t> GangQueryAnswer() const;
+    std::vector<uint8_t> GangQueryAnswer(std::span<const uint8_t> body) const;
     void TakeSnapshot();
     int32_t NewTileOf(int seat) const;
     // Takes the next request of the client; false when stopped.

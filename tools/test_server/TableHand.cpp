@@ -76,6 +76,8 @@ RegionalEngineHand::Options TableHand::HandOptions() {
     options.seed = seed;
     options.robotSeed = seed ^ 0x5DEECE66Dull;
     options.ownSilver = table.humanSilver;
+    // The safe box and welfare scripts keep the client's game silver.
+    options.ownSilverNow = [this] { return table_.Frame().Services().GetSafeBox().gameSilver; };
     options.robotSilver = table.robotSilver;
     options.minSilver = table.minSilver;
     options.pacing = PacingOf(table.pacing);

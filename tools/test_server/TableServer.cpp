@@ -1,5 +1,6 @@
 #include "tools/test_server/TableServer.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "tools/test_server/TableHand.h"
@@ -28,8 +29,6 @@ constexpr uint32_t kPass = 229040;
 // The first hand starts this long after the enter reply when the client's
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
-constexpr int32_t kRobotSilver = 10000;
-constexpr int32_t kRobotScore = 1000;
 constexpr const char* kRobotNames[] = {"机器人甲", "机器人乙", "机器人丙"};
 // The status block's chair words: the flags of chair c at dword 20 + c.
 constexpr size_t kChairWordsAt = 20 * 4;
@@ -235,6 +234,10 @@ size_t TableServer::Resets() const {
 }
 
 void TableServer::HandSettled(const HandReport& report) {
+    if (humanChair_ >= 0 && humanChair_ < kSeats) {
+        SetGameSilver(report.silverBefore[static_cast<size_t>(humanChair_)] +
+                      report.silverChange[static_cast<size_t>(humanChair_)]);
+    }
     std::lock_guard lock(mutex_);
     hands_.push_back(report);
     handRunning_ = false;
@@ -407,6 +410,7 @@ void TableServer::Enter(const ServerRequest& request) {
             MarkReady(chair);
         }
     }
+    SetGameSilver(options_.humanSilver);
     Reply(request, fr::kResultEntered, StatusBlock());
     if (options_.startWhenFull) {
         After(kStartWhenFullMs, [this] { StartWhenFull(); });
@@ -422,8 +426,8 @@ void TableServer::Enter(const ServerRequest& request) {
         player.chairNo = chair;
         player.sex = chair % 2;
         SetFieldText(player.name, kRobotNames[robot++]);
-        player.silver = kRobotSilver;
-        player.score = kRobotScore;
+        player.silver = options_.robotSilver;
+        player.score = 0;
         std::vector<uint8_t> bytes(ServerPlayerRecord::kSize);
         WriteRecord(player, bytes);
         Notify(kPlayerEnterNotify, bytes);
@@ -481,6 +485,12 @@ void TableServer::EndTableByRobot() {
     if (options_.log) {
         options_.log("the hand limit is reached: a robot leaves the table");
     }
+}
+
+void TableServer::SetGameSilver(int32_t silver) {
+    ServiceScript::SafeBox box = frame_.Services().GetSafeBox();
+    box.gameSilver = std::max(silver, 0);
+    frame_.Services().SetSafeBox(box);
 }
 
 std::vector<uint8_t> TableServer::StatusBlock() const {

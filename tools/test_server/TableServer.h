@@ -193,6 +193,8 @@ private:
     void StartWhenFull();
     void StartHandIfAllReady();
     void EndTableByRobot();
+    // The human's silver as the service scripts see it.
+    void SetGameSilver(int32_t silver);
     void MarkReady(int32_t chair);
     void ResetTable();
     std::vector<uint8_t> StatusBlock() const;

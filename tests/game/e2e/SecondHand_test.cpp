@@ -326,8 +326,9 @@ void SecondHandTest::AddSecondHand() {
                     // The throw moves the pointer on to the banker's next seat (chair
                     // 2); the own seat may peng out of turn.
                     EXPECT_EQ(View().GetTurnDirection(), 2 * View().ChairToPosition(2));
-                    // The engine's option word for the chair holds the peng alone.
-                    EXPECT_EQ(Offered(), 1 << kOpPeng);
+                    // The chair's option word holds the peng and, from the
+                    // seat's status, the pass.
+                    EXPECT_EQ(Offered(), (1 << kOpPeng) | (1 << kOpGuo));
                     EXPECT_EQ(View().IsAutoPlay(), 0);
                     scenario.Click(View().GetOperationButton(kOpPeng));
                 });
@@ -359,8 +360,12 @@ void SecondHandTest::AddSecondHand() {
                     scenario.Click(OwnSprite(kOwnThrow));
                 });
     harness.Add("the own throw after the peng", Paced([&] {
-                    // The robots play on at once: the turn may be back already.
-                    return Frame().Count(tp::kDiscard) == discardsBefore + 1 && !Holds(kOwnThrow);
+                    // The robots play on at once: the turn may be back already,
+                    // once the client has seen their draws (the throw's reply
+                    // comes ahead of its news).
+                    return Frame().Count(tp::kDiscard) == discardsBefore + 1 && !Holds(kOwnThrow) &&
+                           View().GetWallCount() ==
+                               Engine().WallLeft() + (Engine().PendingOwnDraw() >= 0 ? 1 : 0);
                 }),
                 [&] {
                     tp::OperationRecord discard;
