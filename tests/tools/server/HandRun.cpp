@@ -5,7 +5,6 @@
 
 #include "frame/GameRecords.h"
 #include "frame/net/FrameRequests.h"
-#include "platform/Sync.h"
 #include "tests/mahjong_logic/TableDriverChecks.h"
 
 namespace servertest {
@@ -71,8 +70,6 @@ void HandRun::AfterOperation(std::string_view operation, const CRegionalMahjongR
     const int n = table.HandTileIds(chair_, ids);
     std::vector<int32_t> hand(ids.begin(), ids.begin() + std::max(n, 0));
     std::sort(hand.begin(), hand.end());
-    if (getenv("WIRE_TRACE"))
-        fprintf(stderr, "    op %.*s\n", (int)operation.size(), operation.data());
     std::lock_guard lock(mutex_);
     ++operations_;
     engineHand_ = std::move(hand);
@@ -87,15 +84,6 @@ void HandRun::CheckOwnHand() {
     {
         std::lock_guard lock(mutex_);
         engine = engineHand_;
-    }
-    if (getenv("WIRE_TRACE")) {
-        fprintf(stderr, "  seat:");
-        for (int t : seat_.OwnTiles())
-            fprintf(stderr, " %d", t);
-        fprintf(stderr, "\n  engn:");
-        for (int t : engine)
-            fprintf(stderr, " %d", t);
-        fprintf(stderr, "\n");
     }
     if (seat_.OwnTiles() != engine) {
         Fault("the seat holds " + std::to_string(seat_.OwnTiles().size()) +
@@ -154,20 +142,6 @@ bool HandRun::Settle() {
         return false;
     }
     for (const zeptest::Delivered& note : delivered) {
-        if (getenv("WIRE_TRACE"))
-            fprintf(stderr, "  note %u %zu t=%llu\n", note.code, note.data.size(),
-                    (unsigned long long)clockMs_.load());
-        if (getenv("WIRE_TRACE") && note.code == 222170) {
-            tp::CardThrownNotice n;
-            tp::ReadTableRecord(zeptest::Bytes(note.data), n);
-            fprintf(stderr, "    thrower %d tile %d options %d %d %d %d\n", n.thrower, n.tile,
-                    n.chairOptions[0], n.chairOptions[1], n.chairOptions[2], n.chairOptions[3]);
-        }
-        if (getenv("WIRE_TRACE") && note.code == 229160) {
-            tp::SeatDrawNotice n;
-            tp::ReadTableRecord(zeptest::Bytes(note.data), n);
-            fprintf(stderr, "    drawer %d tile %d\n", n.chair, n.tile);
-        }
         seat_.OnNotification(note.code, zeptest::Bytes(note.data));
     }
     taken_ += delivered.size();
@@ -175,19 +149,11 @@ bool HandRun::Settle() {
 }
 
 bool HandRun::AdvanceClock() {
-    std::optional<uint64_t> due = table_.NextTimerDueMs();
-    for (int k = 0; k < 100 && !due; ++k) {
-        platform::SleepMs(10);
-        due = table_.NextTimerDueMs();
-        if (due && getenv("WIRE_TRACE"))
-            fprintf(stderr, "TIMER LATE after %d\n", k);
-    }
+    const std::optional<uint64_t> due = table_.NextTimerDueMs();
     if (!due) {
         return false;
     }
     clockMs_ = std::max(clockMs_.load(), *due);
-    if (getenv("WIRE_TRACE"))
-        fprintf(stderr, "clock %llu\n", (unsigned long long)*due);
     table_.Wake();
     return true;
 }
@@ -200,13 +166,6 @@ bool HandRun::Send(const SeatRequest& request) {
     if (!player_.Ask(request.id, request.body, answer)) {
         Fault("no answer to " + std::to_string(request.id));
         return false;
-    }
-    if (getenv("WIRE_TRACE")) {
-        tp::OperationRecord r;
-        tp::ReadTableRecord(request.body, r);
-        fprintf(stderr, "ask %u offer %d tile %d [%d %d %d] -> %u (%zu)\n", request.id,
-                r.offerChair, r.tile, r.handTiles[0], r.handTiles[1], r.handTiles[2], answer.code,
-                answer.data.size());
     }
     seat_.OnAnswer(request, answer.code, answer.data);
     return true;
@@ -261,6 +220,7 @@ bool HandRun::Play(int hands, HandRunTotals& totals) {
     totals.robbingWindows += table_.DriverStats().robbingWindows;
     for (const auto& [name, count] : seat_.Events()) {
         totals.events[name] += count;
+        totals.firstSeeds.emplace(name, seed_);
     }
     {
         std::lock_guard lock(mutex_);

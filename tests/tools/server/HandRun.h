@@ -31,6 +31,7 @@ struct HandRunTotals {
     int hands = 0;
     size_t operations = 0;  // engine operations checked
     std::map<std::string, int> events;
+    std::map<std::string, uint32_t> firstSeeds;  // the first seed each event came in
     std::vector<std::string> faults;
     int robbingWindows = 0;  // the server's count of kongs others could rob
 };

@@ -82,7 +82,8 @@ TEST(WireHands, SeededHandsKeepEveryInvariantAndCoverThePlay) {
                 seconds > 0 ? totals.hands / seconds : 0.0);
     std::printf("  kongs the robots could rob: %d\n", totals.robbingWindows);
     for (const auto& [name, count] : totals.events) {
-        std::printf("  %-40s %d\n", name.c_str(), count);
+        std::printf("  %-40s %5d  first at seed %u\n", name.c_str(), count,
+                    totals.firstSeeds[name]);
     }
     EXPECT_EQ(totals.hands, kSeeds * kHandsPerSeed);
     for (size_t k = 0; k < totals.faults.size() && k < 20; ++k) {
