@@ -19,9 +19,20 @@ using servertest::HandRun;
 using servertest::HandRunTotals;
 using servertest::SeatMix;
 
-constexpr uint32_t kFirstSeed = 1;
-constexpr int kSeeds = 100;
 constexpr int kHandsPerSeed = 5;
+
+// Seeds 1-99, and one whose hands bring what plain play seldom does: a robot
+// robbing the human's added gang (about one hand in three hundred). Should a
+// change to the table make it play otherwise, the coverage names what went
+// missing and another such seed is picked.
+std::vector<uint32_t> Seeds() {
+    std::vector<uint32_t> seeds;
+    for (uint32_t seed = 1; seed < 100; ++seed) {
+        seeds.push_back(seed);
+    }
+    seeds.push_back(1020);
+    return seeds;
+}
 
 // What the run must have seen, as the wire seat names it.
 const char* const kCoverage[] = {
@@ -72,7 +83,8 @@ SeatMix MixFor(uint32_t seed) {
 TEST(WireHands, SeededHandsKeepEveryInvariantAndCoverThePlay) {
     HandRunTotals totals;
     const double start = Seconds();
-    for (uint32_t seed = kFirstSeed; seed < kFirstSeed + kSeeds; ++seed) {
+    const std::vector<uint32_t> seeds = Seeds();
+    for (const uint32_t seed : seeds) {
         HandRun run(seed, static_cast<int32_t>(seed % 4), MixFor(seed));
         run.Play(kHandsPerSeed, totals);
     }
@@ -85,7 +97,7 @@ TEST(WireHands, SeededHandsKeepEveryInvariantAndCoverThePlay) {
         std::printf("  %-40s %5d  first at seed %u\n", name.c_str(), count,
                     totals.firstSeeds[name]);
     }
-    EXPECT_EQ(totals.hands, kSeeds * kHandsPerSeed);
+    EXPECT_EQ(totals.hands, static_cast<int>(seeds.size()) * kHandsPerSeed);
     for (size_t k = 0; k < totals.faults.size() && k < 20; ++k) {
         ADD_FAILURE() << totals.faults[k];
     }
