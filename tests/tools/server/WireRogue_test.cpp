@@ -40,6 +40,50 @@ tp::OperationRecord Operation(const WireSeat& seat, int32_t offerChair, int32_t 
     return record;
 }
 
+std::vector<uint8_t> Declaration(const WireSeat& seat, int32_t tile) {
+    tp::TingThrowRecord declare;
+    declare.head = seat.Place();
+    declare.tableNo = seat.Place().tableNo;
+    declare.chair = seat.Chair();
+    declare.userId = seat.Place().userId;
+    declare.tile = tile;
+    std::vector<uint8_t> body = tp::WriteTableRecord(declare);
+    body.resize(tp::TingThrowRecord::SentBytes(1));
+    return body;
+}
+
+// A play request of the own turn one byte short of what its id needs.
+Rogue CutShort(const WireSeat& seat, int32_t heldTile, std::mt19937& random) {
+    std::vector<uint8_t> body;
+    uint32_t id = 0;
+    switch (random() % 4) {
+        case 0:
+            id = tp::kDiscard;
+            body = tp::WriteTableRecord(Operation(seat, seat.Chair(), heldTile));
+            break;
+        case 1:
+            id = tp::kTingThrow;
+            body = Declaration(seat, heldTile);
+            break;
+        case 2:
+            id = tp::kConcealedGang;
+            body = tp::WriteTableRecord(Operation(seat, seat.Chair(), heldTile));
+            break;
+        default: {
+            id = tp::kHuClaim;
+            tp::HuClaimRecord hu;
+            hu.head = seat.Place();
+            hu.offerChair = seat.Chair();
+            hu.tile = heldTile;
+            hu.huKind = tp::kHuSelfDrawn;
+            body = tp::WriteTableRecord(hu);
+            break;
+        }
+    }
+    body.pop_back();
+    return Rogue{std::to_string(id) + " cut short", id, body, {tp::kResultNotCarriedOut}};
+}
+
 // Picks a request the seat may not make at this point, if one fits.
 std::optional<Rogue> PickRogue(const WireSeat& seat, std::mt19937& random) {
     const std::vector<int32_t> held = seat.OwnTiles();
@@ -77,17 +121,27 @@ std::optional<Rogue> PickRogue(const WireSeat& seat, std::mt19937& random) {
                      tp::WriteTableRecord(swap), refused};
     }
     if (seat.OwnTurn()) {
-        switch (random() % 3) {
+        switch (random() % 4) {
             case 0: {
                 tp::OperationRecord other = Operation(seat, (chair + 1) % 4, heldTile);
                 other.head.chair = (chair + 1) % 4;
                 return Rogue{"discard for another chair", tp::kDiscard, tp::WriteTableRecord(other),
                              refused};
             }
-            case 1: {
-                std::vector<uint8_t> body = tp::WriteTableRecord(Operation(seat, chair, heldTile));
-                body.pop_back();
-                return Rogue{"discard cut short", tp::kDiscard, body, refused};
+            case 1:
+                return CutShort(seat, heldTile, random);
+            case 2: {
+                // A declaration with a held tile that is not a candidate.
+                const std::vector<int32_t>& candidates = seat.ReadyCandidates();
+                const auto other = std::find_if(held.begin(), held.end(), [&](int32_t tile) {
+                    return std::find(candidates.begin(), candidates.end(), tile) ==
+                           candidates.end();
+                });
+                if (candidates.empty() || seat.DiscardCount() >= 4 || other == held.end()) {
+                    return std::nullopt;
+                }
+                return Rogue{"declaration of a tile not a candidate", tp::kTingThrow,
+                             Declaration(seat, *other), refused};
             }
             default: {
                 if (seat.DiscardCount() < 4 || seat.Declared()) {
@@ -208,12 +262,47 @@ TEST(WireRogue, RefusedRequestsChangeNothingAndTheHandsGoOn) {
             ADD_FAILURE() << fault;
         }
     }
-    for (const char* name :
-         {"discard for another chair", "discard cut short", "declaration after the fourth discard",
-          "discard out of turn", "claim after its window", "chi, never offered",
-          "hua, never offered", "pass outside a window"}) {
+    for (const char* name : {"discard for another chair", "declaration after the fourth discard",
+                             "discard out of turn", "claim after its window", "chi, never offered",
+                             "hua, never offered", "pass outside a window", "222080 cut short",
+                             "400009 cut short", "229047 cut short", "229030 cut short"}) {
         EXPECT_GT(tried[name], 0) << name << " never tried";
     }
+}
+
+// A ready declaration must name one of the candidates it was offered: at the
+// first own turn of the seeds that offers the ready option, another held
+// tile is refused.
+TEST(WireRogue, DeclarationOfATileNotACandidateIsRefused) {
+    bool tried = false;
+    for (uint32_t seed = 1; seed < 40 && !tried; ++seed) {
+        HandRun run(seed, static_cast<int32_t>(seed % 4));
+        ASSERT_TRUE(run.Enter());
+        for (int steps = 0; steps < 20000 && !tried; ++steps) {
+            ASSERT_TRUE(run.Settle());
+            const WireSeat& seat = run.Seat();
+            if (seat.OwnTurn() && !seat.ReadyCandidates().empty() && seat.DiscardCount() < 4) {
+                std::mt19937 random(seed);
+                const std::optional<Rogue> rogue = [&]() -> std::optional<Rogue> {
+                    for (int k = 0; k < 64; ++k) {
+                        std::optional<Rogue> picked = PickRogue(seat, random);
+                        if (picked && picked->name == "declaration of a tile not a candidate") {
+                            return picked;
+                        }
+                    }
+                    return std::nullopt;
+                }();
+                if (rogue) {
+                    Refused(run, *rogue, seed);
+                    tried = true;
+                }
+            }
+            if (run.Advance(3) != HandRun::Step::kGoOn) {
+                break;
+            }
+        }
+    }
+    EXPECT_TRUE(tried) << "no seed offered the ready option early";
 }
 
 // On the own turn, a discard of an id the seat does not hold: one of a kind

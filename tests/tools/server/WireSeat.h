@@ -71,6 +71,8 @@ public:
         return inHand_ && pending_ == Pending::kNone && !followUp_ && banker_ >= 0;
     }
     bool Declared() const { return declared_; }
+    // The ready candidates the own turn was offered (empty without 0x40).
+    const std::vector<int32_t>& ReadyCandidates() const { return candidates_; }
     int32_t Chair() const { return place_.chair; }
     const table_protocol::RequestHead& Place() const { return place_; }
     // Discards made in the hand (every seat), as the records told them.
