@@ -97,15 +97,9 @@ bool HandRun::Enter() {
         Fault("no connection");
         return false;
     }
-    fr::EnterRecord enter;
-    enter.userId = kUser;
-    enter.roomId = kRoom;
-    enter.tableNo = kTable;
-    enter.chairNo = chair_;
-    std::vector<uint8_t> body(fr::EnterRecord::kSize);
-    WriteRecord(enter, body);
     Answer answer;
-    if (!player_.Ask(fr::kEnterGame, body, answer) || answer.code != fr::kResultEntered) {
+    if (!player_.Ask(fr::kEnterGame, EnterBody(seat_.Place()), answer) ||
+        answer.code != fr::kResultEntered) {
         Fault("not entered");
         return false;
     }
@@ -113,19 +107,13 @@ bool HandRun::Enter() {
 }
 
 bool HandRun::Sync() {
-    fr::HeadOnlyRecord head;
-    head.head = {kUser, kRoom, kTable, chair_};
-    std::vector<uint8_t> body(fr::HeadOnlyRecord::kSize);
-    WriteRecord(head, body);
+    const std::vector<uint8_t> body = HeadBody(seat_.Place());
     Answer answer;
     return player_.Ask(fr::kQueryInGame, body, answer);
 }
 
 bool HandRun::AskStart() {
-    fr::HeadOnlyRecord head;
-    head.head = {kUser, kRoom, kTable, chair_};
-    std::vector<uint8_t> body(fr::HeadOnlyRecord::kSize);
-    WriteRecord(head, body);
+    const std::vector<uint8_t> body = HeadBody(seat_.Place());
     ++startsAsked_;
     return player_.Tell(fr::kStartGame, body) && Sync();
 }

@@ -13,6 +13,7 @@
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
 #include "tests/tools/server/RawFrames.h"
+#include "tests/tools/server/WirePlayer.h"
 #include "tools/test_server/TableServer.h"
 
 namespace {
@@ -51,22 +52,7 @@ public:
     void Abandon() override {}
 };
 
-std::vector<uint8_t> EnterBody() {
-    fr::EnterRecord enter;
-    enter.userId = 5;
-    enter.chairNo = 2;
-    std::vector<uint8_t> body(fr::EnterRecord::kSize);
-    WriteRecord(enter, body);
-    return body;
-}
-
-std::vector<uint8_t> HeadBody() {
-    fr::HeadOnlyRecord record;
-    record.head = {5, 0, 0, 2};
-    std::vector<uint8_t> body(fr::HeadOnlyRecord::kSize);
-    WriteRecord(record, body);
-    return body;
-}
+constexpr tp::RequestHead kSeat{5, 0, 0, 2};
 
 // Every frame but a message's last carries a whole piece; the pieces count
 // up from 1 under the message's sequence.
@@ -107,7 +93,7 @@ TEST_F(TableFramesTest, LargeRecordsGoOutInWholePiecesAndTheReplyBeforeItsNotice
     ASSERT_TRUE(started_);
     RawConnection raw(server_.Port(), kDeadlineMs);
     ASSERT_TRUE(raw.SendGreeting());
-    ASSERT_TRUE(raw.SendRequest(1, 1, fr::kEnterGame, EnterBody()));
+    ASSERT_TRUE(raw.SendRequest(1, 1, fr::kEnterGame, servertest::EnterBody(kSeat)));
     std::optional<RawMessage> message = raw.ReadMessage();
     ASSERT_TRUE(message);
     EXPECT_EQ(message->type, kZepFrameTypeReply);
@@ -117,7 +103,7 @@ TEST_F(TableFramesTest, LargeRecordsGoOutInWholePiecesAndTheReplyBeforeItsNotice
         ASSERT_TRUE(raw.ReadMessage());
     }
 
-    ASSERT_TRUE(raw.SendRequest(2, 0, fr::kStartGame, HeadBody()));
+    ASSERT_TRUE(raw.SendRequest(2, 0, fr::kStartGame, servertest::HeadBody(kSeat)));
     message = raw.ReadMessage();
     ASSERT_TRUE(message);
     EXPECT_EQ(message->id, static_cast<uint32_t>(tp::kSeatStarted));
@@ -149,7 +135,7 @@ TEST_F(TableFramesTest, TwoNotificationsSentAtOnceNeverInterleaveTheirPieces) {
     ASSERT_TRUE(started_);
     RawConnection raw(server_.Port(), kDeadlineMs);
     ASSERT_TRUE(raw.SendGreeting());
-    ASSERT_TRUE(raw.SendRequest(1, 1, fr::kEnterGame, EnterBody()));
+    ASSERT_TRUE(raw.SendRequest(1, 1, fr::kEnterGame, servertest::EnterBody(kSeat)));
     for (int k = 0; k < 7; ++k) {
         ASSERT_TRUE(raw.ReadMessage());
     }
