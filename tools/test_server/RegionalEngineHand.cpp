@@ -347,11 +347,17 @@ private:
                     hand_.Reply(request, tp::kResultDone, hand_.GangQueryAnswer(request.body));
                     continue;
                 case tp::kDiscard:
-                    meant = {SeatActionKind::kDiscard, play.tile};
+                    // Only a tile the seat holds is thrown, never another copy.
+                    if (table.SeatHoldsTile(hand_.Own(), play.tile)) {
+                        meant = {SeatActionKind::kDiscard, play.tile};
+                    }
                     break;
                 case tp::kTingThrow:
-                    meant = {SeatActionKind::kDeclareReady,
-                             tp::WordAt(request.body, kTingThrowTileWord, tp::kNoTile)};
+                    if (const int32_t tile =
+                            tp::WordAt(request.body, kTingThrowTileWord, tp::kNoTile);
+                        table.SeatHoldsTile(hand_.Own(), tile)) {
+                        meant = {SeatActionKind::kDeclareReady, tile};
+                    }
                     break;
                 case tp::kConcealedGang:
                     meant = {SeatActionKind::kConcealedKong, play.tile, play.handTiles};
@@ -806,6 +812,10 @@ void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vecto
 }
 
 void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
+    if (request.id == tp::kOwnDraw && code == tp::kResultDrawRefused && table_->IsWallEmpty() &&
+        options_.log) {
+        options_.log("229000 refused: empty wall");
+    }
     if (request.id == tp::kPass && options_.log) {
         options_.log("229040 outside a claim window: ignored");
     }
@@ -975,6 +985,10 @@ void RegionalEngineHand::SendHandStart() {
         for (size_t word = 24; word <= 26; ++word) {
             PutWord(head, word * 4, 0);
         }
+        // The client shows the hand's bases from words 10 and 9; the engine
+        // keeps them at words 6 and 7.
+        PutWord(head, 10 * 4, tp::WordAt(head, 6));
+        PutWord(head, 9 * 4, tp::WordAt(head, 7));
     }
     Notify(tp::kHandStart, std::move(head));
 }

@@ -1,6 +1,7 @@
 #include "tools/test_server/TableServer.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "tools/test_server/TableHand.h"
@@ -302,7 +303,8 @@ void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
             ++counters_.refusalsByCode[code];
         }
     }
-    server_.CountProtocolError();
+    server_.CountProtocolError(code == kUnsupported ? "a request the table does not take"
+                                                    : "a request refused");
     Reply(request, code);
 }
 
@@ -483,7 +485,8 @@ void TableServer::EndTableByRobot() {
     left.forced = 0;
     Notify(static_cast<uint32_t>(tp::kPlayerLeft), tp::WriteTableRecord(left));
     if (options_.log) {
-        options_.log("the hand limit is reached: a robot leaves the table");
+        options_.log("hands done " + std::to_string(handsSettled_) + ", protocol errors " +
+                     std::to_string(server_.ProtocolErrors()));
     }
 }
 

@@ -170,11 +170,11 @@ bool TestGameServer::ReadGreeting(platform::SocketHandle client) {
         if (!ReadExact(client, bytes)) {
             return false;
         }
-        std::lock_guard lock(mutex_);
         if (bytes != options_.expectedGreeting) {
-            ++protocolErrors_;
+            CountProtocolError("a wrong greeting");
             return false;
         }
+        std::lock_guard lock(mutex_);
         greeting_ = std::move(bytes);
         return true;
     }
@@ -183,8 +183,7 @@ bool TestGameServer::ReadGreeting(platform::SocketHandle client) {
         return false;
     }
     if (length > kMaxGreeting) {
-        std::lock_guard lock(mutex_);
-        ++protocolErrors_;
+        CountProtocolError("a greeting too long");
         return false;
     }
     std::vector<uint8_t> bytes(4 + length);
@@ -207,8 +206,7 @@ bool TestGameServer::ReadFrame(platform::SocketHandle client) {
         return false;
     }
     if (!ZepIsFrameLengthValid(frameLength, options_.maxPieceSize)) {
-        std::lock_guard lock(mutex_);
-        ++protocolErrors_;
+        CountProtocolError("a frame of a bad length");
         return false;
     }
     std::vector<uint8_t> frame(frameLength);
@@ -218,8 +216,7 @@ bool TestGameServer::ReadFrame(platform::SocketHandle client) {
     const std::optional<ZepFrameView> view =
         ZepValidateFrame(frame, options_.maxPieceSize) ? ZepParseFrame(frame) : std::nullopt;
     if (!view) {
-        std::lock_guard lock(mutex_);
-        ++protocolErrors_;
+        CountProtocolError("a frame that does not check (CRC or header)");
         return true;
     }
     {
@@ -235,8 +232,7 @@ void TestGameServer::OnPiece(const ZepFrameView& frame) {
     const bool next = h.pieceIndex == 1 || (h.messageSequence == assemblySequence_ &&
                                             h.pieceIndex == assemblyLastPiece_ + 1);
     if (h.type != kZepFrameTypeMessage || !next) {
-        std::lock_guard lock(mutex_);
-        ++protocolErrors_;
+        CountProtocolError("a piece out of order or of another type");
         assemblySequence_ = 0;
         return;
     }
@@ -258,8 +254,7 @@ void TestGameServer::OnPiece(const ZepFrameView& frame) {
     assemblySequence_ = 0;
     if (!transform.Transform(assembly_, ZepTransform::kBackward) ||
         !ZepParseMessage(ZepBufferBytes(assembly_), request.message)) {
-        std::lock_guard lock(mutex_);
-        ++protocolErrors_;
+        CountProtocolError("a message that does not read");
         return;
     }
     OnRequest(std::move(request));
@@ -320,9 +315,16 @@ size_t TestGameServer::ProtocolErrors() const {
     return protocolErrors_;
 }
 
-void TestGameServer::CountProtocolError() {
-    std::lock_guard lock(mutex_);
-    ++protocolErrors_;
+void TestGameServer::CountProtocolError(const char* what) {
+    Log log;
+    {
+        std::lock_guard lock(mutex_);
+        ++protocolErrors_;
+        log = log_;
+    }
+    if (log) {
+        log(std::string("protocol error: ") + what);
+    }
 }
 
 size_t TestGameServer::SendFaults() const {

@@ -110,8 +110,9 @@ public:
     // Every frame received so far (all clients).
     std::vector<ReceivedFrame> FramesReceived() const;
     size_t ProtocolErrors() const;
-    // Counts a request the server's handler refused as breaking the rules.
-    void CountProtocolError();
+    // Counts a request the server's handler refused as breaking the rules
+    // (or any other error of the client's) and logs "protocol error: ...".
+    void CountProtocolError(const char* what = "a request refused");
     // Frames the server built that its own reader did not take back.
     size_t SendFaults() const;
 

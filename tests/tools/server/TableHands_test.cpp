@@ -90,6 +90,7 @@ struct EngineView {
     bool humanAnswered = false;
     std::array<int, 3> humanPerSuit{};
     std::vector<std::pair<int32_t, int>> humanSuits;  // held id, its suit
+    std::array<int, tp::kWallSize> kinds{};           // every id's kind (index)
 };
 
 class TableHandsTest : public ::testing::Test {
@@ -116,6 +117,9 @@ protected:
                 view.claimOptions[static_cast<size_t>(c)] = table.ClaimOptions(c);
             }
             view.nextChair = table.GetPrevSeat(view.activeChair);
+            for (int32_t id = 0; id < tp::kWallSize; ++id) {
+                view.kinds[static_cast<size_t>(id)] = table.IndexOf(id);
+            }
             view.humanAnswered = table.HasAnswered(kChair);
             for (const int32_t id : view.humanTiles) {
                 const int suit = table.IndexOf(id) / 10;
@@ -328,6 +332,7 @@ TEST_F(TableHandsTest, PassiveHumanPlaysWholeHandsWhoseMoneyAddsUpAndCarriesOver
     }
     // The results were applied to the players: the next hand starts from
     // them (robots topped up to their floor).
+    EXPECT_EQ(hands[0].silverBefore[kChair], 100000);
     EXPECT_EQ(hands[1].scoreBefore[kChair],
               hands[0].scoreBefore[kChair] + hands[0].scoreChange[kChair]);
     EXPECT_EQ(hands[1].silverBefore[kChair],
@@ -433,6 +438,20 @@ TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesN
     }
     ASSERT_TRUE(player.Ask(tp::kDiscard, PlayBody(kChair, notHeld), answer));
     EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
+    // Nor another copy of a kind it holds.
+    const std::array<int, tp::kWallSize> kinds = View().kinds;
+    int32_t copy = -1;
+    for (int32_t id = 0; id < tp::kWallSize && copy < 0; ++id) {
+        const bool sameKindHeld = std::any_of(held.begin(), held.end(), [&](int32_t h) {
+            return kinds[static_cast<size_t>(h)] == kinds[static_cast<size_t>(id)];
+        });
+        if (sameKindHeld && std::find(held.begin(), held.end(), id) == held.end()) {
+            copy = id;
+        }
+    }
+    ASSERT_GE(copy, 0);
+    ASSERT_TRUE(player.Ask(tp::kDiscard, PlayBody(kChair, copy), answer));
+    EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
     ASSERT_TRUE(player.Ask(tp::kDiscard, PlayBody(kChair, held[0], 1), answer));
     EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
     std::vector<uint8_t> cut = PlayBody(kChair, held[0]);
@@ -441,7 +460,7 @@ TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesN
     EXPECT_EQ(answer.code, tp::kResultNotCarriedOut);
     ASSERT_TRUE(Idle());
     EXPECT_EQ(table_->PackedSnapshot(), before);
-    EXPECT_EQ(table_->GetCounters().refusalsByCode[tp::kResultNotCarriedOut], 3u);
+    EXPECT_EQ(table_->GetCounters().refusalsByCode[tp::kResultNotCarriedOut], 4u);
 
     // A held tile: performed at once, the reply ahead of the throw's news.
     const size_t logged = Log().size();
@@ -572,6 +591,20 @@ TEST_F(TableHandsTest, StartingWhenFullWaitsForTheBoardsOrTwoSeconds) {
     EXPECT_TRUE(table_->HandRunning());
     const std::vector<zeptest::Delivered> notes = NotesWith(player, tp::kHandStart, 1);
     ASSERT_EQ(Count(notes, tp::kHandStart), 1u);
+    // The hand start as the client reads it: the banker to act, running,
+    // no wild tile, the test clocks, the bases where the client looks.
+    const auto startNote = std::find_if(notes.begin(), notes.end(), [](const auto& note) {
+        return note.code == static_cast<uint32_t>(tp::kHandStart);
+    });
+    const std::vector<uint8_t> start = Bytes(*startNote);
+    ASSERT_EQ(start.size(), tp::kHandStartBytes);
+    EXPECT_EQ(tp::WordAt(start, 13), View().banker);
+    EXPECT_EQ(tp::WordAt(start, 27), 1);
+    EXPECT_EQ(tp::WordAt(start, 36), tp::kNoTile);
+    EXPECT_EQ(tp::WordAt(start, 18), 4);
+    EXPECT_EQ(tp::WordAt(start, 39), 2);
+    EXPECT_GT(tp::WordAt(start, 10), 0);
+    EXPECT_GT(tp::WordAt(start, 9), 0);
     // The server marked the human ready itself.
     EXPECT_EQ(tp::WordAt(Bytes(notes[6]), 3), kChair);
     EXPECT_EQ(notes[6].code, static_cast<uint32_t>(tp::kSeatStarted));
@@ -603,6 +636,8 @@ TEST_F(TableHandsTest, AfterTheLastHandTheClientsReadyMakesARobotLeave) {
     ASSERT_TRUE(tp::ReadTableRecord(Bytes(notes.back()), left));
     EXPECT_NE(left.chair, kChair);
     EXPECT_EQ(left.forced, 0);
+    const std::vector<std::string> log = Log();
+    EXPECT_NE(std::find(log.begin(), log.end(), "hands done 1, protocol errors 0"), log.end());
     EXPECT_FALSE(table_->HandRunning());
 }
 
