@@ -173,9 +173,6 @@ HandRun::Step HandRun::Advance(int hands) {
         return Step::kDone;
     }
     if (std::optional<SeatRequest> request = seat_.Next()) {
-        if (request->id == 0) {
-            return Step::kGoOn;
-        }
         // The engine deals the own draw before it is asked for.
         if (request->id != tp::kOwnDraw) {
             CheckOwnHand();

@@ -350,7 +350,6 @@ std::optional<SeatRequest> WireSeat::TurnChoice() {
                               [&](int32_t tile) { return tile == lastDrawn_; });
         for (const int32_t tile : order) {
             if (HeldCount(IndexOf(tile)) == 4) {
-                gangTile_ = tile;
                 return Waited(tp::kConcealedGang,
                               Operation(place_.chair, tile, HeldOfIndex(IndexOf(tile), 3, tile)));
             }
@@ -358,7 +357,6 @@ std::optional<SeatRequest> WireSeat::TurnChoice() {
         for (const std::array<int32_t, 3>& peng : pengs_) {
             const std::array<int32_t, 3> held = HeldOfIndex(IndexOf(peng[0]), 1);
             if (held[0] >= 0 && discardCount_ >= mix_.addedGangAfterDiscards) {
-                gangTile_ = held[0];
                 tp::OperationRecord query = Operation(place_.chair, held[0], peng);
                 query.kind = tp::kGangOwn;
                 followUp_ = Waited(tp::kAddedGang, Operation(place_.chair, held[0], peng));
@@ -435,7 +433,7 @@ int32_t WireSeat::ChooseDiscard() {
     return best;
 }
 
-SeatRequest WireSeat::ClaimChoice() {
+std::optional<SeatRequest> WireSeat::ClaimChoice() {
     const Offer offer = offer_;
     const int index = IndexOf(offer.tile);
     if ((offer.options & tp::kOptionHu) != 0 && Chance(mix_.huPercent)) {
@@ -452,7 +450,6 @@ SeatRequest WireSeat::ClaimChoice() {
             Operation(offer.thrower, offer.tile, HeldOfIndex(index, 3));
         tp::OperationRecord query = gang;
         query.kind = tp::kGangOnThrownTile;
-        gangTile_ = offer.tile;
         followUp_ = Waited(tp::kDiscardGang, gang);
         return Waited(tp::kGangQuery, query);
     }
@@ -468,7 +465,7 @@ SeatRequest WireSeat::ClaimChoice() {
     }
     if (!next && Chance(mix_.silentPassPercent)) {
         Count("pass by silence");
-        return SeatRequest{};
+        return std::nullopt;
     }
     tp::PassRecord pass;
     pass.head = place_;

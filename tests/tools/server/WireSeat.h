@@ -112,7 +112,8 @@ private:
     SeatRequest SwapChoice();
     SeatRequest OwnDraw();
     std::optional<SeatRequest> TurnChoice();
-    SeatRequest ClaimChoice();
+    // Empty for a pass left to the window's close.
+    std::optional<SeatRequest> ClaimChoice();
     SeatRequest Discard(int32_t tile);
     int32_t ChooseDiscard();
     table_protocol::OperationRecord Operation(int32_t offerChair, int32_t tile,
@@ -143,7 +144,6 @@ private:
     std::pair<int32_t, int32_t> lastOtherDiscard_{-1, -1};
     // A follow-up the last answer called for (the gang after its query).
     std::optional<SeatRequest> followUp_;
-    int32_t gangTile_ = -1;
     std::vector<table_protocol::GameResultRecord> results_;
     std::map<std::string, int> events_;
     std::vector<std::string> faults_;
