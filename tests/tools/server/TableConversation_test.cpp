@@ -209,6 +209,20 @@ TEST_F(TableFixture, EachRequestGetsItsAnswerOrSilence) {
     EXPECT_EQ(server_.SendFaults(), 0u);
 }
 
+// The table's server has no side-panel links: its active configuration is
+// the whole block, empty.
+TEST_F(TableFixture, ActiveConfigurationIsAnEmptyBlock) {
+    ASSERT_TRUE(started_);
+    WirePlayer player;
+    Enter(player);
+    Answer answer;
+    ASSERT_TRUE(player.Ask(fr::kGetActiveConfig, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    ASSERT_EQ(answer.data.size(), 1104u);
+    EXPECT_TRUE(
+        std::all_of(answer.data.begin(), answer.data.end(), [](uint8_t b) { return b == 0; }));
+}
+
 TEST_F(TableFixture, LeavingTheTableIsTakenInSilenceAndResetsTheTable) {
     ASSERT_TRUE(started_);
     WirePlayer player;
