@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/RecordFields.h"
+#include "frame/net/FrameRequests.h"
 #include "platform/Sync.h"
 #include "tests/tools/server/HandRun.h"
 
@@ -109,6 +111,53 @@ TEST(WireHands, SeededHandsKeepEveryInvariantAndCoverThePlay) {
         }
     }
     EXPECT_TRUE(missing.empty()) << "never seen: " << missing;
+}
+
+}  // namespace
+
+namespace {
+
+// Leaving (201125) in the middle of a hand: answered, the hand abandoned
+// without settlement and the table reset; the same connection enters again
+// and plays a whole hand.
+TEST(WireHands, LeavingMidHandAbandonsItAndTheNextEntryPlaysAWholeHand) {
+    HandRun run(7, 3);
+    ASSERT_TRUE(run.Enter());
+    for (int steps = 0; steps < 20000 && !run.Seat().OwnTurn(); ++steps) {
+        ASSERT_EQ(run.Advance(1), HandRun::Step::kGoOn);
+        ASSERT_TRUE(run.Settle());
+    }
+    ASSERT_TRUE(run.Seat().OwnTurn());
+    const table_protocol::RequestHead& place = run.Seat().Place();
+    frame_requests::LeaveRecord leave;
+    leave.userId = place.userId;
+    leave.roomId = place.roomId;
+    leave.tableNo = place.tableNo;
+    leave.chairNo = place.chair;
+    std::vector<uint8_t> body(frame_requests::LeaveRecord::kSize);
+    WriteRecord(leave, body);
+    EXPECT_EQ(run.SendOnly(frame_requests::kLeaveGame, body), frame_requests::kResultOk);
+    ASSERT_TRUE(run.Settle());
+    EXPECT_FALSE(run.Table().HandRunning());
+    EXPECT_TRUE(run.Table().Hands().empty());
+    EXPECT_EQ(run.Table().GetCounters().resets, 1u);
+
+    EXPECT_EQ(run.SendOnly(frame_requests::kEnterGame, servertest::EnterBody(place)),
+              frame_requests::kResultEntered);
+    ASSERT_TRUE(run.AskStart());
+    HandRun::Step step = HandRun::Step::kGoOn;
+    for (int steps = 0; step == HandRun::Step::kGoOn && steps < 20000; ++steps) {
+        step = run.Advance(1);
+    }
+    EXPECT_EQ(step, HandRun::Step::kDone);
+    EXPECT_EQ(run.Seat().Results().size(), 1u);
+    EXPECT_EQ(run.Table().Hands().size(), 1u);
+    for (const std::string& fault : run.Seat().Faults()) {
+        ADD_FAILURE() << fault;
+    }
+    for (const std::string& fault : run.TakeFaults()) {
+        ADD_FAILURE() << fault;
+    }
 }
 
 }  // namespace
