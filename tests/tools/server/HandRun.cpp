@@ -201,6 +201,11 @@ bool HandRun::Play(int hands, HandRunTotals& totals) {
     }
     CheckHands(table_.Hands());
     CheckCounters();
+    // The client's clocks in test pacing: 4 s for a turn, 2 s for a claim.
+    if (played > 0 && (seat_.LastStart().reactionTime != 4 || seat_.LastStart().discardTime != 2)) {
+        Fault("the hand start gives the clocks " + std::to_string(seat_.LastStart().reactionTime) +
+              " and " + std::to_string(seat_.LastStart().discardTime));
+    }
     totals.hands += played;
     totals.robbingWindows += table_.DriverStats().robbingWindows;
     for (const auto& [name, count] : seat_.Events()) {

@@ -159,6 +159,12 @@ void WireSeat::OnHandStart(std::span<const uint8_t> bytes) {
     offer_ = {};
     inHand_ = true;
     banker_ = start.turnChair;
+    // The words the client reads otherwise than the engine writes them.
+    if (start.claimSkipRule != 1 || start.wildIndicator != tp::kNoTile || start.dice[1] != 0 ||
+        start.dice[2] != 0 || start.dice[3] != 0 || start.dice[0] < 1 || start.dice[0] > 6) {
+        Fault("211040 words 23-27 or 36 are not the client's");
+    }
+    lastStart_ = start;
     const size_t expected = start.turnChair == place_.chair ? 14 : 13;
     if (tiles_.size() != expected) {
         Fault("dealt " + std::to_string(tiles_.size()) + " tiles");

@@ -81,6 +81,8 @@ public:
     int32_t TileNotHeld() const;
     // The last discard of another seat (thrower, tile); -1s before any.
     std::pair<int32_t, int32_t> LastOtherDiscard() const { return lastOtherDiscard_; }
+    // The last hand start the seat was sent.
+    const table_protocol::HandStartRecord& LastStart() const { return lastStart_; }
     // The results of the hands played, in order.
     const std::vector<table_protocol::GameResultRecord>& Results() const { return results_; }
     // What happened, by name, over every hand ("human peng", ...).
@@ -144,6 +146,7 @@ private:
     std::pair<int32_t, int32_t> lastOtherDiscard_{-1, -1};
     // A follow-up the last answer called for (the gang after its query).
     std::optional<SeatRequest> followUp_;
+    table_protocol::HandStartRecord lastStart_;
     std::vector<table_protocol::GameResultRecord> results_;
     std::map<std::string, int> events_;
     std::vector<std::string> faults_;

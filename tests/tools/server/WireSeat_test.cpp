@@ -45,6 +45,9 @@ protected:
         tp::HandStartRecord start;
         start.turnChair = banker;
         start.startFlags = tp::kStartHandRunning | tp::kStartSwapPhase;
+        start.claimSkipRule = 1;
+        start.wildIndicator = tp::kNoTile;
+        start.dice[0] = 3;
         start.ownTiles.fill(-1);
         const std::vector<int32_t> dealt = Dealt();
         std::copy(dealt.begin(), dealt.end(), start.ownTiles.begin());
