@@ -116,7 +116,7 @@ void WireSeat::OnNotification(uint32_t id, std::span<const uint8_t> bytes) {
             }
             if (draw.chair == place_.chair) {
                 Fault("told of its own draw");
-            } else if (draw.tile != tp::kHiddenTile) {
+            } else if (draw.tile != tp::kHiddenTile || draw.laidAside != -1) {
                 Fault("sees another seat's drawn tile");
             }
             if (pending_ == Pending::kClaim) {
@@ -210,6 +210,16 @@ void WireSeat::OnThrown(std::span<const uint8_t> bytes, bool declared) {
         return;
     }
     ++discardCount_;
+    for (int chair = 0; chair < kSeats; ++chair) {
+        // A robot's word offers the hu or nothing; no word carries the
+        // engine's ready bit.
+        const int32_t options = thrown.chairOptions[static_cast<size_t>(chair)];
+        const int32_t allowed = chair == place_.chair ? kClaimOptions | tp::kOptionPass
+                                                      : tp::kOptionHu | tp::kOptionPass;
+        if ((options & ~allowed) != 0) {
+            Fault("222170 offers chair " + std::to_string(chair) + " " + std::to_string(options));
+        }
+    }
     if (thrown.thrower == place_.chair) {
         if (Holds(thrown.tile)) {
             Fault("still holds its discard");
