@@ -495,6 +495,9 @@ std::optional<SeatRequest> WireSeat::ClaimChoice() {
 // --- Answers ---
 
 void WireSeat::TakeTurnOptions(int32_t options, std::span<const int32_t> candidates) {
+    if ((options & tp::kOptionTing) != 0 && discardCount_ >= 4) {
+        Fault("offered the ready hand after the fourth discard");
+    }
     turnOptions_ = options;
     candidates_.clear();
     if ((options & tp::kOptionTing) != 0) {
@@ -514,6 +517,9 @@ void WireSeat::TakeDrawReply(std::span<const uint8_t> data) {
     }
     if (Holds(reply.tile)) {
         Fault("drew tile " + std::to_string(reply.tile) + " it holds");
+    }
+    if (reply.wallIndex < 0 || reply.wallIndex >= tp::kWallSize) {
+        Fault("drew from wall entry " + std::to_string(reply.wallIndex));
     }
     tiles_.push_back(reply.tile);
     lastDrawn_ = reply.tile;
@@ -568,6 +574,7 @@ void WireSeat::OnAnswer(const SeatRequest& request, uint32_t code, std::span<con
             Remove(operation.handTiles[0]);
             Remove(operation.handTiles[1]);
             pengs_.push_back({operation.handTiles[0], operation.handTiles[1], operation.tile});
+            --discardCount_;  // the claimed tile leaves the discards
             tp::TingInfo ting;
             tp::ReadTableRecord(data, ting);
             if (data.size() != tp::kTingInfoBytes) {
@@ -595,6 +602,7 @@ void WireSeat::OnAnswer(const SeatRequest& request, uint32_t code, std::span<con
                 Remove(tile);
             }
             Count("human discard gang");
+            --discardCount_;
             TakeDrawReply(data);
             return;
         case tp::kConcealedGang:

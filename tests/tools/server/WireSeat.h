@@ -75,7 +75,8 @@ public:
     const std::vector<int32_t>& ReadyCandidates() const { return candidates_; }
     int32_t Chair() const { return place_.chair; }
     const table_protocol::RequestHead& Place() const { return place_; }
-    // Discards made in the hand (every seat), as the records told them.
+    // The discards lying on the table (every seat's; a claimed one leaves),
+    // as the records told them.
     int DiscardCount() const { return discardCount_; }
     // A tile the seat does not hold (-1 when it holds them all).
     int32_t TileNotHeld() const;

@@ -150,6 +150,7 @@ TEST_F(WireSeatTest, PengsAnOfferThenAddsTheFourthAfterItsQuery) {
     ASSERT_TRUE(draw);
     tp::OperationReply reply;
     reply.tile = 63;
+    reply.wallIndex = 51;
     reply.options = tp::kOptionGang;
     std::vector<uint8_t> replyBytes = Bytes(reply);
     replyBytes.resize(tp::kOperationReplyShortBytes);
