@@ -41,15 +41,7 @@ tp::OperationRecord Operation(const WireSeat& seat, int32_t offerChair, int32_t 
 }
 
 std::vector<uint8_t> Declaration(const WireSeat& seat, int32_t tile) {
-    tp::TingThrowRecord declare;
-    declare.head = seat.Place();
-    declare.tableNo = seat.Place().tableNo;
-    declare.chair = seat.Chair();
-    declare.userId = seat.Place().userId;
-    declare.tile = tile;
-    std::vector<uint8_t> body = tp::WriteTableRecord(declare);
-    body.resize(tp::TingThrowRecord::SentBytes(1));
-    return body;
+    return WireSeat::DeclarationBody(seat.Place(), tile);
 }
 
 // A play request of the own turn one byte short of what its id needs.

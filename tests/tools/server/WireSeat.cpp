@@ -382,20 +382,26 @@ std::optional<SeatRequest> WireSeat::TurnChoice() {
     }
     if ((turnOptions_ & tp::kOptionTing) != 0 && !declared_ && !candidates_.empty() &&
         Chance(mix_.declarePercent)) {
-        tp::TingThrowRecord declare;
-        declare.head = place_;
-        declare.tableNo = place_.tableNo;
-        declare.chair = place_.chair;
-        declare.userId = place_.userId;
-        declare.tile = candidates_[random_() % candidates_.size()];
-        std::vector<uint8_t> body = tp::WriteTableRecord(declare);
-        body.resize(tp::TingThrowRecord::SentBytes(declare.count));
-        return SeatRequest{tp::kTingThrow, std::move(body), true};
+        return SeatRequest{tp::kTingThrow,
+                           DeclarationBody(place_, candidates_[random_() % candidates_.size()]),
+                           true};
     }
     if (declared_ && Holds(lastDrawn_)) {
         return Discard(lastDrawn_);
     }
     return Discard(ChooseDiscard());
+}
+
+std::vector<uint8_t> WireSeat::DeclarationBody(const tp::RequestHead& place, int32_t tile) {
+    tp::TingThrowRecord declare;
+    declare.head = place;
+    declare.tableNo = place.tableNo;
+    declare.chair = place.chair;
+    declare.userId = place.userId;
+    declare.tile = tile;
+    std::vector<uint8_t> body = tp::WriteTableRecord(declare);
+    body.resize(tp::TingThrowRecord::SentBytes(declare.count));
+    return body;
 }
 
 SeatRequest WireSeat::Discard(int32_t tile) {

@@ -92,6 +92,9 @@ public:
     // Requests refused with 229101 because the wall was empty.
     int EmptyWallRefusals() const { return emptyWall_; }
 
+    // The body of a ready declaration (400009) with its throw, as sent.
+    static std::vector<uint8_t> DeclarationBody(const table_protocol::RequestHead& place,
+                                                int32_t tile);
     // Tile arithmetic of the seat's view.
     static int SuitOf(int32_t tile);
     static int IndexOf(int32_t tile);
