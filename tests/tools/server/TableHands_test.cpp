@@ -129,6 +129,9 @@ protected:
                 }
             }
             std::lock_guard lock(mutex_);
+            if (operation == "UpdateBankerStreak") {
+                nextBankers_.push_back(view.banker);
+            }
             view_ = view;
             operations_.push_back(view.operation);
         };
@@ -202,7 +205,6 @@ protected:
                        const std::function<void()>& atEachStep = {}) {
         for (int step = 0; step < 20000; ++step) {
             if (!Idle()) {
-                std::printf("not idle at step %d\n", step);
                 return false;
             }
             if (table_->Hands().size() >= hands) {
@@ -218,7 +220,6 @@ protected:
                 continue;
             }
             if (!table_->HandRunning()) {
-                std::printf("no hand running at step %d\n", step);
                 return false;
             }
             Answer answer;
@@ -272,6 +273,7 @@ protected:
     std::mutex mutex_;
     std::vector<std::string> log_;
     std::vector<std::string> operations_;
+    std::vector<int> nextBankers_;  // the banker each settlement leaves
     EngineView view_;
 };
 
@@ -333,6 +335,12 @@ TEST_F(TableHandsTest, PassiveHumanPlaysWholeHandsWhoseMoneyAddsUpAndCarriesOver
     // The results were applied to the players: the next hand starts from
     // them (robots topped up to their floor).
     EXPECT_EQ(hands[0].silverBefore[kChair], 100000);
+    {
+        // Each hand starts with the banker the last settlement left.
+        std::lock_guard lock(mutex_);
+        ASSERT_EQ(nextBankers_.size(), 2u);
+        EXPECT_EQ(hands[1].banker, nextBankers_[0]);
+    }
     EXPECT_EQ(hands[1].scoreBefore[kChair],
               hands[0].scoreBefore[kChair] + hands[0].scoreChange[kChair]);
     EXPECT_EQ(hands[1].silverBefore[kChair],
@@ -510,6 +518,7 @@ TEST_F(TableHandsTest, AnExchangeChoiceTheEngineCannotTakeIsReplacedByTheAutomat
     Answer answer;
     ASSERT_TRUE(player.Ask(tp::kSwapThree, tp::WriteTableRecord(swap), answer));
     EXPECT_EQ(answer.code, tp::kResultDone);
+    ASSERT_TRUE(Idle());
     for (int i = 0; i < 10 && !Happened("StartPlayAfterSwap"); ++i) {
         ASSERT_TRUE(NextTimer());
     }
