@@ -805,7 +805,16 @@ std::vector<std::string> RegionalEngineHand::Operations() const {
     return operations_;
 }
 
+bool RegionalEngineHand::Silenced() const {
+    // A paced hand that was stopped (its table reset) tells nobody anything.
+    std::lock_guard lock(mutex_);
+    return options_.pacing.on && stopped_;
+}
+
 void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vector<uint8_t> data) {
+    if (Silenced()) {
+        return;
+    }
     if (wire_.reply) {
         wire_.reply(request.sequence, code, std::move(data));
     }
@@ -829,6 +838,9 @@ void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
 }
 
 void RegionalEngineHand::Notify(int32_t id, std::vector<uint8_t> data) {
+    if (Silenced()) {
+        return;
+    }
     if (wire_.notify) {
         wire_.notify(static_cast<uint32_t>(id), std::move(data));
     }
@@ -1109,7 +1121,8 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     } else if (operation.starts_with("ResolveHu")) {
         // A claim of the human's that the win beat is told it was held.
         const bool beaten = table_->WinnerSeat() != Own() &&
-                            (waiting_.id == tp::kPengClaim || waiting_.id == tp::kDiscardGang);
+                            (waiting_.id == tp::kPengClaim || waiting_.id == tp::kDiscardGang ||
+                             waiting_.id == tp::kAddedGang || waiting_.id == tp::kConcealedGang);
         ReplyPending(beaten ? tp::kResultHeld : tp::kResultDone);
     }
     if (options_.afterOperation) {

@@ -226,6 +226,7 @@ private:
     // Puts a request back to be the next one taken.
     void PutBack(Pending request);
     void Refuse(const Pending& request, uint32_t code);
+    bool Silenced() const;
     void Reply(const Pending& request, uint32_t code, std::vector<uint8_t> data = {});
 
     Wire wire_;

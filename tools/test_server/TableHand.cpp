@@ -80,6 +80,9 @@ RegionalEngineHand::Options TableHand::HandOptions() {
     options.ownSilverNow = [this] { return table_.Frame().Services().GetSafeBox().gameSilver; };
     options.robotSilver = table.robotSilver;
     options.minSilver = table.minSilver;
+    // One multiple of the engine's unit: a point is worth hundreds of
+    // silver, so a hand rarely costs a player everything.
+    options.baseSilver = 1;
     options.pacing = PacingOf(table.pacing);
     options.pacing.after = [this](uint32_t delayMs, std::function<void()> action) {
         return table_.After(delayMs, std::move(action));

@@ -102,8 +102,20 @@ TestGameServer::Options TableServer::TransportOptions(bool testMode) {
     return options;
 }
 
+namespace {
+
+// The table's frame answers: an empty active configuration (no flag, no
+// side-panel links).
+FrameScript::Options TableFrame(FrameScript::Options frame) {
+    frame.activeConfigFlag = 0;
+    frame.links.clear();
+    return frame;
+}
+
+}  // namespace
+
 TableServer::TableServer(TestGameServer& server, Options options)
-    : server_(server), options_(std::move(options)), frame_(server, options_.frame) {
+    : server_(server), options_(std::move(options)), frame_(server, TableFrame(options_.frame)) {
     if (!options_.clock) {
         options_.clock = SteadyMs;
     }

@@ -106,7 +106,8 @@ public:
             afterOperation;
         int32_t humanSilver = 100000;
         int32_t robotSilver = 100000;  // robots are topped up to it between hands
-        int32_t minSilver = 0;         // StartGame's least silver
+        // StartGame's least silver: a human below it gets the table's end.
+        int32_t minSilver = 100;
     };
     struct Counters {
         size_t refused = 0;         // requests refused before the table saw them

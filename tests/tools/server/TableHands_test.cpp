@@ -588,6 +588,28 @@ TEST_F(TableHandsTest, AConnectionEndingMidHandAbandonsItAndTheNextClientPlays) 
     EXPECT_EQ(Count(NotesWith(next, tp::kHandResult, 1), tp::kHandResult), 1u);
 }
 
+TEST_F(TableHandsTest, LeavingOnTheOwnTurnEndsTheHandWithNothingMoreOfIt) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    ASSERT_TRUE(RunToHumanTurn(player));
+    Answer answer;
+    ASSERT_TRUE(player.Ask(fr::kLeaveGame, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    const size_t logged = Log().size();
+    ASSERT_TRUE(Idle());
+    // The table was reset (the query finds the human seated no more), and
+    // the abandoned hand sent nothing after the leave's reply.
+    ASSERT_TRUE(player.Ask(fr::kQueryInGame, HeadBody(), answer));
+    EXPECT_EQ(answer.code, 10000u);
+    const std::vector<std::string> log = Log();
+    for (size_t i = logged; i < log.size(); ++i) {
+        EXPECT_EQ(log[i].find(" notify "), std::string::npos) << log[i];
+    }
+    EXPECT_TRUE(table_->Hands().empty());
+}
+
 TEST_F(TableHandsTest, StartingWhenFullWaitsForTheBoardsOrTwoSeconds) {
     TableServer::Options options = TestPaced();
     options.startWhenFull = true;
