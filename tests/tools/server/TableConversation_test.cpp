@@ -229,15 +229,9 @@ TEST_F(TableFixture, LeavingTheTableIsTakenInSilenceAndResetsTheTable) {
     Enter(player);
     player.Tell(fr::kStartGame, HeadBody());
     ASSERT_TRUE(WaitUntil([&] { return table_.ReadyChairs()[kChair]; }));
-    fr::LeaveRecord leave;
-    leave.userId = kUser;
-    leave.roomId = kRoom;
-    leave.tableNo = kTable;
-    leave.chairNo = kChair;
-    std::vector<uint8_t> body(fr::LeaveRecord::kSize);
-    WriteRecord(leave, body);
     Answer answer;
-    EXPECT_FALSE(player.Ask(fr::kLeaveTable, body, answer, kSilenceMs));
+    EXPECT_FALSE(player.Ask(fr::kLeaveTable, servertest::LeaveBody({kUser, kRoom, kTable, kChair}),
+                            answer, kSilenceMs));
     EXPECT_TRUE(WaitUntil([&] { return table_.GetCounters().resets == 1; }));
     EXPECT_EQ(table_.ReadyChairs(), (std::array<bool, 4>{}));
     // The same connection may enter again.

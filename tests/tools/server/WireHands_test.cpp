@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "frame/RecordFields.h"
 #include "frame/net/FrameRequests.h"
 #include "platform/Sync.h"
 #include "tests/tools/server/HandRun.h"
@@ -129,14 +128,8 @@ TEST(WireHands, LeavingMidHandAbandonsItAndTheNextEntryPlaysAWholeHand) {
     }
     ASSERT_TRUE(run.Seat().OwnTurn());
     const table_protocol::RequestHead& place = run.Seat().Place();
-    frame_requests::LeaveRecord leave;
-    leave.userId = place.userId;
-    leave.roomId = place.roomId;
-    leave.tableNo = place.tableNo;
-    leave.chairNo = place.chair;
-    std::vector<uint8_t> body(frame_requests::LeaveRecord::kSize);
-    WriteRecord(leave, body);
-    EXPECT_EQ(run.SendOnly(frame_requests::kLeaveGame, body), frame_requests::kResultOk);
+    EXPECT_EQ(run.SendOnly(frame_requests::kLeaveGame, servertest::LeaveBody(place)),
+              frame_requests::kResultOk);
     ASSERT_TRUE(run.Settle());
     EXPECT_FALSE(run.Table().HandRunning());
     EXPECT_TRUE(run.Table().Hands().empty());

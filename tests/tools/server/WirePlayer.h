@@ -27,6 +27,18 @@ inline std::vector<uint8_t> EnterBody(const table_protocol::RequestHead& seat) {
     return body;
 }
 
+// The body of the leave requests (201125, 201120) for the seat's own user.
+inline std::vector<uint8_t> LeaveBody(const table_protocol::RequestHead& seat) {
+    frame_requests::LeaveRecord leave;
+    leave.userId = seat.userId;
+    leave.roomId = seat.roomId;
+    leave.tableNo = seat.tableNo;
+    leave.chairNo = seat.chair;
+    std::vector<uint8_t> body(frame_requests::LeaveRecord::kSize);
+    WriteRecord(leave, body);
+    return body;
+}
+
 // The body of the requests that carry the request head alone (201160,
 // 201130).
 inline std::vector<uint8_t> HeadBody(const table_protocol::RequestHead& seat) {
