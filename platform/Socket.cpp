@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -289,6 +290,18 @@ bool SetSocketBlocking(SocketHandle socket, bool blocking) {
     }
     const int wanted = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
     if (wanted != flags && ::fcntl(socket, F_SETFL, wanted) != 0) {
+        SetErrorFromSystem();
+        return false;
+    }
+    return true;
+}
+
+bool SetSocketNoDelay(SocketHandle socket, bool on) {
+    if (RefuseNoSocket(socket)) {
+        return false;
+    }
+    const int value = on ? 1 : 0;
+    if (::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &value, sizeof(value)) != 0) {
         SetErrorFromSystem();
         return false;
     }

@@ -71,6 +71,9 @@ int SendSocket(SocketHandle socket, const void* data, size_t n);
 int RecvSocket(SocketHandle socket, void* out, size_t n);
 
 bool SetSocketBlocking(SocketHandle socket, bool blocking);
+// Sends small writes at once instead of holding them until the last one is
+// acknowledged (a server's replies and notices go out without delay).
+bool SetSocketNoDelay(SocketHandle socket, bool on);
 
 // Ends sending, receiving or both (0, 1, 2 as the system numbers them); a
 // blocked receive or accept on the socket returns.

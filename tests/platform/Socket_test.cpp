@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <cstring>
 #include <vector>
 
@@ -107,6 +109,19 @@ TEST_F(SocketTest, SendAndReceiveOnLoopback) {
     EXPECT_EQ(RecvSocket(link.server.get(), got, sizeof(got)), 4);
     EXPECT_STREQ(got, "ping");
 
+    // Writes without the small-write delay still arrive whole and in order.
+    ASSERT_TRUE(SetSocketNoDelay(link.client.get(), true));
+    EXPECT_EQ(SendSocket(link.client.get(), "a", 1), 1);
+    EXPECT_EQ(SendSocket(link.client.get(), "b", 1), 1);
+    char two[2] = {};
+    size_t gotTwo = 0;
+    while (gotTwo < 2) {
+        const int n = RecvSocket(link.server.get(), two + gotTwo, 2 - gotTwo);
+        ASSERT_GT(n, 0);
+        gotTwo += static_cast<size_t>(n);
+    }
+    EXPECT_EQ(std::string(two, 2), "ab");
+
     ASSERT_TRUE(SetSocketBlocking(link.server.get(), false));
     EXPECT_EQ(RecvSocket(link.server.get(), got, sizeof(got)), -1);
     EXPECT_EQ(LastSocketError(), kSocketErrorWouldBlock);
@@ -120,6 +135,8 @@ TEST_F(SocketTest, FailuresLeaveWindowsCodes) {
     EXPECT_EQ(SendSocket(kNoSocket, "x", 1), -1);
     EXPECT_EQ(LastSocketError(), kSocketErrorBadHandle);
     EXPECT_FALSE(CloseSocket(kNoSocket));
+    EXPECT_FALSE(SetSocketNoDelay(kNoSocket, true));
+    EXPECT_EQ(LastSocketError(), kSocketErrorBadHandle);
 
     // Nobody listens on a port that was just given up.
     uint16_t freePort = 0;

@@ -95,6 +95,14 @@ public:
         std::lock_guard lock(mutex_);
         return received_;
     }
+    // The pairs from the first'th on (none when fewer came).
+    std::vector<Delivered> ReceivedFrom(size_t first) {
+        std::lock_guard lock(mutex_);
+        if (first >= received_.size()) {
+            return {};
+        }
+        return {received_.begin() + static_cast<std::ptrdiff_t>(first), received_.end()};
+    }
 
 private:
     static constexpr uint32_t kFlushMessage = platform::kMsgApp + 1;

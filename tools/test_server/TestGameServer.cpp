@@ -122,6 +122,9 @@ void TestGameServer::AcceptLoop() {
                 return;
             }
             client_ = client;
+            // Replies and notices are small writes in a row: none waits
+            // for the one before to be acknowledged.
+            platform::SetSocketNoDelay(client, true);
             greeting_.clear();
             ++clients_;
             connection = connectionHandler_;

@@ -209,6 +209,37 @@ TEST_F(TableFixture, EachRequestGetsItsAnswerOrSilence) {
     EXPECT_EQ(server_.SendFaults(), 0u);
 }
 
+// The table's server has no side-panel links: its active configuration is
+// the whole block, empty.
+TEST_F(TableFixture, ActiveConfigurationIsAnEmptyBlock) {
+    ASSERT_TRUE(started_);
+    WirePlayer player;
+    Enter(player);
+    Answer answer;
+    ASSERT_TRUE(player.Ask(fr::kGetActiveConfig, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    ASSERT_EQ(answer.data.size(), 1104u);
+    EXPECT_TRUE(
+        std::all_of(answer.data.begin(), answer.data.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST_F(TableFixture, LeavingTheTableIsTakenInSilenceAndResetsTheTable) {
+    ASSERT_TRUE(started_);
+    WirePlayer player;
+    Enter(player);
+    player.Tell(fr::kStartGame, HeadBody());
+    ASSERT_TRUE(WaitUntil([&] { return table_.ReadyChairs()[kChair]; }));
+    Answer answer;
+    EXPECT_FALSE(player.Ask(fr::kLeaveTable, servertest::LeaveBody({kUser, kRoom, kTable, kChair}),
+                            answer, kSilenceMs));
+    EXPECT_TRUE(WaitUntil([&] { return table_.GetCounters().resets == 1; }));
+    EXPECT_EQ(table_.ReadyChairs(), (std::array<bool, 4>{}));
+    // The same connection may enter again.
+    ASSERT_TRUE(player.Ask(fr::kEnterGame, EnterBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultEntered);
+    EXPECT_EQ(table_.GetCounters().refused, 0u);
+}
+
 TEST_F(TableFixture, BodiesCutShortOrForAnotherChairAreRefusedWithNothingChanged) {
     ASSERT_TRUE(started_);
     WirePlayer player;

@@ -7,10 +7,47 @@
 #include <span>
 #include <vector>
 
+#include "frame/RecordFields.h"
+#include "frame/net/FrameRequests.h"
+#include "mahjong_client/TableProtocol.h"
 #include "tests/zep/SocketTestSupport.h"
 #include "zep/GameChannelSocket.h"
 
 namespace servertest {
+
+// The body of the entry request (200110) for the seat.
+inline std::vector<uint8_t> EnterBody(const table_protocol::RequestHead& seat) {
+    frame_requests::EnterRecord enter;
+    enter.userId = seat.userId;
+    enter.roomId = seat.roomId;
+    enter.tableNo = seat.tableNo;
+    enter.chairNo = seat.chair;
+    std::vector<uint8_t> body(frame_requests::EnterRecord::kSize);
+    WriteRecord(enter, body);
+    return body;
+}
+
+// The body of the leave requests (201125, 201120) for the seat's own user.
+inline std::vector<uint8_t> LeaveBody(const table_protocol::RequestHead& seat) {
+    frame_requests::LeaveRecord leave;
+    leave.userId = seat.userId;
+    leave.roomId = seat.roomId;
+    leave.tableNo = seat.tableNo;
+    leave.chairNo = seat.chair;
+    std::vector<uint8_t> body(frame_requests::LeaveRecord::kSize);
+    WriteRecord(leave, body);
+    return body;
+}
+
+// The body of the requests that carry the request head alone (201160,
+// 201130).
+inline std::vector<uint8_t> HeadBody(const table_protocol::RequestHead& seat) {
+    frame_requests::HeadOnlyRecord record;
+    record.head = {seat.userId, seat.roomId, seat.tableNo, seat.chair};
+    std::vector<uint8_t> body(frame_requests::HeadOnlyRecord::kSize);
+    WriteRecord(record, body);
+    return body;
+}
 
 struct Answer {
     uint32_t code = 0;
@@ -54,6 +91,12 @@ public:
         owner_.WaitFor(atLeast);
         owner_.Flush();
         return owner_.Received();
+    }
+    // The notifications from the first'th on, once count came in all.
+    std::vector<zeptest::Delivered> NotificationsFrom(size_t first, size_t count) {
+        owner_.WaitFor(count);
+        owner_.Flush();
+        return owner_.ReceivedFrom(first);
     }
 
 private:
