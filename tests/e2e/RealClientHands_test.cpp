@@ -58,9 +58,15 @@ TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
     // A draw is refused only at an empty wall, and the server says so.
     EXPECT_LE(e2e::CountMessages(messages, "reply", kRefusedDraw),
               e2e::LinesWith(log, "empty wall").size());
-    for (const std::string& line : e2e::LinesWith(log, "protocol error")) {
+    // Each protocol error has its own line; the summary after the last hand
+    // gives their count.
+    for (const std::string& line : e2e::LinesWith(log, "protocol error: ")) {
         ADD_FAILURE() << line;
     }
+    EXPECT_EQ(
+        e2e::LinesWith(log, "hands done " + std::to_string(kHands) + ", protocol errors 0").size(),
+        1u)
+        << table.ServerLogTail();
     // The client left the hall as a player who ends the game.
     EXPECT_FALSE(e2e::LinesWith(table.HallRecord(), "leave").empty()) << table.HallRecord();
 }
