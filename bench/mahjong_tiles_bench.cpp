@@ -10,6 +10,7 @@
 
 #include "bench/BenchRatios.h"
 #include "mahjong_tiles/HuTest.h"
+#include "mahjong_tiles/SuitMeldTable.h"
 
 #include "mahjong_tiles/TileEncoding.h"
 #include "mahjong_tiles/TileSearch.h"
@@ -206,9 +207,28 @@ void BM_DealtHandsStandardHu(benchmark::State& state) {
 }
 BENCHMARK(BM_DealtHandsStandardHu)->Unit(benchmark::kMillisecond);
 
+// The floor: the per-suit verdict table alone (no groups recorded).
+void BM_DealtHandsSuitTable(benchmark::State& state) {
+    const std::vector<DealtHand>& hands = DealtHands();
+    const SuitMeldTable& table = SuitMeldTable::Get();
+    HandCounts counts{};
+    int64_t maybe = 0;
+    for (auto _ : state) {
+        maybe = 0;
+        for (const DealtHand& hand : hands) {
+            Deal(hand, counts);
+            maybe += table.MayDecompose(counts, 0, 0, kRegionalRuleFlags) ? 1 : 0;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(hands.size()));
+    state.counters["maybe share"] = static_cast<double>(maybe) / static_cast<double>(hands.size());
+}
+BENCHMARK(BM_DealtHandsSuitTable)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    return bench::RunWithRatios(
-        argc, argv, {{"BM_DealtHandsStandardHu", "BM_DealtHandsDealOnly"}});
+    return bench::RunWithRatios(argc, argv,
+                                {{"BM_DealtHandsStandardHu", "BM_DealtHandsSuitTable"},
+                                 {"BM_DealtHandsSuitTable", "BM_DealtHandsDealOnly"}});
 }
