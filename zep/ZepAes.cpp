@@ -158,43 +158,23 @@ __attribute__((target("aes,sse2"))) inline __m128i LoadKey(RoundKeys keys, int r
     return _mm_load_si128(reinterpret_cast<const __m128i*>(keys[round]));
 }
 
-__attribute__((target("aes,sse2"))) void InstructionEncrypt(RoundKeys keys, int rounds,
-                                                            const uint8_t* in, uint8_t* out,
-                                                            size_t blocks) {
-    size_t b = 0;
-    for (; b + kInterleave <= blocks; b += kInterleave) {
-        __m128i s[kInterleave];
-        const __m128i first = LoadKey(keys, 0);
-        for (size_t j = 0; j < kInterleave; ++j) {
-            s[j] = _mm_xor_si128(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * (b + j))), first);
-        }
-        for (int r = 1; r < rounds; ++r) {
-            const __m128i key = LoadKey(keys, r);
-            for (size_t j = 0; j < kInterleave; ++j) {
-                s[j] = _mm_aesenc_si128(s[j], key);
-            }
-        }
-        const __m128i last = LoadKey(keys, rounds);
-        for (size_t j = 0; j < kInterleave; ++j) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (b + j)),
-                             _mm_aesenclast_si128(s[j], last));
-        }
-    }
-    for (; b < blocks; ++b) {
-        __m128i s = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * b)),
-                                  LoadKey(keys, 0));
-        for (int r = 1; r < rounds; ++r) {
-            s = _mm_aesenc_si128(s, LoadKey(keys, r));
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * b),
-                         _mm_aesenclast_si128(s, LoadKey(keys, rounds)));
-    }
+// One round of either direction; the last round leaves out the column mix.
+template <bool kDecrypt>
+__attribute__((target("aes,sse2"))) inline __m128i Round(__m128i state, __m128i key) {
+    return kDecrypt ? _mm_aesdec_si128(state, key) : _mm_aesenc_si128(state, key);
 }
 
-__attribute__((target("aes,sse2"))) void InstructionDecrypt(RoundKeys keys, int rounds,
-                                                            const uint8_t* in, uint8_t* out,
-                                                            size_t blocks) {
+template <bool kDecrypt>
+__attribute__((target("aes,sse2"))) inline __m128i LastRound(__m128i state, __m128i key) {
+    return kDecrypt ? _mm_aesdeclast_si128(state, key) : _mm_aesenclast_si128(state, key);
+}
+
+// The blocks through every round: the decryption keys make the inverse
+// cipher the same sequence of steps.
+template <bool kDecrypt>
+__attribute__((target("aes,sse2"))) void InstructionRounds(RoundKeys keys, int rounds,
+                                                           const uint8_t* in, uint8_t* out,
+                                                           size_t blocks) {
     size_t b = 0;
     for (; b + kInterleave <= blocks; b += kInterleave) {
         __m128i s[kInterleave];
@@ -206,23 +186,23 @@ __attribute__((target("aes,sse2"))) void InstructionDecrypt(RoundKeys keys, int 
         for (int r = 1; r < rounds; ++r) {
             const __m128i key = LoadKey(keys, r);
             for (size_t j = 0; j < kInterleave; ++j) {
-                s[j] = _mm_aesdec_si128(s[j], key);
+                s[j] = Round<kDecrypt>(s[j], key);
             }
         }
         const __m128i last = LoadKey(keys, rounds);
         for (size_t j = 0; j < kInterleave; ++j) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (b + j)),
-                             _mm_aesdeclast_si128(s[j], last));
+                             LastRound<kDecrypt>(s[j], last));
         }
     }
     for (; b < blocks; ++b) {
         __m128i s = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * b)),
                                   LoadKey(keys, 0));
         for (int r = 1; r < rounds; ++r) {
-            s = _mm_aesdec_si128(s, LoadKey(keys, r));
+            s = Round<kDecrypt>(s, LoadKey(keys, r));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * b),
-                         _mm_aesdeclast_si128(s, LoadKey(keys, rounds)));
+                         LastRound<kDecrypt>(s, LoadKey(keys, rounds)));
     }
 }
 
@@ -332,7 +312,7 @@ void ZepAes::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const
     }
 #if ZEP_AES_HAS_X86_INSTRUCTIONS
     if (instructions_) {
-        InstructionEncrypt(instructionEncryptKeys_, rounds_, in, out, blocks);
+        InstructionRounds<false>(instructionEncryptKeys_, rounds_, in, out, blocks);
         return;
     }
 #endif
@@ -347,7 +327,7 @@ void ZepAes::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const
     }
 #if ZEP_AES_HAS_X86_INSTRUCTIONS
     if (instructions_) {
-        InstructionDecrypt(instructionDecryptKeys_, rounds_, in, out, blocks);
+        InstructionRounds<true>(instructionDecryptKeys_, rounds_, in, out, blocks);
         return;
     }
 #endif
