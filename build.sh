@@ -13,7 +13,7 @@ shift || true
 
 packages=(
     g++ cmake ninja-build pkg-config
-    libgtest-dev libgmock-dev libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
     zlib1g-dev libjpeg-dev
     libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libgif-dev imagemagick
     libfreetype-dev libfontconfig-dev fonts-wqy-zenhei

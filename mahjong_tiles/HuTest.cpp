@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "mahjong_tiles/SuitMeldTable.h"
 #include "mahjong_tiles/TileEncoding.h"
 #include "mahjong_tiles/TileFunctionTable.h"
 #include "mahjong_tiles/TileSearch.h"
@@ -22,12 +23,11 @@ long long RealTiles(const HandCounts& counts) {
 }
 
 bool HasNegativeCount(const HandCounts& counts) {
+    int32_t signs = 0;  // no early exit, so the compiler may run the loop in vectors
     for (int i = 1; i < kHandKinds; ++i) {
-        if (counts[i] < 0) {
-            return true;
-        }
+        signs |= counts[i];
     }
-    return false;
+    return signs < 0;
 }
 
 // What the special-pattern tests share.
@@ -36,14 +36,23 @@ struct PatternContext {
     int w2;
     int wildIndex1;
     int wildIndex2;
-    int honourWild1;  // ids of the wild kinds, for the honour slot
-    int honourWild2;
     RuleFlags rule;
     HuPatternFlags patterns;
 
     bool IsHonour(int index) const {
+        // The ids of the wild kinds, for the honour slot, cost a search of
+        // every id: found on the first question only.
+        if (!honourWildsFound) {
+            honourWild1 = FindCardIdByIndex(wildIndex1, rule);
+            honourWild2 = FindCardIdByIndex(wildIndex2, rule);
+            honourWildsFound = true;
+        }
         return TileFunctions().honourTest(index, honourWild1, honourWild2, rule) != 0;
     }
+
+    mutable bool honourWildsFound = false;
+    mutable int honourWild1 = kNoTile;
+    mutable int honourWild2 = kNoTile;
 };
 
 bool SevenPairs(const HandCounts& counts, const PatternContext& ctx, HuResult& result) {
@@ -205,8 +214,21 @@ public:
           result_(result),
           groupRoom_(groupRoom) {}
 
+    // Searches the rest of the hand; below the lowest held index of a level
+    // nothing is held in the levels under it, so their scans start there.
     bool Run(bool pairTaken, int depth) {
+        const int from = lowestFrom_;
+        const bool found = Search(pairTaken, depth);
+        lowestFrom_ = from;
+        return found;
+    }
+
+private:
+    bool Search(bool pairTaken, int depth) {
         const int i = LowestHeld();
+        if (i != 0) {
+            lowestFrom_ = i;
+        }
         const int wilds = GetWildTotal(w1_, w2_);
         if (i == 0 && wilds == 0) {
             return true;
@@ -238,9 +260,8 @@ public:
         return (rule_ & kRuleHonourRuns) != 0 && TryHonourRuns(wilds, pairTaken, depth);
     }
 
-private:
     int LowestHeld() const {
-        for (int i = 1; i < kHandKinds; ++i) {
+        for (int i = lowestFrom_; i < kHandKinds; ++i) {
             if (counts_[i] != 0) {
                 return i;
             }
@@ -342,6 +363,7 @@ private:
     const RuleFlags rule_;
     HuResult& result_;
     const int groupRoom_;
+    int lowestFrom_ = 1;
 };
 
 }  // namespace
@@ -354,10 +376,8 @@ int CheckStandardHu(const HandCounts& counts, int w1, int w2, int wildTile1, int
     if (HasNegativeCount(copy) || CountFlowerTiles(copy, wildTile1, wildTile2, rule) > 0) {
         return 0;
     }
-    PatternContext ctx{w1, w2, 0, 0, kNoTile, kNoTile, rule, patterns};
+    PatternContext ctx{w1, w2, 0, 0, rule, patterns};
     GetWildIndices(wildTile1, wildTile2, rule, ctx.wildIndex1, ctx.wildIndex2);
-    ctx.honourWild1 = FindCardIdByIndex(ctx.wildIndex1, rule);
-    ctx.honourWild2 = FindCardIdByIndex(ctx.wildIndex2, rule);
 
     for (const PatternEntry& pattern : kPatterns) {
         if ((situation & pattern.bit) != 0) {
@@ -367,9 +387,13 @@ int CheckStandardHu(const HandCounts& counts, int w1, int w2, int wildTile1, int
         }
     }
     for (const PatternEntry& pattern : kPatterns) {
-        if (RunPattern(pattern.test, pattern.substituteRetry, copy, ctx, result)) {
+        if ((patterns & pattern.bit) != 0 &&
+            RunPattern(pattern.test, pattern.substituteRetry, copy, ctx, result)) {
             return kOperationHu;
         }
+    }
+    if (!SuitMeldTable::Get().MayDecompose(copy, w1, w2, rule)) {
+        return 0;
     }
     return DecomposeHand(copy, w1, w2, ctx.wildIndex1, ctx.wildIndex2, tileIndex, rule, patterns,
                          result, 0);

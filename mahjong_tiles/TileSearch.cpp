@@ -8,6 +8,9 @@
 
 namespace {
 
+// The built-in flower test holds every index from here up.
+constexpr int kFirstFlowerIndex = 40;
+
 bool WildTileBarred(int tile, int wild1, int wild2, RuleFlags rule) {
     return (rule & kRuleWildTiles) != 0 && IsWildCard(tile, wild1, wild2, rule) != 0 &&
            (rule & kRuleWildAsOwnFace) == 0;
@@ -175,8 +178,15 @@ int IsInHonourRun(const HandCounts& counts, int index, int /*wild1*/, int /*wild
 
 int CountFlowerTiles(const HandCounts& counts, int wild1, int wild2, RuleFlags rule) {
     long long flowers = 0;
+    const TileClassTest isFlower = TileFunctions().flowerTest;
+    if (isFlower == &IsFlowerIndex) {  // the built-in test: every index from 40 up
+        for (int i = kFirstFlowerIndex; i < kHandKinds; ++i) {
+            flowers += counts[i];
+        }
+        return static_cast<int>(std::clamp<long long>(flowers, INT_MIN, INT_MAX));
+    }
     for (int i = 0; i < kHandKinds; ++i) {
-        if (TileFunctions().flowerTest(i, wild1, wild2, rule) != 0) {
+        if (counts[i] != 0 && isFlower(i, wild1, wild2, rule) != 0) {
             flowers += counts[i];
         }
     }

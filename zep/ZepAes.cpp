@@ -1,5 +1,13 @@
 #include "zep/ZepAes.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#include <immintrin.h>
+#define ZEP_AES_HAS_X86_INSTRUCTIONS 1
+#else
+#define ZEP_AES_HAS_X86_INSTRUCTIONS 0
+#endif
+
 #include <array>
 #include <bit>
 #include <cstring>
@@ -130,9 +138,98 @@ bool IsDirectionValid(uint32_t flags) {
     return direction == ZepAesCodec::kForward || direction == ZepAesCodec::kBackward;
 }
 
+// ---- The processor's AES instructions ---------------------------------------
+
+#if ZEP_AES_HAS_X86_INSTRUCTIONS
+
+bool DetectInstructions() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 && (ecx & bit_AES) != 0 &&
+           (edx & bit_SSE2) != 0;
+}
+
+// Blocks go through the rounds this many at a time, so that one block's
+// round need not wait for the one before it to leave the unit.
+constexpr size_t kInterleave = 8;
+
+using RoundKeys = const uint8_t (*)[ZepAes::kBlockSize];
+
+__attribute__((target("aes,sse2"))) inline __m128i LoadKey(RoundKeys keys, int round) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(keys[round]));
+}
+
+// One round of either direction; the last round leaves out the column mix.
+template <bool kDecrypt>
+__attribute__((target("aes,sse2"))) inline __m128i Round(__m128i state, __m128i key) {
+    return kDecrypt ? _mm_aesdec_si128(state, key) : _mm_aesenc_si128(state, key);
+}
+
+template <bool kDecrypt>
+__attribute__((target("aes,sse2"))) inline __m128i LastRound(__m128i state, __m128i key) {
+    return kDecrypt ? _mm_aesdeclast_si128(state, key) : _mm_aesenclast_si128(state, key);
+}
+
+// The blocks through every round: the decryption keys make the inverse
+// cipher the same sequence of steps.
+template <bool kDecrypt>
+__attribute__((target("aes,sse2"))) void InstructionRounds(RoundKeys keys, int rounds,
+                                                           const uint8_t* in, uint8_t* out,
+                                                           size_t blocks) {
+    size_t b = 0;
+    for (; b + kInterleave <= blocks; b += kInterleave) {
+        __m128i s[kInterleave];
+        const __m128i first = LoadKey(keys, 0);
+        for (size_t j = 0; j < kInterleave; ++j) {
+            s[j] = _mm_xor_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * (b + j))), first);
+        }
+        for (int r = 1; r < rounds; ++r) {
+            const __m128i key = LoadKey(keys, r);
+            for (size_t j = 0; j < kInterleave; ++j) {
+                s[j] = Round<kDecrypt>(s[j], key);
+            }
+        }
+        const __m128i last = LoadKey(keys, rounds);
+        for (size_t j = 0; j < kInterleave; ++j) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * (b + j)),
+                             LastRound<kDecrypt>(s[j], last));
+        }
+    }
+    for (; b < blocks; ++b) {
+        __m128i s = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 16 * b)),
+                                  LoadKey(keys, 0));
+        for (int r = 1; r < rounds; ++r) {
+            s = Round<kDecrypt>(s, LoadKey(keys, r));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * b),
+                         LastRound<kDecrypt>(s, LoadKey(keys, rounds)));
+    }
+}
+
+// InvMixColumns of a round key, as the equivalent inverse cipher takes it.
+__attribute__((target("aes,sse2"))) void InverseMixKey(const uint8_t* in, uint8_t* out) {
+    _mm_store_si128(reinterpret_cast<__m128i*>(out),
+                    _mm_aesimc_si128(_mm_load_si128(reinterpret_cast<const __m128i*>(in))));
+}
+
+#else
+
+bool DetectInstructions() {
+    return false;
+}
+
+#endif
+
 }  // namespace
 
 // ---- ZepAes ----------------------------------------------------------------
+
+bool ZepAes::HasInstructions() {
+    static const bool present = DetectInstructions();
+    return present;
+}
+
+ZepAes::ZepAes(Engine engine) : instructions_(engine != Engine::Table && HasInstructions()) {}
 
 ZepAes::~ZepAes() {
     volatile uint32_t* e = encryptKeys_;
@@ -140,6 +237,12 @@ ZepAes::~ZepAes() {
     for (size_t i = 0; i < std::size(encryptKeys_); ++i) {
         e[i] = 0;
         d[i] = 0;
+    }
+    volatile uint8_t* ie = &instructionEncryptKeys_[0][0];
+    volatile uint8_t* id = &instructionDecryptKeys_[0][0];
+    for (size_t i = 0; i < sizeof(instructionEncryptKeys_); ++i) {
+        ie[i] = 0;
+        id[i] = 0;
     }
 }
 
@@ -177,14 +280,63 @@ bool ZepAes::SetKey(const uint8_t* key, uint32_t bits) {
                 (round == 0 || round == rounds) ? k : InverseMixWord(k);
         }
     }
+#if ZEP_AES_HAS_X86_INSTRUCTIONS
+    if (instructions_) {
+        for (int round = 0; round <= rounds; ++round) {
+            for (int column = 0; column < 4; ++column) {
+                StoreWord(w[4 * round + column], &instructionEncryptKeys_[round][4 * column]);
+            }
+        }
+        std::memcpy(instructionDecryptKeys_[0], instructionEncryptKeys_[rounds], kBlockSize);
+        for (int round = 1; round < rounds; ++round) {
+            InverseMixKey(instructionEncryptKeys_[rounds - round], instructionDecryptKeys_[round]);
+        }
+        std::memcpy(instructionDecryptKeys_[rounds], instructionEncryptKeys_[0], kBlockSize);
+    }
+#endif
     rounds_ = rounds;
     return true;
 }
 
 void ZepAes::EncryptBlock(const uint8_t* in, uint8_t* out) const {
+    EncryptBlocks(in, out, 1);
+}
+
+void ZepAes::DecryptBlock(const uint8_t* in, uint8_t* out) const {
+    DecryptBlocks(in, out, 1);
+}
+
+void ZepAes::EncryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
     if (rounds_ == 0) {
         return;
     }
+#if ZEP_AES_HAS_X86_INSTRUCTIONS
+    if (instructions_) {
+        InstructionRounds<false>(instructionEncryptKeys_, rounds_, in, out, blocks);
+        return;
+    }
+#endif
+    for (size_t b = 0; b < blocks; ++b) {
+        TableEncrypt(in + kBlockSize * b, out + kBlockSize * b);
+    }
+}
+
+void ZepAes::DecryptBlocks(const uint8_t* in, uint8_t* out, size_t blocks) const {
+    if (rounds_ == 0) {
+        return;
+    }
+#if ZEP_AES_HAS_X86_INSTRUCTIONS
+    if (instructions_) {
+        InstructionRounds<true>(instructionDecryptKeys_, rounds_, in, out, blocks);
+        return;
+    }
+#endif
+    for (size_t b = 0; b < blocks; ++b) {
+        TableDecrypt(in + kBlockSize * b, out + kBlockSize * b);
+    }
+}
+
+void ZepAes::TableEncrypt(const uint8_t* in, uint8_t* out) const {
     const uint32_t* rk = encryptKeys_;
     uint32_t s0 = LoadWord(in) ^ rk[0];
     uint32_t s1 = LoadWord(in + 4) ^ rk[1];
@@ -216,10 +368,7 @@ void ZepAes::EncryptBlock(const uint8_t* in, uint8_t* out) const {
     StoreWord(last(s3, s0, s1, s2, rk[3]), out + 12);
 }
 
-void ZepAes::DecryptBlock(const uint8_t* in, uint8_t* out) const {
-    if (rounds_ == 0) {
-        return;
-    }
+void ZepAes::TableDecrypt(const uint8_t* in, uint8_t* out) const {
     const uint32_t* rk = decryptKeys_;
     uint32_t s0 = LoadWord(in) ^ rk[0];
     uint32_t s1 = LoadWord(in + 4) ^ rk[1];
@@ -254,47 +403,59 @@ void ZepAes::DecryptBlock(const uint8_t* in, uint8_t* out) const {
 
 // ---- ZepAesCodec -----------------------------------------------------------
 
-int ZepAesCodec::Process(const uint8_t* key, uint32_t keyBits, const uint8_t* data, uint32_t length,
-                         uint8_t* output, uint32_t* outputLength, uint32_t flags) {
-    if ((flags & kStepFlag) == 0 || !IsDirectionValid(flags) || outputLength == nullptr) {
-        return 0;
-    }
-    if (length != 0 && data == nullptr) {
+uint32_t ZepAesCodec::OutputLength(uint32_t length, uint32_t flags) {
+    if ((flags & kStepFlag) == 0 || !IsDirectionValid(flags)) {
         return 0;
     }
     const uint32_t block = ZepAes::kBlockSize;
-    const bool forward = (flags & kForward) != 0;
-    const uint32_t wholeBytes = length - length % block;
-    if (forward && length > UINT32_MAX - block) {
-        return 0;
+    if ((flags & kForward) != 0) {
+        return length > UINT32_MAX - block ? 0 : length - length % block + block;
     }
-    if (!forward && (length == 0 || length % block != 0)) {
-        return 0;
-    }
-    const uint32_t produced = forward ? wholeBytes + block : length;
+    return length == 0 || length % block != 0 ? 0 : length;
+}
 
+int ZepAesCodec::Process(const uint8_t* key, uint32_t keyBits, const uint8_t* data, uint32_t length,
+                         uint8_t* output, uint32_t* outputLength, uint32_t flags) {
+    if (key == nullptr || (keyBits != 128 && keyBits != 192 && keyBits != 256)) {
+        return 0;
+    }
+    if (output == nullptr) {  // only the length: no key schedule needed
+        const uint32_t produced = OutputLength(length, flags);
+        if (produced == 0 || outputLength == nullptr || (length != 0 && data == nullptr)) {
+            return 0;
+        }
+        *outputLength = produced;
+        return 1;
+    }
     ZepAes aes;
     if (!aes.SetKey(key, keyBits)) {
+        return 0;
+    }
+    return Process(aes, data, length, output, outputLength, flags);
+}
+
+int ZepAesCodec::Process(const ZepAes& aes, const uint8_t* data, uint32_t length, uint8_t* output,
+                         uint32_t* outputLength, uint32_t flags) {
+    const uint32_t produced = OutputLength(length, flags);
+    if (produced == 0 || outputLength == nullptr || (length != 0 && data == nullptr) ||
+        !aes.HasKey()) {
         return 0;
     }
     if (output == nullptr) {
         *outputLength = produced;
         return 1;
     }
-
-    for (uint32_t offset = 0; offset < wholeBytes; offset += block) {
-        if (forward) {
-            aes.EncryptBlock(data + offset, output + offset);
-        } else {
-            aes.DecryptBlock(data + offset, output + offset);
-        }
-    }
-    if (forward) {
+    const uint32_t block = ZepAes::kBlockSize;
+    const uint32_t wholeBytes = length - length % block;
+    if ((flags & kForward) != 0) {
+        aes.EncryptBlocks(data, output, wholeBytes / block);
         uint8_t last[ZepAes::kBlockSize] = {};
         if (length > wholeBytes) {
             std::memcpy(last, data + wholeBytes, length - wholeBytes);
         }
         aes.EncryptBlock(last, output + wholeBytes);
+    } else {
+        aes.DecryptBlocks(data, output, wholeBytes / block);
     }
     *outputLength = produced;
     return 1;

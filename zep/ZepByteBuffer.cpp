@@ -103,6 +103,15 @@ bool ZepByteBuffer::Reserve(size_t n) {
     return EnsureCapacity(n);
 }
 
+uint8_t* ZepByteBuffer::Extend(size_t n) {
+    if (n == 0 || n > std::numeric_limits<size_t>::max() - size_ || !EnsureCapacity(size_ + n)) {
+        return nullptr;
+    }
+    uint8_t* added = block_.get() + size_;
+    size_ += n;
+    return added;
+}
+
 bool ZepByteBuffer::EnsureCapacity(size_t needed) {
     if (needed <= capacity_) {
         return true;

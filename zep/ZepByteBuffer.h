@@ -54,6 +54,10 @@ public:
     // Makes the capacity at least n (rounded up to whole KB), keeping the
     // data. False when the block cannot be had.
     bool Reserve(size_t n);
+    // Grows the data by n bytes for the caller to write, and returns where
+    // they start (their contents are whatever the block held); null, and
+    // nothing added, when n is 0 or the block cannot be had.
+    uint8_t* Extend(size_t n);
 
 private:
     // Room for `needed` bytes in all; false when it cannot be had.

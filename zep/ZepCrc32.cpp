@@ -1,5 +1,7 @@
 #include "zep/ZepCrc32.h"
 
+#include <zlib.h>
+
 #include <array>
 
 namespace {
@@ -53,10 +55,12 @@ uint32_t ZepCrc32::Update(const uint32_t* table, const void* bytes, size_t n, ui
     if (bytes == nullptr) {
         return crc;
     }
-    if (table == nullptr) {
-        table = kTable.data();
-    }
     const auto* p = static_cast<const uint8_t*>(bytes);
+    if (table == nullptr || table == kTable.data()) {
+        // zlib's CRC-32 is this one, taking and giving the complemented
+        // register, and runs many bytes a step.
+        return ~static_cast<uint32_t>(crc32_z(~crc & 0xFFFFFFFFu, p, n));
+    }
     for (size_t i = 0; i < n; ++i) {
         crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
     }

@@ -21,6 +21,10 @@ using Table = std::array<uint32_t, ZepCrc32::kTableSize>;
 // What a worker needs: its own copy of the table, and where to report.
 struct JobSetup {
     Table table{};
+    bool standard = false;  // the copy is the built-in table: its quick path serves
+    const uint32_t* UpdateTable() const {
+        return standard ? ZepCrc32::StandardTable() : table.data();
+    }
     platform::WindowId progressWindow = 0;
     platform::WindowId resultWindow = 0;
 };
@@ -30,6 +34,8 @@ JobSetup MakeSetup(const uint32_t* table, platform::WindowId progressWindow,
     JobSetup setup;
     std::memcpy(setup.table.data(), table != nullptr ? table : ZepCrc32::StandardTable(),
                 sizeof(setup.table));
+    setup.standard =
+        std::memcmp(setup.table.data(), ZepCrc32::StandardTable(), sizeof(setup.table)) == 0;
     setup.progressWindow = progressWindow;
     setup.resultWindow = resultWindow;
     return setup;
@@ -92,7 +98,7 @@ uint32_t ZepCrcJob::StartMemory(const uint32_t* table, const void* bytes, size_t
         uint32_t crc = 0xFFFFFFFFu;
         for (size_t done = 0; done < data->size();) {
             const size_t chunk = std::min(kChunk, data->size() - done);
-            crc = ZepCrc32::Update(setup.table.data(), data->data() + done, chunk, crc);
+            crc = ZepCrc32::Update(setup.UpdateTable(), data->data() + done, chunk, crc);
             done += chunk;
             ReportProgress(setup, done, data->size());
         }
@@ -126,7 +132,7 @@ uint32_t ZepCrcJob::StartFile(const uint32_t* table, std::string_view path,
             if (got == 0) {
                 break;
             }
-            crc = ZepCrc32::Update(setup.table.data(), chunk.data(), got, crc);
+            crc = ZepCrc32::Update(setup.UpdateTable(), chunk.data(), got, crc);
             done += got;
             ReportProgress(setup, done, size);
         }

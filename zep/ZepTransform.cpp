@@ -77,16 +77,6 @@ int ReplaceWithStep(ZepByteBuffer& buffer, const ZepStepHeader& header,
     return 1;
 }
 
-int ReplaceWithData(ZepByteBuffer& buffer, std::span<const uint8_t> data) {
-    ZepByteBuffer replacement;
-    if (!replacement.Reserve(data.size()) ||
-        (!data.empty() && replacement.Append(data.data(), data.size()) != data.size())) {
-        return 0;
-    }
-    buffer = std::move(replacement);
-    return 1;
-}
-
 // The header at the front of a received step, when its length field matches
 // the bytes that follow it.
 std::optional<ZepStepHeader> ReadReceivedHeader(const ZepByteBuffer& buffer) {
@@ -119,21 +109,11 @@ ZepTransform::ZepTransform(const uint8_t* key, uint32_t keyBits, uint32_t cipher
     Init(key, keyBits, cipherFlags, compressionFlags);
 }
 
-ZepTransform::~ZepTransform() {
-    volatile uint8_t* key = key_;
-    for (size_t i = 0; i < kMaxKeyBytes; ++i) {
-        key[i] = 0;
-    }
-}
+ZepTransform::~ZepTransform() = default;
 
 int ZepTransform::Init(const uint8_t* key, uint32_t keyBits, uint32_t cipherFlags,
                        uint32_t compressionFlags) {
-    std::memset(key_, 0, sizeof(key_));
-    hasKey_ = key != nullptr && (keyBits == 128 || keyBits == 192 || keyBits == 256);
-    keyBits_ = keyBits;
-    if (hasKey_) {
-        std::memcpy(key_, key, keyBits / 8);
-    }
+    cipher_.SetKey(key, keyBits);  // without a key for a null key or another length
     cipherFlags_ = cipherFlags;
     compressionFlags_ = compressionFlags;
     return 1;
@@ -150,15 +130,20 @@ int ZepTransform::Transform(ZepByteBuffer& buffer, int direction) {
 }
 
 int ZepTransform::CompressStep(ZepByteBuffer& buffer, int direction) {
+    std::unique_lock<std::mutex> lock(streamsLock_, std::try_to_lock);
+    std::optional<ZepZlibStreams> ownStreams;
+    ZepZlibStreams& streams = lock.owns_lock() ? streams_ : ownStreams.emplace();
     if (direction == kForward) {
         const size_t n = buffer.GetSize();
         if (compressionFlags_ == 0 || n > kMaxStepInput) {
             return PrependUnchangedHeader(buffer);
         }
         const uint32_t flags = compressionFlags_ & ~kDirectionBits;
-        std::vector<uint8_t> compressed;
-        if (!ZepZlibCodec::Process(Contents(buffer), compressed, flags | ZepZlibCodec::kForward) ||
-            compressed.size() > kMaxStepInput) {
+        if ((flags & ZepZlibCodec::kStepFlag) == 0) {
+            return PrependUnchangedHeader(buffer);  // not this step's codec: sent as it is
+        }
+        const std::span<const uint8_t> compressed = streams.Deflate(Contents(buffer));
+        if (compressed.empty() || compressed.size() > kMaxStepInput) {
             return PrependUnchangedHeader(buffer);
         }
         ZepStepHeader header;
@@ -175,14 +160,20 @@ int ZepTransform::CompressStep(ZepByteBuffer& buffer, int direction) {
         if (header->flags == 0) {
             return DropHeader(buffer);
         }
+        // Only this step's codec, and no more than it would ever inflate.
         const uint32_t flags = (header->flags & ~kDirectionBits) | ZepZlibCodec::kBackward;
-        std::vector<uint8_t> inflated;
-        if (!ZepZlibCodec::Process(Contents(buffer).subspan(ZepStepHeader::kSize), inflated,
-                                   flags) ||
-            inflated.size() != header->plainLength) {
+        if ((flags & ZepZlibCodec::kStepFlag) == 0 || header->plainLength == 0 ||
+            header->plainLength > ZepZlibCodec::kMaxInflated) {
             return 0;
         }
-        return ReplaceWithData(buffer, inflated);
+        ZepByteBuffer replacement;
+        uint8_t* plain = replacement.Extend(header->plainLength);
+        if (plain == nullptr || !streams.Inflate(Contents(buffer).subspan(ZepStepHeader::kSize),
+                                                 std::span(plain, header->plainLength))) {
+            return 0;
+        }
+        buffer = std::move(replacement);
+        return 1;
     }
     return 0;
 }
@@ -193,27 +184,35 @@ int ZepTransform::CipherStep(ZepByteBuffer& buffer, int direction) {
         if (cipherFlags_ == 0) {
             return PrependUnchangedHeader(buffer);
         }
-        if (!hasKey_ || n > kMaxStepInput) {
+        if (!cipher_.HasKey() || n > kMaxStepInput) {
             return 0;
         }
         const uint32_t flags = cipherFlags_ & ~kDirectionBits;
-        const std::span<const uint8_t> plain = Contents(buffer);
         const auto length = static_cast<uint32_t>(n);
-        uint32_t size = 0;
-        if (!ZepAesCodec::Process(key_, keyBits_, plain.data(), length, nullptr, &size,
-                                  flags | ZepAesCodec::kForward)) {
+        const uint32_t size = ZepAesCodec::OutputLength(length, flags | ZepAesCodec::kForward);
+        if (size == 0) {
             return 0;
         }
-        std::vector<uint8_t> cipher(size);
-        if (!ZepAesCodec::Process(key_, keyBits_, plain.data(), length, cipher.data(), &size,
-                                  flags | ZepAesCodec::kForward)) {
-            return 0;
-        }
+        // The header, the plain bytes and their zero padding, then every
+        // block enciphered where it lies.
         ZepStepHeader header;
         header.flags = flags;
         header.plainLength = length;
         header.dataLength = size;
-        return ReplaceWithStep(buffer, header, cipher);
+        uint8_t headerBytes[ZepStepHeader::kSize];
+        header.Write(headerBytes);
+        const uint8_t padding[ZepAes::kBlockSize] = {};
+        ZepByteBuffer replacement;
+        if (!replacement.Reserve(sizeof(headerBytes) + size) ||
+            replacement.Append(headerBytes, sizeof(headerBytes)) != sizeof(headerBytes) ||
+            (n != 0 && replacement.Append(buffer.GetData(0), n) != n) ||
+            replacement.Append(padding, size - n) != size - n) {
+            return 0;
+        }
+        uint8_t* blocks = replacement.GetData(ZepStepHeader::kSize);
+        cipher_.EncryptBlocks(blocks, blocks, size / ZepAes::kBlockSize);
+        buffer = std::move(replacement);
+        return 1;
     }
     if (direction == kBackward) {
         const std::optional<ZepStepHeader> header = ReadReceivedHeader(buffer);
@@ -223,22 +222,26 @@ int ZepTransform::CipherStep(ZepByteBuffer& buffer, int direction) {
         if (header->flags == 0) {
             return DropHeader(buffer);
         }
-        if (!hasKey_ || header->plainLength > header->dataLength) {
+        if (!cipher_.HasKey() || header->plainLength > header->dataLength) {
             return 0;
         }
         const uint32_t flags = (header->flags & ~kDirectionBits) | ZepAesCodec::kBackward;
-        const std::span<const uint8_t> cipher = Contents(buffer).subspan(ZepStepHeader::kSize);
-        uint32_t size = 0;
-        if (!ZepAesCodec::Process(key_, keyBits_, cipher.data(), header->dataLength, nullptr, &size,
-                                  flags)) {
+        if (ZepAesCodec::OutputLength(header->dataLength, flags) == 0) {
             return 0;
         }
-        std::vector<uint8_t> plain(size);
-        if (!ZepAesCodec::Process(key_, keyBits_, cipher.data(), header->dataLength, plain.data(),
-                                  &size, flags)) {
+        // Room for the plain bytes first, so that nothing below can fail
+        // once the blocks are deciphered where they lie.
+        ZepByteBuffer replacement;
+        if (!replacement.Reserve(header->plainLength)) {
             return 0;
         }
-        return ReplaceWithData(buffer, std::span<const uint8_t>(plain).first(header->plainLength));
+        uint8_t* blocks = buffer.GetData(ZepStepHeader::kSize);
+        cipher_.DecryptBlocks(blocks, blocks, header->dataLength / ZepAes::kBlockSize);
+        if (header->plainLength != 0) {
+            replacement.Append(blocks, header->plainLength);
+        }
+        buffer = std::move(replacement);
+        return 1;
     }
     return 0;
 }

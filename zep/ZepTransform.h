@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <span>
 
@@ -41,8 +42,9 @@ struct ZepStepHeader {
 //    is not a non-zero number of whole blocks or is shorter than the plain
 //    length, when inflating fails or gives other than the plain length, or
 //    when the header names a step codec other than its own.
-//  - The key is copied; the transform may be used from several threads at
-//    once once it is set up (Init is not thread-safe).
+//  - The key is expanded once, when it is given, and the zlib streams are
+//    kept and reset for each message; the transform may be used from several
+//    threads at once once it is set up (Init is not thread-safe).
 class ZepTransform {
 public:
     static constexpr int kForward = 1;
@@ -75,11 +77,11 @@ public:
     static constexpr uint32_t kMaxFileChunk = 16 * 1024 * 1024;
 
 private:
-    static constexpr size_t kMaxKeyBytes = 32;
-
-    uint8_t key_[kMaxKeyBytes] = {};
-    uint32_t keyBits_ = 0;
-    bool hasKey_ = false;
+    ZepAes cipher_;  // the key's schedule, expanded once per key
+    // The zlib streams kept for the messages; a thread that finds them busy
+    // sets up its own for the message.
+    std::mutex streamsLock_;
+    ZepZlibStreams streams_;
     uint32_t cipherFlags_ = 0;
     uint32_t compressionFlags_ = 0;
 };

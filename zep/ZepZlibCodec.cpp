@@ -24,26 +24,30 @@ bool ZepByteArrayStream::Write(const void* data, size_t size) {
 
 // ---- Deflate and inflate ---------------------------------------------------
 
-namespace {
-
 // A deflate or inflate stream, ended however the work finishes.
-class ZlibSession {
+class ZepZlibSession {
 public:
     enum class Kind { Deflate, Inflate };
 
-    explicit ZlibSession(Kind kind) : kind_(kind) {
+    explicit ZepZlibSession(Kind kind) : kind_(kind) {
         ok_ = (kind == Kind::Deflate ? deflateInit(&stream_, Z_DEFAULT_COMPRESSION)
                                      : inflateInit(&stream_)) == Z_OK;
     }
-    ~ZlibSession() {
+    ~ZepZlibSession() {
         if (ok_) {
             kind_ == Kind::Deflate ? deflateEnd(&stream_) : inflateEnd(&stream_);
         }
     }
-    ZlibSession(const ZlibSession&) = delete;
-    ZlibSession& operator=(const ZlibSession&) = delete;
+    ZepZlibSession(const ZepZlibSession&) = delete;
+    ZepZlibSession& operator=(const ZepZlibSession&) = delete;
     bool Ok() const { return ok_; }
     z_stream& Stream() { return stream_; }
+
+    // Back to the state of a new stream, keeping the memory.
+    bool Reset() {
+        return ok_ &&
+               (kind_ == Kind::Deflate ? deflateReset(&stream_) : inflateReset(&stream_)) == Z_OK;
+    }
 
 private:
     Kind kind_;
@@ -51,10 +55,8 @@ private:
     bool ok_ = false;
 };
 
-}  // namespace
-
 bool ZepZlibCompress::Deflate(ZepSequentialStream& in, ZepSequentialStream& out) {
-    ZlibSession session(ZlibSession::Kind::Deflate);
+    ZepZlibSession session(ZepZlibSession::Kind::Deflate);
     if (!session.Ok()) {
         return false;
     }
@@ -93,7 +95,7 @@ bool ZepZlibCompress::Deflate(ZepSequentialStream& in, ZepSequentialStream& out)
 
 bool ZepZlibCompress::Inflate(ZepSequentialStream& in, ZepSequentialStream& out,
                               size_t outputLimit) {
-    ZlibSession session(ZlibSession::Kind::Inflate);
+    ZepZlibSession session(ZepZlibSession::Kind::Inflate);
     if (!session.Ok()) {
         return false;
     }
@@ -148,6 +150,130 @@ bool ZepZlibCompress::Inflate(ZepSequentialStream& in, ZepSequentialStream& out,
         }
     }
     return total != 0;
+}
+
+// ---- Kept streams ----------------------------------------------------------
+
+namespace {
+
+// Output room kept between messages; more is given back after a large one.
+constexpr size_t kKeptOutput = 64 * 1024;
+
+// Stored-block marks a sync flush may add, beyond deflate's own bound.
+constexpr size_t kFlushMarkBytes = 6;
+
+uInt ChunkOf(size_t n) {
+    return static_cast<uInt>(std::min<size_t>(n, UINT32_MAX));
+}
+
+}  // namespace
+
+ZepZlibStreams::ZepZlibStreams() = default;
+ZepZlibStreams::~ZepZlibStreams() = default;
+
+bool ZepZlibStreams::MakeRoom(size_t needed, size_t kept) {
+    const bool tooSmall = outputSize_ < needed;
+    const bool tooLarge = outputSize_ > kKeptOutput && needed <= kKeptOutput && kept == 0;
+    if (!tooSmall && !tooLarge) {
+        return true;
+    }
+    std::unique_ptr<uint8_t[]> room(new (std::nothrow) uint8_t[needed]);
+    if (!room) {
+        return false;
+    }
+    if (kept != 0) {
+        std::memcpy(room.get(), output_.get(), kept);
+    }
+    output_ = std::move(room);
+    outputSize_ = needed;
+    return true;
+}
+
+std::span<const uint8_t> ZepZlibStreams::Deflate(std::span<const uint8_t> data) {
+    if (data.empty()) {
+        return {};
+    }
+    if (!deflater_) {
+        deflater_ = std::make_unique<ZepZlibSession>(ZepZlibSession::Kind::Deflate);
+    }
+    if (!deflater_->Reset()) {
+        return {};
+    }
+    z_stream& zs = deflater_->Stream();
+    const size_t pieces = data.size() / ZepZlibCompress::kDeflateInputChunk + 1;
+    if (!MakeRoom(deflateBound(&zs, ChunkOf(data.size())) + pieces * kFlushMarkBytes, 0)) {
+        return {};
+    }
+    size_t produced = 0;
+    for (size_t offset = 0; offset < data.size();) {
+        const size_t piece = std::min(ZepZlibCompress::kDeflateInputChunk, data.size() - offset);
+        zs.next_in = const_cast<Bytef*>(data.data() + offset);
+        zs.avail_in = static_cast<uInt>(piece);
+        offset += piece;
+        do {
+            if (outputSize_ - produced < ZepZlibCompress::kDeflateOutputChunk &&
+                !MakeRoom(outputSize_ * 2, produced)) {
+                return {};
+            }
+            zs.next_out = output_.get() + produced;
+            zs.avail_out = ChunkOf(outputSize_ - produced);
+            const uInt before = zs.avail_out;
+            const int result = deflate(&zs, Z_SYNC_FLUSH);
+            if (result != Z_OK && result != Z_BUF_ERROR) {
+                return {};
+            }
+            produced += before - zs.avail_out;
+        } while (zs.avail_out == 0);
+    }
+    return {output_.get(), produced};
+}
+
+bool ZepZlibStreams::Inflate(std::span<const uint8_t> data, std::span<uint8_t> plain) {
+    if (data.empty() || plain.empty()) {
+        return false;
+    }
+    if (!inflater_) {
+        inflater_ = std::make_unique<ZepZlibSession>(ZepZlibSession::Kind::Inflate);
+    }
+    if (!inflater_->Reset()) {
+        return false;
+    }
+    z_stream& zs = inflater_->Stream();
+    // Once the plain bytes are full the rest of the data goes here: it may
+    // still hold flush marks, but any byte it gives is one too many.
+    uint8_t beyond[64];
+    size_t filled = 0;
+    size_t offset = 0;
+    zs.avail_in = 0;
+    for (;;) {
+        if (zs.avail_in == 0 && offset < data.size()) {
+            zs.next_in = const_cast<Bytef*>(data.data() + offset);
+            zs.avail_in = ChunkOf(data.size() - offset);
+            offset += zs.avail_in;
+        }
+        const bool full = filled == plain.size();
+        zs.next_out = full ? beyond : plain.data() + filled;
+        zs.avail_out = full ? static_cast<uInt>(sizeof(beyond)) : ChunkOf(plain.size() - filled);
+        const uInt inputBefore = zs.avail_in;
+        const uInt roomBefore = zs.avail_out;
+        const int result = inflate(&zs, Z_SYNC_FLUSH);
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+            return false;
+        }
+        const size_t produced = roomBefore - zs.avail_out;
+        if (full && produced != 0) {
+            return false;  // more than the plain length
+        }
+        filled += full ? 0 : produced;
+        const bool usedUp = zs.avail_in == 0 && offset == data.size();
+        if (result == Z_STREAM_END) {
+            return usedUp && filled == plain.size();  // nothing may follow the end block
+        }
+        const bool progressed = produced != 0 || zs.avail_in != inputBefore;
+        if (!progressed || (usedUp && zs.avail_out != 0)) {
+            return usedUp && filled == plain.size();  // stuck with data left, or done
+        }
+    }
 }
 
 // ---- Codec -----------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -64,6 +65,41 @@ public:
 
     static bool Deflate(ZepSequentialStream& in, ZepSequentialStream& out);
     static bool Inflate(ZepSequentialStream& in, ZepSequentialStream& out, size_t outputLimit);
+};
+
+class ZepZlibSession;
+
+// One deflate and one inflate stream kept across messages and reset for each,
+// so a message pays no stream set-up, with the output room kept too.
+//
+// Rules:
+//  - Deflate gives the bytes ZepZlibCompress::Deflate gives for the same data:
+//    input taken 32768 bytes at a time, each piece ending at a sync-flush
+//    point. Its result is valid until the next call; empty when the data is
+//    empty or deflate fails.
+//  - Inflate fills exactly the plain bytes it is given room for, straight
+//    from the data. It fails as ZepZlibCompress::Inflate does (corrupt data,
+//    bytes after an end block, a stream it cannot read to its end) and also
+//    when the data gives fewer or more bytes than that.
+//  - Each stream is set up on its first use. One thread at a time.
+class ZepZlibStreams {
+public:
+    ZepZlibStreams();
+    ~ZepZlibStreams();
+    ZepZlibStreams(const ZepZlibStreams&) = delete;
+    ZepZlibStreams& operator=(const ZepZlibStreams&) = delete;
+
+    std::span<const uint8_t> Deflate(std::span<const uint8_t> data);
+    bool Inflate(std::span<const uint8_t> data, std::span<uint8_t> plain);
+
+private:
+    // Room for `needed` output bytes with the `kept` first ones kept.
+    bool MakeRoom(size_t needed, size_t kept);
+
+    std::unique_ptr<ZepZlibSession> deflater_;
+    std::unique_ptr<ZepZlibSession> inflater_;
+    std::unique_ptr<uint8_t[]> output_;
+    size_t outputSize_ = 0;
 };
 
 // The compression step's codec.

@@ -129,3 +129,49 @@ TEST(Crc32, BuiltTableMatchesZlibAndDrivesTheSameSums) {
         EXPECT_EQ(~running, expected);
     }
 }
+
+namespace {
+
+// The register run a byte at a time through a table, as the checksum is
+// defined; the quick path must give the same register for any start.
+uint32_t ByteAtATime(const uint32_t* table, const uint8_t* p, size_t n, uint32_t crc) {
+    for (size_t i = 0; i < n; ++i) {
+        crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    }
+    return crc;
+}
+
+}  // namespace
+
+TEST(Crc32, QuickPathGivesTheByteRegisterAtAnyLengthAlignmentAndStart) {
+    std::mt19937 random(1984);
+    const std::vector<uint8_t> data = RandomBytes(random, 70000);
+    std::uniform_int_distribution<size_t> offset(0, 63);
+    std::uniform_int_distribution<size_t> shortLength(0, 300);
+    std::uniform_int_distribution<size_t> longLength(0, 60000);
+    for (int round = 0; round < 2000; ++round) {
+        const size_t at = offset(random);
+        const size_t n = round % 10 == 0 ? longLength(random) : shortLength(random);
+        const uint32_t start = round % 3 == 0 ? 0xFFFFFFFFu : static_cast<uint32_t>(random());
+        const uint32_t expected = ByteAtATime(ZepCrc32::StandardTable(), &data[at], n, start);
+        ASSERT_EQ(ZepCrc32::Update(nullptr, &data[at], n, start), expected) << round;
+        ASSERT_EQ(ZepCrc32::Update(ZepCrc32::StandardTable(), &data[at], n, start), expected);
+        if (n != 0) {
+            ASSERT_EQ(ZepCrc32::Compute(nullptr, &data[at], n),
+                      ~ByteAtATime(ZepCrc32::StandardTable(), &data[at], n, 0xFFFFFFFFu));
+        }
+    }
+}
+
+TEST(Crc32, AnotherTableStillDrivesTheRegister) {
+    uint32_t table[ZepCrc32::kTableSize];
+    for (uint32_t i = 0; i < ZepCrc32::kTableSize; ++i) {
+        table[i] = i * 0x9E3779B1u;  // any table at all
+    }
+    std::mt19937 random(77);
+    const std::vector<uint8_t> data = RandomBytes(random, 5000);
+    EXPECT_EQ(ZepCrc32::Update(table, data.data(), data.size(), 0x12345678u),
+              ByteAtATime(table, data.data(), data.size(), 0x12345678u));
+    EXPECT_NE(ZepCrc32::Update(table, data.data(), data.size(), 0x12345678u),
+              ZepCrc32::Update(nullptr, data.data(), data.size(), 0x12345678u));
+}

@@ -2,9 +2,12 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ZepTestFolder.h"
@@ -324,4 +327,127 @@ TEST(TransformFile, ChunksRoundTripAndDamageIsRefused) {
               0);
     EXPECT_EQ(transform.TransformFile(source.c_str(), opened.c_str(), 0, ZepTransform::kForward),
               0);
+}
+
+namespace {
+
+// Messages of many sizes, some text-like, some noise that deflate cannot
+// shrink, some past the 32 KB input pieces.
+std::vector<Bytes> ManyMessages(std::mt19937& random, int count) {
+    std::vector<Bytes> messages;
+    for (int i = 0; i < count; ++i) {
+        const size_t n = 1 + random() % (i % 7 == 0 ? 100000 : 3000);
+        Bytes message = Message(n);
+        if (i % 3 == 0) {
+            for (uint8_t& b : message) {
+                b = static_cast<uint8_t>(random());
+            }
+        }
+        messages.push_back(std::move(message));
+    }
+    return messages;
+}
+
+// Both steps as a transform set up for just one message would give them.
+Bytes SentAlone(const Bytes& key, const Bytes& message) {
+    Bytes deflated;
+    EXPECT_EQ(ZepZlibCodec::Process(message, deflated, kCompress | 1), 1);
+    const Bytes inner =
+        Concat(Header(kCompress, uint32_t(message.size()), uint32_t(deflated.size())), deflated);
+    uint32_t size = 0;
+    Bytes cipher(inner.size() + 16);
+    EXPECT_EQ(ZepAesCodec::Process(key.data(), 128, inner.data(), uint32_t(inner.size()),
+                                   cipher.data(), &size, kCipher | 1),
+              1);
+    cipher.resize(size);
+    return Concat(Header(kCipher, uint32_t(inner.size()), size), cipher);
+}
+
+}  // namespace
+
+TEST(Transform, KeptStreamsAndKeyGiveTheBytesOfFreshOnes) {
+    const Bytes key = KeyBlock();
+    ZepTransform transform(key.data(), 128, kCipher, kCompress);
+    std::mt19937 random(2024);
+    for (const Bytes& message : ManyMessages(random, 120)) {
+        SCOPED_TRACE(message.size());
+        ZepByteBuffer buffer = ToBuffer(message);
+        ASSERT_EQ(transform.Transform(buffer, ZepTransform::kForward), 1);
+        ASSERT_EQ(ToBytes(buffer), SentAlone(key, message));
+        ASSERT_EQ(transform.Transform(buffer, ZepTransform::kBackward), 1);
+        ASSERT_EQ(ToBytes(buffer), message);
+    }
+}
+
+TEST(Transform, InflateFillsThePlainLengthExactly) {
+    ZepTransform transform(nullptr, 0, 0, kCompress);
+    const Bytes message = Message(5000);
+    // Flush marks after the plain bytes give nothing more: taken.
+    z_stream zs{};
+    ASSERT_EQ(deflateInit(&zs, Z_DEFAULT_COMPRESSION), Z_OK);
+    Bytes twice(deflateBound(&zs, uLong(message.size())) + 64);
+    zs.next_in = const_cast<uint8_t*>(message.data());
+    zs.avail_in = uInt(message.size());
+    zs.next_out = twice.data();
+    zs.avail_out = uInt(twice.size());
+    ASSERT_EQ(deflate(&zs, Z_SYNC_FLUSH), Z_OK);
+    ASSERT_EQ(deflate(&zs, Z_FULL_FLUSH), Z_OK);
+    twice.resize(zs.total_out);
+    deflateEnd(&zs);
+    EXPECT_EQ(
+        Backward(transform, false, Concat(Header(kCompress, 5000, uint32_t(twice.size())), twice)),
+        1);
+    // More plain bytes than the header says, fewer, bytes after the end
+    // block, a plain length of 0 or past the bound: refused.
+    const Bytes finished = StockDeflate(message, Z_FINISH);
+    const Bytes trailing = Concat(finished, Bytes{1, 2});
+    EXPECT_EQ(
+        Backward(transform, false, Concat(Header(kCompress, 4999, uint32_t(twice.size())), twice)),
+        0);
+    EXPECT_EQ(
+        Backward(transform, false, Concat(Header(kCompress, 5001, uint32_t(twice.size())), twice)),
+        0);
+    EXPECT_EQ(Backward(transform, false,
+                       Concat(Header(kCompress, 5000, uint32_t(trailing.size())), trailing)),
+              0);
+    EXPECT_EQ(Backward(transform, false, Concat(Header(kCompress, 0, 4), Bytes{0, 0, 0xFF, 0xFF})),
+              0);
+    EXPECT_EQ(Backward(transform, false,
+                       Concat(Header(kCompress, 0x7FFFFFFF, uint32_t(finished.size())), finished)),
+              0);
+    // And the kept stream still reads the next good message.
+    EXPECT_EQ(Backward(transform, false,
+                       Concat(Header(kCompress, 5000, uint32_t(finished.size())), finished)),
+              1);
+}
+
+TEST(Transform, OneTransformServesSeveralThreadsAtOnce) {
+    const Bytes key = KeyBlock();
+    ZepTransform transform(key.data(), 128, kCipher, kCompress);
+    std::mt19937 random(99);
+    const std::vector<Bytes> messages = ManyMessages(random, 24);
+    std::vector<Bytes> expected;
+    for (const Bytes& message : messages) {
+        expected.push_back(SentAlone(key, message));
+    }
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 5; ++round) {
+                for (size_t i = t; i < messages.size(); i += 2) {
+                    ZepByteBuffer buffer = ToBuffer(messages[i]);
+                    const bool ok = transform.Transform(buffer, ZepTransform::kForward) == 1 &&
+                                    ToBytes(buffer) == expected[i] &&
+                                    transform.Transform(buffer, ZepTransform::kBackward) == 1 &&
+                                    ToBytes(buffer) == messages[i];
+                    wrong += ok ? 0 : 1;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(wrong, 0);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -112,3 +113,19 @@ TEST(ZepByteBufferTest, GetDataPastTheSizeIsNullAndMoveEmptiesTheSource) {
 }
 
 }  // namespace
+
+TEST(ZepByteBufferTest, ExtendGivesRoomBehindTheDataOrNothing) {
+    ZepByteBuffer buffer;
+    buffer.Append("ab", 2);
+    uint8_t* room = buffer.Extend(2000);
+    ASSERT_NE(room, nullptr);
+    EXPECT_EQ(room, buffer.GetData(2));
+    EXPECT_EQ(buffer.GetSize(), 2002u);
+    EXPECT_EQ(buffer.GetCapacity(), 2048u);
+    std::memset(room, 'c', 2000);
+    EXPECT_EQ(Contents(buffer), "ab" + std::string(2000, 'c'));
+
+    EXPECT_EQ(buffer.Extend(0), nullptr);
+    EXPECT_EQ(buffer.Extend(std::numeric_limits<size_t>::max() - 1), nullptr);
+    EXPECT_EQ(buffer.GetSize(), 2002u);
+}
