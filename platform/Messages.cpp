@@ -97,7 +97,24 @@ struct Timer {
 // from (0 for any other message).
 struct PostedMessage : Message {
     uint64_t inputStamp = 0;
+    DiscardPosted discard = nullptr;  // frees the parameters if never taken
 };
+
+// Posted messages dropped untaken, whose records are freed once the registry
+// mutex is released.
+using Dropped = std::vector<PostedMessage>;
+
+void DropLocked(PostedMessage&& m, Dropped& dropped) {
+    if (m.discard != nullptr) {
+        dropped.push_back(std::move(m));
+    }
+}
+
+void DiscardAll(const Dropped& dropped) {
+    for (const PostedMessage& m : dropped) {
+        m.discard(m.wParam, m.lParam);
+    }
+}
 
 // A thread's message queue. Everything but `waiter` is guarded by the registry
 // mutex; `waiter` is written only by the owning thread, under the mutex.
@@ -464,7 +481,8 @@ void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
 
 // Takes a destroyed (or orphaned) window out of the table with everything
 // queued for it: posted messages, timers, and sends, which answer 0.
-void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes) {
+void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes,
+                        Dropped& dropped) {
     const WindowId id = it->first;
     WindowAccess::Clear(*it->second.window);
     detail::ForgetExport(id);
@@ -477,7 +495,13 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
     if (quit) {
         PostQuitLocked(*q, 0, wakes);
     }
-    std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
+    std::erase_if(q->posted, [&](PostedMessage& m) {
+        if (m.window != id) {
+            return false;
+        }
+        DropLocked(std::move(m), dropped);
+        return true;
+    });
     std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
     std::erase(q->paintRequests, id);
     std::erase(q->heldPaints, id);
@@ -510,12 +534,13 @@ void EndThreadMessaging(ThreadId thread) {
     Registry& reg = Reg();
     std::shared_ptr<Queue> queue;  // released after the mutex, with its waiter
     Wakes wakes;
+    Dropped dropped;
     {
         std::lock_guard lock(reg.mutex);
         for (auto it = reg.windows.begin(); it != reg.windows.end();) {
             auto next = std::next(it);
             if (it->second.owner == thread) {
-                RemoveWindowLocked(reg, it, wakes);
+                RemoveWindowLocked(reg, it, wakes, dropped);
             }
             it = next;
         }
@@ -527,6 +552,9 @@ void EndThreadMessaging(ThreadId thread) {
                 CompleteLocked(*item, 0, wakes);
             }
             queue->sent.clear();
+            for (PostedMessage& m : queue->posted) {
+                DropLocked(std::move(m), dropped);
+            }
             queue->posted.clear();
             queue->timers.clear();
             queue->paintRequests.clear();
@@ -534,6 +562,7 @@ void EndThreadMessaging(ThreadId thread) {
         }
     }
     WakeAll(wakes);
+    DiscardAll(dropped);
 }
 
 }  // namespace detail
@@ -605,14 +634,16 @@ void Window::Destroy() {
     }
     WindowProc(kMsgDestroy, 0, 0);
     Wakes wakes;
+    Dropped dropped;
     {
         std::lock_guard lock(reg.mutex);
         auto it = reg.windows.find(id);
         if (it != reg.windows.end() && it->second.window == this) {
-            RemoveWindowLocked(reg, it, wakes);
+            RemoveWindowLocked(reg, it, wakes, dropped);
         }
     }
     WakeAll(wakes);
+    DiscardAll(dropped);
 }
 
 bool DestroyWindow(WindowId window) {
@@ -731,7 +762,7 @@ Queue* ThreadQueueLocked(Registry& reg, ThreadId thread) {
 }
 
 bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Message& m,
-                 uint64_t inputStamp = 0) {
+                 uint64_t inputStamp = 0, DiscardPosted discard = nullptr) {
     if (target == 0) {
         return false;
     }
@@ -743,7 +774,7 @@ bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Mes
         if (q == nullptr) {
             return false;
         }
-        q->posted.push_back(PostedMessage{m, inputStamp});
+        q->posted.push_back(PostedMessage{m, inputStamp, discard});
         wake = TakeWakeLocked(*q);
     }
     if (wake) {
@@ -761,6 +792,27 @@ bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
 
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam) {
     return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam, GetTickCount32()});
+}
+
+bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam,
+                 DiscardPosted discard) {
+    if (PostToQueue(WindowQueueLocked, window,
+                    Message{window, id, wParam, lParam, GetTickCount32()}, 0, discard)) {
+        return true;
+    }
+    if (!detail::PostToExported(window, id, wParam, lParam)) {
+        return false;
+    }
+    if (discard != nullptr) {
+        discard(wParam, lParam);  // the other process cannot reach them
+    }
+    return true;
+}
+
+bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam,
+                       DiscardPosted discard) {
+    return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam, GetTickCount32()},
+                       0, discard);
 }
 
 LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
@@ -989,6 +1041,42 @@ bool WaitMessage(uint32_t timeoutMs) {
     }
     return WaitForInput(*q, timeoutMs, nullptr);
 }
+
+namespace detail {
+
+std::shared_ptr<QueueWaiter> CurrentQueueWaiter() {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return nullptr;
+    }
+    std::lock_guard lock(Reg().mutex);
+    return q->waiter;
+}
+
+bool WaitMessageOr(uint32_t timeoutMs, const std::function<bool()>& ready) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return ready();
+    }
+    return WaitForInput(*q, timeoutMs, ready);
+}
+
+bool WakeQueueWaiter(ThreadId thread) {
+    std::shared_ptr<QueueWaiter> waiter;
+    {
+        Registry& reg = Reg();
+        std::lock_guard lock(reg.mutex);
+        Queue* q = QueueOfLocked(reg, thread);
+        if (q == nullptr) {
+            return false;
+        }
+        waiter = q->waiter;
+    }
+    waiter->Wake();
+    return true;
+}
+
+}  // namespace detail
 
 int MsgWaitForEvents(std::span<Event* const> events, uint32_t timeoutMs) {
     Queue* q = CurrentQueue(true);
