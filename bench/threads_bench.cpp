@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Audio.h"
 #include "platform/Messages.h"
 #include "platform/Socket.h"
 #include "platform/Thread.h"
@@ -404,6 +405,24 @@ void BM_PostGetMutexQueue(benchmark::State& state) {
     Keep(state, "post + get (bare)", state.iterations(), elapsed.count());
 }
 BENCHMARK(BM_PostGetMutexQueue);
+
+// ---- start-up ---------------------------------------------------------------
+
+// What the UI thread waits for at start-up before its first frame: the audio
+// library's start, which on a machine without a sound device fails. Run
+// without SDL_AUDIODRIVER=dummy to see that case.
+void BM_AudioStart(benchmark::State& state) {
+    int opened = 0;
+    for (auto _ : state) {
+        const std::unique_ptr<AudioLibrary> audio = LoadAudioLibrary();
+        if (audio->Init(kDefaultAudioDevice, 44100, 0, 0)) {
+            ++opened;
+            audio->Free();
+        }
+    }
+    state.counters["opened"] = opened;
+}
+BENCHMARK(BM_AudioStart)->UseRealTime()->Iterations(40)->Unit(benchmark::kMillisecond);
 
 void PrintRatios() {
     const auto& times = TimePerItem();
