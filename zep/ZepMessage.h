@@ -11,7 +11,9 @@
 // Posted to the owner window or thread: wParam = a heap ZepDeliveryInfo,
 // lParam = a heap ZepMessage; the receiver owns both (ZepFreeDelivery).
 inline constexpr uint32_t WM_ZEP_SOCKET = platform::kMsgUser + 1001;  // 2025
-// The socket thread's readiness notices (wParam socket, lParam event | error << 16).
+// The readiness notice of a socket watched with platform::AsyncSelect (wParam
+// socket, lParam event | error << 16). The socket thread waits on its socket
+// itself and takes none.
 inline constexpr uint32_t kZepSocketNotifyMessage = 11025;
 // The probe that tells the socket thread's readiness.
 inline constexpr uint32_t kZepSocketReadyMessage = 11026;
