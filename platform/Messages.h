@@ -70,7 +70,7 @@ struct Message {
     uint32_t id = 0;
     WParam wParam = 0;
     LParam lParam = 0;
-    uint32_t time = 0;  // tick count when queued
+    uint32_t time = 0;  // tick count of the display's input, a timer or a paint; else 0
 };
 
 // A window: an id in the process-wide table and a handler for its messages.
