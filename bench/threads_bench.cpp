@@ -89,15 +89,19 @@ uint32_t ReadU32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
-// The data length that makes a message's frame exactly kWireBytes long with
-// the default (empty) transform.
-uint32_t DataLengthForWireBytes() {
-    ZepMessage message;
-    ZepByteBuffer serialised;
-    ZepSerializeMessage(message, serialised);
+// The message as it goes on the wire before it is cut into frames: serialised
+// and run through the default (empty) transform.
+ZepByteBuffer Transformed(const ZepMessage& message) {
+    ZepByteBuffer bytes;
+    ZepSerializeMessage(message, bytes);
     ZepTransform transform;
-    transform.Transform(serialised, ZepTransform::kForward);
-    const size_t empty = kZepFrameOverhead + serialised.GetSize();
+    transform.Transform(bytes, ZepTransform::kForward);
+    return bytes;
+}
+
+// The data length that makes a message's frame exactly kWireBytes long.
+uint32_t DataLengthForWireBytes() {
+    const size_t empty = kZepFrameOverhead + Transformed(ZepMessage{}).GetSize();
     return static_cast<uint32_t>(kWireBytes - empty);
 }
 
@@ -236,17 +240,14 @@ std::vector<uint8_t> NotificationFrames(size_t count) {
     std::vector<uint8_t> data(DataLengthForWireBytes(), 0x33);
     ZepMessage message;
     message.SetData(data.data(), static_cast<uint32_t>(data.size()));
-    ZepByteBuffer serialised;
-    ZepSerializeMessage(message, serialised);
-    ZepTransform transform;
-    transform.Transform(serialised, ZepTransform::kForward);
+    const ZepByteBuffer transformed = Transformed(message);
     ZepFrameHeader header;
     header.type = kZepFrameTypeMessage;
     header.messageSequence = 1;
     header.pieceIndex = 1;
     header.lastPiece = 1;
     ZepByteBuffer frame;
-    ZepBuildFrame(header, ZepBufferBytes(serialised), false, frame);
+    ZepBuildFrame(header, ZepBufferBytes(transformed), false, frame);
     const std::span<const uint8_t> one = ZepBufferBytes(frame);
     std::vector<uint8_t> frames;
     for (size_t i = 0; i < count; ++i) {
