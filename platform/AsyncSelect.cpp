@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -50,12 +51,19 @@ struct AsyncSelect::Watch {
 namespace {
 
 std::mutex g_registryMutex;
+// How many sockets are watched: while none is, a receive or send looks no
+// further (and takes no lock).
+std::atomic<int> g_watchCount{0};
+
 std::map<SocketHandle, std::shared_ptr<AsyncSelect::Watch>>& Registry() {
     static auto* registry = new std::map<SocketHandle, std::shared_ptr<AsyncSelect::Watch>>;
     return *registry;
 }
 
 std::shared_ptr<AsyncSelect::Watch> FindWatch(SocketHandle socket) {
+    if (g_watchCount.load() == 0) {
+        return nullptr;
+    }
     std::lock_guard lock(g_registryMutex);
     const auto it = Registry().find(socket);
     return it == Registry().end() ? nullptr : it->second;
@@ -202,12 +210,14 @@ bool AsyncSelect::Start(SocketHandle socket, WindowId window, uint32_t messageId
             SetLastSocketError(kSocketErrorInvalidArgument);
             return false;
         }
+        ++g_watchCount;
     }
     try {
         watch->thread = std::thread([raw = watch.get()] { raw->Run(); });
     } catch (const std::system_error&) {
         std::lock_guard lock(g_registryMutex);
         Registry().erase(socket);
+        --g_watchCount;
         ::close(watch->wakeFd);
         SetLastSocketError(kSocketErrorNoBuffers);
         return false;
@@ -225,6 +235,7 @@ void AsyncSelect::Stop() {
         const auto it = Registry().find(watch_->socket);
         if (it != Registry().end() && it->second == watch_) {
             Registry().erase(it);
+            --g_watchCount;
         }
     }
     {

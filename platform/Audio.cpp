@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 
@@ -75,6 +76,31 @@ private:
 
 std::atomic<bool> MixerAudioLibrary::deviceTaken_{false};
 
+// SDL's audio subsystem after a failed open is left up until the process
+// ends (or the next open takes it over): shutting it down waits for its
+// device-detection thread, which on a machine without a sound device cost the
+// UI thread up to 100 ms at start-up. An open library owns its start of the
+// subsystem and ends it in Free.
+std::mutex g_subsystemMutex;
+bool g_subsystemLeftUp = false;  // guarded by g_subsystemMutex
+
+bool StartAudioSubsystem() {
+    std::lock_guard lock(g_subsystemMutex);
+    if (std::exchange(g_subsystemLeftUp, false)) {
+        return true;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return false;
+    }
+    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3);
+    return true;
+}
+
+void LeaveAudioSubsystemUp() {
+    std::lock_guard lock(g_subsystemMutex);
+    g_subsystemLeftUp = true;
+}
+
 bool MixerAudioLibrary::Init(int device, uint32_t frequency, uint32_t flags, WindowId window) {
     (void)flags;
     (void)window;
@@ -86,14 +112,13 @@ bool MixerAudioLibrary::Init(int device, uint32_t frequency, uint32_t flags, Win
     if (!deviceTaken_.compare_exchange_strong(expected, true)) {
         return false;
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (!StartAudioSubsystem()) {
         deviceTaken_ = false;
         return false;
     }
-    Mix_Init(MIX_INIT_OGG | MIX_INIT_MP3);
     if (Mix_OpenAudio(static_cast<int>(frequency), MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
         std::fprintf(stderr, "audio: no output device: %s\n", Mix_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        LeaveAudioSubsystemUp();
         deviceTaken_ = false;
         return false;
     }

@@ -3,6 +3,8 @@
 // thread's life. Not for use outside platform/.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "platform/Messages.h"
@@ -41,5 +43,15 @@ bool PostInputMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam
 // state as of that message. None when no input message waits: what the
 // events last noted holds.
 std::optional<uint64_t> InputStampBeingHandled();
+
+// The calling thread's queue waiter (made with its queue); null once the
+// thread's messaging has ended.
+std::shared_ptr<QueueWaiter> CurrentQueueWaiter();
+// WaitMessage that also ends, with true, as soon as `ready` (checked before
+// every sleep and after it) answers true.
+bool WaitMessageOr(uint32_t timeoutMs, const std::function<bool()>& ready);
+// Wakes the thread's queue waiter whether or not it sleeps (a waiter keeps
+// the wake for its next sleep). False when the thread has no queue.
+bool WakeQueueWaiter(ThreadId thread);
 
 }  // namespace platform::detail

@@ -1,5 +1,6 @@
 #include "platform/Messages.h"
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -81,9 +82,10 @@ struct SentItem {
     // may stop waiting while the receiver still reads it.
     CopyDataRecord copyData;
     std::vector<uint8_t> copyBytes;
-    LResult result = 0;      // guarded by the registry mutex
-    bool done = false;       // guarded by the registry mutex
-    bool abandoned = false;  // the sender gave up; guarded by the registry mutex
+    // Written once under the registry mutex, before done; read after done.
+    LResult result = 0;
+    std::atomic<bool> done{false};
+    std::atomic<bool> abandoned{false};  // the sender gave up
 };
 
 struct Timer {
@@ -97,16 +99,37 @@ struct Timer {
 // from (0 for any other message).
 struct PostedMessage : Message {
     uint64_t inputStamp = 0;
+    DiscardPosted discard = nullptr;  // frees the parameters if never taken
 };
 
-// A thread's message queue. Everything but `waiter` is guarded by the registry
-// mutex; `waiter` is written only by the owning thread, under the mutex.
+// Posted messages dropped untaken, whose records are freed once the registry
+// mutex is released.
+using Dropped = std::vector<PostedMessage>;
+
+void DropLocked(PostedMessage&& m, Dropped& dropped) {
+    if (m.discard != nullptr) {
+        dropped.push_back(std::move(m));
+    }
+}
+
+void DiscardAll(const Dropped& dropped) {
+    for (const PostedMessage& m : dropped) {
+        m.discard(m.wParam, m.lParam);
+    }
+}
+
+// A thread's message queue. `sent` is guarded by the registry mutex, with
+// `sentPending` telling the owner without it whether anything is there;
+// everything else by the queue's own mutex (taken after the registry mutex
+// when both are held). `waiter` is written only by the owning thread.
 struct Queue : std::enable_shared_from_this<Queue> {
     explicit Queue(ThreadId owner) : thread(owner) {}
 
     const ThreadId thread;
-    std::deque<PostedMessage> posted;
+    std::mutex mutex;
     std::deque<std::shared_ptr<SentItem>> sent;
+    std::atomic<bool> sentPending{false};  // !sent.empty(), kept with it
+    std::deque<PostedMessage> posted;
     std::vector<Timer> timers;
     std::vector<WindowId> paintRequests;  // oldest first, each window once
     int holding = 0;                      // nested SleepHoldingMessages calls
@@ -160,7 +183,8 @@ void WakeAll(const Wakes& wakes) {
     }
 }
 
-// The waiter to wake after unlocking when the queue's owner sleeps, else null.
+// The waiter to wake after unlocking when the queue's owner sleeps, else null
+// (with the queue's mutex held).
 std::shared_ptr<QueueWaiter> TakeWakeLocked(Queue& queue) {
     if (!queue.sleeping) {
         return nullptr;
@@ -169,12 +193,36 @@ std::shared_ptr<QueueWaiter> TakeWakeLocked(Queue& queue) {
     return queue.waiter;
 }
 
+// With the registry mutex held, and no queue's mutex.
 void CompleteLocked(SentItem& item, LResult result, Wakes& wakes) {
     item.result = result;
     item.done = true;
+    std::lock_guard lock(item.sender->mutex);
     if (auto waiter = TakeWakeLocked(*item.sender)) {
         wakes.push_back(std::move(waiter));
     }
+}
+
+// The queue's sent items changed (registry mutex held).
+void NoteSentLocked(Queue& q) {
+    q.sentPending = !q.sent.empty();
+}
+
+// The current time when the queue has timers to compare it with (queue's
+// mutex held); the clock is read for nothing else.
+Clock::time_point NowForTimersLocked(const Queue& q) {
+    return q.timers.empty() ? Clock::time_point{} : Clock::now();
+}
+
+// The tick count an input message carries: the coarse clock, at the
+// resolution the original platform's tick count has, and cheaper to read.
+// Other posted messages carry none: nothing reads it, and the clock read
+// would be a fifth of a post's cost.
+uint32_t InputTickCount() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return static_cast<uint32_t>(static_cast<uint64_t>(now.tv_sec) * 1000 +
+                                 static_cast<uint64_t>(now.tv_nsec) / 1000000);
 }
 
 std::string ClassKey(std::string_view name) {
@@ -311,6 +359,9 @@ bool TakeLocked(Queue& q, Message& out, bool remove, Clock::time_point now) {
 
 // Handles one message sent to the calling thread from another, if any.
 bool HandleOneSent(Queue& q) {
+    if (!q.sentPending.load()) {
+        return false;
+    }
     Registry& reg = Reg();
     std::shared_ptr<SentItem> item;
     Window* window = nullptr;
@@ -320,10 +371,12 @@ bool HandleOneSent(Queue& q) {
             q.sent.pop_front();
         }
         if (q.sent.empty()) {
+            NoteSentLocked(q);
             return false;
         }
         item = std::move(q.sent.front());
         q.sent.pop_front();
+        NoteSentLocked(q);
         if (!item->call) {
             window = OwnedWindowLocked(reg, item->window, q.thread);
         }
@@ -352,18 +405,18 @@ bool HandleAllSent(Queue& q) {
     return any;
 }
 
-// One round of a queue wait. `check` runs under the registry mutex and either
+// One round of a queue wait. `check` runs under the queue's mutex and either
 // answers (a value) or writes how long to sleep into waitMs and answers
-// nullopt; the owner is marked sleeping before the unlock, so a post that
-// comes after the check wakes it. nullopt after the sleep (or at once when
-// waitMs is 0): the caller checks again.
+// nullopt; the owner is marked sleeping before the unlock, so a post (or a
+// send, or a reply: they note themselves before they look at `sleeping`)
+// that comes after the check wakes it. nullopt after the sleep (or at once
+// when waitMs is 0): the caller checks again.
 template <typename Check>
 auto SleepOnce(Queue& q, Check check) -> decltype(check(std::declval<uint32_t&>())) {
-    Registry& reg = Reg();
     QueueWaiter* waiter = nullptr;
     uint32_t waitMs = kInfinite;
     {
-        std::lock_guard lock(reg.mutex);
+        std::lock_guard lock(q.mutex);
         if (auto answer = check(waitMs)) {
             return answer;
         }
@@ -374,7 +427,7 @@ auto SleepOnce(Queue& q, Check check) -> decltype(check(std::declval<uint32_t&>(
         waiter = q.waiter.get();
     }
     waiter->Wait(waitMs);
-    std::lock_guard lock(reg.mutex);
+    std::lock_guard lock(q.mutex);
     q.sleeping = false;
     return std::nullopt;
 }
@@ -391,7 +444,7 @@ std::optional<LResult> WaitForReply(Queue& me, SentItem& item, uint32_t timeoutM
         }
         bool timedOut = false;
         auto result = SleepOnce(me, [&](uint32_t& waitMs) -> std::optional<LResult> {
-            if (item.done) {
+            if (item.done.load()) {
                 return item.result;
             }
             uint32_t left = kInfinite;
@@ -404,7 +457,7 @@ std::optional<LResult> WaitForReply(Queue& me, SentItem& item, uint32_t timeoutM
                 }
                 left = CeilMs(std::chrono::milliseconds(timeoutMs) - elapsed);
             }
-            waitMs = me.sent.empty() ? left : 0;
+            waitMs = me.sentPending.load() ? 0 : left;
             return std::nullopt;
         });
         if (result) {
@@ -436,6 +489,8 @@ std::optional<LResult> SendAcross(ThreadId thread, std::shared_ptr<SentItem> ite
             return std::nullopt;
         }
         target->sent.push_back(item);
+        NoteSentLocked(*target);
+        std::lock_guard queueLock(target->mutex);
         wake = TakeWakeLocked(*target);
     }
     if (wake) {
@@ -444,7 +499,8 @@ std::optional<LResult> SendAcross(ThreadId thread, std::shared_ptr<SentItem> ite
     return WaitForReply(*me, *item, timeoutMs);
 }
 
-// Queues the quit message (one at most: a later one only changes its code).
+// Queues the quit message (one at most: a later one only changes its code),
+// with the queue's mutex held.
 void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
     const auto code = static_cast<WParam>(static_cast<intptr_t>(exitCode));
     if (q.quitQueued) {
@@ -455,7 +511,7 @@ void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
             }
         }
     }
-    q.posted.push_back(PostedMessage{{0, kMsgQuit, code, 0, GetTickCount32()}});
+    q.posted.push_back(PostedMessage{{0, kMsgQuit, code, 0}});
     q.quitQueued = true;
     if (auto waiter = TakeWakeLocked(q)) {
         wakes.push_back(std::move(waiter));
@@ -464,7 +520,8 @@ void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
 
 // Takes a destroyed (or orphaned) window out of the table with everything
 // queued for it: posted messages, timers, and sends, which answer 0.
-void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes) {
+void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes,
+                        Dropped& dropped) {
     const WindowId id = it->first;
     WindowAccess::Clear(*it->second.window);
     detail::ForgetExport(id);
@@ -474,13 +531,22 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
     if (q == nullptr) {
         return;
     }
-    if (quit) {
-        PostQuitLocked(*q, 0, wakes);
+    {
+        std::lock_guard queueLock(q->mutex);
+        if (quit) {
+            PostQuitLocked(*q, 0, wakes);
+        }
+        std::erase_if(q->posted, [&](PostedMessage& m) {
+            if (m.window != id) {
+                return false;
+            }
+            DropLocked(std::move(m), dropped);
+            return true;
+        });
+        std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
+        std::erase(q->paintRequests, id);
+        std::erase(q->heldPaints, id);
     }
-    std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
-    std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
-    std::erase(q->paintRequests, id);
-    std::erase(q->heldPaints, id);
     std::erase_if(q->sent, [&](const std::shared_ptr<SentItem>& item) {
         if (item->call || item->window != id) {
             return false;
@@ -488,6 +554,7 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
         CompleteLocked(*item, 0, wakes);
         return true;
     });
+    NoteSentLocked(*q);
 }
 
 }  // namespace
@@ -510,12 +577,13 @@ void EndThreadMessaging(ThreadId thread) {
     Registry& reg = Reg();
     std::shared_ptr<Queue> queue;  // released after the mutex, with its waiter
     Wakes wakes;
+    Dropped dropped;
     {
         std::lock_guard lock(reg.mutex);
         for (auto it = reg.windows.begin(); it != reg.windows.end();) {
             auto next = std::next(it);
             if (it->second.owner == thread) {
-                RemoveWindowLocked(reg, it, wakes);
+                RemoveWindowLocked(reg, it, wakes, dropped);
             }
             it = next;
         }
@@ -527,6 +595,11 @@ void EndThreadMessaging(ThreadId thread) {
                 CompleteLocked(*item, 0, wakes);
             }
             queue->sent.clear();
+            NoteSentLocked(*queue);
+            std::lock_guard queueLock(queue->mutex);
+            for (PostedMessage& m : queue->posted) {
+                DropLocked(std::move(m), dropped);
+            }
             queue->posted.clear();
             queue->timers.clear();
             queue->paintRequests.clear();
@@ -534,6 +607,7 @@ void EndThreadMessaging(ThreadId thread) {
         }
     }
     WakeAll(wakes);
+    DiscardAll(dropped);
 }
 
 }  // namespace detail
@@ -605,14 +679,16 @@ void Window::Destroy() {
     }
     WindowProc(kMsgDestroy, 0, 0);
     Wakes wakes;
+    Dropped dropped;
     {
         std::lock_guard lock(reg.mutex);
         auto it = reg.windows.find(id);
         if (it != reg.windows.end() && it->second.window == this) {
-            RemoveWindowLocked(reg, it, wakes);
+            RemoveWindowLocked(reg, it, wakes, dropped);
         }
     }
     WakeAll(wakes);
+    DiscardAll(dropped);
 }
 
 bool DestroyWindow(WindowId window) {
@@ -731,9 +807,16 @@ Queue* ThreadQueueLocked(Registry& reg, ThreadId thread) {
 }
 
 bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Message& m,
-                 uint64_t inputStamp = 0) {
+                 uint64_t inputStamp = 0, DiscardPosted discard = nullptr) {
     if (target == 0) {
         return false;
+    }
+    if (find == ThreadQueueLocked && target == CurrentThreadId() && t_queue != nullptr) {
+        // To its own queue, which lives as long as the thread: no look-up, and
+        // nobody sleeps on it.
+        std::lock_guard queueLock(t_queue->mutex);
+        t_queue->posted.push_back(PostedMessage{m, inputStamp, discard});
+        return true;
     }
     Registry& reg = Reg();
     std::shared_ptr<QueueWaiter> wake;
@@ -743,7 +826,8 @@ bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Mes
         if (q == nullptr) {
             return false;
         }
-        q->posted.push_back(PostedMessage{m, inputStamp});
+        std::lock_guard queueLock(q->mutex);
+        q->posted.push_back(PostedMessage{m, inputStamp, discard});
         wake = TakeWakeLocked(*q);
     }
     if (wake) {
@@ -760,7 +844,26 @@ bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
 }
 
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam) {
-    return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam, GetTickCount32()});
+    return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam});
+}
+
+bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam,
+                 DiscardPosted discard) {
+    if (PostToQueue(WindowQueueLocked, window, Message{window, id, wParam, lParam}, 0, discard)) {
+        return true;
+    }
+    if (!detail::PostToExported(window, id, wParam, lParam)) {
+        return false;
+    }
+    if (discard != nullptr) {
+        discard(wParam, lParam);  // the other process cannot reach them
+    }
+    return true;
+}
+
+bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam,
+                       DiscardPosted discard) {
+    return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam}, 0, discard);
 }
 
 LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
@@ -846,14 +949,13 @@ bool SendMessageTimeout(WindowId window, uint32_t id, WParam wParam, LParam lPar
 namespace detail {
 
 bool PostToLocalWindow(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
-    return PostToQueue(WindowQueueLocked, window,
-                       Message{window, id, wParam, lParam, GetTickCount32()});
+    return PostToQueue(WindowQueueLocked, window, Message{window, id, wParam, lParam});
 }
 
 bool PostInputMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam,
                       uint64_t inputStamp) {
     return PostToQueue(WindowQueueLocked, window,
-                       Message{window, id, wParam, lParam, GetTickCount32()}, inputStamp);
+                       Message{window, id, wParam, lParam, InputTickCount()}, inputStamp);
 }
 
 std::optional<uint64_t> InputStampBeingHandled() {
@@ -861,8 +963,7 @@ std::optional<uint64_t> InputStampBeingHandled() {
     if (q == nullptr) {
         return std::nullopt;
     }
-    Registry& reg = Reg();
-    std::lock_guard lock(reg.mutex);
+    std::lock_guard lock(q->mutex);
     const bool pending = std::any_of(q->posted.begin(), q->posted.end(),
                                      [](const PostedMessage& m) { return m.inputStamp != 0; });
     return pending ? std::optional(q->takenInputStamp) : std::nullopt;
@@ -918,11 +1019,11 @@ bool GetMessage(Message& out) {
             continue;
         }
         auto taken = SleepOnce(*q, [&](uint32_t& waitMs) -> std::optional<bool> {
-            const auto now = Clock::now();
+            const auto now = NowForTimersLocked(*q);
             if (TakeLocked(*q, out, true, now)) {
                 return true;
             }
-            waitMs = q->sent.empty() ? UntilNextTimerLocked(*q, now) : 0;
+            waitMs = q->sentPending.load() ? 0 : UntilNextTimerLocked(*q, now);
             return std::nullopt;
         });
         if (taken) {
@@ -938,9 +1039,8 @@ bool PeekMessage(Message& out, PeekMode mode) {
     }
     q->waiter->Pump();
     HandleAllSent(*q);
-    Registry& reg = Reg();
-    std::lock_guard lock(reg.mutex);
-    return TakeLocked(*q, out, mode == PeekMode::Remove, Clock::now());
+    std::lock_guard lock(q->mutex);
+    return TakeLocked(*q, out, mode == PeekMode::Remove, NowForTimersLocked(*q));
 }
 
 namespace {
@@ -949,7 +1049,8 @@ namespace {
 // waiting or one sent to the thread was handled, false at the deadline.
 // `ready` (may be null) is checked first on every round.
 bool WaitForInput(Queue& q, uint32_t timeoutMs, const std::function<bool()>& ready) {
-    const auto start = Clock::now();
+    const bool bounded = timeoutMs != kInfinite;
+    const auto start = bounded ? Clock::now() : Clock::time_point{};
     for (;;) {
         if (ready && ready()) {
             return true;
@@ -959,19 +1060,19 @@ bool WaitForInput(Queue& q, uint32_t timeoutMs, const std::function<bool()>& rea
             return true;
         }
         auto answer = SleepOnce(q, [&](uint32_t& waitMs) -> std::optional<bool> {
-            const auto now = Clock::now();
+            const auto now = bounded ? Clock::now() : NowForTimersLocked(q);
             if (HasInputLocked(q, now)) {
                 return true;
             }
             uint32_t left = kInfinite;
-            if (timeoutMs != kInfinite) {
+            if (bounded) {
                 const auto elapsed = now - start;
                 if (elapsed >= std::chrono::milliseconds(timeoutMs)) {
                     return false;
                 }
                 left = CeilMs(std::chrono::milliseconds(timeoutMs) - elapsed);
             }
-            waitMs = q.sent.empty() ? std::min(left, UntilNextTimerLocked(q, now)) : 0;
+            waitMs = q.sentPending.load() ? 0 : std::min(left, UntilNextTimerLocked(q, now));
             return std::nullopt;
         });
         if (answer) {
@@ -989,6 +1090,43 @@ bool WaitMessage(uint32_t timeoutMs) {
     }
     return WaitForInput(*q, timeoutMs, nullptr);
 }
+
+namespace detail {
+
+std::shared_ptr<QueueWaiter> CurrentQueueWaiter() {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return nullptr;
+    }
+    std::lock_guard lock(q->mutex);
+    return q->waiter;
+}
+
+bool WaitMessageOr(uint32_t timeoutMs, const std::function<bool()>& ready) {
+    Queue* q = CurrentQueue(true);
+    if (q == nullptr) {
+        return ready();
+    }
+    return WaitForInput(*q, timeoutMs, ready);
+}
+
+bool WakeQueueWaiter(ThreadId thread) {
+    std::shared_ptr<QueueWaiter> waiter;
+    {
+        Registry& reg = Reg();
+        std::lock_guard lock(reg.mutex);
+        Queue* q = QueueOfLocked(reg, thread);
+        if (q == nullptr) {
+            return false;
+        }
+        std::lock_guard queueLock(q->mutex);
+        waiter = q->waiter;
+    }
+    waiter->Wake();
+    return true;
+}
+
+}  // namespace detail
 
 int MsgWaitForEvents(std::span<Event* const> events, uint32_t timeoutMs) {
     Queue* q = CurrentQueue(true);
@@ -1028,10 +1166,9 @@ void PostQuitMessage(int exitCode) {
     if (q == nullptr) {
         return;
     }
-    Registry& reg = Reg();
     Wakes wakes;
     {
-        std::lock_guard lock(reg.mutex);
+        std::lock_guard lock(q->mutex);
         PostQuitLocked(*q, exitCode, wakes);
     }
     WakeAll(wakes);
@@ -1068,6 +1205,7 @@ uint32_t SetTimer(WindowId window, uint32_t timerId, uint32_t intervalMs) {
         if (q == nullptr) {
             return 0;
         }
+        std::lock_guard queueLock(q->mutex);
         auto it = std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) {
             return t.window == window && t.id == timerId && timerId != 0;
         });
@@ -1099,6 +1237,7 @@ bool KillTimer(WindowId window, uint32_t timerId) {
     if (q == nullptr) {
         return false;
     }
+    std::lock_guard queueLock(q->mutex);
     return std::erase_if(q->timers, [&](const Timer& t) {
                return t.window == window && t.id == timerId;
            }) != 0;
@@ -1125,6 +1264,7 @@ bool RequestPaint(WindowId window) {
         if (q == nullptr) {
             return false;
         }
+        std::lock_guard queueLock(q->mutex);
         AddPaintLocked(q->holding > 0 ? q->heldPaints : q->paintRequests, window);
         wake = TakeWakeLocked(*q);
     }
@@ -1141,8 +1281,7 @@ namespace {
 // The oldest window that asked to paint during the hold, taken off both
 // lists (its paint takes the whole waiting area); 0 when none.
 WindowId TakeHeldPaint(Queue& q) {
-    Registry& reg = Reg();
-    std::lock_guard lock(reg.mutex);
+    std::lock_guard lock(q.mutex);
     if (q.heldPaints.empty()) {
         return 0;
     }
@@ -1170,13 +1309,13 @@ namespace {
 class HoldScope {
 public:
     explicit HoldScope(Queue& q) : q_(q) {
-        std::lock_guard lock(Reg().mutex);
+        std::lock_guard lock(q_.mutex);
         ++q_.holding;
         ++t_holding;
     }
     ~HoldScope() {
         --t_holding;
-        std::lock_guard lock(Reg().mutex);
+        std::lock_guard lock(q_.mutex);
         if (--q_.holding == 0) {
             for (const WindowId window : q_.heldPaints) {
                 AddPaintLocked(q_.paintRequests, window);
@@ -1246,8 +1385,7 @@ void SetQueueWaiter(std::unique_ptr<QueueWaiter> waiter) {
     std::shared_ptr<QueueWaiter> replacement = waiter
                                                    ? std::shared_ptr<QueueWaiter>(std::move(waiter))
                                                    : std::make_shared<DefaultWaiter>();
-    Registry& reg = Reg();
-    std::lock_guard lock(reg.mutex);
+    std::lock_guard lock(q->mutex);
     q->waiter.swap(replacement);
     // `replacement` (the old waiter) goes after the unlock, or later still if
     // a waking thread holds it.

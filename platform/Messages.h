@@ -70,7 +70,7 @@ struct Message {
     uint32_t id = 0;
     WParam wParam = 0;
     LParam lParam = 0;
-    uint32_t time = 0;  // tick count when queued
+    uint32_t time = 0;  // tick count of the display's input, a timer or a paint; else 0
 };
 
 // A window: an id in the process-wide table and a handler for its messages.
@@ -130,6 +130,17 @@ bool HasMessageQueue(ThreadId thread);
 // Window 0 is not a target (PostThreadMessage is).
 bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam);
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam);
+
+// Frees what the parameters of a posted message point to.
+using DiscardPosted = void (*)(WParam wParam, LParam lParam);
+// Posts a message whose parameters are records the receiver owns. When the
+// message is dropped without being taken (its window is destroyed or its
+// thread ends first), `discard` frees them; a message that goes to another
+// process's window carries only the numbers, so its records are freed here
+// at once. A failed post leaves them with the sender, as above.
+bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam, DiscardPosted discard);
+bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam,
+                       DiscardPosted discard);
 
 // Calls the window's handler and returns its result. From another thread the
 // caller blocks until the owner has handled it, handling messages sent to

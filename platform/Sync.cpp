@@ -1,6 +1,8 @@
 #include "platform/Sync.h"
 
 #include <algorithm>
+#include <memory>
+#include <semaphore>
 #include <thread>  // the clocks too: <chrono> does not build under -fexec-charset=GBK
 #include <vector>
 
@@ -69,12 +71,17 @@ void SetWaitKeeper(WaitKeeper keeper) {
 
 }  // namespace detail
 
-// A wait registered with one event. Either a waiting thread's condition
-// variable (WaitAny) or a callback (EventWatch) is woken on Set().
+// What a WaitAny sleeps on. Set() releases it after letting the event mutex
+// go, so the woken thread does not at once block on that mutex; it is shared
+// because that release may come after the wait has ended.
+using WakeSignal = std::counting_semaphore<>;
+
+// A wait registered with one event. Either a waiting thread's signal
+// (WaitAny) or a callback (EventWatch) is woken on Set().
 struct Event::Waiter {
     Waiter* prev = nullptr;
     Waiter* next = nullptr;
-    std::condition_variable* cv = nullptr;
+    std::shared_ptr<WakeSignal> signal;
     detail::EventWatch::WakeFn wake = nullptr;
     void* context = nullptr;
     int calling = 0;  // Set() calls of wake in progress, outside the mutex
@@ -90,14 +97,22 @@ void Event::Set() {
     Waiter* inlineCalls[4];
     std::vector<Waiter*> moreCalls;
     size_t calls = 0;
+    std::shared_ptr<WakeSignal> inlineSignals[4];
+    std::vector<std::shared_ptr<WakeSignal>> moreSignals;
+    size_t signals = 0;
     {
         std::lock_guard lock(g_eventMutex);
         set_ = true;
         // Every waiter re-checks under the mutex; for an auto-reset event
         // only the first to do so consumes it and the others sleep again.
         for (Waiter* w = waiters_; w != nullptr; w = w->next) {
-            if (w->cv != nullptr) {
-                w->cv->notify_one();
+            if (w->signal != nullptr) {
+                if (signals < std::size(inlineSignals)) {
+                    inlineSignals[signals] = w->signal;
+                } else {
+                    moreSignals.push_back(w->signal);
+                }
+                ++signals;
                 continue;
             }
             ++w->calling;
@@ -108,6 +123,11 @@ void Event::Set() {
             }
             ++calls;
         }
+    }
+    for (size_t i = 0; i < signals; ++i) {
+        (i < std::size(inlineSignals) ? inlineSignals[i]
+                                      : moreSignals[i - std::size(inlineSignals)])
+            ->release();
     }
     if (calls == 0) {
         return;
@@ -182,7 +202,7 @@ int WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
         return index >= 0 ? index : kWaitTimeout;
     }
 
-    std::condition_variable cv;
+    const auto signal = std::make_shared<WakeSignal>(0);
     Event::Waiter local[4];
     std::unique_ptr<Event::Waiter[]> heap;
     Event::Waiter* nodes = local;
@@ -192,21 +212,23 @@ int WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
     }
     for (size_t i = 0; i < events.size(); ++i) {
         if (events[i] != nullptr) {
-            nodes[i].cv = &cv;
+            nodes[i].signal = signal;
             events[i]->AddWaiterLocked(&nodes[i]);
         }
     }
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+        lock.unlock();
+        bool woken = true;
         if (timeoutMs == kInfinite) {
-            cv.wait(lock);
-        } else if (cv.wait_until(lock, deadline) == std::cv_status::timeout) {
-            index = EventWatch::ConsumeFirstLocked(events);
-            break;
+            signal->acquire();
+        } else {
+            woken = signal->try_acquire_until(deadline);
         }
+        lock.lock();
         index = EventWatch::ConsumeFirstLocked(events);
-        if (index >= 0) {
+        if (index >= 0 || !woken) {
             break;
         }
     }

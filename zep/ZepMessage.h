@@ -11,7 +11,9 @@
 // Posted to the owner window or thread: wParam = a heap ZepDeliveryInfo,
 // lParam = a heap ZepMessage; the receiver owns both (ZepFreeDelivery).
 inline constexpr uint32_t WM_ZEP_SOCKET = platform::kMsgUser + 1001;  // 2025
-// The socket thread's readiness notices (wParam socket, lParam event | error << 16).
+// The readiness notice of a socket watched with platform::AsyncSelect (wParam
+// socket, lParam event | error << 16). The socket thread waits on its socket
+// itself and takes none.
 inline constexpr uint32_t kZepSocketNotifyMessage = 11025;
 // The probe that tells the socket thread's readiness.
 inline constexpr uint32_t kZepSocketReadyMessage = 11026;
@@ -76,3 +78,6 @@ void ZepFreeMessageData(ZepMessage* message);
 // Frees a pair that came with WM_ZEP_SOCKET: the message's data, the message
 // and the delivery record. Either may be null.
 void ZepFreeDelivery(ZepDeliveryInfo* info, ZepMessage* message);
+// The same for the parameters of a WM_ZEP_SOCKET message that is dropped
+// untaken (platform::DiscardPosted).
+void ZepDiscardDelivery(platform::WParam info, platform::LParam message);

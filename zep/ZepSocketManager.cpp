@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/AsyncSelect.h"
 #include "platform/Socket.h"
+#include "platform/SocketWait.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepSocketUtils.h"
 #include "zep/ZepTransform.h"
@@ -17,11 +17,9 @@ namespace {
 constexpr uint32_t kThreadReadyWaitMs = 5000;
 constexpr uint32_t kWriteReadyWaitMs = 1000;
 constexpr size_t kRecvChunkSize = 4096;
-// A read notice takes at most this many chunks; the next notice takes the
-// rest, so one flood cannot keep the socket thread from its frames.
-constexpr int kMaxChunksPerNotice = 64;
-constexpr uint32_t kSocketEvents =
-    platform::kSocketEventRead | platform::kSocketEventWrite | platform::kSocketEventClose;
+// One read takes at most this many chunks; the next takes the rest, so one
+// flood cannot keep the socket thread from its frames and messages.
+constexpr int kMaxChunksPerRead = 64;
 
 // Counts a request in progress for as long as it lives.
 class BusyScope {
@@ -117,6 +115,7 @@ int ZepSocketManager::Connect(platform::SocketHandle socket, const ZepConnectPar
     writeReadyEvent_.Reset();
     threadReadyEvent_.Reset();
     threadEndedEvent_.Reset();
+    writeWanted_ = false;
     socket_ = socket;
     SetConnectionId(static_cast<uint32_t>(ZepNextConnectionId()));
 
@@ -266,69 +265,87 @@ void ZepSocketManager::SocketThreadLoop() {
         ZepLog("socket window could not be created");
         return;
     }
-    platform::AsyncSelect notices;
-    if (!notices.Start(socket_.load(), window.Id(), kZepSocketNotifyMessage, kSocketEvents)) {
-        ZepLog("socket notices could not be started (error %d)", platform::LastSocketError());
+    const platform::SocketHandle socket = socket_.load();
+    if (!platform::SetSocketBlocking(socket, false)) {
+        ZepLog("socket could not be made non-blocking (error %d)", platform::LastSocketError());
         window.Destroy();
         return;
     }
+    bool readable = true;  // until the stream ends or fails
+    do {
+        const uint32_t events = (readable ? platform::kSocketEventRead : 0) |
+                                (writeWanted_.load() ? platform::kSocketEventWrite : 0);
+        const uint32_t ready = platform::MsgWaitForSocket(socket, events, platform::kInfinite);
+        if ((ready & platform::kSocketEventWrite) != 0) {
+            writeWanted_ = false;
+            OnSend();
+        }
+        if ((ready & platform::kSocketEventRead) != 0) {
+            readable = OnReceive();
+        }
+    } while (TakeThreadMessages());
+    window.Destroy();
+}
+
+bool ZepSocketManager::TakeThreadMessages() {
     platform::Message message;
-    while (platform::GetMessage(message)) {
+    while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
+        if (message.id == platform::kMsgQuit && message.window == 0) {
+            return false;
+        }
         if (message.id == kZepSocketReadyMessage) {
             threadReadyEvent_.Set();
-        } else if (message.id == kZepSocketNotifyMessage) {
-            OnSocketNotice(message.lParam);
         } else {
             platform::DispatchMessage(message);
         }
     }
-    notices.Stop();
-    window.Destroy();
+    return true;
 }
 
-void ZepSocketManager::OnSocketNotice(platform::LParam reply) {
-    if (platform::SelectError(reply) != 0) {
-        OnSocketError();
-        return;
-    }
-    switch (platform::SelectEvent(reply)) {
-        case platform::kSocketEventRead:
-            OnReceive();
-            break;
-        case platform::kSocketEventWrite:
-            OnSend();
-            break;
-        case platform::kSocketEventClose:
-            OnSocketClose();
-            break;
-        default:
-            break;
-    }
-}
-
-void ZepSocketManager::OnReceive() {
-    ++readNotices_;
-    const RecordPtr record = ReadIntoBuffer();
-    if (record == nullptr) {
-        return;
-    }
-    if (readNotices_ == 1 && SignalConnected(*record)) {
+bool ZepSocketManager::OnReceive() {
+    StreamState state = StreamState::Open;
+    const RecordPtr record = ReadIntoBuffer(state);
+    if (record != nullptr && ++readNotices_ == 1 && SignalConnected(*record)) {
         record->ClearReceived();  // the server's greeting
-        return;
+    } else if (record != nullptr) {
+        ProcessFrames(*record);
     }
-    ProcessFrames(*record);
+    switch (state) {
+        case StreamState::Open:
+            return true;
+        case StreamState::Ended:
+            OnSocketClose();
+            return false;
+        case StreamState::Failed:
+            OnSocketError();
+            return false;
+    }
+    return false;
 }
 
-ZepSocketManager::RecordPtr ZepSocketManager::ReadIntoBuffer() {
+ZepSocketManager::RecordPtr ZepSocketManager::ReadIntoBuffer(StreamState& state) {
     // A stream socket does not say where its bytes came from: they belong to
     // the first (only) record.
     const RecordPtr record = GetFirstConnection();
     RecordPtr touched;
     uint8_t chunk[kRecvChunkSize];
-    for (int i = 0; i < kMaxChunksPerNotice; ++i) {
+    for (int i = 0; i < kMaxChunksPerRead; ++i) {
         const int n = platform::RecvSocket(socket_.load(), chunk, sizeof(chunk));
-        if (n <= 0 || record == nullptr) {
+        if (n == 0) {
+            state = StreamState::Ended;
             break;
+        }
+        if (n < 0) {
+            const int error = platform::LastSocketError();
+            if (error != platform::kSocketErrorWouldBlock &&
+                error != platform::kSocketErrorInterrupted) {
+                ZepLog("receive failed (error %d)", error);
+                state = StreamState::Failed;
+            }
+            break;
+        }
+        if (record == nullptr) {
+            continue;  // nowhere to keep them: they are dropped
         }
         totalReceived_ += static_cast<uint32_t>(n);
         if (FilterReceivedData(*record, chunk, static_cast<size_t>(n)) == 0 &&
@@ -467,9 +484,10 @@ void ZepSocketManager::PostPairToOwner(ZepDeliveryInfo* info, ZepMessage* messag
     const auto lParam = reinterpret_cast<platform::LParam>(message);
     bool posted = false;
     if (const platform::WindowId window = ownerWindow_.load(); window != 0) {
-        posted = platform::PostMessage(window, WM_ZEP_SOCKET, wParam, lParam);
+        posted = platform::PostMessage(window, WM_ZEP_SOCKET, wParam, lParam, ZepDiscardDelivery);
     } else if (const platform::ThreadId thread = ownerThread_.load(); thread != 0) {
-        posted = platform::PostThreadMessage(thread, WM_ZEP_SOCKET, wParam, lParam);
+        posted =
+            platform::PostThreadMessage(thread, WM_ZEP_SOCKET, wParam, lParam, ZepDiscardDelivery);
     }
     if (!posted) {
         ZepFreeDelivery(info, message);
@@ -645,6 +663,8 @@ size_t ZepSocketManager::SendAll(std::span<const uint8_t> bytes) {
             continue;
         }
         if (n < 0 && platform::LastSocketError() == platform::kSocketErrorWouldBlock) {
+            writeWanted_ = true;
+            platform::WakeSocketWait(socketThread_.Id());
             platform::Event* const events[] = {&stopEvent_, &writeReadyEvent_};
             if (platform::WaitAny(events, kWriteReadyWaitMs) == 1) {
                 continue;

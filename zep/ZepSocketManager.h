@@ -3,8 +3,9 @@
 //
 // ZepSocketManager connects (with a real time-out) or takes over a socket
 // that is already connected, sends an optional greeting, and runs a socket
-// thread that waits for the socket's readiness notices (message 11025),
-// receives, checks and assembles frames. Requests are serialised, transformed,
+// thread that waits on the socket and its own message queue together,
+// receives, checks and assembles frames, and hands each reply to the request
+// waiting for it. Requests are serialised, transformed,
 // cut into frames and sent by the calling thread, which then blocks until the
 // reply, the time-out or Close. Messages the server sends unasked, and socket
 // notices (1 closed, 2 error), go to the owner as WM_ZEP_SOCKET (2025) pairs
@@ -158,12 +159,18 @@ private:
     void AddRefAllConnections();
     void RemoveAllConnections();
 
+    // How the stream stands after a read.
+    enum class StreamState { Open, Ended, Failed };
+
     // The socket thread.
     void SocketThreadLoop();
-    void OnSocketNotice(platform::LParam reply);
-    // Reads what has come and handles the whole frames.
-    void OnReceive();
-    RecordPtr ReadIntoBuffer();
+    // Takes the thread's messages; false once the quit message came.
+    bool TakeThreadMessages();
+    // Reads what has come and handles the whole frames; reports the end of
+    // the stream or its failure after them. False when the socket has
+    // nothing more to give.
+    bool OnReceive();
+    RecordPtr ReadIntoBuffer(StreamState& state);
     // Cuts and handles the whole frames kept; reports each faulty one.
     void ProcessFrames(ZepConnectionRecord& record);
     int DispatchFrame(std::span<const uint8_t> frame, ZepConnectionRecord& record);
@@ -208,6 +215,8 @@ private:
     platform::Event writeReadyEvent_{platform::Event::Mode::AutoReset};
     platform::Event threadReadyEvent_{platform::Event::Mode::ManualReset};
     platform::Event threadEndedEvent_{platform::Event::Mode::ManualReset};
+    // A send would have blocked: the socket thread watches for room to send.
+    std::atomic<bool> writeWanted_{false};
 
     std::atomic<uint32_t> totalReceived_{0};
     uint32_t readNotices_ = 0;  // socket thread only

@@ -126,6 +126,20 @@ protected:
     std::unique_ptr<AudioLibrary> library;
 };
 
+TEST_F(DiskAudioTest, AFailedOpenLeavesTheNextOneWorking) {
+    library->Free();
+    {
+        // An output file that cannot be made: the open fails.
+        ScopedEnv unwritable{"SDL_DISKAUDIOFILE", folder / "missing/output.raw"};
+        const std::unique_ptr<AudioLibrary> failing = LoadAudioLibrary();
+        EXPECT_FALSE(failing->Init(kDefaultAudioDevice, 44100, 0, 0));
+        EXPECT_FALSE(failing->Free());
+    }
+    ASSERT_TRUE(library->Init(kDefaultAudioDevice, 44100, 0, 0));
+    PlayToTheEnd(Tone("wav"));
+    EXPECT_GT(Captured().rms, 0.1);
+}
+
 TEST_F(DiskAudioTest, WaveOggAndMp3FilesAreHeard) {
     for (const char* extension : {"wav", "ogg", "mp3"}) {
         SCOPED_TRACE(extension);

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -162,6 +163,54 @@ TEST_F(MessagesTest, PostToAnEndedThreadFails) {
     ASSERT_TRUE(thread.Join(5000));
     EXPECT_FALSE(HasMessageQueue(thread.Id()));
     EXPECT_FALSE(PostThreadMessage(thread.Id(), kMsgA, 0, 0));
+}
+
+// Records what a discard was given.
+std::mutex g_discardedMutex;
+std::vector<std::pair<WParam, LParam>> g_discarded;
+
+void RecordDiscard(WParam wParam, LParam lParam) {
+    std::lock_guard lock(g_discardedMutex);
+    g_discarded.emplace_back(wParam, lParam);
+}
+
+std::vector<std::pair<WParam, LParam>> TakeDiscarded() {
+    std::lock_guard lock(g_discardedMutex);
+    return std::exchange(g_discarded, {});
+}
+
+TEST_F(MessagesTest, RecordsOfMessagesNobodyTakesAreDiscardedOnce) {
+    TakeDiscarded();
+    // A thread that ends with two such messages still queued.
+    Thread thread;
+    Event go(Mode::ManualReset);
+    ASSERT_TRUE(thread.StartWithQueue([&] { go.Wait(5000); }));
+    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgA, 1, 2, RecordDiscard));
+    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgB, 3, 4));
+    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgC, 5, 6, RecordDiscard));
+    go.Set();
+    ASSERT_TRUE(thread.Join(5000));
+    using Params = std::vector<std::pair<WParam, LParam>>;
+    EXPECT_EQ(TakeDiscarded(), (Params{{1, 2}, {5, 6}}));
+
+    // A window destroyed before its message is taken; a message that is
+    // taken is the receiver's; a failed post leaves the records with the
+    // sender.
+    FnWindow window;
+    ASSERT_TRUE(window.Create(kClass));
+    ASSERT_TRUE(PostMessage(window.Id(), kMsgA, 7, 8, RecordDiscard));
+    ASSERT_TRUE(PostThreadMessage(CurrentThreadId(), kMsgB, 9, 10, RecordDiscard));
+    Message m;
+    ASSERT_TRUE(PeekMessage(m, PeekMode::Remove));
+    EXPECT_EQ(m.id, kMsgA);
+    ASSERT_TRUE(PostMessage(window.Id(), kMsgC, 11, 12, RecordDiscard));
+    window.Destroy();
+    EXPECT_FALSE(PostMessage(window.Id(), kMsgA, 13, 14, RecordDiscard));
+    EXPECT_FALSE(PostThreadMessage(thread.Id(), kMsgA, 15, 16, RecordDiscard));
+    EXPECT_EQ(TakeDiscarded(), (Params{{11, 12}}));
+    ASSERT_TRUE(PeekMessage(m, PeekMode::Remove));
+    EXPECT_EQ(m.wParam, 9u);
+    EXPECT_TRUE(TakeDiscarded().empty());
 }
 
 TEST_F(MessagesTest, StartWithQueueAcceptsPostsAtOnce) {

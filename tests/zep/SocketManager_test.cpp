@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <future>
 #include <string>
 #include <vector>
@@ -560,6 +561,104 @@ TEST_F(SocketManagerTest, AttachTakesAConnectedSocket) {
     EXPECT_EQ(manager_.GetSocket(), socket);
     RoundTrip();
     EXPECT_EQ(server_.Greeting().size(), 25u);
+}
+
+// The threads of this process.
+size_t ThreadCount() {
+    size_t n = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/task")) {
+        ++n;
+    }
+    return n;
+}
+
+// A connected loopback pair that is not the test server: the peer end is the
+// test's to read (or not).
+struct PlainPeer {
+    platform::SocketHandle client = platform::CreateTcpSocket();
+    platform::SocketHandle peer = platform::kNoSocket;
+
+    PlainPeer() {
+        const platform::SocketHandle listener = platform::CreateTcpSocket();
+        EXPECT_TRUE(platform::BindSocket(listener, platform::LoopbackAddress(), 0));
+        EXPECT_TRUE(platform::ListenSocket(listener, 1));
+        EXPECT_TRUE(platform::ConnectSocket(client, platform::LoopbackAddress(),
+                                            platform::SocketLocalPort(listener), 5000));
+        peer = platform::AcceptSocket(listener);
+        platform::CloseSocket(listener);
+    }
+    ~PlainPeer() { platform::CloseSocket(peer); }  // the client goes with its manager
+};
+
+TEST_F(SocketManagerTest, ConnectionRunsOnItsSocketThreadAlone) {
+    PlainPeer plain;
+    const size_t before = ThreadCount();
+    ZepConnectParams params = Params();
+    params.host = nullptr;
+    params.port = 0;
+    ASSERT_EQ(manager_.Attach(plain.client, params), 1);
+    EXPECT_EQ(ThreadCount(), before + 1);  // no thread watches the socket for it
+    manager_.Close();
+    EXPECT_EQ(ThreadCount(), before);
+}
+
+TEST_F(SocketManagerTest, RequestLargerThanTheSocketBuffersGoesOutWholeOnceThePeerReads) {
+    PlainPeer plain;
+    ZepSocketManager manager(nullptr, 0, 0, 0, 0, 4000);
+    ZepConnectParams params = Params();
+    params.host = nullptr;
+    params.port = 0;
+    ASSERT_EQ(manager.Attach(plain.client, params), 1);
+
+    // What the peer must get: the greeting block, then the frames.
+    const std::string data(12 * 1024 * 1024, 'w');
+    const ZepMessage request = MakeMessage(229045, Bytes(data));
+    ZepByteBuffer transformed;
+    ASSERT_TRUE(ZepSerializeMessage(request, transformed));
+    ZepTransform transform;
+    ASSERT_TRUE(transform.Transform(transformed, ZepTransform::kForward));
+    const size_t pieces = (transformed.GetSize() + 3999) / 4000;
+    const size_t expected = 4 + sizeof(greeting_) + transformed.GetSize() + pieces * 60;
+
+    // Sends block until the peer starts reading: the sender waits for room.
+    auto sent = std::async(std::launch::async, [&] {
+        ZepDeliveryInfo descriptor;
+        return manager.SendRequest(descriptor, request, nullptr, nullptr, 0, 0, 0, 0, nullptr, 0);
+    });
+    EXPECT_EQ(sent.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    size_t got = 0;
+    std::vector<uint8_t> chunk(65536);
+    while (got < expected) {
+        const int n = platform::RecvSocket(plain.peer, chunk.data(), chunk.size());
+        if (n <= 0) {
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(sent.get(), 1);
+    manager.Close();
+}
+
+TEST_F(SocketManagerTest, NotificationsAnEndingOwnerNeverTookAreFreed) {
+    // An owner that ends without taking its messages: what was posted to it
+    // goes with its queue (the leak check of the sanitizer build sees it).
+    platform::Thread owner;
+    platform::Event end(platform::Event::Mode::ManualReset);
+    ASSERT_TRUE(owner.StartWithQueue([&] { end.Wait(kServerWaitMs); }));
+    ZepConnectParams params = Params();
+    params.ownerThread = owner.Id();
+    ASSERT_EQ(manager_.ConnectNew(params), 1);
+    ASSERT_TRUE(server_.WaitForClients(1, kServerWaitMs));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(server_.Notify(MakeMessage(211040, Bytes(std::string(100, 'q')))));
+    }
+    RoundTrip();  // the notifications before it have been posted
+    end.Set();
+    ASSERT_TRUE(owner.Join(kServerWaitMs));
+    server_.CloseClient();  // the closed notice finds no owner and is freed at once
+    manager_.Close();
 }
 
 class GreetingWaitTest : public SocketManagerTest {

@@ -1,0 +1,453 @@
+// The connection's threads and the message queues, each beside what the
+// machine does without them, in one process so the ratios hold on a noisy
+// machine:
+//  - a 208-byte request and its reply through the socket manager, against a
+//    bare TCP ping-pong of the same bytes;
+//  - messages the server sends unasked, delivered to an owner thread, against
+//    a bare socket reader handing the same records to the owner through a
+//    mutex and condition variable queue;
+//  - a post and a get on one thread, against a mutex and condition variable
+//    queue.
+// After the runs the ratios (ours / the bare peer, by time per item) are
+// printed. Pin the process to one processor (taskset -c N) so the threads
+// share it as they would on a busy machine.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/Audio.h"
+#include "platform/Messages.h"
+#include "platform/Socket.h"
+#include "platform/Thread.h"
+#include "zep/ZepFrame.h"
+#include "zep/ZepMessage.h"
+#include "zep/ZepSocketManager.h"
+#include "zep/ZepSocketUtils.h"
+#include "zep/ZepTransform.h"
+
+namespace {
+
+using namespace platform;
+
+constexpr size_t kWireBytes = 208;
+constexpr uint32_t kMsgPing = kMsgUser + 7;
+
+// ---- loopback plumbing ------------------------------------------------------
+
+struct Listener {
+    SocketHandle socket = kNoSocket;
+    uint16_t port = 0;
+
+    Listener() {
+        socket = CreateTcpSocket();
+        BindSocket(socket, LoopbackAddress(), 0);
+        ListenSocket(socket, 4);
+        port = SocketLocalPort(socket);
+    }
+    ~Listener() { CloseSocket(socket); }
+};
+
+bool ReadExactly(SocketHandle socket, void* out, size_t n) {
+    auto* bytes = static_cast<uint8_t*>(out);
+    size_t got = 0;
+    while (got < n) {
+        const int r = RecvSocket(socket, bytes + got, n - got);
+        if (r <= 0) {
+            return false;
+        }
+        got += static_cast<size_t>(r);
+    }
+    return true;
+}
+
+bool WriteAll(SocketHandle socket, const void* data, size_t n) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    size_t sent = 0;
+    while (sent < n) {
+        const int r = SendSocket(socket, bytes + sent, n - sent);
+        if (r <= 0) {
+            return false;
+        }
+        sent += static_cast<size_t>(r);
+    }
+    return true;
+}
+
+uint32_t ReadU32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// The message as it goes on the wire before it is cut into frames: serialised
+// and run through the default (empty) transform.
+ZepByteBuffer Transformed(const ZepMessage& message) {
+    ZepByteBuffer bytes;
+    ZepSerializeMessage(message, bytes);
+    ZepTransform transform;
+    transform.Transform(bytes, ZepTransform::kForward);
+    return bytes;
+}
+
+// The data length that makes a message's frame exactly kWireBytes long.
+uint32_t DataLengthForWireBytes() {
+    const size_t empty = kZepFrameOverhead + Transformed(ZepMessage{}).GetSize();
+    return static_cast<uint32_t>(kWireBytes - empty);
+}
+
+// A connected manager talking to a peer thread on loopback. The peer first
+// takes the greeting block, then runs `serve` on its end of the connection.
+template <typename Serve>
+struct ManagerLink {
+    Listener listener;
+    std::atomic<SocketHandle> peer{kNoSocket};
+    std::thread peerThread;
+    ZepSocketManager manager{nullptr, 0, 0, 0, 0, kZepMaxPieceSize};
+    bool connected = false;
+
+    ManagerLink(ThreadId owner, Serve serve) {
+        peerThread = std::thread([this, serve] {
+            const SocketHandle socket = AcceptSocket(listener.socket);
+            peer = socket;
+            uint8_t length[4];
+            if (socket == kNoSocket || !ReadExactly(socket, length, 4)) {
+                return;
+            }
+            std::vector<uint8_t> greeting(ReadU32(length));
+            if (!greeting.empty() && !ReadExactly(socket, greeting.data(), greeting.size())) {
+                return;
+            }
+            serve(socket);
+        });
+        ZepConnectParams params;
+        params.host = "127.0.0.1";
+        params.port = listener.port;
+        params.ownerThread = owner;
+        params.greeting = "bench";
+        params.greetingLength = 6;
+        ZepRegisterSocketWindowClass();
+        connected = manager.ConnectNew(params) == 1;
+    }
+    ~ManagerLink() {
+        manager.Close();
+        ShutdownSocket(peer.load(), kShutdownBoth);  // a peer blocked in a send returns
+        peerThread.join();
+        CloseSocket(peer);
+    }
+};
+
+// ---- results kept for the ratios --------------------------------------------
+
+std::map<std::string, double>& TimePerItem() {
+    static std::map<std::string, double> times;
+    return times;
+}
+
+void Keep(benchmark::State& state, const char* name, int64_t items, double seconds) {
+    if (items > 0) {
+        TimePerItem()[name] = seconds / static_cast<double>(items);
+    }
+    state.SetItemsProcessed(items);
+}
+
+// ---- round trip -------------------------------------------------------------
+
+void BM_RoundTripManager(benchmark::State& state) {
+    // The peer answers every request frame with the same bytes as a reply.
+    auto serve = [](SocketHandle peer) {
+        std::vector<uint8_t> frame(4 + 4000 + 60);
+        for (;;) {
+            if (!ReadExactly(peer, frame.data(), 4)) {
+                return;
+            }
+            const uint32_t length = ReadU32(frame.data());
+            if (length + 4 > frame.size() || !ReadExactly(peer, frame.data() + 4, length)) {
+                return;
+            }
+            frame[4] = kZepFrameTypeReply;
+            if (!WriteAll(peer, frame.data(), length + 4)) {
+                return;
+            }
+        }
+    };
+    ManagerLink<decltype(serve)> link(0, serve);
+    if (!link.connected) {
+        state.SkipWithError("no connection");
+        return;
+    }
+    std::vector<uint8_t> data(DataLengthForWireBytes(), 0x5A);
+    ZepMessage request;
+    request.SetData(data.data(), static_cast<uint32_t>(data.size()));
+    ZepDeliveryInfo descriptor;
+    descriptor.callerWord = 1;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        ZepMessage reply;
+        int timedOut = 0;
+        if (!link.manager.SendRequest(descriptor, request, &reply, &timedOut, 5000, 0, 0, 0,
+                                      nullptr, 0) ||
+            reply.length != data.size()) {
+            state.SkipWithError("no reply");
+            break;
+        }
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    Keep(state, "round trip", state.iterations(), elapsed.count());
+}
+BENCHMARK(BM_RoundTripManager)->UseRealTime()->MinTime(1.0);
+
+void BM_RoundTripBareTcp(benchmark::State& state) {
+    Listener listener;
+    std::thread echo([&] {
+        const SocketHandle peer = AcceptSocket(listener.socket);
+        uint8_t bytes[kWireBytes];
+        while (ReadExactly(peer, bytes, sizeof(bytes)) && WriteAll(peer, bytes, sizeof(bytes))) {
+        }
+        CloseSocket(peer);
+    });
+    const SocketHandle client = CreateTcpSocket();
+    ConnectSocket(client, LoopbackAddress(), listener.port, 5000);
+    uint8_t bytes[kWireBytes] = {};
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        if (!WriteAll(client, bytes, sizeof(bytes)) || !ReadExactly(client, bytes, sizeof(bytes))) {
+            state.SkipWithError("echo failed");
+            break;
+        }
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    Keep(state, "round trip (bare)", state.iterations(), elapsed.count());
+    ShutdownSocket(client, kShutdownBoth);
+    echo.join();
+    CloseSocket(client);
+}
+BENCHMARK(BM_RoundTripBareTcp)->UseRealTime()->MinTime(1.0);
+
+// ---- notifications to the owner thread --------------------------------------
+
+// kBatch frames of kWireBytes, each a whole message sent unasked.
+std::vector<uint8_t> NotificationFrames(size_t count) {
+    std::vector<uint8_t> data(DataLengthForWireBytes(), 0x33);
+    ZepMessage message;
+    message.SetData(data.data(), static_cast<uint32_t>(data.size()));
+    const ZepByteBuffer transformed = Transformed(message);
+    ZepFrameHeader header;
+    header.type = kZepFrameTypeMessage;
+    header.messageSequence = 1;
+    header.pieceIndex = 1;
+    header.lastPiece = 1;
+    ZepByteBuffer frame;
+    ZepBuildFrame(header, ZepBufferBytes(transformed), false, frame);
+    const std::span<const uint8_t> one = ZepBufferBytes(frame);
+    std::vector<uint8_t> frames;
+    for (size_t i = 0; i < count; ++i) {
+        frames.insert(frames.end(), one.begin(), one.end());
+    }
+    return frames;
+}
+
+constexpr size_t kFramesPerSend = 64;
+
+// The peer sends until the connection ends.
+void Flood(SocketHandle peer, const std::vector<uint8_t>& frames) {
+    while (WriteAll(peer, frames.data(), frames.size())) {
+    }
+}
+
+void BM_NotifyManager(benchmark::State& state) {
+    EnsureMessageQueue();
+    const std::vector<uint8_t> frames = NotificationFrames(kFramesPerSend);
+    auto serve = [&frames](SocketHandle peer) { Flood(peer, frames); };
+    ManagerLink<decltype(serve)> link(CurrentThreadId(), serve);
+    if (!link.connected) {
+        state.SkipWithError("no connection");
+        return;
+    }
+    Message m;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        if (!GetMessage(m) || m.id != WM_ZEP_SOCKET) {
+            state.SkipWithError("unexpected message");
+            break;
+        }
+        auto* message = reinterpret_cast<ZepMessage*>(m.lParam);
+        benchmark::DoNotOptimize(message->length);
+        ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(m.wParam), message);
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    Keep(state, "notifications", state.iterations(), elapsed.count());
+    ShutdownSocket(link.manager.GetSocket(), kShutdownBoth);
+    link.manager.Close();
+    // What came after the last take.
+    while (PeekMessage(m, PeekMode::Remove)) {
+        if (m.id == WM_ZEP_SOCKET) {
+            ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(m.wParam),
+                            reinterpret_cast<ZepMessage*>(m.lParam));
+        }
+    }
+}
+BENCHMARK(BM_NotifyManager)->UseRealTime()->MinTime(1.0);
+
+// A plain hand-off queue: what the owner thread would take records from.
+template <typename T>
+class HandOffQueue {
+public:
+    void Push(T item) {
+        {
+            std::lock_guard lock(mutex_);
+            items_.push_back(std::move(item));
+        }
+        ready_.notify_one();
+    }
+    T Pop() {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [this] { return !items_.empty(); });
+        T item = std::move(items_.front());
+        items_.pop_front();
+        return item;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_;
+    std::deque<T> items_;
+};
+
+void BM_NotifyBareSocket(benchmark::State& state) {
+    const std::vector<uint8_t> frames = NotificationFrames(kFramesPerSend);
+    Listener listener;
+    std::atomic<SocketHandle> peer{kNoSocket};
+    std::thread sender([&] {
+        peer = AcceptSocket(listener.socket);
+        Flood(peer, frames);
+    });
+    const SocketHandle client = CreateTcpSocket();
+    ConnectSocket(client, LoopbackAddress(), listener.port, 5000);
+    // The reader cuts the stream into its records and hands each over as a
+    // block of its own, as a connection hands over its messages.
+    HandOffQueue<std::unique_ptr<std::vector<uint8_t>>> queue;
+    std::thread reader([&] {
+        std::vector<uint8_t> stream;
+        uint8_t chunk[4096];
+        for (;;) {
+            const int n = RecvSocket(client, chunk, sizeof(chunk));
+            if (n <= 0) {
+                queue.Push(nullptr);
+                return;
+            }
+            stream.insert(stream.end(), chunk, chunk + n);
+            size_t at = 0;
+            while (stream.size() - at >= 4 && stream.size() - at >= 4 + ReadU32(&stream[at])) {
+                const size_t length = 4 + ReadU32(&stream[at]);
+                queue.Push(std::make_unique<std::vector<uint8_t>>(
+                    stream.begin() + static_cast<std::ptrdiff_t>(at),
+                    stream.begin() + static_cast<std::ptrdiff_t>(at + length)));
+                at += length;
+            }
+            stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(at));
+        }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const auto record = queue.Pop();
+        if (record == nullptr) {
+            state.SkipWithError("stream ended");
+            break;
+        }
+        benchmark::DoNotOptimize(record->size());
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    Keep(state, "notifications (bare)", state.iterations(), elapsed.count());
+    ShutdownSocket(client, kShutdownBoth);
+    reader.join();
+    ShutdownSocket(peer.load(), kShutdownBoth);
+    sender.join();
+    CloseSocket(peer.load());
+    CloseSocket(client);
+}
+BENCHMARK(BM_NotifyBareSocket)->UseRealTime()->MinTime(1.0);
+
+// ---- post and get on one thread -------------------------------------------
+
+void BM_PostGetQueue(benchmark::State& state) {
+    EnsureMessageQueue();
+    const ThreadId me = CurrentThreadId();
+    Message m;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        PostThreadMessage(me, kMsgPing, 1, 2);
+        GetMessage(m);
+        benchmark::DoNotOptimize(m.wParam);
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    Keep(state, "post + get", state.iterations(), elapsed.count());
+}
+BENCHMARK(BM_PostGetQueue);
+
+void BM_PostGetMutexQueue(benchmark::State& state) {
+    HandOffQueue<Message> queue;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        queue.Push(Message{0, kMsgPing, 1, 2, 0});
+        const Message m = queue.Pop();
+        benchmark::DoNotOptimize(m.wParam);
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    Keep(state, "post + get (bare)", state.iterations(), elapsed.count());
+}
+BENCHMARK(BM_PostGetMutexQueue);
+
+// ---- start-up ---------------------------------------------------------------
+
+// What the UI thread waits for at start-up before its first frame: the audio
+// library's start, which on a machine without a sound device fails. Run
+// without SDL_AUDIODRIVER=dummy to see that case.
+void BM_AudioStart(benchmark::State& state) {
+    int opened = 0;
+    for (auto _ : state) {
+        const std::unique_ptr<AudioLibrary> audio = LoadAudioLibrary();
+        if (audio->Init(kDefaultAudioDevice, 44100, 0, 0)) {
+            ++opened;
+            audio->Free();
+        }
+    }
+    state.counters["opened"] = opened;
+}
+BENCHMARK(BM_AudioStart)->UseRealTime()->Iterations(40)->Unit(benchmark::kMillisecond);
+
+void PrintRatios() {
+    const auto& times = TimePerItem();
+    std::printf("\nratios (ours / bare, time per item):\n");
+    for (const char* name : {"round trip", "notifications", "post + get"}) {
+        const auto ours = times.find(name);
+        const auto bare = times.find(std::string(name) + " (bare)");
+        if (ours == times.end() || bare == times.end()) {
+            continue;
+        }
+        std::printf("  %-14s %10.3f us  bare %10.3f us  ratio %.2f\n", name, ours->second * 1e6,
+                    bare->second * 1e6, ours->second / bare->second);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    PrintRatios();
+    return 0;
+}
