@@ -10,6 +10,7 @@
 #include "frame/RecordFields.h"
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
+#include "mahjong_logic/RegionalMahjongRules.h"
 #include "platform/Sync.h"
 #include "zep/GameChannelSocket.h"
 #include "zep/ZepWire.h"
@@ -31,9 +32,6 @@ constexpr uint32_t kPass = 229040;
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
 constexpr const char* kRobotNames[] = {"机器人甲", "机器人乙", "机器人丙"};
-// The status block's chair words: the flags of chair c at dword 20 + c.
-constexpr size_t kChairWordsAt = 20 * 4;
-constexpr int32_t kReadyFlag = 2;
 
 // The play requests of the human's seat and the bytes each must carry.
 struct PlayRequest {
@@ -508,13 +506,36 @@ void TableServer::SetGameSilver(int32_t silver) {
     frame_.Services().SetSafeBox(box);
 }
 
-std::vector<uint8_t> TableServer::StatusBlock() const {
-    std::vector<uint8_t> block(fr::kEnterReplySize);
-    ZepWireWriter writer(std::span<uint8_t>(block).subspan(kChairWordsAt));
-    for (int32_t chair = 0; chair < kSeats; ++chair) {
-        writer.WriteI32(chair != humanChair_ && ready_[chair] ? kReadyFlag : 0);
+namespace {
+
+// A fresh engine table's per-player record with the given chairs ready.
+std::vector<uint8_t> EngineStatusBlock(const std::array<bool, TableServer::kSeats>& ready) {
+    CRegionalMahjongRules table;
+    for (int32_t chair = 0; chair < TableServer::kSeats; ++chair) {
+        if (ready[static_cast<size_t>(chair)]) {
+            table.MarkReady(chair);
+        }
     }
+    std::vector<uint8_t> block(static_cast<size_t>(table.GetPlayerStateSize()));
+    table.PackPlayer(block);
     return block;
+}
+
+}  // namespace
+
+std::vector<uint8_t> TableServer::HandLoop::StatusBlock(
+    const std::array<bool, kSeats>& ready) const {
+    return EngineStatusBlock(ready);
+}
+
+std::vector<uint8_t> TableServer::StatusBlock() const {
+    // The human's own start is announced when it comes, not in the block.
+    std::array<bool, kSeats> ready = ReadyChairs();
+    ready[static_cast<size_t>(humanChair_)] = false;
+    if (const HandLoop* loop = handLoop_.load()) {
+        return loop->StatusBlock(ready);
+    }
+    return EngineStatusBlock(ready);
 }
 
 void TableServer::MarkReady(int32_t chair) {

@@ -63,6 +63,9 @@ public:
         virtual std::vector<uint8_t> PackedSnapshot() const { return {}; }
         // What the table driver saw over every hand so far.
         virtual TableDriverStats DriverStats() const { return {}; }
+        // The 210200 status block: the engine's per-player record of a
+        // table whose chairs marked here are ready.
+        virtual std::vector<uint8_t> StatusBlock(const std::array<bool, kSeats>& ready) const;
     };
 
     // How fast the table plays: the clocks the client is given (hand-start

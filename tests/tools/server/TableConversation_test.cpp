@@ -121,8 +121,10 @@ TEST_F(TableFixture, EnteringAnswersTheStatusBlockThenEachRobotEntersReady) {
     ASSERT_TRUE(player.Ask(fr::kEnterGame, EnterBody(), answer));
     EXPECT_EQ(answer.code, fr::kResultEntered);
     ASSERT_EQ(answer.data.size(), fr::kEnterReplySize);
-    for (int32_t chair = 0; chair < TableServer::kSeats; ++chair) {
-        EXPECT_EQ(WordAt(answer.data, (20 + chair) * 4), chair == kChair ? 0 : 2) << chair;
+    // The eight chair flag words at bytes 20-51: the robots are ready.
+    for (int32_t chair = 0; chair < 8; ++chair) {
+        const int32_t ready = chair < TableServer::kSeats && chair != kChair ? 2 : 0;
+        EXPECT_EQ(WordAt(answer.data, 20 + static_cast<size_t>(chair) * 4), ready) << chair;
     }
     const std::vector<zeptest::Delivered> notes = player.Notifications(6);
     EXPECT_EQ(Codes(notes),
