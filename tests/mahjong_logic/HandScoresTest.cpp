@@ -24,6 +24,19 @@ void SetHandNumber(CMahjongTableLogic& table, int hand) {
     ASSERT_TRUE(table.SetTableSettings(block));
 }
 
+// Hands 1 to 31: seat 0 scores the hand's number, seat 5 loses it.
+TableResult RecordThirtyOneHands(CMahjongTableLogic& table) {
+    TableResult record;
+    for (int hand = 1; hand <= 31; ++hand) {
+        SetHandNumber(table, hand);
+        record.scoreChange.fill(0);
+        record.scoreChange[0] = hand;
+        record.scoreChange[5] = -hand;
+        table.RecordHandScores(record);
+    }
+    return record;
+}
+
 TEST_F(HandScores, EachHuTypeFlagRunsItsTestAndMarksItsBit) {
     MahjongHands table;
     table.BuildIdentityWall();
@@ -146,14 +159,7 @@ TEST_F(HandScores, PayForOthersPutsEveryLossOnTheSeatThatFedTheWinner) {
 
 TEST_F(HandScores, TheThirtyFirstHandOverwritesTheFirst) {
     MahjongHands table;
-    TableResult record;
-    for (int hand = 1; hand <= 31; ++hand) {
-        SetHandNumber(table, hand);
-        record.scoreChange.fill(0);
-        record.scoreChange[0] = hand;
-        record.scoreChange[5] = -hand;
-        table.RecordHandScores(record);
-    }
+    TableResult record = RecordThirtyOneHands(table);
     EXPECT_EQ(table.HistoryScore(0, 31), 31);
     EXPECT_EQ(table.HistoryScore(0, 1), 31);  // the same place
     EXPECT_EQ(table.HistoryScore(0, 2), 2);
@@ -173,14 +179,7 @@ TEST_F(HandScores, TheThirtyFirstHandOverwritesTheFirst) {
 
 TEST_F(HandScores, ThePlayerRecordHoldsTheStatusThenTheHistoryRing) {
     MahjongHands table;
-    TableResult record;
-    for (int hand = 1; hand <= 31; ++hand) {
-        SetHandNumber(table, hand);
-        record.scoreChange.fill(0);
-        record.scoreChange[0] = hand;
-        record.scoreChange[5] = -hand;
-        table.RecordHandScores(record);
-    }
+    RecordThirtyOneHands(table);
     ASSERT_TRUE(table.MarkReady(1));
     ASSERT_TRUE(table.MarkReady(3));
 
