@@ -169,7 +169,7 @@ std::vector<uint8_t> BodyOf(const RequestReader::Request& request, int32_t chair
     return body;
 }
 
-// What the table sent, by the sequence it answered.
+// The replies the table sent, counted by the sequence each answered.
 class ReplyLedger {
 public:
     void Watch(TestGameServer& server) {
@@ -178,7 +178,6 @@ public:
             if (reply) {
                 ++replies_[sequence];
             } else {
-                ++notifications_;
                 FuzzNote("notify", message.Code());
             }
         });
@@ -196,7 +195,6 @@ public:
 private:
     mutable std::mutex mutex_;
     std::map<uint32_t, size_t> replies_;
-    size_t notifications_ = 0;
 };
 
 void Settle(TableServer& table) {
