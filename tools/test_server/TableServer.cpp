@@ -23,11 +23,8 @@ namespace tp = table_protocol;
 namespace {
 
 constexpr uint32_t kPlayerEnterNotify = 211011;
-constexpr uint32_t kRefusedPlay = 10100;
 constexpr uint32_t kUnsupported = 10000;
 constexpr uint32_t kAutoPlayNotice = 19840325;
-constexpr uint32_t kBoardsUp = 400001;
-constexpr uint32_t kPass = 229040;
 // The first hand starts this long after the enter reply when the client's
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
@@ -267,11 +264,6 @@ void TableServer::CountRefusal(uint32_t code) {
     ++counters_.refusalsByCode[code];
 }
 
-void TableServer::AddHandReport(const HandReport& report) {
-    std::lock_guard lock(mutex_);
-    hands_.push_back(report);
-}
-
 std::vector<TableServer::HandReport> TableServer::Hands() const {
     std::lock_guard lock(mutex_);
     return hands_;
@@ -336,7 +328,7 @@ bool TableServer::Acceptable(const ServerRequest& request) const {
 void TableServer::OnRequest(const ServerRequest& request) {
     const uint32_t id = request.message.Code();
     if (!Acceptable(request)) {
-        Refuse(request, FindPlayRequest(id) != nullptr ? kRefusedPlay : kUnsupported);
+        Refuse(request, FindPlayRequest(id) != nullptr ? tp::kResultNotCarriedOut : kUnsupported);
         return;
     }
     switch (id) {
@@ -368,7 +360,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
                 ++counters_.failureReports;
             }
             return;
-        case kBoardsUp:
+        case tp::kSeatBoardInfo:
             if (options_.startWhenFull) {
                 StartWhenFull();
             }
@@ -376,7 +368,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
         case fr::kReportNetStats:
         case kAutoPlayNotice:
             return;
-        case kPass:
+        case tp::kPass:
             if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
                 loop->OnPlayRequest(*this, request);
             }
@@ -397,7 +389,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
         if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
             loop->OnPlayRequest(*this, request);
         } else {
-            Refuse(request, kRefusedPlay);
+            Refuse(request, tp::kResultNotCarriedOut);
         }
         return;
     }
@@ -506,36 +498,19 @@ void TableServer::SetGameSilver(int32_t silver) {
     frame_.Services().SetSafeBox(box);
 }
 
-namespace {
-
-// A fresh engine table's per-player record with the given chairs ready.
-std::vector<uint8_t> EngineStatusBlock(const std::array<bool, TableServer::kSeats>& ready) {
+std::vector<uint8_t> TableServer::StatusBlock() const {
+    // A fresh engine table's per-player record with the robots' chairs
+    // ready; the human's own start is announced when it comes.
+    const std::array<bool, kSeats> ready = ReadyChairs();
     CRegionalMahjongRules table;
-    for (int32_t chair = 0; chair < TableServer::kSeats; ++chair) {
-        if (ready[static_cast<size_t>(chair)]) {
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        if (ready[static_cast<size_t>(chair)] && chair != humanChair_) {
             table.MarkReady(chair);
         }
     }
     std::vector<uint8_t> block(static_cast<size_t>(table.GetPlayerStateSize()));
     table.PackPlayer(block);
     return block;
-}
-
-}  // namespace
-
-std::vector<uint8_t> TableServer::HandLoop::StatusBlock(
-    const std::array<bool, kSeats>& ready) const {
-    return EngineStatusBlock(ready);
-}
-
-std::vector<uint8_t> TableServer::StatusBlock() const {
-    // The human's own start is announced when it comes, not in the block.
-    std::array<bool, kSeats> ready = ReadyChairs();
-    ready[static_cast<size_t>(humanChair_)] = false;
-    if (const HandLoop* loop = handLoop_.load()) {
-        return loop->StatusBlock(ready);
-    }
-    return EngineStatusBlock(ready);
 }
 
 void TableServer::MarkReady(int32_t chair) {

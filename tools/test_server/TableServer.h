@@ -63,9 +63,6 @@ public:
         virtual std::vector<uint8_t> PackedSnapshot() const { return {}; }
         // What the table driver saw over every hand so far.
         virtual TableDriverStats DriverStats() const { return {}; }
-        // The 210200 status block: the engine's per-player record of a
-        // table whose chairs marked here are ready.
-        virtual std::vector<uint8_t> StatusBlock(const std::array<bool, kSeats>& ready) const;
     };
 
     // How fast the table plays: the clocks the client is given (hand-start
@@ -157,8 +154,6 @@ public:
 
     // Counts a refusal sent with that code (the hand's own included).
     void CountRefusal(uint32_t code);
-    // Records a settled hand.
-    void AddHandReport(const HandReport& report);
     const Options& GetOptions() const { return options_; }
 
     // --- What happened (any thread) ---
