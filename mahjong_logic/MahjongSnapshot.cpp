@@ -296,12 +296,25 @@ bool CMahjongTableLogic::PackPlayerState(std::span<uint8_t> buffer, int chair) {
     out.Word(15, ThinkingTime(chair));
     out.Word(16, LateCount(chair));
     out.Word(17, Relief(chair));
+    PackPlayerScores(buffer);
+    return true;
+}
+
+bool CMahjongTableLogic::PackPlayer(std::span<uint8_t> buffer) {
+    if (!ZeroRecord(buffer, kPlayerStateBytes) || !FillTableStatus(buffer)) {
+        return false;
+    }
+    PackPlayerScores(buffer);
+    return true;
+}
+
+void CMahjongTableLogic::PackPlayerScores(std::span<uint8_t> buffer) const {
+    RecordWords out(buffer);
     for (int seat = 0; seat < kMaxChairs; ++seat) {
         out.Words(kPlayerHistoryWord + static_cast<size_t>(seat) * kHistoryHands,
                   scoreHistory_[seat]);
     }
     out.Words(kPlayerTotalsWord, scoreTotals_);
-    return true;
 }
 
 bool CMahjongTableLogic::PackResult(std::span<uint8_t> record, const TableResult& settled) {

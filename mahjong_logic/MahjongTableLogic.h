@@ -339,6 +339,11 @@ public:
     virtual bool PackMelds(std::span<uint8_t> buffer);
     int GetPlayerStateSize() const override { return kPlayerStateBytes; }
     bool PackPlayerState(std::span<uint8_t> buffer, int chair) override;
+    // The table's per-player record (kPlayerStateBytes): the table status
+    // (words 0-21, the chair flag words at 5-12), the score history of the
+    // eight seats from word 22 (30 hands each, the ring as kept) and the
+    // totals from word 262. False (nothing written) for a shorter buffer.
+    bool PackPlayer(std::span<uint8_t> buffer);
     virtual int GetResultSize() const { return kResultBytes; }
     // The settled base record, then the hand's kongs, winners and banker.
     virtual bool PackResult(std::span<uint8_t> record, const TableResult& settled);
@@ -506,4 +511,6 @@ protected:
 
 private:
     void ClearHand();
+    // The score history and totals at their per-player record words.
+    void PackPlayerScores(std::span<uint8_t> buffer) const;
 };

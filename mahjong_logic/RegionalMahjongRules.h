@@ -140,6 +140,9 @@ public:
     // Chooses for every seat that has not (three tiles of its longest suit)
     // and makes the exchange; 1 when made, 0 (nothing moved) otherwise.
     int AutoSwapChoice(SwapRecord& record);
+    // The suit the automatic choice gives away for the seat: the one it
+    // holds most of (ties: the lower suit).
+    int AutoSwapSuit(int seat) const;
     // 0x40 when discarding some held tile leaves a waiting hand: those tiles
     // go into candidates (-1 after them) with their wait maps.
     int ReadyOptions(int seat, std::span<int32_t> candidates, std::span<WaitMap> maps);

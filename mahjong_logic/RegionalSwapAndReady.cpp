@@ -54,6 +54,17 @@ int CRegionalMahjongRules::SubmitSwapChoice(SwapRecord& record) {
     return PerformExchange(record);
 }
 
+int CRegionalMahjongRules::AutoSwapSuit(int seat) const {
+    std::array<int, kSuits> perSuit{};
+    if (seat < 0 || seat >= kSwapSeats) {
+        return 0;
+    }
+    for (int index = 1; index < kSuits * 10; ++index) {
+        perSuit[index / 10] += counts_[seat][index];
+    }
+    return static_cast<int>(std::max_element(perSuit.begin(), perSuit.end()) - perSuit.begin());
+}
+
 int CRegionalMahjongRules::AutoSwapChoice(SwapRecord& record) {
     if ((TableState() & kStateSwapPhase) == 0 || PlayerCount() != kSwapSeats) {
         return 0;
@@ -62,12 +73,7 @@ int CRegionalMahjongRules::AutoSwapChoice(SwapRecord& record) {
         if (swapChosen_[seat]) {
             continue;
         }
-        std::array<int, kSuits> perSuit{};
-        for (int index = 1; index < kSuits * 10; ++index) {
-            perSuit[index / 10] += counts_[seat][index];
-        }
-        const int suit =
-            static_cast<int>(std::max_element(perSuit.begin(), perSuit.end()) - perSuit.begin());
+        const int suit = AutoSwapSuit(seat);
         std::array<int32_t, 3> ids{-1, -1, -1};
         int taken = 0;
         for (const CardRecord& card : wall_) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <vector>
 
 #include "tests/mahjong_logic/HandBuilder.h"
+#include "tests/mahjong_logic/MahjongPlayTestSupport.h"
 #include "tests/mahjong_logic/MahjongTestSupport.h"
 
 namespace {
@@ -20,6 +22,19 @@ void SetHandNumber(CMahjongTableLogic& table, int hand) {
     std::array<int32_t, kSettingsWords> block{};
     block[30] = hand;
     ASSERT_TRUE(table.SetTableSettings(block));
+}
+
+// Hands 1 to 31: seat 0 scores the hand's number, seat 5 loses it.
+TableResult RecordThirtyOneHands(CMahjongTableLogic& table) {
+    TableResult record;
+    for (int hand = 1; hand <= 31; ++hand) {
+        SetHandNumber(table, hand);
+        record.scoreChange.fill(0);
+        record.scoreChange[0] = hand;
+        record.scoreChange[5] = -hand;
+        table.RecordHandScores(record);
+    }
+    return record;
 }
 
 TEST_F(HandScores, EachHuTypeFlagRunsItsTestAndMarksItsBit) {
@@ -144,14 +159,7 @@ TEST_F(HandScores, PayForOthersPutsEveryLossOnTheSeatThatFedTheWinner) {
 
 TEST_F(HandScores, TheThirtyFirstHandOverwritesTheFirst) {
     MahjongHands table;
-    TableResult record;
-    for (int hand = 1; hand <= 31; ++hand) {
-        SetHandNumber(table, hand);
-        record.scoreChange.fill(0);
-        record.scoreChange[0] = hand;
-        record.scoreChange[5] = -hand;
-        table.RecordHandScores(record);
-    }
+    TableResult record = RecordThirtyOneHands(table);
     EXPECT_EQ(table.HistoryScore(0, 31), 31);
     EXPECT_EQ(table.HistoryScore(0, 1), 31);  // the same place
     EXPECT_EQ(table.HistoryScore(0, 2), 2);
@@ -167,6 +175,38 @@ TEST_F(HandScores, TheThirtyFirstHandOverwritesTheFirst) {
     MahjongHands fresh;
     fresh.RecordHandScores(record);
     EXPECT_EQ(fresh.TotalScore(0), 0);
+}
+
+TEST_F(HandScores, ThePlayerRecordHoldsTheStatusThenTheHistoryRing) {
+    MahjongHands table;
+    RecordThirtyOneHands(table);
+    ASSERT_TRUE(table.MarkReady(1));
+    ASSERT_TRUE(table.MarkReady(3));
+
+    std::vector<uint8_t> player(CMahjongTableLogic::kPlayerStateBytes, 0xAB);
+    ASSERT_TRUE(table.PackPlayer(player));
+    auto word = [&](size_t index) { return WordAt(player, index * 4); };
+    // The table status: the chair flag words at bytes 20-51, the hand number.
+    for (size_t chair = 0; chair < 8; ++chair) {
+        EXPECT_EQ(word(5 + chair), chair == 1 || chair == 3 ? 2 : 0) << chair;
+    }
+    EXPECT_EQ(word(13), 31);
+    // The ring from word 22, seat after seat: hand 31 took hand 1's place.
+    EXPECT_EQ(word(22), 31);
+    EXPECT_EQ(word(23), 2);
+    EXPECT_EQ(word(22 + 29), 30);
+    EXPECT_EQ(word(22 + 5 * 30 + 29), -30);
+    EXPECT_EQ(word(22 + 7 * 30 + 29), 0);
+    // The totals from word 262; the record's last words stay clear.
+    EXPECT_EQ(word(262), 31 * 32 / 2);
+    EXPECT_EQ(word(267), -31 * 32 / 2);
+    for (size_t index = 270; index < 274; ++index) {
+        EXPECT_EQ(word(index), 0) << index;
+    }
+
+    std::vector<uint8_t> shorter(CMahjongTableLogic::kPlayerStateBytes - 1, 0xAB);
+    EXPECT_FALSE(table.PackPlayer(shorter));
+    EXPECT_EQ(shorter, std::vector<uint8_t>(shorter.size(), 0xAB));
 }
 
 TEST_F(HandScores, TheNextBankerAndTheStreak) {

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "mahjong_logic/RegionalMahjongRules.h"
+#include "tools/table_driver/SplitMix64.h"
 
 namespace {
 
@@ -19,12 +20,7 @@ bool IsKong(SeatActionKind kind) {
 }  // namespace
 
 uint32_t RobotPlayer::Below(uint32_t bound) {
-    // splitmix64
-    state_ += 0x9E3779B97F4A7C15ull;
-    uint64_t z = state_;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
+    const uint64_t z = NextSplitMix64(state_);
     return bound == 0 ? 0 : static_cast<uint32_t>(z % bound);
 }
 

@@ -78,13 +78,7 @@ int32_t RuleRobotDiscard(const CRegionalMahjongRules& table, int seat) {
 }
 
 size_t AutomaticSwapOption(const CRegionalMahjongRules& table, const SeatDecision& decision) {
-    const std::array<int, kSuits> perSuit = TilesPerSuit(table.Counts(decision.seat));
-    int suit = 0;
-    for (int s = 1; s < kSuits; ++s) {
-        if (perSuit[static_cast<size_t>(s)] > perSuit[static_cast<size_t>(suit)]) {
-            suit = s;
-        }
-    }
+    const int suit = table.AutoSwapSuit(decision.seat);
     for (size_t k = 0; k < decision.options.size(); ++k) {
         const SeatAction& option = decision.options[k];
         if (option.kind == SeatActionKind::kSwapChoice &&

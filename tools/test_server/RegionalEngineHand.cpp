@@ -9,6 +9,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
 #include "tools/table_driver/RuleRobot.h"
+#include "tools/table_driver/SplitMix64.h"
 #include "tools/table_driver/TableDriver.h"
 
 namespace testserver {
@@ -518,12 +519,7 @@ void RegionalEngineHand::PutBack(Pending request) {
 }
 
 uint32_t RegionalEngineHand::RobotDelay() {
-    // splitmix64 over the robots' own state
-    robotState_ += 0x9E3779B97F4A7C15ull;
-    uint64_t z = robotState_;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    z ^= z >> 31;
+    const uint64_t z = NextSplitMix64(robotState_);
     const Pacing& pacing = options_.pacing;
     const uint32_t span =
         pacing.robotMaxMs > pacing.robotMinMs ? pacing.robotMaxMs - pacing.robotMinMs : 0;
@@ -656,22 +652,6 @@ void RegionalEngineHand::TopUpRobots() {
         TablePlayer* player = table_->SeatedPlayer(chair);
         if (chair != Own() && player != nullptr && player->silver < options_.robotSilver) {
             player->silver = options_.robotSilver;
-        }
-    }
-}
-
-void RegionalEngineHand::RefuseLeftovers() {
-    std::deque<Pending> requests;
-    {
-        std::lock_guard lock(mutex_);
-        requests.swap(queue_);
-    }
-    for (const Pending& request : requests) {
-        if (request.id == tp::kGangQuery) {
-            Reply(request, tp::kResultDone, GangQueryAnswer(request.body));
-        } else if (request.id != kSafetyTimeOut) {
-            Refuse(request,
-                   request.id == tp::kOwnDraw ? tp::kResultDrawRefused : tp::kResultNotCarriedOut);
         }
     }
 }
@@ -1189,7 +1169,7 @@ void RegionalEngineHand::Run() {
             TakeSnapshot();
             const HandOutcome outcome = driver.PlayHand();
             ReplyPending(outcome.played ? tp::kResultDone : tp::kResultNotCarriedOut);
-            RefuseLeftovers();
+            AnswerOutOfTurn();  // what is left of the hand
             {
                 // Only a ready sent after this result starts the next hand.
                 std::lock_guard lock(mutex_);

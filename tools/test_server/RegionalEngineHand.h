@@ -184,6 +184,8 @@ private:
     void HandOver(std::unique_lock<std::mutex>& lock);
     // A paced robot waits for its timer; requests meanwhile are out of turn.
     void PaceRobot(bool turn);
+    // Answers every queued request as out of turn: a gang query is
+    // answered, a draw refused with 229101, anything else with 10100.
     void AnswerOutOfTurn();
     uint32_t RobotDelay();
     // The human's safety time-out for the decision now asked (0: none).
@@ -192,7 +194,6 @@ private:
     void SendSwapReady(int chair);
     void FlushSwapReady();
     void TopUpRobots();
-    void RefuseLeftovers();
     int32_t WireOptions(int chair) const;
     void Run();
     // Before a hand after the first: waits for the client's ready, then

@@ -128,18 +128,14 @@ void TableHand::OnPlayRequest(TableServer& table, const ServerRequest& request) 
     const uint32_t id = request.message.Code();
     const std::span<const uint8_t> body(request.message.data, request.message.length);
     // Every play request but the exchange's names the human's chair.
-    if (id != tp::kSwapThree && tp::WordAt(body, kChairWord, -1) != table.HumanChair()) {
-        if (request.callerWord != 0) {
-            table.CountRefusal(tp::kResultNotCarriedOut);
-            table.Reply(request, tp::kResultNotCarriedOut);
-        }
+    const bool ownChair =
+        id == tp::kSwapThree || tp::WordAt(body, kChairWord, -1) == table.HumanChair();
+    if (ownChair && hand_ && hand_->OnRequest(request.messageSequence, id, body)) {
         return;
     }
-    if (!hand_ || !hand_->OnRequest(request.messageSequence, id, body)) {
-        if (request.callerWord != 0) {
-            table.CountRefusal(tp::kResultNotCarriedOut);
-            table.Reply(request, tp::kResultNotCarriedOut);
-        }
+    if (request.callerWord != 0) {
+        table.CountRefusal(tp::kResultNotCarriedOut);
+        table.Reply(request, tp::kResultNotCarriedOut);
     }
 }
 

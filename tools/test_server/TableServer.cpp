@@ -10,6 +10,7 @@
 #include "frame/RecordFields.h"
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
+#include "mahjong_logic/RegionalMahjongRules.h"
 #include "platform/Sync.h"
 #include "zep/GameChannelSocket.h"
 #include "zep/ZepWire.h"
@@ -22,18 +23,12 @@ namespace tp = table_protocol;
 namespace {
 
 constexpr uint32_t kPlayerEnterNotify = 211011;
-constexpr uint32_t kRefusedPlay = 10100;
 constexpr uint32_t kUnsupported = 10000;
 constexpr uint32_t kAutoPlayNotice = 19840325;
-constexpr uint32_t kBoardsUp = 400001;
-constexpr uint32_t kPass = 229040;
 // The first hand starts this long after the enter reply when the client's
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
 constexpr const char* kRobotNames[] = {"机器人甲", "机器人乙", "机器人丙"};
-// The status block's chair words: the flags of chair c at dword 20 + c.
-constexpr size_t kChairWordsAt = 20 * 4;
-constexpr int32_t kReadyFlag = 2;
 
 // The play requests of the human's seat and the bytes each must carry.
 struct PlayRequest {
@@ -269,11 +264,6 @@ void TableServer::CountRefusal(uint32_t code) {
     ++counters_.refusalsByCode[code];
 }
 
-void TableServer::AddHandReport(const HandReport& report) {
-    std::lock_guard lock(mutex_);
-    hands_.push_back(report);
-}
-
 std::vector<TableServer::HandReport> TableServer::Hands() const {
     std::lock_guard lock(mutex_);
     return hands_;
@@ -338,7 +328,7 @@ bool TableServer::Acceptable(const ServerRequest& request) const {
 void TableServer::OnRequest(const ServerRequest& request) {
     const uint32_t id = request.message.Code();
     if (!Acceptable(request)) {
-        Refuse(request, FindPlayRequest(id) != nullptr ? kRefusedPlay : kUnsupported);
+        Refuse(request, FindPlayRequest(id) != nullptr ? tp::kResultNotCarriedOut : kUnsupported);
         return;
     }
     switch (id) {
@@ -370,7 +360,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
                 ++counters_.failureReports;
             }
             return;
-        case kBoardsUp:
+        case tp::kSeatBoardInfo:
             if (options_.startWhenFull) {
                 StartWhenFull();
             }
@@ -378,7 +368,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
         case fr::kReportNetStats:
         case kAutoPlayNotice:
             return;
-        case kPass:
+        case tp::kPass:
             if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
                 loop->OnPlayRequest(*this, request);
             }
@@ -399,7 +389,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
         if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
             loop->OnPlayRequest(*this, request);
         } else {
-            Refuse(request, kRefusedPlay);
+            Refuse(request, tp::kResultNotCarriedOut);
         }
         return;
     }
@@ -509,11 +499,17 @@ void TableServer::SetGameSilver(int32_t silver) {
 }
 
 std::vector<uint8_t> TableServer::StatusBlock() const {
-    std::vector<uint8_t> block(fr::kEnterReplySize);
-    ZepWireWriter writer(std::span<uint8_t>(block).subspan(kChairWordsAt));
+    // A fresh engine table's per-player record with the robots' chairs
+    // ready; the human's own start is announced when it comes.
+    const std::array<bool, kSeats> ready = ReadyChairs();
+    CRegionalMahjongRules table;
     for (int32_t chair = 0; chair < kSeats; ++chair) {
-        writer.WriteI32(chair != humanChair_ && ready_[chair] ? kReadyFlag : 0);
+        if (ready[static_cast<size_t>(chair)] && chair != humanChair_) {
+            table.MarkReady(chair);
+        }
     }
+    std::vector<uint8_t> block(static_cast<size_t>(table.GetPlayerStateSize()));
+    table.PackPlayer(block);
     return block;
 }
 

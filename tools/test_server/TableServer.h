@@ -154,8 +154,6 @@ public:
 
     // Counts a refusal sent with that code (the hand's own included).
     void CountRefusal(uint32_t code);
-    // Records a settled hand.
-    void AddHandReport(const HandReport& report);
     const Options& GetOptions() const { return options_; }
 
     // --- What happened (any thread) ---

@@ -431,16 +431,35 @@ bool TestGameServer::BuildFramesLocked(uint32_t type, uint32_t messageSequence,
 bool TestGameServer::Reply(uint32_t messageSequence, const ZepMessage& reply, uint32_t pieceSize) {
     std::lock_guard lock(sendMutex_);
     std::vector<uint8_t> bytes;
-    return BuildFramesLocked(kZepFrameTypeReply, messageSequence, reply, pieceSize, bytes) &&
-           SendChecked(bytes, reply, "reply");
+    if (!BuildFramesLocked(kZepFrameTypeReply, messageSequence, reply, pieceSize, bytes)) {
+        return false;
+    }
+    if (sentWatcher_) {
+        sentWatcher_(true, messageSequence, reply);
+    }
+    return SendChecked(bytes, reply, "reply");
 }
 
 bool TestGameServer::Notify(const ZepMessage& message, uint32_t pieceSize) {
     std::lock_guard lock(sendMutex_);
     std::vector<uint8_t> bytes;
-    return BuildFramesLocked(kZepFrameTypeMessage, ++nextMessageSequence_, message, pieceSize,
-                             bytes) &&
-           SendChecked(bytes, message, "notify");
+    const uint32_t sequence = ++nextMessageSequence_;
+    if (!BuildFramesLocked(kZepFrameTypeMessage, sequence, message, pieceSize, bytes)) {
+        return false;
+    }
+    if (sentWatcher_) {
+        sentWatcher_(false, sequence, message);
+    }
+    return SendChecked(bytes, message, "notify");
+}
+
+void TestGameServer::SetSentWatcher(SentWatcher watcher) {
+    std::lock_guard lock(sendMutex_);
+    sentWatcher_ = std::move(watcher);
+}
+
+void TestGameServer::Deliver(ServerRequest request) {
+    OnRequest(std::move(request));
 }
 
 // Called with sendMutex_ held.

@@ -79,6 +79,11 @@ public:
     // Told when a client connects (true) and when its connection ended.
     using ConnectionHandler = std::function<void(bool connected)>;
     using Handler = std::function<void(TestGameServer& server, const ServerRequest& request)>;
+    // Told of every reply (true, with the request's sequence) and
+    // notification (false, with its own) built to be sent, with or without
+    // a client to take it; called on the sending thread.
+    using SentWatcher =
+        std::function<void(bool reply, uint32_t messageSequence, const ZepMessage& message)>;
 
     TestGameServer();
     explicit TestGameServer(Options options);
@@ -96,6 +101,11 @@ public:
     void SetHandler(Handler handler);
     void SetLog(Log log);
     void SetConnectionHandler(ConnectionHandler handler);
+    void SetSentWatcher(SentWatcher watcher);
+
+    // Takes a request as if the current client had sent it, without a
+    // connection (for drivers in the same process).
+    void Deliver(ServerRequest request);
 
     // Waits until n clients have connected in all.
     bool WaitForClients(size_t n, uint32_t timeoutMs);
@@ -159,6 +169,7 @@ private:
     Handler handler_;                                      // guarded by mutex_
     Log log_;                                              // guarded by mutex_
     ConnectionHandler connectionHandler_;                  // guarded by mutex_
+    SentWatcher sentWatcher_;                              // guarded by sendMutex_
     size_t sendFaults_ = 0;                                // guarded by mutex_
     std::deque<ServerRequest> requests_;                   // guarded by mutex_
     std::vector<uint8_t> greeting_;                        // guarded by mutex_

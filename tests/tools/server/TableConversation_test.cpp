@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -121,8 +122,10 @@ TEST_F(TableFixture, EnteringAnswersTheStatusBlockThenEachRobotEntersReady) {
     ASSERT_TRUE(player.Ask(fr::kEnterGame, EnterBody(), answer));
     EXPECT_EQ(answer.code, fr::kResultEntered);
     ASSERT_EQ(answer.data.size(), fr::kEnterReplySize);
-    for (int32_t chair = 0; chair < TableServer::kSeats; ++chair) {
-        EXPECT_EQ(WordAt(answer.data, (20 + chair) * 4), chair == kChair ? 0 : 2) << chair;
+    // The eight chair flag words at bytes 20-51: the robots are ready.
+    for (int32_t chair = 0; chair < 8; ++chair) {
+        const int32_t ready = chair < TableServer::kSeats && chair != kChair ? 2 : 0;
+        EXPECT_EQ(WordAt(answer.data, 20 + static_cast<size_t>(chair) * 4), ready) << chair;
     }
     const std::vector<zeptest::Delivered> notes = player.Notifications(6);
     EXPECT_EQ(Codes(notes),
@@ -427,6 +430,39 @@ TEST_F(TableFixture, TheHandLoopsTimersRunOnTheTablesClock) {
     player.Close();
     EXPECT_TRUE(WaitUntil([&] { return loop.abandoned == 1; }));
     table_.SetHandLoop(nullptr);
+}
+
+// Without a connection: requests handed over in the same process reach the
+// table, and what it sends is watched though nothing can be sent.
+TEST(TableWithoutConnection, DeliveredRequestsAreAnsweredToTheWatcher) {
+    TestGameServer server(TableServer::TransportOptions(false));
+    std::mutex mutex;
+    std::vector<std::pair<uint32_t, uint32_t>> replies;  // sequence, code
+    size_t notifications = 0;
+    server.SetSentWatcher([&](bool reply, uint32_t sequence, const ZepMessage& message) {
+        std::lock_guard lock(mutex);
+        if (reply) {
+            replies.emplace_back(sequence, message.Code());
+        } else {
+            ++notifications;
+        }
+    });
+    TableServer table(server, {});
+    testserver::ServerRequest enter;
+    enter.messageSequence = 5;
+    enter.callerWord = 1;
+    enter.message = testserver::MakeMessage(fr::kEnterGame, EnterBody());
+    server.Deliver(enter);
+    testserver::ServerRequest unknown;
+    unknown.messageSequence = 6;
+    unknown.message = testserver::MakeMessage(201999, HeadBody());
+    server.Deliver(unknown);  // not waited: refused in silence
+    ASSERT_TRUE(table.WaitIdle(5000));
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0], std::make_pair(5u, fr::kResultEntered));
+    EXPECT_EQ(notifications, 6u);  // each robot enters and is ready
+    EXPECT_EQ(table.GetCounters().refused, 1u);
 }
 
 }  // namespace
