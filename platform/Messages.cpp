@@ -17,6 +17,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/EventWatch.h"
 #include "platform/MessageQueue.h"
+#include "platform/RingQueue.h"
 #include "platform/WindowLink.h"
 
 namespace platform {
@@ -129,7 +130,7 @@ struct Queue : std::enable_shared_from_this<Queue> {
     std::mutex mutex;
     std::deque<std::shared_ptr<SentItem>> sent;
     std::atomic<bool> sentPending{false};  // !sent.empty(), kept with it
-    std::deque<PostedMessage> posted;
+    RingQueue<PostedMessage> posted;
     std::vector<Timer> timers;
     std::vector<WindowId> paintRequests;  // oldest first, each window once
     int holding = 0;                      // nested SleepHoldingMessages calls
@@ -248,11 +249,9 @@ struct ThreadEndGuard {
 };
 thread_local ThreadEndGuard t_endGuard;
 
-// The calling thread's queue, made when `create` (null once the thread ended).
-Queue* CurrentQueue(bool create) {
-    if (t_queue != nullptr || t_ended) {
-        return t_queue;
-    }
+// The calling thread's first look for its queue: found in the registry, or
+// made there when `create`.
+Queue* FindOrMakeCurrentQueue(bool create) {
     Registry& reg = Reg();
     const ThreadId me = CurrentThreadId();
     {
@@ -268,6 +267,14 @@ Queue* CurrentQueue(bool create) {
     }
     (void)&t_endGuard;  // the first use constructs it: the queue goes when the thread ends
     return t_queue;
+}
+
+// The calling thread's queue, made when `create` (null once the thread ended).
+inline Queue* CurrentQueue(bool create) {
+    if (t_queue != nullptr || t_ended) {
+        return t_queue;
+    }
+    return FindOrMakeCurrentQueue(create);
 }
 
 // The queue a thread waits on while it sends: its own, or (during its very end,
@@ -398,6 +405,9 @@ bool HandleOneSent(Queue& q) {
 
 // Handles every message sent to the calling thread; true when there was one.
 bool HandleAllSent(Queue& q) {
+    if (!q.sentPending.load()) {
+        return false;
+    }
     bool any = false;
     while (HandleOneSent(q)) {
         any = true;
@@ -504,9 +514,10 @@ std::optional<LResult> SendAcross(ThreadId thread, std::shared_ptr<SentItem> ite
 void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
     const auto code = static_cast<WParam>(static_cast<intptr_t>(exitCode));
     if (q.quitQueued) {
-        for (auto it = q.posted.rbegin(); it != q.posted.rend(); ++it) {
-            if (it->id == kMsgQuit && it->window == 0) {
-                it->wParam = code;
+        for (size_t place = q.posted.size(); place-- > 0;) {
+            PostedMessage& m = q.posted[place];
+            if (m.id == kMsgQuit && m.window == 0) {
+                m.wParam = code;
                 return;
             }
         }
@@ -536,7 +547,7 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
         if (quit) {
             PostQuitLocked(*q, 0, wakes);
         }
-        std::erase_if(q->posted, [&](PostedMessage& m) {
+        q->posted.EraseIf([&](PostedMessage& m) {
             if (m.window != id) {
                 return false;
             }
@@ -597,10 +608,10 @@ void EndThreadMessaging(ThreadId thread) {
             queue->sent.clear();
             NoteSentLocked(*queue);
             std::lock_guard queueLock(queue->mutex);
-            for (PostedMessage& m : queue->posted) {
+            queue->posted.EraseIf([&](PostedMessage& m) {
                 DropLocked(std::move(m), dropped);
-            }
-            queue->posted.clear();
+                return true;
+            });
             queue->timers.clear();
             queue->paintRequests.clear();
             queue->heldPaints.clear();
@@ -964,8 +975,10 @@ std::optional<uint64_t> InputStampBeingHandled() {
         return std::nullopt;
     }
     std::lock_guard lock(q->mutex);
-    const bool pending = std::any_of(q->posted.begin(), q->posted.end(),
-                                     [](const PostedMessage& m) { return m.inputStamp != 0; });
+    bool pending = false;
+    for (size_t place = 0; place < q->posted.size() && !pending; ++place) {
+        pending = q->posted[place].inputStamp != 0;
+    }
     return pending ? std::optional(q->takenInputStamp) : std::nullopt;
 }
 
