@@ -1,8 +1,14 @@
 #include "platform/Sync.h"
 
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <ctime>
 #include <memory>
-#include <semaphore>
+#include <optional>
 #include <thread>  // the clocks too: <chrono> does not build under -fexec-charset=GBK
 #include <vector>
 
@@ -73,8 +79,83 @@ void SetWaitKeeper(WaitKeeper keeper) {
 
 // What a WaitAny sleeps on. Set() releases it after letting the event mutex
 // go, so the woken thread does not at once block on that mutex; it is shared
-// because that release may come after the wait has ended.
-using WakeSignal = std::counting_semaphore<>;
+// because that release may come after the wait has ended. A release is kept
+// until a wait takes it. (Not a timed semaphore wait: the standard library's
+// polls with growing sleeps, which delays the wake by up to half the time
+// already waited.) Waited on with the kernel's futex: the waking thread
+// holds nothing the woken one must take.
+class WakeSignal {
+public:
+    void Release() {
+        if (state_.exchange(kReleased) == kSleeping) {
+            ::syscall(SYS_futex, &state_, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+        }
+    }
+
+    // Takes a release, waiting for one until the deadline (none: forever);
+    // false when none came. One thread waits at a time.
+    bool Acquire(std::optional<Clock::time_point> deadline) {
+        for (;;) {
+            uint32_t seen = kReleased;
+            if (state_.compare_exchange_strong(seen, kIdle)) {
+                return true;
+            }
+            if (seen == kIdle && !state_.compare_exchange_strong(seen, kSleeping)) {
+                continue;  // released meanwhile
+            }
+            if (!SleepWhileUnreleased(deadline)) {
+                seen = kSleeping;
+                if (state_.compare_exchange_strong(seen, kIdle)) {
+                    return false;
+                }
+            }
+        }
+    }
+
+private:
+    static constexpr uint32_t kIdle = 0;
+    static constexpr uint32_t kReleased = 1;
+    static constexpr uint32_t kSleeping = 2;  // and not released
+
+    // Sleeps while the state is kSleeping; false at the deadline.
+    bool SleepWhileUnreleased(std::optional<Clock::time_point> deadline) {
+        timespec at{};
+        if (deadline) {
+            const auto ns =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(deadline->time_since_epoch())
+                    .count();
+            at.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+            at.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        }
+        // An absolute time on the monotonic clock, which the steady clock reads.
+        const long r = ::syscall(SYS_futex, &state_, FUTEX_WAIT_BITSET_PRIVATE, kSleeping,
+                                 deadline ? &at : nullptr, nullptr, FUTEX_BITSET_MATCH_ANY);
+        return r == 0 || errno != ETIMEDOUT;
+    }
+
+    std::atomic<uint32_t> state_{kIdle};
+};
+
+// The wakes held back by the calling thread's DeferEventWakes scopes.
+struct DeferredWakes {
+    int scopes = 0;
+    std::vector<std::shared_ptr<WakeSignal>> signals;  // kept while scopes > 0
+};
+thread_local DeferredWakes t_deferred;
+
+DeferEventWakes::DeferEventWakes() {
+    ++t_deferred.scopes;
+}
+
+DeferEventWakes::~DeferEventWakes() {
+    if (--t_deferred.scopes > 0) {
+        return;
+    }
+    for (const auto& signal : t_deferred.signals) {
+        signal->Release();
+    }
+    t_deferred.signals.clear();
+}
 
 // A wait registered with one event. Either a waiting thread's signal
 // (WaitAny) or a callback (EventWatch) is woken on Set().
@@ -125,9 +206,14 @@ void Event::Set() {
         }
     }
     for (size_t i = 0; i < signals; ++i) {
-        (i < std::size(inlineSignals) ? inlineSignals[i]
-                                      : moreSignals[i - std::size(inlineSignals)])
-            ->release();
+        std::shared_ptr<WakeSignal>& signal = i < std::size(inlineSignals)
+                                                  ? inlineSignals[i]
+                                                  : moreSignals[i - std::size(inlineSignals)];
+        if (t_deferred.scopes > 0) {
+            t_deferred.signals.push_back(std::move(signal));
+        } else {
+            signal->Release();
+        }
     }
     if (calls == 0) {
         return;
@@ -202,7 +288,7 @@ int WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
         return index >= 0 ? index : kWaitTimeout;
     }
 
-    const auto signal = std::make_shared<WakeSignal>(0);
+    const auto signal = std::make_shared<WakeSignal>();
     Event::Waiter local[4];
     std::unique_ptr<Event::Waiter[]> heap;
     Event::Waiter* nodes = local;
@@ -220,12 +306,8 @@ int WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         lock.unlock();
-        bool woken = true;
-        if (timeoutMs == kInfinite) {
-            signal->acquire();
-        } else {
-            woken = signal->try_acquire_until(deadline);
-        }
+        const bool woken =
+            signal->Acquire(timeoutMs == kInfinite ? std::nullopt : std::optional(deadline));
         lock.lock();
         index = EventWatch::ConsumeFirstLocked(events);
         if (index >= 0 || !woken) {

@@ -62,6 +62,20 @@ private:
 // Waits until one of the events is set. Returns its index, or kWaitTimeout.
 int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
 
+// While it lives, the events its thread sets are set at once, but the threads
+// waiting on them in WaitAny are woken only when it ends. Made before a lock
+// under which an event is set, it ends after the lock is released, so the
+// woken thread does not find the lock still held. A wait woken for an event
+// reset meanwhile waits on. Scopes nest; the outermost one wakes. Nothing
+// inside a scope may wait for a thread that waits on an event set in it.
+class DeferEventWakes {
+public:
+    DeferEventWakes();
+    ~DeferEventWakes();
+    DeferEventWakes(const DeferEventWakes&) = delete;
+    DeferEventWakes& operator=(const DeferEventWakes&) = delete;
+};
+
 // A lock its owning thread may enter again; each Lock() needs one Unlock().
 class RecursiveLock {
 public:

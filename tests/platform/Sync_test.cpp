@@ -99,21 +99,82 @@ TEST(EventTest, ManualResetReleasesEveryWaiter) {
     EXPECT_EQ(released.load(), 4);
 }
 
-TEST(EventTest, PingPongLosesNoWakeUp) {
+// Two threads hand a turn back and forth through two auto-reset events; no
+// Set may be lost, whichever way the waits sleep.
+void PlayPingPong(uint32_t waitMs) {
     Event ping(Mode::AutoReset);
     Event pong(Mode::AutoReset);
     constexpr int kRounds = 5000;
     std::thread other([&] {
         for (int i = 0; i < kRounds; ++i) {
-            ASSERT_TRUE(ping.Wait(5000));
+            ASSERT_TRUE(ping.Wait(waitMs));
             pong.Set();
         }
     });
     for (int i = 0; i < kRounds; ++i) {
         ping.Set();
-        ASSERT_TRUE(pong.Wait(5000)) << "round " << i;
+        ASSERT_TRUE(pong.Wait(waitMs)) << "round " << i;
     }
     other.join();
+}
+
+TEST(EventTest, PingPongLosesNoWakeUp) {
+    PlayPingPong(5000);
+}
+
+TEST(EventTest, PingPongWithoutTimeOutLosesNoWakeUp) {
+    PlayPingPong(kInfinite);
+}
+
+// --- deferred wakes ---
+
+TEST(DeferEventWakesTest, TheEventIsSetAtOnceAndItsWaiterWokenAtTheScopesEnd) {
+    Event event(Mode::AutoReset);
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> returned{false};
+    std::thread waiter([&] {
+        waiting = true;
+        EXPECT_TRUE(event.Wait(10000));
+        returned = true;
+    });
+    while (!waiting) {
+        std::this_thread::yield();
+    }
+    SleepMs(20);  // the waiter sleeps in its wait
+    {
+        const DeferEventWakes later;
+        {
+            const DeferEventWakes inner;  // nested: only the outer one wakes
+            event.Set();
+        }
+        EXPECT_TRUE(event.IsSet());
+        SleepMs(50);
+        EXPECT_FALSE(returned.load());
+    }
+    waiter.join();
+    EXPECT_TRUE(returned.load());
+    EXPECT_FALSE(event.IsSet());  // consumed by the woken wait
+}
+
+TEST(DeferEventWakesTest, AWaitWokenForAnEventResetMeanwhileWaitsOn) {
+    Event event(Mode::ManualReset);
+    std::atomic<bool> waiting{false};
+    std::atomic<bool> sawEvent{false};
+    std::thread waiter([&] {
+        waiting = true;
+        sawEvent = event.Wait(300);
+    });
+    while (!waiting) {
+        std::this_thread::yield();
+    }
+    SleepMs(20);
+    {
+        const DeferEventWakes later;
+        event.Set();
+        event.Reset();
+    }
+    waiter.join();
+    EXPECT_FALSE(sawEvent.load());
 }
 
 // --- WaitAny ---
