@@ -232,6 +232,9 @@ bool ZepAes::HasInstructions() {
 ZepAes::ZepAes(Engine engine) : instructions_(engine != Engine::Table && HasInstructions()) {}
 
 ZepAes::~ZepAes() {
+    if (!expanded_) {
+        return;  // the schedules hold nothing but the zeros they were made with
+    }
     volatile uint32_t* e = encryptKeys_;
     volatile uint32_t* d = decryptKeys_;
     for (size_t i = 0; i < std::size(encryptKeys_); ++i) {
@@ -251,6 +254,7 @@ bool ZepAes::SetKey(const uint8_t* key, uint32_t bits) {
     if (key == nullptr || (bits != 128 && bits != 192 && bits != 256)) {
         return false;
     }
+    expanded_ = true;
     const int keyWords = static_cast<int>(bits / 32);
     const int rounds = keyWords + 6;
     const int totalWords = 4 * (rounds + 1);

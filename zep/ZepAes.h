@@ -56,6 +56,7 @@ private:
     alignas(16) uint8_t instructionDecryptKeys_[kMaxRounds + 1][kBlockSize] = {};
     int rounds_ = 0;
     bool instructions_ = false;
+    bool expanded_ = false;  // a key was ever written into the schedules
 };
 
 // The cipher step's buffer codec: ECB over whole 16-byte blocks.

@@ -303,6 +303,9 @@ bool ZepSocketManager::TakeThreadMessages() {
 }
 
 bool ZepSocketManager::OnReceive() {
+    // A requester waiting for a reply in this read wakes once the read is
+    // handled and the record's locks are free, not in the middle of it.
+    const platform::DeferEventWakes wakeAfterRead;
     StreamState state = StreamState::Open;
     const RecordPtr record = ReadIntoBuffer(state);
     if (record != nullptr && ++readNotices_ == 1 && SignalConnected(*record)) {
@@ -353,6 +356,9 @@ ZepSocketManager::RecordPtr ZepSocketManager::ReadIntoBuffer(StreamState& state)
             ZepLog("received bytes could not be kept (%d bytes)", n);
         }
         touched = record;
+        if (static_cast<size_t>(n) < sizeof(chunk)) {
+            break;  // all there was: the next wait says when more comes
+        }
     }
     return touched;
 }
