@@ -30,6 +30,7 @@
 #include "platform/Audio.h"
 #include "platform/Messages.h"
 #include "platform/Socket.h"
+#include "platform/Sync.h"
 #include "platform/Thread.h"
 #include "zep/ZepFrame.h"
 #include "zep/ZepMessage.h"
@@ -164,20 +165,27 @@ void Keep(benchmark::State& state, const char* name, int64_t items, double secon
 
 void BM_RoundTripManager(benchmark::State& state) {
     // The peer answers every request frame with the same bytes as a reply.
+    // It reads as a server does, as much as is there at once, so a request
+    // costs it one receive, as the bare echo's does.
     auto serve = [](SocketHandle peer) {
-        std::vector<uint8_t> frame(4 + 4000 + 60);
+        std::vector<uint8_t> stream;
+        uint8_t chunk[4096];
         for (;;) {
-            if (!ReadExactly(peer, frame.data(), 4)) {
+            const int n = RecvSocket(peer, chunk, sizeof(chunk));
+            if (n <= 0) {
                 return;
             }
-            const uint32_t length = ReadU32(frame.data());
-            if (length + 4 > frame.size() || !ReadExactly(peer, frame.data() + 4, length)) {
-                return;
+            stream.insert(stream.end(), chunk, chunk + n);
+            size_t at = 0;
+            while (stream.size() - at >= 4 && stream.size() - at >= 4 + ReadU32(&stream[at])) {
+                const size_t length = 4 + ReadU32(&stream[at]);
+                stream[at + 4] = kZepFrameTypeReply;
+                if (!WriteAll(peer, &stream[at], length)) {
+                    return;
+                }
+                at += length;
             }
-            frame[4] = kZepFrameTypeReply;
-            if (!WriteAll(peer, frame.data(), length + 4)) {
-                return;
-            }
+            stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(at));
         }
     };
     ManagerLink<decltype(serve)> link(0, serve);
@@ -406,6 +414,38 @@ void BM_PostGetMutexQueue(benchmark::State& state) {
     Keep(state, "post + get (bare)", state.iterations(), elapsed.count());
 }
 BENCHMARK(BM_PostGetMutexQueue);
+
+// ---- a bounded wait's wake ----------------------------------------------------
+
+// How long after its event is set a wait with a time-out returns, when it
+// has been waiting a few milliseconds (a request waiting for a slow reply).
+void BM_BoundedWaitWake(benchmark::State& state) {
+    Event go(Event::Mode::AutoReset);
+    Event done(Event::Mode::AutoReset);
+    std::atomic<bool> stop{false};
+    std::atomic<int64_t> wokeAt{0};
+    std::thread waiter([&] {
+        while (!stop) {
+            if (go.Wait(5000)) {
+                wokeAt = std::chrono::steady_clock::now().time_since_epoch().count();
+                done.Set();
+            }
+        }
+    });
+    for (auto _ : state) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        const auto setAt = std::chrono::steady_clock::now();
+        go.Set();
+        done.Wait(5000);
+        const auto late =
+            std::chrono::steady_clock::duration(wokeAt.load()) - setAt.time_since_epoch();
+        state.SetIterationTime(std::chrono::duration<double>(late).count());
+    }
+    stop = true;
+    go.Set();
+    waiter.join();
+}
+BENCHMARK(BM_BoundedWaitWake)->UseManualTime()->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 // ---- start-up ---------------------------------------------------------------
 
