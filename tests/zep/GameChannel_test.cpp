@@ -171,4 +171,29 @@ TEST(GameChannel, CompressionStepTravelsWhenChosen) {
     EXPECT_EQ(server.FramesReceived().size(), 1u);
 }
 
+TEST(GameChannel, CipheredCompressedMessagesFollowOneAnotherBothWays) {
+    // One kept transform serves every message: its streams and key schedule
+    // must leave nothing of one message in the next.
+    TestGameServer server([] {
+        TestGameServer::Options options = WithKeyBlock(1, 0x100);
+        options.compressionFlags = 0x400;
+        return options;
+    }());
+    ASSERT_TRUE(server.Start());
+    CGameChannelSocket channel(nullptr, 0, 0, 0);
+    ASSERT_EQ(channel.SelectTransformKey(1, 0x100, 0x400), 1);
+    ChannelSession session(channel, server);
+    ASSERT_EQ(session.Connect(), 1);
+    std::string mixed;
+    for (int i = 0; i < 3000; ++i) {
+        mixed.push_back(static_cast<char>('a' + (i * 7919) % 26));
+    }
+    for (const std::string& text :
+         {std::string("x"), std::string(40000, 'z'), mixed, std::string(17, 'q'), mixed + mixed}) {
+        EXPECT_EQ(session.Ask(text),
+                  std::string(text.rbegin(), text.rend()));  // the server's answer
+    }
+    EXPECT_EQ(server.ProtocolErrors(), 0u);
+}
+
 }  // namespace

@@ -302,6 +302,23 @@ TEST_F(SocketManagerTest, ServerClosingGivesOneClosedNotice) {
     EXPECT_EQ(manager_.GetConnectionId(), 0u);
 }
 
+TEST_F(SocketManagerTest, ReplyAndCloseTogetherGiveTheReplyThenOneClosedNotice) {
+    ConnectToServer();
+    auto pending = RequestAsync(201001, "last?");
+    ServerRequest request;
+    ASSERT_TRUE(server_.WaitForRequest(request, kServerWaitMs));
+    ASSERT_TRUE(server_.Reply(request.messageSequence, MakeMessage(10, Bytes("bye"))));
+    server_.CloseClient();  // the reply and the end of the stream, back to back
+    const RequestResult result = pending.get();
+    EXPECT_EQ(result.ok, 1);
+    EXPECT_EQ(Text(result.reply), "bye");
+    ASSERT_TRUE(owner_.WaitFor(1));
+    manager_.Close();
+    ASSERT_TRUE(owner_.Flush());
+    EXPECT_EQ(NoticesWithCode(kZepNoticeClosed).size(), 1u);
+    EXPECT_EQ(owner_.Received().size(), 1u);
+}
+
 TEST_F(SocketManagerTest, CorruptFramesGiveASocketErrorAndTheConnectionStays) {
     ConnectToServer();
     std::vector<uint8_t> frames;
