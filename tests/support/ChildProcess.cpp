@@ -248,8 +248,10 @@ bool GroupGone(pid_t group) {
     return true;
 }
 
-std::optional<uint64_t> ResidentKilobytes(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+namespace {
+
+std::optional<uint64_t> ResidentKilobytesIn(const std::string& statusFile) {
+    std::ifstream status(statusFile);
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind("VmRSS:", 0) == 0) {
@@ -261,6 +263,16 @@ std::optional<uint64_t> ResidentKilobytes(pid_t pid) {
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<uint64_t> ResidentKilobytes(pid_t pid) {
+    return ResidentKilobytesIn("/proc/" + std::to_string(pid) + "/status");
+}
+
+std::optional<uint64_t> OwnResidentKilobytes() {
+    return ResidentKilobytesIn("/proc/self/status");
 }
 
 }  // namespace test_support

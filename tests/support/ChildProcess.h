@@ -82,5 +82,7 @@ bool GroupGone(pid_t group);
 // The process's resident size in KiB (VmRSS in /proc/<pid>/status); nothing
 // when the process or the line is gone.
 std::optional<uint64_t> ResidentKilobytes(pid_t pid);
+// The same of this process.
+std::optional<uint64_t> OwnResidentKilobytes();
 
 }  // namespace test_support

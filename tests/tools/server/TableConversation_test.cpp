@@ -16,7 +16,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"
-#include "tests/tools/server/WirePlayer.h"
+#include "tests/support/WirePlayer.h"
 #include "tools/test_server/TableServer.h"
 #include "zep/ZepWire.h"
 

@@ -13,7 +13,7 @@
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
 #include "tests/tools/server/RawFrames.h"
-#include "tests/tools/server/WirePlayer.h"
+#include "tests/support/WirePlayer.h"
 #include "tools/test_server/TableServer.h"
 
 namespace {

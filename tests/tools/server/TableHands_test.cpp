@@ -19,7 +19,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
 #include "platform/Sync.h"
-#include "tests/tools/server/WirePlayer.h"
+#include "tests/support/WirePlayer.h"
 #include "tools/table_driver/RuleRobot.h"
 #include "tools/test_server/TableServer.h"
 #include "zep/ZepWire.h"

@@ -53,8 +53,12 @@ public:
     // The client's exit status once it ended within the time.
     std::optional<int> WaitForClientExit(uint32_t timeoutMs);
     test_support::ChildProcess& Client() { return client_; }
+    test_support::ChildProcess& Server() { return server_; }
     const test_support::ClientRun& Run() const { return run_; }
 
+    // The server's standard output: its port, its seed and, with --test,
+    // one line per message.
+    std::filesystem::path ServerLogFile() const { return run_.Root() / "server.log"; }
     std::string ServerLog() const;
     std::string HallRecord() const;
     // The lines of the client's own logs (in its folder) holding the text.
@@ -63,7 +67,6 @@ public:
     std::string ServerLogTail(size_t lines = 30) const;
 
 private:
-    std::filesystem::path ServerLogFile() const { return run_.Root() / "server.log"; }
     std::filesystem::path HallRecordFile() const { return run_.HallFolder() / "record.txt"; }
 
     TableRunOptions options_;

@@ -1,4 +1,4 @@
-#include "tests/e2e/support/TableRun.h"
+#include "tests/support/TableRun.h"
 
 #include "engine/MissedResources.h"
 
