@@ -2,10 +2,10 @@
 // and protocol errors.
 //  - Client hands: the table server's program (test pacing, a fixed seed,
 //    starting when full, ending after the hands asked for), the fake hall
-//    program and the client built beside this benchmark, each in its own
-//    process and the run in folders of its own. The client plays by its own
-//    clocks. Resident sizes of client and server are read as each hand's
-//    result shows in the server's log.
+//    program and the client built beside this benchmark (on SDL's dummy
+//    drivers), each in its own process and the run in folders of its own. The client plays by its
+//    own clocks. Resident sizes of client and server are read as each hand's result shows in the
+//    server's log.
 //  - Wire hands: the wire seat in the human's chair against the table server
 //    in this process, over a loopback socket, on the table's injected clock
 //    (the clock jumps to the next timer whenever everyone waits), so ten
@@ -121,6 +121,8 @@ void ClientHands(benchmark::State& state) {
         options.serverArguments = {
             "--start-when-full",   "--hands", std::to_string(hands), "--pacing", "test", "--seed",
             std::to_string(kSeed), "--test"};
+        // Headless, whatever the benchmark itself was started with.
+        options.clientEnvironment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
         e2e::TableRun table(options);
         const ::testing::AssertionResult started = table.StartServer();
         if (!started) {
