@@ -78,27 +78,6 @@ bool LogShowsTunnelTo(const std::string& log, uint16_t port) {
            log.find("127.0.0.1." + number) != std::string::npos;
 }
 
-TEST(Proxies, AWholeHandGoesThroughMicrosocksWithUserAndPassword) {
-    e2e::TableRun table({.serverArguments = ServerArguments(1)});
-    ASSERT_TRUE(table.StartServer());
-    const std::unique_ptr<ProxyProcess> proxy =
-        test_support::StartMicrosocks(table.Run().Root(), kUser, kPassword);
-    ASSERT_NE(proxy, nullptr);
-    table.SetHallArguments({"--proxy", HallProxy("socks5", proxy->Port(), kUser, kPassword)});
-    ASSERT_TRUE(table.StartHallAndClient());
-
-    const std::optional<int> status = table.WaitForClientExit(kWholeHandMs);
-    ASSERT_TRUE(status.has_value()) << table.ServerLogTail();
-    EXPECT_TRUE(table.Run().CheckEnded(*status));
-    const std::vector<e2e::ServerMessage> messages = e2e::ServerMessages(table.ServerLog());
-    EXPECT_EQ(e2e::CountMessages(messages, "notify", kResult), 1u) << table.ServerLogTail();
-    EXPECT_EQ(e2e::CountMessages(messages, "notify", kPlayerLeft), 1u);
-    EXPECT_EQ(e2e::LinesWith(table.ServerLog(), "hands done 1, protocol errors 0").size(), 1u);
-    EXPECT_TRUE(LogShowsTunnelTo(proxy->Log(), table.Port())) << proxy->Log();
-    EXPECT_FALSE(e2e::LinesWith(table.HallRecord(), "leave data=2").empty()) << table.HallRecord();
-    ExpectNoProtocolErrorNorMissedName(table);
-}
-
 struct ProxyCase {
     const char* name;
     const char* kind;  // the hall's proxy kind
@@ -112,19 +91,59 @@ void PrintTo(const ProxyCase& proxyCase, std::ostream* out) {
     *out << proxyCase.name;
 }
 
-class UpToTheFirstDiscard : public ::testing::TestWithParam<ProxyCase> {};
-
-TEST_P(UpToTheFirstDiscard, TheProxyCarriesTheGameAndLogsItsTunnel) {
-    const ProxyCase& proxyCase = GetParam();
-    e2e::TableRun table({.serverArguments = ServerArguments(0)});
-    ASSERT_TRUE(table.StartServer());
-    const std::unique_ptr<ProxyProcess> proxy = proxyCase.start(table.Run().Root(), table.Port());
-    ASSERT_NE(proxy, nullptr);
+// Starts the server, the case's proxy (in the run's folder, for the server's
+// port), then the hall with the proxy in its settings and the client; null
+// after a failure.
+std::unique_ptr<ProxyProcess> LaunchThroughProxy(e2e::TableRun& table, const ProxyCase& proxyCase) {
+    if (!table.StartServer()) {
+        ADD_FAILURE() << "the server did not start:\n" << table.ServerLog();
+        return nullptr;
+    }
+    std::unique_ptr<ProxyProcess> proxy = proxyCase.start(table.Run().Root(), table.Port());
+    if (proxy == nullptr) {
+        return nullptr;
+    }
     table.SetHallArguments(
         {"--proxy", proxyCase.password != nullptr
                         ? HallProxy(proxyCase.kind, proxy->Port(), kUser, proxyCase.password)
                         : HallProxy(proxyCase.kind, proxy->Port())});
-    ASSERT_TRUE(table.StartHallAndClient());
+    const ::testing::AssertionResult started = table.StartHallAndClient();
+    if (!started) {
+        ADD_FAILURE() << started.message();
+        return nullptr;
+    }
+    return proxy;
+}
+
+const ProxyCase kMicrosocks{"MicrosocksSocks5", "socks5",
+                            [](const std::filesystem::path& folder, uint16_t) {
+                                return test_support::StartMicrosocks(folder, kUser, kPassword);
+                            },
+                            kPassword};
+
+TEST(Proxies, AWholeHandGoesThroughMicrosocksWithUserAndPassword) {
+    e2e::TableRun table({.serverArguments = ServerArguments(1)});
+    const std::unique_ptr<ProxyProcess> proxy = LaunchThroughProxy(table, kMicrosocks);
+    ASSERT_NE(proxy, nullptr);
+
+    const std::optional<int> status = table.WaitForClientExit(kWholeHandMs);
+    ASSERT_TRUE(status.has_value()) << table.ServerLogTail();
+    EXPECT_TRUE(table.Run().CheckEnded(*status));
+    const std::vector<e2e::ServerMessage> messages = e2e::ServerMessages(table.ServerLog());
+    EXPECT_EQ(e2e::CountMessages(messages, "notify", kResult), 1u) << table.ServerLogTail();
+    EXPECT_EQ(e2e::CountMessages(messages, "notify", kPlayerLeft), 1u);
+    EXPECT_EQ(e2e::LinesWith(table.ServerLog(), "hands done 1, protocol errors 0").size(), 1u);
+    EXPECT_TRUE(LogShowsTunnelTo(proxy->Log(), table.Port())) << proxy->Log();
+    EXPECT_FALSE(e2e::LinesWith(table.HallRecord(), "leave data=2").empty()) << table.HallRecord();
+    ExpectNoProtocolErrorNorMissedName(table);
+}
+
+class UpToTheFirstDiscard : public ::testing::TestWithParam<ProxyCase> {};
+
+TEST_P(UpToTheFirstDiscard, TheProxyCarriesTheGameAndLogsItsTunnel) {
+    e2e::TableRun table({.serverArguments = ServerArguments(0)});
+    const std::unique_ptr<ProxyProcess> proxy = LaunchThroughProxy(table, GetParam());
+    ASSERT_NE(proxy, nullptr);
 
     ASSERT_TRUE(table.WaitForMessages("in", kDiscard, 1, kFirstDiscardMs)) << table.ServerLogTail();
     EXPECT_TRUE(LogShowsTunnelTo(proxy->Log(), table.Port())) << proxy->Log();
@@ -173,12 +192,8 @@ TEST(Proxies, AProxyPortWithNothingListeningEndsTheStartAndTellsTheHall) {
 
 TEST(Proxies, AProxyStoppedMidHandIsAConnectionClosedMidHand) {
     e2e::TableRun table({.serverArguments = ServerArguments(0)});
-    ASSERT_TRUE(table.StartServer());
-    const std::unique_ptr<ProxyProcess> proxy =
-        test_support::StartMicrosocks(table.Run().Root(), kUser, kPassword);
+    const std::unique_ptr<ProxyProcess> proxy = LaunchThroughProxy(table, kMicrosocks);
     ASSERT_NE(proxy, nullptr);
-    table.SetHallArguments({"--proxy", HallProxy("socks5", proxy->Port(), kUser, kPassword)});
-    ASSERT_TRUE(table.StartHallAndClient());
     ASSERT_TRUE(table.WaitForMessages("in", kDiscard, 1, kFirstDiscardMs)) << table.ServerLogTail();
 
     proxy->Stop();
