@@ -168,16 +168,29 @@ int ChildProcess::Stop(uint32_t graceMs) {
     if (Running()) {
         ::kill(-group_, SIGTERM);
         if (!WaitForExit(graceMs)) {
-            ::kill(-group_, SIGKILL);
-            int status = 0;
-            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
-            exitStatus_ = StatusOf(status);
-            pid_ = -1;
+            KillAndReap();
         }
     }
     KillGroupLeftovers();
     return exitStatus_;
+}
+
+int ChildProcess::Kill() {
+    CloseInput();
+    if (Running()) {
+        KillAndReap();
+    }
+    KillGroupLeftovers();
+    return exitStatus_;
+}
+
+void ChildProcess::KillAndReap() {
+    ::kill(-group_, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    exitStatus_ = StatusOf(status);
+    pid_ = -1;
 }
 
 // The group's id is not given to a new process while any member lives, so

@@ -100,19 +100,23 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     test_support::ChildOptions hall;
     hall.environment = run_.Environment();
     hall.logFile = (run_.HallFolder() / "hall.out").string();
-    const std::vector<std::string> argv = {FAKE_HALL_PROGRAM,
-                                           "--port",
-                                           std::to_string(port_),
-                                           "--table",
-                                           std::to_string(options_.table),
-                                           "--chair",
-                                           std::to_string(options_.chair),
-                                           "--exe-path",
-                                           (run_.HallFolder() / "pvbn_fake_hall").string(),
-                                           "--record",
-                                           HallRecordFile().string(),
-                                           "--timeout",
-                                           "3600"};
+    // A launch line left by an earlier hall must not be taken for the new one's.
+    std::error_code ignored;
+    fs::remove(HallRecordFile(), ignored);
+    std::vector<std::string> argv = {FAKE_HALL_PROGRAM,
+                                     "--port",
+                                     std::to_string(port_),
+                                     "--table",
+                                     std::to_string(options_.table),
+                                     "--chair",
+                                     std::to_string(options_.chair),
+                                     "--exe-path",
+                                     (run_.HallFolder() / "pvbn_fake_hall").string(),
+                                     "--record",
+                                     HallRecordFile().string(),
+                                     "--timeout",
+                                     "3600"};
+    argv.insert(argv.end(), options_.hallArguments.begin(), options_.hallArguments.end());
     if (!hall_.Start(argv, hall)) {
         return ::testing::AssertionFailure() << hall_.Error();
     }
@@ -138,6 +142,18 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
 
 std::optional<int> TableRun::WaitForClientExit(uint32_t timeoutMs) {
     return client_.WaitForExit(timeoutMs);
+}
+
+bool TableRun::WaitForMessages(const std::string& direction, uint32_t id, size_t count,
+                               uint32_t timeoutMs) {
+    bool seen = false;
+    test_support::WaitUntil(
+        [&] {
+            seen = CountMessages(ServerMessages(ServerLog()), direction, id) >= count;
+            return seen || !client_.Running();
+        },
+        timeoutMs);
+    return seen;
 }
 
 std::string TableRun::ServerLog() const {

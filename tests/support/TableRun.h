@@ -29,6 +29,8 @@ struct TableRunOptions {
     // The launch's table and chair, as the hall gives them.
     int32_t table = 0;
     int32_t chair = 0;
+    // The hall program's arguments beyond the launch's (its proxy).
+    std::vector<std::string> hallArguments;
     // "NAME=value" for the client beyond the run's own (a display, a video
     // driver).
     std::vector<std::string> clientEnvironment;
@@ -47,8 +49,23 @@ public:
     // Whether the server ended at once refusing its arguments (a server that
     // does not know them yet); its words then.
     std::optional<std::string> ServerRefusedArguments() const;
-    // Starts the hall, then the client with the hall's launch line.
+    // The server's port once it started.
+    uint16_t Port() const { return port_; }
+    // The hall's arguments beyond the launch's, for the next start (a proxy
+    // that runs once the server's port is known).
+    void SetHallArguments(std::vector<std::string> arguments) {
+        options_.hallArguments = std::move(arguments);
+    }
+    // Starts the hall, then the client with the hall's launch line. Called
+    // again once the client ended, a new hall launches a new client against
+    // the same server run (the hall's record starts anew).
     ::testing::AssertionResult StartHallAndClient();
+    // Ends the hall program at once (SIGKILL), as a hall that crashed.
+    void KillHall() { hall_.Kill(); }
+    // Waits until the server's log holds `count` messages of the direction
+    // and id in all; false when the client ended first or the time is up.
+    bool WaitForMessages(const std::string& direction, uint32_t id, size_t count,
+                         uint32_t timeoutMs);
 
     // The client's exit status once it ended within the time.
     std::optional<int> WaitForClientExit(uint32_t timeoutMs);

@@ -161,6 +161,11 @@ void TableServer::Run() {
                 case Event::Kind::kWake:
                     break;
                 case Event::Kind::kDisconnected:
+                    if (options_.log) {
+                        options_.log(handRunning_
+                                         ? "the connection ended mid-hand: the hand is abandoned"
+                                         : "the connection ended");
+                    }
                     ResetTable();
                     break;
                 case Event::Kind::kRequest:

@@ -581,6 +581,10 @@ TEST_F(TableHandsTest, AConnectionEndingMidHandAbandonsItAndTheNextClientPlays) 
     ASSERT_TRUE(Idle());
     EXPECT_FALSE(table_->HandRunning());
     EXPECT_TRUE(table_->Hands().empty());  // abandoned without settlement
+    const std::vector<std::string> log = Log();
+    EXPECT_EQ(
+        std::count(log.begin(), log.end(), "the connection ended mid-hand: the hand is abandoned"),
+        1);
     WirePlayer next;
     Enter(next);
     Ready(next);
