@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Sync.h"
-#include "tests/e2e/support/TableRun.h"
+#include "tests/support/TableRun.h"
 
 namespace {
 
