@@ -434,6 +434,16 @@ TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
     }
 }
 
+// A players' list row is as high as its picture; the row draws the user's
+// 30-pixel icon one pixel down and the 12-pixel name 12 pixels down, and the
+// next row's picture covers whatever reaches past it.
+TEST(SkinSizes, APlayersListRowHoldsItsIconAndItsName) {
+    const Picture& row = Listed("UserListBlock");
+    EXPECT_GE(row.height, 1 + 30 + 1);
+    EXPECT_GE(row.height, 12 + 12 + 2);
+    EXPECT_EQ(row.frames, 3);
+}
+
 TEST(SkinArt, TheFlatStyleIsOneKeyColourAFrame) {
     for (const char* name : {"1366_largecard", "1366_back02", "btn_Hu_big", "TablePatten"}) {
         SCOPED_TRACE(name);
