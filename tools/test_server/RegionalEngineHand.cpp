@@ -693,7 +693,8 @@ void RegionalEngineHand::Stop() {
     changed_.notify_all();
 }
 
-bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body) {
+bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body,
+                                   bool waited) {
     static constexpr uint32_t kHandRequests[] = {
         tp::kSwapThree, tp::kOwnDraw,     tp::kDiscard,       tp::kTingThrow,
         tp::kPengClaim, tp::kDiscardGang, tp::kConcealedGang, tp::kAddedGang,
@@ -703,7 +704,7 @@ bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<con
         return false;
     }
     std::unique_lock lock(mutex_);
-    queue_.push_back({sequence, id, std::vector<uint8_t>(body.begin(), body.end())});
+    queue_.push_back({sequence, id, std::vector<uint8_t>(body.begin(), body.end()), waited});
     HandOver(lock);
     return true;
 }
@@ -792,7 +793,7 @@ bool RegionalEngineHand::Silenced() const {
 }
 
 void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vector<uint8_t> data) {
-    if (Silenced()) {
+    if (!request.waited || Silenced()) {
         return;
     }
     if (wire_.reply) {
@@ -808,7 +809,7 @@ void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
     if (request.id == tp::kPass && options_.log) {
         options_.log("229040 outside a claim window: ignored");
     }
-    if (request.id == tp::kPass || request.id == kSafetyTimeOut) {
+    if (request.id == tp::kPass || request.id == kSafetyTimeOut || !request.waited) {
         return;
     }
     if (options_.refused) {

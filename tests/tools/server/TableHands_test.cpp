@@ -492,6 +492,44 @@ TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesN
     EXPECT_LT(reply, thrown);
 }
 
+TEST_F(TableHandsTest, APlayRequestNobodyWaitsForIsNeverAnswered) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    ASSERT_TRUE(RunToHumanTurn(player));
+    if (View().operation == "SelfOptions") {
+        ASSERT_TRUE(AskDraw(player));
+    }
+    ASSERT_TRUE(Idle());
+    const std::vector<int32_t> held = View().humanTiles;
+    int32_t notHeld = 0;
+    while (std::find(held.begin(), held.end(), notHeld) != held.end()) {
+        ++notHeld;
+    }
+    const auto repliesSince = [this](size_t logged) {
+        const std::vector<std::string> log = Log();
+        size_t replies = 0;
+        for (size_t i = logged; i < log.size(); ++i) {
+            replies += log[i].find(" reply ") != std::string::npos ? 1 : 0;
+        }
+        return replies;
+    };
+    // Refused: silence, and nothing counted as sent.
+    size_t logged = Log().size();
+    ASSERT_TRUE(player.Tell(tp::kDiscard, PlayBody(kChair, notHeld)));
+    Sync(player);
+    EXPECT_EQ(repliesSince(logged), 1u);  // the query's alone
+    EXPECT_EQ(table_->GetCounters().refusalsByCode[tp::kResultNotCarriedOut], 0u);
+    // Taken: performed, and still silence.
+    logged = Log().size();
+    ASSERT_TRUE(player.Tell(tp::kDiscard, PlayBody(kChair, held[0])));
+    Sync(player);
+    EXPECT_EQ(repliesSince(logged), 1u);
+    const std::vector<int32_t> after = View().humanTiles;
+    EXPECT_EQ(std::find(after.begin(), after.end(), held[0]), after.end());
+}
+
 TEST_F(TableHandsTest, AnExchangeChoiceTheEngineCannotTakeIsReplacedByTheAutomaticOne) {
     StartServer(TestPaced());
     WirePlayer player;
