@@ -10,7 +10,6 @@ using namespace frame_requests;
 
 namespace {
 
-constexpr uint32_t kUnsupported = 10000;
 constexpr uint32_t kTableChatNotify = 211200;
 
 template <class Record>
@@ -301,7 +300,7 @@ std::optional<FrameScript::Answer> FrameScript::DefaultAnswer(uint32_t id,
             return std::nullopt;
         default:
             if (waited) {
-                return Answer{kUnsupported, {}};
+                return Answer{kResultUnsupported, {}};
             }
             return std::nullopt;
     }

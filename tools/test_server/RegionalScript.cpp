@@ -15,8 +15,6 @@ namespace tp = table_protocol;
 namespace {
 
 constexpr uint32_t kSliceMs = 50;
-constexpr uint32_t kPlayerEnterNotify = 211011;
-constexpr uint32_t kAutoPlayNotice = 19840325;
 constexpr uint32_t kLeaveRequest = 201020;
 constexpr int32_t kSeats = 4;
 constexpr int32_t kRobotSilver = 10000;
@@ -155,7 +153,7 @@ RegionalScript::RegionalScript(TestGameServer& server, Options options)
     frame_.SetReply(tp::kOwnDraw, tp::kResultDone, OwnDrawReply());
     frame_.SetReply(tp::kDiscard, tp::kResultDone);
     frame_.SetSilent(tp::kSeatBoardInfo);
-    frame_.SetSilent(kAutoPlayNotice);
+    frame_.SetSilent(tp::kEnterHandRequest);
     frame_.SetSilent(kLeaveRequest);
     frame_.SetSilent(frame_requests::kStartGame);
     if (options_.engine) {
@@ -306,7 +304,7 @@ bool RegionalScript::PlayHand() {
         return false;
     }
     for (int32_t chair = 1; chair < kSeats; ++chair) {
-        if (!Step("211011 " + std::to_string(chair), 0, kPlayerEnterNotify,
+        if (!Step("211011 " + std::to_string(chair), 0, frame_requests::kPlayerEnterNotify,
                   PlayerEnter(o, chair)) ||
             !Step("201160 " + std::to_string(chair), 0, tp::kSeatStarted, SeatStarted(o, chair))) {
             return false;

@@ -22,9 +22,6 @@ namespace tp = table_protocol;
 
 namespace {
 
-constexpr uint32_t kPlayerEnterNotify = 211011;
-constexpr uint32_t kUnsupported = 10000;
-constexpr uint32_t kAutoPlayNotice = 19840325;
 // The first hand starts this long after the enter reply when the client's
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
@@ -305,8 +302,8 @@ void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
             ++counters_.refusalsByCode[code];
         }
     }
-    server_.CountProtocolError(code == kUnsupported ? "a request the table does not take"
-                                                    : "a request refused");
+    server_.CountProtocolError(code == fr::kResultUnsupported ? "a request the table does not take"
+                                                              : "a request refused");
     Reply(request, code);
 }
 
@@ -328,7 +325,8 @@ bool TableServer::Acceptable(const ServerRequest& request) const {
 void TableServer::OnRequest(const ServerRequest& request) {
     const uint32_t id = request.message.Code();
     if (!Acceptable(request)) {
-        Refuse(request, FindPlayRequest(id) != nullptr ? tp::kResultNotCarriedOut : kUnsupported);
+        Refuse(request,
+               FindPlayRequest(id) != nullptr ? tp::kResultNotCarriedOut : fr::kResultUnsupported);
         return;
     }
     switch (id) {
@@ -366,7 +364,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
             }
             return;
         case fr::kReportNetStats:
-        case kAutoPlayNotice:
+        case tp::kEnterHandRequest:
             return;
         case tp::kPass:
             if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
@@ -393,7 +391,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
         }
         return;
     }
-    Refuse(request, kUnsupported);
+    Refuse(request, fr::kResultUnsupported);
 }
 
 void TableServer::Enter(const ServerRequest& request) {
@@ -401,7 +399,7 @@ void TableServer::Enter(const ServerRequest& request) {
     const std::span<const uint8_t> body(request.message.data, request.message.length);
     if (!ReadRecord(body, enter) || enter.chairNo < 0 || enter.chairNo >= kSeats ||
         humanChair_ >= 0) {
-        Refuse(request, kUnsupported);
+        Refuse(request, fr::kResultUnsupported);
         return;
     }
     humanChair_ = enter.chairNo;
@@ -434,7 +432,7 @@ void TableServer::Enter(const ServerRequest& request) {
         player.score = 0;
         std::vector<uint8_t> bytes(ServerPlayerRecord::kSize);
         WriteRecord(player, bytes);
-        Notify(kPlayerEnterNotify, bytes);
+        Notify(fr::kPlayerEnterNotify, bytes);
         fr::HeadOnlyRecord started;
         started.head = {kRobotUserBase + chair, roomId_, tableNo_, chair};
         std::vector<uint8_t> startedBytes(fr::HeadOnlyRecord::kSize);

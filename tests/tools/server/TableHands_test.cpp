@@ -640,7 +640,7 @@ TEST_F(TableHandsTest, LeavingOnTheOwnTurnEndsTheHandWithNothingMoreOfIt) {
     // The table was reset (the query finds the human seated no more), and
     // the abandoned hand sent nothing after the leave's reply.
     ASSERT_TRUE(player.Ask(fr::kQueryInGame, HeadBody(), answer));
-    EXPECT_EQ(answer.code, 10000u);
+    EXPECT_EQ(answer.code, fr::kResultUnsupported);
     const std::vector<std::string> log = Log();
     for (size_t i = logged; i < log.size(); ++i) {
         EXPECT_EQ(log[i].find(" notify "), std::string::npos) << log[i];
