@@ -60,6 +60,8 @@ size_t HeadRequestSize(uint32_t id) {
         case fr::kLeaveGame:
         case fr::kLeaveTable:
             return fr::RequestHead::kSize;
+        case fr::kExitRequest:
+            return fr::ExitRequestRecord::kSize;
         default:
             return 0;
     }
@@ -349,6 +351,9 @@ void TableServer::OnRequest(const ServerRequest& request) {
         case fr::kLeaveTable:
             ResetTable();
             return;
+        case fr::kExitRequest:
+            LetHumanLeave();
+            return;
         case fr::kReportNotifyFailure:
             if (options_.log) {
                 options_.log("the client refused a notification (201162)");
@@ -490,6 +495,33 @@ void TableServer::EndTableByRobot() {
     }
 }
 
+void TableServer::LetHumanLeave() {
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        if (chair == humanChair_) {
+            continue;
+        }
+        fr::HeadPairRecord agreed;
+        agreed.head = {kRobotUserBase + chair, roomId_, tableNo_, chair};
+        agreed.first = humanUser_;
+        agreed.second = 1;  // heard as "agreed"
+        std::vector<uint8_t> bytes(fr::HeadPairRecord::kSize);
+        WriteRecord(agreed, bytes);
+        Notify(fr::kExitAnswer, bytes);
+    }
+    AbandonHand();
+    fr::PlayerLeaveNotice left;
+    left.userId = humanUser_;
+    left.chairNo = humanChair_;
+    left.tableNo = tableNo_;
+    left.exitAgreed = 1;
+    std::vector<uint8_t> bytes(fr::PlayerLeaveNotice::kSize);
+    WriteRecord(left, bytes);
+    Notify(fr::kPlayerLeaveNotify, bytes);
+    if (options_.log) {
+        options_.log("exit request agreed: the hand is abandoned");
+    }
+}
+
 void TableServer::SetGameSilver(int32_t silver) {
     ServiceScript::SafeBox box = frame_.Services().GetSafeBox();
     box.gameSilver = std::max(silver, 0);
@@ -521,7 +553,7 @@ void TableServer::SetHandRunning(bool running) {
     handRunning_ = running;
 }
 
-void TableServer::ResetTable() {
+void TableServer::AbandonHand() {
     if (HandLoop* loop = handLoop_.load();
         loop != nullptr && (handRunning_ || loop == ownHand_.get())) {
         loop->Abandon();
@@ -533,6 +565,11 @@ void TableServer::ResetTable() {
     std::lock_guard lock(mutex_);
     handRunning_ = false;
     ready_ = {};
+}
+
+void TableServer::ResetTable() {
+    AbandonHand();
+    std::lock_guard lock(mutex_);
     humanChair_ = -1;
     humanUser_ = 0;
     handsSettled_ = 0;

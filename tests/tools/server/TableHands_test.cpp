@@ -648,6 +648,68 @@ TEST_F(TableHandsTest, LeavingOnTheOwnTurnEndsTheHandWithNothingMoreOfIt) {
     EXPECT_TRUE(table_->Hands().empty());
 }
 
+TEST_F(TableHandsTest, AnExitRequestMidHandIsAgreedByTheRobotsAndLetsThePlayerLeave) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    ASSERT_TRUE(RunToHumanTurn(player));
+    const size_t before = player.Notifications().size();
+    fr::ExitRequestRecord exit;
+    exit.head = {kUser, kRoom, kTable, kChair};
+    SetFieldText(exit.reason, "有事先走");
+    std::vector<uint8_t> body(fr::ExitRequestRecord::kSize);
+    WriteRecord(exit, body);
+    // One cut short is refused in silence and changes nothing.
+    ASSERT_TRUE(player.Tell(fr::kExitRequest, std::span(body).first(40)));
+    Sync(player);
+    EXPECT_TRUE(table_->HandRunning());
+    const size_t logged = Log().size();
+    ASSERT_TRUE(player.Tell(fr::kExitRequest, body));
+    // Three agreements, then the player's own leave with the agreed flag.
+    const std::vector<zeptest::Delivered> notes =
+        NotesWith(player, static_cast<int32_t>(fr::kPlayerLeaveNotify), 1);
+    std::vector<int32_t> agreed;
+    for (size_t i = before; i < notes.size(); ++i) {
+        const std::vector<uint8_t> bytes = Bytes(notes[i]);
+        if (notes[i].code == fr::kExitAnswer) {
+            EXPECT_EQ(tp::WordAt(bytes, 4), kUser);
+            EXPECT_NE(tp::WordAt(bytes, 5), 0);  // agreed
+            agreed.push_back(tp::WordAt(bytes, 3));
+        }
+    }
+    EXPECT_EQ(agreed.size(), 3u);
+    EXPECT_EQ(std::find(agreed.begin(), agreed.end(), kChair), agreed.end());
+    const std::vector<uint8_t> left = Bytes(notes.back());
+    ASSERT_EQ(notes.back().code, fr::kPlayerLeaveNotify);
+    ASSERT_GE(left.size(), 9 * 4u);
+    EXPECT_EQ(tp::WordAt(left, 0), kUser);
+    EXPECT_EQ(tp::WordAt(left, 1), kChair);
+    EXPECT_EQ(tp::WordAt(left, 7), kTable);
+    EXPECT_NE(tp::WordAt(left, 8), 0);
+    // The hand was abandoned unsettled and says nothing more; the close
+    // rules' query finds no game, and the leave is answered.
+    ASSERT_TRUE(Idle());
+    EXPECT_FALSE(table_->HandRunning());
+    EXPECT_TRUE(table_->Hands().empty());
+    EXPECT_FALSE(NextTimer());
+    Answer answer;
+    ASSERT_TRUE(player.Ask(fr::kQueryInGame, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    ASSERT_TRUE(player.Ask(fr::kLeaveGame, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    const std::vector<std::string> log = Log();
+    size_t afterLeft = 0;
+    for (size_t i = logged; i < log.size(); ++i) {
+        if (afterLeft > 0) {
+            EXPECT_EQ(log[i].find(" notify "), std::string::npos) << log[i];
+        } else if (log[i].find(" notify 211010 ") != std::string::npos) {
+            afterLeft = i;
+        }
+    }
+    EXPECT_GT(afterLeft, 0u);
+}
+
 TEST_F(TableHandsTest, StartingWhenFullWaitsForTheBoardsOrTwoSeconds) {
     TableServer::Options options = TestPaced();
     options.startWhenFull = true;
