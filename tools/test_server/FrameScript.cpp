@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frame/net/FrameRequests.h"
+#include "platform/Sync.h"
 
 namespace testserver {
 
@@ -133,7 +134,7 @@ size_t FrameScript::Count(uint32_t requestId) const {
 
 bool FrameScript::WaitForCount(uint32_t requestId, size_t n, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return platform::WaitFor(changed_, lock, timeoutMs, [&] {
         return static_cast<size_t>(
                    std::count_if(recorded_.begin(), recorded_.end(),
                                  [&](const Recorded& r) { return r.id == requestId; })) >= n;

@@ -8,6 +8,7 @@
 
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
+#include "platform/Sync.h"
 #include "tools/table_driver/RuleRobot.h"
 #include "tools/table_driver/SplitMix64.h"
 #include "tools/table_driver/TableDriver.h"
@@ -753,7 +754,7 @@ bool RegionalEngineHand::AwaitNextHand() {
 
 bool RegionalEngineHand::WaitForEnd(uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return ended_; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [this] { return ended_; });
 }
 
 bool RegionalEngineHand::Played() const {
@@ -1010,8 +1011,7 @@ void RegionalEngineHand::PauseAfterSwapDice() {
         return;
     }
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(options_.afterSwapDiceMs),
-                      [this] { return stopped_; });
+    platform::WaitFor(changed_, lock, options_.afterSwapDiceMs, [this] { return stopped_; });
 }
 
 void RegionalEngineHand::TakeSnapshot() {

@@ -225,8 +225,7 @@ void RegionalScript::StartHand() {
 
 bool RegionalScript::WaitForHandEnd(uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [this] { return handEnded_; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [this] { return handEnded_; });
 }
 
 std::vector<std::string> RegionalScript::StepsSent() const {
@@ -241,7 +240,7 @@ bool RegionalScript::Going() const {
 
 bool RegionalScript::Pause(uint32_t ms) {
     std::unique_lock lock(mutex_);
-    return !changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return going_; });
+    return !platform::WaitFor(changed_, lock, ms, [this] { return going_; });
 }
 
 bool RegionalScript::WaitForRequest(uint32_t id, size_t n, uint32_t timeoutMs) {

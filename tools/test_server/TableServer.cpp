@@ -180,15 +180,15 @@ std::optional<TableServer::Event> TableServer::NextEvent() {
     const std::optional<uint64_t> due = NextTimerDueMs();
     std::unique_lock lock(mutex_);
     const auto ready = [this] { return !events_.empty(); };
-    if (!due) {
-        changed_.wait(lock, ready);
-    } else {
+    uint32_t waitMs = platform::kInfinite;
+    if (due) {
         const uint64_t now = options_.clock();
-        const uint64_t waitMs = *due > now ? *due - now : 0;
-        if (!changed_.wait_for(lock, std::chrono::milliseconds(waitMs), ready)) {
-            busy_ = true;
-            return std::nullopt;
-        }
+        waitMs = static_cast<uint32_t>(
+            std::min<uint64_t>(*due > now ? *due - now : 0, platform::kInfinite - 1));
+    }
+    if (!platform::WaitFor(changed_, lock, waitMs, ready)) {
+        busy_ = true;
+        return std::nullopt;
     }
     // Taken and marked busy at once, so an idle table is never seen between.
     busy_ = true;
@@ -231,8 +231,7 @@ std::optional<uint64_t> TableServer::NextTimerDueMs() const {
 
 bool TableServer::WaitIdle(uint32_t realMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(realMs),
-                             [&] { return events_.empty() && !busy_; });
+    return platform::WaitFor(changed_, lock, realMs, [&] { return events_.empty() && !busy_; });
 }
 
 size_t TableServer::Resets() const {

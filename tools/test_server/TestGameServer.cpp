@@ -278,14 +278,12 @@ void TestGameServer::OnRequest(ServerRequest&& request) {
 
 bool TestGameServer::WaitForClients(size_t n, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return clients_ >= n; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [&] { return clients_ >= n; });
 }
 
 bool TestGameServer::WaitForRequest(ServerRequest& out, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [&] { return !requests_.empty(); })) {
+    if (!platform::WaitFor(changed_, lock, timeoutMs, [&] { return !requests_.empty(); })) {
         return false;
     }
     out = std::move(requests_.front());
@@ -295,8 +293,7 @@ bool TestGameServer::WaitForRequest(ServerRequest& out, uint32_t timeoutMs) {
 
 bool TestGameServer::WaitForDisconnects(size_t n, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return disconnects_ >= n; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [&] { return disconnects_ >= n; });
 }
 
 std::vector<uint8_t> TestGameServer::Greeting() const {
