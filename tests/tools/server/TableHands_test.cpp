@@ -248,6 +248,17 @@ protected:
         }
         return false;
     }
+    // Enters, starts the hand and plays it to the human's discard (his tile
+    // drawn).
+    void SeatUntilTheHumanDiscards(WirePlayer& player) {
+        Enter(player);
+        Ready(player);
+        ASSERT_TRUE(RunToHumanTurn(player));
+        if (View().operation == "SelfOptions") {
+            ASSERT_TRUE(AskDraw(player));
+        }
+        ASSERT_TRUE(Idle());
+    }
     bool AskDraw(WirePlayer& player) {
         Answer answer;
         return player.Ask(tp::kOwnDraw, DrawBody(), answer, 5000);
@@ -428,13 +439,7 @@ TEST_F(TableHandsTest, NoSafetyTimeOutActsBeforeTheClientsOwnClock) {
 TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesNothing) {
     StartServer(TestPaced());
     WirePlayer player;
-    Enter(player);
-    Ready(player);
-    ASSERT_TRUE(RunToHumanTurn(player));
-    if (View().operation == "SelfOptions") {
-        ASSERT_TRUE(AskDraw(player));
-    }
-    ASSERT_TRUE(Idle());
+    ASSERT_NO_FATAL_FAILURE(SeatUntilTheHumanDiscards(player));
     const std::vector<uint8_t> before = table_->PackedSnapshot();
     ASSERT_FALSE(before.empty());
     Answer answer;
@@ -495,13 +500,7 @@ TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesN
 TEST_F(TableHandsTest, APlayRequestNobodyWaitsForIsNeverAnswered) {
     StartServer(TestPaced());
     WirePlayer player;
-    Enter(player);
-    Ready(player);
-    ASSERT_TRUE(RunToHumanTurn(player));
-    if (View().operation == "SelfOptions") {
-        ASSERT_TRUE(AskDraw(player));
-    }
-    ASSERT_TRUE(Idle());
+    ASSERT_NO_FATAL_FAILURE(SeatUntilTheHumanDiscards(player));
     const std::vector<int32_t> held = View().humanTiles;
     int32_t notHeld = 0;
     while (std::find(held.begin(), held.end(), notHeld) != held.end()) {
