@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/AsciiCase.h"
+#include "platform/DroppedMessages.h"
 #include "platform/EventWatch.h"
 #include "platform/MessageQueue.h"
 #include "platform/WindowLink.h"
@@ -134,6 +135,7 @@ struct Registry {
     std::set<std::string, std::less<>> classes;
     WindowId nextWindowId = 0;
     uint32_t nextThreadTimerId = 1;
+    std::unordered_map<uint32_t, DroppedMessageFreer> freers;  // by message id
 };
 
 // Window ids start in a range derived from the process id, so that windows of
@@ -153,6 +155,20 @@ Registry& Reg() {
 
 // Waiters to wake once the registry mutex is released.
 using Wakes = std::vector<std::shared_ptr<QueueWaiter>>;
+
+// Drops the posted messages that match, freeing what they own.
+template <typename Match>
+void DropPostedLocked(Registry& reg, Queue& q, Match match) {
+    std::erase_if(q.posted, [&](const PostedMessage& m) {
+        if (!match(m)) {
+            return false;
+        }
+        if (const auto freer = reg.freers.find(m.id); freer != reg.freers.end()) {
+            freer->second(m.wParam, m.lParam);
+        }
+        return true;
+    });
+}
 
 void WakeAll(const Wakes& wakes) {
     for (const auto& waiter : wakes) {
@@ -477,7 +493,7 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
     if (quit) {
         PostQuitLocked(*q, 0, wakes);
     }
-    std::erase_if(q->posted, [id](const Message& m) { return m.window == id; });
+    DropPostedLocked(reg, *q, [id](const Message& m) { return m.window == id; });
     std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
     std::erase(q->paintRequests, id);
     std::erase(q->heldPaints, id);
@@ -527,7 +543,7 @@ void EndThreadMessaging(ThreadId thread) {
                 CompleteLocked(*item, 0, wakes);
             }
             queue->sent.clear();
-            queue->posted.clear();
+            DropPostedLocked(reg, *queue, [](const Message&) { return true; });
             queue->timers.clear();
             queue->paintRequests.clear();
             queue->heldPaints.clear();
@@ -537,6 +553,16 @@ void EndThreadMessaging(ThreadId thread) {
 }
 
 }  // namespace detail
+
+void SetDroppedMessageFreer(uint32_t id, DroppedMessageFreer freer) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    if (freer == nullptr) {
+        reg.freers.erase(id);
+    } else {
+        reg.freers[id] = freer;
+    }
+}
 
 // --- windows ---
 

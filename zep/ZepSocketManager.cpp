@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/AsyncSelect.h"
+#include "platform/DroppedMessages.h"
 #include "platform/Socket.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepSocketUtils.h"
@@ -463,6 +464,15 @@ int ZepSocketManager::PostNotice(uint32_t code) {
 }
 
 void ZepSocketManager::PostPairToOwner(ZepDeliveryInfo* info, ZepMessage* message) {
+    // A pair left in a queue that goes away unread is freed with it.
+    static const bool freerSet = [] {
+        platform::SetDroppedMessageFreer(WM_ZEP_SOCKET, [](platform::WParam w, platform::LParam l) {
+            ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(w),
+                            reinterpret_cast<ZepMessage*>(l));
+        });
+        return true;
+    }();
+    (void)freerSet;
     const auto wParam = reinterpret_cast<platform::WParam>(info);
     const auto lParam = reinterpret_cast<platform::LParam>(message);
     bool posted = false;

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DroppedMessages.h"
+
 namespace platform {
 namespace {
 
@@ -162,6 +164,40 @@ TEST_F(MessagesTest, PostToAnEndedThreadFails) {
     ASSERT_TRUE(thread.Join(5000));
     EXPECT_FALSE(HasMessageQueue(thread.Id()));
     EXPECT_FALSE(PostThreadMessage(thread.Id(), kMsgA, 0, 0));
+}
+
+// Counts what the freer of kMsgC was given (the messaging's own lock is
+// held meanwhile, so a plain atomic suffices).
+std::atomic<int> freedSum{0};
+
+TEST_F(MessagesTest, MessagesDroppedUnreadHaveWhatTheyOwnFreedByTheirIdsFreer) {
+    SetDroppedMessageFreer(kMsgC, [](WParam wParam, LParam) { freedSum += int(wParam); });
+    freedSum = 0;
+    {
+        FnWindow w;
+        ASSERT_TRUE(w.Create(kClass));
+        ASSERT_TRUE(PostMessage(w.Id(), kMsgC, 2, 0));
+        ASSERT_TRUE(PostMessage(w.Id(), kMsgA, 100, 0));  // no freer: just dropped
+        ASSERT_TRUE(PostThreadMessage(CurrentThreadId(), kMsgC, 1000, 0));
+    }  // destroyed with two messages unread
+    EXPECT_EQ(freedSum.load(), 2);
+    Message m;
+    ASSERT_TRUE(PeekMessage(m, PeekMode::Remove));  // the thread's own is kept
+    EXPECT_EQ(m.wParam, WParam{1000});
+
+    Thread thread;
+    Event posted(Mode::ManualReset);
+    Event go(Mode::ManualReset);
+    ASSERT_TRUE(thread.StartWithQueue([&] {
+        posted.Wait(5000);
+        go.Set();
+    }));
+    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgC, 30, 0));
+    posted.Set();
+    ASSERT_TRUE(go.Wait(5000));
+    ASSERT_TRUE(thread.Join(5000));  // its messaging ends with one unread
+    EXPECT_EQ(freedSum.load(), 32);
+    SetDroppedMessageFreer(kMsgC, nullptr);
 }
 
 TEST_F(MessagesTest, StartWithQueueAcceptsPostsAtOnce) {

@@ -192,9 +192,14 @@ private:
     void StartWhenFull();
     void StartHandIfAllReady();
     void EndTableByRobot();
+    // The human's exit request: the robots agree, the hand is abandoned
+    // and the human, still seated, leaves by his own leave request.
+    void LetHumanLeave();
     // The human's silver as the service scripts see it.
     void SetGameSilver(int32_t silver);
     void MarkReady(int32_t chair);
+    // Stops the hand unsettled: no timer, nobody ready.
+    void AbandonHand();
     void ResetTable();
     std::vector<uint8_t> StatusBlock() const;
 

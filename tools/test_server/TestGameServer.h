@@ -50,6 +50,10 @@ struct ReceivedFrame {
 // A message with a code and a copy of the bytes.
 ZepMessage MakeMessage(uint32_t code, std::span<const uint8_t> data = {});
 
+// Reads exactly out.size() bytes from a socket; false at the end of the
+// stream or on an error.
+bool ReadExact(platform::SocketHandle socket, std::span<uint8_t> out);
+
 class TestGameServer {
 public:
     struct Options {
