@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/TableRun.h"
 #include "tests/support/ProxyProcess.h"
+#include "tests/support/TableRun.h"
 
 namespace {
 
