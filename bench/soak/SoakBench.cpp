@@ -166,6 +166,8 @@ void ClientHands(benchmark::State& state) {
         }
         readLog();
         figures.seconds = lastResult - start;
+        // The figures per hand are of the hands played.
+        figures.hands = results;
         figures.client = SizesOf(client);
         figures.server = SizesOf(server);
         if (!status) {
@@ -188,7 +190,7 @@ void ClientHands(benchmark::State& state) {
         }
         state.counters["exit"] = status ? *status : -1;
     }
-    state.counters["s_per_hand"] = hands > 0 ? figures.seconds / hands : 0;
+    state.counters["s_per_hand"] = figures.hands > 0 ? figures.seconds / figures.hands : 0;
     Report(state, figures);
 }
 
