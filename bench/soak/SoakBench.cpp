@@ -36,6 +36,7 @@ using test_support::ResidentSeries;
 
 constexpr uint32_t kSeed = 1717;
 constexpr uint32_t kResult = 211080;
+constexpr uint32_t kTableEndNoSilver = 211110;
 // A test-paced hand takes about two minutes; the ending's box answers
 // itself after ten seconds.
 constexpr double kClientSecondsPerHand = 5 * 60;
@@ -165,6 +166,8 @@ void ClientHands(benchmark::State& state) {
         }
         readLog();
         figures.seconds = lastResult - start;
+        // The figures per hand are of the hands played.
+        figures.hands = results;
         figures.client = SizesOf(client);
         figures.server = SizesOf(server);
         if (!status) {
@@ -175,10 +178,19 @@ void ClientHands(benchmark::State& state) {
             std::fprintf(stderr, "%s\n", ended.message());
         } else if (results != hands) {
             figures.outcome = std::to_string(results) + " results";
+            // The table ends early when the human's silver no longer lets a
+            // hand start.
+            if (e2e::CountMessages(e2e::ServerMessages(table.ServerLog()), "notify",
+                                   kTableEndNoSilver) > 0) {
+                figures.outcome += ", the human's silver ran out";
+            }
+        }
+        if (figures.outcome != "ok") {
+            std::fprintf(stderr, "the server's last lines:\n%s\n", table.ServerLogTail().c_str());
         }
         state.counters["exit"] = status ? *status : -1;
     }
-    state.counters["s_per_hand"] = hands > 0 ? figures.seconds / hands : 0;
+    state.counters["s_per_hand"] = figures.hands > 0 ? figures.seconds / figures.hands : 0;
     Report(state, figures);
 }
 
