@@ -41,8 +41,9 @@ constexpr uint32_t kTableEndNoSilver = 211110;
 // itself after ten seconds.
 constexpr double kClientSecondsPerHand = 5 * 60;
 constexpr uint32_t kPollMs = 250;
-// Enough for any run of hands at the table's stakes.
-constexpr int32_t kWireHumanSilver = 1000000000;
+// Enough for any run of hands at the table's stakes, so that the human's
+// purse never ends a run early.
+constexpr int32_t kHumanSilver = 1000000000;
 
 int HandsFromEnvironment(const char* name, int fallback) {
     const char* text = std::getenv(name);
@@ -119,9 +120,16 @@ void ClientHands(benchmark::State& state) {
     figures.hands = hands;
     for (auto _ : state) {
         e2e::TableRunOptions options;
-        options.serverArguments = {
-            "--start-when-full",   "--hands", std::to_string(hands), "--pacing", "test", "--seed",
-            std::to_string(kSeed), "--test"};
+        options.serverArguments = {"--start-when-full",
+                                   "--hands",
+                                   std::to_string(hands),
+                                   "--pacing",
+                                   "test",
+                                   "--seed",
+                                   std::to_string(kSeed),
+                                   "--test",
+                                   "--silver",
+                                   std::to_string(kHumanSilver)};
         // Headless, whatever the benchmark itself was started with.
         options.clientEnvironment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
         e2e::TableRun table(options);
@@ -202,7 +210,7 @@ void WireHands(benchmark::State& state) {
     servertest::HandRunTotals totals;
     for (auto _ : state) {
         ResidentSeries own(test_support::WarmUpHands(hands));
-        servertest::HandRun run(kSeed, 0, servertest::SeatMix{}, kWireHumanSilver);
+        servertest::HandRun run(kSeed, 0, servertest::SeatMix{}, kHumanSilver);
         const double start = Seconds();
         run.Play(hands, totals, [&](int done) {
             if (const auto size = test_support::OwnResidentKilobytes()) {

@@ -6,7 +6,8 @@
 // it sends and logs one line per message. --pacing demo|test sets the
 // clocks and the robots' speed (demo by default); --start-when-full starts
 // the first hand without the client's ready; --hands N ends the table
-// after the N-th result (a robot leaves). --frame runs the frame's script instead
+// after the N-th result (a robot leaves); --silver N is the human's silver
+// when he sits down (100000 by default). --frame runs the frame's script instead
 // (FrameScript.h): the frame's requests get the game server's answers.
 // --echo runs the first script: every request that waits gets 10 and its
 // own data back.
@@ -16,6 +17,7 @@
 //
 // Usage: pvbn_test_server [port] [--port N] [--seed N] [--test]
 //                         [--pacing demo|test] [--start-when-full] [--hands N]
+//                         [--silver N]
 //                         [--frame] [--echo] [--version V S]
 //                         [--room-options N] [--game-running]
 //                         [--regional [--own-turn]] [--command LINE]...
@@ -204,6 +206,8 @@ int main(int argc, char** argv) {
             table.startWhenFull = true;
         } else if (argument == "--hands" && i + 1 < argc) {
             table.hands = std::max(0, std::atoi(argv[++i]));
+        } else if (argument == "--silver" && i + 1 < argc) {
+            table.humanSilver = std::max(0, std::atoi(argv[++i]));
         } else if (argument == "--regional") {
             regional = true;
         } else if (argument == "--own-turn") {
