@@ -139,6 +139,13 @@ public:
         return message;
     }
 
+    // The next n bytes as they came; empty when the stream ended first or
+    // the deadline passed.
+    std::vector<uint8_t> ReadBytes(size_t n) {
+        std::vector<uint8_t> bytes(n);
+        return ReadExactly(bytes) ? bytes : std::vector<uint8_t>{};
+    }
+
 private:
     bool ReadExactly(std::span<uint8_t> out) {
         size_t got = 0;
