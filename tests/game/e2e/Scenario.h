@@ -105,6 +105,7 @@ public:
     bool HeldFor(bool holds, uint32_t ms);
 
     testserver::RegionalScript& Script() { return *script_; }
+    testserver::TestGameServer& Server() { return server_; }
     fakehall::FakeHall& Hall() { return *hall_; }
     ProgramFolder& Folder() { return *folder_; }
     const ScenarioOptions& Options() const { return options_; }
