@@ -136,6 +136,17 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     return ::testing::AssertionSuccess();
 }
 
+bool TableRun::WaitForServerLine(const std::string& text, uint32_t timeoutMs) {
+    bool found = false;
+    test_support::WaitUntil(
+        [&] {
+            found = ServerLog().find(text) != std::string::npos;
+            return found || !client_.Running();
+        },
+        timeoutMs);
+    return found || ServerLog().find(text) != std::string::npos;
+}
+
 std::optional<int> TableRun::WaitForClientExit(uint32_t timeoutMs) {
     return client_.WaitForExit(timeoutMs);
 }

@@ -47,8 +47,14 @@ public:
     // Whether the server ended at once refusing its arguments (a server that
     // does not know them yet); its words then.
     std::optional<std::string> ServerRefusedArguments() const;
+    // Plays against the server another run started (a new launch on the
+    // same server run), instead of starting its own.
+    void UseServerOf(const TableRun& serving) { port_ = serving.port_; }
     // Starts the hall, then the client with the hall's launch line.
     ::testing::AssertionResult StartHallAndClient();
+    // Waits until a line of the server's log holds the text; false when
+    // the time is up or the client ended first.
+    bool WaitForServerLine(const std::string& text, uint32_t timeoutMs);
 
     // The client's exit status once it ended within the time.
     std::optional<int> WaitForClientExit(uint32_t timeoutMs);
