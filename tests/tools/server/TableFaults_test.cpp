@@ -135,6 +135,12 @@ protected:
             EXPECT_EQ(message->messageSequence, sequence);
         }
     }
+    // A discard whose reply the fault keeps back: its news comes at once.
+    static void DiscardAndExpectItsNewsOnly(RawConnection& raw) {
+        Discard(raw, kDiscardSequence);
+        Expect(raw, kZepFrameTypeMessage, static_cast<uint32_t>(tp::kCardThrown));
+        Expect(raw, kZepFrameTypeMessage, static_cast<uint32_t>(tp::kSeatDraw));
+    }
     // A discard as the unfaulted table answers it: its reply, then its news.
     static void ExpectPlainDiscard(RawConnection& raw, uint32_t sequence) {
         Expect(raw, kZepFrameTypeReply, tp::kResultDone, sequence);
@@ -196,9 +202,7 @@ TEST_F(TableFaultsTest, AWithheldReplyNeverComesYetTheDiscardIsAnnouncedAndTheNe
     Open(FaultPlan::Kind::kWithholdDiscardReply);
     RawConnection raw(server_->Port(), kDeadlineMs);
     Seat(raw);
-    Discard(raw, kDiscardSequence);
-    Expect(raw, kZepFrameTypeMessage, static_cast<uint32_t>(tp::kCardThrown));
-    Expect(raw, kZepFrameTypeMessage, static_cast<uint32_t>(tp::kSeatDraw));
+    DiscardAndExpectItsNewsOnly(raw);
     // Not even after the client's clock would have given up.
     clockMs_ += 60000;
     table_->Wake();
@@ -214,9 +218,7 @@ TEST_F(TableFaultsTest, ALateReplyGoesOutSixSecondsOnTheTablesClockAfterTheDisca
     Open(FaultPlan::Kind::kLateDiscardReply);
     RawConnection raw(server_->Port(), kDeadlineMs);
     Seat(raw);
-    Discard(raw, kDiscardSequence);
-    Expect(raw, kZepFrameTypeMessage, static_cast<uint32_t>(tp::kCardThrown));
-    Expect(raw, kZepFrameTypeMessage, static_cast<uint32_t>(tp::kSeatDraw));
+    DiscardAndExpectItsNewsOnly(raw);
     ASSERT_TRUE(table_->WaitIdle(kDeadlineMs));
     ASSERT_TRUE(table_->NextTimerDueMs());
     EXPECT_EQ(*table_->NextTimerDueMs(), clockMs_ + FaultPlan::kLateReplyMs);
