@@ -125,6 +125,15 @@ protected:
     static void Discard(RawConnection& raw, uint32_t sequence, int32_t tile = 12) {
         ASSERT_TRUE(raw.SendRequest(sequence, 1, tp::kDiscard, DiscardBody(tile)));
     }
+    // Seats the connection, discards and reads the length field that starts
+    // the reply's frame.
+    static void SeatDiscardAndReadReplyLength(RawConnection& raw, uint32_t& length) {
+        Seat(raw);
+        Discard(raw, kDiscardSequence);
+        const std::vector<uint8_t> lengthBytes = raw.ReadBytes(4);
+        ASSERT_EQ(lengthBytes.size(), 4u);
+        ZepWireReader(lengthBytes).ReadU32(length);
+    }
     // The next message, expected with that type, id and sequence (0: any).
     static void Expect(RawConnection& raw, uint32_t type, uint32_t id, uint32_t sequence = 0) {
         const std::optional<RawMessage> message = raw.ReadMessage();
@@ -255,12 +264,8 @@ TEST_F(TableFaultsTest, ALateReplyIsDroppedWhenTheTableResetsFirst) {
 TEST_F(TableFaultsTest, ABadCrcFrameCarriesAValidLengthAndAWrongCrc) {
     Open(FaultPlan::Kind::kBadCrc);
     RawConnection raw(server_->Port(), kDeadlineMs);
-    Seat(raw);
-    Discard(raw, kDiscardSequence);
-    const std::vector<uint8_t> lengthBytes = raw.ReadBytes(4);
-    ASSERT_EQ(lengthBytes.size(), 4u);
     uint32_t length = 0;
-    ZepWireReader(lengthBytes).ReadU32(length);
+    ASSERT_NO_FATAL_FAILURE(SeatDiscardAndReadReplyLength(raw, length));
     ASSERT_TRUE(ZepIsFrameLengthValid(length, kZepMaxPieceSize)) << length;
     const std::vector<uint8_t> frame = raw.ReadBytes(length);
     ASSERT_EQ(frame.size(), length);
@@ -278,12 +283,8 @@ TEST_F(TableFaultsTest, ABadCrcFrameCarriesAValidLengthAndAWrongCrc) {
 TEST_F(TableFaultsTest, ABadLengthFrameStartsWithALengthNoFrameMayCarry) {
     Open(FaultPlan::Kind::kBadLength);
     RawConnection raw(server_->Port(), kDeadlineMs);
-    Seat(raw);
-    Discard(raw, kDiscardSequence);
-    const std::vector<uint8_t> lengthBytes = raw.ReadBytes(4);
-    ASSERT_EQ(lengthBytes.size(), 4u);
     uint32_t length = 0;
-    ZepWireReader(lengthBytes).ReadU32(length);
+    ASSERT_NO_FATAL_FAILURE(SeatDiscardAndReadReplyLength(raw, length));
     EXPECT_FALSE(ZepIsFrameLengthValid(length, kZepMaxPieceSize)) << length;
     EXPECT_EQ(FaultLines().size(), 1u);
     ExpectServerWhole();
