@@ -53,18 +53,21 @@ TEST(HallGone, TheClientQuitsWithoutLeavingAndTheServerPlaysWithTheNextLaunch) {
     EXPECT_EQ(e2e::LinesWith(firstLog, "mid-hand: the hand is abandoned").size(), 1u)
         << table.ServerLogTail();
 
-    // A new hall launches a new client against the same server run: a fresh
-    // hand starts and the client makes its first own discard in it.
-    ASSERT_TRUE(table.StartHallAndClient());
-    EXPECT_TRUE(table.WaitForMessages("notify", kHandStart, 2, kHandStartMs))
+    // A new hall launches a new client, in folders of its own, against the
+    // same server run: a fresh hand starts and the client makes its first own
+    // discard in it.
+    e2e::TableRun again({});
+    again.UseServerOf(table);
+    ASSERT_TRUE(again.StartHallAndClient());
+    EXPECT_TRUE(again.WaitForMessages("notify", kHandStart, 2, kHandStartMs))
         << table.ServerLogTail();
-    EXPECT_TRUE(table.WaitForMessages("in", kDiscard, 1 + e2e::CountMessages(first, "in", kDiscard),
+    EXPECT_TRUE(again.WaitForMessages("in", kDiscard, 1 + e2e::CountMessages(first, "in", kDiscard),
                                       kFirstDiscardMs))
         << table.ServerLogTail();
     for (const std::string& line : e2e::LinesWith(table.ServerLog(), "protocol error: ")) {
         ADD_FAILURE() << line;
     }
-    for (const std::string& line : table.ClientLogLinesWith("missed resource")) {
+    for (const std::string& line : again.ClientLogLinesWith("missed resource")) {
         ADD_FAILURE() << line;
     }
 }

@@ -55,7 +55,9 @@ test_support::ClientRunOptions RunOptions(const TableRunOptions& options) {
 }  // namespace
 
 TableRun::TableRun(TableRunOptions options)
-    : options_(std::move(options)), run_(PVBN_PROGRAM, RunOptions(options_)) {
+    : options_(std::move(options)),
+      run_(PVBN_PROGRAM, RunOptions(options_)),
+      serverLogFile_(run_.Root() / "server.log") {
     // The client looks for its web helper beside itself.
     if (run_.Ok()) {
         run_.PlaceBeside(WEB_HELPER_PROGRAM, "pvbn_web_helper");
@@ -100,9 +102,6 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     test_support::ChildOptions hall;
     hall.environment = run_.Environment();
     hall.logFile = (run_.HallFolder() / "hall.out").string();
-    // A launch line left by an earlier hall must not be taken for the new one's.
-    std::error_code ignored;
-    fs::remove(HallRecordFile(), ignored);
     std::vector<std::string> argv = {FAKE_HALL_PROGRAM,
                                      "--port",
                                      std::to_string(port_),
@@ -140,20 +139,34 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     return ::testing::AssertionSuccess();
 }
 
+bool TableRun::WaitForServerLog(const std::function<bool(const std::string& log)>& check,
+                                uint32_t timeoutMs) {
+    bool passed = false;
+    test_support::WaitUntil(
+        [&] {
+            passed = check(ServerLog());
+            return passed || !client_.Running();
+        },
+        timeoutMs);
+    return passed || check(ServerLog());
+}
+
+bool TableRun::WaitForServerLine(const std::string& text, uint32_t timeoutMs) {
+    return WaitForServerLog(
+        [&](const std::string& log) { return log.find(text) != std::string::npos; }, timeoutMs);
+}
+
 std::optional<int> TableRun::WaitForClientExit(uint32_t timeoutMs) {
     return client_.WaitForExit(timeoutMs);
 }
 
 bool TableRun::WaitForMessages(const std::string& direction, uint32_t id, size_t count,
                                uint32_t timeoutMs) {
-    bool seen = false;
-    test_support::WaitUntil(
-        [&] {
-            seen = CountMessages(ServerMessages(ServerLog()), direction, id) >= count;
-            return seen || !client_.Running();
+    return WaitForServerLog(
+        [&](const std::string& log) {
+            return CountMessages(ServerMessages(log), direction, id) >= count;
         },
         timeoutMs);
-    return seen;
 }
 
 std::string TableRun::ServerLog() const {

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,17 +52,25 @@ public:
     std::optional<std::string> ServerRefusedArguments() const;
     // The server's port once it started.
     uint16_t Port() const { return port_; }
+    // Plays against the server another run started (a new launch, in
+    // folders of its own, on the same server run), instead of starting its
+    // own; its server log is the other run's.
+    void UseServerOf(const TableRun& serving) {
+        port_ = serving.port_;
+        serverLogFile_ = serving.ServerLogFile();
+    }
     // The hall's arguments beyond the launch's, for the next start (a proxy
     // that runs once the server's port is known).
     void SetHallArguments(std::vector<std::string> arguments) {
         options_.hallArguments = std::move(arguments);
     }
-    // Starts the hall, then the client with the hall's launch line. Called
-    // again once the client ended, a new hall launches a new client against
-    // the same server run (the hall's record starts anew).
+    // Starts the hall, then the client with the hall's launch line.
     ::testing::AssertionResult StartHallAndClient();
     // Ends the hall program at once (SIGKILL), as a hall that crashed.
     void KillHall() { hall_.Kill(); }
+    // Waits until a line of the server's log holds the text; false when
+    // the time is up or the client ended first.
+    bool WaitForServerLine(const std::string& text, uint32_t timeoutMs);
     // Waits until the server's log holds `count` messages of the direction
     // and id in all; false when the client ended first or the time is up.
     bool WaitForMessages(const std::string& direction, uint32_t id, size_t count,
@@ -75,7 +84,7 @@ public:
 
     // The server's standard output: its port, its seed and, with --test,
     // one line per message.
-    std::filesystem::path ServerLogFile() const { return run_.Root() / "server.log"; }
+    const std::filesystem::path& ServerLogFile() const { return serverLogFile_; }
     std::string ServerLog() const;
     std::string HallRecord() const;
     // The lines of the client's own logs (in its folder) holding the text.
@@ -84,6 +93,10 @@ public:
     std::string ServerLogTail(size_t lines = 30) const;
 
 private:
+    // Waits until the server's log passes the check; false when the client
+    // ended first or the time is up.
+    bool WaitForServerLog(const std::function<bool(const std::string& log)>& check,
+                          uint32_t timeoutMs);
     std::filesystem::path HallRecordFile() const { return run_.HallFolder() / "record.txt"; }
 
     TableRunOptions options_;
@@ -92,6 +105,7 @@ private:
     test_support::ChildProcess hall_;
     test_support::ChildProcess client_;
     uint16_t port_ = 0;
+    std::filesystem::path serverLogFile_;
 };
 
 // The table server's test-mode lines: "<tick> <direction> <id> <length> ...",

@@ -109,7 +109,13 @@ FrameScript::Options TableFrame(FrameScript::Options frame) {
 }  // namespace
 
 TableServer::TableServer(TestGameServer& server, Options options)
-    : server_(server), options_(std::move(options)), frame_(server, TableFrame(options_.frame)) {
+    : server_(server),
+      options_(std::move(options)),
+      frame_(server, TableFrame(options_.frame)),
+      faults_(options_.fault, server,
+              {.after = [this](uint32_t delayMs,
+                               std::function<void()> action) { After(delayMs, std::move(action)); },
+               .log = options_.log}) {
     if (!options_.clock) {
         options_.clock = SteadyMs;
     }
@@ -259,7 +265,7 @@ void TableServer::HandSettled(const HandReport& report) {
 }
 
 bool TableServer::ReplyTo(uint32_t messageSequence, uint32_t code, std::span<const uint8_t> data) {
-    return server_.Reply(messageSequence, MakeMessage(code, data));
+    return faults_.Reply(messageSequence, MakeMessage(code, data));
 }
 
 void TableServer::CountRefusal(uint32_t code) {
@@ -292,12 +298,11 @@ void TableServer::Wake() {
 
 bool TableServer::Reply(const ServerRequest& request, uint32_t code,
                         std::span<const uint8_t> data) {
-    return request.callerWord != 0 &&
-           server_.Reply(request.messageSequence, MakeMessage(code, data));
+    return request.callerWord != 0 && ReplyTo(request.messageSequence, code, data);
 }
 
 bool TableServer::Notify(uint32_t id, std::span<const uint8_t> data) {
-    return server_.Notify(MakeMessage(id, data));
+    return faults_.Notify(MakeMessage(id, data));
 }
 
 void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
@@ -329,6 +334,7 @@ bool TableServer::Acceptable(const ServerRequest& request) const {
 }
 
 void TableServer::OnRequest(const ServerRequest& request) {
+    faults_.OnRequest(request);
     const uint32_t id = request.message.Code();
     if (!Acceptable(request)) {
         Refuse(request,
@@ -566,6 +572,7 @@ void TableServer::AbandonHand() {
         std::lock_guard lock(timerMutex_);
         timers_.Clear();
     }
+    faults_.OnReset();
     std::lock_guard lock(mutex_);
     handRunning_ = false;
     ready_ = {};

@@ -502,4 +502,11 @@ void TestGameServer::CloseClient() {
     }
 }
 
+void TestGameServer::DropClient() {
+    std::lock_guard lock(mutex_);
+    if (client_ != platform::kNoSocket) {
+        platform::ShutdownSocket(client_, platform::kShutdownBoth);
+    }
+}
+
 }  // namespace testserver

@@ -144,6 +144,10 @@ public:
                      uint32_t pieceSize, std::vector<uint8_t>& out);
     // Ends the stream to the current client (the client sees the end).
     void CloseClient();
+    // Ends the current client's connection both ways, as a server that
+    // drops a client: the client sees the end and the connection's end is
+    // told as when the client closes it.
+    void DropClient();
 
 private:
     void AcceptLoop();

@@ -140,6 +140,13 @@ public:
         return message;
     }
 
+    // The next n bytes as they came; empty when the stream ended first or
+    // the deadline passed.
+    std::vector<uint8_t> ReadBytes(size_t n) {
+        std::vector<uint8_t> bytes(n);
+        return testserver::ReadExact(socket_, bytes) ? bytes : std::vector<uint8_t>{};
+    }
+
 private:
     platform::SocketHandle socket_;
     bool connected_ = false;
