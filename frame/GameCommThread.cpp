@@ -26,8 +26,8 @@ void FreeNotification(platform::WParam info, platform::LParam message) {
 }
 
 void Relay(platform::WindowId target, const platform::Message& message) {
-    if (target != 0 && platform::PostMessage(target, WM_ZEP_SOCKET, message.wParam, message.lParam,
-                                             ZepDiscardDelivery)) {
+    if (target != 0 &&
+        platform::PostMessage(target, WM_ZEP_SOCKET, message.wParam, message.lParam)) {
         return;  // the target frees the pair
     }
     FreeNotification(message.wParam, message.lParam);

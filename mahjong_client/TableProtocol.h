@@ -47,6 +47,8 @@ inline constexpr uint32_t kLookOnPermission = 229560;
 inline constexpr uint32_t kSwapThree = 222070;
 inline constexpr uint32_t kSeatBoardInfo = 400001;
 inline constexpr uint32_t kTingThrow = 400009;
+// Sent unwaited on entering a table whose hand runs; never answered.
+inline constexpr uint32_t kEnterHandRequest = 19840325;
 
 // Notifications of the server.
 inline constexpr int32_t kSeatStarted = 201160;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/AsciiCase.h"
+#include "platform/DroppedMessages.h"
 #include "platform/EventWatch.h"
 #include "platform/MessageQueue.h"
 #include "platform/RingQueue.h"
@@ -100,24 +101,7 @@ struct Timer {
 // from (0 for any other message).
 struct PostedMessage : Message {
     uint64_t inputStamp = 0;
-    DiscardPosted discard = nullptr;  // frees the parameters if never taken
 };
-
-// Posted messages dropped untaken, whose records are freed once the registry
-// mutex is released.
-using Dropped = std::vector<PostedMessage>;
-
-void DropLocked(PostedMessage&& m, Dropped& dropped) {
-    if (m.discard != nullptr) {
-        dropped.push_back(std::move(m));
-    }
-}
-
-void DiscardAll(const Dropped& dropped) {
-    for (const PostedMessage& m : dropped) {
-        m.discard(m.wParam, m.lParam);
-    }
-}
 
 // A thread's message queue. `sent` is guarded by the registry mutex, with
 // `sentPending` telling the owner without it whether anything is there;
@@ -158,6 +142,7 @@ struct Registry {
     std::set<std::string, std::less<>> classes;
     WindowId nextWindowId = 0;
     uint32_t nextThreadTimerId = 1;
+    std::unordered_map<uint32_t, DroppedMessageFreer> freers;  // by message id
 };
 
 // Window ids start in a range derived from the process id, so that windows of
@@ -177,6 +162,21 @@ Registry& Reg() {
 
 // Waiters to wake once the registry mutex is released.
 using Wakes = std::vector<std::shared_ptr<QueueWaiter>>;
+
+// Drops the posted messages that match, freeing what they own (the registry
+// mutex and the queue's are held).
+template <typename Match>
+void DropPostedLocked(Registry& reg, Queue& q, Match match) {
+    q.posted.EraseIf([&](const PostedMessage& m) {
+        if (!match(m)) {
+            return false;
+        }
+        if (const auto freer = reg.freers.find(m.id); freer != reg.freers.end()) {
+            freer->second(m.wParam, m.lParam);
+        }
+        return true;
+    });
+}
 
 void WakeAll(const Wakes& wakes) {
     for (const auto& waiter : wakes) {
@@ -531,8 +531,7 @@ void PostQuitLocked(Queue& q, int exitCode, Wakes& wakes) {
 
 // Takes a destroyed (or orphaned) window out of the table with everything
 // queued for it: posted messages, timers, and sends, which answer 0.
-void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes,
-                        Dropped& dropped) {
+void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator it, Wakes& wakes) {
     const WindowId id = it->first;
     WindowAccess::Clear(*it->second.window);
     detail::ForgetExport(id);
@@ -547,13 +546,7 @@ void RemoveWindowLocked(Registry& reg, std::map<WindowId, WindowEntry>::iterator
         if (quit) {
             PostQuitLocked(*q, 0, wakes);
         }
-        q->posted.EraseIf([&](PostedMessage& m) {
-            if (m.window != id) {
-                return false;
-            }
-            DropLocked(std::move(m), dropped);
-            return true;
-        });
+        DropPostedLocked(reg, *q, [id](const Message& m) { return m.window == id; });
         std::erase_if(q->timers, [id](const Timer& t) { return t.window == id; });
         std::erase(q->paintRequests, id);
         std::erase(q->heldPaints, id);
@@ -588,13 +581,12 @@ void EndThreadMessaging(ThreadId thread) {
     Registry& reg = Reg();
     std::shared_ptr<Queue> queue;  // released after the mutex, with its waiter
     Wakes wakes;
-    Dropped dropped;
     {
         std::lock_guard lock(reg.mutex);
         for (auto it = reg.windows.begin(); it != reg.windows.end();) {
             auto next = std::next(it);
             if (it->second.owner == thread) {
-                RemoveWindowLocked(reg, it, wakes, dropped);
+                RemoveWindowLocked(reg, it, wakes);
             }
             it = next;
         }
@@ -608,20 +600,26 @@ void EndThreadMessaging(ThreadId thread) {
             queue->sent.clear();
             NoteSentLocked(*queue);
             std::lock_guard queueLock(queue->mutex);
-            queue->posted.EraseIf([&](PostedMessage& m) {
-                DropLocked(std::move(m), dropped);
-                return true;
-            });
+            DropPostedLocked(reg, *queue, [](const Message&) { return true; });
             queue->timers.clear();
             queue->paintRequests.clear();
             queue->heldPaints.clear();
         }
     }
     WakeAll(wakes);
-    DiscardAll(dropped);
 }
 
 }  // namespace detail
+
+void SetDroppedMessageFreer(uint32_t id, DroppedMessageFreer freer) {
+    Registry& reg = Reg();
+    std::lock_guard lock(reg.mutex);
+    if (freer == nullptr) {
+        reg.freers.erase(id);
+    } else {
+        reg.freers[id] = freer;
+    }
+}
 
 // --- windows ---
 
@@ -690,16 +688,14 @@ void Window::Destroy() {
     }
     WindowProc(kMsgDestroy, 0, 0);
     Wakes wakes;
-    Dropped dropped;
     {
         std::lock_guard lock(reg.mutex);
         auto it = reg.windows.find(id);
         if (it != reg.windows.end() && it->second.window == this) {
-            RemoveWindowLocked(reg, it, wakes, dropped);
+            RemoveWindowLocked(reg, it, wakes);
         }
     }
     WakeAll(wakes);
-    DiscardAll(dropped);
 }
 
 bool DestroyWindow(WindowId window) {
@@ -818,7 +814,7 @@ Queue* ThreadQueueLocked(Registry& reg, ThreadId thread) {
 }
 
 bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Message& m,
-                 uint64_t inputStamp = 0, DiscardPosted discard = nullptr) {
+                 uint64_t inputStamp = 0) {
     if (target == 0) {
         return false;
     }
@@ -826,7 +822,7 @@ bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Mes
         // To its own queue, which lives as long as the thread: no look-up, and
         // nobody sleeps on it.
         std::lock_guard queueLock(t_queue->mutex);
-        t_queue->posted.push_back(PostedMessage{m, inputStamp, discard});
+        t_queue->posted.push_back(PostedMessage{m, inputStamp});
         return true;
     }
     Registry& reg = Reg();
@@ -838,7 +834,7 @@ bool PostToQueue(Queue* (*find)(Registry&, uint32_t), uint32_t target, const Mes
             return false;
         }
         std::lock_guard queueLock(q->mutex);
-        q->posted.push_back(PostedMessage{m, inputStamp, discard});
+        q->posted.push_back(PostedMessage{m, inputStamp});
         wake = TakeWakeLocked(*q);
     }
     if (wake) {
@@ -856,25 +852,6 @@ bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {
 
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam) {
     return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam});
-}
-
-bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam,
-                 DiscardPosted discard) {
-    if (PostToQueue(WindowQueueLocked, window, Message{window, id, wParam, lParam}, 0, discard)) {
-        return true;
-    }
-    if (!detail::PostToExported(window, id, wParam, lParam)) {
-        return false;
-    }
-    if (discard != nullptr) {
-        discard(wParam, lParam);  // the other process cannot reach them
-    }
-    return true;
-}
-
-bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam,
-                       DiscardPosted discard) {
-    return PostToQueue(ThreadQueueLocked, thread, Message{0, id, wParam, lParam}, 0, discard);
 }
 
 LResult SendMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam) {

@@ -131,17 +131,6 @@ bool HasMessageQueue(ThreadId thread);
 bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam);
 bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam);
 
-// Frees what the parameters of a posted message point to.
-using DiscardPosted = void (*)(WParam wParam, LParam lParam);
-// Posts a message whose parameters are records the receiver owns. When the
-// message is dropped without being taken (its window is destroyed or its
-// thread ends first), `discard` frees them; a message that goes to another
-// process's window carries only the numbers, so its records are freed here
-// at once. A failed post leaves them with the sender, as above.
-bool PostMessage(WindowId window, uint32_t id, WParam wParam, LParam lParam, DiscardPosted discard);
-bool PostThreadMessage(ThreadId thread, uint32_t id, WParam wParam, LParam lParam,
-                       DiscardPosted discard);
-
 // Calls the window's handler and returns its result. From another thread the
 // caller blocks until the owner has handled it, handling messages sent to
 // itself meanwhile; 0 when the window does not exist or is destroyed first.

@@ -379,6 +379,15 @@ void SleepMs(uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool WaitFor(std::condition_variable& changed, std::unique_lock<std::mutex>& lock,
+             uint32_t timeoutMs, const std::function<bool()>& done) {
+    if (timeoutMs == kInfinite) {
+        changed.wait(lock, done);
+        return true;
+    }
+    return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), done);
+}
+
 uint32_t GetTickCount32() {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());

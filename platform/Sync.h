@@ -18,6 +18,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 
@@ -107,6 +108,11 @@ inline int32_t InterlockedDecrement(std::atomic<int32_t>& value) {
 }
 
 void SleepMs(uint32_t ms);
+
+// Waits on a condition variable, its lock held, until done() holds or
+// timeoutMs passed (kInfinite: for ever). True when done() held.
+bool WaitFor(std::condition_variable& changed, std::unique_lock<std::mutex>& lock,
+             uint32_t timeoutMs, const std::function<bool()>& done);
 
 // Milliseconds since an arbitrary start; wraps every 49.7 days.
 uint32_t GetTickCount32();

@@ -68,8 +68,3 @@ void ZepFreeDelivery(ZepDeliveryInfo* info, ZepMessage* message) {
     delete message;
     delete info;
 }
-
-void ZepDiscardDelivery(platform::WParam info, platform::LParam message) {
-    ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(info),
-                    reinterpret_cast<ZepMessage*>(message));
-}

@@ -78,6 +78,3 @@ void ZepFreeMessageData(ZepMessage* message);
 // Frees a pair that came with WM_ZEP_SOCKET: the message's data, the message
 // and the delivery record. Either may be null.
 void ZepFreeDelivery(ZepDeliveryInfo* info, ZepMessage* message);
-// The same for the parameters of a WM_ZEP_SOCKET message that is dropped
-// untaken (platform::DiscardPosted).
-void ZepDiscardDelivery(platform::WParam info, platform::LParam message);

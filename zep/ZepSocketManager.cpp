@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/DroppedMessages.h"
 #include "platform/Socket.h"
 #include "platform/SocketWait.h"
 #include "zep/ZepLog.h"
@@ -486,14 +487,22 @@ int ZepSocketManager::PostNotice(uint32_t code) {
 }
 
 void ZepSocketManager::PostPairToOwner(ZepDeliveryInfo* info, ZepMessage* message) {
+    // A pair left in a queue that goes away unread is freed with it.
+    static const bool freerSet = [] {
+        platform::SetDroppedMessageFreer(WM_ZEP_SOCKET, [](platform::WParam w, platform::LParam l) {
+            ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(w),
+                            reinterpret_cast<ZepMessage*>(l));
+        });
+        return true;
+    }();
+    (void)freerSet;
     const auto wParam = reinterpret_cast<platform::WParam>(info);
     const auto lParam = reinterpret_cast<platform::LParam>(message);
     bool posted = false;
     if (const platform::WindowId window = ownerWindow_.load(); window != 0) {
-        posted = platform::PostMessage(window, WM_ZEP_SOCKET, wParam, lParam, ZepDiscardDelivery);
+        posted = platform::PostMessage(window, WM_ZEP_SOCKET, wParam, lParam);
     } else if (const platform::ThreadId thread = ownerThread_.load(); thread != 0) {
-        posted =
-            platform::PostThreadMessage(thread, WM_ZEP_SOCKET, wParam, lParam, ZepDiscardDelivery);
+        posted = platform::PostThreadMessage(thread, WM_ZEP_SOCKET, wParam, lParam);
     }
     if (!posted) {
         ZepFreeDelivery(info, message);

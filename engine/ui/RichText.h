@@ -410,6 +410,9 @@ private:
     int height_ = 0;
     int viewWidth_ = 0;
     int viewHeight_ = 0;
+    // The size last given to SetViewSize, before a scroll bar takes its part.
+    int viewAreaWidth_ = 0;
+    int viewAreaHeight_ = 0;
     std::string backgroundImage_;
     int textOffsetX_ = 0;
     int textOffsetY_ = 0;

@@ -323,6 +323,8 @@ void CCorvaneRichText::SetViewSize(int width, int height) {
     }
     CCorvaneScrollBar* vertical = GetVertScrollBar();
     CCorvaneScrollBar* horizontal = GetHorzScrollBar();
+    viewAreaWidth_ = width;
+    viewAreaHeight_ = height;
     viewWidth_ = width;
     viewHeight_ = height;
     if ((style_ & kRichScrollBars) != 0 && vertBarShown_ && vertical != nullptr) {
@@ -428,7 +430,7 @@ void CCorvaneRichText::UpdateScrollBars() {
                 bar->Hide();
             }
             bar->Invalidate();
-            SetViewSize(width_, height_);
+            SetViewSize(viewAreaWidth_, viewAreaHeight_);
         }
         bar->SetScrollInfo(scrollY_ - contentTop_, std::min(viewHeight_, contentHeight_),
                            contentHeight_, fontSize_);
@@ -444,7 +446,7 @@ void CCorvaneRichText::UpdateScrollBars() {
                 bar->Hide();
             }
             bar->Invalidate();
-            SetViewSize(width_, height_);
+            SetViewSize(viewAreaWidth_, viewAreaHeight_);
         }
         bar->SetScrollInfo(scrollX_, std::min(viewWidth_, contentWidth_), contentWidth_,
                            fontSize_ / 2);

@@ -59,6 +59,11 @@ inline constexpr uint32_t kWelfareConfig = 214010;
 inline constexpr uint32_t kWelfareClaim = 214000;
 inline constexpr uint32_t kWelfareRewardClaim = 214001;
 
+// Notifications of the server about the table's players (the exit request
+// and its answers come back under their request ids).
+inline constexpr uint32_t kPlayerLeaveNotify = 211010;
+inline constexpr uint32_t kPlayerEnterNotify = 211011;
+
 // Result codes.
 inline constexpr uint32_t kResultOk = 10;
 inline constexpr uint32_t kResultRefusedWithText = 60031;
@@ -77,6 +82,7 @@ inline constexpr uint32_t kResultSilverTooLow = 210541;
 inline constexpr uint32_t kResultSilverTooHigh = 210542;
 inline constexpr uint32_t kResultChangeTooOften = 210550;
 inline constexpr uint32_t kResultRequestFailed = 10100;
+inline constexpr uint32_t kResultUnsupported = 10000;  // a waited id the server does not take
 inline constexpr uint32_t kResultAboveRoomLimit = 229604;
 inline constexpr uint32_t kResultBelowRoomLimit = 229603;
 inline constexpr uint32_t kResultPlaying = 229601;
@@ -232,6 +238,21 @@ struct ExitRequestRecord {
 
     static constexpr void Fields(auto& self, auto& f) {
         RequestHead::Fields(self.head, f), f(self.zero16), f(self.reason);
+    }
+};
+
+// 211010: a player left the table; the exit-agreed flag tells the leaver
+// the others let him go.
+struct PlayerLeaveNotice {
+    static constexpr size_t kSize = 36;
+    int32_t userId = 0;
+    int32_t chairNo = 0;
+    CarriedBytes<20> carried8{};
+    int32_t tableNo = 0;
+    int32_t exitAgreed = 0;
+
+    static constexpr void Fields(auto& self, auto& f) {
+        f(self.userId), f(self.chairNo), f(self.carried8), f(self.tableNo), f(self.exitAgreed);
     }
 };
 
@@ -514,6 +535,7 @@ static_assert(RecordFieldBytes<WelfareRewardClaimRecord>() == 136);
 static_assert(RecordFieldBytes<SilverRewardClaimRecord>() == 192);
 static_assert(RecordFieldBytes<NotifyFailureRecord>() == 128);
 static_assert(RecordFieldBytes<ExitRequestRecord>() == 84);
+static_assert(RecordFieldBytes<PlayerLeaveNotice>() == 36);
 static_assert(RecordFieldBytes<NamedMachineRecord>() == 428);
 static_assert(RecordFieldBytes<NamedValueRecord>() == 380);
 static_assert(RecordFieldBytes<WelfareConfigQuery>() == 320);

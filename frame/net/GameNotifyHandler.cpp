@@ -8,6 +8,7 @@
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/RecordFields.h"
+#include "frame/net/FrameRequests.h"
 #include "platform/Dialogs.h"
 #include "platform/Input.h"
 #include "zep/ZepLog.h"
@@ -127,9 +128,9 @@ void CGameNotifyHandler::OnNotify(int32_t id, const void* data, size_t length) {
             return OnMessageBoxText(record);
         case 211000:
             return OnCloseConnection(record);
-        case 211010:
+        case static_cast<int32_t>(frame_requests::kPlayerLeaveNotify):
             return OnPlayerLeaveNotify(record);
-        case 211011:
+        case static_cast<int32_t>(frame_requests::kPlayerEnterNotify):
             return OnPlayerEnterNotify(record);
         case 211020:
             return OnLookerLeaveNotify(record);
@@ -518,7 +519,8 @@ static bool SeatChangesHeld(const CGameFrameApp& app) {
 }
 
 void CGameNotifyHandler::OnPlayerEnterNotify(Record record) {
-    Need(211011, record, ServerPlayerRecord::kSize);
+    Need(static_cast<int32_t>(frame_requests::kPlayerEnterNotify), record,
+         ServerPlayerRecord::kSize);
     CGameFrameApp* app = App();
     if (app == nullptr || SeatChangesHeld(*app)) {
         return;
@@ -541,7 +543,7 @@ void CGameNotifyHandler::OnPlayerEnterNotify(Record record) {
 }
 
 void CGameNotifyHandler::OnPlayerLeaveNotify(Record record) {
-    Need(211010, record, 9 * kWord);
+    Need(static_cast<int32_t>(frame_requests::kPlayerLeaveNotify), record, 9 * kWord);
     CGameFrameApp* app = App();
     if (app == nullptr || SeatChangesHeld(*app)) {
         return;

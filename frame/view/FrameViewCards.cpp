@@ -216,8 +216,9 @@ CInfoBoxSeam* CGameFrameView::OpenInfoBox(const char* text, const EventRecord* f
     box->ShowBox(text != nullptr ? text : "", first, second, seconds, style,
                  image != nullptr ? image : "", confirmImage, cancelImage);
     box->EnableDrag(1);
-    const IntRect view = GetViewRect();
-    box->SetPos((view.right - view.left) / 2, (view.bottom - view.top) / 2);
+    // The frame view fills the window; its own rectangle stays empty (only
+    // its two parts are given one), so the scene's size is the view's.
+    box->SetPos(GetBufferWidth() / 2, GetBufferHeight() / 2);
     box->SetZ(kInfoBoxZ + 2.0 * n);
     box->Invalidate();
     PlaySound("Snd_msg", 1, nullptr);

@@ -10,15 +10,13 @@
 #include "frame/view/GameFrameView.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
+#include "mahjong_client/TableProtocol.h"
 #include "zep/ZepLog.h"
 
 namespace {
 
 // The chat name colours the table writes once at its creation.
 constexpr int kNameColourSettings[3][2] = {{50013, 0x787800}, {50014, 0xe6641e}, {50015, 0x404040}};
-
-// The game request a player sends on entering a running hand.
-constexpr int32_t kEnterHandRequest = 19840325;
 
 // Tile metrics of the smallest screen class (view 800 x 600). By index:
 //  0, 1   own tile width, height
@@ -671,7 +669,7 @@ void CMahjongTableView::ClearTable() {
 
 bool CMahjongTableView::EnterHandStart() {
     if (!IsLookingOn()) {
-        SendGameRequest(kEnterHandRequest, nullptr, 0, 0);
+        SendGameRequest(static_cast<int32_t>(table_protocol::kEnterHandRequest), nullptr, 0, 0);
     }
     CMahjongTableData* data = GetMahjongTableData();
     // Entering a table where no hand runs leaves it as it is.

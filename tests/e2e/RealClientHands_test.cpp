@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/support/TableRun.h"
+#include "tests/support/TableRun.h"
 
 namespace {
 

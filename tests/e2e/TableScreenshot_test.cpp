@@ -17,7 +17,7 @@
 
 #include "platform/ImageDecoder.h"
 #include "tests/e2e/support/ScreenReading.h"
-#include "tests/e2e/support/TableRun.h"
+#include "tests/support/TableRun.h"
 #include "tests/window/XServer.h"
 
 namespace {

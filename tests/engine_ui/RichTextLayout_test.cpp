@@ -308,6 +308,30 @@ TEST_F(RichTextLayoutTest, WheelAndScrollBarMoveTheView) {
     EXPECT_EQ(box->GetViewWidth(), 200);
 }
 
+// A box whose owner gave it a view of its own (a chat pane inside its margins)
+// keeps that view when the scroll bar comes and goes, narrowed by the bar's
+// width only.
+TEST_F(RichTextLayoutTest, TheScrollBarNarrowsTheViewTheOwnerGaveIt) {
+    for (const char* name : {"ScrollBar_VertBack", "ScrollBar_VertBtn", "ScrollBar_VertPattern",
+                             "ScrollBar_VertUpBtn", "ScrollBar_VertDownBtn"}) {
+        AddFace(name, 3, 12, 12);
+    }
+    CCorvaneRichText* box = MakeBox(30, 20, kRichScrollBars | kRichFollow);
+    box->SetViewSize(200, 100);
+    AppendLines(*box, 30);
+    Settle();
+    ASSERT_NE(box->GetVertScrollBar()->IsVisible(), 0);
+    EXPECT_EQ(box->GetViewWidth(), 200 - 12);
+    EXPECT_EQ(box->GetViewHeight(), 100);
+    EXPECT_EQ(box->GetScrollY(), box->GetContentHeight() - 100) << "the last line shows";
+
+    box->Reset();
+    Settle();
+    EXPECT_EQ(box->GetVertScrollBar()->IsVisible(), 0);
+    EXPECT_EQ(box->GetViewWidth(), 200);
+    EXPECT_EQ(box->GetViewHeight(), 100);
+}
+
 TEST_F(RichTextLayoutTest, EmbeddedObjectsArePlacedOnTheTextAndClippedToIt) {
     AddFace("icon", 1, 20, 10);
     CCorvaneRichText* box = MakeBox(200, 100, kRichDefaultStyle, 100, 100);

@@ -47,7 +47,6 @@ protected:
         OpenWindow(view, "游戏", {0, 0, kWidth, kHeight});
         receiver = new RecordingObject(&received);
         view->Register(receiver);
-        view->SetViewRect(0, 0, kWidth, kHeight);  // as the frame window does
         Frames(3);
     }
     void WindowCreated() override { app.SetMainWindow(Id()); }
@@ -79,7 +78,11 @@ TEST_F(BoxesInFrameViewTest, AnInfoBoxIsAnsweredByAClick) {
     auto* box = NewestOfKind<CSystemInfoBox>(*view);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->IsVisible());
+    // Centred on the window: the frame view's own rectangle stays empty (only
+    // its two parts get one), so the box is placed by the scene's size.
     EXPECT_EQ(box->GetX(), kWidth / 2);
+    EXPECT_EQ(box->GetY(), kHeight / 2);
+    EXPECT_GT(box->GetCancelButton()->GetLeft(), box->GetLeft());
     ClickOn(box->GetCancelButton());
     Frames(2);  // the answered box is destroyed by an engine action
     EXPECT_EQ(Received(80000091), 1u);

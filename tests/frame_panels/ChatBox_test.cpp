@@ -60,6 +60,21 @@ TEST_F(ChatBoxTest, TheViewKeeps300ElementsAndOnlyItsOwnAppendsGetLiveLinks) {
     EXPECT_EQ(view->GetElementCount(), 0);
 }
 
+TEST_F(ChatBoxTest, ALongChatKeepsItsPaneAndShowsItsLastLine) {
+    OpenBox();
+    CCorvaneRichText* view = box->GetView();
+    ASSERT_NE(view, nullptr);
+    const int height = view->GetViewHeight();
+    for (int i = 0; i < 60; ++i) {
+        box->AddLine(" <c=255>机器人甲<c=0> 已准备好换三张！\r\n");
+        Frame();
+    }
+    EXPECT_EQ(view->GetViewHeight(), height);
+    EXPECT_GT(view->GetViewWidth(), 300);
+    EXPECT_LT(view->GetContentHeight(), 60 * 20) << "a line each, not a character each";
+    EXPECT_EQ(view->GetScrollY(), view->GetContentHeight() - height);
+}
+
 TEST_F(ChatBoxTest, TheBackgroundHookRunsBeforeTheBackgroundIsPainted) {
     struct HookedBox : CChatBox {
         void BeforeDrawBackground() override { order.push_back("hook"); }

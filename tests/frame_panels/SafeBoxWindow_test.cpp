@@ -3,6 +3,8 @@
 // the protection password typed on the shuffled keypad, refusals that lose
 // nothing, and the presets dialog.
 
+#include "frame/panels/SystemInfoBox.h"
+#include "tests/frame/PanelDoubles.h"
 #include "tests/frame_panels/SafeBoxFixture.h"
 
 namespace safebox_test {
@@ -261,6 +263,12 @@ TEST_F(SafeBoxWindowTest, AQuickPresetBelowSavesAndAboveTakesThroughTheKeypad) {
     EXPECT_EQ(WordAt(saved.body, 80), kCarried);
     EXPECT_EQ(WordAt(saved.body, 84), TransferRecord::kOutOfGame);
     EXPECT_EQ(script.Services().GetSafeBox().gameSilver, 1000);
+    // Its result box stands in the middle of the window, over where the
+    // keypad will open: the player closes it first.
+    auto* result = NewestOfKind<CSystemInfoBox>(*view);
+    ASSERT_NE(result, nullptr);
+    ClickOn(result->GetConfirmButton());
+    Frames(2);
 
     // The transfer notice would correct the seat; here the server's state
     // stands for it.

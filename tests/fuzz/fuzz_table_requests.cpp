@@ -68,9 +68,9 @@ constexpr RequestShape kShapes[] = {
     {fr::kGetActiveConfig, fr::HeadOnlyRecord::kSize, 0},
     {fr::kChatText, fr::ChatRecord::kSize, 0},
     {fr::kQuerySafeBox, fr::HeadOnlyRecord::kSize, 0},
-    {400001, fr::HeadOnlyRecord::kSize, 0},    // the boards are up
-    {19840325, fr::HeadOnlyRecord::kSize, 0},  // auto play notice
-    {229040, tp::OperationRecord::kSize, 0},   // pass
+    {400001, fr::HeadOnlyRecord::kSize, 0},  // the boards are up
+    {tp::kEnterHandRequest, fr::HeadOnlyRecord::kSize, 0},
+    {229040, tp::OperationRecord::kSize, 0},  // pass
     {222070, tp::SwapThreeRequest::kSize, kSwapHeadAt},
     {222080, tp::OperationRecord::kSize, 0},
     {229000, tp::OwnDrawRecord::kSize, 0},    // draw

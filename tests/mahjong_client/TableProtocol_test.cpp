@@ -322,6 +322,7 @@ TEST(TableProtocolDocument, TheDocumentsTableAgreesWithTheHeader) {
         // The regional game's messages.
         {"kSwapThree", RowOf<SwapThreeRequest>(kSwapThree)},
         {"kSeatBoardInfo", RowOf<SeatBoardInfoRequest>(kSeatBoardInfo)},
+        {"kEnterHandRequest", DocumentRow{kEnterHandRequest, "0", "0"}},
         {"kTingThrow", DocumentRow{kTingThrow, "104 + 4n", std::to_string(kTingThrowHeadBytes)}},
         {"kPlayerLeft", RowOf<PlayerLeftNotice>(kPlayerLeft)},
         {"kTablePlayers",

@@ -9,8 +9,9 @@
 #include <set>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
+
+#include "platform/DroppedMessages.h"
 
 namespace platform {
 namespace {
@@ -165,52 +166,61 @@ TEST_F(MessagesTest, PostToAnEndedThreadFails) {
     EXPECT_FALSE(PostThreadMessage(thread.Id(), kMsgA, 0, 0));
 }
 
-// Records what a discard was given.
-std::mutex g_discardedMutex;
-std::vector<std::pair<WParam, LParam>> g_discarded;
+// Counts what the freer of kMsgC was given (the messaging's own lock is
+// held meanwhile, so a plain atomic suffices).
+std::atomic<int> freedSum{0};
 
-void RecordDiscard(WParam wParam, LParam lParam) {
-    std::lock_guard lock(g_discardedMutex);
-    g_discarded.emplace_back(wParam, lParam);
-}
+TEST_F(MessagesTest, MessagesDroppedUnreadHaveWhatTheyOwnFreedByTheirIdsFreer) {
+    SetDroppedMessageFreer(kMsgC, [](WParam wParam, LParam) { freedSum += int(wParam); });
+    freedSum = 0;
+    {
+        FnWindow w;
+        ASSERT_TRUE(w.Create(kClass));
+        ASSERT_TRUE(PostMessage(w.Id(), kMsgC, 2, 0));
+        ASSERT_TRUE(PostMessage(w.Id(), kMsgA, 100, 0));  // no freer: just dropped
+        ASSERT_TRUE(PostThreadMessage(CurrentThreadId(), kMsgC, 1000, 0));
+    }  // destroyed with two messages unread
+    EXPECT_EQ(freedSum.load(), 2);
+    Message m;
+    ASSERT_TRUE(PeekMessage(m, PeekMode::Remove));  // the thread's own is kept
+    EXPECT_EQ(m.wParam, WParam{1000});
 
-std::vector<std::pair<WParam, LParam>> TakeDiscarded() {
-    std::lock_guard lock(g_discardedMutex);
-    return std::exchange(g_discarded, {});
-}
-
-TEST_F(MessagesTest, RecordsOfMessagesNobodyTakesAreDiscardedOnce) {
-    TakeDiscarded();
-    // A thread that ends with two such messages still queued.
     Thread thread;
+    Event posted(Mode::ManualReset);
     Event go(Mode::ManualReset);
-    ASSERT_TRUE(thread.StartWithQueue([&] { go.Wait(5000); }));
-    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgA, 1, 2, RecordDiscard));
-    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgB, 3, 4));
-    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgC, 5, 6, RecordDiscard));
-    go.Set();
-    ASSERT_TRUE(thread.Join(5000));
-    using Params = std::vector<std::pair<WParam, LParam>>;
-    EXPECT_EQ(TakeDiscarded(), (Params{{1, 2}, {5, 6}}));
+    ASSERT_TRUE(thread.StartWithQueue([&] {
+        posted.Wait(5000);
+        go.Set();
+    }));
+    ASSERT_TRUE(PostThreadMessage(thread.Id(), kMsgC, 30, 0));
+    posted.Set();
+    ASSERT_TRUE(go.Wait(5000));
+    ASSERT_TRUE(thread.Join(5000));  // its messaging ends with one unread
+    EXPECT_EQ(freedSum.load(), 32);
+    SetDroppedMessageFreer(kMsgC, nullptr);
+}
 
-    // A window destroyed before its message is taken; a message that is
-    // taken is the receiver's; a failed post leaves the records with the
-    // sender.
+// A message that is taken is the receiver's; a failed post leaves what it
+// owns with the sender: neither reaches the freer.
+TEST_F(MessagesTest, MessagesTakenOrNeverPostedAreNotFreed) {
+    SetDroppedMessageFreer(kMsgC, [](WParam wParam, LParam) { freedSum += int(wParam); });
+    freedSum = 0;
     FnWindow window;
     ASSERT_TRUE(window.Create(kClass));
-    ASSERT_TRUE(PostMessage(window.Id(), kMsgA, 7, 8, RecordDiscard));
-    ASSERT_TRUE(PostThreadMessage(CurrentThreadId(), kMsgB, 9, 10, RecordDiscard));
+    ASSERT_TRUE(PostMessage(window.Id(), kMsgC, 1, 0));
+    ASSERT_TRUE(PostThreadMessage(CurrentThreadId(), kMsgC, 10, 0));
     Message m;
     ASSERT_TRUE(PeekMessage(m, PeekMode::Remove));
-    EXPECT_EQ(m.id, kMsgA);
-    ASSERT_TRUE(PostMessage(window.Id(), kMsgC, 11, 12, RecordDiscard));
-    window.Destroy();
-    EXPECT_FALSE(PostMessage(window.Id(), kMsgA, 13, 14, RecordDiscard));
-    EXPECT_FALSE(PostThreadMessage(thread.Id(), kMsgA, 15, 16, RecordDiscard));
-    EXPECT_EQ(TakeDiscarded(), (Params{{11, 12}}));
     ASSERT_TRUE(PeekMessage(m, PeekMode::Remove));
-    EXPECT_EQ(m.wParam, 9u);
-    EXPECT_TRUE(TakeDiscarded().empty());
+    ASSERT_TRUE(PostMessage(window.Id(), kMsgC, 100, 0));
+    window.Destroy();
+    EXPECT_FALSE(PostMessage(window.Id(), kMsgC, 1000, 0));
+    Thread ended;
+    ASSERT_TRUE(ended.StartWithQueue([] {}));
+    ASSERT_TRUE(ended.Join(5000));
+    EXPECT_FALSE(PostThreadMessage(ended.Id(), kMsgC, 1000, 0));
+    EXPECT_EQ(freedSum.load(), 100);
+    SetDroppedMessageFreer(kMsgC, nullptr);
 }
 
 TEST_F(MessagesTest, StartWithQueueAcceptsPostsAtOnce) {

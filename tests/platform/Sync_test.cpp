@@ -468,5 +468,31 @@ TEST(ThreadTest, EmptyBodyIsRefused) {
     EXPECT_TRUE(thread.Join(0));
 }
 
+// --- waits on a condition ---
+
+TEST(WaitForTest, TimesOutUnlessTheConditionHoldsAndWakesWhenItComesTrue) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    std::unique_lock lock(mutex);
+    const int64_t start = QueryPerformanceCounter();
+    EXPECT_FALSE(WaitFor(changed, lock, 30, [&] { return done; }));
+    EXPECT_GE(QueryPerformanceCounter() - start, 30'000);
+    EXPECT_TRUE(lock.owns_lock());
+    done = true;
+    EXPECT_TRUE(WaitFor(changed, lock, 0, [&] { return done; }));
+    done = false;
+    std::thread setter([&] {
+        {
+            std::lock_guard held(mutex);
+            done = true;
+        }
+        changed.notify_all();
+    });
+    EXPECT_TRUE(WaitFor(changed, lock, kInfinite, [&] { return done; }));
+    lock.unlock();
+    setter.join();
+}
+
 }  // namespace
 }  // namespace platform

@@ -168,16 +168,29 @@ int ChildProcess::Stop(uint32_t graceMs) {
     if (Running()) {
         ::kill(-group_, SIGTERM);
         if (!WaitForExit(graceMs)) {
-            ::kill(-group_, SIGKILL);
-            int status = 0;
-            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
-            exitStatus_ = StatusOf(status);
-            pid_ = -1;
+            KillAndReap();
         }
     }
     KillGroupLeftovers();
     return exitStatus_;
+}
+
+int ChildProcess::Kill() {
+    CloseInput();
+    if (Running()) {
+        KillAndReap();
+    }
+    KillGroupLeftovers();
+    return exitStatus_;
+}
+
+void ChildProcess::KillAndReap() {
+    ::kill(-group_, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    exitStatus_ = StatusOf(status);
+    pid_ = -1;
 }
 
 // The group's id is not given to a new process while any member lives, so
@@ -248,8 +261,10 @@ bool GroupGone(pid_t group) {
     return true;
 }
 
-std::optional<uint64_t> ResidentKilobytes(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+namespace {
+
+std::optional<uint64_t> ResidentKilobytesIn(const std::string& statusFile) {
+    std::ifstream status(statusFile);
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind("VmRSS:", 0) == 0) {
@@ -261,6 +276,16 @@ std::optional<uint64_t> ResidentKilobytes(pid_t pid) {
         }
     }
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<uint64_t> ResidentKilobytes(pid_t pid) {
+    return ResidentKilobytesIn("/proc/" + std::to_string(pid) + "/status");
+}
+
+std::optional<uint64_t> OwnResidentKilobytes() {
+    return ResidentKilobytesIn("/proc/self/status");
 }
 
 }  // namespace test_support

@@ -6,7 +6,8 @@
 //
 // Rules:
 //  - Ending is SIGTERM to the group, then SIGKILL to the group when the
-//    grace time is up; the child is always reaped, so no zombie stays.
+//    grace time is up (or SIGKILL at once when killed); the child is always
+//    reaped, so no zombie stays.
 //  - Whatever of its group outlives the child itself (a grandchild that
 //    stayed behind) is killed when the object stops or goes.
 //  - An exit status is the program's code, or 128 + the signal that ended it.
@@ -52,6 +53,9 @@ public:
     // Ends it and its group (SIGTERM, SIGKILL after the grace time), waits
     // for it and answers its exit status (-1 when none was started).
     int Stop(uint32_t graceMs = 1000);
+    // Ends it and its group at once with SIGKILL (no chance to clean up),
+    // waits for it and answers its exit status (-1 when none was started).
+    int Kill();
     // Writes the text whole to the child's input pipe.
     bool WriteInput(const std::string& text);
 
@@ -60,6 +64,7 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
+    void KillAndReap();
     void KillGroupLeftovers();
     void CloseInput();
 
@@ -82,5 +87,7 @@ bool GroupGone(pid_t group);
 // The process's resident size in KiB (VmRSS in /proc/<pid>/status); nothing
 // when the process or the line is gone.
 std::optional<uint64_t> ResidentKilobytes(pid_t pid);
+// The same of this process.
+std::optional<uint64_t> OwnResidentKilobytes();
 
 }  // namespace test_support

@@ -109,6 +109,14 @@ ProxyProcess::ProxyProcess(const std::string& program, const std::vector<std::st
                                          << ReadLog(logFile_);
 }
 
+void ProxyProcess::Stop() {
+    child_.Stop();
+}
+
+std::string ProxyProcess::Log() const {
+    return ReadLog(logFile_);
+}
+
 std::unique_ptr<ProxyProcess> StartDante(const std::filesystem::path& folder) {
     const std::string program = Installed("danted", "dante-server");
     if (program.empty()) {
@@ -123,7 +131,7 @@ std::unique_ptr<ProxyProcess> StartDante(const std::filesystem::path& folder) {
     }
     text +=
         "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-        "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n";
+        "socks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 log: connect disconnect }\n";
     if (!WriteConfig(config, text)) {
         ADD_FAILURE() << "cannot write " << config;
         return nullptr;
@@ -155,8 +163,10 @@ std::unique_ptr<ProxyProcess> StartTinyproxy(const std::filesystem::path& folder
     }
     const uint16_t port = FreeLoopbackPort();
     const auto config = folder / "tinyproxy.conf";
+    // Its idle time-out is its default: a game's connection may be quiet for
+    // half a minute (the swap's choice).
     std::string text = "Port " + std::to_string(port) +
-                       "\nListen 127.0.0.1\nTimeout 30\nMaxClients 8\nAllow 127.0.0.1\n"
+                       "\nListen 127.0.0.1\nTimeout 600\nMaxClients 8\nAllow 127.0.0.1\n"
                        "BasicAuth " +
                        user + " " + password + "\nConnectPort " + std::to_string(targetPort) + "\n";
     if (RunningAsRoot()) {

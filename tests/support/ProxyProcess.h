@@ -37,6 +37,10 @@ public:
     // Waits until the proxy takes connections; false (with its log in the
     // message) when it ended or did not come up in time.
     ::testing::AssertionResult WaitUntilListening();
+    // Ends the proxy and its helpers now; the tunnels it carried close.
+    void Stop();
+    // What the proxy wrote so far.
+    std::string Log() const;
 
 private:
     ChildProcess child_;
@@ -46,12 +50,14 @@ private:
 
 // The three proxies, started in the folder and listening, or null after a
 // test failure that says why (a missing program names its package).
-// dante-server: SOCKS4 and SOCKS5 without authentication.
+// dante-server: SOCKS4 and SOCKS5 without authentication; its log has a
+// line per tunnel opened and closed.
 std::unique_ptr<ProxyProcess> StartDante(const std::filesystem::path& folder);
-// microsocks: SOCKS5 with user name and password.
+// microsocks: SOCKS5 with user name and password; it logs each tunnel.
 std::unique_ptr<ProxyProcess> StartMicrosocks(const std::filesystem::path& folder,
                                               const std::string& user, const std::string& password);
-// tinyproxy: HTTP CONNECT with Basic credentials, to the target port only.
+// tinyproxy: HTTP CONNECT with Basic credentials, to the target port only;
+// it logs each request and connection.
 std::unique_ptr<ProxyProcess> StartTinyproxy(const std::filesystem::path& folder,
                                              const std::string& user, const std::string& password,
                                              uint16_t targetPort);

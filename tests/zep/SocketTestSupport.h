@@ -3,6 +3,7 @@
 // connection posts (and frees them as every receiver must), and small
 // builders of messages and byte strings.
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -77,7 +78,7 @@ public:
     bool WaitFor(size_t n, uint32_t timeoutMs = 10000) {
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                 [&] { return received_.size() >= n; });
+                                 [&] { return forgotten_ + received_.size() >= n; });
     }
     // Returns once every pair posted before the call has been taken.
     bool Flush(uint32_t timeoutMs = 10000) {
@@ -91,17 +92,28 @@ public:
         return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                  [&] { return flushesDone_ >= mark; });
     }
+    // The pairs kept (all that came, unless some were forgotten).
     std::vector<Delivered> Received() {
         std::lock_guard lock(mutex_);
         return received_;
     }
-    // The pairs from the first'th on (none when fewer came).
+    // The pairs from the first'th on, counting from the very first that came
+    // (none when fewer came; the forgotten ones are left out).
     std::vector<Delivered> ReceivedFrom(size_t first) {
         std::lock_guard lock(mutex_);
-        if (first >= received_.size()) {
+        const size_t at = first > forgotten_ ? first - forgotten_ : 0;
+        if (at >= received_.size()) {
             return {};
         }
-        return {received_.begin() + static_cast<std::ptrdiff_t>(first), received_.end()};
+        return {received_.begin() + static_cast<std::ptrdiff_t>(at), received_.end()};
+    }
+    // Lets go of the pairs before the n'th (counting from the very first), so
+    // that a long run keeps only what it has not taken yet.
+    void Forget(size_t n) {
+        std::lock_guard lock(mutex_);
+        const size_t drop = n > forgotten_ ? std::min(n - forgotten_, received_.size()) : 0;
+        received_.erase(received_.begin(), received_.begin() + static_cast<std::ptrdiff_t>(drop));
+        forgotten_ += drop;
     }
 
 private:
@@ -111,6 +123,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Delivered> received_;
+    size_t forgotten_ = 0;  // pairs let go from the front of received_
     uint64_t flushesAsked_ = 0;
     uint64_t flushesDone_ = 0;
 };

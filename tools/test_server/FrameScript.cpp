@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "frame/net/FrameRequests.h"
+#include "platform/Sync.h"
 
 namespace testserver {
 
@@ -10,7 +11,6 @@ using namespace frame_requests;
 
 namespace {
 
-constexpr uint32_t kUnsupported = 10000;
 constexpr uint32_t kTableChatNotify = 211200;
 
 template <class Record>
@@ -134,7 +134,7 @@ size_t FrameScript::Count(uint32_t requestId) const {
 
 bool FrameScript::WaitForCount(uint32_t requestId, size_t n, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+    return platform::WaitFor(changed_, lock, timeoutMs, [&] {
         return static_cast<size_t>(
                    std::count_if(recorded_.begin(), recorded_.end(),
                                  [&](const Recorded& r) { return r.id == requestId; })) >= n;
@@ -301,7 +301,7 @@ std::optional<FrameScript::Answer> FrameScript::DefaultAnswer(uint32_t id,
             return std::nullopt;
         default:
             if (waited) {
-                return Answer{kUnsupported, {}};
+                return Answer{kResultUnsupported, {}};
             }
             return std::nullopt;
     }

@@ -8,6 +8,7 @@
 
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
+#include "platform/Sync.h"
 #include "tools/table_driver/RuleRobot.h"
 #include "tools/table_driver/SplitMix64.h"
 #include "tools/table_driver/TableDriver.h"
@@ -693,7 +694,8 @@ void RegionalEngineHand::Stop() {
     changed_.notify_all();
 }
 
-bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body) {
+bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body,
+                                   bool waited) {
     static constexpr uint32_t kHandRequests[] = {
         tp::kSwapThree, tp::kOwnDraw,     tp::kDiscard,       tp::kTingThrow,
         tp::kPengClaim, tp::kDiscardGang, tp::kConcealedGang, tp::kAddedGang,
@@ -703,7 +705,7 @@ bool RegionalEngineHand::OnRequest(uint32_t sequence, uint32_t id, std::span<con
         return false;
     }
     std::unique_lock lock(mutex_);
-    queue_.push_back({sequence, id, std::vector<uint8_t>(body.begin(), body.end())});
+    queue_.push_back({sequence, id, std::vector<uint8_t>(body.begin(), body.end()), waited});
     HandOver(lock);
     return true;
 }
@@ -752,7 +754,7 @@ bool RegionalEngineHand::AwaitNextHand() {
 
 bool RegionalEngineHand::WaitForEnd(uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return ended_; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [this] { return ended_; });
 }
 
 bool RegionalEngineHand::Played() const {
@@ -792,7 +794,7 @@ bool RegionalEngineHand::Silenced() const {
 }
 
 void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vector<uint8_t> data) {
-    if (Silenced()) {
+    if (!request.waited || Silenced()) {
         return;
     }
     if (wire_.reply) {
@@ -808,7 +810,7 @@ void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
     if (request.id == tp::kPass && options_.log) {
         options_.log("229040 outside a claim window: ignored");
     }
-    if (request.id == tp::kPass || request.id == kSafetyTimeOut) {
+    if (request.id == tp::kPass || request.id == kSafetyTimeOut || !request.waited) {
         return;
     }
     if (options_.refused) {
@@ -1009,8 +1011,7 @@ void RegionalEngineHand::PauseAfterSwapDice() {
         return;
     }
     std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(options_.afterSwapDiceMs),
-                      [this] { return stopped_; });
+    platform::WaitFor(changed_, lock, options_.afterSwapDiceMs, [this] { return stopped_; });
 }
 
 void RegionalEngineHand::TakeSnapshot() {

@@ -141,8 +141,10 @@ public:
     // Ends every wait; the hand ends unplayed.
     void Stop();
     // A client request: true when it is the hand's (queued, answered by the
-    // hand), false when it is for someone else.
-    bool OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body);
+    // hand), false when it is for someone else. One the client does not wait
+    // for (waited false) is carried out or refused in silence.
+    bool OnRequest(uint32_t sequence, uint32_t id, std::span<const uint8_t> body,
+                   bool waited = true);
     // The client asked to start the next hand (201160).
     void ClientReady();
     bool WaitForEnd(uint32_t timeoutMs);
@@ -171,6 +173,7 @@ private:
         uint32_t sequence = 0;
         uint32_t id = 0;
         std::vector<uint8_t> body;
+        bool waited = true;  // the client waits for its reply
     };
     class ClientSeat;
     class ListSeat;

@@ -15,8 +15,6 @@ namespace tp = table_protocol;
 namespace {
 
 constexpr uint32_t kSliceMs = 50;
-constexpr uint32_t kPlayerEnterNotify = 211011;
-constexpr uint32_t kAutoPlayNotice = 19840325;
 constexpr uint32_t kLeaveRequest = 201020;
 constexpr int32_t kSeats = 4;
 constexpr int32_t kRobotSilver = 10000;
@@ -155,7 +153,7 @@ RegionalScript::RegionalScript(TestGameServer& server, Options options)
     frame_.SetReply(tp::kOwnDraw, tp::kResultDone, OwnDrawReply());
     frame_.SetReply(tp::kDiscard, tp::kResultDone);
     frame_.SetSilent(tp::kSeatBoardInfo);
-    frame_.SetSilent(kAutoPlayNotice);
+    frame_.SetSilent(tp::kEnterHandRequest);
     frame_.SetSilent(kLeaveRequest);
     frame_.SetSilent(frame_requests::kStartGame);
     if (options_.engine) {
@@ -227,8 +225,7 @@ void RegionalScript::StartHand() {
 
 bool RegionalScript::WaitForHandEnd(uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [this] { return handEnded_; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [this] { return handEnded_; });
 }
 
 std::vector<std::string> RegionalScript::StepsSent() const {
@@ -243,7 +240,7 @@ bool RegionalScript::Going() const {
 
 bool RegionalScript::Pause(uint32_t ms) {
     std::unique_lock lock(mutex_);
-    return !changed_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return going_; });
+    return !platform::WaitFor(changed_, lock, ms, [this] { return going_; });
 }
 
 bool RegionalScript::WaitForRequest(uint32_t id, size_t n, uint32_t timeoutMs) {
@@ -306,7 +303,7 @@ bool RegionalScript::PlayHand() {
         return false;
     }
     for (int32_t chair = 1; chair < kSeats; ++chair) {
-        if (!Step("211011 " + std::to_string(chair), 0, kPlayerEnterNotify,
+        if (!Step("211011 " + std::to_string(chair), 0, frame_requests::kPlayerEnterNotify,
                   PlayerEnter(o, chair)) ||
             !Step("201160 " + std::to_string(chair), 0, tp::kSeatStarted, SeatStarted(o, chair))) {
             return false;

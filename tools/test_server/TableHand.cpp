@@ -130,7 +130,8 @@ void TableHand::OnPlayRequest(TableServer& table, const ServerRequest& request) 
     // Every play request but the exchange's names the human's chair.
     const bool ownChair =
         id == tp::kSwapThree || tp::WordAt(body, kChairWord, -1) == table.HumanChair();
-    if (ownChair && hand_ && hand_->OnRequest(request.messageSequence, id, body)) {
+    if (ownChair && hand_ &&
+        hand_->OnRequest(request.messageSequence, id, body, request.callerWord != 0)) {
         return;
     }
     if (request.callerWord != 0) {

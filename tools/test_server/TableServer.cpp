@@ -22,9 +22,6 @@ namespace tp = table_protocol;
 
 namespace {
 
-constexpr uint32_t kPlayerEnterNotify = 211011;
-constexpr uint32_t kUnsupported = 10000;
-constexpr uint32_t kAutoPlayNotice = 19840325;
 // The first hand starts this long after the enter reply when the client's
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
@@ -63,6 +60,8 @@ size_t HeadRequestSize(uint32_t id) {
         case fr::kLeaveGame:
         case fr::kLeaveTable:
             return fr::RequestHead::kSize;
+        case fr::kExitRequest:
+            return fr::ExitRequestRecord::kSize;
         default:
             return 0;
     }
@@ -110,7 +109,13 @@ FrameScript::Options TableFrame(FrameScript::Options frame) {
 }  // namespace
 
 TableServer::TableServer(TestGameServer& server, Options options)
-    : server_(server), options_(std::move(options)), frame_(server, TableFrame(options_.frame)) {
+    : server_(server),
+      options_(std::move(options)),
+      frame_(server, TableFrame(options_.frame)),
+      faults_(options_.fault, server,
+              {.after = [this](uint32_t delayMs,
+                               std::function<void()> action) { After(delayMs, std::move(action)); },
+               .log = options_.log}) {
     if (!options_.clock) {
         options_.clock = SteadyMs;
     }
@@ -161,6 +166,11 @@ void TableServer::Run() {
                 case Event::Kind::kWake:
                     break;
                 case Event::Kind::kDisconnected:
+                    if (options_.log) {
+                        options_.log(handRunning_
+                                         ? "the connection ended mid-hand: the hand is abandoned"
+                                         : "the connection ended");
+                    }
                     ResetTable();
                     break;
                 case Event::Kind::kRequest:
@@ -181,15 +191,15 @@ std::optional<TableServer::Event> TableServer::NextEvent() {
     const std::optional<uint64_t> due = NextTimerDueMs();
     std::unique_lock lock(mutex_);
     const auto ready = [this] { return !events_.empty(); };
-    if (!due) {
-        changed_.wait(lock, ready);
-    } else {
+    uint32_t waitMs = platform::kInfinite;
+    if (due) {
         const uint64_t now = options_.clock();
-        const uint64_t waitMs = *due > now ? *due - now : 0;
-        if (!changed_.wait_for(lock, std::chrono::milliseconds(waitMs), ready)) {
-            busy_ = true;
-            return std::nullopt;
-        }
+        waitMs = static_cast<uint32_t>(
+            std::min<uint64_t>(*due > now ? *due - now : 0, platform::kInfinite - 1));
+    }
+    if (!platform::WaitFor(changed_, lock, waitMs, ready)) {
+        busy_ = true;
+        return std::nullopt;
     }
     // Taken and marked busy at once, so an idle table is never seen between.
     busy_ = true;
@@ -232,8 +242,7 @@ std::optional<uint64_t> TableServer::NextTimerDueMs() const {
 
 bool TableServer::WaitIdle(uint32_t realMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(realMs),
-                             [&] { return events_.empty() && !busy_; });
+    return platform::WaitFor(changed_, lock, realMs, [&] { return events_.empty() && !busy_; });
 }
 
 size_t TableServer::Resets() const {
@@ -256,7 +265,7 @@ void TableServer::HandSettled(const HandReport& report) {
 }
 
 bool TableServer::ReplyTo(uint32_t messageSequence, uint32_t code, std::span<const uint8_t> data) {
-    return server_.Reply(messageSequence, MakeMessage(code, data));
+    return faults_.Reply(messageSequence, MakeMessage(code, data));
 }
 
 void TableServer::CountRefusal(uint32_t code) {
@@ -289,12 +298,11 @@ void TableServer::Wake() {
 
 bool TableServer::Reply(const ServerRequest& request, uint32_t code,
                         std::span<const uint8_t> data) {
-    return request.callerWord != 0 &&
-           server_.Reply(request.messageSequence, MakeMessage(code, data));
+    return request.callerWord != 0 && ReplyTo(request.messageSequence, code, data);
 }
 
 bool TableServer::Notify(uint32_t id, std::span<const uint8_t> data) {
-    return server_.Notify(MakeMessage(id, data));
+    return faults_.Notify(MakeMessage(id, data));
 }
 
 void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
@@ -305,8 +313,8 @@ void TableServer::Refuse(const ServerRequest& request, uint32_t code) {
             ++counters_.refusalsByCode[code];
         }
     }
-    server_.CountProtocolError(code == kUnsupported ? "a request the table does not take"
-                                                    : "a request refused");
+    server_.CountProtocolError(code == fr::kResultUnsupported ? "a request the table does not take"
+                                                              : "a request refused");
     Reply(request, code);
 }
 
@@ -326,9 +334,11 @@ bool TableServer::Acceptable(const ServerRequest& request) const {
 }
 
 void TableServer::OnRequest(const ServerRequest& request) {
+    faults_.OnRequest(request);
     const uint32_t id = request.message.Code();
     if (!Acceptable(request)) {
-        Refuse(request, FindPlayRequest(id) != nullptr ? tp::kResultNotCarriedOut : kUnsupported);
+        Refuse(request,
+               FindPlayRequest(id) != nullptr ? tp::kResultNotCarriedOut : fr::kResultUnsupported);
         return;
     }
     switch (id) {
@@ -351,6 +361,9 @@ void TableServer::OnRequest(const ServerRequest& request) {
         case fr::kLeaveTable:
             ResetTable();
             return;
+        case fr::kExitRequest:
+            LetHumanLeave();
+            return;
         case fr::kReportNotifyFailure:
             if (options_.log) {
                 options_.log("the client refused a notification (201162)");
@@ -366,7 +379,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
             }
             return;
         case fr::kReportNetStats:
-        case kAutoPlayNotice:
+        case tp::kEnterHandRequest:
             return;
         case tp::kPass:
             if (HandLoop* loop = handLoop_.load(); loop != nullptr && handRunning_) {
@@ -393,7 +406,7 @@ void TableServer::OnRequest(const ServerRequest& request) {
         }
         return;
     }
-    Refuse(request, kUnsupported);
+    Refuse(request, fr::kResultUnsupported);
 }
 
 void TableServer::Enter(const ServerRequest& request) {
@@ -401,7 +414,7 @@ void TableServer::Enter(const ServerRequest& request) {
     const std::span<const uint8_t> body(request.message.data, request.message.length);
     if (!ReadRecord(body, enter) || enter.chairNo < 0 || enter.chairNo >= kSeats ||
         humanChair_ >= 0) {
-        Refuse(request, kUnsupported);
+        Refuse(request, fr::kResultUnsupported);
         return;
     }
     humanChair_ = enter.chairNo;
@@ -434,7 +447,7 @@ void TableServer::Enter(const ServerRequest& request) {
         player.score = 0;
         std::vector<uint8_t> bytes(ServerPlayerRecord::kSize);
         WriteRecord(player, bytes);
-        Notify(kPlayerEnterNotify, bytes);
+        Notify(fr::kPlayerEnterNotify, bytes);
         fr::HeadOnlyRecord started;
         started.head = {kRobotUserBase + chair, roomId_, tableNo_, chair};
         std::vector<uint8_t> startedBytes(fr::HeadOnlyRecord::kSize);
@@ -492,6 +505,33 @@ void TableServer::EndTableByRobot() {
     }
 }
 
+void TableServer::LetHumanLeave() {
+    for (int32_t chair = 0; chair < kSeats; ++chair) {
+        if (chair == humanChair_) {
+            continue;
+        }
+        fr::HeadPairRecord agreed;
+        agreed.head = {kRobotUserBase + chair, roomId_, tableNo_, chair};
+        agreed.first = humanUser_;
+        agreed.second = 1;  // heard as "agreed"
+        std::vector<uint8_t> bytes(fr::HeadPairRecord::kSize);
+        WriteRecord(agreed, bytes);
+        Notify(fr::kExitAnswer, bytes);
+    }
+    AbandonHand();
+    fr::PlayerLeaveNotice left;
+    left.userId = humanUser_;
+    left.chairNo = humanChair_;
+    left.tableNo = tableNo_;
+    left.exitAgreed = 1;
+    std::vector<uint8_t> bytes(fr::PlayerLeaveNotice::kSize);
+    WriteRecord(left, bytes);
+    Notify(fr::kPlayerLeaveNotify, bytes);
+    if (options_.log) {
+        options_.log("exit request agreed: the hand is abandoned");
+    }
+}
+
 void TableServer::SetGameSilver(int32_t silver) {
     ServiceScript::SafeBox box = frame_.Services().GetSafeBox();
     box.gameSilver = std::max(silver, 0);
@@ -523,7 +563,7 @@ void TableServer::SetHandRunning(bool running) {
     handRunning_ = running;
 }
 
-void TableServer::ResetTable() {
+void TableServer::AbandonHand() {
     if (HandLoop* loop = handLoop_.load();
         loop != nullptr && (handRunning_ || loop == ownHand_.get())) {
         loop->Abandon();
@@ -532,9 +572,15 @@ void TableServer::ResetTable() {
         std::lock_guard lock(timerMutex_);
         timers_.Clear();
     }
+    faults_.OnReset();
     std::lock_guard lock(mutex_);
     handRunning_ = false;
     ready_ = {};
+}
+
+void TableServer::ResetTable() {
+    AbandonHand();
+    std::lock_guard lock(mutex_);
     humanChair_ = -1;
     humanUser_ = 0;
     handsSettled_ = 0;

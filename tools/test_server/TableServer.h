@@ -39,6 +39,7 @@
 #include <vector>
 
 #include "tools/table_driver/TableDriver.h"
+#include "tools/test_server/FaultPlan.h"
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/TestGameServer.h"
 #include "tools/test_server/TimerQueue.h"
@@ -108,6 +109,8 @@ public:
         int32_t robotSilver = 100000;  // robots are topped up to it between hands
         // StartGame's least silver: a human below it gets the table's end.
         int32_t minSilver = 100;
+        // A fault made on purpose once in the run (FaultPlan.h).
+        FaultPlan::Kind fault = FaultPlan::Kind::kNone;
     };
     struct Counters {
         size_t refused = 0;         // requests refused before the table saw them
@@ -192,15 +195,21 @@ private:
     void StartWhenFull();
     void StartHandIfAllReady();
     void EndTableByRobot();
+    // The human's exit request: the robots agree, the hand is abandoned
+    // and the human, still seated, leaves by his own leave request.
+    void LetHumanLeave();
     // The human's silver as the service scripts see it.
     void SetGameSilver(int32_t silver);
     void MarkReady(int32_t chair);
+    // Stops the hand unsettled: no timer, nobody ready.
+    void AbandonHand();
     void ResetTable();
     std::vector<uint8_t> StatusBlock() const;
 
     TestGameServer& server_;
     Options options_;
     FrameScript frame_;
+    FaultPlan faults_;  // every reply and notification of the table goes through it
     std::unique_ptr<HandLoop> ownHand_;
     std::atomic<HandLoop*> handLoop_ = nullptr;  // set while no hand runs
 

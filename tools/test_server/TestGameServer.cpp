@@ -15,7 +15,17 @@ namespace {
 
 constexpr uint32_t kMaxGreeting = 64 * 1024;
 
-// Reads exactly out.size() bytes; false at the end of the stream or on error.
+bool ReadU32(platform::SocketHandle socket, uint32_t& value) {
+    uint8_t bytes[4];
+    if (!ReadExact(socket, bytes)) {
+        return false;
+    }
+    ZepWireReader reader(bytes);
+    return reader.ReadU32(value);
+}
+
+}  // namespace
+
 bool ReadExact(platform::SocketHandle socket, std::span<uint8_t> out) {
     size_t done = 0;
     while (done < out.size()) {
@@ -27,17 +37,6 @@ bool ReadExact(platform::SocketHandle socket, std::span<uint8_t> out) {
     }
     return true;
 }
-
-bool ReadU32(platform::SocketHandle socket, uint32_t& value) {
-    uint8_t bytes[4];
-    if (!ReadExact(socket, bytes)) {
-        return false;
-    }
-    ZepWireReader reader(bytes);
-    return reader.ReadU32(value);
-}
-
-}  // namespace
 
 ZepMessage MakeMessage(uint32_t code, std::span<const uint8_t> data) {
     ZepMessage message;
@@ -279,14 +278,12 @@ void TestGameServer::OnRequest(ServerRequest&& request) {
 
 bool TestGameServer::WaitForClients(size_t n, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return clients_ >= n; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [&] { return clients_ >= n; });
 }
 
 bool TestGameServer::WaitForRequest(ServerRequest& out, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    if (!changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                           [&] { return !requests_.empty(); })) {
+    if (!platform::WaitFor(changed_, lock, timeoutMs, [&] { return !requests_.empty(); })) {
         return false;
     }
     out = std::move(requests_.front());
@@ -296,8 +293,7 @@ bool TestGameServer::WaitForRequest(ServerRequest& out, uint32_t timeoutMs) {
 
 bool TestGameServer::WaitForDisconnects(size_t n, uint32_t timeoutMs) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                             [&] { return disconnects_ >= n; });
+    return platform::WaitFor(changed_, lock, timeoutMs, [&] { return disconnects_ >= n; });
 }
 
 std::vector<uint8_t> TestGameServer::Greeting() const {
@@ -503,6 +499,13 @@ void TestGameServer::CloseClient() {
     std::lock_guard lock(mutex_);
     if (client_ != platform::kNoSocket) {
         platform::ShutdownSocket(client_, platform::kShutdownSend);
+    }
+}
+
+void TestGameServer::DropClient() {
+    std::lock_guard lock(mutex_);
+    if (client_ != platform::kNoSocket) {
+        platform::ShutdownSocket(client_, platform::kShutdownBoth);
     }
 }
 

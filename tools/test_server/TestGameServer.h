@@ -50,6 +50,10 @@ struct ReceivedFrame {
 // A message with a code and a copy of the bytes.
 ZepMessage MakeMessage(uint32_t code, std::span<const uint8_t> data = {});
 
+// Reads exactly out.size() bytes from a socket; false at the end of the
+// stream or on an error.
+bool ReadExact(platform::SocketHandle socket, std::span<uint8_t> out);
+
 class TestGameServer {
 public:
     struct Options {
@@ -140,6 +144,10 @@ public:
                      uint32_t pieceSize, std::vector<uint8_t>& out);
     // Ends the stream to the current client (the client sees the end).
     void CloseClient();
+    // Ends the current client's connection both ways, as a server that
+    // drops a client: the client sees the end and the connection's end is
+    // told as when the client closes it.
+    void DropClient();
 
 private:
     void AcceptLoop();

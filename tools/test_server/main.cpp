@@ -6,7 +6,12 @@
 // it sends and logs one line per message. --pacing demo|test sets the
 // clocks and the robots' speed (demo by default); --start-when-full starts
 // the first hand without the client's ready; --hands N ends the table
-// after the N-th result (a robot leaves). --frame runs the frame's script instead
+// after the N-th result (a robot leaves); --silver N is the human's silver
+// when he sits down (100000 by default); --fault NAME makes one fault on
+// purpose at the human's first accepted discard (FaultPlan.h: close,
+// withhold-discard-reply, late-discard-reply, bad-crc, bad-length,
+// truncated-draw-copy). --help prints the usage. --frame runs the frame's
+// script instead
 // (FrameScript.h): the frame's requests get the game server's answers.
 // --echo runs the first script: every request that waits gets 10 and its
 // own data back.
@@ -16,6 +21,7 @@
 //
 // Usage: pvbn_test_server [port] [--port N] [--seed N] [--test]
 //                         [--pacing demo|test] [--start-when-full] [--hands N]
+//                         [--silver N] [--fault NAME] [--help]
 //                         [--frame] [--echo] [--version V S]
 //                         [--room-options N] [--game-running]
 //                         [--regional [--own-turn]] [--command LINE]...
@@ -40,6 +46,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -143,6 +150,35 @@ bool RunCommand(testserver::TestGameServer& server, testserver::FrameScript& scr
     return false;
 }
 
+void PrintUsage() {
+    std::printf(
+        "usage: pvbn_test_server [port] [--port N] [--seed N] [--test]\n"
+        "                        [--pacing demo|test] [--start-when-full] [--hands N]\n"
+        "                        [--silver N] [--fault %s]\n"
+        "                        [--frame] [--echo] [--version V S] [--room-options N]\n"
+        "                        [--game-running] [--regional [--own-turn]] [--command LINE]...\n"
+        "The table server (the default) plays hands of one table: the client's seat\n"
+        "and three robots, on 127.0.0.1 only.\n"
+        "  --seed N            the table's and the robots' random source (printed)\n"
+        "  --pacing demo|test  the clocks and the robots' speed (demo: 15/10 s, test: 4/2 s)\n"
+        "  --start-when-full   the first hand starts without the client's ready\n"
+        "  --hands N           after the N-th result a robot leaves and the table ends\n"
+        "  --silver N          the client's silver when he sits down (100000)\n"
+        "  --test              every frame sent is read back; one log line per message\n"
+        "  --fault NAME        one fault, once in the run, at the client's first accepted\n"
+        "                      discard (222080 answered 10):\n"
+        "      close                   the reply goes out, then the connection is closed\n"
+        "      withhold-discard-reply  the discard is carried out, its reply never sent\n"
+        "      late-discard-reply      the reply is sent %u s late\n"
+        "      bad-crc                 the reply's frame carries a wrong CRC\n"
+        "      bad-length              the reply's frame carries a bad length field\n"
+        "      truncated-draw-copy     after the next draw notice (229160), a copy of it\n"
+        "                              cut to half its bytes\n"
+        "                      each logs a line starting \"fault \" when it acts.\n"
+        "--frame, --echo and --regional run the earlier scripts instead (see main.cpp).\n",
+        testserver::FaultPlan::Names().c_str(), testserver::FaultPlan::kLateReplyMs / 1000);
+}
+
 // Runs the table server until the program is killed.
 int RunTableServer(uint16_t port, testserver::TableServer::Options options) {
     testserver::TestGameServer::Options transport =
@@ -159,8 +195,10 @@ int RunTableServer(uint16_t port, testserver::TableServer::Options options) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", port);
         return 1;
     }
-    std::printf("listening on 127.0.0.1:%u (table server, seed %u, %s pacing)\n", server.Port(),
-                seed, options.pacing == testserver::TableServer::Pacing::kTest ? "test" : "demo");
+    std::printf("listening on 127.0.0.1:%u (table server, seed %u, %s pacing, fault %s)\n",
+                server.Port(), seed,
+                options.pacing == testserver::TableServer::Pacing::kTest ? "test" : "demo",
+                std::string(testserver::FaultPlan::NameOf(options.fault)).c_str());
     std::fflush(stdout);
     for (;;) {
         platform::SleepMs(1000);
@@ -204,6 +242,19 @@ int main(int argc, char** argv) {
             table.startWhenFull = true;
         } else if (argument == "--hands" && i + 1 < argc) {
             table.hands = std::max(0, std::atoi(argv[++i]));
+        } else if (argument == "--silver" && i + 1 < argc) {
+            table.humanSilver = std::max(0, std::atoi(argv[++i]));
+        } else if (argument == "--fault" && i + 1 < argc) {
+            const std::optional<testserver::FaultPlan::Kind> fault =
+                testserver::FaultPlan::Parse(argv[++i]);
+            if (!fault) {
+                std::fprintf(stderr, "--fault takes %s\n", testserver::FaultPlan::Names().c_str());
+                return 2;
+            }
+            table.fault = *fault;
+        } else if (argument == "--help" || argument == "-h") {
+            PrintUsage();
+            return 0;
         } else if (argument == "--regional") {
             regional = true;
         } else if (argument == "--own-turn") {

@@ -82,6 +82,7 @@ bool Scenario::Prepare() {
     fakehall::FakeHallOptions hallOptions =
         RegionalHallOptions(table, server_.Port(), folder_->Path() + "hall");
     hallOptions.launchRecord.room.flags |= options_.roomFlags;
+    hallOptions.proxy = options_.proxy;
     if (!options_.advertHost.empty()) {
         SetFieldText(hallOptions.launchRecord.room.advertHost, options_.advertHost);
     }

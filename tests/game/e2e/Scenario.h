@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ struct ScenarioOptions {
     int32_t roomFlags = 0;
     // The room's web host of the advert pages ("" leaves the record's).
     std::string advertHost;
+    // The proxy the hall's settings give the client; none without.
+    std::optional<fakehall::HallProxy> proxy;
 };
 
 class Scenario {
@@ -105,6 +108,7 @@ public:
     bool HeldFor(bool holds, uint32_t ms);
 
     testserver::RegionalScript& Script() { return *script_; }
+    testserver::TestGameServer& Server() { return server_; }
     fakehall::FakeHall& Hall() { return *hall_; }
     ProgramFolder& Folder() { return *folder_; }
     const ScenarioOptions& Options() const { return options_; }

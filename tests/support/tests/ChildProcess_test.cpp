@@ -50,6 +50,22 @@ TEST_F(ChildProcessTest, AChildThatIgnoresTerminationIsKilledAtTheDeadline) {
     EXPECT_FALSE(child.Running());
 }
 
+TEST_F(ChildProcessTest, AKilledChildGetsNoChanceToCleanUp) {
+    ChildProcess child;
+    const fs::path ready = folder / "ready";
+    const fs::path cleaned = folder / "cleaned";
+    ASSERT_TRUE(child.Start({"/bin/sh", "-c",
+                             "trap ': > " + cleaned.string() + "; exit 0' TERM; : > " +
+                                 ready.string() + "; while :; do sleep 0.05; done"}))
+        << child.Error();
+    ASSERT_TRUE(test_support::WaitUntil([&] { return fs::exists(ready); }, 5000));
+    const pid_t pid = child.Pid();
+    EXPECT_EQ(child.Kill(), 128 + SIGKILL);
+    EXPECT_TRUE(test_support::ProcessGone(pid));
+    EXPECT_FALSE(fs::exists(cleaned));
+    EXPECT_EQ(child.Kill(), 128 + SIGKILL) << "a second kill keeps the status";
+}
+
 TEST_F(ChildProcessTest, AGrandchildDoesNotOutliveTheRun) {
     const fs::path grandchild = folder / "grandchild";
     {

@@ -48,4 +48,16 @@ TEST_F(ProxyProcessTest, EachProxyLeavesNeitherPortNorProcess) {
     ExpectGoneAfter(std::move(tinyproxy));
 }
 
+TEST_F(ProxyProcessTest, AStoppedProxyTakesNoMoreConnectionsAndKeepsItsLog) {
+    std::unique_ptr<ProxyProcess> microsocks =
+        test_support::StartMicrosocks(folder, "player", "tiles");
+    ASSERT_NE(microsocks, nullptr);
+    const pid_t group = microsocks->Pid();
+    microsocks->Stop();
+    EXPECT_TRUE(test_support::GroupGone(group));
+    EXPECT_FALSE(test_support::LoopbackPortTaken(microsocks->Port()));
+    EXPECT_EQ(microsocks->Log(), "") << "nothing passed through it";
+    microsocks->Stop();  // a second stop does nothing
+}
+
 }  // namespace

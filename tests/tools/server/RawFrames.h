@@ -105,13 +105,14 @@ public:
         for (;;) {
             std::vector<uint8_t> lengthBytes(4);
             uint32_t length = 0;
-            if (!ReadExactly(lengthBytes) || !ZepWireReader(lengthBytes).ReadU32(length) ||
+            if (!testserver::ReadExact(socket_, lengthBytes) ||
+                !ZepWireReader(lengthBytes).ReadU32(length) ||
                 !ZepIsFrameLengthValid(length, kZepMaxPieceSize)) {
                 return std::nullopt;
             }
             std::vector<uint8_t> frame(4 + length);
             std::copy(lengthBytes.begin(), lengthBytes.end(), frame.begin());
-            if (!ReadExactly(std::span<uint8_t>(frame).subspan(4)) ||
+            if (!testserver::ReadExact(socket_, std::span<uint8_t>(frame).subspan(4)) ||
                 !ZepValidateFrame(std::span<const uint8_t>(frame).subspan(4), kZepMaxPieceSize)) {
                 return std::nullopt;
             }
@@ -139,19 +140,14 @@ public:
         return message;
     }
 
-private:
-    bool ReadExactly(std::span<uint8_t> out) {
-        size_t got = 0;
-        while (got < out.size()) {
-            const int n = platform::RecvSocket(socket_, out.data() + got, out.size() - got);
-            if (n <= 0) {
-                return false;
-            }
-            got += static_cast<size_t>(n);
-        }
-        return true;
+    // The next n bytes as they came; empty when the stream ended first or
+    // the deadline passed.
+    std::vector<uint8_t> ReadBytes(size_t n) {
+        std::vector<uint8_t> bytes(n);
+        return testserver::ReadExact(socket_, bytes) ? bytes : std::vector<uint8_t>{};
     }
 
+private:
     platform::SocketHandle socket_;
     bool connected_ = false;
     std::atomic<bool> done_ = false;

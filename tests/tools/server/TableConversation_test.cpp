@@ -16,13 +16,14 @@
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Socket.h"
 #include "platform/Sync.h"
-#include "tests/tools/server/WirePlayer.h"
+#include "tests/support/WirePlayer.h"
 #include "tools/test_server/TableServer.h"
 #include "zep/ZepWire.h"
 
 namespace {
 
 namespace fr = frame_requests;
+namespace tp = table_protocol;
 using servertest::Answer;
 using servertest::WirePlayer;
 using testserver::TableServer;
@@ -188,7 +189,8 @@ TEST_F(TableFixture, EachRequestGetsItsAnswerOrSilence) {
     EXPECT_EQ(player.Notifications(8).back().code, 211200u);
 
     // Taken in silence, even when waited for.
-    for (const uint32_t id : {201020u, 400001u, 19840325u, 229040u}) {
+    for (const uint32_t id :
+         {fr::kReportNetStats, tp::kSeatBoardInfo, tp::kEnterHandRequest, tp::kPass}) {
         EXPECT_FALSE(player.Ask(id, HeadBody(), answer, kSilenceMs)) << id;
     }
     // The client's report of a notification it refused is counted.
@@ -198,7 +200,7 @@ TEST_F(TableFixture, EachRequestGetsItsAnswerOrSilence) {
     // An id the server does not know is refused and counted.
     const size_t errors = server_.ProtocolErrors();
     ASSERT_TRUE(player.Ask(201999, HeadBody(), answer));
-    EXPECT_EQ(answer.code, 10000u);
+    EXPECT_EQ(answer.code, fr::kResultUnsupported);
     EXPECT_EQ(server_.ProtocolErrors(), errors + 1);
     // A play request outside a hand is refused.
     ASSERT_TRUE(player.Ask(222080, std::vector<uint8_t>(64), answer));
@@ -251,7 +253,7 @@ TEST_F(TableFixture, BodiesCutShortOrForAnotherChairAreRefusedWithNothingChanged
     std::vector<uint8_t> shortEnter = EnterBody();
     shortEnter.resize(fr::EnterRecord::kSize - 1);
     ASSERT_TRUE(player.Ask(fr::kEnterGame, shortEnter, answer));
-    EXPECT_EQ(answer.code, 10000u);
+    EXPECT_EQ(answer.code, fr::kResultUnsupported);
     EXPECT_EQ(table_.ReadyChairs(), (std::array<bool, 4>{}));
     EXPECT_TRUE(player.Notifications().empty());
 
@@ -262,7 +264,7 @@ TEST_F(TableFixture, BodiesCutShortOrForAnotherChairAreRefusedWithNothingChanged
     std::vector<uint8_t> shortHead = HeadBody();
     shortHead.resize(8);
     ASSERT_TRUE(player.Ask(fr::kQueryInGame, shortHead, answer));
-    EXPECT_EQ(answer.code, 10000u);
+    EXPECT_EQ(answer.code, fr::kResultUnsupported);
     player.Tell(fr::kStartGame, shortHead);
     player.Tell(fr::kStartGame, HeadBody(kChair + 1));
     ASSERT_TRUE(player.Ask(229000, std::vector<uint8_t>(95), answer));
@@ -272,7 +274,7 @@ TEST_F(TableFixture, BodiesCutShortOrForAnotherChairAreRefusedWithNothingChanged
     EXPECT_EQ(player.Notifications().size(), 6u);
     // A second entry on the same connection is refused too.
     ASSERT_TRUE(player.Ask(fr::kEnterGame, EnterBody(2), answer));
-    EXPECT_EQ(answer.code, 10000u);
+    EXPECT_EQ(answer.code, fr::kResultUnsupported);
 }
 
 // Sends raw bytes to the server on a connection of its own.

@@ -12,8 +12,8 @@
 
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
+#include "tests/support/WirePlayer.h"
 #include "tests/tools/server/RawFrames.h"
-#include "tests/tools/server/WirePlayer.h"
 #include "tools/test_server/TableServer.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
 #include "platform/Sync.h"
-#include "tests/tools/server/WirePlayer.h"
+#include "tests/support/WirePlayer.h"
 #include "tools/table_driver/RuleRobot.h"
 #include "tools/test_server/TableServer.h"
 #include "zep/ZepWire.h"
@@ -248,6 +248,17 @@ protected:
         }
         return false;
     }
+    // Enters, starts the hand and plays it to the human's discard (his tile
+    // drawn).
+    void SeatUntilTheHumanDiscards(WirePlayer& player) {
+        Enter(player);
+        Ready(player);
+        ASSERT_TRUE(RunToHumanTurn(player));
+        if (View().operation == "SelfOptions") {
+            ASSERT_TRUE(AskDraw(player));
+        }
+        ASSERT_TRUE(Idle());
+    }
     bool AskDraw(WirePlayer& player) {
         Answer answer;
         return player.Ask(tp::kOwnDraw, DrawBody(), answer, 5000);
@@ -428,13 +439,7 @@ TEST_F(TableHandsTest, NoSafetyTimeOutActsBeforeTheClientsOwnClock) {
 TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesNothing) {
     StartServer(TestPaced());
     WirePlayer player;
-    Enter(player);
-    Ready(player);
-    ASSERT_TRUE(RunToHumanTurn(player));
-    if (View().operation == "SelfOptions") {
-        ASSERT_TRUE(AskDraw(player));
-    }
-    ASSERT_TRUE(Idle());
+    ASSERT_NO_FATAL_FAILURE(SeatUntilTheHumanDiscards(player));
     const std::vector<uint8_t> before = table_->PackedSnapshot();
     ASSERT_FALSE(before.empty());
     Answer answer;
@@ -490,6 +495,38 @@ TEST_F(TableHandsTest, AnAcceptedDiscardIsRepliedBeforeItsNewsAndABadOneChangesN
     }
     ASSERT_LT(thrown, log.size());
     EXPECT_LT(reply, thrown);
+}
+
+TEST_F(TableHandsTest, APlayRequestNobodyWaitsForIsNeverAnswered) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    ASSERT_NO_FATAL_FAILURE(SeatUntilTheHumanDiscards(player));
+    const std::vector<int32_t> held = View().humanTiles;
+    int32_t notHeld = 0;
+    while (std::find(held.begin(), held.end(), notHeld) != held.end()) {
+        ++notHeld;
+    }
+    const auto repliesSince = [this](size_t logged) {
+        const std::vector<std::string> log = Log();
+        size_t replies = 0;
+        for (size_t i = logged; i < log.size(); ++i) {
+            replies += log[i].find(" reply ") != std::string::npos ? 1 : 0;
+        }
+        return replies;
+    };
+    // Refused: silence, and nothing counted as sent.
+    size_t logged = Log().size();
+    ASSERT_TRUE(player.Tell(tp::kDiscard, PlayBody(kChair, notHeld)));
+    Sync(player);
+    EXPECT_EQ(repliesSince(logged), 1u);  // the query's alone
+    EXPECT_EQ(table_->GetCounters().refusalsByCode[tp::kResultNotCarriedOut], 0u);
+    // Taken: performed, and still silence.
+    logged = Log().size();
+    ASSERT_TRUE(player.Tell(tp::kDiscard, PlayBody(kChair, held[0])));
+    Sync(player);
+    EXPECT_EQ(repliesSince(logged), 1u);
+    const std::vector<int32_t> after = View().humanTiles;
+    EXPECT_EQ(std::find(after.begin(), after.end(), held[0]), after.end());
 }
 
 TEST_F(TableHandsTest, AnExchangeChoiceTheEngineCannotTakeIsReplacedByTheAutomaticOne) {
@@ -581,6 +618,10 @@ TEST_F(TableHandsTest, AConnectionEndingMidHandAbandonsItAndTheNextClientPlays) 
     ASSERT_TRUE(Idle());
     EXPECT_FALSE(table_->HandRunning());
     EXPECT_TRUE(table_->Hands().empty());  // abandoned without settlement
+    const std::vector<std::string> log = Log();
+    EXPECT_EQ(
+        std::count(log.begin(), log.end(), "the connection ended mid-hand: the hand is abandoned"),
+        1);
     WirePlayer next;
     Enter(next);
     Ready(next);
@@ -602,12 +643,74 @@ TEST_F(TableHandsTest, LeavingOnTheOwnTurnEndsTheHandWithNothingMoreOfIt) {
     // The table was reset (the query finds the human seated no more), and
     // the abandoned hand sent nothing after the leave's reply.
     ASSERT_TRUE(player.Ask(fr::kQueryInGame, HeadBody(), answer));
-    EXPECT_EQ(answer.code, 10000u);
+    EXPECT_EQ(answer.code, fr::kResultUnsupported);
     const std::vector<std::string> log = Log();
     for (size_t i = logged; i < log.size(); ++i) {
         EXPECT_EQ(log[i].find(" notify "), std::string::npos) << log[i];
     }
     EXPECT_TRUE(table_->Hands().empty());
+}
+
+TEST_F(TableHandsTest, AnExitRequestMidHandIsAgreedByTheRobotsAndLetsThePlayerLeave) {
+    StartServer(TestPaced());
+    WirePlayer player;
+    Enter(player);
+    Ready(player);
+    ASSERT_TRUE(RunToHumanTurn(player));
+    const size_t before = player.Notifications().size();
+    fr::ExitRequestRecord exit;
+    exit.head = {kUser, kRoom, kTable, kChair};
+    SetFieldText(exit.reason, "有事先走");
+    std::vector<uint8_t> body(fr::ExitRequestRecord::kSize);
+    WriteRecord(exit, body);
+    // One cut short is refused in silence and changes nothing.
+    ASSERT_TRUE(player.Tell(fr::kExitRequest, std::span(body).first(40)));
+    Sync(player);
+    EXPECT_TRUE(table_->HandRunning());
+    const size_t logged = Log().size();
+    ASSERT_TRUE(player.Tell(fr::kExitRequest, body));
+    // Three agreements, then the player's own leave with the agreed flag.
+    const std::vector<zeptest::Delivered> notes =
+        NotesWith(player, static_cast<int32_t>(fr::kPlayerLeaveNotify), 1);
+    std::vector<int32_t> agreed;
+    for (size_t i = before; i < notes.size(); ++i) {
+        const std::vector<uint8_t> bytes = Bytes(notes[i]);
+        if (notes[i].code == fr::kExitAnswer) {
+            EXPECT_EQ(tp::WordAt(bytes, 4), kUser);
+            EXPECT_NE(tp::WordAt(bytes, 5), 0);  // agreed
+            agreed.push_back(tp::WordAt(bytes, 3));
+        }
+    }
+    EXPECT_EQ(agreed.size(), 3u);
+    EXPECT_EQ(std::find(agreed.begin(), agreed.end(), kChair), agreed.end());
+    const std::vector<uint8_t> left = Bytes(notes.back());
+    ASSERT_EQ(notes.back().code, fr::kPlayerLeaveNotify);
+    ASSERT_GE(left.size(), 9 * 4u);
+    EXPECT_EQ(tp::WordAt(left, 0), kUser);
+    EXPECT_EQ(tp::WordAt(left, 1), kChair);
+    EXPECT_EQ(tp::WordAt(left, 7), kTable);
+    EXPECT_NE(tp::WordAt(left, 8), 0);
+    // The hand was abandoned unsettled and says nothing more; the close
+    // rules' query finds no game, and the leave is answered.
+    ASSERT_TRUE(Idle());
+    EXPECT_FALSE(table_->HandRunning());
+    EXPECT_TRUE(table_->Hands().empty());
+    EXPECT_FALSE(NextTimer());
+    Answer answer;
+    ASSERT_TRUE(player.Ask(fr::kQueryInGame, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    ASSERT_TRUE(player.Ask(fr::kLeaveGame, HeadBody(), answer));
+    EXPECT_EQ(answer.code, fr::kResultOk);
+    const std::vector<std::string> log = Log();
+    size_t afterLeft = 0;
+    for (size_t i = logged; i < log.size(); ++i) {
+        if (afterLeft > 0) {
+            EXPECT_EQ(log[i].find(" notify "), std::string::npos) << log[i];
+        } else if (log[i].find(" notify 211010 ") != std::string::npos) {
+            afterLeft = i;
+        }
+    }
+    EXPECT_GT(afterLeft, 0u);
 }
 
 TEST_F(TableHandsTest, StartingWhenFullWaitsForTheBoardsOrTwoSeconds) {

@@ -12,7 +12,7 @@
 
 #include "frame/net/FrameRequests.h"
 #include "platform/Sync.h"
-#include "tests/tools/server/HandRun.h"
+#include "tests/support/HandRun.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "mahjong_client/TableProtocol.h"
-#include "tests/tools/server/HandRun.h"
+#include "tests/support/HandRun.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "tests/tools/server/WireSeat.h"
+#include "tests/support/WireSeat.h"
 
 namespace {
 

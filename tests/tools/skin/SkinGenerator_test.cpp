@@ -8,8 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -336,6 +339,41 @@ TEST(SkinFiles, AGifOfManyCodesAndColoursReadsBackExactly) {
     EXPECT_FALSE(regional_skin::GifFile(frames, file, error));
 }
 
+// The sounds the client's code plays by name: every "Snd..." literal in the
+// sources of the client's layers.
+std::set<std::string> SoundsNamedInTheClient() {
+    const std::regex literal("\"(Snd[A-Za-z0-9_]*)\"");
+    std::set<std::string> names;
+    for (const char* layer : {"engine", "frame", "mahjong_client", "game"}) {
+        const std::filesystem::path folder = std::filesystem::path(PVBN_SOURCE_DIR) / layer;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            const std::string extension = entry.path().extension().string();
+            if (extension != ".cpp" && extension != ".h") {
+                continue;
+            }
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(in)),
+                                   std::istreambuf_iterator<char>());
+            for (std::sregex_iterator it(text.begin(), text.end(), literal), end; it != end; ++it) {
+                names.insert((*it)[1].str());
+            }
+        }
+    }
+    return names;
+}
+
+TEST(SkinList, EverySoundTheClientPlaysByNameIsListed) {
+    std::set<std::string> listed;
+    for (const regional_skin::Sound& sound : ProjectSkin().sounds) {
+        listed.insert(sound.fileName);
+    }
+    const std::set<std::string> named = SoundsNamedInTheClient();
+    EXPECT_TRUE(named.count("SndHitButton")) << "the sources were not read";
+    for (const std::string& name : named) {
+        EXPECT_TRUE(listed.count(name + ".ogg")) << name << " is played but not in the skin";
+    }
+}
+
 TEST(SkinFiles, SoundsAreShortWavesTheSameEachTime) {
     const std::vector<uint8_t> tone = regional_skin::ToneBytes("male_12");
     ASSERT_GT(tone.size(), 44u);
@@ -394,6 +432,16 @@ TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
         EXPECT_GT(light(1), light(0));
         EXPECT_LT(light(2), light(0));
     }
+}
+
+// A players' list row is as high as its picture; the row draws the user's
+// 30-pixel icon one pixel down and the 12-pixel name 12 pixels down, and the
+// next row's picture covers whatever reaches past it.
+TEST(SkinSizes, APlayersListRowHoldsItsIconAndItsName) {
+    const Picture& row = Listed("UserListBlock");
+    EXPECT_GE(row.height, 1 + 30 + 1);
+    EXPECT_GE(row.height, 12 + 12 + 2);
+    EXPECT_EQ(row.frames, 3);
 }
 
 TEST(SkinArt, TheFlatStyleIsOneKeyColourAFrame) {

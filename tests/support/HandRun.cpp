@@ -1,4 +1,4 @@
-#include "tests/tools/server/HandRun.h"
+#include "tests/support/HandRun.h"
 
 #include <algorithm>
 #include <numeric>
@@ -25,9 +25,10 @@ int64_t Sum(const Words& words) {
 
 }  // namespace
 
-TableServer::Options HandRun::Options(uint32_t seed) {
+TableServer::Options HandRun::Options(uint32_t seed, int32_t humanSilver) {
     TableServer::Options options;
     options.seed = seed;
+    options.humanSilver = humanSilver;
     options.testMode = true;
     options.pacing = TableServer::Pacing::kTest;
     options.clock = [this] { return clockMs_.load(); };
@@ -43,11 +44,11 @@ TableServer::Options HandRun::Options(uint32_t seed) {
     return options;
 }
 
-HandRun::HandRun(uint32_t seed, int32_t chair, SeatMix mix)
+HandRun::HandRun(uint32_t seed, int32_t chair, SeatMix mix, int32_t humanSilver)
     : seed_(seed),
       chair_(chair),
       server_(TableServer::TransportOptions(true)),
-      table_(server_, Options(seed)),
+      table_(server_, Options(seed, humanSilver)),
       seat_(tp::RequestHead{kUser, kRoom, kTable, chair}, seed * 2654435761u + 1, mix) {}
 
 HandRun::~HandRun() {
@@ -133,6 +134,7 @@ bool HandRun::Settle() {
         seat_.OnNotification(note.code, zeptest::Bytes(note.data));
     }
     taken_ += delivered.size();
+    player_.Forget(taken_);
     return true;
 }
 
@@ -189,10 +191,15 @@ HandRun::Step HandRun::Advance(int hands) {
     return Step::kGoOn;
 }
 
-bool HandRun::Play(int hands, HandRunTotals& totals) {
+bool HandRun::Play(int hands, HandRunTotals& totals,
+                   const std::function<void(int handsDone)>& afterHand) {
     Step step = Enter() ? Step::kGoOn : Step::kStopped;
+    size_t told = 0;
     for (int steps = 0; step == Step::kGoOn && steps < kStepsPerHand * hands; ++steps) {
         step = Advance(hands);
+        for (; afterHand && told < seat_.Results().size(); ++told) {
+            afterHand(static_cast<int>(told + 1));
+        }
     }
     const bool ok = step != Step::kStopped;
     const int played = static_cast<int>(seat_.Results().size());

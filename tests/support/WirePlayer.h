@@ -99,6 +99,9 @@ public:
         return owner_.ReceivedFrom(first);
     }
 
+    // Lets go of the notifications before the n'th (the taken ones).
+    void Forget(size_t n) { owner_.Forget(n); }
+
 private:
     bool Send(uint32_t id, std::span<const uint8_t> body, uint32_t callerWord, ZepMessage* reply,
               uint32_t timeoutMs) {

@@ -1,4 +1,4 @@
-#include "tests/tools/server/WireSeat.h"
+#include "tests/support/WireSeat.h"
 
 #include <algorithm>
 

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ struct TableRunOptions {
     // The launch's table and chair, as the hall gives them.
     int32_t table = 0;
     int32_t chair = 0;
+    // The hall program's arguments beyond the launch's (its proxy).
+    std::vector<std::string> hallArguments;
     // "NAME=value" for the client beyond the run's own (a display, a video
     // driver).
     std::vector<std::string> clientEnvironment;
@@ -47,14 +50,41 @@ public:
     // Whether the server ended at once refusing its arguments (a server that
     // does not know them yet); its words then.
     std::optional<std::string> ServerRefusedArguments() const;
+    // The server's port once it started.
+    uint16_t Port() const { return port_; }
+    // Plays against the server another run started (a new launch, in
+    // folders of its own, on the same server run), instead of starting its
+    // own; its server log is the other run's.
+    void UseServerOf(const TableRun& serving) {
+        port_ = serving.port_;
+        serverLogFile_ = serving.ServerLogFile();
+    }
+    // The hall's arguments beyond the launch's, for the next start (a proxy
+    // that runs once the server's port is known).
+    void SetHallArguments(std::vector<std::string> arguments) {
+        options_.hallArguments = std::move(arguments);
+    }
     // Starts the hall, then the client with the hall's launch line.
     ::testing::AssertionResult StartHallAndClient();
+    // Ends the hall program at once (SIGKILL), as a hall that crashed.
+    void KillHall() { hall_.Kill(); }
+    // Waits until a line of the server's log holds the text; false when
+    // the time is up or the client ended first.
+    bool WaitForServerLine(const std::string& text, uint32_t timeoutMs);
+    // Waits until the server's log holds `count` messages of the direction
+    // and id in all; false when the client ended first or the time is up.
+    bool WaitForMessages(const std::string& direction, uint32_t id, size_t count,
+                         uint32_t timeoutMs);
 
     // The client's exit status once it ended within the time.
     std::optional<int> WaitForClientExit(uint32_t timeoutMs);
     test_support::ChildProcess& Client() { return client_; }
+    test_support::ChildProcess& Server() { return server_; }
     const test_support::ClientRun& Run() const { return run_; }
 
+    // The server's standard output: its port, its seed and, with --test,
+    // one line per message.
+    const std::filesystem::path& ServerLogFile() const { return serverLogFile_; }
     std::string ServerLog() const;
     std::string HallRecord() const;
     // The lines of the client's own logs (in its folder) holding the text.
@@ -63,7 +93,10 @@ public:
     std::string ServerLogTail(size_t lines = 30) const;
 
 private:
-    std::filesystem::path ServerLogFile() const { return run_.Root() / "server.log"; }
+    // Waits until the server's log passes the check; false when the client
+    // ended first or the time is up.
+    bool WaitForServerLog(const std::function<bool(const std::string& log)>& check,
+                          uint32_t timeoutMs);
     std::filesystem::path HallRecordFile() const { return run_.HallFolder() / "record.txt"; }
 
     TableRunOptions options_;
@@ -72,6 +105,7 @@ private:
     test_support::ChildProcess hall_;
     test_support::ChildProcess client_;
     uint16_t port_ = 0;
+    std::filesystem::path serverLogFile_;
 };
 
 // The table server's test-mode lines: "<tick> <direction> <id> <length> ...",

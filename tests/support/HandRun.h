@@ -16,13 +16,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "tests/tools/server/WirePlayer.h"
-#include "tests/tools/server/WireSeat.h"
+#include "tests/support/WirePlayer.h"
+#include "tests/support/WireSeat.h"
 #include "tools/test_server/TableServer.h"
 
 namespace servertest {
@@ -42,14 +43,19 @@ public:
     static constexpr int32_t kRoom = 7;
     static constexpr int32_t kTable = 1;
 
-    HandRun(uint32_t seed, int32_t chair, SeatMix mix = {});
+    // The human's purse at the table's start: a long run gives more, so that
+    // it is not emptied before its last hand.
+    HandRun(uint32_t seed, int32_t chair, SeatMix mix = {},
+            int32_t humanSilver = testserver::TableServer::Options{}.humanSilver);
     ~HandRun();
     HandRun(const HandRun&) = delete;
     HandRun& operator=(const HandRun&) = delete;
 
     // Enters and plays the hands one after the other (false on a fault that
-    // stops the run); what it saw is added to the totals.
-    bool Play(int hands, HandRunTotals& totals);
+    // stops the run); what it saw is added to the totals. afterHand, when
+    // given, is told the number of hands done as each result comes.
+    bool Play(int hands, HandRunTotals& totals,
+              const std::function<void(int handsDone)>& afterHand = {});
 
     // --- For runs that step themselves (rogue requests) ---
     enum class Step { kGoOn, kDone, kStopped };
@@ -69,6 +75,7 @@ public:
     bool AskStart();
     WireSeat& Seat() { return seat_; }
     testserver::TableServer& Table() { return table_; }
+    size_t ProtocolErrors() const { return server_.ProtocolErrors(); }
     std::vector<std::string> TakeFaults();
 
 private:
@@ -79,7 +86,7 @@ private:
     void Fault(const std::string& what);
     // Waits until the table has taken an unwaited request.
     bool Sync();
-    testserver::TableServer::Options Options(uint32_t seed);
+    testserver::TableServer::Options Options(uint32_t seed, int32_t humanSilver);
 
     uint32_t seed_;
     int32_t chair_;

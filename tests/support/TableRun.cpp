@@ -1,4 +1,4 @@
-#include "tests/e2e/support/TableRun.h"
+#include "tests/support/TableRun.h"
 
 #include "engine/MissedResources.h"
 
@@ -55,7 +55,9 @@ test_support::ClientRunOptions RunOptions(const TableRunOptions& options) {
 }  // namespace
 
 TableRun::TableRun(TableRunOptions options)
-    : options_(std::move(options)), run_(PVBN_PROGRAM, RunOptions(options_)) {
+    : options_(std::move(options)),
+      run_(PVBN_PROGRAM, RunOptions(options_)),
+      serverLogFile_(run_.Root() / "server.log") {
     // The client looks for its web helper beside itself.
     if (run_.Ok()) {
         run_.PlaceBeside(WEB_HELPER_PROGRAM, "pvbn_web_helper");
@@ -100,19 +102,20 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     test_support::ChildOptions hall;
     hall.environment = run_.Environment();
     hall.logFile = (run_.HallFolder() / "hall.out").string();
-    const std::vector<std::string> argv = {FAKE_HALL_PROGRAM,
-                                           "--port",
-                                           std::to_string(port_),
-                                           "--table",
-                                           std::to_string(options_.table),
-                                           "--chair",
-                                           std::to_string(options_.chair),
-                                           "--exe-path",
-                                           (run_.HallFolder() / "pvbn_fake_hall").string(),
-                                           "--record",
-                                           HallRecordFile().string(),
-                                           "--timeout",
-                                           "3600"};
+    std::vector<std::string> argv = {FAKE_HALL_PROGRAM,
+                                     "--port",
+                                     std::to_string(port_),
+                                     "--table",
+                                     std::to_string(options_.table),
+                                     "--chair",
+                                     std::to_string(options_.chair),
+                                     "--exe-path",
+                                     (run_.HallFolder() / "pvbn_fake_hall").string(),
+                                     "--record",
+                                     HallRecordFile().string(),
+                                     "--timeout",
+                                     "3600"};
+    argv.insert(argv.end(), options_.hallArguments.begin(), options_.hallArguments.end());
     if (!hall_.Start(argv, hall)) {
         return ::testing::AssertionFailure() << hall_.Error();
     }
@@ -136,8 +139,34 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
     return ::testing::AssertionSuccess();
 }
 
+bool TableRun::WaitForServerLog(const std::function<bool(const std::string& log)>& check,
+                                uint32_t timeoutMs) {
+    bool passed = false;
+    test_support::WaitUntil(
+        [&] {
+            passed = check(ServerLog());
+            return passed || !client_.Running();
+        },
+        timeoutMs);
+    return passed || check(ServerLog());
+}
+
+bool TableRun::WaitForServerLine(const std::string& text, uint32_t timeoutMs) {
+    return WaitForServerLog(
+        [&](const std::string& log) { return log.find(text) != std::string::npos; }, timeoutMs);
+}
+
 std::optional<int> TableRun::WaitForClientExit(uint32_t timeoutMs) {
     return client_.WaitForExit(timeoutMs);
+}
+
+bool TableRun::WaitForMessages(const std::string& direction, uint32_t id, size_t count,
+                               uint32_t timeoutMs) {
+    return WaitForServerLog(
+        [&](const std::string& log) {
+            return CountMessages(ServerMessages(log), direction, id) >= count;
+        },
+        timeoutMs);
 }
 
 std::string TableRun::ServerLog() const {
