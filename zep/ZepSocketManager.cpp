@@ -438,10 +438,7 @@ bool ZepSocketManager::BuildDelivery(const ZepByteBuffer& assembled, ZepDelivery
     if (ZepJoinPackets(reader.Rest(), joined, maxPieceSize_) == 0) {
         return false;
     }
-    const TransformSettings settings = CurrentTransform();
-    ZepTransform transform(settings.hasKey ? settings.key : nullptr, settings.keyBits,
-                           settings.cipherFlags, settings.compressionFlags);
-    if (!transform.Transform(joined, ZepTransform::kBackward)) {
+    if (!TransformFor(0, 0)->Transform(joined, ZepTransform::kBackward)) {
         ZepLog("received message does not decode (%zu bytes)", joined.GetSize());
         return false;
     }
@@ -525,14 +522,34 @@ int ZepSocketManager::SetTransformKey(const uint8_t* key, uint32_t keyLength, ui
     }
     settings.cipherFlags = cipherFlags;
     settings.compressionFlags = compressionFlags;
+    FlaggedTransform defaults{
+        cipherFlags, compressionFlags,
+        std::make_shared<ZepTransform>(settings.hasKey ? settings.key : nullptr, keyLength,
+                                       cipherFlags, compressionFlags)};
     std::lock_guard lock(transformLock_);
     transform_ = settings;
+    transforms_.clear();
+    transforms_.push_back(std::move(defaults));
     return 1;
 }
 
-ZepSocketManager::TransformSettings ZepSocketManager::CurrentTransform() const {
+std::shared_ptr<ZepTransform> ZepSocketManager::TransformFor(uint32_t cipherFlags,
+                                                             uint32_t compressionFlags) const {
     std::lock_guard lock(transformLock_);
-    return transform_;
+    cipherFlags = cipherFlags != 0 ? cipherFlags : transform_.cipherFlags;
+    compressionFlags = compressionFlags != 0 ? compressionFlags : transform_.compressionFlags;
+    for (const FlaggedTransform& kept : transforms_) {
+        if (kept.cipherFlags == cipherFlags && kept.compressionFlags == compressionFlags) {
+            return kept.transform;
+        }
+    }
+    auto transform =
+        std::make_shared<ZepTransform>(transform_.hasKey ? transform_.key : nullptr,
+                                       transform_.keyBits, cipherFlags, compressionFlags);
+    if (transforms_.size() < kMaxKeptTransforms) {
+        transforms_.push_back(FlaggedTransform{cipherFlags, compressionFlags, transform});
+    }
+    return transform;
 }
 
 size_t ZepSocketManager::SplitPackets(const ZepByteBuffer& input, ZepByteBuffer& output) const {
@@ -563,12 +580,8 @@ int ZepSocketManager::SendRequest(const ZepDeliveryInfo& descriptor, const ZepMe
     if (!ZepSerializeMessage(request, message)) {
         return 0;
     }
-    TransformSettings settings = CurrentTransform();
-    ZepTransform transform(settings.hasKey ? settings.key : nullptr, settings.keyBits,
-                           cipherFlags != 0 ? cipherFlags : settings.cipherFlags,
-                           compressionFlags != 0 ? compressionFlags : settings.compressionFlags);
     ZepByteBuffer pieces;
-    if (!transform.Transform(message, ZepTransform::kForward) ||
+    if (!TransformFor(cipherFlags, compressionFlags)->Transform(message, ZepTransform::kForward) ||
         SplitPackets(message, pieces) == 0) {
         return 0;
     }

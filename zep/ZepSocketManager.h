@@ -33,6 +33,9 @@
 //    with a bad length is skipped by its L + 4 bytes as they arrive.
 //  - A frame that went out only in part is a send failure; the connection
 //    is then marked closed and a socket error is reported.
+//  - The transform (key schedule and zlib streams) is set up when the key is
+//    set and serves every message until the next key; a message never pays
+//    for it.
 
 #include <atomic>
 #include <cstddef>
@@ -42,6 +45,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/Messages.h"
 #include "platform/Net.h"
@@ -66,6 +70,8 @@ struct ZepConnectParams {
     uint32_t greetingLength = 0;
     uint32_t waitMs = 10000;
 };
+
+class ZepTransform;
 
 class ZepSocketManager {
 public:
@@ -142,6 +148,15 @@ private:
         uint32_t cipherFlags = 0;
         uint32_t compressionFlags = 0;
     };
+    // A transform set up for the key with one pair of flags.
+    struct FlaggedTransform {
+        uint32_t cipherFlags = 0;
+        uint32_t compressionFlags = 0;
+        std::shared_ptr<ZepTransform> transform;
+    };
+    // How many flag pairs keep their transform for a key; a request with yet
+    // another pair sets one up for itself.
+    static constexpr size_t kMaxKeptTransforms = 4;
 
     // Connecting and closing.
     int Connect(platform::SocketHandle socket, const ZepConnectParams& params, bool attach);
@@ -188,7 +203,10 @@ private:
     void PostPairToOwner(ZepDeliveryInfo* info, ZepMessage* message);
 
     // Sending.
-    TransformSettings CurrentTransform() const;
+    // The key's transform with these flags (0 takes the default), set up
+    // once and kept while the key stands.
+    std::shared_ptr<ZepTransform> TransformFor(uint32_t cipherFlags,
+                                               uint32_t compressionFlags) const;
     int SendMessageFragments(ZepConnectionRecord& record, const ZepByteBuffer& pieces,
                              uint32_t callerWord, uint32_t crcFlag, uint32_t& messageSequence);
     int SendFrame(ZepConnectionRecord& record, std::span<const uint8_t> piece,
@@ -205,6 +223,8 @@ private:
 
     mutable std::mutex transformLock_;
     TransformSettings transform_;  // guarded by transformLock_
+    // The key's transforms, the default flags' first; guarded by transformLock_.
+    mutable std::vector<FlaggedTransform> transforms_;
 
     std::atomic<uint32_t> greetingWaitMode_{0};
     std::atomic<platform::WindowId> ownerWindow_{0};

@@ -9,7 +9,9 @@
 #include <atomic>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Socket.h"
@@ -607,6 +609,86 @@ struct PlainPeer {
     }
     ~PlainPeer() { platform::CloseSocket(peer); }  // the client goes with its manager
 };
+
+// The transformed messages a peer got, each joined from the pieces of its
+// frames, after the greeting block of `greetingSize` bytes.
+std::vector<std::vector<uint8_t>> ReadTransformedMessages(platform::SocketHandle peer,
+                                                          size_t greetingSize, size_t count) {
+    std::vector<std::vector<uint8_t>> messages;
+    std::vector<uint8_t> bytes(4 + greetingSize);
+    if (!testserver::ReadExact(peer, bytes)) {
+        return messages;
+    }
+    std::vector<uint8_t> joined;
+    while (messages.size() < count) {
+        uint8_t lengthField[4];
+        if (!testserver::ReadExact(peer, lengthField)) {
+            break;
+        }
+        bytes.resize(uint32_t{lengthField[0]} | uint32_t{lengthField[1]} << 8 |
+                     uint32_t{lengthField[2]} << 16 | uint32_t{lengthField[3]} << 24);
+        if (!testserver::ReadExact(peer, bytes)) {
+            break;
+        }
+        const std::optional<ZepFrameView> frame = ZepParseFrame(bytes);
+        if (!frame) {
+            break;
+        }
+        joined.insert(joined.end(), frame->piece.begin(), frame->piece.end());
+        if (frame->header.lastPiece != 0) {
+            messages.push_back(std::exchange(joined, {}));
+        }
+    }
+    return messages;
+}
+
+TEST_F(SocketManagerTest, KeptTransformSendsWhatAFreshOneGivesForEachMessage) {
+    std::string mixed;
+    for (int i = 0; i < 3000; ++i) {
+        mixed.push_back(static_cast<char>('a' + (i * 7919) % 26));
+    }
+    const std::vector<std::string> texts{"x", std::string(40000, 'z'), mixed, "qqq", mixed + mixed};
+    // Defaults with and without compression; a request may ask for other
+    // flags, which keep a transform of their own.
+    for (const uint32_t compression : {0u, 0x400u}) {
+        SCOPED_TRACE(compression);
+        PlainPeer plain;
+        ZepSocketManager manager(ZepChannelKeyBlock(2), 128, 0x100, compression, 1, 4000);
+        ZepConnectParams params = Params();
+        params.host = nullptr;
+        params.port = 0;
+        ASSERT_EQ(manager.Attach(plain.client, params), 1);
+        struct Sent {
+            ZepMessage message;
+            uint32_t compressionAsked;
+        };
+        std::vector<Sent> sent;
+        for (int round = 0; round < 2; ++round) {
+            for (const std::string& text : texts) {
+                // The second round asks for flags other than the defaults.
+                const uint32_t asked = round == 0 ? 0 : (compression == 0 ? 0x400u : 0x401u);
+                sent.push_back({MakeMessage(229000 + uint32_t(sent.size()), Bytes(text)), asked});
+                ZepDeliveryInfo descriptor;
+                ASSERT_EQ(manager.SendRequest(descriptor, sent.back().message, nullptr, nullptr, 0,
+                                              0, asked, 1, nullptr, 0),
+                          1);
+            }
+        }
+        const auto got = ReadTransformedMessages(plain.peer, sizeof(greeting_), sent.size());
+        ASSERT_EQ(got.size(), sent.size());
+        for (size_t i = 0; i < sent.size(); ++i) {
+            ZepByteBuffer expected;
+            ASSERT_TRUE(ZepSerializeMessage(sent[i].message, expected));
+            const uint32_t flags =
+                sent[i].compressionAsked != 0 ? sent[i].compressionAsked : compression;
+            ZepTransform fresh(ZepChannelKeyBlock(2), 128, 0x100, flags);
+            ASSERT_TRUE(fresh.Transform(expected, ZepTransform::kForward));
+            const std::span<const uint8_t> want = ZepBufferBytes(expected);
+            EXPECT_TRUE(std::ranges::equal(got[i], want)) << "message " << i;
+        }
+        manager.Close();
+    }
+}
 
 TEST_F(SocketManagerTest, ConnectionRunsOnItsSocketThreadAlone) {
     PlainPeer plain;
