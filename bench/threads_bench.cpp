@@ -90,12 +90,35 @@ uint32_t ReadU32(const uint8_t* p) {
     return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
 }
 
+// How a connection transforms its messages: not at all, or with the game
+// channel's AES key and zlib.
+enum class Keying { Plain, KeyedCompressed };
+
+constexpr uint32_t kCipherFlags = 0x100;
+constexpr uint32_t kCompressionFlags = 0x400;
+
+const uint8_t* KeyOf(Keying keying) {
+    static const uint8_t key[16] = {0x2B, 0x7E, 0x15, 0x16, 0x28, 0xAE, 0xD2, 0xA6,
+                                    0xAB, 0xF7, 0x15, 0x88, 0x09, 0xCF, 0x4F, 0x3C};
+    return keying == Keying::Plain ? nullptr : key;
+}
+
+// A manager that transforms as the keying says.
+std::unique_ptr<ZepSocketManager> MakeManager(Keying keying) {
+    const bool keyed = keying != Keying::Plain;
+    return std::make_unique<ZepSocketManager>(KeyOf(keying), keyed ? 128 : 0,
+                                              keyed ? kCipherFlags : 0,
+                                              keyed ? kCompressionFlags : 0, 0, kZepMaxPieceSize);
+}
+
 // The message as it goes on the wire before it is cut into frames: serialised
-// and run through the default (empty) transform.
-ZepByteBuffer Transformed(const ZepMessage& message) {
+// and run through the connection's transform.
+ZepByteBuffer Transformed(const ZepMessage& message, Keying keying = Keying::Plain) {
     ZepByteBuffer bytes;
     ZepSerializeMessage(message, bytes);
-    ZepTransform transform;
+    const bool keyed = keying != Keying::Plain;
+    ZepTransform transform(KeyOf(keying), keyed ? 128 : 0, keyed ? kCipherFlags : 0,
+                           keyed ? kCompressionFlags : 0);
     transform.Transform(bytes, ZepTransform::kForward);
     return bytes;
 }
@@ -113,10 +136,12 @@ struct ManagerLink {
     Listener listener;
     std::atomic<SocketHandle> peer{kNoSocket};
     std::thread peerThread;
-    ZepSocketManager manager{nullptr, 0, 0, 0, 0, kZepMaxPieceSize};
+    std::unique_ptr<ZepSocketManager> owned;
+    ZepSocketManager& manager;
     bool connected = false;
 
-    ManagerLink(ThreadId owner, Serve serve) {
+    ManagerLink(ThreadId owner, Serve serve, Keying keying)
+        : owned(MakeManager(keying)), manager(*owned) {
         peerThread = std::thread([this, serve] {
             const SocketHandle socket = AcceptSocket(listener.socket);
             peer = socket;
@@ -163,7 +188,7 @@ void Keep(benchmark::State& state, const char* name, int64_t items, double secon
 
 // ---- round trip -------------------------------------------------------------
 
-void BM_RoundTripManager(benchmark::State& state) {
+void BM_RoundTripManager(benchmark::State& state, Keying keying, const char* name) {
     // The peer answers every request frame with the same bytes as a reply.
     // It reads as a server does, as much as is there at once, so a request
     // costs it one receive, as the bare echo's does.
@@ -188,12 +213,15 @@ void BM_RoundTripManager(benchmark::State& state) {
             stream.erase(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(at));
         }
     };
-    ManagerLink<decltype(serve)> link(0, serve);
+    ManagerLink<decltype(serve)> link(0, serve, keying);
     if (!link.connected) {
         state.SkipWithError("no connection");
         return;
     }
-    std::vector<uint8_t> data(DataLengthForWireBytes(), 0x5A);
+    std::vector<uint8_t> data(DataLengthForWireBytes());
+    for (size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<uint8_t>(i * 7 + i / 5);  // some of it compresses
+    }
     ZepMessage request;
     request.SetData(data.data(), static_cast<uint32_t>(data.size()));
     ZepDeliveryInfo descriptor;
@@ -210,9 +238,15 @@ void BM_RoundTripManager(benchmark::State& state) {
         }
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    Keep(state, "round trip", state.iterations(), elapsed.count());
+    Keep(state, name, state.iterations(), elapsed.count());
 }
-BENCHMARK(BM_RoundTripManager)->UseRealTime()->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_RoundTripManager, plain, Keying::Plain, "round trip")
+    ->UseRealTime()
+    ->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_RoundTripManager, keyed_compressed, Keying::KeyedCompressed,
+                  "round trip (keyed, zlib)")
+    ->UseRealTime()
+    ->MinTime(1.0);
 
 void BM_RoundTripBareTcp(benchmark::State& state) {
     Listener listener;
@@ -244,11 +278,11 @@ BENCHMARK(BM_RoundTripBareTcp)->UseRealTime()->MinTime(1.0);
 // ---- notifications to the owner thread --------------------------------------
 
 // kBatch frames of kWireBytes, each a whole message sent unasked.
-std::vector<uint8_t> NotificationFrames(size_t count) {
+std::vector<uint8_t> NotificationFrames(size_t count, Keying keying) {
     std::vector<uint8_t> data(DataLengthForWireBytes(), 0x33);
     ZepMessage message;
     message.SetData(data.data(), static_cast<uint32_t>(data.size()));
-    const ZepByteBuffer transformed = Transformed(message);
+    const ZepByteBuffer transformed = Transformed(message, keying);
     ZepFrameHeader header;
     header.type = kZepFrameTypeMessage;
     header.messageSequence = 1;
@@ -272,11 +306,11 @@ void Flood(SocketHandle peer, const std::vector<uint8_t>& frames) {
     }
 }
 
-void BM_NotifyManager(benchmark::State& state) {
+void BM_NotifyManager(benchmark::State& state, Keying keying, const char* name) {
     EnsureMessageQueue();
-    const std::vector<uint8_t> frames = NotificationFrames(kFramesPerSend);
+    const std::vector<uint8_t> frames = NotificationFrames(kFramesPerSend, keying);
     auto serve = [&frames](SocketHandle peer) { Flood(peer, frames); };
-    ManagerLink<decltype(serve)> link(CurrentThreadId(), serve);
+    ManagerLink<decltype(serve)> link(CurrentThreadId(), serve, keying);
     if (!link.connected) {
         state.SkipWithError("no connection");
         return;
@@ -293,7 +327,7 @@ void BM_NotifyManager(benchmark::State& state) {
         ZepFreeDelivery(reinterpret_cast<ZepDeliveryInfo*>(m.wParam), message);
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    Keep(state, "notifications", state.iterations(), elapsed.count());
+    Keep(state, name, state.iterations(), elapsed.count());
     ShutdownSocket(link.manager.GetSocket(), kShutdownBoth);
     link.manager.Close();
     // What came after the last take.
@@ -304,7 +338,13 @@ void BM_NotifyManager(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(BM_NotifyManager)->UseRealTime()->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_NotifyManager, plain, Keying::Plain, "notifications")
+    ->UseRealTime()
+    ->MinTime(1.0);
+BENCHMARK_CAPTURE(BM_NotifyManager, keyed_compressed, Keying::KeyedCompressed,
+                  "notifications (keyed, zlib)")
+    ->UseRealTime()
+    ->MinTime(1.0);
 
 // A plain hand-off queue: what the owner thread would take records from.
 template <typename T>
@@ -332,7 +372,7 @@ private:
 };
 
 void BM_NotifyBareSocket(benchmark::State& state) {
-    const std::vector<uint8_t> frames = NotificationFrames(kFramesPerSend);
+    const std::vector<uint8_t> frames = NotificationFrames(kFramesPerSend, Keying::Plain);
     Listener listener;
     std::atomic<SocketHandle> peer{kNoSocket};
     std::thread sender([&] {
@@ -468,13 +508,21 @@ BENCHMARK(BM_AudioStart)->UseRealTime()->Iterations(40)->Unit(benchmark::kMillis
 void PrintRatios() {
     const auto& times = TimePerItem();
     std::printf("\nratios (ours / bare, time per item):\n");
-    for (const char* name : {"round trip", "notifications", "post + get"}) {
+    // The keyed figures are set beside the same bare peers: the limit is
+    // what the machine does without the client at all.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"round trip", "round trip (bare)"},
+        {"round trip (keyed, zlib)", "round trip (bare)"},
+        {"notifications", "notifications (bare)"},
+        {"notifications (keyed, zlib)", "notifications (bare)"},
+        {"post + get", "post + get (bare)"}};
+    for (const auto& [name, bareName] : pairs) {
         const auto ours = times.find(name);
-        const auto bare = times.find(std::string(name) + " (bare)");
+        const auto bare = times.find(bareName);
         if (ours == times.end() || bare == times.end()) {
             continue;
         }
-        std::printf("  %-14s %10.3f us  bare %10.3f us  ratio %.2f\n", name, ours->second * 1e6,
+        std::printf("  %-27s %10.3f us  bare %10.3f us  ratio %.2f\n", name, ours->second * 1e6,
                     bare->second * 1e6, ours->second / bare->second);
     }
 }
