@@ -109,7 +109,10 @@ FrameScript::Options TableFrame(FrameScript::Options frame) {
 }  // namespace
 
 TableServer::TableServer(TestGameServer& server, Options options)
-    : server_(server), options_(std::move(options)), frame_(server, TableFrame(options_.frame)) {
+    : server_(server),
+      options_(std::move(options)),
+      frame_(server, TableFrame(options_.frame)),
+      hands_(options_.handsKept) {
     if (!options_.clock) {
         options_.clock = SteadyMs;
     }
@@ -250,7 +253,7 @@ void TableServer::HandSettled(const HandReport& report) {
                       report.silverChange[static_cast<size_t>(humanChair_)]);
     }
     std::lock_guard lock(mutex_);
-    hands_.push_back(report);
+    hands_.Add(report);
     handRunning_ = false;
     ++handsSettled_;
     for (int32_t chair = 0; chair < kSeats; ++chair) {
@@ -269,7 +272,12 @@ void TableServer::CountRefusal(uint32_t code) {
 
 std::vector<TableServer::HandReport> TableServer::Hands() const {
     std::lock_guard lock(mutex_);
-    return hands_;
+    return hands_.Kept();
+}
+
+size_t TableServer::HandsReported() const {
+    std::lock_guard lock(mutex_);
+    return hands_.Added();
 }
 
 TableDriverStats TableServer::DriverStats() const {
