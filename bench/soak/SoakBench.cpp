@@ -130,6 +130,8 @@ void ClientHands(benchmark::State& state) {
                                    "--test",
                                    "--silver",
                                    std::to_string(kHumanSilver)};
+        // The client quits when its hall goes: the hall lives for the whole run.
+        options.hallSeconds = static_cast<uint32_t>(kClientSecondsPerHand * (hands + 1));
         // Headless, whatever the benchmark itself was started with.
         options.clientEnvironment = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy"};
         e2e::TableRun table(options);

@@ -254,7 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             table.Wake();
             Settle(table);
         }
-        FuzzNote("hands", table.Hands().size());
+        FuzzNote("hands", table.HandsReported());
         FuzzNote("hand running", table.HandRunning() ? 1 : 0);
     }
     for (const auto& [replied, count] : ledger.Replies()) {

@@ -25,8 +25,9 @@ int64_t Sum(const Words& words) {
 
 }  // namespace
 
-TableServer::Options HandRun::Options(uint32_t seed, int32_t humanSilver) {
+TableServer::Options HandRun::Options(uint32_t seed, int32_t humanSilver, size_t handsKept) {
     TableServer::Options options;
+    options.handsKept = handsKept;
     options.seed = seed;
     options.humanSilver = humanSilver;
     options.testMode = true;
@@ -44,11 +45,11 @@ TableServer::Options HandRun::Options(uint32_t seed, int32_t humanSilver) {
     return options;
 }
 
-HandRun::HandRun(uint32_t seed, int32_t chair, SeatMix mix, int32_t humanSilver)
+HandRun::HandRun(uint32_t seed, int32_t chair, SeatMix mix, int32_t humanSilver, size_t handsKept)
     : seed_(seed),
       chair_(chair),
       server_(TableServer::TransportOptions(true)),
-      table_(server_, Options(seed, humanSilver)),
+      table_(server_, Options(seed, humanSilver, handsKept)),
       seat_(tp::RequestHead{kUser, kRoom, kTable, chair}, seed * 2654435761u + 1, mix) {}
 
 HandRun::~HandRun() {
@@ -89,7 +90,7 @@ void HandRun::CheckOwnHand() {
     if (seat_.OwnTiles() != engine) {
         Fault("the seat holds " + std::to_string(seat_.OwnTiles().size()) +
               " tiles unlike the engine's " + std::to_string(engine.size()) + " in hand " +
-              std::to_string(seat_.Results().size() + 1));
+              std::to_string(seat_.ResultCount() + 1));
     }
 }
 
@@ -170,7 +171,7 @@ HandRun::Step HandRun::Advance(int hands) {
     if (!Settle()) {
         return Step::kStopped;
     }
-    const int done = static_cast<int>(seat_.Results().size());
+    const int done = static_cast<int>(seat_.ResultCount());
     if (done >= hands && !seat_.InHand()) {
         return Step::kDone;
     }
@@ -197,16 +198,25 @@ bool HandRun::Play(int hands, HandRunTotals& totals,
     size_t told = 0;
     for (int steps = 0; step == Step::kGoOn && steps < kStepsPerHand * hands; ++steps) {
         step = Advance(hands);
-        for (; afterHand && told < seat_.Results().size(); ++told) {
-            afterHand(static_cast<int>(told + 1));
+        if (told < seat_.ResultCount()) {
+            CheckNewHands();
+        }
+        for (; told < seat_.ResultCount(); ++told) {
+            if (afterHand) {
+                afterHand(static_cast<int>(told + 1));
+            }
         }
     }
     const bool ok = step != Step::kStopped;
-    const int played = static_cast<int>(seat_.Results().size());
+    const int played = static_cast<int>(seat_.ResultCount());
     if (ok && played < hands) {
         Fault("only " + std::to_string(played) + " hands in the steps allowed");
     }
-    CheckHands(table_.Hands());
+    CheckNewHands();
+    if (table_.HandsReported() != seat_.ResultCount()) {
+        Fault(std::to_string(table_.HandsReported()) + " hands settled, " +
+              std::to_string(seat_.ResultCount()) + " results sent");
+    }
     CheckCounters();
     // The client's clocks in test pacing: 4 s for a turn, 2 s for a claim.
     if (played > 0 && (seat_.LastStart().reactionTime != 4 || seat_.LastStart().discardTime != 2)) {
@@ -229,57 +239,76 @@ bool HandRun::Play(int hands, HandRunTotals& totals,
     return ok;
 }
 
-void HandRun::CheckHands(const std::vector<TableServer::HandReport>& hands) {
-    const std::vector<tp::GameResultRecord>& results = seat_.Results();
-    if (hands.size() != results.size()) {
-        Fault(std::to_string(hands.size()) + " hands settled, " + std::to_string(results.size()) +
-              " results sent");
+void HandRun::CheckNewHands() {
+    const std::vector<TableServer::HandReport> kept = table_.Hands();
+    const size_t reported = table_.HandsReported();
+    const size_t firstKept = reported - kept.size();
+    if (handsChecked_ < firstKept) {
+        Fault(std::to_string(firstKept - handsChecked_) + " hand reports gone before checked");
+        handsChecked_ = firstKept;
+        lastReport_.reset();
     }
-    for (size_t k = 0; k < hands.size(); ++k) {
-        const TableServer::HandReport& hand = hands[k];
-        const std::string where = " in hand " + std::to_string(k + 1);
-        if (Sum(hand.points) != 0) {
-            Fault("points sum to " + std::to_string(Sum(hand.points)) + where);
-        }
-        if (Sum(hand.scoreChange) != 0) {
-            Fault("score changes sum to " + std::to_string(Sum(hand.scoreChange)) + where);
-        }
-        if (Sum(hand.silverChange) + Sum(hand.fees) > 0) {
-            Fault("silver changes and fees add silver" + where);
-        }
-        if (k + 1 < hands.size()) {
-            const TableServer::HandReport& next = hands[k + 1];
-            for (size_t c = 0; c < hand.scoreBefore.size(); ++c) {
-                if (next.scoreBefore[c] != hand.scoreBefore[c] + hand.scoreChange[c]) {
-                    Fault("chair " + std::to_string(c) + "'s score does not carry over" + where);
-                }
-            }
-            const size_t own = static_cast<size_t>(chair_);
-            if (next.silverBefore[own] != hand.silverBefore[own] + hand.silverChange[own]) {
-                Fault("the human's silver " + std::to_string(hand.silverBefore[own]) + " + " +
-                      std::to_string(hand.silverChange[own]) + " is " +
-                      std::to_string(next.silverBefore[own]) + " next" + where);
-            }
-        }
-        if (k + 1 < results.size()) {
-            // What the client is told: its values before each hand.
-            const tp::GameResultRecord& sent = results[k];
-            const tp::GameResultRecord& next = results[k + 1];
-            const size_t own = static_cast<size_t>(chair_);
-            if (next.silverBase[own] != sent.silverBase[own] + sent.silverChange[own] ||
-                next.scoreBase[own] != sent.scoreBase[own] + sent.scoreChange[own]) {
-                Fault("the result's silver " + std::to_string(sent.silverBase[own]) + " + " +
-                      std::to_string(sent.silverChange[own]) + " is " +
-                      std::to_string(next.silverBase[own]) + " next, score " +
-                      std::to_string(sent.scoreBase[own]) + " + " +
-                      std::to_string(sent.scoreChange[own]) + " is " +
-                      std::to_string(next.scoreBase[own]) + where);
-            }
-        }
-        if (k < results.size() && (results[k].scoreChange != hand.scoreChange ||
-                                   results[k].silverChange != hand.silverChange)) {
+    for (; handsChecked_ < reported; ++handsChecked_) {
+        const TableServer::HandReport& hand = kept[handsChecked_ - firstKept];
+        CheckReport(hand, " in hand " + std::to_string(handsChecked_ + 1));
+        lastReport_ = hand;
+    }
+    for (const tp::GameResultRecord& result : seat_.TakeResults()) {
+        ++resultsChecked_;
+        const std::string where = " in hand " + std::to_string(resultsChecked_);
+        CheckResult(result, where);
+        if (resultsChecked_ <= firstKept || resultsChecked_ > reported) {
+            Fault("a result with no settlement" + where);
+        } else if (const TableServer::HandReport& hand = kept[resultsChecked_ - 1 - firstKept];
+                   result.scoreChange != hand.scoreChange ||
+                   result.silverChange != hand.silverChange) {
             Fault("the result sent differs from the settlement" + where);
         }
+        lastResult_ = result;
+    }
+}
+
+void HandRun::CheckReport(const TableServer::HandReport& hand, const std::string& where) {
+    if (Sum(hand.points) != 0) {
+        Fault("points sum to " + std::to_string(Sum(hand.points)) + where);
+    }
+    if (Sum(hand.scoreChange) != 0) {
+        Fault("score changes sum to " + std::to_string(Sum(hand.scoreChange)) + where);
+    }
+    if (Sum(hand.silverChange) + Sum(hand.fees) > 0) {
+        Fault("silver changes and fees add silver" + where);
+    }
+    if (!lastReport_) {
+        return;
+    }
+    const TableServer::HandReport& last = *lastReport_;
+    for (size_t c = 0; c < last.scoreBefore.size(); ++c) {
+        if (hand.scoreBefore[c] != last.scoreBefore[c] + last.scoreChange[c]) {
+            Fault("chair " + std::to_string(c) + "'s score does not carry over" + where);
+        }
+    }
+    const size_t own = static_cast<size_t>(chair_);
+    if (hand.silverBefore[own] != last.silverBefore[own] + last.silverChange[own]) {
+        Fault("the human's silver " + std::to_string(last.silverBefore[own]) + " + " +
+              std::to_string(last.silverChange[own]) + " is " +
+              std::to_string(hand.silverBefore[own]) + where);
+    }
+}
+
+void HandRun::CheckResult(const tp::GameResultRecord& result, const std::string& where) {
+    if (!lastResult_) {
+        return;
+    }
+    // What the client is told: its values before each hand.
+    const tp::GameResultRecord& last = *lastResult_;
+    const size_t own = static_cast<size_t>(chair_);
+    if (result.silverBase[own] != last.silverBase[own] + last.silverChange[own] ||
+        result.scoreBase[own] != last.scoreBase[own] + last.scoreChange[own]) {
+        Fault("the result's silver " + std::to_string(last.silverBase[own]) + " + " +
+              std::to_string(last.silverChange[own]) + " is " +
+              std::to_string(result.silverBase[own]) + ", score " +
+              std::to_string(last.scoreBase[own]) + " + " + std::to_string(last.scoreChange[own]) +
+              " is " + std::to_string(result.scoreBase[own]) + where);
     }
 }
 

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,11 @@ public:
     static constexpr int32_t kTable = 1;
 
     // The human's purse at the table's start: a long run gives more, so that
-    // it is not emptied before its last hand.
+    // it is not emptied before its last hand. handsKept: the table's reports
+    // kept (the run checks each hand as it settles).
     HandRun(uint32_t seed, int32_t chair, SeatMix mix = {},
-            int32_t humanSilver = testserver::TableServer::Options{}.humanSilver);
+            int32_t humanSilver = testserver::TableServer::Options{}.humanSilver,
+            size_t handsKept = testserver::TableServer::Options{}.handsKept);
     ~HandRun();
     HandRun(const HandRun&) = delete;
     HandRun& operator=(const HandRun&) = delete;
@@ -81,12 +84,16 @@ public:
 private:
     void AfterOperation(std::string_view operation, const CRegionalMahjongRules& table);
     void CheckOwnHand();
-    void CheckHands(const std::vector<testserver::TableServer::HandReport>& hands);
+    // Checks the hands settled and the results come since the last check,
+    // each against the one before: only the last of each is kept.
+    void CheckNewHands();
+    void CheckReport(const testserver::TableServer::HandReport& hand, const std::string& where);
+    void CheckResult(const table_protocol::GameResultRecord& result, const std::string& where);
     void CheckCounters();
     void Fault(const std::string& what);
     // Waits until the table has taken an unwaited request.
     bool Sync();
-    testserver::TableServer::Options Options(uint32_t seed, int32_t humanSilver);
+    testserver::TableServer::Options Options(uint32_t seed, int32_t humanSilver, size_t handsKept);
 
     uint32_t seed_;
     int32_t chair_;
@@ -102,6 +109,10 @@ private:
     WireSeat seat_;
     size_t taken_ = 0;  // notifications given to the seat
     int startsAsked_ = 0;
+    size_t handsChecked_ = 0;
+    size_t resultsChecked_ = 0;
+    std::optional<testserver::TableServer::HandReport> lastReport_;
+    std::optional<table_protocol::GameResultRecord> lastResult_;
 };
 
 }  // namespace servertest

@@ -114,7 +114,7 @@ std::optional<std::string> TableRun::ServerRefusedArguments() const {
                                      "--record",
                                      HallRecordFile().string(),
                                      "--timeout",
-                                     "3600"};
+                                     std::to_string(options_.hallSeconds)};
     argv.insert(argv.end(), options_.hallArguments.begin(), options_.hallArguments.end());
     if (!hall_.Start(argv, hall)) {
         return ::testing::AssertionFailure() << hall_.Error();

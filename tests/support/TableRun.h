@@ -32,6 +32,9 @@ struct TableRunOptions {
     int32_t chair = 0;
     // The hall program's arguments beyond the launch's (its proxy).
     std::vector<std::string> hallArguments;
+    // How long the hall program lives; the client quits when its hall goes,
+    // so a run longer than this needs more.
+    uint32_t hallSeconds = 3600;
     // "NAME=value" for the client beyond the run's own (a display, a video
     // driver).
     std::vector<std::string> clientEnvironment;

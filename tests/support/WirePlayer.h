@@ -15,28 +15,28 @@
 
 namespace servertest {
 
+// The body of a record that names the seat by its user, room, table and
+// chair, the rest left zero.
+template <class SeatRecord>
+std::vector<uint8_t> SeatRecordBody(const table_protocol::RequestHead& seat) {
+    SeatRecord record;
+    record.userId = seat.userId;
+    record.roomId = seat.roomId;
+    record.tableNo = seat.tableNo;
+    record.chairNo = seat.chair;
+    std::vector<uint8_t> body(SeatRecord::kSize);
+    WriteRecord(record, body);
+    return body;
+}
+
 // The body of the entry request (200110) for the seat.
 inline std::vector<uint8_t> EnterBody(const table_protocol::RequestHead& seat) {
-    frame_requests::EnterRecord enter;
-    enter.userId = seat.userId;
-    enter.roomId = seat.roomId;
-    enter.tableNo = seat.tableNo;
-    enter.chairNo = seat.chair;
-    std::vector<uint8_t> body(frame_requests::EnterRecord::kSize);
-    WriteRecord(enter, body);
-    return body;
+    return SeatRecordBody<frame_requests::EnterRecord>(seat);
 }
 
 // The body of the leave requests (201125, 201120) for the seat's own user.
 inline std::vector<uint8_t> LeaveBody(const table_protocol::RequestHead& seat) {
-    frame_requests::LeaveRecord leave;
-    leave.userId = seat.userId;
-    leave.roomId = seat.roomId;
-    leave.tableNo = seat.tableNo;
-    leave.chairNo = seat.chair;
-    std::vector<uint8_t> body(frame_requests::LeaveRecord::kSize);
-    WriteRecord(leave, body);
-    return body;
+    return SeatRecordBody<frame_requests::LeaveRecord>(seat);
 }
 
 // The body of the requests that carry the request head alone (201160,

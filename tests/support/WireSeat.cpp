@@ -240,6 +240,12 @@ void WireSeat::OnThrown(std::span<const uint8_t> bytes, bool declared) {
     }
 }
 
+std::vector<tp::GameResultRecord> WireSeat::TakeResults() {
+    std::vector<tp::GameResultRecord> taken;
+    taken.swap(results_);
+    return taken;
+}
+
 void WireSeat::OnResult(std::span<const uint8_t> bytes) {
     tp::GameResultRecord result;
     if (!tp::ReadTableRecord(bytes, result)) {
@@ -247,6 +253,7 @@ void WireSeat::OnResult(std::span<const uint8_t> bytes) {
         return;
     }
     results_.push_back(result);
+    ++resultCount_;
     inHand_ = false;
     pending_ = Pending::kNone;
     followUp_.reset();

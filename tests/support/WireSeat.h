@@ -84,8 +84,11 @@ public:
     std::pair<int32_t, int32_t> LastOtherDiscard() const { return lastOtherDiscard_; }
     // The last hand start the seat was sent.
     const table_protocol::HandStartRecord& LastStart() const { return lastStart_; }
-    // The results of the hands played, in order.
-    const std::vector<table_protocol::GameResultRecord>& Results() const { return results_; }
+    // The number of results the seat was sent.
+    size_t ResultCount() const { return resultCount_; }
+    // The results that came since the last take, in order (the seat keeps
+    // nothing else of them, so a long run stays at its size).
+    std::vector<table_protocol::GameResultRecord> TakeResults();
     // What happened, by name, over every hand ("human peng", ...).
     const std::map<std::string, int>& Events() const { return events_; }
     const std::vector<std::string>& Faults() const { return faults_; }
@@ -151,7 +154,8 @@ private:
     // A follow-up the last answer called for (the gang after its query).
     std::optional<SeatRequest> followUp_;
     table_protocol::HandStartRecord lastStart_;
-    std::vector<table_protocol::GameResultRecord> results_;
+    std::vector<table_protocol::GameResultRecord> results_;  // not taken yet
+    size_t resultCount_ = 0;
     std::map<std::string, int> events_;
     std::vector<std::string> faults_;
     int emptyWall_ = 0;

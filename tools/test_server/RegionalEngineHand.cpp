@@ -468,7 +468,8 @@ RegionalEngineHand::RegionalEngineHand(Wire wire, Options options)
       table_(std::make_unique<CRegionalMahjongRules>()),
       client_(std::make_unique<ClientSeat>(*this)),
       robots_(std::make_unique<ListSeat>(*this)),
-      robotsHeld_(options_.robotsHeld) {
+      robotsHeld_(options_.robotsHeld),
+      operations_(options_.operationsKept) {
     for (auto& given : swapGiven_) {
         given.fill(tp::kNoTile);
     }
@@ -784,7 +785,7 @@ int32_t RegionalEngineHand::CurrentSeat() const {
 
 std::vector<std::string> RegionalEngineHand::Operations() const {
     std::lock_guard lock(mutex_);
-    return operations_;
+    return operations_.Kept();
 }
 
 bool RegionalEngineHand::Silenced() const {
@@ -1064,7 +1065,7 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     TakeSnapshot();
     {
         std::lock_guard lock(mutex_);
-        operations_.emplace_back(operation);
+        operations_.Add(std::string(operation));
         if (draw) {
             pendingOwnDraw_ = OwnDrawDue() ? lastDrawn_ : tp::kNoTile;
         }

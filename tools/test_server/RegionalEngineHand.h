@@ -46,6 +46,7 @@
 
 #include "tools/table_driver/SeatPlayer.h"
 #include "tools/table_driver/TableDriver.h"
+#include "tools/test_server/RecentRecords.h"
 
 namespace testserver {
 
@@ -129,6 +130,8 @@ public:
         std::function<void(const std::string&)> log;
         // Refusals sent to the client, by code.
         std::function<void(uint32_t code)> refused;
+        // The operations Operations() keeps (the newest), over every hand.
+        size_t operationsKept = 4096;
     };
 
     RegionalEngineHand(Wire wire, Options options);
@@ -165,7 +168,8 @@ public:
     // asked for yet (its own draw request pending); -1 when none.
     int32_t PendingOwnDraw() const;
     int32_t CurrentSeat() const;
-    // The operations carried out, in order ("Discard", "Peng", ...).
+    // The last operations carried out, in order ("Discard", "Peng", ...):
+    // as many as the options keep.
     std::vector<std::string> Operations() const;
 
 private:
@@ -247,7 +251,7 @@ private:
     bool ended_ = false;
     bool clientReady_ = false;
     bool played_ = false;
-    std::vector<std::string> operations_;
+    RecentRecords<std::string> operations_;
     std::array<std::vector<int32_t>, 4> seatTiles_;
     int wallLeft_ = 0;
     int32_t pendingOwnDraw_ = -1;

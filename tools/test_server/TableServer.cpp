@@ -115,7 +115,8 @@ TableServer::TableServer(TestGameServer& server, Options options)
       faults_(options_.fault, server,
               {.after = [this](uint32_t delayMs,
                                std::function<void()> action) { After(delayMs, std::move(action)); },
-               .log = options_.log}) {
+               .log = options_.log}),
+      hands_(options_.handsKept) {
     if (!options_.clock) {
         options_.clock = SteadyMs;
     }
@@ -256,7 +257,7 @@ void TableServer::HandSettled(const HandReport& report) {
                       report.silverChange[static_cast<size_t>(humanChair_)]);
     }
     std::lock_guard lock(mutex_);
-    hands_.push_back(report);
+    hands_.Add(report);
     handRunning_ = false;
     ++handsSettled_;
     for (int32_t chair = 0; chair < kSeats; ++chair) {
@@ -275,7 +276,12 @@ void TableServer::CountRefusal(uint32_t code) {
 
 std::vector<TableServer::HandReport> TableServer::Hands() const {
     std::lock_guard lock(mutex_);
-    return hands_;
+    return hands_.Kept();
+}
+
+size_t TableServer::HandsReported() const {
+    std::lock_guard lock(mutex_);
+    return hands_.Added();
 }
 
 TableDriverStats TableServer::DriverStats() const {

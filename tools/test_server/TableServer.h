@@ -41,6 +41,7 @@
 #include "tools/table_driver/TableDriver.h"
 #include "tools/test_server/FaultPlan.h"
 #include "tools/test_server/FrameScript.h"
+#include "tools/test_server/RecentRecords.h"
 #include "tools/test_server/TestGameServer.h"
 #include "tools/test_server/TimerQueue.h"
 
@@ -111,6 +112,8 @@ public:
         int32_t minSilver = 100;
         // A fault made on purpose once in the run (FaultPlan.h).
         FaultPlan::Kind fault = FaultPlan::Kind::kNone;
+        // The hand reports Hands() keeps (the newest).
+        size_t handsKept = 256;
     };
     struct Counters {
         size_t refused = 0;         // requests refused before the table saw them
@@ -165,7 +168,10 @@ public:
     // True once no event is queued and the table (and its hand) wait for
     // the human or a timer; false when realMs passed first.
     bool WaitIdle(uint32_t realMs);
+    // The reports of the last hands settled, oldest first (as many as the
+    // options keep), and the number of hands settled in all.
     std::vector<HandReport> Hands() const;
+    size_t HandsReported() const;
     // Summed over every hand.
     TableDriverStats DriverStats() const;
     // Every seat's packed snapshot, concatenated (call while idle).
@@ -218,10 +224,10 @@ private:
     std::condition_variable changed_;
     std::deque<Event> events_;  // guarded by mutex_
     mutable std::mutex timerMutex_;
-    TimerQueue timers_;              // guarded by timerMutex_ (the table thread changes it)
-    Counters counters_;              // guarded by mutex_
-    std::vector<HandReport> hands_;  // guarded by mutex_
-    bool busy_ = false;              // an event is being handled (mutex_)
+    TimerQueue timers_;                // guarded by timerMutex_ (the table thread changes it)
+    Counters counters_;                // guarded by mutex_
+    RecentRecords<HandReport> hands_;  // guarded by mutex_
+    bool busy_ = false;                // an event is being handled (mutex_)
     std::array<bool, kSeats> ready_{};
     bool handRunning_ = false;
     int handsSettled_ = 0;           // since the human entered

@@ -47,7 +47,8 @@ ZepMessage MakeMessage(uint32_t code, std::span<const uint8_t> data) {
 
 TestGameServer::TestGameServer() : TestGameServer(Options{}) {}
 
-TestGameServer::TestGameServer(Options options) : options_(std::move(options)) {
+TestGameServer::TestGameServer(Options options)
+    : options_(std::move(options)), frames_(options_.framesKept) {
     if (options_.key == nullptr) {
         options_.key = ZepChannelKeyBlock(2);
     }
@@ -220,7 +221,7 @@ bool TestGameServer::ReadFrame(platform::SocketHandle client) {
     }
     {
         std::lock_guard lock(mutex_);
-        frames_.push_back(ReceivedFrame{frameLength, view->header});
+        frames_.Add(ReceivedFrame{frameLength, view->header});
     }
     OnPiece(*view);
     return true;
@@ -303,7 +304,7 @@ std::vector<uint8_t> TestGameServer::Greeting() const {
 
 std::vector<ReceivedFrame> TestGameServer::FramesReceived() const {
     std::lock_guard lock(mutex_);
-    return frames_;
+    return frames_.Kept();
 }
 
 size_t TestGameServer::ProtocolErrors() const {

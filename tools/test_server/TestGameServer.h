@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "platform/Net.h"
+#include "tools/test_server/RecentRecords.h"
 #include "zep/ZepByteBuffer.h"
 #include "zep/ZepFrame.h"
 #include "zep/ZepMessage.h"
@@ -76,6 +77,8 @@ public:
         // Every frame sent is read back through zep's reader; a frame that
         // does not read back is counted as the server's own fault.
         bool checkSentFrames = false;
+        // The frames FramesReceived keeps (the newest).
+        size_t framesKept = 4096;
     };
     // One line per message in and out (time, direction, id, length, first
     // bytes); called on the thread that received or sent it.
@@ -121,7 +124,7 @@ public:
 
     // The raw bytes the current client sent before its first frame.
     std::vector<uint8_t> Greeting() const;
-    // Every frame received so far (all clients).
+    // The last frames received (all clients), as many as the options keep.
     std::vector<ReceivedFrame> FramesReceived() const;
     size_t ProtocolErrors() const;
     // Counts a request the server's handler refused as breaking the rules
@@ -181,7 +184,7 @@ private:
     size_t sendFaults_ = 0;                                // guarded by mutex_
     std::deque<ServerRequest> requests_;                   // guarded by mutex_
     std::vector<uint8_t> greeting_;                        // guarded by mutex_
-    std::vector<ReceivedFrame> frames_;                    // guarded by mutex_
+    RecentRecords<ReceivedFrame> frames_;                  // guarded by mutex_
     size_t protocolErrors_ = 0;                            // guarded by mutex_
     size_t clients_ = 0;                                   // guarded by mutex_
     size_t disconnects_ = 0;                               // guarded by mutex_

@@ -143,12 +143,33 @@ TEST(WireHands, LeavingMidHandAbandonsItAndTheNextEntryPlaysAWholeHand) {
         step = run.Advance(1);
     }
     EXPECT_EQ(step, HandRun::Step::kDone);
-    EXPECT_EQ(run.Seat().Results().size(), 1u);
+    EXPECT_EQ(run.Seat().ResultCount(), 1u);
     EXPECT_EQ(run.Table().Hands().size(), 1u);
     for (const std::string& fault : run.Seat().Faults()) {
         ADD_FAILURE() << fault;
     }
     for (const std::string& fault : run.TakeFaults()) {
+        ADD_FAILURE() << fault;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The table keeps only its last hand reports; the run checks each hand as it
+// settles, so a table that has let the older reports go is still checked
+// whole.
+TEST(WireHands, ATableKeepingOneReportIsStillCheckedHandByHand) {
+    constexpr int kHands = 3;
+    HandRunTotals totals;
+    HandRun run(11, 1, SeatMix{}, testserver::TableServer::Options{}.humanSilver, 1);
+    EXPECT_TRUE(run.Play(kHands, totals));
+    EXPECT_EQ(totals.hands, kHands);
+    EXPECT_EQ(run.Table().HandsReported(), static_cast<size_t>(kHands));
+    EXPECT_EQ(run.Table().Hands().size(), 1u);
+    EXPECT_TRUE(run.Seat().TakeResults().empty());
+    for (const std::string& fault : totals.faults) {
         ADD_FAILURE() << fault;
     }
 }

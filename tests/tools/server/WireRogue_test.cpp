@@ -246,7 +246,7 @@ TEST(WireRogue, RefusedRequestsChangeNothingAndTheHandsGoOn) {
             continue;
         }
         EXPECT_EQ(step, HandRun::Step::kDone) << "seed " << seed;
-        EXPECT_EQ(run.Seat().Results().size(), static_cast<size_t>(kHands));
+        EXPECT_EQ(run.Seat().ResultCount(), static_cast<size_t>(kHands));
         for (const std::string& fault : run.Seat().Faults()) {
             ADD_FAILURE() << "seed " << seed << ": " << fault;
         }
@@ -364,7 +364,7 @@ TEST(WireRogue, TwoSuitExchangeIsReplacedByTheAutomaticChoice) {
                 break;
             }
         }
-        EXPECT_EQ(run.Seat().Results().size(), 1u) << "seed " << seed;
+        EXPECT_EQ(run.Seat().ResultCount(), 1u) << "seed " << seed;
         for (const std::string& fault : run.Seat().Faults()) {
             ADD_FAILURE() << "seed " << seed << ": " << fault;
         }
