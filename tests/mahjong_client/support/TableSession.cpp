@@ -56,6 +56,9 @@ TableSession::~TableSession() {
         app_->connection.Close();
     }
     app_.reset();
+    // The server's thread calls into the table's script: it ends before the
+    // script does (the members go in the reverse order).
+    server_.Stop();
     hall_.reset();
     if (screenSet_) {
         platform::ResetScreenForTesting();
