@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Sync.h"
+#include "tests/e2e/support/RunChecks.h"
 #include "tests/support/TableRun.h"
 
 namespace {
@@ -84,9 +85,7 @@ void ExpectCleanExit(e2e::TableRun& table, uint32_t timeoutMs, uint32_t since) {
     ::testing::Test::RecordProperty("seconds_to_exit",
                                     static_cast<int>((platform::GetTickCount32() - since) / 1000));
     EXPECT_TRUE(table.Run().CheckEnded(*status));
-    for (const std::string& line : table.ClientLogLinesWith("missed resource")) {
-        ADD_FAILURE() << line;
-    }
+    e2e::FailOnEachLine(table.ClientMissedResources());
 }
 
 // The connection ended under the client: it tells the hall it left

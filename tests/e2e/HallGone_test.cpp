@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Sync.h"
+#include "tests/e2e/support/RunChecks.h"
 #include "tests/support/TableRun.h"
 
 namespace {
@@ -64,12 +65,8 @@ TEST(HallGone, TheClientQuitsWithoutLeavingAndTheServerPlaysWithTheNextLaunch) {
     EXPECT_TRUE(again.WaitForMessages("in", kDiscard, 1 + e2e::CountMessages(first, "in", kDiscard),
                                       kFirstDiscardMs))
         << table.ServerLogTail();
-    for (const std::string& line : e2e::LinesWith(table.ServerLog(), "protocol error: ")) {
-        ADD_FAILURE() << line;
-    }
-    for (const std::string& line : again.ClientLogLinesWith("missed resource")) {
-        ADD_FAILURE() << line;
-    }
+    e2e::FailOnEachLine(table.ServerProtocolErrors());
+    e2e::FailOnEachLine(again.ClientMissedResources());
 }
 
 }  // namespace

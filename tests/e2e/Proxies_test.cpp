@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/support/RunChecks.h"
 #include "tests/support/ProxyProcess.h"
 #include "tests/support/TableRun.h"
 
@@ -62,12 +63,8 @@ std::string HallProxy(const std::string& kind, uint16_t port, const std::string&
 }
 
 void ExpectNoProtocolErrorNorMissedName(const e2e::TableRun& table) {
-    for (const std::string& line : e2e::LinesWith(table.ServerLog(), "protocol error: ")) {
-        ADD_FAILURE() << line;
-    }
-    for (const std::string& line : table.ClientLogLinesWith("missed resource")) {
-        ADD_FAILURE() << line;
-    }
+    e2e::FailOnEachLine(table.ServerProtocolErrors());
+    e2e::FailOnEachLine(table.ClientMissedResources());
 }
 
 // The server's loopback address as the proxy's log writes its tunnel's far

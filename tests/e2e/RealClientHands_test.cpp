@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/support/RunChecks.h"
 #include "tests/support/TableRun.h"
 
 namespace {
@@ -42,9 +43,7 @@ TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
                                     << " s; the server's last lines:\n"
                                     << table.ServerLogTail();
     EXPECT_TRUE(table.Run().CheckEnded(*status));
-    for (const std::string& line : table.ClientLogLinesWith("missed resource")) {
-        ADD_FAILURE() << line;
-    }
+    e2e::FailOnEachLine(table.ClientMissedResources());
 
     const std::string log = table.ServerLog();
     const std::vector<e2e::ServerMessage> messages = e2e::ServerMessages(log);
@@ -60,9 +59,7 @@ TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
               e2e::LinesWith(log, "empty wall").size());
     // Each protocol error has its own line; the summary after the last hand
     // gives their count.
-    for (const std::string& line : e2e::LinesWith(log, "protocol error: ")) {
-        ADD_FAILURE() << line;
-    }
+    e2e::FailOnEachLine(table.ServerProtocolErrors());
     EXPECT_EQ(
         e2e::LinesWith(log, "hands done " + std::to_string(kHands) + ", protocol errors 0").size(),
         1u)

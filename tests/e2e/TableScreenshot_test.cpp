@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/ImageDecoder.h"
+#include "tests/e2e/support/RunChecks.h"
 #include "tests/e2e/support/ScreenReading.h"
 #include "tests/support/TableRun.h"
 #include "tests/window/XServer.h"
@@ -161,6 +162,7 @@ TEST_P(TableScreenshotTest, AHandInProgressShowsFramedFacesBacksOnEverySideAndNo
 
     table->Client().Stop(3000);
     EXPECT_TRUE(table->Run().SanitizerReports().empty()) << table->Run().CheckEnded(0).message();
+    e2e::FailOnEachLine(table->ClientMissedResources());
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, TableScreenshotTest,

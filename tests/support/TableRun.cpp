@@ -177,6 +177,14 @@ std::string TableRun::HallRecord() const {
     return ReadText(HallRecordFile());
 }
 
+std::vector<std::string> TableRun::ServerProtocolErrors() const {
+    return LinesWith(ServerLog(), "protocol error: ");
+}
+
+std::vector<std::string> TableRun::ClientMissedResources() const {
+    return ClientLogLinesWith("missed resource");
+}
+
 std::vector<std::string> TableRun::ClientLogLinesWith(const std::string& text) const {
     std::vector<std::string> lines;
     std::error_code error;

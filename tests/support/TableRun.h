@@ -92,6 +92,10 @@ public:
     std::string HallRecord() const;
     // The lines of the client's own logs (in its folder) holding the text.
     std::vector<std::string> ClientLogLinesWith(const std::string& text) const;
+    // What fails any run, one line each: the server's protocol errors, and
+    // the resource names the client's engine looked for and did not find.
+    std::vector<std::string> ServerProtocolErrors() const;
+    std::vector<std::string> ClientMissedResources() const;
     // The last lines of the server's log, for a failure's message.
     std::string ServerLogTail(size_t lines = 30) const;
 
