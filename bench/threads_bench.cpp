@@ -273,30 +273,47 @@ BENCHMARK_CAPTURE(BM_RoundTripManager, keyed_compressed, Keying::KeyedCompressed
     ->UseRealTime()
     ->MinTime(1.0);
 
-void BM_RoundTripBareTcp(benchmark::State& state) {
+// A client socket on loopback whose peer thread echoes every kWireBytes it
+// reads. `Shutdown` ends the echo (and any read of the client's) before the
+// threads that read are joined.
+struct BareEchoLink {
     Listener listener;
-    std::thread echo([&] {
-        const SocketHandle peer = AcceptSocket(listener.socket);
-        uint8_t bytes[kWireBytes];
-        while (ReadExactly(peer, bytes, sizeof(bytes)) && WriteAll(peer, bytes, sizeof(bytes))) {
-        }
-        CloseSocket(peer);
-    });
-    const SocketHandle client = CreateTcpSocket();
-    ConnectSocket(client, LoopbackAddress(), listener.port, 5000);
+    std::thread echo;
+    SocketHandle client = kNoSocket;
+
+    BareEchoLink() {
+        echo = std::thread([this] {
+            const SocketHandle peer = AcceptSocket(listener.socket);
+            uint8_t bytes[kWireBytes];
+            while (ReadExactly(peer, bytes, sizeof(bytes)) &&
+                   WriteAll(peer, bytes, sizeof(bytes))) {
+            }
+            CloseSocket(peer);
+        });
+        client = CreateTcpSocket();
+        ConnectSocket(client, LoopbackAddress(), listener.port, 5000);
+    }
+    void Shutdown() { ShutdownSocket(client, kShutdownBoth); }
+    ~BareEchoLink() {
+        Shutdown();
+        echo.join();
+        CloseSocket(client);
+    }
+};
+
+void BM_RoundTripBareTcp(benchmark::State& state) {
+    BareEchoLink link;
     uint8_t bytes[kWireBytes] = {};
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        if (!WriteAll(client, bytes, sizeof(bytes)) || !ReadExactly(client, bytes, sizeof(bytes))) {
+        if (!WriteAll(link.client, bytes, sizeof(bytes)) ||
+            !ReadExactly(link.client, bytes, sizeof(bytes))) {
             state.SkipWithError("echo failed");
             break;
         }
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     Keep(state, "round trip (bare)", state.iterations(), elapsed.count());
-    ShutdownSocket(client, kShutdownBoth);
-    echo.join();
-    CloseSocket(client);
 }
 BENCHMARK(BM_RoundTripBareTcp)->UseRealTime()->MinTime(1.0);
 
@@ -305,21 +322,12 @@ BENCHMARK(BM_RoundTripBareTcp)->UseRealTime()->MinTime(1.0);
 // whose replies come through a receiving thread, as the socket manager's do.
 // Three threads take turns for each request rather than two.
 void BM_RoundTripBareTcpReaderThread(benchmark::State& state) {
-    Listener listener;
-    std::thread echo([&] {
-        const SocketHandle peer = AcceptSocket(listener.socket);
-        uint8_t bytes[kWireBytes];
-        while (ReadExactly(peer, bytes, sizeof(bytes)) && WriteAll(peer, bytes, sizeof(bytes))) {
-        }
-        CloseSocket(peer);
-    });
-    const SocketHandle client = CreateTcpSocket();
-    ConnectSocket(client, LoopbackAddress(), listener.port, 5000);
+    BareEchoLink link;
     HandOffQueue<std::unique_ptr<std::vector<uint8_t>>> replies;
     std::thread reader([&] {
         for (;;) {
             auto reply = std::make_unique<std::vector<uint8_t>>(kWireBytes);
-            if (!ReadExactly(client, reply->data(), reply->size())) {
+            if (!ReadExactly(link.client, reply->data(), reply->size())) {
                 replies.Push(nullptr);
                 return;
             }
@@ -329,17 +337,15 @@ void BM_RoundTripBareTcpReaderThread(benchmark::State& state) {
     uint8_t bytes[kWireBytes] = {};
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        if (!WriteAll(client, bytes, sizeof(bytes)) || replies.Pop() == nullptr) {
+        if (!WriteAll(link.client, bytes, sizeof(bytes)) || replies.Pop() == nullptr) {
             state.SkipWithError("echo failed");
             break;
         }
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     Keep(state, "round trip (bare, reader thread)", state.iterations(), elapsed.count());
-    ShutdownSocket(client, kShutdownBoth);
+    link.Shutdown();
     reader.join();
-    echo.join();
-    CloseSocket(client);
 }
 BENCHMARK(BM_RoundTripBareTcpReaderThread)->UseRealTime()->MinTime(1.0);
 
