@@ -280,7 +280,7 @@ BuildRuns Register(const std::string& prefix, const fs::path& client, int runs) 
     return names;
 }
 
-bool ArgumentsName(int argc, char** argv, const char* flag) {
+bool HasFlag(int argc, char** argv, const char* flag) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0) {
             return true;
@@ -305,7 +305,7 @@ int main(int argc, char** argv) {
     // Runs of every set-up interleaved, unless the caller says otherwise.
     std::vector<char*> arguments(argv, argv + argc);
     std::string interleave = "--benchmark_enable_random_interleaving=true";
-    if (!ArgumentsName(argc, argv, "--benchmark_enable_random_interleaving")) {
+    if (!HasFlag(argc, argv, "--benchmark_enable_random_interleaving")) {
         arguments.push_back(interleave.data());
     }
     int count = static_cast<int>(arguments.size());
