@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -105,25 +104,16 @@ TEST_P(TableScreenshotTest, AHandInProgressShowsFramedFacesBacksOnEverySideAndNo
     const ScreenSize size = GetParam();
     window_test::XServer xserver;
     ASSERT_TRUE(xserver.Start(size.width, size.height)) << xserver.Error();
-    // The table server's hands when it plays them, else the regional script's.
-    std::unique_ptr<e2e::TableRun> table;
-    for (const std::vector<std::string>& server :
-         {std::vector<std::string>{"--start-when-full", "--pacing", "test", "--seed", "1717"},
-          std::vector<std::string>{"--regional"}}) {
-        e2e::TableRunOptions options;
-        options.serverArguments = server;
-        options.clientEnvironment = {"DISPLAY=" + xserver.DisplayName(), "SDL_VIDEODRIVER=x11"};
-        // The X client libraries keep a few allocations to the end.
-        options.detectLeaks = false;
-        table = std::make_unique<e2e::TableRun>(options);
-        if (table->StartServer() || !table->ServerRefusedArguments()) {
-            break;
-        }
-    }
-    ASSERT_TRUE(table->ServerLog().find("listening") != std::string::npos) << table->ServerLog();
-    ASSERT_TRUE(table->StartHallAndClient());
+    e2e::TableRunOptions options;
+    options.serverArguments = {"--start-when-full", "--pacing", "test", "--seed", "1717"};
+    options.clientEnvironment = {"DISPLAY=" + xserver.DisplayName(), "SDL_VIDEODRIVER=x11"};
+    // The X client libraries keep a few allocations to the end.
+    options.detectLeaks = false;
+    e2e::TableRun table(options);
+    ASSERT_TRUE(table.StartServer());
+    ASSERT_TRUE(table.StartHallAndClient());
 
-    const fs::path file = table->Run().Root() / "screen.png";
+    const fs::path file = table.Run().Root() / "screen.png";
     std::optional<e2e::Screen> screen;
     e2e::ScreenReading reading;
     std::vector<e2e::FaceRegion> ownRow;
@@ -131,7 +121,7 @@ TEST_P(TableScreenshotTest, AHandInProgressShowsFramedFacesBacksOnEverySideAndNo
     const bool shown = test_support::WaitUntil(
         [&] {
             screen = TakeScreenshot(xserver, file);
-            if (!screen || !table->Client().Running()) {
+            if (!screen || !table.Client().Running()) {
                 return true;
             }
             reading = e2e::ReadScreen(*screen);
@@ -146,7 +136,7 @@ TEST_P(TableScreenshotTest, AHandInProgressShowsFramedFacesBacksOnEverySideAndNo
         },
         kHandInProgressMs);
     ASSERT_TRUE(screen.has_value());
-    ASSERT_TRUE(table->Client().Running()) << "the client ended before the hand showed";
+    ASSERT_TRUE(table.Client().Running()) << "the client ended before the hand showed";
     EXPECT_TRUE(shown) << Describe(reading, ownRow.size(), sides);
     std::printf("%d x %d: %s\n", size.width, size.height,
                 Describe(reading, ownRow.size(), sides).c_str());
@@ -160,9 +150,9 @@ TEST_P(TableScreenshotTest, AHandInProgressShowsFramedFacesBacksOnEverySideAndNo
                                  << face.box.height << ") lost its frame";
     }
 
-    table->Client().Stop(3000);
-    EXPECT_TRUE(table->Run().SanitizerReports().empty()) << table->Run().CheckEnded(0).message();
-    e2e::FailOnEachLine(table->ClientMissedResources());
+    table.Client().Stop(3000);
+    EXPECT_TRUE(table.Run().SanitizerReports().empty()) << table.Run().CheckEnded(0).message();
+    e2e::FailOnEachLine(table.ClientMissedResources());
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, TableScreenshotTest,

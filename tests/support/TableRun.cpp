@@ -90,14 +90,6 @@ TableRun::~TableRun() {
     return ::testing::AssertionSuccess();
 }
 
-std::optional<std::string> TableRun::ServerRefusedArguments() const {
-    const std::string log = ServerLog();
-    if (port_ == 0 && log.find("unknown argument") != std::string::npos) {
-        return log;
-    }
-    return std::nullopt;
-}
-
 ::testing::AssertionResult TableRun::StartHallAndClient() {
     test_support::ChildOptions hall;
     hall.environment = run_.Environment();

@@ -50,9 +50,6 @@ public:
 
     // Starts the server and reads its port from its first line.
     ::testing::AssertionResult StartServer();
-    // Whether the server ended at once refusing its arguments (a server that
-    // does not know them yet); its words then.
-    std::optional<std::string> ServerRefusedArguments() const;
     // The server's port once it started.
     uint16_t Port() const { return port_; }
     // Plays against the server another run started (a new launch, in
