@@ -19,11 +19,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "bench/BenchEnvironment.h"
 #include "platform/Sync.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/HandRun.h"
@@ -44,20 +44,7 @@ constexpr uint32_t kPollMs = 250;
 // Enough for any run of hands at the table's stakes, so that the human's
 // purse never ends a run early.
 constexpr int32_t kHumanSilver = 1000000000;
-
-int HandsFromEnvironment(const char* name, int fallback) {
-    const char* text = std::getenv(name);
-    if (text == nullptr || *text == '\0') {
-        return fallback;
-    }
-    char* end = nullptr;
-    const long hands = std::strtol(text, &end, 10);
-    if (*end != '\0' || hands < 1 || hands > 1000000) {
-        std::fprintf(stderr, "%s=%s is not a number of hands; %d is used\n", name, text, fallback);
-        return fallback;
-    }
-    return static_cast<int>(hands);
-}
+constexpr long kMostHands = 1000000;
 
 double Seconds() {
     return static_cast<double>(platform::QueryPerformanceCounter()) /
@@ -260,12 +247,12 @@ void PrintTable() {
 
 int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("soak/client_hands", ClientHands)
-        ->Arg(HandsFromEnvironment("PVBN_SOAK_CLIENT_HANDS", 2))
+        ->Arg(bench::CountFromEnvironment("PVBN_SOAK_CLIENT_HANDS", 2, kMostHands))
         ->Iterations(1)
         ->Unit(benchmark::kSecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("soak/wire_hands", WireHands)
-        ->Arg(HandsFromEnvironment("PVBN_SOAK_WIRE_HANDS", 200))
+        ->Arg(bench::CountFromEnvironment("PVBN_SOAK_WIRE_HANDS", 200, kMostHands))
         ->Iterations(1)
         ->Unit(benchmark::kSecond)
         ->UseRealTime();

@@ -44,11 +44,11 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/BenchEnvironment.h"
 #include "frame/net/FrameRequests.h"
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Sync.h"
@@ -82,34 +82,12 @@ std::map<std::string, std::vector<StartFigures>>& Samples() {
     return samples;
 }
 
-int RunsFromEnvironment() {
-    constexpr int kDefaultRuns = 7;
-    const char* text = std::getenv("PVBN_STARTUP_RUNS");
-    if (text == nullptr || *text == '\0') {
-        return kDefaultRuns;
-    }
-    char* end = nullptr;
-    const long runs = std::strtol(text, &end, 10);
-    if (*end != '\0' || runs < 1 || runs > 1000) {
-        std::fprintf(stderr, "PVBN_STARTUP_RUNS=%s is not a number of runs; %d are made\n", text,
-                     kDefaultRuns);
-        return kDefaultRuns;
-    }
-    return static_cast<int>(runs);
-}
-
-// The tick of the server's first line of the direction and message id.
-std::optional<uint32_t> FirstTick(const std::string& log, const std::string& direction,
-                                  uint32_t id) {
-    std::istringstream in(log);
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        uint64_t tick = 0;
-        std::string lineDirection;
-        uint32_t lineId = 0;
-        if (fields >> tick >> lineDirection >> lineId && lineDirection == direction &&
-            lineId == id) {
-            return static_cast<uint32_t>(tick);
+// The tick of the server's first message of the direction and id.
+std::optional<uint32_t> FirstTick(const std::vector<e2e::ServerMessage>& messages,
+                                  const std::string& direction, uint32_t id) {
+    for (const e2e::ServerMessage& message : messages) {
+        if (message.direction == direction && message.id == id) {
+            return message.tick;
         }
     }
     return std::nullopt;
@@ -158,10 +136,14 @@ std::optional<StartFigures> StartOnce(const SoundSetup& sound, const fs::path& c
         return std::nullopt;
     }
     const std::string log = table.ServerLog();
-    const std::optional<uint32_t> version = FirstTick(log, "in", frame_requests::kCheckVersion);
-    const std::optional<uint32_t> config = FirstTick(log, "in", frame_requests::kGetActiveConfig);
-    const std::optional<uint32_t> enter = FirstTick(log, "in", frame_requests::kEnterGame);
-    const std::optional<uint32_t> boards = FirstTick(log, "in", table_protocol::kSeatBoardInfo);
+    const std::vector<e2e::ServerMessage> messages = e2e::ServerMessages(log);
+    const std::optional<uint32_t> version =
+        FirstTick(messages, "in", frame_requests::kCheckVersion);
+    const std::optional<uint32_t> config =
+        FirstTick(messages, "in", frame_requests::kGetActiveConfig);
+    const std::optional<uint32_t> enter = FirstTick(messages, "in", frame_requests::kEnterGame);
+    const std::optional<uint32_t> boards =
+        FirstTick(messages, "in", table_protocol::kSeatBoardInfo);
     if (!version || !config || !enter || !boards) {
         error = "the server's log lacks a start-up request:\n" + log;
         return std::nullopt;
@@ -292,7 +274,7 @@ bool HasFlag(int argc, char** argv, const char* flag) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int runs = RunsFromEnvironment();
+    const int runs = bench::CountFromEnvironment("PVBN_STARTUP_RUNS", 7, 1000);
     std::vector<BuildRuns> builds = {Register("startup/this_build", {}, runs)};
     if (const char* other = std::getenv("PVBN_STARTUP_OTHER_CLIENT"); other != nullptr && *other) {
         if (fs::is_regular_file(other)) {

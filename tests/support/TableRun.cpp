@@ -215,6 +215,7 @@ std::vector<ServerMessage> ServerMessages(const std::string& log) {
         if (fields >> tick >> message.direction >> message.id >> message.length &&
             (message.direction == "in" || message.direction == "reply" ||
              message.direction == "notify")) {
+            message.tick = static_cast<uint32_t>(tick);
             messages.push_back(message);
         }
     }

@@ -116,6 +116,7 @@ private:
 // direction "in" (a request), "reply" (the id is the reply's code) or
 // "notify".
 struct ServerMessage {
+    uint32_t tick = 0;  // the server's millisecond tick (GetTickCount32)
     std::string direction;
     uint32_t id = 0;
     uint32_t length = 0;
