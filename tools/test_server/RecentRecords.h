@@ -17,25 +17,19 @@ public:
     explicit RecentRecords(size_t kept) : kept_(kept) {}
 
     void Add(T record) {
+        ++added_;
         if (kept_ == 0) {
-            ++added_;
             return;
         }
         if (records_.size() == kept_) {
             records_.pop_front();
         }
         records_.push_back(std::move(record));
-        ++added_;
     }
     // The records kept, oldest first.
     std::vector<T> Kept() const { return {records_.begin(), records_.end()}; }
-    const T* Last() const { return records_.empty() ? nullptr : &records_.back(); }
-    // Every record given since the start or the last Clear.
+    // Every record given since the start.
     size_t Added() const { return added_; }
-    void Clear() {
-        records_.clear();
-        added_ = 0;
-    }
 
 private:
     size_t kept_;

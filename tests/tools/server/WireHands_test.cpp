@@ -153,10 +153,6 @@ TEST(WireHands, LeavingMidHandAbandonsItAndTheNextEntryPlaysAWholeHand) {
     }
 }
 
-}  // namespace
-
-namespace {
-
 // The table keeps only its last hand reports; the run checks each hand as it
 // settles, so a table that has let the older reports go is still checked
 // whole.
