@@ -22,16 +22,18 @@ bool Listed(std::string_view text, const std::vector<std::string>& list) {
 }  // namespace
 
 UrlFilterSubject UrlFilterSubjectOf(std::string_view url) {
+    UrlFilterSubject subject;
+    // Only the URL itself names a script: behind "http://" the same text is a
+    // user part or a host, and the browser loads the host.
+    if (StartsWithIgnoringCase(url, kScriptScheme)) {
+        subject.script = true;
+        return subject;
+    }
     std::string_view text = url;
     if (StartsWithIgnoringCase(text, kHttpScheme)) {
         text.remove_prefix(kHttpScheme.size());
     }
     text = text.substr(0, text.find_first_of(kHostEnds));
-    UrlFilterSubject subject;
-    if (StartsWithIgnoringCase(text, kScriptScheme)) {
-        subject.script = true;
-        return subject;
-    }
     if (const size_t at = text.rfind('@'); at != std::string_view::npos) {
         text.remove_prefix(at + 1);  // a user part is not the host
     }

@@ -7,7 +7,9 @@
 //    '?', '#' or '\'; a user part up to the last '@' in it is not the host.
 //    A port stays attached, and another scheme stays part of the text (an
 //    https URL names "https:"), so only lists that hold such texts allow
-//    them. "javascript:" URLs are always allowed.
+//    them. A URL that itself begins with "javascript:" (any case) is always
+//    allowed; behind "http://" that text is a user part or a host like any
+//    other.
 //  - A host is allowed when the list holds it, its text after the first
 //    dot, or its last two labels; hosts and entries compare lower-cased.
 //  - The file is a run of 64-byte records, each enciphered on its own (AES,

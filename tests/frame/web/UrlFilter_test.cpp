@@ -60,7 +60,7 @@ TEST(UrlFilterTest, TheHostEndsAtItsFirstDelimiterAndDropsItsUserPart) {
     EXPECT_EQ(UrlFilterSubjectOf("http:///x").host, "");
     EXPECT_EQ(UrlFilterSubjectOf("").host, "");
     EXPECT_TRUE(UrlFilterSubjectOf("JavaScript:go('a/b')").script);
-    EXPECT_TRUE(UrlFilterSubjectOf("http://javascript:x").script);
+    EXPECT_FALSE(UrlFilterSubjectOf("http://javascript:x").script);  // a host and a port
     EXPECT_FALSE(UrlFilterSubjectOf("http://x@javascript:y").script);
 }
 
@@ -99,6 +99,16 @@ TEST_F(UrlFilterFileTest, TheToolWritesRecordsTheBrowserReads) {
     EXPECT_TRUE(browser.IsUrlAllowed("javascript:void(0)"));
 
     ASSERT_EQ(RunTool({"--list", file}), 0);
+}
+
+// "javascript:" behind "http://" is a user part: the browser loads the host.
+TEST_F(UrlFilterFileTest, AUserPartNamedJavascriptDoesNotPassTheHost) {
+    FilteredBrowser browser(WriteList({"allowed.tld"}));
+    EXPECT_FALSE(browser.IsUrlAllowed("http://javascript:x@evil.example/"));
+    EXPECT_FALSE(browser.IsUrlAllowed("http://javascript:@evil.example/path"));
+    EXPECT_FALSE(browser.IsUrlAllowed("HTTP://JavaScript:a@evil.example"));
+    EXPECT_TRUE(browser.IsUrlAllowed("http://javascript:x@www.allowed.tld/"));
+    EXPECT_TRUE(browser.IsUrlAllowed("JavaScript:go('http://evil.example/')"));
 }
 
 TEST_F(UrlFilterFileTest, WithoutAWholeRecordOnlyScriptsPass) {
