@@ -123,8 +123,10 @@ void WebMessageReader::Feed(std::span<const uint8_t> bytes) {
     if (!error_.empty()) {
         return;
     }
-    if (start_ > 0 && start_ == buffer_.size()) {
-        buffer_.clear();
+    // The bytes already taken go once they are half the buffer: the buffer
+    // stays within twice what is waiting, wherever the reads end.
+    if (start_ > 0 && start_ >= buffer_.size() - start_) {
+        buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(start_));
         start_ = 0;
     }
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());

@@ -69,6 +69,8 @@ public:
     Result Next(WebMessage& out);
     // Why the stream is bad (empty while it is not).
     const std::string& Error() const { return error_; }
+    // The bytes the reader holds, taken ones not yet dropped included.
+    size_t HeldBytes() const { return buffer_.size(); }
 
 private:
     Result Fail(std::string why);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -297,6 +298,30 @@ TEST(WebProtocolTest, MessagesSurviveTheTripByteByByte) {
     EXPECT_EQ(got[1].kind, WebMessageKind::kHideScroll);
     EXPECT_TRUE(got[1].fields.empty());
     EXPECT_TRUE(reader.Error().empty());
+}
+
+// Every read ends one byte into the next message: what was taken is still
+// dropped, so the reader holds about two messages, not the whole stream.
+TEST(WebProtocolTest, ReadsEndingInsideAMessageKeepTheBufferSmall) {
+    const std::string one = Encode({WebMessageKind::kClickLinks, 1, 0, {std::string(996, 'a')}});
+    ASSERT_EQ(one.size(), 1016u);
+    WebMessageReader reader;
+    std::string pending = one;
+    size_t taken = 0;
+    size_t largest = 0;
+    for (int i = 0; i < 1000; ++i) {
+        pending += one.substr(0, 1);
+        reader.Feed(Bytes(pending));
+        pending = one.substr(1);
+        largest = std::max(largest, reader.HeldBytes());
+        WebMessage m;
+        while (reader.Next(m) == WebMessageReader::Result::kMessage) {
+            ++taken;
+        }
+    }
+    EXPECT_EQ(taken, 1000u);
+    EXPECT_TRUE(reader.Error().empty());
+    EXPECT_LE(largest, 2 * one.size() + 1);
 }
 
 TEST(WebProtocolTest, EncodingRefusesWhatTheReaderWouldRefuse) {
