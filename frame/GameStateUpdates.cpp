@@ -42,14 +42,23 @@ int CountWithin(std::span<const uint8_t> record, size_t offset, int32_t wanted, 
     return count;
 }
 
+// Kept record values: sums wrap in 32 bits, never an overflow.
+int32_t KeptSum(int32_t a, int32_t b) {
+    return Int32Field(int64_t{a} + b, FieldOverflow::kWrap);
+}
+
+void CountOne(int32_t& counter) {
+    counter = KeptSum(counter, 1);
+}
+
 void AddResult(UserRecord& user, int32_t change) {
-    ++user.games;
+    CountOne(user.games);
     if (change > 0) {
-        ++user.wins;
+        CountOne(user.wins);
     } else if (change < 0) {
-        ++user.losses;
+        CountOne(user.losses);
     } else {
-        ++user.draws;
+        CountOne(user.draws);
     }
 }
 
@@ -236,16 +245,16 @@ void CGameFrameApp::ApplyHandResult(std::span<const uint8_t> record) {
             const size_t c = size_t(chair);
             seat.level = summary.newLevel[c];
             seat.levelTitle = summary.newTitle[c];
-            seat.score = summary.scoreBefore[c] + summary.scoreChange[c];
-            seat.silver = summary.silverBefore[c] + summary.silverChange[c];
+            seat.score = KeptSum(summary.scoreBefore[c], summary.scoreChange[c]);
+            seat.silver = KeptSum(summary.silverBefore[c], summary.silverChange[c]);
             AddResult(seat, silverRoom ? summary.silverChange[c] : summary.scoreChange[c]);
         }
     } else {
         const int players = std::clamp(summary.playerCount, 0, kSeatCount);
         for (int i = 0; i < players; ++i) {
             const size_t c = size_t(i);
-            matchPlayers_[c].score = summary.scoreBefore[c] + summary.scoreChange[c];
-            matchPlayers_[c].silver = summary.silverBefore[c] + summary.silverChange[c];
+            matchPlayers_[c].score = KeptSum(summary.scoreBefore[c], summary.scoreChange[c]);
+            matchPlayers_[c].silver = KeptSum(summary.silverBefore[c], summary.silverChange[c]);
         }
     }
     AddHistory(silverRoom ? summary.silverChange : summary.scoreChange);
@@ -262,10 +271,8 @@ void CGameFrameApp::AddHistory(const std::array<int32_t, kSeatCount>& values) {
     const int players = std::clamp(GetPlayerCount(), 0, kSeatCount);
     for (int chair = 0; chair < players; ++chair) {
         history_[size_t(chair)][slot] = values[size_t(chair)];
-        // 32-bit totals that wrap, never an overflow.
         historyTotals_[size_t(chair)] =
-            static_cast<int32_t>(static_cast<uint32_t>(historyTotals_[size_t(chair)]) +
-                                 static_cast<uint32_t>(values[size_t(chair)]));
+            KeptSum(historyTotals_[size_t(chair)], values[size_t(chair)]);
     }
     ++handCounter_;
 }
@@ -333,15 +340,11 @@ void CGameFrameApp::ApplyLeaverResult(std::span<const uint8_t> record) {
     TextField<16> title{};
     std::copy_n(record.begin() + 48, title.size(), title.begin());
     seat.levelTitle = title;
-    // Before and change as the server sends them; the sum wraps in 32 bits.
-    auto sum = [&](size_t before, size_t change) {
-        return static_cast<int32_t>(static_cast<uint32_t>(WordAt(record, before)) +
-                                    static_cast<uint32_t>(WordAt(record, change)));
-    };
-    seat.score = sum(32, 24);
-    seat.silver = sum(36, 28);
-    ++seat.games;
-    ++seat.losses;
+    // Before and change as the server sends them.
+    seat.score = KeptSum(WordAt(record, 32), WordAt(record, 24));
+    seat.silver = KeptSum(WordAt(record, 36), WordAt(record, 28));
+    CountOne(seat.games);
+    CountOne(seat.losses);
     NotifyUserListChanged();
     if (frameView_ != nullptr) {
         frameView_->OpenCardUserDetail();
@@ -484,13 +487,15 @@ void CGameFrameApp::AskAboutSilver(std::span<const uint8_t> record, bool tooHigh
     if (inputBar == nullptr) {
         return;
     }
+    const int gap = Int32Field(tooHigh ? int64_t{carried} - limit : int64_t{limit} - carried,
+                               FieldOverflow::kHold);
     const std::string text =
         tooHigh
             ? Format(
                   "本房间最多可携带银子%d两\r\n您携带了%d两\r\n仍超了%d两,是否将银子存入保险箱？",
-                  limit, carried, carried - limit)
+                  limit, carried, gap)
             : Format("本房间最少需携带银子%d两\r\n您只携带了%d两\r\n仍少了%d两,是否从保险箱划银？",
-                     limit, carried, limit - carried);
+                     limit, carried, gap);
     const EventRecord ok = MakeEventRecord(inputBar->GetId(), kEventTakeFromSafeBox, limit, 0);
     ShowInfoBox(text.c_str(), &ok, nullptr, 10, 53, "ruv财神");
 }

@@ -65,6 +65,18 @@ void SetFieldText(TextField<N>& field, std::string_view text) {
     }
 }
 
+// The value a 32-bit record field takes for a sum or difference of record
+// values worked out in 64 bits (the values come from outside, so the sum may
+// leave the field's range): a field that is kept wraps, as the server's own
+// 32-bit arithmetic does; a value that is shown is held to the field's range.
+enum class FieldOverflow { kWrap, kHold };
+constexpr int32_t Int32Field(int64_t value, FieldOverflow overflow) {
+    if (overflow == FieldOverflow::kHold) {
+        return value < INT32_MIN ? INT32_MIN : value > INT32_MAX ? INT32_MAX : int32_t(value);
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+}
+
 namespace record_detail {
 
 class FieldReader {

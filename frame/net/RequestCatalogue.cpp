@@ -568,12 +568,11 @@ int CGameConnection::TransferOutOfGame(std::string& text, int32_t& amount, uint3
             if (!ReadPair32(reply, total, keep)) {
                 break;
             }
-            const int64_t allowed =
-                std::clamp<int64_t>(int64_t{total} - keep, INT32_MIN, INT32_MAX);
+            const int32_t allowed = Int32Field(int64_t{total} - keep, FieldOverflow::kHold);
             text = Format(
                 "很抱歉，由于您在初次进入游戏房间时获赠了银两,系统只允许你转出%d两。(至少保留%d两)",
-                static_cast<int32_t>(allowed), keep);
-            amount = static_cast<int32_t>(allowed);
+                allowed, keep);
+            amount = allowed;
             return 0;
         }
         default:

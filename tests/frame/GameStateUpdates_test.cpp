@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "frame/LaunchRecordBuilder.h"
 #include "tests/frame/FrameDoubles.h"
 
@@ -223,6 +225,55 @@ TEST_F(UpdatesTest, SilverTooLowAndTooHigh) {
     const size_t before = view.calls.size();
     app.OnSilverTooHigh(std::span(record).first(12));
     EXPECT_EQ(view.calls.size(), before);
+}
+
+// Sums of what the server sends never overflow: kept values wrap in 32 bits
+// (score 2147483000 + 1000 is -2147483296), shown ones are held to the range.
+TEST_F(UpdatesTest, ServerValuesAtTheLimitsWrapOrAreHeld) {
+    LaunchRecordBuilder builder;
+    builder.room.options = RoomInfo::kOptionSilverRoom;
+    builder.room.flags = RoomInfo::kFlagSafeBoxInGame;
+    builder.seats = {MakeLaunchUser(100, 0, "甲"), MakeLaunchUser(101, 1, "乙")};
+    for (UserRecord& seat : builder.seats) {
+        seat.games = seat.wins = seat.losses = INT32_MAX;
+    }
+    ASSERT_TRUE(app.InitGameData(builder.Build()));
+    constexpr int32_t kWrapped = -2147483296;
+
+    std::vector<uint8_t> leaver(64, 0);
+    PutWord(leaver, 4, 1);
+    PutWord(leaver, 24, 1000);
+    PutWord(leaver, 32, 2147483000);
+    app.ApplyLeaverResult(leaver);
+    EXPECT_EQ(app.GetSeat(1).score, kWrapped);
+    EXPECT_EQ(app.GetSeat(1).games, INT32_MIN);
+    EXPECT_EQ(app.GetSeat(1).losses, INT32_MIN);
+
+    HandResultSummary summary;
+    summary.playerCount = 2;
+    summary.scoreBefore[0] = summary.silverBefore[0] = 2147483000;
+    summary.scoreChange[0] = summary.silverChange[0] = 1000;
+    const auto result = RecordBytes(summary);
+    app.ApplyHandResult(result);
+    EXPECT_EQ(app.GetSeat(0).score, kWrapped);
+    EXPECT_EQ(app.GetSeat(0).silver, kWrapped);
+    EXPECT_EQ(app.GetSeat(0).games, INT32_MIN);
+    EXPECT_EQ(app.GetSeat(0).wins, INT32_MIN);
+    app.match = true;
+    app.ApplyHandResult(result);
+    EXPECT_EQ(app.GetMatchPlayer(0).score, kWrapped);
+    EXPECT_EQ(app.GetMatchPlayer(0).silver, kWrapped);
+    app.match = false;
+
+    view.subSystem.AddBar("InputBar");
+    std::vector<uint8_t> reply(16, 0);
+    PutWord(reply, 8, 2000000000);
+    PutWord(reply, 12, -2000000000);
+    app.OnSilverTooHigh(reply);
+    EXPECT_NE(view.calls.back().find("仍超了2147483647两"), std::string::npos) << view.calls.back();
+    app.OnSilverTooLow(reply);
+    EXPECT_NE(view.calls.back().find("仍少了-2147483648两"), std::string::npos)
+        << view.calls.back();
 }
 
 TEST_F(UpdatesTest, WelfareTexts) {
