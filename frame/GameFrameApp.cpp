@@ -8,6 +8,7 @@
 #include "frame/GameFrameWnd.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "platform/SdlWindow.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepUtils.h"
 
@@ -291,7 +292,8 @@ bool CGameFrameApp::InitMatchData(std::span<const uint8_t> record) {
     std::copy_n(record.begin() + kRoom + TableInfo::kSize + UserRecord::kSize, kMatchInfoSize,
                 matchInfo_.begin());
     chairNo_ = 0;
-    if (GetMainWindow() != 0) {
+    if (platform::TopLevelWindow* window = platform::TopLevelWindow::Find(GetMainWindow())) {
+        window->SetTitle(GetMatchName());
         ZepLog("InitMatchData: match %s", GetMatchName().c_str());
     }
     return true;

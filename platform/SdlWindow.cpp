@@ -221,6 +221,7 @@ bool IsDisplayThread() {
 
 TopLevelWindow::TopLevelWindow(WindowId window, const TopLevelOptions& options)
     : window_(window),
+      title_(options.title),
       origin_{options.clientRect.left, options.clientRect.top},
       doubleClicks_(options.doubleClicks),
       movedTo_{options.clientRect.left, options.clientRect.top} {
@@ -342,6 +343,7 @@ void TopLevelWindow::ApplyClientSize(int width, int height, WParam kind) {
 }
 
 void TopLevelWindow::SetTitle(std::string_view gbk) {
+    title_ = std::string(gbk);
     if (sdl_ != nullptr) {
         SDL_SetWindowTitle(sdl_, GbkToUtf8(gbk).c_str());
     }

@@ -200,6 +200,8 @@ public:
     int MaximumClientHeight() const { return maxHeight_; }
 
     void SetTitle(std::string_view gbk);
+    // The title as last set (GBK), with or without a display.
+    const std::string& Title() const { return title_; }
     void Show(bool show);
     bool IsVisible() const { return visible_; }
     // Each posts kMsgSize with the new state when the state changes.
@@ -248,6 +250,7 @@ private:
     void NoteMoved(ScreenPoint corner);
 
     WindowId window_;
+    std::string title_;
     SDL_Window* sdl_ = nullptr;
     uint32_t sdlId_ = 0;
     std::unique_ptr<WindowSurface> surface_;

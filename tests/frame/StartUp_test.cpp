@@ -15,6 +15,7 @@
 #include "platform/ExportedWindows.h"
 #include "platform/Files.h"
 #include "platform/Screen.h"
+#include "platform/SdlWindow.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/frame/TestHallWindow.h"
 
@@ -274,6 +275,22 @@ TEST_F(StartUpTest, ATextAndQuitStaysFiveSecondsThenCloses) {
     ASSERT_GE(calls.size(), 4u);
     EXPECT_EQ(calls[calls.size() - 3], "show 比赛已经结束。 0");
     EXPECT_EQ(calls[calls.size() - 2], "hide");
+}
+
+TEST_F(StartUpTest, AMatchLaunchTitlesTheMainWindowWithTheMatchName) {
+    ASSERT_TRUE(app->InitInstance());
+    ASSERT_EQ(app->CreateMainFrame(), 1);
+    constexpr size_t kMatchInfoAt =
+        RoomInfo::kSize + RoomInfo::kMatchExtension + TableInfo::kSize + UserRecord::kSize;
+    constexpr size_t kNameAt = 72;
+    std::vector<uint8_t> record(kMatchInfoAt + CGameFrameApp::kMatchInfoSize, 0);
+    const std::string name = "周末大奖赛";
+    std::copy(name.begin(), name.end(), record.begin() + kMatchInfoAt + kNameAt);
+    ASSERT_TRUE(app->InitMatchData(record));
+    EXPECT_EQ(app->GetMatchName(), name);
+    const platform::TopLevelWindow* window = platform::TopLevelWindow::Find(app->GetMainWindow());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Title(), name);
 }
 
 TEST_F(StartUpTest, EndingClosesTheConnectionFirstAndStopsTheThreadOnce) {
