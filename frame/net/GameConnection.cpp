@@ -434,10 +434,11 @@ int CGameConnection::MatchLogin(std::string& text) {
             app->OnMatchSystemRejected();
             return 1;
         case kResultMatchQuit:
-            // The server's parting text; the caller shows it and quits.
-            text = TextWithin(reply);
+            // The server's parting text stays five seconds, then the program
+            // closes.
             ZepLog("MatchLogin: the server ends the match session");
-            return 0;
+            app->ShowTextAndQuit(TextWithin(reply));
+            return 1;
         default:
             return 0;
     }

@@ -83,7 +83,9 @@ public:
     virtual int CheckVersion(std::string& text, int32_t& newVersion, int32_t& newSubVersion);
     // 201308: the active-configuration flag and the side-panel links.
     virtual int GetActiveConfig();
-    // 201220 (match client) and 200110 (normal client).
+    // 201220 (match client) and 200110 (normal client). A match login the
+    // server ends (210530) shows its text and closes the program, and is
+    // answered 1 like the match's other states.
     virtual int MatchLogin(std::string& text);
     virtual int EnterGame(std::string& text);
     // 201120: sent without waiting.

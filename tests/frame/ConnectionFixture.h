@@ -68,8 +68,10 @@ public:
     void UpdateOtherSeats(std::span<const uint8_t> record) override {
         otherSeatBytes.push_back(record.size());
     }
+    void ShowTextAndQuit(const std::string& text) override { quitTexts.push_back(text); }
     std::vector<std::string> silverLimits;
     std::vector<size_t> otherSeatBytes;
+    std::vector<std::string> quitTexts;
     std::array<uint8_t, 1096> responseBuffer{};
     std::array<uint8_t, 15156> tableReplyBuffer{};
 };
