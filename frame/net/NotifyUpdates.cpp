@@ -41,11 +41,14 @@ const UserRecord* CGameFrameApp::SeatServerPlayer(int chair, const ServerPlayerR
 }
 
 void CGameFrameApp::UnseatUser(int chair, int32_t userId) {
+    // The user's record as found now: once the seat is cleared a search would
+    // find a looker-on record of the same user, which stays.
+    UserRecord* user = FindUserMutable(userId);
     if (UserRecord* seat = MutableSeat(chair)) {
         *seat = UserRecord{};
         table_.seatCount = std::max(table_.seatCount - 1, 0);
     }
-    if (UserRecord* user = FindUserMutable(userId)) {
+    if (user != nullptr) {
         *user = UserRecord{};
     }
 }

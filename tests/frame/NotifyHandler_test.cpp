@@ -174,9 +174,11 @@ TEST_F(NotifyHandlerTest, PlayersLeaveOnlyFromTheirOwnChair) {
     Notify(211010, Words({kOtherId, 0, 0, 0, 0, 0, 0, kTableNo + 1, 0}));
     Notify(211010, Words({kOtherId, 9, 0, 0, 0, 0, 0, kTableNo, 0}));
     EXPECT_TRUE(app.IsChairOccupied(0));
+    // The same user also looking on: his seat's record goes, that one stays.
+    ASSERT_TRUE(app.AddLookerOn(MakeLaunchUser(kOtherId, 0, "甲", 1)));
     Notify(211010, Words({kOtherId, 0, 0, 0, 0, 0, 0, kTableNo, 0}));
     EXPECT_FALSE(app.IsChairOccupied(0));
-    EXPECT_EQ(app.FindUser(kOtherId), nullptr);
+    EXPECT_EQ(app.FindUser(kOtherId), &app.GetLooker(0));
     EXPECT_EQ(app.GetTablePlayerCount(), 1);
     EXPECT_EQ(view.calls.back(), "ForwardUserLeaveTable 4000 320");
     // The own chair with the others' consent.
