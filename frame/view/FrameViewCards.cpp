@@ -51,10 +51,18 @@ CGameFrameApp* App() {
 // --- the player cards ---
 
 CCorvaneCanvas* CGameFrameView::EnsureDetailCanvas(bool matchCard) {
-    const FrameRecord background = ImageFrame("bit_playerdetail");
-    if (CCorvaneCanvas* canvas = FindPart<CCorvaneCanvas>(detailCanvasId_)) {
-        return canvas;
+    CCorvaneCanvas* canvas = FindPart<CCorvaneCanvas>(detailCanvasId_);
+    if (canvas == nullptr) {
+        canvas = CreateDetailCanvas();
     }
+    if (canvas != nullptr) {
+        SetUpCardKind(*canvas, matchCard);
+    }
+    return canvas;
+}
+
+CCorvaneCanvas* CGameFrameView::CreateDetailCanvas() {
+    const FrameRecord background = ImageFrame("bit_playerdetail");
     if (background.width <= 0 || background.height <= 0) {
         return nullptr;
     }
@@ -67,10 +75,6 @@ CCorvaneCanvas* CGameFrameView::EnsureDetailCanvas(bool matchCard) {
     canvas->SetZ(kPlayerCardZ);
     canvas->EnableDrag(1);
     canvas->BindEvent(kEventRightClick, GetId(), kEventCardClose, 0, 0);
-    if (matchCard) {
-        canvas->BindEvent(kEventMouseEnter, GetId(), kEventCardEnter, 0, 0);
-        canvas->BindEvent(kEventMouseLeave, GetId(), kEventCardLeave, 0, 0);
-    }
     const int close = MakeImageButton("btn_redcrossEx", kEventCardClose);
     if (CCorvaneButton* button = FindPart<CCorvaneButton>(close)) {
         button->SetZ(canvas->GetZ() + 0.1);
@@ -80,10 +84,24 @@ CCorvaneCanvas* CGameFrameView::EnsureDetailCanvas(bool matchCard) {
     secondCardItemId_ = MakeImageButton("btn_buycharacter", kEventCardShop);
     if (CCorvaneButton* button = FindPart<CCorvaneButton>(secondCardItemId_)) {
         button->SetZ(canvas->GetZ() + 0.1);
-        button->SetPos(matchCard ? canvas->GetLeft() + 75 : canvas->GetX(), canvas->GetTop() + 290);
         canvas->AttachChild(button, kLinkDecoration);
     }
     return canvas;
+}
+
+// The one canvas serves both cards, whichever came first: the match card
+// fades with the pointer and has its shop button further left, the detail
+// card neither.
+void CGameFrameView::SetUpCardKind(CCorvaneCanvas& canvas, bool matchCard) {
+    canvas.UnbindEvent(kEventMouseEnter);
+    canvas.UnbindEvent(kEventMouseLeave);
+    if (matchCard) {
+        canvas.BindEvent(kEventMouseEnter, GetId(), kEventCardEnter, 0, 0);
+        canvas.BindEvent(kEventMouseLeave, GetId(), kEventCardLeave, 0, 0);
+    }
+    if (CCorvaneButton* button = FindPart<CCorvaneButton>(secondCardItemId_)) {
+        button->SetPos(matchCard ? canvas.GetLeft() + 75 : canvas.GetX(), canvas.GetTop() + 290);
+    }
 }
 
 void CGameFrameView::DrawCardBackground(CCorvaneCanvas& canvas, int32_t characterId) {
@@ -196,7 +214,11 @@ void CGameFrameView::ShowPlayerDetail(int32_t userId, int hide) {
             card->Invalidate();
         }
     }
-    app->PostToHallFrame(kMsgHallShowPlayer, MainWindow(), static_cast<platform::LParam>(userId));
+    // The hall that launched this client answers with the player's record.
+    if (app->IsHallWindowAlive()) {
+        platform::PostMessage(app->GetHallWnd(), kMsgHallShowPlayer, MainWindow(),
+                              static_cast<platform::LParam>(userId));
+    }
 }
 
 // --- boxes ---

@@ -346,9 +346,11 @@ protected:
     void ShowResultCover(const IntRect& area);
     // Shows the card at (x, y), its second item only for other users.
     void ShowCardOf(CCorvaneCanvas& card, int32_t userId, double x, double y);
-    // The card canvas with its two buttons, made on first use; null when
-    // "bit_playerdetail" is missing.
+    // The card canvas with its two buttons, made on first use and set up for
+    // the card kind each time; null when "bit_playerdetail" is missing.
     CCorvaneCanvas* EnsureDetailCanvas(bool matchCard);
+    CCorvaneCanvas* CreateDetailCanvas();
+    void SetUpCardKind(CCorvaneCanvas& canvas, bool matchCard);
     void DrawCardBackground(CCorvaneCanvas& canvas, int32_t characterId);
     // Counts, makes, fills and centres an information box.
     CInfoBoxSeam* OpenInfoBox(const char* text, const EventRecord* first, const EventRecord* second,

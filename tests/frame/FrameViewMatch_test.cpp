@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineEvents.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneImageSequence.h"
 #include "frame/GameFrameApp.h"
@@ -152,6 +153,7 @@ public:
     using CGameFrameView::resultCloseButtonId_;
     using CGameFrameView::resultPageButtonId_;
     using CGameFrameView::resultPanelId_;
+    using CGameFrameView::secondCardItemId_;
     using CGameFrameView::signUpButtonId_;
     using CGameFrameView::waitingPictureId_;
 
@@ -612,6 +614,54 @@ TEST_F(FrameViewMatchTest, DetailCardDrawsTheNameOnlyWithinItsField) {
     EXPECT_EQ(pixelsOf(longName), drawnWithNeighbour);
     longName[20] = 0;  // no name at all draws something else
     EXPECT_NE(pixelsOf(longName), drawnWithNeighbour);
+}
+
+// The one card canvas takes the set-up of the kind it shows, whichever came
+// first; a player's details are asked of the hall the launch line names, not
+// of any window of the hall's class.
+TEST_F(FrameViewMatchTest, TheCardFollowsItsKindAndDetailsAreAskedOfTheLaunchingHall) {
+    const auto user = SeatRecordWithLongName(kOtherId);
+    view->FillPlayerDetail(user.data());  // as the hall's answer fills it
+    auto* card = view->Part<CCorvaneCanvas>(view->detailCanvasId_);
+    auto* shop = view->Part<CCorvaneObject>(view->secondCardItemId_);
+    ASSERT_NE(card, nullptr);
+    ASSERT_NE(shop, nullptr);
+    EXPECT_EQ(card->FindEventBinding(kEventMouseEnter), nullptr);
+    view->ShowPlayerCard(kOtherId, 300, 200);
+    const EventRecord* enter = card->FindEventBinding(kEventMouseEnter);
+    const EventRecord* leave = card->FindEventBinding(kEventMouseLeave);
+    ASSERT_NE(enter, nullptr);
+    ASSERT_NE(leave, nullptr);
+    EXPECT_EQ(enter->event, kEventCardEnter);
+    EXPECT_EQ(leave->event, kEventCardLeave);
+    EXPECT_EQ(shop->GetX(), card->GetLeft() + 75);
+    EXPECT_EQ(shop->GetY(), card->GetTop() + 290);
+    view->FillPlayerDetail(user.data());
+    EXPECT_EQ(card->FindEventBinding(kEventMouseEnter), nullptr);
+    EXPECT_EQ(shop->GetX(), card->GetX());
+
+    platform::RegisterWindowClass(kHallWindowClass);
+    platform::RegisterWindowClass("LaunchingHall");
+    platform::Window otherHall;
+    platform::Window launchingHall;
+    ASSERT_TRUE(otherHall.Create(kHallWindowClass));
+    ASSERT_TRUE(launchingHall.Create("LaunchingHall"));
+    LaunchFields fields;
+    fields.userId = kOwnId;
+    fields.hallWindow = static_cast<int32_t>(launchingHall.Id());
+    app.SetLaunchFields(fields);
+    view->ShowPlayerDetail(kOtherId, 1);
+    EXPECT_FALSE(card->IsVisible());
+    std::vector<platform::Message> asked;
+    platform::Message message;
+    while (platform::PeekMessage(message, platform::PeekMode::Remove)) {
+        if (message.id == platform::kMsgApp + 4360) {
+            asked.push_back(message);
+        }
+    }
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].window, launchingHall.Id());
+    EXPECT_EQ(asked[0].lParam, kOtherId);
 }
 
 // --- boxes ---
