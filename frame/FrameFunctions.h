@@ -51,7 +51,9 @@ void FlashMainWindow();
 // Starts an upload on its own thread and returns at once. With a notify
 // window the finished job is posted to it (wParam the FtpUploadJob, lParam
 // 1 or 0) and the receiver frees it with FreeFtpUploadJob; when there is no
-// window or the post fails, the job is freed here.
+// window or the post fails, the job is freed here, and a job still queued
+// when the window goes is freed with the message (PostedJob.h: the notify
+// message carries upload jobs only).
 struct FtpUploadJob {
     platform::WindowId notifyWindow = 0;
     uint32_t notifyMessage = 0;

@@ -6,10 +6,14 @@
 //    after handling the message.
 //  - When there is no window or the post fails the job is freed here at once
 //    (the caller gets false), so a job whose window has gone never leaks.
+//  - A job still queued when its window goes (or its thread's messaging
+//    ends) is freed by the dropped-message freer registered for the message
+//    id; so a message id that carries jobs carries jobs of one kind only.
 
 #include <cstdint>
 #include <memory>
 
+#include "platform/DroppedMessages.h"
 #include "platform/Messages.h"
 
 template <class Job>
@@ -18,6 +22,9 @@ bool PostJobToWindow(platform::WindowId window, uint32_t message, std::unique_pt
     if (window == 0 || !job) {
         return false;
     }
+    platform::SetDroppedMessageFreer(message, [](platform::WParam posted, platform::LParam) {
+        delete reinterpret_cast<Job*>(posted);
+    });
     if (!platform::PostMessage(window, message, reinterpret_cast<platform::WParam>(job.get()),
                                lParam)) {
         return false;

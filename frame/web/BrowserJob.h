@@ -6,7 +6,8 @@
 // Rules:
 //  - The window that takes kMsgBrowserOpened (wParam: the job) owns the job
 //    and frees it with FreeBrowserJob; when the window is gone the worker
-//    frees it itself.
+//    frees it itself, and a job still queued when the window goes is freed
+//    with the message (PostedJob.h).
 //  - A refused or failed opening is logged; the job still comes back, so the
 //    window can take its wait text down.
 //  - The address is cut to 1023 bytes.
