@@ -1167,7 +1167,9 @@ int32_t CTableLogicBase::DeductFees(PerChair<int32_t>& change, PerChair<int32_t>
             const int64_t available = int64_t{HeldSilver(c)} + change[c];
             int64_t fee = round_.fixedFee;
             if (available < fee) {
-                fee = std::max<int64_t>(available, 0);
+                // A negative fee cancels the part of the loss the chair
+                // cannot pay; the winners cover it with the rest below.
+                fee = available;
                 shortfall += round_.fixedFee - fee;
             }
             change[c] = Clamp32(change[c] - fee);
