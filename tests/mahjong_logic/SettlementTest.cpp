@@ -165,6 +165,32 @@ TEST_F(Settlement, FeeModeOneLetsAnEmptyPurseCancelItsLossAndTheWinnersCoverIt) 
     EXPECT_EQ(result.fee, (PerChair<int32_t>{220, -200, 10, 10}));
 }
 
+TEST_F(Settlement, NoLoserLosesMoreThanItHoldsOrKeepsAfterItsDeposit) {
+    RoundParameters round = OpenRound();
+    TableResult result;
+    // Mode 7: chair 1's 50 all go to the deposit, so it keeps nothing to lose.
+    round.feeMode = 7;
+    round.fixedFee = 100;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 50, 1000, 1000}, result), 0);
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{300, -50, -300, -300}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{100, 50, 100, 100}));
+
+    // Mode 8 (1 % of the smallest purse): chair 1 holds nothing.
+    round.feeMode = 8;
+    round.depositRate = 100;
+    round.depositThreshold = 10;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 0, 1000, 1000}, result), 0);
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{390, 0, -210, -210}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{10, 0, 10, 10}));
+
+    // Mode 6: the winner pays its fee on what it still wins.
+    round.feeMode = 6;
+    round.feeRate = 1;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 0, 1000, 1000}, result), 0);
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{396, 0, -200, -200}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{4, 0, 0, 0}));
+}
+
 TEST_F(Settlement, LimitLossesByOwnSilver) {
     ScriptedGame table(kRuleLossByOwnSilver, 3);
     PerChair<int32_t> before{100, 1000, 1000};
