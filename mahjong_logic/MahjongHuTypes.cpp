@@ -121,6 +121,21 @@ bool CMahjongTableLogic::HasAnyMeld(int seat) const {
                        [](const std::vector<MeldEntry>& list) { return !list.empty(); });
 }
 
+int CMahjongTableLogic::MeldTilesOfIndex(int seat, int index) const {
+    if (!IsValidSeat(seat) || index < 0) {
+        return 0;
+    }
+    int tiles = 0;
+    for (const auto& list : melds_[seat]) {
+        for (const MeldEntry& meld : list) {
+            tiles += static_cast<int>(
+                std::count_if(meld.tiles.begin(), meld.tiles.end(),
+                              [&](int32_t id) { return id >= 0 && IndexOf(id) == index; }));
+        }
+    }
+    return tiles;
+}
+
 bool CMahjongTableLogic::AllMeldTilesTwoFiveEight(int seat) const {
     if (!IsValidSeat(seat)) {
         return false;

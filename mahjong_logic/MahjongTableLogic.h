@@ -201,6 +201,8 @@ public:
     int CountWildInHand(int seat) const;
     // Meld queries.
     bool HasAnyMeld(int seat) const;
+    // The tiles of the index in the seat's melds.
+    int MeldTilesOfIndex(int seat, int index) const;
     bool AllMeldTilesTwoFiveEight(int seat) const;
     // Kinds among the result's groups and the seat's melds: counters of the
     // three suits, honours and flowers; returns how many kinds are present.

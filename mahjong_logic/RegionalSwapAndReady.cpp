@@ -153,8 +153,9 @@ int CRegionalMahjongRules::WaitingTiles(int seat, HuResult& best, WaitMap& waits
         for (int value = 0; value < 9; ++value) {
             const int id = suit * 36 + value;
             const int index = IndexOf(id);
-            // A kind the hand holds four of cannot come again.
-            if (index < 0 || counts_[seat][index] >= 4) {
+            // A kind the seat holds four of, in its hand and melds, cannot
+            // come again.
+            if (index < 0 || counts_[seat][index] + MeldTilesOfIndex(seat, index) >= 4) {
                 continue;
             }
             HuResult result;

@@ -13,6 +13,7 @@
 #include "mahjong_tiles/TableHelpers.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "zep/ZepLog.h"
 #include "zep/ZepUtils.h"
 
 bool TableResult::WriteTo(std::span<uint8_t> destination) const {
@@ -1124,8 +1125,15 @@ int32_t CTableLogicBase::LimitLosses(const PerChair<int32_t>& silverBefore,
     }
     const bool ownSilver = (ruleFlags_ & kRuleLossByOwnSilver) != 0;
     const int32_t smallest = ownSilver ? 0 : SmallestPositiveSilver(silverBefore);
+    // Fee mode 1 settles a loss beyond what the loser holds in its fee step
+    // (a negative fee); every other mode keeps each loss within the loser's
+    // own silver here, besides the table's smallest purse.
+    const bool ownSilverLimit = round_.feeMode != 1;
     for (int c = 0; c < playerCount_; ++c) {
-        const int64_t held = ownSilver ? silverBefore[c] : smallest;
+        int64_t held = ownSilver ? silverBefore[c] : smallest;
+        if (!ownSilver && ownSilverLimit) {
+            held = std::min<int64_t>(held, std::max(silverBefore[c], 0));
+        }
         const int64_t shortfall = int64_t{change[c]} + held;
         if (change[c] >= 0 || shortfall >= 0) {
             continue;
@@ -1167,7 +1175,9 @@ int32_t CTableLogicBase::DeductFees(PerChair<int32_t>& change, PerChair<int32_t>
             const int64_t available = int64_t{HeldSilver(c)} + change[c];
             int64_t fee = round_.fixedFee;
             if (available < fee) {
-                fee = std::max<int64_t>(available, 0);
+                // A negative fee cancels the part of the loss the chair
+                // cannot pay; the winners cover it with the rest below.
+                fee = available;
                 shortfall += round_.fixedFee - fee;
             }
             change[c] = Clamp32(change[c] - fee);
@@ -1285,8 +1295,16 @@ void CTableLogicBase::ApplyResultToPlayers(const TableResult& result) {
         p->score = Clamp32(int64_t{result.scoreBefore[c]} + result.scoreChange[c]);
         p->level = result.newLevel[c];
         if (IsSilverGame()) {
-            p->silver =
-                std::max(Clamp32(int64_t{result.silverBefore[c]} + result.silverChange[c]), 0);
+            const int32_t silver =
+                Clamp32(int64_t{result.silverBefore[c]} + result.silverChange[c]);
+            if (silver < 0) {
+                // The settlement keeps every loss within what the chair
+                // holds, so this floor never acts; if it does, it creates
+                // silver, and that is worth a line in the log.
+                ZepLog("结算后银子为负: 座位%d 原有%d 变化%d, 按0计", c, result.silverBefore[c],
+                       result.silverChange[c]);
+            }
+            p->silver = std::max(silver, 0);
         }
     }
 }

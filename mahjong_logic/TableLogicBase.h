@@ -14,6 +14,9 @@
 //    draw from their random source. Tick differences are taken unsigned, so
 //    they survive the wrap of the 32-bit count; a tick of 0 means "not set".
 //  - Money arithmetic that can overflow is done in 64 bits and clamped to 32.
+//  - The settlement takes no chair's silver below 0: no loser loses more
+//    than it holds (less its deposit in the deposit modes), and what it
+//    cannot pay the winners give up; the table never pays out silver.
 //  - The table lock guards the game-phase word and the connected-player
 //    queries; everything else is used by one caller at a time.
 //  - Hooks are virtual; the base forms return the fixed values of the base

@@ -133,6 +133,34 @@ TEST_F(RegionalHandCycle, ADrawnHandPaysTheReadySeats) {
     EXPECT_EQ(scores, (PerSeat<int32_t>{-24, 24 * 2, 0, -24}));
 }
 
+TEST_F(RegionalHandCycle, NoSeatWaitsOnAKindItHoldsAllFourOfInHandAndMelds) {
+    SettlingHands drawn;
+    drawn.StartTestHand();
+    // Seat 1: a peng of 5 and the fourth 5 beside three runs; no 5 is left.
+    drawn.AddMeld(1, kMeldPeng, 5);
+    drawn.Give(1, {5, 11, 12, 13, 21, 22, 23, 25, 26, 27});
+    // Seat 0: a peng of 15 beside 16 17: the fourth 15 and the 18 are live.
+    drawn.AddMeld(0, kMeldPeng, 15);
+    drawn.Give(0, {16, 17, 1, 2, 3, 6, 7, 8, 9, 9});
+    drawn.Give(2, {1, 3, 7, 9, 11, 13, 17, 19, 21, 23, 25, 27, 29});
+    drawn.Give(3, {2, 4, 6, 8, 12, 14, 16, 18, 22, 24, 26, 28, 24});
+    HuResult best;
+    WaitMap waits{};
+    EXPECT_EQ(drawn.WaitingTiles(1, best, waits), 0);
+    EXPECT_EQ(waits, WaitMap{});
+    EXPECT_EQ(drawn.WaitingTiles(0, best, waits), 64);
+    EXPECT_EQ(waits[15], 1);
+    EXPECT_EQ(waits[18], 1);
+
+    drawn.DrawnHand();
+    const int32_t ready = drawn.ReadyValue(0);
+    EXPECT_GT(ready, 0);
+    EXPECT_EQ(drawn.ReadyValue(1), 0);
+    PerSeat<int32_t> scores{};
+    drawn.SettleHand(scores);
+    EXPECT_EQ(scores, (PerSeat<int32_t>{3 * ready, -ready, -ready, -ready}));
+}
+
 TEST_F(RegionalHandCycle, KongMoneyAndItsColumns) {
     SettlingHands table;
     table.StartTestHand();

@@ -52,6 +52,29 @@ void SeatFour(CTableLogicBase& table, int32_t silver = 1000) {
 
 using Settlement = LogicFixture;
 
+// Settles a self-drawn hand by chair 0 (6/-2/-2/-2 points at a silver base of
+// 100) on a silver table whose chairs hold the given silver; answers the
+// silver the settlement created: what the chairs hold after it, plus the
+// fees, less what they held before.
+int64_t SettleSelfDrawnHand(const RoundParameters& round, const PerChair<int32_t>& silver,
+                            TableResult& result) {
+    ScriptedGame table;
+    int64_t created = 0;
+    for (int c = 0; c < 4; ++c) {
+        table.AddPlayer(MakePlayer(100 + c, c, 0, silver[c]));
+        table.SetUserFlags(c, 4);
+        created -= silver[c];
+    }
+    int chair = 0;
+    EXPECT_EQ(table.StartGame(round, chair), 1);
+    table.silverChange = {600, -200, -200, -200};
+    table.FinishGame(result, 0);
+    for (int c = 0; c < 4; ++c) {
+        created += int64_t{table.SeatedPlayer(c)->silver} + result.fee[c];
+    }
+    return created;
+}
+
 TEST_F(Settlement, FeeModeSixVectors) {
     ScriptedGame table;
     RoundParameters round = OpenRound();
@@ -128,6 +151,44 @@ TEST_F(Settlement, FeeModeOneTakesTheShortfallFromWinnersInChairOrder) {
     EXPECT_EQ(winnerFees[1], 50 + 30);  // the first winner covers the shortfall
     EXPECT_EQ(winners[1], 200 - 80);
     EXPECT_EQ(winnerFees[3], 50);
+}
+
+TEST_F(Settlement, FeeModeOneLetsAnEmptyPurseCancelItsLossAndTheWinnersCoverIt) {
+    RoundParameters round = OpenRound();
+    round.feeMode = 1;
+    round.fixedFee = 10;
+    TableResult result;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 0, 1000, 1000}, result), 0);
+    // Chair 1 pays nothing: its fee of -200 cancels its loss, and the winner
+    // covers that and chair 1's own fee.
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{380, 0, -210, -210}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{220, -200, 10, 10}));
+}
+
+TEST_F(Settlement, NoLoserLosesMoreThanItHoldsOrKeepsAfterItsDeposit) {
+    RoundParameters round = OpenRound();
+    TableResult result;
+    // Mode 7: chair 1's 50 all go to the deposit, so it keeps nothing to lose.
+    round.feeMode = 7;
+    round.fixedFee = 100;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 50, 1000, 1000}, result), 0);
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{300, -50, -300, -300}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{100, 50, 100, 100}));
+
+    // Mode 8 (1 % of the smallest purse): chair 1 holds nothing.
+    round.feeMode = 8;
+    round.depositRate = 100;
+    round.depositThreshold = 10;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 0, 1000, 1000}, result), 0);
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{390, 0, -210, -210}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{10, 0, 10, 10}));
+
+    // Mode 6: the winner pays its fee on what it still wins.
+    round.feeMode = 6;
+    round.feeRate = 1;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 0, 1000, 1000}, result), 0);
+    EXPECT_EQ(result.silverChange, (PerChair<int32_t>{396, 0, -200, -200}));
+    EXPECT_EQ(result.fee, (PerChair<int32_t>{4, 0, 0, 0}));
 }
 
 TEST_F(Settlement, LimitLossesByOwnSilver) {

@@ -18,6 +18,8 @@ using WholeHands = MahjongFixture;
 struct TableSetup {
     bool silver = false;
     int feeMode = 0;
+    int32_t purse = 200000;  // each chair's silver at the start
+    int32_t silverMultiple = 1;
 };
 
 TableDriverOptions OptionsFor(const TableSetup& setup) {
@@ -32,15 +34,20 @@ TableDriverOptions OptionsFor(const TableSetup& setup) {
     options.round.maxGames = INT_MAX;
     options.startScore = 0;
     if (setup.silver) {
-        options.round.silverMultiple = 1;
+        options.round.silverMultiple = setup.silverMultiple;
         options.round.feeMode = setup.feeMode;
         options.round.feeRate = 1;
         options.round.depositRate = 100;  // 1 %
         options.round.depositThreshold = 10;
-        options.startSilver = 200000;
+        options.round.fixedFee = 10;
+        options.startSilver = setup.purse;
+        options.playerFlags = 4;  // every chair plays for silver
     }
     return options;
 }
+
+// The line the settlement logs when it had to floor a chair's silver at 0.
+constexpr const char* kSilverFloorLine = "结算后银子为负";
 
 // The kong money of every seat recomputed from its melds: +3 an exposed or
 // added kong, +6 a concealed one, doubled for a flagged meld.
@@ -212,11 +219,95 @@ void PlayCheckedHands(const TableSetup& setup, uint64_t seed, int hands,
                 stats.declarations, stats.heldClaims, stats.robbingWindows);
 }
 
-int HandsToPlay() {
-    const char* hands = std::getenv("WHOLE_HANDS");
-    return hands != nullptr ? std::atoi(hands) : 1000;
+// What a run of silver hands saw.
+struct PurseFigures {
+    int hands = 0;
+    int shortLosers = 0;    // losers whose points asked for more than they held
+    int limitedLosers = 0;  // losers who lost less than their points asked
+    int emptyPurses = 0;    // chairs that ended a hand at 0
+    int64_t fees = 0;
+    int64_t rounding = 0;  // kept by the table when winners gave up a shortfall
+    int64_t paidIn = 0;    // top-ups between hands
+};
+
+// Plays chained hands on a silver table whose purses are small enough that
+// players run dry (0 is enough to play), topping every chair up between hands
+// once half the table's silver has gone. After every hand each unit of the
+// silver brought to the table is held by a chair, taken as a fee, or kept by
+// the table from rounding up the winners' share of what a limited loser could
+// not pay (at most one unit per winner); nobody is below 0.
+void PlaySilverHands(int feeMode, uint64_t seed, int hands, const std::string& folder) {
+    ScopedDriverSources sources(seed);
+    CRegionalMahjongRules table;
+    RobotPlayer r0(seed * 4 + 1), r1(seed * 4 + 2), r2(seed * 4 + 3), r3(seed * 4 + 4);
+    constexpr int32_t kPurse = 300;
+    constexpr int32_t kMultiple = 10;
+    TableDriver driver(table, {&r0, &r1, &r2, &r3}, OptionsFor({true, feeMode, kPurse, kMultiple}));
+    ASSERT_TRUE(driver.SeatPlayers());
+
+    PurseFigures figures;
+    auto held = [&] {
+        int64_t sum = 0;
+        for (int c = 0; c < 4; ++c) {
+            sum += table.SeatedPlayer(c)->silver;
+        }
+        return sum;
+    };
+    for (int hand = 0; hand < hands; ++hand) {
+        if (2 * held() < 4 * kPurse) {
+            for (int c = 0; c < 4; ++c) {
+                table.SeatedPlayer(c)->silver += kPurse;
+            }
+            figures.paidIn += 4 * kPurse;
+        }
+        ScopedDriverSources::SetSalt(seed * 7919 + static_cast<uint64_t>(hand));
+        const HandOutcome outcome = driver.PlayHand();
+        ASSERT_TRUE(outcome.played) << "hand " << hand;
+        const TableResult& result = outcome.result;
+        ASSERT_NE(result.silverBase, 0) << "hand " << hand;
+        int limited = 0;
+        int winners = 0;
+        int64_t rounding = 0;
+        for (int c = 0; c < 4; ++c) {
+            const int64_t asked = int64_t{result.chairValues[c]} * result.silverBase;
+            figures.shortLosers += asked + result.silverBefore[c] < 0 ? 1 : 0;
+            limited += asked < 0 && result.silverChange[c] + result.fee[c] != asked ? 1 : 0;
+            winners += asked > 0 ? 1 : 0;
+            figures.fees += result.fee[c];
+            rounding -= int64_t{result.silverChange[c]} + result.fee[c];
+            const int32_t silver = table.SeatedPlayer(c)->silver;
+            ASSERT_EQ(silver, int64_t{result.silverBefore[c]} + result.silverChange[c])
+                << "hand " << hand << " chair " << c;
+            ASSERT_GE(silver, 0) << "hand " << hand << " chair " << c;
+            figures.emptyPurses += silver == 0 ? 1 : 0;
+        }
+        ASSERT_GE(rounding, 0) << "hand " << hand;
+        ASSERT_LE(rounding, limited * winners) << "hand " << hand;
+        figures.limitedLosers += limited;
+        figures.rounding += rounding;
+        ASSERT_EQ(held() + figures.fees + figures.rounding, 4 * kPurse + figures.paidIn)
+            << "hand " << hand;
+        ++figures.hands;
+    }
+    EXPECT_FALSE(LogMentions(folder, kSilverFloorLine));
+    // The run met what it is about: losers who could not pay.
+    EXPECT_GT(figures.shortLosers, 0);
+    EXPECT_GT(figures.emptyPurses, 0);
+    std::printf(
+        "fee mode %d: hands %d, losers short %d, limited %d, purses emptied %d, fees %lld, "
+        "rounding kept %lld, paid in %lld, held %lld\n",
+        feeMode, figures.hands, figures.shortLosers, figures.limitedLosers, figures.emptyPurses,
+        static_cast<long long>(figures.fees), static_cast<long long>(figures.rounding),
+        static_cast<long long>(figures.paidIn), static_cast<long long>(held()));
 }
-const int kHands = HandsToPlay();
+
+int HandsToPlay(const char* variable, int byDefault) {
+    const char* hands = std::getenv(variable);
+    return hands != nullptr ? std::atoi(hands) : byDefault;
+}
+const int kHands = HandsToPlay("WHOLE_HANDS", 1000);
+// A few seconds in CI; SILVER_HANDS=1000 for a long run.
+const int kSilverHands = HandsToPlay("SILVER_HANDS", 100);
 
 TEST_F(WholeHands, AScoreTablePlaysAThousandChainedHands) {
     PlayCheckedHands({false, 0}, 11, kHands, folder.Path());
@@ -229,5 +320,14 @@ TEST_F(WholeHands, ASilverTableWithFeeModeSixPlaysAThousandChainedHands) {
 TEST_F(WholeHands, ASilverTableWithFeeModeEightPlaysAThousandChainedHands) {
     PlayCheckedHands({true, 8}, 37, kHands, folder.Path());
 }
+
+class SilverHands : public MahjongFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SilverHands, SmallPursesKeepEverySilverUnitAndNobodyGoesBelowZero) {
+    PlaySilverHands(GetParam(), 41 + static_cast<uint64_t>(GetParam()), kSilverHands,
+                    folder.Path());
+}
+
+INSTANTIATE_TEST_SUITE_P(FeeModes, SilverHands, ::testing::Values(0, 1, 6, 7, 8, 9));
 
 }  // namespace
