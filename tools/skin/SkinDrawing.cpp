@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +28,7 @@ constexpr uint32_t kFlowerRose = Rgb(0xc4, 0x3c, 0x8a);
 constexpr uint32_t kCaption = Rgb(0xfa, 0xf2, 0xe0);
 constexpr uint32_t kShadow = Rgb(0x18, 0x14, 0x10);
 constexpr uint32_t kGold = Rgb(0xf0, 0xc4, 0x40);
+constexpr uint32_t kFelt = Rgb(0x1e, 0x6a, 0x3c);  // the table's cloth
 
 // A colour no tile key colour and not the colour key: what every pixel
 // other than a face's frame and a back's fill is drawn in.
@@ -504,14 +507,13 @@ Image DrawDie(const Picture& picture, int value, int frame) {
 
 // The table's cloth: green felt with a fine weave.
 Image DrawCloth(const Picture& picture) {
-    const uint32_t felt = Rgb(0x1e, 0x6a, 0x3c);
-    Canvas canvas(picture.width, picture.height, felt);
+    Canvas canvas(picture.width, picture.height, kFelt);
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             if ((x + y) % 4 == 0) {
-                canvas.Put(x, y, Shade(felt, 10));
+                canvas.Put(x, y, Shade(kFelt, 10));
             } else if ((x + 2 * y) % 7 == 0) {
-                canvas.Put(x, y, Shade(felt, -8));
+                canvas.Put(x, y, Shade(kFelt, -8));
             }
         }
     }
@@ -580,6 +582,41 @@ Image DrawPanel(const Picture& picture, int frame) {
     return canvas.Take();
 }
 
+// The turn pointer: a dial whose lit wedge points at the side of the table
+// to play. Frame f points f eighths of a turn anticlockwise from the right,
+// as the table view counts its directions (twice the screen position): 0
+// the right seat, 2 the seat across, 4 the left seat, 6 the own seat at the
+// bottom; the odd frames lie between them while the pointer turns.
+Image DrawTurnDial(const Picture& picture, int frame) {
+    constexpr double kHalfWedge = 24.0 * std::numbers::pi / 180.0;
+    const uint32_t dial = Rgb(0x26, 0x30, 0x3c);
+    const uint32_t rim = Rgb(0x8c, 0x96, 0xa0);
+    Canvas canvas(picture.width, picture.height, kFelt);
+    const double cx = picture.width / 2.0;
+    const double cy = picture.height / 2.0;
+    const double r = std::min(cx, cy) - 1.0;
+    const double toward = frame * std::numbers::pi / 4.0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const double dx = x + 0.5 - cx;
+            const double dy = cy - (y + 0.5);  // up is positive
+            const double d = std::hypot(dx, dy);
+            if (d > r) {
+                continue;
+            }
+            uint32_t colour = d > r - 2.0 ? rim : dial;
+            const double off = std::remainder(std::atan2(dy, dx) - toward, 2 * std::numbers::pi);
+            if (d > r / 5.0 && d <= r - 3.0 && std::abs(off) <= kHalfWedge) {
+                colour = kGold;
+            } else if (d <= r / 5.0) {
+                colour = rim;
+            }
+            canvas.Put(x, y, colour);
+        }
+    }
+    return canvas.Take();
+}
+
 Image DrawPlain(const Picture& picture, int frame) {
     const std::string_view name = picture.name;
     if (StartsWith(name, "dice") && name.size() >= 5 && name[4] >= '1' && name[4] <= '6') {
@@ -593,6 +630,9 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (StartsWith(name, "Table")) {
         return DrawCloth(picture);
+    }
+    if (name == "clock_hand_big") {
+        return DrawTurnDial(picture, frame);
     }
     if (StartsWith(name, "kof") || StartsWith(name, "ruv")) {
         return DrawEmoticon(picture);

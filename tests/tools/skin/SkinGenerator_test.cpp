@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <numbers>
 #include <random>
 #include <regex>
 #include <set>
@@ -694,6 +696,48 @@ TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
         };
         EXPECT_GT(light(1), light(0));
         EXPECT_LT(light(2), light(0));
+    }
+}
+
+// The turn pointer: the table view shows frame 2 x the screen position of
+// the seat to play (0 the right seat, 1 across, 2 the left seat, 3 the own
+// seat at the bottom), the odd frames while it turns. The lit part of frame
+// f lies f eighths of a turn anticlockwise from the right of the dial.
+TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
+    const Picture& hand = Listed("clock_hand_big");
+    const std::vector<Image> frames = regional_skin::DrawPicture(hand, regional_skin::Style::Drawn);
+    ASSERT_EQ(frames.size(), 8u);
+    auto luminance = [](uint32_t c) {
+        return 0.299 * (c & 0xff) + 0.587 * ((c >> 8) & 0xff) + 0.114 * ((c >> 16) & 0xff);
+    };
+    for (int f = 0; f < 8; ++f) {
+        SCOPED_TRACE(f);
+        const Image& image = frames[static_cast<size_t>(f)];
+        double brightest = 0;
+        for (uint32_t c : image.pixels) {
+            brightest = std::max(brightest, luminance(c));
+        }
+        double sx = 0;
+        double sy = 0;
+        int lit = 0;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                if (luminance(image.pixels[static_cast<size_t>(y) * image.width + x]) >=
+                    0.85 * brightest) {
+                    sx += x + 0.5 - image.width / 2.0;
+                    sy += image.height / 2.0 - (y + 0.5);
+                    ++lit;
+                }
+            }
+        }
+        ASSERT_GT(lit, 0);
+        sx /= lit;
+        sy /= lit;
+        EXPECT_GT(std::hypot(sx, sy), image.width / 8.0) << "the lit part is not to one side";
+        const double off =
+            std::remainder(std::atan2(sy, sx) - f * std::numbers::pi / 4, 2 * std::numbers::pi);
+        EXPECT_LT(std::abs(off), std::numbers::pi / 8)
+            << "the lit part points " << std::atan2(sy, sx);
     }
 }
 
