@@ -227,6 +227,48 @@ void CentredText(Canvas& canvas, std::string_view text, int scale, int dx, int d
 
 // --- Tiles ---
 
+// A dots face: as many dots as its value, in the tiles' patterns on a three
+// by three grid (turned a quarter on a lying tile), each dot clear of the
+// next, so that no dot reads as a numeral's "0" beside the digits.
+void DrawDots(Canvas& canvas, int value) {
+    // Grid cells (column, row) of each value's dots.
+    static constexpr int kDots[10][9][2] = {
+        {},
+        {{1, 1}},
+        {{1, 0}, {1, 2}},
+        {{0, 0}, {1, 1}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {1, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}},
+        {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}},
+    };
+    const int w = canvas.Width();
+    const int h = canvas.Height();
+    const bool lying = w > h;
+    // Inside the frame, a pixel clear of it, and above the lower edge's shade.
+    const int left = 2;
+    const int top = 2;
+    const int innerW = w - 4;
+    const int innerH = h - (h >= 24 ? 5 : 4);
+    const int cellW = std::max(1, innerW / 3);
+    const int cellH = std::max(1, innerH / 3);
+    const int r = std::max(1, (std::min(cellW, cellH) - 2) / 2);
+    const int v = std::clamp(value, 1, 9);
+    for (int i = 0; i < v; ++i) {
+        const int col = lying ? kDots[v][i][1] : kDots[v][i][0];
+        const int row = lying ? 2 - kDots[v][i][0] : kDots[v][i][1];
+        const int cx = left + (innerW - 3 * cellW) / 2 + cellW * col + cellW / 2;
+        const int cy = top + (innerH - 3 * cellH) / 2 + cellH * row + cellH / 2;
+        const int radius = v == 1 ? std::max(r, std::min(innerW, innerH) / 3) : r;
+        canvas.Disc(cx, cy, radius, kDotBlue);
+        if (radius >= 4) {
+            canvas.Disc(cx, cy, radius / 3, kCharacterRed);
+        }
+    }
+}
+
 // The numeral or letter and the suit sign of a face frame.
 void DrawFaceContent(Canvas& canvas, int frame) {
     const int w = canvas.Width();
@@ -269,10 +311,7 @@ void DrawFaceContent(Canvas& canvas, int frame) {
             numeral(value, kBambooGreen);
             canvas.Bitmap(kBambooSign, 5, x1 + scale, y1, scale, kBambooGreen);
         } else {
-            numeral(value, kDotBlue);
-            const int r = std::max(2, cellW / 2 - 1);
-            canvas.Ring(x1 + cellW / 2, y1 + cellH / 2, r, std::max(1, scale), kDotBlue);
-            canvas.Disc(x1 + cellW / 2, y1 + cellH / 2, std::max(0, r / 3), kCharacterRed);
+            DrawDots(canvas, frame % 9 + 1);
         }
         return;
     }

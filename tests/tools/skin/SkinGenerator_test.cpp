@@ -741,6 +741,57 @@ TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
     }
 }
 
+// A dots face shows its value as that many separate dots, so no dot reads as
+// the "0" of a numeral beside it ("4◎" as "40") on the small tiles of melds
+// and discards, nor on the own row's.
+TEST(SkinArt, ADotsFaceShowsItsValueAsThatManyDots) {
+    for (const Picture& picture : ProjectSkin().pictures) {
+        if (picture.look != Look::Faces) {
+            continue;
+        }
+        SCOPED_TRACE(picture.name);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        for (int value = 1; value <= 9; ++value) {
+            const Image& face = frames[static_cast<size_t>(8 + value)];
+            const int w = face.width;
+            // Inside the key frame and above the lower edge's shade.
+            const int bottom = face.height - (face.height >= 24 ? 4 : 1);
+            const uint32_t ground = face.pixels[static_cast<size_t>(w) + 1];
+            std::vector<bool> seen(face.pixels.size(), false);
+            int dots = 0;
+            for (int y = 1; y < bottom; ++y) {
+                for (int x = 1; x < w - 1; ++x) {
+                    const size_t at = static_cast<size_t>(y) * w + x;
+                    if (seen[at] || face.pixels[at] == ground) {
+                        continue;
+                    }
+                    ++dots;
+                    std::vector<std::pair<int, int>> stack = {{x, y}};
+                    seen[at] = true;
+                    while (!stack.empty()) {
+                        const auto [px, py] = stack.back();
+                        stack.pop_back();
+                        for (int dy = -1; dy <= 1; ++dy) {
+                            for (int dx = -1; dx <= 1; ++dx) {
+                                const int nx = px + dx;
+                                const int ny = py + dy;
+                                const size_t n = static_cast<size_t>(ny) * w + nx;
+                                if (nx >= 1 && ny >= 1 && nx < w - 1 && ny < bottom && !seen[n] &&
+                                    face.pixels[n] != ground) {
+                                    seen[n] = true;
+                                    stack.emplace_back(nx, ny);
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+            EXPECT_EQ(dots, value) << picture.width << "x" << picture.height;
+        }
+    }
+}
+
 // A players' list row is as high as its picture; the row draws the user's
 // 30-pixel icon one pixel down and the 12-pixel name 12 pixels down, and the
 // next row's picture covers whatever reaches past it.
