@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "tools/skin/SkinColours.h"
+#include "tools/skin/SkinLettering.h"
 
 namespace regional_skin {
 namespace {
@@ -56,7 +57,7 @@ uint32_t NameHash(std::string_view name) {
     return hash;
 }
 
-// 5 x 7 glyphs, bit 4 the left column.
+// 5 x 7 glyphs of the digits and the honours' letters, bit 4 the left column.
 struct Glyph {
     char c;
     std::array<uint8_t, 7> rows;
@@ -72,36 +73,13 @@ constexpr Glyph kGlyphs[] = {
     {'7', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
     {'8', {0x0e, 0x11, 0x11, 0x0e, 0x11, 0x11, 0x0e}},
     {'9', {0x0e, 0x11, 0x11, 0x0f, 0x01, 0x02, 0x0c}},
-    {'A', {0x0e, 0x11, 0x11, 0x1f, 0x11, 0x11, 0x11}},
-    {'B', {0x1e, 0x11, 0x11, 0x1e, 0x11, 0x11, 0x1e}},
     {'C', {0x0e, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0e}},
-    {'D', {0x1c, 0x12, 0x11, 0x11, 0x11, 0x12, 0x1c}},
     {'E', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x1f}},
     {'F', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x10}},
-    {'G', {0x0e, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0f}},
-    {'H', {0x11, 0x11, 0x11, 0x1f, 0x11, 0x11, 0x11}},
-    {'I', {0x0e, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0e}},
-    {'J', {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0c}},
-    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
-    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1f}},
-    {'M', {0x11, 0x1b, 0x15, 0x15, 0x11, 0x11, 0x11}},
     {'N', {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}},
-    {'O', {0x0e, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
     {'P', {0x1e, 0x11, 0x11, 0x1e, 0x10, 0x10, 0x10}},
-    {'Q', {0x0e, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0d}},
-    {'R', {0x1e, 0x11, 0x11, 0x1e, 0x14, 0x12, 0x11}},
     {'S', {0x0f, 0x10, 0x10, 0x0e, 0x01, 0x01, 0x1e}},
-    {'T', {0x1f, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
-    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
-    {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0a, 0x04}},
     {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0a}},
-    {'X', {0x11, 0x11, 0x0a, 0x04, 0x0a, 0x11, 0x11}},
-    {'Y', {0x11, 0x11, 0x11, 0x0a, 0x04, 0x04, 0x04}},
-    {'Z', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1f}},
-    {'-', {0x00, 0x00, 0x00, 0x1f, 0x00, 0x00, 0x00}},
-    {'+', {0x00, 0x04, 0x04, 0x1f, 0x04, 0x04, 0x00}},
-    {'?', {0x0e, 0x11, 0x01, 0x02, 0x04, 0x00, 0x04}},
-    {' ', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
 };
 
 // The characters' suit sign, 7 x 7, bit 6 the left column.
@@ -186,6 +164,27 @@ public:
                 if ((rows[row] >> (bits - 1 - col)) & 1) {
                     Fill(x + col * scale, y + static_cast<int>(row) * scale, scale, scale, colour);
                 }
+            }
+        }
+    }
+    // Mixes the colour into a pixel by alpha (0-255).
+    void Blend(int x, int y, uint32_t colour, int alpha) {
+        if (x < 0 || y < 0 || x >= image_.width || y >= image_.height || alpha <= 0) {
+            return;
+        }
+        const uint32_t under = image_.pixels[static_cast<size_t>(y) * image_.width + x];
+        uint32_t mixed = 0;
+        for (int shift : {0, 8, 16}) {
+            const int a = static_cast<int>((under >> shift) & 0xff);
+            const int b = static_cast<int>((colour >> shift) & 0xff);
+            mixed |= static_cast<uint32_t>((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
+        }
+        Put(x, y, mixed);
+    }
+    void Letters(const Lettering& lettering, int x, int y, uint32_t colour) {
+        for (int row = 0; row < lettering.height; ++row) {
+            for (int col = 0; col < lettering.width; ++col) {
+                Blend(x + col, y + row, colour, lettering.At(col, row));
             }
         }
     }
@@ -382,74 +381,23 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// The caption of a button or a captioned picture, in the glyphs' letters.
-std::string Caption(std::string_view name) {
-    // Names of the program's own language first (GBK, as the list gives them).
-    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
-        {"二维码充值", "QR PAY"}, {"自动补银", "TOP UP"}, {"确定", "OK"},    {"取消", "CANCEL"},
-        {"关闭信息", "CLOSE"},    {"换牌信息", "SWAP"},   {"关闭", "X"},     {"清屏", "CLR"},
-        {"截屏", "SHOT"},         {"投诉", "REPORT"},     {"保险箱", "BOX"}, {"签到", "SIGN"},
-        {"低保", "AID"},          {"充值", "PAY"},        {"兑换", "TRADE"}, {"任务", "TASK"},
-        {"抽奖", "LUCK"},         {"排行", "RANK"},       {"语音", "TALK"},  {"表情", "FACE"},
-        {"通知框_按钮", "OK"},    {"碰牌", "PENG"},       {"杠牌", "GANG"},  {"复选框", ""},
-    };
-    for (const auto& [word, caption] : kWords) {
-        if (name.find(word) != std::string_view::npos) {
-            return std::string(caption);
-        }
+// The picture's caption lettered within its edges and centred, over a
+// shadow one pixel down and right when one is given. On a tall picture the
+// words take two thirds of its height, leaving it room around them.
+void CentredCaption(Canvas& canvas, const Picture& picture, int margin, int push, uint32_t colour,
+                    bool shadow) {
+    const int h = canvas.Height();
+    const Lettering lettering = LetterCaption(picture.caption, canvas.Width() - 2 * margin,
+                                              h >= 36 ? h * 2 / 3 : h - 2 * margin);
+    if (lettering.Empty()) {
+        return;
     }
-    static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
-        {"btnFrameClose", "X"},  {"btnFrameMin", "-"},        {"btnFrameMax", "+"},
-        {"btnFrameFit", "FIT"},  {"btnHelp2", "?"},           {"btn_ResultClose", "CLOSE"},
-        {"bit_hu", "HU"},        {"icon_hu", "HU"},           {"icon_standoff", "DRAW"},
-        {"bit_baojiao", "TING"}, {"btn_AskCardView", "VIEW"},
-    };
-    for (const auto& [full, caption] : kNames) {
-        if (name == full) {
-            return std::string(caption);
-        }
+    const int x = (canvas.Width() - lettering.width) / 2 + push;
+    const int y = (canvas.Height() - lettering.height) / 2 + push;
+    if (shadow) {
+        canvas.Letters(lettering, x + 1, y + 1, kShadow);
     }
-    for (std::string_view prefix : {"btn_", "Btn_", "btn"}) {
-        if (StartsWith(name, prefix)) {
-            name.remove_prefix(prefix.size());
-            break;
-        }
-    }
-    if (name.ends_with("_big")) {
-        name.remove_suffix(4);
-    }
-    if (name.ends_with('2')) {
-        name.remove_suffix(1);
-    }
-    // Words at capitals and underscores, in capitals.
-    std::string caption;
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return {};
-        }
-        if ((c >= 'A' && c <= 'Z' && !caption.empty() && caption.back() != ' ') || c == '_') {
-            caption.push_back(' ');
-        }
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != '_') {
-            caption.push_back(c);
-        }
-    }
-    return caption;
-}
-
-// The caption that fits the width: leading words dropped until it does.
-std::string Fitting(std::string caption, int width) {
-    while (TextWidth(caption, 1) > width) {
-        const size_t space = caption.find(' ');
-        if (space == std::string::npos) {
-            return {};
-        }
-        caption.erase(0, space + 1);
-    }
-    return caption;
+    canvas.Letters(lettering, x, y, colour);
 }
 
 uint32_t PanelBase(std::string_view name) {
@@ -494,13 +442,8 @@ Image DrawButton(const Picture& picture, int frame) {
     Canvas canvas(picture.width, picture.height, face);
     canvas.Bevel(face, frame == 2 ? -30 : 30);
     DrawScrollArrow(canvas, picture.name, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption);
-    const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
-    if (!caption.empty()) {
-        const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 3);
-        const int push = frame == 2 ? 1 : 0;
-        CentredText(canvas, caption, scale, push, push, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption,
-                    !disabled);
-    }
+    CentredCaption(canvas, picture, 3, frame == 2 ? 1 : 0,
+                   disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption, !disabled);
     return canvas.Take();
 }
 
@@ -609,15 +552,8 @@ Image DrawPanel(const Picture& picture, int frame) {
     if (picture.width > 2 && picture.height > 2) {
         canvas.Bevel(base, 26);
     }
-    const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
-    const bool captioned =
-        !caption.empty() && !StartsWith(picture.name, "bit_Sys") &&
-        (StartsWith(picture.name, "bit_hu") || StartsWith(picture.name, "icon_") ||
-         StartsWith(picture.name, "bit_baojiao") || picture.name.find("动画") != std::string::npos);
-    if (captioned) {
-        const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 6);
-        CentredText(canvas, caption, scale, 0, 0, kGold, true);
-    }
+    // Small labels use their edge rows too.
+    CentredCaption(canvas, picture, picture.height >= 20 ? 2 : 1, 0, kGold, true);
     return canvas.Take();
 }
 
@@ -656,6 +592,19 @@ Image DrawTurnDial(const Picture& picture, int frame) {
     return canvas.Take();
 }
 
+// The character of a glyph strip's frame: frame f shows the caption's f-th
+// character, gold on a dark plate like the digits beside it.
+Image DrawGlyph(const Picture& picture, int frame) {
+    Canvas canvas(picture.width, picture.height, Rgb(0x22, 0x1a, 0x12));
+    const std::vector<std::string_view> characters = GbkCharacters(picture.caption);
+    if (frame < static_cast<int>(characters.size())) {
+        Picture one = picture;
+        one.caption = std::string(characters[static_cast<size_t>(frame)]);
+        CentredCaption(canvas, one, 1, 0, kGold, false);
+    }
+    return canvas.Take();
+}
+
 Image DrawPlain(const Picture& picture, int frame) {
     const std::string_view name = picture.name;
     if (StartsWith(name, "dice") && name.size() >= 5 && name[4] >= '1' && name[4] <= '6') {
@@ -672,6 +621,9 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (name == "clock_hand_big") {
         return DrawTurnDial(picture, frame);
+    }
+    if (StartsWith(name, "word_") || StartsWith(name, "char_")) {
+        return DrawGlyph(picture, frame);
     }
     if (StartsWith(name, "kof") || StartsWith(name, "ruv")) {
         return DrawEmoticon(picture);

@@ -27,6 +27,7 @@
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 #include "platform/TextCodec.h"
+#include "tools/skin/SkinCaptions.h"
 #include "tools/skin/SkinColours.h"
 #include "tools/skin/SkinDrawing.h"
 #include "tools/skin/SkinFiles.h"
@@ -68,6 +69,9 @@ const Skin& ProjectSkin() {
         Skin s;
         std::string error;
         EXPECT_TRUE(regional_skin::ReadNameList(NameList(), s, error)) << error;
+        EXPECT_TRUE(
+            regional_skin::ReadCaptions(regional_skin::CaptionFileBeside(NameList()), s, error))
+            << error;
         return s;
     }();
     return skin;
@@ -697,6 +701,54 @@ TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
         EXPECT_GT(light(1), light(0));
         EXPECT_LT(light(2), light(0));
     }
+}
+
+// The words on the pictures are the table's, in the player's language: every
+// button but those the code captions itself or that show a sign carries one,
+// and so do the labels beside the table's numbers and the big signs; the
+// words are drawn (the picture differs from its wordless self).
+TEST(SkinArt, WordedPicturesCarryTheirCaptionsInThePlayersLanguage) {
+    const std::set<std::string> signs = {"btn_Volume", "bit_arrow", "系统通知框_按钮",
+                                         "保险箱按钮"};
+    std::set<std::string> worded;
+    for (const Picture& picture : ProjectSkin().pictures) {
+        const bool button = picture.frames == 4 && picture.look == Look::Plain &&
+                            !Starts(picture.name, "dice") && !Starts(picture.name, "ScrollBar_") &&
+                            !signs.contains(picture.name);
+        if (button) {
+            worded.insert(picture.name);
+        }
+        if (picture.caption.empty()) {
+            continue;
+        }
+        SCOPED_TRACE(picture.name);
+        for (char c : picture.caption) {
+            EXPECT_FALSE(std::isalpha(static_cast<unsigned char>(c))) << "a Latin stand-in";
+        }
+        Picture wordless = picture;
+        wordless.caption.clear();
+        const auto drawn = regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        const auto bare = regional_skin::DrawPicture(wordless, regional_skin::Style::Drawn);
+        EXPECT_NE(drawn[0].pixels, bare[0].pixels) << "the caption is not drawn";
+    }
+    for (const char* label :
+         {"info_deposite_big", "info_deposite_small", "info_joker_big", "nextbout_deposit",
+          "icon_hu", "icon_standoff", "bit_hu", "碰牌动画", "杠牌动画"}) {
+        worded.insert(label);
+    }
+    for (const std::string& name : worded) {
+        EXPECT_FALSE(Listed(name).caption.empty()) << platform::GbkToUtf8(name);
+    }
+    // The table refuses what it cannot draw.
+    Skin skin;
+    std::string error;
+    ASSERT_TRUE(regional_skin::ParseNameList("[p]\na 4 60 40\n", skin, error));
+    // The table is UTF-8 (碰 E7 A2 B0, 杠 E6 9D A0); this source's literals are GBK.
+    EXPECT_TRUE(regional_skin::ParseCaptions("# c\na \xe7\xa2\xb0\n", skin, error)) << error;
+    EXPECT_EQ(skin.pictures[0].caption, "碰");
+    EXPECT_FALSE(regional_skin::ParseCaptions("b \xe7\xa2\xb0\n", skin, error));
+    EXPECT_FALSE(regional_skin::ParseCaptions("a \xe7\xa2\xb0\na \xe6\x9d\xa0\n", skin, error));
+    EXPECT_FALSE(regional_skin::ParseCaptions("a \xf0\x9f\x80\x84\n", skin, error));
 }
 
 // The turn pointer: the table view shows frame 2 x the screen position of
