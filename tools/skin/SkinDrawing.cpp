@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "tools/skin/SkinColours.h"
+#include "tools/skin/SkinLettering.h"
 
 namespace regional_skin {
 namespace {
@@ -26,6 +29,7 @@ constexpr uint32_t kFlowerRose = Rgb(0xc4, 0x3c, 0x8a);
 constexpr uint32_t kCaption = Rgb(0xfa, 0xf2, 0xe0);
 constexpr uint32_t kShadow = Rgb(0x18, 0x14, 0x10);
 constexpr uint32_t kGold = Rgb(0xf0, 0xc4, 0x40);
+constexpr uint32_t kFelt = Rgb(0x1e, 0x6a, 0x3c);  // the table's cloth
 
 // A colour no tile key colour and not the colour key: what every pixel
 // other than a face's frame and a back's fill is drawn in.
@@ -53,7 +57,7 @@ uint32_t NameHash(std::string_view name) {
     return hash;
 }
 
-// 5 x 7 glyphs, bit 4 the left column.
+// 5 x 7 glyphs of the digits and the honours' letters, bit 4 the left column.
 struct Glyph {
     char c;
     std::array<uint8_t, 7> rows;
@@ -69,36 +73,13 @@ constexpr Glyph kGlyphs[] = {
     {'7', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
     {'8', {0x0e, 0x11, 0x11, 0x0e, 0x11, 0x11, 0x0e}},
     {'9', {0x0e, 0x11, 0x11, 0x0f, 0x01, 0x02, 0x0c}},
-    {'A', {0x0e, 0x11, 0x11, 0x1f, 0x11, 0x11, 0x11}},
-    {'B', {0x1e, 0x11, 0x11, 0x1e, 0x11, 0x11, 0x1e}},
     {'C', {0x0e, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0e}},
-    {'D', {0x1c, 0x12, 0x11, 0x11, 0x11, 0x12, 0x1c}},
     {'E', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x1f}},
     {'F', {0x1f, 0x10, 0x10, 0x1e, 0x10, 0x10, 0x10}},
-    {'G', {0x0e, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0f}},
-    {'H', {0x11, 0x11, 0x11, 0x1f, 0x11, 0x11, 0x11}},
-    {'I', {0x0e, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0e}},
-    {'J', {0x07, 0x02, 0x02, 0x02, 0x02, 0x12, 0x0c}},
-    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
-    {'L', {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1f}},
-    {'M', {0x11, 0x1b, 0x15, 0x15, 0x11, 0x11, 0x11}},
     {'N', {0x11, 0x11, 0x19, 0x15, 0x13, 0x11, 0x11}},
-    {'O', {0x0e, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
     {'P', {0x1e, 0x11, 0x11, 0x1e, 0x10, 0x10, 0x10}},
-    {'Q', {0x0e, 0x11, 0x11, 0x11, 0x15, 0x12, 0x0d}},
-    {'R', {0x1e, 0x11, 0x11, 0x1e, 0x14, 0x12, 0x11}},
     {'S', {0x0f, 0x10, 0x10, 0x0e, 0x01, 0x01, 0x1e}},
-    {'T', {0x1f, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
-    {'U', {0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x0e}},
-    {'V', {0x11, 0x11, 0x11, 0x11, 0x11, 0x0a, 0x04}},
     {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0a}},
-    {'X', {0x11, 0x11, 0x0a, 0x04, 0x0a, 0x11, 0x11}},
-    {'Y', {0x11, 0x11, 0x11, 0x0a, 0x04, 0x04, 0x04}},
-    {'Z', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1f}},
-    {'-', {0x00, 0x00, 0x00, 0x1f, 0x00, 0x00, 0x00}},
-    {'+', {0x00, 0x04, 0x04, 0x1f, 0x04, 0x04, 0x00}},
-    {'?', {0x0e, 0x11, 0x01, 0x02, 0x04, 0x00, 0x04}},
-    {' ', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},
 };
 
 // The characters' suit sign, 7 x 7, bit 6 the left column.
@@ -186,6 +167,27 @@ public:
             }
         }
     }
+    // Mixes the colour into a pixel by alpha (0-255).
+    void Blend(int x, int y, uint32_t colour, int alpha) {
+        if (x < 0 || y < 0 || x >= image_.width || y >= image_.height || alpha <= 0) {
+            return;
+        }
+        const uint32_t under = image_.pixels[static_cast<size_t>(y) * image_.width + x];
+        uint32_t mixed = 0;
+        for (int shift : {0, 8, 16}) {
+            const int a = static_cast<int>((under >> shift) & 0xff);
+            const int b = static_cast<int>((colour >> shift) & 0xff);
+            mixed |= static_cast<uint32_t>((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
+        }
+        Put(x, y, mixed);
+    }
+    void Letters(const Lettering& lettering, int x, int y, uint32_t colour) {
+        for (int row = 0; row < lettering.height; ++row) {
+            for (int col = 0; col < lettering.width; ++col) {
+                Blend(x + col, y + row, colour, lettering.At(col, row));
+            }
+        }
+    }
     void Text(std::string_view text, int x, int y, int scale, uint32_t colour) {
         for (char c : text) {
             if (const Glyph* glyph = FindGlyph(c)) {
@@ -223,6 +225,48 @@ void CentredText(Canvas& canvas, std::string_view text, int scale, int dx, int d
 }
 
 // --- Tiles ---
+
+// A dots face: as many dots as its value, in the tiles' patterns on a three
+// by three grid (turned a quarter on a lying tile), each dot clear of the
+// next, so that no dot reads as a numeral's "0" beside the digits.
+void DrawDots(Canvas& canvas, int value) {
+    // Grid cells (column, row) of each value's dots.
+    static constexpr int kDots[10][9][2] = {
+        {},
+        {{1, 1}},
+        {{1, 0}, {1, 2}},
+        {{0, 0}, {1, 1}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {1, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {2, 2}},
+        {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}},
+        {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}},
+    };
+    const int w = canvas.Width();
+    const int h = canvas.Height();
+    const bool lying = w > h;
+    // Inside the frame, a pixel clear of it, and above the lower edge's shade.
+    const int left = 2;
+    const int top = 2;
+    const int innerW = w - 4;
+    const int innerH = h - (h >= 24 ? 5 : 4);
+    const int cellW = std::max(1, innerW / 3);
+    const int cellH = std::max(1, innerH / 3);
+    const int r = std::max(1, (std::min(cellW, cellH) - 2) / 2);
+    const int v = std::clamp(value, 1, 9);
+    for (int i = 0; i < v; ++i) {
+        const int col = lying ? kDots[v][i][1] : kDots[v][i][0];
+        const int row = lying ? 2 - kDots[v][i][0] : kDots[v][i][1];
+        const int cx = left + (innerW - 3 * cellW) / 2 + cellW * col + cellW / 2;
+        const int cy = top + (innerH - 3 * cellH) / 2 + cellH * row + cellH / 2;
+        const int radius = v == 1 ? std::max(r, std::min(innerW, innerH) / 3) : r;
+        canvas.Disc(cx, cy, radius, kDotBlue);
+        if (radius >= 4) {
+            canvas.Disc(cx, cy, radius / 3, kCharacterRed);
+        }
+    }
+}
 
 // The numeral or letter and the suit sign of a face frame.
 void DrawFaceContent(Canvas& canvas, int frame) {
@@ -266,10 +310,7 @@ void DrawFaceContent(Canvas& canvas, int frame) {
             numeral(value, kBambooGreen);
             canvas.Bitmap(kBambooSign, 5, x1 + scale, y1, scale, kBambooGreen);
         } else {
-            numeral(value, kDotBlue);
-            const int r = std::max(2, cellW / 2 - 1);
-            canvas.Ring(x1 + cellW / 2, y1 + cellH / 2, r, std::max(1, scale), kDotBlue);
-            canvas.Disc(x1 + cellW / 2, y1 + cellH / 2, std::max(0, r / 3), kCharacterRed);
+            DrawDots(canvas, frame % 9 + 1);
         }
         return;
     }
@@ -340,74 +381,23 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// The caption of a button or a captioned picture, in the glyphs' letters.
-std::string Caption(std::string_view name) {
-    // Names of the program's own language first (GBK, as the list gives them).
-    static constexpr std::pair<std::string_view, std::string_view> kWords[] = {
-        {"二维码充值", "QR PAY"}, {"自动补银", "TOP UP"}, {"确定", "OK"},    {"取消", "CANCEL"},
-        {"关闭信息", "CLOSE"},    {"换牌信息", "SWAP"},   {"关闭", "X"},     {"清屏", "CLR"},
-        {"截屏", "SHOT"},         {"投诉", "REPORT"},     {"保险箱", "BOX"}, {"签到", "SIGN"},
-        {"低保", "AID"},          {"充值", "PAY"},        {"兑换", "TRADE"}, {"任务", "TASK"},
-        {"抽奖", "LUCK"},         {"排行", "RANK"},       {"语音", "TALK"},  {"表情", "FACE"},
-        {"通知框_按钮", "OK"},    {"碰牌", "PENG"},       {"杠牌", "GANG"},  {"复选框", ""},
-    };
-    for (const auto& [word, caption] : kWords) {
-        if (name.find(word) != std::string_view::npos) {
-            return std::string(caption);
-        }
+// The picture's caption lettered within its edges and centred, over a
+// shadow one pixel down and right when one is given. On a tall picture the
+// words take two thirds of its height, leaving it room around them.
+void CentredCaption(Canvas& canvas, const Picture& picture, int margin, int push, uint32_t colour,
+                    bool shadow) {
+    const int h = canvas.Height();
+    const Lettering lettering = LetterCaption(picture.caption, canvas.Width() - 2 * margin,
+                                              h >= 36 ? h * 2 / 3 : h - 2 * margin);
+    if (lettering.Empty()) {
+        return;
     }
-    static constexpr std::pair<std::string_view, std::string_view> kNames[] = {
-        {"btnFrameClose", "X"},  {"btnFrameMin", "-"},        {"btnFrameMax", "+"},
-        {"btnFrameFit", "FIT"},  {"btnHelp2", "?"},           {"btn_ResultClose", "CLOSE"},
-        {"bit_hu", "HU"},        {"icon_hu", "HU"},           {"icon_standoff", "DRAW"},
-        {"bit_baojiao", "TING"}, {"btn_AskCardView", "VIEW"},
-    };
-    for (const auto& [full, caption] : kNames) {
-        if (name == full) {
-            return std::string(caption);
-        }
+    const int x = (canvas.Width() - lettering.width) / 2 + push;
+    const int y = (canvas.Height() - lettering.height) / 2 + push;
+    if (shadow) {
+        canvas.Letters(lettering, x + 1, y + 1, kShadow);
     }
-    for (std::string_view prefix : {"btn_", "Btn_", "btn"}) {
-        if (StartsWith(name, prefix)) {
-            name.remove_prefix(prefix.size());
-            break;
-        }
-    }
-    if (name.ends_with("_big")) {
-        name.remove_suffix(4);
-    }
-    if (name.ends_with('2')) {
-        name.remove_suffix(1);
-    }
-    // Words at capitals and underscores, in capitals.
-    std::string caption;
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return {};
-        }
-        if ((c >= 'A' && c <= 'Z' && !caption.empty() && caption.back() != ' ') || c == '_') {
-            caption.push_back(' ');
-        }
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != '_') {
-            caption.push_back(c);
-        }
-    }
-    return caption;
-}
-
-// The caption that fits the width: leading words dropped until it does.
-std::string Fitting(std::string caption, int width) {
-    while (TextWidth(caption, 1) > width) {
-        const size_t space = caption.find(' ');
-        if (space == std::string::npos) {
-            return {};
-        }
-        caption.erase(0, space + 1);
-    }
-    return caption;
+    canvas.Letters(lettering, x, y, colour);
 }
 
 uint32_t PanelBase(std::string_view name) {
@@ -452,13 +442,8 @@ Image DrawButton(const Picture& picture, int frame) {
     Canvas canvas(picture.width, picture.height, face);
     canvas.Bevel(face, frame == 2 ? -30 : 30);
     DrawScrollArrow(canvas, picture.name, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption);
-    const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
-    if (!caption.empty()) {
-        const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 3);
-        const int push = frame == 2 ? 1 : 0;
-        CentredText(canvas, caption, scale, push, push, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption,
-                    !disabled);
-    }
+    CentredCaption(canvas, picture, 3, frame == 2 ? 1 : 0,
+                   disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption, !disabled);
     return canvas.Take();
 }
 
@@ -504,14 +489,13 @@ Image DrawDie(const Picture& picture, int value, int frame) {
 
 // The table's cloth: green felt with a fine weave.
 Image DrawCloth(const Picture& picture) {
-    const uint32_t felt = Rgb(0x1e, 0x6a, 0x3c);
-    Canvas canvas(picture.width, picture.height, felt);
+    Canvas canvas(picture.width, picture.height, kFelt);
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             if ((x + y) % 4 == 0) {
-                canvas.Put(x, y, Shade(felt, 10));
+                canvas.Put(x, y, Shade(kFelt, 10));
             } else if ((x + 2 * y) % 7 == 0) {
-                canvas.Put(x, y, Shade(felt, -8));
+                canvas.Put(x, y, Shade(kFelt, -8));
             }
         }
     }
@@ -568,14 +552,55 @@ Image DrawPanel(const Picture& picture, int frame) {
     if (picture.width > 2 && picture.height > 2) {
         canvas.Bevel(base, 26);
     }
-    const std::string caption = Fitting(Caption(picture.name), picture.width - 4);
-    const bool captioned =
-        !caption.empty() && !StartsWith(picture.name, "bit_Sys") &&
-        (StartsWith(picture.name, "bit_hu") || StartsWith(picture.name, "icon_") ||
-         StartsWith(picture.name, "bit_baojiao") || picture.name.find("动画") != std::string::npos);
-    if (captioned) {
-        const int scale = FitScale(caption, picture.width - 6, picture.height - 6, 6);
-        CentredText(canvas, caption, scale, 0, 0, kGold, true);
+    // Small labels use their edge rows too.
+    CentredCaption(canvas, picture, picture.height >= 20 ? 2 : 1, 0, kGold, true);
+    return canvas.Take();
+}
+
+// The turn pointer: a dial whose lit wedge points at the side of the table
+// to play. Frame f points f eighths of a turn anticlockwise from the right,
+// as the table view counts its directions (twice the screen position): 0
+// the right seat, 2 the seat across, 4 the left seat, 6 the own seat at the
+// bottom; the odd frames lie between them while the pointer turns.
+Image DrawTurnDial(const Picture& picture, int frame) {
+    constexpr double kHalfWedge = 24.0 * std::numbers::pi / 180.0;
+    const uint32_t dial = Rgb(0x26, 0x30, 0x3c);
+    const uint32_t rim = Rgb(0x8c, 0x96, 0xa0);
+    Canvas canvas(picture.width, picture.height, kFelt);
+    const double cx = picture.width / 2.0;
+    const double cy = picture.height / 2.0;
+    const double r = std::min(cx, cy) - 1.0;
+    const double toward = frame * std::numbers::pi / 4.0;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const double dx = x + 0.5 - cx;
+            const double dy = cy - (y + 0.5);  // up is positive
+            const double d = std::hypot(dx, dy);
+            if (d > r) {
+                continue;
+            }
+            uint32_t colour = d > r - 2.0 ? rim : dial;
+            const double off = std::remainder(std::atan2(dy, dx) - toward, 2 * std::numbers::pi);
+            if (d > r / 5.0 && d <= r - 3.0 && std::abs(off) <= kHalfWedge) {
+                colour = kGold;
+            } else if (d <= r / 5.0) {
+                colour = rim;
+            }
+            canvas.Put(x, y, colour);
+        }
+    }
+    return canvas.Take();
+}
+
+// The character of a glyph strip's frame: frame f shows the caption's f-th
+// character, gold on a dark plate like the digits beside it.
+Image DrawGlyph(const Picture& picture, int frame) {
+    Canvas canvas(picture.width, picture.height, Rgb(0x22, 0x1a, 0x12));
+    const std::vector<std::string_view> characters = GbkCharacters(picture.caption);
+    if (frame < static_cast<int>(characters.size())) {
+        Picture one = picture;
+        one.caption = std::string(characters[static_cast<size_t>(frame)]);
+        CentredCaption(canvas, one, 1, 0, kGold, false);
     }
     return canvas.Take();
 }
@@ -593,6 +618,12 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (StartsWith(name, "Table")) {
         return DrawCloth(picture);
+    }
+    if (name == "clock_hand_big") {
+        return DrawTurnDial(picture, frame);
+    }
+    if (StartsWith(name, "word_") || StartsWith(name, "char_")) {
+        return DrawGlyph(picture, frame);
     }
     if (StartsWith(name, "kof") || StartsWith(name, "ruv")) {
         return DrawEmoticon(picture);

@@ -62,22 +62,9 @@ bool ParseNameList(std::string_view text, Skin& skin, std::string& error) {
     skin = Skin{};
     std::set<std::string> names;
     uint32_t plain = 0;
-    int lineNo = 0;
-    size_t at = 0;
-    while (at < text.size()) {
-        size_t end = text.find('\n', at);
-        end = end == std::string_view::npos ? text.size() : end;
-        std::string_view line = text.substr(at, end - at);
-        at = end + 1;
-        ++lineNo;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        const std::vector<std::string_view> fields = Fields(line);
-        if (fields.empty() || fields[0].starts_with('#')) {
-            continue;
-        }
-        const std::string where = "line " + std::to_string(lineNo) + ": ";
+    for (const ListLine& line : ListLines(text)) {
+        const std::vector<std::string_view>& fields = line.fields;
+        const std::string where = "line " + std::to_string(line.number) + ": ";
         if (fields[0].starts_with('[')) {
             if (fields.size() != 1 || !fields[0].ends_with(']') || fields[0].size() < 3) {
                 error = where + "a pack is written [path]";
@@ -133,13 +120,39 @@ bool ParseNameList(std::string_view text, Skin& skin, std::string& error) {
 }
 
 bool ReadNameList(const std::string& path, Skin& skin, std::string& error) {
+    std::string text;
+    return ReadListText(path, text, error) && ParseNameList(text, skin, error);
+}
+
+std::vector<ListLine> ListLines(std::string_view text) {
+    std::vector<ListLine> lines;
+    int number = 0;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        end = end == std::string_view::npos ? text.size() : end;
+        std::string_view line = text.substr(at, end - at);
+        at = end + 1;
+        ++number;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        std::vector<std::string_view> fields = Fields(line);
+        if (!fields.empty() && !fields[0].starts_with('#')) {
+            lines.push_back({number, std::move(fields)});
+        }
+    }
+    return lines;
+}
+
+bool ReadListText(const std::string& path, std::string& text, std::string& error) {
     const std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(path);
     if (!bytes) {
         error = "cannot read " + path;
         return false;
     }
-    return ParseNameList(
-        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), skin, error);
+    text.assign(bytes->begin(), bytes->end());
+    return true;
 }
 
 }  // namespace regional_skin

@@ -30,6 +30,7 @@ struct Picture {
     int height = 0;
     Look look = Look::Plain;
     uint32_t colour = 0;  // 0x00BBGGRR of frame 0 for a plain picture
+    std::string caption;  // GBK: the words drawn on it (SkinCaptions.h); empty for none
 };
 
 struct Sound {
@@ -48,5 +49,16 @@ struct Skin {
 bool ParseNameList(std::string_view text, Skin& skin, std::string& error);
 // ParseNameList of a file; false with a reason when it cannot be read.
 bool ReadNameList(const std::string& path, Skin& skin, std::string& error);
+
+// The lines of a list's text (the name list, the caption table) that hold
+// something: neither blank nor a comment ('#'), split at blanks, with their
+// line numbers.
+struct ListLine {
+    int number = 0;
+    std::vector<std::string_view> fields;
+};
+std::vector<ListLine> ListLines(std::string_view text);
+// The text of a list file; false with a reason when it cannot be read.
+bool ReadListText(const std::string& path, std::string& text, std::string& error);
 
 }  // namespace regional_skin

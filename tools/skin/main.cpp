@@ -3,7 +3,8 @@
 //
 //   pvbn_skin NAME_LIST PROGRAM_FOLDER [STAMP]
 //
-// The packs land at their listed paths ("skins\frame.kor" as
+// The words drawn on the pictures come from the caption table beside the
+// name list (SkinCaptions.h). The packs land at their listed paths ("skins\frame.kor" as
 // PROGRAM_FOLDER/skins/frame.kor, GBK file names as they stand). The stamp
 // file, when named, is written last, so a build that sees it knows every
 // pack is complete.
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "tools/skin/SkinCaptions.h"
 #include "tools/skin/SkinPacks.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +25,11 @@ int main(int argc, char** argv) {
     std::string error;
     if (!regional_skin::ReadNameList(argv[1], skin, error)) {
         std::fprintf(stderr, "pvbn_skin: %s: %s\n", argv[1], error.c_str());
+        return 1;
+    }
+    const std::string captions = regional_skin::CaptionFileBeside(argv[1]);
+    if (!regional_skin::ReadCaptions(captions, skin, error)) {
+        std::fprintf(stderr, "pvbn_skin: %s: %s\n", captions.c_str(), error.c_str());
         return 1;
     }
     std::string folder = argv[2];

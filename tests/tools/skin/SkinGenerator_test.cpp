@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <numbers>
 #include <random>
 #include <regex>
 #include <set>
@@ -23,6 +26,8 @@
 #include "engine/ResourceModule.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
+#include "platform/TextCodec.h"
+#include "tools/skin/SkinCaptions.h"
 #include "tools/skin/SkinColours.h"
 #include "tools/skin/SkinDrawing.h"
 #include "tools/skin/SkinFiles.h"
@@ -64,6 +69,9 @@ const Skin& ProjectSkin() {
         Skin s;
         std::string error;
         EXPECT_TRUE(regional_skin::ReadNameList(NameList(), s, error)) << error;
+        EXPECT_TRUE(
+            regional_skin::ReadCaptions(regional_skin::CaptionFileBeside(NameList()), s, error))
+            << error;
         return s;
     }();
     return skin;
@@ -339,11 +347,9 @@ TEST(SkinFiles, AGifOfManyCodesAndColoursReadsBackExactly) {
     EXPECT_FALSE(regional_skin::GifFile(frames, file, error));
 }
 
-// The sounds the client's code plays by name: every "Snd..." literal in the
-// sources of the client's layers.
-std::set<std::string> SoundsNamedInTheClient() {
-    const std::regex literal("\"(Snd[A-Za-z0-9_]*)\"");
-    std::set<std::string> names;
+// Calls fn(text) for each source file of the client's layers.
+template <typename Fn>
+void ForEachClientSource(Fn fn) {
     for (const char* layer : {"engine", "frame", "mahjong_client", "game"}) {
         const std::filesystem::path folder = std::filesystem::path(PVBN_SOURCE_DIR) / layer;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
@@ -352,13 +358,21 @@ std::set<std::string> SoundsNamedInTheClient() {
                 continue;
             }
             std::ifstream in(entry.path(), std::ios::binary);
-            const std::string text((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
-            for (std::sregex_iterator it(text.begin(), text.end(), literal), end; it != end; ++it) {
-                names.insert((*it)[1].str());
-            }
+            fn(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
         }
     }
+}
+
+// The sounds the client's code plays by name: every "Snd..." literal in the
+// sources of the client's layers.
+std::set<std::string> SoundsNamedInTheClient() {
+    const std::regex literal("\"(Snd[A-Za-z0-9_]*)\"");
+    std::set<std::string> names;
+    ForEachClientSource([&](const std::string& text) {
+        for (std::sregex_iterator it(text.begin(), text.end(), literal), end; it != end; ++it) {
+            names.insert((*it)[1].str());
+        }
+    });
     return names;
 }
 
@@ -371,6 +385,261 @@ TEST(SkinList, EverySoundTheClientPlaysByNameIsListed) {
     EXPECT_TRUE(named.count("SndHitButton")) << "the sources were not read";
     for (const std::string& name : named) {
         EXPECT_TRUE(listed.count(name + ".ogg")) << name << " is played but not in the skin";
+    }
+}
+
+// --- the names the client's look-ups ask for ---
+
+// The text without its comments (string literals kept whole).
+std::string WithoutComments(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '"' || text[i] == '\'') {
+            const char quote = text[i];
+            const size_t start = i++;
+            while (i < text.size() && text[i] != quote && text[i] != '\n') {
+                i += text[i] == '\\' ? 2 : 1;
+            }
+            out.append(text, start, std::min(i, text.size() - 1) - start + 1);
+        } else if (text.compare(i, 2, "//") == 0) {
+            i = text.find('\n', i);
+            if (i == std::string::npos) {
+                break;
+            }
+            out.push_back('\n');
+        } else if (text.compare(i, 2, "/*") == 0) {
+            i = text.find("*/", i);
+            if (i == std::string::npos) {
+                break;
+            }
+            ++i;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+// The literals of a piece of code, in order.
+std::vector<std::string> Literals(std::string_view code) {
+    std::vector<std::string> literals;
+    for (size_t i = code.find('"'); i != std::string_view::npos; i = code.find('"', i + 1)) {
+        const size_t start = ++i;
+        while (i < code.size() && code[i] != '"') {
+            i += code[i] == '\\' ? 2 : 1;
+        }
+        literals.emplace_back(code.substr(start, std::min(i, code.size()) - start));
+    }
+    return literals;
+}
+
+bool IsIdentifierChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// The constants "kName = "..."" and "kName[] = {"...", ...}" of a source
+// file, with their literals.
+std::map<std::string, std::vector<std::string>> ConstantsOfLiterals(const std::string& text) {
+    std::map<std::string, std::vector<std::string>> constants;
+    for (size_t at = text.find('k'); at != std::string::npos; at = text.find('k', at + 1)) {
+        if (at > 0 && IsIdentifierChar(text[at - 1])) {
+            continue;
+        }
+        size_t i = at;
+        while (i < text.size() && IsIdentifierChar(text[i])) {
+            ++i;
+        }
+        const std::string identifier = text.substr(at, i - at);
+        auto skipBlanks = [&] {
+            while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) {
+                ++i;
+            }
+        };
+        skipBlanks();
+        if (text.compare(i, 2, "[]") == 0) {
+            i += 2;
+            skipBlanks();
+        }
+        if (i >= text.size() || text[i] != '=' || text.compare(i, 2, "==") == 0) {
+            continue;
+        }
+        ++i;
+        skipBlanks();
+        if (i >= text.size() || (text[i] != '"' && text[i] != '{')) {
+            continue;
+        }
+        const size_t end = text.find(';', i);
+        const std::string_view value(text.data() + i,
+                                     (end == std::string::npos ? text.size() : end) - i);
+        // A braced list of literals, or one literal.
+        if (value.front() == '{' ||
+            value.find_first_not_of(" \t\r\n", value.rfind('"') + 1) == std::string_view::npos) {
+            for (std::string& literal : Literals(value)) {
+                constants[identifier].push_back(std::move(literal));
+            }
+        }
+    }
+    return constants;
+}
+
+// The top-level arguments of the call whose '(' is at `open`, trimmed.
+std::vector<std::string> CallArguments(const std::string& text, size_t open) {
+    std::vector<std::string> arguments(1);
+    int depth = 0;
+    for (size_t i = open; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            const size_t start = i++;
+            while (i < text.size() && text[i] != '"') {
+                i += text[i] == '\\' ? 2 : 1;
+            }
+            arguments.back().append(text, start, i - start + 1);
+            continue;
+        }
+        if (c == '(' || c == '[' || c == '{') {
+            if (++depth == 1) {
+                continue;
+            }
+        } else if (c == ')' || c == ']' || c == '}') {
+            if (--depth == 0) {
+                break;
+            }
+        } else if (c == ',' && depth == 1) {
+            arguments.emplace_back();
+            continue;
+        }
+        arguments.back().push_back(c);
+    }
+    for (std::string& argument : arguments) {
+        const size_t first = argument.find_first_not_of(" \t\r\n");
+        const size_t last = argument.find_last_not_of(" \t\r\n");
+        argument = first == std::string::npos ? "" : argument.substr(first, last - first + 1);
+    }
+    return arguments;
+}
+
+// The picture and sound names (UTF-8) the client's code asks the skin for by
+// name: the name argument of each look-up call when it is a literal or a
+// constant of literals ("k..." in any of the layers); the glyph look-ups'
+// first text is their characters, not a name. Constants named for a picture
+// or sound ("...Image", "...Sound", ...) count wherever they are used, since
+// some reach their look-up through a variable.
+std::set<std::string> NamesAskedForByTheClient() {
+    static const std::set<std::string> kLookUps = {"GetSkinFrame",
+                                                   "SkinFrame",
+                                                   "Skin",
+                                                   "ImageFrame",
+                                                   "GetResourceFrame",
+                                                   "SkinHeight",
+                                                   "BorderWidth",
+                                                   "MakeImageButton",
+                                                   "MakeTableButton",
+                                                   "MakeRegionalButton",
+                                                   "MakeButton",
+                                                   "MakeDigits",
+                                                   "MakePicture",
+                                                   "LoadDigitImages",
+                                                   "PlaySound",
+                                                   "SetSound",
+                                                   "AddGlyphStrip",
+                                                   "MakeGlyphText",
+                                                   "ShowStatusAnimation",
+                                                   "ShowMarkAnimation",
+                                                   "ShowFinalMatchState",
+                                                   "OfferSignUp",
+                                                   "ShowMatchNotice",
+                                                   "ReplaceResultButton",
+                                                   "Create",
+                                                   "CreateWithImage"};
+    static const std::set<std::string> kGlyphLookUps = {"AddGlyphStrip", "MakeGlyphText"};
+    const std::regex literal(R"re("([^"\\]*)")re");
+    const std::regex namedConstant(R"re((k\w+)(\[\w+\])?(\.c_str\(\))?)re");
+    const std::regex notAName(R"re(.*(Caption|Class|Name|Face|Font|Text))re");
+    const std::regex pictureOrSound(
+        R"re(k\w*(Image|Images|Skin|SkinItem|Sound|Sounds|Slice|Picture|Animation|Strip|Music|TileSheet|BackSide\d\d))re");
+    std::vector<std::string> sources;
+    ForEachClientSource([&](const std::string& text) { sources.push_back(WithoutComments(text)); });
+    std::map<std::string, std::vector<std::string>> constants;
+    for (const std::string& text : sources) {
+        for (auto& [identifier, values] : ConstantsOfLiterals(text)) {
+            auto& all = constants[identifier];
+            all.insert(all.end(), values.begin(), values.end());
+        }
+    }
+    std::set<std::string> names;
+    for (const auto& [identifier, values] : constants) {
+        if (std::regex_match(identifier, pictureOrSound)) {
+            for (const std::string& value : values) {
+                if (!value.empty() && value.find_first_of("<>=%: ") == std::string::npos) {
+                    names.insert(value);
+                }
+            }
+        }
+    }
+    for (const std::string& text : sources) {
+        for (size_t at = 0; at < text.size();) {
+            const size_t open = text.find('(', at);
+            if (open == std::string::npos) {
+                break;
+            }
+            at = open + 1;
+            size_t start = open;
+            while (start > 0 && (std::isalnum(static_cast<unsigned char>(text[start - 1])) ||
+                                 text[start - 1] == '_')) {
+                --start;
+            }
+            const std::string call = text.substr(start, open - start);
+            if (!kLookUps.contains(call)) {
+                continue;
+            }
+            // The texts among the arguments, in order: literals and constants.
+            std::vector<std::vector<std::string>> texts;
+            for (const std::string& argument : CallArguments(text, open)) {
+                std::smatch match;
+                if (std::regex_match(argument, match, literal)) {
+                    texts.push_back({match[1].str()});
+                } else if (call != "Create" && std::regex_match(argument, match, namedConstant) &&
+                           constants.contains(match[1].str()) &&
+                           !std::regex_match(match[1].str(), notAName)) {
+                    texts.push_back(constants[match[1].str()]);
+                }
+            }
+            const size_t from = kGlyphLookUps.contains(call) ? 1 : 0;
+            const size_t to =
+                kGlyphLookUps.contains(call) ? texts.size() : std::min<size_t>(1, texts.size());
+            for (size_t i = from; i < to; ++i) {
+                for (const std::string& name : texts[i]) {
+                    if (!name.empty()) {
+                        names.insert(name);
+                    }
+                }
+            }
+        }
+    }
+    return names;
+}
+
+TEST(SkinList, EveryPictureAndSoundTheClientAsksForByNameIsListed) {
+    std::set<std::string> listed;
+    for (const Picture& picture : ProjectSkin().pictures) {
+        listed.insert(picture.name);
+    }
+    for (const regional_skin::Sound& sound : ProjectSkin().sounds) {
+        listed.insert(sound.fileName.substr(0, sound.fileName.rfind('.')));
+    }
+    // Names the client only tries, doing without them when the skin lacks them.
+    const std::set<std::string> optional = {"保险箱广告"};
+    std::set<std::string> named;
+    for (const std::string& name : NamesAskedForByTheClient()) {
+        named.insert(platform::Utf8ToGbk(name));
+    }
+    for (const char* sample : {"clock_hand_big", "SndHitButton", "btn_我要领取", "Frame_Top"}) {
+        EXPECT_TRUE(named.contains(sample)) << sample << ": the look-ups were not read";
+    }
+    for (const std::string& name : named) {
+        EXPECT_TRUE(listed.contains(name) || optional.contains(name))
+            << platform::GbkToUtf8(name) << " is asked for but not in the skin";
     }
 }
 
@@ -431,6 +700,147 @@ TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
         };
         EXPECT_GT(light(1), light(0));
         EXPECT_LT(light(2), light(0));
+    }
+}
+
+// The words on the pictures are the table's, in the player's language: every
+// button but those the code captions itself or that show a sign carries one,
+// and so do the labels beside the table's numbers and the big signs; the
+// words are drawn (the picture differs from its wordless self).
+TEST(SkinArt, WordedPicturesCarryTheirCaptionsInThePlayersLanguage) {
+    const std::set<std::string> signs = {"btn_Volume", "bit_arrow", "系统通知框_按钮",
+                                         "保险箱按钮"};
+    std::set<std::string> worded;
+    for (const Picture& picture : ProjectSkin().pictures) {
+        const bool button = picture.frames == 4 && picture.look == Look::Plain &&
+                            !Starts(picture.name, "dice") && !Starts(picture.name, "ScrollBar_") &&
+                            !signs.contains(picture.name);
+        if (button) {
+            worded.insert(picture.name);
+        }
+        if (picture.caption.empty()) {
+            continue;
+        }
+        SCOPED_TRACE(picture.name);
+        for (char c : picture.caption) {
+            EXPECT_FALSE(std::isalpha(static_cast<unsigned char>(c))) << "a Latin stand-in";
+        }
+        Picture wordless = picture;
+        wordless.caption.clear();
+        const auto drawn = regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        const auto bare = regional_skin::DrawPicture(wordless, regional_skin::Style::Drawn);
+        EXPECT_NE(drawn[0].pixels, bare[0].pixels) << "the caption is not drawn";
+    }
+    for (const char* label :
+         {"info_deposite_big", "info_deposite_small", "info_joker_big", "nextbout_deposit",
+          "icon_hu", "icon_standoff", "bit_hu", "碰牌动画", "杠牌动画"}) {
+        worded.insert(label);
+    }
+    for (const std::string& name : worded) {
+        EXPECT_FALSE(Listed(name).caption.empty()) << platform::GbkToUtf8(name);
+    }
+    // The table refuses what it cannot draw.
+    Skin skin;
+    std::string error;
+    ASSERT_TRUE(regional_skin::ParseNameList("[p]\na 4 60 40\n", skin, error));
+    // The table is UTF-8 (碰 E7 A2 B0, 杠 E6 9D A0); this source's literals are GBK.
+    EXPECT_TRUE(regional_skin::ParseCaptions("# c\na \xe7\xa2\xb0\n", skin, error)) << error;
+    EXPECT_EQ(skin.pictures[0].caption, "碰");
+    EXPECT_FALSE(regional_skin::ParseCaptions("b \xe7\xa2\xb0\n", skin, error));
+    EXPECT_FALSE(regional_skin::ParseCaptions("a \xe7\xa2\xb0\na \xe6\x9d\xa0\n", skin, error));
+    EXPECT_FALSE(regional_skin::ParseCaptions("a \xf0\x9f\x80\x84\n", skin, error));
+}
+
+// The turn pointer: the table view shows frame 2 x the screen position of
+// the seat to play (0 the right seat, 1 across, 2 the left seat, 3 the own
+// seat at the bottom), the odd frames while it turns. The lit part of frame
+// f lies f eighths of a turn anticlockwise from the right of the dial.
+TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
+    const Picture& hand = Listed("clock_hand_big");
+    const std::vector<Image> frames = regional_skin::DrawPicture(hand, regional_skin::Style::Drawn);
+    ASSERT_EQ(frames.size(), 8u);
+    auto luminance = [](uint32_t c) {
+        return 0.299 * (c & 0xff) + 0.587 * ((c >> 8) & 0xff) + 0.114 * ((c >> 16) & 0xff);
+    };
+    for (int f = 0; f < 8; ++f) {
+        SCOPED_TRACE(f);
+        const Image& image = frames[static_cast<size_t>(f)];
+        double brightest = 0;
+        for (uint32_t c : image.pixels) {
+            brightest = std::max(brightest, luminance(c));
+        }
+        double sx = 0;
+        double sy = 0;
+        int lit = 0;
+        for (int y = 0; y < image.height; ++y) {
+            for (int x = 0; x < image.width; ++x) {
+                if (luminance(image.pixels[static_cast<size_t>(y) * image.width + x]) >=
+                    0.85 * brightest) {
+                    sx += x + 0.5 - image.width / 2.0;
+                    sy += image.height / 2.0 - (y + 0.5);
+                    ++lit;
+                }
+            }
+        }
+        ASSERT_GT(lit, 0);
+        sx /= lit;
+        sy /= lit;
+        EXPECT_GT(std::hypot(sx, sy), image.width / 8.0) << "the lit part is not to one side";
+        const double off =
+            std::remainder(std::atan2(sy, sx) - f * std::numbers::pi / 4, 2 * std::numbers::pi);
+        EXPECT_LT(std::abs(off), std::numbers::pi / 8)
+            << "the lit part points " << std::atan2(sy, sx);
+    }
+}
+
+// A dots face shows its value as that many separate dots, so no dot reads as
+// the "0" of a numeral beside it ("4◎" as "40") on the small tiles of melds
+// and discards, nor on the own row's.
+TEST(SkinArt, ADotsFaceShowsItsValueAsThatManyDots) {
+    for (const Picture& picture : ProjectSkin().pictures) {
+        if (picture.look != Look::Faces) {
+            continue;
+        }
+        SCOPED_TRACE(picture.name);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        for (int value = 1; value <= 9; ++value) {
+            const Image& face = frames[static_cast<size_t>(8 + value)];
+            const int w = face.width;
+            // Inside the key frame and above the lower edge's shade.
+            const int bottom = face.height - (face.height >= 24 ? 4 : 1);
+            const uint32_t ground = face.pixels[static_cast<size_t>(w) + 1];
+            std::vector<bool> seen(face.pixels.size(), false);
+            int dots = 0;
+            for (int y = 1; y < bottom; ++y) {
+                for (int x = 1; x < w - 1; ++x) {
+                    const size_t at = static_cast<size_t>(y) * w + x;
+                    if (seen[at] || face.pixels[at] == ground) {
+                        continue;
+                    }
+                    ++dots;
+                    std::vector<std::pair<int, int>> stack = {{x, y}};
+                    seen[at] = true;
+                    while (!stack.empty()) {
+                        const auto [px, py] = stack.back();
+                        stack.pop_back();
+                        for (int dy = -1; dy <= 1; ++dy) {
+                            for (int dx = -1; dx <= 1; ++dx) {
+                                const int nx = px + dx;
+                                const int ny = py + dy;
+                                const size_t n = static_cast<size_t>(ny) * w + nx;
+                                if (nx >= 1 && ny >= 1 && nx < w - 1 && ny < bottom && !seen[n] &&
+                                    face.pixels[n] != ground) {
+                                    seen[n] = true;
+                                    stack.emplace_back(nx, ny);
+                                }
+                            }
+                        }
+                    }
+                }
+            }
+            EXPECT_EQ(dots, value) << picture.width << "x" << picture.height;
+        }
     }
 }
 
