@@ -39,6 +39,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/panels/DigitDisplay.h"
 #include "mahjong_client/table/CardSprite.h"
+#include "mahjong_client/table/SeatBoard.h"
 #include "platform/TextCodec.h"
 #include "tests/game/e2e/EngineHand.h"
 #include "tests/game/support/GameWindow.h"
@@ -347,6 +348,8 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
     dice.tingList.fill(-1);
     window.Deliver(tp::kSwapDice, tp::WriteTableRecord(dice));
     ASSERT_TRUE(window.RunUntil([&] { return DiceShown(); })) << "the swap dice never showed";
+    CSeatBoard* ownBoard = View().GetSeatBoard(kOwnPosition);
+    ASSERT_TRUE(ownBoard != nullptr && ownBoard->IsVisible() != 0) << "no own name board";
     ExpectPicturesApart("the swap dice");
 
     // The hand with its melds, as a running hand is entered, every seat's
