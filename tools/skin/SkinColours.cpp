@@ -6,10 +6,6 @@
 namespace regional_skin {
 namespace {
 
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | (g << 8) | (b << 16);
-}
-
 constexpr uint32_t kFaceBlue = 0xa0;
 constexpr uint32_t kBackBlue = 0x10;
 constexpr uint32_t kPlainBlueFrom = 0x60;

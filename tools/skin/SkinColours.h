@@ -18,6 +18,11 @@
 
 namespace regional_skin {
 
+// A colour of red, green and blue as 0x00BBGGRR.
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
+    return r | (g << 8) | (b << 16);
+}
+
 uint32_t FaceColour(int frame);
 uint32_t BackColour(Look look);
 // The key colour of frame f of a picture: a face's frame, a back's fill, a

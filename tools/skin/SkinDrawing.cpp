@@ -11,13 +11,10 @@
 
 #include "tools/skin/SkinColours.h"
 #include "tools/skin/SkinLettering.h"
+#include "tools/skin/SkinTextGrounds.h"
 
 namespace regional_skin {
 namespace {
-
-constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
-    return r | (g << 8) | (b << 16);
-}
 
 constexpr uint32_t kColourKey = Rgb(0xff, 0x00, 0xff);
 constexpr uint32_t kIvory = Rgb(0xf2, 0xea, 0xd2);
@@ -607,6 +604,9 @@ Image DrawGlyph(const Picture& picture, int frame) {
 
 Image DrawPlain(const Picture& picture, int frame) {
     const std::string_view name = picture.name;
+    if (IsTextGround(name)) {
+        return DrawTextGround(picture, frame);
+    }
     if (StartsWith(name, "dice") && name.size() >= 5 && name[4] >= '1' && name[4] <= '6') {
         return DrawDie(picture, name[4] - '0', frame);
     }

@@ -24,6 +24,9 @@
 #include "engine/ImageRecord.h"
 #include "engine/ResKey.h"
 #include "engine/ResourceModule.h"
+#include "engine/ui/RichText.h"
+#include "frame/panels/ChatLines.h"
+#include "game/result/ScoreText.h"
 #include "platform/Files.h"
 #include "platform/ImageDecoder.h"
 #include "platform/TextCodec.h"
@@ -883,6 +886,151 @@ TEST(SkinArt, APictureListedWithMoreFacesThanTheGameHasStillDraws) {
     }
     // A picture too big for the engine's records is refused in the list.
     EXPECT_FALSE(regional_skin::ParseNameList("[p]\nhuge 1 70000 2\n", skin, error));
+}
+
+}  // namespace
+
+namespace {
+
+// A number the client's sources give a colour: the first capture of the
+// pattern in the file (decimal or 0x hex).
+uint32_t ColourInCode(const std::string& file, const std::string& pattern) {
+    std::ifstream in(std::filesystem::path(PVBN_SOURCE_DIR) / file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::smatch match;
+    if (!std::regex_search(text, match, std::regex(pattern))) {
+        ADD_FAILURE() << "no " << pattern << " in " << file;
+        return 0;
+    }
+    return static_cast<uint32_t>(std::stoul(match[1].str(), nullptr, 0));
+}
+
+uint32_t ConstantInCode(const std::string& file, const std::string& name) {
+    return ColourInCode(file, name + R"(\s*=\s*(0x[0-9A-Fa-f]+|\d+))");
+}
+
+// WCAG's relative luminance of a COLORREF (0x00BBGGRR).
+double Luminance(uint32_t colour) {
+    auto linear = [](uint32_t channel) {
+        const double c = (channel & 0xff) / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour) + 0.7152 * linear(colour >> 8) + 0.0722 * linear(colour >> 16);
+}
+
+double Contrast(double a, double b) {
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The best least ratio any flat ground gives a set of text colours.
+double BestGround(const std::vector<uint32_t>& colours) {
+    double best = 0;
+    for (int step = 0; step <= 2000; ++step) {
+        double least = 1e9;
+        for (uint32_t colour : colours) {
+            least = std::min(least, Contrast(Luminance(colour), step / 2000.0));
+        }
+        best = std::max(best, least);
+    }
+    return best;
+}
+
+// A text the client writes on a picture of the skin, in its colour, within
+// a part of the picture (right and bottom -1: to the picture's edge).
+struct WrittenText {
+    std::string what;
+    std::string picture;
+    uint32_t colour;
+    int left = 0, top = 0, right = -1, bottom = -1;
+};
+
+std::vector<WrittenText> TextsTheClientWrites() {
+    const std::string swap = "game/table/TableViewSwap.cpp";
+    const std::string app = "frame/GameFrameApp.cpp";
+    const std::string result = "game/result/GameResultDlg.cpp";
+    const std::string skinColour = R"(\s*,\s*(0x[0-9A-Fa-f]+|\d+)\})";
+    const std::string resultRows = R"(SetTextColour\(chair == ownChair \? (\d+) : (\d+)\))";
+    std::vector<WrittenText> texts;
+    // The chat pane: the table's lines and the frame's notices.
+    const std::pair<std::string, uint32_t> chat[] = {
+        {"the own lines and the round's base value", score_text::kOwnColour},
+        {"the other players' score lines", score_text::kOtherColour},
+        {"the swap-ready lines", score_text::kSwapReadyColour},
+        {"the names in the swap lines", ConstantInCode(swap, "kSwapNameColour")},
+        {"the swap lines' text", ConstantInCode(swap, "kChatTextColour")},
+        {"the welcome line", static_cast<uint32_t>(chat_lines::kWelcomeColour)},
+        {"a looker-on's line", static_cast<uint32_t>(chat_lines::kLookOnColour)},
+        {"plain chat text", kRichDefaultTextColor},
+    };
+    for (const char* slice : {"SystemChatBox1", "SystemChatBox2", "SystemChatBox3"}) {
+        for (const auto& [what, colour] : chat) {
+            texts.push_back({what, slice, colour});
+        }
+    }
+    // The side panel's headers and rows, and the seat boards.
+    texts.push_back({"the score table's header", "bitHistoryTitle",
+                     ColourInCode(app, "\"AdvHeader\"" + skinColour)});
+    texts.push_back({"the players' list header", "SystemUserListBar",
+                     ColourInCode(app, "\"PlayerViewHeader\"" + skinColour)});
+    texts.push_back({"the players' names", "UserListBlock",
+                     ColourInCode(app, "\"PlayerViewText\"" + skinColour)});
+    texts.push_back({"a seat board's name", "PlayerBoardSmall",
+                     ConstantInCode("mahjong_client/table/SeatBoard.cpp", "kNameColor")});
+    texts.push_back({"the swap panel's names", "frame_HP",
+                     ConstantInCode("game/table/TableViewSwapPanel.cpp", "kSwapPanelTextColour"),
+                     250, 65, -1, 130});
+    texts.push_back({"a chat bubble's text", "聊天泡泡背景",
+                     ConstantInCode("game/table/PlayerBoardSmall.cpp", "kBubbleTextColor")});
+    // The result dialog: the own row in its colour on a player row's text
+    // rows, the other rows and the item rows (a player row drawn at half
+    // height) black, the headers, the footer and the seat panel's name
+    // black.
+    texts.push_back(
+        {"the own result row", "list_itemBK", ColourInCode(result, resultRows), 0, 8, -1, 21});
+    const uint32_t black =
+        ColourInCode(result, R"(SetTextColour\(chair == ownChair \? \d+ : (\d+)\))");
+    texts.push_back({"the other result rows and the items", "list_itemBK", black});
+    texts.push_back({"the result's column titles", "list_title", black});
+    texts.push_back({"the result's total", "list_item01", black});
+    texts.push_back({"the selected seat's name", "bit_Result_BK", black, 35, 82, 292, 190});
+    return texts;
+}
+
+TEST(SkinArt, EveryTextTheClientWritesOnAPictureReadsOnIt) {
+    const std::vector<WrittenText> texts = TextsTheClientWrites();
+    std::map<std::string, std::vector<uint32_t>> coloursOn;
+    for (const WrittenText& text : texts) {
+        coloursOn[text.picture].push_back(text.colour);
+    }
+    double lowest = 1e9;
+    std::string lowestText;
+    for (const WrittenText& text : texts) {
+        SCOPED_TRACE(text.what + " on " + text.picture);
+        const Picture& picture = Listed(text.picture);
+        const std::vector<Image> frames =
+            regional_skin::DrawPicture(picture, regional_skin::Style::Drawn);
+        const double textLuminance = Luminance(text.colour);
+        double least = 1e9;
+        for (const Image& image : frames) {
+            const int right = text.right < 0 ? image.width : std::min(text.right, image.width);
+            const int bottom = text.bottom < 0 ? image.height : std::min(text.bottom, image.height);
+            for (int y = text.top; y < bottom; ++y) {
+                for (int x = text.left; x < right; ++x) {
+                    const uint32_t ground = image.pixels[static_cast<size_t>(y) * image.width + x];
+                    least = std::min(least, Contrast(textLuminance, Luminance(ground)));
+                }
+            }
+        }
+        // 4.5:1, or where the colours one picture carries cannot all reach
+        // it (pure red beside black), the best any ground gives them.
+        const double wanted = std::min(4.5, BestGround(coloursOn[text.picture]));
+        EXPECT_GE(least, wanted * 0.99) << "ratio " << least;
+        if (least < lowest) {
+            lowest = least;
+            lowestText = text.what + " on " + text.picture;
+        }
+    }
+    std::printf("lowest contrast: %.2f:1 (%s)\n", lowest, lowestText.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,409 @@
+// The table as the regional skin sizes its pictures, in the program's main
+// window at the smallest and the largest window the demo opens: while the
+// swap dice show, and later in the hand with its melds, discards and thrown
+// tiles, no two shown pictures overlap unless one is meant to lie over the
+// other; and no discard place of any seat lies under the deposit panel.
+//
+// Meant to overlap, and so not compared:
+//  - an object and its own parts (a button's face, a board's banker dice,
+//    the panel's number: whatever hangs from it);
+//  - the window's own frame (its title bar and edges), on which the panes
+//    border;
+//  - the side panel's bars and their parts, laid out by the frame inside the
+//    panel: the panel is one picture here;
+//  - a tile's shadow, which falls on whatever lies below the tile, and the
+//    halo the client lays around a thrown tile, over that tile.
+//
+// Laid over each other by the client's own placement, whatever size the
+// skin gives the pictures (ClientPlaced below says why, pair by pair).
+
+#include <gtest/gtest.h>
+
+#include <cxxabi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <typeinfo>
+#include <vector>
+
+#include "engine/CorvaneCanvas.h"
+#include "engine/CorvanePicture.h"
+#include "engine/ui/CorvaneButton.h"
+#include "frame/view/GameFrameView.h"
+#include "game/app/RegionalMahjongApp.h"
+#include "game/table/RegionalTableView.h"
+#include "mahjong_client/TableProtocol.h"
+#include "mahjong_client/panels/DigitDisplay.h"
+#include "mahjong_client/table/CardSprite.h"
+#include "mahjong_client/table/SeatBoard.h"
+#include "platform/TextCodec.h"
+#include "tests/game/e2e/EngineHand.h"
+#include "tests/game/support/GameWindow.h"
+#include "tests/game/support/RegionalSkin.h"
+
+namespace {
+
+namespace tp = table_protocol;
+
+constexpr int kOwnChair = 0;
+constexpr int kOwnPosition = 3;
+// The window's title bar and the width of its edges.
+constexpr int kTitleBar = 24;
+constexpr int kWindowEdge = 6;
+// Discards laid per seat before the layout is read: two lines of six.
+constexpr int kDiscardsLaid = 12;
+// Object ids are given in order from 1; a table with its side panel uses
+// a few thousand.
+constexpr int kObjectIds = 20000;
+
+struct Box {
+    double left = 0, top = 0, right = 0, bottom = 0;
+    bool Meets(const Box& other) const {
+        return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+    }
+};
+
+// The object's rectangle on the screen: a board turned a quarter lies
+// across.
+Box BoxOf(CCorvaneObject& object) {
+    const bool across = std::lround(object.GetAngle() / 90.0) % 2 != 0;
+    const double halfW = (across ? object.GetHeight() : object.GetWidth()) / 2;
+    const double halfH = (across ? object.GetWidth() : object.GetHeight()) / 2;
+    return {object.GetX() - halfW, object.GetY() - halfH, object.GetX() + halfW,
+            object.GetY() + halfH};
+}
+
+std::string Describe(const Box& box) {
+    std::ostringstream out;
+    out << "[" << box.left << "," << box.top << " - " << box.right << "," << box.bottom << "]";
+    return out.str();
+}
+
+std::string TypeName(CCorvaneObject& object) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(
+        abi::__cxa_demangle(typeid(object).name(), nullptr, nullptr, &status), std::free);
+    return status == 0 && name ? name.get() : typeid(object).name();
+}
+
+// Whether `part` is `whole` or hangs from it.
+bool IsPartOf(CCorvaneObject* part, CCorvaneObject* whole) {
+    if (whole == nullptr) {
+        return false;
+    }
+    for (CCorvaneObject* o = part; o != nullptr; o = o->GetParent()) {
+        if (o == whole) {
+            return true;
+        }
+    }
+    return false;
+}
+
+CCardSprite* TileOf(CCorvaneObject* object) {
+    for (CCorvaneObject* o = object; o != nullptr; o = o->GetParent()) {
+        if (auto* sprite = dynamic_cast<CCardSprite*>(o)) {
+            return sprite;
+        }
+    }
+    return nullptr;
+}
+
+struct Shown {
+    CCorvaneObject* object;
+    Box box;
+    CCorvaneObject* whole;  // the tile a halo surrounds, else the object
+    std::string role;       // what the pair rules know it as, or ""
+    std::string label;      // for messages
+};
+
+// A pair the client lays over each other by its own placement.
+struct PlacedPair {
+    const char* first;
+    const char* second;
+    const char* why;
+};
+constexpr PlacedPair kClientPlaced[] = {
+    {"the deposit number", "a discard",
+     "the client sets the number 75 pixels right of the table's centre, past the "
+     "66 pixels the discard blocks leave free, on the right seat's first discards"},
+    {"the deposit number", "a thrown tile",
+     "the own seat's thrown tile lies in the centre square's lower right quarter, "
+     "where the client lays the panel and its number"},
+    {"the deposit panel", "a thrown tile", "as above"},
+    {"the deposit panel", "a thrown tile's halo", "as above"},
+    {"a thrown tile's halo", "a discard",
+     "the client draws the halo 28 pixels larger than the thrown tile, which lies in a "
+     "quarter of the free centre square: it reaches a line of discards beside it"},
+    {"the voice button", "the swap-info button",
+     "the client sets both in the view's bottom right corner"},
+    {"the swap panel's close button", "",
+     "the client leaves it shown when its panel hides (any pair)"},
+};
+
+const PlacedPair* ClientPlaced(const std::string& a, const std::string& b) {
+    for (const PlacedPair& pair : kClientPlaced) {
+        const std::string first = pair.first;
+        const std::string second = pair.second;
+        if ((a == first && (second.empty() || b == second)) ||
+            (b == first && (second.empty() || a == second))) {
+            return &pair;
+        }
+    }
+    return nullptr;
+}
+
+class TableLayoutTest : public ::testing::TestWithParam<std::pair<int, int>> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(game_test::PlayEngineHandWithMelds(kOwnChair, hand))
+            << "no seeded hand held all three melds";
+        game_test::GameWindowOptions options;
+        options.ownChair = kOwnChair;
+        options.width = GetParam().first;
+        options.height = GetParam().second;
+        ASSERT_TRUE(window.Open(options)) << window.Error();
+    }
+
+    CRegionalTableView& View() { return *window.View(); }
+
+    // The skin picture a picture or a button shows, or "".
+    std::string PictureName(CCorvaneObject& object) {
+        CCorvanePicture* picture = dynamic_cast<CCorvanePicture*>(&object);
+        if (auto* button = dynamic_cast<CCorvaneButton*>(&object)) {
+            picture = button->GetFace();
+        }
+        const void* record = picture != nullptr ? picture->GetFrameInfo().record : nullptr;
+        if (record == nullptr) {
+            return {};
+        }
+        for (const regional_skin::Picture& skin : regional_skin::RegionalSkin().pictures) {
+            if (View().GetResourceFrame(skin.name.c_str(), 0).record == record) {
+                return skin.name;
+            }
+        }
+        return {};
+    }
+
+    // The thrown tile whose halo (the background the client lays around it)
+    // the object is, or null.
+    CCardSprite* HaloOf(CCorvaneObject* object) {
+        for (int position = 0; position < CMahjongTableView::kPositions; ++position) {
+            CCardSprite* thrown = View().GetLastThrown(position);
+            if (thrown != nullptr && IsPartOf(object, thrown->GetThrownBackground())) {
+                return thrown;
+            }
+        }
+        return nullptr;
+    }
+
+    std::string RoleOf(CCorvaneObject* object) {
+        if (HaloOf(object) != nullptr) {
+            return "a thrown tile's halo";
+        }
+        if (CCardSprite* tile = TileOf(object)) {
+            switch (tile->kind) {
+                case CCardSprite::kKindDiscard:
+                    return "a discard";
+                case CCardSprite::kKindThrown:
+                    return "a thrown tile";
+                default:
+                    return "a tile";
+            }
+        }
+        CRegionalTableView& view = View();
+        const std::pair<CCorvaneObject*, const char*> known[] = {
+            {view.GetDepositDigits(), "the deposit number"},
+            {view.GetDepositPanel(), "the deposit panel"},
+            {view.GetVoiceButton(), "the voice button"},
+            {view.GetSwapInfoShowButton(), "the swap-info button"},
+            {view.GetSwapInfoHideButton(), "the swap-info button"},
+            {view.GetSwapInfoCloseButton(), "the swap panel's close button"},
+        };
+        for (const auto& [whole, role] : known) {
+            if (IsPartOf(object, whole)) {
+                return role;
+            }
+        }
+        return {};
+    }
+
+    std::string Label(CCorvaneObject& object, const std::string& role) {
+        std::ostringstream out;
+        out << TypeName(object) << " #" << object.GetId();
+        if (const std::string picture = PictureName(object); !picture.empty()) {
+            out << " showing " << platform::GbkToUtf8(picture);
+        }
+        if (!role.empty()) {
+            out << " (" << role << ")";
+        }
+        out << " " << Describe(BoxOf(object));
+        return out.str();
+    }
+
+    // The window's own frame: its title bar and edges, and what lies
+    // wholly on them.
+    bool OnWindowFrame(const Box& box) {
+        return box.bottom <= kTitleBar || box.right <= kWindowEdge ||
+               box.left >= window.Width() - kWindowEdge || box.top >= window.Height() - kWindowEdge;
+    }
+
+    // Every object of the window's scene that shows.
+    std::vector<CCorvaneObject*> VisibleObjects() {
+        std::vector<CCorvaneObject*> visible;
+        CGameFrameView* frame = window.App().GetFrameView();
+        for (int id = 1; id < kObjectIds; ++id) {
+            CCorvaneObject* object = frame->FindObjectById(id);
+            if (object != nullptr && object->IsVisible() != 0 && object->GetWidth() > 0 &&
+                object->GetHeight() > 0) {
+                visible.push_back(object);
+            }
+        }
+        return visible;
+    }
+
+    // Every shown object the pairs are compared between.
+    std::vector<Shown> ShownObjects() {
+        std::vector<Shown> shown;
+        for (CCorvaneObject* object : VisibleObjects()) {
+            const Box box = BoxOf(*object);
+            // A tile is its face: its shadow falls on whatever lies below.
+            CCardSprite* tile = TileOf(object);
+            if (OnWindowFrame(box) || (tile != nullptr && tile != object)) {
+                continue;
+            }
+            CCorvaneObject* halo = HaloOf(object);
+            const std::string role = RoleOf(object);
+            shown.push_back(
+                {object, box, halo != nullptr ? halo : object, role, Label(*object, role)});
+        }
+        return shown;
+    }
+
+    void ExpectPicturesApart(const char* when) {
+        CCorvaneObject* side = window.App().GetFrameView()->GetSubSystem();
+        ASSERT_NE(side, nullptr);
+        const std::vector<Shown> shown = ShownObjects();
+        ASSERT_GT(shown.size(), 100u) << when << ": the table is not shown";
+        for (size_t a = 0; a < shown.size(); ++a) {
+            for (size_t b = a + 1; b < shown.size(); ++b) {
+                const Shown& x = shown[a];
+                const Shown& y = shown[b];
+                if (!x.box.Meets(y.box) || IsPartOf(x.whole, y.whole) ||
+                    IsPartOf(y.whole, x.whole) ||
+                    (IsPartOf(x.object, side) && IsPartOf(y.object, side))) {
+                    continue;
+                }
+                if (const PlacedPair* placed = ClientPlaced(x.role, y.role)) {
+                    std::printf("%s, placed by the client: %s over %s (%s)\n", when,
+                                x.label.c_str(), y.label.c_str(), placed->why);
+                    continue;
+                }
+                ADD_FAILURE() << when << ": " << x.label << " overlaps " << y.label;
+            }
+        }
+    }
+
+    bool DiceShown() {
+        for (CCorvaneObject* object : VisibleObjects()) {
+            if (dynamic_cast<CCorvanePicture*>(object) != nullptr &&
+                PictureName(*object).rfind("dice", 0) == 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Throws free tiles at the position until its discards hold `count`
+    // (the last throw stays the thrown tile); false when the pool runs out.
+    bool Throw(int position, int count) {
+        while (View().GetDiscardCount(position) < count) {
+            CCardSprite* sprite = View().GetFreeCardObject();
+            if (sprite == nullptr) {
+                return false;
+            }
+            sprite->tile = View().GetDiscardCount(position) % 27 * 4;
+            View().SetLastThrown(position, sprite);
+        }
+        return true;
+    }
+
+    game_test::EngineHand hand;
+    game_test::GameWindow window;
+};
+
+TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPlace) {
+    // The deal, the seated players' boards and the swap dice.
+    window.Deliver(tp::kHandStart, hand.handStart);
+    ASSERT_TRUE(window.RunUntil([&] {
+        return View().GetRowCount(3) >= 13 && View().GetDepositPanel() != nullptr &&
+               View().GetDepositPanel()->IsVisible() != 0;
+    })) << "the deal or the deposit panel never showed";
+    View().RefreshSeatBoards();
+    tp::SwapDiceNotice dice;
+    dice.die = 3;
+    dice.tingList.fill(-1);
+    window.Deliver(tp::kSwapDice, tp::WriteTableRecord(dice));
+    ASSERT_TRUE(window.RunUntil([&] { return DiceShown(); })) << "the swap dice never showed";
+    CSeatBoard* ownBoard = View().GetSeatBoard(kOwnPosition);
+    ASSERT_TRUE(ownBoard != nullptr && ownBoard->IsVisible() != 0) << "no own name board";
+    ExpectPicturesApart("the swap dice");
+
+    // The hand with its melds, as a running hand is entered, every seat's
+    // throws, and the own seat's tile just thrown.
+    ASSERT_TRUE(window.RunUntil([&] {
+        CCorvaneButton* confirm = View().GetSwapChoiceButton();
+        return !DiceShown() && (confirm == nullptr || confirm->IsVisible() == 0);
+    })) << "the swap never ended";
+    View().ClearTable();
+    window.Deliver(tp::kHandState, hand.handState);
+    window.App().GetFrameView()->OnEnterResult210210();
+    window.Run(200);
+    for (int position = 0; position < CMahjongTableView::kPositions; ++position) {
+        ASSERT_TRUE(Throw(position, kDiscardsLaid)) << "the pool ran out";
+        if (position != kOwnPosition) {
+            View().MoveThrownToDiscards(position);
+        }
+    }
+    window.Run(200);
+    CCorvaneCanvas* panel = View().GetDepositPanel();
+    ASSERT_NE(panel, nullptr);
+    ASSERT_NE(panel->IsVisible(), 0);
+    ExpectPicturesApart("mid-hand");
+
+    // Every discard place of every seat, filled in turn, lies clear of the
+    // panel.
+    const Box panelBox = BoxOf(*panel);
+    for (int position = 0; position < CMahjongTableView::kPositions; ++position) {
+        const int laid = View().GetDiscardCount(position);
+        ASSERT_TRUE(Throw(position, CMahjongTableView::kDiscardPlaces)) << "the pool ran out";
+        for (int slot = 0; slot < CMahjongTableView::kDiscardPlaces; ++slot) {
+            CCardSprite* discard = View().GetDiscard(position, slot);
+            TablePoint centre{};
+            TablePoint size{};
+            if (discard == nullptr || !View().GetSpritePlace(*discard, centre, size)) {
+                continue;
+            }
+            const Box place{centre.x - size.x / 2.0, centre.y - size.y / 2.0,
+                            centre.x + size.x / 2.0, centre.y + size.y / 2.0};
+            EXPECT_FALSE(place.Meets(panelBox))
+                << "discard place " << slot << " of position " << position << " " << Describe(place)
+                << " lies under the deposit panel " << Describe(panelBox);
+        }
+        for (int slot = CMahjongTableView::kDiscardPlaces - 1; slot >= laid; --slot) {
+            View().ReleaseSprite(View().GetDiscard(position, slot));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, TableLayoutTest,
+                         ::testing::Values(std::pair{1024, 768}, std::pair{1366, 768}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "x" +
+                                    std::to_string(info.param.second);
+                         });
+
+}  // namespace
