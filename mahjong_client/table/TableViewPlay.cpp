@@ -191,7 +191,7 @@ int CMahjongTableView::OnReplacementArrived(const EventRecord& record) {
     if (DrawTileFromReply(kOwnPosition, draw.wallIndex, draw.tile) == nullptr) {
         return 1;
     }
-    SortHand();
+    SortHandAfterDraw();
     if (CMahjongTableData* data = GetMahjongTableData()) {
         SetClockSeconds(data->GetDiscardTime());
     }
