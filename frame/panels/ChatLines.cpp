@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/ui/CorvaneEdit.h"
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameSeams.h"
 #include "frame/RecordFields.h"
@@ -44,6 +45,10 @@ std::string MemberHead(const CGameFrameApp& app, int32_t userId) {
 }
 
 }  // namespace
+
+std::string LiteralName(const std::string& name) {
+    return EditLiteralText(name.c_str(), -1);
+}
 
 std::string CutOwnChat(std::string_view text, size_t limit) {
     return std::string(text.substr(0, WholeGbkLength(text, limit)));
@@ -102,8 +107,8 @@ std::string AmuletSkillLine(const CGameFrameApp& app, const ChatColours& colours
         return {};
     }
     return Format(" <m=qe蓝钻><c=%d>%s<>发动<c=%d>会员积分护身符<>技能，补回<c=%d>%d<>分\r\n",
-                  colours.otherName, app.GetUserName(user).c_str(), colours.otherName, kRed,
-                  points);
+                  colours.otherName, LiteralName(app.GetUserName(user)).c_str(), colours.otherName,
+                  kRed, points);
 }
 
 bool ShowsTableNumber(const CGameFrameApp& app) {
@@ -122,7 +127,7 @@ std::string WelcomeLine(const CGameFrameApp& app) {
 }
 
 std::string UserEnterLine(const CGameFrameApp& app, int32_t userId, int32_t tableNo) {
-    const std::string name = app.GetUserDisplayName(userId);
+    const std::string name = LiteralName(app.GetUserDisplayName(userId));
     if (ShowsTableNumber(app)) {
         return Format(" <c=%d>%s进入第%lld桌 \r\n", kRed, name.c_str(), ShownTableNumber(tableNo));
     }
@@ -130,7 +135,7 @@ std::string UserEnterLine(const CGameFrameApp& app, int32_t userId, int32_t tabl
 }
 
 std::string UserLeaveLine(const CGameFrameApp& app, int32_t userId, int32_t tableNo) {
-    const std::string name = app.GetUserDisplayName(userId);
+    const std::string name = LiteralName(app.GetUserDisplayName(userId));
     if (ShowsTableNumber(app)) {
         return Format(" <c=%d>%s离开第%lld桌 \r\n", kRed, name.c_str(), ShownTableNumber(tableNo));
     }
@@ -141,14 +146,16 @@ std::string LookOnEnterLine(const CGameFrameApp& app, int32_t userId) {
     if (app.IsHighlightedUser(userId)) {
         return {};
     }
-    return Format(" <c=%d>%s进入旁观 \r\n", kLookOnColour, app.GetUserDisplayName(userId).c_str());
+    return Format(" <c=%d>%s进入旁观 \r\n", kLookOnColour,
+                  LiteralName(app.GetUserDisplayName(userId)).c_str());
 }
 
 std::string LookOnLeaveLine(const CGameFrameApp& app, int32_t userId) {
     if (app.IsHighlightedUser(userId)) {
         return {};
     }
-    return Format(" <c=%d>%s退出旁观 \r\n", kLookOnColour, app.GetUserDisplayName(userId).c_str());
+    return Format(" <c=%d>%s退出旁观 \r\n", kLookOnColour,
+                  LiteralName(app.GetUserDisplayName(userId)).c_str());
 }
 
 std::string RandomTableLine(const CGameFrameApp& app) {
@@ -164,7 +171,7 @@ std::string ChangeTableLine(const CGameFrameApp& app) {
 
 std::string BaseSilverLine(const CGameFrameApp& app, Record record) {
     const int32_t user = Word(record, 0);
-    const std::string name = app.GetUserName(user);
+    const std::string name = LiteralName(app.GetUserName(user));
     const int32_t amount = Word(record, 3);
     const int32_t total = Word(record, 4);
     switch (Word(record, 2)) {
@@ -241,8 +248,8 @@ std::string PrizeLine(const CGameFrameApp& app, Record record) {
             if (Word(record, 0) == app.GetUserID()) {
                 return Format(" <z=qe系统通知> 您%s", longText.c_str());
             }
-            return Format(" <z=qe系统通知> 玩家【%s】%s", app.GetUserName(Word(record, 0)).c_str(),
-                          longText.c_str());
+            return Format(" <z=qe系统通知> 玩家【%s】%s",
+                          LiteralName(app.GetUserName(Word(record, 0))).c_str(), longText.c_str());
         case 0:
             return Format(" <z=qe系统通知> 您%s得到了%s, 请到保险箱领取 \r\n", prefix,
                           shortText.c_str());

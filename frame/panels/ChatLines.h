@@ -8,6 +8,8 @@
 //  - Records are read through the checked readers: a word past the record's
 //    end reads 0, a text stops at the record's end and at its field's width.
 //  - An empty result means "write nothing".
+//  - A player's name is outside input: the notice lines put it in as
+//    literal text, so a name never turns into markup (a link, a colour).
 
 #include <cstddef>
 #include <cstdint>
@@ -37,6 +39,8 @@ inline constexpr uint32_t kFloodMilliseconds = 2000;
 inline constexpr char kHighlightStyle[] = "<c=255,e=b,s=240>";
 inline constexpr char kMemberBadge[] = "<m=qe蓝钻>";
 
+// The name as literal text for a line the chat box appends with live links.
+std::string LiteralName(const std::string& name);
 // The player's own text cut to the limit at a whole GBK character.
 std::string CutOwnChat(std::string_view text, size_t limit);
 // The offline echo of an own line.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvaneView.h"
@@ -146,11 +147,18 @@ int CInputBar::OnEvent(const EventRecord& record) {
             }
             return 1;
         case kEventKeypadPassword: {
-            // Only a take this bar started may use the keypad's answer: the
-            // amount is cleared before the request, so a second answer (or
-            // another keypad user on the same route) cannot repeat it.
-            const int64_t amount = waitingAmount_;
-            waitingAmount_ = 0;
+            // The keypad answers while still open; closed or re-routed, the
+            // take it was shown for is over.
+            if (!KeypadOpenForBar()) {
+                waitingAmount_ = 0;
+                return 1;
+            }
+            // Another prompt on the same route has its own answer.
+            if (record.param1 != keypadId_) {
+                return 1;
+            }
+            // Cleared before the request, so a second answer cannot repeat it.
+            const int64_t amount = std::exchange(waitingAmount_, 0);
             if (amount > 0) {
                 QuickTake(amount, GetKeypadResult());
             }

@@ -17,6 +17,11 @@
 //    beyond 32 bits gives "请输入银子数额。" and sends nothing.
 //  - The dialogs are engine children held by id and found again with a kind
 //    check on every use.
+//  - A quick take that needs the password waits only while the bar's own
+//    keypad is open on the bar's route: closing or re-routing the keypad
+//    ends it, and an answer from any other prompt sends nothing. Showing
+//    the open keypad for its own route changes nothing; for the other route
+//    it is set up anew.
 
 #include <array>
 #include <cstdint>
@@ -133,6 +138,8 @@ protected:
     void CenterSafeBoxChildren();
     // The own seat's silver, 0 without a game.
     int64_t OwnSilver();
+    // Whether the bar's keypad is open on the bar's own route.
+    bool KeypadOpenForBar();
     // The amount the keypad's route-1 answer takes; 0 when none waits.
     int64_t waitingAmount_ = 0;
 

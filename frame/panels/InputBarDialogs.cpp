@@ -91,7 +91,7 @@ void CInputBar::ShowKeypad(int show, int32_t calcNumber, int route) {
         keypad->Create(calcNumber);
         keypad->EnableDrag(1);
         keypad->SetZ(kKeypadDepth);
-    } else if (keypad->IsVisible()) {
+    } else if (keypad->IsVisible() && keypad->GetRoute() == route) {
         return;
     }
     keypad->SetCalcNumber(calcNumber);
@@ -100,6 +100,12 @@ void CInputBar::ShowKeypad(int show, int32_t calcNumber, int route) {
     CenterDialog(*keypad);
     keypad->Show();
     keypad->Invalidate();
+}
+
+bool CInputBar::KeypadOpenForBar() {
+    auto* keypad = Part<CNumKeyPadDlg>(keypadId_);
+    return keypad != nullptr && keypad->IsVisible() != 0 &&
+           keypad->GetRoute() == kKeypadRouteInputBar;
 }
 
 int32_t CInputBar::GetKeypadResult() {

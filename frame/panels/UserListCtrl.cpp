@@ -13,6 +13,7 @@
 #include "frame/GameFrameApp.h"
 #include "frame/net/GameConnection.h"
 #include "frame/net/GameNotifyHandler.h"
+#include "frame/panels/ChatLines.h"
 #include "frame/panels/InputBar.h"
 #include "frame/panels/PopupMenu.h"
 #include "frame/panels/UserListBar.h"
@@ -522,8 +523,9 @@ void CUserListCtrl::ToggleLookOn() {
         lookOnAllowed_.erase(user);
     }
     app->AppendChatText(Format(" <c=%d>%s%s%s看牌 \r\n", kLookOnLineColour,
-                               app->GetUserName(app->GetUserID()).c_str(),
-                               allow == 1 ? "允许" : "禁止", app->GetUserName(user).c_str()));
+                               chat_lines::LiteralName(app->GetUserName(app->GetUserID())).c_str(),
+                               allow == 1 ? "允许" : "禁止",
+                               chat_lines::LiteralName(app->GetUserName(user)).c_str()));
 }
 
 int CUserListCtrl::OnEvent(const EventRecord& record) {

@@ -134,13 +134,9 @@ CCardSprite* CRegionalTableView::TakeOwnDrawnTile(const tp::OperationReply& repl
     if (IsWildCard(reply.tile, WildTile(0), WildTile(1), GetRuleFlags()) != 0) {
         GiveWildLook(*sprite);
     }
-    if (IsOwnTingDeclared()) {
-        // The declared hand is locked: the drawn tile stays apart at index 0,
-        // where the time-out and the Guo button throw it.
-        SortHandCards(kOwnPosition, 1, kRowSize - 1);
-    } else {
-        SortHand();
-    }
+    // The drawn tile stays apart at index 0, where the time-out (and in a
+    // declared hand the Guo button) throws it.
+    SortHandAfterDraw();
     drawnTile_ = reply.tile;
     return sprite;
 }

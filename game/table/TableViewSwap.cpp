@@ -88,6 +88,9 @@ void CRegionalTableView::StartPlay() {
     SetTableState(kStateSwapChoice);
     SetClockSeconds(kSwapChoiceSeconds);
     m_bSwapChoosing = 1;
+    // The sorted row is shown (and takes the choice's clicks) at once, so
+    // the first click does not move the tiles under the pointer.
+    RefreshHandSprites(kOwnPosition);
     if (playing) {
         if (CCorvaneButton* confirm = GetSwapChoiceButton()) {
             confirm->SetInputEnabled(0);

@@ -227,7 +227,12 @@ public:
     // Every visible, active tile of the row turns face down (tile 200).
     virtual void TurnRowFaceDown(int position);
     virtual void EmptyHandRows();
+    // Sorts the own row; a drawn tile there joins the sort and the largest
+    // tile is set apart at index 0 (the deal, the sort button).
     virtual void SortHand();
+    // After a draw: sorts the own concealed tiles and leaves the drawn tile
+    // apart at index 0, where the turn's time-out throws it.
+    void SortHandAfterDraw();
     virtual void SortHandCards(int position, int from, int count);
     virtual void ArrangeHand(int position);
     virtual void RefreshHandSprites(int position);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/CorvanePicture.h"
+#include "frame/panels/ChatLines.h"
 #include "mahjong_client/MahjongApp.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "mahjong_client/TableProtocol.h"
@@ -190,7 +191,7 @@ int CMahjongTableView::OnReplacementArrived(const EventRecord& record) {
     if (DrawTileFromReply(kOwnPosition, draw.wallIndex, draw.tile) == nullptr) {
         return 1;
     }
-    SortHand();
+    SortHandAfterDraw();
     if (CMahjongTableData* data = GetMahjongTableData()) {
         SetClockSeconds(data->GetDiscardTime());
     }
@@ -607,8 +608,9 @@ bool CMahjongTableView::OnLookCardReply(NotifyRecord record) {
     }
     char line[256];
     std::snprintf(line, sizeof line, " <c=%d>%s%s%s看牌 \r\n", kLookCardLineColor,
-                  app->GetUserName(answer.answeringUser).c_str(),
-                  answer.allowed != 0 ? "允许" : "禁止", app->GetUserName(answer.lookerOn).c_str());
+                  chat_lines::LiteralName(app->GetUserName(answer.answeringUser)).c_str(),
+                  answer.allowed != 0 ? "允许" : "禁止",
+                  chat_lines::LiteralName(app->GetUserName(answer.lookerOn)).c_str());
     app->AppendChatText(line);
     if (!IsLookingOn() || answer.answeringChair != GetOwnChair() ||
         answer.lookerOn != app->GetUserID()) {

@@ -165,7 +165,7 @@ int CMahjongTableView::CatchCard() {
         DrawTileFromReply(kOwnPosition, draw.wallIndex, draw.tile) == nullptr) {
         return 0;
     }
-    SortHand();
+    SortHandAfterDraw();
     drawnTile_ = draw.tile;
     OfferOptionsAfterDraw(draw.options);
     RefreshHandSprites(kOwnPosition);

@@ -228,6 +228,10 @@ void CMahjongTableView::SortHand() {
     SortHandCards(3, IsHandDrawn(3) != 0 ? 0 : 1, GetRowCount(3));
 }
 
+void CMahjongTableView::SortHandAfterDraw() {
+    SortHandCards(kOwnPosition, 1, kRowSize - 1);
+}
+
 void CMahjongTableView::SortHandCards(int position, int from, int count) {
     if (!ValidPosition(position) || from < 0 || from >= kRowSize || count <= 0) {
         return;

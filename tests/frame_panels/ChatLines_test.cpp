@@ -221,6 +221,38 @@ TEST_F(ChatLinesTest, PrizeNoticesByDestinationAndCurrency) {
     EXPECT_EQ(PrizeLine(app, record.All()), " <z=qe系统通知> 充值成功 \r\n");
 }
 
+TEST_F(ChatLinesTest, APlayersNameIsLiteralTextInEveryNoticeLine) {
+    // A name that would be a link with its own caption in a pane that shows
+    // links.
+    const std::string link = "<url_text=http://x.cn/,领奖>";
+    UserRecord rogue = MakeLaunchUser(103, 3, link);
+    rogue.flags = UserRecord::kFlagMember;
+    launch.seats.push_back(rogue);
+    launch.lookers.push_back(MakeLaunchUser(201, 0, link, 1));
+    Apply();
+    std::vector<std::string> lines = {UserEnterLine(app, 103, 4), UserLeaveLine(app, 103, 4),
+                                      LookOnEnterLine(app, 201), LookOnLeaveLine(app, 201)};
+    RecordBuilder silver(24);
+    silver.Word(0, 103).Word(3, 500).Word(4, 1500);
+    for (int kind = 1; kind <= 4; ++kind) {
+        lines.push_back(BaseSilverLine(app, silver.Word(2, kind).All()));
+    }
+    RecordBuilder amulet(64);
+    amulet.Word(0, 1).Word(1 + 3, 103).Word(9 + 3, 5);
+    lines.push_back(AmuletSkillLine(app, kColours, amulet.All(), 3));
+    RecordBuilder prize(44);
+    prize.Word(0, 103).Word(1, 2).Word(3, 30).Word(8, 100);
+    lines.push_back(PrizeLine(app, prize.All()));
+    for (const std::string& line : lines) {
+        const size_t at = line.find(link);
+        ASSERT_NE(at, std::string::npos) << line;
+        EXPECT_EQ(line.substr(at - 1, 1), "#") << line;
+        EXPECT_EQ(line.find(link, at + 1), std::string::npos) << line;
+    }
+    // The line's own markup stays.
+    EXPECT_EQ(lines[0], " <c=255>#" + link + "进入第5桌 \r\n");
+}
+
 TEST_F(ChatLinesTest, LotteryAndTaskNotices) {
     Apply();
     RecordBuilder progress(60);

@@ -9,6 +9,7 @@
 #include "engine/ui/CorvaneEdit.h"
 #include "engine/ui/CorvaneTextList.h"
 #include "frame/panels/PopupMenu.h"
+#include "frame/panels/safebox/NumKeyPadDlg.h"
 #include "frame/panels/safebox/SafeBoxDlg.h"
 #include "frame/panels/safebox/SetDepositDlg.h"
 #include "platform/Input.h"
@@ -129,6 +130,11 @@ protected:
         safeBoxButton = AddQuickSilverMenu(*bar);
         ASSERT_NE(bar->GetQuickSilverMenu(), nullptr);
     }
+    CNumKeyPadDlg* Keypad() {
+        return dynamic_cast<CNumKeyPadDlg*>(side->FindObjectByName(kNumKeyPadDlgName));
+    }
+    // The keypad's answer as the keypad sends it, or as another prompt does.
+    void Answer(intptr_t from) { bar->OnEvent(MakeEventRecord(0, kEventKeypadPassword, from, 0)); }
     CCorvaneButton* safeBoxButton = nullptr;
 };
 
@@ -178,10 +184,51 @@ TEST_F(QuickSilverTest, APasswordTakeWaitsForTheKeypadAndRunsOnce) {
     EXPECT_EQ(app.transfers.sent, std::vector<std::string>{"200043"});
 
     // The keypad's answer on route 1 takes the waiting amount, once.
-    bar->OnEvent(MakeEventRecord(bar->GetId(), kEventKeypadPassword, 0, 0));
-    bar->OnEvent(MakeEventRecord(bar->GetId(), kEventKeypadPassword, 0, 0));
+    ASSERT_NE(Keypad(), nullptr);
+    Answer(Keypad()->GetId());
+    Answer(Keypad()->GetId());
     ASSERT_EQ(app.transfers.sent.size(), 2u);
     EXPECT_EQ(app.transfers.sent[1].rfind("200041 700 ", 0), 0u);
+}
+
+TEST_F(QuickSilverTest, AClosedOrReroutedKeypadEndsTheWaitingTakeAndOtherPromptsTakeNothing) {
+    OpenMenu();
+    app.transfers.hasPassword = true;
+    bar->SetCarriedSilver(kOwnSilver + 700);
+    CNumKeyPadDlg* keypad = Keypad();
+    ASSERT_NE(keypad, nullptr);
+    // Closed: no later answer, from the keypad or another prompt, takes.
+    keypad->OnEvent(MakeEventRecord(keypad->GetId(), kEventKeypadClose, 0, 0));
+    Answer(0);
+    Answer(keypad->GetId());
+    EXPECT_EQ(app.transfers.sent, std::vector<std::string>{"200043"});
+
+    // The take dialog takes the open keypad over: the quick take is over.
+    bar->SetCarriedSilver(kOwnSilver + 700);
+    bar->ShowKeypad(1, 5, kKeypadRouteTakeDialog);
+    EXPECT_EQ(keypad->GetRoute(), kKeypadRouteTakeDialog);
+    EXPECT_EQ(keypad->GetCalcNumber(), 5);
+    Answer(keypad->GetId());
+    bar->ShowKeypad(0, 0, 0);
+    Answer(keypad->GetId());
+    EXPECT_EQ(app.transfers.sent, (std::vector<std::string>{"200043", "200043"}));
+
+    // A quick take started while the take dialog's keypad is open takes it
+    // over; another prompt answering meanwhile takes nothing, the keypad's
+    // own answer takes once.
+    bar->ShowKeypad(1, 5, kKeypadRouteTakeDialog);
+    bar->SetCarriedSilver(kOwnSilver + 700);
+    EXPECT_EQ(keypad->GetRoute(), kKeypadRouteInputBar);
+    Answer(0);
+    Answer(keypad->GetId() + 1);
+    EXPECT_EQ(app.transfers.sent.size(), 3u);
+    for (int key = 0; key < 8; ++key) {
+        keypad->PressKey(key);
+    }
+    keypad->SubmitPassword();
+    ASSERT_EQ(app.transfers.sent.size(), 4u);
+    EXPECT_EQ(app.transfers.sent[3], "200041 700 " + std::to_string(keypad->GetCalcResult()));
+    EXPECT_FALSE(keypad->IsVisible());
 }
 
 TEST_F(QuickSilverTest, AKeypadAnswerWithNothingWaitingSendsNothing) {

@@ -300,7 +300,7 @@ TEST_F(SafeBoxWindowTest, TheKeypadShownAgainWhileVisibleKeepsItsKeysAndPassword
     ASSERT_NE(keypad, nullptr);
     const std::array<int, 10> order = keypad->GetDigitOrder();
     ClickOn(keypad->GetKey(4));
-    bar->ShowKeypad(1, 7, kKeypadRouteInputBar);
+    bar->ShowKeypad(1, 7, kKeypadRouteTakeDialog);
     EXPECT_EQ(keypad->GetDigitOrder(), order);
     EXPECT_EQ(keypad->GetPassword(), std::to_string(order[4]));
     EXPECT_EQ(keypad->GetCalcNumber(), 5);

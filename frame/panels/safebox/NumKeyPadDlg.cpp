@@ -157,8 +157,12 @@ void CNumKeyPadDlg::SubmitPassword() {
         return;
     }
     calcResult_ = FoldProtectionPassword(std::string_view(password_.data(), length), calcNumber_);
-    SendToNamed(route_ == kKeypadRouteInputBar ? kInputBarName : kTakeDepositDlgName,
-                route_ == kKeypadRouteInputBar ? kEventKeypadReadyForInputBar : kEventTakeRun);
+    if (route_ == kKeypadRouteInputBar) {
+        // The bar tells its own keypad's answer from another prompt's by the id.
+        SendToNamed(kInputBarName, kEventKeypadReadyForInputBar, GetId());
+    } else {
+        SendToNamed(kTakeDepositDlgName, kEventTakeRun);
+    }
     HideDialog();
 }
 

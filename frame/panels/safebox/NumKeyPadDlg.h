@@ -4,7 +4,8 @@
 // a display with one "*" per typed digit. The password never leaves it as
 // typed: on confirm it is folded with the calculation number the server
 // sent into one integer, the answer a take carries; then the take dialog
-// (route 0) or the input bar (route 1) is told.
+// (route 0) or the input bar (route 1, with the keypad's own id as param1)
+// is told.
 //
 // Rules:
 //  - The password holds at most 16 digits; confirming fewer than 8 gives

@@ -40,12 +40,12 @@ void CSafeBoxDialog::BuildBackground(int width, int height) {
     CreateWithImage(base, middle, width, height);
 }
 
-bool CSafeBoxDialog::SendToNamed(const char* name, int event) {
+bool CSafeBoxDialog::SendToNamed(const char* name, int event, intptr_t param1) {
     CCorvaneObject* target = FindObjectByName(name);
     if (target == nullptr) {
         return false;
     }
-    target->OnEvent(MakeEventRecord(0, event, 0, 0));
+    target->OnEvent(MakeEventRecord(0, event, param1, 0));
     return true;
 }
 

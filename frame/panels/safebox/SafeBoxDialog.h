@@ -42,8 +42,9 @@ public:
 protected:
     // Skins the dialog: frame 1 of the skin image sized w × h over frame 0.
     void BuildBackground(int width, int height);
-    // Delivers {that dialog, event, 0, 0} at once; false when it is missing.
-    bool SendToNamed(const char* name, int event);
+    // Delivers {0, event, param1, 0} to the named dialog at once; false when
+    // it is missing.
+    bool SendToNamed(const char* name, int event, intptr_t param1 = 0);
     // The frame's message box (10 s, the picture "ruv打牌"); with an answer
     // event, confirming it posts {this dialog, answer} to this dialog.
     void ShowBox(const std::string& text, int answerEvent = 0, int style = kSafeBoxBoxStyle);

@@ -43,7 +43,6 @@ TEST_F(DrawTest, TheDrawnTileComesInFromUpLeftAndBringsItsOffers) {
     View().SetLastThrown(previous, before);
     QueueDraw(76, 10, tp::kOptionHu);
     ASSERT_EQ(View().CatchCard(), 1);
-    // The sorted row keeps its largest tile apart at index 0.
     CCardSprite* drawn = scene.Own(View().FindRowIndex(3, 76));
     ASSERT_NE(drawn, nullptr);
     ASSERT_NE(scene.Own(0), nullptr);
@@ -66,6 +65,15 @@ TEST_F(DrawTest, TheDrawnTileComesInFromUpLeftAndBringsItsOffers) {
     EXPECT_EQ(static_cast<int>(drawn->GetY()), startY + 10);
     EXPECT_TRUE(std::ranges::find(View().events, CRegionalTableView::kEventCatchMoved) !=
                 View().events.end());
+}
+
+TEST_F(DrawTest, TheDrawnTileStaysApartAndTheTimeOutThrowsIt) {
+    // 76 (the fifth of the third suit) sorts below the 80 already held.
+    QueueDraw(76, 10, 0);
+    ASSERT_EQ(View().CatchCard(), 1);
+    EXPECT_EQ(scene.RowTiles(3), (std::vector<int32_t>{76, 40, 49, 58, 80}));
+    View().OnTurnTimeOut();
+    EXPECT_EQ(View().discards, std::vector<int>{76});
 }
 
 TEST_F(DrawTest, ARefusedOrEmptyDrawChangesNothing) {

@@ -86,6 +86,23 @@ TEST_F(SwapThreeTest, StartPlayOpensTheChoiceWithThirtySecondsAndTheOwnPointer) 
     }
 }
 
+TEST_F(SwapThreeTest, TheChoiceShowsTheRowSortedBeforeTheFirstClick) {
+    OpenChoice();
+    // The drawn 100 sorted into the row, the largest (80) set apart.
+    const std::vector<int32_t> sorted = {80, 0, 1, 2, 3, 36, 37, 38, 39, 81, 82, 100, 83, 84};
+    ASSERT_EQ(scene.RowTiles(3), sorted);
+    std::vector<std::pair<double, double>> shown;
+    for (int32_t tile : sorted) {
+        shown.emplace_back(Own(tile)->GetX(), Own(tile)->GetY());
+    }
+    // Laid out again, no tile moves: each already stood in its sorted place.
+    scene.view->RefreshHandSprites(3);
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        EXPECT_EQ(Own(sorted[i])->GetX(), shown[i].first) << sorted[i];
+        EXPECT_EQ(Own(sorted[i])->GetY(), shown[i].second) << sorted[i];
+    }
+}
+
 TEST_F(SwapThreeTest, TheConfirmTakesThreeTilesOfOneSuitOnly) {
     OpenChoice();
     CCorvaneButton* confirm = scene.view->GetSwapChoiceButton();

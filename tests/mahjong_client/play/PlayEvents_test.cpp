@@ -235,6 +235,8 @@ TEST_F(PlayEventsTest, TheResultTimeOutClearsTheTableBetweenHandsOnly) {
 }
 
 TEST_F(PlayEventsTest, ALookerOnHearsTheAnswerToHisAsk) {
+    // A name that would be a link in the chat pane is shown as it is.
+    seatOwnerName = "<url_text=http://x.cn/,领奖>";
     Launch(true);
     Deal();
     ASSERT_TRUE(view->GetAskCardViewButton()->IsVisible());
@@ -249,7 +251,8 @@ TEST_F(PlayEventsTest, ALookerOnHearsTheAnswerToHisAsk) {
     answer.allowed = 0;
     ASSERT_TRUE(Notify(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));
     ASSERT_EQ(host.chat.lines.size(), 1u);
-    EXPECT_EQ(host.chat.lines[0], " <c=" + std::to_string(0x2C5858) + ">座主禁止旁观看牌 \r\n");
+    EXPECT_EQ(host.chat.lines[0], " <c=" + std::to_string(0x2C5858) +
+                                      ">#<url_text=http://x.cn/,领奖>禁止旁观看牌 \r\n");
     EXPECT_TRUE(view->GetAskCardViewButton()->IsVisible());
     answer.allowed = 1;
     ASSERT_TRUE(Notify(tp::kLookCardAnswer, tp::WriteTableRecord(answer)));

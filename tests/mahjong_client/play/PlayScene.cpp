@@ -186,7 +186,7 @@ bool PlayScene::LaunchTable(bool lookOn) {
     builder.table.tableNo = kTableNo;
     for (int32_t chair = 0; chair < 4; ++chair) {
         if (chair == kOwnChair && lookOn) {
-            builder.seats.push_back(MakeLaunchUser(8000, chair, "座主"));
+            builder.seats.push_back(MakeLaunchUser(8000, chair, seatOwnerName));
             continue;
         }
         const int32_t id = chair == kOwnChair ? kOwnId : 9000 + chair;

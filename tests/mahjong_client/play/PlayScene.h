@@ -189,6 +189,8 @@ public:
     // A one-colour skin picture for the scene's resources.
     void AddImage(const std::string& name, int width, int height);
 
+    // The name of the player on the own chair when the table is looked on.
+    std::string seatOwnerName = "座主";
     ManualTime time;
     std::unique_ptr<GameCore> core;
     ObjectModule* objects = nullptr;
