@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "engine/EventRecord.h"
+#include "engine/ui/CorvaneEdit.h"
 #include "frame/GameFrameApp.h"
 #include "frame/GameFrameWnd.h"
 #include "frame/RecordFields.h"
@@ -261,9 +262,10 @@ void CGameNotifyHandler::OnCallPlayer(Record record) {
     }
     const int32_t caller = Word(record, 0);
     const int32_t called = Word(record, 4);
-    app->AppendChatText(Format(" %s呼叫 <c=%d>%s\n", app->GetUserDisplayName(caller).c_str(),
-                               static_cast<int>(kCallColor),
-                               app->GetUserDisplayName(called).c_str()));
+    app->AppendChatText(Format(
+        " %s呼叫 <c=%d>%s\n", EditLiteralText(app->GetUserDisplayName(caller).c_str(), -1).c_str(),
+        static_cast<int>(kCallColor),
+        EditLiteralText(app->GetUserDisplayName(called).c_str(), -1).c_str()));
     if (called == app->GetUserID()) {
         if (CGameFrameView* view = app->GetFrameView()) {
             view->PlaySound("SndAhoo", 1, nullptr);
@@ -351,9 +353,11 @@ void CGameNotifyHandler::OnExitAnswer(Record record) {
         return;
     }
     const bool agreed = Word(record, 5) != 0;
-    app->AppendChatText(Format(" <c=%d>%s%s%s的退出请求 \r\n", static_cast<int>(kExitAnswerColor),
-                               app->GetUserName(Word(record, 0)).c_str(), agreed ? "答应" : "拒绝",
-                               app->GetUserName(Word(record, 4)).c_str()));
+    app->AppendChatText(
+        Format(" <c=%d>%s%s%s的退出请求 \r\n", static_cast<int>(kExitAnswerColor),
+               EditLiteralText(app->GetUserName(Word(record, 0)).c_str(), -1).c_str(),
+               agreed ? "答应" : "拒绝",
+               EditLiteralText(app->GetUserName(Word(record, 4)).c_str(), -1).c_str()));
     if (!agreed) {
         if (CGameTableData* table = app->GetTableData()) {
             table->SetExitRequestTick(0);

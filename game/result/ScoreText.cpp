@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/ui/CorvaneEdit.h"
 #include "frame/view/MatchPanelTexts.h"
 
 namespace score_text {
@@ -43,7 +44,9 @@ std::vector<std::string> HandScoreLines(const HandScoreFacts& facts) {
         const size_t c = static_cast<size_t>(chair);
         const int32_t value = facts.silverRoom ? facts.silverChange[c] : facts.scoreChange[c];
         const int colour = chair == facts.ownChair ? kOwnColour : kOtherColour;
-        lines.push_back(FormatText(" <c=%d>[%s]", colour, facts.names[c].c_str()));
+        // A name is the player's own text: shown as written, never as markup.
+        lines.push_back(
+            FormatText(" <c=%d>[%s]", colour, EditLiteralText(facts.names[c].c_str(), -1).c_str()));
         // The bracketed name is its bytes and two; the filler brings it to
         // the column plus one.
         const int bracketed = static_cast<int>(std::min<size_t>(facts.names[c].size(), 1000)) + 2;

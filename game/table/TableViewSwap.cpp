@@ -11,6 +11,7 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneButton.h"
+#include "frame/panels/ChatLines.h"
 #include "frame/view/MatchPanelTexts.h"
 #include "game/net/RegionalConnection.h"
 #include "game/net/RegionalTableData.h"
@@ -173,7 +174,8 @@ bool CRegionalTableView::OnSwapReady(NotifyRecord record) {
         return true;
     }
     if (CMahjongApp* app = CMahjongApp::CurrentMahjongApp()) {
-        app->AppendChatText(score_text::SwapReadyLine(app->GetChairUserName(notice.chair)));
+        app->AppendChatText(score_text::SwapReadyLine(
+            chat_lines::LiteralName(app->GetChairUserName(notice.chair))));
     }
     if (GetTableState() == kStateSwapSent) {
         const int pointed = SeatPositionOf(notice.pointerChair);
@@ -403,10 +405,11 @@ void CRegionalTableView::WriteSwapChatLines(int die) {
     }
     for (int chair = 0; chair < 4; ++chair) {
         const int source = SwapSourceChair(chair, die);
-        app->AppendChatText(FormatText("<c=%d>%s<c=%d>得到了<c=%d>%s<c=%d>的三张!\r\n",
-                                       kSwapNameColour, app->GetChairUserName(chair).c_str(),
-                                       kChatTextColour, kSwapNameColour,
-                                       app->GetChairUserName(source).c_str(), kChatTextColour));
+        app->AppendChatText(FormatText(
+            "<c=%d>%s<c=%d>得到了<c=%d>%s<c=%d>的三张!\r\n", kSwapNameColour,
+            chat_lines::LiteralName(app->GetChairUserName(chair)).c_str(), kChatTextColour,
+            kSwapNameColour, chat_lines::LiteralName(app->GetChairUserName(source)).c_str(),
+            kChatTextColour));
     }
 }
 

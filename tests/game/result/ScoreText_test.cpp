@@ -116,6 +116,13 @@ TEST(HandScoreLinesTest, ScoreRoomShowsPointsAndOnlyTheTableSeats) {
               " <c=2302755>[x]" +
                   std::string(18, ' ') + "<c=2302755>-50 " + Bytes({0xB7, 0xD6}) + "\r\n\r\n");
 
+    // A name is shown as written: its markup characters are escaped, and its
+    // column is that of the name shown.
+    facts.names[1] = "<url_text=http://x.cn/,x>";
+    EXPECT_EQ(HandScoreLines(facts)[5], " <c=2302755>[#<url_text=http://x.cn/,x>]");
+    EXPECT_EQ(HandScoreLines(facts).size(), 2u + 2u * 2u + 1u + 1u + 0u);
+    facts.names[1] = "x";
+
     // A seat count beyond the four names shows four seats; none shows none.
     facts.seatCount = 9;
     EXPECT_EQ(HandScoreLines(facts).size(), 2u + 4u * 2u + 1u + 1u + 18u + 13u + 13u);
