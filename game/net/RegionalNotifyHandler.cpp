@@ -98,14 +98,38 @@ void CRegionalNotifyHandler::OnTablePlayers(Record record) {
     CMahjongNotifyHandler::OnTablePlayers(record);
 }
 
+void CRegionalNotifyHandler::OnCardThrown(Record record) {
+    if (IsHandInPlay(tp::kCardThrown, record, kCardThrownMin)) {
+        CMahjongNotifyHandler::OnCardThrown(record);
+    }
+}
+
+void CRegionalNotifyHandler::OnSeatDraw(Record record) {
+    if (IsHandInPlay(tp::kSeatDraw, record, kSeatDrawMin)) {
+        CMahjongNotifyHandler::OnSeatDraw(record);
+    }
+}
+
+void CRegionalNotifyHandler::OnGangHuNotice(Record record) {
+    if (IsHandInPlay(tp::kGangHuNotice, record, kGangHuNoticeMin)) {
+        CMahjongNotifyHandler::OnGangHuNotice(record);
+    }
+}
+
 void CRegionalNotifyHandler::OnHandResult(Record record) {
     Need(tp::kHandResult, record, kHandResultMin);
     const Record result = record.first(kHandResultMin);
+    CRegionalTableData* data = RegionalData();
+    if (data != nullptr && data->IsHandRunning() == 0) {
+        // A hand is counted once: its result ended it.
+        ZepLog("notify %d: no hand started since the last result; dropped", tp::kHandResult);
+        return;
+    }
     CGameFrameApp* app = MahjongApp();
     if (app != nullptr) {
         app->ClearGamePlaying();
     }
-    if (CRegionalTableData* data = RegionalData()) {
+    if (data != nullptr) {
         data->StoreGameResult(result);
     }
     if (app != nullptr) {
@@ -140,6 +164,9 @@ void CRegionalNotifyHandler::OnTableSnapshot(Record record) {
 
 void CRegionalNotifyHandler::OnSwapDice(Record record) {
     Need(tp::kSwapDice, record, kSwapDiceMin);
+    if (CRegionalTableData* data = RegionalData()) {
+        data->EndSwapPhase();
+    }
     PassToView(tp::kSwapDice, record.first(kSwapDiceMin), &CRegionalTableView::OnSwapDice);
 }
 
@@ -169,7 +196,9 @@ void CRegionalNotifyHandler::OnWelfareActivity(Record record) {
 }
 
 void CRegionalNotifyHandler::OnTingThrow(Record record) {
-    Need(tp::kTingThrowNotice, record, kTingThrowMin);
+    if (!IsHandInPlay(tp::kTingThrowNotice, record, kTingThrowMin)) {
+        return;
+    }
     tp::CardThrownNotice notice;
     tp::ReadTableRecord(record, notice);
     if (!IsTableChair(tp::kTingThrowNotice, notice.thrower)) {
@@ -251,5 +280,15 @@ bool CRegionalNotifyHandler::IsTableChair(int32_t id, int32_t chair) {
         return true;
     }
     ZepLog("notify %d: chair %d is no seat; dropped", id, static_cast<int>(chair));
+    return false;
+}
+
+bool CRegionalNotifyHandler::IsHandInPlay(int32_t id, Record record, size_t bytes) const {
+    Need(id, record, bytes);
+    const CRegionalTableData* data = RegionalData();
+    if (data == nullptr || data->IsHandInPlay()) {
+        return true;
+    }
+    ZepLog("notify %d: no hand in play; dropped", id);
     return false;
 }

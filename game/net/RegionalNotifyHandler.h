@@ -18,6 +18,11 @@
 //  - 211028 carries the hand start behind its players: a hand start there
 //    shorter than 952 bytes refuses the whole notification before the
 //    frame applies any of it.
+//  - The records of a hand's play (a throw, a ready-hand throw, a draw, a
+//    gang's hu chance) are dropped with one log line while no hand is in
+//    play: before a hand starts, after its result, and before its swap of
+//    three has ended. A result while no hand runs (none started since the
+//    last result) is dropped the same way.
 //  - The deductions of a forced quit are negated in 64 bits.
 //  - Texts are read within the record: up to their zero or the record's end.
 //  - Without a table view or table data the records are checked and the
@@ -60,6 +65,10 @@ public:
     // 211028: checked whole before the frame applies it.
     void OnTablePlayers(Record record) override;
     void OnEmbeddedHandStart(Record record) override;
+    // 222170, 229160, 229180: only while a hand is in play.
+    void OnCardThrown(Record record) override;
+    void OnSeatDraw(Record record) override;
+    void OnGangHuNotice(Record record) override;
 
     // --- The regional notifications ---
     virtual void OnHandStart(Record record);        // 211040, 211028
@@ -95,4 +104,7 @@ private:
                     bool (CRegionalTableView::*operation)(std::span<const uint8_t>)) const;
     // Drops the record with one log line when the chair is outside 0-3.
     static bool IsTableChair(int32_t id, int32_t chair);
+    // Checks the record's length (refusing a short one), then whether a
+    // hand is in play; else one log line.
+    bool IsHandInPlay(int32_t id, Record record, size_t bytes) const;
 };

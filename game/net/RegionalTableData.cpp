@@ -40,6 +40,7 @@ int CRegionalTableData::IsSeatStarted(int chair) const {
 
 void CRegionalTableData::ClearHandArea() {
     handArea_.fill(0);
+    swapEnded_ = false;
 }
 
 bool CRegionalTableData::SetSeatStarted(std::span<const uint8_t> record) {
@@ -68,6 +69,7 @@ bool CRegionalTableData::StoreHandStart(std::span<const uint8_t> record) {
         return false;
     }
     ClearSeatsStarted();
+    swapEnded_ = false;
     for (const CopyRange& range : kHandStartCopyMap) {
         std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(range.from), range.count,
                     handArea_.begin() + static_cast<std::ptrdiff_t>(range.to));
@@ -91,7 +93,12 @@ bool CRegionalTableData::StoreHandState(std::span<const uint8_t> record) {
         return false;
     }
     std::copy_n(record.begin(), kHandAreaBytes, handArea_.begin());
+    swapEnded_ = false;
     return true;
+}
+
+bool CRegionalTableData::IsHandInPlay() const {
+    return IsHandRunning() != 0 && (!IsSwapPhase() || swapEnded_);
 }
 
 std::span<const uint8_t> CRegionalTableData::GetHandStartRecord() const {

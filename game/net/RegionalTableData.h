@@ -16,6 +16,9 @@
 //    and result tiles 0-3; any other chair changes nothing and answers 0.
 //  - Tile lists end at the first -1 or after 32 entries; entries after the
 //    first -1 are copied but not counted.
+//  - A hand is in play while it runs and, when it opens with the swap of
+//    three, once the swap's result has come: a hand start or hand state
+//    stored opens the swap again when its start flags say so.
 
 #include <array>
 #include <cstddef>
@@ -81,6 +84,11 @@ public:
     // --- The regional additions ---
     // A hand state of at least 15156 bytes replaces the whole hand area.
     bool StoreHandState(std::span<const uint8_t> record);
+    // Whether the hand's play runs: a hand runs and its swap of three, if it
+    // has one, is over. Throws, draws and gang notices belong to that time.
+    bool IsHandInPlay() const;
+    // The swap's result has come: the hand's play begins.
+    void EndSwapPhase() { swapEnded_ = true; }
     // The wild-marking flag: while it is 0 the tile sprites mark wild tiles.
     int IsMarking() const { return marking_; }
     void SetMarking(int on) { marking_ = on != 0 ? 1 : 0; }
@@ -98,4 +106,5 @@ private:
     std::array<uint8_t, kGameResultBytes> result_{};
     bool hasResult_ = false;
     int marking_ = 0;
+    bool swapEnded_ = false;  // the swap's result came after the last hand start or state
 };

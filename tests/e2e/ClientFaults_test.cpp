@@ -9,15 +9,23 @@
 //    (dwData 5) and exits 0.
 //  - A withheld reply or a truncated notice: the connection is kept and the
 //    hand ends normally.
+// And against the test server's regional script, whose hand the test
+// interleaves with records out of the hand's course (the script's notify
+// command): throws, draws and gang notices before the swap of three has
+// ended and after the result, draws for seats that may not draw, and the
+// result once more. The client drops each with one log line and answers
+// none of them; every record of the script's own hand is taken.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "mahjong_client/TableProtocol.h"
 #include "platform/Sync.h"
 #include "tests/e2e/support/RunChecks.h"
 #include "tests/support/TableRun.h"
+#include "tools/test_server/RegionalScript.h"
 
 namespace {
 
@@ -172,6 +180,143 @@ TEST(ClientFaults, ATruncatedDrawNoticeIsRefusedAndReportedAndTheHandEndsNormall
     EXPECT_EQ(e2e::CountMessages(e2e::ServerMessages(table.ServerLog()), "in", kNotifyFailure), 1u)
         << table.ServerLogTail();
     ExpectHandEndedNormally(table, table);
+}
+
+// ---- Records out of the hand's course ----
+
+namespace tp = table_protocol;
+using testserver::RegionalScript;
+
+// The script's hand takes about half a minute from the client's entry.
+constexpr uint32_t kScriptStepMs = 60 * 1000;
+// Records sent together reach the client in order; it has handled them
+// within this time.
+constexpr uint32_t kHandledMs = 10 * 1000;
+// After a step of the script, before the test's own records follow it (the
+// script sends its record just after the step's line).
+constexpr uint32_t kAfterStepMs = 300;
+constexpr const char* kNotInPlay = "no hand in play; dropped";
+constexpr const char* kNoTurnToDraw = "seat draw: chair";
+constexpr const char* kResultAgain = "no hand started since the last result; dropped";
+// The requests the client sends only when it acts in the hand.
+constexpr uint32_t kPlayRequests[] = {tp::kOwnDraw,   tp::kDiscard,     tp::kPengClaim,
+                                      tp::kHuClaim,   tp::kDiscardGang, tp::kConcealedGang,
+                                      tp::kAddedGang, tp::kPass};
+// A tile and wall places nobody has in the script's hand (its deal takes
+// the wall up to 52, its draws 53, 54 and 107).
+constexpr int32_t kStrayTile = 100;
+constexpr int32_t kStrayWall = 70;
+
+std::string NotifyCommand(int32_t id, const std::vector<uint8_t>& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string line = "notify " + std::to_string(id) + " ";
+    for (const uint8_t byte : bytes) {
+        line += kDigits[byte >> 4];
+        line += kDigits[byte & 0xF];
+    }
+    return line + "\n";
+}
+
+// A throw by chair 1 that offers the client peng, hu and a pass.
+std::string ThrowOfferingHu() {
+    tp::CardThrownNotice notice;
+    notice.thrower = 1;
+    notice.tile = kStrayTile;
+    notice.chairOptions[RegionalScript::kOwnChair] =
+        tp::kOptionPeng | tp::kOptionHu | tp::kOptionPass;
+    return NotifyCommand(tp::kCardThrown, tp::WriteTableRecord(notice));
+}
+
+// Chair 1's gang that the client may rob.
+std::string GangOfferingHu() {
+    tp::GangHuNotice notice;
+    notice.ganger = 1;
+    notice.offerChair = 1;
+    notice.tile = kStrayTile;
+    notice.gangKind = 1;
+    notice.chairOptions[RegionalScript::kOwnChair] = tp::kOptionHu;
+    return NotifyCommand(tp::kGangHuNotice, tp::WriteTableRecord(notice));
+}
+
+std::string DrawFor(int32_t chair, int32_t wallIndex) {
+    tp::SeatDrawNotice notice;
+    notice.chair = chair;
+    notice.wallIndex = wallIndex;
+    return NotifyCommand(tp::kSeatDraw, tp::WriteTableRecord(notice));
+}
+
+class ScriptedHandRun {
+public:
+    ScriptedHandRun() : table_({.serverArguments = {"--regional"}, .serverInput = true}) {}
+
+    ::testing::AssertionResult Start() {
+        if (::testing::AssertionResult started = table_.StartServer(); !started) {
+            return started;
+        }
+        return table_.StartHallAndClient();
+    }
+    // Waits for the script's step, then sends the records.
+    ::testing::AssertionResult AfterStep(const std::string& step, const std::string& records) {
+        if (!table_.WaitForServerLine("step " + step + "\n", kScriptStepMs)) {
+            return ::testing::AssertionFailure()
+                   << "no step " << step << "; the server's last lines:\n"
+                   << table_.ServerLogTail();
+        }
+        platform::SleepMs(kAfterStepMs);
+        if (!table_.Server().WriteInput(records)) {
+            return ::testing::AssertionFailure() << "the server takes no commands";
+        }
+        return ::testing::AssertionSuccess();
+    }
+    // Waits until the client's logs hold `count` lines with the text.
+    ::testing::AssertionResult ExpectLines(const std::string& text, size_t count) {
+        test_support::WaitUntil([&] { return table_.ClientLogLinesWith(text).size() >= count; },
+                                kHandledMs);
+        const std::vector<std::string> lines = table_.ClientLogLinesWith(text);
+        if (lines.size() == count) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure()
+               << lines.size() << " lines with \"" << text << "\", not " << count
+               << "; the client's last lines:\n"
+               << ClientLogTail(table_);
+    }
+    e2e::TableRun& Table() { return table_; }
+
+private:
+    e2e::TableRun table_;
+};
+
+TEST(ClientFaults, PlayRecordsOutsideTheHandsCourseAreDroppedAndNoneIsAnswered) {
+    ScriptedHandRun run;
+    ASSERT_TRUE(run.Start());
+    // The swap of three is open: the robots say they are ready, no swap
+    // result has come.
+    ASSERT_TRUE(
+        run.AfterStep("229480 1", ThrowOfferingHu() + GangOfferingHu() + DrawFor(2, kStrayWall)));
+    EXPECT_TRUE(run.ExpectLines(kNotInPlay, 3));
+    // Chair 2 drew and holds a tile over: it may not draw again, nor chair 3
+    // before chair 2 has thrown.
+    ASSERT_TRUE(run.AfterStep("229160 2", DrawFor(2, kStrayWall + 1) + DrawFor(3, kStrayWall + 2)));
+    EXPECT_TRUE(run.ExpectLines(kNoTurnToDraw, 2));
+    // The hand is over: its play records and its result again.
+    const std::vector<uint8_t> result =
+        tp::WriteTableRecord(RegionalScript::HandResult(RegionalScript::Options{}));
+    ASSERT_TRUE(run.AfterStep("211080", ThrowOfferingHu() + GangOfferingHu() +
+                                            DrawFor(2, kStrayWall + 3) +
+                                            NotifyCommand(tp::kHandResult, result)));
+    EXPECT_TRUE(run.ExpectLines(kNotInPlay, 6));
+    EXPECT_TRUE(run.ExpectLines(kResultAgain, 1));
+
+    // Nothing else was dropped: the script's own hand was taken whole.
+    EXPECT_EQ(run.Table().ClientLogLinesWith("dropped").size(), 9u) << ClientLogTail(run.Table());
+    // The client was never asked to act, and nothing sent made it act.
+    const std::string log = run.Table().ServerLog();
+    for (const uint32_t id : kPlayRequests) {
+        EXPECT_TRUE(e2e::LinesWith(log, "request " + std::to_string(id) + ",").empty())
+            << "request " << id;
+    }
+    e2e::FailOnEachLine(run.Table().ClientMissedResources());
 }
 
 }  // namespace

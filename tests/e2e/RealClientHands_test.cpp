@@ -56,6 +56,8 @@ TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
     // Each protocol error has its own line; the summary after the last hand
     // gives their count.
     e2e::FailOnEachLine(table.ServerProtocolErrors());
+    // The client took every record of the hands: none came out of turn.
+    e2e::FailOnEachLine(table.ClientLogLinesWith("dropped"));
     EXPECT_EQ(
         e2e::LinesWith(log, "hands done " + std::to_string(kHands) + ", protocol errors 0").size(),
         1u)

@@ -78,6 +78,7 @@ TableRun::~TableRun() {
     argv.insert(argv.end(), options_.serverArguments.begin(), options_.serverArguments.end());
     test_support::ChildOptions child;
     child.logFile = ServerLogFile().string();
+    child.inputPipe = options_.serverInput;
     if (!server_.Start(argv, child)) {
         return ::testing::AssertionFailure() << server_.Error();
     }

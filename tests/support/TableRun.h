@@ -27,6 +27,10 @@ namespace e2e {
 struct TableRunOptions {
     // The server's arguments after its port.
     std::vector<std::string> serverArguments;
+    // The server reads its standard input from a pipe: the test writes the
+    // script modes' command lines (notify ID HEX, ...) with
+    // Server().WriteInput.
+    bool serverInput = false;
     // The launch's table and chair, as the hall gives them.
     int32_t table = 0;
     int32_t chair = 0;

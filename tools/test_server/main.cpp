@@ -17,7 +17,8 @@
 // own data back.
 // --regional runs the regional game's script (RegionalScript.h): the
 // frame's answers and one scripted hand played against the client after it
-// entered; --own-turn lets the client draw and throw once in it.
+// entered (a line "step NAME" as each of its records goes out); --own-turn
+// lets the client draw and throw once in it.
 //
 // Usage: pvbn_test_server [port] [--port N] [--seed N] [--test]
 //                         [--pacing demo|test] [--start-when-full] [--hands N]
@@ -293,6 +294,11 @@ int main(int argc, char** argv) {
         testserver::RegionalScript::Options options;
         options.frame = scriptOptions;
         options.ownTurn = ownTurn;
+        // A test that sends its own records in between sees each step.
+        options.onStep = [](const std::string& step) {
+            std::printf("step %s\n", step.c_str());
+            std::fflush(stdout);
+        };
         regionalScript = std::make_unique<testserver::RegionalScript>(server, options);
     } else {
         frameScript = std::make_unique<testserver::FrameScript>(server, scriptOptions);

@@ -51,6 +51,13 @@ std::vector<size_t> Fields() {
     return cuts;
 }
 
+// The hand state of a hand in play (running, past its swap), else zero.
+std::vector<uint8_t> RunningHandState() {
+    std::vector<uint8_t> state(tp::kHandStateBytes, 0);
+    ZepWireWriter(std::span(state).subspan(14 * 4)).WriteI32(tp::kStartHandRunning);
+    return state;
+}
+
 std::vector<Notice> Notices() {
     tp::SeatStartedNotice started;
     started.head = {game_test::WindowUserOf(1), game_test::kWindowRoomId, game_test::kWindowTableNo,
@@ -116,7 +123,7 @@ std::vector<Notice> Notices() {
         {tp::kChargeUrl, {url.begin(), url.end()}, {0}},
         {tp::kWelfareActivity, tp::WriteTableRecord(welfare), Fields<tp::WelfareActivityNotice>()},
         {tp::kTableChat, chat, Words(37)},
-        {tp::kHandState, std::vector<uint8_t>(tp::kHandStateBytes, 0), stateCuts},
+        {tp::kHandState, RunningHandState(), stateCuts},
         {tp::kHandResult, tp::WriteTableRecord(result), Fields<tp::GameResultRecord>()},
         {tp::kTablePlayers, table, tableCuts},
     };

@@ -113,6 +113,8 @@ std::vector<Notice> RegionalNotices() {
     chat[36] = 'o';
     chat[37] = 'k';
     std::vector<uint8_t> state(tp::kHandStateBytes, 0x5A);
+    // The hand state of a hand in play (running, past its swap).
+    ZepWireWriter(std::span(state).subspan(14 * 4)).WriteI32(tp::kStartHandRunning);
     return {
         {tp::kHandStart, tp::WriteTableRecord(start), 952, {"ShowRoundInfo"}},
         {tp::kHandResult, tp::WriteTableRecord(result), 2432, {"OnRoundEnd 2432"}},
@@ -289,6 +291,7 @@ TEST_F(RegionalNotifyHandlerTest, AnEmbeddedHandStartActsAsTheHandStart) {
 }
 
 TEST_F(RegionalNotifyHandlerTest, ChairsOutsideTheTableDropTheRecord) {
+    Dispatch(tp::kHandStart, RegionalNotices()[0].record);  // a hand in play
     tp::SwapReadyNotice ready;
     ready.kind = tp::kSwapReadyKind;
     for (auto [chair, pointer] : {std::pair{4, 0}, {-1, 0}, {0, 4}, {1, -1}, {INT_MIN, 0}}) {

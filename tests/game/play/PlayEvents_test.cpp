@@ -159,6 +159,31 @@ TEST_F(PlayEventsTest, AFlowerOfAChairOffTheTableOrTooShortIsRefused) {
     EXPECT_TRUE(scene.view->voices.empty());
 }
 
+TEST_F(PlayEventsTest, AnotherSeatDrawsOnlyWhileTheHandLetsItWhoeverHasWon) {
+    // Thirteen tiles each; chairs 3, 2 and 1 play after the own chair 0.
+    scene.FillOwnRow({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    View().FillHiddenHands();
+    const auto draw = [&](int32_t chair, int32_t wall) {
+        EXPECT_TRUE(View().OnCardCaught(HuaNotice(chair, tp::kNoTile, tp::kHiddenTile, wall)));
+        return View().GetRowCount(View().ChairToPosition(chair));
+    };
+    EXPECT_EQ(draw(3, 60), 14);
+    // Chair 3 holds a tile over: it draws no second tile, and chair 1, which
+    // does not follow it, draws nothing before it has thrown.
+    EXPECT_EQ(draw(3, 61), 14);
+    EXPECT_EQ(draw(1, 62), 13);
+    // Chair 2 follows it and draws: chair 3 threw nothing, it won on its own
+    // draw and is out of the hand, its tiles kept.
+    EXPECT_EQ(draw(2, 63), 14);
+    tp::CardThrownNotice thrown;
+    thrown.thrower = 2;
+    thrown.tile = 30;
+    EXPECT_TRUE(View().OnCardThrown(tp::WriteTableRecord(thrown)));
+    EXPECT_EQ(draw(1, 64), 14);
+    EXPECT_EQ(View().GetRowCount(View().ChairToPosition(3)), 14);
+    EXPECT_EQ(View().GetWallCount(), 108 - 3);
+}
+
 TEST_F(PlayEventsTest, AnotherSeatsMeldNoticePlaysItsAnimationFirst) {
     const int position = View().ChairToPosition(1);
     for (int i = 1; i <= 13; ++i) {
