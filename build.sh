@@ -60,13 +60,16 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs"
 }
 
-# The demo's options are read by its launcher; asking for them needs no build.
+# The demo's options are read by its launcher; asking for them needs no
+# build, and a bad option or a missing display is told before anything is
+# installed or built.
 if [ "$mode" = run ]; then
     for argument in "$@"; do
         case "$argument" in
         --help | -h) exec tools/pvbn_demo.sh build --help ;;
         esac
     done
+    tools/pvbn_demo.sh --check "$@"
 fi
 
 install_missing

@@ -9,6 +9,8 @@
 # say what is missing before anything is built.
 #
 # Usage: tools/pvbn_demo.sh BUILD_DIR [options]   (--help lists the options)
+#        tools/pvbn_demo.sh --check [options]     only checks the options and
+#                                                 the display (before a build)
 set -euo pipefail
 
 usage() {
@@ -48,6 +50,8 @@ fail() {
 [[ $# -ge 1 ]] || { usage >&2; exit 2; }
 build=$1
 shift
+check_only=""
+[[ $build != --check ]] || check_only=1
 
 seed=""
 pacing="demo"
@@ -101,6 +105,7 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     fail "no display: pvbn opens a window, and neither DISPLAY nor WAYLAND_DISPLAY is set." \
         "Run it in a desktop session, over ssh -X, or under xvfb-run."
 fi
+[[ -z $check_only ]] || exit 0
 
 client_program="$build/game/pvbn"
 helper_program="$build/game/pvbn_web_helper"

@@ -1,6 +1,7 @@
 // The demo's launcher as a user runs it: its options without a build, its
-// refusal without a display, and a run on a private X server that ends
-// whole when pvbn ends, leaving no program of its own behind.
+// refusal without a display (also from the run command, before a build), and
+// a run on a private X server that ends whole when pvbn ends, leaving no
+// program of its own behind.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -33,6 +34,11 @@ protected:
                std::vector<std::string> unset = {}) {
         std::vector<std::string> argv = {DEMO_SCRIPT, BUILD_FOLDER};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
+        return StartProgram(argv, std::move(environment), std::move(unset));
+    }
+    // Runs the command line, its output in the test's log.
+    bool StartProgram(const std::vector<std::string>& argv, std::vector<std::string> environment,
+                      std::vector<std::string> unset) {
         test_support::ChildOptions options;
         options.environment = std::move(environment);
         options.unset = std::move(unset);
@@ -71,6 +77,22 @@ TEST_F(DemoTest, WithoutADisplayItSaysSoAndFails) {
     ASSERT_TRUE(Start({}, {}, {"DISPLAY", "WAYLAND_DISPLAY"}));
     EXPECT_EQ(demo.WaitForExit(kQuickMs), std::optional<int>(1));
     EXPECT_NE(Output().find("no display"), std::string::npos) << Output();
+}
+
+// The run command checks the launcher's options and the display before it
+// installs or builds anything: a mistake costs no build.
+TEST_F(DemoTest, TheRunCommandRefusesABadOptionBeforeAnyBuild) {
+    const fs::path buildScript = fs::path(DEMO_SCRIPT).parent_path().parent_path() / "build.sh";
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"run", "--seed", "x"}, {"run"}}) {
+        std::vector<std::string> argv = {buildScript.string()};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        ASSERT_TRUE(StartProgram(argv, {}, {"DISPLAY", "WAYLAND_DISPLAY"}));
+        EXPECT_EQ(demo.WaitForExit(kQuickMs), std::optional<int>(1)) << Output();
+        EXPECT_NE(Output().find(arguments.size() > 1 ? "--seed needs a number" : "no display"),
+                  std::string::npos)
+            << Output();
+    }
 }
 
 TEST_F(DemoTest, EndingPvbnEndsTheServerAndTheHall) {

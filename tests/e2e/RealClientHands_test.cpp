@@ -2,9 +2,10 @@
 // dummy video and audio, its launch line from the fake hall, against the
 // table server with test pacing and a fixed seed. Nobody touches the client:
 // it plays by its own clocks (the swap completes itself, auto-play takes
-// over at the first own time-out), the result dialog's time-out starts the
-// next hand, and after the third result the server has a robot leave, so
-// the client shows the table's end, answers its own box and exits.
+// over at the first own time-out), the robots win and meld, the result
+// dialog's time-out starts the next hand, and after the third result the
+// server has a robot leave, so the client shows the table's end, answers
+// its own box and exits.
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,8 @@ constexpr uint32_t kRefusedDraw = 229101;
 constexpr uint32_t kResult = 211080;
 constexpr uint32_t kPlayerLeft = 211000;
 constexpr uint32_t kNotifyFailure = 201162;
+// A robot's melds and a kong the client may rob.
+constexpr uint32_t kRobotMelds[] = {229185, 229195, 229197, 229199, 229180};
 
 TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
     e2e::TableRun table({.serverArguments = {"--start-when-full", "--hands", std::to_string(kHands),
@@ -50,9 +53,18 @@ TEST(RealClient, PlaysThreeChainedHandsThenTheTableEndsAndItExits) {
     for (uint32_t code : kRefusals) {
         EXPECT_EQ(e2e::CountMessages(messages, "reply", code), 0u) << "refusals " << code;
     }
-    // A draw is refused only at an empty wall, and the server says so.
+    // The robots meld: the client takes their notices without a report of
+    // failure (above) and without dropping one.
+    size_t melds = 0;
+    for (uint32_t id : kRobotMelds) {
+        melds += e2e::CountMessages(messages, "notify", id);
+    }
+    EXPECT_GT(melds, 0u) << "no robot melded in " << kHands << " hands";
+    e2e::FailOnEachLine(table.ClientLogLinesWith("notice: chair"));
+    // A draw is refused only at an empty wall or after a robot claimed the
+    // throw it passed on, and the server says so.
     EXPECT_LE(e2e::CountMessages(messages, "reply", kRefusedDraw),
-              e2e::LinesWith(log, "empty wall").size());
+              e2e::LinesWith(log, "229000 refused: ").size());
     // Each protocol error has its own line; the summary after the last hand
     // gives their count.
     e2e::FailOnEachLine(table.ServerProtocolErrors());

@@ -5,6 +5,7 @@
 
 #include "frame/GameRecords.h"
 #include "frame/net/FrameRequests.h"
+#include "platform/Sync.h"
 #include "tests/mahjong_logic/TableDriverChecks.h"
 
 namespace servertest {
@@ -36,6 +37,8 @@ TableServer::Options HandRun::Options(uint32_t seed, int32_t humanSilver, size_t
     options.log = [this](const std::string& line) {
         if (line.find(" notify ") != std::string::npos) {
             ++notified_;
+        } else if (line.find(" reply ") != std::string::npos) {
+            ++replied_;
         }
     };
     options.afterOperation = [this](std::string_view operation,
@@ -50,10 +53,43 @@ HandRun::HandRun(uint32_t seed, int32_t chair, SeatMix mix, int32_t humanSilver,
       chair_(chair),
       server_(TableServer::TransportOptions(true)),
       table_(server_, Options(seed, humanSilver, handsKept)),
-      seat_(tp::RequestHead{kUser, kRoom, kTable, chair}, seed * 2654435761u + 1, mix) {}
+      seat_(tp::RequestHead{kUser, kRoom, kTable, chair}, seed * 2654435761u + 1, mix),
+      clockKeeper_([this] { KeepClock(); }) {}
 
 HandRun::~HandRun() {
+    {
+        std::lock_guard lock(askMutex_);
+        stopping_ = true;
+    }
+    askChanged_.notify_all();
+    clockKeeper_.join();
     player_.Close();
+}
+
+void HandRun::KeepClock() {
+    // A request is answered within milliseconds unless its answer waits for
+    // the table's clock; only then is the table looked at.
+    constexpr uint32_t kAnswerMs = 5;
+    constexpr uint32_t kLookMs = 1;
+    std::unique_lock lock(askMutex_);
+    while (!stopping_) {
+        askChanged_.wait(lock, [this] { return stopping_ || asking_.has_value(); });
+        uint32_t waitMs = kAnswerMs;
+        while (!stopping_ && asking_ && !platform::WaitFor(askChanged_, lock, waitMs, [this] {
+            return stopping_ || !asking_.has_value();
+        })) {
+            const Asking asked = *asking_;
+            lock.unlock();
+            // Nothing else moves the table while the seat waits: a table that
+            // took the request and waits unanswering waits for its clock.
+            if (table_.GetCounters().requests > asked.requestsBefore && table_.WaitIdle(kIdleMs) &&
+                replied_.load() == asked.repliesBefore) {
+                AdvanceClock();
+            }
+            lock.lock();
+            waitMs = kLookMs;
+        }
+    }
 }
 
 void HandRun::Fault(const std::string& what) {
@@ -154,7 +190,7 @@ bool HandRun::Send(const SeatRequest& request) {
         return player_.Tell(request.id, request.body) && Sync();
     }
     Answer answer;
-    if (!player_.Ask(request.id, request.body, answer)) {
+    if (!Ask(request.id, request.body, answer)) {
         Fault("no answer to " + std::to_string(request.id));
         return false;
     }
@@ -162,9 +198,24 @@ bool HandRun::Send(const SeatRequest& request) {
     return true;
 }
 
+bool HandRun::Ask(uint32_t id, std::span<const uint8_t> body, Answer& answer) {
+    {
+        std::lock_guard lock(askMutex_);
+        asking_ = Asking{table_.GetCounters().requests, replied_.load()};
+    }
+    askChanged_.notify_all();
+    const bool answered = player_.Ask(id, body, answer);
+    {
+        std::lock_guard lock(askMutex_);
+        asking_.reset();
+    }
+    askChanged_.notify_all();
+    return answered;
+}
+
 uint32_t HandRun::SendOnly(uint32_t id, std::span<const uint8_t> body) {
     Answer answer;
-    return player_.Ask(id, body, answer) ? answer.code : 0;
+    return Ask(id, body, answer) ? answer.code : 0;
 }
 
 HandRun::Step HandRun::Advance(int hands) {

@@ -1,8 +1,9 @@
 #pragma once
 // Whole hands against the table server with the wire seat in the human's
 // chair, on the table's injected clock: the clock moves to the next timer
-// only when the table waits and the seat has nothing to send, so a hand
-// takes no real time beyond the loopback.
+// only when the table waits and the seat has nothing to send, or while the
+// table holds the seat's request for a robot's claim, so a hand takes no
+// real time beyond the loopback.
 //
 // What a run checks and keeps as faults (each with the seed):
 //  - after every engine operation, every tile id once in the records and
@@ -15,12 +16,14 @@
 //    of a refused notification, nothing the seat found wrong.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/WirePlayer.h"
@@ -94,11 +97,18 @@ private:
     // Waits until the table has taken an unwaited request.
     bool Sync();
     testserver::TableServer::Options Options(uint32_t seed, int32_t humanSilver, size_t handsKept);
+    // A waited request; its answer may wait for the table's clock, which
+    // the clock keeper then moves on.
+    bool Ask(uint32_t id, std::span<const uint8_t> body, Answer& answer);
+    // The clock keeper's thread: while a waited request is out, it moves
+    // the clock on whenever the table took it and waits without answering.
+    void KeepClock();
 
     uint32_t seed_;
     int32_t chair_;
     std::atomic<uint64_t> clockMs_ = 1000;
     std::atomic<size_t> notified_ = 0;  // notifications the server sent
+    std::atomic<size_t> replied_ = 0;   // replies the server sent
     mutable std::mutex mutex_;
     std::vector<int32_t> engineHand_;  // the human's tiles after the last operation
     std::vector<std::string> faults_;  // guarded by mutex_
@@ -113,6 +123,16 @@ private:
     size_t resultsChecked_ = 0;
     std::optional<testserver::TableServer::HandReport> lastReport_;
     std::optional<table_protocol::GameResultRecord> lastResult_;
+    // The waited request out: the table's request and reply counts before it.
+    struct Asking {
+        size_t requestsBefore = 0;
+        size_t repliesBefore = 0;
+    };
+    std::mutex askMutex_;
+    std::condition_variable askChanged_;
+    std::optional<Asking> asking_;  // guarded by askMutex_
+    bool stopping_ = false;         // guarded by askMutex_
+    std::thread clockKeeper_;       // last: it uses everything above
 };
 
 }  // namespace servertest

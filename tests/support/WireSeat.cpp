@@ -125,6 +125,15 @@ void WireSeat::OnNotification(uint32_t id, std::span<const uint8_t> bytes) {
             pending_ = Pending::kNone;
             return;
         }
+        case static_cast<uint32_t>(tp::kPengNotice):
+        case static_cast<uint32_t>(tp::kGangNotice):
+        case static_cast<uint32_t>(tp::kConcealedGangNotice):
+        case static_cast<uint32_t>(tp::kAddedGangNotice):
+            OnMeld(id, bytes);
+            return;
+        case static_cast<uint32_t>(tp::kGangHuNotice):
+            OnRobbingChance(bytes);
+            return;
         case static_cast<uint32_t>(tp::kHandResult):
             OnResult(bytes);
             return;
@@ -154,6 +163,7 @@ void WireSeat::OnHandStart(std::span<const uint8_t> bytes) {
     declared_ = false;
     discardCount_ = 0;
     lastOtherDiscard_ = {-1, -1};
+    lastThrower_ = -1;
     lastDrawn_ = -1;
     followUp_.reset();
     offer_ = {};
@@ -210,13 +220,11 @@ void WireSeat::OnThrown(std::span<const uint8_t> bytes, bool declared) {
         return;
     }
     ++discardCount_;
+    lastThrower_ = thrown.thrower;
     for (int chair = 0; chair < kSeats; ++chair) {
-        // A robot's word offers the hu or nothing; no word carries the
-        // engine's ready bit.
+        // Claims alone: no word carries the engine's ready bit.
         const int32_t options = thrown.chairOptions[static_cast<size_t>(chair)];
-        const int32_t allowed = chair == place_.chair ? kClaimOptions | tp::kOptionPass
-                                                      : tp::kOptionHu | tp::kOptionPass;
-        if ((options & ~allowed) != 0) {
+        if ((options & ~(kClaimOptions | tp::kOptionPass)) != 0) {
             Fault("222170 offers chair " + std::to_string(chair) + " " + std::to_string(options));
         }
     }
@@ -238,6 +246,56 @@ void WireSeat::OnThrown(std::span<const uint8_t> bytes, bool declared) {
     } else {
         pending_ = NextChair(thrown.thrower) == place_.chair ? Pending::kDraw : Pending::kNone;
     }
+}
+
+void WireSeat::OnMeld(uint32_t id, std::span<const uint8_t> bytes) {
+    tp::OperationRecord meld;
+    const std::string what = std::to_string(id);
+    if (!tp::ReadTableRecord(bytes, meld)) {
+        Fault(what + " of " + std::to_string(bytes.size()) + " bytes");
+        return;
+    }
+    const int32_t claimant = meld.head.chair;
+    if (claimant == place_.chair || claimant < 0 || claimant >= kSeats || Holds(meld.tile)) {
+        Fault(what + " names chair " + std::to_string(claimant) + " and tile " +
+              std::to_string(meld.tile));
+        return;
+    }
+    const bool onDiscard = id == static_cast<uint32_t>(tp::kPengNotice) ||
+                           id == static_cast<uint32_t>(tp::kGangNotice);
+    const bool concealed = id == static_cast<uint32_t>(tp::kConcealedGangNotice);
+    if ((onDiscard && (meld.offerChair != lastThrower_ || meld.offerChair == claimant)) ||
+        (concealed && meld.offerChair != claimant)) {
+        Fault(what + " claims from chair " + std::to_string(meld.offerChair));
+    }
+    if (onDiscard) {
+        // The claimed tile leaves the discards; the claimant plays next.
+        --discardCount_;
+        pending_ = Pending::kNone;
+    }
+    static const std::map<uint32_t, std::string> kNames = {
+        {static_cast<uint32_t>(tp::kPengNotice), "robot peng"},
+        {static_cast<uint32_t>(tp::kGangNotice), "robot discard gang"},
+        {static_cast<uint32_t>(tp::kConcealedGangNotice), "robot concealed gang"},
+        {static_cast<uint32_t>(tp::kAddedGangNotice), "robot added gang"},
+    };
+    Count(kNames.at(id));
+}
+
+void WireSeat::OnRobbingChance(std::span<const uint8_t> bytes) {
+    tp::GangHuNotice notice;
+    if (!tp::ReadTableRecord(bytes, notice)) {
+        Fault("229180 of " + std::to_string(bytes.size()) + " bytes");
+        return;
+    }
+    if (notice.ganger == place_.chair ||
+        (notice.chairOptions[static_cast<size_t>(place_.chair)] & tp::kOptionHu) == 0) {
+        Fault("229180 offers no robbing of another seat's kong");
+        return;
+    }
+    Count("human may rob a robot's kong");
+    offer_ = Offer{notice.offerChair, notice.tile, tp::kOptionHu, notice.gangKind};
+    pending_ = Pending::kClaim;
 }
 
 std::vector<tp::GameResultRecord> WireSeat::TakeResults() {
@@ -465,12 +523,14 @@ int32_t WireSeat::ChooseDiscard() {
 std::optional<SeatRequest> WireSeat::ClaimChoice() {
     const Offer offer = offer_;
     const int index = IndexOf(offer.tile);
+    const bool robbing = offer.robbedKongKind != 0;
     if ((offer.options & tp::kOptionHu) != 0 && Chance(mix_.huPercent)) {
         tp::HuClaimRecord hu;
         hu.head = place_;
         hu.offerChair = offer.thrower;
         hu.tile = offer.tile;
-        hu.huKind = tp::kHuOnDiscard;
+        hu.huKind = robbing ? tp::kHuRobbingKong : tp::kHuOnDiscard;
+        hu.robbedKongKind = offer.robbedKongKind;
         return Waited(tp::kHuClaim, hu);
     }
     if ((offer.options & tp::kOptionGang) != 0 && HeldCount(index) >= 3 &&
@@ -487,7 +547,7 @@ std::optional<SeatRequest> WireSeat::ClaimChoice() {
         const std::array<int32_t, 3> two = HeldOfIndex(index, 2);
         return Waited(tp::kPengClaim, Operation(offer.thrower, offer.tile, {two[0], two[1], -1}));
     }
-    const bool next = NextChair(offer.thrower) == place_.chair;
+    const bool next = !robbing && NextChair(offer.thrower) == place_.chair;
     if (next && Chance(50)) {
         Count("pass by the own draw");
         return OwnDraw();
@@ -557,7 +617,8 @@ void WireSeat::OnAnswer(const SeatRequest& request, uint32_t code, std::span<con
     }
     if (code == tp::kResultHeld &&
         (request.id == tp::kPengClaim || request.id == tp::kDiscardGang ||
-         request.id == tp::kAddedGang || request.id == tp::kGangQuery)) {
+         request.id == tp::kAddedGang || request.id == tp::kGangQuery ||
+         request.id == tp::kHuClaim)) {
         Count("human " + std::to_string(request.id) + " held");
         followUp_.reset();
         return;

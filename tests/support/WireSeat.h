@@ -92,7 +92,8 @@ public:
     // What happened, by name, over every hand ("human peng", ...).
     const std::map<std::string, int>& Events() const { return events_; }
     const std::vector<std::string>& Faults() const { return faults_; }
-    // Requests refused with 229101 because the wall was empty.
+    // Draws refused with 229101: the wall was empty, or a robot claimed the
+    // discard the draw passed on.
     int EmptyWallRefusals() const { return emptyWall_; }
 
     // The body of a ready declaration (400009) with its throw, as sent.
@@ -105,14 +106,19 @@ public:
 private:
     enum class Pending { kNone, kSwap, kDraw, kTurn, kClaim };
     struct Offer {
-        int32_t thrower = -1;
+        int32_t thrower = -1;  // or the chair whose kong may be robbed
         int32_t tile = -1;
         int32_t options = 0;
+        int32_t robbedKongKind = 0;  // 0: a throw's offer
     };
 
     void OnHandStart(std::span<const uint8_t> bytes);
     void OnSwapDice(std::span<const uint8_t> bytes);
     void OnThrown(std::span<const uint8_t> bytes, bool declared);
+    // Another seat's meld (229185, 229195, 229197, 229199).
+    void OnMeld(uint32_t id, std::span<const uint8_t> bytes);
+    // Another seat's kong the own seat may rob (229180).
+    void OnRobbingChance(std::span<const uint8_t> bytes);
     void OnResult(std::span<const uint8_t> bytes);
     void Fault(const std::string& what);
     void Count(const std::string& event) { ++events_[event]; }
@@ -151,6 +157,7 @@ private:
     bool declared_ = false;
     int discardCount_ = 0;
     std::pair<int32_t, int32_t> lastOtherDiscard_{-1, -1};
+    int32_t lastThrower_ = -1;
     // A follow-up the last answer called for (the gang after its query).
     std::optional<SeatRequest> followUp_;
     table_protocol::HandStartRecord lastStart_;

@@ -77,6 +77,18 @@ int32_t RuleRobotDiscard(const CRegionalMahjongRules& table, int seat) {
     return -1;
 }
 
+size_t RuleRobotDiscardOption(const CRegionalMahjongRules& table, const SeatDecision& decision) {
+    const int32_t tile = RuleRobotDiscard(table, decision.seat);
+    for (size_t k = 0; k < decision.options.size(); ++k) {
+        const SeatAction& option = decision.options[k];
+        if (option.kind == SeatActionKind::kDiscard &&
+            table.IndexOf(option.tile) == table.IndexOf(tile)) {
+            return k;
+        }
+    }
+    return decision.options.size();
+}
+
 size_t AutomaticSwapOption(const CRegionalMahjongRules& table, const SeatDecision& decision) {
     const int suit = table.AutoSwapSuit(decision.seat);
     for (size_t k = 0; k < decision.options.size(); ++k) {
@@ -100,12 +112,9 @@ size_t RuleRobot::Choose(const CRegionalMahjongRules& table, const SeatDecision&
     if (swap < options.size()) {
         return swap;
     }
-    const int32_t tile = RuleRobotDiscard(table, decision.seat);
-    for (size_t k = 0; k < options.size(); ++k) {
-        if (options[k].kind == SeatActionKind::kDiscard &&
-            table.IndexOf(options[k].tile) == table.IndexOf(tile)) {
-            return k;
-        }
+    const size_t discard = RuleRobotDiscardOption(table, decision);
+    if (discard < options.size()) {
+        return discard;
     }
     // A pass comes first where there is one; else the first discard.
     for (size_t k = 0; k < options.size(); ++k) {

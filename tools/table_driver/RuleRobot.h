@@ -1,6 +1,7 @@
 #pragma once
-// The table server's robot seat: plain, predictable play that keeps hands
-// short and never melds.
+// A plain, predictable robot seat that never melds. The table server's
+// robots throw and exchange by its rule; their wins, melds and
+// declarations are RobotPlayer's.
 //
 // Rules kept:
 //  - It wins whenever the engine offers a win (on a discard, self-drawn,
@@ -27,6 +28,9 @@ int RuleRobotDiscardIndex(const HandCounts& counts);
 
 // The tile the rule discards from the seat's hand (-1 when it holds none).
 int32_t RuleRobotDiscard(const CRegionalMahjongRules& table, int seat);
+
+// The discard option of the rule's tile; the decision's size when none.
+size_t RuleRobotDiscardOption(const CRegionalMahjongRules& table, const SeatDecision& decision);
 
 // The exchange option the engine's automatic choice would take for the
 // seat: the suit held most (ties: the lower suit), its first three tiles

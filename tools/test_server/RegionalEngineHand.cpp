@@ -9,6 +9,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_logic/RegionalMahjongRules.h"
 #include "platform/Sync.h"
+#include "tools/table_driver/RobotPlayer.h"
 #include "tools/table_driver/RuleRobot.h"
 #include "tools/table_driver/SplitMix64.h"
 #include "tools/table_driver/TableDriver.h"
@@ -77,11 +78,15 @@ TableDriverOptions SilverTable(const RegionalEngineHand::Options& options) {
 
 }  // namespace
 
-// --- The robots: a fixed list of moves ---
+// --- The robots: a fixed list of moves, then the robots' own play ---
 
 class RegionalEngineHand::ListSeat : public SeatPlayer {
 public:
-    explicit ListSeat(RegionalEngineHand& hand) : hand_(hand) {}
+    explicit ListSeat(RegionalEngineHand& hand) : hand_(hand) {
+        for (uint64_t seat = 0; seat < 4; ++seat) {
+            robots_.emplace_back(hand.options_.robotSeed * 4 + seat + 1);
+        }
+    }
 
     size_t Choose(const CRegionalMahjongRules& table, const SeatDecision& decision) override {
         // The exchange is chosen at once; plays wait while the robots are held.
@@ -91,21 +96,40 @@ public:
         }
         size_t k = FromList(table, decision);
         if (k >= decision.options.size()) {
-            k = hand_.options_.ruledRobots ? rule_.Choose(table, decision)
-                                           : Unlisted(table, decision);
+            k = hand_.options_.ruledRobots ? Ruled(table, decision) : Unlisted(table, decision);
         }
         if (k < decision.options.size() &&
             decision.options[k].kind == SeatActionKind::kSwapChoice) {
             Chose(decision.seat, k, decision);
         }
-        // A robot takes its time over its own turn; claims are answered at once.
+        // A robot takes its time over its own turn, and makes a claim its
+        // time after the claim window opened; a pass goes at once.
         if (HasKind(decision, SeatActionKind::kDiscard)) {
             hand_.PaceRobot(true);
+        } else if (!swap && k < decision.options.size() &&
+                   decision.options[k].kind != SeatActionKind::kPass) {
+            hand_.PaceRobot(false);
         }
         return k;
     }
 
 private:
+    // The table driver's seeded robot decides the seat's wins, kongs, pengs
+    // and declarations; where it throws a plain tile, or at the exchange,
+    // RuleRobot's rule decides (the suit held fewest goes first, which
+    // brings a hand to its wins sooner than the robot's own throw).
+    size_t Ruled(const CRegionalMahjongRules& table, const SeatDecision& decision) {
+        if (HasKind(decision, SeatActionKind::kSwapByTimeOut)) {
+            return rule_.Choose(table, decision);
+        }
+        const size_t k = robots_[static_cast<size_t>(decision.seat)].Choose(table, decision);
+        if (k < decision.options.size() && decision.options[k].kind == SeatActionKind::kDiscard) {
+            const size_t ruled = RuleRobotDiscardOption(table, decision);
+            return ruled < decision.options.size() ? ruled : k;
+        }
+        return k;
+    }
+
     size_t FromList(const CRegionalMahjongRules& table, const SeatDecision& decision) {
         std::vector<RobotMove>& moves = hand_.options_.moves;
         for (size_t m = next_; m < moves.size(); ++m) {
@@ -169,6 +193,7 @@ private:
 
     RegionalEngineHand& hand_;
     RuleRobot rule_;
+    std::vector<RobotPlayer> robots_;  // by seat
     size_t next_ = 0;
     std::vector<size_t> used_;
 };
@@ -534,12 +559,21 @@ void RegionalEngineHand::PaceRobot(bool turn) {
         return;
     }
     uint32_t delay = RobotDelay();
+    const uint64_t now = pacing.now();
     if (turn && swapDiceAtMs_ != 0) {
-        const uint64_t now = pacing.now();
         const uint64_t quietUntil = swapDiceAtMs_ + pacing.quietAfterSwapDiceMs;
         if (now + delay < quietUntil) {
             delay = static_cast<uint32_t>(quietUntil - now);
         }
+    }
+    if (!turn) {
+        // A claim is due its delay after the window opened: a robot asked
+        // after the human answered claims at once.
+        const uint64_t due = claimOpenedAtMs_ + delay;
+        if (due <= now) {
+            return;
+        }
+        delay = static_cast<uint32_t>(due - now);
     }
     std::unique_lock lock(mutex_);
     robotTimerFired_ = false;
@@ -548,22 +582,66 @@ void RegionalEngineHand::PaceRobot(bool turn) {
         robotTimerFired_ = true;
         HandOver(timerLock);
     });
+    // On its turn every request of the human is out of turn; while it
+    // claims, the human's own answers to the window wait for his decision.
+    const auto outOfTurn = [this, turn] {
+        return std::any_of(queue_.begin(), queue_.end(), [this, turn](const Pending& request) {
+            return turn || !AnswersOpenWindow(request);
+        });
+    };
     for (;;) {
-        ParkUntil(lock, [this] { return robotTimerFired_ || !queue_.empty(); });
+        ParkUntil(lock, [&] { return robotTimerFired_ || outOfTurn(); });
         if (stopped_ || robotTimerFired_) {
             return;
         }
         lock.unlock();
-        AnswerOutOfTurn();
+        AnswerOutOfTurn(!turn);
         lock.lock();
     }
 }
 
-void RegionalEngineHand::AnswerOutOfTurn() {
+bool RegionalEngineHand::AnswersOpenWindow(const Pending& request) const {
+    switch (request.id) {
+        case tp::kOwnDraw:
+            // The draw of the seat next after the thrower passes.
+            return table_->GetPrevSeat(table_->GetActiveChair()) == Own();
+        case tp::kPass:
+        case tp::kPengClaim:
+        case tp::kDiscardGang:
+        case tp::kHuClaim:
+            return table_->ClaimOptions(Own()) != 0 && !table_->HasAnswered(Own());
+        default:
+            return false;
+    }
+}
+
+void RegionalEngineHand::AnswerBeatenClaims() {
+    std::vector<Pending> beaten;
+    {
+        std::lock_guard lock(mutex_);
+        const auto claims =
+            std::stable_partition(queue_.begin(), queue_.end(), [](const Pending& request) {
+                return request.id != tp::kPengClaim && request.id != tp::kDiscardGang &&
+                       request.id != tp::kHuClaim;
+            });
+        beaten.assign(std::make_move_iterator(claims), std::make_move_iterator(queue_.end()));
+        queue_.erase(claims, queue_.end());
+    }
+    for (const Pending& claim : beaten) {
+        Reply(claim, tp::kResultHeld);
+    }
+}
+
+void RegionalEngineHand::AnswerOutOfTurn(bool keepWindowAnswers) {
     std::deque<Pending> requests;
     {
         std::lock_guard lock(mutex_);
-        requests.swap(queue_);
+        const auto answered =
+            std::stable_partition(queue_.begin(), queue_.end(), [&](const Pending& request) {
+                return keepWindowAnswers && AnswersOpenWindow(request);
+            });
+        requests.assign(std::make_move_iterator(answered), std::make_move_iterator(queue_.end()));
+        queue_.erase(answered, queue_.end());
     }
     for (const Pending& request : requests) {
         switch (request.id) {
@@ -661,8 +739,11 @@ void RegionalEngineHand::TopUpRobots() {
 int32_t RegionalEngineHand::WireOptions(int chair) const {
     constexpr int32_t kShown = tp::kOptionPeng | tp::kOptionGang | tp::kOptionHu;
     int32_t options = table_->ClaimOptions(chair) & kShown;
-    if (chair != Own()) {
-        options &= tp::kOptionHu;  // robots never meld
+    // A paced robot claims its time after the throw, so its word shows what
+    // it may claim (the client then waits for the window before it draws);
+    // unpaced robots make their listed melds as the throw goes out.
+    if (chair != Own() && !options_.pacing.on) {
+        options &= tp::kOptionHu;
     }
     if (options != 0) {
         options |= static_cast<int32_t>(table_->SeatStatus(chair) & kSeatMayAct);
@@ -804,9 +885,13 @@ void RegionalEngineHand::Reply(const Pending& request, uint32_t code, std::vecto
 }
 
 void RegionalEngineHand::Refuse(const Pending& request, uint32_t code) {
-    if (request.id == tp::kOwnDraw && code == tp::kResultDrawRefused && table_->IsWallEmpty() &&
-        options_.log) {
-        options_.log("229000 refused: empty wall");
+    if (request.id == tp::kOwnDraw && code == tp::kResultDrawRefused && options_.log) {
+        // A draw that passed on a discard a robot then claimed comes too late.
+        if (table_->IsWallEmpty()) {
+            options_.log("229000 refused: empty wall");
+        } else if (robotClaimed_) {
+            options_.log("229000 refused: a robot claimed the discard");
+        }
     }
     if (request.id == tp::kPass && options_.log) {
         options_.log("229040 outside a claim window: ignored");
@@ -1086,6 +1171,8 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
         }
         SendThrow(seat, table_->DiscardedTile(), declaring_);
         declaring_ = false;
+        robotClaimed_ = false;
+        claimOpenedAtMs_ = options_.pacing.on ? options_.pacing.now() : 0;
     } else if (draw) {
         if (seat != Own()) {
             SendDraw(seat, lastDrawn_);
@@ -1093,19 +1180,28 @@ void RegionalEngineHand::AfterOperation(std::string_view operation) {
     } else if (operation == "Peng") {
         SendMeld(tp::kPengNotice, seat, kMeldPeng);
         lastDrawer_ = -1;
+        robotClaimed_ = seat != Own();
         AskSelfOptionsAfterPeng(seat);
     } else if (operation == "ExposedKong") {
         SendMeld(tp::kGangNotice, seat, kMeldExposedKong);
+        robotClaimed_ = seat != Own();
     } else if (operation == "ConcealedKong") {
         SendMeld(tp::kConcealedGangNotice, seat, kMeldConcealedKong);
     } else if (operation == "AddedKong") {
         SendMeld(tp::kAddedGangNotice, seat, kMeldAddedKong);
     } else if (operation.starts_with("ResolveHu")) {
-        // A claim of the human's that the win beat is told it was held.
-        const bool beaten = table_->WinnerSeat() != Own() &&
-                            (waiting_.id == tp::kPengClaim || waiting_.id == tp::kDiscardGang ||
-                             waiting_.id == tp::kAddedGang || waiting_.id == tp::kConcealedGang);
+        // A claim of the human's that the win beat is told it was held,
+        // also one still waiting for the human's turn to answer.
+        const bool robotWon = table_->WinnerSeat() != Own();
+        const bool beaten =
+            robotWon && (waiting_.id == tp::kPengClaim || waiting_.id == tp::kDiscardGang ||
+                         waiting_.id == tp::kAddedGang || waiting_.id == tp::kConcealedGang);
         ReplyPending(beaten ? tp::kResultHeld : tp::kResultDone);
+        if (robotWon) {
+            AnswerBeatenClaims();
+        }
+    } else if (operation == "AnnounceKong") {
+        claimOpenedAtMs_ = options_.pacing.on ? options_.pacing.now() : 0;
     }
     if (options_.afterOperation) {
         options_.afterOperation(operation, *table_);
@@ -1171,7 +1267,7 @@ void RegionalEngineHand::Run() {
             TakeSnapshot();
             const HandOutcome outcome = driver.PlayHand();
             ReplyPending(outcome.played ? tp::kResultDone : tp::kResultNotCarriedOut);
-            AnswerOutOfTurn();  // what is left of the hand
+            AnswerOutOfTurn(false);  // what is left of the hand
             {
                 // Only a ready sent after this result starts the next hand.
                 std::lock_guard lock(mutex_);

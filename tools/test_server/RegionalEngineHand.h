@@ -1,14 +1,16 @@
 #pragma once
 // A regional hand the test server plays on the table-logic engine: the
 // table driver sequences it, the robot seats take their moves from a fixed
-// list, and the client's seat answers from the client's requests.
+// list (past it, optionally, their own seeded play), and the client's seat
+// answers from the client's requests.
 //
 // What the client gets (its chair is 0):
 //   211040 the engine's header for chair 0, with the server's own words
 //          (13 = the seat to act, 27 = 1, 36 = the panel's wild tile = 34);
 //   229480 as each robot chooses its exchange, 222168 after the exchange;
 //   222170 every throw (400010 for a throw that declares the ready hand),
-//          with every chair's option word from the engine;
+//          with every chair's option word from the engine (unpaced, a
+//          robot's shows the hu alone);
 //   229160 a robot's draw, 229185/229195/229197/229199 a robot's meld,
 //   229180 an announced gang the client may rob, 211080 the packed result.
 // Requests of chair 0, each checked by the engine against what it offers:
@@ -26,7 +28,8 @@
 //    or a start and waits until the hand parks again, so only one of them
 //    touches the engine and every send keeps its order. The hand parks
 //    whenever a seat must decide: the human's until a request or its
-//    safety time-out, a robot's until its pacing timer fires.
+//    safety time-out, a robot's until its pacing timer fires (a robot's
+//    claim: its delay after the window opened, a pass at once).
 //  - The replies that carry a tile (draw, gangs, peng) go out once the
 //    engine has carried the play out, from the engine's state.
 //  - Everything it shows a test (the seats' tiles, the wall left) is read
@@ -110,10 +113,13 @@ public:
         // acts (the client applies the exchange 1030 ms after the record).
         uint32_t afterSwapDiceMs = 0;
         Pacing pacing;
-        // Robots past the listed moves play by RuleRobot's rule (else they
-        // pass, exchange the first suit and throw the drawn tile).
+        // Robots past the listed moves play as the table driver's seeded
+        // robots (RobotPlayer, biased toward wins, kongs and pengs), throwing
+        // and exchanging by RuleRobot's rule; else they pass, exchange the
+        // first suit and throw the drawn tile.
         bool ruledRobots = false;
-        // The robots' generator (pacing) and the engine's, when seed is 0.
+        // The robots' generators (their play and pacing), and the engine's
+        // when seed is 0.
         uint64_t robotSeed = 1;
         int32_t ownSilver = 100000;
         // The client's silver before each hand (else ownSilver, then the
@@ -189,11 +195,20 @@ private:
     void ParkUntil(std::unique_lock<std::mutex>& lock, Ready ready);
     // The table's thread, lock held: hands over and waits until parked.
     void HandOver(std::unique_lock<std::mutex>& lock);
-    // A paced robot waits for its timer; requests meanwhile are out of turn.
+    // A paced robot waits for its timer: on its turn its delay from now
+    // (requests meanwhile are out of turn), for a claim its delay from the
+    // window's opening (the human's answers to the window wait).
     void PaceRobot(bool turn);
-    // Answers every queued request as out of turn: a gang query is
-    // answered, a draw refused with 229101, anything else with 10100.
-    void AnswerOutOfTurn();
+    // Answers the queued requests as out of turn (but the human's answers
+    // to an open claim window, when kept): a gang query is answered, a draw
+    // refused with 229101, anything else with 10100.
+    void AnswerOutOfTurn(bool keepWindowAnswers);
+    // Whether the request is the human's answer to the claim window a
+    // robot's claim holds open: his claim, his pass, or the draw that
+    // passes; it waits for his decision on the window.
+    bool AnswersOpenWindow(const Pending& request) const;
+    // A robot won: the human's queued claims on the window are held (210050).
+    void AnswerBeatenClaims();
     uint32_t RobotDelay();
     // The human's safety time-out for the decision now asked (0: none).
     void ArmSafetyTimeOut(uint32_t delayMs);
@@ -275,6 +290,10 @@ private:
     uint64_t decision_ = 0;
     uint64_t safetyTimer_ = 0;
     uint64_t swapDiceAtMs_ = 0;
+    // When the last claim window (a throw, an announced kong) opened, and
+    // whether a robot claimed the last throw.
+    uint64_t claimOpenedAtMs_ = 0;
+    bool robotClaimed_ = false;
     uint64_t robotState_ = 0;
     std::array<bool, 4> swapNoticed_{};
     std::vector<uint64_t> swapNoticeTimers_;

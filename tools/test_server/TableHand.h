@@ -1,6 +1,7 @@
 #pragma once
 // The table server's hands: the regional engine hand, paced on the table's
-// timers, with rule-playing robots and the human's seat fed by the wire.
+// timers, with seeded robots that win, meld and declare, and the human's
+// seat fed by the wire.
 // One engine hand serves a connection's hands one after the other (the
 // table driver's between-hands sequence keeps the banker); a reset drops
 // it, and the next client gets a fresh table.

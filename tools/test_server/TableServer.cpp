@@ -206,6 +206,7 @@ std::optional<TableServer::Event> TableServer::NextEvent() {
     busy_ = true;
     Event event = std::move(events_.front());
     events_.pop_front();
+    counters_.requests += event.kind == Event::Kind::kRequest ? 1 : 0;
     return event;
 }
 

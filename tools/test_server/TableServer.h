@@ -116,6 +116,9 @@ public:
         size_t handsKept = 256;
     };
     struct Counters {
+        // Requests the table thread took (once counted, WaitIdle returns
+        // only after the table has handled them).
+        size_t requests = 0;
         size_t refused = 0;         // requests refused before the table saw them
         size_t failureReports = 0;  // the client's reports of a notification it refused
         size_t resets = 0;

@@ -1,8 +1,8 @@
 // Whole seeded hands against the table server with the wire seat in the
 // human's chair, on the injected clock: every invariant after every
 // operation, no protocol error, and every kind of play the server must carry
-// (wins of each kind on both sides, melds, declarations, drawn hands, each
-// exchange direction) seen over the run.
+// (wins of each kind on both sides, melds and declarations on both sides,
+// drawn hands, each exchange direction) seen over the run.
 
 #include <gtest/gtest.h>
 
@@ -40,6 +40,11 @@ const char* const kCoverage[] = {
     "robot hu on a discard",
     "robot hu self-drawn",
     "robot hu robbing a kong",
+    "robot peng",
+    "robot discard gang",
+    "robot concealed gang",
+    "robot added gang",
+    "robot declared",
     "human hu on a discard",
     "human hu self-drawn",
     "human peng",
