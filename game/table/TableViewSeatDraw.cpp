@@ -83,13 +83,16 @@ bool CRegionalTableView::TakeDrawTurn(int position) {
     }
     std::array<bool, kPositions> won{};
     for (int other = 0; other < kPositions; ++other) {
-        if (other == position || !IsTableChair(PositionToChair(other)) || IsSeatOutOfHand(other) ||
-            HeldTileCount(other) % 3 != 2) {
+        if (other == position || !IsTableChair(PositionToChair(other)) || IsSeatOutOfHand(other)) {
+            continue;
+        }
+        const int otherHeld = HeldTileCount(other);
+        if (otherHeld % 3 != 2) {
             continue;
         }
         if (NextSeatInHand(other) != position) {
             ZepLog("seat draw: chair %d while chair %d holds %d tiles; dropped", chair,
-                   PositionToChair(other), HeldTileCount(other));
+                   PositionToChair(other), otherHeld);
             return false;
         }
         won[static_cast<size_t>(other)] = true;
