@@ -1127,12 +1127,14 @@ int32_t CTableLogicBase::LimitLosses(const PerChair<int32_t>& silverBefore,
     const int32_t smallest = ownSilver ? 0 : SmallestPositiveSilver(silverBefore);
     // Fee mode 1 settles a loss beyond what the loser holds in its fee step
     // (a negative fee); every other mode keeps each loss within the loser's
-    // own silver here, besides the table's smallest purse.
+    // own silver here, besides the table's smallest purse. A purse at or
+    // below 0 counts as holding nothing.
     const bool ownSilverLimit = round_.feeMode != 1;
     for (int c = 0; c < playerCount_; ++c) {
-        int64_t held = ownSilver ? silverBefore[c] : smallest;
+        const int64_t own = std::max(silverBefore[c], 0);
+        int64_t held = ownSilver ? own : smallest;
         if (!ownSilver && ownSilverLimit) {
-            held = std::min<int64_t>(held, std::max(silverBefore[c], 0));
+            held = std::min(held, own);
         }
         const int64_t shortfall = int64_t{change[c]} + held;
         if (change[c] >= 0 || shortfall >= 0) {
@@ -1148,7 +1150,37 @@ int32_t CTableLogicBase::LimitLosses(const PerChair<int32_t>& silverBefore,
             }
         }
     }
+    KeepWinningsInRange(silverBefore, change);
     return SumScores(change);
+}
+
+void CTableLogicBase::KeepWinningsInRange(const PerChair<int32_t>& silverBefore,
+                                          PerChair<int32_t>& change) const {
+    // A winner keeps no more than the 32-bit purse can hold; what it cannot
+    // take is not taken from the losers either, who each pay less in
+    // proportion to their loss (rounded down, so the table rather than a
+    // loser keeps the odd unit).
+    int64_t excess = 0;
+    int64_t totalLost = 0;
+    for (int c = 0; c < playerCount_; ++c) {
+        const int64_t room = int64_t{std::numeric_limits<int32_t>::max()} - silverBefore[c];
+        if (change[c] > room) {
+            excess += change[c] - room;
+            change[c] = Clamp32(room);
+        } else if (change[c] < 0) {
+            totalLost -= change[c];
+        }
+    }
+    excess = std::min(excess, totalLost);
+    for (int c = 0; c < playerCount_ && excess > 0; ++c) {
+        if (change[c] < 0) {
+            const int64_t lost = -int64_t{change[c]};
+            const auto share =
+                static_cast<int64_t>(static_cast<double>(excess) / static_cast<double>(totalLost) *
+                                     static_cast<double>(lost));
+            change[c] = Clamp32(change[c] + std::clamp<int64_t>(share, 0, lost));
+        }
+    }
 }
 
 int32_t CTableLogicBase::DeductFees(PerChair<int32_t>& change, PerChair<int32_t>& fees) {
@@ -1172,7 +1204,7 @@ int32_t CTableLogicBase::DeductFees(PerChair<int32_t>& change, PerChair<int32_t>
             if (!counted) {
                 continue;
             }
-            const int64_t available = int64_t{HeldSilver(c)} + change[c];
+            const int64_t available = int64_t{std::max(HeldSilver(c), 0)} + change[c];
             int64_t fee = round_.fixedFee;
             if (available < fee) {
                 // A negative fee cancels the part of the loss the chair
@@ -1295,18 +1327,27 @@ void CTableLogicBase::ApplyResultToPlayers(const TableResult& result) {
         p->score = Clamp32(int64_t{result.scoreBefore[c]} + result.scoreChange[c]);
         p->level = result.newLevel[c];
         if (IsSilverGame()) {
-            const int32_t silver =
-                Clamp32(int64_t{result.silverBefore[c]} + result.silverChange[c]);
-            if (silver < 0) {
-                // The settlement keeps every loss within what the chair
-                // holds, so this floor never acts; if it does, it creates
-                // silver, and that is worth a line in the log.
-                ZepLog("结算后银子为负: 座位%d 原有%d 变化%d, 按0计", c, result.silverBefore[c],
-                       result.silverChange[c]);
-            }
-            p->silver = std::max(silver, 0);
+            p->silver = SettledSilver(c, result.silverBefore[c], result.silverChange[c]);
         }
     }
+}
+
+int32_t CTableLogicBase::SettledSilver(int chair, int32_t before, int32_t change) const {
+    const int64_t silver = int64_t{before} + change;
+    // A purse that started below 0 loses nothing more, so it is its own
+    // floor; the floor never lifts a purse above what it held.
+    const int32_t floor = std::min(before, 0);
+    if (silver < floor) {
+        // The settlement keeps every loss within what the chair holds, so
+        // this floor never acts; if it does, it creates silver, and that is
+        // worth a line in the log.
+        ZepLog("结算后银子为负: 座位%d 原有%d 变化%d, 按%d计", chair, before, change, floor);
+    } else if (silver > std::numeric_limits<int32_t>::max()) {
+        // Nor does the top of the range: the settlement keeps every win
+        // within it.
+        ZepLog("结算后银子超出上限: 座位%d 原有%d 变化%d", chair, before, change);
+    }
+    return std::max(Clamp32(silver), floor);
 }
 
 void CTableLogicBase::ClearResult(TableResult& result) {

@@ -388,6 +388,13 @@ private:
     void ClearGameState();
     std::vector<int32_t> SeatedValues(int32_t TablePlayer::*field) const;
     int32_t SmallestPositiveSilver(const PerChair<int32_t>& values) const;
+    // Caps each win at what the chair's 32-bit purse can take, relieving the
+    // losers in proportion (part of LimitLosses).
+    void KeepWinningsInRange(const PerChair<int32_t>& silverBefore,
+                             PerChair<int32_t>& change) const;
+    // A chair's silver after a settlement, floored at 0 or at what it held
+    // when that was below 0; a floor or cap that acts is logged.
+    int32_t SettledSilver(int chair, int32_t before, int32_t change) const;
     PlayerReport MakePlayerReport(const TableResult& result, int chair, int32_t reportId);
 
     // Identity.

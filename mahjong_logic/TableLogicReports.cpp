@@ -148,7 +148,9 @@ void CTableLogicBase::ComputeSingleResult(int /*chair*/, int32_t& scoreChange,
 }
 
 int32_t CTableLogicBase::LimitSingleLoss(int32_t silver, int32_t change) const {
-    return int64_t{silver} + change < 0 ? Negate(silver) : change;
+    // A purse at or below 0 has nothing to lose.
+    const int32_t held = std::max(silver, 0);
+    return int64_t{held} + change < 0 ? Negate(held) : change;
 }
 
 int32_t CTableLogicBase::DeductSingleFee(int32_t silver, int32_t& change) const {
@@ -235,7 +237,7 @@ PlayerReport CTableLogicBase::SettleSinglePlayer(int chair, bool noChange) {
         p->score = Clamp32(int64_t{r.scoreBefore} + r.scoreChange);
         p->level = r.newLevel;
         if (IsSilverGame()) {
-            p->silver = std::max(Clamp32(int64_t{r.silverBefore} + r.silverChange), 0);
+            p->silver = SettledSilver(chair, r.silverBefore, r.silverChange);
         }
     }
     if (!AnyHasFlag1()) {

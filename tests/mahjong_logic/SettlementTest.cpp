@@ -53,12 +53,12 @@ void SeatFour(CTableLogicBase& table, int32_t silver = 1000) {
 using Settlement = LogicFixture;
 
 // Settles a self-drawn hand by chair 0 (6/-2/-2/-2 points at a silver base of
-// 100) on a silver table whose chairs hold the given silver; answers the
-// silver the settlement created: what the chairs hold after it, plus the
-// fees, less what they held before.
+// 100, or of the given unit) on a silver table whose chairs hold the given
+// silver; answers the silver the settlement created: what the chairs hold
+// after it, plus the fees, less what they held before.
 int64_t SettleSelfDrawnHand(const RoundParameters& round, const PerChair<int32_t>& silver,
-                            TableResult& result) {
-    ScriptedGame table;
+                            TableResult& result, int32_t unit = 100, uint32_t rules = 0) {
+    ScriptedGame table(rules);
     int64_t created = 0;
     for (int c = 0; c < 4; ++c) {
         table.AddPlayer(MakePlayer(100 + c, c, 0, silver[c]));
@@ -67,10 +67,13 @@ int64_t SettleSelfDrawnHand(const RoundParameters& round, const PerChair<int32_t
     }
     int chair = 0;
     EXPECT_EQ(table.StartGame(round, chair), 1);
-    table.silverChange = {600, -200, -200, -200};
+    table.silverChange = {6 * unit, -2 * unit, -2 * unit, -2 * unit};
     table.FinishGame(result, 0);
     for (int c = 0; c < 4; ++c) {
-        created += int64_t{table.SeatedPlayer(c)->silver} + result.fee[c];
+        const int32_t held = table.SeatedPlayer(c)->silver;
+        // Neither the floor nor the top of the range had to act.
+        EXPECT_EQ(held, int64_t{result.silverBefore[c]} + result.silverChange[c]) << "chair " << c;
+        created += int64_t{held} + result.fee[c];
     }
     return created;
 }
@@ -189,6 +192,31 @@ TEST_F(Settlement, NoLoserLosesMoreThanItHoldsOrKeepsAfterItsDeposit) {
     EXPECT_EQ(SettleSelfDrawnHand(round, {1000, 0, 1000, 1000}, result), 0);
     EXPECT_EQ(result.silverChange, (PerChair<int32_t>{396, 0, -200, -200}));
     EXPECT_EQ(result.fee, (PerChair<int32_t>{4, 0, 0, 0}));
+}
+
+TEST_F(Settlement, APurseBelowZeroOrNearTheTopMakesNoSilver) {
+    RoundParameters round = OpenRound();
+    round.minSilver = INT_MIN;  // the hall lets a purse below 0 start
+    round.feeRate = 1;
+    round.fixedFee = 10;
+    round.depositRate = 100;
+    round.depositThreshold = 10;
+    TableResult result;
+    // A purse below 0 neither loses more nor gains as a loser.
+    for (const int mode : {0, 1, 6, 7, 8, 9, -1}) {
+        round.feeMode = mode < 0 ? 0 : mode;
+        const uint32_t rules = mode < 0 ? kRuleLossByOwnSilver : 0;
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(SettleSelfDrawnHand(round, {1000, -100, 1000, 1000}, result, 100, rules), 0);
+        EXPECT_EQ(result.silverChange[1], 0);
+    }
+    // What the winner cannot hold is not taken from the losers, who pay in
+    // proportion; the table keeps the unit left by rounding.
+    round.feeMode = 0;
+    const int32_t e9 = 1'000'000'000;
+    EXPECT_EQ(SettleSelfDrawnHand(round, {2 * e9, e9, e9, e9}, result, 50'000'000), -1);
+    EXPECT_EQ(result.silverChange,
+              (PerChair<int32_t>{INT_MAX - 2 * e9, -49'161'216, -49'161'216, -49'161'216}));
 }
 
 TEST_F(Settlement, LimitLossesByOwnSilver) {
@@ -512,6 +540,10 @@ TEST_F(Settlement, SinglePlayerSettlementAndEscapeReport) {
     EXPECT_EQ(unchanged.silverChange, 0);
     EXPECT_EQ(table.SeatedPlayer(1)->silver, 1000);
     EXPECT_EQ(table.BuildEscapeReport(6, 9).players.size(), 0u);
+
+    table.SeatedPlayer(3)->silver = -100;  // below 0: nothing more to lose
+    EXPECT_EQ(table.BuildEscapeReport(3, 9).players[0].silverChange, 0);
+    EXPECT_EQ(table.SeatedPlayer(3)->silver, -100);
 }
 
 }  // namespace
