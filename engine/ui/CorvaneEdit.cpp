@@ -9,8 +9,13 @@ std::string EditLiteralText(const char* text, long long room, bool dropCarriageR
     std::string out;
     long long used = 0;
     for (size_t i = 0; text[i] != '\0'; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool pair = byte >= 0x81 && text[i + 1] != '\0';
+        const bool pair = static_cast<unsigned char>(text[i]) >= 0x81;
+        if (pair && text[i + 1] == '\0') {
+            // A lead byte with no trail byte is dropped: copied raw, it would
+            // pair with whatever follows the text in the line and take an
+            // escape character away from it.
+            break;
+        }
         const int bytes = text[i] == '\r' ? 0 : (pair ? 2 : 1);
         if (room >= 0 && used + bytes > room) {
             break;

@@ -48,7 +48,8 @@ inline constexpr int kEditKeyDelete = 46;
 inline constexpr int kEditKeyPaste = 'V';
 
 // The text with every '#' and '<' escaped so that the markup scan takes it
-// literally; double-byte characters are copied whole. With a room of zero or
+// literally; double-byte characters are copied whole, and a lead byte at the
+// very end, which has no trail byte, is dropped. With a room of zero or
 // more, the text ends before the first character that would take it beyond
 // that many bytes (a carriage return takes none: it makes no element, and is
 // left out when asked).

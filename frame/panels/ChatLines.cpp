@@ -69,8 +69,8 @@ std::string OtherPlayerLine(const CGameFrameApp& app, const ChatColours& colours
         Format("%s<c=%d>", MemberHead(app, speaker).c_str(), colours.otherName);
     const std::string style =
         app.IsHighlightedUser(speaker) ? kHighlightStyle : Format("<c=%d>", colours.otherText);
-    return Format("%s%s说: %s%s\n", head.c_str(), app.GetUserName(speaker).c_str(), style.c_str(),
-                  Text(record, 48).c_str());
+    return Format("%s%s说: %s%s\n", head.c_str(), LiteralName(app.GetUserName(speaker)).c_str(),
+                  style.c_str(), Text(record, 48).c_str());
 }
 
 std::string ServerChatLine(const CGameFrameApp& app, const ChatColours& colours, Record record) {
@@ -92,7 +92,7 @@ std::string ServerChatLine(const CGameFrameApp& app, const ChatColours& colours,
     if (speaker == app.GetUserID()) {
         return Format("%s<c=%d>我说: %s%s", head.c_str(), colours.own, style.c_str(), text.c_str());
     }
-    return Format("%s<c=%d>%s说: %s%s", head.c_str(), colours.otherName, name.c_str(),
+    return Format("%s<c=%d>%s说: %s%s", head.c_str(), colours.otherName, LiteralName(name).c_str(),
                   style.c_str(), text.c_str());
 }
 
@@ -116,8 +116,8 @@ bool ShowsTableNumber(const CGameFrameApp& app) {
 }
 
 std::string WelcomeLine(const CGameFrameApp& app) {
-    const std::string area = app.GetAreaName();
-    const std::string room = app.GetRoomName();
+    const std::string area = LiteralName(app.GetAreaName());
+    const std::string room = LiteralName(app.GetRoomName());
     if (!ShowsTableNumber(app)) {
         return Format(" 欢迎来到 <s=180,c=%d,e=b>%s\r\n<> 您的位置：%s\r\n", kWelcomeColour,
                       area.c_str(), room.c_str());
@@ -306,7 +306,8 @@ std::string LotteryBroadcastLine(Record record) {
         return {};
     }
     return Format(" <z=qe系统通知> 收到广播[抽奖]\r\n来自:%s, 信息:%s\r\n",
-                  Text(record, 20, 32).c_str(), Text(record, 52).c_str());
+                  LiteralName(Text(record, 20, 32)).c_str(),
+                  EditLiteralText(Text(record, 52).c_str(), -1).c_str());
 }
 
 std::string SystemNoticeLine(Record record) {

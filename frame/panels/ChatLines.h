@@ -8,8 +8,11 @@
 //  - Records are read through the checked readers: a word past the record's
 //    end reads 0, a text stops at the record's end and at its field's width.
 //  - An empty result means "write nothing".
-//  - A player's name is outside input: the notice lines put it in as
-//    literal text, so a name never turns into markup (a link, a colour).
+//  - Outside text goes in as literal text, so it never turns into markup
+//    (a link, a colour, a badge): a player's name in every line, the area
+//    and room names of the welcome line, the lottery broadcast's message.
+//    A chat text keeps its markup (emoticons): the chat view shows it with
+//    links off.
 
 #include <cstddef>
 #include <cstdint>

@@ -9,6 +9,7 @@
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneImageSequence.h"
 #include "frame/GameFrameApp.h"
+#include "frame/RecordFields.h"
 #include "frame/view/GameFrameView.h"
 #include "frame/view/MatchPanelTexts.h"
 #include "frame/view/MatchRecords.h"
@@ -224,8 +225,11 @@ void CGameFrameView::ShowMatchWelcome() {
     if (own == nullptr) {
         return;
     }
-    const int64_t needed = int64_t(app->GetPointsForNextLevel()) - own->rankPoints;
-    app->AppendChatText(MatchWelcomeText(static_cast<int>(needed), own->rankLevel + 1));
+    // Both come from the server's records: shown, so held to their range.
+    const int needed =
+        Int32Field(int64_t{app->GetPointsForNextLevel()} - own->rankPoints, FieldOverflow::kHold);
+    const int nextLevel = Int32Field(int64_t{own->rankLevel} + 1, FieldOverflow::kHold);
+    app->AppendChatText(MatchWelcomeText(needed, nextLevel));
 }
 
 // --- countdown ---

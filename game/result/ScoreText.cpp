@@ -67,12 +67,14 @@ std::string SwapReadyLine(const std::string& name) {
 
 std::string PlayerLeftText(const std::string& name, bool forced, int32_t silverDeducted,
                            int32_t scoreDeducted) {
+    // The notice box shows rich text: the name goes in literally.
+    const std::string shown = EditLiteralText(name.c_str(), -1);
     if (!forced) {
-        return FormatText("%s 已经离开，游戏结束。", name.c_str());
+        return FormatText("%s 已经离开，游戏结束。", shown.c_str());
     }
     const long long silver = -static_cast<long long>(silverDeducted);
     const long long score = -static_cast<long long>(scoreDeducted);
-    return FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", name.c_str(), silver,
+    return FormatText("%s 已经强行退出，游戏结束。(扣除%lld两,%lld分)", shown.c_str(), silver,
                       score);
 }
 

@@ -61,7 +61,8 @@ std::vector<std::string> HandScoreLines(const HandScoreFacts& facts);
 std::string SwapReadyLine(const std::string& name);
 
 // The notice of a player who left the table: plain, or forced with the
-// amounts taken from him (the record's negative deductions, negated).
+// amounts taken from him (the record's negative deductions, negated). The
+// name is shown literally, never as markup.
 std::string PlayerLeftText(const std::string& name, bool forced, int32_t silverDeducted,
                            int32_t scoreDeducted);
 

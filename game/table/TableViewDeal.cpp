@@ -153,8 +153,9 @@ void CRegionalTableView::DealCards() {
     ++handSerial_;
     CMahjongTableData* data = GetMahjongTableData();
     const int banker = data != nullptr ? ChairToPosition(data->GetBanker()) : -1;
-    if (banker < 0 || banker >= kPositions) {
-        ZepLog("deal: banker position %d: nothing dealt", banker);
+    const int start = data != nullptr ? data->GetWallStart() : 0;
+    if (banker < 0 || banker >= kPositions || start < 0 || start >= kWallSize) {
+        ZepLog("deal: banker position %d, wall start %d: nothing dealt", banker, start);
     } else {
         int position = banker;
         const int steps = playerCount_ * 4;
@@ -183,8 +184,8 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
     data->GetHandStartTiles(own);
     const int start = data->GetWallStart();
     const int banker = ChairToPosition(data->GetBanker());
-    if (banker < 0 || banker >= kPositions) {
-        return;
+    if (banker < 0 || banker >= kPositions || start < 0 || start >= kWallSize) {
+        return;  // a banker off the table or a start off the wall: nothing dealt
     }
     const bool ownIsBanker = banker == 3;
     const int r = step.round;

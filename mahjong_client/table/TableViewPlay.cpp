@@ -580,7 +580,8 @@ bool CMahjongTableView::OnLookCardAsk(NotifyRecord record) {
     if (app == nullptr || IsLookingOn() || app->GetRejectKanPaiAsk() != 0) {
         return true;
     }
-    const std::string name = app->GetUserName(ask.head.userId);
+    // The box shows rich text: the name goes in literally.
+    const std::string name = chat_lines::LiteralName(app->GetUserName(ask.head.userId));
     char text[160];
     std::snprintf(text, sizeof text, "%s 请求看牌", name.c_str());
     const EventRecord allow = MakeEventRecord(GetId(), kEventLookCardAnswer, ask.head.userId, 1);

@@ -166,6 +166,25 @@ TEST_F(EditTest, TheTextReadsObjectsAsControlsAndTakesMarkupLiterally) {
     EXPECT_EQ(literal->GetTextLength(), 27);
 }
 
+TEST_F(EditTest, ALiteralTextNeverReachesPastItsOwnEnd) {
+    // A lone lead byte at the end is dropped, within a room too.
+    EXPECT_EQ(EditLiteralText("Mallory\xB0", -1), "Mallory");
+    EXPECT_EQ(EditLiteralText("ab\xB0", 3), "ab");
+    // Kept raw, it would pair across the even-length word with the escape of
+    // the next name and let that name's link live.
+    const std::string link = "<url_text=http://evil.example/,领奖>";
+    CCorvaneRichText* box = MakeBox(300, 100, kRichDefaultStyle | kRichLiveLinks);
+    box->AppendText((" <c=2906200>" + EditLiteralText("Mallory\xB0", -1) + "答应" +
+                     EditLiteralText(link.c_str(), -1) + "的退出请求 \r\n")
+                        .c_str());
+    EXPECT_EQ(Text(*box), " Mallory答应" + link + "的退出请求 \n");
+    int linked = 0;
+    for (RichTextElement* e : Elements(*box)) {
+        linked += box->GetLinkOfElement(e) != nullptr;
+    }
+    EXPECT_EQ(linked, 0);
+}
+
 TEST_F(EditTest, EnterSubmitsAndUpAndDownRecallTheHistory) {
     auto* edit = MakeEdit(kRichSingleLine | kEditHistory);
     edit->SetNotify(owner->GetId(), kSubmitEvent, 0);

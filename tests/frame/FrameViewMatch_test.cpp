@@ -444,14 +444,15 @@ TEST(FrameViewNormalClient, MatchRecordsWithoutAQueueAreDropped) {
 
 // --- the result panel ---
 
-std::vector<uint8_t> ResultBytes(int32_t userId, int32_t rank, int32_t awardId) {
+std::vector<uint8_t> ResultBytes(int32_t userId, int32_t rank, int32_t awardId,
+                                 int32_t newLevel = 5) {
     MatchResultRecord result;
     result.userId = userId;
     result.rank = rank;
     result.resultValue = 77;
     result.awardId = awardId;
     SetFieldText(result.awardName, "金杯");
-    result.newRankLevel = 5;
+    result.newRankLevel = newLevel;
     result.newRankPoints = 12;
     result.nextRankPoints = 90;
     std::vector<uint8_t> bytes(MatchResultRecord::kSize);
@@ -486,6 +487,15 @@ TEST_F(FrameViewMatchTest, ResultStoresTheRankAndPicksThePageButtonByTheAward) {
     page = view->Part<CCorvaneButton>(view->resultPageButtonId_);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->GetNotify().event, kEventAwardPage);
+
+    // A new level at the top of its range: the welcome names that level.
+    view->CloseMatchResult();
+    const auto top = ResultBytes(kOwnId, 1, 0, INT32_MAX);
+    view->ShowMatchResult(top.data(), top.size());
+    subSystem->chatLines.clear();
+    view->ShowMatchWelcome();
+    ASSERT_EQ(subSystem->chatLines.size(), 1u);
+    EXPECT_NE(subSystem->chatLines[0].find("bit_Duan,2147483647>"), std::string::npos);
 }
 
 TEST_F(FrameViewMatchTest, ASecondResultWhileThePanelShowsOnlyKeepsTheBlock) {

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/LaunchRecordBuilder.h"
@@ -229,6 +230,11 @@ TEST_F(ChatLinesTest, APlayersNameIsLiteralTextInEveryNoticeLine) {
     rogue.flags = UserRecord::kFlagMember;
     launch.seats.push_back(rogue);
     launch.lookers.push_back(MakeLaunchUser(201, 0, link, 1));
+    // A name that would show the system notice badge.
+    const std::string badge = "<z=qe系统通知>";
+    launch.lookers.push_back(MakeLaunchUser(202, 0, badge, 1));
+    SetFieldText(launch.room.areaName, link);
+    SetFieldText(launch.room.roomName, badge);
     Apply();
     std::vector<std::string> lines = {UserEnterLine(app, 103, 4), UserLeaveLine(app, 103, 4),
                                       LookOnEnterLine(app, 201), LookOnLeaveLine(app, 201)};
@@ -251,6 +257,33 @@ TEST_F(ChatLinesTest, APlayersNameIsLiteralTextInEveryNoticeLine) {
     }
     // The line's own markup stays.
     EXPECT_EQ(lines[0], " <c=255>#" + link + "进入第5桌 \r\n");
+
+    // The chat lines' speakers, the area and room names, the lottery
+    // broadcast's sender and message: every copy is escaped.
+    RecordBuilder other(64);
+    other.Word(0, 202).Text(48, "<c=9>hi");
+    RecordBuilder server(64);
+    server.Word(0, 103).Word(2, 8).Text(36, "hi");
+    RecordBuilder broadcast(80);
+    broadcast.Word(4, 1).Text(20, link).Text(52, link);
+    const std::pair<std::string, std::string> shown[] = {
+        {OtherPlayerLine(app, kColours, other.All()), badge},
+        {ServerChatLine(app, kColours, server.All()), link},
+        {ServerChatLine(app, kColours, server.Word(0, 202).All()), badge},
+        {WelcomeLine(app), link},
+        {WelcomeLine(app), badge},
+        {LotteryBroadcastLine(broadcast.All()), link},
+    };
+    for (const auto& [line, text] : shown) {
+        size_t copies = 0;
+        for (size_t at = line.find(text); at != std::string::npos; at = line.find(text, at + 1)) {
+            EXPECT_EQ(line[at - 1], '#') << line;
+            ++copies;
+        }
+        EXPECT_GT(copies, 0u) << line;
+    }
+    // The chat text keeps its markup.
+    EXPECT_EQ(shown[0].first, " <c=222>#" + badge + "说: <c=333><c=9>hi\n");
 }
 
 TEST_F(ChatLinesTest, LotteryAndTaskNotices) {

@@ -192,6 +192,19 @@ TEST_F(BadNoticesTest, HandStartsWithSeatsOffTheTableOrTooManyTiles) {
     ASSERT_NE(View().GetLastThrown(PositionOf(2)), nullptr);
     EXPECT_EQ(View().GetLastThrown(PositionOf(2))->tile, 40);
 
+    // A wall start off the wall: refused with one line, nothing dealt.
+    start.banker = badinput_test::kOwnChair;
+    for (const int32_t wallStart : {INT32_MAX, -1}) {
+        start.wallStart = wallStart;
+        ASSERT_NO_FATAL_FAILURE(
+            Send(tp::kHandStart, tp::WriteTableRecord(start), Outcome::kApplied));
+        window.Run(3000);
+        EXPECT_TRUE(OwnTilesShown().empty()) << wallStart;
+        const std::string line = "wall start " + std::to_string(wallStart) + ": nothing dealt";
+        EXPECT_EQ(window.Folder().LogLinesWith(line).size(), 1u) << line;
+    }
+    start.wallStart = 0;
+
     // The seat to act off the table (no placeholder tile) and more own
     // tiles than a row holds, entered as a running hand (the table cleared,
     // then the frame's "entered a running game"): the row takes what fits

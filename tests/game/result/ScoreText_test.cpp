@@ -146,6 +146,9 @@ TEST(PlayerLeftTextTest, ForcedLeaveShowsTheNegatedDeductions) {
     // The most negative deduction is negated without overflow.
     EXPECT_EQ(PlayerLeftText("甲", true, INT32_MIN, 5),
               "甲 已经强行退出，游戏结束。(扣除2147483648两,-5分)");
+    // The notice box shows rich text: a name is never markup there.
+    EXPECT_EQ(PlayerLeftText("<z=qe系统通知>", false, 0, 0),
+              "#<z=qe系统通知> 已经离开，游戏结束。");
 }
 
 }  // namespace

@@ -89,15 +89,15 @@ TEST_F(RegionalDealSteps, TheLastRoundTakesTheBankersTwoWallTilesApart) {
     EXPECT_EQ(Indices(next), std::vector<int>{1});
 }
 
-TEST_F(RegionalDealSteps, ANegativeWallStartCountsFromTheEndOfTheWall) {
+TEST_F(RegionalDealSteps, AStepWithAWallStartOffTheWallDealsNothing) {
     Open();
-    StoreHandStart(0, -3, OwnTiles());
     view->BuildWall();
-    view->DealStep(3, {0, 0, view->GetHandSerial()});
-    for (int index : {105, 106, 107, 0}) {
-        EXPECT_EQ(view->GetWallSprite(index), nullptr) << index;
+    for (const int wallStart : {-3, INT32_MAX}) {
+        StoreHandStart(0, wallStart, OwnTiles());
+        view->DealStep(3, {0, 0, view->GetHandSerial()});
+        EXPECT_TRUE(Indices(3).empty()) << wallStart;
+        EXPECT_EQ(view->GetWallCount(), 108) << wallStart;
     }
-    EXPECT_EQ(view->GetWallCount(), 104);
 }
 
 TEST_F(RegionalDealSteps, AStepOfAnEarlierHandDoesNothing) {

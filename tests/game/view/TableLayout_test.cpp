@@ -2,7 +2,8 @@
 // window at the smallest and the largest window the demo opens: while the
 // swap dice show, and later in the hand with its melds, discards and thrown
 // tiles, no two shown pictures overlap unless one is meant to lie over the
-// other; and no discard place of any seat lies under the deposit panel.
+// other; no discard place of any seat lies under the deposit panel; and a
+// hand's result dialog, with every part it shows, lies inside the window.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -35,6 +36,7 @@
 #include "engine/ui/CorvaneButton.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
+#include "game/result/GameResultDlg.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/panels/DigitDisplay.h"
@@ -395,6 +397,29 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
         }
         for (int slot = CMahjongTableView::kDiscardPlaces - 1; slot >= laid; --slot) {
             View().ReleaseSprite(View().GetDiscard(position, slot));
+        }
+    }
+}
+
+TEST_P(TableLayoutTest, TheResultDialogAndEveryPartItShowsLieInsideTheWindow) {
+    window.Deliver(tp::kHandStart, hand.handStart);
+    ASSERT_TRUE(window.RunUntil([&] { return View().GetRowCount(3) >= 13; })) << "no deal";
+    window.Deliver(tp::kHandResult, hand.result);
+    CCorvaneObject* dialog = View().GetResultDlg();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(window.RunUntil([&] { return dialog->IsVisible() != 0; })) << "no result shown";
+    window.Run(200);
+    auto inside = [](const Box& inner, const Box& outer) {
+        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+               inner.bottom <= outer.bottom;
+    };
+    const Box dialogBox = BoxOf(*dialog);
+    const Box windowBox{0, 0, double(window.Width()), double(window.Height())};
+    EXPECT_TRUE(inside(dialogBox, windowBox)) << "the dialog " << Describe(dialogBox);
+    for (CCorvaneObject* object : VisibleObjects()) {
+        if (object != dialog && IsPartOf(object, dialog)) {
+            EXPECT_TRUE(inside(BoxOf(*object), dialogBox))
+                << Label(*object, "") << " off the dialog " << Describe(dialogBox);
         }
     }
 }

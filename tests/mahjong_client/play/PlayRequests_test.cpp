@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "tests/mahjong_client/play/PlayTable.h"
@@ -235,6 +237,13 @@ TEST_F(PlayRequestsTest, ALookCardAskOpensABoxWhoseAnswersSetThePermission) {
     cut.resize(19);
     EXPECT_FALSE(view->OnLookCardAsk(cut));
     EXPECT_EQ(host.boxes.size(), 1u);
+    // The box shows rich text: the asker's name is never markup there.
+    const std::string badge = "<z=qe系统通知>";
+    std::vector<uint8_t> names(4 * 52, 0);
+    std::copy(badge.begin(), badge.end(), names.begin() + 3 * 52);
+    app.RenameSeatedPlayers(names);
+    ASSERT_TRUE(Notify(tp::kLookCardAsk, tp::WriteTableRecord(ask)));
+    EXPECT_EQ(host.boxes.back().text, "#" + badge + " 请求看牌");
 }
 
 TEST_F(PlayRequestsTest, AWaitedGameRequestHandsItsReplyToTheStatusHandlerOnce) {
