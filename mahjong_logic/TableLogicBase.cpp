@@ -1175,9 +1175,9 @@ void CTableLogicBase::KeepWinningsInRange(const PerChair<int32_t>& silverBefore,
     for (int c = 0; c < playerCount_ && excess > 0; ++c) {
         if (change[c] < 0) {
             const int64_t lost = -int64_t{change[c]};
+            // Exact: the product passes 64 bits at the top of the range.
             const auto share =
-                static_cast<int64_t>(static_cast<double>(excess) / static_cast<double>(totalLost) *
-                                     static_cast<double>(lost));
+                static_cast<int64_t>(static_cast<__int128>(excess) * lost / totalLost);
             change[c] = Clamp32(change[c] + std::clamp<int64_t>(share, 0, lost));
         }
     }

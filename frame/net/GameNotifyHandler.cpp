@@ -79,6 +79,11 @@ void ShowTableEndBox(const std::string& text, int seconds) {
     }
 }
 
+// A user's name as it stands, for the notice boxes' rich text.
+std::string LiteralUserName(CGameFrameApp& app, int32_t userId) {
+    return EditLiteralText(app.GetUserName(userId).c_str(), -1);
+}
+
 // The widest text a board line takes from a record.
 constexpr size_t kTextWidth = 256;
 
@@ -396,9 +401,9 @@ void CGameNotifyHandler::OnTableEndNoSilver(Record record) {
     Need(211110, record, kWord);
     CGameFrameApp* app = App();
     if (app != nullptr) {
-        ShowTableEndBox(
-            Format("%s的银子不够了，这一桌游戏结束。", app->GetUserName(Word(record, 0)).c_str()),
-            5);
+        ShowTableEndBox(Format("%s的银子不够了，这一桌游戏结束。",
+                               LiteralUserName(*app, Word(record, 0)).c_str()),
+                        5);
     }
 }
 
@@ -406,9 +411,9 @@ void CGameNotifyHandler::OnTableEndNoScore(Record record) {
     Need(211130, record, kWord);
     CGameFrameApp* app = App();
     if (app != nullptr) {
-        ShowTableEndBox(
-            Format("%s的积分不够了，这一桌游戏结束。", app->GetUserName(Word(record, 0)).c_str()),
-            5);
+        ShowTableEndBox(Format("%s的积分不够了，这一桌游戏结束。",
+                               LiteralUserName(*app, Word(record, 0)).c_str()),
+                        5);
     }
 }
 
@@ -416,9 +421,9 @@ void CGameNotifyHandler::OnTableEndScoreLimit(Record record) {
     Need(211132, record, kWord);
     CGameFrameApp* app = App();
     if (app != nullptr) {
-        ShowTableEndBox(
-            Format("%s的积分超出限制，这一桌游戏结束。", app->GetUserName(Word(record, 0)).c_str()),
-            5);
+        ShowTableEndBox(Format("%s的积分超出限制，这一桌游戏结束。",
+                               LiteralUserName(*app, Word(record, 0)).c_str()),
+                        5);
     }
 }
 
@@ -427,7 +432,7 @@ void CGameNotifyHandler::OnTableEndPlayerHands(Record record) {
     CGameFrameApp* app = App();
     if (app != nullptr) {
         ShowTableEndBox(Format("%s的总局数超出限制(%d局)，这一桌游戏结束。",
-                               app->GetUserName(Word(record, 0)).c_str(), Word(record, 3)),
+                               LiteralUserName(*app, Word(record, 0)).c_str(), Word(record, 3)),
                         30);
     }
 }

@@ -208,6 +208,12 @@ TEST_F(NotifyHandlerTest, TableEndsShowTheirBoxes) {
               "9点00分 ~ 11点30分\r\n14点05分 ~ 22点00分\r\n 60 1 ");
     Notify(211110, Words({kOtherId}));
     EXPECT_EQ(view.calls.back(), "ShowNoticeBox 甲的银子不够了，这一桌游戏结束。 5 1 ");
+    // The box is rich text: a name stands as written, never as markup.
+    ASSERT_TRUE(app.AddLookerOn(MakeLaunchUser(kOtherId + 1, 0, "<z=qe系统通知>#", 1)));
+    for (const int32_t id : {211110, 211130, 211132, 211134}) {
+        Notify(id, Words({kOtherId + 1, 0, 0, 0}));
+        EXPECT_EQ(view.calls.back().rfind("ShowNoticeBox #<z=qe系统通知>##的", 0), 0u) << id;
+    }
     // Without a main window they show nothing.
     app.SetMainWindow(0);
     const size_t calls = view.calls.size();
