@@ -274,8 +274,25 @@ private:
     // The chair's status word of the table's status block (0 outside 0-7).
     int32_t GetChairStatusWord(int chair);
 
+    // A play record that changes the rows while the deal is still being
+    // drawn ends the deal first: its remaining steps at once, in order, and
+    // its end (OnDealDone); the steps and end posted for later then do
+    // nothing. Nothing happens outside a deal of the current hand.
+    void FinishDeal();
+
+    // The deal DealCards started: its hand's serial, the position of each
+    // step, the steps done (bit k for step k) and whether its end has run.
+    struct DealRun {
+        uint32_t handSerial = 0;
+        int steps = 0;
+        std::array<int, kDealSteps> positions{};
+        uint32_t stepsDone = 0;
+        bool ended = false;
+    };
+
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
+    DealRun deal_;
     // The seats out of the hand by position, for the hand of the serial.
     std::array<bool, kPositions> seatsOut_{};
     uint32_t seatsOutSerial_ = 0;
@@ -519,8 +536,9 @@ public:
     // The exchange, from event 80001179's heap copy of 222168.
     virtual void ApplySwapResult(NotifyRecord record);
     virtual void CreateSwapInfoCanvas();
-    // The deal's end: the wild tiles of the dealt hand are marked, then the
-    // base sorts the hand and starts play.
+    // The deal's end, once per deal: the steps not yet drawn are dealt,
+    // the wild tiles of the dealt hand are marked, then the base sorts the
+    // hand and starts play.
     void OnDealDone() override;
     // The chair whose three tiles `chair` receives, by the swap die: die
     // mod 3 (taken non-negative) 0 the next chair up, 1 the one below, 2

@@ -25,9 +25,12 @@ bool CRegionalTableView::OnCardCaught(NotifyRecord record) {
     }
     const int p = SeatPositionOf(notice.chair);
     // The own draws of a player come with the draw request's reply.
-    const bool checked = p >= 0 && (p != kOwnPosition || IsLookingOn());
-    if (checked && !TakeDrawTurn(p)) {
-        return true;
+    if (p >= 0 && (p != kOwnPosition || IsLookingOn())) {
+        // The rows are counted whole: a draw during the deal ends it first.
+        FinishDeal();
+        if (!TakeDrawTurn(p)) {
+            return true;
+        }
     }
     return CMahjongTableView::OnCardCaught(record);
 }
