@@ -293,9 +293,6 @@ private:
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
     DealRun deal_;
-    // The seats out of the hand by position, for the hand of the serial.
-    std::array<bool, kPositions> seatsOut_{};
-    uint32_t seatsOutSerial_ = 0;
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
@@ -318,8 +315,8 @@ public:
     virtual int SubmitAddedGang(int32_t tile);
     // Thrown tile and own draw (the base answers the kong/hu notice).
     bool OnCardThrown(NotifyRecord record) override;  // 222170
-    // Another seat's draw, taken only when the hand lets that seat draw
-    // (TableViewSeatDraw.cpp); else dropped with one log line.
+    // Another seat's draw, dropped with one log line when that seat holds
+    // a tile over (TableViewSeatDraw.cpp).
     bool OnCardCaught(NotifyRecord record) override;  // 229160
     int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
@@ -350,16 +347,11 @@ protected:
     virtual CRegionalConnection* GetPlayConnection();
 
 private:
-    // Whether the seat at the position may draw now; a seat whose turn
-    // ended by its own win (see TableViewSeatDraw.cpp) is out of the hand
-    // from then on. False, with one log line, when it may not.
+    // Whether the seat at the position may draw now: not while it holds
+    // 3n+2 tiles. False, with one log line, when it may not.
     bool TakeDrawTurn(int position);
     // The tiles the position holds, a meld counted as three (a gang too).
     int HeldTileCount(int position);
-    // The seat has won in this hand.
-    bool IsSeatOutOfHand(int position);
-    // The first seat after the position in play that is still in the hand.
-    int NextSeatInHand(int position);
     // Posts the gang's replacement step with a copy of the reply.
     void PostGangReplacement(std::span<const uint8_t> reply);
     int TakeGangReplacement(const EventRecord& record);
