@@ -274,11 +274,25 @@ private:
     // The chair's status word of the table's status block (0 outside 0-7).
     int32_t GetChairStatusWord(int chair);
 
+    // A play record that changes the rows while the deal is still being
+    // drawn ends the deal first: its remaining steps at once, in order, and
+    // its end (OnDealDone); the steps and end posted for later then do
+    // nothing. Nothing happens outside a deal of the current hand.
+    void FinishDeal();
+
+    // The deal DealCards started: its hand's serial, the position of each
+    // step, the steps done (bit k for step k) and whether its end has run.
+    struct DealRun {
+        uint32_t handSerial = 0;
+        int steps = 0;
+        std::array<int, kDealSteps> positions{};
+        uint32_t stepsDone = 0;
+        bool ended = false;
+    };
+
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
-    // The seats out of the hand by position, for the hand of the serial.
-    std::array<bool, kPositions> seatsOut_{};
-    uint32_t seatsOutSerial_ = 0;
+    DealRun deal_;
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
@@ -301,8 +315,8 @@ public:
     virtual int SubmitAddedGang(int32_t tile);
     // Thrown tile and own draw (the base answers the kong/hu notice).
     bool OnCardThrown(NotifyRecord record) override;  // 222170
-    // Another seat's draw, taken only when the hand lets that seat draw
-    // (TableViewSeatDraw.cpp); else dropped with one log line.
+    // Another seat's draw, dropped with one log line when that seat holds
+    // a tile over (TableViewSeatDraw.cpp).
     bool OnCardCaught(NotifyRecord record) override;  // 229160
     int CatchCard() override;
     void OfferOptionsAfterDraw(int options) override;
@@ -333,16 +347,11 @@ protected:
     virtual CRegionalConnection* GetPlayConnection();
 
 private:
-    // Whether the seat at the position may draw now; a seat whose turn
-    // ended by its own win (see TableViewSeatDraw.cpp) is out of the hand
-    // from then on. False, with one log line, when it may not.
+    // Whether the seat at the position may draw now: not while it holds
+    // 3n+2 tiles. False, with one log line, when it may not.
     bool TakeDrawTurn(int position);
     // The tiles the position holds, a meld counted as three (a gang too).
     int HeldTileCount(int position);
-    // The seat has won in this hand.
-    bool IsSeatOutOfHand(int position);
-    // The first seat after the position in play that is still in the hand.
-    int NextSeatInHand(int position);
     // Posts the gang's replacement step with a copy of the reply.
     void PostGangReplacement(std::span<const uint8_t> reply);
     int TakeGangReplacement(const EventRecord& record);
@@ -519,8 +528,9 @@ public:
     // The exchange, from event 80001179's heap copy of 222168.
     virtual void ApplySwapResult(NotifyRecord record);
     virtual void CreateSwapInfoCanvas();
-    // The deal's end: the wild tiles of the dealt hand are marked, then the
-    // base sorts the hand and starts play.
+    // The deal's end, once per deal: the steps not yet drawn are dealt,
+    // the wild tiles of the dealt hand are marked, then the base sorts the
+    // hand and starts play.
     void OnDealDone() override;
     // The chair whose three tiles `chair` receives, by the swap die: die
     // mod 3 (taken non-negative) 0 the next chair up, 1 the one below, 2

@@ -1,5 +1,5 @@
-// The start of a hand on the regional table, the deal animation and the
-// clearing of the table.
+// The start of a hand on the regional table, the deal animation and its
+// end, and the clearing of the table.
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -151,6 +151,7 @@ void CRegionalTableView::DealCards() {
     SetWildMarking(1);
     EmptyHandRows();
     ++handSerial_;
+    deal_ = DealRun{.handSerial = handSerial_};
     CMahjongTableData* data = GetMahjongTableData();
     const int banker = data != nullptr ? ChairToPosition(data->GetBanker()) : -1;
     const int start = data != nullptr ? data->GetWallStart() : 0;
@@ -158,8 +159,11 @@ void CRegionalTableView::DealCards() {
         ZepLog("deal: banker position %d, wall start %d: nothing dealt", banker, start);
     } else {
         int position = banker;
-        const int steps = playerCount_ * 4;
+        // A step past the last one would be refused.
+        const int steps = std::min(playerCount_ * 4, kDealSteps);
+        deal_.steps = steps;
         for (int k = 0; k < steps; ++k) {
+            deal_.positions[static_cast<size_t>(k)] = position;
             const DealStepRecord step{k / 4, k, handSerial_};
             PostHeapEvent(kEventDealStep, position, &step, sizeof step,
                           static_cast<uint32_t>(k) * kDealStepMs);
@@ -178,6 +182,13 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
         step.round > 3 || step.step < 0 || step.step >= kDealSteps) {
         ZepLog("deal step: position %d round %d step %d refused", position, step.round, step.step);
         return;
+    }
+    if (deal_.handSerial == handSerial_) {
+        const uint32_t bit = 1u << step.step;
+        if ((deal_.stepsDone & bit) != 0) {
+            return;  // done already, when a play record ended the deal early
+        }
+        deal_.stepsDone |= bit;
     }
     std::array<int32_t, 32> own{};
     own.fill(-1);
@@ -208,6 +219,27 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
     }
     PlaySound("SndThrow");
     RefreshHandSprites(position);
+}
+
+void CRegionalTableView::FinishDeal() {
+    if (deal_.handSerial == handSerial_ && !deal_.ended) {
+        OnDealDone();
+    }
+}
+
+void CRegionalTableView::OnDealDone() {
+    if (deal_.handSerial == handSerial_) {
+        if (deal_.ended) {
+            return;  // ended early, for a play record that came during the deal
+        }
+        deal_.ended = true;
+        // The steps not yet drawn are dealt now, in order.
+        for (int k = 0; k < deal_.steps; ++k) {
+            DealStep(deal_.positions[static_cast<size_t>(k)], {k / 4, k, handSerial_});
+        }
+    }
+    MarkWildTilesInHand();
+    CMahjongTableView::OnDealDone();
 }
 
 void CRegionalTableView::ReleaseDealtWall(int wallIndex) {

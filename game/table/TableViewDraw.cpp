@@ -26,14 +26,17 @@ constexpr double kCatchMoveAcceleration = 1.0;
 }  // namespace
 
 bool CRegionalTableView::OnCardThrown(NotifyRecord record) {
-    if (!CMahjongTableView::OnCardThrown(record)) {
+    tp::CardThrownNotice notice;
+    if (!tp::ReadTableRecord(record, notice)) {
         return false;
     }
+    const int p = SeatPositionOf(notice.thrower);
+    if (p >= 0) {
+        FinishDeal();
+    }
+    CMahjongTableView::OnCardThrown(record);
     // The base showed the throw and rebuilt the offers; a declared ready
     // hand answers them at once.
-    tp::CardThrownNotice notice;
-    tp::ReadTableRecord(record, notice);
-    const int p = SeatPositionOf(notice.thrower);
     if (p < 0 || p == kOwnPosition || IsLookingOn() || !IsRealTile(notice.tile) ||
         !IsOwnTingDeclared()) {
         return true;
@@ -81,6 +84,7 @@ int CRegionalTableView::CatchCard() {
         reply.tile == tp::kNoTile) {
         return 0;  // refused (229101) or failed: the table stays as it is
     }
+    FinishDeal();
     AcceptOwnDraw();
     CCardSprite* sprite = TakeOwnDrawnTile(reply);
     if (sprite == nullptr) {

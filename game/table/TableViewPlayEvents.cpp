@@ -48,6 +48,10 @@ int CRegionalTableView::DeclareOwnHua(int index) {
 }
 
 bool CRegionalTableView::OnCardsHua(NotifyRecord record) {
+    tp::SeatDrawNotice notice;
+    if (tp::ReadTableRecord(record, notice) && SeatPositionOf(notice.chair) >= 0) {
+        FinishDeal();
+    }
     return CMahjongTableView::OnCardsHua(record);
 }
 
@@ -55,6 +59,7 @@ bool CRegionalTableView::OnCardsHua(NotifyRecord record) {
 
 bool CRegionalTableView::OnGameMsg229185(NotifyRecord record) {
     if (IsOtherSeatMeld(record)) {
+        FinishDeal();
         PlayMeldAnimation(kEventMeldAnimationDoneA);
     }
     return CMahjongTableView::OnGameMsg229185(record);
@@ -62,6 +67,7 @@ bool CRegionalTableView::OnGameMsg229185(NotifyRecord record) {
 
 bool CRegionalTableView::OnCardsGang(NotifyRecord record, int id) {
     if (IsOtherSeatMeld(record)) {
+        FinishDeal();
         PlayMeldAnimation(kEventMeldAnimationDoneB);
     }
     return CMahjongTableView::OnCardsGang(record, id);

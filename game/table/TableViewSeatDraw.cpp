@@ -1,15 +1,10 @@
-// Another seat's draw on the regional table, taken only when the hand lets
-// that seat draw. Whatever the rules, a seat's tiles (a meld counted as
-// three, a gang too) number 3n+1 between turns and 3n+2 from its draw or
-// claim to its throw; a seat that has won is out of the hand and draws no
-// more. So a seat draws only while it is in the hand and holds 3n+1 tiles,
-// and while no other seat in the hand holds 3n+2 (a tile not yet thrown).
-//
-// The client is told of a win only by the hand's result. A seat that won
-// on its own draw keeps its 3n+2 tiles and throws nothing: when the next
-// seat in play then draws, the winner's turn has ended by its win, and the
-// winner is out of the hand from then on. (A win on another seat's throw
-// leaves the winner at 3n+1, in the way of nobody's draw.)
+// Another seat's draw on the regional table. Whatever the rules, a seat's
+// tiles (a meld counted as three, a gang too) number 3n+1 between turns and
+// 3n+2 from its draw or claim to its throw, so a seat that holds 3n+2 tiles
+// has a tile over and cannot draw: such a draw is dropped with one log line.
+// Nothing else is judged from the other seats' rows: the hand ends at a
+// win, and a row the client has counted wrong must not cost a later draw of
+// another seat.
 #include <array>
 
 #include "game/table/RegionalTableView.h"
@@ -25,9 +20,12 @@ bool CRegionalTableView::OnCardCaught(NotifyRecord record) {
     }
     const int p = SeatPositionOf(notice.chair);
     // The own draws of a player come with the draw request's reply.
-    const bool checked = p >= 0 && (p != kOwnPosition || IsLookingOn());
-    if (checked && !TakeDrawTurn(p)) {
-        return true;
+    if (p >= 0 && (p != kOwnPosition || IsLookingOn())) {
+        // The rows are counted whole: a draw during the deal ends it first.
+        FinishDeal();
+        if (!TakeDrawTurn(p)) {
+            return true;
+        }
     }
     return CMahjongTableView::OnCardCaught(record);
 }
@@ -54,53 +52,12 @@ int CRegionalTableView::HeldTileCount(int position) {
     return concealed + 3 * melds;
 }
 
-bool CRegionalTableView::IsSeatOutOfHand(int position) {
-    if (seatsOutSerial_ != handSerial_) {
-        seatsOut_.fill(false);
-        seatsOutSerial_ = handSerial_;
-    }
-    return position >= 0 && position < kPositions && seatsOut_[static_cast<size_t>(position)];
-}
-
-int CRegionalTableView::NextSeatInHand(int position) {
-    int next = GetNextTurnPosition(position);
-    for (int step = 1; step < kPositions && next >= 0 && IsSeatOutOfHand(next); ++step) {
-        next = GetNextTurnPosition(next);
-    }
-    return next;
-}
-
 bool CRegionalTableView::TakeDrawTurn(int position) {
-    const int chair = PositionToChair(position);
-    if (IsSeatOutOfHand(position)) {
-        ZepLog("seat draw: chair %d has won and draws no more; dropped", chair);
-        return false;
-    }
     const int held = HeldTileCount(position);
-    if (held % 3 != 1) {
-        ZepLog("seat draw: chair %d holds %d tiles, none to draw; dropped", chair, held);
-        return false;
+    if (held % 3 != 2) {
+        return true;
     }
-    std::array<bool, kPositions> won{};
-    for (int other = 0; other < kPositions; ++other) {
-        if (other == position || !IsTableChair(PositionToChair(other)) || IsSeatOutOfHand(other)) {
-            continue;
-        }
-        const int otherHeld = HeldTileCount(other);
-        if (otherHeld % 3 != 2) {
-            continue;
-        }
-        if (NextSeatInHand(other) != position) {
-            ZepLog("seat draw: chair %d while chair %d holds %d tiles; dropped", chair,
-                   PositionToChair(other), otherHeld);
-            return false;
-        }
-        won[static_cast<size_t>(other)] = true;
-    }
-    for (int other = 0; other < kPositions; ++other) {
-        if (won[static_cast<size_t>(other)]) {
-            seatsOut_[static_cast<size_t>(other)] = true;
-        }
-    }
-    return true;
+    ZepLog("seat draw: chair %d holds %d tiles, none to draw; dropped", PositionToChair(position),
+           held);
+    return false;
 }

@@ -100,11 +100,6 @@ void CRegionalTableView::StartPlay() {
     }
 }
 
-void CRegionalTableView::OnDealDone() {
-    MarkWildTilesInHand();
-    CMahjongTableView::OnDealDone();
-}
-
 int CRegionalTableView::OnSwapTileClick(CCardSprite* sprite) {
     if (sprite == nullptr || IsLookingOn()) {
         return 0;

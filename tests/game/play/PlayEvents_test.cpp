@@ -159,29 +159,51 @@ TEST_F(PlayEventsTest, AFlowerOfAChairOffTheTableOrTooShortIsRefused) {
     EXPECT_TRUE(scene.view->voices.empty());
 }
 
-TEST_F(PlayEventsTest, AnotherSeatDrawsOnlyWhileTheHandLetsItWhoeverHasWon) {
-    // Thirteen tiles each; chairs 3, 2 and 1 play after the own chair 0.
-    scene.FillOwnRow({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
-    View().FillHiddenHands();
-    const auto draw = [&](int32_t chair, int32_t wall) {
-        EXPECT_TRUE(View().OnCardCaught(HuaNotice(chair, tp::kNoTile, tp::kHiddenTile, wall)));
+TEST_F(PlayEventsTest, AnotherSeatsDrawIsDroppedOnlyWhileThatSeatHoldsATileOver) {
+    // A hand without the swap dealt by chair 3; chairs 2, 1 and the own
+    // chair 0 play after it. The own tiles come unsorted.
+    start.banker = 3;
+    start.turnChair = 3;
+    start.ownTiles = {39, 38, 37, 36, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+    ASSERT_TRUE(scene.StoreHandStart(start));
+    const auto held = [&](int32_t chair) {
         return View().GetRowCount(View().ChairToPosition(chair));
     };
-    EXPECT_EQ(draw(3, 60), 14);
-    // Chair 3 holds a tile over: it draws no second tile, and chair 1, which
-    // does not follow it, draws nothing before it has thrown.
-    EXPECT_EQ(draw(3, 61), 14);
-    EXPECT_EQ(draw(1, 62), 13);
-    // Chair 2 follows it and draws: chair 3 threw nothing, it won on its own
-    // draw and is out of the hand, its tiles kept.
-    EXPECT_EQ(draw(2, 63), 14);
+    const auto draw = [&](int32_t chair, int32_t wall) {
+        EXPECT_TRUE(View().OnCardCaught(HuaNotice(chair, tp::kNoTile, tp::kHiddenTile, wall)));
+        return held(chair);
+    };
+    // The banker throws at once: the deal ends first (every row whole, the
+    // own row sorted), and the next seat draws 1.5 s into the deal.
+    View().DealCards();
+    scene.Frames(200);
     tp::CardThrownNotice thrown;
-    thrown.thrower = 2;
+    thrown.thrower = 3;
     thrown.tile = 30;
     EXPECT_TRUE(View().OnCardThrown(tp::WriteTableRecord(thrown)));
-    EXPECT_EQ(draw(1, 64), 14);
-    EXPECT_EQ(View().GetRowCount(View().ChairToPosition(3)), 14);
-    EXPECT_EQ(View().GetWallCount(), 108 - 3);
+    EXPECT_EQ(scene.RowTiles(3),
+              (std::vector<int32_t>{-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 36, 37, 38, 39}));
+    EXPECT_EQ(held(3), 13);
+    scene.Frames(1300);
+    EXPECT_EQ(draw(2, 60), 14);
+    // The steps and the end posted for later change nothing.
+    scene.Frames(2000);
+    EXPECT_EQ(held(2), 14);
+    EXPECT_EQ(held(1), 13);
+    EXPECT_EQ(View().GetTurnDirection(), 2 * View().ChairToPosition(2));
+    EXPECT_EQ(View().GetWallCount(), 108 - 53 - 1);
+    // Chair 2 holds 14 (no throw seen): the next seat draws all the same,
+    // and so does the seat after the own one once the own seat has drawn
+    // (the draw reply) and thrown. Of three draws in a row for chair 3 the
+    // first is taken and the two after it dropped.
+    EXPECT_EQ(draw(1, 61), 14);
+    scene.view->catchReplies.push_back(DrawReply(40, 62));
+    ASSERT_EQ(View().CatchCard(), 1);
+    ASSERT_EQ(View().ThrowHandTile(0), 1);
+    EXPECT_EQ(draw(3, 63), 14);
+    EXPECT_EQ(draw(3, 64), 14);
+    EXPECT_EQ(draw(3, 65), 14);
+    EXPECT_EQ(View().GetWallCount(), 108 - 53 - 4);
 }
 
 TEST_F(PlayEventsTest, AnotherSeatsMeldNoticePlaysItsAnimationFirst) {

@@ -57,6 +57,16 @@ int WatchedRegionalView::SendGameRequest(int32_t id, const void* /*data*/, size_
     return 1;
 }
 
+int WatchedRegionalView::RequestCatch(std::span<uint8_t> reply) {
+    if (catchReplies.empty()) {
+        return CRegionalTableView::RequestCatch(reply);
+    }
+    const std::vector<uint8_t> bytes = std::move(catchReplies.front());
+    catchReplies.pop_front();
+    std::copy_n(bytes.begin(), std::min(bytes.size(), reply.size()), reply.begin());
+    return 1;
+}
+
 int WatchedRegionalView::SendGangQuery(int kind, int tileId, uint8_t* reply48) {
     gangQueries.emplace_back(kind, tileId);
     if (gangQueryReplies.empty()) {

@@ -94,6 +94,8 @@ public:
         return CRegionalTableView::GetVoiceFileByName(position, name);
     }
     void OnDiceThrown() override { diceDone.push_back(GetTableSerial()); }
+    // The own draw answers from catchReplies (none queued: the connection).
+    int RequestCatch(std::span<uint8_t> reply) override;
     // The gang query answers from gangQueryReplies (none queued: refused).
     int SendGangQuery(int kind, int tileId, uint8_t* reply48) override;
     int SendTingThrow(int tile) override {
@@ -124,6 +126,7 @@ public:
     std::vector<std::vector<uint8_t>> swapInfos;
     std::vector<int> bankerDice;
     int gangChecks = 0;
+    std::deque<std::vector<uint8_t>> catchReplies;
     std::deque<std::vector<uint8_t>> gangQueryReplies;
     std::vector<std::pair<int, int>> gangQueries;  // kind, tile
     std::vector<int> tingThrows;
