@@ -34,7 +34,9 @@ bool CRegionalTableView::OnCardThrown(NotifyRecord record) {
     if (p >= 0) {
         FinishDeal();
     }
-    CMahjongTableView::OnCardThrown(record);
+    if (!CMahjongTableView::OnCardThrown(record)) {
+        return false;
+    }
     // The base showed the throw and rebuilt the offers; a declared ready
     // hand answers them at once.
     if (p < 0 || p == kOwnPosition || IsLookingOn() || !IsRealTile(notice.tile) ||
