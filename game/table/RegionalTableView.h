@@ -274,10 +274,11 @@ private:
     // The chair's status word of the table's status block (0 outside 0-7).
     int32_t GetChairStatusWord(int chair);
 
-    // A play record that changes the rows while the deal is still being
-    // drawn ends the deal first: its remaining steps at once, in order, and
-    // its end (OnDealDone); the steps and end posted for later then do
-    // nothing. Nothing happens outside a deal of the current hand.
+    // A play record that changes the rows while the hand's dice roll or its
+    // deal is still being drawn ends both first: the dice at once (the deal
+    // starts), the deal's remaining steps at once, in order, and its end
+    // (OnDealDone); the dice, steps and end posted for later then do
+    // nothing. Nothing happens outside the dice and deal of the current hand.
     void FinishDeal();
 
     // The deal DealCards started: its hand's serial, the position of each
@@ -293,6 +294,10 @@ private:
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
     DealRun deal_;
+    // The dice ThrowDice set rolling on the table of the serial; the deal
+    // follows them (OnDiceThrown).
+    bool diceRolling_ = false;
+    uint32_t diceTableSerial_ = 0;
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
@@ -520,6 +525,9 @@ public:
     // Swap-three and dice.
     void StartPlay() override;
     void ThrowDice() override;
+    // The dice are over: the deal starts, unless a play record started it
+    // already (then what is left of the dice goes).
+    void OnDiceThrown() override;
     virtual int OnSwapTileClick(CCardSprite* sprite);
     virtual void ConfirmSwapChoice();
     virtual bool OnSwapReady(NotifyRecord record);  // 229480

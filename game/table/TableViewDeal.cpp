@@ -222,7 +222,10 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
 }
 
 void CRegionalTableView::FinishDeal() {
-    if (deal_.handSerial == handSerial_ && !deal_.ended) {
+    if (diceRolling_ && diceTableSerial_ == GetTableSerial()) {
+        OnDiceThrown();
+    }
+    if (deal_.handSerial == handSerial_) {
         OnDealDone();
     }
 }

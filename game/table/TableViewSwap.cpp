@@ -292,6 +292,8 @@ void CRegionalTableView::ThrowSwapDice(NotifyRecord record) {
 }
 
 void CRegionalTableView::ThrowDice() {
+    diceRolling_ = true;
+    diceTableSerial_ = GetTableSerial();
     const std::array<int, kDiceCount> dice = ReadTableDice();
     SetDiceFaces(dice);
     const intptr_t serial = static_cast<intptr_t>(GetTableSerial());
@@ -312,6 +314,16 @@ void CRegionalTableView::ThrowDice() {
         DelayAction(kDiceShowMs, &done);
     }
     EndGroup();
+}
+
+void CRegionalTableView::OnDiceThrown() {
+    if (!diceRolling_) {
+        // A play record came while they rolled and dealt at once.
+        HideDice();
+        return;
+    }
+    diceRolling_ = false;
+    CMahjongTableView::OnDiceThrown();
 }
 
 // ---- The exchange ----

@@ -100,6 +100,29 @@ TEST_F(RegionalDealSteps, AStepWithAWallStartOffTheWallDealsNothing) {
     }
 }
 
+TEST_F(RegionalDealSteps, AThrowWhileTheDiceRollDealsAtOnceAndNothingIsDealtAgain) {
+    Open();
+    StoreHandStart(1, 0, OwnTiles(13));
+    view->BuildWall();
+    view->ThrowDice();
+    RunMs(200);
+    // The banker throws before the dice are over: the hand is dealt first.
+    table_protocol::CardThrownNotice thrown;
+    thrown.thrower = 1;
+    thrown.tile = 30;
+    EXPECT_TRUE(view->OnCardThrown(table_protocol::WriteTableRecord(thrown)));
+    const int banker = view->ChairToPosition(1);
+    EXPECT_EQ(view->GetRowCount(banker), 13);
+    EXPECT_EQ(view->GetRowCount(3), 13);
+    // The dice, deal steps and end posted for later deal nothing again.
+    RunMs(6000);
+    for (int p = 0; p < 4; ++p) {
+        EXPECT_EQ(view->GetRowCount(p), 13) << "position " << p;
+    }
+    EXPECT_EQ(view->GetWallCount(), 108 - 53);
+    EXPECT_EQ(view->ShownDice(), 0);
+}
+
 TEST_F(RegionalDealSteps, AStepOfAnEarlierHandDoesNothing) {
     Open();
     StoreHandStart(0, 0, OwnTiles());

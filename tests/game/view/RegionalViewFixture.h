@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/CorvanePicture.h"
 #include "engine/CorvaneView.h"
 #include "frame/LaunchLine.h"
 #include "game/app/RegionalMahjongApp.h"
@@ -44,6 +45,12 @@ public:
     void SetHuPicture(int position, int id) { huPictureIds_[static_cast<size_t>(position)] = id; }
     int Wall(int index) const { return wall_[static_cast<size_t>(index)]; }
     void SetDie(int index, int id) { diceIds_[static_cast<size_t>(index)] = id; }
+    int ShownDice() {
+        return static_cast<int>(std::count_if(diceIds_.begin(), diceIds_.end(), [&](int id) {
+            CCorvanePicture* die = FindPictureById(id);
+            return die != nullptr && die->IsVisible() != 0;
+        }));
+    }
 };
 
 class RegionalViewTest : public PanelWindowTest {
