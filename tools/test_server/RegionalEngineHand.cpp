@@ -615,34 +615,30 @@ bool RegionalEngineHand::AnswersOpenWindow(const Pending& request) const {
     }
 }
 
+std::vector<RegionalEngineHand::Pending> RegionalEngineHand::TakeQueued(
+    const std::function<bool(const Pending&)>& taken) {
+    std::lock_guard lock(mutex_);
+    const auto kept = std::stable_partition(
+        queue_.begin(), queue_.end(), [&](const Pending& request) { return !taken(request); });
+    std::vector<Pending> requests(std::make_move_iterator(kept),
+                                  std::make_move_iterator(queue_.end()));
+    queue_.erase(kept, queue_.end());
+    return requests;
+}
+
 void RegionalEngineHand::AnswerBeatenClaims() {
-    std::vector<Pending> beaten;
-    {
-        std::lock_guard lock(mutex_);
-        const auto claims =
-            std::stable_partition(queue_.begin(), queue_.end(), [](const Pending& request) {
-                return request.id != tp::kPengClaim && request.id != tp::kDiscardGang &&
-                       request.id != tp::kHuClaim;
-            });
-        beaten.assign(std::make_move_iterator(claims), std::make_move_iterator(queue_.end()));
-        queue_.erase(claims, queue_.end());
-    }
+    const std::vector<Pending> beaten = TakeQueued([](const Pending& request) {
+        return request.id == tp::kPengClaim || request.id == tp::kDiscardGang ||
+               request.id == tp::kHuClaim;
+    });
     for (const Pending& claim : beaten) {
         Reply(claim, tp::kResultHeld);
     }
 }
 
 void RegionalEngineHand::AnswerOutOfTurn(bool keepWindowAnswers) {
-    std::deque<Pending> requests;
-    {
-        std::lock_guard lock(mutex_);
-        const auto answered =
-            std::stable_partition(queue_.begin(), queue_.end(), [&](const Pending& request) {
-                return keepWindowAnswers && AnswersOpenWindow(request);
-            });
-        requests.assign(std::make_move_iterator(answered), std::make_move_iterator(queue_.end()));
-        queue_.erase(answered, queue_.end());
-    }
+    const std::vector<Pending> requests = TakeQueued(
+        [&](const Pending& request) { return !keepWindowAnswers || !AnswersOpenWindow(request); });
     for (const Pending& request : requests) {
         switch (request.id) {
             case tp::kGangQuery:

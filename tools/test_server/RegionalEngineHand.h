@@ -209,6 +209,8 @@ private:
     bool AnswersOpenWindow(const Pending& request) const;
     // A robot won: the human's queued claims on the window are held (210050).
     void AnswerBeatenClaims();
+    // Takes the queued requests `taken` selects out of the queue, in order.
+    std::vector<Pending> TakeQueued(const std::function<bool(const Pending&)>& taken);
     uint32_t RobotDelay();
     // The human's safety time-out for the decision now asked (0: none).
     void ArmSafetyTimeOut(uint32_t delayMs);
