@@ -1,5 +1,8 @@
 // The regional table's layout on a resize: the dialogs, the swap panel, the
 // win pictures, the tiles, the seat boards and the corner buttons.
+#include <algorithm>
+#include <initializer_list>
+
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneButton.h"
@@ -14,6 +17,13 @@ constexpr int kNameColourSettings[3][2] = {{50013, 0x408000}, {50014, 0xf67130},
 constexpr int kSwapPanelLeft = 186;
 constexpr int kSwapPanelAboveBottom = 112;
 constexpr int kSwapChoiceAboveBottom = 120;
+// The bottom right row of buttons: the right edges' insets from the view's
+// right, the row's lift off its bottom, and the least gap between buttons.
+constexpr double kVoiceButtonInset = 12;
+constexpr double kAutoFixInset = 100;
+constexpr double kQrChargeInset = 193;
+constexpr double kCornerButtonsAboveBottom = 5;
+constexpr double kCornerButtonGap = 4;
 
 void CentreAt(CCorvaneObject* part, double x, double y) {
     if (part != nullptr) {
@@ -84,18 +94,29 @@ void CRegionalTableView::LayoutCornerButtons() {
     const double top = rect.top;
     const double height = rect.bottom - rect.top;
     const double width = rect.right - rect.left;
-    auto atBottomRight = [&](CCorvaneObject* button, double inset) {
-        if (button != nullptr) {
-            CentreAt(button, right - button->GetWidth() / 2 - inset,
-                     bottom - button->GetHeight() / 2 - 5);
+    // The bottom row, from the right: the voice button, the swap-info
+    // buttons (one shows at a time) beside it, then 自动补银 and 扫码支付 at
+    // their own insets, each moved left as far as it must to keep clear of
+    // the button to its right.
+    double rowLeft = right;
+    auto inRow = [&](std::initializer_list<CCorvaneObject*> buttons, double inset) {
+        double nextLeft = rowLeft;
+        for (CCorvaneObject* button : buttons) {
+            if (button == nullptr) {
+                continue;
+            }
+            const double buttonRight = std::min(right - inset, rowLeft - kCornerButtonGap);
+            CentreAt(button, buttonRight - button->GetWidth() / 2,
+                     bottom - button->GetHeight() / 2 - kCornerButtonsAboveBottom);
+            nextLeft = std::min(nextLeft, buttonRight - button->GetWidth());
         }
+        rowLeft = nextLeft;
     };
     CCorvaneButton* voice = GetVoiceButton();
-    atBottomRight(voice, 12);
-    atBottomRight(GetSwapInfoShowButton(), 10);
-    atBottomRight(GetSwapInfoHideButton(), 10);
-    atBottomRight(GetQrChargeButton(), 193);
-    atBottomRight(GetAutoFixButton(), 100);
+    inRow({voice}, kVoiceButtonInset);
+    inRow({GetSwapInfoShowButton(), GetSwapInfoHideButton()}, kVoiceButtonInset);
+    inRow({GetAutoFixButton()}, kAutoFixInset);
+    inRow({GetQrChargeButton()}, kQrChargeInset);
     CCorvaneButton* welfare = GetWelfareButton();
     if (CCorvaneButton* choice = GetSwapChoiceButton()) {
         const double welfareHeight = welfare != nullptr ? welfare->GetHeight() : 0.0;

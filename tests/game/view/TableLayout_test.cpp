@@ -140,8 +140,6 @@ constexpr PlacedPair kClientPlaced[] = {
     {"a thrown tile's halo", "a discard",
      "the client draws the halo 28 pixels larger than the thrown tile, which lies in a "
      "quarter of the free centre square: it reaches a line of discards beside it"},
-    {"the voice button", "the swap-info button",
-     "the client sets both in the view's bottom right corner"},
     {"the swap panel's close button", "",
      "the client leaves it shown when its panel hides (any pair)"},
 };
@@ -375,6 +373,18 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
     ASSERT_NE(panel, nullptr);
     ASSERT_NE(panel->IsVisible(), 0);
     ExpectPicturesApart("mid-hand");
+    // The swap-info panel, opened by its button, leaves both corner buttons
+    // clear.
+    View().OnEvent(MakeEventRecord(View().GetId(), kEventSwapInfoToggle, 0, 0));
+    CCorvaneCanvas* swapInfo = View().GetSwapInfoPanel();
+    ASSERT_TRUE(swapInfo != nullptr && swapInfo->IsVisible() != 0);
+    for (CCorvaneObject* button : {static_cast<CCorvaneObject*>(View().GetVoiceButton()),
+                                   static_cast<CCorvaneObject*>(View().GetSwapInfoHideButton())}) {
+        ASSERT_TRUE(button != nullptr && button->IsVisible() != 0);
+        EXPECT_FALSE(BoxOf(*swapInfo).Meets(BoxOf(*button)))
+            << "the swap-info panel " << Describe(BoxOf(*swapInfo)) << " meets "
+            << Label(*button, "");
+    }
 
     // Every discard place of every seat, filled in turn, lies clear of the
     // panel.

@@ -230,13 +230,16 @@ TEST_F(TablePlayWindowTest, TheSwapPanelOpensWithItsButtonAndClosesWithItsOwn) {
     };
     EXPECT_FALSE(panelSeen());
 
-    // The voice button stands over the show button (2 pixels to its left,
-    // above it); it is put away so that the click reaches the show button.
-    View().HideVoiceButton(0);
+    // The show button, beside the shown voice button, opens the panel and
+    // not the voice box.
+    CCorvaneButton* voice = View().GetVoiceButton();
+    ASSERT_TRUE(voice != nullptr && voice->IsVisible() != 0);
     ASSERT_EQ(Click(show), "");
     ASSERT_TRUE(window.RunUntil([&] { return panel->IsVisible() != 0; }))
         << "the button did not open the panel";
     EXPECT_TRUE(window.RunUntil(panelSeen)) << "the panel is not seen where it opened";
+    ASSERT_NE(View().GetVoiceBox(), nullptr);
+    EXPECT_EQ(View().GetVoiceBox()->IsVisible(), 0) << "the click opened the voice box";
 
     CCorvaneButton* close = View().GetSwapInfoCloseButton();
     ASSERT_NE(close, nullptr);
