@@ -10,3 +10,7 @@ CTableSystemBar* MakeRegionalSystemBar() {
 CCorvaneTextList* MakeVoicePhraseList() {
     return new CVoicePhraseList;
 }
+
+int VoicePhraseRowWidth(CCorvaneCanvas& canvas, const char* caption, int fontSize) {
+    return CVoicePhraseList::RowWidthFor(canvas, caption, fontSize);
+}

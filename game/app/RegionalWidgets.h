@@ -5,8 +5,12 @@
 
 class CTableSystemBar;
 class CCorvaneTextList;
+class CCorvaneCanvas;
 
 // A new side panel for the frame view's "SubSystem".
 CTableSystemBar* MakeRegionalSystemBar();
 // A new phrase list for the voice box.
 CCorvaneTextList* MakeVoicePhraseList();
+// The width a row of that list needs to show the caption whole, measured
+// on the canvas.
+int VoicePhraseRowWidth(CCorvaneCanvas& canvas, const char* caption, int fontSize);

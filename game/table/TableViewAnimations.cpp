@@ -258,9 +258,25 @@ void CRegionalTableView::CreateVoiceBox() {
 
 void CRegionalTableView::FillVoicePhraseList() {
     auto* list = dynamic_cast<CCorvaneTextList*>(GetVoicePhraseList());
+    if (list != nullptr && list->GetItemCount() != 0) {
+        return;  // filled once
+    }
+    std::vector<std::string> captions;
+    for (int i = 0; i < static_cast<int>(kVoicePhraseCount); ++i) {
+        captions.push_back(std::to_string(i + 1) + "." + GetVoicePhrase(i));
+    }
     if (list == nullptr) {
         if (IsRegistered() == 0) {
             return;
+        }
+        // The rows are as wide as the longest phrase needs.
+        int rowWidth = kPhraseItemWidth;
+        if (CCorvaneCanvas* measure = CreateCanvas(1, 1, kPhraseListKey)) {
+            for (const std::string& caption : captions) {
+                rowWidth = std::max(
+                    rowWidth, VoicePhraseRowWidth(*measure, caption.c_str(), kPhraseFontSize));
+            }
+            DestroyObject(measure, 0);
         }
         list = MakeVoicePhraseList();
         if (list == nullptr) {
@@ -271,7 +287,7 @@ void CRegionalTableView::FillVoicePhraseList() {
             return;
         }
         voicePhraseListId_ = id;
-        list->Create(kPhraseItemWidth, kPhraseItemHeight, kPhraseFontSize, kPhraseListKey);
+        list->Create(rowWidth, kPhraseItemHeight, kPhraseFontSize, kPhraseListKey);
         list->SetTopmost();
         list->SetZ(kVoiceBoxDepth);
     }
@@ -281,17 +297,11 @@ void CRegionalTableView::FillVoicePhraseList() {
         sidePanel = FindObjectByName(kSidePanelName);
     }
     const int sidePanelId = sidePanel != nullptr ? sidePanel->GetId() : 0;
-    if (list->GetItemCount() != 0) {
-        return;  // filled once
-    }
     for (int i = 0; i < static_cast<int>(kVoicePhraseCount); ++i) {
-        const char* phrase = GetVoicePhrase(i);
-        char caption[128];
-        std::snprintf(caption, sizeof caption, "%d.%s", i + 1, phrase);
         // The phrase lives as long as the program; the panel reads it at once.
-        const EventRecord notify =
-            MakeEventRecord(sidePanelId, kEventSendChatText, reinterpret_cast<intptr_t>(phrase), 0);
-        list->AddItem(caption, &notify, 0, 0);
+        const EventRecord notify = MakeEventRecord(
+            sidePanelId, kEventSendChatText, reinterpret_cast<intptr_t>(GetVoicePhrase(i)), 0);
+        list->AddItem(captions[static_cast<size_t>(i)].c_str(), &notify, 0, 0);
     }
 }
 

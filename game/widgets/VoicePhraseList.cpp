@@ -1,5 +1,6 @@
 #include "game/widgets/VoicePhraseList.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/CorvaneCanvas.h"
@@ -51,6 +52,20 @@ void CVoicePhraseItem::Draw(int state) {
 }
 
 // ---- CVoicePhraseList ----
+
+int CVoicePhraseList::RowWidthFor(CCorvaneCanvas& canvas, const char* caption, int fontSize) {
+    FontDesc own{};
+    canvas.GetFontDesc(&own);
+    int widest = 0;
+    for (const int weight : {kNormalWeight, kHoverWeight}) {
+        canvas.SetFont(fontSize, weight, kItemFace);
+        int width = 0;
+        canvas.MeasureText(caption, &width, nullptr);
+        widest = std::max(widest, width);
+    }
+    canvas.SetFontDesc(own);
+    return widest + 2 * kCaptionX;
+}
 
 int CVoicePhraseList::Create(int itemWidth, int itemHeight, int fontSize, uint32_t colourKey) {
     if (CCorvaneTextList::Create(itemWidth, itemHeight, fontSize, colourKey) == 0) {

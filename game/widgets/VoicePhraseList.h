@@ -15,6 +15,8 @@
 #include "engine/ui/CorvaneTextItem.h"
 #include "engine/ui/CorvaneTextList.h"
 
+class CCorvaneCanvas;
+
 // A row of the phrase list.
 class CVoicePhraseItem : public CCorvaneTextItem {
 public:
@@ -36,6 +38,11 @@ public:
 
     CVoicePhraseList() = default;
     ~CVoicePhraseList() override = default;
+
+    // The row width that shows the caption whole in every look: its widest
+    // measure in the rows' fonts, measured on the canvas, with the caption's
+    // inset on both sides. The canvas keeps its own font settings.
+    static int RowWidthFor(CCorvaneCanvas& canvas, const char* caption, int fontSize);
 
     using CCorvaneTextList::Create;
     int Create(int itemWidth, int itemHeight, int fontSize, uint32_t colourKey) override;

@@ -139,7 +139,7 @@ TEST_F(AnimationsTest, TheVoiceBoxListsTheNinePhrasesNumbered) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->IsVisible(), 0);
     EXPECT_GE(box->GetZ(), 50000.0);
-    EXPECT_EQ(box->GetWidth(), 200);
+    EXPECT_EQ(box->GetWidth(), 336);
     EXPECT_EQ(box->GetHeight(), 220);
     auto* list = dynamic_cast<CCorvaneTextList*>(view->GetVoicePhraseList());
     ASSERT_NE(list, nullptr);

@@ -2,8 +2,9 @@
 // window at the smallest and the largest window the demo opens: while the
 // swap dice show, and later in the hand with its melds, discards and thrown
 // tiles, no two shown pictures overlap unless one is meant to lie over the
-// other; no discard place of any seat lies under the deposit panel; and a
-// hand's result dialog, with every part it shows, lies inside the window.
+// other; no discard place of any seat lies under the deposit panel; a
+// hand's result dialog, with every part it shows, lies inside the window;
+// and the voice box shows every phrase whole, inside the window.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -34,6 +35,8 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneButton.h"
+#include "engine/ui/CorvaneTextItem.h"
+#include "engine/ui/CorvaneTextList.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/result/GameResultDlg.h"
@@ -430,6 +433,37 @@ TEST_P(TableLayoutTest, TheResultDialogAndEveryPartItShowsLieInsideTheWindow) {
         if (object != dialog && IsPartOf(object, dialog)) {
             EXPECT_TRUE(inside(BoxOf(*object), dialogBox))
                 << Label(*object, "") << " off the dialog " << Describe(dialogBox);
+        }
+    }
+}
+
+TEST_P(TableLayoutTest, TheVoiceBoxShowsEveryPhraseWholeInsideTheWindow) {
+    View().OnEvent(MakeEventRecord(View().GetId(), kEventVoiceButton, 0, 0));
+    CCorvaneObject* box = View().GetVoiceBox();
+    auto* list = dynamic_cast<CCorvaneTextList*>(View().GetVoicePhraseList());
+    ASSERT_TRUE(box != nullptr && list != nullptr);
+    ASSERT_TRUE(window.RunUntil([&] { return box->IsVisible() != 0 && list->IsVisible() != 0; }));
+    const Box boxBox = BoxOf(*box);
+    const Box listBox = BoxOf(*list);
+    EXPECT_TRUE(boxBox.left >= 0 && boxBox.right <= window.Width() && boxBox.top >= 0 &&
+                boxBox.bottom <= window.Height())
+        << "the voice box " << Describe(boxBox);
+    EXPECT_TRUE(listBox.left >= boxBox.left && listBox.right <= boxBox.right)
+        << "the phrase list " << Describe(listBox) << " off the voice box " << Describe(boxBox);
+    // Each caption, drawn two pixels in, in the row's normal and hover
+    // fonts, ends inside its row.
+    constexpr int kCaptionInset = 2;
+    ASSERT_EQ(list->GetItemCount(), 9);
+    for (int i = 0; i < list->GetItemCount(); ++i) {
+        CCorvaneTextItem* row = list->GetItem(i);
+        ASSERT_TRUE(row != nullptr && row->GetCanvas() != nullptr);
+        EXPECT_LE(BoxOf(*row).right, listBox.right);
+        for (const int look : {1, 0}) {
+            row->Draw(look);
+            int width = 0;
+            row->GetCanvas()->MeasureText(row->GetCaption().c_str(), &width, nullptr);
+            EXPECT_LE(kCaptionInset + width, row->GetWidth())
+                << platform::GbkToUtf8(row->GetCaption()) << " in look " << look;
         }
     }
 }
