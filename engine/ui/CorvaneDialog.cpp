@@ -79,9 +79,12 @@ IntRect FindStretchGap(const FrameRecord& image, const IntRect& area) {
         }
     }
     if (row < 0) {
-        // No transparent row inside the drawing: stretch about the middle.
-        const int middle = area.top + area.Height() / 2;
-        return IntRect{column, middle, column + 1, middle + 1};
+        // No transparent row inside the drawing: stretch about the middle,
+        // with borders of one size on either side (the middle two pixels of
+        // an even size stretch).
+        const int left = (area.Width() - 1) / 2;
+        const int top = (area.Height() - 1) / 2;
+        return IntRect{area.left + left, area.top + top, area.right - left, area.bottom - top};
     }
     IntRect gap{column, row, column + 1, row + 1};
     while (gap.left > area.left && clear(gap.left - 1, row)) {

@@ -185,10 +185,16 @@ void CSystemInfoBox::RemoveParts() {
     }
 }
 
+IntRect CSystemInfoBox::InnerBox() {
+    IntRect inner;
+    GetSurfaceRect(&inner);
+    return inner;
+}
+
 int CSystemInfoBox::TextWidth() {
     const int pictureWidth =
         GetPicture() != nullptr ? static_cast<int>(GetPicture()->GetWidth()) + kPictureGap : 0;
-    return std::max(1, kBoxWidth - kTextMargin - pictureWidth);
+    return std::max(1, InnerBox().Width() - kTextMargin - pictureWidth);
 }
 
 void CSystemInfoBox::FillText(CCorvaneRichText& textBox) {
@@ -298,7 +304,12 @@ void CSystemInfoBox::Relayout() {
 
     const double left = GetLeft();
     const double top = GetTop();
-    const double z = GetZ() + kPartDepth;
+    // Above the frame and title canvases, which lie above the box itself.
+    double z = GetZ();
+    for (CCorvaneCanvas* own : {GetFrameCanvas(), GetTextCanvas()}) {
+        z = own != nullptr ? std::max(z, own->GetZ()) : z;
+    }
+    z += kPartDepth;
     auto place = [&](CCorvaneObject* part, double x, double y) {
         part->SetPos(left + x + part->GetWidth() / 2, top + y + part->GetHeight() / 2);
         // In the dialog's own (topmost) layer, above its canvases.
@@ -309,7 +320,7 @@ void CSystemInfoBox::Relayout() {
         }
         part->Invalidate();
     };
-    int textLeft = kTextMargin / 2;
+    int textLeft = InnerBox().left + kTextMargin / 2;
     if (picture != nullptr) {
         place(picture, textLeft, kTextTop);
         textLeft += static_cast<int>(picture->GetWidth()) + kPictureGap;

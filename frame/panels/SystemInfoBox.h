@@ -6,9 +6,10 @@
 // it was shown.
 //
 // Rules:
-//  - The box is 320 wide; the text is wrapped at the width less 22 and
-//    starts 45 px below the top; the buttons sit centred at the bottom,
-//    24 px apart.
+//  - The box is 320 wide. The picture and the text lie in its inner box
+//    (the frame's centre), 11 px in from its left edge; the text is wrapped
+//    at the inner box's width less 22 (and the picture's) and starts 45 px
+//    below the top; the buttons sit centred at the bottom, 24 px apart.
 //  - Style bit 0x1 adds the cancel button (otherwise only confirm shows),
 //    bit 0x4 makes an expired countdown answer with cancel (else confirm),
 //    bit 0x10 shows the picture. Other bits change nothing.
@@ -105,6 +106,8 @@ private:
     int MakeButton(const std::string& image, const char* defaultImage, const char* defaultCaption,
                    int event);
     int MakeCaptionButton(const char* caption, int event);
+    // The frame's centre (dialog pixels), where picture and text go.
+    IntRect InnerBox();
     // The text's width (less the picture's) and height as laid out.
     int TextWidth();
     int MeasureText();

@@ -11,6 +11,8 @@ namespace {
 
 constexpr char kPasswordWord[] = "密码";
 constexpr char kResetPath[] = "/self/restsecurepwdbyappeal.aspx";
+// Said in place of the reason when a refused transfer came without one.
+constexpr char kNoReasonText[] = "没有从保险箱取到银子。";
 
 }  // namespace
 
@@ -75,7 +77,8 @@ std::string ResetPageUrl(const std::string& host) {
 }
 
 std::string FailureLine(const std::string& serverText, const std::string& resetUrl) {
-    std::string line = " <z=qe系统通知> <size=12>自动取银失败：<c=255>" + serverText + "<>\r\n";
+    const std::string reason = serverText.empty() ? kNoReasonText : serverText;
+    std::string line = " <z=qe系统通知> <size=12>自动取银失败：<c=255>" + reason + "<>\r\n";
     if (ContainsGbkWord(serverText, kPasswordWord)) {
         line += "您可以前往:";
         if (!resetUrl.empty()) {

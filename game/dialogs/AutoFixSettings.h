@@ -37,9 +37,10 @@ bool Write(const std::string& userFile, const std::string& amountText, int on);
 
 // True when `text` holds `word` starting at a character boundary.
 bool ContainsGbkWord(std::string_view text, std::string_view word);
-// The red chat line of a failed transfer with the server's text; when the
-// text names the password, the hint to the reset page follows (a link when
-// `resetUrl` is not empty).
+// The red chat line of a failed transfer with the server's text (a text
+// that names the failure when there is none); when the text names the
+// password, the hint to the reset page follows (a link when `resetUrl` is
+// not empty).
 std::string FailureLine(const std::string& serverText, const std::string& resetUrl);
 // The reset page on the given web host; empty for an empty host.
 std::string ResetPageUrl(const std::string& host);

@@ -294,6 +294,12 @@ bool FakeHall::Start() {
         std::fprintf(stderr, "fake hall: cannot write ExePath into %s\n",
                      GetHallSettingsFile().c_str());
     }
+    // The hall keeps each player's own settings in its folder, one file per
+    // user under "users" (the client writes them there).
+    const std::string hallFolder = GetHallPath();
+    if (!hallFolder.empty() && !platform::MakeDirectory(hallFolder + "users")) {
+        std::fprintf(stderr, "fake hall: cannot make the folder %susers\n", hallFolder.c_str());
+    }
     if (options_.proxy && !WriteProxySettings(*options_.proxy)) {
         std::fprintf(stderr, "fake hall: cannot write the proxy into %s\n",
                      HallProxySettingsFile().c_str());

@@ -141,8 +141,9 @@ public:
     FakeHall(const FakeHall&) = delete;
     FakeHall& operator=(const FakeHall&) = delete;
 
-    // Writes "ExePath", opens and exports the window. False when the window
-    // could not be made or exported.
+    // Writes "ExePath", lays out the hall's folder as the hall has it (its
+    // "users" folder of per-user settings), opens and exports the window.
+    // False when the window could not be made or exported.
     bool Start();
     platform::WindowId Window() const { return window_; }
 

@@ -159,6 +159,13 @@ TEST_F(TopUpTest, AFailedTakeToldInTheChatWithTheResetLinkWhenThePasswordIsNamed
     ASSERT_EQ(Chat().size(), 2u);
     EXPECT_EQ(Chat()[1], " <z=qe系统通知> <size=12>自动取银失败：<c=255>保险箱银子不足<>\r\n");
     EXPECT_EQ(View().m_bAutoFix, 1);
+
+    // A refusal without a text still names the failure.
+    View().takeText.clear();
+    View().TakeSilverForAutoFix(4000, 0);
+    ASSERT_EQ(Chat().size(), 3u);
+    EXPECT_EQ(Chat()[2],
+              " <z=qe系统通知> <size=12>自动取银失败：<c=255>没有从保险箱取到银子。<>\r\n");
 }
 
 TEST(TopUpTexts, ThePasswordWordIsFoundOnlyAtACharacterStart) {

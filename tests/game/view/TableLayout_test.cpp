@@ -4,7 +4,9 @@
 // tiles, no two shown pictures overlap unless one is meant to lie over the
 // other; no discard place of any seat lies under the deposit panel; a
 // hand's result dialog, with every part it shows, lies inside the window;
-// and the voice box shows every phrase whole, inside the window.
+// and so does the quit question, its picture and text wrapped inside its
+// centred inner box; and the voice box shows every phrase whole, inside the
+// window.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -37,6 +39,8 @@
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneTextItem.h"
 #include "engine/ui/CorvaneTextList.h"
+#include "engine/ui/RichText.h"
+#include "frame/panels/SystemInfoBox.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/result/GameResultDlg.h"
@@ -86,6 +90,11 @@ std::string Describe(const Box& box) {
     std::ostringstream out;
     out << "[" << box.left << "," << box.top << " - " << box.right << "," << box.bottom << "]";
     return out.str();
+}
+
+bool Inside(const Box& part, const Box& whole) {
+    return part.left >= whole.left && part.top >= whole.top && part.right <= whole.right &&
+           part.bottom <= whole.bottom;
 }
 
 std::string TypeName(CCorvaneObject& object) {
@@ -334,6 +343,19 @@ protected:
         return true;
     }
 
+    // The dialog lies inside the window, and every part it shows inside it.
+    void ExpectShownPartsInside(CCorvaneObject& dialog) {
+        const Box dialogBox = BoxOf(dialog);
+        const Box windowBox{0, 0, double(window.Width()), double(window.Height())};
+        EXPECT_TRUE(Inside(dialogBox, windowBox)) << "the dialog " << Describe(dialogBox);
+        for (CCorvaneObject* object : VisibleObjects()) {
+            if (object != &dialog && IsPartOf(object, &dialog)) {
+                EXPECT_TRUE(Inside(BoxOf(*object), dialogBox))
+                    << Label(*object, "") << " off the dialog " << Describe(dialogBox);
+            }
+        }
+    }
+
     game_test::EngineHand hand;
     game_test::GameWindow window;
 };
@@ -422,19 +444,41 @@ TEST_P(TableLayoutTest, TheResultDialogAndEveryPartItShowsLieInsideTheWindow) {
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(window.RunUntil([&] { return dialog->IsVisible() != 0; })) << "no result shown";
     window.Run(200);
-    auto inside = [](const Box& inner, const Box& outer) {
-        return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-               inner.bottom <= outer.bottom;
-    };
-    const Box dialogBox = BoxOf(*dialog);
-    const Box windowBox{0, 0, double(window.Width()), double(window.Height())};
-    EXPECT_TRUE(inside(dialogBox, windowBox)) << "the dialog " << Describe(dialogBox);
+    ExpectShownPartsInside(*dialog);
+}
+
+TEST_P(TableLayoutTest, TheQuitQuestionLiesInsideItsDialogWithTheTextInTheCentredInnerBox) {
+    // A hand runs and no forced exit is left: the close button asks.
+    window.App().SetGamePlaying();
+    window.TableData()->SetExitRequestCount(2);
+    window.App().GetFrameView()->AskBeforeLeaving();
+    window.Run(200);
+    CSystemInfoBox* box = nullptr;
     for (CCorvaneObject* object : VisibleObjects()) {
-        if (object != dialog && IsPartOf(object, dialog)) {
-            EXPECT_TRUE(inside(BoxOf(*object), dialogBox))
-                << Label(*object, "") << " off the dialog " << Describe(dialogBox);
-        }
+        box = box != nullptr ? box : dynamic_cast<CSystemInfoBox*>(object);
     }
+    ASSERT_TRUE(box != nullptr && box->GetPicture() != nullptr && box->GetTextBox() != nullptr);
+    ASSERT_EQ(box->GetText().rfind("游戏还没有结束", 0), 0u);
+    ExpectShownPartsInside(*box);
+    const Box dialog = BoxOf(*box);
+    IntRect centre;
+    box->GetSurfaceRect(&centre);
+    const Box inner{dialog.left + centre.left, dialog.top + centre.top, dialog.left + centre.right,
+                    dialog.top + centre.bottom};
+    EXPECT_EQ(inner.left - dialog.left, dialog.right - inner.right) << "inner box off-centre";
+    EXPECT_EQ(inner.top - dialog.top, dialog.bottom - inner.bottom) << "inner box off-centre";
+    for (CCorvaneObject* part :
+         {box->GetPicture(), static_cast<CCorvaneObject*>(box->GetTextBox())}) {
+        EXPECT_TRUE(Inside(BoxOf(*part), inner))
+            << Label(*part, "") << " off the inner box " << Describe(inner);
+    }
+    // The whole text shows, wrapped, and the picture is seen.
+    EXPECT_LE(box->GetTextBox()->GetContentHeight(), box->GetTextBox()->GetHeight());
+    CCorvaneObject* picture = box->GetPicture();
+    EXPECT_EQ(regional_skin::ClassifyColour(
+                  window.BackBufferColour(int(picture->GetX()), int(picture->GetY())))
+                  .picture,
+              regional_skin::FindPicture("ruv疑问"));
 }
 
 TEST_P(TableLayoutTest, TheVoiceBoxShowsEveryPhraseWholeInsideTheWindow) {
