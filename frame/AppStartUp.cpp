@@ -27,6 +27,11 @@ constexpr uint32_t kMainFrameStyle = 0x23080000;
 // then covers the work area whatever it asks).
 constexpr int kCaptionHeight = 23;
 
+// How long a display that does not answer yet is waited for.
+constexpr uint32_t kDisplayWaitMs = 2000;
+// The program's exit code when it has no display to show its window on.
+constexpr int kNoDisplayExitCode = 1;
+
 constexpr uint32_t kConnectFailureMs = 2000;
 constexpr uint32_t kVersionFailureMs = 3000;
 constexpr uint32_t kEnterFailureMs = 2000;
@@ -71,8 +76,8 @@ bool CGameFrameApp::InitInstance() {
     if (!platform::StartPictureCodecs()) {
         ZepLog("start-up: a picture codec did not start");
     }
-    if (!platform::TakeDisplay()) {
-        ZepLog("start-up: another thread holds the display");
+    if (!OpenDisplay()) {
+        return false;
     }
     if (!StartCommThread()) {
         ZepLog("%s", kCommThreadFailed);
@@ -91,6 +96,23 @@ int CGameFrameApp::ExitInstance() {
     ZepLogTerm();
     ZepUnregisterSocketWindowClass();
     return platform::Application::ExitInstance();
+}
+
+bool CGameFrameApp::OpenDisplay() {
+    const platform::DisplayOpening display = platform::OpenDisplay(kDisplayWaitMs);
+    if (display.opened) {
+        return true;
+    }
+    // Without a window the user has nothing to see nor to close: the start
+    // fails where it was asked for, and the hall learns it as it does a
+    // failed connection.
+    const std::string text = "cannot open " + display.display + ": " + display.error;
+    ZepLog("start-up: %s", text.c_str());
+    std::fprintf(stderr, "%s: %s\n", GetGameCode().c_str(), text.c_str());
+    std::fflush(stderr);
+    NotifyHallLeaving(0);
+    SetExitCode(kNoDisplayExitCode);
+    return false;
 }
 
 int CGameFrameApp::FailStartUp(const std::string& text, uint32_t sleepMs) {

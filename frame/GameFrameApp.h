@@ -475,6 +475,10 @@ private:
 private:
     struct LaunchState;
 
+    // Opens the display the main window goes on, waiting a while for one
+    // still starting; when it cannot, says which and why on standard error,
+    // tells the hall, sets a failing exit code and answers false.
+    bool OpenDisplay();
     // A start-up failure: the text as wait text for sleepMs, the hall told;
     // answers 0.
     int FailStartUp(const std::string& text, uint32_t sleepMs);

@@ -14,8 +14,8 @@
 //    InitInstance. When that fails, the main window (if any) is destroyed,
 //    no message is taken, and Run answers ExitInstance. Otherwise messages
 //    are taken and dispatched until the quit message, and Run answers
-//    ExitInstance, whose default is the quit message's code (0 when the
-//    loop never ran).
+//    ExitInstance, whose default is the quit message's code (SetExitCode's,
+//    0 unless set, when the loop never ran).
 //  - Destroying the main window while the loop runs (or before it begins)
 //    posts the quit message to its thread, which ends the loop; once the
 //    loop has ended, destroying it posts nothing.
@@ -46,10 +46,14 @@ public:
     void SetMainWindow(WindowId window);
     WindowId MainWindow() const;
 
-    // The quit message's code once the loop has ended, else 0.
+    // The quit message's code once the loop has ended, else SetExitCode's
+    // (0 by default).
     int QuitCode() const { return quitCode_; }
 
 protected:
+    // The code ExitInstance answers by default when the loop does not run
+    // (InitInstance failed); the loop's end replaces it.
+    void SetExitCode(int code) { quitCode_ = code; }
     // Starts the program; false ends it at once. The default answers true.
     virtual bool InitInstance();
     // Ends the program; its answer is the program's exit code.

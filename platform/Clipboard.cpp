@@ -4,6 +4,7 @@
 
 #include <mutex>
 
+#include "platform/SdlDetail.h"
 #include "platform/TextCodec.h"
 
 namespace platform {
@@ -69,7 +70,7 @@ std::optional<std::string> MemoryClipboardBackend::GetText() {
 }
 
 std::unique_ptr<ClipboardBackend> MakeSdlClipboardBackend() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!detail::StartSdlVideo()) {
         return nullptr;
     }
     return std::make_unique<SdlClipboardBackend>();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -109,6 +110,32 @@ WindowSurface* FindSurface(WindowId window) {
     return it == reg.surfaces.end() ? nullptr : it->second;
 }
 
+// --- the video driver ---
+
+// A variable of the environment; empty when it is not set.
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+// The driver SDL video is asked for and whether the user named it: the one
+// of SDL_VIDEODRIVER, else the session display's (x11 with DISPLAY, else
+// wayland with WAYLAND_DISPLAY); empty when there is none.
+struct VideoDriverChoice {
+    std::string driver;
+    bool named = false;
+};
+
+VideoDriverChoice ChooseVideoDriver() {
+    if (std::string named = Variable("SDL_VIDEODRIVER"); !named.empty()) {
+        return {std::move(named), true};
+    }
+    if (!Variable("DISPLAY").empty()) {
+        return {"x11", false};
+    }
+    return {Variable("WAYLAND_DISPLAY").empty() ? "" : "wayland", false};
+}
+
 // --- the SDL back end ---
 
 uint32_t SdlFormatOfDepth(int depth) {
@@ -173,6 +200,32 @@ private:
 }  // namespace
 
 namespace detail {
+
+bool StartSdlVideo() {
+    const VideoDriverChoice choice = ChooseVideoDriver();
+    if (choice.driver.empty()) {
+        SDL_SetError("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return false;
+    }
+    if (choice.named) {
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    } else {
+        // Over an empty SDL_VIDEODRIVER too, which SDL reads as "any".
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, choice.driver.c_str(), SDL_HINT_OVERRIDE);
+    }
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+std::string AskedDisplay() {
+    const VideoDriverChoice choice = ChooseVideoDriver();
+    if (choice.driver == "x11" && !Variable("DISPLAY").empty()) {
+        return "the X display \"" + Variable("DISPLAY") + "\"";
+    }
+    if (choice.driver == "wayland" && !Variable("WAYLAND_DISPLAY").empty()) {
+        return "the Wayland display \"" + Variable("WAYLAND_DISPLAY") + "\"";
+    }
+    return choice.driver.empty() ? "" : "the display of SDL's \"" + choice.driver + "\" driver";
+}
 
 void PreferNativeFramebuffer() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
@@ -295,14 +348,14 @@ void DisplayBitmap::SetBitsInRect(const uint8_t* source, size_t sourceRowBytes,
 // --- back ends ---
 
 std::unique_ptr<SurfaceBackend> MakeSdlSurfaceBackend(std::string_view title) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!detail::StartSdlVideo()) {
         return nullptr;
     }
     return std::make_unique<SdlSurfaceBackend>(GbkToUtf8(title));
 }
 
 std::unique_ptr<SurfaceBackend> MakeDefaultSurfaceBackend() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!detail::StartSdlVideo()) {
         return nullptr;
     }
     std::unique_ptr<SurfaceBackend> backend =

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/SdlDetail.h"
 #include "platform/SdlWindow.h"
 
 namespace platform {
@@ -29,7 +30,7 @@ ScreenAreas ReadDisplay() {
     constexpr ScreenRect kNoDisplay{0, 0, kScreenWidthWithoutDisplay, kScreenHeightWithoutDisplay};
     ScreenAreas areas{kNoDisplay, kNoDisplay};
     const bool opened = SDL_WasInit(SDL_INIT_VIDEO) == 0;
-    if (opened && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (opened && !detail::StartSdlVideo()) {
         return areas;
     }
     SDL_Rect bounds;

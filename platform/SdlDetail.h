@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/Cursor.h"
 #include "platform/Display.h"
@@ -29,6 +30,17 @@ void PresentPixelsToSdlWindow(SDL_Window* window, const uint8_t* pixels, int wid
                               int depth, size_t rowBytes, const PixelRect& changed);
 // The colour the SDL window shows at a client point, 0x00BBGGRR (0 outside).
 uint32_t SdlWindowColorAt(SDL_Window* window, int x, int y);
+
+// Starts SDL video (one more hold on it), as SDL_InitSubSystem does. When the
+// user names no driver (SDL_VIDEODRIVER unset or empty), SDL is asked for
+// the session's display: x11 when DISPLAY is set, else wayland when
+// WAYLAND_DISPLAY is, and nothing (false, SDL's error saying why) without
+// either, so it never settles on a driver that shows nothing. A driver the
+// user names is used as named.
+bool StartSdlVideo();
+// The display StartSdlVideo asks for, as the user names it (the X display
+// ":1", ...); empty when it has none to ask for.
+std::string AskedDisplay();
 
 // True when SDL runs a video driver that shows nothing (dummy, offscreen):
 // the pointer is then only where the events put it.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/SdlDetail.h"
+#include "platform/Sync.h"
 #include "platform/TextCodec.h"
 #include "platform/Thread.h"
 
@@ -98,10 +99,13 @@ int ClampedSide(int from, int to) {
     return static_cast<int>(std::clamp<int64_t>(side, 0, kMaxClientSide));
 }
 
+// Between two tries at a display that does not answer yet.
+constexpr uint32_t kDisplayRetryMs = 100;
+
 // Starts SDL video (one more hold on it) with the client's settings; false
 // when it cannot start.
 bool StartVideo() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!detail::StartSdlVideo()) {
         return false;
     }
     // Closing the last window is the program's business, not a quit.
@@ -187,6 +191,37 @@ bool TakeDisplay() {
     taken.thread = CurrentThreadId();
     taken.video = StartVideo();
     return true;
+}
+
+DisplayOpening OpenDisplay(uint32_t waitMs) {
+    DisplayOpening opening;
+    opening.display = detail::AskedDisplay();
+    const bool asked = !opening.display.empty();
+    if (!asked) {
+        opening.display = "a display";
+    }
+    if (!TakeDisplay()) {
+        opening.error = "another thread of the program holds the display";
+        return opening;
+    }
+    TakenDisplay& taken = Taken();
+    std::lock_guard lock(taken.mutex);
+    const uint32_t start = GetTickCount32();
+    while (!taken.video) {
+        taken.video = StartVideo();
+        if (!taken.video) {
+            opening.error = SDL_GetError();
+            if (!asked || GetTickCount32() - start >= waitMs) {
+                break;
+            }
+            SleepMs(kDisplayRetryMs);
+        }
+    }
+    opening.opened = taken.video;
+    if (opening.opened) {
+        opening.error.clear();
+    }
+    return opening;
 }
 
 void GiveBackDisplay() {

@@ -17,6 +17,10 @@
 //    the display (SDL video cannot start, or another thread owns it) a
 //    top-level window still keeps its client area's pixels; it just shows
 //    nothing and receives no input.
+//  - SDL video runs on the driver the user names (SDL_VIDEODRIVER), else on
+//    the session's display: x11 when DISPLAY is set, else wayland when
+//    WAYLAND_DISPLAY is; never on a driver SDL falls back to that shows
+//    nothing.
 //  - Mouse messages carry client coordinates as signed 16-bit halves of
 //    lParam and the key-state bits (Input.h) in wParam. Outside the client
 //    area only the capture window hears the mouse.
@@ -270,6 +274,17 @@ private:
 // without windows, and starts SDL video when it can. True when the thread has
 // the display (also when it had it); false when another thread has it.
 bool TakeDisplay();
+// What OpenDisplay came to.
+struct DisplayOpening {
+    bool opened = false;  // SDL video runs on the display
+    std::string display;  // the display asked for, as the user names it
+    std::string error;    // why it did not open (SDL's own words)
+};
+// TakeDisplay, and SDL video started on the display (see the rules for the
+// driver): a display that does not answer is tried again for up to
+// `waitMs`, so that one still starting is waited for. Without a display in
+// the environment it fails at once.
+DisplayOpening OpenDisplay(uint32_t waitMs);
 // Lets go of what TakeDisplay took (on the same thread); the display goes
 // with the thread's last top-level window.
 void GiveBackDisplay();

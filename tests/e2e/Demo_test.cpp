@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kQuickMs = 10000;
 constexpr uint32_t kStartMs = 60000;
+constexpr uint32_t kNoDisplayMs = 20000;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -77,6 +78,26 @@ TEST_F(DemoTest, WithoutADisplayItSaysSoAndFails) {
     ASSERT_TRUE(Start({}, {}, {"DISPLAY", "WAYLAND_DISPLAY"}));
     EXPECT_EQ(demo.WaitForExit(kQuickMs), std::optional<int>(1));
     EXPECT_NE(Output().find("no display"), std::string::npos) << Output();
+}
+
+// A display that no server answers: pvbn names it and fails, and the
+// launcher ends the rest and fails too, rather than pvbn running on with no
+// window to close.
+TEST_F(DemoTest, ADisplayThatCannotBeOpenedEndsTheDemoWithAFailure) {
+    int number = 199;
+    while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+           fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) {
+        ++number;
+    }
+    const std::string display = ":" + std::to_string(number);
+    std::vector<std::string> environment = run.Environment();
+    environment.push_back("DISPLAY=" + display);
+    ASSERT_TRUE(Start({"--pacing", "test"}, environment, {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}));
+    const pid_t group = demo.Pid();
+    EXPECT_EQ(demo.WaitForExit(kNoDisplayMs), std::optional<int>(1)) << Output();
+    EXPECT_NE(Output().find("cannot open the X display \"" + display + "\""), std::string::npos)
+        << Output();
+    EXPECT_TRUE(test_support::GroupGone(group)) << "a program of the demo outlived it";
 }
 
 // The run command checks the launcher's options and the display before it
