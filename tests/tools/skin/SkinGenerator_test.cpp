@@ -1033,4 +1033,18 @@ TEST(SkinArt, EveryTextTheClientWritesOnAPictureReadsOnIt) {
     std::printf("lowest contrast: %.2f:1 (%s)\n", lowest, lowestText.c_str());
 }
 
+// A ticked check box shows a tick: a stroke of pixels that stand out from
+// the unticked box at the same places (3:1 at least), not a shade lighter.
+TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
+    const std::vector<Image> frames =
+        regional_skin::DrawPicture(Listed("复选框"), regional_skin::Style::Drawn);
+    ASSERT_EQ(frames.size(), 2u);
+    int tick = 0;
+    for (size_t i = 0; i < frames[0].pixels.size(); ++i) {
+        tick += Contrast(Luminance(frames[0].pixels[i]), Luminance(frames[1].pixels[i])) >= 3.0;
+    }
+    // Two strokes across a 16-pixel box, two pixels wide.
+    EXPECT_GE(tick, 24) << "pixels of the tick";
+}
+
 }  // namespace
