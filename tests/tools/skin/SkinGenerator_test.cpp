@@ -967,6 +967,12 @@ std::vector<WrittenText> TextsTheClientWrites() {
             texts.push_back({what, slice, colour});
         }
     }
+    texts.push_back({"the typed chat line", "InputBarBoxBK",
+                     ConstantInCode("frame/panels/InputBar.cpp", "kEditTextColour")});
+    // The settings and top-up dialogs' labels, inside the border.
+    const uint32_t labels = ConstantInCode("game/dialogs/DialogParts.cpp", "kTextColour");
+    texts.push_back({"the settings labels", "bit_gamesetboard", labels, 6, 6, 440, 234});
+    texts.push_back({"the top-up dialog's texts", "自动补银框", labels, 6, 6, 294, 214});
     // The side panel's headers and rows, and the seat boards.
     texts.push_back({"the score table's header", "bitHistoryTitle",
                      ColourInCode(app, "\"AdvHeader\"" + skinColour)});
