@@ -170,7 +170,8 @@ TEST(SettingsDialogBuild, TheBoxesStartFromTheStoredSettings) {
 
 // The settings dialog and the top-up switch in the program's window with
 // the generated skin: the text of every label lies beside the check boxes,
-// none of it under one, and whole on its canvas (clear of its edges).
+// none of it under one, and whole on its canvas (clear of its edges); the
+// settings' texts line up.
 TEST(DialogLabelsInTheWindow, NoLabelLiesUnderACheckBoxAndEachIsWhole) {
     game_test::GameWindow window;
     ASSERT_TRUE(window.Open()) << window.Error();
@@ -184,11 +185,13 @@ TEST(DialogLabelsInTheWindow, NoLabelLiesUnderACheckBoxAndEachIsWhole) {
         labels.push_back(settings->GetLabel(Row(row)));
         boxes.push_back(settings->GetBox(Row(row)));
     }
+    std::vector<double> textLeft;
     for (CCorvaneObject* object : labels) {
         auto* label = dynamic_cast<CCorvaneCanvas*>(object);
         ASSERT_NE(label, nullptr);
         SCOPED_TRACE("label #" + std::to_string(label->GetId()));
         int ink = 0, atEdge = 0, underBox = 0;
+        textLeft.push_back(1e9);
         for (int y = 0; y < label->GetCanvasHeight(); ++y) {
             for (int x = 0; x < label->GetCanvasWidth(); ++x) {
                 if (label->GetAlpha(x, y) == 0) {
@@ -198,6 +201,7 @@ TEST(DialogLabelsInTheWindow, NoLabelLiesUnderACheckBoxAndEachIsWhole) {
                 atEdge += x == 0 || x + 1 == label->GetCanvasWidth();
                 const double wx = label->GetLeft() + x + 0.5;
                 const double wy = label->GetTop() + y + 0.5;
+                textLeft.back() = std::min(textLeft.back(), wx);
                 for (CCorvaneObject* box : boxes) {
                     underBox += wx > box->GetLeft() && wx < box->GetRight() && wy > box->GetTop() &&
                                 wy < box->GetBottom();
@@ -207,6 +211,9 @@ TEST(DialogLabelsInTheWindow, NoLabelLiesUnderACheckBoxAndEachIsWhole) {
         EXPECT_GT(ink, 40) << "no text";
         EXPECT_EQ(underBox, 0) << "text pixels under a check box";
         EXPECT_EQ(atEdge, 0) << "text cut at the canvas's edge";
+    }
+    for (size_t row = 2; row < textLeft.size(); ++row) {
+        EXPECT_NEAR(textLeft[row], textLeft[1], 1.5) << "row " << row - 1;
     }
 }
 
