@@ -92,6 +92,12 @@ std::string MovePointerTo(const XServer& server, unsigned long window, int x, in
     if (!server.Origin(window, left, top)) {
         return "the window's place cannot be read";
     }
+    // xdotool's --sync waits for a motion that a pointer already there never
+    // makes.
+    int pointerX = 0, pointerY = 0;
+    if (server.Pointer(pointerX, pointerY) && pointerX == left + x && pointerY == top + y) {
+        return {};
+    }
     return RunXdotool(server,
                       {"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)},
                       timeoutMs);
@@ -300,6 +306,14 @@ void XServer::UnbindSpareKey() const {
         XChangeKeyboardMapping(display_, spareKey_, 1, &none, 1);
         XSync(display_, False);
     }
+}
+
+bool XServer::Pointer(int& x, int& y) const {
+    Window root = 0, child = 0;
+    int windowX = 0, windowY = 0;
+    unsigned int buttons = 0;
+    return display_ != nullptr && XQueryPointer(display_, DefaultRootWindow(display_), &root,
+                                                &child, &x, &y, &windowX, &windowY, &buttons) != 0;
 }
 
 std::optional<WindowImage> XServer::Read(unsigned long window) const {

@@ -67,6 +67,8 @@ public:
     bool IsMapped(unsigned long window) const;
     // The window's top-left corner on the screen.
     bool Origin(unsigned long window, int& x, int& y) const;
+    // Where the pointer is on the screen.
+    bool Pointer(int& x, int& y) const;
     // The window's pixels, or nothing when it cannot be read.
     std::optional<WindowImage> Read(unsigned long window) const;
 
@@ -110,8 +112,9 @@ std::string RunXdotool(const XServer& server, const std::vector<std::string>& ar
                        uint32_t timeoutMs = 5000);
 
 // Moves the pointer to the window's client point with xdotool (waiting
-// until it is there) while the calling thread handles its messages; an empty
-// text when it got there, else what went wrong.
+// until it is there; a pointer already there stays) while the calling thread
+// handles its messages; an empty text when it got there, else what went
+// wrong.
 std::string MovePointerTo(const XServer& server, unsigned long window, int x, int y,
                           uint32_t timeoutMs = 5000);
 // Real key strokes of the text (GBK) into the box that has the keyboard, one
