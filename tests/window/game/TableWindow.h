@@ -42,7 +42,8 @@ protected:
     // empty text when it was made, else what went wrong.
     std::string ClickAt(int x, int y);
     std::string Click(CCorvaneObject* part);
-    // Real key strokes: text typed character by character, and named keys.
+    // Real key strokes: text on the keyboard (ASCII) typed character by
+    // character, and named keys.
     std::string Type(const std::string& text);
     // Text (GBK) typed into the box whose text `boxText` answers, each
     // character once the box shows the one before (TypeCharacterByCharacter).
