@@ -30,6 +30,11 @@ constexpr int kPhraseListDepth = 10000;
 constexpr int kMenuFontSize = 12;
 constexpr int kMenuDepthAbove = 100;
 constexpr char kSafeBoxButtonName[] = "系统栏划银按钮";
+// The bar's row of buttons starts this far in; the input frame starts
+// further in, and the quick-chat button ends inside the frame's right edge.
+constexpr int kButtonRowStart = 20;
+constexpr int kFrameInset = 25;
+constexpr int kQuickChatInset = 5;
 
 // Draws an image over width pixels of the canvas: once when it is at least
 // that wide, else its left and right halves with a 2-pixel strip from its
@@ -178,8 +183,16 @@ void CInputBar::Layout() {
     const int width = static_cast<int>(GetWidth());
     const int height = static_cast<int>(GetHeight());
 
-    // The button row, left to right.
-    int x = 20;
+    // The input frame's row, below the button row.
+    const FrameRecord box = SkinFrame("InputBarBoxBK");
+    const int frameHeight = std::max(1, box.height);
+    const double frameY = top + static_cast<int>(frameHeight * metrics_.inputFrameYFactor) + 31;
+    const double frameTop = frameY - frameHeight / 2.0;
+
+    // The button row, left to right. The frame gives up the room of the
+    // buttons that reach down into its row; a row above it takes none.
+    int x = kButtonRowStart;
+    int rowEndOnFrameRow = kButtonRowStart;
     for (int id : buttons_) {
         CCorvaneObject* button = id != 0 ? FindObjectById(id) : nullptr;
         if (button == nullptr) {
@@ -188,6 +201,9 @@ void CInputBar::Layout() {
         button->SetPos(left + x, top + button->GetHeight() / 2 + metrics_.buttonRowTop);
         button->Invalidate();
         x += static_cast<int>(button->GetWidth() + 10);
+        if (button->GetBottom() > frameTop) {
+            rowEndOnFrameRow = x;
+        }
     }
 
     if (auto* canvas = Part<CCorvaneCanvas>(backgroundId_);
@@ -199,14 +215,19 @@ void CInputBar::Layout() {
         canvas->Invalidate();
     }
 
+    // The send button ends the frame's row at the bar's right edge: the
+    // quick-chat button, which ends inside the frame, stops at its left edge.
+    CCorvaneButton* send = GetSendButton();
+    const FrameRecord sendFace = SkinFrame("btnSendChat");
+    const int sendWidth = sendFace.width > 0 ? sendFace.width
+                          : send != nullptr  ? static_cast<int>(send->GetWidth())
+                                             : 0;
     // A long button row on a narrow bar leaves no room: the frame and the
     // edit box are then hidden, and never sized below one pixel.
-    const FrameRecord box = SkinFrame("InputBarBoxBK");
-    const int frameRoom = width - x - metrics_.inputFrameMargin;
+    const int frameRoom = std::min(width - rowEndOnFrameRow - metrics_.inputFrameMargin,
+                                   width - sendWidth - (kFrameInset - kQuickChatInset));
     const int frameWidth = std::max(1, frameRoom);
-    const int frameHeight = std::max(1, box.height);
-    double frameX = left + frameWidth / 2 + 25;
-    double frameY = top + static_cast<int>(frameHeight * metrics_.inputFrameYFactor) + 31;
+    const double frameX = left + frameWidth / 2 + kFrameInset;
     if (auto* frame = Part<CCorvaneCanvas>(inputFrameId_)) {
         frame->Resize(frameWidth, frameHeight);
         frame->CCorvaneObject::Resize(frameWidth, frameHeight);
@@ -244,13 +265,11 @@ void CInputBar::Layout() {
     }
     if (quickChat != nullptr) {
         const double frameRight = frameX - frameWidth / 2.0 + frameWidth;
-        quickChat->SetPos(frameRight - quickWidth / 2 - 5, editY);
+        quickChat->SetPos(frameRight - quickWidth / 2 - kQuickChatInset, editY);
         quickChat->Invalidate();
     }
-    if (CCorvaneButton* send = GetSendButton()) {
-        const FrameRecord face = SkinFrame("btnSendChat");
-        const int faceWidth = face.width > 0 ? face.width : static_cast<int>(send->GetWidth());
-        send->SetPos(left + width - faceWidth / 2, editY);
+    if (send != nullptr) {
+        send->SetPos(left + width - sendWidth / 2, editY);
         send->Invalidate();
     }
 

@@ -7,6 +7,9 @@
 // Rules:
 //  - Create and Layout take their numbers from InputBarMetrics, so a bar of
 //    another skin passes its own; the frame bar uses FrameInputBarMetrics.
+//  - The input frame's row lies below the button row: only buttons that
+//    reach down into it take room from the frame, and the quick-chat button
+//    at the frame's right end stays left of the send button.
 //  - Sending, quick chat and quick phrases go to "SubSystem" (80000075 ..
 //    80000078); the quick-silver menu's choices (80000079 .. 80000081) and
 //    its close event (80010000) come back to the bar itself.

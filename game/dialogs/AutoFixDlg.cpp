@@ -29,6 +29,10 @@ CNumberEdit* CAutoFixDlg::GetAmountEdit() {
     return dynamic_cast<CNumberEdit*>(FindObjectById(amountEditId_));
 }
 
+CCorvaneObject* CAutoFixDlg::GetAmountField() {
+    return FindObjectById(amountFieldId_);
+}
+
 CCorvaneCheckBox* CAutoFixDlg::GetEnableBox() {
     return dynamic_cast<CCorvaneCheckBox*>(FindObjectById(enableBoxId_));
 }
@@ -91,6 +95,7 @@ void CAutoFixDlg::Create() {
     }
 
     y += 50;
+    amountFieldId_ = MakeEditField(*this, *body, kEditWidth, ch, centreX, y);
     auto* edit = new CNumberEdit;
     Register(edit);
     if (edit->IsRegistered() != 0) {

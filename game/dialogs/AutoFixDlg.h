@@ -35,6 +35,8 @@ public:
     void LoadSettings();
 
     CNumberEdit* GetAmountEdit();
+    // The framed field behind the amount box.
+    CCorvaneObject* GetAmountField();
     CCorvaneCheckBox* GetEnableBox();
     // The text canvas of the switch (its press toggles the switch).
     CCorvaneObject* GetEnableLabel();
@@ -51,6 +53,7 @@ protected:
 private:
     int bodyId_ = 0;
     int amountEditId_ = 0;
+    int amountFieldId_ = 0;
     int enableBoxId_ = 0;
     int enableLabelId_ = 0;
     int okId_ = 0;

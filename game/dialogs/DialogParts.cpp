@@ -1,5 +1,7 @@
 #include "game/dialogs/DialogParts.h"
 
+#include <algorithm>
+
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvaneControl.h"
 #include "engine/CorvanePicture.h"
@@ -15,6 +17,10 @@ constexpr int kTextSize = 12;
 constexpr int kTextWeight = 400;
 constexpr uint32_t kColourKey = 0xFF00FF;
 constexpr uint32_t kTextColour = 0;
+constexpr uint32_t kFieldColour = 0xE8F4F8;
+constexpr uint32_t kFieldRimColour = 0x1E2A3A;
+// The field's rim and a pixel of ground lie around the edit box.
+constexpr int kFieldMargin = 2;
 constexpr char kHoverSound[] = "SndTouchButton";
 constexpr char kPressSound[] = "SndHitButton";
 
@@ -54,6 +60,24 @@ int MakeLabel(CCorvaneControl& dialog, CCorvaneObject& body, int width, int heig
         canvas->EnableInput(1);
         canvas->BindEvent(kEventLButtonDown, dialog.GetId(), pressEvent, 0, 0);
     }
+    canvas->Invalidate();
+    return canvas->GetId();
+}
+
+int MakeEditField(CCorvaneControl& dialog, CCorvaneObject& body, int width, int height, double x,
+                  double y) {
+    const int fieldWidth = std::max(width, 0) + 2 * kFieldMargin;
+    const int fieldHeight = std::max(height, 0) + 2 * kFieldMargin;
+    CCorvaneCanvas* canvas = dialog.CreateCanvas(fieldWidth, fieldHeight, kColourKey);
+    if (canvas == nullptr) {
+        return 0;
+    }
+    canvas->SetPenColor(kFieldColour, 1.0);
+    canvas->DrawRect(0, 0, fieldWidth, fieldHeight, 1);
+    canvas->DrawBorder(1, kFieldRimColour);
+    canvas->SetPos(x, y);
+    canvas->SetZ(body.GetZ() + kBoxStep / 2);
+    body.AttachChild(canvas, kPartLink);
     canvas->Invalidate();
     return canvas->GetId();
 }

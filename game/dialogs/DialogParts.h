@@ -38,6 +38,11 @@ int CheckBoxHeight(CCorvaneControl& dialog);
 // sends that event to the dialog. Its id, or 0.
 int MakeLabel(CCorvaneControl& dialog, CCorvaneObject& body, int width, int height, double x,
               double y, const char* text, int textX, int textY, int pressEvent = -1);
+// The field an edit box of width x height centred at (x, y) is typed in: a
+// light ground with a dark one-pixel rim around it, just below the parts at
+// the body's depth + kBoxStep. Its id, or 0.
+int MakeEditField(CCorvaneControl& dialog, CCorvaneObject& body, int width, int height, double x,
+                  double y);
 // A check box in `state` centred at (x, y). Its id, or 0.
 int MakeCheckBox(CCorvaneControl& dialog, CCorvaneObject& body, int state, double x, double y);
 // A button of `image` notifying the dialog with `event`; the caller places

@@ -24,6 +24,8 @@ constexpr std::array<RowLook, CGameSetDlg::kRowCount> kScreenRows = {{
     {CGameSetDlg::kRejectLook, "不接受看牌请求", 105},
 }};
 constexpr int kRowGap = 28;
+// The labels below the first start here, so that their texts line up.
+constexpr double kLabelLeft = 30;
 
 }  // namespace
 
@@ -87,8 +89,9 @@ void CGameSetDlg::Create() {
         const size_t at = size_t(look.row);
         boxIds_[at] = MakeCheckBox(*this, *body, Setting(settings, look.row), x0, y);
         const bool first = look.row == kQuickCatch;
-        labelIds_[at] = MakeLabel(*this, *body, look.width, ch, first ? centreX - 40 : left + 80, y,
-                                  look.text, first ? 20 : 18, 2, kLabelEvents[at]);
+        const double labelX = first ? centreX - 40 : left + kLabelLeft + look.width / 2.0;
+        labelIds_[at] = MakeLabel(*this, *body, look.width, ch, labelX, y, look.text,
+                                  first ? 20 : 18, 2, kLabelEvents[at]);
         y += kRowGap;
     }
     okId_ = MakeButton(*this, *body, kOkImage, kEventOk);

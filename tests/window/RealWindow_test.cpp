@@ -25,7 +25,6 @@
 #include "platform/PanelWindow.h"
 #include "platform/SdlWindow.h"
 #include "platform/Sync.h"
-#include "platform/TextCodec.h"
 #include "tests/engine/SceneTestSupport.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/platform/PictureBytes.h"
@@ -244,11 +243,10 @@ TEST_F(RealWindowTest, ARealClickAndRealTypedTextReachTheScene) {
     // A click into the edit box gives it the focus; typed text, one Chinese
     // character among it, arrives as GBK.
     ClickAt(100, 190);
-    // The program's literals are GBK; xdotool takes UTF-8.
-    Xdotool({"type", "--delay", "40", platform::GbkToUtf8("ab中")});
-    const std::string expected = "ab中";  // GBK: a b D6 D0
-    EXPECT_TRUE(PumpUntil([&] { return EditText() == expected; }))
-        << "the edit box holds \"" << EditText() << "\"";
+    EXPECT_EQ(window_test::TypeCharacterByCharacter(
+                  *TestXServer(), "ab中", [&] { return EditText(); }, kWaitMs),
+              "");
+    EXPECT_EQ(EditText(), "ab中");  // GBK: a b D6 D0
 }
 
 // A panel painted by another thread shows on the X server while the UI

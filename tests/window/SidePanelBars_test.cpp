@@ -19,7 +19,6 @@
 #include "frame/panels/InputBar.h"
 #include "platform/Messages.h"
 #include "platform/SdlWindow.h"
-#include "platform/TextCodec.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
@@ -95,6 +94,12 @@ protected:
                                        static_cast<int>(object.GetY()), kWaitMs),
                   "");
     }
+    static std::string BoxText(CCorvaneEdit& edit) {
+        char* text = edit.GetText();
+        const std::string copy = text != nullptr ? text : "";
+        FreeEventBlock(text);
+        return copy;
+    }
     // The lines the input bar sent the side panel, as sent.
     std::vector<std::string> SentLines() const {
         std::vector<std::string> texts;
@@ -119,9 +124,11 @@ protected:
 };
 
 TEST_F(SidePanelBarsWindowTest, RealTypedChineseAndEnterSendTheLine) {
-    ClickOn(*input->GetEditBox());
-    // The program's literals are GBK; xdotool types UTF-8.
-    Xdotool({"type", "--delay", "40", platform::GbkToUtf8("你好abc")});
+    CCorvaneEdit& edit = *input->GetEditBox();
+    ClickOn(edit);
+    ASSERT_EQ(window_test::TypeCharacterByCharacter(
+                  *server, "你好abc", [&] { return BoxText(edit); }, kWaitMs),
+              "");
     Xdotool({"key", "Return"});
     ASSERT_TRUE(PumpUntil([&] { return !SentLines().empty(); }))
         << "nothing was sent; the box holds " << input->HasInputText() << " elements";

@@ -8,11 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/Messages.h"
 #include "platform/Sync.h"
+#include "platform/TextCodec.h"
 
 namespace window_test {
 
@@ -90,6 +92,12 @@ std::string MovePointerTo(const XServer& server, unsigned long window, int x, in
     if (!server.Origin(window, left, top)) {
         return "the window's place cannot be read";
     }
+    // xdotool's --sync waits for a motion that a pointer already there never
+    // makes.
+    int pointerX = 0, pointerY = 0;
+    if (server.Pointer(pointerX, pointerY) && pointerX == left + x && pointerY == top + y) {
+        return {};
+    }
     return RunXdotool(server,
                       {"mousemove", "--sync", std::to_string(left + x), std::to_string(top + y)},
                       timeoutMs);
@@ -98,6 +106,47 @@ std::string MovePointerTo(const XServer& server, unsigned long window, int x, in
 std::string ClickAt(const XServer& server, unsigned long window, int x, int y, uint32_t timeoutMs) {
     std::string error = MovePointerTo(server, window, x, y, timeoutMs);
     return error.empty() ? RunXdotool(server, {"click", "1"}, timeoutMs) : error;
+}
+
+std::string TypeCharacterByCharacter(const XServer& server, const std::string& text,
+                                     const std::function<std::string()>& boxText,
+                                     uint32_t timeoutMs) {
+    const std::string before = boxText();
+    std::string typed;
+    std::string error;
+    for (size_t at = 0; at < text.size() && error.empty();) {
+        // A GBK lead byte and its trail byte are one character.
+        const size_t length =
+            static_cast<uint8_t>(text[at]) >= 0x81 && at + 1 < text.size() ? 2 : 1;
+        const std::string character = text.substr(at, length);
+        at += length;
+        if (length == 1) {
+            // On the keyboard: xdotool presses its own key.
+            error = RunXdotool(server, {"type", "--", character}, timeoutMs);
+        } else {
+            const std::u16string unit = platform::GbkToUtf16(character);
+            // X's symbol of a Unicode character.
+            const unsigned long symbol = unit.size() == 1 ? 0x01000000ul | unit[0] : 0;
+            if (symbol == 0 || !server.BindSpareKey(symbol)) {
+                return "no spare key for \"" + platform::GbkToUtf8(character) + "\"";
+            }
+            char name[16];
+            std::snprintf(name, sizeof name, "U%04X", static_cast<unsigned>(unit[0]));
+            error = RunXdotool(server, {"key", name}, timeoutMs);
+        }
+        typed += character;
+        const auto took = [&] {
+            const std::string now = boxText();
+            return now.size() == before.size() + typed.size() &&
+                   now.find(typed) != std::string::npos;
+        };
+        if (error.empty() && !PumpMessagesUntil(took, timeoutMs)) {
+            error = "after \"" + platform::GbkToUtf8(typed) + "\" the box holds \"" +
+                    platform::GbkToUtf8(boxText()) + "\"";
+        }
+    }
+    server.UnbindSpareKey();
+    return error;
 }
 
 // --- XServer ---
@@ -218,6 +267,53 @@ bool XServer::Origin(unsigned long window, int& x, int& y) const {
     return display_ != nullptr &&
            XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y,
                                  &child) != 0;
+}
+
+bool XServer::BindSpareKey(unsigned long keySymbol) const {
+    if (display_ == nullptr) {
+        return false;
+    }
+    if (spareKey_ == 0) {
+        int first = 0, last = 0, perKey = 0;
+        XDisplayKeycodes(display_, &first, &last);
+        KeySym* symbols =
+            XGetKeyboardMapping(display_, static_cast<KeyCode>(first), last - first + 1, &perKey);
+        if (symbols == nullptr) {
+            return false;
+        }
+        // The last key without any symbol.
+        for (int code = last; code >= first && spareKey_ == 0; --code) {
+            bool empty = true;
+            for (int i = 0; i < perKey; ++i) {
+                empty = empty && symbols[(code - first) * perKey + i] == NoSymbol;
+            }
+            spareKey_ = empty ? code : 0;
+        }
+        XFree(symbols);
+        if (spareKey_ == 0) {
+            return false;
+        }
+    }
+    KeySym symbol = keySymbol;
+    XChangeKeyboardMapping(display_, spareKey_, 1, &symbol, 1);
+    XSync(display_, False);
+    return true;
+}
+
+void XServer::UnbindSpareKey() const {
+    if (display_ != nullptr && spareKey_ != 0) {
+        KeySym none = NoSymbol;
+        XChangeKeyboardMapping(display_, spareKey_, 1, &none, 1);
+        XSync(display_, False);
+    }
+}
+
+bool XServer::Pointer(int& x, int& y) const {
+    Window root = 0, child = 0;
+    int windowX = 0, windowY = 0;
+    unsigned int buttons = 0;
+    return display_ != nullptr && XQueryPointer(display_, DefaultRootWindow(display_), &root,
+                                                &child, &x, &y, &windowX, &windowY, &buttons) != 0;
 }
 
 std::optional<WindowImage> XServer::Read(unsigned long window) const {

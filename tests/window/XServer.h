@@ -67,8 +67,16 @@ public:
     bool IsMapped(unsigned long window) const;
     // The window's top-left corner on the screen.
     bool Origin(unsigned long window, int& x, int& y) const;
+    // Where the pointer is on the screen.
+    bool Pointer(int& x, int& y) const;
     // The window's pixels, or nothing when it cannot be read.
     std::optional<WindowImage> Read(unsigned long window) const;
+
+    // Puts the key symbol on a key of the keyboard that carries none (the
+    // same key each time) until UnbindSpareKey; false when there is no such
+    // key or no connection.
+    bool BindSpareKey(unsigned long keySymbol) const;
+    void UnbindSpareKey() const;
 
 private:
     bool TryDisplay(int number, int width, int height);
@@ -78,6 +86,7 @@ private:
 
     ChildProcess server_;
     _XDisplay* display_ = nullptr;
+    mutable int spareKey_ = 0;  // the key BindSpareKey uses; 0 before the first
     std::string displayName_;
     std::string logFile_;
     std::string error_;
@@ -103,10 +112,22 @@ std::string RunXdotool(const XServer& server, const std::vector<std::string>& ar
                        uint32_t timeoutMs = 5000);
 
 // Moves the pointer to the window's client point with xdotool (waiting
-// until it is there) while the calling thread handles its messages; an empty
-// text when it got there, else what went wrong.
+// until it is there; a pointer already there stays) while the calling thread
+// handles its messages; an empty text when it got there, else what went
+// wrong.
 std::string MovePointerTo(const XServer& server, unsigned long window, int x, int y,
                           uint32_t timeoutMs = 5000);
+// Real key strokes of the text (GBK) into the box that has the keyboard, one
+// character at a time, each only once `boxText` (what the box holds, GBK)
+// shows the one before it. A character that is not on the keyboard is put
+// on a spare key of the test's own for as long as the box takes to show it:
+// xdotool would put it there only for a moment, and a busy client could
+// read the key after it was taken off again. An empty text when the box
+// took the whole text, else what went wrong.
+std::string TypeCharacterByCharacter(const XServer& server, const std::string& text,
+                                     const std::function<std::string()>& boxText,
+                                     uint32_t timeoutMs = 5000);
+
 // A real left click at the window's client point: the pointer moves there,
 // then the button goes down and up.
 std::string ClickAt(const XServer& server, unsigned long window, int x, int y,

@@ -602,6 +602,35 @@ Image DrawGlyph(const Picture& picture, int frame) {
     return canvas.Take();
 }
 
+// A check box: a light well in a dark rim, frame 0 empty (off), frame 1
+// (on) with a tick in dark ink across the well, so the two never read alike.
+Image DrawCheckBox(const Picture& picture, int frame) {
+    const uint32_t well = Rgb(0xf6, 0xf0, 0xe0);
+    const int w = picture.width;
+    const int h = picture.height;
+    Canvas canvas(w, h, well);
+    canvas.Outline(0, 0, w, h, Rgb(0x2a, 0x22, 0x1c));
+    // The well's upper and left edges in shade, as if sunk into the rim.
+    canvas.Fill(1, 1, w - 2, 1, Shade(well, -48));
+    canvas.Fill(1, 1, 1, h - 2, Shade(well, -48));
+    if (frame == 1) {
+        // Two strokes of a pen two pixels wide: down to the lower third, then
+        // up to the upper right.
+        const auto stroke = [&](double x0, double y0, double x1, double y1) {
+            const int steps =
+                std::max(1, static_cast<int>(std::max(std::abs(x1 - x0), std::abs(y1 - y0)) * 2));
+            for (int i = 0; i <= steps; ++i) {
+                const double t = static_cast<double>(i) / steps;
+                canvas.Fill(static_cast<int>(std::lround(x0 + (x1 - x0) * t)),
+                            static_cast<int>(std::lround(y0 + (y1 - y0) * t)), 2, 2, kInk);
+            }
+        };
+        stroke(w * 0.2, h * 0.48, w * 0.4, h * 0.68);
+        stroke(w * 0.4, h * 0.68, w * 0.72, h * 0.2);
+    }
+    return canvas.Take();
+}
+
 Image DrawPlain(const Picture& picture, int frame) {
     const std::string_view name = picture.name;
     if (IsTextGround(name)) {
@@ -627,6 +656,9 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (StartsWith(name, "kof") || StartsWith(name, "ruv")) {
         return DrawEmoticon(picture);
+    }
+    if (name == "复选框") {
+        return DrawCheckBox(picture, frame);
     }
     if (name == "箭头右" || name == "箭头左") {
         return DrawArrow(picture, frame, name == "箭头右");

@@ -19,7 +19,7 @@ constexpr uint32_t kHeader = Rgb(0xdc, 0xe8, 0xd4);
 constexpr uint32_t kRowMarked = Rgb(0xf6, 0xe4, 0xa8);
 constexpr uint32_t kRowLight = Rgb(0xfb, 0xf8, 0xf0);
 constexpr uint32_t kRowDark = Rgb(0xee, 0xea, 0xe0);
-// The result dialog: a light body in a walnut border.
+// The result, settings and top-up dialogs: a light body in a walnut border.
 constexpr uint32_t kDialogBody = Rgb(0xf3, 0xee, 0xe2);
 constexpr uint32_t kDialogBorder = Rgb(0x5a, 0x3c, 0x24);
 constexpr int kDialogBorderWidth = 6;
@@ -112,7 +112,8 @@ bool IsTextGround(std::string_view name) {
     for (std::string_view ground :
          {"SystemChatBox1", "SystemChatBox2", "SystemChatBox3", "bitHistoryTitle",
           "SystemUserListBar", "UserListBlock", "bit_Result_BK", "list_title", "list_itemBK",
-          "list_item01", "PlayerBoardSmall", "聊天泡泡背景"}) {
+          "list_item01", "PlayerBoardSmall", "聊天泡泡背景", "InputBarBoxBK", "bit_gamesetboard",
+          "自动补银框"}) {
         if (name == ground) {
             return true;
         }
@@ -137,10 +138,10 @@ Image DrawTextGround(const Picture& picture, int frame) {
     if (name == "聊天泡泡背景") {
         return DrawBoard(picture, kBubble, kBubbleEdge);
     }
-    if (name == "bit_Result_BK") {
+    if (name == "bit_Result_BK" || name == "bit_gamesetboard" || name == "自动补银框") {
         return DrawResultBody(picture);
     }
-    // The chat pane's slices and the result's footer.
+    // The chat pane's slices, the result's footer and the chat's input field.
     return Ground(picture.width, picture.height, kPaper).Take();
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 // The grounds of the pictures the client writes its own texts on: the chat
-// pane, the side panel's headers and players' rows, the result dialog, the
-// seat boards and the chat bubbles. The client chooses those texts' colours
-// itself: pure red for the own lines and the highlighted values, dark grey
-// for the other players, black for plain text, blue and olive in the swap
-// lines, dark green for the score table's header. They all want a light
+// pane and its input field, the side panel's headers and players' rows, the
+// result, settings and top-up dialogs, the seat boards and the chat
+// bubbles. The client chooses those texts' colours itself: pure red for the
+// own lines and the highlighted values, dark grey for the other players,
+// black for plain text, blue and olive in the swap lines, dark green for the
+// score table's header. They all want a light
 // ground; pure red reads at most 4:1 on any ground that black also reads on
 // (its best, on white), so the pictures that carry red are near white. The
 // seat boards' names and the bubbles' text are light: their grounds are

@@ -6,15 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "engine/CorvaneCanvas.h"
 #include "engine/ui/CorvaneCheckBox.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
+#include "game/dialogs/AutoFixDlg.h"
 #include "game/dialogs/GameSetDlg.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Profile.h"
 #include "tests/game/dialogs/DialogScene.h"
 #include "tests/game/e2e/Scenario.h"
+#include "tests/game/support/GameWindow.h"
 
 namespace {
 
@@ -163,6 +166,55 @@ TEST(SettingsDialogBuild, TheBoxesStartFromTheStoredSettings) {
     EXPECT_EQ(dialog->GetBox(CGameSetDlg::kSoundEffect)->GetCheck(), 1);
     EXPECT_EQ(dialog->GetBox(CGameSetDlg::kRejectLook)->GetCheck(), 1);
     EXPECT_EQ(dialog->GetBox(CGameSetDlg::kMusic)->GetCheck(), 0);
+}
+
+// The settings dialog and the top-up switch in the program's window with
+// the generated skin: the text of every label lies beside the check boxes,
+// none of it under one, and whole on its canvas (clear of its edges); the
+// settings' texts line up.
+TEST(DialogLabelsInTheWindow, NoLabelLiesUnderACheckBoxAndEachIsWhole) {
+    game_test::GameWindow window;
+    ASSERT_TRUE(window.Open()) << window.Error();
+    auto* settings = dynamic_cast<CGameSetDlg*>(window.View()->GetSetDlg());
+    auto* topUp = dynamic_cast<CAutoFixDlg*>(window.View()->GetAutoFixDlg());
+    ASSERT_NE(settings, nullptr);
+    ASSERT_NE(topUp, nullptr);
+    std::vector<CCorvaneObject*> labels{topUp->GetEnableLabel()};
+    std::vector<CCorvaneObject*> boxes{topUp->GetEnableBox()};
+    for (int row = 0; row < CGameSetDlg::kRowCount; ++row) {
+        labels.push_back(settings->GetLabel(Row(row)));
+        boxes.push_back(settings->GetBox(Row(row)));
+    }
+    std::vector<double> textLeft;
+    for (CCorvaneObject* object : labels) {
+        auto* label = dynamic_cast<CCorvaneCanvas*>(object);
+        ASSERT_NE(label, nullptr);
+        SCOPED_TRACE("label #" + std::to_string(label->GetId()));
+        int ink = 0, atEdge = 0, underBox = 0;
+        textLeft.push_back(1e9);
+        for (int y = 0; y < label->GetCanvasHeight(); ++y) {
+            for (int x = 0; x < label->GetCanvasWidth(); ++x) {
+                if (label->GetAlpha(x, y) == 0) {
+                    continue;
+                }
+                ++ink;
+                atEdge += x == 0 || x + 1 == label->GetCanvasWidth();
+                const double wx = label->GetLeft() + x + 0.5;
+                const double wy = label->GetTop() + y + 0.5;
+                textLeft.back() = std::min(textLeft.back(), wx);
+                for (CCorvaneObject* box : boxes) {
+                    underBox += wx > box->GetLeft() && wx < box->GetRight() && wy > box->GetTop() &&
+                                wy < box->GetBottom();
+                }
+            }
+        }
+        EXPECT_GT(ink, 40) << "no text";
+        EXPECT_EQ(underBox, 0) << "text pixels under a check box";
+        EXPECT_EQ(atEdge, 0) << "text cut at the canvas's edge";
+    }
+    for (size_t row = 2; row < textLeft.size(); ++row) {
+        EXPECT_NEAR(textLeft[row], textLeft[1], 1.5) << "row " << row - 1;
+    }
 }
 
 }  // namespace

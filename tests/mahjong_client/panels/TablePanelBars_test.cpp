@@ -343,7 +343,11 @@ TEST_F(TableInputBarTest, ButtonsSit2BelowTheTop) {
     bar->Layout();
     EXPECT_NEAR(face->GetTop(), 530 + 2, 0.5);
     EXPECT_NEAR(face->GetLeft(), 200 + 20 - 60, 0.5);
-    EXPECT_EQ(bar->GetInputFrame()->GetCanvasWidth(), 400 - (20 + 130) - 20);
+    // The row ends above the frame's row (its top at 530 + 49 - 12): the
+    // frame keeps the whole of its own row, and the edit box its room.
+    EXPECT_EQ(bar->GetInputFrame()->GetCanvasWidth(), 400 - 40);
+    EXPECT_EQ(static_cast<int>(bar->GetEditBox()->GetWidth()), 360 - 80 - 15);
+    EXPECT_TRUE(bar->GetEditBox()->IsVisible());
 }
 
 TEST_F(TableInputBarTest, ABarNarrowerThanItsImageDrawsItOnceUncut) {
@@ -364,9 +368,10 @@ TEST_F(TableInputBarTest, ABarNarrowerThanItsImageDrawsItOnceUncut) {
 }
 
 TEST_F(TableInputBarTest, ManyButtonsOnANarrowBarHideTheFrameAndTheEditBox) {
+    AddImage("btnTall", 120, 50, 0x0000c0);  // reaches down into the frame's row
     OpenBar();
     for (int i = 0; i < 5; ++i) {
-        AddSystemButton(*bar, "btnFace", ("b" + std::to_string(i)).c_str(), 19840396);
+        AddSystemButton(*bar, "btnTall", ("b" + std::to_string(i)).c_str(), 19840396);
     }
     // The row reaches 20 + 5 × 130 = 670: no room on a 400-wide bar.
     bar->Layout();

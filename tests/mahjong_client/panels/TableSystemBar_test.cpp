@@ -28,9 +28,11 @@ protected:
     void SetUp() override {
         SidePanelTest::SetUp();
         AddImage("bit_SystemBar", 40, kStripHeight, 0x336699);
+        // Buttons tall enough to reach down into the input frame's row, so
+        // that the frame's width tells how far the row reaches.
         for (const char* image :
              {"btnFace", "qe清屏按钮", "qe截屏按钮", "qe投诉按钮", "qe保险箱按钮"}) {
-            AddImage(image, kButtonWidth, 20, 0x00a000);
+            AddImage(image, kButtonWidth, 40, 0x00a000);
         }
         AddImage("InputBarBoxBK", 100, 24, 0xe0e0e0);
         AddImage("btnQuickChat", 30, 20, 0x00a0a0);

@@ -967,6 +967,12 @@ std::vector<WrittenText> TextsTheClientWrites() {
             texts.push_back({what, slice, colour});
         }
     }
+    texts.push_back({"the typed chat line", "InputBarBoxBK",
+                     ConstantInCode("frame/panels/InputBar.cpp", "kEditTextColour")});
+    // The settings and top-up dialogs' labels, inside the border.
+    const uint32_t labels = ConstantInCode("game/dialogs/DialogParts.cpp", "kTextColour");
+    texts.push_back({"the settings labels", "bit_gamesetboard", labels, 6, 6, 440, 234});
+    texts.push_back({"the top-up dialog's texts", "自动补银框", labels, 6, 6, 294, 214});
     // The side panel's headers and rows, and the seat boards.
     texts.push_back({"the score table's header", "bitHistoryTitle",
                      ColourInCode(app, "\"AdvHeader\"" + skinColour)});
@@ -1031,6 +1037,20 @@ TEST(SkinArt, EveryTextTheClientWritesOnAPictureReadsOnIt) {
         }
     }
     std::printf("lowest contrast: %.2f:1 (%s)\n", lowest, lowestText.c_str());
+}
+
+// A ticked check box shows a tick: a stroke of pixels that stand out from
+// the unticked box at the same places (3:1 at least), not a shade lighter.
+TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
+    const std::vector<Image> frames =
+        regional_skin::DrawPicture(Listed("复选框"), regional_skin::Style::Drawn);
+    ASSERT_EQ(frames.size(), 2u);
+    int tick = 0;
+    for (size_t i = 0; i < frames[0].pixels.size(); ++i) {
+        tick += Contrast(Luminance(frames[0].pixels[i]), Luminance(frames[1].pixels[i])) >= 3.0;
+    }
+    // Two strokes across a 16-pixel box, two pixels wide.
+    EXPECT_GE(tick, 24) << "pixels of the tick";
 }
 
 }  // namespace

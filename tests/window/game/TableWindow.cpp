@@ -21,7 +21,6 @@ void TableWindowTest::SetUp() {
         GTEST_SKIP() << "no X server for the table window: " << error;
     }
     ASSERT_TRUE(tableServer.Start());
-    game_test::GameWindowOptions options;
     options.advertHost = "web.example";
     ASSERT_TRUE(window.Open(options)) << window.Error();
     // The safe box's pauses would only hold the window still.
@@ -67,6 +66,14 @@ std::string TableWindowTest::Type(const std::string& text) {
         return error;
     }
     return RunXdotool(*server, {"type", "--delay", "60", text}, kTableWaitMs);
+}
+
+std::string TableWindowTest::TypeInto(const std::string& text,
+                                      const std::function<std::string()>& boxText) {
+    if (std::string error = FocusWindow(); !error.empty()) {
+        return error;
+    }
+    return TypeCharacterByCharacter(*server, text, boxText, kTableWaitMs);
 }
 
 std::string TableWindowTest::Key(const std::vector<std::string>& names) {

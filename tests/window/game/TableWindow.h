@@ -42,8 +42,12 @@ protected:
     // empty text when it was made, else what went wrong.
     std::string ClickAt(int x, int y);
     std::string Click(CCorvaneObject* part);
-    // Real key strokes: text typed character by character, and named keys.
+    // Real key strokes: text on the keyboard (ASCII) typed character by
+    // character, and named keys.
     std::string Type(const std::string& text);
+    // Text (GBK) typed into the box whose text `boxText` answers, each
+    // character once the box shows the one before (TypeCharacterByCharacter).
+    std::string TypeInto(const std::string& text, const std::function<std::string()>& boxText);
     std::string Key(const std::vector<std::string>& names);
 
     // The button that notifies `targetId` (0: any part) with the event, the
@@ -67,6 +71,8 @@ protected:
 
     std::string FocusWindow();
 
+    // The main window's options; a fixture may change them before SetUp.
+    game_test::GameWindowOptions options;
     const XServer* server = nullptr;
     unsigned long xwindow = 0;
     testserver::TestGameServer tableServer;

@@ -1,0 +1,66 @@
+// The side panel's chat input in the program's main window at the sizes of a
+// player's screen: the edit box is shown with room for a line, a real click
+// gives it the keyboard, real typed Chinese and ASCII text lands in it, and
+// Enter sends the line, which the server's echo brings into the chat.
+
+#include <string>
+#include <utility>
+
+#include "engine/ui/CorvaneButton.h"
+#include "engine/ui/CorvaneEdit.h"
+#include "frame/net/FrameRequests.h"
+#include "frame/panels/InputBar.h"
+#include "game/app/RegionalMahjongApp.h"
+#include "tests/window/game/TableWindow.h"
+
+namespace window_test {
+namespace {
+
+class SidePanelChatWindowTest : public TableWindowTest,
+                                public ::testing::WithParamInterface<std::pair<int, int>> {
+protected:
+    void SetUp() override {
+        options.width = GetParam().first;
+        options.height = GetParam().second;
+        TableWindowTest::SetUp();
+    }
+    static std::string BoxText(CCorvaneEdit& edit) {
+        char* text = edit.GetText();
+        const std::string copy = text != nullptr ? text : "";
+        FreeEventBlock(text);
+        return copy;
+    }
+};
+
+TEST_P(SidePanelChatWindowTest, TypedChineseAndAsciiAndEnterSendTheLineIntoTheChat) {
+    auto* input =
+        dynamic_cast<CInputBar*>(window.App().GetSubSystemView()->FindObjectByName("InputBar"));
+    ASSERT_NE(input, nullptr);
+    CCorvaneEdit* edit = input->GetEditBox();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->IsVisible());
+    EXPECT_GE(edit->GetWidth(), 100.0) << "about eight characters";
+    // Left of the quick-chat button (its half pixel aside), which is left of
+    // the send button.
+    EXPECT_LE(edit->GetRight(), input->GetQuickChatButton()->GetLeft() + 0.5);
+    EXPECT_LE(input->GetQuickChatButton()->GetRight(), input->GetSendButton()->GetLeft());
+
+    ASSERT_EQ(Click(edit), "");
+    const std::string line = "你好abc123";
+    ASSERT_EQ(TypeInto(line, [&] { return BoxText(*edit); }), "");
+    ASSERT_EQ(Key({"Return"}), "");
+    ASSERT_TRUE(WaitForRequest(frame_requests::kChatText)) << "the line was not sent";
+    EXPECT_TRUE(window.RunUntil([&] { return window.ChatText().find(line) != std::string::npos; }))
+        << "the chat shows " << window.ChatText();
+    EXPECT_EQ(input->HasInputText(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenSizes, SidePanelChatWindowTest,
+                         ::testing::Values(std::pair{1024, 768}, std::pair{1366, 768}),
+                         [](const auto& size) {
+                             return std::to_string(size.param.first) + "x" +
+                                    std::to_string(size.param.second);
+                         });
+
+}  // namespace
+}  // namespace window_test
