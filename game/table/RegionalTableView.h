@@ -523,6 +523,8 @@ public:
     virtual void GreyAllButQuadruples();
     void ClearHandMarks() override;
     // Swap-three and dice.
+    // The deal's end: the swap choice opens, or, in a hand without the swap
+    // phase (start flag 0x10 clear), play starts on the banker's turn.
     void StartPlay() override;
     void ThrowDice() override;
     // The dice are over: the deal starts, unless a play record started it
@@ -572,7 +574,10 @@ private:
     void TakeReceivedTiles(const table_protocol::SwapDiceNotice& swap);
     // Greys the own tiles the server gave away for a player who chose none.
     void MarkServerChoice(std::span<const int32_t> given);
-    void HandOverToBanker(const table_protocol::SwapDiceNotice& swap);
+    // Play starts on the banker's turn: after the swap's exchange (with its
+    // record: the banker's first options and dice), or at the deal's end of
+    // a hand without the swap (null).
+    void HandOverToBanker(const table_protocol::SwapDiceNotice* swap);
 
 public:
     // ---- Voices, round text, auto discard, animations, voice box, regional buttons (show) ----
