@@ -14,8 +14,9 @@
 //    is kept by the view under a token (the event's second parameter) and
 //    handed to the event's handler once; ClearTable drops the records of
 //    events still on their way, and the view's end takes the rest.
-//  - A deal step carries the hand's serial: a step of an earlier hand
-//    (after ClearTable, a new deal or a new game start) does nothing.
+//  - The dice's end, a deal step and the deal's end carry the hand's
+//    serial: one of an earlier hand (after ClearTable, new dice, a new
+//    deal or a new game start) does nothing.
 //  - Everything runs on the UI thread.
 
 #include <array>
@@ -138,6 +139,9 @@ public:
     uint32_t GetHandTileLimit() const override { return 14; }
     void InitCardMetrics(int width, int height) override;
     void DealCards() override;
+    // The dice's and the deal's ends carry the hand's serial: one posted
+    // for an earlier hand does nothing.
+    bool IsCurrentTableEvent(const EventRecord& record) const override;
     void OnRoundEnd(NotifyRecord record) override;
     void ToggleSetDlg() override;
     void OnResultClosed() override;
@@ -167,8 +171,9 @@ public:
     // The table data's wild-marking flag: while it is set no tile shows the
     // wild highlight.
     bool IsWildMarking();
-    // The serial of the current hand (renewed by ClearTable and each game
-    // start); deal steps carry it.
+    // The serial of the current hand (renewed by ClearTable, each game
+    // start, each throw of the deal's dice and each deal); the dice's end,
+    // the deal steps and the deal's end carry it.
     uint32_t GetHandSerial() const { return handSerial_; }
     // Heap records posted with the view's events and not yet delivered.
     size_t GetPendingRecordCount() const { return pendingRecords_.size(); }
@@ -294,10 +299,10 @@ private:
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
     DealRun deal_;
-    // The dice ThrowDice set rolling on the table of the serial; the deal
+    // The dice ThrowDice set rolling for the hand of the serial; the deal
     // follows them (OnDiceThrown).
     bool diceRolling_ = false;
-    uint32_t diceTableSerial_ = 0;
+    uint32_t diceHandSerial_ = 0;
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 

@@ -170,7 +170,9 @@ void CRegionalTableView::DealCards() {
             position = GetNextDealPosition(position);
         }
     }
-    PostTableEvent(kEventDealDone, 0, kDealDoneMs);
+    const EventRecord done =
+        MakeEventRecord(GetId(), kEventDealDone, 0, static_cast<intptr_t>(handSerial_));
+    DelayAction(kDealDoneMs, &done);
 }
 
 void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
@@ -222,7 +224,7 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
 }
 
 void CRegionalTableView::FinishDeal() {
-    if (diceRolling_ && diceTableSerial_ == GetTableSerial()) {
+    if (diceRolling_ && diceHandSerial_ == handSerial_) {
         OnDiceThrown();
     }
     if (deal_.handSerial == handSerial_) {
@@ -243,6 +245,10 @@ void CRegionalTableView::OnDealDone() {
     }
     MarkWildTilesInHand();
     CMahjongTableView::OnDealDone();
+}
+
+bool CRegionalTableView::IsCurrentTableEvent(const EventRecord& record) const {
+    return record.param2 == static_cast<intptr_t>(handSerial_);
 }
 
 void CRegionalTableView::ReleaseDealtWall(int wallIndex) {

@@ -300,11 +300,14 @@ void CRegionalTableView::ThrowSwapDice(NotifyRecord record) {
 }
 
 void CRegionalTableView::ThrowDice() {
+    // The dice begin a hand: what an earlier one left on its way does
+    // nothing to this one.
+    ++handSerial_;
     diceRolling_ = true;
-    diceTableSerial_ = GetTableSerial();
+    diceHandSerial_ = handSerial_;
     const std::array<int, kDiceCount> dice = ReadTableDice();
     SetDiceFaces(dice);
-    const intptr_t serial = static_cast<intptr_t>(GetTableSerial());
+    const intptr_t serial = static_cast<intptr_t>(handSerial_);
     BeginGroup();
     AnimateDie(0, true);
     if (IsTwoPairs(dice)) {
