@@ -254,6 +254,9 @@ protected:
     int meldAnimationId_ = 0;               // m_pMeldAnimation
 
 private:
+    // A deal step's tiles, without its sound and redraw; false when it
+    // dealt nothing (an earlier hand's, refused, or done already).
+    bool GiveDealStep(int position, const DealStepRecord& step);
     // The deal step's parts.
     void ReleaseDealtWall(int wallIndex);
     void GiveDealtTile(int position, int handIndex, const std::array<int32_t, 32>& ownTiles,
@@ -281,9 +284,10 @@ private:
 
     // A play record that changes the rows while the hand's dice roll or its
     // deal is still being drawn ends both first: the dice at once (the deal
-    // starts), the deal's remaining steps at once, in order, and its end
-    // (OnDealDone); the dice, steps and end posted for later then do
-    // nothing. Nothing happens outside the dice and deal of the current hand.
+    // starts; a second pair yet to show never does), the deal's remaining
+    // steps at once, in order, with one sound, and its end (OnDealDone); the
+    // dice, steps and end posted for later then do nothing. Nothing happens
+    // outside the dice and deal of the current hand.
     void FinishDeal();
 
     // The deal DealCards started: its hand's serial, the position of each
@@ -299,10 +303,11 @@ private:
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
     DealRun deal_;
-    // The dice ThrowDice set rolling for the hand of the serial; the deal
-    // follows them (OnDiceThrown).
+    // The dice ThrowDice set rolling for the hand of the serial, and their
+    // group of actions; the deal follows them (OnDiceThrown).
     bool diceRolling_ = false;
     uint32_t diceHandSerial_ = 0;
+    uint64_t diceGroup_ = 0;
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 

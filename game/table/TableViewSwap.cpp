@@ -308,7 +308,7 @@ void CRegionalTableView::ThrowDice() {
     const std::array<int, kDiceCount> dice = ReadTableDice();
     SetDiceFaces(dice);
     const intptr_t serial = static_cast<intptr_t>(handSerial_);
-    BeginGroup();
+    diceGroup_ = BeginGroup();
     AnimateDie(0, true);
     if (IsTwoPairs(dice)) {
         AnimateDie(1, true);

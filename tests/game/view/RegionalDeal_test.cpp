@@ -3,6 +3,8 @@
 // face up, and steps of an earlier hand left alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/game/view/RegionalViewFixture.h"
 
 namespace regional_view_test {
@@ -152,6 +154,27 @@ TEST_F(RegionalDealSteps, TheDiceAndTheDealOfAnEarlierHandNeverEndTheNextOnes) {
     RunMs(2000);
     EXPECT_EQ(Indices(3).size(), 13u);
     EXPECT_EQ(view->GetTableState(), CRegionalTableView::kStateSwapChoice);
+}
+
+TEST_F(RegionalDealSteps, AThrowWhileTwoPairsOfDiceRollHidesBothAndDealsWithOneSound) {
+    Open();
+    table_protocol::HandStartRecord start = HandStart(1, 0, OwnTiles(13));
+    start.dice = {2, 5, 1, 6};
+    Store(start);
+    view->BuildWall();
+    view->ThrowDice();
+    RunMs(200);
+    view->sounds.clear();
+    table_protocol::CardThrownNotice thrown;
+    thrown.thrower = 1;
+    thrown.tile = 30;
+    EXPECT_TRUE(view->OnCardThrown(table_protocol::WriteTableRecord(thrown)));
+    // One sound for the rest of the deal, one for the throw.
+    EXPECT_EQ(std::ranges::count(view->sounds, "SndThrow"), 2);
+    for (int ms = 0; ms < 2500; ms += 100) {
+        RunMs(100);
+        ASSERT_EQ(view->ShownDice(), 0) << ms;
+    }
 }
 
 TEST_F(RegionalDealSteps, AStepOfAnEarlierHandDoesNothing) {
