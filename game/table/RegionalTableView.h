@@ -14,8 +14,9 @@
 //    is kept by the view under a token (the event's second parameter) and
 //    handed to the event's handler once; ClearTable drops the records of
 //    events still on their way, and the view's end takes the rest.
-//  - A deal step carries the hand's serial: a step of an earlier hand
-//    (after ClearTable, a new deal or a new game start) does nothing.
+//  - The dice's end, a deal step and the deal's end carry the hand's
+//    serial: one of an earlier hand (after ClearTable, new dice, a new
+//    deal or a new game start) does nothing.
 //  - Everything runs on the UI thread.
 
 #include <array>
@@ -138,6 +139,9 @@ public:
     uint32_t GetHandTileLimit() const override { return 14; }
     void InitCardMetrics(int width, int height) override;
     void DealCards() override;
+    // The dice's and the deal's ends carry the hand's serial: one posted
+    // for an earlier hand does nothing.
+    bool IsCurrentTableEvent(const EventRecord& record) const override;
     void OnRoundEnd(NotifyRecord record) override;
     void ToggleSetDlg() override;
     void OnResultClosed() override;
@@ -167,8 +171,9 @@ public:
     // The table data's wild-marking flag: while it is set no tile shows the
     // wild highlight.
     bool IsWildMarking();
-    // The serial of the current hand (renewed by ClearTable and each game
-    // start); deal steps carry it.
+    // The serial of the current hand (renewed by ClearTable, each game
+    // start, each throw of the deal's dice and each deal); the dice's end,
+    // the deal steps and the deal's end carry it.
     uint32_t GetHandSerial() const { return handSerial_; }
     // Heap records posted with the view's events and not yet delivered.
     size_t GetPendingRecordCount() const { return pendingRecords_.size(); }
@@ -249,6 +254,9 @@ protected:
     int meldAnimationId_ = 0;               // m_pMeldAnimation
 
 private:
+    // A deal step's tiles, without its sound and redraw; false when it
+    // dealt nothing (an earlier hand's, refused, or done already).
+    bool GiveDealStep(int position, const DealStepRecord& step);
     // The deal step's parts.
     void ReleaseDealtWall(int wallIndex);
     void GiveDealtTile(int position, int handIndex, const std::array<int32_t, 32>& ownTiles,
@@ -276,9 +284,10 @@ private:
 
     // A play record that changes the rows while the hand's dice roll or its
     // deal is still being drawn ends both first: the dice at once (the deal
-    // starts), the deal's remaining steps at once, in order, and its end
-    // (OnDealDone); the dice, steps and end posted for later then do
-    // nothing. Nothing happens outside the dice and deal of the current hand.
+    // starts; a second pair yet to show never does), the deal's remaining
+    // steps at once, in order, with one sound, and its end (OnDealDone); the
+    // dice, steps and end posted for later then do nothing. Nothing happens
+    // outside the dice and deal of the current hand.
     void FinishDeal();
 
     // The deal DealCards started: its hand's serial, the position of each
@@ -294,10 +303,11 @@ private:
     CWelfareAllowance welfare_{*this, *this};
     uint32_t handSerial_ = 1;
     DealRun deal_;
-    // The dice ThrowDice set rolling on the table of the serial; the deal
-    // follows them (OnDiceThrown).
+    // The dice ThrowDice set rolling for the hand of the serial, and their
+    // group of actions; the deal follows them (OnDiceThrown).
     bool diceRolling_ = false;
-    uint32_t diceTableSerial_ = 0;
+    uint32_t diceHandSerial_ = 0;
+    uint64_t diceGroup_ = 0;
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
@@ -523,6 +533,8 @@ public:
     virtual void GreyAllButQuadruples();
     void ClearHandMarks() override;
     // Swap-three and dice.
+    // The deal's end: the swap choice opens, or, in a hand without the swap
+    // phase (start flag 0x10 clear), play starts on the banker's turn.
     void StartPlay() override;
     void ThrowDice() override;
     // The dice are over: the deal starts, unless a play record started it
@@ -572,7 +584,10 @@ private:
     void TakeReceivedTiles(const table_protocol::SwapDiceNotice& swap);
     // Greys the own tiles the server gave away for a player who chose none.
     void MarkServerChoice(std::span<const int32_t> given);
-    void HandOverToBanker(const table_protocol::SwapDiceNotice& swap);
+    // Play starts on the banker's turn: after the swap's exchange (with its
+    // record: the banker's first options and dice), or at the deal's end of
+    // a hand without the swap (null).
+    void HandOverToBanker(const table_protocol::SwapDiceNotice* swap);
 
 public:
     // ---- Voices, round text, auto discard, animations, voice box, regional buttons (show) ----

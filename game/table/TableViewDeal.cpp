@@ -170,23 +170,32 @@ void CRegionalTableView::DealCards() {
             position = GetNextDealPosition(position);
         }
     }
-    PostTableEvent(kEventDealDone, 0, kDealDoneMs);
+    const EventRecord done =
+        MakeEventRecord(GetId(), kEventDealDone, 0, static_cast<intptr_t>(handSerial_));
+    DelayAction(kDealDoneMs, &done);
 }
 
 void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
+    if (GiveDealStep(position, step)) {
+        PlaySound("SndThrow");
+        RefreshHandSprites(position);
+    }
+}
+
+bool CRegionalTableView::GiveDealStep(int position, const DealStepRecord& step) {
     if (step.handSerial != handSerial_) {
-        return;  // a step of an earlier hand
+        return false;  // a step of an earlier hand
     }
     CMahjongTableData* data = GetMahjongTableData();
     if (data == nullptr || position < 0 || position >= kPositions || step.round < 0 ||
         step.round > 3 || step.step < 0 || step.step >= kDealSteps) {
         ZepLog("deal step: position %d round %d step %d refused", position, step.round, step.step);
-        return;
+        return false;
     }
     if (deal_.handSerial == handSerial_) {
         const uint32_t bit = 1u << step.step;
         if ((deal_.stepsDone & bit) != 0) {
-            return;  // done already, when a play record ended the deal early
+            return false;  // done already, when a play record ended the deal early
         }
         deal_.stepsDone |= bit;
     }
@@ -196,7 +205,7 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
     const int start = data->GetWallStart();
     const int banker = ChairToPosition(data->GetBanker());
     if (banker < 0 || banker >= kPositions || start < 0 || start >= kWallSize) {
-        return;  // a banker off the table or a start off the wall: nothing dealt
+        return false;  // a banker off the table or a start off the wall: nothing dealt
     }
     const bool ownIsBanker = banker == 3;
     const int r = step.round;
@@ -217,12 +226,13 @@ void CRegionalTableView::DealStep(int position, const DealStepRecord& step) {
         ReleaseDealtWall(k + 36 + start);
         GiveDealtTile(position, 1, own, ownIsBanker);
     }
-    PlaySound("SndThrow");
-    RefreshHandSprites(position);
+    return true;
 }
 
 void CRegionalTableView::FinishDeal() {
-    if (diceRolling_ && diceTableSerial_ == GetTableSerial()) {
+    if (diceRolling_ && diceHandSerial_ == handSerial_) {
+        // The dice still to come (a second pair) and their end never show.
+        StopGroupActions(diceGroup_);
         OnDiceThrown();
     }
     if (deal_.handSerial == handSerial_) {
@@ -236,13 +246,26 @@ void CRegionalTableView::OnDealDone() {
             return;  // ended early, for a play record that came during the deal
         }
         deal_.ended = true;
-        // The steps not yet drawn are dealt now, in order.
+        // The steps not yet drawn are dealt now, in order, with one sound.
+        bool dealt = false;
         for (int k = 0; k < deal_.steps; ++k) {
-            DealStep(deal_.positions[static_cast<size_t>(k)], {k / 4, k, handSerial_});
+            dealt =
+                GiveDealStep(deal_.positions[static_cast<size_t>(k)], {k / 4, k, handSerial_}) ||
+                dealt;
+        }
+        if (dealt) {
+            PlaySound("SndThrow");
+            for (int p = 0; p < kPositions; ++p) {
+                RefreshHandSprites(p);
+            }
         }
     }
     MarkWildTilesInHand();
     CMahjongTableView::OnDealDone();
+}
+
+bool CRegionalTableView::IsCurrentTableEvent(const EventRecord& record) const {
+    return record.param2 == static_cast<intptr_t>(handSerial_);
 }
 
 void CRegionalTableView::ReleaseDealtWall(int wallIndex) {

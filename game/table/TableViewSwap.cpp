@@ -85,6 +85,14 @@ void CRegionalTableView::StartPlay() {
     ShowDepositPanel(1);
     StartTurn();
     StartTurnClock();
+    CMahjongTableData* data = GetMahjongTableData();
+    if (data != nullptr && !data->IsSwapPhase()) {
+        // A hand without the swap plays on from the deal as from the swap.
+        HidePart(GetSwapChoiceButton());
+        RefreshHandSprites(kOwnPosition);
+        HandOverToBanker(nullptr);
+        return;
+    }
     MoveTurnIndicator(GetTurnDirection(), 2 * kOwnPosition);
     SetTableState(kStateSwapChoice);
     SetClockSeconds(kSwapChoiceSeconds);
@@ -292,12 +300,15 @@ void CRegionalTableView::ThrowSwapDice(NotifyRecord record) {
 }
 
 void CRegionalTableView::ThrowDice() {
+    // The dice begin a hand: what an earlier one left on its way does
+    // nothing to this one.
+    ++handSerial_;
     diceRolling_ = true;
-    diceTableSerial_ = GetTableSerial();
+    diceHandSerial_ = handSerial_;
     const std::array<int, kDiceCount> dice = ReadTableDice();
     SetDiceFaces(dice);
-    const intptr_t serial = static_cast<intptr_t>(GetTableSerial());
-    BeginGroup();
+    const intptr_t serial = static_cast<intptr_t>(handSerial_);
+    diceGroup_ = BeginGroup();
     AnimateDie(0, true);
     if (IsTwoPairs(dice)) {
         AnimateDie(1, true);
@@ -365,7 +376,7 @@ void CRegionalTableView::ApplySwapResult(NotifyRecord record) {
     DrawSwapInfo(record);
     HidePart(GetSwapInfoPanel());
     ShowPart(GetSwapInfoShowButton());
-    HandOverToBanker(swap);
+    HandOverToBanker(&swap);
 }
 
 void CRegionalTableView::TakeReceivedTiles(const tp::SwapDiceNotice& swap) {
@@ -420,7 +431,7 @@ void CRegionalTableView::WriteSwapChatLines(int die) {
     }
 }
 
-void CRegionalTableView::HandOverToBanker(const tp::SwapDiceNotice& swap) {
+void CRegionalTableView::HandOverToBanker(const tp::SwapDiceNotice* swap) {
     CRegionalTableData* data = GetRegionalTableData();
     const int own = GetOwnChair();
     const int banker = data != nullptr ? data->GetBanker() : -1;
@@ -441,23 +452,27 @@ void CRegionalTableView::HandOverToBanker(const tp::SwapDiceNotice& swap) {
     SetOperationButton(kOpHu, 0);
     SetOperationButton(kOpGang, 0);
     if (own == banker && !IsLookingOn()) {
-        const int32_t options = swap.firstTurnOptions[static_cast<size_t>(own)];
-        OfferOptionsAfterDraw(options);
-        if ((options & tp::kOptionTing) != 0 && GetHandSprite(kOwnPosition, 0) != nullptr) {
-            std::ranges::copy(swap.tingList, std::begin(g_TingCandidates));
-            // The banker's first turn carries its ting information as a
-            // ting reply does.
-            tp::TingInfo ting;
-            ting.options = options;
-            ting.candidates = swap.tingList;
-            ting.table = swap.tingTable;
-            ApplyTingInfo(tp::WriteTableRecord(ting));
+        if (swap != nullptr) {
+            const int32_t options = swap->firstTurnOptions[static_cast<size_t>(own)];
+            OfferOptionsAfterDraw(options);
+            if ((options & tp::kOptionTing) != 0 && GetHandSprite(kOwnPosition, 0) != nullptr) {
+                std::ranges::copy(swap->tingList, std::begin(g_TingCandidates));
+                // The banker's first turn carries its ting information as a
+                // ting reply does.
+                tp::TingInfo ting;
+                ting.options = options;
+                ting.candidates = swap->tingList;
+                ting.table = swap->tingTable;
+                ApplyTingInfo(tp::WriteTableRecord(ting));
+            }
         }
         CheckConcealedGang();
     }
     ShowOperationButtons(1);
     HideVoiceButton(1);
-    ShowBankerDice(swap.die);
+    if (swap != nullptr) {
+        ShowBankerDice(swap->die);
+    }
     m_bBaoJiao = 0;
     CMahjongApp* app = CMahjongApp::CurrentMahjongApp();
     if (IsLookingOn() && app != nullptr && !app->IsRandomTableRoom()) {

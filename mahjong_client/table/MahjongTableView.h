@@ -180,9 +180,10 @@ public:
 
     // Table events posted by the view carry the table's serial in param2;
     // ClearTable starts a new serial, so a step posted before it is
-    // recognised and ignored.
+    // recognised and ignored. A view that posts the dice's and the deal's
+    // ends with a serial of its own tells which of them are current.
     void PostTableEvent(int event, intptr_t param1, uint32_t delayMs);
-    bool IsCurrentTableEvent(const EventRecord& record) const;
+    virtual bool IsCurrentTableEvent(const EventRecord& record) const;
     uint32_t GetTableSerial() const { return tableSerial_; }
 
     // The wall.

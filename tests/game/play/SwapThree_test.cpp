@@ -86,6 +86,23 @@ TEST_F(SwapThreeTest, StartPlayOpensTheChoiceWithThirtySecondsAndTheOwnPointer) 
     }
 }
 
+TEST_F(SwapThreeTest, AHandWithoutTheSwapStartsPlayOnTheBankersTurn) {
+    HandStart start;
+    start.banker = 1;
+    start.turnChair = 1;
+    ASSERT_TRUE(scene.StoreHandStart(start));
+    scene.FillOwnRow(
+        {kBamboo1, kBamboo2, kBamboo3, kBamboo4, kDots1, 37, 38, 39, 80, 81, 82, 83, 84});
+    scene.view->StartPlay();
+    CRegionalTableView& view = *scene.view;
+    EXPECT_EQ(view.GetTableState(), CRegionalTableView::kStateNormal);
+    EXPECT_EQ(view.m_bSwapChoosing, 0);
+    EXPECT_EQ(view.GetTurnDirection(), 2 * view.ChairToPosition(1));
+    EXPECT_EQ(view.GetClockSeconds(), kReactionSeconds);
+    ASSERT_NE(view.GetSwapChoiceButton(), nullptr);
+    EXPECT_EQ(view.GetSwapChoiceButton()->IsVisible(), 0);
+}
+
 TEST_F(SwapThreeTest, TheChoiceShowsTheRowSortedBeforeTheFirstClick) {
     OpenChoice();
     // The drawn 100 sorted into the row, the largest (80) set apart.

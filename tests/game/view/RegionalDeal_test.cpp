@@ -3,6 +3,8 @@
 // face up, and steps of an earlier hand left alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/game/view/RegionalViewFixture.h"
 
 namespace regional_view_test {
@@ -121,6 +123,58 @@ TEST_F(RegionalDealSteps, AThrowWhileTheDiceRollDealsAtOnceAndNothingIsDealtAgai
     }
     EXPECT_EQ(view->GetWallCount(), 108 - 53);
     EXPECT_EQ(view->ShownDice(), 0);
+}
+
+TEST_F(RegionalDealSteps, TheDiceAndTheDealOfAnEarlierHandNeverEndTheNextOnes) {
+    Open();
+    StoreHandStart(1, 0, OwnTiles(13), kHandRunning | kSwapPhase);
+    table_protocol::CardThrownNotice thrown;
+    thrown.thrower = 1;
+    thrown.tile = 30;
+    // Dice of a hand, and half a second later the next hand's: the first
+    // dice's end deals nothing, the second's starts the deal.
+    view->BuildWall();
+    view->ThrowDice();
+    RunMs(500);
+    view->BuildWall();
+    view->ThrowDice();
+    RunMs(700);
+    EXPECT_EQ(view->GetWallCount(), 108);
+    RunMs(400);
+    EXPECT_LT(view->GetWallCount(), 108);
+    // That deal is ended by a throw, and the next hand is dealt 1.8 s
+    // later: the ended deal's end does not cut the new deal short.
+    EXPECT_TRUE(view->OnCardThrown(table_protocol::WriteTableRecord(thrown)));
+    RunMs(1800);
+    view->BuildWall();
+    view->DealCards();
+    RunMs(1400);
+    EXPECT_LT(Indices(3).size(), 13u);
+    EXPECT_NE(view->GetTableState(), CRegionalTableView::kStateSwapChoice);
+    RunMs(2000);
+    EXPECT_EQ(Indices(3).size(), 13u);
+    EXPECT_EQ(view->GetTableState(), CRegionalTableView::kStateSwapChoice);
+}
+
+TEST_F(RegionalDealSteps, AThrowWhileTwoPairsOfDiceRollHidesBothAndDealsWithOneSound) {
+    Open();
+    table_protocol::HandStartRecord start = HandStart(1, 0, OwnTiles(13));
+    start.dice = {2, 5, 1, 6};
+    Store(start);
+    view->BuildWall();
+    view->ThrowDice();
+    RunMs(200);
+    view->sounds.clear();
+    table_protocol::CardThrownNotice thrown;
+    thrown.thrower = 1;
+    thrown.tile = 30;
+    EXPECT_TRUE(view->OnCardThrown(table_protocol::WriteTableRecord(thrown)));
+    // One sound for the rest of the deal, one for the throw.
+    EXPECT_EQ(std::ranges::count(view->sounds, "SndThrow"), 2);
+    for (int ms = 0; ms < 2500; ms += 100) {
+        RunMs(100);
+        ASSERT_EQ(view->ShownDice(), 0) << ms;
+    }
 }
 
 TEST_F(RegionalDealSteps, AStepOfAnEarlierHandDoesNothing) {

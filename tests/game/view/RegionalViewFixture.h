@@ -45,6 +45,11 @@ public:
     void SetHuPicture(int position, int id) { huPictureIds_[static_cast<size_t>(position)] = id; }
     int Wall(int index) const { return wall_[static_cast<size_t>(index)]; }
     void SetDie(int index, int id) { diceIds_[static_cast<size_t>(index)] = id; }
+    void PlaySound(const char* name) override {
+        sounds.emplace_back(name);
+        CRegionalTableView::PlaySound(name);
+    }
+    std::vector<std::string> sounds;
     int ShownDice() {
         return static_cast<int>(std::count_if(diceIds_.begin(), diceIds_.end(), [&](int id) {
             CCorvanePicture* die = FindPictureById(id);
