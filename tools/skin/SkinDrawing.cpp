@@ -555,10 +555,11 @@ Image DrawPanel(const Picture& picture, int frame) {
 }
 
 // The turn pointer: a dial whose lit wedge points at the side of the table
-// to play. Frame f points f eighths of a turn anticlockwise from the right,
-// as the table view counts its directions (twice the screen position): 0
-// the right seat, 2 the seat across, 4 the left seat, 6 the own seat at the
-// bottom; the odd frames lie between them while the pointer turns.
+// to play. Frame f points f eighths of a turn clockwise from the left, as
+// the table view counts its directions (twice the screen position): 0 the
+// left seat, 2 the seat across, 4 the right seat, 6 the own seat at the
+// bottom; the odd frames lie between them while the pointer turns, so a
+// step to the next frame always turns it by an eighth.
 Image DrawTurnDial(const Picture& picture, int frame) {
     constexpr double kHalfWedge = 24.0 * std::numbers::pi / 180.0;
     const uint32_t dial = Rgb(0x26, 0x30, 0x3c);
@@ -567,7 +568,7 @@ Image DrawTurnDial(const Picture& picture, int frame) {
     const double cx = picture.width / 2.0;
     const double cy = picture.height / 2.0;
     const double r = std::min(cx, cy) - 1.0;
-    const double toward = frame * std::numbers::pi / 4.0;
+    const double toward = std::numbers::pi - frame * std::numbers::pi / 4.0;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const double dx = x + 0.5 - cx;
