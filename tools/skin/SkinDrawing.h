@@ -27,4 +27,14 @@ enum class Style { Flat, Drawn };
 // One image per frame, each the picture's width and height.
 std::vector<Image> DrawPicture(const Picture& picture, Style style);
 
+// The slice values of a picture that the toolkit stretches along a bar
+// (ImageRecord.h): the scroll bars' tracks and thumbs keep a few pixels at
+// each end and stretch what lies between; other pictures have none (0, 0).
+struct Slices {
+    int x = 0;
+    int y = 0;
+    bool Any() const { return x != 0 || y != 0; }
+};
+Slices PictureSlices(const Picture& picture);
+
 }  // namespace regional_skin
