@@ -4,8 +4,9 @@
 //    tells from one pixel what it sees.
 //  - Drawn: art a player can read, drawn by code: tile faces with their
 //    numeral and suit symbol (dots as dots), backs, cloth, buttons in four
-//    looks, digits, dice, the turn dial, panels; the words a picture carries
-//    are its caption (SkinCaptions.h), lettered in the game's font.
+//    looks, digits, dice, the turn dial, the scroll bars' parts, the slogan's
+//    banner, panels; the words a picture carries are its caption
+//    (SkinCaptions.h), lettered in the game's font.
 //
 // Rules of the drawn style:
 //  - A face has a one-pixel frame in its face's key colour and a back is
