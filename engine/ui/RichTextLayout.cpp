@@ -368,15 +368,18 @@ void CCorvaneRichText::SetViewSize(int width, int height) {
 }
 
 void CCorvaneRichText::PlaceScrollBars() {
+    // Along the area last given to the view (SetViewSize): the size the box
+    // was made with may be long gone, a chat pane made before its panel was
+    // laid out (1 x 1) has its real size only from there.
     if (CCorvaneScrollBar* bar = GetVertScrollBar()) {
         const double thickness = bar->GetWidth();
-        bar->Resize(thickness, height_);
-        bar->SetPos(GetRight() - thickness / 2.0, GetTop() + height_ / 2.0);
+        bar->Resize(thickness, viewAreaHeight_);
+        bar->SetPos(GetRight() - thickness / 2.0, GetTop() + viewAreaHeight_ / 2.0);
     }
     if (CCorvaneScrollBar* bar = GetHorzScrollBar()) {
         const double thickness = bar->GetHeight();
-        bar->Resize(width_, thickness);
-        bar->SetPos(GetLeft() + width_ / 2.0, GetBottom() - thickness / 2.0);
+        bar->Resize(viewAreaWidth_, thickness);
+        bar->SetPos(GetLeft() + viewAreaWidth_ / 2.0, GetBottom() - thickness / 2.0);
     }
 }
 

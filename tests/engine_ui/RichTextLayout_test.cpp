@@ -6,6 +6,7 @@
 #include <climits>
 #include <limits>
 
+#include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneInlineObject.h"
 #include "engine/ui/CorvaneScrollBar.h"
 #include "tests/engine_ui/RichTextTestSupport.h"
@@ -310,7 +311,8 @@ TEST_F(RichTextLayoutTest, WheelAndScrollBarMoveTheView) {
 
 // A box whose owner gave it a view of its own (a chat pane inside its margins)
 // keeps that view when the scroll bar comes and goes, narrowed by the bar's
-// width only.
+// width only; the bar runs down that view from the box's top, arrows and
+// all, whatever size the box was made with.
 TEST_F(RichTextLayoutTest, TheScrollBarNarrowsTheViewTheOwnerGaveIt) {
     for (const char* name : {"ScrollBar_VertBack", "ScrollBar_VertBtn", "ScrollBar_VertPattern",
                              "ScrollBar_VertUpBtn", "ScrollBar_VertDownBtn"}) {
@@ -324,6 +326,10 @@ TEST_F(RichTextLayoutTest, TheScrollBarNarrowsTheViewTheOwnerGaveIt) {
     EXPECT_EQ(box->GetViewWidth(), 200 - 12);
     EXPECT_EQ(box->GetViewHeight(), 100);
     EXPECT_EQ(box->GetScrollY(), box->GetContentHeight() - 100) << "the last line shows";
+    CCorvaneScrollBar* bar = box->GetVertScrollBar();
+    ASSERT_TRUE(bar->GetFirstButton() != nullptr && bar->GetSecondButton() != nullptr);
+    EXPECT_DOUBLE_EQ(bar->GetFirstButton()->GetTop(), box->GetTop());
+    EXPECT_DOUBLE_EQ(bar->GetSecondButton()->GetBottom(), box->GetTop() + 100);
 
     box->Reset();
     Settle();

@@ -1,25 +1,35 @@
 // The side panel in a real X window under Xvfb: a real right click
 // (xdotool) on a player's row in the user list opens the row's menu, and
-// the window shows it.
+// the window shows it; with the skin's scroll bar pictures and more players
+// than the list shows, its vertical bar shows a track, one thumb and two
+// arrows, and nothing else.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/CorvaneWnd.h"
 #include "engine/ResourceModule.h"
+#include "engine/ui/CorvaneButton.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/panels/PopupMenu.h"
 #include "frame/panels/SystemBars.h"
 #include "frame/panels/UserListBar.h"
+#include "frame/panels/UserListScrollBar.h"
 #include "platform/Sync.h"
 #include "tests/engine/TempProgramFolder.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
 #include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
+#include "tools/skin/SkinPacks.h"
 
 namespace {
 
@@ -53,6 +63,9 @@ protected:
         LaunchRecordBuilder launch;
         launch.room.options = RoomInfo::kOptionSilverRoom;
         launch.seats = {MakeLaunchUser(100, 0, "甲"), MakeLaunchUser(101, 1, "乙")};
+        for (int32_t looker = 0; looker < kLookers; ++looker) {
+            launch.lookers.push_back(MakeLaunchUser(200 + looker, 0, "看客", 1));
+        }
         ASSERT_TRUE(app.InitGameData(launch.Build()));
 
         auto* resources = new ResourceModule;
@@ -63,6 +76,21 @@ protected:
         };
         for (const auto& [name, bytes] : skin) {
             resources->AddMemoryResource(name, bytes.data(), bytes.size());
+        }
+        // The lists' scroll bars as the regional skin draws them for players.
+        ASSERT_TRUE(regional_skin::ReadNameList(
+            std::string(PVBN_SOURCE_DIR) + "/tools/skin/regional_skin_names.txt", regionalSkin,
+            error))
+            << error;
+        for (const regional_skin::Picture& picture : regionalSkin.pictures) {
+            if (picture.name.starts_with("ScrollBar_") || picture.name == "滚动角") {
+                std::string file;
+                std::vector<uint8_t> bytes;
+                ASSERT_TRUE(regional_skin::PictureItem(picture, regional_skin::Style::Drawn, file,
+                                                       bytes, error))
+                    << error;
+                resources->AddMemoryResource(file.c_str(), bytes.data(), bytes.size());
+            }
         }
         wnd = std::make_unique<CCorvaneWnd>();
         ASSERT_EQ(wnd->Create(kTitle, platform::kStyleVisible | platform::kStylePopup, 0,
@@ -94,6 +122,25 @@ protected:
         return list != nullptr ? list->GetRowsControl() : nullptr;
     }
 
+    // The colours (0x00RRGGBB) of the frames of the skin's pictures named.
+    std::set<uint32_t> ColoursOf(std::initializer_list<const char*> names) {
+        std::set<uint32_t> colours;
+        for (const regional_skin::Picture& picture : regionalSkin.pictures) {
+            if (std::find(names.begin(), names.end(), picture.name) == names.end()) {
+                continue;
+            }
+            for (const regional_skin::Image& frame :
+                 regional_skin::DrawPicture(picture, regional_skin::Style::Drawn)) {
+                for (uint32_t bgr : frame.pixels) {
+                    colours.insert((bgr & 0xff) << 16 | (bgr & 0xff00) | bgr >> 16);
+                }
+            }
+        }
+        return colours;
+    }
+
+    static constexpr int32_t kLookers = 8;
+    regional_skin::Skin regionalSkin;
     TempProgramFolder folder;
     TestFrameApp app;
     const window_test::XServer* server = nullptr;
@@ -132,6 +179,77 @@ TEST_F(SidePanelWindowTest, ARealRightClickOnAPlayersRowOpensItsMenu) {
         << probeX << "," << probeY << ": " << std::hex << seen << " menu " << std::dec
         << menu->GetLeft() << "," << menu->GetTop() << " " << menu->GetWidth() << "x"
         << menu->GetHeight();
+}
+
+// A real click on the down arrow scrolls the list a step; down the middle
+// of the bar the window then shows, from top to bottom, the up arrow, the
+// track, the one thumb where the bar put it, the track and the down arrow:
+// every pixel is the track's or the thumb's and arrows' (no other picture,
+// nothing of the panel showing through), and the thumb's and arrows'
+// colours make exactly three runs.
+TEST_F(SidePanelWindowTest, TheUserListsScrollBarShowsItsTrackOneThumbAndTwoArrowsOnly) {
+    auto* list = dynamic_cast<CUserListBar*>(bars->FindObjectByName("UserListBar"));
+    ASSERT_NE(list, nullptr);
+    CUserListScrollBar* bar = list->GetScrollBar(1);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_GT(bar->GetTotal(), bar->GetPage()) << "the list is too short to scroll";
+    CCorvaneButton* up = bar->GetFirstButton();
+    CCorvaneButton* down = bar->GetSecondButton();
+    ASSERT_TRUE(up != nullptr && down != nullptr);
+    ASSERT_EQ(window_test::MovePointerTo(*server, xWindow, static_cast<int>(down->GetX()),
+                                         static_cast<int>(down->GetY()), kWaitMs),
+              "");
+    Xdotool({"click", "1"});
+    ASSERT_TRUE(PumpUntil([&] { return bar->GetPosition() > 0; })) << "the list did not scroll";
+    // Off the arrow, so that no look of it lingers.
+    ASSERT_EQ(window_test::MovePointerTo(*server, xWindow, 5, 5, kWaitMs), "");
+
+    const std::set<uint32_t> track = ColoursOf({"ScrollBar_VertBack"});
+    const std::set<uint32_t> parts = ColoursOf({"ScrollBar_VertBtn", "ScrollBar_VertPattern",
+                                                "ScrollBar_VertUpBtn", "ScrollBar_VertDownBtn"});
+    const int x = static_cast<int>(bar->GetX());
+    const int top = static_cast<int>(std::lround(up->GetTop()));
+    const int bottom = static_cast<int>(std::lround(down->GetBottom()));
+    // Where the track meets an arrow, the bar's half-pixel placement may
+    // leave a seam of one row.
+    const int upEnd = static_cast<int>(std::lround(up->GetBottom()));
+    const int downStart = static_cast<int>(std::lround(down->GetTop()));
+    // What is wrong with the bar the window shows ("" when nothing).
+    auto faults = [&](const window_test::WindowImage& shown) {
+        std::ostringstream out;
+        std::vector<std::pair<int, int>> runs;  // the parts' runs: first row, rows
+        for (int y = top; y < bottom; ++y) {
+            const uint32_t colour = shown.At(x, y) & 0xffffff;
+            auto among = [&](const std::set<uint32_t>& colours) {
+                return std::any_of(colours.begin(), colours.end(),
+                                   [&](uint32_t c) { return NearColour(colour, c, 2); });
+            };
+            if (among(parts)) {
+                if (runs.empty() || runs.back().first + runs.back().second != y) {
+                    runs.push_back({y, 0});
+                }
+                ++runs.back().second;
+            } else if (!among(track) && std::abs(y - upEnd) > 1 && std::abs(y - downStart) > 1) {
+                out << "row " << y << " shows " << std::hex << colour << std::dec
+                    << ", no part of the bar; ";
+            }
+        }
+        if (runs.size() != 3) {
+            out << runs.size() << " runs of the thumb's and arrows' colours, not 3; ";
+        } else if (std::abs(runs[1].first - (bar->GetThumbPos())) > 1 ||
+                   std::abs(runs[1].second - bar->GetThumbLength()) > 1) {
+            out << "the thumb shows at " << runs[1].first << " for " << runs[1].second
+                << " rows, the bar puts it at " << bar->GetThumbPos() << " for "
+                << bar->GetThumbLength() << "; ";
+        }
+        return out.str();
+    };
+    std::string seen = "nothing read";
+    EXPECT_TRUE(PumpUntil([&] {
+        const auto shown = server->Read(xWindow);
+        seen = shown.has_value() ? faults(*shown) : "nothing read";
+        return seen.empty();
+    })) << seen;
 }
 
 }  // namespace

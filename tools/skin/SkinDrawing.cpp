@@ -430,6 +430,83 @@ void DrawScrollArrow(Canvas& canvas, std::string_view name, uint32_t colour) {
     }
 }
 
+// --- Scroll bars ---
+//
+// The toolkit's scroll bar: a track along the bar, a thumb on it with a grip
+// on its middle, and an arrow button beyond each end of the track. Track
+// and thumb are stretched along the bar but for a few pixels at each end
+// (PictureSlices), so their pictures are alike all along but for those
+// ends; the grip lies on the thumb's face between its long edges, so the
+// bar shows one track, one thumb and two arrows, in two colours.
+
+constexpr uint32_t kScrollGroove = Rgb(0x24, 0x30, 0x3e);
+constexpr uint32_t kScrollFace = Rgb(0x74, 0x88, 0xa0);
+constexpr int kScrollBevel = 30;
+constexpr int kScrollEnd = 3;  // the fixed end pieces of track and thumb
+
+// The bars' pictures and the corner between a list's two bars.
+bool IsScrollPart(std::string_view name) {
+    return StartsWith(name, "ScrollBar_") || name == "滚动角";
+}
+
+// The stretched pictures: the tracks ("...Back") and the thumbs (the bar's
+// "...Btn", not its arrow buttons).
+bool IsStretchedScrollPart(std::string_view name) {
+    return name == "ScrollBar_VertBack" || name == "ScrollBar_VertBtn" ||
+           name == "ScrollBar_HorzBack" || name == "ScrollBar_HorzBtn";
+}
+
+// The scroll bar's pictures. The thumb's and the arrows' looks (normal,
+// pointed at, pressed, disabled) keep one face colour but for the disabled
+// one, so the grip matches the thumb in every look.
+Image DrawScrollPart(const Picture& picture, int frame) {
+    const std::string_view name = picture.name;
+    const int w = picture.width;
+    const int h = picture.height;
+    if (name.ends_with("Back") || name == "滚动角") {
+        // The track: a groove sunk into the panel (the corner between two
+        // bars alike).
+        Canvas canvas(w, h, kScrollGroove);
+        canvas.Bevel(kScrollGroove, -16);
+        return canvas.Take();
+    }
+    if (name.ends_with("Pattern")) {
+        // The grip: ridges across the thumb's face, between its long edges
+        // (lit on the left or top, dark on the right or bottom).
+        Canvas canvas(w, h, kScrollFace);
+        const bool across = name.find("Horz") == std::string_view::npos;  // a vertical bar's
+        const int length = across ? h : w;
+        const int breadth = across ? w : h;
+        for (int along = length / 2 - 3; along <= length / 2 + 1; along += 2) {
+            for (int at = 3; at < breadth - 3; ++at) {
+                const int x1 = across ? at : along;
+                const int y1 = across ? along : at;
+                canvas.Put(x1, y1, Shade(kScrollFace, 40));
+                canvas.Put(across ? x1 : x1 + 1, across ? y1 + 1 : y1, Shade(kScrollFace, -40));
+            }
+        }
+        if (across) {
+            canvas.Fill(0, 0, 1, h, Shade(kScrollFace, kScrollBevel));
+            canvas.Fill(w - 1, 0, 1, h, Shade(kScrollFace, -kScrollBevel));
+        } else {
+            canvas.Fill(0, 0, w, 1, Shade(kScrollFace, kScrollBevel));
+            canvas.Fill(0, h - 1, w, 1, Shade(kScrollFace, -kScrollBevel));
+        }
+        return canvas.Take();
+    }
+    // The thumb and the arrow buttons: raised, sunk when pressed, an inner
+    // light line when pointed at.
+    const bool disabled = frame == 3;
+    const uint32_t face = disabled ? Rgb(0x78, 0x78, 0x74) : kScrollFace;
+    Canvas canvas(w, h, face);
+    canvas.Bevel(face, frame == 2 ? -kScrollBevel : kScrollBevel);
+    if (frame == 1 && w > 4 && h > 4) {
+        canvas.Outline(1, 1, w - 2, h - 2, Shade(face, 18));
+    }
+    DrawScrollArrow(canvas, name, disabled ? Rgb(0xb4, 0xb4, 0xb0) : kCaption);
+    return canvas.Take();
+}
+
 // A button of four looks: normal, pointed at, pressed, disabled.
 Image DrawButton(const Picture& picture, int frame) {
     const uint32_t base = PanelBase(picture.name);
@@ -555,10 +632,11 @@ Image DrawPanel(const Picture& picture, int frame) {
 }
 
 // The turn pointer: a dial whose lit wedge points at the side of the table
-// to play. Frame f points f eighths of a turn anticlockwise from the right,
-// as the table view counts its directions (twice the screen position): 0
-// the right seat, 2 the seat across, 4 the left seat, 6 the own seat at the
-// bottom; the odd frames lie between them while the pointer turns.
+// to play. Frame f points f eighths of a turn clockwise from the left, as
+// the table view counts its directions (twice the screen position): 0 the
+// left seat, 2 the seat across, 4 the right seat, 6 the own seat at the
+// bottom; the odd frames lie between them while the pointer turns, so a
+// step to the next frame always turns it by an eighth.
 Image DrawTurnDial(const Picture& picture, int frame) {
     constexpr double kHalfWedge = 24.0 * std::numbers::pi / 180.0;
     const uint32_t dial = Rgb(0x26, 0x30, 0x3c);
@@ -567,7 +645,7 @@ Image DrawTurnDial(const Picture& picture, int frame) {
     const double cx = picture.width / 2.0;
     const double cy = picture.height / 2.0;
     const double r = std::min(cx, cy) - 1.0;
-    const double toward = frame * std::numbers::pi / 4.0;
+    const double toward = std::numbers::pi - frame * std::numbers::pi / 4.0;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const double dx = x + 0.5 - cx;
@@ -585,6 +663,45 @@ Image DrawTurnDial(const Picture& picture, int frame) {
             }
             canvas.Put(x, y, colour);
         }
+    }
+    return canvas.Take();
+}
+
+// The slogan: a red banner behind the start button, which stands on its
+// middle (96 pixels wide in the name list), with the caption's first half
+// lettered on the banner's left end and its second half on the right, so
+// that with the button it reads "血战 开始 到底". The ends are cut as swallow
+// tails into the table's cloth.
+Image DrawSlogan(const Picture& picture) {
+    constexpr int kCovered = 104;  // the start button and a margin
+    constexpr uint32_t kBanner = Rgb(0xa8, 0x1e, 0x1e);
+    const int w = picture.width;
+    const int h = picture.height;
+    Canvas canvas(w, h, kFelt);
+    const int tail = std::max(1, h / 3);
+    for (int y = 0; y < h; ++y) {
+        // The notch is deepest at the middle row and closes at the edges.
+        const int notch = tail - tail * std::abs(2 * y - (h - 1)) / std::max(1, h - 1);
+        canvas.Fill(notch, y, w - 2 * notch, 1, kBanner);
+    }
+    canvas.Fill(tail, 2, w - 2 * tail, 1, kGold);
+    canvas.Fill(tail, h - 3, w - 2 * tail, 1, kGold);
+    const std::vector<std::string_view> characters = GbkCharacters(picture.caption);
+    const size_t half = (characters.size() + 1) / 2;
+    const int endWidth = (w - kCovered) / 2 - tail;
+    for (int end = 0; end < 2 && endWidth > 0; ++end) {
+        std::string words;
+        for (size_t i = end == 0 ? 0 : half; i < (end == 0 ? half : characters.size()); ++i) {
+            words += characters[i];
+        }
+        const Lettering lettering = LetterCaption(words, endWidth, h - 8);
+        if (lettering.Empty()) {
+            continue;
+        }
+        const int x = (end == 0 ? tail : w - tail - endWidth) + (endWidth - lettering.width) / 2;
+        const int y = (h - lettering.height) / 2;
+        canvas.Letters(lettering, x + 1, y + 1, kShadow);
+        canvas.Letters(lettering, x, y, kGold);
     }
     return canvas.Take();
 }
@@ -651,6 +768,9 @@ Image DrawPlain(const Picture& picture, int frame) {
     if (name == "clock_hand_big") {
         return DrawTurnDial(picture, frame);
     }
+    if (name == "bit_slogan") {
+        return DrawSlogan(picture);
+    }
     if (StartsWith(name, "word_") || StartsWith(name, "char_")) {
         return DrawGlyph(picture, frame);
     }
@@ -662,6 +782,9 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (name == "箭头右" || name == "箭头左") {
         return DrawArrow(picture, frame, name == "箭头右");
+    }
+    if (IsScrollPart(name)) {
+        return DrawScrollPart(picture, frame);
     }
     if (picture.frames == 4) {
         return DrawButton(picture, frame);
@@ -676,6 +799,17 @@ Image Flat(const Picture& picture, int frame) {
 }
 
 }  // namespace
+
+Slices PictureSlices(const Picture& picture) {
+    if (!IsStretchedScrollPart(picture.name)) {
+        return {};
+    }
+    // The toolkit keeps (length + 1) / 2 + slice pixels at each end.
+    if (picture.name.find("Horz") != std::string::npos) {
+        return {kScrollEnd - (picture.width + 1) / 2, 0};
+    }
+    return {0, kScrollEnd - (picture.height + 1) / 2};
+}
 
 std::vector<Image> DrawPicture(const Picture& picture, Style style) {
     std::vector<Image> frames;

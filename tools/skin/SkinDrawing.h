@@ -4,8 +4,9 @@
 //    tells from one pixel what it sees.
 //  - Drawn: art a player can read, drawn by code: tile faces with their
 //    numeral and suit symbol (dots as dots), backs, cloth, buttons in four
-//    looks, digits, dice, the turn dial, panels; the words a picture carries
-//    are its caption (SkinCaptions.h), lettered in the game's font.
+//    looks, digits, dice, the turn dial, the scroll bars' parts, the slogan's
+//    banner, panels; the words a picture carries are its caption
+//    (SkinCaptions.h), lettered in the game's font.
 //
 // Rules of the drawn style:
 //  - A face has a one-pixel frame in its face's key colour and a back is
@@ -26,5 +27,15 @@ enum class Style { Flat, Drawn };
 
 // One image per frame, each the picture's width and height.
 std::vector<Image> DrawPicture(const Picture& picture, Style style);
+
+// The slice values of a picture that the toolkit stretches along a bar
+// (ImageRecord.h): the scroll bars' tracks and thumbs keep a few pixels at
+// each end and stretch what lies between; other pictures have none (0, 0).
+struct Slices {
+    int x = 0;
+    int y = 0;
+    bool Any() const { return x != 0 || y != 0; }
+};
+Slices PictureSlices(const Picture& picture);
 
 }  // namespace regional_skin

@@ -7,6 +7,9 @@
 #include <map>
 #include <numbers>
 
+#include "engine/ImageRecord.h"
+#include "engine/PpsCodec.h"
+
 namespace regional_skin {
 namespace {
 
@@ -201,6 +204,52 @@ bool PictureFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::
         return true;
     }
     return GifFile(frames, out, error);
+}
+
+bool SlicedPictureFile(std::span<const Image> frames, int sliceX, int sliceY,
+                       std::vector<uint8_t>& out, std::string& error) {
+    constexpr int kLimit = 32767;
+    if (frames.empty() || frames[0].width <= 0 || frames[0].height <= 0 ||
+        frames[0].width > kLimit || frames[0].height > kLimit || frames.size() > 0xffff ||
+        std::abs(sliceX) > kLimit || std::abs(sliceY) > kLimit) {
+        error = "no frames, or a size or slice a pps picture cannot hold";
+        return false;
+    }
+    const size_t pixels = static_cast<size_t>(frames[0].width) * frames[0].height;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(pixels * 4 * frames.size());
+    for (const Image& frame : frames) {
+        if (frame.width != frames[0].width || frame.height != frames[0].height ||
+            frame.pixels.size() != pixels) {
+            error = "frames of different sizes";
+            return false;
+        }
+        for (uint32_t colour : frame.pixels) {
+            // 0x00BBGGRR as the record's blue, green, red and alpha.
+            bytes.insert(bytes.end(),
+                         {static_cast<uint8_t>(colour >> 16), static_cast<uint8_t>(colour >> 8),
+                          static_cast<uint8_t>(colour), 0xff});
+        }
+    }
+    ImageRecord record;
+    record.width = static_cast<uint16_t>(frames[0].width);
+    record.height = static_cast<uint16_t>(frames[0].height);
+    record.pixels = bytes.data();
+    record.byteSize = bytes.size();
+    record.frameCount = static_cast<int32_t>(frames.size());
+    record.framesPerRow = 1;
+    record.flags = kPpsImageTrailer;
+    record.colorKey = kDefaultColorKey;
+    record.sliceX = static_cast<int16_t>(sliceX);
+    record.sliceY = static_cast<int16_t>(sliceY);
+    size_t size = 0;
+    const std::unique_ptr<uint8_t[]> file = EncodePps(record, nullptr, 5, size);
+    if (!file) {
+        error = "the pps picture cannot be encoded";
+        return false;
+    }
+    out.assign(file.get(), file.get() + size);
+    return true;
 }
 
 std::vector<uint8_t> WavFile(std::span<const uint8_t> samples, uint32_t rate) {

@@ -1,6 +1,7 @@
 #pragma once
 // The file formats the skin writes: pictures as PNG (one frame) or GIF (a
-// frame per image, one global palette), sounds as 8-bit mono PCM WAV.
+// frame per image, one global palette), or as a pps picture where the
+// toolkit needs the record's slice values; sounds as 8-bit mono PCM WAV.
 //
 // Rules:
 //  - The bytes depend only on the input: compression levels are fixed, no
@@ -30,6 +31,11 @@ std::vector<uint8_t> PngFile(const Image& image);
 bool GifFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::string& error);
 // The file of a picture: PNG for one frame, GIF for more.
 bool PictureFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::string& error);
+// A 32-bit pps picture of the frames (all of the first one's size) that
+// carries the slice values the toolkit's sliced draws read (ImageRecord.h);
+// false with a reason when it cannot be written.
+bool SlicedPictureFile(std::span<const Image> frames, int sliceX, int sliceY,
+                       std::vector<uint8_t>& out, std::string& error);
 
 // A WAV file of 8-bit mono samples at the given rate.
 std::vector<uint8_t> WavFile(std::span<const uint8_t> samples, uint32_t rate);

@@ -17,6 +17,15 @@ std::string TitleOf(const std::string& fileName) {
 
 }  // namespace
 
+bool PictureItem(const Picture& picture, Style style, std::string& fileName,
+                 std::vector<uint8_t>& bytes, std::string& error) {
+    const Slices slices = PictureSlices(picture);
+    fileName = picture.name + (slices.Any() ? ".pps" : picture.frames == 1 ? ".png" : ".gif");
+    const std::vector<Image> frames = DrawPicture(picture, style);
+    return slices.Any() ? SlicedPictureFile(frames, slices.x, slices.y, bytes, error)
+                        : PictureFile(frames, bytes, error);
+}
+
 bool BuildPack(const Skin& skin, const std::string& pack, Style style,
                const std::set<std::string>& leaveOut, std::vector<uint8_t>& image,
                std::string& error) {
@@ -25,8 +34,8 @@ bool BuildPack(const Skin& skin, const std::string& pack, Style style,
         if (picture.pack != pack || leaveOut.contains(picture.name)) {
             continue;
         }
-        KorPackItem item{picture.name + (picture.frames == 1 ? ".png" : ".gif"), {}};
-        if (!PictureFile(DrawPicture(picture, style), item.bytes, error)) {
+        KorPackItem item;
+        if (!PictureItem(picture, style, item.fileName, item.bytes, error)) {
             error = picture.name + ": " + error;
             return false;
         }

@@ -3,7 +3,8 @@
 // every picture and sound of the name list into the pack its section names.
 //
 // Rules:
-//  - Pictures are packed as "<name>.png" (one frame) or "<name>.gif".
+//  - Pictures are packed as "<name>.png" (one frame) or "<name>.gif", and
+//    those the toolkit stretches by their slice values as "<name>.pps".
 //  - Sounds: the flat style keeps the listed file name (a sound that names
 //    itself); the drawn style packs a tone as "<title>.wav", which the
 //    resource module keys like the listed ".ogg" (both are ".sound").
@@ -21,6 +22,10 @@
 
 namespace regional_skin {
 
+// The file of one picture as a pack holds it: its name with the extension
+// its format takes, and its bytes; false with a reason.
+bool PictureItem(const Picture& picture, Style style, std::string& fileName,
+                 std::vector<uint8_t>& bytes, std::string& error);
 // The bytes of one pack (its pictures and sounds, less the names left out).
 bool BuildPack(const Skin& skin, const std::string& pack, Style style,
                const std::set<std::string>& leaveOut, std::vector<uint8_t>& image,

@@ -225,6 +225,34 @@ protected:
         }
     }
 
+    // The turn dial's frame as the window shows it (one colour a frame in
+    // this skin), or -1 where it does not show.
+    int ShownDialFrame() {
+        CCorvanePicture* dial = View().GetClockHand();
+        if (dial == nullptr || dial->IsVisible() == 0) {
+            return -1;
+        }
+        const regional_skin::Seen seen = regional_skin::ClassifyColour(scenario.BackBufferColour(
+            static_cast<int>(dial->GetX()), static_cast<int>(dial->GetY())));
+        return seen.picture != nullptr && seen.picture->name == "clock_hand_big" ? seen.frame : -1;
+    }
+    // The dial has ended its turn to the seat to play and the window shows
+    // it so (a hidden dial has nothing to turn).
+    bool DialStill() {
+        CCorvanePicture* dial = View().GetClockHand();
+        return dial == nullptr || dial->IsVisible() == 0 ||
+               (View().GetPointerShown() == View().GetTurnDirection() &&
+                ShownDialFrame() == View().GetTurnDirection());
+    }
+    // The dial the window shows lights, as the skin draws that frame for a
+    // player, the side of the chair whose turn it is by the hand's records.
+    void ExpectDialLightsTheSideOf(int chair) {
+        const int frame = ShownDialFrame();
+        ASSERT_GE(frame, 0) << "no turn dial shown for chair " << chair;
+        EXPECT_EQ(regional_skin::DrawnDialSide(frame), PositionOf(chair))
+            << "chair " << chair << " plays; the dial shows frame " << frame;
+    }
+
     void AddStepsToThePlay();
     void AddThrow(const std::string& step, int count, int chair, int32_t tile);
     void AddDraw(const std::string& step, int count, int chair, int wall);
@@ -334,7 +362,8 @@ void RegionalScenarioTest::AddStepsToThePlay() {
         [&] {
             return View().GetTableState() == 0 &&
                    std::includes(Seat(kOwn).concealed.begin(), Seat(kOwn).concealed.end(),
-                                 received.begin(), received.end());
+                                 received.begin(), received.end()) &&
+                   DialStill();
         },
         [&] {
             std::vector<int32_t> own = dealt;
@@ -348,6 +377,7 @@ void RegionalScenarioTest::AddStepsToThePlay() {
             EXPECT_NE(scenario.ChatText().find("自己得到了机器人丙的三张!"), std::string::npos)
                 << scenario.ChatText();
             EXPECT_EQ(View().GetTurnDirection(), 2 * PositionOf(RegionalScript::kBanker));
+            ExpectDialLightsTheSideOf(RegionalScript::kBanker);
             CCorvaneButton* show = View().GetSwapInfoShowButton();
             ASSERT_NE(show, nullptr);
             EXPECT_NE(show->IsVisible(), 0);
@@ -364,8 +394,10 @@ void RegionalScenarioTest::AddStepsToThePlay() {
 
 void RegionalScenarioTest::AddThrow(const std::string& step, int count, int chair, int32_t tile) {
     scenario.Checkpoint(
-        step, count, [=, this] { return Seat(PositionOf(chair)).lastThrown == tile; },
+        step, count,
+        [=, this] { return Seat(PositionOf(chair)).lastThrown == tile && DialStill(); },
         [=, this] {
+            ExpectDialLightsTheSideOf((chair + 3) % 4);
             thrown[static_cast<size_t>(chair)].push_back(tile);
             EXPECT_EQ(Seat(PositionOf(chair)).lastThrown, tile);
             EXPECT_EQ(View().GetTableState(), 0);
@@ -379,8 +411,9 @@ void RegionalScenarioTest::AddThrow(const std::string& step, int count, int chai
 
 void RegionalScenarioTest::AddDraw(const std::string& step, int count, int chair, int wall) {
     scenario.Checkpoint(
-        step, count, [=, this] { return View().GetWallCount() == wall; },
+        step, count, [=, this] { return View().GetWallCount() == wall && DialStill(); },
         [=, this] {
+            ExpectDialLightsTheSideOf(chair);
             const int position = PositionOf(chair);
             EXPECT_EQ(View().GetRowCount(position), 14 - 3 * Seat(position).melds);
             EXPECT_NE(View().IsHandDrawn(position), 0);
@@ -391,8 +424,9 @@ void RegionalScenarioTest::AddDraw(const std::string& step, int count, int chair
 void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile) {
     // Chair 3 pengs at once: its meld, the meld animation, its voice.
     scenario.Checkpoint(
-        "229185 3", 1, [&] { return View().GetMeldCount(PositionOf(3)) == 1; },
+        "229185 3", 1, [&] { return View().GetMeldCount(PositionOf(3)) == 1 && DialStill(); },
         [=, this] {
+            ExpectDialLightsTheSideOf(3);
             Claimed(pengSource, pengTile);
             ExpectThrownTiles();
             EXPECT_EQ(View().GetMeldCount(PositionOf(3)), 1);
@@ -406,8 +440,9 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
         });
     AddThrow("222170 3", 2, 3, 76);
     scenario.Checkpoint(
-        "229195 2", 1, [&] { return View().GetMeldCount(PositionOf(2)) == 1; },
+        "229195 2", 1, [&] { return View().GetMeldCount(PositionOf(2)) == 1 && DialStill(); },
         [&] {
+            ExpectDialLightsTheSideOf(2);
             Claimed(3, 76);
             ExpectThrownTiles();
             ExpectNoOperationOffered();
@@ -415,8 +450,11 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
             EXPECT_EQ(Seat(PositionOf(3)).lastThrown, -1);
         });
     scenario.Checkpoint(
-        "229160 2", 2, [&] { return View().IsHandDrawn(PositionOf(2)) != 0; },
-        [&] { EXPECT_EQ(Seat(PositionOf(2)).concealed.size(), 11u); });
+        "229160 2", 2, [&] { return View().IsHandDrawn(PositionOf(2)) != 0 && DialStill(); },
+        [&] {
+            ExpectDialLightsTheSideOf(2);
+            EXPECT_EQ(Seat(PositionOf(2)).concealed.size(), 11u);
+        });
     AddThrow("222170 2", 2, 2, 26);
 
     // The result: the dialog over the table, the score lines, the win voice.
@@ -543,8 +581,9 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse
     const int32_t drawn = RegionalScript::kOwnDrawTile;
     scenario.Harness().Add(
         "the own draw",
-        [&] { return View().IsHandDrawn(kOwn) != 0 && OwnSprite(drawn) != nullptr; },
+        [&] { return View().IsHandDrawn(kOwn) != 0 && OwnSprite(drawn) != nullptr && DialStill(); },
         [&] {
+            ExpectDialLightsTheSideOf(RegionalScript::kOwnChair);
             EXPECT_EQ(scenario.Script().Frame().Count(tp::kOwnDraw), 1u);
             EXPECT_EQ(View().GetTurnDirection(), 6);
             EXPECT_NE(View().IsHandDrawn(kOwn), 0);
@@ -556,9 +595,10 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse
         "the own throw",
         [&] {
             return scenario.Script().Frame().Count(tp::kDiscard) == 1 &&
-                   Seat(kOwn).lastThrown == drawn;
+                   Seat(kOwn).lastThrown == drawn && DialStill();
         },
         [&] {
+            ExpectDialLightsTheSideOf((RegionalScript::kOwnChair + 3) % 4);
             tp::OperationRecord discard;
             ASSERT_TRUE(
                 tp::ReadTableRecord(scenario.Script().Frame().LastBody(tp::kDiscard), discard));

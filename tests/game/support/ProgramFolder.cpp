@@ -41,7 +41,9 @@ ProgramFolder::ProgramFolder(const ProgramFolderOptions& options)
     }
     if (options.skin) {
         std::string error;
-        if (!regional_skin::WriteSkinPacks(path_, error, options.leaveOut)) {
+        const regional_skin::Style style =
+            options.drawnSkin ? regional_skin::Style::Drawn : regional_skin::Style::Flat;
+        if (!regional_skin::WriteSkinPacks(path_, error, options.leaveOut, style)) {
             error_ = "the skin was not written: " + error;
         }
     }

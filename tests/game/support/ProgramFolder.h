@@ -22,6 +22,7 @@ namespace game_test {
 struct ProgramFolderOptions {
     bool skin = true;                // write the eleven packs
     std::set<std::string> leaveOut;  // skin names (GBK) the packs lack
+    bool drawnSkin = false;          // the skin drawn for players, not the flat one
     bool pointProgramFolder = true;  // the process's program folder is this one
 };
 

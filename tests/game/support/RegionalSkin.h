@@ -11,12 +11,14 @@
 // uses the colour key 0xff00ff.
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "tools/skin/SkinColours.h"
+#include "tools/skin/SkinDrawing.h"
 #include "tools/skin/SkinFiles.h"
 #include "tools/skin/SkinList.h"
 #include "tools/skin/SkinPacks.h"
@@ -41,11 +43,20 @@ Seen ClassifyColour(uint32_t colour);
 // The bytes of one pack of the flat skin (less the names left out).
 bool BuildPack(const std::string& pack, const std::set<std::string>& leaveOut,
                std::vector<uint8_t>& image, std::string& error);
-// Writes the flat skin's packs below the program folder (a trailing '/'),
-// each at its listed path with '\' as '/' and its GBK name as it stands.
-// Names in leaveOut are not packed (a skin that lacks them). False with a
-// reason.
+// Writes the skin's packs (flat unless asked otherwise) below the program
+// folder (a trailing '/'), each at its listed path with '\' as '/' and its
+// GBK name as it stands. Names in leaveOut are not packed (a skin that lacks
+// them). False with a reason.
 bool WriteSkinPacks(const std::string& programFolder, std::string& error,
-                    const std::set<std::string>& leaveOut = {});
+                    const std::set<std::string>& leaveOut = {}, Style style = Style::Flat);
+
+// The side of a turn dial that its lit part (its brightest pixels) lies
+// on, seen from the dial's centre: 0 left, 1 top, 2 right, 3 bottom, as the
+// table counts the positions of the left seat, the seat across, the right
+// seat and the own seat; -1 when it lies about the centre or on a diagonal.
+// `pixel` gives the colour (0x00BBGGRR) of a point of the dial's square.
+int LitSide(const std::function<uint32_t(int x, int y)>& pixel, int width, int height);
+// The side that frame of the drawn skin's turn dial lights.
+int DrawnDialSide(int frame);
 
 }  // namespace regional_skin

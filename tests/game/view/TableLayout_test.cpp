@@ -512,11 +512,56 @@ TEST_P(TableLayoutTest, TheVoiceBoxShowsEveryPhraseWholeInsideTheWindow) {
     }
 }
 
+// The turn dial as a player sees it, in the window with the skin drawn for
+// players: whichever chair is to play, the lit part of the dial shown lies
+// on that chair's side of the table.
+class TurnDialTest : public ::testing::TestWithParam<std::pair<int, int>> {};
+
+TEST_P(TurnDialTest, TheLitPartOfTheShownDialLiesOnTheSideOfTheSeatToPlay) {
+    game_test::GameWindow window;
+    game_test::GameWindowOptions options;
+    options.ownChair = kOwnChair;
+    options.width = GetParam().first;
+    options.height = GetParam().second;
+    options.folder.drawnSkin = true;
+    ASSERT_TRUE(window.Open(options)) << window.Error();
+    CRegionalTableView& view = *window.View();
+    for (int chair = 0; chair < 4; ++chair) {
+        tp::HandStartRecord start;
+        start.banker = chair;
+        start.turnChair = chair;
+        start.reactionTime = 12;
+        start.discardTime = 20;
+        start.wildIndicator = -1;
+        start.wildTiles = {-1, -1};
+        start.seatTileCounts.fill(13);
+        start.seatTileCounts[static_cast<size_t>(chair)] = 14;
+        start.ownTiles.fill(-1);
+        ASSERT_TRUE(window.TableData()->StoreHandStart(tp::WriteTableRecord(start)));
+        view.StartTurn();
+        view.StartTurnClock();
+        const int position = view.ChairToPosition(chair);
+        ASSERT_TRUE(window.RunUntil([&] { return view.GetPointerShown() == 2 * position; }))
+            << "the pointer never reached chair " << chair;
+        window.Run(200);  // its last step drawn
+        CCorvanePicture* dial = view.GetClockHand();
+        ASSERT_TRUE(dial != nullptr && dial->IsVisible() != 0) << "no dial shown";
+        const int left = static_cast<int>(std::lround(dial->GetLeft()));
+        const int top = static_cast<int>(std::lround(dial->GetTop()));
+        const int side = regional_skin::LitSide(
+            [&](int x, int y) { return window.BackBufferColour(left + x, top + y); },
+            static_cast<int>(dial->GetWidth()), static_cast<int>(dial->GetHeight()));
+        EXPECT_EQ(side, position) << "chair " << chair << " plays from position " << position
+                                  << "; the dial lights side " << side;
+    }
+}
+
+auto ScreenName = [](const auto& info) {
+    return std::to_string(info.param.first) + "x" + std::to_string(info.param.second);
+};
 INSTANTIATE_TEST_SUITE_P(Screens, TableLayoutTest,
-                         ::testing::Values(std::pair{1024, 768}, std::pair{1366, 768}),
-                         [](const auto& info) {
-                             return std::to_string(info.param.first) + "x" +
-                                    std::to_string(info.param.second);
-                         });
+                         ::testing::Values(std::pair{1024, 768}, std::pair{1366, 768}), ScreenName);
+INSTANTIATE_TEST_SUITE_P(Screens, TurnDialTest,
+                         ::testing::Values(std::pair{1024, 768}, std::pair{1366, 768}), ScreenName);
 
 }  // namespace

@@ -755,9 +755,9 @@ TEST(SkinArt, WordedPicturesCarryTheirCaptionsInThePlayersLanguage) {
 }
 
 // The turn pointer: the table view shows frame 2 x the screen position of
-// the seat to play (0 the right seat, 1 across, 2 the left seat, 3 the own
+// the seat to play (0 the left seat, 1 across, 2 the right seat, 3 the own
 // seat at the bottom), the odd frames while it turns. The lit part of frame
-// f lies f eighths of a turn anticlockwise from the right of the dial.
+// f lies f eighths of a turn clockwise from the left of the dial.
 TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
     const Picture& hand = Listed("clock_hand_big");
     const std::vector<Image> frames = regional_skin::DrawPicture(hand, regional_skin::Style::Drawn);
@@ -790,7 +790,8 @@ TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
         sy /= lit;
         EXPECT_GT(std::hypot(sx, sy), image.width / 8.0) << "the lit part is not to one side";
         const double off =
-            std::remainder(std::atan2(sy, sx) - f * std::numbers::pi / 4, 2 * std::numbers::pi);
+            std::remainder(std::atan2(sy, sx) - (std::numbers::pi - f * std::numbers::pi / 4),
+                           2 * std::numbers::pi);
         EXPECT_LT(std::abs(off), std::numbers::pi / 8)
             << "the lit part points " << std::atan2(sy, sx);
     }
