@@ -197,6 +197,11 @@ public:
     // The group, the groups that follow it and all they contain.
     virtual void StopGroupActions(uint64_t group);
     virtual void StopObjectActions(int id);
+    // Unlike the stops above, at once: none of the object's actions started
+    // so far takes another step, even one still on its way to the object
+    // module. What a new layout of the object calls, so that nothing moves
+    // it from its new place.
+    virtual void EndObjectActions(int id);
     virtual void StopAction(uint64_t handle);
 
     // --- More input ---

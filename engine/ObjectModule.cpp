@@ -107,6 +107,7 @@ void ObjectModule::Teardown() {
     lastAction_ = nullptr;
     currentGroup_ = nullptr;
     liveGroups_.clear();
+    endedUpTo_.clear();
     for (CMemPool* pool : {&eventPool_, &drawPool_, &groupPool_, &actionPool_}) {
         pool->Reset();
         pool->Destroy();
@@ -290,6 +291,7 @@ CCorvaneCanvas* ObjectModule::CreateCanvas(int width, int height, uint32_t color
 
 void ObjectModule::DestroyObjectById(int id) {
     CancelObjectActions(id);
+    endedUpTo_.erase(id);
     auto it = entries_.find(id);
     if (it == entries_.end()) {
         return;

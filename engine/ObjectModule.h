@@ -143,6 +143,10 @@ public:
     void CancelAction(uint64_t serial);
     void CancelGroup(uint64_t serial);
     void CancelObjectActions(int id);
+    // Ends the object's actions at once, those handed over but not yet
+    // arrived included (their serials are older than any taken after this
+    // call): none of them takes another step. Actions started later run.
+    void EndObjectActions(int id);
     // The group that actions join now, or null.
     const GroupRecord* GetCurrentGroup() const { return currentGroup_; }
 
@@ -203,6 +207,8 @@ private:
     ActionRecord* firstAction_ = nullptr;
     ActionRecord* lastAction_ = nullptr;
     std::unordered_map<uint64_t, GroupRecord*> liveGroups_;
+    // By object id: actions of that object up to this serial arrive ended.
+    std::unordered_map<int, uint64_t> endedUpTo_;
     bool runningActions_ = false;
     bool waitingStale_ = false;
     bool discarding_ = false;

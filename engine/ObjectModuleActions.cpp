@@ -109,6 +109,15 @@ void ObjectModule::AddAction(ActionRecord* record) {
         FinishAction(record, false);
         return;
     }
+    // Its object was laid out anew after the record was taken.
+    if (record->object != nullptr) {
+        const auto ended = endedUpTo_.find(record->objectId);
+        if (ended != endedUpTo_.end() && record->serial <= ended->second) {
+            record->group = nullptr;
+            FinishAction(record, false);
+            return;
+        }
+    }
     record->next = nullptr;
     record->group = currentGroup_;
     if (currentGroup_ != nullptr) {
@@ -232,6 +241,14 @@ void ObjectModule::CancelObjectActions(int id) {
             a->cancelled = 1;
         }
     }
+}
+
+void ObjectModule::EndObjectActions(int id) {
+    if (id == 0) {
+        return;
+    }
+    CancelObjectActions(id);
+    endedUpTo_[id] = serial_;
 }
 
 void ObjectModule::RunActions() {

@@ -380,6 +380,12 @@ void CCorvaneVisual::StopObjectActions(int id) {
     }
 }
 
+void CCorvaneVisual::EndObjectActions(int id) {
+    if (ObjectModule* objects = GetObjectModule()) {
+        objects->EndObjectActions(id);
+    }
+}
+
 void CCorvaneVisual::StopAction(uint64_t handle) {
     if (GetCore() != nullptr) {
         GetCore()->PostMessage(kObjectModuleId, kMsgCancelAction,

@@ -181,6 +181,7 @@ void CRegionalCardSprite::ShowThrownBackground(bool show) {
 }
 
 void CRegionalCardSprite::Refresh() {
+    EndAnimations();
     SetMetricsForScreen(GetImageHeight());
     SetAlpha(1.0);
     CCorvanePicture* face = GetFace();

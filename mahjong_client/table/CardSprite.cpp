@@ -125,7 +125,15 @@ int CCardSprite::GetCardImageIndex(int tileId) const {
     }
 }
 
+void CCardSprite::EndAnimations() {
+    EndObjectActions(GetId());
+    if (CCorvanePicture* face = GetFace()) {
+        EndObjectActions(face->GetId());
+    }
+}
+
 void CCardSprite::Refresh() {
+    EndAnimations();
     const bool placed =
         active != 0 && (kind == kKindWall || kind == kKindDiscard || kind == kKindThrown ||
                         kind == kKindShown || (kind == kKindHand && visible != 0));

@@ -12,6 +12,8 @@
 //    place of its kind, position and index.
 //  - The face picture, its shadow and the thrown-tile background are held by
 //    their ids and looked up on every use.
+//  - An animation ends when its tile is laid out anew (Refresh): a running
+//    move never outlives a new layout of the tile's row.
 
 #include <cstdint>
 
@@ -69,7 +71,8 @@ public:
     void BindInputEvents(bool lookingOn);
 
     // Places and draws the tile by its kind (hides it when it is free or
-    // not in use).
+    // not in use). A tile laid out anew ends whatever still moves or
+    // animates it, so no older animation takes it from its new place.
     virtual void Refresh();
     // Back to a free sprite: tile 200, kind 0, not in use, every mark
     // cleared.
@@ -149,6 +152,8 @@ protected:
     // Sets the face's size and place from the table view; false when the
     // view has no place for it.
     bool PlaceFromView();
+    // Ends the actions still running on the sprite and its face.
+    void EndAnimations();
     // The depth of the sprite's kind, on the sprite and its face.
     void ApplyKindDepth();
     // A concealed own tile shown face up is dimmed while shaded (0.9) or

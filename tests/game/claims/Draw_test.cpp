@@ -67,6 +67,53 @@ TEST_F(DrawTest, TheDrawnTileComesInFromUpLeftAndBringsItsOffers) {
                 View().events.end());
 }
 
+// Each round throws a middle tile of another face than the drawn one while
+// the drawn tile slides in: first by a click as the engine delivers it,
+// with frames 40 ms apart, so that the slide would step in the frame that
+// takes the click too; then at once, before the slide has begun.
+TEST_F(DrawTest, AThrowWhileTheDrawnTileSlidesInLeavesTheRowClosedUp) {
+    struct Round {
+        int32_t drawn;
+        int32_t wall;
+        int32_t thrown;
+        bool click;
+    };
+    for (const Round round : {Round{76, 10, 49, true}, Round{1, 11, 58, false}}) {
+        View().MoveTurnIndicator(View().GetTurnDirection(), 6);
+        View().events.clear();
+        QueueDraw(round.drawn, round.wall, 0);
+        ASSERT_EQ(View().CatchCard(), 1);
+        const CCardSprite* middle = scene.Own(View().FindRowIndex(3, round.thrown));
+        ASSERT_NE(middle, nullptr);
+        if (round.click) {
+            scene.Frames(40, 40);
+            ASSERT_TRUE(std::ranges::find(View().events, CRegionalTableView::kEventCatchMoved) ==
+                        View().events.end());
+            scene.objects->PostEvent(
+                MakeEventRecord(View().GetId(), kEventCardClick, middle->poolIndex, 0));
+        } else {
+            ASSERT_EQ(View().ThrowHandTile(middle->handIndex), 1);
+        }
+        scene.Frames(400, 40);
+        ASSERT_EQ(View().discards.back(), round.thrown);
+        // Four standing tiles, sorted, each starting where the one before
+        // it ends.
+        std::vector<CCardSprite*> row;
+        for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
+            CCardSprite* sprite = scene.Own(i);
+            if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0) {
+                row.push_back(sprite);
+            }
+        }
+        ASSERT_EQ(row.size(), 4u);
+        for (size_t k = 1; k < row.size(); ++k) {
+            EXPECT_LT(row[k - 1]->tile, row[k]->tile);
+            EXPECT_EQ(row[k]->GetLeft(), row[k - 1]->GetRight()) << "round " << round.drawn;
+            EXPECT_EQ(row[k]->GetY(), row[k - 1]->GetY());
+        }
+    }
+}
+
 TEST_F(DrawTest, TheDrawnTileStaysApartAndTheTimeOutThrowsIt) {
     // 76 (the fifth of the third suit) sorts below the 80 already held.
     QueueDraw(76, 10, 0);

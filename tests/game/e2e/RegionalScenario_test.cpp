@@ -133,6 +133,41 @@ protected:
         }
     }
 
+    // The own row, judged against the hand's records: 13 standing tiles
+    // (the own seat melds nothing here), 14 while it holds its draw, which
+    // stands apart at the right end. Each tile starts where the one before
+    // it ends (no hole, no overlap), and the back buffer shows its face's
+    // left edge there (a dimmed tile's colour is blended, and not read).
+    void ExpectOwnRowWhole() {
+        const bool drawn = scenario.Script().Frame().Count(tp::kOwnDraw) >
+                           scenario.Script().Frame().Count(tp::kDiscard);
+        std::vector<CCardSprite*> row;
+        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
+            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
+            if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0 &&
+                sprite->standing != 0) {
+                row.push_back(sprite);
+            }
+        }
+        ASSERT_EQ(row.size(), drawn ? 14u : 13u) << "standing tiles in the own row";
+        std::ranges::sort(row, {}, [](CCardSprite* sprite) { return sprite->GetLeft(); });
+        for (size_t k = 0; k < row.size(); ++k) {
+            const double gap = k > 0 ? row[k]->GetLeft() - row[k - 1]->GetRight() : 0.0;
+            if (drawn && k + 1 == row.size()) {
+                EXPECT_GT(gap, 0.0) << "the drawn tile stands apart";
+            } else {
+                EXPECT_EQ(gap, 0.0) << "a hole or an overlap before tile " << row[k]->tile;
+            }
+            if (row[k]->GetAlpha() >= 1.0) {
+                const uint32_t shown = scenario.BackBufferColour(
+                    static_cast<int>(row[k]->GetLeft()), static_cast<int>(row[k]->GetY()));
+                EXPECT_TRUE(regional_skin::ColourNear(
+                    shown, regional_skin::FaceColour(row[k]->GetCardImageIndex(row[k]->tile))))
+                    << "tile " << row[k]->tile << " shows " << std::hex << shown;
+            }
+        }
+    }
+
     // How many pixels of the rectangle show the colour.
     int CountColour(int left, int top, int right, int bottom, uint32_t colour) {
         int n = 0;
@@ -406,6 +441,7 @@ void RegionalScenarioTest::AddThrow(const std::string& step, int count, int chai
             ExpectThrownTiles();
             ExpectNoOperationOffered();
             ExpectNoWildMark();
+            ExpectOwnRowWhole();
         });
 }
 
@@ -418,6 +454,7 @@ void RegionalScenarioTest::AddDraw(const std::string& step, int count, int chair
             EXPECT_EQ(View().GetRowCount(position), 14 - 3 * Seat(position).melds);
             EXPECT_NE(View().IsHandDrawn(position), 0);
             EXPECT_EQ(View().GetTurnDirection(), 2 * position);
+            ExpectOwnRowWhole();
         });
 }
 
@@ -437,6 +474,7 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
             CCorvanePicture* animation = View().GetMeldAnimation();
             ASSERT_NE(animation, nullptr);
             EXPECT_NE(animation->IsVisible(), 0);
+            ExpectOwnRowWhole();
         });
     AddThrow("222170 3", 2, 3, 76);
     scenario.Checkpoint(
@@ -571,14 +609,17 @@ TEST_F(RegionalScenarioTest, OnAWideScreenTheSameHandPlaysToTheResult) {
 
 // With the script's own turn: after chair 1's throw the turn comes to the
 // own seat, whose clock runs out and draws (the table's own draw on a
-// time-out), the player clicks the drawn tile, and chair 3 pengs it.
-TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse) {
+// time-out), the player clicks a tile from the middle of the row while the
+// drawn tile still slides in, and chair 3 pengs it. The drawn tile takes
+// the thrown one's place in the sorted row.
+TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsAMiddleTileWithTheMouse) {
     game_test::ScenarioOptions options;
     options.ownTurn = true;
     ASSERT_TRUE(scenario.Prepare(options)) << scenario.Error();
     AddStepsToThePlay();
     AddThrow("222170 1", 1, 1, 49);
     const int32_t drawn = RegionalScript::kOwnDrawTile;
+    const int32_t middle = 2;  // another face than the drawn tile's
     scenario.Harness().Add(
         "the own draw",
         [&] { return View().IsHandDrawn(kOwn) != 0 && OwnSprite(drawn) != nullptr && DialStill(); },
@@ -589,21 +630,21 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse
             EXPECT_NE(View().IsHandDrawn(kOwn), 0);
             EXPECT_EQ(View().GetWallCount(), 108 - 53 - 3);
             ExpectNoWildMark();
-            scenario.Click(OwnSprite(drawn));
+            scenario.Click(OwnSprite(middle));
         });
     scenario.Harness().Add(
         "the own throw",
         [&] {
             return scenario.Script().Frame().Count(tp::kDiscard) == 1 &&
-                   Seat(kOwn).lastThrown == drawn && DialStill();
+                   Seat(kOwn).lastThrown == middle && DialStill();
         },
         [&] {
             ExpectDialLightsTheSideOf((RegionalScript::kOwnChair + 3) % 4);
             tp::OperationRecord discard;
             ASSERT_TRUE(
                 tp::ReadTableRecord(scenario.Script().Frame().LastBody(tp::kDiscard), discard));
-            EXPECT_EQ(discard.tile, drawn);
-            thrown[RegionalScript::kOwnChair].push_back(drawn);
+            EXPECT_EQ(discard.tile, middle);
+            thrown[RegionalScript::kOwnChair].push_back(middle);
             ExpectThrownTiles();
             EXPECT_EQ(View().IsHandDrawn(kOwn), 0);
             EXPECT_NE(View().GetTurnDirection(), 6);
@@ -612,10 +653,13 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsTheDrawnTileWithTheMouse
                 own.erase(std::find(own.begin(), own.end(), tile));
             }
             own.insert(own.end(), received.begin(), received.end());
+            own.erase(std::find(own.begin(), own.end(), middle));
+            own.push_back(drawn);
             std::sort(own.begin(), own.end());
             EXPECT_EQ(Seat(kOwn).concealed, own);
+            ExpectOwnRowWhole();
         });
-    AddStepsToTheResult(RegionalScript::kOwnChair, drawn);
+    AddStepsToTheResult(RegionalScript::kOwnChair, middle);
     ExpectWholeRun(scenario.Run());
 }
 
