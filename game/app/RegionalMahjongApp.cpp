@@ -299,6 +299,12 @@ void CRegionalMahjongApp::ResetForTesting() {
     chargeUrl_.fill('\0');
     SetOfflineMode(false);
     SetRelaunchOnExit(false);  // never start the test program again at its exit
+    // A hand that never ended would hold the next launch's seats.
+    ClearGamePlaying();
+    SetCommandLine({});
+    SetWaitDisplayFactory({});
+    // A run's end closes the log; a fresh program logs with the defaults.
+    ZepLogInit("ZEPLog", kZepLogDefaultOptions);
     ResetHistory();
     LaunchFields fields;
     fields.tableNo = -1;
