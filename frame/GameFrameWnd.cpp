@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/EngineClock.h"
+#include "engine/ui/CorvaneEdit.h"
 #include "frame/GameFrameApp.h"
 #include "frame/view/FramePanelSeams.h"
 #include "frame/web/BrowserJob.h"
@@ -490,9 +491,11 @@ void CGameFrameWnd::OnDisconnected() {
     const bool inGame = app->IsGamePlaying();
     app->SetDisconnectedInGame(inGame);
     app->CloseConnection();
+    // The names are the hall's text: shown as they are, never read as markup.
     const std::string text = inGame && !app->IsLookOn()
                                  ? "断线了！请尽快重入房间续玩。\r\n\r\n您的位置【" +
-                                       app->GetAreaName() + "_" + app->GetRoomName() + "】。"
+                                       EditLiteralText(app->GetAreaName().c_str(), -1) + "_" +
+                                       EditLiteralText(app->GetRoomName().c_str(), -1) + "】。"
                                  : std::string("与服务器连接断开。");
     if (app->GetMainWindow() != 0) {
         app->ShowNoticeBox(text.c_str(), 30, 0x31, "ruv大哭");

@@ -228,6 +228,16 @@ PlayerReport CTableLogicBase::SettleSinglePlayer(int chair, bool noChange) {
         }
         CheckSingleZeroSum(r.silverChange, r.fee);
     }
+    if (IsSilverGame()) {
+        // A win stays within what the purse can take, as in a hand's
+        // settlement; the record names no loser to let off.
+        PerChair<int32_t> before{};
+        PerChair<int32_t> change{};
+        before[chair] = r.silverBefore;
+        change[chair] = r.silverChange;
+        KeepWinningsInRange(before, change);
+        r.silverChange = change[chair];
+    }
     if (noChange) {
         r.scoreChange = 0;
         r.silverChange = 0;

@@ -575,7 +575,9 @@ void CGameNotifyHandler::OnPlayerLeaveNotify(Record record) {
             }
         } else {
             app->ShowNoticeBox(
-                Format("%s 已经离开，旁观结束。", app->GetChairDisplayName(chair).c_str()).c_str(),
+                Format("%s 已经离开，旁观结束。",
+                       EditLiteralText(app->GetChairDisplayName(chair).c_str(), -1).c_str())
+                    .c_str(),
                 10, 0x30, "ruv抱歉");
         }
     }

@@ -299,6 +299,17 @@ void CRegionalMahjongApp::ResetForTesting() {
     chargeUrl_.fill('\0');
     SetOfflineMode(false);
     SetRelaunchOnExit(false);  // never start the test program again at its exit
+    // A hand that never ended would hold the next launch's seats, and its
+    // start and the seats' flags the next table's top-up.
+    ClearGamePlaying();
+    tableData_.ClearHandArea();
+    tableData_.ClearSeatsStarted();
+    tableData_.SetMarking(0);
+    tableData_.SetExitRequestTick(0);
+    SetCommandLine({});
+    SetWaitDisplayFactory({});
+    // A run's end closes the log; a fresh program logs with the defaults.
+    ZepLogInit("ZEPLog", kZepLogDefaultOptions);
     ResetHistory();
     LaunchFields fields;
     fields.tableNo = -1;

@@ -130,9 +130,11 @@ public:
     // --- tests and the offline start set the launch fields directly ---
     using CGameFrameApp::InitGameData;
     using CGameFrameApp::SetLaunchFields;
-    // Puts the settings, the top-up address, the launch fields, the history
-    // and the offline and relaunch flags back to a fresh program's and closes
-    // the main window and the top-up dialog (tests share this object).
+    // Puts the settings, the top-up address, the launch fields, the command
+    // line, the history, the offline, relaunch and in-game flags, the hand
+    // kept in the table data, the wait display and the log back to a fresh
+    // program's and closes the main window and the top-up dialog (tests share
+    // this object).
     void ResetForTesting();
 
     // The program's start (public: Run calls it, and tests run the steps one

@@ -7,8 +7,10 @@
 #include <climits>
 #include <cstring>
 
+#include "frame/GameFrameWnd.h"
 #include "frame/LaunchRecordBuilder.h"
 #include "frame/net/GameNotifyHandler.h"
+#include "frame/panels/ExitRequestBox.h"
 #include "platform/Dialogs.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/frame/NotifyRecords.h"
@@ -219,6 +221,40 @@ TEST_F(NotifyHandlerTest, TableEndsShowTheirBoxes) {
     const size_t calls = view.calls.size();
     Notify(211120, {});
     EXPECT_EQ(view.calls.size(), calls);
+}
+
+// The notice boxes are rich text: the names of players, areas and rooms in
+// them stand as written, never as markup.
+TEST_F(NotifyHandlerTest, NamesInTheNoticeBoxesStandAsWritten) {
+    const std::string name = "<z=qe系统通知>#";
+    const std::string shown = "#<z=qe系统通知>##";
+    // A looker-on of chair 0 whose player leaves.
+    LaunchRecordBuilder launch = TableLaunch();
+    SetFieldText(launch.seats[0].name, name);
+    SetFieldText(launch.room.areaName, name);
+    SetFieldText(launch.room.roomName, "<c=255>房");
+    UserRecord looker = MakeLaunchUser(kOwnId, 0, "自己", 1);
+    looker.tableNo = kTableNo;
+    launch.seats.pop_back();
+    launch.lookers = {looker};
+    LaunchFields fields = app.GetLaunchFields();
+    fields.chairNo = 0;
+    fields.lookOn = 1;
+    app.SetLaunchFields(fields);
+    ASSERT_TRUE(app.InitGameData(launch.Build()));
+    Notify(211010, Words({kOtherId, 0, 0, 0, 0, 0, 0, kTableNo, 0}));
+    EXPECT_EQ(view.Count("ShowNoticeBox " + shown + " 已经离开，旁观结束。 10 48 ruv抱歉"), 1);
+    // The connection breaks in a game: the box names the area and the room.
+    fields.lookOn = 0;
+    app.SetLaunchFields(fields);
+    app.SetGamePlaying();
+    CGameFrameWnd().OnDisconnected();
+    EXPECT_EQ(view.calls.back(), "ShowNoticeBox 断线了！请尽快重入房间续玩。\r\n\r\n您的位置【" +
+                                     shown + "_#<c=255>房】。 30 49 ruv大哭");
+    // Another player's exit request.
+    CExitRequestBox exitBox;
+    exitBox.ShowExitRequest(name.c_str(), name.c_str(), "", {}, {}, 30);
+    EXPECT_EQ(exitBox.GetText(), "<c=255>" + shown + "<c=0> 请求退出!");
 }
 
 TEST_F(NotifyHandlerTest, BoardsChatsAndAnswers) {

@@ -546,4 +546,27 @@ TEST_F(Settlement, SinglePlayerSettlementAndEscapeReport) {
     EXPECT_EQ(table.SeatedPlayer(3)->silver, -100);
 }
 
+// Without a silver base no limit applies to a leaver's result; a win still
+// stays within what the purse can take, and the record says what it took.
+TEST_F(Settlement, ALeaversWinAtTheTopOfTheRangeIsWhatThePurseTakes) {
+    class WinningLeaver : public ScriptedGame {
+    public:
+        WinningLeaver() : ScriptedGame(kRuleSkipMinSilver) {}
+        void ComputeSingleResult(int, int32_t& score, int32_t& silver, int32_t& other) override {
+            score = 0;
+            silver = 300'000'000;
+            other = 0;
+        }
+    };
+    WinningLeaver table;
+    SeatFour(table, 2'000'000'000);
+    for (int c = 0; c < 4; ++c) {
+        table.SetUserFlags(c, 4);
+    }
+    int chair = 0;
+    ASSERT_EQ(table.StartGame(OpenRound(), chair), 1);
+    EXPECT_EQ(table.SettleSinglePlayer(2, false).silverChange, INT_MAX - 2'000'000'000);
+    EXPECT_EQ(table.SeatedPlayer(2)->silver, INT_MAX);
+}
+
 }  // namespace

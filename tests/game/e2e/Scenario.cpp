@@ -9,6 +9,7 @@
 #include "game/app/RegionalMahjongApp.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Dialogs.h"
+#include "platform/Messages.h"
 #include "platform/Screen.h"
 #include "platform/SdlEvents.h"
 #include "platform/Sync.h"
@@ -32,6 +33,13 @@ Scenario::~Scenario() {
     script_.reset();
     server_.Stop();
     harness_.reset();
+    // The program's run leaves its state in the application object the
+    // process's other tests share, and the harness's quit stays queued when
+    // the start failed before the loop: both go with the scenario.
+    App().ResetForTesting();
+    platform::Message leftover;
+    while (platform::PeekMessage(leftover, platform::PeekMode::Remove)) {
+    }
     platform::SetAudioLibraryFactory({});
     if (screenSet_) {
         platform::ResetScreenForTesting();

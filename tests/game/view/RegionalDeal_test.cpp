@@ -104,10 +104,13 @@ TEST_F(RegionalDealSteps, AStepWithAWallStartOffTheWallDealsNothing) {
 
 TEST_F(RegionalDealSteps, AThrowWhileTheDiceRollDealsAtOnceAndNothingIsDealtAgain) {
     Open();
-    StoreHandStart(1, 0, OwnTiles(13));
+    table_protocol::HandStartRecord start = HandStart(1, 0, OwnTiles(13));
+    start.dice = {3, 4, 5, 6};  // two pairs: the second shows after the first
+    Store(start);
     view->BuildWall();
     view->ThrowDice();
     RunMs(200);
+    ASSERT_GT(view->ShownDice(), 0);
     // The banker throws before the dice are over: the hand is dealt first.
     table_protocol::CardThrownNotice thrown;
     thrown.thrower = 1;
