@@ -140,7 +140,7 @@ TEST_F(AnimationsTest, TheVoiceBoxListsTheNinePhrasesNumbered) {
     EXPECT_EQ(box->IsVisible(), 0);
     EXPECT_GE(box->GetZ(), 50000.0);
     EXPECT_EQ(box->GetWidth(), 336);
-    EXPECT_EQ(box->GetHeight(), 220);
+    EXPECT_EQ(box->GetHeight(), 240);
     auto* list = dynamic_cast<CCorvaneTextList*>(view->GetVoicePhraseList());
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetItemCount(), 9);

@@ -492,7 +492,7 @@ TEST_P(TableLayoutTest, TheVoiceBoxShowsEveryPhraseWholeInsideTheWindow) {
     EXPECT_TRUE(boxBox.left >= 0 && boxBox.right <= window.Width() && boxBox.top >= 0 &&
                 boxBox.bottom <= window.Height())
         << "the voice box " << Describe(boxBox);
-    EXPECT_TRUE(listBox.left >= boxBox.left && listBox.right <= boxBox.right)
+    EXPECT_TRUE(Inside(listBox, boxBox))
         << "the phrase list " << Describe(listBox) << " off the voice box " << Describe(boxBox);
     // Each caption, drawn two pixels in, in the row's normal and hover
     // fonts, ends inside its row.
