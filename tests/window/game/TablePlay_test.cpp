@@ -1,9 +1,10 @@
 // The regional table's play parts in a real window with real clicks: the
 // operation row (a shown Peng sends its claim), the swap choice (clicked own
-// tiles rise, the confirm sends the three), the voice box's phrase list (a
-// picked phrase is said and comes back as the own board's bubble) and the
-// side panel's emoticon picker (a picked emoticon is said and shows in the
-// own board's bubble).
+// tiles rise, the confirm sends the three), the own throw (a middle tile
+// clicked while the drawn one slides in leaves the row closed up), the voice
+// box's phrase list (a picked phrase is said and comes back as the own
+// board's bubble) and the side panel's emoticon picker (a picked emoticon is
+// said and shows in the own board's bubble).
 // Each is seen on the X server and its effect in what the test server got.
 
 #include <algorithm>
@@ -197,6 +198,62 @@ TEST_F(TablePlayWindowTest, ClickedOwnTilesRiseAndTheConfirmSendsTheThree) {
     EXPECT_EQ(three, (std::vector<int32_t>{kBamboo1, kBamboo2, kBamboo3}));
     EXPECT_EQ(View().GetTableState(), CRegionalTableView::kStateSwapSent);
     EXPECT_TRUE(window.RunUntil([&] { return confirm->IsVisible() == 0; }));
+}
+
+// The own turn's draw comes from the server and slides in; a middle tile of
+// another face, clicked at once, is thrown, and the drawn tile takes its
+// place in the sorted row: once the throw is shown the row stands closed
+// up, and the window shows each tile's face at its place.
+TEST_F(TablePlayWindowTest, AMiddleTileClickedWhileTheDrawnTileSlidesInLeavesTheRowClosedUp) {
+    // First copies only, so that the row sorts alike by id and by face.
+    std::vector<int32_t> tiles = {0, 1, 2, 3, 4, 5, kDots1, 37, 38, 40, 41, 72, 73};
+    StartHand(0x1, tiles, -1);
+    View().MoveTurnIndicator(View().GetTurnDirection(), 2 * kOwn);
+    const int32_t drawn = 39;
+    const int32_t thrown = 3;
+    tp::DrawReply draw;
+    draw.tile = drawn;
+    draw.wallIndex = 55;
+    script.SetReply(tp::kOwnDraw, tp::kResultDone, tp::WriteTableRecord(draw));
+    script.SetReply(tp::kDiscard, tp::kResultDone);
+    // The pointer rests above the row while the draw comes, and then moves
+    // onto the tile, as a player's does.
+    ASSERT_NE(Own(thrown), nullptr);
+    const int restX = static_cast<int>(Own(thrown)->GetX());
+    const int restY = static_cast<int>(Own(thrown)->GetTop()) - 150;
+    ASSERT_EQ(MovePointerTo(*server, xwindow, restX, restY, kTableWaitMs), "");
+    window.Run(100);
+    ASSERT_EQ(View().CatchCard(), 1);
+    tp::OperationRecord sent;
+    ASSERT_NO_FATAL_FAILURE(ClickForRequest(Own(thrown), tp::kDiscard, sent));
+    EXPECT_EQ(sent.tile, thrown);
+    window.Run(600);  // the throw's own moves
+
+    tiles.erase(std::ranges::find(tiles, thrown));
+    tiles.insert(std::ranges::upper_bound(tiles, drawn), drawn);
+    std::vector<CCardSprite*> row;
+    for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
+        CCardSprite* sprite = View().GetHandSprite(kOwn, i);
+        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0) {
+            row.push_back(sprite);
+        }
+    }
+    std::ranges::sort(row, {}, [](CCardSprite* s) { return s->GetLeft(); });
+    ASSERT_EQ(row.size(), tiles.size());
+    const std::optional<WindowImage> shot = Capture();
+    for (size_t k = 0; k < row.size(); ++k) {
+        EXPECT_EQ(row[k]->tile, tiles[k]) << "place " << k;
+        if (k > 0) {
+            EXPECT_EQ(row[k]->GetLeft(), row[k - 1]->GetRight()) << "place " << k;
+        }
+        // The k-th place of a closed-up row shows the k-th tile's face.
+        const double x = row[0]->GetLeft() + (static_cast<double>(k) + 0.5) * row[k]->GetWidth();
+        const regional_skin::Seen seen = regional_skin::ClassifyColour(
+            AsShown(PixelAt(shot, static_cast<int>(x), static_cast<int>(row[k]->GetY()))));
+        EXPECT_EQ(seen.kind, regional_skin::Seen::Kind::Face) << "place " << k;
+        ASSERT_NE(row[k]->GetFace(), nullptr);
+        EXPECT_EQ(seen.frame, row[k]->GetFace()->GetFrame()) << "place " << k;
+    }
 }
 
 TEST_F(TablePlayWindowTest, TheSwapPanelOpensWithItsButtonAndClosesWithItsOwn) {
