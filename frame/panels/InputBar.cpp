@@ -216,7 +216,7 @@ void CInputBar::Layout() {
     }
 
     // The send button ends the frame's row at the bar's right edge: the
-    // frame stops at its left edge, the quick-chat button inside the frame.
+    // quick-chat button, which ends inside the frame, stops at its left edge.
     CCorvaneButton* send = GetSendButton();
     const FrameRecord sendFace = SkinFrame("btnSendChat");
     const int sendWidth = sendFace.width > 0 ? sendFace.width
@@ -225,7 +225,7 @@ void CInputBar::Layout() {
     // A long button row on a narrow bar leaves no room: the frame and the
     // edit box are then hidden, and never sized below one pixel.
     const int frameRoom = std::min(width - rowEndOnFrameRow - metrics_.inputFrameMargin,
-                                   width - sendWidth - kFrameInset);
+                                   width - sendWidth - (kFrameInset - kQuickChatInset));
     const int frameWidth = std::max(1, frameRoom);
     const double frameX = left + frameWidth / 2 + kFrameInset;
     if (auto* frame = Part<CCorvaneCanvas>(inputFrameId_)) {

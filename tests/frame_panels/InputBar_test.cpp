@@ -114,12 +114,12 @@ TEST_F(InputBarTest, WithoutButtonsTheInputFrameSpansTheBarLessItsMargins) {
 TEST_F(InputBarTest, AnotherSkinPassesItsOwnNumbers) {
     Open();
     InputBarMetrics table;
-    table.inputFrameMargin = 30;
+    table.inputFrameMargin = 20;
     table.inputFrameYFactor = 0.75;
     table.buttonRowTop = 2;
     auto* other = AddBar<CInputBar>(400, 560, 400, 60, new CInputBar(table));
     CCorvaneCanvas* frame = other->GetInputFrame();
-    EXPECT_EQ(frame->GetCanvasWidth(), 350);
+    EXPECT_EQ(frame->GetCanvasWidth(), 360);
     EXPECT_NEAR(frame->GetY(), 530 + 18 + 31, 0.5);
 }
 
