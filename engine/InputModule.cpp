@@ -302,6 +302,9 @@ void InputModule::OnLButtonDown(int x, int y, uint32_t) {
         return;
     }
     SetMousePos(x, y);
+    // Objects may have moved under the still mouse since the last tick: the
+    // press goes to what lies under it now.
+    FollowObjectsUnderMouse();
     state_.stateFlags = (state_.stateFlags & ~kInputHoverShown) | kInputLeftHeld;
 
     const uint32_t now = Now();
@@ -359,6 +362,7 @@ void InputModule::OnRButtonDown(int x, int y, uint32_t) {
         return;
     }
     SetMousePos(x, y);
+    FollowObjectsUnderMouse();
     state_.stateFlags = (state_.stateFlags & ~kInputHoverShown) | kInputRightHeld;
     SendToBoth(kEventRButtonDown, inputTarget_, state_.mouseTarget);
 }

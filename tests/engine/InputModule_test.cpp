@@ -355,6 +355,23 @@ TEST_F(InputModuleTest, ObjectsMovingUnderAStillMouseChangeTheTarget) {
     Frame(101);
     Frame();
     EXPECT_EQ(EventsOf(a), (V{kEventMouseEnter, kEventMouseLeave}));
+
+    // A press before the next tick goes to the object that moved under the
+    // mouse, not to the one that moved away.
+    RecordingObject* b = Bound(100, 100, {kEventLButtonDown, kEventClick});
+    RecordingObject* c = Bound(500, 300, {kEventLButtonDown, kEventClick});
+    Frame(101);
+    Frame();
+    ASSERT_EQ(State().mouseTarget, b->GetId());
+    b->SetPos(500, 500);
+    b->Invalidate();
+    c->SetPos(100, 100);
+    c->Invalidate();
+    Press(100, 100);
+    Release(100, 100);
+    Frame();
+    EXPECT_EQ(EventsOf(b), V{});
+    EXPECT_EQ(EventsOf(c), (V{kEventLButtonDown, kEventClick}));
 }
 
 // Returns that pile up beyond the queue limit are dropped with notice 1005;
