@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/game/claims/ClaimsScene.h"
+#include "tests/game/support/ClientReadings.h"
 
 namespace claims_test {
 namespace {
@@ -98,13 +99,7 @@ TEST_F(DrawTest, AThrowWhileTheDrawnTileSlidesInLeavesTheRowClosedUp) {
         ASSERT_EQ(View().discards.back(), round.thrown);
         // Four standing tiles, sorted, each starting where the one before
         // it ends.
-        std::vector<CCardSprite*> row;
-        for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
-            CCardSprite* sprite = scene.Own(i);
-            if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0) {
-                row.push_back(sprite);
-            }
-        }
+        const std::vector<CCardSprite*> row = game_test::ShownOwnRow(View());
         ASSERT_EQ(row.size(), 4u);
         for (size_t k = 1; k < row.size(); ++k) {
             EXPECT_LT(row[k - 1]->tile, row[k]->tile);

@@ -26,6 +26,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Sync.h"
 #include "tests/game/e2e/Scenario.h"
+#include "tests/game/support/ClientReadings.h"
 #include "tests/game/support/RegionalSkin.h"
 
 namespace {
@@ -141,16 +142,8 @@ protected:
     void ExpectOwnRowWhole() {
         const bool drawn = scenario.Script().Frame().Count(tp::kOwnDraw) >
                            scenario.Script().Frame().Count(tp::kDiscard);
-        std::vector<CCardSprite*> row;
-        for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
-            CCardSprite* sprite = View().GetHandSprite(kOwn, index);
-            if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0 &&
-                sprite->standing != 0) {
-                row.push_back(sprite);
-            }
-        }
+        const std::vector<CCardSprite*> row = game_test::ShownOwnRow(View());
         ASSERT_EQ(row.size(), drawn ? 14u : 13u) << "standing tiles in the own row";
-        std::ranges::sort(row, {}, [](CCardSprite* sprite) { return sprite->GetLeft(); });
         for (size_t k = 0; k < row.size(); ++k) {
             const double gap = k > 0 ? row[k]->GetLeft() - row[k - 1]->GetRight() : 0.0;
             if (drawn && k + 1 == row.size()) {

@@ -1,5 +1,6 @@
 #include "tests/game/support/ClientReadings.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/GdiPaintModule.h"
@@ -8,6 +9,8 @@
 #include "frame/GameFrameWnd.h"
 #include "frame/panels/ChatBox.h"
 #include "game/app/RegionalMahjongApp.h"
+#include "mahjong_client/table/CardSprite.h"
+#include "mahjong_client/table/MahjongTableView.h"
 
 namespace game_test {
 
@@ -67,6 +70,19 @@ uint32_t ChatBoxColourAt(const std::string& part) {
     }
     const size_t at = bytes.find(part);
     return at == std::string::npos ? 0xffffffffu : owners[at]->color;
+}
+
+std::vector<CCardSprite*> ShownOwnRow(CMahjongTableView& view) {
+    std::vector<CCardSprite*> row;
+    for (int index = 0; index < CMahjongTableView::kRowSize; ++index) {
+        CCardSprite* sprite = view.GetHandSprite(CMahjongTableView::kOwnPosition, index);
+        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0 &&
+            sprite->standing != 0) {
+            row.push_back(sprite);
+        }
+    }
+    std::ranges::sort(row, {}, [](CCardSprite* sprite) { return sprite->GetLeft(); });
+    return row;
 }
 
 }  // namespace game_test

@@ -1,9 +1,14 @@
 #pragma once
 // What a test reads of the running client through the program's application
-// object: the back buffer of its main window and the text of its chat box.
+// object: the back buffer of its main window and the text of its chat box;
+// and what a table view shows of the own row.
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+class CCardSprite;
+class CMahjongTableView;
 
 namespace game_test {
 
@@ -15,5 +20,8 @@ std::string ChatBoxText();
 // The colour (0x00BBGGRR) of the chat box's characters where its text first
 // shows `part` (GBK); 0xffffffff when it does not.
 uint32_t ChatBoxColourAt(const std::string& part);
+
+// The own seat's standing tiles the view shows, left to right.
+std::vector<CCardSprite*> ShownOwnRow(CMahjongTableView& view);
 
 }  // namespace game_test

@@ -489,8 +489,7 @@ TEST_P(TableLayoutTest, TheVoiceBoxShowsEveryPhraseWholeInsideTheWindow) {
     ASSERT_TRUE(window.RunUntil([&] { return box->IsVisible() != 0 && list->IsVisible() != 0; }));
     const Box boxBox = BoxOf(*box);
     const Box listBox = BoxOf(*list);
-    EXPECT_TRUE(boxBox.left >= 0 && boxBox.right <= window.Width() && boxBox.top >= 0 &&
-                boxBox.bottom <= window.Height())
+    EXPECT_TRUE(Inside(boxBox, Box{0, 0, double(window.Width()), double(window.Height())}))
         << "the voice box " << Describe(boxBox);
     EXPECT_TRUE(Inside(listBox, boxBox))
         << "the phrase list " << Describe(listBox) << " off the voice box " << Describe(boxBox);

@@ -26,6 +26,7 @@
 #include "game/widgets/VoicePhraseList.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/table/CardSprite.h"
+#include "tests/game/support/ClientReadings.h"
 #include "tests/game/support/RegionalSkin.h"
 #include "tests/window/Pixels.h"
 #include "tests/window/game/TableWindow.h"
@@ -231,14 +232,7 @@ TEST_F(TablePlayWindowTest, AMiddleTileClickedWhileTheDrawnTileSlidesInLeavesThe
 
     tiles.erase(std::ranges::find(tiles, thrown));
     tiles.insert(std::ranges::upper_bound(tiles, drawn), drawn);
-    std::vector<CCardSprite*> row;
-    for (int i = 0; i < CMahjongTableView::kRowSize; ++i) {
-        CCardSprite* sprite = View().GetHandSprite(kOwn, i);
-        if (sprite != nullptr && sprite->active != 0 && sprite->visible != 0) {
-            row.push_back(sprite);
-        }
-    }
-    std::ranges::sort(row, {}, [](CCardSprite* s) { return s->GetLeft(); });
+    const std::vector<CCardSprite*> row = game_test::ShownOwnRow(View());
     ASSERT_EQ(row.size(), tiles.size());
     const std::optional<WindowImage> shot = Capture();
     for (size_t k = 0; k < row.size(); ++k) {
