@@ -8,6 +8,7 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneComboBox.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/engine_ui/RichTextTestSupport.h"
 
 namespace {
@@ -23,12 +24,6 @@ protected:
         panel->SetPos(300, 250);  // top-left (100, 100)
         panel->Show();
         Frame();
-    }
-    static std::string TextOf(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        std::string out(text);
-        FreeEventBlock(text);
-        return out;
     }
     void Type(const std::string& bytes) {
         for (char c : bytes) {
@@ -75,7 +70,7 @@ TEST_F(ComboTest, PartsArePlacedByOffsetAndReachedByKind) {
     panel->SetEditText(99, "nope");
     panel->SetCheck(2, 1);
     EXPECT_EQ(label->GetCanvasWidth(), 26);
-    EXPECT_EQ(TextOf(*edit), "");
+    EXPECT_EQ(EditBoxText(*edit), "");
 
     // A key in use keeps naming the first part.
     CCorvaneCanvas* second = panel->AddLabel(1, 0, 0, "zz", 12, 0);
@@ -95,7 +90,7 @@ TEST_F(ComboTest, PartsArePlacedByOffsetAndReachedByKind) {
     EXPECT_EQ(visual->FindObjectById(labelId), nullptr);
     panel->SetLabelText(1, "gone");
     panel->SetEditNumber(2, -42);
-    EXPECT_EQ(TextOf(*edit), "-42");
+    EXPECT_EQ(EditBoxText(*edit), "-42");
     EXPECT_EQ(edit->GetCommittedText(), "-42");
 }
 
@@ -165,11 +160,11 @@ TEST_F(ComboTest, TabCommitsTheTextAndActivatesTheNextField) {
     EXPECT_EQ(first->GetFirstElement()->color, 0u) << "black while editing";
     Key(kEditKeyTab);
     Frame();
-    EXPECT_EQ(TextOf(*first), "12");
+    EXPECT_EQ(EditBoxText(*first), "12");
     EXPECT_EQ(first->GetCommittedText(), "12");
     EXPECT_EQ(first->GetFirstElement()->color, kComboInactiveText);
     EXPECT_EQ(Focus(), second->GetId());
-    EXPECT_EQ(TextOf(*second), "old");
+    EXPECT_EQ(EditBoxText(*second), "old");
     EXPECT_EQ(second->GetFirstElement()->color, 0u);
     EXPECT_NE(second->GetStyle() & kRichFollow, 0u);
     EXPECT_TRUE(second->HasSelection());
@@ -182,7 +177,7 @@ TEST_F(ComboTest, TabCommitsTheTextAndActivatesTheNextField) {
     EXPECT_EQ(second->GetFirstElement()->color, kComboInactiveText);
 
     panel->ClearEdits(-1);
-    EXPECT_EQ(TextOf(*first), "");
+    EXPECT_EQ(EditBoxText(*first), "");
     EXPECT_EQ(first->GetCommittedText(), "");
     EXPECT_EQ(second->GetCommittedText(), "");
 }

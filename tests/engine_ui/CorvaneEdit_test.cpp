@@ -10,6 +10,7 @@
 
 #include "engine/CorvanePicture.h"
 #include "engine/ui/CorvaneEdit.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/engine_ui/RichTextTestSupport.h"
 
 namespace {
@@ -81,12 +82,6 @@ protected:
         Key(key);
         backend.SetKeyDown(platform::kKeyControl, false);
     }
-    static std::string TextOf(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        std::string out(text);
-        FreeEventBlock(text);
-        return out;
-    }
     int Focus() {
         InputState state;
         return input->GetInputState(&state)->focus;
@@ -100,12 +95,12 @@ TEST_F(EditTest, TheLengthLimitCountsBytesAndNeverSplitsACharacter) {
     edit->SetMaxLength(10);
     Type("123456789");
     Type("中");
-    EXPECT_EQ(TextOf(*edit), "123456789") << "11 bytes exceed the limit";
+    EXPECT_EQ(EditBoxText(*edit), "123456789") << "11 bytes exceed the limit";
     EXPECT_EQ(edit->refused, 0);
     Type("a");
     EXPECT_EQ(edit->GetTextLength(), 10);
     Type("b中");
-    EXPECT_EQ(TextOf(*edit), "123456789a");
+    EXPECT_EQ(EditBoxText(*edit), "123456789a");
     EXPECT_EQ(edit->refused, 2);
 
     // A pasted run keeps its first characters up to the limit.
@@ -113,7 +108,7 @@ TEST_F(EditTest, TheLengthLimitCountsBytesAndNeverSplitsACharacter) {
     pasted->SetMaxLength(10);
     ASSERT_TRUE(platform::SetClipboardText("abcdefghi中文字符串都太长了"));
     CtrlKey(kEditKeyPaste);
-    EXPECT_EQ(TextOf(*pasted), "abcdefghi");
+    EXPECT_EQ(EditBoxText(*pasted), "abcdefghi");
 
     // Inserting in the middle drops the end of the insertion, not the text
     // that follows the caret.
@@ -124,20 +119,20 @@ TEST_F(EditTest, TheLengthLimitCountsBytesAndNeverSplitsACharacter) {
         Key(kEditKeyLeft);
     }
     middle->InsertText("XYZ");
-    EXPECT_EQ(TextOf(*middle), "abcXYdefgh");
+    EXPECT_EQ(EditBoxText(*middle), "abcXYdefgh");
     Type("Q");
-    EXPECT_EQ(TextOf(*middle), "abcXYdefgh");
+    EXPECT_EQ(EditBoxText(*middle), "abcXYdefgh");
 
     // A huge paste is cut to the room left; carriage returns take none.
     middle->Reset();
     ASSERT_TRUE(platform::SetClipboardText("a\r\nb" + std::string(200000, 'x')));
     middle->Paste();
-    EXPECT_EQ(TextOf(*middle), "a\nbxxxxxxx");
+    EXPECT_EQ(EditBoxText(*middle), "a\nbxxxxxxx");
     // With markup on, the run is trimmed after it is built.
     middle->Reset();
     middle->EnableMarkup(true);
     middle->InsertText("<c=255>0123456789abc");
-    EXPECT_EQ(TextOf(*middle), "0123456789");
+    EXPECT_EQ(EditBoxText(*middle), "0123456789");
     middle->EnableMarkup(false);
 
     // No limit: 0 and negative values.
@@ -162,7 +157,7 @@ TEST_F(EditTest, TheTextReadsObjectsAsControlsAndTakesMarkupLiterally) {
     auto* literal = MakeEdit(kRichSingleLine, 200);
     ASSERT_TRUE(platform::SetClipboardText("<c=255>red#r##[图片]<z=pic>"));
     CtrlKey(kEditKeyPaste);
-    EXPECT_EQ(TextOf(*literal), "<c=255>red#r##[图片]<z=pic>");
+    EXPECT_EQ(EditBoxText(*literal), "<c=255>red#r##[图片]<z=pic>");
     EXPECT_EQ(literal->GetTextLength(), 27);
 }
 
@@ -191,23 +186,23 @@ TEST_F(EditTest, EnterSubmitsAndUpAndDownRecallTheHistory) {
     for (const char* entry : {"A", "B", "C"}) {
         Type(entry);
         Key(kEditKeyEnter);
-        EXPECT_EQ(TextOf(*edit), entry) << "a submit leaves the text to the owner";
+        EXPECT_EQ(EditBoxText(*edit), entry) << "a submit leaves the text to the owner";
         edit->Reset();
     }
     EXPECT_EQ(submitted, (std::vector<std::string>{"A", "B", "C"}));
     const std::vector<std::string> shown = {"B", "A", "C"};
     for (const std::string& expected : shown) {
         Key(kEditKeyUp);
-        EXPECT_EQ(TextOf(*edit), expected);
+        EXPECT_EQ(EditBoxText(*edit), expected);
         EXPECT_EQ(Text(*edit), expected);
     }
     Key(kEditKeyUp);  // B
     Key(kEditKeyUp);  // A
     Key(kEditKeyDown);
-    EXPECT_EQ(TextOf(*edit), "B");
+    EXPECT_EQ(EditBoxText(*edit), "B");
     EXPECT_TRUE(edit->HasSelection()) << "the recalled text is selected";
     Type("x");
-    EXPECT_EQ(TextOf(*edit), "x") << "typing replaces the selected entry";
+    EXPECT_EQ(EditBoxText(*edit), "x") << "typing replaces the selected entry";
 
     // Recalled entries obey the limit.
     edit->SetMaxLength(1);
@@ -215,7 +210,7 @@ TEST_F(EditTest, EnterSubmitsAndUpAndDownRecallTheHistory) {
     edit->Reset();
     Key(kEditKeyDown);  // from the newest to the oldest
     Key(kEditKeyUp);
-    EXPECT_EQ(TextOf(*edit), "l");
+    EXPECT_EQ(EditBoxText(*edit), "l");
 
     // The history is bounded.
     for (int i = 0; i < 300; ++i) {
@@ -232,10 +227,10 @@ TEST_F(EditTest, UpAndDownMoveTheCaretWithoutAHistory) {
     Type("ab");
     Key(kEditKeyEnter);  // no notify target: a line end
     Type("cd");
-    EXPECT_EQ(TextOf(*multi), "ab\ncd");
+    EXPECT_EQ(EditBoxText(*multi), "ab\ncd");
     Key(kEditKeyUp);
     Type("X");
-    EXPECT_EQ(TextOf(*multi), "abX\ncd");
+    EXPECT_EQ(EditBoxText(*multi), "abX\ncd");
     EXPECT_TRUE(submitted.empty());
 }
 
@@ -255,7 +250,7 @@ TEST_F(EditTest, LiveSubmitSendsTheWholeTextOnEveryChange) {
     // Without a receiver the texts are not delivered and not leaked.
     auto* alone = MakeEdit(kRichSingleLine | kEditSubmitOnChange, 200);
     Type("zz");
-    EXPECT_EQ(TextOf(*alone), "zz");
+    EXPECT_EQ(EditBoxText(*alone), "zz");
     CCorvaneEdit unregistered;
     unregistered.SetNotify(owner->GetId(), kSubmitEvent, 0);
     unregistered.Submit();
@@ -278,7 +273,7 @@ TEST_F(EditTest, PasswordBoxesDrawStarsAndCopyNothing) {
     auto* stars = MakeEdit(kRichSingleLine, 200);
     Type("****");
     Settle();
-    EXPECT_EQ(TextOf(*secret), "il中");
+    EXPECT_EQ(EditBoxText(*secret), "il中");
     EXPECT_GT(InkOf(*secret), 0);
     EXPECT_EQ(PixelsOf(*secret), PixelsOf(*stars)) << "one '*' per byte";
 
@@ -299,9 +294,9 @@ TEST_F(EditTest, CtrlVPastesAndVAloneIsTyped) {
     EXPECT_EQ(edit->OnKey(kEditKeyPaste, 0), 0);
     input->OnKeyDown(kEditKeyPaste, 1, 0);
     Type("v");
-    EXPECT_EQ(TextOf(*edit), "v");
+    EXPECT_EQ(EditBoxText(*edit), "v");
     CtrlKey(kEditKeyPaste);
-    EXPECT_EQ(TextOf(*edit), "vclip");
+    EXPECT_EQ(EditBoxText(*edit), "vclip");
     EXPECT_EQ(edit->OnKey('Q', 0), 0);
 }
 
@@ -310,7 +305,7 @@ TEST_F(EditTest, TheHintGoesAtTheFirstKeyStroke) {
     edit->SetTextColor(0x000080);
     edit->ShowHint("请输入", 0xC0C0C0);
     EXPECT_TRUE(edit->IsHintShown());
-    EXPECT_EQ(TextOf(*edit), "请输入");
+    EXPECT_EQ(EditBoxText(*edit), "请输入");
     EXPECT_EQ(edit->GetTextColor(), 0x000080u) << "the text colour comes back";
     EXPECT_EQ(edit->GetFirstElement()->color, 0xC0C0C0u);
 
@@ -318,19 +313,19 @@ TEST_F(EditTest, TheHintGoesAtTheFirstKeyStroke) {
     input->OnKeyDown('X', 1, 0);
     Type("x");
     EXPECT_FALSE(edit->IsHintShown());
-    EXPECT_EQ(TextOf(*edit), "x");
+    EXPECT_EQ(EditBoxText(*edit), "x");
 
     // A mouse-down clears the text; the state lasts until the next key.
     edit->ShowHint("hint", 0xC0C0C0);
     CCorvaneCanvas* text = edit->GetTextCanvas();
     Deliver(edit, kEventLButtonDown, static_cast<int>(text->GetLeft()) + 2,
             static_cast<int>(text->GetTop()) + 2);
-    EXPECT_EQ(TextOf(*edit), "");
+    EXPECT_EQ(EditBoxText(*edit), "");
     EXPECT_TRUE(edit->IsHintShown());
     Type("a");
     Key('A');
     EXPECT_FALSE(edit->IsHintShown());
-    EXPECT_EQ(TextOf(*edit), "") << "the hint state clears the box at the key";
+    EXPECT_EQ(EditBoxText(*edit), "") << "the hint state clears the box at the key";
 
     // Taking the focus clears it too.
     edit->ShowHint("hint", 0xC0C0C0);
@@ -338,7 +333,7 @@ TEST_F(EditTest, TheHintGoesAtTheFirstKeyStroke) {
     edit->TakeFocus();
     EXPECT_EQ(Focus(), edit->GetId());
     EXPECT_FALSE(edit->IsHintShown());
-    EXPECT_EQ(TextOf(*edit), "");
+    EXPECT_EQ(EditBoxText(*edit), "");
 }
 
 TEST_F(EditTest, TabMovesToTheNextFieldAndEscapeDropsTheFocus) {
@@ -351,8 +346,8 @@ TEST_F(EditTest, TabMovesToTheNextFieldAndEscapeDropsTheFocus) {
     Key(kEditKeyTab);
     EXPECT_EQ(Focus(), second->GetId()) << "no next field: nothing";
     Type("s");
-    EXPECT_EQ(TextOf(*second), "s");
-    EXPECT_EQ(TextOf(*first), "");
+    EXPECT_EQ(EditBoxText(*second), "s");
+    EXPECT_EQ(EditBoxText(*first), "");
     Key(kEditKeyEscape);
     EXPECT_EQ(Focus(), 0);
 
@@ -370,20 +365,20 @@ TEST_F(EditTest, DisabledInputTakesNoKeysOrCharacters) {
     edit->DisableInput();
     Type("b");
     Key(kEditKeyBack);
-    EXPECT_EQ(TextOf(*edit), "a");
+    EXPECT_EQ(EditBoxText(*edit), "a");
     EXPECT_EQ(edit->GetStyle() & kRichSelectable, 0u);
     edit->EnableInput();
     edit->EnableInput();
     Type("c");
-    EXPECT_EQ(TextOf(*edit), "ac") << "bound once";
+    EXPECT_EQ(EditBoxText(*edit), "ac") << "bound once";
     Key(kEditKeyBack);
-    EXPECT_EQ(TextOf(*edit), "a");
+    EXPECT_EQ(EditBoxText(*edit), "a");
 
     // The password switch keeps disabled input disabled.
     edit->DisableInput();
     edit->SetPassword(1);
     Key(kEditKeyBack);
-    EXPECT_EQ(TextOf(*edit), "a");
+    EXPECT_EQ(EditBoxText(*edit), "a");
 }
 
 TEST_F(EditTest, ADerivedInsertionSeesTypedAndPastedText) {
@@ -391,7 +386,7 @@ TEST_F(EditTest, ADerivedInsertionSeesTypedAndPastedText) {
     Type("1a2");
     ASSERT_TRUE(platform::SetClipboardText("x34y"));
     CtrlKey(kEditKeyPaste);
-    EXPECT_EQ(TextOf(*edit), "1234");
+    EXPECT_EQ(EditBoxText(*edit), "1234");
 }
 
 TEST_F(EditTest, CreationSetsTheStyleAndTheFontSize) {

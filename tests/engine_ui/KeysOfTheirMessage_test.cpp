@@ -9,6 +9,7 @@
 #include "engine/ui/CorvaneEdit.h"
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/engine_ui/RichTextTestSupport.h"
 
 namespace {
@@ -26,12 +27,6 @@ protected:
         Frame();
         return edit;
     }
-    static std::string TextOf(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        std::string out(text);
-        FreeEventBlock(text);
-        return out;
-    }
 };
 
 TEST_F(KeysOfTheirMessageTest, ControlReleasedBeforeTheFrameStillPastes) {
@@ -44,7 +39,7 @@ TEST_F(KeysOfTheirMessageTest, ControlReleasedBeforeTheFrameStillPastes) {
     backend.SetKeyDown(platform::kKeyControl, false);
     input->OnKeyUp(platform::kKeyControl, 1, 0);
     Frame();
-    EXPECT_EQ(TextOf(*edit), "粘贴");
+    EXPECT_EQ(EditBoxText(*edit), "粘贴");
     // Outside the events' handling the keyboard is as it is now.
     EXPECT_FALSE(platform::IsKeyDown(platform::kKeyControl));
 }
@@ -58,7 +53,7 @@ TEST_F(KeysOfTheirMessageTest, ControlPressedAfterTheKeyBeforeTheFrameDoesNotPas
     backend.SetKeyDown(platform::kKeyControl, true);
     input->OnKeyDown(platform::kKeyControl, 1, 0);
     Frame();
-    EXPECT_EQ(TextOf(*edit), "v");
+    EXPECT_EQ(EditBoxText(*edit), "v");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "platform/Sync.h"
 #include "tests/engine/SceneTestSupport.h"
 #include "tests/engine/TempProgramFolder.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/platform/PictureBytes.h"
 #include "tests/window/Pixels.h"
 #include "tests/window/XServer.h"
@@ -169,12 +170,7 @@ protected:
         return window_test::CountDifferences(shown, window_test::BackBuffer(*wnd), kWidth, kHeight);
     }
 
-    std::string EditText() {
-        char* text = edit->GetText();
-        std::string out = text != nullptr ? text : "";
-        FreeEventBlock(text);
-        return out;
-    }
+    std::string EditText() { return EditBoxText(*edit); }
 
     TempProgramFolder folder;
     std::unique_ptr<CCorvaneWnd> wnd;

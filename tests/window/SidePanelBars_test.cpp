@@ -20,6 +20,7 @@
 #include "platform/Messages.h"
 #include "platform/SdlWindow.h"
 #include "tests/engine/TempProgramFolder.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/frame/FrameDoubles.h"
 #include "tests/platform/PictureBytes.h"
 #include "tests/window/Pixels.h"
@@ -93,14 +94,7 @@ protected:
         ASSERT_EQ(window_test::ClickAt(*server, xWindow, static_cast<int>(object.GetX()),
                                        static_cast<int>(object.GetY()), kWaitMs),
                   "");
-    }
-    static std::string BoxText(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        const std::string copy = text != nullptr ? text : "";
-        FreeEventBlock(text);
-        return copy;
-    }
-    // The lines the input bar sent the side panel, as sent.
+    }  // The lines the input bar sent the side panel, as sent.
     std::vector<std::string> SentLines() const {
         std::vector<std::string> texts;
         for (const SideEvent& sent : side->Of(kEventSendChat)) {
@@ -127,7 +121,7 @@ TEST_F(SidePanelBarsWindowTest, RealTypedChineseAndEnterSendTheLine) {
     CCorvaneEdit& edit = *input->GetEditBox();
     ClickOn(edit);
     ASSERT_EQ(window_test::TypeCharacterByCharacter(
-                  *server, "你好abc", [&] { return BoxText(edit); }, kWaitMs),
+                  *server, "你好abc", [&] { return EditBoxText(edit); }, kWaitMs),
               "");
     Xdotool({"key", "Return"});
     ASSERT_TRUE(PumpUntil([&] { return !SentLines().empty(); }))

@@ -19,6 +19,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "platform/Input.h"
 #include "platform/SdlEvents.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/game/support/GameWindow.h"
 #include "tests/game/support/RegionalSkin.h"
 #include "tools/regional_records/RegionalRecords.h"
@@ -82,22 +83,15 @@ protected:
         const platform::WindowId wnd = window->App().GetMainWindow();
         ASSERT_TRUE(platform::SynthesizeText(wnd, text));
         window->Run(100);
-        ASSERT_EQ(EditText(*edit), text);
+        ASSERT_EQ(EditBoxText(*edit), text);
         const int x = static_cast<int>(send->GetX());
         const int y = static_cast<int>(send->GetY());
         ASSERT_TRUE(platform::SynthesizeMouseMove(wnd, x, y));
         ASSERT_TRUE(platform::SynthesizeMouseButton(wnd, platform::MouseButton::Left, true, x, y));
         ASSERT_TRUE(platform::SynthesizeMouseButton(wnd, platform::MouseButton::Left, false, x, y));
         window->Run(100);
-        EXPECT_EQ(EditText(*edit), "");
+        EXPECT_EQ(EditBoxText(*edit), "");
     }
-    static std::string EditText(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        std::string copy = text != nullptr ? text : "";
-        FreeEventBlock(text);
-        return copy;
-    }
-
     std::unique_ptr<game_test::GameWindow> window;
 };
 

@@ -13,6 +13,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Input.h"
 #include "platform/SdlEvents.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/game/support/GameWindow.h"
 
 namespace {
@@ -27,13 +28,6 @@ protected:
                                       : nullptr;
         return input != nullptr ? input->GetEditBox() : nullptr;
     }
-    std::string Text(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        std::string copy = text != nullptr ? text : "";
-        FreeEventBlock(text);
-        return copy;
-    }
-
     game_test::GameWindow window;
 };
 
@@ -48,9 +42,9 @@ TEST_F(PasteInOneBatchTest, ControlVReleasedBeforeItsMessagesAreHandledStillPast
     ASSERT_TRUE(platform::SynthesizeKey(wnd, 'V', true));
     ASSERT_TRUE(platform::SynthesizeKey(wnd, 'V', false));
     ASSERT_TRUE(platform::SynthesizeKey(wnd, platform::kKeyControl, false));
-    EXPECT_TRUE(
-        window.RunUntil([&] { return Text(*edit).find("一起来") != std::string::npos; }, 2000))
-        << "the box holds \"" << Text(*edit) << "\"";
+    EXPECT_TRUE(window.RunUntil(
+        [&] { return EditBoxText(*edit).find("一起来") != std::string::npos; }, 2000))
+        << "the box holds \"" << EditBoxText(*edit) << "\"";
     EXPECT_FALSE(platform::IsKeyDown(platform::kKeyControl));
 }
 

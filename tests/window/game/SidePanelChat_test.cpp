@@ -11,6 +11,7 @@
 #include "frame/net/FrameRequests.h"
 #include "frame/panels/InputBar.h"
 #include "game/app/RegionalMahjongApp.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/window/game/TableWindow.h"
 
 namespace window_test {
@@ -23,12 +24,6 @@ protected:
         options.width = GetParam().first;
         options.height = GetParam().second;
         TableWindowTest::SetUp();
-    }
-    static std::string BoxText(CCorvaneEdit& edit) {
-        char* text = edit.GetText();
-        const std::string copy = text != nullptr ? text : "";
-        FreeEventBlock(text);
-        return copy;
     }
 };
 
@@ -47,7 +42,7 @@ TEST_P(SidePanelChatWindowTest, TypedChineseAndAsciiAndEnterSendTheLineIntoTheCh
 
     ASSERT_EQ(Click(edit), "");
     const std::string line = "你好abc123";
-    ASSERT_EQ(TypeInto(line, [&] { return BoxText(*edit); }), "");
+    ASSERT_EQ(TypeInto(line, [&] { return EditBoxText(*edit); }), "");
     ASSERT_EQ(Key({"Return"}), "");
     ASSERT_TRUE(WaitForRequest(frame_requests::kChatText)) << "the line was not sent";
     EXPECT_TRUE(window.RunUntil([&] { return window.ChatText().find(line) != std::string::npos; }))
