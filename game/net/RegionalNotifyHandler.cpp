@@ -164,8 +164,13 @@ void CRegionalNotifyHandler::OnTableSnapshot(Record record) {
 
 void CRegionalNotifyHandler::OnSwapDice(Record record) {
     Need(tp::kSwapDice, record, kSwapDiceMin);
-    if (CRegionalTableData* data = RegionalData()) {
-        data->EndSwapPhase();
+    // The view ends the hand's swap phase when it takes the dice; without
+    // a view the phase ends here.
+    if (RegionalView() == nullptr) {
+        if (CRegionalTableData* data = RegionalData()) {
+            data->EndSwapPhase();
+        }
+        return;
     }
     PassToView(tp::kSwapDice, record.first(kSwapDiceMin), &CRegionalTableView::OnSwapDice);
 }

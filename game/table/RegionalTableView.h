@@ -308,6 +308,7 @@ private:
     bool diceRolling_ = false;
     uint32_t diceHandSerial_ = 0;
     uint64_t diceGroup_ = 0;
+    bool swapDiceThrown_ = false;  // this choice's dice came: a second record is dropped
     uint32_t nextRecordToken_ = 1;
     std::map<uint32_t, std::vector<uint8_t>> pendingRecords_;
 
@@ -544,6 +545,8 @@ public:
     virtual void ConfirmSwapChoice();
     virtual bool OnSwapReady(NotifyRecord record);  // 229480
     virtual bool OnSwapDice(NotifyRecord record);   // 222168
+    // The swap's choice is open or sent and its dice have not come yet.
+    bool AwaitsSwapDice() const;
     virtual void ThrowSwapDice(NotifyRecord record);
     // The exchange, from event 80001179's heap copy of 222168.
     virtual void ApplySwapResult(NotifyRecord record);

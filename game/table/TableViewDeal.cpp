@@ -111,6 +111,7 @@ void CRegionalTableView::EnterSwapPhaseOrPlay() {
         SetClockSeconds(kSwapChoiceSeconds);
         SetTableState(kStateSwapChoice);
         m_bSwapChoosing = 1;
+        swapDiceThrown_ = false;
         if (!lookingOn) {
             if (CCorvaneButton* button = GetSwapChoiceButton()) {
                 button->SetInputEnabled(0);

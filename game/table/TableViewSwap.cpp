@@ -77,9 +77,7 @@ void CRegionalTableView::StartPlay() {
         }
     }
     // The deal's dice have told the wall's start.
-    for (const int id : diceIds_) {
-        HidePart(FindObjectById(id));
-    }
+    HideDice();
     SortHand();
     ShowSkillPanel();
     ShowDepositPanel(1);
@@ -97,6 +95,7 @@ void CRegionalTableView::StartPlay() {
     SetTableState(kStateSwapChoice);
     SetClockSeconds(kSwapChoiceSeconds);
     m_bSwapChoosing = 1;
+    swapDiceThrown_ = false;
     // The sorted row is shown (and takes the choice's clicks) at once, so
     // the first click does not move the tiles under the pointer.
     RefreshHandSprites(kOwnPosition);
@@ -195,9 +194,28 @@ bool CRegionalTableView::OnSwapDice(NotifyRecord record) {
     if (record.size() < tp::SwapDiceNotice::kSize) {
         return false;
     }
+    CRegionalTableData* data = GetRegionalTableData();
+    if (data != nullptr && data->IsSwapPhase()) {
+        FinishDeal();  // the choice opens at the deal's end
+    }
+    if (!AwaitsSwapDice()) {
+        ZepLog("notify 222168: no swap waits for its dice (table state %d); dropped",
+               GetTableState());
+        return true;
+    }
+    swapDiceThrown_ = true;
+    if (data != nullptr) {
+        data->EndSwapPhase();
+    }
     StopTurnClock();
     ThrowSwapDice(record.first(tp::SwapDiceNotice::kSize));
     return true;
+}
+
+bool CRegionalTableView::AwaitsSwapDice() const {
+    const int state = GetTableState();
+    return m_bSwapChoosing != 0 && !swapDiceThrown_ &&
+           (state == kStateSwapChoice || state == kStateSwapSent);
 }
 
 std::array<int, 4> CRegionalTableView::ReadTableDice() {
@@ -217,13 +235,11 @@ void CRegionalTableView::SetDiceFaces(const std::array<int, 4>& dice) {
     const IntRect area = GetViewRect();
     const int centreX = (area.left + area.right) / 2;
     const int centreY = (area.top + area.bottom) / 2;
+    // A roll still running from an earlier throw ends here.
+    HideDice();
     for (int i = 0; i < kDiceCount; ++i) {
         const int value = dice[static_cast<size_t>(i)];
         CCorvanePicture* die = FindPictureById(diceIds_[static_cast<size_t>(i)]);
-        if (die != nullptr) {
-            die->Hide();
-            die->Invalidate();
-        }
         if (value <= 0) {
             continue;
         }

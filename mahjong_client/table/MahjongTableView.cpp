@@ -654,6 +654,7 @@ void CMahjongTableView::ClearTable() {
         }
     }
     ShowArrow(-1);
+    HideDice();
     ShowDepositPanel(0);
     ShowOperationButtons(0);
     ClearOfferTable();

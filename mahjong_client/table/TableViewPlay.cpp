@@ -102,7 +102,9 @@ void CMahjongTableView::ThrowDice() {
 }
 
 void CMahjongTableView::HideDice() {
+    // Whatever group still runs a die's show or roll, it ends with the dice.
     for (const int id : diceIds_) {
+        EndObjectActions(id);
         HideViewPart(id);
     }
 }

@@ -101,6 +101,15 @@ TEST_F(SwapThreeTest, AHandWithoutTheSwapStartsPlayOnTheBankersTurn) {
     EXPECT_EQ(view.GetClockSeconds(), kReactionSeconds);
     ASSERT_NE(view.GetSwapChoiceButton(), nullptr);
     EXPECT_EQ(view.GetSwapChoiceButton()->IsVisible(), 0);
+    // Play moved on to chair 2: a swap record now is out of its phase and
+    // leaves the turn and the clock alone.
+    const int chairTwo = 2 * view.ChairToPosition(2);
+    view.MoveTurnIndicator(view.GetTurnDirection(), chairTwo);
+    EXPECT_TRUE(view.OnSwapDice(SwapResult(4, kReceived)));
+    EXPECT_TRUE(view.IsClockRunning());
+    scene.Frames(200);
+    EXPECT_EQ(view.GetTurnDirection(), chairTwo);
+    EXPECT_EQ(view.GetPendingRecordCount(), 0u);
 }
 
 TEST_F(SwapThreeTest, TheChoiceShowsTheRowSortedBeforeTheFirstClick) {
@@ -225,8 +234,9 @@ TEST_F(SwapExchangeTest, DieFourGivesEachChairTheTilesOfTheChairBelow) {
     const std::vector<uint8_t> result = SwapResult(4, kReceived);
     EXPECT_TRUE(scene.view->OnSwapDice(result));
     EXPECT_FALSE(scene.view->IsClockRunning());
-    // The exchange waits for the dice.
+    // The exchange waits for the dice; the same record again adds none.
     EXPECT_EQ(Own(kBamboo1) != nullptr, true);
+    EXPECT_TRUE(scene.view->OnSwapDice(result));
     EXPECT_EQ(scene.view->GetPendingRecordCount(), 1u);
     scene.Frames(1200);
     EXPECT_EQ(scene.view->GetPendingRecordCount(), 0u);

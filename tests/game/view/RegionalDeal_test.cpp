@@ -180,6 +180,43 @@ TEST_F(RegionalDealSteps, AThrowWhileTwoPairsOfDiceRollHidesBothAndDealsWithOneS
     }
 }
 
+// However the dice end (a throw about the first pair's end, a cleared
+// table, the next roll), no die of two pairs is left shown after.
+TEST_F(RegionalDealSteps, NoDieOfTwoPairsOutlivesAThrowAClearOrTheNextRoll) {
+    Open();
+    table_protocol::HandStartRecord start = HandStart(1, 0, OwnTiles(13));
+    table_protocol::CardThrownNotice thrown;
+    thrown.thrower = 1;
+    thrown.tile = 30;
+    const auto roll = [&](std::array<int32_t, 4> dice) {
+        start.dice = dice;
+        Store(start);
+        view->BuildWall();
+        view->ThrowDice();
+    };
+    for (int frame = 80; frame <= 110; ++frame) {
+        view->ClearTable();
+        roll({2, 5, 1, 6});
+        Frames(frame);
+        EXPECT_TRUE(view->OnCardThrown(table_protocol::WriteTableRecord(thrown)));
+        RunMs(3000);
+        EXPECT_EQ(view->ShownDice(), 0) << "thrown at frame " << frame;
+    }
+    roll({2, 5, 1, 6});
+    RunMs(500);
+    view->ClearTable();
+    EXPECT_EQ(view->ShownDice(), 0);
+    RunMs(3000);
+    EXPECT_EQ(view->ShownDice(), 0);
+    roll({2, 5, 1, 6});
+    RunMs(500);
+    roll({3, 4, 0, 0});
+    for (int ms = 0; ms < 3000; ms += 100) {
+        RunMs(100);
+        ASSERT_LE(view->ShownDice(), 1) << ms;
+    }
+}
+
 TEST_F(RegionalDealSteps, AStepOfAnEarlierHandDoesNothing) {
     Open();
     StoreHandStart(0, 0, OwnTiles());
