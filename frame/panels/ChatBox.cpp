@@ -194,8 +194,10 @@ void CChatBox::PlaceEmoticonPanel() {
                        std::max(scene.top + height / 2, scene.bottom - height / 2));
     }
     PlaceCentre(*panel, x, y);
-    panel->SetZ(GetZ() + 50);
+    // Opened by the player, the picker lies over the table's parts too,
+    // which reach under it from the left.
     panel->SetTopmost();
+    panel->GetPeerOrSelf()->BringToTop();
     panel->Invalidate();
 }
 

@@ -50,6 +50,10 @@ CGameFrameApp* App() {
 
 // --- the player cards ---
 
+CCorvaneCanvas* CGameFrameView::GetPlayerCard() {
+    return FindPart<CCorvaneCanvas>(detailCanvasId_);
+}
+
 CCorvaneCanvas* CGameFrameView::EnsureDetailCanvas(bool matchCard) {
     CCorvaneCanvas* canvas = FindPart<CCorvaneCanvas>(detailCanvasId_);
     if (canvas == nullptr) {

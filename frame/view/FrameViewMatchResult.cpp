@@ -316,6 +316,8 @@ void CGameFrameView::ShowCardOf(CCorvaneCanvas& card, int32_t userId, double x, 
     card.Show();
     card.SetAlpha(1.0);
     card.SetPos(x, y);
+    // Filled while hidden, the card has not been drawn where it now shows.
+    card.Invalidate();
     if (CCorvaneObject* second = FindPart<CCorvaneObject>(secondCardItemId_)) {
         if (userId == OwnUserId()) {
             second->Hide();

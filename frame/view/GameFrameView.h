@@ -196,6 +196,8 @@ public:
     CCorvaneView* GetSubSystem();
     // The title bar's settings button, or null (a skin without it).
     CCorvaneObject* GetSettingsButton() { return FindPart<CCorvaneObject>(settingsButtonId_); }
+    // The player card (the detail and the match card), or null until first filled.
+    CCorvaneCanvas* GetPlayerCard();
     // The match client's queue of server records; null outside match mode.
     CCorvaneEventQueue* GetEventQueue();
     void SetSidePanelWidth(int width);

@@ -5,8 +5,8 @@
 // other; no discard place of any seat lies under the deposit panel; a
 // hand's result dialog, with every part it shows, lies inside the window;
 // and so does the quit question, its picture and text wrapped inside its
-// centred inner box; and the voice box shows every phrase whole, inside the
-// window.
+// centred inner box; the voice box shows every phrase whole, inside the
+// window; and the emoticon picker, once opened, lies over the table's parts.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -31,6 +31,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <typeinfo>
 #include <vector>
 
@@ -40,6 +41,9 @@
 #include "engine/ui/CorvaneTextItem.h"
 #include "engine/ui/CorvaneTextList.h"
 #include "engine/ui/RichText.h"
+#include "frame/panels/ChatBox.h"
+#include "frame/panels/EmoticonPanel.h"
+#include "frame/panels/SystemBars.h"
 #include "frame/panels/SystemInfoBox.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
@@ -508,6 +512,22 @@ TEST_P(TableLayoutTest, TheVoiceBoxShowsEveryPhraseWholeInsideTheWindow) {
             EXPECT_LE(kCaptionInset + width, row->GetWidth())
                 << platform::GbkToUtf8(row->GetCaption()) << " in look " << look;
         }
+    }
+}
+
+TEST_P(TableLayoutTest, TheOpenedEmoticonPickerLiesOverEveryShownPartItMeets) {
+    View().RefreshSeatBoards();
+    auto* side = dynamic_cast<CSystemBars*>(window.App().GetSubSystemView());
+    side->ShowEmoticonPanel();
+    auto* chat = dynamic_cast<CChatBox*>(side->FindObjectByName(CSystemBars::kChatBoxName));
+    CCorvaneObject* picker = chat->GetEmoticonPanel()->GetPeerOrSelf();  // what it draws on
+    const auto key = [](CCorvaneObject* o) {
+        return std::tuple(o->GetLayer(), o->GetZ(), o->GetId());
+    };
+    for (CCorvaneObject* object : VisibleObjects()) {
+        EXPECT_TRUE(IsPartOf(object, picker->GetParent()) ||
+                    !BoxOf(*object).Meets(BoxOf(*picker)) || key(object) < key(picker))
+            << Label(*object, "") << " covers the picker " << Describe(BoxOf(*picker));
     }
 }
 
