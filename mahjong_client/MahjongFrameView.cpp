@@ -4,8 +4,10 @@
 
 #include "mahjong_client/MahjongFrameView.h"
 
+#include "engine/CorvanePicture.h"
 #include "frame/GameFrameApp.h"
 #include "frame/panels/SplitterBar.h"
+#include "mahjong_client/table/MahjongTableView.h"
 #include "platform/Profile.h"
 #include "zep/ZepLog.h"
 
@@ -78,6 +80,7 @@ int CMahjongFrameView::GetTileScaleFlag() {
 
 void CMahjongFrameView::Relayout() {
     CGameFrameView::Relayout();
+    PlaceAutoPlaySign();
 }
 
 void CMahjongFrameView::ApplyLayoutSettings() {
@@ -126,6 +129,18 @@ void CMahjongFrameView::PlacePlayerCard(int32_t userId, int pinned) {
 
 void CMahjongFrameView::ShowAutoPlayAnimation(int on) {
     CGameFrameView::ShowAutoPlayAnimation(on);
+    PlaceAutoPlaySign();
+}
+
+void CMahjongFrameView::PlaceAutoPlaySign() {
+    auto* sign = FindPart<CCorvanePicture>(autoPlayPictureId_);
+    auto* table = dynamic_cast<CMahjongTableView*>(GetMainGame());
+    if (sign == nullptr || table == nullptr) {
+        return;
+    }
+    const TablePoint place = table->GetAutoPlaySignPlace(static_cast<int>(sign->GetWidth()));
+    sign->SetPos(place.x, place.y);
+    sign->Invalidate();
 }
 
 void CMahjongFrameView::FillPlayerDetail(const uint8_t* userRecord) {

@@ -72,4 +72,7 @@ protected:
     bool OpenWebPage(const std::string& url, const char* what);
     // Sets the visible side-panel width from the splitter's state.
     void SyncSidePanelWidth();
+    // Moves the auto-play sign, once made, off the table's middle to the
+    // place the table view keeps for it clear of the tiles.
+    void PlaceAutoPlaySign();
 };

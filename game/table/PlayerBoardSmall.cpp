@@ -36,6 +36,8 @@ constexpr int kFirstRowY = 34;
 constexpr int kEmoticonAboveRow = 10;
 // The status icon blinks three times, then stays.
 constexpr int kBlinkCount = 3;
+// Between a board's end and its ready mark.
+constexpr double kReadyMarkGap = 8.0;
 // The bubble's distance beside the table's middle: half its width + 182.
 constexpr int kBubbleBeside = 182;
 constexpr char kCodeMark = '#';
@@ -177,29 +179,29 @@ void CPlayerBoardSmall::Layout() {
     PlaceBubble();
 }
 
+// The ready mark stands beside its seat's name board, at the table's edge
+// where no tile lies: above the side seats' boards, right of the opposite
+// seat's and left of the own seat's, clear of the banker dice and the
+// status icon that reach a few pixels past the board's ends.
 void CPlayerBoardSmall::PlaceReadyMark() {
     CCorvanePicture* mark = GetReadyMark();
-    if (mark == nullptr) {
+    CCorvaneCanvas* board = GetBoardCanvas();
+    if (mark == nullptr || board == nullptr) {
         return;
     }
-    const IntRect r = GetMainGameRect();
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    const double markW = mark->GetWidth();
-    const double markH = mark->GetHeight();
-    const Depths d = TableDepths();
+    const double beside = board->GetWidth() / 2 + kReadyMarkGap;
+    const double x = board->GetX();
+    const double y = board->GetY();
     switch (position_) {
         case 0:
-            mark->SetPos(r.left + d.left + 50 + markW / 2 + 6, r.top + h / 2 - 35);
+        case 2:
+            mark->SetPos(x, y - beside - mark->GetHeight() / 2);
             break;
         case 1:
-            mark->SetPos(r.left + w / 2, r.top + d.top + 35 + markH / 2 + 20);
-            break;
-        case 2:
-            mark->SetPos(r.left + w - d.right - 50 - markW / 2 - 16, r.top + h / 2 - 35);
+            mark->SetPos(x + beside + mark->GetWidth() / 2, y);
             break;
         case 3:
-            mark->SetPos(r.left + w / 2, r.top + h - d.bottom - 75 - markH / 2 - 20);
+            mark->SetPos(x - beside - mark->GetWidth() / 2, y);
             break;
         default:
             break;

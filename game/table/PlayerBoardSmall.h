@@ -1,8 +1,8 @@
 #pragma once
 // The seat board of the regional table: one per screen position, made by
 // the regional table view. It keeps the seat board's look and changes five
-// things: the board and its ready mark are placed from the table view's
-// tile metrics, the highlighted frame is never used, the auto-play and
+// things: the board is placed at the table's edge and its ready mark beside
+// it, where no tile lies, the highlighted frame is never used, the auto-play and
 // offline icons blink three times and stop, resetting the flowers hides the
 // ready mark, and every board owns a chat bubble. The bubble shows the line
 // a player said for five seconds beside the seat; emoticon codes in the line
@@ -91,8 +91,8 @@ public:
     };
     const std::vector<TextPiece>& GetTextPieces() const { return textPieces_; }
 
-    // Depth sums of the table view's tile metrics that place the ready mark
-    // and the bubble (0 without a table view).
+    // Depth sums of the table view's tile metrics that place the bubble (0
+    // without a table view).
     struct Depths {
         int left = 0;
         int top = 0;

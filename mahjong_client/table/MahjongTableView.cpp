@@ -582,6 +582,12 @@ TablePoint CMahjongTableView::GetThrownPlace(int position) const {
     }
 }
 
+TablePoint CMahjongTableView::GetAutoPlaySignPlace(int width) const {
+    const TableGeometry& g = geometry_;
+    const int ownTop = g.ownBottom - placeMetrics_[1] - placeMetrics_[17];
+    return {g.left + kEdgeGap + width / 2, ownTop - g.buttonBand / 2};
+}
+
 TablePoint CMahjongTableView::GetTileSize(int kind, int position) const {
     const auto& m = placeMetrics_;
     switch (kind) {

@@ -285,6 +285,10 @@ public:
     virtual bool GetSpritePlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size);
     // The centre of the thrown tile of a position.
     TablePoint GetThrownPlace(int position) const;
+    // The centre of the auto-play sign of the given width: the left end of
+    // the band kept above the own row for the operation buttons, where no
+    // tile lies.
+    TablePoint GetAutoPlaySignPlace(int width) const;
     // The drawn size of a tile of the kind at the position (a row's
     // concealed tile for kind 2).
     TablePoint GetTileSize(int kind, int position) const;

@@ -748,6 +748,81 @@ Image DrawCheckBox(const Picture& picture, int frame) {
     return canvas.Take();
 }
 
+// A sign on the table that the client shows over the cloth: a plate with
+// rounded corners (the cloth's colour outside them) and a gold rim, lit a
+// little in its second frame so that the sign's animation pulses. Its
+// caption is its words; a caption in two parts ("heading，hint") letters the
+// heading large and the hint below it, smaller.
+Image DrawTableSign(const Picture& picture, int frame) {
+    const int w = picture.width;
+    const int h = picture.height;
+    const uint32_t plate = Shade(Rgb(0x6a, 0x1c, 0x1c), 16 * (frame % 2));
+    Canvas canvas(w, h, kFelt);
+    const int r = std::max(1, std::min(w, h) / 4);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // The distance past the nearest corner's centre, 0 off the corners.
+            const int dx = std::max({r - x, x - (w - 1 - r), 0});
+            const int dy = std::max({r - y, y - (h - 1 - r), 0});
+            const int d = dx * dx + dy * dy;
+            if (d <= r * r + r) {
+                const bool rim =
+                    d > (r - 2) * (r - 2) + r - 2 || x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
+                canvas.Put(x, y, rim ? kGold : plate);
+            }
+        }
+    }
+    static constexpr std::string_view kComma = "，";
+    const std::string_view caption = picture.caption;
+    const size_t comma = caption.find(kComma);
+    const std::string_view heading = caption.substr(0, comma);
+    const std::string_view hint =
+        comma == std::string_view::npos ? std::string_view() : caption.substr(comma + 2);
+    const int room = w - 2 * r;
+    const Lettering top = LetterCaption(heading, room, hint.empty() ? h - 6 : (h - 6) * 3 / 5);
+    const Lettering below = LetterCaption(hint, room, (h - 6) * 2 / 5);
+    const int gap = below.Empty() ? 0 : 2;
+    int y = (h - top.height - gap - below.height) / 2;
+    for (const auto& [lettering, colour] :
+         {std::pair{&top, kGold}, std::pair{&below, Rgb(0xf4, 0xe8, 0xc8)}}) {
+        if (lettering->Empty()) {
+            continue;
+        }
+        const int x = (w - lettering->width) / 2;
+        canvas.Letters(*lettering, x + 1, y + 1, kShadow);
+        canvas.Letters(*lettering, x, y, colour);
+        y += lettering->height + gap;
+    }
+    return canvas.Take();
+}
+
+// The chat's inline icons: the system notice's, an orange disc with a white
+// exclamation mark; the member badge, a blue diamond with a light facet.
+Image DrawChatIcon(const Picture& picture, bool notice) {
+    const int w = picture.width;
+    const int h = picture.height;
+    Canvas canvas(w, h, Rgb(0xff, 0xff, 0xfe));
+    const int cx = w / 2;
+    const int cy = h / 2;
+    const int r = std::min(w, h) / 2 - 1;
+    if (notice) {
+        canvas.Disc(cx, cy, r, Rgb(0xe8, 0x70, 0x10));
+        canvas.Ring(cx, cy, r, 1, Rgb(0xa0, 0x40, 0x08));
+        const int stroke = std::max(2, w / 8);
+        canvas.Fill(cx - stroke / 2, cy - r + 3, stroke, r - 2, Rgb(0xff, 0xff, 0xf4));
+        canvas.Fill(cx - stroke / 2, cy + r - 3 - stroke + 1, stroke, stroke,
+                    Rgb(0xff, 0xff, 0xf4));
+        return canvas.Take();
+    }
+    for (int y = -r; y <= r; ++y) {
+        const int half = r - std::abs(y);
+        canvas.Fill(cx - half, cy + y, 2 * half + 1, 1, y < 0 ? Rgb(0x5a, 0x9c, 0xf0) : kDotBlue);
+    }
+    canvas.Fill(cx - r / 3, cy - r / 2, std::max(1, r / 3), std::max(1, r / 4),
+                Rgb(0xdc, 0xec, 0xff));
+    return canvas.Take();
+}
+
 Image DrawPlain(const Picture& picture, int frame) {
     const std::string_view name = picture.name;
     if (IsTextGround(name)) {
@@ -776,6 +851,12 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (StartsWith(name, "kof") || StartsWith(name, "ruv")) {
         return DrawEmoticon(picture);
+    }
+    if (name == "animation_Ready" || name == "animation_autoplaying") {
+        return DrawTableSign(picture, frame);
+    }
+    if (name == "qe系统通知" || name == "qe蓝钻") {
+        return DrawChatIcon(picture, name == "qe系统通知");
     }
     if (name == "复选框") {
         return DrawCheckBox(picture, frame);

@@ -5,7 +5,8 @@
 //  - Drawn: art a player can read, drawn by code: tile faces with their
 //    numeral and suit symbol (dots as dots), backs, cloth, buttons in four
 //    looks, digits, dice, the turn dial, the scroll bars' parts, the slogan's
-//    banner, panels; the words a picture carries are its caption
+//    banner, the ready mark and the auto-play sign, the chat's notice and
+//    member icons, panels; the words a picture carries are its caption
 //    (SkinCaptions.h), lettered in the game's font.
 //
 // Rules of the drawn style:

@@ -219,7 +219,8 @@ TEST_F(PlayerBoardTest, TheBubbleLivesFiveSecondsFromTheLastLine) {
     EXPECT_TRUE(board.GetBubblePictureIds().empty());
 }
 
-TEST_F(PlayerBoardTest, TheBoardTheBubbleAndTheReadyMarkArePlacedFromTheTileMetrics) {
+TEST_F(PlayerBoardTest,
+       TheBoardAndTheBubbleArePlacedFromTheTileMetricsAndTheReadyMarkBesideTheBoard) {
     SetHeight(768);
     auto e = [this](int i) { return scene.view->GetCardMetric(i); };
     const int left = e(8) + e(2);
@@ -233,6 +234,7 @@ TEST_F(PlayerBoardTest, TheBoardTheBubbleAndTheReadyMarkArePlacedFromTheTileMetr
     EXPECT_EQ(depths.bottom, bottom);
 
     const int h = scene.view->GetSkinFrame("PlayerBoardSmall", 0).height;
+    const int length = scene.view->GetSkinFrame("PlayerBoardSmall", 0).width;
     ASSERT_GT(h, 0);
     struct Point {
         double x;
@@ -254,10 +256,13 @@ TEST_F(PlayerBoardTest, TheBoardTheBubbleAndTheReadyMarkArePlacedFromTheTileMetr
         ASSERT_NE(mark, nullptr);
         const double w = mark->GetWidth();
         const double mh = mark->GetHeight();
-        const Point marks[4] = {{left + 50 + w / 2 + 6, 384 - 35.0},
-                                {512, top + 35 + mh / 2 + 20},
-                                {1024 - right - 50 - w / 2 - 16, 384 - 35.0},
-                                {512, 768 - bottom - 75 - mh / 2 - 20}};
+        // Beside the board, 8 pixels past its end: above the side boards,
+        // right of the opposite seat's, left of the own seat's.
+        const double beside = length / 2 + 8;
+        const Point marks[4] = {{boards[0].x, boards[0].y - beside - mh / 2},
+                                {512 + beside + w / 2, boards[1].y},
+                                {boards[2].x, boards[2].y - beside - mh / 2},
+                                {512 - beside - w / 2, boards[3].y}};
         board.Layout();
         EXPECT_EQ(board.GetX(), boards[position].x) << position;
         EXPECT_EQ(board.GetY(), boards[position].y) << position;

@@ -2,11 +2,12 @@
 // window at the smallest and the largest window the demo opens: while the
 // swap dice show, and later in the hand with its melds, discards and thrown
 // tiles, no two shown pictures overlap unless one is meant to lie over the
-// other; no discard place of any seat lies under the deposit panel; a
-// hand's result dialog, with every part it shows, lies inside the window;
-// and so does the quit question, its picture and text wrapped inside its
-// centred inner box; the voice box shows every phrase whole, inside the
-// window; and the emoticon picker, once opened, lies over the table's parts.
+// other, the seats' ready marks and the auto-play sign among them; no
+// discard place of any seat lies under the deposit panel; a hand's result
+// dialog, with every part it shows, lies inside the window; and so does the
+// quit question, its picture and text wrapped inside its centred inner box;
+// the voice box shows every phrase whole, inside the window; and the
+// emoticon picker, once opened, lies over the table's parts.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -323,14 +324,28 @@ protected:
         }
     }
 
-    bool DiceShown() {
+    // How many shown pictures show a skin picture whose name begins so.
+    int PicturesShown(const std::string& prefix) {
+        int shown = 0;
         for (CCorvaneObject* object : VisibleObjects()) {
-            if (dynamic_cast<CCorvanePicture*>(object) != nullptr &&
-                PictureName(*object).rfind("dice", 0) == 0) {
-                return true;
-            }
+            shown += dynamic_cast<CCorvanePicture*>(object) != nullptr &&
+                     PictureName(*object).rfind(prefix, 0) == 0;
         }
-        return false;
+        return shown;
+    }
+    bool DiceShown() { return PicturesShown("dice") > 0; }
+
+    // Every seat's ready mark and the auto-play sign, shown as they are
+    // through a hand, lie clear of the tiles like every other part.
+    void ExpectSignsApart(const char* when) {
+        for (int chair = 0; chair < CMahjongTableView::kPositions; ++chair) {
+            View().OnPlayerStarted(chair);
+        }
+        View().SetAutoPlayState(1);
+        EXPECT_EQ(PicturesShown("animation_Ready"), CMahjongTableView::kPositions) << when;
+        EXPECT_EQ(PicturesShown("animation_autoplaying"), 1) << when;
+        ExpectPicturesApart(when);
+        View().SetAutoPlayState(0);
     }
 
     // Throws free tiles at the position until its discards hold `count`
@@ -379,7 +394,7 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
     ASSERT_TRUE(window.RunUntil([&] { return DiceShown(); })) << "the swap dice never showed";
     CSeatBoard* ownBoard = View().GetSeatBoard(kOwnPosition);
     ASSERT_TRUE(ownBoard != nullptr && ownBoard->IsVisible() != 0) << "no own name board";
-    ExpectPicturesApart("the swap dice");
+    ExpectSignsApart("the swap dice");
 
     // The hand with its melds, as a running hand is entered, every seat's
     // throws, and the own seat's tile just thrown.
@@ -401,7 +416,7 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
     CCorvaneCanvas* panel = View().GetDepositPanel();
     ASSERT_NE(panel, nullptr);
     ASSERT_NE(panel->IsVisible(), 0);
-    ExpectPicturesApart("mid-hand");
+    ExpectSignsApart("mid-hand");
     // The swap-info panel, opened by its button, leaves both corner buttons
     // clear.
     View().OnEvent(MakeEventRecord(View().GetId(), kEventSwapInfoToggle, 0, 0));

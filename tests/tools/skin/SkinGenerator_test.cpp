@@ -1054,4 +1054,17 @@ TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
     EXPECT_GE(tick, 24) << "pixels of the tick";
 }
 
+// The signs a player meets every hand are drawn as what they mean, not one
+// flat colour: the ready mark and the auto-play sign carry their words, the
+// chat's notice and member icons are pictures of several colours.
+TEST(SkinArt, TheTableSignsAndTheChatIconsAreDrawnNotFlat) {
+    for (const char* name : {"animation_Ready", "animation_autoplaying", "qe系统通知", "qe蓝钻"}) {
+        SCOPED_TRACE(platform::GbkToUtf8(name));
+        const Image frame =
+            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn)[0];
+        EXPECT_GE(std::set<uint32_t>(frame.pixels.begin(), frame.pixels.end()).size(), 4u);
+        EXPECT_EQ(Listed(name).caption.empty(), Starts(name, "qe"));
+    }
+}
+
 }  // namespace
