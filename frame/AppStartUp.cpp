@@ -12,6 +12,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/Screen.h"
 #include "platform/SdlWindow.h"
+#include "platform/TextCodec.h"
 #include "platform/WebHelperBackend.h"
 #include "zep/ZepLog.h"
 #include "zep/ZepSocketUtils.h"
@@ -106,17 +107,20 @@ bool CGameFrameApp::OpenDisplay() {
     // Without a window the user has nothing to see nor to close: the start
     // fails where it was asked for, and the hall learns it as it does a
     // failed connection.
-    const std::string text = "cannot open " + display.display + ": " + display.error;
-    ZepLog("start-up: %s", text.c_str());
-    std::fprintf(stderr, "%s: %s\n", GetGameCode().c_str(), text.c_str());
-    std::fflush(stderr);
+    TellStartFailure(platform::Utf8ToGbkDroppingUnmapped("cannot open " + display.display + ": " +
+                                                         display.error));
     NotifyHallLeaving(0);
     SetExitCode(kNoDisplayExitCode);
     return false;
 }
 
-int CGameFrameApp::FailStartUp(const std::string& text, uint32_t sleepMs) {
+void CGameFrameApp::TellStartFailure(const std::string& text) {
     ZepLog("start-up: %s", text.c_str());
+    platform::WriteStandardErrorLine(GetGameCode() + ": " + text);
+}
+
+int CGameFrameApp::FailStartUp(const std::string& text, uint32_t sleepMs) {
+    TellStartFailure(text);
     PostToCommThread(text, true);
     platform::BlockingSleep(sleepMs);
     NotifyHallLeaving(0);

@@ -479,8 +479,11 @@ private:
     // still starting; when it cannot, says which and why on standard error,
     // tells the hall, sets a failing exit code and answers false.
     bool OpenDisplay();
-    // A start-up failure: the text as wait text for sleepMs, the hall told;
-    // answers 0.
+    // Why the start failed (GBK), in the log and on standard error: the box
+    // goes with the program and the log with its folder.
+    void TellStartFailure(const std::string& text);
+    // A start-up failure: the text told, as wait text for sleepMs, the hall
+    // told; answers 0.
     int FailStartUp(const std::string& text, uint32_t sleepMs);
     // The enter request (or match login) and what follows its answer.
     int EnterWith(bool match);

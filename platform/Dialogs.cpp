@@ -39,13 +39,17 @@ int AcceptingAnswer(uint32_t style) {
 // Without a window system the box goes to standard error and is accepted.
 int WriteBoxToStandardError(const MessageBoxRequest& request) {
     const std::string caption = request.caption.empty() ? std::string("错误") : request.caption;
-    const std::string line = GbkToUtf8(caption) + ": " + GbkToUtf8(request.text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    WriteStandardErrorLine(caption + ": " + request.text);
     return AcceptingAnswer(request.style);
 }
 
 }  // namespace
+
+void WriteStandardErrorLine(std::string_view text) {
+    const std::string line = GbkToUtf8(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fflush(stderr);
+}
 
 int ShowMessageBox(WindowId owner, std::string_view text, std::string_view caption,
                    uint32_t style) {

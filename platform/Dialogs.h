@@ -42,6 +42,10 @@ int ShowMessageBox(WindowId owner, std::string_view text, std::string_view capti
 using MessageBoxSink = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxSink(MessageBoxSink sink);
 
+// Writes the GBK text to standard error as one line in UTF-8, for the
+// terminal that started the program.
+void WriteStandardErrorLine(std::string_view text);
+
 // The application's main window; 0 when there is none.
 WindowId MainWindow();
 void SetMainWindow(WindowId window);

@@ -218,9 +218,9 @@ while running "$client_pid"; do
     fi
     sleep 0.2
 done
-# A start that failed (no display to open, no server to reach) pvbn tells
-# the hall as a leave with no window of its own; what it said is in the
-# hall's output, which it shares.
+# A start that failed (no display to open, no proxy or server to reach, a
+# version refused) pvbn tells the hall as a leave with no window of its own,
+# and writes why to its standard error: the hall's, whose output it is in.
 if grep -q '^leave .* window=0 ' "$work/hall.log" 2>/dev/null; then
     cat "$work/hall.out" >&2
     fail "pvbn could not start"

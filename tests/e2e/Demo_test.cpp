@@ -13,6 +13,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ClientRun.h"
+#include "tests/support/ProxyProcess.h"
 #include "tests/window/XServer.h"
 
 namespace {
@@ -97,6 +98,22 @@ TEST_F(DemoTest, ADisplayThatCannotBeOpenedEndsTheDemoWithAFailure) {
     EXPECT_EQ(demo.WaitForExit(kNoDisplayMs), std::optional<int>(1)) << Output();
     EXPECT_NE(Output().find("cannot open the X display \"" + display + "\""), std::string::npos)
         << Output();
+    EXPECT_TRUE(test_support::GroupGone(group)) << "a program of the demo outlived it";
+}
+
+// A proxy where nothing listens: pvbn says why on the terminal, in UTF-8,
+// before the launcher says it could not start, and nothing of the demo stays.
+TEST_F(DemoTest, AProxyThatRefusesIsNamedOnTheTerminal) {
+    const std::string proxy =
+        "socks5:127.0.0.1:" + std::to_string(test_support::FreeLoopbackPort());
+    std::vector<std::string> environment = run.Environment();
+    environment.insert(environment.end(), {"DISPLAY=:0", "SDL_VIDEODRIVER=dummy"});
+    ASSERT_TRUE(Start({"--pacing", "test", "--proxy", proxy}, environment));
+    const pid_t group = demo.Pid();
+    EXPECT_EQ(demo.WaitForExit(kNoDisplayMs), std::optional<int>(1)) << Output();
+    const std::u8string words = u8"无法连接代理服务器【127.0.0.1】，请检查设置是否正确。";
+    const size_t said = Output().find(std::string(words.begin(), words.end()));
+    EXPECT_LT(said, Output().find("pvbn could not start")) << Output();
     EXPECT_TRUE(test_support::GroupGone(group)) << "a program of the demo outlived it";
 }
 
