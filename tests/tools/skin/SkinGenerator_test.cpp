@@ -1057,8 +1057,9 @@ TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
 // The signs a player meets every hand are drawn as what they mean, not one
 // flat colour: the ready mark and the auto-play sign carry their words, the
 // chat's notice and member icons are pictures of several colours.
-TEST(SkinArt, TheTableSignsAndTheChatIconsAreDrawnNotFlat) {
-    for (const char* name : {"animation_Ready", "animation_autoplaying", "qe系统通知", "qe蓝钻"}) {
+TEST(SkinArt, TheTableSignsTheChatIconsAndTheVolumeButtonAreDrawnNotFlat) {
+    for (const char* name :
+         {"animation_Ready", "animation_autoplaying", "qe系统通知", "qe蓝钻", "btn_Volume"}) {
         SCOPED_TRACE(platform::GbkToUtf8(name));
         const Image frame =
             regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn)[0];
