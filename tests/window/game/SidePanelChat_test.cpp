@@ -2,13 +2,16 @@
 // player's screen: the edit box is shown with room for a line, a real click
 // gives it the keyboard, real typed Chinese and ASCII text lands in it, an
 // emoticon picked with a click joins it and leaves it the keyboard, and
-// Enter sends the line, which the server's echo brings into the chat.
+// Enter sends the line, which the server's echo brings into the chat. The
+// wait box coming and going on a server without a window manager leaves the
+// keys with the window.
 
 #include <string>
 #include <utility>
 
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
+#include "frame/WaitDialog.h"
 #include "frame/net/FrameRequests.h"
 #include "frame/panels/ChatBox.h"
 #include "frame/panels/EmoticonPanel.h"
@@ -68,6 +71,22 @@ TEST_P(SidePanelChatWindowTest, TypedTextAndAPickedEmoticonAndEnterSendTheWholeL
     EXPECT_TRUE(window.RunUntil([&] { return window.ChatText().find(line) != std::string::npos; }))
         << "the chat shows " << window.ChatText();
     EXPECT_EQ(input->HasInputText(), 0);
+}
+
+TEST_P(SidePanelChatWindowTest, TheChatBoxTakesRealKeysAfterTheWaitBoxCameAndWent) {
+    CCorvaneEdit* edit = dynamic_cast<CInputBar*>(Bar("InputBar"))->GetEditBox();
+    ASSERT_EQ(FocusWindow(), "");  // the keys are the window's, as when it opened
+    window.App().ShowWaitText("正在取银子，请您稍等......", 0);
+    unsigned long box = 0;
+    ASSERT_TRUE(window.RunUntil([&] {
+        box = server->FindWindow(CWaitDialog::kTitle);
+        return box != 0 && server->IsMapped(box);
+    }));
+    window.App().HideWaitText();
+    ASSERT_TRUE(window.RunUntil([&] { return !server->IsMapped(box); }));
+    // Typed where the X server sends the keys, as nobody gives them back.
+    ASSERT_EQ(Click(edit), "");
+    EXPECT_EQ(TypeCharacterByCharacter(*server, "abc", [&] { return EditBoxText(*edit); }), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(ScreenSizes, SidePanelChatWindowTest,
