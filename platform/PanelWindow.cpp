@@ -1,6 +1,8 @@
 #include "platform/PanelWindow.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <atomic>
@@ -79,6 +81,56 @@ void DestroySdl(PanelState& state) {
     }
 }
 
+// The X window behind an SDL window, when SDL shows it through X11.
+struct X11Panel {
+    ::Display* display = nullptr;
+    ::Window window = 0;
+};
+
+X11Panel X11PanelOf(SDL_Window* sdl) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (sdl == nullptr || !SDL_GetWindowWMInfo(sdl, &info) || info.subsystem != SDL_SYSWM_X11) {
+        return {};
+    }
+    return X11Panel{info.info.x11.display, info.info.x11.window};
+}
+
+// A panel never takes the keyboard. SDL hands the X input focus to every
+// window it shows on a display without a window manager, and that focus
+// goes to None when the window is unmapped again, so no key reaches the
+// program afterwards. On X11 a panel is therefore mapped and unmapped here,
+// and tells a window manager that it takes no input.
+void ShowSdl(SDL_Window* sdl, bool show) {
+    const X11Panel x11 = X11PanelOf(sdl);
+    if (x11.display == nullptr || x11.window == 0) {
+        show ? SDL_ShowWindow(sdl) : SDL_HideWindow(sdl);
+        return;
+    }
+    if (show) {
+        XMapRaised(x11.display, x11.window);
+    } else {
+        XUnmapWindow(x11.display, x11.window);
+    }
+    XFlush(x11.display);
+}
+
+void RefuseInput(SDL_Window* sdl) {
+    const X11Panel x11 = X11PanelOf(sdl);
+    if (x11.display == nullptr || x11.window == 0) {
+        return;
+    }
+    XWMHints* hints = XGetWMHints(x11.display, x11.window);
+    XWMHints none{};
+    XWMHints* target = hints != nullptr ? hints : &none;
+    target->flags |= InputHint;
+    target->input = False;
+    XSetWMHints(x11.display, x11.window, target);
+    if (hints != nullptr) {
+        XFree(hints);
+    }
+}
+
 bool MakeSdl(PanelState& state, const PanelFrame& frame, ScreenPoint at) {
     if (state.failed || SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return false;
@@ -92,6 +144,7 @@ bool MakeSdl(PanelState& state, const PanelFrame& frame, ScreenPoint at) {
         return false;
     }
     state.sdlId = SDL_GetWindowID(state.sdl);
+    RefuseInput(state.sdl);
     state.shownPosition = at;
     state.shownWidth = frame.width;
     state.shownHeight = frame.height;
@@ -118,12 +171,8 @@ void SyncPanel(PanelState& state, const Published& wanted) {
         state.shownPosition = wanted.position;
     }
     if (wanted.visible != state.shownVisible) {
-        if (wanted.visible) {
-            SDL_ShowWindow(state.sdl);
-            state.exposed = true;
-        } else {
-            SDL_HideWindow(state.sdl);
-        }
+        ShowSdl(state.sdl, wanted.visible);
+        state.exposed = state.exposed || wanted.visible;
         state.shownVisible = wanted.visible;
     }
     const bool fresh = wanted.number != state.shown;

@@ -205,8 +205,14 @@ void CChatBox::CloseEmoticonPanel() {
     if (CEmoticonPanel* panel = GetEmoticonPanel()) {
         panel->Hide();
         panel->Invalidate();
+        // Only the picker's own focus is cleared: its lost focus is told
+        // after a choice, when the input bar has given its box the chosen
+        // text and the keyboard.
+        InputState input{};
+        if (GetInputState(&input) != nullptr && input.focus == panel->GetId()) {
+            SetFocus(0);
+        }
     }
-    SetFocus(0);
     if (auto* button = dynamic_cast<CCorvaneButton*>(FindObjectByName(kEmoticonButtonName))) {
         button->SetLatched(0);
     }

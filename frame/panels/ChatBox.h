@@ -68,7 +68,8 @@ protected:
     // Centres the picker on the emoticon button, its bottom 2 px above the
     // button's top, kept inside the scene.
     virtual void PlaceEmoticonPanel();
-    // Closes the panel, clears the focus and unpresses the button.
+    // Closes the panel, clears the focus it still holds and unpresses the
+    // button.
     void CloseEmoticonPanel();
     // Appends with live links on for this append only.
     void AppendWithLinks(const char* text);

@@ -1,9 +1,11 @@
 // The side panel's chat input in the program's main window at the sizes of a
 // player's screen: the edit box is shown with room for a line, a real click
-// gives it the keyboard, real typed Chinese and ASCII text lands in it, and
-// Enter sends the line, which the server's echo brings into the chat; and a
-// player's row's 查看详细, chosen with real clicks, shows the card the hall's
-// answer fills, wholly inside the window.
+// gives it the keyboard, real typed Chinese and ASCII text lands in it, an
+// emoticon picked with a click joins it and leaves it the keyboard, and
+// Enter sends the line, which the server's echo brings into the chat. The
+// wait box coming and going on a server without a window manager leaves the
+// keys with the window. A player's row's 查看详细, chosen with real clicks,
+// shows the card the hall's answer fills, wholly inside the window.
 
 #include <string>
 #include <utility>
@@ -11,7 +13,10 @@
 #include "engine/CorvaneCanvas.h"
 #include "engine/ui/CorvaneButton.h"
 #include "engine/ui/CorvaneEdit.h"
+#include "frame/WaitDialog.h"
 #include "frame/net/FrameRequests.h"
+#include "frame/panels/ChatBox.h"
+#include "frame/panels/EmoticonPanel.h"
 #include "frame/panels/InputBar.h"
 #include "frame/panels/PopupMenu.h"
 #include "frame/panels/UserListBar.h"
@@ -32,11 +37,13 @@ protected:
         options.height = GetParam().second;
         TableWindowTest::SetUp();
     }
+    CCorvaneObject* Bar(const char* name) {
+        return window.App().GetSubSystemView()->FindObjectByName(name);
+    }
 };
 
-TEST_P(SidePanelChatWindowTest, TypedChineseAndAsciiAndEnterSendTheLineIntoTheChat) {
-    auto* input =
-        dynamic_cast<CInputBar*>(window.App().GetSubSystemView()->FindObjectByName("InputBar"));
+TEST_P(SidePanelChatWindowTest, TypedTextAndAPickedEmoticonAndEnterSendTheWholeLineIntoTheChat) {
+    auto* input = dynamic_cast<CInputBar*>(Bar("InputBar"));
     ASSERT_NE(input, nullptr);
     CCorvaneEdit* edit = input->GetEditBox();
     ASSERT_NE(edit, nullptr);
@@ -48,8 +55,23 @@ TEST_P(SidePanelChatWindowTest, TypedChineseAndAsciiAndEnterSendTheLineIntoTheCh
     EXPECT_LE(input->GetQuickChatButton()->GetRight(), input->GetSendButton()->GetLeft());
 
     ASSERT_EQ(Click(edit), "");
-    const std::string line = "你好abc123";
-    ASSERT_EQ(TypeInto(line, [&] { return EditBoxText(*edit); }), "");
+    const auto box = [&] { return EditBoxText(*edit); };
+    ASSERT_EQ(TypeInto("你好abc", box), "");
+    // A click on the picker's bottom left cell (the seats' boards lie clear
+    // of it).
+    ASSERT_EQ(Click(Bar("系统栏表情按钮")), "");
+    CEmoticonPanel* picker = nullptr;
+    ASSERT_TRUE(window.RunUntil([&] {
+        picker = dynamic_cast<CChatBox*>(Bar("ChatBox"))->GetEmoticonPanel();
+        return picker != nullptr && picker->IsVisible() != 0;
+    }));
+    const int cell = 18;
+    const std::string emoticon = picker->CodeAt(cell, int(picker->GetHeight()) - cell);
+    ASSERT_EQ(ClickAt(int(picker->GetLeft()) + cell, int(picker->GetBottom()) - cell), "");
+    ASSERT_TRUE(window.RunUntil([&] { return box() == "你好abc" + emoticon; }) &&
+                !emoticon.empty());
+    ASSERT_EQ(TypeInto("123", box), "");
+    const std::string line = "你好abc" + emoticon + "123";
     ASSERT_EQ(Key({"Return"}), "");
     ASSERT_TRUE(WaitForRequest(frame_requests::kChatText)) << "the line was not sent";
     EXPECT_TRUE(window.RunUntil([&] { return window.ChatText().find(line) != std::string::npos; }))
@@ -84,6 +106,22 @@ TEST_P(SidePanelChatWindowTest, ViewDetailsOnAPlayersRowShowsTheHallsCardInsideT
         EXPECT_TRUE(
             WaitForColour(int(x), int(card->GetBottom()) - 4, PictureColour("bit_playerdetail")));
     }
+}
+
+TEST_P(SidePanelChatWindowTest, TheChatBoxTakesRealKeysAfterTheWaitBoxCameAndWent) {
+    CCorvaneEdit* edit = dynamic_cast<CInputBar*>(Bar("InputBar"))->GetEditBox();
+    ASSERT_EQ(FocusWindow(), "");  // the keys are the window's, as when it opened
+    window.App().ShowWaitText("正在取银子，请您稍等......", 0);
+    unsigned long box = 0;
+    ASSERT_TRUE(window.RunUntil([&] {
+        box = server->FindWindow(CWaitDialog::kTitle);
+        return box != 0 && server->IsMapped(box);
+    }));
+    window.App().HideWaitText();
+    ASSERT_TRUE(window.RunUntil([&] { return !server->IsMapped(box); }));
+    // Typed where the X server sends the keys, as nobody gives them back.
+    ASSERT_EQ(Click(edit), "");
+    EXPECT_EQ(TypeCharacterByCharacter(*server, "abc", [&] { return EditBoxText(*edit); }), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(ScreenSizes, SidePanelChatWindowTest,
