@@ -823,6 +823,73 @@ Image DrawChatIcon(const Picture& picture, bool notice) {
     return canvas.Take();
 }
 
+// The window's rails (the title bar, the bottom and the side edges) are
+// laid end to end along their length, so they are shaded across it only and
+// meet without a seam; all four share the title bar's colour.
+bool IsFrameRail(std::string_view name) {
+    return name == "Frame_Top" || name == "Frame_Bottom" || name == "Frame_Left" ||
+           name == "Frame_Right";
+}
+
+// Shades a rail laid left to right (across) row by row, else column by column.
+void ShadeRail(Canvas& canvas, bool across) {
+    const uint32_t base = PanelBase("Frame_Top");
+    const int depth = across ? canvas.Height() : canvas.Width();
+    for (int i = 0; i < depth; ++i) {
+        const int delta = i == 0 ? 30 : i == depth - 1 ? -34 : 10 - 20 * i / std::max(1, depth - 1);
+        if (across) {
+            canvas.Fill(0, i, canvas.Width(), 1, Shade(base, delta));
+        } else {
+            canvas.Fill(i, 0, 1, canvas.Height(), Shade(base, delta));
+        }
+    }
+}
+
+Image DrawFrameRail(const Picture& picture) {
+    Canvas canvas(picture.width, picture.height, kShadow);
+    ShadeRail(canvas, picture.width >= picture.height);
+    return canvas.Take();
+}
+
+// The title bar's ornaments, at its ends and its middle: the bar's own
+// ground with a gold lozenge between two gold rules.
+Image DrawTitleOrnament(const Picture& picture) {
+    const int w = picture.width;
+    const int h = picture.height;
+    Canvas canvas(w, h, kShadow);
+    ShadeRail(canvas, true);
+    const int cx = w / 2;
+    const int cy = h / 2;
+    const int r = std::max(2, std::min(w, h) / 2 - 4);
+    canvas.Fill(1, cy, std::max(0, cx - r - 2), 1, kGold);
+    canvas.Fill(cx + r + 2, cy, std::max(0, w - cx - r - 3), 1, kGold);
+    for (int dy = -r; dy <= r; ++dy) {
+        const int half = r - std::abs(dy);
+        canvas.Fill(cx - half, cy + dy, 2 * half + 1, 1, kGold);
+        if (half > 1) {
+            canvas.Fill(cx - half + 2, cy + dy, 2 * half - 3, 1, Shade(kGold, -70));
+        }
+    }
+    return canvas.Take();
+}
+
+// The game's icon in the title bar: a small upright tile bearing the red
+// dragon's 中.
+Image DrawGameIcon(const Picture& picture) {
+    const int w = picture.width;
+    const int h = picture.height;
+    Canvas canvas(w, h, PanelBase("Frame_Top"));
+    const int left = w / 8;
+    canvas.Fill(left, 0, w - 2 * left, h, kIvory);
+    canvas.Outline(left, 0, w - 2 * left, h, Rgb(0x8c, 0x88, 0x80));
+    canvas.Fill(left + 1, h - 3, w - 2 * left - 2, 2, kBambooGreen);
+    const int boxLeft = left + 2;
+    const int boxWidth = w - 2 * boxLeft;
+    canvas.Outline(boxLeft, h / 4, boxWidth, h / 3, kCharacterRed);
+    canvas.Fill(w / 2 - 1, 2, 2, h - 6, kCharacterRed);
+    return canvas.Take();
+}
+
 Image DrawPlain(const Picture& picture, int frame) {
     const std::string_view name = picture.name;
     if (IsTextGround(name)) {
@@ -839,6 +906,15 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (StartsWith(name, "Table")) {
         return DrawCloth(picture);
+    }
+    if (IsFrameRail(name)) {
+        return DrawFrameRail(picture);
+    }
+    if (StartsWith(name, "FramePattern")) {
+        return DrawTitleOrnament(picture);
+    }
+    if (name == "GameIcon") {
+        return DrawGameIcon(picture);
     }
     if (name == "clock_hand_big") {
         return DrawTurnDial(picture, frame);

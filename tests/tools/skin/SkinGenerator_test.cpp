@@ -1057,7 +1057,7 @@ TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
 // The signs a player meets every hand are drawn as what they mean, not one
 // flat colour: the ready mark and the auto-play sign carry their words, the
 // chat's notice and member icons are pictures of several colours.
-TEST(SkinArt, TheTableSignsTheChatIconsAndTheVolumeButtonAreDrawnNotFlat) {
+TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
     for (const char* name :
          {"animation_Ready", "animation_autoplaying", "qe系统通知", "qe蓝钻", "btn_Volume"}) {
         SCOPED_TRACE(platform::GbkToUtf8(name));
@@ -1065,6 +1065,18 @@ TEST(SkinArt, TheTableSignsTheChatIconsAndTheVolumeButtonAreDrawnNotFlat) {
             regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn)[0];
         EXPECT_GE(std::set<uint32_t>(frame.pixels.begin(), frame.pixels.end()).size(), 4u);
         EXPECT_EQ(Listed(name).caption.empty(), Starts(name, "qe"));
+    }
+    for (const char* name : {"GameIcon", "FramePatternMiddle", "deposit_liang_big"}) {
+        const Image frame =
+            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn)[0];
+        EXPECT_GE(std::set<uint32_t>(frame.pixels.begin(), frame.pixels.end()).size(), 4u) << name;
+    }
+    // The title bar, tiled across the window, shows no seam between tiles.
+    const Image top =
+        regional_skin::DrawPicture(Listed("Frame_Top"), regional_skin::Style::Drawn)[0];
+    for (int y = 0; y < top.height; ++y) {
+        EXPECT_EQ(top.pixels[size_t(y * top.width)],
+                  top.pixels[size_t(y * top.width + top.width - 1)]);
     }
 }
 
