@@ -851,18 +851,20 @@ Image DrawFrameRail(const Picture& picture) {
     return canvas.Take();
 }
 
-// The title bar's ornaments, at its ends and its middle: the bar's own
-// ground with a gold lozenge between two gold rules.
+// The title bar's ornaments. The middle one is a gold lozenge on the bar's
+// own ground; the end pieces lie under the game's icon and the title
+// buttons, so they are the bar's ground alone.
 Image DrawTitleOrnament(const Picture& picture) {
     const int w = picture.width;
     const int h = picture.height;
     Canvas canvas(w, h, kShadow);
     ShadeRail(canvas, true);
-    const int cx = w / 2;
+    if (picture.name != "FramePatternMiddle") {
+        return canvas.Take();
+    }
+    const int cx = (w - 1) / 2;
     const int cy = h / 2;
     const int r = std::max(2, std::min(w, h) / 2 - 4);
-    canvas.Fill(1, cy, std::max(0, cx - r - 2), 1, kGold);
-    canvas.Fill(cx + r + 2, cy, std::max(0, w - cx - r - 3), 1, kGold);
     for (int dy = -r; dy <= r; ++dy) {
         const int half = r - std::abs(dy);
         canvas.Fill(cx - half, cy + dy, 2 * half + 1, 1, kGold);
@@ -873,19 +875,15 @@ Image DrawTitleOrnament(const Picture& picture) {
     return canvas.Take();
 }
 
-// The game's icon in the title bar: a small upright tile bearing the red
-// dragon's 中.
+// The game's icon in the title bar: a small tile, as large as the icon,
+// bearing the red dragon's 中.
 Image DrawGameIcon(const Picture& picture) {
     const int w = picture.width;
     const int h = picture.height;
-    Canvas canvas(w, h, PanelBase("Frame_Top"));
-    const int left = w / 8;
-    canvas.Fill(left, 0, w - 2 * left, h, kIvory);
-    canvas.Outline(left, 0, w - 2 * left, h, Rgb(0x8c, 0x88, 0x80));
-    canvas.Fill(left + 1, h - 3, w - 2 * left - 2, 2, kBambooGreen);
-    const int boxLeft = left + 2;
-    const int boxWidth = w - 2 * boxLeft;
-    canvas.Outline(boxLeft, h / 4, boxWidth, h / 3, kCharacterRed);
+    Canvas canvas(w, h, kIvory);
+    canvas.Outline(0, 0, w, h, Rgb(0x8c, 0x88, 0x80));
+    canvas.Fill(1, h - 3, w - 2, 2, kBambooGreen);
+    canvas.Outline(w / 4, h / 4, w - 2 * (w / 4), h / 3, kCharacterRed);
     canvas.Fill(w / 2 - 1, 2, 2, h - 6, kCharacterRed);
     return canvas.Take();
 }
