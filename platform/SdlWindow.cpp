@@ -115,6 +115,7 @@ bool StartVideo() {
     // a few milliseconds of the focus.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     detail::PreferNativeFramebuffer();
+    detail::EndProgramOnLostX11Display();
     return true;
 }
 

@@ -3,7 +3,8 @@
 // touches it (the own seat is never on turn), and it plays the hand to the
 // result. One screenshot of the screen shows the result dialog's test colour
 // at the window's centre and tile faces in the own row. Then the hall
-// vanishes, the client ends, and no sanitizer report was written.
+// vanishes, the client ends, and no sanitizer report was written. A client
+// whose X server goes away ends too.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -222,6 +223,21 @@ TEST_F(PvbnUnderXvfbTest, PlaysTheScriptedHandToTheResultAndEndsWithTheHall) {
             ADD_FAILURE() << line;
         }
     }
+}
+
+// The X server goes away under the running client: it ends at once
+// instead of spinning in its windows' teardown.
+TEST_F(PvbnUnderXvfbTest, EndsWhenItsXServerGoesAway) {
+    StartClient();
+    ASSERT_TRUE(test_support::WaitUntil(
+        [&] {
+            const unsigned long window = xserver.FindWindow(kTitle);
+            return window != 0 && xserver.IsMapped(window);
+        },
+        30000));
+    xserver.Stop();
+    EXPECT_TRUE(test_support::WaitUntil([&] { return test_support::ProcessGone(pid); }, 15000))
+        << "the client did not end";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/Messages.h"
 #include "platform/Sync.h"
@@ -152,13 +153,17 @@ std::string TypeCharacterByCharacter(const XServer& server, const std::string& t
 // --- XServer ---
 
 XServer::~XServer() {
-    if (display_ != nullptr) {
-        XCloseDisplay(display_);
-    }
-    server_.Stop();
+    Stop();
     if (!logFile_.empty()) {
         ::unlink(logFile_.c_str());
     }
+}
+
+void XServer::Stop() {
+    if (display_ != nullptr) {
+        XCloseDisplay(std::exchange(display_, nullptr));
+    }
+    server_.Stop();
 }
 
 bool XServer::Start(int width, int height) {

@@ -61,6 +61,8 @@ public:
     // ":N"
     const std::string& DisplayName() const { return displayName_; }
     pid_t Pid() const { return server_.Pid(); }
+    // Closes this program's connection, then ends the server.
+    void Stop();
 
     // The top-level window titled so (its WM_NAME); 0 when none.
     unsigned long FindWindow(const std::string& title) const;
