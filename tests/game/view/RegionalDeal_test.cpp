@@ -217,6 +217,22 @@ TEST_F(RegionalDealSteps, NoDieOfTwoPairsOutlivesAThrowAClearOrTheNextRoll) {
     }
 }
 
+// The swap's dice coming while a swap hand is still dealt end the deal and
+// are taken: the exchange follows them and play starts.
+TEST_F(RegionalDealSteps, SwapDiceDuringTheDealEndItAndAreTaken) {
+    Open();
+    StoreHandStart(1, 0, OwnTiles(13), kHandRunning | kSwapPhase);
+    view->BuildWall();
+    view->ThrowDice();
+    RunMs(200);
+    table_protocol::SwapDiceNotice swap;
+    swap.die = 4;
+    EXPECT_TRUE(view->OnSwapDice(table_protocol::WriteTableRecord(swap)));
+    RunMs(5000);  // past the whole deal: the choice never opens again
+    EXPECT_EQ(view->m_bSwapChoosing, 0);
+    EXPECT_EQ(view->GetTableState(), CRegionalTableView::kStateNormal);
+}
+
 TEST_F(RegionalDealSteps, AStepOfAnEarlierHandDoesNothing) {
     Open();
     StoreHandStart(0, 0, OwnTiles());
