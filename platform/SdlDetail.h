@@ -23,10 +23,9 @@ namespace platform::detail {
 // GL costs several cores. SDL_FRAMEBUFFER_ACCELERATION in the environment
 // still decides. Called before SDL windows are made.
 void PreferNativeFramebuffer();
-// On X11, a lost display connection ends the program at once with this
-// status and a line on standard error, rather than Xlib's exit into the
-// windows' teardown.
-inline constexpr int kDisplayLostExitCode = 1;
+// On X11, a lost display connection ends the program at once, failing,
+// with a line on standard error, rather than Xlib's exit into the windows'
+// teardown.
 void EndProgramOnLostX11Display();
 // Copies the changed part of the surface into the SDL window and shows it.
 void PresentToSdlWindow(SDL_Window* window, const WindowSurface& surface, const PixelRect& changed);

@@ -12,6 +12,8 @@
 namespace platform::detail {
 namespace {
 
+constexpr int kDisplayLostExitCode = 1;
+
 // The X server went away under the program: it ended, or the connection
 // broke. Xlib cannot go on from here, and tearing the windows down would
 // wait at full speed for events that never come. The program says why on

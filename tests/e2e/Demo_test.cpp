@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 constexpr uint32_t kQuickMs = 10000;
 constexpr uint32_t kStartMs = 60000;
-constexpr uint32_t kNoDisplayMs = 20000;
+constexpr uint32_t kFailedStartMs = 20000;
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -95,7 +95,7 @@ TEST_F(DemoTest, ADisplayThatCannotBeOpenedEndsTheDemoWithAFailure) {
     environment.push_back("DISPLAY=" + display);
     ASSERT_TRUE(Start({"--pacing", "test"}, environment, {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}));
     const pid_t group = demo.Pid();
-    EXPECT_EQ(demo.WaitForExit(kNoDisplayMs), std::optional<int>(1)) << Output();
+    EXPECT_EQ(demo.WaitForExit(kFailedStartMs), std::optional<int>(1)) << Output();
     EXPECT_NE(Output().find("cannot open the X display \"" + display + "\""), std::string::npos)
         << Output();
     EXPECT_TRUE(test_support::GroupGone(group)) << "a program of the demo outlived it";
@@ -110,7 +110,7 @@ TEST_F(DemoTest, AProxyThatRefusesIsNamedOnTheTerminal) {
     environment.insert(environment.end(), {"DISPLAY=:0", "SDL_VIDEODRIVER=dummy"});
     ASSERT_TRUE(Start({"--pacing", "test", "--proxy", proxy}, environment));
     const pid_t group = demo.Pid();
-    EXPECT_EQ(demo.WaitForExit(kNoDisplayMs), std::optional<int>(1)) << Output();
+    EXPECT_EQ(demo.WaitForExit(kFailedStartMs), std::optional<int>(1)) << Output();
     const std::u8string words = u8"无法连接代理服务器【127.0.0.1】，请检查设置是否正确。";
     const size_t said = Output().find(std::string(words.begin(), words.end()));
     EXPECT_LT(said, Output().find("pvbn could not start")) << Output();

@@ -85,10 +85,8 @@ TEST_P(SidePanelChatWindowTest, ViewDetailsOnAPlayersRowShowsTheHallsCardInsideT
     LaunchFields fields = window.App().GetLaunchFields();
     fields.hallWindow = static_cast<int32_t>(hall.Window());
     window.App().SetLaunchFields(fields);
-    CCorvaneView* side = window.App().GetSubSystemView();
-    side->OnEnterRoom();  // the rows, as the launch record lists the players
-    CUserListCtrl* rows =
-        dynamic_cast<CUserListBar*>(side->FindObjectByName("UserListBar"))->GetRowsControl();
+    window.App().GetSubSystemView()->OnEnterRoom();  // the rows, as the launch record lists them
+    CUserListCtrl* rows = dynamic_cast<CUserListBar*>(Bar("UserListBar"))->GetRowsControl();
     ASSERT_EQ(MovePointerTo(*server, xwindow, int(rows->GetLeft()) + 40,
                             int(rows->GetTop()) + rows->GetRowHeight() * 3 / 2),
               "");
