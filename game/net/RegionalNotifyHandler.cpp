@@ -164,8 +164,8 @@ void CRegionalNotifyHandler::OnTableSnapshot(Record record) {
 
 void CRegionalNotifyHandler::OnSwapDice(Record record) {
     Need(tp::kSwapDice, record, kSwapDiceMin);
-    // The view ends the hand's swap phase when it takes the dice; without
-    // a view the phase ends here.
+    // The view ends the hand's swap phase once it has finished the deal the
+    // record may cut short, taken or not; without a view it ends here.
     if (RegionalView() == nullptr) {
         if (CRegionalTableData* data = RegionalData()) {
             data->EndSwapPhase();

@@ -198,15 +198,17 @@ bool CRegionalTableView::OnSwapDice(NotifyRecord record) {
     if (data != nullptr && data->IsSwapPhase()) {
         FinishDeal();  // the choice opens at the deal's end
     }
+    // The server's swap is over whether or not this table takes part: a
+    // table entered during the swap opened no choice, and its play goes on.
+    if (data != nullptr) {
+        data->EndSwapPhase();
+    }
     if (!AwaitsSwapDice()) {
         ZepLog("notify 222168: no swap waits for its dice (table state %d); dropped",
                GetTableState());
         return true;
     }
     swapDiceThrown_ = true;
-    if (data != nullptr) {
-        data->EndSwapPhase();
-    }
     StopTurnClock();
     ThrowSwapDice(record.first(tp::SwapDiceNotice::kSize));
     return true;

@@ -16,6 +16,7 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/MahjongTableData.h"
 #include "tests/game/badinput/BadInputTable.h"
+#include "zep/ZepWire.h"
 
 namespace {
 
@@ -162,6 +163,22 @@ TEST_F(BadNoticesTest, SwapDiceCutAreRefusedAndANegativeDieSwapsAcross) {
     ASSERT_NE(View().GetLastThrown(PositionOf(3)), nullptr);
     EXPECT_EQ(View().GetLastThrown(PositionOf(3))->tile, 27);
     EXPECT_EQ(server.ProtocolErrors(), 0u);
+}
+
+TEST_F(BadNoticesTest, SwapDiceWithNoChoiceOpenStillEndTheSwapOfAHandEnteredByItsState) {
+    // Entering a table during its swap: the hand's state opens no choice.
+    std::vector<uint8_t> state(tp::kHandStateBytes, 0);
+    ZepWireWriter(std::span(state).subspan(14 * 4))
+        .WriteI32(tp::kStartHandRunning | tp::kStartSwapPhase);
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kHandState, state, Outcome::kApplied));
+    tp::SwapDiceNotice swap;
+    swap.die = 4;
+    swap.tingList.fill(tp::kNoTile);
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kSwapDice, tp::WriteTableRecord(swap), Outcome::kDropped));
+    ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(3, 27, 0), Outcome::kApplied));
+    ASSERT_NE(View().GetLastThrown(PositionOf(3)), nullptr)
+        << "the throw after the swap was dropped";
+    EXPECT_EQ(View().GetLastThrown(PositionOf(3))->tile, 27);
 }
 
 TEST_F(BadNoticesTest, AThrowFromAnEmptyRowStillShowsTheTile) {
