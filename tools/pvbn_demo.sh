@@ -198,7 +198,8 @@ hall_options=(--client "$work/program/pvbn" --host "$host" --port "$port" --user
     --record "$work/hall.log" --timeout 86400)
 # At the local table the robots cannot agree to a forced exit: its room lets
 # the player leave a running hand after one question (no-forced-exit flag).
-[[ -n $server ]] || hall_options+=(--room-flags 2)
+# The hall knows the table's robots as the table shows them.
+[[ -n $server ]] || hall_options+=(--room-flags 2 --robots)
 [[ -n $proxy ]] && hall_options+=(--proxy "$proxy") && echo "pvbn demo: through the proxy $proxy"
 "$hall_program" "${hall_options[@]}" </dev/null >"$work/hall.out" 2>&1 &
 hall_pid=$!

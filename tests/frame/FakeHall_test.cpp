@@ -515,4 +515,19 @@ TEST_F(FakeHallTest, PlayerDetailsAreAnsweredAndWebCommandsRecorded) {
     EXPECT_FALSE(hall->WaitForEvent(HallEvent::Kind::WebCommand, 300, 3));
 }
 
+// The demo's hall knows the table server's robots as the table names them.
+TEST_F(FakeHallTest, TheDemosHallAnswersARobotsDetailsWithItsName) {
+    options.launchRecord = fakehall::MakeTableLaunchRecord(options.launch, 4, true);
+    ASSERT_NO_FATAL_FAILURE(StartHall());
+    app.RegisterGameWindow(client->Id());
+    ASSERT_TRUE(app.PostToHallFrame(fakehall::kMsgPlayerDetails, client->Id(), 9000));
+    ASSERT_TRUE(hall->WaitForEvent(HallEvent::Kind::PlayerDetails, kWaitMs));
+    const auto records = client->WaitForRecords(2);
+    ASSERT_EQ(records.size(), 2u);
+    UserRecord shown;
+    ASSERT_TRUE(ReadRecord(std::span<const uint8_t>(records[1].plain), shown));
+    EXPECT_EQ(FieldText(shown.name), "机器人甲");
+    EXPECT_EQ(shown.silver, 100000);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include "platform/ExportedWindows.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "tools/test_server/TableRobots.h"
 
 namespace fakehall {
 
@@ -164,6 +165,38 @@ std::optional<ScriptStep> ParseScriptStep(const std::string& text) {
         }
     }
     return step;
+}
+
+LaunchRecordBuilder MakeTableLaunchRecord(const LaunchFields& launch, int players, bool robots) {
+    LaunchRecordBuilder builder;
+    builder.room.roomId = launch.hallRoomId;
+    builder.room.hallId = 7;
+    builder.room.options = launch.roomOptions;
+    builder.room.flags = launch.roomFlags;
+    builder.room.flags2 = launch.roomFlags2;
+    SetFieldText(builder.room.areaName, "测试区");
+    SetFieldText(builder.room.roomName, "测试房间");
+    SetFieldText(builder.room.noticeHost, launch.serverHost);
+    SetFieldText(builder.room.advertHost, launch.serverHost);
+    builder.table.tableNo = launch.tableNo;
+    for (int chair = 0; chair < players; ++chair) {
+        if (launch.lookOn == 0 && chair == launch.chairNo) {
+            builder.seats.push_back(MakeLaunchUser(launch.userId, chair, "自己"));
+        } else if (robots) {
+            UserRecord robot = MakeLaunchUser(testserver::kRobotUserBase + chair, chair,
+                                              testserver::RobotName(chair, launch.chairNo));
+            robot.silver = testserver::kRobotStartSilver;
+            robot.score = testserver::kRobotStartScore;
+            builder.seats.push_back(robot);
+        } else {
+            builder.seats.push_back(
+                MakeLaunchUser(launch.userId + 100 + chair, chair, "玩家" + std::to_string(chair)));
+        }
+    }
+    if (launch.lookOn != 0) {
+        builder.lookers.push_back(MakeLaunchUser(launch.userId, launch.chairNo, "自己", 1));
+    }
+    return builder;
 }
 
 std::optional<HallProxy> ParseHallProxy(const std::string& text) {

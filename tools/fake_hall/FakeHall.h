@@ -87,6 +87,12 @@ struct HallProxy {
 // http (the password is the rest of the text); nothing when it is not that.
 std::optional<HallProxy> ParseHallProxy(const std::string& text);
 
+// The launch record of a room and a table of `players` players, the own
+// user on the launch's chair (a looker-on watches with the others seated).
+// The other seats are the table server's robots when `robots` is set, else
+// made-up players.
+LaunchRecordBuilder MakeTableLaunchRecord(const LaunchFields& launch, int players, bool robots);
+
 // Something the client did to the hall.
 struct HallEvent {
     enum class Kind {

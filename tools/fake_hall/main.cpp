@@ -14,6 +14,8 @@
 //   --lookon           the user joins as a looker-on
 //   --room-flags N     the room's flags in the launch line and record (0)
 //   --players N        players seated at the table, the own one included (4)
+//   --robots           the other seats are the table server's robots (user
+//                      ids, names, silver and score as they sit down)
 //   --sign TEXT        the sign answered to every sign query
 //   --step STEP        one script step, in order: DELAY_MS:4:USER:CHAIR[:NAME],
 //                      DELAY_MS:6:USER:TABLE:CHAIR[:HALLWINDOW],
@@ -52,6 +54,7 @@ struct ProgramOptions {
     int players = 4;
     int timeoutSeconds = 120;
     bool stay = false;
+    bool robots = false;
 };
 
 bool ReadInt(const char* text, int& out) {
@@ -139,6 +142,8 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
             ok = number(options.timeoutSeconds) && options.timeoutSeconds > 0;
         } else if (name == "--stay") {
             options.stay = true;
+        } else if (name == "--robots") {
+            options.robots = true;
         } else {
             std::fprintf(stderr, "unknown option %s\n", name.c_str());
             return false;
@@ -156,34 +161,6 @@ bool ParseOptions(int argc, char** argv, ProgramOptions& options) {
     return true;
 }
 
-// A room and a table of `players` players, the own user on the own chair (a
-// looker-on watches with the others seated).
-LaunchRecordBuilder MakeLaunchRecord(const LaunchFields& launch, int players) {
-    LaunchRecordBuilder builder;
-    builder.room.roomId = launch.hallRoomId;
-    builder.room.hallId = 7;
-    builder.room.options = launch.roomOptions;
-    builder.room.flags = launch.roomFlags;
-    builder.room.flags2 = launch.roomFlags2;
-    SetFieldText(builder.room.areaName, "测试区");
-    SetFieldText(builder.room.roomName, "测试房间");
-    SetFieldText(builder.room.noticeHost, launch.serverHost);
-    SetFieldText(builder.room.advertHost, launch.serverHost);
-    builder.table.tableNo = launch.tableNo;
-    for (int chair = 0; chair < players; ++chair) {
-        if (launch.lookOn == 0 && chair == launch.chairNo) {
-            builder.seats.push_back(MakeLaunchUser(launch.userId, chair, "自己"));
-        } else {
-            builder.seats.push_back(
-                MakeLaunchUser(launch.userId + 100 + chair, chair, "玩家" + std::to_string(chair)));
-        }
-    }
-    if (launch.lookOn != 0) {
-        builder.lookers.push_back(MakeLaunchUser(launch.userId, launch.chairNo, "自己", 1));
-    }
-    return builder;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,7 +168,8 @@ int main(int argc, char** argv) {
     if (!ParseOptions(argc, argv, options)) {
         return 1;
     }
-    options.hall.launchRecord = MakeLaunchRecord(options.hall.launch, options.players);
+    options.hall.launchRecord =
+        fakehall::MakeTableLaunchRecord(options.hall.launch, options.players, options.robots);
 
     std::FILE* out = stdout;
     if (!options.recordFile.empty()) {

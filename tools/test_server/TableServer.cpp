@@ -25,7 +25,6 @@ namespace {
 // The first hand starts this long after the enter reply when the client's
 // boards have not said they are up (--start-when-full).
 constexpr uint32_t kStartWhenFullMs = 2000;
-constexpr const char* kRobotNames[] = {"机器人甲", "机器人乙", "机器人丙"};
 
 // The play requests of the human's seat and the bytes each must carry.
 struct PlayRequest {
@@ -439,7 +438,6 @@ void TableServer::Enter(const ServerRequest& request) {
     if (options_.startWhenFull) {
         After(kStartWhenFullMs, [this] { StartWhenFull(); });
     }
-    int32_t robot = 0;
     for (int32_t chair = 0; chair < kSeats; ++chair) {
         if (chair == humanChair_) {
             continue;
@@ -449,9 +447,9 @@ void TableServer::Enter(const ServerRequest& request) {
         player.tableNo = tableNo_;
         player.chairNo = chair;
         player.sex = chair % 2;
-        SetFieldText(player.name, kRobotNames[robot++]);
+        SetFieldText(player.name, RobotName(chair, humanChair_));
         player.silver = options_.robotSilver;
-        player.score = 0;
+        player.score = kRobotStartScore;
         std::vector<uint8_t> bytes(ServerPlayerRecord::kSize);
         WriteRecord(player, bytes);
         Notify(fr::kPlayerEnterNotify, bytes);

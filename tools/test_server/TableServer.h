@@ -42,6 +42,7 @@
 #include "tools/test_server/FaultPlan.h"
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/RecentRecords.h"
+#include "tools/test_server/TableRobots.h"
 #include "tools/test_server/TestGameServer.h"
 #include "tools/test_server/TimerQueue.h"
 
@@ -50,7 +51,7 @@ namespace testserver {
 class TableServer {
 public:
     static constexpr int32_t kSeats = 4;
-    static constexpr int32_t kRobotUserBase = 9000;  // robot of chair c: 9000 + c
+    static constexpr int32_t kRobotUserBase = testserver::kRobotUserBase;
 
     // Where the hands plug in: told on the table thread when all four
     // chairs are ready, of every play request, and when the table resets.
@@ -107,7 +108,7 @@ public:
         std::function<void(std::string_view operation, const CRegionalMahjongRules& table)>
             afterOperation;
         int32_t humanSilver = 100000;
-        int32_t robotSilver = 100000;  // robots are topped up to it between hands
+        int32_t robotSilver = kRobotStartSilver;  // robots are topped up to it between hands
         // StartGame's least silver: a human below it gets the table's end.
         int32_t minSilver = 100;
         // A fault made on purpose once in the run (FaultPlan.h).
