@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <X11/Xutil.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -99,8 +99,9 @@ X11Panel X11PanelOf(SDL_Window* sdl) {
 // A panel never takes the keyboard. SDL hands the X input focus to every
 // window it shows on a display without a window manager, and that focus
 // goes to None when the window is unmapped again, so no key reaches the
-// program afterwards. On X11 a panel is therefore mapped and unmapped here,
-// and tells a window manager that it takes no input.
+// program afterwards. On X11 a panel is therefore mapped and unmapped here.
+// (A panel is a tooltip window, which SDL makes override-redirect: no window
+// manager gives it the focus.)
 void ShowSdl(SDL_Window* sdl, bool show) {
     const X11Panel x11 = X11PanelOf(sdl);
     if (x11.display == nullptr || x11.window == 0) {
@@ -113,22 +114,6 @@ void ShowSdl(SDL_Window* sdl, bool show) {
         XUnmapWindow(x11.display, x11.window);
     }
     XFlush(x11.display);
-}
-
-void RefuseInput(SDL_Window* sdl) {
-    const X11Panel x11 = X11PanelOf(sdl);
-    if (x11.display == nullptr || x11.window == 0) {
-        return;
-    }
-    XWMHints* hints = XGetWMHints(x11.display, x11.window);
-    XWMHints none{};
-    XWMHints* target = hints != nullptr ? hints : &none;
-    target->flags |= InputHint;
-    target->input = False;
-    XSetWMHints(x11.display, x11.window, target);
-    if (hints != nullptr) {
-        XFree(hints);
-    }
 }
 
 bool MakeSdl(PanelState& state, const PanelFrame& frame, ScreenPoint at) {
@@ -144,7 +129,6 @@ bool MakeSdl(PanelState& state, const PanelFrame& frame, ScreenPoint at) {
         return false;
     }
     state.sdlId = SDL_GetWindowID(state.sdl);
-    RefuseInput(state.sdl);
     state.shownPosition = at;
     state.shownWidth = frame.width;
     state.shownHeight = frame.height;

@@ -116,8 +116,11 @@ protected:
         ScopedEnv driver("SDL_VIDEODRIVER", std::string("x11"));
         ScopedEnv asanOptions("ASAN_OPTIONS", asan + ":detect_leaks=0:log_path=" + reports);
         ScopedEnv ubsanOptions("UBSAN_OPTIONS", ubsan + ":print_stacktrace=1:log_path=" + reports);
-        pid = hall->StartClient(folder->File("pvbn"));
-        ASSERT_GT(pid, 0);
+        test_support::ChildOptions output;
+        output.logFile = folder->File("pvbn.out");
+        ASSERT_TRUE(client.Start({folder->File("pvbn"), hall->LaunchLine()}, output))
+            << client.Error();
+        pid = client.Pid();
     }
 
     std::optional<Screenshot> TakeScreenshot() {
@@ -152,6 +155,7 @@ protected:
     testserver::TestGameServer server;
     std::unique_ptr<RegionalScript> regional;
     std::unique_ptr<fakehall::FakeHall> hall;
+    test_support::ChildProcess client;
     int pid = 0;
 };
 
@@ -238,6 +242,9 @@ TEST_F(PvbnUnderXvfbTest, EndsWhenItsXServerGoesAway) {
     xserver.Stop();
     EXPECT_TRUE(test_support::WaitUntil([&] { return test_support::ProcessGone(pid); }, 15000))
         << "the client did not end";
+    EXPECT_NE(folder->Read("pvbn.out").find("pvbn: the connection to the X display was lost"),
+              std::string::npos)
+        << folder->Read("pvbn.out");
 }
 
 }  // namespace
