@@ -181,7 +181,9 @@ LaunchRecordBuilder MakeTableLaunchRecord(const LaunchFields& launch, int player
     builder.table.tableNo = launch.tableNo;
     for (int chair = 0; chair < players; ++chair) {
         if (launch.lookOn == 0 && chair == launch.chairNo) {
-            builder.seats.push_back(MakeLaunchUser(launch.userId, chair, "自己"));
+            UserRecord own = MakeLaunchUser(launch.userId, chair, "自己");
+            own.silver = robots ? testserver::kHumanStartSilver : 0;
+            builder.seats.push_back(own);
         } else if (robots) {
             UserRecord robot = MakeLaunchUser(testserver::kRobotUserBase + chair, chair,
                                               testserver::RobotName(chair, launch.chairNo));

@@ -107,7 +107,7 @@ public:
         // is still.
         std::function<void(std::string_view operation, const CRegionalMahjongRules& table)>
             afterOperation;
-        int32_t humanSilver = 100000;
+        int32_t humanSilver = kHumanStartSilver;
         int32_t robotSilver = kRobotStartSilver;  // robots are topped up to it between hands
         // StartGame's least silver: a human below it gets the table's end.
         int32_t minSilver = 100;
