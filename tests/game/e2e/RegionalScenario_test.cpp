@@ -25,6 +25,7 @@
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/table/SeatBoard.h"
+#include "platform/SdlEvents.h"
 #include "platform/Sync.h"
 #include "tests/game/e2e/Scenario.h"
 #include "tests/game/support/ClientReadings.h"
@@ -604,6 +605,24 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
 TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandToTheResult) {
     ASSERT_TRUE(scenario.Prepare()) << scenario.Error();
     AddStepsToThePlay();
+    // A tile rises out from under the pointer at its foot, and comes down
+    // when the pointer goes on to the chat box.
+    CCardSprite* tile = nullptr;
+    auto moveTo = [&](double x, double y) {
+        ASSERT_TRUE(platform::SynthesizeMouseMove(scenario.App().GetMainWindow(), int(x), int(y)));
+    };
+    scenario.Harness().Add("the pointer at a tile's foot", nullptr, [&] {
+        tile = OwnSprite(Seat(kOwn).concealed[5]);
+        moveTo(tile->GetX(), tile->GetBottom() - 2);
+    });
+    scenario.Harness().Add(
+        "the tile raised", [&] { return tile->hoverRaised != 0 && Settled(300); },
+        [&] {
+            CCorvaneObject* chat = scenario.App().GetSubSystemView()->FindObjectByName("ChatBox");
+            moveTo(chat->GetX(), chat->GetY());
+        });
+    scenario.Harness().Add(
+        "the tile down", [&] { return tile->hoverRaised == 0; }, nullptr, 3000);
     AddThrow("222170 1", 1, 1, 49);
     AddStepsToTheResult(1, 49);
     ExpectWholeRun(scenario.Run());
