@@ -129,6 +129,9 @@ void CRegionalTableView::CreateCursor() {
     const EventRecord toggle = MakeEventRecord(GetId(), kEventToggleAutoPlay, 0, 0);
     BindInputTargetEvent(kEventRButtonDown, toggle);
     BindInputTargetEvent(kEventLButtonDown, toggle);
+    BindInputTargetEvent(kEventMouseMove, MakeEventRecord(GetId(), kEventPointerMoved, 0, 0));
+    BindInputTargetEvent(kEventMouseLeaveWindow,
+                         MakeEventRecord(GetId(), kEventPointerMoved, 1, 0));
     cursor->LoadCursorResource(kNormalCursorResource, 0);
     cursor->LoadCursorResource(kHandCursorResource, 1);
     cursor->SetCursorById(0);

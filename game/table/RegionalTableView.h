@@ -84,8 +84,9 @@ inline constexpr int kEventRegionalSpare = 80001185;
 inline constexpr int kEventHideDice = 80001186;
 inline constexpr int kEventTingButton = 80001187;
 inline constexpr int kEventTingTileClick = 80001188;
+inline constexpr int kEventPointerMoved = 80001189;  // param1 1: it left the window
 inline constexpr int kEventRegionalFirst = kEventDealStep;
-inline constexpr int kEventRegionalLast = kEventTingTileClick;
+inline constexpr int kEventRegionalLast = kEventPointerMoved;
 
 class CRegionalTableView : public CMahjongTableView, public CWelfareHost {
 public:
@@ -573,6 +574,12 @@ private:
     // restriction, and with `skipWildPeng` no peng tile of the wild face).
     IndexCounts CountOwnTileIndices(bool skipWildPeng);
     int OnOwnTileHoverOn(CCardSprite& sprite);
+    // A tile the pointer raised holds it on its face and in the strip it
+    // rose from (it rises out from under a pointer at its foot); anywhere
+    // else, or out of the window, the tile comes down.
+    bool HoldsPointer(CCardSprite& sprite, const InputState& input, bool stripOnly);
+    void OnPointerMoved(const EventRecord& record);
+    void DropHoverLift(CCardSprite& sprite);
     void SetTableCursor(int cursor);
     // Play events.
     bool IsOtherSeatMeld(NotifyRecord record);

@@ -19,6 +19,7 @@ constexpr int kEventTileLeave = 80001120;
 constexpr int kCursorArrow = 0;
 constexpr int kCursorHand = 1;
 constexpr double kHoverAlpha = 0.8;
+constexpr int kLiftMetric = 17;  // how far a raised tile stands up
 
 // The tile's index has `n` tiles among the counts.
 bool HasCount(const CRegionalTableView::IndexCounts& counts, int index, int n) {
@@ -78,13 +79,14 @@ int CRegionalTableView::OnCardSpriteEvent(const EventRecord& record) {
         case kEventTileEnter:
             return OnOwnTileHoverOn(*sprite);
         case kEventTileLeave: {
+            // A tile that moved away from a still pointer (or was covered)
+            // has been left too.
             const InputState* input = InputStateOf(record);
-            if (input == nullptr || (input->moveX == 0 && input->moveY == 0)) {
+            if (input == nullptr || HoldsPointer(*sprite, *input, true) ||
+                (sprite->hoverRaised == 0 && input->moveX == 0 && input->moveY == 0)) {
                 return 0;
             }
-            sprite->hoverRaised = 0;
-            sprite->Refresh();
-            SetTableCursor(kCursorArrow);
+            DropHoverLift(*sprite);
             PlaySound("SndDe");
             return 1;
         }
@@ -126,6 +128,32 @@ int CRegionalTableView::OnOwnTileHoverOn(CCardSprite& sprite) {
     SetTableCursor(kCursorHand);
     PlaySound("SndDe");
     return 1;
+}
+
+bool CRegionalTableView::HoldsPointer(CCardSprite& sprite, const InputState& input,
+                                      bool stripOnly) {
+    const double x = input.mouseX;
+    const double y = input.mouseY;
+    const double bottom = sprite.GetBottom();
+    return sprite.hoverRaised != 0 && x >= sprite.GetLeft() && x < sprite.GetRight() &&
+           y >= (stripOnly ? bottom : sprite.GetTop()) && y < bottom + GetPlaceMetric(kLiftMetric);
+}
+
+void CRegionalTableView::OnPointerMoved(const EventRecord& record) {
+    const InputState* input = InputStateOf(record);
+    for (int i = 0; i < kRowSize && input != nullptr; ++i) {
+        CCardSprite* sprite = GetHandSprite(kOwnPosition, i);
+        if (sprite != nullptr && sprite->hoverRaised != 0 &&
+            (record.param1 != 0 || !HoldsPointer(*sprite, *input, false))) {
+            DropHoverLift(*sprite);
+        }
+    }
+}
+
+void CRegionalTableView::DropHoverLift(CCardSprite& sprite) {
+    sprite.hoverRaised = 0;
+    sprite.Refresh();
+    SetTableCursor(kCursorArrow);
 }
 
 // ---- Concealed gangs ----

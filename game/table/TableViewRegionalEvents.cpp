@@ -1,4 +1,4 @@
-// The regional table view's own program events (80001169 to 80001188):
+// The regional table view's own program events (80001169 to 80001189):
 // deal steps, the regional buttons and panels, the swap-three exchange, the
 // dice and the ting tile clicks. Other events go to the mahjong table.
 #include <cstring>
@@ -97,6 +97,9 @@ int CRegionalTableView::OnEvent(const EventRecord& record) {
             break;
         case kEventTingTileClick:
             return OnTingTileEvent(record);
+        case kEventPointerMoved:
+            OnPointerMoved(record);
+            break;
         default:
             break;
     }

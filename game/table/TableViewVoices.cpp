@@ -84,6 +84,7 @@ void CRegionalTableView::ShowRoundInfo() {
     }
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
+    HideReadyMarks();
     if (IsLookingOn()) {
         if (CCorvaneObject* result = GetResultDlg(); result != nullptr && result->IsVisible()) {
             HidePart(result);

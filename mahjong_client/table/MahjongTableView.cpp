@@ -651,9 +651,9 @@ void CMahjongTableView::ClearTable() {
     lastThrown_.fill(-1);
     meldCounts_.fill(0);
     ResetWallAndClock();
+    HideReadyMarks();
     for (int chair = 0; chair < playerCount_; ++chair) {
         if (CSeatBoard* board = GetSeatBoard(ChairToPosition(chair))) {
-            board->HideReadyMark();
             board->SetAutoPlay(0);
             board->HideBankerDice();
             board->ResetFlowers();
@@ -776,6 +776,14 @@ void CMahjongTableView::RefreshSeatBoards() {
 void CMahjongTableView::ResetSeatBoard(int chair) {
     if (CSeatBoard* board = GetSeatBoard(ChairToPosition(chair))) {
         board->Clear();
+    }
+}
+
+void CMahjongTableView::HideReadyMarks() {
+    for (int position = 0; position < kPositions; ++position) {
+        if (CSeatBoard* board = GetSeatBoard(position)) {
+            board->HideReadyMark();
+        }
     }
 }
 

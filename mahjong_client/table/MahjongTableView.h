@@ -323,6 +323,9 @@ public:
     virtual void RefreshSeatBoards();
     virtual void ResetSeatBoard(int chair);
     virtual void OnPlayerStarted(int chair);
+    // A ready mark tells who waits for the next hand: the hand's start takes
+    // them all down, and each seat's start record puts its own up again.
+    void HideReadyMarks();
     virtual void CreateDecorations();
     virtual void CreateCursor() {}
     virtual void LoadAiSettings() {}

@@ -56,6 +56,7 @@ void CMahjongTableView::ShowRoundInfo() {
     }
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
+    HideReadyMarks();
     BuildWall();
     ClearOfferTable();
     SetPlayModeOn();

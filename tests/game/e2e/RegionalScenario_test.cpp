@@ -24,6 +24,8 @@
 #include "game/table/RegionalCardSprite.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
+#include "mahjong_client/table/SeatBoard.h"
+#include "platform/SdlEvents.h"
 #include "platform/Sync.h"
 #include "tests/game/e2e/Scenario.h"
 #include "tests/game/support/ClientReadings.h"
@@ -281,6 +283,19 @@ protected:
             << "chair " << chair << " plays; the dial shows frame " << frame;
     }
 
+    // The positions whose ready mark shows.
+    std::vector<int> ReadyMarks() {
+        std::vector<int> shown;
+        for (int position = 0; position < 4; ++position) {
+            CSeatBoard* board = View().GetSeatBoard(position);
+            CCorvanePicture* mark = board != nullptr ? board->GetReadyMark() : nullptr;
+            if (mark != nullptr && mark->IsVisible() != 0) {
+                shown.push_back(position);
+            }
+        }
+        return shown;
+    }
+
     void AddStepsToThePlay();
     void AddThrow(const std::string& step, int count, int chair, int32_t tile);
     void AddDraw(const std::string& step, int count, int chair, int wall);
@@ -298,6 +313,13 @@ protected:
 // three tiles of one suit with the mouse and its confirmation, the other
 // seats' readiness and the exchange.
 void RegionalScenarioTest::AddStepsToThePlay() {
+    // The robots are ready; the player presses 开始 before the hand starts.
+    scenario.Checkpoint(
+        "201160 3", 1, [&] { return HasView() && ReadyMarks().size() == 3; },
+        [&] { scenario.Click(View().GetStartButton()); }, 30000, true);
+    scenario.Harness().Add(
+        "four seats ready", [&] { return ReadyMarks().size() == 4; },
+        [&] { scenario.Release("201160 3", 1); });
     // The deal: thirteen own tiles face up, the banker (chair 3) fourteen,
     // the swap choice open, the deposit panel with the wild tile's face.
     scenario.Checkpoint(
@@ -321,6 +343,7 @@ void RegionalScenarioTest::AddStepsToThePlay() {
             EXPECT_EQ(confirm->IsInputEnabled(), 0);
             EXPECT_NE(scenario.ChatText().find("【第1局】基础银：100两"), std::string::npos)
                 << scenario.ChatText();
+            EXPECT_EQ(ReadyMarks(), std::vector<int>{}) << "ready marks in the hand";
             ExpectNoWildMark();
         },
         30000, true);
@@ -547,9 +570,11 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
         [&] {
             CGameResultDlg* dialog = View().GetResultDlg();
             return dialog != nullptr && dialog->IsVisible() == 0 &&
-                   scenario.Script().Frame().Count(frame_requests::kStartGame) >= 1;
+                   scenario.Script().Frame().Count(frame_requests::kStartGame) >= 2 &&
+                   !ReadyMarks().empty();
         },
         [&] {
+            EXPECT_EQ(ReadyMarks(), std::vector<int>{kOwn}) << "only the own seat started";
             for (int position = 0; position < 4; ++position) {
                 EXPECT_EQ(View().GetRowCount(position), 0) << "position " << position;
                 EXPECT_EQ(View().GetMeldCount(position), 0) << "position " << position;
@@ -580,6 +605,24 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
 TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandToTheResult) {
     ASSERT_TRUE(scenario.Prepare()) << scenario.Error();
     AddStepsToThePlay();
+    // A tile rises out from under the pointer at its foot, and comes down
+    // when the pointer goes on to the chat box.
+    CCardSprite* tile = nullptr;
+    auto moveTo = [&](double x, double y) {
+        ASSERT_TRUE(platform::SynthesizeMouseMove(scenario.App().GetMainWindow(), int(x), int(y)));
+    };
+    scenario.Harness().Add("the pointer at a tile's foot", nullptr, [&] {
+        tile = OwnSprite(Seat(kOwn).concealed[5]);
+        moveTo(tile->GetX(), tile->GetBottom() - 2);
+    });
+    scenario.Harness().Add(
+        "the tile raised", [&] { return tile->hoverRaised != 0 && Settled(300); },
+        [&] {
+            CCorvaneObject* chat = scenario.App().GetSubSystemView()->FindObjectByName("ChatBox");
+            moveTo(chat->GetX(), chat->GetY());
+        });
+    scenario.Harness().Add(
+        "the tile down", [&] { return tile->hoverRaised == 0; }, nullptr, 3000);
     AddThrow("222170 1", 1, 1, 49);
     AddStepsToTheResult(1, 49);
     ExpectWholeRun(scenario.Run());

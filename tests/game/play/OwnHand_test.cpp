@@ -88,9 +88,11 @@ TEST_F(OwnHandTest, HoverLiftsOneTileAtATimeAndLeavingLowersIt) {
     EXPECT_EQ(Send(kEventEnter, At(2)), 1);
     EXPECT_EQ(At(1)->hoverRaised, 0);
     EXPECT_EQ(At(2)->hoverRaised, 1);
-    // A leave without movement (the tile moved under a still pointer) keeps
-    // the tile up.
+    // A leave with the pointer in the strip the tile rose from keeps the
+    // tile up.
     InputState still;
+    still.mouseX = static_cast<int32_t>(At(2)->GetX());
+    still.mouseY = static_cast<int32_t>(At(2)->GetBottom()) + 1;
     EXPECT_EQ(Send(kEventLeave, At(2), &still), 0);
     EXPECT_EQ(At(2)->hoverRaised, 1);
     InputState moved;
