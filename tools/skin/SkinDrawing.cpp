@@ -631,14 +631,14 @@ Image DrawPanel(const Picture& picture, int frame) {
     return canvas.Take();
 }
 
-// The turn pointer: a dial whose lit wedge points at the side of the table
-// to play. Frame f points f eighths of a turn clockwise from the left, as
-// the table view counts its directions (twice the screen position): 0 the
-// left seat, 2 the seat across, 4 the right seat, 6 the own seat at the
-// bottom; the odd frames lie between them while the pointer turns, so a
-// step to the next frame always turns it by an eighth.
+// The turn pointer: a dial with a lit arrow from its hub to its rim, its tip
+// on the rim at the side of the table to play. Frame f points f eighths of a
+// turn clockwise from the left, as the table view counts its directions
+// (twice the screen position): 0 the left seat, 2 the seat across, 4 the
+// right seat, 6 the own seat at the bottom; the odd frames lie between them
+// while the pointer turns, so a step to the next frame always turns it by an
+// eighth.
 Image DrawTurnDial(const Picture& picture, int frame) {
-    constexpr double kHalfWedge = 24.0 * std::numbers::pi / 180.0;
     const uint32_t dial = Rgb(0x26, 0x30, 0x3c);
     const uint32_t rim = Rgb(0x8c, 0x96, 0xa0);
     Canvas canvas(picture.width, picture.height, kFelt);
@@ -646,6 +646,11 @@ Image DrawTurnDial(const Picture& picture, int frame) {
     const double cy = picture.height / 2.0;
     const double r = std::min(cx, cy) - 1.0;
     const double toward = std::numbers::pi - frame * std::numbers::pi / 4.0;
+    // Along the arrow from the hub: the shaft, then the head that narrows
+    // from its barbs to the tip on the rim.
+    const double hub = r / 5.0;
+    const double barbs = r * 0.42;
+    const double tip = r;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const double dx = x + 0.5 - cx;
@@ -655,11 +660,15 @@ Image DrawTurnDial(const Picture& picture, int frame) {
                 continue;
             }
             uint32_t colour = d > r - 2.0 ? rim : dial;
-            const double off = std::remainder(std::atan2(dy, dx) - toward, 2 * std::numbers::pi);
-            if (d > r / 5.0 && d <= r - 3.0 && std::abs(off) <= kHalfWedge) {
-                colour = kGold;
-            } else if (d <= r / 5.0) {
+            const double along = dx * std::cos(toward) + dy * std::sin(toward);
+            const double across = std::abs(dy * std::cos(toward) - dx * std::sin(toward));
+            const bool shaft = along > hub && along <= barbs && across <= r * 0.11;
+            const bool head =
+                along > barbs && along < tip && across <= r * 0.36 * (tip - along) / (tip - barbs);
+            if (d <= hub) {
                 colour = rim;
+            } else if (shaft || head) {
+                colour = kGold;
             }
             canvas.Put(x, y, colour);
         }

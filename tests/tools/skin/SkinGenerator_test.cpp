@@ -757,7 +757,9 @@ TEST(SkinArt, WordedPicturesCarryTheirCaptionsInThePlayersLanguage) {
 // The turn pointer: the table view shows frame 2 x the screen position of
 // the seat to play (0 the left seat, 1 across, 2 the right seat, 3 the own
 // seat at the bottom), the odd frames while it turns. The lit part of frame
-// f lies f eighths of a turn clockwise from the left of the dial.
+// f lies f eighths of a turn clockwise from the left of the dial, wholly on
+// that side of the hub, and points there: it reaches the rim and narrows
+// towards it.
 TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
     const Picture& hand = Listed("clock_hand_big");
     const std::vector<Image> frames = regional_skin::DrawPicture(hand, regional_skin::Style::Drawn);
@@ -775,23 +777,40 @@ TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
         double sx = 0;
         double sy = 0;
         int lit = 0;
+        const double way = std::numbers::pi - f * std::numbers::pi / 4;
+        std::vector<std::pair<double, double>> litAlongAcross;
         for (int y = 0; y < image.height; ++y) {
             for (int x = 0; x < image.width; ++x) {
                 if (luminance(image.pixels[static_cast<size_t>(y) * image.width + x]) >=
                     0.85 * brightest) {
-                    sx += x + 0.5 - image.width / 2.0;
-                    sy += image.height / 2.0 - (y + 0.5);
+                    const double px = x + 0.5 - image.width / 2.0;
+                    const double py = image.height / 2.0 - (y + 0.5);
+                    sx += px;
+                    sy += py;
                     ++lit;
+                    litAlongAcross.emplace_back(px * std::cos(way) + py * std::sin(way),
+                                                std::abs(py * std::cos(way) - px * std::sin(way)));
                 }
             }
         }
         ASSERT_GT(lit, 0);
+        double reach = 0;
+        double widest = 0;
+        for (const auto& [along, across] : litAlongAcross) {
+            EXPECT_GT(along, 0) << "lit on the far side of the hub";
+            reach = std::max(reach, along);
+            widest = std::max(widest, across);
+        }
+        double tipWidth = 0;
+        for (const auto& [along, across] : litAlongAcross) {
+            tipWidth = along > 0.8 * reach ? std::max(tipWidth, across) : tipWidth;
+        }
+        EXPECT_GT(reach, image.width / 2.0 - 4) << "the tip is not at the rim";
+        EXPECT_LT(tipWidth, widest / 2) << "the lit part widens towards the rim";
         sx /= lit;
         sy /= lit;
         EXPECT_GT(std::hypot(sx, sy), image.width / 8.0) << "the lit part is not to one side";
-        const double off =
-            std::remainder(std::atan2(sy, sx) - (std::numbers::pi - f * std::numbers::pi / 4),
-                           2 * std::numbers::pi);
+        const double off = std::remainder(std::atan2(sy, sx) - way, 2 * std::numbers::pi);
         EXPECT_LT(std::abs(off), std::numbers::pi / 8)
             << "the lit part points " << std::atan2(sy, sx);
     }
