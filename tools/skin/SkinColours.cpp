@@ -114,4 +114,14 @@ Seen ClassifyColour(const Skin& skin, uint32_t colour) {
     return {};
 }
 
+uint32_t Mix(uint32_t under, uint32_t over, int alpha) {
+    uint32_t mixed = 0;
+    for (int shift : {0, 8, 16}) {
+        const int a = static_cast<int>((under >> shift) & 0xff);
+        const int b = static_cast<int>((over >> shift) & 0xff);
+        mixed |= static_cast<uint32_t>((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
+    }
+    return mixed;
+}
+
 }  // namespace regional_skin

@@ -23,6 +23,9 @@ constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) {
     return r | (g << 8) | (b << 16);
 }
 
+// The colour over the one under it at an opacity of alpha (0-255).
+uint32_t Mix(uint32_t under, uint32_t over, int alpha);
+
 uint32_t FaceColour(int frame);
 uint32_t BackColour(Look look);
 // The key colour of frame f of a picture: a face's frame, a back's fill, a

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "tools/skin/SkinColours.h"
 #include "tools/skin/SkinLettering.h"
@@ -169,14 +170,7 @@ public:
         if (x < 0 || y < 0 || x >= image_.width || y >= image_.height || alpha <= 0) {
             return;
         }
-        const uint32_t under = image_.pixels[static_cast<size_t>(y) * image_.width + x];
-        uint32_t mixed = 0;
-        for (int shift : {0, 8, 16}) {
-            const int a = static_cast<int>((under >> shift) & 0xff);
-            const int b = static_cast<int>((colour >> shift) & 0xff);
-            mixed |= static_cast<uint32_t>((a * (255 - alpha) + b * alpha + 127) / 255) << shift;
-        }
-        Put(x, y, mixed);
+        Put(x, y, Mix(image_.pixels[static_cast<size_t>(y) * image_.width + x], colour, alpha));
     }
     void Letters(const Lettering& lettering, int x, int y, uint32_t colour) {
         for (int row = 0; row < lettering.height; ++row) {
@@ -265,34 +259,53 @@ void DrawDots(Canvas& canvas, int value) {
     }
 }
 
+// The scales of a face's numeral and of its suit sign (7 x 7), stacked on a
+// standing face and side by side on a lying one: the numeral as large as the
+// face allows, the sign as large or a step smaller, both a tenth of the
+// width clear of either side. A claimed meld shows lying faces squeezed into
+// standing places and standing faces into lying ones, down to less than
+// half their size across: a numeral kept off the frame and drawn in strokes
+// of three pixels where the face has room still reads as itself there.
+std::pair<int, int> FaceScales(int w, int h, bool portrait) {
+    const int room = w - w / 5;
+    for (int n = std::max(1, h / 7); n > 1; --n) {
+        for (int s = n; s >= n - 1; --s) {
+            const bool fits = portrait ? 5 * n <= room && 7 * s <= room && 7 * n + 8 * s <= h - 5
+                                       : 5 * n + 8 * s <= room && 7 * n <= h - 4;
+            if (fits) {
+                return {n, s};
+            }
+        }
+    }
+    return {1, 1};
+}
+
 // The numeral or letter and the suit sign of a face frame.
 void DrawFaceContent(Canvas& canvas, int frame) {
     const int w = canvas.Width();
     const int h = canvas.Height();
     const bool portrait = h >= w;
-    const int scale = portrait ? std::max(1, std::min((w - 4) / 7, (h - 5) / 14))
-                               : std::max(1, std::min((w - 5) / 12, (h - 4) / 7));
-    // Two cells: the numeral first, the sign second; stacked or side by side.
-    const int cellW = 7 * scale;
-    const int cellH = 7 * scale;
+    const auto [scale, signScale] = FaceScales(w, h, portrait);
+    // The numeral's 5 x 7 cell, a gap of signScale, the sign's 7 x 7 cell.
+    const int cell = 7 * signScale;
     int x0 = 0;
     int y0 = 0;
     int x1 = 0;
     int y1 = 0;
     if (portrait) {
-        const int top = (h - (2 * cellH + scale)) / 2;
-        x0 = x1 = (w - cellW) / 2;
-        y0 = top;
-        y1 = top + cellH + scale;
+        x0 = (w - 5 * scale) / 2;
+        y0 = (h - 5 - (7 * scale + signScale + cell)) / 2 + 1;
+        x1 = (w - cell) / 2;
+        y1 = y0 + 7 * scale + signScale;
     } else {
-        const int left = (w - (5 * scale + scale + cellW)) / 2;
-        x0 = left - scale;  // the numeral's 5 columns sit in a 7-wide cell
-        x1 = left + 6 * scale;
-        y0 = y1 = (h - cellH) / 2;
+        x0 = (w - (5 * scale + signScale + cell)) / 2;
+        y0 = (h - 7 * scale) / 2;
+        x1 = x0 + 5 * scale + signScale;
+        y1 = (h - cell) / 2;
     }
     auto numeral = [&](char c, uint32_t colour) {
         if (const Glyph* glyph = FindGlyph(c)) {
-            canvas.Bitmap(glyph->rows, 5, x0 + scale, y0, scale, colour);
+            canvas.Bitmap(glyph->rows, 5, x0, y0, scale, colour);
         }
     };
     if (frame < 27) {
@@ -302,10 +315,10 @@ void DrawFaceContent(Canvas& canvas, int frame) {
         // characters.
         if (suit == 2) {
             numeral(value, kInk);
-            canvas.Bitmap(kWanSign, 7, x1, y1, scale, kCharacterRed);
+            canvas.Bitmap(kWanSign, 7, x1, y1, signScale, kCharacterRed);
         } else if (suit == 0) {
             numeral(value, kBambooGreen);
-            canvas.Bitmap(kBambooSign, 5, x1 + scale, y1, scale, kBambooGreen);
+            canvas.Bitmap(kBambooSign, 5, x1 + signScale, y1, signScale, kBambooGreen);
         } else {
             DrawDots(canvas, frame % 9 + 1);
         }
@@ -328,9 +341,9 @@ void DrawFaceContent(Canvas& canvas, int frame) {
     }
     // Flowers: their number and a four-petal flower.
     numeral(static_cast<char>('1' + std::min(frame - 34, 8)), kFlowerRose);
-    const int cx = x1 + cellW / 2;
-    const int cy = y1 + cellH / 2;
-    const int r = std::max(1, cellW / 5);
+    const int cx = x1 + cell / 2;
+    const int cy = y1 + cell / 2;
+    const int r = std::max(1, cell / 5);
     canvas.Disc(cx - r, cy, r, kFlowerRose);
     canvas.Disc(cx + r, cy, r, kFlowerRose);
     canvas.Disc(cx, cy - r, r, kFlowerRose);
@@ -631,14 +644,14 @@ Image DrawPanel(const Picture& picture, int frame) {
     return canvas.Take();
 }
 
-// The turn pointer: a dial whose lit wedge points at the side of the table
-// to play. Frame f points f eighths of a turn clockwise from the left, as
-// the table view counts its directions (twice the screen position): 0 the
-// left seat, 2 the seat across, 4 the right seat, 6 the own seat at the
-// bottom; the odd frames lie between them while the pointer turns, so a
-// step to the next frame always turns it by an eighth.
+// The turn pointer: a dial with a lit arrow from its hub to its rim, its tip
+// on the rim at the side of the table to play. Frame f points f eighths of a
+// turn clockwise from the left, as the table view counts its directions
+// (twice the screen position): 0 the left seat, 2 the seat across, 4 the
+// right seat, 6 the own seat at the bottom; the odd frames lie between them
+// while the pointer turns, so a step to the next frame always turns it by an
+// eighth.
 Image DrawTurnDial(const Picture& picture, int frame) {
-    constexpr double kHalfWedge = 24.0 * std::numbers::pi / 180.0;
     const uint32_t dial = Rgb(0x26, 0x30, 0x3c);
     const uint32_t rim = Rgb(0x8c, 0x96, 0xa0);
     Canvas canvas(picture.width, picture.height, kFelt);
@@ -646,6 +659,11 @@ Image DrawTurnDial(const Picture& picture, int frame) {
     const double cy = picture.height / 2.0;
     const double r = std::min(cx, cy) - 1.0;
     const double toward = std::numbers::pi - frame * std::numbers::pi / 4.0;
+    // Along the arrow from the hub: the shaft, then the head that narrows
+    // from its barbs to the tip on the rim.
+    const double hub = r / 5.0;
+    const double barbs = r * 0.42;
+    const double tip = r;
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
             const double dx = x + 0.5 - cx;
@@ -655,14 +673,56 @@ Image DrawTurnDial(const Picture& picture, int frame) {
                 continue;
             }
             uint32_t colour = d > r - 2.0 ? rim : dial;
-            const double off = std::remainder(std::atan2(dy, dx) - toward, 2 * std::numbers::pi);
-            if (d > r / 5.0 && d <= r - 3.0 && std::abs(off) <= kHalfWedge) {
-                colour = kGold;
-            } else if (d <= r / 5.0) {
+            const double along = dx * std::cos(toward) + dy * std::sin(toward);
+            const double across = std::abs(dy * std::cos(toward) - dx * std::sin(toward));
+            const bool shaft = along > hub && along <= barbs && across <= r * 0.11;
+            const bool head =
+                along > barbs && along < tip && across <= r * 0.36 * (tip - along) / (tip - barbs);
+            if (d <= hub) {
                 colour = rim;
+            } else if (shaft || head) {
+                colour = kGold;
             }
             canvas.Put(x, y, colour);
         }
+    }
+    return canvas.Take();
+}
+
+// The first (0) or second (1) half of a caption's characters, the first
+// half taking the middle one.
+std::string CaptionHalf(std::string_view caption, int which) {
+    const std::vector<std::string_view> characters = GbkCharacters(caption);
+    const size_t half = (characters.size() + 1) / 2;
+    std::string words;
+    for (size_t i = which == 0 ? 0 : half; i < (which == 0 ? half : characters.size()); ++i) {
+        words += characters[i];
+    }
+    return words;
+}
+
+// The volume panel: the table stands the music slider's track on the
+// panel's left quarter line and the sounds' on its right one, each track
+// as high as kTrack and centred; the caption's first half labels the left
+// track above it, its second half the right one, clear of the thumb at
+// either end of its track.
+Image DrawVolumePanel(const Picture& picture) {
+    constexpr int kTrack = 100;     // "slider_bk"
+    constexpr int kThumbReach = 5;  // half of "slider_bar"
+    const int w = picture.width;
+    const uint32_t base = PanelBase(picture.name);
+    Canvas canvas(w, picture.height, base);
+    canvas.Bevel(base, 26);
+    const int room = (picture.height - kTrack) / 2 - kThumbReach - 3;  // with the shadow
+    for (int which = 0; which < 2; ++which) {
+        const Lettering label = LetterCaption(CaptionHalf(picture.caption, which), w / 2 - 4, room);
+        if (label.Empty()) {
+            continue;
+        }
+        const int x = w / 4 + which * (w / 2) - label.width / 2;
+        const int y = 2 + (room - label.height) / 2;
+        canvas.Letters(label, x + 1, y + 1, kShadow);
+        canvas.Letters(label, x, y, kGold);
     }
     return canvas.Take();
 }
@@ -686,15 +746,10 @@ Image DrawSlogan(const Picture& picture) {
     }
     canvas.Fill(tail, 2, w - 2 * tail, 1, kGold);
     canvas.Fill(tail, h - 3, w - 2 * tail, 1, kGold);
-    const std::vector<std::string_view> characters = GbkCharacters(picture.caption);
-    const size_t half = (characters.size() + 1) / 2;
     const int endWidth = (w - kCovered) / 2 - tail;
     for (int end = 0; end < 2 && endWidth > 0; ++end) {
-        std::string words;
-        for (size_t i = end == 0 ? 0 : half; i < (end == 0 ? half : characters.size()); ++i) {
-            words += characters[i];
-        }
-        const Lettering lettering = LetterCaption(words, endWidth, h - 8);
+        const Lettering lettering =
+            LetterCaption(CaptionHalf(picture.caption, end), endWidth, h - 8);
         if (lettering.Empty()) {
             continue;
         }
@@ -916,6 +971,9 @@ Image DrawPlain(const Picture& picture, int frame) {
     }
     if (name == "clock_hand_big") {
         return DrawTurnDial(picture, frame);
+    }
+    if (name == "bit_volumebk") {
+        return DrawVolumePanel(picture);
     }
     if (name == "bit_slogan") {
         return DrawSlogan(picture);

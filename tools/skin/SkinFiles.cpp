@@ -171,8 +171,13 @@ bool GifFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::stri
         out.push_back(static_cast<uint8_t>(c >> 16));
     }
     const int minCodeSize = std::max(2, tableBits + 1);
+    // 0.1 s a frame; kept, or with a transparent index cleared to it.
+    const auto clear = palette.find(kClear);
+    const bool keyed = clear != palette.end();
+    const uint8_t control = keyed ? (2 << 2) | 1 : 1 << 2;
     for (const Image& frame : frames) {
-        out.insert(out.end(), {0x21, 0xf9, 4, 1 << 2, 10, 0, 0, 0});  // kept, 0.1 s
+        out.insert(out.end(),
+                   {0x21, 0xf9, 4, control, 10, 0, keyed ? clear->second : uint8_t{0}, 0});
         out.push_back(0x2c);
         Le16(out, 0);
         Le16(out, 0);

@@ -8,6 +8,9 @@
 //    time or path is written.
 //  - A GIF takes at most 256 distinct colours over all its frames; more is
 //    refused, never quantised.
+//  - A pixel of the colour key kClear is transparent: a GIF writes it as its
+//    transparent index, and each frame is cleared before the next, so a
+//    frame never shows through another. A PNG has no transparency.
 
 #include <cstdint>
 #include <span>
@@ -16,6 +19,9 @@
 #include <vector>
 
 namespace regional_skin {
+
+// The engine's colour key (0x00BBGGRR): a transparent pixel.
+inline constexpr uint32_t kClear = 0xff00ff;
 
 // One frame of a picture: width * height colours (0x00BBGGRR), top row first.
 struct Image {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "tools/skin/SkinColours.h"
+#include "tools/skin/SkinLettering.h"
 
 namespace regional_skin {
 namespace {
@@ -23,6 +24,8 @@ constexpr uint32_t kRowDark = Rgb(0xee, 0xea, 0xe0);
 constexpr uint32_t kDialogBody = Rgb(0xf3, 0xee, 0xe2);
 constexpr uint32_t kDialogBorder = Rgb(0x5a, 0x3c, 0x24);
 constexpr int kDialogBorderWidth = 6;
+// The result dialog's panels start this far down its background.
+constexpr int kTitleBand = 82;
 // The seat boards: plain, the seat whose turn it is, pointed at; and the
 // chat bubbles. Light names read on them.
 constexpr uint32_t kBoards[] = {Rgb(0x2c, 0x3e, 0x58), Rgb(0x6a, 0x3a, 0x14),
@@ -30,6 +33,7 @@ constexpr uint32_t kBoards[] = {Rgb(0x2c, 0x3e, 0x58), Rgb(0x6a, 0x3a, 0x14),
 constexpr uint32_t kBoardEdge = Rgb(0x14, 0x1c, 0x28);
 constexpr uint32_t kBubble = Rgb(0x24, 0x2c, 0x3a);
 constexpr uint32_t kBubbleEdge = Rgb(0x10, 0x14, 0x1c);
+constexpr uint32_t kBubbleRim = Rgb(0x50, 0x5a, 0x6c);
 
 // The rows above and below a result row's text (28 pixels, 12-pixel text
 // 8 down), where its frames differ.
@@ -60,6 +64,21 @@ public:
         Bands(depth, colour);
         Fill(0, 0, depth, image_.height, colour);
         Fill(image_.width - depth, 0, depth, image_.height, colour);
+    }
+    // Mixes the colour into the ground by the lettering's coverage.
+    void Letters(const Lettering& lettering, int x, int y, uint32_t colour) {
+        for (int row = 0; row < lettering.height; ++row) {
+            for (int col = 0; col < lettering.width; ++col) {
+                const int alpha = lettering.At(col, row);
+                const int yy = y + row;
+                const int xx = x + col;
+                if (alpha == 0 || xx < 0 || yy < 0 || xx >= image_.width || yy >= image_.height) {
+                    continue;
+                }
+                uint32_t& pixel = image_.pixels[static_cast<size_t>(yy) * image_.width + xx];
+                pixel = Mix(pixel, colour, alpha);
+            }
+        }
     }
     Image Take() { return std::move(image_); }
 
@@ -99,10 +118,91 @@ Image DrawBoard(const Picture& picture, uint32_t fill, uint32_t edge) {
     return ground.Take();
 }
 
+// The chat bubble: a rounded dark body round the text, with a tail towards
+// the seat that speaks, on a transparent ground. The seat board draws frame
+// 3 for the left seat, 1 for the seat across, 4 for the right seat and 0 for
+// the own seat, centred on its 187 x 140 bubble canvas but 10 pixels higher
+// for the seats across and on the right, whose text starts 15 pixels lower
+// on the 155 x 75 text canvas centred on the bubble: those two keep their
+// tails above the body, the others below it. Frame 2, which no seat draws,
+// has none. The body holds the whole text canvas.
+Image DrawBubble(const Picture& picture, int frame) {
+    constexpr int kCanvasWidth = 187, kCanvasHeight = 140, kTextWidth = 155, kTextHeight = 75;
+    constexpr int kLift = 10, kRadius = 10, kTail = 16;
+    const int w = picture.width;
+    const int h = picture.height;
+    const bool above = frame == 1 || frame == 4;
+    // The text canvas on this frame, and the body a margin round it.
+    const int textLeft = (kCanvasWidth - kTextWidth) / 2 - (kCanvasWidth - w) / 2;
+    const int textTop =
+        (kCanvasHeight - kTextHeight) / 2 - (kCanvasHeight - h) / 2 + (above ? kLift : 0);
+    const int left = std::max(0, textLeft - 5);
+    const int right = std::min(w - 1, textLeft + kTextWidth + 4);
+    const int top = std::max(0, textTop - 4);
+    const int bottom = std::min(h - 1, textTop + kTextHeight + 3);
+    // The tail: a base along the body's edge and a tip on the frame's edge.
+    struct Tail {
+        int from, to, tipX;
+    };
+    const Tail tails[] = {{w / 2 - kTail, w / 2 + kTail, w / 2 + kTail / 2},
+                          {w / 2 - kTail, w / 2 + kTail, w / 2 - kTail / 2},
+                          {0, 0, 0},
+                          {left + kRadius, left + kRadius + 2 * kTail, 0},
+                          {right - kRadius - 2 * kTail, right - kRadius, w - 1}};
+    const Tail tail = tails[std::clamp(frame, 0, 4)];
+    const int baseY = above ? top + 2 : bottom - 2;
+    const int tipY = above ? 0 : h - 1;
+    auto inside = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= w || y >= h) {
+            return false;
+        }
+        const int dx = std::max({left + kRadius - x, x - (right - kRadius), 0});
+        const int dy = std::max({top + kRadius - y, y - (bottom - kRadius), 0});
+        if (x >= left && x <= right && y >= top && y <= bottom &&
+            dx * dx + dy * dy <= kRadius * kRadius) {
+            return true;
+        }
+        // Between the tail's sides, from its base to its tip.
+        if (tail.to == tail.from || (y - baseY) * (tipY - baseY) < 0 ||
+            std::abs(y - baseY) > std::abs(tipY - baseY)) {
+            return false;
+        }
+        const double t = static_cast<double>(y - baseY) / (tipY - baseY);
+        return x >= tail.from + (tail.tipX - tail.from) * t - 0.5 &&
+               x <= tail.to + (tail.tipX - tail.to) * t + 0.5;
+    };
+    Ground ground(w, h, kClear);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (!inside(x, y)) {
+                continue;
+            }
+            // A dark outline, a lit line inside it, then the body.
+            const bool edge =
+                !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+            const bool rim =
+                !inside(x - 2, y) || !inside(x + 2, y) || !inside(x, y - 2) || !inside(x, y + 2);
+            ground.Fill(x, y, 1, 1, edge ? kBubbleEdge : rim ? kBubbleRim : kBubble);
+        }
+    }
+    return ground.Take();
+}
+
+// A dialog's body; a caption is its title, lettered in the band across its
+// top that the result dialog leaves bare above its panels, over a rule.
 Image DrawResultBody(const Picture& picture) {
-    Ground ground(picture.width, picture.height, kDialogBody);
-    ground.Border(std::min(kDialogBorderWidth, std::min(picture.width, picture.height) / 4),
-                  kDialogBorder);
+    const int w = picture.width;
+    const int border = std::min(kDialogBorderWidth, std::min(w, picture.height) / 4);
+    Ground ground(w, picture.height, kDialogBody);
+    ground.Border(border, kDialogBorder);
+    const int band = std::min(kTitleBand, picture.height / 4);
+    const Lettering title = LetterCaption(picture.caption, w - 4 * border, band * 3 / 8);
+    if (!title.Empty()) {
+        constexpr int kRuleGap = 8, kRule = 2;
+        const int y = border + (band - border - (title.height + kRuleGap + kRule)) / 2;
+        ground.Letters(title, (w - title.width) / 2, y, kDialogBorder);
+        ground.Fill(w / 4, y + title.height + kRuleGap, w / 2, kRule, kMarkRule);
+    }
     return ground.Take();
 }
 
@@ -136,7 +236,7 @@ Image DrawTextGround(const Picture& picture, int frame) {
         return DrawBoard(picture, kBoards[std::clamp(frame, 0, 2)], kBoardEdge);
     }
     if (name == "聊天泡泡背景") {
-        return DrawBoard(picture, kBubble, kBubbleEdge);
+        return DrawBubble(picture, frame);
     }
     if (name == "bit_Result_BK" || name == "bit_gamesetboard" || name == "自动补银框") {
         return DrawResultBody(picture);

@@ -14,7 +14,8 @@
 // Rules:
 //  - A ground is flat where text lies; what tells frames apart (a stripe's
 //    tint, the marked row's rule) lies outside the rows the text takes.
-//  - No pixel is a tile's key colour or the colour key.
+//  - No pixel is a tile's key colour, nor the colour key but round the chat
+//    bubble, whose ground is transparent (kClear) so that it shows its shape.
 
 #include <string_view>
 

@@ -18,6 +18,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/GdiPaintModule.h"
@@ -251,7 +252,9 @@ TEST(SkinArt, EveryDrawnPictureDecodesWithItsFramesAndKeepsTheTileColoursToTiles
             for (int y = 0; y < h; ++y) {
                 for (int x = 0; x < w; ++x) {
                     const uint32_t c = PixelAt(record, f, x, y);
-                    ASSERT_NE(c, kDefaultColorKey) << f << " " << x << "," << y;
+                    // The colour key only as a GIF's transparent index.
+                    ASSERT_TRUE(c != kDefaultColorKey || (record.flags & kImageHasKey) != 0)
+                        << f << " " << x << "," << y;
                     const bool edge = x == 0 || y == 0 || x == w - 1 || y == h - 1;
                     switch (picture.look) {
                         case Look::Faces:
@@ -757,7 +760,9 @@ TEST(SkinArt, WordedPicturesCarryTheirCaptionsInThePlayersLanguage) {
 // The turn pointer: the table view shows frame 2 x the screen position of
 // the seat to play (0 the left seat, 1 across, 2 the right seat, 3 the own
 // seat at the bottom), the odd frames while it turns. The lit part of frame
-// f lies f eighths of a turn clockwise from the left of the dial.
+// f lies f eighths of a turn clockwise from the left of the dial, wholly on
+// that side of the hub, and points there: it reaches the rim and narrows
+// towards it.
 TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
     const Picture& hand = Listed("clock_hand_big");
     const std::vector<Image> frames = regional_skin::DrawPicture(hand, regional_skin::Style::Drawn);
@@ -775,23 +780,40 @@ TEST(SkinArt, TheTurnPointerLightsTheSideWhoseTurnItIs) {
         double sx = 0;
         double sy = 0;
         int lit = 0;
+        const double way = std::numbers::pi - f * std::numbers::pi / 4;
+        std::vector<std::pair<double, double>> litAlongAcross;
         for (int y = 0; y < image.height; ++y) {
             for (int x = 0; x < image.width; ++x) {
                 if (luminance(image.pixels[static_cast<size_t>(y) * image.width + x]) >=
                     0.85 * brightest) {
-                    sx += x + 0.5 - image.width / 2.0;
-                    sy += image.height / 2.0 - (y + 0.5);
+                    const double px = x + 0.5 - image.width / 2.0;
+                    const double py = image.height / 2.0 - (y + 0.5);
+                    sx += px;
+                    sy += py;
                     ++lit;
+                    litAlongAcross.emplace_back(px * std::cos(way) + py * std::sin(way),
+                                                std::abs(py * std::cos(way) - px * std::sin(way)));
                 }
             }
         }
         ASSERT_GT(lit, 0);
+        double reach = 0;
+        double widest = 0;
+        for (const auto& [along, across] : litAlongAcross) {
+            EXPECT_GT(along, 0) << "lit on the far side of the hub";
+            reach = std::max(reach, along);
+            widest = std::max(widest, across);
+        }
+        double tipWidth = 0;
+        for (const auto& [along, across] : litAlongAcross) {
+            tipWidth = along > 0.8 * reach ? std::max(tipWidth, across) : tipWidth;
+        }
+        EXPECT_GT(reach, image.width / 2.0 - 4) << "the tip is not at the rim";
+        EXPECT_LT(tipWidth, widest / 2) << "the lit part widens towards the rim";
         sx /= lit;
         sy /= lit;
         EXPECT_GT(std::hypot(sx, sy), image.width / 8.0) << "the lit part is not to one side";
-        const double off =
-            std::remainder(std::atan2(sy, sx) - (std::numbers::pi - f * std::numbers::pi / 4),
-                           2 * std::numbers::pi);
+        const double off = std::remainder(std::atan2(sy, sx) - way, 2 * std::numbers::pi);
         EXPECT_LT(std::abs(off), std::numbers::pi / 8)
             << "the lit part points " << std::atan2(sy, sx);
     }
@@ -1024,7 +1046,9 @@ TEST(SkinArt, EveryTextTheClientWritesOnAPictureReadsOnIt) {
             for (int y = text.top; y < bottom; ++y) {
                 for (int x = text.left; x < right; ++x) {
                     const uint32_t ground = image.pixels[static_cast<size_t>(y) * image.width + x];
-                    least = std::min(least, Contrast(textLuminance, Luminance(ground)));
+                    if (ground != regional_skin::kClear) {  // no text over a transparent ground
+                        least = std::min(least, Contrast(textLuminance, Luminance(ground)));
+                    }
                 }
             }
         }
@@ -1056,7 +1080,13 @@ TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
 
 // The signs a player meets every hand are drawn as what they mean, not one
 // flat colour: the ready mark and the auto-play sign carry their words, the
-// chat's notice and member icons are pictures of several colours.
+// chat's notice and member icons are pictures of several colours. The
+// volume panel labels its tracks above them, clear of their thumbs (music
+// left, sounds right); the result dialog carries its title in the band above
+// its panels; a chat bubble's tail points at the seat that draws its frame,
+// on a transparent ground; a meld sheet's numerals keep a tenth of the
+// tile's width clear of its sides, as a claimed meld squeezes lying faces
+// into standing places.
 TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
     for (const char* name :
          {"animation_Ready", "animation_autoplaying", "qe系统通知", "qe蓝钻", "btn_Volume"}) {
@@ -1077,6 +1107,62 @@ TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
     for (int y = 0; y < top.height; ++y) {
         EXPECT_EQ(top.pixels[size_t(y * top.width)],
                   top.pixels[size_t(y * top.width + top.width - 1)]);
+    }
+    // Pixels in [x0, x1) x [y0, y1) other than the colour at (cx, cy).
+    auto inked = [](const Image& image, int x0, int x1, int y0, int y1, int cx, int cy) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                count += image.pixels[size_t(y * image.width + x)] !=
+                         image.pixels[size_t(cy * image.width + cx)];
+            }
+        }
+        return count;
+    };
+    auto drawn = [](const char* name) {
+        return regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn);
+    };
+    const Image volume = drawn("bit_volumebk")[0];
+    const int w = volume.width;
+    const int labels =
+        (volume.height - Listed("slider_bk").height) / 2 - Listed("slider_bar").height / 2;
+    EXPECT_GT(inked(volume, 2, w / 2, 2, labels, w / 2, volume.height / 2), 20) << "音乐";
+    EXPECT_GT(inked(volume, w / 2, w - 2, 2, labels, w / 2, volume.height / 2), 20) << "音效";
+    EXPECT_EQ(inked(volume, 2, w - 2, labels, volume.height - 2, w / 2, volume.height / 2), 0);
+    const Image result = drawn("bit_Result_BK")[0];
+    EXPECT_GT(inked(result, 6, result.width - 6, 6, 82, 320, 200), 100) << "no title";
+    EXPECT_EQ(inked(result, 6, result.width - 6, 82, result.height - 6, 320, 200), 0);
+    // Position 0 (left) draws frame 3, 1 (across) frame 1, 2 (right) frame 4,
+    // 3 (own) frame 0: the tail's tip lies on the frame's edge on that side,
+    // and the opposite edge is clear.
+    const std::vector<Image> bubbles = drawn("聊天泡泡背景");
+    for (const auto& [frame, dx, dy] :
+         std::vector<std::tuple<int, int, int>>{{3, -1, 0}, {1, 0, -1}, {4, 1, 0}, {0, 0, 1}}) {
+        const Image& b = bubbles[size_t(frame)];
+        auto edge = [&](int sx, int sy) {
+            const int x0 = sx > 0 ? b.width - 1 : 0;
+            const int y0 = sy > 0 ? b.height - 1 : 0;
+            return inked(b, x0, sx != 0 ? x0 + 1 : b.width, y0, sy != 0 ? y0 + 1 : b.height, 0, 0);
+        };
+        EXPECT_GT(edge(dx, dy), 0) << frame;
+        EXPECT_EQ(edge(-dx, -dy), 0) << frame;
+        EXPECT_EQ(b.pixels[0], regional_skin::kClear) << frame;
+    }
+    for (const Picture& sheet : ProjectSkin().pictures) {
+        if (sheet.look != Look::Faces || sheet.name.find("_middle") == std::string::npos) {
+            continue;
+        }
+        const std::vector<Image> faces =
+            regional_skin::DrawPicture(sheet, regional_skin::Style::Drawn);
+        for (int f = 0; f < 27; f += f == 8 ? 10 : 1) {  // bamboo and characters
+            const Image& face = faces[size_t(f)];
+            const int margin = face.width / 10;
+            EXPECT_EQ(
+                inked(face, 1, margin, 1, face.height - 3, 1, 1) +
+                    inked(face, face.width - margin, face.width - 1, 1, face.height - 3, 1, 1),
+                0)
+                << sheet.name << " " << f;
+        }
     }
 }
 
