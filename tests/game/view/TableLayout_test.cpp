@@ -3,13 +3,13 @@
 // swap dice show, and later in the hand with its melds, discards and thrown
 // tiles, no two shown pictures overlap unless one is meant to lie over the
 // other, the seats' ready marks and the auto-play sign among them; no
-// discard place of any seat lies under the deposit panel; each seat's signs
-// lie inside the table, nearer its own board than any other, the chat
-// bubbles off the wall and the own row; a hand's result dialog, with every
-// part it shows, lies inside the window; and so does the quit question, its
-// picture and text wrapped inside its centred inner box; the voice box shows
-// every phrase whole, inside the window; and the emoticon picker, once
-// opened, lies over the table's parts.
+// thrown or discard place of any seat lies under the deposit panel or its
+// figure; each seat's signs lie inside the table, nearer its own board than
+// any other, the chat bubbles off the wall and the own row; a hand's result
+// dialog, with every part it shows, lies inside the window; and so does the
+// quit question, its picture and text wrapped inside its centred inner box;
+// the voice box shows every phrase whole, inside the window; and the
+// emoticon picker, once opened, lies over the table's parts.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -154,17 +154,6 @@ struct PlacedPair {
     const char* why;
 };
 constexpr PlacedPair kClientPlaced[] = {
-    {"the deposit number", "a discard",
-     "the client sets the number 75 pixels right of the table's centre, past the "
-     "66 pixels the discard blocks leave free, on the right seat's first discards"},
-    {"the deposit number", "a thrown tile",
-     "the own seat's thrown tile lies in the centre square's lower right quarter, "
-     "where the client lays the panel and its number"},
-    {"the deposit panel", "a thrown tile", "as above"},
-    {"the deposit panel", "a thrown tile's halo", "as above"},
-    {"a thrown tile's halo", "a discard",
-     "the client draws the halo 28 pixels larger than the thrown tile, which lies in a "
-     "quarter of the free centre square: it reaches a line of discards beside it"},
     {"the swap panel's close button", "",
      "the client leaves it shown when its panel hides (any pair)"},
 };
@@ -453,24 +442,29 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
             << Label(*button, "");
     }
 
-    // Every discard place of every seat, filled in turn, lies clear of the
-    // panel.
-    const Box panelBox = BoxOf(*panel);
+    // Every seat's thrown place and every discard place, filled in turn, lie
+    // clear of the panel and its figure.
+    const Box group[] = {BoxOf(*panel), BoxOf(*View().GetDepositDigits())};
+    const auto expectClear = [&](TablePoint centre, TablePoint size, int position, int slot) {
+        const Box place = PlaceBox(centre, size);
+        for (const Box& part : group) {
+            EXPECT_FALSE(place.Meets(part))
+                << "place " << slot << " of position " << position << " " << Describe(place)
+                << " under " << Describe(part);
+        }
+    };
     for (int position = 0; position < CMahjongTableView::kPositions; ++position) {
+        expectClear(View().GetThrownPlace(position),
+                    View().GetTileSize(CCardSprite::kKindThrown, position), position, -1);
         const int laid = View().GetDiscardCount(position);
         ASSERT_TRUE(Throw(position, CMahjongTableView::kDiscardPlaces)) << "the pool ran out";
         for (int slot = 0; slot < CMahjongTableView::kDiscardPlaces; ++slot) {
             CCardSprite* discard = View().GetDiscard(position, slot);
             TablePoint centre{};
             TablePoint size{};
-            if (discard == nullptr || !View().GetSpritePlace(*discard, centre, size)) {
-                continue;
+            if (discard != nullptr && View().GetSpritePlace(*discard, centre, size)) {
+                expectClear(centre, size, position, slot);
             }
-            const Box place{centre.x - size.x / 2.0, centre.y - size.y / 2.0,
-                            centre.x + size.x / 2.0, centre.y + size.y / 2.0};
-            EXPECT_FALSE(place.Meets(panelBox))
-                << "discard place " << slot << " of position " << position << " " << Describe(place)
-                << " lies under the deposit panel " << Describe(panelBox);
         }
         for (int slot = CMahjongTableView::kDiscardPlaces - 1; slot >= laid; --slot) {
             View().ReleaseSprite(View().GetDiscard(position, slot));
