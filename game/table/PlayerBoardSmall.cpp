@@ -38,8 +38,6 @@ constexpr int kEmoticonAboveRow = 10;
 constexpr int kBlinkCount = 3;
 // Between a board's end and its ready mark.
 constexpr double kReadyMarkGap = 8.0;
-// The bubble's distance beside the table's middle: half its width + 182.
-constexpr int kBubbleBeside = 182;
 constexpr char kCodeMark = '#';
 constexpr size_t kCodeBytes = 5;
 
@@ -136,21 +134,6 @@ void CPlayerBoardSmall::ResetFlowers() {
     HideReadyMark2();
 }
 
-CPlayerBoardSmall::Depths CPlayerBoardSmall::TableDepths() {
-    CGameFrameApp* app = CGameFrameApp::Current();
-    auto* table = app != nullptr ? dynamic_cast<CMahjongTableView*>(app->GetGameView()) : nullptr;
-    if (table == nullptr) {
-        return {};
-    }
-    auto e = [table](int index) { return table->GetCardMetric(index); };
-    Depths depths;
-    depths.left = e(8) + e(2);
-    depths.top = e(11) + e(12) + e(5) + 2 * e(6);
-    depths.right = e(14) + e(4);
-    depths.bottom = e(1) + e(5) + 2 * e(6);
-    return depths;
-}
-
 void CPlayerBoardSmall::Layout() {
     const IntRect r = GetMainGameRect();
     const int w = r.right - r.left;
@@ -211,34 +194,50 @@ void CPlayerBoardSmall::PlaceReadyMark() {
 
 // ---- the bubble ----
 
+// A side seat's bubble lies in the strip between the seat's row and the
+// wall where it fits there; every other lies inside the wall on its seat's
+// side of the centre, against the wall. Either way it covers neither the
+// wall nor a row and its tail points out to the seat. Without a laid-out
+// table it lies at the seat's edge of the main game rectangle.
 void CPlayerBoardSmall::PlaceBubble() {
     CCorvaneCanvas* bubble = GetBubbleCanvas();
     if (bubble == nullptr) {
         return;
     }
     const IntRect r = GetMainGameRect();
-    const int w = r.right - r.left;
-    const int h = r.bottom - r.top;
-    if (h < kBubbleMinHeight) {
+    if (r.bottom - r.top < kBubbleMinHeight) {
         bubble->Hide();
         bubble->Invalidate();
         return;
     }
-    const int d = static_cast<int>(bubble->GetWidth() / 2 + kBubbleBeside);
-    const Depths depths = TableDepths();
-    const int middle = r.left + w / 2;
+    CGameFrameApp* app = CGameFrameApp::Current();
+    auto* table = app != nullptr ? dynamic_cast<CMahjongTableView*>(app->GetGameView()) : nullptr;
+    const IntRect strip = table != nullptr ? table->GetSideStrip(position_) : IntRect{};
+    if (strip.Width() >= bubble->GetWidth() && strip.Height() >= bubble->GetHeight()) {
+        bubble->SetPos((strip.left + strip.right) / 2.0, (strip.top + strip.bottom) / 2.0);
+        bubble->Invalidate();
+        return;
+    }
+    IntRect band = table != nullptr ? table->GetInnerBand(position_) : IntRect{};
+    if (band.IsEmpty()) {
+        band = r;
+    }
+    const double halfW = bubble->GetWidth() / 2;
+    const double halfH = bubble->GetHeight() / 2;
+    const double middleX = (band.left + band.right) / 2.0;
+    const double middleY = (band.top + band.bottom) / 2.0;
     switch (position_) {
         case 0:
-            bubble->SetPos(middle - d - 90, r.top + depths.top + 45);
+            bubble->SetPos(band.left + halfW, middleY);
             break;
         case 1:
-            bubble->SetPos(middle + d, r.top + depths.top + 45);
+            bubble->SetPos(middleX, band.top + halfH);
             break;
         case 2:
-            bubble->SetPos(middle + d + 90, r.top + h - depths.bottom - 115);
+            bubble->SetPos(band.right - halfW, middleY);
             break;
         case 3:
-            bubble->SetPos(middle - d, r.top + h - depths.bottom - 95);
+            bubble->SetPos(middleX, band.bottom - halfH);
             break;
         default:
             break;

@@ -5,8 +5,9 @@
 // it, where no tile lies, the highlighted frame is never used, the auto-play and
 // offline icons blink three times and stop, resetting the flowers hides the
 // ready mark, and every board owns a chat bubble. The bubble shows the line
-// a player said for five seconds beside the seat; emoticon codes in the line
-// ("#" and two double-byte characters) become animated pictures.
+// a player said for five seconds near the seat, off the wall and the rows;
+// emoticon codes in the line ("#" and two double-byte characters) become
+// animated pictures.
 //
 // Rules:
 //  - The board is a CSeatBoard in every other respect: the view drives it
@@ -62,7 +63,9 @@ public:
 
     // Shows the line beside the seat for five seconds.
     void ShowChatBubble(std::string text);
-    // Places the bubble for the board's position (its visibility kept).
+    // Places the bubble for the board's position (its visibility kept):
+    // beside a side seat's row where it fits, else inside the wall, against
+    // it, on the seat's side of the table's centre.
     void PlaceBubble();
     // 1 when the text holds "#" and one of the emoticon codes.
     static int HasEmoticonCode(std::string_view text);
@@ -90,16 +93,6 @@ public:
         std::string text;
     };
     const std::vector<TextPiece>& GetTextPieces() const { return textPieces_; }
-
-    // Depth sums of the table view's tile metrics that place the bubble (0
-    // without a table view).
-    struct Depths {
-        int left = 0;
-        int top = 0;
-        int right = 0;
-        int bottom = 0;
-    };
-    static Depths TableDepths();
 
 protected:
     int StatusBlinkCount() const override;

@@ -1,5 +1,6 @@
 #include "game/table/RegionalCardSprite.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/CorvaneCanvas.h"
@@ -17,6 +18,8 @@ constexpr uint32_t kWildMarkLinkFlags = 0x3c0eb;
 constexpr double kThrownBackDepth = 2999.0;
 constexpr double kThrownDepth = 3000.0;
 constexpr int kThrownBackMargin = 28;
+// The halo keeps this far inside the thrown tile's quarter of the centre.
+constexpr int kThrownBackInset = 1;
 constexpr uint32_t kFaceFlag = 0x4000;
 
 // The four-step and three-step size prefixes.
@@ -168,8 +171,17 @@ void CRegionalCardSprite::ShowThrownBackground(bool show) {
     }
     if (show) {
         if (CCorvanePicture* face = GetFace()) {
-            back->SetSize(face->GetWidth() + kThrownBackMargin,
-                          face->GetHeight() + kThrownBackMargin);
+            // As wide a margin as the tile's quarter of the centre square
+            // holds, so that the halo reaches no discard nor another quarter.
+            CMahjongTableView* view = GetTableView();
+            const IntRect centre = view != nullptr ? view->GetCentreSquare() : IntRect{};
+            int margin = kThrownBackMargin;
+            if (!centre.IsEmpty()) {
+                const double quarter = centre.Width() / 2 - 2 * kThrownBackInset;
+                const double room = quarter - std::max(face->GetWidth(), face->GetHeight());
+                margin = std::clamp(static_cast<int>(room), 0, kThrownBackMargin);
+            }
+            back->SetSize(face->GetWidth() + margin, face->GetHeight() + margin);
             back->SetPos(face->GetX(), face->GetY());
         }
         back->SetZ(kThrownBackDepth);

@@ -671,7 +671,8 @@ public:
     // The deposit panel: the stake and, when the hand has one, the wild
     // tile; small below a screen height of kBigDepositHeight.
     void ShowDepositInfo() override;
-    // The base layout, then the deposit panel at the table's middle.
+    // The base layout, then the deposit panel in the corner inside the wall
+    // above and right of the centre square.
     void LayoutClockAndPanels() override;
     // The end-of-hand score lines from the stored result record.
     virtual void WriteHandScoreText();

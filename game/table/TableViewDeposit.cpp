@@ -48,6 +48,8 @@ constexpr DepositVariant kBig = {"gameinfo_bk_big",
                                  {75, 37},
                                  {76, 15}};
 constexpr char kTileSheet[] = "800_middle3";
+// Between the deposit group and the discard blocks beside it.
+constexpr int kDepositGap = 4;
 
 void DrawAt(CCorvaneCanvas& canvas, const FrameRecord& frame, TablePoint at) {
     if (frame.record != nullptr && frame.width > 0 && frame.height > 0) {
@@ -113,36 +115,51 @@ void CRegionalTableView::LayoutClockAndPanels() {
     PlaceDepositPanel(false);
 }
 
+// The panel with its figure and wild tile lies in the corner inside the
+// wall above and right of the centre square: the discard blocks of the
+// opposite and the right seat leave it free, and the thrown tiles lie in
+// the centre square. The group keeps a gap from both blocks; a figure too
+// long for the corner reaches on towards the wall, never over a discard.
 void CRegionalTableView::PlaceDepositPanel(bool showing) {
     CCorvaneCanvas* panel = GetDepositPanel();
     if (panel == nullptr) {
         return;
     }
     const DepositVariant& variant = depositSmall_ != 0 ? kSmall : kBig;
-    const IntRect area = GetViewRect();
-    const int w = area.right - area.left;
-    const int h = area.bottom - area.top;
-    panel->SetPos(area.left + w / 2 + static_cast<int>(panel->GetWidth()) / 2,
-                  area.top - 35 + h / 2);
+    const bool wildShown = depositShowsWild_ != 0 && depositWildFrame_ >= 0;
+    const FrameRecord face =
+        wildShown ? GetSkinFrame(kTileSheet, depositWildFrame_) : FrameRecord{};
+    const int tileW = std::max(face.width, 1);
+    const int tileH = std::max(face.height, 1);
+    CDigitDisplay* digits = GetDepositDigits();
+    const TablePoint numberAt = depositShowsWild_ != 0 ? variant.numberWildAt : variant.numberAt;
+    // How far the group reaches below the panel's top.
+    double bottom = panel->GetHeight();
+    if (digits != nullptr) {
+        bottom = std::max(bottom, numberAt.y + digits->GetHeight());
+    }
+    if (wildShown) {
+        bottom = std::max(bottom, panel->GetHeight() / 2 + variant.tileOffset.y + tileH / 2.0);
+    }
+    const IntRect centre = GetCentreSquare();
+    panel->SetPos(centre.right + kDepositGap + panel->GetWidth() / 2,
+                  centre.top - kDepositGap - bottom + panel->GetHeight() / 2);
     const double left = panel->GetLeft();
     const double top = panel->GetTop();
-    if (CDigitDisplay* digits = GetDepositDigits()) {
-        const TablePoint at = depositShowsWild_ != 0 ? variant.numberWildAt : variant.numberAt;
-        digits->SetPos(left + at.x + digits->GetWidth() / 2, top + at.y + digits->GetHeight() / 2);
+    if (digits != nullptr) {
+        digits->SetPos(left + numberAt.x + digits->GetWidth() / 2,
+                       top + numberAt.y + digits->GetHeight() / 2);
         digits->Invalidate();
     }
     CCorvaneCanvas* wild = FindCanvasById(depositWildCanvasId_);
     if (wild == nullptr) {
         return;
     }
-    if (depositShowsWild_ == 0 || depositWildFrame_ < 0) {
+    if (!wildShown) {
         wild->Hide();
         wild->Invalidate();
         return;
     }
-    const FrameRecord face = GetSkinFrame(kTileSheet, depositWildFrame_);
-    const int tileW = std::max(face.width, 1);
-    const int tileH = std::max(face.height, 1);
     wild->Resize(tileW, tileH);
     static_cast<CCorvaneObject*>(wild)->Resize(tileW, tileH);
     wild->Clear();

@@ -32,6 +32,12 @@ constexpr int kBigSceneHeight = 601;
 // Operation voices of an own gang and of a gang on a thrown tile.
 constexpr int kOwnGangVoice = 2;
 constexpr int kThrownTileGangVoice = 4;
+// The ready-hand badges: their centres' distance in from the table's edge,
+// along the side seats' edges from the middle, and left of the middle
+// beside the opposite and the own seat's boards.
+constexpr int kBadgeInset = 20;
+constexpr int kBadgeAlongSide = 180;
+constexpr int kBadgeBesideBoard = 170;
 
 }  // namespace
 
@@ -117,15 +123,18 @@ void CRegionalTableView::LayoutOperationButtons() {
     // Ting and Chi share the fifth place.
     place(GetTingButton(), x0 + 4 * bw, y);
 
+    // Each seat's ready-hand badge lies at its edge of the table, inside
+    // it, beside the seat's board: above the left seat's, below the right
+    // seat's and left of the opposite and the own seat's.
     struct BadgePlace {
         int x, y;
         double angle;
     };
     const std::array<BadgePlace, 4> badges = {{
-        {rect.left + 20, h / 2 - 180, 270.0},
-        {w / 2 - 170, rect.top + 20, 0.0},
-        {w - 20, h / 2 + 180, 90.0},
-        {w / 2 - 170, h + 5, 0.0},
+        {rect.left + kBadgeInset, rect.top + h / 2 - kBadgeAlongSide, 270.0},
+        {rect.left + w / 2 - kBadgeBesideBoard, rect.top + kBadgeInset, 0.0},
+        {rect.right - kBadgeInset, rect.top + h / 2 + kBadgeAlongSide, 90.0},
+        {rect.left + w / 2 - kBadgeBesideBoard, rect.bottom - kBadgeInset, 0.0},
     }};
     for (int position = 0; position < kPositions; ++position) {
         CCorvanePicture* badge = GetBaoJiaoBadge(position);

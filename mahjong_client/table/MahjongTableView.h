@@ -285,9 +285,21 @@ public:
     virtual bool GetSpritePlace(const CCardSprite& sprite, TablePoint& centre, TablePoint& size);
     // The centre of the thrown tile of a position.
     TablePoint GetThrownPlace(int position) const;
-    // The centre of the auto-play sign of the given width: the left end of
-    // the band kept above the own row for the operation buttons, where no
-    // tile lies.
+    // The square the discard blocks leave free at the table's centre, a
+    // quarter of it for each seat's thrown tile; the inside of the wall's
+    // square; the band inside the wall on a position's side of the centre
+    // square, as wide as the wall's inside; and the strip between a side
+    // seat's row (0 or 2) and the wall, as high as the wall. Empty before
+    // the layout, and for a position they do not apply to.
+    IntRect GetCentreSquare() const;
+    IntRect GetWallInside() const;
+    IntRect GetInnerBand(int position) const;
+    IntRect GetSideStrip(int position) const;
+    // The centre of the auto-play sign of the given width: in the band kept
+    // above the own row for the operation buttons, where no tile lies,
+    // midway between the table's left edge and its centre (the buttons
+    // stand right of the centre), so that it reads as the own seat's sign
+    // and not the left seat's.
     TablePoint GetAutoPlaySignPlace(int width) const;
     // The drawn size of a tile of the kind at the position (a row's
     // concealed tile for kind 2).

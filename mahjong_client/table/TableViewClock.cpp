@@ -257,13 +257,15 @@ TablePoint CMahjongTableView::GetHuAnchor(int position) {
     const int centreX = area.left + (area.right - area.left) / 2;
     const int centreY = area.top + (area.bottom - area.top) / 2;
     const TablePoint tile = GetTileSize(2, position);
+    // Beyond the seat's row from its edge of the table: the next chair (0)
+    // sits at the left, the previous one (2) at the right.
     switch (position) {
         case 0:
-            return {area.right - tile.x - kHuAnchorMargin, centreY};
+            return {area.left + tile.x + kHuAnchorMargin, centreY};
         case 1:
             return {centreX, area.top + tile.y + kHuAnchorMargin};
         case 2:
-            return {area.left + tile.x + kHuAnchorMargin, centreY};
+            return {area.right - tile.x - kHuAnchorMargin, centreY};
         case 3:
             return {centreX, area.bottom - tile.y - kHuAnchorMargin};
         default:

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,17 +223,15 @@ TEST_F(PlayerBoardTest, TheBubbleLivesFiveSecondsFromTheLastLine) {
 TEST_F(PlayerBoardTest,
        TheBoardAndTheBubbleArePlacedFromTheTileMetricsAndTheReadyMarkBesideTheBoard) {
     SetHeight(768);
-    auto e = [this](int i) { return scene.view->GetCardMetric(i); };
-    const int left = e(8) + e(2);
-    const int top = e(11) + e(12) + e(5) + 2 * e(6);
-    const int right = e(14) + e(4);
-    const int bottom = e(1) + e(5) + 2 * e(6);
-    const CPlayerBoardSmall::Depths depths = CPlayerBoardSmall::TableDepths();
-    EXPECT_EQ(depths.left, left);
-    EXPECT_EQ(depths.top, top);
-    EXPECT_EQ(depths.right, right);
-    EXPECT_EQ(depths.bottom, bottom);
-
+    // A side seat's bubble in the middle of the strip beside its row (wide
+    // enough here), the others' inside the wall, against it, on their side.
+    std::array<IntRect, 4> band;
+    for (int position = 0; position < 4; ++position) {
+        band[position] = position % 2 == 0 ? scene.view->GetSideStrip(position)
+                                           : scene.view->GetInnerBand(position);
+        ASSERT_GE(band[position].Width(), CPlayerBoardSmall::kBubbleWidth) << position;
+    }
+    const auto middle = [](int low, int high) { return (low + high) / 2.0; };
     const int h = scene.view->GetSkinFrame("PlayerBoardSmall", 0).height;
     const int length = scene.view->GetSkinFrame("PlayerBoardSmall", 0).width;
     ASSERT_GT(h, 0);
@@ -244,10 +243,11 @@ TEST_F(PlayerBoardTest,
                              {512, h / 2 + 1.0},
                              {1024 - h / 2 - 1.0, 384 - 35.0},
                              {512, 768 - h / 2 - 1.0}};
-    const Point bubbles[4] = {{512 - 275 - 90, top + 45.0},
-                              {512 + 275, top + 45.0},
-                              {512 + 275 + 90, 768.0 - bottom - 115},
-                              {512 - 275, 768.0 - bottom - 95}};
+    const Point bubbles[4] = {
+        {middle(band[0].left, band[0].right), middle(band[0].top, band[0].bottom)},
+        {middle(band[1].left, band[1].right), band[1].top + 70.0},
+        {middle(band[2].left, band[2].right), middle(band[2].top, band[2].bottom)},
+        {middle(band[3].left, band[3].right), band[3].bottom - 70.0}};
     for (int position = 0; position < 4; ++position) {
         CPlayerBoardSmall& board = Board(position);
         board.SetPlayer(position);

@@ -109,7 +109,7 @@ TEST_F(OperationButtonsTest, TheRowFollowsTheChiRuleAndTheSceneHeight) {
 
 TEST_F(OperationButtonsTest, TheBadgesSitAtTheirFixedPoints) {
     scene.view->LayoutOperationButtons();
-    const std::array<Point, 4> expected = {{{20, 204}, {342, 20}, {1004, 564}, {342, 773}}};
+    const std::array<Point, 4> expected = {{{20, 204}, {342, 20}, {1004, 564}, {342, 748}}};
     const std::array<double, 4> angles = {270.0, 0.0, 90.0, 0.0};
     for (int position = 0; position < 4; ++position) {
         CCorvanePicture* badge = scene.view->GetBaoJiaoBadge(position);

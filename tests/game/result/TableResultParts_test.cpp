@@ -106,9 +106,10 @@ TEST_F(TableResultPartsTest, TheSmallPanelShowsTheStakeWithoutAWildTile) {
     EXPECT_EQ(PanelPixel(3, 20), kDepositSmall);
     EXPECT_EQ(table->GetDepositWildFrame(), -1);
     EXPECT_EQ(table->GetDepositDigits()->FormatText(), "300两");
-    // Centred right of the middle: x = w/2 + width/2, y = -35 + h/2.
-    EXPECT_DOUBLE_EQ(panel->GetX(), 400 + 60);
-    EXPECT_DOUBLE_EQ(panel->GetY(), -35 + 250);
+    // Above and right of the centre square, 4 pixels clear of it.
+    const IntRect centre = table->GetCentreSquare();
+    EXPECT_DOUBLE_EQ(panel->GetLeft(), centre.right + 4);
+    EXPECT_DOUBLE_EQ(panel->GetBottom(), centre.top - 4);
     EXPECT_DOUBLE_EQ(table->GetDepositDigits()->GetLeft(), panel->GetLeft() + 60);
 }
 

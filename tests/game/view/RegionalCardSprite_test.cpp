@@ -68,7 +68,13 @@ TEST_F(RegionalCardSpriteTest, TheThrownTileStandsOnItsBackground) {
     ASSERT_NE(back, nullptr);
     EXPECT_NE(back->IsVisible(), 0);
     ASSERT_NE(sprite->GetFace(), nullptr);
-    EXPECT_DOUBLE_EQ(back->GetWidth(), sprite->GetFace()->GetWidth() + 28);
+    // Up to 28 pixels larger than the tile, inside the tile's quarter of the
+    // centre square.
+    const double margin = back->GetWidth() - sprite->GetFace()->GetWidth();
+    EXPECT_GT(margin, 0);
+    EXPECT_LE(margin, 28);
+    EXPECT_DOUBLE_EQ(back->GetHeight(), sprite->GetFace()->GetHeight() + margin);
+    EXPECT_LT(back->GetHeight(), view->GetCentreSquare().Width() / 2);
     EXPECT_DOUBLE_EQ(back->GetX(), sprite->GetFace()->GetX());
     view->MoveThrownToDiscards(3);
     sprite->Refresh();

@@ -3,7 +3,9 @@
 // swap dice show, and later in the hand with its melds, discards and thrown
 // tiles, no two shown pictures overlap unless one is meant to lie over the
 // other, the seats' ready marks and the auto-play sign among them; no
-// discard place of any seat lies under the deposit panel; a hand's result
+// thrown or discard place of any seat lies under the deposit panel or its
+// figure; each seat's signs lie inside the table, nearer its own board than
+// any other, the chat bubbles off the wall and the own row; a hand's result
 // dialog, with every part it shows, lies inside the window; and so does the
 // quit question, its picture and text wrapped inside its centred inner box;
 // the voice box shows every phrase whole, inside the window; and the
@@ -49,6 +51,7 @@
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/result/GameResultDlg.h"
+#include "game/table/PlayerBoardSmall.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_client/TableProtocol.h"
 #include "mahjong_client/panels/DigitDisplay.h"
@@ -95,6 +98,11 @@ std::string Describe(const Box& box) {
     std::ostringstream out;
     out << "[" << box.left << "," << box.top << " - " << box.right << "," << box.bottom << "]";
     return out.str();
+}
+
+Box PlaceBox(TablePoint centre, TablePoint size) {
+    return {centre.x - size.x / 2.0, centre.y - size.y / 2.0, centre.x + size.x / 2.0,
+            centre.y + size.y / 2.0};
 }
 
 bool Inside(const Box& part, const Box& whole) {
@@ -146,17 +154,6 @@ struct PlacedPair {
     const char* why;
 };
 constexpr PlacedPair kClientPlaced[] = {
-    {"the deposit number", "a discard",
-     "the client sets the number 75 pixels right of the table's centre, past the "
-     "66 pixels the discard blocks leave free, on the right seat's first discards"},
-    {"the deposit number", "a thrown tile",
-     "the own seat's thrown tile lies in the centre square's lower right quarter, "
-     "where the client lays the panel and its number"},
-    {"the deposit panel", "a thrown tile", "as above"},
-    {"the deposit panel", "a thrown tile's halo", "as above"},
-    {"a thrown tile's halo", "a discard",
-     "the client draws the halo 28 pixels larger than the thrown tile, which lies in a "
-     "quarter of the free centre square: it reaches a line of discards beside it"},
     {"the swap panel's close button", "",
      "the client leaves it shown when its panel hides (any pair)"},
 };
@@ -348,6 +345,21 @@ protected:
         View().SetAutoPlayState(0);
     }
 
+    // The position whose seat board lies nearest the box's centre.
+    int NearestBoard(const Box& box) {
+        const double x = (box.left + box.right) / 2;
+        const double y = (box.top + box.bottom) / 2;
+        std::pair<double, int> nearest{INFINITY, -1};
+        for (int position = 0; position < CMahjongTableView::kPositions; ++position) {
+            const Box board = BoxOf(*View().GetSeatBoard(position));
+            nearest =
+                std::min(nearest, {std::hypot(std::max({board.left - x, 0.0, x - board.right}),
+                                              std::max({board.top - y, 0.0, y - board.bottom})),
+                                   position});
+        }
+        return nearest.second;
+    }
+
     // Throws free tiles at the position until its discards hold `count`
     // (the last throw stays the thrown tile); false when the pool runs out.
     bool Throw(int position, int count) {
@@ -430,27 +442,81 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
             << Label(*button, "");
     }
 
-    // Every discard place of every seat, filled in turn, lies clear of the
-    // panel.
-    const Box panelBox = BoxOf(*panel);
+    // Every seat's thrown place and every discard place, filled in turn, lie
+    // clear of the panel and its figure.
+    const Box group[] = {BoxOf(*panel), BoxOf(*View().GetDepositDigits())};
+    const auto expectClear = [&](TablePoint centre, TablePoint size, int position, int slot) {
+        const Box place = PlaceBox(centre, size);
+        for (const Box& part : group) {
+            EXPECT_FALSE(place.Meets(part))
+                << "place " << slot << " of position " << position << " " << Describe(place)
+                << " under " << Describe(part);
+        }
+    };
     for (int position = 0; position < CMahjongTableView::kPositions; ++position) {
+        expectClear(View().GetThrownPlace(position),
+                    View().GetTileSize(CCardSprite::kKindThrown, position), position, -1);
         const int laid = View().GetDiscardCount(position);
         ASSERT_TRUE(Throw(position, CMahjongTableView::kDiscardPlaces)) << "the pool ran out";
         for (int slot = 0; slot < CMahjongTableView::kDiscardPlaces; ++slot) {
             CCardSprite* discard = View().GetDiscard(position, slot);
             TablePoint centre{};
             TablePoint size{};
-            if (discard == nullptr || !View().GetSpritePlace(*discard, centre, size)) {
-                continue;
+            if (discard != nullptr && View().GetSpritePlace(*discard, centre, size)) {
+                expectClear(centre, size, position, slot);
             }
-            const Box place{centre.x - size.x / 2.0, centre.y - size.y / 2.0,
-                            centre.x + size.x / 2.0, centre.y + size.y / 2.0};
-            EXPECT_FALSE(place.Meets(panelBox))
-                << "discard place " << slot << " of position " << position << " " << Describe(place)
-                << " lies under the deposit panel " << Describe(panelBox);
         }
         for (int slot = CMahjongTableView::kDiscardPlaces - 1; slot >= laid; --slot) {
             View().ReleaseSprite(View().GetDiscard(position, slot));
+        }
+    }
+}
+
+TEST_P(TableLayoutTest, EachSeatsSignsLieInsideTheTableNearestItsBoardAndBubblesOffWallAndRow) {
+    window.Deliver(tp::kHandStart, hand.handStart);
+    ASSERT_TRUE(window.RunUntil([&] { return View().GetRowCount(3) >= 13; })) << "no deal";
+    // The win mark, the ready-hand badge, the ready mark and the chat bubble
+    // of every seat, and the own seat's auto-play sign.
+    std::vector<std::pair<int, CCorvaneObject*>> signs;
+    for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+        View().OnPlayerStarted(View().PositionToChair(p));
+        View().PlayHuAnimation(p);
+        View().GetPlayerBoard(p)->ShowChatBubble("...");
+        signs.insert(signs.end(), {{p, View().GetHuPicture(p)},
+                                   {p, View().GetBaoJiaoBadge(p)},
+                                   {p, View().GetSeatBoard(p)->GetReadyMark()},
+                                   {p, View().GetPlayerBoard(p)->GetBubbleCanvas()}});
+    }
+    window.Run(200);
+    View().SetAutoPlayState(1);
+    for (CCorvaneObject* object : VisibleObjects()) {
+        if (PictureName(*object) == "animation_autoplaying") {
+            signs.emplace_back(kOwnPosition, object);
+        }
+    }
+    ASSERT_EQ(signs.size(), 4u * CMahjongTableView::kPositions + 1);
+    const IntRect rect = View().GetViewRect();
+    const Box table{double(rect.left), double(rect.top), double(rect.right), double(rect.bottom)};
+    for (const auto& [position, sign] : signs) {
+        ASSERT_NE(sign, nullptr) << position;
+        EXPECT_TRUE(Inside(BoxOf(*sign), table)) << Label(*sign, "") << " off " << Describe(table);
+        EXPECT_EQ(NearestBoard(BoxOf(*sign)), position) << Label(*sign, "") << " of " << position;
+    }
+    for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
+        CCardSprite* tile = View().GetCardSprite(i);
+        TablePoint centre{};
+        TablePoint size{};
+        const bool ownRow =
+            tile != nullptr && tile->position == kOwnPosition &&
+            (tile->kind == CCardSprite::kKindHand || tile->kind == CCardSprite::kKindShown);
+        if (tile == nullptr || (!ownRow && tile->kind != CCardSprite::kKindWall) ||
+            !View().GetSpritePlace(*tile, centre, size)) {
+            continue;
+        }
+        for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+            CCorvaneObject& bubble = *View().GetPlayerBoard(p)->GetBubbleCanvas();
+            EXPECT_FALSE(BoxOf(bubble).Meets(PlaceBox(centre, size)))
+                << Label(bubble, "") << " covers " << Label(*tile, "");
         }
     }
 }
