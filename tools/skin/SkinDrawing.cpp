@@ -17,7 +17,6 @@
 namespace regional_skin {
 namespace {
 
-constexpr uint32_t kColourKey = Rgb(0xff, 0x00, 0xff);
 constexpr uint32_t kIvory = Rgb(0xf2, 0xea, 0xd2);
 constexpr uint32_t kInk = Rgb(0x24, 0x20, 0x1c);
 constexpr uint32_t kCharacterRed = Rgb(0xc0, 0x22, 0x22);
@@ -32,7 +31,7 @@ constexpr uint32_t kFelt = Rgb(0x1e, 0x6a, 0x3c);  // the table's cloth
 // A colour no tile key colour and not the colour key: what every pixel
 // other than a face's frame and a back's fill is drawn in.
 uint32_t Safe(uint32_t colour) {
-    while (IsTileKeyColour(colour) || colour == kColourKey) {
+    while (IsTileKeyColour(colour) || colour == kClear) {
         colour = (colour & 0x00ffff) | ((((colour >> 16) + 8) & 0xff) << 16);
     }
     return colour;
