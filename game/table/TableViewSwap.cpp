@@ -195,12 +195,13 @@ bool CRegionalTableView::OnSwapDice(NotifyRecord record) {
         return false;
     }
     CRegionalTableData* data = GetRegionalTableData();
-    if (data != nullptr && data->IsSwapPhase()) {
-        FinishDeal();  // the choice opens at the deal's end
-    }
-    // The server's swap is over whether or not this table takes part: a
-    // table entered during the swap opened no choice, and its play goes on.
     if (data != nullptr) {
+        if (data->IsSwapPhase()) {
+            FinishDeal();  // the choice opens at the deal's end
+        }
+        // The server's swap is over whether or not this table takes part:
+        // a table entered during the swap opened no choice, and its play
+        // goes on.
         data->EndSwapPhase();
     }
     if (!AwaitsSwapDice()) {
