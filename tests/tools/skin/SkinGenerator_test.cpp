@@ -686,13 +686,17 @@ const Picture& Listed(const std::string& name) {
     return none;
 }
 
+// The frames the skin draws for a listed picture.
+std::vector<Image> Drawn(const std::string& name) {
+    return regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn);
+}
+
 TEST(SkinArt, ButtonsCarryTheirCaptionsExceptWhenDisabled) {
     for (const char* name :
          {"btn_StartGame", "btn_Hu_big", "btn_Peng_big", "btn_Gang_big", "btn_Guo_big",
           "btn_ResultClose", "Btn_Ting", "系统信息框_确定", "系统信息框_取消"}) {
         SCOPED_TRACE(name);
-        const std::vector<Image> frames =
-            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn);
+        const std::vector<Image> frames = Drawn(name);
         ASSERT_EQ(frames.size(), 4u);
         EXPECT_GT(BrightPixels(frames[0]), 10);
         EXPECT_GT(BrightPixels(frames[2]), 10);
@@ -1067,8 +1071,7 @@ TEST(SkinArt, EveryTextTheClientWritesOnAPictureReadsOnIt) {
 // A ticked check box shows a tick: a stroke of pixels that stand out from
 // the unticked box at the same places (3:1 at least), not a shade lighter.
 TEST(SkinArt, ATickedCheckBoxShowsATickTheUntickedOneLacks) {
-    const std::vector<Image> frames =
-        regional_skin::DrawPicture(Listed("复选框"), regional_skin::Style::Drawn);
+    const std::vector<Image> frames = Drawn("复选框");
     ASSERT_EQ(frames.size(), 2u);
     int tick = 0;
     for (size_t i = 0; i < frames[0].pixels.size(); ++i) {
@@ -1091,19 +1094,16 @@ TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
     for (const char* name :
          {"animation_Ready", "animation_autoplaying", "qe系统通知", "qe蓝钻", "btn_Volume"}) {
         SCOPED_TRACE(platform::GbkToUtf8(name));
-        const Image frame =
-            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn)[0];
+        const Image frame = Drawn(name)[0];
         EXPECT_GE(std::set<uint32_t>(frame.pixels.begin(), frame.pixels.end()).size(), 4u);
         EXPECT_EQ(Listed(name).caption.empty(), Starts(name, "qe"));
     }
     for (const char* name : {"GameIcon", "FramePatternMiddle", "deposit_liang_big"}) {
-        const Image frame =
-            regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn)[0];
+        const Image frame = Drawn(name)[0];
         EXPECT_GE(std::set<uint32_t>(frame.pixels.begin(), frame.pixels.end()).size(), 4u) << name;
     }
     // The title bar, tiled across the window, shows no seam between tiles.
-    const Image top =
-        regional_skin::DrawPicture(Listed("Frame_Top"), regional_skin::Style::Drawn)[0];
+    const Image top = Drawn("Frame_Top")[0];
     for (int y = 0; y < top.height; ++y) {
         EXPECT_EQ(top.pixels[size_t(y * top.width)],
                   top.pixels[size_t(y * top.width + top.width - 1)]);
@@ -1119,23 +1119,20 @@ TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
         }
         return count;
     };
-    auto drawn = [](const char* name) {
-        return regional_skin::DrawPicture(Listed(name), regional_skin::Style::Drawn);
-    };
-    const Image volume = drawn("bit_volumebk")[0];
+    const Image volume = Drawn("bit_volumebk")[0];
     const int w = volume.width;
     const int labels =
         (volume.height - Listed("slider_bk").height) / 2 - Listed("slider_bar").height / 2;
     EXPECT_GT(inked(volume, 2, w / 2, 2, labels, w / 2, volume.height / 2), 20) << "音乐";
     EXPECT_GT(inked(volume, w / 2, w - 2, 2, labels, w / 2, volume.height / 2), 20) << "音效";
     EXPECT_EQ(inked(volume, 2, w - 2, labels, volume.height - 2, w / 2, volume.height / 2), 0);
-    const Image result = drawn("bit_Result_BK")[0];
+    const Image result = Drawn("bit_Result_BK")[0];
     EXPECT_GT(inked(result, 6, result.width - 6, 6, 82, 320, 200), 100) << "no title";
     EXPECT_EQ(inked(result, 6, result.width - 6, 82, result.height - 6, 320, 200), 0);
     // Position 0 (left) draws frame 3, 1 (across) frame 1, 2 (right) frame 4,
     // 3 (own) frame 0: the tail's tip lies on the frame's edge on that side,
     // and the opposite edge is clear.
-    const std::vector<Image> bubbles = drawn("聊天泡泡背景");
+    const std::vector<Image> bubbles = Drawn("聊天泡泡背景");
     for (const auto& [frame, dx, dy] :
          std::vector<std::tuple<int, int, int>>{{3, -1, 0}, {1, 0, -1}, {4, 1, 0}, {0, 0, 1}}) {
         const Image& b = bubbles[size_t(frame)];
