@@ -172,6 +172,8 @@ void CRegionalTableView::RefreshBoardsOfPlayers() {
         }
         if (CSeatBoard* board = GetSeatBoard(ChairToPosition(chair))) {
             board->SetPlayer(chair);
+            // A seat that started while the result showed keeps its mark.
+            ShowReadyMarkIfStarted(chair, *board);
         }
     }
 }

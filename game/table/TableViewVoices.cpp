@@ -85,6 +85,7 @@ void CRegionalTableView::ShowRoundInfo() {
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     HideReadyMarks();
+    ForgetResultTimeout();
     if (IsLookingOn()) {
         if (CCorvaneObject* result = GetResultDlg(); result != nullptr && result->IsVisible()) {
             HidePart(result);

@@ -805,7 +805,6 @@ CSeatBoard* CMahjongTableView::GetSeatBoard(int position) {
 
 void CMahjongTableView::RefreshSeatBoards() {
     CGameFrameApp* app = CGameFrameApp::Current();
-    CMahjongTableData* data = GetMahjongTableData();
     for (int chair = 0; chair < playerCount_; ++chair) {
         CSeatBoard* board = GetSeatBoard(ChairToPosition(chair));
         if (board == nullptr) {
@@ -816,9 +815,14 @@ void CMahjongTableView::RefreshSeatBoards() {
             continue;
         }
         board->SetPlayer(chair);
-        if (data != nullptr && data->IsSeatStarted(chair) != 0) {
-            board->ShowReady();
-        }
+        ShowReadyMarkIfStarted(chair, *board);
+    }
+}
+
+void CMahjongTableView::ShowReadyMarkIfStarted(int chair, CSeatBoard& board) {
+    CMahjongTableData* data = GetMahjongTableData();
+    if (data != nullptr && data->IsSeatStarted(chair) != 0) {
+        board.ShowReady();
     }
 }
 

@@ -338,6 +338,8 @@ public:
     // A ready mark tells who waits for the next hand: the hand's start takes
     // them all down, and each seat's start record puts its own up again.
     void HideReadyMarks();
+    // Puts up the chair's ready mark when the table data has it started.
+    void ShowReadyMarkIfStarted(int chair, CSeatBoard& board);
     virtual void CreateDecorations();
     virtual void CreateCursor() {}
     virtual void LoadAiSettings() {}
@@ -436,6 +438,9 @@ public:
     virtual void PlayHuAnimation(int position);
     virtual void OnResultClosed();
     virtual void OnResultTimeout();
+    // Cancels the result time-out still on its way: a hand that starts, or
+    // a later result, keeps an earlier result's time-out from acting.
+    void ForgetResultTimeout() { ++resultSerial_; }
 
     // Table states.
     static constexpr int kStateNormal = 0;
@@ -658,6 +663,9 @@ protected:
     int operationHeld_ = 0;
     int timedOut_ = 0;
     int throwWait_ = 0;
+    // Counts the results and hand starts; a result time-out carries the
+    // count of its result and acts only while it is still the latest.
+    uint32_t resultSerial_ = 0;
     std::array<int32_t, 32> gangCandidates_{};
     int gangCandidateCount_ = 0;
     int gangPossible_ = 0;

@@ -118,7 +118,9 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
                     OnResultClosed();
                     break;
                 case kEventResultTimeout:
-                    OnResultTimeout();
+                    if (static_cast<uint32_t>(record.param1) == resultSerial_) {
+                        OnResultTimeout();
+                    }
                     break;
                 case kEventPointerStep:
                     OnPointerStep(record);

@@ -57,6 +57,7 @@ void CMahjongTableView::ShowRoundInfo() {
     HideViewPart(startButtonId_);
     HideViewPart(sloganPictureId_);
     HideReadyMarks();
+    ForgetResultTimeout();
     BuildWall();
     ClearOfferTable();
     SetPlayModeOn();
@@ -670,7 +671,9 @@ void CMahjongTableView::OnRoundEnd(NotifyRecord /*record*/) {
     if (app != nullptr && app->IsReplayMode()) {
         return;
     }
-    PostEventAfter(kResultTimeoutMs, MakeEventRecord(GetId(), kEventResultTimeout, 0, 0));
+    ForgetResultTimeout();
+    PostEventAfter(kResultTimeoutMs,
+                   MakeEventRecord(GetId(), kEventResultTimeout, resultSerial_, 0));
 }
 
 void CMahjongTableView::PlayHuAnimation(int /*position*/) {}

@@ -11,6 +11,7 @@
 #include "engine/EngineCursors.h"
 #include "engine/MusicModule.h"
 #include "engine/ui/CorvaneButton.h"
+#include "frame/GameRecords.h"
 #include "game/result/GameResultDlg.h"
 #include "game/table/PlayerBoardSmall.h"
 #include "game/table/RegionalCardSprite.h"
@@ -390,6 +391,38 @@ TEST_F(RegionalTableViewTest, TheResultTimesOutIntoTheNextHandOnlyForAPlayerBetw
     EXPECT_EQ(recording->gamesStarted, 1);
     EXPECT_EQ(view->GetResultDlg()->IsVisible(), 0);
     EXPECT_EQ(view->GetWallCount(), 0);
+}
+
+TEST_F(RegionalTableViewTest, AResultsTimeOutLeavesTheResultOfAHandStartedSinceAlone) {
+    OpenRecording();
+    const std::vector<uint8_t> result(CRegionalTableView::kResultRecordBytes, 0);
+    view->OnRoundEnd(result);
+    RunMs(4000);
+    view->OnResultClosed();
+    app->SetGamePlaying();
+    view->ShowRoundInfo();
+    RunMs(6000);
+    app->ClearGamePlaying();
+    view->OnRoundEnd(result);
+    RunMs(6000);  // past the first result's time-out
+    EXPECT_NE(view->GetResultDlg()->IsVisible(), 0);
+    EXPECT_EQ(recording->gamesStarted, 0);
+    RunMs(10000);
+    EXPECT_EQ(recording->gamesStarted, 1);
+}
+
+TEST_F(RegionalTableViewTest, ASeatThatStartedDuringTheResultKeepsItsMarkPastTheClose) {
+    OpenRecording();
+    ServerPlayerRecord player;
+    player.userId = 9001;
+    ASSERT_NE(app->SeatServerPlayer(1, player), nullptr);
+    ShowPart(view->GetResultDlg());
+    table_protocol::SeatStartedNotice started;
+    started.head.chair = 1;
+    ASSERT_TRUE(data->SetSeatStarted(table_protocol::WriteTableRecord(started)));
+    view->OnPlayerStarted(1);
+    view->OnResultClosed();
+    EXPECT_NE(view->GetSeatBoard(view->ChairToPosition(1))->GetReadyMark()->IsVisible(), 0);
 }
 
 TEST_F(RegionalTableViewTest, ALookerOnsResultNeverStartsTheNextHand) {
