@@ -89,6 +89,8 @@ public:
     bool IsHandInPlay() const;
     // The swap's result has come: the hand's play begins.
     void EndSwapPhase() { swapEnded_ = true; }
+    // The hand has its swap of three and the swap's result has not come.
+    bool IsSwapToCome() const { return IsSwapPhase() && !swapEnded_; }
     // The wild-marking flag: while it is 0 the tile sprites mark wild tiles.
     int IsMarking() const { return marking_; }
     void SetMarking(int on) { marking_ = on != 0 ? 1 : 0; }

@@ -104,9 +104,9 @@ void CRegionalTableView::MarkOfflineSeats() {
 }
 
 void CRegionalTableView::EnterSwapPhaseOrPlay() {
-    CMahjongTableData* data = GetMahjongTableData();
+    const CRegionalTableData* data = GetRegionalTableData();
     const bool lookingOn = IsLookingOn();
-    if (data != nullptr && data->IsSwapPhase()) {
+    if (data != nullptr && data->IsSwapToCome()) {
         MoveTurnIndicator(GetTurnDirection(), 6);
         SetClockSeconds(kSwapChoiceSeconds);
         SetTableState(kStateSwapChoice);

@@ -175,10 +175,13 @@ TEST_F(BadNoticesTest, SwapDiceWithNoChoiceOpenStillEndTheSwapOfAHandEnteredByIt
     swap.die = 4;
     swap.tingList.fill(tp::kNoTile);
     ASSERT_NO_FATAL_FAILURE(Send(tp::kSwapDice, tp::WriteTableRecord(swap), Outcome::kDropped));
+    // The frame's "entered a running game" after the swap opens no choice.
+    window.App().GetFrameView()->OnEnterResult210210();
     ASSERT_NO_FATAL_FAILURE(Send(tp::kCardThrown, Throw(3, 27, 0), Outcome::kApplied));
     ASSERT_NE(View().GetLastThrown(PositionOf(3)), nullptr)
         << "the throw after the swap was dropped";
     EXPECT_EQ(View().GetLastThrown(PositionOf(3))->tile, 27);
+    EXPECT_EQ(View().GetSwapChoiceButton()->IsVisible(), 0);
 }
 
 TEST_F(BadNoticesTest, AThrowFromAnEmptyRowStillShowsTheTile) {
