@@ -13,6 +13,7 @@
 #include "tools/table_driver/RuleRobot.h"
 #include "tools/table_driver/SplitMix64.h"
 #include "tools/table_driver/TableDriver.h"
+#include "tools/test_server/TableRobots.h"
 
 namespace testserver {
 
@@ -814,14 +815,6 @@ bool RegionalEngineHand::AwaitNextHand() {
         }
         clientReady_ = false;
     }
-    for (int chair = 0; chair < 4; ++chair) {
-        if (chair == Own()) {
-            continue;
-        }
-        tp::SeatStartedNotice ready;
-        ready.head = {9000 + chair, options_.roomId, options_.tableNo, chair};
-        Notify(tp::kSeatStarted, tp::WriteTableRecord(ready));
-    }
     lastDrawn_ = -1;
     lastDrawer_ = -1;
     drawFromBack_ = false;
@@ -1038,7 +1031,7 @@ void RegionalEngineHand::SendMeld(int32_t id, int claimant, int list) {
     }
     const MeldEntry& meld = melds.back();
     tp::OperationRecord record;
-    record.head = {9000 + claimant, options_.roomId, options_.tableNo, claimant};
+    record.head = {kRobotUserBase + claimant, options_.roomId, options_.tableNo, claimant};
     record.offerChair = meld.source;
     // The claimed (or fourth) tile comes after the hand tiles.
     const bool four = list != kMeldPeng;
@@ -1227,6 +1220,19 @@ void RegionalEngineHand::WaitWhileRobotsHeld() {
     ParkUntil(lock, [this] { return !robotsHeld_; });
 }
 
+void RegionalEngineHand::AnnounceRobotsStarted() {
+    // The robots start the next hand as soon as a result is out; the hand
+    // itself waits for the human's start.
+    for (int chair = 0; chair < 4; ++chair) {
+        if (chair == Own()) {
+            continue;
+        }
+        tp::SeatStartedNotice started;
+        started.head = {kRobotUserBase + chair, options_.roomId, options_.tableNo, chair};
+        Notify(tp::kSeatStarted, tp::WriteTableRecord(started));
+    }
+}
+
 void RegionalEngineHand::Run() {
     std::optional<ScopedDriverSources> sources;
     if (options_.seed != 0) {
@@ -1282,6 +1288,9 @@ void RegionalEngineHand::Run() {
                     options_.afterHand(outcome);
                 }
                 Notify(tp::kHandResult, outcome.record);
+                if (hand + 1 < options_.hands) {
+                    AnnounceRobotsStarted();
+                }
             }
             played = outcome.played;
         }

@@ -223,6 +223,7 @@ private:
     // Before a hand after the first: waits for the client's ready, then
     // sends the robots' ready marks; false when stopped.
     bool AwaitNextHand();
+    void AnnounceRobotsStarted();
     void AfterOperation(std::string_view operation);
     void WaitWhileRobotsHeld();
     void AskSelfOptionsAfterPeng(int seat);

@@ -19,7 +19,6 @@ constexpr uint32_t kLeaveRequest = 201020;
 constexpr int32_t kSeats = 4;
 constexpr int32_t kRobotSilver = 10000;
 constexpr int32_t kRobotScore = 1000;
-constexpr const char* kRobotNames[kSeats] = {"", "机器人甲", "机器人乙", "机器人丙"};
 
 // The tiles each chair holds at the deal (ids: suit = id / 36, value =
 // id % 9 + 1). The banker holds fourteen.
@@ -73,8 +72,7 @@ std::vector<uint8_t> DrawNotice(int32_t chair, int32_t wallIndex) {
 std::vector<uint8_t> MeldNotice(const RegionalScript::Options& options, int32_t claimant,
                                 int32_t source, int32_t tile, bool gang) {
     tp::OperationRecord meld;
-    meld.head = {RegionalScript::kRobotUserBase + claimant, options.roomId, options.tableNo,
-                 claimant};
+    meld.head = {kRobotUserBase + claimant, options.roomId, options.tableNo, claimant};
     meld.offerChair = source;
     meld.tile = tile;
     meld.handTiles = {tp::kHiddenTile, tp::kHiddenTile, gang ? tp::kHiddenTile : tp::kNoTile};
@@ -83,11 +81,11 @@ std::vector<uint8_t> MeldNotice(const RegionalScript::Options& options, int32_t 
 
 std::vector<uint8_t> PlayerEnter(const RegionalScript::Options& options, int32_t chair) {
     ServerPlayerRecord player;
-    player.userId = RegionalScript::kRobotUserBase + chair;
+    player.userId = kRobotUserBase + chair;
     player.tableNo = options.tableNo;
     player.chairNo = chair;
     player.sex = chair % 2;
-    SetFieldText(player.name, kRobotNames[chair]);
+    SetFieldText(player.name, RobotName(chair, RegionalScript::kOwnChair));
     player.silver = kRobotSilver;
     player.score = kRobotScore;
     std::vector<uint8_t> bytes(ServerPlayerRecord::kSize);
@@ -97,7 +95,7 @@ std::vector<uint8_t> PlayerEnter(const RegionalScript::Options& options, int32_t
 
 std::vector<uint8_t> SeatStarted(const RegionalScript::Options& options, int32_t chair) {
     tp::SeatStartedNotice notice;
-    notice.head = {RegionalScript::kRobotUserBase + chair, options.roomId, options.tableNo, chair};
+    notice.head = {kRobotUserBase + chair, options.roomId, options.tableNo, chair};
     return tp::WriteTableRecord(notice);
 }
 

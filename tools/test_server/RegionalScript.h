@@ -45,6 +45,7 @@
 #include "mahjong_client/TableProtocol.h"
 #include "tools/test_server/FrameScript.h"
 #include "tools/test_server/RegionalEngineHand.h"
+#include "tools/test_server/TableRobots.h"
 #include "tools/test_server/TestGameServer.h"
 
 namespace testserver {
@@ -54,7 +55,6 @@ public:
     static constexpr int32_t kOwnChair = 0;
     static constexpr int32_t kBanker = 3;
     static constexpr int32_t kSwapDie = 4;
-    static constexpr int32_t kRobotUserBase = 9000;  // robot of chair c: 9000 + c
     // The two tiles of the wild pair (dwords 34-35) and the panel's (36).
     static constexpr int32_t kWildTile = 4;
     static constexpr int32_t kClockSeconds = 3;

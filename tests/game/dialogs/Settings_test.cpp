@@ -263,7 +263,7 @@ protected:
     // A robot asks to see the own hand.
     void LookAsk() {
         tp::LookCardAskRecord ask;
-        ask.head.userId = testserver::RegionalScript::kRobotUserBase + 1;
+        ask.head.userId = testserver::kRobotUserBase + 1;
         ask.watchedChair = testserver::RegionalScript::kOwnChair;
         EXPECT_TRUE(scenario.Script().Frame().Notify(tp::kLookCardAsk, tp::WriteTableRecord(ask)));
     }

@@ -113,6 +113,8 @@ TEST(EngineHandSessionTest, TheNextHandIsDealtOnlyOnceTheClientIsReadyAgain) {
     const std::vector<std::string> ops = hand.Operations();
     EXPECT_NE(std::find(ops.begin(), ops.end(), "ResolveHu self-drawn"), ops.end());
 
+    // The robots start the next hand with the result, before the human.
+    ASSERT_EQ(log.WaitFor(tp::kSeatStarted, 3), result + 3);
     hand.ClientReady();
     const int second = log.WaitFor(tp::kHandStart, 2);
     ASSERT_GE(second, 0);
