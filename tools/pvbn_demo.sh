@@ -48,6 +48,7 @@ fail() {
 }
 
 [[ $# -ge 1 ]] || { usage >&2; exit 2; }
+case $1 in --help | -h) usage; exit 0 ;; esac
 build=$1
 shift
 check_only=""

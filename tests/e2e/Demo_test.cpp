@@ -62,6 +62,8 @@ TEST_F(DemoTest, HelpListsTheOptionsAndBadOnesAreRefused) {
           "--proxy KIND:HOST:PORT", "--seed N", "--pacing demo|test"}) {
         EXPECT_NE(Output().find(option), std::string::npos) << option;
     }
+    ASSERT_TRUE(StartProgram({DEMO_SCRIPT, "--help"}, {}, {}));  // the script alone, no build
+    EXPECT_EQ(demo.WaitForExit(kQuickMs), std::optional<int>(0)) << Output();
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--pacing", "fast"},
                                                {"--seed", "x"},
