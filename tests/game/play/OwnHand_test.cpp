@@ -99,6 +99,19 @@ TEST_F(OwnHandTest, HoverLiftsOneTileAtATimeAndLeavingLowersIt) {
     moved.moveX = 3;
     EXPECT_EQ(Send(kEventLeave, At(2), &moved), 1);
     EXPECT_EQ(At(2)->hoverRaised, 0);
+    // A tile that rose away from a still pointer is left, and so is a tile
+    // whose pointer left the window.
+    ASSERT_EQ(Send(kEventEnter, At(1)), 1);
+    still = {};
+    still.mouseX = static_cast<int32_t>(At(1)->GetX());
+    still.mouseY = static_cast<int32_t>(At(1)->GetTop()) - 20;
+    EXPECT_EQ(Send(kEventLeave, At(1), &still), 1);
+    EXPECT_EQ(At(1)->hoverRaised, 0);
+    ASSERT_EQ(Send(kEventEnter, At(1)), 1);
+    EventRecord gone = MakeEventRecord(scene.view->GetId(), kEventPointerMoved, 1, 0);
+    gone.param2 = reinterpret_cast<intptr_t>(&moved);
+    scene.view->OnEvent(gone);
+    EXPECT_EQ(At(1)->hoverRaised, 0);
     // A looker's pointer dims the tile under it.
     EXPECT_EQ(Send(kEventLookerEnter, At(3)), 1);
     EXPECT_DOUBLE_EQ(At(3)->GetAlpha(), 0.8);
