@@ -1145,6 +1145,36 @@ TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
         EXPECT_EQ(edge(-dx, -dy), 0) << frame;
         EXPECT_EQ(b.pixels[0], regional_skin::kClear) << frame;
     }
+    // The first size from 16 pixels at which the engine's nearest-neighbour
+    // map of an indexed picture squeezes a face so that no line is left of a
+    // run of like rows (or columns) inside its frame and above its shade;
+    // 0 for none.
+    auto lost = [](const Image& face, bool rows) {
+        const int length = rows ? face.height : face.width;
+        const int end = rows ? face.height - 3 : face.width - 1;
+        auto at = [&](int i, int j) {
+            return face.pixels[size_t(rows ? i * face.width + j : j * face.width + i)];
+        };
+        std::vector<int> run(size_t(end), 0);
+        for (int i = 2; i < end; ++i) {
+            bool same = true;
+            for (int j = 1; j < (rows ? face.width - 1 : face.height - 3); ++j) {
+                same = same && at(i, j) == at(i - 1, j);
+            }
+            run[size_t(i)] = run[size_t(i - 1)] + (same ? 0 : 1);
+        }
+        for (int to = 16; to < length; ++to) {
+            std::set<int> kept;
+            for (int v = 0, i = 0; v < to; ++v) {
+                i = (v * ((length << 10) / to)) >> 10;
+                kept.insert(i >= 1 && i < end ? run[size_t(i)] : -1);
+            }
+            if (kept.size() < size_t(run.back() + 2)) {
+                return to;
+            }
+        }
+        return 0;
+    };
     for (const Picture& sheet : ProjectSkin().pictures) {
         if (sheet.look != Look::Faces || sheet.name.find("_middle") == std::string::npos) {
             continue;
@@ -1158,6 +1188,10 @@ TEST(SkinArt, TheSignsIconsAndTitleBarAPlayerSeesAreDrawnNotFlat) {
                 inked(face, 1, margin, 1, face.height - 3, 1, 1) +
                     inked(face, face.width - margin, face.width - 1, 1, face.height - 3, 1, 1),
                 0)
+                << sheet.name << " " << f;
+            // The sheets of 1024 x 768 and 1366 x 768, drawn as the side
+            // seats' meld tiles (16 high) and the top seat's (16 wide).
+            EXPECT_EQ(Starts(sheet.name, "1600") ? 0 : lost(face, true) + lost(face, false), 0)
                 << sheet.name << " " << f;
         }
     }
