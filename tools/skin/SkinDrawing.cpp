@@ -629,13 +629,22 @@ Image DrawCloth(const Picture& picture) {
     return canvas.Take();
 }
 
-// An emoticon: a round face whose mouth and eyes follow from its name.
+// An emoticon: a round face whose mouth and eyes follow from its name. A
+// chat emoticon ("kof") stands on a transparent ground, so that a chat line
+// or a dark bubble shows round it their own ground, not a light square.
 Image DrawEmoticon(const Picture& picture) {
     Canvas canvas(picture.width, picture.height, Rgb(0xee, 0xe6, 0xd6));
     const int size = std::min(picture.width, picture.height);
     const int cx = picture.width / 2;
     const int cy = picture.height / 2;
     const int r = size / 2 - 1;
+    if (StartsWith(picture.name, "kof")) {
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                canvas.PutKey(x, y, kClear);
+            }
+        }
+    }
     canvas.Disc(cx, cy, r, Rgb(0xf4, 0xc6, 0x30));
     canvas.Ring(cx, cy, r, 1, Rgb(0xa0, 0x70, 0x10));
     const uint32_t hash = NameHash(picture.name);
@@ -755,11 +764,12 @@ Image DrawVolumePanel(const Picture& picture) {
     canvas.Bevel(base, 26);
     const int room = (picture.height - kTrack) / 2 - kThumbReach - 3;  // with the shadow
     for (int which = 0; which < 2; ++which) {
-        const Lettering label = LetterCaption(CaptionHalf(picture.caption, which), w / 2 - 4, room);
+        // Two pixels of ground between a label with its shadow and the edge.
+        const Lettering label = LetterCaption(CaptionHalf(picture.caption, which), w / 2 - 6, room);
         if (label.Empty()) {
             continue;
         }
-        const int x = w / 4 + which * (w / 2) - label.width / 2;
+        const int x = std::clamp(w / 4 + which * (w / 2) - label.width / 2, 3, w - 4 - label.width);
         const int y = 2 + (room - label.height) / 2;
         canvas.Letters(label, x + 1, y + 1, kShadow);
         canvas.Letters(label, x, y, kGold);
