@@ -79,8 +79,10 @@ constexpr Glyph kGlyphs[] = {
     {'W', {0x11, 0x11, 0x11, 0x15, 0x15, 0x15, 0x0a}},
 };
 
-// The characters' suit sign, 7 x 7, bit 6 the left column.
+// The characters' suit sign, 7 x 7, bit 6 the left column, and as narrow
+// as a numeral, 5 x 7.
 constexpr std::array<uint8_t, 7> kWanSign = {0x7f, 0x10, 0x1f, 0x11, 0x21, 0x21, 0x46};
+constexpr std::array<uint8_t, 7> kNarrowWanSign = {0x1f, 0x08, 0x0f, 0x09, 0x09, 0x11, 0x13};
 // The bamboo suit's sign: a stalk with its joints, 5 x 7.
 constexpr std::array<uint8_t, 7> kBambooSign = {0x0e, 0x04, 0x0e, 0x04, 0x0e, 0x04, 0x0e};
 
@@ -156,10 +158,15 @@ public:
     }
     // A bitmap of rows (bit width-1 the left column) at a scale.
     void Bitmap(std::span<const uint8_t> rows, int bits, int x, int y, int scale, uint32_t colour) {
+        Bitmap(rows, bits, x, y, scale, scale, colour);
+    }
+    // A bitmap whose cells are cellW x cellH pixels.
+    void Bitmap(std::span<const uint8_t> rows, int bits, int x, int y, int cellW, int cellH,
+                uint32_t colour) {
         for (size_t row = 0; row < rows.size(); ++row) {
             for (int col = 0; col < bits; ++col) {
                 if ((rows[row] >> (bits - 1 - col)) & 1) {
-                    Fill(x + col * scale, y + static_cast<int>(row) * scale, scale, scale, colour);
+                    Fill(x + col * cellW, y + static_cast<int>(row) * cellH, cellW, cellH, colour);
                 }
             }
         }
@@ -261,10 +268,8 @@ void DrawDots(Canvas& canvas, int value) {
 // The scales of a face's numeral and of its suit sign (7 x 7), stacked on a
 // standing face and side by side on a lying one: the numeral as large as the
 // face allows, the sign as large or a step smaller, both a tenth of the
-// width clear of either side. A claimed meld shows lying faces squeezed into
-// standing places and standing faces into lying ones, down to less than
-// half their size across: a numeral kept off the frame and drawn in strokes
-// of three pixels where the face has room still reads as itself there.
+// width clear of either side, so that a numeral squeezed against the frame
+// never reads as another one.
 std::pair<int, int> FaceScales(int w, int h, bool portrait) {
     const int room = w - w / 5;
     for (int n = std::max(1, h / 7); n > 1; --n) {
@@ -279,10 +284,46 @@ std::pair<int, int> FaceScales(int w, int h, bool portrait) {
     return {1, 1};
 }
 
-// The numeral or letter and the suit sign of a face frame.
-void DrawFaceContent(Canvas& canvas, int frame) {
+// The sheets of the melds, the discards and the face-up wall tiles
+// ("_middle") are stretched into the table's places whatever their shape: a
+// side seat's meld tile is as little as kLeastMeldSide pixels high, the top
+// seat's as little across, and the engine squeezes a sheet's faces to that by
+// nearest neighbour, dropping whole rows or columns. A suited face of those
+// sheets sets its numeral and a narrow sign (5 x 7 each) side by side, a
+// cell apart, in cells at least 1/kLeastMeldSide of the face's width and
+// height, so that every cell, gap and margin keeps a line through the
+// squeeze: lying or standing, the tile shows its whole numeral and sign.
+constexpr int kLeastMeldSide = 16;
+
+bool IsSqueezedSheet(std::string_view name) {
+    return name.find("_middle") != std::string_view::npos;
+}
+
+void DrawSqueezableFace(Canvas& canvas, int frame) {
     const int w = canvas.Width();
     const int h = canvas.Height();
+    // Eleven cells across inside margins of a tenth of the width; rows as
+    // tall, or taller where the squeeze down to kLeastMeldSide needs it.
+    const int cellW = std::max(1, (w - 2 * (w / 10)) / 11);
+    const int cellH = std::clamp(std::max(cellW, (h + kLeastMeldSide - 1) / kLeastMeldSide), 1,
+                                 std::max(1, (h - 4) / 7));
+    const int x = (w - 11 * cellW) / 2;
+    const int y = 1 + (h - 4 - 7 * cellH) / 2;  // above the lower edge's shade
+    const bool characters = frame / 9 == 2;
+    canvas.Bitmap(FindGlyph(static_cast<char>('1' + frame % 9))->rows, 5, x, y, cellW, cellH,
+                  characters ? kInk : kBambooGreen);
+    canvas.Bitmap(characters ? kNarrowWanSign : kBambooSign, 5, x + 6 * cellW, y, cellW, cellH,
+                  characters ? kCharacterRed : kBambooGreen);
+}
+
+// The numeral or letter and the suit sign of a face frame.
+void DrawFaceContent(Canvas& canvas, int frame, bool squeezed) {
+    const int w = canvas.Width();
+    const int h = canvas.Height();
+    if (squeezed && frame < 27 && frame / 9 != 1) {
+        DrawSqueezableFace(canvas, frame);
+        return;
+    }
     const bool portrait = h >= w;
     const auto [scale, signScale] = FaceScales(w, h, portrait);
     // The numeral's 5 x 7 cell, a gap of signScale, the sign's 7 x 7 cell.
@@ -356,7 +397,7 @@ Image DrawFace(const Picture& picture, int frame) {
     if (picture.height >= 24) {
         canvas.Fill(1, picture.height - 3, picture.width - 2, 2, Shade(kIvory, -28));
     }
-    DrawFaceContent(canvas, frame);
+    DrawFaceContent(canvas, frame, IsSqueezedSheet(picture.name));
     const uint32_t key = FaceColour(frame);
     for (int x = 0; x < picture.width; ++x) {
         canvas.PutKey(x, 0, key);
@@ -588,13 +629,22 @@ Image DrawCloth(const Picture& picture) {
     return canvas.Take();
 }
 
-// An emoticon: a round face whose mouth and eyes follow from its name.
+// An emoticon: a round face whose mouth and eyes follow from its name. A
+// chat emoticon ("kof") stands on a transparent ground, so that a chat line
+// or a dark bubble shows round it their own ground, not a light square.
 Image DrawEmoticon(const Picture& picture) {
     Canvas canvas(picture.width, picture.height, Rgb(0xee, 0xe6, 0xd6));
     const int size = std::min(picture.width, picture.height);
     const int cx = picture.width / 2;
     const int cy = picture.height / 2;
     const int r = size / 2 - 1;
+    if (StartsWith(picture.name, "kof")) {
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                canvas.PutKey(x, y, kClear);
+            }
+        }
+    }
     canvas.Disc(cx, cy, r, Rgb(0xf4, 0xc6, 0x30));
     canvas.Ring(cx, cy, r, 1, Rgb(0xa0, 0x70, 0x10));
     const uint32_t hash = NameHash(picture.name);
@@ -714,11 +764,12 @@ Image DrawVolumePanel(const Picture& picture) {
     canvas.Bevel(base, 26);
     const int room = (picture.height - kTrack) / 2 - kThumbReach - 3;  // with the shadow
     for (int which = 0; which < 2; ++which) {
-        const Lettering label = LetterCaption(CaptionHalf(picture.caption, which), w / 2 - 4, room);
+        // Two pixels of ground between a label with its shadow and the edge.
+        const Lettering label = LetterCaption(CaptionHalf(picture.caption, which), w / 2 - 6, room);
         if (label.Empty()) {
             continue;
         }
-        const int x = w / 4 + which * (w / 2) - label.width / 2;
+        const int x = std::clamp(w / 4 + which * (w / 2) - label.width / 2, 3, w - 4 - label.width);
         const int y = 2 + (room - label.height) / 2;
         canvas.Letters(label, x + 1, y + 1, kShadow);
         canvas.Letters(label, x, y, kGold);

@@ -14,7 +14,8 @@
 //    filled with its back colour; no other pixel of any picture comes within
 //    reach of a tile's key colour, so a screen shows where tiles lie.
 //  - No pixel is the colour key 0xff00ff (kClear), but round the chat
-//    bubble, which is transparent there (SkinTextGrounds.h).
+//    bubble (SkinTextGrounds.h) and the chat emoticons, which are
+//    transparent there.
 //  - The tile faces follow the game's face index: frames 0-8 bamboo, 9-17
 //    dots, 18-26 characters (value 1-9), 27-33 the honours, 34-41 flowers.
 

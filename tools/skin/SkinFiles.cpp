@@ -204,11 +204,16 @@ bool GifFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::stri
 }
 
 bool PictureFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::string& error) {
-    if (frames.size() == 1) {
+    if (frames.size() == 1 &&
+        std::ranges::find(frames[0].pixels, kClear) == frames[0].pixels.end()) {
         out = PngFile(frames[0]);
         return true;
     }
     return GifFile(frames, out, error);
+}
+
+bool IsGifFile(std::span<const uint8_t> file) {
+    return file.size() >= 3 && file[0] == 'G' && file[1] == 'I' && file[2] == 'F';
 }
 
 bool SlicedPictureFile(std::span<const Image> frames, int sliceX, int sliceY,

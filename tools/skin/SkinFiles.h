@@ -10,7 +10,8 @@
 //    refused, never quantised.
 //  - A pixel of the colour key kClear is transparent: a GIF writes it as its
 //    transparent index, and each frame is cleared before the next, so a
-//    frame never shows through another. A PNG has no transparency.
+//    frame never shows through another. A PNG has no transparency, so a
+//    picture with a transparent pixel is a GIF even of one frame.
 
 #include <cstdint>
 #include <span>
@@ -35,8 +36,11 @@ std::vector<uint8_t> PngFile(const Image& image);
 // A GIF whose frames are the images (all of the first one's size); false
 // with a reason when they cannot be written.
 bool GifFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::string& error);
-// The file of a picture: PNG for one frame, GIF for more.
+// The file of a picture: PNG for one frame without transparent pixels, else
+// GIF.
 bool PictureFile(std::span<const Image> frames, std::vector<uint8_t>& out, std::string& error);
+// Whether a picture file is a GIF (else a PNG or a pps picture).
+bool IsGifFile(std::span<const uint8_t> file);
 // A 32-bit pps picture of the frames (all of the first one's size) that
 // carries the slice values the toolkit's sliced draws read (ImageRecord.h);
 // false with a reason when it cannot be written.

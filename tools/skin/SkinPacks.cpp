@@ -20,10 +20,11 @@ std::string TitleOf(const std::string& fileName) {
 bool PictureItem(const Picture& picture, Style style, std::string& fileName,
                  std::vector<uint8_t>& bytes, std::string& error) {
     const Slices slices = PictureSlices(picture);
-    fileName = picture.name + (slices.Any() ? ".pps" : picture.frames == 1 ? ".png" : ".gif");
     const std::vector<Image> frames = DrawPicture(picture, style);
-    return slices.Any() ? SlicedPictureFile(frames, slices.x, slices.y, bytes, error)
-                        : PictureFile(frames, bytes, error);
+    const bool made = slices.Any() ? SlicedPictureFile(frames, slices.x, slices.y, bytes, error)
+                                   : PictureFile(frames, bytes, error);
+    fileName = picture.name + (slices.Any() ? ".pps" : IsGifFile(bytes) ? ".gif" : ".png");
+    return made;
 }
 
 bool BuildPack(const Skin& skin, const std::string& pack, Style style,

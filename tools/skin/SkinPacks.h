@@ -3,8 +3,9 @@
 // every picture and sound of the name list into the pack its section names.
 //
 // Rules:
-//  - Pictures are packed as "<name>.png" (one frame) or "<name>.gif", and
-//    those the toolkit stretches by their slice values as "<name>.pps".
+//  - Pictures are packed as "<name>.png" (one frame, no transparent pixel)
+//    or "<name>.gif", and those the toolkit stretches by their slice values
+//    as "<name>.pps".
 //  - Sounds: the flat style keeps the listed file name (a sound that names
 //    itself); the drawn style packs a tone as "<title>.wav", which the
 //    resource module keys like the listed ".ogg" (both are ".sound").
