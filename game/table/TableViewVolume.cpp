@@ -102,8 +102,7 @@ void CRegionalTableView::ToggleSetDlg() {
         return;
     }
     if (dialog->IsVisible() == 0) {
-        dialog->SetZ(kDialogDepth);
-        ShowPart(dialog);
+        OpenPart(dialog, kDialogDepth);
     } else {
         HidePart(dialog);
     }
