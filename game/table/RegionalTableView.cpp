@@ -226,6 +226,7 @@ void CRegionalTableView::OpenPart(CCorvaneObject* part, double depth) {
             part->MoveZBy(dialog->GetZ() + 1.0 - part->GetZ());
         }
     }
+    LendKeyboard(part->GetId());
     ShowPart(part);
 }
 

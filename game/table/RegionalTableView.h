@@ -229,7 +229,8 @@ protected:
     static void HidePart(CCorvaneObject* part);
     static void ShowPart(CCorvaneObject* part);
     // Opens a dialog or panel the player asked for: at its depth, or over
-    // the table's dialogs that show (the result among them).
+    // the table's dialogs that show (the result among them), lent the
+    // keyboard until it closes.
     void OpenPart(CCorvaneObject* part, double depth);
     // A button of the skin posting `event` to the view, hidden; its id or 0.
     int MakeRegionalButton(const char* image, int event);

@@ -114,7 +114,6 @@ void CRegionalTableView::OnVoiceButtonEvent() {
         HidePart(box);
         return;
     }
-    SetFocus(box->GetId());
     if (CCorvaneButton* button = GetVoiceButton()) {
         box->SetPos(button->GetRight() - box->GetWidth() / 2 + 10,
                     button->GetTop() - box->GetHeight() / 2);
@@ -124,6 +123,7 @@ void CRegionalTableView::OnVoiceButtonEvent() {
                      box->GetTop() + box->GetHeight() / 2 + 16);
     }
     OpenPart(box, kPanelDepth);
+    SetFocus(box->GetId());
 }
 
 void CRegionalTableView::OnSwapInfoToggle() {

@@ -29,6 +29,7 @@ void CRegionalTableView::ToggleVolumePanel() {
             button->SetLatched(1);
         }
         LayoutClockAndPanels();
+        LendKeyboard(panel->GetId());
         SetFocus(panel->GetId());
         panel->Show();
         if (CSliderBar* music = GetMusicSlider()) {
