@@ -622,6 +622,12 @@ int CCorvaneVisual::SetFocus(int id) {
     return input != nullptr ? input->SetFocusObject(id) : 0;
 }
 
+void CCorvaneVisual::LendKeyboard(int id) {
+    if (InputModule* input = GetInputModule()) {
+        input->LendKeyboard(id);
+    }
+}
+
 InputState* CCorvaneVisual::GetInputState(InputState* out) {
     if (out == nullptr) {
         return nullptr;

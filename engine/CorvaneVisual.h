@@ -214,6 +214,9 @@ public:
     virtual int SetFocus(int id);
     // Zeroed without an input module.
     virtual InputState* GetInputState(InputState* out);
+    // The dialog or panel that opens borrows the keyboard until it closes
+    // (InputModule::LendKeyboard).
+    void LendKeyboard(int id);
     virtual uint32_t GetMinActionInterval() { return kMinActionInterval; }
 
     // --- Timed actions (VisualActions.cpp) ---

@@ -325,7 +325,9 @@ void InputModule::OnLButtonDown(int x, int y, uint32_t) {
         lastPressY_ = state_.mouseY;
         SendToBoth(kEventLButtonDown, inputTarget_, state_.mouseTarget);
     }
+    const int before = state_.focus;
     SetFocusObject(state_.mouseTarget);
+    pressedAway_ = state_.focus == 0 ? before : 0;
 }
 
 void InputModule::OnLButtonUp(int x, int y, uint32_t) {
@@ -406,6 +408,7 @@ void InputModule::OnKeyDown(int key, int repeat, uint32_t flags) {
     if (!inputEnabled_) {
         return;
     }
+    ReturnLentKeyboard();
     state_.keyFlags = flags;
     state_.stateFlags |= kInputKeyHeld;
     state_.lastKeyDown = key;
@@ -434,6 +437,7 @@ void InputModule::OnChar(int code, int, uint32_t) {
     if (!inputEnabled_ || code < 0 || code > 0xFF) {
         return;
     }
+    ReturnLentKeyboard();
     const auto byte = static_cast<uint8_t>(code);
     if (pendingLead_ != 0) {
         const uint8_t lead = pendingLead_;
@@ -501,6 +505,37 @@ int InputModule::SetFocusObject(int id) {
     }
     state_.focus = next;
     return old;
+}
+
+bool InputModule::IsShown(int id) {
+    ObjectModule* objects = Objects();
+    CCorvaneObject* object = objects != nullptr ? objects->FindObjectById(id) : nullptr;
+    return object != nullptr && object->IsVisible() && !IsDisabled(*object);
+}
+
+void InputModule::LendKeyboard(int panelId) {
+    ReturnLentKeyboard();
+    const int owner = state_.focus != 0 ? state_.focus : pressedAway_;
+    const bool lent = std::any_of(loans_.begin(), loans_.end(),
+                                  [panelId](const Loan& loan) { return loan.panel == panelId; });
+    if (panelId != 0 && owner != 0 && owner != panelId && !lent) {
+        loans_.push_back(Loan{panelId, owner});
+    }
+}
+
+void InputModule::ReturnLentKeyboard() {
+    for (auto it = loans_.begin(); it != loans_.end();) {
+        if (IsShown(it->panel)) {
+            ++it;
+            continue;
+        }
+        const int owner = it->owner;
+        it = loans_.erase(it);
+        // A keyboard the player gave a shown control meanwhile stays there.
+        if (!IsShown(state_.focus) && IsShown(owner)) {
+            SetFocusObject(owner);
+        }
+    }
 }
 
 int InputModule::SetInputTarget(int id) {
@@ -593,6 +628,7 @@ int InputModule::Tick() {
     previousTick_ = now;
     hasPreviousTick_ = true;
     FollowObjectsUnderMouse();
+    ReturnLentKeyboard();
     DropStaleFocus();
     TrackMouseInWindow();
     return 1;

@@ -21,11 +21,15 @@
 //    operation does nothing, except OnKillFocus and the first-click event.
 //  - Object roles are ids, never pointers; stale ids are dropped (the focus
 //    in Tick, the modal object when asked) or reach nobody.
+//  - A dialog or panel lent the keyboard gives it back when it closes: the
+//    control that had it is given it again before the next key or in the
+//    next Tick, unless the keyboard is with another shown control by then.
 //  - Everything runs on the UI thread, between frames or inside one.
 
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <vector>
 
 #include "engine/EventRecord.h"
 #include "engine/MemPool.h"
@@ -109,6 +113,10 @@ public:
     // Focus goes to the object or its nearest focusable ancestor (0: none);
     // the previous focus id, or 0 when nothing changed.
     virtual int SetFocusObject(int id);
+    // The dialog or panel that opens borrows the keyboard: the control that
+    // has it, or had it until the left press that opened the panel moved it
+    // to nothing, gets it back once the panel is hidden, disabled or gone.
+    virtual void LendKeyboard(int panelId);
     // A null handle is ignored.
     virtual void SetCursorHandle(platform::CursorHandle cursor);
     virtual void ShowSystemCursor(int on);
@@ -152,6 +160,8 @@ private:
     void RaiseCursorCount();
     void LowerCursorCount();
     void SendCharacter(uint8_t first, uint8_t second);
+    bool IsShown(int id);
+    void ReturnLentKeyboard();
 
     uint8_t pendingLead_ = 0;
     CMemPool statePool_;
@@ -174,6 +184,13 @@ private:
     bool firstClickSeen_ = false;
     bool inputEnabled_ = true;
     int modal_ = 0;
+    // The focus the last left press moved to nothing (0: it moved none).
+    int pressedAway_ = 0;
+    struct Loan {
+        int panel;
+        int owner;
+    };
+    std::vector<Loan> loans_;
     // The last client point, replayed by RefreshMouseTarget.
     bool mouseKnown_ = false;
     int clientX_ = 0;

@@ -4,6 +4,7 @@
 #include "game/table/RegionalTableView.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
@@ -213,6 +214,22 @@ void CRegionalTableView::ShowPart(CCorvaneObject* part) {
         part->Show();
         part->Invalidate();
     }
+}
+
+void CRegionalTableView::OpenPart(CCorvaneObject* part, double depth) {
+    if (part == nullptr) {
+        return;
+    }
+    part->SetZ(depth);
+    for (CCorvaneObject* dialog : std::array<CCorvaneObject*, 4>{
+             GetResultDlg(), GetSetDlg(), GetAutoFixDlg(), GetSecurePwdDlg()}) {
+        if (dialog != nullptr && dialog != part && dialog->IsVisible() != 0 &&
+            dialog->GetZ() >= part->GetZ()) {
+            part->MoveZBy(dialog->GetZ() + 1.0 - part->GetZ());
+        }
+    }
+    LendKeyboard(part->GetId());
+    ShowPart(part);
 }
 
 CCorvaneCanvas* CRegionalTableView::GetSwapInfoPanel() {

@@ -100,6 +100,8 @@ public:
     static constexpr uint32_t kWelfareCoolDownMs = 10000;
     static constexpr uint32_t kAutoFixCheckMs = 50;
     static constexpr double kDialogDepth = 80000.0;
+    // The swap information and voice panels.
+    static constexpr double kPanelDepth = 50000.0;
     static constexpr double kBadgeDepth = 49999.0;
     static constexpr double kHuPictureDepth = 5000.0;
     static constexpr int kResultRecordBytes = int(table_protocol::kHandResultBytes);
@@ -226,6 +228,10 @@ protected:
     // Hides and redraws a part when it exists.
     static void HidePart(CCorvaneObject* part);
     static void ShowPart(CCorvaneObject* part);
+    // Opens a dialog or panel the player asked for: at its depth, or over
+    // the table's dialogs that show (the result among them), lent the
+    // keyboard until it closes.
+    void OpenPart(CCorvaneObject* part, double depth);
     // A button of the skin posting `event` to the view, hidden; its id or 0.
     int MakeRegionalButton(const char* image, int event);
     // Registers a part the view made; its id, or 0 (the part deleted) when

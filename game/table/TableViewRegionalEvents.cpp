@@ -70,8 +70,7 @@ int CRegionalTableView::OnEvent(const EventRecord& record) {
         case kEventAutoFixButton:
             if (CCorvaneObject* dialog = GetAutoFixDlg();
                 dialog != nullptr && dialog->IsVisible() == 0) {
-                dialog->SetZ(kDialogDepth);
-                ShowPart(dialog);
+                OpenPart(dialog, kDialogDepth);
             }
             break;
         case kEventCheckAutoFix:
@@ -115,7 +114,6 @@ void CRegionalTableView::OnVoiceButtonEvent() {
         HidePart(box);
         return;
     }
-    SetFocus(box->GetId());
     if (CCorvaneButton* button = GetVoiceButton()) {
         box->SetPos(button->GetRight() - box->GetWidth() / 2 + 10,
                     button->GetTop() - box->GetHeight() / 2);
@@ -124,7 +122,8 @@ void CRegionalTableView::OnVoiceButtonEvent() {
         list->SetPos(box->GetRight() - box->GetWidth() / 2,
                      box->GetTop() + box->GetHeight() / 2 + 16);
     }
-    ShowPart(box);
+    OpenPart(box, kPanelDepth);
+    SetFocus(box->GetId());
 }
 
 void CRegionalTableView::OnSwapInfoToggle() {
@@ -135,15 +134,14 @@ void CRegionalTableView::OnSwapInfoToggle() {
     CCorvaneButton* show = GetSwapInfoShowButton();
     CCorvaneButton* hide = GetSwapInfoHideButton();
     if (panel->IsVisible() == 0) {
-        panel->Show();
+        OpenPart(panel, kPanelDepth);
         ShowPart(hide);
         HidePart(show);
     } else {
-        panel->Hide();
+        HidePart(panel);
         ShowPart(show);
         HidePart(hide);
     }
-    panel->Invalidate();
 }
 
 int CRegionalTableView::OnTingTileEvent(const EventRecord& record) {

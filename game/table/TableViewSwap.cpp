@@ -35,7 +35,7 @@ constexpr int kSwapNameColour = 16711680;
 constexpr int kSwapInfoWidth = 373;
 constexpr int kSwapInfoHeight = 224;
 constexpr uint32_t kSwapInfoColourKey = 0xff00ff;
-constexpr double kSwapInfoDepth = 50000.0;
+constexpr double kSwapInfoDepth = CRegionalTableView::kPanelDepth;
 // The own tiles the exchange sorts: the thirteen after the drawn tile.
 constexpr int kSortedAfterSwap = 13;
 

@@ -29,6 +29,7 @@ void CRegionalTableView::ToggleVolumePanel() {
             button->SetLatched(1);
         }
         LayoutClockAndPanels();
+        LendKeyboard(panel->GetId());
         SetFocus(panel->GetId());
         panel->Show();
         if (CSliderBar* music = GetMusicSlider()) {
@@ -102,8 +103,7 @@ void CRegionalTableView::ToggleSetDlg() {
         return;
     }
     if (dialog->IsVisible() == 0) {
-        dialog->SetZ(kDialogDepth);
-        ShowPart(dialog);
+        OpenPart(dialog, kDialogDepth);
     } else {
         HidePart(dialog);
     }

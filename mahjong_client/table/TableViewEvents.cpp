@@ -1,9 +1,14 @@
 // The table view's event entry: frame events sent to MainGame and the
 // view's own program events, each to its operation by name. Every event is
 // answered 1, handled or not; the game view base's entry does not run.
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <span>
 
+#include "engine/CorvaneObject.h"
+#include "engine/EngineEvents.h"
+#include "engine/InputModule.h"
 #include "frame/GameRecords.h"
 #include "frame/RecordFields.h"
 #include "mahjong_client/table/MahjongTableView.h"
@@ -37,6 +42,25 @@ int ChairOfUser(const EventRecord& record) {
         return -1;
     }
     return user.chairNo;
+}
+
+// Whether the part under the pointer answers the press of the button the
+// state holds (a binding of its press, release or click): the press is then
+// that part's alone.
+bool TakesPress(CCorvaneObject* part, const InputState& input) {
+    static constexpr std::array kLeft{kEventLButtonDown, kEventLButtonUp, kEventClick,
+                                      kEventDoubleClick, kEventPressEnd};
+    static constexpr std::array kRight{kEventRButtonDown, kEventRButtonUp, kEventRightClick,
+                                       kEventPressEnd};
+    if (part == nullptr) {
+        return false;
+    }
+    const std::span<const int> events =
+        (input.stateFlags & kInputLeftHeld) != 0 ? std::span<const int>(kLeft) : kRight;
+    return std::any_of(events.begin(), events.end(), [part](int event) {
+        int index = 0;
+        return part->FindNextEventBinding(event, &index) != nullptr;
+    });
 }
 
 }  // namespace
@@ -174,12 +198,14 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
             OnClockTick(record);
             break;
         case kEventToggleAutoPlay:
-            // A click on the table while auto-play is on ends it.
+            // A click on the table while auto-play is on ends it; a click
+            // that a control or picture over the table takes is its alone.
             if (autoPlay_ != 0) {
                 const InputState* input = InputStateOf(record);
                 const IntRect area = GetViewRect();
                 if (input != nullptr && input->mouseX >= area.left && input->mouseX < area.right &&
-                    input->mouseY >= area.top && input->mouseY < area.bottom) {
+                    input->mouseY >= area.top && input->mouseY < area.bottom &&
+                    !TakesPress(FindObjectById(input->mouseTarget), *input)) {
                     ToggleAutoPlay();
                 }
             }

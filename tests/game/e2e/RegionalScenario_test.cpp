@@ -18,6 +18,8 @@
 #include "engine/CorvanePicture.h"
 #include "frame/RecordFields.h"
 #include "frame/net/FrameRequests.h"
+#include "frame/panels/ChatBox.h"
+#include "frame/panels/EmoticonPanel.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/net/RegionalTableData.h"
 #include "game/result/GameResultDlg.h"
@@ -299,7 +301,8 @@ protected:
     void AddStepsToThePlay();
     void AddThrow(const std::string& step, int count, int chair, int32_t tile);
     void AddDraw(const std::string& step, int count, int chair, int wall);
-    void AddStepsToTheResult(int pengSource, int32_t pengTile);
+    void AddStepsToTheResult(int pengSource, int32_t pengTile, bool clicksAtTheResult = false);
+    void AddClicksAtTheResult();
 
     Scenario scenario;
     uint32_t settleStart_ = 0;
@@ -474,7 +477,8 @@ void RegionalScenarioTest::AddDraw(const std::string& step, int count, int chair
         });
 }
 
-void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile) {
+void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile,
+                                               bool clicksAtTheResult) {
     // Chair 3 pengs at once: its meld, the meld animation, its voice.
     scenario.Checkpoint(
         "229185 3", 1, [&] { return View().GetMeldCount(PositionOf(3)) == 1 && DialStill(); },
@@ -562,6 +566,9 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
                                              ResultColour());
         },
         nullptr, 10000);
+    if (clicksAtTheResult) {
+        AddClicksAtTheResult();
+    }
     // Left alone, the dialog times out: the table is cleared and the next
     // hand asked for (the request reaches the server a moment after the
     // dialog hides).
@@ -602,6 +609,41 @@ void RegionalScenarioTest::AddStepsToTheResult(int pengSource, int32_t pengTile)
     });
 }
 
+// In auto-play, a face of the emoticon picker over the table is clicked:
+// the emoticon is sent and auto-play stays on. 语音 then opens its panel
+// over the result dialog, and a click on the bare table ends auto-play.
+void RegionalScenarioTest::AddClicksAtTheResult() {
+    auto bar = [this](const char* name) {
+        return scenario.App().GetSubSystemView()->FindObjectByName(name);
+    };
+    auto picker = [=] { return dynamic_cast<CChatBox*>(bar("ChatBox"))->GetEmoticonPanel(); };
+    scenario.Harness().Add("the picker opened in auto-play", nullptr, [=, this] {
+        View().ToggleAutoPlay();
+        scenario.Click(bar("系统栏表情按钮"));
+    });
+    scenario.Harness().Add(
+        "a face over the table clicked", [=] { return picker() && picker()->IsVisible(); },
+        [=, this] {
+            ASSERT_LT(picker()->GetLeft() + 20, View().GetViewRect().right);
+            scenario.ClickAt(int(picker()->GetLeft()) + 20, int(picker()->GetTop()) + 20);
+        });
+    scenario.Harness().Add(
+        "the emoticon sent",
+        [&] { return scenario.Script().Frame().Count(frame_requests::kChatText) > 0; },
+        [&] {
+            EXPECT_NE(View().IsAutoPlay(), 0) << "the click reached the table too";
+            scenario.Click(View().GetVoiceButton());
+        });
+    scenario.Harness().Add(
+        "the voice panel over the result", [&] { return View().GetVoiceBox()->IsVisible() != 0; },
+        [&] {
+            EXPECT_GT(View().GetVoiceBox()->GetZ(), View().GetResultDlg()->GetZ());
+            scenario.ClickAt(View().GetViewRect().left + 3, View().GetViewRect().top + 3);
+        });
+    scenario.Harness().Add(
+        "auto-play ended", [&] { return View().IsAutoPlay() == 0; }, nullptr, 3000);
+}
+
 TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandToTheResult) {
     ASSERT_TRUE(scenario.Prepare()) << scenario.Error();
     AddStepsToThePlay();
@@ -624,7 +666,7 @@ TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandTo
     scenario.Harness().Add(
         "the tile down", [&] { return tile->hoverRaised == 0; }, nullptr, 3000);
     AddThrow("222170 1", 1, 1, 49);
-    AddStepsToTheResult(1, 49);
+    AddStepsToTheResult(1, 49, true);
     ExpectWholeRun(scenario.Run());
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kOwnDraw), 0u);
     EXPECT_EQ(scenario.Script().Frame().Count(tp::kDiscard), 0u);

@@ -11,6 +11,7 @@
 #include "engine/ui/CorvaneCheckBox.h"
 #include "frame/FrameFunctions.h"
 #include "frame/net/FrameRequests.h"
+#include "frame/panels/InputBar.h"
 #include "frame/view/GameFrameView.h"
 #include "game/app/RegionalMahjongApp.h"
 #include "game/dialogs/AutoFixDlg.h"
@@ -21,6 +22,7 @@
 #include "game/dialogs/SecurePwdDlg.h"
 #include "game/table/RegionalTableView.h"
 #include "platform/Profile.h"
+#include "tests/engine_ui/EditBoxText.h"
 #include "tests/window/Pixels.h"
 #include "tests/window/game/TableWindow.h"
 
@@ -237,6 +239,22 @@ TEST_F(SettingsWindowTest, ALabelClickTogglesItsBoxOkStoresItAndCancelPutsItBack
     EXPECT_EQ(quick->GetCheck(), storedQuick);
     EXPECT_EQ(window.App().Settings().quickCatch, storedQuick);
     EXPECT_EQ(reject->GetCheck(), 1);
+}
+
+// The chat box had the keyboard when the dialog opened; it has it again
+// once the dialog closes.
+TEST_F(SettingsWindowTest, TypingGoesOnInTheChatBoxAfterTheDialogClosed) {
+    CInputBar* bar =
+        dynamic_cast<CInputBar*>(window.App().GetSubSystemView()->FindObjectByName("InputBar"));
+    const auto box = [&] { return EditBoxText(*bar->GetEditBox()); };
+    ASSERT_EQ(Click(bar->GetEditBox()), "");
+    ASSERT_EQ(TypeInto("abc", box), "");
+    Point corner{};
+    OpenWithTheTopBarButton(corner);
+    ASSERT_EQ(Click(FindButton(dialog_parts::kEventCancel, Dialog()->GetId(), 1)), "");
+    ASSERT_TRUE(Gone(corner));
+    EXPECT_EQ(TypeInto("def", box), "");
+    EXPECT_EQ(box(), "abcdef");
 }
 
 }  // namespace
