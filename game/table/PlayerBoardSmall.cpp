@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <span>
 #include <utility>
+#include <vector>
 
 #include "engine/CorvaneCanvas.h"
 #include "engine/CorvanePicture.h"
@@ -14,6 +16,7 @@
 #include "frame/view/GameFrameView.h"
 #include "game/app/ChatTables.h"
 #include "game/table/RegionalTableView.h"
+#include "mahjong_client/panels/DigitDisplay.h"
 #include "mahjong_client/table/MahjongTableView.h"
 
 namespace {
@@ -38,6 +41,8 @@ constexpr int kEmoticonAboveRow = 10;
 constexpr int kBlinkCount = 3;
 // Between a board's end and its ready mark.
 constexpr double kReadyMarkGap = 8.0;
+// The place metric of the own tiles' rise under the mouse.
+constexpr int kLiftMetric = 17;
 constexpr char kCodeMark = '#';
 constexpr size_t kCodeBytes = 5;
 
@@ -61,6 +66,40 @@ int BubbleFrameOf(int position) {
 
 bool IsUpperSeat(int position) {
     return position == 1 || position == 2;
+}
+
+// The drawn bubble's centre of `size` for the board at `position`, as
+// PlaceBubble says; false when no place keeps off the discards, the rows and
+// the boards.
+bool FindBubblePlace(CRegionalTableView& table, CCorvaneObject* board, int position,
+                     TablePoint size, TablePoint& place) {
+    std::vector<IntRect> keepOff{table.GetCentreSquare(),
+                                 CMahjongTableView::ObjectBox(table.GetClockHand()),
+                                 CMahjongTableView::ObjectBox(table.GetDepositPanel()),
+                                 CMahjongTableView::ObjectBox(table.GetDepositDigits()),
+                                 CMahjongTableView::ObjectBox(table.GetClockDigits())};
+    for (int kind = kOpPeng; kind <= kOpTing; ++kind) {
+        keepOff.push_back(CMahjongTableView::ObjectBox(table.GetOperationButtonOfKind(kind)));
+    }
+    for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+        CCorvanePicture* won = table.GetHuPicture(p);
+        keepOff.push_back(won != nullptr && won->IsVisible() != 0
+                              ? CMahjongTableView::ObjectBox(won)
+                              : IntRect{});
+        IntRect row = table.GetRowExtent(p);
+        // The own tiles rise under the mouse.
+        row.top -= p == 3 ? table.GetPlaceMetric(kLiftMetric) : 0;
+        keepOff.insert(keepOff.end(), {table.GetDiscardBlock(p), row,
+                                       CMahjongTableView::ObjectBox(table.GetSeatBoard(p))});
+    }
+    const IntRect own = CMahjongTableView::ObjectBox(board);
+    const TablePoint wanted{(own.left + own.right) / 2, (own.top + own.bottom) / 2};
+    const size_t hard = keepOff.size();
+    for (const IntRect& side : table.GetWallSides()) {
+        keepOff.push_back(side);
+    }
+    return table.FindFreePlace(size, keepOff, wanted, position, place) ||
+           table.FindFreePlace(size, std::span(keepOff).first(hard), wanted, position, place);
 }
 
 }  // namespace
@@ -194,11 +233,21 @@ void CPlayerBoardSmall::PlaceReadyMark() {
 
 // ---- the bubble ----
 
-// A side seat's bubble lies in the strip between the seat's row and the
-// wall where it fits there; every other lies inside the wall on its seat's
-// side of the centre, against the wall. Either way it covers neither the
-// wall nor a row and its tail points out to the seat. Without a laid-out
-// table it lies at the seat's edge of the main game rectangle.
+IntRect CPlayerBoardSmall::GetBubbleFrameRect() {
+    const FrameRecord frame = GetSkinFrame(kBubbleBackground, BubbleFrameOf(position_));
+    if (frame.record == nullptr || frame.width <= 0 || frame.height <= 0) {
+        return {0, 0, kBubbleWidth, kBubbleHeight};
+    }
+    const int left = (kBubbleWidth - frame.width) / 2;
+    const int top = (kBubbleHeight - frame.height) / 2 + (IsUpperSeat(position_) ? -10 : 0);
+    return {left, top, left + frame.width, top + frame.height};
+}
+
+// The drawn bubble keeps off every discard place, the thrown tiles' square,
+// every row and seat board, the operation buttons, the win marks shown, the
+// clock and the deposit panel, and off the wall where it can; it lies
+// nearest its own board. Without a laid-out table it lies at the seat's edge
+// of the main game rectangle.
 void CPlayerBoardSmall::PlaceBubble() {
     CCorvaneCanvas* bubble = GetBubbleCanvas();
     if (bubble == nullptr) {
@@ -210,34 +259,35 @@ void CPlayerBoardSmall::PlaceBubble() {
         bubble->Invalidate();
         return;
     }
+    // From the drawn bubble's centre to the canvas's.
+    const IntRect drawn = GetBubbleFrameRect();
+    const double dx = bubble->GetWidth() / 2 - (drawn.left + drawn.right) / 2.0;
+    const double dy = bubble->GetHeight() / 2 - (drawn.top + drawn.bottom) / 2.0;
     CGameFrameApp* app = CGameFrameApp::Current();
-    auto* table = app != nullptr ? dynamic_cast<CMahjongTableView*>(app->GetGameView()) : nullptr;
-    const IntRect strip = table != nullptr ? table->GetSideStrip(position_) : IntRect{};
-    if (strip.Width() >= bubble->GetWidth() && strip.Height() >= bubble->GetHeight()) {
-        bubble->SetPos((strip.left + strip.right) / 2.0, (strip.top + strip.bottom) / 2.0);
+    auto* table = app != nullptr ? dynamic_cast<CRegionalTableView*>(app->GetGameView()) : nullptr;
+    TablePoint place;
+    if (table != nullptr &&
+        FindBubblePlace(*table, this, position_, {drawn.Width(), drawn.Height()}, place)) {
+        bubble->SetPos(place.x + dx, place.y + dy);
         bubble->Invalidate();
         return;
     }
-    IntRect band = table != nullptr ? table->GetInnerBand(position_) : IntRect{};
-    if (band.IsEmpty()) {
-        band = r;
-    }
     const double halfW = bubble->GetWidth() / 2;
     const double halfH = bubble->GetHeight() / 2;
-    const double middleX = (band.left + band.right) / 2.0;
-    const double middleY = (band.top + band.bottom) / 2.0;
+    const double middleX = (r.left + r.right) / 2.0;
+    const double middleY = (r.top + r.bottom) / 2.0;
     switch (position_) {
         case 0:
-            bubble->SetPos(band.left + halfW, middleY);
+            bubble->SetPos(r.left + halfW, middleY);
             break;
         case 1:
-            bubble->SetPos(middleX, band.top + halfH);
+            bubble->SetPos(middleX, r.top + halfH);
             break;
         case 2:
-            bubble->SetPos(band.right - halfW, middleY);
+            bubble->SetPos(r.right - halfW, middleY);
             break;
         case 3:
-            bubble->SetPos(middleX, band.bottom - halfH);
+            bubble->SetPos(middleX, r.bottom - halfH);
             break;
         default:
             break;
@@ -275,9 +325,8 @@ void CPlayerBoardSmall::ShowChatBubble(std::string text) {
     bubble->Clear();
     const FrameRecord frame = GetSkinFrame(kBubbleBackground, BubbleFrameOf(position_));
     if (frame.record != nullptr && frame.width > 0 && frame.height > 0) {
-        const int dy = IsUpperSeat(position_) ? -10 : 0;
-        bubble->DrawImage(frame, (kBubbleWidth - frame.width) / 2,
-                          (kBubbleHeight - frame.height) / 2 + dy, -1, -1, 0.0, 1.0);
+        const IntRect at = GetBubbleFrameRect();
+        bubble->DrawImage(frame, at.left, at.top, -1, -1, 0.0, 1.0);
     }
     textPieces_.clear();
     if (CCorvaneCanvas* canvas = GetBubbleTextCanvas()) {

@@ -64,9 +64,14 @@ public:
     // Shows the line beside the seat for five seconds.
     void ShowChatBubble(std::string text);
     // Places the bubble for the board's position (its visibility kept):
-    // beside a side seat's row where it fits, else inside the wall, against
-    // it, on the seat's side of the table's centre.
+    // the drawn bubble nearest the board where it covers no discard place,
+    // thrown tile, row, seat board, operation button, win mark, clock or
+    // deposit panel, and the wall only where no room of its size is left
+    // beside it.
     void PlaceBubble();
+    // The rectangle of the bubble canvas that the seat's bubble picture
+    // covers, in the canvas's pixels (the whole canvas without it).
+    IntRect GetBubbleFrameRect();
     // 1 when the text holds "#" and one of the emoticon codes.
     static int HasEmoticonCode(std::string_view text);
 

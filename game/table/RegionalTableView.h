@@ -621,6 +621,12 @@ public:
     virtual void LayoutMeldAnimation();
     virtual void PlayMeldAnimation(int eventId);
     void PlayHuAnimation(int position) override;
+    // The win picture's centre: nearest the base's anchor where the picture
+    // lies inside the table, covers no seat board, no tile of the winner's
+    // row and nothing of the result dialog shown with it, and lies nearer
+    // the winner's board than any other; the base's anchor when no such
+    // place is left.
+    TablePoint GetHuAnchor(int position) override;
     const char* GetOperationSoundName(int kind) const override;
     virtual void CreateVoiceBox();
     virtual void FillVoicePhraseList();

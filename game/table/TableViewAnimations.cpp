@@ -17,6 +17,7 @@
 #include "frame/RecordFields.h"
 #include "game/app/ChatTables.h"
 #include "game/app/RegionalWidgets.h"
+#include "game/result/GameResultDlg.h"
 #include "game/table/PlayerBoardSmall.h"
 #include "game/table/RegionalTableView.h"
 #include "mahjong_tiles/Random.h"
@@ -146,6 +147,21 @@ void CRegionalTableView::PlayHuAnimation(int position) {
         }
     }
     PlaySound("SndWin");
+}
+
+TablePoint CRegionalTableView::GetHuAnchor(int position) {
+    const TablePoint anchor = CMahjongTableView::GetHuAnchor(position);
+    const FrameRecord hu = GetSkinFrame(kHuPicture);
+    if (position < 0 || position >= kPositions || hu.width <= 0 || hu.height <= 0) {
+        return anchor;
+    }
+    std::vector<IntRect> keepOff{GetRowExtent(position), ObjectBox(GetResultDlg())};
+    for (int p = 0; p < kPositions; ++p) {
+        keepOff.push_back(ObjectBox(GetSeatBoard(p)));
+    }
+    TablePoint place = anchor;
+    FindFreePlace({hu.width, hu.height}, keepOff, anchor, position, place);
+    return place;
 }
 
 void CRegionalTableView::LaunchParticle(const FrameRecord& slice, TablePoint anchor, int width,

@@ -591,6 +591,24 @@ IntRect CMahjongTableView::GetCentreSquare() const {
     return {g.centreX - half, g.centreY - half, g.centreX + half, g.centreY + half};
 }
 
+IntRect CMahjongTableView::GetDiscardBlock(int position) const {
+    const IntRect centre = GetCentreSquare();
+    if (centre.IsEmpty() || position < 0 || position >= kPositions) {
+        return {};
+    }
+    const int depth = kDiscardPlaces / kDiscardColumns * placeMetrics_[11];
+    switch (position) {
+        case 0:
+            return {centre.left - depth, centre.top, centre.left, centre.bottom};
+        case 1:
+            return {centre.left, centre.top - depth, centre.right, centre.top};
+        case 2:
+            return {centre.right, centre.top, centre.right + depth, centre.bottom};
+        default:
+            return {centre.left, centre.bottom, centre.right, centre.bottom + depth};
+    }
+}
+
 IntRect CMahjongTableView::GetWallInside() const {
     const TableGeometry& g = geometry_;
     if (g.width <= 0 || g.height <= 0) {
@@ -600,34 +618,6 @@ IntRect CMahjongTableView::GetWallInside() const {
     const int top = g.centreY - g.wallOuter / 2 + placeMetrics_[18];
     const int inside = g.wallOuter - 2 * placeMetrics_[18];
     return {left, top, left + inside, top + inside};
-}
-
-IntRect CMahjongTableView::GetInnerBand(int position) const {
-    const IntRect centre = GetCentreSquare();
-    IntRect band = GetWallInside();
-    if (band.IsEmpty() || position < 0 || position >= kPositions) {
-        return {};
-    }
-    // The wall's inside, cut at the centre square's edge towards the seat.
-    int* const edge[kPositions] = {&band.right, &band.bottom, &band.left, &band.top};
-    const int centreEdge[kPositions] = {centre.left, centre.top, centre.right, centre.bottom};
-    *edge[position] = centreEdge[position];
-    return band;
-}
-
-IntRect CMahjongTableView::GetSideStrip(int position) const {
-    const TableGeometry& g = geometry_;
-    if (g.width <= 0 || g.height <= 0 || (position != 0 && position != 2)) {
-        return {};
-    }
-    // The row's tiles across, its melds' included, and the gap beside it.
-    const int rowDepth = std::max(placeMetrics_[4], placeMetrics_[14]) + placeMetrics_[9];
-    const int wallLeft = g.centreX - g.wallOuter / 2;
-    const int wallTop = g.centreY - g.wallOuter / 2;
-    if (position == 0) {
-        return {g.leftRowLeft + rowDepth, wallTop, wallLeft, wallTop + g.wallOuter};
-    }
-    return {wallLeft + g.wallOuter, wallTop, g.rightRowRight - rowDepth, wallTop + g.wallOuter};
 }
 
 TablePoint CMahjongTableView::GetAutoPlaySignPlace(int width) const {

@@ -287,14 +287,24 @@ public:
     TablePoint GetThrownPlace(int position) const;
     // The square the discard blocks leave free at the table's centre, a
     // quarter of it for each seat's thrown tile; the inside of the wall's
-    // square; the band inside the wall on a position's side of the centre
-    // square, as wide as the wall's inside; and the strip between a side
-    // seat's row (0 or 2) and the wall, as high as the wall. Empty before
-    // the layout, and for a position they do not apply to.
+    // square; the rectangle all 36 discard places of a position fill; the
+    // one the tiles of its row and melds lie in now (empty when it has
+    // none); the wall's four sides. Empty before the layout, and for a
+    // position out of range. And the rectangle an object covers on the
+    // screen, whole pixels round it (one turned a quarter lies across; empty
+    // for none).
     IntRect GetCentreSquare() const;
     IntRect GetWallInside() const;
-    IntRect GetInnerBand(int position) const;
-    IntRect GetSideStrip(int position) const;
+    IntRect GetDiscardBlock(int position) const;
+    IntRect GetRowExtent(int position);
+    std::array<IntRect, kPositions> GetWallSides() const;
+    static IntRect ObjectBox(CCorvaneObject* object);
+    // The centre nearest `wanted` of a box of `size` that lies inside the
+    // view, meets none of `keepOff` and lies nearer the seat board of
+    // `position` than any other board (from its centre); of places as
+    // near, the one nearer that board. False when there is none.
+    bool FindFreePlace(TablePoint size, std::span<const IntRect> keepOff, TablePoint wanted,
+                       int position, TablePoint& place);
     // The centre of the auto-play sign of the given width: in the band kept
     // above the own row for the operation buttons, where no tile lies,
     // midway between the table's left edge and its centre (the buttons

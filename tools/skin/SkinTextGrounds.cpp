@@ -124,8 +124,12 @@ Image DrawBoard(const Picture& picture, uint32_t fill, uint32_t edge) {
 // the own seat, centred on its 187 x 140 bubble canvas but 10 pixels higher
 // for the seats across and on the right, whose text starts 15 pixels lower
 // on the 155 x 75 text canvas centred on the bubble: those two keep their
-// tails above the body, the others below it. Frame 2, which no seat draws,
-// has none. The body holds the whole text canvas.
+// tails above the body, the others below it. Every tail but the left
+// seat's points out to the right: the table mostly places those bubbles
+// left of their boards' middles, and the left seat's right of its board.
+// Frame 2, which no seat draws, has none. The body holds the whole text
+// canvas with a narrow margin, and the picture no more than the body and its
+// tail: the table keeps the picture's rectangle clear of the tiles.
 Image DrawBubble(const Picture& picture, int frame) {
     constexpr int kCanvasWidth = 187, kCanvasHeight = 140, kTextWidth = 155, kTextHeight = 75;
     constexpr int kLift = 10, kRadius = 10, kTail = 16;
@@ -144,8 +148,8 @@ Image DrawBubble(const Picture& picture, int frame) {
     struct Tail {
         int from, to, tipX;
     };
-    const Tail tails[] = {{w / 2 - kTail, w / 2 + kTail, w / 2 + kTail / 2},
-                          {w / 2 - kTail, w / 2 + kTail, w / 2 - kTail / 2},
+    const Tail tails[] = {{right - kRadius - 2 * kTail, right - kRadius, w - 1},
+                          {right - kRadius - 2 * kTail, right - kRadius, w - 1},
                           {0, 0, 0},
                           {left + kRadius, left + kRadius + 2 * kTail, 0},
                           {right - kRadius - 2 * kTail, right - kRadius, w - 1}};

@@ -223,15 +223,10 @@ TEST_F(PlayerBoardTest, TheBubbleLivesFiveSecondsFromTheLastLine) {
 TEST_F(PlayerBoardTest,
        TheBoardAndTheBubbleArePlacedFromTheTileMetricsAndTheReadyMarkBesideTheBoard) {
     SetHeight(768);
-    // A side seat's bubble in the middle of the strip beside its row (wide
-    // enough here), the others' inside the wall, against it, on their side.
-    std::array<IntRect, 4> band;
-    for (int position = 0; position < 4; ++position) {
-        band[position] = position % 2 == 0 ? scene.view->GetSideStrip(position)
-                                           : scene.view->GetInnerBand(position);
-        ASSERT_GE(band[position].Width(), CPlayerBoardSmall::kBubbleWidth) << position;
-    }
-    const auto middle = [](int low, int high) { return (low + high) / 2.0; };
+    // Each drawn bubble off every discard block and seat board.
+    const auto meets = [](const IntRect& a, const IntRect& b) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
     const int h = scene.view->GetSkinFrame("PlayerBoardSmall", 0).height;
     const int length = scene.view->GetSkinFrame("PlayerBoardSmall", 0).width;
     ASSERT_GT(h, 0);
@@ -243,11 +238,6 @@ TEST_F(PlayerBoardTest,
                              {512, h / 2 + 1.0},
                              {1024 - h / 2 - 1.0, 384 - 35.0},
                              {512, 768 - h / 2 - 1.0}};
-    const Point bubbles[4] = {
-        {middle(band[0].left, band[0].right), middle(band[0].top, band[0].bottom)},
-        {middle(band[1].left, band[1].right), band[1].top + 70.0},
-        {middle(band[2].left, band[2].right), middle(band[2].top, band[2].bottom)},
-        {middle(band[3].left, band[3].right), band[3].bottom - 70.0}};
     for (int position = 0; position < 4; ++position) {
         CPlayerBoardSmall& board = Board(position);
         board.SetPlayer(position);
@@ -268,8 +258,14 @@ TEST_F(PlayerBoardTest,
         EXPECT_EQ(board.GetY(), boards[position].y) << position;
         EXPECT_EQ(mark->GetX(), marks[position].x) << position;
         EXPECT_EQ(mark->GetY(), marks[position].y) << position;
-        EXPECT_EQ(board.GetBubbleCanvas()->GetX(), bubbles[position].x) << position;
-        EXPECT_EQ(board.GetBubbleCanvas()->GetY(), bubbles[position].y) << position;
+        const IntRect at = board.GetBubbleFrameRect();
+        const int left = static_cast<int>(board.GetBubbleCanvas()->GetLeft());
+        const int top = static_cast<int>(board.GetBubbleCanvas()->GetTop());
+        const IntRect drawn{left + at.left, top + at.top, left + at.right, top + at.bottom};
+        for (int p = 0; p < 4; ++p) {
+            EXPECT_FALSE(meets(drawn, scene.view->GetDiscardBlock(p))) << position << p;
+            EXPECT_FALSE(meets(drawn, CMahjongTableView::ObjectBox(&Board(p)))) << position << p;
+        }
     }
     EXPECT_EQ(Board(0).GetAngle(), 270.0);
     EXPECT_EQ(Board(2).GetAngle(), 90.0);

@@ -5,11 +5,13 @@
 // other, the seats' ready marks and the auto-play sign among them; no
 // thrown or discard place of any seat lies under the deposit panel or its
 // figure; each seat's signs lie inside the table, nearer its own board than
-// any other, the chat bubbles off the wall and the own row; a hand's result
-// dialog, with every part it shows, lies inside the window; and so does the
-// quit question, its picture and text wrapped inside its centred inner box;
-// the voice box shows every phrase whole, inside the window; and the
-// emoticon picker, once opened, lies over the table's parts.
+// any other, the win marks off the result dialog, every board and the
+// winner's row, the chat bubbles off every discard, thrown and row tile and
+// (at 1366) the wall; a hand's result dialog, with every part it shows, lies
+// inside the window; and so does the quit question, its picture and text
+// wrapped inside its centred inner box; the voice box shows every phrase
+// whole, inside the window; and the emoticon picker, once opened, lies over
+// the table's parts.
 //
 // Meant to overlap, and so not compared:
 //  - an object and its own parts (a button's face, a board's banker dice,
@@ -345,6 +347,19 @@ protected:
         View().SetAutoPlayState(0);
     }
 
+    // What an object shows: for a chat bubble the rectangle its picture
+    // covers on the bubble's canvas.
+    Box Drawn(CCorvaneObject& object) {
+        Box box = BoxOf(object);
+        for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+            if (&object == View().GetPlayerBoard(p)->GetBubbleCanvas()) {
+                const IntRect r = View().GetPlayerBoard(p)->GetBubbleFrameRect();
+                box = {box.left + r.left, box.top + r.top, box.left + r.right, box.top + r.bottom};
+            }
+        }
+        return box;
+    }
+
     // The position whose seat board lies nearest the box's centre.
     int NearestBoard(const Box& box) {
         const double x = (box.left + box.right) / 2;
@@ -475,6 +490,10 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
 TEST_P(TableLayoutTest, EachSeatsSignsLieInsideTheTableNearestItsBoardAndBubblesOffWallAndRow) {
     window.Deliver(tp::kHandStart, hand.handStart);
     ASSERT_TRUE(window.RunUntil([&] { return View().GetRowCount(3) >= 13; })) << "no deal";
+    View().ClearTable();
+    window.Deliver(tp::kHandState, hand.handState);
+    window.App().GetFrameView()->OnEnterResult210210();
+    window.Run(200);
     // The win mark, the ready-hand badge, the ready mark and the chat bubble
     // of every seat, and the own seat's auto-play sign.
     std::vector<std::pair<int, CCorvaneObject*>> signs;
@@ -499,24 +518,44 @@ TEST_P(TableLayoutTest, EachSeatsSignsLieInsideTheTableNearestItsBoardAndBubbles
     const Box table{double(rect.left), double(rect.top), double(rect.right), double(rect.bottom)};
     for (const auto& [position, sign] : signs) {
         ASSERT_NE(sign, nullptr) << position;
-        EXPECT_TRUE(Inside(BoxOf(*sign), table)) << Label(*sign, "") << " off " << Describe(table);
-        EXPECT_EQ(NearestBoard(BoxOf(*sign)), position) << Label(*sign, "") << " of " << position;
+        EXPECT_TRUE(Inside(Drawn(*sign), table)) << Label(*sign, "") << " off " << Describe(table);
+        EXPECT_EQ(NearestBoard(Drawn(*sign)), position) << Label(*sign, "") << " of " << position;
     }
-    for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
-        CCardSprite* tile = View().GetCardSprite(i);
-        TablePoint centre{};
-        TablePoint size{};
-        const bool ownRow =
-            tile != nullptr && tile->position == kOwnPosition &&
-            (tile->kind == CCardSprite::kKindHand || tile->kind == CCardSprite::kKindShown);
-        if (tile == nullptr || (!ownRow && tile->kind != CCardSprite::kKindWall) ||
-            !View().GetSpritePlace(*tile, centre, size)) {
-            continue;
+    // Each win mark, shown with the result dialog, lies off the dialog, every
+    // board and its own row; no bubble covers a discard place (each seat's
+    // filled in turn), a thrown tile or a row tile, nor at 1366 the wall: at
+    // 1024 no room of a bubble's size is left clear of the wall by any seat.
+    for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+        const Box mark = BoxOf(*View().GetHuPicture(p));
+        EXPECT_FALSE(mark.Meets(BoxOf(*View().GetResultDlg()))) << Describe(mark) << " of " << p;
+        for (int q = 0; q < CMahjongTableView::kPositions; ++q) {
+            EXPECT_FALSE(mark.Meets(BoxOf(*View().GetSeatBoard(q)))) << Describe(mark) << p << q;
         }
-        for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
-            CCorvaneObject& bubble = *View().GetPlayerBoard(p)->GetBubbleCanvas();
-            EXPECT_FALSE(BoxOf(bubble).Meets(PlaceBox(centre, size)))
-                << Label(bubble, "") << " covers " << Label(*tile, "");
+    }
+    for (int filled = 0; filled < CMahjongTableView::kPositions; ++filled) {
+        ASSERT_TRUE(Throw(filled, CMahjongTableView::kDiscardPlaces)) << "the pool ran out";
+        for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
+            CCardSprite* tile = View().GetCardSprite(i);
+            TablePoint centre{};
+            TablePoint size{};
+            if (tile == nullptr ||
+                (tile->kind == CCardSprite::kKindWall && window.Width() <= 1024) ||
+                !View().GetSpritePlace(*tile, centre, size)) {
+                continue;
+            }
+            const bool row =
+                tile->kind == CCardSprite::kKindHand || tile->kind == CCardSprite::kKindShown;
+            for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+                CCorvaneObject& bubble = *View().GetPlayerBoard(p)->GetBubbleCanvas();
+                EXPECT_FALSE(Drawn(bubble).Meets(PlaceBox(centre, size)))
+                    << Label(bubble, "") << " covers " << Label(*tile, "");
+                EXPECT_FALSE(row && tile->position == p &&
+                             BoxOf(*View().GetHuPicture(p)).Meets(PlaceBox(centre, size)))
+                    << "the win mark of " << p << " covers " << Label(*tile, "");
+            }
+        }
+        for (int slot = 0; slot < CMahjongTableView::kDiscardPlaces; ++slot) {
+            View().ReleaseSprite(View().GetDiscard(filled, slot));
         }
     }
 }
