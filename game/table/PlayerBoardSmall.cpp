@@ -41,8 +41,6 @@ constexpr int kEmoticonAboveRow = 10;
 constexpr int kBlinkCount = 3;
 // Between a board's end and its ready mark.
 constexpr double kReadyMarkGap = 8.0;
-// The place metric of the own tiles' rise under the mouse.
-constexpr int kLiftMetric = 17;
 constexpr char kCodeMark = '#';
 constexpr size_t kCodeBytes = 5;
 
@@ -88,7 +86,7 @@ bool FindBubblePlace(CRegionalTableView& table, CCorvaneObject* board, int posit
                               : IntRect{});
         IntRect row = table.GetRowExtent(p);
         // The own tiles rise under the mouse.
-        row.top -= p == 3 ? table.GetPlaceMetric(kLiftMetric) : 0;
+        row.top -= p == 3 ? table.GetPlaceMetric(CRegionalTableView::kLiftMetric) : 0;
         keepOff.insert(keepOff.end(), {table.GetDiscardBlock(p), row,
                                        CMahjongTableView::ObjectBox(table.GetSeatBoard(p))});
     }

@@ -225,7 +225,7 @@ void CRegionalTableView::OpenPart(CCorvaneObject* part, double depth) {
              GetResultDlg(), GetSetDlg(), GetAutoFixDlg(), GetSecurePwdDlg()}) {
         if (dialog != nullptr && dialog != part && dialog->IsVisible() != 0 &&
             dialog->GetZ() >= part->GetZ()) {
-            part->MoveZBy(dialog->GetZ() + 1.0 - part->GetZ());
+            part->SetZ(dialog->GetZ() + 1.0);
         }
     }
     LendKeyboard(part->GetId());

@@ -103,6 +103,8 @@ public:
     // The swap information and voice panels.
     static constexpr double kPanelDepth = 50000.0;
     static constexpr double kBadgeDepth = 49999.0;
+    // The place metric of how far a raised own tile stands up.
+    static constexpr int kLiftMetric = 17;
     static constexpr double kHuPictureDepth = 5000.0;
     static constexpr int kResultRecordBytes = int(table_protocol::kHandResultBytes);
     static constexpr int kSwapMessageBytes = int(table_protocol::SwapDiceNotice::kSize);

@@ -19,7 +19,6 @@ constexpr int kEventTileLeave = 80001120;
 constexpr int kCursorArrow = 0;
 constexpr int kCursorHand = 1;
 constexpr double kHoverAlpha = 0.8;
-constexpr int kLiftMetric = 17;  // how far a raised tile stands up
 
 // The tile's index has `n` tiles among the counts.
 bool HasCount(const CRegionalTableView::IndexCounts& counts, int index, int n) {

@@ -26,14 +26,6 @@ double Distance(double x, double y, const IntRect& rect) {
                       std::max({rect.top - y, 0.0, y - rect.bottom}));
 }
 
-IntRect Union(const IntRect& a, const IntRect& b) {
-    if (a.IsEmpty()) {
-        return b;
-    }
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
 }  // namespace
 
 IntRect CMahjongTableView::GetRowExtent(int position) {
@@ -46,8 +38,9 @@ IntRect CMahjongTableView::GetRowExtent(int position) {
         TablePoint centre;
         TablePoint size;
         if (sprite != nullptr && GetSpritePlace(*sprite, centre, size)) {
-            extent = Union(extent, {centre.x - size.x / 2, centre.y - size.y / 2,
-                                    centre.x + (size.x + 1) / 2, centre.y + (size.y + 1) / 2});
+            const IntRect tile{centre.x - size.x / 2, centre.y - size.y / 2,
+                               centre.x + (size.x + 1) / 2, centre.y + (size.y + 1) / 2};
+            extent = extent.IsEmpty() ? tile : UnionRects(extent, tile);
         }
     }
     return extent;
