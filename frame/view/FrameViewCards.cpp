@@ -346,7 +346,7 @@ void CGameFrameView::ShowSystemBoard(const char* text, uint32_t color, int size)
 void CGameFrameView::ShowAutoPlayAnimation(int on) {
     CCorvanePicture* picture = FindPart<CCorvanePicture>(autoPlayPictureId_);
     if (picture == nullptr) {
-        picture = CreatePicture(ImageFrame("animation_autoplaying"));
+        picture = CreatePicture(ImageFrame(kAutoPlaySignPicture));
         if (picture == nullptr) {
             return;
         }

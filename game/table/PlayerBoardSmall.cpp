@@ -75,19 +75,18 @@ bool FindBubblePlace(CRegionalTableView& table, CCorvaneObject* board, int posit
                                  CMahjongTableView::ObjectBox(table.GetClockHand()),
                                  CMahjongTableView::ObjectBox(table.GetDepositPanel()),
                                  CMahjongTableView::ObjectBox(table.GetDepositDigits()),
-                                 CMahjongTableView::ObjectBox(table.GetClockDigits())};
-    for (int kind = kOpPeng; kind <= kOpTing; ++kind) {
-        keepOff.push_back(CMahjongTableView::ObjectBox(table.GetOperationButtonOfKind(kind)));
-    }
+                                 CMahjongTableView::ObjectBox(table.GetClockDigits()),
+                                 table.GetAutoPlaySignBox()};
+    const std::vector<IntRect> buttons = table.GetOperationButtonBoxes();
+    keepOff.insert(keepOff.end(), buttons.begin(), buttons.end());
     for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
         CCorvanePicture* won = table.GetHuPicture(p);
         keepOff.push_back(won != nullptr && won->IsVisible() != 0
                               ? CMahjongTableView::ObjectBox(won)
                               : IntRect{});
-        IntRect row = table.GetRowExtent(p);
-        // The own tiles rise under the mouse.
-        row.top -= p == 3 ? table.GetPlaceMetric(CRegionalTableView::kLiftMetric) : 0;
-        keepOff.insert(keepOff.end(), {table.GetDiscardBlock(p), row,
+        // The whole room of the row: tiles still to be dealt or drawn, and
+        // the own ones raised under the mouse.
+        keepOff.insert(keepOff.end(), {table.GetDiscardBlock(p), table.GetRowRoom(p),
                                        CMahjongTableView::ObjectBox(table.GetSeatBoard(p))});
     }
     const IntRect own = CMahjongTableView::ObjectBox(board);

@@ -417,6 +417,9 @@ public:
     void OfferGangInTing(uint32_t flags);
     // The button of a kind 1-6, or null.
     CCorvaneButton* GetOperationButtonOfKind(int kind);
+    // Where the six buttons stand, shown or not: the signs and bubbles
+    // placed on the table keep off them.
+    std::vector<IntRect> GetOperationButtonBoxes();
     // An own tile chosen among two or more fours (table state 2): only it
     // is raised, then its gang is sent (added or concealed).
     int OnGangTileSelect(CCardSprite& chosen);

@@ -155,7 +155,8 @@ TablePoint CRegionalTableView::GetHuAnchor(int position) {
     if (position < 0 || position >= kPositions || hu.width <= 0 || hu.height <= 0) {
         return anchor;
     }
-    std::vector<IntRect> keepOff{GetRowExtent(position), ObjectBox(GetResultDlg())};
+    std::vector<IntRect> keepOff = GetOperationButtonBoxes();
+    keepOff.insert(keepOff.end(), {GetRowExtent(position), ObjectBox(GetResultDlg())});
     for (int p = 0; p < kPositions; ++p) {
         keepOff.push_back(ObjectBox(GetSeatBoard(p)));
     }

@@ -45,6 +45,14 @@ CCorvaneButton* CRegionalTableView::GetOperationButtonOfKind(int kind) {
     return kind == kOpTing ? GetTingButton() : GetOperationButton(kind);
 }
 
+std::vector<IntRect> CRegionalTableView::GetOperationButtonBoxes() {
+    std::vector<IntRect> boxes;
+    for (int kind = kOpPeng; kind <= kOpTing; ++kind) {
+        boxes.push_back(ObjectBox(GetOperationButtonOfKind(kind)));
+    }
+    return boxes;
+}
+
 // Kinds 1-5 are the mahjong table's own buttons; the Ting button (6)
 // keeps the same rules.
 void CRegionalTableView::SetOperationButton(int kind, int enable) {

@@ -289,14 +289,16 @@ public:
     // quarter of it for each seat's thrown tile; the inside of the wall's
     // square; the rectangle all 36 discard places of a position fill; the
     // one the tiles of its row and melds lie in now (empty when it has
-    // none); the wall's four sides. Empty before the layout, and for a
-    // position out of range. And the rectangle an object covers on the
-    // screen, whole pixels round it (one turned a quarter lies across; empty
-    // for none).
+    // none); the one every place a tile of its row can take fills, an own
+    // tile raised included; the wall's four sides. Empty before the layout,
+    // and for a position out of range. And the rectangle an object covers
+    // on the screen, whole pixels round it (one turned a quarter lies
+    // across; empty for none).
     IntRect GetCentreSquare() const;
     IntRect GetWallInside() const;
     IntRect GetDiscardBlock(int position) const;
     IntRect GetRowExtent(int position);
+    IntRect GetRowRoom(int position);
     std::array<IntRect, kPositions> GetWallSides() const;
     static IntRect ObjectBox(CCorvaneObject* object);
     // The centre nearest `wanted` of a box of `size` that lies inside the
@@ -311,6 +313,9 @@ public:
     // stand right of the centre), so that it reads as the own seat's sign
     // and not the left seat's.
     TablePoint GetAutoPlaySignPlace(int width) const;
+    // The rectangle the auto-play sign covers when it shows, whether it
+    // shows now or not (empty before the layout or without its picture).
+    IntRect GetAutoPlaySignBox();
     // The drawn size of a tile of the kind at the position (a row's
     // concealed tile for kind 2).
     TablePoint GetTileSize(int kind, int position) const;
@@ -448,8 +453,9 @@ public:
     virtual void PlayHuAnimation(int position);
     virtual void OnResultClosed();
     virtual void OnResultTimeout();
-    // Cancels the result time-out still on its way: a hand that starts, or
-    // a later result, keeps an earlier result's time-out from acting.
+    // Cancels the result time-out still on its way: a hand that starts, a
+    // later result or the player's own start keeps an earlier result's
+    // time-out from acting.
     void ForgetResultTimeout() { ++resultSerial_; }
 
     // Table states.

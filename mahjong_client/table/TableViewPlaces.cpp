@@ -1,12 +1,13 @@
 // Where the table's parts lie, for placing signs and bubbles between them:
-// the rows as they lie now, the wall's sides, an object's rectangle, and the
-// search for a free place of a box near a seat's board.
+// the rows as they lie now and all the room they can take, the wall's sides, an object's rectangle,
+// and the search for a free place of a box near a seat's board.
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
 
 #include "engine/CorvaneObject.h"
+#include "frame/view/GameFrameView.h"
 #include "mahjong_client/table/MahjongTableView.h"
 
 namespace {
@@ -46,6 +47,50 @@ IntRect CMahjongTableView::GetRowExtent(int position) {
     return extent;
 }
 
+IntRect CMahjongTableView::GetRowRoom(int position) {
+    const TableGeometry& g = geometry_;
+    if (position < 0 || position >= kPositions || g.width <= 0 || g.height <= 0) {
+        return {};
+    }
+    const auto& m = placeMetrics_;
+    const bool alongX = position == 1 || position == kOwnPosition;
+    const TablePoint standing = RowTileSize(position, false);
+    const TablePoint meld = RowTileSize(position, true);
+    const int standingAlong = alongX ? standing.x : standing.y;
+    const int meldAlong = alongX ? meld.x : meld.y;
+    // The row is longest either as a whole hand of standing tiles with the
+    // drawn one apart, or as four gangs and the two tiles left standing.
+    const int hand = static_cast<int>(GetHandTileLimit());
+    const int standingRow = hand * standingAlong + m[6];
+    const int gangRow = 16 * meldAlong + 3 * m[19] + m[6] + (hand - 12) * standingAlong + m[6];
+    const int length = std::max(standingRow, gangRow);
+    // Across: the thicker of the two, and room for an own tile raised.
+    const int across = std::max(alongX ? standing.y : standing.x, alongX ? meld.y : meld.x) +
+                       (position == kOwnPosition ? m[17] : 0);
+    IntRect room;
+    switch (position) {
+        case kOwnPosition:
+            room = {g.centreX - length / 2, g.ownBottom - across, g.centreX - length / 2 + length,
+                    g.ownBottom};
+            break;
+        case 1:
+            room = {g.centreX + length / 2 - length, g.topRowTop, g.centreX + length / 2,
+                    g.topRowTop + across};
+            break;
+        case 0:
+            room = {g.leftRowLeft, g.centreY - length / 2, g.leftRowLeft + across,
+                    g.centreY - length / 2 + length};
+            break;
+        default:
+            room = {g.rightRowRight - across, g.centreY + length / 2 - length, g.rightRowRight,
+                    g.centreY + length / 2};
+            break;
+    }
+    // Tiles laid open at the end of a hand may lie wider than a hand's row.
+    const IntRect now = GetRowExtent(position);
+    return now.IsEmpty() ? room : UnionRects(room, now);
+}
+
 std::array<IntRect, CMahjongTableView::kPositions> CMahjongTableView::GetWallSides() const {
     const IntRect in = GetWallInside();
     if (in.IsEmpty()) {
@@ -56,6 +101,16 @@ std::array<IntRect, CMahjongTableView::kPositions> CMahjongTableView::GetWallSid
              {in.left - t, in.bottom, in.right + t, in.bottom + t},
              {in.left - t, in.top, in.left, in.bottom},
              {in.right, in.top, in.right + t, in.bottom}}};
+}
+
+IntRect CMahjongTableView::GetAutoPlaySignBox() {
+    const FrameRecord sign = GetSkinFrame(kAutoPlaySignPicture);
+    if (geometry_.width <= 0 || sign.width <= 0 || sign.height <= 0) {
+        return {};
+    }
+    const TablePoint centre = GetAutoPlaySignPlace(sign.width);
+    return {centre.x - (sign.width + 1) / 2, centre.y - (sign.height + 1) / 2,
+            centre.x + (sign.width + 1) / 2, centre.y + (sign.height + 1) / 2};
 }
 
 IntRect CMahjongTableView::ObjectBox(CCorvaneObject* object) {

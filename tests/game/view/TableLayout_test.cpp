@@ -488,8 +488,35 @@ TEST_P(TableLayoutTest, ShownPicturesLieApartAndTheDepositPanelOffEveryDiscardPl
 }
 
 TEST_P(TableLayoutTest, EachSeatsSignsLieInsideTheTableNearestItsBoardAndBubblesOffWallAndRow) {
+    // Bubbles shown at the deal's first step lie off every row tile dealt
+    // after them, an own tile raised included.
     window.Deliver(tp::kHandStart, hand.handStart);
+    ASSERT_TRUE(window.RunUntil([&] {
+        return View().GetRowCount(0) + View().GetRowCount(1) + View().GetRowCount(2) +
+                   View().GetRowCount(3) >
+               0;
+    })) << "no deal";
+    for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+        View().GetPlayerBoard(p)->ShowChatBubble("...");
+    }
     ASSERT_TRUE(window.RunUntil([&] { return View().GetRowCount(3) >= 13; })) << "no deal";
+    for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
+        CCardSprite* tile = View().GetCardSprite(i);
+        TablePoint centre{};
+        TablePoint size{};
+        if (tile != nullptr && tile->kind == CCardSprite::kKindHand &&
+            View().GetSpritePlace(*tile, centre, size)) {
+            Box place = PlaceBox(centre, size);
+            place.top -= tile->position == kOwnPosition
+                             ? View().GetPlaceMetric(CRegionalTableView::kLiftMetric)
+                             : 0;
+            for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
+                CCorvaneObject& bubble = *View().GetPlayerBoard(p)->GetBubbleCanvas();
+                EXPECT_FALSE(Drawn(bubble).Meets(place))
+                    << "dealing: " << Label(bubble, "") << " covers " << Label(*tile, "");
+            }
+        }
+    }
     View().ClearTable();
     window.Deliver(tp::kHandState, hand.handState);
     window.App().GetFrameView()->OnEnterResult210210();
@@ -522,15 +549,24 @@ TEST_P(TableLayoutTest, EachSeatsSignsLieInsideTheTableNearestItsBoardAndBubbles
         EXPECT_EQ(NearestBoard(Drawn(*sign)), position) << Label(*sign, "") << " of " << position;
     }
     // Each win mark, shown with the result dialog, lies off the dialog, every
-    // board and its own row; no bubble covers a discard place (each seat's
-    // filled in turn), a thrown tile or a row tile, nor at 1366 the wall: at
-    // 1024 no room of a bubble's size is left clear of the wall by any seat.
+    // board, every operation button and its own row; no bubble covers the
+    // auto-play sign, a discard place (each seat's filled in turn), a thrown
+    // tile or a row tile, nor at 1366 the wall: at 1024 no room of a
+    // bubble's size is left clear of the wall by any seat.
     for (int p = 0; p < CMahjongTableView::kPositions; ++p) {
         const Box mark = BoxOf(*View().GetHuPicture(p));
         EXPECT_FALSE(mark.Meets(BoxOf(*View().GetResultDlg()))) << Describe(mark) << " of " << p;
         for (int q = 0; q < CMahjongTableView::kPositions; ++q) {
             EXPECT_FALSE(mark.Meets(BoxOf(*View().GetSeatBoard(q)))) << Describe(mark) << p << q;
         }
+        for (int kind = kOpPeng; kind <= kOpTing; ++kind) {
+            CCorvaneObject& button = *View().GetOperationButtonOfKind(kind);
+            EXPECT_FALSE(mark.Meets(BoxOf(button)))
+                << Describe(mark) << " over " << Label(button, "");
+        }
+        CCorvaneObject& bubble = *View().GetPlayerBoard(p)->GetBubbleCanvas();
+        EXPECT_FALSE(Drawn(bubble).Meets(BoxOf(*signs.back().second)))
+            << Label(bubble, "") << " covers the auto-play sign";
     }
     for (int filled = 0; filled < CMahjongTableView::kPositions; ++filled) {
         ASSERT_TRUE(Throw(filled, CMahjongTableView::kDiscardPlaces)) << "the pool ran out";
