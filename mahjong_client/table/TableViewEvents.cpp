@@ -44,14 +44,20 @@ int ChairOfUser(const EventRecord& record) {
     return user.chairNo;
 }
 
-// Whether the part under the pointer answers the press of the button the
-// state holds (a binding of its press, release or click): the press is then
-// that part's alone.
+// Whether the part under the pointer lies over the table and answers the
+// press of the button the state holds (a binding of its press, release or
+// click): the press is then that part's alone. The tiles are the table's
+// own, whatever they answer.
 bool TakesPress(CCorvaneObject* part, const InputState& input) {
     static constexpr std::array kLeft{kEventLButtonDown, kEventLButtonUp, kEventClick,
                                       kEventDoubleClick, kEventPressEnd};
     static constexpr std::array kRight{kEventRButtonDown, kEventRButtonUp, kEventRightClick,
                                        kEventPressEnd};
+    for (CCorvaneObject* o = part; o != nullptr; o = o->GetParent()) {
+        if (dynamic_cast<CCardSprite*>(o) != nullptr) {
+            return false;
+        }
+    }
     if (part == nullptr) {
         return false;
     }
@@ -115,6 +121,9 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
                     OnGuoButton();
                     break;
                 case kEventStartButton:
+                    // The player started himself: the result's time-out
+                    // does not start him again.
+                    ForgetResultTimeout();
                     StartGame();
                     break;
                 case kEventAskCardView:
@@ -198,8 +207,9 @@ int CMahjongTableView::OnEvent(const EventRecord& record) {
             OnClockTick(record);
             break;
         case kEventToggleAutoPlay:
-            // A click on the table while auto-play is on ends it; a click
-            // that a control or picture over the table takes is its alone.
+            // A press on the table or its tiles while auto-play is on ends
+            // it; one that a control or panel over the table takes is its
+            // alone (an own tile clicked on the own turn is still thrown).
             if (autoPlay_ != 0) {
                 const InputState* input = InputStateOf(record);
                 const IntRect area = GetViewRect();

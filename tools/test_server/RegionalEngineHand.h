@@ -220,9 +220,10 @@ private:
     void TopUpRobots();
     int32_t WireOptions(int chair) const;
     void Run();
-    // Before a hand after the first: waits for the client's ready, then
-    // sends the robots' ready marks; false when stopped.
+    // Before a hand after the first: waits for the client's ready; false
+    // when stopped. The robots' ready marks went out with the result.
     bool AwaitNextHand();
+    // Right after a result that another hand follows: each robot's start.
     void AnnounceRobotsStarted();
     void AfterOperation(std::string_view operation);
     void WaitWhileRobotsHeld();

@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/CorvaneCanvas.h"
@@ -102,6 +104,25 @@ protected:
             CCardSprite* sprite = View().GetHandSprite(kOwn, index);
             if (sprite != nullptr && sprite->active != 0 && sprite->tile == tile) {
                 return sprite;
+            }
+        }
+        return nullptr;
+    }
+
+    // A shown tile of the kind (at the position, or any) that no dialog or
+    // panel covers.
+    CCardSprite* ClearTile(int kind, int position) {
+        const auto covers = [](CCorvaneObject* part, CCardSprite* tile) {
+            return part != nullptr && part->IsVisible() != 0 &&
+                   std::abs(part->GetX() - tile->GetX()) < part->GetWidth() / 2 &&
+                   std::abs(part->GetY() - tile->GetY()) < part->GetHeight() / 2;
+        };
+        for (int i = 0; i < CMahjongTableView::kCardPoolSize; ++i) {
+            CCardSprite* tile = View().GetCardSprite(i);
+            if (tile != nullptr && tile->active != 0 && tile->IsVisible() != 0 &&
+                tile->kind == kind && (position < 0 || tile->position == position) &&
+                !covers(View().GetResultDlg(), tile) && !covers(View().GetVoiceBox(), tile)) {
+                return tile;
             }
         }
         return nullptr;
@@ -642,6 +663,23 @@ void RegionalScenarioTest::AddClicksAtTheResult() {
         });
     scenario.Harness().Add(
         "auto-play ended", [&] { return View().IsAutoPlay() == 0; }, nullptr, 3000);
+    // The tiles are the table: a left press on an own tile, a right one on a
+    // wall tile or on another seat's row tile ends auto-play too.
+    using platform::MouseButton;
+    for (const auto& [what, kind, position, button] :
+         {std::tuple("an own tile", CCardSprite::kKindHand, kOwn, MouseButton::Left),
+          std::tuple("a wall tile", CCardSprite::kKindWall, -1, MouseButton::Right),
+          std::tuple("the top seat's tile", CCardSprite::kKindHand, 1, MouseButton::Right)}) {
+        scenario.Harness().Add(std::string(what) + " pressed in auto-play", nullptr, [=, this] {
+            View().ToggleAutoPlay();
+            CCardSprite* tile = ClearTile(kind, position);
+            ASSERT_NE(tile, nullptr) << what;
+            scenario.ClickAt(int(tile->GetX()), int(tile->GetY()), button);
+        });
+        scenario.Harness().Add(
+            std::string(what) + " ended auto-play", [&] { return View().IsAutoPlay() == 0; },
+            nullptr, 3000);
+    }
 }
 
 TEST_F(RegionalScenarioTest, EntersChoosesTheSwapWithTheMouseAndWatchesTheHandToTheResult) {
@@ -687,12 +725,18 @@ TEST_F(RegionalScenarioTest, OnAWideScreenTheSameHandPlaysToTheResult) {
 
 // With the script's own turn: after chair 1's throw the turn comes to the
 // own seat, whose clock runs out and draws (the table's own draw on a
-// time-out), the player clicks a tile from the middle of the row while the
-// drawn tile still slides in, and chair 3 pengs it. The drawn tile takes
-// the thrown one's place in the sorted row.
-TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsAMiddleTileWithTheMouse) {
+// time-out), the player, in auto-play, clicks a tile from the middle of the
+// row while the drawn tile still slides in: auto-play ends and chair 3
+// pengs the tile. The drawn tile takes the thrown one's place in the
+// sorted row. At both window sizes, with the clicks at the result.
+class OwnTurnScenarioTest : public RegionalScenarioTest,
+                            public ::testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(OwnTurnScenarioTest, OnTheOwnTurnThePlayerThrowsAMiddleTileWithTheMouse) {
     game_test::ScenarioOptions options;
     options.ownTurn = true;
+    options.width = GetParam().first;
+    options.height = GetParam().second;
     ASSERT_TRUE(scenario.Prepare(options)) << scenario.Error();
     AddStepsToThePlay();
     AddThrow("222170 1", 1, 1, 49);
@@ -708,6 +752,7 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsAMiddleTileWithTheMouse)
             EXPECT_NE(View().IsHandDrawn(kOwn), 0);
             EXPECT_EQ(View().GetWallCount(), 108 - 53 - 3);
             ExpectNoWildMark();
+            View().ToggleAutoPlay();
             scenario.Click(OwnSprite(middle));
         });
     scenario.Harness().Add(
@@ -722,6 +767,7 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsAMiddleTileWithTheMouse)
             ASSERT_TRUE(
                 tp::ReadTableRecord(scenario.Script().Frame().LastBody(tp::kDiscard), discard));
             EXPECT_EQ(discard.tile, middle);
+            EXPECT_EQ(View().IsAutoPlay(), 0) << "the click on the own tile left auto-play on";
             thrown[RegionalScript::kOwnChair].push_back(middle);
             ExpectThrownTiles();
             EXPECT_EQ(View().IsHandDrawn(kOwn), 0);
@@ -737,8 +783,15 @@ TEST_F(RegionalScenarioTest, OnTheOwnTurnThePlayerThrowsAMiddleTileWithTheMouse)
             EXPECT_EQ(Seat(kOwn).concealed, own);
             ExpectOwnRowWhole();
         });
-    AddStepsToTheResult(RegionalScript::kOwnChair, middle);
+    AddStepsToTheResult(RegionalScript::kOwnChair, middle, true);
     ExpectWholeRun(scenario.Run());
 }
+
+INSTANTIATE_TEST_SUITE_P(Screens, OwnTurnScenarioTest,
+                         ::testing::Values(std::pair{1024, 768}, std::pair{1366, 768}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "x" +
+                                    std::to_string(info.param.second);
+                         });
 
 }  // namespace

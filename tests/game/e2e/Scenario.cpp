@@ -294,14 +294,12 @@ bool Scenario::Sent(const std::string& step, int count) const {
     return std::count(sent.begin(), sent.end(), step) >= count;
 }
 
-void Scenario::ClickAt(int x, int y) {
+void Scenario::ClickAt(int x, int y, platform::MouseButton button) {
     CGameFrameWnd* window = App().GetMainFrame();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(platform::SynthesizeMouseMove(window->Id(), x, y));
-    EXPECT_TRUE(
-        platform::SynthesizeMouseButton(window->Id(), platform::MouseButton::Left, true, x, y));
-    EXPECT_TRUE(
-        platform::SynthesizeMouseButton(window->Id(), platform::MouseButton::Left, false, x, y));
+    EXPECT_TRUE(platform::SynthesizeMouseButton(window->Id(), button, true, x, y));
+    EXPECT_TRUE(platform::SynthesizeMouseButton(window->Id(), button, false, x, y));
 }
 
 void Scenario::Click(CCorvaneObject* object) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/Audio.h"
+#include "platform/SdlEvents.h"
 #include "tests/game/support/ProgramFolder.h"
 #include "tests/game/support/UiHarness.h"
 #include "tools/fake_hall/FakeHall.h"
@@ -141,7 +142,7 @@ public:
     bool Sent(const std::string& step, int count = 1) const;
 
     // Clicks at a point of the main window, or at the centre of an object.
-    void ClickAt(int x, int y);
+    void ClickAt(int x, int y, platform::MouseButton button = platform::MouseButton::Left);
     void Click(CCorvaneObject* object);
     // The back buffer's colour at a window point (0x00BBGGRR), 0xffffffff
     // outside or before the first frame.

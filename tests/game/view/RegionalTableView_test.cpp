@@ -218,8 +218,10 @@ TEST_F(RegionalTableViewTest, TheSwapInfoButtonTogglesThePanelAndTwoPressesResto
     panel->Hide();
     show->Show();
     hide->Hide();
+    ShowPart(view->GetResultDlg());
     Send(kEventSwapInfoToggle);
     EXPECT_NE(panel->IsVisible(), 0);
+    EXPECT_GT(panel->GetZ(), view->GetResultDlg()->GetZ()) << "opened under the result";
     EXPECT_NE(hide->IsVisible(), 0);
     EXPECT_EQ(show->IsVisible(), 0);
     Send(kEventSwapInfoToggle);
@@ -402,12 +404,24 @@ TEST_F(RegionalTableViewTest, AResultsTimeOutLeavesTheResultOfAHandStartedSinceA
     app->SetGamePlaying();
     view->ShowRoundInfo();
     RunMs(6000);
-    app->ClearGamePlaying();
+    app->ClearGamePlaying();  // the hand ended; its result comes after the first time-out
+    RunMs(5500);
     view->OnRoundEnd(result);
-    RunMs(6000);  // past the first result's time-out
+    RunMs(1000);
     EXPECT_NE(view->GetResultDlg()->IsVisible(), 0);
     EXPECT_EQ(recording->gamesStarted, 0);
-    RunMs(10000);
+    RunMs(15000);
+    EXPECT_EQ(recording->gamesStarted, 1);
+}
+
+TEST_F(RegionalTableViewTest, APlayerWhoStartedAfterTheResultIsNotStartedAgainByItsTimeOut) {
+    OpenRecording();
+    view->OnRoundEnd(std::vector<uint8_t>(CRegionalTableView::kResultRecordBytes, 0));
+    RunMs(3000);
+    view->OnResultClosed();
+    RunMs(1000);
+    Send(kEventStartButton);
+    RunMs(12000);  // no hand was dealt
     EXPECT_EQ(recording->gamesStarted, 1);
 }
 

@@ -490,11 +490,11 @@ TEST_F(TableClockTest, EveryEventIsAnsweredAndTheTablesOwnGoByName) {
     for (int id : {80000011, 80000012, 80000018}) {
         EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
     }
-    EXPECT_EQ(view->calls,
-              (std::vector<std::string>{"tile 80001117", "tile 80001122", "tile 80001127", "chi",
-                                        "peng", "gang", "hu", "guo", "start", "ask", "show skill",
-                                        "hide skill", "sort", "result timeout", "boards",
-                                        "game start", "clear", "boards"}));
+    // The start before it leaves the result's time-out nothing to do.
+    EXPECT_EQ(view->calls, (std::vector<std::string>{
+                               "tile 80001117", "tile 80001122", "tile 80001127", "chi", "peng",
+                               "gang", "hu", "guo", "start", "ask", "show skill", "hide skill",
+                               "sort", "boards", "game start", "clear", "boards"}));
 }
 
 TEST_F(TableClockTest, APlayerLeavingFreesTheBoardOfTheChairItCarries) {
