@@ -40,10 +40,10 @@ class CCorvanePicture;
 struct FrameRecord;
 struct MatchPlayerCard;  // the match card's record, defined with the match panel
 
-// Program events of the frame view.
 // The skin picture of the auto-play sign the frame shows over the table.
 inline constexpr char kAutoPlaySignPicture[] = "animation_autoplaying";
 
+// Program events of the frame view.
 inline constexpr int kEventMatchBeginRequest = 80000006;
 inline constexpr int kEventForceQuitConfirm = 80000008;
 inline constexpr int kEventForceQuitCancel = 80000009;

@@ -53,13 +53,13 @@ bool TakesPress(CCorvaneObject* part, const InputState& input) {
                                       kEventDoubleClick, kEventPressEnd};
     static constexpr std::array kRight{kEventRButtonDown, kEventRButtonUp, kEventRightClick,
                                        kEventPressEnd};
+    if (part == nullptr) {
+        return false;
+    }
     for (CCorvaneObject* o = part; o != nullptr; o = o->GetParent()) {
         if (dynamic_cast<CCardSprite*>(o) != nullptr) {
             return false;
         }
-    }
-    if (part == nullptr) {
-        return false;
     }
     const std::span<const int> events =
         (input.stateFlags & kInputLeftHeld) != 0 ? std::span<const int>(kLeft) : kRight;

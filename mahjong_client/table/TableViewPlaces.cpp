@@ -1,6 +1,7 @@
 // Where the table's parts lie, for placing signs and bubbles between them:
-// the rows as they lie now and all the room they can take, the wall's sides, an object's rectangle,
-// and the search for a free place of a box near a seat's board.
+// the rows as they lie now and all the room they can take, the wall's sides,
+// an object's rectangle, and the search for a free place of a box near a
+// seat's board.
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -59,10 +60,12 @@ IntRect CMahjongTableView::GetRowRoom(int position) {
     const int standingAlong = alongX ? standing.x : standing.y;
     const int meldAlong = alongX ? meld.x : meld.y;
     // The row is longest either as a whole hand of standing tiles with the
-    // drawn one apart, or as four gangs and the two tiles left standing.
+    // drawn one apart, or as four gangs and the tiles left standing.
+    constexpr int kGangs = 4;
     const int hand = static_cast<int>(GetHandTileLimit());
     const int standingRow = hand * standingAlong + m[6];
-    const int gangRow = 16 * meldAlong + 3 * m[19] + m[6] + (hand - 12) * standingAlong + m[6];
+    const int gangRow = 4 * kGangs * meldAlong + (kGangs - 1) * m[19] + m[6] +
+                        (hand - 3 * kGangs) * standingAlong + m[6];
     const int length = std::max(standingRow, gangRow);
     // Across: the thicker of the two, and room for an own tile raised.
     const int across = std::max(alongX ? standing.y : standing.x, alongX ? meld.y : meld.x) +

@@ -80,6 +80,7 @@ public:
     void HideSkillPanel() override { Named("hide skill"); }
     void SortHand() override { Named("sort"); }
     void OnResultTimeout() override { Named("result timeout"); }
+    uint32_t ResultSerial() const { return resultSerial_; }
     void OnGameStart() override { Named("game start"); }
     void ClearTable() override { Named("clear"); }
     void RefreshSeatBoards() override { Named("boards"); }
@@ -485,16 +486,18 @@ TEST_F(TableClockTest, EveryEventIsAnsweredAndTheTablesOwnGoByName) {
         EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
     }
     for (int id = 80001131; id <= 80001146; ++id) {
-        EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
+        // The result's time-out acts only for the latest result.
+        const intptr_t serial = id == kEventResultTimeout ? view->ResultSerial() : 0;
+        EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, serial, 0)), 1);
     }
     for (int id : {80000011, 80000012, 80000018}) {
         EXPECT_EQ(view->OnEvent(MakeEventRecord(view->GetId(), id, 0, 0)), 1);
     }
-    // The start before it leaves the result's time-out nothing to do.
-    EXPECT_EQ(view->calls, (std::vector<std::string>{
-                               "tile 80001117", "tile 80001122", "tile 80001127", "chi", "peng",
-                               "gang", "hu", "guo", "start", "ask", "show skill", "hide skill",
-                               "sort", "boards", "game start", "clear", "boards"}));
+    EXPECT_EQ(view->calls,
+              (std::vector<std::string>{"tile 80001117", "tile 80001122", "tile 80001127", "chi",
+                                        "peng", "gang", "hu", "guo", "start", "ask", "show skill",
+                                        "hide skill", "sort", "result timeout", "boards",
+                                        "game start", "clear", "boards"}));
 }
 
 TEST_F(TableClockTest, APlayerLeavingFreesTheBoardOfTheChairItCarries) {
